@@ -1,0 +1,29 @@
+# The project's commands: make build | test | bench | run.  SANITIZE=1 builds with ASan+UBSan apart.
+JOBS ?= $(shell nproc)
+ifeq ($(SANITIZE),1)
+BUILD_DIR ?= build-asan
+CMAKE_FLAGS += -DVKT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+else
+BUILD_DIR ?= build
+endif
+
+.PHONY: build test bench deps configure clean
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vkt_benchmarks
+	@$(BUILD_DIR)/bench/run-benchmarks
+
+clean:
+	rm -rf build build-asan
