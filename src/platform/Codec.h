@@ -11,13 +11,20 @@ namespace platform {
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
+// Code page 932 through iconv "CP932". Characters that share one code-page-932 code map onto it:
+// "¥" U+00A5 is written as 0x5C and reads back as the backslash, "〜" U+301C as 0x8160 and reads
+// back as U+FF5E.
 std::string Utf8ToSjis(std::string_view utf8);
 std::string SjisToUtf8(std::string_view sjis);
 
+// Windows-1252. The five bytes the code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to
+// the C1 controls U+0081 ... as Windows does, so every byte decodes and encodes back unchanged.
 std::string Utf8ToCp1252(std::string_view utf8);
 std::string Cp1252ToUtf8(std::string_view cp1252);
 
-// Length of a UTF-8 text in code-page-932 bytes (the unit of the stored name limits).
+// Length of a UTF-8 text in code-page-932 bytes (the unit of the stored name limits). A character
+// that code page 932 lacks counts as one byte (the '?' of a lossy conversion); malformed UTF-8
+// raises ConvertError.
 std::size_t SjisLength(std::string_view utf8);
 
 // True when the bytes are well-formed UTF-8.

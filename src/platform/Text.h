@@ -11,7 +11,8 @@ namespace platform {
 std::string IntToStr(std::int64_t value);
 // Reads an integer: optional leading blanks, optional sign, decimal digits or hexadecimal after
 // "0x"/"0X" or "$", nothing after, 32-bit range. Anything else raises ConvertError naming the text
-// ("'12a' is not a valid integer value").
+// ("'12a' is not a valid integer value"). Blanks are spaces only. Hexadecimal may use all 32 bits
+// and is read as two's complement ("$FFFFFFFF" is -1), the inverse of IntToHex.
 int StrToInt(std::string_view text);
 // As StrToInt, 64-bit range.
 std::int64_t StrToInt64(std::string_view text);

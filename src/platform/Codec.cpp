@@ -1,0 +1,325 @@
+#include "platform/Codec.h"
+
+#include "platform/Errors.h"
+#include "platform/Text.h"
+
+#include <array>
+#include <cerrno>
+#include <iconv.h>
+
+namespace platform {
+
+namespace {
+
+std::string OffsetText(std::size_t offset) { return IntToStr(static_cast<std::int64_t>(offset)); }
+
+std::string CodePointText(char32_t cp)
+{
+    std::string hex = IntToHex(static_cast<std::int64_t>(cp), 4);
+    return "U+" + hex;
+}
+
+[[noreturn]] void ThrowBadUtf8(std::size_t offset)
+{
+    throw ConvertError("Invalid UTF-8 byte sequence at byte offset " + OffsetText(offset));
+}
+
+// Decodes one code point without raising; returns false on malformed input (overlong forms,
+// surrogates and values above U+10FFFF are malformed).
+bool DecodeUtf8(std::string_view s, std::size_t& pos, char32_t& cp)
+{
+    const auto b0 = static_cast<unsigned char>(s[pos]);
+    if (b0 < 0x80) {
+        cp = b0;
+        ++pos;
+        return true;
+    }
+    std::size_t len;
+    char32_t min;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        len = 2;
+        cp = b0 & 0x1F;
+        min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        len = 3;
+        cp = b0 & 0x0F;
+        min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        len = 4;
+        cp = b0 & 0x07;
+        min = 0x10000;
+    } else {
+        return false;
+    }
+    if (pos + len > s.size())
+        return false;
+    for (std::size_t i = 1; i < len; ++i) {
+        const auto b = static_cast<unsigned char>(s[pos + i]);
+        if ((b & 0xC0) != 0x80)
+            return false;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return false;
+    pos += len;
+    return true;
+}
+
+// One iconv descriptor per thread and direction, opened on first use and reset before each call.
+class IconvHandle {
+public:
+    IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from))
+    {
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            throw ConvertError(std::string("The conversion from ") + from + " to " + to + " is not available");
+    }
+    ~IconvHandle() { iconv_close(cd_); }
+    IconvHandle(const IconvHandle&) = delete;
+    IconvHandle& operator=(const IconvHandle&) = delete;
+
+    iconv_t Get()
+    {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        return cd_;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+iconv_t Utf8ToCp932Descriptor()
+{
+    thread_local IconvHandle handle("CP932", "UTF-8");
+    return handle.Get();
+}
+
+iconv_t Cp932ToUtf8Descriptor()
+{
+    thread_local IconvHandle handle("UTF-8", "CP932");
+    return handle.Get();
+}
+
+enum class IconvStop { Done, Invalid, Incomplete };
+
+// Converts `input` appending to `out`; returns how it stopped and leaves `consumed` at the byte
+// offset where it stopped.
+IconvStop RunIconv(iconv_t cd, std::string_view input, std::string& out, std::size_t& consumed)
+{
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    std::array<char, 4096> buf;
+    IconvStop stop = IconvStop::Done;
+    while (inLeft > 0) {
+        char* outPtr = buf.data();
+        std::size_t outLeft = buf.size();
+        const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buf.data(), static_cast<std::size_t>(outPtr - buf.data()));
+        if (rc != static_cast<std::size_t>(-1))
+            continue;
+        if (errno == E2BIG)
+            continue;
+        stop = errno == EINVAL ? IconvStop::Incomplete : IconvStop::Invalid;
+        break;
+    }
+    if (stop == IconvStop::Done) {
+        char* outPtr = buf.data();
+        std::size_t outLeft = buf.size();
+        iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+        out.append(buf.data(), static_cast<std::size_t>(outPtr - buf.data()));
+    }
+    consumed = input.size() - inLeft;
+    return stop;
+}
+
+// The bytes 0x80-0x9F of Windows-1252. The five bytes Windows leaves undefined (0x81, 0x8D, 0x8F,
+// 0x90, 0x9D) map to the C1 controls of the same value, as Windows' own conversion does, so every
+// byte decodes and encodes back unchanged.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+} // namespace
+
+bool IsValidUtf8(std::string_view bytes)
+{
+    std::size_t pos = 0;
+    char32_t cp;
+    while (pos < bytes.size())
+        if (!DecodeUtf8(bytes, pos, cp))
+            return false;
+    return true;
+}
+
+std::size_t Utf8Length(std::string_view utf8)
+{
+    // Counts every byte that is not a continuation byte, so malformed text is still measured.
+    std::size_t count = 0;
+    for (char c : utf8)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ++count;
+    return count;
+}
+
+char32_t NextCodePoint(std::string_view utf8, std::size_t& pos)
+{
+    char32_t cp = 0;
+    if (pos >= utf8.size() || !DecodeUtf8(utf8, pos, cp))
+        ThrowBadUtf8(pos);
+    return cp;
+}
+
+void AppendUtf8(std::string& out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8)
+{
+    std::u16string out;
+    out.reserve(utf8.size());
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const char32_t cp = NextCodePoint(utf8, pos);
+        if (cp >= 0x10000) {
+            const char32_t v = cp - 0x10000;
+            out += static_cast<char16_t>(0xD800 + (v >> 10));
+            out += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16)
+{
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t u = utf16[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+            const char32_t cp = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+            AppendUtf8(out, cp);
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            throw ConvertError("Unpaired UTF-16 surrogate at byte offset " + OffsetText(i * 2));
+        } else {
+            AppendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
+std::string Utf8ToSjis(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t consumed = 0;
+    if (RunIconv(Utf8ToCp932Descriptor(), utf8, out, consumed) == IconvStop::Done)
+        return out;
+    std::size_t pos = consumed;
+    char32_t cp = 0;
+    if (!DecodeUtf8(utf8, pos, cp))
+        ThrowBadUtf8(consumed);
+    throw ConvertError("The character " + CodePointText(cp) + " at byte offset " + OffsetText(consumed) +
+                       " has no code page 932 form");
+}
+
+std::string SjisToUtf8(std::string_view sjis)
+{
+    std::string out;
+    out.reserve(sjis.size() * 3 / 2);
+    std::size_t consumed = 0;
+    switch (RunIconv(Cp932ToUtf8Descriptor(), sjis, out, consumed)) {
+    case IconvStop::Done:
+        return out;
+    case IconvStop::Incomplete:
+        throw ConvertError("Incomplete code page 932 character at byte offset " + OffsetText(consumed));
+    case IconvStop::Invalid:
+        break;
+    }
+    throw ConvertError("Invalid code page 932 byte sequence at byte offset " + OffsetText(consumed));
+}
+
+std::size_t SjisLength(std::string_view utf8)
+{
+    // A character that code page 932 lacks counts as one byte (the '?' a lossy conversion would
+    // write); malformed UTF-8 raises ConvertError.
+    std::size_t length = 0;
+    std::string chunk;
+    while (!utf8.empty()) {
+        chunk.clear();
+        std::size_t consumed = 0;
+        const IconvStop stop = RunIconv(Utf8ToCp932Descriptor(), utf8, chunk, consumed);
+        length += chunk.size();
+        if (stop == IconvStop::Done)
+            break;
+        std::size_t pos = consumed;
+        char32_t cp = 0;
+        if (!DecodeUtf8(utf8, pos, cp))
+            ThrowBadUtf8(consumed);
+        length += 1;
+        utf8.remove_prefix(pos);
+    }
+    return length;
+}
+
+std::string Utf8ToCp1252(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const std::size_t at = pos;
+        const char32_t cp = NextCodePoint(utf8, pos);
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        bool found = false;
+        for (std::size_t i = 0; i < kCp1252High.size(); ++i) {
+            if (kCp1252High[i] == cp) {
+                out += static_cast<char>(0x80 + i);
+                found = true;
+                break;
+            }
+        }
+        if (!found)
+            throw ConvertError("The character " + CodePointText(cp) + " at byte offset " + OffsetText(at) +
+                               " has no Windows-1252 form");
+    }
+    return out;
+}
+
+std::string Cp1252ToUtf8(std::string_view cp1252)
+{
+    std::string out;
+    out.reserve(cp1252.size() + cp1252.size() / 2);
+    for (char c : cp1252) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80 && b <= 0x9F)
+            AppendUtf8(out, kCp1252High[b - 0x80]);
+        else
+            AppendUtf8(out, b);
+    }
+    return out;
+}
+
+} // namespace platform

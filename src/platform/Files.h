@@ -1,0 +1,34 @@
+#pragma once
+// File-system helpers over std::filesystem. Paths are UTF-8 strings. The tests of existence never
+// raise; reading and writing raise FileError naming the path and the system's reason.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// True when the path names an existing folder (a symbolic link to one counts).
+bool FolderExists(const std::string& path);
+// True when the path names an existing file that is not a folder.
+bool FileExists(const std::string& path);
+
+// Looks in `folder` (not below it) for a file whose name equals `name` ignoring ASCII letter case;
+// returns its real path (folder joined with the name as stored), or "" when there is none. An exact
+// match wins; otherwise the first match in byte order of the names.
+std::string FindFileNoCase(const std::string& folder, std::string_view name);
+
+// Joins two path pieces with exactly one '/' between them; an empty piece yields the other.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// The whole content of a file as bytes.
+std::string ReadFileBytes(const std::string& path);
+
+// Replaces the file's content atomically: writes a temporary file in the same folder, flushes it
+// to disk and renames it over the target, so readers see the old or the new content, never a mix.
+// A target that exists keeps its permission bits. On failure the temporary file is removed, the
+// target is untouched and FileError is raised.
+void WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// Removes a file; returns false when there was none. Other failures raise FileError.
+bool RemoveFile(const std::string& path);
+
+} // namespace platform

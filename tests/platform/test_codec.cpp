@@ -1,0 +1,114 @@
+#include "platform/Codec.h"
+#include "platform/Errors.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace platform;
+
+namespace {
+
+std::string ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const ConvertError& e) {
+        return e.Message();
+    }
+    return "no error";
+}
+
+} // namespace
+
+TEST(Utf16, RoundTripIncludingSurrogatePairs)
+{
+    const std::string text = "a¥レシピ😀";
+    const std::u16string wide = Utf8ToUtf16(text);
+    EXPECT_EQ(wide, u"a¥レシピ😀");
+    EXPECT_EQ(wide.size(), 7u);
+    EXPECT_EQ(Utf16ToUtf8(wide), text);
+}
+
+TEST(Utf16, MalformedInputRaises)
+{
+    EXPECT_EQ(ErrorOf([] { Utf8ToUtf16("ab\xC3"); }), "Invalid UTF-8 byte sequence at byte offset 2");
+    EXPECT_THROW(Utf8ToUtf16("\xC0\xAF"), ConvertError) << "overlong";
+    EXPECT_THROW(Utf8ToUtf16("\xED\xA0\x80"), ConvertError) << "encoded surrogate";
+    EXPECT_THROW(Utf8ToUtf16("\xF4\x90\x80\x80"), ConvertError) << "above U+10FFFF";
+    EXPECT_EQ(ErrorOf([] { Utf16ToUtf8(std::u16string(u"ab") + char16_t(0xD800)); }),
+              "Unpaired UTF-16 surrogate at byte offset 4");
+    EXPECT_THROW(Utf16ToUtf8(std::u16string(1, char16_t(0xDC00)) + u"x"), ConvertError);
+}
+
+TEST(Utf8, Helpers)
+{
+    EXPECT_TRUE(IsValidUtf8("レシピ"));
+    EXPECT_FALSE(IsValidUtf8("\xFF"));
+    EXPECT_EQ(Utf8Length("aレシピ"), 4u);
+    std::size_t pos = 1;
+    EXPECT_EQ(NextCodePoint("aレ", pos), U'レ');
+    EXPECT_EQ(pos, 4u);
+    EXPECT_THROW(NextCodePoint("a", pos), ConvertError) << "past the end";
+    std::string out;
+    for (char32_t cp : {U'A', U'¥', U'レ', U'😀'})
+        AppendUtf8(out, cp);
+    EXPECT_EQ(out, "A¥レ😀");
+}
+
+TEST(CodePage932, RoundTrip)
+{
+    const std::string text = "レシピ原価表 ABC ｶﾅ①";
+    const std::string sjis = Utf8ToSjis(text);
+    EXPECT_EQ(sjis.substr(0, 4), "\x83\x8C\x83\x56");
+    EXPECT_EQ(SjisToUtf8(sjis), text);
+    EXPECT_EQ(SjisLength(text), sjis.size());
+    EXPECT_EQ(SjisLength("レシピ原価表"), 12u);
+    EXPECT_EQ(SjisLength("ｶﾅ"), 2u) << "half-width kana take one byte";
+    EXPECT_EQ(Utf8ToSjis(""), "");
+}
+
+TEST(CodePage932, SharedCodesMapOntoOneByteSequence)
+{
+    EXPECT_EQ(Utf8ToSjis("¥100"), "\x5C" "100");
+    EXPECT_EQ(SjisToUtf8("\x5C"), "\\");
+    EXPECT_EQ(Utf8ToSjis("〜"), Utf8ToSjis("～"));
+}
+
+TEST(CodePage932, CharacterItLacksIsAnErrorNamingTheOffset)
+{
+    EXPECT_EQ(ErrorOf([] { Utf8ToSjis("原価😀"); }),
+              "The character U+1F600 at byte offset 6 has no code page 932 form");
+    EXPECT_THROW(Utf8ToSjis("€"), ConvertError);
+    EXPECT_THROW(Utf8ToSjis("a\xFF"), ConvertError) << "malformed UTF-8";
+    EXPECT_EQ(SjisLength("原😀"), 3u) << "a character it lacks counts as one byte";
+}
+
+TEST(CodePage932, InvalidBytesAreAnErrorNamingTheOffset)
+{
+    EXPECT_EQ(ErrorOf([] { SjisToUtf8("ab\x80"); }), "Invalid code page 932 byte sequence at byte offset 2");
+    EXPECT_EQ(ErrorOf([] { SjisToUtf8("\x83\x8C\x83"); }), "Incomplete code page 932 character at byte offset 2");
+    EXPECT_THROW(SjisToUtf8("\xFF"), ConvertError);
+}
+
+TEST(CodePage932, LongTextCrossesConversionBuffers)
+{
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += "原価";
+    EXPECT_EQ(SjisToUtf8(Utf8ToSjis(text)), text);
+    EXPECT_EQ(SjisLength(text), 20000u);
+}
+
+TEST(Windows1252, TableAndUndefinedBytes)
+{
+    EXPECT_EQ(Cp1252ToUtf8("\x80\x8A\x9F\xE9"), "€ŠŸé");
+    EXPECT_EQ(Utf8ToCp1252("€ŠŸé"), "\x80\x8A\x9F\xE9");
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
+    EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all) << "every byte survives, the five undefined ones included";
+    EXPECT_EQ(Cp1252ToUtf8("\x81"), "\xC2\x81");
+    EXPECT_EQ(ErrorOf([] { Utf8ToCp1252("ab原"); }), "The character U+539F at byte offset 2 has no Windows-1252 form");
+    EXPECT_THROW(Utf8ToCp1252("\x80"), ConvertError) << "malformed UTF-8 input";
+}

@@ -1,0 +1,111 @@
+#include "platform/Errors.h"
+#include "platform/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = (fs::temp_directory_path() / ("vkt-files-" + std::to_string(::getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                   .string();
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::size_t EntryCount() const
+    {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+    }
+
+    std::string dir_;
+};
+
+} // namespace
+
+TEST_F(FilesTest, Existence)
+{
+    const std::string file = JoinPath(dir_, "a.txt");
+    WriteFileAtomic(file, "x");
+    EXPECT_TRUE(FolderExists(dir_));
+    EXPECT_FALSE(FolderExists(file));
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_FALSE(FileExists(dir_));
+    EXPECT_FALSE(FileExists(JoinPath(dir_, "none")));
+    EXPECT_FALSE(FolderExists(""));
+    EXPECT_FALSE(FileExists(""));
+}
+
+TEST_F(FilesTest, JoinPath)
+{
+    EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
+    EXPECT_EQ(JoinPath("/a/", "/b"), "/a/b");
+    EXPECT_EQ(JoinPath("", "b"), "b");
+    EXPECT_EQ(JoinPath("/a", ""), "/a");
+    EXPECT_EQ(JoinPath("/", "b"), "/b");
+}
+
+TEST_F(FilesTest, FindsAFileRegardlessOfCase)
+{
+    WriteFileAtomic(JoinPath(dir_, "VKTDB01.DB"), "");
+    fs::create_directory(JoinPath(dir_, "vktdb02.db"));
+    EXPECT_EQ(FindFileNoCase(dir_, "Vktdb01.db"), JoinPath(dir_, "VKTDB01.DB"));
+    EXPECT_EQ(FindFileNoCase(dir_, "VKTDB01.DB"), JoinPath(dir_, "VKTDB01.DB"));
+    EXPECT_EQ(FindFileNoCase(dir_, "vktdb02.db"), "") << "folders are not files";
+    EXPECT_EQ(FindFileNoCase(dir_, "Vktdb03.db"), "");
+    EXPECT_EQ(FindFileNoCase(JoinPath(dir_, "missing"), "x"), "");
+    WriteFileAtomic(JoinPath(dir_, "vktdb01.db"), "");
+    EXPECT_EQ(FindFileNoCase(dir_, "vktdb01.db"), JoinPath(dir_, "vktdb01.db")) << "an exact match wins";
+    EXPECT_EQ(FindFileNoCase(dir_, "VktDB01.db"), JoinPath(dir_, "VKTDB01.DB")) << "then byte order";
+}
+
+TEST_F(FilesTest, AtomicWriteReplacesAndReadsBack)
+{
+    const std::string file = JoinPath(dir_, "data.bin");
+    const std::string bytes("a\0b\xFF", 4);
+    WriteFileAtomic(file, bytes);
+    EXPECT_EQ(ReadFileBytes(file), bytes);
+    ::chmod(file.c_str(), 0640);
+    WriteFileAtomic(file, "second");
+    EXPECT_EQ(ReadFileBytes(file), "second");
+    struct stat st;
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << "the replaced file keeps its permissions";
+    EXPECT_EQ(EntryCount(), 1u) << "no temporary file is left behind";
+}
+
+TEST_F(FilesTest, FailedWriteLeavesNoTemporaryAndRaises)
+{
+    const std::string target = JoinPath(dir_, "sub");
+    fs::create_directory(target);
+    WriteFileAtomic(JoinPath(target, "keep"), "k");
+    EXPECT_THROW(WriteFileAtomic(target, "x"), FileError) << "a folder cannot be replaced by a file";
+    EXPECT_EQ(EntryCount(), 1u);
+    EXPECT_EQ(ReadFileBytes(JoinPath(target, "keep")), "k");
+    EXPECT_THROW(WriteFileAtomic(JoinPath(dir_, "missing/x"), "x"), FileError);
+}
+
+TEST_F(FilesTest, ReadAndRemoveErrors)
+{
+    const std::string file = JoinPath(dir_, "gone");
+    try {
+        ReadFileBytes(file);
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_NE(e.Message().find(file), std::string::npos) << e.Message();
+    }
+    WriteFileAtomic(file, "");
+    EXPECT_TRUE(RemoveFile(file));
+    EXPECT_FALSE(RemoveFile(file));
+    EXPECT_THROW(RemoveFile(dir_), FileError);
+}
