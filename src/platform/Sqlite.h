@@ -1,0 +1,249 @@
+#pragma once
+// The SQLite layer: connections, prepared statements with named parameters, savepoints,
+// transactions and the backup of a whole database.
+//
+// Every SQLite failure raises DatabaseError carrying SQLite's message and the statement text.
+// A Statement keeps the raw handle of its connection: it must be finalized (destroyed) before the
+// connection's last user goes away; closing a connection with statements still alive defers the
+// real close until they are finalized (sqlite3_close_v2).
+#include "platform/FieldType.h"
+#include "platform/Variant.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace platform {
+
+// Name of the database file inside a database folder.
+inline constexpr const char* kDatabaseFileName = "vektara.db";
+// The database file of a folder: folder + "/" + kDatabaseFileName.
+std::string DatabaseFilePath(const std::string& folder);
+
+// ReadWrite opens an existing file only; Create makes the file when it is missing.
+enum class OpenMode { ReadWrite, Create };
+
+// One connection to a database file: WAL journaling, a busy timeout of kBusyTimeoutMs, foreign
+// keys off, extended result codes.
+class Connection {
+public:
+    static constexpr int kBusyTimeoutMs = 5000;
+
+    Connection() = default;
+    // Opens `file`; raises DatabaseError when it cannot (a missing file without Create, a missing
+    // folder, a file that is not a database).
+    explicit Connection(const std::string& file, OpenMode mode = OpenMode::ReadWrite);
+    ~Connection();
+    Connection(Connection&& other) noexcept;
+    Connection& operator=(Connection&& other) noexcept;
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens the database file of a folder.
+    static Connection OpenFolder(const std::string& folder, OpenMode mode = OpenMode::ReadWrite);
+
+    // Closes a connection already open, then opens `file`; raises DatabaseError.
+    void Open(const std::string& file, OpenMode mode = OpenMode::ReadWrite);
+    // As Open, returning false instead of raising; never creates a file unless mode is Create.
+    bool TryOpen(const std::string& file, OpenMode mode = OpenMode::ReadWrite);
+    // Closes the connection; harmless when closed.
+    void Close() noexcept;
+    bool IsOpen() const { return db_ != nullptr; }
+    // The file as given to Open (empty when closed).
+    const std::string& GetPath() const { return path_; }
+
+    // Runs one or more statements that produce no result wanted by the caller.
+    void Execute(std::string_view sql);
+    std::int64_t LastInsertRowid() const;
+    // Rows changed by the last INSERT, UPDATE or DELETE.
+    int Changes() const;
+    // Whether the file holds a table of that name (compared regardless of case, as SQLite does).
+    bool TableExists(std::string_view name);
+    // Names of all tables of the file (internal sqlite_ tables left out).
+    std::vector<std::string> TableNames();
+    bool InTransaction() const;
+
+    // The raw handle, for SQLite calls this layer does not wrap. Raises DatabaseError when closed.
+    sqlite3* Handle() const;
+
+private:
+    sqlite3* db_ = nullptr;
+    std::string path_;
+};
+
+// Storage class of a column value in the current row.
+enum class StorageClass { Null, Integer, Real, Text, Blob };
+
+// A prepared statement. Parameters are named ":Name" (names compared regardless of case; one name
+// may appear several times in the text and binds all its occurrences). Column names are compared
+// regardless of case; a name that several columns carry means the first of them.
+//
+// Binding rules shared by the typed binds: empty text binds NULL (an empty text is stored as NULL),
+// booleans bind 0/1, currency binds REAL, dates bind "yyyy-mm-dd" and date-times
+// "yyyy-mm-dd hh:mm:ss", empty bytes bind NULL. Bindings stay across Reset until rebound or cleared.
+class Statement {
+public:
+    Statement() = default;
+    // Prepares exactly one statement; raises DatabaseError on a syntax error, an empty text or a
+    // text holding more than one statement.
+    Statement(Connection& connection, std::string_view sql);
+    ~Statement();
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&& other) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void Prepare(Connection& connection, std::string_view sql);
+    // Finalizes the statement; harmless when not prepared.
+    void Finalize() noexcept;
+    bool IsPrepared() const { return stmt_ != nullptr; }
+    const std::string& GetSql() const { return sql_; }
+
+    // Parameters.
+    bool HasParameter(std::string_view name) const;
+    // Distinct parameter names without their prefix, in order of first appearance.
+    std::vector<std::string> ParameterNames() const;
+    // Each raises DatabaseError for a name the statement does not hold.
+    void BindNull(std::string_view name);
+    void BindText(std::string_view name, std::string_view value);   // "" binds NULL
+    void BindInt64(std::string_view name, std::int64_t value);
+    void BindDouble(std::string_view name, double value);
+    void BindBool(std::string_view name, bool value);
+    void BindBlob(std::string_view name, const Bytes& value);       // empty binds NULL
+    // Binds a value as a field of `type` stores it (see the class comment); FieldType::Unknown binds
+    // as Bind(name, value). Raises VariantError when the value does not convert.
+    void Bind(std::string_view name, const Variant& value, FieldType type);
+    // Binds by the variant's own kind; a date-time without a time of day binds "yyyy-mm-dd".
+    void Bind(std::string_view name, const Variant& value);
+    void ClearBindings();
+
+    // Runs one step: true when a row is available; false when the statement is done.
+    bool Step();
+    // Runs the statement to its end (the rows, if any, are dropped) and returns Changes().
+    int Execute();
+    // Rewinds the statement for another run; bindings stay.
+    void Reset();
+
+    // Columns of the result.
+    int ColumnCount() const { return static_cast<int>(columnNames_.size()); }
+    const std::string& ColumnName(int index) const;
+    const std::vector<std::string>& ColumnNames() const { return columnNames_; }
+    // Index of the column, -1 when there is none.
+    int ColumnIndex(std::string_view name) const;
+
+    // Values of the current row by index. NULL reads as "", 0, 0.0, false, no bytes.
+    StorageClass GetStorageClass(int index) const;
+    bool IsNull(int index) const;
+    std::string GetText(int index) const;
+    // The text without a copy; valid until the next Step, Reset or read of the same column as
+    // another type.
+    std::string_view GetTextView(int index) const;
+    std::int64_t GetInt64(int index) const;
+    int GetInt(int index) const { return static_cast<int>(GetInt64(index)); }
+    double GetDouble(int index) const;
+    // Integers are true when non-zero; the texts "true"/"false" (any case) read as such.
+    bool GetBool(int index) const;
+    Bytes GetBlob(int index) const;
+    // The value as a field of `type` holds it: NULL gives Variant::Null(); strings and memos text;
+    // smallint/integer Integer; boolean Boolean; float Double; currency Currency; date and
+    // date-time a DateTime (read from ISO text, or a number of days); graphic and formatted memo
+    // Bytes; Unknown the value's own storage class.
+    Variant GetVariant(int index, FieldType type) const;
+
+    // The same by column name; a name that no column carries raises DatabaseError.
+    bool IsNull(std::string_view name) const { return IsNull(RequireColumn(name)); }
+    std::string GetText(std::string_view name) const { return GetText(RequireColumn(name)); }
+    std::int64_t GetInt64(std::string_view name) const { return GetInt64(RequireColumn(name)); }
+    int GetInt(std::string_view name) const { return GetInt(RequireColumn(name)); }
+    double GetDouble(std::string_view name) const { return GetDouble(RequireColumn(name)); }
+    bool GetBool(std::string_view name) const { return GetBool(RequireColumn(name)); }
+    Bytes GetBlob(std::string_view name) const { return GetBlob(RequireColumn(name)); }
+    Variant GetVariant(std::string_view name, FieldType type) const { return GetVariant(RequireColumn(name), type); }
+
+    sqlite3_stmt* Handle() const { return stmt_; }
+
+private:
+    struct NoCaseHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const noexcept;
+    };
+    struct NoCaseEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const noexcept;
+    };
+    using NameMap = std::unordered_map<std::string, int, NoCaseHash, NoCaseEqual>;
+
+    void CheckPrepared() const;
+    void CheckColumn(int index) const;
+    int RequireColumn(std::string_view name) const;
+    // Raw SQLite parameter indexes (1-based) of a name; raises DatabaseError for an unknown name.
+    const std::vector<int>& ParameterIndexes(std::string_view name) const;
+    [[noreturn]] void Fail(int rc) const;
+    void Check(int rc) const;
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* stmt_ = nullptr;
+    std::string sql_;
+    std::vector<std::string> columnNames_;
+    NameMap columnIndex_;
+    std::vector<std::string> parameterNames_;
+    std::vector<std::vector<int>> parameterIndexes_;   // parallel to parameterNames_
+    NameMap parameterIndex_;                            // name -> position in parameterNames_
+    bool hasRow_ = false;                               // the last Step gave a row
+};
+
+// A savepoint: opened on construction under a name unique in the process. Release() keeps its
+// changes (they are committed when no outer transaction is open); Rollback() undoes them and ends
+// the savepoint. The destructor of a savepoint neither released nor rolled back rolls it back;
+// it never throws. Savepoints nest: an inner one must end before its outer one.
+class Savepoint {
+public:
+    explicit Savepoint(Connection& connection);
+    ~Savepoint();
+    Savepoint(const Savepoint&) = delete;
+    Savepoint& operator=(const Savepoint&) = delete;
+
+    void Release();
+    void Rollback();
+    bool IsActive() const { return active_; }
+    const std::string& GetName() const { return name_; }
+
+private:
+    Connection& connection_;
+    std::string name_;
+    bool active_ = false;
+};
+
+// A transaction: BEGIN IMMEDIATE on construction, Commit() or Rollback() ends it; the destructor
+// rolls back a transaction still open and never throws.
+class Transaction {
+public:
+    explicit Transaction(Connection& connection);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void Commit();
+    void Rollback();
+    bool IsActive() const { return active_; }
+
+private:
+    Connection& connection_;
+    bool active_ = false;
+};
+
+// Replaces the whole content of `destination` by that of `source` (SQLite's online backup of the
+// main databases). Raises DatabaseError; the destination is unchanged when the copy fails.
+void BackupDatabase(Connection& source, Connection& destination);
+
+// SQL text of a literal: 'O''Neil' for O'Neil.
+std::string QuoteSql(std::string_view text);
+// SQL text of an identifier: "Name", inner double quotes doubled.
+std::string QuoteIdentifier(std::string_view name);
+
+} // namespace platform

@@ -1,0 +1,431 @@
+#include "platform/Sqlite.h"
+
+#include "platform/DateTime.h"
+#include "platform/Errors.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace fs = std::filesystem;
+using platform::Connection;
+using platform::DatabaseError;
+using platform::FieldType;
+using platform::OpenMode;
+using platform::Statement;
+using platform::Variant;
+
+namespace {
+
+class SqliteTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "vkt_sqlite_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    std::string File(const std::string& name = "test.db") const { return (dir_ / name).string(); }
+
+    // A connection on a fresh file with table T (K INTEGER PRIMARY KEY, S VARCHAR(20), R REAL, B BLOB).
+    Connection OpenWithTable() {
+        Connection db(File(), OpenMode::Create);
+        db.Execute("CREATE TABLE T (K INTEGER PRIMARY KEY, S VARCHAR(20), R REAL, B BLOB)");
+        return db;
+    }
+
+    static std::string Scalar(Connection& db, const std::string& sql) {
+        Statement q(db, sql);
+        EXPECT_TRUE(q.Step()) << sql;
+        return q.IsNull(0) ? "<null>" : q.GetText(0);
+    }
+
+    fs::path dir_;
+};
+
+std::string ErrorText(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const DatabaseError& e) {
+        return e.what();
+    }
+    return "<no error>";
+}
+
+} // namespace
+
+// ---- Connection ---------------------------------------------------------------------------------
+
+TEST_F(SqliteTest, OpeningAMissingFileWithoutCreateFailsAndCreatesNothing) {
+    EXPECT_THROW(Connection(File(), OpenMode::ReadWrite), DatabaseError);
+    Connection db;
+    EXPECT_FALSE(db.TryOpen(File()));
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_FALSE(db.TryOpen((dir_ / "no-such-folder" / "x.db").string(), OpenMode::Create));
+    EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(SqliteTest, CreateOpensWithWalBusyTimeoutAndForeignKeysOff) {
+    Connection db(File(), OpenMode::Create);
+    EXPECT_TRUE(db.IsOpen());
+    EXPECT_EQ(db.GetPath(), File());
+    EXPECT_TRUE(fs::exists(File()));
+    EXPECT_EQ(Scalar(db, "PRAGMA journal_mode"), "wal");
+    EXPECT_EQ(Scalar(db, "PRAGMA busy_timeout"), "5000");
+    EXPECT_EQ(Scalar(db, "PRAGMA foreign_keys"), "0");
+    db.Close();
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_TRUE(db.TryOpen(File()));   // exists now: no Create needed
+}
+
+TEST_F(SqliteTest, AFileThatIsNotADatabaseFailsToOpen) {
+    {
+        std::FILE* f = std::fopen(File().c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("this is certainly not an SQLite database file, just some text bytes......", f);
+        std::fclose(f);
+    }
+    Connection db;
+    EXPECT_FALSE(db.TryOpen(File()));
+    EXPECT_THROW(db.Open(File()), DatabaseError);
+}
+
+TEST_F(SqliteTest, MovedConnectionKeepsTheDatabase) {
+    Connection a = OpenWithTable();
+    Connection b(std::move(a));
+    EXPECT_FALSE(a.IsOpen());   // NOLINT(bugprone-use-after-move): the moved-from state is specified
+    EXPECT_TRUE(b.IsOpen());
+    EXPECT_EQ(b.GetPath(), File());
+    Connection c;
+    c = std::move(b);
+    c.Execute("INSERT INTO T (K) VALUES (7)");
+    EXPECT_EQ(c.LastInsertRowid(), 7);
+    EXPECT_EQ(c.Changes(), 1);
+    EXPECT_THROW(b.Execute("SELECT 1"), DatabaseError);   // NOLINT(bugprone-use-after-move)
+}
+
+TEST_F(SqliteTest, TableExistsIgnoresCaseAndListsTables) {
+    Connection db = OpenWithTable();
+    db.Execute("CREATE TABLE Other (X)");
+    EXPECT_TRUE(db.TableExists("T"));
+    EXPECT_TRUE(db.TableExists("t"));
+    EXPECT_TRUE(db.TableExists("OTHER"));
+    EXPECT_FALSE(db.TableExists("Missing"));
+    EXPECT_FALSE(db.TableExists(""));
+    EXPECT_EQ(db.TableNames(), (std::vector<std::string>{"T", "Other"}));
+}
+
+TEST_F(SqliteTest, ErrorsCarryTheSqliteMessageAndTheStatement) {
+    Connection db = OpenWithTable();
+    const std::string sql = "SELECT Nope FROM Missing";
+    try {
+        db.Execute(sql);
+        FAIL() << "no error";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.SqliteMessage(), "no such table: Missing");
+        EXPECT_EQ(e.Sql(), sql);
+        EXPECT_EQ(std::string(e.what()), "no such table: Missing\n" + sql);
+    }
+    EXPECT_EQ(ErrorText([&] { Statement(db, "SELEC 1"); }), "near \"SELEC\": syntax error\nSELEC 1");
+
+    // A failing step: the statement stays usable.
+    db.Execute("INSERT INTO T (K) VALUES (1)");
+    Statement insert(db, "INSERT INTO T (K) VALUES (:K)");
+    insert.BindInt64("K", 1);
+    std::string text = ErrorText([&] { insert.Step(); });
+    EXPECT_NE(text.find("UNIQUE constraint failed: T.K"), std::string::npos) << text;
+    EXPECT_NE(text.find("INSERT INTO T (K) VALUES (:K)"), std::string::npos) << text;
+    insert.BindInt64("K", 2);
+    EXPECT_EQ(insert.Execute(), 1);
+}
+
+// ---- Statement ----------------------------------------------------------------------------------
+
+TEST_F(SqliteTest, PrepareRejectsEmptyAndMultipleStatements) {
+    Connection db = OpenWithTable();
+    EXPECT_THROW(Statement(db, "   "), DatabaseError);
+    EXPECT_EQ(ErrorText([&] { Statement(db, "SELECT 1; DELETE FROM T"); }),
+              "more than one SQL statement\nSELECT 1; DELETE FROM T");
+    Statement ok(db, "SELECT 1; -- trailing comment\n ;");
+    EXPECT_TRUE(ok.Step());
+    Statement none;
+    EXPECT_FALSE(none.IsPrepared());
+    EXPECT_THROW(none.Step(), DatabaseError);
+}
+
+TEST_F(SqliteTest, ANameStandingTwiceBindsBothOccurrences) {
+    Connection db = OpenWithTable();
+    Statement q(db, "SELECT :A + :A, :a * 10, :Other");
+    EXPECT_EQ(q.ParameterNames(), (std::vector<std::string>{"A", "Other"}));
+    EXPECT_TRUE(q.HasParameter("a"));
+    EXPECT_TRUE(q.HasParameter(":A"));
+    EXPECT_FALSE(q.HasParameter("B"));
+    q.BindInt64("A", 21);
+    q.BindText("other", "x");
+    ASSERT_TRUE(q.Step());
+    EXPECT_EQ(q.GetInt64(0), 42);
+    EXPECT_EQ(q.GetInt64(1), 210);   // the other spelling of the name is bound too
+    EXPECT_EQ(q.GetText(2), "x");
+    EXPECT_FALSE(q.Step());
+    EXPECT_EQ(ErrorText([&] { q.BindInt64("B", 1); }), "parameter 'B' not found\nSELECT :A + :A, :a * 10, :Other");
+}
+
+TEST_F(SqliteTest, EmptyTextAndEmptyBytesBindNull) {
+    Connection db = OpenWithTable();
+    Statement insert(db, "INSERT INTO T (K, S, B) VALUES (:K, :S, :B)");
+    insert.BindInt64("K", 1);
+    insert.BindText("S", "");
+    insert.BindBlob("B", {});
+    insert.Execute();
+    insert.Reset();
+    insert.BindInt64("K", 2);
+    insert.Bind("S", Variant(std::string()), FieldType::String);
+    insert.Bind("B", Variant(platform::Bytes{}), FieldType::Graphic);
+    insert.Execute();
+    EXPECT_EQ(Scalar(db, "SELECT count(*) FROM T WHERE S IS NULL AND B IS NULL"), "2");
+}
+
+TEST_F(SqliteTest, TypedBindingStoresEachFieldTypeAsDesigned) {
+    Connection db(File(), OpenMode::Create);
+    db.Execute("CREATE TABLE V (Id INTEGER, Val)");
+    struct Case {
+        Variant value;
+        FieldType type;
+        const char* storedType;
+        const char* storedText;
+    };
+    const platform::TDateTime date = platform::EncodeDate(2024, 3, 31);
+    const platform::TDateTime stamp = date + platform::EncodeTime(9, 5, 0);
+    const Case cases[] = {
+        {Variant("abc"), FieldType::String, "text", "abc"},
+        {Variant(12), FieldType::SmallInt, "integer", "12"},
+        {Variant(std::int64_t{1} << 40), FieldType::Integer, "integer", "1099511627776"},
+        {Variant(true), FieldType::Boolean, "integer", "1"},
+        {Variant(false), FieldType::Boolean, "integer", "0"},
+        {Variant(1.5), FieldType::Float, "real", "1.5"},
+        {Variant(platform::Currency::FromText("12.25")), FieldType::Currency, "real", "12.25"},
+        {Variant(100), FieldType::Currency, "real", "100.0"},
+        {Variant::FromDateTime(stamp), FieldType::Date, "text", "2024-03-31"},
+        {Variant::FromDateTime(stamp), FieldType::DateTime, "text", "2024-03-31 09:05:00"},
+        {Variant::FromDateTime(date), FieldType::DateTime, "text", "2024-03-31 00:00:00"},
+        {Variant("memo text"), FieldType::Memo, "text", "memo text"},
+        {Variant(platform::Bytes{'h', 'i'}), FieldType::FmtMemo, "blob", "hi"},
+        {Variant::Null(), FieldType::Integer, "null", "<null>"},
+        {Variant(), FieldType::String, "null", "<null>"},
+        // Untyped: by the variant's own kind; a whole day binds as a date.
+        {Variant::FromDateTime(date), FieldType::Unknown, "text", "2024-03-31"},
+        {Variant::FromDateTime(stamp), FieldType::Unknown, "text", "2024-03-31 09:05:00"},
+        {Variant(true), FieldType::Unknown, "integer", "1"},
+        {Variant(2.5), FieldType::Unknown, "real", "2.5"},
+    };
+    Statement insert(db, "INSERT INTO V (Id, Val) VALUES (:Id, :Val)");
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        insert.Reset();
+        insert.BindInt64("Id", static_cast<std::int64_t>(i));
+        insert.Bind("Val", cases[i].value, cases[i].type);
+        insert.Execute();
+    }
+    Statement read(db, "SELECT typeof(Val), Val FROM V ORDER BY Id");
+    for (const Case& c : cases) {
+        ASSERT_TRUE(read.Step());
+        EXPECT_EQ(read.GetText(0), c.storedType) << c.storedText;
+        EXPECT_EQ(read.IsNull(1) ? "<null>" : read.GetText(1), c.storedText);
+    }
+    EXPECT_FALSE(read.Step());
+}
+
+TEST_F(SqliteTest, GetVariantTurnsStoredValuesIntoTheFieldsKinds) {
+    Connection db(File(), OpenMode::Create);
+    Statement q(db, "SELECT '2024-03-31', '2024-03-31 09:05:00', 100.0 / 300.0, 1, 'true', 7, 2.5, "
+                    "x'6869', NULL, 'text', ''");
+    ASSERT_TRUE(q.Step());
+    using K = Variant::Kind;
+    Variant date = q.GetVariant(0, FieldType::Date);
+    EXPECT_EQ(date.GetKind(), K::DateTime);
+    EXPECT_EQ(date.AsDateTime(), platform::EncodeDate(2024, 3, 31));
+    Variant stamp = q.GetVariant(1, FieldType::DateTime);
+    EXPECT_EQ(stamp.GetKind(), K::DateTime);
+    EXPECT_DOUBLE_EQ(stamp.AsDateTime(), platform::EncodeDateTime(2024, 3, 31, 9, 5, 0));
+    Variant money = q.GetVariant(2, FieldType::Currency);
+    EXPECT_EQ(money.GetKind(), K::Currency);
+    EXPECT_EQ(money.AsCurrency().Raw(), 3333);
+    EXPECT_EQ(q.GetVariant(2, FieldType::Float).GetKind(), K::Double);
+    EXPECT_EQ(q.GetVariant(3, FieldType::Boolean), Variant(true));
+    EXPECT_EQ(q.GetVariant(4, FieldType::Boolean), Variant(true));
+    EXPECT_TRUE(q.GetBool(4));
+    EXPECT_EQ(q.GetVariant(5, FieldType::SmallInt).GetKind(), K::Integer);
+    EXPECT_EQ(q.GetVariant(5, FieldType::Unknown).GetKind(), K::Integer);
+    EXPECT_EQ(q.GetVariant(6, FieldType::Unknown).GetKind(), K::Double);
+    Variant blob = q.GetVariant(7, FieldType::Graphic);
+    ASSERT_EQ(blob.GetKind(), K::Bytes);
+    EXPECT_EQ(blob.AsBytes(), (platform::Bytes{'h', 'i'}));
+    EXPECT_EQ(q.GetVariant(7, FieldType::Unknown).GetKind(), K::Bytes);
+    EXPECT_TRUE(q.GetVariant(8, FieldType::String).IsNull());
+    EXPECT_TRUE(q.GetVariant(8, FieldType::Date).IsNull());
+    EXPECT_EQ(q.GetVariant(9, FieldType::Memo), Variant("text"));
+    EXPECT_TRUE(q.GetVariant(10, FieldType::Date).IsNull());
+    EXPECT_THROW(q.GetVariant(9, FieldType::Date), platform::ConvertError);
+}
+
+TEST_F(SqliteTest, ColumnsByNameIgnoreCaseAndPlainReadsOfNull) {
+    Connection db = OpenWithTable();
+    db.Execute("INSERT INTO T (K, S, R) VALUES (1, 'one', 1.5)");
+    Statement q(db, "SELECT K, S AS Name, R, B, S FROM T");
+    EXPECT_EQ(q.ColumnCount(), 5);
+    EXPECT_EQ(q.ColumnNames(), (std::vector<std::string>{"K", "Name", "R", "B", "S"}));
+    EXPECT_EQ(q.ColumnIndex("NAME"), 1);
+    EXPECT_EQ(q.ColumnIndex("s"), 4);
+    EXPECT_EQ(q.ColumnIndex("Missing"), -1);
+    EXPECT_THROW(q.GetText("K"), DatabaseError);   // no row yet
+    ASSERT_TRUE(q.Step());
+    EXPECT_EQ(q.GetInt("k"), 1);
+    EXPECT_EQ(q.GetText("name"), "one");
+    EXPECT_EQ(q.GetDouble("r"), 1.5);
+    EXPECT_TRUE(q.IsNull("B"));
+    EXPECT_EQ(q.GetStorageClass(3), platform::StorageClass::Null);
+    EXPECT_EQ(q.GetStorageClass(2), platform::StorageClass::Real);
+    EXPECT_EQ(q.GetText(3), "");
+    EXPECT_EQ(q.GetInt64(3), 0);
+    EXPECT_FALSE(q.GetBool(3));
+    EXPECT_TRUE(q.GetBlob(3).empty());
+    EXPECT_THROW(q.GetText("Missing"), DatabaseError);
+    EXPECT_THROW(q.GetText(5), DatabaseError);
+    EXPECT_FALSE(q.Step());
+}
+
+TEST_F(SqliteTest, ResetReusesTheStatementWithItsBindings) {
+    Connection db = OpenWithTable();
+    Statement insert(db, "INSERT INTO T (K, S) VALUES (:K, :S)");
+    insert.BindText("S", "same");
+    for (int k = 1; k <= 100; ++k) {
+        insert.Reset();
+        insert.BindInt64("K", k);
+        insert.Execute();
+    }
+    EXPECT_EQ(Scalar(db, "SELECT count(*) || '/' || count(DISTINCT S) || '/' || sum(K) FROM T"), "100/1/5050");
+    insert.ClearBindings();
+    insert.Reset();
+    insert.Execute();   // both NULL now: the key gets the next rowid
+    EXPECT_EQ(db.LastInsertRowid(), 101);
+    EXPECT_EQ(Scalar(db, "SELECT S FROM T WHERE K = 101"), "<null>");
+}
+
+TEST_F(SqliteTest, QuotingDoublesTheQuotes) {
+    EXPECT_EQ(platform::QuoteSql("O'Neil"), "'O''Neil'");
+    EXPECT_EQ(platform::QuoteSql(""), "''");
+    EXPECT_EQ(platform::QuoteSql("''"), "''''''");
+    EXPECT_EQ(platform::QuoteIdentifier("Tbl"), "\"Tbl\"");
+    EXPECT_EQ(platform::QuoteIdentifier("a\"b"), "\"a\"\"b\"");
+    Connection db = OpenWithTable();
+    db.Execute("INSERT INTO T (K, S) VALUES (1, " + platform::QuoteSql("O'Neil; DROP TABLE T; --") + ")");
+    EXPECT_EQ(Scalar(db, "SELECT S FROM T"), "O'Neil; DROP TABLE T; --");
+}
+
+// ---- Savepoints, transactions, backup -----------------------------------------------------------
+
+TEST_F(SqliteTest, SavepointRollsBackWhenLeftByAnException) {
+    Connection db = OpenWithTable();
+    db.Execute("INSERT INTO T (K) VALUES (1)");
+    try {
+        platform::Savepoint sp(db);
+        db.Execute("INSERT INTO T (K) VALUES (2)");
+        db.Execute("UPDATE T SET S = 'changed'");
+        throw std::runtime_error("operation failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(db.InTransaction());
+    EXPECT_EQ(Scalar(db, "SELECT count(*) || coalesce(max(S), '-') FROM T"), "1-");
+}
+
+TEST_F(SqliteTest, ReleasedSavepointKeepsItsChanges) {
+    Connection db = OpenWithTable();
+    {
+        platform::Savepoint sp(db);
+        EXPECT_TRUE(sp.IsActive());
+        db.Execute("INSERT INTO T (K) VALUES (1)");
+        sp.Release();
+        EXPECT_FALSE(sp.IsActive());
+        EXPECT_THROW(sp.Release(), DatabaseError);
+    }
+    EXPECT_FALSE(db.InTransaction());
+    Connection other(File());
+    EXPECT_EQ(Scalar(other, "SELECT count(*) FROM T"), "1");   // committed: another connection sees it
+}
+
+TEST_F(SqliteTest, NestedSavepointsRollBackOnlyTheInnerWork) {
+    Connection db = OpenWithTable();
+    {
+        platform::Savepoint outer(db);
+        db.Execute("INSERT INTO T (K) VALUES (1)");
+        {
+            platform::Savepoint inner(db);
+            EXPECT_NE(inner.GetName(), outer.GetName());
+            db.Execute("INSERT INTO T (K) VALUES (2)");
+        }   // not released: rolled back
+        {
+            platform::Savepoint inner(db);
+            db.Execute("INSERT INTO T (K) VALUES (3)");
+            inner.Release();
+        }
+        EXPECT_TRUE(db.InTransaction());
+        outer.Release();
+    }
+    EXPECT_EQ(Scalar(db, "SELECT group_concat(K) FROM (SELECT K FROM T ORDER BY K)"), "1,3");
+
+    {
+        platform::Savepoint outer(db);
+        db.Execute("INSERT INTO T (K) VALUES (4)");
+        platform::Savepoint inner(db);
+        db.Execute("INSERT INTO T (K) VALUES (5)");
+        inner.Release();
+        outer.Rollback();   // the released inner work goes with it
+    }
+    EXPECT_EQ(Scalar(db, "SELECT group_concat(K) FROM (SELECT K FROM T ORDER BY K)"), "1,3");
+}
+
+TEST_F(SqliteTest, TransactionCommitsOrRollsBack) {
+    Connection db = OpenWithTable();
+    {
+        platform::Transaction tx(db);
+        EXPECT_TRUE(db.InTransaction());
+        db.Execute("INSERT INTO T (K) VALUES (1)");
+    }
+    EXPECT_EQ(Scalar(db, "SELECT count(*) FROM T"), "0");
+    {
+        platform::Transaction tx(db);
+        db.Execute("INSERT INTO T (K) VALUES (1)");
+        platform::Savepoint sp(db);
+        db.Execute("INSERT INTO T (K) VALUES (2)");
+        sp.Rollback();
+        tx.Commit();
+        EXPECT_FALSE(tx.IsActive());
+    }
+    EXPECT_EQ(Scalar(db, "SELECT group_concat(K) FROM T"), "1");
+    EXPECT_FALSE(db.InTransaction());
+}
+
+TEST_F(SqliteTest, BackupCopiesEverythingIncludingUncheckpointedWal) {
+    Connection source = OpenWithTable();
+    source.Execute("PRAGMA wal_autocheckpoint = 0");
+    for (int k = 1; k <= 500; ++k)
+        source.Execute("INSERT INTO T (K, S, R) VALUES (" + std::to_string(k) + ", 'row', " + std::to_string(k) + ".5)");
+    ASSERT_GT(fs::file_size(File() + "-wal"), 0u);
+
+    Connection dest(File("copy.db"), OpenMode::Create);
+    dest.Execute("CREATE TABLE Old (X); INSERT INTO Old VALUES (1)");
+    platform::BackupDatabase(source, dest);
+    EXPECT_FALSE(dest.TableExists("Old"));
+    EXPECT_EQ(Scalar(dest, "SELECT count(*) || '/' || sum(R) FROM T"), "500/125500.0");
+    dest.Close();
+    Connection reopened(File("copy.db"));
+    EXPECT_EQ(Scalar(reopened, "SELECT count(*) FROM T"), "500");
+    EXPECT_EQ(Scalar(reopened, "PRAGMA journal_mode"), "wal");
+}
