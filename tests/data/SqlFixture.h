@@ -1,0 +1,49 @@
+#pragma once
+// Fixture of the SQL builder and filter tests: a temporary database folder whose stored tables are
+// created empty by the table-file module, and a connection of the test's own.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/Priorityitem.h"
+#include "data/Mvkttables.h"
+#include "data/Ufilterstruct.h"
+#include "data/Usqlwiz.h"
+#include "platform/Sqlite.h"
+
+class SqlFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vktsql-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        ASSERT_TRUE(GetVktTblFunctor().CreateTables(folder));
+        db.Open(platform::DatabaseFilePath(folder));
+    }
+
+    void TearDown() override {
+        db.Close();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+
+    void Sql(const std::string& sql) { db.Execute(sql); }
+
+    // The Data_ID column of a query on TblData for the filter, in the query's order.
+    std::vector<int> Ids(const TFilterObject& filter) {
+        TPriorityItem fields;
+        fields << ToInt(TVktField::Data_ID);
+        const std::string sql = VktSQLString(TVktTable::TblData, fields, TPriorityItem(), filter);
+        platform::Statement statement(db, sql);
+        SetFilterParams(filter, statement);
+        std::vector<int> ids;
+        while (statement.Step()) ids.push_back(statement.GetInt("Data_ID"));
+        return ids;
+    }
+
+    std::string folder;
+    platform::Connection db;
+};
