@@ -67,10 +67,9 @@ TempFile CreateTempBeside(const std::string& path)
 
 void SyncFolderOf(const std::string& path)
 {
-    std::string folder = fs::path(path).parent_path().string();
-    if (folder.empty())
-        folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::string folder = fs::path(path).parent_path().string();
+    const char* dir = folder.empty() ? "." : folder.c_str();
+    const int fd = ::open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return; // the rename is done; a folder that cannot be opened only loses the durability hint
     ::fsync(fd);
