@@ -1,0 +1,132 @@
+#include "platform/Jpeg.h"
+
+#include "platform/Errors.h"
+
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace platform {
+
+namespace {
+
+// Pictures beyond this many pixels are refused rather than allocated.
+constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 28;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+// Everything the decode touches lives here, outside the frame that calls setjmp, so no automatic
+// object of that frame changes between setjmp and longjmp.
+struct DecodeState {
+    jpeg_decompress_struct info;
+    ErrorManager error;
+    std::vector<unsigned char> rgb;
+    int width = 0;
+    int height = 0;
+    bool tooLarge = false;
+};
+
+extern "C" void OnJpegError(j_common_ptr info)
+{
+    auto* error = reinterpret_cast<ErrorManager*>(info->err);
+    (*info->err->format_message)(info, error->message);
+    std::longjmp(error->jump, 1);
+}
+
+// Warnings that mean the data is corrupt or incomplete end the decode like errors; libjpeg
+// would otherwise fill the missing part of the picture with grey and report success.
+extern "C" void OnJpegMessage(j_common_ptr info, int level)
+{
+    if (level >= 0)
+        return;
+    switch (info->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+        OnJpegError(info);
+        break;
+    default:
+        break;
+    }
+}
+
+extern "C" void OnJpegOutput(j_common_ptr) {}
+
+// Only trivially destructible automatic objects here (see DecodeState).
+bool DecodeInto(const unsigned char* data, unsigned long size, DecodeState& state)
+{
+    state.info.err = jpeg_std_error(&state.error.pub);
+    state.error.pub.error_exit = OnJpegError;
+    state.error.pub.emit_message = OnJpegMessage;
+    state.error.pub.output_message = OnJpegOutput;
+    state.error.message[0] = '\0';
+    if (setjmp(state.error.jump)) {
+        jpeg_destroy_decompress(&state.info);
+        return false;
+    }
+    jpeg_create_decompress(&state.info);
+    jpeg_mem_src(&state.info, data, size);
+    jpeg_read_header(&state.info, TRUE);
+    state.info.out_color_space = JCS_RGB;
+    jpeg_calc_output_dimensions(&state.info);
+    if (static_cast<std::uint64_t>(state.info.output_width) * state.info.output_height > kMaxPixels) {
+        state.tooLarge = true;
+        jpeg_destroy_decompress(&state.info);
+        return false;
+    }
+    jpeg_start_decompress(&state.info);
+    state.width = static_cast<int>(state.info.output_width);
+    state.height = static_cast<int>(state.info.output_height);
+    try {
+        state.rgb.resize(static_cast<std::size_t>(state.width) * static_cast<std::size_t>(state.height) * 3);
+    } catch (...) {
+        jpeg_destroy_decompress(&state.info);
+        throw;
+    }
+    while (state.info.output_scanline < state.info.output_height) {
+        JSAMPROW row = state.rgb.data() + static_cast<std::size_t>(state.info.output_scanline) * state.width * 3;
+        jpeg_read_scanlines(&state.info, &row, 1);
+    }
+    jpeg_finish_decompress(&state.info);
+    jpeg_destroy_decompress(&state.info);
+    return true;
+}
+
+} // namespace
+
+Picture DecodeJpeg(std::string_view bytes)
+{
+    if (bytes.empty())
+        throw InvalidPictureError("Invalid JPEG picture: no data");
+    auto state = std::make_unique<DecodeState>();
+    std::memset(&state->info, 0, sizeof state->info);
+    if (!DecodeInto(reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()),
+                    *state)) {
+        if (state->tooLarge)
+            throw InvalidPictureError("Invalid JPEG picture: the picture is too large");
+        throw InvalidPictureError(std::string("Invalid JPEG picture: ") + state->error.message);
+    }
+    Picture picture(state->width, state->height);
+    const unsigned char* p = state->rgb.data();
+    for (int y = 0; y < state->height; ++y)
+        for (int x = 0; x < state->width; ++x, p += 3)
+            picture.SetPixel(x, y, RgbColor(p[0], p[1], p[2]));
+    return picture;
+}
+
+} // namespace platform
