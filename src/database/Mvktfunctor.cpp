@@ -1,0 +1,270 @@
+// The operations module itself: binding to a folder, the shared statement helpers, the small
+// lookups that other operations share, the change stamp and the per-database settings store.
+#include "database/Mvktfunctor.h"
+
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+#include "data/Ufilterstruct.h"
+#include "data/Usqlwiz.h"
+#include "platform/Errors.h"
+#include "platform/Text.h"
+#include "platform/Xml.h"
+
+namespace {
+
+// The setting map a database starts with (row 0 of TblInitialize).
+constexpr const char* kDefaultInitialIds =
+    "<InitialID DatabaseID=\"1\" ClassIcon=\"2\" Filter=\"3\" ViewField=\"4\" InvViewField=\"5\" "
+    "ItemViewField=\"6\" />";
+
+// Attribute value text: the characters that would end or break a double-quoted value escaped.
+std::string XmlAttributeText(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (char c : value) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TVktFunctor::TVktFunctor() = default;
+
+TVktFunctor::~TVktFunctor() { Deactivate(); }
+
+// ---- Folder and connection ------------------------------------------------------------------------
+
+void TVktFunctor::SetPath(const std::string& path) {
+    std::string folder = path;
+    if (!folder.empty() && folder.back() == '/') folder.pop_back();
+    if (folder != path_) {
+        Deactivate();
+        path_ = folder;
+    }
+    if (!path_.empty()) LoadInitialIDs();
+}
+
+std::string TVktFunctor::GetPath() const { return path_; }
+
+platform::Connection& TVktFunctor::Db() {
+    if (!db_.IsOpen()) {
+        if (path_.empty()) throw platform::DatabaseError("No database folder is set");
+        db_.Open(platform::DatabaseFilePath(path_), platform::OpenMode::ReadWrite);
+    }
+    return db_;
+}
+
+void TVktFunctor::Deactivate() { db_.Close(); }
+
+// ---- Statement helpers ----------------------------------------------------------------------------
+
+platform::Statement TVktFunctor::Prepare(const std::string& sql, const SqlParams& params) {
+    platform::Statement statement(Db(), sql);
+    for (const auto& [name, value] : params) statement.Bind(name, value);
+    return statement;
+}
+
+int TVktFunctor::Exec(const std::string& sql, const SqlParams& params) {
+    platform::Statement statement = Prepare(sql, params);
+    return statement.Execute();
+}
+
+std::int64_t TVktFunctor::QueryInt(const std::string& sql, const SqlParams& params, std::int64_t whenNone) {
+    platform::Statement statement = Prepare(sql, params);
+    if (!statement.Step() || statement.IsNull(0)) return whenNone;
+    return statement.GetInt64(0);
+}
+
+std::string TVktFunctor::QueryText(const std::string& sql, const SqlParams& params) {
+    platform::Statement statement = Prepare(sql, params);
+    if (!statement.Step()) return {};
+    return statement.GetText(0);
+}
+
+bool TVktFunctor::QueryHasRow(const std::string& sql, const SqlParams& params) {
+    platform::Statement statement = Prepare(sql, params);
+    return statement.Step();
+}
+
+TPriorityItem TVktFunctor::QueryIntList(const std::string& sql, const SqlParams& params) {
+    platform::Statement statement = Prepare(sql, params);
+    TPriorityItem list;
+    while (statement.Step())
+        if (!statement.IsNull(0)) list.Push(statement.GetInt(0));
+    return list;
+}
+
+int TVktFunctor::NextKey(TVktField keyField) {
+    return static_cast<int>(QueryInt("select coalesce(max(" + Col(keyField) + "), 0) + 1 from " +
+                                     Tbl(GetFieldTable(keyField))));
+}
+
+std::string TVktFunctor::Tbl(TVktTable table) { return GetTableFileName(table); }
+
+std::string TVktFunctor::Col(TVktField field) { return GetFieldName(field); }
+
+std::string TVktFunctor::SqlText(std::string_view text) { return platform::QuoteSql(text); }
+
+std::string TVktFunctor::SqlDate(platform::TDateTime value) {
+    return "'" + platform::ToIsoDate(value) + "'";
+}
+
+std::string TVktFunctor::SqlDateTime(platform::TDateTime value) {
+    return "'" + platform::ToIsoDateTime(value) + "'";
+}
+
+std::string TVktFunctor::SqlInt(std::int64_t value) { return platform::IntToStr(value); }
+
+std::string TVktFunctor::SqlFloat(double value) {
+    if (!std::isfinite(value)) throw platform::ConvertError("Not a finite number");
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    if (ec != std::errc()) throw platform::ConvertError("Number cannot be written");
+    return std::string(buffer, end);
+}
+
+// ---- Shared lookups -------------------------------------------------------------------------------
+
+bool TVktFunctor::TouchChangeDate(int dataId) {
+    return Write(false, [&] {
+        Exec("update " + Tbl(TVktTable::TblData) + " set ChangeDate = :Now where Data_ID = :ID",
+             {{"Now", platform::ToIsoDateTime(platform::Now())}, {"ID", dataId}});
+        return true;
+    });
+}
+
+int TVktFunctor::GetClassType(int classId) {
+    return Read(-2, [&] {
+        platform::Statement statement =
+            Prepare("select TreeID, ClassType from " + Tbl(TVktTable::TblClass) + " where Class_ID = :ID",
+                    {{"ID", classId}});
+        return statement.Step() ? statement.GetInt("ClassType") : 0;
+    });
+}
+
+TTreeIndex TVktFunctor::GetClassTreeID(int classId) {
+    return Read(TTreeIndex(), [&] {
+        platform::Statement statement =
+            Prepare("select TreeID, ClassType from " + Tbl(TVktTable::TblClass) + " where Class_ID = :ID",
+                    {{"ID", classId}});
+        if (!statement.Step()) return TTreeIndex();
+        return TTreeIndex(statement.GetText("TreeID"));
+    });
+}
+
+int TVktFunctor::GetDataClassType(int dataId) {
+    return Read(0, [&] {
+        return static_cast<int>(QueryInt("select ClassType from " + Tbl(TVktTable::TblData) +
+                                             " left outer join " + Tbl(TVktTable::TblClass) +
+                                             " on Class_Key = Class_ID where Data_ID = :ID",
+                                         {{"ID", dataId}}));
+    });
+}
+
+int TVktFunctor::GetDataEraseState(int dataId) {
+    return Read(0, [&] {
+        platform::Statement statement =
+            Prepare("select Conserve, EraseDate from " + Tbl(TVktTable::TblData) + " left outer join " +
+                        Tbl(TVktTable::TblErase) + " on Erase_Key = Data_ID where Data_ID = :ID",
+                    {{"ID", dataId}});
+        if (!statement.Step()) return 0;
+        if (statement.GetBool("Conserve")) return -2;
+        return statement.IsNull("EraseDate") ? 0 : -1;
+    });
+}
+
+TPriorityItem TVktFunctor::SelectDataIDs(TFilterObject filter) {
+    return Read(TPriorityItem(), [&] {
+        TPriorityItem fields;
+        fields << ToInt(TVktField::Data_ID);
+        TPriorityItem orders;
+        orders << 0;
+        platform::Statement statement(Db(), VktSQLString(TVktTable::TblData, fields, orders, filter));
+        if (filter.GetKind() == 0) SetFilterParams(filter, statement);
+        TPriorityItem ids;
+        while (statement.Step()) ids.Push(statement.GetInt(0));
+        return ids;
+    });
+}
+
+// ---- Settings store (table Initialize) ------------------------------------------------------------
+
+void TVktFunctor::LoadInitialIDs() {
+    const std::string table = Tbl(TVktTable::TblInitialize);
+    std::string text = Read(std::string(), [&] {
+        return QueryText("select Initial from " + table + " where Initial_ID = 0");
+    });
+    if (text.empty()) {
+        text = kDefaultInitialIds;
+        Exec("insert into " + table + " values ( 0, :Text )", {{"Text", text}});
+    }
+    platform::XmlDocument document;
+    document.LoadFromString(text);
+    for (const platform::XmlNode& node : document.GetDocumentNode().GetChildren()) {
+        if (node.GetName() != "InitialID") continue;
+        for (const auto& [name, value] : node.GetAttributes()) {
+            bool found = false;
+            for (auto& line : initialIds_) {
+                if (platform::SameText(line.first, name)) {
+                    line.second = value;
+                    found = true;
+                    break;
+                }
+            }
+            if (!found) initialIds_.emplace_back(name, value);
+        }
+        break;
+    }
+}
+
+std::string TVktFunctor::InitialMapText() const {
+    std::string text = "<InitialID ";
+    for (const auto& [name, value] : initialIds_) text += name + "=\"" + XmlAttributeText(value) + "\" ";
+    text += "/>";
+    return text;
+}
+
+int TVktFunctor::RegisterInitialID(const std::string& name) {
+    for (const auto& [key, value] : initialIds_)
+        if (platform::SameText(key, name)) return platform::StrToIntDef(platform::Trim(value), 0);
+
+    const int id = static_cast<int>(initialIds_.size()) + 1;
+    initialIds_.emplace_back(name, platform::IntToStr(id));
+    // The id stays registered even when row 0 cannot be rewritten.
+    Write(false, [&] {
+        Exec("update " + Tbl(TVktTable::TblInitialize) + " set Initial = :Text where Initial_ID = 0",
+             {{"Text", InitialMapText()}});
+        return true;
+    });
+    return id;
+}
+
+std::string TVktFunctor::GetInitial(const std::string& name) {
+    const int id = RegisterInitialID(name);
+    if (id == 0) return {};   // row 0 is the map, never a setting
+    return Read(std::string(), [&] {
+        return QueryText("select Initial from " + Tbl(TVktTable::TblInitialize) + " where Initial_ID = :ID",
+                         {{"ID", id}});
+    });
+}
+
+void TVktFunctor::SetInitial(const std::string& name, const std::string& text) {
+    const int id = RegisterInitialID(name);
+    if (id == 0 || text.empty()) return;
+    const std::string table = Tbl(TVktTable::TblInitialize);
+    Write(false, [&] {
+        Exec("delete from " + table + " where Initial_ID = :ID", {{"ID", id}});
+        Exec("insert into " + table + " values ( :ID, :Text )", {{"ID", id}, {"Text", text}});
+        return true;
+    });
+}
+
+std::string TVktFunctor::GetDatabaseID() { return GetInitial("DatabaseID"); }

@@ -1,0 +1,248 @@
+#pragma once
+// TVktFunctor: the operations module of one database folder. Every change to a database is a
+// statement this module runs on its own connection; every small lookup a change needs is a query on
+// the same connection. Callers point it at the folder (SetPath) before every operation.
+//
+// Contracts shared by all operations:
+//  - Each operation catches every failure of its own statements and returns its failure value
+//    (false, 0, -2, an empty text or an empty list, as stated per operation). Nothing is shown.
+//  - Every operation that writes runs inside a savepoint (Write below): a failure raised inside it
+//    rolls back everything the operation wrote; a `false` that the operation defines as an outcome
+//    keeps what it wrote.
+//  - Values reach SQL as bound parameters; where a text must be part of the statement it is quoted
+//    with its single quotes doubled (SqlText). Dates are ISO text ("yyyy-mm-dd"), date-times
+//    "yyyy-mm-dd hh:mm:ss". New keys are coalesce(max(K), 0) + 1.
+//  - "Now" and "today" are read from platform::Now() / platform::Today() (the injectable clock).
+//  - The connection is opened on first use without creating the database file; SetPath to another
+//    folder, CreateDefaultData and ConvertOldDatabase close it.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/Priorityitem.h"
+#include "core/Treeindex.h"
+#include "data/Ufilterstruct.h"
+#include "data/Uvktobjevent.h"   // TVktObjKind
+#include "data/Vkttabledefine.h"
+#include "platform/Currency.h"
+#include "platform/DateTime.h"
+#include "platform/Sqlite.h"
+#include "platform/Variant.h"
+
+class TVktFunctor {
+public:
+    // Creates the module closed, with an empty setting map.
+    TVktFunctor();
+    ~TVktFunctor();
+    TVktFunctor(const TVktFunctor&) = delete;
+    TVktFunctor& operator=(const TVktFunctor&) = delete;
+
+    // --- The module: folder, lookups, change stamp, settings store (Mvktfunctor.cpp) -------------
+    // Binds the module to a folder (one trailing '/' is cut). A different folder closes the
+    // connection first. A non-empty folder then re-reads the setting map (LoadInitialIDs); a
+    // failure to write or parse row 0 raises to the caller.
+    void SetPath(const std::string& path);
+    std::string GetPath() const;
+    // Stamps the record's ChangeDate with now; false on failure.
+    bool TouchChangeDate(int dataId);
+    // ClassType of a class; 0 when there is no such class; -2 when the query fails.
+    int GetClassType(int classId);
+    // TreeID of a class; an empty tree index when there is none or the query fails.
+    TTreeIndex GetClassTreeID(int classId);
+    // ClassType of the record's class; 0 when there is no row or the query fails.
+    int GetDataClassType(int dataId);
+    // 0 live (or no row, or failure), -1 in the trash, -2 conserved (Conserve true wins).
+    int GetDataEraseState(int dataId);
+    // Data_ID of every record that the filter selects, in result order; empty on failure.
+    TPriorityItem SelectDataIDs(TFilterObject filter);
+    // Reads row 0 of Initialize into the setting map, writing the default map when row 0 is
+    // missing. A failure of the read counts as an empty row; a failure of the write raises.
+    void LoadInitialIDs();
+    // The setting's row id, registering the name (and rewriting row 0) when new.
+    int RegisterInitialID(const std::string& name);
+    // The setting's text; empty when there is no row or on failure.
+    std::string GetInitial(const std::string& name);
+    // Replaces the setting's row; an empty text changes nothing; failures are swallowed.
+    void SetInitial(const std::string& name, const std::string& text);
+    // GetInitial("DatabaseID").
+    std::string GetDatabaseID();
+
+    // --- New-database content (Mvktfunctor_newdb.cpp) ----------------------------------------------
+    // Empties every stored table and writes the default settings, classes, forms and units and
+    // dealer; true when every statement ran. Closes the connection when it ends.
+    bool CreateDefaultData();
+
+    // --- Old-format conversion (Mvktfunctor_convert.cpp) -------------------------------------------
+    // Copies the old-format tables of the folder into the new tables; closes the connection.
+    bool ConvertOldDatabase();
+
+    // --- Inventory sheets and month queries (Mvktfunctor_inventory.cpp) -----------------------------
+    // Months as date serials of their first day, newest first; empty on failure.
+    TPriorityItem GetMHistoryMonths();
+    TPriorityItem GetInvDateMonths();
+    // Sheet ids, newest sheet first.
+    TPriorityItem GetInvDates();
+    // Id of the sheet of the date's month; 0 when none or on failure.
+    int FindInvDate(platform::TDateTime date);
+    // Records marked for stock-taking that are not in the trash.
+    TPriorityItem GetInventoryItems();
+    bool DeleteInventoryEntry(int invDateId, int dataId);
+    bool SetInventoryEntry(int invDateId, int dataId, bool resetRemained);
+
+    // --- Adding records and master rows (Mvktfunctor_add.cpp) ---------------------------------------
+    // The first default name of the kind not yet in use.
+    std::string MakeNewName(TVktObjKind kind);
+    // Each returns the new key, 0 on failure or refusal.
+    int AddNewData(int classId, const std::string& name);
+    int AddClass(int parentId, const std::string& name);
+    int AddForm(std::int8_t classType, const std::string& name);
+    int AddUnit(std::int8_t classType, const std::string& name);
+    int AddDealer(const std::string& name);
+    int AddAttrItem(const std::string& name);
+    // InvDate_ID of the month's sheet (created or its price type updated); 0 on failure.
+    int AddInvDate(std::uint8_t priceType, platform::TDateTime date);
+    // True also when nothing changed; false on failure.
+    bool ChangeDataClass(int dataId, int classId);
+
+    // --- Monthly and yearly price history (Mvktfunctor_history.cpp) ---------------------------------
+    bool SetMHistoryPrice(int dataId, platform::TDateTime date, platform::Currency price);
+    bool MakeYHistory(int dataId, bool removeMHistory, platform::TDateTime date);
+    bool ConvertHistoryUnit(int dataId, int newUnitId, double rate);
+
+    // --- Trash, restore, purge, deletes and dependency queries (Mvktfunctor_erase.cpp) --------------
+    bool EraseData(int dataId);
+    bool RestoreData(int dataId);
+    bool PurgeData(int dataId);
+    bool DeleteClass(int classId);
+    bool DeleteForm(int unitsId);
+    bool DeleteUnit(int unitsId);
+    bool DeleteDealer(int dealerId);
+    bool DeleteAttrItem(int attrItemId);
+    bool ShiftIconKeys(int iconIndex);
+    bool GetClassesByIcon(int iconIndex);
+    bool ClassHasContents(int classId);
+    bool ClassIsBranchOrEmpty(int classId);
+    bool GetUsedUnitKeys(int unitsId);
+    bool GetFoodsByDealer(int dealerId);
+
+    // --- Reordering (Mvktfunctor_order.cpp) ---------------------------------------------------------
+    bool MoveUnit(int from, int to);
+    bool MoveDealer(int from, int to);
+    bool MoveAttrItem(int from, int to);
+    bool MoveClassUp(int classId);
+    bool MoveClassDown(int classId);
+
+    // --- Field edits and the price chain (Mvktfunctor_edit.cpp) -------------------------------------
+    // `keys`: the leading key values of the field's table, the record's Data_ID first.
+    bool EditData(TVktField field, const platform::Variant& value, const TPriorityItem& keys);
+    bool UpdatePriceChain(int dataId);
+    // `values`: comma text, the i-th value for the i-th field of `fields`.
+    bool UpdateDataKeys(int dataId, const std::string& values, const TPriorityItem& fields);
+    // `checks`: 0 no row, 1 AttrCheck false, 2 AttrCheck true; at least as long as `attrItems`.
+    bool SetDataAttributes(int dataId, const TPriorityItem& attrItems, const TPriorityItem& checks);
+
+    // --- Recipe items (Mvktfunctor_items.cpp) -------------------------------------------------------
+    bool AppendRecipeItem(int recipeId, int dataId, std::uint8_t priceMode);
+    bool DeleteRecipeItem(int recipeId, int itemIndex);
+    bool MoveRecipeItemUp(int recipeId, int itemIndex);
+    bool MoveRecipeItemDown(int recipeId, int itemIndex);
+    bool SplitItemCategory(int recipeId, int itemIndex);
+    bool ClearItemCategories(int recipeId);
+
+protected:
+    // What an item copies from the record it uses (shared with recosting): `price` is UsePrice for
+    // mode 0 or a record without yearly history, else the mode's column (1 YHLastPrice .. 4
+    // YHMinPrice) of its newest yearly row; `unit` its UseUnit_Key. Either may be Null. False when
+    // the record does not exist; a mode above 4 raises ConvertError.
+    bool ReadItemPrice(int dataId, std::uint8_t priceMode, platform::Variant& price, platform::Variant& unit);
+
+public:
+
+    // --- Recosting (Mvktfunctor_recost.cpp) ---------------------------------------------------------
+    // `runTime` 0 means now; `visited` is the recursion path, each call working on its own copy.
+    bool RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPriorityItem visited,
+                           platform::TDateTime runTime);
+
+    // --- Batch insert of records (Mvktfunctor_insert.cpp) ------------------------------------------
+    // Kind 7, 8 or 9; `row` comma text whose n-th value belongs to the n-th field of `fields`.
+    // The new Data_ID, 0 on refusal or failure.
+    int InsertData(TVktObjKind kind, const std::string& row, TPriorityItem fields);
+
+protected:
+    // ===== Shared helpers for every operation group (implemented in Mvktfunctor.cpp) =============
+    // Protected so that tests can reach them through a derived probe class.
+
+    // The connection to <folder>/vektara.db, opened on first use without creating the file.
+    // Raises platform::DatabaseError when no folder is bound or the file cannot be opened.
+    platform::Connection& Db();
+    // Closes the connection (the "session is deactivated"); the next statement reopens it.
+    void Deactivate();
+
+    // Named parameters of a statement: {{"ID", 5}, {"Name", std::string("x")}}. Each is bound by
+    // the variant's own kind (platform::Statement::Bind): texts as text ("" binds NULL), integers,
+    // doubles, booleans 0/1, currency as REAL, bytes as BLOB, a date-time as ISO text ("yyyy-mm-dd"
+    // when it has no time of day, so bind a stamp as text: SqlParam("Now", ToIsoDateTime(...))).
+    using SqlParams = std::vector<std::pair<std::string, platform::Variant>>;
+
+    // Runs one statement with its parameters; returns the number of rows changed.
+    int Exec(const std::string& sql, const SqlParams& params = {});
+    // Prepares one statement on the module's connection with its parameters bound; step it.
+    platform::Statement Prepare(const std::string& sql, const SqlParams& params = {});
+    // First column of the first row: the integer, or `whenNone` when there is no row or it is NULL.
+    std::int64_t QueryInt(const std::string& sql, const SqlParams& params = {}, std::int64_t whenNone = 0);
+    // First column of the first row as text; "" when there is no row or it is NULL.
+    std::string QueryText(const std::string& sql, const SqlParams& params = {});
+    // True when the query returns at least one row.
+    bool QueryHasRow(const std::string& sql, const SqlParams& params = {});
+    // First column of every row as integers, in result order (NULL values are skipped).
+    TPriorityItem QueryIntList(const std::string& sql, const SqlParams& params = {});
+    // New key of the field's table: coalesce(max(field), 0) + 1.
+    int NextKey(TVktField keyField);
+
+    // Table name in SQL (the schema's file name, "VktDB1F") and column name of a field.
+    static std::string Tbl(TVktTable table);
+    static std::string Col(TVktField field);
+    // SQL literals: a text between single quotes with inner quotes doubled, an ISO date or date-time
+    // between single quotes, an integer in decimal, a double in the shortest round-trip form.
+    static std::string SqlText(std::string_view text);
+    static std::string SqlDate(platform::TDateTime value);
+    static std::string SqlDateTime(platform::TDateTime value);
+    static std::string SqlInt(std::int64_t value);
+    static std::string SqlFloat(double value);
+
+    // Runs `body` (returning Result) inside a savepoint; returns its result, keeping what it wrote.
+    // Any exception (platform::Error, std::exception, SilentAbort) rolls the savepoint back and
+    // gives `failure`. Savepoints nest: an operation may call another writing operation, whose
+    // failure then rolls back only its own part. Statements opened inside `body` must be locals
+    // of `body` (they are finalized before the rollback).
+    template <typename Result, typename Body>
+    Result Write(Result failure, Body&& body) {
+        try {
+            platform::Savepoint savepoint(Db());
+            Result result = body();
+            savepoint.Release();
+            return result;
+        } catch (const std::exception&) {
+            return failure;
+        }
+    }
+    // Runs a read-only `body`; any exception gives `failure`.
+    template <typename Result, typename Body>
+    Result Read(Result failure, Body&& body) {
+        try {
+            return body();
+        } catch (const std::exception&) {
+            return failure;
+        }
+    }
+
+    // The settings map as stored in row 0: "<InitialID Name="id" ... />".
+    std::string InitialMapText() const;
+
+private:
+    std::string path_;                                          // bound folder, no trailing '/'
+    platform::Connection db_;                                   // open on first use
+    std::vector<std::pair<std::string, std::string>> initialIds_;  // setting name -> row id, in order
+};
