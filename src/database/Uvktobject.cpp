@@ -1,0 +1,271 @@
+// TVktObject: construction, opening and closing by reference count, identity, the notices and the
+// batch loop of the facade.
+#include "database/Uvktobject.h"
+
+#include <optional>
+#include <utility>
+
+#include "data/Mvkttables.h"
+#include "database/Uvktapplication.h"
+
+namespace {
+
+// Sets a flag for the life of the scope, then restores the value it had (a batch started from a
+// progress callback of another leaves the outer batch flag set).
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), previous_(std::exchange(flag, true)) {}
+    ~FlagScope() { flag_ = previous_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool previous_;
+};
+
+// The one transaction of a batch. Begins only when the connection can be opened and no
+// transaction is open on it; commits what is done on every exit (a raising commit on the normal
+// path propagates; on an exceptional path the commit is tried and, failing, rolled back).
+class BatchTransaction {
+public:
+    explicit BatchTransaction(TVktObjectFunctor& functor) {
+        try {
+            platform::Connection& db = functor.GetConnection();
+            if (!db.InTransaction()) {
+                db.Execute("BEGIN IMMEDIATE");
+                db_ = &db;
+            }
+            else {
+                nested_ = &db;
+            }
+        }
+        catch (const std::exception&) {
+            // No database: every step fails on its own and reports it.
+        }
+    }
+    ~BatchTransaction() {
+        if (!db_ || !db_->IsOpen()) return;
+        try {
+            db_->Execute("COMMIT");
+        }
+        catch (...) {
+            try {
+                db_->Execute("ROLLBACK");
+            }
+            catch (...) {
+            }
+        }
+    }
+    BatchTransaction(const BatchTransaction&) = delete;
+    BatchTransaction& operator=(const BatchTransaction&) = delete;
+
+    // The connection the per-record savepoints go on; null when the batch runs without one.
+    platform::Connection* Connection() const { return db_ ? db_ : nested_; }
+
+    // A commit that fails rolls the batch back and raises.
+    void Commit() {
+        platform::Connection* db = std::exchange(db_, nullptr);
+        if (!db || !db->IsOpen()) return;
+        try {
+            db->Execute("COMMIT");
+        }
+        catch (...) {
+            try {
+                db->Execute("ROLLBACK");
+            }
+            catch (...) {
+            }
+            throw;
+        }
+    }
+
+private:
+    platform::Connection* db_ = nullptr;       // the transaction this batch began
+    platform::Connection* nested_ = nullptr;   // an open transaction of a caller
+};
+
+} // namespace
+
+// ---- Construction ---------------------------------------------------------------------------------
+
+TVktObject::TVktObject(TVktApplication* owner, std::string name)
+    : owner_(owner),
+      functor_(std::make_unique<TVktObjectFunctor>()),
+      events_(std::make_unique<TVktObjEvents>()),
+      filterSet_(std::make_unique<TFilterObjects>()),
+      classIcons_(std::make_unique<platform::ImageList>(16, 16)),
+      name_(std::move(name))
+{
+    filterSet_->OnChange = [this](TObject*) {
+        if (!loadingSettings_) SaveFilterSet();
+    };
+    classIcons_->OnChange = [this](platform::ImageList*) {
+        if (!loadingSettings_) SaveIconSet();
+    };
+}
+
+TVktObject::~TVktObject()
+{
+    destroying_ = true;
+    try {
+        DoRelease();
+    }
+    catch (...) {
+        // A destructor does not throw; the subscribers are detached regardless.
+    }
+    classIcons_->OnChange = nullptr;
+    filterSet_->OnChange = nullptr;
+    filterSet_.reset();
+    functor_.reset();
+}
+
+// ---- Opening and closing --------------------------------------------------------------------------
+
+void TVktObject::AddRef()
+{
+    if (openCount_ == 0) {
+        DoOpen();
+        functor_->SetPath(GetPath());
+        ReadSettings();
+    }
+    ++openCount_;
+}
+
+void TVktObject::Release()
+{
+    if (openCount_ <= 0) return;
+    if (--openCount_ == 0) {
+        DoRelease();
+        functor_->CloseSession();
+    }
+}
+
+bool TVktObject::IsValid()
+{
+    if (destroying_ || batch_) return false;
+    return GetVktTblFunctor().TablesExist(GetPath());
+}
+
+void TVktObject::MakeCurrent()
+{
+    if (owner_ && owner_->IndexOf(name_) != 0) owner_->MoveToFront(name_);
+    DoCurrent();
+}
+
+void TVktObject::Close() { DoClose(); }
+
+std::string TVktObject::GetPath() const
+{
+    if (!owner_) return {};
+    return owner_->GetPath(owner_->IndexOf(name_));
+}
+
+void TVktObject::SetName(const std::string& newName)
+{
+    if (newName == name_) return;
+    std::string oldName = std::exchange(name_, newName);
+    bool renamed = false;
+    try {
+        renamed = owner_ ? owner_->RenameDatabase(oldName, newName) : true;
+    }
+    catch (...) {
+        name_ = std::move(oldName);
+        throw;
+    }
+    if (!renamed) {
+        name_ = std::move(oldName);
+        return;
+    }
+    DoRename();
+}
+
+std::string TVktObject::GetDatabaseID() { return BoundFunctor().GetDatabaseID(); }
+
+TVktObjectFunctor& TVktObject::BoundFunctor()
+{
+    functor_->SetPath(GetPath());
+    return *functor_;
+}
+
+// ---- Notices --------------------------------------------------------------------------------------
+
+void TVktObject::DoOpen() {}
+
+void TVktObject::DoRelease() { events_->FireRelease(this); }
+
+void TVktObject::DoCurrent() { events_->FireCurrent(this); }
+
+void TVktObject::DoClose() { events_->FireClose(this); }
+
+void TVktObject::DoRename() { events_->FireRename(this); }
+
+void TVktObject::DoNotify() { events_->FireNotify(this); }
+
+void TVktObject::DoViewFieldsChange() { events_->FireViewFieldsChange(this); }
+
+void TVktObject::DoRecordsAdd(TVktObjKind kind, const TPriorityItem& ids)
+{
+    events_->FireRecordsAdd(this, kind, ids);
+}
+
+void TVktObject::DoRecordsDelete(TVktObjKind kind, const TPriorityItem& ids)
+{
+    events_->FireRecordsDelete(this, kind, ids);
+}
+
+void TVktObject::DoFieldChange(TVktField field, const TPriorityItem& ids)
+{
+    events_->FireFieldChange(this, field, ids);
+}
+
+// ---- Batch loop -----------------------------------------------------------------------------------
+
+bool TVktObject::RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVktProgressEvent& progress,
+                              const TVktBatchStepFunc& step, const TVktBatchNoticeFunc& notice)
+{
+    if (mode == TVktBatchMode::Batch && count <= 0) return true;
+
+    bool ok = true;
+    TPriorityItem done;
+    {
+        std::optional<FlagScope> batchFlag;
+        if (mode == TVktBatchMode::Batch) batchFlag.emplace(batch_);
+        functor_->SetPath(GetPath());
+        if (count > 0) {
+            BatchTransaction transaction(*functor_);
+            for (int i = 0; ok && i < count; ++i) {
+                TVktBatchStep result;
+                if (platform::Connection* db = transaction.Connection()) {
+                    platform::Savepoint record(*db);
+                    result = step(i);
+                    if (record.IsActive() && db->IsOpen()) record.Release();
+                }
+                else {
+                    result = step(i);
+                }
+                ok = result.ok;
+                if (ok) done.Push(result.done);
+                if (progress) progress(this, result.text, ok, tag);
+            }
+            transaction.Commit();
+        }
+    }
+    if (notice) notice(done);
+    return ok;
+}
+
+bool TVktObject::RunBatch(const TPriorityItem& ids, TVktBatchMode mode, int tag, const TVktProgressEvent& progress,
+                          const std::function<bool(int id)>& operation, const TVktBatchNoticeFunc& notice)
+{
+    return RunBatchLoop(
+        ids.GetCount(), mode, tag, progress,
+        [&](int index) {
+            const int id = ids.GetItem(index);
+            TVktBatchStep result;
+            result.ok = operation(id);
+            result.done = id;
+            return result;
+        },
+        notice);
+}

@@ -1,0 +1,334 @@
+#pragma once
+// TVktObject: one registered database as the rest of the program sees it. Screens, read accessors
+// and reports hold a reference to it (AddRef / Release), subscribe to its change notices
+// (GetEvents) and ask it, never the operations module directly, to change data.
+//
+// Opening by reference count: the first AddRef reads the settings sections below; the last
+// Release tells the remaining subscribers to let go and closes the module's session. Close makes
+// every subscriber let go (each releases its reference).
+//
+// Settings sections, each an XML element stored under its setting name by the module's settings
+// store (GetInitial / SetInitial); the stored text is the element's XML without a declaration:
+//   setting          element          children                                 held in
+//   "ClassIcon"      IconSet          Icon  Icon_ID="i" Value="Base64 of a     the class-icon list
+//                                           16 × 16 bitmap file" per image
+//   "Filter"         FilterSet        one Filter per user filter               the filter set
+//   "ViewField"      ViewFields       ViewField per column                     GetViewFields
+//   "InvViewField"   InvViewFields    the same                                 GetInvViewFields
+//   "ItemViewField"  ItemViewFields   the same                                 GetItemViewFields
+// A missing section reads as an absent element: the icon list, the filter set and the layouts
+// are left empty.
+//
+// Notices are fired after the writes of the operation that causes them, so handlers may call
+// back into the object (re-read, release).
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/Priorityitem.h"
+#include "data/Ufilterstruct.h"
+#include "data/Uviewfieldstruct.h"
+#include "data/Uvktobjevent.h"
+#include "data/Vkttabledefine.h"
+#include "database/Mvktfunctor.h"
+#include "platform/Bitmap.h"
+#include "platform/Color.h"
+#include "platform/Currency.h"
+#include "platform/DateTime.h"
+#include "platform/ImageList.h"
+#include "platform/Sqlite.h"
+#include "platform/Variant.h"
+#include "platform/Xml.h"
+
+class TVktApplication;
+
+// Progress callback of the batch operations: called once per record with the database object,
+// a text (empty except for InsertData, where it is the record's name), the continue flag and the
+// caller's tag (passed through unchanged). Clearing `cont` stops the batch after this record.
+using TVktProgressEvent =
+    std::function<void(TVktObject* sender, const std::string& text, bool& cont, int tag)>;
+
+// The operations module as the database object holds it: the module plus the two things the
+// object does with its connection (closing the session, running a batch in one transaction).
+class TVktObjectFunctor : public TVktFunctor {
+public:
+    // The module's connection, opened on first use; raises platform::DatabaseError when the
+    // folder holds no database.
+    platform::Connection& GetConnection() { return Db(); }
+    // Closes the session; the next operation reopens it.
+    void CloseSession() { Deactivate(); }
+};
+
+// Back colour of the class icons as text and transparent colour of icons added from pictures.
+inline constexpr platform::TColor kIconBackColor = platform::RgbColor(254, 254, 254);
+
+class TVktObject : public TVktObjectLink {
+public:
+    // Creates the module, the subscriber list, the filter set and the class-icon list (their
+    // change events store them) and three empty layouts; reads nothing. `owner` may be null.
+    TVktObject(TVktApplication* owner, std::string name);
+    // Tells every subscriber to let go (OnRelease), then frees the parts.
+    ~TVktObject() override;
+    TVktObject(const TVktObject&) = delete;
+    TVktObject& operator=(const TVktObject&) = delete;
+
+    // ===== Lifecycle and identity (Uvktobject.cpp) ================================================
+    // The first call reads the settings sections; every call counts one reference.
+    void AddRef() override;
+    // Uncounts one reference; at 0 the remaining subscribers let go and the session closes.
+    // A call with no reference outstanding does nothing.
+    void Release() override;
+    // False while the object is destroyed or a batch runs; otherwise whether every stored table
+    // exists in the folder. Subscribers test it before they re-read.
+    bool IsValid() override;
+    // Makes this database the registry's first entry (when it is not) and fires OnCurrent.
+    void MakeCurrent();
+    // Fires OnClose: every subscriber lets go; the count and the object stay.
+    void Close();
+    // The registry folder of this name; "" without an owner or when the name is not registered.
+    std::string GetPath() const override;
+    TVktObjEvents& GetEvents() override { return *events_; }
+    TVktObject* GetSender() override { return this; }
+    // The registry name (not a component name).
+    const std::string& GetName() const { return name_; }
+    // To a different name: the name is taken and the registry is asked to rename the entry; on
+    // refusal (or an exception) the old name is put back and nothing fires, else OnRename fires.
+    virtual void SetName(const std::string& newName);
+    // The "DatabaseID" setting (a GUID text), read on every call.
+    std::string GetDatabaseID();
+    int GetOpenCount() const { return openCount_; }
+    TVktApplication* GetApplication() const { return owner_; }
+
+    // ===== Settings (Uvktobject_settings.cpp) ======================================================
+    TViewFieldStruct GetViewFields() const { return viewFields_; }
+    TViewFieldStruct GetInvViewFields() const { return invViewFields_; }
+    TViewFieldStruct GetItemViewFields() const { return itemViewFields_; }
+    // Only a layout different from the current one is taken, stored and announced
+    // (OnViewFieldsChange); an equal one changes and fires nothing.
+    void SaveViewFields(TViewFieldStruct layout);
+    void SaveInvViewFields(TViewFieldStruct layout);
+    void SaveItemViewFields(TViewFieldStruct layout);
+
+    // The user filters; their change event stores them and fires OnFilterSetChange.
+    TFilterObjects& GetFilterSet() { return *filterSet_; }
+    // Deletes filter `index` (which stores the set); false for an index outside the list.
+    bool DeleteFilter(int index);
+    // Moves a filter (which stores the set) and stores the set once more; true. An index outside
+    // the list raises platform::ListIndexError.
+    bool MoveFilter(int fromIndex, int toIndex);
+
+    // The class icons (16 × 16); their change event stores them and fires OnIconSetChange.
+    platform::ImageList& GetClassIcons() { return *classIcons_; }
+    // Replaces the icons by those of an "IconSet" element (a null node leaves the list empty)
+    // without storing them. A Value that is no bitmap raises platform::InvalidPictureError.
+    void LoadIcons(const platform::XmlNode& iconSet);
+    // Adds one "Icon" child per image to the element.
+    void IconsToText(platform::XmlNode iconSet) const;
+    // Adds the picture of a bitmap (.bmp) or JPEG (.jpg, .jpeg) file as a new icon; false when
+    // the file cannot be read or decoded (nothing is added then).
+    bool AddIconFromFile(const std::string& fileName);
+    // Adds the whole picture, stretched to 16 × 16, masked by kIconBackColor; false for an empty
+    // picture.
+    bool AddIconBitmap(const platform::Picture& picture);
+    // Moves the icon key of every class at or above `index` down by one, then deletes the icon
+    // (which stores the set); false when the module fails or the index is outside the list
+    // (nothing changes then).
+    bool RemoveIcon(int index);
+
+    // Store the icon set / the filter set and fire their notice.
+    virtual void SaveIconSet();
+    virtual void SaveFilterSet();
+
+    // ===== Facade: every change and query screens ask of the database ==============================
+    // Each operation points the module at GetPath() (SetMHistoryPrice uses the folder the module
+    // has), runs the module operation of the same name and fires its notice only on success.
+    // Batch operations (those taking a tag and a progress callback) run through RunBatch below.
+
+    // --- Lookups ---
+    int GetDataClassType(int dataId);
+    int GetDataEraseState(int dataId);
+    bool GetClassesByIcon(int iconIndex);
+    bool ClassHasContents(int classId);
+    bool GetUsedUnitKeys(int unitsId);
+    bool GetFoodsByDealer(int dealerId);
+    bool ClassIsBranchOrEmpty(int classId);
+
+    // --- Field edits and the price chain ---
+    // Field change (field, ids).
+    bool EditData(TVktField field, const platform::Variant& value, const TPriorityItem& ids);
+    // Batch: one field change per field of `fields`, then one for ChangeDate, each with the ids
+    // done.
+    bool UpdateDataKeys(const std::string& values, int tag, const TPriorityItem& ids, TPriorityItem fields,
+                        const TVktProgressEvent& progress);
+    // Batch: `checks` is padded with 0 to the length of `attrItems`; field change (Attribute_Key,
+    // ids done).
+    bool SetDataAttributes(int tag, const TPriorityItem& ids, const TPriorityItem& attrItems, TPriorityItem checks,
+                           const TVktProgressEvent& progress);
+    // Batch: field change (Class_Key, ids done).
+    bool ChangeDataClass(int classId, int tag, const TPriorityItem& ids, const TVktProgressEvent& progress);
+
+    // --- Recipe items and recosting ---
+    // Each: field change (ItemIndex, {recipeId}).
+    bool MoveRecipeItemUp(int recipeId, int itemIndex);
+    bool MoveRecipeItemDown(int recipeId, int itemIndex);
+    bool SplitItemCategory(int recipeId, int itemIndex);
+    bool ClearItemCategories(int recipeId);
+    bool RefreshItemPrices(int recipeId, std::uint8_t mode);
+    // Records delete (RecipeItem, {recipeId}).
+    bool DeleteRecipeItem(int recipeId, int itemIndex);
+    // Batch: the data ids are appended one by one to the recipe; records add (RecipeItem,
+    // {recipeId}).
+    bool AppendRecipeItem(int recipeId, int tag, const TPriorityItem& items, const TVktProgressEvent& progress);
+
+    // --- Price history ---
+    // Field change (UseUnit_Key, {dataId}).
+    bool ConvertHistoryUnit(int dataId, int unitKey, double rate);
+    // Field change (MHistoryPrice, {dataId}).
+    bool SetMHistoryPrice(int dataId, platform::TDateTime date, platform::Currency price);
+    // Over every data record (no batch flag): records add (Food, ids done).
+    bool MakeYHistory(bool removeMHistory, int tag, platform::TDateTime date, const TVktProgressEvent& progress);
+    TPriorityItem GetMHistoryMonths();
+
+    // --- Trash, restore, purge and deletes ---
+    // Batch: field change (EraseDate, ids done).
+    bool EraseData(int tag, const TPriorityItem& ids, const TVktProgressEvent& progress);
+    bool RestoreData(int tag, const TPriorityItem& ids, const TVktProgressEvent& progress);
+    // Batch: records delete (Data, ids done).
+    bool PurgeData(int tag, const TPriorityItem& ids, const TVktProgressEvent& progress);
+    // Records delete (Class / Form / Unit / Dealer / AttrItem, {id}).
+    bool DeleteClass(int classId);
+    bool DeleteForm(int unitsId);
+    bool DeleteUnit(int unitsId);
+    bool DeleteDealer(int dealerId);
+    bool DeleteAttrItem(int attrItemId);
+
+    // --- Adding records and master rows ---
+    // Each gives the new id (0 on failure) and fires records add (kind, {new id}) when not 0.
+    int AddNewData(int classId, const std::string& name);
+    int AddClass(int parentId, const std::string& name);
+    int AddForm(std::int8_t unitType, const std::string& name);
+    int AddUnit(std::int8_t unitType, const std::string& name);
+    int AddDealer(const std::string& name);
+    int AddAttrItem(const std::string& name);
+    // Batch over the lines of `rows`: records add (kind, new ids) when any.
+    bool InsertData(TVktObjKind kind, const std::string& rows, const TPriorityItem& fields, int tag,
+                    const TVktProgressEvent& progress);
+
+    // --- Inventory sheets ---
+    TPriorityItem GetInvDateMonths();
+    TPriorityItem GetInvDates();
+    TPriorityItem GetInventoryItems();
+    int FindInvDate(platform::TDateTime date);
+    // No batch flag: records delete (Inventory, ids done) when any.
+    bool DeleteInventoryEntry(int invDateId, int tag, const TPriorityItem& ids, const TVktProgressEvent& progress);
+    // Records add (InvDate, {sheet id}), then records add (Inventory, ids done) when any.
+    bool SetInventoryEntry(std::uint8_t inventoryType, bool resetRemained, const TPriorityItem& ids,
+                           platform::TDateTime date, int tag, const TVktProgressEvent& progress);
+    // Records add (Inventory, ids done) when any.
+    bool SetInventoryEntries(int invDateId, int tag, const TPriorityItem& ids, const TVktProgressEvent& progress);
+
+    // --- Reordering ---
+    // Field change (TreeID, {classId}).
+    bool MoveClassUp(int classId);
+    bool MoveClassDown(int classId);
+    // Records add (Form, {to}), then records add (Unit, {to}).
+    bool MoveUnit(int from, int to);
+    // Records add (Dealer / AttrItem, {to}).
+    bool MoveDealer(int from, int to);
+    bool MoveAttrItem(int from, int to);
+
+protected:
+    // ===== Notices (slots a derived class may intercept) ===========================================
+    // Empty hook, called by the first AddRef before the settings are read.
+    virtual void DoOpen();
+    virtual void DoRelease();
+    virtual void DoCurrent();
+    virtual void DoClose();
+    virtual void DoRename();
+    // Fires OnNotify; nothing in the system calls it.
+    virtual void DoNotify();
+    virtual void DoViewFieldsChange();
+    virtual void DoRecordsAdd(TVktObjKind kind, const TPriorityItem& ids);
+    virtual void DoRecordsDelete(TVktObjKind kind, const TPriorityItem& ids);
+    virtual void DoFieldChange(TVktField field, const TPriorityItem& ids);
+
+    // ===== The batch loop shared by the facade's batch operations ===================================
+    //
+    // Two families share one shape:
+    //   TVktBatchMode::Batch  ChangeDataClass, UpdateDataKeys, SetDataAttributes, EraseData,
+    //                         RestoreData, PurgeData, AppendRecipeItem, InsertData.
+    //                         An empty item list returns true at once: no SetPath, no step, no
+    //                         notice. The batch flag is set while the loop runs (IsValid is false,
+    //                         so subscribers do not re-read in the middle).
+    //   TVktBatchMode::Plain  DeleteInventoryEntry, SetInventoryEntry, SetInventoryEntries,
+    //                         MakeYHistory: no early return and no batch flag.
+    //
+    // RunBatchLoop(count, mode, tag, progress, step, notice):
+    //   1. (Batch mode, count 0) return true.
+    //   2. Set the batch flag (Batch mode); point the module at GetPath().
+    //   3. Begin one transaction on the module's connection (when none is open yet; when the
+    //      folder holds no database the steps run without it and report their own failures).
+    //   4. For i = 0, 1, ... while ok and i < count: step(i) runs inside a savepoint of its own;
+    //      ok = its `ok`; when ok, its `done` id is appended to the done list; then, when progress
+    //      is assigned, progress(this, its `text`, ok, tag), which may clear ok to stop the loop.
+    //   5. Commit: the records done are stored before any notice fires, so subscribers re-reading
+    //      through their own connections see them.
+    //   6. Clear the batch flag.
+    //   7. notice(done): the caller fires its notices from the done list (an operation whose
+    //      notice fires "when any" tests done.GetCount() itself). Not called at step 1.
+    //   8. Return ok: false when a step failed or the callback asked to stop.
+    // A step or callback that raises: that record's savepoint is rolled back, the records done
+    // before it are committed, the batch flag is cleared and the exception propagates without a
+    // notice. A step must not point the module at another folder (that would end the
+    // transaction).
+    enum class TVktBatchMode : std::uint8_t { Batch, Plain };
+
+    // The outcome of one step.
+    struct TVktBatchStep {
+        bool ok = false;       // the module operation succeeded
+        int done = 0;          // the id appended to the done list when ok
+        std::string text;      // the progress text
+    };
+    using TVktBatchStepFunc = std::function<TVktBatchStep(int index)>;
+    using TVktBatchNoticeFunc = std::function<void(const TPriorityItem& done)>;
+
+    bool RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVktProgressEvent& progress,
+                      const TVktBatchStepFunc& step, const TVktBatchNoticeFunc& notice);
+    // The usual case: one step per id, `operation(id)` the module call; the id itself is what is
+    // done, the progress text is empty. Example (EraseData):
+    //   return RunBatch(ids, TVktBatchMode::Batch, tag, progress,
+    //                   [&](int id) { return GetFunctor().EraseData(id); },
+    //                   [&](const TPriorityItem& done) { DoFieldChange(TVktField::EraseDate, done); });
+    bool RunBatch(const TPriorityItem& ids, TVktBatchMode mode, int tag, const TVktProgressEvent& progress,
+                  const std::function<bool(int id)>& operation, const TVktBatchNoticeFunc& notice);
+    bool IsBatch() const { return batch_; }
+
+    // Points the module at this database's folder and returns it.
+    TVktObjectFunctor& BoundFunctor();
+    // The module as it is (SetMHistoryPrice uses the folder it already has).
+    TVktObjectFunctor& GetFunctor() { return *functor_; }
+
+private:
+    // Reads the five settings sections into the icons, the filters and the layouts.
+    void ReadSettings();
+    // Builds a section element with `fill` and stores it under the setting name.
+    void StoreSection(const std::string& setting, const std::string& element,
+                      const std::function<void(platform::XmlNode)>& fill);
+    void SaveLayout(TViewFieldStruct& target, const TViewFieldStruct& layout, const std::string& setting,
+                    const std::string& element);
+
+    TVktApplication* owner_;
+    std::unique_ptr<TVktObjectFunctor> functor_;
+    std::unique_ptr<TVktObjEvents> events_;
+    std::unique_ptr<TFilterObjects> filterSet_;
+    std::unique_ptr<platform::ImageList> classIcons_;
+    bool destroying_ = false;
+    bool batch_ = false;
+    bool loadingSettings_ = false;   // the change events of icons and filters store nothing
+    std::string name_;
+    int openCount_ = 0;
+    TViewFieldStruct viewFields_;
+    TViewFieldStruct invViewFields_;
+    TViewFieldStruct itemViewFields_;
+};
