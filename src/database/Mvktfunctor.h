@@ -75,7 +75,9 @@ public:
     bool CreateDefaultData();
 
     // --- Old-format conversion (Mvktfunctor_convert.cpp) -------------------------------------------
-    // Copies the old-format tables of the folder into the new tables; closes the connection.
+    // Copies the sixteen old-format tables of the folder into the current tables, replacing what
+    // they held, in one transaction: true when every table converted, false (nothing converted)
+    // otherwise. The old files are only read. Closes the connection.
     bool ConvertOldDatabase();
 
     // --- Inventory sheets and month queries (Mvktfunctor_inventory.cpp) -----------------------------
@@ -144,6 +146,9 @@ public:
     bool SetDataAttributes(int dataId, const TPriorityItem& attrItems, const TPriorityItem& checks);
 
     // --- Recipe items (Mvktfunctor_items.cpp) -------------------------------------------------------
+    // Each keeps ItemIndex 1..n, Category 1..m and CatIndex 1..k without gaps, changes no price and
+    // stamps the recipe's ChangeDate; false when refused (an index naming no item, a price mode
+    // above 4, the cases of each operation; nothing written) or when a statement fails.
     bool AppendRecipeItem(int recipeId, int dataId, std::uint8_t priceMode);
     bool DeleteRecipeItem(int recipeId, int itemIndex);
     bool MoveRecipeItemUp(int recipeId, int itemIndex);
@@ -159,7 +164,6 @@ protected:
     bool ReadItemPrice(int dataId, std::uint8_t priceMode, platform::Variant& price, platform::Variant& unit);
 
 public:
-
     // --- Recosting (Mvktfunctor_recost.cpp) ---------------------------------------------------------
     // `runTime` 0 means now; `visited` is the recursion path, each call working on its own copy.
     bool RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPriorityItem visited,

@@ -1,0 +1,217 @@
+// Field edits and the price chain.
+//
+// The chain keeps, in the engine's double precision and without rounding:
+//   ingredient      UsePrice     = BuyPrice * (100 / Yield) / Quantity
+//   recipe item     ItemUsePrice = ItemUse * ItemPrice            (items with ItemUse <> 0 only)
+//   recipe, menu    TotalPrice   = sum(ItemUsePrice)              (NULL for a recipe without items)
+//                   UsePrice     = TotalPrice / Complete
+// A divisor of 0 leaves the derived price NULL (the engine's result of a division by zero). An
+// ingredient's chain also rewrites its monthly history row of today with its use unit and price.
+#include "database/Mvktfunctor.h"
+
+#include "data/Usqlwiz.h"
+#include "platform/Errors.h"
+#include "platform/Text.h"
+
+namespace {
+
+// Fields whose edit runs the record's price chain (ItemPrice is not one of them).
+constexpr TVktFieldSet kPriceBearingFields{{62, 64}, {78, 78}, {80, 80}, {87, 87}, {90, 90}};
+
+// The value is no content: empty, NULL, an empty text or no bytes.
+bool IsEmptyContent(const platform::Variant& value) {
+    switch (value.GetKind()) {
+    case platform::Variant::Kind::Empty:
+    case platform::Variant::Kind::Null: return true;
+    case platform::Variant::Kind::Text: return value.AsString().empty();
+    case platform::Variant::Kind::Bytes: return value.AsBytes().empty();
+    default: return false;
+    }
+}
+
+// Integer value of the comma-text piece belonging to position `index`; raises when it is missing
+// or not an integer.
+int KeyValueAt(const std::vector<std::string>& values, int index) {
+    if (index >= static_cast<int>(values.size()))
+        throw platform::ConvertError("No value for field position " + platform::IntToStr(index));
+    return platform::StrToInt(values[static_cast<std::size_t>(index)]);
+}
+
+} // namespace
+
+bool TVktFunctor::EditData(TVktField field, const platform::Variant& value, const TPriorityItem& keys) {
+    const bool written = Write(false, [&] {
+        switch (field) {
+        case TVktField::Information:
+        case TVktField::Information2: {
+            // The two texts of a record are one row: the other one is carried over.
+            const int key = keys.GetItem(0);
+            const bool first = field == TVktField::Information;
+            const std::string other = QueryText(
+                std::string("select ") + (first ? "Information2" : "Information") + " from " +
+                    Tbl(TVktTable::TblInformation) + " where Information_Key = :Key",
+                {{"Key", key}});
+            Exec(GetDeleteSql(field, keys));
+            const std::string text = value.AsString();
+            Exec("insert into " + Tbl(TVktTable::TblInformation) + " values ( :Key, :Info, :Info2 )",
+                 {{"Key", key}, {"Info", first ? text : other}, {"Info2", first ? other : text}});
+            break;
+        }
+        case TVktField::AttrCheck: {
+            // Check codes: 0 no row, 1 a row with AttrCheck false, 2 (or more) true.
+            Exec(GetDeleteSql(field, keys));
+            const int code = value.AsInt();
+            if (code > 0) Exec(GetInsertSql(field, "EditData", keys), {{"EditData", code != 1}});
+            break;
+        }
+        case TVktField::Memo:
+        case TVktField::Image: {
+            Exec(GetDeleteSql(field, keys));
+            if (!IsEmptyContent(value)) {
+                platform::Statement statement = Prepare(GetInsertSql(field, "EditData", keys));
+                statement.Bind("EditData", value, platform::FieldType::Graphic);
+                statement.Execute();
+            }
+            break;
+        }
+        default: {
+            platform::Statement statement = Prepare(GetUpdateSql(field, "EditData", keys));
+            statement.Bind("EditData", value, GetFieldType(field));
+            statement.Execute();
+            break;
+        }
+        }
+        return true;
+    });
+    if (!written) return false;
+
+    // What follows does not change the result: the field itself is written.
+    if (DataFields.Contains(field)) {
+        const int dataId = keys.GetItem(0);
+        if (kPriceBearingFields.Contains(field))
+            UpdatePriceChain(dataId);
+        else
+            TouchChangeDate(dataId);
+    }
+    return true;
+}
+
+bool TVktFunctor::UpdatePriceChain(int dataId) {
+    return Write(false, [&] {
+        const platform::TDateTime now = platform::Now();
+        const std::string stamp = platform::ToIsoDateTime(now);
+        const std::string today = platform::ToIsoDate(now);
+
+        bool conserve = false;
+        bool erased = false;
+        int classType = 0;
+        {
+            platform::Statement state =
+                Prepare("select Conserve, Erase_Key, ClassType from " + Tbl(TVktTable::TblData) + " left join " +
+                            Tbl(TVktTable::TblClass) + " on Class_ID = Class_Key left join " +
+                            Tbl(TVktTable::TblErase) + " on Data_ID = Erase_Key where Data_ID = :ID",
+                        {{"ID", dataId}});
+            if (state.Step()) {
+                conserve = state.GetBool("Conserve");
+                erased = !state.IsNull("Erase_Key");
+                classType = state.GetInt("ClassType");
+            }
+        }
+        // A record in the trash or kept only for the inventory is not recosted, not even stamped.
+        if (conserve || erased) return false;
+
+        const std::string data = Tbl(TVktTable::TblData);
+        if (classType == 1) {
+            Exec("update " + data +
+                     " set ChangeDate = :Now, UsePrice = ( select BuyPrice * ( 100.0 / Yield ) / Quantity from " +
+                     Tbl(TVktTable::TblFood) + " where Food_Key = :ID ) where Data_ID = :ID",
+                 {{"Now", stamp}, {"ID", dataId}});
+            const std::string history = Tbl(TVktTable::TblMHistory);
+            Exec("delete from " + history + " where ( MHistory_Key = :ID ) and ( MHistoryDate = :Today )",
+                 {{"ID", dataId}, {"Today", today}});
+            Exec("insert into " + history + " ( MHistory_Key, MHistoryDate, MHistoryUnit_Key, MHistoryPrice ) "
+                     "select Data_ID, :Today, UseUnit_Key, UsePrice from " + data + " where Data_ID = :ID",
+                 {{"ID", dataId}, {"Today", today}});
+        } else if (classType == 2 || classType == 3) {
+            const std::string items = Tbl(TVktTable::TblItem);
+            const std::string cook = Tbl(TVktTable::TblCook);
+            Exec("update " + items +
+                     " set ItemUsePrice = ItemUse * ItemPrice where ( ItemUse <> 0 ) and ( Item_Key = :ID )",
+                 {{"ID", dataId}});
+            Exec("update " + cook + " set TotalPrice = ( select sum( ItemUsePrice ) from " + items +
+                     " where Item_Key = :ID ) where Cook_Key = :ID",
+                 {{"ID", dataId}});
+            Exec("update " + data + " set ChangeDate = :Now, UsePrice = ( select TotalPrice / Complete from " + cook +
+                     " where Cook_Key = :ID ) where Data_ID = :ID",
+                 {{"Now", stamp}, {"ID", dataId}});
+        }
+        return true;
+    });
+}
+
+bool TVktFunctor::UpdateDataKeys(int dataId, const std::string& values, const TPriorityItem& fields) {
+    return Write(false, [&] {
+        const std::vector<std::string> pieces = platform::SplitCommaText(values);
+        const int classType = GetDataClassType(dataId);
+        if (fields.GetCount() == 0) return true;
+
+        // "set" assignments of the listed fields of one table, in list order; the i-th value
+        // belongs to the i-th field.
+        auto assignments = [&](const TVktFieldSet& columns, std::string& text, SqlParams& params) {
+            for (int i = 0; i < fields.GetCount(); ++i) {
+                const int id = fields.GetItem(i);
+                if (!columns.Contains(id)) continue;
+                const std::string column = Col(ToVktField(id));
+                if (!text.empty()) text += ", ";
+                text += column + " = :" + column;
+                const int number = KeyValueAt(pieces, i);
+                if (ToVktField(id) == TVktField::InvItem)
+                    params.emplace_back(column, number != 0);
+                else
+                    params.emplace_back(column, number);
+            }
+        };
+
+        std::string dataSet;
+        SqlParams dataParams;
+        assignments(TVktFieldSet{{42, 44}, {47, 47}}, dataSet, dataParams);
+        if (!dataSet.empty()) dataSet += ", ";
+        dataSet += "ChangeDate = :ChangeDate";
+        dataParams.emplace_back("ChangeDate", platform::ToIsoDateTime(platform::Now()));
+        dataParams.emplace_back("ID", dataId);
+        Exec("update " + Tbl(TVktTable::TblData) + " set " + dataSet + " where Data_ID = :ID", dataParams);
+
+        if (classType == 1) {
+            std::string foodSet;
+            SqlParams foodParams;
+            assignments(TVktFieldSet{{61, 61}, {65, 65}}, foodSet, foodParams);
+            if (!foodSet.empty()) {
+                foodParams.emplace_back("ID", dataId);
+                Exec("update " + Tbl(TVktTable::TblFood) + " set " + foodSet + " where Food_Key = :ID", foodParams);
+            }
+            // A new use unit relabels the price history; its prices stay as they are.
+            const int unitAt = fields.IndexOf(ToInt(TVktField::UseUnit_Key));
+            if (unitAt >= 0) ConvertHistoryUnit(dataId, KeyValueAt(pieces, unitAt), 1.0);
+        }
+        return true;
+    });
+}
+
+bool TVktFunctor::SetDataAttributes(int dataId, const TPriorityItem& attrItems, const TPriorityItem& checks) {
+    if (attrItems.GetCount() == 0) return true;
+    return Write(false, [&] {
+        const std::string table = Tbl(TVktTable::TblAttribute);
+        // The item list holds integers only: its comma text is safe inside the statement.
+        Exec("delete from " + table + " where ( Attribute_Key = :ID ) and ( AttrItem_Key in ( " +
+                 attrItems.GetCommaText() + " ) )",
+             {{"ID", dataId}});
+        for (int i = 0; i < attrItems.GetCount(); ++i) {
+            const int code = checks.GetItem(i);
+            if (code != 0)
+                Exec("insert into " + table + " values ( :ID, :Item, :Check )",
+                     {{"ID", dataId}, {"Item", attrItems.GetItem(i)}, {"Check", code == 2}});
+        }
+        TouchChangeDate(dataId);
+        return true;
+    });
+}

@@ -1,0 +1,227 @@
+// Trash, restore, purge and deletes: records move between the states live, erased (a row in
+// TblErase), conserved (purged but still counted on an inventory sheet: only the TblData row
+// stays, Conserve true, InvItem false) and gone; master rows are deleted; the dependency queries
+// tell a caller whether a master row is still referenced.
+//
+// A record that a recipe or menu uses as an item is never erased nor purged. Every writing
+// operation runs in one savepoint, so a failure leaves nothing half done: no purge with only some
+// of the record's rows deleted, no class deleted with its later siblings not yet renumbered.
+#include "database/Mvktfunctor.h"
+
+namespace {
+
+// Depth of the family classes (ingredients, recipes, menus); user classes lie below them.
+constexpr int kFamilyDepth = 2;
+
+// Tables whose rows belong to one data record, with the column holding its Data_ID, in the order
+// a purge deletes them (after the trash row).
+struct OwnedRows {
+    TVktTable Table;
+    const char* KeyColumn;
+};
+
+constexpr OwnedRows kOwnedRows[] = {
+    {TVktTable::TblMemo, "Memo_Key"},       {TVktTable::TblImage, "Image_Key"},
+    {TVktTable::TblAttribute, "Attribute_Key"}, {TVktTable::TblFood, "Food_Key"},
+    {TVktTable::TblMHistory, "MHistory_Key"}, {TVktTable::TblYHistory, "YHistory_Key"},
+    {TVktTable::TblCook, "Cook_Key"},       {TVktTable::TblItem, "Item_Key"},
+    {TVktTable::TblInformation, "Information_Key"},
+};
+
+} // namespace
+
+// ---- Records --------------------------------------------------------------------------------------
+
+bool TVktFunctor::EraseData(int dataId) {
+    return Write(false, [&] {
+        const std::string erase = Tbl(TVktTable::TblErase);
+        const bool erasable = QueryHasRow(
+            "select Data_ID from " + Tbl(TVktTable::TblData) + " left join " + erase +
+                " on Data_ID = Erase_Key where ( Data_ID = :ID ) and ( Erase_Key is null )"
+                " and ( Data_ID not in ( select Data_Key from " + Tbl(TVktTable::TblItem) +
+                " where Data_Key is not null ) )",
+            {{"ID", dataId}});
+        if (erasable)
+            Exec("insert into " + erase + " ( Erase_Key, EraseDate ) values ( :ID, :Now )",
+                 {{"ID", dataId}, {"Now", platform::ToIsoDateTime(platform::Now())}});
+        return true;
+    });
+}
+
+bool TVktFunctor::RestoreData(int dataId) {
+    return Write(false, [&] {
+        // A conserved record has no trash row and stays conserved.
+        Exec("delete from " + Tbl(TVktTable::TblErase) + " where Erase_Key = :ID", {{"ID", dataId}});
+        return true;
+    });
+}
+
+bool TVktFunctor::PurgeData(int dataId) {
+    return Write(false, [&] {
+        const std::string data = Tbl(TVktTable::TblData);
+        const SqlParams id{{"ID", dataId}};
+        const bool purgeable = QueryHasRow(
+            "select Data_ID from " + data + " join " + Tbl(TVktTable::TblErase) +
+                " on Data_ID = Erase_Key where ( Data_ID = :ID ) and ( Data_ID not in ( select Data_Key from " +
+                Tbl(TVktTable::TblItem) + " where Data_Key is not null ) )",
+            id);
+        if (purgeable) {
+            Exec("delete from " + Tbl(TVktTable::TblErase) + " where Erase_Key = :ID", id);
+            for (const OwnedRows& owned : kOwnedRows)
+                Exec("delete from " + Tbl(owned.Table) + " where " + owned.KeyColumn + " = :ID", id);
+            Exec("update " + data + " set Conserve = 1, InvItem = 0, ChangeDate = :Now where Data_ID = :ID",
+                 {{"ID", dataId}, {"Now", platform::ToIsoDateTime(platform::Now())}});
+        }
+        // The data row goes once no inventory sheet counts the record; until then it stays
+        // conserved and the result is false.
+        return Exec("delete from " + data + " where ( Data_ID = :ID ) and ( Conserve = 1 ) and ( Data_ID not in"
+                    " ( select Inventory_Key from " + Tbl(TVktTable::TblInventory) +
+                    " where Inventory_Key is not null ) )",
+                    id) > 0;
+    });
+}
+
+// ---- Master rows ----------------------------------------------------------------------------------
+
+bool TVktFunctor::DeleteClass(int classId) {
+    return Write(false, [&] {
+        if (ClassHasContents(classId)) return false;
+        const std::string table = Tbl(TVktTable::TblClass);
+        const TTreeIndex key(QueryText("select TreeID from " + table + " where Class_ID = :ID", {{"ID", classId}}));
+        // The root, the trash and the family classes are part of every database.
+        const int depth = key.Depth();
+        if (depth <= kFamilyDepth) return false;
+        Exec("delete from " + table + " where Class_ID = :ID", {{"ID", classId}});
+
+        // The later siblings and everything below them move up by one at the deleted class's level,
+        // so the siblings keep the indexes 0, 1, 2, ... without gaps. (The deleted class had no
+        // sub-classes, so every row under the parent sorting after it is a later sibling's.)
+        const std::string parent = key.GetParent().GetAsString();
+        std::vector<std::pair<int, std::string>> later;
+        {
+            platform::Statement rows = Prepare(
+                "select Class_ID, TreeID from " + table +
+                    " where ( substr(TreeID, 1, :Length) = :Parent ) and ( TreeID > :Key )",
+                {{"Length", static_cast<int>(parent.size())}, {"Parent", parent}, {"Key", key.GetAsString()}});
+            while (rows.Step()) later.emplace_back(rows.GetInt("Class_ID"), rows.GetText("TreeID"));
+        }
+        for (const auto& [id, text] : later) {
+            TTreeIndex moved(text);
+            moved.SetDigit(depth - 1, moved.GetDigit(depth - 1) - 1);
+            Exec("update " + table + " set TreeID = :Tree where Class_ID = :ID",
+                 {{"Tree", moved.GetAsString()}, {"ID", id}});
+        }
+        return true;
+    });
+}
+
+bool TVktFunctor::DeleteForm(int unitsId) {
+    return Write(false, [&] {
+        Exec("delete from " + Tbl(TVktTable::TblUnits) + " where ( Units_ID = :ID ) and ( UnitsKind = 0 )",
+             {{"ID", unitsId}});
+        return true;
+    });
+}
+
+bool TVktFunctor::DeleteUnit(int unitsId) {
+    return Write(false, [&] {
+        Exec("delete from " + Tbl(TVktTable::TblUnits) + " where ( Units_ID = :ID ) and ( UnitsKind = 1 )",
+             {{"ID", unitsId}});
+        return true;
+    });
+}
+
+bool TVktFunctor::DeleteDealer(int dealerId) {
+    return Write(false, [&] {
+        Exec("delete from " + Tbl(TVktTable::TblDealer) + " where Dealer_ID = :ID", {{"ID", dealerId}});
+        return true;
+    });
+}
+
+bool TVktFunctor::DeleteAttrItem(int attrItemId) {
+    return Write(false, [&] {
+        Exec("delete from " + Tbl(TVktTable::TblAttrItem) + " where AttrItem_ID = :ID", {{"ID", attrItemId}});
+        Exec("delete from " + Tbl(TVktTable::TblAttribute) + " where AttrItem_Key = :ID", {{"ID", attrItemId}});
+        return true;
+    });
+}
+
+bool TVktFunctor::ShiftIconKeys(int iconIndex) {
+    return Write(false, [&] {
+        Exec("update " + Tbl(TVktTable::TblClass) + " set Icon_Key = Icon_Key - 1 where Icon_Key >= :Icon",
+             {{"Icon", iconIndex}});
+        return true;
+    });
+}
+
+// ---- Dependency queries ---------------------------------------------------------------------------
+
+bool TVktFunctor::GetClassesByIcon(int iconIndex) {
+    return Read(false, [&] {
+        return QueryHasRow("select Class_ID from " + Tbl(TVktTable::TblClass) + " where Icon_Key = :Icon",
+                           {{"Icon", iconIndex}});
+    });
+}
+
+namespace {
+
+// Direct sub-classes of `key`: the TreeIDs one group longer that start with it.
+std::string ChildCondition() {
+    return "( length(TreeID) = :ChildLength ) and ( substr(TreeID, 1, :Length) = :Key )";
+}
+
+} // namespace
+
+bool TVktFunctor::ClassHasContents(int classId) {
+    return Read(false, [&] {
+        const std::string table = Tbl(TVktTable::TblClass);
+        const TTreeIndex key(QueryText("select TreeID from " + table + " where Class_ID = :ID", {{"ID", classId}}));
+        const std::string text = key.GetAsString();
+        if (QueryHasRow("select Class_ID from " + table + " where " + ChildCondition(),
+                        {{"ChildLength", static_cast<int>(text.size()) + key.GetDigitSize()},
+                         {"Length", static_cast<int>(text.size())},
+                         {"Key", text}}))
+            return true;
+        // Erased and conserved records count.
+        return QueryHasRow("select Data_ID from " + Tbl(TVktTable::TblData) + " where Class_Key = :ID",
+                           {{"ID", classId}});
+    });
+}
+
+bool TVktFunctor::ClassIsBranchOrEmpty(int classId) {
+    return Read(false, [&] {
+        const std::string table = Tbl(TVktTable::TblClass);
+        const TTreeIndex key(QueryText("select TreeID from " + table + " where Class_ID = :ID", {{"ID", classId}}));
+        const std::string text = key.GetAsString();
+        if (QueryHasRow("select Class_ID from " + table + " where " + ChildCondition(),
+                        {{"ChildLength", static_cast<int>(text.size()) + key.GetDigitSize()},
+                         {"Length", static_cast<int>(text.size())},
+                         {"Key", text}}))
+            return true;
+        return !QueryHasRow("select Data_ID from " + Tbl(TVktTable::TblData) + " where Class_Key = :ID",
+                            {{"ID", classId}});
+    });
+}
+
+bool TVktFunctor::GetUsedUnitKeys(int unitsId) {
+    return Read(false, [&] {
+        const std::string data = Tbl(TVktTable::TblData);
+        return QueryHasRow(
+            "select Units_Key from ( select Form_Key as Units_Key from " + data +
+                " union select UseUnit_Key from " + data +
+                " union select BuyUnit_Key from " + Tbl(TVktTable::TblFood) +
+                " union select MHistoryUnit_Key from " + Tbl(TVktTable::TblMHistory) +
+                " union select YHistoryUnit_Key from " + Tbl(TVktTable::TblYHistory) +
+                " union select InvUnit_Key from " + Tbl(TVktTable::TblInventory) +
+                " union select ItemUnit_Key from " + Tbl(TVktTable::TblItem) + " ) where Units_Key = :ID",
+            {{"ID", unitsId}});
+    });
+}
+
+bool TVktFunctor::GetFoodsByDealer(int dealerId) {
+    if (dealerId == 1) return true;   // the default dealer of every database is never removable
+    return Read(false, [&] {
+        return QueryHasRow("select Food_Key from " + Tbl(TVktTable::TblFood) + " where Dealer_Key = :ID",
+                           {{"ID", dealerId}});
+    });
+}

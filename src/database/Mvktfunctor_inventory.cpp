@@ -1,0 +1,140 @@
+// Inventory sheets and month queries. A sheet is a row of TblInvDate (at most one per month, dated
+// the month's last day, with the price type it values stock at); its entries are rows of
+// TblInventory, one per data record, keyed by (Inventory_Key = Data_ID, InvDate_Key = InvDate_ID).
+//
+// Price type of a sheet and the column an entry's unit price comes from:
+//   0  UsePrice of the record
+//   1  YHLastPrice   of the record's yearly history row dated the sheet's date
+//   2  YHMaxPrice    "
+//   3  YHAvePrice    "
+//   4  YHMinPrice    "
+// For 1..4 a record without a yearly row at exactly the sheet's date is valued at its UsePrice.
+#include "database/Mvktfunctor.h"
+
+#include "platform/Errors.h"
+
+namespace {
+
+constexpr const char* kPriceColumns[] = {"UsePrice", "YHLastPrice", "YHMaxPrice", "YHAvePrice", "YHMinPrice"};
+constexpr int kLastPriceType = 4;
+
+} // namespace
+
+// ---- Month and sheet lists ------------------------------------------------------------------------
+
+namespace {
+
+// The date serial of the first day of a "yyyy-mm" month text.
+int MonthSerial(const std::string& month) {
+    return static_cast<int>(platform::FromIsoText(month + "-01"));
+}
+
+} // namespace
+
+TPriorityItem TVktFunctor::GetMHistoryMonths() {
+    return Read(TPriorityItem(), [&] {
+        platform::Statement months =
+            Prepare("select distinct substr(MHistoryDate, 1, 7) as FormatMHistoryDate from " +
+                    Tbl(TVktTable::TblMHistory) +
+                    " where MHistoryDate is not null order by FormatMHistoryDate desc");
+        TPriorityItem list;
+        while (months.Step()) list.Push(MonthSerial(months.GetText(0)));
+        return list;
+    });
+}
+
+TPriorityItem TVktFunctor::GetInvDateMonths() {
+    return Read(TPriorityItem(), [&] {
+        platform::Statement months =
+            Prepare("select distinct substr(InvDate, 1, 7) as FormatInvDate from " + Tbl(TVktTable::TblInvDate) +
+                    " where InvDate is not null order by FormatInvDate desc");
+        TPriorityItem list;
+        while (months.Step()) list.Push(MonthSerial(months.GetText(0)));
+        return list;
+    });
+}
+
+TPriorityItem TVktFunctor::GetInvDates() {
+    return Read(TPriorityItem(), [&] {
+        return QueryIntList("select InvDate_ID from " + Tbl(TVktTable::TblInvDate) +
+                            " order by InvDate desc, InvDate_ID desc");
+    });
+}
+
+int TVktFunctor::FindInvDate(platform::TDateTime date) {
+    return Read(0, [&] {
+        return static_cast<int>(QueryInt("select InvDate_ID from " + Tbl(TVktTable::TblInvDate) +
+                                             " where InvDate = :Date",
+                                         {{"Date", platform::ToIsoDate(platform::EndOfMonth(date))}}));
+    });
+}
+
+TPriorityItem TVktFunctor::GetInventoryItems() {
+    return Read(TPriorityItem(), [&] {
+        return QueryIntList("select Data_ID from " + Tbl(TVktTable::TblData) + " left join " +
+                            Tbl(TVktTable::TblErase) +
+                            " on Erase_Key = Data_ID where ( InvItem = 1 ) and ( Erase_Key is null )"
+                            " order by Data_ID");
+    });
+}
+
+// ---- Entries --------------------------------------------------------------------------------------
+
+bool TVktFunctor::DeleteInventoryEntry(int invDateId, int dataId) {
+    return Write(false, [&] {
+        Exec("delete from " + Tbl(TVktTable::TblInventory) +
+                 " where ( Inventory_Key = :Data ) and ( InvDate_Key = :Sheet )",
+             {{"Data", dataId}, {"Sheet", invDateId}});
+        return true;
+    });
+}
+
+bool TVktFunctor::SetInventoryEntry(int invDateId, int dataId, bool resetRemained) {
+    // One savepoint: an entry that cannot be written keeps its previous unit, price and count.
+    return Write(false, [&] {
+        std::string sheetDate;
+        int priceType = 0;
+        {
+            platform::Statement sheet = Prepare("select InvDate, InvType from " + Tbl(TVktTable::TblInvDate) +
+                                                    " where InvDate_ID = :Sheet",
+                                                {{"Sheet", invDateId}});
+            if (!sheet.Step()) return false;   // no such sheet: nothing to add an entry to
+            sheetDate = sheet.GetText("InvDate");
+            priceType = sheet.IsNull("InvType") ? 0 : sheet.GetInt("InvType");
+        }
+        if (priceType < 0 || priceType > kLastPriceType) return false;
+
+        std::int64_t unit = 0;
+        double price = 0;
+        {
+            platform::Statement record = Prepare(
+                "select UseUnit_Key, UsePrice, YHistory_Key, YHistoryDate, YHLastPrice, YHMaxPrice, YHAvePrice,"
+                " YHMinPrice from " + Tbl(TVktTable::TblData) + " left join " + Tbl(TVktTable::TblYHistory) +
+                    " on ( Data_ID = YHistory_Key ) and ( YHistoryDate = :Date ) where Data_ID = :Data",
+                {{"Date", sheetDate}, {"Data", dataId}});
+            if (!record.Step()) return true;   // no such record: nothing to count
+            const char* column = priceType == 0 || record.IsNull("YHistory_Key") ? kPriceColumns[0]
+                                                                                  : kPriceColumns[priceType];
+            // An entry needs its unit and its unit price.
+            if (record.IsNull("UseUnit_Key") || record.IsNull(column))
+                throw platform::DatabaseError("The record has no unit or no price to count it at");
+            unit = record.GetInt64("UseUnit_Key");
+            price = record.GetDouble(column);
+        }
+
+        const std::string table = Tbl(TVktTable::TblInventory);
+        const SqlParams entry{{"Data", dataId}, {"Sheet", invDateId}};
+        double remained = 0;
+        if (!resetRemained) {
+            platform::Statement counted =
+                Prepare("select Remained from " + table + " where ( Inventory_Key = :Data ) and ( InvDate_Key = :Sheet )",
+                        entry);
+            if (counted.Step() && !counted.IsNull(0)) remained = counted.GetDouble(0);
+        }
+        Exec("delete from " + table + " where ( Inventory_Key = :Data ) and ( InvDate_Key = :Sheet )", entry);
+        Exec("insert into " + table + " ( Inventory_Key, InvDate_Key, InvUnit_Key, InvPrice, Remained )"
+                                      " values ( :Data, :Sheet, :Unit, :Price, :Remained )",
+             {{"Data", dataId}, {"Sheet", invDateId}, {"Unit", unit}, {"Price", price}, {"Remained", remained}});
+        return true;
+    });
+}

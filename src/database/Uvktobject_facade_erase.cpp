@@ -1,0 +1,171 @@
+// The facade over the trash, deletes and their dependency queries, reordering and the inventory
+// sheets: each operation runs its module operation on this database's folder and announces what
+// changed, only when the module reports success.
+#include "database/Uvktobject.h"
+
+namespace {
+
+TPriorityItem Single(int id) {
+    TPriorityItem ids;
+    ids << id;
+    return ids;
+}
+
+// Highest inventory price type (4: the yearly history's minimum price).
+constexpr std::uint8_t kLastInventoryType = 4;
+
+} // namespace
+
+// ---- Trash, restore, purge ------------------------------------------------------------------------
+
+bool TVktObject::EraseData(int tag, const TPriorityItem& ids, const TVktProgressEvent& progress) {
+    return RunBatch(
+        ids, TVktBatchMode::Batch, tag, progress, [&](int id) { return GetFunctor().EraseData(id); },
+        [&](const TPriorityItem& done) { DoFieldChange(TVktField::EraseDate, done); });
+}
+
+bool TVktObject::RestoreData(int tag, const TPriorityItem& ids, const TVktProgressEvent& progress) {
+    return RunBatch(
+        ids, TVktBatchMode::Batch, tag, progress, [&](int id) { return GetFunctor().RestoreData(id); },
+        [&](const TPriorityItem& done) { DoFieldChange(TVktField::EraseDate, done); });
+}
+
+// A record kept for an inventory sheet (conserved, not gone) is a false step: the batch stops there.
+bool TVktObject::PurgeData(int tag, const TPriorityItem& ids, const TVktProgressEvent& progress) {
+    return RunBatch(
+        ids, TVktBatchMode::Batch, tag, progress, [&](int id) { return GetFunctor().PurgeData(id); },
+        [&](const TPriorityItem& done) { DoRecordsDelete(TVktObjKind::Data, done); });
+}
+
+// ---- Deletes of master rows -----------------------------------------------------------------------
+
+bool TVktObject::DeleteClass(int classId) {
+    if (!BoundFunctor().DeleteClass(classId)) return false;
+    DoRecordsDelete(TVktObjKind::Class, Single(classId));
+    return true;
+}
+
+bool TVktObject::DeleteForm(int unitsId) {
+    if (!BoundFunctor().DeleteForm(unitsId)) return false;
+    DoRecordsDelete(TVktObjKind::Form, Single(unitsId));
+    return true;
+}
+
+bool TVktObject::DeleteUnit(int unitsId) {
+    if (!BoundFunctor().DeleteUnit(unitsId)) return false;
+    DoRecordsDelete(TVktObjKind::Unit, Single(unitsId));
+    return true;
+}
+
+bool TVktObject::DeleteDealer(int dealerId) {
+    if (!BoundFunctor().DeleteDealer(dealerId)) return false;
+    DoRecordsDelete(TVktObjKind::Dealer, Single(dealerId));
+    return true;
+}
+
+bool TVktObject::DeleteAttrItem(int attrItemId) {
+    if (!BoundFunctor().DeleteAttrItem(attrItemId)) return false;
+    DoRecordsDelete(TVktObjKind::AttrItem, Single(attrItemId));
+    return true;
+}
+
+// ---- Dependency queries ---------------------------------------------------------------------------
+
+int TVktObject::GetDataClassType(int dataId) { return BoundFunctor().GetDataClassType(dataId); }
+
+int TVktObject::GetDataEraseState(int dataId) { return BoundFunctor().GetDataEraseState(dataId); }
+
+bool TVktObject::GetClassesByIcon(int iconIndex) { return BoundFunctor().GetClassesByIcon(iconIndex); }
+
+bool TVktObject::ClassHasContents(int classId) { return BoundFunctor().ClassHasContents(classId); }
+
+bool TVktObject::GetUsedUnitKeys(int unitsId) { return BoundFunctor().GetUsedUnitKeys(unitsId); }
+
+bool TVktObject::GetFoodsByDealer(int dealerId) { return BoundFunctor().GetFoodsByDealer(dealerId); }
+
+bool TVktObject::ClassIsBranchOrEmpty(int classId) { return BoundFunctor().ClassIsBranchOrEmpty(classId); }
+
+// ---- Reordering (a move is announced as an add of the new position) -------------------------------
+
+bool TVktObject::MoveClassUp(int classId) {
+    if (!BoundFunctor().MoveClassUp(classId)) return false;
+    DoFieldChange(TVktField::TreeID, Single(classId));
+    return true;
+}
+
+bool TVktObject::MoveClassDown(int classId) {
+    if (!BoundFunctor().MoveClassDown(classId)) return false;
+    DoFieldChange(TVktField::TreeID, Single(classId));
+    return true;
+}
+
+// Forms and units share one key space: both lists re-read.
+bool TVktObject::MoveUnit(int from, int to) {
+    if (!BoundFunctor().MoveUnit(from, to)) return false;
+    DoRecordsAdd(TVktObjKind::Form, Single(to));
+    DoRecordsAdd(TVktObjKind::Unit, Single(to));
+    return true;
+}
+
+bool TVktObject::MoveDealer(int from, int to) {
+    if (!BoundFunctor().MoveDealer(from, to)) return false;
+    DoRecordsAdd(TVktObjKind::Dealer, Single(to));
+    return true;
+}
+
+bool TVktObject::MoveAttrItem(int from, int to) {
+    if (!BoundFunctor().MoveAttrItem(from, to)) return false;
+    DoRecordsAdd(TVktObjKind::AttrItem, Single(to));
+    return true;
+}
+
+// ---- Month lists and inventory sheets -------------------------------------------------------------
+
+TPriorityItem TVktObject::GetMHistoryMonths() { return BoundFunctor().GetMHistoryMonths(); }
+
+TPriorityItem TVktObject::GetInvDateMonths() { return BoundFunctor().GetInvDateMonths(); }
+
+TPriorityItem TVktObject::GetInvDates() { return BoundFunctor().GetInvDates(); }
+
+TPriorityItem TVktObject::GetInventoryItems() { return BoundFunctor().GetInventoryItems(); }
+
+int TVktObject::FindInvDate(platform::TDateTime date) { return BoundFunctor().FindInvDate(date); }
+
+bool TVktObject::DeleteInventoryEntry(int invDateId, int tag, const TPriorityItem& ids,
+                                      const TVktProgressEvent& progress) {
+    if (invDateId == 0) return true;
+    return RunBatch(
+        ids, TVktBatchMode::Plain, tag, progress,
+        [&](int id) { return GetFunctor().DeleteInventoryEntry(invDateId, id); },
+        [&](const TPriorityItem& done) {
+            if (done.GetCount() > 0) DoRecordsDelete(TVktObjKind::Inventory, done);
+        });
+}
+
+// The month's sheet is stored (or its price type updated) and announced even for an empty id
+// list. A price type without a price column, or a sheet that cannot be stored, is a failure.
+bool TVktObject::SetInventoryEntry(std::uint8_t inventoryType, bool resetRemained, const TPriorityItem& ids,
+                                   platform::TDateTime date, int tag, const TVktProgressEvent& progress) {
+    if (inventoryType > kLastInventoryType) return false;
+    const int sheet = BoundFunctor().AddInvDate(inventoryType, date);
+    if (sheet == 0) return false;
+    DoRecordsAdd(TVktObjKind::InvDate, Single(sheet));
+    return RunBatch(
+        ids, TVktBatchMode::Plain, tag, progress,
+        [&](int id) { return GetFunctor().SetInventoryEntry(sheet, id, resetRemained); },
+        [&](const TPriorityItem& done) {
+            if (done.GetCount() > 0) DoRecordsAdd(TVktObjKind::Inventory, done);
+        });
+}
+
+// Adds records to an existing sheet, keeping the counted remainders; an unknown sheet does nothing.
+bool TVktObject::SetInventoryEntries(int invDateId, int tag, const TPriorityItem& ids,
+                                     const TVktProgressEvent& progress) {
+    if (BoundFunctor().GetInvDates().IndexOf(invDateId) < 0) return true;
+    return RunBatch(
+        ids, TVktBatchMode::Plain, tag, progress,
+        [&](int id) { return GetFunctor().SetInventoryEntry(invDateId, id, false); },
+        [&](const TPriorityItem& done) {
+            if (done.GetCount() > 0) DoRecordsAdd(TVktObjKind::Inventory, done);
+        });
+}
