@@ -304,6 +304,12 @@ protected:
                   const std::function<bool(int id)>& operation, const TVktBatchNoticeFunc& notice);
     bool IsBatch() const { return batch_; }
 
+    // The id list {id} that single-record notices carry.
+    static TPriorityItem Single(int id) {
+        TPriorityItem ids;
+        ids << id;
+        return ids;
+    }
     // Points the module at this database's folder and returns it.
     TVktObjectFunctor& BoundFunctor();
     // The module as it is (SetMHistoryPrice uses the folder it already has).

@@ -2,16 +2,6 @@
 // operation runs its module operation on this database's folder and announces what changed.
 #include "database/Uvktobject.h"
 
-namespace {
-
-TPriorityItem Single(int id) {
-    TPriorityItem ids;
-    ids << id;
-    return ids;
-}
-
-} // namespace
-
 // ---- Adding records and master rows ---------------------------------------------------------------
 
 int TVktObject::AddNewData(int classId, const std::string& name) {

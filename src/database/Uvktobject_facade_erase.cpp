@@ -5,12 +5,6 @@
 
 namespace {
 
-TPriorityItem Single(int id) {
-    TPriorityItem ids;
-    ids << id;
-    return ids;
-}
-
 // Highest inventory price type (4: the yearly history's minimum price).
 constexpr std::uint8_t kLastInventoryType = 4;
 

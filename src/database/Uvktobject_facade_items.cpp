@@ -8,16 +8,6 @@
 #include "platform/StringList.h"
 #include "platform/Text.h"
 
-namespace {
-
-TPriorityItem Single(int id) {
-    TPriorityItem ids;
-    ids << id;
-    return ids;
-}
-
-} // namespace
-
 // ---- Recipe items and recosting ---------------------------------------------------------------------
 
 bool TVktObject::MoveRecipeItemUp(int recipeId, int itemIndex) {
