@@ -1,5 +1,5 @@
 // TVktApplication: the registry list, the database objects and the registry operations (the
-// upgrade, move and copy of databases are in Uvktapplication_files.cpp).
+// upgrade, move and copy of databases are in Uvktapplication_transfer.cpp).
 #include "database/Uvktapplication.h"
 
 #include <string_view>

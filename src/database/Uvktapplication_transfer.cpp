@@ -1,0 +1,123 @@
+// TVktApplication: the upgrade of an old-format database, and the move and copy of a database to
+// another folder.
+#include "database/Uvktapplication.h"
+
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+#include "data/Mvkttables.h"
+#include "database/Mvktfunctor.h"
+#include "database/Uvktobject.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+
+namespace {
+
+// Whether two folder texts name the same folder ("/db/a", "/db/./a", a link to it); false when
+// either is missing.
+bool SameFolder(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+// True when the folder is registered, under this text or as the same folder under another text
+// (a link, "/db/./a"): moving or copying onto a registered database's file would empty that
+// database first. Silent abort for a malformed folder, as IsPathRegistered.
+bool IsFolderInUse(const TVktApplication& registry, const std::string& folder)
+{
+    if (registry.IsPathRegistered(folder)) return true;
+    for (int i = 0; i < registry.GetCount(); ++i)
+        if (SameFolder(registry.GetPath(i), folder)) return true;
+    return false;
+}
+
+} // namespace
+
+bool TVktApplication::UpgradeDatabase(const std::string& name)
+{
+    const int index = IndexOf(name);
+    if (index < 0) return false;
+    const std::string folder = GetPath(index);
+    if (GetDatabaseFormat(folder) != 1) return false;
+
+    TVktTblFunctor& tables = GetVktTblFunctor();
+    if (!tables.CreateTables(folder)) {
+        ShowCreateError(name, folder);
+        return false;
+    }
+    bool converted = false;
+    try {
+        TVktFunctor module;
+        module.SetPath(folder);
+        converted = module.CreateDefaultData() && module.ConvertOldDatabase();
+    }
+    catch (const std::exception&) {
+        converted = false;
+    }
+    if (!converted) {
+        // The folder stays an old-format database whose upgrade can be tried again.
+        tables.DeleteTables(folder);
+        ShowInitError(name, folder);
+        return false;
+    }
+    return true;
+}
+
+bool TVktApplication::MoveDatabase(const std::string& name, const std::string& newFolder)
+{
+    const int index = IndexOf(name);
+    if (index < 0) return false;
+    if (!platform::FolderExists(newFolder) || IsFolderInUse(*this, newFolder) || !ConfirmOverwrite(newFolder))
+        return false;
+
+    const std::string oldFolder = GetPath(index);
+    TVktTblFunctor& tables = GetVktTblFunctor();
+    if (!tables.CreateTables(newFolder)) {
+        ShowCreateError(name, newFolder);
+        return false;
+    }
+    if (!tables.CopyTables(oldFolder, newFolder)) {
+        tables.DeleteTables(newFolder);
+        return false;
+    }
+    list_.SetValue(name, newFolder);
+    // The object follows the entry: binding its module to the new folder closes its connection
+    // to the old file before that file's tables go.
+    if (TVktObject* object = FindObject(name)) {
+        try {
+            object->GetDatabaseID();
+        }
+        catch (const std::exception&) {
+            // SetPath closes the old connection before it reads the new folder: nothing stays
+            // open on the old file.
+        }
+    }
+    tables.DeleteTables(oldFolder);
+    return true;
+}
+
+bool TVktApplication::CopyDatabase(const std::string& name, const std::string& newFolder, std::string& newName)
+{
+    const int index = IndexOf(name);
+    if (index < 0) return false;
+    if (!platform::FolderExists(newFolder) || IsFolderInUse(*this, newFolder) || !ConfirmOverwrite(newFolder))
+        return false;
+
+    const std::string copyName = name + "のコピー";
+    newName = copyName;
+    for (int number = 1; IsRegistered(newName); ++number) newName = copyName + platform::IntToStr(number);
+
+    TVktTblFunctor& tables = GetVktTblFunctor();
+    if (!tables.CreateTables(newFolder)) {
+        ShowCreateError(name, newFolder);
+        return false;
+    }
+    if (!tables.CopyTables(GetPath(index), newFolder)) {
+        tables.DeleteTables(newFolder);
+        return false;
+    }
+    list_.SetValue(newName, newFolder);
+    return true;
+}

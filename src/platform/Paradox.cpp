@@ -1,0 +1,289 @@
+#include "platform/Paradox.h"
+
+// pxlib's header declares C functions without a C++ guard.
+extern "C" {
+#include <paradox.h>
+}
+
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+
+#include "platform/Errors.h"
+#include "platform/Files.h"
+
+namespace platform {
+
+namespace {
+
+// pxlib counts days from 0001-01-01 (day 1) and timestamps in milliseconds from the same origin;
+// the date-time type counts days from 1899-12-30.
+constexpr double kDayOffset = 693594.0;
+constexpr double kMsPerDay = 86400000.0;
+
+// Size of the value descriptor at the end of a memo, blob or graphic field.
+constexpr int kBlobDescriptorSize = 10;
+// Bytes before the picture of a graphic value.
+constexpr std::size_t kGraphicPrefix = 8;
+
+std::uint32_t Le32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+// Integers of 1, 2 or 4 bytes: big-endian with the sign bit inverted; all bytes zero is empty.
+// (pxlib's own reader of 4-byte integers tests 8 bytes on 64-bit systems, so the bytes are
+// decoded here.)
+bool ReadInteger(const unsigned char* p, int size, std::int64_t& value) {
+    std::uint32_t raw = 0;
+    bool empty = true;
+    for (int i = 0; i < size; ++i) {
+        raw = raw << 8 | p[i];
+        empty = empty && p[i] == 0;
+    }
+    if (empty) return false;
+    const std::uint32_t sign = 1u << (8 * size - 1);
+    const std::uint32_t bits = raw ^ sign;   // two's complement of `size` bytes
+    value = (bits & sign) ? static_cast<std::int64_t>(bits) - (static_cast<std::int64_t>(sign) << 1)
+                          : static_cast<std::int64_t>(bits);
+    return true;
+}
+
+// Doubles: big-endian IEEE 754; a positive value has its sign bit set, a negative one all bits
+// inverted; all bytes zero is empty.
+bool ReadDouble(const unsigned char* p, double& value) {
+    std::uint64_t raw = 0;
+    for (int i = 0; i < 8; ++i) raw = raw << 8 | p[i];
+    if (raw == 0) return false;
+    raw = (raw & 0x8000000000000000ull) ? raw & 0x7fffffffffffffffull : ~raw;
+    std::memcpy(&value, &raw, sizeof value);
+    return true;
+}
+
+bool IsBlobType(ParadoxType type) {
+    switch (type) {
+    case ParadoxType::Memo:
+    case ParadoxType::Blob:
+    case ParadoxType::FmtMemo:
+    case ParadoxType::Ole:
+    case ParadoxType::Graphic: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+struct ParadoxTable::Impl {
+    std::string file;
+    pxdoc_t* doc = nullptr;
+    std::string lastError;            // the last error pxlib reported
+    std::vector<ParadoxField> fields;
+    std::vector<int> offsets;         // start of each field in the record
+    std::vector<int> fieldDecimals;   // px_fdc of each field (the digits of a BCD field)
+    std::vector<char> record;
+    std::FILE* memo = nullptr;        // the memo file, opened on first need
+
+    ~Impl() {
+        if (memo) std::fclose(memo);
+        if (doc) {
+            PX_close(doc);
+            PX_delete(doc);
+        }
+    }
+
+    static void OnError(pxdoc_t*, int level, const char* message, void* data) {
+        if (level == PX_Warning) return;
+        static_cast<Impl*>(data)->lastError = message ? message : "unknown error";
+    }
+
+    [[noreturn]] void Fail(const std::string& what) const {
+        throw FileError("Paradox table " + file + ": " + what);
+    }
+
+    [[noreturn]] void FailField(int recordIndex, std::size_t field, const std::string& what) const {
+        Fail("record " + std::to_string(recordIndex + 1) + ", field " + fields[field].Name + ": " + what);
+    }
+
+    void OpenMemoFile(int recordIndex, std::size_t field) {
+        if (memo) return;
+        const std::filesystem::path path(file);
+        const std::string folder = path.has_parent_path() ? path.parent_path().string() : ".";
+        const std::string name = path.stem().string() + ".mb";
+        const std::string found = FindFileNoCase(folder, name);
+        if (found.empty()) FailField(recordIndex, field, "the memo file " + name + " is missing");
+        memo = std::fopen(found.c_str(), "rb");
+        if (!memo) FailField(recordIndex, field, "the memo file " + found + " cannot be opened");
+    }
+
+    void ReadMemo(long offset, void* buffer, std::size_t size, int recordIndex, std::size_t field) {
+        if (std::fseek(memo, offset, SEEK_SET) != 0 || std::fread(buffer, 1, size, memo) != size)
+            FailField(recordIndex, field, "the memo file ends before the value");
+    }
+
+    // The value of a memo, blob or graphic field (see the header for the layout).
+    Variant ReadBlob(const unsigned char* data, int size, int recordIndex, std::size_t field) {
+        const int leader = size - kBlobDescriptorSize;
+        if (leader < 0) FailField(recordIndex, field, "field too short for a memo");
+        const std::uint32_t pointer = Le32(data + leader);
+        const std::uint32_t length = Le32(data + leader + 4);
+        if (length == 0) return Variant::Null();
+
+        Bytes value;
+        if (length <= static_cast<std::uint32_t>(leader)) {
+            value.assign(data, data + length);
+        } else {
+            const long block = static_cast<long>(pointer & 0xffffff00u);
+            const unsigned index = pointer & 0xffu;
+            if (block == 0) FailField(recordIndex, field, "memo without a block");
+            OpenMemoFile(recordIndex, field);
+            unsigned char head[9];
+            ReadMemo(block, head, sizeof head, recordIndex, field);
+            value.resize(length);
+            if (head[0] == 2) {
+                if (index != 0xffu || Le32(head + 3) != length)
+                    FailField(recordIndex, field, "memo block does not match the record");
+                ReadMemo(block + static_cast<long>(sizeof head), value.data(), length, recordIndex, field);
+            } else if (head[0] == 3) {
+                unsigned char entry[5];
+                ReadMemo(block + 12 + static_cast<long>(index) * 5, entry, sizeof entry, recordIndex, field);
+                if ((static_cast<std::uint32_t>(entry[1]) - 1) * 16 + entry[4] != length)
+                    FailField(recordIndex, field, "memo entry does not match the record");
+                ReadMemo(block + static_cast<long>(entry[0]) * 16, value.data(), length, recordIndex, field);
+            } else {
+                FailField(recordIndex, field, "memo block of unknown type " + std::to_string(head[0]));
+            }
+        }
+        if (fields[field].Type == ParadoxType::Graphic) {
+            if (value.size() < kGraphicPrefix) FailField(recordIndex, field, "graphic too short");
+            value.erase(value.begin(), value.begin() + kGraphicPrefix);
+            if (value.empty()) return Variant::Null();
+        }
+        return Variant(std::move(value));
+    }
+
+    Variant ReadValue(std::size_t field, int recordIndex) {
+        const ParadoxField& def = fields[field];
+        char* data = record.data() + offsets[field];
+        const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+        switch (def.Type) {
+        case ParadoxType::Alpha: {
+            std::size_t length = 0;
+            while (length < static_cast<std::size_t>(def.Size) && bytes[length] != 0) ++length;
+            if (length == 0) return Variant::Null();
+            return Variant(Bytes(bytes, bytes + length));
+        }
+        case ParadoxType::Bytes:
+            if (bytes[0] == 0) return Variant::Null();
+            return Variant(Bytes(bytes, bytes + def.Size));
+        case ParadoxType::Short: {
+            std::int64_t value = 0;
+            if (!ReadInteger(bytes, 2, value)) return Variant::Null();
+            return Variant(value);
+        }
+        case ParadoxType::Long:
+        case ParadoxType::AutoInc: {
+            std::int64_t value = 0;
+            if (!ReadInteger(bytes, 4, value)) return Variant::Null();
+            return Variant(value);
+        }
+        case ParadoxType::Logical: {
+            std::int64_t value = 0;
+            if (!ReadInteger(bytes, 1, value)) return Variant::Null();
+            return Variant(value != 0);
+        }
+        case ParadoxType::Number:
+        case ParadoxType::Currency: {
+            double value = 0;
+            if (!ReadDouble(bytes, value)) return Variant::Null();
+            return Variant(value);
+        }
+        case ParadoxType::Date: {
+            std::int64_t days = 0;
+            if (!ReadInteger(bytes, 4, days)) return Variant::Null();
+            return Variant::FromDateTime(static_cast<double>(days) - kDayOffset);
+        }
+        case ParadoxType::Time: {
+            std::int64_t ms = 0;
+            if (!ReadInteger(bytes, 4, ms)) return Variant::Null();
+            return Variant::FromDateTime(static_cast<double>(ms) / kMsPerDay);
+        }
+        case ParadoxType::Timestamp: {
+            double ms = 0;
+            if (!ReadDouble(bytes, ms)) return Variant::Null();
+            return Variant::FromDateTime(ms / kMsPerDay - kDayOffset);
+        }
+        case ParadoxType::Bcd: {
+            char* text = nullptr;
+            const int ret = PX_get_data_bcd(doc, reinterpret_cast<unsigned char*>(data), fieldDecimals[field], &text);
+            if (ret <= 0 || text == nullptr) return Variant::Null();
+            std::string number(text);
+            doc->free(doc, text);
+            for (char& c : number)
+                if (c == ',') c = '.';   // pxlib writes the decimal point of the C locale
+            double value = 0;
+            const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+            if (ec != std::errc() || end != number.data() + number.size())
+                FailField(recordIndex, field, "unreadable number " + number);
+            return Variant(value);
+        }
+        case ParadoxType::Memo:
+        case ParadoxType::Blob:
+        case ParadoxType::FmtMemo:
+        case ParadoxType::Ole:
+        case ParadoxType::Graphic: return ReadBlob(bytes, def.Size, recordIndex, field);
+        }
+        FailField(recordIndex, field, "unsupported field type " + std::to_string(static_cast<int>(def.Type)));
+    }
+};
+
+ParadoxTable::ParadoxTable(const std::string& file) : impl_(std::make_unique<Impl>()) {
+    Impl& impl = *impl_;
+    impl.file = file;
+    if (!FileExists(file)) impl.Fail("file not found");
+    impl.doc = PX_new3(&Impl::OnError, nullptr, nullptr, nullptr, &impl);
+    if (!impl.doc) impl.Fail("out of memory");
+    if (PX_open_file(impl.doc, file.c_str()) < 0) impl.Fail("not a Paradox table (" + impl.lastError + ")");
+    const pxhead_t* head = impl.doc->px_head;
+    if (!head || (head->px_filetype != pxfFileTypIndexDB && head->px_filetype != pxfFileTypNonIndexDB))
+        impl.Fail("not a Paradox table");
+
+    const int count = PX_get_num_fields(impl.doc);
+    int offset = 0;
+    for (int i = 0; i < count; ++i) {
+        const pxfield_t* field = PX_get_field(impl.doc, i);
+        if (!field) impl.Fail("unreadable field definition");
+        const auto type = static_cast<ParadoxType>(static_cast<unsigned char>(field->px_ftype));
+        impl.fields.push_back({field->px_fname ? field->px_fname : "", type, field->px_flen});
+        impl.fieldDecimals.push_back(field->px_fdc);
+        impl.offsets.push_back(offset);
+        offset += field->px_flen;
+        if (IsBlobType(type) && field->px_flen < kBlobDescriptorSize) impl.Fail("memo field too short");
+    }
+    if (offset > PX_get_recordsize(impl.doc)) impl.Fail("fields exceed the record size");
+    impl.record.assign(static_cast<std::size_t>(PX_get_recordsize(impl.doc)), 0);
+}
+
+ParadoxTable::~ParadoxTable() = default;
+
+const std::string& ParadoxTable::GetFileName() const { return impl_->file; }
+
+const std::vector<ParadoxField>& ParadoxTable::GetFields() const { return impl_->fields; }
+
+int ParadoxTable::GetRecordCount() const { return PX_get_num_records(impl_->doc); }
+
+std::vector<Variant> ParadoxTable::ReadRecord(int index) {
+    Impl& impl = *impl_;
+    if (index < 0 || index >= GetRecordCount()) impl.Fail("record " + std::to_string(index + 1) + " out of range");
+    impl.lastError.clear();
+    if (!PX_get_record(impl.doc, index, impl.record.data()))
+        impl.Fail("record " + std::to_string(index + 1) + " unreadable (" + impl.lastError + ")");
+    std::vector<Variant> values;
+    values.reserve(impl.fields.size());
+    for (std::size_t i = 0; i < impl.fields.size(); ++i) values.push_back(impl.ReadValue(i, index));
+    return values;
+}
+
+} // namespace platform
