@@ -46,13 +46,11 @@ Currency Currency::FromDouble(double value)
     // The product is formed in extended precision as the class library does, then rounded to
     // the nearest integer with ties to even (exact in long double at this magnitude).
     const long double scaled = static_cast<long double>(value) * 10000.0L;
-    if (scaled >= 9223372036854775807.0L || scaled < -9223372036854775808.0L)
+    // rintl rounds to the nearest integer, ties to even, in the default rounding mode.
+    const long double whole = std::rintl(scaled);
+    if (whole > 9223372036854775807.0L || whole < -9223372036854775808.0L)
         throw ConvertError("Currency value out of range");
-    long double whole = std::floor(scaled);
-    const long double rest = scaled - whole;
-    if (rest > 0.5L || (rest == 0.5L && std::fmod(whole, 2.0L) != 0.0L))
-        whole += 1.0L;
-    return FromRaw(CheckedRaw(static_cast<Int128>(whole)));
+    return FromRaw(static_cast<std::int64_t>(whole));
 }
 
 Currency Currency::FromText(std::string_view text)
