@@ -5,6 +5,10 @@
 // unit or price is carried over as NULL.
 #include "database/Mvktfunctor.h"
 
+#include <cmath>
+
+#include "platform/Errors.h"
+
 namespace {
 
 // The ISO dates of the first and the last day of the value's month.
@@ -19,19 +23,24 @@ std::pair<std::string, std::string> MonthBounds(platform::TDateTime date) {
 bool TVktFunctor::SetMHistoryPrice(int dataId, platform::TDateTime date, platform::Currency price) {
     return Write(false, [&] {
         platform::Variant unit = platform::Variant::Null();
+        bool found = false;
         {
             platform::Statement statement = Prepare(
                 "select UseUnit_Key from " + Tbl(TVktTable::TblData) + " where Data_ID = :ID", {{"ID", dataId}});
-            if (statement.Step()) unit = statement.GetVariant(0, platform::FieldType::Integer);
+            found = statement.Step();
+            if (found) unit = statement.GetVariant(0, platform::FieldType::Integer);
         }
         const std::string day = platform::ToIsoDate(date);
         const std::string table = Tbl(TVktTable::TblMHistory);
         Exec("delete from " + table + " where ( MHistory_Key = :ID ) and ( MHistoryDate = :Date )",
              {{"ID", dataId}, {"Date", day}});
         // A price of 0 or less only removes the day's row.
-        if (price > platform::Currency())
+        if (price > platform::Currency()) {
+            // A price of a record that does not exist would pass to whichever record takes its key.
+            if (!found) throw platform::DatabaseError("No such record");
             Exec("insert into " + table + " values ( :ID, :Date, :Unit, :Price )",
                  {{"ID", dataId}, {"Date", day}, {"Unit", unit}, {"Price", price}});
+        }
         return true;
     });
 }
@@ -83,6 +92,8 @@ bool TVktFunctor::MakeYHistory(int dataId, bool removeMHistory, platform::TDateT
 }
 
 bool TVktFunctor::ConvertHistoryUnit(int dataId, int newUnitId, double rate) {
+    // A NaN binds as NULL and an infinity overflows: either would wipe every price of the record.
+    if (!std::isfinite(rate)) return false;
     return Write(false, [&] {
         // Today's row and later ones keep their unit: the price chain writes today's row anew.
         Exec("update " + Tbl(TVktTable::TblMHistory) +

@@ -18,18 +18,16 @@ namespace {
 constexpr const char* kPriceColumns[] = {"UsePrice", "YHLastPrice", "YHMaxPrice", "YHAvePrice", "YHMinPrice"};
 constexpr int kLastPriceType = 4;
 
-} // namespace
-
-// ---- Month and sheet lists ------------------------------------------------------------------------
-
-namespace {
-
-// The date serial of the first day of a "yyyy-mm" month text.
-int MonthSerial(const std::string& month) {
-    return static_cast<int>(platform::FromIsoText(month + "-01"));
+// The date serials of the first days of the "yyyy-mm" texts in the statement's first column.
+TPriorityItem MonthSerials(platform::Statement& months) {
+    TPriorityItem list;
+    while (months.Step()) list.Push(static_cast<int>(platform::FromIsoText(months.GetText(0) + "-01")));
+    return list;
 }
 
 } // namespace
+
+// ---- Month and sheet lists ------------------------------------------------------------------------
 
 TPriorityItem TVktFunctor::GetMHistoryMonths() {
     return Read(TPriorityItem(), [&] {
@@ -37,9 +35,7 @@ TPriorityItem TVktFunctor::GetMHistoryMonths() {
             Prepare("select distinct substr(MHistoryDate, 1, 7) as FormatMHistoryDate from " +
                     Tbl(TVktTable::TblMHistory) +
                     " where MHistoryDate is not null order by FormatMHistoryDate desc");
-        TPriorityItem list;
-        while (months.Step()) list.Push(MonthSerial(months.GetText(0)));
-        return list;
+        return MonthSerials(months);
     });
 }
 
@@ -48,9 +44,7 @@ TPriorityItem TVktFunctor::GetInvDateMonths() {
         platform::Statement months =
             Prepare("select distinct substr(InvDate, 1, 7) as FormatInvDate from " + Tbl(TVktTable::TblInvDate) +
                     " where InvDate is not null order by FormatInvDate desc");
-        TPriorityItem list;
-        while (months.Step()) list.Push(MonthSerial(months.GetText(0)));
-        return list;
+        return MonthSerials(months);
     });
 }
 

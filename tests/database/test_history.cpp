@@ -1,6 +1,8 @@
 // Monthly and yearly price history: dated prices, month summaries and unit conversion.
 #include "DbFixture.h"
 
+#include <cmath>
+
 namespace {
 
 using platform::Currency;
@@ -59,6 +61,15 @@ TEST_F(HistoryTest, ARecordWithoutUseUnitKeepsANullUnit) {
     Sql("update VktDB1F set UseUnit_Key = null where Data_ID = 1");
     ASSERT_TRUE(functor.SetMHistoryPrice(1, EncodeDate(2024, 3, 1), Currency::FromInt(10)));
     EXPECT_EQ(Dated(1), "2024-03-01:null:10.0");
+}
+
+TEST_F(HistoryTest, NoPriceIsDatedForARecordThatDoesNotExist) {
+    AddDated(9, "2024-03-01", "5", "10");   // a stray row of a record since purged
+    AddDated(9, "2024-03-02", "5", "11");
+    EXPECT_FALSE(functor.SetMHistoryPrice(9, EncodeDate(2024, 3, 2), Currency::FromInt(12)));
+    EXPECT_EQ(Dated(9), "2024-03-01:5:10.0 2024-03-02:5:11.0");
+    EXPECT_TRUE(functor.SetMHistoryPrice(9, EncodeDate(2024, 3, 1), Currency()));   // removing still works
+    EXPECT_EQ(Dated(9), "2024-03-02:5:11.0");
 }
 
 // ---- Month summaries ----------------------------------------------------------------------------------
@@ -129,6 +140,15 @@ TEST_F(HistoryTest, ConversionScalesEverythingBeforeToday) {
     EXPECT_EQ(Summaries(1), "2024-02-29:8:8.0:10.0:9.0:8.0");
     EXPECT_EQ(Dated(2), "2024-03-01:6:7.0");
     EXPECT_EQ(Summaries(2), "2024-02-29:6:1.0:1.0:1.0:1.0");
+}
+
+TEST_F(HistoryTest, ARateThatIsNoNumberConvertsNothing) {
+    AddDated(1, "2024-03-01", "5", "10.5");
+    Sql("insert into VktDB1M values (1, '2024-02-29', 5, 4, 5, 4.5, 4)");
+    EXPECT_FALSE(functor.ConvertHistoryUnit(1, 8, std::nan("")));
+    EXPECT_FALSE(functor.ConvertHistoryUnit(1, 8, 1.0 / 0.0));
+    EXPECT_EQ(Dated(1), "2024-03-01:5:10.5");
+    EXPECT_EQ(Summaries(1), "2024-02-29:5:4.0:5.0:4.5:4.0");
 }
 
 TEST_F(HistoryTest, OperationsFailWithoutTheirTables) {
