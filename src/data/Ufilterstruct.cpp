@@ -383,11 +383,15 @@ void TFilterObjects::SaveToXML(platform::XmlNode node) const {
 
 // ---- Binding and the quick filter ------------------------------------------------------------------
 
-namespace {
-
-std::string ParamName(F field, const char* part, int index) {
-    return GetFieldName(field) + part + platform::IntToStr(index);
+std::string FilterBeginParam(TVktField field, int index) {
+    return GetFieldName(field) + "_b" + platform::IntToStr(index);
 }
+
+std::string FilterEndParam(TVktField field, int index) {
+    return GetFieldName(field) + "_e" + platform::IntToStr(index);
+}
+
+namespace {
 
 // "%" + the value's text + "%"; dates in their stored (ISO) form.
 std::string LikePattern(const Variant& value, FT type) {
@@ -420,13 +424,13 @@ void SetFilterParams(const TFilterObject& filter, platform::Statement& statement
         const FT type = GetFieldType(field);
         if (filters.GetCount() == 0 || field == F::Erase_Key) continue;
         if (field == F::Class_ID) {
-            statement.Bind(ParamName(field, "_b", 0), filters.GetFilter(0).GetBegin(), FT::Integer);
+            statement.Bind(FilterBeginParam(field, 0), filters.GetFilter(0).GetBegin(), FT::Integer);
             continue;
         }
         for (int j = 0; j < filters.GetCount(); ++j) {
             const TFilter& condition = filters.GetFilter(j);
-            const std::string begin = ParamName(field, "_b", j);
-            const std::string end = ParamName(field, "_e", j);
+            const std::string begin = FilterBeginParam(field, j);
+            const std::string end = FilterEndParam(field, j);
             if (field == F::AttrCheck) {
                 statement.Bind(begin, condition.GetBegin(), FT::Integer);
                 statement.Bind(end, condition.GetEnd(), FT::Boolean);

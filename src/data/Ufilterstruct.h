@@ -221,6 +221,11 @@ private:
     bool loading_ = false;
 };
 
+// Names of the parameters of condition `index` (from 0, within its field) of `field`: the column name
+// + "_b" + index for the begin value, + "_e" + index for the end value (Data_b0, BuyPrice_e1).
+std::string FilterBeginParam(TVktField field, int index);
+std::string FilterEndParam(TVktField field, int index);
+
 // Binds the values of a filter of kind 0 to the named parameters of a statement prepared from the
 // text VktSQLString built for the same filter (see Usqlwiz.h for the texts). Per condition i of a
 // field F, by operator: 0-3 F_b i = begin; 4, 5 the smaller value to F_b i and the larger to F_e i;

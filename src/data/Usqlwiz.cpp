@@ -16,10 +16,6 @@ std::string FileName(T table) { return GetTableFileName(table); }
 std::string TableName(T table) { return GetTableName(table); }
 std::string FieldName(F field) { return GetFieldName(field); }
 
-// Begin / end parameter names of condition `index` of a field.
-std::string BeginParam(F field, int index) { return FieldName(field) + "_b" + platform::IntToStr(index); }
-std::string EndParam(F field, int index) { return FieldName(field) + "_e" + platform::IntToStr(index); }
-
 // Key column of the detail tables joined one-to-one on Data_ID.
 F DetailKey(T table) {
     switch (table) {
@@ -290,19 +286,22 @@ void TSqlWiz::AddFilter(const TFilterObject& filter) {
         case F::Class_ID:
             AddJoin(field);
             wheres_.Add("treeid like ( select treeid || '%' from vktdb1a where class_id = :" +
-                        BeginParam(field, 0) + " )");
+                        FilterBeginParam(field, 0) + " )");
             break;
         case F::AttrCheck: {
+            // The attribute joins test Data_ID: on an item or inventory base the record must be
+            // joined before them (nothing is added on TblData itself).
+            AddJoin(F::Data_ID);
             const std::string file = FileName(T::TblAttribute);
             std::string item;
             for (int j = 0; j < filters.GetCount(); ++j) {
                 const std::string alias = TableName(T::TblAttribute) + platform::IntToStr(j);
-                const std::string begin = BeginParam(field, j);
+                const std::string begin = FilterBeginParam(field, j);
                 AddJoinItem(alias, kJoin + file + " as " + alias + " on Data_ID = " + alias +
                                        ".Attribute_Key and " + alias + ".AttrItem_Key = :" + begin);
                 if (j > 0) item += "and\n  ";
                 item += "( " + alias + ".AttrItem_Key = :" + begin + " )and( " + alias + ".AttrCheck = :" +
-                        EndParam(field, j) + " )";
+                        FilterEndParam(field, j) + " )";
             }
             wheres_.Add(item);
             break;
@@ -332,8 +331,8 @@ std::string TSqlWiz::FilterToSql(const TFilters& filters) const {
                                                       : ColumnRef(field);
     std::string item;
     for (int i = 0; i < count; ++i) {
-        const std::string b = BeginParam(field, i);
-        const std::string e = EndParam(field, i);
+        const std::string b = FilterBeginParam(field, i);
+        const std::string e = FilterEndParam(field, i);
         std::string text;
         switch (filters.GetOperator(i)) {
         case foNotEqual: text = f + "<>:" + b; break;

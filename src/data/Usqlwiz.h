@@ -23,6 +23,8 @@
 //  - a unit-view column sorts by its selected expression (TblUseUnit.Units, TblForm.Units2);
 //  - a joined TblAttribute is referred to as VktDB1J.<column>, apart from the TblAttribute<j>
 //    aliases of the attribute-check filter;
+//  - the attribute-check filter joins the record (TblData) first on a TblItem or TblInventory base:
+//    its joins test Data_ID;
 //  - a condition on a computed column (CostRate, InvTotalPrice) tests its expression, wrapped in
 //    parentheses;
 //  - a filter entry without conditions adds neither a join nor a condition.

@@ -462,6 +462,25 @@ TEST_F(SqlWizDb, EveryFilterFieldAndOperatorPreparesAndBinds) {
     EXPECT_TRUE(failures.empty()) << failures.size() << " failed, first:\n" << failures.front();
 }
 
+TEST_F(SqlWizDb, QuickFilterReachesTheRecordFromItemAndInventoryRows) {
+    // The attribute joins test Data_ID: on an item or inventory base the record must be joined
+    // before them, even when no listed field asks for it.
+    Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Data) values (1,0,1,1,'A'),(2,0,1,1,'B')");
+    Sql("insert into VktDB1J (Attribute_Key, AttrItem_Key, AttrCheck) values (1,7,1),(2,7,0)");
+    Sql("insert into VktDB1Q (Inventory_Key, InvDate_Key, InvUnit_Key, InvPrice, Remained) values (1,1,0,10,1),(2,1,0,20,1)");
+    Sql("insert into VktDB1O (Item_Key, ItemIndex, Category, CatIndex, Data_Key) values (9,1,0,0,1),(9,2,0,1,2)");
+    TFilterObject filter;
+    filter.SetFilters(QuickToFilters(Ints({7}), Ints({1})));
+    for (const auto& [table, key] : {std::pair{T::TblInventory, F::Inventory_Key}, std::pair{T::TblItem, F::Data_Key}}) {
+        const std::string sql = Select(table, Fields({key}), TPriorityItem(), filter);
+        platform::Statement statement(db, sql);
+        SetFilterParams(filter, statement);
+        std::vector<int> keys;
+        while (statement.Step()) keys.push_back(statement.GetInt(GetFieldName(key)));
+        EXPECT_EQ(keys, std::vector<int>{1}) << sql;
+    }
+}
+
 TEST_F(SqlWizDb, QuickFilterWithListedAttributePrepares) {
     TFilterObject filter;
     filter.SetFilters(QuickToFilters(Ints({1, 2}), Ints({1, 1})));
