@@ -45,15 +45,22 @@ bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPrior
                 "select ItemIndex, Data_Key from " + items + " where Item_Key = :R order by ItemIndex", recipe);
             while (rows.Step()) used.emplace_back(rows.GetInt("ItemIndex"), rows.GetInt("Data_Key"));
         }
+        platform::Statement update =
+            Prepare("update " + items +
+                        " set ItemUnit_Key = :Unit, ItemPrice = :Price where ( Item_Key = :R ) and ( ItemIndex = :I )",
+                    recipe);
         for (const auto& [itemIndex, dataId] : used) {
             platform::Variant price;
             platform::Variant unit;
             if (!ReadItemPrice(dataId, priceMode, price, unit))
                 throw platform::DatabaseError("The record of item " + SqlInt(itemIndex) + " does not exist");
-            Exec("update " + items +
-                     " set ItemUnit_Key = :Unit, ItemPrice = :Price where ( Item_Key = :R ) and ( ItemIndex = :I )",
-                 {{"Unit", unit}, {"Price", price}, {"R", recipeId}, {"I", itemIndex}});
+            update.Bind("Unit", unit);
+            update.Bind("Price", price);
+            update.Bind("I", itemIndex);
+            update.Execute();
+            update.Reset();
         }
+        update.Finalize();   // before the chain and the savepoint's end
         UpdatePriceChain(recipeId);   // its result does not change the run's
         return true;
     });

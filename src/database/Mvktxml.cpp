@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <exception>
 #include <initializer_list>
@@ -121,10 +122,15 @@ std::string XmlSafe(std::string text) {
     return out;
 }
 
-// Shortest text that reads back as the same double, "." as decimal separator.
+// Shortest text that reads back as the same double, "." as decimal separator; plain decimal
+// notation ("100000", "0.0001"), an exponent only below 0.0001 or from 1E15 on ("1e-05", "1e+15").
 std::string NumberText(double value) {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    const double magnitude = std::fabs(value);
+    const std::chars_format format = magnitude != 0 && (magnitude < 1e-4 || magnitude >= 1e15)
+                                         ? std::chars_format::scientific
+                                         : std::chars_format::fixed;
+    std::array<char, 64> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format);
     return std::string(buffer.data(), result.ptr);
 }
 

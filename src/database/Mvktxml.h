@@ -30,7 +30,7 @@
 //   </Data>
 //
 // Value texts: integers in decimal; float and currency columns in the shortest text that reads
-// back exactly, "." as decimal separator; booleans "True"/"False"; date-times "yyyy/mm/dd h:nn:ss"
+// back exactly, "." as decimal separator, in plain notation from 0.0001 to below 1E15; booleans "True"/"False"; date-times "yyyy/mm/dd h:nn:ss"
 // ("yyyy/mm/dd" at midnight); NULL "" (the attribute is still written). Texts are written as
 // stored; characters XML cannot carry (controls other than tab, CR and LF, malformed UTF-8) become
 // a space or U+FFFD.

@@ -85,6 +85,7 @@ struct ParadoxTable::Impl {
     std::vector<int> fieldDecimals;   // px_fdc of each field (the digits of a BCD field)
     std::vector<char> record;
     std::FILE* memo = nullptr;        // the memo file, opened on first need
+    long memoSize = 0;                // its size in bytes
 
     ~Impl() {
         if (memo) std::fclose(memo);
@@ -116,11 +117,23 @@ struct ParadoxTable::Impl {
         if (found.empty()) FailField(recordIndex, field, "the memo file " + name + " is missing");
         memo = std::fopen(found.c_str(), "rb");
         if (!memo) FailField(recordIndex, field, "the memo file " + found + " cannot be opened");
+        if (std::fseek(memo, 0, SEEK_END) != 0 || (memoSize = std::ftell(memo)) < 0)
+            FailField(recordIndex, field, "the memo file " + found + " cannot be read");
     }
 
     void ReadMemo(long offset, void* buffer, std::size_t size, int recordIndex, std::size_t field) {
         if (std::fseek(memo, offset, SEEK_SET) != 0 || std::fread(buffer, 1, size, memo) != size)
             FailField(recordIndex, field, "the memo file ends before the value");
+    }
+
+    // `length` bytes of the memo file from `offset`; a length the file cannot hold (a damaged
+    // descriptor) fails before anything is allocated.
+    Bytes ReadMemoValue(long offset, std::uint32_t length, int recordIndex, std::size_t field) {
+        if (offset > memoSize || length > static_cast<std::uint64_t>(memoSize - offset))
+            FailField(recordIndex, field, "the memo file ends before the value");
+        Bytes value(length);
+        ReadMemo(offset, value.data(), length, recordIndex, field);
+        return value;
     }
 
     // The value of a memo, blob or graphic field (see the header for the layout).
@@ -141,17 +154,16 @@ struct ParadoxTable::Impl {
             OpenMemoFile(recordIndex, field);
             unsigned char head[9];
             ReadMemo(block, head, sizeof head, recordIndex, field);
-            value.resize(length);
             if (head[0] == 2) {
                 if (index != 0xffu || Le32(head + 3) != length)
                     FailField(recordIndex, field, "memo block does not match the record");
-                ReadMemo(block + static_cast<long>(sizeof head), value.data(), length, recordIndex, field);
+                value = ReadMemoValue(block + static_cast<long>(sizeof head), length, recordIndex, field);
             } else if (head[0] == 3) {
                 unsigned char entry[5];
                 ReadMemo(block + 12 + static_cast<long>(index) * 5, entry, sizeof entry, recordIndex, field);
                 if ((static_cast<std::uint32_t>(entry[1]) - 1) * 16 + entry[4] != length)
                     FailField(recordIndex, field, "memo entry does not match the record");
-                ReadMemo(block + static_cast<long>(entry[0]) * 16, value.data(), length, recordIndex, field);
+                value = ReadMemoValue(block + static_cast<long>(entry[0]) * 16, length, recordIndex, field);
             } else {
                 FailField(recordIndex, field, "memo block of unknown type " + std::to_string(head[0]));
             }

@@ -129,6 +129,30 @@ TEST_F(ParadoxTableTest, MemoFileIsFoundRegardlessOfCaseAndItsLossIsAnError) {
     EXPECT_THROW(table.ReadRecord(1), platform::FileError);
 }
 
+// A damaged descriptor claiming a value of 4 GB fails without allocating it.
+TEST_F(ParadoxTableTest, AMemoLengthBeyondTheMemoFileIsAnError) {
+    const std::string big(2500, 'b');   // a block of type 2
+    WriteParadoxTable(File("long.db"), {PxColumn::Long("ID"), PxColumn::Memo("Text", 20)}, {{1, big}});
+    std::string table = platform::ReadFileBytes(File("long.db"));
+    std::string memo = platform::ReadFileBytes(File("long.mb"));
+    const std::size_t leader = table.find(std::string(10, 'b'));
+    ASSERT_NE(leader, std::string::npos);
+    const auto byteAt = [](const std::string& bytes, std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at]));
+    };
+    const std::size_t block = byteAt(table, leader + 11) << 8 | byteAt(table, leader + 12) << 16 |
+                              byteAt(table, leader + 13) << 24;
+    ASSERT_EQ(memo[block], 2);
+    const std::string huge("\xf0\xff\xff\xff", 4);
+    table.replace(leader + 14, 4, huge);   // the record's length
+    memo.replace(block + 3, 4, huge);      // the block's length
+    platform::WriteFileAtomic(File("long.db"), table);
+    platform::WriteFileAtomic(File("long.mb"), memo);
+
+    platform::ParadoxTable damaged(File("long.db"));
+    EXPECT_THROW(damaged.ReadRecord(0), platform::FileError);
+}
+
 TEST_F(ParadoxTableTest, RefusesMissingFilesAndOtherFiles) {
     EXPECT_THROW(platform::ParadoxTable(File("absent.db")), platform::FileError);
     platform::WriteFileAtomic(File("text.db"), std::string(4096, 'x'));

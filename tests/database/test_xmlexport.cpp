@@ -307,6 +307,14 @@ TEST_F(XmlExportTest, NumbersAreWrittenInTheirShortestExactForm) {
     EXPECT_EQ(data.GetAttribute("BuyPrice"), "1234.5678");
     EXPECT_EQ(data.GetAttribute("Quantity"), "0.30000000000000004");
     EXPECT_EQ(data.GetAttribute("Yield"), "1e-05");
+
+    // Round and small amounts keep their decimal notation.
+    Sql("update VktDB1F set UsePrice = 100000 where Data_ID = 11");
+    Sql("update VktDB1K set BuyPrice = 0.0001, Quantity = 1e15 where Food_Key = 11");
+    const platform::XmlNode salt = DataOf(Export({11}), 11);
+    EXPECT_EQ(salt.GetAttribute("UsePrice"), "100000");
+    EXPECT_EQ(salt.GetAttribute("BuyPrice"), "0.0001");
+    EXPECT_EQ(salt.GetAttribute("Quantity"), "1e+15");
 }
 
 TEST_F(XmlExportTest, NullColumnsAndEmptyFrenchNamesAreEmptyAttributes) {
