@@ -205,11 +205,17 @@ bool TVktFunctor::SetDataAttributes(int dataId, const TPriorityItem& attrItems, 
         Exec("delete from " + table + " where ( Attribute_Key = :ID ) and ( AttrItem_Key in ( " +
                  attrItems.GetCommaText() + " ) )",
              {{"ID", dataId}});
-        for (int i = 0; i < attrItems.GetCount(); ++i) {
-            const int code = checks.GetItem(i);
-            if (code != 0)
-                Exec("insert into " + table + " values ( :ID, :Item, :Check )",
-                     {{"ID", dataId}, {"Item", attrItems.GetItem(i)}, {"Check", code == 2}});
+        {
+            platform::Statement insert =
+                Prepare("insert into " + table + " values ( :ID, :Item, :Check )", {{"ID", dataId}});
+            for (int i = 0; i < attrItems.GetCount(); ++i) {
+                const int code = checks.GetItem(i);
+                if (code == 0) continue;
+                insert.BindInt64("Item", attrItems.GetItem(i));
+                insert.BindBool("Check", code == 2);
+                insert.Execute();
+                insert.Reset();
+            }
         }
         TouchChangeDate(dataId);
         return true;

@@ -8,6 +8,10 @@
 // of the record's rows deleted, no class deleted with its later siblings not yet renumbered.
 #include "database/Mvktfunctor.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace {
 
 // Depth of the family classes (ingredients, recipes, menus); user classes lie below them.
@@ -105,11 +109,14 @@ bool TVktFunctor::DeleteClass(int classId) {
                 {{"Length", static_cast<int>(parent.size())}, {"Parent", parent}, {"Key", key.GetAsString()}});
             while (rows.Step()) later.emplace_back(rows.GetInt("Class_ID"), rows.GetText("TreeID"));
         }
+        platform::Statement update = Prepare("update " + table + " set TreeID = :Tree where Class_ID = :ID");
         for (const auto& [id, text] : later) {
             TTreeIndex moved(text);
             moved.SetDigit(depth - 1, moved.GetDigit(depth - 1) - 1);
-            Exec("update " + table + " set TreeID = :Tree where Class_ID = :ID",
-                 {{"Tree", moved.GetAsString()}, {"ID", id}});
+            update.BindText("Tree", moved.GetAsString());
+            update.BindInt64("ID", id);
+            update.Execute();
+            update.Reset();
         }
         return true;
     });
@@ -165,23 +172,25 @@ bool TVktFunctor::GetClassesByIcon(int iconIndex) {
 
 namespace {
 
-// Direct sub-classes of `key`: the TreeIDs one group longer that start with it.
-std::string ChildCondition() {
-    return "( length(TreeID) = :ChildLength ) and ( substr(TreeID, 1, :Length) = :Key )";
+// The select that finds a direct sub-class of `key` (a TreeID one group longer that starts with
+// it), with its parameters.
+std::pair<std::string, std::vector<std::pair<std::string, platform::Variant>>> SubClassQuery(const TTreeIndex& key) {
+    const std::string text = key.GetAsString();
+    return {"select Class_ID from " + GetTableFileName(TVktTable::TblClass) +
+                " where ( length(TreeID) = :ChildLength ) and ( substr(TreeID, 1, :Length) = :Key )",
+            {{"ChildLength", static_cast<int>(text.size()) + key.GetDigitSize()},
+             {"Length", static_cast<int>(text.size())},
+             {"Key", text}}};
 }
 
 } // namespace
 
 bool TVktFunctor::ClassHasContents(int classId) {
     return Read(false, [&] {
-        const std::string table = Tbl(TVktTable::TblClass);
-        const TTreeIndex key(QueryText("select TreeID from " + table + " where Class_ID = :ID", {{"ID", classId}}));
-        const std::string text = key.GetAsString();
-        if (QueryHasRow("select Class_ID from " + table + " where " + ChildCondition(),
-                        {{"ChildLength", static_cast<int>(text.size()) + key.GetDigitSize()},
-                         {"Length", static_cast<int>(text.size())},
-                         {"Key", text}}))
-            return true;
+        const TTreeIndex key(QueryText("select TreeID from " + Tbl(TVktTable::TblClass) + " where Class_ID = :ID",
+                                       {{"ID", classId}}));
+        const auto [subClasses, params] = SubClassQuery(key);
+        if (QueryHasRow(subClasses, params)) return true;
         // Erased and conserved records count.
         return QueryHasRow("select Data_ID from " + Tbl(TVktTable::TblData) + " where Class_Key = :ID",
                            {{"ID", classId}});
@@ -190,14 +199,10 @@ bool TVktFunctor::ClassHasContents(int classId) {
 
 bool TVktFunctor::ClassIsBranchOrEmpty(int classId) {
     return Read(false, [&] {
-        const std::string table = Tbl(TVktTable::TblClass);
-        const TTreeIndex key(QueryText("select TreeID from " + table + " where Class_ID = :ID", {{"ID", classId}}));
-        const std::string text = key.GetAsString();
-        if (QueryHasRow("select Class_ID from " + table + " where " + ChildCondition(),
-                        {{"ChildLength", static_cast<int>(text.size()) + key.GetDigitSize()},
-                         {"Length", static_cast<int>(text.size())},
-                         {"Key", text}}))
-            return true;
+        const TTreeIndex key(QueryText("select TreeID from " + Tbl(TVktTable::TblClass) + " where Class_ID = :ID",
+                                       {{"ID", classId}}));
+        const auto [subClasses, params] = SubClassQuery(key);
+        if (QueryHasRow(subClasses, params)) return true;
         return !QueryHasRow("select Data_ID from " + Tbl(TVktTable::TblData) + " where Class_Key = :ID",
                             {{"ID", classId}});
     });
