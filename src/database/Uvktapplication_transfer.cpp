@@ -57,9 +57,10 @@ bool TVktApplication::UpgradeDatabase(const std::string& name)
         converted = false;
     }
     if (!converted) {
-        // The folder stays an old-format database whose upgrade can be tried again.
-        tables.DeleteTables(folder);
+        // As for a new database: reported, then the half-made tables go, so that the folder stays
+        // an old-format database whose upgrade can be tried again.
         ShowInitError(name, folder);
+        tables.DeleteTables(folder);
         return false;
     }
     return true;

@@ -45,16 +45,11 @@ public:
         }
     }
     ~BatchTransaction() {
-        if (!db_ || !db_->IsOpen()) return;
         try {
-            db_->Execute("COMMIT");
+            Commit();
         }
         catch (...) {
-            try {
-                db_->Execute("ROLLBACK");
-            }
-            catch (...) {
-            }
+            // Rolled back by Commit; a destructor reports nothing.
         }
     }
     BatchTransaction(const BatchTransaction&) = delete;

@@ -3,6 +3,7 @@
 // kind, text and caption; questions are answered from a script (No once it runs out); upgrades are
 // recorded and, unless told otherwise, run on the registry as the real dialog does.
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,13 +21,13 @@ public:
     };
 
     void ShowError(const std::string& text, const std::string& caption) override {
-        messages.push_back({Kind::Error, text, caption});
+        Record({Kind::Error, text, caption});
     }
     void ShowInformation(const std::string& text, const std::string& caption) override {
-        messages.push_back({Kind::Information, text, caption});
+        Record({Kind::Information, text, caption});
     }
     bool AskYesNo(const std::string& text, const std::string& caption) override {
-        messages.push_back({Kind::Question, text, caption});
+        Record({Kind::Question, text, caption});
         if (answers.empty()) return false;
         const bool answer = answers.front();
         answers.pop_front();
@@ -46,9 +47,17 @@ public:
     }
 
     std::vector<Message> messages;
+    // Called with each message as it is shown (the state of the world while the box is up).
+    std::function<void(const Message& message)> onMessage;
     std::deque<bool> answers;          // scripted Yes (true) / No (false) answers
     std::vector<std::string> upgrades;  // names given to UpgradeDatabase
     bool runUpgrades = true;
+
+private:
+    void Record(const Message& message) {
+        messages.push_back(message);
+        if (onMessage) onMessage(message);
+    }
 };
 
 // Installs a FakeShell in the registry and returns it (the registry owns it).

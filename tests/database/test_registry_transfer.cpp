@@ -179,8 +179,11 @@ TEST_F(TransferTest, AnOldFormatDatabaseIsUpgradedWhenItsObjectIsFirstMade) {
 TEST_F(TransferTest, AFailedUpgradeLeavesTheFolderOldFormatAndCanBeRetried) {
     const std::string folder = OldDatabase("old", {.foodWithoutYield = true});
     const std::map<std::string, std::string> before = OldFiles(folder);
+    bool tablesWhileReported = false;
+    shell->onMessage = [&](const FakeShell::Message&) { tablesWhileReported = HasDatabaseFile(folder); };
 
     EXPECT_FALSE(registry->UpgradeDatabase(kOldName));
+    EXPECT_TRUE(tablesWhileReported);   // reported first, then the half-made tables go
     ASSERT_EQ(shell->messages.size(), 1u);
     EXPECT_EQ(shell->messages[0].kind, Kind::Error);
     EXPECT_EQ(shell->messages[0].caption, "エラー確認");
