@@ -2,6 +2,8 @@
 // upgrade, move and copy of databases are in Uvktapplication_transfer.cpp).
 #include "database/Uvktapplication.h"
 
+#include "platform/FlagScope.h"
+
 #include <string_view>
 #include <utility>
 
@@ -46,18 +48,6 @@ std::string ReadDatabaseID(TVktObject& object)
         return {};
     }
 }
-
-// Sets a flag for the life of the scope; clears it on every exit.
-class GuardScope {
-public:
-    explicit GuardScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~GuardScope() { flag_ = false; }
-    GuardScope(const GuardScope&) = delete;
-    GuardScope& operator=(const GuardScope&) = delete;
-
-private:
-    bool& flag_;
-};
 
 } // namespace
 
@@ -224,7 +214,7 @@ void TVktApplication::FreeObject(const std::string& name)
 bool TVktApplication::RenameDatabase(const std::string& oldName, const std::string& newName)
 {
     if (renaming_) return true;   // the nested call from the object's SetName
-    GuardScope guard(renaming_);
+    platform::FlagScope guard(renaming_);
 
     const int index = IndexOf(oldName);
     if (index < 0 || IsRegistered(newName) || !IsListSafeName(newName)) return false;

@@ -2,6 +2,8 @@
 // batch loop of the facade.
 #include "database/Uvktobject.h"
 
+#include "platform/FlagScope.h"
+
 #include <optional>
 #include <utility>
 
@@ -9,20 +11,6 @@
 #include "database/Uvktapplication.h"
 
 namespace {
-
-// Sets a flag for the life of the scope, then restores the value it had (a batch started from a
-// progress callback of another leaves the outer batch flag set).
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag), previous_(std::exchange(flag, true)) {}
-    ~FlagScope() { flag_ = previous_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-    bool previous_;
-};
 
 // The one transaction of a batch. Begins only when the connection can be opened and no
 // transaction is open on it; commits what is done on every exit (a raising commit on the normal
@@ -224,7 +212,7 @@ bool TVktObject::RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVkt
     bool ok = true;
     TPriorityItem done;
     {
-        std::optional<FlagScope> batchFlag;
+        std::optional<platform::FlagScope> batchFlag;
         if (mode == TVktBatchMode::Batch) batchFlag.emplace(batch_);
         functor_->SetPath(GetPath());
         if (count > 0) {

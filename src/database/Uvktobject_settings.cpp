@@ -2,6 +2,8 @@
 // read on the first opening and stored when they change.
 #include "database/Uvktobject.h"
 
+#include "platform/FlagScope.h"
+
 #include <filesystem>
 #include <utility>
 
@@ -11,19 +13,6 @@
 #include "platform/Text.h"
 
 namespace {
-
-// Sets a flag for the life of the scope, then restores the value it had.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag), previous_(std::exchange(flag, true)) {}
-    ~FlagScope() { flag_ = previous_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-    bool previous_;
-};
 
 // The stored text of a section: a new document's root element, filled, as XML without a
 // declaration.
@@ -68,7 +57,7 @@ void TVktObject::ReadSettings()
     const platform::XmlNode initial = document.GetDocumentNode().FindChild("Initial");
 
     // What was just read is not stored again.
-    FlagScope loading(loadingSettings_);
+    platform::FlagScope loading(loadingSettings_);
     LoadIcons(initial.FindChild("IconSet"));
     filterSet_->LoadFromXML(initial.FindChild("FilterSet"));
     viewFields_.LoadFromXml(initial.FindChild("ViewFields"));
@@ -139,7 +128,7 @@ void TVktObject::SaveIconSet()
 void TVktObject::LoadIcons(const platform::XmlNode& iconSet)
 {
     // One store per image while refilling would rewrite the set again and again.
-    FlagScope loading(loadingSettings_);
+    platform::FlagScope loading(loadingSettings_);
     classIcons_->Clear();
     for (const platform::XmlNode& child : iconSet.GetChildren()) {
         if (child.GetName() != "Icon") continue;
