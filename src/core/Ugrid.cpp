@@ -207,15 +207,6 @@ void TGrid::SetRowCount(int count)
     });
 }
 
-void TGrid::ReserveRows(int rows)
-{
-    if (rows < 0)
-        RaiseListCount(rows);
-    for (Column& column : cols_)
-        column.cells.reserve(static_cast<std::size_t>(rows));
-    rowViews_.reserve(static_cast<std::size_t>(rows));
-}
-
 void TGrid::Grow(int col, int row)
 {
     if (col < 0)
@@ -260,19 +251,6 @@ void TGrid::SetObjects(int col, int row, TObject* object)
 {
     WithinUpdate(*this, [&] {
         GrownCell(col, row).object = object;
-        Change();
-    });
-}
-
-platform::Variant TGrid::GetValues(int col, int row)
-{
-    return GrownCell(col, row).value;
-}
-
-void TGrid::SetValues(int col, int row, platform::Variant value)
-{
-    WithinUpdate(*this, [&] {
-        GrownCell(col, row).value = std::move(value);
         Change();
     });
 }

@@ -2,14 +2,12 @@
 // TGrid: a two-dimensional table of cells addressed (column, row), both from 0, that grows by
 // itself when a cell beyond its size is read or written.
 //
-// A cell holds a text, a value (platform::Variant, empty for a new cell) and an object pointer
-// (null for a new cell). While OwnsObjects is set (the default) the grid frees a cell's object when
-// the cell is deleted; SetObjects never frees the object it replaces. Values need no handler:
-// they live and die with their cells.
+// A cell holds a text ("" for a new cell) and an object pointer (null for a new cell). While
+// OwnsObjects is set (the default) the grid frees a cell's object when the cell is deleted;
+// SetObjects never frees the object it replaces.
 //
 // Storage is by column: column c holds exactly RowCount cells. Appending a row costs one cell per
-// column and no allocation of its own beyond amortised vector growth (ReserveRows removes even
-// that), so a read accessor can fill a large result row by row.
+// column and no allocation of its own beyond amortised vector growth.
 //
 // Notices: every change calls Change; OnChange runs when the outermost EndUpdate finds a pending
 // change (a read that grows the table reports one change, a read inside the table none, every
@@ -23,7 +21,6 @@
 // Errors: a negative column or row index, and an Insert/Delete index outside the list, raise
 // platform::ListIndexError; a negative count raises platform::ListCountError.
 #include "core/Object.h"
-#include "platform/Variant.h"
 
 #include <functional>
 #include <memory>
@@ -126,16 +123,12 @@ public:
     // and no rows). One change notice for the whole operation.
     void SetColCount(int count);
     void SetRowCount(int count);
-    // Makes room for `rows` rows in every column without changing the table.
-    void ReserveRows(int rows);
 
     // Cell accessors; each grows the table to include (col, row) first.
     std::string GetCells(int col, int row);
     void SetCells(int col, int row, std::string text);
     TObject* GetObjects(int col, int row);
     void SetObjects(int col, int row, TObject* object);
-    platform::Variant GetValues(int col, int row);
-    void SetValues(int col, int row, platform::Variant value);
 
     // The view of a column / row; an index at or beyond the count first grows the table to include
     // it. The view belongs to the grid and lives until its column / row is deleted.
@@ -162,7 +155,6 @@ protected:
 private:
     struct Cell {
         std::string text;
-        platform::Variant value;
         TObject* object = nullptr;
     };
     struct Column {

@@ -14,35 +14,10 @@
 
 namespace {
 
-// Windows-1252 0x80..0x9F; the five codes the code page leaves free map to the C1 control of the
-// same value, so every code from 0x80 has exactly one character.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 constexpr char32_t kOE = 0x0152;
 constexpr char32_t kSmallOE = 0x0153;
 constexpr const char* kHexDigits = "0123456789ABCDEF";
 constexpr std::string_view kStandardBase64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
-
-char32_t Cp1252ToCodePoint(unsigned byte)
-{
-    if (byte >= 0x80 && byte < 0xA0)
-        return kCp1252High[byte - 0x80];
-    return byte;
-}
-
-// The Windows-1252 code of a character, or -1 when the code page has none from 0x80.
-int Cp1252HighCode(char32_t cp)
-{
-    if (cp >= 0xA0 && cp <= 0xFF)
-        return static_cast<int>(cp);
-    for (std::size_t i = 0; i < kCp1252High.size(); ++i)
-        if (kCp1252High[i] == cp)
-            return static_cast<int>(0x80 + i);
-    return -1;
-}
 
 // One character of a UTF-8 text: its code point and its bytes. A byte that starts no well-formed
 // sequence is a character of its own with the code point U+FFFD.
@@ -53,23 +28,10 @@ struct Utf8Char {
 
 Utf8Char NextChar(std::string_view text, std::size_t pos)
 {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    if (lead < 0x80)
-        return {lead, text.substr(pos, 1)};
-    std::size_t length = 0;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4;
-    if (length != 0 && pos + length <= text.size()) {
-        const std::string_view sequence = text.substr(pos, length);
-        if (platform::IsValidUtf8(sequence)) {
-            std::size_t at = 0;
-            return {platform::NextCodePoint(sequence, at), sequence};
-        }
-    }
+    std::size_t end = pos;
+    char32_t cp = 0;
+    if (platform::TryNextCodePoint(text, end, cp))
+        return {cp, text.substr(pos, end - pos)};
     return {0xFFFD, text.substr(pos, 1)};
 }
 
@@ -146,7 +108,7 @@ int HexValue(char c)
 
 void AppendCp1252(std::string& out, unsigned code)
 {
-    platform::AppendUtf8(out, Cp1252ToCodePoint(code & 0xFF));
+    platform::AppendUtf8(out, platform::Cp1252ToCodePoint(static_cast<unsigned char>(code & 0xFF)));
 }
 
 std::string_view ChooseAlphabet(std::string_view alphabet)
@@ -167,7 +129,7 @@ std::string EuroToStr(std::string_view text)
             out += "\\\\";
             continue;
         }
-        const int code = c.cp < 0x80 ? -1 : Cp1252HighCode(c.cp);
+        const int code = c.cp < 0x80 ? -1 : platform::CodePointToCp1252(c.cp);
         if (code < 0) {
             out += c.bytes;
             continue;

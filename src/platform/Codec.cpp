@@ -163,6 +163,11 @@ std::size_t Utf8Length(std::string_view utf8)
     return count;
 }
 
+bool TryNextCodePoint(std::string_view utf8, std::size_t& pos, char32_t& cp)
+{
+    return pos < utf8.size() && DecodeUtf8(utf8, pos, cp);
+}
+
 char32_t NextCodePoint(std::string_view utf8, std::size_t& pos)
 {
     char32_t cp = 0;
@@ -281,6 +286,21 @@ std::size_t SjisLength(std::string_view utf8)
     return length;
 }
 
+char32_t Cp1252ToCodePoint(unsigned char code)
+{
+    return code >= 0x80 && code <= 0x9F ? kCp1252High[code - 0x80] : code;
+}
+
+int CodePointToCp1252(char32_t cp)
+{
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+        return static_cast<int>(cp);
+    for (std::size_t i = 0; i < kCp1252High.size(); ++i)
+        if (kCp1252High[i] == cp)
+            return static_cast<int>(0x80 + i);
+    return -1;
+}
+
 std::string Utf8ToCp1252(std::string_view utf8)
 {
     std::string out;
@@ -289,21 +309,11 @@ std::string Utf8ToCp1252(std::string_view utf8)
     while (pos < utf8.size()) {
         const std::size_t at = pos;
         const char32_t cp = NextCodePoint(utf8, pos);
-        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-            out += static_cast<char>(cp);
-            continue;
-        }
-        bool found = false;
-        for (std::size_t i = 0; i < kCp1252High.size(); ++i) {
-            if (kCp1252High[i] == cp) {
-                out += static_cast<char>(0x80 + i);
-                found = true;
-                break;
-            }
-        }
-        if (!found)
+        const int code = CodePointToCp1252(cp);
+        if (code < 0)
             throw ConvertError("The character " + CodePointText(cp) + " at byte offset " + OffsetText(at) +
                                " has no Windows-1252 form");
+        out += static_cast<char>(code);
     }
     return out;
 }
@@ -312,13 +322,8 @@ std::string Cp1252ToUtf8(std::string_view cp1252)
 {
     std::string out;
     out.reserve(cp1252.size() + cp1252.size() / 2);
-    for (char c : cp1252) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x80 && b <= 0x9F)
-            AppendUtf8(out, kCp1252High[b - 0x80]);
-        else
-            AppendUtf8(out, b);
-    }
+    for (char c : cp1252)
+        AppendUtf8(out, Cp1252ToCodePoint(static_cast<unsigned char>(c)));
     return out;
 }
 

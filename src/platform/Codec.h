@@ -21,6 +21,10 @@ std::string SjisToUtf8(std::string_view sjis);
 // the C1 controls U+0081 ... as Windows does, so every byte decodes and encodes back unchanged.
 std::string Utf8ToCp1252(std::string_view utf8);
 std::string Cp1252ToUtf8(std::string_view cp1252);
+// One Windows-1252 code and its character, as the two conversions above map them; -1 for a
+// character the code page lacks.
+char32_t Cp1252ToCodePoint(unsigned char code);
+int CodePointToCp1252(char32_t cp);
 
 // Length of a UTF-8 text in code-page-932 bytes (the unit of the stored name limits). A character
 // that code page 932 lacks counts as one byte (the '?' of a lossy conversion); malformed UTF-8
@@ -33,6 +37,8 @@ bool IsValidUtf8(std::string_view bytes);
 std::size_t Utf8Length(std::string_view utf8);
 // Decodes the code point at `pos` and advances `pos`; raises ConvertError on malformed input.
 char32_t NextCodePoint(std::string_view utf8, std::size_t& pos);
+// As NextCodePoint without raising: false (and `pos` unchanged) on malformed input or at the end.
+bool TryNextCodePoint(std::string_view utf8, std::size_t& pos, char32_t& cp);
 // Appends the UTF-8 form of a code point.
 void AppendUtf8(std::string& out, char32_t cp);
 

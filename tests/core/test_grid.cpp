@@ -83,7 +83,7 @@ TEST_F(GridTest, ReadingBeyondGrowsOnce)
     EXPECT_EQ(grid.GetRowCount(), 5);
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(grid.GetObjects(1, 1), nullptr);
-    EXPECT_TRUE(grid.GetValues(0, 4).IsEmpty());
+    EXPECT_EQ(grid.GetCells(0, 4), "");
     EXPECT_EQ(changes, 1);  // reads inside the table report nothing
 }
 
@@ -264,19 +264,6 @@ TEST_F(GridTest, DestructionFreesEverythingOnceWithoutChangeNotice)
     EXPECT_EQ(notices, 0);
     EXPECT_EQ(cellsDeleted, 16);
     EXPECT_EQ(census.freed, 4);
-}
-
-TEST_F(GridTest, ValuesLiveWithTheirCells)
-{
-    grid.SetValues(1, 2, platform::Variant(42));
-    grid.SetValues(0, 0, platform::Variant(std::string("ラーメン")));
-    EXPECT_EQ(changes, 2);
-    grid.InsertRow(0);
-    EXPECT_EQ(grid.GetValues(1, 3).AsInt(), 42);
-    EXPECT_EQ(grid.GetValues(0, 1).AsString(), "ラーメン");
-    EXPECT_TRUE(grid.GetValues(1, 0).IsEmpty());
-    grid.DeleteCol(0);
-    EXPECT_EQ(grid.GetValues(0, 3).AsInt(), 42);
 }
 
 TEST_F(GridTest, RowAndColumnViews)
@@ -499,19 +486,15 @@ TEST(GridBulk, AppendingManyRowsReportsOnce)
     changes = 0;
     constexpr int kRows = 100000;
     grid.BeginUpdate();
-    grid.ReserveRows(kRows);
     for (int r = 0; r < kRows; ++r) {
         grid.AddRow();
-        for (int c = 0; c < 10; ++c) {
+        for (int c = 0; c < 10; ++c)
             grid.SetCells(c, r, std::to_string(r));
-            grid.SetValues(c, r, platform::Variant(r * 10 + c));
-        }
     }
     grid.EndUpdate();
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(grid.GetRowCount(), kRows);
     EXPECT_EQ(grid.GetCells(9, kRows - 1), std::to_string(kRows - 1));
-    EXPECT_EQ(grid.GetValues(3, 12345).AsInt(), 123453);
 }
 
 } // namespace
