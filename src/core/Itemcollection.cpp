@@ -7,11 +7,6 @@
 
 namespace {
 
-[[noreturn]] void RaiseListIndex(int index)
-{
-    throw platform::ListIndexError("List index out of bounds (" + platform::IntToStr(index) + ")");
-}
-
 } // namespace
 
 TItemCollection::TItemCollection(TItemCollection* parent) : parent_(parent) {}
@@ -101,7 +96,7 @@ void TItemCollection::Add(TItemCollection* child)
 void TItemCollection::Insert(int index, TItemCollection* child)
 {
     if (index < 0 || index > GetCount())
-        RaiseListIndex(index);
+        platform::RaiseListIndex(index);
     items_.insert(items_.begin() + index, child);
     child->parent_ = this;
     Change();
@@ -110,7 +105,7 @@ void TItemCollection::Insert(int index, TItemCollection* child)
 void TItemCollection::Erase(int index)
 {
     if (index < 0 || index >= GetCount())
-        RaiseListIndex(index);
+        platform::RaiseListIndex(index);
     items_.erase(items_.begin() + index);
     Change();
 }
@@ -145,7 +140,7 @@ int TItemCollection::GetIndex() const
 TItemCollection* TItemCollection::GetItems(int index) const
 {
     if (index < 0 || index >= GetCount())
-        RaiseListIndex(index);
+        platform::RaiseListIndex(index);
     return items_[static_cast<std::size_t>(index)];
 }
 

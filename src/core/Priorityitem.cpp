@@ -7,11 +7,6 @@
 
 namespace {
 
-[[noreturn]] void RaiseListIndex(int index)
-{
-    throw platform::ListIndexError("List index out of bounds (" + platform::IntToStr(index) + ")");
-}
-
 } // namespace
 
 TPriorityItem::TPriorityItem(const TPriorityItem& source) : items_(source.items_) {}
@@ -55,7 +50,7 @@ void TPriorityItem::Add(const TPriorityItem& other)
 void TPriorityItem::Insert(int index, int value)
 {
     if (index < 0 || index > GetCount())
-        RaiseListIndex(index);
+        platform::RaiseListIndex(index);
     items_.insert(items_.begin() + index, value);
 }
 
@@ -75,14 +70,14 @@ void TPriorityItem::SetCount(int count)
 int TPriorityItem::GetItem(int index) const
 {
     if (index < 0 || index >= GetCount())
-        RaiseListIndex(index);
+        platform::RaiseListIndex(index);
     return items_[static_cast<std::size_t>(index)];
 }
 
 void TPriorityItem::SetItem(int index, int value)
 {
     if (index < 0 || index >= GetCount())
-        RaiseListIndex(index);
+        platform::RaiseListIndex(index);
     items_[static_cast<std::size_t>(index)] = value;
 }
 

@@ -7,11 +7,6 @@
 
 namespace {
 
-[[noreturn]] void RaiseListIndex(int index)
-{
-    throw platform::ListIndexError("List index out of bounds (" + platform::IntToStr(index) + ")");
-}
-
 int PositionIn(const std::vector<TTreeItem*>& list, const TTreeItem* item)
 {
     const auto it = std::find(list.begin(), list.end(), item);
@@ -171,7 +166,7 @@ int TTreeItem::GetLevel() const
 TTreeItem* TTreeItem::GetItem(int index) const
 {
     if (index < 0 || index >= GetCountOfChildren())
-        RaiseListIndex(index);
+        platform::RaiseListIndex(index);
     return children_[static_cast<std::size_t>(index)];
 }
 
@@ -419,7 +414,7 @@ void TTreeItems::Delete(TTreeItem* item)
 TTreeItem* TTreeItems::GetItem(int index) const
 {
     if (index < 0 || index >= GetCount())
-        RaiseListIndex(index);
+        platform::RaiseListIndex(index);
     return items_[static_cast<std::size_t>(index)];
 }
 

@@ -5,11 +5,6 @@
 
 namespace {
 
-[[noreturn]] void RaiseListIndex(int index)
-{
-    throw platform::ListIndexError("List index out of bounds (" + platform::IntToStr(index) + ")");
-}
-
 [[noreturn]] void RaiseListCount(int count)
 {
     throw platform::ListCountError("List count out of bounds (" + platform::IntToStr(count) + ")");
@@ -210,9 +205,9 @@ void TGrid::SetRowCount(int count)
 void TGrid::Grow(int col, int row)
 {
     if (col < 0)
-        RaiseListIndex(col);
+        platform::RaiseListIndex(col);
     if (row < 0)
-        RaiseListIndex(row);
+        platform::RaiseListIndex(row);
     if (col < GetColCount() && row < GetRowCount())
         return;
     WithinUpdate(*this, [this, col, row] {
@@ -258,7 +253,7 @@ void TGrid::SetObjects(int col, int row, TObject* object)
 TGridColStrings* TGrid::GetCols(int col)
 {
     if (col < 0)
-        RaiseListIndex(col);
+        platform::RaiseListIndex(col);
     if (col >= GetColCount())
         SetColCount(col + 1);
     Column& column = cols_[static_cast<std::size_t>(col)];
@@ -272,7 +267,7 @@ TGridColStrings* TGrid::GetCols(int col)
 TGridRowStrings* TGrid::GetRows(int row)
 {
     if (row < 0)
-        RaiseListIndex(row);
+        platform::RaiseListIndex(row);
     if (row >= GetRowCount())
         SetRowCount(row + 1);
     std::unique_ptr<TGridRowStrings>& view = rowViews_[static_cast<std::size_t>(row)];
@@ -296,7 +291,7 @@ void TGrid::AddRow()
 void TGrid::InsertCol(int index)
 {
     if (index < 0 || index > GetColCount())
-        RaiseListIndex(index);
+        platform::RaiseListIndex(index);
     CheckShapeUnlocked();
     Column column;
     const int rows = GetRowCount();
@@ -325,7 +320,7 @@ void TGrid::InsertCol(int index)
 void TGrid::InsertRow(int index)
 {
     if (index < 0 || index > GetRowCount())
-        RaiseListIndex(index);
+        platform::RaiseListIndex(index);
     CheckShapeUnlocked();
     const int cols = GetColCount();
     newRow_.clear();
@@ -362,7 +357,7 @@ void TGrid::InsertRow(int index)
 void TGrid::DeleteCol(int index)
 {
     if (index < 0 || index >= GetColCount())
-        RaiseListIndex(index);
+        platform::RaiseListIndex(index);
     CheckShapeUnlocked();
     {
         ShapeLock lock(*this);
@@ -380,7 +375,7 @@ void TGrid::DeleteCol(int index)
 void TGrid::DeleteRow(int index)
 {
     if (index < 0 || index >= GetRowCount())
-        RaiseListIndex(index);
+        platform::RaiseListIndex(index);
     CheckShapeUnlocked();
     const auto at = static_cast<std::size_t>(index);
     {

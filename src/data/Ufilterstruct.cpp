@@ -18,10 +18,6 @@ using F = TVktField;
 using FT = platform::FieldType;
 using platform::Variant;
 
-[[noreturn]] void RaiseIndex(int index) {
-    throw platform::ListIndexError("List index out of bounds (" + platform::IntToStr(index) + ")");
-}
-
 // The class library's text of a variant value ("" for no value).
 std::string ValueText(const Variant& value) {
     return value.IsEmptyOrNull() ? std::string() : value.AsString();
@@ -123,7 +119,7 @@ void TFilters::Clear() {
 }
 
 const TFilter& TFilters::GetFilter(int index) const {
-    if (index < 0 || index >= GetCount()) RaiseIndex(index);
+    if (index < 0 || index >= GetCount()) platform::RaiseListIndex(index);
     return conditions_[static_cast<std::size_t>(index)];
 }
 
@@ -237,7 +233,7 @@ void TFilterObject::Remove(TVktField field) {
 }
 
 const TFilters& TFilterObject::Filters(int index) const {
-    if (index < 0 || index >= GetCount()) RaiseIndex(index);
+    if (index < 0 || index >= GetCount()) platform::RaiseListIndex(index);
     return entries_[static_cast<std::size_t>(index)];
 }
 
@@ -286,7 +282,7 @@ TFilterObjects::~TFilterObjects() {
 }
 
 void TFilterObjects::CheckIndex(int index) const {
-    if (index < 0 || index >= GetCount()) RaiseIndex(index);
+    if (index < 0 || index >= GetCount()) platform::RaiseListIndex(index);
 }
 
 void TFilterObjects::DoChange() {

@@ -56,7 +56,7 @@ TVktAccesser::~TVktAccesser() {
 
 TVktAccesser* TVktAccesser::GetComponent(int index) const {
     if (index < 0 || index >= GetComponentCount())
-        throw platform::ListIndexError("List index out of bounds (" + platform::IntToStr(index) + ")");
+        platform::RaiseListIndex(index);
     return components_[static_cast<std::size_t>(index)];
 }
 

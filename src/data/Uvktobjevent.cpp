@@ -35,7 +35,7 @@ void TVktObjEvents::Add(TVktObjEvent* record)
 TVktObjEvent* TVktObjEvents::GetItem(int index) const
 {
     if (index < 0 || index >= GetCount())
-        throw platform::ListIndexError("List index out of bounds (" + platform::IntToStr(index) + ")");
+        platform::RaiseListIndex(index);
     return items_[static_cast<std::size_t>(index)];
 }
 

@@ -170,7 +170,7 @@ int TVktRowCache::Find(int col, const Variant& value) const {
 
 void TVktRowCache::Check(int col, int row) const {
     if (col < 0 || col >= GetColCount())
-        throw platform::ListIndexError("List index out of bounds (" + platform::IntToStr(col) + ")");
+        platform::RaiseListIndex(col);
     if (row < 0 || row >= rows_)
-        throw platform::ListIndexError("List index out of bounds (" + platform::IntToStr(row) + ")");
+        platform::RaiseListIndex(row);
 }

@@ -49,4 +49,10 @@ public:
 
 [[noreturn]] inline void Abort() { throw SilentAbort(); }
 
+// Raises the list-index error for an index outside a list.
+[[noreturn]] inline void RaiseListIndex(long long index)
+{
+    throw ListIndexError("List index out of bounds (" + std::to_string(index) + ")");
+}
+
 } // namespace platform

@@ -40,7 +40,7 @@ int ImageList::AddMasked(const Picture& picture, TColor transparent)
 const ImageList::Image& ImageList::ImageAt(int index) const
 {
     if (index < 0 || index >= GetCount())
-        throw ListIndexError("List index out of bounds (" + std::to_string(index) + ")");
+        RaiseListIndex(index);
     return images_[static_cast<std::size_t>(index)];
 }
 

@@ -17,7 +17,7 @@ StringList::StringList(std::initializer_list<std::string> items)
 void StringList::CheckIndex(int index) const
 {
     if (index < 0 || index >= GetCount())
-        throw ListIndexError("List index out of bounds (" + IntToStr(index) + ")");
+        RaiseListIndex(index);
 }
 
 bool StringList::Equal(std::string_view a, std::string_view b) const
@@ -84,7 +84,7 @@ void StringList::Insert(int index, std::string text)
 void StringList::InsertObject(int index, std::string text, void* object)
 {
     if (index < 0 || index > GetCount())
-        throw ListIndexError("List index out of bounds (" + IntToStr(index) + ")");
+        RaiseListIndex(index);
     items_.insert(items_.begin() + index, Item{std::move(text), object});
 }
 

@@ -156,7 +156,7 @@ XmlNode XmlNode::GetChild(int index) const
             if (child.type() == pugi::node_element && i++ == index)
                 return XmlNode(child);
     }
-    throw ListIndexError("List index out of bounds (" + IntToStr(index) + ")");
+    RaiseListIndex(index);
 }
 
 std::vector<XmlNode> XmlNode::GetChildren() const
