@@ -58,11 +58,17 @@ platform::Connection& TVktFunctor::Db() {
     if (!db_.IsOpen()) {
         if (path_.empty()) throw platform::DatabaseError("No database folder is set");
         db_.Open(platform::DatabaseFilePath(path_), platform::OpenMode::ReadWrite);
+        // Statement journals stay in memory: each record of a batch has a savepoint of its own,
+        // and a journal spilled to a temporary file would be written for every later record.
+        db_.Execute("PRAGMA temp_store = MEMORY");
     }
     return db_;
 }
 
-void TVktFunctor::Deactivate() { db_.Close(); }
+void TVktFunctor::Deactivate() {
+    ForgetBatchMemo();
+    db_.Close();
+}
 
 // ---- Statement helpers ----------------------------------------------------------------------------
 
@@ -72,33 +78,37 @@ platform::Statement TVktFunctor::Prepare(const std::string& sql, const SqlParams
     return statement;
 }
 
+platform::StatementLease TVktFunctor::Lease(const std::string& sql, const SqlParams& params) {
+    platform::StatementLease statement = Db().Lease(sql);
+    for (const auto& [name, value] : params) statement->Bind(name, value);
+    return statement;
+}
+
 int TVktFunctor::Exec(const std::string& sql, const SqlParams& params) {
-    platform::Statement statement = Prepare(sql, params);
-    return statement.Execute();
+    return Lease(sql, params)->Execute();
 }
 
 std::int64_t TVktFunctor::QueryInt(const std::string& sql, const SqlParams& params, std::int64_t whenNone) {
-    platform::Statement statement = Prepare(sql, params);
-    if (!statement.Step() || statement.IsNull(0)) return whenNone;
-    return statement.GetInt64(0);
+    platform::StatementLease statement = Lease(sql, params);
+    if (!statement->Step() || statement->IsNull(0)) return whenNone;
+    return statement->GetInt64(0);
 }
 
 std::string TVktFunctor::QueryText(const std::string& sql, const SqlParams& params) {
-    platform::Statement statement = Prepare(sql, params);
-    if (!statement.Step()) return {};
-    return statement.GetText(0);
+    platform::StatementLease statement = Lease(sql, params);
+    if (!statement->Step()) return {};
+    return statement->GetText(0);
 }
 
 bool TVktFunctor::QueryHasRow(const std::string& sql, const SqlParams& params) {
-    platform::Statement statement = Prepare(sql, params);
-    return statement.Step();
+    return Lease(sql, params)->Step();
 }
 
 TPriorityItem TVktFunctor::QueryIntList(const std::string& sql, const SqlParams& params) {
-    platform::Statement statement = Prepare(sql, params);
+    platform::StatementLease statement = Lease(sql, params);
     TPriorityItem list;
-    while (statement.Step())
-        if (!statement.IsNull(0)) list.Push(statement.GetInt(0));
+    while (statement->Step())
+        if (!statement->IsNull(0)) list.Push(statement->GetInt(0));
     return list;
 }
 
@@ -143,20 +153,20 @@ bool TVktFunctor::TouchChangeDate(int dataId) {
 
 int TVktFunctor::GetClassType(int classId) {
     return Read(-2, [&] {
-        platform::Statement statement =
-            Prepare("select TreeID, ClassType from " + Tbl(TVktTable::TblClass) + " where Class_ID = :ID",
-                    {{"ID", classId}});
-        return statement.Step() ? statement.GetInt("ClassType") : 0;
+        platform::StatementLease statement =
+            Lease("select TreeID, ClassType from " + Tbl(TVktTable::TblClass) + " where Class_ID = :ID",
+                  {{"ID", classId}});
+        return statement->Step() ? statement->GetInt("ClassType") : 0;
     });
 }
 
 TTreeIndex TVktFunctor::GetClassTreeID(int classId) {
     return Read(TTreeIndex(), [&] {
-        platform::Statement statement =
-            Prepare("select TreeID, ClassType from " + Tbl(TVktTable::TblClass) + " where Class_ID = :ID",
-                    {{"ID", classId}});
-        if (!statement.Step()) return TTreeIndex();
-        return TTreeIndex(statement.GetText("TreeID"));
+        platform::StatementLease statement =
+            Lease("select TreeID, ClassType from " + Tbl(TVktTable::TblClass) + " where Class_ID = :ID",
+                  {{"ID", classId}});
+        if (!statement->Step()) return TTreeIndex();
+        return TTreeIndex(statement->GetText("TreeID"));
     });
 }
 
@@ -171,13 +181,13 @@ int TVktFunctor::GetDataClassType(int dataId) {
 
 int TVktFunctor::GetDataEraseState(int dataId) {
     return Read(0, [&] {
-        platform::Statement statement =
-            Prepare("select Conserve, EraseDate from " + Tbl(TVktTable::TblData) + " left outer join " +
-                        Tbl(TVktTable::TblErase) + " on Erase_Key = Data_ID where Data_ID = :ID",
-                    {{"ID", dataId}});
-        if (!statement.Step()) return 0;
-        if (statement.GetBool("Conserve")) return -2;
-        return statement.IsNull("EraseDate") ? 0 : -1;
+        platform::StatementLease statement =
+            Lease("select Conserve, EraseDate from " + Tbl(TVktTable::TblData) + " left outer join " +
+                      Tbl(TVktTable::TblErase) + " on Erase_Key = Data_ID where Data_ID = :ID",
+                  {{"ID", dataId}});
+        if (!statement->Step()) return 0;
+        if (statement->GetBool("Conserve")) return -2;
+        return statement->IsNull("EraseDate") ? 0 : -1;
     });
 }
 
@@ -206,6 +216,9 @@ void TVktFunctor::LoadInitialIDs() {
         text = kDefaultInitialIds;
         Exec("insert into " + table + " values ( 0, :Text )", {{"Text", text}});
     }
+    // Parsing merges the text's ids into the map and only RegisterInitialID changes the map
+    // otherwise, adding names the last text did not hold: the text parsed last changes nothing.
+    if (text == parsedInitialText_) return;
     platform::XmlDocument document;
     document.LoadFromString(text);
     for (const platform::XmlNode& node : document.GetDocumentNode().GetChildren()) {
@@ -223,6 +236,7 @@ void TVktFunctor::LoadInitialIDs() {
         }
         break;
     }
+    parsedInitialText_ = std::move(text);
 }
 
 std::string TVktFunctor::InitialMapText() const {

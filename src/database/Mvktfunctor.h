@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -172,7 +173,19 @@ public:
     // --- Batch insert of records (Mvktfunctor_insert.cpp) ------------------------------------------
     // Kind 7, 8 or 9; `row` comma text whose n-th value belongs to the n-th field of `fields`.
     // The new Data_ID, 0 on refusal or failure.
-    int InsertData(TVktObjKind kind, const std::string& row, TPriorityItem fields);
+    int InsertData(TVktObjKind kind, const std::string& row, const TPriorityItem& fields);
+    // A batch: between BeginBatch and EndBatch (calls nest; each end forgets) InsertData remembers
+    // what it learned of the classes (their type and place in the tree), the next Data_ID and the
+    // highest key of the monthly history instead of asking again for every row. Open one only
+    // inside a transaction that holds the connection for the whole batch; every other writing
+    // operation (Write) and closing the connection forget it all.
+    void BeginBatch();
+    void EndBatch();
+    // One row of a batch inside a savepoint of the caller's: the first InsertData after
+    // BeginBatchRow writes in that savepoint instead of one of its own, and EndBatchRow tells
+    // whether it failed after writing, when the caller must roll its savepoint back.
+    void BeginBatchRow();
+    bool EndBatchRow();
 
 protected:
     // ===== Shared helpers for every operation group (implemented in Mvktfunctor.cpp) =============
@@ -194,6 +207,10 @@ protected:
     int Exec(const std::string& sql, const SqlParams& params = {});
     // Prepares one statement on the module's connection with its parameters bound; step it.
     platform::Statement Prepare(const std::string& sql, const SqlParams& params = {});
+    // The same from the connection's statement cache: a lease of the statement (`->Step()`), given
+    // back reset when the lease ends. Use it for texts that recur (no values spelled into them);
+    // Exec and the Query helpers use it. A lease must end inside the Write body that made it.
+    platform::StatementLease Lease(const std::string& sql, const SqlParams& params = {});
     // First column of the first row: the integer, or `whenNone` when there is no row or it is NULL.
     std::int64_t QueryInt(const std::string& sql, const SqlParams& params = {}, std::int64_t whenNone = 0);
     // First column of the first row as text; "" when there is no row or it is NULL.
@@ -223,6 +240,13 @@ protected:
     // of `body` (they are finalized before the rollback).
     template <typename Result, typename Body>
     Result Write(Result failure, Body&& body) {
+        ForgetBatchMemo();
+        return InSavepoint(failure, std::forward<Body>(body));
+    }
+    // Write without forgetting what a batch learned: for InsertData only, which keeps it true.
+    template <typename Result, typename Body>
+    Result InSavepoint(Result failure, Body&& body) {
+        rowSavepoint_ = false;   // a batch row's savepoint is for an InsertData of its own only
         try {
             platform::Savepoint savepoint(Db());
             Result result = body();
@@ -246,7 +270,36 @@ protected:
     std::string InitialMapText() const;
 
 private:
+    // What InsertData learned of a class inside a batch.
+    struct ClassShape {
+        int Type = 0;             // ClassType
+        std::int64_t Below = 0;   // classes whose TreeID starts with its own, itself included
+    };
+    // The class's shape (Type 0 when there is no such class) and the default class of a kind's new
+    // records (0 when its family has no leaf), remembered inside a batch (Mvktfunctor_insert.cpp).
+    ClassShape ShapeOfClass(int classId);
+    int FamilyDefaultClass(TVktObjKind kind);
+    // The highest integer MHistory_Key (0 when there is none), remembered inside a batch; the
+    // largest int64 when keys of other kinds make it unknown.
+    std::int64_t HistoryCeiling();
+    void ForgetBatchMemo() {
+        if (!classShapes_.empty()) classShapes_.clear();
+        if (!defaultClasses_.empty()) defaultClasses_.clear();
+        nextDataId_ = 0;
+        historyCeiling_ = -1;
+    }
+
     std::string path_;                                          // bound folder, no trailing '/'
     platform::Connection db_;                                   // open on first use
     std::vector<std::pair<std::string, std::string>> initialIds_;  // setting name -> row id, in order
+    std::string parsedInitialText_;                             // row 0 as LoadInitialIDs parsed it last
+    int batchDepth_ = 0;                                        // open BeginBatch calls
+    bool rowSavepoint_ = false;                                 // BeginBatchRow, not yet used
+    bool rowFailed_ = false;                                    // for EndBatchRow
+    // Inside a batch: Class_ID -> its shape; class type -> the default class of its records.
+    std::unordered_map<int, ClassShape> classShapes_;
+    std::unordered_map<int, int> defaultClasses_;
+    int nextDataId_ = 0;                                        // inside a batch: NextKey(Data_ID), 0 unknown
+    // Inside a batch: no monthly history row has an MHistory_Key above it; -1 unknown.
+    std::int64_t historyCeiling_ = -1;
 };

@@ -9,7 +9,6 @@
 // ingredient's chain also rewrites its monthly history row of today with its use unit and price.
 #include "database/Mvktfunctor.h"
 
-#include "data/Usqlwiz.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
 
@@ -37,10 +36,63 @@ int KeyValueAt(const std::vector<std::string>& values, int index) {
     return platform::StrToInt(values[static_cast<std::size_t>(index)]);
 }
 
+// The write statements of one field of a record, the row addressed by the leading key columns of
+// the field's table bound as :Key0, :Key1, ... (so that one text serves every record) and the
+// field's value as :EditData.
+class KeyedField {
+public:
+    // Raises when there is no key value.
+    KeyedField(TVktField field, const TPriorityItem& keys) : field_(field), keys_(keys) {
+        if (keys.GetCount() == 0) throw platform::Error("No key values for " + GetFieldName(field));
+    }
+
+    std::string Update() const {
+        return "update " + Table() + " set " + GetFieldName(field_) + " = :EditData" + Where();
+    }
+    std::string Insert() const {
+        std::string columns;
+        std::string values;
+        for (int i = 0; i < keys_.GetCount(); ++i) {
+            columns += KeyColumn(i) + ", ";
+            values += ":Key" + platform::IntToStr(i) + ", ";
+        }
+        return "insert into " + Table() + " ( " + columns + GetFieldName(field_) + " ) values ( " + values +
+               ":EditData )";
+    }
+    std::string Delete() const { return "delete from " + Table() + Where(); }
+
+    void BindKeys(platform::Statement& statement) const {
+        for (int i = 0; i < keys_.GetCount(); ++i) statement.BindInt64("Key" + platform::IntToStr(i), keys_.GetItem(i));
+    }
+
+private:
+    std::string Table() const { return GetTableFileName(GetFieldTable(field_)); }
+    std::string KeyColumn(int index) const {
+        return GetFieldName(ToVktField(ToInt(GetTableFirstField(GetFieldTable(field_))) + index));
+    }
+    std::string Where() const {
+        std::string text = " where ";
+        for (int i = 0; i < keys_.GetCount(); ++i)
+            text += (i > 0 ? " and " : "") + KeyColumn(i) + " = :Key" + platform::IntToStr(i);
+        return text;
+    }
+
+    TVktField field_;
+    const TPriorityItem& keys_;
+};
+
 } // namespace
 
 bool TVktFunctor::EditData(TVktField field, const platform::Variant& value, const TPriorityItem& keys) {
-    const bool written = Write(false, [&] {
+    // One savepoint for the field and what follows it: a failing field write leaves nothing; what
+    // follows runs in a savepoint of its own inside, whose failure undoes only its own part.
+    return Write(false, [&] {
+        const KeyedField keyed(field, keys);
+        const auto run = [&](const std::string& sql) {
+            platform::StatementLease statement = Lease(sql);
+            keyed.BindKeys(*statement);
+            return statement;
+        };
         switch (field) {
         case TVktField::Information:
         case TVktField::Information2: {
@@ -51,7 +103,7 @@ bool TVktFunctor::EditData(TVktField field, const platform::Variant& value, cons
                 std::string("select ") + (first ? "Information2" : "Information") + " from " +
                     Tbl(TVktTable::TblInformation) + " where Information_Key = :Key",
                 {{"Key", key}});
-            Exec(GetDeleteSql(field, keys));
+            run(keyed.Delete())->Execute();
             const std::string text = value.AsString();
             Exec("insert into " + Tbl(TVktTable::TblInformation) + " values ( :Key, :Info, :Info2 )",
                  {{"Key", key}, {"Info", first ? text : other}, {"Info2", first ? other : text}});
@@ -59,41 +111,43 @@ bool TVktFunctor::EditData(TVktField field, const platform::Variant& value, cons
         }
         case TVktField::AttrCheck: {
             // Check codes: 0 no row, 1 a row with AttrCheck false, 2 (or more) true.
-            Exec(GetDeleteSql(field, keys));
+            run(keyed.Delete())->Execute();
             const int code = value.AsInt();
-            if (code > 0) Exec(GetInsertSql(field, "EditData", keys), {{"EditData", code != 1}});
+            if (code > 0) {
+                platform::StatementLease insert = run(keyed.Insert());
+                insert->BindBool("EditData", code != 1);
+                insert->Execute();
+            }
             break;
         }
         case TVktField::Memo:
         case TVktField::Image: {
-            Exec(GetDeleteSql(field, keys));
+            run(keyed.Delete())->Execute();
             if (!IsEmptyContent(value)) {
-                platform::Statement statement = Prepare(GetInsertSql(field, "EditData", keys));
-                statement.Bind("EditData", value, platform::FieldType::Graphic);
-                statement.Execute();
+                platform::StatementLease insert = run(keyed.Insert());
+                insert->Bind("EditData", value, platform::FieldType::Graphic);
+                insert->Execute();
             }
             break;
         }
         default: {
-            platform::Statement statement = Prepare(GetUpdateSql(field, "EditData", keys));
-            statement.Bind("EditData", value, GetFieldType(field));
-            statement.Execute();
+            platform::StatementLease update = run(keyed.Update());
+            update->Bind("EditData", value, GetFieldType(field));
+            update->Execute();
             break;
         }
         }
+
+        // What follows does not change the result: the field itself is written.
+        if (DataFields.Contains(field)) {
+            const int dataId = keys.GetItem(0);
+            if (kPriceBearingFields.Contains(field))
+                UpdatePriceChain(dataId);
+            else
+                TouchChangeDate(dataId);
+        }
         return true;
     });
-    if (!written) return false;
-
-    // What follows does not change the result: the field itself is written.
-    if (DataFields.Contains(field)) {
-        const int dataId = keys.GetItem(0);
-        if (kPriceBearingFields.Contains(field))
-            UpdatePriceChain(dataId);
-        else
-            TouchChangeDate(dataId);
-    }
-    return true;
 }
 
 bool TVktFunctor::UpdatePriceChain(int dataId) {
@@ -106,15 +160,15 @@ bool TVktFunctor::UpdatePriceChain(int dataId) {
         bool erased = false;
         int classType = 0;
         {
-            platform::Statement state =
-                Prepare("select Conserve, Erase_Key, ClassType from " + Tbl(TVktTable::TblData) + " left join " +
-                            Tbl(TVktTable::TblClass) + " on Class_ID = Class_Key left join " +
-                            Tbl(TVktTable::TblErase) + " on Data_ID = Erase_Key where Data_ID = :ID",
-                        {{"ID", dataId}});
-            if (state.Step()) {
-                conserve = state.GetBool("Conserve");
-                erased = !state.IsNull("Erase_Key");
-                classType = state.GetInt("ClassType");
+            platform::StatementLease state =
+                Lease("select Conserve, Erase_Key, ClassType from " + Tbl(TVktTable::TblData) + " left join " +
+                          Tbl(TVktTable::TblClass) + " on Class_ID = Class_Key left join " +
+                          Tbl(TVktTable::TblErase) + " on Data_ID = Erase_Key where Data_ID = :ID",
+                      {{"ID", dataId}});
+            if (state->Step()) {
+                conserve = state->GetBool("Conserve");
+                erased = !state->IsNull("Erase_Key");
+                classType = state->GetInt("ClassType");
             }
         }
         // A record in the trash or kept only for the inventory is not recosted, not even stamped.
@@ -206,15 +260,15 @@ bool TVktFunctor::SetDataAttributes(int dataId, const TPriorityItem& attrItems, 
                  attrItems.GetCommaText() + " ) )",
              {{"ID", dataId}});
         {
-            platform::Statement insert =
-                Prepare("insert into " + table + " values ( :ID, :Item, :Check )", {{"ID", dataId}});
+            platform::StatementLease insert =
+                Lease("insert into " + table + " values ( :ID, :Item, :Check )", {{"ID", dataId}});
             for (int i = 0; i < attrItems.GetCount(); ++i) {
                 const int code = checks.GetItem(i);
                 if (code == 0) continue;
-                insert.BindInt64("Item", attrItems.GetItem(i));
-                insert.BindBool("Check", code == 2);
-                insert.Execute();
-                insert.Reset();
+                insert->BindInt64("Item", attrItems.GetItem(i));
+                insert->BindBool("Check", code == 2);
+                insert->Execute();
+                insert->Reset();
             }
         }
         TouchChangeDate(dataId);

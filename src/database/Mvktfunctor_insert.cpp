@@ -2,8 +2,11 @@
 // family rows and, for an ingredient with a price, its first monthly price-history row.
 #include "database/Mvktfunctor.h"
 
+#include <algorithm>
+#include <limits>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/Codec.h"
@@ -29,14 +32,15 @@ public:
     RowValues(const std::string& row, const TPriorityItem& fields)
         : values_(platform::SplitCommaText(row)), fields_(fields) {}
 
-    // The text of the field; nullopt when the field list does not name it. A field named by the
-    // list but missing from the row is a malformed row and raises ConvertError.
-    std::optional<std::string> Text(TVktField field) const {
+    // The text of the field (valid while the row values live); nullopt when the field list does
+    // not name it. A field named by the list but missing from the row is a malformed row and
+    // raises ConvertError.
+    std::optional<std::string_view> Text(TVktField field) const {
         const int position = fields_.IndexOf(ToInt(field));
         if (position < 0) return std::nullopt;
         if (position >= static_cast<int>(values_.size()))
             throw platform::ConvertError("The row has no value for " + GetFieldName(field));
-        return values_[static_cast<std::size_t>(position)];
+        return std::string_view(values_[static_cast<std::size_t>(position)]);
     }
     std::optional<int> Int(TVktField field) const {
         const auto text = Text(field);
@@ -58,24 +62,58 @@ public:
 
 private:
     std::vector<std::string> values_;
-    TPriorityItem fields_;
+    const TPriorityItem& fields_;
 };
 
-// The text cut to the field's size in code-page-932 bytes, on a character boundary.
-std::string FitToField(const std::string& text, TVktField field) {
+// At least the code-page-932 length of well-formed UTF-8: a character takes one byte in ASCII and
+// in the four-byte forms (characters it lacks, one '?'), at most two otherwise.
+std::size_t SjisLengthBound(std::string_view utf8) {
+    std::size_t bound = 0;
+    for (char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80 || byte >= 0xF0) bound += 1;
+        else if (byte >= 0xC0) bound += 2;   // continuation bytes add nothing
+    }
+    return bound;
+}
+
+// The text cut to the field's size in code-page-932 bytes, on a character boundary: a prefix of
+// `text`.
+std::string_view FitToField(std::string_view text, TVktField field) {
     const std::size_t limit = static_cast<std::size_t>(GetFieldSize(field));
-    if (limit == 0 || platform::SjisLength(text) <= limit) return text;
+    if (limit == 0) return text;
+    if (platform::IsValidUtf8(text) && SjisLengthBound(text) <= limit) return text;
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return text.substr(0, limit);
+    if (platform::SjisLength(text) <= limit) return text;
     std::size_t used = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t next = pos;
         platform::NextCodePoint(text, next);
-        const std::size_t width = platform::SjisLength(std::string_view(text).substr(pos, next - pos));
+        const std::size_t width = platform::SjisLength(text.substr(pos, next - pos));
         if (used + width > limit) break;
         used += width;
         pos = next;
     }
     return text.substr(0, pos);
+}
+
+// The stamp and the date of a clock reading as ISO text; the rows of a batch mostly share one.
+struct Stamps {
+    platform::TDateTime Time = std::numeric_limits<double>::quiet_NaN();
+    std::string DateTime;
+    std::string Date;
+};
+
+const Stamps& StampsOf(platform::TDateTime now) {
+    thread_local Stamps last;
+    if (!(last.Time == now)) {
+        last.DateTime = platform::ToIsoDateTime(now);
+        last.Date = platform::ToIsoDate(platform::DateOf(now));
+        last.Time = now;
+    }
+    return last;
 }
 
 const char* FamilyRoot(TVktObjKind kind) {
@@ -88,7 +126,89 @@ const char* FamilyRoot(TVktObjKind kind) {
 
 } // namespace
 
-int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, TPriorityItem fields) {
+// Both ends forget: a batch that ends early (by an exception) may leave undone what its rows wrote.
+void TVktFunctor::BeginBatch() {
+    ++batchDepth_;
+    ForgetBatchMemo();
+}
+
+void TVktFunctor::EndBatch() {
+    if (batchDepth_ > 0) --batchDepth_;
+    ForgetBatchMemo();
+    rowSavepoint_ = rowFailed_ = false;
+}
+
+void TVktFunctor::BeginBatchRow() {
+    rowSavepoint_ = batchDepth_ > 0;
+    rowFailed_ = false;
+}
+
+bool TVktFunctor::EndBatchRow() {
+    rowSavepoint_ = false;
+    return std::exchange(rowFailed_, false);
+}
+
+TVktFunctor::ClassShape TVktFunctor::ShapeOfClass(int classId) {
+    if (batchDepth_ > 0)
+        if (const auto known = classShapes_.find(classId); known != classShapes_.end()) return known->second;
+    const std::string classTable = Tbl(TVktTable::TblClass);
+    ClassShape shape;
+    std::string tree;
+    {
+        platform::StatementLease row =
+            Lease("select TreeID, ClassType from " + classTable + " where Class_ID = :ID", {{"ID", classId}});
+        if (row->Step()) {
+            shape.Type = row->GetInt("ClassType");
+            tree = TTreeIndex(row->GetText("TreeID")).GetAsString();
+        }
+    }
+    if (shape.Type != 0)
+        shape.Below = QueryInt("select count(*) from " + classTable + " where substr(TreeID, 1, :Length) = :Tree",
+                               {{"Length", static_cast<int>(tree.size())}, {"Tree", tree}});
+    if (batchDepth_ > 0) classShapes_.emplace(classId, shape);
+    return shape;
+}
+
+int TVktFunctor::FamilyDefaultClass(TVktObjKind kind) {
+    const int key = static_cast<int>(kind);
+    if (batchDepth_ > 0)
+        if (const auto known = defaultClasses_.find(key); known != defaultClasses_.end()) return known->second;
+    const std::string root = FamilyRoot(kind);
+    int classId = 0;
+    {
+        platform::StatementLease classes =
+            Lease("select Class_ID, TreeID from " + Tbl(TVktTable::TblClass) +
+                      " where TreeID <> :Root and substr(TreeID, 1, :Length) = :Root order by TreeID",
+                  {{"Root", root}, {"Length", static_cast<int>(root.size())}});
+        int depth = TTreeIndex(root).Depth();
+        while (classes->Step()) {
+            const int rowDepth = TTreeIndex(classes->GetText("TreeID")).Depth();
+            if (rowDepth <= depth) break;
+            depth = rowDepth;
+            classId = classes->GetInt("Class_ID");
+        }
+    }
+    if (batchDepth_ > 0) defaultClasses_.emplace(key, classId);
+    return classId;
+}
+
+std::int64_t TVktFunctor::HistoryCeiling() {
+    if (historyCeiling_ < 0) {
+        // Text and blobs sort above numbers, reals among them: only an integer maximum (or none)
+        // bounds the integer keys.
+        static const std::string top = "select max(MHistory_Key) from " + Tbl(TVktTable::TblMHistory);
+        platform::StatementLease query = Lease(top);
+        query->Step();
+        switch (query->GetStorageClass(0)) {
+        case platform::StorageClass::Null: historyCeiling_ = 0; break;
+        case platform::StorageClass::Integer: historyCeiling_ = std::max<std::int64_t>(query->GetInt64(0), 0); break;
+        default: historyCeiling_ = std::numeric_limits<std::int64_t>::max(); break;
+        }
+    }
+    return historyCeiling_;
+}
+
+int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, const TPriorityItem& fields) {
     using F = TVktField;
     // The class type each kind's records belong to.
     int classType = 0;
@@ -99,40 +219,27 @@ int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, TPriorityI
     default: return 0;
     }
 
-    // One savepoint for the whole record: a row that fails leaves none of its rows behind.
-    return Write(0, [&]() -> int {
+    // One savepoint for the whole record: a row that fails leaves none of its rows behind. It
+    // writes no class; the next Data_ID follows the one it wrote, and the history keys end there.
+    // Inside a batch's row the batch's savepoint is the record's (EndBatchRow undoes a failure).
+    const bool batchRow = std::exchange(rowSavepoint_, false) && batchDepth_ > 0;
+    const auto record = [&]() -> int {
         const RowValues values(row, fields);
-        const platform::TDateTime now = platform::Now();
-        const std::string classTable = Tbl(TVktTable::TblClass);
+        const Stamps& now = StampsOf(platform::Now());   // valid until the next StampsOf: this row
 
         // The class: the one given, when it is a leaf of the kind's family; else the family's first
         // leaf reached through first sub-classes.
         int classId = 0;
         if (const auto given = values.Int(F::Class_Key)) {
             classId = *given;
-            if (GetClassType(classId) != classType) platform::Abort();
-            const std::string tree = GetClassTreeID(classId).GetAsString();
-            const auto below = QueryInt("select count(*) from " + classTable +
-                                            " where substr(TreeID, 1, :Length) = :Tree",
-                                        {{"Length", static_cast<int>(tree.size())}, {"Tree", tree}});
-            if (below > 1) platform::Abort();
+            const ClassShape shape = ShapeOfClass(classId);
+            if (shape.Type != classType || shape.Below > 1) platform::Abort();
         } else {
-            const std::string root = FamilyRoot(kind);
-            platform::Statement classes =
-                Prepare("select Class_ID, TreeID from " + classTable +
-                            " where TreeID <> :Root and substr(TreeID, 1, :Length) = :Root order by TreeID",
-                        {{"Root", root}, {"Length", static_cast<int>(root.size())}});
-            int depth = TTreeIndex(root).Depth();
-            while (classes.Step()) {
-                const int rowDepth = TTreeIndex(classes.GetText("TreeID")).Depth();
-                if (rowDepth <= depth) break;
-                depth = rowDepth;
-                classId = classes.GetInt("Class_ID");
-            }
+            classId = FamilyDefaultClass(kind);
             if (classId == 0) platform::Abort();
         }
 
-        const int id = NextKey(F::Data_ID);
+        const int id = batchDepth_ > 0 && nextDataId_ > 0 ? nextDataId_ : NextKey(F::Data_ID);
         Currency usePrice = values.Money(F::UsePrice).value_or(Currency());
 
         if (kind == TVktObjKind::Food) {
@@ -145,18 +252,28 @@ int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, TPriorityI
             if (yield <= 0 || yield > 100) yield = 100.0;
             const int dealer = values.Int(F::Dealer_Key).value_or(1);
             usePrice = buyPrice * Currency::FromDouble(100.0 / yield) / Currency::FromDouble(quantity);
-            Exec("insert into " + Tbl(TVktTable::TblFood) +
-                     " ( Food_Key, BuyUnit_Key, BuyPrice, Quantity, Yield, Dealer_Key )"
-                     " values ( :ID, :BuyUnit_Key, :BuyPrice, :Quantity, :Yield, :Dealer_Key )",
-                 {{"ID", id}, {"BuyUnit_Key", buyUnit}, {"BuyPrice", buyPrice}, {"Quantity", quantity},
-                  {"Yield", yield}, {"Dealer_Key", dealer}});
+            static const std::string food = "insert into " + Tbl(TVktTable::TblFood) +
+                                             " ( Food_Key, BuyUnit_Key, BuyPrice, Quantity, Yield, Dealer_Key )"
+                                             " values ( :ID, :BuyUnit_Key, :BuyPrice, :Quantity, :Yield, :Dealer_Key )";
+            platform::StatementLease insert = Lease(food);
+            insert->BindInt64("ID", id);
+            insert->BindInt64("BuyUnit_Key", buyUnit);
+            insert->BindDouble("BuyPrice", buyPrice.ToDouble());
+            insert->BindDouble("Quantity", quantity);
+            insert->BindDouble("Yield", yield);
+            insert->BindInt64("Dealer_Key", dealer);
+            insert->Execute();
         } else {
             if (kind == TVktObjKind::Menu) {
-                Exec("insert into " + Tbl(TVktTable::TblInformation) +
-                         " ( Information_Key, Information, Information2 ) values ( :ID, :Information, :Information2 )",
-                     {{"ID", id},
-                      {"Information", FitToField(values.Text(F::Information).value_or(""), F::Information)},
-                      {"Information2", FitToField(values.Text(F::Information2).value_or(""), F::Information2)}});
+                static const std::string information =
+                    "insert into " + Tbl(TVktTable::TblInformation) +
+                    " ( Information_Key, Information, Information2 ) values ( :ID, :Information, :Information2 )";
+                platform::StatementLease insert = Lease(information);
+                insert->BindInt64("ID", id);
+                insert->BindTextRef("Information", FitToField(values.Text(F::Information).value_or(""), F::Information));
+                insert->BindTextRef("Information2",
+                                 FitToField(values.Text(F::Information2).value_or(""), F::Information2));
+                insert->Execute();
             }
             double complete = values.Float(F::Complete).value_or(1.0);
             if (complete <= 0) complete = 1.0;
@@ -165,42 +282,76 @@ int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, TPriorityI
             Currency sale = values.Money(F::SalePrice).value_or(Currency());
             if (sale <= Currency()) sale = Currency();
             usePrice = total / Currency::FromDouble(complete);
-            Exec("insert into " + Tbl(TVktTable::TblCook) +
-                     " ( Cook_Key, Complete, TotalPrice, SalePrice ) values ( :ID, :Complete, :TotalPrice, :SalePrice )",
-                 {{"ID", id}, {"Complete", complete}, {"TotalPrice", total}, {"SalePrice", sale}});
+            static const std::string cook =
+                "insert into " + Tbl(TVktTable::TblCook) +
+                " ( Cook_Key, Complete, TotalPrice, SalePrice ) values ( :ID, :Complete, :TotalPrice, :SalePrice )";
+            platform::StatementLease insert = Lease(cook);
+            insert->BindInt64("ID", id);
+            insert->BindDouble("Complete", complete);
+            insert->BindDouble("TotalPrice", total.ToDouble());
+            insert->BindDouble("SalePrice", sale.ToDouble());
+            insert->Execute();
         }
 
         const auto name = values.Text(F::Data);
+        const std::string newName = name ? std::string() : MakeNewName(kind);
         const bool invItem = [&] {
             const auto text = values.Text(F::InvItem);
             return text ? platform::LowerCase(*text) != "false" : kind == TVktObjKind::Food;
         }();
         const int useUnit = values.Int(F::UseUnit_Key).value_or(values.Int(F::BuyUnit_Key).value_or(1));
-        const std::string stamp = platform::ToIsoDateTime(now);
-        Exec("insert into " + Tbl(TVktTable::TblData) +
-                 " ( Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, Data2, UseUnit_Key, UsePrice,"
-                 " CreateDate, ChangeDate ) values ( :ID, 0, :InvItem, :Class_Key, :Form_Key, :Data, :Data2,"
-                 " :UseUnit_Key, :UsePrice, :Now, :Now )",
-             {{"ID", id},
-              {"InvItem", invItem},
-              {"Class_Key", classId},
-              {"Form_Key", values.Int(F::Form_Key).value_or(1)},
-              {"Data", FitToField(name ? *name : MakeNewName(kind), F::Data)},
-              {"Data2", FitToField(values.Text(F::Data2).value_or(kNewData2), F::Data2)},
-              {"UseUnit_Key", useUnit},
-              {"UsePrice", usePrice},
-              {"Now", stamp}});
+        {
+            static const std::string data =
+                "insert into " + Tbl(TVktTable::TblData) +
+                " ( Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, Data2, UseUnit_Key, UsePrice,"
+                " CreateDate, ChangeDate ) values ( :ID, 0, :InvItem, :Class_Key, :Form_Key, :Data, :Data2,"
+                " :UseUnit_Key, :UsePrice, :Now, :Now )";
+            platform::StatementLease insert = Lease(data);
+            insert->BindInt64("ID", id);
+            insert->BindBool("InvItem", invItem);
+            insert->BindInt64("Class_Key", classId);
+            insert->BindInt64("Form_Key", values.Int(F::Form_Key).value_or(1));
+            insert->BindTextRef("Data", FitToField(name ? *name : std::string_view(newName), F::Data));
+            insert->BindTextRef("Data2", FitToField(values.Text(F::Data2).value_or(kNewData2), F::Data2));
+            insert->BindInt64("UseUnit_Key", useUnit);
+            insert->BindDouble("UsePrice", usePrice.ToDouble());
+            insert->BindTextRef("Now", now.DateTime);
+            insert->Execute();
+        }
 
-        // The first monthly price row; a row left under this key by an earlier record goes first.
+        // The first monthly price row; a row left under this key by an earlier record goes first
+        // (inside a batch only when some history key reaches this one).
         if (kind == TVktObjKind::Food && usePrice > Currency()) {
-            const std::string history = Tbl(TVktTable::TblMHistory);
-            Exec("delete from " + history + " where MHistory_Key = :ID", {{"ID", id}});
-            Exec("insert into " + history +
-                     " ( MHistory_Key, MHistoryDate, MHistoryUnit_Key, MHistoryPrice )"
-                     " values ( :ID, :Date, :Unit, :Price )",
-                 {{"ID", id}, {"Date", platform::ToIsoDate(platform::DateOf(now))}, {"Unit", useUnit},
-                  {"Price", usePrice}});
+            static const std::string dropRows =
+                "delete from " + Tbl(TVktTable::TblMHistory) + " where MHistory_Key = :ID";
+            static const std::string addRow = "insert into " + Tbl(TVktTable::TblMHistory) +
+                                              " ( MHistory_Key, MHistoryDate, MHistoryUnit_Key, MHistoryPrice )"
+                                              " values ( :ID, :Date, :Unit, :Price )";
+            if (!(batchDepth_ > 0 && id > HistoryCeiling())) {
+                platform::StatementLease drop = Lease(dropRows);
+                drop->BindInt64("ID", id);
+                drop->Execute();
+            }
+            platform::StatementLease insert = Lease(addRow);
+            insert->BindInt64("ID", id);
+            insert->BindTextRef("Date", now.Date);
+            insert->BindInt64("Unit", useUnit);
+            insert->BindDouble("Price", usePrice.ToDouble());
+            insert->Execute();
+            if (historyCeiling_ >= 0 && id > historyCeiling_) historyCeiling_ = id;
         }
         return id;
-    });
+    };
+    int written = 0;
+    if (batchRow) {
+        try {
+            written = record();
+        } catch (const std::exception&) {
+            rowFailed_ = true;   // what it wrote goes with the row's savepoint
+        }
+    } else {
+        written = InSavepoint(0, record);
+    }
+    if (written > 0 && written < std::numeric_limits<int>::max() && batchDepth_ > 0) nextDataId_ = written + 1;
+    return written;
 }

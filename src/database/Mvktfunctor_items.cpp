@@ -26,18 +26,22 @@ struct ItemPlace {
 bool TVktFunctor::ReadItemPrice(int dataId, std::uint8_t priceMode, platform::Variant& price,
                                 platform::Variant& unit) {
     if (priceMode > kLastPriceMode) throw platform::ConvertError("No price column for this price mode");
-    platform::Statement record =
-        Prepare("select UseUnit_Key, UsePrice, YHistory_Key, YHistoryDate, YHLastPrice, YHMaxPrice,"
-                " YHAvePrice, YHMinPrice from " + Tbl(TVktTable::TblData) + " left join " +
-                    Tbl(TVktTable::TblYHistory) + " on Data_ID = YHistory_Key where Data_ID = :ID"
-                    " order by YHistoryDate desc",
-                {{"ID", dataId}});
-    if (!record.Step()) return false;
+    // Mode 0 takes the use price whatever the yearly history holds: that needs no join.
+    platform::StatementLease record =
+        priceMode == 0
+            ? Lease("select UseUnit_Key, UsePrice from " + Tbl(TVktTable::TblData) + " where Data_ID = :ID",
+                    {{"ID", dataId}})
+            : Lease("select UseUnit_Key, UsePrice, YHistory_Key, YHistoryDate, YHLastPrice, YHMaxPrice,"
+                    " YHAvePrice, YHMinPrice from " + Tbl(TVktTable::TblData) + " left join " +
+                        Tbl(TVktTable::TblYHistory) + " on Data_ID = YHistory_Key where Data_ID = :ID"
+                        " order by YHistoryDate desc",
+                    {{"ID", dataId}});
+    if (!record->Step()) return false;
     const char* column =
-        priceMode == 0 || record.IsNull("YHistory_Key") ? "UsePrice" : kYearlyPriceColumns[priceMode];
-    price = record.IsNull(column) ? platform::Variant::Null() : platform::Variant(record.GetDouble(column));
-    unit = record.IsNull("UseUnit_Key") ? platform::Variant::Null()
-                                        : platform::Variant(record.GetInt64("UseUnit_Key"));
+        priceMode == 0 || record->IsNull("YHistory_Key") ? "UsePrice" : kYearlyPriceColumns[priceMode];
+    price = record->IsNull(column) ? platform::Variant::Null() : platform::Variant(record->GetDouble(column));
+    unit = record->IsNull("UseUnit_Key") ? platform::Variant::Null()
+                                         : platform::Variant(record->GetInt64("UseUnit_Key"));
     return true;
 }
 
@@ -65,13 +69,13 @@ bool TVktFunctor::AppendRecipeItem(int recipeId, int dataId, std::uint8_t priceM
         int last = 0;
         ItemPlace place;
         {
-            platform::Statement lastItem =
-                Prepare("select ItemIndex, Category, CatIndex from " + sql.T +
-                            " where Item_Key = :R order by ItemIndex desc",
-                        {{"R", recipeId}});
-            if (lastItem.Step()) {
-                last = lastItem.GetInt("ItemIndex");
-                place = {lastItem.GetInt("Category"), lastItem.GetInt("CatIndex")};
+            platform::StatementLease lastItem =
+                Lease("select ItemIndex, Category, CatIndex from " + sql.T +
+                          " where Item_Key = :R order by ItemIndex desc",
+                      {{"R", recipeId}});
+            if (lastItem->Step()) {
+                last = lastItem->GetInt("ItemIndex");
+                place = {lastItem->GetInt("Category"), lastItem->GetInt("CatIndex")};
             }
         }
         if (place.Category == 0) place.Category = 1;
@@ -96,10 +100,10 @@ bool TVktFunctor::DeleteRecipeItem(int recipeId, int itemIndex) {
         const SqlParams ri{{"R", recipeId}, {"I", itemIndex}};
         ItemPlace place;
         {
-            platform::Statement item =
-                Prepare("select Category, CatIndex from " + sql.T + sql.Where("ItemIndex = :I"), ri);
-            if (!item.Step()) return false;   // no such item: nothing to delete, nothing shifted
-            place = {item.GetInt("Category"), item.GetInt("CatIndex")};
+            platform::StatementLease item =
+                Lease("select Category, CatIndex from " + sql.T + sql.Where("ItemIndex = :I"), ri);
+            if (!item->Step()) return false;   // no such item: nothing to delete, nothing shifted
+            place = {item->GetInt("Category"), item->GetInt("CatIndex")};
         }
         const SqlParams ric{{"R", recipeId}, {"I", itemIndex}, {"C", place.Category}};
         const auto size = QueryInt("select count(Category) from " + sql.T + sql.Where("Category = :C"),
@@ -130,17 +134,17 @@ bool TVktFunctor::MoveRecipeItemUp(int recipeId, int itemIndex) {
         bool hasNext = false;
         int nextCategory = 0;
         {
-            platform::Statement rows = Prepare(
+            platform::StatementLease rows = Lease(
                 "select Category, CatIndex, ItemIndex from " + sql.T +
                     sql.Where("ItemIndex = :I - 1 or ItemIndex = :I or ItemIndex = :I + 1") + " order by ItemIndex",
                 {{"R", recipeId}, {"I", itemIndex}});
-            if (!rows.Step() || rows.GetInt("ItemIndex") != itemIndex - 1) return false;
-            previous = {rows.GetInt("Category"), rows.GetInt("CatIndex")};
-            if (!rows.Step()) return false;   // past the end
-            item = {rows.GetInt("Category"), rows.GetInt("CatIndex")};
-            if (rows.Step()) {
+            if (!rows->Step() || rows->GetInt("ItemIndex") != itemIndex - 1) return false;
+            previous = {rows->GetInt("Category"), rows->GetInt("CatIndex")};
+            if (!rows->Step()) return false;   // past the end
+            item = {rows->GetInt("Category"), rows->GetInt("CatIndex")};
+            if (rows->Step()) {
                 hasNext = true;
-                nextCategory = rows.GetInt("Category");
+                nextCategory = rows->GetInt("Category");
             }
         }
         const SqlParams ri{{"R", recipeId}, {"I", itemIndex}};
@@ -174,14 +178,14 @@ bool TVktFunctor::MoveRecipeItemDown(int recipeId, int itemIndex) {
         ItemPlace item;
         int nextCategory = 0;
         {
-            platform::Statement rows =
-                Prepare("select Category, CatIndex, ItemIndex from " + sql.T +
-                            sql.Where("ItemIndex = :I or ItemIndex = :I + 1") + " order by ItemIndex",
-                        {{"R", recipeId}, {"I", itemIndex}});
-            if (!rows.Step() || rows.GetInt("ItemIndex") != itemIndex) return false;
-            item = {rows.GetInt("Category"), rows.GetInt("CatIndex")};
-            if (!rows.Step()) return false;   // the last item
-            nextCategory = rows.GetInt("Category");
+            platform::StatementLease rows =
+                Lease("select Category, CatIndex, ItemIndex from " + sql.T +
+                          sql.Where("ItemIndex = :I or ItemIndex = :I + 1") + " order by ItemIndex",
+                      {{"R", recipeId}, {"I", itemIndex}});
+            if (!rows->Step() || rows->GetInt("ItemIndex") != itemIndex) return false;
+            item = {rows->GetInt("Category"), rows->GetInt("CatIndex")};
+            if (!rows->Step()) return false;   // the last item
+            nextCategory = rows->GetInt("Category");
         }
         const SqlParams ri{{"R", recipeId}, {"I", itemIndex}};
         if (nextCategory != item.Category) {
@@ -214,10 +218,10 @@ bool TVktFunctor::SplitItemCategory(int recipeId, int itemIndex) {
         const SqlParams ri{{"R", recipeId}, {"I", itemIndex}};
         ItemPlace item;
         {
-            platform::Statement row =
-                Prepare("select Category, CatIndex from " + sql.T + sql.Where("ItemIndex = :I"), ri);
-            if (!row.Step()) return false;
-            item = {row.GetInt("Category"), row.GetInt("CatIndex")};
+            platform::StatementLease row =
+                Lease("select Category, CatIndex from " + sql.T + sql.Where("ItemIndex = :I"), ri);
+            if (!row->Step()) return false;
+            item = {row->GetInt("Category"), row->GetInt("CatIndex")};
         }
         if (item.CatIndex == 1) return false;   // already heads its category
         Exec("update " + sql.T + " set CatIndex = ItemIndex - ( :I - 1 )" +

@@ -25,15 +25,17 @@ bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPrior
     const SqlParams recipe{{"R", recipeId}};
 
     // Stale recipes and menus used by this one and not on the path.
-    std::string path;
-    for (int i = 0; i < visited.GetCount(); ++i) path += (i ? ", " : "") + SqlInt(visited.GetItem(i));
     const auto stale = Read(std::optional<TPriorityItem>(), [&] {
-        return std::optional<TPriorityItem>(QueryIntList(
+        TPriorityItem ids;
+        platform::StatementLease used = Lease(
             "select distinct Data_Key from " + items + " left join " + Tbl(TVktTable::TblData) +
                 " on Data_ID = Data_Key left join " + Tbl(TVktTable::TblClass) +
                 " on Class_ID = Class_Key where ( Item_Key = :R ) and ( ChangeDate < :W ) and ( ClassType > 1 )"
-                " and ( Data_Key not in ( " + path + " ) ) order by Data_Key",
-            {{"R", recipeId}, {"W", platform::ToIsoDateTime(runTime)}}));
+                " order by Data_Key",
+            {{"R", recipeId}, {"W", platform::ToIsoDateTime(runTime)}});
+        while (used->Step())
+            if (!used->IsNull(0) && visited.IndexOf(used->GetInt(0)) < 0) ids.Push(used->GetInt(0));
+        return std::optional<TPriorityItem>(std::move(ids));
     });
     if (!stale) return false;
     for (int i = 0; i < stale->GetCount(); ++i) RefreshItemPrices(stale->GetItem(i), priceMode, visited, runTime);
@@ -41,26 +43,26 @@ bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPrior
     return Write(false, [&] {
         std::vector<std::pair<int, int>> used;   // ItemIndex, Data_Key
         {
-            platform::Statement rows = Prepare(
+            platform::StatementLease rows = Lease(
                 "select ItemIndex, Data_Key from " + items + " where Item_Key = :R order by ItemIndex", recipe);
-            while (rows.Step()) used.emplace_back(rows.GetInt("ItemIndex"), rows.GetInt("Data_Key"));
+            while (rows->Step()) used.emplace_back(rows->GetInt("ItemIndex"), rows->GetInt("Data_Key"));
         }
-        platform::Statement update =
-            Prepare("update " + items +
-                        " set ItemUnit_Key = :Unit, ItemPrice = :Price where ( Item_Key = :R ) and ( ItemIndex = :I )",
-                    recipe);
+        platform::StatementLease update =
+            Lease("update " + items +
+                      " set ItemUnit_Key = :Unit, ItemPrice = :Price where ( Item_Key = :R ) and ( ItemIndex = :I )",
+                  recipe);
         for (const auto& [itemIndex, dataId] : used) {
             platform::Variant price;
             platform::Variant unit;
             if (!ReadItemPrice(dataId, priceMode, price, unit))
                 throw platform::DatabaseError("The record of item " + SqlInt(itemIndex) + " does not exist");
-            update.Bind("Unit", unit);
-            update.Bind("Price", price);
-            update.Bind("I", itemIndex);
-            update.Execute();
-            update.Reset();
+            update->Bind("Unit", unit);
+            update->Bind("Price", price);
+            update->Bind("I", itemIndex);
+            update->Execute();
+            update->Reset();
         }
-        update.Finalize();   // before the chain and the savepoint's end
+        update.Return();   // before the chain and the savepoint's end
         UpdatePriceChain(recipeId);   // its result does not change the run's
         return true;
     });

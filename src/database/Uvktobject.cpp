@@ -68,6 +68,43 @@ private:
     platform::Connection* nested_ = nullptr;   // an open transaction of a caller
 };
 
+// The module's batch (TVktFunctor::BeginBatch) until End or the end of the scope; none for a
+// null module.
+class BatchScope {
+public:
+    explicit BatchScope(TVktObjectFunctor* functor) : functor_(functor) {
+        if (functor_) functor_->BeginBatch();
+    }
+    ~BatchScope() { End(); }
+    BatchScope(const BatchScope&) = delete;
+    BatchScope& operator=(const BatchScope&) = delete;
+
+    void End() {
+        if (TVktObjectFunctor* functor = std::exchange(functor_, nullptr)) functor->EndBatch();
+    }
+
+private:
+    TVktObjectFunctor* functor_;
+};
+
+// One row of the module's batch (TVktFunctor::BeginBatchRow) until End or the end of the scope.
+class BatchRow {
+public:
+    explicit BatchRow(TVktObjectFunctor& functor) : functor_(&functor) { functor_->BeginBatchRow(); }
+    ~BatchRow() { End(); }
+    BatchRow(const BatchRow&) = delete;
+    BatchRow& operator=(const BatchRow&) = delete;
+
+    // Whether the row failed after writing: its savepoint must be rolled back.
+    bool End() {
+        TVktObjectFunctor* functor = std::exchange(functor_, nullptr);
+        return functor && functor->EndBatchRow();
+    }
+
+private:
+    TVktObjectFunctor* functor_;
+};
+
 } // namespace
 
 // ---- Construction ---------------------------------------------------------------------------------
@@ -217,12 +254,18 @@ bool TVktObject::RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVkt
         functor_->SetPath(GetPath());
         if (count > 0) {
             BatchTransaction transaction(*functor_);
+            // What the steps learn (classes, keys) holds while the transaction does.
+            BatchScope scope(transaction.Connection() ? functor_.get() : nullptr);
             for (int i = 0; ok && i < count; ++i) {
                 TVktBatchStep result;
                 if (platform::Connection* db = transaction.Connection()) {
                     platform::Savepoint record(*db);
+                    BatchRow row(*functor_);
                     result = step(i);
-                    if (record.IsActive() && db->IsOpen()) record.Release();
+                    if (row.End())
+                        record.Rollback();
+                    else if (record.IsActive() && db->IsOpen())
+                        record.Release();
                 }
                 else {
                     result = step(i);
@@ -231,6 +274,7 @@ bool TVktObject::RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVkt
                 if (ok) done.Push(result.done);
                 if (progress) progress(this, result.text, ok, tag);
             }
+            scope.End();
             transaction.Commit();
         }
     }

@@ -5,9 +5,11 @@
 
 #include <sqlite3.h>
 
-#include <atomic>
+#include <array>
 #include <cmath>
 #include <filesystem>
+#include <functional>
+#include <unordered_map>
 #include <utility>
 
 namespace platform {
@@ -20,6 +22,7 @@ char FoldAscii(char c) {
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
+    if (a == b) return true;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
     return true;
@@ -49,6 +52,173 @@ std::string DatabaseFilePath(const std::string& folder) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Statement cache
+
+// The idle statements of one text. Lives in the cache's map (its address is stable) while
+// statements of the text are idle or leased.
+struct StatementCacheEntry {
+    const std::string* Text = nullptr;                   // the map's key
+    std::vector<std::unique_ptr<Statement>> Idle;
+    std::size_t Leased = 0;
+    std::uint64_t LastUse = 0;
+};
+
+// Owned by its connection and by every lease of its statements (a count, not atomic: a connection
+// is used by one thread at a time); deleted with the last of them.
+class StatementCache {
+public:
+    StatementCache(sqlite3* db, std::size_t limit) : db_(db), limit_(limit) {}
+    StatementCache(const StatementCache&) = delete;
+    StatementCache& operator=(const StatementCache&) = delete;
+
+    void AddRef() noexcept { ++refs_; }
+    static void Unref(StatementCache* cache) noexcept {
+        if (cache != nullptr && --cache->refs_ == 0) delete cache;
+    }
+
+    StatementLease Lease(std::string_view sql) {
+        StatementCacheEntry* entry = Find(sql);
+        if (entry == nullptr) {
+            auto added = entries_.try_emplace(std::string(sql)).first;
+            entry = &added->second;
+            entry->Text = &added->first;
+        }
+        Remember(entry);
+        entry->LastUse = ++clock_;
+        std::unique_ptr<Statement> statement;
+        if (!entry->Idle.empty()) {
+            statement = std::move(entry->Idle.back());
+            entry->Idle.pop_back();
+            --idle_;
+        } else {
+            try {
+                statement = std::make_unique<Statement>();
+                statement->Prepare(db_, sql, SQLITE_PREPARE_PERSISTENT);
+            } catch (...) {
+                if (entry->Leased == 0) Erase(entry);
+                throw;
+            }
+        }
+        ++entry->Leased;
+        AddRef();
+        return StatementLease(this, entry, std::move(statement));
+    }
+
+    // Takes a statement back from its lease: kept idle (reset, bindings cleared) when the
+    // connection is still open, the statement still holds the text and there is room.
+    void Give(StatementCacheEntry* entry, std::unique_ptr<Statement> statement) noexcept {
+        if (db_ == nullptr) return;   // closed since: the entry is gone, the statement is finalized
+        --entry->Leased;
+        if (limit_ > 0 && entry->Idle.size() < Connection::kIdlePerText && statement->IsPrepared() &&
+            statement->GetSql() == *entry->Text) {
+            statement->Reset();
+            sqlite3_clear_bindings(statement->Handle());
+            entry->Idle.push_back(std::move(statement));
+            ++idle_;
+            Trim();
+        } else {
+            statement.reset();
+            if (entry->Idle.empty() && entry->Leased == 0) Erase(entry);
+        }
+    }
+
+    void SetLimit(std::size_t limit) {
+        limit_ = limit;
+        Trim();
+    }
+    std::size_t IdleCount() const { return idle_; }
+
+    // Finalizes every idle statement; the statements still leased are finalized when their lease
+    // ends. The cache serves no more leases.
+    void Clear() noexcept {
+        recent_.fill(nullptr);
+        entries_.clear();
+        idle_ = 0;
+        db_ = nullptr;
+    }
+
+private:
+    ~StatementCache() { Clear(); }
+
+    // The entry of a text: among the few leased last (compared whole, no hashing), else in the map.
+    StatementCacheEntry* Find(std::string_view sql) {
+        for (StatementCacheEntry* entry : recent_)
+            if (entry != nullptr && entry->Text->size() == sql.size() &&
+                std::char_traits<char>::compare(entry->Text->data(), sql.data(), sql.size()) == 0)
+                return entry;
+        auto found = entries_.find(sql);
+        return found == entries_.end() ? nullptr : &found->second;
+    }
+    void Remember(StatementCacheEntry* entry) noexcept {
+        if (recent_[0] == entry) return;
+        std::size_t i = 1;
+        while (i + 1 < recent_.size() && recent_[i] != entry) ++i;
+        for (; i > 0; --i) recent_[i] = recent_[i - 1];
+        recent_[0] = entry;
+    }
+    void Erase(StatementCacheEntry* entry) noexcept {
+        for (StatementCacheEntry*& known : recent_)
+            if (known == entry) known = nullptr;
+        entries_.erase(*entry->Text);
+    }
+
+    // Drops the idle statements of the least recently leased texts until the limit holds.
+    void Trim() noexcept {
+        while (idle_ > limit_) {
+            StatementCacheEntry* oldest = nullptr;
+            for (auto& [text, entry] : entries_)
+                if (!entry.Idle.empty() && (oldest == nullptr || entry.LastUse < oldest->LastUse)) oldest = &entry;
+            if (oldest == nullptr) return;
+            idle_ -= oldest->Idle.size();
+            oldest->Idle.clear();
+            if (oldest->Leased == 0) Erase(oldest);
+        }
+    }
+
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>()(text); }
+    };
+
+    std::size_t refs_ = 1;   // the connection's
+    sqlite3* db_;            // null once the connection closed
+    std::size_t limit_;
+    std::size_t idle_ = 0;
+    std::uint64_t clock_ = 0;
+    std::unordered_map<std::string, StatementCacheEntry, TextHash, std::equal_to<>> entries_;
+    std::array<StatementCacheEntry*, 8> recent_{};   // most recently leased first
+};
+
+StatementLease::StatementLease(StatementCache* cache, StatementCacheEntry* entry, std::unique_ptr<Statement> statement)
+    : cache_(cache), entry_(entry), statement_(std::move(statement)) {}
+
+StatementLease::~StatementLease() {
+    Return();
+}
+
+StatementLease::StatementLease(StatementLease&& other) noexcept
+    : cache_(std::exchange(other.cache_, nullptr)),
+      entry_(std::exchange(other.entry_, nullptr)),
+      statement_(std::move(other.statement_)) {}
+
+StatementLease& StatementLease::operator=(StatementLease&& other) noexcept {
+    if (this != &other) {
+        Return();
+        cache_ = std::exchange(other.cache_, nullptr);
+        entry_ = std::exchange(other.entry_, nullptr);
+        statement_ = std::move(other.statement_);
+    }
+    return *this;
+}
+
+void StatementLease::Return() noexcept {
+    if (!statement_) return;
+    StatementCache* cache = std::exchange(cache_, nullptr);
+    cache->Give(std::exchange(entry_, nullptr), std::move(statement_));
+    StatementCache::Unref(cache);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Connection
 
 Connection::Connection(const std::string& file, OpenMode mode) {
@@ -60,8 +230,15 @@ Connection::~Connection() {
 }
 
 Connection::Connection(Connection&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)), path_(std::move(other.path_)) {
+    : db_(std::exchange(other.db_, nullptr)),
+      path_(std::move(other.path_)),
+      cache_(std::exchange(other.cache_, nullptr)),
+      cacheLimit_(other.cacheLimit_),
+      savepointSlots_(std::move(other.savepointSlots_)),
+      savepointTexts_(std::move(other.savepointTexts_)) {
     other.path_.clear();
+    other.savepointSlots_.clear();
+    other.savepointTexts_.clear();
 }
 
 Connection& Connection::operator=(Connection&& other) noexcept {
@@ -70,6 +247,12 @@ Connection& Connection::operator=(Connection&& other) noexcept {
         db_ = std::exchange(other.db_, nullptr);
         path_ = std::move(other.path_);
         other.path_.clear();
+        cache_ = std::exchange(other.cache_, nullptr);
+        cacheLimit_ = other.cacheLimit_;
+        savepointSlots_ = std::move(other.savepointSlots_);
+        other.savepointSlots_.clear();
+        savepointTexts_ = std::move(other.savepointTexts_);
+        other.savepointTexts_.clear();
     }
     return *this;
 }
@@ -80,7 +263,7 @@ Connection Connection::OpenFolder(const std::string& folder, OpenMode mode) {
 
 void Connection::Open(const std::string& file, OpenMode mode) {
     Close();
-    int flags = SQLITE_OPEN_READWRITE;
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;   // one thread at a time (see the class)
     if (mode == OpenMode::Create) flags |= SQLITE_OPEN_CREATE;
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(file.c_str(), &db, flags, nullptr);
@@ -115,6 +298,10 @@ bool Connection::TryOpen(const std::string& file, OpenMode mode) {
 }
 
 void Connection::Close() noexcept {
+    if (cache_ != nullptr) {
+        cache_->Clear();   // finalized before the close; leased ones when their lease ends
+        StatementCache::Unref(std::exchange(cache_, nullptr));
+    }
     if (db_ != nullptr) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -164,22 +351,45 @@ bool Connection::InTransaction() const {
     return sqlite3_get_autocommit(Handle()) == 0;
 }
 
+StatementLease Connection::Lease(std::string_view sql) {
+    if (cache_ == nullptr) cache_ = new StatementCache(Handle(), cacheLimit_);
+    return cache_->Lease(sql);
+}
+
+void Connection::SetStatementCacheLimit(std::size_t limit) {
+    cacheLimit_ = limit;
+    if (cache_ != nullptr) cache_->SetLimit(limit);
+}
+
+std::size_t Connection::CachedStatementCount() const {
+    return cache_ != nullptr ? cache_->IdleCount() : 0;
+}
+
+void Connection::ExecuteCached(std::string_view sql) {
+    StatementLease statement = Lease(sql);
+    statement->Execute();
+}
+
+int Connection::AcquireSavepointSlot() {
+    std::size_t slot = 0;
+    while (slot < savepointSlots_.size() && savepointSlots_[slot]) ++slot;
+    if (slot == savepointSlots_.size()) {
+        const std::string name = "vkt_sp_" + std::to_string(slot);
+        savepointTexts_.push_back({name, "SAVEPOINT " + name, "RELEASE " + name, "ROLLBACK TO " + name});
+        savepointSlots_.push_back(true);
+    } else {
+        savepointSlots_[slot] = true;
+    }
+    return static_cast<int>(slot);
+}
+
+void Connection::ReleaseSavepointSlot(int slot) noexcept {
+    if (slot >= 0 && static_cast<std::size_t>(slot) < savepointSlots_.size())
+        savepointSlots_[static_cast<std::size_t>(slot)] = false;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Statement
-
-std::size_t Statement::NoCaseHash::operator()(std::string_view s) const noexcept {
-    // FNV-1a over the folded bytes.
-    std::size_t hash = 1469598103934665603ull;
-    for (char c : s) {
-        hash ^= static_cast<unsigned char>(FoldAscii(c));
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
-bool Statement::NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept {
-    return EqualNoCase(a, b);
-}
 
 Statement::Statement(Connection& connection, std::string_view sql) {
     Prepare(connection, sql);
@@ -194,10 +404,9 @@ Statement::Statement(Statement&& other) noexcept
       stmt_(std::exchange(other.stmt_, nullptr)),
       sql_(std::move(other.sql_)),
       columnNames_(std::move(other.columnNames_)),
-      columnIndex_(std::move(other.columnIndex_)),
       parameterNames_(std::move(other.parameterNames_)),
       parameterIndexes_(std::move(other.parameterIndexes_)),
-      parameterIndex_(std::move(other.parameterIndex_)),
+      nextParameter_(std::exchange(other.nextParameter_, 0)),
       hasRow_(std::exchange(other.hasRow_, false)) {}
 
 Statement& Statement::operator=(Statement&& other) noexcept {
@@ -207,10 +416,9 @@ Statement& Statement::operator=(Statement&& other) noexcept {
         stmt_ = std::exchange(other.stmt_, nullptr);
         sql_ = std::move(other.sql_);
         columnNames_ = std::move(other.columnNames_);
-        columnIndex_ = std::move(other.columnIndex_);
         parameterNames_ = std::move(other.parameterNames_);
         parameterIndexes_ = std::move(other.parameterIndexes_);
-        parameterIndex_ = std::move(other.parameterIndex_);
+        nextParameter_ = std::exchange(other.nextParameter_, 0);
         hasRow_ = std::exchange(other.hasRow_, false);
     }
     return *this;
@@ -222,19 +430,21 @@ void Statement::Finalize() noexcept {
     db_ = nullptr;
     hasRow_ = false;
     columnNames_.clear();
-    columnIndex_.clear();
     parameterNames_.clear();
     parameterIndexes_.clear();
-    parameterIndex_.clear();
+    nextParameter_ = 0;
 }
 
 void Statement::Prepare(Connection& connection, std::string_view sql) {
+    Prepare(connection.Handle(), sql, 0);
+}
+
+void Statement::Prepare(sqlite3* db, std::string_view sql, unsigned flags) {
     Finalize();
-    sqlite3* db = connection.Handle();
     sql_.assign(sql);
     const char* tail = nullptr;
     sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql_.data(), static_cast<int>(sql_.size()), &stmt, &tail);
+    int rc = sqlite3_prepare_v3(db, sql_.data(), static_cast<int>(sql_.size()), flags, &stmt, &tail);
     if (rc != SQLITE_OK) {
         sqlite3_finalize(stmt);
         throw DatabaseError(ErrorMessage(db, rc), sql_);
@@ -260,7 +470,6 @@ void Statement::Prepare(Connection& connection, std::string_view sql) {
     for (int i = 0; i < columns; ++i) {
         const char* name = sqlite3_column_name(stmt_, i);
         columnNames_.emplace_back(name != nullptr ? name : "");
-        columnIndex_.emplace(columnNames_.back(), i);   // the first column of a name wins
     }
 
     const int parameters = sqlite3_bind_parameter_count(stmt_);
@@ -268,15 +477,22 @@ void Statement::Prepare(Connection& connection, std::string_view sql) {
         const char* raw = sqlite3_bind_parameter_name(stmt_, i);
         if (raw == nullptr) continue;   // an anonymous "?"
         std::string_view name = StripParameterPrefix(raw);
-        auto found = parameterIndex_.find(name);
-        if (found == parameterIndex_.end()) {
-            parameterIndex_.emplace(std::string(name), static_cast<int>(parameterNames_.size()));
+        const int found = FindName(parameterNames_, name);
+        if (found < 0) {
             parameterNames_.emplace_back(name);
             parameterIndexes_.push_back({i});
         } else {
-            parameterIndexes_[static_cast<std::size_t>(found->second)].push_back(i);
+            parameterIndexes_[static_cast<std::size_t>(found)].push_back(i);
         }
     }
+}
+
+int Statement::FindName(const std::vector<std::string>& names, std::string_view name, std::size_t from) {
+    const std::size_t count = names.size();
+    if (from >= count) from = 0;
+    for (std::size_t n = 0, i = from; n < count; ++n, i = i + 1 == count ? 0 : i + 1)
+        if (EqualNoCase(names[i], name)) return static_cast<int>(i);
+    return -1;
 }
 
 void Statement::CheckPrepared() const {
@@ -304,7 +520,7 @@ void Statement::Check(int rc) const {
 }
 
 bool Statement::HasParameter(std::string_view name) const {
-    return parameterIndex_.find(StripParameterPrefix(name)) != parameterIndex_.end();
+    return FindName(parameterNames_, StripParameterPrefix(name)) >= 0;
 }
 
 std::vector<std::string> Statement::ParameterNames() const {
@@ -313,10 +529,16 @@ std::vector<std::string> Statement::ParameterNames() const {
 
 const std::vector<int>& Statement::ParameterIndexes(std::string_view name) const {
     CheckPrepared();
-    auto found = parameterIndex_.find(StripParameterPrefix(name));
-    if (found == parameterIndex_.end())
-        throw DatabaseError("parameter '" + std::string(name) + "' not found", sql_);
-    return parameterIndexes_[static_cast<std::size_t>(found->second)];
+    const std::string_view bare = StripParameterPrefix(name);
+    // Binds mostly follow the statement's order, each name spelled as in the statement.
+    std::size_t at = nextParameter_;
+    if (at >= parameterNames_.size() || parameterNames_[at] != bare) {
+        const int found = FindName(parameterNames_, bare, at);
+        if (found < 0) throw DatabaseError("parameter '" + std::string(name) + "' not found", sql_);
+        at = static_cast<std::size_t>(found);
+    }
+    nextParameter_ = at + 1;
+    return parameterIndexes_[at];
 }
 
 void Statement::BindNull(std::string_view name) {
@@ -330,6 +552,15 @@ void Statement::BindText(std::string_view name, std::string_view value) {
     }
     for (int i : ParameterIndexes(name))
         Check(sqlite3_bind_text(stmt_, i, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT));
+}
+
+void Statement::BindTextRef(std::string_view name, std::string_view value) {
+    if (value.empty()) {
+        BindNull(name);
+        return;
+    }
+    for (int i : ParameterIndexes(name))
+        Check(sqlite3_bind_text(stmt_, i, value.data(), static_cast<int>(value.size()), SQLITE_STATIC));
 }
 
 void Statement::BindInt64(std::string_view name, std::int64_t value) {
@@ -464,8 +695,7 @@ const std::string& Statement::ColumnName(int index) const {
 }
 
 int Statement::ColumnIndex(std::string_view name) const {
-    auto found = columnIndex_.find(name);
-    return found == columnIndex_.end() ? -1 : found->second;
+    return FindName(columnNames_, name);
 }
 
 StorageClass Statement::GetStorageClass(int index) const {
@@ -572,13 +802,15 @@ Variant Statement::GetVariant(int index, FieldType type) const {
 // ---------------------------------------------------------------------------------------------
 // Savepoint and Transaction
 
-namespace {
-std::atomic<unsigned long long> savepointCounter{0};
-}
-
-Savepoint::Savepoint(Connection& connection)
-    : connection_(connection), name_("vkt_sp_" + std::to_string(++savepointCounter)) {
-    connection_.Execute("SAVEPOINT " + name_);
+Savepoint::Savepoint(Connection& connection) : connection_(connection), slot_(connection.AcquireSavepointSlot()) {
+    const Connection::SavepointTexts& texts = connection_.SavepointSlotTexts(slot_);
+    name_ = texts.Name;
+    try {
+        connection_.ExecuteCached(texts.Begin);
+    } catch (...) {
+        connection_.ReleaseSavepointSlot(slot_);
+        throw;
+    }
     active_ = true;
 }
 
@@ -591,22 +823,29 @@ Savepoint::~Savepoint() {
     }
 }
 
+void Savepoint::End() noexcept {
+    active_ = false;
+    connection_.ReleaseSavepointSlot(std::exchange(slot_, -1));
+}
+
 void Savepoint::Release() {
     if (!active_) throw DatabaseError("savepoint is not active", name_);
-    connection_.Execute("RELEASE " + name_);   // stays active (to roll back) when this fails
-    active_ = false;
+    connection_.ExecuteCached(connection_.SavepointSlotTexts(slot_).Release);   // stays active when this fails
+    End();
 }
 
 void Savepoint::Rollback() {
     if (!active_) throw DatabaseError("savepoint is not active", name_);
-    active_ = false;
+    const Connection::SavepointTexts& texts = connection_.SavepointSlotTexts(slot_);
+    End();   // the texts stay: slots are never removed
     // An error may have ended the whole transaction already: nothing is left to undo then.
     if (!connection_.IsOpen() || !connection_.InTransaction()) return;
-    connection_.Execute("ROLLBACK TO " + name_ + "; RELEASE " + name_);
+    connection_.ExecuteCached(texts.Rollback);
+    connection_.ExecuteCached(texts.Release);
 }
 
 Transaction::Transaction(Connection& connection) : connection_(connection) {
-    connection_.Execute("BEGIN IMMEDIATE");
+    connection_.ExecuteCached("BEGIN IMMEDIATE");
     active_ = true;
 }
 
@@ -621,7 +860,7 @@ Transaction::~Transaction() {
 
 void Transaction::Commit() {
     if (!active_) throw DatabaseError("transaction is not active");
-    connection_.Execute("COMMIT");   // stays active (to roll back) when this fails
+    connection_.ExecuteCached("COMMIT");   // stays active (to roll back) when this fails
     active_ = false;
 }
 
@@ -629,7 +868,7 @@ void Transaction::Rollback() {
     if (!active_) throw DatabaseError("transaction is not active");
     active_ = false;
     if (!connection_.IsOpen() || !connection_.InTransaction()) return;
-    connection_.Execute("ROLLBACK");
+    connection_.ExecuteCached("ROLLBACK");
 }
 
 // ---------------------------------------------------------------------------------------------

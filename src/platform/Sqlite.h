@@ -6,13 +6,18 @@
 // A Statement keeps the raw handle of its connection: it must be finalized (destroyed) before the
 // connection's last user goes away; closing a connection with statements still alive defers the
 // real close until they are finalized (sqlite3_close_v2).
+//
+// A connection keeps a cache of prepared statements keyed by their exact text (Connection::Lease):
+// a lease hands out a statement that is reset with no bindings, and gives it back to the cache,
+// reset and cleared, when it ends. A statement is never handed out twice at once: the same text
+// leased again while an earlier lease of it is alive gets a statement of its own.
 #include "platform/FieldType.h"
 #include "platform/Variant.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -28,8 +33,13 @@ std::string DatabaseFilePath(const std::string& folder);
 // ReadWrite opens an existing file only; Create makes the file when it is missing.
 enum class OpenMode { ReadWrite, Create };
 
+class StatementLease;
+class StatementCache;        // a connection's idle prepared statements (Sqlite.cpp)
+struct StatementCacheEntry;  // the cache's slot of one statement text
+
 // One connection to a database file: WAL journaling, a busy timeout of kBusyTimeoutMs, foreign
-// keys off, extended result codes.
+// keys off, extended result codes. A connection, its statements and leases are used by one thread
+// at a time (SQLite's own mutex of the connection is left out); threads use connections of their own.
 class Connection {
 public:
     static constexpr int kBusyTimeoutMs = 5000;
@@ -68,12 +78,43 @@ public:
     std::vector<std::string> TableNames();
     bool InTransaction() const;
 
+    // A prepared statement of exactly `sql` from the connection's cache (prepared persistent when
+    // the cache has none idle), reset and without bindings. Raises DatabaseError as a Statement's
+    // Prepare does, and when the connection is closed.
+    StatementLease Lease(std::string_view sql);
+    // Idle statements the cache keeps at most (least recently leased texts go first); 0 keeps
+    // none. Statements of one text are kept at most kIdlePerText.
+    static constexpr std::size_t kDefaultStatementCacheLimit = 128;
+    static constexpr std::size_t kIdlePerText = 4;
+    void SetStatementCacheLimit(std::size_t limit);
+    // Idle statements in the cache now.
+    std::size_t CachedStatementCount() const;
+
     // The raw handle, for SQLite calls this layer does not wrap. Raises DatabaseError when closed.
     sqlite3* Handle() const;
 
 private:
+    friend class Savepoint;
+    friend class Transaction;
+    // Savepoint names: the lowest number no open Savepoint of this connection holds.
+    int AcquireSavepointSlot();
+    void ReleaseSavepointSlot(int slot) noexcept;
+    // The statements of a slot's savepoint: "SAVEPOINT n", "RELEASE n", "ROLLBACK TO n".
+    struct SavepointTexts {
+        std::string Name, Begin, Release, Rollback;
+    };
+    const SavepointTexts& SavepointSlotTexts(int slot) const {
+        return savepointTexts_[static_cast<std::size_t>(slot)];
+    }
+    // Runs one statement of a fixed text through the cache.
+    void ExecuteCached(std::string_view sql);
+
     sqlite3* db_ = nullptr;
     std::string path_;
+    StatementCache* cache_ = nullptr;         // one reference; made on first Lease, dropped on Close
+    std::size_t cacheLimit_ = kDefaultStatementCacheLimit;
+    std::vector<bool> savepointSlots_;        // slot -> held by an open Savepoint
+    std::vector<SavepointTexts> savepointTexts_;   // parallel to savepointSlots_
 };
 
 // Storage class of a column value in the current row.
@@ -111,6 +152,9 @@ public:
     // Each raises DatabaseError for a name the statement does not hold.
     void BindNull(std::string_view name);
     void BindText(std::string_view name, std::string_view value);   // "" binds NULL
+    // As BindText without copying the text: it must stay alive and unchanged until the parameter
+    // is bound again or cleared, or the statement is finalized (a lease's end clears it).
+    void BindTextRef(std::string_view name, std::string_view value);
     void BindInt64(std::string_view name, std::int64_t value);
     void BindDouble(std::string_view name, double value);
     void BindBool(std::string_view name, bool value);
@@ -168,15 +212,14 @@ public:
     sqlite3_stmt* Handle() const { return stmt_; }
 
 private:
-    struct NoCaseHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const noexcept;
-    };
-    struct NoCaseEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const noexcept;
-    };
-    using NameMap = std::unordered_map<std::string, int, NoCaseHash, NoCaseEqual>;
+    friend class StatementCache;
+    // Prepares with sqlite3_prepare_v3's flags.
+    void Prepare(sqlite3* db, std::string_view sql, unsigned flags);
+
+    // Position of a name of `names` equal to `name` regardless of (ASCII) case, -1 when none is.
+    // The search starts at `from` and wraps around: the first match from there, which is the only
+    // one for distinct names.
+    static int FindName(const std::vector<std::string>& names, std::string_view name, std::size_t from = 0);
 
     void CheckPrepared() const;
     void CheckColumn(int index) const;
@@ -190,17 +233,46 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
     std::string sql_;
     std::vector<std::string> columnNames_;
-    NameMap columnIndex_;
     std::vector<std::string> parameterNames_;
     std::vector<std::vector<int>> parameterIndexes_;   // parallel to parameterNames_
-    NameMap parameterIndex_;                            // name -> position in parameterNames_
+    mutable std::size_t nextParameter_ = 0;             // after the last one looked up: binds go in order
     bool hasRow_ = false;                               // the last Step gave a row
 };
 
-// A savepoint: opened on construction under a name unique in the process. Release() keeps its
-// changes (they are committed when no outer transaction is open); Rollback() undoes them and ends
-// the savepoint. The destructor of a savepoint neither released nor rolled back rolls it back;
-// it never throws. Savepoints nest: an inner one must end before its outer one.
+// A statement leased from its connection's cache. Owns the statement while it lives; when it ends
+// (destroyed, moved over, or Return) the statement is reset, its bindings are cleared and it goes
+// back to the cache, or is finalized when the cache is full or its connection has closed since.
+// A lease may outlive its connection's Close (the statement is finalized when the lease ends). A
+// leased statement is open like any other: end the lease before a savepoint around it ends.
+class StatementLease {
+public:
+    StatementLease() = default;
+    ~StatementLease();
+    StatementLease(StatementLease&& other) noexcept;
+    StatementLease& operator=(StatementLease&& other) noexcept;
+    StatementLease(const StatementLease&) = delete;
+    StatementLease& operator=(const StatementLease&) = delete;
+
+    bool IsLeased() const { return statement_ != nullptr; }
+    Statement& operator*() const { return *statement_; }
+    Statement* operator->() const { return statement_.get(); }
+    // Ends the lease now; harmless when nothing is leased.
+    void Return() noexcept;
+
+private:
+    friend class StatementCache;
+    StatementLease(StatementCache* cache, StatementCacheEntry* entry, std::unique_ptr<Statement> statement);
+
+    StatementCache* cache_ = nullptr;         // holds a reference while leased
+    StatementCacheEntry* entry_ = nullptr;
+    std::unique_ptr<Statement> statement_;
+};
+
+// A savepoint: opened on construction under a name no other open Savepoint of the connection
+// holds ("vkt_sp_<n>", the lowest free n: names are reused, so their statements stay cached).
+// Release() keeps its changes (they are committed when no outer transaction is open); Rollback()
+// undoes them and ends the savepoint. The destructor of a savepoint neither released nor rolled
+// back rolls it back; it never throws. Savepoints nest: an inner one must end before its outer one.
 class Savepoint {
 public:
     explicit Savepoint(Connection& connection);
@@ -214,7 +286,10 @@ public:
     const std::string& GetName() const { return name_; }
 
 private:
+    void End() noexcept;
+
     Connection& connection_;
+    int slot_ = -1;
     std::string name_;
     bool active_ = false;
 };

@@ -307,6 +307,36 @@ TEST_F(EditTest, FailedEditsWriteNothing) {
     EXPECT_EQ(ChangeDate(1), kOldStamp);
 }
 
+TEST_F(EditTest, AFailingChainKeepsTheEditedFieldAndOnlyItsOwnPartGoes) {
+    AddFood(1, 800, 50, 80);
+    AddFood(2, 800, 50, 80);
+    // The chain's last statement (today's history row) fails for record 1.
+    Sql("create trigger NoHistory before insert on VktDB1L when new.MHistory_Key = 1 "
+        "begin select raise(abort, 'refused'); end");
+    ASSERT_TRUE(functor.EditData(TVktField::BuyPrice, Variant(1000.0), Keys({1})));
+    EXPECT_EQ(Real("select BuyPrice from VktDB1K where Food_Key = 1"), 1000.0) << "the field stays written";
+    EXPECT_EQ(UsePrice(1), 0.0) << "the chain's own writes are undone";
+    EXPECT_EQ(ChangeDate(1), kOldStamp);
+    // The statements stay usable for the next record, whose chain runs whole.
+    ASSERT_TRUE(functor.EditData(TVktField::BuyPrice, Variant(1000.0), Keys({2})));
+    EXPECT_EQ(UsePrice(2), 25.0);
+    EXPECT_EQ(ChangeDate(2), kNow);
+    EXPECT_EQ(Count(TVktTable::TblMHistory), 1);
+}
+
+TEST_F(EditTest, EditsOfManyRecordsEachReachTheirOwnRow) {
+    // One statement text serves every record: the keys are bound, not written into it.
+    for (int id = 1; id <= 5; ++id) AddFood(id, 100, 1, 100);
+    for (int id = 1; id <= 5; ++id) ASSERT_TRUE(functor.EditData(TVktField::BuyPrice, Variant(10.0 * id), Keys({id})));
+    EXPECT_EQ(Text("select group_concat(BuyPrice) from (select BuyPrice from VktDB1K order by Food_Key)"),
+              "10.0,20.0,30.0,40.0,50.0");
+    ASSERT_TRUE(functor.EditData(TVktField::AttrCheck, Variant(2), Keys({2, 7})));
+    ASSERT_TRUE(functor.EditData(TVktField::AttrCheck, Variant(1), Keys({3, 7})));
+    ASSERT_TRUE(functor.EditData(TVktField::AttrCheck, Variant(0), Keys({2, 7})));
+    EXPECT_EQ(Text("select group_concat(Attribute_Key || ':' || AttrItem_Key || ':' || AttrCheck) from VktDB1J"),
+              "3:7:0");
+}
+
 // ---- Key fields -----------------------------------------------------------------------------------------
 
 TEST_F(EditTest, KeyFieldsOfARecipeTouchOnlyTheDataRow) {

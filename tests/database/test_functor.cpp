@@ -10,7 +10,10 @@ namespace {
 // Reaches the module's protected helpers.
 class FunctorProbe : public TVktFunctor {
 public:
+    using TVktFunctor::Db;
+    using TVktFunctor::Deactivate;
     using TVktFunctor::Exec;
+    using TVktFunctor::Lease;
     using TVktFunctor::NextKey;
     using TVktFunctor::QueryHasRow;
     using TVktFunctor::QueryInt;
@@ -73,6 +76,16 @@ TEST_F(FunctorTest, SetPathRereadsRowZeroEveryTime) {
     // Names the map holds and row 0 lacks stay in the map; row 0 was not rewritten.
     EXPECT_EQ(functor.RegisterInitialID("ItemViewField"), 6);
     EXPECT_EQ(Row0(), "<InitialID DatabaseID=\"1\" Extra=\"9\" />");
+}
+
+TEST_F(FunctorTest, SetPathFollowsRowZeroBackToATextItReadBefore) {
+    const std::string a = "<InitialID DatabaseID=\"1\" Extra=\"9\" />";
+    const std::string b = "<InitialID DatabaseID=\"1\" Extra=\"7\" />";
+    for (const std::string& text : {a, b, a}) {
+        Sql("update VktDB1R set Initial = '" + text + "' where Initial_ID = 0");
+        functor.SetPath(folder);
+        EXPECT_EQ(functor.RegisterInitialID("Extra"), text == a ? 9 : 7);
+    }
 }
 
 TEST_F(FunctorTest, SetPathOnAFolderWithoutDatabaseCreatesNothing) {
@@ -297,6 +310,28 @@ TEST_F(FunctorTest, WriteRollsBackOnErrorAndKeepsADefinedFalse) {
     });
     EXPECT_TRUE(outer);
     EXPECT_EQ(Text("select group_concat(Dealer_ID) from (select Dealer_ID from VktDB1C order by 1)"), "2,3");
+    probe.SetPath("");
+}
+
+TEST_F(FunctorTest, StatementsComeFromTheConnectionsCacheUntilTheSessionEnds) {
+    FunctorProbe probe;
+    probe.SetPath(folder);
+    const std::string sql = "select count(*) from VktDB1C where Dealer_ID > :ID";
+    for (int i = 0; i < 3; ++i) probe.QueryInt(sql, {{"ID", i}});
+    const std::size_t cached = probe.Db().CachedStatementCount();
+    probe.QueryInt(sql, {{"ID", 5}});
+    EXPECT_EQ(probe.Db().CachedStatementCount(), cached) << "the same statement again";
+    {
+        // A lease comes with its parameters bound and goes back when it ends.
+        platform::StatementLease lease = probe.Lease(sql, {{"ID", -1}});
+        EXPECT_EQ(probe.Db().CachedStatementCount(), cached - 1);
+        ASSERT_TRUE(lease->Step());
+        EXPECT_EQ(lease->GetInt(0), 0);
+    }
+    EXPECT_EQ(probe.Db().CachedStatementCount(), cached);
+    probe.Deactivate();
+    EXPECT_EQ(probe.QueryInt(sql, {{"ID", 0}}), 0) << "reopened";
+    EXPECT_EQ(probe.Db().CachedStatementCount(), 1u) << "the closed session's statements are gone";
     probe.SetPath("");
 }
 

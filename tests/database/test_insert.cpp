@@ -1,8 +1,11 @@
 // Batch insert of records: class choice, defaults and corrections, money in the four-decimal
-// currency type, family rows, the first price-history row, and failures that leave nothing behind.
+// currency type, family rows, the first price-history row, failures that leave nothing behind,
+// and what a batch remembers between its rows.
 #include "DbFixture.h"
 
 #include <string>
+
+#include "platform/Errors.h"
 
 namespace {
 
@@ -54,6 +57,43 @@ protected:
         return Count(TVktTable::TblData) + Count(TVktTable::TblFood) + Count(TVktTable::TblCook) +
                Count(TVktTable::TblInformation) + Count(TVktTable::TblMHistory);
     }
+};
+
+// The module as the facade's batch loop drives it: one transaction on its connection, the batch
+// open, and (for the row tests) a savepoint of the caller's around each row.
+class BatchModule : public TVktFunctor {
+public:
+    using TVktFunctor::Db;
+    using TVktFunctor::Exec;
+    using TVktFunctor::QueryInt;
+    using TVktFunctor::Write;
+
+    int Insert(TVktObjKind kind, const std::string& row, std::initializer_list<TVktField> fields) {
+        return InsertData(kind, row, Fields(fields));
+    }
+};
+
+class InsertBatchTest : public InsertDataTest {
+protected:
+    void SetUp() override {
+        InsertDataTest::SetUp();
+        module.SetPath(folder);
+    }
+    void TearDown() override {
+        module.SetPath("");
+        InsertDataTest::TearDown();
+    }
+    // Runs `rows` as one batch: a transaction with the batch open, committed at the end.
+    template <typename Rows>
+    void Batch(Rows&& rows) {
+        platform::Transaction transaction(module.Db());
+        module.BeginBatch();
+        rows();
+        module.EndBatch();
+        transaction.Commit();
+    }
+
+    BatchModule module;
 };
 
 // ---- Defaults, classes ------------------------------------------------------------------------------
@@ -231,6 +271,27 @@ TEST_F(InsertDataTest, PricedIngredientGetsTodaysHistoryRowReplacingOlderOnes) {
     EXPECT_EQ(Count(TVktTable::TblMHistory), 1) << "recipes get no history row";
 }
 
+TEST_F(InsertDataTest, NamesThatFitInCodePage932StayWholeAndBrokenUtf8FailsTheRow) {
+    std::string kanji;
+    for (int i = 0; i < 25; ++i) kanji += "牛";        // 75 UTF-8 bytes, 50 in code page 932
+    std::string katakana;
+    for (int i = 0; i < 50; ++i) katakana += "ｱ";      // half-width: 150 UTF-8 bytes, 50 in code page 932
+    std::string emoji;
+    for (int i = 0; i < 50; ++i) emoji += "😀";        // a character it lacks counts as one '?'
+    for (const std::string& name : {kanji, katakana, emoji}) {
+        const int id = Insert(TVktObjKind::Food, "\"" + name + "\"", {F::Data});
+        ASSERT_NE(id, 0);
+        EXPECT_EQ(Text("select Data from VktDB1F where Data_ID = " + std::to_string(id)), name);
+    }
+    const int ascii = Insert(TVktObjKind::Food, std::string(60, '~') + "," + std::string(51, '\\'), {F::Data, F::Data2});
+    EXPECT_EQ(Text("select Data || '|' || Data2 from VktDB1F where Data_ID = " + std::to_string(ascii)),
+              std::string(50, '~') + "|" + std::string(50, '\\'));
+    const auto before = RecordRows();
+    EXPECT_EQ(Insert(TVktObjKind::Food, "ab\xC3", {F::Data}), 0) << "a cut-off UTF-8 sequence";
+    EXPECT_EQ(Insert(TVktObjKind::Food, "\xE7\x89", {F::Data2}), 0);
+    EXPECT_EQ(RecordRows(), before);
+}
+
 // ---- Failures --------------------------------------------------------------------------------------------
 
 TEST_F(InsertDataTest, ZeroAtFourDecimalsFailsAndLeavesNoRows) {
@@ -253,6 +314,120 @@ TEST_F(InsertDataTest, MalformedRowsFail) {
     EXPECT_EQ(Insert(TVktObjKind::Food, "4a", {F::Class_Key}), 0);
     EXPECT_EQ(RecordRows(), 0);
     EXPECT_EQ(Insert(TVktObjKind::Food, "4,x,y,z", {F::Class_Key}), 1) << "values beyond the list are ignored";
+}
+
+// ---- Batches ----------------------------------------------------------------------------------------------
+
+TEST_F(InsertBatchTest, AClassTheBatchLearnedIsAskedAgainAfterAnyOtherWrite) {
+    Batch([&] {
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "4", {F::Class_Key}), 1);
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "4", {F::Class_Key}), 2);
+        ASSERT_NE(module.AddClass(kBeef, "Wagyu"), 0);   // beef is a branch now
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "4", {F::Class_Key}), 0);
+    });
+    EXPECT_EQ(Count(TVktTable::TblData), 2);
+}
+
+TEST_F(InsertBatchTest, ANewBatchForgetsWhatTheLastOneLearned) {
+    Batch([&] {
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "4", {F::Class_Key}), 1);
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "", {}), 2);   // the family's first leaf: beef
+    });
+    // Between the batches another connection gives beef a sub-class and adds records.
+    Sql("insert into VktDB1A values (70, '20000000000', 1, 'Wagyu', 'Wagyu', 7)");
+    Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key) values (9, 0, 1, 5)");
+    Batch([&] {
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "4", {F::Class_Key}), 0) << "a branch now";
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "", {}), 10);
+    });
+    EXPECT_EQ(Int("select Class_Key from VktDB1F where Data_ID = 10"), 70) << "the first leaf now";
+}
+
+TEST_F(InsertBatchTest, KeysFollowTheLargestWhateverHappensBetweenRows) {
+    Batch([&] {
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "4", {F::Class_Key}), 1);
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "5", {F::Class_Key}), 2);
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "4,x", {F::Class_Key, F::Form_Key}), 0);
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "4", {F::Class_Key}), 3) << "a failed row takes no key";
+        EXPECT_EQ(module.AddNewData(kBeef, "Added"), 4);
+        ASSERT_TRUE(module.Write(false, [&] {
+            module.Exec("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key) values (20, 0, 1, 4)");
+            return true;
+        }));
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "4", {F::Class_Key}), 21);
+        ASSERT_TRUE(module.Write(false, [&] {
+            module.Exec("delete from VktDB1F where Data_ID >= 20");
+            return true;
+        }));
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "4", {F::Class_Key}), 5);
+    });
+    EXPECT_EQ(Text("select group_concat(Data_ID) from (select Data_ID from VktDB1F order by 1)"), "1,2,3,4,5");
+}
+
+TEST_F(InsertBatchTest, HistoryRowsLeftUnderTheNewKeysStillGo) {
+    Sql("insert into VktDB1L values (2, '2023-05-01', 9, 77)");
+    Sql("insert into VktDB1L values (3, '2023-06-01', 9, 78)");
+    Batch([&] {
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(module.Insert(TVktObjKind::Food, "100", {F::BuyPrice}), i + 1);
+    });
+    const std::string rows = "select group_concat(MHistory_Key || ':' || MHistoryDate) from "
+                             "(select * from VktDB1L order by MHistory_Key, MHistoryDate)";
+    EXPECT_EQ(Text(rows), "1:2024-03-15,2:2024-03-15,3:2024-03-15,4:2024-03-15");
+
+    // A key that is no number leaves the highest key unknown: every new key is cleared first.
+    Sql("insert into VktDB1L values ('x', '2023-05-01', 9, 77)");
+    Sql("insert into VktDB1L values (6, '2023-05-01', 9, 77)");
+    Batch([&] {
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "100", {F::BuyPrice}), 5);
+        EXPECT_EQ(module.Insert(TVktObjKind::Food, "100", {F::BuyPrice}), 6);
+    });
+    EXPECT_EQ(Text(rows), "1:2024-03-15,2:2024-03-15,3:2024-03-15,4:2024-03-15,5:2024-03-15,6:2024-03-15,"
+                          "x:2023-05-01");
+}
+
+TEST_F(InsertBatchTest, ARowWritesInTheCallersSavepointAndAFailureAsksForItsRollback) {
+    // The data row of a record named "bad" fails after its food row was written.
+    Sql("create trigger NoBad before insert on VktDB1F when new.Data = 'bad' "
+        "begin select raise(abort, 'refused'); end");
+    const std::string foods = "select count(*) from VktDB1K";
+    Batch([&] {
+        {
+            platform::Savepoint row(module.Db());
+            module.BeginBatchRow();
+            EXPECT_EQ(module.Insert(TVktObjKind::Food, "good", {F::Data}), 1);
+            EXPECT_FALSE(module.EndBatchRow());
+            row.Release();
+        }
+        {
+            platform::Savepoint row(module.Db());
+            module.BeginBatchRow();
+            EXPECT_EQ(module.Insert(TVktObjKind::Food, "bad", {F::Data}), 0);
+            EXPECT_EQ(module.QueryInt(foods), 2) << "its food row waits for the caller's rollback";
+            EXPECT_TRUE(module.EndBatchRow());
+            row.Rollback();
+            EXPECT_EQ(module.QueryInt(foods), 1);
+        }
+        {
+            // Inside another writing operation the record takes a savepoint of its own again.
+            platform::Savepoint row(module.Db());
+            module.BeginBatchRow();
+            EXPECT_TRUE(module.Write(false, [&] { return module.Insert(TVktObjKind::Food, "bad", {F::Data}) == 0; }));
+            EXPECT_FALSE(module.EndBatchRow());
+            EXPECT_EQ(module.QueryInt(foods), 1);
+            row.Release();
+        }
+        {
+            // A second record in the same row takes its own savepoint too.
+            platform::Savepoint row(module.Db());
+            module.BeginBatchRow();
+            EXPECT_EQ(module.Insert(TVktObjKind::Food, "again", {F::Data}), 2);
+            EXPECT_EQ(module.Insert(TVktObjKind::Food, "bad", {F::Data}), 0);
+            EXPECT_FALSE(module.EndBatchRow());
+            row.Release();
+        }
+    });
+    EXPECT_EQ(Text("select group_concat(Data) from (select Data from VktDB1F order by Data_ID)"), "good,again");
+    EXPECT_EQ(Count(TVktTable::TblFood), 2);
 }
 
 } // namespace

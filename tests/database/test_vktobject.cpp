@@ -708,6 +708,22 @@ TEST_F(BatchTest, ARaisingStepKeepsTheRecordsDoneBeforeIt)
     EXPECT_EQ(Marked(2), "");   // its own savepoint was rolled back
 }
 
+TEST_F(BatchTest, ALineThatFailsAfterWritingLeavesNothingOfItsRecord)
+{
+    {
+        // The data row of a record named "bad" fails after its food row was written.
+        platform::Connection db(platform::DatabaseFilePath(folder));
+        db.Execute("create trigger NoBad before insert on " + GetTableFileName(TVktTable::TblData) +
+                   " when new.Data = 'bad' begin select raise(abort, 'refused'); end");
+    }
+    EXPECT_FALSE(probe->InsertData(TVktObjKind::Food, "good\r\nbad\r\nnever", Fields({TVktField::Data}), 0, nullptr));
+    platform::Connection db(platform::DatabaseFilePath(folder));
+    platform::Statement rows(db, "select (select group_concat(Data) from " + GetTableFileName(TVktTable::TblData) +
+                                     ") || '/' || (select count(*) from " + GetTableFileName(TVktTable::TblFood) + ")");
+    ASSERT_TRUE(rows.Step());
+    EXPECT_EQ(rows.GetText(0), "good/1");
+}
+
 TEST_F(BatchTest, InsertShapedLoopsCarryTextAndNewIds)
 {
     TPriorityItem announced;

@@ -4,13 +4,17 @@
 #include "platform/Errors.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 using platform::Connection;
@@ -18,6 +22,7 @@ using platform::DatabaseError;
 using platform::FieldType;
 using platform::OpenMode;
 using platform::Statement;
+using platform::StatementLease;
 using platform::Variant;
 
 namespace {
@@ -50,6 +55,20 @@ protected:
 
     fs::path dir_;
 };
+
+// How many times a statement ran to its end: 0 for one just prepared, so a lease that shows runs
+// got a statement back from the cache.
+int Runs(const StatementLease& lease) {
+    return sqlite3_stmt_status(lease->Handle(), SQLITE_STMTSTATUS_RUN, 0);
+}
+
+// Statements alive on the connection.
+int LiveStatements(Connection& db) {
+    int count = 0;
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db.Handle(), nullptr); s != nullptr; s = sqlite3_next_stmt(db.Handle(), s))
+        ++count;
+    return count;
+}
 
 std::string ErrorText(const std::function<void()>& action) {
     try {
@@ -329,6 +348,197 @@ TEST_F(SqliteTest, QuotingDoublesTheQuotes) {
     EXPECT_EQ(Scalar(db, "SELECT S FROM T"), "O'Neil; DROP TABLE T; --");
 }
 
+TEST_F(SqliteTest, BindsFindTheirNameInAnyOrderAndCase) {
+    Connection db = OpenWithTable();
+    Statement insert(db, "INSERT INTO T (K, S, R) VALUES (:K, :S, :R)");
+    for (int k = 1; k <= 2; ++k) {
+        insert.BindDouble("r", k + 0.5);   // last name first, another case
+        insert.BindText("S", "s" + std::to_string(k));
+        insert.BindInt64(":k", k);
+        insert.Execute();
+        insert.Reset();
+    }
+    EXPECT_EQ(Scalar(db, "SELECT group_concat(K || S || R) FROM T"), "1s11.5,2s22.5");
+    EXPECT_THROW(insert.BindInt64("KS", 1), DatabaseError);
+}
+
+TEST_F(SqliteTest, AReferencedTextIsReadWhenTheStatementRuns) {
+    Connection db = OpenWithTable();
+    Statement insert(db, "INSERT INTO T (K, S) VALUES (:K, :S)");
+    std::string text = "first";
+    insert.BindInt64("K", 1);
+    insert.BindTextRef("S", text);
+    text[0] = 'F';   // not copied: the statement sees the change
+    insert.Execute();
+    insert.Reset();
+    insert.BindInt64("K", 2);
+    insert.BindTextRef("S", "");   // empty binds NULL, as BindText
+    insert.Execute();
+    EXPECT_EQ(Scalar(db, "SELECT group_concat(K || ':' || coalesce(S, '<null>')) FROM T"), "1:First,2:<null>");
+}
+
+// ---- Statement cache --------------------------------------------------------------------------
+
+TEST_F(SqliteTest, ALeaseGetsTheCachedStatementResetAndWithoutBindings) {
+    Connection db = OpenWithTable();
+    db.Execute("INSERT INTO T (K) VALUES (1), (2), (3)");
+    const std::string sql = "SELECT K, :X FROM T ORDER BY K";
+    {
+        StatementLease first = db.Lease(sql);
+        EXPECT_EQ(Runs(first), 0);
+        first->BindText("X", "bound");
+        ASSERT_TRUE(first->Step());   // left in the middle of its rows
+        EXPECT_EQ(first->GetText(1), "bound");
+    }
+    EXPECT_EQ(db.CachedStatementCount(), 1u);
+    StatementLease again = db.Lease(sql);
+    EXPECT_EQ(db.CachedStatementCount(), 0u);
+    EXPECT_EQ(Runs(again), 1) << "the cached statement, not a new one";
+    ASSERT_TRUE(again->Step());
+    EXPECT_EQ(again->GetInt(0), 1) << "reset: from the first row";
+    EXPECT_TRUE(again->IsNull(1)) << "no binding stays";
+    EXPECT_EQ(LiveStatements(db), 1);
+}
+
+TEST_F(SqliteTest, AnotherLeaseOfATextStillSteppingGetsAStatementOfItsOwn) {
+    Connection db = OpenWithTable();
+    db.Execute("INSERT INTO T (K) VALUES (1), (2), (3)");
+    const std::string sql = "SELECT K FROM T WHERE K >= :From ORDER BY K";
+    // Recursion over the same text: each level steps its own statement.
+    std::function<std::string(int)> walk = [&](int from) -> std::string {
+        StatementLease rows = db.Lease(sql);
+        rows->BindInt64("From", from);
+        std::string seen;
+        while (rows->Step()) {
+            const int k = rows->GetInt(0);
+            seen += std::to_string(k);
+            if (k == from && from < 3) seen += "(" + walk(from + 1) + ")";
+        }
+        return seen;
+    };
+    EXPECT_EQ(walk(1), "1(2(3)3)23");
+    EXPECT_EQ(db.CachedStatementCount(), 3u) << "one statement a level, all back in the cache";
+
+    // Of one text the cache keeps kIdlePerText.
+    std::vector<StatementLease> many;
+    for (int i = 0; i < 6; ++i) many.push_back(db.Lease(sql));
+    EXPECT_NE(many[0]->Handle(), many[1]->Handle());
+    many.clear();
+    EXPECT_EQ(db.CachedStatementCount(), Connection::kIdlePerText);
+    EXPECT_EQ(LiveStatements(db), static_cast<int>(Connection::kIdlePerText));
+}
+
+TEST_F(SqliteTest, TheCacheKeepsTheMostRecentlyLeasedTextsUpToItsLimit) {
+    Connection db = OpenWithTable();
+    db.SetStatementCacheLimit(2);
+    auto run = [&](int n) {
+        StatementLease q = db.Lease("SELECT " + std::to_string(n));
+        const int runs = Runs(q);
+        q->Execute();
+        return runs;
+    };
+    run(1);
+    run(2);
+    run(1);   // 1 leased after 2
+    run(3);   // 2 goes
+    EXPECT_EQ(db.CachedStatementCount(), 2u);
+    EXPECT_EQ(run(1), 2);
+    EXPECT_EQ(run(3), 1);
+    EXPECT_EQ(run(2), 0) << "prepared again";
+
+    db.SetStatementCacheLimit(0);
+    EXPECT_EQ(db.CachedStatementCount(), 0u);
+    EXPECT_EQ(run(1), 0);
+    EXPECT_EQ(LiveStatements(db), 0);
+}
+
+TEST_F(SqliteTest, AStatementPreparedAgainThroughItsLeaseIsNotCachedUnderTheOldText) {
+    Connection db = OpenWithTable();
+    {
+        StatementLease q = db.Lease("SELECT 1");
+        q->Prepare(db, "SELECT 2");
+    }
+    EXPECT_EQ(db.CachedStatementCount(), 0u);
+    StatementLease q = db.Lease("SELECT 1");
+    ASSERT_TRUE(q->Step());
+    EXPECT_EQ(q->GetInt(0), 1);
+}
+
+TEST_F(SqliteTest, AFailingPrepareLeavesNothingInTheCache) {
+    Connection db = OpenWithTable();
+    EXPECT_THROW(db.Lease("SELECT Nope FROM Missing"), DatabaseError);
+    EXPECT_THROW(db.Lease("SELECT 1; SELECT 2"), DatabaseError);
+    EXPECT_EQ(db.CachedStatementCount(), 0u);
+    Connection closed;
+    EXPECT_THROW(closed.Lease("SELECT 1"), DatabaseError);
+}
+
+TEST_F(SqliteTest, ASavepointRollsBackAfterTheLeasesInsideItEnd) {
+    Connection db = OpenWithTable();
+    db.Execute("INSERT INTO T (K) VALUES (1), (2)");
+    const std::string rowsSql = "SELECT K FROM T ORDER BY K";
+    try {
+        platform::Savepoint sp(db);
+        StatementLease insert = db.Lease("INSERT INTO T (K) VALUES (:K)");
+        insert->BindInt64("K", 9);
+        insert->Execute();
+        StatementLease rows = db.Lease(rowsSql);
+        ASSERT_TRUE(rows->Step());   // still stepping when the exception leaves
+        throw std::runtime_error("operation failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_FALSE(db.InTransaction());
+    EXPECT_EQ(Scalar(db, "SELECT group_concat(K) FROM T"), "1,2");
+
+    // The same with the lease still out when the savepoint rolls back.
+    {
+        StatementLease rows;
+        {
+            platform::Savepoint sp(db);
+            db.Execute("INSERT INTO T (K) VALUES (8)");
+            rows = db.Lease(rowsSql);
+            ASSERT_TRUE(rows->Step());
+            sp.Rollback();
+        }
+        EXPECT_EQ(Scalar(db, "SELECT count(*) FROM T"), "2");
+    }
+    StatementLease rows = db.Lease(rowsSql);
+    std::string seen;
+    while (rows->Step()) seen += std::to_string(rows->GetInt(0));
+    EXPECT_EQ(seen, "12");
+}
+
+TEST_F(SqliteTest, ClosingFinalizesTheCachedStatementsAndLeasesMayOutliveIt) {
+    const auto before = sqlite3_memory_used();
+    {
+        Connection db = OpenWithTable();
+        for (int n = 0; n < 5; ++n) db.Lease("SELECT " + std::to_string(n))->Execute();
+        EXPECT_EQ(db.CachedStatementCount(), 5u);
+        EXPECT_EQ(LiveStatements(db), 5);
+        StatementLease outliving = db.Lease("SELECT K FROM T");
+        db.Close();
+        EXPECT_EQ(db.CachedStatementCount(), 0u);
+        outliving.Return();   // finalized now; the connection is gone with it
+
+        db.Open(File());
+        StatementLease q = db.Lease("SELECT 0");
+        EXPECT_EQ(Runs(q), 0) << "a new cache after reopening";
+        EXPECT_EQ(LiveStatements(db), 1);
+    }
+    EXPECT_EQ(sqlite3_memory_used(), before) << "nothing of the connection is left";
+
+    // A lease may outlive its connection object too.
+    std::optional<StatementLease> lease;
+    {
+        Connection db(File("other.db"), OpenMode::Create);
+        lease = db.Lease("SELECT 1");
+        Connection moved(std::move(db));
+        ASSERT_TRUE((*lease)->Step());
+    }
+    lease.reset();
+    EXPECT_EQ(sqlite3_memory_used(), before);
+}
+
 // ---- Savepoints, transactions, backup -----------------------------------------------------------
 
 TEST_F(SqliteTest, SavepointRollsBackWhenLeftByAnException) {
@@ -389,6 +599,29 @@ TEST_F(SqliteTest, NestedSavepointsRollBackOnlyTheInnerWork) {
         outer.Rollback();   // the released inner work goes with it
     }
     EXPECT_EQ(Scalar(db, "SELECT group_concat(K) FROM (SELECT K FROM T ORDER BY K)"), "1,3");
+}
+
+TEST_F(SqliteTest, SavepointNamesAreReusedOnceTheirSavepointEnded) {
+    Connection db = OpenWithTable();
+    std::string first;
+    {
+        platform::Savepoint a(db);
+        first = a.GetName();
+        platform::Savepoint b(db);
+        EXPECT_NE(b.GetName(), first);
+        b.Release();
+        platform::Savepoint c(db);
+        EXPECT_EQ(c.GetName(), b.GetName()) << "the name of an ended savepoint comes back";
+        db.Execute("INSERT INTO T (K) VALUES (1)");
+        c.Rollback();
+        db.Execute("INSERT INTO T (K) VALUES (2)");
+        a.Release();
+    }
+    platform::Savepoint d(db);
+    EXPECT_EQ(d.GetName(), first);
+    d.Release();
+    EXPECT_EQ(Scalar(db, "SELECT group_concat(K) FROM T"), "2");
+    EXPECT_FALSE(db.InTransaction());
 }
 
 TEST_F(SqliteTest, TransactionCommitsOrRollsBack) {
