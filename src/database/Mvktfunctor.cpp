@@ -58,9 +58,6 @@ platform::Connection& TVktFunctor::Db() {
     if (!db_.IsOpen()) {
         if (path_.empty()) throw platform::DatabaseError("No database folder is set");
         db_.Open(platform::DatabaseFilePath(path_), platform::OpenMode::ReadWrite);
-        // Statement journals stay in memory: each record of a batch has a savepoint of its own,
-        // and a journal spilled to a temporary file would be written for every later record.
-        db_.Execute("PRAGMA temp_store = MEMORY");
     }
     return db_;
 }

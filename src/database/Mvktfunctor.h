@@ -237,7 +237,7 @@ protected:
     // Any exception (platform::Error, std::exception, SilentAbort) rolls the savepoint back and
     // gives `failure`. Savepoints nest: an operation may call another writing operation, whose
     // failure then rolls back only its own part. Statements opened inside `body` must be locals
-    // of `body` (they are finalized before the rollback).
+    // of `body` (they end before the rollback).
     template <typename Result, typename Body>
     Result Write(Result failure, Body&& body) {
         ForgetBatchMemo();

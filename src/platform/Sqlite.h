@@ -38,8 +38,10 @@ class StatementCache;        // a connection's idle prepared statements (Sqlite.
 struct StatementCacheEntry;  // the cache's slot of one statement text
 
 // One connection to a database file: WAL journaling, a busy timeout of kBusyTimeoutMs, foreign
-// keys off, extended result codes. A connection, its statements and leases are used by one thread
-// at a time (SQLite's own mutex of the connection is left out); threads use connections of their own.
+// keys off, extended result codes. Statement journals (what savepoints restore) stay in memory
+// however large they grow, until their transaction ends. A connection, its statements and leases
+// are used by one thread at a time (SQLite's own mutex of the connection is left out); threads
+// use connections of their own.
 class Connection {
 public:
     static constexpr int kBusyTimeoutMs = 5000;
