@@ -47,6 +47,156 @@ bool IsWholeDay(TDateTime value) {
 }
 
 
+// ---- The connections' file system ------------------------------------------------------------
+// SQLite's own, except for statement journals (the pages a savepoint may have to restore). SQLite
+// keeps a statement journal in memory up to 64 KiB and then moves it to a temporary file for the
+// rest of the transaction, so that every later savepoint of a long transaction (a batch gives each
+// record one) writes its pages through the file system. Here the journal "file" is a buffer in
+// memory instead: it grows to the largest extent one savepoint span writes (SQLite rewrites it from
+// the start after each released savepoint) and is freed when the transaction ends.
+
+struct JournalFile {
+    sqlite3_file base;   // first: SQLite's view of the file
+    unsigned char* data;
+    sqlite3_int64 size;
+    sqlite3_int64 capacity;
+};
+
+JournalFile& AsJournal(sqlite3_file* file) {
+    return *reinterpret_cast<JournalFile*>(file);
+}
+
+int JournalClose(sqlite3_file* file) {
+    sqlite3_free(AsJournal(file).data);
+    AsJournal(file).data = nullptr;
+    return SQLITE_OK;
+}
+
+int JournalRead(sqlite3_file* file, void* out, int amount, sqlite3_int64 offset) {
+    const JournalFile& f = AsJournal(file);
+    const sqlite3_int64 have = std::clamp<sqlite3_int64>(f.size - offset, 0, amount);
+    if (have > 0) std::memcpy(out, f.data + offset, static_cast<std::size_t>(have));
+    if (have == amount) return SQLITE_OK;
+    // A short read fills the rest with zeros, as SQLite requires.
+    std::memset(static_cast<unsigned char*>(out) + have, 0, static_cast<std::size_t>(amount - have));
+    return SQLITE_IOERR_SHORT_READ;
+}
+
+int JournalWrite(sqlite3_file* file, const void* in, int amount, sqlite3_int64 offset) {
+    JournalFile& f = AsJournal(file);
+    const sqlite3_int64 end = offset + amount;
+    if (end > f.capacity) {
+        sqlite3_int64 capacity = f.capacity > 0 ? f.capacity : 64 * 1024;
+        while (capacity < end) capacity *= 2;
+        void* grown = sqlite3_realloc64(f.data, static_cast<sqlite3_uint64>(capacity));
+        if (grown == nullptr) return SQLITE_IOERR_NOMEM;
+        f.data = static_cast<unsigned char*>(grown);
+        f.capacity = capacity;
+    }
+    if (offset > f.size) std::memset(f.data + f.size, 0, static_cast<std::size_t>(offset - f.size));
+    std::memcpy(f.data + offset, in, static_cast<std::size_t>(amount));
+    f.size = std::max(f.size, end);
+    return SQLITE_OK;
+}
+
+int JournalTruncate(sqlite3_file* file, sqlite3_int64 size) {
+    JournalFile& f = AsJournal(file);
+    f.size = std::min(f.size, size);
+    return SQLITE_OK;
+}
+
+int JournalSync(sqlite3_file*, int) { return SQLITE_OK; }
+
+int JournalFileSize(sqlite3_file* file, sqlite3_int64* size) {
+    *size = AsJournal(file).size;
+    return SQLITE_OK;
+}
+
+int JournalLock(sqlite3_file*, int) { return SQLITE_OK; }
+
+int JournalCheckReservedLock(sqlite3_file*, int* reserved) {
+    *reserved = 0;
+    return SQLITE_OK;
+}
+
+int JournalFileControl(sqlite3_file*, int, void*) { return SQLITE_NOTFOUND; }
+
+int JournalSectorSize(sqlite3_file*) { return 4096; }
+
+int JournalDeviceCharacteristics(sqlite3_file*) { return 0; }
+
+const sqlite3_io_methods kJournalMethods = {
+    1, JournalClose, JournalRead, JournalWrite, JournalTruncate, JournalSync, JournalFileSize, JournalLock,
+    JournalLock, JournalCheckReservedLock, JournalFileControl, JournalSectorSize, JournalDeviceCharacteristics,
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+
+// The default file system of the process, which does everything else.
+sqlite3_vfs* BaseVfs() {
+    static sqlite3_vfs* const base = sqlite3_vfs_find(nullptr);
+    return base;
+}
+
+int VfsOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
+    if ((flags & SQLITE_OPEN_SUBJOURNAL) == 0) return BaseVfs()->xOpen(BaseVfs(), name, file, flags, outFlags);
+    JournalFile& f = AsJournal(file);
+    f.base.pMethods = &kJournalMethods;
+    f.data = nullptr;
+    f.size = 0;
+    f.capacity = 0;
+    if (outFlags != nullptr) *outFlags = flags;
+    return SQLITE_OK;
+}
+int VfsDelete(sqlite3_vfs*, const char* name, int syncDir) {
+    return BaseVfs()->xDelete(BaseVfs(), name, syncDir);
+}
+int VfsAccess(sqlite3_vfs*, const char* name, int flags, int* result) {
+    return BaseVfs()->xAccess(BaseVfs(), name, flags, result);
+}
+int VfsFullPathname(sqlite3_vfs*, const char* name, int size, char* out) {
+    return BaseVfs()->xFullPathname(BaseVfs(), name, size, out);
+}
+void* VfsDlOpen(sqlite3_vfs*, const char* name) { return BaseVfs()->xDlOpen(BaseVfs(), name); }
+void VfsDlError(sqlite3_vfs*, int size, char* out) { BaseVfs()->xDlError(BaseVfs(), size, out); }
+void (*VfsDlSym(sqlite3_vfs*, void* library, const char* symbol))(void) {
+    return BaseVfs()->xDlSym(BaseVfs(), library, symbol);
+}
+void VfsDlClose(sqlite3_vfs*, void* library) { BaseVfs()->xDlClose(BaseVfs(), library); }
+int VfsRandomness(sqlite3_vfs*, int size, char* out) { return BaseVfs()->xRandomness(BaseVfs(), size, out); }
+int VfsSleep(sqlite3_vfs*, int microseconds) { return BaseVfs()->xSleep(BaseVfs(), microseconds); }
+int VfsCurrentTime(sqlite3_vfs*, double* now) { return BaseVfs()->xCurrentTime(BaseVfs(), now); }
+int VfsGetLastError(sqlite3_vfs*, int size, char* out) { return BaseVfs()->xGetLastError(BaseVfs(), size, out); }
+int VfsCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* now) {
+    return BaseVfs()->xCurrentTimeInt64(BaseVfs(), now);
+}
+
+// The name to open connections with; null (SQLite's default) when it could not be registered.
+const char* ConnectionVfs() {
+    static const char* const name = []() -> const char* {
+        static sqlite3_vfs vfs{};
+        sqlite3_vfs* base = BaseVfs();
+        if (base == nullptr || base->iVersion < 2) return nullptr;
+        vfs.iVersion = 2;
+        vfs.szOsFile = std::max(base->szOsFile, static_cast<int>(sizeof(JournalFile)));
+        vfs.mxPathname = base->mxPathname;
+        vfs.zName = "vektara";
+        vfs.xOpen = VfsOpen;
+        vfs.xDelete = VfsDelete;
+        vfs.xAccess = VfsAccess;
+        vfs.xFullPathname = VfsFullPathname;
+        vfs.xDlOpen = VfsDlOpen;
+        vfs.xDlError = VfsDlError;
+        vfs.xDlSym = VfsDlSym;
+        vfs.xDlClose = VfsDlClose;
+        vfs.xRandomness = VfsRandomness;
+        vfs.xSleep = VfsSleep;
+        vfs.xCurrentTime = VfsCurrentTime;
+        vfs.xGetLastError = VfsGetLastError;
+        vfs.xCurrentTimeInt64 = VfsCurrentTimeInt64;
+        return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK ? vfs.zName : nullptr;
+    }();
+    return name;
+}
+
 } // namespace
 
 std::string DatabaseFilePath(const std::string& folder) {
@@ -269,7 +419,7 @@ void Connection::Open(const std::string& file, OpenMode mode) {
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;   // one thread at a time (see the class)
     if (mode == OpenMode::Create) flags |= SQLITE_OPEN_CREATE;
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file.c_str(), &db, flags, nullptr);
+    int rc = sqlite3_open_v2(file.c_str(), &db, flags, ConnectionVfs());
     if (rc != SQLITE_OK) {
         std::string message = ErrorMessage(db, rc);
         sqlite3_close_v2(db);
@@ -278,7 +428,7 @@ void Connection::Open(const std::string& file, OpenMode mode) {
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     // The pragmas read the file: a file that is not a database fails here.
-    const char* setup = "PRAGMA foreign_keys = OFF; PRAGMA journal_mode = WAL; PRAGMA temp_store = MEMORY;";
+    const char* setup = "PRAGMA foreign_keys = OFF; PRAGMA journal_mode = WAL;";
     char* error = nullptr;
     rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
