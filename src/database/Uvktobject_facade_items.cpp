@@ -72,7 +72,7 @@ bool TVktObject::InsertData(TVktObjKind kind, const std::string& rows, const TPr
             TVktBatchStep result;
             result.done = GetFunctor().InsertData(kind, line, fields);
             result.ok = result.done != 0;
-            if (nameColumn >= 0) {
+            if (progress && nameColumn >= 0) {   // the text is only for the progress callback
                 const std::vector<std::string> values = platform::SplitCommaText(line);
                 if (nameColumn < static_cast<int>(values.size())) result.text = values[static_cast<std::size_t>(nameColumn)];
             }
