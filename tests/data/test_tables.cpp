@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -68,21 +69,19 @@ protected:
     std::string folder_;
 };
 
+// The declared column type of each field type: the affinity the storage rules require.
 std::string ExpectedType(TVktField field) {
-    switch (GetFieldType(field)) {
-    case platform::FieldType::String: return "VARCHAR(" + std::to_string(GetFieldSize(field)) + ")";
-    case platform::FieldType::SmallInt: return "SMALLINT";
-    case platform::FieldType::Integer: return "INTEGER";
-    case platform::FieldType::Boolean: return "BOOLEAN";
-    case platform::FieldType::Float:
-    case platform::FieldType::Currency: return "REAL";
-    case platform::FieldType::Date:
-    case platform::FieldType::DateTime:
-    case platform::FieldType::Memo: return "TEXT";
-    case platform::FieldType::Graphic:
-    case platform::FieldType::FmtMemo: return "BLOB";
-    default: return "?";
-    }
+    static const std::map<platform::FieldType, std::string> kDeclared = {
+        {platform::FieldType::SmallInt, "SMALLINT"}, {platform::FieldType::Integer, "INTEGER"},
+        {platform::FieldType::Boolean, "BOOLEAN"},   {platform::FieldType::Float, "REAL"},
+        {platform::FieldType::Currency, "REAL"},     {platform::FieldType::Date, "TEXT"},
+        {platform::FieldType::DateTime, "TEXT"},     {platform::FieldType::Memo, "TEXT"},
+        {platform::FieldType::Graphic, "BLOB"},      {platform::FieldType::FmtMemo, "BLOB"},
+    };
+    if (GetFieldType(field) == platform::FieldType::String)
+        return "VARCHAR(" + std::to_string(GetFieldSize(field)) + ")";
+    const auto it = kDeclared.find(GetFieldType(field));
+    return it == kDeclared.end() ? "?" : it->second;
 }
 
 } // namespace
@@ -115,6 +114,11 @@ TEST_F(TablesTest, CreatedTablesFollowTheSchema) {
     // Exactly the eighteen tables: the unit views and the computed fields produce nothing.
     EXPECT_EQ(db.TableNames().size(), 18u);
     EXPECT_FALSE(db.TableExists("TblForm"));
+    // A few columns spelled out, independent of the schema lookups.
+    EXPECT_EQ(Scalar(db, "SELECT type FROM pragma_table_info('VktDB1F') WHERE name = 'Data'"), "VARCHAR(50)");
+    EXPECT_EQ(Scalar(db, "SELECT type FROM pragma_table_info('VktDB1F') WHERE name = 'UsePrice'"), "REAL");
+    EXPECT_EQ(Scalar(db, "SELECT type FROM pragma_table_info('VktDB1K') WHERE name = 'Yield'"), "REAL");
+    EXPECT_EQ(Scalar(db, "SELECT type FROM pragma_table_info('VktDB1F') WHERE name = 'Conserve'"), "BOOLEAN");
     EXPECT_EQ(Scalar(db, "SELECT count(*) FROM pragma_table_info('VktDB1F') WHERE pk > 0"), "11");
     EXPECT_EQ(Scalar(db, "SELECT group_concat(name) FROM (SELECT name FROM pragma_table_info('VktDB1J') "
                          "WHERE pk > 0 ORDER BY pk)"),
