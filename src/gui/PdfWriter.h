@@ -1,0 +1,33 @@
+#pragma once
+// A PDF file drawn page by page through the canvas. The page size is in hundredths of a
+// millimetre; drawing is in pixels at `dpi`.
+#include "gui/Canvas.h"
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+class PdfWriter {
+public:
+    // Opens the file for writing; an unwritable path raises FileError.
+    PdfWriter(const std::string& fileName, int pageWidth, int pageHeight, int dpi);
+    // An unfinished writer is aborted.
+    ~PdfWriter();
+    PdfWriter(const PdfWriter&) = delete;
+    PdfWriter& operator=(const PdfWriter&) = delete;
+
+    // The canvas of the current page.
+    Canvas& GetCanvas();
+    void NewPage();
+    // Closes the file; a failed write raises FileError.
+    void Finish();
+    // Stops and removes the file.
+    void Abort();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace platform

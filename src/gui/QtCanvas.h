@@ -1,0 +1,69 @@
+#pragma once
+// The canvas over a QPainter: widgets (at the screen's resolution), images, pictures, printers
+// and PDF writers all draw through it.
+#include "gui/Canvas.h"
+
+#include <memory>
+
+class QPainter;
+
+namespace platform {
+
+class QtCanvas : public Canvas {
+public:
+    // The painter must be active and outlive the canvas.
+    QtCanvas(QPainter& painter, int dpiX, int dpiY, CanvasKind kind);
+    ~QtCanvas() override;
+
+    int DpiX() const override;
+    int DpiY() const override;
+    CanvasKind Kind() const override;
+    QPainter* GetPainter() override;
+
+    void Save() override;
+    void Restore() override;
+
+    void SetPen(const Pen& pen) override;
+    const Pen& GetPen() const override;
+    void SetBrush(const Brush& brush) override;
+    const Brush& GetBrush() const override;
+    void SetFont(const FontSpec& font) override;
+    const FontSpec& GetFont() const override;
+    void SetTextColor(TColor color) override;
+    TColor GetTextColor() const override;
+    void SetRasterOp(RasterOp op) override;
+    RasterOp GetRasterOp() const override;
+
+    void MoveTo(int x, int y) override;
+    void LineTo(int x, int y) override;
+    void Polyline(const std::vector<Point>& points) override;
+    void Polygon(const std::vector<Point>& points) override;
+    void Rectangle(const Rect& rect) override;
+    void Ellipse(const Rect& rect) override;
+    void RoundRect(const Rect& rect, int cornerWidth, int cornerHeight) override;
+    void FillRect(const Rect& rect, TColor color) override;
+    void FrameRect(const Rect& rect, TColor color) override;
+    void FillRegion(const Region& region, TColor color) override;
+
+    void IntersectClip(const Rect& rect) override;
+    void IntersectClip(const Region& region) override;
+    void SelectClip(const Region* region) override;
+    Region GetClip() const override;
+
+    void TextOut(int x, int y, std::string_view text) override;
+    void TextRect(const Rect& clip, int x, int y, std::string_view text) override;
+    std::vector<int> CharEdges(std::string_view text) override;
+    Point TextExtent(std::string_view text) override;
+    FontMetrics GetFontMetrics() override;
+    void TextOutline(int x, int y, std::string_view text, bool fill) override;
+
+    void DrawImage(const Rect& dst, const Image& image, const Rect& src, bool mirrorX = false,
+                   bool mirrorY = false) override;
+    void DrawMetafile(const Rect& dst, const Metafile& metafile) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace platform

@@ -1,0 +1,81 @@
+#include "support/ScriptedServices.h"
+
+namespace vkttest {
+
+using platform::MsgAnswer;
+
+namespace {
+
+template <typename T>
+T TakeFront(std::deque<T>& script, T fallback)
+{
+    if (script.empty()) return fallback;
+    T value = std::move(script.front());
+    script.pop_front();
+    return value;
+}
+
+} // namespace
+
+MsgAnswer ScriptedServices::MessageBox(const std::string& text, const std::string& caption, platform::MsgIcon icon,
+                                       platform::MsgButtons buttons, MsgAnswer defaultButton)
+{
+    messages.push_back({text, caption, icon, buttons, defaultButton});
+    calls.push_back("MessageBox|" + caption + "|" + text);
+    return TakeFront(answers, defaultButton);
+}
+
+std::optional<std::string> ScriptedServices::OpenFile(const std::string& caption, const std::string& filter,
+                                                      const std::string& folder, const std::string& name)
+{
+    calls.push_back("OpenFile|" + caption + "|" + filter + "|" + folder + "|" + name);
+    return TakeFront(files, std::optional<std::string>{});
+}
+
+std::optional<std::string> ScriptedServices::SaveFile(const std::string& caption, const std::string& filter,
+                                                      const std::string& folder, const std::string& name)
+{
+    calls.push_back("SaveFile|" + caption + "|" + filter + "|" + folder + "|" + name);
+    return TakeFront(files, std::optional<std::string>{});
+}
+
+std::optional<std::string> ScriptedServices::PickFolder(const std::string& caption, const std::string& folder)
+{
+    calls.push_back("PickFolder|" + caption + "|" + folder);
+    return TakeFront(files, std::optional<std::string>{});
+}
+
+std::optional<platform::TColor> ScriptedServices::PickColor(platform::TColor initial)
+{
+    calls.push_back("PickColor|" + std::to_string(initial));
+    return TakeFront(colors, std::optional<platform::TColor>{});
+}
+
+bool ScriptedServices::PageSetup(QPrinter&)
+{
+    calls.push_back("PageSetup");
+    return TakeFront(pageSetups, false);
+}
+
+bool ScriptedServices::OpenUrl(const std::string& url)
+{
+    calls.push_back("OpenUrl|" + url);
+    urls.push_back(url);
+    return urlOpens;
+}
+
+void ScriptedServices::Reset()
+{
+    answers.clear();
+    files.clear();
+    colors.clear();
+    pageSetups.clear();
+    shift = false;
+    urlOpens = true;
+    messages.clear();
+    calls.clear();
+    urls.clear();
+    busyDepth = 0;
+}
+
+} // namespace vkttest
