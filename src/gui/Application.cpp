@@ -1,0 +1,253 @@
+#include "gui/Application.h"
+
+#include "gui/FontTable.h"
+#include "gui/QtSupport.h"
+#include "gui/Services.h"
+#include "platform/Errors.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+#include <QTranslator>
+
+#include <memory>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+constexpr int kIdleIntervalMs = 150;
+
+struct IdleHandler {
+    QPointer<QObject> owner;
+    bool owned;
+    std::function<void()> handler;
+};
+
+struct IdleState {
+    std::vector<IdleHandler> handlers;
+    bool running = false;
+    bool queued = false;
+};
+
+IdleState& Idle()
+{
+    static IdleState state;
+    return state;
+}
+
+int& ModalDepth()
+{
+    static int depth = 0;
+    return depth;
+}
+
+Application*& TheApplication()
+{
+    static Application* app = nullptr;
+    return app;
+}
+
+// Shows an escaped error once; a failing message box must not throw into Qt's event loop.
+void ReportError(const std::string& message) noexcept
+{
+    try {
+        ShowError(message);
+    } catch (...) {
+    }
+}
+
+// Runs fn and reports what escapes it; true when fn completed.
+template <typename Fn>
+bool RunReported(Fn&& fn) noexcept
+{
+    try {
+        fn();
+        return true;
+    } catch (const SilentAbort&) {
+    } catch (const std::exception& error) {
+        ReportError(error.what());
+    } catch (...) {
+        ReportError({});
+    }
+    return false;
+}
+
+// Esc and closing windows are refused while a modal operation runs.
+bool RefusedDuringOperation(QObject* receiver, QEvent* event)
+{
+    if (ModalDepth() == 0 || !receiver->isWidgetType()) return false;
+    if (event->type() == QEvent::Close) {
+        event->ignore();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        return static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    }
+    return false;
+}
+
+} // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv)
+{
+    TheApplication() = this;
+
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    auto* translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        installTranslator(translator);
+    }
+
+    InstallFontSubstitutions();
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+
+    installEventFilter(this);
+    idleTimer_ = new QTimer(this);
+    idleTimer_->setInterval(kIdleIntervalMs);
+    connect(idleTimer_, &QTimer::timeout, this, [] { RunIdle(); });
+    idleTimer_->start();
+}
+
+Application::~Application()
+{
+    idleTimer_->stop();
+    while (!atExit_.empty()) {
+        auto hook = std::move(atExit_.back());
+        atExit_.pop_back();
+        RunReported(hook);
+    }
+    Idle().handlers.clear();
+    TheApplication() = nullptr;
+}
+
+Application* Application::Instance() { return TheApplication(); }
+
+void Application::SetDisplayName(const std::string& name) { displayName_ = name; }
+
+std::string Application::GetDisplayName() const
+{
+    return displayName_.empty() ? FromQString(applicationDisplayName()) : displayName_;
+}
+
+void Application::AtExit(std::function<void()> hook) { atExit_.push_back(std::move(hook)); }
+
+bool Application::notify(QObject* receiver, QEvent* event)
+{
+    if (RefusedDuringOperation(receiver, event)) return true;
+    bool handled = false;
+    RunReported([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}
+
+bool Application::eventFilter(QObject* watched, QEvent* event)
+{
+    // A menu is polished once, just before its first aboutToShow: from then on every showing
+    // starts with an idle pass, so its actions are up to date.
+    if (event->type() == QEvent::Polish) {
+        if (auto* menu = qobject_cast<QMenu*>(watched)) {
+            connect(menu, &QMenu::aboutToShow, this, [] { RunIdle(); }, Qt::UniqueConnection);
+        }
+    }
+    return QApplication::eventFilter(watched, event);
+}
+
+bool Guard(const std::function<void()>& fn)
+{
+    const bool completed = RunReported(fn);
+    QueueIdle();
+    return completed;
+}
+
+void AddIdleHandler(QObject* owner, std::function<void()> handler)
+{
+    Idle().handlers.push_back({owner, owner != nullptr, std::move(handler)});
+}
+
+void RunIdle()
+{
+    IdleState& idle = Idle();
+    if (idle.running) return;
+    idle.running = true;
+    std::erase_if(idle.handlers, [](const IdleHandler& h) { return h.owned && h.owner.isNull(); });
+    // Handlers may add handlers or delete owners: run over a copy, skipping owners gone meanwhile.
+    const std::vector<IdleHandler> handlers = idle.handlers;
+    for (const IdleHandler& h : handlers) {
+        if (h.owned && h.owner.isNull()) continue;
+        RunReported(h.handler);
+    }
+    idle.running = false;
+}
+
+void QueueIdle()
+{
+    IdleState& idle = Idle();
+    if (idle.queued || !TheApplication()) return;
+    idle.queued = true;
+    QMetaObject::invokeMethod(
+        TheApplication(),
+        [] {
+            Idle().queued = false;
+            RunIdle();
+        },
+        Qt::QueuedConnection);
+}
+
+bool RunModalOperation(QDialog& dialog, std::function<void()> op)
+{
+    // Active from before the dialog shows until the operation ends; the dialog's own close at the
+    // end must pass.
+    struct State {
+        std::function<void()> op;
+        bool completed = false;
+        bool active = true;
+        void End()
+        {
+            if (active) --ModalDepth();
+            active = false;
+            op = nullptr;
+        }
+    };
+    auto state = std::make_shared<State>();
+    state->op = std::move(op);
+
+    ++ModalDepth();
+    QMetaObject::invokeMethod(
+        &dialog,
+        [&dialog, state] {
+            if (!state->op) return;
+            dialog.repaint();
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            const std::function<void()> run = std::exchange(state->op, nullptr);
+            // A failure is reported once the operation is over, so its box takes Esc.
+            state->completed = Guard([&] {
+                try {
+                    run();
+                } catch (...) {
+                    state->End();
+                    throw;
+                }
+            });
+            state->End();
+            dialog.done(state->completed ? QDialog::Accepted : QDialog::Rejected);
+        },
+        Qt::QueuedConnection);
+    dialog.exec();
+    state->End();   // ended before the start: the operation never runs later
+    return state->completed;
+}
+
+bool ModalOperationActive() { return ModalDepth() > 0; }
+
+void PumpEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+} // namespace platform

@@ -1,0 +1,101 @@
+#include "gui/Settings.h"
+
+#include "gui/QtSupport.h"
+#include "platform/Errors.h"
+#include "platform/Text.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+std::string& Folder(SettingsScope scope)
+{
+    static std::string user;
+    static std::string system;
+    return scope == SettingsScope::User ? user : system;
+}
+
+std::string DefaultFolder(SettingsScope scope)
+{
+    const QStringList folders = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+    if (scope == SettingsScope::User) return FromQString(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    return folders.size() > 1 ? FromQString(folders.back()) : std::string("/etc/xdg");
+}
+
+std::unique_ptr<QSettings> OpenFile(SettingsScope scope, std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    const std::string file = GetSettingsFolder(scope) + "/" + path + ".ini";
+    return std::make_unique<QSettings>(ToQString(file), QSettings::IniFormat);
+}
+
+// A value written by hand as "a,b" reads as a list; the program only stores strings.
+std::string ValueText(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList) return FromQString(value.toStringList().join(QLatin1Char(',')));
+    return FromQString(value.toString());
+}
+
+} // namespace
+
+void SetSettingsFolder(SettingsScope scope, const std::string& folder) { Folder(scope) = folder; }
+
+std::string GetSettingsFolder(SettingsScope scope)
+{
+    const std::string& folder = Folder(scope);
+    return folder.empty() ? DefaultFolder(scope) : folder;
+}
+
+// Both scopes read the user file before the system file and write the user file: a user cannot
+// write the system folder.
+SettingsKey::SettingsKey(SettingsScope, const std::string& path)
+    : user_(OpenFile(SettingsScope::User, path)), system_(OpenFile(SettingsScope::System, path))
+{
+}
+
+SettingsKey::~SettingsKey() = default;
+
+std::string SettingsKey::ReadString(const std::string& name) const
+{
+    const QString key = ToQString(name);
+    if (user_->contains(key)) return ValueText(user_->value(key));
+    if (system_->contains(key)) return ValueText(system_->value(key));
+    return {};
+}
+
+int SettingsKey::ReadInteger(const std::string& name, int fallback) const
+{
+    if (!ValueExists(name)) return fallback;
+    return StrToInt(ReadString(name));
+}
+
+bool SettingsKey::ValueExists(const std::string& name) const
+{
+    const QString key = ToQString(name);
+    return user_->contains(key) || system_->contains(key);
+}
+
+void SettingsKey::WriteString(const std::string& name, const std::string& value)
+{
+    user_->setValue(ToQString(name), ToQString(value));
+}
+
+void SettingsKey::WriteInteger(const std::string& name, int value) { user_->setValue(ToQString(name), value); }
+
+void SettingsKey::DeleteValue(const std::string& name) { user_->remove(ToQString(name)); }
+
+void SettingsKey::Flush()
+{
+    user_->sync();
+    if (user_->status() != QSettings::NoError) {
+        throw FileError("Cannot write the settings file " + FromQString(user_->fileName()));
+    }
+}
+
+} // namespace platform
