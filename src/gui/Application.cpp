@@ -15,16 +15,23 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <utility>
+
+// The library's compiled-in resources (icons); a static library registers them by hand.
+static void InitGuiResources() { Q_INIT_RESOURCE(gui); }
 
 namespace platform {
 
 namespace {
 
 constexpr int kIdleIntervalMs = 150;
+constexpr const char* kIdleHooked = "vktIdleHooked";
 
 struct IdleHandler {
+    std::uint64_t id;
     QPointer<QObject> owner;
     bool owned;
     std::function<void()> handler;
@@ -32,6 +39,7 @@ struct IdleHandler {
 
 struct IdleState {
     std::vector<IdleHandler> handlers;
+    std::uint64_t lastId = 0;
     bool running = false;
     bool queued = false;
 };
@@ -98,6 +106,7 @@ bool RefusedDuringOperation(QObject* receiver, QEvent* event)
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
     TheApplication() = this;
+    InitGuiResources();
 
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     auto* translator = new QTranslator(this);
@@ -139,6 +148,11 @@ std::string Application::GetDisplayName() const
     return displayName_.empty() ? FromQString(applicationDisplayName()) : displayName_;
 }
 
+void Application::RestartIdleTimer()
+{
+    if (idleTimer_->isActive()) idleTimer_->start();
+}
+
 void Application::AtExit(std::function<void()> hook) { atExit_.push_back(std::move(hook)); }
 
 bool Application::notify(QObject* receiver, QEvent* event)
@@ -154,8 +168,10 @@ bool Application::eventFilter(QObject* watched, QEvent* event)
     // A menu is polished once, just before its first aboutToShow: from then on every showing
     // starts with an idle pass, so its actions are up to date.
     if (event->type() == QEvent::Polish) {
-        if (auto* menu = qobject_cast<QMenu*>(watched)) {
-            connect(menu, &QMenu::aboutToShow, this, [] { RunIdle(); }, Qt::UniqueConnection);
+        auto* menu = qobject_cast<QMenu*>(watched);
+        if (menu && !menu->property(kIdleHooked).toBool()) {
+            menu->setProperty(kIdleHooked, true);
+            connect(menu, &QMenu::aboutToShow, this, [] { RunIdle(); });
         }
     }
     return QApplication::eventFilter(watched, event);
@@ -170,7 +186,8 @@ bool Guard(const std::function<void()>& fn)
 
 void AddIdleHandler(QObject* owner, std::function<void()> handler)
 {
-    Idle().handlers.push_back({owner, owner != nullptr, std::move(handler)});
+    IdleState& idle = Idle();
+    idle.handlers.push_back({++idle.lastId, owner, owner != nullptr, std::move(handler)});
 }
 
 void RunIdle()
@@ -178,13 +195,18 @@ void RunIdle()
     IdleState& idle = Idle();
     if (idle.running) return;
     idle.running = true;
-    std::erase_if(idle.handlers, [](const IdleHandler& h) { return h.owned && h.owner.isNull(); });
+    if (Application* app = TheApplication()) app->RestartIdleTimer();   // next pass a full interval on
     // Handlers may add handlers or delete owners: run over a copy, skipping owners gone meanwhile.
+    // A failing handler is reported once and dropped, or it would fail on every pass.
     const std::vector<IdleHandler> handlers = idle.handlers;
+    std::vector<std::uint64_t> failed;
     for (const IdleHandler& h : handlers) {
         if (h.owned && h.owner.isNull()) continue;
-        RunReported(h.handler);
+        if (!RunReported(h.handler)) failed.push_back(h.id);
     }
+    std::erase_if(idle.handlers, [&](const IdleHandler& h) {
+        return (h.owned && h.owner.isNull()) || std::ranges::find(failed, h.id) != failed.end();
+    });
     idle.running = false;
 }
 

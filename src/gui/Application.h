@@ -30,6 +30,9 @@ public:
     // Registers a hook run when the application ends, before Qt's objects go.
     void AtExit(std::function<void()> hook);
 
+    // Lets the idle timer's next pass come a full interval after a pass run otherwise.
+    void RestartIdleTimer();
+
     // A net under every handler: what still escapes is reported as Guard reports it.
     bool notify(QObject* receiver, QEvent* event) override;
 

@@ -1,0 +1,330 @@
+// Draws the program's 16 × 16 icon lists into resources/icons/<list>/NN.png with a manifest
+// "NN meaning" per list. Run by scripts/make-icons; the PNGs are committed.
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextStream>
+
+#include <functional>
+#include <map>
+
+namespace {
+
+using Draw = std::function<void(QPainter&)>;
+
+struct Icon {
+    int index;
+    const char* meaning;
+    Draw draw;
+};
+
+const QColor kInk(40, 40, 40);
+const QColor kPaper(255, 255, 255);
+const QColor kBlue(40, 90, 190);
+const QColor kGreen(30, 150, 50);
+const QColor kRed(200, 40, 40);
+const QColor kYellow(240, 200, 60);
+const QColor kGrey(150, 150, 150);
+
+QPen Pen(const QColor& color, double width = 1.0)
+{
+    QPen pen(color, width);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
+// A database drum in the left part of the icon.
+void Drum(QPainter& p, const QColor& body = QColor(120, 160, 220))
+{
+    p.setPen(Pen(kBlue.darker(130)));
+    p.setBrush(body);
+    QPainterPath path;
+    path.moveTo(1.5, 3.5);
+    path.lineTo(1.5, 12.5);
+    path.arcTo(QRectF(1.5, 10.5, 9, 4), 180, 180);
+    path.lineTo(10.5, 3.5);
+    path.closeSubpath();
+    p.drawPath(path);
+    p.setBrush(body.lighter(130));
+    p.drawEllipse(QRectF(1.5, 1.5, 9, 4));
+}
+
+void Plus(QPainter& p, double x, double y, const QColor& color = kGreen)
+{
+    p.setPen(Pen(color.darker(140)));
+    p.setBrush(color);
+    QPainterPath path;
+    path.addRect(x + 2, y, 2, 6);
+    path.addRect(x, y + 2, 6, 2);
+    p.drawPath(path.simplified());
+}
+
+void Cross(QPainter& p, const QRectF& r, double width = 2.2)
+{
+    p.setPen(Pen(kRed, width));
+    p.drawLine(r.topLeft(), r.bottomRight());
+    p.drawLine(r.topRight(), r.bottomLeft());
+}
+
+void Page(QPainter& p, const QRectF& r = QRectF(2.5, 1.5, 10, 13))
+{
+    p.setPen(Pen(kInk));
+    p.setBrush(kPaper);
+    QPainterPath path;
+    path.moveTo(r.left(), r.top());
+    path.lineTo(r.right() - 3, r.top());
+    path.lineTo(r.right(), r.top() + 3);
+    path.lineTo(r.right(), r.bottom());
+    path.lineTo(r.left(), r.bottom());
+    path.closeSubpath();
+    p.drawPath(path);
+    p.drawLine(QPointF(r.right() - 3, r.top()), QPointF(r.right() - 3, r.top() + 3));
+    p.drawLine(QPointF(r.right() - 3, r.top() + 3), QPointF(r.right(), r.top() + 3));
+}
+
+void TextLines(QPainter& p, double left, double top, int count, double width)
+{
+    p.setPen(Pen(kGrey));
+    for (int i = 0; i < count; ++i) p.drawLine(QPointF(left, top + 2 * i), QPointF(left + width, top + 2 * i));
+}
+
+void Folder(QPainter& p, bool open)
+{
+    p.setPen(Pen(QColor(150, 110, 20)));
+    p.setBrush(kYellow.darker(110));
+    p.drawRect(QRectF(1.5, 4.5, 12, 9));
+    p.drawRect(QRectF(1.5, 3.0, 5, 1.5));
+    p.setBrush(kYellow);
+    if (open) {
+        QPolygonF flap{{3.5, 7.5}, {15.0, 7.5}, {13.5, 13.5}, {1.5, 13.5}};
+        p.drawPolygon(flap);
+    }
+}
+
+void Clipboard(QPainter& p)
+{
+    p.setPen(Pen(QColor(120, 80, 30)));
+    p.setBrush(QColor(200, 150, 80));
+    p.drawRoundedRect(QRectF(2.5, 2.5, 10, 12.5), 1, 1);
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(4, 4.5, 7, 9));
+    p.setBrush(kGrey);
+    p.drawRect(QRectF(5.5, 1.5, 4, 2));
+    p.setPen(Pen(kGreen, 1.2));
+    for (int i = 0; i < 3; ++i) {
+        p.drawLine(QPointF(5, 6.5 + 2.5 * i), QPointF(5.8, 7.3 + 2.5 * i));
+        p.drawLine(QPointF(5.8, 7.3 + 2.5 * i), QPointF(7, 5.8 + 2.5 * i));
+    }
+    p.setPen(Pen(kGrey));
+    for (int i = 0; i < 3; ++i) p.drawLine(QPointF(8, 6.8 + 2.5 * i), QPointF(10, 6.8 + 2.5 * i));
+}
+
+void Printer(QPainter& p)
+{
+    p.setPen(Pen(kInk));
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(4.5, 1.5, 7, 5));
+    p.setBrush(QColor(190, 190, 190));
+    p.drawRoundedRect(QRectF(1.5, 6.5, 13, 6), 1, 1);
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(4.5, 10.5, 7, 4));
+    p.setPen(Pen(kGreen));
+    p.drawPoint(QPointF(12.5, 8.5));
+}
+
+void Pencil(QPainter& p, double dx = 0, double dy = 0)
+{
+    p.save();
+    p.translate(dx, dy);
+    p.setPen(Pen(kInk));
+    p.setBrush(kYellow);
+    QPolygonF body{{12.5, 1.5}, {14.5, 3.5}, {5.5, 12.5}, {3.5, 10.5}};
+    p.drawPolygon(body);
+    p.setBrush(QColor(240, 210, 170));
+    QPolygonF tip{{3.5, 10.5}, {5.5, 12.5}, {2.0, 14.0}};
+    p.drawPolygon(tip);
+    p.restore();
+}
+
+void Magnifier(QPainter& p, double x, double y)
+{
+    p.setPen(Pen(kInk, 1.2));
+    p.setBrush(QColor(200, 230, 255, 220));
+    p.drawEllipse(QRectF(x, y, 6, 6));
+    p.setPen(Pen(kInk, 2.2));
+    p.drawLine(QPointF(x + 5.5, y + 5.5), QPointF(x + 8, y + 8));
+}
+
+void Arrow(QPainter& p, const QPointF& from, const QPointF& to, const QColor& color)
+{
+    p.setPen(Pen(color, 1.6));
+    p.drawLine(from, to);
+    const QPointF d = (to - from) / std::hypot(to.x() - from.x(), to.y() - from.y());
+    const QPointF n(-d.y(), d.x());
+    p.setBrush(color);
+    p.setPen(Pen(color));
+    p.drawPolygon(QPolygonF{to + d * 1.5, to - d * 2.5 + n * 2.5, to - d * 2.5 - n * 2.5});
+}
+
+void CheckBox(QPainter& p, const QColor& frame, const QColor& fill)
+{
+    p.setPen(Pen(frame));
+    p.setBrush(fill);
+    p.drawRect(QRectF(2.5, 2.5, 11, 11));
+}
+
+std::vector<Icon> Commands()
+{
+    return {
+        {0, "新規データベース作成", [](QPainter& p) { Drum(p); Plus(p, 9, 9, kYellow.darker(115)); }},
+        {3, "プリントアウト", [](QPainter& p) { Printer(p); }},
+        {7, "新規データ作成", [](QPainter& p) { Page(p); TextLines(p, 4.5, 6.5, 3, 5); Plus(p, 9, 9); }},
+        {8, "削除", [](QPainter& p) { Page(p); TextLines(p, 4.5, 4.5, 4, 5); Cross(p, QRectF(7.5, 7.5, 6, 6)); }},
+        {11, "データ復帰",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk));
+             p.setBrush(QColor(200, 200, 200));
+             p.drawRect(QRectF(3.5, 7.5, 9, 7));
+             p.drawLine(QPointF(2.5, 7.5), QPointF(13.5, 7.5));
+             Arrow(p, QPointF(8, 12), QPointF(8, 2.5), kGreen);
+         }},
+        {25, "データベースを開く", [](QPainter& p) { Folder(p, true); }},
+        {26, "データベースを閉じる", [](QPainter& p) { Drum(p); Cross(p, QRectF(9.5, 9.5, 5, 5), 2.0); }},
+        {27, "データベース登録", [](QPainter& p) { Drum(p); Plus(p, 9, 9); }},
+        {28, "材料追加",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk));
+             p.setBrush(kPaper);
+             p.drawRect(QRectF(1.5, 1.5, 10, 12));
+             for (int i = 0; i < 4; ++i) {
+                 p.setPen(Pen(kBlue));
+                 p.drawPoint(QPointF(3.5, 4 + 2.5 * i));
+                 p.setPen(Pen(kGrey));
+                 p.drawLine(QPointF(5, 4 + 2.5 * i), QPointF(9.5, 4 + 2.5 * i));
+             }
+             Plus(p, 9.5, 9.5);
+         }},
+        {29, "棚卸し表示", [](QPainter& p) { Clipboard(p); }},
+        {30, "分類変更",
+         [](QPainter& p) {
+             Folder(p, false);
+             Arrow(p, QPointF(4, 9), QPointF(13, 9), kBlue);
+         }},
+        {31, "クラスツリー表示",
+         [](QPainter& p) {
+             p.setPen(Pen(kGrey));
+             p.drawLine(QPointF(3.5, 4), QPointF(3.5, 12.5));
+             p.drawLine(QPointF(3.5, 8.5), QPointF(7, 8.5));
+             p.drawLine(QPointF(3.5, 12.5), QPointF(7, 12.5));
+             p.setPen(Pen(QColor(150, 110, 20)));
+             p.setBrush(kYellow);
+             p.drawRect(QRectF(1.5, 1.5, 5, 3.5));
+             p.drawRect(QRectF(7.5, 6.5, 5, 3.5));
+             p.drawRect(QRectF(7.5, 10.5, 5, 3.5));
+         }},
+        {32, "クラスバー表示",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk));
+             p.setBrush(QColor(210, 210, 210));
+             p.drawRect(QRectF(1.5, 1.5, 6, 13));
+             p.setBrush(kPaper);
+             p.drawRect(QRectF(7.5, 1.5, 7, 13));
+             const QColor colours[] = {kRed, kGreen, kBlue};
+             for (int i = 0; i < 3; ++i) {
+                 p.setPen(Pen(colours[i].darker(130)));
+                 p.setBrush(colours[i]);
+                 p.drawRect(QRectF(3, 3 + 4 * i, 3, 2.5));
+             }
+         }},
+        {33, "印刷プレビュー", [](QPainter& p) { Page(p); TextLines(p, 4.5, 4.5, 3, 5); Magnifier(p, 6.5, 6.5); }},
+        {34, "印刷可能範囲の表示",
+         [](QPainter& p) {
+             Page(p, QRectF(1.5, 0.5, 12, 15));
+             QPen dash(kBlue, 1, Qt::DotLine);
+             p.setPen(dash);
+             p.setBrush(Qt::NoBrush);
+             p.drawRect(QRectF(3.5, 3.5, 8, 10));
+         }},
+        {35, "データ編集", [](QPainter& p) { Pencil(p); }},
+        {50, "属性変更",
+         [](QPainter& p) {
+             p.setPen(Pen(kInk));
+             p.setBrush(kPaper);
+             p.drawRect(QRectF(1.5, 1.5, 9, 9));
+             p.setPen(Pen(kGreen, 1.8));
+             p.drawLine(QPointF(3.5, 6), QPointF(5.5, 8.5));
+             p.drawLine(QPointF(5.5, 8.5), QPointF(9, 3.5));
+             Pencil(p, 1.5, 1.5);
+         }},
+        {51, "棚卸し表に追加", [](QPainter& p) { Clipboard(p); Plus(p, 9.5, 9.5); }},
+    };
+}
+
+std::vector<Icon> Filters()
+{
+    return {
+        {0, "フィルター",
+         [](QPainter& p) {
+             p.setPen(Pen(kBlue.darker(130)));
+             p.setBrush(QColor(120, 160, 220));
+             p.drawPolygon(QPolygonF{{1.5, 2.5}, {14.5, 2.5}, {9.5, 8.5}, {9.5, 13.5}, {6.5, 14.5}, {6.5, 8.5}});
+         }},
+        {1, "チェックなし",
+         [](QPainter& p) {
+             CheckBox(p, kInk, kPaper);
+             Cross(p, QRectF(5, 5, 6, 6), 1.6);
+         }},
+        {2, "チェックあり",
+         [](QPainter& p) {
+             CheckBox(p, kInk, kPaper);
+             p.setPen(Pen(kGreen, 2.0));
+             p.drawLine(QPointF(4.5, 8), QPointF(7, 11));
+             p.drawLine(QPointF(7, 11), QPointF(11.5, 4.5));
+         }},
+        {3, "無効",
+         [](QPainter& p) {
+             QPen dash(kGrey, 1, Qt::DotLine);
+             p.setPen(dash);
+             p.setBrush(QColor(235, 235, 235));
+             p.drawRect(QRectF(2.5, 2.5, 11, 11));
+         }},
+    };
+}
+
+bool WriteList(const QString& root, const QString& name, const std::vector<Icon>& icons)
+{
+    QDir folder(root + "/" + name);
+    if (!folder.mkpath(".")) return false;
+    QFile manifest(folder.filePath("manifest.txt"));
+    if (!manifest.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    QTextStream out(&manifest);
+    out.setEncoding(QStringConverter::Utf8);
+    out << "# index meaning; the pictures are NN.png beside this file\n";
+    for (const Icon& icon : icons) {
+        QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        icon.draw(painter);
+        painter.end();
+        const QString file = QString("%1.png").arg(icon.index, 2, 10, QLatin1Char('0'));
+        if (!image.save(folder.filePath(file))) return false;
+        out << QString("%1").arg(icon.index, 2, 10, QLatin1Char('0')) << ' ' << QString::fromUtf8(icon.meaning)
+            << '\n';
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("resources/icons");
+    const bool ok = WriteList(root, "commands", Commands()) && WriteList(root, "filters", Filters());
+    return ok ? 0 : 1;
+}
