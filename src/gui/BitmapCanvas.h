@@ -19,6 +19,7 @@ public:
     int GetHeight() const;
     // The pixels drawn so far (a copy; drawing goes on afterwards).
     Image GetImage() const;
+    // kNoColor outside the image.
     TColor GetPixel(int x, int y) const;
 
 private:

@@ -18,7 +18,9 @@ const std::vector<std::string>& OldFaceNames();
 std::string InstalledFace(const std::string& face);
 // True when the face draws Japanese text.
 bool FaceSupportsJapanese(const std::string& face);
-// The QFont for a font description on a device of `dpiY` pixels per inch, sized in pixels.
+// The QFont for a font description on a device of `dpiY` pixels per inch, sized in pixels (a
+// positive Height is turned into the em that gives that cell). Escapement and Width are left to
+// the canvas, which turns and stretches what it draws.
 QFont MakeQFont(const FontSpec& spec, int dpiY);
 
 } // namespace platform

@@ -42,7 +42,8 @@ enum class SystemColor { BtnFace, Window, WindowText, Highlight, HighlightText, 
                          BtnHighlight, InfoBk, AppWorkSpace };
 TColor GetSystemColor(SystemColor color);
 
-// Pixels per inch of the screen widgets draw on (96 offscreen); settable for tests.
+// Pixels per inch of the screen widgets draw on (96 offscreen); settable for tests (0 goes back
+// to the screen's own).
 int ScreenPixelsPerInch();
 void SetScreenPixelsPerInch(int dpi);
 

@@ -1,0 +1,60 @@
+#include "gui/Metafile.h"
+
+#include "gui/QtCanvas.h"
+
+#include <QPainter>
+#include <QPicture>
+
+namespace platform {
+
+Metafile::Metafile() = default;
+
+bool Metafile::IsEmpty() const { return !picture_ || picture_->isNull(); }
+
+const QPicture& Metafile::Q() const
+{
+    static const QPicture empty;
+    return picture_ ? *picture_ : empty;
+}
+
+struct MetafileRecorder::Impl {
+    Impl(int width, int height, int dpi)
+        : Width(width), Height(height), Dpi(dpi), Painter(&Picture),
+          Canvas(std::make_unique<QtCanvas>(Painter, dpi, dpi, CanvasKind::Metafile))
+    {
+    }
+    int Width;
+    int Height;
+    int Dpi;
+    QPicture Picture;
+    QPainter Painter;
+    std::unique_ptr<QtCanvas> Canvas;
+};
+
+MetafileRecorder::MetafileRecorder(int width, int height, int dpi)
+    : impl_(std::make_unique<Impl>(width, height, dpi > 0 ? dpi : 96))
+{
+}
+
+MetafileRecorder::~MetafileRecorder()
+{
+    impl_->Canvas.reset();
+    if (impl_->Painter.isActive()) impl_->Painter.end();
+}
+
+Canvas& MetafileRecorder::GetCanvas() { return *impl_->Canvas; }
+
+Metafile MetafileRecorder::Finish()
+{
+    impl_->Canvas.reset();
+    if (impl_->Painter.isActive()) impl_->Painter.end();
+    impl_->Picture.setBoundingRect(QRect(0, 0, impl_->Width, impl_->Height));
+    Metafile metafile;
+    metafile.picture_ = std::make_shared<const QPicture>(impl_->Picture);
+    metafile.width_ = impl_->Width;
+    metafile.height_ = impl_->Height;
+    metafile.dpi_ = impl_->Dpi;
+    return metafile;
+}
+
+} // namespace platform

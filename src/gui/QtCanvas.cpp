@@ -1,0 +1,626 @@
+#include "gui/QtCanvas.h"
+
+#include "gui/FontTable.h"
+#include "gui/Image.h"
+#include "gui/Metafile.h"
+#include "gui/QtSupport.h"
+#include "gui/Region.h"
+
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QImage>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPicture>
+#include <QRawFont>
+#include <QTextLayout>
+
+#include <array>
+#include <cmath>
+#include <map>
+#include <tuple>
+#include <unordered_map>
+
+namespace platform {
+
+namespace {
+
+// The font of the program's start: what the canvas draws with before SetFont.
+constexpr const char* kDefaultFace = "ＭＳ Ｐゴシック";
+constexpr int kDefaultPixels = 12;
+
+// Decodes the code point at text[i] and moves i past it; a broken sequence gives U+FFFD and
+// moves one byte on.
+char32_t NextCodePoint(std::string_view text, std::size_t& i)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    }
+    int length = lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+    if (lead >= 0xF5) length = 0;
+    if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) {
+        ++i;
+        return 0xFFFD;
+    }
+    char32_t code = lead & (0xFF >> (length + 1));
+    for (int k = 1; k < length; ++k) {
+        const unsigned char next = byte(i + static_cast<std::size_t>(k));
+        if ((next & 0xC0) != 0x80) {
+            ++i;
+            return 0xFFFD;
+        }
+        code = (code << 6) | (next & 0x3F);
+    }
+    i += static_cast<std::size_t>(length);
+    return code;
+}
+
+// Where a code point is drawn from: the index of its face in the entry's raw fonts (−1 when no
+// face has it) and its glyph, and how far it advances (unstretched).
+struct GlyphInfo {
+    int Font = -1;
+    quint32 Glyph = 0;
+    qreal Advance = 0;
+};
+
+// A font as the canvas draws it: the QFont, its metrics and, per code point met so far, the
+// glyph and advance (fallback faces included). Shared by all canvases of the GUI thread.
+class FontEntry {
+public:
+    explicit FontEntry(const FontSpec& spec)
+        : Font(MakeQFont(spec, 96)), Metrics(Font), Ascent(Metrics.ascent())
+    {
+        const QFontMetrics whole(Font);
+        Summary.Ascent = whole.ascent();
+        Summary.Height = spec.Height > 0 ? spec.Height : whole.ascent() + whole.descent();
+        Summary.Descent = Summary.Height - Summary.Ascent;
+        Summary.InternalLeading = Summary.Height - Font.pixelSize();
+        const qreal average = Metrics.horizontalAdvance(QLatin1Char('x'));
+        if (spec.Width > 0 && average > 0) XScale = spec.Width / average;
+        Summary.AveCharWidth = static_cast<int>(std::lround(average * XScale));
+    }
+
+    const GlyphInfo& Lookup(char32_t code)
+    {
+        if (code < ascii_.size()) {
+            GlyphInfo& info = ascii_[code];
+            if (!asciiKnown_[code]) {
+                info = Resolve(code);
+                asciiKnown_[code] = true;
+            }
+            return info;
+        }
+        auto found = others_.find(code);
+        if (found == others_.end()) found = others_.emplace(code, Resolve(code)).first;
+        return found->second;
+    }
+
+    QFont Font;
+    QFontMetricsF Metrics;
+    qreal Ascent;
+    FontMetrics Summary;
+    qreal XScale = 1;
+    std::vector<QRawFont> RawFonts;
+
+private:
+    GlyphInfo Resolve(char32_t code)
+    {
+        const QString text = QString::fromUcs4(&code, 1);
+        GlyphInfo info;
+        info.Advance = Metrics.horizontalAdvance(text);
+        QTextLayout layout(text, Font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        if (runs.isEmpty() || runs.front().glyphIndexes().isEmpty()) return info;
+        const QRawFont raw = runs.front().rawFont();
+        info.Glyph = runs.front().glyphIndexes().front();
+        for (std::size_t k = 0; k < RawFonts.size(); ++k)
+            if (RawFonts[k] == raw) info.Font = static_cast<int>(k);
+        if (info.Font < 0) {
+            info.Font = static_cast<int>(RawFonts.size());
+            RawFonts.push_back(raw);
+        }
+        return info;
+    }
+
+    std::array<GlyphInfo, 128> ascii_{};
+    std::array<bool, 128> asciiKnown_{};
+    std::unordered_map<char32_t, GlyphInfo> others_;
+};
+
+using FontKey = std::tuple<std::string, int, int, int, bool>;
+
+FontKey KeyOf(const FontSpec& spec) { return {spec.Face, spec.Height, spec.Width, spec.Weight, spec.Italic}; }
+
+// The entries by key; dropped when the application goes down (Qt's fonts must not outlive it).
+std::map<FontKey, std::shared_ptr<FontEntry>>*& FontCache()
+{
+    static std::map<FontKey, std::shared_ptr<FontEntry>>* cache = nullptr;
+    return cache;
+}
+
+void DropFontCache()
+{
+    delete FontCache();
+    FontCache() = nullptr;
+}
+
+std::shared_ptr<FontEntry> EntryFor(const FontSpec& spec)
+{
+    if (spec.Height == 0) return nullptr;
+    auto*& cache = FontCache();
+    if (!cache) {
+        cache = new std::map<FontKey, std::shared_ptr<FontEntry>>();
+        qAddPostRoutine(DropFontCache);
+    }
+    FontKey key = KeyOf(spec);
+    auto found = cache->find(key);
+    if (found != cache->end()) return found->second;
+    constexpr std::size_t kMostEntries = 512;
+    if (cache->size() >= kMostEntries) cache->clear();  // canvases keep theirs alive
+    return cache->emplace(std::move(key), std::make_shared<FontEntry>(spec)).first->second;
+}
+
+Qt::PenStyle ToQtPenStyle(PenStyle style)
+{
+    switch (style) {
+    case PenStyle::Solid: return Qt::SolidLine;
+    case PenStyle::Dash: return Qt::DashLine;
+    case PenStyle::Dot: return Qt::DotLine;
+    case PenStyle::DashDot: return Qt::DashDotLine;
+    case PenStyle::DashDotDot: return Qt::DashDotDotLine;
+    case PenStyle::Null: return Qt::NoPen;
+    }
+    return Qt::SolidLine;
+}
+
+QPen ToQPen(const Pen& pen)
+{
+    QPen result(ToQColor(pen.Color), std::max(0, pen.Width), ToQtPenStyle(pen.Style), Qt::FlatCap, Qt::MiterJoin);
+    if (pen.Width <= 0) result.setCosmetic(true);
+    return result;
+}
+
+QBrush ToQBrush(const Brush& brush) { return brush.Null ? QBrush(Qt::NoBrush) : QBrush(ToQColor(brush.Color)); }
+
+QPainter::CompositionMode ToCompositionMode(RasterOp op)
+{
+    switch (op) {
+    case RasterOp::Copy: return QPainter::CompositionMode_SourceOver;
+    case RasterOp::Xor: return QPainter::RasterOp_SourceXorDestination;
+    case RasterOp::Not: return QPainter::RasterOp_NotDestination;
+    }
+    return QPainter::CompositionMode_SourceOver;
+}
+
+FontSpec DefaultFont(int dpiY)
+{
+    FontSpec font;
+    font.Face = kDefaultFace;
+    font.Height = -std::max(1, kDefaultPixels * dpiY / 96);
+    return font;
+}
+
+// A code point of a text with where it stands (its left edge) in unstretched pixels.
+struct PlacedGlyph {
+    const GlyphInfo* Info;
+    qreal Left;
+};
+
+} // namespace
+
+struct QtCanvas::Impl {
+    struct State {
+        Pen CurrentPen;
+        Brush CurrentBrush;
+        FontSpec Font;
+        std::shared_ptr<FontEntry> Entry;
+        TColor TextColor = 0;
+        RasterOp Op = RasterOp::Copy;
+    };
+
+    Impl(QPainter& painter, int dpiX, int dpiY, CanvasKind kind)
+        : Painter(painter), DpiX(dpiX > 0 ? dpiX : 96), DpiY(dpiY > 0 ? dpiY : 96), Kind(kind)
+    {
+        const QPaintEngine* engine = painter.paintEngine();
+        RasterOps = (kind == CanvasKind::Screen || kind == CanvasKind::Image) && engine &&
+                    engine->hasFeature(QPaintEngine::RasterOpModes);
+        GlyphRuns = engine && engine->type() == QPaintEngine::Raster;
+        Painter.setRenderHint(QPainter::Antialiasing, false);
+        Painter.setRenderHint(QPainter::TextAntialiasing, true);
+        Painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        Current.Font = DefaultFont(DpiY);
+        Current.Entry = EntryFor(Current.Font);
+        Painter.setPen(ToQPen(Current.CurrentPen));
+        Painter.setBrush(ToQBrush(Current.CurrentBrush));
+        Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+
+    // False while a raster op is chosen that this device cannot do.
+    bool Drawable() const { return Current.Op == RasterOp::Copy || RasterOps; }
+
+    // The rectangle a figure's path takes so that a thin pen's outline stays inside `rect`.
+    QRectF FigureRect(const Rect& rect) const
+    {
+        if (Current.CurrentPen.Style == PenStyle::Null) return QRectF(ToQRect(rect));
+        if (Current.CurrentPen.Width <= 1) return QRectF(rect.Left, rect.Top, rect.Width() - 1, rect.Height() - 1);
+        const qreal half = Current.CurrentPen.Width / 2.0;
+        return QRectF(rect.Left + half, rect.Top + half, rect.Width() - 2 * half, rect.Height() - 2 * half);
+    }
+
+    // Places the code points of the text; the result lives until the next call.
+    const std::vector<PlacedGlyph>& Place(FontEntry& entry, std::string_view text, qreal* width)
+    {
+        placed_.clear();
+        qreal left = 0;
+        for (std::size_t i = 0; i < text.size();) {
+            const GlyphInfo& info = entry.Lookup(NextCodePoint(text, i));
+            placed_.push_back({&info, left});
+            left += info.Advance;
+        }
+        *width = left;
+        return placed_;
+    }
+
+    // Moves the painter to the text's cell at (x, y), turned and stretched; gives the old transform.
+    QTransform EnterText(const FontEntry& entry, int x, int y)
+    {
+        const QTransform saved = Painter.transform();
+        Painter.translate(x, y);
+        if (Current.Font.Escapement != 0) Painter.rotate(-Current.Font.Escapement / 10.0);
+        if (entry.XScale != 1) Painter.scale(entry.XScale, 1);
+        return saved;
+    }
+
+    void DrawText(int x, int y, std::string_view text)
+    {
+        FontEntry* entry = Current.Entry.get();
+        if (!entry || text.empty() || !Drawable()) return;
+        qreal width = 0;
+        const std::vector<PlacedGlyph>& placed = Place(*entry, text, &width);
+        const QTransform saved = EnterText(*entry, x, y);
+        const qreal cellHeight = Current.Entry->Summary.Height;
+        if (!Current.CurrentBrush.Null)
+            Painter.fillRect(QRectF(0, 0, width, cellHeight), ToQColor(Current.CurrentBrush.Color));
+
+        Painter.setPen(ToQColor(Current.TextColor));
+        if (GlyphRuns)
+            DrawGlyphRuns(*entry, placed);
+        else
+            DrawCharacters(*entry, text, placed);
+        const FontSpec& font = Current.Font;
+        if (font.Underline || font.StrikeOut) {
+            const qreal line = std::max<qreal>(1, entry->Metrics.lineWidth());
+            const QColor color = ToQColor(Current.TextColor);
+            if (font.Underline)
+                Painter.fillRect(QRectF(0, entry->Ascent + entry->Metrics.underlinePos(), width, line), color);
+            if (font.StrikeOut)
+                Painter.fillRect(QRectF(0, entry->Ascent - entry->Metrics.strikeOutPos(), width, line), color);
+        }
+        Painter.setPen(ToQPen(Current.CurrentPen));
+        Painter.setTransform(saved);
+    }
+
+    // One glyph run per face, glyphs at their edges on the baseline.
+    void DrawGlyphRuns(const FontEntry& entry, const std::vector<PlacedGlyph>& placed)
+    {
+        const std::size_t faces = entry.RawFonts.size();
+        runGlyphs_.resize(faces);
+        runPositions_.resize(faces);
+        for (std::size_t f = 0; f < faces; ++f) {
+            runGlyphs_[f].clear();
+            runPositions_[f].clear();
+        }
+        for (const PlacedGlyph& glyph : placed) {
+            if (glyph.Info->Font < 0) continue;
+            const auto f = static_cast<std::size_t>(glyph.Info->Font);
+            runGlyphs_[f].append(glyph.Info->Glyph);
+            runPositions_[f].append(QPointF(glyph.Left, entry.Ascent));
+        }
+        for (std::size_t f = 0; f < faces; ++f) {
+            if (runGlyphs_[f].isEmpty()) continue;
+            QGlyphRun run;
+            run.setRawFont(entry.RawFonts[f]);
+            run.setGlyphIndexes(runGlyphs_[f]);
+            run.setPositions(runPositions_[f]);
+            Painter.drawGlyphRun(QPointF(0, 0), run);
+        }
+    }
+
+    // Character by character as text, so that files keep the characters (a PDF's text, a
+    // picture's strings) rather than bare glyphs.
+    void DrawCharacters(const FontEntry& entry, std::string_view text, const std::vector<PlacedGlyph>& placed)
+    {
+        Painter.setFont(entry.Font);
+        std::size_t index = 0;
+        for (std::size_t i = 0; i < text.size(); ++index) {
+            const char32_t code = NextCodePoint(text, i);
+            if (code == U' ' || placed[index].Info->Font < 0) continue;
+            Painter.drawText(QPointF(placed[index].Left, entry.Ascent), QString::fromUcs4(&code, 1));
+        }
+    }
+
+    QPainter& Painter;
+    int DpiX;
+    int DpiY;
+    CanvasKind Kind;
+    bool RasterOps = false;
+    bool GlyphRuns = false;  // raster devices draw glyphs; files are given characters
+    State Current;
+    std::vector<State> Saved;
+    Point Position;
+
+private:
+    std::vector<PlacedGlyph> placed_;
+    std::vector<QList<quint32>> runGlyphs_;
+    std::vector<QList<QPointF>> runPositions_;
+};
+
+QtCanvas::QtCanvas(QPainter& painter, int dpiX, int dpiY, CanvasKind kind)
+    : impl_(std::make_unique<Impl>(painter, dpiX, dpiY, kind))
+{
+}
+
+QtCanvas::~QtCanvas() = default;
+
+int QtCanvas::DpiX() const { return impl_->DpiX; }
+int QtCanvas::DpiY() const { return impl_->DpiY; }
+CanvasKind QtCanvas::Kind() const { return impl_->Kind; }
+QPainter* QtCanvas::GetPainter() { return &impl_->Painter; }
+
+void QtCanvas::Save()
+{
+    impl_->Saved.push_back(impl_->Current);
+    impl_->Painter.save();
+}
+
+void QtCanvas::Restore()
+{
+    if (impl_->Saved.empty()) return;
+    impl_->Current = std::move(impl_->Saved.back());
+    impl_->Saved.pop_back();
+    impl_->Painter.restore();
+}
+
+void QtCanvas::SetPen(const Pen& pen)
+{
+    if (pen == impl_->Current.CurrentPen) return;
+    impl_->Current.CurrentPen = pen;
+    impl_->Painter.setPen(ToQPen(pen));
+}
+const Pen& QtCanvas::GetPen() const { return impl_->Current.CurrentPen; }
+
+void QtCanvas::SetBrush(const Brush& brush)
+{
+    if (brush == impl_->Current.CurrentBrush) return;
+    impl_->Current.CurrentBrush = brush;
+    impl_->Painter.setBrush(ToQBrush(brush));
+}
+const Brush& QtCanvas::GetBrush() const { return impl_->Current.CurrentBrush; }
+
+void QtCanvas::SetFont(const FontSpec& font)
+{
+    Impl::State& state = impl_->Current;
+    if (font == state.Font) return;
+    const bool sameFace = state.Entry && KeyOf(font) == KeyOf(state.Font);
+    state.Font = font;
+    if (!sameFace) state.Entry = EntryFor(font);
+}
+const FontSpec& QtCanvas::GetFont() const { return impl_->Current.Font; }
+
+void QtCanvas::SetTextColor(TColor color) { impl_->Current.TextColor = color; }
+TColor QtCanvas::GetTextColor() const { return impl_->Current.TextColor; }
+
+void QtCanvas::SetRasterOp(RasterOp op)
+{
+    impl_->Current.Op = op;
+    if (impl_->RasterOps) impl_->Painter.setCompositionMode(ToCompositionMode(op));
+}
+RasterOp QtCanvas::GetRasterOp() const { return impl_->Current.Op; }
+
+void QtCanvas::MoveTo(int x, int y) { impl_->Position = {x, y}; }
+
+void QtCanvas::LineTo(int x, int y)
+{
+    if (impl_->Drawable()) impl_->Painter.drawLine(QPoint(impl_->Position.X, impl_->Position.Y), QPoint(x, y));
+    impl_->Position = {x, y};
+}
+
+namespace {
+
+QPolygon ToQPolygon(const std::vector<Point>& points)
+{
+    QPolygon polygon(static_cast<int>(points.size()));
+    for (std::size_t i = 0; i < points.size(); ++i) polygon.setPoint(static_cast<int>(i), points[i].X, points[i].Y);
+    return polygon;
+}
+
+} // namespace
+
+void QtCanvas::Polyline(const std::vector<Point>& points)
+{
+    if (points.size() < 2 || !impl_->Drawable()) return;
+    impl_->Painter.drawPolyline(ToQPolygon(points));
+}
+
+void QtCanvas::Polygon(const std::vector<Point>& points)
+{
+    if (points.size() < 2 || !impl_->Drawable()) return;
+    impl_->Painter.drawPolygon(ToQPolygon(points), Qt::OddEvenFill);
+}
+
+void QtCanvas::Rectangle(const Rect& rect)
+{
+    if (rect.IsEmpty() || !impl_->Drawable()) return;
+    impl_->Painter.drawRect(impl_->FigureRect(rect));
+}
+
+void QtCanvas::Ellipse(const Rect& rect)
+{
+    if (rect.IsEmpty() || !impl_->Drawable()) return;
+    impl_->Painter.drawEllipse(impl_->FigureRect(rect));
+}
+
+void QtCanvas::RoundRect(const Rect& rect, int cornerWidth, int cornerHeight)
+{
+    if (rect.IsEmpty() || !impl_->Drawable()) return;
+    impl_->Painter.drawRoundedRect(impl_->FigureRect(rect), std::max(0, cornerWidth) / 2.0,
+                                   std::max(0, cornerHeight) / 2.0, Qt::AbsoluteSize);
+}
+
+void QtCanvas::FillRect(const Rect& rect, TColor color)
+{
+    if (rect.IsEmpty() || !impl_->Drawable()) return;
+    impl_->Painter.fillRect(ToQRect(rect), ToQColor(color));
+}
+
+void QtCanvas::FrameRect(const Rect& rect, TColor color)
+{
+    if (rect.IsEmpty() || !impl_->Drawable()) return;
+    const QColor qcolor = ToQColor(color);
+    QPainter& p = impl_->Painter;
+    p.fillRect(QRect(rect.Left, rect.Top, rect.Width(), 1), qcolor);
+    if (rect.Height() > 1) p.fillRect(QRect(rect.Left, rect.Bottom - 1, rect.Width(), 1), qcolor);
+    if (rect.Height() > 2) {
+        p.fillRect(QRect(rect.Left, rect.Top + 1, 1, rect.Height() - 2), qcolor);
+        if (rect.Width() > 1) p.fillRect(QRect(rect.Right - 1, rect.Top + 1, 1, rect.Height() - 2), qcolor);
+    }
+}
+
+void QtCanvas::FillRegion(const Region& region, TColor color)
+{
+    if (region.IsEmpty() || !impl_->Drawable()) return;
+    const QColor qcolor = ToQColor(color);
+    for (const QRect& rect : region.Q()) impl_->Painter.fillRect(rect, qcolor);
+}
+
+void QtCanvas::IntersectClip(const Rect& rect)
+{
+    QPainter& p = impl_->Painter;
+    p.setClipRect(ToQRect(rect), p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+}
+
+void QtCanvas::IntersectClip(const Region& region)
+{
+    QPainter& p = impl_->Painter;
+    p.setClipRegion(region.Q(), p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+}
+
+void QtCanvas::SelectClip(const Region* region)
+{
+    QPainter& p = impl_->Painter;
+    if (region)
+        p.setClipRegion(region->Q(), Qt::ReplaceClip);
+    else
+        p.setClipping(false);
+}
+
+Region QtCanvas::GetClip() const
+{
+    const QPainter& p = impl_->Painter;
+    if (p.hasClipping()) return Region(p.clipRegion());
+    const QPaintDevice* device = p.device();
+    return Region(Rect{0, 0, device ? device->width() : 0, device ? device->height() : 0});
+}
+
+void QtCanvas::TextOut(int x, int y, std::string_view text) { impl_->DrawText(x, y, text); }
+
+void QtCanvas::TextRect(const Rect& clip, int x, int y, std::string_view text)
+{
+    if (!impl_->Drawable()) return;
+    CanvasState state(*this);
+    IntersectClip(clip);
+    if (!impl_->Current.CurrentBrush.Null) FillRect(clip, impl_->Current.CurrentBrush.Color);
+    impl_->DrawText(x, y, text);
+}
+
+std::vector<int> QtCanvas::CharEdges(std::string_view text)
+{
+    std::vector<int> edges;
+    edges.reserve(text.size());
+    FontEntry* entry = impl_->Current.Entry.get();
+    qreal right = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t code = NextCodePoint(text, i);
+        if (entry) right += entry->Lookup(code).Advance;
+        edges.push_back(entry ? static_cast<int>(std::lround(right * entry->XScale)) : 0);
+    }
+    return edges;
+}
+
+Point QtCanvas::TextExtent(std::string_view text)
+{
+    const FontEntry* entry = impl_->Current.Entry.get();
+    if (!entry) return {};
+    const std::vector<int> edges = CharEdges(text);
+    return {edges.empty() ? 0 : edges.back(), entry->Summary.Height};
+}
+
+FontMetrics QtCanvas::GetFontMetrics()
+{
+    const FontEntry* entry = impl_->Current.Entry.get();
+    return entry ? entry->Summary : FontMetrics{};
+}
+
+void QtCanvas::TextOutline(int x, int y, std::string_view text, bool fill)
+{
+    FontEntry* entry = impl_->Current.Entry.get();
+    if (!entry || text.empty() || !impl_->Drawable()) return;
+    qreal width = 0;
+    QPainterPath path;
+    for (const PlacedGlyph& glyph : impl_->Place(*entry, text, &width)) {
+        if (glyph.Info->Font < 0) continue;
+        const QRawFont& raw = entry->RawFonts[static_cast<std::size_t>(glyph.Info->Font)];
+        path.addPath(raw.pathForGlyph(glyph.Info->Glyph).translated(glyph.Left, entry->Ascent));
+    }
+    QPainter& p = impl_->Painter;
+    const QTransform saved = impl_->EnterText(*entry, x, y);
+    p.setBrush(fill ? ToQBrush(impl_->Current.CurrentBrush) : QBrush(Qt::NoBrush));
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.drawPath(path);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setBrush(ToQBrush(impl_->Current.CurrentBrush));
+    p.setTransform(saved);
+}
+
+void QtCanvas::DrawImage(const Rect& dst, const Image& image, const Rect& src, bool mirrorX, bool mirrorY)
+{
+    if (dst.IsEmpty() || src.IsEmpty() || image.IsEmpty() || !impl_->Drawable()) return;
+    QPainter& p = impl_->Painter;
+    const QTransform saved = p.transform();
+    if (mirrorX || mirrorY) {
+        p.translate(mirrorX ? dst.Left + dst.Right : 0, mirrorY ? dst.Top + dst.Bottom : 0);
+        p.scale(mirrorX ? -1 : 1, mirrorY ? -1 : 1);
+    }
+    p.drawImage(QRectF(ToQRect(dst)), image.Q(), QRectF(ToQRect(src)));
+    p.setTransform(saved);
+}
+
+void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
+{
+    if (dst.IsEmpty() || metafile.IsEmpty() || metafile.GetWidth() <= 0 || metafile.GetHeight() <= 0 ||
+        !impl_->Drawable())
+        return;
+    QPainter& p = impl_->Painter;
+    p.save();
+    IntersectClip(dst);
+    p.translate(dst.Left, dst.Top);
+    // QPicture replays scaled by the device's resolution over its own; that is undone here.
+    const QPaintDevice* device = p.device();
+    const QPicture& picture = metafile.Q();
+    const qreal dpiRatioX = device ? static_cast<qreal>(device->logicalDpiX()) / picture.logicalDpiX() : 1;
+    const qreal dpiRatioY = device ? static_cast<qreal>(device->logicalDpiY()) / picture.logicalDpiY() : 1;
+    p.scale(static_cast<qreal>(dst.Width()) / metafile.GetWidth() / dpiRatioX,
+            static_cast<qreal>(dst.Height()) / metafile.GetHeight() / dpiRatioY);
+    p.drawPicture(0, 0, picture);
+    p.restore();
+}
+
+} // namespace platform
