@@ -1,0 +1,147 @@
+#include "widgets/Fguipanel.h"
+
+#include "gui/Anchors.h"
+#include "gui/QtSupport.h"
+#include "widgets/Mvktmodule.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QStatusBar>
+
+namespace {
+
+constexpr int kPanelWidth = 235;
+constexpr int kPanelHeight = 127;
+constexpr int kDialogClientWidth = 441;
+constexpr int kDialogClientHeight = 241;
+constexpr int kDialogMinWidth = 449;
+constexpr int kButtonWidth = 97;
+constexpr int kButtonHeight = 20;
+constexpr int kButtonTop = 216;
+
+// A lowered line along the bottom edge of its box.
+class BottomLine : public QFrame {
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const int y = height() - 2;
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawLine(0, y, width() - 1, y);
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawLine(0, y + 1, width() - 1, y + 1);
+    }
+};
+
+TPanelOwner* NearestOwner(QObject* object)
+{
+    for (; object; object = object->parent()) {
+        if (auto* owner = dynamic_cast<TPanelOwner*>(object)) return owner;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// ===== TGuiPanel ======================================================================================
+
+TGuiPanel::TGuiPanel(QWidget* parent, TPanelOwner* owner) : QFrame(parent)
+{
+    resize(kPanelWidth, kPanelHeight);
+    SetPanelOwner(owner ? owner : NearestOwner(parent));
+    const auto unbind = [this](TVktObject*) { SetVktObject(nullptr); };
+    GetObjEvent().OnClose = unbind;
+    GetObjEvent().OnRelease = unbind;
+}
+
+TGuiPanel::~TGuiPanel()
+{
+    MarkDestroying();
+    SetVktObject(nullptr);
+    SetPanelOwner(nullptr);
+}
+
+void TGuiPanel::SetVktObject(TVktObject* obj)
+{
+    if (Bind(obj)) Changed();
+}
+
+void TGuiPanel::EndUpdate()
+{
+    if (updateLock_ > 0) --updateLock_;
+    Flush();
+}
+
+void TGuiPanel::Changed()
+{
+    updatePending_ = true;
+    Flush();
+}
+
+void TGuiPanel::Flush()
+{
+    if (!updatePending_ || updateLock_ != 0 || GetDestroying()) return;
+    updatePending_ = false;
+    DoUpdate();
+}
+
+void TGuiPanel::SetVisible(bool visible)
+{
+    setVisible(visible);
+    Flush();
+}
+
+// ===== TVktDialog =====================================================================================
+
+TVktDialog::TVktDialog(QWidget* parent) : TVktForm(parent)
+{
+    using platform::AnchorSide;
+    QWidget* client = GetClient();
+    client->resize(kDialogClientWidth, kDialogClientHeight);
+
+    bevel_ = new BottomLine(client);
+    bevel_->setObjectName("Bevel");
+    bevel_->setGeometry(8, 200, 425, 10);
+
+    appLabel_ = new QLabel(client);
+    appLabel_->setObjectName("AppLabel");
+    appLabel_->setFont(VktFormFont(true));
+    appLabel_->setEnabled(false);
+    appLabel_->setAutoFillBackground(true);   // interrupts the bevel line
+    appLabel_->setText(platform::ToQString(" " + VktMdl()->GetProductName() + " "));
+    appLabel_->move(16, 203);
+    appLabel_->resize(appLabel_->sizeHint());
+
+    const auto button = [&](const char* name, const char* caption, int left) {
+        auto* b = new QPushButton(platform::ToQString(caption), client);
+        b->setObjectName(name);
+        b->setGeometry(left, kButtonTop, kButtonWidth, kButtonHeight);
+        return b;
+    };
+    btnHelp_ = button("BtnHelp", "ヘルプ(&H)", 328);
+    btnSetting_ = button("BtnSetting", "適用(&A)", 224);
+    btnCancel_ = button("BtnCancel", "キャンセル", 120);
+    btnOk_ = button("BtnOk", "OK", 16);
+    btnOk_->setDefault(true);
+    connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+    setTabOrder(btnOk_, btnCancel_);
+    setTabOrder(btnCancel_, btnSetting_);
+    setTabOrder(btnSetting_, btnHelp_);
+
+    platform::Anchor(*bevel_, AnchorSide::Left | AnchorSide::Right | AnchorSide::Bottom);
+    platform::Anchor(*appLabel_, AnchorSide::Left | AnchorSide::Bottom);
+    for (QPushButton* b : {btnOk_, btnCancel_, btnSetting_, btnHelp_})
+        platform::Anchor(*b, AnchorSide::Right | AnchorSide::Bottom);
+
+    statusPanel_ = new QLabel(GetStatusBar());
+    statusPanel_->setObjectName("StatusPanel0");
+    GetStatusBar()->addWidget(statusPanel_, 1);
+    GetStatusBar()->setSizeGripEnabled(false);   // the panel spans the whole line
+
+    setMinimumWidth(kDialogMinWidth);
+    resize(kDialogClientWidth, kDialogClientHeight + GetStatusBar()->sizeHint().height());
+}

@@ -1,0 +1,69 @@
+#pragma once
+// TVktModule: the program-wide settings holder. It knows the product name and version, the
+// program's folders, the machine values of the key "Quillore\Vektara" (HomePage, Mail, Cgi) and
+// the database list kept per user under the same key (Aliases). Every value is fixed at
+// construction except NewsFound; folders use '/' as separator.
+#include <string>
+
+class TVktModule {
+public:
+    // Fills every field; creates DataFolder with its parents when it is missing.
+    TVktModule();
+    TVktModule(const TVktModule&) = delete;
+    TVktModule& operator=(const TVktModule&) = delete;
+
+    // Always true on this platform; SetWindowsSupported lets tests take the unsupported branch.
+    bool GetWindowsSupported() const { return windowsSupported_; }
+    void SetWindowsSupported(bool value) { windowsSupported_ = value; }
+    // Set by the update check when the update file carries newer dates.
+    bool GetNewsFound() const { return newsFound_; }
+    void SetNewsFound(bool value) { newsFound_ = value; }
+
+    // The base address of the home page and of the update file (expected to end with '/').
+    const std::string& GetHomePage() const { return homePage_; }
+    const std::string& GetMail() const { return mail_; }
+    const std::string& GetCgi() const { return cgi_; }
+    // The program's folder, with a trailing '/'.
+    const std::string& GetExeFolder() const { return exeFolder_; }
+    // "Vektara 2005".
+    const std::string& GetProductName() const { return productName_; }
+    // Four dot-separated integers.
+    const std::string& GetFileVersion() const { return fileVersion_; }
+    // "Quillore\" + the product name: the user key of the forms' layout values.
+    const std::string& GetRegistrySubKey() const { return registrySubKey_; }
+    // The user's documents folder, no trailing '/'.
+    const std::string& GetDocumentsFolder() const { return documentsFolder_; }
+    // <user data folder>/Quillore/<product name>/, trailing '/'.
+    const std::string& GetDataFolder() const { return dataFolder_; }
+    // The database list as read at construction: name=folder lines ending with CR LF.
+    const std::string& GetAliases() const { return aliases_; }
+
+    // Writes the database list as the user value Aliases, creating the key's file when missing.
+    // A failed write raises platform::FileError.
+    void WriteAliases(const std::string& text);
+
+private:
+    std::string ReadHomePage() const;
+    std::string ReadMail() const;
+    std::string ReadCgi() const;
+    std::string ReadAliases() const;
+
+    bool windowsSupported_ = true;
+    bool newsFound_ = false;
+    std::string homePage_;
+    std::string mail_;
+    std::string cgi_;
+    std::string exeFolder_;
+    std::string productName_;
+    std::string fileVersion_;
+    std::string registrySubKey_;
+    std::string documentsFolder_;
+    std::string dataFolder_;
+    std::string aliases_;
+};
+
+// The program's one settings module, created on first use (a Qt application must exist then).
+TVktModule* VktMdl();
+
+// A version text padded with ".0" (or cut) to four dot-separated parts: "0.1" → "0.1.0.0".
+std::string FourPartVersion(const std::string& version);

@@ -1,0 +1,256 @@
+// Binding of forms and panels to database objects, the rebuild gate, and the dialog base.
+#include <gtest/gtest.h>
+
+#include "database/Uvktapplication.h"
+#include "database/Uvktobject.h"
+#include "support/ScriptedServices.h"
+#include "widgets/Fguipanel.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+std::string NameOf(const TVktObject* obj) { return obj ? obj->GetName() : "-"; }
+
+class ProbePanel : public TGuiPanel {
+public:
+    ProbePanel(QWidget* parent, std::string name, Log& log, TPanelOwner* owner = nullptr)
+        : TGuiPanel(parent, owner), name_(std::move(name)), log_(log) {}
+    ~ProbePanel() override {
+        MarkDestroying();
+        SetVktObject(nullptr);
+    }
+
+protected:
+    // A detach notes whether the subscription is still in a list, an attach whether it is already.
+    void DoAttach() override { Note("attach", GetObjEvent().GetOwner() != nullptr); }
+    void DoDetach() override { Note("detach", GetObjEvent().GetOwner() != nullptr); }
+    void DoUpdate() override { log_.push_back(name_ + " update " + NameOf(GetVktObject())); }
+
+private:
+    void Note(const char* what, bool subscribed) {
+        log_.push_back(name_ + " " + what + " " + NameOf(GetVktObject()) + (subscribed ? " subscribed" : ""));
+    }
+    std::string name_;
+    Log& log_;
+};
+
+class ProbeForm : public TVktForm {
+public:
+    explicit ProbeForm(Log& log) : log_(log) {}
+    ~ProbeForm() override {
+        MarkDestroying();
+        SetDataObject(nullptr);
+    }
+
+protected:
+    void DoAttach() override { log_.push_back("form attach " + NameOf(GetDataObject())); }
+    void DoDetach() override { log_.push_back("form detach " + NameOf(GetDataObject())); }
+
+private:
+    Log& log_;
+};
+
+class PanelBinding : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"A", "B"}) {
+            ASSERT_TRUE(registry.CreateDatabase(name, vkttest::NewTempFolder("db")));
+        }
+        a = registry.GetObject("A");
+        b = registry.GetObject("B");
+    }
+
+    // A form owning P, which owns Q1 and Q2.
+    void BuildTree() {
+        form = std::make_unique<ProbeForm>(log);
+        p = new ProbePanel(form->GetClient(), "P", log);
+        q1 = new ProbePanel(p, "Q1", log);
+        q2 = new ProbePanel(p, "Q2", log);
+    }
+
+    TVktApplication registry;
+    TVktObject* a = nullptr;
+    TVktObject* b = nullptr;
+    Log log;
+    std::unique_ptr<ProbeForm> form;
+    ProbePanel* p = nullptr;
+    ProbePanel* q1 = nullptr;
+    ProbePanel* q2 = nullptr;
+};
+
+TEST_F(PanelBinding, FormBindsItsPanelTreeWithOneCountAndSubscriptionEach)
+{
+    BuildTree();
+    ASSERT_EQ(form->GetPanels(), std::vector<TGuiPanel*>{p});
+    ASSERT_EQ(p->GetPanels(), (std::vector<TGuiPanel*>{q1, q2}));
+
+    form->SetDataObject(a);
+    EXPECT_EQ(a->GetOpenCount(), 4);
+    EXPECT_EQ(a->GetEvents().GetCount(), 4);
+    EXPECT_EQ(log, (Log{"form attach A", "P attach A", "Q1 attach A", "Q1 update A", "Q2 attach A", "Q2 update A",
+                        "P update A"}));
+
+    log.clear();
+    form->SetDataObject(a);   // already bound: nothing at all
+    EXPECT_EQ(log, Log{});
+    EXPECT_EQ(a->GetOpenCount(), 4);
+
+    form->SetDataObject(nullptr);
+    EXPECT_EQ(a->GetOpenCount(), 0);
+    EXPECT_EQ(a->GetEvents().GetCount(), 0);
+    EXPECT_EQ(q2->GetVktObject(), nullptr);
+}
+
+TEST_F(PanelBinding, RebindingDetachesTheOldObjectBeforeAttachingTheNew)
+{
+    ProbePanel panel(nullptr, "P", log);
+    panel.SetVktObject(a);
+    log.clear();
+    panel.SetVktObject(b);
+    EXPECT_EQ(log, (Log{"P detach A", "P attach B", "P update B"}));
+    EXPECT_EQ(a->GetOpenCount(), 0);
+    EXPECT_EQ(a->GetEvents().GetCount(), 0);
+    EXPECT_EQ(b->GetOpenCount(), 1);
+    EXPECT_EQ(b->GetEvents().IndexOf(&panel.GetObjEvent()), 0);
+}
+
+TEST_F(PanelBinding, ClosingTheDatabaseUnbindsEveryFormAndPanelOnce)
+{
+    BuildTree();
+    form->SetDataObject(a);
+    log.clear();
+    a->Close();
+    EXPECT_EQ(log, (Log{"form detach A", "P detach A", "Q1 detach A", "Q1 update -", "Q2 detach A", "Q2 update -",
+                        "P update -"}));
+    EXPECT_EQ(a->GetOpenCount(), 0);
+    EXPECT_EQ(form->GetDataObject(), nullptr);
+}
+
+TEST_F(PanelBinding, PanelMovedUnderAnotherParentFollowsItsOwner)
+{
+    BuildTree();
+    QWidget elsewhere;
+    q1->setParent(&elsewhere);
+    form->SetDataObject(b);
+    EXPECT_EQ(q1->GetVktObject(), b);
+    EXPECT_EQ(b->GetOpenCount(), 4);
+    delete q1;   // leaves its owner's list
+    EXPECT_EQ(p->GetPanels(), std::vector<TGuiPanel*>{q2});
+    EXPECT_EQ(b->GetOpenCount(), 3);
+}
+
+TEST_F(PanelBinding, ChangesInNestedBracketsRebuildOnceAtTheOutermostEnd)
+{
+    ProbePanel panel(nullptr, "P", log);
+    panel.BeginUpdate();
+    panel.BeginUpdate();
+    for (int i = 0; i < 3; ++i) panel.Changed();
+    panel.EndUpdate();
+    EXPECT_EQ(log, Log{});
+    panel.EndUpdate();
+    EXPECT_EQ(log, Log{"P update -"});
+    panel.EndUpdate();   // unbalanced: nothing pending, and the lock stays usable
+    panel.Changed();
+    EXPECT_EQ(log, (Log{"P update -", "P update -"}));
+
+    panel.BeginUpdate();
+    panel.Changed();
+    panel.SetVisible(false);   // visibility does not open the gate
+    EXPECT_TRUE(panel.GetUpdatePending());
+    EXPECT_FALSE(panel.GetVisible());
+}
+
+TEST_F(PanelBinding, NothingRebuildsDuringDestruction)
+{
+    BuildTree();
+    form->SetDataObject(a);
+    log.clear();
+    form.reset();
+    EXPECT_EQ(log, (Log{"form detach A", "P detach A", "Q1 detach A", "Q2 detach A"}));
+    EXPECT_EQ(a->GetOpenCount(), 0);
+    EXPECT_EQ(a->GetEvents().GetCount(), 0);
+}
+
+TEST_F(PanelBinding, FailedAddRefLeavesThePanelUnbound)
+{
+    // Registered, but the folder holds no database: the first AddRef cannot read its settings.
+    ASSERT_TRUE(registry.RegisterDatabase("Empty", vkttest::NewTempFolder("empty")));
+    TVktObject* empty = registry.GetObject("Empty");
+    ProbePanel panel(nullptr, "P", log);
+    EXPECT_ANY_THROW(panel.SetVktObject(empty));
+    EXPECT_EQ(panel.GetVktObject(), nullptr);
+    EXPECT_EQ(empty->GetEvents().GetCount(), 0);
+    panel.SetVktObject(a);
+    EXPECT_EQ(a->GetOpenCount(), 1);
+}
+
+// ----- TVktDialog ---------------------------------------------------------------------------------
+
+TEST(VktDialog, ComponentsAnchorsAndMinimumWidth)
+{
+    TVktDialog dialog;
+    dialog.show();
+    QWidget* client = dialog.GetClient();
+    EXPECT_EQ(dialog.width(), 449);   // the minimum width wins over the 441 of the design
+    EXPECT_EQ(client->height(), 241);
+    EXPECT_EQ(dialog.GetAppLabel()->text().toStdString(), " Vektara 2005 ");
+    EXPECT_FALSE(dialog.GetAppLabel()->isEnabled());
+
+    // Distances to the right and bottom edges of the 441 × 241 design.
+    const struct {
+        QPushButton* button;
+        const char* caption;
+        int rightGap;
+    } buttons[] = {{dialog.GetBtnOk(), "OK", 328}, {dialog.GetBtnCancel(), "キャンセル", 224},
+                   {dialog.GetBtnSetting(), "適用(&A)", 120}, {dialog.GetBtnHelp(), "ヘルプ(&H)", 16}};
+    const auto check = [&](const char* when) {
+        for (const auto& b : buttons) {
+            const QRect g = b.button->geometry();
+            EXPECT_EQ(b.button->text().toStdString(), b.caption);
+            EXPECT_EQ(g.size(), QSize(97, 20)) << b.caption << " " << when;
+            EXPECT_EQ(client->width() - g.right() - 1, b.rightGap) << b.caption << " " << when;
+            EXPECT_EQ(client->height() - g.bottom() - 1, 5) << b.caption << " " << when;
+        }
+        const QRect bevel = dialog.GetBevel()->geometry();
+        EXPECT_EQ(bevel.left(), 8) << when;
+        EXPECT_EQ(client->width() - bevel.right() - 1, 8) << when;
+        EXPECT_EQ(dialog.GetAppLabel()->x(), 16) << when;
+    };
+    const auto statusMargin = [&] { return dialog.GetStatusBar()->width() - dialog.GetStatusPanel()->width(); };
+    check("at first");
+    const int margin = statusMargin();
+    EXPECT_LE(margin, 4);
+    dialog.resize(dialog.width() + 100, dialog.height() + 30);
+    EXPECT_EQ(dialog.GetBevel()->width(), 425 + 8 + 100);
+    check("widened");
+    EXPECT_EQ(statusMargin(), margin);
+    dialog.resize(300, dialog.height());
+    EXPECT_EQ(dialog.width(), 449);
+}
+
+TEST(VktDialog, EnterClicksOkAndEscRejects)
+{
+    TVktDialog dialog;
+    dialog.show();
+    QSignalSpy ok(dialog.GetBtnOk(), &QPushButton::clicked);
+    QSignalSpy rejected(&dialog, &QDialog::rejected);
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    EXPECT_EQ(ok.count(), 1);
+    EXPECT_TRUE(dialog.isVisible());   // OK has no modal result of its own
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_EQ(rejected.count(), 1);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+} // namespace
