@@ -5,7 +5,8 @@
 // Coordinates are device pixels of the canvas (DpiX × DpiY per inch). A Rect excludes its right
 // column and bottom row. Fonts are chosen by FontSpec in the manner of a logical font: a negative
 // Height is the em size in pixels, a positive one the cell height (ascent + descent), 0 selects
-// no font (text then draws and measures nothing). Texts are UTF-8.
+// no font (text then draws and measures nothing). Texts are UTF-8. A new canvas draws text in
+// "ＭＳ Ｐゴシック" 12 px at 96 dpi (scaled to its resolution), black, with a white brush.
 //
 // Implementations: QtCanvas (over any QPainter), BitmapCanvas (an image of its own), PdfWriter,
 // the recorder of a Metafile, and the RecordingCanvas of the tests.
@@ -137,10 +138,11 @@ public:
     virtual Region GetClip() const = 0;
 
     // Draws the text in the current font and text colour with the top-left of its cell at (x, y),
-    // turned by the font's escapement around that point; each character stands at its edge from
-    // CharEdges, so drawing matches measuring.
+    // turned by the font's escapement around that point (2700 runs downward); each character
+    // stands at its edge from CharEdges, so drawing matches measuring. A brush that is not null
+    // first fills the text's cell; set a null brush for text over a background.
     virtual void TextOut(int x, int y, std::string_view text) = 0;
-    // The same, clipped to `clip`.
+    // The same, clipped to `clip`; a brush that is not null fills `clip` first.
     virtual void TextRect(const Rect& clip, int x, int y, std::string_view text) = 0;
     // Cumulative right edges of the code points of the text in pixels, from 0 at its start.
     virtual std::vector<int> CharEdges(std::string_view text) = 0;

@@ -1,0 +1,197 @@
+// Text through the canvas against Qt's own: 200 000 mixed Japanese and Latin characters drawn
+// into an image by QtCanvas::TextOut and by QPainter::drawText line by line, and measured by
+// Canvas::CharEdges and by QFontMetrics::horizontalAdvance per character. Prints the ratios
+// canvas / Qt from the mean times.
+//
+// Options of its own (the rest are Google Benchmark's):
+//   --vkt_chars=N    characters of the text (200000)
+#include "gui/FontTable.h"
+#include "gui/QtCanvas.h"
+#include "gui/QtSupport.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace platform;
+
+constexpr int kLineHeight = 20;
+constexpr int kImageSize = 1200;
+
+std::size_t& CharCount()
+{
+    static std::size_t count = 200000;
+    return count;
+}
+
+FontSpec BenchFont()
+{
+    FontSpec font;
+    font.Face = "ＭＳ Ｐゴシック";
+    font.Height = -16;
+    return font;
+}
+
+// Lines of about 40 characters, mixed Japanese and Latin, CharCount() characters in all.
+const std::vector<std::string>& Lines()
+{
+    static const std::vector<std::string> lines = [] {
+        const char* const words[] = {"鶏肉の照り焼き", "Teriyaki", "原価", "cost", "１２３円", "4,560",
+                                     "献立表", "Menu", "大根と人参の煮物", "simmered", "米", "rice 2kg",
+                                     "カロリー", "kcal", "塩分", "salt 1.2g"};
+        std::vector<std::string> result;
+        std::string line;
+        std::size_t lineChars = 0;
+        std::size_t total = 0;
+        for (std::size_t w = 0; total < CharCount(); ++w) {
+            const std::string word = std::string(words[w % std::size(words)]) + " ";
+            const QString counted = QString::fromStdString(word);
+            const auto chars = static_cast<std::size_t>(counted.toUcs4().size());
+            line += word;
+            lineChars += chars;
+            total += chars;
+            if (lineChars >= 40) {
+                result.push_back(line);
+                line.clear();
+                lineChars = 0;
+            }
+        }
+        if (!line.empty()) result.push_back(line);
+        return result;
+    }();
+    return lines;
+}
+
+const std::vector<QString>& QLines()
+{
+    static const std::vector<QString> lines = [] {
+        std::vector<QString> result;
+        for (const std::string& line : Lines()) result.push_back(ToQString(line));
+        return result;
+    }();
+    return lines;
+}
+
+void CanvasText(benchmark::State& state)
+{
+    QImage image(kImageSize, kImageSize, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QtCanvas canvas(painter, 96, 96, CanvasKind::Image);
+    canvas.SetFont(BenchFont());
+    canvas.SetBrush(Brush{0, true});
+    for (auto _ : state) {
+        int y = 0;
+        for (const std::string& line : Lines()) {
+            canvas.TextOut(4, y, line);
+            y = (y + kLineHeight) % (kImageSize - kLineHeight);
+        }
+    }
+}
+
+void PainterText(benchmark::State& state)
+{
+    QImage image(kImageSize, kImageSize, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const QFont font = MakeQFont(BenchFont(), 96);
+    painter.setFont(font);
+    const int ascent = QFontMetrics(font).ascent();
+    for (auto _ : state) {
+        int y = 0;
+        for (const QString& line : QLines()) {
+            painter.drawText(QPointF(4, y + ascent), line);
+            y = (y + kLineHeight) % (kImageSize - kLineHeight);
+        }
+    }
+}
+
+void CanvasEdges(benchmark::State& state)
+{
+    QImage image(8, 8, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QtCanvas canvas(painter, 96, 96, CanvasKind::Image);
+    canvas.SetFont(BenchFont());
+    for (auto _ : state)
+        for (const std::string& line : Lines()) benchmark::DoNotOptimize(canvas.CharEdges(line));
+}
+
+void MetricsAdvances(benchmark::State& state)
+{
+    const QFontMetrics metrics(MakeQFont(BenchFont(), 96));
+    for (auto _ : state)
+        for (const QString& line : QLines()) {
+            int right = 0;
+            for (const QChar ch : line) right += metrics.horizontalAdvance(ch);
+            benchmark::DoNotOptimize(right);
+        }
+}
+
+BENCHMARK(CanvasText)->Unit(benchmark::kMillisecond);
+BENCHMARK(PainterText)->Unit(benchmark::kMillisecond);
+BENCHMARK(CanvasEdges)->Unit(benchmark::kMillisecond);
+BENCHMARK(MetricsAdvances)->Unit(benchmark::kMillisecond);
+
+// Keeps the mean time per iteration of each benchmark for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+                Times[run.run_name.function_name].push_back(run.real_accumulated_time / run.iterations);
+    }
+    double Mean(const std::string& name) const
+    {
+        const auto found = Times.find(name);
+        if (found == Times.end() || found->second.empty()) return 0;
+        double sum = 0;
+        for (const double time : found->second) sum += time;
+        return sum / found->second.size();
+    }
+    std::map<std::string, std::vector<double>> Times;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--vkt_chars=", 12) == 0)
+            CharCount() = std::strtoul(argv[i] + 12, nullptr, 10);
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    QGuiApplication application(argc, argv);
+    InstallFontSubstitutions();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    const auto ratio = [&](const char* ours, const char* theirs) {
+        const double base = reporter.Mean(theirs);
+        return base > 0 ? reporter.Mean(ours) / base : 0.0;
+    };
+    std::printf("%zu characters in %zu lines\n", CharCount(), Lines().size());
+    std::printf("QtCanvas::TextOut / QPainter::drawText: %.2f (at most 1.3)\n", ratio("CanvasText", "PainterText"));
+    std::printf("CharEdges / QFontMetrics::horizontalAdvance: %.2f (at most 1.2)\n",
+                ratio("CanvasEdges", "MetricsAdvances"));
+    return 0;
+}
