@@ -54,7 +54,7 @@ bool Guard(const std::function<void()>& fn);
 template <typename Fn>
 auto Guarded(Fn fn)
 {
-    return [fn = std::move(fn)](auto&&... args) {
+    return [fn = std::move(fn)](auto&&... args) mutable {
         Guard([&] { fn(std::forward<decltype(args)>(args)...); });
     };
 }

@@ -21,10 +21,12 @@ std::string& Folder(SettingsScope scope)
     return scope == SettingsScope::User ? user : system;
 }
 
+// The user's config folder (~/.config) and the last system one (/etc/xdg).
 std::string DefaultFolder(SettingsScope scope)
 {
+    if (scope == SettingsScope::User)
+        return FromQString(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     const QStringList folders = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
-    if (scope == SettingsScope::User) return FromQString(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     return folders.size() > 1 ? FromQString(folders.back()) : std::string("/etc/xdg");
 }
 
