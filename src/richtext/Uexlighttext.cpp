@@ -1,0 +1,352 @@
+#include "richtext/Uexlighttext.h"
+
+#include "gui/Clipboard.h"
+
+#include <istream>
+#include <ostream>
+#include <sstream>
+
+namespace {
+
+const char* const kRichFormats[] = {"text/rtf", "application/rtf", "text/richtext"};
+
+// Source-view styles (character styles 1 to 6 of a cleared style sheet) and their colours.
+enum : int { kViewPlain = 1, kViewSkipped, kViewValue, kViewSlash, kViewName, kViewMark };
+const TColor kViewColors[] = {0xC0C0C0, 0x0000FF, 0x008000, 0xFF0000, 0x808080};
+
+std::string Crlf(const std::string& line) { return line + "\r\n"; }
+
+} // namespace
+
+TExLightText::TExLightText() : parser_(std::make_unique<TRTParser>())
+{
+    TRTParser& p = *parser_;
+    p.OnStyle = [this](TRTParser* s, const std::string& name, const TExStyle& style, const TExParaStyle& para,
+                       int& index) { ParseStyle(s, name, style, para, index); };
+    p.OnColor = [this](TRTParser* s, int r, int g, int b, int& index) { ParseColor(s, r, g, b, index); };
+    p.OnFont = [this](TRTParser* s, const std::string& name, int charset, int family, int& index) {
+        ParseFont(s, name, charset, family, index);
+    };
+    p.OnText = [this](TRTParser* s, const std::string& text, bool unicode) { ParseText(s, text, unicode); };
+    p.OnControl = [this](TRTParser* s, int type) { ParseCtrl(s, type); };
+    p.OnGroup = [this](TRTParser* s, bool open) { ParseIndent(s, open); };
+    p.OnRawText = [this](TRTParser* s, const std::string& text) { ParseString(s, text); };
+    p.OnKeyword = [this](TRTParser* s, bool known, const std::string& name, int value, bool hasValue) {
+        ParseKeyword(s, known, name, value, hasValue);
+    };
+}
+
+TExLightText::~TExLightText() = default;
+
+void TExLightText::Clear()
+{
+    TExLightText_::Clear();
+    docStyle_.Clear();
+}
+
+// ---- RTF writer ----
+
+std::string TExLightText::GetRich()
+{
+    Restore();
+    const TStyleAttributes& styles = GetStyleAttributes();
+    std::string body;
+    std::string runs;
+    bool page = false;
+    const auto paragraph = [&](const TExLightWord& w, bool last) {
+        body += "{\\pard\\plain";
+        if (w.StyleIndex != 0)
+            body += "\\s" + std::to_string(w.StyleIndex);
+        body += EffectiveParaStyle(w).RTString();
+        body += (styles.GetStyle(w.StyleIndex) + w.Style).RTString();
+        if (page && !last)
+            body += "\\page";
+        body += runs;
+        body += last ? "}\n" : "\\par}\n";
+        runs.clear();
+        page = false;
+    };
+    for (int i = 0; i < Count(); ++i) {
+        const TExLightWord& w = *GetWords(i);
+        switch (w.Type) {
+        case kWordText:
+        case kWordTab: {
+            runs += "{";
+            if (w.CharStyleIndex != 0)
+                runs += "\\cs" + std::to_string(w.CharStyleIndex);
+            const TExStyle style = EffectiveStyle(w);
+            runs += style.RTString();
+            if (w.Type == kWordTab) {
+                runs += "\\tab";
+            } else {
+                if (runs.back() != '{')
+                    runs += ' ';
+                runs += EscapeRTBytes(ClassBytes(w.Text, style.CharClass));
+            }
+            runs += "}";
+            break;
+        }
+        case kWordLine:
+            runs += "\\line";
+            break;
+        case kWordPage:
+            page = true;
+            break;
+        case kWordPara:
+            paragraph(w, false);
+            break;
+        default:
+            break;
+        }
+    }
+    if (!runs.empty())
+        paragraph(*GetWords(Count() - 1), true);
+
+    std::string out = Crlf("{\\rtf1\\ansi\\ansicpg932\\deflang1033\\deflangfe1041");
+    out += Crlf(GetFontAttributes().GetRTString());
+    out += Crlf(GetColorAttributes().GetRTString());
+    out += Crlf(styles.GetRTString());
+    out += Crlf(docStyle_.RTString());
+    out += Crlf("\\lang1033\\langfe1041");
+    out += Crlf(body);
+    out += Crlf("}");
+    return out;
+}
+
+void TExLightText::SaveToRichStream(std::ostream& stream)
+{
+    const std::string rich = GetRich();
+    stream.write(rich.data(), static_cast<std::streamsize>(rich.size()));
+}
+
+// ---- RTF reader ----
+
+bool TExLightText::LoadFromRichStream(std::istream& stream)
+{
+    Clear();
+    const bool ok = parser_->Parse(stream);
+    docStyle_ = parser_->GetDocStyle();
+    return ok;
+}
+
+bool TExLightText::AnalyzeFromRichStream(std::istream& stream)
+{
+    Clear();
+    analyze_ = true;
+    viewState_ = 0;
+    TColorAttributes& colors = GetColorAttributes();
+    for (TColor c : kViewColors)
+        colors.AddColor(c);
+    TExStyle style;
+    style.DBFont = style.HighFont = style.LowFont = 1;
+    style.Size = 105;
+    const TExParaStyle para = TExParaStyle().Invisible();
+    const int colorOf[] = {1, 2, 3, 4, 5, 6};
+    for (int color : colorOf) {
+        style.Color = color;
+        GetStyleAttributes().IndexOfStyle(std::string(), style, para);
+    }
+    const bool ok = parser_->Parse(stream);
+    docStyle_ = parser_->GetDocStyle();
+    analyze_ = false;
+    return ok;
+}
+
+bool TExLightText::SetRich(const std::string& text)
+{
+    std::istringstream stream(text);
+    return analyze_ ? AnalyzeFromRichStream(stream) : LoadFromRichStream(stream);
+}
+
+void TExLightText::ParseFont(TRTParser*, const std::string& name, int charset, int family, int& index)
+{
+    const std::string face = DecodeCp932(name);
+    TFontAttributes& fonts = GetFontAttributes();
+    index = analyze_ ? fonts.IndexOfFont(face, charset, family) : fonts.AddFont(index, face, charset, family);
+}
+
+void TExLightText::ParseColor(TRTParser*, int red, int green, int blue, int& index)
+{
+    index = GetColorAttributes().IndexOfColor(red, green, blue);
+}
+
+void TExLightText::ParseStyle(TRTParser*, const std::string& name, const TExStyle& style,
+                              const TExParaStyle& paraStyle, int& index)
+{
+    const std::string decoded = DecodeCp932(name);
+    TStyleAttributes& styles = GetStyleAttributes();
+    if (analyze_) {
+        index = styles.IndexOfStyle(decoded, style, paraStyle);
+        return;
+    }
+    constexpr std::int32_t unset = TExParaStyle::kUnset;
+    TExParaStyle p = paraStyle;
+    if (p.LineBefore != unset && p.LineBefore > 0)
+        p.SpaceBefore = p.LineBefore / 10 * 36;
+    if (p.LineAfter != unset && p.LineAfter > 0)
+        p.SpaceAfter = p.LineAfter / 10 * 36;
+    if (p.CharFirstIndent != unset && p.CharFirstIndent != 0)
+        p.FirstIndent = p.CharFirstIndent / 50 * style.Size;
+    if (p.CharLeftIndent != unset && p.CharLeftIndent > 0)
+        p.LeftIndent = p.CharLeftIndent / 10 * 21;
+    if (p.CharRightIndent != unset && p.CharRightIndent > 0)
+        p.RightIndent = p.CharRightIndent / 10 * 21;
+    index = styles.AddStyle(index, decoded, style, p);
+}
+
+void TExLightText::TakeParserStyle(TRTParser* sender)
+{
+    const auto [styleIndex, charStyleIndex] = sender->GetStyleIndexes();
+    SetCurrentStyleIndex(styleIndex);
+    SetCurrentCharStyleIndex(charStyleIndex);
+    TExStyle style = sender->GetStyle();
+    if (charStyleIndex > 0)
+        style -= GetStyleAttributes().GetStyle(charStyleIndex);
+    style -= GetStyleAttributes().GetStyle(styleIndex);
+    SetCurrentStyle(style);
+}
+
+std::vector<TDecodedChar> TExLightText::DecodeText(TRTParser* sender, const std::string& text, bool unicode) const
+{
+    if (unicode) {
+        std::vector<TDecodedChar> chars;
+        for (char32_t cp : CodePoints(text)) {
+            const int charClass = CharClassOf(cp);
+            chars.push_back({CharBytes(cp, charClass).empty() ? U'?' : cp, charClass});
+        }
+        return chars;
+    }
+    const TExStyle style = sender->GetStyle();
+    const int association = style.CharClass;
+    int font = style.LowFont;
+    if (association == 2)
+        font = style.HighFont;
+    else if (association == 4)
+        font = style.DBFont;
+    return DecodeFontBytes(text, font, association);
+}
+
+void TExLightText::ParseText(TRTParser* sender, const std::string& text, bool unicode)
+{
+    if (analyze_)
+        return;
+    TakeParserStyle(sender);
+    AddRuns(DecodeText(sender, text, unicode), -1);
+}
+
+void TExLightText::ParseCtrl(TRTParser* sender, int wordType)
+{
+    if (analyze_)
+        return;
+    TakeParserStyle(sender);
+    TExParaStyle para = sender->GetParaStyle();
+    if (wordType == kWordPara) {
+        const int size = sender->GetStyle().Size;
+        if (para.CharFirstIndent != 0)
+            para.FirstIndent = para.CharFirstIndent / 50 * size;
+        if (para.CharLeftIndent != 0)
+            para.LeftIndent = para.CharLeftIndent / 10 * 21;
+        if (para.CharRightIndent != 0)
+            para.RightIndent = para.CharRightIndent / 10 * 21;
+        para -= GetStyleAttributes().GetParaStyle(GetCurrentStyleIndex());
+    }
+    SetCurrentParaStyle(para);
+    AddWord(std::string(), wordType);
+}
+
+// ---- source view ----
+
+void TExLightText::AddStyled(const std::string& text, int charStyle)
+{
+    SetCurrentStyleIndex(0);
+    SetCurrentCharStyleIndex(parser_->Skipping() ? kViewSkipped : charStyle);
+    SetCurrentStyle(TExStyle().Invisible());
+    SetCurrentParaStyle(TExParaStyle().Invisible());
+    AddWord(text, kWordText);
+}
+
+void TExLightText::NewLine(int depth)
+{
+    SetCurrentStyleIndex(0);
+    SetCurrentCharStyleIndex(0);
+    SetCurrentStyle(TExStyle().Invisible());
+    SetCurrentParaStyle(TExParaStyle().Invisible());
+    AddWord(std::string(), kWordPara);
+    if (depth * indentWidth_ > 0)
+        AddStyled(std::string(static_cast<std::size_t>(depth * indentWidth_), ' '), kViewPlain);
+}
+
+void TExLightText::ParseIndent(TRTParser* sender, bool open)
+{
+    if (!analyze_)
+        return;
+    if (open) {
+        if (viewState_ != 0)
+            NewLine(sender->GetDepth() - 1);
+        AddStyled("{", kViewMark);
+        viewState_ = 1;
+    } else {
+        NewLine(sender->GetDepth());
+        AddStyled("}", kViewMark);
+    }
+}
+
+void TExLightText::ParseKeyword(TRTParser* sender, bool known, const std::string& name, int value, bool hasValue)
+{
+    if (!analyze_)
+        return;
+    if (viewState_ != 2)
+        NewLine(sender->GetDepth());
+    AddStyled("\\", kViewSlash);
+    AddStyled(DecodeCp932(name), known ? kViewName : kViewMark);
+    if (hasValue)
+        AddStyled(std::to_string(value), known ? kViewValue : kViewMark);
+    viewState_ = 2;
+}
+
+void TExLightText::ParseString(TRTParser* sender, const std::string& text)
+{
+    if (!analyze_)
+        return;
+    if (viewState_ == 3 && Count() > 0) {
+        // Pieces of one text stay inside one pair of quote marks.
+        DeleteWord(Count() - 1);
+    } else {
+        if (viewState_ < 2)
+            NewLine(sender->GetDepth());
+        AddStyled("\"", kViewMark);
+    }
+    if (sender->InBody() && !sender->Skipping()) {
+        TExStyle style = sender->GetStyle();
+        style.Size = 105;
+        SetCurrentStyleIndex(0);
+        SetCurrentCharStyleIndex(0);
+        SetCurrentStyle(style);
+        AddRuns(DecodeText(sender, text, false), -1);
+    } else {
+        AddStyled(DecodeCp932(text), kViewPlain);
+    }
+    AddStyled("\"", kViewMark);
+    viewState_ = 3;
+}
+
+// ---- clipboard ----
+
+void TExLightText::SetClipboard()
+{
+    platform::ClipboardWriter writer;
+    writer.SetData("text/rtf", GetRich());
+    writer.SetText(PlainText());
+    writer.Commit();
+}
+
+void TExLightText::GetClipboard(bool rich)
+{
+    if (rich)
+        for (const char* format : kRichFormats)
+            if (platform::Clipboard::HasFormat(format)) {
+                SetRich(platform::Clipboard::GetData(format));
+                return;
+            }
+    TExLightText_::GetClipboard(rich);
+}

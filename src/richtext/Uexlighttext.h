@@ -1,0 +1,70 @@
+#pragma once
+// The styled-run list with its RTF side: a document style, RTF output (code page 932, pure ASCII)
+// and RTF input through an owned TRTParser, either into runs or, in the source view, into a
+// coloured and indented listing of the RTF source itself.
+//
+// RTF layout written by GetRich (lines joined and ended with CR LF):
+//   {\rtf1\ansi\ansicpg932\deflang1033\deflangfe1041
+//   font table / colour table / style sheet / document style
+//   \lang1033\langfe1041
+//   body: one "{\pard\plain…\par}" group and LF per paragraph, one "{…}" group per run
+//   }
+#include "richtext/Uexlighttext_.h"
+#include "richtext/Urtparser.h"
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+class TExLightText : public TExLightText_ {
+public:
+    TExLightText();
+    ~TExLightText() override;
+
+    void Clear() override;
+    // Puts RTF (text/rtf) and the plain text on the clipboard in one write.
+    void SetClipboard() override;
+    // Rich text (text/rtf, application/rtf, text/richtext) first when `rich`, else plain text.
+    void GetClipboard(bool rich) override;
+
+    // Reads RTF into runs; false when the RTF is damaged (what was read stays).
+    bool LoadFromRichStream(std::istream& stream);
+    // Reads RTF into its source view.
+    bool AnalyzeFromRichStream(std::istream& stream);
+    bool SetRich(const std::string& text);
+    // Joins equal runs first (Restore), so the list changes.
+    std::string GetRich();
+    void SaveToRichStream(std::ostream& stream);
+
+    const TExDocStyle& GetDocStyle() const { return docStyle_; }
+    void SetDocStyle(const TExDocStyle& style) { docStyle_ = style; }
+    bool GetAnalyze() const { return analyze_; }
+    void SetAnalyze(bool on) { analyze_ = on; }
+    int GetIndentWidth() const { return indentWidth_; }
+    void SetIndentWidth(int width) { indentWidth_ = width; }
+    TRTParser& GetParser() { return *parser_; }
+
+protected:
+    virtual void ParseStyle(TRTParser* sender, const std::string& name, const TExStyle& style,
+                            const TExParaStyle& paraStyle, int& index);
+    virtual void ParseColor(TRTParser* sender, int red, int green, int blue, int& index);
+    virtual void ParseFont(TRTParser* sender, const std::string& name, int charset, int family, int& index);
+    virtual void ParseText(TRTParser* sender, const std::string& text, bool unicode);
+    virtual void ParseCtrl(TRTParser* sender, int wordType);
+    virtual void ParseIndent(TRTParser* sender, bool open);
+    virtual void ParseString(TRTParser* sender, const std::string& text);
+    virtual void ParseKeyword(TRTParser* sender, bool known, const std::string& name, int value, bool hasValue);
+
+private:
+    // The parser's style indexes and style as current, less the style-sheet entries.
+    void TakeParserStyle(TRTParser* sender);
+    std::vector<TDecodedChar> DecodeText(TRTParser* sender, const std::string& text, bool unicode) const;
+    void NewLine(int depth);
+    void AddStyled(const std::string& text, int charStyle);
+
+    std::unique_ptr<TRTParser> parser_;
+    TExDocStyle docStyle_;
+    int indentWidth_ = 2;
+    int viewState_ = 0;   // source view: 0 start, 1 after a brace, 2 after a control word, 3 after text
+    bool analyze_ = false;
+};

@@ -1,0 +1,170 @@
+#pragma once
+// The RTF reader in two layers. TRTStreamParser walks the bytes of a stream into groups, control
+// words and text pieces; TRTParser keeps the RTF state (formatting, the table being read, the
+// document settings, one saved state per open group) and hands finished items to its owner
+// through events. What a control word does is the data of Urtparsedefine.
+//
+// Texts handed on are the RTF's own bytes (escapes resolved); the owner decodes them by the
+// charset of the font they are drawn with. Only \uN characters arrive decoded, as UTF-8.
+//
+// Limits: a piece of text is at most 999 bytes (a code-page-932 lead byte ending a full piece moves
+// to the next one); control-word names keep their first 31 letters; values are clamped to int32;
+// at most 4096 groups are open at once (deeper input fails the parse).
+#include "richtext/Uextexthelper.h"
+#include "richtext/Urtparsedefine.h"
+
+#include <cstdint>
+#include <functional>
+#include <istream>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+class TRTStreamParser {
+public:
+    static constexpr int kMaxPiece = 999;
+    static constexpr int kMaxDepth = 4096;
+    static constexpr int kMaxName = 31;
+
+    TRTStreamParser() = default;
+    virtual ~TRTStreamParser() = default;
+    TRTStreamParser(const TRTStreamParser&) = delete;
+    TRTStreamParser& operator=(const TRTStreamParser&) = delete;
+
+    // Walks the stream to its end (or until Stop). False for: braces closing below depth 0 or left
+    // open at the end, more than kMaxDepth open groups, a non-hexadecimal digit in a \' escape, a
+    // stream ending after a backslash or a "-" of a control word. What was delivered stays.
+    bool Parse(std::istream& stream);
+    // Ends the walk as a success.
+    void Stop() { stop_ = true; }
+    int GetDepth() const { return depth_; }
+
+protected:
+    virtual void DoKeyword(const std::string& name, int value, bool hasValue) = 0;
+    virtual void DoDestinationText(const std::string& text) = 0;
+    virtual void DoGroup(bool open);
+    virtual void Reset();
+    // Drops the next `count` bytes of text (the fallback of a \u character); a brace or a control
+    // word ends the drop.
+    void SkipFallback(int count) { fallback_ = count > 0 ? count : 0; }
+
+private:
+    int Next();
+    void AppendText(char byte);
+    void FlushText();
+    bool ReadControl();
+
+    std::istream* stream_ = nullptr;
+    int pushed_ = -1;        // one byte stepped back, -1 none
+    int state_ = 0;          // 0 normal, 1 skipping \bin data, 2 reading a \' escape
+    std::int64_t binLeft_ = 0;
+    int hexDigits_ = 0;
+    int hexValue_ = 0;
+    int depth_ = 0;
+    int fallback_ = 0;
+    std::string text_;
+    bool stop_ = false;
+};
+
+struct TRTSection {
+    std::int32_t Columns = 0;
+    std::uint8_t BreakKind = 0;
+    std::int32_t PageNumberX = 0;
+    std::int32_t PageNumberY = 0;
+    std::uint8_t PageNumberFormat = 0;
+};
+
+struct TRTFontEntry {
+    std::string Name;
+    std::uint8_t Charset = 1;
+    std::uint8_t Family = 0;
+};
+
+struct TRTColorEntry {
+    std::int32_t Red = 0;
+    std::int32_t Green = 0;
+    std::int32_t Blue = 0;
+};
+
+// The state saved per open group and restored when it closes.
+struct TParseStruct {
+    std::uint8_t DestState = 0;   // 0 before \rtf1, 1 body, 2 table destination, 6 skipping
+    std::int32_t DestKind = 0;    // 0 font table, 1 colour table, 2 style sheet
+    std::int32_t FontAssociation = 0;   // 0 none, 2 \hich, 3 \loch, 4 \dbch
+    TExStyle Style;               // class field: bits of the fonts named (1 \loch, 2 \hich, 4 \dbch, 7 \f);
+                                  // the entry number in the font table; size in half-points
+    TExParaStyle ParaStyle;
+    TRTSection Section;
+    TRTFontEntry Font;
+    TRTColorEntry Color;
+    std::int32_t StyleIndex = 0;
+    std::int32_t CharStyleIndex = 0;
+    std::int32_t UnicodeSkip = 1;   // \ucN
+};
+
+class TRTParser : public TRTStreamParser {
+public:
+    using TStyleEvent = std::function<void(TRTParser* sender, const std::string& name, const TExStyle& style,
+                                           const TExParaStyle& paraStyle, int& index)>;
+    using TColorEvent = std::function<void(TRTParser* sender, int red, int green, int blue, int& index)>;
+    using TFontEvent =
+        std::function<void(TRTParser* sender, const std::string& name, int charset, int family, int& index)>;
+    // Body text: bytes, or UTF-8 when `unicode` (a \uN character).
+    using TTextEvent = std::function<void(TRTParser* sender, const std::string& text, bool unicode)>;
+    using TControlEvent = std::function<void(TRTParser* sender, int wordType)>;
+    using TGroupEvent = std::function<void(TRTParser* sender, bool open)>;
+    using TStringEvent = std::function<void(TRTParser* sender, const std::string& text)>;
+    using TKeywordEvent =
+        std::function<void(TRTParser* sender, bool known, const std::string& name, int value, bool hasValue)>;
+
+    TRTParser();
+
+    // The character style with fonts and colours translated through the maps, size in tenths of a point.
+    TExStyle GetStyle() const;
+    TExParaStyle GetParaStyle() const { return state_.ParaStyle; }
+    TExDocStyle GetDocStyle() const;
+    // (style index, character style index) translated through the style map.
+    std::pair<int, int> GetStyleIndexes() const;
+    // The raw state, for the source view.
+    const TParseStruct& GetState() const { return state_; }
+    bool Skipping() const { return state_.DestState == rtfpsSkip; }
+    bool InBody() const { return state_.DestState == 1; }
+    const TRTSection& GetSection() const { return state_.Section; }
+
+    TGroupEvent OnGroup;
+    TKeywordEvent OnKeyword;
+    TControlEvent OnControl;
+    TStringEvent OnRawText;
+    TTextEvent OnText;
+    TStyleEvent OnStyle;
+    TFontEvent OnFont;
+    TColorEvent OnColor;
+
+protected:
+    void DoKeyword(const std::string& name, int value, bool hasValue) override;
+    void DoDestinationText(const std::string& text) override;
+    void DoGroup(bool open) override;
+    void Reset() override;
+    virtual void DoKeywordEvent(bool known, const std::string& name, int value, bool hasValue);
+    virtual void DoFontAssociation(int kind, int value);
+    virtual void SetProperty(const TRTPropertyDefine& row, int value);
+    virtual void DoControl(int wordType);
+    virtual void DoText(const std::string& text, bool unicode);
+    virtual void DoStyle(const std::string& name, const TExStyle& style, const TExParaStyle& paraStyle, int& index);
+    virtual void DoFont(const std::string& name, int charset, int family, int& index);
+    virtual void DoColor(int red, int green, int blue, int& index);
+
+private:
+    void ChangeDestination(int code);
+    void DoUnicode(int value);
+
+    const TRTKeywordList& keywords_;
+    bool asterisk_ = false;
+    TParseStruct state_;
+    TExDocStyle doc_;
+    std::vector<TParseStruct> stack_;
+    std::map<int, int> fontMap_;
+    std::vector<int> colorMap_;
+    std::map<int, int> styleMap_;
+};
