@@ -113,8 +113,10 @@ TVktDialog::TVktDialog(QWidget* parent) : TVktForm(parent)
     appLabel_->setEnabled(false);
     appLabel_->setAutoFillBackground(true);   // interrupts the bevel line
     appLabel_->setText(platform::ToQString(" " + VktMdl()->GetProductName() + " "));
-    appLabel_->move(16, 203);
+    // Left 16; the baseline 3 pixels above the buttons, where the design's 12-pixel font at top
+    // 203 puts it (the installed face is taller).
     appLabel_->resize(appLabel_->sizeHint());
+    appLabel_->move(16, kButtonTop - 3 - appLabel_->fontMetrics().ascent());
 
     const auto button = [&](const char* name, const char* caption, int left) {
         auto* b = new QPushButton(platform::ToQString(caption), client);
