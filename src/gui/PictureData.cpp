@@ -1,0 +1,236 @@
+#include "gui/PictureData.h"
+
+#include "gui/BitmapCanvas.h"
+#include "gui/Canvas.h"
+#include "platform/Errors.h"
+#include "platform/Jpeg.h"
+#include "platform/JpegWriter.h"
+
+#include <QPainter>
+
+#include <cstdint>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+constexpr const char* kNotTurnable = "この画像は回転や反転ができません。";
+
+std::int32_t ReadInt32(std::string_view bytes, std::size_t offset)
+{
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[offset + static_cast<std::size_t>(i)]);
+    return static_cast<std::int32_t>(value);
+}
+
+} // namespace
+
+PictureKind PictureData::KindOf(std::string_view bytes)
+{
+    if (bytes.size() < 2)
+        return PictureKind::None;
+    const auto b0 = static_cast<unsigned char>(bytes[0]);
+    const auto b1 = static_cast<unsigned char>(bytes[1]);
+    if (b0 == 0x01 && b1 == 0x00)
+        return PictureKind::Metafile;
+    if (b0 == 'B' && b1 == 'M')
+        return PictureKind::Bitmap;
+    if (b0 == 0xFF && b1 == 0xD8)
+        return PictureKind::Jpeg;
+    return PictureKind::None;
+}
+
+bool PictureData::MetafileSize(std::string_view bytes, int& width, int& height)
+{
+    width = 0;
+    height = 0;
+    if (bytes.size() < 88 || ReadInt32(bytes, 0) != 1 || ReadInt32(bytes, 40) != 0x464D4520)
+        return false;
+    const std::int64_t frameWidth = std::int64_t(ReadInt32(bytes, 32)) - ReadInt32(bytes, 24);
+    const std::int64_t frameHeight = std::int64_t(ReadInt32(bytes, 36)) - ReadInt32(bytes, 28);
+    if (frameWidth < 0 || frameHeight < 0)
+        return false;
+    // Hundredths of a millimetre at 96 pixels per inch (2540 hundredths).
+    const std::int64_t w = frameWidth * 96 / 2540;
+    const std::int64_t h = frameHeight * 96 / 2540;
+    if (w > 1000000 || h > 1000000)
+        return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+std::string PictureData::ExtensionOf(PictureKind kind)
+{
+    switch (kind) {
+    case PictureKind::Bitmap: return ".bmp";
+    case PictureKind::Metafile: return ".emf";
+    case PictureKind::Jpeg: return ".jpg";
+    default: return {};
+    }
+}
+
+void PictureData::SetBytes(std::string bytes)
+{
+    Clear();
+    const PictureKind kind = KindOf(bytes);
+    if (kind == PictureKind::None)
+        return;
+    bytes_ = std::move(bytes);
+    kind_ = kind;
+    Decode();
+}
+
+void PictureData::LoadStrict(std::string bytes, PictureKind kind)
+{
+    PictureData loaded;
+    loaded.SetBytes(std::move(bytes));
+    if (loaded.kind_ != kind || kind == PictureKind::None)
+        throw InvalidPictureError("Invalid picture: not a " + ExtensionOf(kind) + " file");
+    if (kind == PictureKind::Metafile) {
+        int w = 0;
+        int h = 0;
+        if (!MetafileSize(loaded.bytes_, w, h))
+            throw InvalidPictureError("Invalid picture: the metafile header cannot be read");
+    } else if (!loaded.CanDraw()) {
+        throw InvalidPictureError("Invalid picture: the " + ExtensionOf(kind) + " file cannot be decoded");
+    }
+    *this = std::move(loaded);
+}
+
+void PictureData::SetImage(const Image& image)
+{
+    Clear();
+    if (image.IsEmpty())
+        return;
+    const Picture picture = image.ToPicture();
+    bytes_ = EncodeBmp(picture);
+    kind_ = PictureKind::Bitmap;
+    image_ = Image(picture);
+    width_ = picture.GetWidth();
+    height_ = picture.GetHeight();
+}
+
+void PictureData::Clear()
+{
+    bytes_.clear();
+    kind_ = PictureKind::None;
+    image_ = Image();
+    width_ = 0;
+    height_ = 0;
+}
+
+void PictureData::Decode()
+{
+    image_ = Image();
+    width_ = 0;
+    height_ = 0;
+    try {
+        switch (kind_) {
+        case PictureKind::Bitmap: image_ = Image(DecodeBmp(bytes_)); break;
+        case PictureKind::Jpeg: image_ = Image(DecodeJpeg(bytes_)); break;
+        case PictureKind::Metafile: MetafileSize(bytes_, width_, height_); return;
+        case PictureKind::None: return;
+        }
+    } catch (const InvalidPictureError&) {
+        // Kept as given: the bytes go back unchanged, drawn as an empty frame.
+        return;
+    }
+    width_ = image_.GetWidth();
+    height_ = image_.GetHeight();
+}
+
+void PictureData::Draw(Canvas& canvas, const Rect& dst) const
+{
+    if (dst.IsEmpty())
+        return;
+    if (!CanDraw()) {
+        canvas.FrameRect(dst, 0);
+        return;
+    }
+    QPainter* painter = canvas.GetPainter();
+    const bool smooth = painter && painter->testRenderHint(QPainter::SmoothPixmapTransform);
+    if (painter)
+        painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
+    canvas.DrawImage(dst, image_, {0, 0, width_, height_});
+    if (painter)
+        painter->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+}
+
+std::string PictureData::ToBmp() const
+{
+    if (kind_ == PictureKind::Bitmap && CanDraw())
+        return bytes_;
+    if (CanDraw())
+        return EncodeBmp(image_.ToPicture());
+    if (width_ <= 0 || height_ <= 0)
+        return {};
+    BitmapCanvas canvas(width_, height_);
+    Draw(canvas, {0, 0, width_, height_});
+    return EncodeBmp(canvas.GetImage().ToPicture());
+}
+
+void PictureData::Rotate(int direction)
+{
+    if (direction < 0 || direction > 2 || IsEmpty())
+        return;
+    if (!CanDraw())
+        throw ConvertError(kNotTurnable);
+    Replace(RotatePicture(image_.ToPicture(), direction));
+}
+
+void PictureData::Mirror(bool vertical)
+{
+    if (IsEmpty())
+        return;
+    if (!CanDraw())
+        throw ConvertError(kNotTurnable);
+    Replace(MirrorPicture(image_.ToPicture(), vertical));
+}
+
+void PictureData::Replace(const Picture& picture)
+{
+    std::string bytes = kind_ == PictureKind::Jpeg ? EncodeJpeg(picture) : EncodeBmp(picture);
+    Image image(picture);
+    bytes_ = std::move(bytes);
+    image_ = std::move(image);
+    width_ = picture.GetWidth();
+    height_ = picture.GetHeight();
+}
+
+Picture RotatePicture(const Picture& picture, int direction)
+{
+    const int w = picture.GetWidth();
+    const int h = picture.GetHeight();
+    if (direction == 1) {
+        Picture result(w, h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                result.SetPixel(w - 1 - x, h - 1 - y, picture.GetPixel(x, y));
+        return result;
+    }
+    Picture result(h, w);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (direction == 0)
+                result.SetPixel(h - 1 - y, x, picture.GetPixel(x, y));
+            else
+                result.SetPixel(y, w - 1 - x, picture.GetPixel(x, y));
+        }
+    return result;
+}
+
+Picture MirrorPicture(const Picture& picture, bool vertical)
+{
+    const int w = picture.GetWidth();
+    const int h = picture.GetHeight();
+    Picture result(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            result.SetPixel(vertical ? x : w - 1 - x, vertical ? h - 1 - y : y, picture.GetPixel(x, y));
+    return result;
+}
+
+} // namespace platform

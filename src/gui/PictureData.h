@@ -1,0 +1,82 @@
+#pragma once
+// A picture held as the bytes of its file: a bitmap (BMP), an enhanced metafile (EMF) or a JPEG.
+// The bytes are kept exactly as given and returned until the picture itself changes. Bitmaps and
+// JPEGs are decoded for drawing; a metafile, and bytes of a known kind that do not decode, are
+// kept unchanged and drawn as an empty frame.
+//
+// Enhanced metafile header fields read here (little-endian):
+//   offset  size  field
+//        0     4  record type (1)
+//       24    16  frame: left, top, right, bottom in hundredths of a millimetre
+//       40     4  signature " EMF" (0x464D4520)
+#include "gui/Image.h"
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class Canvas;
+struct Rect;
+
+enum class PictureKind { None = 0, Bitmap = 1, Metafile = 2, Jpeg = 3 };
+
+class PictureData {
+public:
+    // The kind told by the first two bytes: 01 00 metafile, "BM" bitmap, FF D8 JPEG, else none.
+    static PictureKind KindOf(std::string_view bytes);
+    // The size of an enhanced metafile in pixels at 96 dpi from its header frame; false when the
+    // header cannot be read.
+    static bool MetafileSize(std::string_view bytes, int& width, int& height);
+    // The file extension of a kind with its dot (".bmp", ".emf", ".jpg"); "" for none.
+    static std::string ExtensionOf(PictureKind kind);
+
+    // Bytes of an unknown kind (and empty bytes) leave no picture.
+    void SetBytes(std::string bytes);
+    // As SetBytes, but the bytes must be a readable picture of `kind`; otherwise
+    // InvalidPictureError is raised and nothing changes.
+    void LoadStrict(std::string bytes, PictureKind kind);
+    // A bitmap (kind 1) holding the image, as a 24-bit BMP.
+    void SetImage(const Image& image);
+    void Clear();
+
+    PictureKind GetKind() const { return kind_; }
+    bool IsEmpty() const { return kind_ == PictureKind::None; }
+    const std::string& GetBytes() const { return bytes_; }
+    // The decoded image (empty for a metafile or bytes that do not decode).
+    const Image& GetImage() const { return image_; }
+    bool CanDraw() const { return !image_.IsEmpty(); }
+    // Pixels; 0 × 0 when unknown.
+    int GetWidth() const { return width_; }
+    int GetHeight() const { return height_; }
+
+    // Draws the picture scaled into `dst` (smoothly); what cannot be drawn becomes a one-pixel
+    // frame around `dst`.
+    void Draw(Canvas& canvas, const Rect& dst) const;
+    // The picture as 24-bit BMP bytes: a bitmap's own bytes, anything else drawn at its size;
+    // "" without a picture or size.
+    std::string ToBmp() const;
+
+    // Turns the picture: 0 right by 90°, 1 by 180°, 2 left by 90°; other directions do nothing.
+    // A bitmap stays a 24-bit BMP and a JPEG a JPEG. A picture that cannot be drawn raises
+    // ConvertError("この画像は回転や反転ができません。") and changes nothing.
+    void Rotate(int direction);
+    // Flips left–right, or top–bottom when `vertical`; the same rules.
+    void Mirror(bool vertical);
+
+private:
+    void Decode();
+    void Replace(const Picture& picture);
+
+    std::string bytes_;
+    PictureKind kind_ = PictureKind::None;
+    Image image_;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// The pixel transformations behind Rotate and Mirror.
+Picture RotatePicture(const Picture& picture, int direction);
+Picture MirrorPicture(const Picture& picture, bool vertical);
+
+} // namespace platform

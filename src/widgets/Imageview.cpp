@@ -1,0 +1,301 @@
+#include "widgets/Imageview.h"
+
+#include "gui/BitmapCanvas.h"
+#include "gui/Clipboard.h"
+#include "gui/Services.h"
+#include "platform/Errors.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+#include <cmath>
+
+namespace {
+
+constexpr const char* kEmfFormat = "image/emf";
+
+void ShowStop(const char* text)
+{
+    platform::Services().MessageBox(text, "", platform::MsgIcon::Stop, platform::MsgButtons::Ok,
+                                    platform::MsgAnswer::Ok);
+}
+
+// The position of the extension's dot in a path; npos when the file name has none.
+std::size_t ExtensionPos(const std::string& name)
+{
+    const std::size_t dot = name.rfind('.');
+    const std::size_t slash = name.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::string::npos;
+    return dot;
+}
+
+std::string LowerExtension(const std::string& name)
+{
+    const std::size_t dot = ExtensionPos(name);
+    return dot == std::string::npos ? std::string() : platform::LowerCase(name.substr(dot));
+}
+
+} // namespace
+
+TImageView::TImageView(QWidget* owner) : TScrollCanvas(owner)
+{
+    setObjectName("ImageView");
+    buffer_ = std::make_unique<platform::BitmapCanvas>(std::max(GetClientWidth(), 1),
+                                                       std::max(GetClientHeight(), 1));
+}
+
+TImageView::~TImageView() = default;
+
+std::string TImageView::GetData() const { return picture_.GetBytes(); }
+
+void TImageView::SetData(const std::string& bytes)
+{
+    picture_.SetBytes(bytes);
+    Change();
+}
+
+std::string TImageView::GetBMPData() const { return picture_.ToBmp(); }
+
+void TImageView::SetBMPData(const std::string& bytes)
+{
+    try {
+        if (bytes.empty())
+            picture_.Clear();
+        else
+            picture_.LoadStrict(bytes, platform::PictureKind::Bitmap);
+    } catch (const platform::InvalidPictureError&) {
+        picture_.Clear();
+    }
+    Change();
+}
+
+void TImageView::LoadFromFile(const std::string& name)
+{
+    picture_.Clear();
+    const std::string ext = LowerExtension(name);
+    platform::PictureKind kind = platform::PictureKind::None;
+    if (ext == ".bmp")
+        kind = platform::PictureKind::Bitmap;
+    else if (ext == ".emf")
+        kind = platform::PictureKind::Metafile;
+    else if (ext == ".jpg" || ext == ".jpeg")
+        kind = platform::PictureKind::Jpeg;
+    if (kind == platform::PictureKind::None) {
+        ShowStop("データ形式が無効です。");
+    } else {
+        try {
+            picture_.LoadStrict(platform::ReadFileBytes(name), kind);
+        } catch (const platform::Error&) {
+            picture_.Clear();
+            ShowStop("ファイルリードエラー");
+        }
+    }
+    Change();
+}
+
+std::string TImageView::ForceExtension(const std::string& name) const
+{
+    const std::string ext = LowerExtension(name);
+    std::string wanted = platform::PictureData::ExtensionOf(picture_.GetKind());
+    if (wanted.empty() || ext == wanted || (wanted == ".jpg" && ext == ".jpeg"))
+        return name;
+    const std::size_t dot = ExtensionPos(name);
+    return (dot == std::string::npos ? name : name.substr(0, dot)) + wanted;
+}
+
+void TImageView::SaveToFile(std::string& name)
+{
+    if (!HasPicture())
+        return;
+    name = ForceExtension(name);
+    try {
+        platform::WriteFileAtomic(name, picture_.GetBytes());
+    } catch (const platform::Error&) {
+        ShowStop("ファイルセーブエラー");
+    }
+}
+
+bool TImageView::CopyToClipBoard()
+{
+    if (picture_.GetKind() == platform::PictureKind::Metafile) {
+        platform::Clipboard::SetData(kEmfFormat, picture_.GetBytes());
+        return true;
+    }
+    if (!picture_.CanDraw())
+        return false;
+    platform::Clipboard::SetImage(picture_.GetImage());
+    return true;
+}
+
+void TImageView::PasteFlomClipBoard()
+{
+    if (const auto image = platform::Clipboard::GetImage(); image && !image->IsEmpty()) {
+        picture_.SetImage(*image);
+    } else if (platform::Clipboard::HasFormat(kEmfFormat)) {
+        std::string bytes = platform::Clipboard::GetData(kEmfFormat);
+        if (platform::PictureData::KindOf(bytes) == platform::PictureKind::Metafile)
+            picture_.SetBytes(std::move(bytes));
+    }
+    Change();
+}
+
+void TImageView::Rotate(int direction)
+{
+    if (direction < 0 || direction > 2 || !HasPicture())
+        return;
+    picture_.Rotate(direction);
+    Change();
+}
+
+void TImageView::Mirror(bool vertical)
+{
+    if (!HasPicture())
+        return;
+    picture_.Mirror(vertical);
+    Change();
+}
+
+void TImageView::SetEqual(bool equal)
+{
+    if (equal == equal_)
+        return;
+    equal_ = equal;
+    SetScrollStyle(equal ? scsNone : scsBoth);
+    Change();
+}
+
+void TImageView::SetShowFocus(bool show)
+{
+    if (show == showFocus_)
+        return;
+    showFocus_ = show;
+    Change();
+}
+
+void TImageView::GetEqual(int cw, int ch, int& height, int& width)
+{
+    const int rc = (cw == 0 || ch == 0) ? 1000 : static_cast<int>(double(cw) / ch * 1000);
+    const int ri = (width == 0 || height == 0) ? 1000 : static_cast<int>(double(width) / height * 1000);
+    if (width == 0 || height == 0)
+        return;
+    double scale;
+    if (ri < rc)
+        scale = double(ch) * ri / width / 1000;
+    else if (ri > rc)
+        scale = double(cw) / ri / height * 1000;
+    else
+        scale = double(cw) / width;
+    width = static_cast<int>(width * scale + 1);
+    height = static_cast<int>(height * scale + 1);
+}
+
+void TImageView::Change()
+{
+    int width = picture_.GetWidth();
+    int height = picture_.GetHeight();
+    if (equal_)
+        GetEqual(GetClientWidth(), GetClientHeight(), height, width);
+    SetDocSize(width, height);
+    DoChange();
+}
+
+void TImageView::DoChange()
+{
+    viewport()->update();
+    if (OnChange)
+        OnChange(this);
+}
+
+void TImageView::DoFocus(bool focused)
+{
+    TScrollCanvas::DoFocus(focused);
+    viewport()->update();
+}
+
+void TImageView::DoResizeDelay()
+{
+    TScrollCanvas::DoResizeDelay();
+    viewport()->update();
+}
+
+void TImageView::DoDraw(platform::Canvas& canvas, int xOffset, int yOffset)
+{
+    const int cw = GetClientWidth();
+    const int ch = GetClientHeight();
+    const platform::TColor color = GetColor();
+    if (cw > 0 && ch > 0 && (cw != buffer_->GetWidth() || ch != buffer_->GetHeight())) {
+        auto grown = std::make_unique<platform::BitmapCanvas>(cw, ch);
+        if (GetResizeDelaying()) {
+            // Keep what was drawn; only the strips the buffer grew by are filled.
+            const int oldW = buffer_->GetWidth();
+            const int oldH = buffer_->GetHeight();
+            grown->FillRect({0, 0, cw, ch}, color);
+            const platform::Image old = buffer_->GetImage();
+            grown->DrawImage({0, 0, oldW, oldH}, old, {0, 0, oldW, oldH});
+        }
+        buffer_ = std::move(grown);
+    }
+    if (!GetResizeDelaying()) {
+        const int bw = buffer_->GetWidth();
+        const int bh = buffer_->GetHeight();
+        buffer_->FillRect({0, 0, bw, bh}, color);
+        if (HasPicture()) {
+            if (equal_) {
+                int width = picture_.GetWidth();
+                int height = picture_.GetHeight();
+                platform::Rect dst{0, 0, bw, bh};
+                if (width > 0 && height > 0) {
+                    GetEqual(bw, bh, height, width);
+                    const int left = (bw - width) / 2;
+                    const int top = (bh - height) / 2;
+                    dst = {left, top, left + width, top + height};
+                }
+                picture_.Draw(*buffer_, dst);
+            } else {
+                const int width = picture_.GetWidth();
+                const int height = picture_.GetHeight();
+                picture_.Draw(*buffer_, {-xOffset, -yOffset, width - xOffset, height - yOffset});
+            }
+        }
+    }
+    {
+        const platform::Image image = buffer_->GetImage();
+        canvas.DrawImage({0, 0, image.GetWidth(), image.GetHeight()}, image,
+                         {0, 0, image.GetWidth(), image.GetHeight()});
+    }
+    QPainter* painter = canvas.GetPainter();
+    if (showFocus_ && hasFocus() && painter) {
+        QStyleOptionFocusRect option;
+        option.initFrom(viewport());
+        option.rect = viewport()->rect();
+        option.backgroundColor = palette().color(QPalette::Base);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, painter, viewport());
+    }
+}
+
+void TImageView::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if ((mods & Qt::ControlModifier) && !(mods & Qt::ShiftModifier)) {
+        switch (event->key()) {
+        case Qt::Key_C:
+            CopyToClipBoard();
+            return;
+        case Qt::Key_V:
+            PasteFlomClipBoard();
+            return;
+        case Qt::Key_X:
+            if (CopyToClipBoard())
+                SetData({});
+            return;
+        default:
+            break;
+        }
+    }
+    TScrollCanvas::keyPressEvent(event);
+}

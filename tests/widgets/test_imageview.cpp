@@ -1,0 +1,283 @@
+#include "gui/Clipboard.h"
+#include "gui/PictureData.h"
+#include "platform/Bitmap.h"
+#include "platform/Errors.h"
+#include "platform/Files.h"
+#include "platform/JpegWriter.h"
+#include "support/ScriptedServices.h"
+#include "widgets/Imageview.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QScrollBar>
+#include <QTest>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using platform::PictureKind;
+using platform::RgbColor;
+
+// A minimal enhanced metafile: the header record (frame in hundredths of a millimetre) and EOF.
+std::string MakeEmf(int frameRight, int frameBottom)
+{
+    std::string bytes(108, '\0');
+    const auto put = [&](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    put(0, 1);
+    put(4, 88);
+    put(32, static_cast<std::uint32_t>(frameRight));
+    put(36, static_cast<std::uint32_t>(frameBottom));
+    put(40, 0x464D4520);
+    put(44, 0x10000);
+    put(48, 108);
+    put(52, 2);
+    put(88, 14);
+    put(92, 20);
+    return bytes;
+}
+
+// 3 × 2 greys 0, 40, … 200 row by row (distinct in luminance, so a JPEG keeps them apart).
+platform::Picture SmallPicture()
+{
+    platform::Picture picture(3, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            const int g = (y * 3 + x) * 40;
+            picture.SetPixel(x, y, RgbColor(g, g, g));
+        }
+    return picture;
+}
+
+// The picture as "g g g / g g g" rows of grey levels rounded to the nearest 40.
+std::string Greys(const platform::Picture& picture)
+{
+    std::string text;
+    for (int y = 0; y < picture.GetHeight(); ++y) {
+        if (y)
+            text += "/";
+        for (int x = 0; x < picture.GetWidth(); ++x)
+            text += (x ? " " : "") + std::to_string((platform::GreenOf(picture.GetPixel(x, y)) + 20) / 40 * 40);
+    }
+    return text;
+}
+
+class ImageViewTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        vkttest::Scripted().Reset();
+        view.SetColor(RgbColor(255, 255, 255));
+    }
+    // The view shown with a client of cw × ch pixels.
+    void Show(int cw, int ch)
+    {
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        const QSize extra = view.size() - view.viewport()->size();
+        view.resize(cw + extra.width(), ch + extra.height());
+        QCoreApplication::processEvents();
+    }
+    std::string Messages()
+    {
+        std::string text;
+        for (const auto& m : vkttest::Scripted().messages)
+            text += m.text + (m.icon == platform::MsgIcon::Stop && m.caption.empty() ? "" : "(?)") + ";";
+        return text;
+    }
+
+    TImageView view;
+    const std::string bmp = platform::EncodeBmp(SmallPicture());
+    const std::string jpeg = platform::EncodeJpeg(SmallPicture());
+};
+
+TEST_F(ImageViewTest, KindsAndExactBytes)
+{
+    const std::string emf = MakeEmf(2540, 1270);
+    const struct {
+        std::string bytes;
+        int kind;
+        bool kept;
+        int width, height;
+    } cases[] = {
+        {bmp, 1, true, 3, 2},
+        {jpeg, 3, true, 3, 2},
+        {emf, 2, true, 96, 48},
+        {jpeg.substr(0, jpeg.size() / 2), 3, true, 0, 0},
+        {std::string("BM") + std::string(10, 'x'), 1, true, 0, 0},
+        {std::string("\x89PNG\r\n\x1a\n", 8) + std::string(30, '\0'), 0, false, 0, 0},
+        {std::string(), 0, false, 0, 0},
+    };
+    int changes = 0;
+    view.OnChange = [&](QObject*) { ++changes; };
+    for (const auto& c : cases) {
+        view.SetData(c.bytes);
+        EXPECT_EQ(view.GetKind(), c.kind);
+        EXPECT_EQ(view.GetData(), c.kept ? c.bytes : std::string());
+        EXPECT_EQ(view.GetPicture().GetWidth(), c.width);
+        EXPECT_EQ(view.GetPicture().GetHeight(), c.height);
+    }
+    EXPECT_EQ(changes, 7);
+    int w = 0, h = 0;
+    EXPECT_FALSE(platform::PictureData::MetafileSize(emf.substr(0, 60), w, h));
+}
+
+TEST_F(ImageViewTest, FittedPictureIsCentred)
+{
+    Show(100, 100);
+    view.SetData(platform::EncodeBmp(platform::Picture(200, 100, RgbColor(0, 128, 0))));
+    EXPECT_EQ(view.GetDocWidth(), 101);
+    EXPECT_EQ(view.GetDocHeight(), 51);
+    const QImage image = view.viewport()->grab().toImage();
+    const QColor green(0, 128, 0);
+    EXPECT_EQ(image.pixelColor(50, 23), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(0, 24), green);
+    EXPECT_EQ(image.pixelColor(99, 74), green);
+    EXPECT_EQ(image.pixelColor(50, 75), QColor(Qt::white));
+    // Natural size: drawn at the top-left, scroll bars on.
+    view.SetEqual(false);
+    EXPECT_EQ(view.GetScrollStyle(), scsBoth);
+    EXPECT_EQ(view.GetDocWidth(), 200);
+    EXPECT_GT(view.horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(ImageViewTest, RotationsAndMirrors)
+{
+    const struct {
+        const char* name;
+        void (*turn)(TImageView&);
+        const char* greys;
+    } cases[] = {
+        {"right", [](TImageView& v) { v.Rotate(0); }, "120 0/160 40/200 80"},
+        {"half", [](TImageView& v) { v.Rotate(1); }, "200 160 120/80 40 0"},
+        {"left", [](TImageView& v) { v.Rotate(2); }, "80 200/40 160/0 120"},
+        {"flip", [](TImageView& v) { v.Mirror(false); }, "80 40 0/200 160 120"},
+        {"flop", [](TImageView& v) { v.Mirror(true); }, "120 160 200/0 40 80"},
+        {"none", [](TImageView& v) { v.Rotate(3); }, "0 40 80/120 160 200"},
+    };
+    for (const auto& c : cases) {
+        for (const std::string* bytes : {&bmp, &jpeg}) {
+            view.SetData(*bytes);
+            const int kind = view.GetKind();
+            c.turn(view);
+            EXPECT_EQ(view.GetKind(), kind) << c.name;
+            EXPECT_EQ(platform::PictureData::KindOf(view.GetData()), PictureKind(kind)) << c.name;
+            EXPECT_EQ(Greys(view.GetPicture().GetImage().ToPicture()), c.greys) << c.name << " kind " << kind;
+        }
+    }
+    // What cannot be drawn is not turned and stays as it was.
+    const std::string cut = jpeg.substr(0, 40);
+    for (const std::string& bytes : {MakeEmf(100, 100), cut}) {
+        view.SetData(bytes);
+        EXPECT_THROW(view.Rotate(0), platform::ConvertError);
+        EXPECT_THROW(view.Mirror(true), platform::ConvertError);
+        EXPECT_EQ(view.GetData(), bytes);
+    }
+    view.SetData({});
+    view.Rotate(0);
+    EXPECT_EQ(view.GetData(), "");
+}
+
+TEST_F(ImageViewTest, SaveForcesTheExtensionOfTheKind)
+{
+    const struct {
+        std::string bytes;
+        const char* name;
+        const char* forced;
+    } cases[] = {
+        {bmp, "a/p.jpg", "a/p.bmp"},   {bmp, "a/p.BMP", "a/p.BMP"},   {jpeg, "a/p.jpeg", "a/p.jpeg"},
+        {jpeg, "a/p.bmp", "a/p.jpg"},  {jpeg, "a.b/p", "a.b/p.jpg"},  {MakeEmf(10, 10), "p.jpg", "p.emf"},
+        {"", "p.jpg", "p.jpg"},
+    };
+    for (const auto& c : cases) {
+        view.SetData(c.bytes);
+        EXPECT_EQ(view.ForceExtension(c.name), c.forced);
+    }
+    const std::string folder = vkttest::NewTempFolder("save");
+    view.SetData(bmp);
+    std::string name = folder + "/picture.jpg";
+    view.SaveToFile(name);
+    EXPECT_EQ(name, folder + "/picture.bmp");
+    EXPECT_EQ(platform::ReadFileBytes(name), bmp);
+    EXPECT_EQ(Messages(), "");
+    std::string bad = folder + "/missing/picture.bmp";
+    view.SaveToFile(bad);
+    EXPECT_EQ(Messages(), "ファイルセーブエラー;");
+}
+
+TEST_F(ImageViewTest, LoadTellsTheKindByTheExtension)
+{
+    const std::string folder = vkttest::NewTempFolder("load");
+    platform::WriteFileAtomic(folder + "/a.JPEG", jpeg);
+    platform::WriteFileAtomic(folder + "/b.bmp", jpeg);
+    platform::WriteFileAtomic(folder + "/c.emf", MakeEmf(254, 254));
+    platform::WriteFileAtomic(folder + "/d.png", bmp);
+    const struct {
+        const char* file;
+        int kind;
+        const char* messages;
+    } cases[] = {
+        {"a.JPEG", 3, ""},
+        {"b.bmp", 0, "ファイルリードエラー;"},
+        {"c.emf", 2, ""},
+        {"d.png", 0, "データ形式が無効です。;"},
+        {"none.jpg", 0, "ファイルリードエラー;"},
+    };
+    for (const auto& c : cases) {
+        vkttest::Scripted().Reset();
+        view.SetData(bmp);
+        view.LoadFromFile(folder + "/" + c.file);
+        EXPECT_EQ(view.GetKind(), c.kind) << c.file;
+        EXPECT_EQ(Messages(), c.messages) << c.file;
+    }
+}
+
+TEST_F(ImageViewTest, ClipboardKeys)
+{
+    TImageView target;
+    view.SetData(bmp);
+    platform::Clipboard::SetText("before");
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(platform::Clipboard::GetText(), "before");
+    EXPECT_FALSE(platform::Clipboard::GetImage().has_value());
+
+    QTest::keyClick(&view, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_FALSE(view.HasPicture());
+    const auto image = platform::Clipboard::GetImage();
+    ASSERT_TRUE(image.has_value());
+    EXPECT_EQ(image->GetWidth(), 3);
+    QTest::keyClick(&target, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(target.GetKind(), 1);
+    EXPECT_EQ(Greys(target.GetPicture().GetImage().ToPicture()), "0 40 80/120 160 200");
+
+    const std::string emf = MakeEmf(500, 500);
+    view.SetData(emf);
+    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(view.HasPicture());
+    QTest::keyClick(&target, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(target.GetKind(), 2);
+    EXPECT_EQ(target.GetData(), emf);
+}
+
+TEST_F(ImageViewTest, BitmapBytesOfEveryKind)
+{
+    view.SetData(jpeg);
+    EXPECT_EQ(Greys(platform::DecodeBmp(view.GetBMPData())), "0 40 80/120 160 200");
+    view.SetData(MakeEmf(254, 127));   // 9 × 4 pixels, drawn as a frame
+    const platform::Picture frame = platform::DecodeBmp(view.GetBMPData());
+    EXPECT_EQ(frame.GetWidth(), 9);
+    EXPECT_EQ(frame.GetPixel(0, 0), RgbColor(0, 0, 0));
+    EXPECT_EQ(frame.GetPixel(4, 2), RgbColor(255, 255, 255));
+    view.SetBMPData(jpeg);
+    EXPECT_FALSE(view.HasPicture());
+    view.SetBMPData(bmp);
+    EXPECT_EQ(view.GetKind(), 1);
+}
+
+} // namespace
