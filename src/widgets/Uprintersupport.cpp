@@ -9,9 +9,10 @@
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
 #include "platform/Errors.h"
+#include "platform/Text.h"
+#include "widgets/Mvktmodule.h"
 #include "widgets/Upapernamelist.h"
 
-#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -20,7 +21,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <filesystem>
@@ -31,11 +31,8 @@ namespace {
 const char* const kPdfPrinterName = "PDFファイル";
 
 // Where the PDF printer suggests its files, and the name it uses for an untitled job.
-std::string DocumentsFolder()
-{
-    return platform::FromQString(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-}
-std::string ProductName() { return platform::FromQString(QCoreApplication::applicationName()); }
+std::string DocumentsFolder() { return VktMdl()->GetDocumentsFolder(); }
+std::string ProductName() { return VktMdl()->GetProductName(); }
 
 int MMToPixels(int hundredthsOfMM, int dpi)
 {
@@ -591,9 +588,9 @@ platform::FontSpec TPrinterObject::GetLogFont(const std::string& faceName) const
     platform::FontSpec spec;
     spec.Face = faceName;
     spec.Weight = 0;
-    platform::StringList known;
-    EnumFont(known);
-    if (known.IndexOf(faceName) < 0) {
+    const auto& fonts = Fonts();
+    const auto same = [&](const std::string& face) { return platform::SameText(face, faceName); };
+    if (std::none_of(fonts.begin(), fonts.end(), same)) {
         spec.CharSet = 1;
         spec.PitchAndFamily = 0;
         return spec;
