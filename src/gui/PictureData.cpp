@@ -3,13 +3,20 @@
 #include "gui/BitmapCanvas.h"
 #include "gui/Canvas.h"
 #include "platform/Errors.h"
-#include "platform/Jpeg.h"
 #include "platform/JpegWriter.h"
 
+#include <QImage>
 #include <QPainter>
 
+#include <csetjmp>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <utility>
+
+#include <jpeglib.h>
+// After jpeglib.h: its configuration decides which warning codes exist.
+#include <jerror.h>
 
 namespace platform {
 
@@ -23,6 +30,92 @@ std::int32_t ReadInt32(std::string_view bytes, std::size_t offset)
     for (int i = 3; i >= 0; --i)
         value = (value << 8) | static_cast<unsigned char>(bytes[offset + static_cast<std::size_t>(i)]);
     return static_cast<std::int32_t>(value);
+}
+
+// JPEG decoding straight into the 32-bit image that drawing uses: a Picture in between would
+// cost two more passes over every pixel of a photograph. Failures are those of DecodeJpeg
+// (corrupt or cut data ends the decode, nothing is drawn grey).
+constexpr std::uint64_t kMaxJpegPixels = std::uint64_t(1) << 28;
+
+struct JpegErrors {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+// Lives outside the frame that calls setjmp, so nothing automatic there changes before a longjmp.
+struct JpegImageState {
+    jpeg_decompress_struct info;
+    JpegErrors errors;
+    QImage image;
+};
+
+extern "C" void OnPictureJpegError(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
+}
+
+extern "C" void OnPictureJpegMessage(j_common_ptr info, int level)
+{
+    if (level >= 0)
+        return;
+    switch (info->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+        OnPictureJpegError(info);
+        break;
+    default:
+        break;
+    }
+}
+
+bool DecodeJpegInto(const unsigned char* data, unsigned long size, JpegImageState& state)
+{
+    state.info.err = jpeg_std_error(&state.errors.pub);
+    state.errors.pub.error_exit = OnPictureJpegError;
+    state.errors.pub.emit_message = OnPictureJpegMessage;
+    if (setjmp(state.errors.jump)) {
+        jpeg_destroy_decompress(&state.info);
+        return false;
+    }
+    jpeg_create_decompress(&state.info);
+    jpeg_mem_src(&state.info, data, size);
+    jpeg_read_header(&state.info, TRUE);
+    // QImage::Format_RGB32 holds 0xFFRRGGBB words: blue, green, red, pad in memory order.
+    state.info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+    jpeg_calc_output_dimensions(&state.info);
+    if (std::uint64_t(state.info.output_width) * state.info.output_height > kMaxJpegPixels) {
+        jpeg_destroy_decompress(&state.info);
+        return false;
+    }
+    jpeg_start_decompress(&state.info);
+    state.image = QImage(static_cast<int>(state.info.output_width), static_cast<int>(state.info.output_height),
+                         QImage::Format_RGB32);
+    if (state.image.isNull()) {
+        jpeg_destroy_decompress(&state.info);
+        return false;
+    }
+    while (state.info.output_scanline < state.info.output_height) {
+        JSAMPROW row = state.image.scanLine(static_cast<int>(state.info.output_scanline));
+        jpeg_read_scanlines(&state.info, &row, 1);
+    }
+    jpeg_finish_decompress(&state.info);
+    jpeg_destroy_decompress(&state.info);
+    return true;
+}
+
+// An empty image when the bytes do not decode.
+Image DecodeJpegImage(std::string_view bytes)
+{
+    auto state = std::make_unique<JpegImageState>();
+    if (bytes.empty() || !DecodeJpegInto(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                         static_cast<unsigned long>(bytes.size()), *state))
+        return Image();
+    return Image(state->image);
 }
 
 } // namespace
@@ -130,7 +223,7 @@ void PictureData::Decode()
     try {
         switch (kind_) {
         case PictureKind::Bitmap: image_ = Image(DecodeBmp(bytes_)); break;
-        case PictureKind::Jpeg: image_ = Image(DecodeJpeg(bytes_)); break;
+        case PictureKind::Jpeg: image_ = DecodeJpegImage(bytes_); break;
         case PictureKind::Metafile: MetafileSize(bytes_, width_, height_); return;
         case PictureKind::None: return;
         }

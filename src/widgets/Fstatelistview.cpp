@@ -86,7 +86,7 @@ QPixmap StatePixmap(int kind)
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const QRectF box = kind == 2 ? QRectF(0.5, 1.5, 10, 10) : QRectF(1.5, 1.5, 12, 12);
+    const QRectF box = kind == 2 ? QRectF(0.5, 0.5, 10, 10) : QRectF(1.5, 1.5, 12, 12);
     painter.setPen(QPen(QColor(0x60, 0x60, 0x60), 1));
     painter.setBrush(Qt::white);
     painter.drawRect(box);
@@ -103,12 +103,12 @@ QPixmap StatePixmap(int kind)
         // A line-break arrow at the right edge.
         painter.setPen(QPen(QColor(0x20, 0x40, 0xA0), 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         QPainterPath arrow;
-        arrow.moveTo(14.5, 4);
+        arrow.moveTo(14.5, 6);
         arrow.lineTo(14.5, 13.5);
-        arrow.lineTo(8.5, 13.5);
-        arrow.moveTo(10.5, 11.5);
-        arrow.lineTo(8.5, 13.5);
-        arrow.lineTo(10.5, 15.5);
+        arrow.lineTo(6.5, 13.5);
+        arrow.moveTo(8.5, 11.5);
+        arrow.lineTo(6.5, 13.5);
+        arrow.lineTo(8.5, 15.5);
         painter.drawPath(arrow);
     }
     return pixmap;

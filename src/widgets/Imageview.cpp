@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -240,35 +241,18 @@ void TImageView::DoDraw(platform::Canvas& canvas, int xOffset, int yOffset)
         }
         buffer_ = std::move(grown);
     }
-    if (!GetResizeDelaying()) {
-        const int bw = buffer_->GetWidth();
-        const int bh = buffer_->GetHeight();
-        buffer_->FillRect({0, 0, bw, bh}, color);
-        if (HasPicture()) {
-            if (equal_) {
-                int width = picture_.GetWidth();
-                int height = picture_.GetHeight();
-                platform::Rect dst{0, 0, bw, bh};
-                if (width > 0 && height > 0) {
-                    GetEqual(bw, bh, height, width);
-                    const int left = (bw - width) / 2;
-                    const int top = (bh - height) / 2;
-                    dst = {left, top, left + width, top + height};
-                }
-                picture_.Draw(*buffer_, dst);
-            } else {
-                const int width = picture_.GetWidth();
-                const int height = picture_.GetHeight();
-                picture_.Draw(*buffer_, {-xOffset, -yOffset, width - xOffset, height - yOffset});
-            }
-        }
-    }
-    {
+    if (!GetResizeDelaying())
+        DrawPicture(xOffset, yOffset);
+    // The buffer's pixels are drawn as they are (no copy) when both sides are painters.
+    QPainter* painter = canvas.GetPainter();
+    const auto* pixels = buffer_->GetPainter() ? dynamic_cast<const QImage*>(buffer_->GetPainter()->device()) : nullptr;
+    if (painter && pixels) {
+        painter->drawImage(QPoint(0, 0), *pixels, QRect(0, 0, buffer_->GetWidth(), buffer_->GetHeight()));
+    } else {
         const platform::Image image = buffer_->GetImage();
         canvas.DrawImage({0, 0, image.GetWidth(), image.GetHeight()}, image,
                          {0, 0, image.GetWidth(), image.GetHeight()});
     }
-    QPainter* painter = canvas.GetPainter();
     if (showFocus_ && hasFocus() && painter) {
         QStyleOptionFocusRect option;
         option.initFrom(viewport());
@@ -276,6 +260,45 @@ void TImageView::DoDraw(platform::Canvas& canvas, int xOffset, int yOffset)
         option.backgroundColor = palette().color(QPalette::Base);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, painter, viewport());
     }
+}
+
+void TImageView::DrawPicture(int xOffset, int yOffset)
+{
+    const int bw = buffer_->GetWidth();
+    const int bh = buffer_->GetHeight();
+    const platform::Rect client{0, 0, bw, bh};
+    if (HasPicture() && !equal_ && picture_.CanDraw()) {
+        // Natural size: only the part in view is copied, pixel for pixel.
+        const int width = picture_.GetWidth();
+        const int height = picture_.GetHeight();
+        const platform::Rect dst{std::max(-xOffset, 0), std::max(-yOffset, 0), std::min(width - xOffset, bw),
+                                 std::min(height - yOffset, bh)};
+        if (dst != client)
+            buffer_->FillRect(client, GetColor());
+        if (!dst.IsEmpty())
+            buffer_->DrawImage(dst, picture_.GetImage(),
+                               {dst.Left + xOffset, dst.Top + yOffset, dst.Right + xOffset, dst.Bottom + yOffset});
+        return;
+    }
+    buffer_->FillRect(client, GetColor());
+    if (!HasPicture())
+        return;
+    int width = picture_.GetWidth();
+    int height = picture_.GetHeight();
+    platform::Rect dst = client;
+    if (!equal_) {
+        dst = {-xOffset, -yOffset, width - xOffset, height - yOffset};
+    } else if (width > 0 && height > 0) {
+        GetEqual(bw, bh, height, width);
+        const int left = (bw - width) / 2;
+        const int top = (bh - height) / 2;
+        dst = {left, top, left + width, top + height};
+    }
+    if (!picture_.CanDraw()) {
+        // The frame stays inside the client, whole.
+        dst = {std::max(dst.Left, 0), std::max(dst.Top, 0), std::min(dst.Right, bw), std::min(dst.Bottom, bh)};
+    }
+    picture_.Draw(*buffer_, dst);
 }
 
 void TImageView::keyPressEvent(QKeyEvent* event)

@@ -70,6 +70,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Paints the picture into the back buffer.
+    void DrawPicture(int xOffset, int yOffset);
+
     platform::PictureData picture_;
     std::unique_ptr<platform::BitmapCanvas> buffer_;
     bool equal_ = true;
