@@ -59,7 +59,7 @@ std::string TExLightText::GetRich()
             body += "\\s" + std::to_string(w.StyleIndex);
         body += EffectiveParaStyle(w).RTString();
         body += (styles.GetStyle(w.StyleIndex) + w.Style).RTString();
-        if (page && !last)
+        if (page)
             body += "\\page";
         body += runs;
         body += last ? "}\n" : "\\par}\n";
@@ -81,7 +81,7 @@ std::string TExLightText::GetRich()
             } else {
                 if (runs.back() != '{')
                     runs += ' ';
-                runs += EscapeRTBytes(ClassBytes(w.Text, style.CharClass));
+                runs += StrToRTString(w.Text, style.CharClass);
             }
             runs += "}";
             break;

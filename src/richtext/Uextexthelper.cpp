@@ -512,9 +512,18 @@ std::string DecodeCp932(std::string_view bytes)
     return out;
 }
 
-std::string EscapeRTBytes(std::string_view bytes)
+namespace {
+
+std::string HexEscape(unsigned char b)
 {
     static const char kHex[] = "0123456789ABCDEF";
+    return {'\\', '\'', kHex[b >> 4], kHex[b & 15]};
+}
+
+} // namespace
+
+std::string EscapeRTBytes(std::string_view bytes)
+{
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
     for (char c : bytes) {
@@ -523,9 +532,7 @@ std::string EscapeRTBytes(std::string_view bytes)
             out += '\\';
             out += c;
         } else if (b < 32 || b >= 128) {
-            out += "\\'";
-            out += kHex[b >> 4];
-            out += kHex[b & 15];
+            out += HexEscape(b);
         } else {
             out += c;
         }
@@ -533,15 +540,22 @@ std::string EscapeRTBytes(std::string_view bytes)
     return out;
 }
 
-std::string StrToRTString(std::string_view utf8)
+std::string StrToRTString(std::string_view utf8, int charClass)
 {
-    std::string bytes;
-    bytes.reserve(utf8.size());
+    std::string out;
+    out.reserve(utf8.size() * 2);
     for (char32_t cp : CodePoints(utf8)) {
-        std::string b = CharBytes(cp, CharClassOf(cp));
-        bytes += b.empty() ? std::string("?") : b;
+        std::string bytes = CharBytes(cp, charClass < 0 ? CharClassOf(cp) : charClass);
+        if (bytes.empty())
+            bytes = "?";
+        if (cp < 0x80) {
+            out += EscapeRTBytes(bytes);
+            continue;
+        }
+        for (char b : bytes)
+            out += HexEscape(static_cast<unsigned char>(b));
     }
-    return EscapeRTBytes(bytes);
+    return out;
 }
 
 void GetFontFamilyInfo(const std::string& name, std::int32_t& charset, std::int32_t& family)

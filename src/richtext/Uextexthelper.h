@@ -180,9 +180,10 @@ std::string DecodeCp932(std::string_view bytes);
 
 // RTF escaping of bytes: "\", "{", "}" get a backslash; bytes below 32 and from 128 become \'hh.
 std::string EscapeRTBytes(std::string_view bytes);
-// RTF escaping of a UTF-8 text: each character as code page 932 (else Windows-1252, else "?"),
-// every byte of a non-ASCII character escaped ("ゴ" gives \'83\'53).
-std::string StrToRTString(std::string_view utf8);
+// RTF escaping of a UTF-8 text, each character written in `charClass` (-1: the class of the
+// character as it enters; "?" where the class cannot write it), every byte of a non-ASCII
+// character escaped ("ゴ" gives \'83\'53).
+std::string StrToRTString(std::string_view utf8, int charClass = -1);
 
 // Charset and pitch-and-family of a face: fixed for the program's own faces, else from the font
 // database (charset 128 when the face draws Japanese, else 0; pitch 1 fixed, 2 variable).

@@ -1,0 +1,335 @@
+#include "richtext/LightTextDump.h"
+#include "richtext/Uexlighttext.h"
+#include "richtext/Urtparser.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <sstream>
+
+namespace {
+
+using vkttest::Dump;
+
+const std::string kHeader = "{\\rtf1\\ansi\\ansicpg932\\deflang1033\\deflangfe1041\r\n"
+                            "{\\fonttbl\r\n{\\f0\\fswiss\\fcharset0\\fprq2 Arial;}\r\n"
+                            "{\\f1\\fmodern\\fcharset128\\fprq2 \\'82\\'6C\\'82\\'72 "
+                            "\\'82\\'6F\\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4E;}\r\n}\r\n"
+                            "{\\colortbl;\r\n\\red0\\green0\\blue0;\r\n}\r\n";
+const std::string kPara = "\\fi0\\li0\\ri0\\sb0\\sa0\\sl240\\slmult1\\cufi0\\culi0\\curi0\\lisb0\\lisa0";
+const std::string kSheet = "{\\stylesheet\r\n{" + kPara +
+                           "\\loch\\af1\\hich\\af0\\dbch\\af1\\fs21\\snext0\\sbasedon0 Normal;}\r\n}\r\n"
+                           "\\paperw12240\\paperh15480\\margl1800\\margr1800\\margt1440\\margb1440\\pgnstart0"
+                           "\\deff0\\viewkind1\\dgmargin\\dghspace105\\dgvspace180\\dghorigin851\\dgvorigin567"
+                           "\\lnongrid\r\n\\lang1033\\langfe1041\r\n";
+const std::string kParaStart = "{\\pard\\plain" + kPara + "\\loch\\af1\\hich\\af0\\dbch\\af1\\fs21";
+const std::string kAscii = "{\\hich\\af0\\dbch\\af1\\loch\\f1\\fs21 ";
+
+TEST(RtfWriter, ExactOutput)
+{
+    TExLightText t;
+    EXPECT_EQ(t.GetRich(), kHeader + kSheet + "\r\n}\r\n");
+    t.SetAnsi("ab\r\n");
+    EXPECT_EQ(t.GetRich(), kHeader + kSheet + kParaStart + kAscii + "ab}\\par}\n\r\n}\r\n");
+
+    t.SetAnsi("a\tb{");
+    t.AddWord("", kWordLine);
+    t.AddWord("", kWordBack);
+    EXPECT_EQ(t.GetRich(), kHeader + kSheet + kParaStart + kAscii + "a}{\\loch\\af1\\hich\\af0\\dbch\\af1\\fs21\\tab}" +
+                               kAscii + "b\\{}\\line}\n\r\n}\r\n");
+
+    t.SetAnsi("x\r\n");
+    t.AddWord("", kWordPage);
+    t.AddWord("y\r\n", 0);
+    const std::string rich = t.GetRich();
+    EXPECT_NE(rich.find("\\fs21\\page" + kAscii + "y}\\par}"), std::string::npos) << rich;
+}
+
+TEST(RtfKeywords, SortedTableOf181)
+{
+    const TRTKeywordList& list = RTKeywordList();
+    ASSERT_EQ(list.Count(), 181);
+    EXPECT_EQ(list.PropertyCount(), 52);
+    for (int i = 1; i < list.Count(); ++i)
+        EXPECT_LT(list.Keyword(i - 1).Name, list.Keyword(i).Name);
+    for (int i = 0; i < list.Count(); ++i)
+        EXPECT_EQ(list.IndexOf(list.Keyword(i).Name), i);
+    EXPECT_EQ(list.IndexOf("*"), 0);
+    EXPECT_EQ(list.IndexOf("~"), 180);
+    EXPECT_EQ(list.IndexOf("B"), -1);
+    EXPECT_EQ(list.IndexOf("rtf"), -1);
+    EXPECT_EQ(list.IndexOf("u"), -1);
+    EXPECT_EQ(list.Keyword(list.IndexOf("ulthdashdd")).Arg2, 14);
+    EXPECT_EQ(list.Keyword(list.IndexOf("ulthdashd")).Arg2, 12);
+}
+
+// Records the parser's events as one line each.
+struct EventLog {
+    TRTParser parser;
+    std::vector<std::string> lines;
+    EventLog()
+    {
+        parser.OnText = [this](TRTParser*, const std::string& t, bool u) {
+            lines.push_back((u ? "U:" : "T:") + (t.size() > 20 ? std::to_string(t.size()) : t));
+        };
+        parser.OnControl = [this](TRTParser*, int type) { lines.push_back("C:" + std::to_string(type)); };
+        parser.OnFont = [this](TRTParser*, const std::string& n, int cs, int fam, int& index) {
+            lines.push_back("F:" + n + "/" + std::to_string(cs) + "/" + std::to_string(fam) + "/" +
+                            std::to_string(index));
+        };
+    }
+    bool Parse(const std::string& rtf)
+    {
+        std::istringstream in(rtf);
+        lines.clear();
+        return parser.Parse(in);
+    }
+    std::string Log() const
+    {
+        std::string out;
+        for (const auto& l : lines)
+            out += (out.empty() ? "" : "|") + l;
+        return out;
+    }
+};
+
+TEST(RtfReader, EventsOfSmallInputs)
+{
+    struct Case {
+        std::string rtf;
+        const char* log;
+    };
+    const Case cases[] = {
+        {"pre{\\rtf1 a\\par b}", "T:a|C:2|T:b"},
+        {"{\\rtf1 \\'82\\'a0}", "T:\x82\xA0"},
+        {"{\\rtf1 {\\info {\\title t}x}{\\*\\unknown y}{\\unknown z}w}", "T:z|T:w"},
+        {"{\\rtf1\\b x\\b0  y\\tab\\~}", "T:x|T: y|C:1|T: "},
+        {"{\\rtf1 " + std::string(1500, 'a') + "}", "T:999|T:501"},
+        {"{\\rtf1 " + std::string(998, 'a') + "\x82\xA0}", "T:998|T:\x82\xA0"},
+        {"{\\rtf1 a\\u12354?b\\uc2\\u-3\\'82\\'a0c\\u12354\\'82}", "T:a|U:あ|T:b|U:\xEF\xBF\xBD|T:c|U:あ"},
+        {"{\\rtf1{\\fonttbl{\\f3\\froman\\fcharset128\\fprq1 A{\\*\\falt B}C;}}x}", "F:AC/128/17/3|T:x"},
+        {"{\\rtf1 a\\bin3 {}\\b}", "T:a|T:b"},
+        {"{\\rtf1 a\\bin-4 b}", "T:a|T:b"},
+        // after a skipped \*-group the next unknown word is ignored, not skipped
+        {"{\\rtf1 {\\*\\bkmkstart x}\\insrsid1 kept}", "T:kept"},
+    };
+    for (const Case& c : cases) {
+        EventLog log;
+        EXPECT_TRUE(log.Parse(c.rtf)) << c.rtf;
+        EXPECT_EQ(log.Log(), c.log) << c.rtf;
+    }
+}
+
+TEST(RtfReader, PropertiesAndDocument)
+{
+    TRTParser p;
+    TExStyle atText;
+    TExParaStyle paraAtText;
+    p.OnText = [&](TRTParser* s, const std::string&, bool) {
+        atText = s->GetStyle();
+        paraAtText = s->GetParaStyle();
+    };
+    std::istringstream in("{\\rtf1\\margr77\\margt88\\deftab\\paperh\\landscape{\\colortbl;\\red1\\green2\\blue3;}"
+                          "\\plain\\fs21\\b\\striked0\\ul0\\cf1\\qc\\li-5\\outlinelevel2\\f9 x}");
+    EXPECT_TRUE(p.Parse(in));
+    EXPECT_EQ(atText.Size, 105);
+    EXPECT_EQ(atText.Bold, 1);
+    EXPECT_EQ(atText.Strike, 1);
+    EXPECT_EQ(atText.Underline, 0);
+    EXPECT_EQ(atText.Color, 1);   // no colour event bound: the map holds the position
+    EXPECT_EQ(atText.CharClass, 7);
+    EXPECT_EQ(paraAtText.Align, 1);
+    EXPECT_EQ(paraAtText.LeftIndent, -5);
+    EXPECT_EQ(paraAtText.OutlineLevel, 3);
+    const TExDocStyle d = p.GetDocStyle();
+    EXPECT_EQ(d.RightMargin, 77);
+    EXPECT_EQ(d.TopMargin, 88);
+    EXPECT_EQ(d.DefaultTab, 720);
+    EXPECT_EQ(d.PaperHeight, 15480);
+    EXPECT_EQ(d.Landscape, 1);
+}
+
+TEST(RtfReader, FailuresKeepWhatWasRead)
+{
+    const char* const failing[] = {
+        "{\\rtf1 a}}b",          // depth below 0
+        "{\\rtf1 a\\'8g}",       // bad hexadecimal digit
+        "{\\rtf1 a\\",           // ends after a backslash
+        "{\\rtf1 a\\li-",        // ends after a minus
+        "{\\rtf1 a",             // unbalanced at the end
+    };
+    for (const char* rtf : failing) {
+        EventLog log;
+        EXPECT_FALSE(log.Parse(rtf)) << rtf;
+        EXPECT_EQ(log.lines.front(), "T:a") << rtf;
+    }
+    std::string deep = "{\\rtf1 a";
+    for (int i = 0; i < 5000; ++i)
+        deep += '{';
+    EventLog log;
+    EXPECT_FALSE(log.Parse(deep));
+    EXPECT_EQ(log.Log(), "T:a");
+    std::string ok = "{\\rtf1 " + std::string(4000, '{') + "b" + std::string(4001, '}');
+    EXPECT_TRUE(log.Parse(ok));
+    EXPECT_TRUE(log.Parse("{\\rtf1 \\abcdefghijklmnopqrstuvwxyzabcdefghijklmnop99999999999999999999 x}"));
+    EXPECT_EQ(log.Log(), "T:x");
+}
+
+std::string Styles(const TExLightText& t)
+{
+    std::string out;
+    for (int i = 0; i < t.Count(); ++i) {
+        const TExLightWord& w = *t.GetWords(i);
+        out += std::to_string(w.StyleIndex) + "/" + std::to_string(w.CharStyleIndex) + ":" +
+               t.EffectiveStyle(w).RTString() + "\n";
+    }
+    return out;
+}
+
+TEST(RtfRoundTrip, OurWriterThroughOurReader)
+{
+    const char* const texts[] = {
+        "Latin text, with {braces} and \\ backslash\r\n",
+        "日本語の文章\u3000全角空白と ｶﾀｶﾅ\tタブ\nline\r\n",
+        "Ça été Œuvre – “quoted” € ¥ ×\r\n",
+    };
+    for (const char* text : texts) {
+        TExLightText a;
+        a.SetAnsi(text);
+        TExStyle heading = a.GetStyleAttributes().GetStyle(0);
+        heading.Bold = 1;
+        heading.Size = 140;
+        heading.Color = a.GetColorIndex(0x0000FF);
+        const int sheet = a.GetStyleIndex("見出し{1}", heading, TExParaStyle());
+        for (int i = 0; i < a.Count() && a.GetWords(i - 1 < 0 ? 0 : i - 1)->Type != kWordPara; ++i)
+            a.GetWords(i)->StyleIndex = sheet;
+        a.AddWord("", kWordPage);
+        a.AddWord("after page, last paragraph without end", 0);
+        const std::string rich = a.GetRich();
+
+        TExLightText b;
+        EXPECT_TRUE(b.SetRich(rich));
+        EXPECT_EQ(Dump(b), Dump(a)) << text;
+        EXPECT_EQ(Styles(b), Styles(a)) << text;
+        EXPECT_EQ(b.GetStyleAttributes().GetName(sheet), "見出し{1}");
+        EXPECT_EQ(b.GetRich(), rich) << text;
+    }
+}
+
+TEST(RtfRoundTrip, ForeignRtfAndEveryHighByte)
+{
+    TExLightText t;
+    t.SetRich("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fnil\\fcharset128 \\'82\\'6c\\'82\\'72 \\'96\\'be\\'92\\'a9;}"
+              "{\\f1\\fswiss\\fcharset0 Arial;}}\\f0 \\'93\\'fa\\'96\\'7b abc{\\f1 caf\\'e9}"
+              "{\\dbch\\f0 x\\'82\\'a0}\\u12354?\\uc0\\u26085\\par}");
+    EXPECT_EQ(Dump(t), "4:日本 9:_ 1:abc 1:caf 2:é 1:x 4:あ 4:あ 4:日 par");
+    EXPECT_EQ(t.GetFontAttributes().GetName(0), "ＭＳ 明朝");
+
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02x", b);
+        for (const char* association : {"\\loch", "\\hich", "\\dbch"}) {
+            const std::string rtf = std::string("{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset128 J;}}") +
+                                    "\\loch\\f1\\hich\\f1\\dbch\\f1{" + association + "\\f1 \\'" + hex + "}\\par}";
+            TExLightText once;
+            once.SetRich(rtf);
+            std::string expected = "\\'";
+            expected += static_cast<char>(std::toupper(hex[0]));
+            expected += static_cast<char>(std::toupper(hex[1]));
+            const std::string written = once.GetRich();
+            EXPECT_NE(written.find(" " + expected + "}"), std::string::npos) << association << " " << hex;
+            TExLightText twice;
+            twice.SetRich(written);
+            EXPECT_EQ(twice.GetRich(), written) << association << " " << hex;
+        }
+    }
+}
+
+TEST(RtfRoundTrip, ParagraphUnitsAndStyleSheet)
+{
+    TExLightText t;
+    t.SetRich("{\\rtf1{\\stylesheet{\\s0\\fs20 Normal;}{\\s1\\lisb50\\culi205\\cufi100\\fs24 Head;}}"
+              "\\pard\\plain\\s1\\culi200\\cufi-100\\fs24 x\\par}");
+    const TExParaStyle head = t.GetStyleAttributes().GetParaStyle(1);
+    EXPECT_EQ(head.SpaceBefore, 180);
+    EXPECT_EQ(head.LeftIndent, 420);
+    EXPECT_EQ(head.FirstIndent, 240);
+    EXPECT_EQ(t.GetStyleAttributes().GetStyle(0).Size, 100);
+    const TExLightWord& par = *t.GetWords(1);
+    EXPECT_EQ(par.Type, kWordPara);
+    EXPECT_EQ(t.EffectiveParaStyle(par).LeftIndent, 420);
+    EXPECT_EQ(t.EffectiveParaStyle(par).FirstIndent, -240);
+    EXPECT_EQ(t.GetWords(0)->Style.Size, 0);   // equal to the style entry: unset
+}
+
+TEST(RtfDamage, PrefixesAndMutationsLoad)
+{
+    TExLightText source;
+    source.SetAnsi("日本語 text ｶﾅ Çé\r\n\t2行目\u3000end\r\nlast");
+    TExStyle bold;
+    bold.Bold = 1;
+    source.GetWords(1)->CharStyleIndex = source.GetStyleIndex("強調", bold, TExParaStyle().Invisible());
+    const std::string files[] = {
+        source.GetRich(),
+        "{\\rtf1{\\fonttbl{\\f0\\fcharset128 \\'82\\'6c;}}{\\*\\bkmkstart a}\\u12354?{\\info{\\title x}}\\bin2 ab"
+        "\\'82\\'a0\\hich\\'b1\\dbch\\'81\\par}",
+    };
+    const auto start = std::chrono::steady_clock::now();
+    for (const std::string& file : files) {
+        for (std::size_t n = 0; n <= file.size(); ++n) {
+            TExLightText t;
+            t.SetRich(file.substr(0, n));
+            t.GetRich();
+        }
+    }
+    std::mt19937 random(2024);
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes = files[round % 2];
+        const int edits = 1 + static_cast<int>(random() % 8);
+        for (int e = 0; e < edits; ++e) {
+            const std::size_t at = random() % bytes.size();
+            switch (random() % 3) {
+            case 0: bytes[at] = static_cast<char>(random()); break;
+            case 1: bytes.erase(at, 1 + random() % 4); break;
+            default: bytes.insert(at, 1, "{}\\';0123456789\x82"[random() % 17]); break;
+            }
+            if (bytes.empty())
+                bytes = "{";
+        }
+        TExLightText t;
+        t.SetRich(bytes);
+        const std::string again = t.GetRich();
+        TExLightText back;
+        EXPECT_TRUE(back.SetRich(again));
+    }
+    // the full text survives a clean prefix cut after its last paragraph
+    TExLightText cut;
+    EXPECT_FALSE(cut.SetRich(files[0].substr(0, files[0].size() - 3)));
+    EXPECT_EQ(cut.GetWide(), source.GetWide());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(RtfSourceView, LinesIndentsAndColours)
+{
+    TExLightText t;
+    t.SetAnalyze(true);
+    t.SetRich("{\\rtf1{\\info{\\title T}}\\b\\foo1 ab\\par}");
+    std::string listing;
+    std::string colours;
+    for (int i = 0; i < t.Count(); ++i) {
+        const TExLightWord& w = *t.GetWords(i);
+        listing += w.Type == kWordPara ? "\n" : w.Text;
+        if (w.Type == kWordText && w.Text.find_first_not_of(' ') != std::string::npos)
+            colours += std::to_string(w.CharStyleIndex);
+    }
+    EXPECT_EQ(listing, "{\n  \\rtf1\n  {\n    \\info\n    {\n      \\title\"T\"\n    }\n  }\n  \\b\\foo1\"ab\"\n"
+                       "  \\par\n}");
+    // braces and quotes gray, backslashes green, known names blue, values red, unknown words gray,
+    // the skipped destination silver, body text in its own formatting
+    EXPECT_EQ(colours, "6453" "6" "222222222" "6" "45" "466" "606" "45" "6");
+    EXPECT_EQ(t.GetColorAttributes().GetColor(6), 0x808080);
+    EXPECT_EQ(t.GetFontAttributes().GetName(0), "Arial");
+}
+
+} // namespace
