@@ -3,12 +3,17 @@
 #include "platform/Codec.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "platform/Variant.h"
+
+#include <cstdio>
 
 namespace platform {
 
 namespace {
 
-constexpr unsigned kParseFlags = pugi::parse_default & ~pugi::parse_eol; // keep "\r\n" as written
+// Keep "\r\n" as written, and line breaks and tabs inside attribute values too.
+constexpr unsigned kParseFlags = pugi::parse_default & ~pugi::parse_eol & ~pugi::parse_wconv_attribute;
+constexpr const char* kSjisDeclaration = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n";
 constexpr unsigned kFormatFlags = pugi::format_indent | pugi::format_no_declaration;
 constexpr const char* kIndent = "  ";
 
@@ -87,6 +92,75 @@ void Parse(pugi::xml_document& doc, std::string_view utf8, const std::string& co
     message += std::string("XML parse error: ") + result.description() + " at offset " +
                IntToStr(static_cast<std::int64_t>(result.offset));
     throw XmlError(message, result.offset);
+}
+
+// The UTF-8 text of a document's bytes: a byte-order mark dropped, code page 932 converted into
+// `buffer` when the declaration names it. Invalid bytes raise ConvertError, an encoding it does
+// not read Error.
+std::string_view DecodeDocument(std::string_view bytes, std::string& buffer, XmlEncoding& encoding)
+{
+    const std::string_view body = StripUtf8Bom(bytes);
+    const std::string declared = body.size() == bytes.size() ? DeclaredEncoding(body) : std::string();
+    if (IsShiftJisName(declared)) {
+        buffer = SjisToUtf8(body);
+        encoding = XmlEncoding::ShiftJis;
+        return buffer;
+    }
+    if (!IsUtf8Name(declared))
+        throw Error("the encoding '" + declared + "' is not supported");
+    CheckUtf8(body);
+    encoding = XmlEncoding::Utf8;
+    return body;
+}
+
+// Code page 932 of serialized XML, with a character reference for each character the code page
+// lacks where one is allowed: in text and in quoted attribute values. One inside a tag's names,
+// a comment, CDATA or a processing instruction raises ConvertError.
+std::string XmlToSjis(std::string_view utf8)
+{
+    try {
+        return Utf8ToSjis(utf8);
+    } catch (const ConvertError&) {
+    }
+    std::string out;
+    out.reserve(utf8.size());
+    bool inTag = false;      // between '<' and '>'
+    bool special = false;    // inside "<!" or "<?"
+    char quote = 0;          // the quote of an attribute value being written
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const std::size_t start = pos;
+        const char32_t cp = NextCodePoint(utf8, pos);
+        if (cp < 0x80) {
+            const char c = static_cast<char>(cp);
+            if (!inTag) {
+                if (c == '<') {
+                    inTag = true;
+                    special = pos < utf8.size() && (utf8[pos] == '!' || utf8[pos] == '?');
+                }
+            } else if (quote != 0) {
+                if (c == quote) quote = 0;
+            } else if (!special && (c == '"' || c == '\'')) {
+                quote = c;
+            } else if (c == '>') {
+                inTag = false;
+                special = false;
+            }
+            out += c;
+            continue;
+        }
+        const std::string_view character = utf8.substr(start, pos - start);
+        try {
+            out += Utf8ToSjis(character);
+        } catch (const ConvertError&) {
+            if (inTag && (quote == 0 || special))
+                throw;
+            char reference[16];
+            std::snprintf(reference, sizeof reference, "&#x%X;", static_cast<unsigned>(cp));
+            out += reference;
+        }
+    }
+    return out;
 }
 
 } // namespace
@@ -215,6 +289,28 @@ std::vector<std::pair<std::string, std::string>> XmlNode::GetAttributes() const
     return attributes;
 }
 
+void XmlNode::SetIntAttribute(std::string_view name, int value) const
+{
+    SetAttribute(name, IntToStr(value));
+}
+
+int XmlNode::GetIntAttribute(std::string_view name) const
+{
+    return StrToInt(GetAttribute(name));
+}
+
+void XmlNode::SetBoolAttribute(std::string_view name, bool value) const
+{
+    SetAttribute(name, value ? "True" : "False");
+}
+
+bool XmlNode::GetBoolAttribute(std::string_view name) const
+{
+    if (!HasAttribute(name))
+        return Variant::Null().AsBool();
+    return Variant(GetAttribute(name)).AsBool();
+}
+
 std::string XmlNode::GetXml() const
 {
     std::string out;
@@ -255,6 +351,16 @@ void XmlDocument::Clear()
     doc_->reset();
 }
 
+void XmlDocument::SetEncoding(std::string_view name)
+{
+    if (IsShiftJisName(name))
+        encoding_ = XmlEncoding::ShiftJis;
+    else if (!name.empty() && IsUtf8Name(name))
+        encoding_ = XmlEncoding::Utf8;
+    else
+        throw Error("The XML encoding '" + std::string(name) + "' is not supported");
+}
+
 void XmlDocument::LoadFromString(std::string_view utf8)
 {
     doc_->reset();
@@ -273,28 +379,36 @@ std::string XmlDocument::SaveToString(bool declaration) const
     return out;
 }
 
+std::string XmlDocument::SaveToBytes() const
+{
+    if (encoding_ == XmlEncoding::Utf8)
+        return SaveToString(true);
+    return kSjisDeclaration + XmlToSjis(SaveToString(false));
+}
+
+void XmlDocument::LoadFromBytes(std::string_view bytes)
+{
+    doc_->reset();
+    std::string buffer;
+    XmlEncoding encoding = XmlEncoding::Utf8;
+    Parse(*doc_, DecodeDocument(bytes, buffer, encoding), {});
+    encoding_ = encoding;
+}
+
 void XmlDocument::LoadFromFile(const std::string& path)
 {
     doc_->reset();
     const std::string bytes = ReadFileBytes(path);
-    const std::string_view body = StripUtf8Bom(bytes);
-    const std::string encoding = body.size() == bytes.size() ? DeclaredEncoding(body) : std::string();
-    std::string converted;
+    std::string buffer;
+    XmlEncoding encoding = XmlEncoding::Utf8;
     std::string_view utf8;
     try {
-        if (IsShiftJisName(encoding)) {
-            converted = SjisToUtf8(body);
-            utf8 = converted;
-        } else if (IsUtf8Name(encoding)) {
-            CheckUtf8(body);
-            utf8 = body;
-        } else {
-            throw FileError("'" + path + "': the encoding '" + encoding + "' is not supported");
-        }
-    } catch (const ConvertError& e) {
+        utf8 = DecodeDocument(bytes, buffer, encoding);
+    } catch (const Error& e) {
         throw FileError("'" + path + "': " + e.Message());
     }
     Parse(*doc_, utf8, path);
+    encoding_ = encoding;
 }
 
 void XmlDocument::SaveToFile(const std::string& path, XmlEncoding encoding) const
@@ -303,9 +417,9 @@ void XmlDocument::SaveToFile(const std::string& path, XmlEncoding encoding) cons
         WriteFileAtomic(path, SaveToString(true));
         return;
     }
-    std::string bytes = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n";
+    std::string bytes = kSjisDeclaration;
     try {
-        bytes += Utf8ToSjis(SaveToString(false));
+        bytes += XmlToSjis(SaveToString(false));
     } catch (const ConvertError& e) {
         throw FileError("'" + path + "': " + e.Message());
     }

@@ -1,7 +1,8 @@
 #pragma once
-// A small DOM facade over pugixml. Text in memory is UTF-8. A document owns its nodes; XmlNode is
-// a non-owning handle that stays valid while its document lives and the node is not removed. A
-// null handle (default-constructed, or a lookup that found nothing) answers every read with an
+// A small DOM facade over pugixml. Text in memory is UTF-8; attribute values are read as written
+// (raw line breaks and tabs in a value are kept, not turned into blanks). A document owns its
+// nodes; XmlNode is a non-owning handle that stays valid while its document lives and the node is
+// not removed. A null handle (default-constructed, or a lookup that found nothing) answers every read with an
 // empty result; writing through it raises Error. Like a pointer, a const handle still writes to
 // its node.
 #include "platform/Errors.h"
@@ -57,6 +58,14 @@ public:
     void SetAttribute(std::string_view name, std::string_view value) const;
     std::string GetAttribute(std::string_view name, std::string_view defaultValue = {}) const;
     bool HasAttribute(std::string_view name) const;
+    // Integers in decimal (IntToStr); reading raises ConvertError for an absent attribute or a
+    // value that is not an integer (StrToInt).
+    void SetIntAttribute(std::string_view name, int value) const;
+    int GetIntAttribute(std::string_view name) const;
+    // Booleans written "True"/"False"; read as Variant reads a text ("true"/"false" in any case or a
+    // number); an absent or unreadable value raises VariantError.
+    void SetBoolAttribute(std::string_view name, bool value) const;
+    bool GetBoolAttribute(std::string_view name) const;
     int GetAttributeCount() const;
     std::vector<std::pair<std::string, std::string>> GetAttributes() const;
 
@@ -90,6 +99,12 @@ public:
     XmlNode CreateDocumentElement(std::string_view name);
     void Clear();
 
+    // The encoding SaveToBytes writes: "UTF-8" (the default) or a name of code page 932
+    // ("Shift-JIS", "Shift_JIS", "cp932", …); another name raises Error. Loading bytes or a file
+    // sets it to the encoding read.
+    void SetEncoding(std::string_view name);
+    XmlEncoding GetEncoding() const { return encoding_; }
+
     // Parses UTF-8 text whatever encoding its declaration names (the declaration is dropped).
     // Malformed UTF-8 raises ConvertError; malformed XML raises XmlError. On failure the
     // document is left empty.
@@ -98,16 +113,26 @@ public:
     // `declaration` is false.
     std::string SaveToString(bool declaration = true) const;
 
+    // The document in its encoding, led by its declaration (code page 932 declares "Shift_JIS");
+    // characters code page 932 lacks are written as character references (&#x1F600;). A character
+    // it lacks in a name raises ConvertError.
+    std::string SaveToBytes() const;
+    // Reads bytes as LoadFromFile reads a file; bytes invalid in their encoding raise ConvertError,
+    // an encoding it does not read Error, malformed XML XmlError.
+    void LoadFromBytes(std::string_view bytes);
+
     // Reads a file in UTF-8 (with or without a byte-order mark) or, when its declaration names
     // Shift_JIS (or cp932, windows-31j), in code page 932. Failures raise FileError naming the
     // path; malformed XML raises XmlError.
     void LoadFromFile(const std::string& path);
     // Writes the document with the declaration of the encoding ("UTF-8" or "Shift_JIS"),
-    // atomically. Text that code page 932 cannot hold raises FileError and leaves the file as it was.
+    // atomically. In code page 932 characters it lacks become character references as in
+    // SaveToBytes; one in a name raises FileError and leaves the file as it was.
     void SaveToFile(const std::string& path, XmlEncoding encoding = XmlEncoding::Utf8) const;
 
 private:
     std::unique_ptr<pugi::xml_document> doc_;
+    XmlEncoding encoding_ = XmlEncoding::Utf8;
 };
 
 } // namespace platform

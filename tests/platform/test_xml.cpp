@@ -174,11 +174,11 @@ TEST_F(XmlFileTest, Utf8FilesWithAndWithoutMarkOrDeclaration)
     }
 }
 
-TEST_F(XmlFileTest, UnconvertibleContentIsAFileError)
+TEST_F(XmlFileTest, UnconvertibleNameIsAFileError)
 {
     const std::string path = dir_ + "/bad.xml";
     XmlDocument doc;
-    doc.CreateDocumentElement("R").SetAttribute("V", "絵文字😀");
+    doc.CreateDocumentElement("R😀").SetAttribute("V", "絵文字");
     WriteFileAtomic(path, "old");
     try {
         doc.SaveToFile(path, XmlEncoding::ShiftJis);
@@ -203,4 +203,72 @@ TEST_F(XmlFileTest, UnconvertibleContentIsAFileError)
         EXPECT_NE(e.Message().find(path), std::string::npos) << e.Message();
     }
     EXPECT_THROW(doc.LoadFromFile(dir_ + "/missing.xml"), FileError);
+}
+
+TEST_F(XmlFileTest, CodePage932KeepsWhatItLacksAsReferences)
+{
+    // "～①髙" are code page 932 characters; the emoji is not and travels as a reference.
+    const std::string value = "～①髙\r\n二行目😀";
+    XmlDocument doc;
+    doc.SetEncoding("Shift-JIS");
+    XmlNode root = doc.CreateDocumentElement("PageObject");
+    root.SetAttribute("V", value);
+    root.AddChild("T").SetText("文😀");
+    const std::string bytes = doc.SaveToBytes();
+    EXPECT_EQ(bytes.rfind("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>", 0), 0u);
+    EXPECT_NE(bytes.find(Utf8ToSjis("～①髙")), std::string::npos);
+    EXPECT_NE(bytes.find("&#13;&#10;"), std::string::npos) << "line breaks in a value are escaped";
+    EXPECT_NE(bytes.find("&#x1F600;"), std::string::npos);
+
+    const std::string path = dir_ + "/sjis.xml";
+    doc.SaveToFile(path, XmlEncoding::ShiftJis);
+    EXPECT_EQ(ReadFileBytes(path), bytes);
+    for (int source = 0; source < 2; ++source) {
+        XmlDocument back;
+        if (source == 0)
+            back.LoadFromBytes(bytes);
+        else
+            back.LoadFromFile(path);
+        EXPECT_EQ(back.GetEncoding(), XmlEncoding::ShiftJis);
+        EXPECT_EQ(back.GetDocumentElement().GetAttribute("V"), value) << source;
+        EXPECT_EQ(back.GetDocumentElement().FindChild("T").GetText(), "文😀") << source;
+    }
+
+    XmlDocument utf8;
+    utf8.LoadFromBytes("<R V='x'/>");
+    EXPECT_EQ(utf8.GetEncoding(), XmlEncoding::Utf8);
+    EXPECT_EQ(utf8.SaveToBytes(), utf8.SaveToString());
+    EXPECT_THROW(utf8.SetEncoding("ISO-2022-JP"), Error);
+    EXPECT_THROW(utf8.LoadFromBytes("<?xml version=\"1.0\" encoding=\"Shift-JIS\"?><R V=\"\x83\x8C\x80\"/>"),
+                 ConvertError);
+}
+
+TEST_F(XmlFileTest, RawLineBreaksInAFileAttributeAreKept)
+{
+    const std::string path = dir_ + "/raw.xml";
+    WriteFileAtomic(path, "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<R V=\"a\r\nb\tc\"/>");
+    XmlDocument doc;
+    doc.LoadFromFile(path);
+    EXPECT_EQ(doc.GetDocumentElement().GetAttribute("V"), "a\r\nb\tc");
+}
+
+TEST(Xml, IntegerAndBooleanAttributes)
+{
+    XmlDocument doc;
+    XmlNode node = doc.CreateDocumentElement("R");
+    node.SetIntAttribute("N", -42);
+    node.SetBoolAttribute("B", false);
+    node.SetBoolAttribute("C", true);
+    EXPECT_EQ(AttributeDump(node), "N=-42;B=False;C=True;");
+    EXPECT_EQ(node.GetIntAttribute("N"), -42);
+    EXPECT_FALSE(node.GetBoolAttribute("B"));
+    EXPECT_TRUE(node.GetBoolAttribute("C"));
+    EXPECT_THROW(node.GetIntAttribute("Absent"), ConvertError) << "a required integer";
+    EXPECT_THROW(node.GetBoolAttribute("Absent"), VariantError);
+    node.SetAttribute("B", "1");
+    EXPECT_TRUE(node.GetBoolAttribute("B")) << "a number reads as a boolean";
+    node.SetAttribute("B", "TRUE");
+    EXPECT_TRUE(node.GetBoolAttribute("B"));
+    node.SetAttribute("N", "1x");
+    EXPECT_THROW(node.GetIntAttribute("N"), ConvertError);
 }
