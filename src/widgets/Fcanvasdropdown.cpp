@@ -5,17 +5,10 @@
 #include "widgets/Fcolordropdown.h"
 
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 
 TCanvasDropDown::TCanvasDropDown(QWidget* owner) : QWidget(owner)
 {
-    setObjectName("CanvasDropDown");
-    resize(109, 20);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    dropDown_ = new TOwnerDrawComboBox(this, kItemHeight);
-    dropDown_->setObjectName("DropDown");
-    layout->addWidget(dropDown_);
+    dropDown_ = TOwnerDrawComboBox::CreateIn(*this, "CanvasDropDown", 109, kItemHeight);
     connect(dropDown_, &QComboBox::activated, this, platform::Guarded([this](int index) { DropDownChange(index); }));
     listener_ = TPrnObjListener([this](TPrinterObject*, bool printerChanged) { Refresh(printerChanged); });
     Refresh(true);

@@ -62,6 +62,18 @@ TOwnerDrawComboBox::TOwnerDrawComboBox(QWidget* owner, int itemHeight) : QComboB
     setItemDelegate(new OwnerDrawDelegate(*this));
 }
 
+TOwnerDrawComboBox* TOwnerDrawComboBox::CreateIn(QWidget& frame, const char* frameName, int width, int itemHeight)
+{
+    frame.setObjectName(frameName);
+    frame.resize(width, 20);
+    auto* layout = new QVBoxLayout(&frame);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* combo = new TOwnerDrawComboBox(&frame, itemHeight);
+    combo->setObjectName("DropDown");
+    layout->addWidget(combo);
+    return combo;
+}
+
 void TOwnerDrawComboBox::SetOnDrawItem(DrawItemFn drawItem)
 {
     drawItem_ = std::move(drawItem);
@@ -93,16 +105,10 @@ void TOwnerDrawComboBox::paintEvent(QPaintEvent* event)
 
 TColorDropDown::TColorDropDown(QWidget* owner) : QWidget(owner)
 {
-    setObjectName("ColorDropDown");
-    resize(113, 20);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    dropDown_ = new TOwnerDrawComboBox(this, kItemHeight);
-    dropDown_->setObjectName("DropDown");
+    dropDown_ = TOwnerDrawComboBox::CreateIn(*this, "ColorDropDown", 113, kItemHeight);
     dropDown_->setMaxVisibleItems(17);
     dropDown_->addItem(QStringLiteral("カスタム..."));
     for (const char* item : kColorItems) dropDown_->addItem(QString::fromLatin1(item));
-    layout->addWidget(dropDown_);
     dropDown_->setCurrentIndex(1);
     dropDown_->SetOnDrawItem(
         [this](QPainter& painter, int index, const QRect& rect, bool inList) { DropDownDrawItem(painter, index, rect, inList); });

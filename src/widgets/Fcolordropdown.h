@@ -21,6 +21,8 @@ public:
     using DrawItemFn = std::function<void(QPainter& painter, int index, const QRect& rect, bool inList)>;
 
     TOwnerDrawComboBox(QWidget* owner, int itemHeight);
+    // Names and sizes the frame and fills it with a new combo box named "DropDown".
+    static TOwnerDrawComboBox* CreateIn(QWidget& frame, const char* frameName, int width, int itemHeight);
 
     int GetItemHeight() const { return itemHeight_; }
     void SetOnDrawItem(DrawItemFn drawItem);

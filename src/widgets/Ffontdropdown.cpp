@@ -7,23 +7,16 @@
 
 #include <QPainter>
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 
 TFontDropDown::TFontDropDown(QWidget* owner) : QWidget(owner)
 {
-    setObjectName("FontDropDown");
-    resize(109, 20);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    dropDown_ = new TOwnerDrawComboBox(this, kItemHeight);
-    dropDown_->setObjectName("DropDown");
+    dropDown_ = TOwnerDrawComboBox::CreateIn(*this, "FontDropDown", 109, kItemHeight);
     dropDown_->setMaxVisibleItems(16);
     platform::FontSpec own;
     own.Face = kDefaultFace;
     own.Height = -13;
     own.CharSet = 128;
     dropDown_->setFont(platform::MakeQFont(own, platform::ScreenPixelsPerInch()));
-    layout->addWidget(dropDown_);
     dropDown_->SetOnDrawItem(
         [this](QPainter& painter, int index, const QRect& rect, bool) { DropDownDrawItem(painter, index, rect); });
     connect(dropDown_, &QComboBox::activated, this, platform::Guarded([this](int) { DropDownChange(); }));
