@@ -4,9 +4,7 @@
 //   ImageViewScrollRepaint / QImageRegionPaint: the repaint after one line of scrolling at natural
 //     size, against a plain widget of the same client size repainting the same region of a
 //     QImage (at most 1.3).
-// These need a QApplication (widgets) and vkt_widgets; the file is compiled in when the build
-// defines VKT_BENCH_WIDGETS.
-#ifdef VKT_BENCH_WIDGETS
+#include "BenchRatio.h"
 
 #include "platform/Bitmap.h"
 #include "platform/JpegWriter.h"
@@ -19,6 +17,7 @@
 #include <QPainter>
 #include <QWidget>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -127,4 +126,5 @@ BENCHMARK(QImageLoadPaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(ImageViewScrollRepaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(QImageRegionPaint)->Unit(benchmark::kMillisecond);
 
-#endif
+VKT_BENCH_RATIO(ImageViewLoadPaint, QImageLoadPaint, 1.5);
+VKT_BENCH_RATIO(ImageViewScrollRepaint, QImageRegionPaint, 1.3);
