@@ -53,9 +53,7 @@ TGuiPanel::TGuiPanel(QWidget* parent, TPanelOwner* owner) : QFrame(parent)
 {
     resize(kPanelWidth, kPanelHeight);
     SetPanelOwner(owner ? owner : NearestOwner(parent));
-    const auto unbind = [this](TVktObject*) { SetVktObject(nullptr); };
-    GetObjEvent().OnClose = unbind;
-    GetObjEvent().OnRelease = unbind;
+    UnbindOnNotice([this] { SetVktObject(nullptr); });
 }
 
 TGuiPanel::~TGuiPanel()

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <exception>
 #include <optional>
 #include <utility>
 
@@ -92,6 +93,12 @@ void TPanelOwner::SetPanelOwner(TPanelOwner* owner)
     if (auto* self = dynamic_cast<TGuiPanel*>(this)) owner_->panels_.push_back(self);
 }
 
+void TPanelOwner::UnbindOnNotice(const std::function<void()>& unbind)
+{
+    subscription_->OnClose = [unbind](TVktObject*) { unbind(); };
+    subscription_->OnRelease = [unbind](TVktObject*) { unbind(); };
+}
+
 bool TPanelOwner::Bind(TVktObject* obj)
 {
     if (obj == bound_) return false;
@@ -110,7 +117,16 @@ bool TPanelOwner::Bind(TVktObject* obj)
         } subscribe{obj, subscription_.get()};
         DoAttach();
     }
-    for (std::size_t i = 0; i < panels_.size(); ++i) panels_[i]->SetVktObject(obj);
+    // Every panel follows even when one fails; the first failure then reaches the caller.
+    std::exception_ptr failure;
+    for (std::size_t i = 0; i < panels_.size(); ++i) {
+        try {
+            panels_[i]->SetVktObject(obj);
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
     return true;
 }
 
@@ -129,10 +145,7 @@ TVktForm::TVktForm(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, fla
     statusBar_ = new QStatusBar(this);
     statusBar_->setObjectName("StatusBar");
     layout->addWidget(statusBar_);
-
-    const auto unbind = [this](TVktObject*) { SetDataObject(nullptr); };
-    GetEvents().OnClose = unbind;
-    GetEvents().OnRelease = unbind;
+    UnbindOnNotice([this] { SetDataObject(nullptr); });
 }
 
 TVktForm::~TVktForm()

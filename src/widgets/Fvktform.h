@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QFont>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -49,10 +50,14 @@ protected:
     // Binding: nothing when obj is already bound (false). Otherwise the subscription leaves its
     // list; a bound object gets DoDetach, then Release; obj gets AddRef, then DoAttach, then the
     // subscription; last every registered panel is bound to obj (also when obj is null). An
-    // exception from AddRef leaves this owner unbound.
+    // exception from AddRef leaves this owner unbound; one from a panel reaches the caller after
+    // the other panels are bound.
     bool Bind(TVktObject* obj);
     TVktObject* GetBound() const { return bound_; }
     TVktObjEvent& GetSubscription() const { return *subscription_; }
+
+    // The bound object's close and release notices call `unbind`, which unbinds this owner.
+    void UnbindOnNotice(const std::function<void()>& unbind);
 
     // Called right after an object was bound / right before the bound one is released.
     virtual void DoAttach() {}

@@ -30,8 +30,6 @@ TEST(VktModule, NamesVersionAndFolders)
     EXPECT_EQ(module.GetProductName(), "Vektara 2005");
     EXPECT_TRUE(std::regex_match(module.GetFileVersion(), std::regex(R"(\d+\.\d+\.\d+\.\d+)"))) << module.GetFileVersion();
     EXPECT_EQ(module.GetRegistrySubKey(), "Quillore\\Vektara 2005");
-    EXPECT_TRUE(module.GetWindowsSupported());
-    EXPECT_FALSE(module.GetNewsFound());
 
     EXPECT_EQ(module.GetExeFolder().back(), '/');
     ASSERT_FALSE(module.GetDocumentsFolder().empty());
