@@ -4,6 +4,7 @@
 
 #include "platform/FlagScope.h"
 
+#include <exception>
 #include <optional>
 #include <utility>
 
@@ -248,6 +249,7 @@ bool TVktObject::RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVkt
 
     bool ok = true;
     TPriorityItem done;
+    std::exception_ptr failure;   // a step or callback that raised
     {
         std::optional<platform::FlagScope> batchFlag;
         if (mode == TVktBatchMode::Batch) batchFlag.emplace(batch_);
@@ -256,27 +258,43 @@ bool TVktObject::RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVkt
             BatchTransaction transaction(*functor_);
             // What the steps learn (classes, keys) holds while the transaction does.
             BatchScope scope(transaction.Connection() ? functor_.get() : nullptr);
-            for (int i = 0; ok && i < count; ++i) {
-                TVktBatchStep result;
-                if (platform::Connection* db = transaction.Connection()) {
-                    platform::Savepoint record(*db);
-                    BatchRow row(*functor_);
-                    result = step(i);
-                    if (row.End())
-                        record.Rollback();
-                    else if (record.IsActive() && db->IsOpen())
-                        record.Release();
+            try {
+                for (int i = 0; ok && i < count; ++i) {
+                    TVktBatchStep result;
+                    if (platform::Connection* db = transaction.Connection()) {
+                        platform::Savepoint record(*db);
+                        BatchRow row(*functor_);
+                        result = step(i);
+                        if (row.End())
+                            record.Rollback();
+                        else if (record.IsActive() && db->IsOpen())
+                            record.Release();
+                    }
+                    else {
+                        result = step(i);
+                    }
+                    ok = result.ok;
+                    if (ok) done.Push(result.done);
+                    if (progress) progress(this, result.text, ok, tag);
                 }
-                else {
-                    result = step(i);
-                }
-                ok = result.ok;
-                if (ok) done.Push(result.done);
-                if (progress) progress(this, result.text, ok, tag);
+            }
+            catch (...) {
+                failure = std::current_exception();
             }
             scope.End();
-            transaction.Commit();
+            try {
+                transaction.Commit();
+            }
+            catch (...) {
+                if (!failure) throw;
+                done.SetCount(0);   // nothing was kept
+            }
         }
+    }
+    if (failure) {
+        // The records done before the raise are kept: they are announced before the error goes on.
+        if (notice && done.GetCount() > 0) notice(done);
+        std::rethrow_exception(failure);
     }
     if (notice) notice(done);
     return ok;

@@ -279,9 +279,9 @@ protected:
     //      notice fires "when any" tests done.GetCount() itself). Not called at step 1.
     //   8. Return ok: false when a step failed or the callback asked to stop.
     // A step or callback that raises: that record's savepoint is rolled back, the records done
-    // before it are committed, the batch flag is cleared and the exception propagates without a
-    // notice. A step must not point the module at another folder (that would end the
-    // transaction).
+    // before it are committed, the batch flag is cleared, notice(done) announces them (when there
+    // are any) and the exception propagates. A step must not point the module at another folder
+    // (that would end the transaction).
     enum class TVktBatchMode : std::uint8_t { Batch, Plain };
 
     // The outcome of one step.

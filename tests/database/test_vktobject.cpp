@@ -692,7 +692,7 @@ TEST_F(BatchTest, ThePlainFamilySetsNoBatchFlag)
 
 TEST_F(BatchTest, ARaisingStepKeepsTheRecordsDoneBeforeIt)
 {
-    bool noticed = false;
+    TPriorityItem announced;
     EXPECT_THROW(probe->RunBatch(
                      Ids({1, 2}), Mode::Batch, 0, nullptr,
                      [&](int id) {
@@ -700,9 +700,9 @@ TEST_F(BatchTest, ARaisingStepKeepsTheRecordsDoneBeforeIt)
                          if (id == 2) throw std::runtime_error("broken");
                          return true;
                      },
-                     [&](const TPriorityItem&) { noticed = true; }),
+                     [&](const TPriorityItem& done) { announced = done; }),
                  std::runtime_error);
-    EXPECT_FALSE(noticed);
+    EXPECT_EQ(announced, Ids({1}));   // the kept record is announced before the error goes on
     EXPECT_TRUE(probe->IsValid());   // the batch flag is cleared
     EXPECT_EQ(Marked(1), "batch");
     EXPECT_EQ(Marked(2), "");   // its own savepoint was rolled back
