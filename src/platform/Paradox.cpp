@@ -63,6 +63,88 @@ bool ReadDouble(const unsigned char* p, double& value) {
     return true;
 }
 
+std::uint16_t Le16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+// The table file's header and data-block chain, checked before pxlib sees the file: pxlib trusts
+// them, and a damaged or encrypted table makes it read past the file or follow a block chain that
+// never ends. Header fields (little-endian):
+//   0x00 record size (2)   0x02 header size (2)   0x05 block size in KiB (1)   0x06 records (4)
+//   0x0C blocks (2)   0x0E first block (2)   0x10 last block (2)   0x21 fields (2)
+//   0x25 encryption (4): 0, or 0xFF00FF00 with the word at 0x5C holding it (0: not encrypted)
+// Block n (from 1) lies at header size + (n - 1) * block size and starts with the next block's
+// number (2), the previous one's (2) and the bytes of its records minus one record (2, signed).
+class HeaderCheck {
+public:
+    explicit HeaderCheck(const std::string& file) : file_(file) {}
+
+    void Run() {
+        std::FILE* stream = std::fopen(file_.c_str(), "rb");
+        if (!stream) Fail("cannot be opened");
+        std::fseek(stream, 0, SEEK_END);
+        const long size = std::ftell(stream);
+        std::rewind(stream);
+        if (size >= static_cast<long>(kDataHeaderEnd)) {
+            bytes_.resize(static_cast<std::size_t>(size));
+            if (std::fread(bytes_.data(), 1, bytes_.size(), stream) != bytes_.size()) bytes_.clear();
+        }
+        std::fclose(stream);
+        if (bytes_.size() < kDataHeaderEnd) Fail("the header is cut short");
+
+        const unsigned char* head = bytes_.data();
+        std::uint32_t encryption = Le32(head + 0x25);
+        if (encryption == 0xFF00FF00u) encryption = Le32(head + 0x5C);
+        if (encryption != 0)
+            throw FileError("テーブル'" + file_ + "'はパスワードで保護されています。\n\r"
+                            "パスワード付きのテーブルには対応していません。");
+
+        const std::size_t recordSize = Le16(head);
+        const std::size_t headerSize = Le16(head + 0x02);
+        const std::size_t blockSize = std::size_t{head[0x05]} * 1024;
+        const std::uint32_t records = Le32(head + 0x06);
+        const std::size_t blocks = Le16(head + 0x0C);
+        const std::size_t first = Le16(head + 0x0E);
+        const std::size_t last = Le16(head + 0x10);
+        const std::size_t fieldCount = Le16(head + 0x21);
+        if (fieldCount == 0 || headerSize < kDataHeaderEnd + fieldCount * 2 || headerSize > bytes_.size())
+            Fail("the header size does not fit the file");
+        if (blockSize == 0 || blockSize > 32 * 1024) Fail("unknown block size");
+        if (recordSize == 0 || recordSize + kBlockHead > blockSize) Fail("record size does not fit a block");
+        if (blocks > (bytes_.size() - headerSize) / blockSize) Fail("the file ends before its last block");
+        if (first > blocks || last > blocks || (first == 0) != (blocks == 0) || (last == 0) != (blocks == 0))
+            Fail("block numbers outside the file");
+
+        // The chain from the first block: every block at most once, and it holds the records.
+        std::vector<bool> seen(blocks + 1, false);
+        std::uint64_t stored = 0;
+        for (std::size_t block = first; block != 0;) {
+            if (block > blocks || seen[block]) Fail("the data blocks are not a chain");
+            seen[block] = true;
+            const unsigned char* data = head + headerSize + (block - 1) * blockSize;
+            const auto added = static_cast<std::int16_t>(Le16(data + 4));
+            if (added >= 0) {
+                const std::size_t count = static_cast<std::size_t>(added) / recordSize + 1;
+                if (count * recordSize + kBlockHead > blockSize) Fail("block " + std::to_string(block) + " overflows");
+                stored += count;
+            }
+            block = Le16(data);
+        }
+        if (records > stored) Fail("records missing from the data blocks");
+    }
+
+private:
+    static constexpr std::size_t kDataHeaderEnd = 0x78;
+    static constexpr std::size_t kBlockHead = 6;
+
+    [[noreturn]] void Fail(const std::string& what) const {
+        throw FileError("Paradox table " + file_ + ": damaged (" + what + ")");
+    }
+
+    const std::string& file_;
+    std::vector<unsigned char> bytes_;
+};
+
 bool IsBlobType(ParadoxType type) {
     switch (type) {
     case ParadoxType::Memo:
@@ -255,6 +337,7 @@ ParadoxTable::ParadoxTable(const std::string& file) : impl_(std::make_unique<Imp
     Impl& impl = *impl_;
     impl.file = file;
     if (!FileExists(file)) impl.Fail("file not found");
+    HeaderCheck(file).Run();
     impl.doc = PX_new3(&Impl::OnError, nullptr, nullptr, nullptr, &impl);
     if (!impl.doc) impl.Fail("out of memory");
     if (PX_open_file(impl.doc, file.c_str()) < 0) impl.Fail("not a Paradox table (" + impl.lastError + ")");

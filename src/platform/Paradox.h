@@ -55,8 +55,9 @@ struct ParadoxField {
 
 class ParadoxTable {
 public:
-    // Opens the table file for reading. Raises FileError when it is missing or not a Paradox
-    // table. The memo file (same name, extension ".mb" in any letter case) is opened when a value
+    // Opens the table file for reading. Raises FileError when it is missing, not a Paradox
+    // table, damaged (a header or data-block chain that does not fit the file) or encrypted
+    // (password-protected tables are not supported). The memo file (same name, extension ".mb" in any letter case) is opened when a value
     // needs it.
     explicit ParadoxTable(const std::string& file);
     ~ParadoxTable();
