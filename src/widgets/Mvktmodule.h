@@ -3,7 +3,10 @@
 // program's folders, the machine values of the key "Quillore\Vektara" (HomePage, Mail, Cgi) and
 // the database list kept per user under the same key (Aliases). Every value is fixed at
 // construction except NewsFound; folders use '/' as separator.
+#include <functional>
 #include <string>
+
+class THTTPThread;
 
 class TVktModule {
 public:
@@ -41,6 +44,14 @@ public:
     // Writes the database list as the user value Aliases, creating the key's file when missing.
     // A failed write raises platform::FileError.
     void WriteAliases(const std::string& text);
+
+    // The update check (Mvktmodule_update.cpp): fetches HomePage + "vktupdatefile.txt" and parses
+    // it; onTerminate runs after every completion, a failed one included. `attempt` has no effect.
+    void StartUpdateCheck(bool attempt, std::function<void(THTTPThread* sender)> onTerminate);
+    // Records the update file's newer dates and values in the machine values; sets NewsFound.
+    void ParseUpdateFile(THTTPThread* sender, const std::string& text, bool complete);
+    // True when the recorded InternetFileVersion is newer than FileVersion.
+    bool IsNewerVersion() const;
 
 private:
     std::string ReadHomePage() const;
