@@ -224,35 +224,57 @@ void TImageView::DoResizeDelay()
     viewport()->update();
 }
 
+bool TImageView::DrawsDirect() const { return !equal_ && picture_.CanDraw(); }
+
+bool TImageView::ScrollsPixels() const
+{
+    return DrawsDirect() && !GetResizeDelaying() && !(showFocus_ && hasFocus());
+}
+
 void TImageView::DoDraw(platform::Canvas& canvas, int xOffset, int yOffset)
 {
     const int cw = GetClientWidth();
     const int ch = GetClientHeight();
-    const platform::TColor color = GetColor();
-    if (cw > 0 && ch > 0 && (cw != buffer_->GetWidth() || ch != buffer_->GetHeight())) {
-        auto grown = std::make_unique<platform::BitmapCanvas>(cw, ch);
-        if (GetResizeDelaying()) {
-            // Keep what was drawn; only the strips the buffer grew by are filled.
-            const int oldW = buffer_->GetWidth();
-            const int oldH = buffer_->GetHeight();
-            grown->FillRect({0, 0, cw, ch}, color);
-            const platform::Image old = buffer_->GetImage();
-            grown->DrawImage({0, 0, oldW, oldH}, old, {0, 0, oldW, oldH});
-        }
-        buffer_ = std::move(grown);
-    }
-    if (!GetResizeDelaying())
-        DrawPicture(xOffset, yOffset);
-    // The buffer's pixels are drawn as they are (no copy) when both sides are painters.
-    QPainter* painter = canvas.GetPainter();
-    const auto* pixels = buffer_->GetPainter() ? dynamic_cast<const QImage*>(buffer_->GetPainter()->device()) : nullptr;
-    if (painter && pixels) {
-        painter->drawImage(QPoint(0, 0), *pixels, QRect(0, 0, buffer_->GetWidth(), buffer_->GetHeight()));
+    const bool resized = cw > 0 && ch > 0 && (cw != buffer_->GetWidth() || ch != buffer_->GetHeight());
+    if (DrawsDirect() && !GetResizeDelaying()) {
+        // Only the part being painted is copied (the painter clips).
+        if (resized)
+            buffer_ = std::make_unique<platform::BitmapCanvas>(cw, ch);
+        DrawPicture(canvas, cw, ch, xOffset, yOffset);
+        bufferStale_ = true;
+        drawnX_ = xOffset;
+        drawnY_ = yOffset;
     } else {
-        const platform::Image image = buffer_->GetImage();
-        canvas.DrawImage({0, 0, image.GetWidth(), image.GetHeight()}, image,
-                         {0, 0, image.GetWidth(), image.GetHeight()});
+        if (bufferStale_ && GetResizeDelaying())
+            DrawPicture(*buffer_, buffer_->GetWidth(), buffer_->GetHeight(), drawnX_, drawnY_);
+        bufferStale_ = false;
+        if (resized) {
+            auto grown = std::make_unique<platform::BitmapCanvas>(cw, ch);
+            if (GetResizeDelaying()) {
+                // Keep what was drawn; only the strips the buffer grew by are filled.
+                const int oldW = buffer_->GetWidth();
+                const int oldH = buffer_->GetHeight();
+                grown->FillRect({0, 0, cw, ch}, GetColor());
+                const platform::Image old = buffer_->GetImage();
+                grown->DrawImage({0, 0, oldW, oldH}, old, {0, 0, oldW, oldH});
+            }
+            buffer_ = std::move(grown);
+        }
+        if (!GetResizeDelaying())
+            DrawPicture(*buffer_, buffer_->GetWidth(), buffer_->GetHeight(), xOffset, yOffset);
+        // The buffer's pixels are drawn as they are (no copy) when both sides are painters.
+        QPainter* painter = canvas.GetPainter();
+        const auto* pixels =
+            buffer_->GetPainter() ? dynamic_cast<const QImage*>(buffer_->GetPainter()->device()) : nullptr;
+        if (painter && pixels) {
+            painter->drawImage(QPoint(0, 0), *pixels, QRect(0, 0, buffer_->GetWidth(), buffer_->GetHeight()));
+        } else {
+            const platform::Image image = buffer_->GetImage();
+            canvas.DrawImage({0, 0, image.GetWidth(), image.GetHeight()}, image,
+                             {0, 0, image.GetWidth(), image.GetHeight()});
+        }
     }
+    QPainter* painter = canvas.GetPainter();
     if (showFocus_ && hasFocus() && painter) {
         QStyleOptionFocusRect option;
         option.initFrom(viewport());
@@ -262,25 +284,23 @@ void TImageView::DoDraw(platform::Canvas& canvas, int xOffset, int yOffset)
     }
 }
 
-void TImageView::DrawPicture(int xOffset, int yOffset)
+void TImageView::DrawPicture(platform::Canvas& target, int bw, int bh, int xOffset, int yOffset) const
 {
-    const int bw = buffer_->GetWidth();
-    const int bh = buffer_->GetHeight();
     const platform::Rect client{0, 0, bw, bh};
-    if (HasPicture() && !equal_ && picture_.CanDraw()) {
+    if (DrawsDirect()) {
         // Natural size: only the part in view is copied, pixel for pixel.
         const int width = picture_.GetWidth();
         const int height = picture_.GetHeight();
         const platform::Rect dst{std::max(-xOffset, 0), std::max(-yOffset, 0), std::min(width - xOffset, bw),
                                  std::min(height - yOffset, bh)};
         if (dst != client)
-            buffer_->FillRect(client, GetColor());
+            target.FillRect(client, GetColor());
         if (!dst.IsEmpty())
-            buffer_->DrawImage(dst, picture_.GetImage(),
-                               {dst.Left + xOffset, dst.Top + yOffset, dst.Right + xOffset, dst.Bottom + yOffset});
+            target.DrawImage(dst, picture_.GetImage(),
+                             {dst.Left + xOffset, dst.Top + yOffset, dst.Right + xOffset, dst.Bottom + yOffset});
         return;
     }
-    buffer_->FillRect(client, GetColor());
+    target.FillRect(client, GetColor());
     if (!HasPicture())
         return;
     int width = picture_.GetWidth();
@@ -298,7 +318,7 @@ void TImageView::DrawPicture(int xOffset, int yOffset)
         // The frame stays inside the client, whole.
         dst = {std::max(dst.Left, 0), std::max(dst.Top, 0), std::min(dst.Right, bw), std::min(dst.Bottom, bh)};
     }
-    picture_.Draw(*buffer_, dst);
+    picture_.Draw(target, dst);
 }
 
 void TImageView::keyPressEvent(QKeyEvent* event)

@@ -63,6 +63,7 @@ protected:
     void DoFocus(bool focused) override;
     void DoDraw(platform::Canvas& canvas, int xOffset, int yOffset) override;
     void DoResizeDelay() override;
+    bool ScrollsPixels() const override;
     virtual void DoChange();
     // Brings the document size in line with the picture and reports the change.
     void Change();
@@ -70,11 +71,18 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // Paints the picture into the back buffer.
-    void DrawPicture(int xOffset, int yOffset);
+    // Natural size with a drawable picture: painted straight from the picture, no buffer between.
+    bool DrawsDirect() const;
+    // Paints the picture onto `target` as onto a bw × bh client scrolled to the offsets.
+    void DrawPicture(platform::Canvas& target, int bw, int bh, int xOffset, int yOffset) const;
 
     platform::PictureData picture_;
     std::unique_ptr<platform::BitmapCanvas> buffer_;
+    // After a direct paint the buffer is stale: it is drawn from these offsets when a resize
+    // delay shows it.
+    bool bufferStale_ = false;
+    int drawnX_ = 0;
+    int drawnY_ = 0;
     bool equal_ = true;
     bool showFocus_ = false;
 };

@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -212,6 +214,8 @@ void TScrollCanvas::ScrollMessage(int orientation, int code)
     const int client = horizontal ? GetClientWidth() : GetClientHeight();
     const int doc = horizontal ? docWidth_ : docHeight_;
     const int current = horizontal ? docLeft_ : docTop_;
+    const int oldX = GetXOffset();
+    const int oldY = GetYOffset();
     const int small = horizontal ? hSmallChange_ : vSmallChange_;
     const int step = small != 0 ? small : client / 10;
     int pos = current;
@@ -231,6 +235,11 @@ void TScrollCanvas::ScrollMessage(int orientation, int code)
     if (pos < 0)
         pos = 0;
     (horizontal ? docLeft_ : docTop_) = pos;
+    // The bar is painted with the next pass of the event loop, not with the client's immediate
+    // repaint below: a styled bar costs more to paint than the strip a scroll step exposes.
+    const bool barUpdates = bar->updatesEnabled();
+    const auto restoreBar = qScopeGuard([&] { bar->setUpdatesEnabled(barUpdates); });
+    bar->setUpdatesEnabled(false);
     if (horizontal ? HasHorizontal(scrollStyle_) : HasVertical(scrollStyle_)) {
         // Put the bar where the offset is: Qt's own idea of the new position is never kept.
         const QSignalBlocker blocker(bar);
@@ -238,7 +247,21 @@ void TScrollCanvas::ScrollMessage(int orientation, int code)
         bar->setValue(pos);
     }
     DoScroll();
-    viewport()->repaint();
+    RepaintScrolled(oldX - GetXOffset(), oldY - GetYOffset());
+}
+
+void TScrollCanvas::RepaintScrolled(int dx, int dy)
+{
+    QWidget* client = viewport();
+    const QRect all = client->rect();
+    if ((dx == 0 && dy == 0) || std::abs(dx) >= all.width() || std::abs(dy) >= all.height() || !ScrollsPixels()) {
+        client->repaint();
+        return;
+    }
+    // Qt moves the pixels in the backing store when it can, else it marks the whole client dirty;
+    // either way the repaint below paints what is dirty.
+    client->scroll(dx, dy);
+    client->repaint(QRegion(all).subtracted(QRegion(all.translated(dx, dy))));
 }
 
 void TScrollCanvas::DoScrolled(int orientation, int code, int& pos)

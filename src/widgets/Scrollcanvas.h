@@ -96,6 +96,9 @@ protected:
     virtual void DoResizeDelay();
     // A press while focused (the first press into an unfocused control only focuses it).
     virtual void MouseDown(QMouseEvent* event);
+    // True when everything DoDraw paints follows the document: a scroll step then moves the
+    // client's pixels and repaints only the strip it exposes. False here: the whole client.
+    virtual bool ScrollsPixels() const { return false; }
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -111,6 +114,8 @@ private:
     void BarAction(int orientation, int action);
     void ApplyStyle();
     void ApplyBar(int orientation);
+    // Repaints the client at once after its contents moved by (dx, dy) pixels.
+    void RepaintScrolled(int dx, int dy);
 
     QTimer* resizeTimer_ = nullptr;
     int docWidth_ = 0;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -145,6 +146,46 @@ TEST_F(ImageViewTest, FittedPictureIsCentred)
     EXPECT_EQ(view.GetScrollStyle(), scsBoth);
     EXPECT_EQ(view.GetDocWidth(), 200);
     EXPECT_GT(view.horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(ImageViewTest, NaturalSizeScrollsAndKeepsItsPixelsDuringAResizeDelay)
+{
+    platform::Picture picture(300, 200);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x)
+            picture.SetPixel(x, y, RgbColor(x % 256, y, (x * 7 + y * 3) % 256));
+    const auto pictureAt = [&](int x, int y) {
+        const platform::TColor c = picture.GetPixel(x, y);
+        return QColor(platform::RedOf(c), platform::GreenOf(c), platform::BlueOf(c));
+    };
+    view.SetEqual(false);
+    view.SetData(platform::EncodeBmp(picture));
+    view.SetHSmallChange(9);
+    view.SetVSmallChange(11);
+    Show(100, 80);
+    const auto screen = [&] {
+        const QPoint at = view.viewport()->mapTo(&view, QPoint());
+        return view.screen()->grabWindow(view.winId(), at.x(), at.y(), 100, 80).toImage().convertToFormat(
+            QImage::Format_RGB32);
+    };
+    for (const auto& [orientation, code] : {std::pair{1, 1}, {0, 1}, {1, 1}, {0, 0}, {1, 3}, {1, 0}}) {
+        view.ScrollMessage(orientation, code);
+        EXPECT_EQ(screen(), view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    }
+    const int left = view.GetDocLeft();
+    const int top = view.GetDocTop();
+    ASSERT_EQ(std::pair(left, top), std::pair(0, 91));
+    EXPECT_EQ(screen().pixelColor(99, 79), pictureAt(99 + left, 79 + top));
+    // While the resize settles the old pixels stay and only the new strips are filled.
+    view.SetResizingDelay(60000);
+    view.resize(view.size() + QSize(20, 10));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(view.GetResizeDelaying());
+    const QImage delayed = view.viewport()->grab().toImage();
+    EXPECT_EQ(delayed.pixelColor(5, 79), pictureAt(5 + left, 79 + top));
+    EXPECT_EQ(delayed.pixelColor(99, 3), pictureAt(99 + left, 3 + top));
+    EXPECT_EQ(delayed.pixelColor(110, 40), QColor(Qt::white));
+    EXPECT_EQ(delayed.pixelColor(50, 85), QColor(Qt::white));
 }
 
 TEST_F(ImageViewTest, RotationsAndMirrors)

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPaintEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -18,9 +20,11 @@ public:
     using TScrollCanvas::ScrollMessage;
     std::vector<std::pair<int, int>> draws;
     int resizings = 0;
+    bool pixels = false;
 
 protected:
     void Resizing() override { ++resizings; }
+    bool ScrollsPixels() const override { return pixels; }
     void DoDraw(platform::Canvas& canvas, int x, int y) override
     {
         draws.emplace_back(x, y);
@@ -29,6 +33,20 @@ protected:
             for (int i = 0; i * 10 < GetDocWidth(); ++i)
                 canvas.FillRect({i * 10 - x, j * 10 - y, i * 10 + 10 - x, j * 10 + 10 - y},
                                 (i + j) % 2 ? platform::RgbColor(0, 0, 255) : platform::RgbColor(255, 0, 0));
+    }
+};
+
+// Records the rectangles of the paint events of the object it filters.
+class PaintRects : public QObject {
+public:
+    std::vector<QRect> Rects;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            Rects.push_back(static_cast<QPaintEvent*>(event)->rect());
+        return false;
     }
 };
 
@@ -47,6 +65,15 @@ protected:
         ASSERT_EQ(canvas.GetClientHeight(), ch);
     }
     QImage Grab() { return canvas.viewport()->grab().toImage(); }
+    // What the window shows of the client (the backing store, not a fresh paint).
+    QImage Screen()
+    {
+        const QPoint at = canvas.viewport()->mapTo(&canvas, QPoint());
+        return canvas.screen()
+            ->grabWindow(canvas.winId(), at.x(), at.y(), canvas.GetClientWidth(), canvas.GetClientHeight())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
 
     GridCanvas canvas;
     std::vector<std::string> events;
@@ -187,3 +214,36 @@ TEST_F(ScrollCanvasTest, FirstClickOnlyFocuses)
 }
 
 } // namespace
+
+TEST_F(ScrollCanvasTest, ScrollStepsMovingPixelsShowWhatAFullPaintShows)
+{
+    for (const bool pixels : {false, true}) {
+        SCOPED_TRACE(pixels);
+        canvas.pixels = pixels;
+        PaintRects painted;
+        canvas.viewport()->installEventFilter(&painted);
+        canvas.SetDocSize(400, 300);
+        canvas.SetHSmallChange(7);
+        canvas.SetVSmallChange(13);
+        Show(scsBoth, 100, 80);
+        canvas.SetDocPoint(0, 0);
+        QCoreApplication::processEvents();
+        const struct {
+            int orientation, code;
+        } steps[] = {{1, 1}, {1, 1}, {0, 1}, {1, 0}, {0, 1}, {0, 0}, {1, 3}, {1, 2}, {0, 7}, {1, 1}};
+        for (const auto& step : steps) {
+            canvas.draws.clear();
+            painted.Rects.clear();
+            canvas.ScrollMessage(step.orientation, step.code);
+            ASSERT_EQ(canvas.draws.size(), 1u);
+            // A line step moving pixels paints only the exposed strip.
+            ASSERT_EQ(painted.Rects.size(), 1u);
+            const QSize size = painted.Rects[0].size();
+            EXPECT_EQ(size == QSize(100, 80), !pixels || step.code > 1) << size.width() << "x" << size.height();
+            EXPECT_EQ(Screen(), Grab()) << step.orientation << " " << step.code << " at " << canvas.GetDocLeft()
+                                        << "," << canvas.GetDocTop();
+        }
+        EXPECT_EQ(canvas.GetDocLeft(), 7);
+        EXPECT_EQ(canvas.GetDocTop(), 26);
+    }
+}
