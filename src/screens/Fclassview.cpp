@@ -1,0 +1,175 @@
+#include "screens/Fclassview.h"
+
+#include "gui/IconList.h"
+#include "gui/QtSupport.h"
+#include "widgets/Fvktform.h"
+
+#include <QHBoxLayout>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
+namespace {
+
+enum Role { IdRole = Qt::UserRole, TypeRole, TreeRole, ImageRole };
+
+constexpr int kExpandDepth = 4;
+
+// Grey text for nodes with children when only leaves may be chosen.
+class LeafDelegate : public QStyledItemDelegate {
+public:
+    LeafDelegate(const bool& leafOnly, QObject* parent) : QStyledItemDelegate(parent), leafOnly_(leafOnly) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (leafOnly_ && index.model()->hasChildren(index))
+            option->palette.setColor(QPalette::Text, option->palette.color(QPalette::Disabled, QPalette::Text));
+    }
+
+private:
+    const bool& leafOnly_;
+};
+
+} // namespace
+
+TClassView::TClassView(QWidget* parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("ClassView"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    tree_ = new QTreeWidget(this);
+    tree_->setObjectName(QStringLiteral("ClassTree"));
+    tree_->setFont(VktFormFont());
+    tree_->setHeaderHidden(true);
+    tree_->setRootIsDecorated(false);
+    tree_->setIndentation(16);
+    tree_->setStatusTip(QStringLiteral("クラスビュー"));
+    tree_->setItemDelegate(new LeafDelegate(leafOnly_, tree_));
+    layout->addWidget(tree_);
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        currentNode_ = current;
+        if (OnChange) OnChange(this);
+    });
+}
+
+void TClassView::AddClass(int id, int classType, int image, const std::string& name, const TTreeIndex& treeIndex)
+{
+    auto* node = new QTreeWidgetItem;
+    node->setText(0, platform::ToQString(name));
+    node->setData(0, IdRole, id);
+    node->setData(0, TypeRole, classType);
+    node->setData(0, TreeRole, QString::fromStdString(treeIndex.GetAsString()));
+    QTreeWidgetItem* parent = nullptr;
+    if (treeIndex.Depth() > 1) {
+        const auto found = byPath_.find(treeIndex.GetParent().GetPath());
+        if (found != byPath_.end()) parent = found->second;
+    }
+    // Before the first sibling whose tree index is greater.
+    const int siblings = parent ? parent->childCount() : tree_->topLevelItemCount();
+    int place = siblings;
+    while (place > 0) {
+        QTreeWidgetItem* previous = parent ? parent->child(place - 1) : tree_->topLevelItem(place - 1);
+        if (!(GetNodeTreeIndex(previous) > treeIndex)) break;
+        --place;
+    }
+    if (parent) parent->insertChild(place, node);
+    else tree_->insertTopLevelItem(place, node);
+    SetNodeImage(node, image);
+    byId_[id] = node;
+    byPath_[treeIndex.GetPath()] = node;
+    if (parent && treeIndex.Depth() < kExpandDepth) parent->setExpanded(true);
+}
+
+void TClassView::Forget(QTreeWidgetItem* node)
+{
+    for (int i = 0; i < node->childCount(); ++i) Forget(node->child(i));
+    byId_.erase(GetNodeID(node));
+    byPath_.erase(GetNodeTreeIndex(node).GetPath());
+    if (currentNode_ == node) currentNode_ = nullptr;
+}
+
+void TClassView::DeleteClass(int id)
+{
+    QTreeWidgetItem* node = FindNode(id);
+    if (!node) return;
+    QTreeWidgetItem* current = tree_->currentItem();
+    for (QTreeWidgetItem* walk = current; walk; walk = walk->parent())
+        if (walk == node) {
+            tree_->setCurrentItem(node->parent());
+            break;
+        }
+    Forget(node);
+    delete node;
+}
+
+void TClassView::Clear()
+{
+    const QSignalBlocker blocker(tree_);
+    tree_->clear();
+    byId_.clear();
+    byPath_.clear();
+    currentNode_ = nullptr;
+}
+
+void TClassView::SelectID(int id)
+{
+    if (QTreeWidgetItem* node = FindNode(id)) tree_->setCurrentItem(node);
+}
+
+int TClassView::GetSelectedID() const { return GetNodeID(tree_->currentItem()); }
+int TClassView::GetSelectedClassType() const { return GetNodeClassType(tree_->currentItem()); }
+
+TTreeIndex TClassView::GetSelectedTreeIndex() const
+{
+    QTreeWidgetItem* node = tree_->currentItem();
+    return node ? GetNodeTreeIndex(node) : TTreeIndex(std::string("200"));
+}
+
+QTreeWidgetItem* TClassView::FindNode(int id) const
+{
+    const auto found = byId_.find(id);
+    return found == byId_.end() ? nullptr : found->second;
+}
+
+int TClassView::GetNodeID(const QTreeWidgetItem* node) const { return node ? node->data(0, IdRole).toInt() : 0; }
+
+int TClassView::GetNodeClassType(const QTreeWidgetItem* node) const
+{
+    return node ? node->data(0, TypeRole).toInt() : 0;
+}
+
+TTreeIndex TClassView::GetNodeTreeIndex(const QTreeWidgetItem* node) const
+{
+    if (!node) return {};
+    return TTreeIndex(node->data(0, TreeRole).toString().toStdString());
+}
+
+std::string TClassView::GetNodeText(const QTreeWidgetItem* node) const
+{
+    return node ? platform::FromQString(node->text(0)) : std::string();
+}
+
+void TClassView::SetNodeText(QTreeWidgetItem* node, const std::string& text)
+{
+    if (node) node->setText(0, platform::ToQString(text));
+}
+
+void TClassView::SetNodeImage(QTreeWidgetItem* node, int image)
+{
+    if (!node) return;
+    node->setData(0, ImageRole, image);
+    node->setIcon(0, images_ && image >= 0 && image < images_->GetCount() ? images_->Icon(image) : QIcon());
+}
+
+void TClassView::SetImages(const platform::IconList* images)
+{
+    images_ = images;
+    for (const auto& [id, node] : byId_) SetNodeImage(node, node->data(0, ImageRole).toInt());
+}
+
+void TClassView::SetLeafOnly(bool value)
+{
+    leafOnly_ = value;
+    tree_->viewport()->update();
+}

@@ -1,0 +1,67 @@
+#pragma once
+// TClassView: the class hierarchy as a tree, one node per class. The owner fills it class by
+// class and reads the choice back; it holds no database. A class's parent is the class whose tree
+// index is its index's parent; siblings stand in tree-index order. With LeafOnly, nodes that have
+// children are drawn grey (the owner does not accept them as a choice).
+#include "core/Treeindex.h"
+
+#include <QFrame>
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace platform {
+class IconList;
+}
+
+class TClassView : public QFrame {
+    Q_OBJECT
+public:
+    using TNotify = std::function<void(TClassView* Sender)>;
+
+    explicit TClassView(QWidget* parent = nullptr);
+
+    QTreeWidget* GetClassTree() const { return tree_; }
+
+    void AddClass(int id, int classType, int image, const std::string& name, const TTreeIndex& treeIndex);
+    // Selects the parent first when the class is selected; removes it with its sub-tree.
+    void DeleteClass(int id);
+    void Clear();
+    // Nothing when the class is not listed.
+    void SelectID(int id);
+    int GetSelectedID() const;
+    int GetSelectedClassType() const;
+    // "200" when nothing is selected.
+    TTreeIndex GetSelectedTreeIndex() const;
+    QTreeWidgetItem* FindNode(int id) const;
+    int GetNodeID(const QTreeWidgetItem* node) const;
+    int GetNodeClassType(const QTreeWidgetItem* node) const;
+    TTreeIndex GetNodeTreeIndex(const QTreeWidgetItem* node) const;
+    std::string GetNodeText(const QTreeWidgetItem* node) const;
+    void SetNodeText(QTreeWidgetItem* node, const std::string& text);
+    void SetNodeImage(QTreeWidgetItem* node, int image);
+    // Not owned.
+    const platform::IconList* GetImages() const { return images_; }
+    void SetImages(const platform::IconList* images);
+
+    bool GetLeafOnly() const { return leafOnly_; }
+    void SetLeafOnly(bool value);
+    QTreeWidgetItem* GetCurrentNode() const { return currentNode_; }
+
+    // The selected node changed.
+    TNotify OnChange;
+
+private:
+    void Forget(QTreeWidgetItem* node);
+
+    QTreeWidget* tree_ = nullptr;
+    const platform::IconList* images_ = nullptr;
+    bool leafOnly_ = false;
+    QTreeWidgetItem* currentNode_ = nullptr;
+    std::unordered_map<int, QTreeWidgetItem*> byId_;
+    std::unordered_map<std::string, QTreeWidgetItem*> byPath_;
+};

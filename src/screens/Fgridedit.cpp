@@ -1,0 +1,414 @@
+#include "screens/Fgridedit.h"
+
+#include "gui/QtSupport.h"
+#include "widgets/Fvktform.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+
+namespace {
+
+constexpr int kRowHeight = 16;
+constexpr int kHeaderHeight = 17;
+constexpr int kGridLineWidth = 1;
+constexpr int kTextInset = 2;
+
+} // namespace
+
+QFont GridLatinFont(const QFont& base)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(base.pixelSize() > 0 ? base.pixelSize() : 12);
+    font.setBold(base.bold());
+    return font;
+}
+
+// ===== The view and its delegate ======================================================================
+
+class TGridDelegate : public QStyledItemDelegate {
+public:
+    explicit TGridDelegate(TGridEdit* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        grid_->DrawCell(*painter, option.rect, index.column(), index.row(),
+                        option.state.testFlag(QStyle::State_Selected));
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        grid_->editor_ = editor;
+        grid_->editorIndex_ = index;
+        return editor;
+    }
+
+    void destroyEditor(QWidget* editor, const QModelIndex& index) const override
+    {
+        if (grid_->editor_ == editor) {
+            grid_->editor_ = nullptr;
+            grid_->editorIndex_ = {};
+        }
+        QStyledItemDelegate::destroyEditor(editor, index);
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        std::string text = grid_->model_->GetCell(index.column(), index.row());
+        grid_->GetEditText(index.column(), index.row(), text);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) line->setText(platform::ToQString(text));
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
+    {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        if (!line) return;
+        std::string text = platform::FromQString(line->text());
+        grid_->SetEditText(index.column(), index.row(), text);
+        grid_->model_->SetCell(index.column(), index.row(), text);
+    }
+
+private:
+    TGridEdit* grid_;
+};
+
+class TGridTable : public QTableView {
+public:
+    explicit TGridTable(TGridEdit* grid) : QTableView(grid), grid_(grid) {}
+
+    void CloseEditor(QWidget* editor) { closeEditor(editor, QAbstractItemDelegate::NoHint); }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        grid_->CommitCell();
+        if (!grid_->GridMousePress(event)) QTableView::mousePressEvent(event);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if (!grid_->GridMouseMove(event)) QTableView::mouseMoveEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (!grid_->GridMouseRelease(event)) QTableView::mouseReleaseEvent(event);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override
+    {
+        if (!grid_->GridDoubleClick(event)) QTableView::mouseDoubleClickEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (grid_->GridKeyPress(event)) return;
+        if (grid_->editing_ && !grid_->cellEditable_ && event->key() != Qt::Key_Return &&
+            event->key() != Qt::Key_Enter && !event->text().isEmpty())
+            return;   // a cell that may not be edited swallows typing
+        QTableView::keyPressEvent(event);
+    }
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QTableView::focusInEvent(event);
+        viewport()->update();
+    }
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        QTableView::focusOutEvent(event);
+        if (grid_->editing_ && grid_->IsEditorShown()) {
+            const QModelIndex current = currentIndex();
+            grid_->cellEditable_ = true;
+            grid_->CanEdit(current.column(), current.row(), grid_->cellEditable_);
+        }
+        viewport()->update();
+    }
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override
+    {
+        grid_->CommitCell();
+        return QTableView::moveCursor(action, modifiers);
+    }
+
+private:
+    TGridEdit* grid_;
+};
+
+// ===== TGridModel =====================================================================================
+
+TGridModel::TGridModel(TGridEdit* grid) : QAbstractTableModel(grid), grid_(grid) {}
+
+int TGridModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() || columns_ == 0) return 0;
+    return std::max(1, rowCount_);
+}
+
+int TGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_; }
+
+QVariant TGridModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount_) return {};
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+        return platform::ToQString(grid_->CellText(index.column(), index.row()));
+    return {};
+}
+
+bool TGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || index.row() >= rowCount_ || role != Qt::EditRole) return false;
+    SetCell(index.column(), index.row(), platform::FromQString(value.toString()));
+    return true;
+}
+
+QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= grid_->headers_.GetCount()) return {};
+    const TGridHeader& header = grid_->headers_.Get(section);
+    switch (role) {
+    case Qt::DisplayRole:
+        return platform::ToQString(header.Caption);
+    case Qt::DecorationRole:
+        if (grid_->headerImages_ && header.ImageIndex >= 0 &&
+            header.ImageIndex < static_cast<int>(grid_->headerImages_->size()))
+            return (*grid_->headerImages_)[header.ImageIndex];
+        return {};
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags TGridModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.row() >= rowCount_) return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (grid_->editing_) {
+        bool allowed = true;
+        grid_->CanEdit(index.column(), index.row(), allowed);
+        if (allowed) flags |= Qt::ItemIsEditable;
+    }
+    return flags;
+}
+
+void TGridModel::SetRowCount(int count)
+{
+    count = std::max(0, count);
+    if (count == rowCount_) return;
+    beginResetModel();
+    rowCount_ = count;
+    rows_.resize(count);
+    if (cells_.size() > static_cast<size_t>(count)) cells_.resize(count);
+    endResetModel();
+}
+
+void TGridModel::SetCell(int col, int row, const std::string& text)
+{
+    if (row < 0 || row >= rowCount_ || col < 0) return;
+    if (cells_.size() <= static_cast<size_t>(row)) cells_.resize(row + 1);
+    auto& line = cells_[row];
+    if (line.size() <= static_cast<size_t>(col)) line.resize(col + 1);
+    line[col] = text;
+    const QModelIndex cell = index(row, col);
+    emit dataChanged(cell, cell);
+}
+
+std::string TGridModel::GetCell(int col, int row) const
+{
+    if (row < 0 || col < 0 || static_cast<size_t>(row) >= cells_.size()) return {};
+    const auto& line = cells_[row];
+    return static_cast<size_t>(col) < line.size() ? line[col] : std::string();
+}
+
+void TGridModel::ColumnsChanged()
+{
+    beginResetModel();
+    columns_ = grid_->headers_.GetCount();
+    for (auto& line : cells_)
+        if (line.size() > static_cast<size_t>(columns_)) line.resize(columns_);
+    endResetModel();
+}
+
+void TGridModel::HeaderChanged(int section) { emit headerDataChanged(Qt::Horizontal, section, section); }
+
+void TGridModel::Repaint()
+{
+    if (auto* view = grid_->GetStringGrid()) view->viewport()->update();
+}
+
+// ===== TGridEdit ======================================================================================
+
+TGridEdit::TGridEdit(QWidget* parent) : QFrame(parent)
+{
+    setFont(VktFormFont());
+    grid_ = new TGridTable(this);
+    grid_->setObjectName(QStringLiteral("StringGrid"));
+    model_ = new TGridModel(this);
+    grid_->setModel(model_);
+    grid_->setItemDelegate(new TGridDelegate(this));
+    grid_->setFrameShape(QFrame::NoFrame);
+    grid_->setShowGrid(true);
+    grid_->setWordWrap(false);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    grid_->setTabKeyNavigation(false);
+    QHeaderView* rows = grid_->verticalHeader();
+    rows->hide();
+    rows->setMinimumSectionSize(1);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(kRowHeight);
+    QHeaderView* header = grid_->horizontalHeader();
+    header->setObjectName(QStringLiteral("HeaderControl"));
+    header->setFixedHeight(kHeaderHeight);
+    header->setMinimumSectionSize(kGridLineWidth + 2);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setSectionsClickable(true);
+    header->setIconSize(QSize(16, 16));
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { grid_->viewport()->update(); });
+}
+
+TGridEdit::~TGridEdit() = default;
+
+QTableView* TGridEdit::GetStringGrid() const { return grid_; }
+QHeaderView* TGridEdit::GetHeaderControl() const { return grid_ ? grid_->horizontalHeader() : nullptr; }
+
+void TGridEdit::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    grid_->setGeometry(contentsRect());
+    grid_->viewport()->update();
+}
+
+void TGridEdit::ClearColumns()
+{
+    headers_.Clear();
+    model_->ColumnsChanged();
+}
+
+void TGridEdit::AddColumn(const std::string& caption, int width, bool leftAlign, bool shiftJis, int state)
+{
+    headers_.Add({caption, width, state - 1, shiftJis, leftAlign});
+    model_->ColumnsChanged();
+    QHeaderView* header = GetHeaderControl();
+    for (int col = 0; col < headers_.GetCount(); ++col)
+        header->resizeSection(col, std::max(headers_.Get(col).Width, header->minimumSectionSize()));
+}
+
+std::vector<int> TGridEdit::GetColWidths() const
+{
+    std::vector<int> widths;
+    QHeaderView* header = GetHeaderControl();
+    for (int col = 0; col < headers_.GetCount(); ++col) widths.push_back(header->sectionSize(col));
+    return widths;
+}
+
+void TGridEdit::SetHeaderImage(int col, int imageIndex)
+{
+    if (col < 0 || col >= headers_.GetCount()) return;
+    headers_.Get(col).ImageIndex = imageIndex;
+    model_->HeaderChanged(col);
+}
+
+void TGridEdit::SetEditing(bool editing)
+{
+    editing_ = editing;
+    grid_->setEditTriggers(editing ? QAbstractItemView::EditTriggers(QAbstractItemView::DoubleClicked |
+                                                                     QAbstractItemView::SelectedClicked |
+                                                                     QAbstractItemView::EditKeyPressed |
+                                                                     QAbstractItemView::AnyKeyPressed)
+                                   : QAbstractItemView::EditTriggers(QAbstractItemView::NoEditTriggers));
+}
+
+bool TGridEdit::IsEditorShown() const { return editor_ != nullptr; }
+
+void TGridEdit::CommitCell()
+{
+    if (!editor_ || !editorIndex_.isValid()) return;
+    QWidget* editor = editor_;
+    grid_->itemDelegate()->setModelData(editor, model_, editorIndex_);
+    grid_->CloseEditor(editor);
+}
+
+bool TGridEdit::IsActive() const
+{
+    const bool focused = grid_->hasFocus() || (editor_ && editor_->hasFocus()) || IsEditorShown();
+    return focused && QGuiApplication::applicationState() == Qt::ApplicationActive;
+}
+
+std::string TGridEdit::CellText(int col, int row)
+{
+    std::string text = model_->GetCell(col, row);
+    QRect rect;
+    GetCellText(col, row, text, rect);
+    return text;
+}
+
+void TGridEdit::DrawCell(QPainter& painter, const QRect& cellRect, int col, int row, bool gridSelected)
+{
+    if (headers_.GetCount() == 0 || col >= headers_.GetCount()) return;
+    bool selected = gridSelected;
+    if (row < model_->GetRowCount()) GetRowSelected(col, row, selected);
+    else selected = false;
+    const bool active = IsActive();
+    const QPalette& pal = palette();
+    QColor back = pal.color(QPalette::Base);
+    QColor fore = pal.color(QPalette::Text);
+    if (selected && active) {
+        back = pal.color(QPalette::Highlight);
+        fore = pal.color(QPalette::HighlightedText);
+    } else if (selected) {
+        back = pal.color(QPalette::Button);
+    }
+    painter.fillRect(cellRect, back);
+    if (row >= model_->GetRowCount()) return;
+
+    QRect rect = cellRect.adjusted(kTextInset, 0, -kTextInset, 0);
+    std::string text = model_->GetCell(col, row);
+    painter_ = &painter;
+    GetCellText(col, row, text, rect);
+    painter_ = nullptr;
+    if (text.empty()) return;
+
+    const TGridHeader& header = headers_.Get(col);
+    painter.save();
+    painter.setFont(header.ShiftJis ? font() : GridLatinFont(font()));
+    painter.setPen(fore);
+    const QFontMetrics metrics(painter.font());
+    const QString shown = platform::ToQString(text);
+    const int top = rect.top() + 2;
+    const QRect textRect(rect.left(), top, rect.width(), rect.bottom() - top + 1);
+    painter.setClipRect(cellRect);
+    painter.drawText(textRect, (header.LeftAlign ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop | Qt::TextSingleLine,
+                     shown);
+    painter.restore();
+}
+
+void TGridEdit::GetCellText(int col, int row, std::string& text, QRect&)
+{
+    if (OnGetCellText) OnGetCellText(this, col, row, text);
+}
+
+void TGridEdit::CanEdit(int col, int row, bool& allowed)
+{
+    if (OnCanEdit) OnCanEdit(this, col, row, allowed);
+}
+
+void TGridEdit::GetRowSelected(int col, int row, bool& selected)
+{
+    if (OnGetRowSelected) OnGetRowSelected(this, col, row, selected);
+}
+
+void TGridEdit::GetEditText(int col, int row, std::string& text)
+{
+    if (OnGetEditText) OnGetEditText(this, col, row, text);
+}
+
+void TGridEdit::SetEditText(int col, int row, std::string& text)
+{
+    if (OnSetEditText) OnSetEditText(this, col, row, text);
+}

@@ -1,0 +1,172 @@
+#pragma once
+// TGridEdit: a column list over a QTableView whose horizontal header is the list's header control.
+// Cells are painted by one delegate: selection colours by focus and application state, text 2
+// pixels inside the cell, right-aligned unless the column is left-aligned, the second (Latin) font
+// for columns that are not Shift-JIS. Rows are 16 pixels high; a list without rows shows one
+// blank row that cannot be selected.
+//
+// The grid model (TGridModel) holds cell texts and two integers per row (an id and a mark) that
+// the lists built on it share; a list may supply texts through GetCellText instead.
+//
+// In-place editing, when switched on: CanEdit decides per cell, GetEditText gives the editor's
+// starting text, SetEditText takes the edited text (and may rewrite it) before it is stored. The
+// cell being left is committed before the current cell moves.
+#include <QAbstractTableModel>
+#include <QFrame>
+#include <QPixmap>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QHeaderView;
+class QPainter;
+class TGridEdit;
+
+struct TGridHeader {
+    std::string Caption;
+    int Width = 0;
+    int ImageIndex = -1;
+    bool ShiftJis = true;   // false: the Latin (second) font
+    bool LeftAlign = true;  // false: right-aligned
+};
+
+class TGridHeaders {
+public:
+    int GetCount() const { return static_cast<int>(items_.size()); }
+    TGridHeader& Get(int index) { return items_.at(index); }
+    const TGridHeader& Get(int index) const { return items_.at(index); }
+    void Add(TGridHeader header) { items_.push_back(std::move(header)); }
+    void Clear() { items_.clear(); }
+
+private:
+    std::vector<TGridHeader> items_;
+};
+
+// One row of a grid: an id and a mark (or any two integers a list gives them).
+struct TGridRowStruct {
+    int ID = 0;
+    int Selected = 0;
+};
+
+class TGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TGridModel(TGridEdit* grid);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Rows actually held; the view always has at least one.
+    int GetRowCount() const { return rowCount_; }
+    // Sets the row count; cell texts and row objects follow it (new ones empty / zero).
+    void SetRowCount(int count);
+    void SetCell(int col, int row, const std::string& text);
+    std::string GetCell(int col, int row) const;
+    TGridRowStruct& Row(int row) { return rows_.at(row); }
+    const TGridRowStruct& Row(int row) const { return rows_.at(row); }
+    // Column structure changed (headers added or cleared).
+    void ColumnsChanged();
+    void HeaderChanged(int section);
+    void Repaint();
+
+private:
+    TGridEdit* grid_;
+    int rowCount_ = 0;
+    int columns_ = 0;
+    std::vector<std::vector<std::string>> cells_;   // [row][col]
+    std::vector<TGridRowStruct> rows_;
+};
+
+class TGridTable;
+
+class TGridEdit : public QFrame {
+    Q_OBJECT
+public:
+    using TCellTextEvent = std::function<void(TGridEdit* Sender, int Col, int Row, std::string& Text)>;
+    using TCellBoolEvent = std::function<void(TGridEdit* Sender, int Col, int Row, bool& Value)>;
+
+    explicit TGridEdit(QWidget* parent = nullptr);
+    ~TGridEdit() override;
+
+    QTableView* GetStringGrid() const;
+    QHeaderView* GetHeaderControl() const;
+    TGridModel* GetModel() const { return model_; }
+    const TGridHeaders& GetHeaders() const { return headers_; }
+
+    // Headers removed; the grid keeps no column.
+    void ClearColumns();
+    // state: the header image index + 1 (0 no image).
+    void AddColumn(const std::string& caption, int width, bool leftAlign, bool shiftJis, int state);
+    std::vector<int> GetColWidths() const;
+    void SetHeaderImage(int col, int imageIndex);
+    // Header images by index (not owned; none: no images).
+    void SetHeaderImages(const std::vector<QPixmap>* images) { headerImages_ = images; }
+    const std::vector<QPixmap>* GetHeaderImages() const { return headerImages_; }
+
+    // In-place editing (goEditing).
+    bool GetEditing() const { return editing_; }
+    void SetEditing(bool editing);
+    bool GetCellEditable() const { return cellEditable_; }
+    // Commits the cell whose editor is open; nothing without an editor.
+    void CommitCell();
+    bool IsEditorShown() const;
+
+    // Grid or editor focused and the application active.
+    bool IsActive() const;
+
+    // The text a cell shows (the model's text, passed through GetCellText).
+    std::string CellText(int col, int row);
+
+    TCellTextEvent OnGetCellText;
+    TCellBoolEvent OnCanEdit;
+    TCellBoolEvent OnGetRowSelected;
+    TCellTextEvent OnGetEditText;
+    TCellTextEvent OnSetEditText;
+
+    // Paints one cell (the delegate's work).
+    void DrawCell(QPainter& painter, const QRect& cellRect, int col, int row, bool gridSelected);
+
+protected:
+    virtual void GetCellText(int col, int row, std::string& text, QRect& rect);
+    virtual void CanEdit(int col, int row, bool& allowed);
+    virtual void GetRowSelected(int col, int row, bool& selected);
+    virtual void GetEditText(int col, int row, std::string& text);
+    virtual void SetEditText(int col, int row, std::string& text);
+
+    // The painter of the cell being drawn (null outside painting), for GetCellText overrides.
+    QPainter* PaintingPainter() const { return painter_; }
+
+    // Grid input the lists handle; true when handled (the view then does nothing more).
+    virtual bool GridMousePress(QMouseEvent*) { return false; }
+    virtual bool GridMouseMove(QMouseEvent*) { return false; }
+    virtual bool GridMouseRelease(QMouseEvent*) { return false; }
+    virtual bool GridDoubleClick(QMouseEvent*) { return false; }
+    virtual bool GridKeyPress(QKeyEvent*) { return false; }
+
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    friend class TGridModel;
+    friend class TGridTable;
+    friend class TGridDelegate;
+
+    TGridTable* grid_ = nullptr;
+    TGridModel* model_ = nullptr;
+    TGridHeaders headers_;
+    const std::vector<QPixmap>* headerImages_ = nullptr;
+    bool editing_ = false;
+    bool cellEditable_ = true;
+    QPainter* painter_ = nullptr;
+    QWidget* editor_ = nullptr;
+    QModelIndex editorIndex_;
+};
+
+// The second font of Latin columns, derived from a widget's font.
+QFont GridLatinFont(const QFont& base);
