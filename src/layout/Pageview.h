@@ -1,0 +1,203 @@
+#pragma once
+// A page view: one sheet of paper with its tree of layout items at any zoom, on the scrolled
+// canvas. The items, the paper drawer and the selection frame are its own; the printable-area root
+// follows the program's printer object. The user selects, moves, resizes, deletes, copies and
+// pastes items with the mouse and keys; items are drawn through OnDrawItem (DoDrawViewItem), on
+// screen through a back buffer of the client's size, into a one-page PDF and on the printer.
+//
+// "PageObject" element (a child of the layout file's root, or a clipboard document's root):
+//   Paper         the paper id (256 user-defined)
+//   CanvasSize    x,y in 1/100 inch      only for paper 256
+//   MMCanvasSize  x,y in 1/100 mm        only for paper 256
+//   Orientation   "1" landscape, "0" portrait, for the other papers
+//   MarginRect    the page margins l,t,r,b in 1/100 inch
+//   MMMarginRect  the same in 1/100 mm
+//   Item …        the top-level items (see Uviewitems.h)
+//
+// Clipboard format "-QL-PageViewObject": a code page 932 document whose "PageObject" root holds
+// one "Item", followed by one NUL byte.
+#include "layout/Upagedrawer.h"
+#include "layout/Uselectbox.h"
+#include "layout/Uviewitems.h"
+#include "widgets/Scrollcanvas.h"
+#include "widgets/Uprintersupport.h"
+
+#include <QImage>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class TPageView;
+
+using TPrintProgress = std::function<bool(TPageView* Sender, int Page, int PageMax)>;
+
+class TPageView : public TScrollCanvas {
+public:
+    static constexpr const char* kClipboardFormat = "-QL-PageViewObject";
+
+    explicit TPageView(QWidget* owner = nullptr);
+    ~TPageView() override;
+
+    TViewItems* GetItems() const { return items_.get(); }
+    TPageDrawer* GetPageDrawer() const { return drawer_.get(); }
+    TSelectBox* GetSelectBox() { return &selectBox_; }
+    const QImage& GetBackBuffer() const { return backBuffer_; }
+
+    TViewItem* GetSelected() const { return items_->GetSelected(); }
+    void SetSelected(TViewItem* item) { items_->SetSelected(item); }
+    int GetPage() const { return page_; }
+    // Clamped to 1 … the page count.
+    void SetPage(int page);
+    int GetPageMax();
+    int GetScale_() const { return drawer_->GetScale_(); }
+    void SetScale_(int scale);
+    // 0 free scale, 1 whole page, 2 page width.
+    int GetViewType() const { return viewType_; }
+    void SetViewType(int type);
+    void DrawFullWidth();
+    void DrawFullPage();
+    int GetPaperType() const { return paperType_; }
+    void SetPaperType(int id);
+    bool GetOrientation() const { return drawer_->GetOrientation(); }
+    void SetOrientation(bool landscape);
+    TPoint GetCanvasSize_() const { return canvasSize_; }
+    TPoint GetMMCanvasSize_() const { return mmCanvasSize_; }
+    void SetCanvasSize_(TPoint size);
+    void SetMMCanvasSize_(TPoint size);
+    bool GetShowMargin() const;
+    void SetShowMargin(bool show);
+    bool GetShowItemMargin() const { return showItemMargin_; }
+    void SetShowItemMargin(bool show);
+    bool GetHideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool hide);
+    bool GetReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly);
+    bool GetRightButtonSelect() const { return rightButtonSelect_; }
+    void SetRightButtonSelect(bool value) { rightButtonSelect_ = value; }
+    bool GetModified() const { return modified_; }
+    void SetModified(bool modified) { modified_ = modified; }
+    bool GetDragging() const { return dragging_; }
+
+    // Editing.
+    // The item under a point of the client (null for the page itself).
+    TViewItem* Find(int x, int y) const;
+    TViewItem* Find(TViewItem* item, int direction) const { return items_->Find(item, direction); }
+    void BeginDrag(int x, int y);
+    void Drag(int x, int y);
+    void EndDrag();
+    Qt::CursorShape GetCursor(int x, int y) const;
+    void SelPrev();
+    void SelNext();
+    // A new 80 × 50 mm item at the parent's top-left corner (the page root when null).
+    TViewItem* AddItem(TViewItem* parent, TObject* object);
+    bool CanItemMove(TViewItem* item, TViewItem* target, bool asChild);
+    // The tree's quick placement of the selected item.
+    void ChangeBound(int kind);
+    // Handles one key as the key table says; true when it was consumed.
+    bool KeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+    virtual void Clear();
+    // Deletes the item with its subtree when every one of them has voDeletable.
+    virtual void Delete(TViewItem* item);
+    virtual void CopyToClipboard();
+    virtual void CutToClipboard();
+    virtual void PasteFromClipboard();
+    virtual void ItemMove(TViewItem* item, TViewItem* target, bool asChild);
+    // Replaces the items by the "PageObject" child of `parent` (only clears without one).
+    virtual void LoadFromXml(const platform::XmlNode& parent);
+    // Appends a "PageObject" element to `parent`.
+    virtual void SaveToXml(const platform::XmlNode& parent);
+
+    // Output.
+    // Rebuilds the back buffer (only when shown and no drawing or printing runs).
+    void Redraw();
+    // Writes the current page as a one-page PDF of the page's size (no frames, no printable area).
+    void SaveToEMF(const std::string& fileName);
+    // Prints pages From … To (0: all) `copies` times as whole sets; PageMode 1 odd, 2 even pages.
+    // False when no printer is usable or the job failed; a stop by `progress` is a success.
+    bool DrawPrinter(const std::string& title, int copies, int pageMode, int from, int to,
+                     const TPrintProgress& progress = {});
+
+    std::function<void(TPageView* Sender)> OnChange;
+    std::function<void(TPageView* Sender)> OnClear;
+    std::function<void(TPageView* Sender)> OnChangeItem;
+    std::function<void(TPageView* Sender, TTreeItem* Source, TTreeItem* Target, int Mode)> OnMoveItem;
+    std::function<void(TPageView* Sender, TTreeItem* Item)> OnDeleteItem;
+    std::function<void(TPageView* Sender, TViewItem* Source, TViewItem* Target, bool Mode, bool& Accept)>
+        OnCanMoveItem;
+    std::function<void(TPageView* Sender, TViewItem* Item)> OnChangeSelItem;
+    std::function<void(TPageView* Sender, TViewItem* Item, bool Select)> OnChangeSelected;
+    std::function<void(TPageView* Sender, TViewItem* Item, int OffsetX, int OffsetY, TRect DrawRect, int Scale_,
+                       platform::Canvas& Canvas, int Page, int PageMax, bool Printer)>
+        OnDrawItem;
+    std::function<void(TPageView* Sender, TViewItem* Item, TRect& Rect, bool ScaleType)> OnChangeItemRect;
+    std::function<void(TPageView* Sender, TViewItem* Owner, TViewItem* Slave, TRect& Rect, bool ScaleType)>
+        OnChangeSlaveRect;
+    std::function<void(TPageView* Sender, TViewItem* Item, int& Max)> QueryPageMax;
+    std::function<void(TPageView* Sender, TViewItem* Item, const platform::XmlNode& Node)> OnSaveXml;
+    std::function<void(TPageView* Sender, TViewItem* Item, const platform::XmlNode& Node)> OnLoadXml;
+
+protected:
+    virtual void DoClear();
+    virtual void DoChangeItem();
+    virtual void DoChangeSelItem(TViewItem* item);
+    // Frees the item's bound object, then OnDeleteItem.
+    virtual void DoDeleteViewItem(TTreeItem* item);
+    virtual void DoMoveViewItem(TTreeItem* source, TTreeItem* target, int mode);
+    virtual void DoDrawViewItem(TViewItem* item, int offsetX, int offsetY, TRect drawRect, int scale,
+                                platform::Canvas& canvas, int page, int pageMax, bool printer);
+    virtual void DoSaveXml(TViewItem* item, const platform::XmlNode& node);
+    virtual void DoLoadXml(TViewItem* item, const platform::XmlNode& node);
+    virtual void DoCanMoveViewItem(TViewItem* item, TViewItem* target, bool asChild, bool& accept);
+    virtual void DoChange();
+    virtual void DoQueryPageMax(TViewItem* item, int& max);
+    virtual void DoChangeItemRect(TViewItem* item, TRect& rect, bool mm);
+    virtual void DoChangeSlaveRect(TViewItem* owner, TViewItem* slave, TRect& rect, bool mm);
+    virtual void DoChangeSelected(TViewItem* item, bool select);
+
+    // The scrolled canvas.
+    void Resizing() override;
+    void DoScroll() override;
+    void DoFocus(bool focused) override;
+    void DoDraw(platform::Canvas& canvas, int xOffset, int yOffset) override;
+    void MouseDown(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ChangePrnObj();
+    void ChangeView();
+    void ChangeItem();
+    void ChangeSelected(TViewItem* item, bool select);
+    // The selected item's scaled rectangle moved to the page origin.
+    TRect SelectedScreenRect() const;
+    // The paper's size in 1/100 mm for a paper id (MMCanvasSize for the user-defined one), portrait.
+    TPoint PaperSize(int id) const;
+    void SizePageRoot(TPoint portrait);
+    // A portrait paper size in 1/100 mm to the drawer and, oriented, to the page root.
+    void ApplyCanvasSize(TPoint mm);
+    int PageCount(TViewItem* item);
+    bool Handled() const { return shown_ && isVisible(); }
+
+    QImage backBuffer_;
+    std::unique_ptr<TPageDrawer> drawer_;
+    std::unique_ptr<TViewItems> items_;
+    TSelectBox selectBox_;
+    bool dragging_ = false;
+    bool drawing_ = false;
+    bool shown_ = false;
+    bool hideSelection_ = false;
+    bool showItemMargin_ = true;
+    bool readOnly_ = false;
+    bool modified_ = false;
+    bool rightButtonSelect_ = false;
+    int viewType_ = 0;
+    int paperType_ = 0;
+    int page_ = 1;
+    TPoint canvasSize_;
+    TPoint mmCanvasSize_;
+    TPrnObjListener printerListener_;
+};

@@ -1,0 +1,130 @@
+// Page view output: the back buffer and the paint, the one-page PDF and the printer.
+#include "layout/Pageview.h"
+
+#include "gui/PdfWriter.h"
+#include "gui/QtCanvas.h"
+#include "gui/QtSupport.h"
+
+#include <QPainter>
+
+void TPageView::Redraw()
+{
+    if (!Handled() || drawing_)
+        return;
+    drawing_ = true;
+    try {
+        const int width = GetClientWidth();
+        const int height = GetClientHeight();
+        if (width > 0 && height > 0) {
+            if (backBuffer_.width() != width || backBuffer_.height() != height)
+                backBuffer_ = QImage(width, height, QImage::Format_RGB32);
+            drawer_->SetViewSize(width, height);
+        }
+        if (!backBuffer_.isNull()) {
+            const TPoint o = drawer_->GetPageOrigin(0);
+            QPainter painter(&backBuffer_);
+            painter.drawImage(0, 0, drawer_->GetViewImage());
+            const int dpi = platform::ScreenPixelsPerInch();
+            platform::QtCanvas canvas(painter, dpi, dpi, platform::CanvasKind::Image);
+            const int pageMax = GetPageMax();
+            items_->GetPageRoot()->Draw(canvas, o.X, o.Y, GetScale_(), page_, pageMax, false, showItemMargin_);
+            items_->GetPrintRoot()->Draw(canvas, o.X, o.Y, GetScale_(), page_, pageMax, false, true);
+        }
+    } catch (...) {
+        drawing_ = false;
+        throw;
+    }
+    drawing_ = false;
+    viewport()->update();
+}
+
+void TPageView::DoDraw(platform::Canvas& canvas, int, int)
+{
+    if (!Handled() || drawing_)
+        return;
+    const int width = GetClientWidth();
+    const int height = GetClientHeight();
+    if (backBuffer_.width() < width)
+        canvas.FillRect({backBuffer_.width(), 0, width, height}, drawer_->GetBackColor());
+    if (backBuffer_.height() < height)
+        canvas.FillRect({0, backBuffer_.height(), width, height}, drawer_->GetBackColor());
+    if (QPainter* painter = canvas.GetPainter())
+        painter->drawImage(0, 0, backBuffer_);
+    if (!GetSelected() || (hideSelection_ && !hasFocus()))
+        return;
+    if (dragging_) {
+        // The grips stay where the drag started; the frame shows where the item goes.
+        selectBox_.DrawGrips(canvas, hasFocus());
+        selectBox_.PaintFrame(canvas);
+    } else {
+        selectBox_.InitSelectRect(&canvas, SelectedScreenRect(), hasFocus());
+        selectBox_.SetCanvas(nullptr);
+    }
+}
+
+void TPageView::SaveToEMF(const std::string& fileName)
+{
+    const TViewItem* page = items_->GetPageRoot();
+    const int dpi = platform::ScreenPixelsPerInch();
+    platform::PdfWriter writer(fileName, page->GetMMWidth_(), page->GetMMHeight_(), dpi);
+    items_->GetPageRoot()->Draw(writer.GetCanvas(), 0, 0, 10000, page_, GetPageMax(), false, false);
+    writer.Finish();
+}
+
+bool TPageView::DrawPrinter(const std::string& title, int copies, int pageMode, int from, int to,
+                            const TPrintProgress& progress)
+{
+    TPrinterObject* printer = PrinterObject();
+    const TRect d = printer->GetDrawRect();
+    const int pageMax = GetPageMax();
+    if (from < 1)
+        from = 0;
+    else if (from > pageMax)
+        from = pageMax;
+    if (from <= to)
+        to = std::min(to, pageMax);
+    else
+        to = from;
+    if (from == 0 || to == 0) {
+        from = 1;
+        to = pageMax;
+    }
+    if (!printer->GetEnabled())
+        return false;
+    drawing_ = true;
+    bool begun = false;
+    bool ok = true;
+    try {
+        bool keepGoing = true;
+        for (int copy = 0; copy < copies && keepGoing; ++copy)
+            for (int n = from; n <= to && keepGoing; ++n) {
+                if (pageMode == 0 || (pageMode == 1 && n % 2 != 0) || (pageMode == 2 && n % 2 == 0)) {
+                    // The job begins at the first page printed: nothing printed, no sheet.
+                    if (!begun) {
+                        if (!printer->BeginDoc(title)) {
+                            ok = false;
+                            keepGoing = false;
+                            break;
+                        }
+                        begun = true;
+                    } else {
+                        printer->NewPage();
+                    }
+                    platform::Canvas& canvas = printer->GetCanvas();
+                    items_->GetPageRoot()->Draw(canvas, -d.Left, -d.Top, 10000, n, pageMax, true, true);
+                    items_->GetPrintRoot()->Draw(canvas, -d.Left, -d.Top, 10000, n, pageMax, true, true);
+                }
+                if (progress)
+                    keepGoing = progress(this, n, pageMax);
+            }
+        if (begun && !printer->EndDoc())
+            ok = false;
+    } catch (const std::exception&) {
+        if (begun)
+            printer->CancelDoc();
+        ok = false;
+    }
+    drawing_ = false;
+    Redraw();
+    return ok;
+}
