@@ -17,6 +17,7 @@
 #include <QRawFont>
 #include <QTextLayout>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -26,6 +27,11 @@
 namespace platform {
 
 namespace {
+
+// The CJK radicals supplement and the Kangxi radicals; fonts give many of them the glyph of a kanji.
+constexpr char16_t kFirstRadical = 0x2E80;
+constexpr char16_t kLastRadical = 0x2FDF;
+constexpr char32_t kFirstIdeograph = 0x3400;
 
 // The font of the program's start: what the canvas draws with before SetFont.
 constexpr const char* kDefaultFace = "ＭＳ Ｐゴシック";
@@ -344,7 +350,27 @@ struct QtCanvas::Impl {
             const char32_t code = NextCodePoint(text, i);
             if (code == U' ' || placed[index].Info->Font < 0) continue;
             Painter.drawText(QPointF(placed[index].Left, entry.Ascent), QString::fromUcs4(&code, 1));
+            if (Kind == CanvasKind::Pdf && code >= kFirstIdeograph) NoteSharedGlyph(entry, code, *placed[index].Info);
         }
+    }
+
+    // Records the radical, if any, whose glyph the face also draws for `code`.
+    void NoteSharedGlyph(const FontEntry& entry, char32_t code, const GlyphInfo& info)
+    {
+        const QRawFont& raw = entry.RawFonts[static_cast<std::size_t>(info.Font)];
+        auto face = std::find_if(radicalGlyphs_.begin(), radicalGlyphs_.end(),
+                                 [&](const auto& known) { return known.first == raw; });
+        if (face == radicalGlyphs_.end()) {
+            std::unordered_map<quint32, char32_t> glyphs;
+            QString radicals;
+            for (char16_t radical = kFirstRadical; radical <= kLastRadical; ++radical) radicals += QChar(radical);
+            const QList<quint32> indexes = raw.glyphIndexesForString(radicals);
+            for (qsizetype k = 0; k < indexes.size(); ++k)
+                if (indexes[k] != 0) glyphs.emplace(indexes[k], kFirstRadical + static_cast<char32_t>(k));
+            face = radicalGlyphs_.emplace(radicalGlyphs_.end(), raw, std::move(glyphs));
+        }
+        const auto radical = face->second.find(info.Glyph);
+        if (radical != face->second.end()) SharedRadicals[radical->second] = code;
     }
 
     QPainter& Painter;
@@ -356,9 +382,12 @@ struct QtCanvas::Impl {
     State Current;
     std::vector<State> Saved;
     Point Position;
+    std::map<char32_t, char32_t> SharedRadicals;
 
 private:
     std::vector<PlacedGlyph> placed_;
+    // Per face met in a PDF: the radicals' glyphs.
+    std::vector<std::pair<QRawFont, std::unordered_map<quint32, char32_t>>> radicalGlyphs_;
     std::vector<QList<quint32>> runGlyphs_;
     std::vector<QList<QPointF>> runPositions_;
 };
@@ -374,6 +403,7 @@ int QtCanvas::DpiX() const { return impl_->DpiX; }
 int QtCanvas::DpiY() const { return impl_->DpiY; }
 CanvasKind QtCanvas::Kind() const { return impl_->Kind; }
 QPainter* QtCanvas::GetPainter() { return &impl_->Painter; }
+const std::map<char32_t, char32_t>& QtCanvas::SharedRadicals() const { return impl_->SharedRadicals; }
 
 void QtCanvas::Save()
 {

@@ -19,8 +19,7 @@ namespace {
 
 using namespace platform;
 
-// The text pdftotext finds in the file, NFKC-normalised: Qt's font subsets map a glyph that both a
-// kanji and its Kangxi radical use (立 U+7ACB, ⽴ U+2F74) back to the radical.
+// The text pdftotext finds in the file.
 std::string PdfText(const std::string& file)
 {
     std::string text;
@@ -29,9 +28,11 @@ std::string PdfText(const std::string& file)
     if (!pipe) return text;
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) text.append(buffer, n);
-    return QString::fromStdString(text).normalized(QString::NormalizationForm_KC).toStdString();
+    return text;
 }
 
+// The kanji come back as drawn, not as the radicals whose glyphs the fonts share with them
+// (立 U+7ACB and ⽴ U+2F74, 西 U+897F and ⻄ U+2EC4, 戸 U+6238 and ⼾ U+2F3E).
 TEST(PdfWriter, WritesTheSceneWithFindableJapanese)
 {
     const std::string file = vkttest::NewTempFolder("pdf") + "/scene.pdf";
@@ -41,12 +42,28 @@ TEST(PdfWriter, WritesTheSceneWithFindableJapanese)
         writer.NewPage();
         writer.GetCanvas().SetFont(FontSpec{"ＭＳ 明朝", -40});
         writer.GetCanvas().TextOut(100, 100, "二頁目");
+        writer.GetCanvas().TextOut(100, 200, "米 肉 魚 食 日 月 西京焼き 戸棚 黒豆");
         writer.Finish();
     }
     const std::string text = PdfText(file);
-    for (const char* expected : {"献立表", "Menu", "原価", "二頁目"})
+    for (const char* expected : {"献立表", "Menu", "原価", "二頁目", "米 肉 魚 食 日 月 西京焼き 戸棚 黒豆"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in:\n" << text;
     EXPECT_NE(text.find('\f'), std::string::npos) << "two pages";
+}
+
+TEST(PdfWriter, ARadicalDrawnWithoutItsKanjiStaysARadical)
+{
+    const std::string file = vkttest::NewTempFolder("pdf") + "/radical.pdf";
+    {
+        PdfWriter writer(file, 10000, 10000, 96);
+        writer.GetCanvas().SetFont(FontSpec{"ＭＳ 明朝", -20});
+        writer.GetCanvas().TextOut(10, 10, "⽶ 肉");
+        writer.Finish();
+    }
+    const std::string text = PdfText(file);
+    EXPECT_NE(text.find("⽶"), std::string::npos) << text;
+    EXPECT_NE(text.find("肉"), std::string::npos) << text;
+    EXPECT_EQ(text.find("米"), std::string::npos) << text;
 }
 
 TEST(PdfWriter, AbortRemovesTheFileAndABadPathRaises)
