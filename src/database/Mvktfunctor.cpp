@@ -2,6 +2,7 @@
 // lookups that other operations share, the change stamp and the per-database settings store.
 #include "database/Mvktfunctor.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -243,14 +244,40 @@ std::string TVktFunctor::InitialMapText() const {
     return text;
 }
 
-int TVktFunctor::RegisterInitialID(const std::string& name) {
-    for (const auto& [key, value] : initialIds_)
-        if (platform::SameText(key, name)) return platform::StrToIntDef(platform::Trim(value), 0);
+namespace {
 
-    const int id = static_cast<int>(initialIds_.size()) + 1;
-    initialIds_.emplace_back(name, platform::IntToStr(id));
+// The row id a map value names; 0 for a value that is not a positive integer (no row).
+int InitialRowId(const std::string& value) {
+    const int id = platform::StrToIntDef(platform::Trim(value), 0);
+    return id > 0 ? id : 0;
+}
+
+} // namespace
+
+int TVktFunctor::RegisterInitialID(const std::string& name) {
+    bool mapStored = true;
+    return RegisterInitialID(name, mapStored);
+}
+
+int TVktFunctor::RegisterInitialID(const std::string& name, bool& mapStored) {
+    mapStored = true;
+    std::pair<std::string, std::string>* entry = nullptr;
+    int highest = 0;
+    for (auto& line : initialIds_) {
+        if (!entry && platform::SameText(line.first, name)) entry = &line;
+        highest = std::max(highest, InitialRowId(line.second));
+    }
+    if (entry && InitialRowId(entry->second) > 0) return InitialRowId(entry->second);
+
+    // A new name, or one whose id names no row: the next id above every id in the map, so that
+    // no two settings share a row.
+    const int id = highest + 1;
+    if (entry)
+        entry->second = platform::IntToStr(id);
+    else
+        initialIds_.emplace_back(name, platform::IntToStr(id));
     // The id stays registered even when row 0 cannot be rewritten.
-    Write(false, [&] {
+    mapStored = Write(false, [&] {
         Exec("update " + Tbl(TVktTable::TblInitialize) + " set Initial = :Text where Initial_ID = 0",
              {{"Text", InitialMapText()}});
         return true;
@@ -260,20 +287,30 @@ int TVktFunctor::RegisterInitialID(const std::string& name) {
 
 std::string TVktFunctor::GetInitial(const std::string& name) {
     const int id = RegisterInitialID(name);
-    if (id == 0) return {};   // row 0 is the map, never a setting
     return Read(std::string(), [&] {
         return QueryText("select Initial from " + Tbl(TVktTable::TblInitialize) + " where Initial_ID = :ID",
                          {{"ID", id}});
     });
 }
 
-void TVktFunctor::SetInitial(const std::string& name, const std::string& text) {
-    const int id = RegisterInitialID(name);
-    if (id == 0 || text.empty()) return;
+void TVktFunctor::StoreInitial(const std::string& name, const std::string& text) {
+    bool mapStored = true;
+    const int id = RegisterInitialID(name, mapStored);
+    if (text.empty()) return;
     const std::string table = Tbl(TVktTable::TblInitialize);
-    Write(false, [&] {
-        Exec("delete from " + table + " where Initial_ID = :ID", {{"ID", id}});
-        Exec("insert into " + table + " values ( :ID, :Text )", {{"ID", id}, {"Text", text}});
+    ForgetBatchMemo();
+    platform::Savepoint savepoint(Db());
+    // A row the stored map does not name would be lost on the next reading of the map.
+    if (!mapStored)
+        Exec("update " + table + " set Initial = :Text where Initial_ID = 0", {{"Text", InitialMapText()}});
+    Exec("delete from " + table + " where Initial_ID = :ID", {{"ID", id}});
+    Exec("insert into " + table + " values ( :ID, :Text )", {{"ID", id}, {"Text", text}});
+    savepoint.Release();
+}
+
+bool TVktFunctor::SetInitial(const std::string& name, const std::string& text) {
+    return Read(false, [&] {
+        StoreInitial(name, text);
         return true;
     });
 }

@@ -61,12 +61,18 @@ public:
     // Reads row 0 of Initialize into the setting map, writing the default map when row 0 is
     // missing. A failure of the read counts as an empty row; a failure of the write raises.
     void LoadInitialIDs();
-    // The setting's row id, registering the name (and rewriting row 0) when new.
+    // The setting's row id, registering the name (and rewriting row 0) when new. A name whose
+    // map value is not a positive integer counts as new. A new name gets the id above every id
+    // in the map.
     int RegisterInitialID(const std::string& name);
     // The setting's text; empty when there is no row or on failure.
     std::string GetInitial(const std::string& name);
-    // Replaces the setting's row; an empty text changes nothing; failures are swallowed.
-    void SetInitial(const std::string& name, const std::string& text);
+    // Replaces the setting's row (and writes row 0 when registering the name could not); an
+    // empty text changes nothing. Raises platform::DatabaseError when the write fails; nothing
+    // is changed then.
+    void StoreInitial(const std::string& name, const std::string& text);
+    // StoreInitial, returning false instead of raising.
+    bool SetInitial(const std::string& name, const std::string& text);
     // GetInitial("DatabaseID").
     std::string GetDatabaseID();
 
@@ -270,6 +276,9 @@ protected:
     std::string InitialMapText() const;
 
 private:
+    // RegisterInitialID, telling whether row 0 holds the map (false when its rewrite failed).
+    int RegisterInitialID(const std::string& name, bool& mapStored);
+
     // What InsertData learned of a class inside a batch.
     struct ClassShape {
         int Type = 0;             // ClassType

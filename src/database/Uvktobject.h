@@ -105,7 +105,8 @@ public:
     TViewFieldStruct GetInvViewFields() const { return invViewFields_; }
     TViewFieldStruct GetItemViewFields() const { return itemViewFields_; }
     // Only a layout different from the current one is taken, stored and announced
-    // (OnViewFieldsChange); an equal one changes and fires nothing.
+    // (OnViewFieldsChange); an equal one changes and fires nothing. A store that fails raises
+    // platform::DatabaseError: the layout is not taken and nothing is announced.
     void SaveViewFields(TViewFieldStruct layout);
     void SaveInvViewFields(TViewFieldStruct layout);
     void SaveItemViewFields(TViewFieldStruct layout);
@@ -136,7 +137,8 @@ public:
     // (nothing changes then).
     bool RemoveIcon(int index);
 
-    // Store the icon set / the filter set and fire their notice.
+    // Store the icon set / the filter set and fire their notice; a store that fails raises
+    // platform::DatabaseError and fires nothing.
     virtual void SaveIconSet();
     virtual void SaveFilterSet();
 

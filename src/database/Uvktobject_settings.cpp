@@ -73,8 +73,8 @@ void TVktObject::SaveLayout(TViewFieldStruct& target, const TViewFieldStruct& la
     if (!(layout != target)) return;
     // Built first: a layout that cannot be written is not taken.
     const std::string text = SectionText(element, [&](platform::XmlNode root) { layout.SaveToXml(root); });
+    BoundFunctor().StoreInitial(setting, text);
     target = layout;
-    BoundFunctor().SetInitial(setting, text);
     DoViewFieldsChange();
 }
 
@@ -98,7 +98,7 @@ void TVktObject::SaveItemViewFields(TViewFieldStruct layout)
 void TVktObject::SaveFilterSet()
 {
     const std::string text = SectionText("FilterSet", [&](platform::XmlNode root) { filterSet_->SaveToXML(root); });
-    BoundFunctor().SetInitial("Filter", text);
+    BoundFunctor().StoreInitial("Filter", text);
     events_->FireFilterSetChange(this);
 }
 
@@ -121,7 +121,7 @@ bool TVktObject::MoveFilter(int fromIndex, int toIndex)
 void TVktObject::SaveIconSet()
 {
     const std::string text = SectionText("IconSet", [&](platform::XmlNode root) { IconsToText(root); });
-    BoundFunctor().SetInitial("ClassIcon", text);
+    BoundFunctor().StoreInitial("ClassIcon", text);
     events_->FireIconSetChange(this);
 }
 

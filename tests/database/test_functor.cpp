@@ -133,13 +133,16 @@ TEST_F(FunctorTest, RegisteredIdSurvivesAFailedRowZeroWrite) {
     EXPECT_EQ(functor.RegisterInitialID("Late"), 7);
 }
 
-TEST_F(FunctorTest, AMapValueThatIsNoNumberGivesNoSetting) {
-    Sql("update VktDB1R set Initial = '<InitialID Filter=\"x\" />' where Initial_ID = 0");
-    functor.SetPath(folder);
-    EXPECT_EQ(functor.RegisterInitialID("Filter"), 0);
-    EXPECT_EQ(functor.GetInitial("Filter"), "");   // never row 0, the map itself
-    functor.SetInitial("Filter", "<FilterSet/>");
-    EXPECT_EQ(Count(TVktTable::TblInitialize), 1);
+TEST_F(FunctorTest, AMapValueThatIsNoPositiveNumberGetsARowOfItsOwn) {
+    for (const std::string value : {"x", "0", "-3"}) {
+        Sql("update VktDB1R set Initial = '<InitialID Filter=\"" + value + "\" ViewField=\"9\" />' where Initial_ID = 0");
+        functor.SetPath(folder);
+        EXPECT_EQ(functor.RegisterInitialID("Filter"), 10);   // above every id of the map
+        EXPECT_TRUE(functor.SetInitial("Filter", "<FilterSet/>"));
+        EXPECT_EQ(functor.GetInitial("Filter"), "<FilterSet/>");
+        EXPECT_NE(Row0().find("Filter=\"10\""), std::string::npos);
+        Sql("delete from VktDB1R where Initial_ID <> 0");
+    }
 }
 
 TEST_F(FunctorTest, GetInitialOfANameNeverStoredRegistersIt) {

@@ -6,11 +6,17 @@
 #include <string>
 #include <vector>
 
+#include <sqlite3.h>
+#include <sys/resource.h>
+
 #include "FakeShell.h"
+#include "ObjSubscriber.h"
 #include "ParadoxFixture.h"
 #include "platform/ChildProcess.h"
 #include "data/Mvkttables.h"
 #include "database/Uvktapplication.h"
+#include "database/Uvktobject.h"
+#include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Paradox.h"
@@ -142,4 +148,135 @@ TEST(OldTableDamage, AnEncryptedTableIsRefusedByName) {
     EXPECT_EQ(result.exitCode, 0);
 }
 
+// ---- Settings store ------------------------------------------------------------------------------
+
+// A database object whose module's busy timeout a test can shorten.
+class ProbeObject : public TVktObject {
+public:
+    using TVktObject::TVktObject;
+    void SetBusyTimeout(int ms) { sqlite3_busy_timeout(BoundFunctor().GetConnection().Handle(), ms); }
+};
+
+TViewFieldStruct Layout(std::initializer_list<TVktField> fields) {
+    TViewFieldStruct layout;
+    TPriorityItem names, orders, widths;
+    int i = 0;
+    for (TVktField field : fields) {
+        names.Push(ToInt(field));
+        orders.Push(i);
+        widths.Push(40 + 10 * i++);
+    }
+    layout.SetName(names);
+    layout.SetOrder(orders);
+    layout.SetWidth(widths);
+    return layout;
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        registry = std::make_unique<TVktApplication>();
+        InstallFakeShell(*registry);
+        folder = root.Sub("db");
+        ASSERT_TRUE(registry->CreateDatabase("db", folder));
+    }
+    void SetRowZero(const std::string& map) {
+        platform::Connection db(platform::DatabaseFilePath(folder));
+        db.Execute("delete from VktDB1R where Initial_ID = 0");
+        db.Execute("insert into VktDB1R values (0, " + platform::QuoteSql(map) + ")");
+    }
+
+    TempFolder root;
+    std::string folder;
+    std::unique_ptr<TVktApplication> registry;
+};
+
+TEST_F(SettingsTest, EverySectionReadsBackWhatWasStoredWhateverTheMap) {
+    const char* maps[] = {
+        "<InitialID DatabaseID=\"1\" ClassIcon=\"2\" Filter=\"5\" ViewField=\"4\" />",   // a gap at 3
+        "<InitialID DatabaseID=\"1\" ClassIcon=\"0\" Filter=\"3\" ViewField=\"4\" InvViewField=\"5\" />",
+        "<InitialID DatabaseID=\"1\" ClassIcon=\"2\" Filter=\"x\" ViewField=\"4\" ItemViewField=\"3\" />",
+    };
+    for (const char* const& map : maps) {
+        SCOPED_TRACE(map);
+        registry = std::make_unique<TVktApplication>();
+        InstallFakeShell(*registry);
+        folder = root.Sub(std::to_string(&map - maps));
+        ASSERT_TRUE(registry->CreateDatabase("db", folder));
+        SetRowZero(map);
+        const TViewFieldStruct view = Layout({TVktField::Data, TVktField::UsePrice});
+        const TViewFieldStruct inv = Layout({TVktField::Data, TVktField::Remained, TVktField::InvPrice});
+        const TViewFieldStruct item = Layout({TVktField::Data});
+        {
+            TVktObject* object = registry->GetObject("db");
+            object->AddRef();
+            object->GetClassIcons().Clear();
+            object->AddIconBitmap(platform::Picture(4, 4, platform::RgbColor(200, 10, 10)));
+            object->GetFilterSet().AddNew();
+            object->SaveViewFields(view);
+            object->SaveInvViewFields(inv);
+            object->SaveItemViewFields(item);
+            object->AddIconBitmap(platform::Picture(4, 4, platform::RgbColor(10, 200, 10)));
+            object->Release();
+        }
+        registry = std::make_unique<TVktApplication>();
+        InstallFakeShell(*registry);
+        registry->RegisterDatabase("db", folder);
+        TVktObject* object = registry->GetObject("db");
+        object->AddRef();
+        EXPECT_EQ(object->GetClassIcons().GetCount(), 2);
+        EXPECT_EQ(object->GetFilterSet().GetCount(), 1);
+        EXPECT_FALSE(object->GetViewFields() != view);
+        EXPECT_FALSE(object->GetInvViewFields() != inv);
+        EXPECT_FALSE(object->GetItemViewFields() != item);
+        object->Release();
+    }
+}
+
+TEST_F(SettingsTest, AWriteUnderAnotherConnectionsLockIsReportedAndNotAnnounced) {
+    ProbeObject object(registry.get(), "db");
+    object.AddRef();
+    object.SetBusyTimeout(50);
+    ObjSubscriber subscriber;
+    subscriber.Bind(&object);
+    const TViewFieldStruct before = object.GetViewFields();
+    platform::Connection other(platform::DatabaseFilePath(folder));
+    other.Execute("BEGIN IMMEDIATE");
+
+    EXPECT_THROW(object.SaveViewFields(Layout({TVktField::Data})), platform::DatabaseError);
+    EXPECT_FALSE(object.GetViewFields() != before);
+    EXPECT_THROW(object.GetFilterSet().AddNew(), platform::DatabaseError);
+    EXPECT_THROW(object.AddIconBitmap(platform::Picture(2, 2)), platform::DatabaseError);
+    EXPECT_EQ(subscriber.log, std::vector<std::string>());
+
+    other.Execute("ROLLBACK");
+    subscriber.Bind(nullptr);
+    object.Release();
+}
+
+TEST_F(SettingsTest, AWriteOnAFullDiskIsReported) {
+    const ChildResult result = RunInChild([&] {
+        TVktFunctor module;
+        module.SetPath(folder);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};   // every file is already longer: none may grow
+        setrlimit(RLIMIT_FSIZE, &limit);
+        if (module.SetInitial("Filter", "<FilterSet><Filter Name=\"" + std::string(1 << 20, 'x') + "\"/></FilterSet>"))
+            return 1;
+        ProbeObject object(registry.get(), "db");
+        object.AddRef();
+        ObjSubscriber subscriber;
+        subscriber.Bind(&object);
+        try {
+            object.GetFilterSet().AddNew();
+            return 2;
+        } catch (const platform::DatabaseError&) {
+        }
+        return subscriber.log.empty() ? 0 : 3;
+    });
+    EXPECT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0);
+}
+
 } // namespace
+
