@@ -1,0 +1,390 @@
+// The document model, its edits and streams, and the keyword colouring.
+#include "richtext/Uextextdrawer.h"
+#include "platform/Codec.h"
+#include "support/RecordingCanvas.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+// Pages "|", paragraphs "/", words "[...]" (tab ">", paragraph end "¶", line break "↵").
+std::string Tree(const TExText& doc)
+{
+    std::string out;
+    for (int p = 0; p < doc.GetCount(); ++p) {
+        if (p > 0)
+            out += "|";
+        for (int l = 0; l < doc.GetPages(p)->GetCount(); ++l) {
+            const TExLine* line = doc.GetPages(p)->GetLines(l);
+            if (l > 0)
+                out += "/";
+            for (int w = 0; w < line->GetCount(); ++w) {
+                const TExWord* word = line->GetWords(w);
+                static const char* const kMarks[] = {"", ">", "¶", "§", "↵", "←"};
+                out += "[" + (word->GetType() == kWordText ? word->GetText() : std::string(kMarks[word->GetType()])) + "]";
+            }
+        }
+    }
+    return out;
+}
+
+class ExTextTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        canvas_.SetAdvance(10);
+        SetMeasureCanvas(&canvas_);
+        doc_.Clear();
+    }
+    void TearDown() override { SetMeasureCanvas(nullptr); }
+    void Load(const std::string& utf8)
+    {
+        TExLightText runs;
+        runs.SetAnsi(utf8);
+        doc_.ReplaceFromLightText(&runs);
+    }
+    TExWord* WordAt(int page, int line, int word) { return doc_.GetPages(page)->GetLines(line)->GetWords(word); }
+
+    vkttest::RecordingCanvas canvas_;
+    TExTextDrawer doc_;
+};
+
+TEST_F(ExTextTest, ClearedDocument)
+{
+    EXPECT_EQ(Tree(doc_), "[¶]");
+    EXPECT_EQ(doc_.GetCharCount(), 2);
+    EXPECT_EQ(doc_.GetString(), "\r\n");
+    EXPECT_EQ(WordAt(0, 0, 0)->GetStyle().Size, 105);
+    EXPECT_EQ(doc_.GetTabChar(), 8);
+    doc_.SetSingleLine(true);
+    EXPECT_EQ(doc_.GetCharCount(), 0);
+    EXPECT_EQ(doc_.InsertReturn(WordAt(0, 0, 0), 0), nullptr);
+}
+
+TEST_F(ExTextTest, WordCharactersByUnit)
+{
+    Load("日本語");
+    TExWord* w = WordAt(0, 0, 0);
+    EXPECT_EQ(w->GetWordCharCount(), 6);
+    EXPECT_EQ(w->DeleteChar(3), U'本');   // inside a character: rounds down to its start
+    EXPECT_EQ(w->BackChar(2), U'日');
+    EXPECT_EQ(w->BackChar(0), 0U);
+    EXPECT_EQ(w->DeleteChar(2), 0U);
+    w->InsertChar(2, U'者');
+    EXPECT_EQ(w->GetText(), "語者");
+    doc_.BeginUpdate();   // the wrap merges equal neighbours again
+    TExWord* tail = w->Split(2);
+    EXPECT_EQ(Tree(doc_), "[語][者][¶]");
+    EXPECT_EQ(tail->GetStyle().CharClass, kClassDouble);
+    tail->JoinPrev();
+    EXPECT_EQ(Tree(doc_), "[語者][¶]");
+    doc_.EndUpdate();
+    EXPECT_EQ(doc_.GetCharCount(), 6);
+}
+
+TEST_F(ExTextTest, PageAndLineSplitAndJoin)
+{
+    Load("ab\r\ncd\r\nef\r\n");
+    EXPECT_EQ(Tree(doc_), "[ab][¶]/[cd][¶]/[ef][¶]");
+    doc_.GetPages(0)->Split(1);
+    EXPECT_EQ(Tree(doc_), "[ab][¶]|[cd][¶]/[ef][¶]");
+    EXPECT_EQ(doc_.GetCharCount(), 12);
+    doc_.GetPages(1)->GetLines(0)->JoinNext();
+    EXPECT_EQ(Tree(doc_), "[ab][¶]|[cd][¶][ef][¶]");
+    doc_.GetPages(0)->GetLines(0)->JoinNext();   // the last line of its page
+    EXPECT_EQ(Tree(doc_), "[ab][¶]|[cd][¶][ef][¶]");
+    doc_.GetPages(1)->JoinPrev();
+    EXPECT_EQ(Tree(doc_), "[ab][¶]/[cd][¶][ef][¶]");
+    doc_.GetPages(0)->Split(0);   // the emptied page keeps a paragraph end
+    EXPECT_EQ(Tree(doc_), "[¶]|[ab][¶]/[cd][¶][ef][¶]");
+    EXPECT_EQ(doc_.GetLastWord()->GetOwner()->GetPrevLine()->GetString(), "ab\r\n");
+}
+
+class CountingText : public TExText {
+public:
+    int changes = 0;
+
+protected:
+    void Changing() override
+    {
+        ++changes;
+        TExText::Changing();
+    }
+};
+
+TEST(ExTextChange, OneChangePerOutermostLockAndOneWrap)
+{
+    CountingText doc;
+    doc.Clear();
+    doc.changes = 0;
+    doc.BeginUpdate();
+    doc.BeginUpdate();
+    TExWord* w = doc.InsertWord(doc.GetLastWord(), 0);
+    w->SetString("abc");
+    doc.InsertReturn(w, 1);
+    doc.EndUpdate();
+    EXPECT_EQ(doc.changes, 0);
+    doc.EndUpdate();
+    EXPECT_EQ(doc.changes, 1);
+    EXPECT_EQ(doc.GetCharCount(), 7);
+
+    vkttest::RecordingCanvas canvas;
+    SetMeasureCanvas(&canvas);
+    TExTextWrapper wrapper;
+    wrapper.Clear();
+    int wraps = 0;
+    wrapper.OnChange = [&](TExTextWrapper*) { ++wraps; };
+    wrapper.BeginUpdate();
+    wrapper.SetWrapSize(200, 0);
+    wrapper.InsertWord(wrapper.GetLastWord(), 0)->SetString("xyz");
+    wrapper.SetWrapHeight(50);   // no longer drops the pending full wrap
+    wrapper.EndUpdate();
+    EXPECT_EQ(wraps, 1);
+    EXPECT_FALSE(wrapper.GetFullWrap());
+    EXPECT_EQ(wrapper.GetRowCount(), 1);
+    SetMeasureCanvas(nullptr);
+}
+
+TEST_F(ExTextTest, StyleSheetEntryChangeRebasesWords)
+{
+    Load("ab\r\ncd");
+    TExStyle big = WordAt(0, 1, 0)->GetStyle();
+    big.Size = 200;
+    WordAt(0, 1, 0)->SetStyle(big);
+    TExStyle normal = doc_.GetStyles().GetStyle(0);
+    normal.Size = 120;
+    doc_.GetStyles().SetStyle(0, normal);
+    EXPECT_EQ(WordAt(0, 0, 0)->GetStyle().Size, 120);
+    EXPECT_EQ(WordAt(0, 0, 1)->GetStyle().Size, 120);
+    EXPECT_EQ(WordAt(0, 1, 0)->GetStyle().Size, 200);
+}
+
+TEST_F(ExTextTest, FindTextGivesUnitOffsets)
+{
+    Load("aあb\tあb\r\n");
+    TExLine* line = doc_.GetPages(0)->GetLines(0);
+    struct Case {
+        std::u16string text;
+        int from, pos, len;
+        bool found;
+    };
+    const Case cases[] = {{u"あb", 0, 1, 3, true}, {u"あb", 2, 1, 3, true}, {u"あb", 4, 5, 3, true},
+                          {u"\tあ", 0, 4, 3, true}, {u"x", 0, 0, 0, false}, {u"", 0, 0, 0, false},
+                          {u"b", 9, 0, 0, false}};
+    for (const Case& c : cases) {
+        int pos = c.from, len = -1;
+        EXPECT_EQ(line->FindTextA(c.text, pos, len), c.found);
+        EXPECT_EQ(pos, c.pos);
+        EXPECT_EQ(len, c.len);
+    }
+}
+
+TEST_F(ExTextTest, PastingParagraphRunsIntoAWord)
+{
+    for (bool single : {false, true}) {
+        doc_.SetSingleLine(single);
+        TExParaStyle centred;
+        centred.Align = 1;
+        doc_.GetLastWord()->GetOwner()->SetParaStyle(centred);
+        doc_.InsertWord(doc_.GetLastWord(), 0)->SetString("xy");
+        TExLightText runs;
+        runs.SetAnsi("A\r\nB");
+        doc_.SetWordWrap(true);
+        doc_.PasteText(&runs, doc_.PositionToCaretInfo(1));
+        if (single) {
+            EXPECT_EQ(doc_.GetString(), "xA  By\r\n");
+            continue;
+        }
+        EXPECT_EQ(doc_.GetString(), "xA\r\nBy\r\n");
+        EXPECT_EQ(doc_.GetPages(0)->GetLines(0)->GetParaStyle().Align, 0);
+        EXPECT_EQ(doc_.GetPages(0)->GetLines(1)->GetParaStyle().Align, 1);
+    }
+}
+
+TEST_F(ExTextTest, ReturnsAndPageBreaks)
+{
+    Load("abcd");
+    TExWord* para = doc_.InsertReturn(WordAt(0, 0, 0), 2);
+    ASSERT_NE(para, nullptr);
+    EXPECT_EQ(Tree(doc_), "[ab][¶]/[cd][¶]");
+    doc_.InsertPageNew(WordAt(0, 1, 0), 0);   // at a line start: the page splits, nothing added
+    EXPECT_EQ(Tree(doc_), "[ab][¶]|[cd][¶]");
+    doc_.InsertPageNew(WordAt(1, 0, 0), 1);
+    EXPECT_EQ(Tree(doc_), "[ab][¶]|[c][¶]|[d][¶]");
+    EXPECT_EQ(doc_.GetCharCount(), 10);
+    // Deleting a page boundary joins the pages.
+    doc_.DeleteText(doc_.PositionToCaretInfo(7), doc_.PositionToCaretInfo(7));
+    EXPECT_EQ(Tree(doc_), "[ab][¶]|[c][¶]/[d][¶]");
+}
+
+TEST_F(ExTextTest, DeletingAcrossParagraphsRebasesStyles)
+{
+    Load("ab\r\ncd\r\nef\r\n");
+    TExStyle bigEntry = doc_.GetStyles().GetStyle(0);
+    bigEntry.Size = 200;
+    const auto addBig = [&] { doc_.GetStyles().AddStyle(1, "Big", bigEntry, TExParaStyle()); };
+    addBig();
+    TExLine* second = doc_.GetPages(0)->GetLines(1);
+    second->SetStyleIndex(1);
+    TExStyle s = WordAt(0, 1, 0)->GetStyle();
+    s.Size = 200;
+    WordAt(0, 1, 0)->SetStyle(s);
+    WordAt(0, 1, 1)->SetStyle(s);
+    doc_.GetPages(0)->Split(2);
+    // From the end of "ab" to the middle of "ef": paragraph and page boundaries go.
+    doc_.DeleteWords(WordAt(0, 0, 0), 2, WordAt(1, 0, 0), 1);
+    EXPECT_EQ(Tree(doc_), "[abf][¶]");
+    EXPECT_EQ(doc_.GetPages(0)->GetLines(0)->GetStyleIndex(), 0);
+    // A range ending at a paragraph start joins the paragraphs, the first taking the second's base.
+    Load("ab\r\ncd\r\n");
+    addBig();
+    doc_.GetPages(0)->GetLines(1)->SetStyleIndex(1);
+    doc_.DeleteWords(WordAt(0, 0, 1), 0, WordAt(0, 1, 0), 0);
+    EXPECT_EQ(Tree(doc_), "[ab][cd][¶]");
+    EXPECT_EQ(WordAt(0, 0, 0)->GetStyle().Size, 200);
+    EXPECT_EQ(doc_.GetPages(0)->GetLines(0)->GetStyleIndex(), 1);
+}
+
+TEST_F(ExTextTest, StylesBetweenCarets)
+{
+    Load("abcdef\r\nxy");
+    doc_.SetWordWrap(true);
+    TExStyle bold;
+    bold.Invisible();
+    bold.Bold = 1;
+    TExStyle red = WordAt(0, 0, 0)->GetStyle();
+    red.Color = doc_.GetColorIndex(platform::RgbColor(255, 0, 0));
+    WordAt(0, 0, 0)->SetStyle(red);
+    doc_.ChangeStyle(doc_.PositionToCaretInfo(2), doc_.PositionToCaretInfo(4), bold);
+    EXPECT_EQ(Tree(doc_), "[ab][cd][ef][¶]/[xy][¶]");
+    const TExStyle cd = WordAt(0, 0, 1)->GetStyle();
+    EXPECT_EQ(cd.Bold, 1);
+    EXPECT_EQ(cd.Color, red.Color);
+    EXPECT_EQ(cd.Size, 105);
+    // Only set fields are copied; equal neighbours merge again.
+    TExStyle plain;
+    plain.Invisible();
+    plain.Bold = 0;
+    doc_.SetWordStyle(WordAt(0, 0, 0), WordAt(0, 0, 3), plain);
+    EXPECT_EQ(Tree(doc_), "[abcdef][¶]/[xy][¶]");
+    TExParaStyle right;
+    right.Invisible();
+    right.Align = 2;
+    doc_.ChangeParaStyle(doc_.PositionToCaretInfo(3), doc_.PositionToCaretInfo(9), right);
+    EXPECT_EQ(doc_.GetPages(0)->GetLines(0)->GetParaStyle().Align, 2);
+    EXPECT_EQ(doc_.GetPages(0)->GetLines(1)->GetParaStyle().Align, 2);
+    EXPECT_EQ(doc_.GetPages(0)->GetLines(1)->GetParaStyle().LineSpacing, 240);
+}
+
+TEST_F(ExTextTest, CopyTextCutsAtWordEdges)
+{
+    Load("abc\r\nあい\tz");
+    doc_.SetWordWrap(true);
+    struct Case {
+        int top, bottom;
+        std::string text;
+    };
+    const Case cases[] = {{1, 2, "b"}, {3, 5, "\r\n"}, {1, 7, "bc\r\nあ"}, {5, 10, "あい\t"}, {0, 12, "abc\r\nあい\tz"}};
+    for (const Case& c : cases) {
+        auto runs = doc_.CopyText(doc_.PositionToCaretInfo(c.top), doc_.PositionToCaretInfo(c.bottom));
+        ASSERT_NE(runs, nullptr);
+        std::ostringstream out;
+        runs->SaveToAnsiStream(out);
+        EXPECT_EQ(platform::SjisToUtf8(out.str()), c.text) << c.top << "-" << c.bottom;
+    }
+    EXPECT_EQ(doc_.CopyText(doc_.PositionToCaretInfo(2), doc_.PositionToCaretInfo(2)), nullptr);
+}
+
+TEST_F(ExTextTest, StreamsRoundTrip)
+{
+    std::ostringstream text;
+    doc_.SaveToStream(text, 1);
+    EXPECT_EQ(text.str(), "\r\n");
+    std::istringstream in(text.str());
+    TExTextDrawer loaded;
+    loaded.LoadFromStream(in, 1);
+    EXPECT_EQ(Tree(loaded), Tree(doc_));
+    EXPECT_EQ(loaded.GetLastWord()->GetStyle(), doc_.GetLastWord()->GetStyle());
+
+    // A styled Japanese document of several pages: read ∘ write ∘ read = read.
+    Load("日本語のtext\r\nｱｲ　full\tタブ\r\n");
+    doc_.InsertPageNew(WordAt(0, 1, 0), 0);
+    TExStyle s;
+    s.Invisible();
+    s.Bold = 1;
+    s.Underline = 15;
+    s.Color = doc_.GetColorIndex(platform::RgbColor(0, 128, 0));
+    doc_.SetWordWrap(true);
+    doc_.ChangeStyle(doc_.PositionToCaretInfo(2), doc_.PositionToCaretInfo(8), s);
+    std::ostringstream rtf1;
+    doc_.SaveToStream(rtf1, 3);
+    std::istringstream in1(rtf1.str());
+    TExTextDrawer first;
+    first.LoadFromStream(in1, 3);
+    std::ostringstream rtf2;
+    first.SaveToStream(rtf2, 3);
+    EXPECT_EQ(rtf2.str(), rtf1.str());
+    EXPECT_EQ(Tree(first), Tree(doc_));
+    EXPECT_EQ(first.GetString(), doc_.GetString());
+    EXPECT_EQ(first.GetPages(0)->GetLines(0)->GetWords(1)->GetStyle(), WordAt(0, 0, 1)->GetStyle());
+}
+
+// ---- colouring ----
+
+TEST_F(ExTextTest, BuiltInRulesParsed)
+{
+    EXPECT_EQ(doc_.GetQuoteCount(), 6);
+    EXPECT_EQ(doc_.GetKeyWordCount(), 32);
+    const std::string quotes[][3] = {{"", "", ""},     {"\"", "\"", "\\\""}, {"'", "'", "\\'"},
+                                     {"/*", "*/", ""}, {"//", "", ""},       {"#", "", ""}};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(doc_.GetBeginQuote(i), quotes[i][0]);
+        EXPECT_EQ(doc_.GetEndQuote(i), quotes[i][1]);
+        EXPECT_EQ(doc_.GetCancelQuote(i), quotes[i][2]);
+        EXPECT_EQ(doc_.GetTransmitQuote(i), i == 3);
+    }
+    EXPECT_EQ(doc_.GetKeyWord(0), "class");
+    EXPECT_EQ(doc_.GetKeyWord(31), "return");
+    EXPECT_EQ(doc_.GetKeyWordStyle(13).Bold, 1);
+    EXPECT_EQ(doc_.GetDelimiters(), "!#$%&()-=^~\\|@`[{;+:*]},<.>/?");
+    doc_.SetIniFile("/nonexistent/rules.ini");
+    EXPECT_EQ(doc_.GetKeyWordCount(), 32);
+}
+
+TEST_F(ExTextTest, ColouringByQuotesAndKeywords)
+{
+    Load("int x = \"a\\\"\"; print Int(int_);\r\n/* 表 \"\r\nstill */ 表\" // c\r\n\"表\" # x\r\n");
+    doc_.SetWordParse(true);
+    const int blue = doc_.GetQuoteStyle(1).Color;
+    const int comment = doc_.GetQuoteStyle(3).Color;
+    const int hash = doc_.GetQuoteStyle(5).Color;
+    // Each coloured stretch as "text:colour(bold)".
+    const auto colours = [&](int line) {
+        std::string out;
+        const TExLine* l = doc_.GetPages(0)->GetLines(line);
+        for (int i = 0; i + 1 < l->GetCount(); ++i) {
+            const TExStyle& s = l->GetWords(i)->GetStyle();
+            const char* name = s.Color == blue ? "q" : s.Color == comment ? "c" : s.Color == hash ? "h" : "-";
+            const std::string tag = std::string(":") + name + (s.Bold == 1 ? "b" : "") + " ";
+            if (out.size() >= tag.size() && out.compare(out.size() - tag.size(), tag.size(), tag) == 0)
+                out.erase(out.size() - tag.size());
+            out += l->GetWords(i)->GetText() + tag;
+        }
+        return out;
+    };
+    EXPECT_EQ(colours(0), "int:-b  x = :- \"a\\\"\":q ; print Int(int_);:- ");
+    EXPECT_EQ(colours(1), "/* 表 \":c ");
+    EXPECT_EQ(colours(2), "still */:c  表:- \" // c:q ");
+    EXPECT_EQ(colours(3), "\"表\":q  :- # x:h ");
+    EXPECT_EQ(TExTextParse::GetEndState(doc_.GetPages(0)->GetLines(1)), 3);
+    EXPECT_EQ(TExTextParse::GetStartState(doc_.GetPages(0)->GetLines(2)), 3);
+    EXPECT_EQ(TExTextParse::GetEndState(doc_.GetPages(0)->GetLines(2)), 0);
+    doc_.SetWordParse(false);
+    EXPECT_EQ(colours(0), "int x = \"a\\\"\"; print Int(int_);:- ");
+    for (int l = 0; l < 4; ++l)
+        EXPECT_EQ(TExTextParse::GetEndState(doc_.GetPages(0)->GetLines(l)), 0);
+}
+
+} // namespace
