@@ -23,11 +23,15 @@ namespace {
 constexpr int kItems = 1000;
 constexpr int kPages = 50;
 
-void DrawItem(platform::Canvas& canvas, const TRect& box, int index)
+// Every item but the page: a box and its number.
+void DrawItem(TPageView*, TViewItem* item, int x, int y, TRect r, int, platform::Canvas& canvas, int, int, bool)
 {
+    if (!item->GetParent())
+        return;
+    const TRect box{r.Left + x, r.Top + y, r.Right + x, r.Bottom + y};
     canvas.FillRect(box, 0xE0F0FF);
     canvas.SetBrush({0, true});
-    canvas.TextOut(box.Left + 2, box.Top + 2, "項目 " + std::to_string(index));
+    canvas.TextOut(box.Left + 2, box.Top + 2, "項目 " + std::to_string(item->GetIndex()));
 }
 
 // A shown view of 800 × 600 with 1 000 items in a 25 × 40 grid over the page.
@@ -35,11 +39,7 @@ std::unique_ptr<TPageView> MakeView(int scale)
 {
     auto view = std::make_unique<TPageView>();
     view->resize(800, 600);
-    view->OnDrawItem = [](TPageView*, TViewItem* item, int x, int y, TRect r, int, platform::Canvas& canvas, int,
-                          int, bool) {
-        if (item->GetParent())
-            DrawItem(canvas, {r.Left + x, r.Top + y, r.Right + x, r.Bottom + y}, item->GetIndex());
-    };
+    view->OnDrawItem = DrawItem;
     for (int i = 0; i < kItems; ++i) {
         TViewItem* item = view->AddItem(nullptr, nullptr);
         item->SetMMBoundRect_({1000 + i % 25 * 750, 1000 + i / 25 * 680, 1650 + i % 25 * 750, 1600 + i / 25 * 680});
@@ -99,11 +99,7 @@ void PageViewPrintPdf(benchmark::State& state)
     devices.push_back(std::make_unique<TPdfPrinterDevice>(dir.filePath(QStringLiteral("p.pdf")).toStdString()));
     SetPrinterObject(std::make_unique<TPrinterObject>(std::move(devices), 0));
     TPageView view;
-    view.OnDrawItem = [](TPageView*, TViewItem* item, int x, int y, TRect r, int, platform::Canvas& canvas, int, int,
-                         bool) {
-        if (item->GetParent())
-            DrawItem(canvas, {r.Left + x, r.Top + y, r.Right + x, r.Bottom + y}, item->GetIndex());
-    };
+    view.OnDrawItem = DrawItem;
     for (int i = 0; i < kPages * 20; ++i) {
         TViewItem* item = view.AddItem(nullptr, nullptr);
         item->SetMMBoundRect_({1000 + i % 20 * 900, 2000 + i % 20 * 1200, 1800 + i % 20 * 900, 3000 + i % 20 * 1200});

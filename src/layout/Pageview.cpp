@@ -316,40 +316,31 @@ void TPageView::SetPage(int page)
     DoChange();
 }
 
-void TPageView::SetScale_(int scale)
+void TPageView::ApplyView(int type, TSCScrollStyle style, const std::function<void()>& fit)
 {
-    viewType_ = 0;
-    SetScrollStyle(scsBoth);
+    viewType_ = type;
+    SetScrollStyle(style);
     if (!Handled())
         return;
     drawer_->BeginUpdate();
     drawer_->SetViewSize(GetClientWidth(), GetClientHeight());
-    drawer_->SetScale_(scale);
+    fit();
     drawer_->EndUpdate();
+}
+
+void TPageView::SetScale_(int scale)
+{
+    ApplyView(0, scsBoth, [&] { drawer_->SetScale_(scale); });
 }
 
 void TPageView::DrawFullWidth()
 {
-    viewType_ = 2;
-    SetScrollStyle(scsVertical);
-    if (!Handled())
-        return;
-    drawer_->BeginUpdate();
-    drawer_->SetViewSize(GetClientWidth(), GetClientHeight());
-    drawer_->DrawFullWidth();
-    drawer_->EndUpdate();
+    ApplyView(2, scsVertical, [&] { drawer_->DrawFullWidth(); });
 }
 
 void TPageView::DrawFullPage()
 {
-    viewType_ = 1;
-    SetScrollStyle(scsNone);
-    if (!Handled())
-        return;
-    drawer_->BeginUpdate();
-    drawer_->SetViewSize(GetClientWidth(), GetClientHeight());
-    drawer_->DrawFullPage();
-    drawer_->EndUpdate();
+    ApplyView(1, scsNone, [&] { drawer_->DrawFullPage(); });
 }
 
 void TPageView::SetViewType(int type)

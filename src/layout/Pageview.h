@@ -180,6 +180,8 @@ private:
     // A portrait paper size in 1/100 mm to the drawer and, oriented, to the page root.
     void ApplyCanvasSize(TPoint mm);
     int PageCount(TViewItem* item);
+    // Sets the view type and scroll style and, when shown, fits the drawer to the client.
+    void ApplyView(int type, TSCScrollStyle style, const std::function<void()>& fit);
     bool Handled() const { return shown_ && isVisible(); }
 
     QImage backBuffer_;
