@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +20,9 @@ namespace {
 
 // Pictures beyond this many pixels are refused rather than allocated.
 constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 28;
+// What libjpeg may allocate for a file of n bytes: base + n * per-byte.
+constexpr unsigned long kLibraryMemoryBase = 64ul << 20;
+constexpr unsigned long kLibraryMemoryPerByte = 1024;
 
 struct ErrorManager {
     jpeg_error_mgr pub;
@@ -89,17 +93,24 @@ bool DecodeInto(const unsigned char* data, unsigned long size, DecodeState& stat
         jpeg_destroy_decompress(&state.info);
         return false;
     }
+    // libjpeg's own buffers (the whole-image coefficients of a progressive file) may not grow
+    // far beyond what the data can fill; a file asking for more fails as corrupt.
+    state.info.mem->max_memory_to_use = static_cast<long>(kLibraryMemoryBase + kLibraryMemoryPerByte * size);
     jpeg_start_decompress(&state.info);
     state.width = static_cast<int>(state.info.output_width);
     state.height = static_cast<int>(state.info.output_height);
-    try {
-        state.rgb.resize(static_cast<std::size_t>(state.width) * static_cast<std::size_t>(state.height) * 3);
-    } catch (...) {
-        jpeg_destroy_decompress(&state.info);
-        throw;
-    }
+    // The pixel buffer grows with the rows decoded: a header claiming a huge picture over
+    // missing data fails at its first missing row, not after allocating the whole picture.
+    const std::size_t rowBytes = static_cast<std::size_t>(state.width) * 3;
     while (state.info.output_scanline < state.info.output_height) {
-        JSAMPROW row = state.rgb.data() + static_cast<std::size_t>(state.info.output_scanline) * state.width * 3;
+        const std::size_t end = (static_cast<std::size_t>(state.info.output_scanline) + 1) * rowBytes;
+        try {
+            if (state.rgb.size() < end) state.rgb.resize(std::max(end, std::min(state.rgb.size() * 2, rowBytes * state.height)));
+        } catch (...) {
+            jpeg_destroy_decompress(&state.info);
+            throw;
+        }
+        JSAMPROW row = state.rgb.data() + end - rowBytes;
         jpeg_read_scanlines(&state.info, &row, 1);
     }
     jpeg_finish_decompress(&state.info);

@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+#include "platform/ChildProcess.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -247,7 +253,7 @@ TEST(ImageList, BitmapRoundTripKeepsPixelsAndMask)
 // --- JPEG ------------------------------------------------------------------------------------------
 
 // Compresses a picture with libjpeg (3 components, or 1 when grey).
-std::string EncodeJpeg(const Picture& picture, bool grey)
+std::string EncodeJpeg(const Picture& picture, bool grey, bool progressive = false)
 {
     jpeg_compress_struct info;
     jpeg_error_mgr error;
@@ -262,6 +268,8 @@ std::string EncodeJpeg(const Picture& picture, bool grey)
     info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 100, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     std::vector<unsigned char> row(static_cast<std::size_t>(picture.GetWidth()) * 3);
     while (info.next_scanline < info.image_height) {
@@ -332,6 +340,48 @@ TEST(Jpeg, CorruptFilesRaiseInvalidPicture)
         platform::DecodeJpeg(good.substr(0, good.size() / 2));
     } catch (const InvalidPictureError& e) {
         EXPECT_NE(std::string(e.what()).find("Invalid JPEG picture"), std::string::npos) << e.what();
+    }
+}
+
+// Growth of the resident memory of a child decoding the bytes, in MiB (at most 250); 251 when the
+// decode succeeded, 252 when the child could not measure.
+int DecodeGrowthMiB(const std::string& bytes)
+{
+    const ChildResult result = RunInChild([&] {
+        std::ofstream("/proc/self/clear_refs") << "5";   // the peak starts again from here
+        const auto status = [](const char* field) {
+            std::ifstream in("/proc/self/status");
+            std::string line;
+            while (std::getline(in, line))
+                if (line.rfind(field, 0) == 0)
+                    return std::atol(line.c_str() + std::strlen(field));
+            return -1L;
+        };
+        const long before = status("VmRSS:");
+        try {
+            platform::DecodeJpeg(bytes);
+            return 251;
+        } catch (const InvalidPictureError&) {
+        }
+        const long peak = status("VmHWM:");
+        if (before < 0 || peak < 0)
+            return 252;
+        return static_cast<int>(std::min(250L, std::max(0L, peak - before) / 1024));
+    });
+    return result.finished ? result.exitCode : -1;
+}
+
+TEST(Jpeg, AHeaderClaimingAHugePictureOverMissingDataFailsWithoutAllocatingIt)
+{
+    for (const bool progressive : {false, true}) {
+        std::string bytes = EncodeJpeg(Gradient(16, 16), false, progressive);
+        const std::size_t frame = bytes.find(progressive ? "\xFF\xC2" : "\xFF\xC0");
+        ASSERT_NE(frame, std::string::npos);
+        for (const std::size_t at : {frame + 5, frame + 7}) {   // height, width
+            bytes[at] = '\x3F';
+            bytes[at + 1] = '\xFF';
+        }
+        EXPECT_LT(DecodeGrowthMiB(bytes), 32) << (progressive ? "progressive" : "baseline");
     }
 }
 
