@@ -51,30 +51,28 @@ std::vector<QPixmap> SortStatePixmaps() { return {SortArrow(true), SortArrow(fal
 
 std::vector<QPixmap> RowStatePixmaps()
 {
-    // 0: a stock-taking item (a ticked sheet); 1: kept (a padlock).
-    QPixmap sheet = Blank();
+    // Overlays on the class icon, in its lower left corner: 0 a stock-taking item (a tick),
+    // 1 kept (a padlock).
+    QPixmap tick = Blank();
     {
-        QPainter painter(&sheet);
-        painter.setPen(QColor(96, 96, 96));
-        painter.setBrush(QColor(255, 255, 240));
-        painter.drawRect(3, 1, 10, 13);
+        QPainter painter(&tick);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::white, 3.5));
+        painter.drawPolyline(QPolygonF({QPointF(1, 11), QPointF(3.5, 14), QPointF(8, 8)}));
         painter.setPen(QPen(QColor(0, 128, 0), 2));
-        painter.drawLine(5, 8, 7, 11);
-        painter.drawLine(7, 11, 11, 4);
+        painter.drawPolyline(QPolygonF({QPointF(1, 11), QPointF(3.5, 14), QPointF(8, 8)}));
     }
     QPixmap lock = Blank();
     {
         QPainter painter(&lock);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(QColor(96, 96, 96), 1.5));
-        painter.drawArc(QRectF(5, 2, 6, 8), 0, 180 * 16);
-        painter.drawLine(QPointF(5, 6), QPointF(5, 8));
-        painter.drawLine(QPointF(11, 6), QPointF(11, 8));
+        painter.setPen(QPen(QColor(64, 64, 64), 1.2));
+        painter.drawArc(QRectF(1.5, 7, 5, 5), 0, 180 * 16);
         painter.setPen(QColor(120, 90, 0));
         painter.setBrush(QColor(230, 180, 40));
-        painter.drawRect(3, 8, 10, 7);
+        painter.drawRect(QRectF(0.5, 10.5, 8, 5));
     }
-    return {sheet, lock};
+    return {tick, lock};
 }
 
 TDataListView::TDataListView(QWidget* parent) : TGridEdit(parent), stateImages_(RowStatePixmaps())

@@ -25,7 +25,7 @@ QToolButton* DropButton(QToolBar* bar, const char* name, const QString& caption,
     button->setPopupMode(QToolButton::InstantPopup);
     button->setMenu(menu);
     button->setAutoRaise(true);
-    button->setFixedSize(111, 18);
+    button->setMinimumSize(111, 18);
     bar->addWidget(button);
     return button;
 }

@@ -380,7 +380,10 @@ void TGridEdit::DrawCell(QPainter& painter, const QRect& cellRect, int col, int 
     painter.setPen(fore);
     const QFontMetrics metrics(painter.font());
     const QString shown = platform::ToQString(text);
-    const int top = rect.top() + 2;
+    // 2 pixels below the cell's top; a font too tall for that is centred instead of clipped.
+    const int top = metrics.height() <= rect.height() - 2
+                        ? rect.top() + 2
+                        : rect.top() + (rect.height() - metrics.height()) / 2;
     const QRect textRect(rect.left(), top, rect.width(), rect.bottom() - top + 1);
     painter.setClipRect(cellRect);
     painter.drawText(textRect, (header.LeftAlign ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop | Qt::TextSingleLine,
