@@ -339,7 +339,8 @@ bool TExTextWrapper::NextWordInfo(TCaretInfo& caret)
     const bool atEnd = wi.CharOffset >= w->GetWordCharCount();
     auto* next = static_cast<TExWord*>(w->GetNext());
     const bool beforeBreak = atEnd && next && (next->GetType() == kWordLine || next->GetType() == kWordPara);
-    if (wi.RowOffset >= row.GetWrapCount() || beforeBreak) {
+    const bool onBreak = w->GetType() == kWordPara || (w->GetType() == kWordLine && wi.CharOffset == 0);
+    if (wi.RowOffset >= row.GetWrapCount() || beforeBreak || onBreak) {
         TLineInfo r = row;
         if (!NextLineInfo(r))
             return false;
