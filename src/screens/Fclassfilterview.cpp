@@ -4,6 +4,7 @@
 #include "database/Uvktobject.h"
 #include "platform/FlagScope.h"
 #include "screens/Fclassview.h"
+#include "screens/Fdataview.h"
 #include "screens/Ffilterselector.h"
 #include "screens/Finvdatebar.h"
 
@@ -15,14 +16,6 @@
 namespace {
 
 using F = TVktField;
-
-TFilterObject DefaultFilter()
-{
-    TFilterObject filter;
-    filter.Add(F::Class_ID, foEqual, 1, {});
-    filter.Add(F::Erase_Key, foIsEmpty, {}, {});
-    return filter;
-}
 
 } // namespace
 
@@ -87,7 +80,7 @@ void TClassFilterBase::Report()
 TFilterObject TClassFilterBase::BuildFilter() const
 {
     TVktObject* object = GetVktObject();
-    if (!object || !object->IsValid()) return DefaultFilter();
+    if (!object || !object->IsValid()) return DefaultSelectionFilter();
     TFilterObject filter;
     const int user = GetUserIndex();
     if (user >= 0 && user < static_cast<int>(userFilters_.size())) filter = userFilters_[user];
