@@ -112,20 +112,4 @@ TEST_F(BatchRaiseTest, TheRecordsDoneBeforeARaiseAreKeptAndAnnounced) {
     }
 }
 
-TEST_F(BatchRaiseTest, ARaiseAfterAFailedFirstRecordAnnouncesNothing) {
-    // The first line names a recipe class: no record, then the callback raises.
-    EXPECT_THROW(object->InsertData(TVktObjKind::Food, "35\r\n4", Ids({ToInt(TVktField::Class_Key)}), 0, RaisingAt(1)),
-                 std::runtime_error);
-    EXPECT_TRUE(notices.empty());
-    EXPECT_EQ(Int("select count(*) from VktDB1F"), 3);
-}
-
-TEST_F(BatchRaiseTest, TheNextBatchRunsNormallyAfterARaise) {
-    EXPECT_THROW(object->EraseData(0, Ids({1, 2}), RaisingAt(1)), std::runtime_error);
-    notices.clear();
-    EXPECT_TRUE(object->RestoreData(0, Ids({1}), nullptr));
-    EXPECT_EQ(notices, Notices{"field 52: 1"});
-    EXPECT_EQ(Int("select count(*) from VktDB1G"), 0);
-}
-
 } // namespace
