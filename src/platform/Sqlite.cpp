@@ -959,7 +959,10 @@ Savepoint::Savepoint(Connection& connection) : connection_(connection), slot_(co
     const Connection::SavepointTexts& texts = connection_.SavepointSlotTexts(slot_);
     name_ = texts.Name;
     try {
-        connection_.ExecuteCached(texts.Begin);
+        // The outermost one takes the write lock at once: a deferred transaction that read first
+        // could not wait for the lock once another connection had written since its read.
+        outermost_ = !connection_.InTransaction();
+        connection_.ExecuteCached(outermost_ ? std::string_view("BEGIN IMMEDIATE") : std::string_view(texts.Begin));
     } catch (...) {
         connection_.ReleaseSavepointSlot(slot_);
         throw;
@@ -983,7 +986,9 @@ void Savepoint::End() noexcept {
 
 void Savepoint::Release() {
     if (!active_) throw DatabaseError("savepoint is not active", name_);
-    connection_.ExecuteCached(connection_.SavepointSlotTexts(slot_).Release);   // stays active when this fails
+    // Stays active when this fails.
+    connection_.ExecuteCached(outermost_ ? std::string_view("COMMIT")
+                                         : std::string_view(connection_.SavepointSlotTexts(slot_).Release));
     End();
 }
 
@@ -993,6 +998,10 @@ void Savepoint::Rollback() {
     End();   // the texts stay: slots are never removed
     // An error may have ended the whole transaction already: nothing is left to undo then.
     if (!connection_.IsOpen() || !connection_.InTransaction()) return;
+    if (outermost_) {
+        connection_.ExecuteCached("ROLLBACK");
+        return;
+    }
     connection_.ExecuteCached(texts.Rollback);
     connection_.ExecuteCached(texts.Release);
 }

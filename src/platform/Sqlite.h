@@ -275,6 +275,8 @@ private:
 // Release() keeps its changes (they are committed when no outer transaction is open); Rollback()
 // undoes them and ends the savepoint. The destructor of a savepoint neither released nor rolled
 // back rolls it back; it never throws. Savepoints nest: an inner one must end before its outer one.
+// The outermost one (no transaction open) is a transaction begun IMMEDIATE instead: it waits for
+// the write lock (up to the busy timeout) when it begins, and Release commits it.
 class Savepoint {
 public:
     explicit Savepoint(Connection& connection);
@@ -294,6 +296,7 @@ private:
     int slot_ = -1;
     std::string name_;
     bool active_ = false;
+    bool outermost_ = false;   // began the transaction
 };
 
 // A transaction: BEGIN IMMEDIATE on construction, Commit() or Rollback() ends it; the destructor

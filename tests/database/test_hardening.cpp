@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sqlite3.h>
@@ -278,5 +279,49 @@ TEST_F(SettingsTest, AWriteOnAFullDiskIsReported) {
     EXPECT_EQ(result.exitCode, 0);
 }
 
-} // namespace
+// ---- Two processes editing one database ----------------------------------------------------------
 
+TEST(Contention, TwoProcessesAddingRowsLoseNothingAndNeverFailSpuriously) {
+    TempFolder root;
+    const std::string folder = root.Sub("db");
+    ASSERT_TRUE(GetVktTblFunctor().CreateTables(folder));
+    {
+        TVktFunctor module;
+        module.SetPath(folder);   // writes the settings map
+        platform::Connection db(platform::DatabaseFilePath(folder));
+        db.Execute("create table Counts (Process integer, Added integer)");
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    const auto edit = [&](int process) {
+        return [&, process] {
+            TVktFunctor module;
+            module.SetPath(folder);
+            int added = 0;
+            while (std::chrono::steady_clock::now() < deadline) {
+                // Reads the largest key, then writes the next: the read and the write must see
+                // one state of the table.
+                if (module.AddDealer("p" + std::to_string(process)) == 0) return 1;
+                ++added;
+            }
+            platform::Connection db(platform::DatabaseFilePath(folder));
+            db.Execute("insert into Counts values (" + std::to_string(process) + ", " + std::to_string(added) + ")");
+            return 0;
+        };
+    };
+    std::vector<ChildResult> results(2);
+    std::thread second([&] { results[1] = RunInChild(edit(1), std::chrono::seconds(20)); });
+    results[0] = RunInChild(edit(0), std::chrono::seconds(20));
+    second.join();
+    for (const ChildResult& result : results) {
+        EXPECT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0);
+    }
+    platform::Connection db(platform::DatabaseFilePath(folder));
+    platform::Statement counts(db, "select (select sum(Added) from Counts), (select count(*) from VktDB1C), "
+                                   "(select count(*) from Counts where Added > 0)");
+    ASSERT_TRUE(counts.Step());
+    EXPECT_EQ(counts.GetInt64(0), counts.GetInt64(1));
+    EXPECT_EQ(counts.GetInt64(2), 2);
+}
+
+} // namespace
