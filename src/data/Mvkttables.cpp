@@ -108,7 +108,8 @@ bool TVktTblFunctor::TablesExist(const std::string& path) {
     try {
         const std::string file = platform::DatabaseFilePath(path);
         if (!platform::FileExists(file)) return false;
-        platform::Connection db(file, platform::OpenMode::ReadWrite);
+        // Read only: a database on write-protected media exists as well.
+        platform::Connection db(file, platform::OpenMode::ReadOnly);
         return HoldsAllStoredTables(db);
     } catch (const std::exception&) {
         return false;

@@ -19,7 +19,7 @@ public:
     // True when all sixteen old-format table files are in the folder; false on any error.
     bool OldTablesExist(const std::string& path);
     // True when the folder's database file holds every stored table; false on any error (a missing
-    // folder or file among them). Never creates a file.
+    // folder or file among them). Opens the file read-only; never creates a file.
     bool TablesExist(const std::string& path);
     // Drops and recreates every stored table, empty, in one transaction (creating the database
     // file when needed). False when anything fails; nothing changes then. The folder must exist.

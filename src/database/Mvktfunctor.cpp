@@ -58,7 +58,10 @@ std::string TVktFunctor::GetPath() const { return path_; }
 platform::Connection& TVktFunctor::Db() {
     if (!db_.IsOpen()) {
         if (path_.empty()) throw platform::DatabaseError("No database folder is set");
-        db_.Open(platform::DatabaseFilePath(path_), platform::OpenMode::ReadWrite);
+        const std::string file = platform::DatabaseFilePath(path_);
+        // A database that cannot be opened for writing (write-protected media) is read; every
+        // write on it is refused.
+        if (!db_.TryOpen(file, platform::OpenMode::ReadWrite)) db_.Open(file, platform::OpenMode::ReadOnly);
     }
     return db_;
 }

@@ -197,8 +197,9 @@ protected:
     // ===== Shared helpers for every operation group (implemented in Mvktfunctor.cpp) =============
     // Protected so that tests can reach them through a derived probe class.
 
-    // The connection to <folder>/vektara.db, opened on first use without creating the file.
-    // Raises platform::DatabaseError when no folder is bound or the file cannot be opened.
+    // The connection to <folder>/vektara.db, opened on first use without creating the file; read
+    // only when it cannot be opened for writing. Raises platform::DatabaseError when no folder is
+    // bound or the file cannot be opened.
     platform::Connection& Db();
     // Closes the connection (the "session is deactivated"); the next statement reopens it.
     void Deactivate();

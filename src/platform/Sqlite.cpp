@@ -414,29 +414,64 @@ Connection Connection::OpenFolder(const std::string& folder, OpenMode mode) {
     return Connection(DatabaseFilePath(folder), mode);
 }
 
-void Connection::Open(const std::string& file, OpenMode mode) {
-    Close();
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;   // one thread at a time (see the class)
-    if (mode == OpenMode::Create) flags |= SQLITE_OPEN_CREATE;
+namespace {
+
+// A file name as a URI ("file:" + the path with '%', '?' and '#' escaped) with one parameter.
+std::string FileUri(const std::string& file, const char* parameter) {
+    std::string uri = "file:";
+    for (const char c : file) {
+        if (c == '%') uri += "%25";
+        else if (c == '?') uri += "%3f";
+        else if (c == '#') uri += "%23";
+        else uri += c;
+    }
+    return uri + "?" + parameter;
+}
+
+// Opens and sets up one connection; null with `message` set when that fails. The setup reads the
+// file: a file that is not a database fails here.
+sqlite3* OpenConnection(const std::string& name, int flags, const char* setup, std::string& message) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(file.c_str(), &db, flags, ConnectionVfs());
+    int rc = sqlite3_open_v2(name.c_str(), &db, flags, ConnectionVfs());
     if (rc != SQLITE_OK) {
-        std::string message = ErrorMessage(db, rc);
+        message = ErrorMessage(db, rc);
         sqlite3_close_v2(db);
-        throw DatabaseError(message + ": " + file);
+        return nullptr;
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    // The pragmas read the file: a file that is not a database fails here.
-    const char* setup = "PRAGMA foreign_keys = OFF; PRAGMA journal_mode = WAL;";
+    sqlite3_busy_timeout(db, Connection::kBusyTimeoutMs);
     char* error = nullptr;
     rc = sqlite3_exec(db, setup, nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
-        std::string message = error != nullptr ? error : ErrorMessage(db, rc);
+        message = error != nullptr ? error : ErrorMessage(db, rc);
         sqlite3_free(error);
         sqlite3_close_v2(db);
-        throw DatabaseError(message + ": " + file);
+        return nullptr;
     }
+    return db;
+}
+
+} // namespace
+
+void Connection::Open(const std::string& file, OpenMode mode) {
+    Close();
+    const int threading = SQLITE_OPEN_NOMUTEX;   // one thread at a time (see the class)
+    std::string message;
+    sqlite3* db = nullptr;
+    if (mode == OpenMode::ReadOnly) {
+        const char* setup = "PRAGMA foreign_keys = OFF; SELECT count(*) FROM sqlite_master;";
+        db = OpenConnection(file, SQLITE_OPEN_READONLY | threading, setup, message);
+        // A WAL database in a write-protected folder cannot get its shared-memory file: read it
+        // as a file nobody changes.
+        std::error_code ignored;
+        if (db == nullptr && std::filesystem::is_regular_file(file, ignored))
+            db = OpenConnection(FileUri(file, "immutable=1"), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | threading,
+                                setup, message);
+    } else {
+        const int flags = SQLITE_OPEN_READWRITE | (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0) | threading;
+        db = OpenConnection(file, flags, "PRAGMA foreign_keys = OFF; PRAGMA journal_mode = WAL;", message);
+    }
+    if (db == nullptr) throw DatabaseError(message + ": " + file);
     db_ = db;
     path_ = file;
 }
@@ -503,6 +538,19 @@ std::vector<std::string> Connection::TableNames() {
 bool Connection::InTransaction() const {
     return sqlite3_get_autocommit(Handle()) == 0;
 }
+
+bool Connection::IsReadOnly() const {
+    return sqlite3_db_readonly(Handle(), "main") == 1;
+}
+
+namespace {
+
+void RefuseReadOnly(const Connection& connection) {
+    if (connection.IsReadOnly())
+        throw DatabaseError("The database is write-protected: it can be read but not changed", connection.GetPath());
+}
+
+} // namespace
 
 StatementLease Connection::Lease(std::string_view sql) {
     if (cache_ == nullptr) cache_ = new StatementCache(Handle(), cacheLimit_);
@@ -961,6 +1009,7 @@ Savepoint::Savepoint(Connection& connection) : connection_(connection), slot_(co
     try {
         // The outermost one takes the write lock at once: a deferred transaction that read first
         // could not wait for the lock once another connection had written since its read.
+        RefuseReadOnly(connection_);
         outermost_ = !connection_.InTransaction();
         connection_.ExecuteCached(outermost_ ? std::string_view("BEGIN IMMEDIATE") : std::string_view(texts.Begin));
     } catch (...) {
@@ -1007,6 +1056,7 @@ void Savepoint::Rollback() {
 }
 
 Transaction::Transaction(Connection& connection) : connection_(connection) {
+    RefuseReadOnly(connection_);
     connection_.ExecuteCached("BEGIN IMMEDIATE");
     active_ = true;
 }

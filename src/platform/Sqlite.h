@@ -30,8 +30,10 @@ inline constexpr const char* kDatabaseFileName = "vektara.db";
 // The database file of a folder: folder + "/" + kDatabaseFileName.
 std::string DatabaseFilePath(const std::string& folder);
 
-// ReadWrite opens an existing file only; Create makes the file when it is missing.
-enum class OpenMode { ReadWrite, Create };
+// ReadWrite opens an existing file only; Create makes the file when it is missing; ReadOnly opens
+// an existing file for reading only (also in a write-protected folder, where the file is then
+// taken as unchanging while the connection is open).
+enum class OpenMode { ReadWrite, Create, ReadOnly };
 
 class StatementLease;
 class StatementCache;        // a connection's idle prepared statements (Sqlite.cpp)
@@ -79,6 +81,9 @@ public:
     // Names of all tables of the file (internal sqlite_ tables left out).
     std::vector<std::string> TableNames();
     bool InTransaction() const;
+    // Whether the connection cannot write (opened ReadOnly, or a write-protected file). Savepoints
+    // and transactions refuse to begin on it.
+    bool IsReadOnly() const;
 
     // A prepared statement of exactly `sql` from the connection's cache (prepared persistent when
     // the cache has none idle), reset and without bindings. Raises DatabaseError as a Statement's

@@ -324,4 +324,56 @@ TEST(Contention, TwoProcessesAddingRowsLoseNothingAndNeverFailSpuriously) {
     EXPECT_EQ(counts.GetInt64(2), 2);
 }
 
+// ---- Write-protected databases -------------------------------------------------------------------
+
+TEST(WriteProtected, ADatabaseInAReadOnlyFolderStaysRegisteredOpensListsAndRefusesEdits) {
+    constexpr uid_t kNobody = 65534;
+    TempFolder root;
+    fs::permissions(root.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                     fs::perms::others_read | fs::perms::others_exec);
+    const std::string folder = root.Sub("db");
+    {
+        TVktApplication registry;
+        InstallFakeShell(registry);
+        ASSERT_TRUE(registry.CreateDatabase("db", folder));
+        TVktObject* object = registry.GetObject("db");
+        object->AddRef();   // writes the settings map
+        object->Release();
+    }
+    ASSERT_FALSE(fs::exists(folder + "/vektara.db-wal"));
+    fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const std::string before = platform::ReadFileBytes(platform::DatabaseFilePath(folder));
+
+    const ChildResult result = RunInChild([&] {
+        if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) return 50;
+        if (access(folder.c_str(), W_OK) == 0) return 51;   // the folder is writable after all
+        TVktApplication registry;
+        FakeShell& shell = InstallFakeShell(registry);
+        registry.LoadDatabaseList("db=" + folder + "\r\n");
+        if (registry.GetCount() != 1 || !shell.messages.empty()) return 1;
+        TVktObject* object = registry.GetObject("db");
+        object->AddRef();
+        if (object->GetViewFields().GetName().GetCount() != 5) return 2;
+        TVktFunctor module;
+        module.SetPath(folder);
+        if (module.GetClassTreeID(2).Depth() == 0 || module.GetDatabaseID().empty()) return 3;
+        if (module.AddDealer("x") != 0) return 4;
+        try {
+            object->SaveViewFields(Layout({TVktField::Data}));
+            return 5;
+        } catch (const platform::DatabaseError& error) {
+            if (error.SqliteMessage().find("write-protected") == std::string::npos) return 6;
+        }
+        object->Release();
+        return 0;
+    });
+    fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+    if (result.exitCode == 50) GTEST_SKIP() << "cannot run as a user without root's rights";
+    if (result.exitCode == 51) GTEST_SKIP() << "cannot make a folder this user may not write";
+    EXPECT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(platform::ReadFileBytes(platform::DatabaseFilePath(folder)), before);
+}
+
 } // namespace
