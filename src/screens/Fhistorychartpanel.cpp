@@ -1,0 +1,493 @@
+#include "screens/Fhistorychartpanel.h"
+
+#include "gui/QtSupport.h"
+#include "platform/Currency.h"
+#include "screens/Finvdatebar.h"
+#include "widgets/Fvktform.h"
+
+#include <QAreaSeries>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateTimeAxis>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+using platform::TDateTime;
+
+namespace {
+
+TDateTime FirstOfMonth(TDateTime date)
+{
+    const platform::DateParts parts = platform::DecodeDate(date);
+    return platform::EncodeDate(parts.year, parts.month, 1);
+}
+
+std::string YearText(TDateTime date)
+{
+    return std::to_string(platform::DecodeDate(date).year) + "年";
+}
+
+constexpr const char* kMarkHint = "マーク表示切替|マークの表示を切替ます。";
+constexpr double kInitialAxisMax = 1000;
+
+// Colour values of the series (red in the low byte).
+constexpr platform::TColor kMonthColor = 15361301;
+constexpr platform::TColor kYearColors[4] = {10329591, 10352541, 10352631, 16227741};
+constexpr const char* kYearNames[4] = {"最高価格", "平均価格", "最低価格", "最終価格"};
+
+QToolButton* AddCheckButton(QToolBar* bar, const char* name, const char* caption, const char* hint)
+{
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setText(platform::ToQString(caption));
+    button->setCheckable(true);
+    button->setFont(VktFormFont());
+    platform::SetHint(*button, hint);
+    bar->addWidget(button);
+    return button;
+}
+
+QComboBox* AddList(QToolBar* bar, const char* name, int width)
+{
+    auto* list = new QComboBox(bar);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setFont(VktFormFont());
+    list->setMinimumWidth(width);
+    list->setMaxVisibleItems(12);
+    bar->addWidget(list);
+    return list;
+}
+
+QChart* MakeChart(QChartView*& view, QWidget* parent, const char* name)
+{
+    auto* chart = new QChart;
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(4, 4, 8, 4));
+    view = new QChartView(chart, parent);
+    view->setObjectName(QString::fromLatin1(name));
+    view->setRenderHint(QPainter::Antialiasing);
+    return chart;
+}
+
+QCategoryAxis* MakeValueAxis(QChart* chart)
+{
+    auto* axis = new QCategoryAxis;
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    axis->setLabelsFont(VktFormFont());
+    chart->addAxis(axis, Qt::AlignLeft);
+    SetValueAxis(*axis, {0, kInitialAxisMax});
+    return axis;
+}
+
+} // namespace
+
+// ---- THistoryChartModel ----
+
+void THistoryChartModel::ClearMonthly()
+{
+    days_.clear();
+    monthList_.clear();
+}
+
+void THistoryChartModel::ClearYearly()
+{
+    months_.clear();
+    yearList_.clear();
+}
+
+void THistoryChartModel::AddMonthPoint(TDateTime date, double price)
+{
+    if (price != 0) {
+        const auto at = std::upper_bound(days_.begin(), days_.end(), date,
+                                         [](TDateTime d, const DayPoint& p) { return d < p.date; });
+        days_.insert(at, {date, price});
+    }
+    const TDateTime today = platform::Today();
+    TDateTime last = FirstOfMonth(today);
+    if (platform::DecodeDate(today).day == 1) last = FirstOfMonth(last - 1);
+    for (TDateTime month = FirstOfMonth(date); month <= last; month = platform::EndOfMonth(month) + 1) {
+        const std::string text = MonthText(month);
+        const bool listed = std::any_of(monthList_.begin(), monthList_.end(),
+                                        [&](const ListEntry& e) { return e.text == text; });
+        if (!listed) monthList_.push_back({text, month});
+    }
+}
+
+void THistoryChartModel::AddYearPoint(TDateTime date, double max, double ave, double min, double last)
+{
+    const TDateTime month = FirstOfMonth(date);
+    months_.push_back({month, max, ave, min, last});
+    const std::string text = YearText(month);
+    const bool listed = std::any_of(yearList_.begin(), yearList_.end(),
+                                    [&](const ListEntry& e) { return e.text == text; });
+    if (!listed) yearList_.push_back({text, month});
+}
+
+void THistoryChartModel::SetDayPrice(TDateTime day, double price)
+{
+    const double whole = std::floor(day);
+    days_.erase(std::remove_if(days_.begin(), days_.end(),
+                               [whole](const DayPoint& p) { return std::floor(p.date) == whole; }),
+                days_.end());
+    if (price > 0) AddMonthPoint(whole, price);
+}
+
+std::vector<THistoryChartModel::DayPoint> THistoryChartModel::PointsOfMonth(TDateTime month) const
+{
+    const TDateTime first = FirstOfMonth(month);
+    const TDateTime next = platform::EndOfMonth(month) + 1;
+    std::vector<DayPoint> points;
+    for (const DayPoint& p : days_) {
+        if (p.date >= first && p.date < next) points.push_back(p);
+    }
+    return points;
+}
+
+TAxisRange THistoryChartModel::MonthlyRange() const
+{
+    double lo = 0;
+    double hi = 1;
+    if (!days_.empty()) {
+        const auto [low, high] = std::minmax_element(days_.begin(), days_.end(),
+                                                     [](const DayPoint& a, const DayPoint& b) { return a.price < b.price; });
+        lo = low->price;
+        hi = high->price;
+    }
+    return ValueAxisRange(lo, hi, 0.1);
+}
+
+TAxisRange THistoryChartModel::YearlyRange() const
+{
+    double lo = 0;
+    double hi = 0;
+    if (!months_.empty()) {
+        lo = std::min_element(months_.begin(), months_.end(),
+                              [](const MonthPoint& a, const MonthPoint& b) { return a.min < b.min; })->min;
+        hi = std::max_element(months_.begin(), months_.end(),
+                              [](const MonthPoint& a, const MonthPoint& b) { return a.max < b.max; })->max;
+    }
+    return ValueAxisRange(lo, hi, 0.2);
+}
+
+// ---- THistoryChartPanel ----
+
+THistoryChartPanel::THistoryChartPanel(QWidget* parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("HistoryChartPanel"));
+    resize(443, 277);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    pageControl_ = new QTabWidget(this);
+    pageControl_->setObjectName(QStringLiteral("PageControl"));
+    pageControl_->setFont(VktFormFont());
+    pageControl_->addTab(MakeMonthPage(), QStringLiteral("月間履歴"));
+    pageControl_->addTab(MakeYearPage(), QStringLiteral("年間履歴"));
+    layout->addWidget(pageControl_);
+}
+
+THistoryChartPanel::~THistoryChartPanel()
+{
+    // The editor's widget belongs to its creator, not to the splitter.
+    if (editor_ && editor_->EditorWidget()) editor_->EditorWidget()->setParent(nullptr);
+}
+
+QWidget* THistoryChartPanel::MakeMonthPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet1"));
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto* bar = new QToolBar(page);
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    cbMHistoryList_ = AddList(bar, "CBMHistoryList", 110);
+    bar->addSeparator();
+    btnMHistEdit_ = AddCheckButton(bar, "BtnMHistEdit", "使用単価編集", "使用単価編集|以前の使用単価を編集します。");
+    bar->addSeparator();
+    btnMHMark_ = AddCheckButton(bar, "BtnMHMark", "マーク", kMarkHint);
+    column->addWidget(bar);
+
+    splitter_ = new QSplitter(Qt::Horizontal, page);
+    splitter_->setObjectName(QStringLiteral("Splitter"));
+    splitter_->setChildrenCollapsible(false);
+    mhChart_ = MakeChart(mhView_, splitter_, "MHChart");
+    mhChart_->legend()->hide();
+    mhSeries_ = new QLineSeries;
+    mhSeries_->setName(QStringLiteral("MHSeries"));
+    mhSeries_->setColor(platform::ToQColor(kMonthColor));
+    mhSeries_->setPointsVisible(true);
+    mhSeries_->setPointLabelsFormat(QStringLiteral("@yPoint"));
+    mhSeries_->setPointLabelsFont(VktFormFont());
+    mhChart_->addSeries(mhSeries_);
+    mhBottom_ = new QDateTimeAxis;
+    mhBottom_->setFormat(QStringLiteral("d日"));
+    mhBottom_->setLabelsFont(VktFormFont());
+    mhChart_->addAxis(mhBottom_, Qt::AlignBottom);
+    mhSeries_->attachAxis(mhBottom_);
+    mhLeft_ = MakeValueAxis(mhChart_);
+    mhSeries_->attachAxis(mhLeft_);
+    splitter_->addWidget(mhView_);
+    column->addWidget(splitter_, 1);
+
+    btnMHMark_->setChecked(mhSeries_->pointLabelsVisible());
+    connect(cbMHistoryList_, &QComboBox::currentIndexChanged, this, [this] { CBMHistoryListChange(); });
+    connect(btnMHistEdit_, &QToolButton::clicked, this, [this] { BtnMHistEditClick(); });
+    connect(btnMHMark_, &QToolButton::clicked, this, [this] { BtnMHMarkClick(); });
+    return page;
+}
+
+QWidget* THistoryChartPanel::MakeYearPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet2"));
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto* bar = new QToolBar(page);
+    bar->setObjectName(QStringLiteral("ToolBar2"));
+    cbYHistoryList_ = AddList(bar, "CBYHistoryList", 80);
+    bar->addSeparator();
+    const char* buttonNames[4] = {"BtnYHMaxMark", "BtnYHAveMark", "BtnYHMinMark", "BtnYHLastMark"};
+    const char* captions[4] = {"最高", "平均", "最低", "最終"};
+    for (int tag = 0; tag < 4; ++tag) yearMarks_[tag] = AddCheckButton(bar, buttonNames[tag], captions[tag], kMarkHint);
+    column->addWidget(bar);
+
+    yhChart_ = MakeChart(yhView_, page, "YHChart");
+    yhChart_->legend()->setAlignment(Qt::AlignBottom);
+    yhChart_->legend()->setFont(VktFormFont());
+    yhChart_->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+    yhBottom_ = new QDateTimeAxis;
+    yhBottom_->setFormat(QStringLiteral("M月"));
+    yhBottom_->setLabelsFont(VktFormFont());
+    yhChart_->addAxis(yhBottom_, Qt::AlignBottom);
+    yhLeft_ = MakeValueAxis(yhChart_);
+    const char* seriesNames[4] = {"YHMaxSeries", "YHAveSeries", "YHMinSeries", "YHLastSeries"};
+    for (int tag = 0; tag < 4; ++tag) {
+        auto* line = new QLineSeries;
+        line->setObjectName(QString::fromLatin1(seriesNames[tag]));
+        line->setPointsVisible(true);
+        line->setPointLabelsVisible(true);
+        line->setPointLabelsFormat(QStringLiteral("@yPoint"));
+        line->setPointLabelsFont(VktFormFont());
+        yearLines_[tag] = line;
+        QAbstractSeries* shown = line;
+        if (tag < 3) {
+            auto* area = new QAreaSeries(line);
+            area->setObjectName(QString::fromLatin1(seriesNames[tag]));
+            area->setPointsVisible(true);
+            area->setPointLabelsVisible(true);
+            area->setPointLabelsFormat(QStringLiteral("@yPoint"));
+            area->setPointLabelsFont(VktFormFont());
+            QColor color = platform::ToQColor(kYearColors[tag]);
+            area->setBorderColor(color.darker(130));
+            area->setColor(color);
+            yearAreas_[tag] = area;
+            shown = area;
+        } else {
+            QPen pen(platform::ToQColor(kYearColors[tag]));
+            pen.setWidth(2);
+            line->setPen(pen);
+        }
+        shown->setName(platform::ToQString(kYearNames[tag]));
+        yhChart_->addSeries(shown);
+        shown->attachAxis(yhBottom_);
+        shown->attachAxis(yhLeft_);
+    }
+    column->addWidget(yhView_, 1);
+
+    for (int tag = 0; tag < 4; ++tag) {
+        yearMarks_[tag]->setChecked(YearMarksVisible(tag));
+        connect(yearMarks_[tag], &QToolButton::clicked, this, [this, tag] { BtnYHMarkClick(tag); });
+    }
+    connect(cbYHistoryList_, &QComboBox::currentIndexChanged, this, [this] { CBYHistoryListChange(); });
+    return page;
+}
+
+void THistoryChartPanel::SetMonthEditor(TMonthPriceEditor* editor)
+{
+    if (editor_ && editor_->EditorWidget()) editor_->EditorWidget()->setParent(nullptr);
+    editor_ = editor;
+    if (!editor_ || !editor_->EditorWidget()) return;
+    QWidget* widget = editor_->EditorWidget();
+    widget->setObjectName(QStringLiteral("MHistoryEditPanel"));
+    splitter_->insertWidget(0, widget);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    widget->setVisible(btnMHistEdit_->isChecked());
+}
+
+void THistoryChartPanel::Clear()
+{
+    model_.ClearMonthly();
+    mhSeries_->clear();
+    if (editor_) editor_->Clear();
+    {
+        const QSignalBlocker blocker(cbMHistoryList_);
+        cbMHistoryList_->clear();
+    }
+    SetValueAxis(*mhLeft_, {0, kInitialAxisMax});
+    model_.ClearYearly();
+    RebuildYearSeries();
+    {
+        const QSignalBlocker blocker(cbYHistoryList_);
+        cbYHistoryList_->clear();
+    }
+    SetValueAxis(*yhLeft_, {0, kInitialAxisMax});
+}
+
+void THistoryChartPanel::AddMonthPoint(TDateTime date, double price)
+{
+    model_.AddMonthPoint(date, price);
+    if (price != 0) RebuildMonthSeries();
+    const QSignalBlocker blocker(cbMHistoryList_);
+    const int current = cbMHistoryList_->currentIndex();
+    for (std::size_t i = static_cast<std::size_t>(cbMHistoryList_->count()); i < model_.GetMonthList().size(); ++i) {
+        const auto& entry = model_.GetMonthList()[i];
+        cbMHistoryList_->addItem(platform::ToQString(entry.text), entry.date);
+    }
+    cbMHistoryList_->setCurrentIndex(current);
+}
+
+void THistoryChartPanel::AddYearPoint(TDateTime date, double max, double ave, double min, double last)
+{
+    model_.AddYearPoint(date, max, ave, min, last);
+    RebuildYearSeries();
+    const QSignalBlocker blocker(cbYHistoryList_);
+    const int current = cbYHistoryList_->currentIndex();
+    for (std::size_t i = static_cast<std::size_t>(cbYHistoryList_->count()); i < model_.GetYearList().size(); ++i) {
+        const auto& entry = model_.GetYearList()[i];
+        cbYHistoryList_->addItem(platform::ToQString(entry.text), entry.date);
+    }
+    cbYHistoryList_->setCurrentIndex(current);
+}
+
+void THistoryChartPanel::ShowLastEntries()
+{
+    for (QComboBox* list : {cbMHistoryList_, cbYHistoryList_}) {
+        if (list->count() == 0) continue;
+        const QSignalBlocker blocker(list);
+        list->setCurrentIndex(list->count() - 1);
+    }
+    CBMHistoryListChange();
+    CBYHistoryListChange();
+}
+
+void THistoryChartPanel::RebuildMonthSeries()
+{
+    QList<QPointF> points;
+    for (const auto& p : model_.GetDayPoints()) points.append({ChartX(p.date), p.price});
+    mhSeries_->replace(points);
+}
+
+void THistoryChartPanel::RebuildYearSeries()
+{
+    QList<QPointF> points[4];
+    for (const auto& m : model_.GetMonthPoints()) {
+        const double x = ChartX(m.date);
+        points[0].append({x, m.max});
+        points[1].append({x, m.ave});
+        points[2].append({x, m.min});
+        points[3].append({x, m.last});
+    }
+    for (int tag = 0; tag < 4; ++tag) yearLines_[tag]->replace(points[tag]);
+}
+
+bool THistoryChartPanel::IsEditing() const
+{
+    return editor_ && editor_->GetModified();
+}
+
+void THistoryChartPanel::CancelEdit()
+{
+    if (editor_) editor_->Cancel();
+}
+
+void THistoryChartPanel::CBMHistoryListChange()
+{
+    const int index = cbMHistoryList_->currentIndex();
+    if (index < 0) return;
+    const TDateTime month = cbMHistoryList_->itemData(index).toDouble();
+    const int days = static_cast<int>(platform::EndOfMonth(month) - month) + 1;
+    mhBottom_->setRange(ToQDateTime(month), ToQDateTime(platform::EndOfMonth(month)));
+    mhBottom_->setTickCount(days);
+    if (editor_) {
+        editor_->Clear();
+        editor_->SetMonth(month);
+        for (const auto& p : model_.PointsOfMonth(month)) {
+            editor_->SetPrice(platform::Currency::FromDouble(p.price), p.date);
+        }
+    }
+    ScaleMonthly();
+}
+
+void THistoryChartPanel::CBYHistoryListChange()
+{
+    const int index = cbYHistoryList_->currentIndex();
+    if (index < 0) return;
+    const int year = platform::DecodeDate(cbYHistoryList_->itemData(index).toDouble()).year;
+    yhBottom_->setRange(ToQDateTime(platform::EncodeDate(year, 1, 1)), ToQDateTime(platform::EncodeDate(year, 12, 1)));
+    yhBottom_->setTickCount(12);
+    ScaleYearly();
+}
+
+void THistoryChartPanel::ScaleMonthly()
+{
+    SetValueAxis(*mhLeft_, model_.MonthlyRange());
+}
+
+void THistoryChartPanel::ScaleYearly()
+{
+    SetValueAxis(*yhLeft_, model_.YearlyRange());
+}
+
+void THistoryChartPanel::MonthEditorChange()
+{
+    if (cbMHistoryList_->currentIndex() < 0 || !OnMHistoryChange || !editor_) return;
+    OnMHistoryChange(this);
+    const TDateTime day = editor_->GetDate();
+    const platform::Currency price = editor_->GetPrice(day);
+    model_.SetDayPrice(day, price.Raw() > 0 ? price.ToDouble() : 0);
+    RebuildMonthSeries();
+    ScaleMonthly();
+}
+
+void THistoryChartPanel::BtnMHistEditClick()
+{
+    QWidget* widget = editor_ ? editor_->EditorWidget() : nullptr;
+    const bool show = widget && widget->isHidden();
+    if (widget) widget->setVisible(show);
+    btnMHistEdit_->setChecked(show);
+}
+
+void THistoryChartPanel::BtnMHMarkClick()
+{
+    mhSeries_->setPointLabelsVisible(!mhSeries_->pointLabelsVisible());
+    btnMHMark_->setChecked(mhSeries_->pointLabelsVisible());
+}
+
+bool THistoryChartPanel::YearMarksVisible(int tag) const
+{
+    return tag < 3 ? yearAreas_[tag]->pointLabelsVisible() : yearLines_[tag]->pointLabelsVisible();
+}
+
+void THistoryChartPanel::BtnYHMarkClick(int tag)
+{
+    const bool visible = !YearMarksVisible(tag);
+    if (tag < 3) {
+        yearAreas_[tag]->setPointLabelsVisible(visible);
+    } else {
+        yearLines_[tag]->setPointLabelsVisible(visible);
+    }
+    yearMarks_[tag]->setChecked(visible);
+}

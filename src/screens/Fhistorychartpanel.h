@@ -1,0 +1,180 @@
+#pragma once
+// THistoryChartPanel: an ingredient's price history on two pages, "月間履歴" (the use-unit price
+// of each day of one month as a line, with the month editor beside it for past days) and
+// "年間履歴" (the highest, average, lowest and last price of each month of one year). The owner
+// clears it, feeds it the stored points and writes a corrected day price when it reports one.
+//
+// THistoryChartModel holds the points the charts show (a price per day, four prices per month)
+// with the month and year lists; the series are rebuilt from it.
+#include "platform/DateTime.h"
+#include "screens/Uchartsupport.h"
+
+#include <QFrame>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform {
+class Currency;
+}
+
+class QAreaSeries;
+class QCategoryAxis;
+class QChart;
+class QChartView;
+class QComboBox;
+class QDateTimeAxis;
+class QLineSeries;
+class QSplitter;
+class QTabWidget;
+class QToolButton;
+class QWidget;
+
+class THistoryChartModel {
+public:
+    struct DayPoint {
+        platform::TDateTime date = 0;
+        double price = 0;
+    };
+    struct MonthPoint {
+        platform::TDateTime date = 0;   // the first day of the month
+        double max = 0, ave = 0, min = 0, last = 0;
+    };
+    struct ListEntry {
+        std::string text;
+        platform::TDateTime date = 0;
+    };
+
+    void ClearMonthly();
+    void ClearYearly();
+
+    // A price that is not 0 becomes a point (kept in date order); every month from the date's up
+    // to the current one (the previous one on the 1st) is listed unless it is already.
+    void AddMonthPoint(platform::TDateTime date, double price);
+    // One point at the first day of the date's month; the year is listed unless it is already.
+    void AddYearPoint(platform::TDateTime date, double max, double ave, double min, double last);
+    // The point of the day (any time of it) is removed; a price above 0 puts a new one there.
+    void SetDayPrice(platform::TDateTime day, double price);
+
+    const std::vector<DayPoint>& GetDayPoints() const { return days_; }
+    const std::vector<MonthPoint>& GetMonthPoints() const { return months_; }
+    // The points of the month of `month`, in date order.
+    std::vector<DayPoint> PointsOfMonth(platform::TDateTime month) const;
+    const std::vector<ListEntry>& GetMonthList() const { return monthList_; }
+    const std::vector<ListEntry>& GetYearList() const { return yearList_; }
+
+    // The left axes: lowest to highest day price (0 and 1 without points), margin 0.1; lowest
+    // minimum to highest maximum of the months, margin 0.2.
+    TAxisRange MonthlyRange() const;
+    TAxisRange YearlyRange() const;
+
+private:
+    std::vector<DayPoint> days_;
+    std::vector<MonthPoint> months_;
+    std::vector<ListEntry> monthList_;
+    std::vector<ListEntry> yearList_;
+};
+
+// The month editor as the chart panel drives it: the editor is shown beside the monthly chart,
+// filled when a month is shown and read when it reports a changed day.
+class TMonthPriceEditor {
+public:
+    virtual ~TMonthPriceEditor() = default;
+    virtual QWidget* EditorWidget() = 0;
+    virtual void Clear() = 0;
+    virtual void SetMonth(platform::TDateTime month) = 0;
+    virtual void SetPrice(platform::Currency price, platform::TDateTime date) = 0;
+    // The day of the current row and the price of a day.
+    virtual platform::TDateTime GetDate() const = 0;
+    virtual platform::Currency GetPrice(platform::TDateTime date) const = 0;
+    virtual bool GetModified() const = 0;
+    virtual void Cancel() = 0;
+};
+
+class THistoryChartPanel : public QFrame {
+    Q_OBJECT
+public:
+    using TNotify = std::function<void(QObject* Sender)>;
+
+    explicit THistoryChartPanel(QWidget* parent = nullptr);
+    ~THistoryChartPanel() override;
+
+    // Both pages emptied, the month editor cleared, both left axes 0 to 1000.
+    void Clear();
+    void AddMonthPoint(platform::TDateTime date, double price);
+    void AddYearPoint(platform::TDateTime date, double max, double ave, double min, double last);
+
+    // The editor's modified flag / its revert (the owner calls it before a reload).
+    bool IsEditing() const;
+    void CancelEdit();
+
+    // The editor (kept by the caller, its widget put beside the chart, hidden until the edit
+    // button shows it). The editor's change report must call MonthEditorChange.
+    void SetMonthEditor(TMonthPriceEditor* editor);
+    TMonthPriceEditor* GetMonthEditor() const { return editor_; }
+    // The editor changed a day's price: OnMHistoryChange, then the day's point follows the price.
+    void MonthEditorChange();
+
+    // Shows the last month and the last year listed (after loading).
+    void ShowLastEntries();
+
+    const THistoryChartModel& GetModel() const { return model_; }
+    QTabWidget* GetPageControl() const { return pageControl_; }
+    QComboBox* GetMonthList() const { return cbMHistoryList_; }
+    QComboBox* GetYearList() const { return cbYHistoryList_; }
+    QToolButton* GetBtnMHistEdit() const { return btnMHistEdit_; }
+    QToolButton* GetBtnMHMark() const { return btnMHMark_; }
+    // Tag 0 maximum, 1 average, 2 minimum, 3 last.
+    QToolButton* GetYearMarkButton(int tag) const { return yearMarks_[tag]; }
+    QChart* GetMonthChart() const { return mhChart_; }
+    QChart* GetYearChart() const { return yhChart_; }
+    QLineSeries* GetMonthSeries() const { return mhSeries_; }
+    // 0 maximum, 1 average, 2 minimum (areas), 3 last (line): the upper lines of the areas.
+    QLineSeries* GetYearLine(int tag) const { return yearLines_[tag]; }
+    QAreaSeries* GetYearArea(int tag) const { return yearAreas_[tag]; }
+    QCategoryAxis* GetMonthValueAxis() const { return mhLeft_; }
+    QCategoryAxis* GetYearValueAxis() const { return yhLeft_; }
+    QDateTimeAxis* GetMonthDateAxis() const { return mhBottom_; }
+    QDateTimeAxis* GetYearDateAxis() const { return yhBottom_; }
+
+    // Raised when the user changed a day's price in the month editor.
+    TNotify OnMHistoryChange;
+
+    // Shows or hides the month editor (BtnMHistEdit's click); its down state follows.
+    void BtnMHistEditClick();
+
+private:
+    QWidget* MakeMonthPage();
+    QWidget* MakeYearPage();
+    void CBMHistoryListChange();
+    void CBYHistoryListChange();
+    void RebuildMonthSeries();
+    void RebuildYearSeries();
+    void ScaleMonthly();
+    void ScaleYearly();
+    void BtnMHMarkClick();
+    void BtnYHMarkClick(int tag);
+    bool YearMarksVisible(int tag) const;
+
+    THistoryChartModel model_;
+    TMonthPriceEditor* editor_ = nullptr;
+    QTabWidget* pageControl_ = nullptr;
+    QComboBox* cbMHistoryList_ = nullptr;
+    QToolButton* btnMHistEdit_ = nullptr;
+    QToolButton* btnMHMark_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QChartView* mhView_ = nullptr;
+    QChart* mhChart_ = nullptr;
+    QLineSeries* mhSeries_ = nullptr;
+    QDateTimeAxis* mhBottom_ = nullptr;
+    QCategoryAxis* mhLeft_ = nullptr;
+    QComboBox* cbYHistoryList_ = nullptr;
+    QToolButton* yearMarks_[4] = {};
+    QChartView* yhView_ = nullptr;
+    QChart* yhChart_ = nullptr;
+    QLineSeries* yearLines_[4] = {};
+    QAreaSeries* yearAreas_[3] = {};
+    QDateTimeAxis* yhBottom_ = nullptr;
+    QCategoryAxis* yhLeft_ = nullptr;
+};

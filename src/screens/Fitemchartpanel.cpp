@@ -1,0 +1,68 @@
+#include "screens/Fitemchartpanel.h"
+
+#include "core/Ucolorsupport.h"
+#include "gui/QtSupport.h"
+#include "platform/Currency.h"
+#include "platform/NumberText.h"
+#include "widgets/Fvktform.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QPieLegendMarker>
+#include <QPieSeries>
+#include <QPieSlice>
+#include <QVBoxLayout>
+
+TItemChartPanel::TItemChartPanel(QWidget* parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("ItemChartPanel"));
+    resize(338, 184);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    itemChart_ = new QChart;
+    itemChart_->setBackgroundRoundness(0);
+    itemChart_->setBackgroundBrush(platform::ToQColor(platform::GetSystemColor(platform::SystemColor::Window)));
+    itemChart_->setMargins(QMargins(4, 4, 4, 4));
+    itemChart_->legend()->setAlignment(Qt::AlignRight);
+    itemChart_->legend()->setFont(VktFormFont());
+    itemSeries_ = new QPieSeries;
+    itemSeries_->setObjectName(QStringLiteral("ItemSeries"));
+    itemSeries_->setPieSize(0.6);
+    itemChart_->addSeries(itemSeries_);
+    view_ = new QChartView(itemChart_, this);
+    view_->setObjectName(QStringLiteral("ItemChart"));
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setFrameShape(QFrame::NoFrame);
+    layout->addWidget(view_);
+}
+
+void TItemChartPanel::Clear()
+{
+    itemSeries_->clear();
+    hue_ = 0;
+}
+
+void TItemChartPanel::AddItem(const std::string& name, platform::Currency value)
+{
+    auto* slice = new QPieSlice(platform::ToQString(name), value.ToDouble());
+    slice->setColor(platform::ToQColor(HSBToRGB(hue_, saturation_, brightness_)));
+    slice->setBorderColor(Qt::white);
+    slice->setLabelVisible(true);
+    slice->setLabelFont(VktFormFont());
+    slice->setLabelArmLengthFactor(0.08);
+    itemSeries_->append(slice);
+    hue_ += hueStep_;
+    UpdateLegend();
+}
+
+void TItemChartPanel::UpdateLegend()
+{
+    const QList<QLegendMarker*> markers = itemChart_->legend()->markers(itemSeries_);
+    for (QLegendMarker* marker : markers) {
+        auto* slice = static_cast<QPieSlice*>(static_cast<QPieLegendMarker*>(marker)->slice());
+        const std::string share = platform::FormatNumber(slice->percentage() * 100, 0) + "%";
+        marker->setLabel(slice->label() + QStringLiteral("  ") + platform::ToQString(share));
+    }
+}

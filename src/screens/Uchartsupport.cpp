@@ -1,0 +1,79 @@
+#include "screens/Uchartsupport.h"
+
+#include "gui/QtSupport.h"
+#include "platform/NumberText.h"
+
+#include <QCategoryAxis>
+
+#include <cmath>
+
+QDateTime ToQDateTime(platform::TDateTime value)
+{
+    const platform::DateParts date = platform::DecodeDate(value);
+    const platform::TimeParts time = platform::DecodeTime(value);
+    return QDateTime(QDate(date.year, date.month, date.day), QTime(time.hour, time.minute, time.second, time.msec));
+}
+
+platform::TDateTime FromQDateTime(const QDateTime& value)
+{
+    const QDate date = value.date();
+    const QTime time = value.time();
+    return platform::EncodeDate(date.year(), date.month(), date.day())
+           + platform::EncodeTime(time.hour(), time.minute(), time.second(), time.msec());
+}
+
+double ChartX(platform::TDateTime value)
+{
+    return static_cast<double>(ToQDateTime(value).toMSecsSinceEpoch());
+}
+
+platform::TDateTime FromChartX(double x)
+{
+    return FromQDateTime(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(x))));
+}
+
+std::string ChartNumberText(double value)
+{
+    std::string text = platform::FormatNumber(value, 2);
+    const std::size_t dot = text.find('.');
+    if (dot == std::string::npos) return text;
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return text == "-0" ? "0" : text;
+}
+
+TAxisRange ValueAxisRange(double lo, double hi, double margin)
+{
+    TAxisRange range;
+    if (lo == hi) {
+        range = {lo - 1, lo + 1};
+    } else {
+        range = {lo - margin * (hi - lo), hi + 0.3 * (hi - lo)};
+    }
+    if (range.min < 0) range.min = 0;
+    return range;
+}
+
+void SetValueAxis(QCategoryAxis& axis, TAxisRange range)
+{
+    for (const QString& label : axis.categoriesLabels()) axis.remove(label);
+    axis.setRange(range.min, range.max);
+    const double span = range.max - range.min;
+    if (!(span > 0) || !std::isfinite(span)) return;
+    // A step of 1, 2 or 5 times a power of ten giving about five labels.
+    const double raw = span / 5;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = power;
+    for (const double factor : {2.0, 5.0, 10.0}) {
+        if (step >= raw) break;
+        step = power * factor;
+    }
+    const double first = std::ceil(range.min / step) * step;
+    // Labels sit on their category's end value: the first category starts just below the range.
+    axis.setStartValue(range.min - step);
+    for (int i = 0;; ++i) {
+        const double tick = first + i * step;
+        if (tick > range.max + step * 1e-9) break;
+        axis.append(platform::ToQString(ChartNumberText(std::abs(tick) < step * 1e-9 ? 0 : tick)), tick);
+    }
+}

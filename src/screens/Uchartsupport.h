@@ -1,0 +1,31 @@
+#pragma once
+// What the chart panels share: dates as chart x values, the value axis labelled "#,##0.##", and
+// the scale of a value axis from the lowest and highest values shown.
+#include "platform/DateTime.h"
+
+#include <QDateTime>
+
+#include <string>
+
+class QCategoryAxis;
+
+// Day 0 is 1899-12-30 00:00 local time; the fraction is the time of day.
+QDateTime ToQDateTime(platform::TDateTime value);
+platform::TDateTime FromQDateTime(const QDateTime& value);
+// The x value of a date on a date-time axis (milliseconds since the epoch) and back.
+double ChartX(platform::TDateTime value);
+platform::TDateTime FromChartX(double x);
+
+// "#,##0.##": thousands grouped, at most two decimals, no trailing zeros ("1,234.5", "0").
+std::string ChartNumberText(double value);
+
+// The axis range for values from lo to hi: lo − margin × (hi − lo) to hi + 0.3 × (hi − lo); lo − 1
+// to lo + 1 when they are equal; a negative minimum becomes 0.
+struct TAxisRange {
+    double min = 0;
+    double max = 0;
+};
+TAxisRange ValueAxisRange(double lo, double hi, double margin);
+
+// Gives the axis the range and labels ChartNumberText at round steps within it (about five).
+void SetValueAxis(QCategoryAxis& axis, TAxisRange range);

@@ -1,0 +1,288 @@
+// The price history charts: the point model's month and year lists, day edits and axis ranges,
+// the value labels, and the panel driving a month editor and its mark buttons.
+#include <gtest/gtest.h>
+
+#include "platform/Currency.h"
+#include "platform/DateTime.h"
+#include "screens/Fhistorychartpanel.h"
+
+#include <QAreaSeries>
+#include <QCategoryAxis>
+#include <QComboBox>
+#include <QDateTimeAxis>
+#include <QLineSeries>
+#include <QTest>
+#include <QToolButton>
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using platform::EncodeDate;
+using platform::TDateTime;
+
+std::string Months(const THistoryChartModel& model)
+{
+    std::string text;
+    for (const auto& e : model.GetMonthList()) text += (text.empty() ? "" : ",") + e.text;
+    return text;
+}
+
+std::string Days(const THistoryChartModel& model)
+{
+    std::string text;
+    for (const auto& p : model.GetDayPoints()) {
+        const auto d = platform::DecodeDate(p.date);
+        text += (text.empty() ? "" : " ") + std::to_string(d.month) + "/" + std::to_string(d.day) + "=" +
+                ChartNumberText(p.price);
+    }
+    return text;
+}
+
+std::string Labels(QCategoryAxis* axis)
+{
+    std::string text;
+    for (const QString& label : axis->categoriesLabels()) text += (text.empty() ? "" : " ") + label.toStdString();
+    return text;
+}
+
+class ChartClock : public testing::Test {
+protected:
+    void TearDown() override { platform::SetClock({}); }
+};
+
+TEST(ChartSupport, NumberTextAndDateRoundTrip)
+{
+    const std::pair<double, const char*> cases[] = {
+        {0, "0"}, {1234.5, "1,234.5"}, {1000, "1,000"}, {0.125, "0.13"}, {-2.004, "-2"}, {1234567.891, "1,234,567.89"}};
+    for (const auto& [value, text] : cases) EXPECT_EQ(ChartNumberText(value), text) << value;
+
+    const TDateTime noon = EncodeDate(2024, 3, 31) + 0.5;
+    EXPECT_EQ(ToQDateTime(0), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+    EXPECT_EQ(ToQDateTime(noon), QDateTime(QDate(2024, 3, 31), QTime(12, 0)));
+    EXPECT_DOUBLE_EQ(FromChartX(ChartX(noon)), noon);
+}
+
+TEST(ChartSupport, AxisRangeRules)
+{
+    struct Case { double lo, hi, margin, min, max; };
+    const Case cases[] = {
+        {100, 200, 0.1, 90, 230},   // margins below and above
+        {100, 200, 0.2, 80, 230},
+        {350, 350, 0.1, 349, 351},  // a single value: ±1
+        {0.5, 0.5, 0.1, 0, 1.5},    // a negative minimum becomes 0
+        {10, 1000, 0.2, 0, 1297},
+    };
+    for (const Case& c : cases) {
+        const TAxisRange range = ValueAxisRange(c.lo, c.hi, c.margin);
+        EXPECT_DOUBLE_EQ(range.min, c.min) << c.lo << ".." << c.hi;
+        EXPECT_DOUBLE_EQ(range.max, c.max) << c.lo << ".." << c.hi;
+    }
+    QCategoryAxis axis;
+    SetValueAxis(axis, {0, 1000});
+    EXPECT_EQ(Labels(&axis), "0 200 400 600 800 1,000");
+    SetValueAxis(axis, {1180, 1530});
+    EXPECT_EQ(Labels(&axis), "1,200 1,300 1,400 1,500");
+    EXPECT_DOUBLE_EQ(axis.min(), 1180);
+    EXPECT_DOUBLE_EQ(axis.max(), 1530);
+}
+
+TEST_F(ChartClock, MonthListRunsToTheCurrentMonthButNotOnTheFirst)
+{
+    struct Case { TDateTime today; const char* months; };
+    const Case cases[] = {
+        {EncodeDate(2024, 3, 15), "2023年12月,2024年1月,2024年2月,2024年3月"},
+        {EncodeDate(2024, 3, 1), "2023年12月,2024年1月,2024年2月"},
+        {EncodeDate(2024, 1, 1) + 0.75, "2023年12月"},
+    };
+    for (const Case& c : cases) {
+        platform::SetFixedNow(c.today);
+        THistoryChartModel model;
+        model.AddMonthPoint(EncodeDate(2023, 12, 20), 0);
+        model.AddMonthPoint(EncodeDate(2023, 12, 28), 1200);
+        // The loader's closing call with today's date adds nothing new.
+        model.AddMonthPoint(c.today, 0);
+        EXPECT_EQ(Months(model), c.months);
+        // A 0 price lists its month without a point.
+        EXPECT_EQ(Days(model), "12/28=1,200");
+        EXPECT_DOUBLE_EQ(model.GetMonthList().front().date, EncodeDate(2023, 12, 1));
+    }
+}
+
+TEST_F(ChartClock, DayEditsReplaceTheWholeDaysPoint)
+{
+    platform::SetFixedNow(EncodeDate(2024, 5, 20));
+    THistoryChartModel model;
+    model.AddMonthPoint(EncodeDate(2024, 5, 3) + 0.4, 300);
+    model.AddMonthPoint(EncodeDate(2024, 5, 1), 280);
+    model.AddMonthPoint(EncodeDate(2024, 4, 30), 250);
+    EXPECT_EQ(Days(model), "4/30=250 5/1=280 5/3=300");
+
+    model.SetDayPrice(EncodeDate(2024, 5, 3), 320);
+    model.SetDayPrice(EncodeDate(2024, 5, 2), 290);
+    EXPECT_EQ(Days(model), "4/30=250 5/1=280 5/2=290 5/3=320");
+    model.SetDayPrice(EncodeDate(2024, 5, 1) + 0.9, 0);
+    EXPECT_EQ(Days(model), "4/30=250 5/2=290 5/3=320");
+    EXPECT_EQ(model.PointsOfMonth(EncodeDate(2024, 5, 17)).size(), 2u);
+
+    // The monthly axis spans every point; a single price gives it p − 1 … p + 1.
+    EXPECT_DOUBLE_EQ(model.MonthlyRange().min, 250 - 7.0);
+    EXPECT_DOUBLE_EQ(model.MonthlyRange().max, 320 + 21.0);
+    model.SetDayPrice(EncodeDate(2024, 4, 30), 0);
+    model.SetDayPrice(EncodeDate(2024, 5, 3), 0);
+    EXPECT_DOUBLE_EQ(model.MonthlyRange().min, 289);
+    EXPECT_DOUBLE_EQ(model.MonthlyRange().max, 291);
+    model.ClearMonthly();
+    EXPECT_DOUBLE_EQ(model.MonthlyRange().min, 0);
+    EXPECT_DOUBLE_EQ(model.MonthlyRange().max, 1.3);
+}
+
+TEST(HistoryModel, YearsListedOnceAtTheirFirstMonth)
+{
+    THistoryChartModel model;
+    model.AddYearPoint(EncodeDate(2023, 11, 30), 500, 450, 400, 420);
+    model.AddYearPoint(EncodeDate(2023, 12, 31), 520, 470, 410, 515);
+    model.AddYearPoint(EncodeDate(2024, 1, 15), 600, 500, 380, 390);
+    ASSERT_EQ(model.GetYearList().size(), 2u);
+    EXPECT_EQ(model.GetYearList()[0].text, "2023年");
+    EXPECT_DOUBLE_EQ(model.GetYearList()[0].date, EncodeDate(2023, 11, 1));
+    EXPECT_DOUBLE_EQ(model.GetMonthPoints()[2].date, EncodeDate(2024, 1, 1));
+    // Lowest minimum 380 to highest maximum 600, margin 0.2 below.
+    EXPECT_DOUBLE_EQ(model.YearlyRange().min, 380 - 44.0);
+    EXPECT_DOUBLE_EQ(model.YearlyRange().max, 600 + 66.0);
+}
+
+// A month editor that keeps its prices in a map, the current day settable.
+class FakeEditor : public TMonthPriceEditor {
+public:
+    QWidget widget;
+    TDateTime month = 0;
+    TDateTime current = 0;
+    std::map<TDateTime, platform::Currency> prices;
+    bool modified = false;
+    std::vector<std::string> calls;
+
+    QWidget* EditorWidget() override { return &widget; }
+    void Clear() override { calls.push_back("Clear"); prices.clear(); month = 0; }
+    void SetMonth(TDateTime m) override { month = m; }
+    void SetPrice(platform::Currency price, TDateTime date) override { prices[std::floor(date)] = price; }
+    TDateTime GetDate() const override { return current; }
+    platform::Currency GetPrice(TDateTime date) const override
+    {
+        const auto it = prices.find(std::floor(date));
+        return it == prices.end() ? platform::Currency() : it->second;
+    }
+    bool GetModified() const override { return modified; }
+    void Cancel() override { calls.push_back("Cancel"); modified = false; }
+};
+
+class HistoryPanel : public ChartClock {
+protected:
+    void SetUp() override
+    {
+        platform::SetFixedNow(EncodeDate(2024, 5, 20) + 0.3);
+        panel.SetMonthEditor(&editor);
+        panel.resize(500, 300);
+        panel.Clear();
+        panel.AddMonthPoint(EncodeDate(2024, 4, 28), 240);
+        panel.AddMonthPoint(EncodeDate(2024, 5, 2), 250);
+        panel.AddMonthPoint(EncodeDate(2024, 5, 9), 270);
+        panel.AddMonthPoint(platform::Today(), 0);
+        panel.AddYearPoint(EncodeDate(2024, 4, 1), 240, 240, 240, 240);
+        panel.AddYearPoint(EncodeDate(2024, 5, 1), 270, 260, 250, 270);
+        panel.ShowLastEntries();
+    }
+    ~HistoryPanel() override { panel.SetMonthEditor(nullptr); }
+
+    FakeEditor editor;
+    THistoryChartPanel panel;
+};
+
+TEST_F(HistoryPanel, ShownMonthFillsTheEditorAndScalesTheAxes)
+{
+    EXPECT_EQ(panel.GetMonthList()->currentText(), "2024年5月");
+    EXPECT_EQ(panel.GetYearList()->currentText(), "2024年");
+    EXPECT_DOUBLE_EQ(editor.month, EncodeDate(2024, 5, 1));
+    ASSERT_EQ(editor.prices.size(), 2u);
+    EXPECT_EQ(editor.prices[EncodeDate(2024, 5, 9)], platform::Currency::FromInt(270));
+    EXPECT_EQ(panel.GetMonthDateAxis()->min(), ToQDateTime(EncodeDate(2024, 5, 1)));
+    EXPECT_EQ(panel.GetMonthDateAxis()->max(), ToQDateTime(EncodeDate(2024, 5, 31)));
+    EXPECT_EQ(panel.GetYearDateAxis()->max(), ToQDateTime(EncodeDate(2024, 12, 1)));
+    EXPECT_DOUBLE_EQ(panel.GetMonthValueAxis()->min(), 240 - 3.0);
+    EXPECT_DOUBLE_EQ(panel.GetYearValueAxis()->max(), 270 + 9.0);
+
+    panel.GetMonthList()->setCurrentIndex(0);
+    EXPECT_DOUBLE_EQ(editor.month, EncodeDate(2024, 4, 1));
+    EXPECT_EQ(editor.prices.size(), 1u);
+
+    panel.Clear();
+    EXPECT_EQ(panel.GetMonthList()->count(), 0);
+    EXPECT_EQ(panel.GetMonthSeries()->count(), 0);
+    EXPECT_EQ(panel.GetYearLine(0)->count(), 0);
+    EXPECT_DOUBLE_EQ(panel.GetMonthValueAxis()->max(), 1000);
+    EXPECT_DOUBLE_EQ(panel.GetYearValueAxis()->max(), 1000);
+}
+
+TEST_F(HistoryPanel, EditedDayReportsFirstThenMovesItsPoint)
+{
+    std::vector<std::string> order;
+    panel.OnMHistoryChange = [&](QObject* sender) {
+        EXPECT_EQ(sender, &panel);
+        order.push_back("change " + std::to_string(panel.GetMonthSeries()->count()));
+    };
+    editor.current = EncodeDate(2024, 5, 2);
+    editor.prices[editor.current] = platform::Currency::FromInt(300);
+    panel.MonthEditorChange();
+    EXPECT_EQ(order, std::vector<std::string>{"change 3"});
+    EXPECT_EQ(Days(panel.GetModel()), "4/28=240 5/2=300 5/9=270");
+    EXPECT_DOUBLE_EQ(panel.GetMonthSeries()->at(1).y(), 300);
+    EXPECT_DOUBLE_EQ(panel.GetMonthValueAxis()->max(), 300 + 18.0);
+
+    // A day edited to 0 loses its point.
+    editor.prices[editor.current] = platform::Currency();
+    panel.MonthEditorChange();
+    EXPECT_EQ(Days(panel.GetModel()), "4/28=240 5/9=270");
+    EXPECT_EQ(panel.GetMonthSeries()->count(), 2);
+
+    // Without a listener nothing moves.
+    panel.OnMHistoryChange = nullptr;
+    editor.prices[editor.current] = platform::Currency::FromInt(999);
+    panel.MonthEditorChange();
+    EXPECT_EQ(panel.GetMonthSeries()->count(), 2);
+}
+
+TEST_F(HistoryPanel, ButtonsFollowTheirSeriesAndTheEditor)
+{
+    EXPECT_FALSE(panel.IsEditing());
+    editor.modified = true;
+    EXPECT_TRUE(panel.IsEditing());
+    panel.CancelEdit();
+    EXPECT_EQ(editor.calls.back(), "Cancel");
+
+    EXPECT_TRUE(editor.widget.isHidden());
+    panel.GetBtnMHistEdit()->click();
+    EXPECT_FALSE(editor.widget.isHidden());
+    EXPECT_TRUE(panel.GetBtnMHistEdit()->isChecked());
+    panel.GetBtnMHistEdit()->click();
+    EXPECT_TRUE(editor.widget.isHidden());
+    EXPECT_FALSE(panel.GetBtnMHistEdit()->isChecked());
+
+    EXPECT_EQ(panel.GetBtnMHMark()->isChecked(), panel.GetMonthSeries()->pointLabelsVisible());
+    panel.GetBtnMHMark()->click();
+    EXPECT_TRUE(panel.GetMonthSeries()->pointLabelsVisible());
+    EXPECT_TRUE(panel.GetBtnMHMark()->isChecked());
+    for (int tag = 0; tag < 4; ++tag) {
+        QToolButton* button = panel.GetYearMarkButton(tag);
+        ASSERT_TRUE(button->isChecked()) << tag;
+        button->click();
+        EXPECT_FALSE(button->isChecked()) << tag;
+        const bool visible = tag < 3 ? panel.GetYearArea(tag)->pointLabelsVisible()
+                                     : panel.GetYearLine(tag)->pointLabelsVisible();
+        EXPECT_FALSE(visible) << tag;
+    }
+}
+
+} // namespace
