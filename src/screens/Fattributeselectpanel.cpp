@@ -1,6 +1,7 @@
 #include "screens/Fattributeselectpanel.h"
 
 #include "gui/QtSupport.h"
+#include "screens/Uchartsupport.h"
 #include "widgets/Fvktform.h"
 
 #include <QFocusEvent>
@@ -236,21 +237,19 @@ void TAttributeSelectPanel::CycleCheck(QListWidgetItem* item)
 
 bool TAttributeSelectPanel::AttributeListKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    const Qt::KeyboardModifiers shifts = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (key == Qt::Key_Escape && shifts == Qt::NoModifier) {
+    switch (EditKeyOf(key, modifiers)) {
+    case TEditKey::Cancel:
         CancelEdit();
         return true;
-    }
-    if (enter && shifts == Qt::ControlModifier) {
+    case TEditKey::Apply:
         ApplyEdit();
         return true;
-    }
-    if (enter && shifts == Qt::NoModifier) {
+    case TEditKey::Enter:
         if (QListWidgetItem* item = Selected()) CycleCheck(item);
         return true;
+    default:
+        return false;
     }
-    return false;
 }
 
 void TAttributeSelectPanel::AttributeListMouseUp(const QPoint& pos)

@@ -1,6 +1,7 @@
 #include "screens/Fdealerselectpanel.h"
 
 #include "gui/QtSupport.h"
+#include "screens/Uchartsupport.h"
 #include "platform/FlagScope.h"
 #include "widgets/Fvktform.h"
 
@@ -181,16 +182,16 @@ void TDealerSelectPanel::EditExit(QLineEdit* edit)
 
 bool TDealerSelectPanel::EditKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    const Qt::KeyboardModifiers shifts = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (key == Qt::Key_Escape && shifts == Qt::NoModifier) {
+    switch (EditKeyOf(key, modifiers)) {
+    case TEditKey::Cancel:
         CancelEdit();
         return true;
-    }
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && (modifiers & Qt::ControlModifier)) {
+    case TEditKey::Apply:
         ApplyEdit();
         return true;
+    default:
+        return false;
     }
-    return false;
 }
 
 bool TDealerSelectPanel::eventFilter(QObject* watched, QEvent* event)

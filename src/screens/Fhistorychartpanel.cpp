@@ -10,7 +10,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
-#include <QDateTimeAxis>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -80,15 +79,18 @@ QChart* MakeChart(QChartView*& view, QWidget* parent, const char* name)
     return chart;
 }
 
-QCategoryAxis* MakeValueAxis(QChart* chart)
+QCategoryAxis* MakeAxis(QChart* chart, Qt::Alignment alignment)
 {
     auto* axis = new QCategoryAxis;
     axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     axis->setLabelsFont(VktFormFont());
-    chart->addAxis(axis, Qt::AlignLeft);
-    SetValueAxis(*axis, {0, kInitialAxisMax});
+    chart->addAxis(axis, alignment);
+    if (alignment == Qt::AlignLeft) SetValueAxis(*axis, {0, kInitialAxisMax});
     return axis;
 }
+
+// Pixels between two date labels.
+constexpr double kDateLabelSpacing = 34;
 
 } // namespace
 
@@ -230,17 +232,15 @@ QWidget* THistoryChartPanel::MakeMonthPage()
     mhSeries_->setPointLabelsFormat(QStringLiteral("@yPoint"));
     mhSeries_->setPointLabelsFont(VktFormFont());
     mhChart_->addSeries(mhSeries_);
-    mhBottom_ = new QDateTimeAxis;
-    mhBottom_->setFormat(QStringLiteral("d日"));
-    mhBottom_->setLabelsFont(VktFormFont());
-    mhChart_->addAxis(mhBottom_, Qt::AlignBottom);
+    mhBottom_ = MakeAxis(mhChart_, Qt::AlignBottom);
     mhSeries_->attachAxis(mhBottom_);
-    mhLeft_ = MakeValueAxis(mhChart_);
+    mhLeft_ = MakeAxis(mhChart_, Qt::AlignLeft);
     mhSeries_->attachAxis(mhLeft_);
     splitter_->addWidget(mhView_);
     column->addWidget(splitter_, 1);
 
     btnMHMark_->setChecked(mhSeries_->pointLabelsVisible());
+    connect(mhChart_, &QChart::plotAreaChanged, this, [this] { LabelMonthAxis(); });
     connect(cbMHistoryList_, &QComboBox::currentIndexChanged, this, [this] { CBMHistoryListChange(); });
     connect(btnMHistEdit_, &QToolButton::clicked, this, [this] { BtnMHistEditClick(); });
     connect(btnMHMark_, &QToolButton::clicked, this, [this] { BtnMHMarkClick(); });
@@ -266,12 +266,8 @@ QWidget* THistoryChartPanel::MakeYearPage()
     yhChart_ = MakeChart(yhView_, page, "YHChart");
     yhChart_->legend()->setAlignment(Qt::AlignBottom);
     yhChart_->legend()->setFont(VktFormFont());
-    yhChart_->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
-    yhBottom_ = new QDateTimeAxis;
-    yhBottom_->setFormat(QStringLiteral("M月"));
-    yhBottom_->setLabelsFont(VktFormFont());
-    yhChart_->addAxis(yhBottom_, Qt::AlignBottom);
-    yhLeft_ = MakeValueAxis(yhChart_);
+    yhBottom_ = MakeAxis(yhChart_, Qt::AlignBottom);
+    yhLeft_ = MakeAxis(yhChart_, Qt::AlignLeft);
     const char* seriesNames[4] = {"YHMaxSeries", "YHAveSeries", "YHMinSeries", "YHLastSeries"};
     for (int tag = 0; tag < 4; ++tag) {
         auto* line = new QLineSeries;
@@ -311,6 +307,7 @@ QWidget* THistoryChartPanel::MakeYearPage()
         connect(yearMarks_[tag], &QToolButton::clicked, this, [this, tag] { BtnYHMarkClick(tag); });
     }
     connect(cbYHistoryList_, &QComboBox::currentIndexChanged, this, [this] { CBYHistoryListChange(); });
+    connect(yhChart_, &QChart::plotAreaChanged, this, [this] { LabelYearAxis(); });
     return page;
 }
 
@@ -417,10 +414,10 @@ void THistoryChartPanel::CBMHistoryListChange()
 {
     const int index = cbMHistoryList_->currentIndex();
     if (index < 0) return;
-    const TDateTime month = cbMHistoryList_->itemData(index).toDouble();
-    const int days = static_cast<int>(platform::EndOfMonth(month) - month) + 1;
-    mhBottom_->setRange(ToQDateTime(month), ToQDateTime(platform::EndOfMonth(month)));
-    mhBottom_->setTickCount(days);
+    shownMonth_ = cbMHistoryList_->itemData(index).toDouble();
+    const TDateTime month = shownMonth_;
+    mhStep_ = 0;
+    LabelMonthAxis();
     if (editor_) {
         editor_->Clear();
         editor_->SetMonth(month);
@@ -435,10 +432,36 @@ void THistoryChartPanel::CBYHistoryListChange()
 {
     const int index = cbYHistoryList_->currentIndex();
     if (index < 0) return;
-    const int year = platform::DecodeDate(cbYHistoryList_->itemData(index).toDouble()).year;
-    yhBottom_->setRange(ToQDateTime(platform::EncodeDate(year, 1, 1)), ToQDateTime(platform::EncodeDate(year, 12, 1)));
-    yhBottom_->setTickCount(12);
+    shownYear_ = platform::DecodeDate(cbYHistoryList_->itemData(index).toDouble()).year;
+    yhStep_ = 0;
+    LabelYearAxis();
     ScaleYearly();
+}
+
+void THistoryChartPanel::LabelMonthAxis()
+{
+    if (shownMonth_ == 0) return;
+    const TDateTime last = platform::EndOfMonth(shownMonth_);
+    const int days = static_cast<int>(last - shownMonth_) + 1;
+    const int step = LabelStep(mhChart_->plotArea().width(), days, kDateLabelSpacing, {1, 2, 3, 5, 7, 10, 15});
+    if (step == mhStep_) return;
+    mhStep_ = step;
+    TDateLabels labels;
+    for (int day = 1; day <= days; day += step) labels.push_back({shownMonth_ + day - 1, std::to_string(day) + "日"});
+    SetDateAxis(*mhBottom_, shownMonth_, last, labels);
+}
+
+void THistoryChartPanel::LabelYearAxis()
+{
+    if (shownYear_ == 0) return;
+    const int step = LabelStep(yhChart_->plotArea().width(), 12, kDateLabelSpacing, {1, 2, 3, 6});
+    if (step == yhStep_) return;
+    yhStep_ = step;
+    TDateLabels labels;
+    for (int month = 1; month <= 12; month += step) {
+        labels.push_back({platform::EncodeDate(shownYear_, month, 1), std::to_string(month) + "月"});
+    }
+    SetDateAxis(*yhBottom_, platform::EncodeDate(shownYear_, 1, 1), platform::EncodeDate(shownYear_, 12, 1), labels);
 }
 
 void THistoryChartPanel::ScaleMonthly()
@@ -474,6 +497,7 @@ void THistoryChartPanel::BtnMHMarkClick()
 {
     mhSeries_->setPointLabelsVisible(!mhSeries_->pointLabelsVisible());
     btnMHMark_->setChecked(mhSeries_->pointLabelsVisible());
+    connect(mhChart_, &QChart::plotAreaChanged, this, [this] { LabelMonthAxis(); });
 }
 
 bool THistoryChartPanel::YearMarksVisible(int tag) const

@@ -24,7 +24,6 @@ class QCategoryAxis;
 class QChart;
 class QChartView;
 class QComboBox;
-class QDateTimeAxis;
 class QLineSeries;
 class QSplitter;
 class QTabWidget;
@@ -135,8 +134,9 @@ public:
     QAreaSeries* GetYearArea(int tag) const { return yearAreas_[tag]; }
     QCategoryAxis* GetMonthValueAxis() const { return mhLeft_; }
     QCategoryAxis* GetYearValueAxis() const { return yhLeft_; }
-    QDateTimeAxis* GetMonthDateAxis() const { return mhBottom_; }
-    QDateTimeAxis* GetYearDateAxis() const { return yhBottom_; }
+    // The date axes: day labels "d日", month labels "M月", as many as fit.
+    QCategoryAxis* GetMonthDateAxis() const { return mhBottom_; }
+    QCategoryAxis* GetYearDateAxis() const { return yhBottom_; }
 
     // Raised when the user changed a day's price in the month editor.
     TNotify OnMHistoryChange;
@@ -151,6 +151,8 @@ private:
     void CBYHistoryListChange();
     void RebuildMonthSeries();
     void RebuildYearSeries();
+    void LabelMonthAxis();
+    void LabelYearAxis();
     void ScaleMonthly();
     void ScaleYearly();
     void BtnMHMarkClick();
@@ -167,7 +169,9 @@ private:
     QChartView* mhView_ = nullptr;
     QChart* mhChart_ = nullptr;
     QLineSeries* mhSeries_ = nullptr;
-    QDateTimeAxis* mhBottom_ = nullptr;
+    QCategoryAxis* mhBottom_ = nullptr;
+    platform::TDateTime shownMonth_ = 0;
+    int mhStep_ = 0;
     QCategoryAxis* mhLeft_ = nullptr;
     QComboBox* cbYHistoryList_ = nullptr;
     QToolButton* yearMarks_[4] = {};
@@ -175,6 +179,8 @@ private:
     QChart* yhChart_ = nullptr;
     QLineSeries* yearLines_[4] = {};
     QAreaSeries* yearAreas_[3] = {};
-    QDateTimeAxis* yhBottom_ = nullptr;
+    QCategoryAxis* yhBottom_ = nullptr;
+    int shownYear_ = 0;
+    int yhStep_ = 0;
     QCategoryAxis* yhLeft_ = nullptr;
 };

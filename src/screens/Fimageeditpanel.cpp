@@ -1,6 +1,7 @@
 #include "screens/Fimageeditpanel.h"
 
 #include "gui/Services.h"
+#include "screens/Uchartsupport.h"
 #include "widgets/Imageview.h"
 
 #include <QFocusEvent>
@@ -179,16 +180,16 @@ void TImageEditPanel::ImageViewChange()
 
 bool TImageEditPanel::ImageKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    const Qt::KeyboardModifiers shifts = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (key == Qt::Key_Escape && shifts == Qt::NoModifier) {
+    switch (EditKeyOf(key, modifiers)) {
+    case TEditKey::Cancel:
         CancelEdit();
         return true;
-    }
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && (modifiers & Qt::ControlModifier)) {
+    case TEditKey::Apply:
         ApplyEdit();
         return true;
+    default:
+        return false;
     }
-    return false;
 }
 
 bool TImageEditPanel::eventFilter(QObject* watched, QEvent* event)

@@ -29,7 +29,7 @@ TItemChartPanel::TItemChartPanel(QWidget* parent) : QFrame(parent)
     itemChart_->legend()->setFont(VktFormFont());
     itemSeries_ = new QPieSeries;
     itemSeries_->setObjectName(QStringLiteral("ItemSeries"));
-    itemSeries_->setPieSize(0.6);
+    itemSeries_->setPieSize(0.5);
     itemChart_->addSeries(itemSeries_);
     view_ = new QChartView(itemChart_, this);
     view_->setObjectName(QStringLiteral("ItemChart"));

@@ -54,9 +54,35 @@ TAxisRange ValueAxisRange(double lo, double hi, double margin)
     return range;
 }
 
-void SetValueAxis(QCategoryAxis& axis, TAxisRange range)
+namespace {
+
+void ClearLabels(QCategoryAxis& axis)
 {
     for (const QString& label : axis.categoriesLabels()) axis.remove(label);
+}
+
+} // namespace
+
+void SetDateAxis(QCategoryAxis& axis, platform::TDateTime first, platform::TDateTime last, const TDateLabels& labels)
+{
+    ClearLabels(axis);
+    axis.setRange(ChartX(first), ChartX(last));
+    axis.setStartValue(ChartX(first - 1));
+    for (const auto& [date, text] : labels) axis.append(platform::ToQString(text), ChartX(date));
+}
+
+int LabelStep(double width, int count, double spacing, const std::vector<int>& steps)
+{
+    const double gap = count > 1 ? width / (count - 1) : width;
+    for (const int step : steps) {
+        if (gap * step >= spacing) return step;
+    }
+    return steps.back();
+}
+
+void SetValueAxis(QCategoryAxis& axis, TAxisRange range)
+{
+    ClearLabels(axis);
     axis.setRange(range.min, range.max);
     const double span = range.max - range.min;
     if (!(span > 0) || !std::isfinite(span)) return;
@@ -76,4 +102,14 @@ void SetValueAxis(QCategoryAxis& axis, TAxisRange range)
         if (tick > range.max + step * 1e-9) break;
         axis.append(platform::ToQString(ChartNumberText(std::abs(tick) < step * 1e-9 ? 0 : tick)), tick);
     }
+}
+
+TEditKey EditKeyOf(int key, Qt::KeyboardModifiers modifiers)
+{
+    const Qt::KeyboardModifiers shifts = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (key == Qt::Key_Escape && shifts == Qt::NoModifier) return TEditKey::Cancel;
+    if (enter && (shifts & Qt::ControlModifier)) return TEditKey::Apply;
+    if (enter && shifts == Qt::NoModifier) return TEditKey::Enter;
+    return TEditKey::Other;
 }

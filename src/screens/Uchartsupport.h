@@ -1,11 +1,14 @@
 #pragma once
 // What the chart panels share: dates as chart x values, the value axis labelled "#,##0.##", and
-// the scale of a value axis from the lowest and highest values shown.
+// the scale of a value axis from the lowest and highest values shown. Also the edit keys of the
+// detail frames.
 #include "platform/DateTime.h"
 
 #include <QDateTime>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class QCategoryAxis;
 
@@ -29,3 +32,15 @@ TAxisRange ValueAxisRange(double lo, double hi, double margin);
 
 // Gives the axis the range and labels ChartNumberText at round steps within it (about five).
 void SetValueAxis(QCategoryAxis& axis, TAxisRange range);
+
+// Gives a date axis the range first to last and one label at each listed date (ascending).
+using TDateLabels = std::vector<std::pair<platform::TDateTime, std::string>>;
+void SetDateAxis(QCategoryAxis& axis, platform::TDateTime first, platform::TDateTime last, const TDateLabels& labels);
+// The smallest of the steps (ascending) at which `count` evenly spaced positions over `width`
+// pixels lie at least `spacing` pixels apart; the last step when none does.
+int LabelStep(double width, int count, double spacing, const std::vector<int>& steps);
+
+// The keys of the edit cycle: Esc without Shift, Ctrl or Alt cancels, Enter or Return with Ctrl
+// applies, Enter or Return without them is a plain Enter.
+enum class TEditKey { Other, Cancel, Apply, Enter };
+TEditKey EditKeyOf(int key, Qt::KeyboardModifiers modifiers);

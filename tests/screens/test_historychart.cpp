@@ -9,7 +9,6 @@
 #include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QComboBox>
-#include <QDateTimeAxis>
 #include <QLineSeries>
 #include <QTest>
 #include <QToolButton>
@@ -81,6 +80,12 @@ TEST(ChartSupport, AxisRangeRules)
         EXPECT_DOUBLE_EQ(range.min, c.min) << c.lo << ".." << c.hi;
         EXPECT_DOUBLE_EQ(range.max, c.max) << c.lo << ".." << c.hi;
     }
+    const std::vector<int> steps{1, 2, 3, 5, 7, 10, 15};
+    EXPECT_EQ(LabelStep(2000, 31, 34, steps), 1);
+    EXPECT_EQ(LabelStep(600, 31, 34, steps), 2);
+    EXPECT_EQ(LabelStep(100, 31, 34, steps), 15);
+    EXPECT_EQ(LabelStep(0, 31, 34, steps), 15);
+
     QCategoryAxis axis;
     SetValueAxis(axis, {0, 1000});
     EXPECT_EQ(Labels(&axis), "0 200 400 600 800 1,000");
@@ -208,9 +213,10 @@ TEST_F(HistoryPanel, ShownMonthFillsTheEditorAndScalesTheAxes)
     EXPECT_DOUBLE_EQ(editor.month, EncodeDate(2024, 5, 1));
     ASSERT_EQ(editor.prices.size(), 2u);
     EXPECT_EQ(editor.prices[EncodeDate(2024, 5, 9)], platform::Currency::FromInt(270));
-    EXPECT_EQ(panel.GetMonthDateAxis()->min(), ToQDateTime(EncodeDate(2024, 5, 1)));
-    EXPECT_EQ(panel.GetMonthDateAxis()->max(), ToQDateTime(EncodeDate(2024, 5, 31)));
-    EXPECT_EQ(panel.GetYearDateAxis()->max(), ToQDateTime(EncodeDate(2024, 12, 1)));
+    EXPECT_DOUBLE_EQ(panel.GetMonthDateAxis()->min(), ChartX(EncodeDate(2024, 5, 1)));
+    EXPECT_DOUBLE_EQ(panel.GetMonthDateAxis()->max(), ChartX(EncodeDate(2024, 5, 31)));
+    EXPECT_DOUBLE_EQ(panel.GetYearDateAxis()->max(), ChartX(EncodeDate(2024, 12, 1)));
+    EXPECT_EQ(Labels(panel.GetMonthDateAxis()).rfind("1日", 0), 0u);
     EXPECT_DOUBLE_EQ(panel.GetMonthValueAxis()->min(), 240 - 3.0);
     EXPECT_DOUBLE_EQ(panel.GetYearValueAxis()->max(), 270 + 9.0);
 
