@@ -2,8 +2,9 @@
 
 #include "gui/QtCanvas.h"
 #include "platform/Errors.h"
-#include "platform/Files.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -11,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <string_view>
 #include <vector>
@@ -22,7 +22,7 @@ namespace {
 
 // One destination code of a CMap line, "<XXXX>" with its digits at `at`, renamed when it is a
 // radical the canvas drew for a kanji. Four digits stay four, so the file keeps its offsets.
-void RenameCode(std::string& pdf, std::size_t at, const std::map<char32_t, char32_t>& radicals)
+void RenameCode(char* pdf, std::size_t at, const std::map<char32_t, char32_t>& radicals)
 {
     char32_t code = 0;
     for (std::size_t k = 0; k < 4; ++k) {
@@ -38,27 +38,29 @@ void RenameCode(std::string& pdf, std::size_t at, const std::map<char32_t, char3
     if (found == radicals.end() || found->second > 0xFFFF) return;
     char digits[5];
     std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(found->second));
-    pdf.replace(at, 4, digits, 4);
+    std::copy_n(digits, 4, pdf + at);
 }
 
 // A line of a bfrange block between `from` and `to`: "<first> <last> <code>" (one glyph only: a
 // range of several keeps its start) or "<first> <last> [<code> <code> …]".
-void RenameRangeLine(std::string& pdf, std::size_t from, std::size_t to, const std::map<char32_t, char32_t>& radicals)
+void RenameRangeLine(char* pdf, std::size_t from, std::size_t to, const std::map<char32_t, char32_t>& radicals)
 {
+    const std::string_view text(pdf, to);
     std::vector<std::size_t> codes;
     bool array = false;
     for (std::size_t p = from; p < to; ++p) {
         if (pdf[p] == '[') array = codes.size() == 2;
         if (pdf[p] == '<' && p + 5 < to && pdf[p + 5] == '>') codes.push_back(p + 1);
     }
-    if (codes.size() < 3 || (!array && (codes.size() != 3 || pdf.compare(codes[0], 4, pdf, codes[1], 4) != 0)))
+    if (codes.size() < 3 || (!array && (codes.size() != 3 || text.substr(codes[0], 4) != text.substr(codes[1], 4))))
         return;
     for (std::size_t k = 2; k < codes.size(); ++k) RenameCode(pdf, codes[k], radicals);
 }
 
 // Names the glyphs that radicals share with kanji after the kanji in every ToUnicode CMap.
-void RenameRadicals(std::string& pdf, const std::map<char32_t, char32_t>& radicals)
+void RenameRadicals(char* data, std::size_t size, const std::map<char32_t, char32_t>& radicals)
 {
+    const std::string_view pdf(data, size);
     constexpr std::string_view begin = "beginbfrange";
     constexpr std::string_view end = "endbfrange";
     for (std::size_t at = pdf.find(begin); at != std::string::npos; at = pdf.find(begin, at)) {
@@ -66,7 +68,7 @@ void RenameRadicals(std::string& pdf, const std::map<char32_t, char32_t>& radica
         if (stop == std::string::npos) return;
         for (std::size_t line = pdf.find('\n', at); line < stop;) {
             const std::size_t next = std::min(pdf.find('\n', line + 1), stop);
-            RenameRangeLine(pdf, line + 1, next, radicals);
+            RenameRangeLine(data, line + 1, next, radicals);
             line = next;
         }
         at = stop + end.size();
@@ -75,15 +77,21 @@ void RenameRadicals(std::string& pdf, const std::map<char32_t, char32_t>& radica
 
 } // namespace
 
+// The document is made in memory and written to the file once finished, its glyph names mended.
 struct PdfWriter::Impl {
     Impl(const std::string& fileName, int pageWidth, int pageHeight, int dpi)
-        : FileName(fileName), Writer(QString::fromStdString(fileName))
+        : FileName(fileName), File(QString::fromStdString(fileName)), Writer(&Buffer)
     {
+        if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || !Buffer.open(QIODevice::WriteOnly))
+            throw FileError("Cannot create '" + fileName + "'");
         Writer.setResolution(dpi > 0 ? dpi : 96);
         Writer.setPageLayout(QPageLayout(
             QPageSize(QSizeF(std::max(1, pageWidth) / 100.0, std::max(1, pageHeight) / 100.0), QPageSize::Millimeter),
             QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        if (!Painter.begin(&Writer)) throw FileError("Cannot create '" + fileName + "'");
+        if (!Painter.begin(&Writer)) {
+            File.remove();
+            throw FileError("Cannot create '" + fileName + "'");
+        }
         const int resolution = Writer.resolution();
         Canvas = std::make_unique<QtCanvas>(Painter, resolution, resolution, CanvasKind::Pdf);
     }
@@ -95,9 +103,12 @@ struct PdfWriter::Impl {
     }
 
     std::string FileName;
+    QFile File;
+    QBuffer Buffer;
     QPdfWriter Writer;
     QPainter Painter;
     std::unique_ptr<QtCanvas> Canvas;
+    std::map<char32_t, char32_t> Radicals;
     bool Done = false;
 };
 
@@ -118,18 +129,26 @@ void PdfWriter::NewPage()
     if (!impl_->Done) impl_->Writer.newPage();
 }
 
+void PdfWriter::NoteSharedRadicals(const std::map<char32_t, char32_t>& radicals)
+{
+    for (const auto& [radical, kanji] : radicals) impl_->Radicals[radical] = kanji;
+}
+
 void PdfWriter::Finish()
 {
     if (impl_->Done) return;
     impl_->Done = true;
-    const std::map<char32_t, char32_t> radicals = impl_->Canvas->SharedRadicals();
+    std::map<char32_t, char32_t>& radicals = impl_->Radicals;
+    for (const auto& [radical, kanji] : impl_->Canvas->SharedRadicals()) radicals[radical] = kanji;
     impl_->Canvas.reset();
-    if (!impl_->Painter.end()) throw FileError("Cannot write '" + impl_->FileName + "'");
-    if (radicals.empty()) return;
-    std::string pdf = ReadFileBytes(impl_->FileName);
-    const std::string written = pdf;
-    RenameRadicals(pdf, radicals);
-    if (pdf != written) WriteFileAtomic(impl_->FileName, pdf);
+    QByteArray& pdf = impl_->Buffer.buffer();
+    const bool ended = impl_->Painter.end();
+    if (ended && !radicals.empty()) RenameRadicals(pdf.data(), static_cast<std::size_t>(pdf.size()), radicals);
+    if (!ended || impl_->File.write(pdf) != pdf.size() || !impl_->File.flush()) {
+        impl_->File.remove();
+        throw FileError("Cannot write '" + impl_->FileName + "'");
+    }
+    impl_->File.close();
 }
 
 void PdfWriter::Abort()
@@ -137,8 +156,7 @@ void PdfWriter::Abort()
     if (impl_->Done) return;
     impl_->Done = true;
     impl_->End();
-    std::error_code ignored;
-    std::filesystem::remove(impl_->FileName, ignored);
+    impl_->File.remove();
 }
 
 } // namespace platform

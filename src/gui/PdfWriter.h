@@ -3,6 +3,7 @@
 // millimetre; drawing is in pixels at `dpi`.
 #include "gui/Canvas.h"
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -20,7 +21,10 @@ public:
     // The canvas of the current page.
     Canvas& GetCanvas();
     void NewPage();
-    // Closes the file; a failed write raises FileError.
+    // Radicals drawn for kanji on the pages by other canvases (pictures played into this one), as
+    // QtCanvas::SharedRadicals gives them.
+    void NoteSharedRadicals(const std::map<char32_t, char32_t>& radicals);
+    // Writes the document and closes the file; a failed write raises FileError (and removes it).
     void Finish();
     // Stops and removes the file.
     void Abort();

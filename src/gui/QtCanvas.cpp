@@ -106,6 +106,23 @@ public:
         return found->second;
     }
 
+    // The radical, if any, whose glyph is the code point's (0 when none).
+    char32_t RadicalOf(const GlyphInfo& info)
+    {
+        auto face = radicals_.find(info.Font);
+        if (face == radicals_.end()) {
+            std::unordered_map<quint32, char32_t> glyphs;
+            QString radicals;
+            for (char16_t radical = kFirstRadical; radical <= kLastRadical; ++radical) radicals += QChar(radical);
+            const QList<quint32> indexes = RawFonts[static_cast<std::size_t>(info.Font)].glyphIndexesForString(radicals);
+            for (qsizetype k = 0; k < indexes.size(); ++k)
+                if (indexes[k] != 0) glyphs.emplace(indexes[k], kFirstRadical + static_cast<char32_t>(k));
+            face = radicals_.emplace(info.Font, std::move(glyphs)).first;
+        }
+        const auto radical = face->second.find(info.Glyph);
+        return radical == face->second.end() ? 0 : radical->second;
+    }
+
     QFont Font;
     QFontMetricsF Metrics;
     qreal Ascent;
@@ -139,6 +156,7 @@ private:
     std::array<GlyphInfo, 128> ascii_{};
     std::array<bool, 128> asciiKnown_{};
     std::unordered_map<char32_t, GlyphInfo> others_;
+    std::unordered_map<int, std::unordered_map<quint32, char32_t>> radicals_;  // by raw font
 };
 
 using FontKey = std::tuple<std::string, int, int, int, bool>;
@@ -217,6 +235,7 @@ FontSpec DefaultFont(int dpiY)
 // A code point of a text with where it stands (its left edge) in unstretched pixels.
 struct PlacedGlyph {
     const GlyphInfo* Info;
+    char32_t Code;
     qreal Left;
 };
 
@@ -238,7 +257,10 @@ struct QtCanvas::Impl {
         const QPaintEngine* engine = painter.paintEngine();
         RasterOps = (kind == CanvasKind::Screen || kind == CanvasKind::Image) && engine &&
                     engine->hasFeature(QPaintEngine::RasterOpModes);
-        GlyphRuns = engine && engine->type() == QPaintEngine::Raster;
+        // Qt's PDF engine names a subset's glyphs from the font's own character map, so glyph runs
+        // keep a PDF's text as characters do; pictures record only the characters they are given.
+        GlyphRuns = engine && (engine->type() == QPaintEngine::Raster || engine->type() == QPaintEngine::Pdf);
+        NotesRadicals = kind == CanvasKind::Pdf || kind == CanvasKind::Metafile;
         Painter.setRenderHint(QPainter::Antialiasing, false);
         Painter.setRenderHint(QPainter::TextAntialiasing, true);
         Painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -267,8 +289,9 @@ struct QtCanvas::Impl {
         placed_.clear();
         qreal left = 0;
         for (std::size_t i = 0; i < text.size();) {
-            const GlyphInfo& info = entry.Lookup(NextCodePoint(text, i));
-            placed_.push_back({&info, left});
+            const char32_t code = NextCodePoint(text, i);
+            const GlyphInfo& info = entry.Lookup(code);
+            placed_.push_back({&info, code, left});
             left += info.Advance;
         }
         *width = left;
@@ -300,7 +323,11 @@ struct QtCanvas::Impl {
         if (GlyphRuns)
             DrawGlyphRuns(*entry, placed);
         else
-            DrawCharacters(*entry, text, placed);
+            DrawCharacters(*entry, placed);
+        if (NotesRadicals)
+            for (const PlacedGlyph& glyph : placed)
+                if (glyph.Code >= kFirstIdeograph && glyph.Info->Font >= 0)
+                    if (const char32_t radical = entry->RadicalOf(*glyph.Info)) SharedRadicals[radical] = glyph.Code;
         const FontSpec& font = Current.Font;
         if (font.Underline || font.StrikeOut) {
             const qreal line = std::max<qreal>(1, entry->Metrics.lineWidth());
@@ -340,37 +367,14 @@ struct QtCanvas::Impl {
         }
     }
 
-    // Character by character as text, so that files keep the characters (a PDF's text, a
-    // picture's strings) rather than bare glyphs.
-    void DrawCharacters(const FontEntry& entry, std::string_view text, const std::vector<PlacedGlyph>& placed)
+    // Character by character as text, so that pictures keep the characters rather than bare glyphs.
+    void DrawCharacters(const FontEntry& entry, const std::vector<PlacedGlyph>& placed)
     {
         Painter.setFont(entry.Font);
-        std::size_t index = 0;
-        for (std::size_t i = 0; i < text.size(); ++index) {
-            const char32_t code = NextCodePoint(text, i);
-            if (code == U' ' || placed[index].Info->Font < 0) continue;
-            Painter.drawText(QPointF(placed[index].Left, entry.Ascent), QString::fromUcs4(&code, 1));
-            if (Kind == CanvasKind::Pdf && code >= kFirstIdeograph) NoteSharedGlyph(entry, code, *placed[index].Info);
+        for (const PlacedGlyph& glyph : placed) {
+            if (glyph.Code == U' ' || glyph.Info->Font < 0) continue;
+            Painter.drawText(QPointF(glyph.Left, entry.Ascent), QString::fromUcs4(&glyph.Code, 1));
         }
-    }
-
-    // Records the radical, if any, whose glyph the face also draws for `code`.
-    void NoteSharedGlyph(const FontEntry& entry, char32_t code, const GlyphInfo& info)
-    {
-        const QRawFont& raw = entry.RawFonts[static_cast<std::size_t>(info.Font)];
-        auto face = std::find_if(radicalGlyphs_.begin(), radicalGlyphs_.end(),
-                                 [&](const auto& known) { return known.first == raw; });
-        if (face == radicalGlyphs_.end()) {
-            std::unordered_map<quint32, char32_t> glyphs;
-            QString radicals;
-            for (char16_t radical = kFirstRadical; radical <= kLastRadical; ++radical) radicals += QChar(radical);
-            const QList<quint32> indexes = raw.glyphIndexesForString(radicals);
-            for (qsizetype k = 0; k < indexes.size(); ++k)
-                if (indexes[k] != 0) glyphs.emplace(indexes[k], kFirstRadical + static_cast<char32_t>(k));
-            face = radicalGlyphs_.emplace(radicalGlyphs_.end(), raw, std::move(glyphs));
-        }
-        const auto radical = face->second.find(info.Glyph);
-        if (radical != face->second.end()) SharedRadicals[radical->second] = code;
     }
 
     QPainter& Painter;
@@ -378,7 +382,8 @@ struct QtCanvas::Impl {
     int DpiY;
     CanvasKind Kind;
     bool RasterOps = false;
-    bool GlyphRuns = false;  // raster devices draw glyphs; files are given characters
+    bool GlyphRuns = false;  // raster and PDF devices draw glyphs; pictures are given characters
+    bool NotesRadicals = false;
     State Current;
     std::vector<State> Saved;
     Point Position;
@@ -386,8 +391,6 @@ struct QtCanvas::Impl {
 
 private:
     std::vector<PlacedGlyph> placed_;
-    // Per face met in a PDF: the radicals' glyphs.
-    std::vector<std::pair<QRawFont, std::unordered_map<quint32, char32_t>>> radicalGlyphs_;
     std::vector<QList<quint32>> runGlyphs_;
     std::vector<QList<QPointF>> runPositions_;
 };

@@ -20,9 +20,9 @@ public:
     int DpiY() const override;
     CanvasKind Kind() const override;
     QPainter* GetPainter() override;
-    // PDF canvases: each radical (U+2E80–U+2FDF) whose glyph was drawn for a kanji, with the last
-    // such kanji (⽴ U+2F74 → 立 U+7ACB). Qt's PDF font subsets name a shared glyph after its
-    // lowest code point, the radical; PdfWriter names it after the kanji again.
+    // PDF and picture canvases: each radical (U+2E80–U+2FDF) whose glyph was drawn for a kanji, with
+    // the last such kanji (⽴ U+2F74 → 立 U+7ACB). Qt's PDF font subsets name a shared glyph after
+    // its lowest code point, the radical; PdfWriter names it after the kanji again.
     const std::map<char32_t, char32_t>& SharedRadicals() const;
 
     void Save() override;

@@ -123,7 +123,8 @@ bool TPrinterDevice::PageSetup(TPrinterDevMode& mode)
 
 namespace {
 
-// Each page is recorded and played `copies` times into the file, so callers draw it once.
+// A page printed once is drawn straight into the file; with several copies each page is recorded
+// and played `copies` times, so callers draw it once. Every page starts from the same canvas state.
 class TPdfJob : public TPrinterJob {
 public:
     TPdfJob(const std::string& fileName, platform::Point paperMM, platform::Point paperPixels, int dpi, int copies)
@@ -132,7 +133,7 @@ public:
         StartPage();
     }
 
-    platform::Canvas& GetCanvas() override { return page_->GetCanvas(); }
+    platform::Canvas& GetCanvas() override { return page_ ? page_->GetCanvas() : writer_.GetCanvas(); }
 
     void NewPage() override
     {
@@ -158,10 +159,24 @@ public:
     }
 
 private:
-    void StartPage() { page_ = std::make_unique<platform::MetafileRecorder>(size_.X, size_.Y, dpi_); }
+    void StartPage()
+    {
+        if (copies_ > 1) {
+            page_ = std::make_unique<platform::MetafileRecorder>(size_.X, size_.Y, dpi_);
+            return;
+        }
+        if (written_++ > 0) writer_.NewPage();
+        writer_.GetCanvas().Save();
+    }
 
     void FlushPage()
     {
+        if (!page_) {
+            writer_.GetCanvas().Restore();
+            return;
+        }
+        if (const auto* canvas = dynamic_cast<const platform::QtCanvas*>(&page_->GetCanvas()))
+            writer_.NoteSharedRadicals(canvas->SharedRadicals());
         const platform::Metafile page = page_->Finish();
         page_.reset();
         for (int copy = 0; copy < copies_; ++copy) {
