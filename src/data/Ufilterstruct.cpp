@@ -257,7 +257,8 @@ void TFilterObject::LoadFromXml(const platform::XmlNode& node) {
     name_ = node.GetAttribute("Name");
     for (const platform::XmlNode& child : node.GetChildren()) {
         const F field = FindFieldByName(child.GetAttribute("Name"));
-        if (field == VktFieldNotFound || field == F::None) continue;   // names no column
+        // Names no column, or one no record list can show.
+        if (field == VktFieldNotFound || !CanFilterField(TVktTable::TblData, field)) continue;
         TFilters filters;
         filters.LoadFromXml(child);
         SetFilters(filters);
@@ -379,6 +380,21 @@ void TFilterObjects::SaveToXML(platform::XmlNode node) const {
 
 // ---- Binding and the quick filter ------------------------------------------------------------------
 
+bool CanListField(TVktTable base, TVktField field) {
+    if (!GetTableFieldSet(base).Contains(field)) return false;
+    switch (GetFieldTable(field)) {
+    case TVktTable::None:
+    case TVktTable::TblUnits:        // only through one of the unit views
+    case TVktTable::TblInitialize:   // settings, no record's
+        return false;
+    default: return true;
+    }
+}
+
+bool CanFilterField(TVktTable base, TVktField field) {
+    return CanListField(base, field) && !UnitViewFields.Contains(field) && field != F::ItemCatIndex;
+}
+
 std::string FilterBeginParam(TVktField field, int index) {
     return GetFieldName(field) + "_b" + platform::IntToStr(index);
 }
@@ -412,13 +428,15 @@ bool IsBackwards(const Variant& begin, const Variant& end) {
 
 } // namespace
 
-void SetFilterParams(const TFilterObject& filter, platform::Statement& statement) {
+void SetFilterParams(const TFilterObject& filter, platform::Statement& statement, TVktTable base) {
     if (filter.GetKind() != 0) return;
     for (int i = 0; i < filter.GetCount(); ++i) {
         const TFilters& filters = filter.Filters(i);
         const F field = filters.GetField();
         const FT type = GetFieldType(field);
         if (filters.GetCount() == 0 || field == F::Erase_Key) continue;
+        // The builder leaves out a field its base cannot reach.
+        if (base != TVktTable::None && !CanFilterField(base, field)) continue;
         if (field == F::Class_ID) {
             statement.Bind(FilterBeginParam(field, 0), filters.GetFilter(0).GetBegin(), FT::Integer);
             continue;

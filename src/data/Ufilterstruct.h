@@ -223,6 +223,13 @@ private:
 
 // Names of the parameters of condition `index` (from 0, within its field) of `field`: the column name
 // + "_b" + index for the begin value, + "_e" + index for the end value (Data_b0, BuyPrice_e1).
+// Whether the select builder reaches the field's column from the base table: a field of the
+// base's field set (GetTableFieldSet) whose table is the base or one the builder joins to it.
+bool CanListField(TVktTable base, TVktField field);
+// Whether the builder can put a condition on the field on the base table: a field it can list,
+// apart from the unit views' columns and the computed ItemCatIndex.
+bool CanFilterField(TVktTable base, TVktField field);
+
 std::string FilterBeginParam(TVktField field, int index);
 std::string FilterEndParam(TVktField field, int index);
 
@@ -233,8 +240,10 @@ std::string FilterEndParam(TVktField field, int index);
 // statement text names: Class_ID its first condition's begin (the class id) only, Erase_Key
 // nothing, AttrCheck F_b i (attribute item id) and F_e i (check state) for every condition.
 // Values are bound as the field's type stores them (dates as ISO text). Other kinds bind nothing.
-// A name the statement lacks raises platform::DatabaseError.
-void SetFilterParams(const TFilterObject& filter, platform::Statement& statement);
+// A name the statement lacks raises platform::DatabaseError. Given the statement's base table,
+// the fields the builder left out there (CanFilterField) are skipped.
+void SetFilterParams(const TFilterObject& filter, platform::Statement& statement,
+                     TVktTable base = TVktTable::None);
 
 // The quick attribute filter: TFilters on AttrCheck with one operator-8 condition per position,
 // begin = items[i] (integer), end = states[i] != 0 (boolean). The lists have the same length.

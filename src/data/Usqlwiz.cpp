@@ -282,6 +282,8 @@ void TSqlWiz::AddFilter(const TFilterObject& filter) {
         // An entry without conditions (all removed on the screens) selects nothing out.
         if (filters.GetCount() == 0) continue;
         const F field = filters.GetField();
+        // A field the base cannot reach (a saved query's filter on another table) is left out.
+        if (!CanFilterField(table_, field)) continue;
         switch (field) {
         case F::Class_ID:
             AddJoin(field);

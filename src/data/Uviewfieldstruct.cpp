@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "data/Ufilterstruct.h"
 #include "data/Vkttabledefine.h"
 #include "platform/Text.h"
 #include "platform/Variant.h"
@@ -44,7 +45,7 @@ void TViewFieldStruct::SaveToXml(platform::XmlNode node) const {
     }
 }
 
-void TViewFieldStruct::LoadFromXml(const platform::XmlNode& node) {
+void TViewFieldStruct::LoadFromXml(const platform::XmlNode& node, TVktTable base) {
     name_.Clear();
     order_.Clear();
     width_.Clear();
@@ -52,6 +53,7 @@ void TViewFieldStruct::LoadFromXml(const platform::XmlNode& node) {
     for (const platform::XmlNode& child : node.GetChildren()) {
         const TVktField field = FindFieldByName(child.GetAttribute("Name"));
         if (field == VktFieldNotFound) continue;
+        if (base != TVktTable::None && !CanListField(base, field)) continue;
         const int order = IntAttribute(child, "Order");
         const int width = IntAttribute(child, "Width");
         name_.Push(ToInt(field));

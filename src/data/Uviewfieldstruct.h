@@ -8,6 +8,7 @@
 //   <ViewField Name="Data" Order="1" Width="120"/>   one per column, in column order;
 //   Name is the field's column name, Order and Width decimal integers.
 #include "core/Priorityitem.h"
+#include "data/Vkttabledefine.h"
 #include "platform/Xml.h"
 
 // Fields and sort marks of a data-bound report query.
@@ -60,7 +61,9 @@ public:
     // their element names; a null node leaves the lists empty. A child whose Name is no known
     // column name is skipped. A missing or non-integer Order or Width raises platform::VariantError;
     // the lists then hold the columns read before that child.
-    void LoadFromXml(const platform::XmlNode& node);
+    // Fields the select builder cannot list on `base` (CanListField) are skipped like unknown
+    // names; None keeps every known field.
+    void LoadFromXml(const platform::XmlNode& node, TVktTable base = TVktTable::None);
 
 private:
     TPriorityItem name_;

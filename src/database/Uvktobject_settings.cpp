@@ -60,9 +60,10 @@ void TVktObject::ReadSettings()
     platform::FlagScope loading(loadingSettings_);
     LoadIcons(initial.FindChild("IconSet"));
     filterSet_->LoadFromXML(initial.FindChild("FilterSet"));
-    viewFields_.LoadFromXml(initial.FindChild("ViewFields"));
-    invViewFields_.LoadFromXml(initial.FindChild("InvViewFields"));
-    itemViewFields_.LoadFromXml(initial.FindChild("ItemViewFields"));
+    // Each layout keeps the columns its list can show.
+    viewFields_.LoadFromXml(initial.FindChild("ViewFields"), TVktTable::TblData);
+    invViewFields_.LoadFromXml(initial.FindChild("InvViewFields"), TVktTable::TblInventory);
+    itemViewFields_.LoadFromXml(initial.FindChild("ItemViewFields"), TVktTable::TblItem);
 }
 
 // ---- Column layouts ---------------------------------------------------------------------------------
