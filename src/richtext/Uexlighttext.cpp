@@ -199,11 +199,11 @@ void TExLightText::TakeParserStyle(TRTParser* sender)
     const auto [styleIndex, charStyleIndex] = sender->GetStyleIndexes();
     SetCurrentStyleIndex(styleIndex);
     SetCurrentCharStyleIndex(charStyleIndex);
-    TExStyle style = sender->GetStyle();
+    // The run's own fields: those that differ from its paragraph entry overlaid by its character entry.
+    TExStyle base = GetStyleAttributes().GetStyle(styleIndex);
     if (charStyleIndex > 0)
-        style -= GetStyleAttributes().GetStyle(charStyleIndex);
-    style -= GetStyleAttributes().GetStyle(styleIndex);
-    SetCurrentStyle(style);
+        base += GetStyleAttributes().GetStyle(charStyleIndex);
+    SetCurrentStyle(sender->GetStyle() - base);
 }
 
 std::vector<TDecodedChar> TExLightText::DecodeText(TRTParser* sender, const std::string& text, bool unicode) const

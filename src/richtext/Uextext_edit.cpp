@@ -4,19 +4,6 @@
 #include <istream>
 #include <ostream>
 
-namespace {
-
-// The sheet style of entry `index`, or an all-unset style for entry 0 of a character style.
-TExStyle CharSheetStyle(const TStyleAttributes& styles, int index)
-{
-    if (index != 0)
-        return styles.GetStyle(index);
-    TExStyle none;
-    return none.Invisible();
-}
-
-} // namespace
-
 TExWord* TExText::InsertWord(TExWord* word, int offset)
 {
     if (!word)
@@ -92,7 +79,7 @@ std::unique_ptr<TExLightText> TExText::CopyToLightText(TExWord* first, TExWord* 
         run->StyleIndex = line->GetStyleIndex();
         run->CharStyleIndex = w->GetStyleIndex();
         run->ParaStyle = line->GetParaStyle() - styles_.GetParaStyle(line->GetStyleIndex());
-        run->Style = w->GetStyle() - CharSheetStyle(styles_, w->GetStyleIndex()) - styles_.GetStyle(line->GetStyleIndex());
+        run->Style = w->GetStyle() - BaseStyle(line->GetStyleIndex(), w->GetStyleIndex());
         if (type == kWordText)
             run->Style.CharClass = w->GetStyle().CharClass;
         if (w == last)

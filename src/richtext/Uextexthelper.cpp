@@ -151,15 +151,19 @@ std::int32_t TExStyle::ClassFont() const
 std::string TExStyle::RTString() const
 {
     std::string s;
-    const std::string lo = Num(LowFont), hi = Num(HighFont), db = Num(DBFont);
+    // Unset fields write nothing, so a partial style (a character style-sheet entry) stays partial.
+    const auto font = [](const char* word, std::int32_t index) {
+        return IntSet(index) ? word + Num(index) : std::string();
+    };
+    const std::string lo = font("\\af", LowFont), hi = font("\\af", HighFont), db = font("\\af", DBFont);
     if (CharClass == kClassAscii || CharClass == kClassSpace)
-        s = "\\hich\\af" + hi + "\\dbch\\af" + db + "\\loch\\f" + lo;
+        s = "\\hich" + hi + "\\dbch" + db + "\\loch" + font("\\f", LowFont);
     else if (CharClass == kClassEuro)
-        s = "\\loch\\af" + lo + "\\dbch\\af" + db + "\\hich\\f" + hi;
+        s = "\\loch" + lo + "\\dbch" + db + "\\hich" + font("\\f", HighFont);
     else if (CharClass == kClassDouble || CharClass == kClassWideSpace)
-        s = "\\loch\\af" + lo + "\\hich\\af" + hi + "\\dbch\\f" + db;
+        s = "\\loch" + lo + "\\hich" + hi + "\\dbch" + font("\\f", DBFont);
     else
-        s = "\\loch\\af" + lo + "\\hich\\af" + hi + "\\dbch\\af" + db;
+        s = "\\loch" + lo + "\\hich" + hi + "\\dbch" + db;
     if (Size > 0)
         s += "\\fs" + Num(Size / 5);
     if (Color > 0)
@@ -172,9 +176,9 @@ std::string TExStyle::RTString() const
         s += "\\outl";
     if (Strike == 2)
         s += "\\striked1";
-    else if (Strike != 0)
+    else if (FlagOn(Strike))
         s += "\\strike";
-    if (Underline != 0)
+    if (FlagOn(Underline))
         s += Underline < std::size(kUnderlineWords) ? kUnderlineWords[Underline] : "\\ul";
     if (ULColor >= 1 && ULColor != Color)
         s += "\\ulc" + Num(ULColor);

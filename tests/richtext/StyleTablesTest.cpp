@@ -39,8 +39,8 @@ TEST(ExStyle, RTStringOfClearedPartialAndMixedStyles)
         {"ascii", ascii, "\\hich\\af0\\dbch\\af0\\loch\\f3\\fs21\\cf2\\b\\ul"},
         {"euro", euro, "\\loch\\af0\\dbch\\af0\\hich\\f4\\i\\outl\\striked1\\ulc5\\highlight3"},
         {"full-width space", wide, "\\loch\\af0\\hich\\af0\\dbch\\f1\\fs19"},
-        // unset strike writes \strike; unset flags and sizes write nothing else
-        {"unset", Unset(), "\\loch\\af-1\\hich\\af-1\\dbch\\af-1\\strike\\ul"},
+        // unset fields write nothing: a partial character entry read back sets no strike or font
+        {"unset", Unset(), "\\loch\\hich\\dbch"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.style.RTString(), c.expected) << c.what;

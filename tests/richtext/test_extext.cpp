@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -308,27 +310,99 @@ TEST_F(ExTextTest, StreamsRoundTrip)
     EXPECT_EQ(Tree(loaded), Tree(doc_));
     EXPECT_EQ(loaded.GetLastWord()->GetStyle(), doc_.GetLastWord()->GetStyle());
 
-    // A styled Japanese document of several pages: read ∘ write ∘ read = read.
-    Load("日本語のtext\r\nｱｲ　full\tタブ\r\n");
-    doc_.InsertPageNew(WordAt(0, 1, 0), 0);
-    TExStyle s;
-    s.Invisible();
-    s.Bold = 1;
-    s.Underline = 15;
-    s.Color = doc_.GetColorIndex(platform::RgbColor(0, 128, 0));
+}
+
+// Every word's type, text, sheet index and effective style, every line's sheet index and paragraph
+// style, one entry a line.
+std::vector<std::string> Styles(const TExText& doc)
+{
+    std::vector<std::string> out;
+    for (int p = 0; p < doc.GetCount(); ++p)
+        for (int l = 0; l < doc.GetPages(p)->GetCount(); ++l) {
+            const TExLine* line = doc.GetPages(p)->GetLines(l);
+            const std::string at = std::to_string(p) + "/" + std::to_string(l);
+            out.push_back(at + " s" + std::to_string(line->GetStyleIndex()) + line->GetParaStyle().RTString());
+            for (int w = 0; w < line->GetCount(); ++w) {
+                const TExWord* word = line->GetWords(w);
+                const TExStyle& s = word->GetStyle();
+                out.push_back(at + "/" + std::to_string(w) + " t" + std::to_string(word->GetType()) + " \"" +
+                              word->GetText() + "\" cs" + std::to_string(word->GetStyleIndex()) + " class" +
+                              std::to_string(s.CharClass) + " " + s.RTString());
+            }
+        }
+    return out;
+}
+
+TEST_F(ExTextTest, StyledJapaneseDocumentRoundTripsThroughRtf)
+{
+    Load("見出しの行\r\n本文はｶﾀｶﾅとLatin　全角\tタブ\r\n二頁目の段落\r\n三頁目 bold 太字\r\n");
     doc_.SetWordWrap(true);
-    doc_.ChangeStyle(doc_.PositionToCaretInfo(2), doc_.PositionToCaretInfo(8), s);
+    // A paragraph entry on the heading, a character entry and own overrides in the body.
+    TExStyle headStyle = doc_.GetStyles().GetStyle(0);
+    headStyle.Size = 140;
+    headStyle.Bold = 1;
+    TExParaStyle headPara;
+    headPara.Align = 1;
+    headPara.SpaceAfter = 120;
+    const int head = doc_.GetStyles().AddStyle(1, "見出し", headStyle, headPara);
+    TExStyle strong;
+    strong.Invisible();
+    strong.Italic = 1;
+    strong.Color = doc_.GetColorIndex(platform::RgbColor(200, 0, 0));
+    TExParaStyle noPara;
+    noPara.Invisible();
+    const int emphasis = doc_.GetStyles().AddStyle(2, "強調", strong, noPara);
+    TExLine* first = doc_.GetPages(0)->GetLines(0);
+    first->SetStyleIndex(head);
+    first->SetParaStyle(headPara);
+    for (int w = 0; w < first->GetCount(); ++w)
+        doc_.Rebase(first->GetWords(w), 0, head);
+    TExStyle own;
+    own.Invisible();
+    own.Bold = 1;
+    own.Underline = 15;
+    own.Color = doc_.GetColorIndex(platform::RgbColor(0, 128, 0));
+    doc_.ChangeStyle(doc_.PositionToCaretInfo(14), doc_.PositionToCaretInfo(24), own);
+    TExStyle mincho;
+    mincho.Invisible();
+    mincho.Size = 120;
+    mincho.DBFont = doc_.GetFontIndex("ＭＳ 明朝", 128, 1);
+    doc_.ChangeStyle(doc_.PositionToCaretInfo(20), doc_.PositionToCaretInfo(31), mincho);
+    TExWord* marked = doc_.PositionToCaretInfo(14).WordInfo.Word;
+    marked->SetStyleIndex(emphasis);
+    marked->SetStyle(doc_.BaseStyle(0, emphasis) + (marked->GetStyle() - doc_.BaseStyle(0, 0)));
+    TExParaStyle indented;
+    indented.Invisible();
+    indented.LeftIndent = 420;
+    indented.SpaceBefore = 60;
+    doc_.ChangeParaStyle(doc_.PositionToCaretInfo(50), doc_.PositionToCaretInfo(50), indented);
+    doc_.InsertPageNew(doc_.GetPages(0)->GetLines(2)->GetWords(0), 0);
+    doc_.InsertPageNew(doc_.GetPages(1)->GetLines(1)->GetWords(0), 0);
+    ASSERT_EQ(doc_.GetCount(), 3);
+
     std::ostringstream rtf1;
     doc_.SaveToStream(rtf1, 3);
     std::istringstream in1(rtf1.str());
-    TExTextDrawer first;
-    first.LoadFromStream(in1, 3);
+    TExTextDrawer read;
+    read.LoadFromStream(in1, 3);
     std::ostringstream rtf2;
-    first.SaveToStream(rtf2, 3);
-    EXPECT_EQ(rtf2.str(), rtf1.str());
-    EXPECT_EQ(Tree(first), Tree(doc_));
-    EXPECT_EQ(first.GetString(), doc_.GetString());
-    EXPECT_EQ(first.GetPages(0)->GetLines(0)->GetWords(1)->GetStyle(), WordAt(0, 0, 1)->GetStyle());
+    read.SaveToStream(rtf2, 3);
+    std::istringstream in2(rtf2.str());
+    TExTextDrawer reread;
+    reread.LoadFromStream(in2, 3);
+    std::ostringstream rtf3;
+    reread.SaveToStream(rtf3, 3);
+    EXPECT_EQ(rtf3.str(), rtf2.str());
+    EXPECT_EQ(Tree(read), Tree(doc_));
+    EXPECT_EQ(read.GetString(), doc_.GetString());
+    EXPECT_EQ(Styles(read), Styles(doc_));
+    EXPECT_EQ(Styles(reread), Styles(read));
+    EXPECT_EQ(reread.GetStyles().Count(), doc_.GetStyles().Count());
+    // The partial character entry comes back with its own fields and nothing struck or underlined.
+    const TExStyle entry = read.GetStyles().GetStyle(emphasis);
+    EXPECT_TRUE(entry.EqualLimited(strong)) << entry.RTString();
+    EXPECT_EQ(entry.Strike, 0);
+    EXPECT_EQ(entry.Underline, 0);
 }
 
 // ---- colouring ----
