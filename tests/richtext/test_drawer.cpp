@@ -1,10 +1,15 @@
 // Drawing through the recording canvas and into an image.
 #include "gui/BitmapCanvas.h"
+#include "gui/PdfWriter.h"
 #include "gui/QtSupport.h"
 #include "richtext/Uextextdrawer.h"
 #include "support/RecordingCanvas.h"
+#include "support/ScriptedServices.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -145,6 +150,46 @@ TEST_F(DrawerTest, JapaneseIntoAnImage)
     for (int x = 0; x < 300; ++x)
         below += image.GetPixel(x, 90) != 0xFFFFFF ? 1 : 0;
     EXPECT_EQ(below, 0);
+}
+
+// Each page of a two-page document drawn at 300 dpi on its own PDF page, clipped at the page end.
+TEST_F(DrawerTest, JapanesePagesIntoAPdf)
+{
+    SetMeasureCanvas(nullptr);
+    doc_.Clear();
+    doc_.SetWrapWidth(400);
+    Load("献立表の原価を計算する。\r\nLatin text 123\r\n二頁目の段落です。");
+    doc_.InsertPageNew(doc_.GetPages(0)->GetLines(2)->GetWords(0), 0);
+    ASSERT_EQ(doc_.GetCount(), 2);
+    const std::string file = vkttest::NewTempFolder("pdf") + "/memo.pdf";
+    {
+        platform::PdfWriter writer(file, 21000, 29700, 300);
+        int row = 1;
+        for (int page = 0; page < doc_.GetCount(); ++page) {
+            if (page > 0)
+                writer.NewPage();
+            doc_.DrawTextA(&writer.GetCanvas(), {0, 0, 400, 1000}, {100, 100, 100 + 1250, 100 + 3125}, 0, 0,
+                           doc_.LineCountToLineInfo(row), TSelectInfo(), true);
+            row += doc_.GetPages(page)->GetRowCount();
+        }
+        writer.Finish();
+    }
+    std::string text;
+    {
+        const std::string command = "pdftotext -enc UTF-8 '" + file + "' - 2>/dev/null";
+        std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+        ASSERT_TRUE(pipe);
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
+            text.append(buffer, n);
+    }
+    const std::size_t pageEnd = text.find('\f');
+    ASSERT_NE(pageEnd, std::string::npos) << text;
+    for (const char* first : {"献立表の原価を計算する。", "Latin text 123"})
+        EXPECT_LT(text.find(first), pageEnd) << first << " in:\n" << text;
+    const std::size_t second = text.find("二頁目の段落です。");
+    EXPECT_NE(second, std::string::npos) << text;
+    EXPECT_GT(second, pageEnd) << text;
 }
 
 } // namespace
