@@ -1,0 +1,254 @@
+// The editor and its key commands on fixed metrics: typing into words, tabs, indents, overtype,
+// joins, whole-text deletes, word and text selection, scrolling the caret into view, find, the
+// fill-in and no-selection modes, the key table and files.
+#include "EditorFixture.h"
+
+#include "platform/Errors.h"
+#include "platform/Files.h"
+
+#include <QTemporaryDir>
+
+#include <sstream>
+
+#include <unistd.h>
+
+namespace {
+
+class EditorTest : public vkttest::EditorFixture {};
+
+TEST_F(EditorTest, TypingMakesWordsPerStyle)
+{
+    Type("ab");
+    EXPECT_EQ(Doc()->GetPages(0)->GetLines(0)->GetCount(), 2);   // "ab" and the paragraph end
+    EXPECT_EQ(editor_->GetHistorys()->Count(), 1);
+    editor_->SetCaret(1);
+    TExStyle bold;
+    bold.Invisible().Bold = 1;
+    editor_->SetStyle(bold);   // no selection: the typing style only
+    Type("X");
+    const TExLine* line = Doc()->GetPages(0)->GetLines(0);
+    ASSERT_EQ(line->GetCount(), 4);
+    EXPECT_EQ(line->GetWords(1)->GetText(), "X");
+    EXPECT_EQ(line->GetWords(1)->GetStyle().Bold, 1);
+    EXPECT_EQ(line->GetWords(2)->GetStyle().Bold, 0);
+    Type("あ");   // class 4 in its own word, two units
+    EXPECT_EQ(editor_->GetCaret(), 4);
+    EXPECT_EQ(Text(), "aXあb\n");
+}
+
+TEST_F(EditorTest, TabsIndentsAndOvertype)
+{
+    const int tab = 4;
+    struct Case {
+        std::string before;
+        int spaces;
+    };
+    for (const Case& c : {Case{"abc", tab - 3 % tab}, Case{"abcd", tab - 4 % tab}}) {
+        editor_->Clear();
+        Doc()->SetTabChar(tab);
+        Type(c.before);
+        editor_->InsertTab();
+        EXPECT_EQ(Text(), c.before + std::string(static_cast<std::size_t>(c.spaces), ' ') + "\n") << c.before;
+    }
+    editor_->SetTabSpaces(false);
+    editor_->InsertTab();
+    EXPECT_EQ(Text().back(), '\n');
+    EXPECT_NE(Text().find('\t'), std::string::npos);
+
+    // A space at the start of a wrapped proportional paragraph indents it by half a character.
+    editor_->Clear();
+    Type("ab");
+    editor_->SetCaret(0);
+    Type(" ");
+    EXPECT_EQ(Text(), "ab\n");
+    EXPECT_EQ(Doc()->GetPages(0)->GetLines(0)->GetParaStyle().CharFirstIndent, 50);
+    Type("\u3000");
+    EXPECT_EQ(Doc()->GetPages(0)->GetLines(0)->GetParaStyle().CharFirstIndent, 150);
+    editor_->BackChar();
+    EXPECT_EQ(Doc()->GetPages(0)->GetLines(0)->GetParaStyle().CharFirstIndent, 100);
+    EXPECT_EQ(Text(), "ab\n");
+
+    // Overtyping the last character of a word replaces the first of the next text word.
+    editor_->Clear();
+    Type("ab");
+    TExStyle bold;
+    bold.Invisible().Bold = 1;
+    editor_->SetStyle(bold);
+    Type("cd");
+    editor_->SetCaret(1);
+    editor_->SetOverwrite(true);
+    Type("xy");
+    EXPECT_EQ(Text(), "axyd\n");
+}
+
+TEST_F(EditorTest, DeletesJoinParagraphsAndPages)
+{
+    Type("ab");
+    editor_->InsertReturn();
+    Type("cd");
+    editor_->InsertPageNew();
+    Type("ef");
+    ASSERT_EQ(Text(), "ab\ncd\n\fef\n");
+    editor_->SetCaret(2);
+    editor_->DeleteChar();
+    EXPECT_EQ(Text(), "abcd\n\fef\n");
+    editor_->SetCaret(4);
+    editor_->DeleteChar();
+    EXPECT_EQ(Text(), "abcdef\n");
+    EXPECT_EQ(Doc()->GetCount(), 1);
+    editor_->SetCaret(Doc()->GetMaxPosition());
+    editor_->DeleteChar();   // at the end nothing happens
+    EXPECT_EQ(Text(), "abcdef\n");
+
+    // Deleting the whole text leaves one paragraph in entry 0's style.
+    TExStyle big;
+    big.Invisible().Size = 300;
+    editor_->SelectAll();
+    editor_->SetStyle(big);
+    editor_->SelectAll();
+    editor_->DeleteSelection();
+    EXPECT_EQ(Text(), "\n");
+    EXPECT_EQ(Doc()->GetLastWord()->GetStyle(), Doc()->GetStyles().GetStyle(0));
+    EXPECT_EQ(editor_->GetHistorys()->GetHistory(editor_->GetHistorys()->GetPosition() - 1)->Kind,
+              THistory::kDeleteAll);
+    editor_->Undo();
+    EXPECT_EQ(Text(), "abcdef\n");
+    EXPECT_EQ(Doc()->GetFirstWord()->GetStyle().Size, 300);
+}
+
+TEST_F(EditorTest, SelectionsFindAndModes)
+{
+    Type("abc def");
+    editor_->SetCaret(1);
+    editor_->SelectWord();
+    EXPECT_EQ(editor_->GetSelInfo().GetTopPosition(), 0);
+    EXPECT_EQ(editor_->GetSelInfo().GetBottomPosition(), 3);
+    editor_->EndSelection();
+    editor_->SetCaret(7);   // before the paragraph end: the last word
+    editor_->SelectWord();
+    EXPECT_EQ(editor_->GetSelInfo().GetTopPosition(), 4);
+
+    editor_->SelectAll();
+    EXPECT_EQ(editor_->GetSelInfo().GetSelLength(), 7);
+
+    editor_->EndSelection();
+    editor_->SetCaret(0);
+    editor_->FindTextA(u"def");
+    EXPECT_EQ(editor_->GetSelInfo().GetTopPosition(), 4);
+    EXPECT_EQ(editor_->GetSelInfo().GetBottomPosition(), 7);
+    editor_->FindTextA(u"abc");   // searches on from the caret
+    EXPECT_FALSE(editor_->GetSelInfo().GetEnabled());
+
+    editor_->SetCanSelect(false);
+    editor_->BeginSelection();
+    editor_->SetCaret(2);
+    EXPECT_FALSE(editor_->GetSelInfo().GetEnabled());
+    editor_->SetCanSelect(true);
+
+    editor_->SetCanInsert(false);
+    editor_->SetOverwrite(false);
+    EXPECT_TRUE(editor_->GetOverwrite());
+}
+
+TEST_F(EditorTest, VisibleCaretScrolls)
+{
+    for (int i = 0; i < 10; ++i) {
+        Type("line");
+        editor_->InsertReturn();
+    }
+    // Rows of 16 px in a view 64 px high: the caret on row 10 puts row 7 at the top.
+    EXPECT_EQ(editor_->GetTopLineInfo().Row, 10 - 64 / 16 + 1);
+    editor_->SetCaret(0);
+    EXPECT_EQ(editor_->GetTopPixel(), editor_->GetTopLineInfo().Top);
+    editor_->VisibleCaret();
+    EXPECT_EQ(editor_->GetTopPixel(), 0);
+
+    Doc()->SetWordWrap(false);
+    editor_->Clear();
+    Type(std::string(30, 'a'));   // 300 px in a view 100 px wide
+    EXPECT_GT(editor_->GetViewLeft(), 0);
+    EXPECT_EQ(editor_->GetViewLeft() % 25, 0);
+}
+
+TEST_F(EditorTest, KeyTable)
+{
+    using C = TExTextCommand;
+    Type("abcdef");
+    editor_->SetCaret(0);
+    for (int i = 0; i < 3; ++i)
+        Key(C::kVkRight, true);
+    EXPECT_EQ(editor_->GetSelInfo().GetSelLength(), 3);
+    Key(C::kVkLeft);
+    EXPECT_FALSE(editor_->GetSelInfo().GetEnabled());
+    EXPECT_EQ(editor_->GetCaret(), 2);
+    Key(C::kVkEnd);
+    EXPECT_EQ(editor_->GetCaret(), 6);   // before the paragraph end
+    Key(C::kVkHome);
+    EXPECT_EQ(editor_->GetCaret(), 0);
+
+    Key(C::kVkReturn);
+    Key(C::kVkDelete);
+    Key(C::kVkBack);
+    EXPECT_EQ(Text(), "bcdef\n");
+    Key('Z', false, true);
+    EXPECT_EQ(Text(), "\nbcdef\n");
+    Key('Z', true, true);
+    EXPECT_EQ(Text(), "bcdef\n");
+    Key('A', false, true);
+    EXPECT_EQ(editor_->GetSelInfo().GetSelLength(), 5);
+
+    unsigned short plain = 'A';
+    editor_->Command(false, false, plain);
+    EXPECT_EQ(plain, 'A');   // letters without Ctrl are typed, not commanded
+    unsigned short insert = C::kVkInsert;
+    editor_->Command(false, false, insert);
+    EXPECT_EQ(insert, 0);
+    EXPECT_TRUE(editor_->GetOverwrite());
+
+    // Ctrl+Home goes to the start of the paragraph.
+    editor_->Clear();
+    Type(std::string(25, 'a'));   // three rows of nine
+    Key(C::kVkHome, false, true);
+    EXPECT_EQ(editor_->GetCaret(), 0);
+}
+
+TEST_F(EditorTest, FilesAndStreams)
+{
+    QTemporaryDir dir;
+    const std::string rtf = dir.filePath("memo.RTF").toStdString();
+    Type("日本語 text");
+    editor_->SaveToFile(rtf);
+    EXPECT_FALSE(editor_->GetHistorys()->GetCanUndo());   // saving empties the log
+    EXPECT_EQ(platform::ReadFileBytes(rtf).rfind("{\\rtf1", 0), 0u);
+    Type("x");
+    editor_->LoadFromFile(rtf);
+    EXPECT_EQ(Text(), "日本語 text\n");
+    EXPECT_FALSE(editor_->GetHistorys()->GetCanUndo());   // so does loading
+
+    editor_->SetRichFormat(false);
+    editor_->LoadFromFile(rtf);   // read as plain text
+    EXPECT_EQ(Text().rfind("{\\rtf1", 0), 0u);
+    editor_->SetRichFormat(true);
+
+    // A failed save keeps the old file and names it.
+    const std::string blocked = dir.filePath("missing/memo.rtf").toStdString();
+    EXPECT_THROW(editor_->SaveToFile(blocked), platform::FileError);
+    EXPECT_THROW(editor_->LoadFromFile(dir.filePath("none.rtf").toStdString()), platform::FileError);
+    if (geteuid() != 0) {   // a folder without write permission stops everyone but root
+        const std::string before = platform::ReadFileBytes(rtf);
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        EXPECT_THROW(editor_->SaveToFile(rtf), platform::FileError);
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        EXPECT_EQ(platform::ReadFileBytes(rtf), before);
+    }
+
+    editor_->Clear();
+    Type("紙 paper");
+    std::stringstream stream;
+    editor_->SaveToRichStream(stream);
+    editor_->Clear();
+    editor_->LoadFromRichStream(stream);
+    EXPECT_EQ(Text(), "紙 paper\n");
+}
+
+} // namespace
