@@ -1,0 +1,452 @@
+#include "layout/Uchartcontainer.h"
+
+#include "core/Ucolorsupport.h"
+#include "gui/QtSupport.h"
+#include "platform/NumberText.h"
+#include "platform/Text.h"
+
+#include <QAreaSeries>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QLegend>
+#include <QLineSeries>
+#include <QPainter>
+#include <QPieSeries>
+#include <QPieSlice>
+#include <QValueAxis>
+
+#include <array>
+
+namespace {
+
+// The colours new series get, in order.
+constexpr std::array<TColor, 12> kSeriesColors{0x0000FF, 0x008000, 0x00FFFF, 0xFF0000, 0x808080, 0xFF00FF,
+                                                0x808000, 0x800000, 0x000080, 0x00FF00, 0x008080, 0x800080};
+constexpr std::array<const char*, 6> kDateFormats{"yyyy/M/d", "M/d", "d", "M", "yyyy", "yyyy/M"};
+
+// Swaps the comma-text characters with another delimiter and quote character (both ASCII).
+std::string SwapSyntax(std::string text, char delimiter, char quote)
+{
+    for (char& c : text) {
+        if (c == delimiter)
+            c = ',';
+        else if (c == ',')
+            c = delimiter;
+        else if (c == quote)
+            c = '"';
+        else if (c == '"')
+            c = quote;
+    }
+    return text;
+}
+
+double DateToMSecs(double x) { return (x - 25569) * 86400000.0; }
+
+QDateTime ChartDate(double x) { return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(DateToMSecs(x)), Qt::UTC); }
+
+QFont ChartFont(const std::string& name, TFontStyles styles, int height)
+{
+    QFont font(platform::ToQString(name));
+    font.setPixelSize(std::max(height, 1));
+    font.setBold(styles.Contains(fsBold));
+    font.setItalic(styles.Contains(fsItalic));
+    font.setUnderline(styles.Contains(fsUnderline));
+    font.setStrikeOut(styles.Contains(fsStrikeOut));
+    return font;
+}
+
+} // namespace
+
+std::vector<std::string> SplitDelimitedText(std::string_view text, char delimiter, char quote)
+{
+    std::vector<std::string> items = platform::SplitCommaText(SwapSyntax(std::string(text), delimiter, quote));
+    for (std::string& item : items)
+        item = SwapSyntax(item, delimiter, quote);
+    return items;
+}
+
+std::string JoinDelimitedText(const std::vector<std::string>& items, char delimiter, char quote)
+{
+    std::vector<std::string> swapped;
+    for (const std::string& item : items)
+        swapped.push_back(SwapSyntax(item, delimiter, quote));
+    return SwapSyntax(platform::JoinCommaText(swapped), delimiter, quote);
+}
+
+// ---- one series ----------------------------------------------------------------------------------
+
+TSeriesData& TSeriesStruct::Point(int i)
+{
+    if (i < 0 || i >= GetCount())
+        platform::RaiseListIndex(i);
+    return points_[static_cast<std::size_t>(i)];
+}
+
+const TSeriesData& TSeriesStruct::Point(int i) const
+{
+    if (i < 0 || i >= GetCount())
+        platform::RaiseListIndex(i);
+    return points_[static_cast<std::size_t>(i)];
+}
+
+bool TSeriesStruct::Equal(const TSeriesStruct& other) const
+{
+    return MarksVisible == other.MarksVisible && Kind == other.Kind && Color == other.Color &&
+           Title == other.Title && points_ == other.points_;
+}
+
+std::string TSeriesStruct::GetData() const
+{
+    std::vector<std::string> items{MarksVisible ? "1" : "0", platform::IntToStr(Color), Title,
+                                   platform::IntToStr(Kind), platform::IntToStr(GetCount())};
+    for (const TSeriesData& point : points_) {
+        items.push_back(platform::FloatToStr(point.Y));
+        items.push_back(platform::FloatToStr(point.X));
+    }
+    return JoinDelimitedText(items, ':', ';');
+}
+
+void TSeriesStruct::SetData(const std::string& text)
+{
+    const std::vector<std::string> items = SplitDelimitedText(text, ':', ';');
+    const auto item = [&](std::size_t i) { return i < items.size() ? items[i] : std::string(); };
+    Clear();
+    MarksVisible = platform::StrToInt(item(0)) != 0;
+    Color = platform::StrToInt(item(1));
+    Title = item(2);
+    Kind = platform::StrToInt(item(3));
+    const int count = platform::StrToInt(item(4));
+    for (int i = 0; i < count; ++i) {
+        const std::size_t at = 5 + 2 * static_cast<std::size_t>(i);
+        Add(platform::StrToFloat(item(at + 1)), platform::StrToFloat(item(at)), "");
+    }
+}
+
+// ---- the container -------------------------------------------------------------------------------
+
+TChartContainer::TChartContainer() : TContainer(7) {}
+
+TChartContainer::TChartContainer(int type) : TContainer(type) {}
+
+TChartContainer::~TChartContainer() = default;
+
+void TChartContainer::SetGraphCount(int count)
+{
+    count = std::max(count, 0);
+    if (count == GetGraphCount())
+        return;
+    while (GetGraphCount() < count) {
+        TSeriesStruct series;
+        const int index = GetGraphCount();
+        series.Kind = 1;
+        series.Title = "Series" + platform::IntToStr(index + 1);
+        series.Color = kSeriesColors[static_cast<std::size_t>(index) % kSeriesColors.size()];
+        series.MarksVisible = false;
+        series_.push_back(series);
+        pieColors_.emplace_back();
+    }
+    series_.resize(static_cast<std::size_t>(count));
+    pieColors_.resize(static_cast<std::size_t>(count));
+    Change();
+}
+
+void TChartContainer::SetData(int index, const TSeriesStruct& series)
+{
+    if (index < 0 || index >= GetGraphCount())
+        platform::RaiseListIndex(index);
+    series_[static_cast<std::size_t>(index)] = series;
+    std::vector<TColor>& colors = pieColors_[static_cast<std::size_t>(index)];
+    colors.clear();
+    if (series.Kind == 0)
+        for (int j = 0, hue = 0; j < series.GetCount(); ++j, hue += pieColorH_)
+            colors.push_back(HSBToRGB(hue, pieColorS_, pieColorV_));
+    Change();
+}
+
+TSeriesStruct TChartContainer::GetData(int index) const
+{
+    if (index < 0 || index >= GetGraphCount())
+        platform::RaiseListIndex(index);
+    return series_[static_cast<std::size_t>(index)];
+}
+
+const std::vector<TColor>& TChartContainer::GetPieColors(int index) const
+{
+    if (index < 0 || index >= GetGraphCount())
+        platform::RaiseListIndex(index);
+    return pieColors_[static_cast<std::size_t>(index)];
+}
+
+void TChartContainer::SetTitle(const std::string& text)
+{
+    title_ = text;
+    Change();
+}
+
+void TChartContainer::SetDateFormat(int value)
+{
+    if (value == dateFormat_)
+        return;
+    dateFormat_ = value;
+    if (value >= 0 && value < static_cast<int>(kDateFormats.size()))
+        dateFormatApplied_ = true;
+    Change();
+}
+
+void TChartContainer::SetLegendVisible(bool value)
+{
+    legendVisible_ = value;
+    Change();
+}
+
+void TChartContainer::SetLegendAlign(int value)
+{
+    legendAlign_ = value;
+    Change();
+}
+
+void TChartContainer::SetChartLimit(const TRect& limit)
+{
+    if (limit == chartLimit_)
+        return;
+    chartLimit_ = limit;
+    leftAxis_ = {limit.Top == limit.Bottom, limit.Bottom / 100.0, limit.Top / 100.0};
+    bottomAxis_ = {limit.Left == limit.Right, limit.Left / 100.0, limit.Right / 100.0};
+    Change();
+}
+
+TColor TChartContainer::ColorSaturationDown(TColor color, int percent)
+{
+    TColor result = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int c = (color >> shift) & 0xFF;
+        const int v = static_cast<int>((256 - c) * percent * 0.01 + c);
+        result |= static_cast<TColor>(std::min(v, 255)) << shift;
+    }
+    return result;
+}
+
+void TChartContainer::DoChange()
+{
+    axesVisible_ = std::none_of(series_.begin(), series_.end(), [](const TSeriesStruct& s) { return s.Kind == 0; });
+}
+
+void TChartContainer::FontChange() { TContainer::FontChange(); }
+
+void TChartContainer::ChangeRect(TRect& rect, bool mm)
+{
+    if (mm)
+        return;
+    const int dpi = platform::ScreenPixelsPerInch();
+    chartSize_ = {rect.Width() * 85 / dpi, rect.Height() * 85 / dpi};
+}
+
+// ---- drawing -------------------------------------------------------------------------------------
+
+std::unique_ptr<QChart> TChartContainer::MakeChart(const std::string& fontName, int fontHeight, int lineWidth) const
+{
+    auto chart = std::make_unique<QChart>();
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setBackgroundBrush(Qt::white);
+    chart->setBackgroundRoundness(0);
+    chart->setDropShadowEnabled(false);
+    chart->setBackgroundPen(QPen(Qt::black, lineWidth));
+    chart->setMargins(QMargins(0, 0, 0, 0));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    const QFont font = ChartFont(fontName, GetFontStyles(), fontHeight);
+    const QColor color = platform::ToQColor(GetFontColor());
+    chart->setTitle(platform::ToQString(title_));
+    chart->setTitleFont(font);
+    chart->setTitleBrush(color);
+    QLegend* legend = chart->legend();
+    legend->setVisible(legendVisible_ && !series_.empty());
+    legend->setAlignment(legendAlign_ == 0 ? Qt::AlignLeft : legendAlign_ == 2 ? Qt::AlignTop
+                         : legendAlign_ == 3 ? Qt::AlignBottom : Qt::AlignRight);
+    legend->setFont(font);
+    legend->setLabelColor(color);
+
+    const auto xValue = [this](double x) { return xTypeDate_ ? DateToMSecs(x) : x; };
+    const auto xText = [this](double x) {
+        if (!xTypeDate_)
+            return platform::ToQString(platform::FloatToStr(x));
+        return ChartDate(x).toString(dateFormatApplied_ ? kDateFormats[static_cast<std::size_t>(dateFormat_)] : "yyyy/M/d");
+    };
+    QStringList categories;
+    std::vector<QAbstractSeries*> xySeries;
+    for (std::size_t i = 0; i < series_.size(); ++i) {
+        const TSeriesStruct& s = series_[i];
+        const QColor seriesColor = platform::ToQColor(s.Color);
+        QAbstractSeries* made = nullptr;
+        if (s.Kind == 0) {
+            auto* pie = new QPieSeries();
+            for (int j = 0; j < s.GetCount(); ++j) {
+                const QString label = s.GetLabel(j).empty() ? platform::ToQString(platform::FloatToStr(s.GetY(j)))
+                                                            : platform::ToQString(s.GetLabel(j));
+                QPieSlice* slice = pie->append(label, s.GetY(j));
+                if (j < static_cast<int>(pieColors_[i].size()))
+                    slice->setColor(platform::ToQColor(pieColors_[i][static_cast<std::size_t>(j)]));
+                slice->setPen(QPen(Qt::black, lineWidth));
+                slice->setLabelVisible(s.MarksVisible);
+                slice->setLabelFont(font);
+                slice->setLabelColor(color);
+            }
+            made = pie;
+        } else if (s.Kind == 2) {
+            auto* set = new QBarSet(platform::ToQString(s.Title));
+            set->setColor(seriesColor);
+            set->setPen(QPen(Qt::black, lineWidth));
+            set->setLabelFont(font);
+            set->setLabelColor(color);
+            for (int j = 0; j < s.GetCount(); ++j) {
+                set->append(s.GetY(j));
+                if (categories.size() <= j)
+                    categories << xText(s.GetX(j));
+            }
+            auto* bars = new QBarSeries();
+            bars->append(set);
+            bars->setLabelsVisible(s.MarksVisible);
+            made = bars;
+        } else {
+            auto* line = new QLineSeries();
+            for (int j = 0; j < s.GetCount(); ++j)
+                line->append(xValue(s.GetX(j)), s.GetY(j));
+            line->setPen(QPen(seriesColor, lineWidth));
+            line->setPointsVisible(s.Kind == 3);
+            line->setPointLabelsVisible(s.MarksVisible);
+            line->setPointLabelsFont(font);
+            line->setPointLabelsColor(color);
+            line->setPointLabelsFormat("@yPoint");
+            if (s.Kind == 4) {
+                auto* area = new QAreaSeries(line);
+                area->setColor(seriesColor);
+                area->setBorderColor(seriesColor.darker());
+                area->setPen(QPen(seriesColor.darker(), lineWidth));
+                made = area;
+            } else {
+                made = line;
+            }
+        }
+        made->setName(platform::ToQString(s.Title));
+        chart->addSeries(made);
+        if (s.Kind != 0)
+            xySeries.push_back(made);
+    }
+    if (!axesVisible_ || xySeries.empty())
+        return chart;
+
+    const auto style = [&](QAbstractAxis* axis) {
+        axis->setLabelsFont(font);
+        axis->setLabelsBrush(color);
+        axis->setLinePen(QPen(Qt::black, 2 * lineWidth));
+        axis->setGridLinePen(QPen(QColor(0xC0, 0xC0, 0xC0), lineWidth));
+    };
+    QAbstractAxis* bottom = nullptr;
+    if (!categories.isEmpty()) {
+        auto* axis = new QBarCategoryAxis();
+        axis->append(categories);
+        bottom = axis;
+    } else if (xTypeDate_) {
+        auto* axis = new QDateTimeAxis();
+        axis->setFormat(dateFormatApplied_ ? kDateFormats[static_cast<std::size_t>(dateFormat_)] : "yyyy/M/d");
+        if (!bottomAxis_.Automatic)
+            axis->setRange(ChartDate(bottomAxis_.Minimum), ChartDate(bottomAxis_.Maximum));
+        bottom = axis;
+    } else {
+        auto* axis = new QValueAxis();
+        if (!bottomAxis_.Automatic)
+            axis->setRange(bottomAxis_.Minimum, bottomAxis_.Maximum);
+        bottom = axis;
+    }
+    auto* left = new QValueAxis();
+    if (!leftAxis_.Automatic)
+        left->setRange(leftAxis_.Minimum, leftAxis_.Maximum);
+    style(bottom);
+    style(left);
+    chart->addAxis(bottom, Qt::AlignBottom);
+    chart->addAxis(left, Qt::AlignLeft);
+    for (QAbstractSeries* s : xySeries) {
+        s->attachAxis(bottom);
+        s->attachAxis(left);
+    }
+    if (leftAxis_.Automatic)
+        left->applyNiceNumbers();
+    return chart;
+}
+
+void TChartContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int, int, bool)
+{
+    QPainter* painter = canvas.GetPainter();
+    const TRect target{rect.Left + offsetX, rect.Top + offsetY, rect.Right + offsetX, rect.Bottom + offsetY};
+    if (!painter || target.IsEmpty())
+        return;
+    const double k = canvas.DpiY() * scale * (1 / 25.4) * 0.0001;
+    const int lineWidth = std::max(static_cast<int>(k * 0.2), 1);
+    std::string name;
+    int size = 0;
+    DoFont(name, size);
+    const int height = static_cast<int>(canvas.DpiY() * (1.0 / 72) * size * scale * 0.00001);
+    QGraphicsScene scene;
+    QChart* chart = MakeChart(name, height, lineWidth).release();
+    scene.addItem(chart);
+    chart->setGeometry(0, 0, target.Width(), target.Height());
+    scene.setSceneRect(0, 0, target.Width(), target.Height());
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    scene.render(painter, QRectF(platform::ToQRect(target)), scene.sceneRect(), Qt::IgnoreAspectRatio);
+    painter->restore();
+}
+
+// ---- layout file ---------------------------------------------------------------------------------
+
+void TChartContainer::SaveToXml(const platform::XmlNode& node)
+{
+    TContainer::SaveToXml(node);
+    node.SetBoolAttribute("LegendVisible", legendVisible_);
+    node.SetIntAttribute("LegendAlign", legendAlign_);
+    node.SetBoolAttribute("View3D", view3D_);
+    if (view3D_)
+        node.SetIntAttribute("View3DWidth", view3DWidth_);
+    if (GetType() != 7)
+        return;
+    node.SetBoolAttribute("XTypeDate", xTypeDate_);
+    if (dateFormat_ != 0)
+        node.SetIntAttribute("DateFormat", dateFormat_);
+    node.SetAttribute("ChartLimit", RectToCommaText(chartLimit_));
+    node.SetIntAttribute("GraphCount", GetGraphCount());
+    std::vector<std::string> data;
+    for (const TSeriesStruct& s : series_)
+        data.push_back(s.GetData());
+    node.SetAttribute("GraphData", platform::JoinCommaText(data));
+}
+
+void TChartContainer::LoadFromXml(const platform::XmlNode& node)
+{
+    TContainer::LoadFromXml(node);
+    SetLegendVisible(node.GetBoolAttribute("LegendVisible"));
+    SetLegendAlign(node.GetIntAttribute("LegendAlign"));
+    SetView3D(node.GetBoolAttribute("View3D"));
+    if (view3D_)
+        SetView3DWidth(node.GetIntAttribute("View3DWidth"));
+    if (GetType() != 7)
+        return;
+    SetXTypeDate(node.GetBoolAttribute("XTypeDate"));
+    SetDateFormat(ReadIntAttribute(node, "DateFormat", 0));
+    if (node.HasAttribute("ChartLimit")) {
+        const std::vector<int> limit = CommaTextToInts(node.GetAttribute("ChartLimit"), 4);
+        SetChartLimit({limit[0], limit[1], limit[2], limit[3]});
+    }
+    const int count = node.GetIntAttribute("GraphCount");
+    SetGraphCount(count);
+    const std::vector<std::string> data = platform::SplitCommaText(node.GetAttribute("GraphData"));
+    for (int i = 0; i < count; ++i) {
+        TSeriesStruct series;
+        series.SetData(i < static_cast<int>(data.size()) ? data[static_cast<std::size_t>(i)] : std::string());
+        SetData(i, series);
+    }
+}

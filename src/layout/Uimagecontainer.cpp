@@ -1,0 +1,412 @@
+#include "layout/Uimagecontainer.h"
+
+#include "core/Uvktsupport.h"
+#include "gui/Image.h"
+#include "gui/QtSupport.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+
+#include <QImage>
+
+#include <filesystem>
+
+namespace {
+
+std::string FilePart(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// A bitmap with the colour of its bottom-left pixel made transparent.
+platform::Image TransparentImage(const platform::Image& image)
+{
+    QImage q = image.Q().convertToFormat(QImage::Format_ARGB32);
+    if (q.isNull() || q.height() == 0)
+        return image;
+    const QRgb key = q.pixel(0, q.height() - 1);
+    for (int y = 0; y < q.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(q.scanLine(y));
+        for (int x = 0; x < q.width(); ++x)
+            if (line[x] == key)
+                line[x] = 0;
+    }
+    return platform::Image(q);
+}
+
+} // namespace
+
+// ---- one picture ---------------------------------------------------------------------------------
+
+void TImageContainerItem::LoadFromFile(const std::string& path)
+{
+    FileName.clear();
+    const std::string ext = platform::LowerCase(std::filesystem::path(path).extension().string());
+    platform::PictureKind kind = platform::PictureKind::None;
+    if (ext == ".bmp")
+        kind = platform::PictureKind::Bitmap;
+    else if (ext == ".jpg" || ext == ".jpeg")
+        kind = platform::PictureKind::Jpeg;
+    else if (ext == ".emf")
+        kind = platform::PictureKind::Metafile;
+    if (kind != platform::PictureKind::None) {
+        std::string bytes = platform::ReadFileBytes(path);
+        picture_.LoadStrict(bytes, kind);
+        imageData_ = std::move(bytes);
+        FileName = FilePart(path);
+    } else {
+        picture_.Clear();
+    }
+    DoChange();
+}
+
+void TImageContainerItem::SetImageData(const std::string& bytes)
+{
+    imageData_ = bytes;
+    picture_.SetBytes(bytes);
+    DoChange();
+}
+
+void TImageContainerItem::SaveToFile(const std::string& path)
+{
+    if (picture_.IsEmpty())
+        return;
+    const std::string target =
+        std::filesystem::path(path).replace_extension(platform::PictureData::ExtensionOf(picture_.GetKind())).string();
+    platform::WriteFileAtomic(target, imageData_);
+    FileName = FilePart(target);
+}
+
+void TImageContainerItem::Clear()
+{
+    if (picture_.IsEmpty())
+        return;
+    picture_.Clear();
+    DoChange();
+}
+
+void TImageContainerItem::Rotate(bool left)
+{
+    if (picture_.IsEmpty())
+        return;
+    picture_.Rotate(left ? 2 : 0);
+    imageData_ = picture_.GetBytes();
+    DoChange();
+}
+
+void TImageContainerItem::Reverse(bool vertical)
+{
+    if (picture_.IsEmpty())
+        return;
+    picture_.Mirror(vertical);
+    imageData_ = picture_.GetBytes();
+    DoChange();
+}
+
+TPoint TImageContainerItem::GetSize_() const
+{
+    const double s = platform::ScreenPixelsPerInch();
+    return {static_cast<int>(picture_.GetWidth() * 100 / s + 1), static_cast<int>(picture_.GetHeight() * 100 / s + 1)};
+}
+
+TPoint TImageContainerItem::GetMMSize_() const
+{
+    const double s = platform::ScreenPixelsPerInch();
+    return {static_cast<int>(picture_.GetWidth() * 100 / s * 25.4 + 1),
+            static_cast<int>(picture_.GetHeight() * 100 / s * 25.4 + 1)};
+}
+
+void TImageContainerItem::DoChange()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+// ---- the container -------------------------------------------------------------------------------
+
+TImageContainer::TImageContainer() : TContainer(5) {}
+
+TImageContainer::TImageContainer(int type) : TContainer(type) {}
+
+TImageContainer::~TImageContainer()
+{
+    for (auto& item : items_)
+        item->OnChange = nullptr;
+}
+
+TImageContainerItem* TImageContainer::Append()
+{
+    items_.push_back(std::make_unique<TImageContainerItem>());
+    return items_.back().get();
+}
+
+void TImageContainer::AddFile(const std::string& path)
+{
+    TImageContainerItem* item = Append();
+    item->LoadFromFile(path);
+    item->OnChange = [this](TImageContainerItem*) { Change(); };
+    Change();
+}
+
+void TImageContainer::AddImage(const std::string& base64)
+{
+    TImageContainerItem* item = Append();
+    item->SetImageData(Base64ToBin(base64));
+    item->OnChange = [this](TImageContainerItem*) { Change(); };
+    Change();
+}
+
+void TImageContainer::DeleteItem(int index)
+{
+    GetItems(index)->OnChange = nullptr;
+    items_.erase(items_.begin() + index);
+    Change();
+}
+
+void TImageContainer::Clear()
+{
+    while (!items_.empty())
+        DeleteItem(0);
+}
+
+void TImageContainer::MoveItem(int from, int to)
+{
+    GetItems(from);
+    GetItems(to);
+    auto item = std::move(items_[static_cast<std::size_t>(from)]);
+    items_.erase(items_.begin() + from);
+    items_.insert(items_.begin() + to, std::move(item));
+    Change();
+}
+
+void TImageContainer::Rotate(int index, bool left) { GetItems(index)->Rotate(left); }
+void TImageContainer::Reverse(int index, bool vertical) { GetItems(index)->Reverse(vertical); }
+
+int TImageContainer::GetItemCount() const
+{
+    return GetType() == 5 ? static_cast<int>(items_.size()) : colCount_ * rowCount_;
+}
+
+TImageContainerItem* TImageContainer::GetItems(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(items_.size()))
+        platform::RaiseListIndex(index);
+    return items_[static_cast<std::size_t>(index)].get();
+}
+
+std::string TImageContainer::GetFileName(int index)
+{
+    return index >= 0 && index < static_cast<int>(items_.size()) ? items_[static_cast<std::size_t>(index)]->FileName
+                                                                   : std::string();
+}
+
+std::string TImageContainer::GetImageData(int index)
+{
+    return index >= 0 && index < static_cast<int>(items_.size())
+               ? items_[static_cast<std::size_t>(index)]->GetImageData()
+               : std::string();
+}
+
+void TImageContainer::SetFileName(int index, const std::string& name) { GetItems(index)->FileName = name; }
+void TImageContainer::SetImageData(int index, const std::string& bytes) { GetItems(index)->SetImageData(bytes); }
+
+std::string TImageContainer::GetFileNames() const
+{
+    std::vector<std::string> names;
+    for (const auto& item : items_)
+        names.push_back(item->FileName);
+    return platform::JoinCommaText(names);
+}
+
+int TImageContainer::GetPageMax()
+{
+    const int n = colCount_ * rowCount_;
+    const int count = GetItemCount();
+    return n == 1 ? count : (count + n - 1) / n;
+}
+
+void TImageContainer::DoChange() { changed_ = true; }
+
+int TImageContainer::CellIndex(int page, int row, int col) const
+{
+    if (GetItemCount() == 1 && colCount_ == 1 && rowCount_ == 1)
+        return 0;
+    return colCount_ * rowCount_ * (page - 1) + row * colCount_ + col;
+}
+
+// ---- drawing -------------------------------------------------------------------------------------
+
+void TImageContainer::FitPicture(bool trim, int w, int h, int& a, int& b)
+{
+    const int r1 = w != 0 && h != 0 ? static_cast<int>(static_cast<double>(w) / h * 1000) : 1000;
+    const int r2 = a != 0 && b != 0 ? static_cast<int>(static_cast<double>(a) / b * 1000) : 1000;
+    double k = 0;
+    const bool followHeight = trim ? r2 > r1 : r2 < r1;
+    const bool followWidth = trim ? r2 < r1 : r2 > r1;
+    if (followHeight && a != 0)
+        k = static_cast<double>(h) * r2 / a / 1000;
+    else if (followWidth && r2 != 0 && b != 0)
+        k = static_cast<double>(w) / r2 / b * 1000;
+    else if (a != 0)
+        k = static_cast<double>(w) / a;
+    a = static_cast<int>(a * k + 1);
+    b = static_cast<int>(b * k + 1);
+}
+
+void TImageContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page,
+                           int pageMax, bool printer)
+{
+    if (printer) {
+        platform::CanvasState state(canvas);
+        canvas.SelectClip(nullptr);
+        const int cw = rect.Width() / colCount_;
+        const int ch = rect.Height() / rowCount_;
+        for (int r = 0; r < rowCount_; ++r)
+            for (int c = 0; c < colCount_; ++c) {
+                const TRect cell{rect.Left + c * cw, rect.Top + r * ch, rect.Left + (c + 1) * cw,
+                                 rect.Top + (r + 1) * ch};
+                DrawImage(CellIndex(page, r, c), offsetX, offsetY, cell, scale, canvas);
+            }
+        return;
+    }
+    if (changed_ || cachedPage_ != page || cache_.GetWidth() != rect.Width() ||
+        cache_.GetHeight() != rect.Height()) {
+        changed_ = false;
+        cachedPage_ = page;
+        DrawMeta({0, 0, rect.Width(), rect.Height()}, scale, canvas, page, pageMax);
+    }
+    if (!cache_.IsEmpty()) {
+        const int x = offsetX + rect.Left;
+        const int y = offsetY + rect.Top;
+        canvas.DrawMetafile({x, y, x + cache_.GetWidth(), y + cache_.GetHeight()}, cache_);
+    }
+}
+
+void TImageContainer::DrawMeta(const TRect& rect, int scale, platform::Canvas& canvas, int page, int)
+{
+    cache_ = platform::Metafile();
+    const int w = rect.Width();
+    const int h = rect.Height();
+    if (w <= 0 || h <= 0)
+        return;
+    platform::MetafileRecorder recorder(w, h, canvas.DpiY());
+    int top = rect.Top;
+    for (int r = 0; r < rowCount_; ++r) {
+        const int bottom = static_cast<int>(static_cast<double>(h) / rowCount_ * (r + 1));
+        int left = rect.Left;
+        for (int c = 0; c < colCount_; ++c) {
+            const int right = static_cast<int>(static_cast<double>(w) / colCount_ * (c + 1));
+            DrawImage(CellIndex(page, r, c), 0, 0, {left, top, right, bottom}, scale, recorder.GetCanvas());
+            left = right;
+        }
+        top = bottom;
+    }
+    cache_ = recorder.Finish();
+}
+
+void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell, int scale, platform::Canvas& canvas)
+{
+    const std::string name = GetFileName(index);
+    const std::string bytes = GetImageData(index);
+    if (bytes.empty())
+        return;
+    platform::PictureData picture;
+    picture.SetBytes(bytes);
+    // Unknown bytes and damaged bitmaps or JPEGs draw nothing; a metafile draws its frame.
+    if (picture.IsEmpty() || (picture.GetKind() != platform::PictureKind::Metafile && !picture.CanDraw()))
+        return;
+    cell = {cell.Left + offsetX, cell.Top + offsetY, cell.Right + offsetX, cell.Bottom + offsetY};
+    platform::CanvasState state(canvas);
+    canvas.IntersectClip(TRect{cell.Left, cell.Top, cell.Right + 1, cell.Bottom + 1});
+    const platform::Image image = transparent_ && picture.GetKind() == platform::PictureKind::Bitmap
+                                      ? TransparentImage(picture.GetImage())
+                                      : picture.GetImage();
+    const auto draw = [&](const TRect& dst) {
+        if (picture.CanDraw())
+            canvas.DrawImage(dst, image, {0, 0, image.GetWidth(), image.GetHeight()});
+        else
+            picture.Draw(canvas, dst);
+    };
+    const int dpi = canvas.DpiY();
+    if (drawType_ == 0) {
+        draw(cell);
+    } else if (drawType_ == 4) {
+        const double s = platform::ScreenPixelsPerInch();
+        const int mw = static_cast<int>(picture.GetWidth() * 100 / s * 25.4 + 1);
+        const int mh = static_cast<int>(picture.GetHeight() * 100 / s * 25.4 + 1);
+        const int tw = std::max(1, static_cast<int>(dpi * mw / 2540.0 * scale * 0.0001));
+        const int th = std::max(1, static_cast<int>(dpi * mh / 2540.0 * scale * 0.0001));
+        for (int y = cell.Top; y < cell.Bottom || y == cell.Top; y += th)
+            for (int x = cell.Left; x < cell.Right || x == cell.Left; x += tw)
+                draw({x, y, x + tw, y + th});
+    } else {
+        const int w = cell.Width();
+        const int h = cell.Height();
+        int a = picture.GetWidth();
+        int b = picture.GetHeight();
+        FitPicture(trimming_, w, h, a, b);
+        TRect dst{cell.Left + (w - a) / 2, cell.Top + (h - b) / 2, 0, 0};
+        if (drawType_ == 1)
+            dst = {cell.Left, cell.Top, 0, 0};
+        else if (drawType_ == 3)
+            dst = {cell.Right - a, cell.Bottom - b, 0, 0};
+        dst.Right = dst.Left + a;
+        dst.Bottom = dst.Top + b;
+        draw(dst);
+    }
+    if (drawName_ && !name.empty()) {
+        std::string fontName;
+        int size = 0;
+        DoFont(fontName, size);
+        TTextAttribute attribute;
+        attribute.Name = fontName;
+        attribute.Size = static_cast<int>(dpi * scale * 0.0001 * (1.0 / 72) * size * 0.1);
+        attribute.Style = GetFontStyles();
+        attribute.Color = GetFontColor();
+        attribute.Text = " " + name + " ";
+        attribute.HorzAlign = horzAlign_;
+        attribute.VertAlign = vertAlign_;
+        TTextDrawer(canvas).DrawTextA(cell, attribute);
+    }
+}
+
+// ---- layout file ---------------------------------------------------------------------------------
+
+void TImageContainer::SaveToXml(const platform::XmlNode& node)
+{
+    TContainer::SaveToXml(node);
+    node.SetIntAttribute("DrawType", drawType_);
+    node.SetBoolAttribute("Trimming", trimming_);
+    node.SetBoolAttribute("Transparent", transparent_);
+    node.SetIntAttribute("ColCount", colCount_);
+    node.SetIntAttribute("RowCount", rowCount_);
+    node.SetBoolAttribute("DrawName", drawName_);
+    node.SetAttribute("HorzAlign", TextHorzAlignToString(horzAlign_));
+    node.SetAttribute("VertAlign", TextVertAlignToString(vertAlign_));
+    if (GetType() != 5)
+        return;
+    std::vector<std::string> pairs;
+    for (int i = 0; i < static_cast<int>(items_.size()); ++i)
+        pairs.push_back(platform::JoinCommaText({BinToBase64(GetImageData(i), {}, true), GetFileName(i)}));
+    node.SetAttribute("ImageData", platform::JoinCommaText(pairs));
+}
+
+void TImageContainer::LoadFromXml(const platform::XmlNode& node)
+{
+    TContainer::LoadFromXml(node);
+    SetDrawType(node.GetIntAttribute("DrawType"));
+    SetTrimming(node.GetBoolAttribute("Trimming"));
+    SetTransparent(node.GetBoolAttribute("Transparent"));
+    SetColCount(node.GetIntAttribute("ColCount"));
+    SetRowCount(node.GetIntAttribute("RowCount"));
+    SetDrawName(node.GetBoolAttribute("DrawName"));
+    SetHorzAlign(TextHorzAlignFromString(node.GetAttribute("HorzAlign")));
+    SetVertAlign(TextVertAlignFromString(node.GetAttribute("VertAlign")));
+    if (GetType() != 5)
+        return;
+    Clear();
+    for (const std::string& pair : platform::SplitCommaText(node.GetAttribute("ImageData"))) {
+        const std::vector<std::string> parts = platform::SplitCommaText(pair);
+        TImageContainerItem* item = Append();
+        item->SetImageData(parts.empty() ? std::string() : Base64ToBin(parts[0]));
+        item->FileName = parts.size() > 1 ? parts[1] : std::string();
+        item->OnChange = [this](TImageContainerItem*) { Change(); };
+    }
+    Change();
+}

@@ -1,0 +1,415 @@
+// The content containers one by one: text placement, graphic pixels and plane geometry, image
+// cells and pictures, grid paging and its cache, chart series and axes.
+#include "core/Ucolorsupport.h"
+#include "core/Uvktsupport.h"
+#include "gui/BitmapCanvas.h"
+#include "gui/QtSupport.h"
+#include "layout/Preview.h"
+#include "layout/Uchartcontainer.h"
+#include "layout/Ugraphiccontainer.h"
+#include "layout/Ugridcontainer.h"
+#include "layout/Uimagecontainer.h"
+#include "layout/Umathsupport.h"
+#include "layout/Utextcontainer.h"
+#include "platform/Bitmap.h"
+#include "platform/DateTime.h"
+#include "platform/Files.h"
+#include "platform/JpegWriter.h"
+#include "support/RecordingCanvas.h"
+#include "support/ScriptedServices.h"
+#include "support/widgets/RecordingPrinter.h"
+
+#include <gtest/gtest.h>
+
+#include <QBarSeries>
+#include <QChart>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+std::vector<std::string> Matching(const vkttest::RecordingCanvas& canvas, const std::string& prefix);
+
+namespace {
+
+class PartsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::SetScreenPixelsPerInch(96);
+        vkttest::InstallRecordingPrinter();
+        preview = std::make_unique<TPreview>();
+    }
+    template <typename T>
+    T* Add(int type, TRect mm = {0, 0, 8000, 5000})
+    {
+        preview->SetSelected(nullptr);
+        TViewItem* item = preview->AddContainer(type);
+        item->SetMMBoundRect_(mm);
+        return dynamic_cast<T*>(ContainerOf(item));
+    }
+    std::unique_ptr<TPreview> preview;
+    vkttest::RecordingCanvas canvas{1000, 1000, 96};
+};
+
+TEST_F(PartsTest, TextIsPlacedByItsNineAlignments)
+{
+    TTextContainer text;
+    text.SetFont("Arial", 150, 0, {});   // 20 px: 10 px per character on the recording canvas
+    text.SetText("abcd");
+    const struct { int horz; int vert; const char* out; } cases[] = {
+        {0, 0, "TextOut(5,5,\"abcd\")"}, {1, 1, "TextOut(85,45,\"abcd\")"}, {2, 2, "TextOut(165,85,\"abcd\")"},
+        {2, 0, "TextOut(165,5,\"abcd\")"}, {0, 2, "TextOut(5,85,\"abcd\")"}, {-1, -1, "TextOut(5,5,\"abcd\")"}};
+    for (const auto& c : cases) {
+        canvas.ClearLog();
+        text.SetHorzAlign(c.horz);
+        text.SetVertAlign(c.vert);
+        text.Draw(5, 5, {0, 0, 200, 100}, 10000, canvas, 1, 1, false);
+        EXPECT_EQ(Matching(canvas, "TextOut"), std::vector<std::string>{c.out}) << c.horz << "," << c.vert;
+    }
+    // Turned downward from the top-left: pushed right so that the turned box starts at the left edge.
+    canvas.ClearLog();
+    text.SetHorzAlign(0);
+    text.SetVertAlign(0);
+    text.SetTextAngle(900);
+    text.Draw(0, 0, {0, 0, 200, 100}, 10000, canvas, 1, 1, false);
+    EXPECT_NE(canvas.Log().find("e2700"), std::string::npos);
+    int x = 0, y = 0;
+    ASSERT_EQ(std::sscanf(Matching(canvas, "TextOut")[0].c_str(), "TextOut(%d,%d", &x, &y), 2);
+    EXPECT_GE(x, 19);
+    EXPECT_LE(x, 20);
+    EXPECT_EQ(y, 0);
+}
+
+TEST_F(PartsTest, TextKindsPageNumberDateOutlineAndDiagonal)
+{
+    TTextContainer text;
+    text.SetFont("Arial", 150, 0x0000FF, {});
+    text.SetTextType(1);
+    text.Draw(0, 0, {0, 0, 300, 100}, 10000, canvas, 3, 7, true);
+    EXPECT_NE(canvas.Log().find("\"- 3 / 7 -\""), std::string::npos);
+    canvas.ClearLog();
+    platform::SetFixedNow(platform::EncodeDate(2024, 3, 31));
+    text.SetTextType(2);
+    text.Draw(0, 0, {0, 0, 300, 100}, 10000, canvas, 1, 1, true);
+    platform::SetClock({});
+    EXPECT_NE(canvas.Log().find("\"2024/03/31\""), std::string::npos);
+
+    canvas.ClearLog();
+    text.SetTextType(0);
+    text.SetText("abc");
+    text.SetOutLine(true);
+    text.SetTextBrushColor(0x00FF00);
+    text.Draw(0, 0, {0, 0, 300, 100}, 10000, canvas, 1, 1, false);
+    EXPECT_EQ(Matching(canvas, "TextOutline").size(), 1u);
+    EXPECT_TRUE(Matching(canvas, "TextOut(").empty());
+
+    canvas.ClearLog();
+    text.SetTextType(3);
+    text.Draw(0, 0, {0, 0, 200, 200}, 10000, canvas, 1, 1, false);   // square: the "otherwise" branch
+    ASSERT_EQ(Matching(canvas, "TextOutline").size(), 1u);
+    EXPECT_NE(canvas.Log().find("e-450"), std::string::npos);
+    canvas.ClearLog();
+    text.SetText("");
+    text.Draw(0, 0, {0, 0, 0, 0}, 10000, canvas, 1, 1, false);
+    EXPECT_TRUE(canvas.Lines().empty());
+}
+
+TEST(PlaneGeometry, RotationsShiftsAndAngles)
+{
+    EXPECT_EQ(RotatePoint({100, 0}, 9000), (TPoint{0, 100}));
+    EXPECT_EQ(RotatePoint({100, 0}, 45000), (TPoint{0, 100}));
+    EXPECT_EQ(RotatePoint({10, 10}, {20, 10}, 18000), (TPoint{0, 10}));
+    EXPECT_EQ(ShiftPoint({5, 5}, 0, 10), (TPoint{15, 5}));
+    EXPECT_EQ(LineAngle({0, 0}, {0, 10}), 9000);
+    EXPECT_EQ(LineAngle({0, 0}, {-10, 0}), 18000);
+    EXPECT_EQ(LineAngle({3, 3}, {3, 3}), 0);
+    EXPECT_EQ(RectRotatingRect({0, 0, 10, 10}, {0, 0}, 0), (TRect{0, 0, 10, 10}));
+}
+
+TEST_F(PartsTest, GraphicShapesPaintTheirPixels)
+{
+    auto* g = Add<TGraphicContainer>(4);
+    platform::BitmapCanvas bitmap(100, 80);
+    const auto draw = [&](int scale) {
+        bitmap.FillRect({0, 0, 100, 80}, 0xFF0000);
+        g->Draw(0, 0, {10, 10, 60, 40}, scale, bitmap, 1, 1, false);
+    };
+    g->SetBrushColor(0x0000FF);
+    g->SetLineWidth(0);
+    draw(10000);
+    EXPECT_EQ(bitmap.GetPixel(10, 10), 0x0000FF);   // no outline at all
+    g->SetLineWidth(1);
+    draw(1000);
+    EXPECT_EQ(bitmap.GetPixel(10, 10), 0);          // one pixel even at 10 %
+    EXPECT_EQ(bitmap.GetPixel(30, 25), 0x0000FF);
+    g->SetGraphicType(8);
+    g->SetBrushColor(-1);
+    draw(10000);
+    EXPECT_EQ(bitmap.GetPixel(30, 39), 0);          // the bottom rule
+    EXPECT_EQ(bitmap.GetPixel(30, 10), 0xFF0000);   // no fill
+    g->SetGraphicType(1);
+    g->SetMasking(true);
+    g->SetBrushColor(0x00FF00);
+    draw(10000);
+    EXPECT_EQ(bitmap.GetPixel(10, 10), 0xFFFFFF);   // masked corner
+    EXPECT_EQ(bitmap.GetPixel(35, 25), 0x00FF00);
+
+    g->SetGraphicType(2);
+    g->SetRoundSize({10000, 10000});   // limited to half the item
+    g->Draw(0, 0, {10, 10, 60, 40}, 10000, canvas, 1, 1, false);
+    EXPECT_EQ(Matching(canvas, "RoundRect"), std::vector<std::string>{"RoundRect(10,10,60,40,151,94)"});
+    g->SetGraphicType(-1);
+    canvas.ClearLog();
+    g->Draw(0, 0, {10, 10, 60, 40}, 10000, canvas, 1, 1, false);
+    EXPECT_TRUE(canvas.Lines().empty());
+}
+
+TEST_F(PartsTest, ArrowsPointAlongTheirAngleToTheInscribedEllipse)
+{
+    auto* g = Add<TGraphicContainer>(4);
+    g->SetGraphicType(10);
+    g->SetArrowWidth(20);
+    g->SetRoundSize({50, 60});
+    const double f = 96 / 25.4;
+    auto polygon = g->ArrowPolygon({0, 0, 100, 50}, f, 0);
+    ASSERT_EQ(polygon.size(), 7u);
+    EXPECT_EQ(polygon[3], (TPoint{100, 25}));   // tip at the middle of the right edge
+    EXPECT_LE(std::abs(polygon[0].X), 1);       // tail at the left edge
+    g->SetArrowAngle(450);
+    polygon = g->ArrowPolygon({0, 0, 100, 100}, f, 0);
+    EXPECT_EQ(polygon[3], (TPoint{85, 85}));
+    EXPECT_TRUE(g->ArrowPolygon({5, 5, 5, 5}, f, 0).empty());
+    platform::BitmapCanvas bitmap(120, 120);
+    bitmap.FillRect({0, 0, 120, 120}, 0xFFFFFF);
+    g->SetBrushColor(0x000080);
+    g->Draw(0, 0, {0, 0, 100, 100}, 10000, bitmap, 1, 1, false);
+    EXPECT_EQ(bitmap.GetPixel(80, 80), 0x000080);
+}
+
+TEST_F(PartsTest, ImagesFillCellsAndPages)
+{
+    int a = 200, b = 100;
+    TImageContainer::FitPicture(false, 100, 100, a, b);
+    EXPECT_EQ(a, 101);
+    EXPECT_EQ(b, 51);
+    a = 200, b = 100;
+    TImageContainer::FitPicture(true, 100, 100, a, b);
+    EXPECT_EQ(a, 201);
+    EXPECT_EQ(b, 101);
+
+    auto* image = Add<TImageContainer>(5);
+    const std::string bmp = platform::EncodeBmp(platform::Picture(16, 8, 0x00FF00));
+    image->AddImage(BinToBase64(bmp));
+    EXPECT_EQ(image->GetPageMax(), 1);
+    image->Draw(0, 0, {0, 0, 100, 100}, 10000, canvas, 3, 3, true);   // one picture on every page
+    EXPECT_EQ(Matching(canvas, "DrawImage").size(), 1u);
+    for (int i = 0; i < 4; ++i)
+        image->AddImage(BinToBase64(bmp));
+    image->SetColCount(2);
+    image->SetRowCount(2);
+    EXPECT_EQ(image->GetPageMax(), 2);
+    canvas.ClearLog();
+    image->Draw(0, 0, {0, 0, 100, 100}, 10000, canvas, 2, 2, true);   // page 2: the fifth in the first cell
+    ASSERT_EQ(Matching(canvas, "DrawImage").size(), 1u);
+    EXPECT_EQ(Matching(canvas, "DrawImage")[0].rfind("DrawImage(", 0), 0u);
+    image->SetColCount(0);
+    EXPECT_EQ(image->GetColCount(), 1);
+
+    image->Rotate(0, false);
+    EXPECT_EQ(image->GetItems(0)->GetPicture().GetWidth(), 8);
+    EXPECT_EQ(image->GetImageData(0).substr(0, 2), "BM");
+    const std::string jpeg = platform::EncodeJpeg(platform::Picture(20, 10, 0x808080));
+    image->SetImageData(1, jpeg);
+    image->Reverse(1, true);
+    EXPECT_EQ(image->GetImageData(1).substr(0, 2), "\xFF\xD8");
+    const std::string emf = std::string("\x01\x00\x00\x00", 4) + std::string(80, '\0');
+    image->SetImageData(2, emf);
+    EXPECT_THROW(image->Rotate(2, true), platform::ConvertError);
+    EXPECT_EQ(image->GetImageData(2), emf);
+
+    // Damaged bytes are kept and draw nothing.
+    const std::string cut = jpeg.substr(0, jpeg.size() / 3);
+    image->Clear();
+    image->AddImage(BinToBase64(cut));
+    image->SetColCount(1);
+    image->SetRowCount(1);
+    canvas.ClearLog();
+    image->Draw(0, 0, {0, 0, 100, 100}, 10000, canvas, 1, 1, true);
+    EXPECT_TRUE(Matching(canvas, "DrawImage").empty());
+    EXPECT_EQ(image->GetImageData(0), cut);
+}
+
+TEST_F(PartsTest, ImageNamesAndFiles)
+{
+    const std::string folder = vkttest::NewTempFolder("img");
+    const std::string jpeg = platform::EncodeJpeg(platform::Picture(20, 10, 0x808080));
+    platform::WriteFileAtomic(folder + "/A.JPG", jpeg);
+    platform::WriteFileAtomic(folder + "/b.gif", "GIF89a");
+    auto* image = Add<TImageContainer>(5);
+    image->AddFile(folder + "/A.JPG");
+    image->AddFile(folder + "/b.gif");
+    EXPECT_EQ(image->GetItems(0)->GetImageType(), platform::PictureKind::Jpeg);
+    EXPECT_EQ(image->GetItems(1)->GetImageType(), platform::PictureKind::None);
+    EXPECT_EQ(image->GetFileNames(), "A.JPG,");
+    image->DeleteItem(1);
+    image->SetDrawName(true);
+    image->SetHorzAlign(1);
+    image->Draw(0, 0, {0, 0, 200, 100}, 10000, canvas, 1, 1, true);
+    EXPECT_NE(canvas.Log().find("\" A.JPG \""), std::string::npos);
+}
+
+// A grid that records which records its cells ask for.
+struct RecordingGrid : TGridContainer {
+    std::vector<int> asked;
+    void TextQuery(TTextDrawer*, int, int row, std::string&) override { asked.push_back(row); }
+    std::vector<int> Records(int page, int tag, int rows)
+    {
+        asked.clear();
+        SetPage(page);
+        std::string text;
+        for (int r = 0; r < rows; ++r)
+            TextQueryProc(nullptr, 0, r, tag, text);
+        return asked;
+    }
+};
+
+TEST_F(PartsTest, GridPagesRecordsOverParagraphs)
+{
+    auto* grid = new RecordingGrid();
+    TViewItem* item = preview->AddItem(nullptr, grid);
+    grid->SetViewItem(item);
+    item->SetMMBoundRect_({0, 0, 20000, 2850});   // five lines of 5.5 mm per paragraph
+    grid->SetParagraph(2);
+    grid->SetRowCount(10);
+    EXPECT_EQ(grid->GetGridRowCount(), 10);
+    EXPECT_EQ(grid->GetPageMax(), 2);
+    EXPECT_EQ(grid->Records(1, 1, 5), (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(grid->Records(1, 2, 4), (std::vector<int>{4, 5, 6, 7}));
+    EXPECT_EQ(grid->Records(2, 1, 4), (std::vector<int>{8, 9}));
+    EXPECT_TRUE(grid->Records(2, 2, 4).empty());
+    grid->SetParaOrient(true);
+    EXPECT_EQ(grid->Records(1, 2, 2), (std::vector<int>{1, 3}));
+    grid->SetParaOrient(false);
+    grid->SetRowsWrapStyle(2);
+    grid->SetRowCount(7);
+    EXPECT_EQ(grid->GetPageMax(), 1);
+    EXPECT_EQ(grid->Records(1, 1, 4), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(grid->Records(1, 2, 4), (std::vector<int>{4, 5, 6}));
+}
+
+TEST_F(PartsTest, GridSettingsCellsAndBands)
+{
+    auto* grid = Add<TGridContainer>(6, {0, 0, 20000, 5000});
+    platform::XmlDocument doc;
+    platform::XmlNode node = doc.CreateDocumentElement("Item");
+    grid->SaveToXml(node);
+    EXPECT_EQ(node.GetAttribute("LineWidth"), "5");
+    EXPECT_EQ(node.GetAttribute("RowHeight"), "50");
+    EXPECT_EQ(node.GetAttribute("TitleWidths"), "300");
+    EXPECT_FALSE(node.HasAttribute("Paragraph") || node.HasAttribute("ParaOrient") || node.HasAttribute("DrawFullGrid"));
+
+    grid->SetRowCount(3);
+    grid->SetColCount(3);
+    EXPECT_EQ(grid->GetTitleWidths().GetCommaText(), "300,300,300");
+    grid->SetCSV("a b,c\n\"d e\",f");
+    EXPECT_EQ(grid->GetCells().GetCells(1, 0), "b");
+    EXPECT_EQ(grid->GetCells().GetCells(0, 1), "d e");
+    EXPECT_EQ(grid->GetCells().GetCells(0, 2), "");
+    grid->SetTitles("  ,x");
+    EXPECT_EQ(grid->GetHeaders().GetTitle(0), "");
+    EXPECT_EQ(grid->GetHeaders().GetTitle(1), "x");
+
+    // With a paragraph gap the columns wrap at the paragraph's own width.
+    grid->SetColCount(4);
+    grid->SetParagraph(2);
+    grid->SetParaGap(50);
+    std::vector<int> bands;
+    for (int i = 0; i < grid->GetHeaders().GetWrapCount(); ++i)
+        bands.push_back(grid->GetHeaders().GetWrap(i));
+    EXPECT_EQ(bands, (std::vector<int>{3, 1}));
+
+    // A single-column grid follows the container's font.
+    grid->SetColCount(1);
+    grid->SetFontSize(160);
+    EXPECT_EQ(grid->GetHeaders().GetFont(1).Size, 160);
+}
+
+TEST_F(PartsTest, GridBackgroundsAndCache)
+{
+    auto* grid = Add<TGridContainer>(6, {0, 0, 10000, 5000});
+    grid->SetRowCount(2);
+    grid->SetCSV("a\nb");
+    grid->SetRowColor1(0xFFFFFF);
+    grid->SetRowColor2(0xFFFFFE);
+    grid->Draw(0, 0, {0, 0, 378, 189}, 10000, canvas, 1, 1, true);
+    const auto fills = Matching(canvas, "FillRect");
+    ASSERT_EQ(fills.size(), 1u);
+    EXPECT_NE(fills[0].find("#FEFFFF"), std::string::npos);
+
+    platform::BitmapCanvas bitmap(400, 200);
+    const int before = grid->GetCacheBuilds();
+    grid->Draw(0, 0, {0, 0, 378, 189}, 10000, bitmap, 1, 1, false);
+    grid->Draw(5, 5, {0, 0, 378, 189}, 10000, bitmap, 1, 1, false);
+    EXPECT_EQ(grid->GetCacheBuilds(), before + 1);
+    grid->Draw(0, 0, {0, 0, 378, 189}, 20000, bitmap, 1, 1, false);
+    grid->SetRowColor1(0xEEEEEE);
+    grid->Draw(0, 0, {0, 0, 378, 189}, 20000, bitmap, 1, 1, false);
+    EXPECT_EQ(grid->GetCacheBuilds(), before + 3);
+}
+
+TEST_F(PartsTest, ChartSeriesTextKindsHuesAndAxes)
+{
+    TSeriesStruct s;
+    s.MarksVisible = true;
+    s.Color = 255;
+    s.Title = "T";
+    s.Kind = 3;
+    s.Add(1, 10, "");
+    s.Add(2, 20, "");
+    EXPECT_EQ(s.GetData(), "1:255:T:3:2:10:1:20:2");
+    s.Title = "a b;c";
+    TSeriesStruct back;
+    back.SetData(s.GetData());
+    EXPECT_EQ(back, s);
+    EXPECT_NE(s.GetData().find(";a b;;c;"), std::string::npos);
+    EXPECT_THROW(back.SetData("1:0:x:1:1:abc:1"), platform::ConvertError);
+
+    auto* chart = Add<TChartContainer>(7);
+    EXPECT_EQ(chart->GetGraphCount(), 0);
+    chart->SetGraphCount(3);
+    TSeriesStruct bar = chart->GetData(1);
+    bar.Kind = 2;
+    bar.Add(1, 5, "");
+    chart->SetData(1, bar);
+    EXPECT_EQ(chart->GetData(1).Kind, 2);
+    EXPECT_EQ(chart->GetData(2).Kind, 1);
+    {
+        const std::unique_ptr<QChart> q = chart->MakeChart("Arial", 12, 1);
+        ASSERT_EQ(q->series().size(), 3);
+        EXPECT_NE(qobject_cast<QBarSeries*>(q->series()[1]), nullptr);
+    }
+    EXPECT_TRUE(chart->GetAxesVisible());
+    TSeriesStruct pie;
+    pie.Kind = 0;
+    for (int i = 0; i < 3; ++i)
+        pie.Add(i, i + 1, "");
+    chart->SetData(0, pie);
+    EXPECT_FALSE(chart->GetAxesVisible());
+    EXPECT_EQ(chart->GetPieColors(0),
+              (std::vector<TColor>{HSBToRGB(0, 100, 50), HSBToRGB(55, 100, 50), HSBToRGB(110, 100, 50)}));
+    EXPECT_THROW(chart->SetData(3, pie), platform::ListIndexError);
+
+    chart->SetChartLimit({0, 500, 1000, 100});
+    EXPECT_FALSE(chart->GetLeftAxis().Automatic);
+    EXPECT_EQ(chart->GetLeftAxis().Minimum, 1);
+    EXPECT_EQ(chart->GetLeftAxis().Maximum, 5);
+    EXPECT_EQ(chart->GetBottomAxis().Maximum, 10);
+    chart->SetChartLimit({0, 0, 0, 0});
+    EXPECT_TRUE(chart->GetLeftAxis().Automatic && chart->GetBottomAxis().Automatic);
+    chart->SetPieColorH(400);
+    EXPECT_EQ(chart->GetPieColorH(), 360);
+    EXPECT_EQ(TChartContainer::ColorSaturationDown(0x000000, 50), 0x808080);
+}
+
+} // namespace
