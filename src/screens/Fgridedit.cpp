@@ -83,6 +83,12 @@ public:
     void CloseEditor(QWidget* editor) { closeEditor(editor, QAbstractItemDelegate::NoHint); }
 
 protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QTableView::paintEvent(event);
+        QPainter painter(viewport());
+        grid_->DrawFocusRow(painter);
+    }
     void mousePressEvent(QMouseEvent* event) override
     {
         grid_->CommitCell();
@@ -388,6 +394,35 @@ void TGridEdit::DrawCell(QPainter& painter, const QRect& cellRect, int col, int 
     painter.setClipRect(cellRect);
     painter.drawText(textRect, (header.LeftAlign ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop | Qt::TextSingleLine,
                      shown);
+    painter.restore();
+}
+
+void TGridEdit::SetDrawFocusSelected(bool on)
+{
+    drawFocusSelected_ = on;
+    grid_->viewport()->update();
+}
+
+void TGridEdit::DrawFocusRow(QPainter& painter)
+{
+    if (!drawFocusSelected_ || !grid_->hasFocus() || headers_.GetCount() == 0) return;
+    const int row = grid_->currentIndex().row();
+    if (row < 0 || row >= model_->GetRowCount()) return;
+    // The row's cells without their grid lines, ending with the last column or the client edge.
+    const int last = headers_.GetCount() - 1;
+    const int top = grid_->rowViewportPosition(row);
+    const int bottom = top + grid_->rowHeight(row) - 1 - kGridLineWidth;
+    const int right = std::min(grid_->columnViewportPosition(last) + grid_->columnWidth(last) - 1 - kGridLineWidth,
+                               grid_->viewport()->width() - 1);
+    if (right <= 1 || bottom <= top) return;
+    bool selected = grid_->selectionModel()->isSelected(model_->index(row, last));
+    GetRowSelected(last, row, selected);
+    QPen pen(palette().color(selected && IsActive() ? QPalette::HighlightedText : QPalette::Text));
+    pen.setDashPattern({1, 1});
+    painter.save();
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRect(QPoint(1, top), QPoint(right, bottom)).adjusted(0, 0, -1, -1));
     painter.restore();
 }
 

@@ -3,7 +3,8 @@
 // Cells are painted by one delegate: selection colours by focus and application state, text 2
 // pixels inside the cell, right-aligned unless the column is left-aligned, the second (Latin) font
 // for columns that are not Shift-JIS. Rows are 16 pixels high; a list without rows shows one
-// blank row that cannot be selected.
+// blank row that cannot be selected. With DrawFocusSelected on, the focused grid's current row
+// gets a dotted focus rectangle from x = 1 to the end of its last visible column.
 //
 // The grid model (TGridModel) holds cell texts and two integers per row (an id and a mark) that
 // the lists built on it share; a list may supply texts through GetCellText instead.
@@ -121,6 +122,10 @@ public:
     // Grid or editor focused and the application active.
     bool IsActive() const;
 
+    // The focus rectangle of the current row (goDrawFocusSelected); off by default.
+    bool GetDrawFocusSelected() const { return drawFocusSelected_; }
+    void SetDrawFocusSelected(bool on);
+
     // The text a cell shows (the model's text, passed through GetCellText).
     std::string CellText(int col, int row);
 
@@ -132,6 +137,8 @@ public:
 
     // Paints one cell (the delegate's work).
     void DrawCell(QPainter& painter, const QRect& cellRect, int col, int row, bool gridSelected);
+    // Paints the current row's focus rectangle over the painted cells (when it is due).
+    void DrawFocusRow(QPainter& painter);
 
 protected:
     virtual void GetCellText(int col, int row, std::string& text, QRect& rect);
@@ -163,6 +170,7 @@ private:
     const std::vector<QPixmap>* headerImages_ = nullptr;
     bool editing_ = false;
     bool cellEditable_ = true;
+    bool drawFocusSelected_ = false;
     QPainter* painter_ = nullptr;
     QWidget* editor_ = nullptr;
     QModelIndex editorIndex_;

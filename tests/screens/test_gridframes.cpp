@@ -1,5 +1,5 @@
 // The grid frames driven by mouse and keys: marks, anchor and callbacks of the record grid, the
-// drag decision, the empty list, and the drawn cells.
+// drag decision, the empty list, the drawn cells and the current row's focus rectangle.
 #include <gtest/gtest.h>
 
 #include "gui/IconList.h"
@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QLineEdit>
 #include <QTest>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -213,6 +215,69 @@ TEST_F(GridFrames, CellsAreDrawnWithSelectionColoursAlignmentAndIcons)
     QApplication::processEvents();
     image = list.GetStringGrid()->viewport()->grab().toImage();
     EXPECT_EQ(QColor(image.pixel(100, y)), pal.color(QPalette::Button)) << "without focus";
+}
+
+// The focus rectangle: drawn only with the option on and the grid focused, around the current row
+// from x = 1 to the last column's cell edge, or to the client edge when the columns go beyond it.
+TEST(GridFocusRow, DrawnAroundTheCurrentRowOfAFocusedGridWithTheOption)
+{
+    struct Case {
+        const char* what;
+        bool option;
+        bool focused;
+        int width;   // of the frame
+    };
+    const Case cases[] = {
+        {"option off", false, true, 300},
+        {"not focused", true, false, 300},
+        {"to the last column", true, true, 300},
+        {"to the client edge", true, true, 150},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QWidget window;
+        window.resize(c.width, 160);
+        TGridEdit grid(&window);
+        grid.setGeometry(0, 0, c.width, 140);
+        QLineEdit other(&window);   // takes the focus in the unfocused case
+        other.setGeometry(0, 140, 60, 20);
+        grid.AddColumn("名前", 120, true, true, 0);
+        grid.AddColumn("価格", 80, false, true, 0);
+        grid.GetModel()->SetRowCount(5);
+        grid.SetDrawFocusSelected(c.option);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QTableView* view = grid.GetStringGrid();
+        view->setCurrentIndex(grid.GetModel()->index(2, 0));
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        if (c.focused) view->setFocus();
+        else other.setFocus();
+        QApplication::processEvents();
+        ASSERT_EQ(view->hasFocus(), c.focused);
+        const QImage image = view->viewport()->grab().toImage();
+        const QRgb ink = grid.palette().color(QPalette::Text).rgb();
+        auto dots = [&](int x0, int y0, int x1, int y1) {
+            int count = 0;
+            for (int y = y0; y <= y1; ++y)
+                for (int x = x0; x <= x1; ++x) count += image.pixel(x, y) == ink ? 1 : 0;
+            return count;
+        };
+        const int top = 2 * 16;
+        const int bottom = top + 14;   // the row's cells end above its grid line
+        const int right = std::min(120 + 80 - 2, view->viewport()->width() - 1);
+        const bool drawn = c.option && c.focused;
+        // Dotted lines: about every other pixel of each edge.
+        EXPECT_EQ(dots(1, top, 1, bottom) >= 6, drawn) << "left";
+        EXPECT_EQ(dots(60, top, right - 1, top) >= (right - 60) / 3, drawn) << "top";
+        EXPECT_EQ(dots(60, bottom, right - 1, bottom) >= (right - 60) / 3, drawn) << "bottom";
+        EXPECT_EQ(dots(right, top, right, bottom) >= 6, drawn) << "right";
+        // Nothing around the other rows, nor right of the columns.
+        EXPECT_EQ(dots(1, top - 16, 1, top - 2), 0);
+        if (right < view->viewport()->width() - 2) {
+            EXPECT_EQ(dots(right + 2, top, view->viewport()->width() - 1, bottom), 0);
+        }
+    }
 }
 
 } // namespace
