@@ -324,12 +324,14 @@ void TDataView::PatchRows(TPriorityItem fields, const TPriorityItem& ids)
         Changed();
         return;
     }
-    // Only fields the list shows, and only records it lists.
+    // Only fields the list holds (its columns and the row images' fields), and only records it lists.
     TPriorityItem shown;
-    for (int i = 0; i < fields.GetCount(); ++i)
-        if (viewFields_.GetName().IndexOf(fields.GetItem(i)) >= 0 ||
-            (fields.GetItem(i) == ToInt(F::Icon_Key)))
-            shown << fields.GetItem(i);
+    for (int i = 0; i < fields.GetCount(); ++i) {
+        const int field = fields.GetItem(i);
+        if (viewFields_.GetName().IndexOf(field) >= 0 || field == ToInt(F::Icon_Key) ||
+            field == ToInt(F::Conserve) || field == ToInt(F::InvItem))
+            shown << field;
+    }
     TFilterObject filter;
     for (int i = 0; i < ids.GetCount(); ++i)
         if (RowOfID(ids.GetItem(i)) >= 0) filter.Add(F::Data_ID, foEqual, ids.GetItem(i), {});

@@ -98,6 +98,33 @@ TEST_F(RecordList, ShowsTheStoredColumnsAndTheSelectedRecords)
     EXPECT_EQ(Shown("和牛サーロイン", 0), "牛肉");
 }
 
+TEST_F(RecordList, TheStateIconFollowsKeptAndStockTakingAndItsEdits)
+{
+    auto state = [this](const char* record) {
+        int stateImage = -1;
+        int classImage = -1;
+        List()->OnRowImages(List(), 0, stateImage, classImage, view.RowOfID(db.Record(record)));
+        EXPECT_GE(classImage, 0) << record;
+        return stateImage;
+    };
+    // New ingredients are stock-taking items; the sample unticks fresh vegetables and herbs.
+    const std::pair<const char*, int> live[] = {
+        {"和牛サーロイン", 0}, {"玉ねぎ", 0}, {"人参", -1}, {"バジル", -1}, {"和牛のステーキ", -1}};
+    for (const auto& [record, expected] : live) EXPECT_EQ(state(record), expected) << record;
+    // An edit of the flag shows at once.
+    ASSERT_TRUE(db.Object().EditData(F::InvItem, Variant(false), Ids({db.Record("和牛サーロイン")})));
+    EXPECT_EQ(state("和牛サーロイン"), -1);
+    ASSERT_TRUE(db.Object().EditData(F::InvItem, Variant(true), Ids({db.Record("人参")})));
+    EXPECT_EQ(state("人参"), 0);
+
+    // The trash lists the erased record (still counted) and the kept one.
+    TFilterObject trash;
+    trash.Add(F::Erase_Key, foIsNotEmpty, {}, {});
+    view.SetFilter(trash);
+    EXPECT_EQ(state("牛ヒレ肉"), 0);
+    EXPECT_EQ(state("生クリーム"), 1);
+}
+
 TEST_F(RecordList, ThreeHeaderClicksCycleTheSortRequeryingEachTime)
 {
     const std::vector<std::string> unsorted = Column(2);
@@ -230,11 +257,16 @@ TEST_F(RecordListNotices, RecipeItemChangesRereadTheRecipePrice)
 
 TEST_F(RecordListNotices, AUnitRenameRereadsEveryColumnShowingIt)
 {
-    TVDBFood food(&db.Object());
-    food.Refresh();
-    food.Locate(db.Record("玉ねぎ"));
-    const int unit = food.GetUseUnitKey();
-    ASSERT_NE(unit, 0);
+    // The onion's own use unit (record readers have no key to locate by: filter the one record).
+    TVDBKernel onion(&db.Object());
+    TFilterObject only;
+    only.Add(F::Data_ID, foEqual, Variant(db.Record("玉ねぎ")), {});
+    onion.SetFilter(only);
+    onion.Refresh();
+    ASSERT_EQ(onion.GetRowCount(), 1);
+    onion.SetRowIndex(0);
+    const int unit = onion.GetUseUnitKey();
+    EXPECT_EQ(Shown("玉ねぎ", 6), "個");
     ASSERT_TRUE(db.Object().EditData(F::BuyUnit_Key, Variant(unit), Ids({db.Record("玉ねぎ")})));
     ASSERT_TRUE(db.Object().EditData(F::Units, Variant(std::string("玉")), Ids({unit})));
     EXPECT_EQ(Shown("玉ねぎ", 6), "玉");

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -64,6 +65,11 @@ VKT_SNAPSHOT(screens_record_list)
     list->SetFilter(nav->BuildFilter());
     nav->OnChange = [nav, list](TClassFilterBase*) { list->SetFilter(nav->BuildFilter()); };
     for (int marked : {1, 2, 4}) list->GetDataListView()->Select(marked);
+    // Active and focused as under the user's hand, so the marks take the selection colours.
+    if (QTest::qWaitForWindowExposed(window)) {
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window)) qWarning("record list: window not active");
+    }
     list->GetDataListView()->GetStringGrid()->setFocus();
     return window;
 }

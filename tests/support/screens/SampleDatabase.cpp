@@ -37,38 +37,76 @@ SampleDatabase::SampleDatabase(bool filled) : registry_(std::make_unique<TVktApp
     TVktObject& db = *object_;
     db.AddRef();
 
+    // Units of the new database (ingredients 5..12, recipes 15..20, menus 23, 24) and one added.
+    constexpr int gram = 5, kilogram = 6, cc = 8, pack = 10, piece = 11, litre = 17, plate = 19, menuPlate = 23;
+    const int stick = db.AddUnit(1, "本");
+    Check(stick != 0 && db.EditData(F::Units2, Variant(std::string("Baton")), Ids({stick})), "unit");
+
+    // Bought per buy unit holding `quantity` use units of which `yield` percent is usable: the use
+    // price is price × 100 / yield / quantity. Stock-taking items are the stored goods; fresh
+    // vegetables and herbs are not counted (a new ingredient is one until told otherwise).
     struct Food {
         int classId;
         const char* name;
         const char* french;
+        int buyUnit;
         double price;
+        double quantity;
+        double yield;
+        int useUnit;
+        bool counted;
     };
     const Food foods[] = {
-        {kBeef, "和牛サーロイン", "Aloyau de boeuf wagyu", 12800},
-        {kBeef, "牛ヒレ肉", "Filet de boeuf", 9800},
-        {kPork, "豚バラ肉", "Poitrine de porc", 1980},
-        {kChicken, "鶏もも肉", "Cuisse de poulet", 1280},
-        {kFish, "真鯛", "Daurade royale", 3600},
-        {kVegetable, "玉ねぎ", "Oignon", 250},
-        {kVegetable, "人参", "Carotte", 180},
-        {kVegetable, "じゃがいも", "Pomme de terre", 320},
-        {kHerb, "バジル", "Basilic", 450},
-        {kDairyDrink, "生クリーム", "Creme fraiche", 980},
+        {kBeef, "和牛サーロイン", "Aloyau de boeuf wagyu", kilogram, 12800, 1000, 85, gram, true},
+        {kBeef, "牛ヒレ肉", "Filet de boeuf", kilogram, 9800, 1000, 90, gram, true},
+        {kPork, "豚バラ肉", "Poitrine de porc", kilogram, 1980, 1000, 95, gram, true},
+        {kChicken, "鶏もも肉", "Cuisse de poulet", kilogram, 1280, 1000, 90, gram, true},
+        {kFish, "真鯛", "Daurade royale", piece, 3600, 1200, 45, gram, true},
+        {kVegetable, "玉ねぎ", "Oignon", kilogram, 250, 4, 90, piece, true},
+        {kVegetable, "人参", "Carotte", pack, 180, 3, 90, stick, false},
+        {kVegetable, "じゃがいも", "Pomme de terre", kilogram, 320, 1, 85, kilogram, false},
+        {kHerb, "バジル", "Basilic", pack, 450, 20, 80, gram, false},
+        {kDairyDrink, "生クリーム", "Creme fraiche", pack, 980, 1000, 100, cc, true},
     };
     for (const Food& food : foods) {
-        const int id = Add(food.classId, food.name, food.french);
-        Check(db.EditData(F::BuyPrice, Variant(food.price), Ids({id})), "buy price");
+        const TPriorityItem id = Ids({Add(food.classId, food.name, food.french)});
+        Check(db.EditData(F::UseUnit_Key, Variant(food.useUnit), id) &&
+                  db.EditData(F::BuyUnit_Key, Variant(food.buyUnit), id) &&
+                  db.EditData(F::Quantity, Variant(food.quantity), id) &&
+                  db.EditData(F::Yield, Variant(food.yield), id) && db.EditData(F::BuyPrice, Variant(food.price), id),
+              "ingredient");
+        if (!food.counted) Check(db.EditData(F::InvItem, Variant(false), id), "inventory item");
     }
+
+    // Recipes and the menu with their items (use units of the used records); each item takes the
+    // used record's price when appended, so the used recipes are costed first.
+    struct Use {
+        const char* name;
+        double use;
+    };
+    auto compose = [&](int recipe, int useUnit, double complete, std::initializer_list<Use> uses) {
+        TPriorityItem items;
+        for (const Use& use : uses) items << Record(use.name);
+        Check(db.EditData(F::UseUnit_Key, Variant(useUnit), Ids({recipe})) &&
+                  db.AppendRecipeItem(recipe, 0, items, nullptr),
+              "items");
+        int index = 0;
+        for (const Use& use : uses)
+            Check(db.EditData(F::ItemUse, Variant(use.use), Ids({recipe, ++index})), "item use");
+        Check(db.EditData(F::Complete, Variant(complete), Ids({recipe})), "complete");
+    };
     const int sauce = Add(kSauce, "デミグラスソース", "Sauce demi-glace");
+    compose(sauce, litre, 1, {{"玉ねぎ", 2}, {"人参", 2}, {"生クリーム", 100}});
     const int steak = Add(kMeatDish, "和牛のステーキ", "Steak de boeuf wagyu");
-    Add(kBanquet, "春の宴コース", "Menu du printemps");
-    Check(db.AppendRecipeItem(steak, 0, Ids({Record("和牛サーロイン"), Record("玉ねぎ"), sauce}), nullptr), "items");
-    const double uses[] = {0.2, 0.3, 1.0};
-    for (int item = 1; item <= 3; ++item)
-        Check(db.EditData(F::ItemUse, Variant(uses[item - 1]), Ids({steak, item})), "item use");
-    Check(db.EditData(F::SalePrice, Variant(4800.0), Ids({steak})), "sale price");
-    Check(db.EditData(F::Conserve, Variant(true), Ids({Record("生クリーム")})), "conserve");
-    Check(db.EditData(F::InvItem, Variant(true), Ids({Record("玉ねぎ")})), "inventory item");
+    compose(steak, plate, 1, {{"和牛サーロイン", 200}, {"玉ねぎ", 0.5}, {"デミグラスソース", 0.06}});
+    Check(db.EditData(F::SalePrice, Variant(8800.0), Ids({steak})), "sale price");
+    const int banquet = Add(kBanquet, "春の宴コース", "Menu du printemps");
+    compose(banquet, menuPlate, 1, {{"和牛のステーキ", 1}, {"真鯛", 80}});
+    Check(db.EditData(F::SalePrice, Variant(12000.0), Ids({banquet})), "sale price");
+    // Kept for the stock-taking sheets as a purge leaves a counted record: no longer counted itself.
+    Check(db.EditData(F::InvItem, Variant(false), Ids({Record("生クリーム")})) &&
+              db.EditData(F::Conserve, Variant(true), Ids({Record("生クリーム")})),
+          "conserve");
 
     domestic_ = db.AddAttrItem("国産");
     organic_ = db.AddAttrItem("有機");

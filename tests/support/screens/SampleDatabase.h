@@ -1,7 +1,8 @@
 #pragma once
 // A small kitchen database for the screen tests and snapshots, made through the program's own
 // database layer (TVktApplication::CreateDatabase) and filled through the database object:
-// ingredients with Japanese and French names and yen prices, two recipes and a menu, three
+// ingredients with Japanese and French names, buy and use units, yen prices, quantities and
+// yields (use prices differ from buy prices), two costed recipes and a costed menu, three
 // attribute items with checks, two user filters, two stock-taking months and one record in the
 // trash. Made in a fresh temporary folder; the object lives as long as this builder.
 #include "core/Priorityitem.h"
