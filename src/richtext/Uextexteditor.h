@@ -100,6 +100,8 @@ public:
     void DeleteAll(const TSelectInfo& selection);
     void PasteAll(TExLightText* runs);
     void SetStyle(const TExStyle& style);
+    // The style the next typed character takes, as it stands (no undo record).
+    void SetTypingStyle(const TExStyle& style) { Style = style; }
     void SetParaStyle(const TExParaStyle& para);
     void CopyToClipboard();
     void CutToClipboard();
