@@ -3,6 +3,7 @@
 #include "gui/QtSupport.h"
 #include "platform/Currency.h"
 #include "screens/Finvdatebar.h"
+#include "screens/Fmhistoryeditpanel.h"
 #include "widgets/Fvktform.h"
 
 #include <QAreaSeries>
@@ -196,6 +197,7 @@ THistoryChartPanel::THistoryChartPanel(QWidget* parent) : QFrame(parent)
     pageControl_->addTab(MakeMonthPage(), QStringLiteral("月間履歴"));
     pageControl_->addTab(MakeYearPage(), QStringLiteral("年間履歴"));
     layout->addWidget(pageControl_);
+    new TMHistoryEditPanel(this);
 }
 
 THistoryChartPanel::~THistoryChartPanel()
