@@ -1,0 +1,166 @@
+// The recipe item list: cell values and their display, the edit rules, and the edit cycle with
+// real keys and focus moves (applied for the row left, on leaving the grid, refused texts).
+#include <gtest/gtest.h>
+
+#include "platform/Currency.h"
+#include "screens/Fitemlistview.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using platform::Currency;
+
+void Type(const std::string& text)
+{
+    for (char c : text) QTest::keyClick(QApplication::focusWidget(), c);
+}
+
+void Key(int key, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+}
+
+TEST(ItemValues, DigitsAndPointsOnly)
+{
+    struct Case { const char* text; bool ok; double value; };
+    const Case cases[] = {{"-2", true, 2}, {"1,5", true, 15}, {"", true, 0}, {"0.25", true, 0.25},
+                          {"¥1,280", true, 1280}, {"1.2.3", false, 0}, {".", false, 0}};
+    for (const Case& c : cases) {
+        double value = -1;
+        EXPECT_EQ(TItemListView::CellValue(c.text, value), c.ok) << c.text;
+        EXPECT_DOUBLE_EQ(value, c.ok ? c.value : 0) << c.text;
+    }
+}
+
+class ItemList : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(&list);
+        layout->addWidget(&other);
+        const char* captions[] = {"No", "分類", "材料名", "単位", "単価", "使用量", "使用価格"};
+        for (int col = 0; col < 7; ++col) list.AddColumn(captions[col], 60, col < 4, true, 0);
+        list.ClearRows();
+        list.AddItem("1", "牛肉", 3, Currency::FromInt(2560), 0.2, Currency::FromInt(12800), "kg", "和牛サーロイン");
+        list.AddItem("1", "野菜", 5, Currency::FromInt(75), 0.3, Currency::FromInt(250), "kg", "玉ねぎ");
+        list.AddItem("2", "ソース", 7, Currency::FromInt(400), 0, Currency::FromInt(800), "L", "デミグラスソース");
+        list.OnApply = [this](QObject*) {
+            log.push_back(std::to_string(list.GetItemIndex()) + ":" + std::to_string(list.GetItemUse()).substr(0, 4) +
+                          "/" + list.GetItemUsePrice().ToText());
+        };
+        window.resize(480, 200);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    QTableView* View() { return list.GetStringGrid(); }
+    void Focus(int row, int col)
+    {
+        View()->setFocus();
+        View()->setCurrentIndex(View()->model()->index(row, col));
+    }
+    std::string Cell(int col, int row) { return list.GetModel()->GetCell(col, row); }
+
+    QWidget window;
+    TItemListView list{&window};
+    QLineEdit other{&window};
+    std::vector<std::string> log;
+};
+
+TEST_F(ItemList, RowsShowFormattedValuesAndOnlyUsesAreEditable)
+{
+    EXPECT_EQ(list.CellText(TItemListView::ColPrice, 0), "¥12,800");
+    EXPECT_EQ(list.CellText(TItemListView::ColUse, 0), "0.20");
+    EXPECT_EQ(list.CellText(TItemListView::ColUsePrice, 2), "¥400");
+    EXPECT_EQ(list.GetIcon(1), 5);
+    struct Case { int col, row; bool editable; };
+    const Case cases[] = {{5, 0, true}, {6, 0, false}, {6, 2, true}, {4, 2, false}, {2, 1, false}};
+    for (const Case& c : cases) {
+        const QModelIndex cell = View()->model()->index(c.row, c.col);
+        EXPECT_EQ(View()->model()->flags(cell).testFlag(Qt::ItemIsEditable), c.editable) << c.col << "," << c.row;
+    }
+
+    list.ClearRows();
+    EXPECT_EQ(list.GetRowCount(), 0);
+    EXPECT_EQ(View()->model()->rowCount(), 1);
+    EXPECT_EQ(list.CellText(TItemListView::ColPrice, 0), "");
+    EXPECT_FALSE(View()->model()->flags(View()->model()->index(0, 5)).testFlag(Qt::ItemIsEditable));
+}
+
+TEST_F(ItemList, AUseIsAppliedForTheRowItWasTypedIn)
+{
+    Focus(0, 5);
+    Type("-2");
+    EXPECT_TRUE(list.GetModified());
+    Key(Qt::Key_Down);
+    EXPECT_EQ(log, std::vector<std::string>{"1:2.00/2560"});
+    EXPECT_EQ(View()->currentIndex().row(), 1);
+    EXPECT_EQ(Cell(5, 0), "-2");
+    EXPECT_FALSE(list.GetModified());
+
+    // Esc restores the text of entry and applies nothing.
+    Type("9");
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Cell(5, 1), "0.3");
+    EXPECT_FALSE(list.GetModified());
+    // Ctrl+Enter applies in place.
+    Type("1,5");
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(log.back(), "2:15.0/75");
+    EXPECT_EQ(View()->currentIndex().row(), 1);
+    EXPECT_EQ(log.size(), 2u);
+}
+
+TEST_F(ItemList, ATypedUseSurvivesFocusLeavingTheGrid)
+{
+    Focus(1, 5);
+    Type("0.5");
+    other.setFocus();
+    EXPECT_EQ(log, std::vector<std::string>{"2:0.50/75"});
+    EXPECT_EQ(Cell(5, 1), "0.5");
+    // A use-price typed for the item without use.
+    Focus(2, 6);
+    Type("450");
+    other.setFocus();
+    EXPECT_EQ(log.back(), "3:0.00/450");
+}
+
+TEST_F(ItemList, AnUnreadableUseIsNeitherAppliedNorLost)
+{
+    for (const char* text : {"1.2.3", "."}) {
+        Focus(0, 5);
+        Type(text);
+        Key(Qt::Key_Down);
+        QTest::qWait(20);
+        EXPECT_TRUE(log.empty()) << text;
+        EXPECT_EQ(View()->currentIndex().row(), 0) << text;
+        ASSERT_TRUE(list.IsEditorShown()) << text;
+        EXPECT_EQ(Cell(5, 0), text);
+        EXPECT_EQ(list.CellText(5, 0), text);
+        // Ctrl+Enter refuses it too; Esc restores.
+        Key(Qt::Key_Return, Qt::ControlModifier);
+        EXPECT_TRUE(list.GetModified());
+        Key(Qt::Key_Escape);
+        EXPECT_EQ(Cell(5, 0), "0.2");
+        EXPECT_FALSE(list.GetModified());
+    }
+    // Leaving the grid keeps it pending without writing.
+    Focus(0, 5);
+    Type("1.2.3");
+    other.setFocus();
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(list.GetModified());
+    list.CancelEdit();
+    EXPECT_EQ(Cell(5, 0), "0.2");
+}
+
+} // namespace
