@@ -214,8 +214,10 @@ void TVktFunctor::LoadInitialIDs() {
         return QueryText("select Initial from " + table + " where Initial_ID = 0");
     });
     if (text.empty()) {
-        text = kDefaultInitialIds;
-        Exec("insert into " + table + " values ( 0, :Text )", {{"Text", text}});
+        // Another program opening the same new database may have written the map first: keep its map.
+        Exec("insert or ignore into " + table + " values ( 0, :Text )", {{"Text", kDefaultInitialIds}});
+        text = QueryText("select Initial from " + table + " where Initial_ID = 0");
+        if (text.empty()) text = kDefaultInitialIds;
     }
     // Parsing merges the text's ids into the map and only RegisterInitialID changes the map
     // otherwise, adding names the last text did not hold: the text parsed last changes nothing.

@@ -320,9 +320,6 @@ protected:
 private:
     // Reads the five settings sections into the icons, the filters and the layouts.
     void ReadSettings();
-    // Builds a section element with `fill` and stores it under the setting name.
-    void StoreSection(const std::string& setting, const std::string& element,
-                      const std::function<void(platform::XmlNode)>& fill);
     void SaveLayout(TViewFieldStruct& target, const TViewFieldStruct& layout, const std::string& setting,
                     const std::string& element);
 
