@@ -6,6 +6,7 @@
 #include "layout/Ugraphiccontainer.h"
 #include "layout/Ugridcontainer.h"
 #include "layout/Uimagecontainer.h"
+#include "layout/Umemocontainer.h"
 #include "layout/Utextcontainer.h"
 
 #include <algorithm>
@@ -164,7 +165,7 @@ void TPreview::DoNewContainer(int type, TContainer*& container)
     switch (type) {
     case 1: container = new TContainer(); return;
     case 2: container = new TTextContainer(); return;
-    case 3: container = new TNullContainer(); return;
+    case 3: container = new TMemoContainer(); return;
     case 4: container = new TGraphicContainer(); return;
     case 5: container = new TImageContainer(); return;
     case 6: container = new TGridContainer(); return;

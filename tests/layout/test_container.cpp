@@ -6,6 +6,7 @@
 #include "layout/Ugraphiccontainer.h"
 #include "layout/Ugridcontainer.h"
 #include "layout/Uimagecontainer.h"
+#include "layout/Umemocontainer.h"
 #include "layout/Utextcontainer.h"
 #include "platform/Bitmap.h"
 #include "platform/Files.h"
@@ -215,7 +216,9 @@ TEST_F(ContainerTest, LayoutFileRoundTripKeepsEveryElement)
     for (const char* name : {"LegendVisible", "LegendAlign", "View3D", "XTypeDate", "DateFormat", "ChartLimit",
                              "GraphCount", "GraphData"})
         memo.Handle().remove_attribute(name);
-    memo.SetAttribute("RichText", "{\\rtf1\\ansi 献立}");
+    TMemoContainer written;   // a memo writes its text back in its own RTF form
+    written.SetRichText("{\\rtf1\\ansi 献立}");
+    written.SaveToXml(memo);
     const std::string fixture = folder + "/fixture.xml";
     doc.SaveToFile(fixture, platform::XmlEncoding::ShiftJis);
 
