@@ -1,0 +1,153 @@
+#pragma once
+// TDetailEditPanel: the tabbed half of the record editor, showing and editing what is not a kernel
+// field. An ingredient gets its dealer ("業者") and its price history ("履歴チャート"); a recipe or
+// a menu its items ("材料", with moves, categories and repricing) and a pie of the item costs
+// ("材料チャート"); every record its memo, picture and attribute checks. The kernel tab stays
+// hidden until the kernel panel is put there.
+//
+// The frames are loaded through the read accessors of the bound database; each frame's apply
+// writes one value through the database object under the busy cursor, and the change notices
+// bring the results back. A record in the trash shows every tab with the frames disabled; a kept
+// record shows none.
+#include "data/Uviewfieldstruct.h"
+#include "gui/IconList.h"
+#include "widgets/Fguipanel.h"
+
+#include <functional>
+#include <string>
+
+class QAction;
+class QMenu;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class TAttributeSelectPanel;
+class TDealerSelectPanel;
+class THistoryChartPanel;
+class TImageEditPanel;
+class TItemChartPanel;
+class TItemListView;
+class TMemoEditPanel;
+
+class TDetailEditPanel : public TGuiPanel {
+    Q_OBJECT
+public:
+    using TNotify = std::function<void(QObject* Sender)>;
+
+    static constexpr const char* kPictureFilter =
+        "すべてのファイル (*.jpg;*.jpeg;*.bmp;*.emf;*.wmf)|*.jpg;*.jpeg;*.bmp;*.emf;*.wmf|"
+        "JPEG イメージファイル (*.jpg)|*.jpg|JPEG イメージファイル (*.jpeg)|*.jpeg|ビットマップ (*.bmp)|*.bmp|"
+        "エンハンス メタファイル (*.emf)|*.emf|メタファイル (*.wmf)|*.wmf";
+
+    explicit TDetailEditPanel(QWidget* parent, TPanelOwner* owner = nullptr);
+    ~TDetailEditPanel() override;
+
+    // Shows the record (0 none); only while bound to a valid object.
+    void SetData(int id);
+    int GetDataID() const { return dataId_; }
+    // 0 none, 1 ingredient, 2 recipe, 3 menu.
+    int GetClassType() const { return classType_; }
+    // 0 normal, -1 in the trash, -2 kept.
+    int GetEraseState() const { return eraseState_; }
+
+    // A hosted frame holds an edit not yet applied.
+    bool IsEditing() const;
+    // Undoes the first pending edit, in the order dealer, items, attributes, picture, memo, month.
+    void CancelAllEdits();
+
+    void SetItemViewFields(const TViewFieldStruct& fields);
+    TViewFieldStruct GetItemViewFields() const { return itemViewFields_; }
+
+    void ActItemUpExecute();
+    void ActItemDownExecute();
+    void ActItemInitIndexExecute();
+    void ActItemChangeIndexExecute();
+    void ActItemDeleteExecute();
+    // 0 current prices, 1 latest last, 2 latest maximum, 3 latest average, 4 latest minimum.
+    void ActItemReprice(int mode);
+    void ActImageLoadExecute();
+    void ActImageSaveExecute();
+
+    QTabWidget* GetPageControl() const { return pageControl_; }
+    // By object name: "TabKernel", "TabDetail", "TabMemo", "TabImage", "TabAttribute", "TabChart".
+    QWidget* GetTab(const char* name) const;
+    bool TabShown(const char* name) const;
+    TItemListView* GetItemEditPanel() const { return itemEditPanel_; }
+    TDealerSelectPanel* GetDealerEditPanel() const { return dealerEditPanel_; }
+    TMemoEditPanel* GetMemoEditPanel() const { return memoEditPanel_; }
+    TImageEditPanel* GetImageEditPanel() const { return imageEditPanel_; }
+    TAttributeSelectPanel* GetAttributeEditPanel() const { return attributeEditPanel_; }
+    THistoryChartPanel* GetHistoryChartPanel() const { return historyChartPanel_; }
+    TItemChartPanel* GetItemChartPanel() const { return itemChartPanel_; }
+    QToolBar* GetItemToolBar() const { return itemToolBar_; }
+    QToolBar* GetImageToolBar() const { return imageToolBar_; }
+    QMenu* GetItemPopup() const { return pmItem_; }
+    QMenu* GetImagePopup() const { return pmImage_; }
+    QAction* GetAction(const char* name) const;
+
+    TNotify OnModifiedChange;
+
+protected:
+    void DoAttach() override;
+    void DoDetach() override;
+    void DoUpdate() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildActions();
+    QWidget* MakeDetailTab();
+    QWidget* MakeImageTab();
+    QAction* MakeAction(const char* name, const char* caption, const char* hint, int image);
+    void ModifiedChange();
+    bool Usable() const;
+
+    void SetClassType(int type);
+    void SetEraseState(int state);
+    void LoadByClassType();
+    void FillDealers();
+    void LoadDealer();
+    void ShowDealer(int dealerId);
+    void FillAttributes();
+    void LoadAttributeChecks();
+    void LoadItems();
+    void LoadItemChart();
+    void LoadMemoAndImage();
+    void LoadHistory();
+
+    void DealerEditPanelCompanySelectorChange();
+    void DealerApply();
+    void ItemApply();
+    void MemoApply();
+    void ImageApply();
+    void AttributeApply();
+    void MHistoryChange();
+
+    void FieldChanged(int field, const TPriorityItem& ids);
+    // Runs an item operation on the current row r, then puts the grid back on the row it gives.
+    void ItemAction(const std::function<int(int row)>& operation);
+    void ItemMove(bool up);
+    void ItemHeaderSectionResize();
+    void ItemHeaderMouseUp();
+
+    QTabWidget* pageControl_ = nullptr;
+    QToolBar* itemToolBar_ = nullptr;
+    QToolButton* repriceButton_ = nullptr;
+    TItemListView* itemEditPanel_ = nullptr;
+    TDealerSelectPanel* dealerEditPanel_ = nullptr;
+    TMemoEditPanel* memoEditPanel_ = nullptr;
+    QToolBar* imageToolBar_ = nullptr;
+    TImageEditPanel* imageEditPanel_ = nullptr;
+    TAttributeSelectPanel* attributeEditPanel_ = nullptr;
+    THistoryChartPanel* historyChartPanel_ = nullptr;
+    TItemChartPanel* itemChartPanel_ = nullptr;
+    QMenu* pmItem_ = nullptr;
+    QMenu* pmItemReprice_ = nullptr;
+    QMenu* pmImage_ = nullptr;
+    platform::IconList classIcons_;
+    std::string pictureName_;
+
+    int dataId_ = 0;
+    int classType_ = 0;
+    int eraseState_ = 0;
+    TViewFieldStruct itemViewFields_;
+};

@@ -1,0 +1,357 @@
+// The record detail panel over the sample kitchen database, driven with keys, clicks and focus
+// moves in an active window: the dealer and price history of an ingredient, the items of a recipe
+// with in-place edits, moves, categories and repricing, the record list echoing an item edit, the
+// erase states and the item columns' widths.
+#include <gtest/gtest.h>
+
+#include "data/Ufilterstruct.h"
+#include "data/Uvktdbstruct.h"
+#include "database/Uvktobject.h"
+#include "platform/NumberText.h"
+#include "richtext/Exview.h"
+#include "screens/Fattributeselectpanel.h"
+#include "screens/Fdataview.h"
+#include "screens/Fdealerselectpanel.h"
+#include "screens/Fdetaileditpanel.h"
+#include "screens/Fhistorychartpanel.h"
+#include "screens/Fimageeditpanel.h"
+#include "screens/Fitemchartpanel.h"
+#include "screens/Fitemlistview.h"
+#include "screens/Fmemoeditpanel.h"
+#include "screens/Fmhistoryeditpanel.h"
+#include "support/ScriptedServices.h"
+#include "support/screens/SampleDatabase.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPieSeries>
+#include <QPieSlice>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using F = TVktField;
+using platform::Currency;
+using platform::EncodeDate;
+using platform::Variant;
+
+TPriorityItem Ids(std::initializer_list<int> values)
+{
+    TPriorityItem ids;
+    for (int value : values) ids << value;
+    return ids;
+}
+
+void Type(const std::string& text)
+{
+    for (char c : text) QTest::keyClick(QApplication::focusWidget(), c);
+}
+
+void Key(int key, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+}
+
+class DetailPanel : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::SetFixedNow(EncodeDate(2024, 6, 15) + 0.4);
+        db = std::make_unique<vkttest::SampleDatabase>();
+        TVktObject& o = db->Object();
+        tsukiji = o.AddDealer("築地の問屋");
+        maruyama = o.AddDealer("丸山青果");
+        const std::pair<F, const char*> contacts[] = {{F::Dealer, "山田 太郎"}, {F::Tel, "03-3541-0000"},
+                                                      {F::Address, "東京都中央区築地5-2-1"}};
+        for (const auto& [field, text] : contacts) o.EditData(field, Variant(std::string(text)), Ids({tsukiji}));
+        o.EditData(F::Dealer, Variant(std::string("丸山 花子")), Ids({maruyama}));
+        wagyu = db->Record("和牛サーロイン");
+        steak = db->Record("和牛のステーキ");
+        o.EditData(F::Dealer_Key, Variant(tsukiji), Ids({wagyu}));
+        for (int m = 0; m < 12; ++m) {
+            const int month = 6 - m > 0 ? 6 - m : 18 - m;
+            o.SetMHistoryPrice(wagyu, EncodeDate(m < 6 ? 2024 : 2023, month, 10), Currency::FromInt(60 + m));
+        }
+        o.SetMHistoryPrice(wagyu, EncodeDate(2024, 6, 14), Currency::FromInt(64));
+
+        auto* layout = new QVBoxLayout(&window);
+        panel = new TDetailEditPanel(&window);
+        layout->addWidget(panel);
+        layout->addWidget(&other);
+        window.resize(600, 420);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        panel->SetVktObject(&o);
+    }
+    void TearDown() override
+    {
+        delete panel;
+        platform::SetClock({});
+    }
+
+    TVktObject& Object() { return db->Object(); }
+    TItemListView* Items() { return panel->GetItemEditPanel(); }
+    QTableView* ItemGrid() { return Items()->GetStringGrid(); }
+    void FocusItem(int row, int col)
+    {
+        ItemGrid()->setFocus();
+        ItemGrid()->setCurrentIndex(ItemGrid()->model()->index(row, col));
+    }
+    std::string ItemNames()
+    {
+        std::string names;
+        for (int row = 0; row < Items()->GetRowCount(); ++row)
+            names += (row ? "," : "") + Items()->GetModel()->GetCell(TItemListView::ColName, row);
+        return names;
+    }
+    // The stored items of the steak: "name use" in order.
+    std::string StoredItems()
+    {
+        TVDBItem items(&Object());
+        TFilterObject filter;
+        filter.Add(F::Item_Key, foEqual, Variant(steak), {});
+        items.SetFilter(filter);
+        std::string text;
+        for (int row = 0; row < items.GetRowCount(); ++row) {
+            items.SetRowIndex(row);
+            text += (row ? "," : "") + items.GetData() + " " + platform::FloatToStr(items.GetItemUse());
+        }
+        return text;
+    }
+
+    std::unique_ptr<vkttest::SampleDatabase> db;
+    QWidget window;
+    TDetailEditPanel* panel = nullptr;
+    QLineEdit other{&window};
+    int tsukiji = 0, maruyama = 0, wagyu = 0, steak = 0;
+};
+
+TEST_F(DetailPanel, AnIngredientShowsItsDealerAndAYearOfHistory)
+{
+    panel->SetData(wagyu);
+    EXPECT_EQ(panel->GetClassType(), 1);
+    QTabWidget* tabs = panel->GetPageControl();
+    EXPECT_EQ(tabs->tabText(tabs->indexOf(panel->GetTab("TabDetail"))), "業者");
+    EXPECT_EQ(tabs->tabText(tabs->indexOf(panel->GetTab("TabChart"))), "履歴チャート");
+    EXPECT_FALSE(panel->TabShown("TabKernel"));
+    EXPECT_TRUE(panel->GetItemEditPanel()->isHidden());
+    TDealerSelectPanel* dealer = panel->GetDealerEditPanel();
+    EXPECT_EQ(dealer->GetCompanySelector()->currentText(), "築地の問屋");
+    EXPECT_EQ(dealer->GetDealerEdit()->text(), "山田 太郎");
+    EXPECT_EQ(dealer->GetAddressEdit()->text(), "東京都中央区築地5-2-1");
+    THistoryChartPanel* chart = panel->GetHistoryChartPanel();
+    EXPECT_GE(chart->GetMonthList()->count(), 12);
+    EXPECT_EQ(chart->GetMonthList()->currentText(), "2024年6月");
+    // The 10th and the 14th, and today's price from the record's buy price.
+    EXPECT_EQ(chart->GetModel().PointsOfMonth(EncodeDate(2024, 6, 1)).size(), 3u);
+    // The attribute checks of the record.
+    EXPECT_EQ(panel->GetAttributeEditPanel()->GetCheck(db->Domestic()), 2);
+    EXPECT_EQ(panel->GetAttributeEditPanel()->GetCheck(db->Organic()), 0);
+}
+
+TEST_F(DetailPanel, ChoosingAnotherDealerWritesItAndShowsItsContacts)
+{
+    panel->SetData(wagyu);
+    QComboBox* selector = panel->GetDealerEditPanel()->GetCompanySelector();
+    selector->setFocus();
+    Key(Qt::Key_Down);
+    EXPECT_EQ(panel->GetDealerEditPanel()->GetDealerEdit()->text(), "丸山 花子");
+    EXPECT_TRUE(panel->IsEditing());
+    // The write runs under the busy cursor, which is back when it returns.
+    vkttest::Scripted().busyDepth = 0;
+    int busyDuringWrite = -1;
+    TVktObjEvent probe;
+    probe.OnFieldChange = [&](TVktObject*, TVktField field, TPriorityItem) {
+        if (field == F::Dealer_Key) busyDuringWrite = vkttest::Scripted().busyDepth;
+    };
+    Object().GetEvents().Add(&probe);
+    other.setFocus();
+    probe.Detach();
+    EXPECT_EQ(busyDuringWrite, 1);
+    EXPECT_FALSE(panel->IsEditing());
+    TVDBFood food(&Object());
+    TFilterObject filter;
+    filter.Add(F::Food_Key, foEqual, Variant(wagyu), {});
+    food.SetFilter(filter);
+    EXPECT_EQ(food.GetDealerKey(), maruyama);
+    EXPECT_EQ(panel->GetDealerEditPanel()->GetCompanySelector()->currentText(), "丸山青果");
+    EXPECT_EQ(vkttest::Scripted().busyDepth, 0);
+}
+
+TEST_F(DetailPanel, CorrectingYesterdaysPriceWritesTheMonthAndMovesThePoint)
+{
+    panel->SetData(wagyu);
+    THistoryChartPanel* chart = panel->GetHistoryChartPanel();
+    chart->GetBtnMHistEdit()->click();
+    auto* editor = dynamic_cast<TMHistoryEditPanel*>(chart->GetMonthEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(editor->isHidden());
+    QTableView* grid = editor->GetStringGrid()->GetStringGrid();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(13, 1));
+    Type("70");
+    Key(Qt::Key_Up);
+    TVDBMonthHistory months(&Object());
+    TFilterObject filter;
+    filter.Add(F::MHistory_Key, foEqual, Variant(wagyu), {});
+    months.SetFilter(filter);
+    std::string june14;
+    for (int row = 0; row < months.GetRowCount(); ++row) {
+        months.SetRowIndex(row);
+        if (platform::DateOf(months.GetMHistoryDate()) == EncodeDate(2024, 6, 14))
+            june14 += months.GetMHistoryPrice().ToText();
+    }
+    EXPECT_EQ(june14, "70");
+    const auto june = chart->GetModel().PointsOfMonth(EncodeDate(2024, 6, 1));
+    ASSERT_EQ(june.size(), 3u);
+    EXPECT_DOUBLE_EQ(june[1].price, 70);
+    EXPECT_DOUBLE_EQ(chart->GetMonthSeries()->at(chart->GetMonthSeries()->count() - 2).y(), 70);
+}
+
+TEST_F(DetailPanel, ARecipeShowsItsItemsAndAnItemEditReachesTheRecordList)
+{
+    TDataView list(&window);
+    TViewFieldStruct fields;
+    fields.GetName() << ToInt(F::Data) << ToInt(F::TotalPrice);
+    fields.GetOrder() << 0 << 0;
+    fields.GetWidth() << 120 << 80;
+    list.SetVktObject(&Object());
+    list.SetViewFields(fields);
+    list.show();
+    const int listRow = list.RowOfID(steak);
+    ASSERT_GE(listRow, 0);
+    const std::string before = list.GetDataListView()->CellText(1, listRow);
+
+    panel->SetData(steak);
+    QTabWidget* tabs = panel->GetPageControl();
+    EXPECT_EQ(tabs->tabText(tabs->indexOf(panel->GetTab("TabDetail"))), "材料");
+    EXPECT_EQ(ItemNames(), "和牛サーロイン,玉ねぎ,デミグラスソース");
+    QPieSeries* pie = panel->GetItemChartPanel()->GetItemSeries();
+    ASSERT_EQ(pie->count(), 3);
+    EXPECT_NEAR(pie->slices()[1]->brush().color().hsvHue(), 25, 1);
+
+    FocusItem(1, TItemListView::ColUse);
+    Type("1");
+    Key(Qt::Key_Up);
+    EXPECT_EQ(StoredItems(), "和牛サーロイン 200,玉ねぎ 1,デミグラスソース 0.06");
+    const Currency price = Currency::FromDouble(std::stod(Items()->GetModel()->GetCell(TItemListView::ColPrice, 1)));
+    EXPECT_EQ(Items()->GetModel()->GetCell(TItemListView::ColUsePrice, 1), price.ToText());
+    EXPECT_NE(list.GetDataListView()->CellText(1, listRow), before);
+
+    // Use 0 writes the use, then the use price typed for it.
+    FocusItem(2, TItemListView::ColUse);
+    Type("0");
+    other.setFocus();
+    FocusItem(2, TItemListView::ColUsePrice);
+    Type("300");
+    other.setFocus();
+    TVDBItem items(&Object());
+    TFilterObject filter;
+    filter.Add(F::Item_Key, foEqual, Variant(steak), {});
+    items.SetFilter(filter);
+    items.SetRowIndex(2);
+    EXPECT_EQ(items.GetItemUse(), 0);
+    EXPECT_EQ(items.GetItemUsePrice(), Currency::FromInt(300));
+}
+
+TEST_F(DetailPanel, ItemActionsMoveTheSelectionAsTheyShould)
+{
+    panel->SetData(steak);
+    struct Step { const char* action; int from; const char* names; int row; };
+    const Step steps[] = {
+        {"ActItemUp", 0, "和牛サーロイン,玉ねぎ,デミグラスソース", 0},    // refused: stays
+        {"ActItemDown", 0, "玉ねぎ,和牛サーロイン,デミグラスソース", 1},  // follows the item
+        {"ActItemUp", 1, "和牛サーロイン,玉ねぎ,デミグラスソース", 0},
+        {"ActItemDelete", 2, "和牛サーロイン,玉ねぎ", 1},                  // the new last row
+    };
+    for (const Step& s : steps) {
+        FocusItem(s.from, 0);
+        panel->GetAction(s.action)->trigger();
+        EXPECT_EQ(ItemNames(), s.names) << s.action << " " << s.from;
+        EXPECT_EQ(ItemGrid()->currentIndex().row(), s.row) << s.action << " " << s.from;
+        EXPECT_TRUE(ItemGrid()->hasFocus());
+    }
+    // A new current price comes in through the reprice action.
+    Object().EditData(F::BuyPrice, Variant(500.0), Ids({db->Record("玉ねぎ")}));
+    const std::string old = Items()->GetModel()->GetCell(TItemListView::ColPrice, 1);
+    FocusItem(1, 0);
+    panel->GetAction("ActItemRepriceNow")->trigger();
+    EXPECT_NE(Items()->GetModel()->GetCell(TItemListView::ColPrice, 1), old);
+    EXPECT_EQ(ItemGrid()->currentIndex().row(), 1);
+}
+
+TEST_F(DetailPanel, ItemWidthsAreSavedOnMouseRelease)
+{
+    panel->SetData(steak);
+    QHeaderView* header = Items()->GetHeaderControl();
+    ASSERT_GT(header->count(), 1);
+    const int width = panel->GetItemViewFields().GetWidth().GetItem(0);
+    header->resizeSection(0, width + 30);
+    EXPECT_EQ(panel->GetItemViewFields().GetWidth().GetItem(0), width + 30);
+    EXPECT_EQ(Object().GetItemViewFields().GetWidth().GetItem(0), width);
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::qWait(10);
+    EXPECT_EQ(Object().GetItemViewFields().GetWidth().GetItem(0), width + 30);
+}
+
+TEST_F(DetailPanel, EraseStatesAndASwitchToAnIngredient)
+{
+    panel->SetData(db->Record("生クリーム"));
+    EXPECT_EQ(panel->GetEraseState(), -2);
+    for (const char* tab : {"TabDetail", "TabMemo", "TabImage", "TabAttribute", "TabChart"})
+        EXPECT_FALSE(panel->TabShown(tab)) << tab;
+
+    panel->SetData(db->Record("牛ヒレ肉"));
+    EXPECT_EQ(panel->GetEraseState(), -1);
+    for (const char* tab : {"TabDetail", "TabMemo", "TabImage", "TabAttribute", "TabChart"})
+        EXPECT_TRUE(panel->TabShown(tab)) << tab;
+    for (QWidget* frame : std::initializer_list<QWidget*>{panel->GetDealerEditPanel(), panel->GetMemoEditPanel(),
+                                                          panel->GetImageEditPanel(), panel->GetAttributeEditPanel()})
+        EXPECT_FALSE(frame->isEnabled()) << frame->objectName().toStdString();
+
+    panel->SetData(steak);
+    EXPECT_EQ(panel->GetEraseState(), 0);
+    EXPECT_TRUE(panel->GetItemEditPanel()->isEnabled());
+    // From a recipe to an ingredient: items and pie go before the dealer comes.
+    panel->SetData(wagyu);
+    EXPECT_EQ(Items()->GetRowCount(), 0);
+    EXPECT_EQ(panel->GetItemChartPanel()->GetItemSeries()->count(), 0);
+    EXPECT_EQ(panel->GetDealerEditPanel()->GetCompanySelector()->currentText(), "築地の問屋");
+}
+
+TEST_F(DetailPanel, ABatchNamingTheShownRecordReloadsIt)
+{
+    panel->SetData(wagyu);
+    QComboBox* months = panel->GetHistoryChartPanel()->GetMonthList();
+    months->setCurrentIndex(0);
+    // A batch over several records, the shown one not first, reloads its history.
+    ASSERT_TRUE(Object().UpdateDataKeys("5", 0, Ids({db->Record("玉ねぎ"), wagyu}), Ids({ToInt(F::UseUnit_Key)}),
+                                        nullptr));
+    EXPECT_EQ(months->currentIndex(), months->count() - 1);
+    // The memo round trips through the record.
+    panel->GetMemoEditPanel()->GetExView()->setFocus();
+    QTest::keyClicks(panel->GetMemoEditPanel()->GetExView(), "Marbre A5");
+    other.setFocus();
+    TVDBDetail detail(&Object());
+    TFilterObject filter;
+    filter.Add(F::Data_ID, foEqual, Variant(wagyu), {});
+    detail.SetFilter(filter);
+    EXPECT_EQ(detail.GetMemo(), panel->GetMemoEditPanel()->GetMemo());
+    TMemoEditPanel copy;
+    copy.SetMemo(detail.GetMemo());
+    EXPECT_EQ(copy.GetExView()->GetText(), "Marbre A5\r\n");
+}
+
+} // namespace
