@@ -1,0 +1,296 @@
+// The kernel panel on the sample database, driven with real focus moves and keys: the controls per
+// class type, the edit cycle (one write per left control, Esc, Ctrl+Enter, numbers that do not
+// convert, a cleared price), the use-unit question, the read-only states after trash, keep and
+// batch notices, and the pixel rules of the layout.
+#include <gtest/gtest.h>
+
+#include "data/Uvktdbstruct.h"
+#include "database/Uvktobject.h"
+#include "richtext/Exview.h"
+#include "screens/Fclassbar.h"
+#include "screens/Fkerneleditpanel.h"
+#include "support/ScriptedServices.h"
+#include "support/screens/SampleDatabase.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using F = TVktField;
+using platform::Variant;
+using vkttest::SampleDatabase;
+
+TPriorityItem Ids(std::initializer_list<int> values)
+{
+    TPriorityItem ids;
+    for (int value : values) ids << value;
+    return ids;
+}
+
+void Type(const std::string& text)
+{
+    for (char c : text) QTest::keyClick(QApplication::focusWidget(), c);
+}
+
+void Key(int key, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+}
+
+class KernelEdit : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        probe.OnFieldChange = [this](TVktObject*, TVktField field, TPriorityItem ids) {
+            writes.push_back(std::to_string(ToInt(field)) + ":" + ids.GetCommaText());
+        };
+        db.Object().GetEvents().Add(&probe);
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(&panel);
+        layout->addWidget(&other);
+        window.resize(330, 520);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        panel.SetVktObject(&db.Object());
+        vkttest::Scripted().Reset();
+    }
+    void TearDown() override { probe.Detach(); }
+
+    void Open(const char* name)
+    {
+        panel.SetData(db.Record(name));
+        writes.clear();
+    }
+    void Enter(QWidget* control)
+    {
+        control->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+    }
+    void Leave()
+    {
+        other.setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+    }
+    std::string Stored(F field) const
+    {
+        TVDBFood reader(&db.Object());
+        TFilterObject filter;
+        filter.Add(F::Data_ID, foEqual, panel.GetDataID(), {});
+        reader.SetFilter(filter);
+        reader.Refresh();
+        reader.SetRowIndex(0);
+        return reader.GetText(field);
+    }
+    static std::string Text(QLineEdit* edit) { return edit->text().toStdString(); }
+
+    SampleDatabase db;
+    TVktObjEvent probe;
+    std::vector<std::string> writes;
+    QWidget window;
+    TKernelEditPanel panel{&window};
+    QLineEdit other{&window};
+};
+
+TEST_F(KernelEdit, ControlsFollowTheClassType)
+{
+    struct Case { const char* record; int type; bool food; bool cook; bool menu; int detailHeight; };
+    const Case cases[] = {{"和牛サーロイン", 1, true, false, false, 80},
+                          {"和牛のステーキ", 2, false, true, false, 80},
+                          {"春の宴コース", 3, false, true, true, 160}};
+    for (const Case& c : cases) {
+        Open(c.record);
+        EXPECT_EQ(panel.GetClassType(), c.type) << c.record;
+        EXPECT_EQ(panel.GetNameEdit()->GetText(), c.record);
+        EXPECT_TRUE(panel.LabelOf(panel.GetFormSelector())->isVisible());
+        EXPECT_EQ(panel.GetBuyPriceEdit()->isVisible(), c.food) << c.record;
+        EXPECT_EQ(panel.LabelOf(panel.GetQuantityEdit())->isVisible(), c.food) << c.record;
+        EXPECT_EQ(panel.GetSalePriceEdit()->isVisible(), c.cook) << c.record;
+        EXPECT_EQ(panel.GetCostRateEdit()->isVisible(), c.cook) << c.record;
+        EXPECT_EQ(panel.GetInformationEdit()->isVisible(), c.menu) << c.record;
+        EXPECT_EQ(panel.GetPanelDetail()->height(), c.detailHeight) << c.record;
+        // Only classes of the record's own type are offered.
+        for (int i = 0; i < panel.GetClassSelector()->GetCount(); ++i)
+            EXPECT_EQ(panel.GetClassSelector()->GetItem(i).ClassType, c.type) << c.record;
+    }
+    EXPECT_EQ(panel.LabelOf(panel.GetCompleteEdit())->text().toStdString(), "出来上がり量");
+    EXPECT_EQ(Text(panel.GetCreateDateEdit()).size(), 10u);   // yyyy/mm/dd
+    panel.SetData(0);
+    EXPECT_FALSE(panel.GetNameEdit()->isVisible());
+    EXPECT_FALSE(panel.GetBtnShow()->isVisible());
+}
+
+TEST_F(KernelEdit, ANameIsWrittenOnceWhenLeftAndEscRestores)
+{
+    Open("玉ねぎ");
+    const int id = panel.GetDataID();
+    Enter(panel.GetNameEdit());
+    Type("X");
+    EXPECT_TRUE(panel.GetModified());
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(panel.GetModified());
+    EXPECT_EQ(panel.GetNameEdit()->GetText(), "玉ねぎ");
+    Leave();
+    EXPECT_TRUE(writes.empty());
+
+    Enter(panel.GetNameEdit());
+    Key(Qt::Key_End);
+    Type("A");
+    Leave();
+    EXPECT_EQ(writes, std::vector<std::string>{"45:" + std::to_string(id)});
+    EXPECT_EQ(Stored(F::Data), "玉ねぎA");
+
+    // Ctrl+Enter writes at once and keeps the focus; leaving then writes nothing more.
+    writes.clear();
+    const std::string french = Stored(F::Data2);
+    Enter(panel.GetName2Edit());
+    Key(Qt::Key_End);
+    Type("s");
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(writes, std::vector<std::string>{"46:" + std::to_string(id)});
+    EXPECT_EQ(QApplication::focusWidget(), panel.GetName2Edit());
+    EXPECT_EQ(Stored(F::Data2), french + "s");
+    Leave();
+    EXPECT_EQ(writes.size(), 1u);
+}
+
+TEST_F(KernelEdit, NumbersConvertOrFallBackToTheEntryValue)
+{
+    Open("玉ねぎ");
+    const std::string entryQuantity = Stored(F::Quantity);
+    Enter(panel.GetQuantityEdit());
+    const std::string bare = Text(panel.GetQuantityEdit());
+    Type("a");
+    EXPECT_EQ(Text(panel.GetQuantityEdit()), bare);
+    EXPECT_FALSE(panel.GetModified());
+    Key(Qt::Key_End);
+    Type("1a");
+    EXPECT_EQ(Text(panel.GetQuantityEdit()), bare);
+    EXPECT_FALSE(panel.GetModified());
+    Leave();
+    EXPECT_TRUE(writes.empty());
+    EXPECT_EQ(Stored(F::Quantity), entryQuantity);
+
+    // A cleared buy price writes 0; the derived use price comes back through the notices.
+    Enter(panel.GetBuyPriceEdit());
+    EXPECT_EQ(Text(panel.GetBuyPriceEdit()), "250");
+    panel.GetBuyPriceEdit()->selectAll();
+    Key(Qt::Key_Delete);
+    EXPECT_TRUE(panel.GetModified());
+    Leave();
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.front(), "62:" + std::to_string(panel.GetDataID()));
+    EXPECT_EQ(Stored(F::BuyPrice), "¥0");
+    EXPECT_EQ(Text(panel.GetBuyPriceEdit()), "¥0");
+    EXPECT_EQ(Text(panel.GetUsePriceEdit()), "¥0");
+}
+
+TEST_F(KernelEdit, UseUnitChangesAskAndConvert)
+{
+    Open("玉ねぎ");
+    const int id = panel.GetDataID();
+    QComboBox* units = panel.GetUseUnitSelector();
+    ASSERT_GE(units->count(), 2);
+    std::vector<std::string> asked;
+    panel.OnUseUnitChange = [&](TKernelEditPanel*, int dataId, bool& convert, double& rate, int newUnit, int oldUnit) {
+        asked.push_back(std::to_string(dataId) + ":" + std::to_string(newUnit) + "<" + std::to_string(oldUnit));
+        convert = false;
+        rate = 2;
+    };
+    const int before = units->currentIndex();
+    Enter(units);
+    Key(before + 1 < units->count() ? Qt::Key_Down : Qt::Key_Up);
+    Leave();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(units->currentIndex(), before);
+    EXPECT_TRUE(writes.empty());
+
+    // With Shift held the change is written without a question and the history converted at 1.
+    vkttest::Scripted().shift = true;
+    Enter(units);
+    Key(before + 1 < units->count() ? Qt::Key_Down : Qt::Key_Up);
+    Leave();
+    vkttest::Scripted().shift = false;
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_EQ(writes, (std::vector<std::string>{"47:" + std::to_string(id), "47:" + std::to_string(id)}));
+    EXPECT_NE(units->currentIndex(), before);
+    EXPECT_EQ(vkttest::Scripted().busyDepth, 0);
+
+    // A recipe's unit back and forth: each change is written.
+    Open("和牛のステーキ");
+    units = panel.GetUseUnitSelector();
+    ASSERT_GE(units->count(), 2);
+    Enter(units);
+    const int start = units->currentIndex();
+    const int key = start + 1 < units->count() ? Qt::Key_Down : Qt::Key_Up;
+    const int back = key == Qt::Key_Down ? Qt::Key_Up : Qt::Key_Down;
+    Key(key);
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    Key(back);
+    Leave();
+    EXPECT_EQ(writes.size(), 2u);
+    EXPECT_EQ(units->currentIndex(), start);
+}
+
+TEST_F(KernelEdit, TrashedAndKeptRecordsAreReadOnly)
+{
+    Open("鶏もも肉");
+    EXPECT_TRUE(panel.GetNameEdit()->isEnabled());
+    // A batch naming the shown record among others.
+    ASSERT_TRUE(db.Object().EraseData(0, Ids({db.Record("豚バラ肉"), panel.GetDataID()}), nullptr));
+    EXPECT_EQ(panel.GetEraseState(), -1);
+    for (QWidget* control : {static_cast<QWidget*>(panel.GetNameEdit()), static_cast<QWidget*>(panel.GetClassSelector()),
+                             static_cast<QWidget*>(panel.GetBuyPriceEdit()), static_cast<QWidget*>(panel.GetInventoryCheck())})
+        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    EXPECT_TRUE(panel.GetPanelDetail()->isVisibleTo(&panel));
+
+    Open("生クリーム");   // kept
+    EXPECT_EQ(panel.GetEraseState(), -2);
+    EXPECT_FALSE(panel.GetPanelDetail()->isVisibleTo(&panel));
+    EXPECT_EQ(panel.GetPanelDate()->y(), panel.GetPanelKernel()->height());
+    panel.SetSideBySide(true);
+    EXPECT_EQ(panel.GetPanelDate()->y(), 0);
+
+    // Purging the shown record clears the panel.
+    Open("牛ヒレ肉");
+    ASSERT_TRUE(db.Object().PurgeData(0, Ids({panel.GetDataID()}), nullptr));
+    EXPECT_EQ(panel.GetDataID(), 0);
+}
+
+TEST_F(KernelEdit, BlocksFollowThePixelRules)
+{
+    Open("春の宴コース");
+    panel.resize(400, panel.height());
+    QCoreApplication::processEvents();
+    const int width = panel.GetScrollArea()->viewport()->width();
+    auto check = [&](bool sideBySide) {
+        const int half = sideBySide ? width / 2 : width;
+        const int column = (half - 24) / 2;
+        EXPECT_EQ(panel.GetPanelKernel()->width(), half);
+        EXPECT_EQ(panel.GetPanelDetail()->x(), sideBySide ? half : 0);
+        EXPECT_EQ(panel.GetPanelDetail()->y(), sideBySide ? 0 : 200);
+        EXPECT_EQ(panel.GetPanelDate()->y(), panel.GetPanelDetail()->geometry().bottom() + 1);
+        EXPECT_EQ(panel.GetBtnShow()->geometry().right() + 1, half - 8);
+        EXPECT_EQ(panel.GetFormSelector()->width(), column);
+        EXPECT_EQ(panel.GetUseUnitSelector()->x(), 8 + column + 8);
+        EXPECT_EQ(panel.LabelOf(panel.GetUseUnitSelector())->x(), 8 + column + 16);
+        EXPECT_EQ(panel.GetCostRateEdit()->x(), 8 + column + 8);
+        EXPECT_EQ(panel.GetChangeDateEdit()->width(), column);
+    };
+    check(false);
+    panel.SetSideBySide(true);
+    check(true);
+}
+
+} // namespace
