@@ -1,0 +1,112 @@
+#include "screens/Fdataeditor.h"
+
+#include "gui/Application.h"
+#include "screens/Fdetaileditpanel.h"
+#include "screens/Fkerneleditpanel.h"
+
+#include <QBoxLayout>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+
+TDataEditor::TDataEditor(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent, owner)
+{
+    setObjectName(QStringLiteral("DataEditor"));
+    resize(562, 218);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName(QStringLiteral("Splitter"));
+    splitter_->setHandleWidth(6);
+    splitter_->setChildrenCollapsible(false);
+    splitter_->setOpaqueResize(true);
+    layout->addWidget(splitter_);
+    kernel_ = new TKernelEditPanel(splitter_, this);
+    detail_ = new TDetailEditPanel(splitter_, this);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({kernelWidth_, std::max(1, width() - kernelWidth_ - 6)});
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] { SplitterMoved(); });
+    connect(kernel_->GetBtnShow(), &QPushButton::clicked, this,
+            platform::Guarded([this](bool) { KernelEditPanelBtnShowClick(); }));
+    auto modified = [this] {
+        if (OnModifiedChange) OnModifiedChange(this);
+    };
+    kernel_->OnModifiedChange = [modified](TKernelEditPanel*) { modified(); };
+    detail_->OnModifiedChange = [modified](QObject*) { modified(); };
+    UpdateLayout();
+}
+
+TDataEditor::~TDataEditor()
+{
+    MarkDestroying();
+    SetVktObject(nullptr);
+    // The kernel panel may sit in the detail panel's tab: it is this editor's to delete.
+    kernel_->setParent(this);
+}
+
+void TDataEditor::SetData(int id)
+{
+    const int previous = detail_->GetDataID();
+    kernel_->SetData(id);
+    detail_->SetData(id);
+    UpdateLayout();
+    if (previous == 0 && compact_) detail_->GetPageControl()->setCurrentWidget(detail_->GetTab("TabKernel"));
+}
+
+int TDataEditor::GetDataID() const { return kernel_->GetDataID(); }
+int TDataEditor::GetClassType() const { return kernel_->GetClassType(); }
+bool TDataEditor::IsEditing() const { return kernel_->GetModified() || detail_->IsEditing(); }
+
+void TDataEditor::ShowCompact()
+{
+    compact_ = true;
+    UpdateLayout();
+    detail_->GetPageControl()->setCurrentWidget(detail_->GetTab("TabKernel"));
+}
+
+void TDataEditor::ShowSideBySide()
+{
+    compact_ = false;
+    UpdateLayout();
+}
+
+void TDataEditor::KernelEditPanelBtnShowClick()
+{
+    if (compact_) ShowSideBySide();
+    else ShowCompact();
+}
+
+void TDataEditor::SplitterMoved()
+{
+    if (!compact_) kernelWidth_ = kernel_->width();
+}
+
+void TDataEditor::UpdateLayout()
+{
+    if (inLayout_ || GetDestroying()) return;
+    inLayout_ = true;
+    QTabWidget* pages = detail_->GetPageControl();
+    QWidget* tab = detail_->GetTab("TabKernel");
+    const int tabIndex = pages->indexOf(tab);
+    if (compact_) {
+        if (kernel_->parentWidget() != tab) {
+            static_cast<QBoxLayout*>(tab->layout())->insertWidget(0, kernel_, 1);
+            kernel_->show();
+        }
+        kernel_->SetSideBySide(true);
+        pages->setTabVisible(tabIndex, true);
+        kernel_->GetBtnShow()->setText(QStringLiteral("&<<"));
+    } else {
+        pages->setTabVisible(tabIndex, false);
+        if (kernel_->parentWidget() != splitter_) {
+            splitter_->insertWidget(0, kernel_);
+            kernel_->show();
+        }
+        kernel_->SetSideBySide(false);
+        const int total = splitter_->width() - splitter_->handleWidth();
+        splitter_->setSizes({kernelWidth_, std::max(1, total - kernelWidth_)});
+        kernel_->GetBtnShow()->setText(QStringLiteral("&>>"));
+    }
+    inLayout_ = false;
+}
