@@ -108,7 +108,12 @@ const std::pair<const char*, int> kReprice[] = {{"ActItemRepriceNow", 0},
                                                 {"ActItemRepriceMHMin", 4},
                                                 {"ActItemRepriceMHLast", 1}};
 
-QIcon CommandIcon(int image) { return platform::ProgramIcons("commands").Icon(image); }
+// The program's command picture of the index; none when the list lacks it (the button shows its text).
+QIcon CommandIcon(int image)
+{
+    if (platform::ProgramIconMeaning("commands", image).empty()) return {};
+    return platform::ProgramIcons("commands").Icon(image);
+}
 
 } // namespace
 
@@ -145,7 +150,7 @@ TDetailEditPanel::TDetailEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
     attributeEditPanel_ = new TAttributeSelectPanel(attributes);
     attributeEditPanel_->setObjectName(QStringLiteral("AttributeEditPanel"));
     platform::SetHint(*attributeEditPanel_->GetAttributeList(), "|属性を変更します。");
-    attributes->layout()->addWidget(attributeEditPanel_);
+    static_cast<QVBoxLayout*>(attributes->layout())->addWidget(attributeEditPanel_, 1);
     pageControl_->addTab(attributes, QStringLiteral("属性"));
 
     QWidget* chart = MakePage("TabChart");
@@ -322,13 +327,15 @@ QWidget* TDetailEditPanel::MakeDetailTab()
     QHeaderView* header = itemEditPanel_->GetHeaderControl();
     header->viewport()->installEventFilter(this);
     connect(header, &QHeaderView::sectionResized, this, [this] { ItemHeaderSectionResize(); });
-    page->layout()->addWidget(itemEditPanel_);
+    auto* column = static_cast<QVBoxLayout*>(page->layout());
+    column->addWidget(itemEditPanel_, 1);
 
     dealerEditPanel_ = new TDealerSelectPanel(page);
     dealerEditPanel_->setObjectName(QStringLiteral("DealerEditPanel"));
+    dealerEditPanel_->setMinimumSize(dealerEditPanel_->size());
     platform::SetHint(*dealerEditPanel_->GetCompanySelector(), "|購入業者を変更します。");
-    page->layout()->addWidget(dealerEditPanel_);
-    static_cast<QVBoxLayout*>(page->layout())->addStretch(0);
+    column->addWidget(dealerEditPanel_);
+    column->addStretch(0);
     return page;
 }
 
@@ -349,7 +356,7 @@ QWidget* TDetailEditPanel::MakeImageTab()
     imageEditPanel_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(imageEditPanel_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { pmImage_->popup(imageEditPanel_->mapToGlobal(pos)); });
-    page->layout()->addWidget(imageEditPanel_);
+    static_cast<QVBoxLayout*>(page->layout())->addWidget(imageEditPanel_, 1);
     return page;
 }
 
