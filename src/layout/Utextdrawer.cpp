@@ -252,7 +252,10 @@ void TTextDrawer::DrawString(TRect rect, platform::FontSpec lf, TColor color, co
     canvas_.SetTextColor(color);
     canvas_.SetBrush({color, true});
     if (w == 0 || t <= w) {
-        if (lf.Height != 0)
+        // A text whose cell lies inside Rect needs no clip (a clip per cell is costly to record).
+        if (lf.Height != 0 && w != 0 && extent.Y <= h)
+            canvas_.TextOut(rect.Left, rect.Top, text);
+        else if (lf.Height != 0)
             canvas_.TextRect(rect, rect.Left, rect.Top, text);
         return;
     }

@@ -115,8 +115,8 @@ TEST_F(TextDrawerTest, StringsShrinkOrWrapToTheirRectangle)
     platform::FontSpec lf;
     lf.Face = "Arial";
     lf.Height = -20;   // 10 pixels per character on the recording canvas
-    drawer.DrawString({0, 0, 40, 30}, lf, 0, "abcd");
-    EXPECT_EQ(Matching(canvas, "TextRect"), std::vector<std::string>{"TextRect(0,0,40,30,0,0,\"abcd\")"});
+    drawer.DrawString({0, 0, 40, 30}, lf, 0, "abcd");   // inside the rectangle: not clipped
+    EXPECT_EQ(Matching(canvas, "Text"), std::vector<std::string>{"TextOut(0,0,\"abcd\")"});
 
     canvas.ClearLog();
     drawer.DrawString({0, 0, 32, 30}, lf, 0, "abcd");   // 1.25 times too wide: 0.8 of the height, same bottom
@@ -148,12 +148,12 @@ TEST_F(TextDrawerTest, LinesShrinkToTheHeightAndAlignToTheBottom)
     a.VertAlign = 2;
     a.HorzAlign = 2;
     drawer.DrawTextA({0, 0, 200, 60}, a);   // three lines of 30 in 60: font 2/3
-    const auto texts = Matching(canvas, "TextRect");
+    const auto texts = Matching(canvas, "Text");
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(Matching(canvas, "SetFont")[1], "SetFont(\"Arial\",-20)");
     // Right aligned (width 2 × 10 + 1), the last line ending on the bottom.
-    EXPECT_EQ(texts[0], "TextRect(179,0,200,20,179,0,\"ab\")");
-    EXPECT_EQ(texts[2], "TextRect(179,40,200,60,179,40,\"ef\")");
+    EXPECT_EQ(texts[0], "TextOut(179,0,\"ab\")");
+    EXPECT_EQ(texts[2], "TextOut(179,40,\"ef\")");
 
     canvas.ClearLog();
     a.Text = "x";
@@ -171,11 +171,9 @@ TEST_F(TextDrawerTest, CentredLinesKeepEveryLineInsideItsBand)
     a.Text = "a\nb\nc";
     a.VertAlign = 1;
     drawer.DrawTextA({0, 0, 100, 90}, a);
-    for (const std::string& line : Matching(canvas, "TextRect")) {
-        int l, t, r, b;
-        ASSERT_EQ(std::sscanf(line.c_str(), "TextRect(%d,%d,%d,%d", &l, &t, &r, &b), 4) << line;
-        EXPECT_GT(b, t) << line;
-    }
+    // The block of three lines centred, each line whole (its rectangle holds it, so no clip).
+    EXPECT_EQ(Matching(canvas, "Text"),
+              (std::vector<std::string>{"TextOut(0,30,\"a\")", "TextOut(0,40,\"b\")", "TextOut(0,50,\"c\")"}));
 }
 
 TEST_F(TextDrawerTest, GridRowsFillBackgroundsByParityAndAskEveryCell)
