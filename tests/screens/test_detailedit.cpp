@@ -283,6 +283,20 @@ TEST_F(DetailPanel, ItemActionsMoveTheSelectionAsTheyShould)
         EXPECT_EQ(ItemGrid()->currentIndex().row(), s.row) << s.action << " " << s.from;
         EXPECT_TRUE(ItemGrid()->hasFocus());
     }
+    // A category split at the selected item, then the categories cleared again.
+    const auto categories = [this] {
+        std::string text;
+        for (int row = 0; row < Items()->GetRowCount(); ++row)
+            text += (row ? "," : "") + Items()->GetModel()->GetCell(TItemListView::ColCategory, row);
+        return text;
+    };
+    const std::string single = categories();
+    FocusItem(1, 0);
+    panel->GetAction("ActItemChangeIndex")->trigger();
+    EXPECT_NE(categories(), single);
+    EXPECT_EQ(ItemGrid()->currentIndex().row(), 1);
+    panel->GetAction("ActItemInitIndex")->trigger();
+    EXPECT_EQ(categories(), single);
     // A new current price comes in through the reprice action.
     Object().EditData(F::BuyPrice, Variant(500.0), Ids({db->Record("玉ねぎ")}));
     const std::string old = Items()->GetModel()->GetCell(TItemListView::ColPrice, 1);

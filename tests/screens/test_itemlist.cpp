@@ -89,6 +89,12 @@ TEST_F(ItemList, RowsShowFormattedValuesAndOnlyUsesAreEditable)
         EXPECT_EQ(View()->model()->flags(cell).testFlag(Qt::ItemIsEditable), c.editable) << c.col << "," << c.row;
     }
 
+    // A right click makes its cell current (the popup acts on it).
+    Focus(0, 0);
+    const QRect cell = View()->visualRect(View()->model()->index(2, 1));
+    QTest::mouseClick(View()->viewport(), Qt::RightButton, {}, cell.center());
+    EXPECT_EQ(View()->currentIndex().row(), 2);
+
     list.ClearRows();
     EXPECT_EQ(list.GetRowCount(), 0);
     EXPECT_EQ(View()->model()->rowCount(), 1);
