@@ -710,7 +710,11 @@ void TDetailEditPanel::ItemAction(const std::function<int(int row)>& operation)
     const int row = grid->currentIndex().row();
     const int col = std::max(0, grid->currentIndex().column());
     if (!Usable() || row < 0 || row >= itemEditPanel_->GetRowCount()) return;
-    const int next = operation(row);
+    int next = row;
+    {
+        platform::BusyCursor busy;
+        next = operation(row);
+    }
     if (next >= 0 && next < itemEditPanel_->GetRowCount()) grid->setCurrentIndex(grid->model()->index(next, col));
     grid->setFocus();
 }
