@@ -8,6 +8,9 @@ namespace {
 // Highest inventory price type (4: the yearly history's minimum price).
 constexpr std::uint8_t kLastInventoryType = 4;
 
+// GetDataEraseState of a record kept for the inventory sheets (Conserve set).
+constexpr int kKeptState = -2;
+
 } // namespace
 
 // ---- Trash, restore, purge ------------------------------------------------------------------------
@@ -24,10 +27,12 @@ bool TVktObject::RestoreData(int tag, const TPriorityItem& ids, const TVktProgre
         [&](const TPriorityItem& done) { DoFieldChange(TVktField::EraseDate, done); });
 }
 
-// A record kept for an inventory sheet (conserved, not gone) is a false step: the batch stops there.
+// A record an inventory sheet still counts is kept (conserved) instead of gone: the purge did all it
+// may, so it is a done step, announced with the deleted ones, and the batch goes on.
 bool TVktObject::PurgeData(int tag, const TPriorityItem& ids, const TVktProgressEvent& progress) {
     return RunBatch(
-        ids, TVktBatchMode::Batch, tag, progress, [&](int id) { return GetFunctor().PurgeData(id); },
+        ids, TVktBatchMode::Batch, tag, progress,
+        [&](int id) { return GetFunctor().PurgeData(id) || GetFunctor().GetDataEraseState(id) == kKeptState; },
         [&](const TPriorityItem& done) { DoRecordsDelete(TVktObjKind::Data, done); });
 }
 

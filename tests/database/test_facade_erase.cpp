@@ -112,7 +112,7 @@ TEST_F(FacadeEraseTest, EmptyBatchesReturnTrueAndFireNothing) {
     EXPECT_TRUE(notices.empty());
 }
 
-TEST_F(FacadeEraseTest, APurgeThatConservesARecordStopsTheBatch) {
+TEST_F(FacadeEraseTest, APurgeThatConservesARecordGoesOnWithTheBatch) {
     for (int id = 1; id <= 3; ++id) {
         AddFood(id);
         Erase(id);
@@ -120,23 +120,22 @@ TEST_F(FacadeEraseTest, APurgeThatConservesARecordStopsTheBatch) {
     Sql("insert into VktDB1E values (1, '2024-02-29', 0)");
     Sql("insert into VktDB1Q values (2, 1, 5, 250, 4)");
     Progress progress;
-    EXPECT_FALSE(object->PurgeData(17, Ids({1, 2, 3}), progress.Event(object)));
-    EXPECT_EQ(progress.flags, (std::vector<bool>{true, false}));
-    EXPECT_EQ(notices, Notices{"delete 6: 1"});
-    EXPECT_EQ(DataRows(1), 0);
-    // Record 2 is conserved (its purge is kept), record 3 was not tried.
+    EXPECT_TRUE(object->PurgeData(17, Ids({1, 2, 3}), progress.Event(object)));
+    EXPECT_EQ(progress.flags, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(notices, Notices{"delete 6: 1,2,3"});
+    EXPECT_EQ(DataRows(1) + DataRows(3), 0);
+    // Record 2 is conserved: its own rows are gone, the data row stays for the sheet.
     EXPECT_EQ(functor.GetDataEraseState(2), -2);
     EXPECT_EQ(Text("select Conserve || '|' || InvItem || '|' || ChangeDate from VktDB1F where Data_ID = 2"),
               std::string("1|0|") + kNow);
     EXPECT_EQ(Int("select count(*) from VktDB1K where Food_Key = 2"), 0);
-    EXPECT_EQ(functor.GetDataEraseState(3), -1);
 
     // Once its entry is gone, the conserved record is purged for good.
     notices.clear();
     ASSERT_TRUE(object->DeleteInventoryEntry(1, 17, Ids({2}), nullptr));
-    ASSERT_TRUE(object->PurgeData(17, Ids({2, 3}), nullptr));
-    EXPECT_EQ(DataRows(2) + DataRows(3), 0);
-    EXPECT_EQ(notices, (Notices{"delete 11: 2", "delete 6: 2,3"}));
+    ASSERT_TRUE(object->PurgeData(17, Ids({2}), nullptr));
+    EXPECT_EQ(DataRows(2), 0);
+    EXPECT_EQ(notices, (Notices{"delete 11: 2", "delete 6: 2"}));
 }
 
 TEST_F(FacadeEraseTest, TheProgressCallbackStopsAnErase) {
