@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <random>
 #include <stdexcept>
+#include <string_view>
 
 #include "PlainSqlite.h"
+#include "data/Uviewfieldstruct.h"
 #include "database/Mvktfunctor.h"
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
@@ -173,6 +175,78 @@ void RegisterPair(PairSpec pair, BenchFunction system, BenchFunction sqlite) {
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);
     BenchContext::Get().AddPair(std::move(pair));
+}
+
+bool ParseBenchOptions(int& argc, char** argv, BenchOptions& options) {
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg.rfind("--vkt_", 0) != 0) {
+            argv[kept++] = argv[i];
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string_view name = arg.substr(0, equals);
+        const std::string value(equals == std::string_view::npos ? std::string_view() : arg.substr(equals + 1));
+        try {
+            if (name == "--vkt_size") {
+                const std::uint32_t seed = options.Sizes.Seed;
+                if (value == "tiny") {
+                    options.Sizes = {400, 80, 8, seed};
+                    options.Operations = 50;
+                } else if (value == "small") {
+                    options.Sizes = {10000, 2000, 200, seed};
+                    options.Operations = 1000;
+                } else if (value == "standard") {
+                    options.Sizes = {100000, 20000, 2000, seed};
+                    options.Operations = 10000;
+                } else {
+                    throw std::invalid_argument(value);
+                }
+            } else if (name == "--vkt_ingredients") {
+                options.Sizes.Ingredients = platform::StrToInt(value);
+            } else if (name == "--vkt_recipes") {
+                options.Sizes.Recipes = platform::StrToInt(value);
+            } else if (name == "--vkt_menus") {
+                options.Sizes.Menus = platform::StrToInt(value);
+            } else if (name == "--vkt_operations") {
+                options.Operations = platform::StrToInt(value);
+            } else if (name == "--vkt_seed") {
+                options.Sizes.Seed = static_cast<std::uint32_t>(platform::StrToInt64(value));
+            } else if (name == "--vkt_dir") {
+                options.Directory = value;
+            } else if (name == "--vkt_keep") {
+                options.Keep = true;
+            } else if (name == "--vkt_verify") {
+                options.Verify = true;
+            } else {
+                throw std::invalid_argument("unknown");
+            }
+        } catch (const std::exception&) {
+            std::fprintf(stderr, "Bad option %s\n", argv[i]);
+            return false;
+        }
+    }
+    argc = kept;
+    argv[argc] = nullptr;
+    if (options.Sizes.Ingredients < 1 || options.Sizes.Recipes < 0 || options.Sizes.Menus < 0 ||
+        options.Operations < 1) {
+        std::fprintf(stderr, "Sizes: at least one ingredient and one operation\n");
+        return false;
+    }
+    return true;
+}
+
+ListingQuery IngredientListing() {
+    BenchContext& context = BenchContext::Get();
+    ListingQuery query;
+    query.Fields = context.Object().GetViewFields().GetName();
+    for (int i = 0; i < query.Fields.GetCount(); ++i)
+        query.Orders << (query.Fields.GetItem(i) == ToInt(TVktField::Data) ? 1 : 0);
+    if (query.Fields.IndexOf(ToInt(TVktField::Data)) < 0) throw std::runtime_error("The default view lists no name");
+    query.Filter.Add(TVktField::Class_ID, foEqual, platform::Variant(context.Database().IngredientRootClass),
+                     platform::Variant());
+    return query;
 }
 
 std::vector<int> PickIds(const std::vector<int>& from, int count, std::uint32_t seed) {

@@ -32,6 +32,11 @@ struct BenchOptions {
     bool Verify = false;    // check the generated prices with the system's own chain first
 };
 
+// Takes the options of its own ("--vkt_size=tiny|small|standard", "--vkt_ingredients=N",
+// "--vkt_recipes=N", "--vkt_menus=N", "--vkt_operations=N", "--vkt_seed=N", "--vkt_dir=PATH",
+// "--vkt_keep", "--vkt_verify") out of argv, leaving the rest; false (with a message) on a bad one.
+bool ParseBenchOptions(int& argc, char** argv, BenchOptions& options);
+
 // What the summary compares for a pair.
 enum class Metric { RealTime, PeakBytes };
 

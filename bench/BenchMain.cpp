@@ -29,67 +29,6 @@ namespace {
 using bench::BenchContext;
 using bench::Metric;
 
-// Removes the program's own options from argv; false (with a message) on a bad one.
-bool ParseOptions(int& argc, char** argv, bench::BenchOptions& options) {
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg.rfind("--vkt_", 0) != 0) {
-            argv[kept++] = argv[i];
-            continue;
-        }
-        const std::size_t equals = arg.find('=');
-        const std::string_view name = arg.substr(0, equals);
-        const std::string value(equals == std::string_view::npos ? std::string_view() : arg.substr(equals + 1));
-        try {
-            if (name == "--vkt_size") {
-                const std::uint32_t seed = options.Sizes.Seed;
-                if (value == "tiny") {
-                    options.Sizes = {400, 80, 8, seed};
-                    options.Operations = 50;
-                } else if (value == "small") {
-                    options.Sizes = {10000, 2000, 200, seed};
-                    options.Operations = 1000;
-                } else if (value == "standard") {
-                    options.Sizes = {100000, 20000, 2000, seed};
-                    options.Operations = 10000;
-                } else {
-                    throw std::invalid_argument(value);
-                }
-            } else if (name == "--vkt_ingredients") {
-                options.Sizes.Ingredients = platform::StrToInt(value);
-            } else if (name == "--vkt_recipes") {
-                options.Sizes.Recipes = platform::StrToInt(value);
-            } else if (name == "--vkt_menus") {
-                options.Sizes.Menus = platform::StrToInt(value);
-            } else if (name == "--vkt_operations") {
-                options.Operations = platform::StrToInt(value);
-            } else if (name == "--vkt_seed") {
-                options.Sizes.Seed = static_cast<std::uint32_t>(platform::StrToInt64(value));
-            } else if (name == "--vkt_dir") {
-                options.Directory = value;
-            } else if (name == "--vkt_keep") {
-                options.Keep = true;
-            } else if (name == "--vkt_verify") {
-                options.Verify = true;
-            } else {
-                throw std::invalid_argument("unknown");
-            }
-        } catch (const std::exception&) {
-            std::fprintf(stderr, "Bad option %s\n", argv[i]);
-            return false;
-        }
-    }
-    argc = kept;
-    argv[argc] = nullptr;
-    if (options.Sizes.Ingredients < 1 || options.Sizes.Recipes < 0 || options.Sizes.Menus < 0 ||
-        options.Operations < 1) {
-        std::fprintf(stderr, "Sizes: at least one ingredient and one operation\n");
-        return false;
-    }
-    return true;
-}
-
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
@@ -170,7 +109,7 @@ int main(int argc, char** argv) {
     if (!bench::InstallSqliteCounter()) std::fprintf(stderr, "SQLite's allocations are not counted\n");
 
     bench::BenchOptions options;
-    if (!ParseOptions(argc, argv, options)) return 2;
+    if (!bench::ParseBenchOptions(argc, argv, options)) return 2;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
 

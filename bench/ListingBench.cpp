@@ -13,18 +13,6 @@
 
 namespace bench {
 
-ListingQuery IngredientListing() {
-    BenchContext& context = BenchContext::Get();
-    ListingQuery query;
-    query.Fields = context.Object().GetViewFields().GetName();
-    for (int i = 0; i < query.Fields.GetCount(); ++i)
-        query.Orders << (query.Fields.GetItem(i) == ToInt(TVktField::Data) ? 1 : 0);
-    if (query.Fields.IndexOf(ToInt(TVktField::Data)) < 0) throw std::runtime_error("The default view lists no name");
-    query.Filter.Add(TVktField::Class_ID, foEqual, platform::Variant(context.Database().IngredientRootClass),
-                     platform::Variant());
-    return query;
-}
-
 std::vector<std::vector<std::string>> PlainListing(PlainDb& db, const ListingQuery& query) {
     PlainStmt statement(db, VktSQLString(TVktTable::TblData, query.Fields, query.Orders, query.Filter));
     const int parameter = statement.ParameterIndex(":" + GetFieldName(TVktField::Class_ID) + "_b0");
