@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 namespace {
@@ -27,12 +28,30 @@ namespace {
 constexpr int kClientWidth = 449;
 constexpr int kClientHeight = 105;
 constexpr int kPaintIntervalMs = 50;
+constexpr int kPumpIntervalMs = 5;
 
 constexpr const char* kCancelCaption = "キャンセル";
 constexpr const char* kCloseCaption = "閉じる";
 constexpr const char* kFinished = "終了しました。";
 constexpr const char* kCancelled = "実行はキャンセルされました。";
 constexpr const char* kFailed = "エラーのため実行を中断しました。";
+
+// When the running routine last let the window system's events through. Runs do not overlap but
+// for a nested one, which only moves the next pass.
+QElapsedTimer& PumpClock()
+{
+    static QElapsedTimer clock;
+    return clock;
+}
+
+// The bar shows `steps` progress calls. Set before anything can look at it (a paint, events let
+// through, the question, the end) rather than at every record: a step of a QProgressBar costs more
+// than a record.
+void ShowSteps(QProgressBar* bar, int steps)
+{
+    steps = std::min(steps, bar->maximum());
+    if (bar->value() != steps) bar->setValue(steps);
+}
 
 } // namespace
 
@@ -122,6 +141,7 @@ bool TExecuteDialog::Setup(int operation, const char* caption, const char* label
         move(screen->availableGeometry().center() - rect().center());
     exec();
     operation_ = opNone;   // closed before its start: the operation never runs later
+    setUpdatesEnabled(true);   // an auto-closed run left them off
     return true;
 }
 
@@ -242,6 +262,7 @@ void TExecuteDialog::Start()
     failedRow_ = 0;
     failedText_.clear();
     paintClock_.start();
+    PumpClock().start();
     bool ok = false;
     const bool completed = platform::Guard([&] {
         struct Running {   // the run ends however the routine leaves
@@ -249,7 +270,8 @@ void TExecuteDialog::Start()
             ~Running()
             {
                 dialog.running_ = false;
-                dialog.PaintProgress(true);
+                // A raise is reported with the window showing its last state behind the error.
+                if (std::uncaught_exceptions() > 0) dialog.PaintProgress(true);
             }
         } running{*this};
         setUpdatesEnabled(false);
@@ -303,7 +325,12 @@ void TExecuteDialog::EndRun(int operation, bool completed, bool ok)
             end += "\n" + std::to_string(failedRow_) + "行目: " + failedText_;
     }
     label_->setText(platform::ToQString(end));
-    if (autoClose_ && !failed) QMetaObject::invokeMethod(this, &QDialog::accept, Qt::QueuedConnection);
+    ShowSteps(progressBar_, steps_);
+    // A window that closes itself is not painted again; it closes with updates off until then.
+    if (autoClose_ && !failed)
+        QMetaObject::invokeMethod(this, &QDialog::accept, Qt::QueuedConnection);
+    else
+        PaintProgress(true);
     autoClose_ = false;
 }
 
@@ -312,9 +339,17 @@ void TExecuteDialog::Progress(TVktObject*, const std::string& text, bool& cont, 
     const bool recordOk = cont;
     ++steps_;
     if (tag == 0) label_->setText(platform::ToQString(text));
-    progressBar_->setValue(progressBar_->value() + 1);
     PaintProgress(false);
-    platform::PumpEvents();   // a click on Cancel is seen now
+    // Posted events (a queued click) are seen at every record, the window system's (a click on
+    // Cancel) within kPumpIntervalMs: letting those through at every record cost more than the
+    // records themselves.
+    if (PumpClock().elapsed() >= kPumpIntervalMs) {
+        PumpClock().start();
+        ShowSteps(progressBar_, steps_);
+        platform::PumpEvents();
+    } else {
+        QCoreApplication::sendPostedEvents();
+    }
     if (!recordOk) {
         // The routine stops at this record; no question about a run that ends anyway.
         failedRow_ = steps_;
@@ -323,7 +358,10 @@ void TExecuteDialog::Progress(TVktObject*, const std::string& text, bool& cont, 
         cont = false;
         return;
     }
-    if (cancel_ && !platform::AskYesNo("キャンセルしますか？", "確認", false)) cancel_ = false;
+    if (cancel_) {
+        ShowSteps(progressBar_, steps_);
+        if (!platform::AskYesNo("キャンセルしますか？", "確認", false)) cancel_ = false;
+    }
     cont = !cancel_;
 }
 
@@ -331,6 +369,7 @@ void TExecuteDialog::PaintProgress(bool now)
 {
     if (!now && paintClock_.isValid() && paintClock_.elapsed() < kPaintIntervalMs) return;
     paintClock_.start();
+    ShowSteps(progressBar_, steps_);
     setUpdatesEnabled(true);
     if (isVisible()) repaint();
     if (running_) setUpdatesEnabled(false);
