@@ -246,19 +246,19 @@ void TDetailEditPanel::BuildActions()
         connect(GetAction(name), &QAction::triggered, this, [this, mode = mode] { ActItemReprice(mode); });
 
     // The picture operations: the image panel does the work under the busy cursor.
-    const std::pair<const char*, void (TImageEditPanel::*)()> image[] = {
-        {"ActImageDelete", &TImageEditPanel::Clear},
-        {"ActImageCopy", &TImageEditPanel::CopyToClipboard},
-        {"ActImagePaste", &TImageEditPanel::PasteFromClipboard},
-        {"ActImageLeftRotate", &TImageEditPanel::RotateLeft},
-        {"ActImageRightRotate", &TImageEditPanel::RotateRight},
-        {"ActImageHorzMirror", &TImageEditPanel::MirrorHorz},
-        {"ActImageVertMirror", &TImageEditPanel::MirrorVert},
+    const std::pair<const char*, std::function<void()>> image[] = {
+        {"ActImageDelete", [this] { imageEditPanel_->Clear(); }},
+        {"ActImageCopy", [this] { imageEditPanel_->CopyToClipboard(); }},
+        {"ActImagePaste", [this] { imageEditPanel_->PasteFromClipboard(); }},
+        {"ActImageLeftRotate", [this] { imageEditPanel_->RotateLeft(); }},
+        {"ActImageRightRotate", [this] { imageEditPanel_->RotateRight(); }},
+        {"ActImageHorzMirror", [this] { imageEditPanel_->MirrorHorz(); }},
+        {"ActImageVertMirror", [this] { imageEditPanel_->MirrorVert(); }},
     };
     for (const auto& [name, operation] : image) {
-        connect(GetAction(name), &QAction::triggered, this, [this, operation = operation] {
+        connect(GetAction(name), &QAction::triggered, this, [operation = operation] {
             platform::BusyCursor busy;
-            (imageEditPanel_->*operation)();
+            operation();
         });
     }
     connect(GetAction("ActImageCut"), &QAction::triggered, this, [this] {
