@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <tuple>
 #include <unordered_map>
@@ -239,9 +240,24 @@ struct PlacedGlyph {
     qreal Left;
 };
 
+// Code points Qt sets one after another at their own advances (no marks, no joining, no
+// right-to-left runs, no controls).
+bool SetsPlainly(char32_t c)
+{
+    const bool cjk = c >= 0x3000 && c < 0xA000 && !(c >= 0x302A && c <= 0x302F) && c != 0x3099 && c != 0x309A;
+    return (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c < 0x300) || cjk || (c >= 0xFF01 && c < 0xFFF0);
+}
+
+bool IsAsciiLetter(char32_t c) { return (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z'); }
+
 } // namespace
 
 struct QtCanvas::Impl {
+    // What the painter's pen and brush hold. Texts and fills set theirs only when they differ;
+    // figures set the current ones back. Unknown after the painter was handed out.
+    enum class PenUse : std::uint8_t { Current, Text, Null, Unknown };
+    enum class BrushUse : std::uint8_t { Current, Fill, Unknown };
+
     struct State {
         Pen CurrentPen;
         Brush CurrentBrush;
@@ -249,6 +265,11 @@ struct QtCanvas::Impl {
         std::shared_ptr<FontEntry> Entry;
         TColor TextColor = 0;
         RasterOp Op = RasterOp::Copy;
+        PenUse PainterPen = PenUse::Current;
+        TColor PainterPenColor = 0;  // of PenUse::Text
+        BrushUse PainterBrush = BrushUse::Current;
+        TColor PainterFillColor = 0;  // of BrushUse::Fill
+        std::shared_ptr<FontEntry> PainterFont;  // the entry whose font the painter holds
     };
 
     Impl(QPainter& painter, int dpiX, int dpiY, CanvasKind kind)
@@ -261,6 +282,7 @@ struct QtCanvas::Impl {
         // keep a PDF's text as characters do; pictures record only the characters they are given.
         GlyphRuns = engine && (engine->type() == QPaintEngine::Raster || engine->type() == QPaintEngine::Pdf);
         NotesRadicals = kind == CanvasKind::Pdf || kind == CanvasKind::Metafile;
+        FillsDirect = engine && engine->isExtended();
         Painter.setRenderHint(QPainter::Antialiasing, false);
         Painter.setRenderHint(QPainter::TextAntialiasing, true);
         Painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -273,6 +295,60 @@ struct QtCanvas::Impl {
 
     // False while a raster op is chosen that this device cannot do.
     bool Drawable() const { return Current.Op == RasterOp::Copy || RasterOps; }
+
+    void UsePen()
+    {
+        if (Current.PainterPen == PenUse::Current) return;
+        Painter.setPen(ToQPen(Current.CurrentPen));
+        Current.PainterPen = PenUse::Current;
+    }
+
+    void UseBrush()
+    {
+        if (Current.PainterBrush == BrushUse::Current) return;
+        Painter.setBrush(ToQBrush(Current.CurrentBrush));
+        Current.PainterBrush = BrushUse::Current;
+    }
+
+    void UseTextPen(TColor color)
+    {
+        if (Current.PainterPen == PenUse::Text && Current.PainterPenColor == color) return;
+        Painter.setPen(ToQColor(color));
+        Current.PainterPen = PenUse::Text;
+        Current.PainterPenColor = color;
+    }
+
+    // The painter as callers get it: the current pen and brush set, nothing assumed afterwards.
+    QPainter* HandOut()
+    {
+        UsePen();
+        UseBrush();
+        Current.PainterPen = PenUse::Unknown;
+        Current.PainterBrush = BrushUse::Unknown;
+        Current.PainterFont.reset();
+        return &Painter;
+    }
+
+    // QPainter::fillRect on engines other than the raster ones sets and restores the pen and brush
+    // around each rectangle, which pictures record and PDF pages write; there they are set once.
+    template <typename R>
+    void Fill(const R& rect, TColor color)
+    {
+        if (FillsDirect) {
+            Painter.fillRect(rect, ToQColor(color));
+            return;
+        }
+        if (Current.PainterPen != PenUse::Null) {
+            Painter.setPen(Qt::NoPen);
+            Current.PainterPen = PenUse::Null;
+        }
+        if (Current.PainterBrush != BrushUse::Fill || Current.PainterFillColor != color) {
+            Painter.setBrush(ToQColor(color));
+            Current.PainterBrush = BrushUse::Fill;
+            Current.PainterFillColor = color;
+        }
+        Painter.drawRect(rect);
+    }
 
     // The rectangle a figure's path takes so that a thin pen's outline stays inside `rect`.
     QRectF FigureRect(const Rect& rect) const
@@ -298,6 +374,9 @@ struct QtCanvas::Impl {
         return placed_;
     }
 
+    // Whether the text is drawn in the painter's own coordinates (no turn, no stretch).
+    bool Upright(const FontEntry& entry) const { return Current.Font.Escapement == 0 && entry.XScale == 1; }
+
     // Moves the painter to the text's cell at (x, y), turned and stretched; gives the old transform.
     QTransform EnterText(const FontEntry& entry, int x, int y)
     {
@@ -314,16 +393,19 @@ struct QtCanvas::Impl {
         if (!entry || text.empty() || !Drawable()) return;
         qreal width = 0;
         const std::vector<PlacedGlyph>& placed = Place(*entry, text, &width);
-        const QTransform saved = EnterText(*entry, x, y);
+        // Upright text goes to (x, y) directly: a transform per text costs pictures and PDF pages.
+        const bool upright = Upright(*entry);
+        const QPointF origin = upright ? QPointF(x, y) : QPointF();
+        const QTransform saved = upright ? QTransform() : EnterText(*entry, x, y);
         const qreal cellHeight = Current.Entry->Summary.Height;
         if (!Current.CurrentBrush.Null)
-            Painter.fillRect(QRectF(0, 0, width, cellHeight), ToQColor(Current.CurrentBrush.Color));
+            Fill(QRectF(origin.x(), origin.y(), width, cellHeight), Current.CurrentBrush.Color);
 
-        Painter.setPen(ToQColor(Current.TextColor));
+        UseTextPen(Current.TextColor);
         if (GlyphRuns)
-            DrawGlyphRuns(*entry, placed);
+            DrawGlyphRuns(*entry, placed, origin);
         else
-            DrawCharacters(*entry, placed);
+            DrawCharacters(*entry, placed, text, width, origin);
         if (NotesRadicals)
             for (const PlacedGlyph& glyph : placed)
                 if (glyph.Code >= kFirstIdeograph && glyph.Info->Font >= 0)
@@ -331,18 +413,18 @@ struct QtCanvas::Impl {
         const FontSpec& font = Current.Font;
         if (font.Underline || font.StrikeOut) {
             const qreal line = std::max<qreal>(1, entry->Metrics.lineWidth());
-            const QColor color = ToQColor(Current.TextColor);
             if (font.Underline)
-                Painter.fillRect(QRectF(0, entry->Ascent + entry->Metrics.underlinePos(), width, line), color);
+                Fill(QRectF(origin.x(), origin.y() + entry->Ascent + entry->Metrics.underlinePos(), width, line),
+                     Current.TextColor);
             if (font.StrikeOut)
-                Painter.fillRect(QRectF(0, entry->Ascent - entry->Metrics.strikeOutPos(), width, line), color);
+                Fill(QRectF(origin.x(), origin.y() + entry->Ascent - entry->Metrics.strikeOutPos(), width, line),
+                     Current.TextColor);
         }
-        Painter.setPen(ToQPen(Current.CurrentPen));
-        Painter.setTransform(saved);
+        if (!upright) Painter.setTransform(saved);
     }
 
     // One glyph run per face, glyphs at their edges on the baseline.
-    void DrawGlyphRuns(const FontEntry& entry, const std::vector<PlacedGlyph>& placed)
+    void DrawGlyphRuns(const FontEntry& entry, const std::vector<PlacedGlyph>& placed, QPointF origin)
     {
         const std::size_t faces = entry.RawFonts.size();
         runGlyphs_.resize(faces);
@@ -363,18 +445,42 @@ struct QtCanvas::Impl {
             run.setRawFont(entry.RawFonts[f]);
             run.setGlyphIndexes(runGlyphs_[f]);
             run.setPositions(runPositions_[f]);
-            Painter.drawGlyphRun(QPointF(0, 0), run);
+            Painter.drawGlyphRun(origin, run);
         }
     }
 
-    // Character by character as text, so that pictures keep the characters rather than bare glyphs.
-    void DrawCharacters(const FontEntry& entry, const std::vector<PlacedGlyph>& placed)
+    // As text, so that pictures keep the characters rather than bare glyphs: the whole text at once
+    // where Qt sets it as it is placed, otherwise character by character.
+    void DrawCharacters(const FontEntry& entry, const std::vector<PlacedGlyph>& placed, std::string_view text,
+                        qreal width, QPointF origin)
     {
-        Painter.setFont(entry.Font);
+        if (Current.PainterFont.get() != &entry) {
+            Painter.setFont(entry.Font);
+            Current.PainterFont = Current.Entry;
+        }
+        const QPointF baseline = origin + QPointF(0, entry.Ascent);
+        if (WholeText(entry, placed, text, width)) {
+            Painter.drawText(baseline, wholeText_);
+            return;
+        }
         for (const PlacedGlyph& glyph : placed) {
             if (glyph.Code == U' ' || glyph.Info->Font < 0) continue;
-            Painter.drawText(QPointF(glyph.Left, entry.Ascent), QString::fromUcs4(&glyph.Code, 1));
+            Painter.drawText(baseline + QPointF(glyph.Left, 0), QString::fromUcs4(&glyph.Code, 1));
         }
+    }
+
+    // Fills wholeText_ when Qt lays the text out glyph for glyph as placed: every character has a
+    // glyph and is set plainly; a run of letters, which a ligature may join, is measured.
+    bool WholeText(const FontEntry& entry, const std::vector<PlacedGlyph>& placed, std::string_view text, qreal width)
+    {
+        bool letters = false;
+        for (std::size_t k = 0; k < placed.size(); ++k) {
+            const PlacedGlyph& glyph = placed[k];
+            if (glyph.Info->Font < 0 || !SetsPlainly(glyph.Code)) return false;
+            letters = letters || (k > 0 && IsAsciiLetter(glyph.Code) && IsAsciiLetter(placed[k - 1].Code));
+        }
+        wholeText_ = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        return !letters || std::abs(entry.Metrics.horizontalAdvance(wholeText_) - width) < 0.01;
     }
 
     QPainter& Painter;
@@ -384,6 +490,7 @@ struct QtCanvas::Impl {
     bool RasterOps = false;
     bool GlyphRuns = false;  // raster and PDF devices draw glyphs; pictures are given characters
     bool NotesRadicals = false;
+    bool FillsDirect = false;  // QPainter::fillRect leaves the pen and brush alone
     State Current;
     std::vector<State> Saved;
     Point Position;
@@ -393,6 +500,7 @@ private:
     std::vector<PlacedGlyph> placed_;
     std::vector<QList<quint32>> runGlyphs_;
     std::vector<QList<QPointF>> runPositions_;
+    QString wholeText_;
 };
 
 QtCanvas::QtCanvas(QPainter& painter, int dpiX, int dpiY, CanvasKind kind)
@@ -405,7 +513,7 @@ QtCanvas::~QtCanvas() = default;
 int QtCanvas::DpiX() const { return impl_->DpiX; }
 int QtCanvas::DpiY() const { return impl_->DpiY; }
 CanvasKind QtCanvas::Kind() const { return impl_->Kind; }
-QPainter* QtCanvas::GetPainter() { return &impl_->Painter; }
+QPainter* QtCanvas::GetPainter() { return impl_->HandOut(); }
 const std::map<char32_t, char32_t>& QtCanvas::SharedRadicals() const { return impl_->SharedRadicals; }
 
 void QtCanvas::Save()
@@ -424,17 +532,19 @@ void QtCanvas::Restore()
 
 void QtCanvas::SetPen(const Pen& pen)
 {
-    if (pen == impl_->Current.CurrentPen) return;
-    impl_->Current.CurrentPen = pen;
-    impl_->Painter.setPen(ToQPen(pen));
+    Impl::State& state = impl_->Current;
+    if (pen == state.CurrentPen) return;
+    state.CurrentPen = pen;
+    if (state.PainterPen == Impl::PenUse::Current) state.PainterPen = Impl::PenUse::Unknown;
 }
 const Pen& QtCanvas::GetPen() const { return impl_->Current.CurrentPen; }
 
 void QtCanvas::SetBrush(const Brush& brush)
 {
-    if (brush == impl_->Current.CurrentBrush) return;
-    impl_->Current.CurrentBrush = brush;
-    impl_->Painter.setBrush(ToQBrush(brush));
+    Impl::State& state = impl_->Current;
+    if (brush == state.CurrentBrush) return;
+    state.CurrentBrush = brush;
+    if (state.PainterBrush == Impl::BrushUse::Current) state.PainterBrush = Impl::BrushUse::Unknown;
 }
 const Brush& QtCanvas::GetBrush() const { return impl_->Current.CurrentBrush; }
 
@@ -462,7 +572,10 @@ void QtCanvas::MoveTo(int x, int y) { impl_->Position = {x, y}; }
 
 void QtCanvas::LineTo(int x, int y)
 {
-    if (impl_->Drawable()) impl_->Painter.drawLine(QPoint(impl_->Position.X, impl_->Position.Y), QPoint(x, y));
+    if (impl_->Drawable()) {
+        impl_->UsePen();
+        impl_->Painter.drawLine(QPoint(impl_->Position.X, impl_->Position.Y), QPoint(x, y));
+    }
     impl_->Position = {x, y};
 }
 
@@ -480,30 +593,39 @@ QPolygon ToQPolygon(const std::vector<Point>& points)
 void QtCanvas::Polyline(const std::vector<Point>& points)
 {
     if (points.size() < 2 || !impl_->Drawable()) return;
+    impl_->UsePen();
     impl_->Painter.drawPolyline(ToQPolygon(points));
 }
 
 void QtCanvas::Polygon(const std::vector<Point>& points)
 {
     if (points.size() < 2 || !impl_->Drawable()) return;
+    impl_->UsePen();
+    impl_->UseBrush();
     impl_->Painter.drawPolygon(ToQPolygon(points), Qt::OddEvenFill);
 }
 
 void QtCanvas::Rectangle(const Rect& rect)
 {
     if (rect.IsEmpty() || !impl_->Drawable()) return;
+    impl_->UsePen();
+    impl_->UseBrush();
     impl_->Painter.drawRect(impl_->FigureRect(rect));
 }
 
 void QtCanvas::Ellipse(const Rect& rect)
 {
     if (rect.IsEmpty() || !impl_->Drawable()) return;
+    impl_->UsePen();
+    impl_->UseBrush();
     impl_->Painter.drawEllipse(impl_->FigureRect(rect));
 }
 
 void QtCanvas::RoundRect(const Rect& rect, int cornerWidth, int cornerHeight)
 {
     if (rect.IsEmpty() || !impl_->Drawable()) return;
+    impl_->UsePen();
+    impl_->UseBrush();
     impl_->Painter.drawRoundedRect(impl_->FigureRect(rect), std::max(0, cornerWidth) / 2.0,
                                    std::max(0, cornerHeight) / 2.0, Qt::AbsoluteSize);
 }
@@ -511,27 +633,25 @@ void QtCanvas::RoundRect(const Rect& rect, int cornerWidth, int cornerHeight)
 void QtCanvas::FillRect(const Rect& rect, TColor color)
 {
     if (rect.IsEmpty() || !impl_->Drawable()) return;
-    impl_->Painter.fillRect(ToQRect(rect), ToQColor(color));
+    impl_->Fill(ToQRect(rect), color);
 }
 
 void QtCanvas::FrameRect(const Rect& rect, TColor color)
 {
     if (rect.IsEmpty() || !impl_->Drawable()) return;
-    const QColor qcolor = ToQColor(color);
-    QPainter& p = impl_->Painter;
-    p.fillRect(QRect(rect.Left, rect.Top, rect.Width(), 1), qcolor);
-    if (rect.Height() > 1) p.fillRect(QRect(rect.Left, rect.Bottom - 1, rect.Width(), 1), qcolor);
+    Impl& d = *impl_;
+    d.Fill(QRect(rect.Left, rect.Top, rect.Width(), 1), color);
+    if (rect.Height() > 1) d.Fill(QRect(rect.Left, rect.Bottom - 1, rect.Width(), 1), color);
     if (rect.Height() > 2) {
-        p.fillRect(QRect(rect.Left, rect.Top + 1, 1, rect.Height() - 2), qcolor);
-        if (rect.Width() > 1) p.fillRect(QRect(rect.Right - 1, rect.Top + 1, 1, rect.Height() - 2), qcolor);
+        d.Fill(QRect(rect.Left, rect.Top + 1, 1, rect.Height() - 2), color);
+        if (rect.Width() > 1) d.Fill(QRect(rect.Right - 1, rect.Top + 1, 1, rect.Height() - 2), color);
     }
 }
 
 void QtCanvas::FillRegion(const Region& region, TColor color)
 {
     if (region.IsEmpty() || !impl_->Drawable()) return;
-    const QColor qcolor = ToQColor(color);
-    for (const QRect& rect : region.Q()) impl_->Painter.fillRect(rect, qcolor);
+    for (const QRect& rect : region.Q()) impl_->Fill(rect, color);
 }
 
 void QtCanvas::IntersectClip(const Rect& rect)
@@ -615,11 +735,16 @@ void QtCanvas::TextOutline(int x, int y, std::string_view text, bool fill)
     }
     QPainter& p = impl_->Painter;
     const QTransform saved = impl_->EnterText(*entry, x, y);
-    p.setBrush(fill ? ToQBrush(impl_->Current.CurrentBrush) : QBrush(Qt::NoBrush));
+    impl_->UsePen();
+    if (fill) {
+        impl_->UseBrush();
+    } else {
+        p.setBrush(Qt::NoBrush);
+        impl_->Current.PainterBrush = Impl::BrushUse::Unknown;
+    }
     p.setRenderHint(QPainter::Antialiasing, true);
     p.drawPath(path);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setBrush(ToQBrush(impl_->Current.CurrentBrush));
     p.setTransform(saved);
 }
 

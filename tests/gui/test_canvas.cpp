@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QPainter>
+
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -189,6 +193,100 @@ TEST(Canvas, RasterOpsDrawNothingOffImages)
     BitmapCanvas canvas(20, 20);
     canvas.DrawMetafile(Rect{0, 0, 20, 20}, metafile);
     EXPECT_EQ(InkBounds(canvas, Rect{0, 0, 20, 20}), (Rect{0, 0, 5, 5}));
+}
+
+// The columns with a dark pixel (a picture's text may sit a pixel higher: QPicture replays it
+// from an integral ascent).
+std::string InkColumns(const Picture& picture)
+{
+    std::string columns;
+    for (int x = 0; x < picture.GetWidth(); ++x) {
+        bool dark = false;
+        for (int y = 0; y < picture.GetHeight() && !dark; ++y) {
+            const TColor c = picture.GetPixel(x, y);
+            dark = (c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF) < 3 * 0x60;
+        }
+        columns += dark ? '#' : '.';
+    }
+    return columns;
+}
+
+// Draws through the canvas straight into an image and through a picture replayed into one.
+template <typename Draw>
+std::pair<Picture, Picture> DirectAndReplayed(int width, int height, Draw draw)
+{
+    BitmapCanvas direct(width, height);
+    draw(static_cast<Canvas&>(direct));
+    MetafileRecorder recorder(width, height, 96);
+    draw(recorder.GetCanvas());
+    BitmapCanvas replayed(width, height);
+    replayed.DrawMetafile(Rect{0, 0, width, height}, recorder.Finish());
+    return {direct.GetImage().ToPicture(), replayed.GetImage().ToPicture()};
+}
+
+TEST(Metafile, ReplaysTextsWhereTheImageHasThem)
+{
+    // Set whole (kana, digits, Latin, ligature candidates) or character by character (a combining
+    // mark, a character no face has, a tab), on a background and underlined.
+    const char* const texts[] = {"玉ねぎ12", "office fi ffl", "A B", "か\xE3\x82\x99ﾊﾟ", "a\tb", "x\xEE\x80\x80y"};
+    for (const char* text : texts)
+        for (const bool dressed : {false, true}) {
+            const auto [direct, replayed] = DirectAndReplayed(160, 30, [&](Canvas& canvas) {
+                canvas.FillRect(Rect{0, 0, 160, 30}, kWhite);
+                FontSpec font;
+                font.Face = "ＭＳ Ｐゴシック";
+                font.Height = -16;
+                font.Underline = dressed;
+                canvas.SetFont(font);
+                canvas.SetBrush(Brush{0xC0FFC0, !dressed});
+                canvas.SetTextColor(0x800000);
+                canvas.TextOut(3, 5, text);
+            });
+            EXPECT_EQ(InkColumns(direct), InkColumns(replayed)) << text << (dressed ? " on a background, underlined" : "");
+        }
+}
+
+TEST(Canvas, FiguresKeepTheirPenAndBrushBetweenTextsAndFills)
+{
+    const auto draw = [](Canvas& canvas) {
+        canvas.FillRect(Rect{0, 0, 60, 40}, kWhite);
+        canvas.SetPen(Pen{0x0000FF, 1, PenStyle::Solid});
+        canvas.SetBrush(Brush{0x00FFFF, false});
+        FontSpec font;
+        font.Face = "ＭＳ Ｐゴシック";
+        font.Height = -12;
+        canvas.SetFont(font);
+        canvas.SetTextColor(0xFF0000);
+        canvas.TextOut(0, 0, "字");
+        canvas.MoveTo(0, 20);
+        canvas.LineTo(30, 20);
+        canvas.FillRect(Rect{40, 0, 50, 10}, 0x00FF00);
+        canvas.Rectangle(Rect{30, 25, 50, 35});
+        if (QPainter* painter = canvas.GetPainter()) {
+            painter->setPen(QColor(0, 255, 0));
+            painter->setBrush(QColor(255, 0, 255));
+        }
+        canvas.MoveTo(0, 38);
+        canvas.LineTo(30, 38);
+        canvas.Ellipse(Rect{52, 0, 60, 20});
+    };
+    BitmapCanvas direct(60, 40);
+    draw(direct);
+    const auto [image, replayed] = DirectAndReplayed(60, 40, draw);
+    EXPECT_EQ(InkColumns(image), InkColumns(replayed));
+    const struct {
+        const char* what;
+        Point at;
+        TColor expected;
+    } cases[] = {
+        {"line after a text: the pen", {10, 20}, 0x0000FF},
+        {"fill", {45, 5}, 0x00FF00},
+        {"rectangle after a fill: outline", {30, 30}, 0x0000FF},
+        {"rectangle after a fill: brush", {40, 30}, 0x00FFFF},
+        {"line after the painter was handed out", {10, 38}, 0x0000FF},
+        {"ellipse after the painter was handed out", {56, 10}, 0x00FFFF},
+    };
+    for (const auto& c : cases) EXPECT_EQ(direct.GetPixel(c.at.X, c.at.Y), c.expected) << c.what;
 }
 
 TEST(Canvas, FontHeightsSelectEmOrCell)
