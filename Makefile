@@ -7,7 +7,7 @@ else
 BUILD_DIR ?= build
 endif
 
-.PHONY: build test bench deps configure clean
+.PHONY: build test bench run deps configure clean
 
 deps:
 	@scripts/install-deps
@@ -24,6 +24,10 @@ test: build
 bench: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vkt_benchmarks
 	@$(BUILD_DIR)/bench/run-benchmarks
+
+run: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vektara
+	@$(BUILD_DIR)/bin/vektara
 
 clean:
 	rm -rf build build-asan

@@ -1,0 +1,116 @@
+#pragma once
+// TVktSingleViewer: the main window. Menu bar, a tool bar of two rows with the layout selector, the
+// main data panel and the status bar of TVktView. Most entries are the command module's actions;
+// six are its own (layout reset, help, home page, mail, update check, About).
+//
+// The first showing (FormShow, once) shows the splash, stops on an unsupported platform, sets up
+// the panel, loads the first layout, makes the panel the command module's current one, starts
+// the silent update check and restores the bounds, then closes the splash. Closing writes the
+// database list, saves a modified layout into the user's copy and stores the bounds; the
+// destructor withdraws the single-instance claim.
+//
+// Layout selector items are "name=file"; a file is loaded from DataFolder (the user's copy) when
+// there, else from ExeFolder (the shipped copy). Values kept with the bounds: VktSingleViewer +
+// ClassPanel, FilterPanel, EditorPanel, ShowKernelEditor and ClassBar (1, deleted otherwise).
+#include "shell/Fvktview.h"
+
+#include <QPointer>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class QAction;
+class QComboBox;
+class QMenu;
+class QMenuBar;
+class QToolBar;
+class THTTPThread;
+class TPreview;
+class TSingleInstance;
+class TSplash;
+
+class TVktSingleViewer : public TVktView {
+    Q_OBJECT
+public:
+    static constexpr const char* kPresetItems[] = {"食材リスト=FoodList.xml", "原価率表=Recipe.xml",
+                                                    "メニュー=Menu.xml"};
+
+    // Takes over the single-instance claim (null: none, as in tests) and answers its activation.
+    explicit TVktSingleViewer(std::unique_ptr<TSingleInstance> instance = nullptr, QWidget* parent = nullptr);
+    ~TVktSingleViewer() override;
+
+    // The splash window shown during the first showing and as About box; not owned.
+    void SetSplash(TSplash* splash) { splash_ = splash; }
+    TSplash* GetSplash() const { return splash_; }
+    TSingleInstance* GetSingleInstance() const { return instance_.get(); }
+
+    QMenuBar* GetMainMenu() const { return mainMenu_; }
+    QToolBar* GetToolBar(int row) const { return row == 0 ? toolBar1_ : toolBar2_; }
+    QComboBox* GetPreviewFileSelecter() const { return previewFileSelecter_; }
+    int GetSelectedLayout() const { return selectedLayout_; }
+    bool GetShown() const { return shown_; }
+    // The layout document of the layout view; null before the panel's set-up.
+    TPreview* GetLayoutDocument() const;
+    // The file of item `index` ("FoodList.xml").
+    std::string LayoutFile(int index) const;
+
+    void setVisible(bool visible) override;
+
+    // Raises the window and the active modal dialog (a minimised window stays minimised).
+    void Activate();
+
+    // Handlers.
+    void FormShow();
+    void FormCloseQuery();
+    void PreviewFileSelecterChange();
+    void ApplicationIdle();
+    void UpdateNotice(THTTPThread* sender);
+    void ActDefaultPreviewExecute();
+    void ActShowHelpExecute();
+    void ActShowHomeExecute();
+    void ActSendMailExecute();
+    void ActCheckUpdateExecute();
+    void ActAbortExecute();
+
+    QAction* ActDefaultPreview = nullptr;
+    QAction* ActShowHelp = nullptr;
+    QAction* ActShowHome = nullptr;
+    QAction* ActSendMail = nullptr;
+    QAction* ActCheckUpdate = nullptr;
+    QAction* ActAbort = nullptr;
+
+protected:
+    void LoadLayout(platform::SettingsKey& key) override;
+    void SaveLayout(platform::SettingsKey& key) override;
+    void DoAttach() override;
+    void DoDetach() override;
+    void DoRename() override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildActions();
+    void BuildMenus();
+    void BuildToolBar();
+    void SetHelpContexts();
+    // Sizes read by LoadLayout that need the laid-out window: applied when shown.
+    void ApplyPanelSizes();
+    // F1: the help context of the focused widget or its nearest ancestor with one.
+    void ShowContextHelp();
+
+    std::unique_ptr<TSingleInstance> instance_;
+    QPointer<TSplash> splash_;
+    QMenuBar* mainMenu_ = nullptr;
+    QToolBar* toolBar1_ = nullptr;
+    QToolBar* toolBar2_ = nullptr;
+    QComboBox* previewFileSelecter_ = nullptr;
+    int selectedLayout_ = -1;
+    bool shown_ = false;
+    std::optional<int> classPanel_;
+    std::optional<int> filterPanel_;
+    std::optional<int> editorPanel_;
+};
+
+// The program's main window while it exists.
+TVktSingleViewer* VktSingleViewer();

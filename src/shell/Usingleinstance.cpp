@@ -1,0 +1,115 @@
+#include "shell/Usingleinstance.h"
+
+#include "gui/QtSupport.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QStandardPaths>
+
+#include <utility>
+
+Q_LOGGING_CATEGORY(VktStartup, "vektara.startup", QtWarningMsg)
+
+namespace {
+
+constexpr char kInstanceName[] = "Quillore Vektara";
+constexpr char kActivateLine[] = "activate\n";
+
+} // namespace
+
+std::string SingleInstanceFolder()
+{
+    std::string folder = platform::FromQString(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+std::string SingleInstanceName() { return std::string(kInstanceName) + " " + SingleInstanceFolder(); }
+
+std::string SingleInstanceSocketPath() { return SingleInstanceFolder() + "/" + kInstanceName; }
+
+bool SendActivate(const std::string& socketPath, int timeoutMs)
+{
+    QLocalSocket socket;
+    socket.connectToServer(platform::ToQString(socketPath));
+    if (!socket.waitForConnected(timeoutMs)) return false;
+    const qint64 length = static_cast<qint64>(sizeof(kActivateLine) - 1);
+    if (socket.write(kActivateLine, length) != length || !socket.waitForBytesWritten(timeoutMs)) return false;
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(timeoutMs);
+    return true;
+}
+
+TSingleInstance::TSingleInstance(std::string name, std::string socketPath, QObject* parent)
+    : QObject(parent),
+      name_(name.empty() ? SingleInstanceName() : std::move(name)),
+      socketPath_(socketPath.empty() ? SingleInstanceSocketPath() : std::move(socketPath))
+{
+}
+
+TSingleInstance::~TSingleInstance() { Withdraw(); }
+
+bool TSingleInstance::IsListening() const { return server_ && server_->isListening(); }
+
+void TSingleInstance::HandOver(const std::string& socketPath)
+{
+    const bool sent = SendActivate(socketPath.empty() ? socketPath_ : socketPath);
+    qCDebug(VktStartup, "handed over to the running instance (%s)", sent ? "activate sent" : "no connection");
+}
+
+bool TSingleInstance::Claim()
+{
+    if (claimed_) return true;
+    if (CheckMapping(name_)) {
+        HandOver(StringFromMapFile(name_));
+        return false;
+    }
+    index_ = MappingString(name_, socketPath_);
+    if (index_.IsValid() && !index_.Publisher) {   // another start published first
+        UnmappingString(index_);
+        HandOver(StringFromMapFile(name_));
+        return false;
+    }
+    if (!index_.IsValid()) qCWarning(VktStartup, "the single-instance marker cannot be published");
+    claimed_ = true;
+    // Only the publisher removes a socket: one left by a crash, never a live winner's.
+    const QString path = platform::ToQString(socketPath_);
+    QLocalServer::removeServer(path);
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(server_, &QLocalServer::newConnection, this, &TSingleInstance::NewConnection);
+    if (!server_->listen(path))
+        qCWarning(VktStartup, "the single-instance socket cannot listen: %s", qPrintable(server_->errorString()));
+    qCDebug(VktStartup, "claimed the single instance (%s)", qPrintable(path));
+    return true;
+}
+
+void TSingleInstance::Withdraw()
+{
+    if (!claimed_) return;
+    claimed_ = false;
+    if (server_) {
+        server_->close();
+        delete std::exchange(server_, nullptr);
+    }
+    if (index_.IsValid()) UnmappingString(index_);
+}
+
+void TSingleInstance::NewConnection()
+{
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        const auto readLines = [this, guarded = QPointer<QLocalSocket>(socket)] {
+            while (guarded && guarded->canReadLine()) {
+                if (guarded->readLine().trimmed() != "activate") continue;
+                qCDebug(VktStartup, "activation received");
+                if (OnActivate) OnActivate();
+            }
+        };
+        connect(socket, &QLocalSocket::readyRead, this, readLines);
+        connect(socket, &QLocalSocket::disconnected, this, [socket, readLines] {
+            readLines();   // a line that came with the hang-up
+            socket->deleteLater();
+        });
+    }
+}

@@ -1,0 +1,293 @@
+// The main window: menus and tool bar, the first showing's order (once), the unsupported stop,
+// the layout selector's copies, the panel values kept with the bounds, and the close sequence.
+#include "core/Umapobject.h"
+#include "database/Uvktapplication.h"
+#include "gui/QtSupport.h"
+#include "gui/Settings.h"
+#include "layout/Preview.h"
+#include "screens/Fclassfilterview.h"
+#include "screens/Fdataeditor.h"
+#include "screens/Fdataviewer.h"
+#include "screens/Ffilterselector.h"
+#include "shell/Fsplash.h"
+#include "shell/Fvktpanel.h"
+#include "shell/Fvktsingleviewer.h"
+#include "shell/Mvktcommandmodule.h"
+#include "shell/Usingleinstance.h"
+#include "support/ScriptedServices.h"
+#include "support/screens/SampleDatabase.h"
+#include "widgets/Mvktmodule.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusTipEvent>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The action names of a menu or tool bar, "-" for separators.
+std::string Entries(const QList<QAction*>& actions)
+{
+    std::string text;
+    for (const QAction* action : actions) {
+        if (!text.empty()) text += ' ';
+        text += action->isSeparator() ? "-" : action->menu() ? "[menu]" : platform::FromQString(action->objectName());
+    }
+    return text;
+}
+
+std::vector<std::string>* g_trace = nullptr;
+QtMessageHandler g_previous = nullptr;
+
+void Trace(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (g_trace && context.category && std::string(context.category) == "vektara.startup")
+        g_trace->push_back(platform::FromQString(message));
+    else if (g_previous)
+        g_previous(type, context, message);
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vkttest::Scripted().Reset();
+        QLoggingCategory::setFilterRules("vektara.startup.debug=true");
+        g_trace = &trace;
+        g_previous = qInstallMessageHandler(Trace);
+        key = std::make_unique<platform::SettingsKey>(platform::SettingsScope::User, VktMdl()->GetRegistrySubKey());
+    }
+    void TearDown() override
+    {
+        window.reset();
+        qInstallMessageHandler(g_previous);
+        g_trace = nullptr;
+        QLoggingCategory::setFilterRules("vektara.startup.debug=false");
+        VktMdl()->SetWindowsSupported(true);
+        for (const char* suffix : {"Bound", "State", "ClassPanel", "FilterPanel", "EditorPanel", "ShowKernelEditor",
+                                   "ClassBar"})
+            key->DeleteValue(std::string("VktSingleViewer") + suffix);
+        for (int i = 0; i < 3; ++i) std::remove((VktMdl()->GetDataFolder() + Files(i)).c_str());
+    }
+    static std::string Files(int i)
+    {
+        static const char* files[] = {"FoodList.xml", "Recipe.xml", "Menu.xml"};
+        return files[i];
+    }
+
+    TVktSingleViewer& Show(std::unique_ptr<TSingleInstance> instance = nullptr)
+    {
+        window = std::make_unique<TVktSingleViewer>(std::move(instance));
+        window->SetSplash(&splash);
+        window->show();
+        return *window;
+    }
+
+    std::vector<std::string> trace;
+    std::unique_ptr<platform::SettingsKey> key;
+    TSplash splash;
+    std::unique_ptr<TVktSingleViewer> window;
+};
+
+TEST_F(MainWindowTest, MenusAndToolBarInTheirOrder)
+{
+    const TVktSingleViewer& w = Show();
+    if (!VktCommandModule()->ActionByName("ActNewDataBase")) GTEST_SKIP() << "the command module has no actions";
+    const QList<QAction*> menus = w.GetMainMenu()->actions();
+    ASSERT_EQ(menus.size(), 5);
+    const char* captions[] = {"ファイル(&F)", "編集(&E)", "表示(&V)", "ツール(&T)", "ヘルプ(&H)"};
+    const char* entries[] = {
+        "ActNewDataBase ActAppendDataBase ActOpenDataBase - ActCloseDataBase - ActPreviewPrint",
+        "ActViewSelAll ActViewSelRev - ActViewSelClear - ActNewData ActEditData ActShowPreviewProperty "
+        "ActChangeDataClass ActChangeDataProperty ActChangeDataAttribute ActAppendInventory ActReviveData - "
+        "ActDeleteData ActDeleteInventory",
+        "ActShowClassBar ActShowClassTree ActShowInventory ActShowPreview ActShowPrinterMargin - ActShowViewFieldDialog",
+        "ActShowOtherDataDialog ActShowCsvImportDialog ActShowCreateInventoryListDialog ActShowMHistToYHistDialog",
+        "ActShowHelp - ActShowHome ActSendMail ActCheckUpdate - ActAbort"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(platform::FromQString(menus[i]->text()), captions[i]);
+        EXPECT_EQ(Entries(menus[i]->menu()->actions()), entries[i]) << captions[i];
+    }
+    EXPECT_EQ(Entries(w.GetToolBar(0)->actions()),
+              "ActNewDataBase ActAppendDataBase ActOpenDataBase - ActCloseDataBase - ActShowClassTree ActShowClassBar "
+              "ActShowInventory ActShowPreview - ActEditData ActNewData ActDeleteData ActReviveData ActDeleteInventory");
+    // The selector sits last, as a widget action without a name.
+    EXPECT_EQ(Entries(w.GetToolBar(1)->actions()),
+              "ActAppendItem ActChangeDataClass ActChangeDataProperty ActChangeDataAttribute ActAppendInventory - "
+              "ActShowPreviewProperty ActShowPrinterMargin ActDefaultPreview - ActPreviewPrint ");
+    const QComboBox* selector = w.GetPreviewFileSelecter();
+    EXPECT_EQ(selector->width(), 76);
+    ASSERT_EQ(selector->count(), 3);
+    EXPECT_EQ(platform::FromQString(selector->itemText(1)), "原価率表=Recipe.xml");
+    EXPECT_EQ(w.LayoutFile(2), "Menu.xml");
+
+    const struct { QAction* action; const char* caption; const char* tip; } own[] = {
+        {w.ActDefaultPreview, "プレビュー初期化", "プレビューの表示を初期化します。"},
+        {w.ActShowHelp, "ヘルプ", "ヘルプを表示します"},
+        {w.ActSendMail, "問い合わせ...", "Quilloreにメールを送ります。"},
+        {w.ActAbort, "バージョン情報...", "バージョン情報を表示します。"}};
+    for (const auto& o : own) {
+        EXPECT_EQ(platform::FromQString(o.action->text()), o.caption);
+        EXPECT_EQ(platform::FromQString(o.action->statusTip()), o.tip);
+    }
+}
+
+TEST_F(MainWindowTest, FirstShowingRunsOnceInOrder)
+{
+    TVktSingleViewer& w = Show();
+    const std::vector<std::string> expected = {"splash shown",          "panels set up",   "first layout loaded",
+                                               "current panel set",     "update check started",
+                                               "bounds restored",       "main window shown"};
+    EXPECT_EQ(trace, expected);
+    EXPECT_EQ(VktCommandModule()->GetCurrentPanel(), w.GetVktPanel());
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_EQ(platform::FromQString(w.windowTitle()), VktMdl()->GetProductName());
+
+    w.hide();
+    w.show();
+    EXPECT_EQ(trace.size(), expected.size());
+
+    // Long hints reach status panel 0; Esc does not close a main window.
+    QStatusTipEvent tip(QStringLiteral("データベースを開きます。"));
+    QCoreApplication::sendEvent(w.GetToolBar(0), &tip);
+    EXPECT_EQ(platform::FromQString(w.GetStatusPanel0()->text()), "データベースを開きます。");
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(MainWindowTest, UnsupportedPlatformStopsWithoutTheCloseSequence)
+{
+    VktMdl()->SetWindowsSupported(false);
+    TVktSingleViewer& w = Show();
+    ASSERT_EQ(vkttest::Scripted().messages.size(), 1u);
+    const auto& message = vkttest::Scripted().messages[0];
+    EXPECT_EQ(message.text, "このバージョンのWindowsは対応していません。");
+    EXPECT_EQ(message.caption, VktMdl()->GetProductName());
+    EXPECT_EQ(message.icon, platform::MsgIcon::Stop);
+    EXPECT_FALSE(w.GetVktPanel()->GetSetupDone());
+    EXPECT_NE(VktCommandModule()->GetCurrentPanel(), w.GetVktPanel());
+    EXPECT_EQ(trace.back(), "main window shown");
+
+    // The queued exit ends the running loop with 0 and leaves the window alone.
+    QEventLoop loop;
+    QTimer::singleShot(3000, &loop, [&] { loop.exit(7); });
+    EXPECT_EQ(loop.exec(), 0);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(key->ValueExists("VktSingleViewerBound"));
+}
+
+TEST_F(MainWindowTest, CloseWritesAliasesStoresBoundsAndWithdrawsTheMarker)
+{
+    const std::string runtime = vkttest::NewTempFolder("rt");
+    const std::string name = "Quillore Vektara " + runtime;
+    auto instance = std::make_unique<TSingleInstance>(name, runtime + "/s");
+    ASSERT_TRUE(instance->Claim());
+    TVktSingleViewer& w = Show(std::move(instance));
+    const vkttest::SampleDatabase kitchen(false);
+    const std::string aliases = "厨房=" + kitchen.Folder() + "\r\n";
+    VktApplication().LoadDatabaseList(aliases);
+    w.setGeometry(40, 50, 700, 500);
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(TVktModule().GetAliases(), aliases);
+    const QRect bounds = w.geometry();
+    EXPECT_EQ(key->ReadString("VktSingleViewerBound"),
+              std::to_string(bounds.left()) + "," + std::to_string(bounds.top()) + "," +
+                  std::to_string(bounds.left() + bounds.width()) + "," + std::to_string(bounds.top() + bounds.height()));
+    EXPECT_TRUE(CheckMapping(name)) << "the claim lasts as long as the window";
+    window.reset();
+    EXPECT_FALSE(CheckMapping(name));
+}
+
+// What needs the main data panel built.
+class MainWindowPanelTest : public MainWindowTest {
+protected:
+    TVktSingleViewer& ShowBuilt()
+    {
+        TVktSingleViewer& w = Show();
+        if (!w.GetLayoutDocument()) return w;
+        w.GetVktPanel()->ShowPreview(true);
+        return w;
+    }
+};
+
+TEST_F(MainWindowPanelTest, SelectorCopies)
+{
+    TVktSingleViewer& w = ShowBuilt();
+    TPreview* document = w.GetLayoutDocument();
+    if (!document) GTEST_SKIP() << "the main data panel builds no layout view";
+    const std::string data = VktMdl()->GetDataFolder();
+    const auto exists = [&](int i) { return QFileInfo::exists(platform::ToQString(data + Files(i))); };
+    ASSERT_EQ(w.GetSelectedLayout(), 0);
+    ASSERT_NE(document->GetContainerOfName("Title"), nullptr);
+
+    // Unmodified: switching writes nothing.
+    w.GetPreviewFileSelecter()->setCurrentIndex(1);
+    w.PreviewFileSelecterChange();
+    EXPECT_FALSE(exists(0));
+    EXPECT_EQ(w.GetSelectedLayout(), 1);
+
+    // Modified: the user's copy is written on the switch and read back afterwards.
+    document->GetItems()->ItemOfName("Title")->SetMMPoint_(3000, 1500);
+    document->SetModified(true);
+    w.GetPreviewFileSelecter()->setCurrentIndex(2);
+    w.PreviewFileSelecterChange();
+    EXPECT_TRUE(exists(1));
+    w.GetPreviewFileSelecter()->setCurrentIndex(1);
+    w.PreviewFileSelecterChange();
+    EXPECT_EQ(document->GetItems()->ItemOfName("Title")->GetMMLeft_(), 3000);
+    EXPECT_FALSE(document->GetModified());
+
+    // Reset: the copy goes, the shipped layout comes back.
+    w.ActDefaultPreview->trigger();
+    EXPECT_FALSE(exists(1));
+    EXPECT_EQ(document->GetItems()->ItemOfName("Title")->GetMMLeft_(), 1500);
+
+    // Closing saves a modified layout.
+    document->GetItems()->ItemOfName("Title")->SetMMPoint_(2000, 1500);
+    document->SetModified(true);
+    w.close();
+    EXPECT_TRUE(exists(1));
+    EXPECT_TRUE(vkttest::Scripted().messages.empty());
+}
+
+TEST_F(MainWindowPanelTest, PanelValuesKeptWithTheBounds)
+{
+    key->WriteString("VktSingleViewerBound", "30,40,930,740");
+    key->WriteInteger("VktSingleViewerClassPanel", 260);
+    key->WriteInteger("VktSingleViewerFilterPanel", 150);
+    key->WriteInteger("VktSingleViewerShowKernelEditor", 0);
+    key->WriteInteger("VktSingleViewerClassBar", 1);
+    TVktSingleViewer& w = ShowBuilt();
+    TVktPanel* panel = w.GetVktPanel();
+    if (!panel->GetSetupDone()) GTEST_SKIP() << "the main data panel is not built";
+    EXPECT_EQ(panel->GetClassPanelWidth(), 260);
+    EXPECT_EQ(panel->GetClassFilterView()->GetFilterSelector()->height(), 150);
+    EXPECT_TRUE(panel->GetDataViewer()->GetDataEditor()->GetCompact());
+    EXPECT_TRUE(panel->GetClassBarShown());
+    EXPECT_TRUE(VktCommandModule()->ActShowClassBar->isChecked());
+
+    VktCommandModule()->ActShowClassTree->trigger();
+    panel->GetDataViewer()->GetDataEditor()->ShowSideBySide();
+    w.close();
+    EXPECT_EQ(key->ReadInteger("VktSingleViewerClassPanel"), 260);
+    EXPECT_EQ(key->ReadInteger("VktSingleViewerFilterPanel"), 150);
+    EXPECT_EQ(key->ReadInteger("VktSingleViewerShowKernelEditor"), 1);
+    EXPECT_FALSE(key->ValueExists("VktSingleViewerClassBar"));
+}
+
+} // namespace

@@ -1,0 +1,157 @@
+// The single instance: in one process through two claims on one marker, and as programs: a second
+// start hands over and ends, and after the first is killed a new start runs.
+#include "core/Umapobject.h"
+#include "gui/QtSupport.h"
+#include "shell/Usingleinstance.h"
+#include "support/ScriptedServices.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <sys/stat.h>
+
+namespace {
+
+// A short runtime folder of mode 0700 (socket paths are limited to about 100 bytes).
+std::string ShortRuntimeFolder()
+{
+    char pattern[] = "/tmp/vkrXXXXXX";
+    const char* made = mkdtemp(pattern);
+    if (!made) return {};
+    chmod(made, 0700);
+    return made;
+}
+
+TEST(SingleInstance, SecondClaimHandsOverAndTheFirstIsActivated)
+{
+    const std::string runtime = ShortRuntimeFolder();
+    ASSERT_FALSE(runtime.empty());
+    const std::string name = "Quillore Vektara " + runtime;
+    const std::string socket = runtime + "/Quillore Vektara";
+
+    TSingleInstance first(name, socket);
+    int activations = 0;
+    first.OnActivate = [&] { ++activations; };
+    ASSERT_TRUE(first.Claim());
+    EXPECT_TRUE(first.IsListening());
+    EXPECT_TRUE(CheckMapping(name));
+    EXPECT_EQ(StringFromMapFile(name), socket);
+
+    TSingleInstance second(name, socket);
+    EXPECT_FALSE(second.Claim());
+    EXPECT_FALSE(second.IsClaimed());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return activations == 1; }, 3000));
+    EXPECT_TRUE(first.IsListening()) << "the losing claim must leave the winner's socket alone";
+
+    // Every later start is answered the same way.
+    EXPECT_TRUE(SendActivate(socket));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return activations == 2; }, 3000));
+
+    first.Withdraw();
+    EXPECT_FALSE(CheckMapping(name));
+    EXPECT_FALSE(SendActivate(socket, 200));
+    // Free again: the next claim wins.
+    TSingleInstance third(name, socket);
+    EXPECT_TRUE(third.Claim());
+    third.Withdraw();
+    std::filesystem::remove_all(runtime);
+}
+
+TEST(SingleInstance, NamesFollowTheRuntimeFolder)
+{
+    const std::string folder = SingleInstanceFolder();
+    EXPECT_EQ(SingleInstanceName(), "Quillore Vektara " + folder);
+    EXPECT_EQ(SingleInstanceSocketPath(), folder + "/Quillore Vektara");
+}
+
+// The program as a process, with its own home and runtime folders and the start-up trace on.
+class ProgramRun {
+public:
+    ProgramRun(const std::string& home, const std::string& runtime)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("HOME", platform::ToQString(home));
+        env.insert("XDG_CONFIG_HOME", platform::ToQString(home + "/.config"));
+        env.insert("XDG_DATA_HOME", platform::ToQString(home + "/.local/share"));
+        env.insert("XDG_CACHE_HOME", platform::ToQString(home + "/.cache"));
+        env.insert("XDG_RUNTIME_DIR", platform::ToQString(runtime));
+        env.insert("QT_LOGGING_RULES", "vektara.startup.debug=true");
+        process_.setProcessEnvironment(env);
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        process_.start(QCoreApplication::applicationDirPath() + "/bin/vektara", {});
+    }
+    ~ProgramRun()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+
+    // Waits until the output holds `text`.
+    bool WaitFor(const char* text, int ms)
+    {
+        return QTest::qWaitFor([&] {
+            output_ += process_.readAll();
+            return output_.contains(text);
+        }, ms);
+    }
+    QString Output()
+    {
+        output_ += process_.readAll();
+        return QString::fromUtf8(output_);
+    }
+    QProcess& Process() { return process_; }
+
+private:
+    QProcess process_;
+    QByteArray output_;
+};
+
+TEST(SingleInstance, ProgramStartsOncePerSession)
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/bin/vektara";
+    ASSERT_TRUE(QFileInfo(program).isExecutable()) << program.toStdString();
+    const std::string home = vkttest::NewTempFolder("home");
+    const std::string runtime = ShortRuntimeFolder();
+
+    auto first = std::make_unique<ProgramRun>(home, runtime);
+    ASSERT_TRUE(first->WaitFor("main window shown", 30000)) << first->Output().toStdString();
+    EXPECT_TRUE(first->Output().contains("claimed the single instance"));
+
+    QElapsedTimer clock;
+    clock.start();
+    ProgramRun second(home, runtime);
+    ASSERT_TRUE(second.Process().waitForFinished(5000));
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(second.Process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.Process().exitCode(), 0);
+    const QString handed = second.Output();
+    EXPECT_TRUE(handed.contains("handed over to the running instance (activate sent)")) << handed.toStdString();
+    EXPECT_FALSE(handed.contains("main window shown"));
+    EXPECT_FALSE(handed.contains("splash shown"));
+    EXPECT_TRUE(first->WaitFor("activation received", 5000)) << first->Output().toStdString();
+
+    // A crash leaves the marker and the socket behind: the next start takes them over.
+    first->Process().kill();
+    ASSERT_TRUE(first->Process().waitForFinished(5000));
+    ProgramRun third(home, runtime);
+    EXPECT_TRUE(third.WaitFor("main window shown", 30000)) << third.Output().toStdString();
+    EXPECT_TRUE(third.Output().contains("claimed the single instance"));
+    third.Process().kill();
+    third.Process().waitForFinished(5000);
+    std::filesystem::remove_all(runtime);
+}
+
+} // namespace
