@@ -30,6 +30,10 @@ using F = TVktField;
 constexpr int kKernelHeight = 200;
 constexpr int kDateHeight = 40;
 constexpr int kEditHeight = 20;
+// The single-line text edits hold a full line of the text's own size: 4 pixels higher, they and
+// their labels 2 pixels up.
+constexpr int kTextEditHeight = 24;
+constexpr int kTextEditRaise = 2;
 constexpr int kEditWidth = 145;
 constexpr int kGap = 8;
 
@@ -193,7 +197,7 @@ TExView* TKernelEditPanel::AddTextEdit(QWidget* panel, const char* name, int x, 
     edit->setObjectName(QString::fromLatin1(name));
     edit->SetEditStyle(evsSingleEdit);
     if (french) edit->SetEditOption(edit->GetEditOption() | EVOption(evoEuroText));
-    edit->setGeometry(x, y, 297, kEditHeight);
+    edit->setGeometry(x, y - kTextEditRaise, 297, kTextEditHeight);
     edit->setFrameShape(QFrame::StyledPanel);
     edit->OnChange = [this, edit](TExView*) { ControlChange(edit); };
     return edit;
@@ -229,10 +233,10 @@ void TKernelEditPanel::BuildKernel()
     btnShow_->setGeometry(272, 16, 33, 22);
     controls_.push_back({btnShow_, nullptr, -1});
 
-    label = AddLabel(p, "LabelName", "名称", 16, 40);
+    label = AddLabel(p, "LabelName", "名称", 16, 40 - kTextEditRaise);
     nameEdit_ = AddTextEdit(p, "NameEdit", 8, 56, false);
     Register(nameEdit_, label, ToInt(F::Data), 0, "|名称を変更します。");
-    label = AddLabel(p, "LabelName2", "仏名", 16, 80);
+    label = AddLabel(p, "LabelName2", "仏名", 16, 80 - kTextEditRaise);
     name2Edit_ = AddTextEdit(p, "Name2Edit", 8, 96, true);
     Register(name2Edit_, label, ToInt(F::Data2), 0, "|仏名を変更します。");
 
@@ -281,10 +285,10 @@ void TKernelEditPanel::BuildDetail()
     costRateEdit_ = AddLineEdit(p, "CostRateEdit", 160, 56, true);
     Register(costRateEdit_, label, 0, 2, nullptr);
 
-    label = AddLabel(p, "LabelInformation", "説明文", 16, 80);
+    label = AddLabel(p, "LabelInformation", "説明文", 16, 80 - kTextEditRaise);
     informationEdit_ = AddTextEdit(p, "InformationEdit", 8, 96, false);
     Register(informationEdit_, label, ToInt(F::Information), 0, "|説明文を変更します。");
-    label = AddLabel(p, "LabelInformation2", "説明文(仏)", 16, 120);
+    label = AddLabel(p, "LabelInformation2", "説明文(仏)", 16, 120 - kTextEditRaise);
     information2Edit_ = AddTextEdit(p, "Information2Edit", 8, 136, true);
     Register(information2Edit_, label, ToInt(F::Information2), 0, "|説明文（仏）を変更します。");
 }
@@ -370,6 +374,11 @@ void TKernelEditPanel::SetEraseState(int state)
     panelDetail_->setVisible(state != -2);
     for (const Control& item : controls_)
         if (item.widget != classSelector_->GetDropDown()) item.widget->setEnabled(state == 0);
+    // The text edits draw their own background: the disabled one as a disabled line edit.
+    const QColor back = palette().color(state == 0 ? QPalette::Active : QPalette::Disabled,
+                                        state == 0 ? QPalette::Base : QPalette::Window);
+    for (TExView* edit : {nameEdit_, name2Edit_, informationEdit_, information2Edit_})
+        edit->SetColor(platform::FromQColor(back));
     LayoutPanels();
 }
 

@@ -247,12 +247,16 @@ TEST_F(KernelEdit, TrashedAndKeptRecordsAreReadOnly)
 {
     Open("鶏もも肉");
     EXPECT_TRUE(panel.GetNameEdit()->isEnabled());
+    const platform::TColor editable = panel.GetNameEdit()->GetColor();
     // A batch naming the shown record among others.
     ASSERT_TRUE(db.Object().EraseData(0, Ids({db.Record("豚バラ肉"), panel.GetDataID()}), nullptr));
     EXPECT_EQ(panel.GetEraseState(), -1);
     for (QWidget* control : {static_cast<QWidget*>(panel.GetNameEdit()), static_cast<QWidget*>(panel.GetClassSelector()),
                              static_cast<QWidget*>(panel.GetBuyPriceEdit()), static_cast<QWidget*>(panel.GetInventoryCheck())})
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    // The text edits paint their own background: a disabled one must not look editable.
+    for (TExView* edit : {panel.GetNameEdit(), panel.GetName2Edit(), panel.GetInformationEdit()})
+        EXPECT_NE(edit->GetColor(), editable) << edit->objectName().toStdString();
     EXPECT_TRUE(panel.GetPanelDetail()->isVisibleTo(&panel));
 
     Open("生クリーム");   // kept
@@ -261,6 +265,11 @@ TEST_F(KernelEdit, TrashedAndKeptRecordsAreReadOnly)
     EXPECT_EQ(panel.GetPanelDate()->y(), panel.GetPanelKernel()->height());
     panel.SetSideBySide(true);
     EXPECT_EQ(panel.GetPanelDate()->y(), 0);
+
+    Open("豚バラ肉");
+    EXPECT_NE(panel.GetName2Edit()->GetColor(), editable);
+    Open("真鯛");
+    EXPECT_EQ(panel.GetName2Edit()->GetColor(), editable);
 
     // Purging the shown record clears the panel.
     Open("牛ヒレ肉");
