@@ -12,7 +12,9 @@
 // Layout selector items are "name=file"; a file is loaded from DataFolder (the user's copy) when
 // there, else from ExeFolder (the shipped copy). Values kept with the bounds: VktSingleViewer +
 // ClassPanel, FilterPanel, EditorPanel, ShowKernelEditor and ClassBar (1, deleted otherwise).
+#include "shell/Fsplash.h"
 #include "shell/Fvktview.h"
+#include "shell/Usingleinstance.h"
 
 #include <QPointer>
 
@@ -27,8 +29,6 @@ class QMenuBar;
 class QToolBar;
 class THTTPThread;
 class TPreview;
-class TSingleInstance;
-class TSplash;
 
 class TVktSingleViewer : public TVktView {
     Q_OBJECT
