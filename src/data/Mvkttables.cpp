@@ -71,6 +71,23 @@ std::string CreateTableSql(TVktTable table) {
     return sql;
 }
 
+// Lookup columns of stored tables that are not the first column of their primary key.
+struct SecondaryIndex {
+    TVktTable Table;
+    TVktField Column;
+};
+
+constexpr SecondaryIndex kSecondaryIndexes[] = {
+    {TVktTable::TblItem, TVktField::Data_Key},   // the "used as an item" tests
+};
+
+std::string CreateIndexSql(const SecondaryIndex& index) {
+    const std::string table = GetTableFileName(index.Table);
+    const std::string column = GetFieldName(index.Column);
+    return "CREATE INDEX IF NOT EXISTS " + platform::QuoteIdentifier(table + "_" + column) + " ON " +
+           platform::QuoteIdentifier(table) + " (" + platform::QuoteIdentifier(column) + ")";
+}
+
 bool HoldsAllStoredTables(platform::Connection& db) {
     const std::vector<std::string> names = db.TableNames();
     for (TVktTable table : StoredTableList()) {
@@ -125,6 +142,7 @@ bool TVktTblFunctor::CreateTables(const std::string& path) {
             db.Execute("DROP TABLE IF EXISTS " + platform::QuoteIdentifier(GetTableFileName(table)));
             db.Execute(CreateTableSql(table));
         }
+        CreateSecondaryIndexes(db);
         transaction.Commit();
         return true;
     } catch (const std::exception&) {
@@ -179,6 +197,11 @@ bool TVktTblFunctor::CopyTables(const std::string& sourcePath, const std::string
     } catch (const std::exception&) {
         return false;
     }
+}
+
+void CreateSecondaryIndexes(platform::Connection& db) {
+    for (const SecondaryIndex& index : kSecondaryIndexes)
+        if (db.TableExists(GetTableFileName(index.Table))) db.Execute(CreateIndexSql(index));
 }
 
 TVktTblFunctor& GetVktTblFunctor() {

@@ -8,7 +8,15 @@
 //
 // The module keeps no connection between operations: each one opens its own and closes it before
 // returning. No operation raises or shows anything; failures give the results stated below.
+//
+// Besides the primary keys, a database has the secondary indexes of the hot lookups that filter by
+// another column (the records a recipe or menu uses, by TblItem.Data_Key); each is named
+// <table>_<column>.
 #include <string>
+
+namespace platform {
+class Connection;
+}
 
 class TVktTblFunctor {
 public:
@@ -34,6 +42,11 @@ public:
     // destination folder is missing, both name the same file, or anything else fails.
     bool CopyTables(const std::string& sourcePath, const std::string& destPath);
 };
+
+// Creates the secondary indexes the connection's database lacks (a database made before they
+// existed), skipping a table that is not there. Raises platform::DatabaseError when a statement
+// fails (a write-protected database among others).
+void CreateSecondaryIndexes(platform::Connection& db);
 
 // The process-wide module, created on first use.
 TVktTblFunctor& GetVktTblFunctor();

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "data/Mvkttables.h"
 #include "data/Ufilterstruct.h"
 #include "data/Usqlwiz.h"
 #include "platform/Errors.h"
@@ -61,7 +62,16 @@ platform::Connection& TVktFunctor::Db() {
         const std::string file = platform::DatabaseFilePath(path_);
         // A database that cannot be opened for writing (write-protected media) is read; every
         // write on it is refused.
-        if (!db_.TryOpen(file, platform::OpenMode::ReadWrite)) db_.Open(file, platform::OpenMode::ReadOnly);
+        if (!db_.TryOpen(file, platform::OpenMode::ReadWrite)) {
+            db_.Open(file, platform::OpenMode::ReadOnly);
+        } else if (!db_.IsReadOnly()) {
+            // A database made before its secondary indexes gets them once; one that cannot take
+            // them now (busy, or not writable after all) is used as it is.
+            try {
+                CreateSecondaryIndexes(db_);
+            } catch (const platform::DatabaseError&) {
+            }
+        }
     }
     return db_;
 }

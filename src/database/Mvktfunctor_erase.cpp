@@ -32,6 +32,12 @@ constexpr OwnedRows kOwnedRows[] = {
     {TVktTable::TblInformation, "Information_Key"},
 };
 
+// The condition that no recipe or menu uses the record :ID as an item (a lookup of the
+// TblItem.Data_Key index).
+std::string NotAnItem() {
+    return "not exists ( select 1 from " + GetTableFileName(TVktTable::TblItem) + " where Data_Key = :ID )";
+}
+
 } // namespace
 
 // ---- Records --------------------------------------------------------------------------------------
@@ -41,9 +47,7 @@ bool TVktFunctor::EraseData(int dataId) {
         const std::string erase = Tbl(TVktTable::TblErase);
         const bool erasable = QueryHasRow(
             "select Data_ID from " + Tbl(TVktTable::TblData) + " left join " + erase +
-                " on Data_ID = Erase_Key where ( Data_ID = :ID ) and ( Erase_Key is null )"
-                " and ( Data_ID not in ( select Data_Key from " + Tbl(TVktTable::TblItem) +
-                " where Data_Key is not null ) )",
+                " on Data_ID = Erase_Key where ( Data_ID = :ID ) and ( Erase_Key is null ) and " + NotAnItem(),
             {{"ID", dataId}});
         if (erasable)
             Exec("insert into " + erase + " ( Erase_Key, EraseDate ) values ( :ID, :Now )",
@@ -66,8 +70,7 @@ bool TVktFunctor::PurgeData(int dataId) {
         const SqlParams id{{"ID", dataId}};
         const bool purgeable = QueryHasRow(
             "select Data_ID from " + data + " join " + Tbl(TVktTable::TblErase) +
-                " on Data_ID = Erase_Key where ( Data_ID = :ID ) and ( Data_ID not in ( select Data_Key from " +
-                Tbl(TVktTable::TblItem) + " where Data_Key is not null ) )",
+                " on Data_ID = Erase_Key where ( Data_ID = :ID ) and " + NotAnItem(),
             id);
         if (purgeable) {
             Exec("delete from " + Tbl(TVktTable::TblErase) + " where Erase_Key = :ID", id);
@@ -78,9 +81,8 @@ bool TVktFunctor::PurgeData(int dataId) {
         }
         // The data row goes once no inventory sheet counts the record; until then it stays
         // conserved and the result is false.
-        return Exec("delete from " + data + " where ( Data_ID = :ID ) and ( Conserve = 1 ) and ( Data_ID not in"
-                    " ( select Inventory_Key from " + Tbl(TVktTable::TblInventory) +
-                    " where Inventory_Key is not null ) )",
+        return Exec("delete from " + data + " where ( Data_ID = :ID ) and ( Conserve = 1 ) and not exists"
+                    " ( select 1 from " + Tbl(TVktTable::TblInventory) + " where Inventory_Key = :ID )",
                     id) > 0;
     });
 }
