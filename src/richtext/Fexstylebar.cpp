@@ -11,7 +11,11 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,6 +24,76 @@ constexpr const char* kFilter = "リッチテキストファイル(ＲＴＦ)|*.
 int Tag(const QObject* o) { return o ? o->property("tag").toInt() : -1; }
 
 bool Checked(int v) { return v >= 1 && v != TExStyle::kUnsetFlag; }
+
+// Rows of the kind menus: a check column with a dot for the checked kind, then the item's sample
+// icon at its own size (not squeezed into the small square menu icon) and its text over it. The
+// base style paints only the row's background and highlight.
+class KindMenuStyle : public QProxyStyle {
+public:
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,
+                           const QWidget* widget) const override
+    {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (type != CT_MenuItem || !item || item->menuItemType == QStyleOptionMenuItem::Separator)
+            return QProxyStyle::sizeFromContents(type, option, contents, widget);
+        const QSize sample = SampleSize(*item);
+        const int text = item->fontMetrics.horizontalAdvance(item->text);
+        const int height = std::max(item->fontMetrics.height(), sample.height()) + 2;
+        return {SampleLeft(height) + std::max(sample.width(), text) + 2 * kMargin, height};
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (element != CE_MenuItem || !item || item->menuItemType == QStyleOptionMenuItem::Separator) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        QStyleOptionMenuItem back = *item;
+        back.text.clear();
+        back.icon = QIcon();
+        back.checkType = QStyleOptionMenuItem::NotCheckable;
+        back.checked = false;
+        QProxyStyle::drawControl(element, &back, painter, widget);
+
+        const bool enabled = item->state & State_Enabled;
+        const bool selected = enabled && (item->state & State_Selected);
+        const QPalette::ColorRole role = selected ? QPalette::HighlightedText : QPalette::ButtonText;
+        const QRect& r = item->rect;
+        painter->save();
+        if (item->checked) {
+            const int d = std::max(4, r.height() * 2 / 5);
+            const QRect dot(r.x() + kMargin + (r.height() - d) / 2, r.y() + (r.height() - d) / 2, d, d);
+            painter->setRenderHint(QPainter::Antialiasing);
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(item->palette.brush(enabled ? QPalette::Active : QPalette::Disabled, role));
+            painter->drawEllipse(dot);
+        }
+        const QSize sample = SampleSize(*item);
+        const int left = r.x() + SampleLeft(r.height());
+        if (!sample.isEmpty()) {
+            const QPixmap pixmap = item->icon.pixmap(sample, painter->device()->devicePixelRatioF(),
+                                                     enabled ? QIcon::Normal : QIcon::Disabled);
+            painter->drawPixmap(left, r.y() + (r.height() - sample.height()) / 2, pixmap);
+        }
+        painter->restore();
+        if (!item->text.isEmpty())
+            drawItemText(painter, QRect(left, r.y(), r.right() - left, r.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                         item->palette, enabled, item->text, role);
+    }
+
+private:
+    static constexpr int kMargin = 4;
+
+    // The check column is as wide as the row is high.
+    static int SampleLeft(int rowHeight) { return kMargin + rowHeight + kMargin; }
+    static QSize SampleSize(const QStyleOptionMenuItem& item)
+    {
+        const QList<QSize> sizes = item.icon.availableSizes();
+        return sizes.isEmpty() ? QSize() : sizes.front();
+    }
+};
 
 } // namespace
 
@@ -66,6 +140,9 @@ TExStyleBar::TExStyleBar(QWidget* owner) : QFrame(owner)
     const auto kindMenu = [&](const char* menuName, const char* prefix, int count, bool strike) {
         auto* menu = new QMenu(this);
         menu->setObjectName(menuName);
+        auto* style = new KindMenuStyle;
+        style->setParent(menu);   // deleted after the menu's widget part
+        menu->setStyle(style);
         auto* group = new QActionGroup(menu);
         group->setExclusive(true);
         for (int k = 0; k < count; ++k) {
@@ -75,7 +152,6 @@ TExStyleBar::TExStyleBar(QWidget* owner) : QFrame(owner)
             item->setCheckable(true);
             group->addAction(item);
         }
-        menu->setStyleSheet("QMenu::icon { width: 100px; }");
         return menu;
     };
     PMUnderline = kindMenu("PMUnderline", "MIUL", 18, false);

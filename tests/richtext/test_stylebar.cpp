@@ -5,10 +5,15 @@
 #include "widgets/Fupdownedit.h"
 
 #include <QAction>
+#include <QImage>
 #include <QMenu>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -27,6 +32,19 @@ protected:
     TExView view_;
     TExStyleBar bar_;
 };
+
+// The first and last x of dark pixels in `row` of the picture, {-1, -1} when there are none.
+std::pair<int, int> DarkSpan(const QImage& picture, const QRect& row)
+{
+    std::pair<int, int> span{-1, -1};
+    for (int y = row.top(); y <= row.bottom(); ++y)
+        for (int x = row.left(); x <= row.right(); ++x)
+            if (qGray(picture.pixel(x, y)) < 100) {
+                span.first = span.first < 0 ? x : std::min(span.first, x);
+                span.second = std::max(span.second, x);
+            }
+    return span;
+}
 
 TEST_F(StyleBarTest, ViewChangeShowsMixedSelections)
 {
@@ -78,6 +96,36 @@ TEST_F(StyleBarTest, EachControlSendsItsField)
 
     bar_.Action("ActCenterAlign")->trigger();
     EXPECT_EQ(Editor()->GetText()->GetPages(0)->GetLines(0)->GetParaStyle().Align, 1);
+}
+
+// Each kind's row shows its 100-px sample whole, and only the checked row its mark in the check
+// column (as wide as the row is high, before the samples).
+TEST_F(StyleBarTest, MenuRowsShowWholeSamplesAndTheCheckedKind)
+{
+    const auto marked = [](QMenu* menu) {
+        const QImage picture = menu->grab().toImage();
+        std::vector<int> rows;
+        for (int k = 0; k < menu->actions().size(); ++k) {
+            const QRect row = menu->actionGeometry(menu->actions().at(k));
+            if (DarkSpan(picture, QRect(row.topLeft(), QSize(row.height() + 4, row.height()))).first >= 0)
+                rows.push_back(k);
+        }
+        return rows;
+    };
+    for (QMenu* menu : {bar_.GetUnderlineMenu(), bar_.GetStrikeoutMenu()}) {
+        menu->adjustSize();
+        const QImage picture = menu->grab().toImage();
+        for (int k = 1; k < menu->actions().size(); ++k) {
+            const QRect row = menu->actionGeometry(menu->actions().at(k));
+            const auto [left, right] = DarkSpan(picture, row);
+            EXPECT_GE(right - left + 1, 90) << menu->actions().at(k)->objectName().toStdString();
+            EXPECT_GT(left, row.left() + row.height() + 4);
+            EXPECT_LT(row.height(), 2 * menu->fontMetrics().height());
+        }
+        EXPECT_EQ(marked(menu), std::vector<int>{0}) << menu->objectName().toStdString();
+    }
+    bar_.ULStyleClick(bar_.GetUnderlineMenu()->actions().at(5));
+    EXPECT_EQ(marked(bar_.GetUnderlineMenu()), std::vector<int>{5});
 }
 
 TEST_F(StyleBarTest, Enabling)

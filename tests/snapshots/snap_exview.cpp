@@ -164,10 +164,9 @@ VKT_SNAPSHOT(exview_stylebar)
     bar->ViewChange();
     bar->ActionListUpdate();
 
-    // The open menu drawn inside the frame under the underline button, sharing its actions.
-    auto* menu = new QMenu(frame);
-    menu->setWindowFlags(Qt::Widget);
-    menu->addActions(bar->GetUnderlineMenu()->actions());
+    // The bar's own underline menu, drawn inside the frame under the underline button.
+    QMenu* menu = bar->GetUnderlineMenu();
+    menu->setParent(frame, Qt::Widget);
     QTimer::singleShot(0, frame, [frame, bar, menu] {
         QToolButton* button = bar->GetUnderlineButton();
         const QPoint below = button->mapTo(frame, QPoint(0, button->height()));
