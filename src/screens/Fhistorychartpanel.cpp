@@ -11,6 +11,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QGraphicsSimpleTextItem>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -19,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 #include <algorithm>
 #include <cmath>
@@ -92,8 +94,75 @@ QCategoryAxis* MakeAxis(QChart* chart, Qt::Alignment alignment)
 
 // Pixels between two date labels.
 constexpr double kDateLabelSpacing = 34;
+// Point marks are drawn over the series and the legend.
+constexpr double kMarkZ = 100;
 
 } // namespace
+
+// ---- TPointMarks ----
+
+TPointMarks::TPointMarks(QChart* chart, QXYSeries* points, QAbstractSeries* shown)
+    : chart_(chart), points_(points), shown_(shown)
+{
+    const auto update = [this] { Update(); };
+    connections_.push_back(QObject::connect(chart, &QChart::plotAreaChanged, chart, update));
+    connections_.push_back(QObject::connect(points, &QXYSeries::pointsReplaced, chart, update));
+    connections_.push_back(QObject::connect(points, &QXYSeries::pointReplaced, chart, update));
+    connections_.push_back(QObject::connect(points, &QXYSeries::pointAdded, chart, update));
+    connections_.push_back(QObject::connect(points, &QXYSeries::pointRemoved, chart, update));
+    connections_.push_back(QObject::connect(points, &QXYSeries::pointsRemoved, chart, update));
+    for (QAbstractAxis* axis : shown->attachedAxes()) {
+        if (auto* values = qobject_cast<QValueAxis*>(axis))
+            connections_.push_back(QObject::connect(values, &QValueAxis::rangeChanged, chart, update));
+    }
+    Update();
+}
+
+TPointMarks::~TPointMarks()
+{
+    for (const QMetaObject::Connection& connection : connections_) QObject::disconnect(connection);
+}
+
+void TPointMarks::SetVisible(bool visible)
+{
+    visible_ = visible;
+    Update();
+}
+
+std::vector<std::string> TPointMarks::Texts() const
+{
+    std::vector<std::string> texts;
+    for (const QGraphicsSimpleTextItem* label : labels_) texts.push_back(label->text().toStdString());
+    return texts;
+}
+
+void TPointMarks::Update()
+{
+    const std::size_t count = static_cast<std::size_t>(points_->count());
+    while (labels_.size() > count) {
+        delete labels_.back();
+        labels_.pop_back();
+    }
+    while (labels_.size() < count) {
+        auto* label = new QGraphicsSimpleTextItem(chart_);
+        label->setFont(VktFormFont());
+        label->setZValue(kMarkZ);
+        labels_.push_back(label);
+    }
+    // Above the point as the series' own labels sit; none outside the plot area.
+    const QRectF area = chart_->plotArea().adjusted(-1, -1, 1, 1);
+    const double lift = points_->markerSize() / 2 + 2;
+    for (std::size_t i = 0; i < count; ++i) {
+        QGraphicsSimpleTextItem* label = labels_[i];
+        const QPointF value = points_->at(static_cast<int>(i));
+        label->setText(platform::ToQString(ChartNumberText(value.y())));
+        label->setBrush(points_->pointLabelsColor());
+        const QPointF at = chart_->mapToPosition(value, shown_);
+        const QRectF box = label->boundingRect();
+        label->setPos(at.x() - box.width() / 2, at.y() - lift - box.height());
+        label->setVisible(visible_ && area.contains(at));
+    }
+}
 
 // ---- THistoryChartModel ----
 
@@ -231,17 +300,16 @@ QWidget* THistoryChartPanel::MakeMonthPage()
     mhSeries_->setName(QStringLiteral("MHSeries"));
     mhSeries_->setColor(platform::ToQColor(kMonthColor));
     mhSeries_->setPointsVisible(true);
-    mhSeries_->setPointLabelsFormat(QStringLiteral("@yPoint"));
-    mhSeries_->setPointLabelsFont(VktFormFont());
     mhChart_->addSeries(mhSeries_);
     mhBottom_ = MakeAxis(mhChart_, Qt::AlignBottom);
     mhSeries_->attachAxis(mhBottom_);
     mhLeft_ = MakeAxis(mhChart_, Qt::AlignLeft);
     mhSeries_->attachAxis(mhLeft_);
+    mhMarks_ = std::make_unique<TPointMarks>(mhChart_, mhSeries_, mhSeries_);
     splitter_->addWidget(mhView_);
     column->addWidget(splitter_, 1);
 
-    btnMHMark_->setChecked(mhSeries_->pointLabelsVisible());
+    btnMHMark_->setChecked(mhMarks_->IsVisible());
     connect(mhChart_, &QChart::plotAreaChanged, this, [this] { LabelMonthAxis(); });
     connect(cbMHistoryList_, &QComboBox::currentIndexChanged, this, [this] { CBMHistoryListChange(); });
     connect(btnMHistEdit_, &QToolButton::clicked, this, [this] { BtnMHistEditClick(); });
@@ -275,18 +343,13 @@ QWidget* THistoryChartPanel::MakeYearPage()
         auto* line = new QLineSeries;
         line->setObjectName(QString::fromLatin1(seriesNames[tag]));
         line->setPointsVisible(true);
-        line->setPointLabelsVisible(true);
-        line->setPointLabelsFormat(QStringLiteral("@yPoint"));
-        line->setPointLabelsFont(VktFormFont());
         yearLines_[tag] = line;
         QAbstractSeries* shown = line;
         if (tag < 3) {
             auto* area = new QAreaSeries(line);
+            line->setParent(area);   // an area does not own its line
             area->setObjectName(QString::fromLatin1(seriesNames[tag]));
             area->setPointsVisible(true);
-            area->setPointLabelsVisible(true);
-            area->setPointLabelsFormat(QStringLiteral("@yPoint"));
-            area->setPointLabelsFont(VktFormFont());
             QColor color = platform::ToQColor(kYearColors[tag]);
             area->setBorderColor(color.darker(130));
             area->setColor(color);
@@ -301,11 +364,13 @@ QWidget* THistoryChartPanel::MakeYearPage()
         yhChart_->addSeries(shown);
         shown->attachAxis(yhBottom_);
         shown->attachAxis(yhLeft_);
+        yearLabels_[tag] = std::make_unique<TPointMarks>(yhChart_, line, shown);
+        yearLabels_[tag]->SetVisible(true);
     }
     column->addWidget(yhView_, 1);
 
     for (int tag = 0; tag < 4; ++tag) {
-        yearMarks_[tag]->setChecked(YearMarksVisible(tag));
+        yearMarks_[tag]->setChecked(yearLabels_[tag]->IsVisible());
         connect(yearMarks_[tag], &QToolButton::clicked, this, [this, tag] { BtnYHMarkClick(tag); });
     }
     connect(cbYHistoryList_, &QComboBox::currentIndexChanged, this, [this] { CBYHistoryListChange(); });
@@ -497,23 +562,12 @@ void THistoryChartPanel::BtnMHistEditClick()
 
 void THistoryChartPanel::BtnMHMarkClick()
 {
-    mhSeries_->setPointLabelsVisible(!mhSeries_->pointLabelsVisible());
-    btnMHMark_->setChecked(mhSeries_->pointLabelsVisible());
-    connect(mhChart_, &QChart::plotAreaChanged, this, [this] { LabelMonthAxis(); });
-}
-
-bool THistoryChartPanel::YearMarksVisible(int tag) const
-{
-    return tag < 3 ? yearAreas_[tag]->pointLabelsVisible() : yearLines_[tag]->pointLabelsVisible();
+    mhMarks_->SetVisible(!mhMarks_->IsVisible());
+    btnMHMark_->setChecked(mhMarks_->IsVisible());
 }
 
 void THistoryChartPanel::BtnYHMarkClick(int tag)
 {
-    const bool visible = !YearMarksVisible(tag);
-    if (tag < 3) {
-        yearAreas_[tag]->setPointLabelsVisible(visible);
-    } else {
-        yearLines_[tag]->setPointLabelsVisible(visible);
-    }
-    yearMarks_[tag]->setChecked(visible);
+    yearLabels_[tag]->SetVisible(!yearLabels_[tag]->IsVisible());
+    yearMarks_[tag]->setChecked(yearLabels_[tag]->IsVisible());
 }

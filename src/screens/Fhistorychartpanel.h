@@ -11,7 +11,10 @@
 
 #include <QFrame>
 
+#include <QMetaObject>
+
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,16 +22,47 @@ namespace platform {
 class Currency;
 }
 
+class QAbstractSeries;
 class QAreaSeries;
 class QCategoryAxis;
 class QChart;
 class QChartView;
 class QComboBox;
+class QGraphicsSimpleTextItem;
 class QLineSeries;
 class QSplitter;
 class QTabWidget;
 class QToolButton;
 class QWidget;
+class QXYSeries;
+
+// The value of each point of a series written above it as the value axes write numbers
+// ("#,##0.##"; the series' own point labels know only the plain number form), kept in place as
+// the points, the axes' ranges and the plot area change. The labels belong to the chart.
+class TPointMarks {
+public:
+    // points: the series holding the points; shown: the series drawn (the same, or an area over
+    // them), whose axes place the labels.
+    TPointMarks(QChart* chart, QXYSeries* points, QAbstractSeries* shown);
+    ~TPointMarks();
+    TPointMarks(const TPointMarks&) = delete;
+    TPointMarks& operator=(const TPointMarks&) = delete;
+
+    bool IsVisible() const { return visible_; }
+    void SetVisible(bool visible);
+    // The label texts, one per point.
+    std::vector<std::string> Texts() const;
+
+private:
+    void Update();
+
+    QChart* chart_;
+    QXYSeries* points_;
+    QAbstractSeries* shown_;
+    bool visible_ = false;
+    std::vector<QGraphicsSimpleTextItem*> labels_;
+    std::vector<QMetaObject::Connection> connections_;
+};
 
 class THistoryChartModel {
 public:
@@ -132,6 +166,9 @@ public:
     // 0 maximum, 1 average, 2 minimum (areas), 3 last (line): the upper lines of the areas.
     QLineSeries* GetYearLine(int tag) const { return yearLines_[tag]; }
     QAreaSeries* GetYearArea(int tag) const { return yearAreas_[tag]; }
+    // The value labels (marks) of the monthly series and of the yearly ones by tag.
+    const TPointMarks& GetMonthMarks() const { return *mhMarks_; }
+    const TPointMarks& GetYearMarks(int tag) const { return *yearLabels_[tag]; }
     QCategoryAxis* GetMonthValueAxis() const { return mhLeft_; }
     QCategoryAxis* GetYearValueAxis() const { return yhLeft_; }
     // The date axes: day labels "d日", month labels "M月", as many as fit.
@@ -157,7 +194,6 @@ private:
     void ScaleYearly();
     void BtnMHMarkClick();
     void BtnYHMarkClick(int tag);
-    bool YearMarksVisible(int tag) const;
 
     THistoryChartModel model_;
     TMonthPriceEditor* editor_ = nullptr;
@@ -169,6 +205,7 @@ private:
     QChartView* mhView_ = nullptr;
     QChart* mhChart_ = nullptr;
     QLineSeries* mhSeries_ = nullptr;
+    std::unique_ptr<TPointMarks> mhMarks_;
     QCategoryAxis* mhBottom_ = nullptr;
     platform::TDateTime shownMonth_ = 0;
     int mhStep_ = 0;
@@ -179,6 +216,7 @@ private:
     QChart* yhChart_ = nullptr;
     QLineSeries* yearLines_[4] = {};
     QAreaSeries* yearAreas_[3] = {};
+    std::unique_ptr<TPointMarks> yearLabels_[4];
     QCategoryAxis* yhBottom_ = nullptr;
     int shownYear_ = 0;
     int yhStep_ = 0;

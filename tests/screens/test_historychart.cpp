@@ -9,12 +9,15 @@
 #include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QComboBox>
+#include <QChart>
 #include <QLineSeries>
+#include <QPointer>
 #include <QTest>
 #include <QToolButton>
 
 #include <cmath>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -276,19 +279,60 @@ TEST_F(HistoryPanel, ButtonsFollowTheirSeriesAndTheEditor)
     EXPECT_TRUE(editor.widget.isHidden());
     EXPECT_FALSE(panel.GetBtnMHistEdit()->isChecked());
 
-    EXPECT_EQ(panel.GetBtnMHMark()->isChecked(), panel.GetMonthSeries()->pointLabelsVisible());
+    EXPECT_EQ(panel.GetBtnMHMark()->isChecked(), panel.GetMonthMarks().IsVisible());
     panel.GetBtnMHMark()->click();
-    EXPECT_TRUE(panel.GetMonthSeries()->pointLabelsVisible());
+    EXPECT_TRUE(panel.GetMonthMarks().IsVisible());
     EXPECT_TRUE(panel.GetBtnMHMark()->isChecked());
     for (int tag = 0; tag < 4; ++tag) {
         QToolButton* button = panel.GetYearMarkButton(tag);
         ASSERT_TRUE(button->isChecked()) << tag;
         button->click();
         EXPECT_FALSE(button->isChecked()) << tag;
-        const bool visible = tag < 3 ? panel.GetYearArea(tag)->pointLabelsVisible()
-                                     : panel.GetYearLine(tag)->pointLabelsVisible();
-        EXPECT_FALSE(visible) << tag;
+        EXPECT_FALSE(panel.GetYearMarks(tag).IsVisible()) << tag;
     }
+}
+
+// QObject::receivers is protected; a member pointer named through a class that exposes it reaches it.
+struct ReceiverCount : QObject {
+    using QObject::receivers;
+};
+
+TEST_F(HistoryPanel, MarkButtonConnectsNothingMore)
+{
+    const QChart* chart = panel.GetMonthChart();
+    const auto receivers = [chart] { return (chart->*(&ReceiverCount::receivers))(SIGNAL(plotAreaChanged(QRectF))); };
+    const int before = receivers();
+    panel.GetBtnMHMark()->click();
+    panel.GetBtnMHMark()->click();
+    EXPECT_EQ(receivers(), before);
+    EXPECT_FALSE(panel.GetMonthMarks().IsVisible());
+}
+
+TEST_F(HistoryPanel, MarksWriteValuesAsTheValueAxis)
+{
+    panel.AddMonthPoint(EncodeDate(2024, 5, 3), 16.4524);
+    panel.AddMonthPoint(EncodeDate(2024, 5, 4), 1234.5);
+    EXPECT_EQ(panel.GetMonthMarks().Texts(), (std::vector<std::string>{"240", "250", "16.45", "1,234.5", "270"}));
+
+    panel.AddYearPoint(EncodeDate(2024, 6, 1), 1234.567, 16.4524, 0.125, 1000);
+    const char* last[4] = {"1,234.57", "16.45", "0.13", "1,000"};
+    for (int tag = 0; tag < 4; ++tag) {
+        const std::vector<std::string> texts = panel.GetYearMarks(tag).Texts();
+        ASSERT_EQ(texts.size(), 3u) << tag;
+        EXPECT_EQ(texts.back(), last[tag]) << tag;
+    }
+    panel.Clear();
+    EXPECT_TRUE(panel.GetMonthMarks().Texts().empty());
+    EXPECT_TRUE(panel.GetYearMarks(0).Texts().empty());
+}
+
+TEST(HistoryPanelSeries, EveryYearlyLineDiesWithThePanel)
+{
+    auto panel = std::make_unique<THistoryChartPanel>();
+    std::vector<QPointer<QLineSeries>> lines;
+    for (int tag = 0; tag < 4; ++tag) lines.emplace_back(panel->GetYearLine(tag));
+    panel.reset();
+    for (int tag = 0; tag < 4; ++tag) EXPECT_TRUE(lines[tag].isNull()) << tag;
 }
 
 } // namespace
