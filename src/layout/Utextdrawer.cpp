@@ -214,7 +214,21 @@ TColor TTextDrawer::ColorSaturationDown(TColor color, int percent)
 
 platform::FontSpec TTextDrawer::GetLogFont(const TFontStruct& font)
 {
-    platform::FontSpec lf = PrinterObject()->GetLogFont(font.Name);
+    return StyledLogFont(PrinterObject()->GetLogFont(font.Name), font);
+}
+
+platform::FontSpec TTextDrawer::LogFont(const TFontStruct& font)
+{
+    if (!faceKnown_ || faceName_ != font.Name) {
+        faceFont_ = PrinterObject()->GetLogFont(font.Name);
+        faceName_ = font.Name;
+        faceKnown_ = true;
+    }
+    return StyledLogFont(faceFont_, font);
+}
+
+platform::FontSpec TTextDrawer::StyledLogFont(platform::FontSpec lf, const TFontStruct& font)
+{
     lf.Face = font.Name;
     lf.Height = -font.Size;
     lf.Weight = font.Style.Contains(fsBold) ? 700 : 400;
@@ -309,7 +323,7 @@ void TTextDrawer::DrawTextA(TRect rect, TTextAttribute attribute)
     if (attribute.Text.empty())
         return;
     const TColor color = attribute.Size < 10 ? ColorSaturationDown(attribute.Color, attribute.Size * 10) : attribute.Color;
-    platform::FontSpec lf = GetLogFont(attribute);
+    platform::FontSpec lf = LogFont(attribute);
     canvas_.SetFont(lf);
     const std::vector<std::string> lines = SplitTextLines(attribute.Text);
     const int n = static_cast<int>(lines.size());
@@ -350,7 +364,7 @@ int TTextDrawer::LayoutCols(const TRect& rect, TColsAttribute& cols, TTextHorzAl
     for (int i = 0; i < cols.GetCount(); ++i) {
         TColAttribute& cell = cols.GetAttribute(i);
         if (cell.Width == 0) {
-            platform::FontSpec lf = GetLogFont(cell);
+            platform::FontSpec lf = LogFont(cell);
             if (forceShiftJis)
                 lf.CharSet = 128;
             cell.Width = TextWidth(lf, cell.Text);
@@ -369,35 +383,63 @@ int TTextDrawer::LayoutCols(const TRect& rect, TColsAttribute& cols, TTextHorzAl
 void TTextDrawer::DrawCols(TRect rect, int scale, TColsAttribute cols, TTextHorzAlign align, int lineWidth,
                            TColor lineColor, int colGap, TEdgeBorders borders, bool forceShiftJis)
 {
-    int x = LayoutCols(rect, cols, align, lineWidth, colGap, forceShiftJis);
+    const int start = LayoutCols(rect, cols, align, lineWidth, colGap, forceShiftJis);
     const int half = lineWidth / 2;
     const int yTop = rect.Top + half;
     const int yBottom = rect.Bottom + half;
     const int pad = static_cast<int>(PixelsPerMM(scale) * 50 * 0.01);
+    int x = start;
     for (int i = 0; i < cols.GetCount(); ++i) {
         TColAttribute cell = cols.GetAttribute(i);
         const int right = x + cell.Width;
         if (forceShiftJis)
             cell.CharSet = 128;
         DrawTextA({x + half + pad, yTop + half + pad, right - half - pad, rect.Bottom - half - pad}, cell);
-        if (lineWidth != 0) {
-            canvas_.SetPen({lineColor, lineWidth, platform::PenStyle::Solid});
-            const int xL = x + half;
-            const int xR = right + half;
-            const auto line = [&](int x1, int y1, int x2, int y2) {
-                canvas_.MoveTo(x1, y1);
-                canvas_.LineTo(x2, y2);
-            };
-            if (borders.Contains(ebLeft))
-                line(xL, yTop, xL, yBottom);
-            if (borders.Contains(ebTop))
-                line(xL, yTop, xR, yTop);
-            if (borders.Contains(ebRight))
-                line(xR, yTop, xR, yBottom);
-            if (borders.Contains(ebBottom))
-                line(xL, yBottom, xR, yBottom);
-        }
         x = right + colGap;
+    }
+    if (lineWidth == 0 || cols.GetCount() == 0)
+        return;
+    // The rules after the texts, which stay inside their padded cells: one pen for the line of
+    // cells, a rule shared by touching cells drawn once, touching pieces of a row rule as one.
+    canvas_.SetPen({lineColor, lineWidth, platform::PenStyle::Solid});
+    const auto line = [&](int x1, int y1, int x2, int y2) {
+        canvas_.MoveTo(x1, y1);
+        canvas_.LineTo(x2, y2);
+    };
+    const auto rowRule = [&](int y) {
+        int from = start + half;
+        int to = from;
+        for (int i = 0, left = start; i < cols.GetCount(); ++i) {
+            const int right = left + cols.GetAttribute(i).Width;
+            if (left + half != to) {
+                line(from, y, to, y);
+                from = left + half;
+            }
+            to = right + half;
+            left = right + colGap;
+        }
+        line(from, y, to, y);
+    };
+    if (borders.Contains(ebTop))
+        rowRule(yTop);
+    if (borders.Contains(ebBottom))
+        rowRule(yBottom);
+    int drawnAt = 0;
+    bool drawn = false;
+    const auto columnRule = [&](int xAt) {
+        if (drawn && drawnAt == xAt)
+            return;
+        line(xAt, yTop, xAt, yBottom);
+        drawn = true;
+        drawnAt = xAt;
+    };
+    for (int i = 0, left = start; i < cols.GetCount(); ++i) {
+        const int right = left + cols.GetAttribute(i).Width;
+        if (borders.Contains(ebLeft))
+            columnRule(left + half);
+        if (borders.Contains(ebRight))
+            columnRule(right + half);
+        left = right + colGap;
     }
 }
 

@@ -218,10 +218,16 @@ private:
     int LayoutCols(const TRect& rect, TColsAttribute& cols, TTextHorzAlign align, int lineWidth, int colGap,
                    bool forceShiftJis);
     int TextWidth(const platform::FontSpec& lf, const std::string& text);
+    // GetLogFont with the printer's answer for the face kept while the face stays the same.
+    platform::FontSpec LogFont(const TFontStruct& font);
+    static platform::FontSpec StyledLogFont(platform::FontSpec lf, const TFontStruct& font);
     // A line width in 1/100 mm as pixels; a width that rounds to 0 is one pixel of a lighter colour.
     static int LinePixels(int lineWidth, double pixelsPerMM, TColor& lineColor);
     // Fills the body texts of one row from the callback.
     void QueryRow(TRowAttribute& row, int r, const TTextQueryEvent& onTextQuery, int tag);
 
     platform::Canvas& canvas_;
+    bool faceKnown_ = false;
+    std::string faceName_;
+    platform::FontSpec faceFont_;
 };

@@ -211,4 +211,44 @@ TEST_F(TextDrawerTest, GridRowsFillBackgroundsByParityAndAskEveryCell)
     EXPECT_TRUE(Matching(canvas, "FillRect").empty());
 }
 
+TEST_F(TextDrawerTest, RulesFollowTheTextsAndTouchingCellsShareThem)
+{
+    TColsAttribute cols;
+    for (const char* text : {"a", "b", "c"}) {
+        TColAttribute cell;
+        cell.Size = 10;
+        cell.Width = 40;
+        cell.Text = text;
+        cols.Add(cell);
+    }
+    const struct {
+        int gap;
+        TEdgeBorders borders;
+        std::vector<std::string> lines;
+    } cases[] = {
+        // Touching cells: one rule across the row, the inner columns once.
+        {0, {ebLeft, ebTop, ebRight, ebBottom},
+         {"MoveTo(10,0)", "LineTo(130,0)", "MoveTo(10,20)", "LineTo(130,20)", "MoveTo(10,0)", "LineTo(10,20)",
+          "MoveTo(50,0)", "LineTo(50,20)", "MoveTo(90,0)", "LineTo(90,20)", "MoveTo(130,0)", "LineTo(130,20)"}},
+        // Apart: a piece of rule and two columns per cell.
+        {5, {ebTop, ebRight},
+         {"MoveTo(10,0)", "LineTo(50,0)", "MoveTo(55,0)", "LineTo(95,0)", "MoveTo(100,0)", "LineTo(140,0)",
+          "MoveTo(50,0)", "LineTo(50,20)", "MoveTo(95,0)", "LineTo(95,20)", "MoveTo(140,0)", "LineTo(140,20)"}},
+    };
+    for (const auto& c : cases) {
+        canvas.ClearLog();
+        drawer.DrawCols({10, 0, 200, 20}, 10000, cols, 0, 1, 0, c.gap, c.borders, false);
+        std::vector<std::string> lines;
+        bool textAfterRule = false;
+        for (const std::string& line : canvas.Lines()) {
+            if (line.rfind("MoveTo", 0) == 0 || line.rfind("LineTo", 0) == 0)
+                lines.push_back(line);
+            else if (line.rfind("Text", 0) == 0)
+                textAfterRule = textAfterRule || !lines.empty();
+        }
+        EXPECT_EQ(lines, c.lines) << "gap " << c.gap;
+        EXPECT_FALSE(textAfterRule) << "gap " << c.gap;
+    }
+}
+
 } // namespace
