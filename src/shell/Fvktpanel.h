@@ -57,9 +57,12 @@ public:
     QMenu* GetClassViewPopupMenu() const { return classViewPopupMenu_; }
     QMenu* GetDataViewPopupMenu() const { return dataViewPopupMenu_; }
     QMenu* GetInventoryPopupMenu() const { return inventoryPopupMenu_; }
-    // Width of the side navigation.
+    // Width of the side navigation, kept while the class bar replaces it.
     int GetClassPanelWidth() const;
     void SetClassPanelWidth(int width);
+    // Height of the side navigation's filter selector, kept likewise.
+    int GetFilterPanelHeight() const;
+    void SetFilterPanelHeight(int height);
 
     // Drag rules and drops (the event filters of the class tree and the recipe-item grid call
     // these; `node` is the class-tree node under the pointer, null for none).
@@ -89,6 +92,8 @@ private:
     bool inventoryMode_ = false;
     bool previewMode_ = false;
     bool mirroring_ = false;
+    int classPanelWidth_ = 200;
+    int filterPanelHeight_ = 0;   // 0: as the side navigation lays it out
 
     TClassFilterBar* classFilterBar_ = nullptr;
     QSplitter* splitter_ = nullptr;
@@ -100,4 +105,7 @@ private:
     QMenu* classViewPopupMenu_ = nullptr;
     QMenu* dataViewPopupMenu_ = nullptr;
     QMenu* inventoryPopupMenu_ = nullptr;
+    // The drop targets' viewports (watched by eventFilter).
+    QWidget* treeViewport_ = nullptr;
+    QWidget* gridViewport_ = nullptr;
 };

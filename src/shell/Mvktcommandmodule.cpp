@@ -1,17 +1,75 @@
 #include "shell/Mvktcommandmodule.h"
 
+#include "database/Mvktxml.h"
+#include "database/Uvktapplication.h"
+#include "database/Uvktobject.h"
+#include "dialogs/Fexecutedialog.h"
+#include "gui/Application.h"
 #include "gui/IconList.h"
+#include "gui/QtSupport.h"
+#include "gui/Services.h"
+#include "layout/Preview.h"
+#include "screens/Fclassfilterview.h"
+#include "screens/Fclassview.h"
+#include "screens/Fdataeditor.h"
+#include "screens/Fdataview.h"
+#include "screens/Fdataviewer.h"
+#include "screens/Finvdatebar.h"
+#include "screens/Finventoryview.h"
+#include "shell/Fdatabasedialog.h"
+#include "shell/Flayoutpanel.h"
 #include "shell/Fvktpanel.h"
+#include "shell/Uawaiting.h"
+#include "widgets/Mvktmodule.h"
+#include "widgets/Uprintersupport.h"
 
 #include <QAction>
 #include <QActionGroup>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QMenu>
+#include <QTableView>
 #include <QTimer>
+#include <QTreeWidget>
 
 namespace {
+
 TVktCommandModule* gModule = nullptr;
+
+constexpr const char* kConfirm = "確認";
+
+// The batch dialog of the panel's database, its auto-close flag set.
+TExecuteDialog* Batch(TVktObject* object, bool autoClose)
+{
+    TExecuteDialog* dialog = ExecuteDlg(object);
+    dialog->SetAutoClose(autoClose);
+    return dialog;
 }
+
+// Shift skips the question; false when the user refused it.
+bool AskUnlessShift(const char* question, bool& shift)
+{
+    shift = platform::Services().ShiftDown();
+    return shift || platform::AskYesNo(question, kConfirm, true);
+}
+
+TDataListView* RecordList(const TVktPanel* panel)
+{
+    return panel && panel->GetDataViewer() ? panel->GetDataViewer()->GetDataView()->GetDataListView() : nullptr;
+}
+
+// The update-lock of a panel for a scope.
+class UpdateScope {
+public:
+    explicit UpdateScope(TGuiPanel* panel) : panel_(panel) { if (panel_) panel_->BeginUpdate(); }
+    ~UpdateScope() { if (panel_) panel_->EndUpdate(); }
+    UpdateScope(const UpdateScope&) = delete;
+    UpdateScope& operator=(const UpdateScope&) = delete;
+
+private:
+    TGuiPanel* panel_;
+};
+
+} // namespace
 
 TVktCommandModule* VktCommandModule() { return gModule; }
 
@@ -24,38 +82,88 @@ TVktCommandModule* CreateVktCommandModule()
 TVktCommandModule::TVktCommandModule(QObject* parent) : QObject(parent)
 {
     setObjectName("VktCommandModule");
-    for (int i = 0; i < aActionCount; ++i) actions_[i] = new QAction(this);
-    ActNewDataBase = actions_[aNewDataBase];
-    ActAppendDataBase = actions_[aAppendDataBase];
-    ActOpenDataBase = actions_[aOpenDataBase];
-    ActCloseDataBase = actions_[aCloseDataBase];
-    ActNewData = actions_[aNewData];
-    ActEditData = actions_[aEditData];
-    ActDeleteData = actions_[aDeleteData];
-    ActReviveData = actions_[aReviveData];
-    ActChangeDataClass = actions_[aChangeDataClass];
-    ActAppendItem = actions_[aAppendItem];
-    ActAppendInventory = actions_[aAppendInventory];
-    ActChangeDataAttribute = actions_[aChangeDataAttribute];
-    ActChangeDataProperty = actions_[aChangeDataProperty];
-    ActDeleteInventory = actions_[aDeleteInventory];
-    ActViewSelAll = actions_[aViewSelAll];
-    ActViewSelRev = actions_[aViewSelRev];
-    ActViewSelClear = actions_[aViewSelClear];
-    ActShowPreviewProperty = actions_[aShowPreviewProperty];
-    ActShowPrinterMargin = actions_[aShowPrinterMargin];
-    ActPreviewPrint = actions_[aPreviewPrint];
-    ActShowInventory = actions_[aShowInventory];
-    ActShowPreview = actions_[aShowPreview];
-    ActShowClassTree = actions_[aShowClassTree];
-    ActShowClassBar = actions_[aShowClassBar];
-    ActShowViewFieldDialog = actions_[aShowViewFieldDialog];
-    ActShowCsvImportDialog = actions_[aShowCsvImportDialog];
-    ActShowCreateInventoryListDialog = actions_[aShowCreateInventoryListDialog];
-    ActShowOtherDataDialog = actions_[aShowOtherDataDialog];
-    ActShowMHistToYHistDialog = actions_[aShowMHistToYHistDialog];
-    ActSaveXml = actions_[aSaveXml];
+    using M = TVktCommandModule;
+    // clang-format off
+    ActNewDataBase = MakeAction(aNewDataBase, "ActNewDataBase", "新規データベース作成...",
+        "新規データベース作成...|新しい空のデータベースを作成します。", 0, false, &M::ActNewDataBaseExecute);
+    ActAppendDataBase = MakeAction(aAppendDataBase, "ActAppendDataBase", "データベース登録...",
+        "データベース登録...|登録されていないデータベースを再登録します。", 27, false, &M::ActAppendDataBaseExecute);
+    ActOpenDataBase = MakeAction(aOpenDataBase, "ActOpenDataBase", "データベースを開く...",
+        "データベースを開く...|データベースを開きます。", 25, false, &M::ActOpenDataBaseExecute);
+    ActCloseDataBase = MakeAction(aCloseDataBase, "ActCloseDataBase", "データベースを閉じる",
+        "データベースを閉じる|現在開いているデータベースを閉じます。", 26, false, &M::ActCloseDataBaseExecute);
+    ActNewData = MakeAction(aNewData, "ActNewData", "新規データ作成",
+        "新規データ作成|選択されている分類にデータを新規作成します。", 7, false, &M::ActNewDataExecute);
+    ActEditData = MakeAction(aEditData, "ActEditData", "データ編集",
+        "データ編集|データビューで選択されているデータを編集します。", 35, true, &M::ActEditDataExecute);
+    ActDeleteData = MakeAction(aDeleteData, "ActDeleteData", "データ削除...",
+        "データ削除|データビューで選択されているデータを削除します。", 8, false, &M::ActDeleteDataExecute);
+    ActReviveData = MakeAction(aReviveData, "ActReviveData", "データ復帰",
+        "データ復帰|データビューで選択されているデータをゴミ箱から復帰します。", 11, false, &M::ActReviveDataExecute);
+    ActChangeDataClass = MakeAction(aChangeDataClass, "ActChangeDataClass", "データの分類変更...",
+        "分類変更...|データビューで選択されているデータの分類を変更します。", 30, false, &M::ActChangeDataClassExecute);
+    ActAppendItem = MakeAction(aAppendItem, "ActAppendItem", "材料追加",
+        "材料追加|選択されているデータをエディタの材料に追加します。", 28, false, &M::ActAppendItemExecute);
+    ActAppendInventory = MakeAction(aAppendInventory, "ActAppendInventory", "棚卸し表に追加...",
+        "棚卸し表に追加|選択中のデータを棚卸し表に追加します。", 51, false, &M::ActAppendInventoryExecute);
+    ActChangeDataAttribute = MakeAction(aChangeDataAttribute, "ActChangeDataAttribute", "データの属性変更...",
+        "属性変更...|データビューで選択されているデータの属性を変更します。", 50, false,
+        &M::ActChangeDataAttributeExecute);
+    ActChangeDataProperty = MakeAction(aChangeDataProperty, "ActChangeDataProperty", "データ項目一括変換...",
+        "項目一括変換...|データビューで選択されているデータの項目を一括して変換します。", 30, false,
+        &M::ActChangeDataPropertyExecute);
+    ActDeleteInventory = MakeAction(aDeleteInventory, "ActDeleteInventory", "棚卸し表から削除",
+        "棚卸し表から削除|選択中のデータを棚卸し表から削除します。", 8, false, &M::ActDeleteInventoryExecute);
+    ActViewSelAll = MakeAction(aViewSelAll, "ActViewSelAll", "すべて選択",
+        "すべて選択|データビューのデータを全て選択します。", -1, false, &M::ActViewSelAllExecute);
+    ActViewSelRev = MakeAction(aViewSelRev, "ActViewSelRev", "選択の切り替え",
+        "選択の切り替え|データビューの選択を切り替えます。", -1, false, &M::ActViewSelRevExecute);
+    ActViewSelClear = MakeAction(aViewSelClear, "ActViewSelClear", "選択の解除",
+        "選択の解除|データビューの選択を解除します。", -1, false, &M::ActViewSelClearExecute);
+    ActShowPreviewProperty = MakeAction(aShowPreviewProperty, "ActShowPreviewProperty", "印刷プレビューの設定",
+        "印刷プレビューの設定|印刷プレビューの設定表示を切り替えます。", 35, true,
+        &M::ActShowPreviewPropertyExecute);
+    ActShowPrinterMargin = MakeAction(aShowPrinterMargin, "ActShowPrinterMargin", "印刷可能範囲の表示",
+        "印刷可能範囲の表示|印刷可能範囲の表示を切り替えます。", 34, true, &M::ActShowPrinterMarginExecute);
+    ActPreviewPrint = MakeAction(aPreviewPrint, "ActPreviewPrint", "プリントアウト...",
+        "プリントアウト...|プレビュー表示を印刷します。", 3, false, &M::ActPreviewPrintExecute);
+    ActShowInventory = MakeAction(aShowInventory, "ActShowInventory", "棚卸し表示",
+        "棚卸し表示|棚卸し表を表示します", 29, true, &M::ActShowInventoryExecute);
+    ActShowPreview = MakeAction(aShowPreview, "ActShowPreview", "印刷プレビュー",
+        "印刷プレビュー|印刷プレビューを表示します", 33, true, &M::ActShowPreviewExecute);
+    ActShowClassTree = MakeAction(aShowClassTree, "ActShowClassTree", "クラスツリー表示",
+        "クラスツリー表示", 31, true, &M::ActShowClassTreeExecute);
+    ActShowClassBar = MakeAction(aShowClassBar, "ActShowClassBar", "クラスバー表示",
+        "クラスバー表示", 32, true, &M::ActShowClassBarExecute);
+    ActShowViewFieldDialog = MakeAction(aShowViewFieldDialog, "ActShowViewFieldDialog", "詳細表示の設定...",
+        "表示項目設定...|データビューに表示する項目やそーと順を設定します。", -1, false,
+        &M::ActShowViewFieldDialogExecute);
+    ActShowCsvImportDialog = MakeAction(aShowCsvImportDialog, "ActShowCsvImportDialog", "データ一括変換...",
+        "ＣＳＶインポート...|ＣＳＶファイルからＶＫＴデータを生成するためのウィザードを開始します。", -1, false,
+        &M::ActShowCsvImportDialogExecute);
+    ActShowCreateInventoryListDialog = MakeAction(aShowCreateInventoryListDialog,
+        "ActShowCreateInventoryListDialog", "棚卸し表作成...",
+        "棚卸し表作成...|棚卸し表を作成するためのウィザードを開始します。", -1, false,
+        &M::ActShowCreateInventoryListDialogExecute);
+    ActShowOtherDataDialog = MakeAction(aShowOtherDataDialog, "ActShowOtherDataDialog",
+        "データベースの詳細編集...", "データベースの詳細編集...|データベースの詳細を編集します。", -1, false,
+        &M::ActShowOtherDataDialogExecute);
+    ActShowMHistToYHistDialog = MakeAction(aShowMHistToYHistDialog, "ActShowMHistToYHistDialog", "年間履歴生成",
+        "年間履歴生成|月間履歴から年間履歴を生成するためのウィザードを開始します。", -1, false,
+        &M::ActShowMHistToYHistDialogExecute);
+    ActSaveXml = MakeAction(aSaveXml, "ActSaveXml", "ActSaveXml", "", -1, false, &M::ActSaveXmlExecute);
+    // clang-format on
+
+    classGroup_ = new QActionGroup(this);
+    classGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    classGroup_->addAction(ActShowClassTree);
+    classGroup_->addAction(ActShowClassBar);
+
     updateTimer_ = new QTimer(this);
+    updateTimer_->setInterval(150);
+    connect(updateTimer_, &QTimer::timeout, this, [this] { platform::Guard([this] { updateActions(); }); });
+    updateTimer_->start();
+    updateActions();
 }
 
 TVktCommandModule::~TVktCommandModule()
@@ -63,16 +171,339 @@ TVktCommandModule::~TVktCommandModule()
     if (gModule == this) gModule = nullptr;
 }
 
-std::array<TActionRule, TVktCommandModule::aActionCount> TVktCommandModule::ActionRules(const TCommandState&)
+QAction* TVktCommandModule::MakeAction(int index, const char* name, const char* caption, const char* hint,
+                                       int image, bool checkable, void (TVktCommandModule::*handler)())
 {
-    return {};
+    auto* action = new QAction(platform::ToQString(caption), this);
+    action->setObjectName(name);
+    if (*hint) platform::SetHint(*action, hint);
+    action->setProperty("ImageIndex", image);
+    if (image >= 0) action->setIcon(GetImageList().Icon(image));
+    action->setCheckable(checkable);
+    connect(action, &QAction::triggered, this, platform::Guarded([this, handler](bool) {
+                (this->*handler)();
+                updateActions();
+            }));
+    actions_.at(index) = action;
+    return action;
 }
-TCommandState TVktCommandModule::CurrentState() const { return {}; }
-void TVktCommandModule::updateActions() {}
-void TVktCommandModule::SetCurrentPanel(TVktPanel* panel) { currentPanel_ = panel; }
-TVktObject* TVktCommandModule::GetValidObject() const { return nullptr; }
-void TVktCommandModule::SwitchDatabase(const std::string&, bool) {}
-QAction* TVktCommandModule::ActionByName(const std::string&) const { return nullptr; }
+
+QAction* TVktCommandModule::ActionByName(const std::string& name) const
+{
+    for (QAction* action : actions_)
+        if (action->objectName().toStdString() == name) return action;
+    return nullptr;
+}
+
 const platform::IconList& TVktCommandModule::GetImageList() const { return platform::ProgramIcons("commands"); }
 const platform::IconList& TVktCommandModule::GetFilterIcons() const { return platform::ProgramIcons("filters"); }
-void TVktCommandModule::WatchMenu(QMenu*) {}
+
+void TVktCommandModule::WatchMenu(QMenu* menu)
+{
+    connect(menu, &QMenu::aboutToShow, this, [this] { platform::Guard([this] { updateActions(); }); });
+}
+
+void TVktCommandModule::SetCurrentPanel(TVktPanel* panel)
+{
+    currentPanel_ = panel;
+    updateActions();
+}
+
+TVktObject* TVktCommandModule::GetValidObject() const
+{
+    TVktPanel* panel = currentPanel_.data();
+    TVktObject* object = panel ? panel->GetVktObject() : nullptr;
+    return object && object->IsValid() ? object : nullptr;
+}
+
+// ---- enabling ----
+
+std::array<TActionRule, TVktCommandModule::aActionCount> TVktCommandModule::ActionRules(const TCommandState& s)
+{
+    std::array<TActionRule, aActionCount> r{};
+    const bool P = s.P;
+    const bool V = P && s.V;
+    const bool N = P && !s.PreviewMode && !s.InventoryMode;
+    const bool S = N && s.S;
+    const int T = s.T;
+    const auto set = [&r](int index, bool enabled, bool checked = false) { r[index] = {enabled, checked}; };
+
+    set(aNewDataBase, P);
+    set(aAppendDataBase, P);
+    set(aOpenDataBase, P);
+    set(aCloseDataBase, V);
+    set(aNewData, N && V && T >= 1 && s.ClassLeaf);
+    const bool editChecked = N && V && s.EditorShowsRecord;
+    set(aEditData, N && (s.EditChecked || (V && s.ListHasRows && s.ListFocused)), editChecked);
+    set(aDeleteData, N && V && S);
+    set(aReviveData, N && V && S && T < 0);
+    set(aChangeDataClass, N && V && S && T >= 0);
+    set(aAppendItem, N && V && S && T >= 0 && editChecked && s.EditorClassType != 1);
+    set(aAppendInventory, N && V && S && T >= 0);
+    set(aChangeDataAttribute, N && V && S && T >= 0);
+    set(aChangeDataProperty, N && V && S && T > 0);
+    set(aDeleteInventory, P && !s.PreviewMode && s.InventoryMode && V && s.InventoryHasRow);
+    set(aViewSelAll, N && V);
+    set(aViewSelRev, N && V && S);
+    set(aViewSelClear, N && V && S);
+    set(aShowPreviewProperty, P && s.PreviewMode, P && s.PreviewMode && s.PropertyVisible);
+    set(aShowPrinterMargin, P && s.PreviewMode, P && s.PreviewMode && s.PrinterMarginShown);
+    set(aPreviewPrint, P && s.PreviewMode && s.PrinterEnabled);
+    set(aShowInventory, P, P && s.InventoryMode);
+    set(aShowPreview, P, P && s.PreviewMode);
+    set(aShowClassTree, P, P && !s.ClassBarShown);
+    set(aShowClassBar, P, P && s.ClassBarShown);
+    set(aShowViewFieldDialog, N && V);
+    set(aShowCsvImportDialog, V);
+    set(aShowCreateInventoryListDialog, V);
+    set(aShowOtherDataDialog, V);
+    set(aShowMHistToYHistDialog, V);
+    return r;
+}
+
+TCommandState TVktCommandModule::CurrentState() const
+{
+    TCommandState s;
+    TVktPanel* panel = currentPanel_.data();
+    if (!panel) return s;
+    s.P = true;
+    s.V = GetValidObject() != nullptr;
+    s.PreviewMode = panel->GetPreviewMode();
+    s.InventoryMode = panel->GetInventoryMode();
+    s.ClassBarShown = panel->GetClassBarShown();
+    s.EditChecked = ActEditData->isChecked();
+    s.PrinterEnabled = PrinterObject()->GetEnabled();
+    if (!panel->GetSetupDone()) return s;
+
+    const TClassView* tree = panel->GetClassFilterView()->GetClassView();
+    s.T = tree->GetSelectedClassType();
+    const QTreeWidgetItem* node = tree->GetCurrentNode();
+    s.ClassLeaf = node && node->childCount() == 0;
+    const TDataListView* list = RecordList(panel);
+    s.S = !s.InventoryMode && list->GetSelectedIDs().GetCount() > 0;
+    s.ListHasRows = list->GetRows().GetCount() > 0;
+    s.ListFocused = list->hasFocus() || list->GetStringGrid()->hasFocus();
+    const TDataEditor* editor = panel->GetDataViewer()->GetDataEditor();
+    s.EditorShowsRecord = panel->GetDataViewer()->IsEditorShown() && editor->GetDataID() != 0;
+    s.EditorClassType = editor->GetClassType();
+    const TInvListView* inv = panel->GetInventoryView()->GetInvListView();
+    s.InventoryHasRow = inv->GetRowID(inv->GetStringGrid()->currentIndex().row()) != 0;
+    s.PropertyVisible = panel->GetPreview()->GetPropertyVisible();
+    s.PrinterMarginShown = panel->GetPreview()->GetPreview()->GetShowMargin();
+    return s;
+}
+
+void TVktCommandModule::updateActions()
+{
+    const auto rules = ActionRules(CurrentState());
+    for (int i = 0; i < aSaveXml; ++i) {
+        QAction* action = actions_[i];
+        action->setEnabled(rules[i].Enabled && !IsAwaitingAction(action->objectName().toStdString()));
+        if (action->isCheckable() && action->isChecked() != rules[i].Checked) action->setChecked(rules[i].Checked);
+    }
+}
+
+// ---- switching database ----
+
+void TVktCommandModule::OpenDatabase(int mode)
+{
+    TOpenDataBaseDialog* dialog = OpenDataBaseDlg();
+    if (!dialog->Execute(mode)) return;
+    SwitchDatabase(dialog->GetSelectedName(), mode == 0);
+}
+
+void TVktCommandModule::SwitchDatabase(const std::string& name, bool onlyValid)
+{
+    TVktPanel* panel = currentPanel_.data();
+    if (!panel) return;
+    if (TVktObject* old = panel->GetVktObject(); old && (!onlyValid || old->IsValid())) {
+        old->Close();
+        panel->SetVktObject(nullptr);
+    }
+    TVktObject* object = nullptr;
+    {
+        const UpdateScope scope(panel->GetDataViewer() ? panel->GetDataViewer()->GetDataView() : nullptr);
+        object = VktApplication().GetObject(name);
+        panel->SetVktObject(object);
+    }
+    object->MakeCurrent();
+}
+
+void TVktCommandModule::ActNewDataBaseExecute() { OpenDatabase(1); }
+void TVktCommandModule::ActAppendDataBaseExecute() { OpenDatabase(2); }
+void TVktCommandModule::ActOpenDataBaseExecute() { OpenDatabase(0); }
+
+void TVktCommandModule::ActCloseDataBaseExecute()
+{
+    TVktObject* object = GetValidObject();
+    if (!object) return;
+    object->Close();
+    currentPanel_->SetVktObject(nullptr);
+}
+
+// ---- records ----
+
+void TVktCommandModule::ActNewDataExecute()
+{
+    TVktObject* object = GetValidObject();
+    if (!object || !currentPanel_->GetSetupDone()) return;
+    object->AddNewData(currentPanel_->GetClassFilterView()->GetClassView()->GetSelectedID(), "");
+}
+
+void TVktCommandModule::ActEditDataExecute()
+{
+    TVktPanel* panel = currentPanel_.data();
+    if (!panel || !panel->GetSetupDone()) return;
+    TDataViewer* viewer = panel->GetDataViewer();
+    if (ActEditData->isChecked()) {
+        const TDataListView* list = RecordList(panel);
+        const int row = list->GetLastRow() >= 0 ? list->GetLastRow() : list->GetStringGrid()->currentIndex().row();
+        viewer->EditData(row >= 0 && row < list->GetRows().GetCount() ? list->GetRows().GetID(row) : 0);
+        viewer->ShowEditor(true);
+    } else {
+        viewer->EditData(0);
+    }
+}
+
+void TVktCommandModule::ActDeleteDataExecute()
+{
+    TVktObject* object = GetValidObject();
+    if (!object || !currentPanel_->GetSetupDone()) return;
+    const TPriorityItem ids = RecordList(currentPanel_)->GetSelectedIDs();
+    if (currentPanel_->GetClassFilterView()->GetClassView()->GetSelectedClassType() < 0) {
+        if (!platform::AskYesNo("選択されているデータをゴミ箱から削除しますか？\r\n"
+                                "削除されたデータを元に戻すことは出来ません。",
+                                kConfirm, false))
+            return;
+        Batch(object, false)->PurgeData(ids);
+        return;
+    }
+    bool shift = false;
+    if (!AskUnlessShift("選択されているデータをゴミ箱に削除しますか？", shift)) return;
+    Batch(object, shift)->EraseData(ids);
+}
+
+void TVktCommandModule::ActReviveDataExecute()
+{
+    TVktObject* object = GetValidObject();
+    if (!object || !currentPanel_->GetSetupDone()) return;
+    bool shift = false;
+    if (!AskUnlessShift("選択されているデータをゴミ箱から復帰しますか？", shift)) return;
+    Batch(object, shift)->RestoreData(RecordList(currentPanel_)->GetSelectedIDs());
+}
+
+void TVktCommandModule::ActAppendItemExecute()
+{
+    TVktObject* object = GetValidObject();
+    if (!object || !currentPanel_->GetSetupDone()) return;
+    const TDataEditor* editor = currentPanel_->GetDataViewer()->GetDataEditor();
+    if (editor->GetClassType() < 2) return;
+    bool shift = false;
+    if (!AskUnlessShift("選択されているデータを編集中のデータの材料に追加しますか？", shift)) return;
+    Batch(object, shift)->AppendRecipeItem(editor->GetDataID(), RecordList(currentPanel_)->GetSelectedIDs());
+}
+
+void TVktCommandModule::ActAppendInventoryExecute()
+{
+    TVktObject* object = GetValidObject();
+    if (!object || !currentPanel_->GetSetupDone()) return;
+    // Without Shift the stock-taking sheet is chosen in its dialog, which does not exist yet.
+    if (!platform::Services().ShiftDown()) return;
+    const TPriorityItem dates = object->GetInvDates();
+    if (dates.GetCount() == 0) return;
+    Batch(object, true)->SetInventoryEntries(dates.GetItem(0), RecordList(currentPanel_)->GetSelectedIDs());
+}
+
+void TVktCommandModule::ActDeleteInventoryExecute()
+{
+    TVktObject* object = GetValidObject();
+    if (!object || !currentPanel_->GetSetupDone()) return;
+    if (!platform::AskYesNo("選択されているデータを棚卸し表から削除しますか？\r\n"
+                            "削除されたデータを復旧することはできません。",
+                            kConfirm, false))
+        return;
+    const TInvListView* inv = currentPanel_->GetInventoryView()->GetInvListView();
+    TPriorityItem ids;
+    ids << inv->GetRowID(inv->GetStringGrid()->currentIndex().row());
+    const int sheet = currentPanel_->GetClassFilterView()->GetInvDateBar()->GetInvDateID();
+    Batch(object, false)->DeleteInventoryEntry(sheet, ids);
+}
+
+// The dialogs of these commands are not built yet (Uawaiting.h keeps them disabled).
+void TVktCommandModule::ActChangeDataClassExecute() {}
+void TVktCommandModule::ActChangeDataAttributeExecute() {}
+void TVktCommandModule::ActChangeDataPropertyExecute() {}
+void TVktCommandModule::ActShowViewFieldDialogExecute() {}
+void TVktCommandModule::ActShowCsvImportDialogExecute() {}
+void TVktCommandModule::ActShowCreateInventoryListDialogExecute() {}
+void TVktCommandModule::ActShowOtherDataDialogExecute() {}
+void TVktCommandModule::ActShowMHistToYHistDialogExecute() {}
+
+// ---- the record list's marks ----
+
+void TVktCommandModule::ActViewSelAllExecute()
+{
+    if (TDataListView* list = RecordList(currentPanel_)) list->SelectAll();
+}
+
+void TVktCommandModule::ActViewSelRevExecute()
+{
+    if (TDataListView* list = RecordList(currentPanel_)) list->InvertSelection();
+}
+
+void TVktCommandModule::ActViewSelClearExecute()
+{
+    if (TDataListView* list = RecordList(currentPanel_)) list->UnselectAll();
+}
+
+// ---- views and printing ----
+
+void TVktCommandModule::ActShowPreviewPropertyExecute()
+{
+    if (currentPanel_ && currentPanel_->GetPreview())
+        currentPanel_->GetPreview()->SetPropertyVisible(ActShowPreviewProperty->isChecked());
+}
+
+void TVktCommandModule::ActShowPrinterMarginExecute()
+{
+    if (currentPanel_ && currentPanel_->GetPreview())
+        currentPanel_->GetPreview()->GetPreview()->SetShowMargin(ActShowPrinterMargin->isChecked());
+}
+
+void TVktCommandModule::ActPreviewPrintExecute()
+{
+    if (!currentPanel_ || !currentPanel_->GetPreview()) return;
+    const platform::BusyCursor busy;
+    currentPanel_->GetPreview()->GetPreview()->DrawPrinter(VktMdl()->GetProductName(), 1, 0, 0, 0);
+}
+
+void TVktCommandModule::ActShowInventoryExecute()
+{
+    if (currentPanel_) currentPanel_->ShowInventory(ActShowInventory->isChecked());
+}
+
+void TVktCommandModule::ActShowPreviewExecute()
+{
+    if (currentPanel_) currentPanel_->ShowPreview(ActShowPreview->isChecked());
+}
+
+void TVktCommandModule::ActShowClassTreeExecute()
+{
+    if (currentPanel_) currentPanel_->ShowClassBar(false);
+}
+
+void TVktCommandModule::ActShowClassBarExecute()
+{
+    if (currentPanel_) currentPanel_->ShowClassBar(true);
+}
+
+// ---- XML export ----
+
+void TVktCommandModule::ActSaveXmlExecute()
+{
+    TVktObject* object = GetValidObject();
+    if (!object || !currentPanel_->GetSetupDone()) return;
+    const auto file = platform::Services().SaveFile("", kXmlFilter, "", "");
+    if (!file) return;
+    GetVktXmlFunctor(object->GetPath()).SaveXml(*file, RecordList(currentPanel_)->GetSelectedIDs());
+}

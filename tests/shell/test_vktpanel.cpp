@@ -1,0 +1,170 @@
+// The main data panel on the sample database: the screen shown for each flag combination, the
+// filter each screen is handed, the two navigations kept on one selection, the drag rules and the
+// drops onto the class tree and the recipe-item grid.
+#include "data/Ufilterstruct.h"
+#include "screens/Fdataeditor.h"
+#include "screens/Finvdatebar.h"
+#include "screens/Finventoryview.h"
+#include "shell/Flayoutpanel.h"
+#include "test_vktpanel_fixture.h"
+
+#include <QMimeData>
+
+namespace {
+
+using platform::MsgAnswer;
+using vkttest::SampleDatabase;
+using vkttest::Scripted;
+
+std::unique_ptr<QMimeData> RecordDrag()
+{
+    auto data = std::make_unique<QMimeData>();
+    data->setData(kVktDataIdsMime, "1");
+    return data;
+}
+
+} // namespace
+
+TEST_F(PanelTest, TheScreenShownFollowsTheFlagsAndEachGetsItsFilter)
+{
+    struct Case {
+        bool inventory, preview;
+        const char* shown;
+    };
+    const Case cases[] = {{false, false, "data"}, {true, false, "inventory"}, {false, true, "layout"},
+                          {true, true, "layout"}, {false, false, "data"}};
+    Choose(SampleDatabase::kVegetable);
+    for (const Case& c : cases) {
+        panel->ShowInventory(c.inventory);
+        panel->ShowPreview(c.preview);
+        const std::string shown = panel->GetPreview()->GetVisible()        ? "layout"
+                                  : panel->GetInventoryView()->GetVisible() ? "inventory"
+                                  : panel->GetDataViewer()->GetVisible()    ? "data"
+                                                                            : "none";
+        EXPECT_EQ(shown, c.shown) << c.inventory << c.preview;
+        const int visibleScreens = int(panel->GetPreview()->GetVisible()) +
+                                   int(panel->GetInventoryView()->GetVisible()) +
+                                   int(panel->GetDataViewer()->GetVisible());
+        EXPECT_EQ(visibleScreens, 1);
+        EXPECT_EQ(Side()->GetInvDateShown(), c.inventory);
+        EXPECT_EQ(Top()->GetInvDateShown(), c.inventory);
+    }
+
+    // The layout view takes the month only in stock-taking mode; the inventory view always.
+    const TFilterObject withMonth = Side()->GetFilter();
+    const TFilterObject withoutMonth = Side()->BuildFilter();
+    ASSERT_FALSE(withMonth == withoutMonth);
+    panel->ShowPreview(true);
+    EXPECT_TRUE(panel->GetPreview()->GetFilter() == withoutMonth);
+    panel->ShowInventory(true);
+    EXPECT_TRUE(panel->GetPreview()->GetFilter() == Side()->GetFilter()) << "the designer stays and gets the month";
+    EXPECT_TRUE(panel->GetPreview()->GetVisible());
+    panel->ShowPreview(false);
+    EXPECT_TRUE(panel->GetInventoryView()->GetFilter() == Side()->GetFilter());
+    panel->ShowInventory(false);
+    EXPECT_TRUE(Records()->GetFilter() == Side()->BuildFilter());
+}
+
+TEST_F(PanelTest, ClassBarReplacesTheTreeAndTheNavigationsMirrorEachOther)
+{
+    int changes = 0;
+    panel->OnChange = [&](TVktPanel*) { ++changes; };
+    panel->ShowClassBar(true);
+    EXPECT_TRUE(Top()->GetVisible());
+    EXPECT_FALSE(Side()->GetVisible());
+    panel->ShowClassBar(false);
+    EXPECT_FALSE(Top()->GetVisible());
+    EXPECT_TRUE(Side()->GetVisible());
+
+    // Side → top, and top → side, with the month.
+    panel->ShowInventory(true);
+    Choose(SampleDatabase::kMeat);
+    EXPECT_TRUE(Top()->BuildFilter() == Side()->BuildFilter());
+    Side()->GetInvDateBar()->SetInvDateID(db->OlderSheet());
+    QApplication::processEvents();
+    EXPECT_EQ(Top()->GetInvDateBar()->GetInvDateID(), db->OlderSheet());
+    EXPECT_TRUE(panel->GetInventoryView()->GetFilter() == Side()->GetFilter());
+    const int before = changes;
+    Top()->SetSelection(SampleDatabase::kFish, db->NewerSheet(), {}, {}, -1);
+    QApplication::processEvents();
+    EXPECT_EQ(Side()->GetClassView()->GetSelectedID(), SampleDatabase::kFish);
+    EXPECT_EQ(Side()->GetInvDateBar()->GetInvDateID(), db->NewerSheet());
+    EXPECT_GT(changes, before);
+
+    // Without a database nothing is handed over.
+    panel->ShowInventory(false);
+    const TFilterObject listed = Records()->GetFilter();
+    panel->SetVktObject(nullptr);
+    panel->ClassFilterChange(Side());
+    EXPECT_TRUE(Records()->GetFilter() == listed);
+}
+
+TEST_F(PanelTest, DragsFromTheRecordListAreTakenByLeavesOfTheSameBranchOrAnotherRoot)
+{
+    const auto drag = RecordDrag();
+    QMimeData foreign;
+    foreign.setText("1");
+    struct Case {
+        int selected, target;
+        bool accepted;
+        const char* what;
+    };
+    const Case cases[] = {
+        {SampleDatabase::kBeef, SampleDatabase::kPork, true, "same branch"},
+        {SampleDatabase::kBeef, SampleDatabase::kSauce, false, "ingredients onto a recipe class"},
+        {SampleDatabase::kBeef, SampleDatabase::kMeat, false, "a class with children"},
+        {SampleDatabase::kBeef, SampleDatabase::kTrash, true, "the trash root"},
+        {SampleDatabase::kRoot, SampleDatabase::kSauce, true, "from the first root anywhere"},
+        {SampleDatabase::kTrash, SampleDatabase::kBeef, false, "from the trash"},
+    };
+    for (const Case& c : cases) {
+        Choose(c.selected);
+        EXPECT_EQ(panel->ClassTreeDragOver(drag.get(), Node(c.target)), c.accepted) << c.what;
+    }
+    Choose(SampleDatabase::kBeef);
+    EXPECT_FALSE(panel->ClassTreeDragOver(&foreign, Node(SampleDatabase::kPork))) << "not from the record list";
+    EXPECT_FALSE(panel->ClassTreeDragOver(drag.get(), nullptr));
+    EXPECT_TRUE(panel->ItemGridDragOver(drag.get()));
+    EXPECT_FALSE(panel->ItemGridDragOver(&foreign));
+}
+
+TEST_F(PanelTest, DropsOnTheTreeChangeTheClassOrDeleteAndOnTheItemGridAppend)
+{
+    Choose(SampleDatabase::kPork);
+    Mark({"豚バラ肉"});
+    const int belly = db->Record("豚バラ肉");
+    Scripted().answers = {MsgAnswer::No};
+    panel->ClassTreeDragDrop(Node(SampleDatabase::kBeef));
+    ASSERT_EQ(Scripted().messages.size(), 1u);
+    EXPECT_EQ(Scripted().messages[0].text, "選択されているデータの分類を変更しますか？");
+    EXPECT_EQ(Scripted().messages[0].caption, "確認");
+    EXPECT_EQ(batchRuns, 0);
+    Scripted().shift = true;
+    panel->ClassTreeDragDrop(Node(SampleDatabase::kBeef));
+    EXPECT_EQ(Scripted().messages.size(), 1u) << "Shift skips the question";
+    EXPECT_EQ(batchAutoClose, true);
+    QApplication::processEvents();
+    EXPECT_EQ(Records()->RowOfID(belly), -1) << "moved out of the listed class";
+    Choose(SampleDatabase::kBeef);
+    EXPECT_GE(Records()->RowOfID(belly), 0);
+
+    // Onto the trash root: the delete command of the current panel (Shift: no question).
+    Mark({"豚バラ肉"});
+    panel->ClassTreeDragDrop(Node(SampleDatabase::kTrash));
+    EXPECT_EQ(batchRuns, 2);
+    EXPECT_NE(db->Object().GetDataEraseState(belly), 0);
+
+    // Onto the item grid of the recipe in the editor.
+    const int steak = db->Record("和牛のステーキ");
+    Scripted().shift = false;
+    Scripted().answers = {MsgAnswer::Yes};
+    panel->GetDataViewer()->EditData(steak);
+    Choose(SampleDatabase::kVegetable);
+    Mark({"じゃがいも"});
+    panel->ItemGridDragDrop();
+    ASSERT_EQ(Scripted().messages.size(), 2u);
+    EXPECT_EQ(Scripted().messages[1].text, "選択されているデータを編集中のデータの材料に追加しますか？");
+    EXPECT_EQ(batchRuns, 3);
+    EXPECT_EQ(batchAutoClose, false);
+    EXPECT_EQ(panel->GetDataViewer()->GetDataEditor()->GetDataID(), steak);
+}
