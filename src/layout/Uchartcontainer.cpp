@@ -130,6 +130,20 @@ void TSeriesStruct::SetData(const std::string& text)
 
 // ---- the container -------------------------------------------------------------------------------
 
+// A chart in its scene with what it was made of.
+struct TChartContainer::TDrawnChart {
+    QGraphicsScene Scene;
+    unsigned Revision = 0;
+    std::string FontName;
+    int FontHeight = 0;
+    int LineWidth = 0;
+    TFontStyles Styles;
+    TColor FontColor = 0;
+    bool AxesVisible = true;
+    int Width = 0;
+    int Height = 0;
+};
+
 TChartContainer::TChartContainer() : TContainer(7) {}
 
 TChartContainer::TChartContainer(int type) : TContainer(type) {}
@@ -379,6 +393,36 @@ std::unique_ptr<QChart> TChartContainer::MakeChart(const std::string& fontName, 
     return chart;
 }
 
+TChartContainer::TDrawnChart& TChartContainer::ChartFor(const std::string& fontName, int fontHeight, int lineWidth,
+                                                         int width, int height)
+{
+    // The revision covers every setter; the font is compared as well, since a parent's font may
+    // reach it without a change here, and the axes, which DoChange settles after a bracket.
+    const TDrawnChart* kept = drawn_.get();
+    if (kept && kept->Revision == GetRevision() && kept->FontName == fontName && kept->FontHeight == fontHeight &&
+        kept->LineWidth == lineWidth && kept->Styles == GetFontStyles() && kept->FontColor == GetFontColor() &&
+        kept->AxesVisible == axesVisible_ && kept->Width == width && kept->Height == height)
+        return *drawn_;
+    drawn_.reset();
+    auto made = std::make_unique<TDrawnChart>();
+    QChart* chart = MakeChart(fontName, fontHeight, lineWidth).release();
+    made->Scene.addItem(chart);
+    chart->setGeometry(0, 0, width, height);
+    made->Scene.setSceneRect(0, 0, width, height);
+    made->Revision = GetRevision();
+    made->FontName = fontName;
+    made->FontHeight = fontHeight;
+    made->LineWidth = lineWidth;
+    made->Styles = GetFontStyles();
+    made->FontColor = GetFontColor();
+    made->AxesVisible = axesVisible_;
+    made->Width = width;
+    made->Height = height;
+    drawn_ = std::move(made);
+    ++chartBuilds_;
+    return *drawn_;
+}
+
 void TChartContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int, int, bool)
 {
     QPainter* painter = canvas.GetPainter();
@@ -391,11 +435,7 @@ void TChartContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
     int size = 0;
     DoFont(name, size);
     const int height = static_cast<int>(canvas.DpiY() * (1.0 / 72) * size * scale * 0.00001);
-    QGraphicsScene scene;
-    QChart* chart = MakeChart(name, height, lineWidth).release();
-    scene.addItem(chart);
-    chart->setGeometry(0, 0, target.Width(), target.Height());
-    scene.setSceneRect(0, 0, target.Width(), target.Height());
+    QGraphicsScene& scene = ChartFor(name, height, lineWidth, target.Width(), target.Height()).Scene;
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, true);
     scene.render(painter, QRectF(platform::ToQRect(target)), scene.sceneRect(), Qt::IgnoreAspectRatio);

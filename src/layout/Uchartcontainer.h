@@ -91,9 +91,9 @@ public:
     // 0 left, 1 right, 2 top, 3 bottom.
     void SetLegendAlign(int value);
     int GetLegendAlign() const { return legendAlign_; }
-    void SetView3D(bool value) { view3D_ = value; }
+    void SetView3D(bool value) { Assign(view3D_, value); }
     bool GetView3D() const { return view3D_; }
-    void SetView3DWidth(int value) { view3DWidth_ = value; }
+    void SetView3DWidth(int value) { Assign(view3DWidth_, value); }
     int GetView3DWidth() const { return view3DWidth_; }
     void SetPieColorH(int value) { Assign(pieColorH_, std::min(value, 360)); }
     int GetPieColorH() const { return pieColorH_; }
@@ -124,8 +124,14 @@ public:
     // A chart of the current settings for one device: fonts of `fontHeight` pixels in the face
     // `fontName`, lines `lineWidth` pixels wide.
     std::unique_ptr<QChart> MakeChart(const std::string& fontName, int fontHeight, int lineWidth) const;
+    // How many charts Draw has built (a kept chart is drawn again until something changes).
+    int GetChartBuilds() const { return chartBuilds_; }
 
 private:
+    struct TDrawnChart;
+    // The kept chart for these fonts, lines and size, rebuilt after any change.
+    TDrawnChart& ChartFor(const std::string& fontName, int fontHeight, int lineWidth, int width, int height);
+
     std::vector<TSeriesStruct> series_;
     std::vector<std::vector<TColor>> pieColors_;
     std::string title_;
@@ -144,4 +150,6 @@ private:
     int pieColorS_ = 100;
     int pieColorV_ = 50;
     TPoint chartSize_;
+    std::unique_ptr<TDrawnChart> drawn_;
+    int chartBuilds_ = 0;
 };

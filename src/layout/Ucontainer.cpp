@@ -89,6 +89,7 @@ void TContainer::Draw(int, int, TRect, int, platform::Canvas&, int, int, bool) {
 void TContainer::Change()
 {
     changed_ = true;
+    ++revision_;
     Update();
 }
 

@@ -44,6 +44,9 @@ public:
 
     // Change batching: one DoChange and one item notice per outermost bracket; none while loading.
     void Change();
+    // Counts every change, whether notified or not (in a bracket, while loading): drawing caches
+    // compare it.
+    unsigned GetRevision() const { return revision_; }
     void BeginUpdate();
     void EndUpdate();
     void Update();
@@ -84,6 +87,7 @@ private:
     TViewItem* viewItem_ = nullptr;
     bool destroying_ = false;
     bool changed_ = false;
+    unsigned revision_ = 0;
     bool updating_ = false;
     int updateCount_ = 0;
     bool loading_ = false;

@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QBarSeries>
 #include <QChart>
 
@@ -410,6 +412,58 @@ TEST_F(PartsTest, ChartSeriesTextKindsHuesAndAxes)
     chart->SetPieColorH(400);
     EXPECT_EQ(chart->GetPieColorH(), 360);
     EXPECT_EQ(TChartContainer::ColorSaturationDown(0x000000, 50), 0x808080);
+}
+
+TEST_F(PartsTest, ChartIsKeptUntilAnythingChanges)
+{
+    auto* chart = Add<TChartContainer>(7);
+    chart->SetGraphCount(1);
+    TSeriesStruct bars = chart->GetData(0);
+    bars.Kind = 2;
+    bars.Add(1, 5, "");
+    bars.Add(2, 9, "");
+    chart->SetData(0, bars);
+    platform::BitmapCanvas bitmap(300, 200);
+    int scale = 10000;
+    int width = 300;
+    const auto draw = [&] {
+        bitmap.FillRect({0, 0, 300, 200}, 0xFFFFFF);
+        chart->Draw(0, 0, {0, 0, width, 200}, scale, bitmap, 1, 1, false);
+        return bitmap.GetImage().ToPicture();
+    };
+    const platform::Picture untitled = draw();
+    EXPECT_EQ(draw(), untitled);
+    EXPECT_EQ(chart->GetChartBuilds(), 1);
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } changes[] = {
+        {"title", [&] { chart->SetTitle("原価の推移"); }},
+        {"series text", [&] { TSeriesStruct s = chart->GetData(0); s.Title = "x"; chart->SetData(0, s); }},
+        {"legend", [&] { chart->SetLegendVisible(false); }},
+        {"legend side", [&] { chart->SetLegendAlign(2); }},
+        {"3D", [&] { chart->SetView3D(true); }},
+        {"3D depth", [&] { chart->SetView3DWidth(30); }},
+        {"axis range", [&] { chart->SetChartLimit({0, 2000, 300, 0}); }},
+        {"dates", [&] { chart->SetXTypeDate(true); }},
+        {"date form", [&] { chart->SetDateFormat(2); }},
+        {"hue", [&] { chart->SetPieColorH(30); }},
+        {"series count", [&] { chart->SetGraphCount(2); }},
+        {"font colour", [&] { chart->SetFontColor(0x0000FF); }},
+        {"font size", [&] { chart->SetFontSize(140); }},
+        {"while loading", [&] { chart->SetLoading(true); chart->SetTitle("読込"); chart->SetLoading(false); }},
+        {"in a bracket", [&] { chart->BeginUpdate(); chart->SetLegendVisible(true); chart->EndUpdate(); }},
+        {"zoom", [&] { scale = 20000; }},
+        {"width", [&] { width = 250; }},
+    };
+    for (const auto& c : changes) {
+        const int before = chart->GetChartBuilds();
+        c.change();
+        draw();
+        draw();
+        EXPECT_EQ(chart->GetChartBuilds(), before + 1) << c.what;
+    }
+    EXPECT_NE(draw(), untitled) << "the kept chart shows the latest settings";
 }
 
 } // namespace
