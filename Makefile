@@ -22,8 +22,9 @@ test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 bench: configure
-	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vkt_benchmarks
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vkt_benchmarks vkt_gui_benchmarks
 	@$(BUILD_DIR)/bench/run-benchmarks
+	@QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/gui/vkt_gui_benchmarks --vkt_size=standard --benchmark_repetitions=3
 
 run: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vektara

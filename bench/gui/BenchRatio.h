@@ -1,10 +1,19 @@
 #pragma once
-// Ratios of two benchmarks' mean times (ours / Qt's), printed by main after the runs. A bench file
+// Ratios of two benchmarks' mean times (ours / Qt's), printed by main after the runs, and the size
+// of the generated texts. A bench file
 // registers its pairs at namespace scope:
 //   VKT_BENCH_RATIO(ImageViewLoadPaint, QImageLoadPaint, 1.5);
+#include <cstddef>
 #include <vector>
 
 namespace bench {
+
+// Characters of the generated texts (--vkt_chars, 200 000 by default; main reads the option).
+inline std::size_t& TextChars()
+{
+    static std::size_t count = 200000;
+    return count;
+}
 
 struct Ratio {
     const char* Ours;

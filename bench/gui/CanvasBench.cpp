@@ -36,11 +36,7 @@ using namespace platform;
 constexpr int kLineHeight = 20;
 constexpr int kImageSize = 1200;
 
-std::size_t& CharCount()
-{
-    static std::size_t count = 200000;
-    return count;
-}
+std::size_t& CharCount() { return bench::TextChars(); }
 
 FontSpec BenchFont()
 {

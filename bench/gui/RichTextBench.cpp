@@ -22,8 +22,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -35,21 +33,10 @@ constexpr int kMemoWidth = 640;
 constexpr int kPageHeight = 1000;
 constexpr int kParagraphsPerPage = 10;
 
-// 100 pages, or fewer when the program runs on a smaller text (--vkt_chars, read from the command
-// line as the canvas benchmarks' main takes it out of argv).
+// 100 pages, or fewer when the program runs on a smaller text (--vkt_chars).
 int PageCount()
 {
-    static const int pages = [] {
-        std::ifstream cmdline("/proc/self/cmdline", std::ios::binary);
-        const std::string args((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
-        const std::string option = std::string(1, '\0') + "--vkt_chars=";
-        const std::size_t at = args.find(option);
-        if (at == std::string::npos)
-            return 100;
-        const long chars = std::strtol(args.c_str() + at + option.size(), nullptr, 10);
-        return static_cast<int>(std::clamp(chars / 2000, 2L, 100L));
-    }();
-    return pages;
+    return static_cast<int>(std::clamp<std::size_t>(bench::TextChars() / 2000, 2, 100));
 }
 
 struct Run {
