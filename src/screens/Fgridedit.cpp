@@ -81,6 +81,9 @@ public:
     explicit TGridTable(TGridEdit* grid) : QTableView(grid), grid_(grid) {}
 
     void CloseEditor(QWidget* editor) { closeEditor(editor, QAbstractItemDelegate::NoHint); }
+    // The grid is being destroyed (the view, its child, outlives it): focus changes then reach
+    // the view only.
+    void Detach() { grid_ = nullptr; }
 
 protected:
     void paintEvent(QPaintEvent* event) override
@@ -122,7 +125,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override
     {
         QTableView::focusOutEvent(event);
-        if (grid_->editing_ && grid_->IsEditorShown()) {
+        if (grid_ && grid_->editing_ && grid_->IsEditorShown()) {
             const QModelIndex current = currentIndex();
             grid_->cellEditable_ = true;
             grid_->CanEdit(current.column(), current.row(), grid_->cellEditable_);
@@ -278,7 +281,10 @@ TGridEdit::TGridEdit(QWidget* parent) : QFrame(parent)
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { grid_->viewport()->update(); });
 }
 
-TGridEdit::~TGridEdit() = default;
+TGridEdit::~TGridEdit()
+{
+    grid_->Detach();
+}
 
 QTableView* TGridEdit::GetStringGrid() const { return grid_; }
 QHeaderView* TGridEdit::GetHeaderControl() const { return grid_ ? grid_->horizontalHeader() : nullptr; }
