@@ -23,6 +23,7 @@
 #include <vector>
 
 class QHeaderView;
+class QLineEdit;
 class QPainter;
 class TGridEdit;
 
@@ -174,6 +175,62 @@ private:
     QPainter* painter_ = nullptr;
     QWidget* editor_ = nullptr;
     QModelIndex editorIndex_;
+};
+
+// TCellEditGrid: TGridEdit with the edit cycle of the detail frames' grids. Opening the in-place
+// editor on a cell remembers the cell's text as the undo text; typing sets Modified while the
+// editor's text differs from it. A commit of a modified cell (moving to another cell, leaving the
+// grid, Enter) applies it for the cell being left, before the current cell moves: the typed text
+// goes into the cell and OnApply runs while EditRow() is that cell's row. Ctrl+Enter applies
+// without leaving the cell; Esc restores the undo text. A text the grid does not accept
+// (AcceptsText) is never applied: it stays in the cell, Modified stays set, and when the commit
+// came from a move inside the grid the editor opens on it again.
+class TCellEditGrid : public TGridEdit {
+    Q_OBJECT
+public:
+    using TNotify = std::function<void(QObject* Sender)>;
+
+    explicit TCellEditGrid(QWidget* parent = nullptr);
+
+    bool GetModified() const { return modified_; }
+    // Stores the flag; OnModifiedChange when it changed.
+    void SetModified(bool modified);
+    const std::string& GetUndoText() const { return undoText_; }
+    // The current cell takes the open editor's text; then the undo text := the cell's text,
+    // Modified false, DoApply. Nothing happens when the grid does not accept the text.
+    void ApplyEdit();
+    // The current cell (and an open editor) gets the undo text back; Modified false.
+    void CancelEdit();
+    // The row whose edit is being applied; otherwise the current row (-1 none).
+    int EditRow() const;
+    int EditCol() const;
+
+    TNotify OnApply;
+    TNotify OnModifiedChange;
+
+protected:
+    virtual void DoApply();
+    // Whether an edited text may be applied; any by default.
+    virtual bool AcceptsText(int col, int row, const std::string& text) const;
+    bool CellIsEditable(int col, int row);
+
+    void GetEditText(int col, int row, std::string& text) override;
+    void SetEditText(int col, int row, std::string& text) override;
+    bool GridKeyPress(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* OpenLineEditor() const;
+    void HookEditor();
+    void Apply(int col, int row, const std::string& text);
+    void ReopenLater(int col, int row);
+    // Esc and Ctrl+Enter from the grid or its editor; true when taken.
+    bool EditKey(int key, Qt::KeyboardModifiers modifiers);
+
+    bool modified_ = false;
+    std::string undoText_;
+    int applyRow_ = -1;
+    int applyCol_ = -1;
 };
 
 // The second font of Latin columns, derived from a widget's font.

@@ -14,7 +14,7 @@
 #include "data/Uviewfieldstruct.h"
 #include "gui/IconList.h"
 #include "platform/Currency.h"
-#include "screens/Fitemlistview.h"
+#include "screens/Fgridedit.h"
 #include "widgets/Fguipanel.h"
 
 #include <functional>

@@ -3,7 +3,7 @@
 #include "gui/QtSupport.h"
 #include "platform/Currency.h"
 #include "platform/NumberText.h"
-#include "screens/Fitemlistview.h"
+#include "screens/Fgridedit.h"
 #include "screens/Uchartsupport.h"
 #include "widgets/Fvktform.h"
 
