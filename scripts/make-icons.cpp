@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QTextStream>
 
+#include <cmath>
 #include <functional>
 #include <map>
 
@@ -70,18 +71,24 @@ void Cross(QPainter& p, const QRectF& r, double width = 2.2)
     p.drawLine(r.topRight(), r.bottomLeft());
 }
 
+// A rectangle whose top right corner is cut off.
+QPainterPath CutCorner(const QRectF& r, double cut)
+{
+    QPainterPath path;
+    path.moveTo(r.left(), r.top());
+    path.lineTo(r.right() - cut, r.top());
+    path.lineTo(r.right(), r.top() + cut);
+    path.lineTo(r.right(), r.bottom());
+    path.lineTo(r.left(), r.bottom());
+    path.closeSubpath();
+    return path;
+}
+
 void Page(QPainter& p, const QRectF& r = QRectF(2.5, 1.5, 10, 13))
 {
     p.setPen(Pen(kInk));
     p.setBrush(kPaper);
-    QPainterPath path;
-    path.moveTo(r.left(), r.top());
-    path.lineTo(r.right() - 3, r.top());
-    path.lineTo(r.right(), r.top() + 3);
-    path.lineTo(r.right(), r.bottom());
-    path.lineTo(r.left(), r.bottom());
-    path.closeSubpath();
-    p.drawPath(path);
+    p.drawPath(CutCorner(r, 3));
     p.drawLine(QPointF(r.right() - 3, r.top()), QPointF(r.right() - 3, r.top() + 3));
     p.drawLine(QPointF(r.right() - 3, r.top() + 3), QPointF(r.right(), r.top() + 3));
 }
@@ -177,11 +184,135 @@ void CheckBox(QPainter& p, const QColor& frame, const QColor& fill)
     p.drawRect(QRectF(2.5, 2.5, 11, 11));
 }
 
+// A framed landscape: sky, sun and a green hill.
+void Picture(QPainter& p, const QRectF& r = QRectF(1.5, 2.5, 13, 11))
+{
+    p.setPen(Pen(kInk));
+    p.setBrush(QColor(170, 210, 250));
+    p.drawRect(r);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kYellow);
+    p.drawEllipse(QRectF(r.right() - 4.5, r.top() + 1.5, 3, 3));
+    p.setBrush(kGreen);
+    QPainterPath hill;
+    hill.moveTo(r.left() + 0.5, r.bottom() - 0.5);
+    hill.lineTo(r.left() + 0.5, r.bottom() - 3);
+    hill.quadTo(r.left() + r.width() * 0.35, r.top() + r.height() * 0.2, r.left() + r.width() * 0.65, r.bottom() - 3);
+    hill.lineTo(r.right() - 0.5, r.bottom() - 4);
+    hill.lineTo(r.right() - 0.5, r.bottom() - 0.5);
+    hill.closeSubpath();
+    p.drawPath(hill);
+}
+
+void Floppy(QPainter& p, const QRectF& r)
+{
+    p.setPen(Pen(kInk));
+    p.setBrush(kBlue);
+    p.drawPath(CutCorner(r, 2));
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(r.left() + 2, r.top(), r.width() - 5, r.height() * 0.4));
+    p.setBrush(QColor(200, 200, 200));
+    p.drawRect(QRectF(r.left() + 2.5, r.bottom() - r.height() * 0.35, r.width() - 5, r.height() * 0.35));
+}
+
+void Scissors(QPainter& p)
+{
+    p.setPen(Pen(QColor(120, 120, 130), 1.4));
+    p.drawLine(QPointF(4.5, 1.5), QPointF(10, 10));
+    p.drawLine(QPointF(11.5, 1.5), QPointF(6, 10));
+    p.setPen(Pen(kRed.darker(120), 1.3));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(QRectF(2, 9.5, 4.5, 4.5));
+    p.drawEllipse(QRectF(9.5, 9.5, 4.5, 4.5));
+}
+
+// A circular arrow a quarter turn and more, clockwise or not, around the icon's centre.
+void TurnArrow(QPainter& p, bool clockwise)
+{
+    const QRectF ring(3, 3, 10, 10);
+    const double start = clockwise ? 160 : 20;     // degrees, counter-clockwise from 3 o'clock
+    const double span = clockwise ? -250 : 250;
+    p.setPen(Pen(kBlue, 1.8));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(ring, static_cast<int>(start * 16), static_cast<int>(span * 16));
+    const double end = (start + span) * M_PI / 180;
+    const QPointF tip(8 + 5 * std::cos(end), 8 - 5 * std::sin(end));
+    // The tangent in the drawing direction.
+    const double sign = clockwise ? -1 : 1;
+    const QPointF d(-std::sin(end) * sign, -std::cos(end) * sign);
+    const QPointF n(-d.y(), d.x());
+    p.setPen(Pen(kBlue));
+    p.setBrush(kBlue);
+    p.drawPolygon(QPolygonF{tip + d * 2.5, tip - d * 1.5 + n * 3, tip - d * 1.5 - n * 3});
+}
+
+// Two mirrored triangles across a dotted axis, side by side or one above the other.
+void Mirror(QPainter& p, bool horizontal)
+{
+    p.save();
+    if (!horizontal) {
+        p.translate(16, 0);
+        p.rotate(90);
+    }
+    p.setPen(QPen(kGrey, 1, Qt::DotLine));
+    p.drawLine(QPointF(8, 0.5), QPointF(8, 15.5));
+    p.setPen(Pen(kBlue.darker(130)));
+    p.setBrush(kBlue);
+    p.drawPolygon(QPolygonF{{6.5, 3.5}, {6.5, 12.5}, {1.5, 12.5}});
+    p.setBrush(kPaper);
+    p.drawPolygon(QPolygonF{{9.5, 3.5}, {9.5, 12.5}, {14.5, 12.5}});
+    p.restore();
+}
+
+// Rows of a list with their numbers on the left.
+void NumberedRows(QPainter& p, const char* numbers)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(6);
+    font.setBold(true);
+    p.setFont(font);
+    for (int i = 0; numbers[i]; ++i) {
+        const double y = 1 + 5 * i;
+        p.setPen(kBlue);
+        p.drawText(QRectF(0.5, y, 5, 5), Qt::AlignCenter, QString(QChar::fromLatin1(numbers[i])));
+        p.setPen(Pen(kGrey));
+        p.drawLine(QPointF(6.5, y + 2.5), QPointF(10.5, y + 2.5));
+    }
+}
+
 std::vector<Icon> Commands()
 {
     return {
         {0, "新規データベース作成", [](QPainter& p) { Drum(p); Plus(p, 9, 9, kYellow.darker(115)); }},
+        {1, "イメージ読み込み",
+         [](QPainter& p) {
+             Picture(p, QRectF(4.5, 4.5, 10.5, 10));
+             Arrow(p, QPointF(1.5, 1.5), QPointF(7, 7), kGreen);
+         }},
+        {2, "イメージ書き出し",
+         [](QPainter& p) {
+             Picture(p, QRectF(0.5, 0.5, 10, 9));
+             Floppy(p, QRectF(7.5, 7.5, 8, 8));
+         }},
         {3, "プリントアウト", [](QPainter& p) { Printer(p); }},
+        {4, "切り取り", [](QPainter& p) { Scissors(p); }},
+        {5, "コピー",
+         [](QPainter& p) {
+             Page(p, QRectF(1.5, 0.5, 8, 10));
+             TextLines(p, 3, 4.5, 3, 4);
+             Page(p, QRectF(6.5, 5.5, 8, 10));
+             TextLines(p, 8, 9.5, 3, 4);
+         }},
+        {6, "貼り付け",
+         [](QPainter& p) {
+             p.setPen(Pen(QColor(120, 80, 30)));
+             p.setBrush(QColor(200, 150, 80));
+             p.drawRoundedRect(QRectF(1.5, 2.5, 9, 11), 1, 1);
+             p.setBrush(kGrey);
+             p.drawRect(QRectF(4, 1.5, 4, 2));
+             Page(p, QRectF(6.5, 5.5, 8, 10));
+             TextLines(p, 8, 9.5, 3, 4);
+         }},
         {7, "新規データ作成", [](QPainter& p) { Page(p); TextLines(p, 4.5, 6.5, 3, 5); Plus(p, 9, 9); }},
         {8, "削除", [](QPainter& p) { Page(p); TextLines(p, 4.5, 4.5, 4, 5); Cross(p, QRectF(7.5, 7.5, 6, 6)); }},
         {11, "データ復帰",
@@ -192,6 +323,8 @@ std::vector<Icon> Commands()
              p.drawLine(QPointF(2.5, 7.5), QPointF(13.5, 7.5));
              Arrow(p, QPointF(8, 12), QPointF(8, 2.5), kGreen);
          }},
+        {13, "上に移動", [](QPainter& p) { Arrow(p, QPointF(8, 14), QPointF(8, 3), kBlue); }},
+        {14, "下に移動", [](QPainter& p) { Arrow(p, QPointF(8, 2), QPointF(8, 13), kBlue); }},
         {25, "データベースを開く", [](QPainter& p) { Folder(p, true); }},
         {26, "データベースを閉じる", [](QPainter& p) { Drum(p); Cross(p, QRectF(9.5, 9.5, 5, 5), 2.0); }},
         {27, "データベース登録", [](QPainter& p) { Drum(p); Plus(p, 9, 9); }},
@@ -250,6 +383,32 @@ std::vector<Icon> Commands()
              p.drawRect(QRectF(3.5, 3.5, 8, 10));
          }},
         {35, "データ編集", [](QPainter& p) { Pencil(p); }},
+        {38, "左９０度回転", [](QPainter& p) { TurnArrow(p, false); }},
+        {39, "右９０度回転", [](QPainter& p) { TurnArrow(p, true); }},
+        {40, "水平反転", [](QPainter& p) { Mirror(p, true); }},
+        {41, "垂直反転", [](QPainter& p) { Mirror(p, false); }},
+        {42, "インデックス変更",
+         [](QPainter& p) {
+             NumberedRows(p, "123");
+             Pencil(p, 2, 1.5);
+         }},
+        {43, "インデックス初期化",
+         [](QPainter& p) {
+             NumberedRows(p, "123");
+             Arrow(p, QPointF(13, 13.5), QPointF(13, 3), kGreen);
+         }},
+        {44, "現在の価格に変更",
+         [](QPainter& p) {
+             p.setPen(Pen(QColor(150, 110, 20)));
+             p.setBrush(kYellow);
+             p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+             p.setPen(Pen(QColor(130, 90, 10), 1.3));
+             p.drawLine(QPointF(5, 4), QPointF(8, 8));
+             p.drawLine(QPointF(11, 4), QPointF(8, 8));
+             p.drawLine(QPointF(8, 8), QPointF(8, 12.5));
+             p.drawLine(QPointF(5.5, 8.5), QPointF(10.5, 8.5));
+             p.drawLine(QPointF(5.5, 10.5), QPointF(10.5, 10.5));
+         }},
         {50, "属性変更",
          [](QPainter& p) {
              p.setPen(Pen(kInk));

@@ -306,6 +306,15 @@ TEST_F(DetailPanel, ItemActionsMoveTheSelectionAsTheyShould)
     EXPECT_EQ(ItemGrid()->currentIndex().row(), 1);
 }
 
+TEST_F(DetailPanel, EveryActionWithAPictureShowsIt)
+{
+    for (const char* name : {"ActImageLoad", "ActImageSave", "ActImageDelete", "ActImageCopy", "ActImagePaste",
+                             "ActImageCut", "ActImageLeftRotate", "ActImageRightRotate", "ActImageHorzMirror",
+                             "ActImageVertMirror", "ActItemUp", "ActItemDown", "ActItemInitIndex",
+                             "ActItemChangeIndex", "ActItemDelete"})
+        EXPECT_FALSE(panel->GetAction(name)->icon().isNull()) << name;
+}
+
 TEST_F(DetailPanel, ItemWidthsAreSavedOnMouseRelease)
 {
     panel->SetData(steak);
