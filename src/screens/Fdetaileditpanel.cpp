@@ -562,12 +562,14 @@ void TDetailEditPanel::LoadItems()
     ListWhere(items, F::Item_Key, dataId_);
     itemEditPanel_->ClearRows();
     itemChartPanel_->Clear();
+    std::vector<std::pair<std::string, platform::Currency>> slices;
     for (int row = 0; row < items.GetRowCount(); ++row) {
         items.SetRowIndex(row);
         itemEditPanel_->AddItem(items.GetItemCatIndex(), items.GetClass(), items.GetIconKey(), items.GetItemUsePrice(),
                                 items.GetItemUse(), items.GetItemPrice(), items.GetItemUnit(), items.GetData());
-        itemChartPanel_->AddItem(items.GetData(), items.GetItemUsePrice());
+        slices.emplace_back(items.GetData(), items.GetItemUsePrice());
     }
+    itemChartPanel_->AddItems(slices);
 }
 
 void TDetailEditPanel::LoadItemChart()
@@ -576,10 +578,12 @@ void TDetailEditPanel::LoadItemChart()
     TVDBItem items(GetVktObject());
     ListWhere(items, F::Item_Key, dataId_);
     itemChartPanel_->Clear();
+    std::vector<std::pair<std::string, platform::Currency>> slices;
     for (int row = 0; row < items.GetRowCount(); ++row) {
         items.SetRowIndex(row);
-        itemChartPanel_->AddItem(items.GetData(), items.GetItemUsePrice());
+        slices.emplace_back(items.GetData(), items.GetItemUsePrice());
     }
+    itemChartPanel_->AddItems(slices);
 }
 
 void TDetailEditPanel::LoadMemoAndImage()

@@ -44,16 +44,24 @@ void TItemChartPanel::Clear()
     hue_ = 0;
 }
 
-void TItemChartPanel::AddItem(const std::string& name, platform::Currency value)
+void TItemChartPanel::AddItem(const std::string& name, platform::Currency value) { AddItems({{name, value}}); }
+
+void TItemChartPanel::AddItems(const std::vector<std::pair<std::string, platform::Currency>>& items)
 {
-    auto* slice = new QPieSlice(platform::ToQString(name), value.ToDouble());
-    slice->setColor(platform::ToQColor(HSBToRGB(hue_, saturation_, brightness_)));
-    slice->setBorderColor(Qt::white);
-    slice->setLabelVisible(true);
-    slice->setLabelFont(VktFormFont());
-    slice->setLabelArmLengthFactor(0.08);
-    itemSeries_->append(slice);
-    hue_ += hueStep_;
+    if (items.empty()) return;
+    QList<QPieSlice*> slices;
+    slices.reserve(static_cast<qsizetype>(items.size()));
+    for (const auto& [name, value] : items) {
+        auto* slice = new QPieSlice(platform::ToQString(name), value.ToDouble());
+        slice->setColor(platform::ToQColor(HSBToRGB(hue_, saturation_, brightness_)));
+        slice->setBorderColor(Qt::white);
+        slice->setLabelVisible(true);
+        slice->setLabelFont(VktFormFont());
+        slice->setLabelArmLengthFactor(0.08);
+        slices.append(slice);
+        hue_ += hueStep_;
+    }
+    itemSeries_->append(slices);
     UpdateLegend();
 }
 

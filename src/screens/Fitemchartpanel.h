@@ -6,6 +6,8 @@
 #include <QFrame>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 class Currency;
@@ -23,6 +25,8 @@ public:
     // Empties the pie; the next slice takes hue 0 again.
     void Clear();
     void AddItem(const std::string& name, platform::Currency value);
+    // Adds slices in one go: the pie lays out every slice and label again at each addition.
+    void AddItems(const std::vector<std::pair<std::string, platform::Currency>>& items);
 
     QChart* GetItemChart() const { return itemChart_; }
     QPieSeries* GetItemSeries() const { return itemSeries_; }
