@@ -178,7 +178,10 @@ void TVktPanel::Setup()
     connect(splitter_, &QSplitter::splitterMoved, this, [this] {
         if (const int width = splitter_->sizes().value(0); width > 0) classPanelWidth_ = width;
     });
+    // The filter selector keeps its height; the class tree takes what the window gains or loses.
     QSplitter* inner = classFilterView_->GetSplitter();
+    inner->setStretchFactor(0, 1);
+    inner->setStretchFactor(1, 0);
     connect(inner, &QSplitter::splitterMoved, this, [this, inner] {
         if (const int height = inner->sizes().value(1); height > 0) filterPanelHeight_ = height;
     });
@@ -296,6 +299,7 @@ void TVktPanel::ShowClassBar(bool on)
     } else {
         classFilterBar_->SetVisible(false);
         classFilterView_->SetVisible(true);
+        layout()->activate();   // the side navigation's real size, for the sizes below
         SetClassPanelWidth(classPanelWidth_);
         SetFilterPanelHeight(filterPanelHeight_);
     }

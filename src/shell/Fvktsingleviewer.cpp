@@ -486,11 +486,7 @@ void TVktSingleViewer::ApplyPanelSizes()
     TVktPanel* panel = GetVktPanel();
     if (!panel->GetSetupDone()) return;
     if (classPanel_) panel->SetClassPanelWidth(*classPanel_);
-    if (filterPanel_) {
-        QSplitter* splitter = panel->GetClassFilterView()->GetSplitter();
-        const int total = splitter->height() - splitter->handleWidth();
-        splitter->setSizes({std::max(1, total - *filterPanel_), *filterPanel_});
-    }
+    if (filterPanel_) panel->SetFilterPanelHeight(*filterPanel_);
     if (editorPanel_ && panel->GetDataViewer()->IsEditorShown()) {
         QSplitter* splitter = panel->GetDataViewer()->GetSplitter();
         const int total = splitter->height() - splitter->handleWidth();
@@ -505,7 +501,7 @@ void TVktSingleViewer::SaveLayout(platform::SettingsKey& key)
     if (!panel->GetSetupDone()) return;
     const TDataViewer* viewer = panel->GetDataViewer();
     key.WriteInteger(name + "ClassPanel", panel->GetClassPanelWidth());
-    key.WriteInteger(name + "FilterPanel", panel->GetClassFilterView()->GetFilterSelector()->height());
+    key.WriteInteger(name + "FilterPanel", panel->GetFilterPanelHeight());
     // A hidden editor keeps the height it was given last.
     const int editorHeight = viewer->IsEditorShown() ? viewer->GetDataEditor()->height() : editorPanel_.value_or(0);
     if (viewer->IsEditorShown() || editorPanel_) key.WriteInteger(name + "EditorPanel", editorHeight);
