@@ -15,6 +15,7 @@
 #include "shell/Mvktcommandmodule.h"
 #include "shell/Usingleinstance.h"
 #include "support/ScriptedServices.h"
+#include "support/widgets/RecordingPrinter.h"
 #include "support/screens/SampleDatabase.h"
 #include "widgets/Mvktmodule.h"
 
@@ -261,6 +262,36 @@ TEST_F(MainWindowPanelTest, SelectorCopies)
     w.close();
     EXPECT_TRUE(exists(1));
     EXPECT_TRUE(vkttest::Scripted().messages.empty());
+}
+
+std::string Capture(const std::string& command)
+{
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+        ::pclose(pipe);
+    }
+    return out;
+}
+
+TEST_F(MainWindowPanelTest, PrintsTheLayoutViewOnThePrinter)
+{
+    const vkttest::PrinterScope restore;
+    const std::string pdf = vkttest::NewTempFolder("print") + "/layout.pdf";
+    vkttest::InstallPdfPrinter(pdf);
+    ShowBuilt();
+    TVktCommandModule* module = VktCommandModule();
+    module->updateActions();
+    ASSERT_TRUE(module->ActPreviewPrint->isEnabled());
+    module->ActPreviewPrint->trigger();
+    EXPECT_TRUE(vkttest::Scripted().messages.empty());
+
+    // One page showing the first layout's title.
+    const std::string info = Capture("pdfinfo '" + pdf + "'");
+    EXPECT_NE(info.find("Pages:           1\n"), std::string::npos) << info;
+    const std::string text = Capture("pdftotext '" + pdf + "' -");
+    EXPECT_NE(text.find("食材リスト"), std::string::npos) << text;
 }
 
 TEST_F(MainWindowPanelTest, PanelValuesKeptWithTheBounds)
