@@ -47,6 +47,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -97,6 +98,18 @@ public:
 class TLayoutSelecter : public QComboBox {
 public:
     explicit TLayoutSelecter(QWidget* parent) : QComboBox(parent) { setItemDelegate(new TSelecterDelegate(this)); }
+
+    // Wide enough for the longest name, never narrower than kSelecterWidth.
+    void FitToNames()
+    {
+        const QFontMetrics metrics = fontMetrics();
+        int text = 0;
+        for (int i = 0; i < count(); ++i) text = std::max(text, metrics.horizontalAdvance(NamePart(itemText(i))));
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        const QSize size = style()->sizeFromContents(QStyle::CT_ComboBox, &option, {text, metrics.height()}, this);
+        setFixedWidth(std::max(kSelecterWidth, size.width()));
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -252,11 +265,12 @@ void TVktSingleViewer::BuildToolBar()
                         {"ActAppendItem", "ActChangeDataClass", "ActChangeDataProperty", "ActChangeDataAttribute",
                          "ActAppendInventory", "-", "ActShowPreviewProperty", "ActShowPrinterMargin",
                          "ActDefaultPreview", "-", "ActPreviewPrint"});
-    previewFileSelecter_ = new TLayoutSelecter(toolBar2_);
+    auto* selecter = new TLayoutSelecter(toolBar2_);
+    previewFileSelecter_ = selecter;
     previewFileSelecter_->setObjectName("PreviewFileSelecter");
-    previewFileSelecter_->setFixedWidth(kSelecterWidth);
     platform::SetHint(*previewFileSelecter_, "|プレビュータイプ変更");
     for (const char* item : kPresetItems) previewFileSelecter_->addItem(platform::ToQString(item));
+    selecter->FitToNames();
     previewFileSelecter_->setCurrentIndex(0);
     connect(previewFileSelecter_, &QComboBox::activated, this,
             platform::Guarded([this](int) { PreviewFileSelecterChange(); }));

@@ -27,6 +27,8 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QTimer>
@@ -130,9 +132,21 @@ TEST_F(MainWindowTest, MenusAndToolBarInTheirOrder)
     EXPECT_EQ(Entries(w.GetToolBar(1)->actions()),
               "ActAppendItem ActChangeDataClass ActChangeDataProperty ActChangeDataAttribute ActAppendInventory - "
               "ActShowPreviewProperty ActShowPrinterMargin ActDefaultPreview - ActPreviewPrint ");
-    const QComboBox* selector = w.GetPreviewFileSelecter();
-    EXPECT_EQ(selector->width(), 76);
+    // The selector shows each name whole (76 pixels at least).
+    QComboBox* selector = w.GetPreviewFileSelecter();
+    EXPECT_GE(selector->width(), 76);
     ASSERT_EQ(selector->count(), 3);
+    for (int i = 0; i < selector->count(); ++i) {
+        selector->setCurrentIndex(i);
+        QStyleOptionComboBox option;
+        option.initFrom(selector);
+        option.editable = false;
+        const QRect field = selector->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                              QStyle::SC_ComboBoxEditField, selector);
+        const QString name = selector->itemText(i).section(QLatin1Char('='), 0, 0);
+        EXPECT_GE(field.width(), selector->fontMetrics().horizontalAdvance(name)) << platform::FromQString(name);
+    }
+    selector->setCurrentIndex(0);
     EXPECT_EQ(platform::FromQString(selector->itemText(1)), "原価率表=Recipe.xml");
     EXPECT_EQ(w.LayoutFile(2), "Menu.xml");
 
