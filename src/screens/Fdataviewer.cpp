@@ -10,6 +10,8 @@
 #include <QSplitter>
 #include <QTabWidget>
 
+#include <algorithm>
+
 TDataViewer::TDataViewer(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent, owner)
 {
     setObjectName(QStringLiteral("DataViewer"));
@@ -28,6 +30,7 @@ TDataViewer::TDataViewer(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent
     splitter_->setStretchFactor(0, 1);
     splitter_->setStretchFactor(1, 0);
     dataEditor_->hide();
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] { editorHeight_ = dataEditor_->height(); });
     dataEditor_->OnModifiedChange = [this](TDataEditor*) {
         if (OnEditorChange) OnEditorChange(this);
     };
@@ -52,16 +55,27 @@ void TDataViewer::EditData(int id)
 
 bool TDataViewer::IsEditorShown() const { return !dataEditor_->isHidden(); }
 
+int TDataViewer::GetEditorHeight() const { return editorHeight_; }
+
+void TDataViewer::SetEditorHeight(int height)
+{
+    editorHeight_ = std::max(6, height);
+    if (IsEditorShown()) ApplyEditorHeight();
+}
+
+void TDataViewer::ApplyEditorHeight()
+{
+    const int total = splitter_->height() - splitter_->handleWidth();
+    const int editor = std::min(editorHeight_, std::max(6, total - 40));
+    splitter_->setSizes({std::max(1, total - editor), editor});
+}
+
 void TDataViewer::ShowEditor(bool show)
 {
     if (show) {
         const bool wasHidden = dataEditor_->isHidden();
         dataEditor_->SetVisible(true);
-        if (wasHidden) {
-            const int total = splitter_->height() - splitter_->handleWidth();
-            const int editor = std::min(218, std::max(6, total - 40));
-            splitter_->setSizes({std::max(1, total - editor), editor});
-        }
+        if (wasHidden) ApplyEditorHeight();
     } else {
         dataEditor_->SetVisible(false);
     }

@@ -1,7 +1,8 @@
 #pragma once
 // TDataViewer: the data screen: the record list above and, while a record is open, the record
 // editor below it, with an 8-pixel splitter between. The editor and its splitter handle show
-// only while a record is open; purging that record or unbinding closes it.
+// only while a record is open; purging that record or unbinding closes it. The editor keeps its
+// height (218 at first) while closed and opens at it again.
 #include "widgets/Fguipanel.h"
 
 #include <functional>
@@ -20,6 +21,9 @@ public:
     void EditData(int id);
     void ShowEditor(bool show);
     bool IsEditorShown() const;
+    // Height of the record editor: applied at once while it is open, else when it opens.
+    int GetEditorHeight() const;
+    void SetEditorHeight(int height);
     // Shows or hides the screen only (no rebuild).
     void SetVisible(bool visible) { setVisible(visible); }
 
@@ -33,6 +37,9 @@ protected:
     void DoDetach() override;
 
 private:
+    void ApplyEditorHeight();
+
+    int editorHeight_ = 218;
     QSplitter* splitter_ = nullptr;
     TDataView* dataView_ = nullptr;
     TDataEditor* dataEditor_ = nullptr;

@@ -501,11 +501,7 @@ void TVktSingleViewer::ApplyPanelSizes()
     if (!panel->GetSetupDone()) return;
     if (classPanel_) panel->SetClassPanelWidth(*classPanel_);
     if (filterPanel_) panel->SetFilterPanelHeight(*filterPanel_);
-    if (editorPanel_ && panel->GetDataViewer()->IsEditorShown()) {
-        QSplitter* splitter = panel->GetDataViewer()->GetSplitter();
-        const int total = splitter->height() - splitter->handleWidth();
-        splitter->setSizes({std::max(1, total - *editorPanel_), *editorPanel_});
-    }
+    if (editorPanel_) panel->GetDataViewer()->SetEditorHeight(*editorPanel_);
 }
 
 void TVktSingleViewer::SaveLayout(platform::SettingsKey& key)
@@ -516,9 +512,7 @@ void TVktSingleViewer::SaveLayout(platform::SettingsKey& key)
     const TDataViewer* viewer = panel->GetDataViewer();
     key.WriteInteger(name + "ClassPanel", panel->GetClassPanelWidth());
     key.WriteInteger(name + "FilterPanel", panel->GetFilterPanelHeight());
-    // A hidden editor keeps the height it was given last.
-    const int editorHeight = viewer->IsEditorShown() ? viewer->GetDataEditor()->height() : editorPanel_.value_or(0);
-    if (viewer->IsEditorShown() || editorPanel_) key.WriteInteger(name + "EditorPanel", editorHeight);
+    key.WriteInteger(name + "EditorPanel", viewer->GetEditorHeight());
     key.WriteInteger(name + "ShowKernelEditor", viewer->GetDataEditor()->GetCompact() ? 0 : 1);
     if (VktCommandModule()->ActShowClassBar->isChecked()) key.WriteInteger(name + "ClassBar", 1);
     else key.DeleteValue(name + "ClassBar");

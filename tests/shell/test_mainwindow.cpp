@@ -27,6 +27,8 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QSplitter>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStatusTipEvent>
@@ -308,11 +310,27 @@ TEST_F(MainWindowPanelTest, PrintsTheLayoutViewOnThePrinter)
     EXPECT_NE(text.find("食材リスト"), std::string::npos) << text;
 }
 
+// Drags the first handle of `splitter` by `dy` pixels, as the user does.
+void DragHandle(QSplitter* splitter, int dy)
+{
+    QSplitterHandle* handle = splitter->handle(1);
+    const QPoint local = handle->rect().center();
+    const QPoint global = handle->mapToGlobal(local);
+    const auto send = [&](QEvent::Type type, QPoint offset, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, QPointF(local + offset), QPointF(global + offset), Qt::LeftButton, buttons, {});
+        QCoreApplication::sendEvent(handle, &event);
+    };
+    send(QEvent::MouseButtonPress, {}, Qt::LeftButton);
+    send(QEvent::MouseMove, {0, dy}, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, {0, dy}, Qt::NoButton);
+}
+
 TEST_F(MainWindowPanelTest, PanelValuesKeptWithTheBounds)
 {
     key->WriteString("VktSingleViewerBound", "30,40,930,740");
     key->WriteInteger("VktSingleViewerClassPanel", 260);
     key->WriteInteger("VktSingleViewerFilterPanel", 150);
+    key->WriteInteger("VktSingleViewerEditorPanel", 180);
     key->WriteInteger("VktSingleViewerShowKernelEditor", 0);
     key->WriteInteger("VktSingleViewerClassBar", 1);
     TVktSingleViewer& w = Show();
@@ -325,14 +343,23 @@ TEST_F(MainWindowPanelTest, PanelValuesKeptWithTheBounds)
     EXPECT_TRUE(panel->GetClassBarShown());
     EXPECT_TRUE(VktCommandModule()->ActShowClassBar->isChecked());
 
-    // The filter height given while the side navigation was hidden holds when it shows.
+    // The sizes given while the side navigation and the editor were hidden hold when they show.
     VktCommandModule()->ActShowClassTree->trigger();
     QCoreApplication::processEvents();
     EXPECT_EQ(panel->GetClassFilterView()->GetFilterSelector()->height(), 150);
+    viewer->ShowEditor(true);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(viewer->GetDataEditor()->height(), 180);
+
+    // A height the user drags is kept after the editor closes.
+    DragHandle(viewer->GetSplitter(), -20);
+    EXPECT_EQ(viewer->GetDataEditor()->height(), 200);
+    viewer->ShowEditor(false);
     viewer->GetDataEditor()->ShowSideBySide();
     w.close();
     EXPECT_EQ(key->ReadInteger("VktSingleViewerClassPanel"), 260);
     EXPECT_EQ(key->ReadInteger("VktSingleViewerFilterPanel"), 150);
+    EXPECT_EQ(key->ReadInteger("VktSingleViewerEditorPanel"), 200);
     EXPECT_EQ(key->ReadInteger("VktSingleViewerShowKernelEditor"), 1);
     EXPECT_FALSE(key->ValueExists("VktSingleViewerClassBar"));
 }
