@@ -1,5 +1,6 @@
 // The single instance: in one process through two claims on one marker, and as programs: a second
-// start hands over and ends, and after the first is killed a new start runs.
+// start hands over and ends, after the first is killed a new start runs, and a terminated program
+// closes as the user closes it.
 #include "core/Umapobject.h"
 #include "gui/QtSupport.h"
 #include "shell/Usingleinstance.h"
@@ -151,6 +152,22 @@ TEST(SingleInstance, ProgramStartsOncePerSession)
     EXPECT_TRUE(third.Output().contains("claimed the single instance"));
     third.Process().kill();
     third.Process().waitForFinished(5000);
+    std::filesystem::remove_all(runtime);
+}
+
+TEST(SingleInstance, TerminationClosesTheWindowAndWithdrawsTheClaim)
+{
+    const std::string home = vkttest::NewTempFolder("home");
+    const std::string runtime = ShortRuntimeFolder();
+    ProgramRun run(home, runtime);
+    ASSERT_TRUE(run.WaitFor("main window shown", 30000)) << run.Output().toStdString();
+    EXPECT_TRUE(CheckMapping("Quillore Vektara " + runtime));
+    run.Process().terminate();
+    ASSERT_TRUE(run.Process().waitForFinished(10000));
+    EXPECT_EQ(run.Process().exitStatus(), QProcess::NormalExit) << run.Output().toStdString();
+    EXPECT_EQ(run.Process().exitCode(), 0);
+    EXPECT_FALSE(CheckMapping("Quillore Vektara " + runtime));
+    EXPECT_FALSE(QFileInfo::exists(platform::ToQString(runtime + "/Quillore Vektara")));
     std::filesystem::remove_all(runtime);
 }
 

@@ -1,5 +1,6 @@
 // The program: one instance per user session. A second start asks the running one to come to the
-// front and ends before any window exists.
+// front and ends before any window exists. SIGTERM and SIGINT (a session ending, Ctrl+C) close the
+// main window as the user would, so the database list, the layout and the bounds are kept.
 #include "database/Uvktapplication.h"
 #include "gui/Application.h"
 #include "shell/Fsplash.h"
@@ -7,7 +8,44 @@
 #include "shell/Ushellservices.h"
 #include "shell/Usingleinstance.h"
 
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <functional>
 #include <memory>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnStopSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// Turns the stop signals into a call of `stop` in the event loop.
+void CatchStopSignals(QObject* owner, std::function<void()> stop)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [stop = std::move(stop)] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t read = ::read(g_signalPipe[0], &byte, 1);
+        stop();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -21,6 +59,10 @@ int main(int argc, char** argv)
         TVktSingleViewer viewer(std::move(instance));
         TSplash splash;
         viewer.SetSplash(&splash);
+        CatchStopSignals(&viewer, [&viewer] {
+            viewer.close();
+            QCoreApplication::quit();
+        });
         viewer.show();
         app.exec();
     });
