@@ -20,6 +20,7 @@
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -32,6 +33,8 @@ public:
         : QWidget(parent), draw_(std::move(draw))
     {
         setFixedWidth(width);
+        // The text 3 pixels in from the frame, the 16-pixel images 2 pixels in.
+        setMinimumHeight(std::max(fontMetrics().height() + 6, 20));
     }
 
 protected:
