@@ -1,0 +1,90 @@
+#pragma once
+// The report container types 8-17 of a layout bound to a database, and the binding that teaches a
+// layout document (TPreview) these types: it makes their containers, names them in the layout
+// file, gives their captions, decides where they may be created or moved, and keeps every
+// database container bound to one open database and one selection filter.
+//
+// Types 8-10 (templates), 16 and 17 are named but not made here: the document keeps such items
+// as placeholders that write their attributes back unchanged.
+#include "data/Ufilterstruct.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TContainer;
+class TPageView;
+class TPreview;
+class TTreeItem;
+class TViewItem;
+class TVktObject;
+class TVktTopContainer;
+
+struct TVktContainerType {
+    int Code;
+    std::string_view Name;      // in the layout file, compared exactly
+    std::string_view Caption;
+};
+
+inline constexpr std::array<TVktContainerType, 10> VktContainerTypes{{
+    {8, "VktDataList", "データリストコンテナ"},
+    {9, "VktRecipe", "データレシピコンテナ"},
+    {10, "VktMenu", "データメニューコンテナ"},
+    {11, "VktBaseContainer", "データベースコンテナ"},
+    {12, "VktContainer", "データコンテナ"},
+    {13, "VktField", "データフィールド"},
+    {14, "VktMemo", "データメモ"},
+    {15, "VktImage", "データイメージ"},
+    {16, "VktGrid", "データグリッド"},
+    {17, "VktChart", "データグラフ"},
+}};
+
+// The row of a code; null outside 8-17.
+const TVktContainerType* FindVktContainerType(int code);
+
+// Not a widget: lives as long as its owner keeps it, and takes its handlers off the document when
+// it is destroyed (which must happen before the document goes).
+class TVktLayoutBinding {
+public:
+    explicit TVktLayoutBinding(TPreview* preview);
+    ~TVktLayoutBinding();
+    TVktLayoutBinding(const TVktLayoutBinding&) = delete;
+    TVktLayoutBinding& operator=(const TVktLayoutBinding&) = delete;
+
+    TPreview* GetPreview() const { return preview_; }
+    TVktObject* GetVktObject() const { return object_; }
+    const TFilterObject& GetFilter() const { return filter_; }
+
+    // Binds every database container of the layout and hands it the filter.
+    void Attach(TVktObject* object);
+    // Unbinds them all.
+    void Detach();
+    // Hands a filter over; the next Update passes it to the database containers, which re-query.
+    void SetFilter(const TFilterObject& filter);
+    // Lifts the suspension while shown and gives the database containers the filter, each
+    // re-querying at most once; nothing is listed without a valid database.
+    void Update();
+    // Hidden: the database containers are suspended at once (notices only mark a re-query).
+    // Shown: the suspension ends with the next Update, together with a filter handed over.
+    void SetShown(bool shown);
+    bool GetShown() const { return shown_; }
+    // The database containers of the layout in item order.
+    std::vector<TVktTopContainer*> GetTopContainers() const;
+
+    // The document's handlers (installed by the constructor under these names).
+    void PreviewNewContainer(TPreview* sender, int type, TContainer*& container);
+    void PreviewCanNewContainer(TPreview* sender, TViewItem* item, int type, bool& accept);
+    void PreviewGetContainerCaption(TPreview* sender, int type, std::string& str);
+    void PreviewContainerTypeToName(TPreview* sender, int type, std::string& str);
+    void PreviewContainerTypeFromName(TPreview* sender, const std::string& str, int& type);
+    void PreviewCanMoveItem(TPageView* sender, TViewItem* source, TViewItem* target, bool asChild, bool& accept);
+    void PreviewMoveItem(TPageView* sender, TTreeItem* source, TTreeItem* target, int mode);
+
+private:
+    TPreview* preview_;
+    TVktObject* object_ = nullptr;
+    TFilterObject filter_;
+    bool filterPending_ = false;
+    bool shown_ = true;
+};
