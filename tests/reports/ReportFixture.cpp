@@ -112,7 +112,11 @@ std::string BoundLayout::Dump(int page)
         link->SetPage(page);
         if (auto* field = dynamic_cast<TVktFieldContainer*>(link)) out += "[" + field->GetText() + "]";
         if (auto* memo = dynamic_cast<TVktMemoContainer*>(link))
-            out += "{" + memo->GetRichText() + "}";
+        {
+            const std::string rtf = memo->GetRichText();
+            const std::size_t at = rtf.find("memo");
+            out += "{" + (at == std::string::npos ? std::string() : rtf.substr(at, 7)) + "}";
+        }
         if (auto* image = dynamic_cast<TVktImageContainer*>(link))
             out += "<" + std::to_string(image->GetShownImage().size()) + ">";
     }
