@@ -79,9 +79,10 @@ void RenameRadicals(char* data, std::size_t size, const std::map<char32_t, char3
 
 // The document is made in memory and written to the file once finished, its glyph names mended.
 struct PdfWriter::Impl {
-    Impl(const std::string& fileName, int pageWidth, int pageHeight, int dpi)
+    Impl(const std::string& fileName, int pageWidth, int pageHeight, int dpi, const std::string& title)
         : FileName(fileName), File(QString::fromStdString(fileName)), Writer(&Buffer)
     {
+        if (!title.empty()) Writer.setTitle(QString::fromStdString(title));
         if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || !Buffer.open(QIODevice::WriteOnly))
             throw FileError("Cannot create '" + fileName + "'");
         Writer.setResolution(dpi > 0 ? dpi : 96);
@@ -112,8 +113,8 @@ struct PdfWriter::Impl {
     bool Done = false;
 };
 
-PdfWriter::PdfWriter(const std::string& fileName, int pageWidth, int pageHeight, int dpi)
-    : impl_(std::make_unique<Impl>(fileName, pageWidth, pageHeight, dpi))
+PdfWriter::PdfWriter(const std::string& fileName, int pageWidth, int pageHeight, int dpi, const std::string& title)
+    : impl_(std::make_unique<Impl>(fileName, pageWidth, pageHeight, dpi, title))
 {
 }
 

@@ -11,8 +11,9 @@ namespace platform {
 
 class PdfWriter {
 public:
-    // Opens the file for writing; an unwritable path raises FileError.
-    PdfWriter(const std::string& fileName, int pageWidth, int pageHeight, int dpi);
+    // Opens the file for writing; an unwritable path raises FileError. `title` is the document's
+    // title in its properties.
+    PdfWriter(const std::string& fileName, int pageWidth, int pageHeight, int dpi, const std::string& title = {});
     // An unfinished writer is aborted.
     ~PdfWriter();
     PdfWriter(const PdfWriter&) = delete;

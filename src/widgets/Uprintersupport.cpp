@@ -127,8 +127,9 @@ namespace {
 // and played `copies` times, so callers draw it once. Every page starts from the same canvas state.
 class TPdfJob : public TPrinterJob {
 public:
-    TPdfJob(const std::string& fileName, platform::Point paperMM, platform::Point paperPixels, int dpi, int copies)
-        : writer_(fileName, paperMM.X, paperMM.Y, dpi), size_(paperPixels), dpi_(dpi), copies_(std::max(1, copies))
+    TPdfJob(const std::string& fileName, const std::string& title, platform::Point paperMM,
+            platform::Point paperPixels, int dpi, int copies)
+        : writer_(fileName, paperMM.X, paperMM.Y, dpi, title), size_(paperPixels), dpi_(dpi), copies_(std::max(1, copies))
     {
         StartPage();
     }
@@ -222,7 +223,8 @@ std::unique_ptr<TPrinterJob> TPdfPrinterDevice::BeginJob(const std::string& titl
     }
     platform::Point mm = PaperSizeMM(mode);
     if (mode.Orientation == 2) std::swap(mm.X, mm.Y);
-    return std::make_unique<TPdfJob>(fileName, mm, GetPaperSize(mode), kResolution, mode.Copies);
+    return std::make_unique<TPdfJob>(fileName, title.empty() ? ProductName() : title, mm, GetPaperSize(mode),
+                                     kResolution, mode.Copies);
 }
 
 // ---- the CUPS printers ---------------------------------------------------------------------------

@@ -294,6 +294,7 @@ TEST_F(PrinterObjectTest, PdfJobWritesEveryPageCopiesTimes)
         const int sheets = 3 * c.copies;
         EXPECT_NE(info.find("Pages:           " + std::to_string(sheets)), std::string::npos) << info;
         EXPECT_NE(info.find(c.landscape ? "842 x 595 pts (A4)" : "595 x 842 pts (A4)"), std::string::npos) << info;
+        EXPECT_NE(info.find("Title:           Report"), std::string::npos) << info;
         for (int sheet = 1; sheet <= sheets; ++sheet) {
             const std::string n = std::to_string(sheet);
             const std::string text = Capture("pdftotext -f " + n + " -l " + n + " '" + file + "' -");
