@@ -13,6 +13,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 using F = TVktField;
@@ -143,6 +145,7 @@ void TClassFilterBase::DoDetach()
     QuickClear();
     UserClear();
     userFilters_.clear();
+    userAddresses_.clear();
     if (invDateBar_) invDateBar_->Clear();
 }
 
@@ -182,10 +185,12 @@ void TClassFilterBase::LoadUsers()
     TVktObject* object = GetVktObject();
     UserClear();
     userFilters_.clear();
+    userAddresses_.clear();
     if (!object) return;
     const TFilterObjects& filters = object->GetFilterSet();
     for (int i = 0; i < filters.GetCount(); ++i) {
         userFilters_.push_back(filters.Get(i));
+        userAddresses_.push_back(&filters.Get(i));
         UserAdd(i, filters.Get(i).GetName());
     }
 }
@@ -215,13 +220,17 @@ void TClassFilterBase::ReloadFilters(bool users)
     TPriorityItem checks;
     GetQuick(ids, checks);
     const int user = GetUserIndex();
+    const bool listed = user >= 0 && user < static_cast<int>(userAddresses_.size());
+    const TFilterObject* chosen = listed ? userAddresses_[static_cast<std::size_t>(user)] : nullptr;
     {
         const platform::FlagScope scope(loading_);
         LoadQuick();
         SetQuick(ids, checks);
         if (users) {
             LoadUsers();
-            SetUserIndex(user < object->GetFilterSet().GetCount() ? user : -1);
+            const auto found = std::find(userAddresses_.begin(), userAddresses_.end(), chosen);
+            SetUserIndex(chosen && found != userAddresses_.end() ? static_cast<int>(found - userAddresses_.begin())
+                                                                 : -1);
         }
     }
     if (BuildFilter() != before) Report();

@@ -84,6 +84,9 @@ private:
     bool invDateShown_ = false;
     // The user filters as last loaded: the filter is built from what the lists show.
     std::vector<TFilterObject> userFilters_;
+    // Where each of them lives in the database's set (a filter keeps its address when it is
+    // replaced or moved), so a reload keeps the chosen filter by identity.
+    std::vector<const TFilterObject*> userAddresses_;
     TInvDateBar* invDateBar_ = nullptr;
     platform::IconList classIcons_;
 };
