@@ -99,6 +99,8 @@ TVktTopContainer* TVktDataLink::FindTopContainer(TViewItem* item)
     return top_;
 }
 
+bool TVktDataLink::TopHasAccesser() const { return top_ && top_->GetAccesser(); }
+
 void TVktDataLink::CopyInherited()
 {
     TViewItem* item = self_.GetViewItem();

@@ -73,6 +73,21 @@ protected:
     TVktTopContainer* FindTopContainer(TViewItem* item);
     // The inherited values taken directly (no setters, no pushing).
     void CopyInherited();
+    // SetViewItem of a container that shows data: the base class's (`setBase`), then the database
+    // container found again and the inherited values copied; an active database container
+    // activates this one at once.
+    template <typename SetBase>
+    void BindDirect(TViewItem* item, SetBase setBase)
+    {
+        FindTopContainer(nullptr);
+        setBase();
+        FindTopContainer(item);
+        CopyInherited();
+        if (TopHasAccesser()) {
+            DBActive();
+            DBChange();
+        }
+    }
     // The inherited values through the setters, so that they flow on to the children.
     void InheritThroughSetters();
     // 1 without database container or accesser or when the divisor is 0; else rows / divisor
@@ -82,6 +97,8 @@ protected:
     void LoadLink(const platform::XmlNode& node);
 
 private:
+    bool TopHasAccesser() const;
+
     TContainer& self_;
     TVktTopContainer* top_ = nullptr;
     int page_ = 0;

@@ -27,14 +27,7 @@ void TVktFieldContainer::SetField(int field)
 
 void TVktFieldContainer::SetViewItem(TViewItem* item)
 {
-    FindTopContainer(nullptr);
-    TTextContainer::SetViewItem(item);
-    TVktTopContainer* top = FindTopContainer(item);
-    CopyInherited();
-    if (top && top->GetAccesser()) {
-        DBActive();
-        DBChange();
-    }
+    BindDirect(item, [&] { TTextContainer::SetViewItem(item); });
 }
 
 std::string TVktFieldContainer::GetText()

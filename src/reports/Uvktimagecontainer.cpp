@@ -16,14 +16,7 @@ int TVktImageContainer::GetPageMax()
 
 void TVktImageContainer::SetViewItem(TViewItem* item)
 {
-    FindTopContainer(nullptr);
-    TImageContainer::SetViewItem(item);
-    TVktTopContainer* top = FindTopContainer(item);
-    CopyInherited();
-    if (top && top->GetAccesser()) {
-        DBActive();
-        DBChange();
-    }
+    BindDirect(item, [&] { TImageContainer::SetViewItem(item); });
 }
 
 void TVktImageContainer::DoChange()

@@ -11,14 +11,7 @@ int TVktMemoContainer::GetPageMax() { return LinkPageMax(GetPageDataCount()); }
 
 void TVktMemoContainer::SetViewItem(TViewItem* item)
 {
-    FindTopContainer(nullptr);
-    TMemoContainer::SetViewItem(item);
-    TVktTopContainer* top = FindTopContainer(item);
-    CopyInherited();
-    if (top && top->GetAccesser()) {
-        DBActive();
-        DBChange();
-    }
+    BindDirect(item, [&] { TMemoContainer::SetViewItem(item); });
 }
 
 void TVktMemoContainer::DoChange()
