@@ -88,6 +88,14 @@ std::string CreateIndexSql(const SecondaryIndex& index) {
            platform::QuoteIdentifier(table) + " (" + platform::QuoteIdentifier(column) + ")";
 }
 
+void RemoveDatabaseFiles(const std::string& file) {
+    platform::RemoveFile(file);
+    platform::RemoveFile(file + "-wal");
+    platform::RemoveFile(file + "-shm");
+}
+
+} // namespace
+
 bool HoldsAllStoredTables(platform::Connection& db) {
     const std::vector<std::string> names = db.TableNames();
     for (TVktTable table : StoredTableList()) {
@@ -102,14 +110,6 @@ bool HoldsAllStoredTables(platform::Connection& db) {
     }
     return true;
 }
-
-void RemoveDatabaseFiles(const std::string& file) {
-    platform::RemoveFile(file);
-    platform::RemoveFile(file + "-wal");
-    platform::RemoveFile(file + "-shm");
-}
-
-} // namespace
 
 bool TVktTblFunctor::OldTablesExist(const std::string& path) {
     try {

@@ -48,5 +48,9 @@ public:
 // fails (a write-protected database among others).
 void CreateSecondaryIndexes(platform::Connection& db);
 
+// True when the connection's database holds every stored table; raises platform::DatabaseError
+// when the query fails.
+bool HoldsAllStoredTables(platform::Connection& db);
+
 // The process-wide module, created on first use.
 TVktTblFunctor& GetVktTblFunctor();

@@ -2,6 +2,7 @@
 // batch loop of the facade.
 #include "database/Uvktobject.h"
 
+#include "platform/Files.h"
 #include "platform/FlagScope.h"
 
 #include <exception>
@@ -162,11 +163,31 @@ void TVktObject::Release()
     }
 }
 
+namespace {
+std::size_t freshTableProbes = 0;
+}
+
 bool TVktObject::IsValid()
 {
     if (destroying_ || batch_) return false;
-    return GetVktTblFunctor().TablesExist(GetPath());
+    std::string path = GetPath();
+    if (path.empty()) return false;
+    if (path.back() == '/') path.pop_back();
+    // While open and bound to this folder the session serves the test: no connection of its own
+    // per call. The file test catches a database removed under the open session.
+    if (openCount_ > 0 && functor_->GetPath() == path) {
+        if (!platform::FileExists(platform::DatabaseFilePath(path))) return false;
+        try {
+            return HoldsAllStoredTables(functor_->GetConnection());
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+    ++freshTableProbes;
+    return GetVktTblFunctor().TablesExist(path);
 }
+
+std::size_t TVktObject::FreshTableProbeCount() { return freshTableProbes; }
 
 void TVktObject::MakeCurrent()
 {

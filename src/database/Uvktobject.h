@@ -21,6 +21,7 @@
 //
 // Notices are fired after the writes of the operation that causes them, so handlers may call
 // back into the object (re-read, release).
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -80,8 +81,11 @@ public:
     // A call with no reference outstanding does nothing.
     void Release() override;
     // False while the object is destroyed or a batch runs; otherwise whether every stored table
-    // exists in the folder. Subscribers test it before they re-read.
+    // exists in the folder. Subscribers test it before they re-read. While the object is open the
+    // test runs on its session; otherwise on a connection of its own.
     bool IsValid() override;
+    // Number of IsValid tests (of every object) that opened a connection of their own.
+    static std::size_t FreshTableProbeCount();
     // Makes this database the registry's first entry (when it is not) and fires OnCurrent.
     void MakeCurrent();
     // Fires OnClose: every subscriber lets go; the count and the object stay.

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -225,6 +226,35 @@ TEST_F(VktObjectTest, IsValidWithTablesOutsideBatchesOnly)
     TVktObject stray(nullptr, "db");   // no registry: no folder
     EXPECT_EQ(stray.GetPath(), "");
     EXPECT_FALSE(stray.IsValid());
+}
+
+TEST_F(VktObjectTest, IsValidOfAnOpenObjectTestsOnItsSession)
+{
+    using Damage = std::function<void(const std::string& file)>;
+    const std::vector<std::pair<std::string, Damage>> damages = {
+        {"dropped", [](const std::string& file) {
+             platform::Connection db(file);
+             db.Execute("drop table " + GetTableFileName(TVktTable::TblDealer));
+         }},
+        {"removed", [](const std::string& file) {
+             for (const char* suffix : {"", "-wal", "-shm"}) platform::RemoveFile(file + suffix);
+         }},
+    };
+    for (const auto& [name, damage] : damages) {
+        SCOPED_TRACE(name);
+        const std::string path = MakeDatabase(name, name);
+        TVktObject* open = registry->GetObject(name);
+        open->AddRef();
+        const std::size_t probes = TVktObject::FreshTableProbeCount();
+        for (int i = 0; i < 5; ++i) EXPECT_TRUE(open->IsValid());
+        damage(platform::DatabaseFilePath(path));
+        EXPECT_FALSE(open->IsValid());
+        EXPECT_EQ(TVktObject::FreshTableProbeCount(), probes);
+        open->Release();
+    }
+    const std::size_t probes = TVktObject::FreshTableProbeCount();
+    EXPECT_TRUE(object->IsValid());   // not open: a connection of its own
+    EXPECT_EQ(TVktObject::FreshTableProbeCount(), probes + 1);
 }
 
 TEST_F(VktObjectTest, GetPathAndDatabaseIdComeFromTheRegistryFolder)
