@@ -19,9 +19,12 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -104,6 +107,34 @@ private:
     TUserFilterEdit* page_;
 };
 
+// Shares a grid's client width (less 2) among its columns by percentages on every resize.
+class TColumnFitter : public QObject {
+public:
+    TColumnFitter(TGridEdit* grid, std::vector<int> percents) : QObject(grid), grid_(grid), percents_(std::move(percents))
+    {
+        grid->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        // The view's viewport follows the grid's size only after this event.
+        if (event->type() == QEvent::Resize) QTimer::singleShot(0, this, [this] { Fit(); });
+        return false;
+    }
+
+private:
+    void Fit()
+    {
+        const int width = grid_->GetStringGrid()->viewport()->width() - 2;
+        for (std::size_t col = 0; col < percents_.size(); ++col)
+            grid_->GetHeaderControl()->resizeSection(static_cast<int>(col), width * percents_[col] / 100);
+    }
+
+    TGridEdit* grid_;
+    std::vector<int> percents_;
+};
+
 } // namespace
 
 TUserFilterEdit::TUserFilterEdit(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent, owner)
@@ -166,7 +197,10 @@ TUserFilterEdit::TUserFilterEdit(QWidget* parent, TPanelOwner* owner) : TGuiPane
             const QFont font = piece.Latin ? GridLatinFont(fieldList->font()) : fieldList->font();
             painter->setFont(font);
             const QString shown = platform::ToQString(piece.Text);
-            painter->drawText(QRect(x, rect.top() + 2, 10000, rect.height() - 2), Qt::AlignLeft | Qt::AlignTop, shown);
+            // As the grid places its texts: 2 pixels down, or centred when the font is too tall.
+            const int height = QFontMetrics(font).height();
+            const int top = height <= rect.height() - 2 ? rect.top() + 2 : rect.top() + (rect.height() - height) / 2;
+            painter->drawText(QRect(x, top, 10000, rect.bottom() - top + 1), Qt::AlignLeft | Qt::AlignTop, shown);
             x += QFontMetrics(font).horizontalAdvance(shown);
         }
         painter->restore();
@@ -206,24 +240,9 @@ TUserFilterEdit::TUserFilterEdit(QWidget* parent, TPanelOwner* owner) : TGuiPane
     connect(filterList_->GetStringGrid()->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { platform::Guard([&] { FilterRowChanged(current.row()); }); });
 
-    // Column 0 takes 30 % and column 1 70 % of the field list's width.
-    class Resizer : public QObject {
-    public:
-        explicit Resizer(TGridEdit* grid) : QObject(grid), grid_(grid) { grid->installEventFilter(this); }
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() == QEvent::Resize) {
-                const int width = grid_->GetStringGrid()->viewport()->width() - 2;
-                grid_->GetHeaderControl()->resizeSection(0, width * 30 / 100);
-                grid_->GetHeaderControl()->resizeSection(1, width * 70 / 100);
-            }
-            return false;
-        }
-
-    private:
-        TGridEdit* grid_;
-    };
-    new Resizer(fieldList_);
+    // The field list's columns share its width 30 : 70; the filter list's column fills it.
+    new TColumnFitter(fieldList_, {30, 70});
+    new TColumnFitter(filterList_, {100});
 
     TVktObjEvent& events = GetObjEvent();
     const auto records = [this](TVktObject*, TVktObjKind kind, const TPriorityItem&) {
