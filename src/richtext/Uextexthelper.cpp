@@ -319,31 +319,29 @@ namespace {
 
 bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
-// Code points of every code-page-932 byte pair (0 where the pair decodes to nothing), built once.
-const std::vector<char32_t>& PairTable()
+constexpr char32_t kPairUnknown = 0xFFFFFFFF;
+
+// The code point of a code-page-932 byte pair, 0 when the pair decodes to nothing. Each pair is
+// converted on first use and remembered (the GUI thread alone decodes rich text).
+char32_t PairCodePoint(unsigned char lead, unsigned char trail)
 {
-    static const std::vector<char32_t> table = [] {
-        std::vector<char32_t> t(0x10000, 0);
-        for (int lead = 0x81; lead <= 0xFC; ++lead) {
-            if (!IsLeadByte(static_cast<unsigned char>(lead)))
-                continue;
-            for (int trail = 0x40; trail <= 0xFC; ++trail) {
-                if (trail == 0x7F)
-                    continue;
-                const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                try {
-                    const std::string utf8 = platform::SjisToUtf8(std::string_view(pair, 2));
-                    std::size_t pos = 0;
-                    char32_t cp = 0;
-                    if (platform::TryNextCodePoint(utf8, pos, cp) && pos == utf8.size())
-                        t[static_cast<std::size_t>(lead << 8 | trail)] = cp;
-                } catch (const platform::ConvertError&) {
-                }
-            }
-        }
-        return t;
-    }();
-    return table;
+    static std::vector<char32_t> table(0x10000, kPairUnknown);
+    char32_t& entry = table[static_cast<std::size_t>(lead << 8 | trail)];
+    if (entry != kPairUnknown)
+        return entry;
+    entry = 0;
+    if (trail < 0x40 || trail > 0xFC || trail == 0x7F)
+        return entry;
+    const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    try {
+        const std::string utf8 = platform::SjisToUtf8(std::string_view(pair, 2));
+        std::size_t pos = 0;
+        char32_t cp = 0;
+        if (platform::TryNextCodePoint(utf8, pos, cp) && pos == utf8.size())
+            entry = cp;
+    } catch (const platform::ConvertError&) {
+    }
+    return entry;
 }
 
 // The code-page-932 code of a character (one byte below 0x100, else a pair), -1 when it has none.
@@ -482,7 +480,6 @@ std::vector<TDecodedChar> DecodeBytes(std::string_view bytes, TByteDecoding deco
 {
     std::vector<TDecodedChar> out;
     out.reserve(bytes.size());
-    const auto& pairs = PairTable();
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         if (b < 0x80) {
@@ -495,8 +492,9 @@ std::vector<TDecodedChar> DecodeBytes(std::string_view bytes, TByteDecoding deco
                 continue;
             }
             if (decoding == TByteDecoding::DoubleByte && IsLeadByte(b) && i + 1 < bytes.size()) {
-                const int code = b << 8 | static_cast<unsigned char>(bytes[i + 1]);
-                if (const char32_t cp = pairs[static_cast<std::size_t>(code)]; cp != 0) {
+                const auto trail = static_cast<unsigned char>(bytes[i + 1]);
+                if (const char32_t cp = PairCodePoint(b, trail); cp != 0) {
+                    const int code = b << 8 | trail;
                     out.push_back({cp, code == 0x8140 ? kClassWideSpace : kClassDouble});
                     ++i;
                     continue;

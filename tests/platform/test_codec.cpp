@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
+#include <vector>
 
 using namespace platform;
 
@@ -89,6 +91,27 @@ TEST(CodePage932, InvalidBytesAreAnErrorNamingTheOffset)
     EXPECT_EQ(ErrorOf([] { SjisToUtf8("ab\x80"); }), "Invalid code page 932 byte sequence at byte offset 2");
     EXPECT_EQ(ErrorOf([] { SjisToUtf8("\x83\x8C\x83"); }), "Incomplete code page 932 character at byte offset 2");
     EXPECT_THROW(SjisToUtf8("\xFF"), ConvertError);
+}
+
+TEST(CodePage932, AFailedConversionLeavesTheNextOneIntact)
+{
+    // The converters are kept between calls: whatever a failure left behind must not reach the next.
+    const std::vector<std::function<void()>> failures = {
+        [] { SjisToUtf8("\x83\x8C\x83"); },
+        [] { SjisToUtf8("ab\x80"); },
+        [] { Utf8ToSjis("原価😀"); },
+        [] { SjisLength("a\xFF"); },
+    };
+    for (std::size_t i = 0; i < failures.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_THROW(failures[i](), ConvertError);
+        EXPECT_EQ(SjisToUtf8("\x8C\xB4" "A"), "原A");
+        EXPECT_EQ(Utf8ToSjis("A原"), "A\x8C\xB4");
+        EXPECT_EQ(SjisLength("原価"), 4u);
+    }
+    std::string onOtherThread;
+    std::thread([&] { onOtherThread = SjisToUtf8(Utf8ToSjis("レシピ")); }).join();
+    EXPECT_EQ(onOtherThread, "レシピ");
 }
 
 TEST(CodePage932, LongTextCrossesConversionBuffers)
