@@ -97,7 +97,12 @@ void RemoveDatabaseFiles(const std::string& file) {
 } // namespace
 
 bool HoldsAllStoredTables(platform::Connection& db) {
-    const std::vector<std::string> names = db.TableNames();
+    // A leased statement: an open session answers repeated tests without preparing again.
+    std::vector<std::string> names;
+    {
+        platform::StatementLease query = db.Lease("SELECT name FROM sqlite_master WHERE type = 'table'");
+        while (query->Step()) names.push_back(query->GetText(0));
+    }
     for (TVktTable table : StoredTableList()) {
         const std::string fileName = GetTableFileName(table);
         bool found = false;
