@@ -82,10 +82,12 @@ ReportDatabase::~ReportDatabase()
     if (object_ && object_->GetOpenCount() > 0) object_->Release();
 }
 
-BoundLayout::BoundLayout(TVktObject* object)
+BoundLayout::BoundLayout(TVktObject* object, const TFilterObject& filter)
     : preview(std::make_unique<TPreview>()), binding(std::make_unique<TVktLayoutBinding>(preview.get()))
 {
+    binding->SetFilter(filter);
     binding->Attach(object);
+    binding->Update();
 }
 
 BoundLayout::~BoundLayout()

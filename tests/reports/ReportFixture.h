@@ -42,9 +42,9 @@ private:
     int recipe_ = 0;
 };
 
-// A layout document with its binding attached to the database.
+// A layout document with its binding attached to the database and given the filter.
 struct BoundLayout {
-    explicit BoundLayout(TVktObject* object);
+    explicit BoundLayout(TVktObject* object, const TFilterObject& filter = {});
     ~BoundLayout();
     // A new item of `type` under `parent` (top level for none).
     TContainer* Add(int type, TContainer* parent);

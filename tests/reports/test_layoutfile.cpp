@@ -43,9 +43,7 @@ protected:
     {
         vkttest::Scripted().Reset();
         db = std::make_unique<ReportDatabase>();
-        layout = std::make_unique<vkttest::BoundLayout>(&db->Object());
-        layout->binding->SetFilter(ReportDatabase::FoodFilter());
-        layout->binding->Update();
+        layout = std::make_unique<vkttest::BoundLayout>(&db->Object(), ReportDatabase::FoodFilter());
     }
 
     // A record card: name and French name, memo and picture of three records per page.
@@ -112,9 +110,7 @@ TEST_F(ReportLayoutFileTest, TheDatabaseGroupRoundTripsWithDefaultsLeftOut)
     EXPECT_EQ(value(items[10], "Container"), "VktImage");
     EXPECT_EQ(value(items[10], "ImageData"), "-");
 
-    vkttest::BoundLayout second(&db->Object());
-    second.binding->SetFilter(ReportDatabase::FoodFilter());
-    second.binding->Update();
+    vkttest::BoundLayout second(&db->Object(), ReportDatabase::FoodFilter());
     second.preview->LoadFromFile(first);
     ASSERT_TRUE(vkttest::Scripted().messages.empty());
     EXPECT_EQ(FileElements(Save(*second.preview, "again.xml")), elements);
@@ -187,9 +183,7 @@ TEST_F(ReportLayoutFileTest, BadSortFieldsStayOutOfTheQuery)
     node.SetAttribute("Orders", "1,1,2");
     const std::string path = db->Folder() + "/bad.xml";
     doc.SaveToFile(path, platform::XmlEncoding::ShiftJis);
-    vkttest::BoundLayout second(&db->Object());
-    second.binding->SetFilter(ReportDatabase::FoodFilter());
-    second.binding->Update();
+    vkttest::BoundLayout second(&db->Object(), ReportDatabase::FoodFilter());
     second.preview->LoadFromFile(path);
     auto* loaded = second.binding->GetTopContainers().at(0);
     EXPECT_EQ(loaded->GetAccessFields().GetFields().GetCommaText(), "10,45");

@@ -25,9 +25,7 @@ protected:
     {
         vkttest::Scripted().Reset();
         db = std::make_unique<ReportDatabase>();
-        layout = std::make_unique<vkttest::BoundLayout>(&db->Object());
-        layout->binding->SetFilter(ReportDatabase::FoodFilter());
-        layout->binding->Update();
+        layout = std::make_unique<vkttest::BoundLayout>(&db->Object(), ReportDatabase::FoodFilter());
         top = layout->Add<TVktTopContainer>(11, nullptr);
         TAccessFieldStruct sort;
         sort.GetFields() << ToInt(F::Data);
@@ -48,9 +46,7 @@ protected:
 
     std::string Fresh(int page)
     {
-        vkttest::BoundLayout fresh(&db->Object());
-        fresh.binding->SetFilter(ReportDatabase::FoodFilter());
-        fresh.binding->Update();
+        vkttest::BoundLayout fresh(&db->Object(), ReportDatabase::FoodFilter());
         fresh.preview->LoadFromFile(path);
         return fresh.Dump(page);
     }

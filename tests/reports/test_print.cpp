@@ -58,9 +58,7 @@ TEST(ReportPrintTest, CardsPrintEveryRecordOnceWithMemosAndPictures)
     ReportDatabase db(kRecords);
     const std::string pdf = db.Folder() + "/cards.pdf";
     vkttest::InstallPdfPrinter(pdf);
-    vkttest::BoundLayout layout(&db.Object());
-    layout.binding->SetFilter(ReportDatabase::FoodFilter());
-    layout.binding->Update();
+    vkttest::BoundLayout layout(&db.Object(), ReportDatabase::FoodFilter());
     TPreview& preview = *layout.preview;
     preview.SetMMMargin_({1000, 1000, 1000, 1000});
     auto place = [&](int type, TContainer* parent, TRect mm) {
