@@ -72,10 +72,12 @@ void TVktLayoutBinding::Attach(TVktObject* object)
 {
     object_ = object;
     const TViewItemsUpdate update(*preview_->GetItems());
+    // The filter first, so that binding lists once.
     for (TVktTopContainer* top : GetTopContainers()) {
-        top->SetVktObject(object);
         top->SetFilter(filter_);
+        top->SetVktObject(object);
     }
+    filterPending_ = false;
 }
 
 void TVktLayoutBinding::Detach()
@@ -125,8 +127,8 @@ void TVktLayoutBinding::PreviewNewContainer(TPreview*, int type, TContainer*& co
     case 11: {
         auto* top = new TVktTopContainer;
         top->SetSuspended(!shown_);
-        top->SetVktObject(object_);
         top->SetFilter(filter_);
+        top->SetVktObject(object_);
         container = top;
         break;
     }

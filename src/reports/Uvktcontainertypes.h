@@ -56,7 +56,7 @@ public:
     TVktObject* GetVktObject() const { return object_; }
     const TFilterObject& GetFilter() const { return filter_; }
 
-    // Binds every database container of the layout and hands it the filter.
+    // Binds every database container of the layout and hands it the filter (each lists once).
     void Attach(TVktObject* object);
     // Unbinds them all.
     void Detach();

@@ -289,6 +289,7 @@ TPriorityItem TVktTopContainer::CollectFields() const
 void TVktTopContainer::BuildQuery()
 {
     if (!accesser_) return;
+    queryPending_ = false;
     const TVktTable table = HasInvDate() ? TVktTable::TblInventory : TVktTable::TblData;
     TPriorityItem fields;
     TPriorityItem orders;

@@ -269,7 +269,10 @@ TEST_F(ReportContainersTest, DeletesAndUnbindingLeaveNothingDangling)
     EXPECT_EQ(memo->GetDataID(), 0);
     EXPECT_EQ(db->Object().GetOpenCount(), 1);
     layout->binding->SetFilter(ReportDatabase::FoodFilter());
+    const int queries = top->GetQueryCount();
     layout->binding->Attach(&db->Object());
+    layout->binding->Update();
+    EXPECT_EQ(top->GetQueryCount(), queries + 1);
     EXPECT_EQ(field->GetText(), "食材01");
 
     // The database container goes first; the items below it go with it.
