@@ -460,8 +460,12 @@ void TUserFilterEdit::EditField()
         changed = dialog->EditFilter(filters);
     else if (const platform::StringList* names = NamesOf(field))
         changed = dialog->EditListFilter(filters, *names);
-    if (!changed) return;
-    workFilter_.SetFilters(dialog->GetResult());
+    if (changed) SetFieldFilters(dialog->GetResult());
+}
+
+void TUserFilterEdit::SetFieldFilters(const TFilters& filters)
+{
+    workFilter_.SetFilters(filters);
     RepaintFields();
 }
 

@@ -34,6 +34,8 @@ public:
     void Apply();
     void Revert();
     void EditField();
+    // Takes a field's conditions into the working copy (what an accepted condition dialog gives).
+    void SetFieldFilters(const TFilters& filters);
     void ClearField();
     void SetFilterName(const std::string& text);
 
