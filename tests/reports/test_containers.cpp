@@ -102,6 +102,12 @@ TEST_F(ReportContainersTest, SlotRowsOnEveryPageAndNothingPastTheLastRecord)
     auto* name = Field(top, F::None, 0);
     name->SetPage(3);
     EXPECT_EQ(name->GetText(), "レポート");
+    const unsigned revision = name->GetRevision();
+    const unsigned other = second->GetRevision();
+    db->Object().SetName("厨房");   // a rename redraws the database's name only
+    EXPECT_EQ(name->GetText(), "厨房");
+    EXPECT_GT(name->GetRevision(), revision);
+    EXPECT_EQ(second->GetRevision(), other);
     // No slot, no text.
     auto* none = Field(top, F::Data, 0);
     EXPECT_EQ(none->GetText(), "");
