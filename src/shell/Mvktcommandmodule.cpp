@@ -4,6 +4,7 @@
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
 #include "dialogs/Fexecutedialog.h"
+#include "dialogs/Ffieldselectdialog.h"
 #include "gui/Application.h"
 #include "gui/IconList.h"
 #include "gui/QtSupport.h"
@@ -433,7 +434,10 @@ void TVktCommandModule::ActDeleteInventoryExecute()
 void TVktCommandModule::ActChangeDataClassExecute() {}
 void TVktCommandModule::ActChangeDataAttributeExecute() {}
 void TVktCommandModule::ActChangeDataPropertyExecute() {}
-void TVktCommandModule::ActShowViewFieldDialogExecute() {}
+void TVktCommandModule::ActShowViewFieldDialogExecute()
+{
+    if (TVktPanel* panel = currentPanel_.data()) ShowFieldSelectDlg(panel->GetVktObject());
+}
 void TVktCommandModule::ActShowCsvImportDialogExecute() {}
 void TVktCommandModule::ActShowCreateInventoryListDialogExecute() {}
 void TVktCommandModule::ActShowOtherDataDialogExecute() {}

@@ -4,9 +4,9 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 10> kAwaitingActions = {
+inline constexpr std::array<std::string_view, 9> kAwaitingActions = {
     "ActChangeDataClass",       "ActChangeDataAttribute",           "ActChangeDataProperty",
-    "ActAppendInventory",       "ActShowViewFieldDialog",           "ActShowCsvImportDialog",
+    "ActAppendInventory",       "ActShowCsvImportDialog",
     "ActShowCreateInventoryListDialog", "ActShowOtherDataDialog",   "ActShowMHistToYHistDialog",
     "ActShowPreviewProperty",
 };
