@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "FakeShell.h"
@@ -271,12 +270,10 @@ TEST_F(HardeningTest, TwoProcessesAddingRowsLoseNothingAndNeverFailSpuriously) {
         own.Execute("insert into Counts values (" + std::to_string(added) + ")");
         return 0;
     };
-    ChildResult second;
-    std::thread thread([&] { second = RunInChild(edit, std::chrono::seconds(20)); });
-    const ChildResult first = RunInChild(edit, std::chrono::seconds(20));
-    thread.join();
-    EXPECT_EQ(first.exitCode, 0);
-    EXPECT_EQ(second.exitCode, 0);
+    const pid_t firstChild = StartChild(edit);
+    const pid_t secondChild = StartChild(edit);
+    EXPECT_EQ(WaitChild(firstChild, std::chrono::seconds(20)).exitCode, 0);
+    EXPECT_EQ(WaitChild(secondChild, std::chrono::seconds(20)).exitCode, 0);
     platform::Statement counts(db, "select (select count(*) from VktDB1C) - (select sum(Added) from Counts), "
                                    "(select count(*) from Counts)");
     ASSERT_TRUE(counts.Step());

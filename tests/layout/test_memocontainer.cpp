@@ -52,9 +52,8 @@ protected:
     {
         std::string text;
         for (int i = 1; i <= count; ++i) {
-            char number[8];
-            std::snprintf(number, sizeof number, "%02d", i);
-            text += (i > 1 ? "\r\n行" : "行") + std::string(number) + " 献立の原価";
+            const std::string number = (i < 10 ? "0" : "") + std::to_string(i);
+            text += (i > 1 ? "\r\n行" : "行") + number + " 献立の原価";
         }
         return text;
     }
@@ -254,8 +253,7 @@ TEST_F(MemoContainerTest, PagesPrintedIntoAPdfContinueTheText)
         const std::string& onPage = pageTexts[static_cast<std::size_t>(page)];
         int found = 0;
         for (int row = 1; row <= rows; ++row) {
-            char label[16];
-            std::snprintf(label, sizeof label, "行%02d", row);
+            const std::string label = "行" + std::string(row < 10 ? "0" : "") + std::to_string(row);
             if (onPage.find(label) == std::string::npos)
                 continue;
             EXPECT_EQ(row, next) << "page " << page + 1 << " has " << label << ":\n" << onPage;

@@ -17,7 +17,9 @@ struct ChildResult {
     int exitCode = -1;       // -1 when killed (by a signal or the limit)
 };
 
-inline ChildResult RunInChild(const std::function<int()>& body, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+// Starts the body in a child process and returns its id at once (fork from one thread only: a
+// child forked while another thread holds an allocator lock may hang, as under the sanitizers).
+inline pid_t StartChild(const std::function<int()>& body) {
     std::fflush(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
@@ -28,6 +30,11 @@ inline ChildResult RunInChild(const std::function<int()>& body, std::chrono::mil
         }
         std::_Exit(code);
     }
+    return pid;
+}
+
+// Waits for a child started by StartChild, killing it when the time limit passes.
+inline ChildResult WaitChild(pid_t pid, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
     while (pid > 0 && waitpid(pid, &status, WNOHANG) != pid) {
@@ -39,4 +46,8 @@ inline ChildResult RunInChild(const std::function<int()>& body, std::chrono::mil
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return {pid > 0, pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+inline ChildResult RunInChild(const std::function<int()>& body, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    return WaitChild(StartChild(body), limit);
 }
