@@ -117,7 +117,7 @@ TEST_F(FilterEditTest, NewConditionsOpenWithDefaultsAndFocus)
         EXPECT_EQ(builder->GetCBBeginFloat()->currentText(), QStringLiteral("に一致する"));
         EXPECT_EQ(builder->GetEBeginFloat()->text(), QStringLiteral("0"));
         EXPECT_FALSE(builder->GetEEndFloat()->isEnabled());
-        EXPECT_EQ(QApplication::focusWidget(), builder->GetEBeginFloat());
+        EXPECT_EQ(d->focusWidget(), builder->GetEBeginFloat());
         d->GetBtnCancel()->click();
     });
     EXPECT_FALSE(dialog->EditFilter(TFilters(F::BuyPrice)));

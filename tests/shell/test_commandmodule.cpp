@@ -2,6 +2,7 @@
 // switch order, the questions with their default buttons, Shift and the batch window's
 // auto-close, the class-view radio group and the XML export.
 #include "database/Uvktapplication.h"
+#include "dialogs/Ffieldselectdialog.h"
 #include "platform/Files.h"
 #include "screens/Fdataeditor.h"
 #include "screens/Finvdatebar.h"
@@ -174,6 +175,24 @@ TEST_F(PanelTest, UpdateKeepsAwaitingCommandsDisabledAndSaveXmlUntouched)
     EXPECT_EQ(module->ActShowClassBar->statusTip().toStdString(), "クラスバー表示");
     EXPECT_EQ(module->ActAppendInventory->property("ImageIndex").toInt(), 51);
     EXPECT_EQ(module->ActViewSelAll->property("ImageIndex").toInt(), -1);
+}
+
+TEST_F(PanelTest, ViewFieldCommandOpensTheFieldDialogOnTheBoundDatabase)
+{
+    Choose(vkttest::SampleDatabase::kVegetable);
+    module->updateActions();
+    ASSERT_TRUE(module->ActShowViewFieldDialog->isEnabled());
+    bool shown = false;
+    TVktObject* bound = nullptr;
+    QTimer::singleShot(0, [&] {
+        TFieldSelectDialog* dialog = FieldSelectDlg();
+        shown = dialog->isVisible();
+        bound = dialog->GetDataObject();
+        dialog->reject();
+    });
+    module->ActShowViewFieldDialog->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(bound, &db->Object());
 }
 
 TEST_F(PanelTest, ClassTreeAndClassBarAreOneRadioGroup)
