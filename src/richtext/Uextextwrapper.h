@@ -128,6 +128,9 @@ private:
     void RowStart(const TExLine* line, int wrap, TExWord*& word, int& piece, int& wordOffset) const;
     // Fills a record for row `wrap` of `line` (other fields kept).
     void SetRow(TLineInfo& info, TExLine* line, int wrap) const;
+    enum class TRowMeasure { Chars, Pixels, Rows };
+    // The row the amount (characters, pixels or rows from the top) falls in.
+    TLineInfo MeasureToLineInfo(int amount, TRowMeasure measure) const;
 
     bool inWrap_ = false;
     bool fullWrap_ = false;

@@ -53,14 +53,40 @@ int TExTextWrapper::PageToCaret(int page) const
     return GetCharCount();
 }
 
-TLineInfo TExTextWrapper::PositionToLineInfo(int pos) const
+TLineInfo TExTextWrapper::MeasureToLineInfo(int amount, TRowMeasure measure) const
 {
+    // What a page, a line and a line's row `k` take of the amount; a caret position at the end of a line
+    // stays on that line, so lines and rows are passed only when the position lies beyond them.
+    const auto pageSize = [&](const TExPage* page) {
+        switch (measure) {
+        case TRowMeasure::Chars: return page->GetCharCount();
+        case TRowMeasure::Pixels: return page->GetHeight();
+        case TRowMeasure::Rows: return page->GetRowCount();
+        }
+        return 0;
+    };
+    const auto lineSize = [&](const TExLine* line) {
+        switch (measure) {
+        case TRowMeasure::Chars: return line->GetCharCount();
+        case TRowMeasure::Pixels: return line->GetHeight();
+        case TRowMeasure::Rows: return line->GetLineWrapCount();
+        }
+        return 0;
+    };
+    const auto rowSize = [&](const TExLine* line, int k) {
+        switch (measure) {
+        case TRowMeasure::Chars: return line->GetLineWrapCharCount(k);
+        case TRowMeasure::Pixels: return line->GetLineWrapHeight(k);
+        case TRowMeasure::Rows: return 1;
+        }
+        return 0;
+    };
+    const auto passed = [&](int size) { return measure == TRowMeasure::Chars ? size < amount : size <= amount; };
     TLineInfo r;
-    pos = std::clamp(pos, 0, std::max(0, GetMaxPosition()));
     for (int p = 0; p < GetCount(); ++p) {
         const TExPage* page = GetPages(p);
-        if (page->GetCharCount() <= pos && p + 1 < GetCount()) {
-            pos -= page->GetCharCount();
+        if (pageSize(page) <= amount && p + 1 < GetCount()) {
+            amount -= pageSize(page);
             r.Position += page->GetCharCount();
             r.LinePosition += page->GetCharCount();
             r.Row += page->GetRowCount();
@@ -70,8 +96,8 @@ TLineInfo TExTextWrapper::PositionToLineInfo(int pos) const
         }
         for (int l = 0; l < page->GetCount(); ++l) {
             TExLine* line = page->GetLines(l);
-            if (line->GetCharCount() < pos && l + 1 < page->GetCount()) {
-                pos -= line->GetCharCount();
+            if (passed(lineSize(line)) && l + 1 < page->GetCount()) {
+                amount -= lineSize(line);
                 r.Position += line->GetCharCount();
                 r.LinePosition += line->GetCharCount();
                 r.Row += line->GetLineWrapCount();
@@ -81,8 +107,8 @@ TLineInfo TExTextWrapper::PositionToLineInfo(int pos) const
             }
             const int rows = line->GetLineWrapCount();
             int k = 0;
-            for (; k + 1 < rows && line->GetLineWrapCharCount(k) < pos; ++k) {
-                pos -= line->GetLineWrapCharCount(k);
+            for (; k + 1 < rows && passed(rowSize(line, k)); ++k) {
+                amount -= rowSize(line, k);
                 r.Position += line->GetLineWrapCharCount(k);
                 r.Top += line->GetLineWrapHeight(k);
                 ++r.Row;
@@ -93,89 +119,21 @@ TLineInfo TExTextWrapper::PositionToLineInfo(int pos) const
         break;
     }
     return r;
+}
+
+TLineInfo TExTextWrapper::PositionToLineInfo(int pos) const
+{
+    return MeasureToLineInfo(std::clamp(pos, 0, std::max(0, GetMaxPosition())), TRowMeasure::Chars);
 }
 
 TLineInfo TExTextWrapper::PointToLineInfo(int y) const
 {
-    TLineInfo r;
-    y = std::clamp(y, 0, std::max(0, GetHeight() - 1));
-    for (int p = 0; p < GetCount(); ++p) {
-        const TExPage* page = GetPages(p);
-        if (page->GetHeight() <= y && p + 1 < GetCount()) {
-            y -= page->GetHeight();
-            r.Position += page->GetCharCount();
-            r.LinePosition += page->GetCharCount();
-            r.Row += page->GetRowCount();
-            r.LineIndex += page->GetCount();
-            r.Top += page->GetHeight();
-            continue;
-        }
-        for (int l = 0; l < page->GetCount(); ++l) {
-            TExLine* line = page->GetLines(l);
-            if (line->GetHeight() <= y && l + 1 < page->GetCount()) {
-                y -= line->GetHeight();
-                r.Position += line->GetCharCount();
-                r.LinePosition += line->GetCharCount();
-                r.Row += line->GetLineWrapCount();
-                ++r.LineIndex;
-                r.Top += line->GetHeight();
-                continue;
-            }
-            const int rows = line->GetLineWrapCount();
-            int k = 0;
-            for (; k + 1 < rows && line->GetLineWrapHeight(k) <= y; ++k) {
-                y -= line->GetLineWrapHeight(k);
-                r.Position += line->GetLineWrapCharCount(k);
-                r.Top += line->GetLineWrapHeight(k);
-                ++r.Row;
-            }
-            SetRow(r, line, k);
-            return r;
-        }
-        break;
-    }
-    return r;
+    return MeasureToLineInfo(std::clamp(y, 0, std::max(0, GetHeight() - 1)), TRowMeasure::Pixels);
 }
 
 TLineInfo TExTextWrapper::LineCountToLineInfo(int n) const
 {
-    TLineInfo r;
-    int target = std::max(1, std::clamp(n, 0, GetRowCount())) - 1;
-    for (int p = 0; p < GetCount(); ++p) {
-        const TExPage* page = GetPages(p);
-        if (page->GetRowCount() <= target && p + 1 < GetCount()) {
-            target -= page->GetRowCount();
-            r.Position += page->GetCharCount();
-            r.LinePosition += page->GetCharCount();
-            r.Row += page->GetRowCount();
-            r.LineIndex += page->GetCount();
-            r.Top += page->GetHeight();
-            continue;
-        }
-        for (int l = 0; l < page->GetCount(); ++l) {
-            TExLine* line = page->GetLines(l);
-            const int rows = line->GetLineWrapCount();
-            if (rows <= target && l + 1 < page->GetCount()) {
-                target -= rows;
-                r.Position += line->GetCharCount();
-                r.LinePosition += line->GetCharCount();
-                r.Row += rows;
-                ++r.LineIndex;
-                r.Top += line->GetHeight();
-                continue;
-            }
-            int k = 0;
-            for (; k + 1 < rows && k < target; ++k) {
-                r.Position += line->GetLineWrapCharCount(k);
-                r.Top += line->GetLineWrapHeight(k);
-                ++r.Row;
-            }
-            SetRow(r, line, k);
-            return r;
-        }
-        break;
-    }
-    return r;
+    return MeasureToLineInfo(std::max(1, std::clamp(n, 0, GetRowCount())) - 1, TRowMeasure::Rows);
 }
 
 bool TExTextWrapper::NextLineInfo(TLineInfo& row) const
