@@ -44,22 +44,9 @@ void TExTextWrapper::SetWrapSize(int width, int height)
     Change();
 }
 
-void TExTextWrapper::SetWrapWidth(int width)
-{
-    if (width == wrapWidth_)
-        return;
-    wrapWidth_ = width;
-    fullWrap_ = true;
-    Change();
-}
+void TExTextWrapper::SetWrapWidth(int width) { SetWrapSize(width, wrapHeight_); }
 
-void TExTextWrapper::SetWrapHeight(int height)
-{
-    if (height == wrapHeight_)
-        return;
-    wrapHeight_ = height;
-    Change();
-}
+void TExTextWrapper::SetWrapHeight(int height) { SetWrapSize(wrapWidth_, height); }
 
 void TExTextWrapper::SetPageGap(int gap)
 {
