@@ -115,39 +115,29 @@ void TExTextCommand::MoveRight()
     EndUpdate();
 }
 
-void TExTextCommand::MovePrevWord()
+void TExTextCommand::MoveWord(bool forward)
 {
     BeginUpdate();
     SetLineTailSpace(0);
     DesiredX = 0;
     TCaretInfo c = CaretInfo;
-    while (text_->PrevWordInfo(c)) {
+    while (forward ? text_->NextWordInfo(c) : text_->PrevWordInfo(c)) {
         const TExWord* w = c.WordInfo.Word;
         if (!w || !((w->GetType() == kWordText && w->GetStyle().SpaceChar()) || w->GetType() == kWordTab))
             break;
     }
+    if (forward)
+        Forward = true;
     SetCaretInfo(c);
+    if (forward)
+        Forward = true; // SetCaretInfo clears it; the caret keeps its direction
     VisibleCaret();
     EndUpdate();
 }
 
-void TExTextCommand::MoveNextWord()
-{
-    BeginUpdate();
-    SetLineTailSpace(0);
-    DesiredX = 0;
-    TCaretInfo c = CaretInfo;
-    while (text_->NextWordInfo(c)) {
-        const TExWord* w = c.WordInfo.Word;
-        if (!w || !((w->GetType() == kWordText && w->GetStyle().SpaceChar()) || w->GetType() == kWordTab))
-            break;
-    }
-    Forward = true;
-    SetCaretInfo(c);
-    Forward = true;
-    VisibleCaret();
-    EndUpdate();
-}
+void TExTextCommand::MovePrevWord() { MoveWord(false); }
+
+void TExTextCommand::MoveNextWord() { MoveWord(true); }
 
 void TExTextCommand::MoveHome()
 {

@@ -58,6 +58,8 @@ public:
 
 private:
     bool IsRichName(const std::string& name) const;
+    // Past the next or previous word and the blanks after it.
+    void MoveWord(bool forward);
     // The caret x kept for vertical moves.
     int TakeDesiredX();
     // LineTailSpace after a vertical move to `row` at DesiredX.
