@@ -190,26 +190,29 @@ TExLightWord* TExLightText_::AddWord(int position, const std::u16string& text, i
                    charClass == kClassWide6 ? kClassEuro : charClass);
 }
 
-bool TExLightText_::InsertWord(int position, const std::string& text, int type)
+namespace {
+
+template <typename Text> bool InsertWordInto(TExLightText_& runs, int position, const Text& text, int type)
 {
     if (text.empty())
-        AddWord(position, std::string(), type, 0);
+        runs.AddWord(position, std::string(), type, 0);
     else if (type == kWordText)
-        TextAnalyze(text, position);
+        runs.TextAnalyze(text, position);
     else
-        AddWord(position, text, kWordText, type);
+        runs.AddWord(position, text, kWordText, type);
     return true;
+}
+
+} // namespace
+
+bool TExLightText_::InsertWord(int position, const std::string& text, int type)
+{
+    return InsertWordInto(*this, position, text, type);
 }
 
 bool TExLightText_::InsertWord(int position, const std::u16string& text, int type)
 {
-    if (text.empty())
-        AddWord(position, std::string(), type, 0);
-    else if (type == kWordText)
-        TextAnalyze(text, position);
-    else
-        AddWord(position, text, kWordText, type);
-    return true;
+    return InsertWordInto(*this, position, text, type);
 }
 
 bool TExLightText_::AddWord(const std::string& text, int type) { return InsertWord(-1, text, type); }
