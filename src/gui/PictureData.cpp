@@ -3,6 +3,7 @@
 #include "gui/BitmapCanvas.h"
 #include "gui/Canvas.h"
 #include "platform/Errors.h"
+#include "platform/Jpeg.h"
 #include "platform/JpegWriter.h"
 
 #include <QImage>
@@ -15,8 +16,6 @@
 #include <utility>
 
 #include <jpeglib.h>
-// After jpeglib.h: its configuration decides which warning codes exist.
-#include <jerror.h>
 
 namespace platform {
 
@@ -54,30 +53,11 @@ extern "C" void OnPictureJpegError(j_common_ptr info)
     std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
 }
 
-extern "C" void OnPictureJpegMessage(j_common_ptr info, int level)
-{
-    if (level >= 0)
-        return;
-    switch (info->err->msg_code) {
-    case JWRN_JPEG_EOF:
-    case JWRN_HIT_MARKER:
-    case JWRN_HUFF_BAD_CODE:
-    case JWRN_ARITH_BAD_CODE:
-    case JWRN_MUST_RESYNC:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION:
-        OnPictureJpegError(info);
-        break;
-    default:
-        break;
-    }
-}
-
 bool DecodeJpegInto(const unsigned char* data, unsigned long size, JpegImageState& state)
 {
     state.info.err = jpeg_std_error(&state.errors.pub);
     state.errors.pub.error_exit = OnPictureJpegError;
-    state.errors.pub.emit_message = OnPictureJpegMessage;
+    state.errors.pub.emit_message = OnJpegWarning;
     if (setjmp(state.errors.jump)) {
         jpeg_destroy_decompress(&state.info);
         return false;

@@ -48,27 +48,6 @@ extern "C" void OnJpegError(j_common_ptr info)
     std::longjmp(error->jump, 1);
 }
 
-// Warnings that mean the data is corrupt or incomplete end the decode like errors; libjpeg
-// would otherwise fill the missing part of the picture with grey and report success.
-extern "C" void OnJpegMessage(j_common_ptr info, int level)
-{
-    if (level >= 0)
-        return;
-    switch (info->err->msg_code) {
-    case JWRN_JPEG_EOF:
-    case JWRN_HIT_MARKER:
-    case JWRN_HUFF_BAD_CODE:
-    case JWRN_ARITH_BAD_CODE:
-    case JWRN_MUST_RESYNC:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION:
-        OnJpegError(info);
-        break;
-    default:
-        break;
-    }
-}
-
 extern "C" void OnJpegOutput(j_common_ptr) {}
 
 // Only trivially destructible automatic objects here (see DecodeState).
@@ -76,7 +55,7 @@ bool DecodeInto(const unsigned char* data, unsigned long size, DecodeState& stat
 {
     state.info.err = jpeg_std_error(&state.error.pub);
     state.error.pub.error_exit = OnJpegError;
-    state.error.pub.emit_message = OnJpegMessage;
+    state.error.pub.emit_message = OnJpegWarning;
     state.error.pub.output_message = OnJpegOutput;
     state.error.message[0] = '\0';
     if (setjmp(state.error.jump)) {
@@ -119,6 +98,25 @@ bool DecodeInto(const unsigned char* data, unsigned long size, DecodeState& stat
 }
 
 } // namespace
+
+extern "C" void OnJpegWarning(jpeg_common_struct* info, int level)
+{
+    if (level >= 0)
+        return;
+    switch (info->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+        (*info->err->error_exit)(info);
+        break;
+    default:
+        break;
+    }
+}
 
 Picture DecodeJpeg(std::string_view bytes)
 {
