@@ -5,6 +5,7 @@
 #include "platform/Bitmap.h"
 #include "platform/JpegWriter.h"
 #include "support/Snapshot.h"
+#include "support/TestPictures.h"
 #include "widgets/Fnumberedit.h"
 #include "widgets/Fscaleselecter.h"
 #include "widgets/Fstatelistview.h"
@@ -63,23 +64,6 @@ platform::Picture Landscape(int width, int height)
             picture.SetPixel(x, y, color);
         }
     return picture;
-}
-
-std::string Emf(int right, int bottom)
-{
-    std::string bytes(108, '\0');
-    const auto put = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    put(0, 1);
-    put(4, 88);
-    put(32, static_cast<std::uint32_t>(right));
-    put(36, static_cast<std::uint32_t>(bottom));
-    put(40, 0x464D4520);
-    put(88, 14);
-    put(92, 20);
-    return bytes;
 }
 
 } // namespace
@@ -166,7 +150,7 @@ VKT_SNAPSHOT(controls_imageview)
     natural->SetData(jpeg);
     auto* metafile = new TImageView(panel);
     metafile->setFixedSize(240, 200);
-    metafile->SetData(Emf(4000, 3000));
+    metafile->SetData(vkttest::MakeEmf(4000, 3000));
     layout->addWidget(new QLabel(QStringLiteral("全体 (JPEG)")), 0, 0);
     layout->addWidget(new QLabel(QStringLiteral("原寸 (JPEG)")), 0, 1);
     layout->addWidget(new QLabel(QStringLiteral("メタファイル")), 0, 2);

@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/JpegWriter.h"
 #include "support/ScriptedServices.h"
+#include "support/TestPictures.h"
 #include "widgets/Imageview.h"
 
 #include <gtest/gtest.h>
@@ -22,27 +23,7 @@ namespace {
 
 using platform::PictureKind;
 using platform::RgbColor;
-
-// A minimal enhanced metafile: the header record (frame in hundredths of a millimetre) and EOF.
-std::string MakeEmf(int frameRight, int frameBottom)
-{
-    std::string bytes(108, '\0');
-    const auto put = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    put(0, 1);
-    put(4, 88);
-    put(32, static_cast<std::uint32_t>(frameRight));
-    put(36, static_cast<std::uint32_t>(frameBottom));
-    put(40, 0x464D4520);
-    put(44, 0x10000);
-    put(48, 108);
-    put(52, 2);
-    put(88, 14);
-    put(92, 20);
-    return bytes;
-}
+using vkttest::MakeEmf;
 
 // 3 × 2 greys 0, 40, … 200 row by row (distinct in luminance, so a JPEG keeps them apart).
 platform::Picture SmallPicture()
