@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 #include "platform/Xml.h"
 #include "reports/Uvktdatalink.h"
+#include "screens/Unoticesupport.h"
 
 #include <algorithm>
 #include <charconv>
@@ -52,23 +53,6 @@ TPriorityItem AffectedFields(F field)
     }
     if (DataFields.Contains(f)) fields << ToInt(F::ChangeDate);
     return fields;
-}
-
-// Notices whose ids are (record, position) keys: the record is the first id.
-bool HasCompositeIds(F field)
-{
-    switch (field) {
-    case F::AttrCheck:
-    case F::ItemIndex:
-    case F::ItemUse:
-    case F::ItemUsePrice:
-    case F::InvDate_Key:
-    case F::InvUnit_Key:
-    case F::InvPrice:
-    case F::Remained:
-    case F::InvTotalPrice: return true;
-    default: return false;
-    }
 }
 
 // Fields of the history, item, attribute and inventory tables, where edits add rows.
@@ -338,7 +322,7 @@ void TVktTopContainer::FieldChanged(TVktField field, const TPriorityItem& ids)
         RequestQuery();
         return;
     }
-    const TPriorityItem named = HasCompositeIds(field) && ids.GetCount() > 0 ? TPriorityItem() << ids.GetItem(0) : ids;
+    const TPriorityItem named = NoticeRecordIds(field, ids);
     if (Intersects(affected, queryFields_)) {
         if (named.GetCount() > kPatchLimit) {
             RequestQuery();

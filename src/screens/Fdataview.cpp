@@ -2,6 +2,7 @@
 
 #include "data/Uvktaccesser.h"
 #include "database/Uvktobject.h"
+#include "screens/Unoticesupport.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -69,30 +70,6 @@ TPriorityItem AffectedFields(F field)
     return fields;
 }
 
-// Fields whose ids are {record, something else}: only the first id is a record.
-bool HasCompositeIds(F field)
-{
-    switch (field) {
-    case F::AttrCheck:
-    case F::ItemIndex:
-    case F::ItemUse:
-    case F::ItemUsePrice:
-    case F::InvDate_Key:
-    case F::InvUnit_Key:
-    case F::InvPrice:
-    case F::Remained:
-    case F::InvTotalPrice: return true;
-    default: return false;
-    }
-}
-
-TPriorityItem FirstOnly(const TPriorityItem& ids)
-{
-    TPriorityItem first;
-    if (ids.GetCount() > 0) first << ids.GetItem(0);
-    return first;
-}
-
 } // namespace
 
 TFilterObject DefaultSelectionFilter()
@@ -137,13 +114,13 @@ TDataView::TDataView(QWidget* parent, TPanelOwner* owner)
             kind == TVktObjKind::Menu)
             Changed();
         else if (kind == TVktObjKind::RecipeItem)
-            FieldChanged(F::ItemIndex, FirstOnly(ids));
+            FieldChanged(F::ItemIndex, FirstIdOnly(ids));
     };
     events.OnRecordsDelete = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
         if (kind == TVktObjKind::Data)
             Changed();
         else if (kind == TVktObjKind::RecipeItem)
-            FieldChanged(F::ItemIndex, FirstOnly(ids));
+            FieldChanged(F::ItemIndex, FirstIdOnly(ids));
     };
     events.OnFieldChange = [this](TVktObject*, TVktField field, TPriorityItem ids) { FieldChanged(field, ids); };
 }
@@ -309,7 +286,7 @@ void TDataView::FieldChanged(TVktField field, const TPriorityItem& ids)
     if (field == F::EraseDate || field == F::Attribute_Key) {
         Changed();
     } else if (DataFields.Contains(number)) {
-        PatchRows(AffectedFields(field), HasCompositeIds(field) ? FirstOnly(ids) : ids);
+        PatchRows(AffectedFields(field), NoticeRecordIds(field, ids));
     } else if (MasterFields.Contains(number)) {
         PatchMasterField(field);
     }
