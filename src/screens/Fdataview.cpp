@@ -3,6 +3,7 @@
 #include "data/Uvktaccesser.h"
 #include "database/Uvktobject.h"
 #include "screens/Unoticesupport.h"
+#include "screens/Uviewfieldcolumns.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -150,14 +151,7 @@ void TDataView::SetViewFields(const TViewFieldStruct& fields)
     viewFields_ = fields;
     list_->BeginHeaderUpdate();
     list_->ClearColumns();
-    const TPriorityItem& names = viewFields_.GetName();
-    for (int i = 0; i < names.GetCount(); ++i) {
-        const int field = names.GetItem(i);
-        const int width = i < viewFields_.GetWidth().GetCount() ? viewFields_.GetWidth().GetItem(i) : 100;
-        const int order = i < viewFields_.GetOrder().GetCount() ? viewFields_.GetOrder().GetItem(i) : 0;
-        list_->AddColumn(GetFieldCaption(ToVktField(field)), width, !NumericFields.Contains(field),
-                         !FrenchFields.Contains(field), order);
-    }
+    AddViewFieldColumns(*list_, viewFields_);
     list_->EndHeaderUpdate();
     Changed();
 }
@@ -236,19 +230,12 @@ void TDataView::Repaint() { list_->GetStringGrid()->viewport()->update(); }
 
 void TDataView::HeaderClick(int section)
 {
-    TPriorityItem& order = viewFields_.GetOrder();
-    if (section < 0 || section >= order.GetCount()) return;
-    const int state = (order.GetItem(section) + 1) % 3;
-    order.SetItem(section, state);
-    list_->SetHeaderImage(section, state - 1);
-    Changed();
+    if (CycleColumnSort(*list_, viewFields_, section)) Changed();
 }
 
 void TDataView::HeaderMouseUp()
 {
-    const std::vector<int> widths = list_->GetColWidths();
-    TPriorityItem& width = viewFields_.GetWidth();
-    for (int i = 0; i < static_cast<int>(widths.size()) && i < width.GetCount(); ++i) width.SetItem(i, widths[i]);
+    StoreColumnWidths(*list_, viewFields_);
     if (TVktObject* object = GetVktObject()) object->SaveViewFields(viewFields_);
 }
 
@@ -261,10 +248,8 @@ void TDataView::SectionMoved(int from, int to)
     }
     const int count = viewFields_.GetName().GetCount();
     if (from < 0 || to < 0 || from >= count || to >= count || from == to) return;
-    const std::vector<int> widths = list_->GetColWidths();
     TViewFieldStruct moved = viewFields_;
-    for (int i = 0; i < static_cast<int>(widths.size()) && i < moved.GetWidth().GetCount(); ++i)
-        moved.GetWidth().SetItem(i, widths[i]);
+    StoreColumnWidths(*list_, moved);
     MoveItem(moved.GetName(), from, to);
     MoveItem(moved.GetOrder(), from, to);
     MoveItem(moved.GetWidth(), from, to);

@@ -14,6 +14,7 @@
 #include "screens/Fitemlistview.h"
 #include "screens/Fmemoeditpanel.h"
 #include "screens/Fmhistoryeditpanel.h"
+#include "screens/Uviewfieldcolumns.h"
 #include "widgets/Fvktform.h"
 #include "widgets/Imageview.h"
 
@@ -777,23 +778,14 @@ void TDetailEditPanel::SetItemViewFields(const TViewFieldStruct& fields)
     itemViewFields_ = fields;
     itemEditPanel_->BeginUpdate();
     itemEditPanel_->ClearColumns();
-    const TPriorityItem& names = itemViewFields_.GetName();
-    for (int i = 0; i < names.GetCount(); ++i) {
-        const int field = names.GetItem(i);
-        const int width = i < itemViewFields_.GetWidth().GetCount() ? itemViewFields_.GetWidth().GetItem(i) : 100;
-        const int order = i < itemViewFields_.GetOrder().GetCount() ? itemViewFields_.GetOrder().GetItem(i) : 0;
-        itemEditPanel_->AddColumn(GetFieldCaption(ToVktField(field)), width, !NumericFields.Contains(field),
-                                  !FrenchFields.Contains(field), order);
-    }
+    AddViewFieldColumns(*itemEditPanel_, itemViewFields_);
     itemEditPanel_->EndUpdate();
     Changed();
 }
 
 void TDetailEditPanel::ItemHeaderSectionResize()
 {
-    const std::vector<int> widths = itemEditPanel_->GetColWidths();
-    TPriorityItem& stored = itemViewFields_.GetWidth();
-    for (int i = 0; i < static_cast<int>(widths.size()) && i < stored.GetCount(); ++i) stored.SetItem(i, widths[i]);
+    StoreColumnWidths(*itemEditPanel_, itemViewFields_);
 }
 
 void TDetailEditPanel::ItemHeaderMouseUp()

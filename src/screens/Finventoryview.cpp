@@ -9,6 +9,7 @@
 #include "platform/FlagScope.h"
 #include "platform/NumberText.h"
 #include "screens/Fdatalistview.h"
+#include "screens/Uviewfieldcolumns.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -292,14 +293,7 @@ void TInventoryView::SetViewFields(const TViewFieldStruct& fields)
     {
         const QSignalBlocker blocker(list_->GetHeaderControl());
         list_->ClearColumns();
-        const TPriorityItem& names = viewFields_.GetName();
-        for (int i = 0; i < names.GetCount(); ++i) {
-            const int field = names.GetItem(i);
-            const int width = i < viewFields_.GetWidth().GetCount() ? viewFields_.GetWidth().GetItem(i) : 100;
-            const int order = i < viewFields_.GetOrder().GetCount() ? viewFields_.GetOrder().GetItem(i) : 0;
-            list_->AddColumn(GetFieldCaption(ToVktField(field)), width, !NumericFields.Contains(field),
-                             !FrenchFields.Contains(field), order);
-        }
+        AddViewFieldColumns(*list_, viewFields_);
     }
     Changed();
 }
@@ -437,20 +431,10 @@ void TInventoryView::Repaint() { list_->GetModel()->Repaint(); }
 
 void TInventoryView::HeaderClick(int section)
 {
-    TPriorityItem& order = viewFields_.GetOrder();
-    if (section < 0 || section >= order.GetCount()) return;
-    const int state = (order.GetItem(section) + 1) % 3;
-    order.SetItem(section, state);
-    list_->SetHeaderImage(section, state - 1);
-    Changed();
+    if (CycleColumnSort(*list_, viewFields_, section)) Changed();
 }
 
-void TInventoryView::HeaderResized()
-{
-    const std::vector<int> widths = list_->GetColWidths();
-    TPriorityItem& width = viewFields_.GetWidth();
-    for (int i = 0; i < static_cast<int>(widths.size()) && i < width.GetCount(); ++i) width.SetItem(i, widths[i]);
-}
+void TInventoryView::HeaderResized() { StoreColumnWidths(*list_, viewFields_); }
 
 void TInventoryView::HeaderMouseUp()
 {
