@@ -237,19 +237,12 @@ void TAttributeSelectPanel::CycleCheck(QListWidgetItem* item)
 
 bool TAttributeSelectPanel::AttributeListKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    switch (EditKeyOf(key, modifiers)) {
-    case TEditKey::Cancel:
-        CancelEdit();
-        return true;
-    case TEditKey::Apply:
-        ApplyEdit();
-        return true;
-    case TEditKey::Enter:
+    const TEditKey editKey = EditKeyOf(key, modifiers);
+    if (editKey == TEditKey::Enter) {
         if (QListWidgetItem* item = Selected()) CycleCheck(item);
         return true;
-    default:
-        return false;
     }
+    return RunEditKey(editKey, [this] { CancelEdit(); }, [this] { ApplyEdit(); });
 }
 
 void TAttributeSelectPanel::AttributeListMouseUp(const QPoint& pos)

@@ -182,16 +182,7 @@ void TDealerSelectPanel::EditExit(QLineEdit* edit)
 
 bool TDealerSelectPanel::EditKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    switch (EditKeyOf(key, modifiers)) {
-    case TEditKey::Cancel:
-        CancelEdit();
-        return true;
-    case TEditKey::Apply:
-        ApplyEdit();
-        return true;
-    default:
-        return false;
-    }
+    return RunEditKey(EditKeyOf(key, modifiers), [this] { CancelEdit(); }, [this] { ApplyEdit(); });
 }
 
 bool TDealerSelectPanel::eventFilter(QObject* watched, QEvent* event)

@@ -180,16 +180,7 @@ void TImageEditPanel::ImageViewChange()
 
 bool TImageEditPanel::ImageKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    switch (EditKeyOf(key, modifiers)) {
-    case TEditKey::Cancel:
-        CancelEdit();
-        return true;
-    case TEditKey::Apply:
-        ApplyEdit();
-        return true;
-    default:
-        return false;
-    }
+    return RunEditKey(EditKeyOf(key, modifiers), [this] { CancelEdit(); }, [this] { ApplyEdit(); });
 }
 
 bool TImageEditPanel::eventFilter(QObject* watched, QEvent* event)

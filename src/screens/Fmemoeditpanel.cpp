@@ -329,16 +329,8 @@ bool TMemoEditPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        switch (EditKeyOf(key->key(), key->modifiers())) {
-        case TEditKey::Apply:
-            ApplyEdit();
+        if (RunEditKey(EditKeyOf(key->key(), key->modifiers()), [this] { CancelEdit(); }, [this] { ApplyEdit(); }))
             return true;
-        case TEditKey::Cancel:
-            CancelEdit();
-            return true;
-        default:
-            break;
-        }
     }
     return QFrame::eventFilter(watched, event);
 }

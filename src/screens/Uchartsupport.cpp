@@ -113,3 +113,12 @@ TEditKey EditKeyOf(int key, Qt::KeyboardModifiers modifiers)
     if (enter && shifts == Qt::NoModifier) return TEditKey::Enter;
     return TEditKey::Other;
 }
+
+bool RunEditKey(TEditKey key, const std::function<void()>& cancel, const std::function<void()>& apply)
+{
+    switch (key) {
+    case TEditKey::Cancel: cancel(); return true;
+    case TEditKey::Apply: apply(); return true;
+    default: return false;
+    }
+}

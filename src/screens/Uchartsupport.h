@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,3 +45,5 @@ int LabelStep(double width, int count, double spacing, const std::vector<int>& s
 // applies, Enter or Return without them is a plain Enter.
 enum class TEditKey { Other, Cancel, Apply, Enter };
 TEditKey EditKeyOf(int key, Qt::KeyboardModifiers modifiers);
+// Cancel runs `cancel`, Apply runs `apply`; true when one of them ran.
+bool RunEditKey(TEditKey key, const std::function<void()>& cancel, const std::function<void()>& apply);
