@@ -1020,113 +1020,91 @@ void TExTextEditor::PasteFromClipboard()
 
 // ---- undo ----
 
-void TExTextEditor::Undo()
-{
-    if (!historys_->GetCanUndo())
-        return;
-    BeginUpdate();
-    EndSelection();
-    THistory* h = historys_->Undo();
-    const int count = h->Text ? h->Text->GetCharCount() : 0;
-    const auto select = [&](int from, int to) {
-        SetCaret(from);
-        BeginSelection();
-        SetCaret(to);
-    };
-    switch (h->Kind) {
-    case THistory::kInsertText:
-    case THistory::kInsertChar:
-        SetCaret(h->Start);
-        text_->DeleteText(CaretAt(h->Start), CaretAt(h->Start + count));
-        SetCaret(h->Start);
-        break;
-    case THistory::kDeleteText:
-    case THistory::kBackChar:
-    case THistory::kDeleteChar: {
-        const int p = h->Kind == THistory::kDeleteChar ? h->Start : std::min(h->Start, h->End);
-        SetCaret(p);
-        text_->PasteText(h->Text.get(), CaretAt(p));
-        select(p, p + count);
-        break;
-    }
-    case THistory::kChangeStyle: {
-        SetCaret(h->Start);
-        const TSelectInfo s{CaretAt(h->Start), CaretAt(h->End)};
-        if (IsWhole(s.GetTopPosition(), s.GetBottomPosition())) {
-            DeleteAll(s);
-            PasteAll(h->Text.get());
-        } else {
-            text_->DeleteText(s.GetTopInfo(), s.GetBottomInfo());
-            text_->PasteText(h->Text.get(), CaretAt(s.GetTopPosition()));
-        }
-        EndSelection();
-        select(h->Start, h->End);
-        break;
-    }
-    case THistory::kDeleteAll:
-        PasteAll(h->Text.get());
-        break;
-    case THistory::kReplace: {
-        const int old = h->OldText ? h->OldText->GetCharCount() : 0;
-        SetCaret(h->Start);
-        text_->DeleteText(CaretAt(h->Start), CaretAt(h->Start + count));
-        if (old > 0)
-            text_->PasteText(h->OldText.get(), CaretAt(h->Start));
-        select(h->Start, h->Start + old);
-        break;
-    }
-    default: break;
-    }
-    VisibleCaret();
-    EndUpdate();
-}
+void TExTextEditor::Undo() { StepHistory(false); }
 
-void TExTextEditor::Redo()
+void TExTextEditor::Redo() { StepHistory(true); }
+
+void TExTextEditor::StepHistory(bool redo)
 {
-    if (!historys_->GetCanRedo())
+    if (!(redo ? historys_->GetCanRedo() : historys_->GetCanUndo()))
         return;
     BeginUpdate();
     EndSelection();
-    THistory* h = historys_->Redo();
+    THistory* h = redo ? historys_->Redo() : historys_->Undo();
     const int count = h->Text ? h->Text->GetCharCount() : 0;
     const auto select = [&](int from, int to) {
         SetCaret(from);
         BeginSelection();
         SetCaret(to);
     };
-    switch (h->Kind) {
-    case THistory::kInsertText:
-    case THistory::kInsertChar:
-        SetCaret(h->Start);
-        text_->PasteText(h->Text.get(), CaretAt(h->Start));
-        select(h->Start, h->Start + count);
-        break;
-    case THistory::kDeleteText:
-    case THistory::kBackChar:
-    case THistory::kDeleteChar: {
-        const int p = h->Kind == THistory::kDeleteChar ? h->Start : std::min(h->Start, h->End);
+    // An insertion undone and a deletion redone take the recorded text out at p; an insertion redone
+    // and a deletion undone put it back there, selected.
+    const auto remove = [&](int p) {
         SetCaret(p);
         text_->DeleteText(CaretAt(p), CaretAt(p + count));
         SetCaret(p);
+    };
+    const auto restore = [&](int p) {
+        SetCaret(p);
+        text_->PasteText(h->Text.get(), CaretAt(p));
+        select(p, p + count);
+    };
+    switch (h->Kind) {
+    case THistory::kInsertText:
+    case THistory::kInsertChar:
+        if (redo)
+            restore(h->Start);
+        else
+            remove(h->Start);
+        break;
+    case THistory::kDeleteText:
+    case THistory::kBackChar:
+    case THistory::kDeleteChar: {
+        const int p = h->Kind == THistory::kDeleteChar ? h->Start : std::min(h->Start, h->End);
+        if (redo)
+            remove(p);
+        else
+            restore(p);
         break;
     }
     case THistory::kChangeStyle: {
         SetCaret(h->Start);
         const TSelectInfo s{CaretAt(h->Start), CaretAt(h->End)};
-        text_->ChangeStyle(s.GetTopInfo(), s.GetBottomInfo(), h->Style);
+        if (redo) {
+            text_->ChangeStyle(s.GetTopInfo(), s.GetBottomInfo(), h->Style);
+        } else {
+            if (IsWhole(s.GetTopPosition(), s.GetBottomPosition())) {
+                DeleteAll(s);
+                PasteAll(h->Text.get());
+            } else {
+                text_->DeleteText(s.GetTopInfo(), s.GetBottomInfo());
+                text_->PasteText(h->Text.get(), CaretAt(s.GetTopPosition()));
+            }
+            EndSelection();
+        }
         select(h->Start, h->End);
         break;
     }
     case THistory::kDeleteAll:
-        DeleteAll(TSelectInfo{CaretAt(0), CaretAt(text_->GetCharCount())});
+        if (redo)
+            DeleteAll(TSelectInfo{CaretAt(0), CaretAt(text_->GetCharCount())});
+        else
+            PasteAll(h->Text.get());
         break;
     case THistory::kReplace: {
         const int old = h->OldText ? h->OldText->GetCharCount() : 0;
         SetCaret(h->Start);
-        if (old > 0)
-            text_->DeleteText(CaretAt(h->Start), CaretAt(h->Start + old));
-        text_->PasteText(h->Text.get(), CaretAt(h->Start));
-        select(h->Start, h->Start + count);
+        if (redo) {
+            if (old > 0)
+                text_->DeleteText(CaretAt(h->Start), CaretAt(h->Start + old));
+            text_->PasteText(h->Text.get(), CaretAt(h->Start));
+            select(h->Start, h->Start + count);
+        } else {
+            text_->DeleteText(CaretAt(h->Start), CaretAt(h->Start + count));
+            if (old > 0)
+                text_->PasteText(h->OldText.get(), CaretAt(h->Start));
+            select(h->Start, h->Start + old);
+        }
         break;
     }
     default: break;

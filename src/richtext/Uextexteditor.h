@@ -132,6 +132,8 @@ protected:
     // The range as runs, with the page break that deleting it would remove.
     std::unique_ptr<TExLightText> CopyRange(const TCaretInfo& top, const TCaretInfo& bottom);
     bool FindEditable(TCaretInfo& caret, bool forward);
+    // Undoes or redoes the next step of the history.
+    void StepHistory(bool redo);
 
     std::unique_ptr<TExTextDrawer> text_;
     std::unique_ptr<THistorys> historys_;
