@@ -10,6 +10,21 @@ int Underline(const TExStyle& s) { return s.Underline == TExStyle::kUnsetFlag ? 
 
 int ParaValue(std::int32_t v) { return v == TExParaStyle::kUnset ? 0 : v; }
 
+// The units a caret step over `word` takes, after `skipped` units of spare text (0 without a word).
+int StepUnits(const TExWord* word, int skipped)
+{
+    if (!word)
+        return 0;
+    switch (word->GetType()) {
+    case kWordPara: return skipped + 2;
+    case kWordTab:
+    case kWordLine:
+    case kWordBack: return skipped + 1;
+    case kWordText: return skipped + word->GetUnitWidth();
+    default: return skipped;
+    }
+}
+
 } // namespace
 
 TExTextWrapper::TExTextWrapper() : extents_(256, 0) {}
@@ -409,16 +424,7 @@ int TExTextWrapper::GetIncCount(TExWord* word, int offset) const
         offset = 0;
         word = word->GetNextWord();
     }
-    if (!word)
-        return 0;
-    switch (word->GetType()) {
-    case kWordPara: return skipped + 2;
-    case kWordTab:
-    case kWordLine:
-    case kWordBack: return skipped + 1;
-    case kWordText: return skipped + word->GetUnitWidth();
-    default: return skipped;
-    }
+    return StepUnits(word, skipped);
 }
 
 int TExTextWrapper::GetDecCount(TExWord* word, int offset) const
@@ -433,14 +439,5 @@ int TExTextWrapper::GetDecCount(TExWord* word, int offset) const
         word = word->GetPrevWord();
         offset = word ? word->GetWordCharCount() : 0;
     }
-    if (!word)
-        return 0;
-    switch (word->GetType()) {
-    case kWordPara: return skipped + 2;
-    case kWordTab:
-    case kWordLine:
-    case kWordBack: return skipped + 1;
-    case kWordText: return skipped + word->GetUnitWidth();
-    default: return skipped;
-    }
+    return StepUnits(word, skipped);
 }
