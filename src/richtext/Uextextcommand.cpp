@@ -139,6 +139,18 @@ void TExTextCommand::MovePrevWord() { MoveWord(false); }
 
 void TExTextCommand::MoveNextWord() { MoveWord(true); }
 
+void TExTextCommand::CaretToRowEnd(const TLineInfo& row, bool beforeLineBreak)
+{
+    int n = row.GetWrapCount();
+    text_->ForRowPieces(row, [&](const TExTextWrapper::TRowPiece& p) {
+        if (p.Last && (p.Word->GetType() == kWordPara || (beforeLineBreak && p.Word->GetType() == kWordLine)))
+            n = p.RowOffset;
+        return true;
+    });
+    Forward = true;
+    SetCaretInfo(TCaretInfo{row, text_->PositionToWordInfo(row, n)});
+}
+
 void TExTextCommand::MoveHome()
 {
     BeginUpdate();
@@ -155,14 +167,7 @@ void TExTextCommand::MoveEnd()
     DesiredX = 0;
     SetLineTailSpace(0);
     const TLineInfo row = CaretInfo.LineInfo;
-    int n = row.GetWrapCount();
-    text_->ForRowPieces(row, [&](const TExTextWrapper::TRowPiece& p) {
-        if (p.Last && (p.Word->GetType() == kWordPara || p.Word->GetType() == kWordLine))
-            n = p.RowOffset;
-        return true;
-    });
-    Forward = true;
-    SetCaretInfo(TCaretInfo{row, text_->PositionToWordInfo(row, n)});
+    CaretToRowEnd(row, true);
     VisibleCaret();
     EndUpdate();
 }
@@ -188,14 +193,7 @@ void TExTextCommand::MoveLineEnd()
     TLineInfo row = CaretInfo.LineInfo;
     while (row.Line && row.LineOffset + row.GetWrapCount() < row.Line->GetCharCount() && text_->NextLineInfo(row)) {
     }
-    int n = row.GetWrapCount();
-    text_->ForRowPieces(row, [&](const TExTextWrapper::TRowPiece& p) {
-        if (p.Last && p.Word->GetType() == kWordPara)
-            n = p.RowOffset;
-        return true;
-    });
-    Forward = true;
-    SetCaretInfo(TCaretInfo{row, text_->PositionToWordInfo(row, n)});
+    CaretToRowEnd(row, false);
     VisibleCaret();
     EndUpdate();
 }

@@ -60,6 +60,8 @@ private:
     bool IsRichName(const std::string& name) const;
     // Past the next or previous word and the blanks after it.
     void MoveWord(bool forward);
+    // The caret to the end of `row`, before a paragraph end (and a line break if asked) that closes it.
+    void CaretToRowEnd(const TLineInfo& row, bool beforeLineBreak);
     // The caret x kept for vertical moves.
     int TakeDesiredX();
     // LineTailSpace after a vertical move to `row` at DesiredX.
