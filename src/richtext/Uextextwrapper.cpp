@@ -372,8 +372,10 @@ void TExTextWrapper::Wrapping(bool full)
         TExPage* page = GetPages(p);
         page->rowCount_ = page->width_ = page->height_ = 0;
         page->ClearPageWrap();
+        // A line keeps its wraps only while its words are unchanged since the last restore.
         for (int l = 0; l < page->GetCount(); ++l)
-            LineRestore(page->GetLines(l));
+            if (full || !page->GetLines(l)->GetEnabled())
+                LineRestore(page->GetLines(l));
         int wrapRows = 0;
         int wrapHeight = 0;
         int wrapChars = 0;
