@@ -48,6 +48,7 @@ TClassView::TClassView(QWidget* parent) : QFrame(parent)
     tree_->setItemDelegate(new LeafDelegate(leafOnly_, tree_));
     layout->addWidget(tree_);
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (OnChanging) OnChanging(currentNode_, current);
         currentNode_ = current;
         if (OnChange) OnChange(this);
     });

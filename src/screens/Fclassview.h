@@ -2,7 +2,8 @@
 // TClassView: the class hierarchy as a tree, one node per class. The owner fills it class by
 // class and reads the choice back; it holds no database. A class's parent is the class whose tree
 // index is its index's parent; siblings stand in tree-index order. With LeafOnly, nodes that have
-// children are drawn grey (the owner does not accept them as a choice).
+// children are drawn grey (the owner does not accept them as a choice). A class whose parent is not
+// listed stands at the top level, among the roots in tree-index order.
 #include "core/Treeindex.h"
 
 #include <QFrame>
@@ -22,6 +23,7 @@ class TClassView : public QFrame {
     Q_OBJECT
 public:
     using TNotify = std::function<void(TClassView* Sender)>;
+    using TChanging = std::function<void(QTreeWidgetItem* leaving, QTreeWidgetItem* entering)>;
 
     explicit TClassView(QWidget* parent = nullptr);
 
@@ -52,6 +54,9 @@ public:
     void SetLeafOnly(bool value);
     QTreeWidgetItem* GetCurrentNode() const { return currentNode_; }
 
+    // The selection moves from leaving to entering (either may be none); fired before OnChange,
+    // while the nodes are still listed.
+    TChanging OnChanging;
     // The selected node changed.
     TNotify OnChange;
 
