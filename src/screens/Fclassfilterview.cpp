@@ -49,8 +49,13 @@ TClassFilterBase::TClassFilterBase(QWidget* parent, TPanelOwner* owner) : TGuiPa
     };
     events.OnRecordsDelete = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
         if (kind == TVktObjKind::Class && ids.GetCount() > 0) {
-            const platform::FlagScope scope(loading_);
-            ClassDelete(ids.GetItem(0));
+            const int selected = ClassSelectedID();
+            {
+                const platform::FlagScope scope(loading_);
+                ClassDelete(ids.GetItem(0));
+            }
+            // Deleting the chosen class (or an ancestor) chose another: the selection changed.
+            if (ClassSelectedID() != selected) Report();
         } else if (kind == TVktObjKind::AttrItem) {
             ReloadFilters(true);
         } else if (kind == TVktObjKind::InvDate) {
@@ -241,13 +246,17 @@ void TClassFilterBase::ClassRowChanged(TVktField field, int id)
     if (field != F::TreeID && field != F::Class && field != F::Icon_Key) return;
     TVktObject* object = GetVktObject();
     if (!object || !object->IsValid()) return;
-    const platform::FlagScope scope(loading_);
     if (field == F::TreeID) {
         const int selected = ClassSelectedID();
-        LoadClasses();
-        ClassSelect(selected);
+        {
+            const platform::FlagScope scope(loading_);
+            LoadClasses();
+            ClassSelect(selected);
+        }
+        if (ClassSelectedID() != selected) Report();
         return;
     }
+    const platform::FlagScope scope(loading_);
     TVDBClass reader(object);
     TFilterObject filter;
     filter.Add(F::Class_ID, foEqual, id, {});

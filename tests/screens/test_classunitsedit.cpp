@@ -1,7 +1,10 @@
 // The class, form and unit page of the master-data dialog and its class tree.
 #include <gtest/gtest.h>
 
+#include "database/Uvktobject.h"
+#include "screens/Fclassfilterview.h"
 #include "screens/Fclassview.h"
+#include "support/screens/SampleDatabase.h"
 
 #include <QTreeWidget>
 
@@ -9,6 +12,8 @@
 #include <vector>
 
 namespace {
+
+using vkttest::SampleDatabase;
 
 TTreeIndex Tree(const char* text) { return TTreeIndex(std::string(text)); }
 
@@ -40,6 +45,27 @@ TEST(ClassTree, FamiliesWithoutTheirRootStandOnTopAndTheSelectionReportsLeavingF
     view.DeleteClass(6);
     EXPECT_EQ(events, (std::vector<std::string>{"changing 0>3 selected 0", "change 3", "changing 3>6 selected 3",
                                                 "change 6", "changing 6>3 selected 6", "change 3"}));
+}
+
+TEST(ClassTree, NavigatorReportsADeletionThatMovesItsSelection)
+{
+    SampleDatabase db;
+    TClassFilterView nav(nullptr);
+    nav.SetVktObject(&db.Object());
+    int reports = 0;
+    nav.OnChange = [&](TClassFilterBase*) { ++reports; };
+    const int duck = db.Object().AddClass(SampleDatabase::kMeat, "鴨肉");
+    const int other = db.Object().AddClass(SampleDatabase::kMeat, "羊肉");
+    ASSERT_GT(duck, 0);
+    nav.SetSelection(duck, 0, {}, {}, -1);
+    reports = 0;
+    ASSERT_TRUE(db.Object().DeleteClass(other));
+    EXPECT_EQ(reports, 0) << "another class deleted: the selection stays";
+    ASSERT_TRUE(db.Object().DeleteClass(duck));
+    EXPECT_EQ(nav.GetClassView()->GetSelectedID(), SampleDatabase::kMeat);
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(nav.BuildFilter().Filters(nav.BuildFilter().IndexOf(TVktField::Class_ID)).GetBegin(0).AsInt(),
+              SampleDatabase::kMeat);
 }
 
 } // namespace
