@@ -65,38 +65,11 @@ private:
     const TPriorityItem& fields_;
 };
 
-// At least the code-page-932 length of well-formed UTF-8: a character takes one byte in ASCII and
-// in the four-byte forms (characters it lacks, one '?'), at most two otherwise.
-std::size_t SjisLengthBound(std::string_view utf8) {
-    std::size_t bound = 0;
-    for (char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80 || byte >= 0xF0) bound += 1;
-        else if (byte >= 0xC0) bound += 2;   // continuation bytes add nothing
-    }
-    return bound;
-}
-
 // The text cut to the field's size in code-page-932 bytes, on a character boundary: a prefix of
 // `text`.
 std::string_view FitToField(std::string_view text, TVktField field) {
     const std::size_t limit = static_cast<std::size_t>(GetFieldSize(field));
-    if (limit == 0) return text;
-    if (platform::IsValidUtf8(text) && SjisLengthBound(text) <= limit) return text;
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return text.substr(0, limit);
-    if (platform::SjisLength(text) <= limit) return text;
-    std::size_t used = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t next = pos;
-        platform::NextCodePoint(text, next);
-        const std::size_t width = platform::SjisLength(text.substr(pos, next - pos));
-        if (used + width > limit) break;
-        used += width;
-        pos = next;
-    }
-    return text.substr(0, pos);
+    return limit == 0 ? text : platform::SjisTruncate(text, limit);
 }
 
 // The stamp and the date of a clock reading as ISO text; the rows of a batch mostly share one.

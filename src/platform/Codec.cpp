@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <iconv.h>
@@ -284,6 +285,42 @@ std::size_t SjisLength(std::string_view utf8)
         utf8.remove_prefix(pos);
     }
     return length;
+}
+
+namespace {
+
+// At least the code-page-932 length of well-formed UTF-8: a character takes one byte in ASCII and
+// in the four-byte forms (characters it lacks, one '?'), at most two otherwise.
+std::size_t SjisLengthBound(std::string_view utf8)
+{
+    std::size_t bound = 0;
+    for (char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80 || byte >= 0xF0) bound += 1;
+        else if (byte >= 0xC0) bound += 2;   // continuation bytes add nothing
+    }
+    return bound;
+}
+
+} // namespace
+
+std::string_view SjisTruncate(std::string_view utf8, std::size_t limit)
+{
+    if (IsValidUtf8(utf8) && SjisLengthBound(utf8) <= limit) return utf8;
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return utf8.substr(0, limit);
+    if (SjisLength(utf8) <= limit) return utf8;
+    std::size_t used = 0;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        std::size_t next = pos;
+        NextCodePoint(utf8, next);
+        const std::size_t width = SjisLength(utf8.substr(pos, next - pos));
+        if (used + width > limit) break;
+        used += width;
+        pos = next;
+    }
+    return utf8.substr(0, pos);
 }
 
 char32_t Cp1252ToCodePoint(unsigned char code)

@@ -30,6 +30,10 @@ int CodePointToCp1252(char32_t cp);
 // that code page 932 lacks counts as one byte (the '?' of a lossy conversion); malformed UTF-8
 // raises ConvertError.
 std::size_t SjisLength(std::string_view utf8);
+// The longest prefix of a UTF-8 text that takes at most `limit` code-page-932 bytes (counted as
+// SjisLength counts), cut between characters: a double-byte character that would pass the limit
+// is dropped whole. Malformed UTF-8 raises ConvertError.
+std::string_view SjisTruncate(std::string_view utf8, std::size_t limit);
 
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);

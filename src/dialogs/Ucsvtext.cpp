@@ -1,0 +1,197 @@
+#include "dialogs/Ucsvtext.h"
+
+#include "platform/Codec.h"
+#include "platform/Errors.h"
+#include "platform/Files.h"
+#include "platform/StringList.h"
+
+#include <utility>
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+[[noreturn]] void Refuse(const std::string& path, int line, const char* reason)
+{
+    throw platform::FileError(path + "\n" + std::to_string(line) + "行目: " + reason);
+}
+
+// Physical line (from 1) of a byte offset: CR LF, CR and LF each end one line.
+int LineOf(std::string_view bytes, std::size_t offset)
+{
+    int line = 1;
+    for (std::size_t i = 0; i < offset && i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n'))) ++line;
+    }
+    return line;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// True when every quoted piece of a line read as comma text has its closing quote.
+bool QuotesClosed(std::string_view line)
+{
+    std::size_t p = 0;
+    const std::size_t n = line.size();
+    auto skipBlanks = [&] {
+        while (p < n && static_cast<unsigned char>(line[p]) <= 0x20) ++p;
+    };
+    skipBlanks();
+    while (p < n) {
+        if (line[p] == '"') {
+            ++p;
+            bool closed = false;
+            while (p < n && !closed) {
+                if (line[p] == '"' && p + 1 < n && line[p + 1] == '"') p += 2;
+                else closed = line[p++] == '"';
+            }
+            if (!closed) return false;
+        } else {
+            while (p < n && static_cast<unsigned char>(line[p]) > 0x20 && line[p] != ',') ++p;
+        }
+        skipBlanks();
+        if (p < n && line[p] == ',') {
+            ++p;
+            skipBlanks();
+        }
+    }
+    return true;
+}
+
+TCsvRows ParseSjis(std::string_view bytes, const std::string& path)
+{
+    std::string text;
+    try {
+        text = platform::SjisToUtf8(bytes);
+    } catch (const platform::ConvertError&) {
+        // Name the first line that does not decode on its own.
+        std::size_t start = 0;
+        for (int line = 1;; ++line) {
+            std::size_t end = bytes.find_first_of("\r\n", start);
+            if (end == std::string_view::npos) end = bytes.size();
+            try {
+                platform::SjisToUtf8(bytes.substr(start, end - start));
+            } catch (const platform::ConvertError&) {
+                Refuse(path, line, "文字コードを変換できません。");
+            }
+            if (end >= bytes.size()) break;
+            start = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+        }
+        Refuse(path, 1, "文字コードを変換できません。");
+    }
+    platform::StringList lines;
+    lines.SetText(text);
+    for (int i = 0; i < lines.GetCount(); ++i)
+        if (!QuotesClosed(lines.GetString(i))) Refuse(path, i + 1, "引用符が閉じていません。");
+    return SplitCsvText(text);
+}
+
+} // namespace
+
+TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path)
+{
+    TCsvRows rows;
+    std::vector<std::string> row;
+    std::string field;
+    std::size_t p = 0;
+    const std::size_t n = utf8.size();
+    int line = 1;
+    // Consumes a line break at p, if any; true when there was one.
+    auto takeBreak = [&] {
+        if (p < n && utf8[p] == '\r') {
+            p += p + 1 < n && utf8[p + 1] == '\n' ? 2 : 1;
+        } else if (p < n && utf8[p] == '\n') {
+            ++p;
+        } else {
+            return false;
+        }
+        ++line;
+        return true;
+    };
+    if (n == 0) return rows;
+    while (true) {
+        field.clear();
+        if (p < n && utf8[p] == '"') {
+            const int opened = line;
+            ++p;
+            while (true) {
+                if (p >= n) Refuse(path, opened, "引用符が閉じていません。");
+                if (utf8[p] == '"') {
+                    if (p + 1 < n && utf8[p + 1] == '"') {
+                        field += '"';
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                if (takeBreak()) field += ' ';
+                else field += utf8[p++];
+            }
+            while (p < n && IsBlank(utf8[p])) ++p;
+            if (p < n && utf8[p] != ',' && utf8[p] != '\r' && utf8[p] != '\n')
+                Refuse(path, line, "閉じた引用符の後に文字があります。");
+        } else {
+            const std::size_t start = p;
+            while (p < n && utf8[p] != ',' && utf8[p] != '\r' && utf8[p] != '\n') ++p;
+            field.assign(utf8.substr(start, p - start));
+        }
+        row.push_back(std::move(field));
+        if (p < n && utf8[p] == ',') {
+            ++p;
+            continue;
+        }
+        rows.push_back(std::move(row));
+        row.clear();
+        if (!takeBreak() || p >= n) break;   // a last break adds no row
+    }
+    return rows;
+}
+
+TCsvFile ParseCsvBytes(std::string_view bytes, const std::string& path)
+{
+    if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
+        throw platform::FileError(path + "\nUTF-16のファイルは読み込めません。");
+    TCsvFile file;
+    const bool bom = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
+    if (bom) bytes.remove_prefix(kUtf8Bom.size());
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos)
+        Refuse(path, LineOf(bytes, nul), "NUL文字が含まれています。");
+    bool high = false;
+    for (char c : bytes) high = high || static_cast<unsigned char>(c) >= 0x80;
+    const bool utf8 = platform::IsValidUtf8(bytes);
+    if (bom || (high && utf8)) {
+        if (!utf8) {
+            std::size_t pos = 0;
+            char32_t cp = 0;
+            while (platform::TryNextCodePoint(bytes, pos, cp)) {}
+            Refuse(path, LineOf(bytes, pos), "文字コードを変換できません。");
+        }
+        file.Encoding = TCsvEncoding::Utf8;
+        file.Rows = ParseSpreadsheetCsv(bytes, path);
+    } else {
+        file.Rows = ParseSjis(bytes, path);
+    }
+    return file;
+}
+
+TCsvFile ReadCsvFile(const std::string& path) { return ParseCsvBytes(platform::ReadFileBytes(path), path); }
+
+TCsvEncoding WriteCsvFile(const std::string& path, std::string_view text, TCsvEncoding encoding)
+{
+    if (encoding == TCsvEncoding::Sjis) {
+        try {
+            const std::string bytes = platform::Utf8ToSjis(text);
+            if (platform::SjisToUtf8(bytes) == text) {
+                platform::WriteFileAtomic(path, bytes);
+                return TCsvEncoding::Sjis;
+            }
+        } catch (const platform::ConvertError&) {
+            // Not in the code page: written as UTF-8 below.
+        }
+    }
+    std::string bytes(kUtf8Bom);
+    bytes += text;
+    platform::WriteFileAtomic(path, bytes);
+    return TCsvEncoding::Utf8;
+}
