@@ -1,9 +1,18 @@
 #include "dialogs/Uwizardpages.h"
 
+#include "core/Priorityitem.h"
+#include "data/Ufilterstruct.h"
+#include "data/Uvktdbstruct.h"
+#include "gui/Application.h"
 #include "gui/QtSupport.h"
+#include "gui/Services.h"
+#include "widgets/Fguipanel.h"
 
+#include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 
 TWizardPages::TWizardPages(QWidget* parent) : QTabWidget(parent)
@@ -59,4 +68,95 @@ void TWizardPages::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTabWidget::keyPressEvent(event);
+}
+
+// ===== support ===========================================================================
+
+void ReleaseAtExit(QWidget* dialog)
+{
+    if (platform::Application* app = platform::Application::Instance())
+        app->AtExit([guarded = QPointer<QWidget>(dialog)] { delete guarded.data(); });
+}
+
+void OnClick(QPushButton* button, QObject* context, std::function<void()> fn)
+{
+    QObject::connect(button, &QPushButton::clicked, context, [fn = std::move(fn)] { platform::Guard(fn); });
+}
+
+void BindHelp(TVktDialog& dialog, int context)
+{
+    const auto help = [context] { platform::Guard([context] { platform::ShowHelp(context); }); };
+    OnClick(dialog.GetBtnHelp(), &dialog, help);
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), &dialog);
+    QObject::connect(f1, &QShortcut::activated, &dialog, help);
+}
+
+TWizardButtons ArrangeWizardButtons(TVktDialog& dialog, QPushButton* next)
+{
+    QPushButton* ok = dialog.GetBtnOk();
+    const QRect place = ok->geometry();
+    const auto at = [&](QPushButton* b, int left) { b->setGeometry(left, place.top(), place.width(), place.height()); };
+    TWizardButtons buttons;
+    buttons.BtnPrev = new QPushButton(QStringLiteral("戻る &<<"), ok->parentWidget());
+    buttons.BtnPrev->setObjectName(QStringLiteral("BtnPrev"));
+    if (next) {
+        buttons.BtnNext = next;
+    } else {
+        buttons.BtnNext = new QPushButton(QStringLiteral("進む &>>"), ok->parentWidget());
+        buttons.BtnNext->setObjectName(QStringLiteral("BtnNext"));
+        buttons.BtnNext->setDefault(true);
+        ok->hide();
+    }
+    at(buttons.BtnPrev, place.left());
+    at(buttons.BtnNext, dialog.GetBtnCancel()->x());
+    at(dialog.GetBtnCancel(), dialog.GetBtnSetting()->x());
+    dialog.GetBtnSetting()->hide();
+    QWidget::setTabOrder(buttons.BtnPrev, buttons.BtnNext);
+    QWidget::setTabOrder(buttons.BtnNext, dialog.GetBtnCancel());
+    QWidget::setTabOrder(dialog.GetBtnCancel(), dialog.GetBtnHelp());
+    return buttons;
+}
+
+bool AskQuitWizard()
+{
+    return platform::AskYesNo("ウィザードは完了していません。ウィザードを終了しますか？", "確認", false);
+}
+
+std::string MonthText(int day, bool spaced)
+{
+    const platform::DateParts date = platform::DecodeDate(day);
+    return std::to_string(date.year) + (spaced ? "年 " : "年") + std::to_string(date.month) + "月";
+}
+
+int FirstDayOfMonth(platform::TDateTime value)
+{
+    const platform::DateParts date = platform::DecodeDate(value);
+    return static_cast<int>(platform::EncodeDate(date.year, date.month, 1));
+}
+
+void FillMonthList(QComboBox& list, const TPriorityItem& days)
+{
+    list.clear();
+    for (int i = 0; i < days.GetCount(); ++i)
+        list.addItem(platform::ToQString(MonthText(days.GetItem(i), false)), days.GetItem(i));
+    list.setCurrentIndex(-1);
+}
+
+int ChosenMonth(const QComboBox& list) { return list.currentIndex() < 0 ? 0 : list.currentData().toInt(); }
+
+void QueryRows(TVktAccesser& accesser, const TFilterObject& filter)
+{
+    accesser.BeginUpdate();
+    accesser.SetFilter(filter);
+    accesser.EndUpdate();
+    if (!accesser.GetListed()) accesser.Refresh();
+}
+
+bool ReadClassRow(TVDBClass& reader, int id)
+{
+    TFilterObject filter;
+    filter.Add(TVktField::Class_ID, foEqual, id, {});
+    QueryRows(reader, filter);
+    reader.Locate(id);
+    return reader.GetRowCount() > 0 && reader.GetClassID() == id;
 }

@@ -2,7 +2,24 @@
 // TWizardPages: the page stack of the wizards. A tab widget whose tab bar shows the page captions
 // but takes no input: mouse presses, wheel turns and keys on the bar, and the tab widget's own
 // Ctrl+Tab / Ctrl+PageUp / Ctrl+PageDown steps, are swallowed. Only ShowPage changes the page.
+//
+// Below it, the support the set-up dialogs and wizards share: their single instances, help, the
+// wizard button row, month texts and lists, and row reads.
+#include "platform/DateTime.h"
+
+#include <QPointer>
 #include <QTabWidget>
+
+#include <functional>
+#include <string>
+
+class QComboBox;
+class QPushButton;
+class TFilterObject;
+class TPriorityItem;
+class TVDBClass;
+class TVktAccesser;
+class TVktDialog;
 
 class TWizardPages : public QTabWidget {
     Q_OBJECT
@@ -18,3 +35,49 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 };
+
+// Deletes the dialog when the application ends (its AtExit hooks); nothing without an application.
+void ReleaseAtExit(QWidget* dialog);
+
+// The single instance of a dialog: made on first call without a Qt parent, released at exit.
+template <class T>
+T* SingleDialog(QPointer<T>& slot)
+{
+    if (!slot) {
+        slot = new T();
+        ReleaseAtExit(slot);
+    }
+    return slot;
+}
+
+// Runs fn under the guard on each click of the button.
+void OnClick(QPushButton* button, QObject* context, std::function<void()> fn);
+
+// BtnHelp and F1 (no modifier) open the help page `context`.
+void BindHelp(TVktDialog& dialog, int context);
+
+// The wizard button row: 戻る (BtnPrev), 進む (BtnNext), キャンセル, ヘルプ at the four places of the
+// base row; BtnSetting hidden. `next` null: a new BtnNext "進む &>>" and BtnOk hidden; otherwise
+// `next` (the base BtnOk) serves as 進む.
+struct TWizardButtons {
+    QPushButton* BtnPrev = nullptr;
+    QPushButton* BtnNext = nullptr;
+};
+TWizardButtons ArrangeWizardButtons(TVktDialog& dialog, QPushButton* next = nullptr);
+
+// "ウィザードは完了していません。ウィザードを終了しますか？" (No default); true on Yes.
+bool AskQuitWizard();
+
+// Months as whole day numbers of their first days: "2005年 1月" (`spaced`) or "2005年1月".
+std::string MonthText(int day, bool spaced);
+// The first day of the month of `value`.
+int FirstDayOfMonth(platform::TDateTime value);
+// Refills a list with one item per month, shown unspaced, the day number as item data; no choice.
+void FillMonthList(QComboBox& list, const TPriorityItem& days);
+// The day number of the chosen month; 0 when none is chosen.
+int ChosenMonth(const QComboBox& list);
+
+// Lists the accessor's rows under `filter`.
+void QueryRows(TVktAccesser& accesser, const TFilterObject& filter);
+// Lists the one row of class `id`; false when there is none.
+bool ReadClassRow(TVDBClass& reader, int id);
