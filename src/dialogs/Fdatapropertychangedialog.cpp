@@ -232,8 +232,10 @@ void TDataPropertyChangeDialog::ClassNotice(TVktObjKind kind, int id, bool added
     switch (kind) {
     case TVktObjKind::Class:
         if (!added) {
+            const bool chosen = cbClass_->GetClassID() == id;
             cbClass_->DeleteClass(id);
-            if (changed_.Contains(F::Class_Key) && cbClass_->GetClassID() == 0) BtnClearClick(tagClass);
+            // The bar falls back on the parent, a branch: the choice is gone.
+            if (chosen) BtnClearClick(tagClass);
         } else if (TVDBClass reader(GetDataObject()); ReadClassRow(reader, id) && reader.GetClassType() == kind_) {
             cbClass_->AddClass(id, kind_, reader.GetIconKey(), reader.GetTreeID(), reader.GetClass());
         }
