@@ -1,0 +1,332 @@
+// The print dialog driven through its buttons: what each showing resets and keeps, the progress
+// maximum of every range, mode and copy mode, the pages a run puts into a PDF (order and
+// collation), the cancel question answered both ways, Esc while printing, and runs that print
+// nothing.
+#include "layout/Preview.h"
+#include "layout/Ugridcontainer.h"
+#include "layout/Utextcontainer.h"
+#include "reports/Fprintexecutedlg.h"
+#include "support/ScriptedServices.h"
+#include "support/widgets/RecordingPrinter.h"
+#include "widgets/Fupdownedit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using platform::MsgAnswer;
+
+std::string Run(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(30000);
+    return process.readAllStandardOutput().toStdString();
+}
+
+int PdfPages(const std::string& pdf)
+{
+    const std::string info = Run("pdfinfo", {QString::fromStdString(pdf)});
+    const auto at = info.find("Pages:");
+    return at == std::string::npos ? 0 : std::stoi(info.substr(at + 6));
+}
+
+// The page-number text of each PDF page, as "n" for "- n / 12 -".
+std::vector<int> PrintedPages(const std::string& pdf)
+{
+    std::vector<int> out;
+    for (int p = 1, n = PdfPages(pdf); p <= n; ++p) {
+        const QString page = QString::number(p);
+        const std::string text =
+            Run("pdftotext", {"-f", page, "-l", page, "-layout", QString::fromStdString(pdf), "-"});
+        const auto dash = text.find("- ");
+        out.push_back(dash == std::string::npos ? 0 : std::atoi(text.c_str() + dash + 2));
+    }
+    return out;
+}
+
+// A document of 12 pages: a grid paged by its rows and a page-number text.
+std::unique_ptr<TPreview> TwelvePages()
+{
+    auto preview = std::make_unique<TPreview>();
+    TViewItem* item = preview->AddContainer(6);
+    item->SetMMBoundRect_({2000, 3000, 19000, 25000});
+    auto* grid = dynamic_cast<TGridContainer*>(item->GetObject());
+    grid->SetColCount(2);
+    const auto rows = [&](int n) {
+        std::string csv;
+        for (int r = 1; r <= n; ++r) csv += "品目" + std::to_string(r) + "," + std::to_string(r * 10) + "\n";
+        grid->SetRowCount(n);
+        grid->SetCSV(csv);
+    };
+    int perPage = 1;
+    while (rows(perPage + 1), preview->GetPageMax() == 1) ++perPage;
+    rows(perPage * 12);
+    preview->SetSelected(nullptr);
+    TViewItem* number = preview->AddContainer(2);
+    number->SetMMBoundRect_({2000, 1000, 19000, 2500});
+    dynamic_cast<TTextContainer*>(number->GetObject())->SetTextType(1);
+    preview->SetSelected(nullptr);
+    return preview;
+}
+
+template <typename T>
+T* Find(const char* name)
+{
+    return PrintExecuteDlg()->findChild<T*>(QString::fromLatin1(name));
+}
+std::string Text(const char* name) { return Find<QLabel>(name)->text().toStdString(); }
+
+struct Options {
+    bool range = false;
+    int from = 1, to = 1;
+    int mode = 0;
+    int copies = 0;   // 0: copies off
+    bool sets = false;
+};
+
+// Sets the options as a user would: clicks, picks and typed values.
+void Choose(const Options& o)
+{
+    if (o.range) {
+        Find<QCheckBox>("CBSelPage")->click();
+        Find<TUpDownEdit>("StartPageEdit")->SetValue(o.from);
+        Find<TUpDownEdit>("EndPageEdit")->SetValue(o.to);
+    }
+    auto* list = Find<QComboBox>("PrintTypeList");
+    list->setCurrentIndex(o.mode);
+    emit list->activated(o.mode);
+    if (o.copies) {
+        Find<QCheckBox>("CBCopy")->click();
+        Find<TUpDownEdit>("CopyCountEdit")->SetValue(o.copies);
+        if (o.sets) Find<QRadioButton>("RBFileCopy")->click();
+    }
+}
+
+class PrintDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vkttest::Scripted().Reset();
+        pdf = vkttest::NewTempFolder("print") + "/out.pdf";
+        vkttest::InstallPdfPrinter(pdf);
+        preview = TwelvePages();
+    }
+    // Shows the dialog; `act` runs inside it, then the dialog is closed by its button.
+    void Show(const std::function<void()>& act, TPageView* view = nullptr)
+    {
+        QTimer::singleShot(0, [act] {
+            act();
+            if (PrintExecuteDlg()->isVisible()) Find<QPushButton>("BtnCancel")->click();
+        });
+        ShowPrintExecuteDlg(view ? view : preview.get(), "Vektara", "");
+    }
+
+    vkttest::PrinterScope printerScope;
+    std::string pdf;
+    std::unique_ptr<TPreview> preview;
+};
+
+TEST_F(PrintDialogTest, EachShowingResetsTheChecksAndKeepsTheMode)
+{
+    Show([] {
+        EXPECT_EQ(PrintExecuteDlg()->windowTitle().toStdString(), "印刷 - ");
+        EXPECT_EQ(Text("Label"), " Vektara ");
+        EXPECT_EQ(Text("ProgressLabel"), "印刷待機中");
+        EXPECT_TRUE(Find<QPushButton>("BtnPrint")->isEnabled());
+        EXPECT_EQ(Find<QPushButton>("BtnCancel")->text().toStdString(), "閉じる");
+        EXPECT_TRUE(Find<QCheckBox>("CBSelPage")->isEnabled());
+        for (const char* name : {"PrintTypeList", "StartPageEdit", "EndPageEdit", "CopyCountEdit", "RBPageCopy"})
+            EXPECT_FALSE(Find<QWidget>(name)->isEnabled()) << name;
+        EXPECT_EQ(Find<TUpDownEdit>("StartPageEdit")->GetSuffix(), "/12");
+        EXPECT_EQ(Find<TUpDownEdit>("EndPageEdit")->GetValue(), 12);
+        EXPECT_EQ(PrintExecuteDlg()->GetProgressMax(), 12);
+        Choose({.range = true, .from = 4, .to = 30, .mode = 2, .copies = 2, .sets = true});
+        EXPECT_EQ(Find<TUpDownEdit>("EndPageEdit")->GetValue(), 12) << "typed pages are clamped";
+        EXPECT_EQ(PrintExecuteDlg()->GetProgressMax(), 10);   // 4, 6 … 12 twice
+        Find<QCheckBox>("CBCopy")->click();
+        EXPECT_EQ(Find<TUpDownEdit>("CopyCountEdit")->GetValue(), 1);
+        EXPECT_TRUE(Find<QRadioButton>("RBPageCopy")->isChecked());
+    });
+    Show([] {
+        EXPECT_FALSE(Find<QCheckBox>("CBSelPage")->isChecked());
+        EXPECT_FALSE(Find<QCheckBox>("CBCopy")->isChecked());
+        EXPECT_EQ(Find<QComboBox>("PrintTypeList")->currentIndex(), 2);
+        EXPECT_EQ(Find<TUpDownEdit>("StartPageEdit")->GetValue(), 1);
+        EXPECT_EQ(PrintExecuteDlg()->GetProgressMax(), 6) << "even pages of all twelve";
+    });
+    // A one-page layout: no range.
+    TPreview single;
+    single.AddContainer(2);
+    Show([] {
+        EXPECT_FALSE(Find<QCheckBox>("CBSelPage")->isEnabled());
+        EXPECT_EQ(Find<TUpDownEdit>("EndPageEdit")->GetSuffix(), "/1");
+        Find<QComboBox>("PrintTypeList")->setCurrentIndex(0);
+        PrintExecuteDlg()->PrintPageOperatorClick();
+        EXPECT_EQ(PrintExecuteDlg()->GetProgressMax(), 1);
+    }, &single);
+}
+
+TEST_F(PrintDialogTest, ProgressMaximumCountsPrintedPagesTimesSets)
+{
+    const struct {
+        Options options;
+        int max;
+    } cases[] = {
+        {{.range = true, .from = 3, .to = 7, .mode = 1, .copies = 3, .sets = true}, 9},
+        {{.range = true, .from = 3, .to = 7, .mode = 1, .copies = 3}, 3},
+        {{.range = true, .from = 3, .to = 7, .mode = 2}, 2},
+        {{.range = true, .from = 8, .to = 5}, 0},
+        {{.mode = 1, .copies = 2, .sets = true}, 12},
+    };
+    for (const auto& c : cases)
+        Show([&] {
+            Choose(c.options);
+            EXPECT_EQ(PrintExecuteDlg()->GetProgressMax(), c.max) << c.options.from << ".." << c.options.to;
+            EXPECT_EQ(Find<QProgressBar>("ProgressBar")->value(), 0);
+        });
+}
+
+TEST_F(PrintDialogTest, RunsPutTheChosenPagesInOrderIntoThePdf)
+{
+    const struct {
+        Options options;
+        std::vector<int> pages;
+    } cases[] = {
+        {{}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}},
+        {{.range = true, .from = 3, .to = 7, .mode = 1}, {3, 5, 7}},
+        {{.mode = 2}, {2, 4, 6, 8, 10, 12}},
+        {{.range = true, .from = 3, .to = 5, .copies = 2}, {3, 3, 4, 4, 5, 5}},
+        {{.range = true, .from = 3, .to = 5, .copies = 2, .sets = true}, {3, 4, 5, 3, 4, 5}},
+        {{.range = true, .from = 12, .to = 12}, {12}},
+        {{.range = true, .from = 9, .to = 6}, {9}},
+    };
+    for (const auto& c : cases) {
+        std::remove(pdf.c_str());
+        std::string end;
+        int bar = -1;
+        Show([&] {
+            Choose(c.options);
+            Find<QPushButton>("BtnPrint")->click();
+            end = Text("ProgressLabel");
+            bar = Find<QProgressBar>("ProgressBar")->value();
+            EXPECT_FALSE(Find<QPushButton>("BtnPrint")->isEnabled()) << "until an option changes";
+        });
+        EXPECT_EQ(PrintedPages(pdf), c.pages) << c.options.from << ".." << c.options.to;
+        EXPECT_EQ(end, "印刷終了");
+        EXPECT_EQ(bar, PrintExecuteDlg()->GetProgressMax()) << "the bar ends full";
+    }
+}
+
+// Clicks the cancel button once the counter shows `page`, answering the question with `answer`.
+struct CancelAt {
+    CancelAt(int page, MsgAnswer answer)
+    {
+        vkttest::Scripted().answers.push_back(answer);
+        QObject::connect(&timer, &QTimer::timeout, [this, page] {
+            if (done || Text("ProgressLabel") != std::to_string(page) + " / 12 印刷中...") return;
+            done = true;
+            caption = Find<QPushButton>("BtnCancel")->text().toStdString();
+            Find<QPushButton>("BtnCancel")->click();
+            stillOpen = PrintExecuteDlg()->isVisible();
+        });
+        timer.start(0);
+    }
+    QTimer timer;
+    bool done = false;
+    bool stillOpen = false;
+    std::string caption;
+};
+
+TEST_F(PrintDialogTest, CancelAsksAndStopsAfterThePageUnderWay)
+{
+    for (MsgAnswer answer : {MsgAnswer::Ok, MsgAnswer::Cancel}) {
+        vkttest::Scripted().Reset();
+        std::remove(pdf.c_str());
+        CancelAt cancel(3, answer);
+        std::string end;
+        Show([&] {
+            Find<QPushButton>("BtnPrint")->click();
+            end = Text("ProgressLabel");
+            EXPECT_EQ(Find<QPushButton>("BtnCancel")->text().toStdString(), "閉じる");
+        });
+        ASSERT_TRUE(cancel.done);
+        EXPECT_EQ(cancel.caption, "キャンセル");
+        EXPECT_TRUE(cancel.stillOpen) << "cancel while printing never closes";
+        ASSERT_EQ(vkttest::Scripted().messages.size(), 1u);
+        const auto& question = vkttest::Scripted().messages[0];
+        EXPECT_EQ(question.text, "印刷を中止してもよろしいですか？");
+        EXPECT_EQ(question.caption, "確認");
+        EXPECT_EQ(question.defaultButton, MsgAnswer::Cancel);
+        EXPECT_EQ(end, "印刷終了");
+        // Clicked while page 4 was printed: pages 1 to 4 remain.
+        EXPECT_EQ(PdfPages(pdf), answer == MsgAnswer::Ok ? 4 : 12);
+    }
+}
+
+TEST_F(PrintDialogTest, EscapeWhilePrintingAsksInsteadOfClosing)
+{
+    vkttest::Scripted().answers.push_back(MsgAnswer::Cancel);
+    bool asked = false;
+    bool open = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (asked || !PrintExecuteDlg()->GetPrinting()) return;
+        asked = true;
+        QTest::keyClick(PrintExecuteDlg(), Qt::Key_Escape);
+        PrintExecuteDlg()->close();
+        open = PrintExecuteDlg()->isVisible();
+    });
+    timer.start(0);
+    Show([] { Find<QPushButton>("BtnPrint")->click(); });
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(open);
+    EXPECT_EQ(vkttest::Scripted().messages.size(), 2u) << "Esc and the close box both ask";
+    EXPECT_EQ(PdfPages(pdf), 12);
+}
+
+TEST_F(PrintDialogTest, RunsThatPrintNothingSaySo)
+{
+    // No printer: nothing to start.
+    vkttest::InstallNoPrinter();
+    Show([] {
+        EXPECT_FALSE(Find<QPushButton>("BtnPrint")->isEnabled());
+        Find<QCheckBox>("CBCopy")->click();
+        EXPECT_FALSE(Find<QPushButton>("BtnPrint")->isEnabled()) << "option changes keep it off";
+    });
+    // A refused job, and a declined PDF file name.
+    auto device = std::make_unique<vkttest::RecordingPrinter>();
+    device->refuseJobs = true;
+    vkttest::InstallRecordingPrinter(std::move(device));
+    std::string refused;
+    Show([&] {
+        Find<QPushButton>("BtnPrint")->click();
+        refused = Text("ProgressLabel");
+    });
+    EXPECT_EQ(refused, "印刷できませんでした。");
+    vkttest::InstallPdfPrinter("");
+    vkttest::Scripted().files.push_back(std::nullopt);
+    std::string declined;
+    Show([&] {
+        Find<QPushButton>("BtnPrint")->click();
+        declined = Text("ProgressLabel");
+    });
+    EXPECT_EQ(declined, "印刷できませんでした。");
+}
+
+} // namespace
