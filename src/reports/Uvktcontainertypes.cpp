@@ -2,8 +2,10 @@
 
 #include "database/Uvktobject.h"
 #include "layout/Preview.h"
+#include "reports/Uvktchartcontainer.h"
 #include "reports/Uvktcontainer.h"
 #include "reports/Uvktfieldcontainer.h"
+#include "reports/Uvktgridcontainer.h"
 #include "reports/Uvktimagecontainer.h"
 #include "reports/Uvktmemocontainer.h"
 #include "reports/Uvkttopcontainer.h"
@@ -136,6 +138,8 @@ void TVktLayoutBinding::PreviewNewContainer(TPreview*, int type, TContainer*& co
     case 13: container = new TVktFieldContainer; break;
     case 14: container = new TVktMemoContainer; break;
     case 15: container = new TVktImageContainer; break;
+    case 16: container = new TVktGridContainer; break;
+    case 17: container = new TVktChartContainer; break;
     default: break;
     }
 }
