@@ -1,0 +1,425 @@
+#include "dialogs/Ucsvimport.h"
+
+#include "data/Ufilterstruct.h"
+#include "data/Uvktdbstruct.h"
+#include "data/Vkttabledefine.h"
+#include "database/Uvktobject.h"
+#include "platform/Codec.h"
+#include "platform/NumberText.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <set>
+#include <unordered_set>
+
+namespace {
+
+using F = TVktField;
+
+const char* const kBlankMessage = "空白の項目があります。空白の項目は許可されません。";
+const char* const kPriceMessage = "単価項目に異常な値が含まれています。";
+const char* const kNumberMessage = "数値項目に異常な値が含まれています。";
+
+bool IsDigit(char32_t cp) { return cp >= U'0' && cp <= U'9'; }
+bool IsMinus(char32_t cp) { return cp == U'-' || cp == U'\uFF0D' || cp == U'\u2212'; }
+
+std::vector<char32_t> CodePoints(std::string_view text)
+{
+    std::vector<char32_t> cps;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        char32_t cp = 0;
+        if (!platform::TryNextCodePoint(text, pos, cp)) {
+            cp = 0xFFFD;
+            ++pos;
+        }
+        cps.push_back(cp);
+    }
+    return cps;
+}
+
+std::size_t Index(int value) { return static_cast<std::size_t>(value); }
+
+// Runs an accessor's query with `filter`.
+void Query(TVktAccesser& accesser, const TFilterObject& filter)
+{
+    if (filter.GetKind() != 0 || filter.GetCount() > 0) {
+        accesser.BeginUpdate();
+        accesser.SetFilter(filter);
+        accesser.EndUpdate();
+    }
+    if (!accesser.GetListed() || (filter.GetKind() == 0 && filter.GetCount() == 0)) accesser.Refresh();
+}
+
+struct ClassRow {
+    int Id = 0;
+    TTreeIndex Tree;
+    std::string Name;
+};
+
+// The class rows of a class type (0: all), in TreeID order.
+std::vector<ClassRow> ClassRows(TVktObject& object, int classType)
+{
+    TVDBClass reader(&object);
+    TFilterObject filter;
+    if (classType != 0) filter.Add(F::ClassType, foEqual, classType, {});
+    Query(reader, filter);
+    std::vector<ClassRow> rows;
+    for (int row = 0; row < reader.GetRowCount(); ++row) {
+        reader.SetRowIndex(row);
+        rows.push_back({reader.GetClassID(), reader.GetTreeID(), reader.GetClass()});
+    }
+    return rows;
+}
+
+std::string PathName(const std::vector<ClassRow>& rows, const ClassRow& leaf)
+{
+    std::unordered_map<std::string, const std::string*> names;
+    for (const ClassRow& row : rows) names.emplace(row.Tree.GetPath(), &row.Name);
+    std::string name = leaf.Name;
+    for (TTreeIndex key = leaf.Tree; key.Depth() > 2;) {
+        key = key.GetParent();
+        const auto it = names.find(key.GetPath());
+        name = (it == names.end() ? std::string() : *it->second) + "/" + name;
+    }
+    return name;
+}
+
+} // namespace
+
+TCsvNameKind NameKindOf(int field)
+{
+    switch (static_cast<F>(field)) {
+    case F::Class_Key: return TCsvNameKind::Class;
+    case F::Form_Key: return TCsvNameKind::Form;
+    case F::UseUnit_Key:
+    case F::BuyUnit_Key: return TCsvNameKind::Unit;
+    case F::Dealer_Key: return TCsvNameKind::Dealer;
+    default: return TCsvNameKind::None;
+    }
+}
+
+bool IsPriceField(int field)
+{
+    const F f = static_cast<F>(field);
+    return f == F::UsePrice || f == F::BuyPrice || f == F::TotalPrice || f == F::SalePrice;
+}
+
+bool IsNumericField(int field)
+{
+    const F f = static_cast<F>(field);
+    return IsPriceField(field) || f == F::Quantity || f == F::Yield || f == F::Complete;
+}
+
+std::optional<double> ToNumber(std::string_view text)
+{
+    const std::vector<char32_t> cps = CodePoints(text);
+    std::string kept;
+    bool negative = false;
+    bool seenDigit = false;
+    for (std::size_t i = 0; i < cps.size(); ++i) {
+        const char32_t cp = cps[i];
+        if (IsDigit(cp)) {
+            kept += static_cast<char>(cp);
+            seenDigit = true;
+        } else if (cp == U'.') {
+            kept += '.';
+        } else if (IsMinus(cp)) {
+            negative = negative || !seenDigit;
+        } else if (cp == U',' && i > 0 && IsDigit(cps[i - 1]) && i + 1 < cps.size() && IsDigit(cps[i + 1])) {
+            // A thousands separator: exactly three digits follow.
+            std::size_t digits = 0;
+            while (i + 1 + digits < cps.size() && IsDigit(cps[i + 1 + digits])) ++digits;
+            if (digits != 3) return std::nullopt;
+        }
+    }
+    if (kept.empty() || kept.find_first_of("0123456789") == std::string::npos) return std::nullopt;
+    double value = 0;
+    const auto [end, ec] = std::from_chars(kept.data(), kept.data() + kept.size(), value);
+    if (ec != std::errc() || end != kept.data() + kept.size() || !std::isfinite(value)) return std::nullopt;
+    return negative ? -value : value;
+}
+
+TCsvCheck CheckGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLine)
+{
+    const int n = fields.GetCount();
+    if (n == 0 || perLine < 1 || grid.GetColCount() != n * perLine) return {kBlankMessage, -1, -1};
+    for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row) {
+        for (int col = 0; col < grid.GetColCount(); ++col) {
+            const std::string& text = grid.GetCell(col, row);
+            if (IsBlankCell(text)) return {kBlankMessage, col, row};
+            const int field = fields.GetItem(col % n);
+            if (!IsNumericField(field)) continue;
+            const std::optional<double> value = ToNumber(text);
+            if (!value || *value < 0) return {IsPriceField(field) ? kPriceMessage : kNumberMessage, col, row};
+        }
+    }
+    return {};
+}
+
+std::string ColumnCountMessage(const TCsvGrid& grid, int wanted)
+{
+    const std::string count = std::to_string(wanted);
+    if (grid.GetColCount() < wanted) return "列の数が項目の数（" + count + "）より少なくなっています。";
+    if (grid.GetColCount() == wanted) return {};
+    int first = grid.GetFixedRows();
+    for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row) {
+        bool beyond = false;
+        for (int col = wanted; col < grid.GetColCount() && !beyond; ++col) beyond = !IsBlankCell(grid.GetCell(col, row));
+        if (beyond) {
+            first = row;
+            break;
+        }
+    }
+    return std::to_string(first) + "行目: 列の数が項目の数（" + count + "）を超えています。";
+}
+
+void FitColumns(TCsvGrid& grid, int wanted)
+{
+    wanted = std::max(wanted, 1);
+    if (grid.GetColCount() < wanted) {
+        grid.SetColCount(wanted);
+        return;
+    }
+    int count = grid.GetColCount();
+    auto blankColumn = [&](int col) {
+        for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row)
+            if (!IsBlankCell(grid.GetCell(col, row))) return false;
+        return true;
+    };
+    while (count > wanted && blankColumn(count - 1)) --count;
+    grid.SetColCount(count);
+}
+
+std::vector<std::string> CollectNames(const TCsvGrid& grid, const TPriorityItem& fields, int perLine,
+                                      TCsvNameKind kind)
+{
+    const int n = fields.GetCount();
+    std::set<std::string> names;
+    for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row)
+        for (int k = 0; k < perLine; ++k)
+            for (int i = 0; i < n; ++i)
+                if (NameKindOf(fields.GetItem(i)) == kind) names.insert(grid.GetCell(k * n + i, row));
+    return {names.begin(), names.end()};
+}
+
+// --- TCsvNameMap ---
+
+void TCsvNameMap::ClearUnknownItems()
+{
+    unknown_.clear();
+    map_.clear();
+}
+
+void TCsvNameMap::AddUnknownItem(const std::string& name)
+{
+    unknown_.push_back(name);
+    map_[name] = 0;
+}
+
+void TCsvNameMap::DeleteUnknownItem(int index)
+{
+    if (index < 0 || Index(index) >= unknown_.size()) return;
+    map_.erase(unknown_[Index(index)]);
+    unknown_.erase(unknown_.begin() + index);
+}
+
+void TCsvNameMap::ClearItems()
+{
+    items_.clear();
+    byName_.clear();
+    byId_.clear();
+}
+
+void TCsvNameMap::AddItem(int id, const std::string& name, const std::string& alias)
+{
+    items_.push_back({id, name, {}});
+    byName_.emplace(name, id);
+    byId_.emplace(id, items_.size() - 1);
+    if (!alias.empty()) map_[alias] = id;
+}
+
+int TCsvNameMap::GetItemID(const std::string& name) const
+{
+    if (const auto it = map_.find(name); it != map_.end()) return it->second;
+    if (const auto it = byName_.find(name); it != byName_.end()) return it->second;
+    return 0;
+}
+
+std::string TCsvNameMap::GetItemName(int id) const
+{
+    const auto it = byId_.find(id);
+    return it == byId_.end() ? std::string() : items_[it->second].Name;
+}
+
+bool TCsvNameMap::SetItem(int unknown, int item)
+{
+    if (unknown < 0 || Index(unknown) >= unknown_.size() || item < 0 || Index(item) >= items_.size()) return false;
+    const std::string name = unknown_[Index(unknown)];
+    items_[Index(item)].Mapped.push_back(name);
+    map_[name] = items_[Index(item)].Id;
+    unknown_.erase(unknown_.begin() + unknown);
+    return true;
+}
+
+void TCsvNameMap::ResetItem(int item)
+{
+    if (item < 0 || Index(item) >= items_.size()) return;
+    for (const std::string& name : items_[Index(item)].Mapped) AddUnknownItem(name);
+    items_[Index(item)].Mapped.clear();
+}
+
+bool TCsvNameMap::IsComplete() const
+{
+    return std::all_of(map_.begin(), map_.end(), [](const auto& entry) { return entry.second != 0; });
+}
+
+// --- the database side ---
+
+std::vector<TCsvNameMap::Item> RegisteredItems(TVktObject& object, TCsvNameKind kind, int family)
+{
+    std::vector<TCsvNameMap::Item> items;
+    const int type = family - 6;   // 1 ingredient, 2 recipe, 3 menu
+    switch (kind) {
+    case TCsvNameKind::Class: {
+        const std::vector<ClassRow> rows = ClassRows(object, type);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const std::string& path = rows[i].Tree.GetPath();
+            const bool parent = i + 1 < rows.size() && rows[i + 1].Tree.GetPath().size() > path.size() &&
+                                rows[i + 1].Tree.GetPath().compare(0, path.size(), path) == 0;
+            if (!parent) items.push_back({rows[i].Id, PathName(rows, rows[i]), {}});
+        }
+        break;
+    }
+    case TCsvNameKind::Form:
+    case TCsvNameKind::Unit: {
+        TVDBUnits reader(&object);
+        TFilterObject filter;
+        filter.SetKind(kind == TCsvNameKind::Form ? type : type + 3);
+        Query(reader, filter);
+        for (int row = 0; row < reader.GetRowCount(); ++row) {
+            reader.SetRowIndex(row);
+            items.push_back({reader.GetUnitsID(), reader.GetUnits(), {}});
+        }
+        break;
+    }
+    case TCsvNameKind::Dealer: {
+        TVDBDealer reader(&object);
+        Query(reader, TFilterObject());
+        for (int row = 0; row < reader.GetRowCount(); ++row) {
+            reader.SetRowIndex(row);
+            items.push_back({reader.GetDealerID(), reader.GetCompany(), {}});
+        }
+        break;
+    }
+    case TCsvNameKind::None: break;
+    }
+    return items;
+}
+
+std::string ClassPathName(TVktObject& object, int classId)
+{
+    const std::vector<ClassRow> rows = ClassRows(object, 0);
+    const auto it = std::find_if(rows.begin(), rows.end(), [&](const ClassRow& row) { return row.Id == classId; });
+    return it == rows.end() ? std::string() : PathName(rows, *it);
+}
+
+bool PrepareNameMap(TCsvNameMap& map, const std::vector<TCsvNameMap::Item>& registered,
+                    const std::vector<std::string>& names)
+{
+    map.ClearItems();
+    std::unordered_set<std::string> known;
+    for (const TCsvNameMap::Item& item : registered) {
+        map.AddItem(item.Id, item.Name);
+        known.insert(item.Name);
+    }
+    map.ClearUnknownItems();
+    for (const std::string& name : names)
+        if (!known.count(name)) map.AddUnknownItem(name);
+    return !map.GetUnknownItems().empty();
+}
+
+int CreateItem(TVktObject& object, TCsvNameMap& map, TCsvNameKind kind, int family, int unknown)
+{
+    if (unknown < 0 || Index(unknown) >= map.GetUnknownItems().size()) return 0;
+    const std::string text = map.GetUnknownItems()[Index(unknown)];
+    const auto type = static_cast<std::int8_t>(family - 6);
+    int id = 0;
+    std::string name = text;
+    switch (kind) {
+    case TCsvNameKind::Class: {
+        const std::vector<ClassRow> rows = ClassRows(object, type);
+        const auto parent =
+            std::find_if(rows.begin(), rows.end(), [](const ClassRow& row) { return row.Tree.Depth() == 2; });
+        if (parent == rows.end()) return 0;
+        id = object.AddClass(parent->Id, text);
+        if (id != 0) name = ClassPathName(object, id);
+        break;
+    }
+    case TCsvNameKind::Form: id = object.AddForm(type, text); break;
+    case TCsvNameKind::Unit: id = object.AddUnit(type, text); break;
+    case TCsvNameKind::Dealer: id = object.AddDealer(text); break;
+    case TCsvNameKind::None: break;
+    }
+    if (id == 0) return 0;
+    map.DeleteUnknownItem(unknown);
+    map.AddItem(id, name, kind == TCsvNameKind::Class ? text : std::string());
+    return id;
+}
+
+TCsvCompleteGrid BuildCompleteGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLine,
+                                   const std::vector<std::string>& captions,
+                                   const std::array<const TCsvNameMap*, 4>& maps)
+{
+    const int n = std::max(fields.GetCount(), 1);
+    const int dataRows = grid.GetRowCount() - grid.GetFixedRows();
+    TCsvCompleteGrid complete;
+    complete.Grid.SetColCount(n);
+    complete.Grid.SetRowCount(1 + perLine * dataRows);
+    complete.Grid.SetFixedRows(1);
+    complete.Ids.assign(Index(complete.Grid.GetRowCount()), std::vector<int>(Index(n)));
+    for (int i = 0; i < n && Index(i) < captions.size(); ++i) complete.Grid.SetCell(i, 0, captions[Index(i)]);
+    int out = 1;
+    for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row) {
+        for (int k = 0; k < perLine; ++k, ++out) {
+            for (int i = 0; i < fields.GetCount(); ++i) {
+                const int field = fields.GetItem(i);
+                const std::string& text = grid.GetCell(k * n + i, row);
+                std::string shown;
+                const TCsvNameKind kind = NameKindOf(field);
+                if (kind != TCsvNameKind::None) {
+                    const TCsvNameMap* map = maps[static_cast<std::size_t>(kind)];
+                    const int id = map ? map->GetItemID(text) : 0;
+                    complete.Ids[Index(out)][Index(i)] = id;
+                    if (map) shown = map->GetItemName(id);
+                } else if (IsNumericField(field)) {
+                    const std::optional<double> value = ToNumber(text);
+                    if (value) shown = platform::FloatToStr(*value);
+                } else {
+                    const int size = GetFieldSize(static_cast<F>(field));
+                    shown = size > 0 ? std::string(platform::SjisTruncate(text, Index(size))) : text;
+                }
+                complete.Grid.SetCell(i, out, std::move(shown));
+            }
+        }
+    }
+    return complete;
+}
+
+std::string ImportText(const TCsvCompleteGrid& complete, const TPriorityItem& fields)
+{
+    std::string text;
+    for (int row = 1; row < complete.Grid.GetRowCount(); ++row) {
+        std::vector<std::string> values;
+        for (int i = 0; i < fields.GetCount(); ++i) {
+            if (NameKindOf(fields.GetItem(i)) != TCsvNameKind::None)
+                values.push_back(std::to_string(complete.Ids[Index(row)][Index(i)]));
+            else
+                values.push_back(complete.Grid.GetCell(i, row));
+        }
+        text += platform::JoinCommaText(values) + "\r\n";
+    }
+    return text;
+}

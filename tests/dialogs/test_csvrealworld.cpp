@@ -1,0 +1,187 @@
+// A real-world import: 10 000 ingredients written as a Linux spreadsheet exports CSV (UTF-8 with
+// a byte-order mark, quotes only where needed, LF line ends, a header row, money as shown), loaded,
+// edited, mapped, checked and imported; every record read back equals the generator's
+// expectation field by field.
+#include <gtest/gtest.h>
+
+#include "data/Uvktdbstruct.h"
+#include "data/Vkttabledefine.h"
+#include "database/Uvktobject.h"
+#include "dialogs/Ucsvimport.h"
+#include "dialogs/Ucsvtext.h"
+#include "platform/Codec.h"
+#include "platform/Currency.h"
+#include "platform/Files.h"
+#include "platform/NumberText.h"
+#include "support/ScriptedServices.h"
+#include "support/screens/SampleDatabase.h"
+
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using F = TVktField;
+using platform::Currency;
+
+const F kFields[] = {F::Data,     F::Class_Key, F::Form_Key,   F::BuyUnit_Key, F::BuyPrice,
+                     F::Quantity, F::Yield,     F::Dealer_Key, F::UseUnit_Key};
+constexpr int kRows = 10000;
+
+// One field as the spreadsheet writes it.
+std::string SheetField(const std::string& text)
+{
+    if (text.find_first_of(",\"\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+struct Expected {
+    std::string name;
+    std::string names[4];   // class, form, unit (buy), dealer texts as written
+    std::string useUnit;
+    double buyPrice = 0, quantity = 0, yield = 0;
+};
+
+class CsvRealWorld : public ::testing::Test {
+protected:
+    vkttest::SampleDatabase db{false};
+    TVktObject& Object() { return db.Object(); }
+};
+
+TEST_F(CsvRealWorld, TenThousandIngredientsFromASpreadsheetExport)
+{
+    // Registered names of each kind, and new ones.
+    std::vector<std::string> choices[4];
+    const std::vector<std::string> fresh[4] = {
+        {"新分類", "Légumes d'été", "Épices, sel"},
+        {"冷凍品", "Surgelé"},
+        {"ケース", "botte", "sachet \"zip\""},
+        {"ABC Foods, Ltd.", "Maison \"Dupont\"", "魚河岸 商店"},
+    };
+    for (TCsvNameKind kind : kCsvNameKinds) {
+        const auto k = static_cast<std::size_t>(kind);
+        for (const auto& item : RegisteredItems(Object(), kind, 7)) choices[k].push_back(item.Name);
+        choices[k].insert(choices[k].end(), fresh[k].begin(), fresh[k].end());
+    }
+    const std::vector<std::string> words = {
+        "鶏もも肉", "牛ヒレ肉", "玉ねぎ", "crème fraîche", "bœuf bourguignon", "l'oignon", "pâte \"maison\"",
+        "sel, poivre", "filet\nde bœuf", "北海道産特選黒毛和牛サーロインステーキ用厚切り熟成肉", "œufs frais",
+        "Tomates   cerises", "抹茶"};
+
+    std::mt19937 random(1207);
+    std::vector<Expected> expected;
+    std::string file = "\xEF\xBB\xBF";
+    for (std::size_t i = 0; i < std::size(kFields); ++i)
+        file += (i ? "," : "") + SheetField(GetFieldCaption(kFields[i]));
+    file += "\n";
+    for (int row = 0; row < kRows; ++row) {
+        Expected e;
+        e.name = words[random() % words.size()] + " " + std::to_string(row);
+        for (std::size_t k = 0; k < 4; ++k) e.names[k] = choices[k][random() % choices[k].size()];
+        e.useUnit = choices[2][random() % choices[2].size()];
+        e.buyPrice = 1 + static_cast<double>(random() % 20000);
+        e.quantity = random() % 5 == 0 ? 0.5 : 1 + static_cast<double>(random() % 50);
+        e.yield = 50 + static_cast<double>(random() % 51);
+        const std::string cells[] = {e.name,
+                                     e.names[0],
+                                     e.names[1],
+                                     e.names[2],
+                                     platform::FormatCurrency(e.buyPrice),
+                                     platform::FloatToStr(e.quantity),
+                                     platform::FloatToStr(e.yield),
+                                     e.names[3],
+                                     e.useUnit};
+        for (std::size_t i = 0; i < std::size(cells); ++i) file += (i ? "," : "") + SheetField(cells[i]);
+        file += "\n";
+        expected.push_back(e);
+    }
+    const std::string path = vkttest::NewTempFolder("csvreal") + "/foods.csv";
+    platform::WriteFileAtomic(path, file);
+
+    // Load, drop the header row, fit the columns and check.
+    TPriorityItem fields;
+    for (F f : kFields) fields << static_cast<int>(f);
+    const TCsvFile loaded = ReadCsvFile(path);
+    ASSERT_EQ(loaded.Encoding, TCsvEncoding::Utf8);
+    TCsvEditCore table;
+    table.Grid().SetFixedRows(1);
+    table.SetRows(loaded.Rows);
+    ASSERT_EQ(table.Grid().GetRowCount(), kRows + 2);
+    table.SetCurrent(0, 1);
+    ASSERT_TRUE(table.DeleteRow());
+    FitColumns(table.Grid(), fields.GetCount());
+    const TCsvCheck check = CheckGrid(table.Grid(), fields, 1);
+    ASSERT_TRUE(check.Passed()) << check.Message << " " << check.Col << "," << check.Row;
+
+    // Map unknown names: every other one is created, the rest go to the first registered item.
+    TCsvNameMap maps[4];
+    std::map<std::string, int> ids[4];
+    for (TCsvNameKind kind : kCsvNameKinds) {
+        const auto k = static_cast<std::size_t>(kind);
+        const auto registered = RegisteredItems(Object(), kind, 7);
+        for (const auto& item : registered) ids[k].emplace(item.Name, item.Id);
+        PrepareNameMap(maps[k], registered, CollectNames(table.Grid(), fields, 1, kind));
+        for (bool create = true; !maps[k].GetUnknownItems().empty(); create = !create) {
+            const std::string name = maps[k].GetUnknownItems().front();
+            if (create || registered.empty()) {
+                ids[k][name] = CreateItem(Object(), maps[k], kind, 7, 0);
+                ASSERT_NE(ids[k][name], 0) << name;
+            } else {
+                ASSERT_TRUE(maps[k].SetItem(0, 0));
+                ids[k][name] = registered.front().Id;
+            }
+        }
+        EXPECT_TRUE(maps[k].IsComplete());
+    }
+
+    std::vector<std::string> captions;
+    for (F f : kFields) captions.push_back(GetFieldCaption(f));
+    const TCsvCompleteGrid complete =
+        BuildCompleteGrid(table.Grid(), fields, 1, captions, {&maps[0], &maps[1], &maps[2], &maps[3]});
+    ASSERT_EQ(complete.GetDataCount(), kRows);
+    int progress = 0;
+    ASSERT_TRUE(Object().InsertData(TVktObjKind::Food, ImportText(complete, fields), fields, 0,
+                                    [&](TVktObject*, const std::string&, bool&, int) { ++progress; }));
+    EXPECT_EQ(progress, kRows);
+
+    TVDBFood food(&Object());
+    food.Refresh();
+    ASSERT_EQ(food.GetRowCount(), kRows);
+    std::map<int, Currency> usePrices;
+    for (int row = 0; row < kRows; ++row) {
+        const Expected& e = expected[static_cast<std::size_t>(row)];
+        food.SetRowIndex(row);
+        SCOPED_TRACE(e.name);
+        EXPECT_EQ(food.GetData(), std::string(platform::SjisTruncate(CellText(e.name), 50)));
+        EXPECT_EQ(food.GetClassKey(), ids[0].at(e.names[0]));
+        EXPECT_EQ(food.GetFormKey(), ids[1].at(e.names[1]));
+        EXPECT_EQ(food.GetBuyUnitKey(), ids[2].at(e.names[2]));
+        EXPECT_EQ(food.GetUseUnitKey(), ids[2].at(e.useUnit));
+        EXPECT_EQ(food.GetDealerKey(), ids[3].at(e.names[3]));
+        EXPECT_DOUBLE_EQ(food.GetBuyPrice().ToDouble(), e.buyPrice);
+        EXPECT_DOUBLE_EQ(food.GetQuantity(), e.quantity);
+        EXPECT_DOUBLE_EQ(food.GetYield(), e.yield);
+        const Currency use = Currency::FromDouble(e.buyPrice) * Currency::FromDouble(100 / e.yield) /
+                             Currency::FromDouble(e.quantity);
+        EXPECT_EQ(food.GetUsePrice(), use);
+        usePrices[std::stoi(food.GetText(F::Data_ID))] = use;
+        if (::testing::Test::HasFailure()) break;
+    }
+    // One price-history row per ingredient with a use price.
+    TVDBMonthHistory history(&Object());
+    history.Refresh();
+    ASSERT_EQ(history.GetRowCount(), kRows);
+    for (int row = 0; row < history.GetRowCount(); ++row) {
+        history.SetRowIndex(row);
+        const int key = std::stoi(history.GetText(F::MHistory_Key));
+        ASSERT_EQ(history.GetMHistoryPrice(), usePrices.at(key)) << key;
+    }
+    std::filesystem::remove_all(std::filesystem::path(path).parent_path());
+}
+
+} // namespace
