@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
@@ -70,6 +71,41 @@ void TWizardPages::keyPressEvent(QKeyEvent* event)
     QTabWidget::keyPressEvent(event);
 }
 
+// ===== TWizardDialog =====================================================================
+
+TWizardDialog::TWizardDialog(QWidget* parent, bool okIsNext, int extraHeight) : TVktDialog(parent)
+{
+    resize(width(), height() + extraHeight);
+    setFixedSize(size());
+    pages_ = new TWizardPages(GetClient());
+    pages_->setObjectName(QStringLiteral("PageControl"));
+    pages_->setGeometry(8, 8, 425, GetBevel()->y() - 4);
+    buttons_ = ArrangeWizardButtons(*this, okIsNext ? GetBtnOk() : nullptr);
+    OnClick(buttons_.BtnNext, this, [this] {
+        if (pages_->currentIndex() == 0) ShowPage(1);
+        else done(QDialog::Accepted);
+    });
+    OnClick(buttons_.BtnPrev, this, [this] { ShowPage(0); });
+    disconnect(GetBtnCancel(), &QPushButton::clicked, this, &QDialog::reject);
+    OnClick(GetBtnCancel(), this, [this] { BtnCancelClick(); });
+}
+
+void TWizardDialog::ShowPage(int n)
+{
+    pages_->ShowPage(n);
+    PageChanged(n);
+}
+
+void TWizardDialog::BtnCancelClick()
+{
+    if (AskQuitWizard()) done(QDialog::Rejected);
+}
+
+void TWizardDialog::reject()
+{
+    if (GetBtnCancel()->isEnabled()) platform::Guard([this] { BtnCancelClick(); });
+}
+
 // ===== support ===========================================================================
 
 void ReleaseAtExit(QWidget* dialog)
@@ -78,9 +114,9 @@ void ReleaseAtExit(QWidget* dialog)
         app->AtExit([guarded = QPointer<QWidget>(dialog)] { delete guarded.data(); });
 }
 
-void OnClick(QPushButton* button, QObject* context, std::function<void()> fn)
+void OnClick(QAbstractButton* button, QObject* context, std::function<void()> fn)
 {
-    QObject::connect(button, &QPushButton::clicked, context, [fn = std::move(fn)] { platform::Guard(fn); });
+    QObject::connect(button, &QAbstractButton::clicked, context, [fn = std::move(fn)] { platform::Guard(fn); });
 }
 
 void BindHelp(TVktDialog& dialog, int context)
@@ -115,6 +151,19 @@ TWizardButtons ArrangeWizardButtons(TVktDialog& dialog, QPushButton* next)
     QWidget::setTabOrder(buttons.BtnNext, dialog.GetBtnCancel());
     QWidget::setTabOrder(dialog.GetBtnCancel(), dialog.GetBtnHelp());
     return buttons;
+}
+
+QLabel* AddPageLabel(QWidget* page, const char* name, const char* text, int left, int top, int width, bool bold)
+{
+    auto* label = new QLabel(platform::ToQString(text), page);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(left, top, width, 16);
+    if (bold) {
+        QFont font = label->font();
+        font.setBold(true);
+        label->setFont(font);
+    }
+    return label;
 }
 
 bool AskQuitWizard()

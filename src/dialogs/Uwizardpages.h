@@ -6,6 +6,7 @@
 // Below it, the support the set-up dialogs and wizards share: their single instances, help, the
 // wizard button row, month texts and lists, and row reads.
 #include "platform/DateTime.h"
+#include "widgets/Fguipanel.h"
 
 #include <QPointer>
 #include <QTabWidget>
@@ -13,13 +14,14 @@
 #include <functional>
 #include <string>
 
+class QAbstractButton;
 class QComboBox;
+class QLabel;
 class QPushButton;
 class TFilterObject;
 class TPriorityItem;
 class TVDBClass;
 class TVktAccesser;
-class TVktDialog;
 
 class TWizardPages : public QTabWidget {
     Q_OBJECT
@@ -51,7 +53,7 @@ T* SingleDialog(QPointer<T>& slot)
 }
 
 // Runs fn under the guard on each click of the button.
-void OnClick(QPushButton* button, QObject* context, std::function<void()> fn);
+void OnClick(QAbstractButton* button, QObject* context, std::function<void()> fn);
 
 // BtnHelp and F1 (no modifier) open the help page `context`.
 void BindHelp(TVktDialog& dialog, int context);
@@ -65,8 +67,38 @@ struct TWizardButtons {
 };
 TWizardButtons ArrangeWizardButtons(TVktDialog& dialog, QPushButton* next = nullptr);
 
+// A one-line label on a page.
+QLabel* AddPageLabel(QWidget* page, const char* name, const char* text, int left, int top, int width = 400,
+                     bool bold = false);
+
 // "ウィザードは完了していません。ウィザードを終了しますか？" (No default); true on Yes.
 bool AskQuitWizard();
+
+// The base of the two-page wizards: the page stack over the client, the wizard button row, and
+// キャンセル (also Esc and the close button while it is enabled) asking before it closes.
+// 進む goes from page 0 to page 1 and closes (accepted) on page 1; 戻る goes back to page 0.
+class TWizardDialog : public TVktDialog {
+    Q_OBJECT
+public:
+    // `okIsNext`: the base BtnOk serves as 進む; otherwise BtnOk is hidden.
+    TWizardDialog(QWidget* parent, bool okIsNext, int extraHeight);
+
+    TWizardPages* GetPages() const { return pages_; }
+    QPushButton* GetBtnPrev() const { return buttons_.BtnPrev; }
+    QPushButton* GetBtnNext() const { return buttons_.BtnNext; }
+    // Shows page n, then PageChanged(n).
+    void ShowPage(int n);
+    void BtnCancelClick();
+    void reject() override;
+
+protected:
+    // The buttons' states for the page just shown.
+    virtual void PageChanged(int page) = 0;
+
+private:
+    TWizardPages* pages_ = nullptr;
+    TWizardButtons buttons_;
+};
 
 // Months as whole day numbers of their first days: "2005年 1月" (`spaced`) or "2005年1月".
 std::string MonthText(int day, bool spaced);

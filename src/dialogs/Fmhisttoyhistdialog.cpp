@@ -1,0 +1,125 @@
+#include "dialogs/Fmhisttoyhistdialog.h"
+
+#include "database/Uvktobject.h"
+#include "gui/Application.h"
+#include "gui/QtSupport.h"
+#include "gui/Services.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kHelpContext = 8976;
+constexpr int kExtraHeight = 60;
+
+} // namespace
+
+TMHistToYHistDialog::TMHistToYHistDialog(QWidget* parent) : TWizardDialog(parent, false, kExtraHeight)
+{
+    setObjectName(QStringLiteral("MHistToYHistDialog"));
+    setWindowTitle(QStringLiteral("年間履歴作成ウィザード"));
+    GetBtnOk()->setText(QStringLiteral("作成"));
+    BindHelp(*this, kHelpContext);
+
+    QWidget* start = GetPages()->AddPage("TabSheet1", "ウィザード開始");
+    AddPageLabel(start, "Label", "年間履歴作成ウィザード", 12, 12, 400, true);
+    AddPageLabel(start, "LabelStr", "月間履歴を最高、最低、平均、最終価格に集計し年間履歴として保存します。", 12, 48);
+    AddPageLabel(start, "Label1", "年間履歴は、棚卸し表や料理、メニューデータの材料の価格として利用されます。", 12, 72);
+    AddPageLabel(start, "Label5", "年間履歴を作成するには進むをクリックしてください。", 12, 108);
+
+    QWidget* page = GetPages()->AddPage("TabSheet2", "年間履歴作成");
+    AddPageLabel(page, "Label6", "作成する年月を選択してください。", 12, 12);
+    mHistDateList_ = new QComboBox(page);
+    mHistDateList_->setObjectName(QStringLiteral("MHistDateList"));
+    mHistDateList_->setGeometry(12, 36, 130, 22);
+    cbDeleteMHist_ = new QCheckBox(QStringLiteral("変換後月間履歴を削除する"), page);
+    cbDeleteMHist_->setObjectName(QStringLiteral("CBDeleteMHist"));
+    cbDeleteMHist_->setGeometry(160, 37, 240, 20);
+    btnCreate_ = new QPushButton(QStringLiteral("変換"), page);
+    btnCreate_->setObjectName(QStringLiteral("BtnCreate"));
+    btnCreate_->setGeometry(312, 72, 97, 22);
+    AddPageLabel(page, "Label2", "月間履歴は削除しなければ何度でも編集、変換することが出来ますが", 12, 110);
+    AddPageLabel(page, "Label3", "データベースファイルのサイズは大きくなります。", 12, 128);
+    AddPageLabel(page, "Label4", "不要になりしだい削除することを推奨します。", 12, 146);
+
+    connect(mHistDateList_, &QComboBox::activated, this, platform::Guarded([this](int) { MHistDateListChange(); }));
+    OnClick(btnCreate_, this, [this] { BtnCreateClick(); });
+}
+
+TMHistToYHistDialog::~TMHistToYHistDialog()
+{
+    MarkDestroying();
+    SetDataObject(nullptr);
+}
+
+void TMHistToYHistDialog::PageChanged(int page)
+{
+    GetBtnPrev()->setEnabled(page == 1);
+    GetBtnNext()->setText(page == 0 ? QStringLiteral("進む &>>") : QStringLiteral("閉じる"));
+    GetBtnNext()->setEnabled(page == 0);
+    if (page == 0) {
+        GetBtnCancel()->setEnabled(true);
+        return;
+    }
+    mHistDateList_->setCurrentIndex(-1);
+    cbDeleteMHist_->setEnabled(false);
+    btnCreate_->setEnabled(false);
+}
+
+void TMHistToYHistDialog::MHistDateListChange()
+{
+    GetBtnNext()->setEnabled(false);
+    GetBtnCancel()->setEnabled(true);
+    btnCreate_->setEnabled(true);
+    // The monthly history of the running month cannot be deleted.
+    cbDeleteMHist_->setEnabled(ChosenMonth(*mHistDateList_) < FirstDayOfMonth(platform::Now()));
+}
+
+void TMHistToYHistDialog::BtnCreateClick()
+{
+    TVktObject* object = GetDataObject();
+    const int month = ChosenMonth(*mHistDateList_);
+    if (!object || month == 0) return;
+    const bool remove = cbDeleteMHist_->isEnabled() && cbDeleteMHist_->isChecked();
+    if (remove && !platform::AskYesNo("変換後月間履歴を削除してもよろしいですか？", "確認", false)) return;
+    bool made = false;
+    {
+        const platform::BusyCursor busy;
+        made = object->MakeYHistory(remove, 0, month, nullptr);
+    }
+    if (!made) {
+        platform::ShowError("年間履歴を作成できませんでした。");
+        return;
+    }
+    if (remove) mHistDateList_->removeItem(mHistDateList_->currentIndex());
+    mHistDateList_->setCurrentIndex(-1);
+    cbDeleteMHist_->setChecked(false);
+    cbDeleteMHist_->setEnabled(false);
+    GetBtnNext()->setEnabled(true);
+    GetBtnCancel()->setEnabled(false);
+    btnCreate_->setEnabled(false);
+}
+
+int TMHistToYHistDialog::Execute()
+{
+    TVktObject* object = GetDataObject();
+    FillMonthList(*mHistDateList_, object && object->IsValid() ? object->GetMHistoryMonths() : TPriorityItem());
+    ShowPage(0);
+    return exec();
+}
+
+TMHistToYHistDialog* MHistToYHistDlg()
+{
+    static QPointer<TMHistToYHistDialog> dialog;
+    return SingleDialog(dialog);
+}
+
+void ShowMHistToYHistDlg(TVktObject* obj)
+{
+    TMHistToYHistDialog* dialog = MHistToYHistDlg();
+    dialog->SetDataObject(obj);
+    dialog->Execute();
+}
