@@ -8,6 +8,7 @@
 #include "gui/Settings.h"
 #include "layout/Preview.h"
 #include "platform/Errors.h"
+#include "reports/Fpreviewoperator.h"
 #include "screens/Fclassbar.h"
 #include "screens/Fclassfilterbar.h"
 #include "screens/Fclassfilterview.h"
@@ -167,6 +168,7 @@ TVktSingleViewer::TVktSingleViewer(std::unique_ptr<TSingleInstance> instance, QW
 TVktSingleViewer::~TVktSingleViewer()
 {
     if (g_viewer == this) g_viewer = nullptr;
+    previewOperator_->SetPreview(nullptr);   // before the panel and its document go
     instance_.reset();   // the claim goes before the bases unbind
     MarkDestroying();
     SetDataObject(nullptr);
@@ -265,6 +267,9 @@ void TVktSingleViewer::BuildToolBar()
                         {"ActAppendItem", "ActChangeDataClass", "ActChangeDataProperty", "ActChangeDataAttribute",
                          "ActAppendInventory", "-", "ActShowPreviewProperty", "ActShowPrinterMargin",
                          "ActDefaultPreview", "-", "ActPreviewPrint"});
+    previewOperator_ = new TPreviewOperator(toolBar2_);
+    previewOperator_->setFixedWidth(kPreviewOperatorWidth);
+    toolBar2_->addWidget(previewOperator_)->setObjectName("PreviewOperator");
     auto* selecter = new TLayoutSelecter(toolBar2_);
     previewFileSelecter_ = selecter;
     previewFileSelecter_->setObjectName("PreviewFileSelecter");
@@ -327,6 +332,7 @@ void TVktSingleViewer::FormShow()
     }
     TVktPanel* panel = GetVktPanel();
     panel->Setup();
+    previewOperator_->SetPreview(GetLayoutDocument());
     platform::PumpEvents();
     qCDebug(VktStartup, "panels set up");
     SetHelpContexts();
@@ -427,6 +433,7 @@ void TVktSingleViewer::ApplicationIdle()
 {
     const bool preview = GetVktPanel()->GetPreviewMode();
     previewFileSelecter_->setEnabled(preview);
+    previewOperator_->setEnabled(preview);
     ActDefaultPreview->setEnabled(preview);
 }
 

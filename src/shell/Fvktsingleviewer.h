@@ -29,12 +29,14 @@ class QMenuBar;
 class QToolBar;
 class THTTPThread;
 class TPreview;
+class TPreviewOperator;
 
 class TVktSingleViewer : public TVktView {
     Q_OBJECT
 public:
     static constexpr const char* kPresetItems[] = {"食材リスト=FoodList.xml", "原価率表=Recipe.xml",
                                                     "メニュー=Menu.xml"};
+    static constexpr int kPreviewOperatorWidth = 146;
 
     // Takes over the single-instance claim (null: none, as in tests) and answers its activation.
     explicit TVktSingleViewer(std::unique_ptr<TSingleInstance> instance = nullptr, QWidget* parent = nullptr);
@@ -48,6 +50,8 @@ public:
     QMenuBar* GetMainMenu() const { return mainMenu_; }
     QToolBar* GetToolBar(int row) const { return row == 0 ? toolBar1_ : toolBar2_; }
     QComboBox* GetPreviewFileSelecter() const { return previewFileSelecter_; }
+    // The page and zoom strip beside the print button.
+    TPreviewOperator* GetPreviewOperator() const { return previewOperator_; }
     int GetSelectedLayout() const { return selectedLayout_; }
     bool GetShown() const { return shown_; }
     // The layout document of the layout view; null before the panel's set-up.
@@ -105,6 +109,7 @@ private:
     QToolBar* toolBar1_ = nullptr;
     QToolBar* toolBar2_ = nullptr;
     QComboBox* previewFileSelecter_ = nullptr;
+    TPreviewOperator* previewOperator_ = nullptr;
     int selectedLayout_ = -1;
     bool shown_ = false;
     std::optional<int> classPanel_;

@@ -17,6 +17,7 @@
 #include "screens/Fdataviewer.h"
 #include "screens/Finvdatebar.h"
 #include "screens/Finventoryview.h"
+#include "reports/Fprintexecutedlg.h"
 #include "shell/Fdatabasedialog.h"
 #include "shell/Flayoutpanel.h"
 #include "shell/Fvktpanel.h"
@@ -477,8 +478,7 @@ void TVktCommandModule::ActShowPrinterMarginExecute()
 void TVktCommandModule::ActPreviewPrintExecute()
 {
     if (!currentPanel_ || !currentPanel_->GetPreview()) return;
-    const platform::BusyCursor busy;
-    currentPanel_->GetPreview()->GetPreview()->DrawPrinter(VktMdl()->GetProductName(), 1, 0, 0, 0);
+    ShowPrintExecuteDlg(currentPanel_->GetPreview()->GetPreview(), VktMdl()->GetProductName(), "");
 }
 
 void TVktCommandModule::ActShowInventoryExecute()

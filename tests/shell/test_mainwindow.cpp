@@ -6,6 +6,7 @@
 #include "gui/QtSupport.h"
 #include "gui/Settings.h"
 #include "layout/Preview.h"
+#include "reports/Fprintexecutedlg.h"
 #include "screens/Fclassfilterview.h"
 #include "screens/Fdataeditor.h"
 #include "screens/Fdataviewer.h"
@@ -29,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -131,10 +133,11 @@ TEST_F(MainWindowTest, MenusAndToolBarInTheirOrder)
     EXPECT_EQ(Entries(w.GetToolBar(0)->actions()),
               "ActNewDataBase ActAppendDataBase ActOpenDataBase - ActCloseDataBase - ActShowClassTree ActShowClassBar "
               "ActShowInventory ActShowPreview - ActEditData ActNewData ActDeleteData ActReviveData ActDeleteInventory");
-    // The selector sits last, as a widget action without a name.
+    // The page and zoom strip follows the print button; the selector sits last, as a widget action
+    // without a name.
     EXPECT_EQ(Entries(w.GetToolBar(1)->actions()),
               "ActAppendItem ActChangeDataClass ActChangeDataProperty ActChangeDataAttribute ActAppendInventory - "
-              "ActShowPreviewProperty ActShowPrinterMargin ActDefaultPreview - ActPreviewPrint ");
+              "ActShowPreviewProperty ActShowPrinterMargin ActDefaultPreview - ActPreviewPrint PreviewOperator ");
     // The selector shows each name whole (76 pixels at least).
     QComboBox* selector = w.GetPreviewFileSelecter();
     EXPECT_GE(selector->width(), 76);
@@ -306,6 +309,11 @@ TEST_F(MainWindowPanelTest, PrintsTheLayoutViewOnThePrinter)
     TVktCommandModule* module = VktCommandModule();
     module->updateActions();
     ASSERT_TRUE(module->ActPreviewPrint->isEnabled());
+    // The print dialog opens; its print button prints everything, then it is closed.
+    QTimer::singleShot(0, [] {
+        PrintExecuteDlg()->findChild<QPushButton*>("BtnPrint")->click();
+        PrintExecuteDlg()->findChild<QPushButton*>("BtnCancel")->click();
+    });
     module->ActPreviewPrint->trigger();
     EXPECT_TRUE(vkttest::Scripted().messages.empty());
 
