@@ -1,6 +1,5 @@
 #include "dialogs/Fuseunitchangedialog.h"
 
-#include "data/Ufilterstruct.h"
 #include "data/Uvktdbstruct.h"
 #include "database/Uvktobject.h"
 #include "gui/Application.h"
@@ -91,9 +90,7 @@ std::string TUseUnitChangeDialog::UnitName(int id) const
     TVktObject* object = GetDataObject();
     if (!object || !object->IsValid()) return {};
     TVDBUnits reader(object);
-    TFilterObject filter;
-    filter.Add(TVktField::Units_ID, foEqual, id, {});
-    QueryRows(reader, filter);
+    reader.Refresh();
     reader.Locate(id);
     return reader.GetRowCount() > 0 && reader.GetUnitsID() == id ? reader.GetUnits() : std::string();
 }

@@ -1,0 +1,252 @@
+// The use-unit and yearly-history wizards: the rate's states and what Execute returns; the months
+// with monthly history, the delete option's rule and question, yearly rows written and monthly
+// rows removed, and a failed fold that keeps the page as it was.
+#include <gtest/gtest.h>
+
+#include "database/Uvktobject.h"
+#include "dialogs/Fmhisttoyhistdialog.h"
+#include "dialogs/Fuseunitchangedialog.h"
+#include "platform/Currency.h"
+#include "platform/Sqlite.h"
+#include "support/ScriptedServices.h"
+#include "support/screens/SampleDatabase.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace {
+
+using vkttest::SampleDatabase;
+using platform::MsgAnswer;
+
+constexpr int kGram = 5;
+constexpr int kKilogram = 6;
+
+class HistoryWizardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vkttest::Scripted().Reset();
+        platform::SetFixedNow(platform::EncodeDateTime(2024, 4, 20, 9, 0, 0));
+        sample = std::make_unique<SampleDatabase>();
+        object = &sample->Object();
+    }
+    void TearDown() override
+    {
+        UseUnitChangeDlg(nullptr);
+        MHistToYHistDlg()->SetDataObject(nullptr);
+        sample.reset();
+        platform::SetClock({});
+    }
+    std::string Sql(const std::string& query) const
+    {
+        platform::Connection db(platform::DatabaseFilePath(sample->Folder()));
+        platform::Statement statement(db, query);
+        return statement.Step() ? statement.GetText(0) : std::string();
+    }
+    template <class W>
+    static void Inside(W* wizard, const std::function<void(W*)>& act, const std::function<void()>& show)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, [&] {
+            ran = true;
+            act(wizard);
+            if (wizard->isVisible()) wizard->done(0);
+        });
+        show();
+        EXPECT_TRUE(ran);
+    }
+    std::unique_ptr<SampleDatabase> sample;
+    TVktObject* object = nullptr;
+};
+
+TEST_F(HistoryWizardTest, TheRateEnablesExecuteOnlyWhenFiniteAndAboveZero)
+{
+    TUseUnitChangeDialog* wizard = UseUnitChangeDlg(object);
+    double rate = -5;
+    bool result = false;
+    Inside<TUseUnitChangeDialog>(wizard, [](TUseUnitChangeDialog* w) {
+        QPushButton* next = w->GetBtnNext();
+        EXPECT_EQ(next, w->GetBtnOk());
+        EXPECT_EQ(next->text(), QStringLiteral("進む &>>"));
+        EXPECT_FALSE(w->GetBtnPrev()->isEnabled());
+        EXPECT_EQ(w->GetOldUnitEdit()->text(), QStringLiteral("グラム"));
+        EXPECT_EQ(w->GetNewUnitEdit()->text(), QStringLiteral("キログラム"));
+        EXPECT_EQ(w->GetUnitRateEdit()->text(), QStringLiteral("1"));
+        next->click();
+        EXPECT_EQ(next->text(), QStringLiteral("実行"));
+        EXPECT_TRUE(w->GetBtnPrev()->isEnabled());
+        struct Case {
+            const char* text;
+            bool enabled;
+            double rate;
+        } const cases[] = {
+            {"1000", true, 1000}, {"", false, 1.0},   {"abc", false, 1.0}, {"0", false, 1.0},
+            {"-1", false, 1.0},   {"0.001", true, 0.001}, {"1e999", false, 1.0}, {"1000", true, 1000},
+        };
+        for (const Case& c : cases) {
+            w->GetUnitRateEdit()->setText(QString::fromUtf8(c.text));
+            EXPECT_EQ(next->isEnabled(), c.enabled) << c.text;
+            EXPECT_EQ(w->GetRate(), c.rate) << c.text;
+        }
+        next->click();
+    }, [&] { result = wizard->Execute(kGram, kKilogram, rate); });
+    EXPECT_TRUE(result);
+    EXPECT_EQ(rate, 1000);
+}
+
+TEST_F(HistoryWizardTest, CancellingTheUnitWizardAsksAndReturnsFalseWithRateOne)
+{
+    vkttest::ScriptedServices& s = vkttest::Scripted();
+    TUseUnitChangeDialog* wizard = UseUnitChangeDlg(object);
+    double rate = 0;
+    bool result = true;
+    Inside<TUseUnitChangeDialog>(wizard, [&s](TUseUnitChangeDialog* w) {
+        w->GetBtnNext()->click();
+        w->GetUnitRateEdit()->setText(QStringLiteral("0"));
+        w->GetBtnPrev()->click();
+        EXPECT_TRUE(w->GetBtnNext()->isEnabled()) << "進む on the first page";
+        w->GetBtnNext()->click();
+        EXPECT_FALSE(w->GetBtnNext()->isEnabled()) << "実行 keeps the rate's state";
+        w->GetUnitRateEdit()->setText(QStringLiteral("1000"));
+        s.answers = {MsgAnswer::No, MsgAnswer::Yes};
+        QTest::keyClick(w, Qt::Key_Escape);
+        EXPECT_TRUE(w->isVisible());
+        w->GetBtnCancel()->click();
+        EXPECT_FALSE(w->isVisible());
+    }, [&] { result = wizard->Execute(kGram, kKilogram, rate); });
+    EXPECT_FALSE(result);
+    EXPECT_EQ(rate, 1.0);
+    ASSERT_EQ(s.messages.size(), 2u);
+    EXPECT_EQ(s.messages[1].text, "ウィザードは完了していません。ウィザードを終了しますか？");
+}
+
+class YearlyHistoryTest : public HistoryWizardTest {
+protected:
+    void SetUp() override
+    {
+        HistoryWizardTest::SetUp();
+        onion = sample->Record("玉ねぎ");
+        using platform::Currency;
+        ASSERT_TRUE(object->SetMHistoryPrice(onion, platform::EncodeDate(2024, 2, 10), Currency::FromDouble(200)));
+        ASSERT_TRUE(object->SetMHistoryPrice(onion, platform::EncodeDate(2024, 2, 20), Currency::FromDouble(300)));
+    }
+    void Show(const std::function<void(TMHistToYHistDialog*)>& act)
+    {
+        Inside<TMHistToYHistDialog>(MHistToYHistDlg(), act, [this] { ShowMHistToYHistDlg(object); });
+    }
+    static void Choose(TMHistToYHistDialog* w, const char* month)
+    {
+        QComboBox* list = w->GetMHistDateList();
+        const int index = list->findText(QString::fromUtf8(month));
+        ASSERT_GE(index, 0) << month;
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+    std::string Months(TMHistToYHistDialog* w) const
+    {
+        std::string s;
+        for (int i = 0; i < w->GetMHistDateList()->count(); ++i)
+            s += (s.empty() ? "" : ",") + w->GetMHistDateList()->itemText(i).toStdString();
+        return s;
+    }
+    int onion = 0;
+};
+
+TEST_F(YearlyHistoryTest, OnlyMonthsBeforeTheCurrentOneCanBeDeletedAfterAQuestion)
+{
+    vkttest::ScriptedServices& s = vkttest::Scripted();
+    Show([&](TMHistToYHistDialog* w) {
+        EXPECT_EQ(Months(w), "2024年4月,2024年2月");
+        EXPECT_FALSE(w->GetBtnOk()->isVisible());
+        w->GetBtnNext()->click();
+        EXPECT_EQ(w->GetMHistDateList()->currentIndex(), -1);
+        EXPECT_FALSE(w->GetBtnCreate()->isEnabled());
+        EXPECT_FALSE(w->GetCBDeleteMHist()->isEnabled());
+        EXPECT_FALSE(w->GetBtnNext()->isEnabled());
+        Choose(w, "2024年4月");
+        EXPECT_TRUE(w->GetBtnCreate()->isEnabled());
+        EXPECT_FALSE(w->GetCBDeleteMHist()->isEnabled()) << "the running month";
+        Choose(w, "2024年2月");
+        EXPECT_TRUE(w->GetCBDeleteMHist()->isEnabled());
+        w->GetCBDeleteMHist()->setChecked(true);
+        s.answers = {MsgAnswer::No};
+        w->GetBtnCreate()->click();
+        ASSERT_EQ(s.messages.size(), 1u);
+        EXPECT_EQ(s.messages[0].text, "変換後月間履歴を削除してもよろしいですか？");
+        EXPECT_EQ(s.messages[0].defaultButton, MsgAnswer::No);
+        EXPECT_EQ(Sql("select count(*) from VktDB1M"), "0") << "No writes nothing";
+        s.answers = {MsgAnswer::Yes};
+        w->GetBtnCreate()->click();
+        EXPECT_EQ(Months(w), "2024年4月");
+        EXPECT_EQ(w->GetMHistDateList()->currentIndex(), -1);
+        EXPECT_FALSE(w->GetCBDeleteMHist()->isEnabled());
+        EXPECT_FALSE(w->GetCBDeleteMHist()->isChecked());
+        EXPECT_FALSE(w->GetBtnCreate()->isEnabled());
+        EXPECT_FALSE(w->GetBtnCancel()->isEnabled());
+        EXPECT_TRUE(w->GetBtnNext()->isEnabled());
+        w->GetBtnNext()->click();
+        EXPECT_FALSE(w->isVisible());
+    });
+    EXPECT_EQ(Sql("select YHistoryDate || ' ' || YHLastPrice || ' ' || YHMaxPrice || ' ' || YHAvePrice || ' ' || "
+                  "YHMinPrice from VktDB1M where YHistory_Key = " +
+                  std::to_string(onion)),
+              "2024-02-29 300.0 300.0 250.0 200.0");
+    EXPECT_EQ(Sql("select count(*) from VktDB1L where MHistoryDate like '2024-02%'"), "0");
+}
+
+TEST_F(YearlyHistoryTest, KeepingTheMonthlyRowsKeepsTheMonthListed)
+{
+    Show([](TMHistToYHistDialog* w) {
+        w->GetBtnNext()->click();
+        Choose(w, "2024年2月");
+        w->GetBtnCreate()->click();
+        EXPECT_EQ(w->GetMHistDateList()->count(), 2);
+    });
+    EXPECT_EQ(Sql("select count(*) from VktDB1L where MHistoryDate like '2024-02%'"), "2");
+    EXPECT_EQ(Sql("select count(*) from VktDB1M where YHistory_Key = " + std::to_string(onion)), "1");
+}
+
+TEST_F(YearlyHistoryTest, AFailedFoldSaysSoAndKeepsThePage)
+{
+    vkttest::ScriptedServices& s = vkttest::Scripted();
+    Show([&](TMHistToYHistDialog* w) {
+        w->GetBtnNext()->click();
+        Choose(w, "2024年2月");
+        {
+            platform::Connection db(platform::DatabaseFilePath(sample->Folder()));
+            platform::Statement drop(db, "drop table VktDB1M");
+            drop.Step();
+        }
+        w->GetBtnCreate()->click();
+        ASSERT_EQ(s.messages.size(), 1u);
+        EXPECT_EQ(s.messages[0].text, "年間履歴を作成できませんでした。");
+        EXPECT_EQ(s.messages[0].icon, platform::MsgIcon::Stop);
+        EXPECT_EQ(Months(w), "2024年4月,2024年2月");
+        EXPECT_EQ(w->GetMHistDateList()->currentText(), QStringLiteral("2024年2月"));
+        EXPECT_TRUE(w->GetBtnCreate()->isEnabled());
+        EXPECT_TRUE(w->GetBtnCancel()->isEnabled());
+        EXPECT_FALSE(w->GetBtnNext()->isEnabled());
+    });
+}
+
+TEST_F(YearlyHistoryTest, WithoutMonthlyHistoryNothingCanBeConverted)
+{
+    SampleDatabase empty(false);
+    Inside<TMHistToYHistDialog>(MHistToYHistDlg(), [](TMHistToYHistDialog* w) {
+        w->GetBtnNext()->click();
+        EXPECT_EQ(w->GetMHistDateList()->count(), 0);
+        EXPECT_FALSE(w->GetBtnCreate()->isEnabled());
+    }, [&] { ShowMHistToYHistDlg(&empty.Object()); });
+    MHistToYHistDlg()->SetDataObject(nullptr);
+}
+
+} // namespace
