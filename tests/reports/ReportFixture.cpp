@@ -4,7 +4,9 @@
 #include "database/Uvktobject.h"
 #include "layout/Preview.h"
 #include "platform/Bitmap.h"
+#include "reports/Uvktchartcontainer.h"
 #include "reports/Uvktfieldcontainer.h"
+#include "reports/Uvktgridcontainer.h"
 #include "reports/Uvktimagecontainer.h"
 #include "reports/Uvktmemocontainer.h"
 #include "support/ScriptedServices.h"
@@ -121,6 +123,19 @@ std::string BoundLayout::Dump(int page)
         }
         if (auto* image = dynamic_cast<TVktImageContainer*>(link))
             out += "<" + std::to_string(image->GetShownImage().size()) + ">";
+        if (auto* grid = dynamic_cast<TVktGridContainer*>(link)) {
+            out += "#" + std::to_string(grid->GetPageMax());
+            for (int r = 0; r < grid->GetRowCount(); ++r)
+                for (int c = 0; c < grid->GetFields().GetCount(); ++c) out += "|" + grid->CellText(c, r);
+        }
+        if (auto* chart = dynamic_cast<TVktChartContainer*>(link)) {
+            out += "~";
+            for (int i = 0; i < chart->GetGraphCount(); ++i) {
+                const TSeriesStruct series = chart->GetData(i);
+                for (int p = 0; p < series.GetCount(); ++p)
+                    out += std::to_string(series.GetX(p)) + ":" + std::to_string(series.GetY(p)) + series.GetLabel(p) + ";";
+            }
+        }
     }
     return out;
 }

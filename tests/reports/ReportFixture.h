@@ -50,7 +50,8 @@ struct BoundLayout {
     TContainer* Add(int type, TContainer* parent);
     template <typename T>
     T* Add(int type, TContainer* parent) { return dynamic_cast<T*>(Add(type, parent)); }
-    // Every data container's text (field text, memo RTF size and text, picture size) on a page.
+    // Every data container's text (field text, memo RTF size and text, picture size, grid cells,
+    // chart points) on a page.
     std::string Dump(int page);
 
     std::unique_ptr<TPreview> preview;
