@@ -442,7 +442,7 @@ void TCsvEditCore::SetRows(const TCsvRows& rows)
 void TCsvEditCore::CommitEdit(int col, int row, const std::string& startText, std::string text)
 {
     text = CellText(text);
-    if (!grid_.Contains(col, row) || text == startText) return;
+    if (!grid_.Contains(col, row) || text == grid_.GetCell(col, row)) return;
     grid_.SetCell(col, row, text);
     history_.Add(11, col, row, startText + "\n" + text);
 }

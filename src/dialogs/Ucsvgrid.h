@@ -156,7 +156,8 @@ public:
     // Replaces the content (history cleared).
     void SetCSV(std::string_view text);
     void SetRows(const TCsvRows& rows);
-    // A cell edit: writes the text and records kind 11 when it differs from `startText`.
+    // A cell edit: when the text differs from the cell's, writes it and records kind 11 with
+    // `startText` (the cell's text when the editor took it up) as the old part.
     void CommitEdit(int col, int row, const std::string& startText, std::string text);
     // Writes the lines and fields from the current cell on, clipped to the grid, one kind-11
     // record per cell.
