@@ -163,6 +163,11 @@ void TClassView::SetNodeImage(QTreeWidgetItem* node, int image)
     node->setIcon(0, images_ && image >= 0 && image < images_->GetCount() ? images_->Icon(image) : QIcon());
 }
 
+int TClassView::GetNodeImage(const QTreeWidgetItem* node) const
+{
+    return node ? node->data(0, ImageRole).toInt() : 0;
+}
+
 void TClassView::SetImages(const platform::IconList* images)
 {
     images_ = images;

@@ -46,6 +46,8 @@ public:
     std::string GetNodeText(const QTreeWidgetItem* node) const;
     void SetNodeText(QTreeWidgetItem* node, const std::string& text);
     void SetNodeImage(QTreeWidgetItem* node, int image);
+    // 0 without a node.
+    int GetNodeImage(const QTreeWidgetItem* node) const;
     // Not owned.
     const platform::IconList* GetImages() const { return images_; }
     void SetImages(const platform::IconList* images);

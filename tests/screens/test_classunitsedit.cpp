@@ -1,19 +1,92 @@
-// The class, form and unit page of the master-data dialog and its class tree.
+// The master-data panels alone (edit cycles, icon grids, icon files, resize rules), the class, form
+// and unit page on the sample database, and the class tree and navigator it builds on.
 #include <gtest/gtest.h>
 
+#include "data/Uvktdbstruct.h"
 #include "database/Uvktobject.h"
+#include "platform/Bitmap.h"
+#include "platform/Files.h"
+#include "platform/ImageList.h"
+#include "richtext/Exview.h"
+#include "screens/Fattributeeditpanel.h"
+#include "screens/Fclasseditpanel.h"
 #include "screens/Fclassfilterview.h"
+#include "screens/Fclassunitsedit.h"
 #include "screens/Fclassview.h"
+#include "screens/Fdealereditpanel.h"
+#include "screens/Ficoneditpanel.h"
+#include "screens/Funitseditpanel.h"
+#include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
 
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
+using F = TVktField;
 using vkttest::SampleDatabase;
+
+void Type(const std::string& text)
+{
+    for (char c : text) QTest::keyClick(QApplication::focusWidget(), c);
+}
+
+void Key(int key, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+}
+
+void Enter(QWidget* control) { control->setFocus(Qt::MouseFocusReason); }
+
+// Icons of distinct colours, pixel (0, 0) transparent.
+platform::ImageList Icons(int count)
+{
+    platform::ImageList images;
+    for (int i = 0; i < count; ++i) {
+        platform::Picture picture(16, 16, platform::RgbColor(20 * i, 100, 200));
+        picture.SetPixel(0, 0, platform::RgbColor(254, 254, 254));
+        images.AddMasked(picture, platform::RgbColor(254, 254, 254));
+    }
+    return images;
+}
+
+// A panel in an active window.
+template <class Panel>
+class Hosted : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vkttest::Scripted().Reset();
+        auto* layout = new QVBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(&panel);
+        window.resize(500, 380);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    void ClickRow(TGridEdit* grid, int row)
+    {
+        QTableView* view = grid->GetStringGrid();
+        const QRect rect = view->visualRect(grid->GetModel()->index(row, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    QWidget window;
+    Panel panel;
+    std::vector<std::string> log;
+};
 
 TTreeIndex Tree(const char* text) { return TTreeIndex(std::string(text)); }
 
@@ -66,6 +139,236 @@ TEST(ClassTree, NavigatorReportsADeletionThatMovesItsSelection)
     EXPECT_EQ(reports, 1);
     EXPECT_EQ(nav.BuildFilter().Filters(nav.BuildFilter().IndexOf(TVktField::Class_ID)).GetBegin(0).AsInt(),
               SampleDatabase::kMeat);
+}
+
+// ===== Panels alone ===================================================================================
+
+using ClassEdit = Hosted<TClassEditPanel>;
+
+TEST_F(ClassEdit, EnteringAnotherPartCommitsTheFirstAndEscRestoresAllSelected)
+{
+    const platform::ImageList images = Icons(5);
+    panel.SetImages(&images);
+    panel.Load("肉類", "Viandes", 2);
+    panel.OnReturn = [this](QObject*) {
+        const int part = panel.GetEditPart();
+        log.push_back(std::to_string(part) + ":" +
+                      (part == 0 ? std::to_string(panel.GetIcon()) : part == 1 ? panel.GetName() : panel.GetName2()));
+    };
+    Enter(panel.GetNameEdit());
+    Key(Qt::Key_End);
+    Type("X");
+    EXPECT_TRUE(panel.GetModified());
+    Enter(panel.GetName2Edit());
+    EXPECT_EQ(log, std::vector<std::string>{"1:肉類X"});
+    Key(Qt::Key_End);
+    Type("s");
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(panel.GetModified());
+    EXPECT_EQ(panel.GetName2(), "Viandes");
+    EXPECT_TRUE(panel.GetName2Edit()->GetCanCopy()) << "the restored text is selected";
+
+    // The icon: a click past the last icon chooses nothing; a chosen icon is written on Ctrl+Enter.
+    TIconGrid* grid = panel.GetIconGrid();
+    Enter(grid);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(grid->GetColCount() * 3).center());
+    EXPECT_EQ(panel.GetIcon(), 2);
+    EXPECT_FALSE(panel.GetModified());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(4).center());
+    EXPECT_TRUE(panel.GetModified());
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(log, (std::vector<std::string>{"1:肉類X", "0:4"}));
+    // A newly shown class is the undo state: nothing pending, Esc brings back its values.
+    panel.Load("牛肉", "Boeuf", 1);
+    Enter(panel.GetNameEdit());
+    Type("Y");
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(panel.GetName(), "牛肉");
+}
+
+TEST(IconGrid, ColumnsFollowTheWidthAndKeepTheSelectedIcon)
+{
+    const platform::ImageList images = Icons(10);
+    TIconGrid grid;
+    grid.SetImages(&images);
+    grid.resize(5 * 32 + 2 * grid.frameWidth() + grid.verticalScrollBar()->sizeHint().width(), 200);
+    grid.show();
+    ASSERT_EQ(grid.GetColCount(), 5);
+    EXPECT_EQ(grid.GetRowCount(), 2);
+    grid.SetSelectedIndex(7);
+    EXPECT_EQ(grid.CellRect(7).topLeft(), QPoint(64, 32));
+    grid.resize(grid.width() - 2 * 32, 200);
+    ASSERT_EQ(grid.GetColCount(), 3);
+    EXPECT_EQ(grid.GetRowCount(), 4);
+    EXPECT_EQ(grid.GetSelectedIndex(), 7);
+    EXPECT_EQ(grid.CellRect(7).topLeft(), QPoint(32, 64 - grid.verticalScrollBar()->value()));
+
+    // Without icons: one cell that cannot be chosen.
+    int chosen = 0;
+    grid.OnSelect = [&](TIconGrid*) { ++chosen; };
+    grid.SetImages(nullptr);
+    EXPECT_EQ(grid.GetRowCount(), 1);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(16, 16));
+    EXPECT_EQ(grid.IconAt(QPoint(16, 16)), -1);
+    EXPECT_EQ(chosen, 0);
+}
+
+TEST(IconEdit, SavesBitmapOrIconByTheLowerCasedExtensionOnly)
+{
+    namespace fs = std::filesystem;
+    const platform::ImageList images = Icons(3);
+    TIconEditPanel panel;
+    panel.SetImages(&images);
+    panel.GetIconGrid()->SetSelectedIndex(2);
+    const fs::path folder = vkttest::NewTempFolder("icons");
+    struct Case {
+        const char* name;
+        bool written;
+    };
+    for (const Case& c : {Case{"a.BMP", true}, Case{"b.ico", true}, Case{"c.png", false}, Case{"d", false}}) {
+        const std::string path = (folder / c.name).string();
+        EXPECT_EQ(panel.SaveIcon(path), c.written) << c.name;
+        EXPECT_EQ(fs::exists(path), c.written) << c.name;
+    }
+    EXPECT_EQ(platform::DecodeBmp(platform::ReadFileBytes((folder / "a.BMP").string())), images.GetImage(2));
+    const QImage icon(QString::fromStdString((folder / "b.ico").string()), "ico");
+    ASSERT_EQ(icon.size(), QSize(16, 16));
+    EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0) << "the mask is kept";
+    EXPECT_EQ(QColor(icon.pixel(5, 5)), QColor(40, 100, 200));
+
+    // Saved through the panel's button with its filter.
+    vkttest::Scripted().Reset();
+    vkttest::Scripted().files.push_back((folder / "e.bmp").string());
+    panel.GetBtnSave()->click();
+    EXPECT_TRUE(fs::exists(folder / "e.bmp"));
+    ASSERT_EQ(vkttest::Scripted().calls.size(), 1u);
+    EXPECT_NE(vkttest::Scripted().calls[0].find(TIconEditPanel::kSaveFilter), std::string::npos);
+}
+
+using UnitsEdit = Hosted<TUnitsEditPanel>;
+
+TEST_F(UnitsEdit, ANameTypedForOneRowIsWrittenForThatRowOnly)
+{
+    panel.SetRows({{1, "---", ""}, {2, "生鮮", "Frais"}, {3, "冷凍", "Surgelé"}}, 2);
+    panel.OnReturn = [this](QObject*) { log.push_back(std::to_string(panel.GetEditID()) + ":" + panel.GetName()); };
+    EXPECT_EQ(panel.GetName2(), "Frais");
+    Enter(panel.GetNameEdit());
+    Key(Qt::Key_End);
+    Type("X");
+    ClickRow(panel.GetUnitsList(), 2);
+    EXPECT_EQ(log, std::vector<std::string>{"2:生鮮X"});
+    EXPECT_EQ(panel.GetCurrentID(), 3);
+    EXPECT_EQ(panel.GetName(), "冷凍");
+
+    // A refill keeping the edited row keeps the edit; one whose row went drops it.
+    Enter(panel.GetNameEdit());
+    Key(Qt::Key_End);
+    Type("Y");
+    panel.SetRows({{1, "---", ""}, {2, "生鮮X", "Frais"}, {3, "冷凍", "Surgelé"}}, 0);
+    EXPECT_TRUE(panel.GetModified());
+    EXPECT_EQ(panel.GetName(), "冷凍Y");
+    panel.SetRows({{1, "---", ""}, {2, "生鮮X", "Frais"}}, 0);
+    EXPECT_FALSE(panel.GetModified());
+    EXPECT_EQ(panel.GetCurrentID(), 2);
+    EXPECT_EQ(panel.GetName(), "生鮮X");
+    EXPECT_EQ(log.size(), 1u);
+
+    panel.Clear();
+    panel.AddUnit(5, "グラム", "gramme");
+    panel.AddUnit(6, "キログラム", "kilogramme");
+    EXPECT_EQ(panel.GetRowCount(), 2);
+    EXPECT_EQ(panel.GetName2(), "gramme");
+}
+
+using DealerEdit = Hosted<TDealerEditPanel>;
+
+TEST_F(DealerEdit, ACommitByEnteringAnotherEditorShowsTheCompanyInTheList)
+{
+    panel.SetRows({{1, "---", {}}, {7, "築地の問屋", {}}}, 7);
+    panel.OnReturn = [this](QObject*) {
+        log.push_back(std::to_string(panel.GetEditID()) + ":" + std::to_string(panel.GetEditPart()) + ":" +
+                      panel.GetText(panel.GetEditPart()));
+    };
+    Enter(panel.GetEdit(TDealerEditPanel::dpCompany));
+    Type("A");
+    Enter(panel.GetEdit(TDealerEditPanel::dpTel));
+    EXPECT_EQ(log, std::vector<std::string>{"7:0:A"});
+    EXPECT_EQ(panel.GetDealerList()->GetModel()->GetCell(0, 1), "A");
+    Type("03");
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(panel.GetTel(), "");
+    EXPECT_FALSE(panel.GetModified());
+    Type("045");
+    ClickRow(panel.GetDealerList(), 0);
+    EXPECT_EQ(log, (std::vector<std::string>{"7:0:A", "7:4:045"}));
+    EXPECT_EQ(panel.GetEditID(), 1);
+}
+
+using AttributeEdit = Hosted<TAttributeEditPanel>;
+
+TEST_F(AttributeEdit, InPlaceRenamesCommitForTheRowLeftAndEscWithoutChangeDoesNothing)
+{
+    panel.SetRows({{1, "国産", {}}, {2, "有機", {}}}, 1);
+    panel.OnReturn = [this](QObject*) { log.push_back(std::to_string(panel.GetEditID()) + ":" + panel.GetEditName()); };
+    QTableView* view = panel.GetAttributeList()->GetStringGrid();
+    Enter(view);
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(panel.GetModified());
+    EXPECT_EQ(panel.GetCurrentName(), "国産");
+    Key(Qt::Key_F2);
+    Key(Qt::Key_End);
+    Type("Z");
+    EXPECT_TRUE(panel.GetModified());
+    Key(Qt::Key_Down);
+    EXPECT_EQ(log, std::vector<std::string>{"1:国産Z"});
+    EXPECT_EQ(panel.GetCurrentID(), 2);
+    panel.Clear();
+    EXPECT_EQ(panel.GetCurrentID(), 0);
+}
+
+TEST(PanelLayout, ResizeRulesPlaceListsEditorsAndButtons)
+{
+    TClassEditPanel classPanel;
+    TUnitsEditPanel unitsPanel;
+    TAttributeEditPanel attributePanel;
+    TIconEditPanel iconPanel;
+    for (QWidget* p : {static_cast<QWidget*>(&classPanel), static_cast<QWidget*>(&unitsPanel),
+                       static_cast<QWidget*>(&attributePanel), static_cast<QWidget*>(&iconPanel)}) {
+        p->resize(500, 300);
+        p->show();
+    }
+    struct Case {
+        QWidget* control;
+        QRect expected;
+    };
+    const Case cases[] = {
+        {classPanel.GetNameEdit(), {8, 24, 347, 22}},
+        {classPanel.GetIconGrid(), {8, 104, 347, 188}},
+        {classPanel.GetBtnDown(), {371, 128, 121, 22}},
+        {classPanel.GetBtnReturn(), {371, 232, 121, 22}},
+        {classPanel.GetBtnCancel(), {371, 272, 121, 22}},
+        {unitsPanel.GetUnitsList(), {8, 24, 347, 188}},
+        {unitsPanel.GetNameEdit(), {8, 232, 347, 22}},
+        {unitsPanel.GetName2Edit(), {8, 272, 347, 22}},
+        {unitsPanel.GetBtnNew(), {371, 24, 121, 22}},
+        {attributePanel.GetAttributeList(), {8, 8, 347, 284}},
+        {iconPanel.GetIconGrid(), {8, 8, 347, 284}},
+        {iconPanel.GetBtnDelete(), {371, 76, 121, 22}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.control->geometry(), c.expected) << c.control->objectName().toStdString();
+    QTableView* units = unitsPanel.GetUnitsList()->GetStringGrid();
+    EXPECT_EQ(units->columnWidth(0), units->viewport()->width() / 2 - 1);
+    QTableView* attributes = attributePanel.GetAttributeList()->GetStringGrid();
+    EXPECT_EQ(attributes->columnWidth(0), attributes->viewport()->width() - 1);
+
+    TDealerEditPanel dealerPanel;
+    dealerPanel.resize(600, 400);
+    dealerPanel.show();
+    dealerPanel.SetListWidth(150);
+    QWidget* editors = dealerPanel.GetPanel();
+    EXPECT_EQ(dealerPanel.GetListWidth(), 150);
+    EXPECT_EQ(dealerPanel.GetEdit(TDealerEditPanel::dpMail)->width(), editors->width() - 153);
+    EXPECT_EQ(dealerPanel.GetBtnNew()->x(), editors->width() - 129);
 }
 
 } // namespace

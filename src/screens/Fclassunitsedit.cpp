@@ -1,0 +1,415 @@
+#include "screens/Fclassunitsedit.h"
+
+#include "data/Uvktdbstruct.h"
+#include "database/Uvktobject.h"
+#include "gui/Application.h"
+#include "gui/Services.h"
+#include "platform/FlagScope.h"
+#include "screens/Fclasseditpanel.h"
+#include "screens/Fclassview.h"
+#include "screens/Funitseditpanel.h"
+
+#include <QPushButton>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTreeWidget>
+
+#include <vector>
+
+namespace {
+
+using F = TVktField;
+
+// The French name of a node, kept in its data.
+constexpr int kFrenchRole = Qt::UserRole + 16;
+
+// Runs a query of an accessor with a filter.
+void Query(TVktAccesser& accesser, const TFilterObject& filter)
+{
+    accesser.BeginUpdate();
+    accesser.SetFilter(filter);
+    accesser.EndUpdate();
+    if (!accesser.GetListed()) accesser.Refresh();
+}
+
+bool IsUnitField(TVktField field)
+{
+    const int n = ToInt(field);
+    return n >= ToInt(F::Units_ID) && n <= ToInt(F::YHistoryUnit2);
+}
+
+} // namespace
+
+TClassUnitsEdit::TClassUnitsEdit(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent, owner)
+{
+    setObjectName(QStringLiteral("ClassUnitsEdit"));
+    resize(600, 320);
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName(QStringLiteral("Splitter"));
+    splitter_->setHandleWidth(4);
+    splitter_->setChildrenCollapsible(false);
+    splitter_->setOpaqueResize(true);
+    classView_ = new TClassView(splitter_);
+    classView_->setMinimumWidth(4);
+    editors_ = new QStackedWidget(splitter_);
+    classEditPanel_ = new TClassEditPanel(editors_);
+    formEditPanel_ = new TUnitsEditPanel(editors_);
+    formEditPanel_->setObjectName(QStringLiteral("FormEditPanel"));
+    unitEditPanel_ = new TUnitsEditPanel(editors_);
+    unitEditPanel_->setObjectName(QStringLiteral("UnitEditPanel"));
+    unitEditPanel_->SetListCaption("分類されている単位");
+    for (QWidget* panel : {static_cast<QWidget*>(classEditPanel_), static_cast<QWidget*>(formEditPanel_),
+                           static_cast<QWidget*>(unitEditPanel_)})
+        editors_->addWidget(panel);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({kDesignWidth, width() - kDesignWidth});
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] { SplitterMoved(); });
+
+    classView_->OnChanging = [this](QTreeWidgetItem* leaving, QTreeWidgetItem* entering) {
+        platform::Guard([&] { ClassViewClassTreeChanging(leaving, entering); });
+    };
+    classView_->OnChange = [this](TClassView*) { platform::Guard([this] { ClassViewClassTreeChange(); }); };
+    classEditPanel_->OnReturn = [this](QObject*) { ClassReturn(); };
+    formEditPanel_->OnReturn = [this](QObject*) { UnitsReturn(formEditPanel_); };
+    unitEditPanel_->OnReturn = [this](QObject*) { UnitsReturn(unitEditPanel_); };
+    const auto click = [this](QPushButton* b, void (TClassUnitsEdit::*op)()) {
+        connect(b, &QPushButton::clicked, this, [this, op] { platform::Guard([this, op] { (this->*op)(); }); });
+    };
+    click(classEditPanel_->GetBtnNew(), &TClassUnitsEdit::ClassEditPanelBtnNewClick);
+    click(classEditPanel_->GetBtnChildNew(), &TClassUnitsEdit::ClassEditPanelBtnChildNewClick);
+    click(classEditPanel_->GetBtnUp(), &TClassUnitsEdit::ClassEditPanelBtnUpClick);
+    click(classEditPanel_->GetBtnDown(), &TClassUnitsEdit::ClassEditPanelBtnDownClick);
+    click(formEditPanel_->GetBtnNew(), &TClassUnitsEdit::FormEditPanelBtnNewClick);
+    click(unitEditPanel_->GetBtnNew(), &TClassUnitsEdit::UnitEditPanelBtnNewClick);
+
+    TVktObjEvent& events = GetObjEvent();
+    events.OnIconSetChange = [this](TVktObject*) { LoadClasses(); };
+    events.OnRecordsAdd = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
+        if (!Active()) return;
+        if (kind == TVktObjKind::Class && ids.GetCount() > 0) {
+            if (AddClassNode(ids.GetItem(0))) classView_->SelectID(ids.GetItem(0));
+        } else if (kind == TVktObjKind::Form) {
+            LoadForms();
+        } else if (kind == TVktObjKind::Unit) {
+            LoadUnits();
+        }
+    };
+    events.OnRecordsDelete = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
+        if (!Active()) return;
+        if (kind == TVktObjKind::Class && ids.GetCount() > 0) {
+            // A pending edit of a class that went is dropped, not written.
+            const platform::FlagScope scope(deleting_);
+            classView_->DeleteClass(ids.GetItem(0));
+        }
+        else if (kind == TVktObjKind::Form) LoadForms();
+        else if (kind == TVktObjKind::Unit) LoadUnits();
+    };
+    events.OnFieldChange = [this](TVktObject*, TVktField field, TPriorityItem ids) {
+        if (!Active()) return;
+        if (GetFieldTable(field) == TVktTable::TblClass && ids.GetCount() > 0) {
+            ClassFieldChanged(ToInt(field), ids.GetItem(0));
+        } else if (IsUnitField(field)) {
+            LoadForms();
+            LoadUnits();
+        }
+    };
+}
+
+TClassUnitsEdit::~TClassUnitsEdit()
+{
+    MarkDestroying();
+    SetVktObject(nullptr);
+}
+
+bool TClassUnitsEdit::Active() const
+{
+    TVktObject* object = GetVktObject();
+    return object && object->IsValid();
+}
+
+int TClassUnitsEdit::BranchOf(const TTreeIndex& tree) { return tree.Depth() >= 2 ? tree.GetDigit(1) : -1; }
+
+// ===== Modes and widths ================================================================================
+
+void TClassUnitsEdit::SetEditMode(int mode)
+{
+    if (mode < emClass || mode > emUnit) return;
+    const platform::FlagScope scope(settingMode_);
+    editMode_ = mode;
+    ApplyWidth();
+    editors_->setCurrentIndex(mode);
+}
+
+void TClassUnitsEdit::SetModeWidth(int mode, int width)
+{
+    widths_[mode] = width;
+    if (mode == editMode_) {
+        const platform::FlagScope scope(settingMode_);
+        ApplyWidth();
+    }
+}
+
+void TClassUnitsEdit::ApplyWidth()
+{
+    const int total = std::max(splitter_->width(), width()) - splitter_->handleWidth();
+    splitter_->setSizes({widths_[editMode_], std::max(1, total - widths_[editMode_])});
+}
+
+void TClassUnitsEdit::SplitterMoved()
+{
+    if (!settingMode_) widths_[editMode_] = classView_->width();
+}
+
+void TClassUnitsEdit::resizeEvent(QResizeEvent* event)
+{
+    TGuiPanel::resizeEvent(event);
+    const platform::FlagScope scope(settingMode_);
+    splitter_->setGeometry(rect());
+    ApplyWidth();
+}
+
+bool TClassUnitsEdit::IsModified() const
+{
+    switch (editMode_) {
+    case emClass: return classEditPanel_->GetModified();
+    case emForm: return formEditPanel_->GetModified();
+    default: return unitEditPanel_->GetModified();
+    }
+}
+
+std::string TClassUnitsEdit::GetFrenchName(int classId) const
+{
+    QTreeWidgetItem* node = classView_->FindNode(classId);
+    return node ? node->data(0, kFrenchRole).toString().toStdString() : std::string();
+}
+
+// ===== Binding and loading =============================================================================
+
+void TClassUnitsEdit::DoAttach()
+{
+    LoadClasses();
+}
+
+void TClassUnitsEdit::DoDetach()
+{
+    classView_->SetImages(nullptr);
+    classView_->Clear();
+    classEditPanel_->SetImages(nullptr);
+    formEditPanel_->Clear();
+    unitEditPanel_->Clear();
+    branch_ = -1;
+}
+
+bool TClassUnitsEdit::AddClassNode(int classId)
+{
+    TVDBClass reader(GetVktObject());
+    TFilterObject filter;
+    filter.Add(F::Class_ID, foEqual, classId, {});
+    Query(reader, filter);
+    reader.Locate(classId);
+    if (reader.GetRowCount() == 0 || reader.GetClassID() != classId) return false;
+    classView_->AddClass(classId, reader.GetClassType(), reader.GetIconKey(), reader.GetClass(), reader.GetTreeID());
+    if (QTreeWidgetItem* node = classView_->FindNode(classId))
+        node->setData(0, kFrenchRole, QString::fromStdString(reader.GetClass2()));
+    return true;
+}
+
+void TClassUnitsEdit::LoadClasses()
+{
+    TVktObject* object = GetVktObject();
+    if (!object || !object->IsValid()) return;
+    ++treeLoads_;
+    classIcons_ = platform::IconList::FromImageList(object->GetClassIcons());
+    classView_->SetImages(&classIcons_);
+    classEditPanel_->SetImages(&object->GetClassIcons());
+    TVDBClass reader(object);
+    TFilterObject filter;
+    for (int type = 1; type <= 3; ++type) filter.Add(F::ClassType, foEqual, type, {});
+    Query(reader, filter);
+    {
+        // The tree is rebuilt: no edit is written for the nodes that go.
+        const QSignalBlocker blocker(classView_->GetClassTree());
+        classView_->Clear();
+        for (int row = 0; row < reader.GetRowCount(); ++row) {
+            reader.SetRowIndex(row);
+            classView_->AddClass(reader.GetClassID(), reader.GetClassType(), reader.GetIconKey(), reader.GetClass(),
+                                 reader.GetTreeID());
+            if (QTreeWidgetItem* node = classView_->FindNode(reader.GetClassID()))
+                node->setData(0, kFrenchRole, QString::fromStdString(reader.GetClass2()));
+        }
+    }
+    QTreeWidget* tree = classView_->GetClassTree();
+    branch_ = -1;
+    if (tree->topLevelItemCount() > 0) tree->setCurrentItem(tree->topLevelItem(0));
+    else ClassViewClassTreeChange();
+}
+
+void TClassUnitsEdit::LoadList(TUnitsEditPanel* panel, int kind)
+{
+    std::vector<TUnitRow> rows;
+    if (Active() && branch_ >= 0) {
+        TVDBUnits reader(GetVktObject());
+        TFilterObject filter;
+        filter.SetKind(kind);
+        Query(reader, filter);
+        for (int row = 0; row < reader.GetRowCount(); ++row) {
+            reader.SetRowIndex(row);
+            rows.push_back({reader.GetUnitsID(), reader.GetUnits(), reader.GetUnits2()});
+        }
+    }
+    panel->SetRows(rows, 0);
+}
+
+void TClassUnitsEdit::LoadForms() { LoadList(formEditPanel_, branch_ + 1); }
+void TClassUnitsEdit::LoadUnits() { LoadList(unitEditPanel_, branch_ + 4); }
+
+// ===== Tree selection and commits ======================================================================
+
+void TClassUnitsEdit::ClassViewClassTreeChange()
+{
+    if (!Active()) return;
+    QTreeWidgetItem* node = classView_->GetCurrentNode();
+    if (!node) node = classView_->GetClassTree()->currentItem();
+    classEditPanel_->Load(classView_->GetNodeText(node),
+                          node ? node->data(0, kFrenchRole).toString().toStdString() : std::string(),
+                          classView_->GetNodeImage(node));
+    const int branch = BranchOf(classView_->GetNodeTreeIndex(node));
+    if (branch != branch_) {
+        branch_ = branch;
+        LoadForms();
+        LoadUnits();
+    }
+}
+
+void TClassUnitsEdit::ClassViewClassTreeChanging(QTreeWidgetItem* leaving, QTreeWidgetItem* entering)
+{
+    if (!IsModified() || !Active() || !leaving || deleting_) return;
+    if (editMode_ == emClass) {
+        commitClassId_ = classView_->GetNodeID(leaving);
+        try {
+            classEditPanel_->ApplyEdit();
+        } catch (...) {
+            commitClassId_ = 0;
+            throw;
+        }
+        commitClassId_ = 0;
+        return;
+    }
+    if (BranchOf(classView_->GetNodeTreeIndex(entering)) == BranchOf(classView_->GetNodeTreeIndex(leaving))) return;
+    if (formEditPanel_->GetModified()) formEditPanel_->ApplyEdit();
+    else unitEditPanel_->ApplyEdit();
+}
+
+void TClassUnitsEdit::ClassReturn()
+{
+    const int classId = commitClassId_ != 0 ? commitClassId_ : classView_->GetSelectedID();
+    if (!Active() || classId == 0) return;
+    const platform::BusyCursor busy;
+    TPriorityItem ids;
+    ids << classId;
+    switch (classEditPanel_->GetEditPart()) {
+    case TClassEditPanel::epIcon:
+        GetVktObject()->EditData(F::Icon_Key, classEditPanel_->GetIcon(), ids);
+        break;
+    case TClassEditPanel::epName:
+        GetVktObject()->EditData(F::Class, classEditPanel_->GetName(), ids);
+        break;
+    default:
+        if (GetVktObject()->EditData(F::Class2, classEditPanel_->GetName2(), ids))
+            if (QTreeWidgetItem* node = classView_->FindNode(classId))
+                node->setData(0, kFrenchRole, QString::fromStdString(classEditPanel_->GetName2()));
+        break;
+    }
+}
+
+void TClassUnitsEdit::UnitsReturn(TUnitsEditPanel* panel)
+{
+    const int id = panel->GetEditID();
+    if (!Active() || id == 0) return;
+    const platform::BusyCursor busy;
+    TPriorityItem ids;
+    ids << id;
+    if (panel->GetEditPart() == TUnitsEditPanel::epName) GetVktObject()->EditData(F::Units, panel->GetName(), ids);
+    else GetVktObject()->EditData(F::Units2, panel->GetName2(), ids);
+}
+
+void TClassUnitsEdit::ClassFieldChanged(int field, int classId)
+{
+    if (field == ToInt(F::TreeID)) {
+        const int selected = classView_->GetSelectedID();
+        LoadClasses();
+        classView_->SelectID(selected);
+        return;
+    }
+    if (field != ToInt(F::Class) && field != ToInt(F::Icon_Key) && field != ToInt(F::Class2)) return;
+    QTreeWidgetItem* node = classView_->FindNode(classId);
+    if (!node) return;
+    TVDBClass reader(GetVktObject());
+    TFilterObject filter;
+    filter.Add(F::Class_ID, foEqual, classId, {});
+    Query(reader, filter);
+    reader.Locate(classId);
+    if (reader.GetRowCount() == 0 || reader.GetClassID() != classId) return;
+    if (field == ToInt(F::Class)) classView_->SetNodeText(node, reader.GetClass());
+    else if (field == ToInt(F::Icon_Key)) classView_->SetNodeImage(node, reader.GetIconKey());
+    else node->setData(0, kFrenchRole, QString::fromStdString(reader.GetClass2()));
+}
+
+// ===== Buttons =========================================================================================
+
+void TClassUnitsEdit::CommitPending()
+{
+    switch (editMode_) {
+    case emClass:
+        if (classEditPanel_->GetModified()) classEditPanel_->ApplyEdit();
+        break;
+    default:
+        if (GetUnitsPanel(editMode_)->GetModified()) GetUnitsPanel(editMode_)->ApplyEdit();
+        break;
+    }
+}
+
+void TClassUnitsEdit::ClassEditPanelBtnNewClick()
+{
+    QTreeWidgetItem* node = classView_->GetClassTree()->currentItem();
+    if (!Active() || !node || !node->parent()) return;
+    CommitPending();
+    node = classView_->GetClassTree()->currentItem();
+    if (node && node->parent()) GetVktObject()->AddClass(classView_->GetNodeID(node->parent()), "");
+}
+
+void TClassUnitsEdit::ClassEditPanelBtnChildNewClick()
+{
+    if (!Active() || classView_->GetSelectedID() == 0) return;
+    CommitPending();
+    if (classView_->GetSelectedID() != 0) GetVktObject()->AddClass(classView_->GetSelectedID(), "");
+}
+
+void TClassUnitsEdit::ClassEditPanelBtnUpClick()
+{
+    if (!Active() || classView_->GetSelectedID() == 0) return;
+    CommitPending();
+    GetVktObject()->MoveClassUp(classView_->GetSelectedID());
+}
+
+void TClassUnitsEdit::ClassEditPanelBtnDownClick()
+{
+    if (!Active() || classView_->GetSelectedID() == 0) return;
+    CommitPending();
+    GetVktObject()->MoveClassDown(classView_->GetSelectedID());
+}
+
+void TClassUnitsEdit::FormEditPanelBtnNewClick()
+{
+    if (!Active() || classView_->GetSelectedID() == 0) return;
+    CommitPending();
+    GetVktObject()->AddForm(static_cast<std::int8_t>(classView_->GetSelectedClassType()), "");
+}
+
+void TClassUnitsEdit::UnitEditPanelBtnNewClick()
+{
+    if (!Active() || classView_->GetSelectedID() == 0) return;
+    CommitPending();
+    GetVktObject()->AddUnit(static_cast<std::int8_t>(classView_->GetSelectedClassType()), "");
+}
