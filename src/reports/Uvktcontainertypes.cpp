@@ -4,10 +4,13 @@
 #include "layout/Preview.h"
 #include "reports/Uvktchartcontainer.h"
 #include "reports/Uvktcontainer.h"
+#include "reports/Uvktdatalist.h"
 #include "reports/Uvktfieldcontainer.h"
 #include "reports/Uvktgridcontainer.h"
 #include "reports/Uvktimagecontainer.h"
 #include "reports/Uvktmemocontainer.h"
+#include "reports/Uvktmenu.h"
+#include "reports/Uvktrecipe.h"
 #include "reports/Uvkttopcontainer.h"
 
 #include <algorithm>
@@ -126,6 +129,9 @@ void TVktLayoutBinding::SetShown(bool shown)
 void TVktLayoutBinding::PreviewNewContainer(TPreview*, int type, TContainer*& container)
 {
     switch (type) {
+    case 8: container = new TVktDataList; break;
+    case 9: container = new TVktRecipe; break;
+    case 10: container = new TVktMenu; break;
     case 11: {
         auto* top = new TVktTopContainer;
         top->SetSuspended(!shown_);

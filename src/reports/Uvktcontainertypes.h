@@ -3,9 +3,6 @@
 // layout document (TPreview) these types: it makes their containers, names them in the layout
 // file, gives their captions, decides where they may be created or moved, and keeps every
 // database container bound to one open database and one selection filter.
-//
-// Types 8-10 (templates) are named but not made here: the document keeps such items as
-// placeholders that write their attributes back unchanged.
 #include "data/Ufilterstruct.h"
 
 #include <array>

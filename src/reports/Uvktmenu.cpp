@@ -1,0 +1,110 @@
+#include "reports/Uvktmenu.h"
+
+#include "layout/Ugraphiccontainer.h"
+#include "layout/Uimagecontainer.h"
+#include "reports/Uvktgridcontainer.h"
+
+namespace {
+
+constexpr std::initializer_list<const char*> kBands = {"Item", "Header", "Footer"};
+
+} // namespace
+
+TVktMenu::TVktMenu() : TVktTemplate(10) {}
+
+TGraphicContainer* TVktMenu::Frame(const char* name) const { return Child<TGraphicContainer>(name, 4); }
+
+TImageContainer* TVktMenu::Image() const { return Child<TImageContainer>("Image", 5); }
+
+int TVktMenu::GetRowHeight() const { return Item() ? Item()->GetRowHeight() : 0; }
+
+void TVktMenu::SetRowHeight(int height)
+{
+    InItemsUpdate([&] {
+        ForGrids(kBands, [&](TVktGridContainer& grid) { grid.SetRowHeight(height); });
+        if (DataGrid("Header")) SetAlignSizeOf("Header", height * BandRows(GetHeaderFields()) * 10);
+        if (DataGrid("Footer")) SetAlignSizeOf("Footer", height * BandRows(GetFooterFields()) * 10);
+    });
+}
+
+int TVktMenu::GetColGap() const { return Item() ? Item()->GetColGap() : 0; }
+
+void TVktMenu::SetColGap(int gap)
+{
+    InItemsUpdate([&] { ForGrids(kBands, [&](TVktGridContainer& grid) { grid.SetColGap(gap); }); });
+}
+
+int TVktMenu::GetNumSjis() const { return Item() ? Item()->GetNumSjis() : 0; }
+
+void TVktMenu::SetNumSjis(int value)
+{
+    InItemsUpdate([&] { ForGrids(kBands, [&](TVktGridContainer& grid) { grid.SetNumSjis(value); }); });
+}
+
+int TVktMenu::GetFrameType() const { return Frame("Graphic1") ? Frame("Graphic1")->GetGraphicType() : 0; }
+
+void TVktMenu::SetFrameType(int type)
+{
+    for (const char* name : {"Graphic1", "Graphic2"})
+        if (TGraphicContainer* frame = Frame(name)) frame->SetGraphicType(type);
+}
+
+int TVktMenu::GetImageType() const { return Image() ? Image()->GetDrawType() : 0; }
+
+void TVktMenu::SetImageType(int type)
+{
+    if (Image()) Image()->SetDrawType(type);
+}
+
+int TVktMenu::GetFrameRound() const { return Frame("Graphic1") ? Frame("Graphic1")->GetRoundSize().X : 0; }
+
+void TVktMenu::SetFrameRound(int size)
+{
+    if (TGraphicContainer* outer = Frame("Graphic1")) outer->SetRoundSize({size, size});
+    TGraphicContainer* inner = Frame("Graphic2");
+    if (!inner || !inner->GetViewItem()) return;
+    const int inset = inner->GetViewItem()->GetMMMarginRect_().Top / 10;
+    inner->SetRoundSize({size - inset, size - inset});
+}
+
+bool TVktMenu::GetImageEnabled() const { return Image() && Image()->GetViewItem()->GetExpanded(); }
+
+void TVktMenu::SetImageEnabled(bool value)
+{
+    if (Image()) Image()->GetViewItem()->SetExpanded(value);
+}
+
+bool TVktMenu::GetImageTrim() const { return Image() && Image()->GetTrimming(); }
+
+void TVktMenu::SetImageTrim(bool value)
+{
+    if (Image()) Image()->SetTrimming(value);
+}
+
+TColor TVktMenu::GetFrameColor() const { return Frame("Graphic1") ? Frame("Graphic1")->GetPenColor() : 0; }
+
+void TVktMenu::SetFrameColor(TColor color)
+{
+    for (const char* name : {"Graphic1", "Graphic2"})
+        if (TGraphicContainer* frame = Frame(name)) frame->SetPenColor(color);
+}
+
+void TVktMenu::SetHeaderFields(const TPreviewFieldStruct& fields)
+{
+    SetBandFields(true, fields, GetRowHeight() * BandRows(fields) * 10);
+}
+
+void TVktMenu::SetFooterFields(const TPreviewFieldStruct& fields)
+{
+    SetBandFields(false, fields, GetRowHeight() * BandRows(fields) * 10);
+}
+
+void TVktMenu::LoadFromFile(const std::string& fileName)
+{
+    TImageContainer* image = Image();
+    if (!image) return;
+    image->BeginUpdate();
+    image->Clear();
+    image->AddFile(fileName);
+    image->EndUpdate();
+}

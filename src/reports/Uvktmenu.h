@@ -1,0 +1,49 @@
+#pragma once
+// The menu template (type 10, "VktMenu"): a menu card per record with "Header" and "Footer" grids
+// of record fields, an "Item" grid of its rows, an "Image" (a plain picture, the background) and a
+// double frame of the graphic containers "Graphic1" (outer) and "Graphic2" (inner).
+#include "reports/Uvkttemplate.h"
+
+class TGraphicContainer;
+class TImageContainer;
+
+class TVktMenu : public TVktTemplate {
+public:
+    TVktMenu();
+
+    int GetRowHeight() const;
+    // Also the "Header" and "Footer" heights: h × rows × 10.
+    void SetRowHeight(int height);
+    int GetColGap() const;
+    void SetColGap(int gap);
+    int GetNumSjis() const;
+    void SetNumSjis(int value);
+    int GetFrameType() const;
+    void SetFrameType(int type);
+    int GetImageType() const;
+    void SetImageType(int type);
+    int GetFrameRound() const;
+    // The inner frame's corners are inset by its item's top margin.
+    void SetFrameRound(int size);
+    bool GetFrameEnabled() const { return GetExpandedOf("Graphic1"); }
+    void SetFrameEnabled(bool value) { SetExpandedOf("Graphic1", value); }
+    bool GetImageEnabled() const;
+    void SetImageEnabled(bool value);
+    bool GetImageTrim() const;
+    void SetImageTrim(bool value);
+    TColor GetFrameColor() const;
+    void SetFrameColor(TColor color);
+    TPreviewFieldStruct GetHeaderFields() const { return GetGridFields("Header"); }
+    void SetHeaderFields(const TPreviewFieldStruct& fields);
+    TPreviewFieldStruct GetFooterFields() const { return GetGridFields("Footer"); }
+    void SetFooterFields(const TPreviewFieldStruct& fields);
+    TPreviewFieldStruct GetItemFields() const { return GetGridFields("Item"); }
+    void SetItemFields(const TPreviewFieldStruct& fields) { SetGridFields("Item", fields); }
+    // The picture file as the only picture of "Image".
+    void LoadFromFile(const std::string& fileName);
+
+private:
+    TVktGridContainer* Item() const { return DataGrid("Item"); }
+    TGraphicContainer* Frame(const char* name) const;
+    TImageContainer* Image() const;
+};

@@ -1,0 +1,77 @@
+#pragma once
+// The recipe template (type 9, "VktRecipe"): a recipe card per record with "Header" and "Footer"
+// grids of record fields, an "Item" grid of the ingredient rows, a "Detail" block holding the
+// record's "Image" (data image) and "Chart" (data chart) in a "DetailFrame", the "PageHeader" and
+// "PageFooter" bands, "Title", "Page" and "Date".
+#include "reports/Uvkttemplate.h"
+
+class TVktRecipe : public TVktTemplate {
+public:
+    TVktRecipe();
+
+    std::string GetTitle() const;
+    void SetTitle(const std::string& title);
+    int GetRowHeight() const;
+    // Also the page bands (h × 10 + 100) and the "Header" and "Footer" heights from their rows.
+    void SetRowHeight(int height);
+    int GetParagraph() const;
+    void SetParagraph(int count);
+    int GetColGap() const;
+    void SetColGap(int gap);
+    int GetParaGap() const;
+    void SetParaGap(int gap);
+    int GetDetailFixRate() const { return GetAlignRateOf("Detail"); }
+    void SetDetailFixRate(int rate) { SetAlignRateOf("Detail", rate); }
+    int GetImageFixRate() const;
+    void SetImageFixRate(int rate);
+    int GetChartFixRate() const;
+    void SetChartFixRate(int rate);
+    int GetChartField() const;
+    void SetChartField(int type);
+    bool GetPageVisible() const { return GetExpandedOf("Page"); }
+    void SetPageVisible(bool value) { SetExpandedOf("Page", value); }
+    bool GetDateVisible() const { return GetExpandedOf("Date"); }
+    void SetDateVisible(bool value) { SetExpandedOf("Date", value); }
+    bool GetParaOrient() const;
+    void SetParaOrient(bool value);
+    bool GetDrawFullGrid() const;
+    void SetDrawFullGrid(bool value);
+    bool GetRowLine() const;
+    void SetRowLine(bool value);
+    bool GetColLine() const;
+    void SetColLine(bool value);
+    bool GetDetailEnabled() const { return GetExpandedOf("Detail"); }
+    void SetDetailEnabled(bool value) { SetExpandedOf("Detail", value); }
+    // Shown: the item and all its ancestors expanded; the setter expands the item only.
+    bool GetImageEnabled() const;
+    void SetImageEnabled(bool value);
+    bool GetImageTrim() const;
+    void SetImageTrim(bool value);
+    bool GetChartEnabled() const;
+    void SetChartEnabled(bool value);
+    // True: "Detail" at the bottom with "Image" and "Chart" side by side; false: at the right with
+    // them stacked.
+    bool GetDetailPos() const;
+    void SetDetailPos(bool value);
+    TColor GetRowColor() const;
+    void SetRowColor(TColor color);
+    // Also the detail frame's pen.
+    TColor GetGridColor() const;
+    void SetGridColor(TColor color);
+    TPreviewFieldStruct GetHeaderFields() const { return GetGridFields("Header"); }
+    void SetHeaderFields(const TPreviewFieldStruct& fields);
+    TPreviewFieldStruct GetFooterFields() const { return GetGridFields("Footer"); }
+    void SetFooterFields(const TPreviewFieldStruct& fields);
+    TPreviewFieldStruct GetItemFields() const { return GetGridFields("Item"); }
+    void SetItemFields(const TPreviewFieldStruct& fields) { SetGridFields("Item", fields); }
+
+    // The height of a band of `rows` rows: (h × 2r + (2r + 2) × w) × 10 with the item grid's row
+    // height h and line width w.
+    int BandHeight(int rows) const;
+
+private:
+    TVktGridContainer* Item() const { return DataGrid("Item"); }
+    TViewItem* ImageItem() const { return TypedItem("Image", 15); }
+    TViewItem* ChartItem() const { return TypedItem("Chart", 17); }
+    void SetLines(bool rows, bool value);
+};
