@@ -24,10 +24,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTest>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -369,6 +371,189 @@ TEST(PanelLayout, ResizeRulesPlaceListsEditorsAndButtons)
     EXPECT_EQ(dealerPanel.GetListWidth(), 150);
     EXPECT_EQ(dealerPanel.GetEdit(TDealerEditPanel::dpMail)->width(), editors->width() - 153);
     EXPECT_EQ(dealerPanel.GetBtnNew()->x(), editors->width() - 129);
+}
+
+// ===== The class, form and unit page ==================================================================
+
+class ClassPage : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        vkttest::Scripted().Reset();
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(&page);
+        window.resize(640, 360);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        page.SetVktObject(&db.Object());
+        probe.OnFieldChange = [this](TVktObject*, TVktField field, TPriorityItem ids) {
+            writes.push_back(std::to_string(ToInt(field)) + ":" + ids.GetCommaText());
+        };
+        db.Object().GetEvents().Add(&probe);
+    }
+    void TearDown() override { probe.Detach(); }
+
+    TClassView* Tree() const { return page.GetClassView(); }
+    void Select(int classId) { Tree()->SelectID(classId); }
+    struct ClassRow {
+        std::string name, french;
+        int icon = 0;
+        const std::string& GetClass() const { return name; }
+        const std::string& GetClass2() const { return french; }
+        int GetIconKey() const { return icon; }
+    };
+    ClassRow Row(int classId)
+    {
+        TVDBClass reader(&db.Object());
+        reader.Refresh();
+        reader.Locate(classId);
+        return {reader.GetClass(), reader.GetClass2(), reader.GetIconKey()};
+    }
+    std::vector<int> Children(int classId) const
+    {
+        std::vector<int> ids;
+        QTreeWidgetItem* node = Tree()->FindNode(classId);
+        for (int i = 0; node && i < node->childCount(); ++i) ids.push_back(Tree()->GetNodeID(node->child(i)));
+        return ids;
+    }
+    std::vector<int> ListIds(TUnitsEditPanel* panel) const
+    {
+        std::vector<int> ids;
+        for (int row = 0; row < panel->GetRowCount(); ++row) ids.push_back(panel->GetRowID(row));
+        return ids;
+    }
+
+    SampleDatabase db;
+    QWidget window;
+    TClassUnitsEdit page{nullptr};
+    TVktObjEvent probe;
+    std::vector<std::string> writes;
+};
+
+TEST_F(ClassPage, FamiliesOnTopAndListsFollowTheFamily)
+{
+    QTreeWidget* tree = Tree()->GetClassTree();
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    EXPECT_EQ(Tree()->GetNodeID(tree->topLevelItem(0)), SampleDatabase::kFoods);
+    EXPECT_EQ(Tree()->GetSelectedID(), SampleDatabase::kFoods);
+    EXPECT_EQ(page.GetBranch(), 0);
+    EXPECT_EQ(ListIds(page.GetFormEditPanel()), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(page.GetUnitEditPanel()->GetRowID(0), 1);
+    Select(SampleDatabase::kBeef);
+    EXPECT_EQ(page.GetClassEditPanel()->GetName(), "牛肉");
+    const int recipeUnits = db.Object().AddUnit(2, "皿");
+    Select(SampleDatabase::kSauce);
+    EXPECT_EQ(page.GetBranch(), 1);
+    const std::vector<int> units = ListIds(page.GetUnitEditPanel());
+    EXPECT_NE(std::find(units.begin(), units.end(), recipeUnits), units.end()) << "the recipe family's units";
+    EXPECT_EQ(std::find(units.begin(), units.end(), 25), units.end()) << "not the ingredients' own unit";
+    EXPECT_EQ(page.GetTreeLoadCount(), 1);
+}
+
+TEST_F(ClassPage, AClassEditIsWrittenForTheClassLeftAndPatchesItsNode)
+{
+    Select(SampleDatabase::kBeef);
+    Enter(page.GetClassEditPanel()->GetNameEdit());
+    Key(Qt::Key_End);
+    Type("X");
+    Select(SampleDatabase::kPork);
+    EXPECT_EQ(writes, std::vector<std::string>{"4:" + std::to_string(SampleDatabase::kBeef)});
+    EXPECT_EQ(Row(SampleDatabase::kBeef).GetClass(), "牛肉X");
+    EXPECT_EQ(Tree()->GetNodeText(Tree()->FindNode(SampleDatabase::kBeef)), "牛肉X");
+    EXPECT_EQ(page.GetClassEditPanel()->GetName(), "豚肉");
+    EXPECT_EQ(page.GetTreeLoadCount(), 1) << "a rename reloads no tree";
+
+    // The French name and the icon, committed with Ctrl+Enter.
+    Enter(page.GetClassEditPanel()->GetName2Edit());
+    Key(Qt::Key_End);
+    Type("e");
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(Row(SampleDatabase::kPork).GetClass2(), page.GetClassEditPanel()->GetName2());
+    EXPECT_EQ(page.GetFrenchName(SampleDatabase::kPork), page.GetClassEditPanel()->GetName2());
+    TIconGrid* grid = page.GetClassEditPanel()->GetIconGrid();
+    Enter(grid);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(5).center());
+    Select(SampleDatabase::kChicken);
+    EXPECT_EQ(Row(SampleDatabase::kPork).GetIconKey(), 5);
+    EXPECT_EQ(Tree()->GetNodeImage(Tree()->FindNode(SampleDatabase::kPork)), 5);
+}
+
+TEST_F(ClassPage, NewChildAndMovesAndTheNoticesThatFollow)
+{
+    // A family has no parent here: no sibling for it.
+    const int families = Tree()->GetClassTree()->topLevelItemCount();
+    page.ClassEditPanelBtnNewClick();
+    EXPECT_EQ(Tree()->GetClassTree()->topLevelItemCount(), families);
+    EXPECT_TRUE(writes.empty());
+
+    Select(SampleDatabase::kPork);
+    page.GetClassEditPanel()->GetBtnNew()->click();
+    const int sibling = Tree()->GetSelectedID();
+    EXPECT_EQ(Children(SampleDatabase::kMeat).back(), sibling) << "the new class is selected";
+    page.GetClassEditPanel()->GetBtnChildNew()->click();
+    const int child = Tree()->GetSelectedID();
+    EXPECT_EQ(Children(sibling), std::vector<int>{child});
+    EXPECT_EQ(page.GetTreeLoadCount(), 1) << "adding reloads no tree";
+
+    // Moving up rewrites tree indexes: the tree reloads and keeps the selection.
+    Select(sibling);
+    page.GetClassEditPanel()->GetBtnUp()->click();
+    EXPECT_EQ(page.GetTreeLoadCount(), 2);
+    EXPECT_EQ(Tree()->GetSelectedID(), sibling);
+    const std::vector<int> meat = Children(SampleDatabase::kMeat);
+    EXPECT_EQ(meat[meat.size() - 2], sibling);
+    EXPECT_EQ(Children(sibling), std::vector<int>{child});
+
+    // A pending name is written before the move; deleting the class takes its sub-tree.
+    const std::string name = Row(sibling).GetClass();
+    Enter(page.GetClassEditPanel()->GetNameEdit());
+    Key(Qt::Key_End);
+    Type("Duck");
+    page.GetClassEditPanel()->GetBtnDown()->click();
+    EXPECT_EQ(Row(sibling).GetClass(), name + "Duck");
+    Select(child);
+    ASSERT_TRUE(db.Object().DeleteClass(child));
+    ASSERT_TRUE(db.Object().DeleteClass(sibling));
+    EXPECT_EQ(Tree()->FindNode(sibling), nullptr);
+    EXPECT_EQ(Tree()->GetSelectedID(), SampleDatabase::kMeat);
+}
+
+TEST_F(ClassPage, FormEditsCommitOnlyWhenTheSelectionCrossesFamilies)
+{
+    page.SetEditMode(TClassUnitsEdit::emForm);
+    TUnitsEditPanel* forms = page.GetFormEditPanel();
+    forms->SelectID(2);
+    Enter(forms->GetNameEdit());
+    Key(Qt::Key_End);
+    Type("S");
+    Select(SampleDatabase::kBeef);
+    EXPECT_TRUE(writes.empty()) << "same family";
+    EXPECT_TRUE(forms->GetModified());
+    Select(SampleDatabase::kSauce);
+    EXPECT_EQ(writes, std::vector<std::string>{"10:2"});
+
+    // Back in the ingredients: the stored name; a new form comes last and the selection stays.
+    Select(SampleDatabase::kBeef);
+    forms->SelectID(2);
+    EXPECT_EQ(forms->GetName(), "生鮮S");
+    forms->GetBtnNew()->click();
+    EXPECT_EQ(forms->GetRowCount(), 5);
+    EXPECT_EQ(forms->GetCurrentID(), 2);
+}
+
+TEST_F(ClassPage, ModeWidthsAreKeptPerModeAndSplitterMovesRecorded)
+{
+    page.SetFormModeWidth(230);
+    EXPECT_EQ(Tree()->width(), TClassUnitsEdit::kDesignWidth);
+    page.SetEditMode(TClassUnitsEdit::emForm);
+    EXPECT_EQ(Tree()->width(), 230);
+    page.GetSplitter()->setSizes({250, 380});
+    emit page.GetSplitter()->splitterMoved(250, 1);
+    EXPECT_EQ(page.GetFormModeWidth(), 250);
+    page.SetEditMode(TClassUnitsEdit::emClass);
+    EXPECT_EQ(Tree()->width(), TClassUnitsEdit::kDesignWidth);
+    EXPECT_EQ(page.GetClassModeWidth(), TClassUnitsEdit::kDesignWidth);
 }
 
 } // namespace
