@@ -12,8 +12,11 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <vector>
 
 namespace {
 
@@ -68,15 +71,18 @@ int TypeOf(const TViewItem* item)
 
 } // namespace
 
-// The container type icons, compiled into the library.
-static const platform::IconList& ContainerIcons()
+// The icon of a container type (0: the page settings), from the icons compiled into the library.
+static const QIcon& ContainerIcon(int type)
 {
-    static const bool registered = [] {
+    static const std::vector<QIcon> icons = [] {
         Q_INIT_RESOURCE(reports);
-        return true;
+        const platform::IconList& list = platform::ProgramIcons("containers");
+        std::vector<QIcon> out;
+        for (int i = 0; i < list.GetCount(); ++i) out.push_back(list.Icon(i));
+        return out;
     }();
-    (void)registered;
-    return platform::ProgramIcons("containers");
+    static const QIcon none;
+    return type >= 0 && type < static_cast<int>(icons.size()) ? icons[static_cast<std::size_t>(type)] : none;
 }
 
 TPreviewItemOperator::TPreviewItemOperator(QWidget* parent) : QWidget(parent)
@@ -91,6 +97,7 @@ TPreviewItemOperator::TPreviewItemOperator(QWidget* parent) : QWidget(parent)
     TreeView->setSelectionMode(QAbstractItemView::SingleSelection);
     TreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView->setIconSize(QSize(16, 16));
+    TreeView->setUniformRowHeights(true);
     TreeView->setDragEnabled(false);
     TreeView->viewport()->setAcceptDrops(true);
     box->addWidget(TreeView);
@@ -138,11 +145,12 @@ void TPreviewItemOperator::Rebuild()
     const bool was = std::exchange(updating_, true);
     TreeView->clear();
     nodes_.clear();
+    scrollTo_ = nullptr;
     picked_ = nullptr;
     downNode_ = nullptr;
     root_ = new QTreeWidgetItem(TreeView);
     root_->setText(0, platform::ToQString(kRootCaption));
-    root_->setIcon(0, ContainerIcons().Icon(0));
+    root_->setIcon(0, ContainerIcon(0));
     TreeView->setCurrentItem(root_);
     updating_ = was;
 }
@@ -152,6 +160,7 @@ void TPreviewItemOperator::Forget(QTreeWidgetItem* node)
     if (const TViewItem* item = ItemOf(node)) {
         nodes_.remove(item);
         if (item == picked_) picked_ = nullptr;
+        if (item == scrollTo_) scrollTo_ = nullptr;
     }
     if (node == downNode_) downNode_ = nullptr;
     for (int i = 0; i < node->childCount(); ++i) Forget(node->child(i));
@@ -174,18 +183,30 @@ void TPreviewItemOperator::PreviewAddItem(TViewItem* parent, TViewItem* item)
         QTreeWidgetItem* parentNode = NodeOf(parent);
         if (!parentNode) return;
         node = new QTreeWidgetItem(parentNode);
+        if (!parentNode->isExpanded()) parentNode->setExpanded(true);
     } else {
         node = new QTreeWidgetItem(TreeView);
     }
     const int type = TypeOf(item);
     node->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(item)));
     node->setText(0, platform::ToQString(preview_->GetContainerCaption(type)));
-    node->setIcon(0, ContainerIcons().Icon(type));
+    node->setIcon(0, ContainerIcon(type));
     nodes_.insert(item, node);
     if (item->GetSelected())
         SelectNode(node);
     else
-        TreeView->scrollToItem(node);
+        ScrollLater(item);
+}
+
+void TPreviewItemOperator::ScrollLater(TViewItem* item)
+{
+    // One scroll after a burst of adds (a load adds thousands).
+    const bool queued = scrollTo_ != nullptr;
+    scrollTo_ = item;
+    if (queued) return;
+    QTimer::singleShot(0, this, [this] {
+        if (QTreeWidgetItem* node = NodeOf(std::exchange(scrollTo_, nullptr))) TreeView->scrollToItem(node);
+    });
 }
 
 void TPreviewItemOperator::PreviewDeleteItem(TTreeItem* item)

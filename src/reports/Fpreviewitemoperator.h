@@ -77,12 +77,14 @@ private:
     // drop puts the dragged item; false when the drop is refused.
     bool DropTarget(QDropEvent* event, TDropPlace& place) const;
     void SelectNode(QTreeWidgetItem* node);
+    void ScrollLater(TViewItem* item);
 
     QPointer<TPreview> preview_;
     TPVActionNotifier* notifier_ = nullptr;
     QTreeWidgetItem* root_ = nullptr;
     QHash<const TViewItem*, QTreeWidgetItem*> nodes_;
     TViewItem* picked_ = nullptr;
+    TViewItem* scrollTo_ = nullptr;
     QTreeWidgetItem* downNode_ = nullptr;
     QPoint downPoint_;
     bool updating_ = false;
