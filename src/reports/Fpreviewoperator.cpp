@@ -6,6 +6,26 @@
 #include "widgets/Fupdownedit.h"
 
 #include <QHBoxLayout>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+namespace {
+
+// The width of an up-down field whose edit shows `text` whole.
+int TextRoom(const TUpDownEdit& field, const char* text)
+{
+    const QLineEdit* edit = field.GetEdit();
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+    const QSize content(edit->fontMetrics().horizontalAdvance(QString::fromUtf8(text)) + 4, edit->fontMetrics().height());
+    const QSize framed = edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, content, edit);
+    const QMargins margins = edit->textMargins();
+    return framed.width() + margins.left() + margins.right() + field.GetUpDown()->width();
+}
+
+} // namespace
 
 TPreviewOperator::TPreviewOperator(QWidget* parent) : QWidget(parent)
 {
@@ -15,10 +35,11 @@ TPreviewOperator::TPreviewOperator(QWidget* parent) : QWidget(parent)
     row->setSpacing(0);
     ScaleSelecter = new TScaleSelecter(this);
     ScaleSelecter->setObjectName("ScaleSelecter");
-    ScaleSelecter->setMinimumWidth(0);
+    // The zoom field as wide as its longest text needs; the page field takes the rest.
+    ScaleSelecter->setFixedWidth(TextRoom(*ScaleSelecter->GetEdit(), "999.99%"));
     PageEdit = new TUpDownEdit(this);
     PageEdit->setObjectName("PageEdit");
-    PageEdit->setFixedWidth(kPageEditWidth);
+    PageEdit->setMinimumWidth(TextRoom(*PageEdit, "999/999"));
     PageEdit->SetLimitType(3);
     PageEdit->SetRange(1, 1);
     PageEdit->SetValueQuiet(1);

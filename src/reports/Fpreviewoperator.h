@@ -1,7 +1,8 @@
 #pragma once
 // TPreviewOperator: the page and zoom strip of the main tool bar. A zoom selector and a page field
 // drive the bound layout document; the document's view, selection and selected-item notices bring
-// the strip back in line with it (page count, current page, view type and scale).
+// the strip back in line with it (page count, current page, view type and scale). The zoom field is
+// as wide as its longest text needs and the page field takes the rest.
 #include "layout/Preview.h"
 
 #include <QPointer>
@@ -13,8 +14,6 @@ class TUpDownEdit;
 class TPreviewOperator : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kPageEditWidth = 95;
-
     explicit TPreviewOperator(QWidget* parent = nullptr);
     ~TPreviewOperator() override;
 

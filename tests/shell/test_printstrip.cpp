@@ -17,6 +17,7 @@
 #include "widgets/Mvktmodule.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -74,7 +75,6 @@ TEST_F(PrintStripTest, StripFollowsTheDocumentBothWays)
     ASSERT_NE(document, nullptr);
     EXPECT_EQ(strip->GetPreview(), document);
     EXPECT_EQ(strip->width(), TVktSingleViewer::kPreviewOperatorWidth);
-    EXPECT_EQ(strip->GetPageEdit()->width(), TPreviewOperator::kPageEditWidth);
     AddPages();
     const int pages = document->GetPageMax();
     ASSERT_GE(pages, 3);
@@ -100,6 +100,14 @@ TEST_F(PrintStripTest, StripFollowsTheDocumentBothWays)
     EXPECT_EQ(document->GetViewType(), 0);
     EXPECT_EQ(document->GetScale_(), 7500);
     EXPECT_EQ(document->GetPage(), pages) << "the zoom keeps the page";
+
+    // Both fields show their texts whole.
+    document->SetScale_(9587);
+    for (TUpDownEdit* field : {strip->GetPageEdit(), strip->GetScaleSelecter()->GetEdit()}) {
+        const QLineEdit* edit = field->GetEdit();
+        EXPECT_LE(edit->fontMetrics().horizontalAdvance(edit->text()) + 6, edit->width())
+            << edit->text().toStdString();
+    }
 
     // Only the layout view uses it.
     EXPECT_TRUE(strip->isEnabled());

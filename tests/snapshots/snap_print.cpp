@@ -52,6 +52,8 @@ TPreview* TwelvePages()
 
 TPrintExecuteDlg* Dialog()
 {
+    const vkttest::PrinterScope restore;
+    vkttest::InstallPdfPrinter("/dev/null");
     auto* dialog = new TPrintExecuteDlg;
     dialog->Setup(TwelvePages(), "Vektara", "");
     dialog->findChild<QCheckBox*>("CBSelPage")->click();
@@ -96,7 +98,7 @@ QWidget* PageSettings(bool printer)
     preview->SetMMMargin_({1500, 2000, 1500, 2000});
     auto* page = new TPreviewProperty;
     page->SetPreview(preview);
-    page->resize(569, 400);
+    page->resize(569, 470);
     return page;
 }
 
