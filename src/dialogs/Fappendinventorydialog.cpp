@@ -24,9 +24,9 @@ TAppendInventoryDialog::TAppendInventoryDialog(QWidget* parent) : TWizardDialog(
     BindHelp(*this, kHelpContext);
 
     QWidget* start = GetPages()->AddPage("TabSheet1", "ウィザード開始");
-    AddPageLabel(start, "Label1", "棚卸し表追加ウィザードの開始", 12, 12, 400, true);
-    AddPageLabel(start, "Label2", "データビューで選択されているデータを棚卸し表に追加します。", 12, 48, 400);
-    AddPageLabel(start, "Label3", "棚卸し表追加ウィザードを開始するには進むをクリックしてください。", 12, 84, 400);
+    AddPageLabel(start, "Label1", "棚卸し表追加ウィザードの開始", 12, 12, 0, true);
+    AddPageLabel(start, "Label2", "データビューで選択されているデータを棚卸し表に追加します。", 12, 48);
+    AddPageLabel(start, "Label3", "棚卸し表追加ウィザードを開始するには進むをクリックしてください。", 12, 84);
 
     QWidget* page = GetPages()->AddPage("TabSheet2", "棚卸し表に追加");
     AddPageLabel(page, "Label7", "追加する年月を選択してください。", 12, 12, 400);
@@ -36,7 +36,7 @@ TAppendInventoryDialog::TAppendInventoryDialog(QWidget* parent) : TWizardDialog(
     invDateList_->setGeometry(104, 44, 130, 22);
     btnCreate_ = new QPushButton(QStringLiteral("追加"), page);
     btnCreate_->setObjectName(QStringLiteral("BtnCreate"));
-    btnCreate_->setGeometry(312, 110, 97, 22);
+    btnCreate_->setGeometry(462, 110, 97, 22);
 
     connect(invDateList_, &QComboBox::activated, this, platform::Guarded([this](int) {
         GetBtnNext()->setEnabled(false);

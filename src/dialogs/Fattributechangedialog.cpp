@@ -5,6 +5,7 @@
 #include "dialogs/Fexecutedialog.h"
 #include "dialogs/Udialogsupport.h"
 #include "dialogs/Uwizardpages.h"
+#include "gui/Anchors.h"
 #include "gui/Application.h"
 #include "gui/IconList.h"
 #include "gui/QtSupport.h"
@@ -65,6 +66,8 @@ TAttributeChangeDialog::TAttributeChangeDialog(QWidget* parent) : TVktDialog(par
     listView1_ = MakeList(client, "ListView1", QRect(8, 64, 150, bottom - 64));
     listView2_ = MakeList(client, "ListView2", QRect(283, 64, 150, bottom - 64));
     listView2_->viewport()->installEventFilter(this);
+    for (QTreeWidget* list : {listView1_, listView2_})
+        platform::Anchor(*list, platform::AnchorSide::Left | platform::AnchorSide::Top | platform::AnchorSide::Bottom);
 
     const auto button = [client](const char* name, const char* caption, int top) {
         auto* b = new QPushButton(platform::ToQString(caption), client);
@@ -228,10 +231,15 @@ void TAttributeChangeDialog::showEvent(QShowEvent* event)
     PlaceBottomRight(this);
 }
 
-int TAttributeChangeDialog::Execute(const TPriorityItem& ids)
+void TAttributeChangeDialog::Prepare(const TPriorityItem& ids)
 {
     ids_ = ids;
     Refill();
+}
+
+int TAttributeChangeDialog::Execute(const TPriorityItem& ids)
+{
+    Prepare(ids);
     return exec();
 }
 

@@ -20,6 +20,8 @@ public:
 
     // Keeps the ids, refills the lists and shows the dialog modally.
     int Execute(const TPriorityItem& ids);
+    // Execute's set-up before the window shows.
+    void Prepare(const TPriorityItem& ids);
 
     QTreeWidget* GetListView1() const { return listView1_; }
     QTreeWidget* GetListView2() const { return listView2_; }

@@ -350,6 +350,12 @@ void TDataPropertyChangeDialog::showEvent(QShowEvent* event)
 
 int TDataPropertyChangeDialog::Execute(std::uint8_t kind, const TPriorityItem& ids)
 {
+    Prepare(kind, ids);
+    return exec();
+}
+
+void TDataPropertyChangeDialog::Prepare(std::uint8_t kind, const TPriorityItem& ids)
+{
     ids_ = ids;
     SetDataKind(kind);
     changed_ = TVktFieldSet();
@@ -360,7 +366,6 @@ int TDataPropertyChangeDialog::Execute(std::uint8_t kind, const TPriorityItem& i
     for (QPushButton* b : clearButtons_) b->setEnabled(false);
     GetBtnOk()->setEnabled(false);
     GetBtnCancel()->setText(QStringLiteral("閉じる"));
-    return exec();
 }
 
 TDataPropertyChangeDialog* ShowDataPropertyChangeDlg(TVktObject* obj)

@@ -30,6 +30,8 @@ public:
 
     // Keeps the ids, applies the kind, clears every choice and shows the dialog modally.
     int Execute(std::uint8_t kind, const TPriorityItem& ids);
+    // Execute's set-up before the window shows.
+    void Prepare(std::uint8_t kind, const TPriorityItem& ids);
     // Refills the class bar and the lists for a new kind (1 ingredient, 2 recipe, 3 menu, 0 none).
     void SetDataKind(std::uint8_t kind);
     std::uint8_t GetDataKind() const { return kind_; }

@@ -28,7 +28,7 @@ TInventoryDialog::TInventoryDialog(QWidget* parent) : TWizardDialog(parent, fals
     BindHelp(*this, kHelpContext);
 
     QWidget* start = GetPages()->AddPage("TabStart", "ウィザード開始");
-    AddPageLabel(start, "Label1", "棚卸し表作成ウィザードの開始", 12, 12, 400, true);
+    AddPageLabel(start, "Label1", "棚卸し表作成ウィザードの開始", 12, 12, 0, true);
     AddPageLabel(start, "Label2", "棚卸し表は、編集の前に年月を指定してあらかじめ表を作成する必要があります。", 12, 44);
     AddPageLabel(start, "Label3", "表に使用されるデータは、作成する時点で棚卸し項目として設定されているデータを", 12, 68);
     AddPageLabel(start, "Label4", "元に指定した年月の単価が参照されます。", 12, 86);
@@ -52,7 +52,7 @@ TInventoryDialog::TInventoryDialog(QWidget* parent) : TWizardDialog(parent, fals
     downButton_->setObjectName(QStringLiteral("DownButton"));
     downButton_->setArrowType(Qt::DownArrow);
     downButton_->setGeometry(0, 11, 16, 11);
-    AddPageLabel(page, "Label7", "作成する年月を選択してください。", 240, 15, 175);
+    AddPageLabel(page, "Label7", "作成する年月を選択してください。", 240, 15);
     AddPageLabel(page, "LabelCreatePrice", "使用単価", 12, 51, 90);
     cbPriceType_ = new QComboBox(page);
     cbPriceType_->setObjectName(QStringLiteral("CBPriceType"));
@@ -66,7 +66,7 @@ TInventoryDialog::TInventoryDialog(QWidget* parent) : TWizardDialog(parent, fals
     cbInit_->setGeometry(12, 110, 400, 20);
     btnCreate_ = new QPushButton(QStringLiteral("作成"), page);
     btnCreate_->setObjectName(QStringLiteral("BtnCreate"));
-    btnCreate_->setGeometry(312, 150, 97, 22);
+    btnCreate_->setGeometry(462, 150, 97, 22);
 
     OnClick(upButton_, this, [this] { StepMonth(true); });
     OnClick(downButton_, this, [this] { StepMonth(false); });

@@ -25,7 +25,7 @@ TMHistToYHistDialog::TMHistToYHistDialog(QWidget* parent) : TWizardDialog(parent
     BindHelp(*this, kHelpContext);
 
     QWidget* start = GetPages()->AddPage("TabSheet1", "ウィザード開始");
-    AddPageLabel(start, "Label", "年間履歴作成ウィザード", 12, 12, 400, true);
+    AddPageLabel(start, "Label", "年間履歴作成ウィザード", 12, 12, 0, true);
     AddPageLabel(start, "LabelStr", "月間履歴を最高、最低、平均、最終価格に集計し年間履歴として保存します。", 12, 48);
     AddPageLabel(start, "Label1", "年間履歴は、棚卸し表や料理、メニューデータの材料の価格として利用されます。", 12, 72);
     AddPageLabel(start, "Label5", "年間履歴を作成するには進むをクリックしてください。", 12, 108);
@@ -40,7 +40,7 @@ TMHistToYHistDialog::TMHistToYHistDialog(QWidget* parent) : TWizardDialog(parent
     cbDeleteMHist_->setGeometry(160, 37, 240, 20);
     btnCreate_ = new QPushButton(QStringLiteral("変換"), page);
     btnCreate_->setObjectName(QStringLiteral("BtnCreate"));
-    btnCreate_->setGeometry(312, 72, 97, 22);
+    btnCreate_->setGeometry(462, 72, 97, 22);
     AddPageLabel(page, "Label2", "月間履歴は削除しなければ何度でも編集、変換することが出来ますが", 12, 110);
     AddPageLabel(page, "Label3", "データベースファイルのサイズは大きくなります。", 12, 128);
     AddPageLabel(page, "Label4", "不要になりしだい削除することを推奨します。", 12, 146);
@@ -103,11 +103,16 @@ void TMHistToYHistDialog::BtnCreateClick()
     btnCreate_->setEnabled(false);
 }
 
-int TMHistToYHistDialog::Execute()
+void TMHistToYHistDialog::Prepare()
 {
     TVktObject* object = GetDataObject();
     FillMonthList(*mHistDateList_, object && object->IsValid() ? object->GetMHistoryMonths() : TPriorityItem());
     ShowPage(0);
+}
+
+int TMHistToYHistDialog::Execute()
+{
+    Prepare();
     return exec();
 }
 

@@ -16,6 +16,8 @@ public:
 
     // Lists the months with monthly history, starts on page 0 and shows the wizard modally.
     int Execute();
+    // Execute's set-up before the window shows.
+    void Prepare();
 
     QComboBox* GetMHistDateList() const { return mHistDateList_; }
     QCheckBox* GetCBDeleteMHist() const { return cbDeleteMHist_; }

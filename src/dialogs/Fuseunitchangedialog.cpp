@@ -35,7 +35,7 @@ TUseUnitChangeDialog::TUseUnitChangeDialog(QWidget* parent) : TWizardDialog(pare
     BindHelp(*this, kHelpContext);
 
     QWidget* start = GetPages()->AddPage("TabSheet1", "ウィザード開始");
-    AddPageLabel(start, "Label", "使用単位の変更ウィザード", 12, 12, 400, true);
+    AddPageLabel(start, "Label", "使用単位の変更ウィザード", 12, 12, 0, true);
     AddPageLabel(start, "Label12", "使用単位の変更はそのデータの価格変動の履歴に影響を与えます。", 12, 48);
     AddPageLabel(start, "Label14", "このウィザードはそれらの整合性を保つために価格や使用量を変換します。", 12, 72);
     AddPageLabel(start, "Label16", "使用単位を変更するには進むをクリックしてください。", 12, 108);
@@ -95,7 +95,7 @@ std::string TUseUnitChangeDialog::UnitName(int id) const
     return reader.GetRowCount() > 0 && reader.GetUnitsID() == id ? reader.GetUnits() : std::string();
 }
 
-bool TUseUnitChangeDialog::Execute(int oldUnit, int newUnit, double& rate)
+void TUseUnitChangeDialog::Prepare(int oldUnit, int newUnit)
 {
     oldUnitEdit_->setText(platform::ToQString(UnitName(oldUnit)));
     newUnitEdit_->setText(platform::ToQString(UnitName(newUnit)));
@@ -103,6 +103,11 @@ bool TUseUnitChangeDialog::Execute(int oldUnit, int newUnit, double& rate)
     rate_ = 1.0;
     rateValid_ = true;
     ShowPage(0);
+}
+
+bool TUseUnitChangeDialog::Execute(int oldUnit, int newUnit, double& rate)
+{
+    Prepare(oldUnit, newUnit);
     const bool confirmed = exec() == QDialog::Accepted;
     rate = confirmed ? rate_ : 1.0;
     return confirmed;

@@ -16,6 +16,8 @@ public:
     // Shows the names of both units and the rate 1, then the wizard modally. True when it was
     // confirmed with 実行; `rate` then holds the rate (1.0 otherwise).
     bool Execute(int oldUnit, int newUnit, double& rate);
+    // Execute's set-up before the window shows: unit names, rate 1, page 0.
+    void Prepare(int oldUnit, int newUnit);
     double GetRate() const { return rate_; }
 
     QLineEdit* GetOldUnitEdit() const { return oldUnitEdit_; }

@@ -3,6 +3,7 @@
 #include "core/Priorityitem.h"
 #include "data/Ufilterstruct.h"
 #include "data/Uvktdbstruct.h"
+#include "gui/Anchors.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
@@ -71,16 +72,25 @@ void TWizardPages::keyPressEvent(QKeyEvent* event)
     QTabWidget::keyPressEvent(event);
 }
 
+namespace {
+
+// The wizards are wider than the base dialog, so that every line of their pages shows whole.
+constexpr int kWizardExtraWidth = 150;
+
+} // namespace
+
 // ===== TWizardDialog =====================================================================
 
 TWizardDialog::TWizardDialog(QWidget* parent, bool okIsNext, int extraHeight) : TVktDialog(parent)
 {
-    resize(width(), height() + extraHeight);
-    setFixedSize(size());
+    using platform::AnchorSide;
     pages_ = new TWizardPages(GetClient());
     pages_->setObjectName(QStringLiteral("PageControl"));
     pages_->setGeometry(8, 8, 425, GetBevel()->y() - 4);
+    platform::Anchor(*pages_, AnchorSide::Left | AnchorSide::Top | AnchorSide::Right | AnchorSide::Bottom);
     buttons_ = ArrangeWizardButtons(*this, okIsNext ? GetBtnOk() : nullptr);
+    resize(width() + kWizardExtraWidth, height() + extraHeight);
+    setFixedSize(size());
     OnClick(buttons_.BtnNext, this, [this] {
         if (pages_->currentIndex() == 0) ShowPage(1);
         else done(QDialog::Accepted);
@@ -147,6 +157,8 @@ TWizardButtons ArrangeWizardButtons(TVktDialog& dialog, QPushButton* next)
     at(buttons.BtnNext, dialog.GetBtnCancel()->x());
     at(dialog.GetBtnCancel(), dialog.GetBtnSetting()->x());
     dialog.GetBtnSetting()->hide();
+    for (QPushButton* b : {buttons.BtnPrev, buttons.BtnNext, dialog.GetBtnCancel()})
+        platform::Anchor(*b, platform::AnchorSide::Right | platform::AnchorSide::Bottom);
     QWidget::setTabOrder(buttons.BtnPrev, buttons.BtnNext);
     QWidget::setTabOrder(buttons.BtnNext, dialog.GetBtnCancel());
     QWidget::setTabOrder(dialog.GetBtnCancel(), dialog.GetBtnHelp());
@@ -157,11 +169,13 @@ QLabel* AddPageLabel(QWidget* page, const char* name, const char* text, int left
 {
     auto* label = new QLabel(platform::ToQString(text), page);
     label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(left, top, width, 16);
+    label->move(left, top);
+    label->resize(width > 0 ? width : label->sizeHint().width(), 16);
     if (bold) {
         QFont font = label->font();
         font.setBold(true);
         label->setFont(font);
+        label->resize(width > 0 ? width : label->sizeHint().width(), 16);
     }
     return label;
 }

@@ -67,8 +67,8 @@ struct TWizardButtons {
 };
 TWizardButtons ArrangeWizardButtons(TVktDialog& dialog, QPushButton* next = nullptr);
 
-// A one-line label on a page.
-QLabel* AddPageLabel(QWidget* page, const char* name, const char* text, int left, int top, int width = 400,
+// A one-line label on a page; width 0: as wide as its text.
+QLabel* AddPageLabel(QWidget* page, const char* name, const char* text, int left, int top, int width = 0,
                      bool bold = false);
 
 // "ウィザードは完了していません。ウィザードを終了しますか？" (No default); true on Yes.

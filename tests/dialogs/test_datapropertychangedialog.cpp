@@ -34,8 +34,8 @@ protected:
         vkttest::Scripted().Reset();
         sample = std::make_unique<SampleDatabase>();
         object = &sample->Object();
+        batch = ExecuteDlg(object);
         QObject::connect(&closer, &QTimer::timeout, [this] {
-            TExecuteDialog* batch = ExecuteDlg(nullptr);
             if (closing && batch->isVisible() && !batch->GetRunning() &&
                 batch->GetOperation() == TExecuteDialog::opNone)
                 batch->GetBtnCancel()->click();
@@ -90,6 +90,8 @@ protected:
     }
     std::unique_ptr<SampleDatabase> sample;
     TVktObject* object = nullptr;
+    // The batch window, looked at without binding it.
+    TExecuteDialog* batch = nullptr;
     QTimer closer;
     bool closing = true;
 };
@@ -217,8 +219,8 @@ TEST_F(DataPropertyChangeDialogTest, ShiftSkipsTheQuestionAndTheBatchClosesItsel
         s.shift = true;
         d->GetBtnOk()->click();
         EXPECT_TRUE(s.messages.empty());
-        EXPECT_FALSE(ExecuteDlg(nullptr)->isVisible());
-        EXPECT_FALSE(ExecuteDlg(nullptr)->GetAutoClose());
+        EXPECT_FALSE(batch->isVisible());
+        EXPECT_FALSE(batch->GetAutoClose());
         EXPECT_EQ(State(d), "0 閉じる 43");
     });
     EXPECT_EQ(Sql("select Class_Key from VktDB1F where Data_ID = " + std::to_string(sauce)),

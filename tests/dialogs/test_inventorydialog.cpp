@@ -37,8 +37,8 @@ protected:
         platform::SetFixedNow(platform::EncodeDateTime(2024, 4, 20, 9, 0, 0));
         sample = std::make_unique<SampleDatabase>();
         object = &sample->Object();
-        QObject::connect(&closer, &QTimer::timeout, [] {
-            TExecuteDialog* batch = ExecuteDlg(nullptr);
+        batch = ExecuteDlg(object);
+        QObject::connect(&closer, &QTimer::timeout, [this] {
             if (batch->isVisible() && !batch->GetRunning() && batch->GetOperation() == TExecuteDialog::opNone)
                 batch->GetBtnCancel()->click();
         });
@@ -84,6 +84,8 @@ protected:
     }
     std::unique_ptr<SampleDatabase> sample;
     TVktObject* object = nullptr;
+    // The batch window, looked at without binding it.
+    TExecuteDialog* batch = nullptr;
     QTimer closer;
 };
 
