@@ -49,8 +49,9 @@ TDataViewer::~TDataViewer()
 void TDataViewer::EditData(int id)
 {
     const platform::BusyCursor busy;
-    ShowEditor(id != 0);
+    // Loaded before it shows: the frames fill without repainting on the way.
     dataEditor_->SetData(id);
+    ShowEditor(id != 0);
 }
 
 bool TDataViewer::IsEditorShown() const { return !dataEditor_->isHidden(); }

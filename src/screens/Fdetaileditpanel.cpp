@@ -5,6 +5,7 @@
 #include "database/Uvktobject.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "platform/FlagScope.h"
 #include "richtext/Exview.h"
 #include "screens/Fattributeselectpanel.h"
 #include "screens/Fdealerselectpanel.h"
@@ -381,6 +382,7 @@ void TDetailEditPanel::ModifiedChange()
 
 bool TDetailEditPanel::Usable() const
 {
+    if (reloading_) return true;
     TVktObject* object = GetVktObject();
     return object && object->IsValid();
 }
@@ -415,16 +417,22 @@ void TDetailEditPanel::SetClassType(int type)
 {
     if (type == classType_) return;
     classType_ = type;
+    pageControl_->setVisible(type != 0);
+    // With no record the frames stay arranged for the last type, the dealer list kept.
+    if (type == 0) return;
     const bool ingredient = type == kIngredient;
+    if (ingredient && !dealersFilled_) FillDealers();
+    const bool arranged = framesType_ != 0 && (framesType_ == kIngredient) == ingredient;
+    framesType_ = type;
+    if (arranged) return;
     if (ingredient) {
-        FillDealers();
         itemEditPanel_->ClearRows();
         itemChartPanel_->Clear();
-    } else if (type != 0) {
+    } else {
         dealerEditPanel_->Clear();
+        dealersFilled_ = false;
         historyChartPanel_->Clear();
     }
-    pageControl_->setVisible(type != 0);
     dealerEditPanel_->setVisible(ingredient);
     historyChartPanel_->setVisible(ingredient);
     itemToolBar_->setVisible(!ingredient);
@@ -462,6 +470,7 @@ void TDetailEditPanel::DoAttach()
 void TDetailEditPanel::DoDetach()
 {
     if (IsEditing()) CancelAllEdits();
+    dealersFilled_ = false;
     itemEditPanel_->SetClassImages(nullptr);
     SetData(0);
     SetClassType(0);
@@ -476,6 +485,8 @@ void TDetailEditPanel::DoDetach()
 void TDetailEditPanel::DoUpdate()
 {
     if (!Usable()) return;
+    // The object stays valid while the record is read.
+    const platform::FlagScope reloading(reloading_);
     TVktObject* object = GetVktObject();
     SetClassType(object->GetDataClassType(dataId_));
     SetEraseState(object->GetDataEraseState(dataId_));
@@ -499,6 +510,7 @@ void TDetailEditPanel::LoadByClassType()
 void TDetailEditPanel::FillDealers()
 {
     if (!Usable()) return;
+    dealersFilled_ = true;
     TVDBDealer dealers(GetVktObject());
     dealers.Refresh();
     dealerEditPanel_->Clear();
@@ -514,7 +526,11 @@ void TDetailEditPanel::LoadDealer()
     TVDBFood food(GetVktObject());
     ListWhere(food, F::Food_Key, dataId_);
     const int dealerId = food.GetRowCount() > 0 ? food.GetDealerKey() : 0;
-    dealerEditPanel_->SetDealerKey(dealerId);
+    {
+        // The selector's change shows the dealer once below, not on the way.
+        const platform::FlagScope loading(loadingDealer_);
+        dealerEditPanel_->SetDealerKey(dealerId);
+    }
     ShowDealer(dealerEditPanel_->GetDealerKey());
 }
 
@@ -604,6 +620,7 @@ void TDetailEditPanel::LoadHistory()
     ListWhere(months, F::MHistory_Key, dataId_);
     TVDBYearHistory years(GetVktObject());
     ListWhere(years, F::YHistory_Key, dataId_);
+    historyChartPanel_->BeginUpdate();
     historyChartPanel_->Clear();
     for (int row = 0; row < months.GetRowCount(); ++row) {
         months.SetRowIndex(row);
@@ -617,6 +634,7 @@ void TDetailEditPanel::LoadHistory()
                                          years.GetYHLastPrice().ToDouble());
     }
     historyChartPanel_->ShowLastEntries();
+    historyChartPanel_->EndUpdate();
 }
 
 // ===== Writing ========================================================================================
@@ -624,7 +642,7 @@ void TDetailEditPanel::LoadHistory()
 void TDetailEditPanel::DealerEditPanelCompanySelectorChange()
 {
     dealerEditPanel_->EditChange();
-    if (Usable()) ShowDealer(dealerEditPanel_->GetDealerKey());
+    if (!loadingDealer_ && Usable()) ShowDealer(dealerEditPanel_->GetDealerKey());
 }
 
 void TDetailEditPanel::DealerApply()

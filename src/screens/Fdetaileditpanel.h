@@ -148,6 +148,11 @@ private:
 
     int dataId_ = 0;
     int classType_ = 0;
+    // The type the frames are arranged for (0 none yet); kept while no record shows.
+    int framesType_ = 0;
+    bool dealersFilled_ = false;
+    bool reloading_ = false;
+    bool loadingDealer_ = false;
     int eraseState_ = 0;
     TViewFieldStruct itemViewFields_;
 };

@@ -281,6 +281,8 @@ TGridEdit::TGridEdit(QWidget* parent) : QFrame(parent)
     header->setSectionsMovable(false);
     header->setSectionsClickable(true);
     header->setIconSize(QSize(16, 16));
+    // Rows paint from the top: a viewport made lower or higher keeps what it shows.
+    grid_->viewport()->setAttribute(Qt::WA_StaticContents);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { grid_->viewport()->update(); });
 }
 
@@ -296,7 +298,8 @@ void TGridEdit::resizeEvent(QResizeEvent* event)
 {
     QFrame::resizeEvent(event);
     grid_->setGeometry(contentsRect());
-    grid_->viewport()->update();
+    // The focus frame reaches the client edge: a new width redraws the rows.
+    if (event->size().width() != event->oldSize().width()) grid_->viewport()->update();
 }
 
 void TGridEdit::ClearColumns()

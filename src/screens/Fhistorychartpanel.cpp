@@ -391,22 +391,36 @@ void THistoryChartPanel::SetMonthEditor(TMonthPriceEditor* editor)
     widget->setVisible(btnMHistEdit_->isChecked());
 }
 
+void THistoryChartPanel::EndUpdate()
+{
+    if (updating_ == 0 || --updating_ > 0) return;
+    if (monthSeriesPending_) RebuildMonthSeries();
+    if (yearSeriesPending_) RebuildYearSeries();
+    if (monthAxisPending_) SetValueAxis(*mhLeft_, {0, kInitialAxisMax});
+    if (yearAxisPending_) SetValueAxis(*yhLeft_, {0, kInitialAxisMax});
+    monthAxisPending_ = yearAxisPending_ = false;
+}
+
 void THistoryChartPanel::Clear()
 {
     model_.ClearMonthly();
-    mhSeries_->clear();
     if (editor_) editor_->Clear();
     {
         const QSignalBlocker blocker(cbMHistoryList_);
         cbMHistoryList_->clear();
     }
-    SetValueAxis(*mhLeft_, {0, kInitialAxisMax});
     model_.ClearYearly();
-    RebuildYearSeries();
     {
         const QSignalBlocker blocker(cbYHistoryList_);
         cbYHistoryList_->clear();
     }
+    if (updating_ > 0) {
+        monthSeriesPending_ = yearSeriesPending_ = monthAxisPending_ = yearAxisPending_ = true;
+        return;
+    }
+    RebuildMonthSeries();
+    SetValueAxis(*mhLeft_, {0, kInitialAxisMax});
+    RebuildYearSeries();
     SetValueAxis(*yhLeft_, {0, kInitialAxisMax});
 }
 
@@ -449,6 +463,8 @@ void THistoryChartPanel::ShowLastEntries()
 
 void THistoryChartPanel::RebuildMonthSeries()
 {
+    monthSeriesPending_ = updating_ > 0;
+    if (monthSeriesPending_) return;
     QList<QPointF> points;
     for (const auto& p : model_.GetDayPoints()) points.append({ChartX(p.date), p.price});
     mhSeries_->replace(points);
@@ -456,6 +472,8 @@ void THistoryChartPanel::RebuildMonthSeries()
 
 void THistoryChartPanel::RebuildYearSeries()
 {
+    yearSeriesPending_ = updating_ > 0;
+    if (yearSeriesPending_) return;
     QList<QPointF> points[4];
     for (const auto& m : model_.GetMonthPoints()) {
         const double x = ChartX(m.date);
@@ -533,11 +551,13 @@ void THistoryChartPanel::LabelYearAxis()
 
 void THistoryChartPanel::ScaleMonthly()
 {
+    monthAxisPending_ = false;
     SetValueAxis(*mhLeft_, model_.MonthlyRange());
 }
 
 void THistoryChartPanel::ScaleYearly()
 {
+    yearAxisPending_ = false;
     SetValueAxis(*yhLeft_, model_.YearlyRange());
 }
 

@@ -133,6 +133,11 @@ public:
     explicit THistoryChartPanel(QWidget* parent = nullptr);
     ~THistoryChartPanel() override;
 
+    // Between these the points only go into the model and the lists; the series and the emptied
+    // axes are redrawn once at the end (ShowLastEntries inside scales the axes at once).
+    void BeginUpdate() { ++updating_; }
+    void EndUpdate();
+
     // Both pages emptied, the month editor cleared, both left axes 0 to 1000.
     void Clear();
     void AddMonthPoint(platform::TDateTime date, double price);
@@ -221,4 +226,9 @@ private:
     int shownYear_ = 0;
     int yhStep_ = 0;
     QCategoryAxis* yhLeft_ = nullptr;
+    int updating_ = 0;
+    bool monthSeriesPending_ = false;
+    bool yearSeriesPending_ = false;
+    bool monthAxisPending_ = false;
+    bool yearAxisPending_ = false;
 };

@@ -40,8 +40,10 @@ TItemChartPanel::TItemChartPanel(QWidget* parent) : QFrame(parent)
 
 void TItemChartPanel::Clear()
 {
-    itemSeries_->clear();
-    hue_ = 0;
+    if (items_.empty()) return;
+    items_.clear();
+    built_ = false;
+    if (isVisible()) BuildSeries();
 }
 
 void TItemChartPanel::AddItem(const std::string& name, platform::Currency value) { AddItems({{name, value}}); }
@@ -49,17 +51,47 @@ void TItemChartPanel::AddItem(const std::string& name, platform::Currency value)
 void TItemChartPanel::AddItems(const std::vector<std::pair<std::string, platform::Currency>>& items)
 {
     if (items.empty()) return;
+    for (const auto& [name, value] : items) items_.emplace_back(platform::ToQString(name), value.ToDouble());
+    built_ = false;
+    if (isVisible()) BuildSeries();
+}
+
+QChart* TItemChartPanel::GetItemChart()
+{
+    BuildSeries();
+    return itemChart_;
+}
+
+QPieSeries* TItemChartPanel::GetItemSeries()
+{
+    BuildSeries();
+    return itemSeries_;
+}
+
+void TItemChartPanel::showEvent(QShowEvent* event)
+{
+    BuildSeries();
+    QFrame::showEvent(event);
+}
+
+void TItemChartPanel::BuildSeries()
+{
+    if (built_) return;
+    built_ = true;
+    itemSeries_->clear();
+    if (items_.empty()) return;
     QList<QPieSlice*> slices;
-    slices.reserve(static_cast<qsizetype>(items.size()));
-    for (const auto& [name, value] : items) {
-        auto* slice = new QPieSlice(platform::ToQString(name), value.ToDouble());
-        slice->setColor(platform::ToQColor(HSBToRGB(hue_, saturation_, brightness_)));
+    slices.reserve(static_cast<qsizetype>(items_.size()));
+    int hue = 0;
+    for (const auto& [name, value] : items_) {
+        auto* slice = new QPieSlice(name, value);
+        slice->setColor(platform::ToQColor(HSBToRGB(hue, saturation_, brightness_)));
         slice->setBorderColor(Qt::white);
         slice->setLabelVisible(true);
         slice->setLabelFont(VktFormFont());
         slice->setLabelArmLengthFactor(0.08);
         slices.append(slice);
-        hue_ += hueStep_;
+        hue += hueStep_;
     }
     itemSeries_->append(slices);
     UpdateLegend();

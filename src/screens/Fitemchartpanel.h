@@ -2,8 +2,12 @@
 // TItemChartPanel: a recipe's or menu's item costs as a pie, one slice per item in the order
 // added, coloured through the hues 0, 25, 50, … at saturation 100 and brightness 75; the legend on
 // the right names each item with its share.
+//
+// The pie lays out every slice label as it is added, which is slow: while the panel is hidden the
+// items are only kept, and the series is built when the panel shows or its chart is asked for.
 
 #include <QFrame>
+#include <QString>
 
 #include <string>
 #include <utility>
@@ -28,17 +32,24 @@ public:
     // Adds slices in one go: the pie lays out every slice and label again at each addition.
     void AddItems(const std::vector<std::pair<std::string, platform::Currency>>& items);
 
-    QChart* GetItemChart() const { return itemChart_; }
-    QPieSeries* GetItemSeries() const { return itemSeries_; }
+    // The chart and its series, brought up to date with the items.
+    QChart* GetItemChart();
+    QPieSeries* GetItemSeries();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
+    // Puts the kept items into the series when they differ.
+    void BuildSeries();
     // The legend's text of every slice: its name and its share of the whole.
     void UpdateLegend();
 
     QChartView* view_ = nullptr;
     QChart* itemChart_ = nullptr;
     QPieSeries* itemSeries_ = nullptr;
-    int hue_ = 0;
+    std::vector<std::pair<QString, double>> items_;
+    bool built_ = true;
     int hueStep_ = 25;
     int saturation_ = 100;
     int brightness_ = 75;

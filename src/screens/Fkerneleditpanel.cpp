@@ -106,14 +106,14 @@ TKernelEditPanel::TKernelEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
     TVktObjEvent& events = GetObjEvent();
     events.OnFieldChange = [this](TVktObject*, TVktField field, TPriorityItem ids) { FieldChanged(field, ids); };
     events.OnRecordsAdd = [this](TVktObject* sender, TVktObjKind kind, TPriorityItem ids) {
-        if (kind == TVktObjKind::Class && ids.GetCount() > 0 && classType_ > 0) {
+        if (kind == TVktObjKind::Class && ids.GetCount() > 0 && listType_ > 0) {
             TVDBClass reader(sender);
             TFilterObject filter;
             filter.Add(F::Class_ID, foEqual, ids.GetItem(0), {});
             Query(reader, filter);
             if (reader.GetRowCount() > 0) {
                 reader.SetRowIndex(0);
-                if (reader.GetClassType() == classType_)
+                if (reader.GetClassType() == listType_)
                     classSelector_->AddClass(reader.GetClassID(), reader.GetClassType(), reader.GetIconKey(),
                                              reader.GetTreeID(), reader.GetClass());
             }
@@ -142,10 +142,7 @@ TKernelEditPanel::TKernelEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
     events.OnIconSetChange = [this](TVktObject* sender) {
         classIcons_ = platform::IconList::FromImageList(sender->GetClassIcons());
         classSelector_->SetImages(&classIcons_);
-        const int selected = classSelector_->GetClassID();
-        const platform::FlagScope loading(loading_);
-        FillClasses();
-        classSelector_->SetClassID(selected);
+        RefillClasses();
     };
     SetClassType(0);
 }
@@ -333,8 +330,10 @@ void TKernelEditPanel::SetData(int id)
 void TKernelEditPanel::SetClassType(int type)
 {
     classType_ = type;
-    {
+    // The lists of a type stay filled while no record shows; the notices keep them current.
+    if (type != listType_ && (type != 0 || listType_ < 0)) {
         const platform::FlagScope loading(loading_);
+        listType_ = type;
         FillClasses();
         FillForms();
         FillUnits();
@@ -395,7 +394,7 @@ void TKernelEditPanel::FillClasses()
     if (!object || !object->IsValid()) return;
     TVDBClass reader(object);
     TFilterObject filter;
-    if (classType_ >= 1 && classType_ <= 3) filter.Add(F::ClassType, foEqual, classType_, {});
+    if (listType_ >= 1 && listType_ <= 3) filter.Add(F::ClassType, foEqual, listType_, {});
     Query(reader, filter);
     for (int row = 0; row < reader.GetRowCount(); ++row) {
         reader.SetRowIndex(row);
@@ -408,10 +407,10 @@ void TKernelEditPanel::FillForms()
 {
     formSelector_->clear();
     TVktObject* object = GetVktObject();
-    if (!object || !object->IsValid() || classType_ < 1 || classType_ > 3) return;
+    if (!object || !object->IsValid() || listType_ < 1 || listType_ > 3) return;
     TVDBUnits reader(object);
     TFilterObject filter;
-    filter.SetKind(classType_);
+    filter.SetKind(listType_);
     Query(reader, filter);
     for (int row = 0; row < reader.GetRowCount(); ++row) {
         reader.SetRowIndex(row);
@@ -424,16 +423,16 @@ void TKernelEditPanel::FillUnits()
     useUnitSelector_->clear();
     buyUnitSelector_->clear();
     TVktObject* object = GetVktObject();
-    if (!object || !object->IsValid() || classType_ < 1 || classType_ > 3) return;
+    if (!object || !object->IsValid() || listType_ < 1 || listType_ > 3) return;
     TVDBUnits reader(object);
     TFilterObject filter;
-    filter.SetKind(classType_ + 3);
+    filter.SetKind(listType_ + 3);
     Query(reader, filter);
     for (int row = 0; row < reader.GetRowCount(); ++row) {
         reader.SetRowIndex(row);
         const QString name = platform::ToQString(reader.GetUnits());
         useUnitSelector_->addItem(name, reader.GetUnitsID());
-        if (classType_ == 1) buyUnitSelector_->addItem(name, reader.GetUnitsID());
+        if (listType_ == 1) buyUnitSelector_->addItem(name, reader.GetUnitsID());
     }
 }
 
@@ -483,6 +482,7 @@ void TKernelEditPanel::LoadData()
 
 void TKernelEditPanel::DoAttach()
 {
+    listType_ = -1;
     classIcons_ = platform::IconList::FromImageList(GetVktObject()->GetClassIcons());
     classSelector_->SetImages(&classIcons_);
 }
@@ -492,6 +492,7 @@ void TKernelEditPanel::DoDetach()
     if (modified_) CancelEdit();
     classSelector_->SetImages(nullptr);
     dataId_ = 0;
+    listType_ = -1;
     SetClassType(0);
 }
 
@@ -796,6 +797,11 @@ void TKernelEditPanel::FieldChanged(TVktField field, const TPriorityItem& ids)
     if (!object || !object->IsValid() || ids.GetCount() == 0) return;
     const int number = ToInt(field);
     if (number >= ToInt(F::Class_ID) && number <= ToInt(F::Icon_Key)) {
+        // A class moved in the tree or given another type: the kept list is read again.
+        if (field == F::Class_ID || field == F::TreeID || field == F::ClassType) {
+            RefillClasses();
+            return;
+        }
         const int index = classSelector_->FindItem(ids.GetItem(0));
         if (index < 0 || (field != F::Class && field != F::Icon_Key)) return;
         TVDBClass reader(object);
@@ -813,6 +819,14 @@ void TKernelEditPanel::FieldChanged(TVktField field, const TPriorityItem& ids)
         const bool named = HasCompositeIds(field) ? ids.GetItem(0) == dataId_ : ids.IndexOf(dataId_) >= 0;
         if (named) Changed();
     }
+}
+
+void TKernelEditPanel::RefillClasses()
+{
+    const int selected = classSelector_->GetClassID();
+    const platform::FlagScope loading(loading_);
+    FillClasses();
+    classSelector_->SetClassID(selected);
 }
 
 void TKernelEditPanel::ReselectUnits(bool forms, bool units)

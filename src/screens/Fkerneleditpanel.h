@@ -145,6 +145,7 @@ private:
 
     // Notices.
     void FieldChanged(TVktField field, const TPriorityItem& ids);
+    void RefillClasses();
     void ReselectUnits(bool forms, bool units);
 
     // Layout.
@@ -188,6 +189,8 @@ private:
     QWidget* editControl_ = nullptr;
     int dataId_ = 0;
     int classType_ = 0;
+    // The class type the class, form and unit lists hold; -1 none.
+    int listType_ = -1;
     int eraseState_ = 0;
     bool sideBySide_ = false;
     platform::Currency buyPrice_;

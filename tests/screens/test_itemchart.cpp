@@ -8,6 +8,7 @@
 #include "screens/Fitemchartpanel.h"
 
 #include <QChart>
+#include <QChartView>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QPieSeries>
@@ -38,6 +39,29 @@ TEST(ItemChart, SlicesTakeTheNextHueAndClearStartsOver)
     ASSERT_EQ(markers.size(), 4);
     EXPECT_EQ(markers[0]->label().toStdString(), "牛肩ロース  75%");
     EXPECT_EQ(markers[3]->label().toStdString(), "ブーケガルニ  4%");
+}
+
+// A hidden panel only keeps the items; the pie it shows must still be the last items given.
+TEST(ItemChart, AHiddenPanelShowsTheLastItemsWhenShown)
+{
+    QWidget window;
+    auto* panel = new TItemChartPanel(&window);
+    panel->hide();
+    window.show();
+    panel->AddItem("牛肩ロース", Currency::FromDouble(1500));
+    panel->Clear();
+    panel->AddItems({{"玉ねぎ", Currency::FromDouble(120)}, {"バター", Currency::FromDouble(300)}});
+    panel->show();
+    const QList<QAbstractSeries*> shown = panel->findChild<QChartView*>()->chart()->series();
+    ASSERT_EQ(shown.size(), 1);
+    auto* pie = static_cast<QPieSeries*>(shown.front());
+    ASSERT_EQ(pie->count(), 2);
+    EXPECT_EQ(pie->slices()[0]->label().toStdString(), "玉ねぎ");
+    EXPECT_EQ(pie->slices()[0]->color(), platform::ToQColor(HSBToRGB(0, 100, 75)));
+    EXPECT_EQ(pie->slices()[1]->color(), platform::ToQColor(HSBToRGB(25, 100, 75)));
+    // Shown, a change reaches the pie at once.
+    panel->Clear();
+    EXPECT_EQ(pie->count(), 0);
 }
 
 } // namespace

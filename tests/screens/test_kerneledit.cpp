@@ -22,6 +22,8 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -275,6 +277,76 @@ TEST_F(KernelEdit, TrashedAndKeptRecordsAreReadOnly)
     Open("牛ヒレ肉");
     ASSERT_TRUE(db.Object().PurgeData(0, Ids({panel.GetDataID()}), nullptr));
     EXPECT_EQ(panel.GetDataID(), 0);
+}
+
+// The class, form and unit lists are read once per class type and kept while other records
+// show; every change to classes or units made meanwhile must still reach them.
+TEST_F(KernelEdit, KeptListsFollowClassAndUnitChanges)
+{
+    const auto itemTexts = [](QComboBox* box) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < box->count(); ++i) texts.push_back(box->itemText(i).toStdString());
+        return texts;
+    };
+    const auto has = [](const std::vector<std::string>& texts, const std::string& text) {
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    };
+    const auto storedClasses = [this](int type) {
+        TVDBClass reader(&db.Object());
+        TFilterObject filter;
+        filter.Add(F::ClassType, foEqual, Variant(type), {});
+        reader.SetFilter(filter);
+        reader.Refresh();
+        std::vector<int> ids;
+        for (int row = 0; row < reader.GetRowCount(); ++row) {
+            reader.SetRowIndex(row);
+            ids.push_back(reader.GetClassID());
+        }
+        return ids;
+    };
+    const auto shownClasses = [this] {
+        std::vector<int> ids;
+        for (int i = 0; i < panel.GetClassSelector()->GetCount(); ++i)
+            ids.push_back(panel.GetClassSelector()->GetItem(i).ClassID);
+        return ids;
+    };
+
+    struct Step { const char* what; std::function<void()> change; bool closed; };
+    int added = 0;
+    const Step steps[] = {
+        {"class added", [&] { added = db.Object().AddClass(SampleDatabase::kVegetables, "根菜"); }, true},
+        {"class renamed", [&] { db.Object().EditData(F::Class, Variant("香草類"), Ids({SampleDatabase::kHerb})); }, true},
+        {"class moved", [&] { db.Object().MoveClassUp(SampleDatabase::kHerb); }, false},
+        {"recipe class added", [&] { db.Object().AddClass(SampleDatabase::kMeatDish, "煮込み"); }, true},
+        {"class deleted", [&] { db.Object().DeleteClass(added); }, false},
+    };
+    for (const Step& step : steps) {
+        Open("玉ねぎ");
+        if (step.closed) panel.SetData(0);
+        step.change();
+        Open("和牛サーロイン");
+        EXPECT_EQ(shownClasses(), storedClasses(1)) << step.what;
+    }
+    const std::vector<int> shown = shownClasses();
+    const int herb = panel.GetClassSelector()->FindItem(SampleDatabase::kHerb);
+    ASSERT_GE(herb, 0);
+    EXPECT_EQ(panel.GetClassSelector()->GetItem(herb).Name, "香草類");
+    EXPECT_EQ(std::find(shown.begin(), shown.end(), added), shown.end());
+
+    // Forms and units added while no record shows, and the lists of another type in between.
+    panel.SetData(0);
+    ASSERT_GT(db.Object().AddForm(1, "缶詰"), 0);
+    ASSERT_GT(db.Object().AddUnit(1, "束"), 0);
+    Open("玉ねぎ");
+    EXPECT_TRUE(has(itemTexts(panel.GetFormSelector()), "缶詰"));
+    EXPECT_TRUE(has(itemTexts(panel.GetUseUnitSelector()), "束"));
+    EXPECT_TRUE(has(itemTexts(panel.GetBuyUnitSelector()), "束"));
+    Open("和牛のステーキ");
+    EXPECT_FALSE(has(itemTexts(panel.GetUseUnitSelector()), "束"));
+    EXPECT_EQ(shownClasses(), storedClasses(2));
+    Open("玉ねぎ");
+    EXPECT_TRUE(has(itemTexts(panel.GetUseUnitSelector()), "束"));
+    EXPECT_EQ(shownClasses(), storedClasses(1));
 }
 
 TEST_F(KernelEdit, BlocksFollowThePixelRules)
