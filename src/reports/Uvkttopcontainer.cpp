@@ -1,6 +1,7 @@
 #include "reports/Uvkttopcontainer.h"
 
 #include "data/Uvktaccesser.h"
+#include "data/Uvktrowpatch.h"
 #include "database/Uvktobject.h"
 #include "platform/Text.h"
 #include "platform/Xml.h"
@@ -13,6 +14,25 @@
 namespace {
 
 using F = TVktField;
+
+// Holds the layout's redraw while a change runs through the containers: one redraw for all of
+// them, not one per container.
+class LayoutUpdate {
+public:
+    explicit LayoutUpdate(TViewItem* item) : items_(item ? item->GetOwner() : nullptr)
+    {
+        if (items_) items_->BeginUpdate();
+    }
+    ~LayoutUpdate() noexcept(false)
+    {
+        if (items_) items_->EndUpdate();
+    }
+    LayoutUpdate(const LayoutUpdate&) = delete;
+    LayoutUpdate& operator=(const LayoutUpdate&) = delete;
+
+private:
+    TViewItems* items_;
+};
 
 bool Contains(const TPriorityItem& list, int value) { return list.IndexOf(value) >= 0; }
 
@@ -233,6 +253,7 @@ int TVktTopContainer::GetPageMax()
 void TVktTopContainer::RequestQuery()
 {
     queryPending_ = true;
+    const LayoutUpdate update(GetViewItem());
     Change();
 }
 
@@ -246,7 +267,10 @@ void TVktTopContainer::SetSuspended(bool suspended)
 {
     if (suspended == suspended_) return;
     suspended_ = suspended;
-    if (!suspended_ && queryPending_) Change();
+    if (!suspended_ && queryPending_) {
+        const LayoutUpdate update(GetViewItem());
+        Change();
+    }
 }
 
 void TVktTopContainer::DoChange()
@@ -338,36 +362,11 @@ void TVktTopContainer::FieldChanged(TVktField field, const TPriorityItem& ids)
 
 void TVktTopContainer::PatchRows(const TPriorityItem& fields, const TPriorityItem& ids)
 {
-    TFilterObject filter = filter_;
-    bool any = false;
-    for (int i = 0; i < ids.GetCount(); ++i) {
-        if (accesser_->FindRow(F::Data_ID, ids.GetItem(i)) < 0) continue;
-        filter.Add(F::Data_ID, foEqual, ids.GetItem(i), {});
-        any = true;
-    }
-    if (!any) return;
-    TVktAccesser patch(object_);
-    patch.BeginUpdate();
-    patch.SetTable(accesser_->GetTable());
-    patch.SetFields(queryFields_);
-    TPriorityItem orders;
-    orders.SetCount(queryFields_.GetCount());
-    patch.SetOrder(orders);
-    patch.SetFilter(filter);
-    patch.EndUpdate();
+    const TRowOfId rowOf = [this](int id) { return accesser_->FindRow(F::Data_ID, platform::Variant(id)); };
+    const std::optional<TFilterObject> filter = ListedRecordsFilter(filter_, ids, rowOf);
+    if (!filter) return;
     ++patchCount_;
-    for (int row = 0; row < patch.GetRowCount(); ++row) {
-        patch.SetRowIndex(row);
-        const int target = accesser_->FindRow(F::Data_ID, patch.GetValue(F::Data_ID));
-        if (target < 0) continue;
-        accesser_->SetRowIndex(target);
-        for (int i = 0; i < fields.GetCount(); ++i) {
-            const TVktField field = ToVktField(fields.GetItem(i));
-            accesser_->SetText(field, patch.GetText(field));
-            accesser_->SetValue(field, patch.GetValue(field));
-        }
-        ++patchedRows_;
-    }
+    patchedRows_ += PatchListedRows(*accesser_, rowOf, accesser_->GetTable(), fields, fields, *filter);
 }
 
 void TVktTopContainer::RecordsChanged(TVktObjKind kind, const TPriorityItem& ids, bool added)
@@ -394,6 +393,7 @@ template <typename Call>
 void TVktTopContainer::Broadcast(TViewItem* item, Call call)
 {
     if (!item) return;
+    const LayoutUpdate update(item);
     for (int i = 0; i < item->GetCountOfChildren(); ++i)
         if (TVktDataLink* link = DataLinkOf(item->GetItem(i))) call(*link);
 }

@@ -1,6 +1,7 @@
 #include "screens/Fdataview.h"
 
 #include "data/Uvktaccesser.h"
+#include "data/Uvktrowpatch.h"
 #include "database/Uvktobject.h"
 #include "screens/Unoticesupport.h"
 #include "screens/Uviewfieldcolumns.h"
@@ -294,22 +295,12 @@ void TDataView::PatchRows(TPriorityItem fields, const TPriorityItem& ids)
             field == ToInt(F::Conserve) || field == ToInt(F::InvItem))
             shown << field;
     }
-    TFilterObject filter;
-    for (int i = 0; i < ids.GetCount(); ++i)
-        if (RowOfID(ids.GetItem(i)) >= 0) filter.Add(F::Data_ID, foEqual, ids.GetItem(i), {});
-    if (shown.GetCount() == 0 || filter.GetCount() == 0) return;
-    shown << ToInt(F::Data_ID);
-    TVktAccesser patch(object);
-    patch.BeginUpdate();
-    patch.SetTable(TVktTable::TblData);
-    patch.SetFields(shown);
-    TPriorityItem orders;
-    orders.SetCount(shown.GetCount());
-    patch.SetOrder(orders);
-    patch.SetFilter(filter);
-    patch.EndUpdate();
+    if (shown.GetCount() == 0) return;
+    const TRowOfId rowOf = [this](int id) { return RowOfID(id); };
+    const std::optional<TFilterObject> filter = ListedRecordsFilter({}, ids, rowOf);
+    if (!filter) return;
     ++patchCount_;
-    CopyRows(patch, shown);
+    patchedRows_ += PatchListedRows(*accesser_, rowOf, TVktTable::TblData, shown, shown, *filter);
 }
 
 void TDataView::PatchMasterField(TVktField field)
@@ -322,35 +313,8 @@ void TDataView::PatchMasterField(TVktField field)
         if (!VktFieldEqual(shown, field)) continue;
         TPriorityItem fields;
         fields << ToInt(shown) << ToInt(F::Data_ID) << ToInt(F::Icon_Key);
-        TVktAccesser patch(object);
-        patch.BeginUpdate();
-        patch.SetTable(TVktTable::TblData);
-        patch.SetFields(fields);
-        TPriorityItem orders;
-        orders << 0 << 0 << 0;
-        patch.SetOrder(orders);
-        patch.SetFilter(filter_);
-        patch.EndUpdate();
         ++patchCount_;
-        TPriorityItem copied;
-        copied << ToInt(shown);
-        CopyRows(patch, copied);
-    }
-}
-
-void TDataView::CopyRows(TVktAccesser& source, const TPriorityItem& fields)
-{
-    for (int row = 0; row < source.GetRowCount(); ++row) {
-        source.SetRowIndex(row);
-        const int target = RowOfID(IntOr(source.GetValue(F::Data_ID), 0));
-        if (target < 0) continue;
-        accesser_->SetRowIndex(target);
-        for (int i = 0; i < fields.GetCount(); ++i) {
-            const TVktField field = ToVktField(fields.GetItem(i));
-            if (field == F::Data_ID) continue;
-            accesser_->SetText(field, source.GetText(field));
-            accesser_->SetValue(field, source.GetValue(field));
-        }
-        ++patchedRows_;
+        patchedRows_ += PatchListedRows(*accesser_, [this](int id) { return RowOfID(id); }, TVktTable::TblData,
+                                        fields, TPriorityItem() << ToInt(shown), filter_);
     }
 }

@@ -66,9 +66,8 @@ private:
     void FieldChanged(TVktField field, const TPriorityItem& ids);
     // Re-reads `fields` (those shown) of the listed records among `ids`.
     void PatchRows(TPriorityItem fields, const TPriorityItem& ids);
+    // Re-reads the column of a master field for every listed record.
     void PatchMasterField(TVktField field);
-    // Copies the re-read rows of `source` into the cache.
-    void CopyRows(TVktAccesser& source, const TPriorityItem& fields);
     void CellText(int col, std::string& text, int row);
     void RowImages(int& stateImage, int& classImage, int row);
     void Repaint();
