@@ -1,0 +1,303 @@
+// Starting the program and opening a database, each against plain Qt or the data layer alone.
+//
+// StartUp: the program (bin/vektara beside the build's bench folder) started as a process, with
+// the generated database registered, until its start-up trace reports the main window shown;
+// against this program started as a plain Qt program that shows an empty QMainWindow. Both run
+// on their own home and runtime folders; each repetition is the median of kStartRuns starts of
+// each, the two taking turns.
+//
+// DatabaseOpen: the command module's SwitchDatabase on a shown main data panel until the records
+// are listed and painted; against a TVktAccesser listing the same table, fields, orders and filter.
+#include "BenchRatio.h"
+#include "GuiBenchData.h"
+#include "GuiBenchSupport.h"
+
+#include "data/Uvktaccesser.h"
+#include "database/Uvktapplication.h"
+#include "database/Uvktobject.h"
+#include "gui/QtSupport.h"
+#include "gui/Settings.h"
+#include "screens/Fdatalistview.h"
+#include "screens/Fdataview.h"
+#include "screens/Fdataviewer.h"
+#include "shell/Fvktpanel.h"
+#include "shell/Mvktcommandmodule.h"
+#include "widgets/Mvktmodule.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int kStartRuns = 5;
+constexpr int kStartTimeoutMs = 30000;
+constexpr const char* kShownLine = "main window shown";
+constexpr const char* kPlainWindowVariable = "VKT_BENCH_PLAIN_WINDOW";
+constexpr const char* kDatabaseName = "ベンチ厨房";
+
+// The plain Qt side: an empty main window shown, reported as the program reports its own.
+int RunPlainWindow()
+{
+    int argc = 1;
+    char name[] = "plain";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    QMainWindow window;
+    window.resize(800, 600);
+    window.show();
+    std::fprintf(stderr, "%s\n", kShownLine);
+    std::fflush(stderr);
+    return 0;
+}
+
+// Started with the variable set, this program is the plain Qt program: it ends before its main.
+[[maybe_unused]] const bool plainWindowRun = std::getenv(kPlainWindowVariable) && (std::_Exit(RunPlainWindow()), true);
+
+// The home and runtime folders of the started programs, with the generated database registered.
+class StartFolders {
+public:
+    StartFolders()
+    {
+        if (!home_.isValid()) throw std::runtime_error("Cannot make a home folder");
+        char pattern[] = "/tmp/vkbXXXXXX";   // socket paths hold about 100 bytes
+        const char* made = mkdtemp(pattern);
+        if (!made) throw std::runtime_error("Cannot make a runtime folder");
+        runtime_ = made;
+        chmod(made, 0700);
+        const std::string home = platform::FromQString(home_.path());
+        platform::SetSettingsFolder(platform::SettingsScope::User, home + "/.config");
+        VktMdl()->WriteAliases(std::string(kDatabaseName) + "=" + bench::GuiBenchDatabase().Folder + "\r\n");
+        platform::SetSettingsFolder(platform::SettingsScope::User, {});
+    }
+    ~StartFolders()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(runtime_, ignored);
+    }
+
+    QProcessEnvironment Environment(bool plain) const
+    {
+        const QString home = home_.path();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home);
+        env.insert("XDG_CONFIG_HOME", home + "/.config");
+        env.insert("XDG_DATA_HOME", home + "/.local/share");
+        env.insert("XDG_CACHE_HOME", home + "/.cache");
+        env.insert("XDG_RUNTIME_DIR", platform::ToQString(runtime_));
+        env.insert("QT_LOGGING_RULES", "vektara.startup.debug=true");
+        if (!env.contains("QT_QPA_PLATFORM")) env.insert("QT_QPA_PLATFORM", "offscreen");
+        if (plain)
+            env.insert(kPlainWindowVariable, "1");
+        else
+            env.remove(kPlainWindowVariable);
+        return env;
+    }
+
+private:
+    QTemporaryDir home_;
+    std::string runtime_;
+};
+
+QString ProgramPath()
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/../../bin/vektara";
+    if (!QFileInfo(program).isExecutable())
+        throw std::runtime_error("No program at " + platform::FromQString(program) + " (build the vektara target)");
+    return program;
+}
+
+// Seconds from starting the program to its report of the shown main window; the program is then
+// ended as a session ends it (the plain one ends by itself).
+double SecondsToShown(const QString& program, const QProcessEnvironment& env, bool plain)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    QByteArray output;
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, {});
+    while (!output.contains(kShownLine)) {
+        const int left = kStartTimeoutMs - static_cast<int>(clock.elapsed());
+        if (left <= 0 || !process.waitForReadyRead(left)) {
+            process.kill();
+            process.waitForFinished();
+            throw std::runtime_error("The main window was not shown: " + output.toStdString());
+        }
+        output += process.readAll();
+    }
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    if (!plain) process.terminate();
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return seconds;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Medians of the two programs' starts, made kStartRuns at a time with the programs taking turns
+// and taken one by one by the two benchmarks.
+struct StartMedians {
+    std::deque<double> Program;
+    std::deque<double> Plain;
+
+    static StartMedians& Get()
+    {
+        static StartMedians medians;
+        return medians;
+    }
+    void Measure()
+    {
+        const StartFolders folders;
+        const QString program = ProgramPath();
+        const QString self = QCoreApplication::applicationFilePath();
+        // Untimed first starts fill the home folder's caches.
+        SecondsToShown(program, folders.Environment(false), false);
+        SecondsToShown(self, folders.Environment(true), true);
+        std::vector<double> program_;
+        std::vector<double> plain;
+        for (int run = 0; run < kStartRuns; ++run) {
+            program_.push_back(SecondsToShown(program, folders.Environment(false), false));
+            plain.push_back(SecondsToShown(self, folders.Environment(true), true));
+        }
+        Program.push_back(Median(program_));
+        Plain.push_back(Median(plain));
+    }
+    double Take(std::deque<double>& from)
+    {
+        if (from.empty()) Measure();
+        const double median = from.front();
+        from.pop_front();
+        return median;
+    }
+};
+
+void StartUp(benchmark::State& state)
+{
+    bench::Guarded(state, [&] {
+        for (auto _ : state) state.SetIterationTime(StartMedians::Get().Take(StartMedians::Get().Program));
+    });
+}
+
+void PlainWindowStartUp(benchmark::State& state)
+{
+    bench::Guarded(state, [&] {
+        for (auto _ : state) state.SetIterationTime(StartMedians::Get().Take(StartMedians::Get().Plain));
+    });
+}
+
+// A shown main data panel, current in the command module, with the generated database in the
+// program's registry; user settings go to a folder of its own.
+class OpenPanel {
+public:
+    OpenPanel()
+    {
+        if (!settings_.isValid()) throw std::runtime_error("Cannot make a settings folder");
+        platform::SetSettingsFolder(platform::SettingsScope::User, platform::FromQString(settings_.path()));
+        TVktApplication& registry = VktApplication();
+        if (registry.IndexOf(kDatabaseName) < 0 &&
+            !registry.RegisterDatabase(kDatabaseName, bench::GuiBenchDatabase().Folder))
+            throw std::runtime_error("Cannot register the generated database");
+        window_.resize(1000, 700);
+        panel_ = new TVktPanel(&window_);
+        panel_->resize(1000, 700);
+        VktCommandModule()->SetCurrentPanel(panel_);
+        panel_->Setup();
+        bench::ShowExposed(window_);
+    }
+    ~OpenPanel()
+    {
+        Close();
+        VktCommandModule()->SetCurrentPanel(nullptr);
+        platform::SetSettingsFolder(platform::SettingsScope::User, {});
+    }
+
+    void Open()
+    {
+        VktCommandModule()->SwitchDatabase(kDatabaseName, true);
+        QCoreApplication::processEvents();
+        if (View()->GetDataListView()->GetRows().GetCount() == 0)
+            throw std::runtime_error("The opened database lists no records");
+        QTableView* grid = View()->GetDataListView()->GetStringGrid();
+        grid->viewport()->repaint();
+    }
+    void Close()
+    {
+        if (TVktObject* object = panel_->GetVktObject()) {
+            object->Close();
+            panel_->SetVktObject(nullptr);
+        }
+    }
+    TDataView* View() const { return panel_->GetDataViewer()->GetDataView(); }
+    TVktObject* Object() const { return panel_->GetVktObject(); }
+
+private:
+    QTemporaryDir settings_;
+    QWidget window_;
+    TVktPanel* panel_ = nullptr;
+};
+
+void DatabaseOpen(benchmark::State& state)
+{
+    bench::Guarded(state, [&] {
+        OpenPanel panel;
+        for (auto _ : state) {
+            state.PauseTiming();
+            panel.Close();
+            state.ResumeTiming();
+            panel.Open();
+        }
+        state.counters["rows"] = panel.View()->GetDataListView()->GetRows().GetCount();
+    });
+}
+
+void AccesserOpenListing(benchmark::State& state)
+{
+    bench::Guarded(state, [&] {
+        OpenPanel panel;
+        panel.Open();
+        const TVktAccesser& shown = *panel.View()->GetAccesser();
+        const int rows = shown.GetRowCount();
+        for (auto _ : state)
+            if (bench::AccesserRows(panel.Object(), shown.GetTable(), shown.GetFields(), shown.GetOrder(),
+                                    shown.GetFilter()) != rows)
+                throw std::runtime_error("The accessor listed other rows");
+        state.counters["rows"] = rows;
+    });
+}
+
+BENCHMARK(StartUp)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(PlainWindowStartUp)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(DatabaseOpen)->Unit(benchmark::kMillisecond);
+BENCHMARK(AccesserOpenListing)->Unit(benchmark::kMillisecond);
+
+VKT_BENCH_RATIO(StartUp, PlainWindowStartUp, 3);
+VKT_BENCH_RATIO(DatabaseOpen, AccesserOpenListing, 2);
+
+} // namespace
