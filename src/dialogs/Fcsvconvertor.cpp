@@ -12,9 +12,11 @@
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
 #include "screens/Ffieldselector.h"
+#include "widgets/Fvktform.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,6 +27,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QVBoxLayout>
 
 #include <filesystem>
 
@@ -36,6 +39,14 @@ constexpr int kClientHeight = 473;
 const char* const kNext = "進む &>>";
 
 std::size_t KindIndex(TCsvNameKind kind) { return static_cast<std::size_t>(kind); }
+
+// Lays `content` over the page below its one-line label.
+void FillBelowLabel(QWidget* page, QWidget* content)
+{
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(8, 32, 8, 8);
+    layout->addWidget(content);
+}
 
 void Stop(const std::string& text) { platform::Services().MessageBox(text, "確認", platform::MsgIcon::Stop, platform::MsgButtons::Ok, platform::MsgAnswer::Ok); }
 
@@ -78,14 +89,12 @@ TCsvConvertor::TCsvConvertor(QWidget* parent) : TVktDialog(parent)
     setWindowFlags(windowFlags() | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint);
     setSizeGripEnabled(true);
     GetBtnSetting()->hide();
-    resize(kClientWidth, kClientHeight + GetStatusBar()->sizeHint().height());
     QWidget* client = GetClient();
-    const int bottom = GetBevel()->y() - 4;
-
     pages_ = new TWizardPages(client);
     pages_->setObjectName("PageControl");
-    pages_->setGeometry(8, 8, kClientWidth - 16, bottom - 8);
+    pages_->setGeometry(8, 8, client->width() - 16, GetBevel()->y() - 12);
     platform::Anchor(*pages_, AnchorSide::Left | AnchorSide::Top | AnchorSide::Right | AnchorSide::Bottom);
+    resize(kClientWidth, kClientHeight + GetStatusBar()->sizeHint().height());
     const TWizardButtons buttons = ArrangeWizardButtons(*this);
     btnNext_ = buttons.BtnNext;
     btnPrev_ = buttons.BtnPrev;
@@ -106,14 +115,12 @@ TCsvConvertor::TCsvConvertor(QWidget* parent) : TVktDialog(parent)
     AddPageLabel(fields, "Label9", "変換するデータのタイプ（大分類）と項目を選択します。項目は名称が最低必要です。", 8, 8, 640);
     selector_ = new TCsvFieldSelector(fields);
     selector_->setObjectName("CsvFieldSelector");
-    selector_->setGeometry(8, 32, pages_->width() - 24, pages_->height() - 72);
-    platform::Anchor(*selector_, AnchorSide::Left | AnchorSide::Top | AnchorSide::Right | AnchorSide::Bottom);
+    FillBelowLabel(fields, selector_);
 
     QWidget* edit = AddPage("TabFileEdit", "データ編集");
     AddPageLabel(edit, "Label10", "変換に不要な行（横列）、列（縦列）を削除し項目と列を揃えます。", 8, 8, 640);
     editor_ = new TCsvEditor(edit);
-    editor_->setGeometry(8, 32, pages_->width() - 24, pages_->height() - 72);
-    platform::Anchor(*editor_, AnchorSide::Left | AnchorSide::Top | AnchorSide::Right | AnchorSide::Bottom);
+    FillBelowLabel(edit, editor_);
     TCsvEdit* csv = editor_->GetCsvEdit();
     csv->SetFixedRows(1);
     csv->SetColSizing(true);
@@ -128,8 +135,7 @@ TCsvConvertor::TCsvConvertor(QWidget* parent) : TVktDialog(parent)
     AddPageLabel(activate, "Label11", "未登録の項目を設定済みの項目に変換するか、または新規に作成します。", 8, 8, 640);
     subPages_ = new QTabWidget(activate);
     subPages_->setObjectName("PageControl1");
-    subPages_->setGeometry(8, 32, pages_->width() - 24, pages_->height() - 72);
-    platform::Anchor(*subPages_, AnchorSide::Left | AnchorSide::Top | AnchorSide::Right | AnchorSide::Bottom);
+    FillBelowLabel(activate, subPages_);
     const char* tabs[][2] = {{"分類項目の設定(&C)", "ClassActivateEdit"},
                              {"形態項目の設定(&F)", "FormActivateEdit"},
                              {"単位項目の設定(&U)", "UnitActivateEdit"},
@@ -150,6 +156,9 @@ TCsvConvertor::TCsvConvertor(QWidget* parent) : TVktDialog(parent)
     completeView_->setObjectName("CompleteGrid");
     completeModel_ = new TCsvGridModel(&complete_.Grid, completeView_);
     completeView_->setModel(completeModel_);
+    completeView_->setFont(VktFormFont());
+    completeView_->setTextElideMode(Qt::ElideNone);
+    completeView_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     completeView_->verticalHeader()->hide();
     completeView_->verticalHeader()->setMinimumSectionSize(TCsvEdit::kRowHeight);
     completeView_->verticalHeader()->setDefaultSectionSize(TCsvEdit::kRowHeight);
@@ -158,12 +167,16 @@ TCsvConvertor::TCsvConvertor(QWidget* parent) : TVktDialog(parent)
     completeView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     completeView_->setSelectionMode(QAbstractItemView::SingleSelection);
     completeView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    completeView_->setGeometry(8, 32, pages_->width() - 24 - 105, pages_->height() - 72);
-    platform::Anchor(*completeView_, AnchorSide::Left | AnchorSide::Top | AnchorSide::Right | AnchorSide::Bottom);
     btnSave_ = new QPushButton("保存", check);
     btnSave_->setObjectName("BtnSave");
-    btnSave_->setGeometry(pages_->width() - 24 - 97, 32, 97, 22);
-    platform::Anchor(*btnSave_, AnchorSide::Right | AnchorSide::Top);
+    btnSave_->setFixedSize(97, 22);
+    auto* row = new QWidget(check);
+    auto* rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    completeView_->setParent(row);
+    rowLayout->addWidget(completeView_, 1);
+    rowLayout->addWidget(btnSave_, 0, Qt::AlignTop);
+    FillBelowLabel(check, row);
     OnClick(btnSave_, this, [this] { BtnSaveClick(); });
 
     QWidget* convert = AddPage("TabConvert", "データ変換");

@@ -3,6 +3,7 @@
 #include "gui/Clipboard.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "widgets/Fvktform.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -59,6 +60,18 @@ private:
 
 namespace {
 
+// Text 2 pixels inside the cell; a font too tall for that is centred instead of clipped.
+void DrawCellText(QPainter& painter, const QRect& cell, const QString& text)
+{
+    if (text.isEmpty()) return;
+    const QFontMetrics metrics(painter.font());
+    const int top = metrics.height() <= cell.height() - 2 ? cell.top() + 2
+                                                           : cell.top() + (cell.height() - metrics.height()) / 2;
+    painter.setClipRect(cell.adjusted(2, 0, -2, 0));
+    painter.drawText(QRect(cell.left() + 2, top, cell.width() - 4, metrics.height()),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
 // The fixed row: button face, a raised 1-pixel frame and the caption 2 pixels inside.
 class TCsvHeader : public QHeaderView {
 public:
@@ -77,10 +90,7 @@ protected:
         painter->drawLine(rect.bottomLeft(), rect.bottomRight());
         painter->drawLine(rect.topRight(), rect.bottomRight());
         painter->setPen(pal.color(QPalette::ButtonText));
-        const QRect text = rect.adjusted(2, 2, -2, -2);
-        painter->setClipRect(text);
-        painter->drawText(text, Qt::AlignLeft | Qt::AlignTop,
-                          model() ? model()->headerData(logicalIndex, Qt::Horizontal).toString() : QString());
+        DrawCellText(*painter, rect, model() ? model()->headerData(logicalIndex, Qt::Horizontal).toString() : QString());
         painter->restore();
     }
 };
@@ -106,10 +116,8 @@ public:
         }
         painter->save();
         painter->fillRect(option.rect, back);
-        const QRect text = option.rect.adjusted(2, 2, -2, -2);
-        painter->setClipRect(text);
         painter->setPen(fore);
-        painter->drawText(text, Qt::AlignLeft | Qt::AlignTop, index.data().toString());
+        DrawCellText(*painter, option.rect, index.data().toString());
         painter->restore();
     }
 
@@ -170,6 +178,7 @@ TCsvEdit::TCsvEdit(QWidget* parent) : QFrame(parent)
     setObjectName("CsvEdit");
     view_ = new TCsvEditView(this);
     view_->setObjectName("StringGrid");
+    view_->setFont(VktFormFont());
     model_ = new TCsvEditModel(this);
     view_->setHorizontalHeader(new TCsvHeader(view_));
     view_->setModel(model_);
@@ -198,6 +207,7 @@ TCsvEdit::TCsvEdit(QWidget* parent) : QFrame(parent)
     editor_ = new QLineEdit(view_->viewport());
     editor_->setObjectName("InplaceEdit");
     editor_->setFrame(false);
+    editor_->setFont(VktFormFont());
     editor_->hide();
     editor_->installEventFilter(this);
 

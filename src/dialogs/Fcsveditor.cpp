@@ -11,9 +11,9 @@
 namespace {
 
 constexpr int kButtonWidth = 113;
-constexpr int kButtonHeight = 25;
-constexpr int kButtonGap = 4;
-constexpr int kBevelGap = 10;
+constexpr int kButtonHeight = 23;
+constexpr int kButtonGap = 3;
+constexpr int kBevelGap = 8;
 
 } // namespace
 
