@@ -220,9 +220,6 @@ void TClassUnitsEdit::LoadClasses()
     TVktObject* object = GetVktObject();
     if (!object || !object->IsValid()) return;
     ++treeLoads_;
-    classIcons_ = platform::IconList::FromImageList(object->GetClassIcons());
-    classView_->SetImages(&classIcons_);
-    classEditPanel_->SetImages(&object->GetClassIcons());
     TVDBClass reader(object);
     TFilterObject filter;
     for (int type = 1; type <= 3; ++type) filter.Add(F::ClassType, foEqual, type, {});
@@ -231,6 +228,10 @@ void TClassUnitsEdit::LoadClasses()
         // The tree is rebuilt: no edit is written for the nodes that go.
         const QSignalBlocker blocker(classView_->GetClassTree());
         classView_->Clear();
+        classIcons_ = platform::IconList::FromImageList(object->GetClassIcons());
+        classView_->SetImages(&classIcons_);
+        classEditPanel_->SetImages(&object->GetClassIcons());
+        classView_->BeginLoad();
         for (int row = 0; row < reader.GetRowCount(); ++row) {
             reader.SetRowIndex(row);
             classView_->AddClass(reader.GetClassID(), reader.GetClassType(), reader.GetIconKey(), reader.GetClass(),
@@ -238,6 +239,7 @@ void TClassUnitsEdit::LoadClasses()
             if (QTreeWidgetItem* node = classView_->FindNode(reader.GetClassID()))
                 node->setData(0, kFrenchRole, QString::fromStdString(reader.GetClass2()));
         }
+        classView_->EndLoad();
     }
     QTreeWidget* tree = classView_->GetClassTree();
     branch_ = -1;

@@ -61,25 +61,51 @@ void TClassView::AddClass(int id, int classType, int image, const std::string& n
     node->setData(0, IdRole, id);
     node->setData(0, TypeRole, classType);
     node->setData(0, TreeRole, QString::fromStdString(treeIndex.GetAsString()));
+    SetNodeImage(node, image);
     QTreeWidgetItem* parent = nullptr;
     if (treeIndex.Depth() > 1) {
         const auto found = byPath_.find(treeIndex.GetParent().GetPath());
         if (found != byPath_.end()) parent = found->second;
     }
     // Before the first sibling whose tree index is greater.
-    const int siblings = parent ? parent->childCount() : tree_->topLevelItemCount();
+    const auto topCount = [this] { return loading_ ? static_cast<int>(pendingTop_.size()) : tree_->topLevelItemCount(); };
+    const auto topItem = [this](int i) { return loading_ ? pendingTop_[static_cast<std::size_t>(i)] : tree_->topLevelItem(i); };
+    const int siblings = parent ? parent->childCount() : topCount();
     int place = siblings;
     while (place > 0) {
-        QTreeWidgetItem* previous = parent ? parent->child(place - 1) : tree_->topLevelItem(place - 1);
+        QTreeWidgetItem* previous = parent ? parent->child(place - 1) : topItem(place - 1);
         if (!(GetNodeTreeIndex(previous) > treeIndex)) break;
         --place;
     }
     if (parent) parent->insertChild(place, node);
+    else if (loading_) pendingTop_.insert(pendingTop_.begin() + place, node);
     else tree_->insertTopLevelItem(place, node);
-    SetNodeImage(node, image);
     byId_[id] = node;
     byPath_[treeIndex.GetPath()] = node;
-    if (parent && treeIndex.Depth() < kExpandDepth) parent->setExpanded(true);
+    if (parent && treeIndex.Depth() < kExpandDepth) {
+        if (loading_) pendingExpand_.push_back(parent);
+        else parent->setExpanded(true);
+    }
+}
+
+void TClassView::BeginLoad()
+{
+    loading_ = true;
+}
+
+void TClassView::EndLoad()
+{
+    if (!loading_) return;
+    loading_ = false;
+    // The families join the tree with their sub-trees built: one insertion each.
+    for (QTreeWidgetItem* node : pendingTop_) {
+        int place = tree_->topLevelItemCount();
+        while (place > 0 && GetNodeTreeIndex(tree_->topLevelItem(place - 1)) > GetNodeTreeIndex(node)) --place;
+        tree_->insertTopLevelItem(place, node);
+    }
+    pendingTop_.clear();
+    for (QTreeWidgetItem* node : pendingExpand_) node->setExpanded(true);
+    pendingExpand_.clear();
 }
 
 void TClassView::Forget(QTreeWidgetItem* node)
@@ -107,6 +133,10 @@ void TClassView::DeleteClass(int id)
 void TClassView::Clear()
 {
     const QSignalBlocker blocker(tree_);
+    qDeleteAll(pendingTop_);
+    pendingTop_.clear();
+    pendingExpand_.clear();
+    loading_ = false;
     tree_->clear();
     byId_.clear();
     byPath_.clear();
@@ -160,7 +190,8 @@ void TClassView::SetNodeImage(QTreeWidgetItem* node, int image)
 {
     if (!node) return;
     node->setData(0, ImageRole, image);
-    node->setIcon(0, images_ && image >= 0 && image < images_->GetCount() ? images_->Icon(image) : QIcon());
+    node->setIcon(0, image >= 0 && image < static_cast<int>(icons_.size()) ? icons_[static_cast<std::size_t>(image)]
+                                                                           : QIcon());
 }
 
 int TClassView::GetNodeImage(const QTreeWidgetItem* node) const
@@ -171,6 +202,8 @@ int TClassView::GetNodeImage(const QTreeWidgetItem* node) const
 void TClassView::SetImages(const platform::IconList* images)
 {
     images_ = images;
+    icons_.clear();
+    for (int i = 0; images && i < images->GetCount(); ++i) icons_.push_back(images->Icon(i));
     for (const auto& [id, node] : byId_) SetNodeImage(node, node->data(0, ImageRole).toInt());
 }
 

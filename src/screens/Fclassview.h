@@ -7,10 +7,12 @@
 #include "core/Treeindex.h"
 
 #include <QFrame>
+#include <QIcon>
 
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -33,6 +35,10 @@ public:
     // Selects the parent first when the class is selected; removes it with its sub-tree.
     void DeleteClass(int id);
     void Clear();
+    // Between these, added classes are built apart from the tree and join it at EndLoad, each
+    // family in one insertion (a bulk fill); the tree shows none of them meanwhile.
+    void BeginLoad();
+    void EndLoad();
     // Nothing when the class is not listed.
     void SelectID(int id);
     int GetSelectedID() const;
@@ -67,6 +73,10 @@ private:
 
     QTreeWidget* tree_ = nullptr;
     const platform::IconList* images_ = nullptr;
+    std::vector<QIcon> icons_;   // of images_, made once
+    bool loading_ = false;
+    std::vector<QTreeWidgetItem*> pendingTop_;
+    std::vector<QTreeWidgetItem*> pendingExpand_;
     bool leafOnly_ = false;
     QTreeWidgetItem* currentNode_ = nullptr;
     std::unordered_map<int, QTreeWidgetItem*> byId_;
