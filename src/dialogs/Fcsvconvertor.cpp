@@ -14,7 +14,6 @@
 #include "screens/Ffieldselector.h"
 #include "widgets/Fvktform.h"
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -51,35 +50,6 @@ void FillBelowLabel(QWidget* page, QWidget* content)
 void Stop(const std::string& text) { platform::Services().MessageBox(text, "確認", platform::MsgIcon::Stop, platform::MsgButtons::Ok, platform::MsgAnswer::Ok); }
 
 } // namespace
-
-// The data-check table: the grid's fixed row 0 as the header, the rest as rows; read-only.
-class TCsvGridModel : public QAbstractTableModel {
-public:
-    TCsvGridModel(const TCsvGrid* grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {}
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : std::max(0, grid_->GetRowCount() - 1);
-    }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : grid_->GetColCount(); }
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role != Qt::DisplayRole || !index.isValid()) return {};
-        return platform::ToQString(grid_->GetCell(index.column(), index.row() + 1));
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-        return platform::ToQString(grid_->GetCell(section, 0));
-    }
-    void Reset()
-    {
-        beginResetModel();
-        endResetModel();
-    }
-
-private:
-    const TCsvGrid* grid_;
-};
 
 TCsvConvertor::TCsvConvertor(QWidget* parent) : TVktDialog(parent)
 {

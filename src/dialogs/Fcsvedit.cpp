@@ -5,7 +5,6 @@
 #include "gui/Services.h"
 #include "widgets/Fvktform.h"
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QCursor>
 #include <QHeaderView>
@@ -19,44 +18,44 @@
 
 #include <algorithm>
 
-// The grid rows below the fixed ones, as the view's rows.
-class TCsvEditModel : public QAbstractTableModel {
-public:
-    explicit TCsvEditModel(TCsvEdit* edit) : QAbstractTableModel(edit), edit_(edit) {}
+int TCsvGridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : std::max(0, grid_->GetRowCount() - grid_->GetFixedRows());
+}
 
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : std::max(0, edit_->GetRowCount() - edit_->GetFixedRows());
-    }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : edit_->GetColCount(); }
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role != Qt::DisplayRole || !index.isValid()) return {};
-        return platform::ToQString(edit_->GetCell(index.column(), index.row() + edit_->GetFixedRows()));
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || edit_->GetFixedRows() == 0) return {};
-        return platform::ToQString(edit_->GetCell(section, 0));
-    }
-    Qt::ItemFlags flags(const QModelIndex& index) const override
-    {
-        return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
-    }
-    void Reset()
-    {
-        beginResetModel();
-        endResetModel();
-    }
-    void Changed()
-    {
-        emit dataChanged(index(0, 0), index(std::max(0, rowCount() - 1), std::max(0, columnCount() - 1)));
-        emit headerDataChanged(Qt::Horizontal, 0, std::max(0, columnCount() - 1));
-    }
+int TCsvGridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : grid_->GetColCount();
+}
 
-private:
-    TCsvEdit* edit_;
-};
+QVariant TCsvGridModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    return platform::ToQString(grid_->GetCell(index.column(), index.row() + grid_->GetFixedRows()));
+}
+
+QVariant TCsvGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || grid_->GetFixedRows() == 0) return {};
+    return platform::ToQString(grid_->GetCell(section, 0));
+}
+
+Qt::ItemFlags TCsvGridModel::flags(const QModelIndex& index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+}
+
+void TCsvGridModel::Reset()
+{
+    beginResetModel();
+    endResetModel();
+}
+
+void TCsvGridModel::Changed()
+{
+    emit dataChanged(index(0, 0), index(std::max(0, rowCount() - 1), std::max(0, columnCount() - 1)));
+    emit headerDataChanged(Qt::Horizontal, 0, std::max(0, columnCount() - 1));
+}
 
 namespace {
 
@@ -179,7 +178,7 @@ TCsvEdit::TCsvEdit(QWidget* parent) : QFrame(parent)
     view_ = new TCsvEditView(this);
     view_->setObjectName("StringGrid");
     view_->setFont(VktFormFont());
-    model_ = new TCsvEditModel(this);
+    model_ = new TCsvGridModel(&core_.Grid(), this);
     view_->setHorizontalHeader(new TCsvHeader(view_));
     view_->setModel(model_);
     view_->setItemDelegate(new TCsvDelegate(this, view_));

@@ -14,6 +14,7 @@
 #include "dialogs/Ucsvgrid.h"
 #include "dialogs/Ucsvtext.h"
 
+#include <QAbstractTableModel>
 #include <QFrame>
 #include <QTimer>
 
@@ -23,8 +24,25 @@
 
 class QLineEdit;
 class QTableView;
-class TCsvEditModel;
 class TCsvEditView;
+
+// A TCsvGrid as a read-only table: the rows below the fixed ones, the fixed row 0 as the header.
+// The grid is not owned; Reset after its counts changed, Changed after its texts changed.
+class TCsvGridModel : public QAbstractTableModel {
+public:
+    TCsvGridModel(const TCsvGrid* grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {}
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    void Reset();
+    void Changed();
+
+private:
+    const TCsvGrid* grid_;
+};
 
 class TCsvEdit : public QFrame {
     Q_OBJECT
@@ -118,7 +136,6 @@ protected:
 
 private:
     friend class TCsvEditView;
-    friend class TCsvEditModel;
 
     template <class Op>
     void Operate(int kind, Op op);
@@ -138,7 +155,7 @@ private:
     TCsvEditCore core_;
     TCsvEncoding encoding_ = TCsvEncoding::Sjis;
     TCsvEditView* view_ = nullptr;
-    TCsvEditModel* model_ = nullptr;
+    TCsvGridModel* model_ = nullptr;
     QLineEdit* editor_ = nullptr;
     QTimer timer_;
     std::string startText_;   // the cell's text when the editor last took it up
