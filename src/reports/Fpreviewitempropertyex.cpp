@@ -3,8 +3,10 @@
 #include "layout/Ucontainer.h"
 #include "reports/Fcontainerproperty.h"
 #include "reports/Ffontproperty.h"
+#include "reports/Fgraphicproperty.h"
 #include "reports/Fpaperproperty.h"
 #include "reports/Fpreviewproperty.h"
+#include "reports/Ftextproperty.h"
 
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -66,10 +68,12 @@ TContainerProperty* TPreviewItemPropertyEx::GetPage(int type)
     if (type < 1 || type > 7) return nullptr;
     TContainerProperty*& page = pages_[static_cast<std::size_t>(type)];
     if (!page) {
-        if (type == 1)
-            page = Adopt(new TFontProperty2(this));
-        else
-            page = Adopt(new TTypedFontProperty(this, type));
+        switch (type) {
+        case 1: page = Adopt(new TFontProperty2(this)); break;
+        case 2: page = Adopt(new TTextProperty(this)); break;
+        case 4: page = Adopt(new TGraphicProperty(this)); break;
+        default: page = Adopt(new TTypedFontProperty(this, type)); break;
+        }
     }
     return page;
 }
