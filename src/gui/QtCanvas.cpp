@@ -767,6 +767,11 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
         !impl_->Drawable())
         return;
     QPainter& p = impl_->Painter;
+    // A picture wholly outside the pixels the painter may touch is not replayed.
+    if (const std::optional<Rect> bounds = PaintableBounds(*this);
+        bounds && (dst.Right <= bounds->Left || dst.Left >= bounds->Right || dst.Bottom <= bounds->Top ||
+                   dst.Top >= bounds->Bottom))
+        return;
     p.save();
     IntersectClip(dst);
     p.translate(dst.Left, dst.Top);
@@ -779,6 +784,23 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
             static_cast<qreal>(dst.Height()) / metafile.GetHeight() / dpiRatioY);
     p.drawPicture(0, 0, picture);
     p.restore();
+}
+
+std::optional<Rect> PaintableBounds(Canvas& canvas)
+{
+    if (canvas.Kind() != CanvasKind::Screen && canvas.Kind() != CanvasKind::Image) return std::nullopt;
+    QPainter* p = canvas.GetPainter();
+    const QPaintDevice* device = p ? p->device() : nullptr;
+    if (!device || !p->isActive()) return std::nullopt;
+    const QTransform& world = p->transform();
+    if (!world.isInvertible()) return std::nullopt;
+    QRectF visible(0, 0, device->width(), device->height());
+    if (const QPaintEngine* engine = p->paintEngine(); engine && !engine->systemClip().isEmpty())
+        visible &= QRectF(engine->systemClip().boundingRect());
+    visible = world.inverted().mapRect(visible);
+    if (p->hasClipping()) visible &= p->clipBoundingRect();
+    const QRect whole = visible.toAlignedRect();
+    return Rect{whole.left(), whole.top(), whole.left() + whole.width(), whole.top() + whole.height()};
 }
 
 } // namespace platform

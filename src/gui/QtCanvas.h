@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 class QPainter;
 
@@ -70,5 +71,9 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// The part of a raster canvas (screen or image) its painter may still touch, in the canvas's
+// coordinates; nullopt for other canvases or when nothing limits it.
+std::optional<Rect> PaintableBounds(Canvas& canvas);
 
 } // namespace platform

@@ -1,8 +1,11 @@
 #include "layout/Ugridcontainer.h"
 
+#include "gui/QtCanvas.h"
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <limits>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -290,10 +293,23 @@ void TGridContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, platf
             cachePage_ != page || cachePageMax_ != pageMax) {
             changed_ = false;
             DrawEx(offsetX, offsetY, rect, scale, canvas, page, pageMax, printer);
+            // The rows just recorded are drawn straight away, those in sight only: the first paint
+            // does not replay the new cache.
+            if (cache_.empty() || colCount_ == 0 || rowCount_ == 0)
+                return;
+            const std::optional<platform::Rect> bounds = platform::PaintableBounds(canvas);
+            platform::CanvasState state(canvas);
+            canvas.IntersectClip(moved);
+            DrawList(canvas, moved, scale, page, bounds ? bounds->Top : std::numeric_limits<int>::min(),
+                     bounds ? bounds->Bottom : std::numeric_limits<int>::max());
+            return;
         }
-        if (!cache_.IsEmpty())
-            canvas.DrawMetafile({moved.Left, moved.Top, moved.Left + cache_.GetWidth(), moved.Top + cache_.GetHeight()},
-                                cache_);
+        int top = moved.Top;
+        for (const platform::Metafile& band : cache_) {
+            if (!band.IsEmpty())
+                canvas.DrawMetafile({moved.Left, top, moved.Left + band.GetWidth(), top + band.GetHeight()}, band);
+            top += band.GetHeight();
+        }
     } catch (const std::exception&) {
         cachePageMax_ = pageMax;
         DrawList(canvas, moved, scale, page);
@@ -307,17 +323,20 @@ void TGridContainer::DrawEx(int, int, TRect rect, int scale, platform::Canvas& c
     cachePage_ = page;
     cacheWidth_ = rect.Width();
     cacheHeight_ = rect.Height();
-    cache_ = platform::Metafile();
+    cache_.clear();
     ++cacheBuilds_;
     if (cacheWidth_ <= 0 || cacheHeight_ <= 0 || cacheWidth_ < paragraph_)
         return;
-    platform::MetafileRecorder recorder(cacheWidth_, cacheHeight_, canvas.DpiY());
-    if (colCount_ != 0 && rowCount_ != 0)
-        DrawList(recorder.GetCanvas(), {0, 0, cacheWidth_, cacheHeight_}, scale, page);
-    cache_ = recorder.Finish();
+    for (int top = 0; top < cacheHeight_; top += kCacheBand) {
+        const int height = std::min(kCacheBand, cacheHeight_ - top);
+        platform::MetafileRecorder recorder(cacheWidth_, height, canvas.DpiY());
+        if (colCount_ != 0 && rowCount_ != 0)
+            DrawList(recorder.GetCanvas(), {0, -top, cacheWidth_, cacheHeight_ - top}, scale, page, 0, height);
+        cache_.push_back(recorder.Finish());
+    }
 }
 
-void TGridContainer::DrawList(platform::Canvas& canvas, TRect rect, int scale, int page)
+void TGridContainer::DrawList(platform::Canvas& canvas, TRect rect, int scale, int page, int bandTop, int bandBottom)
 {
     if (!GetViewItem())
         return;
@@ -346,6 +365,7 @@ void TGridContainer::DrawList(platform::Canvas& canvas, TRect rect, int scale, i
     const double k = canvas.DpiY() * scale * (1 / 25.4) * 0.0001;
     const double g = (paraGap_ / 10) * k;
     TTextDrawer drawer(canvas);
+    drawer.SetRowBand(bandTop, bandBottom);
     const TTextQueryEvent query = [this](TTextDrawer* sender, int col, int row, int tag, std::string& text) {
         TextQueryProc(sender, col, row, tag, text);
     };

@@ -15,7 +15,9 @@
 #include "gui/Metafile.h"
 #include "layout/Ucontainer.h"
 
+#include <limits>
 #include <memory>
+#include <vector>
 
 class TGridContainer : public TContainer {
 public:
@@ -100,7 +102,9 @@ public:
     // Rebuilds the screen cache.
     virtual void DrawEx(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page,
                         int pageMax, bool printer);
-    void DrawList(platform::Canvas& canvas, TRect rect, int scale, int page);
+    // Only the rows reaching into [bandTop, bandBottom) (pixels of the canvas) when given.
+    void DrawList(platform::Canvas& canvas, TRect rect, int scale, int page,
+                  int bandTop = std::numeric_limits<int>::min(), int bandBottom = std::numeric_limits<int>::max());
     // Paragraph-relative row and 1-based paragraph to a record, then TextQuery.
     void TextQueryProc(TTextDrawer* sender, int col, int row, int tag, std::string& text);
     // Cache rebuilds so far (for the screen cache's users and tests).
@@ -119,7 +123,10 @@ private:
 
     std::unique_ptr<THeaderAttributes> headers_;
     std::unique_ptr<TGrid> cells_;
-    platform::Metafile cache_;
+    // The screen cache in horizontal bands of kCacheBand pixels: a repaint replays only the bands
+    // it shows.
+    static constexpr int kCacheBand = 256;
+    std::vector<platform::Metafile> cache_;
     std::string csv_;
     std::string titles_;
     TPriorityItem titleWidths_;

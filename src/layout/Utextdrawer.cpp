@@ -498,6 +498,8 @@ void TTextDrawer::DrawRow(TRect rect, int scale, TRowAttribute title, TRowAttrib
                 const int top = rect.Top + static_cast<int>(y * k * 0.01);
                 y += rowHeight + title.LineWidth;
                 const int bottom = rect.Top + static_cast<int>(y * k * 0.01);
+                if (!InRowBand(top, bottom))
+                    continue;
                 line.Height = bottom - top;
                 const TRect lineRect{rect.Left, top, rect.Right, bottom};
                 if (pass == 0)
@@ -509,7 +511,14 @@ void TTextDrawer::DrawRow(TRect rect, int scale, TRowAttribute title, TRowAttrib
         };
         if (showTitle)
             walk(title, true, titleColor);
+        const int rowLines = row.GetCount();
         for (int r = 0; r < rowCount; ++r) {
+            const int top = rect.Top + static_cast<int>(y * k * 0.01);
+            const int bottom = rect.Top + static_cast<int>((y + rowLines * (rowHeight + title.LineWidth)) * k * 0.01);
+            if (!InRowBand(top, bottom)) {
+                y += rowLines * (rowHeight + title.LineWidth) + rowGap;
+                continue;
+            }
             QueryRow(row, r, onTextQuery, tag);
             walk(row, false, r % 2 ? rowColor2 : rowColor1);
         }
@@ -538,8 +547,18 @@ void TTextDrawer::DrawTitleIncRow(TRect rect, int scale, TRowAttribute title, TR
                 DrawCols(lineRect, scale, line, align, linePx, lineColor, gapPx, borders, shiftJis);
         };
         for (int r = 0; r < rowCount; ++r) {
-            QueryRow(row, r, onTextQuery, tag);
             const int lines = std::min(title.GetCount(), row.GetCount());
+            // The row's end summed as the strips sum it, so later rows keep their pixels.
+            double end = y;
+            for (int l = 0; l < lines; ++l) {
+                end += rowHeight * 0.3 + title.LineWidth;
+                end += rowHeight * 0.7 + title.LineWidth;
+            }
+            if (!InRowBand(rect.Top + static_cast<int>(y * k * 0.01), rect.Top + static_cast<int>(end * k * 0.01))) {
+                y = end + rowGap;
+                continue;
+            }
+            QueryRow(row, r, onTextQuery, tag);
             for (int l = 0; l < lines; ++l) {
                 strip(title.GetAttribute(l), rowHeight * 0.3 + title.LineWidth, title.HorzAlign, true, titleColor);
                 strip(row.GetAttribute(l), rowHeight * 0.7 + title.LineWidth, row.HorzAlign, false,

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -213,7 +214,17 @@ public:
     double PixelsPerMM(int scale) const;
     double PixelsPerPoint(int scale) const;
 
+    // Rows drawn by DrawRow and DrawTitleIncRow: only lines reaching into [top, bottom) (pixels);
+    // the others are neither asked for their texts nor drawn.
+    void SetRowBand(int top, int bottom)
+    {
+        bandTop_ = top;
+        bandBottom_ = bottom;
+    }
+
 private:
+    bool InRowBand(int top, int bottom) const { return bottom > bandTop_ && top < bandBottom_; }
+
     // Measures the cells of width 0 and gives the block's start x.
     int LayoutCols(const TRect& rect, TColsAttribute& cols, TTextHorzAlign align, int lineWidth, int colGap,
                    bool forceShiftJis);
@@ -227,6 +238,8 @@ private:
     void QueryRow(TRowAttribute& row, int r, const TTextQueryEvent& onTextQuery, int tag);
 
     platform::Canvas& canvas_;
+    int bandTop_ = std::numeric_limits<int>::min();
+    int bandBottom_ = std::numeric_limits<int>::max();
     bool faceKnown_ = false;
     std::string faceName_;
     platform::FontSpec faceFont_;
