@@ -19,6 +19,15 @@ namespace {
 
 using F = TVktField;
 
+// Lists the rows of a filter with one query (setting the filter alone lists them).
+void ReadOne(TVktAccesser& reader, const TFilterObject& filter)
+{
+    reader.BeginUpdate();
+    reader.SetFilter(filter);
+    reader.EndUpdate();
+    if (!reader.GetListed()) reader.Refresh();
+}
+
 } // namespace
 
 // ===== TClassFilterBase ================================================================================
@@ -33,8 +42,7 @@ TClassFilterBase::TClassFilterBase(QWidget* parent, TPanelOwner* owner) : TGuiPa
             TVDBClass reader(GetVktObject());
             TFilterObject filter;
             filter.Add(F::Class_ID, foEqual, ids.GetItem(0), {});
-            reader.SetFilter(filter);
-            reader.Refresh();
+            ReadOne(reader, filter);
             reader.Locate(ids.GetItem(0));
             if (reader.GetRowCount() > 0 && reader.GetClassID() == ids.GetItem(0)) {
                 const platform::FlagScope scope(loading_);
@@ -260,8 +268,7 @@ void TClassFilterBase::ClassRowChanged(TVktField field, int id)
     TVDBClass reader(object);
     TFilterObject filter;
     filter.Add(F::Class_ID, foEqual, id, {});
-    reader.SetFilter(filter);
-    reader.Refresh();
+    ReadOne(reader, filter);
     reader.Locate(id);
     if (reader.GetRowCount() == 0 || reader.GetClassID() != id) return;
     if (field == F::Class) ClassSetName(id, reader.GetClass());

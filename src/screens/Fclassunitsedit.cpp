@@ -20,8 +20,6 @@ namespace {
 
 using F = TVktField;
 
-// The French name of a node, kept in its data.
-constexpr int kFrenchRole = Qt::UserRole + 16;
 
 // Runs a query of an accessor with a filter.
 void Query(TVktAccesser& accesser, const TFilterObject& filter)
@@ -180,8 +178,8 @@ bool TClassUnitsEdit::IsModified() const
 
 std::string TClassUnitsEdit::GetFrenchName(int classId) const
 {
-    QTreeWidgetItem* node = classView_->FindNode(classId);
-    return node ? node->data(0, kFrenchRole).toString().toStdString() : std::string();
+    const auto found = frenchNames_.find(classId);
+    return found == frenchNames_.end() ? std::string() : found->second;
 }
 
 // ===== Binding and loading =============================================================================
@@ -193,8 +191,9 @@ void TClassUnitsEdit::DoAttach()
 
 void TClassUnitsEdit::DoDetach()
 {
-    classView_->SetImages(nullptr);
     classView_->Clear();
+    frenchNames_.clear();
+    classView_->SetImages(nullptr);
     classEditPanel_->SetImages(nullptr);
     formEditPanel_->Clear();
     unitEditPanel_->Clear();
@@ -210,8 +209,7 @@ bool TClassUnitsEdit::AddClassNode(int classId)
     reader.Locate(classId);
     if (reader.GetRowCount() == 0 || reader.GetClassID() != classId) return false;
     classView_->AddClass(classId, reader.GetClassType(), reader.GetIconKey(), reader.GetClass(), reader.GetTreeID());
-    if (QTreeWidgetItem* node = classView_->FindNode(classId))
-        node->setData(0, kFrenchRole, QString::fromStdString(reader.GetClass2()));
+    frenchNames_[classId] = reader.GetClass2();
     return true;
 }
 
@@ -228,6 +226,7 @@ void TClassUnitsEdit::LoadClasses()
         // The tree is rebuilt: no edit is written for the nodes that go.
         const QSignalBlocker blocker(classView_->GetClassTree());
         classView_->Clear();
+        frenchNames_.clear();
         classIcons_ = platform::IconList::FromImageList(object->GetClassIcons());
         classView_->SetImages(&classIcons_);
         classEditPanel_->SetImages(&object->GetClassIcons());
@@ -236,8 +235,7 @@ void TClassUnitsEdit::LoadClasses()
             reader.SetRowIndex(row);
             classView_->AddClass(reader.GetClassID(), reader.GetClassType(), reader.GetIconKey(), reader.GetClass(),
                                  reader.GetTreeID());
-            if (QTreeWidgetItem* node = classView_->FindNode(reader.GetClassID()))
-                node->setData(0, kFrenchRole, QString::fromStdString(reader.GetClass2()));
+            frenchNames_[reader.GetClassID()] = reader.GetClass2();
         }
         classView_->EndLoad();
     }
@@ -274,7 +272,7 @@ void TClassUnitsEdit::ClassViewClassTreeChange()
     QTreeWidgetItem* node = classView_->GetCurrentNode();
     if (!node) node = classView_->GetClassTree()->currentItem();
     classEditPanel_->Load(classView_->GetNodeText(node),
-                          node ? node->data(0, kFrenchRole).toString().toStdString() : std::string(),
+                          GetFrenchName(classView_->GetNodeID(node)),
                           classView_->GetNodeImage(node));
     const int branch = BranchOf(classView_->GetNodeTreeIndex(node));
     if (branch != branch_) {
@@ -310,19 +308,19 @@ void TClassUnitsEdit::ClassReturn()
     const platform::BusyCursor busy;
     TPriorityItem ids;
     ids << classId;
-    switch (classEditPanel_->GetEditPart()) {
-    case TClassEditPanel::epIcon:
-        GetVktObject()->EditData(F::Icon_Key, classEditPanel_->GetIcon(), ids);
-        break;
-    case TClassEditPanel::epName:
-        GetVktObject()->EditData(F::Class, classEditPanel_->GetName(), ids);
-        break;
-    default:
-        if (GetVktObject()->EditData(F::Class2, classEditPanel_->GetName2(), ids))
-            if (QTreeWidgetItem* node = classView_->FindNode(classId))
-                node->setData(0, kFrenchRole, QString::fromStdString(classEditPanel_->GetName2()));
-        break;
+    const int part = classEditPanel_->GetEditPart();
+    const F field = part == TClassEditPanel::epIcon ? F::Icon_Key : part == TClassEditPanel::epName ? F::Class : F::Class2;
+    writing_ = {classId, ToInt(field),
+                part == TClassEditPanel::epName ? classEditPanel_->GetName() : classEditPanel_->GetName2(),
+                classEditPanel_->GetIcon()};
+    try {
+        if (field == F::Icon_Key) GetVktObject()->EditData(field, writing_.icon, ids);
+        else GetVktObject()->EditData(field, writing_.text, ids);
+    } catch (...) {
+        writing_ = {};
+        throw;
     }
+    writing_ = {};
 }
 
 void TClassUnitsEdit::UnitsReturn(TUnitsEditPanel* panel)
@@ -347,6 +345,13 @@ void TClassUnitsEdit::ClassFieldChanged(int field, int classId)
     if (field != ToInt(F::Class) && field != ToInt(F::Icon_Key) && field != ToInt(F::Class2)) return;
     QTreeWidgetItem* node = classView_->FindNode(classId);
     if (!node) return;
+    if (writing_.classId == classId && writing_.field == field) {
+        // This page's own write: the value is known.
+        if (field == ToInt(F::Class)) classView_->SetNodeText(node, writing_.text);
+        else if (field == ToInt(F::Icon_Key)) classView_->SetNodeImage(node, writing_.icon);
+        else frenchNames_[classId] = writing_.text;
+        return;
+    }
     TVDBClass reader(GetVktObject());
     TFilterObject filter;
     filter.Add(F::Class_ID, foEqual, classId, {});
@@ -355,7 +360,7 @@ void TClassUnitsEdit::ClassFieldChanged(int field, int classId)
     if (reader.GetRowCount() == 0 || reader.GetClassID() != classId) return;
     if (field == ToInt(F::Class)) classView_->SetNodeText(node, reader.GetClass());
     else if (field == ToInt(F::Icon_Key)) classView_->SetNodeImage(node, reader.GetIconKey());
-    else node->setData(0, kFrenchRole, QString::fromStdString(reader.GetClass2()));
+    else frenchNames_[classId] = reader.GetClass2();
 }
 
 // ===== Buttons =========================================================================================

@@ -9,6 +9,7 @@
 #include "widgets/Fguipanel.h"
 
 #include <string>
+#include <unordered_map>
 
 class QSplitter;
 class QStackedWidget;
@@ -99,5 +100,14 @@ private:
     int commitClassId_ = 0;
     int treeLoads_ = 0;
     bool deleting_ = false;
+    // The class field this page is writing and its value: its notice needs no re-read.
+    struct TWrite {
+        int classId = 0;
+        int field = 0;
+        std::string text;
+        int icon = 0;
+    } writing_;
     platform::IconList classIcons_;
+    // The French name (Class2) of every listed class, by class id.
+    std::unordered_map<int, std::string> frenchNames_;
 };

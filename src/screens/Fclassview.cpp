@@ -10,7 +10,6 @@
 
 namespace {
 
-enum Role { IdRole = Qt::UserRole, TypeRole, TreeRole, ImageRole };
 
 constexpr int kExpandDepth = 4;
 
@@ -58,9 +57,7 @@ void TClassView::AddClass(int id, int classType, int image, const std::string& n
 {
     auto* node = new QTreeWidgetItem;
     node->setText(0, platform::ToQString(name));
-    node->setData(0, IdRole, id);
-    node->setData(0, TypeRole, classType);
-    node->setData(0, TreeRole, QString::fromStdString(treeIndex.GetAsString()));
+    nodes_[node] = {id, classType, image, treeIndex};
     SetNodeImage(node, image);
     QTreeWidgetItem* parent = nullptr;
     if (treeIndex.Depth() > 1) {
@@ -113,6 +110,7 @@ void TClassView::Forget(QTreeWidgetItem* node)
     for (int i = 0; i < node->childCount(); ++i) Forget(node->child(i));
     byId_.erase(GetNodeID(node));
     byPath_.erase(GetNodeTreeIndex(node).GetPath());
+    nodes_.erase(node);
     if (currentNode_ == node) currentNode_ = nullptr;
 }
 
@@ -140,6 +138,7 @@ void TClassView::Clear()
     tree_->clear();
     byId_.clear();
     byPath_.clear();
+    nodes_.clear();
     currentNode_ = nullptr;
 }
 
@@ -163,17 +162,29 @@ QTreeWidgetItem* TClassView::FindNode(int id) const
     return found == byId_.end() ? nullptr : found->second;
 }
 
-int TClassView::GetNodeID(const QTreeWidgetItem* node) const { return node ? node->data(0, IdRole).toInt() : 0; }
+const TClassView::TNodeData* TClassView::NodeData(const QTreeWidgetItem* node) const
+{
+    const auto found = nodes_.find(node);
+    return found == nodes_.end() ? nullptr : &found->second;
+}
+
+int TClassView::GetNodeID(const QTreeWidgetItem* node) const
+{
+    const TNodeData* data = NodeData(node);
+    return data ? data->id : 0;
+}
 
 int TClassView::GetNodeClassType(const QTreeWidgetItem* node) const
 {
-    return node ? node->data(0, TypeRole).toInt() : 0;
+    const TNodeData* data = NodeData(node);
+    return data ? data->classType : 0;
 }
 
 TTreeIndex TClassView::GetNodeTreeIndex(const QTreeWidgetItem* node) const
 {
     if (!node) return {};
-    return TTreeIndex(node->data(0, TreeRole).toString().toStdString());
+    const TNodeData* data = NodeData(node);
+    return data ? data->tree : TTreeIndex();
 }
 
 std::string TClassView::GetNodeText(const QTreeWidgetItem* node) const
@@ -189,14 +200,15 @@ void TClassView::SetNodeText(QTreeWidgetItem* node, const std::string& text)
 void TClassView::SetNodeImage(QTreeWidgetItem* node, int image)
 {
     if (!node) return;
-    node->setData(0, ImageRole, image);
+    if (auto found = nodes_.find(node); found != nodes_.end()) found->second.image = image;
     node->setIcon(0, image >= 0 && image < static_cast<int>(icons_.size()) ? icons_[static_cast<std::size_t>(image)]
                                                                            : QIcon());
 }
 
 int TClassView::GetNodeImage(const QTreeWidgetItem* node) const
 {
-    return node ? node->data(0, ImageRole).toInt() : 0;
+    const TNodeData* data = NodeData(node);
+    return data ? data->image : 0;
 }
 
 void TClassView::SetImages(const platform::IconList* images)
@@ -204,7 +216,7 @@ void TClassView::SetImages(const platform::IconList* images)
     images_ = images;
     icons_.clear();
     for (int i = 0; images && i < images->GetCount(); ++i) icons_.push_back(images->Icon(i));
-    for (const auto& [id, node] : byId_) SetNodeImage(node, node->data(0, ImageRole).toInt());
+    for (const auto& [id, node] : byId_) SetNodeImage(node, GetNodeImage(node));
 }
 
 void TClassView::SetLeafOnly(bool value)

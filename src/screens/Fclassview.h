@@ -69,6 +69,14 @@ public:
     TNotify OnChange;
 
 private:
+    // What a node stands for (kept beside the tree: the sort and the lookups read no item roles).
+    struct TNodeData {
+        int id = 0;
+        int classType = 0;
+        int image = 0;
+        TTreeIndex tree;
+    };
+    const TNodeData* NodeData(const QTreeWidgetItem* node) const;
     void Forget(QTreeWidgetItem* node);
 
     QTreeWidget* tree_ = nullptr;
@@ -81,4 +89,5 @@ private:
     QTreeWidgetItem* currentNode_ = nullptr;
     std::unordered_map<int, QTreeWidgetItem*> byId_;
     std::unordered_map<std::string, QTreeWidgetItem*> byPath_;
+    std::unordered_map<const QTreeWidgetItem*, TNodeData> nodes_;
 };
