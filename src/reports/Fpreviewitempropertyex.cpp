@@ -4,6 +4,7 @@
 #include "reports/Fcontainerproperty.h"
 #include "reports/Ffontproperty.h"
 #include "reports/Fgraphicproperty.h"
+#include "reports/Fmemoproperty.h"
 #include "reports/Fpaperproperty.h"
 #include "reports/Fpreviewproperty.h"
 #include "reports/Ftextproperty.h"
@@ -71,6 +72,7 @@ TContainerProperty* TPreviewItemPropertyEx::GetPage(int type)
         switch (type) {
         case 1: page = Adopt(new TFontProperty2(this)); break;
         case 2: page = Adopt(new TTextProperty(this)); break;
+        case 3: page = Adopt(new TMemoProperty(this)); break;
         case 4: page = Adopt(new TGraphicProperty(this)); break;
         default: page = Adopt(new TTypedFontProperty(this, type)); break;
         }

@@ -3,8 +3,11 @@
 // the layout file; and a diagonal-outline text that the page keeps as it is.
 #include "layout/Preview.h"
 #include "layout/Ugraphiccontainer.h"
+#include "layout/Umemocontainer.h"
 #include "layout/Utextcontainer.h"
 #include "reports/Fgraphicproperty.h"
+#include "reports/Fmemoproperty.h"
+#include "richtext/Exview.h"
 #include "reports/Ftextproperty.h"
 #include "support/ScriptedServices.h"
 #include "widgets/Fcolordropdown.h"
@@ -20,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 namespace {
@@ -180,6 +184,62 @@ TEST_F(PagesTest, ShapesRoundSizesAndArrow)
     auto* saved = dynamic_cast<TGraphicContainer*>(Reloaded().GetItems()->GetItem(2)->GetObject());
     EXPECT_EQ(saved->GetGraphicType(), 1);
     EXPECT_EQ(saved->GetBrushColor(), 0x0000FF);
+}
+
+} // namespace
+
+namespace {
+
+class MemoPageTest : public PagesTest {
+protected:
+    void SetUp() override
+    {
+        PagesTest::SetUp();
+        TViewItem* item = preview.AddContainer(3);
+        item->SetMMBoundRect_({2000, 10000, 15000, 20000});
+        memo = dynamic_cast<TMemoContainer*>(item->GetObject());
+        // The memo as an edit view writes it.
+        TExView writer;
+        writer.SetText("本日の献立");
+        std::ostringstream rtf;
+        writer.GetEditor()->SaveToRichStream(rtf);
+        memo->SetRichText(rtf.str());
+        preview.SetSelected(nullptr);
+    }
+    TMemoContainer* memo = nullptr;
+};
+
+TEST_F(MemoPageTest, LoadedOnceWrittenOnlyAfterTyping)
+{
+    TMemoProperty page;
+    page.show();
+    const std::string stored = memo->GetRichText();
+    page.SetViewItem(memo->GetViewItem());
+    TExView* view = page.GetExView();
+    EXPECT_NE(view->GetText().find("本日の献立"), std::string::npos) << view->GetText();
+    view->GetEditor()->SetCaret(2);
+    page.SetViewItem(text->GetViewItem());
+    page.SetViewItem(memo->GetViewItem());
+    EXPECT_EQ(view->GetEditor()->GetCaret(), 2) << "unchanged rich text is not loaded again";
+
+    // A move writes the item, not the memo, even when the view's own writing of it differs (here
+    // a text set without a change notice stands for what the view's reader drops).
+    view->SetText("読み込めない部分");
+    page.findChild<TUpDownEdit*>("TopEdit")->SetValue(11000);
+    page.ApplyAll();
+    EXPECT_EQ(memo->GetViewItem()->GetMMTop_(), 11000);
+    EXPECT_EQ(memo->GetRichText(), stored);
+
+    // Typing is written at once and shows in the page's PDF.
+    view->setFocus();
+    view->GetEditor()->SetCaret(0);
+    QTest::keyClicks(view, "Menu ");
+    EXPECT_NE(memo->GetRichText(), stored);
+    EXPECT_NE(memo->GetRichText().find("Menu"), std::string::npos);
+    preview.SaveToEMF(folder + "/memo.pdf");
+    EXPECT_NE(PdfText(folder + "/memo.pdf").find("Menu"), std::string::npos);
+    auto* saved = dynamic_cast<TMemoContainer*>(Reloaded().GetItems()->GetItem(3)->GetObject());
+    EXPECT_EQ(saved->GetRichText(), memo->GetRichText());
 }
 
 } // namespace
