@@ -82,7 +82,10 @@ TClassUnitsEdit::TClassUnitsEdit(QWidget* parent, TPanelOwner* owner) : TGuiPane
     click(unitEditPanel_->GetBtnNew(), &TClassUnitsEdit::UnitEditPanelBtnNewClick);
 
     TVktObjEvent& events = GetObjEvent();
-    events.OnIconSetChange = [this](TVktObject*) { LoadClasses(); };
+    events.OnIconSetChange = [this](TVktObject*) {
+        LoadIcons();
+        LoadClasses();
+    };
     events.OnRecordsAdd = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
         if (!Active()) return;
         if (kind == TVktObjKind::Class && ids.GetCount() > 0) {
@@ -186,7 +189,17 @@ std::string TClassUnitsEdit::GetFrenchName(int classId) const
 
 void TClassUnitsEdit::DoAttach()
 {
+    LoadIcons();
     LoadClasses();
+}
+
+void TClassUnitsEdit::LoadIcons()
+{
+    TVktObject* object = GetVktObject();
+    if (!object) return;
+    classIcons_ = platform::IconList::FromImageList(object->GetClassIcons());
+    classView_->SetImages(&classIcons_);
+    classEditPanel_->SetImages(&object->GetClassIcons());
 }
 
 void TClassUnitsEdit::DoDetach()
@@ -227,9 +240,6 @@ void TClassUnitsEdit::LoadClasses()
         const QSignalBlocker blocker(classView_->GetClassTree());
         classView_->Clear();
         frenchNames_.clear();
-        classIcons_ = platform::IconList::FromImageList(object->GetClassIcons());
-        classView_->SetImages(&classIcons_);
-        classEditPanel_->SetImages(&object->GetClassIcons());
         classView_->BeginLoad();
         for (int row = 0; row < reader.GetRowCount(); ++row) {
             reader.SetRowIndex(row);

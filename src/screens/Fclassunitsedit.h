@@ -45,6 +45,8 @@ public:
     // Number of full tree loads (a rename or an added class does not load the tree).
     int GetTreeLoadCount() const { return treeLoads_; }
 
+    // The database's class icons into the tree and the icon grid.
+    void LoadIcons();
     void LoadClasses();
     void LoadForms();
     void LoadUnits();
