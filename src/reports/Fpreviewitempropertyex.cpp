@@ -4,6 +4,7 @@
 #include "reports/Fcontainerproperty.h"
 #include "reports/Ffontproperty.h"
 #include "reports/Fgraphicproperty.h"
+#include "reports/Fgridproperty.h"
 #include "reports/Fmemoproperty.h"
 #include "reports/Fpaperproperty.h"
 #include "reports/Fpreviewproperty.h"
@@ -74,6 +75,7 @@ TContainerProperty* TPreviewItemPropertyEx::GetPage(int type)
         case 2: page = Adopt(new TTextProperty(this)); break;
         case 3: page = Adopt(new TMemoProperty(this)); break;
         case 4: page = Adopt(new TGraphicProperty(this)); break;
+        case 6: page = Adopt(new TGridProperty(this)); break;
         default: page = Adopt(new TTypedFontProperty(this, type)); break;
         }
     }
