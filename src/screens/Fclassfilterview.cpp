@@ -265,9 +265,12 @@ void TClassFilterBase::ClassRowChanged(TVktField field, int id)
         return;
     }
     const platform::FlagScope scope(loading_);
+    // By its tree index where the control knows it (a class filter lists the whole sub-tree).
     TVDBClass reader(object);
     TFilterObject filter;
-    filter.Add(F::Class_ID, foEqual, id, {});
+    const TTreeIndex tree = ClassTreeIndex(id);
+    if (tree.Depth() > 0) filter.Add(F::TreeID, foEqual, tree.GetAsString(), {});
+    else filter.Add(F::Class_ID, foEqual, id, {});
     ReadOne(reader, filter);
     reader.Locate(id);
     if (reader.GetRowCount() == 0 || reader.GetClassID() != id) return;
@@ -351,6 +354,11 @@ void TClassFilterView::ClassSelectFirstRoot()
 }
 
 int TClassFilterView::ClassSelectedID() const { return classView_->GetSelectedID(); }
+
+TTreeIndex TClassFilterView::ClassTreeIndex(int id) const
+{
+    return classView_->GetNodeTreeIndex(classView_->FindNode(id));
+}
 TTreeIndex TClassFilterView::ClassSelectedTreeIndex() const { return classView_->GetSelectedTreeIndex(); }
 
 void TClassFilterView::ClassSetName(int id, const std::string& name)

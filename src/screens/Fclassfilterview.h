@@ -53,6 +53,8 @@ protected:
     virtual void ClassSelectFirstRoot() = 0;
     virtual int ClassSelectedID() const = 0;
     virtual TTreeIndex ClassSelectedTreeIndex() const = 0;
+    // The tree index of a listed class; empty when the control cannot tell.
+    virtual TTreeIndex ClassTreeIndex(int) const { return {}; }
     virtual void ClassSetName(int id, const std::string& name) = 0;
     virtual void ClassSetIcon(int id, int icon) = 0;
     virtual void ClassSetImages(const platform::IconList* images) = 0;
@@ -116,6 +118,7 @@ protected:
     void ClassSelectFirstRoot() override;
     int ClassSelectedID() const override;
     TTreeIndex ClassSelectedTreeIndex() const override;
+    TTreeIndex ClassTreeIndex(int id) const override;
     void ClassSetName(int id, const std::string& name) override;
     void ClassSetIcon(int id, int icon) override;
     void ClassSetImages(const platform::IconList* images) override;

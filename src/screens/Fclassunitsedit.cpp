@@ -362,9 +362,10 @@ void TClassUnitsEdit::ClassFieldChanged(int field, int classId)
         else frenchNames_[classId] = writing_.text;
         return;
     }
+    // The listed class is read by its tree index (a class filter would list its whole sub-tree).
     TVDBClass reader(GetVktObject());
     TFilterObject filter;
-    filter.Add(F::Class_ID, foEqual, classId, {});
+    filter.Add(F::TreeID, foEqual, classView_->GetNodeTreeIndex(node).GetAsString(), {});
     Query(reader, filter);
     reader.Locate(classId);
     if (reader.GetRowCount() == 0 || reader.GetClassID() != classId) return;
