@@ -414,7 +414,7 @@ void TCsvEdit::LoadFromFile(const std::string& path)
 {
     TCsvFile file = ReadCsvFile(path);
     encoding_ = file.Encoding;
-    core_.SetRows(file.Rows);
+    core_.SetRows(std::move(file.Rows));
     Refresh();
     DoChange(0);
 }

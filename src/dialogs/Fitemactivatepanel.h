@@ -39,7 +39,7 @@ public:
     void ClearItems();
     void AddItem(int id, const std::string& name, const std::string& alias = {});
     int GetItemID(const std::string& name) const { return map_.GetItemID(name); }
-    std::string GetItemName(int id) const { return map_.GetItemName(id); }
+    const std::string& GetItemName(int id) const { return map_.GetItemName(id); }
     // Maps the current unknown name to the current registered row.
     void SetItem();
     // Brings the current registered row's mapped names back to the unknown list.

@@ -155,7 +155,7 @@ TCsvRows SplitCsvText(std::string_view text)
     return rows;
 }
 
-void SetRows(TCsvGrid& grid, const TCsvRows& rows)
+void SetRows(TCsvGrid& grid, TCsvRows rows)
 {
     const int fixedCols = grid.GetFixedCols();
     const int fixedRows = grid.GetFixedRows();
@@ -167,8 +167,13 @@ void SetRows(TCsvGrid& grid, const TCsvRows& rows)
     for (int i = 0; i < lineCount; ++i) {
         for (int j = fixedCols; j < grid.GetColCount(); ++j) {
             const std::size_t field = Index(j - fixedCols);
-            const bool has = Index(i) < rows.size() && field < rows[Index(i)].size();
-            grid.SetCell(j, fixedRows + i, has ? CellText(rows[Index(i)][field]) : std::string());
+            std::string text;
+            if (Index(i) < rows.size() && field < rows[Index(i)].size()) {
+                text = std::move(rows[Index(i)][field]);
+                if (std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }))
+                    text = CellText(text);
+            }
+            grid.SetCell(j, fixedRows + i, std::move(text));
         }
     }
 }
@@ -212,7 +217,7 @@ void SetGrid(TCsvGrid& grid, std::string_view text)
         if (fields.empty()) fields.emplace_back();
         rows.push_back(std::move(fields));
     }
-    SetRows(grid, rows);
+    SetRows(grid, std::move(rows));
 }
 
 std::string GetGrid(const TCsvGrid& grid) { return platform::JoinCommaText(CsvLines(grid)); }
@@ -432,10 +437,10 @@ int TCsvEditCore::Redo()
 
 void TCsvEditCore::SetCSV(std::string_view text) { SetRows(SplitCsvText(text)); }
 
-void TCsvEditCore::SetRows(const TCsvRows& rows)
+void TCsvEditCore::SetRows(TCsvRows rows)
 {
     history_.Clear();
-    ::SetRows(grid_, rows);
+    ::SetRows(grid_, std::move(rows));
     ClampCurrent();
 }
 

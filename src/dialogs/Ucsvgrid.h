@@ -81,7 +81,7 @@ std::string CellText(std::string_view text);
 TCsvRows SplitCsvText(std::string_view text);
 // Fills the non-fixed part: one row per line (no lines: one empty row), as many columns as the
 // longest line, short rows padded with empty cells. Fixed rows and columns keep their text.
-void SetRows(TCsvGrid& grid, const TCsvRows& rows);
+void SetRows(TCsvGrid& grid, TCsvRows rows);
 void SetCSV(TCsvGrid& grid, std::string_view text);
 // Non-fixed rows as comma-text lines, each ended by CR LF: trailing blank cells of a row and
 // trailing empty rows are dropped; all blank gives "".
@@ -155,7 +155,7 @@ public:
 
     // Replaces the content (history cleared).
     void SetCSV(std::string_view text);
-    void SetRows(const TCsvRows& rows);
+    void SetRows(TCsvRows rows);
     // A cell edit: when the text differs from the cell's, writes it and records kind 11 with
     // `startText` (the cell's text when the editor took it up) as the old part.
     void CommitEdit(int col, int row, const std::string& startText, std::string text);

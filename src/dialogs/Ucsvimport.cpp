@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <set>
 #include <unordered_set>
 
 namespace {
@@ -22,22 +21,14 @@ const char* const kBlankMessage = "空白の項目があります。空白の項
 const char* const kPriceMessage = "単価項目に異常な値が含まれています。";
 const char* const kNumberMessage = "数値項目に異常な値が含まれています。";
 
-bool IsDigit(char32_t cp) { return cp >= U'0' && cp <= U'9'; }
-bool IsMinus(char32_t cp) { return cp == U'-' || cp == U'\uFF0D' || cp == U'\u2212'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::vector<char32_t> CodePoints(std::string_view text)
+// The length of a minus sign ("-", "－" U+FF0D, "−" U+2212) at `pos`; 0 when there is none.
+std::size_t MinusAt(std::string_view text, std::size_t pos)
 {
-    std::vector<char32_t> cps;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        char32_t cp = 0;
-        if (!platform::TryNextCodePoint(text, pos, cp)) {
-            cp = 0xFFFD;
-            ++pos;
-        }
-        cps.push_back(cp);
-    }
-    return cps;
+    if (text[pos] == '-') return 1;
+    const std::string_view rest = text.substr(pos, 3);
+    return rest == "\xEF\xBC\x8D" || rest == "\xE2\x88\x92" ? 3 : 0;
 }
 
 std::size_t Index(int value) { return static_cast<std::size_t>(value); }
@@ -87,6 +78,14 @@ std::string PathName(const std::vector<ClassRow>& rows, const ClassRow& leaf)
     return name;
 }
 
+// The general format of a number; whole numbers below 10^15 (most cells) without the exact
+// decimal expansion, with the same result.
+std::string NumberText(double value)
+{
+    if (value == std::floor(value) && std::fabs(value) < 1e15) return std::to_string(static_cast<long long>(value));
+    return platform::FloatToStr(value);
+}
+
 } // namespace
 
 TCsvNameKind NameKindOf(int field)
@@ -115,27 +114,28 @@ bool IsNumericField(int field)
 
 std::optional<double> ToNumber(std::string_view text)
 {
-    const std::vector<char32_t> cps = CodePoints(text);
+    // Bytes of other characters are never ASCII (UTF-8), so digits and signs are found bytewise.
     std::string kept;
     bool negative = false;
     bool seenDigit = false;
-    for (std::size_t i = 0; i < cps.size(); ++i) {
-        const char32_t cp = cps[i];
-        if (IsDigit(cp)) {
-            kept += static_cast<char>(cp);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (IsDigit(c)) {
+            kept += c;
             seenDigit = true;
-        } else if (cp == U'.') {
+        } else if (c == '.') {
             kept += '.';
-        } else if (IsMinus(cp)) {
+        } else if (const std::size_t minus = MinusAt(text, i); minus > 0) {
             negative = negative || !seenDigit;
-        } else if (cp == U',' && i > 0 && IsDigit(cps[i - 1]) && i + 1 < cps.size() && IsDigit(cps[i + 1])) {
+            i += minus - 1;
+        } else if (c == ',' && i > 0 && IsDigit(text[i - 1]) && i + 1 < text.size() && IsDigit(text[i + 1])) {
             // A thousands separator: exactly three digits follow.
             std::size_t digits = 0;
-            while (i + 1 + digits < cps.size() && IsDigit(cps[i + 1 + digits])) ++digits;
+            while (i + 1 + digits < text.size() && IsDigit(text[i + 1 + digits])) ++digits;
             if (digits != 3) return std::nullopt;
         }
     }
-    if (kept.empty() || kept.find_first_of("0123456789") == std::string::npos) return std::nullopt;
+    if (!seenDigit) return std::nullopt;
     double value = 0;
     const auto [end, ec] = std::from_chars(kept.data(), kept.data() + kept.size(), value);
     if (ec != std::errc() || end != kept.data() + kept.size() || !std::isfinite(value)) return std::nullopt;
@@ -197,12 +197,16 @@ std::vector<std::string> CollectNames(const TCsvGrid& grid, const TPriorityItem&
                                       TCsvNameKind kind)
 {
     const int n = fields.GetCount();
-    std::set<std::string> names;
+    std::vector<int> columns;
+    for (int k = 0; k < perLine; ++k)
+        for (int i = 0; i < n; ++i)
+            if (NameKindOf(fields.GetItem(i)) == kind) columns.push_back(k * n + i);
+    std::unordered_set<std::string_view> seen;
     for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row)
-        for (int k = 0; k < perLine; ++k)
-            for (int i = 0; i < n; ++i)
-                if (NameKindOf(fields.GetItem(i)) == kind) names.insert(grid.GetCell(k * n + i, row));
-    return {names.begin(), names.end()};
+        for (int col : columns) seen.insert(grid.GetCell(col, row));
+    std::vector<std::string> names(seen.begin(), seen.end());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // --- TCsvNameMap ---
@@ -248,10 +252,11 @@ int TCsvNameMap::GetItemID(const std::string& name) const
     return 0;
 }
 
-std::string TCsvNameMap::GetItemName(int id) const
+const std::string& TCsvNameMap::GetItemName(int id) const
 {
+    static const std::string none;
     const auto it = byId_.find(id);
-    return it == byId_.end() ? std::string() : items_[it->second].Name;
+    return it == byId_.end() ? none : items_[it->second].Name;
 }
 
 bool TCsvNameMap::SetItem(int unknown, int item)
@@ -379,7 +384,7 @@ TCsvCompleteGrid BuildCompleteGrid(const TCsvGrid& grid, const TPriorityItem& fi
     complete.Grid.SetColCount(n);
     complete.Grid.SetRowCount(1 + perLine * dataRows);
     complete.Grid.SetFixedRows(1);
-    complete.Ids.assign(Index(complete.Grid.GetRowCount()), std::vector<int>(Index(n)));
+    complete.Ids.assign(Index(complete.Grid.GetRowCount()) * Index(n), 0);
     for (int i = 0; i < n && Index(i) < captions.size(); ++i) complete.Grid.SetCell(i, 0, captions[Index(i)]);
     int out = 1;
     for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row) {
@@ -392,11 +397,11 @@ TCsvCompleteGrid BuildCompleteGrid(const TCsvGrid& grid, const TPriorityItem& fi
                 if (kind != TCsvNameKind::None) {
                     const TCsvNameMap* map = maps[static_cast<std::size_t>(kind)];
                     const int id = map ? map->GetItemID(text) : 0;
-                    complete.Ids[Index(out)][Index(i)] = id;
+                    complete.Ids[Index(out) * Index(n) + Index(i)] = id;
                     if (map) shown = map->GetItemName(id);
                 } else if (IsNumericField(field)) {
                     const std::optional<double> value = ToNumber(text);
-                    if (value) shown = platform::FloatToStr(*value);
+                    if (value) shown = NumberText(*value);
                 } else {
                     const int size = GetFieldSize(static_cast<F>(field));
                     shown = size > 0 ? std::string(platform::SjisTruncate(text, Index(size))) : text;
@@ -415,7 +420,7 @@ std::string ImportText(const TCsvCompleteGrid& complete, const TPriorityItem& fi
         std::vector<std::string> values;
         for (int i = 0; i < fields.GetCount(); ++i) {
             if (NameKindOf(fields.GetItem(i)) != TCsvNameKind::None)
-                values.push_back(std::to_string(complete.Ids[Index(row)][Index(i)]));
+                values.push_back(std::to_string(complete.GetId(i, row)));
             else
                 values.push_back(complete.Grid.GetCell(i, row));
         }

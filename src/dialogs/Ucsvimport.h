@@ -76,7 +76,7 @@ public:
     // The mapped id of a listed name (0 while unmapped), else the id of the registered item of
     // exactly that name, else 0.
     int GetItemID(const std::string& name) const;
-    std::string GetItemName(int id) const;
+    const std::string& GetItemName(int id) const;
     // Maps unknown row `unknown` to registered row `item` and removes it from the unknown list.
     bool SetItem(int unknown, int item);
     // Brings the names mapped to registered row `item` back to the unknown list, unmapped.
@@ -109,8 +109,12 @@ int CreateItem(TVktObject& object, TCsvNameMap& map, TCsvNameKind kind, int fami
 // every name cell.
 struct TCsvCompleteGrid {
     TCsvGrid Grid;
-    std::vector<std::vector<int>> Ids;   // [row][col], row 0 the header
+    std::vector<int> Ids;   // row by row, Grid's shape, row 0 the header
     int GetDataCount() const { return Grid.GetRowCount() - 1; }
+    int GetId(int col, int row) const
+    {
+        return Ids[static_cast<std::size_t>(row) * static_cast<std::size_t>(Grid.GetColCount()) + static_cast<std::size_t>(col)];
+    }
 };
 TCsvCompleteGrid BuildCompleteGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLine,
                                    const std::vector<std::string>& captions,

@@ -125,8 +125,13 @@ TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path)
                     ++p;
                     break;
                 }
-                if (takeBreak()) field += ' ';
-                else field += utf8[p++];
+                if (takeBreak()) {
+                    field += ' ';
+                } else {
+                    const std::size_t start = p;
+                    while (p < n && utf8[p] != '"' && utf8[p] != '\r' && utf8[p] != '\n') ++p;
+                    field.append(utf8.substr(start, p - start));
+                }
             }
             while (p < n && IsBlank(utf8[p])) ++p;
             if (p < n && utf8[p] != ',' && utf8[p] != '\r' && utf8[p] != '\n')
