@@ -1,6 +1,7 @@
 #include "reports/Fpreviewitempropertyex.h"
 
 #include "layout/Ucontainer.h"
+#include "reports/Fchartproperty.h"
 #include "reports/Fcontainerproperty.h"
 #include "reports/Ffontproperty.h"
 #include "reports/Fgraphicproperty.h"
@@ -76,6 +77,7 @@ TContainerProperty* TPreviewItemPropertyEx::GetPage(int type)
         case 3: page = Adopt(new TMemoProperty(this)); break;
         case 4: page = Adopt(new TGraphicProperty(this)); break;
         case 6: page = Adopt(new TGridProperty(this)); break;
+        case 7: page = Adopt(new TChartProperty(this)); break;
         default: page = Adopt(new TTypedFontProperty(this, type)); break;
         }
     }
