@@ -226,7 +226,7 @@ bool TClassUnitsEdit::AddClassNode(int classId)
     return true;
 }
 
-void TClassUnitsEdit::LoadClasses()
+void TClassUnitsEdit::LoadClasses(int selectId)
 {
     TVktObject* object = GetVktObject();
     if (!object || !object->IsValid()) return;
@@ -251,7 +251,9 @@ void TClassUnitsEdit::LoadClasses()
     }
     QTreeWidget* tree = classView_->GetClassTree();
     branch_ = -1;
-    if (tree->topLevelItemCount() > 0) tree->setCurrentItem(tree->topLevelItem(0));
+    QTreeWidgetItem* selected = classView_->FindNode(selectId);
+    if (!selected && tree->topLevelItemCount() > 0) selected = tree->topLevelItem(0);
+    if (selected) tree->setCurrentItem(selected);
     else ClassViewClassTreeChange();
 }
 
@@ -347,9 +349,7 @@ void TClassUnitsEdit::UnitsReturn(TUnitsEditPanel* panel)
 void TClassUnitsEdit::ClassFieldChanged(int field, int classId)
 {
     if (field == ToInt(F::TreeID)) {
-        const int selected = classView_->GetSelectedID();
-        LoadClasses();
-        classView_->SelectID(selected);
+        LoadClasses(classView_->GetSelectedID());
         return;
     }
     if (field != ToInt(F::Class) && field != ToInt(F::Icon_Key) && field != ToInt(F::Class2)) return;

@@ -47,7 +47,8 @@ public:
 
     // The database's class icons into the tree and the icon grid.
     void LoadIcons();
-    void LoadClasses();
+    // Selects the class of selectId when listed, else the first family.
+    void LoadClasses(int selectId = 0);
     void LoadForms();
     void LoadUnits();
 
