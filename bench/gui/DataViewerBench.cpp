@@ -11,6 +11,7 @@
 //    paint), against the accessor's listing of the same rows.
 #include "BenchRatio.h"
 #include "GuiBenchData.h"
+#include "GuiBenchSupport.h"
 #include "PlainSqlite.h"
 
 #include "data/Uvktdbstruct.h"
@@ -25,10 +26,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTableView>
-#include <QWindow>
 
 #include <algorithm>
 #include <memory>
@@ -44,38 +43,27 @@ constexpr int kSheetEntries = 10000;
 
 // ===== Set-up ==========================================================================================
 
-// Shows a top-level widget and waits until the window system exposes it.
+// Shows a top-level widget at a size and waits until the window system exposes it.
 void ShowExposed(QWidget& widget, int width, int height)
 {
     widget.resize(width, height);
-    widget.show();
-    QElapsedTimer waited;
-    waited.start();
-    while (!(widget.windowHandle() && widget.windowHandle()->isExposed()) && waited.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    bench::ShowExposed(widget);
 }
 
 // Paints a viewport now; raises when it did not paint.
-class Painter : public QObject {
+class Painter {
 public:
-    explicit Painter(QWidget* viewport) : viewport_(viewport) { viewport_->installEventFilter(this); }
+    explicit Painter(QWidget* viewport) : viewport_(viewport) { viewport_->installEventFilter(&counter_); }
     void Paint()
     {
-        const int before = paints_;
+        const int before = counter_.Paints;
         viewport_->repaint();
-        if (paints_ == before) throw std::runtime_error("The view did not paint");
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) ++paints_;
-        return false;
+        if (counter_.Paints == before) throw std::runtime_error("The view did not paint");
     }
 
 private:
     QWidget* viewport_;
-    int paints_ = 0;
+    bench::PaintCounter counter_;
 };
 
 // Every ingredient not in the trash, as the navigators hand it to the list.
@@ -157,14 +145,7 @@ struct ShownViewer {
 int AccesserRows(TVktTable table, const TPriorityItem& fields, const TPriorityItem& orders,
                  const TFilterObject& filter)
 {
-    TVktAccesser accesser(&bench::GuiBenchObject());
-    accesser.BeginUpdate();
-    accesser.SetTable(table);
-    accesser.SetFields(fields);
-    accesser.SetOrder(orders);
-    accesser.SetFilter(filter);
-    accesser.EndUpdate();
-    return accesser.GetRowCount();
+    return bench::AccesserRows(&bench::GuiBenchObject(), table, fields, orders, filter);
 }
 
 // ===== Opening a record ================================================================================
