@@ -7,6 +7,7 @@
 #include "data/Uvktdbstruct.h"
 #include "data/Vkttabledefine.h"
 #include "database/Uvktobject.h"
+#include "dialogs/CsvWizardSupport.h"
 #include "dialogs/Fcsvconvertor.h"
 #include "dialogs/Fcsvedit.h"
 #include "dialogs/Fcsveditor.h"
@@ -19,8 +20,6 @@
 #include "screens/Ffieldselector.h"
 #include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
-#include "widgets/Fstatelistview.h"
-#include "widgets/Fupdownedit.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -29,7 +28,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 
 #include <filesystem>
 #include <string>
@@ -50,28 +48,8 @@ protected:
         wizard.GetCsvFieldSelector()->ClassTypeSelectorClick();
         wizard.show();
         wizard.ShowPage(0);
-        connect();
     }
-    void connect()
-    {
-        QObject::connect(&closer, &QTimer::timeout, [this] {
-            TExecuteDialog* dialog = ExecuteDlg(&db.Object());
-            if (!dialog->isVisible() || dialog->GetRunning() || dialog->GetOperation() != TExecuteDialog::opNone) return;
-            endText = dialog->GetLabel()->text().toStdString();
-            dialog->GetBtnCancel()->click();
-        });
-        closer.start(5);
-    }
-    void Choose(std::initializer_list<F> fields, int perLine = 1)
-    {
-        TDblPriorityItem states;
-        for (F f : fields) {
-            states.Ids << static_cast<int>(f);
-            states.States << 0;
-        }
-        wizard.GetCsvFieldSelector()->GetFieldSelector()->GetStateListView()->SetStates(states);
-        wizard.GetCsvFieldSelector()->GetCsvTitleCount()->SetValue(perLine);
-    }
+    void Choose(std::initializer_list<F> fields, int perLine = 1) { vkttest::ChooseCsvFields(wizard, fields, perLine); }
     TCsvEdit* Csv() { return wizard.GetCsvEditor()->GetCsvEdit(); }
     bool NextEnabled()
     {
@@ -104,8 +82,7 @@ protected:
 
     vkttest::SampleDatabase db{false};
     TCsvConvertor wizard;
-    QTimer closer;
-    std::string endText;
+    vkttest::BatchCloser closer{&db.Object()};
     std::string folder = vkttest::NewTempFolder("wizard");
 };
 
@@ -244,7 +221,7 @@ TEST_F(CsvWizard, UnknownNamesMappedOrCreatedThenImported)
     EXPECT_EQ(wizard.GetBtnNext()->text().toStdString(), "閉じる");
     EXPECT_FALSE(NextEnabled());
     wizard.GetBtnCsvComp()->click();
-    EXPECT_EQ(endText, "終了しました。");
+    EXPECT_EQ(closer.EndText, "終了しました。");
     EXPECT_TRUE(NextEnabled());
     ASSERT_EQ(Records(), 3);
 
@@ -285,7 +262,7 @@ TEST_F(CsvWizard, ARowFailingMidRunStopsThereNamed)
     // The third row's class gets a sub-class after the check: the import refuses that row.
     ASSERT_NE(db.Object().AddClass(classes[1].Id, "下位"), 0);
     wizard.GetBtnCsvComp()->click();
-    EXPECT_NE(endText.find("3行目: c"), std::string::npos) << endText;
+    EXPECT_NE(closer.EndText.find("3行目: c"), std::string::npos) << closer.EndText;
     EXPECT_EQ(Records(), 2);
 }
 

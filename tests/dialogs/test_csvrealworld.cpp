@@ -1,20 +1,27 @@
 // A real-world import: 10 000 ingredients written as a Linux spreadsheet exports CSV (UTF-8 with
-// a byte-order mark, quotes only where needed, LF line ends, a header row, money as shown), loaded,
-// edited, mapped, checked and imported; every record read back equals the generator's
-// expectation field by field.
+// a byte-order mark, quotes only where needed, LF line ends, a header row, money as shown), loaded
+// into the wizard, the header row deleted, names mapped and created, checked and imported through
+// the batch dialog; every record read back equals the generator's expectation field by field.
 #include <gtest/gtest.h>
 
 #include "data/Uvktdbstruct.h"
 #include "data/Vkttabledefine.h"
 #include "database/Uvktobject.h"
-#include "dialogs/Ucsvimport.h"
-#include "dialogs/Ucsvtext.h"
+#include "dialogs/CsvWizardSupport.h"
+#include "dialogs/Fcsvconvertor.h"
+#include "dialogs/Fcsvedit.h"
+#include "dialogs/Fcsveditor.h"
+#include "dialogs/Fitemactivatepanel.h"
+#include "screens/Fgridedit.h"
 #include "platform/Codec.h"
 #include "platform/Currency.h"
 #include "platform/Files.h"
 #include "platform/NumberText.h"
 #include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
+
+#include <QRadioButton>
+#include <QTableView>
 
 #include <filesystem>
 #include <map>
@@ -103,51 +110,54 @@ TEST_F(CsvRealWorld, TenThousandIngredientsFromASpreadsheetExport)
     const std::string path = vkttest::NewTempFolder("csvreal") + "/foods.csv";
     platform::WriteFileAtomic(path, file);
 
-    // Load, drop the header row, fit the columns and check.
-    TPriorityItem fields;
-    for (F f : kFields) fields << static_cast<int>(f);
-    const TCsvFile loaded = ReadCsvFile(path);
-    ASSERT_EQ(loaded.Encoding, TCsvEncoding::Utf8);
-    TCsvEditCore table;
-    table.Grid().SetFixedRows(1);
-    table.SetRows(loaded.Rows);
-    ASSERT_EQ(table.Grid().GetRowCount(), kRows + 2);
-    table.SetCurrent(0, 1);
-    ASSERT_TRUE(table.DeleteRow());
-    FitColumns(table.Grid(), fields.GetCount());
-    const TCsvCheck check = CheckGrid(table.Grid(), fields, 1);
-    ASSERT_TRUE(check.Passed()) << check.Message << " " << check.Col << "," << check.Row;
+    // Through the wizard: fields, the file, the header row deleted, unknown names mapped or
+    // created (every other one), the data check and the run.
+    vkttest::Scripted().Reset();
+    vkttest::BatchCloser closer(&Object());
+    TCsvConvertor wizard;
+    wizard.SetDataObject(&Object());
+    wizard.GetCsvFieldSelector()->GetRBFoodFamily()->setChecked(true);
+    wizard.GetCsvFieldSelector()->ClassTypeSelectorClick();
+    wizard.show();
+    wizard.ShowPage(0);
+    wizard.BtnNextClick();
+    vkttest::ChooseCsvFields(wizard, {std::begin(kFields), std::end(kFields)});
+    wizard.BtnNextClick();
+    vkttest::Scripted().files.push_back(path);
+    wizard.GetCsvEditor()->GetBtnLoad()->click();
+    TCsvEdit* table = wizard.GetCsvEditor()->GetCsvEdit();
+    ASSERT_EQ(table->GetEncoding(), TCsvEncoding::Utf8);
+    ASSERT_EQ(table->GetRowCount(), kRows + 2);
+    table->SetCurrent(0, 1);
+    table->DeleteRow();
+    wizard.BtnNextClick();
+    ASSERT_EQ(wizard.GetPage(), 3) << (vkttest::Scripted().messages.empty() ? "" : vkttest::Scripted().messages.back().text);
 
-    // Map unknown names: every other one is created, the rest go to the first registered item.
-    TCsvNameMap maps[4];
     std::map<std::string, int> ids[4];
     for (TCsvNameKind kind : kCsvNameKinds) {
         const auto k = static_cast<std::size_t>(kind);
-        const auto registered = RegisteredItems(Object(), kind, 7);
-        for (const auto& item : registered) ids[k].emplace(item.Name, item.Id);
-        PrepareNameMap(maps[k], registered, CollectNames(table.Grid(), fields, 1, kind));
-        for (bool create = true; !maps[k].GetUnknownItems().empty(); create = !create) {
-            const std::string name = maps[k].GetUnknownItems().front();
-            if (create || registered.empty()) {
-                ids[k][name] = CreateItem(Object(), maps[k], kind, 7, 0);
-                ASSERT_NE(ids[k][name], 0) << name;
-            } else {
-                ASSERT_TRUE(maps[k].SetItem(0, 0));
-                ids[k][name] = registered.front().Id;
+        TItemActivateEdit* edit = wizard.GetActivateEdit(kind);
+        TItemActivatePanel* panel = edit->GetItemActivatePanel();
+        for (const auto& item : panel->GetNameMap().GetItems()) ids[k].emplace(item.Name, item.Id);
+        QTableView* unknown = panel->GetStringGrid1()->GetStringGrid();
+        for (bool create = true; !panel->GetNameMap().GetUnknownItems().empty(); create = !create) {
+            const std::string name = panel->GetNameMap().GetUnknownItems().front();
+            unknown->setCurrentIndex(unknown->model()->index(0, 0));
+            panel->SetItemRow(0);
+            (create ? edit->GetBtnItemNew() : edit->GetBtnItemSet())->click();
+            ids[k][name] = panel->GetItemID(name);
+            ASSERT_NE(ids[k][name], 0) << name;
+            if (!create) {
+                EXPECT_EQ(ids[k][name], panel->GetNameMap().GetItems().front().Id);
             }
         }
-        EXPECT_TRUE(maps[k].IsComplete());
     }
-
-    std::vector<std::string> captions;
-    for (F f : kFields) captions.push_back(GetFieldCaption(f));
-    const TCsvCompleteGrid complete =
-        BuildCompleteGrid(table.Grid(), fields, 1, captions, {&maps[0], &maps[1], &maps[2], &maps[3]});
-    ASSERT_EQ(complete.GetDataCount(), kRows);
-    int progress = 0;
-    ASSERT_TRUE(Object().InsertData(TVktObjKind::Food, ImportText(complete, fields), fields, 0,
-                                    [&](TVktObject*, const std::string&, bool&, int) { ++progress; }));
-    EXPECT_EQ(progress, kRows);
+    wizard.BtnNextClick();
+    ASSERT_EQ(wizard.GetPage(), 4);
+    ASSERT_EQ(wizard.GetComplete().GetDataCount(), kRows);
+    wizard.BtnNextClick();
+    wizard.GetBtnCsvComp()->click();
+    EXPECT_EQ(closer.EndText, "終了しました。");
 
     TVDBFood food(&Object());
     food.Refresh();
