@@ -319,7 +319,7 @@ void TCsvEdit::PlaceEditor()
     editor_->setVisible(show);
 }
 
-void TCsvEdit::SetCurrent(int col, int row, bool keepAnchor)
+void TCsvEdit::SetCurrent(int col, int row, bool keepAnchor, bool scroll)
 {
     col = std::clamp(col, 0, GetColCount() - 1);
     row = std::clamp(row, std::min(GetFixedRows(), GetRowCount() - 1), GetRowCount() - 1);
@@ -327,7 +327,7 @@ void TCsvEdit::SetCurrent(int col, int row, bool keepAnchor)
     if (moved) CommitEdit();
     core_.SetCurrent(col, row, keepAnchor);
     const QModelIndex index = model_->index(row - GetFixedRows(), col);
-    if (index.isValid()) view_->scrollTo(index);
+    if (index.isValid() && scroll) view_->scrollTo(index);
     if (moved) TakeUpCell();
     else PlaceEditor();
     view_->viewport()->update();
@@ -377,24 +377,17 @@ void TCsvEdit::MoveRowDown() { Operate(8, &TCsvEditCore::MoveRowDown); }
 void TCsvEdit::InsertCell() { Operate(9, &TCsvEditCore::InsertCell); }
 void TCsvEdit::DeleteCell() { Operate(10, &TCsvEditCore::DeleteCell); }
 
-void TCsvEdit::Undo()
-{
-    if (!CanUndo()) return;
-    CommitEdit();
-    const int kind = core_.Undo();
-    Refresh();
-    SetCurrent(GetCol(), GetRow());
-    if (kind) DoChange(kind);
-}
+void TCsvEdit::Undo() { StepHistory(&TCsvEditCore::Undo); }
+void TCsvEdit::Redo() { StepHistory(&TCsvEditCore::Redo); }
 
-void TCsvEdit::Redo()
+void TCsvEdit::StepHistory(int (TCsvEditCore::*step)())
 {
-    if (!CanRedo()) return;
     CommitEdit();
-    const int kind = core_.Redo();
+    const int kind = (core_.*step)();
+    if (kind == 0) return;
     Refresh();
     SetCurrent(GetCol(), GetRow());
-    if (kind) DoChange(kind);
+    DoChange(kind);
 }
 
 void TCsvEdit::SetCSV(std::string_view text)
@@ -547,19 +540,19 @@ void TCsvEdit::AutoScroll(const QPoint& pos)
     const int height = view_->viewport()->height();
     auto left = [&](int step) {
         hbar->setValue(LeftCol() - fixedCols - step);
-        SetCurrent(LeftCol(), GetRow(), true);
+        SetCurrent(LeftCol(), GetRow(), true, false);
     };
     auto up = [&](int step) {
         vbar->setValue(TopRow() - fixedRows - step);
-        SetCurrent(GetCol(), TopRow(), true);
+        SetCurrent(GetCol(), TopRow(), true, false);
     };
     auto right = [&](int step) {
         hbar->setValue(LeftCol() + step);
-        SetCurrent(std::min(LeftCol() + VisibleColCount(), GetColCount() - 1), GetRow(), true);
+        SetCurrent(std::min(LeftCol() + VisibleColCount(), GetColCount() - 1), GetRow(), true, false);
     };
     auto down = [&](int step) {
         vbar->setValue(TopRow() - fixedRows + step);
-        SetCurrent(GetCol(), std::min(TopRow() + VisibleRowCount(), GetRowCount() - 1), true);
+        SetCurrent(GetCol(), std::min(TopRow() + VisibleRowCount(), GetRowCount() - 1), true, false);
     };
     if (pos.x() < -10 && LeftCol() > fixedCols + 3) left(3);
     else if (pos.x() < 5 && LeftCol() > fixedCols) left(1);

@@ -77,10 +77,10 @@ public:
     // Column sizing by dragging the header's dividers.
     void SetColSizing(bool on);
 
-    // Current cell; the anchor follows unless `keepAnchor`. Scrolls it into view.
+    // Current cell; the anchor follows unless `keepAnchor`. Scrolls it into view unless `!scroll`.
     int GetCol() const { return core_.GetCol(); }
     int GetRow() const { return core_.GetRow(); }
-    void SetCurrent(int col, int row, bool keepAnchor = false);
+    void SetCurrent(int col, int row, bool keepAnchor = false, bool scroll = true);
 
     // Operations on the current cell (DoCanChange first, then the bound; DoChange when done).
     void InsertCol();
@@ -139,6 +139,8 @@ private:
 
     template <class Op>
     void Operate(int kind, Op op);
+    // Undo or Redo: applies a record and reports its kind.
+    void StepHistory(int (TCsvEditCore::*step)());
     void Refresh();
     void TakeUpCell();
     void PlaceEditor();

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 
@@ -186,6 +187,40 @@ TEST_F(CsvEditTest, ColoursAndHeaderByPixels)
     EXPECT_EQ(image.pixelColor(header->sectionPosition(0) + 40, header->height() - 3),
               header->palette().color(QPalette::Button));
     EXPECT_EQ(view->rowHeight(0), TCsvEdit::kRowHeight);
+}
+
+TEST_F(CsvEditTest, DragAutoScrollStepsByTheEdges)
+{
+    std::string text;
+    for (int row = 0; row < 40; ++row) text += "a,b,c,d,e,f,g,h,i,j,k,l\r\n";
+    edit->SetCSV(text);
+    edit->SetCurrent(0, 1);
+    QTableView* view = edit->GetStringGrid();
+    const int width = view->viewport()->width();
+    const int height = view->viewport()->height();
+    auto left = [&] { return view->horizontalScrollBar()->value(); };
+    auto top = [&] { return view->verticalScrollBar()->value() + 1; };   // grid rows: below the fixed one
+
+    edit->AutoScroll({width + 20, 50});   // far right: three columns
+    EXPECT_EQ(left(), 3);
+    EXPECT_EQ(edit->GetCol(), std::min(3 + width / 64, 11));
+    edit->AutoScroll({width - 2, 50});    // at the edge: one
+    EXPECT_EQ(left(), 4);
+    edit->AutoScroll({2, 50});            // left edge: one back, the first visible column current
+    EXPECT_EQ(left(), 3);
+    EXPECT_EQ(edit->GetCol(), 3);
+    edit->AutoScroll({-20, 50});          // far left, but three back needs LeftCol > 3: one
+    EXPECT_EQ(left(), 2);
+    EXPECT_EQ(edit->GetCol(), 2);
+    edit->AutoScroll({50, height + 20});  // far below: three rows
+    EXPECT_EQ(top(), 4);
+    EXPECT_EQ(edit->GetRow(), std::min(4 + height / TCsvEdit::kRowHeight, 40));
+    edit->AutoScroll({50, 2});
+    EXPECT_EQ(top(), 3);
+    EXPECT_EQ(edit->GetRow(), 3);
+    edit->AutoScroll({50, 100});          // inside: nothing
+    EXPECT_EQ(top(), 3);
+    EXPECT_EQ(left(), 2);
 }
 
 TEST(CsvEditorFrame, ButtonsRunTheOperationsAndFollowTheRules)
