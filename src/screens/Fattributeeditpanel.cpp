@@ -13,17 +13,13 @@
 
 namespace {
 
-constexpr int kButtonLeft = 129;
 constexpr int kEditMargin = 153;
 constexpr int kGridLineWidth = 1;
 
 } // namespace
 
-TAttributeEditPanel::TAttributeEditPanel(QWidget* parent) : QFrame(parent)
+TAttributeEditPanel::TAttributeEditPanel(QWidget* parent) : TMasterEditPanel(parent, "AttributeEditPanel")
 {
-    setObjectName(QStringLiteral("AttributeEditPanel"));
-    setFont(VktFormFont());
-    resize(420, 300);
     attributeList_ = new TCellEditGrid(this);
     attributeList_->setObjectName(QStringLiteral("AttributeList"));
     attributeList_->AddColumn("属性", 200, true, true, 0);
@@ -36,16 +32,7 @@ TAttributeEditPanel::TAttributeEditPanel(QWidget* parent) : QFrame(parent)
     attributeList_->OnApply = [this](QObject*) { DoReturn(); };
     attributeList_->GetStringGrid()->installEventFilter(this);
     attributeList_->GetStringGrid()->viewport()->installEventFilter(this);
-    btnNew_ = AddPanelButton(this, "BtnNew", "新規作成(&N)", 8);
-    btnDelete_ = AddPanelButton(this, "BtnDelete", "削除(&D)", 34);
-    btnUp_ = AddPanelButton(this, "BtnUp", "上に移動(&T)", 68);
-    btnDown_ = AddPanelButton(this, "BtnDown", "下に移動(&B)", 94);
-    bevel1_ = AddPanelBevel(this, "Bevel1");
-    btnReturn_ = AddPanelButton(this, "BtnReturn", "設定", 0);
-    bevel2_ = AddPanelBevel(this, "Bevel2");
-    btnCancel_ = AddPanelButton(this, "BtnCancel", "元に戻す", 0);
-    connect(btnReturn_, &QPushButton::clicked, this, [this] { platform::Guard([this] { ApplyEdit(); }); });
-    connect(btnCancel_, &QPushButton::clicked, this, [this] { platform::Guard([this] { CancelEdit(); }); });
+    AddButtons(this, "新規作成(&N)", {8, 34, 68, 94});
     Clear();
 }
 
@@ -62,21 +49,8 @@ void TAttributeEditPanel::AddAttrItem(int id, const std::string& name)
 
 void TAttributeEditPanel::SetRows(const std::vector<TUnitRow>& rows, int selectId)
 {
-    QTableView* grid = attributeList_->GetStringGrid();
-    int row = grid->currentIndex().row();
     attributeList_->SetModified(false);
-    TGridModel* model = attributeList_->GetModel();
-    model->SetRowCount(0);
-    model->SetRowCount(std::max<int>(1, static_cast<int>(rows.size())));
-    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-        model->SetCell(0, i, rows[i].name);
-        model->Row(i).ID = rows[i].id;
-    }
-    int found = -1;
-    for (int i = 0; i < model->GetRowCount() && found < 0; ++i)
-        if (model->Row(i).ID == selectId && selectId != 0) found = i;
-    row = found >= 0 ? found : std::clamp(row, 0, model->GetRowCount() - 1);
-    grid->setCurrentIndex(model->index(row, 0));
+    FillRows(*attributeList_, rows, selectId, 1);
 }
 
 int TAttributeEditPanel::GetCurrentRow() const { return attributeList_->GetStringGrid()->currentIndex().row(); }
@@ -114,11 +88,6 @@ void TAttributeEditPanel::CancelEdit()
     if (attributeList_->GetModified()) attributeList_->CancelEdit();
 }
 
-void TAttributeEditPanel::DoReturn()
-{
-    if (OnReturn) OnReturn(this);
-}
-
 bool TAttributeEditPanel::eventFilter(QObject* watched, QEvent* event)
 {
     QTableView* grid = attributeList_->GetStringGrid();
@@ -129,14 +98,13 @@ bool TAttributeEditPanel::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress && watched == attributeList_->GetStringGrid() &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !GetModified())
         return true;
-    return QFrame::eventFilter(watched, event);
+    return TMasterEditPanel::eventFilter(watched, event);
 }
 
 void TAttributeEditPanel::resizeEvent(QResizeEvent* event)
 {
-    QFrame::resizeEvent(event);
+    TMasterEditPanel::resizeEvent(event);
     const int w = std::max(40, width() - kEditMargin);
     attributeList_->setGeometry(8, 8, w, std::max(20, height() - 16));
-    for (QPushButton* b : {btnNew_, btnDelete_, btnUp_, btnDown_}) b->move(width() - kButtonLeft, b->y());
-    PlaceReturnButtons(this, bevel1_, btnReturn_, bevel2_, btnCancel_);
+    PlaceButtons(this);
 }

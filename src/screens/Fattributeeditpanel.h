@@ -3,10 +3,9 @@
 // Entering the list or a row takes its name as the undo text; typing sets Modified; moving to
 // another row, Enter or Ctrl+Enter (設定) commits for the row being left and fires OnReturn, where
 // the owner writes GetEditName for GetEditID; Esc (元に戻す) restores the name.
+#include "screens/Fclasseditpanel.h"
 #include "screens/Fgridedit.h"
 #include "screens/Funitseditpanel.h"
-
-#include <QFrame>
 
 #include <functional>
 #include <string>
@@ -14,10 +13,9 @@
 
 class QPushButton;
 
-class TAttributeEditPanel : public QFrame {
+class TAttributeEditPanel : public TMasterEditPanel {
     Q_OBJECT
 public:
-    using TNotify = std::function<void(QObject* Sender)>;
 
     explicit TAttributeEditPanel(QWidget* parent = nullptr);
 
@@ -37,34 +35,17 @@ public:
     int GetEditID() const;
     std::string GetEditName() const;
 
-    bool GetModified() const;
+    bool GetModified() const override;
     // Only with a pending edit.
-    void ApplyEdit();
-    void CancelEdit();
+    void ApplyEdit() override;
+    void CancelEdit() override;
 
     TCellEditGrid* GetAttributeList() const { return attributeList_; }
-    QPushButton* GetBtnNew() const { return btnNew_; }
-    QPushButton* GetBtnDelete() const { return btnDelete_; }
-    QPushButton* GetBtnUp() const { return btnUp_; }
-    QPushButton* GetBtnDown() const { return btnDown_; }
-    QPushButton* GetBtnReturn() const { return btnReturn_; }
-    QPushButton* GetBtnCancel() const { return btnCancel_; }
-
-    TNotify OnReturn;
 
 protected:
-    virtual void DoReturn();
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     TCellEditGrid* attributeList_ = nullptr;
-    QPushButton* btnNew_ = nullptr;
-    QPushButton* btnDelete_ = nullptr;
-    QPushButton* btnUp_ = nullptr;
-    QPushButton* btnDown_ = nullptr;
-    QPushButton* btnReturn_ = nullptr;
-    QPushButton* btnCancel_ = nullptr;
-    QFrame* bevel1_ = nullptr;
-    QFrame* bevel2_ = nullptr;
 };

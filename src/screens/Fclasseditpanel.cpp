@@ -45,45 +45,121 @@ QLabel* AddPanelLabel(QWidget* parent, const char* caption, int x, int y)
     return label;
 }
 
-void PlaceReturnButtons(QWidget* panel, QFrame* bevel1, QPushButton* btnReturn, QFrame* bevel2, QPushButton* btnCancel)
-{
-    const int x = panel->width() - kButtonLeft;
-    const int h = panel->height();
-    bevel1->setGeometry(x, h - 84, kButtonWidth, 2);
-    btnReturn->move(x, h - 68);
-    bevel2->setGeometry(x, h - 44, kButtonWidth, 2);
-    btnCancel->move(x, h - 28);
-}
+// ===== TMasterEditPanel ================================================================================
 
-TClassEditPanel::TClassEditPanel(QWidget* parent) : QFrame(parent)
+TMasterEditPanel::TMasterEditPanel(QWidget* parent, const char* name) : QFrame(parent)
 {
-    setObjectName(QStringLiteral("ClassEditPanel"));
+    setObjectName(QString::fromLatin1(name));
     setFont(VktFormFont());
     resize(420, 300);
+}
+
+void TMasterEditPanel::AddButtons(QWidget* host, const char* newCaption, const std::array<int, 4>& tops)
+{
+    btnNew_ = AddPanelButton(host, "BtnNew", newCaption, tops[0]);
+    btnDelete_ = AddPanelButton(host, "BtnDelete", "削除(&D)", tops[1]);
+    btnUp_ = AddPanelButton(host, "BtnUp", "上に移動(&T)", tops[2]);
+    btnDown_ = AddPanelButton(host, "BtnDown", "下に移動(&B)", tops[3]);
+    bevel1_ = AddPanelBevel(host, "Bevel1");
+    btnReturn_ = AddPanelButton(host, "BtnReturn", "設定", 0);
+    bevel2_ = AddPanelBevel(host, "Bevel2");
+    btnCancel_ = AddPanelButton(host, "BtnCancel", "元に戻す", 0);
+    connect(btnReturn_, &QPushButton::clicked, this, [this] { platform::Guard([this] { ApplyEdit(); }); });
+    connect(btnCancel_, &QPushButton::clicked, this, [this] { platform::Guard([this] { CancelEdit(); }); });
+}
+
+void TMasterEditPanel::PlaceButtons(QWidget* host)
+{
+    if (!btnReturn_) return;   // not built yet
+    const int x = host->width() - kButtonLeft;
+    const int h = host->height();
+    for (QPushButton* b : host->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) b->move(x, b->y());
+    bevel1_->setGeometry(x, h - 84, kButtonWidth, 2);
+    btnReturn_->move(x, h - 68);
+    bevel2_->setGeometry(x, h - 44, kButtonWidth, 2);
+    btnCancel_->move(x, h - 28);
+}
+
+void TMasterEditPanel::DoReturn()
+{
+    if (OnReturn) OnReturn(this);
+}
+
+bool TMasterEditPanel::EditKey(QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    bool taken = false;
+    platform::Guard([&] {
+        taken = RunEditKey(EditKeyOf(key->key(), key->modifiers()), [this] { CancelEdit(); }, [this] { ApplyEdit(); });
+    });
+    return taken;
+}
+
+void TMasterEditPanel::WatchTextEdit(TExView* edit)
+{
+    edit->installEventFilter(this);
+    edit->OnChange = [this](TExView* sender) { ChangeText(sender); };
+}
+
+void TMasterEditPanel::EnterText(TExView* edit, int part)
+{
+    if (modified_) ApplyEdit();
+    undoText_ = edit->GetText();
+    activeEdit_ = edit;
+    editPart_ = part;
+}
+
+void TMasterEditPanel::ChangeText(TExView* edit)
+{
+    if (updating_ || edit != activeEdit_) return;
+    modified_ = edit->GetText() != undoText_;
+}
+
+void TMasterEditPanel::LoadText(TExView* edit, const std::string& text)
+{
+    // A loaded value is the undo value of the part being edited.
+    if (edit == activeEdit_) undoText_ = text;
+    if (edit->GetText() == text) return;
+    const platform::FlagScope scope(updating_);
+    edit->SetText(text);
+}
+
+void TMasterEditPanel::TakeText()
+{
+    modified_ = false;
+    if (activeEdit_) undoText_ = activeEdit_->GetText();
+}
+
+void TMasterEditPanel::RestoreText()
+{
+    if (activeEdit_) {
+        {
+            const platform::FlagScope scope(updating_);
+            activeEdit_->SetText(undoText_);
+        }
+        activeEdit_->GetEditor()->SelectAll();
+        activeEdit_->update();
+    }
+    modified_ = false;
+}
+
+// ===== TClassEditPanel =================================================================================
+
+TClassEditPanel::TClassEditPanel(QWidget* parent) : TMasterEditPanel(parent, "ClassEditPanel")
+{
     AddPanelLabel(this, "名称", 8, 8);
     nameEdit_ = AddNameEdit(this, "NameEdit", false);
     AddPanelLabel(this, "仏名", 8, 50);
     name2Edit_ = AddNameEdit(this, "Name2Edit", true);
     AddPanelLabel(this, "アイコン", 8, 88);
     iconGrid_ = new TIconGrid(this);
-    btnNew_ = AddPanelButton(this, "BtnNew", "項目作成(&N)", 8);
+    AddButtons(this, "項目作成(&N)", {8, 68, 102, 128});
     btnChildNew_ = AddPanelButton(this, "BtnChildNew", "下位項目作成(&C)", 34);
-    btnDelete_ = AddPanelButton(this, "BtnDelete", "削除(&D)", 68);
-    btnUp_ = AddPanelButton(this, "BtnUp", "上に移動(&T)", 102);
-    btnDown_ = AddPanelButton(this, "BtnDown", "下に移動(&B)", 128);
-    bevel1_ = AddPanelBevel(this, "Bevel1");
-    btnReturn_ = AddPanelButton(this, "BtnReturn", "設定", 0);
-    bevel2_ = AddPanelBevel(this, "Bevel2");
-    btnCancel_ = AddPanelButton(this, "BtnCancel", "元に戻す", 0);
-
-    for (TExView* edit : {nameEdit_, name2Edit_}) {
-        edit->installEventFilter(this);
-        edit->OnChange = [this](TExView* sender) { EditChange(sender); };
-    }
+    WatchTextEdit(nameEdit_);
+    WatchTextEdit(name2Edit_);
     iconGrid_->installEventFilter(this);
     iconGrid_->OnSelect = [this](TIconGrid*) { IconGridSelectCell(); };
-    connect(btnReturn_, &QPushButton::clicked, this, [this] { platform::Guard([this] { ApplyEdit(); }); });
-    connect(btnCancel_, &QPushButton::clicked, this, [this] { platform::Guard([this] { CancelEdit(); }); });
 }
 
 void TClassEditPanel::SetImages(const platform::ImageList* images)
@@ -103,17 +179,8 @@ void TClassEditPanel::SetIcon(int index)
 
 std::string TClassEditPanel::GetName() const { return nameEdit_->GetText(); }
 std::string TClassEditPanel::GetName2() const { return name2Edit_->GetText(); }
-void TClassEditPanel::SetName(const std::string& text) { SetEditText(nameEdit_, text); }
-void TClassEditPanel::SetName2(const std::string& text) { SetEditText(name2Edit_, text); }
-
-void TClassEditPanel::SetEditText(TExView* edit, const std::string& text)
-{
-    // A loaded value is the undo value of the part being edited.
-    if (edit == activeEdit_) undoText_ = text;
-    if (edit->GetText() == text) return;
-    const platform::FlagScope scope(updating_);
-    edit->SetText(text);
-}
+void TClassEditPanel::SetName(const std::string& text) { LoadText(nameEdit_, text); }
+void TClassEditPanel::SetName2(const std::string& text) { LoadText(name2Edit_, text); }
 
 void TClassEditPanel::Load(const std::string& name, const std::string& name2, int icon)
 {
@@ -121,50 +188,20 @@ void TClassEditPanel::Load(const std::string& name, const std::string& name2, in
     SetName2(name2);
     SetIcon(icon);
     undoIcon_ = icon;
-    if (activeEdit_) undoText_ = activeEdit_->GetText();
-    modified_ = false;
-}
-
-void TClassEditPanel::DoReturn()
-{
-    if (OnReturn) OnReturn(this);
+    TakeText();
 }
 
 void TClassEditPanel::ApplyEdit()
 {
-    modified_ = false;
+    TakeText();
     if (editPart_ == epIcon) undoIcon_ = GetIcon();
-    else if (activeEdit_) undoText_ = activeEdit_->GetText();
     DoReturn();
 }
 
 void TClassEditPanel::CancelEdit()
 {
-    if (editPart_ == epIcon) {
-        SetIcon(undoIcon_);
-    } else if (activeEdit_) {
-        {
-            const platform::FlagScope scope(updating_);
-            activeEdit_->SetText(undoText_);
-        }
-        activeEdit_->GetEditor()->SelectAll();
-        activeEdit_->update();
-    }
-    modified_ = false;
-}
-
-void TClassEditPanel::EditEnter(TExView* edit)
-{
-    if (modified_) ApplyEdit();
-    undoText_ = edit->GetText();
-    activeEdit_ = edit;
-    editPart_ = edit == nameEdit_ ? epName : epName2;
-}
-
-void TClassEditPanel::EditChange(TExView* edit)
-{
-    if (updating_ || edit != activeEdit_) return;
-    modified_ = edit->GetText() != undoText_;
+    if (editPart_ == epIcon) SetIcon(undoIcon_);
+    RestoreText();
 }
 
 void TClassEditPanel::IconGridEnter()
@@ -186,26 +223,21 @@ bool TClassEditPanel::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusIn) {
         platform::Guard([&] {
             if (watched == iconGrid_) IconGridEnter();
-            else if (watched == nameEdit_ || watched == name2Edit_) EditEnter(static_cast<TExView*>(watched));
+            else if (watched == nameEdit_) EnterText(nameEdit_, epName);
+            else if (watched == name2Edit_) EnterText(name2Edit_, epName2);
         });
-    } else if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        bool taken = false;
-        platform::Guard([&] {
-            taken = RunEditKey(EditKeyOf(key->key(), key->modifiers()), [this] { CancelEdit(); }, [this] { ApplyEdit(); });
-        });
-        if (taken) return true;
+    } else if (EditKey(event)) {
+        return true;
     }
-    return QFrame::eventFilter(watched, event);
+    return TMasterEditPanel::eventFilter(watched, event);
 }
 
 void TClassEditPanel::resizeEvent(QResizeEvent* event)
 {
-    QFrame::resizeEvent(event);
+    TMasterEditPanel::resizeEvent(event);
     const int w = std::max(40, width() - kEditMargin);
     nameEdit_->setGeometry(8, 24, w, kEditHeight);
     name2Edit_->setGeometry(8, 66, w, kEditHeight);
     iconGrid_->setGeometry(8, 104, w, std::max(32, height() - kGridShorter));
-    for (QPushButton* b : {btnNew_, btnChildNew_, btnDelete_, btnUp_, btnDown_}) b->move(width() - kButtonLeft, b->y());
-    PlaceReturnButtons(this, bevel1_, btnReturn_, bevel2_, btnCancel_);
+    PlaceButtons(this);
 }

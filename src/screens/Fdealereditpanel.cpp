@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr int kButtonLeft = 129;
 constexpr int kEditMargin = 153;
 constexpr int kEditHeight = 20;
 constexpr int kListWidth = 160;
@@ -53,10 +52,8 @@ private:
 
 } // namespace
 
-TDealerEditPanel::TDealerEditPanel(QWidget* parent) : QFrame(parent)
+TDealerEditPanel::TDealerEditPanel(QWidget* parent) : TMasterEditPanel(parent, "DealerEditPanel")
 {
-    setObjectName(QStringLiteral("DealerEditPanel"));
-    setFont(VktFormFont());
     resize(520, 360);
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("Splitter"));
@@ -77,14 +74,7 @@ TDealerEditPanel::TDealerEditPanel(QWidget* parent) : QFrame(parent)
         connect(edit, &QLineEdit::textChanged, this, [this, edit] { EditChange(edit); });
         edits_[static_cast<std::size_t>(part)] = edit;
     }
-    btnNew_ = AddPanelButton(panel_, "BtnNew", "新規作成(&N)", 24);
-    btnDelete_ = AddPanelButton(panel_, "BtnDelete", "削除(&D)", 50);
-    btnUp_ = AddPanelButton(panel_, "BtnUp", "上に移動(&T)", 84);
-    btnDown_ = AddPanelButton(panel_, "BtnDown", "下に移動(&B)", 110);
-    bevel1_ = AddPanelBevel(panel_, "Bevel1");
-    btnReturn_ = AddPanelButton(panel_, "BtnReturn", "設定", 0);
-    bevel2_ = AddPanelBevel(panel_, "Bevel2");
-    btnCancel_ = AddPanelButton(panel_, "BtnCancel", "元に戻す", 0);
+    AddButtons(panel_, "新規作成(&N)", {24, 50, 84, 110});
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     splitter_->setSizes({kListWidth, width() - kListWidth});
@@ -97,8 +87,6 @@ TDealerEditPanel::TDealerEditPanel(QWidget* parent) : QFrame(parent)
     dealerList_->OnRowChange = [this](TRowGrid*, int row) {
         if (!updating_) RowChanged(row);
     };
-    connect(btnReturn_, &QPushButton::clicked, this, [this] { platform::Guard([this] { ApplyEdit(); }); });
-    connect(btnCancel_, &QPushButton::clicked, this, [this] { platform::Guard([this] { CancelEdit(); }); });
     Clear();
 }
 
@@ -116,20 +104,11 @@ void TDealerEditPanel::AddDealer(int id, const std::string& company)
 
 void TDealerEditPanel::SetRows(const std::vector<TUnitRow>& rows, int selectId)
 {
-    int row = dealerList_->GetCurrentRow();
+    int row = 0;
     {
-        const platform::FlagScope scope(updating_);
-        TGridModel* model = dealerList_->GetModel();
-        model->SetRowCount(0);
         // An empty list keeps one blank row with id 0.
-        model->SetRowCount(std::max<int>(1, static_cast<int>(rows.size())));
-        for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-            model->SetCell(0, i, rows[i].name);
-            model->Row(i).ID = rows[i].id;
-        }
-        const int found = dealerList_->FindID(selectId);
-        row = found >= 0 ? found : std::clamp(row, 0, model->GetRowCount() - 1);
-        dealerList_->SetCurrentRow(row);
+        const platform::FlagScope scope(updating_);
+        row = FillRows(*dealerList_, rows, selectId, 1);
     }
     RowChanged(row);
 }
@@ -173,14 +152,9 @@ void TDealerEditPanel::SetText(int part, const std::string& text)
     GetEdit(part)->setCursorPosition(0);
 }
 
-void TDealerEditPanel::DoReturn()
-{
-    if (OnReturn) OnReturn(this);
-}
-
 void TDealerEditPanel::ApplyEdit()
 {
-    if (activeEdit_) undoText_ = platform::FromQString(activeEdit_->text());
+    if (activeLine_) undoText_ = platform::FromQString(activeLine_->text());
     const int row = dealerList_->FindID(editId_);
     if (row >= 0) dealerList_->GetModel()->SetCell(0, row, GetCompany());
     modified_ = false;
@@ -189,12 +163,12 @@ void TDealerEditPanel::ApplyEdit()
 
 void TDealerEditPanel::CancelEdit()
 {
-    if (activeEdit_) {
+    if (activeLine_) {
         {
             const platform::FlagScope scope(updating_);
-            activeEdit_->setText(platform::ToQString(undoText_));
+            activeLine_->setText(platform::ToQString(undoText_));
         }
-        activeEdit_->selectAll();
+        activeLine_->selectAll();
     }
     modified_ = false;
 }
@@ -203,13 +177,13 @@ void TDealerEditPanel::EditEnter(QLineEdit* edit)
 {
     if (modified_) ApplyEdit();
     undoText_ = platform::FromQString(edit->text());
-    activeEdit_ = edit;
+    activeLine_ = edit;
     editPart_ = static_cast<int>(std::find(edits_.begin(), edits_.end(), edit) - edits_.begin());
 }
 
 void TDealerEditPanel::EditChange(QLineEdit* edit)
 {
-    if (updating_ || edit != activeEdit_) return;
+    if (updating_ || edit != activeLine_) return;
     modified_ = platform::FromQString(edit->text()) != undoText_;
 }
 
@@ -227,20 +201,15 @@ bool TDealerEditPanel::eventFilter(QObject* watched, QEvent* event)
     const bool ours = edit && std::find(edits_.begin(), edits_.end(), edit) != edits_.end();
     if (event->type() == QEvent::FocusIn && ours) {
         platform::Guard([&] { EditEnter(edit); });
-    } else if (event->type() == QEvent::KeyPress && (ours || watched == dealerList_->GetStringGrid())) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        bool taken = false;
-        platform::Guard([&] {
-            taken = RunEditKey(EditKeyOf(key->key(), key->modifiers()), [this] { CancelEdit(); }, [this] { ApplyEdit(); });
-        });
-        if (taken) return true;
+    } else if ((ours || watched == dealerList_->GetStringGrid()) && EditKey(event)) {
+        return true;
     }
-    return QFrame::eventFilter(watched, event);
+    return TMasterEditPanel::eventFilter(watched, event);
 }
 
 void TDealerEditPanel::resizeEvent(QResizeEvent* event)
 {
-    QFrame::resizeEvent(event);
+    TMasterEditPanel::resizeEvent(event);
     splitter_->setGeometry(rect());
 }
 
@@ -248,6 +217,5 @@ void TDealerEditPanel::PanelResize()
 {
     const int w = panel_->width();
     for (QLineEdit* edit : edits_) edit->resize(std::max(40, w - kEditMargin), kEditHeight);
-    for (QPushButton* b : {btnNew_, btnDelete_, btnUp_, btnDown_}) b->move(w - kButtonLeft, b->y());
-    PlaceReturnButtons(panel_, bevel1_, btnReturn_, bevel2_, btnCancel_);
+    PlaceButtons(panel_);
 }

@@ -5,8 +5,6 @@
 // commits a pending edit for the row being left, then OnSelect lets the owner load the new row.
 #include "screens/Funitseditpanel.h"
 
-#include <QFrame>
-
 #include <array>
 #include <functional>
 #include <string>
@@ -16,10 +14,9 @@ class QLineEdit;
 class QPushButton;
 class QSplitter;
 
-class TDealerEditPanel : public QFrame {
+class TDealerEditPanel : public TMasterEditPanel {
     Q_OBJECT
 public:
-    using TNotify = std::function<void(QObject* Sender)>;
     // Editor order, also the edit part: company, contact, post code, address, TEL, TEL2, FAX, mail.
     enum TDealerPart { dpCompany, dpDealer, dpPostCode, dpAddress, dpTel, dpTel2, dpFax, dpMail, dpCount };
 
@@ -51,10 +48,8 @@ public:
     std::string GetFax() const { return GetText(dpFax); }
     std::string GetMail() const { return GetText(dpMail); }
 
-    bool GetModified() const { return modified_; }
-    int GetEditPart() const { return editPart_; }
-    void ApplyEdit();
-    void CancelEdit();
+    void ApplyEdit() override;
+    void CancelEdit() override;
 
     int GetListWidth() const;
     void SetListWidth(int width);
@@ -63,19 +58,10 @@ public:
     QLineEdit* GetEdit(int part) const { return edits_.at(static_cast<std::size_t>(part)); }
     QSplitter* GetSplitter() const { return splitter_; }
     QWidget* GetPanel() const { return panel_; }
-    QPushButton* GetBtnNew() const { return btnNew_; }
-    QPushButton* GetBtnDelete() const { return btnDelete_; }
-    QPushButton* GetBtnUp() const { return btnUp_; }
-    QPushButton* GetBtnDown() const { return btnDown_; }
-    QPushButton* GetBtnReturn() const { return btnReturn_; }
-    QPushButton* GetBtnCancel() const { return btnCancel_; }
-
-    TNotify OnReturn;
     // The selected row is now the one to show: the owner loads its texts (SetText).
     TNotify OnSelect;
 
 protected:
-    virtual void DoReturn();
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -89,19 +75,6 @@ private:
     TRowGrid* dealerList_ = nullptr;
     QWidget* panel_ = nullptr;
     std::array<QLineEdit*, dpCount> edits_{};
-    QPushButton* btnNew_ = nullptr;
-    QPushButton* btnDelete_ = nullptr;
-    QPushButton* btnUp_ = nullptr;
-    QPushButton* btnDown_ = nullptr;
-    QPushButton* btnReturn_ = nullptr;
-    QPushButton* btnCancel_ = nullptr;
-    QFrame* bevel1_ = nullptr;
-    QFrame* bevel2_ = nullptr;
-
-    bool updating_ = false;
-    bool modified_ = false;
-    int editPart_ = dpCompany;
     int editId_ = 0;
-    std::string undoText_;
-    QLineEdit* activeEdit_ = nullptr;
+    QLineEdit* activeLine_ = nullptr;
 };

@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr int kButtonLeft = 129;
 constexpr int kEditMargin = 153;
 constexpr int kEditHeight = 22;
 constexpr int kListShorter = 112;
@@ -111,13 +110,30 @@ bool TRowGrid::eventFilter(QObject* watched, QEvent* event)
     return TGridEdit::eventFilter(watched, event);
 }
 
+int FillRows(TGridEdit& grid, const std::vector<TUnitRow>& rows, int selectId, int minRows)
+{
+    QTableView* view = grid.GetStringGrid();
+    int row = view->currentIndex().row();
+    TGridModel* model = grid.GetModel();
+    const int count = static_cast<int>(rows.size());
+    model->SetRowCount(0);
+    model->SetRowCount(std::max(minRows, count));
+    int found = -1;
+    for (int i = 0; i < count; ++i) {
+        model->SetCell(0, i, rows[i].name);
+        if (grid.GetHeaders().GetCount() > 1) model->SetCell(1, i, rows[i].name2);
+        model->Row(i).ID = rows[i].id;
+        if (found < 0 && selectId != 0 && rows[i].id == selectId) found = i;
+    }
+    row = found >= 0 ? found : std::clamp(row, 0, std::max(0, model->GetRowCount() - 1));
+    if (model->GetRowCount() > 0) view->setCurrentIndex(model->index(row, 0));
+    return row;
+}
+
 // ===== TUnitsEditPanel =================================================================================
 
-TUnitsEditPanel::TUnitsEditPanel(QWidget* parent) : QFrame(parent)
+TUnitsEditPanel::TUnitsEditPanel(QWidget* parent) : TMasterEditPanel(parent, "UnitsEditPanel")
 {
-    setObjectName(QStringLiteral("UnitsEditPanel"));
-    setFont(VktFormFont());
-    resize(420, 300);
     listLabel_ = AddPanelLabel(this, "分類されている形態", 8, 8);
     unitsList_ = new TRowGrid(this);
     unitsList_->setObjectName(QStringLiteral("UnitsList"));
@@ -127,19 +143,9 @@ TUnitsEditPanel::TUnitsEditPanel(QWidget* parent) : QFrame(parent)
     nameEdit_ = AddNameEdit(this, "NameEdit", false);
     name2Label_ = AddPanelLabel(this, "仏名", 8, 0);
     name2Edit_ = AddNameEdit(this, "Name2Edit", true);
-    btnNew_ = AddPanelButton(this, "BtnNew", "新規作成(&N)", 24);
-    btnDelete_ = AddPanelButton(this, "BtnDelete", "削除(&D)", 50);
-    btnUp_ = AddPanelButton(this, "BtnUp", "上に移動(&T)", 84);
-    btnDown_ = AddPanelButton(this, "BtnDown", "下に移動(&B)", 110);
-    bevel1_ = AddPanelBevel(this, "Bevel1");
-    btnReturn_ = AddPanelButton(this, "BtnReturn", "設定", 0);
-    bevel2_ = AddPanelBevel(this, "Bevel2");
-    btnCancel_ = AddPanelButton(this, "BtnCancel", "元に戻す", 0);
-
-    for (TExView* edit : {nameEdit_, name2Edit_}) {
-        edit->installEventFilter(this);
-        edit->OnChange = [this](TExView* sender) { EditChange(sender); };
-    }
+    AddButtons(this, "新規作成(&N)", {24, 50, 84, 110});
+    WatchTextEdit(nameEdit_);
+    WatchTextEdit(name2Edit_);
     unitsList_->GetStringGrid()->installEventFilter(this);
     unitsList_->OnRowLeaving = [this](TRowGrid*, int) {
         if (modified_) ApplyEdit();
@@ -147,8 +153,6 @@ TUnitsEditPanel::TUnitsEditPanel(QWidget* parent) : QFrame(parent)
     unitsList_->OnRowChange = [this](TRowGrid*, int row) {
         if (!updating_) ShowRow(row);
     };
-    connect(btnReturn_, &QPushButton::clicked, this, [this] { platform::Guard([this] { ApplyEdit(); }); });
-    connect(btnCancel_, &QPushButton::clicked, this, [this] { platform::Guard([this] { CancelEdit(); }); });
     Clear();
 }
 
@@ -185,20 +189,10 @@ void TUnitsEditPanel::AddUnit(int id, const std::string& name, const std::string
 
 void TUnitsEditPanel::SetRows(const std::vector<TUnitRow>& rows, int selectId)
 {
-    int row = unitsList_->GetCurrentRow();
+    int row = 0;
     {
         const platform::FlagScope scope(updating_);
-        TGridModel* model = unitsList_->GetModel();
-        model->SetRowCount(0);
-        model->SetRowCount(static_cast<int>(rows.size()));
-        for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-            model->SetCell(0, i, rows[i].name);
-            model->SetCell(1, i, rows[i].name2);
-            model->Row(i).ID = rows[i].id;
-        }
-        const int found = unitsList_->FindID(selectId);
-        row = found >= 0 ? found : std::clamp(row, 0, std::max(0, model->GetRowCount() - 1));
-        unitsList_->SetCurrentRow(row);
+        row = FillRows(*unitsList_, rows, selectId, 0);
     }
     if (rows.empty()) {
         editId_ = 0;
@@ -237,77 +231,32 @@ void TUnitsEditPanel::ShowRow(int row)
 
 std::string TUnitsEditPanel::GetName() const { return nameEdit_->GetText(); }
 std::string TUnitsEditPanel::GetName2() const { return name2Edit_->GetText(); }
-void TUnitsEditPanel::SetName(const std::string& text) { SetEditText(nameEdit_, text); }
-void TUnitsEditPanel::SetName2(const std::string& text) { SetEditText(name2Edit_, text); }
-
-void TUnitsEditPanel::SetEditText(TExView* edit, const std::string& text)
-{
-    // A loaded value is the undo value of the part being edited.
-    if (edit == activeEdit_) undoText_ = text;
-    if (edit->GetText() == text) return;
-    const platform::FlagScope scope(updating_);
-    edit->SetText(text);
-}
+void TUnitsEditPanel::SetName(const std::string& text) { LoadText(nameEdit_, text); }
+void TUnitsEditPanel::SetName2(const std::string& text) { LoadText(name2Edit_, text); }
 
 void TUnitsEditPanel::SetListCaption(const std::string& caption) { listLabel_->setText(platform::ToQString(caption)); }
 
-void TUnitsEditPanel::DoReturn()
-{
-    if (OnReturn) OnReturn(this);
-}
-
 void TUnitsEditPanel::ApplyEdit()
 {
-    modified_ = false;
-    if (activeEdit_) undoText_ = activeEdit_->GetText();
+    TakeText();
     DoReturn();
 }
 
-void TUnitsEditPanel::CancelEdit()
-{
-    if (activeEdit_) {
-        {
-            const platform::FlagScope scope(updating_);
-            activeEdit_->SetText(undoText_);
-        }
-        activeEdit_->GetEditor()->SelectAll();
-        activeEdit_->update();
-    }
-    modified_ = false;
-}
-
-void TUnitsEditPanel::EditEnter(TExView* edit)
-{
-    if (modified_) ApplyEdit();
-    undoText_ = edit->GetText();
-    activeEdit_ = edit;
-    editPart_ = edit == nameEdit_ ? epName : epName2;
-}
-
-void TUnitsEditPanel::EditChange(TExView* edit)
-{
-    if (updating_ || edit != activeEdit_) return;
-    modified_ = edit->GetText() != undoText_;
-}
+void TUnitsEditPanel::CancelEdit() { RestoreText(); }
 
 bool TUnitsEditPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn && (watched == nameEdit_ || watched == name2Edit_)) {
-        platform::Guard([&] { EditEnter(static_cast<TExView*>(watched)); });
-    } else if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        bool taken = false;
-        platform::Guard([&] {
-            taken = RunEditKey(EditKeyOf(key->key(), key->modifiers()), [this] { CancelEdit(); }, [this] { ApplyEdit(); });
-        });
-        if (taken) return true;
+        platform::Guard([&] { EnterText(static_cast<TExView*>(watched), watched == nameEdit_ ? epName : epName2); });
+    } else if (EditKey(event)) {
+        return true;
     }
-    return QFrame::eventFilter(watched, event);
+    return TMasterEditPanel::eventFilter(watched, event);
 }
 
 void TUnitsEditPanel::resizeEvent(QResizeEvent* event)
 {
-    QFrame::resizeEvent(event);
+    TMasterEditPanel::resizeEvent(event);
     const int w = std::max(40, width() - kEditMargin);
     const int h = height();
     unitsList_->setGeometry(8, 24, w, std::max(20, h - kListShorter));
@@ -315,6 +264,5 @@ void TUnitsEditPanel::resizeEvent(QResizeEvent* event)
     nameEdit_->setGeometry(8, h - 68, w, kEditHeight);
     name2Label_->move(8, h - 44);
     name2Edit_->setGeometry(8, h - 28, w, kEditHeight);
-    for (QPushButton* b : {btnNew_, btnDelete_, btnUp_, btnDown_}) b->move(width() - kButtonLeft, b->y());
-    PlaceReturnButtons(this, bevel1_, btnReturn_, bevel2_, btnCancel_);
+    PlaceButtons(this);
 }

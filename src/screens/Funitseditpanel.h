@@ -7,6 +7,7 @@
 // the selected row's names in two editors, with the edit cycle of the class panel: the owner
 // writes the part named by GetEditPart for GetEditID, the row whose names the editors hold.
 // Selecting another row commits a pending edit for the row being left first.
+#include "screens/Fclasseditpanel.h"
 #include "screens/Fgridedit.h"
 
 #include <QFrame>
@@ -55,10 +56,14 @@ struct TUnitRow {
     std::string name2;
 };
 
-class TUnitsEditPanel : public QFrame {
+// Replaces a list's rows (column 0 the name, column 1 the French name when the list has two) and
+// makes current the row of selectId (not 0), else the same row index clamped; at least minRows
+// rows stay (blank, id 0). The current row.
+int FillRows(TGridEdit& grid, const std::vector<TUnitRow>& rows, int selectId, int minRows);
+
+class TUnitsEditPanel : public TMasterEditPanel {
     Q_OBJECT
 public:
-    using TNotify = std::function<void(QObject* Sender)>;
     enum TEditPart { epName = 0, epName2 = 1 };
 
     explicit TUnitsEditPanel(QWidget* parent = nullptr);
@@ -83,34 +88,20 @@ public:
     std::string GetName2() const;
     void SetName2(const std::string& text);
 
-    bool GetModified() const { return modified_; }
-    int GetEditPart() const { return editPart_; }
-    void ApplyEdit();
-    void CancelEdit();
+    void ApplyEdit() override;
+    void CancelEdit() override;
 
     void SetListCaption(const std::string& caption);
     TRowGrid* GetUnitsList() const { return unitsList_; }
     TExView* GetNameEdit() const { return nameEdit_; }
     TExView* GetName2Edit() const { return name2Edit_; }
-    QPushButton* GetBtnNew() const { return btnNew_; }
-    QPushButton* GetBtnDelete() const { return btnDelete_; }
-    QPushButton* GetBtnUp() const { return btnUp_; }
-    QPushButton* GetBtnDown() const { return btnDown_; }
-    QPushButton* GetBtnReturn() const { return btnReturn_; }
-    QPushButton* GetBtnCancel() const { return btnCancel_; }
-
-    TNotify OnReturn;
 
 protected:
-    virtual void DoReturn();
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void ShowRow(int row);
-    void EditEnter(TExView* edit);
-    void EditChange(TExView* edit);
-    void SetEditText(TExView* edit, const std::string& text);
 
     QLabel* listLabel_ = nullptr;
     TRowGrid* unitsList_ = nullptr;
@@ -118,19 +109,5 @@ private:
     QLabel* name2Label_ = nullptr;
     TExView* nameEdit_ = nullptr;
     TExView* name2Edit_ = nullptr;
-    QPushButton* btnNew_ = nullptr;
-    QPushButton* btnDelete_ = nullptr;
-    QPushButton* btnUp_ = nullptr;
-    QPushButton* btnDown_ = nullptr;
-    QPushButton* btnReturn_ = nullptr;
-    QPushButton* btnCancel_ = nullptr;
-    QFrame* bevel1_ = nullptr;
-    QFrame* bevel2_ = nullptr;
-
-    bool updating_ = false;
-    bool modified_ = false;
-    int editPart_ = epName;
     int editId_ = 0;
-    std::string undoText_;
-    TExView* activeEdit_ = nullptr;
 };
