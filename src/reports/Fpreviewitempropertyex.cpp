@@ -6,6 +6,7 @@
 #include "reports/Ffontproperty.h"
 #include "reports/Fgraphicproperty.h"
 #include "reports/Fgridproperty.h"
+#include "reports/Fimageproperty.h"
 #include "reports/Fmemoproperty.h"
 #include "reports/Fpaperproperty.h"
 #include "reports/Fpreviewproperty.h"
@@ -13,16 +14,6 @@
 
 #include <QTabWidget>
 #include <QVBoxLayout>
-
-namespace {
-
-// The font page under the type code of a container whose own page is not there yet.
-class TTypedFontProperty : public TFontProperty {
-public:
-    TTypedFontProperty(QWidget* parent, int type) : TFontProperty(parent) { SetPageType(type); }
-};
-
-} // namespace
 
 TPreviewItemPropertyEx::TPreviewItemPropertyEx(QWidget* parent) : QFrame(parent)
 {
@@ -76,9 +67,9 @@ TContainerProperty* TPreviewItemPropertyEx::GetPage(int type)
         case 2: page = Adopt(new TTextProperty(this)); break;
         case 3: page = Adopt(new TMemoProperty(this)); break;
         case 4: page = Adopt(new TGraphicProperty(this)); break;
+        case 5: page = Adopt(new TImageProperty(this)); break;
         case 6: page = Adopt(new TGridProperty(this)); break;
-        case 7: page = Adopt(new TChartProperty(this)); break;
-        default: page = Adopt(new TTypedFontProperty(this, type)); break;
+        default: page = Adopt(new TChartProperty(this)); break;
         }
     }
     return page;
