@@ -228,7 +228,10 @@ void TChartProperty::ShowSeries()
 {
     const Updating updating(*this);
     const int s = CurrentSeries();
-    if (s < 0 || s >= static_cast<int>(types_.size())) return;
+    const bool series = s >= 0 && s < static_cast<int>(types_.size());
+    for (QWidget* w : std::initializer_list<QWidget*>{SeriesTitleEdit, SeriesColorList, CBChartType, CBMarkVisible})
+        w->setEnabled(series);
+    if (!series) return;
     SeriesTitleEdit->setText(platform::ToQString(CsvEdit->GetCell(s + 1, 0)));
     SeriesColorList->SetColor(colors_[static_cast<std::size_t>(s)]);
     SeriesColorList->setEnabled(types_[static_cast<std::size_t>(s)] != kPie);
@@ -261,6 +264,8 @@ void TChartProperty::GetProperty(TContainer* container)
                 // Another item: the grid starts empty.
                 CsvEdit->SetCSV(std::string());
                 CsvEdit->SetRowCount(2);
+                CsvEdit->SetColCount(chart->GetGraphCount() + 1);
+                if (chart->GetGraphCount() > 0) CsvEdit->SetCurrent(1, 1);
                 gridItem_ = GetViewItem();
             }
             const int count = chart->GetGraphCount();

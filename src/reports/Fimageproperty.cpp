@@ -113,6 +113,7 @@ TImageProperty::TImageProperty(QWidget* parent) : TFontProperty(parent)
     FileList = Named(new QListWidget(Splitter), "FileList");
     ImageView = Named(new TImageView(Splitter), "ImageView");
     Splitter->setStretchFactor(1, 1);
+    Splitter->setSizes({140, 260});
     Splitter->setMinimumHeight(160);
     pictures->addWidget(ToolBar1);
     pictures->addWidget(Splitter, 1);
