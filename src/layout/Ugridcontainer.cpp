@@ -278,6 +278,15 @@ int TGridContainer::ParagraphRows(int vis, int grid) const
 
 // ---- drawing -------------------------------------------------------------------------------------
 
+namespace {
+
+bool Overlaps(const TRect& a, const platform::Rect& b)
+{
+    return a.Right > b.Left && a.Left < b.Right && a.Bottom > b.Top && a.Top < b.Bottom;
+}
+
+} // namespace
+
 void TGridContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page,
                           int pageMax, bool printer)
 {
@@ -289,26 +298,28 @@ void TGridContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, platf
         return;
     }
     try {
+        const std::optional<platform::Rect> bounds = platform::PaintableBounds(canvas);
         if (changed_ || cacheWidth_ != rect.Width() || cacheHeight_ != rect.Height() || cacheScale_ != scale ||
             cachePage_ != page || cachePageMax_ != pageMax) {
             changed_ = false;
             DrawEx(offsetX, offsetY, rect, scale, canvas, page, pageMax, printer);
-            // The rows just recorded are drawn straight away, those in sight only: the first paint
-            // does not replay the new cache.
+            // The rows in sight are drawn straight away: the first paint does not replay the new cache.
             if (cache_.empty() || colCount_ == 0 || rowCount_ == 0)
                 return;
-            const std::optional<platform::Rect> bounds = platform::PaintableBounds(canvas);
             platform::CanvasState state(canvas);
             canvas.IntersectClip(moved);
             DrawList(canvas, moved, scale, page, bounds ? bounds->Top : std::numeric_limits<int>::min(),
                      bounds ? bounds->Bottom : std::numeric_limits<int>::max());
             return;
         }
-        int top = moved.Top;
-        for (const platform::Metafile& band : cache_) {
-            if (!band.IsEmpty())
-                canvas.DrawMetafile({moved.Left, top, moved.Left + band.GetWidth(), top + band.GetHeight()}, band);
-            top += band.GetHeight();
+        for (std::size_t i = 0; i < cache_.size(); ++i) {
+            const TRect band = CacheBandRect(i, moved);
+            if (bounds && !Overlaps(band, *bounds))
+                continue;
+            if (!cache_[i].Recorded)
+                RecordCacheBand(i);
+            if (!cache_[i].Picture.IsEmpty())
+                canvas.DrawMetafile(band, cache_[i].Picture);
         }
     } catch (const std::exception&) {
         cachePageMax_ = pageMax;
@@ -316,24 +327,42 @@ void TGridContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, platf
     }
 }
 
-void TGridContainer::DrawEx(int, int, TRect rect, int scale, platform::Canvas& canvas, int page, int pageMax, bool)
+void TGridContainer::DrawEx(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page,
+                            int pageMax, bool)
 {
     cacheScale_ = scale;
     cachePageMax_ = pageMax;
     cachePage_ = page;
     cacheWidth_ = rect.Width();
     cacheHeight_ = rect.Height();
+    cacheDpi_ = canvas.DpiY();
     cache_.clear();
     ++cacheBuilds_;
     if (cacheWidth_ <= 0 || cacheHeight_ <= 0 || cacheWidth_ < paragraph_)
         return;
-    for (int top = 0; top < cacheHeight_; top += kCacheBand) {
-        const int height = std::min(kCacheBand, cacheHeight_ - top);
-        platform::MetafileRecorder recorder(cacheWidth_, height, canvas.DpiY());
-        if (colCount_ != 0 && rowCount_ != 0)
-            DrawList(recorder.GetCanvas(), {0, -top, cacheWidth_, cacheHeight_ - top}, scale, page, 0, height);
-        cache_.push_back(recorder.Finish());
-    }
+    cache_.resize(static_cast<std::size_t>((cacheHeight_ + kCacheBand - 1) / kCacheBand));
+    // The bands in sight are recorded now, the others when they come into sight.
+    const TRect moved{rect.Left + offsetX, rect.Top + offsetY, rect.Right + offsetX, rect.Bottom + offsetY};
+    const std::optional<platform::Rect> bounds = platform::PaintableBounds(canvas);
+    for (std::size_t i = 0; i < cache_.size(); ++i)
+        if (!bounds || Overlaps(CacheBandRect(i, moved), *bounds))
+            RecordCacheBand(i);
+}
+
+TRect TGridContainer::CacheBandRect(std::size_t index, const TRect& moved) const
+{
+    const int top = static_cast<int>(index) * kCacheBand;
+    return {moved.Left, moved.Top + top, moved.Left + cacheWidth_, moved.Top + std::min(cacheHeight_, top + kCacheBand)};
+}
+
+void TGridContainer::RecordCacheBand(std::size_t index)
+{
+    const int top = static_cast<int>(index) * kCacheBand;
+    const int height = std::min(kCacheBand, cacheHeight_ - top);
+    platform::MetafileRecorder recorder(cacheWidth_, height, cacheDpi_);
+    if (colCount_ != 0 && rowCount_ != 0)
+        DrawList(recorder.GetCanvas(), {0, -top, cacheWidth_, cacheHeight_ - top}, cacheScale_, cachePage_, 0, height);
+    cache_[index] = {recorder.Finish(), true};
 }
 
 void TGridContainer::DrawList(platform::Canvas& canvas, TRect rect, int scale, int page, int bandTop, int bandBottom)

@@ -99,7 +99,7 @@ public:
 
     virtual void DoChangePage();
     virtual void TextQuery(TTextDrawer* sender, int col, int row, std::string& text);
-    // Rebuilds the screen cache.
+    // Rebuilds the screen cache (the bands the canvas shows are recorded at once).
     virtual void DrawEx(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page,
                         int pageMax, bool printer);
     // Only the rows reaching into [bandTop, bandBottom) (pixels of the canvas) when given.
@@ -120,13 +120,21 @@ private:
     // Visible and fitting rows without the title rows of a top title.
     void BodyRowCounts(int& vis, int& grid);
     int ParagraphRows(int vis, int grid) const;
+    // Band `index` of the cache placed with the item at `moved`; records it at the cache's keys.
+    TRect CacheBandRect(std::size_t index, const TRect& moved) const;
+    void RecordCacheBand(std::size_t index);
 
     std::unique_ptr<THeaderAttributes> headers_;
     std::unique_ptr<TGrid> cells_;
-    // The screen cache in horizontal bands of kCacheBand pixels: a repaint replays only the bands
-    // it shows.
+    // The screen cache in horizontal bands of kCacheBand pixels, each recorded when first in sight:
+    // a repaint replays only the bands it shows.
     static constexpr int kCacheBand = 256;
-    std::vector<platform::Metafile> cache_;
+    struct CacheBand {
+        platform::Metafile Picture;
+        bool Recorded = false;
+    };
+    std::vector<CacheBand> cache_;
+    int cacheDpi_ = 96;
     std::string csv_;
     std::string titles_;
     TPriorityItem titleWidths_;

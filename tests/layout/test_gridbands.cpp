@@ -1,7 +1,8 @@
-// The grid's screen cache is kept in horizontal bands and a repaint replays only the bands in
-// sight; the paint that builds it draws only the rows in sight. None of this may move a pixel:
-// the first paint, the cached repaint and the uncached (printer) drawing must agree, across band
-// seams, for each header style, with the grid partly outside the canvas.
+// The grid's screen cache is kept in horizontal bands, each recorded when it first comes into
+// sight, and a repaint replays only the bands in sight; the paint that builds it draws only the
+// rows in sight. None of this may move a pixel: the first paint, the cached repaints (scrolled
+// too) and the uncached (printer) drawing must agree, across band seams, for each header style,
+// with the grid partly outside the canvas.
 #include "gui/BitmapCanvas.h"
 #include "gui/Image.h"
 #include "gui/QtSupport.h"
@@ -84,6 +85,12 @@ TEST(GridBands, BuildRepaintAndPrinterDrawingAgree)
         // A replayed text may sit a pixel apart from the directly drawn one; lines and fills may not.
         if (c.linesOnly) {
             EXPECT_EQ(DifferentPixels(cached, built), 0) << c.what;
+        }
+        // Scrolled on: bands not in sight before are recorded now and join the others seamlessly.
+        const QImage scrolled = Paint(*grid, c.offsetY - 650, 10000, false);
+        EXPECT_EQ(grid->GetCacheBuilds(), builds) << c.what;
+        if (c.linesOnly) {
+            EXPECT_EQ(DifferentPixels(scrolled, Paint(*grid, c.offsetY - 650, 10000, true)), 0) << c.what;
         }
         // The canvas shows something of the grid in every case.
         EXPECT_GT(DifferentPixels(built, QImage(built.size(), built.format())), 0) << c.what;
