@@ -603,8 +603,9 @@ void TOtherEditDialog::UpdateActions()
     s.attrModified = attributeEditPanel_->GetModified();
     s.filterIndex = userFilterEdit_->GetFilterIndex();
     s.filterCount = GetDataObject() ? GetDataObject()->GetFilterSet().GetCount() : 0;
-    // The filter page compares its working copy only while it is shown.
-    s.filterModified = shownTab_ == tbFilter && userFilterEdit_->IsModified();
+    // The page's working copy against the stored filter, validity as last looked up (no query).
+    s.filterModified = s.active && s.filterIndex >= 0 && s.filterIndex < s.filterCount &&
+                       userFilterEdit_->GetWorkFilter() != GetDataObject()->GetFilterSet().Get(s.filterIndex);
 
     const TOtherEditEnables e = OtherEditEnables(s);
     iconEditPanel_->GetBtnLoad()->setEnabled(e.iconLoadSave);
