@@ -394,6 +394,17 @@ TEST_F(OtherEditDialogTest, LookupsAreAskedAfterSelectionChangesAndNoticesOnly)
     dialog.UpdateActions();
     dialog.UpdateActions();
     EXPECT_EQ(dialog.GetLookupCount(), first + 2);
+
+    // An edit on the filter page enables its undo without asking the database.
+    dialog.SetTab(TOtherEditDialog::tbFilter);
+    dialog.GetUserFilterEdit()->SelectFilter(0);
+    dialog.UpdateActions();
+    const int filters = dialog.GetLookupCount();
+    EXPECT_FALSE(dialog.GetUserFilterEdit()->GetBtnUndo()->isEnabled());
+    dialog.GetUserFilterEdit()->SetFilterName("高価");
+    dialog.UpdateActions();
+    EXPECT_TRUE(dialog.GetUserFilterEdit()->GetBtnUndo()->isEnabled());
+    EXPECT_EQ(dialog.GetLookupCount(), filters);
 }
 
 TEST_F(OtherEditDialogTest, LayoutValuesAreReadBackAndBadOnesGiveTheDesignWidth)
