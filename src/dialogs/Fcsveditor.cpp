@@ -70,16 +70,18 @@ QPushButton* TCsvEditor::AddButton(const char* name, const char* caption, int& t
     button->setFocusPolicy(Qt::TabFocus);
     button->setGeometry(width() - kButtonWidth, top, kButtonWidth, kButtonHeight);
     top += kButtonHeight + kButtonGap;
-    if (op) {
-        connect(button, &QPushButton::clicked, this, [this, op] {
-            platform::Guard([&] {
-                const platform::BusyCursor busy;
-                (csvEdit_->*op)();
-            });
-            UpdateButtons();
-        });
-    }
+    if (op) connect(button, &QPushButton::clicked, this, [this, op] { RunCommand(op); });
     return button;
+}
+
+void TCsvEditor::RunCommand(void (TCsvEdit::*op)())
+{
+    TCsvEdit* edit = csvEdit_;
+    platform::Guard([edit, op] {
+        const platform::BusyCursor busy;
+        (edit->*op)();
+    });
+    UpdateButtons();
 }
 
 QPushButton* TCsvEditor::Button(const char* name) const

@@ -29,6 +29,8 @@ protected:
 
 private:
     QPushButton* AddButton(const char* name, const char* caption, int& top, void (TCsvEdit::*op)());
+    // Runs a grid operation under the guard and the busy cursor, then the enabling rules.
+    void RunCommand(void (TCsvEdit::*op)());
 
     TCsvEdit* csvEdit_ = nullptr;
     QPushButton* btnLoad_ = nullptr;
