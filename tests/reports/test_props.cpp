@@ -25,6 +25,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -284,6 +285,59 @@ TEST_F(PropsTest, HostShowsThePageOfTheSelection)
     EXPECT_FALSE(host.GetPreviewProperty()->isHidden());
     host.SetPreview(nullptr);
     EXPECT_EQ(preview.GetActionNotifyCount(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// A page that asks its host to show its item while it writes, as a notice would.
+class NoticeDuringWrite : public TFontProperty {
+public:
+    void SetProperty(TContainer* container) override
+    {
+        TFontProperty::SetProperty(container);
+        if (host) host->ShowItem(GetViewItem());
+        writes.push_back(shows);
+    }
+    void GetProperty(TContainer* container) override
+    {
+        TFontProperty::GetProperty(container);
+        ++shows;
+    }
+    TPreviewItemPropertyEx* host = nullptr;
+    int shows = 0;
+    std::vector<int> writes;   // the shows counted when each write ended
+};
+
+class ProbeHost : public TPreviewItemPropertyEx {
+public:
+    TContainerProperty* GetPage(int type) override
+    {
+        if (type != 1) return TPreviewItemPropertyEx::GetPage(type);
+        if (!probe) {
+            probe = new NoticeDuringWrite;
+            probe->host = this;
+            Adopt(probe);
+        }
+        return probe;
+    }
+    NoticeDuringWrite* probe = nullptr;
+};
+
+TEST_F(PropsTest, NoticeDuringAWriteShowsTheItemOnceAfterIt)
+{
+    ProbeHost host;
+    host.SetPreview(&preview);
+    preview.SetSelected(box);
+    ASSERT_NE(host.probe, nullptr);
+    Edit(host.probe, "WidthEdit")->SetValue(9000);
+    const int shown = host.probe->shows;
+    host.probe->ApplyAll();
+    ASSERT_FALSE(host.probe->writes.empty());
+    EXPECT_EQ(host.probe->writes.back(), shown) << "not shown halfway through the write";
+    EXPECT_EQ(host.probe->shows, shown + 1) << "shown once after it";
+    EXPECT_EQ(box->GetMMWidth_(), 9000);
 }
 
 } // namespace
