@@ -415,16 +415,22 @@ TCsvCompleteGrid BuildCompleteGrid(const TCsvGrid& grid, const TPriorityItem& fi
 
 std::string ImportText(const TCsvCompleteGrid& complete, const TPriorityItem& fields)
 {
+    const int n = fields.GetCount();
+    std::vector<bool> names(Index(n));
+    for (int i = 0; i < n; ++i) names[Index(i)] = NameKindOf(fields.GetItem(i)) != TCsvNameKind::None;
     std::string text;
+    text.reserve(Index(complete.GetDataCount()) * Index(n) * 12);
     for (int row = 1; row < complete.Grid.GetRowCount(); ++row) {
-        std::vector<std::string> values;
-        for (int i = 0; i < fields.GetCount(); ++i) {
-            if (NameKindOf(fields.GetItem(i)) != TCsvNameKind::None)
-                values.push_back(std::to_string(complete.GetId(i, row)));
-            else
-                values.push_back(complete.Grid.GetCell(i, row));
+        if (n == 1 && !names[0] && complete.Grid.GetCell(0, row).empty()) {
+            text += "\"\"\r\n";   // a line of one empty item, as comma text writes it
+            continue;
         }
-        text += platform::JoinCommaText(values) + "\r\n";
+        for (int i = 0; i < n; ++i) {
+            if (i > 0) text += ',';
+            if (names[Index(i)]) text += std::to_string(complete.GetId(i, row));
+            else text += platform::QuoteCommaItem(complete.Grid.GetCell(i, row));
+        }
+        text += "\r\n";
     }
     return text;
 }

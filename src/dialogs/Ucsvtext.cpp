@@ -146,8 +146,10 @@ TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path)
             ++p;
             continue;
         }
+        const std::size_t width = row.size();
         rows.push_back(std::move(row));
-        row.clear();
+        row = {};
+        row.reserve(width);
         if (!takeBreak() || p >= n) break;   // a last break adds no row
     }
     return rows;
