@@ -24,37 +24,6 @@ namespace {
 constexpr int kChartType = 7;
 constexpr int kPie = 0;
 
-template <typename W>
-W* Named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-TUpDownEdit* Number(QWidget* parent, const char* name, int limitType, int scale, int min, int max)
-{
-    auto* edit = Named(new TUpDownEdit(parent), name);
-    edit->SetLimitType(limitType);
-    if (scale != 1) edit->SetScale(scale);
-    if (limitType) edit->SetRange(min, max);
-    edit->SetValueQuiet(min);
-    return edit;
-}
-
-QComboBox* List(QWidget* parent, const char* name, std::initializer_list<const char*> items)
-{
-    auto* list = Named(new QComboBox(parent), name);
-    for (const char* item : items) list->addItem(platform::ToQString(item));
-    list->setCurrentIndex(0);
-    return list;
-}
-
-template <typename T>
-T At(const std::vector<T>& values, int index, T otherwise)
-{
-    return index >= 0 && index < static_cast<int>(values.size()) ? values[static_cast<std::size_t>(index)] : otherwise;
-}
-
 // A cell's number or date; a cell that does not read names its place.
 double ReadCell(const std::string& text, bool date, int col, int row)
 {
@@ -77,17 +46,17 @@ TChartProperty::TChartProperty(QWidget* parent) : TFontProperty(parent)
     QWidget* style = TabSheet2->parentWidget();
     TitleEdit = Named(new QLineEdit(style), "TitleEdit");
     CBLegendVisible = Named(new QCheckBox(platform::ToQString("凡例表示"), style), "CBLegendVisible");
-    LegendAlignList = List(style, "LegendAlignList", {"左辺", "右辺", "上辺", "下辺"});
+    LegendAlignList = MakeList(style, "LegendAlignList", {"左辺", "右辺", "上辺", "下辺"});
     CBXTypeDate = Named(new QCheckBox(platform::ToQString("横軸を日付表示"), style), "CBXTypeDate");
     RBDateFormat = Named(new QRadioButton(platform::ToQString("西暦付き/区切り"), style), "RBDateFormat");
     RBDateFormat1 = Named(new QRadioButton(platform::ToQString("西暦なし/区切り"), style), "RBDateFormat1");
     RBDateFormat->setChecked(true);
-    LeftChartLimitEdit = Number(style, "LeftChartLimitEdit", 0, 100, 0, 0);
-    TopChartLimitEdit = Number(style, "TopChartLimitEdit", 0, 100, 0, 0);
-    RightChartLimitEdit = Number(style, "RightChartLimitEdit", 0, 100, 0, 0);
-    BottomChartLimitEdit = Number(style, "BottomChartLimitEdit", 0, 100, 0, 0);
+    LeftChartLimitEdit = MakeNumber(style, "LeftChartLimitEdit", 0, 100, "", 0, 0);
+    TopChartLimitEdit = MakeNumber(style, "TopChartLimitEdit", 0, 100, "", 0, 0);
+    RightChartLimitEdit = MakeNumber(style, "RightChartLimitEdit", 0, 100, "", 0, 0);
+    BottomChartLimitEdit = MakeNumber(style, "BottomChartLimitEdit", 0, 100, "", 0, 0);
     CBView3D = Named(new QCheckBox(platform::ToQString("立体効果"), style), "CBView3D");
-    View3DWidthEdit = Number(style, "View3DWidthEdit", 3, 1, 1, 100);
+    View3DWidthEdit = MakeNumber(style, "View3DWidthEdit", 3, 1, "", 1, 100);
 
     auto* grid = new QGridLayout;
     const auto label = [style](const char* text) { return new QLabel(platform::ToQString(text), style); };
@@ -118,11 +87,11 @@ TChartProperty::TChartProperty(QWidget* parent) : TFontProperty(parent)
     CsvEdit->setMinimumHeight(160);
     auto* panel = Named(new QWidget(tab), "Panel1");
     auto* panelGrid = new QGridLayout(panel);
-    GraphCountEdit = Number(panel, "GraphCountEdit", 1, 1, 1, 1);
-    DataCountEdit = Number(panel, "DataCountEdit", 1, 1, 1, 1);
+    GraphCountEdit = MakeNumber(panel, "GraphCountEdit", 1, 1, "", 1, 1);
+    DataCountEdit = MakeNumber(panel, "DataCountEdit", 1, 1, "", 1, 1);
     SeriesTitleEdit = Named(new QLineEdit(panel), "SeriesTitleEdit");
     SeriesColorList = Named(new TColorDropDown(panel), "SeriesColorList");
-    CBChartType = List(panel, "CBChartType",
+    CBChartType = MakeList(panel, "CBChartType",
                        {"円グラフ", "折れ線グラフ", "棒グラフ", "折れ線グラフ（3Ｄ）", "折れ線グラフ（面）"});
     CBMarkVisible = Named(new QCheckBox(platform::ToQString("マーカー"), panel), "CBMarkVisible");
     const struct {

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -35,24 +36,7 @@ static QIcon LayoutPropIcon(int index)
 
 namespace {
 
-TUpDownEdit* MakeEdit(QWidget* parent, const char* name, int limitType, int scale, const char* suffix)
-{
-    auto* edit = new TUpDownEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->SetLimitType(limitType);
-    if (scale != 1) edit->SetScale(scale);
-    edit->SetSuffix(suffix);
-    return edit;
-}
-
 QLabel* Caption(QWidget* parent, const char* text) { return new QLabel(platform::ToQString(text), parent); }
-
-template <typename W>
-W* Named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 // The container's update bracket.
 class ContainerUpdate {
@@ -85,6 +69,26 @@ TContainerProperty::TContainerProperty(QWidget* parent) : QFrame(parent)
 }
 
 TContainerProperty::~TContainerProperty() = default;
+
+TUpDownEdit* TContainerProperty::MakeNumber(QWidget* parent, const char* name, int limitType, int scale,
+                                            const char* suffix, int min, int max)
+{
+    auto* edit = Named(new TUpDownEdit(parent), name);
+    edit->SetLimitType(limitType);
+    if (scale != 1) edit->SetScale(scale);
+    edit->SetRange(min, max);
+    edit->SetSuffix(suffix);
+    edit->SetValueQuiet(min);
+    return edit;
+}
+
+QComboBox* TContainerProperty::MakeList(QWidget* parent, const char* name, std::initializer_list<const char*> items)
+{
+    auto* list = Named(new QComboBox(parent), name);
+    for (const char* item : items) list->addItem(platform::ToQString(item));
+    list->setCurrentIndex(0);
+    return list;
+}
 
 QVBoxLayout* TContainerProperty::AddTab(const char* caption, const char* scrollName)
 {
@@ -163,16 +167,16 @@ void TContainerProperty::BuildContainerTab()
 
     auto* bounds = new QGroupBox(platform::ToQString("位置とサイズ"), tab);
     auto* boundsGrid = new QGridLayout(bounds);
-    LeftEdit = MakeEdit(bounds, "LeftEdit", 0, 100, "mm");
-    TopEdit = MakeEdit(bounds, "TopEdit", 0, 100, "mm");
-    WidthEdit = MakeEdit(bounds, "WidthEdit", 1, 100, "mm");
-    HeightEdit = MakeEdit(bounds, "HeightEdit", 1, 100, "mm");
+    LeftEdit = MakeNumber(bounds, "LeftEdit", 0, 100, "mm");
+    TopEdit = MakeNumber(bounds, "TopEdit", 0, 100, "mm");
+    WidthEdit = MakeNumber(bounds, "WidthEdit", 1, 100, "mm");
+    HeightEdit = MakeNumber(bounds, "HeightEdit", 1, 100, "mm");
     auto* margins = new QGroupBox(platform::ToQString("余白"), tab);
     auto* marginsGrid = new QGridLayout(margins);
-    TopMarginEdit = MakeEdit(margins, "TopMarginEdit", 1, 100, "mm");
-    BottomMarginEdit = MakeEdit(margins, "BottomMarginEdit", 1, 100, "mm");
-    LeftMarginEdit = MakeEdit(margins, "LeftMarginEdit", 1, 100, "mm");
-    RightMarginEdit = MakeEdit(margins, "RightMarginEdit", 1, 100, "mm");
+    TopMarginEdit = MakeNumber(margins, "TopMarginEdit", 1, 100, "mm");
+    BottomMarginEdit = MakeNumber(margins, "BottomMarginEdit", 1, 100, "mm");
+    LeftMarginEdit = MakeNumber(margins, "LeftMarginEdit", 1, 100, "mm");
+    RightMarginEdit = MakeNumber(margins, "RightMarginEdit", 1, 100, "mm");
     const struct {
         QGridLayout* grid;
         QWidget* parent;
@@ -197,9 +201,8 @@ void TContainerProperty::BuildContainerTab()
 
     auto* fixed = new QGroupBox(platform::ToQString("位置固定のサイズ指定"), tab);
     auto* fixedRow = new QHBoxLayout(fixed);
-    AlignRateEdit = MakeEdit(fixed, "AlignRateEdit", 1, 1, "%");
-    AlignRateEdit->SetRange(0, 100);
-    AlignSizeEdit = MakeEdit(fixed, "AlignSizeEdit", 1, 100, "mm");
+    AlignRateEdit = MakeNumber(fixed, "AlignRateEdit", 1, 1, "%", 0, 100);
+    AlignSizeEdit = MakeNumber(fixed, "AlignSizeEdit", 1, 100, "mm");
     fixedRow->addWidget(AlignRateEdit);
     fixedRow->addWidget(Caption(fixed, "％"));
     fixedRow->addWidget(AlignSizeEdit);
@@ -217,8 +220,8 @@ void TContainerProperty::BuildContainerTab()
     RBEvenPage = Named(new QRadioButton(platform::ToQString("偶数ページ"), pages), "RBEvenPage");
     RBSelPage = Named(new QRadioButton(platform::ToQString("指定ページ"), pages), "RBSelPage");
     RBNoSelPage->setChecked(true);
-    StartPageEdit = MakeEdit(pages, "StartPageEdit", 1, 1, "");
-    EndPageEdit = MakeEdit(pages, "EndPageEdit", 1, 1, "");
+    StartPageEdit = MakeNumber(pages, "StartPageEdit", 1, 1, "");
+    EndPageEdit = MakeNumber(pages, "EndPageEdit", 1, 1, "");
     StartPageEdit->setEnabled(false);
     EndPageEdit->setEnabled(false);
     pagesGrid->addWidget(RBNoSelPage, 0, 0);

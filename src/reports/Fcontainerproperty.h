@@ -11,11 +11,14 @@
 // container's update brackets, which close even when SetProperty raises.
 #include <QFrame>
 
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 class QAction;
 class QActionGroup;
 class QCheckBox;
+class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -66,6 +69,27 @@ protected:
     bool GetUpdating() const { return updating_ > 0; }
     // A new tab at the end holding a scroll box named `scrollName`; controls go into the layout.
     QVBoxLayout* AddTab(const char* caption, const char* scrollName);
+
+    // Control makers for the pages.
+    template <typename W>
+    static W* Named(W* object, const char* name)
+    {
+        object->setObjectName(QString::fromLatin1(name));
+        return object;
+    }
+    // An up-down field of that limit type, scale and unit, its range min..max (max = min: the
+    // lower limit only) and the value min.
+    static TUpDownEdit* MakeNumber(QWidget* parent, const char* name, int limitType, int scale, const char* suffix,
+                                   int min = 0, int max = 0);
+    // A drop-down list of the items, the first selected.
+    static QComboBox* MakeList(QWidget* parent, const char* name, std::initializer_list<const char*> items);
+    // values[index], or `otherwise` outside the list.
+    template <typename T>
+    static T At(const std::vector<T>& values, int index, T otherwise)
+    {
+        return index >= 0 && index < static_cast<int>(values.size()) ? values[static_cast<std::size_t>(index)]
+                                                                     : otherwise;
+    }
 
     // Raises the updating counter for a scope.
     class Updating {

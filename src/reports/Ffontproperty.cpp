@@ -32,23 +32,14 @@ TFontProperty::TFontProperty(QWidget* parent) : TContainerProperty(parent)
     CBParentFont = StyleBox(tab, "CBParentFont", "親のフォントに合わせる");
     FontNameList = new TFontDropDown(tab);
     FontNameList->setObjectName("FontNameList");
-    FontSizeEdit = new TUpDownEdit(tab);
-    FontSizeEdit->setObjectName("FontSizeEdit");
-    FontSizeEdit->SetLimitType(1);
-    FontSizeEdit->SetScale(10);
-    FontSizeEdit->SetSuffix("pt");
-    FontSizeEdit->SetRange(10, 10);
+    FontSizeEdit = MakeNumber(tab, "FontSizeEdit", 1, 10, "pt", 10, 10);
     FontColorList = new TColorDropDown(tab);
     FontColorList->setObjectName("FontColorList");
     CBBold = StyleBox(tab, "CBBold", "太字");
     CBItalic = StyleBox(tab, "CBItalic", "斜体");
     CBUnderLine = StyleBox(tab, "CBUnderLine", "下線");
     CBStrike = StyleBox(tab, "CBStrike", "取り消し線");
-    TextAlign = new QComboBox(tab);
-    TextAlign->setObjectName("TextAlign");
-    for (const char* item : {"左上", "上", "右上", "左", "中心", "右", "左下", "下", "右下"})
-        TextAlign->addItem(platform::ToQString(item));
-    TextAlign->setCurrentIndex(0);
+    TextAlign = MakeList(tab, "TextAlign", {"左上", "上", "右上", "左", "中心", "右", "左下", "下", "右下"});
 
     auto* grid = new QGridLayout;
     grid->addWidget(CBParentFont, 0, 0, 1, 4);

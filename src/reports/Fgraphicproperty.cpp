@@ -21,23 +21,6 @@ namespace {
 constexpr int kRounded = 2;
 constexpr int kArrow = 10;
 
-template <typename W>
-W* Named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-TUpDownEdit* Tenths(QWidget* parent, const char* name, const char* suffix, int max = 0)
-{
-    auto* edit = Named(new TUpDownEdit(parent), name);
-    edit->SetLimitType(1);
-    edit->SetScale(10);
-    if (max) edit->SetRange(0, max);
-    edit->SetSuffix(suffix);
-    return edit;
-}
-
 } // namespace
 
 TGraphicProperty::TGraphicProperty(QWidget* parent) : TContainerProperty(parent)
@@ -46,21 +29,19 @@ TGraphicProperty::TGraphicProperty(QWidget* parent) : TContainerProperty(parent)
     SetPageType(4);
     QVBoxLayout* column = AddTab("グラフィック", "ScrollBox2");
     QWidget* tab = column->parentWidget();
-    GraphicTypeList = Named(new QComboBox(tab), "GraphicTypeList");
-    for (const char* item : {"四角形", "楕円形", "四角形（角丸）", "上下罫線", "左右罫線", "左端線", "上端線", "右端線",
-                             "下端線", "菱形", "矢印"})
-        GraphicTypeList->addItem(platform::ToQString(item));
-    GraphicTypeList->setCurrentIndex(0);
+    GraphicTypeList = MakeList(tab, "GraphicTypeList",
+                               {"四角形", "楕円形", "四角形（角丸）", "上下罫線", "左右罫線", "左端線", "上端線",
+                                "右端線", "下端線", "菱形", "矢印"});
     PenColorList = Named(new TColorDropDown(tab), "PenColorList");
-    LineWidthEdit = Tenths(tab, "LineWidthEdit", "mm");
+    LineWidthEdit = MakeNumber(tab, "LineWidthEdit", 1, 10, "mm", 0, 0);
     BrushColorList = Named(new TColorDropDown(tab), "BrushColorList");
     CBFillInner = Named(new QCheckBox(platform::ToQString("中を塗りつぶす"), tab), "CBFillInner");
     LabelRoundX = Named(new QLabel(QStringLiteral("X"), tab), "LabelRoundX");
-    RoundXEdit = Tenths(tab, "RoundXEdit", "mm");
+    RoundXEdit = MakeNumber(tab, "RoundXEdit", 1, 10, "mm", 0, 0);
     LabelRoundY = Named(new QLabel(QStringLiteral("Y"), tab), "LabelRoundY");
-    RoundYEdit = Tenths(tab, "RoundYEdit", "mm");
+    RoundYEdit = MakeNumber(tab, "RoundYEdit", 1, 10, "mm", 0, 0);
     LabelArrowAngle = Named(new QLabel(platform::ToQString("方向"), tab), "LabelArrowAngle");
-    ArrowAngleEdit = Tenths(tab, "ArrowAngleEdit", "°", 3600);
+    ArrowAngleEdit = MakeNumber(tab, "ArrowAngleEdit", 1, 10, "°", 0, 3600);
     ArrowAngleTrack = Named(new QSlider(Qt::Horizontal, tab), "ArrowAngleTrack");
     ArrowAngleTrack->setRange(0, 3600);
     ArrowAngleTrack->setSingleStep(10);
@@ -68,7 +49,7 @@ TGraphicProperty::TGraphicProperty(QWidget* parent) : TContainerProperty(parent)
     ArrowAngleTrack->setTickInterval(360);
     ArrowAngleTrack->setTickPosition(QSlider::TicksBelow);
     LabelArrowWidth = Named(new QLabel(platform::ToQString("矢の幅"), tab), "LabelArrowWidth");
-    ArrowWidthEdit = Tenths(tab, "ArrowWidthEdit", "mm");
+    ArrowWidthEdit = MakeNumber(tab, "ArrowWidthEdit", 1, 10, "mm", 0, 0);
     CBMasking = Named(new QCheckBox(platform::ToQString("マスキング"), tab), "CBMasking");
 
     auto* grid = new QGridLayout;

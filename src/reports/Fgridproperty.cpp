@@ -21,38 +21,6 @@ namespace {
 constexpr int kGridType = 6;
 constexpr int kNewColumnWidth = 300;
 
-template <typename W>
-W* Named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-TUpDownEdit* Number(QWidget* parent, const char* name, int scale, const char* suffix, int min)
-{
-    auto* edit = Named(new TUpDownEdit(parent), name);
-    edit->SetLimitType(1);
-    if (scale != 1) edit->SetScale(scale);
-    edit->SetRange(min, min);
-    edit->SetSuffix(suffix);
-    edit->SetValueQuiet(min);
-    return edit;
-}
-
-QComboBox* List(QWidget* parent, const char* name, std::initializer_list<const char*> items)
-{
-    auto* list = Named(new QComboBox(parent), name);
-    for (const char* item : items) list->addItem(platform::ToQString(item));
-    list->setCurrentIndex(0);
-    return list;
-}
-
-template <typename T>
-T At(const std::vector<T>& values, int index, T otherwise)
-{
-    return index >= 0 && index < static_cast<int>(values.size()) ? values[static_cast<std::size_t>(index)] : otherwise;
-}
-
 TPriorityItem Items(const std::vector<int>& values)
 {
     TPriorityItem items;
@@ -75,13 +43,13 @@ TGridProperty::TGridProperty(QWidget* parent) : TFontProperty(parent)
     TextAlign->hide();
     PageControl->setTabText(1, platform::ToQString("テキストとグリッドスタイル"));
     QWidget* style = TabSheet2->parentWidget();
-    HeaderStyleList = List(style, "HeaderStyleList", {"ページごとに表示", "タイトル無し", "行ごとに表示"});
-    LineWidthEdit = Number(style, "LineWidthEdit", 10, "mm", 0);
+    HeaderStyleList = MakeList(style, "HeaderStyleList", {"ページごとに表示", "タイトル無し", "行ごとに表示"});
+    LineWidthEdit = MakeNumber(style, "LineWidthEdit", 1, 10, "mm", 0, 0);
     LineColorList = Named(new TColorDropDown(style), "LineColorList");
-    HorzAlignList = List(style, "HorzAlignList", {"左寄せ", "センター", "右寄せ"});
-    RowGapEdit = Number(style, "RowGapEdit", 10, "mm", 0);
-    ColGapEdit = Number(style, "ColGapEdit", 10, "mm", 0);
-    RowHeightEdit = Number(style, "RowHeightEdit", 10, "mm", 10);
+    HorzAlignList = MakeList(style, "HorzAlignList", {"左寄せ", "センター", "右寄せ"});
+    RowGapEdit = MakeNumber(style, "RowGapEdit", 1, 10, "mm", 0, 0);
+    ColGapEdit = MakeNumber(style, "ColGapEdit", 1, 10, "mm", 0, 0);
+    RowHeightEdit = MakeNumber(style, "RowHeightEdit", 1, 10, "mm", 10, 10);
     RowHeightEdit->SetValueQuiet(50);
     CBLeftLine = Named(new QCheckBox(platform::ToQString("左端線"), style), "CBLeftLine");
     CBTopLine = Named(new QCheckBox(platform::ToQString("上端線"), style), "CBTopLine");
@@ -92,9 +60,9 @@ TGridProperty::TGridProperty(QWidget* parent) : TFontProperty(parent)
     RowColor2List = Named(new TColorDropDown(style), "RowColor2List");
     for (TColorDropDown* list : {TitleColorList, RowColor1List, RowColor2List}) list->SetColor(0xFFFFFF);
     CBDataWidthEnabled = Named(new QCheckBox(platform::ToQString("列幅を文字幅に合わせる"), style), "CBDataWidthEnabled");
-    ParagraphEdit = Number(style, "ParagraphEdit", 1, "", 1);
+    ParagraphEdit = MakeNumber(style, "ParagraphEdit", 1, 1, "", 1, 1);
     CBParaOrient = Named(new QCheckBox(platform::ToQString("データを横方向に並べる"), style), "CBParaOrient");
-    ParaGapEdit = Number(style, "ParaGapEdit", 10, "mm", 0);
+    ParaGapEdit = MakeNumber(style, "ParaGapEdit", 1, 10, "mm", 0, 0);
     CBDrawFullGrid = Named(new QCheckBox(platform::ToQString("空のグリッドも表示する"), style), "CBDrawFullGrid");
 
     auto* grid = new QGridLayout;
@@ -131,14 +99,14 @@ TGridProperty::TGridProperty(QWidget* parent) : TFontProperty(parent)
     auto* panel = new QWidget(tab);
     panel->setObjectName("Panel");
     auto* panelGrid = new QGridLayout(panel);
-    RowCountEdit = Number(panel, "RowCountEdit", 1, "", 1);
-    ColCountEdit = Number(panel, "ColCountEdit", 1, "", 1);
+    RowCountEdit = MakeNumber(panel, "RowCountEdit", 1, 1, "", 1, 1);
+    ColCountEdit = MakeNumber(panel, "ColCountEdit", 1, 1, "", 1, 1);
     TitleEdit = Named(new QLineEdit(panel), "TitleEdit");
-    ColWidthEdit = Number(panel, "ColWidthEdit", 10, "mm", 10);
+    ColWidthEdit = MakeNumber(panel, "ColWidthEdit", 1, 10, "mm", 10, 10);
     ColWidthEdit->SetValueQuiet(1000);
-    TextHorzAlignList = List(panel, "TextHorzAlignList", {"左寄せ", "センター", "右寄せ"});
-    RowsWrapStyleList = List(panel, "RowsWrapStyleList", {"表示できる行を表示", "全ての行を表示", "均等割り表示"});
-    ColsWrapStyleList = List(panel, "ColsWrapStyleList", {"自動改行", "改行位置指定"});
+    TextHorzAlignList = MakeList(panel, "TextHorzAlignList", {"左寄せ", "センター", "右寄せ"});
+    RowsWrapStyleList = MakeList(panel, "RowsWrapStyleList", {"表示できる行を表示", "全ての行を表示", "均等割り表示"});
+    ColsWrapStyleList = MakeList(panel, "ColsWrapStyleList", {"自動改行", "改行位置指定"});
     CBColWrap = Named(new QCheckBox(platform::ToQString("改行"), panel), "CBColWrap");
     const struct {
         const char* caption;

@@ -25,13 +25,6 @@ namespace {
 
 constexpr int kImageType = 5;
 
-template <typename W>
-W* Named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 TImageContainer* ImageOf(TContainer* container) { return dynamic_cast<TImageContainer*>(container); }
 
 } // namespace
@@ -54,17 +47,9 @@ TImageProperty::TImageProperty(QWidget* parent) : TFontProperty(parent)
     PageControl->setTabText(1, platform::ToQString("テキストと表示スタイル"));
     QWidget* style = TabSheet2->parentWidget();
     CBDrawName = Named(new QCheckBox(platform::ToQString("ファイル名を表示する"), style), "CBDrawName");
-    DrawTypeList = Named(new QComboBox(style), "DrawTypeList");
-    for (const char* item : {"全体に表示", "等比", "等比(センター)", "等比(右下)", "並べて表示"})
-        DrawTypeList->addItem(platform::ToQString(item));
-    DrawTypeList->setCurrentIndex(0);
-    ColCountEdit = Named(new TUpDownEdit(style), "ColCountEdit");
-    RowCountEdit = Named(new TUpDownEdit(style), "RowCountEdit");
-    for (TUpDownEdit* edit : {ColCountEdit, RowCountEdit}) {
-        edit->SetLimitType(1);
-        edit->SetRange(1, 1);
-        edit->SetValueQuiet(1);
-    }
+    DrawTypeList = MakeList(style, "DrawTypeList", {"全体に表示", "等比", "等比(センター)", "等比(右下)", "並べて表示"});
+    ColCountEdit = MakeNumber(style, "ColCountEdit", 1, 1, "", 1, 1);
+    RowCountEdit = MakeNumber(style, "RowCountEdit", 1, 1, "", 1, 1);
     CBTransparent = Named(new QCheckBox(platform::ToQString("透過的に描画"), style), "CBTransparent");
     CBTrimming = Named(new QCheckBox(platform::ToQString("トリミング"), style), "CBTrimming");
     auto* grid = new QGridLayout;

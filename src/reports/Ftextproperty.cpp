@@ -17,13 +17,6 @@
 
 namespace {
 
-template <typename W>
-W* Named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 } // namespace
 
 TTextProperty::TTextProperty(QWidget* parent) : TFontProperty(parent)
@@ -47,11 +40,7 @@ TTextProperty::TTextProperty(QWidget* parent) : TFontProperty(parent)
     grid->addWidget(CBTextBrush, 2, 0, 1, 2);
     grid->addWidget(TextBrushColorList, 2, 2, 1, 2);
     grid->addWidget(Named(new QLabel(platform::ToQString("向き"), tab), "Label18"), 3, 0);
-    TextAngleEdit = Named(new TUpDownEdit(tab), "TextAngleEdit");
-    TextAngleEdit->SetLimitType(1);
-    TextAngleEdit->SetScale(10);
-    TextAngleEdit->SetRange(0, 3600);
-    TextAngleEdit->SetSuffix("°");
+    TextAngleEdit = MakeNumber(tab, "TextAngleEdit", 1, 10, "°", 0, 3600);
     TextAngleTrack = Named(new QSlider(Qt::Horizontal, tab), "TextAngleTrack");
     TextAngleTrack->setRange(0, 3600);
     TextAngleTrack->setSingleStep(10);
