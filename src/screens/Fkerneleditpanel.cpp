@@ -700,15 +700,22 @@ void TKernelEditPanel::Write(TVktField field, const platform::Variant& value)
 
 void TKernelEditPanel::ApplyUseUnit()
 {
+    // Both units are kept here: the request may open a window, and focus moving while it is open
+    // must not touch the entry value.
     const int newUnit = GetKey(ToInt(F::UseUnit_Key));
+    const int oldUnit = undoKey_;
     TVktObject* object = GetVktObject();
     if (classType_ == 1) {
         bool convert = true;
         double rate = 1.0;
-        if (!platform::Services().ShiftDown() && OnUseUnitChange)
-            OnUseUnitChange(this, dataId_, convert, rate, newUnit, undoKey_);
+        if (!platform::Services().ShiftDown() && OnUseUnitChange) {
+            const platform::FlagScope asking(unitRequest_);
+            OnUseUnitChange(this, dataId_, convert, rate, newUnit, oldUnit);
+        }
         if (!convert) {
-            SetKey(ToInt(F::UseUnit_Key), undoKey_);
+            undoKey_ = oldUnit;
+            SetKey(ToInt(F::UseUnit_Key), oldUnit);
+            SetModified(false);
             return;
         }
         const platform::BusyCursor busy;
@@ -768,7 +775,8 @@ void TKernelEditPanel::CancelEdit()
 bool TKernelEditPanel::eventFilter(QObject* watched, QEvent* event)
 {
     auto* control = qobject_cast<QWidget*>(watched);
-    if (control && FieldOf(control) != 0) {
+    const bool focusChange = event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut;
+    if (control && FieldOf(control) != 0 && !(unitRequest_ && focusChange)) {
         switch (event->type()) {
         case QEvent::FocusIn:
             ControlEnter(control);

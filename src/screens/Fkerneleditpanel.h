@@ -182,6 +182,8 @@ private:
 
     bool loading_ = false;
     bool modified_ = false;
+    // The use-unit request is open: focus changes of the controls are not edits.
+    bool unitRequest_ = false;
     bool undoCheck_ = false;
     int undoKey_ = 0;
     double undoNumber_ = 0;

@@ -2,6 +2,7 @@
 
 #include "database/Uvktobject.h"
 #include "dialogs/Fexecutedialog.h"
+#include "dialogs/Fuseunitchangedialog.h"
 #include "gui/Application.h"
 #include "gui/IconList.h"
 #include "gui/Services.h"
@@ -207,11 +208,10 @@ void TVktPanel::Setup()
         VktCommandModule()->updateActions();
         VktCommandModule()->ActDeleteData->trigger();
     });
-    // The use-unit dialog is not built yet: the unit changes without converting the history.
+    // The use-unit wizard asks for the rate by which the price history is converted.
     dataViewer_->GetDataEditor()->GetKernelEditPanel()->OnUseUnitChange =
-        [](TKernelEditPanel*, int, bool& convert, double& rate, int, int) {
-            convert = true;
-            rate = 1.0;
+        [this](TKernelEditPanel*, int, bool& convert, double& rate, int newUnit, int oldUnit) {
+            convert = UseUnitChangeDlg(GetVktObject())->Execute(oldUnit, newUnit, rate);
         };
     dataViewer_->OnEditorChange = [this](TDataViewer*) { DoChange(); };
     dataViewPopupMenu_ = MakePopup(

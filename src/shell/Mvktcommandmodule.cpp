@@ -3,8 +3,14 @@
 #include "database/Mvktxml.h"
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
+#include "dialogs/Fappendinventorydialog.h"
+#include "dialogs/Fattributechangedialog.h"
+#include "dialogs/Fclasschangedialog.h"
+#include "dialogs/Fdatapropertychangedialog.h"
 #include "dialogs/Fexecutedialog.h"
 #include "dialogs/Ffieldselectdialog.h"
+#include "dialogs/Finventorydialog.h"
+#include "dialogs/Fmhisttoyhistdialog.h"
 #include "gui/Application.h"
 #include "gui/IconList.h"
 #include "gui/QtSupport.h"
@@ -409,11 +415,14 @@ void TVktCommandModule::ActAppendInventoryExecute()
 {
     TVktObject* object = GetValidObject();
     if (!object || !currentPanel_->GetSetupDone()) return;
-    // Without Shift the stock-taking sheet is chosen in its dialog, which does not exist yet.
-    if (!platform::Services().ShiftDown()) return;
+    const TPriorityItem ids = RecordList(currentPanel_)->GetSelectedIDs();
+    if (!platform::Services().ShiftDown()) {
+        AppendInventoryDlg(object)->Execute(ids);
+        return;
+    }
     const TPriorityItem dates = object->GetInvDates();
     if (dates.GetCount() == 0) return;
-    Batch(object, true)->SetInventoryEntries(dates.GetItem(0), RecordList(currentPanel_)->GetSelectedIDs());
+    Batch(object, true)->SetInventoryEntries(dates.GetItem(0), ids);
 }
 
 void TVktCommandModule::ActDeleteInventoryExecute()
@@ -431,18 +440,46 @@ void TVktCommandModule::ActDeleteInventoryExecute()
     Batch(object, false)->DeleteInventoryEntry(sheet, ids);
 }
 
-// The dialogs of these commands are not built yet (Uawaiting.h keeps them disabled).
-void TVktCommandModule::ActChangeDataClassExecute() {}
-void TVktCommandModule::ActChangeDataAttributeExecute() {}
-void TVktCommandModule::ActChangeDataPropertyExecute() {}
+void TVktCommandModule::ActChangeDataClassExecute()
+{
+    TVktObject* object = GetValidObject();
+    if (!object || !currentPanel_->GetSetupDone()) return;
+    ShowClassChangeDlg(object, RecordList(currentPanel_)->GetSelectedIDs());
+    currentPanel_->GetDataViewer()->GetDataView()->Changed();
+}
+
+void TVktCommandModule::ActChangeDataAttributeExecute()
+{
+    TVktObject* object = GetValidObject();
+    if (!object || !currentPanel_->GetSetupDone()) return;
+    ShowAttributeChangeDlg(object)->Execute(RecordList(currentPanel_)->GetSelectedIDs());
+}
+
+void TVktCommandModule::ActChangeDataPropertyExecute()
+{
+    TVktObject* object = GetValidObject();
+    if (!object || !currentPanel_->GetSetupDone()) return;
+    const int type = currentPanel_->GetClassFilterView()->GetClassView()->GetSelectedClassType();
+    if (type < 1 || type > 3) return;
+    ShowDataPropertyChangeDlg(object)->Execute(static_cast<std::uint8_t>(type),
+                                               RecordList(currentPanel_)->GetSelectedIDs());
+    currentPanel_->GetDataViewer()->GetDataView()->Changed();
+}
+
 void TVktCommandModule::ActShowViewFieldDialogExecute()
 {
     if (TVktPanel* panel = currentPanel_.data()) ShowFieldSelectDlg(panel->GetVktObject());
 }
 void TVktCommandModule::ActShowCsvImportDialogExecute() {}
-void TVktCommandModule::ActShowCreateInventoryListDialogExecute() {}
+void TVktCommandModule::ActShowCreateInventoryListDialogExecute()
+{
+    if (TVktObject* object = GetValidObject()) ShowInventoryDlg(object);
+}
 void TVktCommandModule::ActShowOtherDataDialogExecute() {}
-void TVktCommandModule::ActShowMHistToYHistDialogExecute() {}
+void TVktCommandModule::ActShowMHistToYHistDialogExecute()
+{
+    if (TVktObject* object = GetValidObject()) ShowMHistToYHistDlg(object);
+}
 
 // ---- the record list's marks ----
 

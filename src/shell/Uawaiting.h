@@ -4,10 +4,9 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 9> kAwaitingActions = {
-    "ActChangeDataClass",       "ActChangeDataAttribute",           "ActChangeDataProperty",
-    "ActAppendInventory",       "ActShowCsvImportDialog",
-    "ActShowCreateInventoryListDialog", "ActShowOtherDataDialog",   "ActShowMHistToYHistDialog",
+inline constexpr std::array<std::string_view, 3> kAwaitingActions = {
+    "ActShowCsvImportDialog",
+    "ActShowOtherDataDialog",
     "ActShowPreviewProperty",
 };
 

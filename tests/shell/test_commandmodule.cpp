@@ -300,10 +300,14 @@ TEST_F(PanelTest, ReviveAndAppendInventoryWithShift)
     EXPECT_EQ(Scripted().messages[0].text, "選択されているデータをゴミ箱から復帰しますか？");
     EXPECT_EQ(db->Object().GetDataEraseState(trashed.GetItem(0)), 0);
 
-    // Shift: onto the newest sheet at once, closing by itself; without Shift nothing yet.
+    // Shift: onto the newest sheet at once, closing by itself; without Shift the append wizard
+    // opens (closed here at once, adding nothing).
     Scripted().messages.clear();
     Choose(vkttest::SampleDatabase::kVegetable);
     Mark({"人参"});
+    QTimer::singleShot(0, [] {
+        if (auto* wizard = qobject_cast<QDialog*>(QApplication::activeModalWidget())) wizard->done(0);
+    });
     module->ActAppendInventoryExecute();
     EXPECT_EQ(batchRuns, 1);
     Scripted().shift = true;
