@@ -108,14 +108,6 @@ TEST_F(ItemTreeTest, NodesFollowTheDocument)
     EXPECT_EQ(tree.Dump(), "プリンターと用紙");
     preview.LoadFromFile(file);
     EXPECT_EQ(tree.Dump(), "プリンターと用紙 コンテナ[テキスト] コンテナ[メモ]");
-
-    // A second tree bound to the loaded document; unbinding stops following.
-    ProbeTree second;
-    second.SetPreview(&preview);
-    EXPECT_EQ(second.Dump(), tree.Dump());
-    second.SetPreview(nullptr);
-    preview.Clear();
-    EXPECT_EQ(second.Dump(), "プリンターと用紙");
 }
 
 TEST_F(ItemTreeTest, DropRuleAndDrops)
