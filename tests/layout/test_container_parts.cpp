@@ -25,9 +25,11 @@
 
 #include <QBarSeries>
 #include <QChart>
+#include <QImage>
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 std::vector<std::string> Matching(const vkttest::RecordingCanvas& canvas, const std::string& prefix);
@@ -358,6 +360,53 @@ TEST_F(PartsTest, GridBackgroundsAndCache)
     grid->SetRowColor1(0xEEEEEE);
     grid->Draw(0, 0, {0, 0, 378, 189}, 20000, bitmap, 1, 1, false);
     EXPECT_EQ(grid->GetCacheBuilds(), before + 3);
+}
+
+// The grid's screen cache is kept in bands recorded when first in sight, a repaint replays the
+// bands in sight and the paint that builds it draws the rows in sight: no pixel may move against
+// the uncached drawing, across band seams, for each header style, with the grid partly off the
+// canvas. A replayed text may sit a pixel apart from a drawn one: replays are compared without.
+TEST_F(PartsTest, GridBandsDrawAsTheUncachedGrid)
+{
+    const auto paint = [](TGridContainer& grid, int top, bool printer) {
+        platform::BitmapCanvas bitmap(420, 700);
+        grid.Draw(10, top, {0, 0, 400, 2200}, 10000, bitmap, 1, grid.GetPageMax(), printer);
+        return bitmap.GetImage().Q().copy();
+    };
+    // Header style, cell texts, the grid's top on the canvas.
+    const std::tuple<int, bool, int> cases[] = {{0, false, -900}, {1, false, -333}, {2, false, -1210},
+                                                {0, true, -517}, {2, true, 40}};
+    for (const auto& [headerStyle, texts, top] : cases) {
+        SCOPED_TRACE(testing::Message() << headerStyle << (texts ? " texts " : " empty ") << top);
+        auto* grid = Add<TGridContainer>(6, {0, 0, 10600, 58200});
+        grid->BeginUpdate();
+        grid->SetColCount(3);
+        grid->SetRowCount(90);
+        grid->SetRowHeight(57);
+        grid->SetRowGap(3);
+        grid->SetLineWidth(3);
+        grid->SetHeaderStyle(headerStyle);
+        grid->SetTitles("品名,単価,数量");
+        grid->SetRowColor2(0xF4F0E8);
+        std::string csv;
+        for (int r = 0; r < 90; ++r)
+            csv += texts ? "玉ねぎ" + std::to_string(r) + "," + std::to_string(r * 7) + ",1\n" : ",,\n";
+        grid->SetCSV(csv);
+        grid->EndUpdate();
+
+        const QImage built = paint(*grid, top, false);
+        EXPECT_TRUE(built == paint(*grid, top, true));
+        EXPECT_FALSE(built == QImage(built.size(), built.format()));
+        const int builds = grid->GetCacheBuilds();
+        const QImage cached = paint(*grid, top, false);
+        // Scrolled on: the bands not in sight before are recorded now and join the others.
+        const QImage scrolled = paint(*grid, top - 650, false);
+        EXPECT_EQ(grid->GetCacheBuilds(), builds);
+        if (!texts && headerStyle != 2) {
+            EXPECT_TRUE(cached == built);
+            EXPECT_TRUE(scrolled == paint(*grid, top - 650, true));
+        }
+    }
 }
 
 TEST_F(PartsTest, ChartSeriesTextKindsHuesAndAxes)

@@ -22,7 +22,6 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -283,70 +282,51 @@ TEST_F(KernelEdit, TrashedAndKeptRecordsAreReadOnly)
 // show; every change to classes or units made meanwhile must still reach them.
 TEST_F(KernelEdit, KeptListsFollowClassAndUnitChanges)
 {
-    const auto itemTexts = [](QComboBox* box) {
-        std::vector<std::string> texts;
-        for (int i = 0; i < box->count(); ++i) texts.push_back(box->itemText(i).toStdString());
-        return texts;
-    };
-    const auto has = [](const std::vector<std::string>& texts, const std::string& text) {
-        return std::find(texts.begin(), texts.end(), text) != texts.end();
-    };
-    const auto storedClasses = [this](int type) {
+    const auto classes = [this](bool stored, int type) {
+        std::vector<std::string> names;
+        if (!stored) {
+            for (int i = 0; i < panel.GetClassSelector()->GetCount(); ++i)
+                names.push_back(panel.GetClassSelector()->GetItem(i).Name);
+            return names;
+        }
         TVDBClass reader(&db.Object());
         TFilterObject filter;
         filter.Add(F::ClassType, foEqual, Variant(type), {});
         reader.SetFilter(filter);
         reader.Refresh();
-        std::vector<int> ids;
         for (int row = 0; row < reader.GetRowCount(); ++row) {
             reader.SetRowIndex(row);
-            ids.push_back(reader.GetClassID());
+            names.push_back(reader.GetClass());
         }
-        return ids;
+        return names;
     };
-    const auto shownClasses = [this] {
-        std::vector<int> ids;
-        for (int i = 0; i < panel.GetClassSelector()->GetCount(); ++i)
-            ids.push_back(panel.GetClassSelector()->GetItem(i).ClassID);
-        return ids;
-    };
-
-    struct Step { const char* what; std::function<void()> change; bool closed; };
+    const auto offers = [](QComboBox* box, const char* text) { return box->findText(QString::fromUtf8(text)) >= 0; };
     int added = 0;
-    const Step steps[] = {
-        {"class added", [&] { added = db.Object().AddClass(SampleDatabase::kVegetables, "根菜"); }, true},
-        {"class renamed", [&] { db.Object().EditData(F::Class, Variant("香草類"), Ids({SampleDatabase::kHerb})); }, true},
-        {"class moved", [&] { db.Object().MoveClassUp(SampleDatabase::kHerb); }, false},
-        {"recipe class added", [&] { db.Object().AddClass(SampleDatabase::kMeatDish, "煮込み"); }, true},
-        {"class deleted", [&] { db.Object().DeleteClass(added); }, false},
+    // Each change made with the panel closed (true) or on another record of the type.
+    const std::pair<std::function<void()>, bool> changes[] = {
+        {[&] { added = db.Object().AddClass(SampleDatabase::kVegetables, "根菜"); }, true},
+        {[&] { db.Object().EditData(F::Class, Variant("香草類"), Ids({SampleDatabase::kHerb})); }, true},
+        {[&] { db.Object().MoveClassUp(SampleDatabase::kHerb); }, false},
+        {[&] { db.Object().AddClass(SampleDatabase::kMeatDish, "煮込み"); }, true},
+        {[&] { db.Object().DeleteClass(added); }, false},
+        {[&] { db.Object().AddForm(1, "缶詰"), db.Object().AddUnit(1, "束"); }, true},
     };
-    for (const Step& step : steps) {
+    for (const auto& [change, closed] : changes) {
         Open("玉ねぎ");
-        if (step.closed) panel.SetData(0);
-        step.change();
+        if (closed) panel.SetData(0);
+        change();
         Open("和牛サーロイン");
-        EXPECT_EQ(shownClasses(), storedClasses(1)) << step.what;
+        EXPECT_EQ(classes(false, 0), classes(true, 1));
     }
-    const std::vector<int> shown = shownClasses();
-    const int herb = panel.GetClassSelector()->FindItem(SampleDatabase::kHerb);
-    ASSERT_GE(herb, 0);
-    EXPECT_EQ(panel.GetClassSelector()->GetItem(herb).Name, "香草類");
-    EXPECT_EQ(std::find(shown.begin(), shown.end(), added), shown.end());
-
-    // Forms and units added while no record shows, and the lists of another type in between.
-    panel.SetData(0);
-    ASSERT_GT(db.Object().AddForm(1, "缶詰"), 0);
-    ASSERT_GT(db.Object().AddUnit(1, "束"), 0);
-    Open("玉ねぎ");
-    EXPECT_TRUE(has(itemTexts(panel.GetFormSelector()), "缶詰"));
-    EXPECT_TRUE(has(itemTexts(panel.GetUseUnitSelector()), "束"));
-    EXPECT_TRUE(has(itemTexts(panel.GetBuyUnitSelector()), "束"));
+    EXPECT_TRUE(offers(panel.GetFormSelector(), "缶詰"));
+    EXPECT_TRUE(offers(panel.GetUseUnitSelector(), "束") && offers(panel.GetBuyUnitSelector(), "束"));
+    // The lists of another type in between.
     Open("和牛のステーキ");
-    EXPECT_FALSE(has(itemTexts(panel.GetUseUnitSelector()), "束"));
-    EXPECT_EQ(shownClasses(), storedClasses(2));
+    EXPECT_FALSE(offers(panel.GetUseUnitSelector(), "束"));
+    EXPECT_EQ(classes(false, 0), classes(true, 2));
     Open("玉ねぎ");
-    EXPECT_TRUE(has(itemTexts(panel.GetUseUnitSelector()), "束"));
-    EXPECT_EQ(shownClasses(), storedClasses(1));
+    EXPECT_TRUE(offers(panel.GetUseUnitSelector(), "束"));
+    EXPECT_EQ(classes(false, 0), classes(true, 1));
 }
 
 TEST_F(KernelEdit, BlocksFollowThePixelRules)
