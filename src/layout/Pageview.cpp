@@ -73,7 +73,7 @@ void TPageView::ChangeView()
 
 void TPageView::ChangeItem()
 {
-    if (!items_->GetSelecting())
+    if (!items_->GetSelecting() && !items_->GetContentChanging())
         modified_ = true;
     items_->GetPageRoot()->ChangeChildAlign();
     DoChangeItem();

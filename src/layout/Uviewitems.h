@@ -214,6 +214,11 @@ public:
     // leaves nothing selected).
     void SetSelected(TViewItem* item);
     bool GetSelecting() const { return selecting_ != 0; }
+    // Changes of shown content (data a container reads), not edits of the layout: while open, item
+    // changes do not mark the document modified.
+    void BeginContentChange() { ++contentChanging_; }
+    void EndContentChange() { --contentChanging_; }
+    bool GetContentChanging() const { return contentChanging_ != 0; }
     bool GetLoading() const { return loading_; }
 
     // Hit test from `item` in 1/100 inch: the deepest, topmost selectable item under the point.
@@ -274,6 +279,7 @@ private:
     int positioning_ = 0;
     int mmPositioning_ = 0;
     int selecting_ = 0;
+    int contentChanging_ = 0;
     bool loading_ = false;
     bool ending_ = false;
 };
@@ -289,4 +295,24 @@ public:
 
 private:
     TTreeItems& items_;
+};
+
+// Opens a content change of the items for a scope (none without items).
+class TViewItemsContentChange {
+public:
+    explicit TViewItemsContentChange(TViewItems* items) : items_(items)
+    {
+        if (items_)
+            items_->BeginContentChange();
+    }
+    ~TViewItemsContentChange()
+    {
+        if (items_)
+            items_->EndContentChange();
+    }
+    TViewItemsContentChange(const TViewItemsContentChange&) = delete;
+    TViewItemsContentChange& operator=(const TViewItemsContentChange&) = delete;
+
+private:
+    TViewItems* items_;
 };

@@ -33,7 +33,10 @@ TDateTime DateOfField(const TVktAccesser& accesser, TVktField field)
 }
 
 // The history's own table: a record-table query lists each record once.
-TVktTable HistoryTable(TVktField key) { return key == F::MHistory_Key ? TVktTable::TblMHistory : TVktTable::TblYHistory; }
+TVktTable HistoryTable(TVktField key)
+{
+    return key == F::MHistory_Key ? TVktTable::TblMHistory : TVktTable::TblYHistory;
+}
 
 TDateTime FirstOfMonth(TDateTime date)
 {

@@ -76,6 +76,7 @@ std::vector<TVktTopContainer*> TVktLayoutBinding::GetTopContainers() const
 void TVktLayoutBinding::Attach(TVktObject* object)
 {
     object_ = object;
+    const TViewItemsContentChange content(preview_->GetItems());
     const TViewItemsUpdate update(*preview_->GetItems());
     // The filter first, so that binding lists once.
     for (TVktTopContainer* top : GetTopContainers()) {
@@ -88,6 +89,7 @@ void TVktLayoutBinding::Attach(TVktObject* object)
 void TVktLayoutBinding::Detach()
 {
     object_ = nullptr;
+    const TViewItemsContentChange content(preview_->GetItems());
     const TViewItemsUpdate update(*preview_->GetItems());
     for (TVktTopContainer* top : GetTopContainers()) {
         top->SetVktObject(nullptr);
@@ -104,6 +106,7 @@ void TVktLayoutBinding::SetFilter(const TFilterObject& filter)
 void TVktLayoutBinding::Update()
 {
     const bool valid = object_ && object_->IsValid();
+    const TViewItemsContentChange content(preview_->GetItems());
     const TViewItemsUpdate update(*preview_->GetItems());
     for (TVktTopContainer* top : GetTopContainers()) {
         top->BeginUpdate();
@@ -120,6 +123,7 @@ void TVktLayoutBinding::Update()
 void TVktLayoutBinding::SetShown(bool shown)
 {
     shown_ = shown;
+    const TViewItemsContentChange content(preview_->GetItems());
     if (!shown)
         for (TVktTopContainer* top : GetTopContainers()) top->SetSuspended(true);
 }

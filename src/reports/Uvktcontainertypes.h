@@ -41,7 +41,8 @@ inline constexpr std::array<TVktContainerType, 10> VktContainerTypes{{
 const TVktContainerType* FindVktContainerType(int code);
 
 // Not a widget: lives as long as its owner keeps it, and takes its handlers off the document when
-// it is destroyed (which must happen before the document goes).
+// it is destroyed (which must happen before the document goes). Listing records is no edit of the
+// layout: binding, filtering and showing leave the document's modified flag as it was.
 class TVktLayoutBinding {
 public:
     explicit TVktLayoutBinding(TPreview* preview);

@@ -67,6 +67,9 @@ void TVktDataLink::SetPage(int page)
 {
     if (page == page_) return;
     page_ = page;
+    // Drawing another page is no edit of the layout.
+    TViewItem* item = self_.GetViewItem();
+    const TViewItemsContentChange content(item ? item->GetOwner() : nullptr);
     LinkChange();
 }
 

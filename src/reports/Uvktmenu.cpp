@@ -4,41 +4,19 @@
 #include "layout/Uimagecontainer.h"
 #include "reports/Uvktgridcontainer.h"
 
-namespace {
-
-constexpr std::initializer_list<const char*> kBands = {"Item", "Header", "Footer"};
-
-} // namespace
-
 TVktMenu::TVktMenu() : TVktTemplate(10) {}
 
 TGraphicContainer* TVktMenu::Frame(const char* name) const { return Child<TGraphicContainer>(name, 4); }
 
 TImageContainer* TVktMenu::Image() const { return Child<TImageContainer>("Image", 5); }
 
-int TVktMenu::GetRowHeight() const { return Item() ? Item()->GetRowHeight() : 0; }
-
 void TVktMenu::SetRowHeight(int height)
 {
     InItemsUpdate([&] {
-        ForGrids(kBands, [&](TVktGridContainer& grid) { grid.SetRowHeight(height); });
+        ForGrids(kCardGrids, [&](TVktGridContainer& grid) { grid.SetRowHeight(height); });
         if (DataGrid("Header")) SetAlignSizeOf("Header", height * BandRows(GetHeaderFields()) * 10);
         if (DataGrid("Footer")) SetAlignSizeOf("Footer", height * BandRows(GetFooterFields()) * 10);
     });
-}
-
-int TVktMenu::GetColGap() const { return Item() ? Item()->GetColGap() : 0; }
-
-void TVktMenu::SetColGap(int gap)
-{
-    InItemsUpdate([&] { ForGrids(kBands, [&](TVktGridContainer& grid) { grid.SetColGap(gap); }); });
-}
-
-int TVktMenu::GetNumSjis() const { return Item() ? Item()->GetNumSjis() : 0; }
-
-void TVktMenu::SetNumSjis(int value)
-{
-    InItemsUpdate([&] { ForGrids(kBands, [&](TVktGridContainer& grid) { grid.SetNumSjis(value); }); });
 }
 
 int TVktMenu::GetFrameType() const { return Frame("Graphic1") ? Frame("Graphic1")->GetGraphicType() : 0; }

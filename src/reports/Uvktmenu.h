@@ -11,13 +11,13 @@ class TVktMenu : public TVktTemplate {
 public:
     TVktMenu();
 
-    int GetRowHeight() const;
+    int GetRowHeight() const { return ReadGrid("Item", &TGridContainer::GetRowHeight, 0); }
     // Also the "Header" and "Footer" heights: h × rows × 10.
     void SetRowHeight(int height);
-    int GetColGap() const;
-    void SetColGap(int gap);
-    int GetNumSjis() const;
-    void SetNumSjis(int value);
+    int GetColGap() const { return ReadGrid("Item", &TGridContainer::GetColGap, 0); }
+    void SetColGap(int gap) { WriteGrids(kCardGrids, &TGridContainer::SetColGap, gap); }
+    int GetNumSjis() const { return ReadGrid("Item", &TVktGridContainer::GetNumSjis, 0); }
+    void SetNumSjis(int value) { WriteGrids(kCardGrids, &TVktGridContainer::SetNumSjis, value); }
     int GetFrameType() const;
     void SetFrameType(int type);
     int GetImageType() const;

@@ -9,17 +9,17 @@ class TVktRecipe : public TVktTemplate {
 public:
     TVktRecipe();
 
-    std::string GetTitle() const;
-    void SetTitle(const std::string& title);
-    int GetRowHeight() const;
+    std::string GetTitle() const { return GetTitleText(); }
+    void SetTitle(const std::string& title) { SetTitleText(title); }
+    int GetRowHeight() const { return ReadGrid("Item", &TGridContainer::GetRowHeight, 0); }
     // Also the page bands (h × 10 + 100) and the "Header" and "Footer" heights from their rows.
     void SetRowHeight(int height);
-    int GetParagraph() const;
-    void SetParagraph(int count);
-    int GetColGap() const;
-    void SetColGap(int gap);
-    int GetParaGap() const;
-    void SetParaGap(int gap);
+    int GetParagraph() const { return ReadGrid("Item", &TGridContainer::GetParagraph, 0); }
+    void SetParagraph(int count) { WriteGrid("Item", &TGridContainer::SetParagraph, count); }
+    int GetColGap() const { return ReadGrid("Item", &TGridContainer::GetColGap, 0); }
+    void SetColGap(int gap) { WriteGrids(kCardGrids, &TGridContainer::SetColGap, gap); }
+    int GetParaGap() const { return ReadGrid("Item", &TGridContainer::GetParaGap, 0); }
+    void SetParaGap(int gap) { WriteGrid("Item", &TGridContainer::SetParaGap, gap); }
     int GetDetailFixRate() const { return GetAlignRateOf("Detail"); }
     void SetDetailFixRate(int rate) { SetAlignRateOf("Detail", rate); }
     int GetImageFixRate() const;
@@ -32,14 +32,14 @@ public:
     void SetPageVisible(bool value) { SetExpandedOf("Page", value); }
     bool GetDateVisible() const { return GetExpandedOf("Date"); }
     void SetDateVisible(bool value) { SetExpandedOf("Date", value); }
-    bool GetParaOrient() const;
-    void SetParaOrient(bool value);
-    bool GetDrawFullGrid() const;
-    void SetDrawFullGrid(bool value);
-    bool GetRowLine() const;
-    void SetRowLine(bool value);
-    bool GetColLine() const;
-    void SetColLine(bool value);
+    bool GetParaOrient() const { return ReadGrid("Item", &TGridContainer::GetParaOrient, false); }
+    void SetParaOrient(bool value) { WriteGrid("Item", &TGridContainer::SetParaOrient, value); }
+    bool GetDrawFullGrid() const { return ReadGrid("Item", &TGridContainer::GetDrawFullGrid, false); }
+    void SetDrawFullGrid(bool value) { WriteGrid("Item", &TGridContainer::SetDrawFullGrid, value); }
+    bool GetRowLine() const { return HasLines(Item(), true); }
+    void SetRowLine(bool value) { SetLinesOf("Item", {"Item", "Header", "Footer"}, true, value); }
+    bool GetColLine() const { return HasLines(Item(), false); }
+    void SetColLine(bool value) { SetLinesOf("Item", {"Item", "Header", "Footer"}, false, value); }
     bool GetDetailEnabled() const { return GetExpandedOf("Detail"); }
     void SetDetailEnabled(bool value) { SetExpandedOf("Detail", value); }
     // Shown: the item and all its ancestors expanded; the setter expands the item only.
@@ -53,10 +53,10 @@ public:
     // them stacked.
     bool GetDetailPos() const;
     void SetDetailPos(bool value);
-    TColor GetRowColor() const;
-    void SetRowColor(TColor color);
+    TColor GetRowColor() const { return ReadGrid("Item", &TGridContainer::GetTitleColor, TColor{0xFFFFFF}); }
+    void SetRowColor(TColor color) { SetRowColorOf({"Item", "Header", "Footer"}, color); }
     // Also the detail frame's pen.
-    TColor GetGridColor() const;
+    TColor GetGridColor() const { return ReadGrid("Item", &TGridContainer::GetLineColor, TColor{0}); }
     void SetGridColor(TColor color);
     TPreviewFieldStruct GetHeaderFields() const { return GetGridFields("Header"); }
     void SetHeaderFields(const TPreviewFieldStruct& fields);
@@ -73,5 +73,4 @@ private:
     TVktGridContainer* Item() const { return DataGrid("Item"); }
     TViewItem* ImageItem() const { return TypedItem("Image", 15); }
     TViewItem* ChartItem() const { return TypedItem("Chart", 17); }
-    void SetLines(bool rows, bool value);
 };

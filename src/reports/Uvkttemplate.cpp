@@ -1,5 +1,6 @@
 #include "reports/Uvkttemplate.h"
 
+#include "layout/Utextcontainer.h"
 #include "reports/Uvktgridcontainer.h"
 #include "reports/Uvkttopcontainer.h"
 
@@ -19,6 +20,17 @@ TViewItem* TVktTemplate::TypedItem(const char* name, int type) const
 }
 
 TVktTopContainer* TVktTemplate::DataTop() const { return Child<TVktTopContainer>("DataTop", 11); }
+
+std::string TVktTemplate::GetTitleText() const
+{
+    auto* title = Child<TTextContainer>("Title", 2);
+    return title ? title->GetText() : std::string();
+}
+
+void TVktTemplate::SetTitleText(const std::string& title)
+{
+    if (auto* text = Child<TTextContainer>("Title", 2)) text->SetText(title);
+}
 
 TVktGridContainer* TVktTemplate::DataGrid(const char* name) const { return Child<TVktGridContainer>(name, 16); }
 
@@ -111,6 +123,24 @@ TEdgeBorders TVktTemplate::WithLines(const TGridContainer* grid, bool rows, bool
     if (value) lines << first << second;
     else lines >> first >> second;
     return lines;
+}
+
+void TVktTemplate::SetLinesOf(const char* reference, std::initializer_list<const char*> grids, bool rows, bool value)
+{
+    TVktGridContainer* source = DataGrid(reference);
+    if (!source) return;
+    const TEdgeBorders lines = WithLines(source, rows, value);
+    InItemsUpdate([&] { ForGrids(grids, [&](TVktGridContainer& grid) { grid.SetGridLines(lines); }); });
+}
+
+void TVktTemplate::SetRowColorOf(std::initializer_list<const char*> grids, TColor color)
+{
+    InItemsUpdate([&] {
+        ForGrids(grids, [&](TVktGridContainer& grid) {
+            grid.SetTitleColor(color);
+            grid.SetRowColor2(color);
+        });
+    });
 }
 
 int TVktTemplate::BandRows(const TPreviewFieldStruct& fields)

@@ -7,16 +7,18 @@
 // Attributes: the font ones only.
 #include "data/Uviewfieldstruct.h"
 #include "layout/Ucontainer.h"
+#include "reports/Uvktgridcontainer.h"
 
 #include <initializer_list>
 #include <string>
 
-class TGridContainer;
-class TVktGridContainer;
 class TVktTopContainer;
 
 class TVktTemplate : public TContainer {
 public:
+    // The grids of a record card: its item rows and the record fields above and below them.
+    static constexpr std::initializer_list<const char*> kCardGrids = {"Item", "Header", "Footer"};
+
     explicit TVktTemplate(int type);
 
     // Whether the prepared subtree can be selected and deleted and shows its frames (read from the
@@ -40,6 +42,9 @@ protected:
     // The first item of that name, whatever it holds; null when none.
     TViewItem* ChildItem(const char* name) const;
     TVktTopContainer* DataTop() const;
+    // The text of the "Title" text container.
+    std::string GetTitleText() const;
+    void SetTitleText(const std::string& title);
     TVktGridContainer* DataGrid(const char* name) const;
 
     bool GetExpandedOf(const char* name) const;
@@ -62,6 +67,30 @@ protected:
     // The preview fields of a grid as they are; empty without it.
     TPreviewFieldStruct GetGridFields(const char* name) const;
     void SetGridFields(const char* name, const TPreviewFieldStruct& fields);
+    // A value of the named data grid; `absent` without it.
+    template <typename C, typename V>
+    V ReadGrid(const char* name, V (C::*get)() const, V absent) const
+    {
+        const TVktGridContainer* grid = DataGrid(name);
+        return grid ? (grid->*get)() : absent;
+    }
+    // Sets a value of the named data grid when it exists.
+    template <typename C, typename A, typename V>
+    void WriteGrid(const char* name, void (C::*set)(A), const V& value) const
+    {
+        if (TVktGridContainer* grid = DataGrid(name)) (grid->*set)(value);
+    }
+    // Gives the grids the lines of `reference` with the rows' (top, bottom) or columns' (left,
+    // right) edges added or removed; nothing without the reference grid.
+    void SetLinesOf(const char* reference, std::initializer_list<const char*> grids, bool rows, bool value);
+    // The title colour and the second row colour of each grid.
+    void SetRowColorOf(std::initializer_list<const char*> grids, TColor color);
+    // Sets a value of each of the named data grids that exists, in one update of the item list.
+    template <typename C, typename A, typename V>
+    void WriteGrids(std::initializer_list<const char*> names, void (C::*set)(A), const V& value)
+    {
+        InItemsUpdate([&] { ForGrids(names, [&](TVktGridContainer& grid) { (grid.*set)(value); }); });
+    }
     // Calls `write` on each of the named data grids that exists.
     template <typename Write>
     void ForGrids(std::initializer_list<const char*> names, Write write) const

@@ -106,6 +106,20 @@ TContainer* BoundLayout::Add(int type, TContainer* parent)
     return item ? ContainerOf(item) : nullptr;
 }
 
+TVktGridContainer* BoundLayout::AddGrid(TContainer* parent, std::initializer_list<TVktField> fields, int width)
+{
+    auto* grid = Add<TVktGridContainer>(16, parent);
+    TPreviewFieldStruct columns;
+    for (TVktField field : fields) {
+        columns.GetName() << ToInt(field);
+        columns.GetWidth() << width;
+        columns.GetReturn() << 0;
+        columns.GetOrder() << 0;
+    }
+    grid->SetPreviewFields(columns);
+    return grid;
+}
+
 std::string BoundLayout::Dump(int page)
 {
     std::string out;

@@ -4,13 +4,16 @@
 // "ステーキ" of 食材02 and 食材01 (in that item order).
 #include "core/Priorityitem.h"
 #include "data/Ufilterstruct.h"
+#include "data/Vkttabledefine.h"
 #include "reports/Uvktcontainertypes.h"
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
 class TContainer;
+class TVktGridContainer;
 class TPreview;
 class TViewItem;
 class TVktApplication;
@@ -50,6 +53,8 @@ struct BoundLayout {
     TContainer* Add(int type, TContainer* parent);
     template <typename T>
     T* Add(int type, TContainer* parent) { return dynamic_cast<T*>(Add(type, parent)); }
+    // A data grid under `parent` with these columns, all `width` wide.
+    TVktGridContainer* AddGrid(TContainer* parent, std::initializer_list<TVktField> fields, int width);
     // Every data container's text (field text, memo RTF size and text, picture size, grid cells,
     // chart points) on a page.
     std::string Dump(int page);

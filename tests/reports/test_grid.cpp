@@ -6,9 +6,12 @@
 #include "database/Uvktobject.h"
 #include "layout/Preview.h"
 #include "platform/Xml.h"
+#include "reports/PresetBuilder.h"
+#include "reports/PrintSupport.h"
 #include "reports/ReportFixture.h"
 #include "reports/Uvktchartcontainer.h"
 #include "reports/Uvktcontainer.h"
+#include "reports/Uvktdatalist.h"
 #include "reports/Uvktgridcontainer.h"
 #include "reports/Uvkttopcontainer.h"
 #include "support/ScriptedServices.h"
@@ -79,16 +82,7 @@ protected:
 
     TVktGridContainer* Grid(TContainer* parent, std::initializer_list<TVktField> fields)
     {
-        auto* grid = layout->Add<TVktGridContainer>(16, parent);
-        TPreviewFieldStruct columns;
-        for (TVktField f : fields) {
-            columns.GetName() << ToInt(f);
-            columns.GetWidth() << 250;
-            columns.GetReturn() << 0;
-            columns.GetOrder() << 0;
-        }
-        grid->SetPreviewFields(columns);
-        return grid;
+        return layout->AddGrid(parent, fields, 250);
     }
 
     // Gives the grid room for `rows` body rows below one title row.
@@ -127,11 +121,6 @@ protected:
         return nullptr;
     }
 
-    static std::string Money(Currency value)
-    {
-        return NumericString(TNSFloatType::Formatted, 0).GetAsString(platform::Variant(value));
-    }
-
     std::unique_ptr<ReportDatabase> db;
     std::unique_ptr<vkttest::BoundLayout> layout;
 };
@@ -160,18 +149,18 @@ TEST_F(ReportGridTest, ListWithSumsInsertsSubtotalsPerRunOfClassesAndAKeptTotal)
                                                     "食材06", "食材07", "食材08", "食材09", "食材10", "食材11",
                                                     "小計", "合計"};
     EXPECT_EQ(names, expectedNames);
-    EXPECT_EQ(amounts[3], Money(whole(first)));
-    EXPECT_EQ(amounts[6], Money(whole(second)));
-    EXPECT_EQ(amounts[13], Money(whole(third)));
-    EXPECT_EQ(amounts[14], Money(total));
-    EXPECT_EQ(amounts[4], Money(prices[3]));
+    EXPECT_EQ(amounts[3], vkttest::Money(whole(first)));
+    EXPECT_EQ(amounts[6], vkttest::Money(whole(second)));
+    EXPECT_EQ(amounts[13], vkttest::Money(whole(third)));
+    EXPECT_EQ(amounts[14], vkttest::Money(total));
+    EXPECT_EQ(amounts[4], vkttest::Money(prices[3]));
     EXPECT_EQ(grid->CellText(1, 3), "");
 
     // One class: a single sum row labelled as the total; no class: one group; no sum field: none.
     grid->SetSumClass(0);
     EXPECT_EQ(grid->GetRowCount(), 12);
     EXPECT_EQ(grid->CellText(0, 11), "合計");
-    EXPECT_EQ(grid->CellText(2, 11), Money(whole(total)));
+    EXPECT_EQ(grid->CellText(2, 11), vkttest::Money(whole(total)));
     grid->SetSumField(0);
     EXPECT_EQ(grid->GetRowCount(), 11);
     EXPECT_EQ(grid->CellText(0, 10), "食材11");
@@ -202,7 +191,7 @@ TEST_F(ReportGridTest, SumLabelsFollowTheFirstColumnAndFormatsFollowTheGrid)
     second->SetSumField(ToInt(F::UsePrice));
     second->SetSumClass(ToInt(F::Data));
     EXPECT_EQ(second->GetSums().GetSumCount(), 12);
-    EXPECT_EQ(second->CellText(0, 1), Money(Currency::FromRaw(price.Raw() / 10000 * 10000)));
+    EXPECT_EQ(second->CellText(0, 1), vkttest::Money(Currency::FromRaw(price.Raw() / 10000 * 10000)));
     EXPECT_EQ(second->CellText(1, 1), "");
 }
 
@@ -379,6 +368,22 @@ TEST_F(ReportGridTest, GridsAndChartsRoundTripTheirAttributes)
     EXPECT_EQ(chart3->GetYHViewRange(), 1);
     EXPECT_FALSE(chart3->GetXTypeDate());
     (void)plain;
+}
+
+TEST_F(ReportGridTest, ListingAndPagingAreNoEditsOfTheLayout)
+{
+    TPreview& preview = *layout->preview;
+    preview.LoadFromFile(vkttest::PresetSourceFolder() + "/FoodList.xml");
+    preview.SetModified(false);
+    layout->binding->SetFilter(ReportDatabase::FoodFilter());
+    layout->binding->Update();
+    ASSERT_GT(layout->Dump(1).size(), 100u);
+    layout->Dump(2);
+    layout->binding->SetShown(false);
+    layout->binding->Detach();
+    EXPECT_FALSE(preview.GetModified());
+    dynamic_cast<TVktDataList*>(ContainerOf(preview.GetItems()->ItemOfName("DataList")))->SetTitle("仕入れ");
+    EXPECT_TRUE(preview.GetModified());
 }
 
 // ---- charts -----------------------------------------------------------------------------------

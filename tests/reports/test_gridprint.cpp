@@ -1,207 +1,224 @@
-// Grids printed through the PDF printer: a class-subtotalled list over several pages (page count,
-// every name once in order, subtotals and total against sums read apart from the grid) and a
-// recipe card whose item rows add up to the recipe's total.
-#include "core/Unumericstring.h"
+// Reports printed through the PDF printer. A class-subtotalled list, hand-built and as the shipped
+// food list with its sums set through the template: the page count, every name once in order, the
+// subtotals and total against sums read apart from the grid, and the food list's title, date and
+// page number on every page. The shipped recipe and menu cards: one page a record with its items,
+// the recipe's total equal to the sum of its items and its cost chart.
 #include "data/Uvktaccesser.h"
 #include "database/Uvktobject.h"
 #include "layout/Preview.h"
+#include "platform/DateTime.h"
+#include "reports/PresetBuilder.h"
+#include "reports/PrintSupport.h"
 #include "reports/ReportFixture.h"
 #include "reports/Uvktchartcontainer.h"
-#include "reports/Uvktcontainer.h"
-#include "reports/Uvktfieldcontainer.h"
+#include "reports/Uvktdatalist.h"
 #include "reports/Uvktgridcontainer.h"
 #include "reports/Uvkttopcontainer.h"
 #include "support/ScriptedServices.h"
+#include "support/screens/SampleDatabase.h"
 #include "support/widgets/RecordingPrinter.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <map>
 
 namespace {
 
 using F = TVktField;
 using platform::Currency;
+using vkttest::Money;
 using vkttest::ReportDatabase;
 
-std::string Capture(const std::string& command)
+template <typename T>
+T* FindType(TPreview& preview)
 {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return out;
+    TViewItems* items = preview.GetItems();
+    for (int i = 0; i < items->GetCount(); ++i)
+        if (auto* found = dynamic_cast<T*>(ContainerOf(items->GetItem(i)))) return found;
+    return nullptr;
 }
 
-std::string Money(Currency value)
+// Names and use prices in runs of classes, in the order of the sort fields, read apart from the grid.
+std::vector<std::pair<std::vector<std::string>, Currency>> Runs(TVktObject& object, const TFilterObject& filter,
+                                                               const TPriorityItem& sort)
 {
-    return NumericString(TNSFloatType::Formatted, 0).GetAsString(platform::Variant(value));
-}
-
-Currency Whole(Currency value) { return Currency::FromRaw(value.Raw() / 10000 * 10000); }
-
-TVktGridContainer* AddGrid(vkttest::BoundLayout& layout, TContainer* parent, std::initializer_list<F> fields, TRect mm)
-{
-    auto* grid = layout.Add<TVktGridContainer>(16, parent);
-    grid->GetViewItem()->SetMMBoundRect_(mm);
-    TPreviewFieldStruct columns;
-    for (F field : fields) {
-        columns.GetName() << ToInt(field);
-        columns.GetWidth() << 400;
-        columns.GetReturn() << 0;
-        columns.GetOrder() << 0;
-    }
-    grid->SetPreviewFields(columns);
-    return grid;
-}
-
-TAccessFieldStruct Sort(std::initializer_list<F> fields)
-{
-    TAccessFieldStruct sort;
-    for (F field : fields) {
-        sort.GetFields() << ToInt(field);
-        sort.GetOrders() << 1;
-    }
-    return sort;
-}
-
-TEST(ReportGridPrintTest, SubtotalledListPrintsEveryNameOnceAndTheDatabaseSums)
-{
-    constexpr int kRecords = 90;
-    vkttest::Scripted().Reset();
-    ReportDatabase db(kRecords);
-    // Three classes in runs of different lengths.
-    TPriorityItem second, third;
-    for (int i = 0; i < kRecords; ++i) {
-        const int id = db.Ingredients()[static_cast<std::size_t>(i)];
-        if (i % 3 == 1) second << id;
-        if (i % 5 == 2) third << id;
-    }
-    ASSERT_TRUE(db.Object().ChangeDataClass(15, 0, second, nullptr));
-    ASSERT_TRUE(db.Object().ChangeDataClass(16, 0, third, nullptr));
-    TFilterObject filter = ReportDatabase::IdFilter(db.Ingredients());
-
-    // The expected list, read apart from the grid: names and use prices by class and name.
-    TVktAccesser expected(&db.Object());
+    TVktAccesser expected(&object);
     expected.BeginUpdate();
     expected.SetTable(TVktTable::TblData);
-    expected.SetFields(TPriorityItem() << ToInt(F::Class_Key) << ToInt(F::Data) << ToInt(F::UsePrice));
-    expected.SetOrder(TPriorityItem() << 1 << 1 << 0);
+    expected.SetFields(TPriorityItem() << ToInt(F::Class) << ToInt(F::Data) << ToInt(F::UsePrice));
+    expected.SetOrder(sort);
     expected.SetFilter(filter);
     expected.EndUpdate();
-    ASSERT_EQ(expected.GetRowCount(), kRecords);
-
-    const std::string pdf = db.Folder() + "/list.pdf";
-    vkttest::InstallPdfPrinter(pdf);
-    vkttest::BoundLayout layout(&db.Object(), filter);
-    TPreview& preview = *layout.preview;
-    preview.SetMMMargin_({1000, 1000, 1000, 1000});
-    auto* top = layout.Add<TVktTopContainer>(11, nullptr);
-    top->GetViewItem()->SetMMBoundRect_({1000, 1000, 20000, 28700});
-    top->SetAccessFields(Sort({F::Class_Key, F::Data}));
-    auto* grid = AddGrid(layout, top, {F::Data, F::Class, F::UsePrice}, {1000, 1000, 20000, 28700});
-    grid->SetSumField(ToInt(F::UsePrice));
-    grid->SetSumClass(ToInt(F::Class));
-
-    // Runs of classes in the expected order.
     std::vector<std::pair<std::vector<std::string>, Currency>> runs;
-    std::string run;
-    Currency total;
+    std::string key;
     for (int r = 0; r < expected.GetRowCount(); ++r) {
         expected.SetRowIndex(r);
-        const std::string key = expected.GetText(F::Class_Key);
-        if (runs.empty() || key != run) runs.emplace_back();
-        run = key;
+        if (runs.empty() || expected.GetText(F::Class) != key) runs.emplace_back();
+        key = expected.GetText(F::Class);
         runs.back().first.push_back(expected.GetText(F::Data));
-        const Currency price = expected.GetValue(F::UsePrice).AsCurrency();
-        runs.back().second += price;
-        total += price;
+        runs.back().second += expected.GetValue(F::UsePrice).AsCurrency();
     }
-    ASSERT_GE(runs.size(), 3u);
-    const int perPage = grid->GetVisibleRowCount() - 1;
-    const int rows = kRecords + static_cast<int>(runs.size()) + 1;
-    const int pages = (rows + perPage - 1) / perPage;
-    ASSERT_GT(pages, 1);
-    ASSERT_EQ(preview.GetPageMax(), pages);
-    ASSERT_TRUE(preview.DrawPrinter("食材リスト", 1, 0, 0, 0));
-    EXPECT_TRUE(vkttest::Scripted().messages.empty());
-    EXPECT_NE(Capture("pdfinfo '" + pdf + "'").find("Pages:           " + std::to_string(pages)), std::string::npos);
+    return runs;
+}
 
-    const std::string text = Capture("pdftotext -raw '" + pdf + "' -");
+// Prints the layout and checks the list: pages from the grid's rows a page, each name once in
+// order, each run's truncated subtotal and the kept total. Gives the text of every page.
+std::vector<std::string> CheckPrintedList(TPreview& preview, TVktGridContainer* grid, const std::string& pdf,
+                                          const std::vector<std::pair<std::vector<std::string>, Currency>>& runs)
+{
+    int records = 0;
+    Currency total;
+    for (const auto& [names, sum] : runs) {
+        records += static_cast<int>(names.size());
+        total += sum;
+    }
+    const int perPage = grid->GetVisibleRowCount() - 1;
+    const int pages = (records + static_cast<int>(runs.size()) + 1 + perPage - 1) / perPage;
+    EXPECT_GT(pages, 1);
+    EXPECT_EQ(preview.GetPageMax(), pages);
+    EXPECT_TRUE(preview.DrawPrinter("一覧", 1, 0, 0, 0));
+    EXPECT_TRUE(vkttest::Scripted().messages.empty());
+    EXPECT_EQ(vkttest::PdfPageCount(pdf), pages);
+    std::vector<std::string> texts;
+    std::string all;
+    for (int page = 1; page <= pages; ++page) all += texts.emplace_back(vkttest::PdfPageText(pdf, page));
     std::size_t at = 0;
     for (const auto& [names, sum] : runs) {
         for (const std::string& name : names) {
-            const std::size_t found = text.find(name, at);
-            ASSERT_NE(found, std::string::npos) << name << " missing or out of order";
-            EXPECT_EQ(text.find(name, found + 1), std::string::npos) << name << " twice";
+            const std::size_t found = all.find(name, at);
+            EXPECT_NE(found, std::string::npos) << name << " missing or out of order";
+            if (found == std::string::npos) return texts;
+            EXPECT_EQ(all.find(name, found + 1), std::string::npos) << name << " twice";
             at = found + name.size();
         }
-        const std::size_t label = text.find("小計", at);
-        ASSERT_NE(label, std::string::npos);
-        const std::size_t amount = text.find(Money(Whole(sum)), label);
-        ASSERT_NE(amount, std::string::npos) << Money(Whole(sum));
-        at = amount;
+        at = all.find(Money(Currency::FromRaw(sum.Raw() / 10000 * 10000)), all.find("小計", at));
+        EXPECT_NE(at, std::string::npos) << Money(sum);
+        if (at == std::string::npos) return texts;
     }
-    const std::size_t label = text.find("合計", at);
-    ASSERT_NE(label, std::string::npos);
-    EXPECT_NE(text.find(Money(total), label), std::string::npos) << Money(total);
+    EXPECT_NE(all.find(Money(total), all.find("合計", at)), std::string::npos) << Money(total);
+    return texts;
 }
 
-TEST(ReportGridPrintTest, RecipeCardItemsAddUpToTheRecipeTotal)
-{
-    vkttest::Scripted().Reset();
-    ReportDatabase db;
-    ASSERT_TRUE(db.Object().EditData(F::ItemUse, platform::Variant(3.0), TPriorityItem() << db.Recipe() << 1));
-    ASSERT_TRUE(db.Object().EditData(F::ItemUse, platform::Variant(2.0), TPriorityItem() << db.Recipe() << 2));
+class ReportListPrintTest : public testing::Test {
+protected:
+    static constexpr int kRecords = 90;
+
+    void SetUp() override
+    {
+        vkttest::Scripted().Reset();
+        platform::SetFixedNow(platform::EncodeDateTime(2026, 4, 1, 9, 0, 0));
+        db = std::make_unique<ReportDatabase>(kRecords);
+        // Three classes in runs of different lengths.
+        TPriorityItem second, third;
+        for (int i = 0; i < kRecords; ++i) {
+            const int id = db->Ingredients()[static_cast<std::size_t>(i)];
+            if (i % 3 == 1) second << id;
+            if (i % 5 == 2) third << id;
+        }
+        ASSERT_TRUE(db->Object().ChangeDataClass(15, 0, second, nullptr));
+        ASSERT_TRUE(db->Object().ChangeDataClass(16, 0, third, nullptr));
+        filter = ReportDatabase::IdFilter(db->Ingredients());
+        pdf = db->Folder() + "/list.pdf";
+        vkttest::InstallPdfPrinter(pdf);
+    }
+    void TearDown() override { platform::SetClock({}); }
+
+    std::unique_ptr<ReportDatabase> db;
     TFilterObject filter;
-    filter.Add(F::Data_ID, foEqual, db.Recipe(), {});
-    const std::string pdf = db.Folder() + "/card.pdf";
-    vkttest::InstallPdfPrinter(pdf);
-    vkttest::BoundLayout layout(&db.Object(), filter);
+    std::string pdf;
+};
+
+TEST_F(ReportListPrintTest, HandBuiltGridSubtotalsRunsOfClasses)
+{
+    vkttest::BoundLayout layout(&db->Object(), filter);
     layout.preview->SetMMMargin_({1000, 1000, 1000, 1000});
     auto* top = layout.Add<TVktTopContainer>(11, nullptr);
     top->GetViewItem()->SetMMBoundRect_({1000, 1000, 20000, 28700});
-    top->SetPageDataCount(1);
-    auto* slot = layout.Add<TVktContainer>(12, top);
-    slot->GetViewItem()->SetMMBoundRect_({1000, 1000, 20000, 28700});
-    slot->SetPageDataIndex(1);
-    auto* header = AddGrid(layout, slot, {F::Data, F::TotalPrice}, {1500, 1500, 19500, 3500});
-    auto* items = AddGrid(layout, slot, {F::Data, F::ItemUse, F::ItemUsePrice}, {1500, 4000, 19500, 12000});
-    items->SetSubData(true);
-    auto* chart = layout.Add<TVktChartContainer>(17, slot);
-    chart->GetViewItem()->SetMMBoundRect_({1500, 13000, 19500, 25000});
-    chart->SetDataType(2);
+    TAccessFieldStruct sort;
+    sort.GetFields() << ToInt(F::Class) << ToInt(F::Data);
+    sort.GetOrders() << 1 << 1;
+    top->SetAccessFields(sort);
+    auto* grid = layout.AddGrid(top, {F::Data, F::Class, F::UsePrice}, 400);
+    grid->GetViewItem()->SetMMBoundRect_({1000, 1000, 20000, 28700});
+    grid->SetSumField(ToInt(F::UsePrice));
+    grid->SetSumClass(ToInt(F::Class));
+    const auto runs = Runs(db->Object(), filter, TPriorityItem() << 1 << 1 << 0);
+    ASSERT_EQ(runs.size(), 3u);
+    CheckPrintedList(*layout.preview, grid, pdf, runs);
+}
 
-    TVktAccesser recipe(&db.Object());
-    recipe.BeginUpdate();
-    recipe.SetTable(TVktTable::TblItem);
-    recipe.SetFields(TPriorityItem() << ToInt(F::ItemUsePrice) << ToInt(F::Data));
-    recipe.SetOrder(TPriorityItem() << 0 << 0);
-    TFilterObject itemsOf;
-    itemsOf.Add(F::Item_Key, foEqual, db.Recipe(), {});
-    recipe.SetFilter(itemsOf);
-    recipe.EndUpdate();
-    ASSERT_EQ(recipe.GetRowCount(), 2);
-    Currency sum;
-    for (int r = 0; r < 2; ++r) {
-        recipe.SetRowIndex(r);
-        sum += recipe.GetValue(F::ItemUsePrice).AsCurrency();
+TEST_F(ReportListPrintTest, FoodListWithSumsSetThroughItsTemplate)
+{
+    vkttest::BoundLayout layout(&db->Object(), filter);
+    layout.preview->LoadFromFile(vkttest::PresetSourceFolder() + "/FoodList.xml");
+    layout.binding->Attach(&db->Object());
+    layout.binding->Update();
+    auto* list = FindType<TVktDataList>(*layout.preview);
+    ASSERT_NE(list, nullptr);
+    list->SetSumField(ToInt(F::UsePrice));
+    list->SetSumClass(ToInt(F::Class));
+    const auto runs = Runs(db->Object(), filter, TPriorityItem() << 1 << 0 << 0);
+    const std::vector<std::string> pages =
+        CheckPrintedList(*layout.preview, FindType<TVktGridContainer>(*layout.preview), pdf, runs);
+    for (int page = 1; page <= static_cast<int>(pages.size()); ++page) {
+        const std::string& text = pages[static_cast<std::size_t>(page - 1)];
+        EXPECT_NE(text.find("食材リスト"), std::string::npos) << page;
+        EXPECT_NE(text.find("2026/04/01"), std::string::npos) << page;
+        EXPECT_NE(text.find("- " + std::to_string(page) + " / " + std::to_string(pages.size()) + " -"),
+                  std::string::npos)
+            << page;
     }
-    ASSERT_GT(sum, Currency());
-    ASSERT_EQ(layout.preview->GetPageMax(), 1);
-    ASSERT_TRUE(layout.preview->DrawPrinter("原価率表", 1, 0, 0, 0));
-    EXPECT_EQ(chart->GetGraphCount(), 1);
-    EXPECT_EQ(header->CellText(1, 0), Money(sum));
-    const std::string text = Capture("pdftotext -raw '" + pdf + "' -");
-    EXPECT_NE(text.find("ステーキ"), std::string::npos) << text;
-    EXPECT_NE(text.find(Money(sum)), std::string::npos) << text;
-    for (int r = 0; r < 2; ++r) {
-        recipe.SetRowIndex(r);
-        EXPECT_NE(text.find(recipe.GetText(F::Data)), std::string::npos);
-        EXPECT_NE(text.find(Money(recipe.GetValue(F::ItemUsePrice).AsCurrency())), std::string::npos);
+}
+
+TEST(ReportCardPrintTest, RecipeAndMenuCardsPrintOnePageEachWithTheirItems)
+{
+    vkttest::Scripted().Reset();
+    vkttest::SampleDatabase db;
+    TVktObject& object = db.Object();
+    const struct {
+        const char* file;
+        std::vector<std::string> records;
+    } cases[] = {{"Recipe.xml", {"デミグラスソース", "和牛のステーキ"}}, {"Menu.xml", {"春の宴コース"}}};
+    for (const auto& c : cases) {
+        const bool recipe = std::string(c.file) == "Recipe.xml";
+        TFilterObject filter;
+        for (const std::string& name : c.records) filter.Add(F::Data_ID, foEqual, db.Record(name), {});
+        const std::string pdf = db.Folder() + "/" + c.file + ".pdf";
+        vkttest::InstallPdfPrinter(pdf);
+        vkttest::BoundLayout layout(&object, filter);
+        layout.preview->LoadFromFile(vkttest::PresetSourceFolder() + "/" + c.file);
+        layout.binding->Attach(&object);
+        layout.binding->Update();
+        const int pages = static_cast<int>(c.records.size());
+        ASSERT_EQ(layout.preview->GetPageMax(), pages) << c.file;
+        ASSERT_TRUE(layout.preview->DrawPrinter(c.file, 1, 0, 0, 0));
+        ASSERT_EQ(vkttest::PdfPageCount(pdf), pages) << c.file;
+        if (recipe) {
+            auto* chart = dynamic_cast<TVktChartContainer*>(layout.preview->GetContainerOfName("Chart"));
+            EXPECT_EQ(chart->GetGraphCount(), 1);
+        }
+        for (int page = 1; page <= pages; ++page) {
+            const std::string text = vkttest::PdfPageText(pdf, page);
+            const std::string& name = c.records[static_cast<std::size_t>(page - 1)];
+            TVktAccesser items(&object);
+            items.BeginUpdate();
+            items.SetTable(TVktTable::TblItem);
+            items.SetFields(TPriorityItem() << ToInt(F::Data) << ToInt(F::ItemUsePrice));
+            items.SetOrder(TPriorityItem() << 0 << 0);
+            TFilterObject of;
+            of.Add(F::Item_Key, foEqual, db.Record(name), {});
+            items.SetFilter(of);
+            items.EndUpdate();
+            ASSERT_GT(items.GetRowCount(), 0);
+            EXPECT_NE(text.find(name), std::string::npos) << text;
+            Currency sum;
+            for (int r = 0; r < items.GetRowCount(); ++r) {
+                items.SetRowIndex(r);
+                EXPECT_NE(text.find(items.GetText(F::Data)), std::string::npos) << c.file << " " << items.GetText(F::Data);
+                sum += items.GetValue(F::ItemUsePrice).AsCurrency();
+            }
+            if (!recipe) continue;
+            EXPECT_NE(text.find(Money(sum)), std::string::npos) << "total " << Money(sum) << "\n" << text;
+            EXPECT_NE(text.find("原価率"), std::string::npos);
+        }
     }
 }
 

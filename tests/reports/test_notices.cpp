@@ -42,31 +42,17 @@ protected:
             layout->Add(14, group);
             layout->Add(15, group);
             layout->Add<TVktChartContainer>(17, group)->SetDataType(0);
-            auto* items = Grid(group, {F::Data, F::ItemUsePrice});
+            auto* items = layout->AddGrid(group, {F::Data, F::ItemUsePrice}, 300);
             items->SetSubData(true);
         }
         // The whole list with subtotals of the use price per class.
         auto* list = layout->Add<TVktTopContainer>(11, nullptr);
         list->SetAccessFields(sort);
-        auto* grid = Grid(list, {F::Data, F::Class, F::UsePrice});
+        auto* grid = layout->AddGrid(list, {F::Data, F::Class, F::UsePrice}, 300);
         grid->SetSumField(ToInt(F::UsePrice));
         grid->SetSumClass(ToInt(F::Class));
         path = db->Folder() + "/layout.xml";
         layout->preview->SaveToFile(path);
-    }
-
-    TVktGridContainer* Grid(TContainer* parent, std::initializer_list<F> fields)
-    {
-        auto* grid = layout->Add<TVktGridContainer>(16, parent);
-        TPreviewFieldStruct columns;
-        for (F field : fields) {
-            columns.GetName() << ToInt(field);
-            columns.GetWidth() << 300;
-            columns.GetReturn() << 0;
-            columns.GetOrder() << 0;
-        }
-        grid->SetPreviewFields(columns);
-        return grid;
     }
 
     std::string Fresh(int page)

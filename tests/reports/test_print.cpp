@@ -2,6 +2,7 @@
 // price, memo and picture; the pages, their texts in query order and ink in the picture cells.
 #include "database/Uvktobject.h"
 #include "layout/Preview.h"
+#include "reports/PrintSupport.h"
 #include "reports/ReportFixture.h"
 #include "reports/Uvktcontainer.h"
 #include "reports/Uvktfieldcontainer.h"
@@ -13,23 +14,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 
 namespace {
 
 using F = TVktField;
 using vkttest::ReportDatabase;
-
-std::string Capture(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return out;
-}
 
 constexpr int kDpi = 50;
 constexpr int kRecords = 23;
@@ -88,11 +77,11 @@ TEST(ReportPrintTest, CardsPrintEveryRecordOnceWithMemosAndPictures)
     ASSERT_EQ(preview.GetPageMax(), pages);
     ASSERT_TRUE(preview.DrawPrinter("食材カード", 1, 0, 0, 0));
     EXPECT_TRUE(vkttest::Scripted().messages.empty());
-    EXPECT_NE(Capture("pdfinfo '" + pdf + "'").find("Pages:           " + std::to_string(pages)), std::string::npos);
+    EXPECT_EQ(vkttest::PdfPageCount(pdf), pages);
 
     for (int page = 1; page <= pages; ++page) {
         const std::string p = std::to_string(page);
-        const std::string text = Capture("pdftotext -raw -f " + p + " -l " + p + " '" + pdf + "' -");
+        const std::string text = vkttest::PdfPageText(pdf, page);
         std::size_t after = 0;   // one past the previous name found
         for (int n = 1; n <= kRecords; ++n) {
             const bool here = (n - 1) / 5 + 1 == page;
@@ -108,7 +97,7 @@ TEST(ReportPrintTest, CardsPrintEveryRecordOnceWithMemosAndPictures)
             EXPECT_EQ(text.find(memo) != std::string::npos, n % 2 == 1) << memo;
         }
         const std::string stem = db.Folder() + "/p" + p;
-        Capture("pdftoppm -r " + std::to_string(kDpi) + " -gray -f " + p + " -l " + p + " -singlefile -png '" + pdf +
+        vkttest::Capture("pdftoppm -r " + std::to_string(kDpi) + " -gray -f " + p + " -l " + p + " -singlefile -png '" + pdf +
                 "' '" + stem + "'");
         const QImage image(QString::fromStdString(stem + ".png"));
         ASSERT_FALSE(image.isNull());

@@ -6,6 +6,7 @@
 #include "gui/QtSupport.h"
 #include "gui/Settings.h"
 #include "layout/Preview.h"
+#include "layout/Utextcontainer.h"
 #include "reports/Fprintexecutedlg.h"
 #include "screens/Fclassfilterview.h"
 #include "screens/Fdataeditor.h"
@@ -264,14 +265,16 @@ TEST_F(MainWindowPanelTest, SelectorCopies)
     EXPECT_EQ(w.GetSelectedLayout(), 1);
 
     // Modified: the user's copy is written on the switch and read back afterwards.
-    document->GetItems()->ItemOfName("Title")->SetMMPoint_(3000, 1500);
+    const auto title = [&] { return dynamic_cast<TTextContainer*>(document->GetContainerOfName("Title")); };
+    const std::string shipped = title()->GetText();
+    title()->SetText("私の原価率表");
     document->SetModified(true);
     w.GetPreviewFileSelecter()->setCurrentIndex(2);
     w.PreviewFileSelecterChange();
     EXPECT_TRUE(exists(1));
     w.GetPreviewFileSelecter()->setCurrentIndex(1);
     w.PreviewFileSelecterChange();
-    EXPECT_EQ(document->GetItems()->ItemOfName("Title")->GetMMLeft_(), 3000);
+    EXPECT_EQ(title()->GetText(), "私の原価率表");
     EXPECT_FALSE(document->GetModified());
 
     // Reset: the copy goes, the shipped layout comes back.
@@ -279,10 +282,10 @@ TEST_F(MainWindowPanelTest, SelectorCopies)
     ASSERT_TRUE(w.ActDefaultPreview->isEnabled());
     w.ActDefaultPreview->trigger();
     EXPECT_FALSE(exists(1));
-    EXPECT_EQ(document->GetItems()->ItemOfName("Title")->GetMMLeft_(), 1500);
+    EXPECT_EQ(title()->GetText(), shipped);
 
     // Closing saves a modified layout.
-    document->GetItems()->ItemOfName("Title")->SetMMPoint_(2000, 1500);
+    title()->SetText("別の表");
     document->SetModified(true);
     w.close();
     EXPECT_TRUE(exists(1));

@@ -1,19 +1,28 @@
 // Data grids and charts in the layout view over the sample database: the ingredient list by class
 // with subtotals and total; a recipe card with its item rows and the items' cost chart beside the
-// month and year price charts of an ingredient.
+// month and year price charts of an ingredient. Then the three preset reports as shipped: the food
+// list on its first page and on a later one with subtotals set through its template, a recipe
+// card with picture and chart, and a menu card with its frames and a loaded background.
 #include "database/Uvktobject.h"
+#include "gui/QtSupport.h"
 #include "layout/Preview.h"
+#include "platform/Bitmap.h"
 #include "platform/DateTime.h"
+#include "platform/Files.h"
 #include "reports/Uvktchartcontainer.h"
 #include "reports/Uvktcontainer.h"
 #include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktfieldcontainer.h"
+#include "reports/Uvktdatalist.h"
 #include "reports/Uvktgridcontainer.h"
+#include "reports/Uvktmenu.h"
 #include "reports/Uvkttopcontainer.h"
 #include "screens/Fdataview.h"
+#include "support/ScriptedServices.h"
 #include "support/Snapshot.h"
 #include "support/screens/SampleDatabase.h"
 
+#include <QCoreApplication>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -22,9 +31,10 @@ namespace {
 
 using F = TVktField;
 
-class SnapGridView : public QWidget {
+// A layout view on the sample database with the report types installed.
+class SnapLayoutView : public QWidget {
 public:
-    explicit SnapGridView(bool list) : db_(std::make_unique<vkttest::SampleDatabase>())
+    SnapLayoutView() : db_(std::make_unique<vkttest::SampleDatabase>())
     {
         resize(560, 760);
         auto* layout = new QVBoxLayout(this);
@@ -32,19 +42,37 @@ public:
         preview_ = new TPreview(this);
         layout->addWidget(preview_);
         binding_ = std::make_unique<TVktLayoutBinding>(preview_);
-        binding_->SetFilter(DefaultSelectionFilter());
-        binding_->Attach(&db_->Object());
-        if (list) List();
-        else Card();
-        preview_->SetSelected(nullptr);
-        preview_->SetShowItemMargin(false);
-        preview_->DrawFullPage();
     }
-    ~SnapGridView() override
+    ~SnapLayoutView() override
     {
         binding_->Detach();
         preview_->Clear();
         binding_.reset();
+    }
+
+protected:
+    void ShowPage(int page)
+    {
+        preview_->SetSelected(nullptr);
+        preview_->SetShowItemMargin(false);
+        preview_->SetPage(page);
+        preview_->DrawFullPage();
+    }
+
+    std::unique_ptr<vkttest::SampleDatabase> db_;
+    TPreview* preview_ = nullptr;
+    std::unique_ptr<TVktLayoutBinding> binding_;
+};
+
+class SnapGridView : public SnapLayoutView {
+public:
+    explicit SnapGridView(bool list)
+    {
+        binding_->SetFilter(DefaultSelectionFilter());
+        binding_->Attach(&db_->Object());
+        if (list) List();
+        else Card();
+        ShowPage(1);
     }
 
 private:
@@ -139,12 +167,64 @@ private:
         year->SetYHViewRange(2);
     }
 
-    std::unique_ptr<vkttest::SampleDatabase> db_;
-    TPreview* preview_ = nullptr;
-    std::unique_ptr<TVktLayoutBinding> binding_;
+};
+
+platform::Picture Backdrop(int w, int h)
+{
+    platform::Picture picture(w, h, platform::RgbColor(252, 248, 236));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if ((x / 8 + y / 8) % 2 == 0 && (x < 12 || y < 12 || x >= w - 12 || y >= h - 12))
+                picture.SetPixel(x, y, platform::RgbColor(214, 190, 140));
+    return picture;
+}
+
+// A shipped preset over the sample database, at a page.
+class SnapPresetView : public SnapLayoutView {
+public:
+    SnapPresetView(const char* file, int page)
+    {
+        TVktObject& object = db_->Object();
+        const std::string name = file;
+        TFilterObject filter;
+        if (name == "FoodList.xml") {
+            db_->AddIngredients(vkttest::SampleDatabase::kHerb, 48);
+            filter.Add(F::Class_ID, foEqual, vkttest::SampleDatabase::kFoods, {});
+        } else if (name == "Recipe.xml") {
+            object.EditData(F::Image, platform::Variant(platform::EncodeBmp(Backdrop(64, 48))),
+                            TPriorityItem() << db_->Record("和牛のステーキ"));
+            filter.Add(F::Data_ID, foEqual, db_->Record("和牛のステーキ"), {});
+        } else {
+            filter.Add(F::Data_ID, foEqual, db_->Record("春の宴コース"), {});
+        }
+        filter.Add(F::Erase_Key, foIsEmpty, {}, {});
+        binding_->SetFilter(filter);
+        preview_->LoadFromFile(platform::FromQString(QCoreApplication::applicationDirPath()) + "/" + file);
+        binding_->Attach(&object);
+        binding_->Update();
+        TViewItems* items = preview_->GetItems();
+        for (int i = 0; i < items->GetCount(); ++i) {
+            TContainer* c = ContainerOf(items->GetItem(i));
+            if (auto* list = dynamic_cast<TVktDataList*>(c)) {
+                list->SetSumField(ToInt(F::UsePrice));
+                list->SetSumClass(ToInt(F::Class));
+            }
+            if (auto* menu = dynamic_cast<TVktMenu*>(c)) {
+                const std::string back = vkttest::NewTempFolder("backdrop") + "/back.bmp";
+                platform::WriteFileAtomic(back, platform::EncodeBmp(Backdrop(210, 297)));
+                menu->LoadFromFile(back);
+                menu->SetImageEnabled(true);
+            }
+        }
+        ShowPage(page);
+    }
 };
 
 } // namespace
 
+VKT_SNAPSHOT(reports_preset_foodlist) { return new SnapPresetView("FoodList.xml", 1); }
+VKT_SNAPSHOT(reports_preset_foodlist_page2) { return new SnapPresetView("FoodList.xml", 2); }
+VKT_SNAPSHOT(reports_preset_recipe) { return new SnapPresetView("Recipe.xml", 1); }
+VKT_SNAPSHOT(reports_preset_menu) { return new SnapPresetView("Menu.xml", 1); }
 VKT_SNAPSHOT(reports_grid_list) { return new SnapGridView(true); }
 VKT_SNAPSHOT(reports_grid_recipe_charts) { return new SnapGridView(false); }
