@@ -1,0 +1,26 @@
+#include "reports/Fvktitempropertyex.h"
+
+#include "reports/Fvktdataproperty.h"
+
+TVktItemPropertyEx::TVktItemPropertyEx(QWidget* parent) : TPreviewItemPropertyEx(parent)
+{
+    setObjectName("VktItemPropertyEx");
+}
+
+TContainerProperty* TVktItemPropertyEx::GetPage(int type)
+{
+    if (type < 8 || type > 17) return TPreviewItemPropertyEx::GetPage(type);
+    TContainerProperty*& page = vktPages_[static_cast<std::size_t>(type - 8)];
+    if (!page) {
+        switch (type) {
+        case 12: page = new TVktContainerProperty(this); break;
+        case 13: page = new TVktFieldProperty(this); break;
+        case 14: page = new TVktMemoProperty(this); break;
+        case 15: page = new TVktImageProperty(this); break;
+        case 17: page = new TVktChartProperty(this); break;
+        default: return nullptr;
+        }
+        Adopt(page);
+    }
+    return page;
+}
