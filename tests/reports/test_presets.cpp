@@ -8,10 +8,13 @@
 #include "layout/Utextcontainer.h"
 #include "platform/Bitmap.h"
 #include "platform/Files.h"
+#include "platform/Xml.h"
 #include "reports/PresetBuilder.h"
 #include "reports/ReportFixture.h"
 #include "reports/Uvktchartcontainer.h"
+#include "reports/Uvktcontainer.h"
 #include "reports/Uvktdatalist.h"
+#include "reports/Uvktfieldcontainer.h"
 #include "reports/Uvktgridcontainer.h"
 #include "reports/Uvktimagecontainer.h"
 #include "reports/Uvktmenu.h"
@@ -126,6 +129,62 @@ TEST(PresetsTest, PreparedSubtreesAreLockedAndHoldTheirNamedChildren)
         EXPECT_TRUE(doc->Item("DataTop")->GetOptions() == (TVIOptions{voSelectable, voDeletable, voShowFrame}));
         EXPECT_TRUE(root->GetOptions() == (TVIOptions{voSelectable, voDeletable, voShowFrame}));
     }
+}
+
+// Element names and attributes, in document order.
+std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> Elements(const std::string& path)
+{
+    platform::XmlDocument doc;
+    doc.LoadFromFile(path);
+    std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> out;
+    std::function<void(const platform::XmlNode&)> walk = [&](const platform::XmlNode& node) {
+        out.emplace_back(node.GetName(), node.GetAttributes());
+        for (const platform::XmlNode& child : node.GetChildren()) walk(child);
+    };
+    walk(doc.GetDocumentElement());
+    return out;
+}
+
+TEST(PresetsTest, EveryTypeNestedRoundTripsItsAttributes)
+{
+    vkttest::Scripted().Reset();
+    Document doc;
+    auto add = [&](int type, TContainer* parent, const char* name) {
+        doc.preview->SetSelected(parent ? parent->GetViewItem() : nullptr);
+        TViewItem* item = doc.preview->AddContainer(type);
+        item->SetName(name);
+        return ContainerOf(item);
+    };
+    TContainer* box = add(1, nullptr, "外枠");
+    dynamic_cast<TTextContainer*>(add(2, box, "見出し"))->SetText("本日のおすすめ「季節の野菜」");
+    add(3, box, "メモ");
+    dynamic_cast<TGraphicContainer*>(add(4, box, "線"))->SetGraphicType(2);
+    add(5, box, "写真");
+    add(6, box, "表");
+    add(7, box, "グラフ");
+    TContainer* list = add(8, nullptr, "一覧");
+    auto* top = dynamic_cast<TVktTopContainer*>(add(11, list, "データ"));
+    top->SetPageDataCount(2);
+    top->SetFontName2("Arial");
+    auto* slot = dynamic_cast<TVktDataLink*>(add(12, top, "枠"));
+    slot->SetPageDataIndex(2);
+    TContainer* group = &slot->GetContainer();
+    dynamic_cast<TVktFieldContainer*>(add(13, group, "名前"))->SetField(ToInt(F::Data));
+    add(14, group, "メモ欄");
+    add(15, group, "画像");
+    add(16, group, "材料")->SetFontName("ＭＳ 明朝");
+    dynamic_cast<TVktChartContainer*>(add(17, group, "原価"))->SetDataType(2);
+    add(9, nullptr, "レシピ");
+    add(10, nullptr, "メニュー");
+    const std::string folder = vkttest::NewTempFolder("types");
+    doc.preview->SaveToFile(folder + "/one.xml");
+    Document loaded;
+    loaded.preview->LoadFromFile(folder + "/one.xml");
+    loaded.preview->SaveToFile(folder + "/two.xml");
+    const auto first = Elements(folder + "/one.xml");
+    EXPECT_EQ(first.size(), 2u + 17u);
+    EXPECT_EQ(Elements(folder + "/two.xml"), first);
+    EXPECT_TRUE(vkttest::Scripted().messages.empty());
 }
 
 // ---- properties -------------------------------------------------------------------------------
