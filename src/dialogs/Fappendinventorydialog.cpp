@@ -53,10 +53,6 @@ TAppendInventoryDialog::~TAppendInventoryDialog()
 
 void TAppendInventoryDialog::PageChanged(int page)
 {
-    GetBtnPrev()->setEnabled(page == 1);
-    GetBtnCancel()->setEnabled(true);
-    GetBtnNext()->setText(page == 0 ? QStringLiteral("進む &>>") : QStringLiteral("閉じる"));
-    GetBtnNext()->setEnabled(page == 0);
     if (page == 0) return;
     TVktObject* object = GetDataObject();
     FillMonthList(*invDateList_, object ? object->GetInvDateMonths() : TPriorityItem());

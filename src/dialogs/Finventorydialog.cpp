@@ -99,15 +99,7 @@ void TInventoryDialog::StepMonth(bool up)
 
 void TInventoryDialog::PageChanged(int page)
 {
-    GetBtnPrev()->setEnabled(page == 1);
-    GetBtnCancel()->setEnabled(true);
-    if (page == 0) {
-        GetBtnNext()->setText(QStringLiteral("進む &>>"));
-        GetBtnNext()->setEnabled(true);
-        return;
-    }
-    GetBtnNext()->setText(QStringLiteral("閉じる"));
-    GetBtnNext()->setEnabled(false);
+    if (page == 0) return;
     TVktObject* object = GetDataObject();
     months_ = object ? object->GetInvDateMonths() : TPriorityItem();
     PropertyChange();

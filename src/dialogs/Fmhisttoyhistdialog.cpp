@@ -57,13 +57,7 @@ TMHistToYHistDialog::~TMHistToYHistDialog()
 
 void TMHistToYHistDialog::PageChanged(int page)
 {
-    GetBtnPrev()->setEnabled(page == 1);
-    GetBtnNext()->setText(page == 0 ? QStringLiteral("進む &>>") : QStringLiteral("閉じる"));
-    GetBtnNext()->setEnabled(page == 0);
-    if (page == 0) {
-        GetBtnCancel()->setEnabled(true);
-        return;
-    }
+    if (page == 0) return;
     mHistDateList_->setCurrentIndex(-1);
     cbDeleteMHist_->setEnabled(false);
     btnCreate_->setEnabled(false);

@@ -70,9 +70,9 @@ TUseUnitChangeDialog::~TUseUnitChangeDialog()
 
 void TUseUnitChangeDialog::PageChanged(int page)
 {
-    GetBtnPrev()->setEnabled(page == 1);
-    GetBtnNext()->setText(page == 0 ? QStringLiteral("進む &>>") : QStringLiteral("実行"));
-    GetBtnNext()->setEnabled(page == 0 || rateValid_);
+    if (page == 0) return;
+    GetBtnNext()->setText(QStringLiteral("実行"));
+    GetBtnNext()->setEnabled(rateValid_);
 }
 
 void TUseUnitChangeDialog::UnitRateEditChange()

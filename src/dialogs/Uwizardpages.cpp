@@ -103,6 +103,10 @@ TWizardDialog::TWizardDialog(QWidget* parent, bool okIsNext, int extraHeight) : 
 void TWizardDialog::ShowPage(int n)
 {
     pages_->ShowPage(n);
+    buttons_.BtnPrev->setEnabled(n == 1);
+    buttons_.BtnNext->setText(n == 0 ? QStringLiteral("進む &>>") : QStringLiteral("閉じる"));
+    buttons_.BtnNext->setEnabled(n == 0);
+    GetBtnCancel()->setEnabled(true);
     PageChanged(n);
 }
 

@@ -86,13 +86,14 @@ public:
     TWizardPages* GetPages() const { return pages_; }
     QPushButton* GetBtnPrev() const { return buttons_.BtnPrev; }
     QPushButton* GetBtnNext() const { return buttons_.BtnNext; }
-    // Shows page n, then PageChanged(n).
+    // Shows page n with 戻る enabled on page 1, 進む ("閉じる" on page 1) enabled on page 0 and
+    // キャンセル enabled; then PageChanged(n).
     void ShowPage(int n);
     void BtnCancelClick();
     void reject() override;
 
 protected:
-    // The buttons' states for the page just shown.
+    // What the page just shown changes beyond the common button states.
     virtual void PageChanged(int page) = 0;
 
 private:

@@ -1,24 +1,16 @@
 // The class change and attribute change dialogs on the sample kitchen database: the class tree and
 // its enable rules, classes made from the dialog, the move itself; the attribute lists, their
 // moves and state pictures, the closing question and the attribute rows written.
-#include <gtest/gtest.h>
-
-#include "database/Uvktobject.h"
+#include "SetUpDialogFixture.h"
 #include "dialogs/Fattributechangedialog.h"
 #include "dialogs/Fclasschangedialog.h"
-#include "dialogs/Fexecutedialog.h"
-#include "platform/Sqlite.h"
 #include "screens/Fclassview.h"
-#include "support/ScriptedServices.h"
-#include "support/screens/SampleDatabase.h"
 
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <functional>
-#include <memory>
 #include <string>
 
 namespace {
@@ -33,59 +25,15 @@ TPriorityItem Ids(std::initializer_list<int> values)
     return ids;
 }
 
-class SetUpDialogTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        vkttest::Scripted().Reset();
-        sample = std::make_unique<SampleDatabase>();
-        object = &sample->Object();
-        // Closes the batch window once its run has ended.
-        batch = ExecuteDlg(object);
-        QObject::connect(&closer, &QTimer::timeout, [this] {
-            if (batch->isVisible() && !batch->GetRunning() && batch->GetOperation() == TExecuteDialog::opNone)
-                batch->GetBtnCancel()->click();
-        });
-        closer.start(5);
-    }
-    void TearDown() override
-    {
-        closer.stop();
-        ClassChangeDlg()->SetDataObject(nullptr);
-        ShowAttributeChangeDlg(nullptr);
-        ExecuteDlg(nullptr);
-        sample.reset();
-    }
-    std::string Sql(const std::string& query) const
-    {
-        platform::Connection db(platform::DatabaseFilePath(sample->Folder()));
-        platform::Statement statement(db, query);
-        return statement.Step() ? statement.GetText(0) : std::string();
-    }
-    // Runs `act` inside the shown dialog; it must close it.
-    template <class Dialog>
-    static void Inside(Dialog* dialog, std::function<void(Dialog*)> act, const std::function<void()>& show)
-    {
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            ran = true;
-            act(dialog);
-            if (dialog->isVisible()) dialog->done(0);
-        });
-        show();
-        EXPECT_TRUE(ran);
-    }
-    std::unique_ptr<SampleDatabase> sample;
-    TVktObject* object = nullptr;
-    // The batch window, looked at without binding it.
-    TExecuteDialog* batch = nullptr;
-    QTimer closer;
-};
-
 // ===== class change =====================================================================
 
 class ClassChangeDialogTest : public SetUpDialogTest {
 protected:
+    void TearDown() override
+    {
+        ClassChangeDlg()->SetDataObject(nullptr);
+        SetUpDialogTest::TearDown();
+    }
     TClassChangeDialog* Dialog() const { return ClassChangeDlg(); }
     QTreeWidget* Tree() const { return Dialog()->GetClassView()->GetClassTree(); }
     void Select(int id)
@@ -103,7 +51,7 @@ protected:
     }
     void Show(std::function<void(TClassChangeDialog*)> act, const TPriorityItem& ids = {})
     {
-        Inside<TClassChangeDialog>(Dialog(), std::move(act), [&] { ShowClassChangeDlg(object, ids); });
+        Inside<TClassChangeDialog>(Dialog(), act, [&] { ShowClassChangeDlg(object, ids); });
     }
 };
 
@@ -198,6 +146,11 @@ TEST_F(ClassChangeDialogTest, AClassMovedWhileHiddenReordersTheTreeAndKeepsTheCh
 
 class AttributeChangeDialogTest : public SetUpDialogTest {
 protected:
+    void TearDown() override
+    {
+        ShowAttributeChangeDlg(nullptr);
+        SetUpDialogTest::TearDown();
+    }
     TAttributeChangeDialog* Dialog() const { return ShowAttributeChangeDlg(object); }
     static std::string Items(QTreeWidget* list)
     {
@@ -212,7 +165,7 @@ protected:
     }
     void Show(std::function<void(TAttributeChangeDialog*)> act, const TPriorityItem& ids = {})
     {
-        Inside<TAttributeChangeDialog>(Dialog(), std::move(act), [&] { Dialog()->Execute(ids); });
+        Inside<TAttributeChangeDialog>(Dialog(), act, [&] { Dialog()->Execute(ids); });
     }
     // A left press (or double-click) on the item's picture or text.
     static void Press(TAttributeChangeDialog* d, int row, bool picture, bool twice = false)

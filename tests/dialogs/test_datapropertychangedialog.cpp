@@ -1,24 +1,16 @@
 // The key-field change dialog on the sample kitchen database: the kinds' lists, marking and
 // clearing, the fields and values sent, the question and the Shift path, the records afterwards
 // and the lists following new master rows.
-#include <gtest/gtest.h>
-
-#include "database/Uvktobject.h"
+#include "SetUpDialogFixture.h"
 #include "dialogs/Fdatapropertychangedialog.h"
-#include "dialogs/Fexecutedialog.h"
-#include "platform/Sqlite.h"
 #include "screens/Fclassbar.h"
-#include "support/ScriptedServices.h"
-#include "support/screens/SampleDatabase.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 
 #include <functional>
-#include <memory>
 #include <string>
 
 namespace {
@@ -27,45 +19,18 @@ using vkttest::SampleDatabase;
 using platform::MsgAnswer;
 using D = TDataPropertyChangeDialog;
 
-class DataPropertyChangeDialogTest : public ::testing::Test {
+class DataPropertyChangeDialogTest : public SetUpDialogTest {
 protected:
-    void SetUp() override
-    {
-        vkttest::Scripted().Reset();
-        sample = std::make_unique<SampleDatabase>();
-        object = &sample->Object();
-        batch = ExecuteDlg(object);
-        QObject::connect(&closer, &QTimer::timeout, [this] {
-            if (closing && batch->isVisible() && !batch->GetRunning() &&
-                batch->GetOperation() == TExecuteDialog::opNone)
-                batch->GetBtnCancel()->click();
-        });
-        closer.start(5);
-    }
     void TearDown() override
     {
         ShowDataPropertyChangeDlg(nullptr);
-        ExecuteDlg(nullptr);
-        sample.reset();
+        SetUpDialogTest::TearDown();
     }
     D* Dialog() const { return ShowDataPropertyChangeDlg(object); }
-    std::string Sql(const std::string& query) const
-    {
-        platform::Connection db(platform::DatabaseFilePath(sample->Folder()));
-        platform::Statement statement(db, query);
-        return statement.Step() ? statement.GetText(0) : std::string();
-    }
     // Runs `act` inside the dialog shown for `kind` and `ids`; closes it when still open.
-    void Show(int kind, const TPriorityItem& ids, std::function<void(D*)> act)
+    void Show(int kind, const TPriorityItem& ids, const std::function<void(D*)>& act)
     {
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            ran = true;
-            act(Dialog());
-            if (Dialog()->isVisible()) Dialog()->done(0);
-        });
-        Dialog()->Execute(static_cast<std::uint8_t>(kind), ids);
-        EXPECT_TRUE(ran);
+        Inside<D>(Dialog(), act, [&] { Dialog()->Execute(static_cast<std::uint8_t>(kind), ids); });
     }
     // The user picks the list item showing `text`.
     static void Pick(QComboBox* list, const char* text)
@@ -88,12 +53,6 @@ protected:
         return std::string(d->GetBtnOk()->isEnabled() ? "1 " : "0 ") + d->GetBtnCancel()->text().toStdString() + " " +
                d->ChangedFields().GetCommaText();
     }
-    std::unique_ptr<SampleDatabase> sample;
-    TVktObject* object = nullptr;
-    // The batch window, looked at without binding it.
-    TExecuteDialog* batch = nullptr;
-    QTimer closer;
-    bool closing = true;
 };
 
 TEST_F(DataPropertyChangeDialogTest, EachKindListsItsClassesFormsAndUnits)

@@ -1,15 +1,9 @@
 // The two stock-taking wizards on the sample kitchen database: page walk and button states, month
 // stepping, the re-create option's rule, the sheet created with its price type, the state after
 // a run, Esc and the cancel question, and records appended to a chosen sheet.
-#include <gtest/gtest.h>
-
-#include "database/Uvktobject.h"
+#include "SetUpDialogFixture.h"
 #include "dialogs/Fappendinventorydialog.h"
-#include "dialogs/Fexecutedialog.h"
 #include "dialogs/Finventorydialog.h"
-#include "platform/Sqlite.h"
-#include "support/ScriptedServices.h"
-#include "support/screens/SampleDatabase.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,11 +11,9 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include <functional>
-#include <memory>
 #include <string>
 
 namespace {
@@ -29,47 +21,13 @@ namespace {
 using vkttest::SampleDatabase;
 using platform::MsgAnswer;
 
-class InventoryWizardTest : public ::testing::Test {
+class InventoryWizardTest : public SetUpDialogTest {
 protected:
-    void SetUp() override
-    {
-        vkttest::Scripted().Reset();
-        platform::SetFixedNow(platform::EncodeDateTime(2024, 4, 20, 9, 0, 0));
-        sample = std::make_unique<SampleDatabase>();
-        object = &sample->Object();
-        batch = ExecuteDlg(object);
-        QObject::connect(&closer, &QTimer::timeout, [this] {
-            if (batch->isVisible() && !batch->GetRunning() && batch->GetOperation() == TExecuteDialog::opNone)
-                batch->GetBtnCancel()->click();
-        });
-        closer.start(5);
-    }
     void TearDown() override
     {
         InventoryDlg()->SetDataObject(nullptr);
         AppendInventoryDlg(nullptr);
-        ExecuteDlg(nullptr);
-        sample.reset();
-        platform::SetClock({});
-    }
-    std::string Sql(const std::string& query) const
-    {
-        platform::Connection db(platform::DatabaseFilePath(sample->Folder()));
-        platform::Statement statement(db, query);
-        return statement.Step() ? statement.GetText(0) : std::string();
-    }
-    // Runs `act` inside the wizard that `show` opens; closes it when still open.
-    template <class W>
-    static void Inside(W* wizard, const std::function<void(W*)>& act, const std::function<void()>& show)
-    {
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            ran = true;
-            act(wizard);
-            if (wizard->isVisible()) wizard->done(0);
-        });
-        show();
-        EXPECT_TRUE(ran);
+        SetUpDialogTest::TearDown();
     }
     // Page, then 戻る, 進む (caption), キャンセル as "1 prev:1 閉じる:0 cancel:1".
     static std::string Buttons(TWizardDialog* w)
@@ -82,11 +40,6 @@ protected:
     {
         Inside<TInventoryDialog>(InventoryDlg(), act, [this] { ShowInventoryDlg(object); });
     }
-    std::unique_ptr<SampleDatabase> sample;
-    TVktObject* object = nullptr;
-    // The batch window, looked at without binding it.
-    TExecuteDialog* batch = nullptr;
-    QTimer closer;
 };
 
 TEST_F(InventoryWizardTest, PagesAndMonthSteppingFollowTheirRules)

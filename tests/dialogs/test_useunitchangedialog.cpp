@@ -1,25 +1,18 @@
 // The use-unit and yearly-history wizards: the rate's states and what Execute returns; the months
 // with monthly history, the delete option's rule and question, yearly rows written and monthly
 // rows removed, and a failed fold that keeps the page as it was.
-#include <gtest/gtest.h>
-
-#include "database/Uvktobject.h"
+#include "SetUpDialogFixture.h"
 #include "dialogs/Fmhisttoyhistdialog.h"
 #include "dialogs/Fuseunitchangedialog.h"
 #include "platform/Currency.h"
-#include "platform/Sqlite.h"
-#include "support/ScriptedServices.h"
-#include "support/screens/SampleDatabase.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
-#include <memory>
 #include <string>
 
 namespace {
@@ -30,42 +23,14 @@ using platform::MsgAnswer;
 constexpr int kGram = 5;
 constexpr int kKilogram = 6;
 
-class HistoryWizardTest : public ::testing::Test {
+class HistoryWizardTest : public SetUpDialogTest {
 protected:
-    void SetUp() override
-    {
-        vkttest::Scripted().Reset();
-        platform::SetFixedNow(platform::EncodeDateTime(2024, 4, 20, 9, 0, 0));
-        sample = std::make_unique<SampleDatabase>();
-        object = &sample->Object();
-    }
     void TearDown() override
     {
         UseUnitChangeDlg(nullptr);
         MHistToYHistDlg()->SetDataObject(nullptr);
-        sample.reset();
-        platform::SetClock({});
+        SetUpDialogTest::TearDown();
     }
-    std::string Sql(const std::string& query) const
-    {
-        platform::Connection db(platform::DatabaseFilePath(sample->Folder()));
-        platform::Statement statement(db, query);
-        return statement.Step() ? statement.GetText(0) : std::string();
-    }
-    template <class W>
-    static void Inside(W* wizard, const std::function<void(W*)>& act, const std::function<void()>& show)
-    {
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            ran = true;
-            act(wizard);
-            if (wizard->isVisible()) wizard->done(0);
-        });
-        show();
-        EXPECT_TRUE(ran);
-    }
-    std::unique_ptr<SampleDatabase> sample;
-    TVktObject* object = nullptr;
 };
 
 TEST_F(HistoryWizardTest, TheRateEnablesExecuteOnlyWhenFiniteAndAboveZero)
