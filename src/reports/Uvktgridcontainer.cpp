@@ -38,6 +38,14 @@ int FieldOfName(const std::string& name)
     return field == VktFieldNotFound ? 0 : ToInt(field);
 }
 
+// Widths and returns cut or padded (300, 0) to the fields.
+void FitColumns(int count, TPriorityItem& widths, TPriorityItem& returns)
+{
+    for (int i = widths.GetCount(); i < count; ++i) widths << 300;
+    widths.SetCount(count);
+    returns.SetCount(count);
+}
+
 TPriorityItem IntList(const std::string& text)
 {
     TPriorityItem list;
@@ -201,8 +209,7 @@ void TVktGridContainer::SetPreviewFields(const TPreviewFieldStruct& fields)
     fields_ = fields.GetName();
     widths_ = fields.GetWidth();
     returns_ = fields.GetReturn();
-    widths_.SetCount(fields_.GetCount());
-    returns_.SetCount(fields_.GetCount());
+    FitColumns(fields_.GetCount(), widths_, returns_);
     BeginUpdate();
     InitHeader();
     SetColWraps(returns_);
@@ -486,17 +493,21 @@ void TVktGridContainer::LoadFromXml(const platform::XmlNode& node)
 {
     TGridContainer::LoadFromXml(node);
     LoadLink(node);
+    const std::vector<std::string> names = platform::SplitCommaText(node.GetAttribute("Fields"));
+    TPriorityItem widths = IntList(node.GetAttribute("Widths"));
+    TPriorityItem returns = IntList(node.GetAttribute("Returns"));
+    FitColumns(static_cast<int>(names.size()), widths, returns);
+    // An unknown name leaves with its width and return.
     fields_.Clear();
-    for (const std::string& name : platform::SplitCommaText(node.GetAttribute("Fields"))) {
-        const int field = FieldOfName(name);
-        if (field != 0) fields_ << field;
+    widths_.Clear();
+    returns_.Clear();
+    for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+        const int field = FieldOfName(names[static_cast<std::size_t>(i)]);
+        if (field == 0) continue;
+        fields_ << field;
+        widths_ << widths.GetItem(i);
+        returns_ << returns.GetItem(i);
     }
-    widths_ = IntList(node.GetAttribute("Widths"));
-    returns_ = IntList(node.GetAttribute("Returns"));
-    // Widths and returns fitted to the fields.
-    for (int i = widths_.GetCount(); i < fields_.GetCount(); ++i) widths_ << 300;
-    widths_.SetCount(fields_.GetCount());
-    returns_.SetCount(fields_.GetCount());
     SetNumSjis(ReadIntAttribute(node, "NumSjis", 0));
     const int floatType = ReadIntAttribute(node, "FloatType", 0);
     SetFloatType(floatType >= 0 && floatType <= 2 ? static_cast<TNSFloatType>(floatType) : TNSFloatType::Formatted);

@@ -345,8 +345,8 @@ TEST_F(ReportGridTest, GridsAndChartsRoundTripTheirAttributes)
     plainNode.Handle().remove_attribute("NumSjis");
     plainNode.Handle().remove_attribute("RowExpand");
     plainNode.SetAttribute("FloatType", "7");
-    plainNode.SetAttribute("Fields", "Data,Data2");
-    plainNode.SetAttribute("Widths", "400");
+    plainNode.SetAttribute("Fields", "Data,Nope,Data2");
+    plainNode.SetAttribute("Widths", "400,7");
     plainNode.SetAttribute("Returns", "0,1,1,1");
     plainNode.SetAttribute("SumField", "NoSuchField");
     chartNode.Handle().remove_attribute("DataType");
