@@ -13,7 +13,12 @@
 #include "reports/Uvktmemocontainer.h"
 #include "reports/Uvkttopcontainer.h"
 #include "support/ScriptedServices.h"
+#include "widgets/Ffontdropdown.h"
+#include "widgets/Fstatelistview.h"
 #include "widgets/Fupdownedit.h"
+
+#include <QListWidget>
+#include <QPushButton>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -225,6 +230,63 @@ TEST_F(VktPropsTest, ChartDataTypeShowsItsControls)
     items->setCurrentIndex(1);
     emit items->activated(1);
     EXPECT_EQ(chart->GetItemFieldType(), 1);
+}
+
+TAccessFieldStruct Access(std::initializer_list<std::pair<TVktField, int>> pairs)
+{
+    TAccessFieldStruct fields;
+    for (auto [field, order] : pairs) {
+        fields.GetFields() << ToInt(field);
+        fields.GetOrders() << order;
+    }
+    return fields;
+}
+
+TEST_F(VktPropsTest, DatabaseContainerSortFieldsCountAndSecondFont)
+{
+    top->SetAccessFields(Access({{TVktField::Data, 1}}));
+    TContainerProperty* page = Show(top);
+    EXPECT_EQ(page->GetPageType(), 11);
+    auto* list = Child<TStateListView>(page, "StateListView");
+    auto* asc = Child<QPushButton>(page, "BtnFieldAsc");
+    auto* desc = Child<QPushButton>(page, "BtnFieldDesc");
+    auto* none = Child<QPushButton>(page, "BtnFieldShow");
+    auto* up = Child<QPushButton>(page, "BtnUpField");
+    for (QPushButton* b : {asc, desc, none, up, Child<QPushButton>(page, "BtnDownField")})
+        EXPECT_FALSE(b->isEnabled()) << "nothing selected";
+    EXPECT_EQ(TStateListView::GetItemId(list->GetListView()->item(0)), ToInt(TVktField::Data)) << "sorted first";
+
+    const auto select = [list](TVktField field) {
+        QListWidgetItem* item = list->ItemOfId(ToInt(field));
+        list->GetListView()->setCurrentItem(item);
+        item->setSelected(true);
+    };
+    select(TVktField::BuyPrice);
+    EXPECT_TRUE(desc->isEnabled());
+    desc->click();
+    EXPECT_FALSE(top->GetAccessFields() != Access({{TVktField::Data, 1}, {TVktField::BuyPrice, 2}}));
+    const int queries = top->GetQueryCount();
+    desc->click();
+    EXPECT_EQ(top->GetQueryCount(), queries) << "the same state does not re-apply";
+    while (up->isEnabled()) up->click();
+    EXPECT_FALSE(top->GetAccessFields() != Access({{TVktField::BuyPrice, 2}, {TVktField::Data, 1}}))
+        << "moved above, it becomes the first key";
+    none->click();
+    EXPECT_FALSE(top->GetAccessFields() != Access({{TVktField::Data, 1}}));
+
+    Child<TUpDownEdit>(page, "DataCountEdit")->SetValue(0);
+    EXPECT_EQ(top->GetPageDataCount(), 0);
+    EXPECT_EQ(top->GetPageMax(), 1);
+    Child<TUpDownEdit>(page, "FontSize2Edit")->SetValue(95);
+    EXPECT_EQ(top->GetFontSize2(), 95);
+
+    // A face this machine lacks is shown and written back unchanged.
+    top->SetFontName2("Fremde Antiqua");
+    Show(top);
+    EXPECT_EQ(Child<TFontDropDown>(page, "FontNameList2")->GetFontName(), "Fremde Antiqua");
+    Child<TUpDownEdit>(page, "DataCountEdit")->SetValue(2);
+    EXPECT_EQ(top->GetFontName2(), "Fremde Antiqua");
+    EXPECT_EQ(top->GetPageDataCount(), 2);
 }
 
 } // namespace
