@@ -6,10 +6,13 @@
 #include "dialogs/Fclasschangedialog.h"
 #include "screens/Fclassview.h"
 
+#include <QApplication>
+#include <QImage>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -80,6 +83,33 @@ TEST_F(ClassChangeDialogTest, TheTreeListsTheThreeFamiliesAtTheTopAndEnablesByNo
         Tree()->setCurrentItem(nullptr);
         d->UpdateActions();
         EXPECT_EQ(Enabled(), "000");
+        d->GetBtnCancel()->click();
+    });
+}
+
+TEST_F(ClassChangeDialogTest, BranchesAreDrawnGreyAndLeavesInTheTextColour)
+{
+    Show([this](TClassChangeDialog* d) {
+        Tree()->expandAll();
+        Tree()->setCurrentItem(nullptr);
+        Tree()->clearSelection();
+        Tree()->scrollToTop();
+        QApplication::processEvents();
+        const QImage image = Tree()->viewport()->grab().toImage();
+        // The darkest grey level in the text half of the node's row.
+        const auto darkest = [&](int id) {
+            const QRect row = Tree()->visualItemRect(d->GetClassView()->FindNode(id));
+            const int text = row.left() + Tree()->iconSize().width() + 6;
+            int level = 255;
+            for (int y = row.top(); y <= row.bottom(); ++y)
+                for (int x = text; x < std::min(text + 40, image.width()); ++x)
+                    level = std::min(level, qGray(image.pixel(x, y)));
+            return level;
+        };
+        const int branch = darkest(SampleDatabase::kMeat);
+        const int leaf = darkest(SampleDatabase::kBeef);
+        EXPECT_LT(leaf, 90);
+        EXPECT_GT(branch, leaf + 40) << "a class with sub-classes is not a target";
         d->GetBtnCancel()->click();
     });
 }

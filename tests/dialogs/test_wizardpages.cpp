@@ -1,11 +1,24 @@
 // The wizard page stack: only ShowPage moves between pages; the tab bar and the tab widget's
-// keys do nothing.
+// keys do nothing. The help of every set-up dialog and wizard, by F1 and by its button.
 #include <gtest/gtest.h>
 
+#include "dialogs/Fappendinventorydialog.h"
+#include "dialogs/Fattributechangedialog.h"
+#include "dialogs/Fclasschangedialog.h"
+#include "dialogs/Fdatapropertychangedialog.h"
+#include "dialogs/Finventorydialog.h"
+#include "dialogs/Fmhisttoyhistdialog.h"
+#include "dialogs/Fuseunitchangedialog.h"
 #include "dialogs/Uwizardpages.h"
+#include "support/ScriptedServices.h"
 
+#include <QApplication>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -64,6 +77,36 @@ TEST_F(WizardPagesTest, TabBarAndKeysCannotSwitch)
     QTest::keyClick(&pages, Qt::Key_PageUp, Qt::ControlModifier);
     EXPECT_EQ(pages.currentIndex(), 1);
     EXPECT_EQ(bar->focusPolicy(), Qt::NoFocus);
+}
+
+TEST(SetUpDialogHelp, F1AndTheHelpButtonOpenEachDialogsPage)
+{
+    struct Case {
+        int context;
+        std::function<TVktDialog*()> make;
+    } const cases[] = {
+        {10000, [] { return new TClassChangeDialog; }},     {10256, [] { return new TAttributeChangeDialog; }},
+        {10768, [] { return new TDataPropertyChangeDialog; }}, {8720, [] { return new TInventoryDialog; }},
+        {9744, [] { return new TAppendInventoryDialog; }},  {9488, [] { return new TUseUnitChangeDialog; }},
+        {8976, [] { return new TMHistToYHistDialog; }},
+    };
+    vkttest::ScriptedServices& s = vkttest::Scripted();
+    platform::SetHelpFolder(vkttest::NewTempFolder("help"));
+    for (const Case& c : cases) {
+        s.Reset();
+        std::unique_ptr<TVktDialog> dialog(c.make());
+        dialog->show();
+        QApplication::setActiveWindow(dialog.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        QTest::keyClick(dialog.get(), Qt::Key_F1);
+        dialog->GetBtnHelp()->click();
+        ASSERT_EQ(s.messages.size(), 2u) << c.context;
+        const std::string page = std::to_string(c.context) + ".html";
+        for (const auto& m : s.messages) EXPECT_NE(m.text.find(page), std::string::npos) << m.text;
+        EXPECT_FALSE(dialog->GetBtnSetting()->isVisible()) << c.context;
+    }
+    platform::SetHelpFolder({});
+    s.Reset();
 }
 
 } // namespace
