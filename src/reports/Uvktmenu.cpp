@@ -4,7 +4,7 @@
 #include "layout/Uimagecontainer.h"
 #include "reports/Uvktgridcontainer.h"
 
-TVktMenu::TVktMenu() : TVktTemplate(10) {}
+TVktMenu::TVktMenu() : TVktCardTemplate(10) {}
 
 TGraphicContainer* TVktMenu::Frame(const char* name) const { return Child<TGraphicContainer>(name, 4); }
 
@@ -14,8 +14,7 @@ void TVktMenu::SetRowHeight(int height)
 {
     InItemsUpdate([&] {
         ForGrids(kCardGrids, [&](TVktGridContainer& grid) { grid.SetRowHeight(height); });
-        if (DataGrid("Header")) SetAlignSizeOf("Header", height * BandRows(GetHeaderFields()) * 10);
-        if (DataGrid("Footer")) SetAlignSizeOf("Footer", height * BandRows(GetFooterFields()) * 10);
+        FitBands();
     });
 }
 
@@ -65,16 +64,6 @@ void TVktMenu::SetFrameColor(TColor color)
 {
     for (const char* name : {"Graphic1", "Graphic2"})
         if (TGraphicContainer* frame = Frame(name)) frame->SetPenColor(color);
-}
-
-void TVktMenu::SetHeaderFields(const TPreviewFieldStruct& fields)
-{
-    SetBandFields(true, fields, GetRowHeight() * BandRows(fields) * 10);
-}
-
-void TVktMenu::SetFooterFields(const TPreviewFieldStruct& fields)
-{
-    SetBandFields(false, fields, GetRowHeight() * BandRows(fields) * 10);
 }
 
 void TVktMenu::LoadFromFile(const std::string& fileName)

@@ -7,7 +7,7 @@
 class TGraphicContainer;
 class TImageContainer;
 
-class TVktMenu : public TVktTemplate {
+class TVktMenu : public TVktCardTemplate {
 public:
     TVktMenu();
 
@@ -33,12 +33,8 @@ public:
     void SetImageTrim(bool value);
     TColor GetFrameColor() const;
     void SetFrameColor(TColor color);
-    TPreviewFieldStruct GetHeaderFields() const { return GetGridFields("Header"); }
-    void SetHeaderFields(const TPreviewFieldStruct& fields);
-    TPreviewFieldStruct GetFooterFields() const { return GetGridFields("Footer"); }
-    void SetFooterFields(const TPreviewFieldStruct& fields);
-    TPreviewFieldStruct GetItemFields() const { return GetGridFields("Item"); }
-    void SetItemFields(const TPreviewFieldStruct& fields) { SetGridFields("Item", fields); }
+    // h × r × 10 with the item grid's row height h.
+    int BandHeight(int rows) const override { return GetRowHeight() * rows * 10; }
     // The picture file as the only picture of "Image".
     void LoadFromFile(const std::string& fileName);
 

@@ -5,7 +5,7 @@
 #include "reports/Uvktgridcontainer.h"
 #include "reports/Uvktimagecontainer.h"
 
-TVktRecipe::TVktRecipe() : TVktTemplate(9) {}
+TVktRecipe::TVktRecipe() : TVktCardTemplate(9) {}
 
 int TVktRecipe::BandHeight(int rows) const
 {
@@ -20,9 +20,7 @@ void TVktRecipe::SetRowHeight(int height)
         SetAlignSizeOf("PageHeader", height * 10 + 100);
         SetAlignSizeOf("PageFooter", height * 10 + 100);
         ForGrids(kCardGrids, [&](TVktGridContainer& grid) { grid.SetRowHeight(height); });
-        if (!Item()) return;
-        if (DataGrid("Header")) SetAlignSizeOf("Header", BandHeight(BandRows(GetHeaderFields())));
-        if (DataGrid("Footer")) SetAlignSizeOf("Footer", BandHeight(BandRows(GetFooterFields())));
+        if (Item()) FitBands();
     });
 }
 
@@ -99,12 +97,3 @@ void TVktRecipe::SetGridColor(TColor color)
     });
 }
 
-void TVktRecipe::SetHeaderFields(const TPreviewFieldStruct& fields)
-{
-    SetBandFields(true, fields, BandHeight(BandRows(fields)));
-}
-
-void TVktRecipe::SetFooterFields(const TPreviewFieldStruct& fields)
-{
-    SetBandFields(false, fields, BandHeight(BandRows(fields)));
-}

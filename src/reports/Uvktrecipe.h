@@ -5,7 +5,7 @@
 // "PageFooter" bands, "Title", "Page" and "Date".
 #include "reports/Uvkttemplate.h"
 
-class TVktRecipe : public TVktTemplate {
+class TVktRecipe : public TVktCardTemplate {
 public:
     TVktRecipe();
 
@@ -58,16 +58,9 @@ public:
     // Also the detail frame's pen.
     TColor GetGridColor() const { return ReadGrid("Item", &TGridContainer::GetLineColor, TColor{0}); }
     void SetGridColor(TColor color);
-    TPreviewFieldStruct GetHeaderFields() const { return GetGridFields("Header"); }
-    void SetHeaderFields(const TPreviewFieldStruct& fields);
-    TPreviewFieldStruct GetFooterFields() const { return GetGridFields("Footer"); }
-    void SetFooterFields(const TPreviewFieldStruct& fields);
-    TPreviewFieldStruct GetItemFields() const { return GetGridFields("Item"); }
-    void SetItemFields(const TPreviewFieldStruct& fields) { SetGridFields("Item", fields); }
 
-    // The height of a band of `rows` rows: (h × 2r + (2r + 2) × w) × 10 with the item grid's row
-    // height h and line width w.
-    int BandHeight(int rows) const;
+    // (h × 2r + (2r + 2) × w) × 10 with the item grid's row height h and line width w.
+    int BandHeight(int rows) const override;
 
 private:
     TVktGridContainer* Item() const { return DataGrid("Item"); }

@@ -195,3 +195,9 @@ void TVktTemplate::SetBandFields(bool header, const TPreviewFieldStruct& fields,
         top->SetAccessFields(query);
     });
 }
+
+void TVktCardTemplate::FitBands()
+{
+    if (DataGrid("Header")) SetAlignSizeOf("Header", BandHeight(BandRows(GetHeaderFields())));
+    if (DataGrid("Footer")) SetAlignSizeOf("Footer", BandHeight(BandRows(GetFooterFields())));
+}

@@ -116,3 +116,31 @@ void TVktTemplate::InItemsUpdate(Write write)
     const TViewItemsUpdate update(*items);
     write();
 }
+
+// The base of the record-card templates (recipe, menu): "Header" and "Footer" grids of record
+// fields around an "Item" grid of the record's items. The getters give the grids' preview fields
+// as they are.
+class TVktCardTemplate : public TVktTemplate {
+public:
+    TPreviewFieldStruct GetHeaderFields() const { return GetGridFields("Header"); }
+    // Also the band's height and the query list (see SetBandFields).
+    void SetHeaderFields(const TPreviewFieldStruct& fields)
+    {
+        SetBandFields(true, fields, BandHeight(BandRows(fields)));
+    }
+    TPreviewFieldStruct GetFooterFields() const { return GetGridFields("Footer"); }
+    void SetFooterFields(const TPreviewFieldStruct& fields)
+    {
+        SetBandFields(false, fields, BandHeight(BandRows(fields)));
+    }
+    TPreviewFieldStruct GetItemFields() const { return GetGridFields("Item"); }
+    void SetItemFields(const TPreviewFieldStruct& fields) { SetGridFields("Item", fields); }
+
+    // The height of a band of `rows` rows.
+    virtual int BandHeight(int rows) const = 0;
+
+protected:
+    using TVktTemplate::TVktTemplate;
+    // The "Header" and "Footer" items' heights from their rows.
+    void FitBands();
+};

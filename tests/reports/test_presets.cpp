@@ -346,11 +346,10 @@ TEST_F(TemplatePropertiesTest, BandFieldsMergeIntoTheQueryTheLastWrittenOrderWin
 {
     for (const char* file : {"Recipe.xml", "Menu.xml"}) {
         Load(file);
-        auto* tmpl = Template<TVktTemplate>(std::string(file) == "Menu.xml" ? 10 : 9);
+        auto* tmpl = Template<TVktCardTemplate>(std::string(file) == "Menu.xml" ? 10 : 9);
         ASSERT_NE(tmpl, nullptr);
         auto set = [&](bool header, const TPreviewFieldStruct& fields) {
-            if (auto* r = dynamic_cast<TVktRecipe*>(tmpl)) header ? r->SetHeaderFields(fields) : r->SetFooterFields(fields);
-            if (auto* m = dynamic_cast<TVktMenu*>(tmpl)) header ? m->SetHeaderFields(fields) : m->SetFooterFields(fields);
+            header ? tmpl->SetHeaderFields(fields) : tmpl->SetFooterFields(fields);
         };
         auto* top = doc->Find<TVktTopContainer>("DataTop");
         // Data in both lists: the header sorts it descending, the footer ascending.
