@@ -45,12 +45,6 @@ TAppendInventoryDialog::TAppendInventoryDialog(QWidget* parent) : TWizardDialog(
     OnClick(btnCreate_, this, [this] { BtnCreateClick(); });
 }
 
-TAppendInventoryDialog::~TAppendInventoryDialog()
-{
-    MarkDestroying();
-    SetDataObject(nullptr);
-}
-
 void TAppendInventoryDialog::PageChanged(int page)
 {
     if (page == 0) return;

@@ -11,7 +11,6 @@ class TAppendInventoryDialog : public TWizardDialog {
     Q_OBJECT
 public:
     explicit TAppendInventoryDialog(QWidget* parent = nullptr);
-    ~TAppendInventoryDialog() override;
 
     // Starts on page 0 with the ids and shows the wizard modally.
     int Execute(const TPriorityItem& ids);

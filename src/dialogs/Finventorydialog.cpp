@@ -75,12 +75,6 @@ TInventoryDialog::TInventoryDialog(QWidget* parent) : TWizardDialog(parent, fals
     OnClick(btnCreate_, this, [this] { BtnCreateClick(); });
 }
 
-TInventoryDialog::~TInventoryDialog()
-{
-    MarkDestroying();
-    SetDataObject(nullptr);
-}
-
 int TInventoryDialog::GetMonth() const { return yHistDateEdit_->property(kMonthProperty).toInt(); }
 
 void TInventoryDialog::SetMonth(int firstDay)

@@ -16,7 +16,6 @@ class TInventoryDialog : public TWizardDialog {
     Q_OBJECT
 public:
     explicit TInventoryDialog(QWidget* parent = nullptr);
-    ~TInventoryDialog() override;
 
     // The chosen month as the day number of its first day.
     int GetMonth() const;

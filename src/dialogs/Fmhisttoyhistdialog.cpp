@@ -49,12 +49,6 @@ TMHistToYHistDialog::TMHistToYHistDialog(QWidget* parent) : TWizardDialog(parent
     OnClick(btnCreate_, this, [this] { BtnCreateClick(); });
 }
 
-TMHistToYHistDialog::~TMHistToYHistDialog()
-{
-    MarkDestroying();
-    SetDataObject(nullptr);
-}
-
 void TMHistToYHistDialog::PageChanged(int page)
 {
     if (page == 0) return;

@@ -12,7 +12,6 @@ class TMHistToYHistDialog : public TWizardDialog {
     Q_OBJECT
 public:
     explicit TMHistToYHistDialog(QWidget* parent = nullptr);
-    ~TMHistToYHistDialog() override;
 
     // Lists the months with monthly history, starts on page 0 and shows the wizard modally.
     int Execute();

@@ -62,12 +62,6 @@ TUseUnitChangeDialog::TUseUnitChangeDialog(QWidget* parent) : TWizardDialog(pare
     }));
 }
 
-TUseUnitChangeDialog::~TUseUnitChangeDialog()
-{
-    MarkDestroying();
-    SetDataObject(nullptr);
-}
-
 void TUseUnitChangeDialog::PageChanged(int page)
 {
     if (page == 0) return;

@@ -11,7 +11,6 @@ class TUseUnitChangeDialog : public TWizardDialog {
     Q_OBJECT
 public:
     explicit TUseUnitChangeDialog(QWidget* parent = nullptr);
-    ~TUseUnitChangeDialog() override;
 
     // Shows the names of both units and the rate 1, then the wizard modally. True when it was
     // confirmed with 実行; `rate` then holds the rate (1.0 otherwise).
