@@ -109,10 +109,10 @@ TVktGridContainer::TVktGridContainer() : TGridContainer(16), TVktDataLink(static
 
 TVktGridContainer::~TVktGridContainer()
 {
-    // The fields leave the database container's query.
+    // The fields leave the database container's query, unless that goes too.
     fields_.Clear();
-    sumField_ = 0;
-    if (GetTopContainer()) GetTopContainer()->RequestQuery();
+    TVktTopContainer* top = GetTopContainer();
+    if (top && !(top->GetViewItem() && top->GetViewItem()->GetDeleting())) top->RequestQuery();
 }
 
 TVktGridContainer::Mode TVktGridContainer::GetMode() const

@@ -259,6 +259,11 @@ TEST_F(ReportGridTest, RecipeItemRowsAndTheirWrapStyle)
     EXPECT_EQ(items->GetPageMax(), 1);
     items->SetRowExpand(true);
     EXPECT_EQ(items->GetRowsWrapStyle(), 2);
+    // A deleted grid's fields leave the record query.
+    auto* extra = Grid(top, {F::BuyPrice});
+    EXPECT_GE(top->GetQueryFields().IndexOf(ToInt(F::BuyPrice)), 0);
+    layout->preview->Delete(extra->GetViewItem());
+    EXPECT_LT(top->GetQueryFields().IndexOf(ToInt(F::BuyPrice)), 0);
     // The grid's fields are no part of the record query in item form.
     EXPECT_LT(top->GetQueryFields().IndexOf(ToInt(F::ItemUsePrice)), 0);
     items->SetSubData(false);
