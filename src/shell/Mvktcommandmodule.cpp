@@ -11,6 +11,7 @@
 #include "dialogs/Ffieldselectdialog.h"
 #include "dialogs/Finventorydialog.h"
 #include "dialogs/Fmhisttoyhistdialog.h"
+#include "dialogs/Fothereditdialog.h"
 #include "gui/Application.h"
 #include "gui/IconList.h"
 #include "gui/QtSupport.h"
@@ -475,7 +476,10 @@ void TVktCommandModule::ActShowCreateInventoryListDialogExecute()
 {
     if (TVktObject* object = GetValidObject()) ShowInventoryDlg(object);
 }
-void TVktCommandModule::ActShowOtherDataDialogExecute() {}
+void TVktCommandModule::ActShowOtherDataDialogExecute()
+{
+    if (TVktPanel* panel = currentPanel_.data()) ShowOtherEditDlg(panel->GetVktObject(), 0);
+}
 void TVktCommandModule::ActShowMHistToYHistDialogExecute()
 {
     if (TVktObject* object = GetValidObject()) ShowMHistToYHistDlg(object);

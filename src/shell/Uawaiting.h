@@ -4,9 +4,8 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 3> kAwaitingActions = {
+inline constexpr std::array<std::string_view, 2> kAwaitingActions = {
     "ActShowCsvImportDialog",
-    "ActShowOtherDataDialog",
     "ActShowPreviewProperty",
 };
 
