@@ -84,12 +84,18 @@ TFieldStates ReadStates(const TStateListView& list)
     return {states.Ids, states.States};
 }
 
-void WriteStates(TStateListView& list, const TFieldStates& states) { list.SetStates({states.Ids, states.States}); }
+void WriteStates(TStateListView& list, const TFieldStates& states)
+{
+    // Cleared first: equal states would leave the listed items where they are, not at the front.
+    list.SetStates({});
+    list.SetStates({states.Ids, states.States});
+}
 
 void ShowColumnStates(TStateListView& list, const TFieldStates& states)
 {
     QListWidget* view = list.GetListView();
     const int position = view->currentItem() ? TStateListView::GetItemPosition(view->currentItem()) : -1;
+    const int id = view->currentItem() ? TStateListView::GetItemId(view->currentItem()) : 0;
     for (int row = view->count() - 1; row >= 0; --row)
         if (TStateListView::GetItemId(view->item(row)) < 0) list.DeleteItem(view->item(row));
     int empty = 0;
@@ -97,7 +103,8 @@ void ShowColumnStates(TStateListView& list, const TFieldStates& states)
         if (states.Ids.GetItem(i) < 0) ++empty;
     for (int n = 1; n <= empty; ++n) list.AddItem(kEmptyColumn, -n);
     WriteStates(list, states);
-    if (QListWidgetItem* item = list.ItemOfPosition(position)) {
+    // A field stays selected; an empty column, renumbered, by its place.
+    if (QListWidgetItem* item = id > 0 ? list.ItemOfId(id) : list.ItemOfPosition(position)) {
         view->setCurrentItem(item);
         item->setSelected(true);
     } else {

@@ -25,10 +25,10 @@ platform::IconList SortStateImages(bool shown);
 // while the list is empty.
 void FillFieldList(TStateListView& list, const TVktFieldSet& fields);
 TFieldStates ReadStates(const TStateListView& list);
-// The states set (no change is reported).
+// The states set, the listed items moved to the front in their order (no change is reported).
 void WriteStates(TStateListView& list, const TFieldStates& states);
 // The "空の列" items become one per empty column of the states (ids -1, -2, ...), then the states
-// are set; the item at the selected position is selected again.
+// are set; the selected field stays selected, a selected empty column's place is selected again.
 void ShowColumnStates(TStateListView& list, const TFieldStates& states);
 
 class TVktFieldListBox : public QWidget {

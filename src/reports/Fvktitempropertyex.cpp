@@ -1,6 +1,7 @@
 #include "reports/Fvktitempropertyex.h"
 
 #include "reports/Fvktdataproperty.h"
+#include "reports/Fvktgridproperty.h"
 #include "reports/Fvkttopcontainerproperty.h"
 
 TVktItemPropertyEx::TVktItemPropertyEx(QWidget* parent) : TPreviewItemPropertyEx(parent)
@@ -19,6 +20,7 @@ TContainerProperty* TVktItemPropertyEx::GetPage(int type)
         case 13: page = new TVktFieldProperty(this); break;
         case 14: page = new TVktMemoProperty(this); break;
         case 15: page = new TVktImageProperty(this); break;
+        case 16: page = new TVktGridProperty(this); break;
         case 17: page = new TVktChartProperty(this); break;
         default: return nullptr;
         }

@@ -89,10 +89,7 @@ TPreviewFieldStruct InsertEmptyColumn(TPreviewFieldStruct fields, int position)
     return fields;
 }
 
-int ColumnOfPosition(const TFieldStates& states, int position)
-{
-    return position >= 0 && position < states.Ids.GetCount() ? position : -1;
-}
+int ColumnOfId(const TFieldStates& states, int id) { return id == 0 ? -1 : states.Ids.IndexOf(id); }
 
 bool ColumnValues(const TPreviewFieldStruct& fields, int id, int& width, int& lineBreak)
 {

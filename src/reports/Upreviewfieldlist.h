@@ -40,9 +40,8 @@ std::vector<int> SortingIds(const TFieldStates& states, bool emptyOnly);
 // appends it after the last one.
 TPreviewFieldStruct InsertEmptyColumn(TPreviewFieldStruct fields, int position);
 
-// Index of the column the list item at `position` of the states stands for; -1 past the listed
-// items.
-int ColumnOfPosition(const TFieldStates& states, int position);
+// Index of the column of a list id among the states; -1 when it is not listed.
+int ColumnOfId(const TFieldStates& states, int id);
 
 // Width and break of the column of a list id (the n-th empty column for -n); false when absent.
 bool ColumnValues(const TPreviewFieldStruct& fields, int id, int& width, int& lineBreak);

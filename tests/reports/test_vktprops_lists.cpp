@@ -76,6 +76,9 @@ TEST(VktFieldListModel, ColumnsThroughListStates)
 
     EXPECT_EQ(SortingIds(States({{kName, 1}, {-1, 2}, {kPrice, 0}, {-2, 1}}), true), (std::vector<int>{-1, -2}));
     EXPECT_EQ(SortingIds(States({{kName, 1}, {kClass, 2}, {kPrice, 0}}), false), (std::vector<int>{kName, kClass}));
+    // The column of a selected item: listed ones by their place, others (and nothing) none.
+    for (auto [id, column] : {std::pair{-2, 3}, {kPrice, 2}, {kClass, -1}, {0, -1}})
+        EXPECT_EQ(ColumnOfId(states, id), column) << id;
 }
 
 TEST(VktFieldListModel, EmptyColumnInsertAndColumnValues)
