@@ -235,6 +235,7 @@ public:
     {
         Close();
         VktCommandModule()->SetCurrentPanel(nullptr);
+        delete panel_;   // while the settings still go to the own folder
         platform::SetSettingsFolder(platform::SettingsScope::User, {});
     }
 
