@@ -6,6 +6,7 @@
 #include "dialogs/Fappendinventorydialog.h"
 #include "dialogs/Fattributechangedialog.h"
 #include "dialogs/Fclasschangedialog.h"
+#include "dialogs/Fcsvconvertor.h"
 #include "dialogs/Fdatapropertychangedialog.h"
 #include "dialogs/Fexecutedialog.h"
 #include "dialogs/Ffieldselectdialog.h"
@@ -471,7 +472,10 @@ void TVktCommandModule::ActShowViewFieldDialogExecute()
 {
     if (TVktPanel* panel = currentPanel_.data()) ShowFieldSelectDlg(panel->GetVktObject());
 }
-void TVktCommandModule::ActShowCsvImportDialogExecute() {}
+void TVktCommandModule::ActShowCsvImportDialogExecute()
+{
+    if (TVktObject* object = GetValidObject()) ShowCsvConvertor(object);
+}
 void TVktCommandModule::ActShowCreateInventoryListDialogExecute()
 {
     if (TVktObject* object = GetValidObject()) ShowInventoryDlg(object);

@@ -4,8 +4,7 @@
 #include <array>
 #include <string_view>
 
-inline constexpr std::array<std::string_view, 2> kAwaitingActions = {
-    "ActShowCsvImportDialog",
+inline constexpr std::array<std::string_view, 1> kAwaitingActions = {
     "ActShowPreviewProperty",
 };
 
