@@ -157,7 +157,7 @@ void TPreviewItemOperator::Rebuild()
 
 void TPreviewItemOperator::Forget(QTreeWidgetItem* node)
 {
-    if (const TViewItem* item = ItemOf(node)) {
+    if (const TTreeItem* item = ItemOf(node)) {
         nodes_.remove(item);
         if (item == picked_) picked_ = nullptr;
         if (item == scrollTo_) scrollTo_ = nullptr;
@@ -211,7 +211,7 @@ void TPreviewItemOperator::ScrollLater(TViewItem* item)
 
 void TPreviewItemOperator::PreviewDeleteItem(TTreeItem* item)
 {
-    QTreeWidgetItem* node = NodeOf(static_cast<TViewItem*>(item));
+    QTreeWidgetItem* node = NodeOf(item);
     if (!node) return;
     const bool was = std::exchange(updating_, true);
     Forget(node);
@@ -233,7 +233,7 @@ void TPreviewItemOperator::PreviewMoveItem(TTreeItem* moved)
         TreeView->takeTopLevelItem(TreeView->indexOfTopLevelItem(node));
     TTreeItem* parent = item->GetParent();
     const bool top = parent == preview_->GetItems()->GetPageRoot();
-    QTreeWidgetItem* parentNode = top ? nullptr : NodeOf(static_cast<TViewItem*>(parent));
+    QTreeWidgetItem* parentNode = top ? nullptr : NodeOf(parent);
     if (!top && !parentNode) {
         // Now below an item the tree does not show.
         Forget(node);
@@ -243,7 +243,7 @@ void TPreviewItemOperator::PreviewMoveItem(TTreeItem* moved)
     }
     int index = 0;
     for (TTreeItem* s = item->GetPrevSibling(); s; s = s->GetPrevSibling())
-        if (NodeOf(static_cast<TViewItem*>(s))) ++index;
+        if (NodeOf(s)) ++index;
     if (top)
         TreeView->insertTopLevelItem(index + 1, node);
     else

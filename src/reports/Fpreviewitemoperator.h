@@ -43,8 +43,9 @@ public:
     void SetPreview(TPreview* preview);
     TPreview* GetPreview() const { return preview_; }
     QTreeWidget* GetTreeView() const { return TreeView; }
-    // The node of an item; null when the item is not shown.
-    QTreeWidgetItem* NodeOf(const TViewItem* item) const { return nodes_.value(item, nullptr); }
+    // The node of an item; null when the item is not shown. Only the address is used: a deletion
+    // notice may name an item whose derived part is already gone.
+    QTreeWidgetItem* NodeOf(const TTreeItem* item) const { return nodes_.value(item, nullptr); }
     static TViewItem* ItemOf(const QTreeWidgetItem* node);
     // The tree as "caption[children]" text, nodes separated by blanks (tests and diagnostics).
     std::string Dump() const;
@@ -82,7 +83,7 @@ private:
     QPointer<TPreview> preview_;
     TPVActionNotifier* notifier_ = nullptr;
     QTreeWidgetItem* root_ = nullptr;
-    QHash<const TViewItem*, QTreeWidgetItem*> nodes_;
+    QHash<const TTreeItem*, QTreeWidgetItem*> nodes_;
     TViewItem* picked_ = nullptr;
     TViewItem* scrollTo_ = nullptr;
     QTreeWidgetItem* downNode_ = nullptr;
