@@ -1,6 +1,7 @@
 #include "reports/Fvktitempropertyex.h"
 
 #include "reports/Fvktdataproperty.h"
+#include "reports/Fvktdatalistproperty.h"
 #include "reports/Fvktgridproperty.h"
 #include "reports/Fvkttopcontainerproperty.h"
 
@@ -15,6 +16,7 @@ TContainerProperty* TVktItemPropertyEx::GetPage(int type)
     TContainerProperty*& page = vktPages_[static_cast<std::size_t>(type - 8)];
     if (!page) {
         switch (type) {
+        case 8: page = new TVktDataListProperty(this); break;
         case 11: page = new TVktTopContainerProperty(this); break;
         case 12: page = new TVktContainerProperty(this); break;
         case 13: page = new TVktFieldProperty(this); break;
