@@ -244,7 +244,8 @@ void TCsvEdit::SetRowCount(int count)
 
 void TCsvEdit::SetFixedRows(int count)
 {
-    core_.Grid().SetFixedRows(std::clamp(count, 0, 1));
+    count = std::clamp(count, 0, 1);   // the header row only
+    core_.Grid().SetFixedRows(count);
     if (core_.Grid().GetRowCount() <= count) core_.Grid().SetRowCount(count + 1);
     view_->horizontalHeader()->setVisible(count > 0);
     core_.ClampCurrent();
