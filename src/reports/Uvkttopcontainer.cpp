@@ -151,7 +151,9 @@ void TVktTopContainer::DBActive()
 {
     accesser_.reset();
     accesser_ = std::make_unique<TVktAccesser>(object_);
-    BuildQuery();
+    // A suspended container lists when the suspension ends.
+    if (suspended_) queryPending_ = true;
+    else BuildQuery();
     active_ = true;
     BroadcastDBActive(GetViewItem());
 }

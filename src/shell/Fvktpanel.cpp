@@ -6,6 +6,7 @@
 #include "gui/Application.h"
 #include "gui/IconList.h"
 #include "gui/Services.h"
+#include "reports/Fvktpreview.h"
 #include "screens/Fclassfilterbar.h"
 #include "screens/Fclassfilterview.h"
 #include "screens/Fclassview.h"
@@ -18,7 +19,6 @@
 #include "screens/Finventoryview.h"
 #include "screens/Fitemlistview.h"
 #include "screens/Fkerneleditpanel.h"
-#include "shell/Flayoutpanel.h"
 #include "shell/Mvktcommandmodule.h"
 
 #include <QAbstractItemView>
@@ -235,7 +235,7 @@ void TVktPanel::Setup()
     PopupOn(inventoryView_->GetInvListView()->GetStringGrid(), inventoryPopupMenu_);
 
     // Layout view.
-    preview_ = new TLayoutPanel(screens_, this);
+    preview_ = new TVktPreview(screens_, this);
     screens->addWidget(preview_);
     preview_->SetVisible(false);
 

@@ -23,7 +23,7 @@ class TClassFilterBase;
 class TClassFilterView;
 class TDataViewer;
 class TInventoryView;
-class TLayoutPanel;
+class TVktPreview;
 
 class TVktPanel : public TGuiPanel {
     Q_OBJECT
@@ -52,7 +52,7 @@ public:
     TClassFilterView* GetClassFilterView() const { return classFilterView_; }
     TDataViewer* GetDataViewer() const { return dataViewer_; }
     TInventoryView* GetInventoryView() const { return inventoryView_; }
-    TLayoutPanel* GetPreview() const { return preview_; }
+    TVktPreview* GetPreview() const { return preview_; }
     QSplitter* GetSplitter() const { return splitter_; }
     QMenu* GetClassViewPopupMenu() const { return classViewPopupMenu_; }
     QMenu* GetDataViewPopupMenu() const { return dataViewPopupMenu_; }
@@ -101,7 +101,7 @@ private:
     QWidget* screens_ = nullptr;
     TDataViewer* dataViewer_ = nullptr;
     TInventoryView* inventoryView_ = nullptr;
-    TLayoutPanel* preview_ = nullptr;
+    TVktPreview* preview_ = nullptr;
     QMenu* classViewPopupMenu_ = nullptr;
     QMenu* dataViewPopupMenu_ = nullptr;
     QMenu* inventoryPopupMenu_ = nullptr;

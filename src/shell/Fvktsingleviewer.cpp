@@ -9,6 +9,7 @@
 #include "layout/Preview.h"
 #include "platform/Errors.h"
 #include "reports/Fpreviewoperator.h"
+#include "reports/Fvktpreview.h"
 #include "screens/Fclassbar.h"
 #include "screens/Fclassfilterbar.h"
 #include "screens/Fclassfilterview.h"
@@ -25,7 +26,6 @@
 #include "screens/Fkerneleditpanel.h"
 #include "screens/Finventoryview.h"
 #include "shell/Finternetcheckdialog.h"
-#include "shell/Flayoutpanel.h"
 #include "shell/Fsplash.h"
 #include "shell/Fvktpanel.h"
 #include "shell/Mvktcommandmodule.h"
@@ -285,7 +285,7 @@ void TVktSingleViewer::BuildToolBar()
 
 TPreview* TVktSingleViewer::GetLayoutDocument() const
 {
-    const TLayoutPanel* panel = GetVktPanel()->GetPreview();
+    const TVktPreview* panel = GetVktPanel()->GetPreview();
     return panel ? panel->GetPreview() : nullptr;
 }
 
@@ -421,8 +421,9 @@ void TVktSingleViewer::PreviewFileSelecterChange()
         selectedLayout_ = previewFileSelecter_->currentIndex();
         const std::string file = LayoutFile(selectedLayout_);
         const std::string userCopy = dataFolder + file;
-        document->LoadFromFile(QFileInfo::exists(platform::ToQString(userCopy)) ? userCopy
-                                                                                : VktMdl()->GetExeFolder() + file);
+        GetVktPanel()->GetPreview()->LoadLayout(QFileInfo::exists(platform::ToQString(userCopy))
+                                                    ? userCopy
+                                                    : VktMdl()->GetExeFolder() + file);
     } catch (const std::exception&) {
         // the layout document reports its own failures
     }

@@ -5,7 +5,7 @@
 #include "screens/Fdataeditor.h"
 #include "screens/Finvdatebar.h"
 #include "screens/Finventoryview.h"
-#include "shell/Flayoutpanel.h"
+#include "reports/Fvktpreview.h"
 #include "test_vktpanel_fixture.h"
 
 #include <QMimeData>

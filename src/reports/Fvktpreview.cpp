@@ -1,0 +1,273 @@
+#include "reports/Fvktpreview.h"
+
+#include "gui/Application.h"
+#include "gui/IconList.h"
+#include "gui/QtSupport.h"
+#include "gui/Services.h"
+#include "layout/Preview.h"
+#include "layout/Ucontainer.h"
+#include "platform/Files.h"
+#include "reports/Fpreviewitemoperator.h"
+#include "reports/Fvktitempropertyex.h"
+#include "reports/Uvktcontainertypes.h"
+
+#include <QSplitter>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace {
+
+constexpr const char* kTagProperty = "Tag";
+
+struct TButtonRow {
+    const char* Name;
+    int Tag;                // container type; 0 for a command button
+    int CommandIcon;        // index in the command icons, for a command button
+    const char* Hint;
+};
+
+// In bar order; the database group starts a new row of the bar.
+constexpr TButtonRow kButtons[] = {
+    {"BtnClear", 0, 7, "クリア"},
+    {"BtnOpen", 0, 1, "開く"},
+    {"BtnSave", 0, 2, "保存"},
+    {"BtnPrint", 0, 3, "印刷"},
+    {"BtnDelete", 0, 8, "削除"},
+    {"BtnContainer", 1, 0, nullptr},
+    {"BtnText", 2, 0, nullptr},
+    {"BtnMemo", 3, 0, nullptr},
+    {"BtnGraphic", 4, 0, nullptr},
+    {"BtnImage", 5, 0, nullptr},
+    {"BtnGrid", 6, 0, nullptr},
+    {"BtnChart", 7, 0, nullptr},
+    {"BtnVktTop", 11, 0, nullptr},
+    {"BtnVktContainer", 12, 0, nullptr},
+    {"BtnVktField", 13, 0, nullptr},
+    {"BtnVktMemo", 14, 0, nullptr},
+    {"BtnVktImage", 15, 0, nullptr},
+    {"BtnVktGrid", 16, 0, nullptr},
+    {"BtnVktChart", 17, 0, nullptr},
+    {"ToolButton5", 8, 0, nullptr},
+    {"ToolButton6", 9, 0, nullptr},
+    {"ToolButton7", 10, 0, nullptr},
+};
+
+constexpr int kDatabaseGroup = 11;
+
+} // namespace
+
+std::string LayoutFileName(const std::string& chosen)
+{
+    std::filesystem::path path(chosen);
+    path.replace_extension(".xml");
+    return path.string();
+}
+
+TVktPreview::TVktPreview(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent, owner)
+{
+    setObjectName("VktPreview");
+    setFrameShape(QFrame::NoFrame);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    ToolBar = new QToolBar(this);
+    ToolBar->setObjectName("ToolBar");
+    layout->addWidget(ToolBar);
+
+    SplitterV = new QSplitter(Qt::Vertical, this);
+    SplitterV->setObjectName("SplitterV");
+    SplitterV->setHandleWidth(kSplitterHandle);
+    SplitterV->setChildrenCollapsible(false);
+    layout->addWidget(SplitterV);
+
+    Preview = new TPreview(SplitterV);
+    Preview->setObjectName("Preview");
+    Preview->setToolTip(platform::ToQString("印刷プレビュー"));
+    Preview->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Preview->setMinimumHeight(kMinPane);
+    SplitterV->addWidget(Preview);
+
+    Panel = new QWidget(SplitterV);
+    Panel->setObjectName("Panel");
+    Panel->setMinimumHeight(kMinPane);
+    auto* paneLayout = new QVBoxLayout(Panel);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    SplitterH = new QSplitter(Qt::Horizontal, Panel);
+    SplitterH->setObjectName("SplitterH");
+    SplitterH->setChildrenCollapsible(false);
+    paneLayout->addWidget(SplitterH);
+    PreviewItemOperator = new TPreviewItemOperator(SplitterH);
+    PreviewItemOperator->setObjectName("PreviewItemOperator");
+    PreviewItemOperator->setMinimumWidth(kMinPane);
+    PreviewItemOperator->GetTreeView()->setToolTip(platform::ToQString("プレビューオブジェクトセレクタ"));
+    ItemProperty = new TVktItemPropertyEx(SplitterH);
+    ItemProperty->setObjectName("VktItemPropertyEx");
+    ItemProperty->setMinimumWidth(kMinPane);
+    SplitterH->addWidget(PreviewItemOperator);
+    SplitterH->addWidget(ItemProperty);
+    SplitterH->setStretchFactor(1, 1);
+    SplitterH->setSizes({kItemTreeWidth, 400});
+    SplitterV->addWidget(Panel);
+    SplitterV->setStretchFactor(0, 1);
+    SplitterV->setStretchFactor(1, 0);
+    Panel->hide();
+
+    binding_ = std::make_unique<TVktLayoutBinding>(Preview);
+    ItemProperty->SetPreview(Preview);
+    PreviewItemOperator->SetPreview(Preview);
+    BuildToolBar();
+    ToolBar->hide();
+}
+
+TVktPreview::~TVktPreview()
+{
+    MarkDestroying();
+    SetVktObject(nullptr);
+    binding_->Detach();
+    PreviewItemOperator->SetPreview(nullptr);
+    ItemProperty->SetPreview(nullptr);
+    binding_.reset();
+    delete Preview;
+    Preview = nullptr;
+}
+
+void TVktPreview::BuildToolBar()
+{
+    const platform::IconList& commands = platform::ProgramIcons("commands");
+    const platform::IconList& containers = platform::ProgramIcons("containers");
+    for (const TButtonRow& row : kButtons) {
+        if (row.Tag == kDatabaseGroup) ToolBar->addSeparator();
+        auto* button = new QToolButton(ToolBar);
+        button->setObjectName(row.Name);
+        button->setAutoRaise(true);
+        button->setProperty(kTagProperty, row.Tag);
+        const std::string hint = row.Tag ? Preview->GetContainerCaption(row.Tag) : row.Hint;
+        button->setToolTip(platform::ToQString(hint));
+        button->setIcon(row.Tag ? containers.Icon(row.Tag) : commands.Icon(row.CommandIcon));
+        ToolBar->addWidget(button);
+        const std::string_view name = row.Name;
+        std::function<void()> handler;
+        if (row.Tag) {
+            const int tag = row.Tag;
+            handler = [this, tag] { BtnContainerClick(tag); };
+        } else if (name == "BtnClear") {
+            handler = [this] { BtnClearClick(); };
+        } else if (name == "BtnOpen") {
+            handler = [this] { BtnOpenClick(); };
+        } else if (name == "BtnSave") {
+            handler = [this] { BtnSaveClick(); };
+        } else if (name == "BtnDelete") {
+            handler = [this] { BtnDeleteClick(); };
+        }
+        if (handler) connect(button, &QToolButton::clicked, this, platform::Guarded([handler](bool) { handler(); }));
+    }
+}
+
+QToolButton* TVktPreview::GetButton(const char* name) const
+{
+    return ToolBar->findChild<QToolButton*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+}
+
+void TVktPreview::SetFilter(const TFilterObject& filter)
+{
+    if (!GetVisible()) return;
+    filter_ = filter;
+    binding_->SetFilter(filter);
+    Changed();
+}
+
+bool TVktPreview::GetPropertyVisible() const { return !Panel->isHidden(); }
+
+void TVktPreview::SetPropertyVisible(bool visible)
+{
+    if (visible == GetPropertyVisible()) return;
+    Panel->setVisible(visible);
+    if (!visible) return;
+    // The area comes back at its own height; the document keeps the rest.
+    const int total = SplitterV->height() - SplitterV->handleWidth();
+    const int lower = std::min(kPropertyHeight, std::max(kMinPane, total - kMinPane));
+    SplitterV->setSizes({std::max(kMinPane, total - lower), lower});
+}
+
+void TVktPreview::setVisible(bool visible)
+{
+    TGuiPanel::setVisible(visible);
+    binding_->SetShown(visible);
+    Preview->viewport()->update();
+    // The queued pass of the hidden time runs after this handler, joined by a filter it hands over.
+    if (visible) QTimer::singleShot(0, this, [this] { Changed(); });
+}
+
+void TVktPreview::DoAttach() { binding_->Attach(GetVktObject()); }
+
+void TVktPreview::DoDetach() { binding_->Detach(); }
+
+void TVktPreview::DoUpdate()
+{
+    binding_->SetShown(GetVisible());
+    binding_->Update();
+}
+
+// ---- tool bar ----------------------------------------------------------------------------------
+
+void TVktPreview::BtnContainerClick(int type)
+{
+    if (type > kDatabaseGroup) {
+        const TContainer* selected = Preview->GetSelContainer();
+        if (!selected || selected->GetType() < kDatabaseGroup) return;
+    }
+    Preview->AddContainer(type);
+}
+
+void TVktPreview::BtnClearClick() { Preview->Clear(); }
+
+void TVktPreview::BtnDeleteClick()
+{
+    if (TViewItem* item = Preview->GetSelected()) Preview->Delete(item);
+}
+
+void TVktPreview::BtnOpenClick()
+{
+    const auto chosen = platform::Services().OpenFile(std::string(), std::string(), std::string(), openFileName_);
+    if (!chosen) return;
+    openFileName_ = *chosen;
+    saveFileName_ = *chosen;
+    LoadLayout(*chosen);
+}
+
+void TVktPreview::LoadLayout(const std::string& fileName)
+{
+    // Suspended while the items come in, so that the children of a database container do not
+    // each ask it to list again.
+    binding_->SetShown(false);
+    try {
+        Preview->LoadFromFile(fileName);
+    } catch (...) {
+        binding_->SetShown(GetVisible());
+        Changed();
+        throw;
+    }
+    binding_->SetShown(GetVisible());
+    Changed();
+}
+
+void TVktPreview::BtnSaveClick()
+{
+    const auto chosen = platform::Services().SaveFile(std::string(), std::string(), std::string(), saveFileName_);
+    if (!chosen) return;
+    const std::string name = LayoutFileName(*chosen);
+    if (name != openFileName_ && platform::FileExists(name) &&
+        platform::Services().MessageBox(kOverwriteText, kOverwriteCaption, platform::MsgIcon::Question,
+                                        platform::MsgButtons::OkCancel,
+                                        platform::MsgAnswer::Ok) != platform::MsgAnswer::Ok)
+        return;
+    openFileName_ = name;
+    saveFileName_ = name;
+    Preview->SaveToFile(name);
+}
