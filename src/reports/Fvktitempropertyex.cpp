@@ -3,6 +3,8 @@
 #include "reports/Fvktdataproperty.h"
 #include "reports/Fvktdatalistproperty.h"
 #include "reports/Fvktgridproperty.h"
+#include "reports/Fvktmenuproperty.h"
+#include "reports/Fvktrecipeproperty.h"
 #include "reports/Fvkttopcontainerproperty.h"
 
 TVktItemPropertyEx::TVktItemPropertyEx(QWidget* parent) : TPreviewItemPropertyEx(parent)
@@ -17,14 +19,15 @@ TContainerProperty* TVktItemPropertyEx::GetPage(int type)
     if (!page) {
         switch (type) {
         case 8: page = new TVktDataListProperty(this); break;
+        case 9: page = new TVktRecipeProperty(this); break;
+        case 10: page = new TVktMenuProperty(this); break;
         case 11: page = new TVktTopContainerProperty(this); break;
         case 12: page = new TVktContainerProperty(this); break;
         case 13: page = new TVktFieldProperty(this); break;
         case 14: page = new TVktMemoProperty(this); break;
         case 15: page = new TVktImageProperty(this); break;
         case 16: page = new TVktGridProperty(this); break;
-        case 17: page = new TVktChartProperty(this); break;
-        default: return nullptr;
+        default: page = new TVktChartProperty(this); break;
         }
         Adopt(page);
     }

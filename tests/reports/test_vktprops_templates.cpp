@@ -4,11 +4,17 @@
 #include "layout/Preview.h"
 #include "layout/Uviewitems.h"
 #include "reports/Fvktdatalistproperty.h"
+#include "reports/Fvktmenuproperty.h"
+#include "reports/Fvktrecipeproperty.h"
 #include "reports/Fvktfieldlists.h"
 #include "reports/Fvktitempropertyex.h"
 #include "reports/PresetBuilder.h"
 #include "reports/ReportFixture.h"
 #include "reports/Uvktdatalist.h"
+#include "reports/Uvktmenu.h"
+#include "reports/Uvktrecipe.h"
+#include "layout/Ugraphiccontainer.h"
+#include "layout/Uimagecontainer.h"
 #include "reports/Uvkttopcontainer.h"
 #include "support/ScriptedServices.h"
 #include "widgets/Fstatelistview.h"
@@ -18,7 +24,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QImage>
 #include <QPushButton>
+#include <QTabBar>
 
 #include <gtest/gtest.h>
 
@@ -187,6 +195,129 @@ TEST_F(TemplatePropsTest, DataListStyleValues)
     title->setText(QString::fromUtf8("和牛の在庫"));
     emit title->editingFinished();
     EXPECT_EQ(list->GetTitle(), "和牛の在庫");
+}
+
+// Selects the item of that id on the card's field tab and presses the button.
+void PressOnTab(TVktCardFieldTab* tab, int tabIndex, int id, QPushButton* button)
+{
+    tab->TabControl->setCurrentIndex(tabIndex);
+    QListWidgetItem* item = tab->Fields->StateListView->ItemOfId(id);
+    ASSERT_NE(item, nullptr) << id;
+    tab->Fields->StateListView->GetListView()->setCurrentItem(item);
+    item->setSelected(true);
+    ASSERT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+    button->click();
+}
+
+int OrderOf(const TPreviewFieldStruct& fields, F field)
+{
+    const int at = fields.GetName().IndexOf(ToInt(field));
+    return at < 0 ? -1 : fields.GetOrder().GetItem(at);
+}
+
+TEST_F(TemplatePropsTest, RecipeStyleDetailAndThreeFieldLists)
+{
+    Load("Recipe.xml", 9);
+    auto* recipe = dynamic_cast<TVktRecipe*>(ContainerOf(root));
+    ASSERT_NE(recipe, nullptr);
+    const bool detail = recipe->GetDetailEnabled();
+    Child<QCheckBox>("CBDetailEnabled")->setChecked(!detail);
+    EXPECT_EQ(recipe->GetDetailEnabled(), !detail);
+    Child<QCheckBox>("CBDetailEnabled")->setChecked(true);
+    Pick("DetailPosList", 1);
+    EXPECT_TRUE(recipe->GetDetailPos());
+    Pick("DetailPosList", 0);
+    EXPECT_FALSE(recipe->GetDetailPos());
+    Child<TUpDownEdit>("ImageFixRateEdit")->SetValue(40);
+    EXPECT_EQ(recipe->GetImageFixRate(), 40);
+    Child<TUpDownEdit>("ImageFixRateEdit")->SetValue(250);
+    EXPECT_EQ(Child<TUpDownEdit>("ImageFixRateEdit")->GetValue(), 100) << "a share stays within 1..100";
+    Pick("ChartFieldList", 1);
+    EXPECT_EQ(recipe->GetChartField(), 1);
+    Child<TUpDownEdit>("RowHeightEdit")->SetValue(60);
+    EXPECT_EQ(recipe->GetRowHeight(), 60);
+
+    auto* tab = dynamic_cast<TVktRecipeProperty*>(page)->GetFieldTab();
+    TVktFieldListBox* box = tab->Fields;
+    // On the ingredient rows a sort order hides the field; on the header it sorts the records.
+    PressOnTab(tab, 2, ToInt(F::BuyPrice), box->BtnShowField);
+    EXPECT_EQ(OrderOf(recipe->GetItemFields(), F::BuyPrice), 0);
+    PressOnTab(tab, 2, ToInt(F::BuyPrice), box->BtnAscField);
+    EXPECT_EQ(OrderOf(recipe->GetItemFields(), F::BuyPrice), -1);
+    PressOnTab(tab, 0, ToInt(F::BuyPrice), box->BtnAscField);
+    EXPECT_EQ(OrderOf(recipe->GetHeaderFields(), F::BuyPrice), 1);
+    // The footer is written after the header: its state wins in the query.
+    PressOnTab(tab, 1, ToInt(F::BuyPrice), box->BtnDescField);
+    auto* top = dynamic_cast<TVktTopContainer*>(ContainerOf(Item("DataTop")));
+    const TAccessFieldStruct access = top->GetAccessFields();
+    const int at = access.GetFields().IndexOf(ToInt(F::BuyPrice));
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(access.GetOrders().GetItem(at), 2);
+
+    // Each tab keeps its own widths across tab changes and a new show.
+    PressOnTab(tab, 0, ToInt(F::BuyPrice), box->BtnShowField);
+    box->FieldWidthEdit->SetValue(180);
+    tab->TabControl->setCurrentIndex(1);
+    EXPECT_EQ(box->FieldWidthEdit->GetValue(), kNewColumnWidth);
+    tab->TabControl->setCurrentIndex(0);
+    EXPECT_EQ(box->FieldWidthEdit->GetValue(), 180);
+    Show();
+    const TPreviewFieldStruct header = recipe->GetHeaderFields();
+    EXPECT_EQ(header.GetWidth().GetItem(header.GetName().IndexOf(ToInt(F::BuyPrice))), 180);
+
+    auto again = Reloaded();
+    TVktRecipe* loaded = nullptr;
+    TViewItems* items = again->preview->GetItems();
+    for (int i = 0; i < items->GetCount() && !loaded; ++i)
+        loaded = dynamic_cast<TVktRecipe*>(ContainerOf(static_cast<TViewItem*>(items->GetItem(i))));
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->GetImageFixRate(), 100);
+    EXPECT_EQ(loaded->GetChartField(), 1);
+    EXPECT_EQ(OrderOf(loaded->GetFooterFields(), F::BuyPrice), 2);
+    EXPECT_EQ(OrderOf(loaded->GetItemFields(), F::BuyPrice), -1);
+}
+
+TEST_F(TemplatePropsTest, MenuBackgroundFrameAndFields)
+{
+    Load("Menu.xml", 10);
+    auto* menu = dynamic_cast<TVktMenu*>(ContainerOf(root));
+    ASSERT_NE(menu, nullptr);
+    auto* background = Child<QCheckBox>("CBImageEnabled");
+    background->setChecked(false);
+    EXPECT_FALSE(menu->GetImageEnabled());
+
+    // A cancelled dialog changes nothing; a picture loaded switches the background on.
+    vkttest::Scripted().files.push_back(std::nullopt);
+    Child<QPushButton>("BtnImageLoad")->click();
+    EXPECT_FALSE(menu->GetImageEnabled());
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    const std::string file = db->Folder() + "/washi.bmp";
+    ASSERT_TRUE(picture.save(QString::fromStdString(file), "BMP"));
+    vkttest::Scripted().files.push_back(file);
+    Child<QPushButton>("BtnImageLoad")->click();
+    EXPECT_TRUE(menu->GetImageEnabled());
+    EXPECT_TRUE(background->isChecked());
+    auto* image = dynamic_cast<TImageContainer*>(ContainerOf(Item("Image")));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->GetItemCount(), 1);
+
+    Pick("ImageTypeList", 2);
+    EXPECT_EQ(menu->GetImageType(), 2);
+    Child<QCheckBox>("CBFrameEnabled")->setChecked(true);
+    Pick("FrameTypeList", 2);
+    EXPECT_EQ(menu->GetFrameType(), 2);
+    Child<TUpDownEdit>("FrameRoundEdit")->SetValue(30);
+    EXPECT_EQ(menu->GetFrameRound(), 30);
+    auto* inner = dynamic_cast<TGraphicContainer*>(ContainerOf(Item("Graphic2")));
+    EXPECT_EQ(inner->GetRoundSize().X, 30 - Item("Graphic2")->GetMMMarginRect_().Top / 10);
+    Pick("NumSjisList", 3);
+    EXPECT_EQ(menu->GetNumSjis(), 3);
+
+    auto* tab = dynamic_cast<TVktMenuProperty*>(page)->GetFieldTab();
+    PressOnTab(tab, 2, ToInt(F::Data2), tab->Fields->BtnShowField);
+    EXPECT_EQ(OrderOf(menu->GetItemFields(), F::Data2), 0);
+    EXPECT_TRUE(tab->Fields->CBNullField->isEnabled());
 }
 
 } // namespace
