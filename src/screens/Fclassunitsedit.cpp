@@ -216,11 +216,18 @@ void TClassUnitsEdit::DoDetach()
 bool TClassUnitsEdit::AddClassNode(int classId)
 {
     TVDBClass reader(GetVktObject());
-    TFilterObject filter;
-    filter.Add(F::Class_ID, foEqual, classId, {});
-    Query(reader, filter);
-    reader.Locate(classId);
-    if (reader.GetRowCount() == 0 || reader.GetClassID() != classId) return false;
+    const auto read = [&](TVktField field, const platform::Variant& value) {
+        TFilterObject filter;
+        filter.Add(field, foEqual, value, {});
+        Query(reader, filter);
+        reader.Locate(classId);
+        return reader.GetRowCount() > 0 && reader.GetClassID() == classId;
+    };
+    // A class this page added is read by the tree index it takes (the last child of its parent);
+    // any other by its id (which lists its sub-tree, none for a new class).
+    const bool found = (expectedTree_.Depth() > 0 && read(F::TreeID, expectedTree_.GetAsString())) ||
+                       read(F::Class_ID, classId);
+    if (!found) return false;
     classView_->AddClass(classId, reader.GetClassType(), reader.GetIconKey(), reader.GetClass(), reader.GetTreeID());
     frenchNames_[classId] = reader.GetClass2();
     return true;
@@ -388,20 +395,34 @@ void TClassUnitsEdit::CommitPending()
     }
 }
 
+void TClassUnitsEdit::AddClassUnder(QTreeWidgetItem* parent)
+{
+    if (!parent) return;
+    expectedTree_ = classView_->GetNodeTreeIndex(parent);
+    expectedTree_.SetDigit(expectedTree_.Depth(), parent->childCount());
+    try {
+        GetVktObject()->AddClass(classView_->GetNodeID(parent), "");
+    } catch (...) {
+        expectedTree_ = TTreeIndex();
+        throw;
+    }
+    expectedTree_ = TTreeIndex();
+}
+
 void TClassUnitsEdit::ClassEditPanelBtnNewClick()
 {
     QTreeWidgetItem* node = classView_->GetClassTree()->currentItem();
     if (!Active() || !node || !node->parent()) return;
     CommitPending();
     node = classView_->GetClassTree()->currentItem();
-    if (node && node->parent()) GetVktObject()->AddClass(classView_->GetNodeID(node->parent()), "");
+    if (node) AddClassUnder(node->parent());
 }
 
 void TClassUnitsEdit::ClassEditPanelBtnChildNewClick()
 {
     if (!Active() || classView_->GetSelectedID() == 0) return;
     CommitPending();
-    if (classView_->GetSelectedID() != 0) GetVktObject()->AddClass(classView_->GetSelectedID(), "");
+    AddClassUnder(classView_->GetClassTree()->currentItem());
 }
 
 void TClassUnitsEdit::ClassEditPanelBtnUpClick()

@@ -5,6 +5,7 @@
 // selected class's family. Every committed name or icon is written at once; the tree and lists
 // follow the database's notices. A class edit is written for the class being left when the
 // selection moves; a form or unit edit when the selection crosses into another family.
+#include "core/Treeindex.h"
 #include "gui/IconList.h"
 #include "widgets/Fguipanel.h"
 
@@ -16,7 +17,6 @@ class QStackedWidget;
 class QTreeWidgetItem;
 class TClassEditPanel;
 class TClassView;
-class TTreeIndex;
 class TUnitsEditPanel;
 
 class TClassUnitsEdit : public TGuiPanel {
@@ -85,6 +85,8 @@ private:
     void LoadList(TUnitsEditPanel* panel, int kind);
     // Adds the node of a class read from the database; false when it is not there.
     bool AddClassNode(int classId);
+    // Adds an unnamed class as the last child of a node.
+    void AddClassUnder(QTreeWidgetItem* parent);
     void ClassFieldChanged(int field, int classId);
     static int BranchOf(const TTreeIndex& tree);
 
@@ -103,6 +105,8 @@ private:
     int commitClassId_ = 0;
     int treeLoads_ = 0;
     bool deleting_ = false;
+    // The tree index a class this page is adding takes (empty otherwise).
+    TTreeIndex expectedTree_;
     // The class field this page is writing and its value: its notice needs no re-read.
     struct TWrite {
         int classId = 0;
