@@ -228,7 +228,8 @@ void TVktGridContainer::SetViewItem(TViewItem* item)
     if (old && old != top) old->RequestQuery();
     if (top) {
         InheritThroughSetters();
-        if (old != top) RequestTopQuery();
+        // A grid being read asks once, when its columns are known.
+        if (old != top && !GetLoading()) RequestTopQuery();
     } else {
         SetPageDataCount(0);
         SetPageDataIndex(0);
