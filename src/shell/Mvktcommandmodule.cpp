@@ -26,10 +26,9 @@
 #include "screens/Finvdatebar.h"
 #include "screens/Finventoryview.h"
 #include "reports/Fprintexecutedlg.h"
+#include "reports/Fvktpreview.h"
 #include "shell/Fdatabasedialog.h"
-#include "shell/Flayoutpanel.h"
 #include "shell/Fvktpanel.h"
-#include "shell/Uawaiting.h"
 #include "widgets/Mvktmodule.h"
 #include "widgets/Uprintersupport.h"
 
@@ -308,7 +307,7 @@ void TVktCommandModule::updateActions()
     const auto rules = ActionRules(CurrentState());
     for (int i = 0; i < aSaveXml; ++i) {
         QAction* action = actions_[i];
-        action->setEnabled(rules[i].Enabled && !IsAwaitingAction(action->objectName().toStdString()));
+        action->setEnabled(rules[i].Enabled);
         if (action->isCheckable() && action->isChecked() != rules[i].Checked) action->setChecked(rules[i].Checked);
     }
 }

@@ -3,9 +3,9 @@
 // file filter. Every command works on the current main data panel and the database bound to it.
 // One instance, made by the first main data panel (parented to the application object).
 //
-// Enabling is a pure function of the state (ActionRules); UpdateActions applies it to the
-// actions, except the awaiting ones (Uawaiting.h), which stay disabled. It runs from a 150 ms
-// timer, when a menu is about to show and after every command.
+// Enabling is a pure function of the state (ActionRules); UpdateActions applies it to every
+// action but ActSaveXml. It runs from a 150 ms timer, when a menu is about to show and after
+// every command.
 #include <QObject>
 #include <QPointer>
 

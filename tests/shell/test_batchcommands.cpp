@@ -12,7 +12,6 @@
 #include "platform/Sqlite.h"
 #include "screens/Fdataeditor.h"
 #include "screens/Fkerneleditpanel.h"
-#include "shell/Uawaiting.h"
 #include "test_vktpanel_fixture.h"
 
 #include <QAction>
@@ -56,11 +55,13 @@ protected:
 
 TEST_F(BatchCommandTest, TheSixCommandsNoLongerWaitAndOpenTheirDialogsOnTheMarkedRecords)
 {
-    for (const char* name : {"ActChangeDataClass", "ActChangeDataAttribute", "ActChangeDataProperty",
-                             "ActAppendInventory", "ActShowCreateInventoryListDialog", "ActShowMHistToYHistDialog"})
-        EXPECT_FALSE(IsAwaitingAction(name)) << name;
     Choose(SampleDatabase::kVegetable);
     Mark({"玉ねぎ", "人参"});
+    module->updateActions();
+    for (QAction* action : {module->ActChangeDataClass, module->ActChangeDataAttribute, module->ActChangeDataProperty,
+                            module->ActAppendInventory, module->ActShowCreateInventoryListDialog,
+                            module->ActShowMHistToYHistDialog})
+        EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
     const TPriorityItem marked = List()->GetSelectedIDs();
     TVktObject* object = &db->Object();
     Open(module->ActChangeDataClass, [&](QDialog* d) {

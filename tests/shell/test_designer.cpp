@@ -237,9 +237,13 @@ TEST_F(DesignerTest, PropertyAreaShowsAndHidesWithItsSplitter)
     EXPECT_FALSE(splitter->handle(1)->isVisible());
     EXPECT_EQ(splitter->handleWidth(), TVktPreview::kSplitterHandle);
 
-    designer->SetPropertyVisible(true);
+    // The command shows the area and is checked while it shows.
+    module->updateActions();
+    ASSERT_TRUE(module->ActShowPreviewProperty->isEnabled());
+    module->ActShowPreviewProperty->trigger();
     QApplication::processEvents();
     EXPECT_TRUE(designer->GetPropertyVisible());
+    EXPECT_TRUE(module->ActShowPreviewProperty->isChecked());
     EXPECT_TRUE(splitter->handle(1)->isVisible());
     EXPECT_EQ(designer->GetPropertyPanel()->height(), TVktPreview::kPropertyHeight);
     EXPECT_EQ(designer->GetItemOperator()->width(), TVktPreview::kItemTreeWidth);
@@ -258,9 +262,10 @@ TEST_F(DesignerTest, PropertyAreaShowsAndHidesWithItsSplitter)
     splitter->setSizes({5000, 0});
     EXPECT_GE(splitter->sizes()[1], TVktPreview::kMinPane);
 
-    designer->SetPropertyVisible(false);
+    module->ActShowPreviewProperty->trigger();
     QApplication::processEvents();
     EXPECT_FALSE(designer->GetPropertyVisible());
+    EXPECT_FALSE(module->ActShowPreviewProperty->isChecked());
     EXPECT_FALSE(splitter->handle(1)->isVisible());
 }
 
