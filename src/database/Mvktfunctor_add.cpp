@@ -3,6 +3,7 @@
 #include "database/Mvktfunctor.h"
 
 #include <string_view>
+#include <unordered_set>
 
 #include "core/Uvktsupport.h"
 #include "platform/Text.h"
@@ -44,14 +45,16 @@ std::string TVktFunctor::MakeNewName(TVktObjKind kind) {
     const NewNameSource source = NameSourceOf(kind);
     if (source.Base.empty()) return {};
     return Read(std::string(), [&] {
+        // One pass collects the names taken under the base; the lowest free number wins.
         const std::string column = Col(source.Name);
-        platform::Statement find(Db(), "select " + column + " from " + Tbl(source.Table) + " where " +
-                                           column + " = :FindName");
+        platform::Statement find(Db(), "select " + column + " from " + Tbl(source.Table) + " where substr(" +
+                                           column + ", 1, length(:Base)) = :Base");
+        find.BindText("Base", source.Base);
+        std::unordered_set<std::string> taken;
+        while (find.Step()) taken.insert(find.GetText(0));
         for (int n = 1;; ++n) {
-            const std::string candidate = std::string(source.Base) + platform::IntToStr(n);
-            find.Reset();
-            find.BindText("FindName", candidate);
-            if (!find.Step()) return candidate;
+            std::string candidate = std::string(source.Base) + platform::IntToStr(n);
+            if (!taken.contains(candidate)) return candidate;
         }
     });
 }
