@@ -250,6 +250,23 @@ bool SetsPlainly(char32_t c)
 
 bool IsAsciiLetter(char32_t c) { return (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z'); }
 
+// The dots of a one-pixel dotted outline of `rect` (three pixels or more wide, two or more high):
+// every third pixel walking clockwise from the top left corner, the first one pixel on.
+void DottedOutline(const Rect& rect, std::vector<QPoint>& dots)
+{
+    dots.clear();
+    const int left = rect.Left, top = rect.Top, right = rect.Right - 1, bottom = rect.Bottom - 1;
+    int step = 0;
+    const auto walk = [&](int x, int y) {
+        if (step++ % 3 == 1) dots.emplace_back(x, y);
+    };
+    for (int x = left; x < right; ++x) walk(x, top);
+    for (int y = top; y < bottom; ++y) walk(right, y);
+    for (int x = right; x > left; --x) walk(x, bottom);
+    for (int y = bottom; y > top; --y) walk(left, y);
+    walk(left, top);
+}
+
 } // namespace
 
 struct QtCanvas::Impl {
@@ -357,6 +374,28 @@ struct QtCanvas::Impl {
         if (Current.CurrentPen.Width <= 1) return QRectF(rect.Left, rect.Top, rect.Width() - 1, rect.Height() - 1);
         const qreal half = Current.CurrentPen.Width / 2.0;
         return QRectF(rect.Left + half, rect.Top + half, rect.Width() - 2 * half, rect.Height() - 2 * half);
+    }
+
+    // A thin dotted outline without fill on a raster device, dot by dot: the pixels Qt's own dotted
+    // pen gives, in batches short enough that Qt blends them on this thread (longer span lists are
+    // handed to its thread pool, which costs far more than the dots). False when Qt draws it.
+    bool DrawDottedOutline(const Rect& rect)
+    {
+        const Pen& pen = Current.CurrentPen;
+        if (pen.Style != PenStyle::Dot || pen.Width > 1 || !Current.CurrentBrush.Null || rect.Width() < 3 ||
+            rect.Height() < 2 || Painter.paintEngine()->type() != QPaintEngine::Raster ||
+            Painter.testRenderHint(QPainter::Antialiasing))
+            return false;
+        const QTransform& transform = Painter.worldTransform();
+        if (transform.type() > QTransform::TxTranslate || transform.dx() != std::floor(transform.dx()) ||
+            transform.dy() != std::floor(transform.dy()))
+            return false;
+        DottedOutline(rect, dots_);
+        UseTextPen(pen.Color);
+        constexpr std::size_t kBatch = 64;
+        for (std::size_t first = 0; first < dots_.size(); first += kBatch)
+            Painter.drawPoints(dots_.data() + first, static_cast<int>(std::min(kBatch, dots_.size() - first)));
+        return true;
     }
 
     // Places the code points of the text; the result lives until the next call.
@@ -498,6 +537,7 @@ struct QtCanvas::Impl {
 
 private:
     std::vector<PlacedGlyph> placed_;
+    std::vector<QPoint> dots_;
     std::vector<QList<quint32>> runGlyphs_;
     std::vector<QList<QPointF>> runPositions_;
     QString wholeText_;
@@ -608,6 +648,7 @@ void QtCanvas::Polygon(const std::vector<Point>& points)
 void QtCanvas::Rectangle(const Rect& rect)
 {
     if (rect.IsEmpty() || !impl_->Drawable()) return;
+    if (impl_->DrawDottedOutline(rect)) return;
     impl_->UsePen();
     impl_->UseBrush();
     impl_->Painter.drawRect(impl_->FigureRect(rect));
