@@ -100,14 +100,29 @@ TVktTopContainer::TVktTopContainer() : TContainer(11), objEvent_(std::make_uniqu
     fontName2_ = GetFontName();
     objEvent_->OnClose = [this](TVktObject*) { SetVktObject(nullptr); };
     objEvent_->OnRelease = [this](TVktObject*) { SetVktObject(nullptr); };
-    objEvent_->OnRename = [this](TVktObject*) { Renamed(); };
-    objEvent_->OnFieldChange = [this](TVktObject*, TVktField field, TPriorityItem ids) { FieldChanged(field, ids); };
+    // Database notices change what the layout shows, never the layout itself.
+    objEvent_->OnRename = [this](TVktObject*) {
+        const TViewItemsContentChange content(OwnerItems());
+        Renamed();
+    };
+    objEvent_->OnFieldChange = [this](TVktObject*, TVktField field, TPriorityItem ids) {
+        const TViewItemsContentChange content(OwnerItems());
+        FieldChanged(field, ids);
+    };
     objEvent_->OnRecordsAdd = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
+        const TViewItemsContentChange content(OwnerItems());
         RecordsChanged(kind, ids, true);
     };
     objEvent_->OnRecordsDelete = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
+        const TViewItemsContentChange content(OwnerItems());
         RecordsChanged(kind, ids, false);
     };
+}
+
+TViewItems* TVktTopContainer::OwnerItems() const
+{
+    TViewItem* item = GetViewItem();
+    return item ? item->GetOwner() : nullptr;
 }
 
 TVktTopContainer::~TVktTopContainer()

@@ -109,6 +109,7 @@ private:
     void PatchRows(const TPriorityItem& fields, const TPriorityItem& ids);
     void RecordsChanged(TVktObjKind kind, const TPriorityItem& ids, bool added);
     void Renamed();
+    TViewItems* OwnerItems() const;
     // Re-query now, or only marked while suspended.
     void Requery();
     template <typename Call>

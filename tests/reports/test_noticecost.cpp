@@ -37,6 +37,7 @@ struct CountedReport {
         }
         layout.Dump(1);
         layout.preview->OnChangeItem = [this](TPageView*) { ++changes; };
+        layout.preview->SetModified(false);
     }
 
     vkttest::BoundLayout layout;
@@ -71,6 +72,7 @@ TEST_F(ReportNoticeCostTest, PriceEditPatchesOneRowAndChangesTheLayoutOnce)
         EXPECT_EQ(report.top->GetPatchCount(), 1);
         EXPECT_EQ(report.top->GetPatchedRowCount(), 1);
         EXPECT_EQ(report.changes, 1);
+        EXPECT_FALSE(report.layout.preview->GetModified()) << "a database edit is no edit of the layout";
     }
 }
 
@@ -82,6 +84,7 @@ TEST_F(ReportNoticeCostTest, RequeryChangesTheLayoutOnce)
     ASSERT_TRUE(db->Object().EditData(F::Data, Variant(std::string("あ")), TPriorityItem() << report.top->GetDataID(0)));
     EXPECT_EQ(report.top->GetQueryCount(), queries + 1);
     EXPECT_EQ(report.changes, 1);
+    EXPECT_FALSE(report.layout.preview->GetModified());
 }
 
 } // namespace
