@@ -29,60 +29,34 @@ TVktTemplateProperty::TVktTemplateProperty(QWidget* parent, int type, int contro
     QWidget* tab = TabSheet2->parentWidget();
     StyleGrid = new QGridLayout;
     TabSheet2->insertLayout(TabSheet2->count() - 1, StyleGrid);
-    const auto label = [this, tab](const char* text, int row, int column) {
-        StyleGrid->addWidget(new QLabel(platform::ToQString(text), tab), row, column);
-    };
     const auto check = [tab](const char* name, const char* caption) {
         return Named(new QCheckBox(platform::ToQString(caption), tab), name);
     };
     if (controls & Title) {
         TitleEdit = Named(new QLineEdit(tab), "TitleEdit");
-        const int row = NextStyleRow();
-        label("タイトル", row, 0);
-        StyleGrid->addWidget(TitleEdit, row, 1, 1, 3);
+        AddStyleRow("タイトル", TitleEdit);
         connect(TitleEdit, &QLineEdit::editingFinished, this, platform::Guarded([this] { ApplyAll(); }));
     }
     Font2.Build(this, tab, StyleGrid, NextStyleRow());
-    RowHeightEdit = MakeNumber(tab, "RowHeightEdit", 1, 10, "mm", 10, 10);
-    ColGapEdit = MakeNumber(tab, "ColGapEdit", 1, 10, "mm", 0, 0);
-    int row = NextStyleRow();
-    label("行高さ", row, 0);
-    StyleGrid->addWidget(RowHeightEdit, row, 1);
-    label("列間", row, 2);
-    StyleGrid->addWidget(ColGapEdit, row, 3);
+    NextStyleRow();
+    RowHeightEdit = AddStyleRow("行高さ", MakeNumber(tab, "RowHeightEdit", 1, 10, "mm", 10, 10));
+    ColGapEdit = AddStyleRow("列間", MakeNumber(tab, "ColGapEdit", 1, 10, "mm", 0, 0));
     if (controls & Paragraphs) {
-        ParagraphEdit = MakeNumber(tab, "ParagraphEdit", 1, 1, "", 1, 1);
-        ParaGapEdit = MakeNumber(tab, "ParaGapEdit", 1, 10, "mm", 0, 0);
-        row = NextStyleRow();
-        label("段組", row, 0);
-        StyleGrid->addWidget(ParagraphEdit, row, 1);
-        label("段組間", row, 2);
-        StyleGrid->addWidget(ParaGapEdit, row, 3);
+        ParagraphEdit = AddStyleRow("段組", MakeNumber(tab, "ParagraphEdit", 1, 1, "", 1, 1));
+        ParaGapEdit = AddStyleRow("段組間", MakeNumber(tab, "ParaGapEdit", 1, 10, "mm", 0, 0));
     }
     if (controls & Colours) {
-        RowColorList = Named(new TColorDropDown(tab), "RowColorList");
-        GridColorList = Named(new TColorDropDown(tab), "GridColorList");
-        row = NextStyleRow();
-        label("行色", row, 0);
-        StyleGrid->addWidget(RowColorList, row, 1);
-        label("枠色", row, 2);
-        StyleGrid->addWidget(GridColorList, row, 3);
+        RowColorList = AddStyleRow("行色", Named(new TColorDropDown(tab), "RowColorList"));
+        GridColorList = AddStyleRow("枠色", Named(new TColorDropDown(tab), "GridColorList"));
         RowColorList->OnChange = [this](QObject*) { ApplyAll(); };
         GridColorList->OnChange = [this](QObject*) { ApplyAll(); };
     }
-    if (controls & (Formats | FloatFormat)) {
-        row = NextStyleRow();
-        if (controls & Formats) {
-            NumSjisList = MakeList(tab, "NumSjisList", {"半角数字", "全角数字", "漢数字Ａ", "漢数字Ｂ"});
-            label("数値形式", row, 0);
-            StyleGrid->addWidget(NumSjisList, row, 1);
-        }
-        if (controls & FloatFormat) {
-            FloatTypeList = MakeList(tab, "FloatTypeList", {"固定少数点", "浮動小数点", "切り上げ"});
-            label("小数点形式", row, 2);
-            StyleGrid->addWidget(FloatTypeList, row, 3);
-        }
-    }
+    if (controls & Formats)
+        NumSjisList = AddStyleRow(
+            "数値形式", MakeList(tab, "NumSjisList", {"半角数字", "全角数字", "漢数字Ａ", "漢数字Ｂ"}));
+    if (controls & FloatFormat)
+        FloatTypeList = AddStyleRow("小数点形式",
+                                    MakeList(tab, "FloatTypeList", {"固定少数点", "浮動小数点", "切り上げ"}));
     if (controls & Visibles) {
         CBPageVisible = check("CBPageVisible", "ページ表示");
         CBDateVisible = check("CBDateVisible", "日付表示");
@@ -90,17 +64,14 @@ TVktTemplateProperty::TVktTemplateProperty(QWidget* parent, int type, int contro
         CBDrawFullGrid = check("CBDrawFullGrid", "空のグリッドも表示する");
         CBRowLine = check("CBRowLine", "行線有り");
         CBColLine = check("CBColLine", "列線有り");
-        QCheckBox* const boxes[] = {CBPageVisible, CBDateVisible, CBParaOrient, CBDrawFullGrid, CBRowLine, CBColLine};
-        for (int i = 0; i < 6; i += 2) {
-            row = NextStyleRow();
-            StyleGrid->addWidget(boxes[i], row, 0, 1, 2);
-            StyleGrid->addWidget(boxes[i + 1], row, 2, 1, 2);
-        }
+        AddStylePair(CBPageVisible, CBDateVisible);
+        AddStylePair(CBRowLine, CBColLine);
+        AddStylePair(CBParaOrient, nullptr);
+        AddStylePair(CBDrawFullGrid, nullptr);
     }
     CBChildVisible = check("CBChildVisible", "CBChildVisible");
     CBChildVisible->hide();
     StyleGrid->setColumnStretch(1, 1);
-    StyleGrid->setColumnStretch(3, 1);
 
     for (TUpDownEdit* edit : {RowHeightEdit, ColGapEdit, ParagraphEdit, ParaGapEdit})
         if (edit) edit->OnChange = [this](QObject*) { ApplyAll(); };
@@ -108,6 +79,13 @@ TVktTemplateProperty::TVktTemplateProperty(QWidget* parent, int type, int contro
         if (list) connect(list, &QComboBox::activated, this, platform::Guarded([this](int) { ApplyAll(); }));
     for (QCheckBox* box : {CBPageVisible, CBDateVisible, CBParaOrient, CBDrawFullGrid, CBRowLine, CBColLine, CBChildVisible})
         if (box) connect(box, &QCheckBox::toggled, this, platform::Guarded([this](bool) { ApplyAll(); }));
+}
+
+void TVktTemplateProperty::AddStylePair(QWidget* left, QWidget* right)
+{
+    const int row = NextStyleRow();
+    StyleGrid->addWidget(left, row, 0);
+    if (right) StyleGrid->addWidget(right, row, 1);
 }
 
 void TVktTemplateProperty::ShowStyle(const TVktStyleValues& v)

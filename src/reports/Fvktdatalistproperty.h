@@ -9,6 +9,8 @@
 #include "reports/Fvkttopcontainerproperty.h"
 #include "reports/Upreviewfieldlist.h"
 
+#include <QLabel>
+
 #include <string>
 
 class QComboBox;
@@ -88,6 +90,14 @@ protected:
     TVktStyleValues ReadStyle() const;
     // A further row of the style grid.
     int NextStyleRow() { return styleRow_++; }
+    // A row of the style grid: the caption and the control; two controls side by side.
+    template <typename W>
+    W* AddStyleRow(const char* caption, W* control)
+    {
+        AddStylePair(new QLabel(QString::fromUtf8(caption), control->parentWidget()), control);
+        return control;
+    }
+    void AddStylePair(QWidget* left, QWidget* right);
 
     QGridLayout* StyleGrid = nullptr;
     QLineEdit* TitleEdit = nullptr;

@@ -30,20 +30,11 @@ TVktMenuProperty::TVktMenuProperty(QWidget* parent) : TVktTemplateProperty(paren
     FrameTypeList = MakeList(tab, "FrameTypeList", {"四角形", "楕円形", "四角形（角丸）"});
     FrameRoundEdit = MakeNumber(tab, "FrameRoundEdit", 1, 10, "mm", 0, 0);
     FrameColorList = Named(new TColorDropDown(tab), "FrameColorList");
-    int row = NextStyleRow();
-    StyleGrid->addWidget(CBImageEnabled, row, 0);
-    StyleGrid->addWidget(BtnImageLoad, row, 1);
-    StyleGrid->addWidget(CBImageTrim, row, 2, 1, 2);
-    row = NextStyleRow();
-    StyleGrid->addWidget(ImageTypeList, row, 1);
-    row = NextStyleRow();
-    StyleGrid->addWidget(CBFrameEnabled, row, 0);
-    StyleGrid->addWidget(FrameTypeList, row, 1);
-    row = NextStyleRow();
-    StyleGrid->addWidget(new QLabel(platform::ToQString("半径"), tab), row, 0);
-    StyleGrid->addWidget(FrameRoundEdit, row, 1);
-    StyleGrid->addWidget(new QLabel(platform::ToQString("色"), tab), row, 2);
-    StyleGrid->addWidget(FrameColorList, row, 3);
+    AddStylePair(CBImageEnabled, BtnImageLoad);
+    AddStylePair(CBImageTrim, ImageTypeList);
+    AddStylePair(CBFrameEnabled, FrameTypeList);
+    AddStyleRow("半径", FrameRoundEdit);
+    AddStyleRow("色", FrameColorList);
 
     for (QCheckBox* box : {CBImageEnabled, CBImageTrim, CBFrameEnabled})
         connect(box, &QCheckBox::toggled, this, platform::Guarded([this](bool) { ApplyAll(); }));

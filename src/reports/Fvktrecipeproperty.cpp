@@ -29,32 +29,21 @@ TVktRecipeProperty::TVktRecipeProperty(QWidget* parent)
     const auto check = [tab](const char* name, const char* caption) {
         return Named(new QCheckBox(platform::ToQString(caption), tab), name);
     };
-    const auto rate = [tab](const char* name) { return MakeNumber(tab, name, 1, 1, "%", 1, 100); };
+    const auto rate = [this, tab](const char* name) {
+        return AddStyleRow("サイズ", MakeNumber(tab, name, 1, 1, "%", 1, 100));
+    };
     CBDetailEnabled = check("CBDetailEnabled", "詳細表示");
     DetailPosList = MakeList(tab, "DetailPosList", {"右側", "下側"});
+    AddStylePair(CBDetailEnabled, DetailPosList);
     DetailFixRateEdit = rate("DetailFixRateEdit");
     CBImageEnabled = check("CBImageEnabled", "イメージ表示");
-    ImageFixRateEdit = rate("ImageFixRateEdit");
     CBImageTrim = check("CBImageTrim", "トリミング");
+    AddStylePair(CBImageEnabled, CBImageTrim);
+    ImageFixRateEdit = rate("ImageFixRateEdit");
     CBChartEnabled = check("CBChartEnabled", "チャート表示");
-    ChartFixRateEdit = rate("ChartFixRateEdit");
     ChartFieldList = MakeList(tab, "ChartFieldList", {"名称", "仏名", "インデックス"});
-    const auto size = [tab] { return new QLabel(platform::ToQString("サイズ"), tab); };
-    int row = NextStyleRow();
-    StyleGrid->addWidget(CBDetailEnabled, row, 0);
-    StyleGrid->addWidget(DetailPosList, row, 1);
-    StyleGrid->addWidget(size(), row, 2);
-    StyleGrid->addWidget(DetailFixRateEdit, row, 3);
-    row = NextStyleRow();
-    StyleGrid->addWidget(CBImageEnabled, row, 0);
-    StyleGrid->addWidget(CBImageTrim, row, 1);
-    StyleGrid->addWidget(size(), row, 2);
-    StyleGrid->addWidget(ImageFixRateEdit, row, 3);
-    row = NextStyleRow();
-    StyleGrid->addWidget(CBChartEnabled, row, 0);
-    StyleGrid->addWidget(ChartFieldList, row, 1);
-    StyleGrid->addWidget(size(), row, 2);
-    StyleGrid->addWidget(ChartFixRateEdit, row, 3);
+    AddStylePair(CBChartEnabled, ChartFieldList);
+    ChartFixRateEdit = rate("ChartFixRateEdit");
 
     for (QCheckBox* box : {CBDetailEnabled, CBImageEnabled, CBImageTrim, CBChartEnabled})
         connect(box, &QCheckBox::toggled, this, platform::Guarded([this](bool) { ApplyAll(); }));

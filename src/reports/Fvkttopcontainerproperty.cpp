@@ -32,8 +32,8 @@ void TVktFont2Controls::Build(TContainerProperty* page, QWidget* parent, QGridLa
     FontSize2Edit->SetValueQuiet(10);
     grid->addWidget(new QLabel(platform::ToQString("欧文フォント"), parent), row, 0);
     grid->addWidget(FontNameList2, row, 1);
-    grid->addWidget(new QLabel(platform::ToQString("サイズ"), parent), row, 2);
-    grid->addWidget(FontSize2Edit, row, 3);
+    grid->addWidget(new QLabel(platform::ToQString("サイズ"), parent), row + 1, 0);
+    grid->addWidget(FontSize2Edit, row + 1, 1);
     FontNameList2->OnChange = [page](QObject*) { page->ApplyAll(); };
     FontSize2Edit->OnChange = [page](QObject*) { page->ApplyAll(); };
 }

@@ -15,7 +15,7 @@ class TStateListView;
 
 class TVktFont2Controls {
 public:
-    // "欧文フォント" and "サイズ" into row `row` of the grid; changes apply the page.
+    // "欧文フォント" and "サイズ" into rows `row` and `row` + 1 of the grid; changes apply the page.
     void Build(TContainerProperty* page, QWidget* parent, QGridLayout* grid, int row);
     // A face missing from the list is added and shown, so it is written back as it is.
     void Show(const std::string& name, int size);
