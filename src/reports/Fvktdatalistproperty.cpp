@@ -235,22 +235,12 @@ void TVktDataListProperty::BtnColInsertClick()
 
 void TVktDataListProperty::FieldWidthChange(int width)
 {
-    if (GetUpdating()) return;
-    int old = 0;
-    int lineBreak = 0;
-    if (!ColumnValues(fields_, FieldBox->SelectedId(), old, lineBreak)) return;
-    SetColumnValues(fields_, FieldBox->SelectedId(), width, lineBreak);
-    ApplyAll();
+    if (!GetUpdating() && SetColumnWidth(fields_, FieldBox->SelectedId(), width)) ApplyAll();
 }
 
 void TVktDataListProperty::CBReturnFieldClick(bool lineBreak)
 {
-    if (GetUpdating()) return;
-    int width = 0;
-    int old = 0;
-    if (!ColumnValues(fields_, FieldBox->SelectedId(), width, old)) return;
-    SetColumnValues(fields_, FieldBox->SelectedId(), width, lineBreak ? 1 : 0);
-    ApplyAll();
+    if (!GetUpdating() && SetColumnBreak(fields_, FieldBox->SelectedId(), lineBreak)) ApplyAll();
 }
 
 void TVktDataListProperty::GetProperty(TContainer* container)

@@ -308,20 +308,16 @@ void TVktCardFieldTab::StateListViewChange()
 
 void TVktCardFieldTab::FieldWidthChange(int width)
 {
-    int old = 0;
-    int lineBreak = 0;
-    if (!ColumnValues(current_, Fields->SelectedId(), old, lineBreak) || old == width) return;
-    SetColumnValues(current_, Fields->SelectedId(), width, lineBreak);
-    TabList() = current_;
-    if (OnApply) OnApply();
+    if (SetColumnWidth(current_, Fields->SelectedId(), width)) TabChanged();
 }
 
 void TVktCardFieldTab::CBReturnFieldClick(bool lineBreak)
 {
-    int width = 0;
-    int old = 0;
-    if (!ColumnValues(current_, Fields->SelectedId(), width, old)) return;
-    SetColumnValues(current_, Fields->SelectedId(), width, lineBreak ? 1 : 0);
+    if (SetColumnBreak(current_, Fields->SelectedId(), lineBreak)) TabChanged();
+}
+
+void TVktCardFieldTab::TabChanged()
+{
     TabList() = current_;
     if (OnApply) OnApply();
 }

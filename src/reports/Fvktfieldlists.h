@@ -107,6 +107,8 @@ private:
     void ReadCurrent();
     // The current list into the field list's states.
     void ShowCurrent(const TPreviewFieldStruct& fields);
+    // The current list becomes the tab's and is applied.
+    void TabChanged();
 
     TPreviewFieldStruct header_;
     TPreviewFieldStruct footer_;

@@ -152,20 +152,10 @@ void TVktGridProperty::BtnColInsertClick()
 
 void TVktGridProperty::FieldWidthChange(int width)
 {
-    if (GetUpdating()) return;
-    int old = 0;
-    int lineBreak = 0;
-    if (!ColumnValues(stored_, FieldBox->SelectedId(), old, lineBreak)) return;
-    SetColumnValues(stored_, FieldBox->SelectedId(), width, lineBreak);
-    ApplyAll();
+    if (!GetUpdating() && SetColumnWidth(stored_, FieldBox->SelectedId(), width)) ApplyAll();
 }
 
 void TVktGridProperty::CBReturnFieldClick(bool lineBreak)
 {
-    if (GetUpdating()) return;
-    int width = 0;
-    int old = 0;
-    if (!ColumnValues(stored_, FieldBox->SelectedId(), width, old)) return;
-    SetColumnValues(stored_, FieldBox->SelectedId(), width, lineBreak ? 1 : 0);
-    ApplyAll();
+    if (!GetUpdating() && SetColumnBreak(stored_, FieldBox->SelectedId(), lineBreak)) ApplyAll();
 }

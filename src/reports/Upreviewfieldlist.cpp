@@ -99,15 +99,27 @@ bool ColumnValues(const TPreviewFieldStruct& fields, int id, int& width, int& li
     return at >= 0;
 }
 
-void SetColumnValues(TPreviewFieldStruct& fields, int id, int width, int lineBreak)
+namespace {
+
+bool SetColumnItem(TPreviewFieldStruct& fields, TPriorityItem& list, int id, int value)
 {
     const int at = IndexOfId(fields, id);
-    if (at < 0) return;
-    const int count = fields.GetName().GetCount();
-    for (TPriorityItem* list : {&fields.GetWidth(), &fields.GetReturn()})
-        if (list->GetCount() < count) list->SetCount(count);
-    fields.GetWidth().SetItem(at, width);
-    fields.GetReturn().SetItem(at, lineBreak);
+    if (at < 0 || ValueAt(list, at) == value) return false;
+    if (list.GetCount() < fields.GetName().GetCount()) list.SetCount(fields.GetName().GetCount());
+    list.SetItem(at, value);
+    return true;
+}
+
+} // namespace
+
+bool SetColumnWidth(TPreviewFieldStruct& fields, int id, int width)
+{
+    return SetColumnItem(fields, fields.GetWidth(), id, width);
+}
+
+bool SetColumnBreak(TPreviewFieldStruct& fields, int id, bool lineBreak)
+{
+    return SetColumnItem(fields, fields.GetReturn(), id, lineBreak ? 1 : 0);
 }
 
 TAccessFieldStruct AccessOfStates(const TFieldStates& states)

@@ -45,8 +45,9 @@ int ColumnOfId(const TFieldStates& states, int id);
 
 // Width and break of the column of a list id (the n-th empty column for -n); false when absent.
 bool ColumnValues(const TPreviewFieldStruct& fields, int id, int& width, int& lineBreak);
-// Sets them; nothing when the column is absent.
-void SetColumnValues(TPreviewFieldStruct& fields, int id, int width, int lineBreak);
+// Set the column's width or break; false (nothing done) when it is absent or has the value.
+bool SetColumnWidth(TPreviewFieldStruct& fields, int id, int width);
+bool SetColumnBreak(TPreviewFieldStruct& fields, int id, bool lineBreak);
 
 // The access list of the states: every listed field (id != 0) with order code state + 1; and
 // back, the list states of an access list.

@@ -101,7 +101,10 @@ TEST(VktFieldListModel, EmptyColumnInsertAndColumnValues)
     EXPECT_EQ(Text(InsertEmptyColumn(shortLists, 1)), n + ",0," + p + "|0,0,0|0,300,0|0,0,0");
 
     TPreviewFieldStruct two = InsertEmptyColumn(InsertEmptyColumn(stored, 9), 9);
-    SetColumnValues(two, -2, 150, 1);
+    EXPECT_TRUE(SetColumnWidth(two, -2, 150));
+    EXPECT_TRUE(SetColumnBreak(two, -2, true));
+    EXPECT_FALSE(SetColumnBreak(two, -2, true)) << "unchanged";
+    EXPECT_FALSE(SetColumnWidth(two, kClass, 150)) << "absent";
     int width = 0, lineBreak = 0;
     ASSERT_TRUE(ColumnValues(two, -2, width, lineBreak));
     EXPECT_EQ(width, 150);
