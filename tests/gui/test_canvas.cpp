@@ -195,6 +195,20 @@ TEST(Canvas, RasterOpsDrawNothingOffImages)
     EXPECT_EQ(InkBounds(canvas, Rect{0, 0, 20, 20}), (Rect{0, 0, 5, 5}));
 }
 
+// A clip the picture set while recorded narrows the replay's clip; it never widens it (a grid's
+// bands replayed side by side drew their cells twice).
+TEST(Metafile, RecordedClipsStayInsideTheReplaysClip)
+{
+    MetafileRecorder recorder(20, 20, 96);
+    recorder.GetCanvas().IntersectClip(Rect{0, 0, 20, 20});
+    recorder.GetCanvas().FillRect(Rect{0, 0, 20, 20}, 0x0000FF);
+    const Metafile metafile = recorder.Finish();
+    BitmapCanvas canvas(20, 20);
+    canvas.IntersectClip(Rect{0, 0, 20, 10});
+    canvas.DrawMetafile(Rect{0, 0, 20, 20}, metafile);
+    EXPECT_EQ(InkBounds(canvas, Rect{0, 0, 20, 20}), (Rect{0, 0, 20, 10}));
+}
+
 // The columns with a dark pixel (a picture's text may sit a pixel higher: QPicture replays it
 // from an integral ascent).
 std::string InkColumns(const Picture& picture)
