@@ -5,6 +5,8 @@
 #include "reports/Fvktfieldlists.h"
 #include "reports/Fvktgridproperty.h"
 #include "reports/Fvktitempropertyex.h"
+#include "reports/Fvkttopcontainerproperty.h"
+#include "reports/PrintSupport.h"
 #include "reports/ReportFixture.h"
 #include "reports/Uvktgridcontainer.h"
 #include "reports/Uvkttopcontainer.h"
@@ -36,8 +38,10 @@ protected:
         layout = std::make_unique<vkttest::BoundLayout>(&db->Object());
         top = layout->Add<TVktTopContainer>(11, nullptr);
         top->SetFilter(ReportDatabase::FoodFilter());
-        top->SetPageDataCount(20);
+        top->SetPageDataCount(0);   // one list over the pages
+        top->GetViewItem()->SetMMBoundRect_({1000, 1000, 19000, 27000});
         grid = layout->Add<TVktGridContainer>(16, top);
+        grid->GetViewItem()->SetMMBoundRect_({1000, 1000, 19000, 27000});
         host.SetPreview(layout->preview.get());
         Show();
         box = page->GetFieldBox();
@@ -147,6 +151,39 @@ TEST_F(VktGridPropsTest, SumsAndNumberFormats)
     Show();
     EXPECT_EQ(numbers->currentIndex(), 1);
     EXPECT_EQ(floats->currentIndex(), 2);
+}
+
+TEST_F(VktGridPropsTest, ChangesShowInThePrintedPage)
+{
+    const std::string pdf = db->Folder() + "/grid.pdf";
+    const auto printed = [&] {
+        layout->preview->SaveToEMF(pdf);
+        return vkttest::PdfPageText(pdf, 1);
+    };
+    Press(ToInt(F::Data), box->BtnShowField);
+    Press(ToInt(F::BuyPrice), box->BtnShowField);
+    auto* sumField = page->findChild<QComboBox*>("CBSumField");
+    sumField->setCurrentIndex(1);
+    emit sumField->activated(1);
+    std::string text = printed();
+    EXPECT_NE(text.find("食材01"), std::string::npos) << text;
+    EXPECT_NE(text.find("食材11"), std::string::npos) << text;
+    EXPECT_NE(text.find(vkttest::Money(platform::Currency::FromDouble(6600))), std::string::npos) << text;
+
+    Press(ToInt(F::Data), box->BtnHideField);
+    text = printed();
+    EXPECT_EQ(text.find("食材01"), std::string::npos) << text;
+    EXPECT_NE(text.find(vkttest::Money(platform::Currency::FromDouble(1100))), std::string::npos) << text;
+
+    // Records per page on the database container's page: the page count follows.
+    layout->preview->SetSelected(top->GetViewItem());
+    TContainerProperty* topPage = host.GetCurrentPage();
+    ASSERT_NE(topPage, nullptr);
+    topPage->findChild<TUpDownEdit*>("DataCountEdit")->SetValue(4);
+    EXPECT_EQ(layout->preview->GetPageMax(), 3);
+    text = printed();
+    EXPECT_NE(text.find("¥400"), std::string::npos) << text;
+    EXPECT_EQ(text.find("¥500"), std::string::npos) << "four records a page: " << text;
 }
 
 } // namespace
