@@ -390,7 +390,6 @@ struct QtCanvas::Impl {
         if (transform.type() > QTransform::TxTranslate || transform.dx() != std::floor(transform.dx()) ||
             transform.dy() != std::floor(transform.dy()))
             return false;
-        if (getenv("F3_NOFRAMES")) return true;
         DottedOutline(rect, dots_);
         UseTextPen(pen.Color);
         constexpr std::size_t kBatch = 64;
