@@ -16,6 +16,7 @@
 #include "layout/Ugraphiccontainer.h"
 #include "layout/Uimagecontainer.h"
 #include "reports/Uvkttopcontainer.h"
+#include "platform/Files.h"
 #include "support/ScriptedServices.h"
 #include "widgets/Fstatelistview.h"
 #include "widgets/Fupdownedit.h"
@@ -174,6 +175,13 @@ TEST_F(TemplatePropsTest, DataListStyleValues)
 {
     Load("FoodList.xml", 8);
     auto* list = dynamic_cast<TVktDataList*>(ContainerOf(root));
+    // Showing the template again writes nothing.
+    const std::string file = db->Folder() + "/shown.xml";
+    layout->preview->SaveToFile(file);
+    const std::string before = platform::ReadFileBytes(file);
+    Show();
+    layout->preview->SaveToFile(file);
+    EXPECT_EQ(platform::ReadFileBytes(file), before);
     Child<TUpDownEdit>("RowHeightEdit")->SetValue(70);
     EXPECT_EQ(list->GetRowHeight(), 70);
     Child<TUpDownEdit>("ParagraphEdit")->SetValue(2);
