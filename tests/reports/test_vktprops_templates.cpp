@@ -38,6 +38,17 @@ using F = TVktField;
 
 TContainer* ContainerOf(TViewItem* item) { return dynamic_cast<TContainer*>(item->GetObject()); }
 
+// Selects the item of that id in the field list and presses the button.
+void Press(TVktFieldListBox* box, int id, QPushButton* button)
+{
+    QListWidgetItem* item = box->StateListView->ItemOfId(id);
+    ASSERT_NE(item, nullptr) << id;
+    box->StateListView->GetListView()->setCurrentItem(item);
+    item->setSelected(true);
+    ASSERT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+    button->click();
+}
+
 // A shipped layout loaded into a document bound to the report database, its database container
 // listing the ingredients.
 class TemplatePropsTest : public testing::Test {
@@ -90,15 +101,6 @@ protected:
         auto* list = Child<QComboBox>(name);
         list->setCurrentIndex(index);
         emit list->activated(index);
-    }
-    void Press(TVktFieldListBox* box, int id, QPushButton* button)
-    {
-        QListWidgetItem* item = box->StateListView->ItemOfId(id);
-        ASSERT_NE(item, nullptr) << id;
-        box->StateListView->GetListView()->setCurrentItem(item);
-        item->setSelected(true);
-        ASSERT_TRUE(button->isEnabled()) << button->objectName().toStdString();
-        button->click();
     }
 
     std::unique_ptr<ReportDatabase> db;
@@ -209,12 +211,7 @@ TEST_F(TemplatePropsTest, DataListStyleValues)
 void PressOnTab(TVktCardFieldTab* tab, int tabIndex, int id, QPushButton* button)
 {
     tab->TabControl->setCurrentIndex(tabIndex);
-    QListWidgetItem* item = tab->Fields->StateListView->ItemOfId(id);
-    ASSERT_NE(item, nullptr) << id;
-    tab->Fields->StateListView->GetListView()->setCurrentItem(item);
-    item->setSelected(true);
-    ASSERT_TRUE(button->isEnabled()) << button->objectName().toStdString();
-    button->click();
+    Press(tab->Fields, id, button);
 }
 
 int OrderOf(const TPreviewFieldStruct& fields, F field)
