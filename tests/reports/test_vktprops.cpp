@@ -182,6 +182,7 @@ TEST_F(VktPropsTest, ContentTabsThatCannotReachTheContainerAreHidden)
     const Case cases[] = {{14, "メモ", "データ"},
                           {15, "イメージ", "データと表示スタイル"},
                           {17, "グラフ", "データとグラフスタイル"},
+                          {16, "グリッド", "データ"},
                           {12, nullptr, "データとグラフィック"},
                           {13, nullptr, "データとスタイル"}};
     for (const Case& c : cases) {
