@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QShowEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -72,12 +73,9 @@ TMemoEditPanel::TMemoEditPanel(QWidget* parent) : QFrame(parent)
     AddButton(toolBar_, "BtnRedo", "やり直す", "やり直す|編集をやり直します。", &TMemoEditPanel::BtnRedoClick);
 
     // The second row: the separator after the redo button wraps the bar.
+    // The font list goes before the first separator when the panel is first shown: listing the
+    // fonts is the dearest part of the panel.
     styleBar_ = MakeBar(this, "StyleBar");
-    fontList_ = new TFontDropDown(styleBar_);
-    fontList_->setObjectName(QStringLiteral("FontList"));
-    fontList_->setFixedWidth(145);
-    platform::SetHint(*fontList_->GetDropDown(), "フォント|フォントを変更します。");
-    styleBar_->addWidget(fontList_);
     styleBar_->addSeparator();
     sizeEdit_ = new TUpDownEdit(styleBar_);
     sizeEdit_->setObjectName(QStringLiteral("SizeEdit"));
@@ -110,11 +108,10 @@ TMemoEditPanel::TMemoEditPanel(QWidget* parent) : QFrame(parent)
     layout->addWidget(toolBar_);
     layout->addWidget(styleBar_);
 
-    fontList_->OnChange = [this](QObject*) { ApplyToolStyle(kTagFont); };
     sizeEdit_->OnChange = [this](QObject*) { ApplyToolStyle(kTagSize); };
     colorList_->OnChange = [this](QObject*) { ApplyToolStyle(kTagColor); };
-    for (QObject* input : {static_cast<QObject*>(fontList_->GetDropDown()), static_cast<QObject*>(sizeEdit_->GetEdit()),
-                           static_cast<QObject*>(colorList_->GetDropDown()), static_cast<QObject*>(exView_)})
+    for (QObject* input : {static_cast<QObject*>(sizeEdit_->GetEdit()), static_cast<QObject*>(colorList_->GetDropDown()),
+                           static_cast<QObject*>(exView_)})
         input->installEventFilter(this);
     exView_->AddChangeNotifer([this](TExView*) { ShowCaretStyle(); });
     exView_->OnChange = [this](TExView*) { ExViewChange(); };
@@ -122,6 +119,26 @@ TMemoEditPanel::TMemoEditPanel(QWidget* parent) : QFrame(parent)
     focusConnection_ = connect(qApp, &QApplication::focusChanged, this,
                                [this](QWidget* old, QWidget* now) { FocusChanged(old, now); });
     ShowCaretStyle();
+}
+
+TFontDropDown* TMemoEditPanel::GetFontList()
+{
+    if (fontList_) return fontList_;
+    fontList_ = new TFontDropDown(styleBar_);
+    fontList_->setObjectName(QStringLiteral("FontList"));
+    fontList_->setFixedWidth(145);
+    platform::SetHint(*fontList_->GetDropDown(), "フォント|フォントを変更します。");
+    styleBar_->insertWidget(styleBar_->actions().value(0), fontList_);
+    fontList_->OnChange = [this](QObject*) { ApplyToolStyle(kTagFont); };
+    fontList_->GetDropDown()->installEventFilter(this);
+    ShowCaretStyle();
+    return fontList_;
+}
+
+void TMemoEditPanel::showEvent(QShowEvent* event)
+{
+    GetFontList();
+    QFrame::showEvent(event);
 }
 
 TMemoEditPanel::~TMemoEditPanel()
@@ -296,9 +313,11 @@ void TMemoEditPanel::ShowCaretStyle()
     case kClassDouble: font = style.DBFont; break;
     default: break;
     }
-    QComboBox* fonts = fontList_->GetDropDown();
-    const QSignalBlocker blocker(fonts);
-    fonts->setCurrentIndex(font < 0 ? -1 : fonts->findText(platform::ToQString(doc->GetFonts().GetName(font))));
+    if (fontList_) {
+        QComboBox* fonts = fontList_->GetDropDown();
+        const QSignalBlocker blocker(fonts);
+        fonts->setCurrentIndex(font < 0 ? -1 : fonts->findText(platform::ToQString(doc->GetFonts().GetName(font))));
+    }
     colorList_->SetColor(style.Color > 0 ? doc->GetColors().GetColor(style.Color) : platform::TColor(0));
 }
 

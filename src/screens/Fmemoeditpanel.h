@@ -57,7 +57,8 @@ public:
     void BtnRedoClick();
 
     TExView* GetExView() const { return exView_; }
-    TFontDropDown* GetFontList() const { return fontList_; }
+    // Built when the panel is first shown or asked for it.
+    TFontDropDown* GetFontList();
     TUpDownEdit* GetSizeEdit() const { return sizeEdit_; }
     TColorDropDown* GetColorList() const { return colorList_; }
     QToolBar* GetToolBar() const { return toolBar_; }
@@ -71,6 +72,7 @@ public:
 protected:
     virtual void DoApply();
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QAction* AddButton(QToolBar* bar, const char* name, const char* caption, const char* hint,
