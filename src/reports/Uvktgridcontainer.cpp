@@ -498,13 +498,15 @@ void TVktGridContainer::LoadFromXml(const platform::XmlNode& node)
     TPriorityItem widths = IntList(node.GetAttribute("Widths"));
     TPriorityItem returns = IntList(node.GetAttribute("Returns"));
     FitColumns(static_cast<int>(names.size()), widths, returns);
-    // An unknown name leaves with its width and return.
+    // An unknown name leaves with its width and return; "None" is an empty column and stays.
     fields_.Clear();
     widths_.Clear();
     returns_.Clear();
+    const std::string emptyColumn = GetFieldName(TVktField::None);
     for (int i = 0; i < static_cast<int>(names.size()); ++i) {
-        const int field = FieldOfName(names[static_cast<std::size_t>(i)]);
-        if (field == 0) continue;
+        const std::string& name = names[static_cast<std::size_t>(i)];
+        const int field = FieldOfName(name);
+        if (field == 0 && name != emptyColumn) continue;
         fields_ << field;
         widths_ << widths.GetItem(i);
         returns_ << returns.GetItem(i);

@@ -350,8 +350,8 @@ TEST_F(ReportGridTest, GridsAndChartsRoundTripTheirAttributes)
     plainNode.Handle().remove_attribute("NumSjis");
     plainNode.Handle().remove_attribute("RowExpand");
     plainNode.SetAttribute("FloatType", "7");
-    plainNode.SetAttribute("Fields", "Data,Nope,Data2");
-    plainNode.SetAttribute("Widths", "400,7");
+    plainNode.SetAttribute("Fields", "Data,Nope,None,Data2");
+    plainNode.SetAttribute("Widths", "400,7,5");
     plainNode.SetAttribute("Returns", "0,1,1,1");
     plainNode.SetAttribute("SumField", "NoSuchField");
     chartNode.Handle().remove_attribute("DataType");
@@ -363,8 +363,9 @@ TEST_F(ReportGridTest, GridsAndChartsRoundTripTheirAttributes)
     auto* fitted = Find<TVktGridContainer>(*third.preview, 1);
     auto* chart3 = Find<TVktChartContainer>(*third.preview, 0);
     ASSERT_TRUE(fitted && chart3);
-    EXPECT_EQ(fitted->GetWidths(), TPriorityItem() << 400 << 300);
-    EXPECT_EQ(fitted->GetReturns(), TPriorityItem() << 0 << 1);
+    EXPECT_EQ(fitted->GetFields(), TPriorityItem() << ToInt(F::Data) << 0 << ToInt(F::Data2));
+    EXPECT_EQ(fitted->GetWidths(), TPriorityItem() << 400 << 5 << 300);
+    EXPECT_EQ(fitted->GetReturns(), TPriorityItem() << 0 << 1 << 1);
     EXPECT_EQ(fitted->GetFloatType(), TNSFloatType::Formatted);
     EXPECT_EQ(fitted->GetNumSjis(), 0);
     EXPECT_FALSE(fitted->GetRowExpand());
