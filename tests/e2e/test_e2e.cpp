@@ -1,0 +1,125 @@
+// The whole program as a user meets it: the real executable started twice on one fresh home, with
+// the driver plugin playing each run. The first run makes a database, opens the designer and its
+// property area, moves and resizes the window and closes it as a window manager does; the second
+// finds the window where it was left and opens the database, first in the open dialog. Every
+// stage leaves a screenshot of more than one colour; a stage that times out fails by its name.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    QStringList log;
+};
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        out = QStringLiteral(VKT_E2E_SNAPSHOTS);
+        QDir(out).mkpath(".");
+        for (const QString& old : QDir(out).entryList({"e2e-*"}, QDir::Files)) QFile::remove(out + "/" + old);
+    }
+
+    RunResult Run(int run)
+    {
+        // A short runtime folder of mode 0700 per run keeps the instance marker apart.
+        QTemporaryDir runtime(QDir::tempPath() + "/vkt-e2e-XXXXXX");
+        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.path() + "/.config");
+        env.insert("XDG_DATA_HOME", home.path() + "/.local/share");
+        env.insert("XDG_CACHE_HOME", home.path() + "/.cache");
+        env.insert("XDG_RUNTIME_DIR", runtime.path());
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.remove("QT_QPA_PLATFORMTHEME");
+        env.insert("CUPS_SERVER", "/nonexistent/cups.sock");
+        env.insert("QT_PLUGIN_PATH", VKT_E2E_PLUGINS);
+        env.insert("QT_QPA_GENERIC_PLUGINS", QStringLiteral("vktdriver:%1").arg(run));
+        env.insert("VKT_E2E_OUT", out);
+        env.insert("VKT_E2E_DATA", home.path() + "/data");
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(VKT_E2E_PROGRAM, {});
+        RunResult result;
+        if (!program.waitForStarted(10000) || !program.waitForFinished(120000)) {
+            program.kill();
+            program.waitForFinished();
+        } else if (program.exitStatus() == QProcess::NormalExit) {
+            result.exitCode = program.exitCode();
+        }
+        QFile log(QStringLiteral("%1/e2e-run%2.log").arg(out).arg(run));
+        if (log.open(QIODevice::ReadOnly | QIODevice::Text))
+            result.log = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+        return result;
+    }
+
+    static QString Line(const RunResult& r, const QString& prefix)
+    {
+        for (const QString& line : r.log)
+            if (line.startsWith(prefix)) return line;
+        return {};
+    }
+    static void ExpectStages(const RunResult& r, std::initializer_list<const char*> stages)
+    {
+        EXPECT_EQ(r.exitCode, 0) << r.log.join(" | ").toStdString();
+        EXPECT_TRUE(Line(r, "timeout").isEmpty()) << Line(r, "timeout").toStdString();
+        for (const char* stage : stages)
+            EXPECT_TRUE(r.log.contains(QStringLiteral("stage %1 ok").arg(stage))) << stage;
+        EXPECT_TRUE(r.log.contains("done"));
+    }
+
+    QTemporaryDir home;
+    QString out;
+};
+
+bool MoreThanOneColour(const QImage& image)
+{
+    std::set<QRgb> seen;
+    for (int y = 0; y < image.height(); y += 4)
+        for (int x = 0; x < image.width(); x += 4) {
+            seen.insert(image.pixel(x, y));
+            if (seen.size() > 1) return true;
+        }
+    return false;
+}
+
+} // namespace
+
+TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
+{
+    const RunResult first = Run(1);
+    ExpectStages(first, {"start", "new-database", "database-folder", "database-name", "designer", "property-area",
+                         "window-bounds", "close"});
+    EXPECT_TRUE(QDir(home.path() + "/data/kitchen").exists());
+
+    const RunResult second = Run(2);
+    ExpectStages(second, {"start", "open-dialog", "open-database", "close"});
+    EXPECT_FALSE(Line(first, "bounds").isEmpty());
+    EXPECT_EQ(Line(second, "bounds").toStdString(), Line(first, "bounds").toStdString())
+        << "the window comes back where it was left";
+    EXPECT_EQ(Line(second, "database").toStdString(), "database Kitchen");
+
+    const QStringList shots = QDir(out).entryList({"e2e-*.png"}, QDir::Files, QDir::Name);
+    EXPECT_EQ(shots.size(), 12) << shots.join(" ").toStdString();
+    for (const QString& shot : shots) EXPECT_TRUE(MoreThanOneColour(QImage(out + "/" + shot))) << shot.toStdString();
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

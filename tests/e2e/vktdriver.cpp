@@ -1,0 +1,306 @@
+// The driver loaded into the program as a generic input plugin ("vktdriver:<run>"): it arms one
+// timer in the application's constructor and then plays its run's stages against the real
+// windows. It finds widgets by object name, class and text, clicks at their geometry, types with
+// QTest, reads state only to wait and record, and saves a screenshot after every stage as
+// <out>/e2e-NN-<stage>.png. A stage that times out is logged by name with a screenshot and ends
+// the program with exit code 3. The log is <out>/e2e-run<run>.log.
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGenericPlugin>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QWindow>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int kPollMs = 50;
+constexpr int kStageTimeoutMs = 20000;
+
+// Looked for in the active modal window first, then in every visible window, then in all.
+QWidget* FindWidget(const QString& name, const char* cls = "QWidget")
+{
+    QWidgetList tops = QApplication::topLevelWidgets();
+    std::stable_sort(tops.begin(), tops.end(), [](QWidget* a, QWidget* b) {
+        const auto rank = [](QWidget* w) { return w == QApplication::activeModalWidget() ? 0 : w->isVisible() ? 1 : 2; };
+        return rank(a) < rank(b);
+    });
+    for (QWidget* top : tops) {
+        if (top->objectName() == name && top->inherits(cls)) return top;
+        for (QWidget* w : top->findChildren<QWidget*>(name))
+            if (w->inherits(cls)) return w;
+    }
+    return nullptr;
+}
+
+bool Showing(QWidget* w) { return w && w->isVisible(); }
+
+// The tool button of a command on the main window.
+QToolButton* CommandButton(const QString& action)
+{
+    QWidget* window = FindWidget("VktSingleViewer");
+    if (!window) return nullptr;
+    for (QToolButton* b : window->findChildren<QToolButton*>())
+        if (b->defaultAction() && b->defaultAction()->objectName() == action && b->isVisible()) return b;
+    return nullptr;
+}
+
+QAction* Command(const QString& action)
+{
+    for (QAction* a : qApp->findChildren<QAction*>(action)) return a;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        for (QAction* a : top->findChildren<QAction*>(action)) return a;
+    return nullptr;
+}
+
+void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
+
+void Type(QLineEdit* edit, const QString& text)
+{
+    Click(edit);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+class Driver : public QObject {
+public:
+    struct Stage {
+        QString name;
+        std::function<void()> act;      // once, when the stage begins
+        std::function<bool()> done;     // polled until true
+        // The answer given to a message box that shows meanwhile (none: the box is left open).
+        QMessageBox::StandardButton answer = QMessageBox::NoButton;
+    };
+
+    Driver(int run, QObject* parent) : QObject(parent), run_(run)
+    {
+        out_ = qEnvironmentVariable("VKT_E2E_OUT", QStringLiteral("."));
+        data_ = qEnvironmentVariable("VKT_E2E_DATA", QDir::tempPath());
+        QTimer::singleShot(0, this, [this] { Begin(); });
+    }
+
+private:
+    void Log(const QString& line)
+    {
+        QFile file(QStringLiteral("%1/e2e-run%2.log").arg(out_).arg(run_));
+        if (file.open(QIODevice::Append | QIODevice::Text)) file.write((line + '\n').toUtf8());
+    }
+
+    void Shoot(const QString& stage)
+    {
+        QWidget* target = QApplication::activeModalWidget();
+        if (!target) target = FindWidget("VktSingleViewer");
+        if (!target) return;
+        const QString file = QStringLiteral("%1/e2e-%2-%3.png").arg(out_).arg(run_ * 10 + index_ + 1, 2, 10, QChar('0')).arg(stage);
+        target->grab().save(file);
+    }
+
+    void LogBounds()
+    {
+        if (QWidget* w = FindWidget("VktSingleViewer")) {
+            const QRect r = w->geometry();
+            Log(QStringLiteral("bounds %1 %2 %3 %4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
+        }
+    }
+
+    void Begin()
+    {
+        stages_ = run_ == 1 ? FirstRun() : SecondRun();
+        QDir().mkpath(out_);
+        Log(QStringLiteral("run %1").arg(run_));
+        Start();
+    }
+
+    void Start()
+    {
+        if (index_ >= int(stages_.size())) {
+            Log("done");
+            return;
+        }
+        clock_.start();
+        acted_ = false;
+        QTimer::singleShot(kPollMs, this, [this] { Poll(); });
+    }
+
+    void Poll()
+    {
+        if (index_ < 0) return;
+        Stage& stage = stages_[index_];
+        if (!acted_ && stage.act) {
+            // Queued: an action that opens a modal dialog returns only when the dialog ends, and
+            // the polls must go on inside it.
+            QTimer::singleShot(0, this, stage.act);
+        }
+        acted_ = true;
+        if (stage.answer != QMessageBox::NoButton) {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(top);
+                QAbstractButton* button = box && box->isVisible() ? box->button(stage.answer) : nullptr;
+                if (!button) continue;
+                Log("answered " + box->text());
+                QTimer::singleShot(0, button, [button] { Click(button); });
+                break;
+            }
+        }
+        if (stage.done()) {
+            QTest::qWait(100);
+            Shoot(stage.name);
+            Log("stage " + stage.name + " ok");
+            ++index_;
+            Start();
+            return;
+        }
+        if (clock_.elapsed() > kStageTimeoutMs) {
+            Shoot(stage.name + "-timeout");
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible())
+                    Log("message " + box->text());
+            Log("timeout " + stage.name);
+            QCoreApplication::exit(3);
+            return;
+        }
+        QTimer::singleShot(kPollMs, this, [this] { Poll(); });
+    }
+
+    Stage Shown()
+    {
+        return {"start", {}, [] {
+                    QWidget* w = FindWidget("VktSingleViewer");
+                    return Showing(w) && w->windowHandle() && w->windowHandle()->isExposed() &&
+                           Command("ActShowPreview");
+                }};
+    }
+    // Clicks a command's tool button; done when `shown` names a visible widget.
+    Stage ClickCommand(const QString& stage, const QString& action, std::function<bool()> done)
+    {
+        return {stage, [action] {
+                    if (QToolButton* b = CommandButton(action)) Click(b);
+                },
+                std::move(done)};
+    }
+    static bool DatabaseOpen()
+    {
+        QAction* close = Command("ActCloseDataBase");
+        return close && close->isEnabled() && !Showing(FindWidget("OpenDataBaseDialog"));
+    }
+    // The window is closed as a window manager does; the program then ends by itself.
+    Stage Close()
+    {
+        return {"close", {}, [this] {
+                    QWidget* w = FindWidget("VktSingleViewer");
+                    if (!w) return false;
+                    Shoot("close");
+                    Log("stage close ok");
+                    Log("done");
+                    QCoreApplication::postEvent(w->windowHandle(), new QCloseEvent);
+                    index_ = -1000;   // nothing follows
+                    return false;
+                }};
+    }
+
+    std::vector<Stage> FirstRun()
+    {
+        const QString folder = data_ + "/kitchen";
+        return {
+            Shown(),
+            ClickCommand("new-database", "ActNewDataBase", [] { return Showing(FindWidget("CreateFolderEdit")); }),
+            {"database-folder",
+             [folder] {
+                 Type(static_cast<QLineEdit*>(FindWidget("CreateFolderEdit", "QLineEdit")), folder);
+                 Click(FindWidget("BtnOk"));
+             },
+             [] { return Showing(FindWidget("NameEdit")); },
+             QMessageBox::Yes},
+            {"database-name",
+             [] {
+                 Type(static_cast<QLineEdit*>(FindWidget("NameEdit", "QLineEdit")), QStringLiteral("Kitchen"));
+                 Click(FindWidget("BtnOk"));
+             },
+             &Driver::DatabaseOpen, QMessageBox::Yes},
+            ClickCommand("designer", "ActShowPreview", [] { return Showing(FindWidget("VktPreview")); }),
+            ClickCommand("property-area", "ActShowPreviewProperty",
+                         [] { return Showing(FindWidget("PreviewItemOperator")); }),
+            {"window-bounds",
+             [] {
+                 if (QWidget* w = FindWidget("VktSingleViewer")) w->setGeometry(70, 50, 940, 680);
+             },
+             [this] {
+                 QWidget* w = FindWidget("VktSingleViewer");
+                 if (!w || w->geometry().size() != QSize(940, 680)) return false;
+                 LogBounds();
+                 return true;
+             }},
+            Close(),
+        };
+    }
+
+    std::vector<Stage> SecondRun()
+    {
+        return {
+            {"start", {}, [this] {
+                 if (!Shown().done()) return false;
+                 LogBounds();
+                 return true;
+             }},
+            ClickCommand("open-dialog", "ActOpenDataBase", [] { return Showing(FindWidget("ListView", "QListWidget")); }),
+            {"open-database",
+             [this] {
+                 auto* list = static_cast<QListWidget*>(FindWidget("ListView", "QListWidget"));
+                 // Two fixed items (create, register), then the registered databases.
+                 if (list->count() < 3) return;
+                 QListWidgetItem* first = list->item(2);
+                 list->scrollToItem(first);
+                 const QPoint at = list->visualItemRect(first).center();
+                 // A click on the selected item would start editing its name.
+                 if (!first->isSelected()) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+                 Log("database " + first->text());
+             },
+             [] {
+                 // OK is enabled by the selection on the next idle pass.
+                 QWidget* ok = FindWidget("BtnOk");
+                 if (Showing(FindWidget("OpenDataBaseDialog")) && ok && ok->isEnabled())
+                     QTimer::singleShot(0, ok, [ok] { Click(ok); });
+                 return DatabaseOpen();
+             }},
+            Close(),
+        };
+    }
+
+    int run_;
+    QString out_;
+    QString data_;
+    std::vector<Stage> stages_;
+    int index_ = 0;
+    bool acted_ = false;
+    QElapsedTimer clock_;
+};
+
+} // namespace
+
+class VktDriverPlugin : public QGenericPlugin {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "vktdriver.json")
+public:
+    QObject* create(const QString& key, const QString& specification) override
+    {
+        if (key.compare(QLatin1String("vktdriver"), Qt::CaseInsensitive) != 0) return nullptr;
+        return new Driver(specification.toInt(), nullptr);
+    }
+};
+
+#include "vktdriver.moc"
