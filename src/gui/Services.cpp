@@ -67,6 +67,16 @@ public:
         return Chosen(file);
     }
 
+    std::vector<std::string> OpenFiles(const std::string& caption, const std::string& filter,
+                                       const std::string& folder) override
+    {
+        std::vector<std::string> files;
+        for (const QString& file : QFileDialog::getOpenFileNames(DialogParent(), ToQString(caption), ToQString(folder),
+                                                                 ToQString(QtFileFilter(filter))))
+            files.push_back(FromQString(file));
+        return files;
+    }
+
     std::optional<std::string> SaveFile(const std::string& caption, const std::string& filter,
                                         const std::string& folder, const std::string& name) override
     {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QPrinter;
 
@@ -30,6 +31,9 @@ public:
     // Filters in the form "説明|*.xml;*.txt|すべて|*.*"; nullopt when cancelled.
     virtual std::optional<std::string> OpenFile(const std::string& caption, const std::string& filter,
                                                 const std::string& folder, const std::string& name) = 0;
+    // Several files at once, in the order the dialog gives them; empty when cancelled.
+    virtual std::vector<std::string> OpenFiles(const std::string& caption, const std::string& filter,
+                                               const std::string& folder) = 0;
     virtual std::optional<std::string> SaveFile(const std::string& caption, const std::string& filter,
                                                 const std::string& folder, const std::string& name) = 0;
     virtual std::optional<std::string> PickFolder(const std::string& caption, const std::string& folder) = 0;

@@ -143,10 +143,7 @@ void TImageProperty::EnableTools()
 
 std::vector<std::string> TImageProperty::PickPictures()
 {
-    std::vector<std::string> files;
-    if (auto file = platform::Services().OpenFile("イメージ読み込み", kPictureFilter, std::string(), std::string()))
-        files.push_back(*file);
-    return files;
+    return platform::Services().OpenFiles("イメージ読み込み", kPictureFilter, std::string());
 }
 
 void TImageProperty::FillList(int select)

@@ -101,6 +101,35 @@ TEST_F(ImagePageTest, PicturesAddedMovedTurnedDeletedAndSaved)
     EXPECT_EQ(image->GetItemCount(), 2);
 }
 
+TEST_F(ImagePageTest, OneDialogAddsEveryPickedFileInOrder)
+{
+    TImageProperty real;
+    real.SetViewItem(image->GetViewItem());
+    auto& scripted = vkttest::Scripted();
+    scripted.fileLists.push_back({files[2], files[0], files[1]});
+    scripted.fileLists.push_back({});
+    scripted.fileLists.push_back({files[0]});
+    QAction* open = real.findChild<QAction*>("BtnOpen");
+
+    open->trigger();
+    const std::vector<std::string> added{"海老.bmp", "鮪.bmp", "鯛.bmp"};
+    ASSERT_EQ(image->GetItemCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(image->GetFileName(i), added[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(image->GetImageData(i), ReadBytes(files[static_cast<std::size_t>((i + 2) % 3)]));
+    }
+    EXPECT_EQ(real.GetFileList()->currentRow(), 2) << "the last one added is shown";
+
+    open->trigger();   // cancelled
+    EXPECT_EQ(image->GetItemCount(), 3);
+    open->trigger();   // a single file
+    ASSERT_EQ(image->GetItemCount(), 4);
+    EXPECT_EQ(image->GetFileName(3), "鮪.bmp");
+
+    ASSERT_EQ(scripted.calls.size(), 3u) << "one dialog per click";
+    EXPECT_EQ(scripted.calls[0], std::string("OpenFiles|イメージ読み込み|") + TImageProperty::kPictureFilter + "|");
+}
+
 TEST_F(ImagePageTest, StyleWrittenAndKept)
 {
     auto* style = page.findChild<QComboBox*>("DrawTypeList");

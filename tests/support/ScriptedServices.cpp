@@ -32,6 +32,13 @@ std::optional<std::string> ScriptedServices::OpenFile(const std::string& caption
     return TakeFront(files, std::optional<std::string>{});
 }
 
+std::vector<std::string> ScriptedServices::OpenFiles(const std::string& caption, const std::string& filter,
+                                                    const std::string& folder)
+{
+    calls.push_back("OpenFiles|" + caption + "|" + filter + "|" + folder);
+    return TakeFront(fileLists, std::vector<std::string>{});
+}
+
 std::optional<std::string> ScriptedServices::SaveFile(const std::string& caption, const std::string& filter,
                                                       const std::string& folder, const std::string& name)
 {
@@ -68,6 +75,7 @@ void ScriptedServices::Reset()
 {
     answers.clear();
     files.clear();
+    fileLists.clear();
     colors.clear();
     pageSetups.clear();
     shift = false;

@@ -23,6 +23,8 @@ public:
                                    platform::MsgButtons buttons, platform::MsgAnswer defaultButton) override;
     std::optional<std::string> OpenFile(const std::string& caption, const std::string& filter,
                                         const std::string& folder, const std::string& name) override;
+    std::vector<std::string> OpenFiles(const std::string& caption, const std::string& filter,
+                                       const std::string& folder) override;
     std::optional<std::string> SaveFile(const std::string& caption, const std::string& filter,
                                         const std::string& folder, const std::string& name) override;
     std::optional<std::string> PickFolder(const std::string& caption, const std::string& folder) override;
@@ -39,6 +41,7 @@ public:
     // Scripts: consumed front first.
     std::deque<platform::MsgAnswer> answers;
     std::deque<std::optional<std::string>> files;     // OpenFile, SaveFile and PickFolder
+    std::deque<std::vector<std::string>> fileLists;   // OpenFiles; empty: cancelled
     std::deque<std::optional<platform::TColor>> colors;
     std::deque<bool> pageSetups;                       // empty: false
     bool shift = false;
