@@ -51,6 +51,8 @@ void TGridContainer::SetColCount(int count)
         return;
     colCount_ = count;
     cells_->SetColCount(std::max(count, 0));
+    // The rebuilt columns have no titles; the stored text says so, so writing the old titles shows them again.
+    titles_.clear();
     rebuilding_ = true;
     titleWidths_.Clear();
     titleAligns_.Clear();

@@ -64,7 +64,8 @@ public:
     int GetRowCount() const { return rowCount_; }
     void SetRowCount(int count);
     int GetColCount() const { return colCount_; }
-    // Rebuilds the columns: empty titles, 30 mm wide, left aligned; the lists are reset to match.
+    // Rebuilds the columns: empty titles, 30 mm wide, left aligned; the titles text and the lists
+    // are reset to match.
     void SetColCount(int count);
     int GetParagraph() const { return paragraph_; }
     void SetParagraph(int count);

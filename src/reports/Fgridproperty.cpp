@@ -323,11 +323,7 @@ void TGridProperty::SetProperty(TContainer* container)
     grid->SetColsWrapStyle(ColsWrapStyleList->currentIndex());
     if (grid->GetType() != kGridType) return;
     grid->SetRowCount(RowCountEdit->GetValue());
-    if (grid->GetColCount() != ColCountEdit->GetValue()) {
-        grid->SetColCount(ColCountEdit->GetValue());
-        // New columns come without titles while the container still holds the old text.
-        grid->SetTitles(std::string());
-    }
+    grid->SetColCount(ColCountEdit->GetValue());
     std::vector<std::string> titles;
     for (const std::string& title : titles_) titles.push_back(title.empty() ? " " : title);
     grid->SetTitles(platform::JoinCommaText(titles));

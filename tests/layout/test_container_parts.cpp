@@ -339,6 +339,36 @@ TEST_F(PartsTest, GridSettingsCellsAndBands)
     EXPECT_EQ(grid->GetHeaders().GetFont(1).Size, 160);
 }
 
+// A column-count change empties the titles; the same text written afterwards (by the page, or by a
+// layout read into a grid that had it) shows them again.
+TEST_F(PartsTest, GridTitlesComeBackAfterAColumnCountChange)
+{
+    auto* grid = Add<TGridContainer>(6, {0, 0, 20000, 5000});
+    auto titles = [grid] {
+        std::vector<std::string> list;
+        for (int c = 0; c < grid->GetHeaders().GetCount(); ++c) list.push_back(grid->GetHeaders().GetTitle(c));
+        return list;
+    };
+    grid->SetColCount(2);
+    grid->SetTitles("品名,単価");
+    grid->SetColCount(2);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"品名", "単価"})) << "the same count rebuilds nothing";
+
+    grid->SetColCount(3);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"", "", ""}));
+    EXPECT_EQ(grid->GetTitles(), "");
+    grid->SetTitles("品名,単価");
+    EXPECT_EQ(titles(), (std::vector<std::string>{"品名", "単価", ""}));
+
+    platform::XmlDocument doc;
+    platform::XmlNode node = doc.CreateDocumentElement("Item");
+    grid->SaveToXml(node);
+    node.SetAttribute("ColCount", "2");
+    grid->LoadFromXml(node);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"品名", "単価"}));
+    EXPECT_EQ(grid->GetTitles(), "品名,単価");
+}
+
 TEST_F(PartsTest, GridBackgroundsAndCache)
 {
     auto* grid = Add<TGridContainer>(6, {0, 0, 10000, 5000});
