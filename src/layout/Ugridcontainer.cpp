@@ -329,7 +329,7 @@ void TGridContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, platf
     }
 }
 
-void TGridContainer::DrawEx(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page,
+void TGridContainer::DrawEx(int, int, TRect rect, int scale, platform::Canvas& canvas, int page,
                             int pageMax, bool)
 {
     cacheScale_ = scale;
@@ -342,13 +342,9 @@ void TGridContainer::DrawEx(int offsetX, int offsetY, TRect rect, int scale, pla
     ++cacheBuilds_;
     if (cacheWidth_ <= 0 || cacheHeight_ <= 0 || cacheWidth_ < paragraph_)
         return;
+    // Each band is recorded when a repaint first replays it: the paint after a change draws the
+    // rows in sight directly, and a grid changed again before then records nothing.
     cache_.resize(static_cast<std::size_t>((cacheHeight_ + kCacheBand - 1) / kCacheBand));
-    // The bands in sight are recorded now, the others when they come into sight.
-    const TRect moved{rect.Left + offsetX, rect.Top + offsetY, rect.Right + offsetX, rect.Bottom + offsetY};
-    const std::optional<platform::Rect> bounds = platform::PaintableBounds(canvas);
-    for (std::size_t i = 0; i < cache_.size(); ++i)
-        if (!bounds || Overlaps(CacheBandRect(i, moved), *bounds))
-            RecordCacheBand(i);
 }
 
 TRect TGridContainer::CacheBandRect(std::size_t index, const TRect& moved) const

@@ -100,7 +100,7 @@ public:
 
     virtual void DoChangePage();
     virtual void TextQuery(TTextDrawer* sender, int col, int row, std::string& text);
-    // Rebuilds the screen cache (the bands the canvas shows are recorded at once).
+    // Rebuilds the screen cache: empty bands, each recorded when a repaint first replays it.
     virtual void DrawEx(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page,
                         int pageMax, bool printer);
     // Only the rows reaching into [bandTop, bandBottom) (pixels of the canvas) when given.
