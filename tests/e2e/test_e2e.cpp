@@ -1,7 +1,8 @@
 // The whole program as a user meets it: the real executable started twice on one fresh home, with
 // the driver plugin playing each run. The first run makes a database, opens the designer and its
-// property area, moves and resizes the window and closes it as a window manager does; the second
-// finds the window where it was left and opens the database, first in the open dialog. Every
+// property area, picks the class bar, moves and resizes the window and closes it as a window
+// manager does; the second finds the window where it was left, opens the database, first in the
+// open dialog, and shows it under the class bar. Every
 // stage leaves a screenshot of more than one colour; a stage that times out fails by its name.
 #include <QCoreApplication>
 #include <QDir>
@@ -102,18 +103,18 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
 {
     const RunResult first = Run(1);
     ExpectStages(first, {"start", "new-database", "database-folder", "database-name", "designer", "property-area",
-                         "window-bounds", "close"});
+                         "class-bar", "window-bounds", "close"});
     EXPECT_TRUE(QDir(home.path() + "/data/kitchen").exists());
 
     const RunResult second = Run(2);
-    ExpectStages(second, {"start", "open-dialog", "open-database", "close"});
+    ExpectStages(second, {"start", "open-dialog", "open-database", "class-bar-kept", "close"});
     EXPECT_FALSE(Line(first, "bounds").isEmpty());
     EXPECT_EQ(Line(second, "bounds").toStdString(), Line(first, "bounds").toStdString())
         << "the window comes back where it was left";
     EXPECT_EQ(Line(second, "database").toStdString(), "database Kitchen");
 
     const QStringList shots = QDir(out).entryList({"e2e-*.png"}, QDir::Files, QDir::Name);
-    EXPECT_EQ(shots.size(), 12) << shots.join(" ").toStdString();
+    EXPECT_EQ(shots.size(), 14) << shots.join(" ").toStdString();
     for (const QString& shot : shots) EXPECT_TRUE(MoreThanOneColour(QImage(out + "/" + shot))) << shot.toStdString();
 }
 

@@ -235,6 +235,9 @@ private:
             ClickCommand("designer", "ActShowPreview", [] { return Showing(FindWidget("VktPreview")); }),
             ClickCommand("property-area", "ActShowPreviewProperty",
                          [] { return Showing(FindWidget("PreviewItemOperator")); }),
+            ClickCommand("class-bar", "ActShowClassBar", [] {
+                return Showing(FindWidget("ClassFilterBar")) && !Showing(FindWidget("ClassFilterView"));
+            }),
             {"window-bounds",
              [] {
                  if (QWidget* w = FindWidget("VktSingleViewer")) w->setGeometry(70, 50, 940, 680);
@@ -276,6 +279,9 @@ private:
                  if (Showing(FindWidget("OpenDataBaseDialog")) && ok && ok->isEnabled())
                      QTimer::singleShot(0, ok, [ok] { Click(ok); });
                  return DatabaseOpen();
+             }},
+            {"class-bar-kept", {}, [] {
+                 return Showing(FindWidget("ClassFilterBar")) && !Showing(FindWidget("ClassFilterView"));
              }},
             Close(),
         };
