@@ -1,14 +1,16 @@
 // The whole program as a user meets it: the real executable started twice on one fresh home, with
 // the driver plugin playing each run. The first run makes a database, opens the designer and its
-// property area, picks the class bar, moves and resizes the window and closes it as a window
-// manager does; the second finds the window where it was left, opens the database, first in the
-// open dialog, and shows it under the class bar. Every
-// stage leaves a screenshot of more than one colour; a stage that times out fails by its name.
+// property area, prints the food list through the print dialog to the PDF printer, picks the class
+// bar, moves and resizes the window and closes it as a window manager does; the second finds the
+// window where it was left, opens the database, first in the open dialog, and shows it under the
+// class bar. Every stage leaves a screenshot of more than one colour; a stage that times out fails
+// by its name.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -86,6 +88,14 @@ protected:
     QString out;
 };
 
+QString Output(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
 bool MoreThanOneColour(const QImage& image)
 {
     std::set<QRgb> seen;
@@ -103,8 +113,15 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
 {
     const RunResult first = Run(1);
     ExpectStages(first, {"start", "new-database", "database-folder", "database-name", "designer", "property-area",
-                         "class-bar", "window-bounds", "close"});
+                         "print-dialog", "print-pdf", "print-close", "class-bar", "window-bounds", "close"});
     EXPECT_TRUE(QDir(home.path() + "/data/kitchen").exists());
+    // The food list printed to the PDF printer: the strip's page count and the list's title.
+    const QString pdf = Line(first, "pdf ").mid(4);
+    const QString pages = Line(first, "pages ").mid(6);
+    ASSERT_FALSE(pdf.isEmpty());
+    const QString info = Output("pdfinfo", {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+" + pages + "\\n"))) << info.toStdString();
+    EXPECT_TRUE(Output("pdftotext", {pdf, "-"}).contains(QStringLiteral("食材リスト")));
 
     const RunResult second = Run(2);
     ExpectStages(second, {"start", "open-dialog", "open-database", "class-bar-kept", "close"});
@@ -114,7 +131,7 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     EXPECT_EQ(Line(second, "database").toStdString(), "database Kitchen");
 
     const QStringList shots = QDir(out).entryList({"e2e-*.png"}, QDir::Files, QDir::Name);
-    EXPECT_EQ(shots.size(), 14) << shots.join(" ").toStdString();
+    EXPECT_EQ(shots.size(), 17) << shots.join(" ").toStdString();
     for (const QString& shot : shots) EXPECT_TRUE(MoreThanOneColour(QImage(out + "/" + shot))) << shot.toStdString();
 }
 

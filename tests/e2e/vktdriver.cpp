@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QGenericPlugin>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -235,6 +237,34 @@ private:
             ClickCommand("designer", "ActShowPreview", [] { return Showing(FindWidget("VktPreview")); }),
             ClickCommand("property-area", "ActShowPreviewProperty",
                          [] { return Showing(FindWidget("PreviewItemOperator")); }),
+            ClickCommand("print-dialog", "ActPreviewPrint",
+                         [this] {
+                             if (!Showing(FindWidget("PrintExecuteDlg"))) return false;
+                             // The strip's "page/pages".
+                             auto* pages = FindWidget("PageEdit")->findChild<QLineEdit*>();
+                             Log("pages " + pages->text().section('/', 1));
+                             return true;
+                         }),
+            {"print-pdf",
+             [] { Click(FindWidget("BtnPrint", "QPushButton")); },
+             [this, pdf = data_ + "/foodlist.pdf"] {
+                 // The PDF printer asks for its file in Qt's own dialog.
+                 for (QWidget* top : QApplication::topLevelWidgets()) {
+                     auto* dialog = qobject_cast<QFileDialog*>(top);
+                     auto* name = dialog && dialog->isVisible() ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+                     if (!name || name->text() == pdf) continue;
+                     name->setFocus();
+                     name->selectAll();
+                     QTest::keyClicks(name, pdf);
+                     QTimer::singleShot(0, name, [name] { QTest::keyClick(name, Qt::Key_Return); });
+                     Log("pdf " + pdf);
+                 }
+                 auto* progress = static_cast<QLabel*>(FindWidget("ProgressLabel", "QLabel"));
+                 return progress && progress->text() == QStringLiteral("印刷終了") && QFile::exists(pdf);
+             }},
+            {"print-close",
+             [] { Click(FindWidget("PrintExecuteDlg")->findChild<QWidget*>("BtnCancel")); },
+             [] { return !Showing(FindWidget("PrintExecuteDlg")); }},
             ClickCommand("class-bar", "ActShowClassBar", [] {
                 return Showing(FindWidget("ClassFilterBar")) && !Showing(FindWidget("ClassFilterView"));
             }),
