@@ -2,8 +2,9 @@
 // timer in the application's constructor and then plays its run's stages against the real
 // windows. It finds widgets by object name, class and text, clicks at their geometry, types with
 // QTest, reads state only to wait and record, and saves a screenshot after every stage as
-// <out>/e2e-NN-<stage>.png. A stage that times out is logged by name with a screenshot and ends
-// the program with exit code 3. The log is <out>/e2e-run<run>.log.
+// <out>/e2e-NN-<stage>.png (NN from 01 in the first run, from 51 in the second). A stage that
+// times out is logged by name with a screenshot and ends the program with exit code 3. The log is
+// <out>/e2e-run<run>.log.
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -108,7 +109,8 @@ private:
         QWidget* target = QApplication::activeModalWidget();
         if (!target) target = FindWidget("VktSingleViewer");
         if (!target) return;
-        const QString file = QStringLiteral("%1/e2e-%2-%3.png").arg(out_).arg(run_ * 10 + index_ + 1, 2, 10, QChar('0')).arg(stage);
+        const int number = (run_ - 1) * 50 + index_ + 1;
+        const QString file = QStringLiteral("%1/e2e-%2-%3.png").arg(out_).arg(number, 2, 10, QChar('0')).arg(stage);
         target->grab().save(file);
     }
 
