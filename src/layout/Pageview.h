@@ -185,6 +185,12 @@ private:
     bool Handled() const { return shown_ && isVisible(); }
 
     QImage backBuffer_;
+    // The buffer shown before the last redraw, drawn into by the next one: what differs between
+    // the two is all that is repainted.
+    QImage spareBuffer_;
+    // Where the last redraw's paint put selection grips over the buffer (the whole view while an
+    // item is dragged).
+    QRect gripsRect_;
     std::unique_ptr<TPageDrawer> drawer_;
     std::unique_ptr<TViewItems> items_;
     TSelectBox selectBox_;

@@ -7,20 +7,75 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// How far selection grips reach beyond the selected item's rectangle, with room to spare.
+constexpr int kGripReach = 8;
+
+// The bounding rectangle of the pixels in which two images of one size and format differ.
+QRect ChangedRect(const QImage& a, const QImage& b)
+{
+    const int width = a.width();
+    int top = -1;
+    int bottom = -1;
+    int left = width;
+    int right = -1;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* p = reinterpret_cast<const quint32*>(a.constScanLine(y));
+        const auto* q = reinterpret_cast<const quint32*>(b.constScanLine(y));
+        if (std::equal(p, p + width, q))
+            continue;
+        if (top < 0)
+            top = y;
+        bottom = y;
+        int x = 0;
+        while (x < left && p[x] == q[x])
+            ++x;
+        left = std::min(left, x);
+        x = width - 1;
+        while (x > right && p[x] == q[x])
+            --x;
+        right = std::max(right, x);
+    }
+    return top < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+} // namespace
+
 void TPageView::Redraw()
 {
     if (!Handled() || drawing_)
         return;
     drawing_ = true;
+    QRect changed = viewport()->rect();
     try {
         const int width = GetClientWidth();
         const int height = GetClientHeight();
         if (width > 0 && height > 0) {
-            if (backBuffer_.width() != width || backBuffer_.height() != height)
+            if (backBuffer_.width() != width || backBuffer_.height() != height) {
                 backBuffer_ = QImage(width, height, QImage::Format_RGB32);
+                spareBuffer_ = QImage();
+            }
             drawer_->SetViewSize(width, height);
         }
         if (!backBuffer_.isNull()) {
+            // Drawn into the spare buffer and compared with the shown one; the grips painted over
+            // the buffer are repainted where they were and where they go when they move.
+            QRect grips;
+            if (dragging_)
+                grips = viewport()->rect();
+            else if (GetSelected())
+                grips = platform::ToQRect(SelectedScreenRect()).adjusted(-kGripReach, -kGripReach, kGripReach,
+                                                                         kGripReach);
+            const bool compare = !spareBuffer_.isNull() && !dragging_;
+            const QRect moved = grips == gripsRect_ ? QRect() : grips.united(gripsRect_);
+            gripsRect_ = grips;
+            if (spareBuffer_.isNull())
+                spareBuffer_ = QImage(backBuffer_.size(), backBuffer_.format());
+            std::swap(backBuffer_, spareBuffer_);
             const TPoint o = drawer_->GetPageOrigin(0);
             QPainter painter(&backBuffer_);
             painter.drawImage(0, 0, drawer_->GetViewImage());
@@ -29,13 +84,17 @@ void TPageView::Redraw()
             const int pageMax = GetPageMax();
             items_->GetPageRoot()->Draw(canvas, o.X, o.Y, GetScale_(), page_, pageMax, false, showItemMargin_);
             items_->GetPrintRoot()->Draw(canvas, o.X, o.Y, GetScale_(), page_, pageMax, false, true);
+            painter.end();
+            if (compare)
+                changed = ChangedRect(backBuffer_, spareBuffer_).united(moved);
         }
     } catch (...) {
         drawing_ = false;
         throw;
     }
     drawing_ = false;
-    viewport()->update();
+    if (!changed.isEmpty())
+        viewport()->update(changed);
 }
 
 void TPageView::DoDraw(platform::Canvas& canvas, int, int)
