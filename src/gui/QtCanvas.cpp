@@ -250,23 +250,6 @@ bool SetsPlainly(char32_t c)
 
 bool IsAsciiLetter(char32_t c) { return (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z'); }
 
-// The dots of a one-pixel dotted outline of `rect` (three pixels or more wide, two or more high):
-// every third pixel walking clockwise from the top left corner, the first one pixel on.
-void DottedOutline(const Rect& rect, std::vector<QPoint>& dots)
-{
-    dots.clear();
-    const int left = rect.Left, top = rect.Top, right = rect.Right - 1, bottom = rect.Bottom - 1;
-    int step = 0;
-    const auto walk = [&](int x, int y) {
-        if (step++ % 3 == 1) dots.emplace_back(x, y);
-    };
-    for (int x = left; x < right; ++x) walk(x, top);
-    for (int y = top; y < bottom; ++y) walk(right, y);
-    for (int x = right; x > left; --x) walk(x, bottom);
-    for (int y = bottom; y > top; --y) walk(left, y);
-    walk(left, top);
-}
-
 } // namespace
 
 struct QtCanvas::Impl {
@@ -376,9 +359,10 @@ struct QtCanvas::Impl {
         return QRectF(rect.Left + half, rect.Top + half, rect.Width() - 2 * half, rect.Height() - 2 * half);
     }
 
-    // A thin dotted outline without fill on a raster device, dot by dot: the pixels Qt's own dotted
-    // pen gives, in batches short enough that Qt blends them on this thread (longer span lists are
-    // handed to its thread pool, which costs far more than the dots). False when Qt draws it.
+    // A thin dotted outline without fill on a raster device: the pixels Qt's own dotted pen gives
+    // (every third pixel walking clockwise from the top left corner, the first one on), each edge
+    // filled with a dotted pattern. Columns go in short pieces: Qt hands fills of many rows to its
+    // thread pool, which costs far more than the dots. False when Qt draws it.
     bool DrawDottedOutline(const Rect& rect)
     {
         const Pen& pen = Current.CurrentPen;
@@ -390,12 +374,50 @@ struct QtCanvas::Impl {
         if (transform.type() > QTransform::TxTranslate || transform.dx() != std::floor(transform.dx()) ||
             transform.dy() != std::floor(transform.dy()))
             return false;
-        DottedOutline(rect, dots_);
-        UseTextPen(pen.Color);
-        constexpr std::size_t kBatch = 64;
-        for (std::size_t first = 0; first < dots_.size(); first += kBatch)
-            Painter.drawPoints(dots_.data() + first, static_cast<int>(std::min(kBatch, dots_.size() - first)));
+        UseDotPatterns(pen.Color);
+        // Not turns the dots as Xor with white turns them.
+        if (Current.Op == RasterOp::Not) Painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        const int left = rect.Left, top = rect.Top, right = rect.Right - 1, bottom = rect.Bottom - 1;
+        const int across = right - left, down = bottom - top;
+        // Each edge with the pattern's origin placed so that its dots fall where the walk has them.
+        const auto row = [&](int x, int y, int width, int origin) {
+            QBrush brush(dotRow_);
+            brush.setTransform(QTransform::fromTranslate(origin, 0));
+            Painter.fillRect(QRect(x, y, width, 1), brush);
+        };
+        const auto column = [&](int x, int y, int height, int origin) {
+            QBrush brush(dotColumn_);
+            brush.setTransform(QTransform::fromTranslate(0, origin));
+            constexpr int kRows = 64;
+            for (int first = 0; first < height; first += kRows)
+                Painter.fillRect(QRect(x, y + first, 1, std::min(kRows, height - first)), brush);
+        };
+        row(left, top, across, left);
+        column(right, top, down, top - across);
+        row(left + 1, bottom, across, right + across + down - 2);
+        column(left, top + 1, down, bottom + 2 * across + down - 2);
+        if (2 * (across + down) % 3 == 1) row(left, top, 1, left - 1);
+        if (Current.Op == RasterOp::Not) Painter.setCompositionMode(ToCompositionMode(RasterOp::Not));
         return true;
+    }
+
+    // The dotted patterns of a row and a column (a dot in the middle of three pixels) for the
+    // colour and the raster op.
+    void UseDotPatterns(TColor color)
+    {
+        if (!dotRow_.isNull() && dotColor_ == color && dotOp_ == Current.Op) return;
+        dotColor_ = color;
+        dotOp_ = Current.Op;
+        const bool raster = Current.Op != RasterOp::Copy;
+        const QRgb dot = Current.Op == RasterOp::Not ? 0xFFFFFFFF : ToQColor(color).rgba();
+        const QRgb gap = raster ? 0xFF000000 : 0;
+        const QImage::Format format = raster ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied;
+        dotRow_ = QImage(3, 1, format);
+        dotColumn_ = QImage(1, 3, format);
+        for (int i = 0; i < 3; ++i) {
+            dotRow_.setPixel(i, 0, i == 1 ? dot : gap);
+            dotColumn_.setPixel(0, i, i == 1 ? dot : gap);
+        }
     }
 
     // Places the code points of the text; the result lives until the next call.
@@ -537,7 +559,10 @@ struct QtCanvas::Impl {
 
 private:
     std::vector<PlacedGlyph> placed_;
-    std::vector<QPoint> dots_;
+    QImage dotRow_;
+    QImage dotColumn_;
+    TColor dotColor_ = 0;
+    RasterOp dotOp_ = RasterOp::Copy;
     std::vector<QList<quint32>> runGlyphs_;
     std::vector<QList<QPointF>> runPositions_;
     QString wholeText_;
