@@ -2,15 +2,19 @@
 // selected: the shipped food list waits in the hidden designer, and DesignerShow measures
 // ActShowPreview's path (the panel switching to its layout view) until the page view has painted
 // the first page; DesignerPick loads the food list while the recipe card shows, until its first
-// page is painted. Against DesignerPlainPage: the food list's own query listed by a bare accessor,
-// then the first page's texts drawn by QPainter at their cells on a page-sized image.
+// page is painted. Against DesignerPlainPage: the food list's own statement limited to one page and
+// stepped by plain SQLite, then those texts drawn by QPainter at their cells on a page-sized image.
 #include "BenchRatio.h"
 #include "GuiBenchData.h"
 #include "GuiBenchSupport.h"
+#include "PlainSqlite.h"
+
+#include "data/Usqlwiz.h"
 
 #include "data/Uvktaccesser.h"
 #include "database/Uvktobject.h"
 #include "layout/Preview.h"
+#include "platform/Text.h"
 #include "reports/Fvktpreview.h"
 #include "reports/Uvktcontainertypes.h"
 #include "reports/Uvkttopcontainer.h"
@@ -30,6 +34,8 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -127,44 +133,57 @@ void DesignerPick(benchmark::State& state)
     });
 }
 
+// The food list's statement (same fields, orders and filter) limited to one page and stepped by
+// plain SQLite, then those texts drawn by QPainter at their cells on a page-sized image.
 void DesignerPlainPage(benchmark::State& state)
 {
     bench::Guarded(state, [&] {
         TPriorityItem fields;
-        TPriorityItem orders;
-        TFilterObject filter;
-        TVktTable table;
+        std::string sql;
+        int classId = 0;
         int perPage = 0;
         {
             DesignerPanel designer;
             designer.ShowAndPaint();
             const TVktAccesser& listed = *designer.top->GetAccesser();
             fields = listed.GetFields();
-            orders = listed.GetOrder();
-            filter = listed.GetFilter();
-            table = listed.GetTable();
+            const TFilterObject& filter = listed.GetFilter();
+            const int index = filter.IndexOf(TVktField::Class_ID);
+            if (index < 0) throw std::runtime_error("The food list is not filtered by class");
+            classId = filter.GetFilters(index).GetBegin(0).AsInt();
             perPage = std::max(1, designer.top->GetPageDataCount());
+            sql = VktSQLString(listed.GetTable(), fields, listed.GetOrder(), filter) + " limit " +
+                  std::to_string(perPage);
         }
+        bench::PlainDb db(bench::BenchContext::Get().DatabaseFile());
+        bench::PlainStmt statement(db, sql);
+        const int parameter = statement.ParameterIndex(":" + GetFieldName(TVktField::Class_ID) + "_b0");
+        if (parameter == 0) throw std::runtime_error("The food list's statement takes no class");
+        statement.Bind(parameter, classId);
+        // The statement columns of the listed fields, found by name.
+        std::vector<int> columns;
+        for (int i = 0; i < fields.GetCount(); ++i) {
+            const std::string name = GetFieldName(ToVktField(fields.GetItem(i)));
+            int found = -1;
+            for (int c = 0; c < statement.ColumnCount() && found < 0; ++c)
+                if (platform::SameText(statement.ColumnName(c), name)) found = c;
+            if (found < 0) throw std::runtime_error("The food list's statement has no column " + name);
+            columns.push_back(found);
+        }
+        const int width = 700 / std::max<int>(1, static_cast<int>(columns.size()));
         for (auto _ : state) {
-            TVktAccesser accesser(&bench::GuiBenchObject());
-            accesser.BeginUpdate();
-            accesser.SetTable(table);
-            accesser.SetFields(fields);
-            accesser.SetOrder(orders);
-            accesser.SetFilter(filter);
-            accesser.EndUpdate();
             QImage page(794, 1123, QImage::Format_RGB32);
             page.fill(Qt::white);
             QPainter painter(&page);
-            const int rows = std::min(perPage, accesser.GetRowCount());
-            const int columns = fields.GetCount();
-            const int width = 700 / std::max(1, columns);
-            for (int r = 0; r < rows; ++r) {
-                accesser.SetRowIndex(r);
-                for (int c = 0; c < columns; ++c)
-                    painter.drawText(QRect(40 + c * width, 80 + r * 24, width, 24),
-                                     QString::fromStdString(accesser.GetText(ToVktField(fields.GetItem(c)))));
-            }
+            int rows = 0;
+            for (; statement.Step(); ++rows)
+                for (std::size_t c = 0; c < columns.size(); ++c) {
+                    const std::string_view text = statement.Text(columns[c]);
+                    painter.drawText(QRect(40 + static_cast<int>(c) * width, 80 + rows * 24, width, 24),
+                                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+                }
+            statement.Reset();
+            if (rows == 0) throw std::runtime_error("The food list's page is empty");
             benchmark::DoNotOptimize(page.constBits());
         }
     });
