@@ -78,10 +78,13 @@ public:
     }
 
     std::optional<std::string> SaveFile(const std::string& caption, const std::string& filter,
-                                        const std::string& folder, const std::string& name) override
+                                        const std::string& folder, const std::string& name,
+                                        OverwritePrompt prompt) override
     {
+        const QFileDialog::Options options =
+            prompt == OverwritePrompt::Allow ? QFileDialog::DontConfirmOverwrite : QFileDialog::Options();
         const QString file = QFileDialog::getSaveFileName(DialogParent(), ToQString(caption), StartPath(folder, name),
-                                                          ToQString(QtFileFilter(filter)));
+                                                          ToQString(QtFileFilter(filter)), nullptr, options);
         return Chosen(file);
     }
 

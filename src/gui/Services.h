@@ -16,6 +16,8 @@ namespace platform {
 enum class MsgIcon { None, Stop, Warning, Information, Question };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
+// Whether the save picker itself asks before an existing file is chosen; Allow where the caller asks.
+enum class OverwritePrompt { Ask, Allow };
 
 class GuiServices {
 public:
@@ -35,7 +37,8 @@ public:
     virtual std::vector<std::string> OpenFiles(const std::string& caption, const std::string& filter,
                                                const std::string& folder) = 0;
     virtual std::optional<std::string> SaveFile(const std::string& caption, const std::string& filter,
-                                                const std::string& folder, const std::string& name) = 0;
+                                                const std::string& folder, const std::string& name,
+                                                OverwritePrompt prompt = OverwritePrompt::Ask) = 0;
     virtual std::optional<std::string> PickFolder(const std::string& caption, const std::string& folder) = 0;
     virtual std::optional<TColor> PickColor(TColor initial) = 0;
     // The printer's page set-up dialog; true when accepted.

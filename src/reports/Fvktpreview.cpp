@@ -259,7 +259,9 @@ void TVktPreview::LoadLayout(const std::string& fileName)
 
 void TVktPreview::BtnSaveClick()
 {
-    const auto chosen = platform::Services().SaveFile(std::string(), std::string(), std::string(), saveFileName_);
+    // The question below covers an existing file; the picker's own would ask twice.
+    const auto chosen = platform::Services().SaveFile(std::string(), std::string(), std::string(), saveFileName_,
+                                                      platform::OverwritePrompt::Allow);
     if (!chosen) return;
     const std::string name = LayoutFileName(*chosen);
     if (name != openFileName_ && platform::FileExists(name) &&

@@ -200,6 +200,7 @@ TEST_F(DesignerTest, SaveForcesXmlAndAsksOnlyAboutAnotherExistingFile)
     Scripted().files = {folder + "/opened.lay"};
     Click("BtnSave");
     EXPECT_TRUE(Scripted().messages.empty());
+    EXPECT_EQ(Scripted().calls.back(), "SaveFile||||" + opened + "|allow") << "the picker must not ask as well";
     EXPECT_NE(FileText(opened).find("Memo"), std::string::npos) << FileText(opened);
 
     // Another existing file: one question; Cancel leaves it as it was, OK writes it.

@@ -40,9 +40,11 @@ std::vector<std::string> ScriptedServices::OpenFiles(const std::string& caption,
 }
 
 std::optional<std::string> ScriptedServices::SaveFile(const std::string& caption, const std::string& filter,
-                                                      const std::string& folder, const std::string& name)
+                                                      const std::string& folder, const std::string& name,
+                                                      platform::OverwritePrompt prompt)
 {
-    calls.push_back("SaveFile|" + caption + "|" + filter + "|" + folder + "|" + name);
+    calls.push_back("SaveFile|" + caption + "|" + filter + "|" + folder + "|" + name +
+                    (prompt == platform::OverwritePrompt::Allow ? "|allow" : ""));
     return TakeFront(files, std::optional<std::string>{});
 }
 

@@ -26,7 +26,8 @@ public:
     std::vector<std::string> OpenFiles(const std::string& caption, const std::string& filter,
                                        const std::string& folder) override;
     std::optional<std::string> SaveFile(const std::string& caption, const std::string& filter,
-                                        const std::string& folder, const std::string& name) override;
+                                        const std::string& folder, const std::string& name,
+                                        platform::OverwritePrompt prompt) override;
     std::optional<std::string> PickFolder(const std::string& caption, const std::string& folder) override;
     std::optional<platform::TColor> PickColor(platform::TColor initial) override;
     bool PageSetup(QPrinter& printer) override;
@@ -49,7 +50,8 @@ public:
 
     // Records.
     std::vector<Message> messages;
-    std::vector<std::string> calls;   // one line per call: "OpenFile|caption|filter|folder|name"
+    std::vector<std::string> calls;   // one line per call: "OpenFile|caption|filter|folder|name";
+                                      // a save picker that does not ask about overwriting ends "|allow"
     std::vector<std::string> urls;
     int busyDepth = 0;
 };
