@@ -1,9 +1,9 @@
 // The whole program as a user meets it: the real executable started twice on one fresh home, with
 // the driver plugin playing each run. The first run makes a database, opens the designer and its
-// property area, prints the food list through the print dialog to the PDF printer, picks the class
-// bar, moves and resizes the window and closes it as a window manager does; the second finds the
-// window where it was left, opens the database, first in the open dialog, and shows it under the
-// class bar. Every stage leaves a screenshot of more than one colour; a stage that times out fails
+// property area, prints the food list through the print dialog to the PDF printer, widens the class
+// panel, picks the class bar, moves and resizes the window and closes it as a window manager does;
+// the second finds the window where it was left, opens the database, first in the open dialog, shows
+// it under the class bar and, back on the class tree, at the panel width left. Every stage leaves a screenshot of more than one colour; a stage that times out fails
 // by its name.
 #include <QCoreApplication>
 #include <QDir>
@@ -113,7 +113,7 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
 {
     const RunResult first = Run(1);
     ExpectStages(first, {"start", "new-database", "database-folder", "database-name", "designer", "property-area",
-                         "print-dialog", "print-pdf", "print-close", "class-bar", "window-bounds", "close"});
+                         "print-dialog", "print-pdf", "print-close", "class-panel", "class-bar", "window-bounds", "close"});
     EXPECT_TRUE(QDir(home.path() + "/data/kitchen").exists());
     // The food list printed to the PDF printer: the strip's page count and the list's title.
     const QString pdf = Line(first, "pdf ").mid(4);
@@ -124,14 +124,18 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     EXPECT_TRUE(Output("pdftotext", {pdf, "-"}).contains(QStringLiteral("食材リスト")));
 
     const RunResult second = Run(2);
-    ExpectStages(second, {"start", "open-dialog", "open-database", "class-bar-kept", "close"});
+    ExpectStages(second, {"start", "open-dialog", "open-database", "class-bar-kept", "class-panel-kept",
+                          "close"});
     EXPECT_FALSE(Line(first, "bounds").isEmpty());
     EXPECT_EQ(Line(second, "bounds").toStdString(), Line(first, "bounds").toStdString())
         << "the window comes back where it was left";
     EXPECT_EQ(Line(second, "database").toStdString(), "database Kitchen");
+    EXPECT_FALSE(Line(first, "class panel").isEmpty());
+    EXPECT_EQ(Line(second, "class panel").toStdString(), Line(first, "class panel").toStdString())
+        << "the widened side navigation comes back";
 
     const QStringList shots = QDir(out).entryList({"e2e-*.png"}, QDir::Files, QDir::Name);
-    EXPECT_EQ(shots.size(), 17) << shots.join(" ").toStdString();
+    EXPECT_EQ(shots.size(), 19) << shots.join(" ").toStdString();
     for (const QString& shot : shots) EXPECT_TRUE(MoreThanOneColour(QImage(out + "/" + shot))) << shot.toStdString();
 }
 

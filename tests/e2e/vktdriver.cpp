@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
+#include <QSplitter>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -78,6 +79,28 @@ void Type(QLineEdit* edit, const QString& text)
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
+}
+
+// The side navigation's width, from the panel's splitter; 0 while it is hidden.
+int ClassPanelWidth()
+{
+    auto* splitter = static_cast<QSplitter*>(FindWidget("Splitter", "QSplitter"));
+    return splitter && Showing(FindWidget("ClassFilterView")) ? splitter->sizes().value(0) : 0;
+}
+
+// Drags the splitter's first handle by `dx` as a mouse does: press, move with the button held, release.
+void DragSplitter(QSplitter* splitter, int dx)
+{
+    QWidget* handle = splitter->handle(1);
+    const QPoint from = handle->rect().center();
+    const QPoint to = from + QPoint(dx, 0);
+    const auto send = [handle](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, handle->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(handle, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
 }
 
 class Driver : public QObject {
@@ -189,11 +212,12 @@ private:
                            Command("ActShowPreview");
                 }};
     }
-    // Clicks a command's tool button; done when `shown` names a visible widget.
+    // Clicks a command's tool button, or triggers it as its menu item does where it has none.
     Stage ClickCommand(const QString& stage, const QString& action, std::function<bool()> done)
     {
         return {stage, [action] {
                     if (QToolButton* b = CommandButton(action)) Click(b);
+                    else if (QAction* a = Command(action)) a->trigger();
                 },
                 std::move(done)};
     }
@@ -267,6 +291,18 @@ private:
             {"print-close",
              [] { Click(FindWidget("PrintExecuteDlg")->findChild<QWidget*>("BtnCancel")); },
              [] { return !Showing(FindWidget("PrintExecuteDlg")); }},
+            {"class-panel",
+             [this] {
+                 widthBefore_ = ClassPanelWidth();
+                 DragSplitter(static_cast<QSplitter*>(FindWidget("Splitter", "QSplitter")), 60);
+             },
+             [this] {
+                 // The act is queued: nothing is done before it read the width it starts from.
+                 const int width = ClassPanelWidth();
+                 if (widthBefore_ <= 0 || width < widthBefore_ + 60) return false;
+                 Log(QStringLiteral("class panel %1").arg(width));
+                 return true;
+             }},
             ClickCommand("class-bar", "ActShowClassBar", [] {
                 return Showing(FindWidget("ClassFilterBar")) && !Showing(FindWidget("ClassFilterView"));
             }),
@@ -315,6 +351,13 @@ private:
             {"class-bar-kept", {}, [] {
                  return Showing(FindWidget("ClassFilterBar")) && !Showing(FindWidget("ClassFilterView"));
              }},
+            ClickCommand("class-panel-kept", "ActShowClassTree",
+                         [this] {
+                             const int width = ClassPanelWidth();
+                             if (width <= 0) return false;
+                             Log(QStringLiteral("class panel %1").arg(width));
+                             return true;
+                         }),
             Close(),
         };
     }
@@ -325,6 +368,7 @@ private:
     std::vector<Stage> stages_;
     int index_ = 0;
     bool acted_ = false;
+    int widthBefore_ = 0;
     QElapsedTimer clock_;
 };
 
