@@ -4,7 +4,9 @@
 
 #include "data/Mvktdatalister.h"
 #include "data/Uvktrowcache.h"
+#include "data/Usqlwiz.h"
 #include "platform/Errors.h"
+#include "platform/Sqlite.h"
 #include "platform/Text.h"
 
 namespace {
@@ -145,7 +147,18 @@ void TVktAccesser::SetFilter(const TFilterObject& filter) {
 }
 
 int TVktAccesser::GetRowCount() const {
+    return partial_ ? counted_ : rows_->GetRowCount();
+}
+
+int TVktAccesser::GetCachedRowCount() const {
     return rows_->GetRowCount();
+}
+
+void TVktAccesser::SetRowIndex(int row) {
+    rowIndex_ = row;
+    if (!partial_ || listing_ || row < rows_->GetRowCount() || row >= counted_) return;
+    ListRows(0);
+    rowIndex_ = row;
 }
 
 bool TVktAccesser::CellOf(TVktField field, int& col, int& row) const {
@@ -185,7 +198,36 @@ int TVktAccesser::FindRow(TVktField field, const platform::Variant& value) const
 
 bool TVktAccesser::Execute() {
     if (updateCount_ != 0 || listing_) return false;
+    partial_ = false;
     SetRowIndex(0);
+    if (window_ == 0 || fields_.GetCount() == 0 || GetPath().empty()) return ListRows(0);
+    const int count = CountRows();
+    if (count < 0) return ListRows(0);
+    const bool result = ListRows(window_);
+    partial_ = result && count > rows_->GetRowCount();
+    counted_ = count;
+    return result;
+}
+
+int TVktAccesser::CountRows() const {
+    TPriorityItem unordered;
+    for (int i = 0; i < fields_.GetCount(); ++i) unordered << 0;
+    const std::string sql = "select count(*) from (" + VktSQLString(table_, fields_, unordered, filter_) + ")";
+    try {
+        platform::Connection connection;
+        connection.Open(platform::DatabaseFilePath(GetPath()), platform::OpenMode::ReadWrite);
+        platform::Statement statement;
+        statement.Prepare(connection, sql);
+        if (filter_.GetKind() == 0) SetFilterParams(filter_, statement);
+        return statement.Step() ? statement.GetInt(0) : -1;
+    } catch (const std::exception&) {
+        // The listing itself reports what fails.
+        return -1;
+    }
+}
+
+bool TVktAccesser::ListRows(int limit) {
+    partial_ = false;
     rows_->Reset(fields_.GetCount());
     textColumns_.assign(static_cast<std::size_t>(fields_.GetCount()), false);
     for (int i = 0; i < fields_.GetCount(); ++i)
@@ -197,7 +239,10 @@ bool TVktAccesser::Execute() {
     lister->OnListRow = [this](TVktDataLister*, int row, void*) { ListRow(row); };
     lister->OnListCell = [this](TVktDataLister*, int row, TVktField field, const std::string& text,
                                 const platform::Variant& value, void*) { ListCell(row, field, text, value); };
-    lister->OnListRowDone = [this](TVktDataLister*, int row, bool& more, void*) { DoRowDone(row, more); };
+    lister->OnListRowDone = [this, limit](TVktDataLister*, int row, bool& more, void*) {
+        DoRowDone(row, more);
+        if (limit > 0 && row + 1 >= limit) more = false;
+    };
     listing_ = true;
     try {
         const bool result = lister->List(nullptr, fields_, orders_, filter_);

@@ -13,6 +13,10 @@
 // change notice concerns its rows. Listing row r becomes cache row r, field i cache column i; the
 // cache is a TVktRowCache (compact: a large listing costs about what its texts weigh).
 //
+// Window: with a positive window a listing counts the query's rows and caches only the first
+// `window` of them; the row count is the counted one. Moving the row index past the cached rows
+// lists all rows; FindRow searches the cached rows only (rows listed later are read fresh).
+//
 // Reading: the current row is the row index when below the row count, else row 0. A field that is
 // not listed, and any field of an accessor without rows, reads as the empty value and "" (the
 // cache does not grow); writing one does nothing.
@@ -104,9 +108,17 @@ public:
     virtual void SetFilter(const TFilterObject& filter);
 
     int GetRowCount() const;
+    // Rows held in the cache: all rows, or the window's while only it is listed.
+    int GetCachedRowCount() const;
+    // Rows the next listing caches at first (0: all); takes effect with the next listing.
+    void SetWindow(int rows) { window_ = rows > 0 ? rows : 0; }
+    int GetWindow() const { return window_; }
+    // Whether only the window is cached while the query holds more rows.
+    bool GetPartial() const { return partial_; }
     int GetRowIndex() const { return rowIndex_; }
-    // Unchecked; reads clamp an index outside the rows to row 0.
-    virtual void SetRowIndex(int row) { rowIndex_ = row; }
+    // Unchecked; reads clamp an index outside the rows to row 0. An index past a partial
+    // listing's cached rows lists all rows first.
+    virtual void SetRowIndex(int row);
 
     platform::Variant GetValue(TVktField field) const;
     std::string GetText(TVktField field) const;
@@ -148,6 +160,10 @@ private:
     // Column of the field in the current row; false when the field is not listed or there are no rows.
     bool CellOf(TVktField field, int& col, int& row) const;
     void ListRow(int row);
+    // Lists into the emptied cache; `limit` > 0 stops after that many rows.
+    bool ListRows(int limit);
+    // The query's row count by a count statement; -1 when it cannot be counted.
+    int CountRows() const;
     void ListCell(int row, TVktField field, const std::string& text, const platform::Variant& value);
 
     TVktObjectLink* object_ = nullptr;
@@ -160,6 +176,9 @@ private:
     std::string path_;
     int updateCount_ = 0;
     int rowIndex_ = 0;
+    int window_ = 0;
+    bool partial_ = false;
+    int counted_ = 0;
     bool dirty_ = false;
     bool listed_ = true;
     TVktTable table_ = TVktTable::None;

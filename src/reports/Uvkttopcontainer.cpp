@@ -333,6 +333,8 @@ void TVktTopContainer::BuildQuery()
     orders << 0;
     queryFields_ = fields;
     accesser_->BeginUpdate();
+    // The first page is listed at once; any row past it lists them all.
+    accesser_->SetWindow(pageDataCount_);
     accesser_->SetTable(table);
     accesser_->SetFields(fields);
     accesser_->SetOrder(orders);

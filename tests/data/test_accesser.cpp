@@ -504,3 +504,67 @@ TEST_F(LinkFixture, ListerPassesTheUserPointerAndBindsTheFilter) {
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Window
+
+TEST_F(AccesserTest, AWindowCachesItsRowsAndCountsTheRest) {
+    const struct { int window; int cached; bool partial; } cases[] = {
+        {0, 3, false}, {1, 1, true}, {2, 2, true}, {3, 3, false}, {5, 3, false}};
+    for (const auto& c : cases) {
+        auto a = Dealers();
+        a->SetWindow(c.window);
+        a->Refresh();
+        EXPECT_EQ(a->GetRowCount(), 3) << "window " << c.window;
+        EXPECT_EQ(a->GetCachedRowCount(), c.cached) << "window " << c.window;
+        EXPECT_EQ(a->GetPartial(), c.partial) << "window " << c.window;
+        // The last cached row reads without listing more; the next row lists them all.
+        a->SetRowIndex(c.cached - 1);
+        EXPECT_EQ(a->GetCachedRowCount(), c.cached) << "window " << c.window;
+        EXPECT_EQ(a->GetText(F::Company), std::vector<std::string>({"Alpha", "Beta", "Gamma"})[c.cached - 1]);
+        EXPECT_EQ(Column(*a, F::Company), "Alpha|Beta|Gamma") << "window " << c.window;
+        EXPECT_FALSE(a->GetPartial());
+        EXPECT_EQ(a->listings, 1);
+    }
+}
+
+TEST_F(AccesserTest, AWindowFindsOnlyItsCachedRows) {
+    auto a = Dealers();
+    a->SetWindow(2);
+    a->Refresh();
+    EXPECT_EQ(a->FindRow(F::Dealer_ID, Variant(2)), 1);
+    EXPECT_EQ(a->FindRow(F::Dealer_ID, Variant(3)), -1);   // read fresh once listed
+    EXPECT_TRUE(a->GetPartial());
+    // A row index past the rows reads row 0 and lists nothing more.
+    a->SetRowIndex(3);
+    EXPECT_TRUE(a->GetPartial());
+    EXPECT_EQ(a->GetText(F::Company), "Alpha");
+}
+
+TEST_F(AccesserTest, AWindowFollowsEditsAndRequeries) {
+    auto a = Dealers();
+    a->SetWindow(2);
+    a->Refresh();
+    // Rows added and edited after the listing: a re-listing counts and reads them afresh.
+    Sql("insert into VktDB1C (Dealer_ID, Company) values (0, 'Zero'), (4, 'Delta')");
+    Sql("update VktDB1C set Company = 'Beta2' where Dealer_ID = 2");
+    EXPECT_EQ(a->GetRowCount(), 3);   // nothing re-reads on its own
+    a->Refresh();
+    EXPECT_EQ(a->GetRowCount(), 5);
+    EXPECT_EQ(a->GetCachedRowCount(), 2);
+    EXPECT_EQ(Column(*a, F::Company), "Zero|Alpha|Beta2|Gamma|Delta");
+    // A filter narrower than the window caches every row.
+    TFilterObject filter;
+    filter.Add(F::Company, foContains, Variant("ta"), Variant());
+    a->SetFilter(filter);
+    EXPECT_EQ(a->GetRowCount(), 2);
+    EXPECT_FALSE(a->GetPartial());
+    EXPECT_EQ(Column(*a, F::Company), "Beta2|Delta");
+    // Back to every row, the window again.
+    a->SetFilter(TFilterObject());
+    EXPECT_TRUE(a->GetPartial());
+    EXPECT_EQ(a->GetRowCount(), 5);
+    a->SetWindow(0);
+    a->Refresh();
+    EXPECT_EQ(a->GetCachedRowCount(), 5);
+}
