@@ -85,16 +85,17 @@ void TPageView::Redraw()
             items_->GetPageRoot()->Draw(canvas, o.X, o.Y, GetScale_(), page_, pageMax, false, showItemMargin_);
             items_->GetPrintRoot()->Draw(canvas, o.X, o.Y, GetScale_(), page_, pageMax, false, true);
             painter.end();
-            if (compare)
-                changed = ChangedRect(backBuffer_, spareBuffer_).united(moved);
+            // A redraw that changed nothing still ends in a paint, as those awaiting one expect.
+            const QRect diff = compare ? ChangedRect(backBuffer_, spareBuffer_).united(moved) : QRect();
+            if (!diff.isEmpty())
+                changed = diff;
         }
     } catch (...) {
         drawing_ = false;
         throw;
     }
     drawing_ = false;
-    if (!changed.isEmpty())
-        viewport()->update(changed);
+    viewport()->update(changed);
 }
 
 void TPageView::DoDraw(platform::Canvas& canvas, int, int)
