@@ -1,5 +1,7 @@
 // The whole program as a user meets it: the real executable started twice on one fresh home, with
-// the driver plugin playing each run. The first run makes a database, opens the designer and its
+// the driver plugin playing each run. The first run makes a database, imports fifty ingredients from
+// a code-page-932 CSV file through the conversion wizard (new classes, units and a dealer made on
+// the way), opens the designer and its
 // property area, prints the food list through the print dialog to the PDF printer, widens the class
 // panel, picks the class bar, moves and resizes the window and closes it as a window manager does;
 // the second finds the window where it was left, opens the database, first in the open dialog, shows
@@ -9,13 +11,18 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
+#include <cmath>
 #include <set>
+#include <string>
 
 namespace {
 
@@ -96,6 +103,56 @@ QString Output(const QString& program, const QStringList& arguments)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// Code page 932 bytes of UTF-8 text, as an older desktop program writes its CSV files.
+QByteArray Cp932(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    iconv_t cd = iconv_open("CP932", "UTF-8");
+    if (cd == iconv_t(-1)) return {};
+    std::string out(utf8.size() * 2, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    size_t inLeft = utf8.size();
+    char* to = out.data();
+    size_t outLeft = out.size();
+    const size_t converted = iconv(cd, &in, &inLeft, &to, &outLeft);
+    iconv_close(cd);
+    if (converted == size_t(-1)) return {};
+    return QByteArray(out.data(), qsizetype(out.size() - outLeft));
+}
+
+// One ingredient of the imported list: class, name, buy unit, buy price, quantity, yield %, dealer.
+struct Food {
+    QString cls, name, unit;
+    int price, quantity, yield;
+    QString dealer;
+};
+
+std::vector<Food> Foods()
+{
+    std::vector<Food> foods;
+    for (int i = 1; i <= 50; ++i)
+        foods.push_back({i % 2 ? QStringLiteral("果物類") : QStringLiteral("穀物類"),
+                         QStringLiteral("テスト食材%1").arg(i, 2, 10, QChar('0')),
+                         i % 3 ? QStringLiteral("箱") : QStringLiteral("袋"), 100 + 10 * i, 1 + i % 3, 50 + i,
+                         QStringLiteral("東京青果")});
+    return foods;
+}
+
+bool WriteFoodsCsv(const QString& path)
+{
+    QString text;
+    for (const Food& f : Foods())
+        text += QStringLiteral("%1,%2,%3,%4,%5,%6,%7\r\n")
+                    .arg(f.cls, f.name, f.unit)
+                    .arg(f.price)
+                    .arg(f.quantity)
+                    .arg(f.yield)
+                    .arg(f.dealer);
+    const QByteArray bytes = Cp932(text);
+    QFile file(path);
+    return !bytes.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 bool MoreThanOneColour(const QImage& image)
 {
     std::set<QRgb> seen;
@@ -111,17 +168,33 @@ bool MoreThanOneColour(const QImage& image)
 
 TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
 {
+    ASSERT_TRUE(QDir(home.path()).mkpath("data"));
+    ASSERT_TRUE(WriteFoodsCsv(home.path() + "/data/foods.csv"));
     const RunResult first = Run(1);
-    ExpectStages(first, {"start", "new-database", "database-folder", "database-name", "designer", "property-area",
+    ExpectStages(first, {"start", "new-database", "database-folder", "database-name", "csv-wizard", "csv-fields",
+                         "csv-table", "csv-unknown", "csv-new-items", "csv-import", "csv-close", "designer", "property-area",
                          "print-dialog", "print-pdf", "print-close", "class-panel", "class-bar", "window-bounds", "close"});
     EXPECT_TRUE(QDir(home.path() + "/data/kitchen").exists());
+    EXPECT_EQ(Line(first, "import").toStdString(), "import 50個のデータを変換します");
     // The food list printed to the PDF printer: the strip's page count and the list's title.
     const QString pdf = Line(first, "pdf ").mid(4);
     const QString pages = Line(first, "pages ").mid(6);
     ASSERT_FALSE(pdf.isEmpty());
     const QString info = Output("pdfinfo", {pdf});
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+" + pages + "\\n"))) << info.toStdString();
-    EXPECT_TRUE(Output("pdftotext", {pdf, "-"}).contains(QStringLiteral("食材リスト")));
+    QFile::copy(pdf, out + "/e2e-foodlist.pdf");
+    const QString text = Output("pdftotext", {"-layout", pdf, "-"});
+    EXPECT_TRUE(text.contains(QStringLiteral("食材リスト")));
+    // Every imported ingredient on its line: the use price is the buy price per use unit after the
+    // yield, in the layout's yen format.
+    for (const Food& f : Foods()) {
+        const long usePrice = std::lround(f.price * 100.0 / (f.quantity * f.yield));
+        const QRegularExpression line(QStringLiteral("%1\\s+%2\\s+¥%3\\s+%4\\n")
+                                          .arg(f.name, f.unit)
+                                          .arg(QLocale(QLocale::English).toString(qlonglong(usePrice)))
+                                          .arg(f.dealer));
+        EXPECT_TRUE(text.contains(line)) << line.pattern().toStdString();
+    }
 
     const RunResult second = Run(2);
     ExpectStages(second, {"start", "open-dialog", "open-database", "class-bar-kept", "class-panel-kept",
@@ -135,7 +208,7 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
         << "the widened side navigation comes back";
 
     const QStringList shots = QDir(out).entryList({"e2e-*.png"}, QDir::Files, QDir::Name);
-    EXPECT_EQ(shots.size(), 19) << shots.join(" ").toStdString();
+    EXPECT_EQ(shots.size(), 26) << shots.join(" ").toStdString();
     for (const QString& shot : shots) EXPECT_TRUE(MoreThanOneColour(QImage(out + "/" + shot))) << shot.toStdString();
 }
 

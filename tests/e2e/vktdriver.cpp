@@ -19,7 +19,11 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
@@ -80,6 +84,25 @@ void Type(QLineEdit* edit, const QString& text)
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
 }
+
+// Types `path` into Qt's own file dialog, if one shows, and accepts it; true once it was answered.
+bool AnswerFileDialog(const QString& path)
+{
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QFileDialog*>(top);
+        auto* name = dialog && dialog->isVisible() ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+        if (!name || name->text() == path) continue;
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClicks(name, path);
+        QTimer::singleShot(0, name, [name] { QTest::keyClick(name, Qt::Key_Return); });
+        return true;
+    }
+    return false;
+}
+
+// The wizard's page, from its visible page widget's object name.
+bool OnPage(const QString& page) { return Showing(FindWidget(page)) && Showing(FindWidget("CsvConvertor")); }
 
 // The side navigation's width, from the panel's splitter; 0 while it is hidden.
 int ClassPanelWidth()
@@ -260,6 +283,67 @@ private:
                  Click(FindWidget("BtnOk"));
              },
              &Driver::DatabaseOpen, QMessageBox::Yes},
+            ClickCommand("csv-wizard", "ActShowCsvImportDialog", [] { return OnPage("TabStart"); }),
+            {"csv-fields",
+             [this] {
+                 Click(FindWidget("BtnNext", "QPushButton"));
+                 Click(FindWidget("RBFoodFamily", "QRadioButton"));
+                 // Class, name, buy unit, buy price, quantity, yield and dealer, in the list's order.
+                 auto* list = FindWidget("CsvFieldSelector")->findChild<QListWidget*>();
+                 for (int row : {0, 2, 5, 6, 7, 8, 9}) {
+                     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+                     Click(FindWidget("BtnShow", "QPushButton"));
+                 }
+                 fieldsChosen_ = true;
+             },
+             [this] { return fieldsChosen_ && OnPage("TabFieldSelect") && FindWidget("BtnNext")->isEnabled(); }},
+            {"csv-table",
+             [] {
+                 Click(FindWidget("BtnNext", "QPushButton"));
+                 Click(FindWidget("CsvEditor")->findChild<QWidget*>("BtnLoad"));
+             },
+             [this, csv = data_ + "/foods.csv"] {
+                 if (AnswerFileDialog(csv)) {
+                     Log("csv " + csv);
+                     csvAnswered_ = true;
+                 }
+                 // Seven fields: the page's next button is enabled once the table has their columns.
+                 return csvAnswered_ && OnPage("TabFileEdit") && !QApplication::activeModalWidget()->inherits("QFileDialog") &&
+                        FindWidget("BtnNext")->isEnabled();
+             }},
+            {"csv-unknown",
+             [] { Click(FindWidget("BtnNext", "QPushButton")); },
+             [] { return OnPage("TabItemActivate"); }},
+            {"csv-new-items",
+             [] {
+                 // Every unknown name of every kind shown made a new item.
+                 auto* tabs = static_cast<QTabWidget*>(FindWidget("PageControl1", "QTabWidget"));
+                 for (int i = 0; i < tabs->count(); ++i) {
+                     if (!tabs->isTabVisible(i)) continue;
+                     QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(i).center());
+                     for (int n = 0; n < 4; ++n) Click(tabs->widget(i)->findChild<QWidget*>("BtnItemNew"));
+                 }
+                 Click(FindWidget("BtnNext", "QPushButton"));
+             },
+             [] { return OnPage("TabComplete"); }, QMessageBox::Ok},
+            {"csv-import",
+             [] {
+                 Click(FindWidget("BtnNext", "QPushButton"));
+                 Click(FindWidget("BtnCsvComp", "QPushButton"));
+             },
+             [this] {
+                 QWidget* batch = FindWidget("ExecuteDialog");
+                 auto* label = batch ? batch->findChild<QLabel*>("Label") : nullptr;
+                 if (!Showing(batch) || !label || label->text() != QStringLiteral("終了しました。")) return false;
+                 Log("import " + static_cast<QLabel*>(FindWidget("Label12", "QLabel"))->text());
+                 return true;
+             }},
+            {"csv-close",
+             [] {
+                 Click(FindWidget("ExecuteDialog")->findChild<QWidget*>("BtnCancel"));
+                 QTimer::singleShot(200, [] { Click(FindWidget("BtnNext", "QPushButton")); });
+             },
+             [] { return !Showing(FindWidget("CsvConvertor")) && !Showing(FindWidget("ExecuteDialog")); }},
             ClickCommand("designer", "ActShowPreview", [] { return Showing(FindWidget("VktPreview")); }),
             ClickCommand("property-area", "ActShowPreviewProperty",
                          [] { return Showing(FindWidget("PreviewItemOperator")); }),
@@ -275,16 +359,7 @@ private:
              [] { Click(FindWidget("BtnPrint", "QPushButton")); },
              [this, pdf = data_ + "/foodlist.pdf"] {
                  // The PDF printer asks for its file in Qt's own dialog.
-                 for (QWidget* top : QApplication::topLevelWidgets()) {
-                     auto* dialog = qobject_cast<QFileDialog*>(top);
-                     auto* name = dialog && dialog->isVisible() ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
-                     if (!name || name->text() == pdf) continue;
-                     name->setFocus();
-                     name->selectAll();
-                     QTest::keyClicks(name, pdf);
-                     QTimer::singleShot(0, name, [name] { QTest::keyClick(name, Qt::Key_Return); });
-                     Log("pdf " + pdf);
-                 }
+                 if (AnswerFileDialog(pdf)) Log("pdf " + pdf);
                  auto* progress = static_cast<QLabel*>(FindWidget("ProgressLabel", "QLabel"));
                  return progress && progress->text() == QStringLiteral("印刷終了") && QFile::exists(pdf);
              }},
@@ -369,6 +444,8 @@ private:
     int index_ = 0;
     bool acted_ = false;
     int widthBefore_ = 0;
+    bool fieldsChosen_ = false;
+    bool csvAnswered_ = false;
     QElapsedTimer clock_;
 };
 
