@@ -1,12 +1,12 @@
 // The whole program as a user meets it: the real executable started twice on one fresh home, with
 // the driver plugin playing each run. The first run makes a database, imports fifty ingredients from
-// a code-page-932 CSV file through the conversion wizard (new classes, units and a dealer made on
-// the way), opens the designer and its
-// property area, prints the food list through the print dialog to the PDF printer, widens the class
-// panel, picks the class bar, moves and resizes the window and closes it as a window manager does;
-// the second finds the window where it was left, opens the database, first in the open dialog, shows
-// it under the class bar and, back on the class tree, at the panel width left. Every stage leaves a screenshot of more than one colour; a stage that times out fails
-// by its name.
+// a code-page-932 CSV file through the conversion wizard (new classes, units and a dealer made on the
+// way), opens the designer and its property area, prints the food list through the print dialog to
+// the PDF printer, exports every row as XML, widens the class panel, picks the class bar, moves and
+// resizes the window and closes it as a window manager does; the second finds the window where it was
+// left, opens the database, first in the open dialog, shows it under the class bar and, back on the
+// class tree, at the panel width left. Every stage leaves a screenshot of more than one colour; a
+// stage that times out fails by its name.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -15,12 +15,14 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
 #include <iconv.h>
 
 #include <cmath>
+#include <map>
 #include <set>
 #include <string>
 
@@ -173,7 +175,7 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     const RunResult first = Run(1);
     ExpectStages(first, {"start", "new-database", "database-folder", "database-name", "csv-wizard", "csv-fields",
                          "csv-table", "csv-unknown", "csv-new-items", "csv-import", "csv-close", "designer", "property-area",
-                         "print-dialog", "print-pdf", "print-close", "class-panel", "class-bar", "window-bounds", "close"});
+                         "print-dialog", "print-pdf", "print-close", "data-list", "xml-export", "class-panel", "class-bar", "window-bounds", "close"});
     EXPECT_TRUE(QDir(home.path() + "/data/kitchen").exists());
     EXPECT_EQ(Line(first, "import").toStdString(), "import 50個のデータを変換します");
     // The food list printed to the PDF printer: the strip's page count and the list's title.
@@ -183,6 +185,7 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     const QString info = Output("pdfinfo", {pdf});
     EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+" + pages + "\\n"))) << info.toStdString();
     QFile::copy(pdf, out + "/e2e-foodlist.pdf");
+    QFile::copy(Line(first, "xml ").mid(4), out + "/e2e-foods.xml");
     const QString text = Output("pdftotext", {"-layout", pdf, "-"});
     EXPECT_TRUE(text.contains(QStringLiteral("食材リスト")));
     // Every imported ingredient on its line: the use price is the buy price per use unit after the
@@ -196,6 +199,30 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
         EXPECT_TRUE(text.contains(line)) << line.pattern().toStdString();
     }
 
+    // Every row exported as XML with the values stored from the file.
+    QFile xml(Line(first, "xml ").mid(4));
+    ASSERT_TRUE(xml.open(QIODevice::ReadOnly));
+    QXmlStreamReader reader(&xml);
+    std::map<QString, Food> expected;
+    for (const Food& f : Foods()) expected.emplace(f.name, f);
+    int rows = 0;
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != QStringLiteral("Data")) continue;
+        ++rows;
+        const QXmlStreamAttributes a = reader.attributes();
+        const auto found = expected.find(a.value("Data").toString());
+        ASSERT_NE(found, expected.end()) << a.value("Data").toString().toStdString();
+        const Food& f = found->second;
+        EXPECT_EQ(a.value("BuyPrice").toInt(), f.price) << f.name.toStdString();
+        EXPECT_EQ(a.value("Quantity").toInt(), f.quantity) << f.name.toStdString();
+        EXPECT_EQ(a.value("Yield").toInt(), f.yield) << f.name.toStdString();
+        // buy × (100 / yield) / quantity, the factor a currency value of four decimals.
+        const double factor = std::round(100.0 / f.yield * 10000) / 10000;
+        EXPECT_NEAR(a.value("UsePrice").toDouble(), f.price * factor / f.quantity, 0.0006) << f.name.toStdString();
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    EXPECT_EQ(rows, 50);
+
     const RunResult second = Run(2);
     ExpectStages(second, {"start", "open-dialog", "open-database", "class-bar-kept", "class-panel-kept",
                           "close"});
@@ -208,7 +235,7 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
         << "the widened side navigation comes back";
 
     const QStringList shots = QDir(out).entryList({"e2e-*.png"}, QDir::Files, QDir::Name);
-    EXPECT_EQ(shots.size(), 26) << shots.join(" ").toStdString();
+    EXPECT_EQ(shots.size(), 28) << shots.join(" ").toStdString();
     for (const QString& shot : shots) EXPECT_TRUE(MoreThanOneColour(QImage(out + "/" + shot))) << shot.toStdString();
 }
 

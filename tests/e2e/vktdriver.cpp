@@ -366,6 +366,18 @@ private:
             {"print-close",
              [] { Click(FindWidget("PrintExecuteDlg")->findChild<QWidget*>("BtnCancel")); },
              [] { return !Showing(FindWidget("PrintExecuteDlg")); }},
+            // Back on the data list, whose rows are the ones exported.
+            ClickCommand("data-list", "ActShowPreview",
+                         [] { return !Showing(FindWidget("VktPreview")) && Command("ActViewSelAll")->isEnabled(); }),
+            {"xml-export",
+             [] {
+                 Command("ActViewSelAll")->trigger();
+                 Command("ActSaveXml")->trigger();
+             },
+             [this, xml = data_ + "/foods.xml"] {
+                 if (AnswerFileDialog(xml)) Log("xml " + xml);
+                 return QFile::exists(xml) && !QApplication::activeModalWidget();
+             }},
             {"class-panel",
              [this] {
                  widthBefore_ = ClassPanelWidth();
