@@ -42,6 +42,7 @@
 #include <QPainter>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTimer>
 #include <QStyledItemDelegate>
 #include <QStylePainter>
 #include <QTabWidget>
@@ -341,10 +342,13 @@ void TVktSingleViewer::FormShow()
     qCDebug(VktStartup, "first layout loaded");
     VktCommandModule()->SetCurrentPanel(panel);
     qCDebug(VktStartup, "current panel set");
-    mdl->StartUpdateCheck(false, [guard = QPointer<TVktSingleViewer>(this)](THTTPThread* sender) {
-        if (guard) guard->UpdateNotice(sender);
+    // The check's request is set up once the window is up, not inside the show.
+    QTimer::singleShot(0, this, [this, mdl] {
+        mdl->StartUpdateCheck(false, [guard = QPointer<TVktSingleViewer>(this)](THTTPThread* sender) {
+            if (guard) guard->UpdateNotice(sender);
+        });
+        qCDebug(VktStartup, "update check started");
     });
-    qCDebug(VktStartup, "update check started");
 }
 
 void TVktSingleViewer::SetHelpContexts()
