@@ -3,9 +3,10 @@
 // a code-page-932 CSV file through the conversion wizard (new classes, units and a dealer made on the
 // way), opens the designer and its property area, prints the food list through the print dialog to
 // the PDF printer, exports every row as XML, widens the class panel, picks the class bar, moves and
-// resizes the window and closes it as a window manager does; the second finds the window where it was
-// left, opens the database, first in the open dialog, shows it under the class bar and, back on the
-// class tree, at the panel width left. Every stage leaves a screenshot of more than one colour; a
+// resizes the window, retitles the recipe layout on its property page and closes it as a window
+// manager does; the second finds the window where it was left, opens the database, first in the open
+// dialog, shows it under the class bar, the recipe layout with its new title and, back on the class
+// tree, the panel at the width left. Every stage leaves a screenshot of more than one colour; a
 // stage that times out fails by its name.
 #include <QCoreApplication>
 #include <QDir>
@@ -175,7 +176,8 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     const RunResult first = Run(1);
     ExpectStages(first, {"start", "new-database", "database-folder", "database-name", "csv-wizard", "csv-fields",
                          "csv-table", "csv-unknown", "csv-new-items", "csv-import", "csv-close", "designer", "property-area",
-                         "print-dialog", "print-pdf", "print-close", "data-list", "xml-export", "class-panel", "class-bar", "window-bounds", "close"});
+                         "print-dialog", "print-pdf", "print-close", "data-list", "xml-export", "class-panel", "class-bar", "window-bounds", "recipe-layout", "recipe-title", "recipe-saved",
+                         "close"});
     EXPECT_TRUE(QDir(home.path() + "/data/kitchen").exists());
     EXPECT_EQ(Line(first, "import").toStdString(), "import 50個のデータを変換します");
     // The food list printed to the PDF printer: the strip's page count and the list's title.
@@ -224,7 +226,8 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     EXPECT_EQ(rows, 50);
 
     const RunResult second = Run(2);
-    ExpectStages(second, {"start", "open-dialog", "open-database", "class-bar-kept", "class-panel-kept",
+    ExpectStages(second, {"start", "open-dialog", "open-database", "class-bar-kept", "recipe-layout", "recipe-title-kept",
+                          "class-panel-kept",
                           "close"});
     EXPECT_FALSE(Line(first, "bounds").isEmpty());
     EXPECT_EQ(Line(second, "bounds").toStdString(), Line(first, "bounds").toStdString())
@@ -233,9 +236,11 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     EXPECT_FALSE(Line(first, "class panel").isEmpty());
     EXPECT_EQ(Line(second, "class panel").toStdString(), Line(first, "class panel").toStdString())
         << "the widened side navigation comes back";
+    EXPECT_EQ(Line(second, "recipe title").toStdString(), "recipe title 特製原価率表")
+        << "the changed recipe layout is the one shown again";
 
     const QStringList shots = QDir(out).entryList({"e2e-*.png"}, QDir::Files, QDir::Name);
-    EXPECT_EQ(shots.size(), 28) << shots.join(" ").toStdString();
+    EXPECT_EQ(shots.size(), 33) << shots.join(" ").toStdString();
     for (const QString& shot : shots) EXPECT_TRUE(MoreThanOneColour(QImage(out + "/" + shot))) << shot.toStdString();
 }
 

@@ -7,6 +7,7 @@
 // <out>/e2e-run<run>.log.
 #include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGenericPlugin>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,6 +30,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QWindow>
 
 #include <algorithm>
@@ -38,6 +41,7 @@ namespace {
 
 constexpr int kPollMs = 50;
 constexpr int kStageTimeoutMs = 20000;
+const QString kRecipeTitle = QStringLiteral("特製原価率表");
 
 // Looked for in the active modal window first, then in every visible window, then in all.
 QWidget* FindWidget(const QString& name, const char* cls = "QWidget")
@@ -82,7 +86,16 @@ void Type(QLineEdit* edit, const QString& text)
     Click(edit);
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
+    bool latin1 = true;
+    for (QChar c : text) latin1 = latin1 && c.unicode() < 0x80;
+    if (latin1) {
+        QTest::keyClicks(edit, text);
+        return;
+    }
+    // Japanese comes as an input method commits it.
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(edit, &commit);
 }
 
 // Types `path` into Qt's own file dialog, if one shows, and accepts it; true once it was answered.
@@ -99,6 +112,47 @@ bool AnswerFileDialog(const QString& path)
         return true;
     }
     return false;
+}
+
+// Picks a layout in the tool bar's selecter as the keyboard does, one step at a time.
+void PickLayout(int index)
+{
+    auto* selecter = static_cast<QComboBox*>(FindWidget("PreviewFileSelecter", "QComboBox"));
+    selecter->setFocus();
+    while (selecter->currentIndex() < index) QTest::keyClick(selecter, Qt::Key_Down);
+    while (selecter->currentIndex() > index) QTest::keyClick(selecter, Qt::Key_Up);
+}
+
+// The designer's item tree, and its item whose text starts with `caption`.
+QTreeWidgetItem* LayoutItem(const QString& caption)
+{
+    QWidget* op = FindWidget("PreviewItemOperator");
+    auto* tree = op ? op->findChild<QTreeWidget*>() : nullptr;
+    if (!tree) return nullptr;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if ((*it)->text(0).startsWith(caption)) return *it;
+    return nullptr;
+}
+
+void ClickLayoutItem(QTreeWidgetItem* item)
+{
+    QTreeWidget* tree = item->treeWidget();
+    tree->scrollToItem(item);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
+}
+
+// The recipe container's title, on its property page's style tab; null until it shows.
+QLineEdit* RecipeTitleEdit()
+{
+    QWidget* page = FindWidget("VktRecipeProperty");
+    auto* tabs = page && page->isVisible() ? page->findChild<QTabWidget*>() : nullptr;
+    if (!tabs) return nullptr;
+    auto* title = page->findChild<QLineEdit*>("TitleEdit");
+    if (title && !title->isVisible())
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->tabText(i) == QStringLiteral("スタイル"))
+                QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(i).center());
+    return Showing(title) ? title : nullptr;
 }
 
 // The wizard's page, from its visible page widget's object name.
@@ -235,6 +289,17 @@ private:
                            Command("ActShowPreview");
                 }};
     }
+    // The designer shown with the recipe layout picked.
+    Stage RecipeLayout(const QString& stage)
+    {
+        return {stage,
+                [] {
+                    if (!Command("ActShowPreview")->isChecked()) Command("ActShowPreview")->trigger();
+                    QTimer::singleShot(100, [] { PickLayout(1); });
+                },
+                [] { return Showing(FindWidget("VktPreview")) && LayoutItem(QStringLiteral("データレシピコンテナ")); }};
+    }
+
     // Clicks a command's tool button, or triggers it as its menu item does where it has none.
     Stage ClickCommand(const QString& stage, const QString& action, std::function<bool()> done)
     {
@@ -403,6 +468,25 @@ private:
                  LogBounds();
                  return true;
              }},
+            RecipeLayout("recipe-layout"),
+            {"recipe-title",
+             [] { ClickLayoutItem(LayoutItem(QStringLiteral("データレシピコンテナ"))); },
+             [] {
+                 QLineEdit* title = RecipeTitleEdit();
+                 if (!title) return false;
+                 if (title->text() != kRecipeTitle) {
+                     Type(title, kRecipeTitle);
+                     QTest::keyClick(title, Qt::Key_Return);
+                     return false;
+                 }
+                 return true;
+             }},
+            // Another layout picked: the changed one is kept in the database's folder.
+            {"recipe-saved", [] { PickLayout(0); },
+             [] {
+                 auto* selecter = static_cast<QComboBox*>(FindWidget("PreviewFileSelecter", "QComboBox"));
+                 return selecter->currentIndex() == 0 && LayoutItem(QStringLiteral("データリストコンテナ"));
+             }},
             Close(),
         };
     }
@@ -437,6 +521,18 @@ private:
              }},
             {"class-bar-kept", {}, [] {
                  return Showing(FindWidget("ClassFilterBar")) && !Showing(FindWidget("ClassFilterView"));
+             }},
+            RecipeLayout("recipe-layout"),
+            {"recipe-title-kept",
+             [] {
+                 if (!Command("ActShowPreviewProperty")->isChecked()) Command("ActShowPreviewProperty")->trigger();
+                 QTimer::singleShot(100, [] { ClickLayoutItem(LayoutItem(QStringLiteral("データレシピコンテナ"))); });
+             },
+             [this] {
+                 QLineEdit* title = RecipeTitleEdit();
+                 if (!title) return false;
+                 Log("recipe title " + title->text());
+                 return true;
              }},
             ClickCommand("class-panel-kept", "ActShowClassTree",
                          [this] {
