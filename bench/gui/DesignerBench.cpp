@@ -111,6 +111,7 @@ void DesignerShow(benchmark::State& state)
             designer.ShowAndPaint();
         }
         state.counters["rows"] = designer.top->GetRowCount();
+        state.counters["cached"] = designer.top->GetAccesser()->GetCachedRowCount();
     });
 }
 

@@ -204,15 +204,16 @@ bool TVktAccesser::Execute() {
     const int count = CountRows();
     if (count < 0) return ListRows(0);
     const bool result = ListRows(window_);
-    partial_ = result && count > rows_->GetRowCount();
+    // A query that ended within the window holds its rows whatever was counted.
+    partial_ = result && rows_->GetRowCount() == window_ && count > window_;
     counted_ = count;
     return result;
 }
 
 int TVktAccesser::CountRows() const {
-    TPriorityItem unordered;
-    for (int i = 0; i < fields_.GetCount(); ++i) unordered << 0;
-    const std::string sql = "select count(*) from (" + VktSQLString(table_, fields_, unordered, filter_) + ")";
+    TPriorityItem keys;
+    keys << ToInt(GetTableFirstField(table_));
+    const std::string sql = "select count(*) from (" + VktSQLString(table_, keys, TPriorityItem() << 0, filter_) + ")";
     try {
         platform::Connection connection;
         connection.Open(platform::DatabaseFilePath(GetPath()), platform::OpenMode::ReadWrite);

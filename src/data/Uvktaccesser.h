@@ -13,9 +13,11 @@
 // change notice concerns its rows. Listing row r becomes cache row r, field i cache column i; the
 // cache is a TVktRowCache (compact: a large listing costs about what its texts weigh).
 //
-// Window: with a positive window a listing counts the query's rows and caches only the first
-// `window` of them; the row count is the counted one. Moving the row index past the cached rows
-// lists all rows; FindRow searches the cached rows only (rows listed later are read fresh).
+// Window: with a positive window a listing counts the records (distinct values of the table's
+// first field under the filter) and caches only the first `window` rows; the row count is the
+// counted one. Only a query that lists one row per record may have a window. Moving the row index
+// past the cached rows lists all rows; FindRow searches the cached rows only (rows listed later
+// are read fresh).
 //
 // Reading: the current row is the row index when below the row count, else row 0. A field that is
 // not listed, and any field of an accessor without rows, reads as the empty value and "" (the

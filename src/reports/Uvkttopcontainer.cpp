@@ -333,8 +333,10 @@ void TVktTopContainer::BuildQuery()
     orders << 0;
     queryFields_ = fields;
     accesser_->BeginUpdate();
-    // The first page is listed at once; any row past it lists them all.
-    accesser_->SetWindow(pageDataCount_);
+    // The first page is listed at once (a self-paging grid's within kFirstRows); any row past it
+    // lists them all. Records count as rows only where every field read has one value a record.
+    const bool rowPerRecord = table == TVktTable::TblData && !ReadsRowAddingTable(fields);
+    accesser_->SetWindow(!rowPerRecord ? 0 : pageDataCount_ > 0 ? pageDataCount_ : kFirstRows);
     accesser_->SetTable(table);
     accesser_->SetFields(fields);
     accesser_->SetOrder(orders);

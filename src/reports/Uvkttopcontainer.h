@@ -15,6 +15,9 @@
 //   FontName2      second font name, when it differs from the own font name
 //   FontSize2      second font size, when it differs from the own size
 //
+// Listing: the query's rows are counted and only the first page's records (kFirstRows without
+// records per page) are listed; reading any row past them lists all rows.
+//
 // Change notices: while suspended (its layout is not shown) a notice only marks a re-query,
 // run by the next change pass. While shown, a field change re-queries when it can change which
 // records are listed or their order, patches the named records' cached rows when it changes only
@@ -37,6 +40,8 @@ class TVktObject;
 class TVktTopContainer : public TContainer {
 public:
     static constexpr int kPatchLimit = 500;
+    // Rows listed at first without records per page: more than a grid's page holds.
+    static constexpr int kFirstRows = 256;
 
     TVktTopContainer();
     ~TVktTopContainer() override;

@@ -288,3 +288,42 @@ TEST_F(ReportContainersTest, DeletesAndUnbindingLeaveNothingDangling)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ReportContainersTest, TheFirstPageIsListedAloneUntilAnotherRowIsRead)
+{
+    auto* top = Top(4);
+    auto* first = Field(top, F::Data, 1);
+    auto* last = Field(top, F::Data2, 4);
+    const int rows = static_cast<int>(db->Ingredients().size());
+    const TVktAccesser& listed = *top->GetAccesser();
+    EXPECT_EQ(top->GetRowCount(), rows);
+    EXPECT_EQ(listed.GetCachedRowCount(), 4);
+    EXPECT_EQ(top->GetPageMax(), (rows + 3) / 4);
+
+    // Rows at the page's edges: the last of page 1 is cached, the first of page 2 lists them all.
+    last->SetPage(1);
+    EXPECT_EQ(last->GetText(), "Aliment 04");
+    EXPECT_EQ(listed.GetCachedRowCount(), 4);
+    first->SetPage(2);
+    EXPECT_EQ(first->GetText(), "食材05");
+    EXPECT_EQ(listed.GetCachedRowCount(), rows);
+
+    // A sort field's edit re-queries: the first page alone again, in the new order.
+    ASSERT_TRUE(db->Object().EditData(F::Data, platform::Variant(std::string("食材99")),
+                                      TPriorityItem() << db->Ingredients()[0]));
+    EXPECT_EQ(listed.GetCachedRowCount(), 4);
+    first->SetPage(1);
+    EXPECT_EQ(first->GetText(), "食材02");
+    // A read field's edit past the first page patches nothing there; the row is read fresh.
+    ASSERT_TRUE(db->Object().EditData(F::Data2, platform::Variant(std::string("Neuf")),
+                                      TPriorityItem() << db->Ingredients()[8]));
+    EXPECT_EQ(listed.GetCachedRowCount(), 4);
+    last->SetPage(2);   // rows 4-7 by name: 食材06 … 食材09
+    EXPECT_EQ(last->GetText(), "Neuf");
+    EXPECT_EQ(top->GetDataID(rows - 1), db->Ingredients()[0]);
+    EXPECT_EQ(top->GetDataID(rows), 0);
+}
+
+} // namespace
