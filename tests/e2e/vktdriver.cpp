@@ -155,6 +155,21 @@ QLineEdit* RecipeTitleEdit()
     return Showing(title) ? title : nullptr;
 }
 
+// The batch dialog shows its run ended.
+bool BatchFinished()
+{
+    QWidget* batch = FindWidget("ExecuteDialog");
+    auto* label = batch ? batch->findChild<QLabel*>("Label") : nullptr;
+    return Showing(batch) && label && label->text() == QStringLiteral("終了しました。");
+}
+
+// Closes the batch dialog, then the wizard under it with its last page's button.
+void CloseBatchAndWizard()
+{
+    Click(FindWidget("ExecuteDialog")->findChild<QWidget*>("BtnCancel"));
+    QTimer::singleShot(200, [] { Click(FindWidget("BtnNext", "QPushButton")); });
+}
+
 // The wizard's page, from its visible page widget's object name.
 bool OnPage(const QString& page) { return Showing(FindWidget(page)) && Showing(FindWidget("CsvConvertor")); }
 
@@ -397,18 +412,27 @@ private:
                  Click(FindWidget("BtnCsvComp", "QPushButton"));
              },
              [this] {
-                 QWidget* batch = FindWidget("ExecuteDialog");
-                 auto* label = batch ? batch->findChild<QLabel*>("Label") : nullptr;
-                 if (!Showing(batch) || !label || label->text() != QStringLiteral("終了しました。")) return false;
+                 if (!BatchFinished()) return false;
                  Log("import " + static_cast<QLabel*>(FindWidget("Label12", "QLabel"))->text());
                  return true;
              }},
-            {"csv-close",
-             [] {
-                 Click(FindWidget("ExecuteDialog")->findChild<QWidget*>("BtnCancel"));
-                 QTimer::singleShot(200, [] { Click(FindWidget("BtnNext", "QPushButton")); });
-             },
+            {"csv-close", &CloseBatchAndWizard,
              [] { return !Showing(FindWidget("CsvConvertor")) && !Showing(FindWidget("ExecuteDialog")); }},
+            ClickCommand("stock-wizard", "ActShowCreateInventoryListDialog",
+                         [] { return Showing(FindWidget("InventoryDialog")); }),
+            // This month's sheet, of every ingredient marked for stock-taking.
+            {"stock-create",
+             [] {
+                 Click(FindWidget("BtnNext", "QPushButton"));
+                 Click(FindWidget("BtnCreate", "QPushButton"));
+             },
+             [this] {
+                 if (!BatchFinished()) return false;
+                 Log("stock month " + static_cast<QLineEdit*>(FindWidget("YHistDateEdit", "QLineEdit"))->text());
+                 return true;
+             }},
+            {"stock-close", &CloseBatchAndWizard,
+             [] { return !Showing(FindWidget("InventoryDialog")) && !Showing(FindWidget("ExecuteDialog")); }},
             ClickCommand("designer", "ActShowPreview", [] { return Showing(FindWidget("VktPreview")); }),
             ClickCommand("property-area", "ActShowPreviewProperty",
                          [] { return Showing(FindWidget("PreviewItemOperator")); }),
