@@ -324,6 +324,12 @@ TEST_F(ReportContainersTest, TheFirstPageIsListedAloneUntilAnotherRowIsRead)
     EXPECT_EQ(last->GetText(), "Neuf");
     EXPECT_EQ(top->GetDataID(rows - 1), db->Ingredients()[0]);
     EXPECT_EQ(top->GetDataID(rows), 0);
+
+    // A field of a table with several rows a record: records are no row count, all rows listed.
+    Field(top, F::MHistoryPrice, 1);
+    top->RequestQuery();
+    EXPECT_EQ(listed.GetCachedRowCount(), top->GetRowCount());
+    EXPECT_FALSE(listed.GetPartial());
 }
 
 } // namespace
