@@ -1,7 +1,7 @@
 // The whole program as a user meets it: the real executable started twice on one fresh home, with
 // the driver plugin playing each run. The first run makes a database, imports fifty ingredients from
 // a code-page-932 CSV file through the conversion wizard (new classes, units and a dealer made on the
-// way), makes this month's stock-taking sheet, opens the designer and its property area, prints the food list through the print dialog to
+// way), makes this month's stock-taking sheet and counts one ingredient on it, opens the designer and its property area, prints the food list through the print dialog to
 // the PDF printer, exports every row as XML, widens the class panel, picks the class bar, moves and
 // resizes the window, retitles the recipe layout on its property page and closes it as a window
 // manager does; the second finds the window where it was left, opens the database, first in the open
@@ -141,6 +141,20 @@ std::vector<Food> Foods()
     return foods;
 }
 
+// The use price the program stores: buy × (100 / yield) / quantity, the factor a currency value of
+// four decimals.
+double StoredUsePrice(const Food& f)
+{
+    const double factor = std::round(100.0 / f.yield * 10000) / 10000;
+    return f.price * factor / f.quantity;
+}
+
+// Whole yen as the layouts and sheets show them.
+QString Yen(double value)
+{
+    return QStringLiteral("¥") + QLocale(QLocale::English).toString(qlonglong(std::lround(value)));
+}
+
 bool WriteFoodsCsv(const QString& path)
 {
     QString text;
@@ -176,11 +190,18 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     const RunResult first = Run(1);
     ExpectStages(first, {"start", "new-database", "database-folder", "database-name", "csv-wizard", "csv-fields",
                          "csv-table", "csv-unknown", "csv-new-items", "csv-import", "csv-close", "stock-wizard", "stock-create", "stock-close",
+                         "stock-sheet", "stock-remained", "stock-sheet-closed",
                          "designer", "property-area",
                          "print-dialog", "print-pdf", "print-close", "data-list", "xml-export", "class-panel", "class-bar", "window-bounds", "recipe-layout", "recipe-title", "recipe-saved",
                          "close"});
     EXPECT_TRUE(QDir(home.path() + "/data/kitchen").exists());
     EXPECT_EQ(Line(first, "import").toStdString(), "import 50個のデータを変換します");
+    // The first ingredient on this month's stock-taking sheet, 3 of it remaining: its price and total.
+    const Food& counted = Foods().front();
+    EXPECT_EQ(Line(first, "counted").toStdString(),
+              QStringLiteral("counted %1|%2|3.00|%3")
+                  .arg(counted.name, Yen(StoredUsePrice(counted)), Yen(StoredUsePrice(counted) * 3))
+                  .toStdString());
     // The food list printed to the PDF printer: the strip's page count and the list's title.
     const QString pdf = Line(first, "pdf ").mid(4);
     const QString pages = Line(first, "pages ").mid(6);
@@ -194,11 +215,8 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     // Every imported ingredient on its line: the use price is the buy price per use unit after the
     // yield, in the layout's yen format.
     for (const Food& f : Foods()) {
-        const long usePrice = std::lround(f.price * 100.0 / (f.quantity * f.yield));
-        const QRegularExpression line(QStringLiteral("%1\\s+%2\\s+¥%3\\s+%4\\n")
-                                          .arg(f.name, f.unit)
-                                          .arg(QLocale(QLocale::English).toString(qlonglong(usePrice)))
-                                          .arg(f.dealer));
+        const QRegularExpression line(
+            QStringLiteral("%1\\s+%2\\s+%3\\s+%4\\n").arg(f.name, f.unit, Yen(StoredUsePrice(f)), f.dealer));
         EXPECT_TRUE(text.contains(line)) << line.pattern().toStdString();
     }
 
@@ -219,9 +237,7 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
         EXPECT_EQ(a.value("BuyPrice").toInt(), f.price) << f.name.toStdString();
         EXPECT_EQ(a.value("Quantity").toInt(), f.quantity) << f.name.toStdString();
         EXPECT_EQ(a.value("Yield").toInt(), f.yield) << f.name.toStdString();
-        // buy × (100 / yield) / quantity, the factor a currency value of four decimals.
-        const double factor = std::round(100.0 / f.yield * 10000) / 10000;
-        EXPECT_NEAR(a.value("UsePrice").toDouble(), f.price * factor / f.quantity, 0.0006) << f.name.toStdString();
+        EXPECT_NEAR(a.value("UsePrice").toDouble(), StoredUsePrice(f), 0.0006) << f.name.toStdString();
     }
     EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
     EXPECT_EQ(rows, 50);
@@ -241,7 +257,7 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
         << "the changed recipe layout is the one shown again";
 
     const QStringList shots = QDir(out).entryList({"e2e-*.png"}, QDir::Files, QDir::Name);
-    EXPECT_EQ(shots.size(), 36) << shots.join(" ").toStdString();
+    EXPECT_EQ(shots.size(), 39) << shots.join(" ").toStdString();
     for (const QString& shot : shots) EXPECT_TRUE(MoreThanOneColour(QImage(out + "/" + shot))) << shot.toStdString();
 }
 

@@ -25,6 +25,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabBar>
+#include <QTableView>
 #include <QTabWidget>
 #include <QSplitter>
 #include <QTest>
@@ -168,6 +169,14 @@ void CloseBatchAndWizard()
 {
     Click(FindWidget("ExecuteDialog")->findChild<QWidget*>("BtnCancel"));
     QTimer::singleShot(200, [] { Click(FindWidget("BtnNext", "QPushButton")); });
+}
+
+// The stock-taking sheet's grid; its columns: class, form, name, unit, price, remained, total.
+constexpr int kRemainedColumn = 5;
+QTableView* StockGrid()
+{
+    QWidget* list = FindWidget("InvListView");
+    return list ? list->findChild<QTableView*>() : nullptr;
 }
 
 // The wizard's page, from its visible page widget's object name.
@@ -433,6 +442,51 @@ private:
              }},
             {"stock-close", &CloseBatchAndWizard,
              [] { return !Showing(FindWidget("InventoryDialog")) && !Showing(FindWidget("ExecuteDialog")); }},
+            // The sheet shown, its month picked in the date bar.
+            {"stock-sheet",
+             [] {
+                 Command("ActShowInventory")->trigger();
+                 QTimer::singleShot(100, [] {
+                     QWidget* bar = FindWidget("InvDateBar");
+                     auto* dates = bar ? bar->findChild<QComboBox*>("DropDown") : nullptr;
+                     if (!dates) return;
+                     dates->setFocus();
+                     if (dates->currentIndex() < 0) QTest::keyClick(dates, Qt::Key_Down);
+                 });
+             },
+             [] {
+                 QTableView* grid = StockGrid();
+                 return Showing(grid) && !grid->model()->index(0, 2).data().toString().isEmpty();
+             }},
+            // A remaining quantity typed into the first row's cell, as a user does: click, type, Enter.
+            {"stock-remained",
+             [] {
+                 QTableView* grid = StockGrid();
+                 const QModelIndex cell = grid->model()->index(0, kRemainedColumn);
+                 grid->scrollTo(cell);
+                 QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+                 QTest::keyClick(grid->viewport(), Qt::Key_F2);
+                 QTimer::singleShot(100, [] {
+                     QLineEdit* edit = nullptr;
+                     for (QLineEdit* e : StockGrid()->findChildren<QLineEdit*>())
+                         if (e->isVisible()) edit = e;
+                     if (!edit) return;
+                     edit->selectAll();
+                     QTest::keyClicks(edit, "3");
+                     QTest::keyClick(edit, Qt::Key_Return);
+                 });
+             },
+             [this] {
+                 QAbstractItemModel* model = StockGrid()->model();
+                 const QString remained = model->index(0, kRemainedColumn).data().toString();
+                 const QString total = model->index(0, kRemainedColumn + 1).data().toString();
+                 if (remained.isEmpty() || remained.startsWith('0') || total.isEmpty()) return false;
+                 Log(QStringLiteral("counted %1|%2|%3|%4")
+                         .arg(model->index(0, 2).data().toString(), model->index(0, kRemainedColumn - 1).data().toString(),
+                              remained, total));
+                 return true;
+             }},
+            ClickCommand("stock-sheet-closed", "ActShowInventory", [] { return !Showing(StockGrid()); }),
             ClickCommand("designer", "ActShowPreview", [] { return Showing(FindWidget("VktPreview")); }),
             ClickCommand("property-area", "ActShowPreviewProperty",
                          [] { return Showing(FindWidget("PreviewItemOperator")); }),
