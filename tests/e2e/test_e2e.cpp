@@ -1,13 +1,13 @@
 // The whole program as a user meets it: the real executable started twice on one fresh home, with
 // the driver plugin playing each run. The first run makes a database, imports fifty ingredients from
 // a code-page-932 CSV file through the conversion wizard (new classes, units and a dealer made on the
-// way), makes this month's stock-taking sheet and counts one ingredient on it, opens the designer and its property area, prints the food list through the print dialog to
-// the PDF printer, exports every row as XML, widens the class panel, picks the class bar, moves and
-// resizes the window, retitles the recipe layout on its property page and closes it as a window
-// manager does; the second finds the window where it was left, opens the database, first in the open
-// dialog, shows it under the class bar, the recipe layout with its new title and, back on the class
-// tree, the panel at the width left. Every stage leaves a screenshot of more than one colour; a
-// stage that times out fails by its name.
+// way), makes this month's stock-taking sheet and counts one ingredient on it, opens the designer and
+// its property area, prints the food list through the print dialog to the PDF printer, exports every
+// row as XML, widens the class panel, picks the class bar, moves and resizes the window, retitles the
+// recipe layout on its property page and closes it as a window manager does; the second finds the
+// window where it was left, opens the database, first in the open dialog, shows it under the class
+// bar, the recipe layout with its new title and, back on the class tree, the panel at the width left.
+// Every stage leaves a screenshot of more than one colour; a stage that times out fails by its name.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -188,12 +188,12 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     ASSERT_TRUE(QDir(home.path()).mkpath("data"));
     ASSERT_TRUE(WriteFoodsCsv(home.path() + "/data/foods.csv"));
     const RunResult first = Run(1);
-    ExpectStages(first, {"start", "new-database", "database-folder", "database-name", "csv-wizard", "csv-fields",
-                         "csv-table", "csv-unknown", "csv-new-items", "csv-import", "csv-close", "stock-wizard", "stock-create", "stock-close",
-                         "stock-sheet", "stock-remained", "stock-sheet-closed",
-                         "designer", "property-area",
-                         "print-dialog", "print-pdf", "print-close", "data-list", "xml-export", "class-panel", "class-bar", "window-bounds", "recipe-layout", "recipe-title", "recipe-saved",
-                         "close"});
+    ExpectStages(first, {"start", "new-database", "database-folder", "database-name",
+                         "csv-wizard", "csv-fields", "csv-table", "csv-unknown", "csv-new-items", "csv-import",
+                         "csv-close", "stock-wizard", "stock-create", "stock-close", "stock-sheet", "stock-remained",
+                         "stock-sheet-closed", "designer", "property-area", "print-dialog", "print-pdf",
+                         "print-close", "data-list", "xml-export", "class-panel", "class-bar", "window-bounds",
+                         "recipe-layout", "recipe-title", "recipe-saved", "close"});
     EXPECT_TRUE(QDir(home.path() + "/data/kitchen").exists());
     EXPECT_EQ(Line(first, "import").toStdString(), "import 50個のデータを変換します");
     // The first ingredient on this month's stock-taking sheet, 3 of it remaining: its price and total.
@@ -243,9 +243,8 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     EXPECT_EQ(rows, 50);
 
     const RunResult second = Run(2);
-    ExpectStages(second, {"start", "open-dialog", "open-database", "class-bar-kept", "recipe-layout", "recipe-title-kept",
-                          "class-panel-kept",
-                          "close"});
+    ExpectStages(second, {"start", "open-dialog", "open-database", "class-bar-kept", "recipe-layout",
+                          "recipe-title-kept", "class-panel-kept", "close"});
     EXPECT_FALSE(Line(first, "bounds").isEmpty());
     EXPECT_EQ(Line(second, "bounds").toStdString(), Line(first, "bounds").toStdString())
         << "the window comes back where it was left";

@@ -43,6 +43,7 @@ namespace {
 constexpr int kPollMs = 50;
 constexpr int kStageTimeoutMs = 20000;
 const QString kRecipeTitle = QStringLiteral("特製原価率表");
+const QString kRecipeContainer = QStringLiteral("データレシピコンテナ");
 
 // Looked for in the active modal window first, then in every visible window, then in all.
 QWidget* FindWidget(const QString& name, const char* cls = "QWidget")
@@ -321,7 +322,7 @@ private:
                     if (!Command("ActShowPreview")->isChecked()) Command("ActShowPreview")->trigger();
                     QTimer::singleShot(100, [] { PickLayout(1); });
                 },
-                [] { return Showing(FindWidget("VktPreview")) && LayoutItem(QStringLiteral("データレシピコンテナ")); }};
+                [] { return Showing(FindWidget("VktPreview")) && LayoutItem(kRecipeContainer); }};
     }
 
     // Clicks a command's tool button, or triggers it as its menu item does where it has none.
@@ -380,7 +381,8 @@ private:
                  // Class, name, buy unit, buy price, quantity, yield and dealer, in the list's order.
                  auto* list = FindWidget("CsvFieldSelector")->findChild<QListWidget*>();
                  for (int row : {0, 2, 5, 6, 7, 8, 9}) {
-                     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+                     const QPoint at = list->visualItemRect(list->item(row)).center();
+                     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
                      Click(FindWidget("BtnShow", "QPushButton"));
                  }
                  fieldsChosen_ = true;
@@ -397,7 +399,8 @@ private:
                      csvAnswered_ = true;
                  }
                  // Seven fields: the page's next button is enabled once the table has their columns.
-                 return csvAnswered_ && OnPage("TabFileEdit") && !QApplication::activeModalWidget()->inherits("QFileDialog") &&
+                 QWidget* modal = QApplication::activeModalWidget();
+                 return csvAnswered_ && OnPage("TabFileEdit") && modal && !modal->inherits("QFileDialog") &&
                         FindWidget("BtnNext")->isEnabled();
              }},
             {"csv-unknown",
@@ -481,9 +484,9 @@ private:
                  const QString remained = model->index(0, kRemainedColumn).data().toString();
                  const QString total = model->index(0, kRemainedColumn + 1).data().toString();
                  if (remained.isEmpty() || remained.startsWith('0') || total.isEmpty()) return false;
-                 Log(QStringLiteral("counted %1|%2|%3|%4")
-                         .arg(model->index(0, 2).data().toString(), model->index(0, kRemainedColumn - 1).data().toString(),
-                              remained, total));
+                 const QString name = model->index(0, 2).data().toString();
+                 const QString price = model->index(0, kRemainedColumn - 1).data().toString();
+                 Log(QStringLiteral("counted %1|%2|%3|%4").arg(name, price, remained, total));
                  return true;
              }},
             ClickCommand("stock-sheet-closed", "ActShowInventory", [] { return !Showing(StockGrid()); }),
@@ -548,7 +551,7 @@ private:
              }},
             RecipeLayout("recipe-layout"),
             {"recipe-title",
-             [] { ClickLayoutItem(LayoutItem(QStringLiteral("データレシピコンテナ"))); },
+             [] { ClickLayoutItem(LayoutItem(kRecipeContainer)); },
              [] {
                  QLineEdit* title = RecipeTitleEdit();
                  if (!title) return false;
@@ -604,7 +607,7 @@ private:
             {"recipe-title-kept",
              [] {
                  if (!Command("ActShowPreviewProperty")->isChecked()) Command("ActShowPreviewProperty")->trigger();
-                 QTimer::singleShot(100, [] { ClickLayoutItem(LayoutItem(QStringLiteral("データレシピコンテナ"))); });
+                 QTimer::singleShot(100, [] { ClickLayoutItem(LayoutItem(kRecipeContainer)); });
              },
              [this] {
                  QLineEdit* title = RecipeTitleEdit();
