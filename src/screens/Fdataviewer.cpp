@@ -11,6 +11,7 @@
 #include <QTabWidget>
 
 #include <algorithm>
+#include <utility>
 
 TDataViewer::TDataViewer(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent, owner)
 {
@@ -25,17 +26,12 @@ TDataViewer::TDataViewer(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent
     splitter_->setOpaqueResize(true);
     layout->addWidget(splitter_);
     dataView_ = new TDataView(splitter_, this);
-    dataEditor_ = new TDataEditor(splitter_, this);
-    dataEditor_->setMinimumHeight(6);
     splitter_->setStretchFactor(0, 1);
-    splitter_->setStretchFactor(1, 0);
-    dataEditor_->hide();
-    connect(splitter_, &QSplitter::splitterMoved, this, [this] { editorHeight_ = dataEditor_->height(); });
-    dataEditor_->OnModifiedChange = [this](TDataEditor*) {
-        if (OnEditorChange) OnEditorChange(this);
-    };
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] {
+        if (dataEditor_) editorHeight_ = dataEditor_->height();
+    });
     GetObjEvent().OnRecordsDelete = [this](TVktObject* sender, TVktObjKind kind, TPriorityItem ids) {
-        if (kind != TVktObjKind::Data || ids.IndexOf(dataEditor_->GetDataID()) < 0) return;
+        if (!dataEditor_ || kind != TVktObjKind::Data || ids.IndexOf(dataEditor_->GetDataID()) < 0) return;
         if (sender->GetDataClassType(dataEditor_->GetDataID()) == 0) ShowEditor(false);
     };
 }
@@ -46,15 +42,43 @@ TDataViewer::~TDataViewer()
     SetVktObject(nullptr);
 }
 
-void TDataViewer::EditData(int id)
+void TDataViewer::BuildEditor()
 {
     const platform::BusyCursor busy;
+    dataEditor_ = new TDataEditor(splitter_, this);
+    dataEditor_->setMinimumHeight(6);
+    dataEditor_->hide();
+    splitter_->setStretchFactor(1, 0);
+    dataEditor_->OnModifiedChange = [this](TDataEditor*) {
+        if (OnEditorChange) OnEditorChange(this);
+    };
+    if (TVktObject* obj = GetVktObject()) dataEditor_->SetVktObject(obj);
+    for (const auto& hook : builtHooks_) hook(dataEditor_);
+}
+
+TDataEditor* TDataViewer::GetDataEditor() const
+{
+    // Building adds a child widget only; what the viewer shows is unchanged.
+    if (!dataEditor_) const_cast<TDataViewer*>(this)->BuildEditor();
+    return dataEditor_;
+}
+
+void TDataViewer::WhenEditorBuilt(std::function<void(TDataEditor* Editor)> hook)
+{
+    if (dataEditor_) hook(dataEditor_);
+    else builtHooks_.push_back(std::move(hook));
+}
+
+void TDataViewer::EditData(int id)
+{
+    if (id == 0 && !dataEditor_) return;
+    const platform::BusyCursor busy;
     // Loaded before it shows: the frames fill without repainting on the way.
-    dataEditor_->SetData(id);
+    GetDataEditor()->SetData(id);
     ShowEditor(id != 0);
 }
 
-bool TDataViewer::IsEditorShown() const { return !dataEditor_->isHidden(); }
+bool TDataViewer::IsEditorShown() const { return dataEditor_ && !dataEditor_->isHidden(); }
 
 int TDataViewer::GetEditorHeight() const { return editorHeight_; }
 
@@ -73,6 +97,8 @@ void TDataViewer::ApplyEditorHeight()
 
 void TDataViewer::ShowEditor(bool show)
 {
+    if (!show && !dataEditor_) return;
+    GetDataEditor();
     if (show) {
         const bool wasHidden = dataEditor_->isHidden();
         dataEditor_->SetVisible(true);

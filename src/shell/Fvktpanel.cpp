@@ -208,11 +208,6 @@ void TVktPanel::Setup()
         VktCommandModule()->updateActions();
         VktCommandModule()->ActDeleteData->trigger();
     });
-    // The use-unit wizard asks for the rate by which the price history is converted.
-    dataViewer_->GetDataEditor()->GetKernelEditPanel()->OnUseUnitChange =
-        [this](TKernelEditPanel*, int, bool& convert, double& rate, int newUnit, int oldUnit) {
-            convert = UseUnitChangeDlg(GetVktObject())->Execute(oldUnit, newUnit, rate);
-        };
     dataViewer_->OnEditorChange = [this](TDataViewer*) { DoChange(); };
     dataViewPopupMenu_ = MakePopup(
         this, "DataViewPopupMenu",
@@ -220,10 +215,16 @@ void TVktPanel::Setup()
          module->ActEditData, module->ActAppendItem, module->ActChangeDataProperty, module->ActChangeDataAttribute,
          module->ActAppendInventory, module->ActReviveData, nullptr, module->ActDeleteData});
     PopupOn(dataView->GetDataListView()->GetStringGrid(), dataViewPopupMenu_);
-    gridViewport_ =
-        dataViewer_->GetDataEditor()->GetDetailEditPanel()->GetItemEditPanel()->GetStringGrid()->viewport();
-    gridViewport_->setAcceptDrops(true);
-    gridViewport_->installEventFilter(this);
+    dataViewer_->WhenEditorBuilt([this](TDataEditor* editor) {
+        // The use-unit wizard asks for the rate by which the price history is converted.
+        editor->GetKernelEditPanel()->OnUseUnitChange =
+            [this](TKernelEditPanel*, int, bool& convert, double& rate, int newUnit, int oldUnit) {
+                convert = UseUnitChangeDlg(GetVktObject())->Execute(oldUnit, newUnit, rate);
+            };
+        gridViewport_ = editor->GetDetailEditPanel()->GetItemEditPanel()->GetStringGrid()->viewport();
+        gridViewport_->setAcceptDrops(true);
+        gridViewport_->installEventFilter(this);
+    });
 
     // Stock-taking view.
     inventoryView_ = new TInventoryView(screens_, this);
@@ -354,7 +355,8 @@ bool TVktPanel::IsFiltered() const { return classFilterView_ && classFilterView_
 bool TVktPanel::IsEditing() const
 {
     if (!GetSetupDone()) return false;
-    return dataViewer_->GetDataEditor()->IsEditing() || inventoryView_->GetInvListView()->IsEditorShown();
+    const TDataEditor* editor = dataViewer_->FindDataEditor();
+    return (editor && editor->IsEditing()) || inventoryView_->GetInvListView()->IsEditorShown();
 }
 
 void TVktPanel::DoChange()

@@ -360,23 +360,24 @@ void TVktSingleViewer::SetHelpContexts()
         SetHelpContext(view->GetFilterSelector(), 4400);
     }
     if (const TInventoryView* inventory = panel->GetInventoryView()) SetHelpContext(inventory->GetInvListView(), 4368);
-    const TDataViewer* viewer = panel->GetDataViewer();
+    TDataViewer* viewer = panel->GetDataViewer();
     if (!viewer) return;
     SetHelpContext(viewer->GetDataView(), 4368);
-    const TDataEditor* editor = viewer->GetDataEditor();
-    SetHelpContext(viewer->GetDataEditor(), 4144);
-    SetHelpContext(editor->GetKernelEditPanel(), 4880);
-    const TDetailEditPanel* detail = editor->GetDetailEditPanel();
-    SetHelpContext(detail->GetTab("TabKernel"), 4880);
-    SetHelpContext(detail->GetDealerEditPanel(), 4912);
-    SetHelpContext(detail->GetItemEditPanel(), 4896);
-    SetHelpContext(detail->GetTab("TabMemo"), 4928);
-    SetHelpContext(detail->GetTab("TabImage"), 4944);
-    SetHelpContext(detail->GetTab("TabAttribute"), 4960);
-    SetHelpContext(detail->GetItemChartPanel(), 5008);
-    const QTabWidget* history = detail->GetHistoryChartPanel()->GetPageControl();
-    SetHelpContext(history->widget(0), 4976);
-    SetHelpContext(history->widget(1), 4992);
+    viewer->WhenEditorBuilt([](TDataEditor* editor) {
+        SetHelpContext(editor, 4144);
+        SetHelpContext(editor->GetKernelEditPanel(), 4880);
+        const TDetailEditPanel* detail = editor->GetDetailEditPanel();
+        SetHelpContext(detail->GetTab("TabKernel"), 4880);
+        SetHelpContext(detail->GetDealerEditPanel(), 4912);
+        SetHelpContext(detail->GetItemEditPanel(), 4896);
+        SetHelpContext(detail->GetTab("TabMemo"), 4928);
+        SetHelpContext(detail->GetTab("TabImage"), 4944);
+        SetHelpContext(detail->GetTab("TabAttribute"), 4960);
+        SetHelpContext(detail->GetItemChartPanel(), 5008);
+        const QTabWidget* history = detail->GetHistoryChartPanel()->GetPageControl();
+        SetHelpContext(history->widget(0), 4976);
+        SetHelpContext(history->widget(1), 4992);
+    });
 }
 
 void TVktSingleViewer::ShowContextHelp()

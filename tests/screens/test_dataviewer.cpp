@@ -146,4 +146,52 @@ TEST_F(DataScreen, PurgesAndClosingCloseTheEditor)
     EXPECT_EQ(viewer.GetVktObject(), nullptr);
 }
 
+TEST_F(DataScreen, EditorIsBuiltOnFirstUseAndBoundToTheViewersDatabase)
+{
+    int hookRuns = 0;
+    viewer.WhenEditorBuilt([&hookRuns](TDataEditor*) { ++hookRuns; });
+    // Closing, clearing and sizing a closed editor do not build it.
+    viewer.ShowEditor(false);
+    viewer.EditData(0);
+    viewer.SetEditorHeight(180);
+    EXPECT_EQ(viewer.FindDataEditor(), nullptr);
+    EXPECT_FALSE(viewer.IsEditorShown());
+    EXPECT_EQ(hookRuns, 0);
+
+    DoubleClick("玉ねぎ");
+    ASSERT_NE(viewer.FindDataEditor(), nullptr);
+    EXPECT_EQ(hookRuns, 1);
+    ASSERT_TRUE(viewer.IsEditorShown());
+    EXPECT_EQ(viewer.GetSplitter()->sizes().at(1), 180);
+    EXPECT_EQ(Editor()->GetVktObject(), &db.Object());
+    EXPECT_EQ(Editor()->GetDetailEditPanel()->GetDataID(), db.Record("玉ねぎ"));
+    EXPECT_EQ(Editor()->GetDetailEditPanel()->GetPageControl()->currentWidget(),
+              Editor()->GetDetailEditPanel()->GetTab("TabDetail"));
+
+    // A hook given once the editor exists runs at once; the first one does not run again.
+    TDataEditor* given = nullptr;
+    viewer.WhenEditorBuilt([&given](TDataEditor* editor) { given = editor; });
+    EXPECT_EQ(given, Editor());
+    EXPECT_EQ(hookRuns, 1);
+
+    db.Object().Close();
+    EXPECT_FALSE(viewer.IsEditorShown());
+    EXPECT_EQ(Editor()->GetVktObject(), nullptr);
+}
+
+TEST_F(DataScreen, EditorAskedForBeforeBindingFollowsTheViewer)
+{
+    TDataViewer unbound{&window};
+    TDataEditor* editor = unbound.GetDataEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(unbound.FindDataEditor(), editor);
+    EXPECT_FALSE(unbound.IsEditorShown());
+    EXPECT_EQ(editor->GetVktObject(), nullptr);
+    unbound.SetVktObject(&db.Object());
+    EXPECT_EQ(editor->GetVktObject(), &db.Object());
+    unbound.EditData(db.Record("玉ねぎ"));
+    EXPECT_EQ(editor->GetDataID(), db.Record("玉ねぎ"));
+    unbound.SetVktObject(nullptr);
+}
+
 } // namespace

@@ -11,7 +11,13 @@
 #include "screens/Fclassfilterview.h"
 #include "screens/Fdataeditor.h"
 #include "screens/Fdataviewer.h"
+#include "screens/Fdealerselectpanel.h"
+#include "screens/Fdetaileditpanel.h"
 #include "screens/Ffilterselector.h"
+#include "screens/Fhistorychartpanel.h"
+#include "screens/Fitemchartpanel.h"
+#include "screens/Fitemlistview.h"
+#include "screens/Fkerneleditpanel.h"
 #include "shell/Fsplash.h"
 #include "shell/Fvktpanel.h"
 #include "shell/Fvktsingleviewer.h"
@@ -36,6 +42,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStatusTipEvent>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -45,6 +52,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -191,6 +199,33 @@ TEST_F(MainWindowTest, FirstShowingRunsOnceInOrder)
     EXPECT_EQ(platform::FromQString(w.GetStatusPanel0()->text()), "データベースを開きます。");
     QTest::keyClick(&w, Qt::Key_Escape);
     EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(MainWindowTest, RecordEditorGetsItsHelpContextsAndHooksWhenBuilt)
+{
+    TVktSingleViewer& w = Show();
+    TDataEditor* editor = w.GetVktPanel()->GetDataViewer()->GetDataEditor();
+    const TDetailEditPanel* detail = editor->GetDetailEditPanel();
+    const QTabWidget* history = detail->GetHistoryChartPanel()->GetPageControl();
+    const std::vector<std::pair<const QWidget*, int>> contexts = {
+        {editor, 4144},
+        {editor->GetKernelEditPanel(), 4880},
+        {detail->GetTab("TabKernel"), 4880},
+        {detail->GetDealerEditPanel(), 4912},
+        {detail->GetItemEditPanel(), 4896},
+        {detail->GetTab("TabMemo"), 4928},
+        {detail->GetTab("TabImage"), 4944},
+        {detail->GetTab("TabAttribute"), 4960},
+        {detail->GetItemChartPanel(), 5008},
+        {history->widget(0), 4976},
+        {history->widget(1), 4992},
+    };
+    for (const auto& [widget, context] : contexts) {
+        ASSERT_NE(widget, nullptr) << context;
+        EXPECT_EQ(widget->property("helpContext").toInt(), context) << widget->objectName().toStdString();
+    }
+    EXPECT_TRUE(static_cast<bool>(editor->GetKernelEditPanel()->OnUseUnitChange));
+    EXPECT_TRUE(detail->GetItemEditPanel()->GetStringGrid()->viewport()->acceptDrops());
 }
 
 TEST_F(MainWindowTest, UnsupportedPlatformStopsWithoutTheCloseSequence)
