@@ -500,9 +500,10 @@ void TVktSingleViewer::LoadLayout(platform::SettingsKey& key)
     TVktPanel* panel = GetVktPanel();
     if (!panel->GetSetupDone()) return;
     if (const auto kernel = read("ShowKernelEditor")) {
-        TDataEditor* editor = panel->GetDataViewer()->GetDataEditor();
-        if (*kernel != 0) editor->ShowSideBySide();
-        else editor->ShowCompact();
+        panel->GetDataViewer()->WhenEditorBuilt([sideBySide = *kernel != 0](TDataEditor* editor) {
+            if (sideBySide) editor->ShowSideBySide();
+            else editor->ShowCompact();
+        });
     }
     if (read("ClassBar") == 1) VktCommandModule()->ActShowClassBar->trigger();
     if (isVisible()) ApplyPanelSizes();
@@ -526,7 +527,9 @@ void TVktSingleViewer::SaveLayout(platform::SettingsKey& key)
     key.WriteInteger(name + "ClassPanel", panel->GetClassPanelWidth());
     key.WriteInteger(name + "FilterPanel", panel->GetFilterPanelHeight());
     key.WriteInteger(name + "EditorPanel", viewer->GetEditorHeight());
-    key.WriteInteger(name + "ShowKernelEditor", viewer->GetDataEditor()->GetCompact() ? 0 : 1);
+    // An editor never built keeps the arrangement stored before.
+    if (const TDataEditor* editor = viewer->FindDataEditor())
+        key.WriteInteger(name + "ShowKernelEditor", editor->GetCompact() ? 0 : 1);
     if (VktCommandModule()->ActShowClassBar->isChecked()) key.WriteInteger(name + "ClassBar", 1);
     else key.DeleteValue(name + "ClassBar");
 }

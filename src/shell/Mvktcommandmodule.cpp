@@ -292,9 +292,10 @@ TCommandState TVktCommandModule::CurrentState() const
     s.S = !s.InventoryMode && list->GetSelectedIDs().GetCount() > 0;
     s.ListHasRows = list->GetRows().GetCount() > 0;
     s.ListFocused = list->hasFocus() || list->GetStringGrid()->hasFocus();
-    const TDataEditor* editor = panel->GetDataViewer()->GetDataEditor();
-    s.EditorShowsRecord = panel->GetDataViewer()->IsEditorShown() && editor->GetDataID() != 0;
-    s.EditorClassType = editor->GetClassType();
+    // An editor not built yet shows nothing; asking must not build it.
+    const TDataEditor* editor = panel->GetDataViewer()->FindDataEditor();
+    s.EditorShowsRecord = editor && panel->GetDataViewer()->IsEditorShown() && editor->GetDataID() != 0;
+    s.EditorClassType = editor ? editor->GetClassType() : 0;
     const TInvListView* inv = panel->GetInventoryView()->GetInvListView();
     s.InventoryHasRow = inv->GetRowID(inv->GetStringGrid()->currentIndex().row()) != 0;
     s.PropertyVisible = panel->GetPreview()->GetPropertyVisible();
@@ -405,8 +406,8 @@ void TVktCommandModule::ActAppendItemExecute()
 {
     TVktObject* object = GetValidObject();
     if (!object || !currentPanel_->GetSetupDone()) return;
-    const TDataEditor* editor = currentPanel_->GetDataViewer()->GetDataEditor();
-    if (editor->GetClassType() < 2) return;
+    const TDataEditor* editor = currentPanel_->GetDataViewer()->FindDataEditor();
+    if (!editor || editor->GetClassType() < 2) return;
     bool shift = false;
     if (!AskUnlessShift("選択されているデータを編集中のデータの材料に追加しますか？", shift)) return;
     Batch(object, shift)->AppendRecipeItem(editor->GetDataID(), RecordList(currentPanel_)->GetSelectedIDs());

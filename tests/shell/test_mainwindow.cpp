@@ -393,6 +393,7 @@ TEST_F(MainWindowPanelTest, PanelValuesKeptWithTheBounds)
     ASSERT_TRUE(panel->GetSetupDone());
     EXPECT_EQ(panel->GetClassPanelWidth(), 260);
     EXPECT_EQ(panel->GetFilterPanelHeight(), 150);
+    EXPECT_EQ(viewer->FindDataEditor(), nullptr) << "start-up builds no record editor";
     EXPECT_TRUE(viewer->GetDataEditor()->GetCompact());
     EXPECT_TRUE(panel->GetClassBarShown());
     EXPECT_TRUE(VktCommandModule()->ActShowClassBar->isChecked());
