@@ -39,11 +39,6 @@
 
 namespace {
 
-std::string ShippedLayout(const char* file)
-{
-    return (QCoreApplication::applicationDirPath() + "/../../bin/" + file).toStdString();
-}
-
 // The main data panel bound to the generated database, the ingredient family chosen and the food
 // list loaded into the hidden designer.
 struct DesignerPanel {
@@ -58,7 +53,7 @@ struct DesignerPanel {
         panel->SetVktObject(&bench::GuiBenchObject());
         panel->GetClassFilterView()->GetClassView()->SelectID(bench::GuiBenchDatabase().IngredientRootClass);
         designer = panel->GetPreview();
-        designer->LoadLayout(ShippedLayout("FoodList.xml"));
+        designer->LoadLayout(bench::ShippedLayout("FoodList.xml"));
         QCoreApplication::processEvents();
         FindTop();
         designer->GetPreview()->viewport()->installEventFilter(&paints);
@@ -123,11 +118,11 @@ void DesignerPick(benchmark::State& state)
         designer.ShowAndPaint();
         for (auto _ : state) {
             state.PauseTiming();
-            designer.designer->LoadLayout(ShippedLayout("Recipe.xml"));
+            designer.designer->LoadLayout(bench::ShippedLayout("Recipe.xml"));
             QCoreApplication::processEvents();
             state.ResumeTiming();
             const int before = designer.paints.Paints;
-            designer.designer->LoadLayout(ShippedLayout("FoodList.xml"));
+            designer.designer->LoadLayout(bench::ShippedLayout("FoodList.xml"));
             designer.FindTop();
             designer.AwaitPaint(before);
         }

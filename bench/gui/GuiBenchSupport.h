@@ -1,13 +1,19 @@
 #pragma once
-// What the GUI benchmarks share besides the database: showing a widget, counting its paints and
-// the plain accessor listing they are measured against.
+// What the GUI benchmarks share besides the database: showing a widget, counting its paints, the
+// plain accessor listing they are measured against, the shipped layouts and a PDF printer.
 #include "data/Uvktaccesser.h"
+#include "widgets/Uprintersupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <QWindow>
+
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace bench {
 
@@ -47,5 +53,27 @@ inline int AccesserRows(TVktObjectLink* object, TVktTable table, const TPriority
     accesser.EndUpdate();
     return accesser.GetRowCount();
 }
+
+// A preset layout as shipped beside the program.
+inline std::string ShippedLayout(const char* file)
+{
+    return (QCoreApplication::applicationDirPath() + "/../../bin/" + file).toStdString();
+}
+
+// Installs a PDF printer writing into a temporary folder for as long as it lives.
+struct PdfPrinter {
+    PdfPrinter()
+    {
+        std::vector<std::unique_ptr<TPrinterDevice>> devices;
+        devices.push_back(std::make_unique<TPdfPrinterDevice>(File().toStdString()));
+        SetPrinterObject(std::make_unique<TPrinterObject>(std::move(devices), 0));
+    }
+    ~PdfPrinter() { SetPrinterObject(nullptr); }
+    PdfPrinter(const PdfPrinter&) = delete;
+    PdfPrinter& operator=(const PdfPrinter&) = delete;
+    QString File() const { return dir.filePath(QStringLiteral("print.pdf")); }
+
+    QTemporaryDir dir;
+};
 
 } // namespace bench

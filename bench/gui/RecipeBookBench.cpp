@@ -6,6 +6,7 @@
 //   QPdfWriter, a picture per page.
 #include "BenchRatio.h"
 #include "GuiBenchData.h"
+#include "GuiBenchSupport.h"
 #include "PlainSqlite.h"
 
 #include "database/Uvktobject.h"
@@ -57,18 +58,13 @@ TFilterObject Selection()
     return filter;
 }
 
-std::string ShippedLayout(const char* file)
-{
-    return (QCoreApplication::applicationDirPath() + "/../../bin/" + file).toStdString();
-}
-
 // The recipe book given the selection; bound unless told otherwise.
 struct RecipeBook {
     explicit RecipeBook(bool bound = true)
     {
         preview.resize(1000, 800);
         binding.SetFilter(Selection());
-        preview.LoadFromFile(ShippedLayout("Recipe.xml"));
+        preview.LoadFromFile(bench::ShippedLayout("Recipe.xml"));
         top = dynamic_cast<TVktTopContainer*>(preview.GetContainerOfName("DataTop"));
         if (!top) throw std::runtime_error("Recipe.xml has no DataTop");
         if (bound) Bind();
@@ -91,19 +87,6 @@ struct RecipeBook {
     TPreview preview;
     TVktLayoutBinding binding{&preview};
     TVktTopContainer* top = nullptr;
-};
-
-// Installs a PDF printer writing into a temporary folder for as long as it lives.
-struct PdfPrinter {
-    PdfPrinter()
-    {
-        std::vector<std::unique_ptr<TPrinterDevice>> devices;
-        devices.push_back(std::make_unique<TPdfPrinterDevice>(dir.filePath(QStringLiteral("book.pdf")).toStdString()));
-        SetPrinterObject(std::make_unique<TPrinterObject>(std::move(devices), 0));
-    }
-    ~PdfPrinter() { SetPrinterObject(nullptr); }
-
-    QTemporaryDir dir;
 };
 
 // The book's pages recorded at 600 dpi through the layout's drawing, and the rows behind them.
@@ -182,7 +165,7 @@ struct RecordedBook {
 void RecipeBookPrint(benchmark::State& state)
 {
     bench::Guarded(state, [&] {
-        PdfPrinter printer;
+        bench::PdfPrinter printer;
         int pages = 0;
         for (auto _ : state) {
             state.PauseTiming();

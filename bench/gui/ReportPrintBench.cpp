@@ -56,12 +56,6 @@ TFilterObject Selection()
     return filter;
 }
 
-// A preset layout as shipped beside the program.
-std::string ShippedLayout(const char* file)
-{
-    return (QCoreApplication::applicationDirPath() + "/../../bin/" + file).toStdString();
-}
-
 // A list report given the selection: its document, its database container and its grid; bound
 // unless told otherwise.
 struct ListReport {
@@ -70,7 +64,7 @@ struct ListReport {
         preview.resize(1000, 800);
         binding.SetFilter(Selection());
         if (kind == Report::FoodList) {
-            preview.LoadFromFile(ShippedLayout("FoodList.xml"));
+            preview.LoadFromFile(bench::ShippedLayout("FoodList.xml"));
             top = dynamic_cast<TVktTopContainer*>(preview.GetContainerOfName("DataTop"));
             grid = dynamic_cast<TVktGridContainer*>(preview.GetContainerOfName("DataGrid"));
             if (!top || !grid) throw std::runtime_error("FoodList.xml has no DataTop and DataGrid");
@@ -209,24 +203,10 @@ struct PlainListing {
     QFont font;
 };
 
-// Installs a PDF printer writing into a temporary folder for as long as it lives.
-struct PdfPrinter {
-    PdfPrinter()
-    {
-        std::vector<std::unique_ptr<TPrinterDevice>> devices;
-        devices.push_back(std::make_unique<TPdfPrinterDevice>(File().toStdString()));
-        SetPrinterObject(std::make_unique<TPrinterObject>(std::move(devices), 0));
-    }
-    ~PdfPrinter() { SetPrinterObject(nullptr); }
-    QString File() const { return dir.filePath(QStringLiteral("report.pdf")); }
-
-    QTemporaryDir dir;
-};
-
 void Print(benchmark::State& state, Report kind)
 {
     bench::Guarded(state, [&] {
-        PdfPrinter printer;
+        bench::PdfPrinter printer;
         int pages = 0;
         for (auto _ : state) {
             state.PauseTiming();
