@@ -644,10 +644,10 @@ class VktDriverPlugin : public QGenericPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "vktdriver.json")
 public:
-    QObject* create(const QString& key, const QString& specification) override
+    QObject* create(const QString& key, const QString& argument) override
     {
         if (key.compare(QLatin1String("vktdriver"), Qt::CaseInsensitive) != 0) return nullptr;
-        return new Driver(specification.toInt(), nullptr);
+        return new Driver(argument.toInt(), nullptr);
     }
 };
 
