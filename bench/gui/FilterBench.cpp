@@ -5,6 +5,7 @@
 // one column and one sort added.
 #include "BenchRatio.h"
 #include "GuiBenchData.h"
+#include "GuiBenchSupport.h"
 
 #include "data/Uvktaccesser.h"
 #include "database/Uvktobject.h"
@@ -94,28 +95,14 @@ TViewFieldStruct WithPrice(TViewFieldStruct fields)
     return fields;
 }
 
-class PaintCounter : public QObject {
-public:
-    int Paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) ++Paints;
-        return false;
-    }
-};
+using bench::PaintCounter;
 
 // The navigator and the record list, wired as the main data panel wires them.
 struct Screen {
     Screen()
     {
         view.resize(800, 600);
-        view.show();
-        QElapsedTimer waited;
-        waited.start();
-        while (!(view.windowHandle() && view.windowHandle()->isExposed()) && waited.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        bench::ShowExposed(view);
         view.GetDataListView()->GetStringGrid()->viewport()->installEventFilter(&paints);
         TVktObject& object = bench::GuiBenchObject();
         navigator.SetVktObject(&object);

@@ -1,6 +1,7 @@
 #pragma once
 // What the GUI benchmarks share besides the database: showing a widget, counting its paints, the
 // plain accessor listing they are measured against, the shipped layouts and a PDF printer.
+#include "GuiBenchData.h"
 #include "data/Uvktaccesser.h"
 #include "widgets/Uprintersupport.h"
 
@@ -11,7 +12,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -52,6 +55,19 @@ inline int AccesserRows(TVktObjectLink* object, TVktTable table, const TPriority
     accesser.SetFilter(filter);
     accesser.EndUpdate();
     return accesser.GetRowCount();
+}
+
+// The first `count` generated ingredients (fewer at small sizes), out of the trash.
+inline TFilterObject FirstIngredients(std::size_t count)
+{
+    const GeneratedDatabase& database = GuiBenchDatabase();
+    count = std::min(count, database.IngredientIds.size());
+    if (count == 0) throw std::runtime_error("The database holds no ingredients");
+    TFilterObject filter;
+    filter.Add(TVktField::Class_ID, foEqual, platform::Variant(database.IngredientRootClass), {});
+    filter.Add(TVktField::Data_ID, foAtMost, platform::Variant(database.IngredientIds[count - 1]), {});
+    filter.Add(TVktField::Erase_Key, foIsEmpty, {}, {});
+    return filter;
 }
 
 // A preset layout as shipped beside the program.

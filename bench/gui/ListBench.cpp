@@ -6,6 +6,7 @@
 // the reaction to a class change of 10 000 records (one re-query and the repaint).
 #include "BenchRatio.h"
 #include "GuiBenchData.h"
+#include "GuiBenchSupport.h"
 
 #include "data/Uvktaccesser.h"
 #include "database/Uvktobject.h"
@@ -66,29 +67,14 @@ TVktObject& ListDatabase()
     return object;
 }
 
-// Counts the paint events of a widget.
-class PaintCounter : public QObject {
-public:
-    int Paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) ++Paints;
-        return false;
-    }
-};
+using bench::PaintCounter;
 
 // A shown record list of every ingredient.
 struct ShownList {
     ShownList()
     {
         view.resize(800, 600);
-        view.show();
-        QElapsedTimer waited;
-        waited.start();
-        while (!(view.windowHandle() && view.windowHandle()->isExposed()) && waited.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        bench::ShowExposed(view);
         Grid()->viewport()->installEventFilter(&paints);
         Open(ListDatabase());
     }

@@ -34,18 +34,7 @@ constexpr int kRecords = 10000;
 constexpr int kSlots = 20;
 constexpr int kShownPage = 250;
 
-// The first kRecords ingredients (fewer at small sizes), not in the trash.
-TFilterObject ReportFilter()
-{
-    const bench::GeneratedDatabase& database = bench::GuiBenchDatabase();
-    const std::size_t count = std::min<std::size_t>(kRecords, database.IngredientIds.size());
-    if (count == 0) throw std::runtime_error("The database holds no ingredients");
-    TFilterObject filter;
-    filter.Add(F::Class_ID, foEqual, platform::Variant(database.IngredientRootClass), {});
-    filter.Add(F::Data_ID, foAtMost, platform::Variant(database.IngredientIds[count - 1]), {});
-    filter.Add(F::Erase_Key, foIsEmpty, {}, {});
-    return filter;
-}
+TFilterObject ReportFilter() { return bench::FirstIngredients(kRecords); }
 
 // The shown report: kSlots cards of 13 mm down an A4 page.
 struct ShownReport {

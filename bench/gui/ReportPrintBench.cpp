@@ -43,18 +43,7 @@ constexpr int kRecords = 10000;
 
 enum class Report { Grid, FoodList };
 
-// The ingredients up to the kRecords-th, out of the trash.
-TFilterObject Selection()
-{
-    const bench::GeneratedDatabase& database = bench::GuiBenchDatabase();
-    if (database.IngredientIds.empty()) throw std::runtime_error("The database holds no ingredients");
-    const int last = database.IngredientIds[std::min<std::size_t>(kRecords, database.IngredientIds.size()) - 1];
-    TFilterObject filter;
-    filter.Add(F::Class_ID, foEqual, platform::Variant(database.IngredientRootClass), {});
-    filter.Add(F::Data_ID, foAtMost, platform::Variant(last), {});
-    filter.Add(F::Erase_Key, foIsEmpty, {}, {});
-    return filter;
-}
+TFilterObject Selection() { return bench::FirstIngredients(kRecords); }
 
 // A list report given the selection: its document, its database container and its grid; bound
 // unless told otherwise.

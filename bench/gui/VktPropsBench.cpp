@@ -34,17 +34,7 @@ using F = TVktField;
 
 constexpr int kRecords = 10000;
 
-TFilterObject FoodFilter()
-{
-    const bench::GeneratedDatabase& database = bench::GuiBenchDatabase();
-    const std::size_t count = std::min<std::size_t>(kRecords, database.IngredientIds.size());
-    if (count == 0) throw std::runtime_error("The database holds no ingredients");
-    TFilterObject filter;
-    filter.Add(F::Class_ID, foEqual, platform::Variant(database.IngredientRootClass), {});
-    filter.Add(F::Data_ID, foAtMost, platform::Variant(database.IngredientIds[count - 1]), {});
-    filter.Add(F::Erase_Key, foIsEmpty, {}, {});
-    return filter;
-}
+TFilterObject FoodFilter() { return bench::FirstIngredients(kRecords); }
 
 // The shipped food list, shown, over the ingredients.
 struct FoodList {
