@@ -5,6 +5,7 @@
 #include "platform/NumberText.h"
 #include "platform/Text.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAreaSeries>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -12,13 +13,20 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QGraphicsEffect>
+#include <QGraphicsItemGroup>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLegend>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPieSeries>
 #include <QPieSlice>
+#include <QStyleOptionGraphicsItem>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QValueAxis>
 
 #include <array>
@@ -59,6 +67,95 @@ QFont ChartFont(const std::string& name, TFontStyles styles, int height)
     font.setUnderline(styles.Contains(fsUnderline));
     font.setStrikeOut(styles.Contains(fsStrikeOut));
     return font;
+}
+
+// Whether an item can be passed over: hidden, without contents, an empty text or a bare group.
+bool PaintsNothing(const QGraphicsItem* item)
+{
+    if (!item->isVisible() || (item->flags() & QGraphicsItem::ItemHasNoContents) || item->effectiveOpacity() <= 0)
+        return true;
+    if (const auto* text = qgraphicsitem_cast<const QGraphicsTextItem*>(item))
+        return text->document()->isEmpty();
+    return item->type() == QGraphicsItemGroup::Type;
+}
+
+// The shapes, in scene coordinates, that clip an item and do not already hold all of it.
+std::vector<QPainterPath> ClipsReaching(const QGraphicsItem* item)
+{
+    std::vector<QPainterPath> clips;
+    const QRectF bounds = item->sceneBoundingRect();
+    if (item->flags() & QGraphicsItem::ItemClipsToShape)
+        clips.push_back(item->sceneTransform().map(item->shape()));
+    for (const QGraphicsItem* parent = item->parentItem(); parent; parent = parent->parentItem()) {
+        if (!(parent->flags() & QGraphicsItem::ItemClipsChildrenToShape))
+            continue;
+        const QPainterPath shape = parent->sceneTransform().map(parent->shape());
+        if (!shape.contains(bounds))
+            clips.push_back(shape);
+    }
+    return clips;
+}
+
+// A text item's lines as its document lays them out, in the item's default colour.
+void PaintText(QPainter& painter, const QGraphicsTextItem& item)
+{
+    QTextDocument* document = item.document();
+    document->documentLayout()->documentSize();   // finishes a pending layout
+    painter.setPen(item.defaultTextColor());
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        if (block.isVisible() && block.layout())
+            block.layout()->draw(&painter, QPointF());
+}
+
+// Paints the scene into `target` as QGraphicsScene::render does, items in stacking order under one
+// clip, but without a saved state per item: items that paint nothing are passed over, an item is
+// clipped on its own only where a clipping parent does not hold it, and texts are drawn by their
+// laid-out lines instead of through their documents' frames and clips. On a PDF page this writes
+// the chart as a few state blocks rather than one with a clip path per item.
+void PaintScene(QGraphicsScene& scene, QPainter& painter, const QRectF& target)
+{
+    const QRectF source = scene.sceneRect();
+    const QList<QGraphicsItem*> items = scene.items(Qt::AscendingOrder);
+    if (source.isEmpty() || std::any_of(items.begin(), items.end(), [](const QGraphicsItem* item) {
+            return item->graphicsEffect() != nullptr;
+        })) {
+        scene.render(&painter, target, source, Qt::IgnoreAspectRatio);
+        return;
+    }
+    painter.save();
+    painter.setClipRect(target, Qt::IntersectClip);
+    const QTransform toTarget = QTransform::fromTranslate(target.x(), target.y())
+                                    .scale(target.width() / source.width(), target.height() / source.height())
+                                    .translate(-source.x(), -source.y()) *
+                                painter.worldTransform();
+    const qreal opacity = painter.opacity();
+    QStyleOptionGraphicsItem option;
+    option.state = QStyle::State_Enabled;
+    option.palette = scene.palette();
+    for (QGraphicsItem* item : items) {
+        if (PaintsNothing(item))
+            continue;
+        const std::vector<QPainterPath> clips = ClipsReaching(item);
+        if (!clips.empty()) {
+            painter.save();
+            painter.setWorldTransform(toTarget);
+            for (const QPainterPath& clip : clips)
+                painter.setClipPath(clip, Qt::IntersectClip);
+        }
+        painter.setWorldTransform(item->sceneTransform() * toTarget);
+        if (painter.opacity() != opacity * item->effectiveOpacity())
+            painter.setOpacity(opacity * item->effectiveOpacity());
+        if (const auto* text = qgraphicsitem_cast<const QGraphicsTextItem*>(item)) {
+            PaintText(painter, *text);
+        } else {
+            option.exposedRect = item->boundingRect();
+            option.rect = option.exposedRect.toAlignedRect();
+            item->paint(&painter, &option, nullptr);
+        }
+        if (!clips.empty())
+            painter.restore();
+    }
+    painter.restore();
 }
 
 } // namespace
@@ -438,7 +535,7 @@ void TChartContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
     QGraphicsScene& scene = ChartFor(name, height, lineWidth, target.Width(), target.Height()).Scene;
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, true);
-    scene.render(painter, QRectF(platform::ToQRect(target)), scene.sceneRect(), Qt::IgnoreAspectRatio);
+    PaintScene(scene, *painter, QRectF(platform::ToQRect(target)));
     painter->restore();
 }
 

@@ -25,6 +25,8 @@
 
 #include <QBarSeries>
 #include <QChart>
+#include <QGraphicsScene>
+#include <QPainter>
 #include <QImage>
 
 #include <memory>
@@ -543,6 +545,62 @@ TEST_F(PartsTest, ChartIsKeptUntilAnythingChanges)
         EXPECT_EQ(chart->GetChartBuilds(), before + 1) << c.what;
     }
     EXPECT_NE(draw(), untitled) << "the kept chart shows the latest settings";
+}
+
+// Painted item by item, a chart matches its whole scene rendered by Qt: texts and legends in place,
+// bars above the axis range and lines leaving the plot clipped, under the painter's own transform.
+TEST_F(PartsTest, ChartDrawsAsItsSceneRenders)
+{
+    const struct { const char* what; int kind; TRect limit; int legend; const char* title; } cases[] = {
+        {"pie with marks", 0, {}, 0, "円"},
+        {"bars above the range", 2, {0, 9000, 0, 3000}, 2, "<b>太字</b> & 棒"},
+        {"lines leaving the plot", 1, {200, 6000, 400, 3000}, 1, ""},
+        {"points with marks", 3, {}, 3, "折れ線"},
+        {"area", 4, {}, 1, "面"},
+    };
+    const auto transformed = [](platform::BitmapCanvas& canvas) {
+        canvas.FillRect({0, 0, 400, 300}, 0xFFFFFF);
+        canvas.GetPainter()->translate(12, 7);
+        canvas.GetPainter()->scale(1.25, 1.25);
+        return canvas.GetPainter();
+    };
+    for (const auto& c : cases) {
+        auto* chart = Add<TChartContainer>(7);
+        chart->SetTitle(c.title);
+        chart->SetLegendAlign(c.legend);
+        chart->SetGraphCount(c.kind == 0 ? 1 : 2);
+        for (int s = 0; s < chart->GetGraphCount(); ++s) {
+            TSeriesStruct series = chart->GetData(s);
+            series.Kind = c.kind;
+            series.MarksVisible = c.kind % 3 == 0;
+            for (int i = 0; i < 6; ++i)
+                series.Add(i * 100, 20 + (i * 37 + s * 50) % 90, c.kind == 0 ? std::to_string(i + 1) + "月" : "");
+            chart->SetData(s, series);
+        }
+        chart->SetChartLimit(c.limit);
+        platform::BitmapCanvas drawn(400, 300), rendered(400, 300);
+        transformed(drawn);
+        chart->Draw(10, 20, {0, 0, 280, 200}, 10000, drawn, 1, 1, false);
+
+        std::string font;
+        int size = 0;
+        chart->DoFont(font, size);
+        QGraphicsScene scene;
+        QChart* q = chart->MakeChart(font, 96 * size / 720, 1).release();
+        scene.addItem(q);
+        q->setGeometry(0, 0, 280, 200);
+        scene.setSceneRect(0, 0, 280, 200);
+        QPainter* painter = transformed(rendered);
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        scene.render(painter, QRectF(10, 20, 280, 200), scene.sceneRect(), Qt::IgnoreAspectRatio);
+
+        const platform::Picture a = drawn.GetImage().ToPicture(), b = rendered.GetImage().ToPicture();
+        int differing = 0;
+        for (int y = 0; y < a.GetHeight(); ++y)
+            for (int x = 0; x < a.GetWidth(); ++x)
+                differing += a.GetPixel(x, y) != b.GetPixel(x, y);
+        EXPECT_EQ(differing, 0) << c.what;
+    }
 }
 
 } // namespace

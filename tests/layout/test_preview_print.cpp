@@ -182,9 +182,9 @@ TEST_F(PreviewPrintTest, PagesOneToThreeCarryTheirTextsCellsAndInk)
     EXPECT_NE(info.find("595 x 842 pts (A4)"), std::string::npos) << info;
 
     const struct { int page; std::vector<std::string> present, absent; } texts[] = {
-        {1, {"原価表 Cost", "- 1 / 3 -", "品名", "品目01", "品目05", "110"}, {"品目06"}},
-        {2, {"原価表 Cost", "- 2 / 3 -", "品名", "品目06", "品目10", "660"}, {"品目05", "品目11"}},
-        {3, {"- 3 / 3 -", "品目11", "品目12", "1320"}, {"品目10"}},
+        {1, {"原価表 Cost", "- 1 / 3 -", "品名", "品目01", "品目05", "110", "単価", "40.0"}, {"品目06"}},
+        {2, {"原価表 Cost", "- 2 / 3 -", "品名", "品目06", "品目10", "660", "単価", "40.0"}, {"品目05", "品目11"}},
+        {3, {"- 3 / 3 -", "品目11", "品目12", "1320", "単価", "40.0"}, {"品目10"}},
     };
     for (const auto& t : texts) {
         const std::string p = std::to_string(t.page);
