@@ -30,6 +30,7 @@
 #include <QValueAxis>
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -83,28 +84,30 @@ bool PaintsNothing(const QGraphicsItem* item)
 std::vector<QPainterPath> ClipsReaching(const QGraphicsItem* item)
 {
     std::vector<QPainterPath> clips;
-    const QRectF bounds = item->sceneBoundingRect();
     if (item->flags() & QGraphicsItem::ItemClipsToShape)
         clips.push_back(item->sceneTransform().map(item->shape()));
+    std::optional<QRectF> bounds;   // costly for stroked items: only under a clipping parent
     for (const QGraphicsItem* parent = item->parentItem(); parent; parent = parent->parentItem()) {
         if (!(parent->flags() & QGraphicsItem::ItemClipsChildrenToShape))
             continue;
+        if (!bounds)
+            bounds = item->sceneBoundingRect();
         const QPainterPath shape = parent->sceneTransform().map(parent->shape());
-        if (!shape.contains(bounds))
+        if (!shape.contains(*bounds))
             clips.push_back(shape);
     }
     return clips;
 }
 
-// A text item's lines as its document lays them out, in the item's default colour.
-void PaintText(QPainter& painter, const QGraphicsTextItem& item)
+// A text item's lines as its document lays them out, in the item's default colour, moved by `offset`.
+void PaintText(QPainter& painter, const QGraphicsTextItem& item, QPointF offset)
 {
     QTextDocument* document = item.document();
     document->documentLayout()->documentSize();   // finishes a pending layout
     painter.setPen(item.defaultTextColor());
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
         if (block.isVisible() && block.layout())
-            block.layout()->draw(&painter, QPointF());
+            block.layout()->draw(&painter, offset);
 }
 
 // Paints the scene into `target` as QGraphicsScene::render does, items in stacking order under one
@@ -142,13 +145,20 @@ void PaintScene(QGraphicsScene& scene, QPainter& painter, const QRectF& target)
             for (const QPainterPath& clip : clips)
                 painter.setClipPath(clip, Qt::IntersectClip);
         }
-        painter.setWorldTransform(item->sceneTransform() * toTarget);
         if (painter.opacity() != opacity * item->effectiveOpacity())
             painter.setOpacity(opacity * item->effectiveOpacity());
-        if (const auto* text = qgraphicsitem_cast<const QGraphicsTextItem*>(item)) {
-            PaintText(painter, *text);
+        // Every change of transform costs a PDF state block; texts that are only moved are drawn
+        // at their offset in the scene's transform instead.
+        const QTransform& transform = item->sceneTransform();
+        const auto* text = qgraphicsitem_cast<const QGraphicsTextItem*>(item);
+        const bool moved = text && transform.type() <= QTransform::TxTranslate;
+        const QTransform wanted = moved ? toTarget : transform * toTarget;
+        if (painter.worldTransform() != wanted)
+            painter.setWorldTransform(wanted);
+        if (text) {
+            PaintText(painter, *text, moved ? QPointF(transform.dx(), transform.dy()) : QPointF());
         } else {
-            option.exposedRect = item->boundingRect();
+            option.exposedRect = item->mapRectFromScene(source);
             option.rect = option.exposedRect.toAlignedRect();
             item->paint(&painter, &option, nullptr);
         }
