@@ -105,9 +105,13 @@ void PaintText(QPainter& painter, const QGraphicsTextItem& item, QPointF offset)
     QTextDocument* document = item.document();
     document->documentLayout()->documentSize();   // finishes a pending layout
     painter.setPen(item.defaultTextColor());
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-        if (block.isVisible() && block.layout())
-            block.layout()->draw(&painter, offset);
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        QTextLayout* layout = block.layout();
+        if (!block.isVisible() || !layout)
+            continue;
+        layout->setCacheEnabled(true);   // shaped once for every page, not again for each
+        layout->draw(&painter, offset);
+    }
 }
 
 // Paints the scene into `target` as QGraphicsScene::render does, items in stacking order under one
