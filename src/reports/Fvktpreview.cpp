@@ -106,20 +106,13 @@ TVktPreview::TVktPreview(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent
     PreviewItemOperator->setObjectName("PreviewItemOperator");
     PreviewItemOperator->setMinimumWidth(kMinPane);
     PreviewItemOperator->GetTreeView()->setToolTip(platform::ToQString("プレビューオブジェクトセレクタ"));
-    ItemProperty = new TVktItemPropertyEx(SplitterH);
-    ItemProperty->setObjectName("VktItemPropertyEx");
-    ItemProperty->setMinimumWidth(kMinPane);
     SplitterH->addWidget(PreviewItemOperator);
-    SplitterH->addWidget(ItemProperty);
-    SplitterH->setStretchFactor(1, 1);
-    SplitterH->setSizes({kItemTreeWidth, 400});
     SplitterV->addWidget(Panel);
     SplitterV->setStretchFactor(0, 1);
     SplitterV->setStretchFactor(1, 0);
     Panel->hide();
 
     binding_ = std::make_unique<TVktLayoutBinding>(Preview);
-    ItemProperty->SetPreview(Preview);
     PreviewItemOperator->SetPreview(Preview);
     BuildToolBar();
     ToolBar->hide();
@@ -131,7 +124,7 @@ TVktPreview::~TVktPreview()
     SetVktObject(nullptr);
     binding_->Detach();
     PreviewItemOperator->SetPreview(nullptr);
-    ItemProperty->SetPreview(nullptr);
+    if (ItemProperty) ItemProperty->SetPreview(nullptr);
     binding_.reset();
     delete Preview;
     Preview = nullptr;
@@ -169,6 +162,26 @@ void TVktPreview::BuildToolBar()
     }
 }
 
+// The property host joins the document as it stands, with the page of its selected item.
+void TVktPreview::BuildItemProperty()
+{
+    if (ItemProperty) return;
+    ItemProperty = new TVktItemPropertyEx(SplitterH);
+    ItemProperty->setObjectName("VktItemPropertyEx");
+    ItemProperty->setMinimumWidth(kMinPane);
+    SplitterH->addWidget(ItemProperty);
+    SplitterH->setStretchFactor(1, 1);
+    SplitterH->setSizes({kItemTreeWidth, 400});
+    ItemProperty->SetPreview(Preview);
+}
+
+TVktItemPropertyEx* TVktPreview::GetItemProperty() const
+{
+    // Building adds a child to the property area only; what the panel shows is unchanged.
+    const_cast<TVktPreview*>(this)->BuildItemProperty();
+    return ItemProperty;
+}
+
 QToolButton* TVktPreview::GetButton(const char* name) const
 {
     return ToolBar->findChild<QToolButton*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
@@ -187,6 +200,7 @@ bool TVktPreview::GetPropertyVisible() const { return !Panel->isHidden(); }
 void TVktPreview::SetPropertyVisible(bool visible)
 {
     if (visible == GetPropertyVisible()) return;
+    if (visible) BuildItemProperty();
     Panel->setVisible(visible);
     if (!visible) return;
     // The area comes back at its own height; the document keeps the rest.

@@ -1,9 +1,10 @@
 #pragma once
 // TVktPreview: the layout designer of the main window. A layout document (page width, item margins
 // shown) bound to the panel's database through TVktLayoutBinding, with a property area below it:
-// the item tree and the property pages of the selected item, in a pane hidden at start. The
-// panel's tool bar (clear, open, save, delete and one button per container type) is built but
-// hidden; the main window offers its commands.
+// the item tree and the property pages of the selected item, in a pane hidden at start (the pages'
+// host is built the first time the pane shows or the host is asked for). The panel's tool bar
+// (clear, open, save, delete and one button per container type) is built but hidden; the main
+// window offers its commands.
 //
 // While hidden the database containers only mark what they must list again; showing lists each
 // once, joined by the filter handed over when the panel is shown.
@@ -37,7 +38,8 @@ public:
     TPreview* GetPreview() const { return Preview; }
     TVktLayoutBinding* GetBinding() const { return binding_.get(); }
     TPreviewItemOperator* GetItemOperator() const { return PreviewItemOperator; }
-    TVktItemPropertyEx* GetItemProperty() const { return ItemProperty; }
+    // Builds the property host if it is not built yet.
+    TVktItemPropertyEx* GetItemProperty() const;
     QToolBar* GetToolBar() const { return ToolBar; }
     // The vertical splitter (document above, property area below) and the property area's own.
     QSplitter* GetSplitterV() const { return SplitterV; }
@@ -80,6 +82,7 @@ protected:
 
 private:
     void BuildToolBar();
+    void BuildItemProperty();
 
     QToolBar* ToolBar = nullptr;
     TPreview* Preview = nullptr;
