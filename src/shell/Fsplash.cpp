@@ -5,6 +5,7 @@
 #include "widgets/Mvktmodule.h"
 
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,6 +14,8 @@
 #include <QScreen>
 
 #include <functional>
+#include <future>
+#include <system_error>
 
 // The pictures live in the shell library's resources, which a static library registers itself.
 static void InitShellResources()
@@ -26,6 +29,7 @@ static void InitShellResources()
 
 namespace {
 
+constexpr const char* kStartPicture = ":/pictures/splash.png";
 constexpr int kWidth = 480;
 constexpr int kHeight = 360;
 constexpr int kShapePen = 5;
@@ -62,6 +66,12 @@ protected:
         painter.drawRect(QRect(0, 0, width(), height()).adjusted(inset, inset, -inset - 1, -inset - 1));
     }
 };
+
+std::future<QImage>& PrefetchedStartPicture()
+{
+    static std::future<QImage> picture;
+    return picture;
+}
 
 // The About text: the product and its version, the request for fault reports, then the product's
 // and the maker's name, home page and mail address.
@@ -120,7 +130,21 @@ void TSplash::SetImage(const QPixmap& picture) { image_->setPixmap(picture.copy(
 QPixmap TSplash::StartPicture()
 {
     InitShellResources();
-    return QPixmap(":/pictures/splash.png");
+    if (std::future<QImage>& prefetched = PrefetchedStartPicture(); prefetched.valid())
+        return QPixmap::fromImage(prefetched.get());
+    return QPixmap(kStartPicture);
+}
+
+void TSplash::PrefetchStartPicture()
+{
+    InitShellResources();
+    std::future<QImage>& prefetched = PrefetchedStartPicture();
+    if (prefetched.valid()) return;
+    try {
+        prefetched = std::async(std::launch::async, [] { return QImage(kStartPicture); });
+    } catch (const std::system_error&) {
+        // no thread: StartPicture reads the picture itself
+    }
 }
 
 QPixmap TSplash::AboutPicture()

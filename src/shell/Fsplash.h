@@ -23,6 +23,8 @@ public:
 
     // The compiled-in pictures: the start-up picture and the one behind the About text.
     static QPixmap StartPicture();
+    // Starts decoding the start-up picture on a worker thread; the next StartPicture() takes it.
+    static void PrefetchStartPicture();
     static QPixmap AboutPicture();
 
     QLabel* GetImage() const { return image_; }

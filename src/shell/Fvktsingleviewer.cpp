@@ -307,10 +307,7 @@ void TVktSingleViewer::setVisible(bool visible)
     TVktView::setVisible(true);   // restores the bounds (and LoadLayout) before showing
     qCDebug(VktStartup, "bounds restored");
     ApplyPanelSizes();
-    if (splash_) {
-        splash_->hide();
-        splash_->SetImage(TSplash::AboutPicture());
-    }
+    if (splash_) splash_->hide();
     qCDebug(VktStartup, "main window shown");
 }
 
@@ -468,6 +465,11 @@ void TVktSingleViewer::ActCheckUpdateExecute() { ShowInternetCheckDlg(); }
 void TVktSingleViewer::ActAbortExecute()
 {
     if (!splash_) return;
+    // The About picture is read when the box first opens, not while the program starts.
+    if (!aboutPicture_) {
+        splash_->SetImage(TSplash::AboutPicture());
+        aboutPicture_ = true;
+    }
     splash_->SetMode(1);
     splash_->exec();
     splash_->SetMode(0);

@@ -112,6 +112,7 @@ private:
     TPreviewOperator* previewOperator_ = nullptr;
     int selectedLayout_ = -1;
     bool shown_ = false;
+    bool aboutPicture_ = false;   // the splash holds the About picture
     std::optional<int> classPanel_;
     std::optional<int> filterPanel_;
     std::optional<int> editorPanel_;

@@ -7,6 +7,7 @@
 #include "shell/Fvktsingleviewer.h"
 #include "shell/Ushellservices.h"
 #include "shell/Usingleinstance.h"
+#include "shell/Ustartprefetch.h"
 
 #include <QSocketNotifier>
 
@@ -49,10 +50,16 @@ void CatchStopSignals(QObject* owner, std::function<void()> stop)
 
 int main(int argc, char** argv)
 {
+    TStartPrefetch prefetch;   // the font configuration is read meanwhile
     platform::Application app(argc, argv);
     VktApplication().SetShellServices(std::make_unique<TShellServices>());
     auto instance = std::make_unique<TSingleInstance>();
     if (!instance->Claim()) return 0;
+    // The printer support and the start-up picture are readied on workers while the window is built;
+    // the window's first text needs the font configuration.
+    prefetch.LoadPlugins(PrintSupportPluginFolder());
+    TSplash::PrefetchStartPicture();
+    prefetch.WaitFonts();
 
     // An error escaping start-up or the loop is shown once; the program then ends normally.
     platform::Guard([&] {
