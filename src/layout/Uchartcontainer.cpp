@@ -114,17 +114,18 @@ void PaintText(QPainter& painter, const QGraphicsTextItem& item, QPointF offset)
     }
 }
 
-// Paints the scene into `target` as QGraphicsScene::render does, items in stacking order under one
-// clip, but without a saved state per item: items that paint nothing are passed over, an item is
-// clipped on its own only where a clipping parent does not hold it, and texts are drawn by their
-// laid-out lines instead of through their documents' frames and clips. On a PDF page this writes
-// the chart as a few state blocks rather than one with a clip path per item.
+// Paints the scene into `target` as QGraphicsScene::render does (and leaves effects and items that
+// ignore transformations to it): items in stacking order under one clip, without a saved state per
+// item. Items that paint nothing are passed over, an item is clipped on its own only where a
+// clipping parent does not hold it, and texts are drawn by their laid-out lines instead of through
+// their documents' frames and clips. On a PDF page this writes the chart as a few state blocks
+// rather than one with a clip path per item.
 void PaintScene(QGraphicsScene& scene, QPainter& painter, const QRectF& target)
 {
     const QRectF source = scene.sceneRect();
     const QList<QGraphicsItem*> items = scene.items(Qt::AscendingOrder);
     if (source.isEmpty() || std::any_of(items.begin(), items.end(), [](const QGraphicsItem* item) {
-            return item->graphicsEffect() != nullptr;
+            return item->graphicsEffect() || (item->flags() & QGraphicsItem::ItemIgnoresTransformations);
         })) {
         scene.render(&painter, target, source, Qt::IgnoreAspectRatio);
         return;
