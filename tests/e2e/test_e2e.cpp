@@ -1,13 +1,17 @@
 // The whole program as a user meets it: the real executable started twice on one fresh home, with
 // the driver plugin playing each run. The first run makes a database, imports fifty ingredients from
 // a code-page-932 CSV file through the conversion wizard (new classes, units and a dealer made on the
-// way), makes this month's stock-taking sheet and counts one ingredient on it, opens the designer and
-// its property area, prints the food list through the print dialog to the PDF printer, exports every
-// row as XML, widens the class panel, picks the class bar, moves and resizes the window, retitles the
-// recipe layout on its property page and closes it as a window manager does; the second finds the
-// window where it was left, opens the database, first in the open dialog, shows it under the class
-// bar, the recipe layout with its new title and, back on the class tree, the panel at the width left.
-// Every stage leaves a screenshot of more than one colour; a stage that times out fails by its name.
+// way), builds a recipe of three ingredients marked in the record list and a menu serving it in the
+// editor (uses typed in the item grid), changes an ingredient's buy price and reprices the recipe from
+// the item tool bar, makes this month's stock-taking sheet and counts one ingredient on it, opens the
+// designer and its property area, prints the food list and then the recipe, the PDF printer picked in
+// the printer frame, through the print dialog, exports every row as XML, widens the class panel, picks
+// the class bar, moves and resizes the window, retitles the recipe layout on its property page and
+// closes it as a window manager does; the second finds the window where it was left, opens the
+// database, first in the open dialog, shows it under the class bar, the recipe layout with its new
+// title and, back on the class tree, the panel at the width left. The figures shown and printed are
+// checked against the controller's own, worked out from what it fed in. Every stage leaves a
+// screenshot of more than one colour; a stage that times out fails by its name.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -155,6 +159,57 @@ QString Yen(double value)
     return QStringLiteral("¥") + QLocale(QLocale::English).toString(qlonglong(std::lround(value)));
 }
 
+// Currency values as the program keeps them, to four decimals.
+double Money(double value) { return std::round(value * 10000) / 10000; }
+
+QString Figure(double value) { return QString::number(value, 'f', 2); }
+
+// An item of a recipe or menu: the used record's name and unit price, and the use typed.
+struct Item {
+    QString name;
+    double price, use;
+};
+
+// The lines the editor shows for a recipe or menu of these items, finished amount and sale price:
+// each item's price, use and use price (use × price), then the total (their sum), the use price
+// (total / finished amount) and the cost rate (use price / sale price, in percent).
+struct Costing {
+    QStringList lines;
+    double total = 0, usePrice = 0, costRate = 0;
+};
+Costing Cost(const QString& what, const std::vector<Item>& items, double complete, double sale)
+{
+    Costing c;
+    for (const Item& i : items) {
+        c.lines << QStringLiteral("%1 item %2|%3|%4|%5")
+                       .arg(what, i.name, Yen(i.price), Figure(i.use), Yen(Money(i.use * i.price)));
+        c.total += i.use * i.price;
+    }
+    c.usePrice = Money(c.total / complete);
+    c.costRate = c.usePrice / sale * 100;
+    c.lines << QStringLiteral("%1 total %2|%3|%4%").arg(what, Yen(c.total), Yen(c.usePrice), Figure(c.costRate));
+    return c;
+}
+
+// What the driver types in the editor: the recipe of the first three fruit (its finished amount
+// and sale price, each item's use), the menu serving two of it, and the second's new buy price.
+const QString kRecipeName = QStringLiteral("フルーツソース");
+constexpr double kRecipeComplete = 2, kRecipeSale = 1000;
+constexpr double kRecipeUses[] = {2, 0.5, 3};
+constexpr double kMenuComplete = 1, kMenuSale = 2500, kMenuUse = 2;
+constexpr double kNewBuyPrice = 212;
+
+// The use price after a buy price edit, as the price chain computes it: buy × (100 / yield) / quantity.
+double ChainUsePrice(double buy, const Food& f) { return buy * (100.0 / f.yield) / f.quantity; }
+
+QStringList Logged(const QStringList& log, const QString& what)
+{
+    QStringList lines;
+    for (const QString& line : log)
+        if (line.startsWith(what + " item ") || line.startsWith(what + " total ")) lines << line;
+    return lines;
+}
+
 bool WriteFoodsCsv(const QString& path)
 {
     QString text;
@@ -190,12 +245,51 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     const RunResult first = Run(1);
     ExpectStages(first, {"start", "new-database", "database-folder", "database-name",
                          "csv-wizard", "csv-fields", "csv-table", "csv-unknown", "csv-new-items", "csv-import",
-                         "csv-close", "stock-wizard", "stock-create", "stock-close", "stock-sheet", "stock-remained",
+                         "csv-close", "recipe-class", "recipe-new", "recipe-open", "recipe-kernel", "recipe-marked",
+                         "recipe-items", "recipe-uses", "recipe-figures", "menu-class", "menu-new", "menu-open",
+                         "menu-kernel", "menu-marked", "menu-items", "menu-uses", "menu-figures", "food-open",
+                         "buy-price", "recipe-reopen", "recipe-stale", "reprice", "reprice-figures", "food-classes",
+                         "stock-wizard", "stock-create", "stock-close", "stock-sheet", "stock-remained",
                          "stock-sheet-closed", "designer", "property-area", "print-dialog", "print-pdf",
-                         "print-close", "data-list", "xml-export", "class-panel", "class-bar", "window-bounds",
-                         "recipe-layout", "recipe-title", "recipe-saved", "close"});
+                         "print-close", "recipe-print-layout", "printer-frame", "recipe-print-dialog",
+                         "recipe-print-pdf", "recipe-print-close", "food-list-again", "data-list", "xml-export",
+                         "class-panel", "class-bar", "window-bounds", "recipe-layout", "recipe-title",
+                         "recipe-saved", "close"});
     EXPECT_TRUE(QDir(home.path() + "/data/kitchen").exists());
     EXPECT_EQ(Line(first, "import").toStdString(), "import 50個のデータを変換します");
+    // The recipe of the first three fruit and the menu serving it, as typed: every figure shown is
+    // the controller's own from those inputs.
+    const std::vector<Food> foods = Foods();
+    std::vector<Item> items;
+    for (int k = 0; k < 3; ++k) items.push_back({foods[2 * k].name, StoredUsePrice(foods[2 * k]), kRecipeUses[k]});
+    const auto kernel = [](const char* what, double complete, double sale) {
+        return (QStringLiteral("%1 kernel %2|%3").arg(what, Figure(complete), Yen(sale))).toStdString();
+    };
+    EXPECT_EQ(Line(first, "recipe kernel").toStdString(), kernel("recipe", kRecipeComplete, kRecipeSale));
+    const Costing recipe = Cost("recipe", items, kRecipeComplete, kRecipeSale);
+    EXPECT_EQ(Logged(first.log, "recipe").join('\n').toStdString(), recipe.lines.join('\n').toStdString());
+    EXPECT_EQ(Line(first, "menu kernel").toStdString(), kernel("menu", kMenuComplete, kMenuSale));
+    EXPECT_EQ(Logged(first.log, "menu").join('\n').toStdString(),
+              Cost("menu", {{kRecipeName, recipe.usePrice, kMenuUse}}, kMenuComplete, kMenuSale)
+                  .lines.join('\n')
+                  .toStdString());
+    // The second fruit's buy price changed: its use price follows at once, the recipe's figures only
+    // once it is repriced.
+    const Food& changed = foods[2];
+    EXPECT_EQ(Line(first, "buy price").toStdString(),
+              ("buy price " + Yen(kNewBuyPrice) + "|" + Yen(ChainUsePrice(kNewBuyPrice, changed))).toStdString());
+    EXPECT_EQ(Logged(first.log, "stale").join('\n').toStdString(),
+              Cost("stale", items, kRecipeComplete, kRecipeSale).lines.join('\n').toStdString());
+    items[1].price = Money(ChainUsePrice(kNewBuyPrice, changed));
+    // The ingredients as stored from here on, and their use prices.
+    std::vector<Food> stored = foods;
+    stored[2].price = kNewBuyPrice;
+    const auto usePrice = [&changed](const Food& f) {
+        return f.name == changed.name ? ChainUsePrice(f.price, f) : StoredUsePrice(f);
+    };
+    const Costing repriced = Cost("repriced", items, kRecipeComplete, kRecipeSale);
+    EXPECT_EQ(Logged(first.log, "repriced").join('\n').toStdString(), repriced.lines.join('\n').toStdString());
+
     // The first ingredient on this month's stock-taking sheet, 3 of it remaining: its price and total.
     const Food& counted = Foods().front();
     EXPECT_EQ(Line(first, "counted").toStdString(),
@@ -214,18 +308,42 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     EXPECT_TRUE(text.contains(QStringLiteral("食材リスト")));
     // Every imported ingredient on its line: the use price is the buy price per use unit after the
     // yield, in the layout's yen format.
-    for (const Food& f : Foods()) {
+    for (const Food& f : stored) {
         const QRegularExpression line(
-            QStringLiteral("%1\\s+%2\\s+%3\\s+%4\\n").arg(f.name, f.unit, Yen(StoredUsePrice(f)), f.dealer));
+            QStringLiteral("%1\\s+%2\\s+%3\\s+%4\\n").arg(f.name, f.unit, Yen(usePrice(f)), f.dealer));
         EXPECT_TRUE(text.contains(line)) << line.pattern().toStdString();
     }
+
+    // The repriced recipe printed on its card through the PDF printer picked in the printer frame.
+    EXPECT_EQ(Line(first, "printer").toStdString(), "printer PDFファイル");
+    const QString recipePdf = Line(first, "recipe-pdf ").mid(11);
+    ASSERT_FALSE(recipePdf.isEmpty());
+    QFile::copy(recipePdf, out + "/e2e-recipe.pdf");
+    const QString cardInfo = Output("pdfinfo", {recipePdf});
+    EXPECT_TRUE(cardInfo.contains(QRegularExpression("Pages:\\s+" + Line(first, "recipe-pages ").mid(13) + "\\n")))
+        << cardInfo.toStdString();
+    const QString card = Output("pdftotext", {"-layout", recipePdf, "-"});
+    EXPECT_TRUE(card.contains(kRecipeName)) << card.toStdString();
+    // Each item on its line: name, use, unit, price and use price; then the total, use price, sale
+    // price and cost rate (a plain number in the layout's format).
+    for (int k = 0; k < 3; ++k) {
+        const Item& i = items[k];
+        const QRegularExpression line(QStringLiteral("%1\\s+%2\\s+%3\\s+%4\\s+%5\\n")
+                                          .arg(i.name, Figure(i.use), foods[2 * k].unit, Yen(i.price),
+                                               Yen(Money(i.use * i.price))));
+        EXPECT_TRUE(card.contains(line)) << line.pattern().toStdString() << "\n" << card.toStdString();
+    }
+    const QRegularExpression totals(QStringLiteral("%1\\s+%2\\s+%3\\s+%4\\n")
+                                        .arg(Yen(repriced.total), Yen(repriced.usePrice), Yen(kRecipeSale),
+                                             Figure(repriced.costRate)));
+    EXPECT_TRUE(card.contains(totals)) << totals.pattern().toStdString() << "\n" << card.toStdString();
 
     // Every row exported as XML with the values stored from the file.
     QFile xml(Line(first, "xml ").mid(4));
     ASSERT_TRUE(xml.open(QIODevice::ReadOnly));
     QXmlStreamReader reader(&xml);
     std::map<QString, Food> expected;
-    for (const Food& f : Foods()) expected.emplace(f.name, f);
+    for (const Food& f : stored) expected.emplace(f.name, f);
     int rows = 0;
     while (!reader.atEnd()) {
         if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != QStringLiteral("Data")) continue;
@@ -237,7 +355,7 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
         EXPECT_EQ(a.value("BuyPrice").toInt(), f.price) << f.name.toStdString();
         EXPECT_EQ(a.value("Quantity").toInt(), f.quantity) << f.name.toStdString();
         EXPECT_EQ(a.value("Yield").toInt(), f.yield) << f.name.toStdString();
-        EXPECT_NEAR(a.value("UsePrice").toDouble(), StoredUsePrice(f), 0.0006) << f.name.toStdString();
+        EXPECT_NEAR(a.value("UsePrice").toDouble(), usePrice(f), 0.0006) << f.name.toStdString();
     }
     EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
     EXPECT_EQ(rows, 50);
@@ -256,7 +374,7 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
         << "the changed recipe layout is the one shown again";
 
     const QStringList shots = QDir(out).entryList({"e2e-*.png"}, QDir::Files, QDir::Name);
-    EXPECT_EQ(shots.size(), 39) << shots.join(" ").toStdString();
+    EXPECT_EQ(shots.size(), 68) << shots.join(" ").toStdString();
     for (const QString& shot : shots) EXPECT_TRUE(MoreThanOneColour(QImage(out + "/" + shot))) << shot.toStdString();
 }
 

@@ -2,7 +2,7 @@
 // timer in the application's constructor and then plays its run's stages against the real
 // windows. It finds widgets by object name, class and text, clicks at their geometry, types with
 // QTest, reads state only to wait and record, and saves a screenshot after every stage as
-// <out>/e2e-NN-<stage>.png (NN from 01 in the first run, from 51 in the second). A stage that
+// <out>/e2e-NN-<stage>.png (NN from 01 in the first run, from 81 in the second). A stage that
 // times out is logged by name with a screenshot and ends the program with exit code 3. The log is
 // <out>/e2e-run<run>.log.
 #include <QAbstractButton>
@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -36,6 +37,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -44,6 +46,14 @@ constexpr int kPollMs = 50;
 constexpr int kStageTimeoutMs = 20000;
 const QString kRecipeTitle = QStringLiteral("特製原価率表");
 const QString kRecipeContainer = QStringLiteral("データレシピコンテナ");
+const QString kFoodListContainer = QStringLiteral("データリストコンテナ");
+// The classes and records the editor stages use.
+const QString kFoodsClass = QStringLiteral("食材");
+const QString kFoodClass = QStringLiteral("果物類");
+const QString kRecipeClass = QStringLiteral("ソース");
+const QString kMenuClass = QStringLiteral("バンケット");
+const QString kRecipeName = QStringLiteral("フルーツソース");
+const QString kMenuName = QStringLiteral("宴会コース");
 
 // Looked for in the active modal window first, then in every visible window, then in all.
 QWidget* FindWidget(const QString& name, const char* cls = "QWidget")
@@ -83,6 +93,14 @@ QAction* Command(const QString& action)
 
 void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
 
+// Japanese comes as an input method commits it.
+void Commit(QWidget* edit, const QString& text)
+{
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(edit, &commit);
+}
+
 void Type(QLineEdit* edit, const QString& text)
 {
     Click(edit);
@@ -94,10 +112,7 @@ void Type(QLineEdit* edit, const QString& text)
         QTest::keyClicks(edit, text);
         return;
     }
-    // Japanese comes as an input method commits it.
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(edit, &commit);
+    Commit(edit, text);
 }
 
 // Types `path` into Qt's own file dialog, if one shows, and accepts it; true once it was answered.
@@ -136,7 +151,7 @@ QTreeWidgetItem* LayoutItem(const QString& caption)
     return nullptr;
 }
 
-void ClickLayoutItem(QTreeWidgetItem* item)
+void ClickTreeItem(QTreeWidgetItem* item)
 {
     QTreeWidget* tree = item->treeWidget();
     tree->scrollToItem(item);
@@ -178,6 +193,106 @@ QTableView* StockGrid()
 {
     QWidget* list = FindWidget("InvListView");
     return list ? list->findChild<QTableView*>() : nullptr;
+}
+
+// Types into a grid's cell as a user does: click, F2, type, Enter.
+void EditCell(QTableView* grid, int row, int col, const QString& text)
+{
+    const QModelIndex cell = grid->model()->index(row, col);
+    grid->scrollTo(cell);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+    QTest::keyClick(grid->viewport(), Qt::Key_F2);
+    QTimer::singleShot(100, grid, [grid, text] {
+        QLineEdit* edit = nullptr;
+        for (QLineEdit* e : grid->findChildren<QLineEdit*>())
+            if (e->isVisible()) edit = e;
+        if (!edit) return;
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+}
+
+// The side navigation's class tree; its node of `caption` clicked, or asked whether it is current.
+QTreeWidget* ClassTree() { return static_cast<QTreeWidget*>(FindWidget("ClassTree", "QTreeWidget")); }
+void ClickClass(const QString& caption)
+{
+    for (QTreeWidgetItemIterator it(ClassTree()); *it; ++it)
+        if ((*it)->text(0) == caption) return ClickTreeItem(*it);
+}
+bool ClassShown(const QString& caption)
+{
+    QTreeWidgetItem* current = ClassTree()->currentItem();
+    return current && current->text(0) == caption;
+}
+
+// The record list's grid; a row clicked (marked) or double-clicked (opened in the editor).
+QTableView* RecordGrid() { return FindWidget("DataListView")->findChild<QTableView*>(); }
+QPoint RecordAt(int row) { return RecordGrid()->visualRect(RecordGrid()->model()->index(row, 2)).center(); }
+void MarkRecord(int row, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::mouseClick(RecordGrid()->viewport(), Qt::LeftButton, modifiers, RecordAt(row));
+}
+// The main window is made active first, as a window manager does once a dialog closed: the
+// editor's fields apply when they lose the focus.
+void OpenRecord(int row)
+{
+    FindWidget("VktSingleViewer")->activateWindow();
+    QTest::mouseDClick(RecordGrid()->viewport(), Qt::LeftButton, {}, RecordAt(row));
+}
+
+// A control of the record editor's kernel panel, and the text a line edit of it shows.
+QWidget* KernelControl(const char* name)
+{
+    QWidget* kernel = FindWidget("KernelEditPanel");
+    return kernel ? kernel->findChild<QWidget*>(name) : nullptr;
+}
+QString KernelText(const char* name)
+{
+    auto* edit = qobject_cast<QLineEdit*>(KernelControl(name));
+    return edit ? edit->text() : QString();
+}
+// Types a kernel field's value and applies it with Ctrl+Enter; the name is a rich-text line.
+void TypeKernel(const char* name, const QString& text)
+{
+    QWidget* control = KernelControl(name);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        Type(edit, text);
+    } else {
+        Click(control);
+        QTest::keyClick(control, Qt::Key_A, Qt::ControlModifier);
+        Commit(control, text);
+    }
+    QTest::keyClick(control, Qt::Key_Return, Qt::ControlModifier);
+}
+
+// The editor's item grid (null while hidden); its columns: index, class, name, unit, price, use,
+// use price.
+constexpr int kItemName = 2;
+constexpr int kItemPrice = 4;
+constexpr int kItemUse = 5;
+constexpr int kItemUsePrice = 6;
+QTableView* ItemGrid()
+{
+    QWidget* items = FindWidget("ItemEditPanel");
+    return Showing(items) ? items->findChild<QTableView*>() : nullptr;
+}
+QString ItemCell(int row, int col) { return ItemGrid()->model()->index(row, col).data().toString(); }
+// A shown figure's number: its digits and point.
+double Number(const QString& text)
+{
+    QString digits;
+    for (QChar c : text)
+        if (c.isDigit() || c == '.') digits += c;
+    return digits.toDouble();
+}
+// The items listed (an empty grid keeps one blank row); -1 while the grid is hidden.
+int ItemRows()
+{
+    if (!ItemGrid()) return -1;
+    int rows = 0;
+    while (rows < ItemGrid()->model()->rowCount() && !ItemCell(rows, kItemName).isEmpty()) ++rows;
+    return rows;
 }
 
 // The wizard's page, from its visible page widget's object name.
@@ -234,7 +349,7 @@ private:
         QWidget* target = QApplication::activeModalWidget();
         if (!target) target = FindWidget("VktSingleViewer");
         if (!target) return;
-        const int number = (run_ - 1) * 50 + index_ + 1;
+        const int number = (run_ - 1) * 80 + index_ + 1;
         const QString file = QStringLiteral("%1/e2e-%2-%3.png").arg(out_).arg(number, 2, 10, QChar('0')).arg(stage);
         target->grab().save(file);
     }
@@ -263,6 +378,7 @@ private:
         }
         clock_.start();
         acted_ = false;
+        step_ = 0;
         QTimer::singleShot(kPollMs, this, [this] { Poll(); });
     }
 
@@ -270,12 +386,17 @@ private:
     {
         if (index_ < 0) return;
         Stage& stage = stages_[index_];
-        if (!acted_ && stage.act) {
-            // Queued: an action that opens a modal dialog returns only when the dialog ends, and
-            // the polls must go on inside it.
-            QTimer::singleShot(0, this, stage.act);
+        if (!acted_) {
+            acted_ = true;
+            if (stage.act) {
+                // Queued: an action that opens a modal dialog returns only when the dialog ends,
+                // and the polls must go on inside it. Its stage is asked whether it is done only
+                // from the next poll on.
+                QTimer::singleShot(0, this, stage.act);
+                QTimer::singleShot(kPollMs, this, [this] { Poll(); });
+                return;
+            }
         }
-        acted_ = true;
         if (stage.answer != QMessageBox::NoButton) {
             for (QWidget* top : QApplication::topLevelWidgets()) {
                 auto* box = qobject_cast<QMessageBox*>(top);
@@ -354,10 +475,244 @@ private:
                 }};
     }
 
+    // A record made in a leaf class and opened in the editor, its name, finished amount and sale
+    // price typed there; each typed field is applied with Ctrl+Enter, the last one by leaving it.
+    std::vector<Stage> NewRecord(const QString& kind, const QString& cls, const QString& name,
+                                 const QString& complete, const QString& sale)
+    {
+        const bool menu = kind == QStringLiteral("menu");
+        return {
+            {kind + "-class", [cls] { ClickClass(cls); },
+             [cls] { return ClassShown(cls) && Command("ActNewData")->isEnabled(); }},
+            // The new record is the class's only row: marking it shows it is listed.
+            {kind + "-new", [] { Click(CommandButton("ActNewData")); },
+             [] {
+                 MarkRecord(0);
+                 return Command("ActViewSelClear")->isEnabled();
+             }},
+            {kind + "-open", [] { OpenRecord(0); },
+             [menu] {
+                 return QApplication::activeWindow() && Showing(KernelControl("CompleteEdit")) &&
+                        Showing(KernelControl("InformationEdit")) == menu && ItemRows() == 0;
+             }},
+            {kind + "-kernel",
+             [name, complete, sale] {
+                 TypeKernel("NameEdit", name);
+                 TypeKernel("CompleteEdit", complete);
+                 TypeKernel("SalePriceEdit", sale);
+                 Click(KernelControl("NameEdit"));
+             },
+             [this, kind] {
+                 // Shown formatted once applied and left.
+                 const QString sale = KernelText("SalePriceEdit");
+                 const QString complete = KernelText("CompleteEdit");
+                 if (!sale.startsWith(QStringLiteral("¥")) || sale == QStringLiteral("¥0") || complete == "0.00")
+                     return false;
+                 Log(kind + " kernel " + complete + "|" + sale);
+                 return true;
+             }},
+        };
+    }
+
+    // Rows of the class marked in the record list (the first, then up to `last` with Shift) and
+    // appended to the edited record as its items through the batch dialog.
+    std::vector<Stage> AppendItems(const QString& kind, const QString& cls, int last)
+    {
+        return {
+            {kind + "-marked", [cls] { ClickClass(cls); },
+             [this, cls, last] {
+                 if (!ClassShown(cls) || RecordGrid()->model()->rowCount() <= last) return false;
+                 if (step_++ == 0) {
+                     MarkRecord(0);
+                     if (last > 0) MarkRecord(last, Qt::ShiftModifier);
+                 }
+                 return Command("ActAppendItem")->isEnabled();
+             }},
+            {kind + "-items", [] { Click(CommandButton("ActAppendItem")); },
+             [last] {
+                 if (BatchFinished()) Click(FindWidget("ExecuteDialog")->findChild<QWidget*>("BtnCancel"));
+                 return !Showing(FindWidget("ExecuteDialog")) && ItemRows() == last + 1;
+             },
+             QMessageBox::Yes},
+        };
+    }
+
+    // Each item's use typed into the item grid, a row once the one before shows its use applied.
+    Stage TypeUses(const QString& stage, const QStringList& uses)
+    {
+        return {stage, {},
+                [this, uses] {
+                    if (ItemRows() != uses.size()) return false;
+                    for (int row = 0; row < uses.size(); ++row) {
+                        if (Number(ItemCell(row, kItemUse)) == uses[row].toDouble()) continue;
+                        if (step_ <= row) EditCell(ItemGrid(), row, kItemUse, uses[row]);
+                        step_ = row + 1;
+                        return false;
+                    }
+                    return true;
+                }};
+    }
+
+    // The edited record's figures as shown: each item's name, price, use and use price, then the
+    // total, the use price and the cost rate.
+    void LogFigures(const QString& what)
+    {
+        for (int row = 0; row < ItemRows(); ++row)
+            Log(QStringLiteral("%1 item %2|%3|%4|%5")
+                    .arg(what, ItemCell(row, kItemName), ItemCell(row, kItemPrice), ItemCell(row, kItemUse),
+                         ItemCell(row, kItemUsePrice)));
+        Log(QStringLiteral("%1 total %2|%3|%4")
+                .arg(what, KernelText("TotalPriceEdit"), KernelText("UsePriceEdit"), KernelText("CostRateEdit")));
+    }
+    Stage Figures(const QString& stage, const QString& what)
+    {
+        return {stage, {}, [this, what] {
+                    LogFigures(what);
+                    return true;
+                }};
+    }
+
+    // A record of the class opened in the editor from its row in the record list.
+    Stage OpenFrom(const QString& stage, const QString& cls, int row, std::function<bool()> shown)
+    {
+        return {stage, [cls] { ClickClass(cls); },
+                [this, cls, row, shown] {
+                    if (!ClassShown(cls) || RecordGrid()->model()->rowCount() <= row) return false;
+                    if (step_++ == 0) OpenRecord(row);
+                    return QApplication::activeWindow() && shown();
+                }};
+    }
+
+    // A recipe of the first three fruit and a menu serving that recipe, built in the editor (the
+    // controller works its figures out from the same values).
+    std::vector<Stage> RecipeAndMenu()
+    {
+        std::vector<Stage> stages = NewRecord("recipe", kRecipeClass, kRecipeName, "2", "1000");
+        Add(stages, AppendItems("recipe", kFoodClass, 2));
+        stages.push_back(TypeUses("recipe-uses", {"2", "0.5", "3"}));
+        stages.push_back(Figures("recipe-figures", "recipe"));
+        Add(stages, NewRecord("menu", kMenuClass, kMenuName, "1", "2500"));
+        Add(stages, AppendItems("menu", kRecipeClass, 0));
+        stages.push_back(TypeUses("menu-uses", {"2"}));
+        stages.push_back(Figures("menu-figures", "menu"));
+        return stages;
+    }
+
+    // The second fruit's buy price changed in the editor; the recipe, whose figures stay as they
+    // were, is then repriced at current prices from its item tool bar.
+    std::vector<Stage> Reprice()
+    {
+        return {
+            OpenFrom("food-open", kFoodClass, 1, [] { return Showing(KernelControl("BuyPriceEdit")); }),
+            {"buy-price",
+             [this] {
+                 before_ = KernelText("UsePriceEdit");
+                 TypeKernel("BuyPriceEdit", "212");
+                 Click(KernelControl("NameEdit"));
+             },
+             [this] {
+                 const QString buy = KernelText("BuyPriceEdit");
+                 const QString use = KernelText("UsePriceEdit");
+                 if (!buy.startsWith(QStringLiteral("¥")) || use == before_) return false;
+                 Log("buy price " + buy + "|" + use);
+                 return true;
+             }},
+            OpenFrom("recipe-reopen", kRecipeClass, 0, [] { return ItemRows() == 3; }),
+            Figures("recipe-stale", "stale"),
+            {"reprice",
+             [this] {
+                 before_ = ItemCell(1, kItemPrice);
+                 const QModelIndex first = ItemGrid()->model()->index(0, kItemName);
+                 QTest::mouseClick(ItemGrid()->viewport(), Qt::LeftButton, {},
+                                   ItemGrid()->visualRect(first).center());
+                 // The button's menu runs its own loop until an entry is clicked.
+                 QTimer::singleShot(100, [] { Click(FindWidget("BtnItemReprice")); });
+             },
+             [this] {
+                 auto* menu = static_cast<QMenu*>(FindWidget("PMItemReprice", "QMenu"));
+                 if (Showing(menu)) {
+                     const QRect entry = menu->actionGeometry(FindWidget("DetailEditPanel")->findChild<QAction*>(
+                         "ActItemRepriceNow", Qt::FindDirectChildrenOnly));
+                     QTest::mouseClick(menu, Qt::LeftButton, {}, entry.center());
+                     return false;
+                 }
+                 return ItemRows() == 3 && ItemCell(1, kItemPrice) != before_;
+             }},
+            Figures("reprice-figures", "repriced"),
+        };
+    }
+
+    // The designer's layout printed through the print dialog to the PDF printer; its strip's
+    // page count and the file are logged.
+    std::vector<Stage> Print(const QString& prefix, const QString& pdf)
+    {
+        return {
+            ClickCommand(prefix + "print-dialog", "ActPreviewPrint",
+                         [this, prefix] {
+                             if (!Showing(FindWidget("PrintExecuteDlg"))) return false;
+                             // The strip's "page/pages".
+                             auto* pages = FindWidget("PageEdit")->findChild<QLineEdit*>();
+                             Log(prefix + "pages " + pages->text().section('/', 1));
+                             return true;
+                         }),
+            {prefix + "print-pdf",
+             [] { Click(FindWidget("BtnPrint", "QPushButton")); },
+             [this, prefix, pdf] {
+                 // The PDF printer asks for its file in Qt's own dialog.
+                 if (AnswerFileDialog(pdf)) Log(prefix + "pdf " + pdf);
+                 auto* progress = static_cast<QLabel*>(FindWidget("ProgressLabel", "QLabel"));
+                 return progress && progress->text() == QStringLiteral("印刷終了") && QFile::exists(pdf);
+             }},
+            {prefix + "print-close",
+             [] { Click(FindWidget("PrintExecuteDlg")->findChild<QWidget*>("BtnCancel")); },
+             [] { return !Showing(FindWidget("PrintExecuteDlg")); }},
+        };
+    }
+
+    // The recipe layout over the recipe's class, the PDF printer picked in the printer frame of the
+    // layout's root, printed; then the food list over the ingredients again.
+    std::vector<Stage> PrintRecipe()
+    {
+        std::vector<Stage> stages = {
+            {"recipe-print-layout",
+             [] {
+                 ClickClass(kRecipeClass);
+                 QTimer::singleShot(100, [] { PickLayout(1); });
+             },
+             [] { return ClassShown(kRecipeClass) && LayoutItem(kRecipeContainer); }},
+            {"printer-frame", [] { ClickTreeItem(LayoutItem(QStringLiteral("プリンター"))); },
+             [this] {
+                 QWidget* frame = FindWidget("PrinterDropDown");
+                 auto* printers = Showing(frame) ? frame->findChild<QComboBox*>("DropDown") : nullptr;
+                 if (!printers) return false;
+                 const int pdf = printers->findText(QStringLiteral("PDFファイル"));
+                 if (pdf < 0) return false;
+                 printers->setFocus();
+                 while (printers->currentIndex() < pdf) QTest::keyClick(printers, Qt::Key_Down);
+                 while (printers->currentIndex() > pdf) QTest::keyClick(printers, Qt::Key_Up);
+                 Log("printer " + printers->currentText());
+                 return true;
+             }},
+        };
+        Add(stages, Print("recipe-", data_ + "/recipe.pdf"));
+        stages.push_back({"food-list-again",
+                          [] {
+                              ClickClass(kFoodsClass);
+                              QTimer::singleShot(100, [] { PickLayout(0); });
+                          },
+                          [] { return ClassShown(kFoodsClass) && LayoutItem(kFoodListContainer); }});
+        return stages;
+    }
+
+    static void Add(std::vector<Stage>& stages, std::vector<Stage> more)
+    {
+        std::move(more.begin(), more.end(), std::back_inserter(stages));
+    }
+
     std::vector<Stage> FirstRun()
     {
         const QString folder = data_ + "/kitchen";
-        return {
+        std::vector<Stage> stages = {
             Shown(),
             ClickCommand("new-database", "ActNewDataBase", [] { return Showing(FindWidget("CreateFolderEdit")); }),
             {"database-folder",
@@ -430,6 +785,12 @@ private:
              }},
             {"csv-close", &CloseBatchAndWizard,
              [] { return !Showing(FindWidget("CsvConvertor")) && !Showing(FindWidget("ExecuteDialog")); }},
+        };
+        Add(stages, RecipeAndMenu());
+        Add(stages, Reprice());
+        Add(stages, {
+            // The ingredients' class: the stock-taking sheet and the food list show them alone.
+            {"food-classes", [] { ClickClass(kFoodsClass); }, [] { return ClassShown(kFoodsClass); }},
             ClickCommand("stock-wizard", "ActShowCreateInventoryListDialog",
                          [] { return Showing(FindWidget("InventoryDialog")); }),
             // This month's sheet, of every ingredient marked for stock-taking.
@@ -461,24 +822,8 @@ private:
                  QTableView* grid = StockGrid();
                  return Showing(grid) && !grid->model()->index(0, 2).data().toString().isEmpty();
              }},
-            // A remaining quantity typed into the first row's cell, as a user does: click, type, Enter.
-            {"stock-remained",
-             [] {
-                 QTableView* grid = StockGrid();
-                 const QModelIndex cell = grid->model()->index(0, kRemainedColumn);
-                 grid->scrollTo(cell);
-                 QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
-                 QTest::keyClick(grid->viewport(), Qt::Key_F2);
-                 QTimer::singleShot(100, [] {
-                     QLineEdit* edit = nullptr;
-                     for (QLineEdit* e : StockGrid()->findChildren<QLineEdit*>())
-                         if (e->isVisible()) edit = e;
-                     if (!edit) return;
-                     edit->selectAll();
-                     QTest::keyClicks(edit, "3");
-                     QTest::keyClick(edit, Qt::Key_Return);
-                 });
-             },
+            // A remaining quantity typed into the first row's cell.
+            {"stock-remained", [] { EditCell(StockGrid(), 0, kRemainedColumn, "3"); },
              [this] {
                  QAbstractItemModel* model = StockGrid()->model();
                  const QString remained = model->index(0, kRemainedColumn).data().toString();
@@ -493,25 +838,10 @@ private:
             ClickCommand("designer", "ActShowPreview", [] { return Showing(FindWidget("VktPreview")); }),
             ClickCommand("property-area", "ActShowPreviewProperty",
                          [] { return Showing(FindWidget("PreviewItemOperator")); }),
-            ClickCommand("print-dialog", "ActPreviewPrint",
-                         [this] {
-                             if (!Showing(FindWidget("PrintExecuteDlg"))) return false;
-                             // The strip's "page/pages".
-                             auto* pages = FindWidget("PageEdit")->findChild<QLineEdit*>();
-                             Log("pages " + pages->text().section('/', 1));
-                             return true;
-                         }),
-            {"print-pdf",
-             [] { Click(FindWidget("BtnPrint", "QPushButton")); },
-             [this, pdf = data_ + "/foodlist.pdf"] {
-                 // The PDF printer asks for its file in Qt's own dialog.
-                 if (AnswerFileDialog(pdf)) Log("pdf " + pdf);
-                 auto* progress = static_cast<QLabel*>(FindWidget("ProgressLabel", "QLabel"));
-                 return progress && progress->text() == QStringLiteral("印刷終了") && QFile::exists(pdf);
-             }},
-            {"print-close",
-             [] { Click(FindWidget("PrintExecuteDlg")->findChild<QWidget*>("BtnCancel")); },
-             [] { return !Showing(FindWidget("PrintExecuteDlg")); }},
+        });
+        Add(stages, Print("", data_ + "/foodlist.pdf"));
+        Add(stages, PrintRecipe());
+        Add(stages, {
             // Back on the data list, whose rows are the ones exported.
             ClickCommand("data-list", "ActShowPreview",
                          [] { return !Showing(FindWidget("VktPreview")) && Command("ActViewSelAll")->isEnabled(); }),
@@ -551,7 +881,7 @@ private:
              }},
             RecipeLayout("recipe-layout"),
             {"recipe-title",
-             [] { ClickLayoutItem(LayoutItem(kRecipeContainer)); },
+             [] { ClickTreeItem(LayoutItem(kRecipeContainer)); },
              [] {
                  QLineEdit* title = RecipeTitleEdit();
                  if (!title) return false;
@@ -566,10 +896,11 @@ private:
             {"recipe-saved", [] { PickLayout(0); },
              [] {
                  auto* selecter = static_cast<QComboBox*>(FindWidget("PreviewFileSelecter", "QComboBox"));
-                 return selecter->currentIndex() == 0 && LayoutItem(QStringLiteral("データリストコンテナ"));
+                 return selecter->currentIndex() == 0 && LayoutItem(kFoodListContainer);
              }},
             Close(),
-        };
+        });
+        return stages;
     }
 
     std::vector<Stage> SecondRun()
@@ -607,7 +938,7 @@ private:
             {"recipe-title-kept",
              [] {
                  if (!Command("ActShowPreviewProperty")->isChecked()) Command("ActShowPreviewProperty")->trigger();
-                 QTimer::singleShot(100, [] { ClickLayoutItem(LayoutItem(kRecipeContainer)); });
+                 QTimer::singleShot(100, [] { ClickTreeItem(LayoutItem(kRecipeContainer)); });
              },
              [this] {
                  QLineEdit* title = RecipeTitleEdit();
@@ -635,6 +966,9 @@ private:
     int widthBefore_ = 0;
     bool fieldsChosen_ = false;
     bool csvAnswered_ = false;
+    // Steps taken by a stage that acts while it waits; 0 when a stage begins.
+    int step_ = 0;
+    QString before_;
     QElapsedTimer clock_;
 };
 
