@@ -93,6 +93,7 @@ void TDataViewer::ApplyEditorHeight()
     const int total = splitter_->height() - splitter_->handleWidth();
     const int editor = std::min(editorHeight_, std::max(6, total - 40));
     splitter_->setSizes({std::max(1, total - editor), editor});
+    if (dataEditor_->isHidden()) dataEditor_->resize(splitter_->width(), editor);
 }
 
 void TDataViewer::ShowEditor(bool show)
@@ -100,9 +101,9 @@ void TDataViewer::ShowEditor(bool show)
     if (!show && !dataEditor_) return;
     GetDataEditor();
     if (show) {
-        const bool wasHidden = dataEditor_->isHidden();
+        // Sized before it shows: the editor is laid out once, at its height.
+        if (dataEditor_->isHidden()) ApplyEditorHeight();
         dataEditor_->SetVisible(true);
-        if (wasHidden) ApplyEditorHeight();
     } else {
         dataEditor_->SetVisible(false);
     }

@@ -137,6 +137,7 @@ TFontDropDown* TMemoEditPanel::GetFontList()
 
 void TMemoEditPanel::showEvent(QShowEvent* event)
 {
+    LoadPending();
     GetFontList();
     QFrame::showEvent(event);
 }
@@ -196,8 +197,15 @@ void TMemoEditPanel::BuildPopup()
             [this](const QPoint& pos) { pmMemo_->popup(exView_->mapToGlobal(pos)); });
 }
 
+TExView* TMemoEditPanel::GetExView() const
+{
+    LoadPending();
+    return exView_;
+}
+
 std::string TMemoEditPanel::GetMemo() const
 {
+    LoadPending();
     TExTextCommand* editor = exView_->GetEditor();
     if (editor->GetText()->GetString().size() <= 2) return {};
     std::ostringstream stream;
@@ -206,6 +214,24 @@ std::string TMemoEditPanel::GetMemo() const
 }
 
 void TMemoEditPanel::SetMemo(const std::string& memo)
+{
+    if (isVisible()) {
+        pendingMemo_.reset();
+        LoadMemo(memo);
+    } else {
+        pendingMemo_ = memo;
+    }
+}
+
+void TMemoEditPanel::LoadPending() const
+{
+    if (!pendingMemo_) return;
+    const std::string memo = std::move(*pendingMemo_);
+    pendingMemo_.reset();
+    const_cast<TMemoEditPanel*>(this)->LoadMemo(memo);
+}
+
+void TMemoEditPanel::LoadMemo(const std::string& memo)
 {
     loading_ = true;
     try {
@@ -258,6 +284,7 @@ void TMemoEditPanel::CancelEdit()
 
 void TMemoEditPanel::SetBold(bool bold)
 {
+    LoadPending();
     bold_ = bold;
     btnBold_->setChecked(bold);
     TExStyle style = exView_->GetStyle();
@@ -267,6 +294,7 @@ void TMemoEditPanel::SetBold(bool bold)
 
 void TMemoEditPanel::SetItalic(bool italic)
 {
+    LoadPending();
     italic_ = italic;
     btnItalic_->setChecked(italic);
     TExStyle style = exView_->GetStyle();
@@ -323,6 +351,7 @@ void TMemoEditPanel::ShowCaretStyle()
 
 void TMemoEditPanel::ApplyToolStyle(int tag)
 {
+    LoadPending();
     TExStyle style;
     style.Invisible();
     TExText* doc = exView_->GetEditor()->GetText();
@@ -356,6 +385,7 @@ bool TMemoEditPanel::eventFilter(QObject* watched, QEvent* event)
 
 void TMemoEditPanel::FocusEditor()
 {
+    LoadPending();
     if (!exView_->hasFocus()) exView_->setFocus(Qt::OtherFocusReason);
 }
 

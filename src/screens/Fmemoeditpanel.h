@@ -10,6 +10,7 @@
 #include <QFrame>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -33,7 +34,8 @@ public:
 
     // RTF, or "" for a document with nothing but its final paragraph end.
     std::string GetMemo() const;
-    // Loads the memo (RTF; "" clears) as the unmodified text and clears the undo history.
+    // Loads the memo (RTF; "" clears) as the unmodified text and clears the undo history. While
+    // the panel is hidden the memo is kept and loaded when the panel shows or its text is asked for.
     void SetMemo(const std::string& memo);
 
     bool GetModified() const { return modified_; }
@@ -56,7 +58,7 @@ public:
     void BtnUndoClick();
     void BtnRedoClick();
 
-    TExView* GetExView() const { return exView_; }
+    TExView* GetExView() const;
     // Built when the panel is first shown or asked for it.
     TFontDropDown* GetFontList();
     TUpDownEdit* GetSizeEdit() const { return sizeEdit_; }
@@ -89,6 +91,9 @@ private:
     void ApplyToolStyle(int tag);
     // Gives the editor the focus (which starts an edit when none runs).
     void FocusEditor();
+    void LoadMemo(const std::string& memo);
+    // Loads a memo set while the panel was hidden.
+    void LoadPending() const;
 
     TExView* exView_ = nullptr;
     QToolBar* toolBar_ = nullptr;
@@ -108,4 +113,5 @@ private:
     bool loading_ = false;
     bool modified_ = false;
     std::string undoText_;
+    mutable std::optional<std::string> pendingMemo_;
 };
