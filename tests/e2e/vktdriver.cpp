@@ -6,6 +6,7 @@
 // times out is logged by name with a screenshot and ends the program with exit code 3. The log is
 // <out>/e2e-run<run>.log.
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QApplication>
@@ -687,11 +688,20 @@ private:
                  if (!printers) return false;
                  const int pdf = printers->findText(QStringLiteral("PDFファイル"));
                  if (pdf < 0) return false;
-                 printers->setFocus();
-                 while (printers->currentIndex() < pdf) QTest::keyClick(printers, Qt::Key_Down);
-                 while (printers->currentIndex() > pdf) QTest::keyClick(printers, Qt::Key_Up);
-                 Log("printer " + printers->currentText());
-                 return true;
+                 // The drop-down opened with a click, its entry clicked in the list.
+                 QAbstractItemView* list = printers->view();
+                 if (step_ == 0) {
+                     Click(printers);
+                     step_ = 1;
+                 } else if (Showing(list)) {
+                     const QRect entry = list->visualRect(printers->model()->index(pdf, 0));
+                     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
+                     step_ = 2;
+                 } else if (step_ == 2) {
+                     Log("printer " + printers->currentText());
+                     return true;
+                 }
+                 return false;
              }},
         };
         Add(stages, Print("recipe-", data_ + "/recipe.pdf"));
