@@ -302,6 +302,21 @@ void TGridEdit::resizeEvent(QResizeEvent* event)
     if (event->size().width() != event->oldSize().width()) grid_->viewport()->update();
 }
 
+void TGridEdit::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange) cellFonts_.reset();
+    QFrame::changeEvent(event);
+}
+
+const TGridEdit::TCellFont& TGridEdit::CellFont(bool shiftJis)
+{
+    if (!cellFonts_) {
+        const auto make = [](const QFont& font) { return TCellFont{font, QFontMetrics(font).height()}; };
+        cellFonts_.emplace(make(font()), make(GridLatinFont(font())));
+    }
+    return shiftJis ? cellFonts_->first : cellFonts_->second;
+}
+
 void TGridEdit::ClearColumns()
 {
     headers_.Clear();
@@ -393,15 +408,14 @@ void TGridEdit::DrawCell(QPainter& painter, const QRect& cellRect, int col, int 
     if (text.empty()) return;
 
     const TGridHeader& header = headers_.Get(col);
+    const TCellFont& cellFont = CellFont(header.ShiftJis);
     painter.save();
-    painter.setFont(header.ShiftJis ? font() : GridLatinFont(font()));
+    painter.setFont(cellFont.Font);
     painter.setPen(fore);
-    const QFontMetrics metrics(painter.font());
     const QString shown = platform::ToQString(text);
     // 2 pixels below the cell's top; a font too tall for that is centred instead of clipped.
-    const int top = metrics.height() <= rect.height() - 2
-                        ? rect.top() + 2
-                        : rect.top() + (rect.height() - metrics.height()) / 2;
+    const int top = cellFont.Height <= rect.height() - 2 ? rect.top() + 2
+                                                         : rect.top() + (rect.height() - cellFont.Height) / 2;
     const QRect textRect(rect.left(), top, rect.width(), rect.bottom() - top + 1);
     painter.setClipRect(cellRect);
     painter.drawText(textRect, (header.LeftAlign ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop | Qt::TextSingleLine,

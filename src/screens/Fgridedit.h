@@ -19,7 +19,9 @@
 #include <QTableView>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QHeaderView;
@@ -159,9 +161,18 @@ protected:
     virtual bool GridKeyPress(QKeyEvent*) { return false; }
 
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     friend class TGridModel;
+
+    // The cell fonts (the widget's and the Latin one) with their line heights, made on first use.
+    struct TCellFont {
+        QFont Font;
+        int Height = 0;
+    };
+    const TCellFont& CellFont(bool shiftJis);
+
     friend class TGridTable;
     friend class TGridDelegate;
 
@@ -173,6 +184,7 @@ private:
     bool cellEditable_ = true;
     bool drawFocusSelected_ = false;
     QPainter* painter_ = nullptr;
+    std::optional<std::pair<TCellFont, TCellFont>> cellFonts_;
     QWidget* editor_ = nullptr;
     QModelIndex editorIndex_;
 };

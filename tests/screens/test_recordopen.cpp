@@ -1,6 +1,7 @@
 // Opening records on the data screen: the editor laid out once at its height and each widget
 // painted once per open; the memo of a record opened behind another tab shows when its tab is
-// chosen, and a memo set while its panel is hidden is the one read and shown.
+// chosen, and a memo set while its panel is hidden is the one read and shown; grid cells drawn
+// in the grid's current fonts.
 #include <gtest/gtest.h>
 
 #include "database/Uvktobject.h"
@@ -8,6 +9,7 @@
 #include "screens/Fdataeditor.h"
 #include "screens/Fdataviewer.h"
 #include "screens/Fdetaileditpanel.h"
+#include "screens/Fgridedit.h"
 #include "screens/Fmemoeditpanel.h"
 #include "support/screens/SampleDatabase.h"
 
@@ -167,6 +169,46 @@ TEST(HiddenMemo, TheLastMemoSetIsTheOneReadAndShown)
         EXPECT_FALSE(view->GetCanUndo());
     }
     EXPECT_TRUE(applied.empty());
+}
+
+// The lowest row of a cell's ink (-1 none) in the grid's first row.
+int InkBottom(TGridEdit& grid, int col)
+{
+    QTableView* view = grid.GetStringGrid();
+    const QImage image = view->viewport()->grab().toImage();
+    const int left = view->columnViewportPosition(col);
+    int bottom = -1;
+    for (int y = 0; y < 15; ++y)
+        for (int x = left + 1; x < left + view->columnWidth(col) - 1; ++x)
+            if (qGray(image.pixel(x, y)) < 128) bottom = y;
+    return bottom;
+}
+
+TEST(GridCells, AFontChangeReachesTheCellsOfBothFonts)
+{
+    QWidget window;
+    window.resize(300, 120);
+    TGridEdit grid(&window);
+    grid.setGeometry(0, 0, 300, 120);
+    grid.AddColumn("名前", 120, true, true, 0);
+    grid.AddColumn("Name", 120, true, false, 0);
+    grid.GetModel()->SetRowCount(1);
+    grid.GetModel()->SetCell(0, 0, "玉ねぎ");
+    grid.GetModel()->SetCell(1, 0, "Oignon");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QFont small = grid.font();
+    small.setPixelSize(8);
+    grid.setFont(small);
+    const int smallBottom[] = {InkBottom(grid, 0), InkBottom(grid, 1)};
+    QFont large = small;
+    large.setPixelSize(13);
+    grid.setFont(large);
+    for (int col : {0, 1}) {
+        SCOPED_TRACE(col);
+        ASSERT_GE(smallBottom[col], 0);
+        EXPECT_GT(InkBottom(grid, col), smallBottom[col]);
+    }
 }
 
 } // namespace
