@@ -1,32 +1,22 @@
 #pragma once
-// TStartPrefetch: work the first showing of the main window needs, begun on worker threads as the
-// program starts so that the main thread finds it done:
-//  - the font configuration is read (the first text measured otherwise waits for it);
-//  - once the application object exists, the printer support plugins are loaded with the libraries
-//    they pull in (the layout designer's page asks for the printers while the window is built).
-// Nothing depends on the workers' results: whatever is undone when needed is done as before by the
-// main thread, which the workers never touch. Qt is not called from the workers.
-#include <string>
+// TStartPrefetch: the font configuration read on a worker thread from the program's first moment,
+// while the main thread makes the application object and other things that measure no text. The
+// first text measured would otherwise wait for it. The worker calls nothing of Qt's; the main
+// thread waits for it before any font is resolved, so the configuration is never read twice.
 #include <thread>
 
 class TStartPrefetch {
 public:
     // Starts reading the font configuration.
     TStartPrefetch();
-    // Waits for the workers.
+    // Waits for the worker.
     ~TStartPrefetch();
     TStartPrefetch(const TStartPrefetch&) = delete;
     TStartPrefetch& operator=(const TStartPrefetch&) = delete;
 
-    // Loads each shared library in `folder` (Qt's printer support plugin folder), in the background.
-    void LoadPlugins(const std::string& folder);
     // Returns once the font configuration is read.
     void WaitFonts();
 
 private:
     std::thread fonts_;
-    std::thread plugins_;
 };
-
-// Qt's plugin folder for printer support ("<plugins>/printsupport").
-std::string PrintSupportPluginFolder();

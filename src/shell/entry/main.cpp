@@ -8,6 +8,7 @@
 #include "shell/Ushellservices.h"
 #include "shell/Usingleinstance.h"
 #include "shell/Ustartprefetch.h"
+#include "widgets/Uprintersupport.h"
 
 #include <QSocketNotifier>
 
@@ -55,10 +56,10 @@ int main(int argc, char** argv)
     VktApplication().SetShellServices(std::make_unique<TShellServices>());
     auto instance = std::make_unique<TSingleInstance>();
     if (!instance->Claim()) return 0;
-    // The printer support and the start-up picture are readied on workers while the window is built;
-    // the window's first text needs the font configuration.
-    prefetch.LoadPlugins(PrintSupportPluginFolder());
+    // While the font configuration is read: the start-up picture is decoded on a worker, and the
+    // printers the layout designer's page asks for are listed (no text is measured for either).
     TSplash::PrefetchStartPicture();
+    PrinterObject();
     prefetch.WaitFonts();
 
     // An error escaping start-up or the loop is shown once; the program then ends normally.
