@@ -79,9 +79,20 @@ private:
     TGridEdit* grid_;
 };
 
+// The list's header control: its height is fixed, so its size hint needs no measuring of the
+// captions (the view asks for it whenever it lays itself out).
+class TGridHeaderView : public QHeaderView {
+public:
+    explicit TGridHeaderView(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+    QSize sizeHint() const override { return {length(), kHeaderHeight}; }
+};
+
 class TGridTable : public QTableView {
 public:
-    explicit TGridTable(TGridEdit* grid) : QTableView(grid), grid_(grid) {}
+    explicit TGridTable(TGridEdit* grid) : QTableView(grid), grid_(grid)
+    {
+        setHorizontalHeader(new TGridHeaderView(this));
+    }
 
     void CloseEditor(QWidget* editor) { closeEditor(editor, QAbstractItemDelegate::NoHint); }
     // The grid is being destroyed (the view, its child, outlives it): focus changes then reach
