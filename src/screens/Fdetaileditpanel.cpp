@@ -421,7 +421,7 @@ void TDetailEditPanel::SetClassType(int type)
     // With no record the frames stay arranged for the last type, the dealer list kept.
     if (type == 0) return;
     const bool ingredient = type == kIngredient;
-    if (ingredient && !dealersFilled_) FillDealers();
+    if (ingredient && !dealers_) FillDealers();
     const bool arranged = framesType_ != 0 && (framesType_ == kIngredient) == ingredient;
     framesType_ = type;
     if (arranged) return;
@@ -430,7 +430,7 @@ void TDetailEditPanel::SetClassType(int type)
         itemChartPanel_->Clear();
     } else {
         dealerEditPanel_->Clear();
-        dealersFilled_ = false;
+        dealers_.reset();
         historyChartPanel_->Clear();
     }
     dealerEditPanel_->setVisible(ingredient);
@@ -470,7 +470,7 @@ void TDetailEditPanel::DoAttach()
 void TDetailEditPanel::DoDetach()
 {
     if (IsEditing()) CancelAllEdits();
-    dealersFilled_ = false;
+    dealers_.reset();
     itemEditPanel_->SetClassImages(nullptr);
     SetData(0);
     SetClassType(0);
@@ -510,13 +510,12 @@ void TDetailEditPanel::LoadByClassType()
 void TDetailEditPanel::FillDealers()
 {
     if (!Usable()) return;
-    dealersFilled_ = true;
-    TVDBDealer dealers(GetVktObject());
-    dealers.Refresh();
+    dealers_ = std::make_unique<TVDBDealer>(GetVktObject());
+    dealers_->Refresh();
     dealerEditPanel_->Clear();
-    for (int row = 0; row < dealers.GetRowCount(); ++row) {
-        dealers.SetRowIndex(row);
-        dealerEditPanel_->AddDealer(dealers.GetDealerID(), dealers.GetCompany());
+    for (int row = 0; row < dealers_->GetRowCount(); ++row) {
+        dealers_->SetRowIndex(row);
+        dealerEditPanel_->AddDealer(dealers_->GetDealerID(), dealers_->GetCompany());
     }
 }
 
@@ -536,16 +535,21 @@ void TDetailEditPanel::LoadDealer()
 
 void TDetailEditPanel::ShowDealer(int dealerId)
 {
-    TVDBDealer dealer(GetVktObject());
-    ListWhere(dealer, F::Dealer_ID, dealerId);
-    // Without a dealer row every getter reads "".
-    dealerEditPanel_->SetDealer(dealer.GetDealer());
-    dealerEditPanel_->SetPostCode(dealer.GetPostCode());
-    dealerEditPanel_->SetAddress(dealer.GetAddress());
-    dealerEditPanel_->SetTel(dealer.GetTel());
-    dealerEditPanel_->SetTel2(dealer.GetTel2());
-    dealerEditPanel_->SetFax(dealer.GetFax());
-    dealerEditPanel_->SetMail(dealer.GetEMail());
+    // From the dealers listed for the selector (every dealer edit lists them again); a dealer
+    // not listed shows empty contacts.
+    bool found = false;
+    for (int row = 0; dealers_ && dealerId != 0 && !found && row < dealers_->GetRowCount(); ++row) {
+        dealers_->SetRowIndex(row);
+        found = dealers_->GetDealerID() == dealerId;
+    }
+    const auto text = [&](std::string (TVDBDealer::*get)() const) { return found ? (dealers_.get()->*get)() : ""; };
+    dealerEditPanel_->SetDealer(text(&TVDBDealer::GetDealer));
+    dealerEditPanel_->SetPostCode(text(&TVDBDealer::GetPostCode));
+    dealerEditPanel_->SetAddress(text(&TVDBDealer::GetAddress));
+    dealerEditPanel_->SetTel(text(&TVDBDealer::GetTel));
+    dealerEditPanel_->SetTel2(text(&TVDBDealer::GetTel2));
+    dealerEditPanel_->SetFax(text(&TVDBDealer::GetFax));
+    dealerEditPanel_->SetMail(text(&TVDBDealer::GetEMail));
 }
 
 void TDetailEditPanel::FillAttributes()

@@ -14,6 +14,7 @@
 #include "widgets/Fguipanel.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -28,6 +29,7 @@ class TImageEditPanel;
 class TItemChartPanel;
 class TItemListView;
 class TMemoEditPanel;
+class TVDBDealer;
 
 class TDetailEditPanel : public TGuiPanel {
     Q_OBJECT
@@ -150,7 +152,8 @@ private:
     int classType_ = 0;
     // The type the frames are arranged for (0 none yet); kept while no record shows.
     int framesType_ = 0;
-    bool dealersFilled_ = false;
+    // The dealers listed for the selector (none before the first ingredient shows).
+    std::unique_ptr<TVDBDealer> dealers_;
     bool reloading_ = false;
     bool loadingDealer_ = false;
     int eraseState_ = 0;

@@ -1,19 +1,21 @@
 // Opening records on the data screen: the editor laid out once at its height and each widget
 // painted once per open; the memo of a record opened behind another tab shows when its tab is
-// chosen, and a memo set while its panel is hidden is the one read and shown; grid cells drawn
-// in the grid's current fonts.
+// chosen, and a memo set while its panel is hidden is the one read and shown; the dealer shown
+// follows the dealer edits; grid cells drawn in the grid's current fonts.
 #include <gtest/gtest.h>
 
 #include "database/Uvktobject.h"
 #include "richtext/Exview.h"
 #include "screens/Fdataeditor.h"
 #include "screens/Fdataviewer.h"
+#include "screens/Fdealerselectpanel.h"
 #include "screens/Fdetaileditpanel.h"
 #include "screens/Fgridedit.h"
 #include "screens/Fmemoeditpanel.h"
 #include "support/screens/SampleDatabase.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QResizeEvent>
 #include <QTabWidget>
 #include <QTest>
@@ -137,6 +139,43 @@ TEST_F(RecordOpen, AMemoOpenedBehindAnotherTabShowsWhenItsTabIsChosen)
     EXPECT_EQ(view->GetText().substr(0, 11), "Oignon doux");
     Open("人参");
     EXPECT_EQ(Memo()->GetMemo(), "");
+}
+
+TEST_F(RecordOpen, TheDealerShownFollowsDealerEditsAndTheRecordsDealer)
+{
+    TVktObject& o = db.Object();
+    const int tsukiji = o.AddDealer("築地の問屋");
+    const int maruyama = o.AddDealer("丸山青果");
+    const int onion = db.Record("玉ねぎ");
+    o.EditData(F::Dealer, platform::Variant(std::string("山田 太郎")), TPriorityItem() << tsukiji);
+    o.EditData(F::Dealer, platform::Variant(std::string("丸山 花子")), TPriorityItem() << maruyama);
+    o.EditData(F::Dealer_Key, platform::Variant(tsukiji), TPriorityItem() << onion);
+    Open("玉ねぎ");
+    TDealerSelectPanel* dealer = Detail()->GetDealerEditPanel();
+    EXPECT_EQ(dealer->GetDealerEdit()->text(), "山田 太郎");
+
+    struct Case {
+        const char* what;
+        F field;
+        int id;
+        platform::Variant value;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"the dealer's contact edited", F::Dealer, tsukiji, platform::Variant(std::string("佐藤 一郎")), "佐藤 一郎"},
+        {"another dealer chosen", F::Dealer_Key, onion, platform::Variant(maruyama), "丸山 花子"},
+        {"no dealer", F::Dealer_Key, onion, platform::Variant(0), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(o.EditData(c.field, c.value, TPriorityItem() << c.id));
+        EXPECT_EQ(dealer->GetDealerEdit()->text().toStdString(), c.shown);
+    }
+    // The record's dealer is read again when the record is opened again.
+    o.EditData(F::Dealer_Key, platform::Variant(tsukiji), TPriorityItem() << onion);
+    Open("人参");
+    Open("玉ねぎ");
+    EXPECT_EQ(dealer->GetDealerEdit()->text(), "佐藤 一郎");
 }
 
 TEST(HiddenMemo, TheLastMemoSetIsTheOneReadAndShown)
