@@ -77,7 +77,10 @@ void TPageView::ChangeItem()
         modified_ = true;
     items_->GetPageRoot()->ChangeChildAlign();
     DoChangeItem();
-    Redraw();
+    std::vector<TViewItem*> changed;
+    const bool content = items_->TakeContentChanges(changed);
+    if (!content || !RedrawContent(changed))
+        Redraw();
 }
 
 void TPageView::ChangeSelected(TViewItem* item, bool select)

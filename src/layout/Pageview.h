@@ -27,6 +27,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TPageView;
 
@@ -155,6 +156,9 @@ protected:
     virtual void DoChangeItemRect(TViewItem* item, TRect& rect, bool mm);
     virtual void DoChangeSlaveRect(TViewItem* owner, TViewItem* slave, TRect& rect, bool mm);
     virtual void DoChangeSelected(TViewItem* item, bool select);
+    // The pixels of the view that a content change of the item repaints, added to `areas`; `rect`
+    // is where the item's content is drawn (view pixels at `scale`). The item's whole extent with room for pens here.
+    virtual void DoContentArea(TViewItem* item, TRect rect, int scale, std::vector<TRect>& areas);
 
     // The scrolled canvas.
     void Resizing() override;
@@ -183,6 +187,34 @@ private:
     // Sets the view type and scroll style and, when shown, fits the drawer to the client.
     void ApplyView(int type, TSCScrollStyle style, const std::function<void()>& fit);
     bool Handled() const { return shown_ && isVisible(); }
+    // Both roots' items drawn on a view canvas.
+    void DrawItems(platform::Canvas& canvas, TPoint origin, int pageMax);
+
+    // What the back buffer shows: a change that moves, hides or re-pages nothing repaints only the
+    // areas of the items whose content changed.
+    struct ShownPlace {
+        const TViewItem* Item = nullptr;
+        TRect Bound;
+        TRect True;
+        bool Drawn = false;
+        bool operator==(const ShownPlace&) const = default;
+    };
+    struct ShownLayout {
+        bool Valid = false;
+        int Width = 0;
+        int Height = 0;
+        int Scale = 0;
+        int Page = 0;
+        int PageMax = 0;
+        bool Margins = false;
+        TPoint Origin;
+        std::vector<ShownPlace> Places;
+        bool operator==(const ShownLayout&) const = default;
+    };
+    ShownLayout CaptureLayout();
+    // Repaints the content areas of the items into the back buffer; false when only a whole
+    // redraw will do.
+    bool RedrawContent(const std::vector<TViewItem*>& items);
 
     QImage backBuffer_;
     // The buffer shown before the last redraw, drawn into by the next one: what differs between
@@ -191,6 +223,7 @@ private:
     // Where the last redraw's paint put selection grips over the buffer (the whole view while an
     // item is dragged).
     QRect gripsRect_;
+    ShownLayout shownLayout_;
     std::unique_ptr<TPageDrawer> drawer_;
     std::unique_ptr<TViewItems> items_;
     TSelectBox selectBox_;

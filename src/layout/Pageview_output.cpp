@@ -6,6 +6,7 @@
 #include "gui/QtSupport.h"
 
 #include <QPainter>
+#include <QRegion>
 
 #include <algorithm>
 #include <utility>
@@ -45,8 +46,117 @@ QRect ChangedRect(const QImage& a, const QImage& b)
 
 } // namespace
 
+void TPageView::DoContentArea(TViewItem* item, TRect rect, int scale, std::vector<TRect>& areas)
+{
+    const int dpi = platform::ScreenPixelsPerInch();
+    const TRect extent = item->DrawExtent(dpi, scale);
+    const TRect content = ViewRectToPixels(item->GetTrueRect_(), dpi, scale);
+    const int dx = rect.Left - content.Left - kGripReach;
+    const int dy = rect.Top - content.Top - kGripReach;
+    const int grow = 2 * kGripReach;
+    areas.push_back({extent.Left + dx, extent.Top + dy, extent.Right + dx + grow, extent.Bottom + dy + grow});
+}
+
+void TPageView::DrawItems(platform::Canvas& canvas, TPoint origin, int pageMax)
+{
+    items_->GetPageRoot()->Draw(canvas, origin.X, origin.Y, GetScale_(), page_, pageMax, false, showItemMargin_);
+    items_->GetPrintRoot()->Draw(canvas, origin.X, origin.Y, GetScale_(), page_, pageMax, false, true);
+}
+
+TPageView::ShownLayout TPageView::CaptureLayout()
+{
+    ShownLayout layout;
+    layout.Valid = !backBuffer_.isNull();
+    layout.Width = backBuffer_.width();
+    layout.Height = backBuffer_.height();
+    layout.Scale = GetScale_();
+    layout.Page = page_;
+    layout.PageMax = GetPageMax();
+    layout.Margins = showItemMargin_;
+    layout.Origin = drawer_->GetPageOrigin(0);
+    layout.Places.reserve(static_cast<std::size_t>(items_->GetCount()));
+    for (int i = 0; i < items_->GetCount(); ++i) {
+        const TViewItem* item = items_->GetItem(i);
+        layout.Places.push_back({item, item->GetBoundRect_(), item->GetTrueRect_(), item->IsDrawnOn(page_)});
+    }
+    return layout;
+}
+
+bool TPageView::RedrawContent(const std::vector<TViewItem*>& items)
+{
+    if (!Handled() || drawing_ || dragging_ || !shownLayout_.Valid || GetClientWidth() != backBuffer_.width() ||
+        GetClientHeight() != backBuffer_.height())
+        return false;
+    if (!(CaptureLayout() == shownLayout_))
+        return false;
+    const int dpi = platform::ScreenPixelsPerInch();
+    const int scale = GetScale_();
+    const TPoint o = shownLayout_.Origin;
+    std::vector<TRect> areas;
+    for (TViewItem* item : items) {
+        if (!item->IsDrawnOn(page_))
+            continue;
+        const TRect r = ViewRectToPixels(item->GetTrueRect_(), dpi, scale);
+        DoContentArea(item, {r.Left + o.X, r.Top + o.Y, r.Right + o.X, r.Bottom + o.Y}, scale, areas);
+    }
+    // Overlapping areas are merged, so that every pixel is drawn once, in one pass of the tree.
+    const QRect view = viewport()->rect();
+    std::vector<QRect> parts;
+    for (const TRect& area : areas) {
+        QRect part = platform::ToQRect(area) & view;
+        if (part.isEmpty())
+            continue;
+        for (auto other = parts.begin(); other != parts.end();)
+            if (other->intersects(part)) {
+                part |= *other;
+                other = parts.erase(other);
+                other = parts.begin();
+            } else {
+                ++other;
+            }
+        parts.push_back(part);
+    }
+    // Nothing in sight changed: the view is still repainted, as those awaiting a paint expect.
+    if (parts.empty()) {
+        viewport()->update();
+        return true;
+    }
+    drawing_ = true;
+    QRegion changed;
+    try {
+        // Drawn on the spare buffer, whose pixels no later redraw reads, clipped to each part in
+        // turn, at the pixels a whole redraw uses; only the parts are copied to the back buffer.
+        if (spareBuffer_.size() != backBuffer_.size())
+            spareBuffer_ = QImage(backBuffer_.size(), backBuffer_.format());
+        const int pageMax = shownLayout_.PageMax;
+        QPainter painter(&spareBuffer_);
+        platform::QtCanvas canvas(painter, dpi, dpi, platform::CanvasKind::Image);
+        for (const QRect& part : parts) {
+            painter.setClipRect(part);
+            painter.drawImage(part.topLeft(), drawer_->GetViewImage(), part);
+            const TRect bounds = platform::FromQRect(part);
+            items_->SetDrawBounds(&bounds);
+            DrawItems(canvas, o, pageMax);
+            items_->SetDrawBounds(nullptr);
+            changed += part;
+        }
+        painter.end();
+        QPainter copy(&backBuffer_);
+        for (const QRect& part : parts)
+            copy.drawImage(part.topLeft(), spareBuffer_, part);
+    } catch (...) {
+        items_->SetDrawBounds(nullptr);
+        drawing_ = false;
+        throw;
+    }
+    drawing_ = false;
+    viewport()->update(changed);
+    return true;
+}
+
 void TPageView::Redraw()
 {
+    shownLayout_.Valid = false;
     if (!Handled() || drawing_)
         return;
     drawing_ = true;
@@ -81,10 +191,9 @@ void TPageView::Redraw()
             painter.drawImage(0, 0, drawer_->GetViewImage());
             const int dpi = platform::ScreenPixelsPerInch();
             platform::QtCanvas canvas(painter, dpi, dpi, platform::CanvasKind::Image);
-            const int pageMax = GetPageMax();
-            items_->GetPageRoot()->Draw(canvas, o.X, o.Y, GetScale_(), page_, pageMax, false, showItemMargin_);
-            items_->GetPrintRoot()->Draw(canvas, o.X, o.Y, GetScale_(), page_, pageMax, false, true);
+            DrawItems(canvas, o, GetPageMax());
             painter.end();
+            shownLayout_ = CaptureLayout();
             // A redraw that changed nothing still ends in a paint, as those awaiting one expect.
             const QRect diff = compare ? ChangedRect(backBuffer_, spareBuffer_).united(moved) : QRect();
             if (!diff.isEmpty())

@@ -284,6 +284,13 @@ void TPreview::DoChange()
     TPageView::DoChange();
 }
 
+void TPreview::DoContentArea(TViewItem* item, TRect rect, int scale, std::vector<TRect>& areas)
+{
+    TContainer* container = ContainerOf(item);
+    if (!container || !container->ChangedAreas(rect, scale, GetPage(), areas))
+        TPageView::DoContentArea(item, rect, scale, areas);
+}
+
 void TPreview::DoQueryPageMax(TViewItem* item, int& max)
 {
     if (TContainer* container = ContainerOf(item))

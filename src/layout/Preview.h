@@ -93,6 +93,8 @@ protected:
     void DoChangeItemRect(TViewItem* item, TRect& rect, bool mm) override;
     void DoChangeSlaveRect(TViewItem* owner, TViewItem* slave, TRect& rect, bool mm) override;
     void DoChangeSelected(TViewItem* item, bool select) override;
+    // The container's own changed areas where it knows them.
+    void DoContentArea(TViewItem* item, TRect rect, int scale, std::vector<TRect>& areas) override;
 
     virtual bool DoCanNewContainer(TViewItem* item, int type);
     virtual void DoNewContainer(int type, TContainer*& container);

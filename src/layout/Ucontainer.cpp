@@ -84,6 +84,8 @@ void TContainer::ChangeSlaveRect(TViewItem*, TRect&, bool) {}
 
 void TContainer::Draw(int, int, TRect, int, platform::Canvas&, int, int, bool) {}
 
+bool TContainer::ChangedAreas(TRect, int, int, std::vector<TRect>&) { return false; }
+
 // ---- change batching -----------------------------------------------------------------------------
 
 void TContainer::Change()

@@ -39,6 +39,10 @@ public:
     // Rect is the item's rectangle in device pixels before the offsets; Scale 10000 = 100 %.
     virtual void Draw(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page,
                       int pageMax, bool printer);
+    // The parts of the view that the content changes since its last screen draw repaint, added to
+    // `areas`, for the item drawn at `rect` (view pixels with the offsets, at `scale`, on `page`);
+    // false when that is the whole item.
+    virtual bool ChangedAreas(TRect rect, int scale, int page, std::vector<TRect>& areas);
     virtual void SaveToXml(const platform::XmlNode& node);
     virtual void LoadFromXml(const platform::XmlNode& node);
 

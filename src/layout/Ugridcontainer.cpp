@@ -1,6 +1,7 @@
 #include "layout/Ugridcontainer.h"
 
 #include "gui/QtCanvas.h"
+#include "gui/QtSupport.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -301,10 +302,16 @@ void TGridContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, platf
     }
     try {
         const std::optional<platform::Rect> bounds = platform::PaintableBounds(canvas);
-        if (changed_ || cacheWidth_ != rect.Width() || cacheHeight_ != rect.Height() || cacheScale_ != scale ||
-            cachePage_ != page || cachePageMax_ != pageMax) {
-            changed_ = false;
-            DrawEx(offsetX, offsetY, rect, scale, canvas, page, pageMax, printer);
+        // A redraw of the view's changed parts alone draws the rows under them straight away, as
+        // the first paint after a change does.
+        const bool clipped = GetViewItem() && GetViewItem()->GetOwner()->GetDrawBounds().has_value();
+        const bool stale = changed_ || cacheWidth_ != rect.Width() || cacheHeight_ != rect.Height() ||
+                           cacheScale_ != scale || cachePage_ != page || cachePageMax_ != pageMax;
+        if (stale || clipped) {
+            if (stale) {
+                changed_ = false;
+                DrawEx(offsetX, offsetY, rect, scale, canvas, page, pageMax, printer);
+            }
             // The rows in sight are drawn straight away: the first paint does not replay the new cache.
             if (cache_.empty() || colCount_ == 0 || rowCount_ == 0)
                 return;
@@ -393,6 +400,7 @@ void TGridContainer::DrawList(platform::Canvas& canvas, TRect rect, int scale, i
     const double g = (paraGap_ / 10) * k;
     TTextDrawer drawer(canvas);
     drawer.SetRowBand(bandTop, bandBottom);
+    drawer.OnRowPlaced = rowProbe_;
     const TTextQueryEvent query = [this](TTextDrawer* sender, int col, int row, int tag, std::string& text) {
         TextQueryProc(sender, col, row, tag, text);
     };
@@ -425,6 +433,36 @@ void TGridContainer::DrawList(platform::Canvas& canvas, TRect rect, int scale, i
 
 void TGridContainer::TextQueryProc(TTextDrawer* sender, int col, int row, int tag, std::string& text)
 {
+    const int i = TableRow(row, tag);
+    if (i >= 0)
+        TextQuery(sender, col, i, text);
+}
+
+bool TGridContainer::RowAreas(TRect rect, int scale, int page, const std::vector<int>& rows, std::vector<TRect>& areas)
+{
+    if (page != page_ || rect.IsEmpty())
+        return false;
+    if (rows.empty())
+        return true;
+    // The rows are placed as drawing places them, on a canvas that records and draws nothing.
+    platform::MetafileRecorder recorder(1, 1, platform::ScreenPixelsPerInch());
+    rowProbe_ = [&](int row, int tag, const TRect& placed) {
+        if (std::binary_search(rows.begin(), rows.end(), TableRow(row, tag)))
+            areas.push_back(placed);
+    };
+    try {
+        DrawList(recorder.GetCanvas(), rect, scale, page, std::numeric_limits<int>::max(),
+                 std::numeric_limits<int>::min());
+    } catch (const std::exception&) {
+        rowProbe_ = nullptr;
+        return false;
+    }
+    rowProbe_ = nullptr;
+    return true;
+}
+
+int TGridContainer::TableRow(int row, int tag)
+{
     int vis = 0;
     int grid = 0;
     BodyRowCounts(vis, grid);
@@ -444,8 +482,7 @@ void TGridContainer::TextQueryProc(TTextDrawer* sender, int col, int row, int ta
                 i += p - (k > m ? 1 : 0);
         }
     }
-    if (i >= 0 && i < rowCount_)
-        TextQuery(sender, col, i, text);
+    return i >= 0 && i < rowCount_ ? i : -1;
 }
 
 void TGridContainer::TextQuery(TTextDrawer*, int col, int row, std::string& text)

@@ -15,6 +15,7 @@
 #include "gui/Metafile.h"
 #include "layout/Ucontainer.h"
 
+#include <functional>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -110,9 +111,16 @@ public:
     void TextQueryProc(TTextDrawer* sender, int col, int row, int tag, std::string& text);
     // Cache rebuilds so far (for the screen cache's users and tests).
     int GetCacheBuilds() const { return cacheBuilds_; }
+    // Adds the pixels of the table rows `rows` (sorted, counted as TextQuery counts them) as drawn
+    // on `page` with the item's content at `rect` (pixels with the offsets) and `scale`; rows not
+    // on the page add nothing. False when the rows cannot be placed (another page last drawn).
+    bool RowAreas(TRect rect, int scale, int page, const std::vector<int>& rows, std::vector<TRect>& areas);
 
 private:
     void Init();
+    // The table row of a paragraph-relative row in 1-based paragraph `tag` on the page drawn; -1
+    // for none.
+    int TableRow(int row, int tag);
     // Pads the list to the columns and, when it differs from `stored`, copies it into the columns.
     void SetColumnList(TPriorityItem list, TPriorityItem& stored, int THeaderAttribute::*field);
     // Bands from the width (1/100 mm) of the item.
@@ -161,6 +169,8 @@ private:
     int rowsWrapStyle_ = 0;
     TEdgeBorders gridLines_{ebLeft, ebTop, ebRight, ebBottom};
     int page_ = 0;
+    // Told of the rows DrawList places (RowAreas).
+    std::function<void(int Row, int Tag, const TRect& Rect)> rowProbe_;
     int cacheWidth_ = 0;
     int cacheHeight_ = 0;
     int cacheScale_ = 0;

@@ -515,6 +515,8 @@ void TTextDrawer::DrawRow(TRect rect, int scale, TRowAttribute title, TRowAttrib
         for (int r = 0; r < rowCount; ++r) {
             const int top = rect.Top + static_cast<int>(y * k * 0.01);
             const int bottom = rect.Top + static_cast<int>((y + rowLines * (rowHeight + title.LineWidth)) * k * 0.01);
+            if (pass == 0 && OnRowPlaced)
+                OnRowPlaced(r, tag, {rect.Left, top, rect.Right, bottom});
             if (!InRowBand(top, bottom)) {
                 y += rowLines * (rowHeight + title.LineWidth) + rowGap;
                 continue;
@@ -554,7 +556,11 @@ void TTextDrawer::DrawTitleIncRow(TRect rect, int scale, TRowAttribute title, TR
                 end += rowHeight * 0.3 + title.LineWidth;
                 end += rowHeight * 0.7 + title.LineWidth;
             }
-            if (!InRowBand(rect.Top + static_cast<int>(y * k * 0.01), rect.Top + static_cast<int>(end * k * 0.01))) {
+            const int top = rect.Top + static_cast<int>(y * k * 0.01);
+            const int bottom = rect.Top + static_cast<int>(end * k * 0.01);
+            if (pass == 0 && OnRowPlaced)
+                OnRowPlaced(r, tag, {rect.Left, top, rect.Right, bottom});
+            if (!InRowBand(top, bottom)) {
                 y = end + rowGap;
                 continue;
             }

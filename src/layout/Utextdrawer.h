@@ -222,6 +222,10 @@ public:
         bandBottom_ = bottom;
     }
 
+    // Told of every body row DrawRow and DrawTitleIncRow place, drawn or not: its index, the tag
+    // and its pixels.
+    std::function<void(int Row, int Tag, const TRect& Rect)> OnRowPlaced;
+
 private:
     bool InRowBand(int top, int bottom) const { return bottom > bandTop_ && top < bandBottom_; }
 

@@ -474,13 +474,38 @@ bool TViewItem::IsOnPage(int page) const
 void TViewItem::Foreground() { SetIndex(GetCountOfSibling() - 1); }
 void TViewItem::Background() { SetIndex(0); }
 
+bool TViewItem::IsDrawnOn(int page) const { return IsOnPage(page) && !options_.Contains(voHidden) && ItemVisible(); }
+
+TRect TViewItem::DrawExtent(int dpi, int scale) const
+{
+    const TRect content = ViewRectToPixels(GetTrueRect_(), dpi, scale);
+    const TRect frame = ViewRectToPixels(boundRect_, dpi, scale);
+    return {std::min(content.Left, frame.Left), std::min(content.Top, frame.Top), std::max(content.Right, frame.Right),
+            std::max(content.Bottom, frame.Bottom)};
+}
+
+namespace {
+
+// How far an item may paint beyond its extent (pen widths, the dotted frame).
+constexpr int kPaintReach = 8;
+
+bool OutsideBounds(const TRect& extent, int offsetX, int offsetY, const TRect& bounds)
+{
+    return extent.Right + offsetX + kPaintReach <= bounds.Left || extent.Left + offsetX - kPaintReach >= bounds.Right ||
+           extent.Bottom + offsetY + kPaintReach <= bounds.Top || extent.Top + offsetY - kPaintReach >= bounds.Bottom;
+}
+
+} // namespace
+
 void TViewItem::Draw(platform::Canvas& canvas, int offsetX, int offsetY, int scale, int page, int pageMax,
                      bool printer, bool showItemMargin)
 {
     const int dpi = canvas.DpiX();
     const bool onPage = IsOnPage(page);
-    const bool shown = !options_.Contains(voHidden) && ItemVisible();
     TViewItems* owner = GetOwner();
+    const std::optional<TRect>& bounds = owner->GetDrawBounds();
+    const bool shown = !options_.Contains(voHidden) && ItemVisible() &&
+                       !(bounds && OutsideBounds(DrawExtent(dpi, scale), offsetX, offsetY, *bounds));
     if (onPage && shown && owner->OnDrawItem)
         owner->OnDrawItem(owner, this, offsetX, offsetY, ViewRectToPixels(GetTrueRect_(), dpi, scale), scale, canvas,
                           page, pageMax, printer);
@@ -760,12 +785,35 @@ void TViewItems::DoChange()
         TTreeItems::DoChange();
 }
 
+bool TViewItems::TakeContentChanges(std::vector<TViewItem*>& items)
+{
+    items.clear();
+    const bool content = !layoutChanged_ && !contentItems_.empty();
+    if (content)
+        items.swap(contentItems_);
+    contentItems_.clear();
+    layoutChanged_ = false;
+    return content;
+}
+
+void TViewItems::SetDrawBounds(const TRect* bounds)
+{
+    if (bounds)
+        drawBounds_ = *bounds;
+    else
+        drawBounds_.reset();
+}
+
 void TViewItems::DoItemChange(TTreeItem* treeItem)
 {
     TTreeItems::DoItemChange(treeItem);
     if (ending_)
         return;
     auto* item = static_cast<TViewItem*>(treeItem);
+    if (contentChanging_ == 0)
+        layoutChanged_ = true;
+    else if (std::find(contentItems_.begin(), contentItems_.end(), item) == contentItems_.end())
+        contentItems_.push_back(item);
     {
         TViewItemsUpdate update(*this);
         TViewItem* parent = item->GetParent();
@@ -781,6 +829,8 @@ void TViewItems::DoItemChange(TTreeItem* treeItem)
 void TViewItems::DoDeletion(TTreeItem* treeItem)
 {
     auto* item = static_cast<TViewItem*>(treeItem);
+    std::erase(contentItems_, item);
+    layoutChanged_ = true;
     const int index = names_.IndexOfObject(item);
     if (index >= 0)
         names_.Delete(index);

@@ -30,6 +30,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -164,8 +165,14 @@ public:
     void Foreground();
     void Background();
 
+    // Whether Draw paints the item itself on `page` (on the page, not hidden, every ancestor expanded).
+    bool IsDrawnOn(int page) const;
+    // The pixels the item paints (its content and its frame) at `scale`, from the page origin.
+    TRect DrawExtent(int dpi, int scale) const;
+
     // Fires the tree's OnDrawItem for the item when it is on `page`, then its dotted frame (screen
-    // only), then the children when it is on the page.
+    // only), then the children when it is on the page. While the tree has draw bounds, an item
+    // whose extent lies outside them paints nothing itself.
     void Draw(platform::Canvas& canvas, int offsetX, int offsetY, int scale, int page, int pageMax, bool printer,
               bool showItemMargin);
 
@@ -220,6 +227,12 @@ public:
     void EndContentChange() { --contentChanging_; }
     bool GetContentChanging() const { return contentChanging_ != 0; }
     bool GetLoading() const { return loading_; }
+    // The items changed inside content changes since the last call, in order; false (and no
+    // items) when anything else changed the tree as well. Either way the record starts anew.
+    bool TakeContentChanges(std::vector<TViewItem*>& items);
+    // Pixels (with the draw offset applied) outside which items paint nothing; null: no bounds.
+    void SetDrawBounds(const TRect* bounds);
+    const std::optional<TRect>& GetDrawBounds() const { return drawBounds_; }
 
     // Hit test from `item` in 1/100 inch: the deepest, topmost selectable item under the point.
     TViewItem* Find(TViewItem* item, int x, int y) const;
@@ -280,6 +293,10 @@ private:
     int mmPositioning_ = 0;
     int selecting_ = 0;
     int contentChanging_ = 0;
+    // Changed items recorded for TakeContentChanges, and whether anything else changed.
+    std::vector<TViewItem*> contentItems_;
+    bool layoutChanged_ = true;
+    std::optional<TRect> drawBounds_;
     bool loading_ = false;
     bool ending_ = false;
 };

@@ -83,6 +83,10 @@ void TVktFieldContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, p
                               int pageMax, bool printer)
 {
     SetPage(page);
+    if (!printer) {
+        shownText_ = GetText();
+        shownPage_ = page;
+    }
     TTextContainer::Draw(offsetX, offsetY, rect, scale, canvas, page, pageMax, printer);
 }
 
@@ -117,8 +121,12 @@ void TVktFieldContainer::DBInactive()
 
 void TVktFieldContainer::DBChange()
 {
-    DataChange();
-    if (GetTopContainer()) GetTopContainer()->BroadcastDBChange(GetViewItem());
+    TVktTopContainer* top = GetTopContainer();
+    // After a row patch a text that reads as it was drawn is not drawn again.
+    const bool asDrawn =
+        top && top->GetRowPatch() && !GetSubData() && GetPage() == shownPage_ && GetText() == shownText_;
+    if (!asDrawn) DataChange();
+    if (top) top->BroadcastDBChange(GetViewItem());
 }
 
 void TVktFieldContainer::DBRename()

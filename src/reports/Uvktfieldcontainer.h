@@ -9,6 +9,7 @@
 #include "reports/Uvktdatalink.h"
 
 #include <memory>
+#include <string>
 
 class TVktAccesser;
 
@@ -46,4 +47,8 @@ private:
     std::unique_ptr<TVktAccesser> subAccesser_;
     int field_ = 0;
     bool dataChanged_ = false;
+    // The text last drawn on screen and its page: a row patch that leaves it as drawn repaints
+    // nothing.
+    std::string shownText_;
+    int shownPage_ = -1;
 };

@@ -98,6 +98,13 @@ int TVGCSumStruct::GetRowOffset(int index) const
     return index < 0 || index >= GetRowCount() ? 0 : entries_[static_cast<std::size_t>(index)].RowOffset;
 }
 
+bool TVGCSumStruct::SameRows(const TVGCSumStruct& other) const
+{
+    return groups_ == other.groups_ &&
+           std::equal(entries_.begin(), entries_.end(), other.entries_.begin(), other.entries_.end(),
+                      [](const Entry& a, const Entry& b) { return a.RowOffset == b.RowOffset; });
+}
+
 // ---- the grid ---------------------------------------------------------------------------------
 
 TVktGridContainer::TVktGridContainer() : TGridContainer(16), TVktDataLink(static_cast<TContainer&>(*this))
@@ -260,10 +267,55 @@ void TVktGridContainer::DBInactive()
 void TVktGridContainer::DBChange()
 {
     TVktTopContainer* top = GetTopContainer();
-    SetRowCount(top ? top->GetRowCount() : 0);
-    InitSumStruct();
-    DataChange();
+    const std::vector<int>* patched = top ? top->GetRowPatch() : nullptr;
+    const Mode mode = GetMode();
+    const int rows = GetRowCount();
+    const TVGCSumStruct sums = patched ? sums_ : TVGCSumStruct();
+    rowPatch_ = patched && (mode == Mode::List || mode == Mode::Page);
+    try {
+        InitSumStruct();
+        // The list's count as the change pass sets it, so that the cells are not cut and regrown.
+        const int listed = top ? top->GetRowCount() : 0;
+        SetRowCount(mode == Mode::List ? listed + sums_.GetSumCount() : listed);
+        DataChange();
+    } catch (...) {
+        rowPatch_ = false;
+        throw;
+    }
+    // A patch that left every row where it was changed only the patched rows.
+    if (rowPatch_ && GetRowCount() == rows && sums_.SameRows(sums)) NoteChangedRows(*patched);
+    else changedAll_ = true;
+    rowPatch_ = false;
     if (top) top->BroadcastDBChange(GetViewItem());
+}
+
+void TVktGridContainer::NoteChangedRows(const std::vector<int>& rows)
+{
+    constexpr std::size_t kMostRows = 1024;
+    const bool summed = GetMode() == Mode::List && sums_.GetSumCount() != 0;
+    for (const int row : rows) {
+        if (!summed) {
+            changedRows_.push_back(row);
+            continue;
+        }
+        // The data row, the subtotal closing its run and the total.
+        int table = row;
+        while (table < sums_.GetRowCount() && (sums_.GetCheckSum(table) || table - sums_.GetRowOffset(table) != row))
+            ++table;
+        changedRows_.push_back(table);
+        int sum = table + 1;
+        while (sum < sums_.GetRowCount() && !sums_.GetCheckSum(sum)) ++sum;
+        changedRows_.push_back(sum);
+        changedRows_.push_back(sums_.GetRowCount());
+    }
+    std::sort(changedRows_.begin(), changedRows_.end());
+    changedRows_.erase(std::unique(changedRows_.begin(), changedRows_.end()), changedRows_.end());
+    if (changedRows_.size() > kMostRows) changedAll_ = true;
+}
+
+bool TVktGridContainer::ChangedAreas(TRect rect, int scale, int page, std::vector<TRect>& areas)
+{
+    return !changedAll_ && RowAreas(rect, scale, page, changedRows_, areas);
 }
 
 void TVktGridContainer::CollectReadFields(TPriorityItem& fields) const
@@ -351,6 +403,7 @@ void TVktGridContainer::SubDataAccess(int id)
 
 void TVktGridContainer::DoChange()
 {
+    if (!rowPatch_) changedAll_ = true;
     TGridContainer::DoChange();
     TVktTopContainer* top = GetTopContainer();
     if (!GetViewItem() || !top || !dataChanged_) return;
@@ -407,6 +460,10 @@ void TVktGridContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, pl
     const Mode mode = GetMode();
     TGridContainer::Draw(offsetX, offsetY, rect, scale, canvas,
                          mode == Mode::Items || mode == Mode::Slot ? 1 : page, pageMax, printer);
+    if (!printer) {
+        changedRows_.clear();
+        changedAll_ = false;
+    }
 }
 
 // ---- cells ------------------------------------------------------------------------------------

@@ -36,6 +36,8 @@ public:
     // Sum rows above a data row; 0 past the end.
     int GetRowOffset(int index) const;
     platform::Currency GetTotal() const { return total_; }
+    // The same rows: every data and sum row where the other has it.
+    bool SameRows(const TVGCSumStruct& other) const;
 
 private:
     struct Entry {
@@ -85,6 +87,8 @@ public:
     void FontChange() override;
     void Draw(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page, int pageMax,
               bool printer) override;
+    // After row patches, the rows they changed (with their subtotal and the total) alone.
+    bool ChangedAreas(TRect rect, int scale, int page, std::vector<TRect>& areas) override;
     void SaveToXml(const platform::XmlNode& node) override;
     void LoadFromXml(const platform::XmlNode& node) override;
     void TextQuery(TTextDrawer* sender, int col, int row, std::string& text) override;
@@ -108,6 +112,9 @@ private:
     std::string FieldText(TVktAccesser& accesser, TVktField field) const;
     std::string SumRowText(int col, int row) const;
     void RequestTopQuery();
+    // Notes the table rows showing the listed rows `rows` (with their subtotal and the total) as
+    // changed since the last screen draw.
+    void NoteChangedRows(const std::vector<int>& rows);
 
     std::unique_ptr<TVktAccesser> subAccesser_;
     TVGCSumStruct sums_;
@@ -122,4 +129,9 @@ private:
     bool dataChanged_ = false;
     // SubData as the database container's query last saw it.
     bool querySubData_ = false;
+    // Changes since the last screen draw: table rows (sorted), or everything.
+    std::vector<int> changedRows_;
+    bool changedAll_ = true;
+    // A change pass after a row patch runs: its changes are the patched rows.
+    bool rowPatch_ = false;
 };

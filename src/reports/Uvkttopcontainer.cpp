@@ -368,6 +368,7 @@ void TVktTopContainer::FieldChanged(TVktField field, const TPriorityItem& ids)
         return;
     }
     const TPriorityItem named = NoticeRecordIds(field, ids);
+    rowPatch_.clear();
     if (Intersects(affected, queryFields_)) {
         if (named.GetCount() > kPatchLimit) {
             RequestQuery();
@@ -378,16 +379,34 @@ void TVktTopContainer::FieldChanged(TVktField field, const TPriorityItem& ids)
             if (Contains(queryFields_, affected.GetItem(i))) read << affected.GetItem(i);
         PatchRows(read, named);
     }
-    BroadcastDBChange(GetViewItem());
+    rowPatching_ = true;
+    try {
+        BroadcastDBChange(GetViewItem());
+    } catch (...) {
+        rowPatching_ = false;
+        throw;
+    }
+    rowPatching_ = false;
 }
 
 void TVktTopContainer::PatchRows(const TPriorityItem& fields, const TPriorityItem& ids)
 {
-    const TRowOfId rowOf = [this](int id) { return accesser_->FindRow(F::Data_ID, platform::Variant(id)); };
+    // Each record's row is looked up once: the filter and the patch both ask for it.
+    std::vector<std::pair<int, int>> rows;
+    const TRowOfId rowOf = [this, &rows](int id) {
+        for (const auto& [known, row] : rows)
+            if (known == id) return row;
+        const int row = accesser_->FindRow(F::Data_ID, platform::Variant(id));
+        rows.emplace_back(id, row);
+        return row;
+    };
     const std::optional<TFilterObject> filter = ListedRecordsFilter(filter_, ids, rowOf);
     if (!filter) return;
     ++patchCount_;
     patchedRows_ += PatchListedRows(*accesser_, rowOf, accesser_->GetTable(), fields, fields, *filter);
+    for (const auto& [id, row] : rows)
+        if (row >= 0) rowPatch_.push_back(row);
+    std::sort(rowPatch_.begin(), rowPatch_.end());
 }
 
 void TVktTopContainer::RecordsChanged(TVktObjKind kind, const TPriorityItem& ids, bool added)

@@ -79,6 +79,9 @@ public:
     int GetQueryCount() const { return queryCount_; }
     int GetPatchCount() const { return patchCount_; }
     int GetPatchedRowCount() const { return patchedRows_; }
+    // While the change pass after a row patch runs through the containers below: the rows the
+    // patch re-read (none when it read nothing), everything else unchanged; null otherwise.
+    const std::vector<int>* GetRowPatch() const { return rowPatching_ ? &rowPatch_ : nullptr; }
 
     int GetPageMax() override;
     void DoChange() override;
@@ -137,4 +140,6 @@ private:
     int queryCount_ = 0;
     int patchCount_ = 0;
     int patchedRows_ = 0;
+    std::vector<int> rowPatch_;
+    bool rowPatching_ = false;
 };

@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QPaintEvent>
 #include <QTest>
+
+#include <functional>
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -55,6 +60,134 @@ TEST(PageViewRepaint, ChangedPixelsAndMovedGripsAreRepainted)
     view.SetSelected(nullptr);
     QTest::qWait(20);
     EXPECT_EQ(shown(onScreen().topLeft() - QPoint(1, 1)), paper) << "grips taken away";
+}
+
+} // namespace
+
+namespace {
+
+// Everything the viewport painted.
+class PaintedRegion : public QObject {
+public:
+    QRegion Painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) Painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+
+// A content change repaints the changed item's area alone, with what overlaps it there; a content
+// change that comes with a move repaints the view. Either way the buffer is what a redraw draws.
+TEST(PageViewRepaint, ContentChangesRepaintTheChangedItemsAlone)
+{
+    vkttest::PrinterScope printerScope;
+    platform::SetScreenPixelsPerInch(96);
+    vkttest::InstallRecordingPrinter(std::make_unique<vkttest::RecordingPrinter>("Recorder", 96));
+    TPageView view;
+    TViewItems& items = *view.GetItems();
+    TViewItem* under = view.AddItem(nullptr, nullptr);
+    TViewItem* over = view.AddItem(nullptr, nullptr);
+    TViewItem* far = view.AddItem(nullptr, nullptr);
+    std::map<TViewItem*, platform::TColor> colors{{under, 0x0000FF}, {over, 0x00FF00}, {far, 0xFF0000}};
+    std::map<TViewItem*, int> draws;
+    view.OnDrawItem = [&](TPageView*, TViewItem* item, int x, int y, TRect r, int, platform::Canvas& canvas, int, int,
+                          bool) {
+        const auto color = colors.find(item);
+        if (color == colors.end()) return;
+        ++draws[item];
+        canvas.FillRect({r.Left + x, r.Top + y, r.Right + x, r.Bottom + y}, color->second);
+    };
+    under->SetMMBoundRect_({2000, 2000, 6000, 6000});
+    over->SetMMBoundRect_({5000, 5000, 8000, 8000});
+    far->SetMMBoundRect_({2000, 15000, 6000, 19000});
+    view.resize(600, 500);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QTest::qWait(80);  // the debounced resize
+    PaintedRegion paints;
+    view.viewport()->installEventFilter(&paints);
+    const auto onScreen = [&](TViewItem* item) {
+        const TRect r = item->GetScalingRect(view.GetScale_());
+        const TPoint o = view.GetPageDrawer()->GetPageOrigin(0);
+        return QRect(r.Left + o.X, r.Top + o.Y, r.Right - r.Left, r.Bottom - r.Top);
+    };
+    const auto sameAsRedraw = [&] {
+        const QImage shown = view.GetBackBuffer().copy();
+        view.Redraw();
+        return shown == view.GetBackBuffer();
+    };
+
+    draws.clear();
+    colors[under] = 0x00FFFF;
+    {
+        const TViewItemsContentChange content(&items);
+        under->Change();
+    }
+    QTest::qWait(20);
+    EXPECT_EQ(draws[under], 1);
+    EXPECT_EQ(draws[over], 1) << "what overlaps the changed item is drawn over it again";
+    EXPECT_EQ(draws[far], 0);
+    EXPECT_TRUE(onScreen(under).adjusted(-10, -10, 10, 10).contains(paints.Painted.boundingRect()));
+    const QRect changed = onScreen(under);
+    const QPoint inside = changed.topLeft() + QPoint(changed.width() / 4, changed.height() / 4);
+    EXPECT_EQ(platform::FromQColor(view.GetBackBuffer().pixelColor(inside)), 0x00FFFFu);
+    EXPECT_TRUE(sameAsRedraw());
+
+    draws.clear();
+    paints.Painted = QRegion();
+    colors[under] = 0x0000FF;
+    {
+        const TViewItemsUpdate update(items);
+        {
+            const TViewItemsContentChange content(&items);
+            under->Change();
+        }
+        far->SetMMBoundRect_({2000, 12000, 6000, 16000});
+    }
+    QTest::qWait(20);
+    EXPECT_EQ(draws[far], 1) << "a moved item is drawn where it went";
+    EXPECT_EQ(paints.Painted.boundingRect(), view.viewport()->rect());
+    EXPECT_TRUE(sameAsRedraw());
+}
+
+// The tree tells content changes from changes of the layout, and forgets deleted items.
+TEST(PageViewRepaint, ContentChangesAreToldFromLayoutChanges)
+{
+    TViewItems items;
+    const auto add = [&] { return items.AddViewItem(nullptr, nullptr); };
+    TViewItem* a = add();
+    TViewItem* b = add();
+    std::vector<TViewItem*> changed;
+    items.TakeContentChanges(changed);
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        bool content;
+        std::vector<TViewItem*> items;
+    } cases[] = {
+        {"content",
+         [&] {
+             const TViewItemsContentChange c(&items);
+             b->Change();
+             a->Change();
+             b->Change();
+         },
+         true,
+         {b, a}},
+        {"edit", [&] { a->Change(); }, false, {}},
+        {"content and edit", [&] { { const TViewItemsContentChange c(&items); b->Change(); } a->Change(); }, false, {}},
+        {"content of a deleted item", [&] { { const TViewItemsContentChange c(&items); b->Change(); } b->Delete(); },
+         false, {}},
+        {"nothing", [] {}, false, {}},
+    };
+    for (const auto& c : cases) {
+        c.change();
+        EXPECT_EQ(items.TakeContentChanges(changed), c.content) << c.name;
+        EXPECT_EQ(changed, c.items) << c.name;
+    }
 }
 
 } // namespace
