@@ -59,7 +59,11 @@ int main(int argc, char** argv)
     // While the font configuration is read: the start-up picture is decoded on a worker, and the
     // printers the layout designer's page asks for are listed (no text is measured for either).
     TSplash::PrefetchStartPicture();
-    PrinterObject();
+    try {
+        PrinterObject();
+    } catch (...) {
+        // met again, and reported, where the layout designer asks for the printers
+    }
     prefetch.WaitFonts();
 
     // An error escaping start-up or the loop is shown once; the program then ends normally.
