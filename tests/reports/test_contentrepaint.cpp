@@ -43,7 +43,6 @@ struct ShownReport {
     ShownReport(ReportDatabase& db, Kind kind) : layout(&db.Object(), ReportDatabase::FoodFilter())
     {
         top = layout.Add<TVktTopContainer>(11, nullptr);
-        top->GetViewItem()->SetMMBoundRect_({1000, 1000, 20000, 28000});
         TAccessFieldStruct sort;
         sort.GetFields() << ToInt(F::Data);
         sort.GetOrders() << 1;
@@ -98,19 +97,12 @@ struct ShownReport {
     PaintedRegion paints;
 };
 
-class ContentRepaintTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        vkttest::Scripted().Reset();
-        platform::SetScreenPixelsPerInch(96);
-    }
-};
-
 // A price edit of the second shown record repaints a strip of the page, not the page; a name edit
 // re-lists the sorted records. Either way the buffer shown holds what a whole redraw draws.
-TEST_F(ContentRepaintTest, EditsRepaintWhatChangedAsAWholeRedrawDrawsIt)
+TEST(ContentRepaintTest, EditsRepaintWhatChangedAsAWholeRedrawDrawsIt)
 {
+    vkttest::Scripted().Reset();
+    platform::SetScreenPixelsPerInch(96);
     const struct {
         Kind kind;
         F field;
