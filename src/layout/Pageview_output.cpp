@@ -99,7 +99,7 @@ bool TPageView::RedrawContent(const std::vector<TViewItem*>& items)
         const TRect r = ViewRectToPixels(item->GetTrueRect_(), dpi, scale);
         DoContentArea(item, {r.Left + o.X, r.Top + o.Y, r.Right + o.X, r.Bottom + o.Y}, scale, areas);
     }
-    // Overlapping areas are merged, so that every pixel is drawn once, in one pass of the tree.
+    // Overlapping areas are merged: each part of the view is drawn in one pass of the tree.
     const QRect view = viewport()->rect();
     std::vector<QRect> parts;
     for (const TRect& area : areas) {
@@ -109,7 +109,7 @@ bool TPageView::RedrawContent(const std::vector<TViewItem*>& items)
         for (auto other = parts.begin(); other != parts.end();)
             if (other->intersects(part)) {
                 part |= *other;
-                other = parts.erase(other);
+                parts.erase(other);
                 other = parts.begin();
             } else {
                 ++other;
