@@ -89,6 +89,9 @@ TKernelEditPanel::TKernelEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
     layout->addWidget(scroll_);
     content_ = new QWidget;
     scroll_->setWidget(content_);
+    // Placed for the viewport's width: a panel resized while hidden gets its own resize before
+    // the scroll area lays out its viewport.
+    scroll_->viewport()->installEventFilter(this);
     auto makePanel = [this](const char* name, int top, int height) {
         auto* panel = new QWidget(content_);
         panel->setObjectName(QString::fromLatin1(name));
@@ -774,6 +777,10 @@ void TKernelEditPanel::CancelEdit()
 
 bool TKernelEditPanel::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == scroll_->viewport() && event->type() == QEvent::Resize) {
+        LayoutPanels();
+        return false;
+    }
     auto* control = qobject_cast<QWidget*>(watched);
     const bool focusChange = event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut;
     if (control && FieldOf(control) != 0 && !(unitRequest_ && focusChange)) {
@@ -855,12 +862,6 @@ void TKernelEditPanel::ReselectUnits(bool forms, bool units)
 }
 
 // ===== Layout =========================================================================================
-
-void TKernelEditPanel::resizeEvent(QResizeEvent* event)
-{
-    TGuiPanel::resizeEvent(event);
-    LayoutPanels();
-}
 
 void TKernelEditPanel::LayoutPanels()
 {

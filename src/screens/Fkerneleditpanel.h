@@ -98,7 +98,6 @@ protected:
     void DoDetach() override;
     void DoUpdate() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct Control {

@@ -1,5 +1,5 @@
 // Opening records on the data screen: the editor laid out once at its height and each widget
-// painted once per open; the memo of a record opened behind another tab shows when its tab is
+// painted once per open, the kernel panel's controls placed for the width it shows at; the memo of a record opened behind another tab shows when its tab is
 // chosen, and a memo set while its panel is hidden is the one read and shown; the dealer shown
 // follows the dealer edits; grid cells drawn in the grid's current fonts.
 #include <gtest/gtest.h>
@@ -11,11 +11,13 @@
 #include "screens/Fdealerselectpanel.h"
 #include "screens/Fdetaileditpanel.h"
 #include "screens/Fgridedit.h"
+#include "screens/Fkerneleditpanel.h"
 #include "screens/Fmemoeditpanel.h"
 #include "support/screens/SampleDatabase.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QTabWidget>
 #include <QTest>
@@ -113,6 +115,22 @@ TEST_F(RecordOpen, TheEditorIsLaidOutOnceAndEveryWidgetPaintedOnce)
         }
         for (const auto& [widget, paints] : counter.Paints)
             EXPECT_EQ(paints, 1) << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+    }
+}
+
+TEST_F(RecordOpen, TheKernelControlsArePlacedForTheWidthShown)
+{
+    for (const char* name : {"玉ねぎ", "和牛のステーキ"}) {
+        SCOPED_TRACE(name);
+        viewer.EditData(0);
+        QCoreApplication::processEvents();
+        Open(name);
+        QPushButton* button = viewer.GetDataEditor()->GetKernelEditPanel()->GetBtnShow();
+        // The button's panel sits on the scroll area's content, which fills the viewport's width.
+        const QWidget* viewport = button->parentWidget()->parentWidget()->parentWidget();
+        EXPECT_GT(viewport->width(), 200);
+        EXPECT_EQ(button->x(), viewport->width() - 41);
+        EXPECT_EQ(button->parentWidget()->parentWidget()->width(), viewport->width());
     }
 }
 
