@@ -91,7 +91,8 @@ void TDataEditor::UpdateLayout()
     const int tabIndex = pages->indexOf(tab);
     if (compact_) {
         if (kernel_->parentWidget() != tab) {
-            static_cast<QBoxLayout*>(tab->layout())->insertWidget(0, kernel_, 1);
+            // Below the tab's 8-pixel spacer, filling the rest of the page.
+            static_cast<QBoxLayout*>(tab->layout())->insertWidget(1, kernel_, 1);
             kernel_->show();
         }
         kernel_->SetSideBySide(true);

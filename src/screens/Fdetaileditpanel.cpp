@@ -136,7 +136,8 @@ TDetailEditPanel::TDetailEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
     spacer->setObjectName(QStringLiteral("Panel"));
     spacer->setFixedHeight(8);
     kernel->layout()->addWidget(spacer);
-    static_cast<QVBoxLayout*>(kernel->layout())->addStretch(1);
+    // The kernel panel goes below the spacer and takes the rest (compact mode).
+    kernel->layout()->setAlignment(spacer, Qt::AlignTop);
     pageControl_->addTab(kernel, QStringLiteral("詳細"));
     pageControl_->setTabVisible(0, false);
     pageControl_->addTab(MakeDetailTab(), QStringLiteral("材料"));

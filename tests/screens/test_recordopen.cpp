@@ -1,5 +1,6 @@
 // Opening records on the data screen: the editor laid out once at its height and each widget
-// painted once per open, the kernel panel's controls placed for the width it shows at; the memo of a record opened behind another tab shows when its tab is
+// painted once per open, the kernel panel's controls placed for the width it shows at and, in
+// compact mode, the kernel panel filling its tab below the tab's spacer; the memo of a record opened behind another tab shows when its tab is
 // chosen, and a memo set while its panel is hidden is the one read and shown; the dealer shown
 // follows the dealer edits; grid cells drawn in the grid's current fonts.
 #include <gtest/gtest.h>
@@ -132,6 +133,22 @@ TEST_F(RecordOpen, TheKernelControlsArePlacedForTheWidthShown)
         EXPECT_EQ(button->x(), viewport->width() - 41);
         EXPECT_EQ(button->parentWidget()->parentWidget()->width(), viewport->width());
     }
+}
+
+TEST_F(RecordOpen, InCompactModeTheKernelPanelFillsItsTabBelowTheSpacer)
+{
+    viewer.GetDataEditor()->ShowCompact();
+    Open("玉ねぎ");
+    QCoreApplication::processEvents();
+    const QWidget* tab = Detail()->GetTab("TabKernel");
+    const QWidget* kernel = viewer.GetDataEditor()->GetKernelEditPanel();
+    ASSERT_EQ(kernel->parentWidget(), tab);
+    EXPECT_EQ(kernel->geometry(), QRect(0, 8, tab->width(), tab->height() - 8));
+    // Back and forth: the same place again.
+    viewer.GetDataEditor()->ShowSideBySide();
+    viewer.GetDataEditor()->ShowCompact();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(kernel->geometry(), QRect(0, 8, tab->width(), tab->height() - 8));
 }
 
 TEST_F(RecordOpen, AMemoOpenedBehindAnotherTabShowsWhenItsTabIsChosen)
