@@ -45,11 +45,14 @@ std::string TVktFunctor::MakeNewName(TVktObjKind kind) {
     const NewNameSource source = NameSourceOf(kind);
     if (source.Base.empty()) return {};
     return Read(std::string(), [&] {
-        // One pass collects the names taken under the base; the lowest free number wins.
+        // One pass collects the names taken under the base; the lowest free number wins. The names
+        // that start with the base sort from the base itself to below the base followed by a byte
+        // no UTF-8 text holds: a comparison of bytes, with no substring made per row.
         const std::string column = Col(source.Name);
-        platform::Statement find(Db(), "select " + column + " from " + Tbl(source.Table) + " where substr(" +
-                                           column + ", 1, length(:Base)) = :Base");
+        platform::Statement find(Db(), "select " + column + " from " + Tbl(source.Table) + " where " + column +
+                                           " >= :Base and " + column + " < :End");
         find.BindText("Base", source.Base);
+        find.BindText("End", std::string(source.Base) + '\xff');
         std::unordered_set<std::string> taken;
         while (find.Step()) taken.insert(find.GetText(0));
         for (int n = 1;; ++n) {

@@ -43,6 +43,9 @@ TClassView::TClassView(QWidget* parent) : QFrame(parent)
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(false);
     tree_->setIndentation(16);
+    // One font and one icon size: every row is as high as the first, with no measuring of the
+    // rows above a node when it is selected, scrolled to or painted.
+    tree_->setUniformRowHeights(true);
     tree_->setStatusTip(QStringLiteral("クラスビュー"));
     tree_->setItemDelegate(new LeafDelegate(leafOnly_, tree_));
     layout->addWidget(tree_);
