@@ -102,14 +102,19 @@ int TVktFunctor::AddClass(int parentId, const std::string& name) {
 
         const int id = NextKey(TVktField::Class_ID);
 
-        // The direct children match the parent's TreeID followed by one group of any digits.
+        // The direct children are the parent's TreeID followed by one group of digits: within the
+        // range of TreeIDs that start with the parent's (read through the TreeID index), those one
+        // group longer. The last of them comes first.
         TTreeIndex newIndex = parentIndex;
         bool hadChild = false;
         {
             platform::Statement children =
                 Prepare("select TreeID, ClassType, Icon_Key from " + table +
-                            " where TreeID like :Pattern order by TreeID desc",
-                        {{"Pattern", parentText + std::string(parentIndex.GetDigitSize(), '_')}});
+                            " where TreeID > :Parent and TreeID < :End and length(TreeID) = :Length"
+                            " order by TreeID desc limit 1",
+                        {{"Parent", parentText},
+                         {"End", parentText + '\xff'},
+                         {"Length", static_cast<int>(parentText.size()) + parentIndex.GetDigitSize()}});
             if (children.Step()) {
                 hadChild = true;
                 classType = children.GetInt("ClassType");
