@@ -44,6 +44,18 @@ TEST_F(AddTest, DefaultNamesAreNumberedFromOneAndReuseFreedNumbers) {
     EXPECT_EQ(functor.MakeNewName(TVktObjKind::Class), "新規分類1");
 }
 
+TEST_F(AddTest, OnlyNamesThatStartWithTheBaseTakeANumber) {
+    const struct {
+        int classId;
+        const char* name;
+    } names[] = {{kBeef, "新規分類1"}, {kPork, "新規分類2号"}, {kMeat, "新規分"}, {kBase, "X新規分類2"}, {kBanquet, "新規分類3"}};
+    for (const auto& n : names)
+        Sql("update VktDB1A set Class = '" + std::string(n.name) + "' where Class_ID = " + std::to_string(n.classId));
+    EXPECT_EQ(functor.MakeNewName(TVktObjKind::Class), "新規分類2");
+    Sql("update VktDB1A set Class = '新規分類2' where Class_ID = " + std::to_string(kPork));
+    EXPECT_EQ(functor.MakeNewName(TVktObjKind::Class), "新規分類4");
+}
+
 TEST_F(AddTest, EachKindHasItsBaseName) {
     EXPECT_EQ(functor.MakeNewName(TVktObjKind::Form), "新規形態1");
     EXPECT_EQ(functor.MakeNewName(TVktObjKind::Unit), "新規単位1");
@@ -108,6 +120,17 @@ TEST_F(AddTest, ANewClassFollowsTheLastChild) {
     const int id = functor.AddClass(kMeat, "");
     EXPECT_EQ(id, 48);
     EXPECT_EQ(ClassRow(id), "200000004|1|新規分類1|NouveauClasse|5");
+}
+
+TEST_F(AddTest, ANewClassFollowsTheLastChildNotItsSubClasses) {
+    // "200000003", the last child of Meat, gets a child that sorts after it.
+    ASSERT_EQ(Text("select TreeID from VktDB1A where Class_ID = 7"), "200000003");
+    const int grandchild = functor.AddClass(7, "");
+    ASSERT_NE(grandchild, 0);
+    EXPECT_EQ(Text("select TreeID from VktDB1A where Class_ID = " + std::to_string(grandchild)), "20000000300");
+    const int child = functor.AddClass(kMeat, "");
+    ASSERT_NE(child, 0);
+    EXPECT_EQ(Text("select TreeID from VktDB1A where Class_ID = " + std::to_string(child)), "200000004");
 }
 
 TEST_F(AddTest, AFirstChildTakesTheParentsTypeIconAndRecords) {
