@@ -3,6 +3,7 @@
 // of the generated texts. A bench file
 // registers its pairs at namespace scope:
 //   VKT_BENCH_RATIO(ImageViewLoadPaint, QImageLoadPaint, 1.5);
+// A limit of 0 reports the ratio without a target.
 #include <cstddef>
 #include <vector>
 

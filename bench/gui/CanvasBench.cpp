@@ -201,7 +201,9 @@ int main(int argc, char** argv)
     for (const bench::Ratio& ratio : bench::Ratios()) {
         const double ours = reporter.Mean(ratio.Ours);
         const double theirs = reporter.Mean(ratio.Theirs);
-        if (ours > 0 && theirs > 0)
+        if (ours > 0 && theirs > 0 && ratio.Limit <= 0)
+            std::printf("%s / %s: %.3g\n", ratio.Ours, ratio.Theirs, ours / theirs);
+        else if (ours > 0 && theirs > 0)
             std::printf("%s / %s: %.3g (at most %g)%s\n", ratio.Ours, ratio.Theirs, ours / theirs, ratio.Limit,
                         ours / theirs <= ratio.Limit ? "" : "  MISSED");
     }
