@@ -19,10 +19,12 @@ namespace {
 
 using F = TVktField;
 
-// Lists the rows of a filter with one query (setting the filter alone lists them).
-void ReadOne(TVktAccesser& reader, const TFilterObject& filter)
+// Lists the rows of a filter with one query (setting the filter alone lists them); unordered, the
+// rows come in table order with no sort.
+void ReadOne(TVktAccesser& reader, const TFilterObject& filter, bool ordered = true)
 {
     reader.BeginUpdate();
+    if (!ordered) reader.SetOrder(TPriorityItem());
     reader.SetFilter(filter);
     reader.EndUpdate();
     if (!reader.GetListed()) reader.Refresh();
@@ -42,7 +44,8 @@ TClassFilterBase::TClassFilterBase(QWidget* parent, TPanelOwner* owner) : TGuiPa
             TVDBClass reader(GetVktObject());
             TFilterObject filter;
             filter.Add(F::Class_ID, foEqual, ids.GetItem(0), {});
-            ReadOne(reader, filter);
+            // A class filter tests every class's tree index; the one row wanted needs no order.
+            ReadOne(reader, filter, false);
             reader.Locate(ids.GetItem(0));
             if (reader.GetRowCount() > 0 && reader.GetClassID() == ids.GetItem(0)) {
                 const platform::FlagScope scope(loading_);
