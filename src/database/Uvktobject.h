@@ -156,6 +156,8 @@ public:
     int GetDataEraseState(int dataId);
     bool GetClassesByIcon(int iconIndex);
     bool ClassHasContents(int classId);
+    // TreeID of a class; an empty tree index when there is none or the query fails.
+    TTreeIndex GetClassTreeID(int classId);
     bool GetUsedUnitKeys(int unitsId);
     bool GetFoodsByDealer(int dealerId);
     bool ClassIsBranchOrEmpty(int classId);

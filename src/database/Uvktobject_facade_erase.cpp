@@ -78,6 +78,8 @@ bool TVktObject::GetClassesByIcon(int iconIndex) { return BoundFunctor().GetClas
 
 bool TVktObject::ClassHasContents(int classId) { return BoundFunctor().ClassHasContents(classId); }
 
+TTreeIndex TVktObject::GetClassTreeID(int classId) { return BoundFunctor().GetClassTreeID(classId); }
+
 bool TVktObject::GetUsedUnitKeys(int unitsId) { return BoundFunctor().GetUsedUnitKeys(unitsId); }
 
 bool TVktObject::GetFoodsByDealer(int dealerId) { return BoundFunctor().GetFoodsByDealer(dealerId); }

@@ -40,11 +40,15 @@ TClassFilterBase::TClassFilterBase(QWidget* parent, TPanelOwner* owner) : TGuiPa
     events.OnIconSetChange = [this](TVktObject*) { LoadClasses(); };
     events.OnFilterSetChange = [this](TVktObject*) { ReloadFilters(true); };
     events.OnRecordsAdd = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
-        if (kind == TVktObjKind::Class && ids.GetCount() > 0) {
-            TVDBClass reader(GetVktObject());
+        TVktObject* object = GetVktObject();
+        if (kind == TVktObjKind::Class && ids.GetCount() > 0 && object) {
+            // The class is read by its tree index (an indexed lookup); a class filter would test
+            // every class's tree index.
+            const TTreeIndex tree = object->GetClassTreeID(ids.GetItem(0));
+            if (tree.Depth() == 0) return;
+            TVDBClass reader(object);
             TFilterObject filter;
-            filter.Add(F::Class_ID, foEqual, ids.GetItem(0), {});
-            // A class filter tests every class's tree index; the one row wanted needs no order.
+            filter.Add(F::TreeID, foEqual, tree.GetAsString(), {});
             ReadOne(reader, filter, false);
             reader.Locate(ids.GetItem(0));
             if (reader.GetRowCount() > 0 && reader.GetClassID() == ids.GetItem(0)) {
