@@ -49,7 +49,8 @@ void TDataEditor::SetData(int id)
 {
     const int previous = detail_->GetDataID();
     kernel_->SetData(id);
-    detail_->SetData(id);
+    // The kernel panel's read of an ingredient's row gives the dealer as well.
+    detail_->SetData(id, kernel_->GetDealerKeyRead());
     UpdateLayout();
     if (previous == 0 && compact_) detail_->GetPageControl()->setCurrentWidget(detail_->GetTab("TabKernel"));
 }

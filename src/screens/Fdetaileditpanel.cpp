@@ -30,6 +30,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 using F = TVktField;
 using platform::Variant;
@@ -119,6 +121,12 @@ QIcon CommandIcon(int image)
 
 } // namespace
 
+// The rows as stored; the chart takes the first day of each year row's month.
+struct TDetailEditPanel::THistoryRows {
+    std::vector<THistoryChartModel::DayPoint> days;
+    std::vector<THistoryChartModel::MonthPoint> months;
+};
+
 TDetailEditPanel::TDetailEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent, owner)
 {
     setObjectName(QStringLiteral("DetailEditPanel"));
@@ -164,6 +172,9 @@ TDetailEditPanel::TDetailEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
     chart->layout()->addWidget(itemChartPanel_);
     pageControl_->addTab(chart, QStringLiteral("材料チャート"));
     pageControl_->setVisible(false);
+    connect(pageControl_, &QTabWidget::currentChanged, this, [this] {
+        if (pageControl_->currentWidget() == GetTab("TabChart")) FillHistory();
+    });
 
     const auto modified = [this](QObject*) { ModifiedChange(); };
     dealerEditPanel_->OnModifiedChange = modified;
@@ -370,6 +381,13 @@ QWidget* TDetailEditPanel::GetTab(const char* name) const
     return nullptr;
 }
 
+THistoryChartPanel* TDetailEditPanel::GetHistoryChartPanel() const
+{
+    // Puts rows already read into the chart; nothing is read.
+    const_cast<TDetailEditPanel*>(this)->FillHistory();
+    return historyChartPanel_;
+}
+
 bool TDetailEditPanel::TabShown(const char* name) const
 {
     const int index = pageControl_->indexOf(GetTab(name));
@@ -390,12 +408,15 @@ bool TDetailEditPanel::Usable() const
 
 // ===== State ==========================================================================================
 
-void TDetailEditPanel::SetData(int id)
+void TDetailEditPanel::SetData(int id, std::optional<int> dealerKey)
 {
     if (!Usable()) return;
     dataId_ = id;
     SetClassType(GetVktObject()->GetDataClassType(id));
+    // Good for the reload that runs now only; a held one reads the dealer itself.
+    givenDealer_ = dealerKey;
     Changed();
+    givenDealer_.reset();
 }
 
 bool TDetailEditPanel::IsEditing() const
@@ -432,6 +453,7 @@ void TDetailEditPanel::SetClassType(int type)
     } else {
         dealerEditPanel_->Clear();
         dealers_.reset();
+        historyRows_.reset();
         historyChartPanel_->Clear();
     }
     dealerEditPanel_->setVisible(ingredient);
@@ -522,10 +544,14 @@ void TDetailEditPanel::FillDealers()
 
 void TDetailEditPanel::LoadDealer()
 {
+    const std::optional<int> given = std::exchange(givenDealer_, std::nullopt);
     if (!Usable() || classType_ != kIngredient) return;
-    TVDBFood food(GetVktObject());
-    ListWhere(food, F::Food_Key, dataId_);
-    const int dealerId = food.GetRowCount() > 0 ? food.GetDealerKey() : 0;
+    int dealerId = given.value_or(0);
+    if (!given) {
+        TVDBFood food(GetVktObject());
+        ListWhere(food, F::Food_Key, dataId_);
+        dealerId = food.GetRowCount() > 0 ? food.GetDealerKey() : 0;
+    }
     {
         // The selector's change shows the dealer once below, not on the way.
         const platform::FlagScope loading(loadingDealer_);
@@ -621,23 +647,36 @@ void TDetailEditPanel::LoadMemoAndImage()
 void TDetailEditPanel::LoadHistory()
 {
     if (!Usable() || classType_ != kIngredient) return;
+    auto rows = std::make_unique<THistoryRows>();
     TVDBMonthHistory months(GetVktObject());
     ListWhere(months, F::MHistory_Key, dataId_);
-    TVDBYearHistory years(GetVktObject());
-    ListWhere(years, F::YHistory_Key, dataId_);
-    historyChartPanel_->BeginUpdate();
-    historyChartPanel_->Clear();
     for (int row = 0; row < months.GetRowCount(); ++row) {
         months.SetRowIndex(row);
-        historyChartPanel_->AddMonthPoint(months.GetMHistoryDate(), months.GetMHistoryPrice().ToDouble());
+        rows->days.push_back({months.GetMHistoryDate(), months.GetMHistoryPrice().ToDouble()});
     }
-    historyChartPanel_->AddMonthPoint(platform::Today(), 0);
+    TVDBYearHistory years(GetVktObject());
+    ListWhere(years, F::YHistory_Key, dataId_);
     for (int row = 0; row < years.GetRowCount(); ++row) {
         years.SetRowIndex(row);
-        historyChartPanel_->AddYearPoint(years.GetYHistoryDate(), years.GetYHMaxPrice().ToDouble(),
-                                         years.GetYHAvePrice().ToDouble(), years.GetYHMinPrice().ToDouble(),
-                                         years.GetYHLastPrice().ToDouble());
+        rows->months.push_back({years.GetYHistoryDate(), years.GetYHMaxPrice().ToDouble(),
+                                years.GetYHAvePrice().ToDouble(), years.GetYHMinPrice().ToDouble(),
+                                years.GetYHLastPrice().ToDouble()});
     }
+    historyRows_ = std::move(rows);
+    // Filled now when in sight, or when a month edit is to be dropped by the refill.
+    if (pageControl_->currentWidget() == GetTab("TabChart") || historyChartPanel_->IsEditing()) FillHistory();
+}
+
+void TDetailEditPanel::FillHistory()
+{
+    if (!historyRows_) return;
+    const std::unique_ptr<THistoryRows> rows = std::move(historyRows_);
+    historyChartPanel_->BeginUpdate();
+    historyChartPanel_->Clear();
+    for (const THistoryChartModel::DayPoint& day : rows->days) historyChartPanel_->AddMonthPoint(day.date, day.price);
+    historyChartPanel_->AddMonthPoint(platform::Today(), 0);
+    for (const THistoryChartModel::MonthPoint& month : rows->months)
+        historyChartPanel_->AddYearPoint(month.date, month.max, month.ave, month.min, month.last);
     historyChartPanel_->ShowLastEntries();
     historyChartPanel_->EndUpdate();
 }

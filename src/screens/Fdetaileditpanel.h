@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -44,8 +45,9 @@ public:
     explicit TDetailEditPanel(QWidget* parent, TPanelOwner* owner = nullptr);
     ~TDetailEditPanel() override;
 
-    // Shows the record (0 none); only while bound to a valid object.
-    void SetData(int id);
+    // Shows the record (0 none); only while bound to a valid object. `dealerKey`: an ingredient's
+    // dealer as the caller has just read it with the record's row; read here when not given.
+    void SetData(int id, std::optional<int> dealerKey = {});
     int GetDataID() const { return dataId_; }
     // 0 none, 1 ingredient, 2 recipe, 3 menu.
     int GetClassType() const { return classType_; }
@@ -79,7 +81,8 @@ public:
     TMemoEditPanel* GetMemoEditPanel() const { return memoEditPanel_; }
     TImageEditPanel* GetImageEditPanel() const { return imageEditPanel_; }
     TAttributeSelectPanel* GetAttributeEditPanel() const { return attributeEditPanel_; }
-    THistoryChartPanel* GetHistoryChartPanel() const { return historyChartPanel_; }
+    // Filled first with the history read while its tab was not shown.
+    THistoryChartPanel* GetHistoryChartPanel() const;
     TItemChartPanel* GetItemChartPanel() const { return itemChartPanel_; }
     QToolBar* GetItemToolBar() const { return itemToolBar_; }
     QToolBar* GetImageToolBar() const { return imageToolBar_; }
@@ -115,6 +118,7 @@ private:
     void LoadItemChart();
     void LoadMemoAndImage();
     void LoadHistory();
+    void FillHistory();
 
     void DealerEditPanelCompanySelectorChange();
     void DealerApply();
@@ -154,6 +158,11 @@ private:
     int framesType_ = 0;
     // The dealers listed for the selector (none before the first ingredient shows).
     std::unique_ptr<TVDBDealer> dealers_;
+    // The dealer SetData was given, while its reload runs.
+    std::optional<int> givenDealer_;
+    // The price history read for the shown ingredient, waiting for the chart's tab to show.
+    struct THistoryRows;
+    std::unique_ptr<THistoryRows> historyRows_;
     bool reloading_ = false;
     bool loadingDealer_ = false;
     int eraseState_ = 0;

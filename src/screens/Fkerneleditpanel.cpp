@@ -321,6 +321,7 @@ QLabel* TKernelEditPanel::LabelOf(QWidget* control) const
 
 void TKernelEditPanel::SetData(int id)
 {
+    dealerRead_.reset();
     TVktObject* object = GetVktObject();
     if (!object || !object->IsValid() || id == dataId_) return;
     if (modified_) CancelEdit();
@@ -464,6 +465,7 @@ void TKernelEditPanel::LoadData()
     changeDateEdit_->setText(platform::ToQString(platform::DateToStr(reader->GetChangeDate())));
     if (auto* food = dynamic_cast<TVDBFood*>(reader.get())) {
         SetKey(ToInt(F::BuyUnit_Key), food->GetBuyUnitKey());
+        dealerRead_ = food->GetDealerKey();
         buyPrice_ = food->GetBuyPrice();
         quantity_ = food->GetQuantity();
         yield_ = food->GetYield();

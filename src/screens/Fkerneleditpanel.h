@@ -24,6 +24,7 @@
 #include "widgets/Fguipanel.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,8 @@ public:
     bool GetSideBySide() const { return sideBySide_; }
     void SetSideBySide(bool on);
     bool GetModified() const { return modified_; }
+    // The dealer of the ingredient row read since SetData last began (none when no such row was read).
+    std::optional<int> GetDealerKeyRead() const { return dealerRead_; }
 
     void ApplyEdit();
     void CancelEdit();
@@ -193,6 +196,7 @@ private:
     // The class type the class, form and unit lists hold; -1 none.
     int listType_ = -1;
     int eraseState_ = 0;
+    std::optional<int> dealerRead_;
     bool sideBySide_ = false;
     platform::Currency buyPrice_;
     double quantity_ = 0;

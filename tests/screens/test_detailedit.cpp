@@ -220,6 +220,27 @@ TEST_F(DetailPanel, CorrectingYesterdaysPriceWritesTheMonthAndMovesThePoint)
     EXPECT_DOUBLE_EQ(chart->GetMonthSeries()->at(chart->GetMonthSeries()->count() - 2).y(), 70);
 }
 
+TEST_F(DetailPanel, AHistoryReloadBehindAnotherTabShowsWithTheTab)
+{
+    // Found as a child: the panel's getter would fill the chart.
+    auto* chart = panel->findChild<THistoryChartPanel*>();
+    QTabWidget* tabs = panel->GetPageControl();
+    panel->SetData(wagyu);
+    tabs->setCurrentWidget(panel->GetTab("TabChart"));
+    ASSERT_EQ(chart->GetModel().PointsOfMonth(EncodeDate(2024, 6, 1)).size(), 3u);
+    const double today = chart->GetModel().GetDayPoints().back().price;
+    // Repriced behind the memo tab: today's point follows once the chart's tab shows.
+    tabs->setCurrentWidget(panel->GetTab("TabMemo"));
+    ASSERT_TRUE(Object().EditData(F::BuyPrice, Variant(25600.0), Ids({wagyu})));
+    tabs->setCurrentWidget(panel->GetTab("TabChart"));
+    EXPECT_DOUBLE_EQ(chart->GetModel().GetDayPoints().back().price, 2 * today);
+    // A reload left behind goes with the ingredient.
+    tabs->setCurrentWidget(panel->GetTab("TabMemo"));
+    ASSERT_TRUE(Object().EditData(F::BuyPrice, Variant(12800.0), Ids({wagyu})));
+    panel->SetData(steak);
+    EXPECT_TRUE(panel->GetHistoryChartPanel()->GetModel().GetDayPoints().empty());
+}
+
 TEST_F(DetailPanel, ARecipeShowsItsItemsAndAnItemEditReachesTheRecordList)
 {
     TDataView list(&window);
@@ -357,9 +378,10 @@ TEST_F(DetailPanel, EraseStatesAndASwitchToAnIngredient)
 TEST_F(DetailPanel, ABatchNamingTheShownRecordReloadsIt)
 {
     panel->SetData(wagyu);
+    panel->GetPageControl()->setCurrentWidget(panel->GetTab("TabChart"));
     QComboBox* months = panel->GetHistoryChartPanel()->GetMonthList();
     months->setCurrentIndex(0);
-    // A batch over several records, the shown one not first, reloads its history.
+    // A batch over several records, the shown one not first, reloads its history in sight.
     ASSERT_TRUE(Object().UpdateDataKeys("5", 0, Ids({db->Record("玉ねぎ"), wagyu}), Ids({ToInt(F::UseUnit_Key)}),
                                         nullptr));
     EXPECT_EQ(months->currentIndex(), months->count() - 1);

@@ -1,6 +1,6 @@
 // Opening records on the data screen: laid out and painted once, the kernel panel placed for the
 // width it shows at (compact: below the tab's spacer); a memo loaded behind another tab and
-// dealer edits show.
+// dealer edits show; each ingredient opens with its own dealer.
 #include <gtest/gtest.h>
 
 #include "database/Uvktobject.h"
@@ -14,6 +14,7 @@
 #include "support/screens/SampleDatabase.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -90,6 +91,33 @@ TEST(RecordOpen, AMemoLoadedBehindAnotherTabAndDealerEditsShow)
     EXPECT_FALSE(view->GetCanUndo());
     o.EditData(TVktField::Dealer_Key, Variant(0), onion);
     EXPECT_EQ(contact->text(), "");
+}
+
+TEST(RecordOpen, EachIngredientOpensWithItsOwnDealer)
+{
+    vkttest::SampleDatabase db;
+    TVktObject& o = db.Object();
+    for (const std::string name : {"和牛サーロイン", "玉ねぎ"})
+        o.EditData(TVktField::Dealer_Key, Variant(o.AddDealer(name + "の問屋")), TPriorityItem() << db.Record(name));
+    TDataEditor editor(nullptr);
+    editor.SetVktObject(&o);
+    const QComboBox* company = editor.GetDetailEditPanel()->GetDealerEditPanel()->GetCompanySelector();
+    // "人参" has none ("---"); after the steak the sirloin shows its own again.
+    const std::pair<const char*, const char*> opens[] = {{"和牛サーロイン", "和牛サーロインの問屋"},
+                                                         {"玉ねぎ", "玉ねぎの問屋"}, {"人参", "---"},
+                                                         {"和牛のステーキ", nullptr},
+                                                         {"和牛サーロイン", "和牛サーロインの問屋"}};
+    for (const auto& [name, dealer] : opens) {
+        editor.SetData(db.Record(name));
+        if (dealer) {
+            EXPECT_EQ(company->currentText().toStdString(), dealer) << name;
+        }
+    }
+    // With the kernel panel held it reads nothing: the onion's dealer is read for the onion.
+    editor.GetKernelEditPanel()->BeginUpdate();
+    editor.SetData(db.Record("玉ねぎ"));
+    EXPECT_EQ(company->currentText().toStdString(), "玉ねぎの問屋");
+    editor.GetKernelEditPanel()->EndUpdate();
 }
 
 } // namespace
