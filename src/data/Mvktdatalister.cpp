@@ -9,6 +9,7 @@
 
 #include "core/Unumericstring.h"
 #include "data/Usqlwiz.h"
+#include "platform/ConnectionPool.h"
 #include "platform/DateTime.h"
 #include "platform/Errors.h"
 #include "platform/Sqlite.h"
@@ -173,14 +174,15 @@ bool TVktDataLister::List(void* user, TPriorityItem fields, TPriorityItem orders
     sql_ = VktSQLString(table_, fields, orders, filter);
     if (path_.empty()) return true;
 
-    platform::Connection connection;
-    platform::Statement statement;
+    platform::ConnectionPool::Lease connection;
+    platform::StatementLease lease;
     try {
-        connection.Open(platform::DatabaseFilePath(path_), platform::OpenMode::ReadWrite);
-        statement.Prepare(connection, sql_);
+        connection = platform::ConnectionPool::Acquire(platform::DatabaseFilePath(path_));
+        lease = connection->Lease(sql_);
     } catch (const std::exception&) {
         return false;
     }
+    platform::Statement& statement = *lease;
     if (filter.GetKind() == 0) SetFilterParams(filter, statement);
 
     bool result = true;
@@ -203,7 +205,8 @@ bool TVktDataLister::List(void* user, TPriorityItem fields, TPriorityItem orders
     } catch (const std::exception&) {
         result = false;
     }
-    statement.Finalize();
-    connection.Close();
+    // The statement is reset before its connection goes back: no read is left open on it.
+    lease.Return();
+    connection.Return();
     return result;
 }

@@ -2,8 +2,11 @@
 // TVktDataLister: runs one select statement over a database folder and hands every row and cell
 // back through closures, each cell with its value and its display text.
 //
-// A lister lives for one listing: it opens its own connection to the folder's database file (its
-// own session; the file is never created) when List starts and closes it when List ends.
+// A lister lives for one listing: it takes a connection to the folder's database file (its own
+// session; the file is never created) when List starts and ends it when List ends. While the file
+// is retained (platform::ConnectionPool: an open database object retains its file) that is an idle
+// pooled read connection, given back with its statement reset; otherwise a connection of its own,
+// closed at the end. Listings alive at once (a handler listing again) use distinct connections.
 //
 // Values and display texts by the field's type (a NULL cell: value Null, text ""):
 //   string, memo           the text                      the text

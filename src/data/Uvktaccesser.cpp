@@ -5,6 +5,7 @@
 #include "data/Mvktdatalister.h"
 #include "data/Uvktrowcache.h"
 #include "data/Usqlwiz.h"
+#include "platform/ConnectionPool.h"
 #include "platform/Errors.h"
 #include "platform/Sqlite.h"
 #include "platform/Text.h"
@@ -215,12 +216,11 @@ int TVktAccesser::CountRows() const {
     keys << ToInt(GetTableFirstField(table_));
     const std::string sql = "select count(*) from (" + VktSQLString(table_, keys, TPriorityItem() << 0, filter_) + ")";
     try {
-        platform::Connection connection;
-        connection.Open(platform::DatabaseFilePath(GetPath()), platform::OpenMode::ReadWrite);
-        platform::Statement statement;
-        statement.Prepare(connection, sql);
-        if (filter_.GetKind() == 0) SetFilterParams(filter_, statement);
-        return statement.Step() ? statement.GetInt(0) : -1;
+        const platform::ConnectionPool::Lease connection =
+            platform::ConnectionPool::Acquire(platform::DatabaseFilePath(GetPath()));
+        platform::StatementLease statement = connection->Lease(sql);
+        if (filter_.GetKind() == 0) SetFilterParams(filter_, *statement);
+        return statement->Step() ? statement->GetInt(0) : -1;
     } catch (const std::exception&) {
         // The listing itself reports what fails.
         return -1;

@@ -2,6 +2,7 @@
 // batch loop of the facade.
 #include "database/Uvktobject.h"
 
+#include "platform/ConnectionPool.h"
 #include "platform/Files.h"
 #include "platform/FlagScope.h"
 
@@ -140,6 +141,7 @@ TVktObject::~TVktObject()
     filterSet_->OnChange = nullptr;
     filterSet_.reset();
     functor_.reset();
+    ReleaseConnections();
 }
 
 // ---- Opening and closing --------------------------------------------------------------------------
@@ -148,7 +150,14 @@ void TVktObject::AddRef()
 {
     if (openCount_ == 0) {
         DoOpen();
-        functor_->SetPath(GetPath());
+        const std::string path = GetPath();
+        functor_->SetPath(path);
+        // Listings of the open database reuse pooled read connections.
+        ReleaseConnections();   // left by a first AddRef that raised
+        if (!path.empty()) {
+            retainedFile_ = platform::DatabaseFilePath(path);
+            platform::ConnectionPool::Retain(retainedFile_);
+        }
         ReadSettings();
     }
     ++openCount_;
@@ -160,7 +169,13 @@ void TVktObject::Release()
     if (--openCount_ == 0) {
         DoRelease();
         functor_->CloseSession();
+        ReleaseConnections();
     }
+}
+
+void TVktObject::ReleaseConnections()
+{
+    if (!retainedFile_.empty()) platform::ConnectionPool::Release(std::exchange(retainedFile_, {}));
 }
 
 namespace {

@@ -326,6 +326,8 @@ protected:
 private:
     // Reads the five settings sections into the icons, the filters and the layouts.
     void ReadSettings();
+    // Ends the retain of the database file's pooled connections taken by the first AddRef.
+    void ReleaseConnections();
     void SaveLayout(TViewFieldStruct& target, const TViewFieldStruct& layout, const std::string& setting,
                     const std::string& element);
 
@@ -339,6 +341,7 @@ private:
     bool loadingSettings_ = false;   // the change events of icons and filters store nothing
     std::string name_;
     int openCount_ = 0;
+    std::string retainedFile_;   // retained in platform::ConnectionPool while open
     TViewFieldStruct viewFields_;
     TViewFieldStruct invViewFields_;
     TViewFieldStruct itemViewFields_;
