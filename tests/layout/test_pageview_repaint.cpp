@@ -2,6 +2,7 @@
 #include "gui/QtSupport.h"
 #include "layout/Pageview.h"
 #include "support/widgets/RecordingPrinter.h"
+#include "support/PaintedRegion.h"
 
 #include <gtest/gtest.h>
 
@@ -64,18 +65,7 @@ TEST(PageViewRepaint, ChangedPixelsAndMovedGripsAreRepainted)
     EXPECT_EQ(shown(onScreen().topLeft() - QPoint(1, 1)), paper) << "grips taken away";
 }
 
-// Everything the viewport painted.
-class PaintedRegion : public QObject {
-public:
-    QRegion Painted;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) Painted += static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-};
+using vkttest::PaintedRegion;
 
 // A content change repaints the changed item's area alone, with what overlaps it there; a content
 // change that comes with a move repaints the view. Either way the buffer is what a redraw draws.

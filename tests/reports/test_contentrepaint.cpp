@@ -7,6 +7,7 @@
 #include "reports/Uvktcontainer.h"
 #include "reports/Uvktfieldcontainer.h"
 #include "reports/Uvktgridcontainer.h"
+#include "support/PaintedRegion.h"
 #include "reports/Uvkttopcontainer.h"
 #include "support/ScriptedServices.h"
 
@@ -21,20 +22,8 @@ namespace {
 
 using F = TVktField;
 using platform::Variant;
+using vkttest::PaintedRegion;
 using vkttest::ReportDatabase;
-
-// Everything the viewport painted.
-class PaintedRegion : public QObject {
-public:
-    QRegion Painted;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) Painted += static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-};
 
 enum class Kind { Cards, SummedList, PagedGrid };
 
