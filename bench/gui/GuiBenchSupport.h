@@ -57,6 +57,20 @@ inline int AccesserRows(TVktObjectLink* object, TVktTable table, const TPriority
     return accesser.GetRowCount();
 }
 
+// The stored buy price of one record, read through a bare accessor (Empty when it has none).
+inline platform::Variant StoredBuyPrice(TVktObjectLink* object, int id)
+{
+    TVktAccesser price(object);
+    price.BeginUpdate();
+    price.SetTable(TVktTable::TblData);
+    price.SetFields(TPriorityItem() << static_cast<int>(TVktField::BuyPrice));
+    TFilterObject one;
+    one.Add(TVktField::Data_ID, foEqual, platform::Variant(id), {});
+    price.SetFilter(one);
+    price.EndUpdate();
+    return price.GetValue(TVktField::BuyPrice);
+}
+
 // The first `count` generated ingredients (fewer at small sizes), out of the trash.
 inline TFilterObject FirstIngredients(std::size_t count)
 {

@@ -134,15 +134,7 @@ void ReportEditReaction(benchmark::State& state)
         ShownReport report;
         TVktTopContainer& top = *report.top;
         const TPriorityItem ids = TPriorityItem() << report.ShownRecord();
-        TVktAccesser price(&object);
-        price.BeginUpdate();
-        price.SetTable(TVktTable::TblData);
-        price.SetFields(TPriorityItem() << ToInt(F::BuyPrice));
-        TFilterObject one;
-        one.Add(F::Data_ID, foEqual, platform::Variant(ids.GetItem(0)), {});
-        price.SetFilter(one);
-        price.EndUpdate();
-        const platform::Variant original = price.GetValue(F::BuyPrice);
+        const platform::Variant original = bench::StoredBuyPrice(&object, ids.GetItem(0));
         const double base = original.IsEmpty() ? 100.0 : original.AsDouble();
         int step = 0;
         for (auto _ : state) {

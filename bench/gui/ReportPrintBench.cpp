@@ -260,15 +260,7 @@ void EditReaction(benchmark::State& state, Report kind)
         QCoreApplication::processEvents();
         const int shown = report.grid->GetVisibleRowCount();
         const TPriorityItem ids = TPriorityItem() << report.RecordOnPage(page);
-        TVktAccesser price(&object);
-        price.BeginUpdate();
-        price.SetTable(TVktTable::TblData);
-        price.SetFields(TPriorityItem() << ToInt(F::BuyPrice));
-        TFilterObject one;
-        one.Add(F::Data_ID, foEqual, platform::Variant(ids.GetItem(0)), {});
-        price.SetFilter(one);
-        price.EndUpdate();
-        const platform::Variant original = price.GetValue(F::BuyPrice);
+        const platform::Variant original = bench::StoredBuyPrice(&object, ids.GetItem(0));
         const double base = original.IsEmpty() ? 100.0 : original.AsDouble();
         TVktTopContainer& top = *report.top;
         int step = 0;
