@@ -190,10 +190,23 @@ bool TVktObject::IsValid()
     if (path.back() == '/') path.pop_back();
     // While open and bound to this folder the session serves the test: no connection of its own
     // per call. The file test catches a database removed under the open session.
+    // A test passed stays good while the file and its schema stay the same.
     if (openCount_ > 0 && functor_->GetPath() == path) {
-        if (!platform::FileExists(platform::DatabaseFilePath(path))) return false;
+        const platform::FileIdentity file = platform::FileIdentity::Of(platform::DatabaseFilePath(path));
+        if (!file.exists) return false;
         try {
-            return HoldsAllStoredTables(functor_->GetConnection());
+            platform::Connection& db = functor_->GetConnection();
+            std::int64_t schema = 0;
+            {
+                platform::StatementLease query = db.Lease("PRAGMA schema_version");
+                if (query->Step()) schema = query->GetInt64(0);
+            }
+            if (validFile_ && *validFile_ == file && validSchema_ == schema) return true;
+            validFile_.reset();
+            if (!HoldsAllStoredTables(db)) return false;
+            validFile_ = file;
+            validSchema_ = schema;
+            return true;
         } catch (const std::exception&) {
             return false;
         }

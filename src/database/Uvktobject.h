@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/Priorityitem.h"
@@ -37,6 +38,7 @@
 #include "platform/Color.h"
 #include "platform/Currency.h"
 #include "platform/DateTime.h"
+#include "platform/Files.h"
 #include "platform/ImageList.h"
 #include "platform/Sqlite.h"
 #include "platform/Variant.h"
@@ -342,6 +344,8 @@ private:
     std::string name_;
     int openCount_ = 0;
     std::string retainedFile_;   // retained in platform::ConnectionPool while open
+    std::optional<platform::FileIdentity> validFile_;   // the file and schema IsValid last found whole
+    std::int64_t validSchema_ = 0;
     TViewFieldStruct viewFields_;
     TViewFieldStruct invViewFields_;
     TViewFieldStruct itemViewFields_;

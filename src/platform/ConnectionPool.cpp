@@ -1,9 +1,9 @@
 #include "platform/ConnectionPool.h"
 
 #include "platform/Errors.h"
+#include "platform/Files.h"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <map>
 #include <mutex>
@@ -13,20 +13,6 @@
 namespace platform {
 
 namespace {
-
-// Which file a path names now; a missing file has no identity.
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool exists = false;
-
-    static FileIdentity Of(const std::string& file) {
-        struct stat info {};
-        if (::stat(file.c_str(), &info) != 0) return {};
-        return {info.st_dev, info.st_ino, true};
-    }
-    bool operator==(const FileIdentity&) const = default;
-};
 
 // Whether the connection may go back idle: open, no transaction, no statement left stepping (which
 // would hold its read snapshot).

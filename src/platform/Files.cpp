@@ -84,6 +84,13 @@ bool FolderExists(const std::string& path)
     return !path.empty() && fs::is_directory(path, ec);
 }
 
+FileIdentity FileIdentity::Of(const std::string& path)
+{
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return {};
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), true};
+}
+
 bool FileExists(const std::string& path)
 {
     std::error_code ec;

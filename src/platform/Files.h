@@ -1,6 +1,7 @@
 #pragma once
 // File-system helpers over std::filesystem. Paths are UTF-8 strings. The tests of existence never
 // raise; reading and writing raise FileError naming the path and the system's reason.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,16 @@ namespace platform {
 bool FolderExists(const std::string& path);
 // True when the path names an existing file that is not a folder.
 bool FileExists(const std::string& path);
+
+// Which file a path names now (device and inode); a missing file or a folder has no identity.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool exists = false;
+
+    static FileIdentity Of(const std::string& path);
+    bool operator==(const FileIdentity&) const = default;
+};
 
 // Looks in `folder` (not below it) for a file whose name equals `name` ignoring ASCII letter case;
 // returns its real path (folder joined with the name as stored), or "" when there is none. An exact

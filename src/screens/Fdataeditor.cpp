@@ -9,6 +9,8 @@
 #include <QSplitter>
 #include <QTabWidget>
 
+#include <optional>
+
 TDataEditor::TDataEditor(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent, owner)
 {
     setObjectName(QStringLiteral("DataEditor"));
@@ -49,8 +51,11 @@ void TDataEditor::SetData(int id)
 {
     const int previous = detail_->GetDataID();
     kernel_->SetData(id);
-    // The kernel panel's read of an ingredient's row gives the dealer as well.
-    detail_->SetData(id, kernel_->GetDealerKeyRead());
+    // The kernel panel's reads give the record's type and state, and an ingredient's dealer.
+    std::optional<TDetailEditPanel::TRecordState> state;
+    if (kernel_->GetStateRead())
+        state = TDetailEditPanel::TRecordState{kernel_->GetClassType(), kernel_->GetEraseState()};
+    detail_->SetData(id, kernel_->GetDealerKeyRead(), state);
     UpdateLayout();
     if (previous == 0 && compact_) detail_->GetPageControl()->setCurrentWidget(detail_->GetTab("TabKernel"));
 }

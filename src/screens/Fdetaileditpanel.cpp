@@ -408,15 +408,16 @@ bool TDetailEditPanel::Usable() const
 
 // ===== State ==========================================================================================
 
-void TDetailEditPanel::SetData(int id, std::optional<int> dealerKey)
+void TDetailEditPanel::SetData(int id, std::optional<int> dealerKey, std::optional<TRecordState> state)
 {
     if (!Usable()) return;
     dataId_ = id;
-    SetClassType(GetVktObject()->GetDataClassType(id));
-    // Good for the reload that runs now only; a held one reads the dealer itself.
+    // Good for the reload that runs now only; a held one reads them itself.
     givenDealer_ = dealerKey;
+    givenState_ = state;
     Changed();
     givenDealer_.reset();
+    givenState_.reset();
 }
 
 bool TDetailEditPanel::IsEditing() const
@@ -511,8 +512,9 @@ void TDetailEditPanel::DoUpdate()
     // The object stays valid while the record is read.
     const platform::FlagScope reloading(reloading_);
     TVktObject* object = GetVktObject();
-    SetClassType(object->GetDataClassType(dataId_));
-    SetEraseState(object->GetDataEraseState(dataId_));
+    const std::optional<TRecordState> given = std::exchange(givenState_, std::nullopt);
+    SetClassType(given ? given->ClassType : object->GetDataClassType(dataId_));
+    SetEraseState(given ? given->EraseState : object->GetDataEraseState(dataId_));
     LoadByClassType();
     LoadAttributeChecks();
     LoadMemoAndImage();

@@ -45,9 +45,15 @@ public:
     explicit TDetailEditPanel(QWidget* parent, TPanelOwner* owner = nullptr);
     ~TDetailEditPanel() override;
 
+    // A record's class type and erase state as the caller has just read them.
+    struct TRecordState {
+        int ClassType = 0;
+        int EraseState = 0;
+    };
     // Shows the record (0 none); only while bound to a valid object. `dealerKey`: an ingredient's
-    // dealer as the caller has just read it with the record's row; read here when not given.
-    void SetData(int id, std::optional<int> dealerKey = {});
+    // dealer as the caller has just read it with the record's row; `state`: the record's type and
+    // state as just read; each read here when not given.
+    void SetData(int id, std::optional<int> dealerKey = {}, std::optional<TRecordState> state = {});
     int GetDataID() const { return dataId_; }
     // 0 none, 1 ingredient, 2 recipe, 3 menu.
     int GetClassType() const { return classType_; }
@@ -158,8 +164,9 @@ private:
     int framesType_ = 0;
     // The dealers listed for the selector (none before the first ingredient shows).
     std::unique_ptr<TVDBDealer> dealers_;
-    // The dealer SetData was given, while its reload runs.
+    // The dealer and the record's state SetData was given, while its reload runs.
     std::optional<int> givenDealer_;
+    std::optional<TRecordState> givenState_;
     // The price history read for the shown ingredient, waiting for the chart's tab to show.
     struct THistoryRows;
     std::unique_ptr<THistoryRows> historyRows_;

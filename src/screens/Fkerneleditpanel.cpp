@@ -23,6 +23,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 
+#include <utility>
+
 namespace {
 
 using F = TVktField;
@@ -322,12 +324,13 @@ QLabel* TKernelEditPanel::LabelOf(QWidget* control) const
 void TKernelEditPanel::SetData(int id)
 {
     dealerRead_.reset();
+    stateRead_ = false;
     TVktObject* object = GetVktObject();
     if (!object || !object->IsValid() || id == dataId_) return;
     if (modified_) CancelEdit();
     dataId_ = id;
-    SetClassType(object->GetDataClassType(id));
-    SetEraseState(object->GetDataEraseState(id));
+    // The update reads the record's type and state and arranges the panel for it.
+    arrangeType_ = true;
     Changed();
 }
 
@@ -506,8 +509,9 @@ void TKernelEditPanel::DoUpdate()
     TVktObject* object = GetVktObject();
     if (!object || !object->IsValid()) return;
     const int type = object->GetDataClassType(dataId_);
-    if (type != classType_) SetClassType(type);
+    if (std::exchange(arrangeType_, false) || type != classType_) SetClassType(type);
     SetEraseState(object->GetDataEraseState(dataId_));
+    stateRead_ = true;
     LoadData();
 }
 

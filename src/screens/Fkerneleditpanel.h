@@ -61,6 +61,8 @@ public:
     bool GetModified() const { return modified_; }
     // The dealer of the ingredient row read since SetData last began (none when no such row was read).
     std::optional<int> GetDealerKeyRead() const { return dealerRead_; }
+    // Whether the class type and erase state shown were read since SetData last began.
+    bool GetStateRead() const { return stateRead_; }
 
     void ApplyEdit();
     void CancelEdit();
@@ -193,10 +195,12 @@ private:
     QWidget* editControl_ = nullptr;
     int dataId_ = 0;
     int classType_ = 0;
+    bool arrangeType_ = false;   // a record was set: the next update arranges for its type
     // The class type the class, form and unit lists hold; -1 none.
     int listType_ = -1;
     int eraseState_ = 0;
     std::optional<int> dealerRead_;
+    bool stateRead_ = false;
     bool sideBySide_ = false;
     platform::Currency buyPrice_;
     double quantity_ = 0;
