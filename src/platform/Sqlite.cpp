@@ -2,6 +2,7 @@
 
 #include "platform/DateTime.h"
 #include "platform/Errors.h"
+#include "platform/Files.h"
 
 #include <sqlite3.h>
 
@@ -201,7 +202,7 @@ const char* ConnectionVfs() {
 
 std::string DatabaseFilePath(const std::string& folder) {
     if (folder.empty()) return kDatabaseFileName;
-    return (std::filesystem::path(folder) / kDatabaseFileName).string();
+    return JoinPath(folder, kDatabaseFileName);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -236,6 +236,20 @@ void TGridModel::SetCell(int col, int row, const std::string& text)
     emit dataChanged(cell, cell);
 }
 
+void TGridModel::AppendRow(const TGridRowStruct& row, std::vector<std::string> cells)
+{
+    const int at = rowCount_;
+    // The first row takes the place of the blank one the view shows.
+    const bool inserted = columns_ > 0 && at > 0;
+    if (inserted) beginInsertRows({}, at, at);
+    rowCount_ = at + 1;
+    rows_.push_back(row);
+    cells_.resize(at);
+    cells_.push_back(std::move(cells));
+    if (inserted) endInsertRows();
+    else if (columns_ > 0) emit dataChanged(index(0, 0), index(0, columns_ - 1));
+}
+
 std::string TGridModel::GetCell(int col, int row) const
 {
     if (row < 0 || col < 0 || static_cast<size_t>(row) >= cells_.size()) return {};

@@ -72,6 +72,8 @@ public:
     // Sets the row count; cell texts and row objects follow it (new ones empty / zero).
     void SetRowCount(int count);
     void SetCell(int col, int row, const std::string& text);
+    // Adds a row at the end with its cells by column: the view learns of one row, not of each cell.
+    void AppendRow(const TGridRowStruct& row, std::vector<std::string> cells);
     std::string GetCell(int col, int row) const;
     TGridRowStruct& Row(int row) { return rows_.at(row); }
     const TGridRowStruct& Row(int row) const { return rows_.at(row); }

@@ -9,6 +9,9 @@
 #include <QHeaderView>
 #include <QPainter>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 constexpr int kIconArea = 19;
@@ -47,18 +50,16 @@ void TItemListView::AddItem(const std::string& category, const std::string& clas
                             platform::Currency usePrice, double use, platform::Currency unitPrice,
                             const std::string& unitName, const std::string& itemName)
 {
+    std::vector<std::string> cells(ColUsePrice + 1);
+    cells[ColCategory] = category;
+    cells[ColClass] = className;
+    cells[ColName] = itemName;
+    cells[ColUnit] = unitName;
+    cells[ColPrice] = unitPrice.ToText();
+    cells[ColUse] = platform::FloatToStr(use);
+    cells[ColUsePrice] = usePrice.ToText();
     TGridModel* model = GetModel();
-    const int row = model->GetRowCount();
-    model->SetRowCount(row + 1);
-    model->Row(row).ID = row + 1;
-    model->Row(row).Selected = icon;
-    model->SetCell(ColCategory, row, category);
-    model->SetCell(ColClass, row, className);
-    model->SetCell(ColName, row, itemName);
-    model->SetCell(ColUnit, row, unitName);
-    model->SetCell(ColPrice, row, unitPrice.ToText());
-    model->SetCell(ColUse, row, platform::FloatToStr(use));
-    model->SetCell(ColUsePrice, row, usePrice.ToText());
+    model->AppendRow({model->GetRowCount() + 1, icon}, std::move(cells));
 }
 
 int TItemListView::GetRowCount() const { return GetModel()->GetRowCount(); }

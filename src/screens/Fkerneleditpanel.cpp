@@ -787,8 +787,9 @@ bool TKernelEditPanel::eventFilter(QObject* watched, QEvent* event)
         LayoutPanels();
         return false;
     }
-    auto* control = qobject_cast<QWidget*>(watched);
     const bool focusChange = event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut;
+    if (!focusChange && event->type() != QEvent::KeyPress) return TGuiPanel::eventFilter(watched, event);
+    auto* control = qobject_cast<QWidget*>(watched);
     if (control && FieldOf(control) != 0 && !(unitRequest_ && focusChange)) {
         switch (event->type()) {
         case QEvent::FocusIn:

@@ -6,6 +6,7 @@
 #include "screens/Fitemlistview.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
@@ -100,6 +101,15 @@ TEST_F(ItemList, RowsShowFormattedValuesAndOnlyUsesAreEditable)
     EXPECT_EQ(View()->model()->rowCount(), 1);
     EXPECT_EQ(list.CellText(TItemListView::ColPrice, 0), "");
     EXPECT_FALSE(View()->model()->flags(View()->model()->index(0, 5)).testFlag(Qt::ItemIsEditable));
+
+    // Rows added to the shown list reach the view, the first in place of the blank row.
+    list.AddItem("1", "野菜", 5, Currency::FromInt(75), 0.3, Currency::FromInt(250), "kg", "玉ねぎ");
+    EXPECT_EQ(View()->verticalHeader()->count(), 1);
+    EXPECT_EQ(View()->model()->data(View()->model()->index(0, 2)).toString(), QStringLiteral("玉ねぎ"));
+    list.AddItem("2", "ソース", 7, Currency::FromInt(400), 0, Currency::FromInt(800), "L", "デミグラスソース");
+    EXPECT_EQ(View()->verticalHeader()->count(), 2);
+    EXPECT_EQ(View()->model()->data(View()->model()->index(1, 3)).toString(), QStringLiteral("L"));
+    EXPECT_EQ(list.GetIcon(1), 7);
 }
 
 TEST_F(ItemList, AUseIsAppliedForTheRowItWasTypedIn)
