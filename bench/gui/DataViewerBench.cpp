@@ -3,7 +3,8 @@
 //    loaded and laid out) for the recipe with the most items and for an ingredient with twelve
 //    months of price history, against the same typed row readers done bare (the record's type and
 //    state, the class, form and unit lists, the kernel row, dealers, history, items, attribute
-//    checks, memo and picture); the same open until the editor's first paint is reported beside it;
+//    checks, memo and picture) timed at the same point of the same close-and-open cycle, after the
+//    same paint; the same open until the editor's first paint is reported beside it;
 //  - one kernel field edit through the database object, as the kernel panel writes it, with every
 //    ingredient listed above the editor: the write, the notices and the list's repaint, against the
 //    accessor's listing of the list's rows; the list must re-read the edited row alone;
@@ -291,61 +292,63 @@ void ReadRecord(int id)
     }
 }
 
-// With `painted` false the window's updates are held while timed: the record is read, the editor
-// filled and laid out; its paint follows untimed.
-void OpenRecord(benchmark::State& state, int id, bool painted)
+// What a cycle of the data screen times.
+enum class Timed { Open, OpenPainted, Reads };
+
+// One cycle: the record closed and the screen painted, then the record opened in the editor and the
+// screen painted again. Timed::Open times the open with the window's updates held (the record read,
+// the editor filled and laid out); OpenPainted the same until the editor's first paint; Reads the
+// typed readers' reads of the same record, done bare where the open would start, so both begin
+// after the same paint.
+void OpenCycle(benchmark::State& state, int id, Timed timed)
 {
     ShownViewer shown;
     for (auto _ : state) {
         state.PauseTiming();
         shown.viewer.EditData(0);
         QCoreApplication::processEvents();
-        if (!painted) shown.viewer.setUpdatesEnabled(false);
+        if (timed != Timed::OpenPainted) shown.viewer.setUpdatesEnabled(false);
         state.ResumeTiming();
-        shown.Open(id);
-        if (!painted) {
+        if (timed == Timed::Reads) {
+            ReadRecord(id);
             state.PauseTiming();
-            shown.viewer.setUpdatesEnabled(true);
-            QCoreApplication::processEvents();
-            state.ResumeTiming();
         }
+        shown.Open(id);
+        if (timed == Timed::Open) state.PauseTiming();
+        shown.viewer.setUpdatesEnabled(true);
+        QCoreApplication::processEvents();
+        if (timed != Timed::OpenPainted) state.ResumeTiming();
     }
 }
 
 void RecordOpenRecipe(benchmark::State& state)
 {
-    bench::Guarded(state, [&] { OpenRecord(state, LargestRecipe(), false); });
+    bench::Guarded(state, [&] { OpenCycle(state, LargestRecipe(), Timed::Open); });
 }
 
 void RecordOpenIngredient(benchmark::State& state)
 {
-    bench::Guarded(state, [&] { OpenRecord(state, HistoryIngredient(), false); });
+    bench::Guarded(state, [&] { OpenCycle(state, HistoryIngredient(), Timed::Open); });
 }
 
 void RecordOpenPaintedRecipe(benchmark::State& state)
 {
-    bench::Guarded(state, [&] { OpenRecord(state, LargestRecipe(), true); });
+    bench::Guarded(state, [&] { OpenCycle(state, LargestRecipe(), Timed::OpenPainted); });
 }
 
 void RecordOpenPaintedIngredient(benchmark::State& state)
 {
-    bench::Guarded(state, [&] { OpenRecord(state, HistoryIngredient(), true); });
+    bench::Guarded(state, [&] { OpenCycle(state, HistoryIngredient(), Timed::OpenPainted); });
 }
 
 void RecordReadsRecipe(benchmark::State& state)
 {
-    bench::Guarded(state, [&] {
-        const int id = LargestRecipe();
-        for (auto _ : state) ReadRecord(id);
-    });
+    bench::Guarded(state, [&] { OpenCycle(state, LargestRecipe(), Timed::Reads); });
 }
 
 void RecordReadsIngredient(benchmark::State& state)
 {
-    bench::Guarded(state, [&] {
-        const int id = HistoryIngredient();
-        for (auto _ : state) ReadRecord(id);
-    });
+    bench::Guarded(state, [&] { OpenCycle(state, HistoryIngredient(), Timed::Reads); });
 }
 
 // ===== One kernel edit =================================================================================
