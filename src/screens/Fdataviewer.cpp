@@ -73,9 +73,10 @@ void TDataViewer::EditData(int id)
 {
     if (id == 0 && !dataEditor_) return;
     const platform::BusyCursor busy;
-    // Loaded before it shows: the frames fill without repainting on the way.
+    // Loaded before it shows, emptied after it hides: the frames change without repainting.
+    if (id == 0) ShowEditor(false);
     GetDataEditor()->SetData(id);
-    ShowEditor(id != 0);
+    if (id != 0) ShowEditor(true);
 }
 
 bool TDataViewer::IsEditorShown() const { return dataEditor_ && !dataEditor_->isHidden(); }

@@ -415,7 +415,11 @@ void TDetailEditPanel::SetData(int id, std::optional<int> dealerKey, std::option
     // Good for the reload that runs now only; a held one reads them itself.
     givenDealer_ = dealerKey;
     givenState_ = state;
-    Changed();
+    {
+        // The reload run now finds the object as tested above.
+        const platform::FlagScope reloading(reloading_);
+        Changed();
+    }
     givenDealer_.reset();
     givenState_.reset();
 }

@@ -170,7 +170,7 @@ private:
     // The price history read for the shown ingredient, waiting for the chart's tab to show.
     struct THistoryRows;
     std::unique_ptr<THistoryRows> historyRows_;
-    bool reloading_ = false;
+    bool reloading_ = false;   // the object was found valid for the reload running now
     bool loadingDealer_ = false;
     int eraseState_ = 0;
     TViewFieldStruct itemViewFields_;

@@ -329,8 +329,10 @@ void TKernelEditPanel::SetData(int id)
     if (!object || !object->IsValid() || id == dataId_) return;
     if (modified_) CancelEdit();
     dataId_ = id;
-    // The update reads the record's type and state and arranges the panel for it.
+    // The update reads the record's type and state and arranges the panel for it; run now, it
+    // finds the object as tested here.
     arrangeType_ = true;
+    const platform::FlagScope tested(validTested_);
     Changed();
 }
 
@@ -354,6 +356,22 @@ void TKernelEditPanel::SetClassType(int type)
 
 void TKernelEditPanel::ShowKernel(bool kernel, bool food, bool cook, bool menu)
 {
+    shownKinds_ = {kernel, food, cook, menu};
+    // A closed editor is not rearranged on its way out and back.
+    if (isVisible()) ApplyShownKinds();
+}
+
+void TKernelEditPanel::showEvent(QShowEvent* event)
+{
+    ApplyShownKinds();
+    TGuiPanel::showEvent(event);
+}
+
+void TKernelEditPanel::ApplyShownKinds()
+{
+    if (kindsApplied_ == shownKinds_) return;
+    kindsApplied_ = shownKinds_;
+    const auto [kernel, food, cook, menu] = shownKinds_;
     auto show = [this](QWidget* control, bool visible) {
         control->setVisible(visible);
         if (QLabel* label = LabelOf(control)) label->setVisible(visible);
@@ -507,7 +525,7 @@ void TKernelEditPanel::DoDetach()
 void TKernelEditPanel::DoUpdate()
 {
     TVktObject* object = GetVktObject();
-    if (!object || !object->IsValid()) return;
+    if (!object || (!validTested_ && !object->IsValid())) return;
     const int type = object->GetDataClassType(dataId_);
     if (std::exchange(arrangeType_, false) || type != classType_) SetClassType(type);
     SetEraseState(object->GetDataEraseState(dataId_));

@@ -23,6 +23,7 @@
 #include "platform/Variant.h"
 #include "widgets/Fguipanel.h"
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -103,6 +104,7 @@ protected:
     void DoDetach() override;
     void DoUpdate() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Control {
@@ -124,7 +126,9 @@ private:
     void FillForms();
     void FillUnits();
     void LoadData();
+    // Shows the controls of the kinds given; a hidden panel shows them when it shows.
     void ShowKernel(bool kernel, bool food, bool cook, bool menu);
+    void ApplyShownKinds();
     void SetModified(bool value);
 
     // Control events.
@@ -196,6 +200,10 @@ private:
     int dataId_ = 0;
     int classType_ = 0;
     bool arrangeType_ = false;   // a record was set: the next update arranges for its type
+    bool validTested_ = false;   // SetData has just found the object valid for the update it runs
+    // The kinds of controls (kernel, ingredient, recipe, menu) to show, and as last shown.
+    std::array<bool, 4> shownKinds_{};
+    std::optional<std::array<bool, 4>> kindsApplied_;
     // The class type the class, form and unit lists hold; -1 none.
     int listType_ = -1;
     int eraseState_ = 0;

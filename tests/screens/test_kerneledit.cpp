@@ -110,8 +110,12 @@ TEST_F(KernelEdit, ControlsFollowTheClassType)
     const Case cases[] = {{"和牛サーロイン", 1, true, false, false, 80},
                           {"和牛のステーキ", 2, false, true, false, 80},
                           {"春の宴コース", 3, false, true, true, 160}};
+    // Each record set in the shown panel, then set while the panel is hidden and shown after.
+    for (const bool hidden : {false, true})
     for (const Case& c : cases) {
+        if (hidden) window.hide();
         Open(c.record);
+        window.show();
         EXPECT_EQ(panel.GetClassType(), c.type) << c.record;
         EXPECT_EQ(panel.GetNameEdit()->GetText(), c.record);
         EXPECT_TRUE(panel.LabelOf(panel.GetFormSelector())->isVisible());
