@@ -1,7 +1,9 @@
 #include "richtext/Uextextparse.h"
 
+#include "platform/FlagScope.h"
 
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace {
@@ -80,6 +82,64 @@ int RuleInt(const std::vector<std::string>& f, std::size_t i)
 
 bool Delimiter(char32_t c, const std::u32string& set) { return c < 33 || c == 127 || set.find(c) != std::u32string::npos; }
 
+// A rule line as read from a rule text; its colour reaches a text's colour table when the rules
+// are applied to that text.
+struct TRuleLine {
+    char Kind = 0;              // 'd', 'q' or 'k'
+    std::u32string Fields[3];   // d: delimiters; q: begin, end, cancel; k: the word
+    bool CarryOver = false;
+    TColor Color = 0;
+    bool Bold = false;
+    bool Italic = false;
+    bool Underline = false;
+};
+
+std::vector<TRuleLine> ReadRuleLines(const std::string& text)
+{
+    std::vector<TRuleLine> rules;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const std::vector<std::string> f = RuleFields(line);
+        if (f.size() < 2 || (f[0] != "d" && f[0] != "q" && f[0] != "k"))
+            continue;
+        TRuleLine rule;
+        rule.Kind = f[0][0];
+        const auto styled = [&](std::size_t at) {
+            rule.Color = static_cast<TColor>(RuleInt(f, at));
+            rule.Bold = RuleInt(f, at + 1) != 0;
+            rule.Italic = RuleInt(f, at + 2) != 0;
+            rule.Underline = RuleInt(f, at + 3) != 0;
+        };
+        rule.Fields[0] = CodePoints(f[1]);
+        if (rule.Kind == 'q') {
+            rule.Fields[1] = CodePoints(f.size() > 2 ? f[2] : "");
+            rule.Fields[2] = CodePoints(f.size() > 3 ? f[3] : "");
+            rule.CarryOver = RuleInt(f, 4) != 0;
+            styled(5);
+        } else if (rule.Kind == 'k') {
+            styled(2);
+        }
+        rules.push_back(std::move(rule));
+    }
+    return rules;
+}
+
+// Every text is cleared and loaded with the same few rule texts: each is read once.
+const std::vector<TRuleLine>& RuleLines(const std::string& text)
+{
+    static std::map<std::string, std::vector<TRuleLine>, std::less<>> read;
+    auto found = read.find(text);
+    if (found == read.end()) {
+        if (read.size() >= 8)
+            read.clear();
+        found = read.emplace(text, ReadRuleLines(text)).first;
+    }
+    return found->second;
+}
+
 } // namespace
 
 TExTextParse::TExTextParse() { InitParseWord(); }
@@ -106,45 +166,41 @@ void TExTextParse::InitParseWord()
 {
     keyWords_.clear();
     quotes_.clear();
-    std::string text = DefaultRules();
+    static const std::string defaultRules = DefaultRules();
+    std::string fileRules;
+    bool fromFile = false;
     if (!iniFile_.empty()) {
         std::ifstream file(iniFile_, std::ios::binary);
         if (file) {
             std::ostringstream read;
             read << file.rdbuf();
-            text = read.str();
+            fileRules = read.str();
+            fromFile = true;
         }
     }
     baseStyle_ = GetStyles().GetStyle(0);
     baseStyle_.DBFont = baseStyle_.HighFont = baseStyle_.LowFont = baseStyle_.CharClass = -1;
     quotes_.push_back({{}, {}, {}, false, baseStyle_});
-    ReadRules(text);
+    ReadRules(fromFile ? fileRules : defaultRules);
 }
 
 void TExTextParse::ReadRules(const std::string& text)
 {
     TExStyle style = baseStyle_;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        const std::vector<std::string> f = RuleFields(line);
-        if (f.empty())
-            continue;
-        const auto styled = [&](std::size_t at) {
-            style.Color = GetColorIndex(static_cast<TColor>(RuleInt(f, at)));
-            style.Bold = static_cast<std::uint8_t>(RuleInt(f, at + 1) != 0);
-            style.Italic = static_cast<std::uint8_t>(RuleInt(f, at + 2) != 0);
-            style.Underline = static_cast<std::uint8_t>(RuleInt(f, at + 3) != 0);
+    for (const TRuleLine& rule : RuleLines(text)) {
+        const auto styled = [&] {
+            style.Color = GetColorIndex(rule.Color);
+            style.Bold = static_cast<std::uint8_t>(rule.Bold);
+            style.Italic = static_cast<std::uint8_t>(rule.Italic);
+            style.Underline = static_cast<std::uint8_t>(rule.Underline);
             return style;
         };
-        if (f[0] == "d" && f.size() > 1)
-            delimiters_ = CodePoints(f[1]);
-        else if (f[0] == "q" && f.size() > 1)
-            AddQuote(f[1], f.size() > 2 ? f[2] : "", f.size() > 3 ? f[3] : "", RuleInt(f, 4) != 0, styled(5));
-        else if (f[0] == "k" && f.size() > 1)
-            AddKeyWord(f[1], styled(2));
+        if (rule.Kind == 'd')
+            delimiters_ = rule.Fields[0];
+        else if (rule.Kind == 'q')
+            quotes_.push_back({rule.Fields[0], rule.Fields[1], rule.Fields[2], rule.CarryOver, styled()});
+        else
+            keyWords_.push_back({rule.Fields[0], styled()});
     }
 }
 
@@ -251,7 +307,9 @@ void TExTextParse::Clear()
     BeginUpdate();
     TExText::Clear();
     if (!GetDestroying()) {
-        InitParseWord();
+        // A replace reads the rules once its runs' colours are in.
+        if (!replacing_)
+            InitParseWord();
         pending_ = true;
     }
     EndUpdate();
@@ -260,7 +318,10 @@ void TExTextParse::Clear()
 void TExTextParse::ReplaceFromLightText(TExLightText* runs)
 {
     BeginUpdate();
-    TExText::ReplaceFromLightText(runs);
+    {
+        const platform::FlagScope replacing(replacing_);
+        TExText::ReplaceFromLightText(runs);
+    }
     InitParseWord();
     pending_ = true;
     EndUpdate();

@@ -78,5 +78,6 @@ private:
     TExStyle baseStyle_;
     bool parsing_ = false;
     bool pending_ = false;
+    bool replacing_ = false;
     bool wordParse_ = false;
 };

@@ -102,17 +102,20 @@ void TDataEditor::UpdateLayout()
             kernel_->show();
         }
         kernel_->SetSideBySide(true);
-        pages->setTabVisible(tabIndex, true);
+        if (!pages->isTabVisible(tabIndex)) pages->setTabVisible(tabIndex, true);
         kernel_->GetBtnShow()->setText(QStringLiteral("&<<"));
     } else {
-        pages->setTabVisible(tabIndex, false);
+        // Showing or hiding a tab relays the page control out even when nothing changes.
+        if (pages->isTabVisible(tabIndex)) pages->setTabVisible(tabIndex, false);
         if (kernel_->parentWidget() != splitter_) {
             splitter_->insertWidget(0, kernel_);
             kernel_->show();
         }
         kernel_->SetSideBySide(false);
+        // Setting sizes lays both panels out again, even to the sizes they have.
         const int total = splitter_->width() - splitter_->handleWidth();
-        splitter_->setSizes({kernelWidth_, std::max(1, total - kernelWidth_)});
+        const QList<int> sizes{kernelWidth_, std::max(1, total - kernelWidth_)};
+        if (splitter_->sizes() != sizes) splitter_->setSizes(sizes);
         kernel_->GetBtnShow()->setText(QStringLiteral("&>>"));
     }
     inLayout_ = false;

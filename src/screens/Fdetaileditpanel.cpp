@@ -614,15 +614,18 @@ void TDetailEditPanel::LoadItems()
     if (!Usable() || classType_ == kIngredient || classType_ == 0) return;
     TVDBItem items(GetVktObject());
     ListWhere(items, F::Item_Key, dataId_);
-    itemEditPanel_->ClearRows();
     itemChartPanel_->Clear();
+    std::vector<TItemListView::TItemLine> lines;
     std::vector<std::pair<std::string, platform::Currency>> slices;
+    lines.reserve(items.GetRowCount());
+    slices.reserve(items.GetRowCount());
     for (int row = 0; row < items.GetRowCount(); ++row) {
         items.SetRowIndex(row);
-        itemEditPanel_->AddItem(items.GetItemCatIndex(), items.GetClass(), items.GetIconKey(), items.GetItemUsePrice(),
-                                items.GetItemUse(), items.GetItemPrice(), items.GetItemUnit(), items.GetData());
-        slices.emplace_back(items.GetData(), items.GetItemUsePrice());
+        lines.push_back({items.GetItemCatIndex(), items.GetClass(), items.GetIconKey(), items.GetItemUsePrice(),
+                         items.GetItemUse(), items.GetItemPrice(), items.GetItemUnit(), items.GetData()});
+        slices.emplace_back(lines.back().ItemName, lines.back().UsePrice);
     }
+    itemEditPanel_->SetItems(lines);
     itemChartPanel_->AddItems(slices);
 }
 

@@ -250,6 +250,17 @@ void TGridModel::AppendRow(const TGridRowStruct& row, std::vector<std::string> c
     else if (columns_ > 0) emit dataChanged(index(0, 0), index(0, columns_ - 1));
 }
 
+void TGridModel::SetRows(std::vector<TGridRowStruct> rows, std::vector<std::vector<std::string>> cells)
+{
+    if (rows.empty() && rowCount_ == 0) return;
+    beginResetModel();
+    rowCount_ = static_cast<int>(rows.size());
+    rows_ = std::move(rows);
+    cells_ = std::move(cells);
+    cells_.resize(rows_.size());
+    endResetModel();
+}
+
 std::string TGridModel::GetCell(int col, int row) const
 {
     if (row < 0 || col < 0 || static_cast<size_t>(row) >= cells_.size()) return {};

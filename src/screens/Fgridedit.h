@@ -74,6 +74,8 @@ public:
     void SetCell(int col, int row, const std::string& text);
     // Adds a row at the end with its cells by column: the view learns of one row, not of each cell.
     void AppendRow(const TGridRowStruct& row, std::vector<std::string> cells);
+    // Replaces every row in one reset.
+    void SetRows(std::vector<TGridRowStruct> rows, std::vector<std::vector<std::string>> cells);
     std::string GetCell(int col, int row) const;
     TGridRowStruct& Row(int row) { return rows_.at(row); }
     const TGridRowStruct& Row(int row) const { return rows_.at(row); }

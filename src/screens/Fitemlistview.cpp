@@ -39,10 +39,21 @@ void TItemListView::EndUpdate()
     GetHeaderControl()->viewport()->update();
 }
 
-void TItemListView::ClearRows()
+void TItemListView::ClearRows() { SetItems({}); }
+
+void TItemListView::SetItems(const std::vector<TItemLine>& items)
 {
-    GetStringGrid()->setCurrentIndex({});
-    GetModel()->SetRowCount(0);
+    QTableView* grid = GetStringGrid();
+    if (grid->currentIndex().isValid()) grid->setCurrentIndex({});
+    std::vector<TGridRowStruct> rows;
+    std::vector<std::vector<std::string>> cells;
+    rows.reserve(items.size());
+    cells.reserve(items.size());
+    for (const TItemLine& item : items) {
+        rows.push_back({static_cast<int>(rows.size()) + 1, item.Icon});
+        cells.push_back(Cells(item));
+    }
+    GetModel()->SetRows(std::move(rows), std::move(cells));
     SetModified(false);
 }
 
@@ -50,16 +61,22 @@ void TItemListView::AddItem(const std::string& category, const std::string& clas
                             platform::Currency usePrice, double use, platform::Currency unitPrice,
                             const std::string& unitName, const std::string& itemName)
 {
-    std::vector<std::string> cells(ColUsePrice + 1);
-    cells[ColCategory] = category;
-    cells[ColClass] = className;
-    cells[ColName] = itemName;
-    cells[ColUnit] = unitName;
-    cells[ColPrice] = unitPrice.ToText();
-    cells[ColUse] = platform::FloatToStr(use);
-    cells[ColUsePrice] = usePrice.ToText();
     TGridModel* model = GetModel();
-    model->AppendRow({model->GetRowCount() + 1, icon}, std::move(cells));
+    model->AppendRow({model->GetRowCount() + 1, icon},
+                     Cells({category, className, icon, usePrice, use, unitPrice, unitName, itemName}));
+}
+
+std::vector<std::string> TItemListView::Cells(const TItemLine& item)
+{
+    std::vector<std::string> cells(ColUsePrice + 1);
+    cells[ColCategory] = item.Category;
+    cells[ColClass] = item.ClassName;
+    cells[ColName] = item.ItemName;
+    cells[ColUnit] = item.UnitName;
+    cells[ColPrice] = item.UnitPrice.ToText();
+    cells[ColUse] = platform::FloatToStr(item.Use);
+    cells[ColUsePrice] = item.UsePrice.ToText();
+    return cells;
 }
 
 int TItemListView::GetRowCount() const { return GetModel()->GetRowCount(); }

@@ -5,10 +5,13 @@
 // Cell values keep only the characters "0123456789." ("-2" is 2, "1,5" is 15).
 #include "screens/Fgridedit.h"
 
+// After the Qt headers: moc fails on the standard headers Currency.h brings when they come first.
+#include "platform/Currency.h"
+
 #include <string>
+#include <vector>
 
 namespace platform {
-class Currency;
 class IconList;
 }
 
@@ -27,8 +30,21 @@ public:
     void BeginUpdate();
     void EndUpdate();
 
+    struct TItemLine {
+        std::string Category;
+        std::string ClassName;
+        int Icon = -1;
+        platform::Currency UsePrice;
+        double Use = 0;
+        platform::Currency UnitPrice;
+        std::string UnitName;
+        std::string ItemName;
+    };
+
     // One empty row; no editor.
     void ClearRows();
+    // Every row at once, in one model reset; no editor.
+    void SetItems(const std::vector<TItemLine>& items);
     void AddItem(const std::string& category, const std::string& className, int icon, platform::Currency usePrice,
                  double use, platform::Currency unitPrice, const std::string& unitName, const std::string& itemName);
     int GetRowCount() const;
@@ -51,6 +67,7 @@ protected:
     bool AcceptsText(int col, int row, const std::string& text) const override;
 
 private:
+    static std::vector<std::string> Cells(const TItemLine& item);
     double ValueAt(int col, int row) const;
 
     const platform::IconList* classImages_ = nullptr;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -425,6 +427,30 @@ TEST_F(ExTextTest, BuiltInRulesParsed)
     EXPECT_EQ(doc_.GetDelimiters(), "!#$%&()-=^~\\|@`[{;+:*]},<.>/?");
     doc_.SetIniFile("/nonexistent/rules.ini");
     EXPECT_EQ(doc_.GetKeyWordCount(), 32);
+}
+
+// A rules file is read again whenever the rules are (its text may change); the rules' colours are
+// in the colour table of a loaded text, whose own colours replace the table.
+TEST_F(ExTextTest, RulesFileReadAgainAndColoursKeptThroughALoad)
+{
+    const std::string path = ::testing::TempDir() + "exrules.ini";
+    const auto write = [&](const std::string& rules) { std::ofstream(path, std::ios::binary) << rules; };
+    write("k,select,0x0000ff,1,0,0\r\nq,[,],,0,0x00ff00,0,0,0\r\n");
+    doc_.SetIniFile(path);
+    ASSERT_EQ(doc_.GetKeyWordCount(), 1);
+    EXPECT_EQ(doc_.GetKeyWord(0), "select");
+    EXPECT_EQ(doc_.GetQuoteCount(), 2);
+    write("k,from,0x0000ff,1,0,0\r\nk,where,0x0000ff,0,1,0\r\n");
+    doc_.Clear();
+    ASSERT_EQ(doc_.GetKeyWordCount(), 2);
+    EXPECT_EQ(doc_.GetKeyWord(1), "where");
+    EXPECT_EQ(doc_.GetKeyWordStyle(1).Italic, 1);
+    write("q,[,],,0,0x00ff00,0,0,0\r\n");
+    Load("[a] b");
+    EXPECT_EQ(doc_.GetKeyWordCount(), 0);
+    ASSERT_EQ(doc_.GetQuoteCount(), 2);
+    EXPECT_EQ(doc_.GetColors().GetColor(doc_.GetQuoteStyle(1).Color), 0x00ff00);
+    std::remove(path.c_str());
 }
 
 TEST_F(ExTextTest, ColouringByQuotesAndKeywords)
