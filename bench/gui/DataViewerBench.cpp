@@ -3,8 +3,9 @@
 //    loaded and laid out) for the recipe with the most items and for an ingredient with twelve
 //    months of price history, against the same typed row readers done bare (the record's type and
 //    state, the class, form and unit lists, the kernel row, dealers, history, items, attribute
-//    checks, memo and picture) timed at the same point of the same close-and-open cycle, after the
-//    same paint; the same open until the editor's first paint is reported beside it;
+//    checks, memo and picture) timed at the same point of the same cycle, after the same paint; in
+//    three cycles: from another record of the same kind, from the closed editor, and from a record
+//    of the other kind; the open from the closed editor until its first paint is reported beside;
 //  - one kernel field edit through the database object, as the kernel panel writes it, with every
 //    ingredient listed above the editor: the write, the notices and the list's repaint, against the
 //    accessor's listing of the list's rows; the list must re-read the edited row alone;
@@ -89,28 +90,34 @@ int FirstId(const std::string& sql, const std::vector<int>& ids)
 
 std::string Table(TVktTable table) { return GetTableFileName(table); }
 
-// The recipe with the most items (one with a memo first among equals).
-int LargestRecipe()
+// The recipes by their count of items, most first (one with a memo first among equals); `rank` 0
+// is the largest.
+int LargestRecipe(int rank = 0)
 {
-    static const int id = FirstId(
-        "select Item_Key from " + Table(TVktTable::TblItem) + " where Item_Key between ?1 and ?2 group by Item_Key "
-        "order by count(*) desc, Item_Key in (select Memo_Key from " + Table(TVktTable::TblMemo) + ") desc, Item_Key "
-        "limit 1",
-        bench::GuiBenchDatabase().RecipeIds);
-    return id;
+    static int ids[2] = {};
+    if (ids[rank] == 0)
+        ids[rank] = FirstId(
+            "select Item_Key from " + Table(TVktTable::TblItem) + " where Item_Key between ?1 and ?2 "
+            "group by Item_Key order by count(*) desc, Item_Key in (select Memo_Key from " +
+                Table(TVktTable::TblMemo) + ") desc, Item_Key limit 1 offset " + std::to_string(rank),
+            bench::GuiBenchDatabase().RecipeIds);
+    return ids[rank];
 }
 
-// An ingredient with twelve months of history, preferably with a memo and attribute checks.
-int HistoryIngredient()
+// Ingredients with twelve months of history, preferably with a memo and attribute checks; `rank`
+// counts them in that order.
+int HistoryIngredient(int rank = 0)
 {
-    static const int id = FirstId(
-        "select MHistory_Key from " + Table(TVktTable::TblMHistory) + " where MHistory_Key between ?1 and ?2 "
-        "group by MHistory_Key having count(*) = 12 "
-        "order by MHistory_Key in (select Memo_Key from " + Table(TVktTable::TblMemo) + ") desc, "
-        "MHistory_Key in (select Attribute_Key from " + Table(TVktTable::TblAttribute) + ") desc, MHistory_Key "
-        "limit 1",
-        bench::GuiBenchDatabase().IngredientIds);
-    return id;
+    static int ids[2] = {};
+    if (ids[rank] == 0)
+        ids[rank] = FirstId(
+            "select MHistory_Key from " + Table(TVktTable::TblMHistory) + " where MHistory_Key between ?1 and ?2 "
+            "group by MHistory_Key having count(*) = 12 "
+            "order by MHistory_Key in (select Memo_Key from " + Table(TVktTable::TblMemo) + ") desc, "
+            "MHistory_Key in (select Attribute_Key from " + Table(TVktTable::TblAttribute) + ") desc, MHistory_Key "
+            "limit 1 offset " + std::to_string(rank),
+            bench::GuiBenchDatabase().IngredientIds);
+    return ids[rank];
 }
 
 // The data screen, shown, with every ingredient listed.
@@ -295,17 +302,18 @@ void ReadRecord(int id)
 // What a cycle of the data screen times.
 enum class Timed { Open, OpenPainted, Reads };
 
-// One cycle: the record closed and the screen painted, then the record opened in the editor and the
-// screen painted again. Timed::Open times the open with the window's updates held (the record read,
-// the editor filled and laid out); OpenPainted the same until the editor's first paint; Reads the
-// typed readers' reads of the same record, done bare where the open would start, so both begin
-// after the same paint.
-void OpenCycle(benchmark::State& state, int id, Timed timed)
+// One cycle: the editor closed (`from` 0) or showing record `from`, the screen painted, then record
+// `id` opened in the editor and the screen painted again. Timed::Open times the open with the
+// window's updates held (the record read, the editor filled and laid out); OpenPainted the same
+// until the editor's first paint; Reads the typed readers' reads of record `id`, done bare where the
+// open would start, so both begin after the same paint.
+void OpenCycle(benchmark::State& state, int id, int from, Timed timed)
 {
     ShownViewer shown;
     for (auto _ : state) {
         state.PauseTiming();
-        shown.viewer.EditData(0);
+        if (from == 0) shown.viewer.EditData(0);
+        else shown.Open(from);
         QCoreApplication::processEvents();
         if (timed != Timed::OpenPainted) shown.viewer.setUpdatesEnabled(false);
         state.ResumeTiming();
@@ -321,35 +329,33 @@ void OpenCycle(benchmark::State& state, int id, Timed timed)
     }
 }
 
-void RecordOpenRecipe(benchmark::State& state)
-{
-    bench::Guarded(state, [&] { OpenCycle(state, LargestRecipe(), Timed::Open); });
-}
+#define VKT_RECORD_CYCLE(name, id, from, timed)                                                           \
+    void name(benchmark::State& state)                                                                    \
+    {                                                                                                     \
+        bench::Guarded(state, [&] { OpenCycle(state, id, from, timed); });                               \
+    }
 
-void RecordOpenIngredient(benchmark::State& state)
-{
-    bench::Guarded(state, [&] { OpenCycle(state, HistoryIngredient(), Timed::Open); });
-}
+// Opened while the editor shows another record of the same kind, as records are opened one after
+// another from a list: every field and detail row changes, the kind's lists and frames stay.
+VKT_RECORD_CYCLE(RecordOpenRecipe, LargestRecipe(), LargestRecipe(1), Timed::Open)
+VKT_RECORD_CYCLE(RecordReadsRecipe, LargestRecipe(), LargestRecipe(1), Timed::Reads)
+VKT_RECORD_CYCLE(RecordOpenIngredient, HistoryIngredient(), HistoryIngredient(1), Timed::Open)
+VKT_RECORD_CYCLE(RecordReadsIngredient, HistoryIngredient(), HistoryIngredient(1), Timed::Reads)
 
-void RecordOpenPaintedRecipe(benchmark::State& state)
-{
-    bench::Guarded(state, [&] { OpenCycle(state, LargestRecipe(), Timed::OpenPainted); });
-}
+// Opened with the editor closed: the editor and the splitter shown, the list above shortened.
+VKT_RECORD_CYCLE(RecordReopenRecipe, LargestRecipe(), 0, Timed::Open)
+VKT_RECORD_CYCLE(RecordReopenReadsRecipe, LargestRecipe(), 0, Timed::Reads)
+VKT_RECORD_CYCLE(RecordReopenIngredient, HistoryIngredient(), 0, Timed::Open)
+VKT_RECORD_CYCLE(RecordReopenReadsIngredient, HistoryIngredient(), 0, Timed::Reads)
+VKT_RECORD_CYCLE(RecordOpenPaintedRecipe, LargestRecipe(), 0, Timed::OpenPainted)
+VKT_RECORD_CYCLE(RecordOpenPaintedIngredient, HistoryIngredient(), 0, Timed::OpenPainted)
 
-void RecordOpenPaintedIngredient(benchmark::State& state)
-{
-    bench::Guarded(state, [&] { OpenCycle(state, HistoryIngredient(), Timed::OpenPainted); });
-}
-
-void RecordReadsRecipe(benchmark::State& state)
-{
-    bench::Guarded(state, [&] { OpenCycle(state, LargestRecipe(), Timed::Reads); });
-}
-
-void RecordReadsIngredient(benchmark::State& state)
-{
-    bench::Guarded(state, [&] { OpenCycle(state, HistoryIngredient(), Timed::Reads); });
-}
+// Opened while the editor shows a record of the other kind: the kernel panel's class, form and
+// unit lists, its controls and the detail frames change with the kind.
+VKT_RECORD_CYCLE(RecordKindChangeRecipe, LargestRecipe(), HistoryIngredient(), Timed::Open)
+VKT_RECORD_CYCLE(RecordKindChangeReadsRecipe, LargestRecipe(), HistoryIngredient(), Timed::Reads)
+VKT_RECORD_CYCLE(RecordKindChangeIngredient, HistoryIngredient(), LargestRecipe(), Timed::Open)
+VKT_RECORD_CYCLE(RecordKindChangeReadsIngredient, HistoryIngredient(), LargestRecipe(), Timed::Reads)
 
 // ===== One kernel edit =================================================================================
 
@@ -493,6 +499,14 @@ BENCHMARK(RecordOpenRecipe)->Unit(benchmark::kMillisecond);
 BENCHMARK(RecordReadsRecipe)->Unit(benchmark::kMillisecond);
 BENCHMARK(RecordOpenIngredient)->Unit(benchmark::kMillisecond);
 BENCHMARK(RecordReadsIngredient)->Unit(benchmark::kMillisecond);
+BENCHMARK(RecordReopenRecipe)->Unit(benchmark::kMillisecond);
+BENCHMARK(RecordReopenReadsRecipe)->Unit(benchmark::kMillisecond);
+BENCHMARK(RecordReopenIngredient)->Unit(benchmark::kMillisecond);
+BENCHMARK(RecordReopenReadsIngredient)->Unit(benchmark::kMillisecond);
+BENCHMARK(RecordKindChangeRecipe)->Unit(benchmark::kMillisecond);
+BENCHMARK(RecordKindChangeReadsRecipe)->Unit(benchmark::kMillisecond);
+BENCHMARK(RecordKindChangeIngredient)->Unit(benchmark::kMillisecond);
+BENCHMARK(RecordKindChangeReadsIngredient)->Unit(benchmark::kMillisecond);
 BENCHMARK(RecordOpenPaintedRecipe)->Unit(benchmark::kMillisecond);
 BENCHMARK(RecordOpenPaintedIngredient)->Unit(benchmark::kMillisecond);
 BENCHMARK(ViewerListing)->Unit(benchmark::kMillisecond);
@@ -502,8 +516,12 @@ BENCHMARK(SheetOpen)->Unit(benchmark::kMillisecond);
 
 VKT_BENCH_RATIO(RecordOpenRecipe, RecordReadsRecipe, 1.5);
 VKT_BENCH_RATIO(RecordOpenIngredient, RecordReadsIngredient, 1.5);
-VKT_BENCH_RATIO(RecordOpenPaintedRecipe, RecordReadsRecipe, 0);
-VKT_BENCH_RATIO(RecordOpenPaintedIngredient, RecordReadsIngredient, 0);
+VKT_BENCH_RATIO(RecordReopenRecipe, RecordReopenReadsRecipe, 1.5);
+VKT_BENCH_RATIO(RecordReopenIngredient, RecordReopenReadsIngredient, 1.5);
+VKT_BENCH_RATIO(RecordKindChangeRecipe, RecordKindChangeReadsRecipe, 1.5);
+VKT_BENCH_RATIO(RecordKindChangeIngredient, RecordKindChangeReadsIngredient, 1.5);
+VKT_BENCH_RATIO(RecordOpenPaintedRecipe, RecordReopenReadsRecipe, 0);
+VKT_BENCH_RATIO(RecordOpenPaintedIngredient, RecordReopenReadsIngredient, 0);
 VKT_BENCH_RATIO(KernelEdit, ViewerListing, 0.02);
 VKT_BENCH_RATIO(SheetOpen, SheetListing, 1.5);
 
