@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -378,9 +379,15 @@ void TExView::DoChane()
         OnChange(this);
 }
 
-void TExView::UpdateBuffer()
+const QImage& TExView::GetBuffer()
 {
-    if (Buffer.isNull())
+    DrawBuffer();
+    return Buffer;
+}
+
+void TExView::DrawBuffer()
+{
+    if (Buffer.isNull() || !std::exchange(bufferStale_, false))
         return;
     const TExTextCommand* e = editor_.get();
     TExTextDrawer* doc = e->GetText();
@@ -427,6 +434,7 @@ void TExView::DoDraw(platform::Canvas& canvas, int, int)
         canvas.FillRect({0, 0, cw, ch}, back);
         return;
     }
+    DrawBuffer();
     const QSize size = Buffer.deviceIndependentSize().toSize();
     canvas.FillRect({Margin + size.width(), 0, cw, ch}, back);
     canvas.FillRect({0, Margin + size.height(), cw, ch}, back);

@@ -101,8 +101,8 @@ public:
     void DeleteChangeNotifer(int index);
     int GetChangeNotiferCount() const { return static_cast<int>(Notifers.size()); }
 
-    // The back buffer and the open composition (for drawing checks).
-    const QImage& GetBuffer() const { return Buffer; }
+    // The back buffer, drawn if a change left it stale, and the open composition (for drawing checks).
+    const QImage& GetBuffer();
     const QString& GetPreedit() const { return preedit_; }
     // The caret's rectangle on the client (empty while no caret is shown).
     QRect CaretRect() const;
@@ -127,7 +127,10 @@ protected:
 
 private:
     void ChangeEditor();
-    void UpdateBuffer();
+    // A change marks the buffer stale; it is drawn when next painted, so hidden or repeatedly
+    // changed views draw once.
+    void UpdateBuffer() { bufferStale_ = true; }
+    void DrawBuffer();
     void ApplySize();
     void ShowCaret();
     void HideCaret();
@@ -143,6 +146,7 @@ private:
     QTimer* ScrollTimer = nullptr;
     QTimer* caretTimer_ = nullptr;
     QImage Buffer;
+    bool bufferStale_ = false;
     std::unique_ptr<TExTextCommand> editor_;
     TEuroCharBuilder* euroCharBuilder_ = nullptr;
     std::vector<TExViewNotifer> Notifers;
