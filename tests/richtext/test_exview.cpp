@@ -224,6 +224,23 @@ TEST_F(ExViewTest, BufferShowsTextAndSelection)
     const QImage plain = view_->GetBuffer();
     Key(Qt::Key_Right);   // a caret move without a selection does not
     EXPECT_EQ(view_->GetBuffer(), plain);
+
+    // The buffer is drawn when painted: texts set while hidden show as the last one set.
+    view_->clearFocus();
+    const auto painted = [this] { return view_->viewport()->grab().toImage(); };
+    const QImage abc = painted();
+    view_->hide();
+    view_->SetText("xyz");
+    view_->show();
+    const QImage xyz = painted();
+    EXPECT_NE(xyz, abc);
+    view_->hide();
+    view_->SetText("abc");
+    view_->SetText("xyz");
+    view_->show();
+    EXPECT_EQ(painted(), xyz);
+    view_->SetText("abc");
+    EXPECT_EQ(painted(), abc);
 }
 
 } // namespace
