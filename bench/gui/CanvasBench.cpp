@@ -160,17 +160,24 @@ public:
                 Failed = true;
             else if (run.run_type == Run::RT_Iteration && run.iterations > 0)
                 Times[run.run_name.function_name].push_back(run.real_accumulated_time / run.iterations);
+            else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean" && run.iterations > 0)
+                AggregateMeans[run.run_name.function_name] = run.real_accumulated_time / run.iterations;
         }
     }
+    // The mean of the repetitions; with only aggregates reported, their mean.
     double Mean(const std::string& name) const
     {
         const auto found = Times.find(name);
-        if (found == Times.end() || found->second.empty()) return 0;
+        if (found == Times.end() || found->second.empty()) {
+            const auto mean = AggregateMeans.find(name);
+            return mean == AggregateMeans.end() ? 0 : mean->second;
+        }
         double sum = 0;
         for (const double time : found->second) sum += time;
         return sum / found->second.size();
     }
     std::map<std::string, std::vector<double>> Times;
+    std::map<std::string, double> AggregateMeans;
     bool Failed = false;
 };
 
