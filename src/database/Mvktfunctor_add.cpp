@@ -89,13 +89,13 @@ int TVktFunctor::AddClass(int parentId, const std::string& name) {
         int classType = 0;
         int iconKey = 0;
         {
-            platform::Statement parent =
-                Prepare("select TreeID, ClassType, Icon_Key from " + table + " where Class_ID = :ID",
-                        {{"ID", parentId}});
-            if (!parent.Step()) return 0;
-            parentText = parent.GetText("TreeID");
-            classType = parent.GetInt("ClassType");
-            iconKey = parent.GetInt("Icon_Key");
+            platform::StatementLease parent =
+                Lease("select TreeID, ClassType, Icon_Key from " + table + " where Class_ID = :ID",
+                      {{"ID", parentId}});
+            if (!parent->Step()) return 0;
+            parentText = parent->GetText("TreeID");
+            classType = parent->GetInt("ClassType");
+            iconKey = parent->GetInt("Icon_Key");
         }
         const TTreeIndex parentIndex(parentText);
         if (parentIndex.Depth() <= 1 || parentIndex.Depth() >= kMaxClassDepth) return 0;
@@ -108,18 +108,18 @@ int TVktFunctor::AddClass(int parentId, const std::string& name) {
         TTreeIndex newIndex = parentIndex;
         bool hadChild = false;
         {
-            platform::Statement children =
-                Prepare("select TreeID, ClassType, Icon_Key from " + table +
-                            " where TreeID > :Parent and TreeID < :End and length(TreeID) = :Length"
-                            " order by TreeID desc limit 1",
-                        {{"Parent", parentText},
-                         {"End", parentText + '\xff'},
-                         {"Length", static_cast<int>(parentText.size()) + parentIndex.GetDigitSize()}});
-            if (children.Step()) {
+            platform::StatementLease children =
+                Lease("select TreeID, ClassType, Icon_Key from " + table +
+                          " where TreeID > :Parent and TreeID < :End and length(TreeID) = :Length"
+                          " order by TreeID desc limit 1",
+                      {{"Parent", parentText},
+                       {"End", parentText + '\xff'},
+                       {"Length", static_cast<int>(parentText.size()) + parentIndex.GetDigitSize()}});
+            if (children->Step()) {
                 hadChild = true;
-                classType = children.GetInt("ClassType");
-                iconKey = children.GetInt("Icon_Key");
-                newIndex = TTreeIndex(children.GetText("TreeID"));
+                classType = children->GetInt("ClassType");
+                iconKey = children->GetInt("Icon_Key");
+                newIndex = TTreeIndex(children->GetText("TreeID"));
                 newIndex.SetIndex(newIndex.GetIndex() + 1);
             } else {
                 newIndex.SetDigit(parentIndex.Depth(), 0);

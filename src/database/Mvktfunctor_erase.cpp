@@ -105,20 +105,20 @@ bool TVktFunctor::DeleteClass(int classId) {
         const std::string parent = key.GetParent().GetAsString();
         std::vector<std::pair<int, std::string>> later;
         {
-            platform::Statement rows = Prepare(
+            platform::StatementLease rows = Lease(
                 "select Class_ID, TreeID from " + table +
                     " where ( substr(TreeID, 1, :Length) = :Parent ) and ( TreeID > :Key )",
                 {{"Length", static_cast<int>(parent.size())}, {"Parent", parent}, {"Key", key.GetAsString()}});
-            while (rows.Step()) later.emplace_back(rows.GetInt("Class_ID"), rows.GetText("TreeID"));
+            while (rows->Step()) later.emplace_back(rows->GetInt("Class_ID"), rows->GetText("TreeID"));
         }
-        platform::Statement update = Prepare("update " + table + " set TreeID = :Tree where Class_ID = :ID");
+        platform::StatementLease update = Lease("update " + table + " set TreeID = :Tree where Class_ID = :ID");
         for (const auto& [id, text] : later) {
             TTreeIndex moved(text);
             moved.SetDigit(depth - 1, moved.GetDigit(depth - 1) - 1);
-            update.BindText("Tree", moved.GetAsString());
-            update.BindInt64("ID", id);
-            update.Execute();
-            update.Reset();
+            update->BindText("Tree", moved.GetAsString());
+            update->BindInt64("ID", id);
+            update->Execute();
+            update->Reset();
         }
         return true;
     });

@@ -25,10 +25,10 @@ bool TVktFunctor::SetMHistoryPrice(int dataId, platform::TDateTime date, platfor
         platform::Variant unit = platform::Variant::Null();
         bool found = false;
         {
-            platform::Statement statement = Prepare(
+            platform::StatementLease statement = Lease(
                 "select UseUnit_Key from " + Tbl(TVktTable::TblData) + " where Data_ID = :ID", {{"ID", dataId}});
-            found = statement.Step();
-            if (found) unit = statement.GetVariant(0, platform::FieldType::Integer);
+            found = statement->Step();
+            if (found) unit = statement->GetVariant(0, platform::FieldType::Integer);
         }
         const std::string day = platform::ToIsoDate(date);
         const std::string table = Tbl(TVktTable::TblMHistory);
@@ -56,23 +56,23 @@ bool TVktFunctor::MakeYHistory(int dataId, bool removeMHistory, platform::TDateT
         using platform::FieldType;
         platform::Variant maxPrice, avePrice, minPrice, lastPrice, unit;
         {
-            platform::Statement statement =
-                Prepare("select max( MHistoryPrice ) as MHMaxPrice, avg( MHistoryPrice ) as MHAvePrice, "
-                        "min( MHistoryPrice ) as MHMinPrice from " + mhistory + monthRows,
-                        monthParams);
-            statement.Step();
-            maxPrice = statement.GetVariant("MHMaxPrice", FieldType::Currency);
-            avePrice = statement.GetVariant("MHAvePrice", FieldType::Currency);
-            minPrice = statement.GetVariant("MHMinPrice", FieldType::Currency);
+            platform::StatementLease statement =
+                Lease("select max( MHistoryPrice ) as MHMaxPrice, avg( MHistoryPrice ) as MHAvePrice, "
+                      "min( MHistoryPrice ) as MHMinPrice from " + mhistory + monthRows,
+                      monthParams);
+            statement->Step();
+            maxPrice = statement->GetVariant("MHMaxPrice", FieldType::Currency);
+            avePrice = statement->GetVariant("MHAvePrice", FieldType::Currency);
+            minPrice = statement->GetVariant("MHMinPrice", FieldType::Currency);
         }
         {
-            platform::Statement statement =
-                Prepare("select MHistoryDate, MHistoryUnit_Key, MHistoryPrice from " + mhistory + monthRows +
-                            " order by MHistoryDate desc",
-                        monthParams);
-            statement.Step();
-            lastPrice = statement.GetVariant("MHistoryPrice", FieldType::Currency);
-            unit = statement.GetVariant("MHistoryUnit_Key", FieldType::Integer);
+            platform::StatementLease statement =
+                Lease("select MHistoryDate, MHistoryUnit_Key, MHistoryPrice from " + mhistory + monthRows +
+                          " order by MHistoryDate desc",
+                      monthParams);
+            statement->Step();
+            lastPrice = statement->GetVariant("MHistoryPrice", FieldType::Currency);
+            unit = statement->GetVariant("MHistoryUnit_Key", FieldType::Integer);
         }
 
         const std::string yhistory = Tbl(TVktTable::TblYHistory);

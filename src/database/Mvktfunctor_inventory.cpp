@@ -31,20 +31,19 @@ TPriorityItem MonthSerials(platform::Statement& months) {
 
 TPriorityItem TVktFunctor::GetMHistoryMonths() {
     return Read(TPriorityItem(), [&] {
-        platform::Statement months =
-            Prepare("select distinct substr(MHistoryDate, 1, 7) as FormatMHistoryDate from " +
-                    Tbl(TVktTable::TblMHistory) +
-                    " where MHistoryDate is not null order by FormatMHistoryDate desc");
-        return MonthSerials(months);
+        platform::StatementLease months =
+            Lease("select distinct substr(MHistoryDate, 1, 7) as FormatMHistoryDate from " +
+                  Tbl(TVktTable::TblMHistory) + " where MHistoryDate is not null order by FormatMHistoryDate desc");
+        return MonthSerials(*months);
     });
 }
 
 TPriorityItem TVktFunctor::GetInvDateMonths() {
     return Read(TPriorityItem(), [&] {
-        platform::Statement months =
-            Prepare("select distinct substr(InvDate, 1, 7) as FormatInvDate from " + Tbl(TVktTable::TblInvDate) +
-                    " where InvDate is not null order by FormatInvDate desc");
-        return MonthSerials(months);
+        platform::StatementLease months =
+            Lease("select distinct substr(InvDate, 1, 7) as FormatInvDate from " + Tbl(TVktTable::TblInvDate) +
+                  " where InvDate is not null order by FormatInvDate desc");
+        return MonthSerials(*months);
     });
 }
 
@@ -89,41 +88,41 @@ bool TVktFunctor::SetInventoryEntry(int invDateId, int dataId, bool resetRemaine
         std::string sheetDate;
         int priceType = 0;
         {
-            platform::Statement sheet = Prepare("select InvDate, InvType from " + Tbl(TVktTable::TblInvDate) +
-                                                    " where InvDate_ID = :Sheet",
-                                                {{"Sheet", invDateId}});
-            if (!sheet.Step()) return false;   // no such sheet: nothing to add an entry to
-            sheetDate = sheet.GetText("InvDate");
-            priceType = sheet.IsNull("InvType") ? 0 : sheet.GetInt("InvType");
+            platform::StatementLease sheet =
+                Lease("select InvDate, InvType from " + Tbl(TVktTable::TblInvDate) + " where InvDate_ID = :Sheet",
+                      {{"Sheet", invDateId}});
+            if (!sheet->Step()) return false;   // no such sheet: nothing to add an entry to
+            sheetDate = sheet->GetText("InvDate");
+            priceType = sheet->IsNull("InvType") ? 0 : sheet->GetInt("InvType");
         }
         if (priceType < 0 || priceType > kLastPriceType) return false;
 
         std::int64_t unit = 0;
         double price = 0;
         {
-            platform::Statement record = Prepare(
+            platform::StatementLease record = Lease(
                 "select UseUnit_Key, UsePrice, YHistory_Key, YHistoryDate, YHLastPrice, YHMaxPrice, YHAvePrice,"
                 " YHMinPrice from " + Tbl(TVktTable::TblData) + " left join " + Tbl(TVktTable::TblYHistory) +
                     " on ( Data_ID = YHistory_Key ) and ( YHistoryDate = :Date ) where Data_ID = :Data",
                 {{"Date", sheetDate}, {"Data", dataId}});
-            if (!record.Step()) return true;   // no such record: nothing to count
-            const char* column = priceType == 0 || record.IsNull("YHistory_Key") ? kPriceColumns[0]
+            if (!record->Step()) return true;   // no such record: nothing to count
+            const char* column = priceType == 0 || record->IsNull("YHistory_Key") ? kPriceColumns[0]
                                                                                   : kPriceColumns[priceType];
             // An entry needs its unit and its unit price.
-            if (record.IsNull("UseUnit_Key") || record.IsNull(column))
+            if (record->IsNull("UseUnit_Key") || record->IsNull(column))
                 throw platform::DatabaseError("The record has no unit or no price to count it at");
-            unit = record.GetInt64("UseUnit_Key");
-            price = record.GetDouble(column);
+            unit = record->GetInt64("UseUnit_Key");
+            price = record->GetDouble(column);
         }
 
         const std::string table = Tbl(TVktTable::TblInventory);
         const SqlParams entry{{"Data", dataId}, {"Sheet", invDateId}};
         double remained = 0;
         if (!resetRemained) {
-            platform::Statement counted =
-                Prepare("select Remained from " + table + " where ( Inventory_Key = :Data ) and ( InvDate_Key = :Sheet )",
-                        entry);
-            if (counted.Step() && !counted.IsNull(0)) remained = counted.GetDouble(0);
+            platform::StatementLease counted =
+                Lease("select Remained from " + table + " where ( Inventory_Key = :Data ) and ( InvDate_Key = :Sheet )",
+                      entry);
+            if (counted->Step() && !counted->IsNull(0)) remained = counted->GetDouble(0);
         }
         Exec("delete from " + table + " where ( Inventory_Key = :Data ) and ( InvDate_Key = :Sheet )", entry);
         Exec("insert into " + table + " ( Inventory_Key, InvDate_Key, InvUnit_Key, InvPrice, Remained )"
