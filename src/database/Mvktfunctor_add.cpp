@@ -49,12 +49,12 @@ std::string TVktFunctor::MakeNewName(TVktObjKind kind) {
         // that start with the base sort from the base itself to below the base followed by a byte
         // no UTF-8 text holds: a comparison of bytes, with no substring made per row.
         const std::string column = Col(source.Name);
-        platform::Statement find(Db(), "select " + column + " from " + Tbl(source.Table) + " where " + column +
-                                           " >= :Base and " + column + " < :End");
-        find.BindText("Base", source.Base);
-        find.BindText("End", std::string(source.Base) + '\xff');
+        platform::StatementLease find = Lease("select " + column + " from " + Tbl(source.Table) + " where " + column +
+                                              " >= :Base and " + column + " < :End");
+        find->BindText("Base", source.Base);
+        find->BindText("End", std::string(source.Base) + '\xff');
         std::unordered_set<std::string> taken;
-        while (find.Step()) taken.insert(find.GetText(0));
+        while (find->Step()) taken.insert(find->GetText(0));
         for (int n = 1;; ++n) {
             std::string candidate = std::string(source.Base) + platform::IntToStr(n);
             if (!taken.contains(candidate)) return candidate;
