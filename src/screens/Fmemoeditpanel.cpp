@@ -81,7 +81,7 @@ TMemoEditPanel::TMemoEditPanel(QWidget* parent) : QFrame(parent)
     sizeEdit_->setObjectName(QStringLiteral("SizeEdit"));
     sizeEdit_->setFixedWidth(56);
     sizeEdit_->SetLimitType(1);
-    sizeEdit_->SetMin(10);
+    sizeEdit_->SetRange(10, 10);   // at least 1.0 pt; the upper limit equals the lower and is not applied
     sizeEdit_->SetScale(10);
     sizeEdit_->SetSuffix("pt");
     platform::SetHint(*sizeEdit_->GetEdit(), "フォントサイズ|フォントサイズを変更します。");

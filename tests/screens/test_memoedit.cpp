@@ -8,6 +8,7 @@
 #include "support/ScriptedServices.h"
 #include "widgets/Fcolordropdown.h"
 #include "widgets/Ffontdropdown.h"
+#include "widgets/Fupdownedit.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -104,6 +105,28 @@ TEST_F(MemoPanel, EscRestoresTheMemoOfTheStartAndClearsUndo)
     QTest::keyClick(panel.GetExView(), Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(applied.size(), 1u);
     EXPECT_TRUE(panel.GetExView()->hasFocus());
+}
+
+TEST_F(MemoPanel, TheSizeFieldTakesAnySizeFromOnePoint)
+{
+    panel.GetExView()->setFocus();
+    Type("abc");
+    panel.GetExView()->GetEditor()->SelectAll();
+    QLineEdit* size = panel.GetSizeEdit()->GetEdit();
+    size->setFocus();
+    size->selectAll();
+    QTest::keyClicks(size, "16");
+    QTest::keyClick(size, Qt::Key_Return);
+    EXPECT_EQ(panel.GetSizeEdit()->GetValue(), 160);
+    EXPECT_EQ(panel.GetExView()->GetStyle().Size, 160);
+    // The up arrow steps one point; a size below one point becomes one point.
+    panel.GetSizeEdit()->UpDownChangingEx(false);
+    panel.GetSizeEdit()->UpDownMouseUp();
+    EXPECT_EQ(panel.GetExView()->GetStyle().Size, 170);
+    size->selectAll();
+    QTest::keyClicks(size, "0.5");
+    QTest::keyClick(size, Qt::Key_Return);
+    EXPECT_EQ(panel.GetExView()->GetStyle().Size, 10);
 }
 
 TEST_F(MemoPanel, SavedNamesKeepRtfAndTextExtensionsOnly)
