@@ -74,6 +74,10 @@ void Query(TVktAccesser& accesser, const TFilterObject& filter)
 
 std::string Formatted(const platform::Variant& value) { return NumericString().GetAsString(value); }
 
+// A yield is the usable share in percent: above 0 and at most 100, as the import takes it.
+bool NumberAllowed(F field, double value) { return field != F::Yield || (value > 0 && value <= 100); }
+constexpr const char* kYieldRange = "歩留まりは0より大きく100以下の値を入力してください。";
+
 } // namespace
 
 TKernelEditPanel::TKernelEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent, owner)
@@ -617,6 +621,13 @@ void TKernelEditPanel::SetNumber(int field, double value)
     }
 }
 
+bool TKernelEditPanel::ReadNumber(int field, double& value) const
+{
+    const std::string text = platform::FromQString(NumberEdit(field)->text());
+    value = 0;
+    return text.empty() || platform::TryStrToFloat(text, value);
+}
+
 // The bare number while focused, the formatted one otherwise.
 void TKernelEditPanel::ShowNumber(int field)
 {
@@ -673,16 +684,15 @@ void TKernelEditPanel::ControlChange(QWidget* control)
     } else if (IsTextField(f)) {
         SetModified(GetText(field) != undoText_);
     } else if (IsNumberField(f)) {
-        QLineEdit* edit = NumberEdit(field);
-        const std::string text = platform::FromQString(edit->text());
+        // A text on its way to a number ("-", ".") stays as typed; it is checked when applied.
         double value = 0;
-        if (!text.empty() && !platform::TryStrToFloat(text, value)) {
-            const platform::FlagScope loading(loading_);
-            edit->setText(platform::ToQString(platform::FloatToStr(undoNumber_)));
-            value = undoNumber_;
+        if (ReadNumber(field, value)) {
+            SetNumber(field, value);
+            SetModified(GetNumber(field) != undoNumber_);
+        } else {
+            SetNumber(field, undoNumber_);
+            SetModified(true);
         }
-        SetNumber(field, value);
-        SetModified(GetNumber(field) != undoNumber_);
     } else {
         SetModified(false);
     }
@@ -774,6 +784,15 @@ void TKernelEditPanel::ApplyEdit()
         undoText_ = GetText(field);
         Write(f, undoText_);
     } else if (IsNumberField(f)) {
+        double value = 0;
+        const bool read = ReadNumber(field, value);
+        if (!read || !NumberAllowed(f, value)) {
+            SetNumber(field, undoNumber_);
+            ShowNumber(field);
+            if (read) platform::ShowError(kYieldRange);
+            return;
+        }
+        SetNumber(field, value);
         undoNumber_ = GetNumber(field);
         Write(f, undoNumber_);
     }

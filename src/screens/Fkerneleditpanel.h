@@ -146,6 +146,8 @@ private:
     void SetText(int field, const std::string& text);
     double GetNumber(int field) const;
     void SetNumber(int field, double value);
+    // The number the field's text holds (an empty text is 0); false when the text holds none.
+    bool ReadNumber(int field, double& value) const;
     void ShowNumber(int field);
     QLineEdit* NumberEdit(int field) const;
     void Write(TVktField field, const platform::Variant& value);

@@ -174,18 +174,17 @@ TEST_F(KernelEdit, NumbersConvertOrFallBackToTheEntryValue)
 {
     Open("玉ねぎ");
     const std::string entryQuantity = Stored(F::Quantity);
+    const std::string shown = Text(panel.GetQuantityEdit());
     Enter(panel.GetQuantityEdit());
-    const std::string bare = Text(panel.GetQuantityEdit());
     Type("a");
-    EXPECT_EQ(Text(panel.GetQuantityEdit()), bare);
-    EXPECT_FALSE(panel.GetModified());
     Key(Qt::Key_End);
     Type("1a");
-    EXPECT_EQ(Text(panel.GetQuantityEdit()), bare);
-    EXPECT_FALSE(panel.GetModified());
+    EXPECT_EQ(Text(panel.GetQuantityEdit()), "a1a");   // kept while typing
     Leave();
     EXPECT_TRUE(writes.empty());
     EXPECT_EQ(Stored(F::Quantity), entryQuantity);
+    EXPECT_EQ(Text(panel.GetQuantityEdit()), shown);
+    EXPECT_FALSE(panel.GetModified());
 
     // A cleared buy price writes 0; the derived use price comes back through the notices.
     Enter(panel.GetBuyPriceEdit());
@@ -199,6 +198,53 @@ TEST_F(KernelEdit, NumbersConvertOrFallBackToTheEntryValue)
     EXPECT_EQ(Stored(F::BuyPrice), "¥0");
     EXPECT_EQ(Text(panel.GetBuyPriceEdit()), "¥0");
     EXPECT_EQ(Text(panel.GetUsePriceEdit()), "¥0");
+}
+
+
+TEST_F(KernelEdit, SignsAndPointsWaitForTheFieldToBeLeft)
+{
+    Open("玉ねぎ");
+    QLineEdit* yield = panel.GetYieldEdit();
+    const std::string shown = Text(yield);
+    // Replacing the whole text with a sign keeps the sign.
+    Enter(yield);
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Type("-");
+    EXPECT_EQ(Text(yield), "-");
+    Key(Qt::Key_Backspace);
+    Type("8.");
+    EXPECT_EQ(Text(yield), "8.");
+    Type("5");
+    Leave();
+    EXPECT_EQ(writes, std::vector<std::string>{"64:" + std::to_string(panel.GetDataID())});
+    EXPECT_EQ(Stored(F::Yield), "8.50");
+
+    // A sign alone reverts when the field is left; a negative yield is refused with a message.
+    writes.clear();
+    const std::string now = Text(yield);
+    for (const char* typed : {"-", "-5", "0", "101"}) {
+        Enter(yield);
+        Key(Qt::Key_A, Qt::ControlModifier);
+        Key(Qt::Key_Delete);
+        Type(typed);
+        vkttest::Scripted().messages.clear();
+        Leave();
+        EXPECT_TRUE(writes.empty()) << typed;
+        EXPECT_EQ(Text(yield), now) << typed;
+        EXPECT_EQ(vkttest::Scripted().messages.size(), std::string(typed) == "-" ? 0u : 1u) << typed;
+        EXPECT_FALSE(panel.GetModified());
+    }
+    EXPECT_EQ(Stored(F::Yield), "8.50");
+    EXPECT_NE(shown, now);
+
+    // Esc puts back the number the field was entered with.
+    Enter(panel.GetQuantityEdit());
+    const std::string bare = Text(panel.GetQuantityEdit());
+    Type("-");
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Text(panel.GetQuantityEdit()), bare);
+    Leave();
+    EXPECT_TRUE(writes.empty());
 }
 
 TEST_F(KernelEdit, UseUnitChangesAskAndConvert)
