@@ -45,7 +45,6 @@ TExView::TExView(QWidget* owner) : TScrollCanvas(owner)
     euroCharBuilder_ = new TEuroCharBuilder(this);
     setAttribute(Qt::WA_InputMethodEnabled);
     setFocusPolicy(Qt::StrongFocus);
-    SetOption(GetOption() | scoWantTabs);
     viewport()->setCursor(Qt::ArrowCursor);
     SetEditStyle(evsRichEdit);
     ApplySize();
@@ -99,6 +98,8 @@ void TExView::SetEditStyle(TEVStyle style)
     }
     e->SetCanInsert(true);
     e->SetCanSelect(true);
+    // Multi-line documents take the tab key; a single-line field leaves it to the focus chain.
+    SetOption(style == evsSingleEdit ? GetOption() & ~TSCOptions(scoWantTabs) : GetOption() | scoWantTabs);
     e->Clear();
     e->EndUpdate();
 }
@@ -607,6 +608,11 @@ void TExView::keyPressEvent(QKeyEvent* event)
 {
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && !(GetOption() & scoWantTabs)) {
+        // Ctrl+Tab and the like pass to the parents; the field types nothing.
+        event->ignore();
+        return;
+    }
     unsigned short key = VirtualKey(event->key());
     if (key != 0 && (GetCanWrite() || (ctrl && key == 'C'))) {
         editor_->Command(shift, ctrl, key);
@@ -632,7 +638,8 @@ bool TExView::event(QEvent* event)
 {
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
-        const unsigned short vk = VirtualKey(key->key());
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        const unsigned short vk = tab && !(GetOption() & scoWantTabs) ? 0 : VirtualKey(key->key());
         const bool ctrl = key->modifiers() & Qt::ControlModifier;
         const bool letter = vk == 'A' || vk == 'C' || vk == 'V' || vk == 'X' || vk == 'Z';
         if ((vk != 0 && !(vk >= 'A' && vk <= 'Z')) || (ctrl && letter)) {

@@ -244,3 +244,60 @@ TEST_F(ExViewTest, BufferShowsTextAndSelection)
 }
 
 } // namespace
+
+// Two single-line fields and a line edit in one window, the way a form holds them.
+class SingleLineFields : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        canvas_.SetAdvance(10);
+        SetMeasureCanvas(&canvas_);
+        for (TExView* field : {&first, &second}) {
+            field->setParent(&window);
+            field->SetEditStyle(evsSingleEdit);
+            field->resize(202, 24);
+        }
+        second.move(0, 30);
+        line.setParent(&window);
+        line.move(0, 60);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        first.setFocus(Qt::OtherFocusReason);
+        first.SetText("名称");
+    }
+    void TearDown() override { SetMeasureCanvas(nullptr); }
+    static void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget(), key, mods);
+    }
+
+    vkttest::RecordingCanvas canvas_;
+    QWidget window;
+    TExView first;
+    TExView second;
+    QLineEdit line;
+};
+
+TEST_F(SingleLineFields, TabMovesTheFocusAndTypesNothing)
+{
+    Key(Qt::Key_End);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), &second);
+    EXPECT_EQ(first.GetText(), "名称");
+    Key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), &first);
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), &line);
+    EXPECT_TRUE(second.GetText().empty());
+    first.setFocus(Qt::OtherFocusReason);
+    Key(Qt::Key_Tab, Qt::ControlModifier);   // not a focus move, and not a tab either
+    EXPECT_EQ(first.GetText(), "名称");
+
+    // A field that asks for the tab key keeps it.
+    first.SetOption(first.GetOption() | scoWantTabs);
+    Key(Qt::Key_End);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), &first);
+    EXPECT_NE(first.GetText(), "名称");
+}
