@@ -69,6 +69,9 @@ public:
     bool GetRichAnalyze() const;
     void SetRichAnalyze(bool on);
     bool IsEmpty() const;
+    // The most code-page-932 bytes typing and pasting let the text hold; 0 without a limit.
+    int GetMaxLength() const { return editor_->GetMaxLength(); }
+    void SetMaxLength(int bytes) { editor_->SetMaxLength(bytes); }
 
     TSelectInfo GetSelectInfo() const;
     TExStyle GetStyle() const;

@@ -167,7 +167,6 @@ TExLightWord* TExLightText_::AddWord(int position, const std::string& text, int 
     style_.CharClass = charClass;
     word->Text = text;
     if (charClass == kClassEuro && type == kWordText) {
-        word->Text = FitToClass(text, kClassEuro);
         const std::u32string cps = CodePoints(word->Text);
         FitHighFont(!cps.empty() && IsHalfKatakana(cps.front()));
     }

@@ -1,6 +1,9 @@
 #include "richtext/Uextexteditor.h"
 
+#include "platform/Codec.h"
+
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -447,16 +450,6 @@ void TExTextEditor::FindTextA(const std::u16string& text)
 
 // ---- editing ----
 
-int TExTextEditor::TypedClass(char32_t& code)
-{
-    int cls = CharClassOf(code);
-    if (cls == kClassEuro && CharBytes(code, kClassEuro).empty()) {
-        code = U'?';
-        cls = kClassAscii;
-    }
-    return cls;
-}
-
 char32_t TExTextEditor::WordCode(const TExWord* word) { return TypeCode(word->GetType()); }
 
 void TExTextEditor::FillLineTail()
@@ -534,9 +527,66 @@ char32_t TExTextEditor::RemoveNext(TExWord* word, int offset, int& oldClass)
     }
 }
 
+namespace {
+
+// The bytes of a run's text; a tab or line break counts one, a paragraph end nothing.
+std::size_t WordBytes(int type, const std::string& text)
+{
+    if (type == kWordText)
+        return platform::SjisLength(text);
+    return type == kWordPara ? 0 : 1;
+}
+
+std::size_t RunsBytes(const TExLightText_& runs)
+{
+    std::size_t bytes = 0;
+    for (int i = 0; i < runs.Count(); ++i)
+        bytes += WordBytes(runs.GetWords(i)->Type, runs.GetWords(i)->Text);
+    return bytes;
+}
+
+// Cuts the runs so that their text takes at most `room` bytes.
+void CutRuns(TExLightText_& runs, std::size_t room)
+{
+    int i = 0;
+    for (; i < runs.Count(); ++i) {
+        TExLightWord* word = runs.GetWords(i);
+        const std::size_t bytes = WordBytes(word->Type, word->Text);
+        if (bytes <= room) {
+            room -= bytes;
+            continue;
+        }
+        if (word->Type == kWordText && room > 0) {
+            word->Text = std::string(platform::SjisTruncate(word->Text, room));
+            ++i;
+        }
+        break;
+    }
+    while (runs.Count() > i)
+        runs.DeleteWord(runs.Count() - 1);
+}
+
+} // namespace
+
+std::size_t TExTextEditor::Room() const
+{
+    if (MaxLength <= 0)
+        return std::numeric_limits<std::size_t>::max();
+    std::size_t used = 0;
+    for (const TExWord* w = text_->GetFirstWord(); w; w = w->GetNextWord())
+        used += WordBytes(w->GetType(), w->GetString());
+    if (SelInfo.GetEnabled())
+        if (const std::unique_ptr<TExLightText> runs = text_->CopyText(SelInfo.GetTopInfo(), SelInfo.GetBottomInfo()))
+            used -= std::min(used, RunsBytes(*runs));
+    const auto limit = static_cast<std::size_t>(MaxLength);
+    return used >= limit ? 0 : limit - used;
+}
+
 void TExTextEditor::InsertChar(char32_t code)
 {
     if (code == 127 || code < 32)
+        return;
+    if (MaxLength > 0 && platform::SjisLength(CodePointsToUtf8(std::u32string(1, code))) > Room())
         return;
     BeginUpdate();
     TExStyle style = Style;
@@ -556,7 +606,8 @@ void TExTextEditor::InsertChar(char32_t code)
         EndUpdate();
         return;
     }
-    style.CharClass = TypedClass(code);
+    // A character beyond code page 932 is kept as typed, in the single-byte class.
+    style.CharClass = CharClassOf(code);
     if (style.CharClass == kClassEuro && style.HighFont >= 0 && style.HighFont < text_->GetFonts().Count()) {
         TFontAttributes& fonts = text_->GetFonts();
         const int charset = IsHalfKatakana(code) ? 128 : 0;
@@ -1008,6 +1059,8 @@ void TExTextEditor::PasteFromClipboard()
     runs->SetAnalyze(RichAnalyze);
     runs->SetEuro(text_->GetEuroText());
     runs->GetClipboard(RichFormat);
+    if (MaxLength > 0)
+        CutRuns(*runs, Room());
     if (runs->Count() > 0) {
         const int at = Caret;
         const int count = runs->GetCharCount();

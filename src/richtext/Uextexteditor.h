@@ -66,6 +66,10 @@ public:
     void SetRichFormat(bool on) { RichFormat = on; }
     bool GetRichAnalyze() const { return RichAnalyze; }
     void SetRichAnalyze(bool on) { RichAnalyze = on; }
+    // The most code-page-932 bytes (as platform::SjisLength counts) typing and pasting let the
+    // text hold, paragraph ends aside; 0 without a limit. Loaded text is not cut.
+    int GetMaxLength() const { return MaxLength; }
+    void SetMaxLength(int bytes) { MaxLength = std::max(0, bytes); }
 
     // ---- view ----
     void SetViewPoint(int top, int left);
@@ -124,8 +128,6 @@ protected:
     static char32_t WordCode(const TExWord* word);
     // The character after unit `offset` of `word` removed for overtyping; its code (0 none) and class.
     char32_t RemoveNext(TExWord* word, int offset, int& oldClass);
-    // The class a typed character takes and the character itself ("?" when its class cannot write it).
-    static int TypedClass(char32_t& code);
     bool IndentBySpace(bool add, int charClass);
     // The range covers the whole text (single-line mode never).
     bool IsWhole(int top, int bottom) const;
@@ -134,6 +136,8 @@ protected:
     bool FindEditable(TCaretInfo& caret, bool forward);
     // Undoes or redoes the next step of the history.
     void StepHistory(bool redo);
+    // The bytes MaxLength leaves for text put in place of the selection; SIZE_MAX without a limit.
+    std::size_t Room() const;
 
     std::unique_ptr<TExTextDrawer> text_;
     std::unique_ptr<THistorys> historys_;
@@ -156,6 +160,7 @@ protected:
     int ViewLeft = 0;
     int LineTailSpace = 0;
     int DesiredX = 0;
+    int MaxLength = 0;
     TLineInfo TopLineInfo;
     TCaretInfo CaretInfo;
     TSelectInfo SelInfo;

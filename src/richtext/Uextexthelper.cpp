@@ -467,15 +467,6 @@ std::string ClassBytes(std::string_view utf8, int charClass)
     return out;
 }
 
-std::string FitToClass(std::string_view utf8, int charClass)
-{
-    std::string out;
-    out.reserve(utf8.size());
-    for (char32_t cp : CodePoints(utf8))
-        platform::AppendUtf8(out, CharBytes(cp, charClass).empty() ? U'?' : cp);
-    return out;
-}
-
 std::vector<TDecodedChar> DecodeBytes(std::string_view bytes, TByteDecoding decoding)
 {
     std::vector<TDecodedChar> out;

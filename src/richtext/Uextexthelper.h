@@ -156,8 +156,6 @@ inline int ClassWidth(int charClass) { return charClass == kClassDouble || charC
 std::string CharBytes(char32_t cp, int charClass);
 // The bytes of a text written in its class; characters the class cannot write become "?".
 std::string ClassBytes(std::string_view utf8, int charClass);
-// Replaces by "?" each character its class cannot write back.
-std::string FitToClass(std::string_view utf8, int charClass);
 // Code points of a UTF-8 text; malformed bytes become U+FFFD.
 std::u32string CodePoints(std::string_view utf8);
 std::string CodePointsToUtf8(std::u32string_view cps);

@@ -1,5 +1,6 @@
 #include "screens/Fdealereditpanel.h"
 
+#include "data/Vkttabledefine.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "platform/FlagScope.h"
@@ -7,6 +8,7 @@
 #include "screens/Ficoneditpanel.h"
 #include "screens/Uchartsupport.h"
 #include "widgets/Fvktform.h"
+#include "widgets/Utextlimit.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -70,6 +72,8 @@ TDealerEditPanel::TDealerEditPanel(QWidget* parent) : TMasterEditPanel(parent, "
         auto* edit = new QLineEdit(panel_);
         edit->setObjectName(QString::fromLatin1(kEdits[part].name));
         edit->setGeometry(8, 24 + 40 * part, 200, kEditHeight);
+        // The editors follow the dealer table's columns from Company on.
+        SetTextLimit(*edit, GetFieldSize(static_cast<TVktField>(ToInt(TVktField::Company) + part)));
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textChanged, this, [this, edit] { EditChange(edit); });
         edits_[static_cast<std::size_t>(part)] = edit;

@@ -197,11 +197,12 @@ QComboBox* TKernelEditPanel::AddCombo(QWidget* panel, const char* name, int x, i
     return combo;
 }
 
-TExView* TKernelEditPanel::AddTextEdit(QWidget* panel, const char* name, int x, int y, bool french)
+TExView* TKernelEditPanel::AddTextEdit(QWidget* panel, const char* name, int x, int y, TVktField field, bool french)
 {
     auto* edit = new TExView(panel);
     edit->setObjectName(QString::fromLatin1(name));
     edit->SetEditStyle(evsSingleEdit);
+    edit->SetMaxLength(GetFieldSize(field));
     if (french) edit->SetEditOption(edit->GetEditOption() | EVOption(evoEuroText));
     edit->setGeometry(x, y - kTextEditRaise, 297, kTextEditHeight);
     edit->setFrameShape(QFrame::StyledPanel);
@@ -240,10 +241,10 @@ void TKernelEditPanel::BuildKernel()
     controls_.push_back({btnShow_, nullptr, -1});
 
     label = AddLabel(p, "LabelName", "名称", 16, 40 - kTextEditRaise);
-    nameEdit_ = AddTextEdit(p, "NameEdit", 8, 56, false);
+    nameEdit_ = AddTextEdit(p, "NameEdit", 8, 56, F::Data, false);
     Register(nameEdit_, label, ToInt(F::Data), 0, "|名称を変更します。");
     label = AddLabel(p, "LabelName2", "仏名", 16, 80 - kTextEditRaise);
-    name2Edit_ = AddTextEdit(p, "Name2Edit", 8, 96, true);
+    name2Edit_ = AddTextEdit(p, "Name2Edit", 8, 96, F::Data2, true);
     Register(name2Edit_, label, ToInt(F::Data2), 0, "|仏名を変更します。");
 
     label = AddLabel(p, "LabelForm", "形態", 16, 120);
@@ -292,10 +293,10 @@ void TKernelEditPanel::BuildDetail()
     Register(costRateEdit_, label, 0, 2, nullptr);
 
     label = AddLabel(p, "LabelInformation", "説明文", 16, 80 - kTextEditRaise);
-    informationEdit_ = AddTextEdit(p, "InformationEdit", 8, 96, false);
+    informationEdit_ = AddTextEdit(p, "InformationEdit", 8, 96, F::Information, false);
     Register(informationEdit_, label, ToInt(F::Information), 0, "|説明文を変更します。");
     label = AddLabel(p, "LabelInformation2", "説明文(仏)", 16, 120 - kTextEditRaise);
-    information2Edit_ = AddTextEdit(p, "Information2Edit", 8, 136, true);
+    information2Edit_ = AddTextEdit(p, "Information2Edit", 8, 136, F::Information2, true);
     Register(information2Edit_, label, ToInt(F::Information2), 0, "|説明文（仏）を変更します。");
 }
 

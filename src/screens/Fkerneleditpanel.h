@@ -119,7 +119,8 @@ private:
     QLabel* AddLabel(QWidget* panel, const char* name, const char* caption, int x, int y);
     QLineEdit* AddLineEdit(QWidget* panel, const char* name, int x, int y, bool readOnly);
     QComboBox* AddCombo(QWidget* panel, const char* name, int x, int y);
-    TExView* AddTextEdit(QWidget* panel, const char* name, int x, int y, bool french);
+    // A single-line text edit held to the field's declared size.
+    TExView* AddTextEdit(QWidget* panel, const char* name, int x, int y, TVktField field, bool french);
     void Register(QWidget* control, QLabel* label, int field, int column, const char* hint);
 
     void FillClasses();

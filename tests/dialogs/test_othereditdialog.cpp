@@ -22,6 +22,7 @@
 #include "support/screens/SampleDatabase.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -253,6 +254,38 @@ TEST_F(OtherEditDialogTest, DealerFieldsAttributeNamesAndNewRowsAreWritten)
     attributes->GetBtnNew()->click();
     EXPECT_EQ(attributes->GetRowCount(), 4);
     EXPECT_EQ(attributes->GetCurrentID(), db.Organic());
+}
+
+TEST_F(OtherEditDialogTest, DealerTextsStopAtTheirColumnsSizes)
+{
+    dialog.SetTab(TOtherEditDialog::tbDealer);
+    TDealerEditPanel* dealers = dialog.GetDealerEditPanel();
+    dealers->SelectRow(dealers->GetDealerList()->FindID(dealer_));
+    // Typing stops at the size: 20 bytes of contact, 13 of telephone.
+    Enter(dealers->GetEdit(TDealerEditPanel::dpDealer));
+    Type(std::string(25, 'k'));
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(Stored(F::Dealer, dealer_), std::string(20, 'k'));
+    Enter(dealers->GetEdit(TDealerEditPanel::dpTel));
+    Type("03-1234-5678-9999");
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(Stored(F::Tel, dealer_), "03-1234-5678-");
+
+    // A paste is cut at the size, a double-byte character counting two; what was typed after the
+    // cursor stays.
+    QLineEdit* company = dealers->GetEdit(TDealerEditPanel::dpCompany);
+    Enter(company);
+    company->selectAll();
+    Type("z");
+    Key(Qt::Key_Home);
+    QString wide;
+    for (int i = 0; i < 30; ++i) wide += QStringLiteral("魚");
+    QApplication::clipboard()->setText(wide);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    std::string expected;
+    for (int i = 0; i < 24; ++i) expected += "魚";
+    EXPECT_EQ(Stored(F::Company, dealer_), expected + "z");
 }
 
 TEST_F(OtherEditDialogTest, MovesSelectTheMovedRowAndApplyAPendingEditFirst)

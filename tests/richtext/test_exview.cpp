@@ -301,3 +301,22 @@ TEST_F(SingleLineFields, TabMovesTheFocusAndTypesNothing)
     EXPECT_EQ(QApplication::focusWidget(), &first);
     EXPECT_NE(first.GetText(), "名称");
 }
+
+TEST_F(SingleLineFields, AMaximumLengthHoldsTypingCommitsAndPastes)
+{
+    first.SetMaxLength(6);
+    Key(Qt::Key_End);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("あいう"));
+    QApplication::sendEvent(&first, &commit);   // 4 bytes held, 2 left: one double-byte character
+    EXPECT_EQ(first.GetText(), "名称あ");
+    QTest::keyClicks(&first, "x");
+    EXPECT_EQ(first.GetText(), "名称あ");
+    // A selection gives its bytes back; a paste is cut on a character boundary.
+    first.GetEditor()->SelectAll();
+    QApplication::clipboard()->setText(QStringLiteral("ab魚🐟cd"));
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(first.GetText(), "ab魚🐟c");
+    first.SetText("長すぎる名前です");   // loading is not cut
+    EXPECT_EQ(first.GetText(), "長すぎる名前です");
+}

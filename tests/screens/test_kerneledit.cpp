@@ -13,6 +13,8 @@
 #include "support/screens/SampleDatabase.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -47,6 +49,15 @@ void Type(const std::string& text)
 void Key(int key, Qt::KeyboardModifiers modifiers = {})
 {
     QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+}
+
+// Characters as a keyboard layout delivers them, one key event per character.
+void TypeText(const QString& text)
+{
+    for (char32_t c : text.toStdU32String()) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUcs4(&c, 1));
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+    }
 }
 
 class KernelEdit : public ::testing::Test {
@@ -170,6 +181,41 @@ TEST_F(KernelEdit, ANameIsWrittenOnceWhenLeftAndEscRestores)
     EXPECT_EQ(writes.size(), 1u);
 }
 
+TEST_F(KernelEdit, NameFieldsPassTabOnKeepWhatIsTypedAndStopAtTheirSize)
+{
+    Open("玉ねぎ");
+    const int id = panel.GetDataID();
+    Enter(panel.GetNameEdit());
+    Key(Qt::Key_End);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), panel.GetName2Edit());
+    Key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), panel.GetNameEdit());
+    EXPECT_TRUE(writes.empty());
+    EXPECT_EQ(Stored(F::Data), "玉ねぎ");
+
+    // A character code page 932 lacks is stored and shown again as typed.
+    Key(Qt::Key_End);
+    TypeText(QStringLiteral("🥕"));
+    Leave();
+    EXPECT_EQ(writes, std::vector<std::string>{"45:" + std::to_string(id)});
+    EXPECT_EQ(Stored(F::Data), "玉ねぎ🥕");
+    EXPECT_EQ(panel.GetNameEdit()->GetText(), "玉ねぎ🥕");
+
+    // 50 bytes: typing stops there (the name above takes 7), and so does a paste over the name.
+    Enter(panel.GetNameEdit());
+    Key(Qt::Key_End);
+    Type(std::string(60, 'a'));
+    Leave();
+    EXPECT_EQ(Stored(F::Data), "玉ねぎ🥕" + std::string(43, 'a'));
+    Enter(panel.GetNameEdit());
+    QApplication::clipboard()->setText(QString(300, QLatin1Char('b')));
+    Key(Qt::Key_A, Qt::ControlModifier);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    Leave();
+    EXPECT_EQ(Stored(F::Data), std::string(50, 'b'));
+}
+
 TEST_F(KernelEdit, NumbersConvertOrFallBackToTheEntryValue)
 {
     Open("玉ねぎ");
@@ -199,7 +245,6 @@ TEST_F(KernelEdit, NumbersConvertOrFallBackToTheEntryValue)
     EXPECT_EQ(Text(panel.GetBuyPriceEdit()), "¥0");
     EXPECT_EQ(Text(panel.GetUsePriceEdit()), "¥0");
 }
-
 
 TEST_F(KernelEdit, SignsAndPointsWaitForTheFieldToBeLeft)
 {
