@@ -188,6 +188,7 @@ void PictureData::SetImage(const Image& image)
 
 void PictureData::Clear()
 {
+    rendering_.reset();
     bytes_.clear();
     kind_ = PictureKind::None;
     image_ = Image();
@@ -215,10 +216,25 @@ void PictureData::Decode()
     height_ = image_.GetHeight();
 }
 
+const Metafile* PictureData::MetafileDrawing() const
+{
+    if (kind_ != PictureKind::Metafile)
+        return nullptr;
+    if (!rendering_)
+        rendering_ = RenderEnhancedMetafileCached(bytes_);
+    return rendering_->Drawing.IsEmpty() ? nullptr : &rendering_->Drawing;
+}
+
+bool PictureData::Draws() const { return CanDraw() || MetafileDrawing(); }
+
 void PictureData::Draw(Canvas& canvas, const Rect& dst) const
 {
     if (dst.IsEmpty())
         return;
+    if (const Metafile* drawing = MetafileDrawing()) {
+        canvas.DrawMetafile(dst, *drawing);
+        return;
+    }
     if (!CanDraw()) {
         canvas.FrameRect(dst, 0);
         return;

@@ -1,16 +1,19 @@
 #pragma once
 // A picture held as the bytes of its file: a bitmap (BMP), an enhanced metafile (EMF) or a JPEG.
 // The bytes are kept exactly as given and returned until the picture itself changes. Bitmaps and
-// JPEGs are decoded for drawing; a metafile, and bytes of a known kind that do not decode, are
-// kept unchanged and drawn as an empty frame.
+// JPEGs are decoded for drawing; a metafile is converted to a vector drawing when first drawn.
+// Bytes of a known kind that do not decode (or convert) are kept unchanged and drawn as an empty
+// frame.
 //
 // Enhanced metafile header fields read here (little-endian):
 //   offset  size  field
 //        0     4  record type (1)
 //       24    16  frame: left, top, right, bottom in hundredths of a millimetre
 //       40     4  signature " EMF" (0x464D4520)
+#include "gui/EnhancedMetafile.h"
 #include "gui/Image.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -45,13 +48,17 @@ public:
     const std::string& GetBytes() const { return bytes_; }
     // The decoded image (empty for a metafile or bytes that do not decode).
     const Image& GetImage() const { return image_; }
+    // A decoded image is there.
     bool CanDraw() const { return !image_.IsEmpty(); }
+    // Draw shows the picture rather than an empty frame: a decoded image, or a metafile whose
+    // records convert (converted now when not yet).
+    bool Draws() const;
     // Pixels; 0 × 0 when unknown.
     int GetWidth() const { return width_; }
     int GetHeight() const { return height_; }
 
-    // Draws the picture scaled into `dst` (smoothly); what cannot be drawn becomes a one-pixel
-    // frame around `dst`.
+    // Draws the picture scaled into `dst` (smoothly; a metafile as vectors); what cannot be drawn
+    // becomes a one-pixel frame around `dst`.
     void Draw(Canvas& canvas, const Rect& dst) const;
     // The picture as 24-bit BMP bytes: a bitmap's own bytes, anything else drawn at its size;
     // "" without a picture or size.
@@ -67,12 +74,15 @@ public:
 private:
     void Decode();
     void Replace(const Picture& picture);
+    const Metafile* MetafileDrawing() const;
 
     std::string bytes_;
     PictureKind kind_ = PictureKind::None;
     Image image_;
     int width_ = 0;
     int height_ = 0;
+    // The metafile's drawing, converted on first use and shared by copies.
+    mutable std::shared_ptr<const MetafileRendering> rendering_;
 };
 
 // The pixel transformations behind Rotate and Mirror.

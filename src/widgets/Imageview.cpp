@@ -314,7 +314,7 @@ void TImageView::DrawPicture(platform::Canvas& target, int bw, int bh, int xOffs
         const int top = (bh - height) / 2;
         dst = {left, top, left + width, top + height};
     }
-    if (!picture_.CanDraw()) {
+    if (!picture_.Draws()) {
         // The frame stays inside the client, whole.
         dst = {std::max(dst.Left, 0), std::max(dst.Top, 0), std::min(dst.Right, bw), std::min(dst.Bottom, bh)};
     }

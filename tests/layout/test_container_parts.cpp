@@ -17,6 +17,7 @@
 #include "platform/JpegWriter.h"
 #include "support/RecordingCanvas.h"
 #include "support/ScriptedServices.h"
+#include "support/TestPictures.h"
 #include "support/widgets/RecordingPrinter.h"
 
 #include <gtest/gtest.h>
@@ -244,6 +245,26 @@ TEST_F(PartsTest, ImagesFillCellsAndPages)
     image->Draw(0, 0, {0, 0, 100, 100}, 10000, canvas, 1, 1, true);
     EXPECT_TRUE(Matching(canvas, "DrawImage").empty());
     EXPECT_EQ(image->GetImageData(0), cut);
+}
+
+// On screen the container replays its cached drawing; on paper every cell is drawn directly.
+TEST_F(PartsTest, MetafilePicturesDrawTheirRecordsOnScreenAndPaper)
+{
+    auto* image = Add<TImageContainer>(5);
+    image->AddImage(BinToBase64(vkttest::KitchenEmf()));
+    image->SetDrawType(0);   // stretched over the cell: 400 × 280 for 200 × 140
+    for (const bool printer : {false, true}) {
+        platform::BitmapCanvas bitmap(420, 300);
+        bitmap.FillRect({0, 0, 420, 300}, 0xFFFFFF);
+        image->Draw(0, 0, {10, 10, 410, 290}, 10000, bitmap, 1, 1, printer);
+        const auto red = bitmap.GetPixel(10 + 100, 10 + 100);
+        EXPECT_GT(red & 0xFF, 0xB0u) << "rectangle, printer " << printer;
+        EXPECT_LT((red >> 8) & 0xFF, 0x50u) << "rectangle, printer " << printer;
+        const auto blue = bitmap.GetPixel(10 + 300, 10 + 100);
+        EXPECT_GT((blue >> 16) & 0xFF, 0xA0u) << "ellipse, printer " << printer;
+        EXPECT_EQ(bitmap.GetPixel(10 + 222, 10 + 22), 0xFFFFFFu) << "outside the ellipse, printer " << printer;
+    }
+    EXPECT_EQ(image->GetImageData(0), vkttest::KitchenEmf());
 }
 
 TEST_F(PartsTest, ImageNamesAndFiles)

@@ -8,6 +8,7 @@
 #include "reports/Uvktfieldcontainer.h"
 #include "reports/Uvkttopcontainer.h"
 #include "support/ScriptedServices.h"
+#include "support/TestPictures.h"
 #include "support/widgets/RecordingPrinter.h"
 
 #include <QImage>
@@ -72,6 +73,10 @@ TEST(ReportPrintTest, CardsPrintEveryRecordOnceWithMemosAndPictures)
         place(14, group, {1500, y + 2800, 12000, y + 5000});
         place(15, group, Picture(slot));
     }
+
+    // One of the pictures is a metafile: it prints from its records as the bitmaps do.
+    ASSERT_TRUE(db.Object().EditData(F::Image, platform::Variant(vkttest::KitchenEmf()),
+                                     TPriorityItem() << db.Ingredients()[5]));
 
     const int pages = (kRecords + 4) / 5;
     ASSERT_EQ(preview.GetPageMax(), pages);

@@ -7,6 +7,7 @@
 #include "platform/JpegWriter.h"
 #include "screens/Fimageeditpanel.h"
 #include "support/ScriptedServices.h"
+#include "support/TestPictures.h"
 #include "widgets/Imageview.h"
 
 #include <QApplication>
@@ -78,6 +79,32 @@ TEST_F(ImagePanel, FilesLoadApplyAndReadBackByteEqual)
         EXPECT_EQ(platform::ReadFileBytes(out), bytes) << name;
     }
     EXPECT_EQ(vkttest::Scripted().busyDepth, 0);
+}
+
+TEST_F(ImagePanel, AMetafileShowsItsDrawingAndGoesBackByteEqual)
+{
+    const std::string folder = vkttest::NewTempFolder();
+    const std::string emf = vkttest::KitchenEmf();
+    platform::WriteFileAtomic(folder + "/plate.emf", emf);
+    panel->LoadFromFile(folder + "/plate.emf");
+    Leave();
+    ASSERT_EQ(applied.size(), 1u);
+    EXPECT_EQ(applied[0], emf);
+    auto* view = panel->findChild<TImageView*>();
+    ASSERT_NE(view, nullptr);
+    const QImage shown = view->viewport()->grab().toImage();
+    int red = 0, blue = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb p = shown.pixel(x, y);
+            red += qRed(p) > 180 && qGreen(p) < 80 && qBlue(p) < 80;
+            blue += qBlue(p) > 150 && qRed(p) < 80 && qGreen(p) < 100;
+        }
+    EXPECT_GT(red, 100) << "the rectangle is drawn";
+    EXPECT_GT(blue, 100) << "the ellipse is drawn";
+    std::string out = folder + "/out.emf";
+    panel->SaveToFile(out);
+    EXPECT_EQ(platform::ReadFileBytes(out), emf);
 }
 
 TEST_F(ImagePanel, TurnsAndMirrorsTrackTheNetOrientation)

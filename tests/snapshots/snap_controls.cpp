@@ -150,7 +150,7 @@ VKT_SNAPSHOT(controls_imageview)
     natural->SetData(jpeg);
     auto* metafile = new TImageView(panel);
     metafile->setFixedSize(240, 200);
-    metafile->SetData(vkttest::MakeEmf(4000, 3000));
+    metafile->SetData(vkttest::KitchenEmf());
     layout->addWidget(new QLabel(QStringLiteral("全体 (JPEG)")), 0, 0);
     layout->addWidget(new QLabel(QStringLiteral("原寸 (JPEG)")), 0, 1);
     layout->addWidget(new QLabel(QStringLiteral("メタファイル")), 0, 2);

@@ -8,3 +8,37 @@ namespace vkttest {
 std::string MakeEmf(int frameRight, int frameBottom);
 
 } // namespace vkttest
+
+namespace vkttest {
+
+// An enhanced metafile written record by record, in logical units equal to pixels at 96 dpi.
+class EmfBuilder {
+public:
+    // A picture of width × height pixels (the header's bounds and frame agree at 96 dpi).
+    EmfBuilder(int width, int height);
+    // Colours as 0xRRGGBB.
+    EmfBuilder& Rectangle(int left, int top, int right, int bottom, unsigned fill);
+    EmfBuilder& Ellipse(int left, int top, int right, int bottom, unsigned fill);
+    // A line of text (UTF-8) at (x, y), its cell `height` pixels high, in "Noto Sans CJK JP".
+    EmfBuilder& Text(int x, int y, int height, const std::string& text, unsigned colour);
+    // Extra bytes as one record of `type` (for damaged pictures).
+    EmfBuilder& Raw(unsigned type, const std::string& payload);
+    // The file: header, records, end of file.
+    std::string Bytes() const;
+
+private:
+    void Record(unsigned type, const std::string& payload);
+    void SelectBrush(unsigned fill);
+
+    int width_;
+    int height_;
+    std::string records_;
+    int recordCount_ = 0;
+    int handles_ = 1;
+};
+
+// 200 × 140 pixels: a red (0xE01010) rectangle at (10, 10)–(90, 90), a blue (0x1030D0) ellipse at
+// (110, 10)–(190, 90) and a line of Japanese text in black at (10, 100), 30 pixels high.
+std::string KitchenEmf();
+
+} // namespace vkttest

@@ -291,7 +291,12 @@ TEST_F(ImageViewTest, BitmapBytesOfEveryKind)
 {
     view.SetData(jpeg);
     EXPECT_EQ(Greys(platform::DecodeBmp(view.GetBMPData())), "0 40 80/120 160 200");
-    view.SetData(MakeEmf(254, 127));   // 9 × 4 pixels, drawn as a frame
+    view.SetData(vkttest::EmfBuilder(20, 10).Rectangle(4, 2, 16, 8, 0x00FF00).Bytes());
+    const platform::Picture drawn = platform::DecodeBmp(view.GetBMPData());
+    EXPECT_EQ(drawn.GetWidth(), 20);
+    EXPECT_EQ(drawn.GetPixel(10, 5), RgbColor(0, 255, 0));
+    EXPECT_EQ(drawn.GetPixel(1, 1), RgbColor(255, 255, 255));
+    view.SetData(MakeEmf(254, 127).substr(0, 100));   // 9 × 4 pixels, records cut: drawn as a frame
     const platform::Picture frame = platform::DecodeBmp(view.GetBMPData());
     EXPECT_EQ(frame.GetWidth(), 9);
     EXPECT_EQ(frame.GetPixel(0, 0), RgbColor(0, 0, 0));

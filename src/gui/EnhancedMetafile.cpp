@@ -1,0 +1,204 @@
+#include "gui/EnhancedMetafile.h"
+
+#include "gui/PictureData.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <emf2svg.h>
+
+#include <cerrno>
+#include <deque>
+#include <mutex>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VKT_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VKT_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+namespace platform {
+
+namespace {
+
+constexpr int kConvertTimeoutMs = 5000;
+
+// The child: convert, write the SVG to `fd`, exit. Only the converter and write(2) run here.
+[[noreturn]] void RunConverter(int fd, std::string bytes, int width, int height)
+{
+    rlimit cpu{5, 5};
+    setrlimit(RLIMIT_CPU, &cpu);
+#ifndef VKT_ADDRESS_SANITIZER
+    // The sanitizer's shadow memory already exceeds any such limit.
+    rlimit memory{rlim_t(1) << 30, rlim_t(1) << 30};
+    setrlimit(RLIMIT_AS, &memory);
+#endif
+    generatorOptions options{};
+    char nameSpace[] = "";
+    options.nameSpace = nameSpace;
+    options.svgDelimiter = true;
+    options.emfplus = true;
+    options.imgWidth = width;
+    options.imgHeight = height;
+    char* out = nullptr;
+    std::size_t length = 0;
+    if (emf2svg(bytes.data(), bytes.size(), &out, &length, &options) != 1 || !out)
+        _exit(2);
+    for (std::size_t done = 0; done < length;) {
+        const ssize_t n = write(fd, out + done, length - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            _exit(3);
+        done += static_cast<std::size_t>(n);
+    }
+    _exit(0);
+}
+
+} // namespace
+
+std::optional<std::string> ConvertMetafileToSvg(std::string_view bytes, int width, int height, int timeoutMs,
+                                                std::string& error, std::size_t maxOutput)
+{
+    // Copied before the fork: the child must not allocate what the parent may be changing.
+    std::string input(bytes);
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        error = "the converter cannot be started";
+        return std::nullopt;
+    }
+    const pid_t pid = fork();
+    if (pid < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        error = "the converter cannot be started";
+        return std::nullopt;
+    }
+    if (pid == 0) {
+        close(fds[0]);
+        RunConverter(fds[1], std::move(input), width, height);
+    }
+    close(fds[1]);
+    std::string svg;
+    bool killed = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    char buffer[65536];
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now()).count();
+        if (left <= 0) {
+            error = "the conversion took too long";
+            killed = true;
+            break;
+        }
+        pollfd poller{fds[0], POLLIN, 0};
+        const int ready = poll(&poller, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            continue; // the deadline is checked above
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        if (svg.size() + static_cast<std::size_t>(n) > maxOutput) {
+            error = "the drawing is too large";
+            killed = true;
+            break;
+        }
+        svg.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fds[0]);
+    if (killed)
+        kill(pid, SIGKILL);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (killed)
+        return std::nullopt;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || svg.empty()) {
+        error = "the records cannot be read";
+        return std::nullopt;
+    }
+    return svg;
+}
+
+MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
+{
+    MetafileRendering result;
+    int width = 0;
+    int height = 0;
+    if (!PictureData::MetafileSize(bytes, width, height)) {
+        result.Error = "the metafile header cannot be read";
+        return result;
+    }
+    if (width <= 0 || height <= 0) {
+        result.Error = "the metafile's frame is empty";
+        return result;
+    }
+    if (width > kMaxMetafileSide || height > kMaxMetafileSide ||
+        static_cast<long long>(width) * height > kMaxMetafileArea) {
+        result.Error = "the metafile's frame of " + std::to_string(width) + " × " + std::to_string(height) +
+                       " pixels is too large to draw";
+        return result;
+    }
+    const std::optional<std::string> svg = ConvertMetafileToSvg(bytes, width, height, kConvertTimeoutMs,
+                                                                result.Error);
+    if (!svg)
+        return result;
+    QSvgRenderer renderer(QByteArray::fromRawData(svg->data(), static_cast<qsizetype>(svg->size())));
+    if (!renderer.isValid()) {
+        result.Error = "the converted drawing cannot be read";
+        return result;
+    }
+    MetafileRecorder recorder(width, height, 96);
+    if (QPainter* painter = recorder.GetCanvas().GetPainter())
+        renderer.render(painter, QRectF(0, 0, width, height));
+    result.Drawing = recorder.Finish();
+    return result;
+}
+
+std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes)
+{
+    struct Entry {
+        std::string Bytes;
+        std::shared_ptr<const MetafileRendering> Rendering;
+    };
+    constexpr std::size_t kEntries = 16;
+    static std::mutex mutex;
+    static std::deque<Entry> cache; // most recent first
+    {
+        std::lock_guard lock(mutex);
+        for (auto it = cache.begin(); it != cache.end(); ++it)
+            if (it->Bytes == bytes) {
+                Entry entry = std::move(*it);
+                cache.erase(it);
+                cache.push_front(std::move(entry));
+                return cache.front().Rendering;
+            }
+    }
+    auto rendering = std::make_shared<const MetafileRendering>(RenderEnhancedMetafile(bytes));
+    if (rendering->Drawing.IsEmpty())
+        qWarning("Vektara: a metafile picture is not drawn: %s.", rendering->Error.c_str());
+    std::lock_guard lock(mutex);
+    cache.push_front({std::string(bytes), rendering});
+    if (cache.size() > kEntries)
+        cache.pop_back();
+    return rendering;
+}
+
+} // namespace platform
