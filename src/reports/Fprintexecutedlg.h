@@ -7,8 +7,8 @@
 // destroyed when the application ends, so its controls keep their state between showings. The run
 // happens inside BtnPrintClick on the GUI thread; each progress call lets events through, so a
 // confirmed cancel takes effect once the page under way is done (one confirmed while the run
-// starts prints nothing). Idle, the cancel button reads
-// "閉じる" and closes; printing, it reads "キャンセル" and asks (Esc and the close box likewise).
+// starts prints nothing). Idle, the cancel button reads "閉じる" and closes; printing, it reads
+// "キャンセル" and asks (Esc and the close box likewise).
 #include <QDialog>
 
 #include <string>
