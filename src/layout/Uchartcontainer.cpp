@@ -519,7 +519,9 @@ TChartContainer::TDrawnChart& TChartContainer::ChartFor(const std::string& fontN
     auto made = std::make_unique<TDrawnChart>();
     QChart* chart = MakeChart(fontName, fontHeight, lineWidth).release();
     made->Scene.addItem(chart);
-    chart->setGeometry(0, 0, width, height);
+    // The frame's pen is centred on the chart's edge: inset by half of it, it lies whole inside.
+    const qreal half = lineWidth / 2.0;
+    chart->setGeometry(half, half, width - lineWidth, height - lineWidth);
     made->Scene.setSceneRect(0, 0, width, height);
     made->Revision = GetRevision();
     made->FontName = fontName;

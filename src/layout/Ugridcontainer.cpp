@@ -230,10 +230,9 @@ int TGridContainer::GetGridRowCount()
 {
     if (!GetViewItem())
         return paragraph_;
-    const int l = 10 * lineWidth_ * (headerStyle_ == 2 ? 2 : 1);
     const int g = rowsWrapStyle_ == 0 ? 10 * rowGap_ : 0;
     const int height = GetViewItem()->GetMMTrueRect_().Height() - 10 * lineWidth_;
-    const int block = std::max(headers_->GetWrapCount(), 1) * (l + 10 * rowHeight_) + g;
+    const int block = std::max(headers_->GetWrapCount(), 1) * StripsPerLine() * (10 * lineWidth_ + 10 * rowHeight_) + g;
     if (block != 0 && height > block)
         return paragraph_ * (height / block);
     return paragraph_;
@@ -383,18 +382,18 @@ void TGridContainer::DrawList(platform::Canvas& canvas, TRect rect, int scale, i
     int grid = 0;
     BodyRowCounts(vis, grid);
     const int p = ParagraphRows(vis, grid);
-    const int bands = std::max(headers_->GetWrapCount(), 1);
-    const int lp = lw * (headerStyle_ == 2 ? 2 : 1);
-    const int block = bands * (lp + rh) + rg;
+    // Rows a record takes: one a band, or a caption and a value row with the captions in the rows.
+    const int rows = std::max(headers_->GetWrapCount(), 1) * StripsPerLine();
+    const int block = rows * (lw + rh) + rg;
     const int n = headerStyle_ == 0 ? p + 1 : p;
     if (rowsWrapStyle_ == 2 && rowCount_ / paragraph_ <= p && n != 0) {
         rg = static_cast<int>(static_cast<double>(h) / n - block);
         if (rg < 0) {
             rg = 0;
-            rh = std::min(rh, static_cast<int>(static_cast<double>(h / n) / bands - lp));
+            rh = std::min(rh, static_cast<int>(static_cast<double>(h / n) / rows - lw));
         }
     } else if (rowsWrapStyle_ != 0 && n != 0) {
-        rh = std::min(rh, static_cast<int>(static_cast<double>(h / n - rg) / bands - lp));
+        rh = std::min(rh, static_cast<int>(static_cast<double>(h / n - rg) / rows - lw));
     }
     const double k = canvas.DpiY() * scale * (1 / 25.4) * 0.0001;
     const double g = (paraGap_ / 10) * k;

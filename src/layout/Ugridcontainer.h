@@ -55,6 +55,8 @@ public:
     TTextHorzAlign GetHorzAlign() const { return horzAlign_; }
     void SetHeaderStyle(TGridHeaderStyle value) { Assign(headerStyle_, value); }
     TGridHeaderStyle GetHeaderStyle() const { return headerStyle_; }
+    // Rows a line of a record takes: two (caption and value) with the captions in the rows.
+    int StripsPerLine() const { return headerStyle_ == 2 ? 2 : 1; }
     void SetColsWrapStyle(int value) { Assign(colsWrapStyle_, value); }
     int GetColsWrapStyle() const { return colsWrapStyle_; }
     void SetRowsWrapStyle(int value) { Assign(rowsWrapStyle_, value); }

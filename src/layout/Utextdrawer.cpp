@@ -329,15 +329,19 @@ void TTextDrawer::DrawTextA(TRect rect, TTextAttribute attribute)
     const int n = static_cast<int>(lines.size());
     if (n == 0)
         return;
+    // The lines are fitted by their characters' height: the leading a face keeps above them (a
+    // tall one in some faces) may reach out of the rectangle, the characters may not.
     int h = canvas_.TextExtent(lines[0]).Y;
-    if (n * h > rect.Height() && h > 0) {
-        lf.Height = static_cast<int>(lf.Height * (static_cast<double>(rect.Height()) / (n * h)));
+    int leading = std::clamp(canvas_.GetFontMetrics().InternalLeading, 0, h);
+    if (n * h - leading > rect.Height() && h - leading > 0) {
+        lf.Height = static_cast<int>(lf.Height * (static_cast<double>(rect.Height()) / (n * h - leading)));
         canvas_.SetFont(lf);
         h = canvas_.TextExtent(lines[0]).Y;
+        leading = std::clamp(canvas_.GetFontMetrics().InternalLeading, 0, h);
     }
-    int y0 = rect.Top;
+    int y0 = rect.Top - leading;
     if (attribute.VertAlign == 1)
-        y0 = rect.Top + (rect.Height() - n * h) / 2;
+        y0 = rect.Top + (rect.Height() - (n * h - leading)) / 2 - leading;
     else if (attribute.VertAlign == 2)
         y0 = rect.Bottom - n * h;
     const int band = rect.Height() / n;
@@ -548,14 +552,11 @@ void TTextDrawer::DrawTitleIncRow(TRect rect, int scale, TRowAttribute title, TR
             else
                 DrawCols(lineRect, scale, line, align, linePx, lineColor, gapPx, borders, shiftJis);
         };
+        // Each line of a record is a caption strip over a value strip, each a row high.
+        const int stripHeight = rowHeight + title.LineWidth;
         for (int r = 0; r < rowCount; ++r) {
             const int lines = std::min(title.GetCount(), row.GetCount());
-            // The row's end summed as the strips sum it, so later rows keep their pixels.
-            double end = y;
-            for (int l = 0; l < lines; ++l) {
-                end += rowHeight * 0.3 + title.LineWidth;
-                end += rowHeight * 0.7 + title.LineWidth;
-            }
+            const double end = y + 2.0 * lines * stripHeight;
             const int top = rect.Top + static_cast<int>(y * k * 0.01);
             const int bottom = rect.Top + static_cast<int>(end * k * 0.01);
             if (pass == 0 && OnRowPlaced)
@@ -566,9 +567,8 @@ void TTextDrawer::DrawTitleIncRow(TRect rect, int scale, TRowAttribute title, TR
             }
             QueryRow(row, r, onTextQuery, tag);
             for (int l = 0; l < lines; ++l) {
-                strip(title.GetAttribute(l), rowHeight * 0.3 + title.LineWidth, title.HorzAlign, true, titleColor);
-                strip(row.GetAttribute(l), rowHeight * 0.7 + title.LineWidth, row.HorzAlign, false,
-                      r % 2 ? rowColor2 : rowColor1);
+                strip(title.GetAttribute(l), stripHeight, title.HorzAlign, true, titleColor);
+                strip(row.GetAttribute(l), stripHeight, row.HorzAlign, false, r % 2 ? rowColor2 : rowColor1);
             }
             y += rowGap;
         }

@@ -197,9 +197,15 @@ void TPrintExecuteDlg::BtnPrintClick()
 {
     if (printing_ || !pageView_) return;
     printing_ = true;
+    // Cleared before events are let through: a stop confirmed from now on is kept.
+    cancel_ = false;
     BtnPrint->setEnabled(false);
     BtnCancel->setText(platform::ToQString(kCancelCaption));
     platform::PumpEvents();
+    if (cancel_) {
+        EndRun("印刷終了");
+        return;
+    }
 
     int from = 0;
     int to = 0;
@@ -207,7 +213,6 @@ void TPrintExecuteDlg::BtnPrintClick()
         from = StartPageEdit->GetValue();
         to = from == EndPageEdit->GetMax() ? from : EndPageEdit->GetValue();
     }
-    cancel_ = false;
     const bool pageCopies = RBPageCopy->isChecked();
     TPrinterObject* printer = PrinterObject();
     printer->SetCopyCount(pageCopies ? CopyCountEdit->GetValue() : 1);
@@ -220,13 +225,16 @@ void TPrintExecuteDlg::BtnPrintClick()
                                         return PrintProgress(sender, page, count);
                                     });
     } catch (...) {
-        printing_ = false;
-        BtnCancel->setText(platform::ToQString(kCloseCaption));
-        ProgressLabel->setText(platform::ToQString("印刷できませんでした。"));
+        EndRun("印刷できませんでした。");
         throw;
     }
     // A failed job (no printer, a refused or unwritten job) is not reported as finished.
-    ProgressLabel->setText(platform::ToQString(ok || cancel_ ? "印刷終了" : "印刷できませんでした。"));
+    EndRun(ok || cancel_ ? "印刷終了" : "印刷できませんでした。");
+}
+
+void TPrintExecuteDlg::EndRun(const char* text)
+{
+    ProgressLabel->setText(platform::ToQString(text));
     BtnCancel->setText(platform::ToQString(kCloseCaption));
     printing_ = false;
 }

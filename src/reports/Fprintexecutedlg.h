@@ -6,8 +6,9 @@
 // One dialog serves the whole process: made without a parent by the first ShowPrintExecuteDlg and
 // destroyed when the application ends, so its controls keep their state between showings. The run
 // happens inside BtnPrintClick on the GUI thread; each progress call lets events through, so a
-// confirmed cancel takes effect once the page under way is done. Idle, the cancel button reads
-// "閉じる" and closes; printing, it reads "キャンセル" and asks (Esc and the close box likewise).
+// confirmed cancel takes effect once the page under way is done (one confirmed while the run
+// starts prints nothing). Idle, the cancel button reads "閉じる" and closes; printing, it reads
+// "キャンセル" and asks (Esc and the close box likewise).
 #include <QDialog>
 
 #include <string>
@@ -78,6 +79,8 @@ protected:
 private:
     void SetProgressMax(int max);
     bool PagePrinted(int page) const;
+    // Back to idle after a run, with `text` as the state.
+    void EndRun(const char* text);
 
     TPageView* pageView_ = nullptr;
     int progressMax_ = 0;

@@ -473,7 +473,8 @@ std::string TVktGridContainer::FieldText(TVktAccesser& accesser, TVktField field
     if (!IsNumberField(field)) return accesser.GetText(field);
     const platform::Variant value = accesser.GetValue(field);
     if (value.IsEmptyOrNull()) return {};
-    return NumericString(floatType_, numSjis_).GetAsString(value);
+    // The cost rate is a percentage, printed with its sign as the record screen shows it.
+    return NumericString(floatType_, numSjis_).GetAsString(value) + (field == TVktField::CostRate ? "%" : "");
 }
 
 std::string TVktGridContainer::SumRowText(int col, int row) const

@@ -58,7 +58,7 @@ namespace {
 TVktSingleViewer* g_viewer = nullptr;
 
 constexpr char kHelpContextProperty[] = "helpContext";
-constexpr int kSelecterItemHeight = 14;
+constexpr int kSelecterItemHeight = 14;   // at least; taller for a taller font
 constexpr int kSelecterWidth = 76;
 
 // The name part of a "name=file" item.
@@ -92,7 +92,9 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), kSelecterItemHeight};
+        // The text is drawn a pixel down: the row holds the font's whole height below that.
+        return {QStyledItemDelegate::sizeHint(option, index).width(),
+                std::max(kSelecterItemHeight, QFontMetrics(option.font).height() + 1)};
     }
 };
 

@@ -325,7 +325,7 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     const QString card = Output("pdftotext", {"-layout", recipePdf, "-"});
     EXPECT_TRUE(card.contains(kRecipeName)) << card.toStdString();
     // Each item on its line: name, use, unit, price and use price; then the total, use price, sale
-    // price and cost rate (a plain number in the layout's format).
+    // price and cost rate (in the layout's format, with its percent sign).
     for (int k = 0; k < 3; ++k) {
         const Item& i = items[k];
         const QRegularExpression line(QStringLiteral("%1\\s+%2\\s+%3\\s+%4\\s+%5\\n")
@@ -335,7 +335,7 @@ TEST_F(EndToEnd, ASessionIsKeptForTheNextStart)
     }
     const QRegularExpression totals(QStringLiteral("%1\\s+%2\\s+%3\\s+%4\\n")
                                         .arg(Yen(repriced.total), Yen(repriced.usePrice), Yen(kRecipeSale),
-                                             Figure(repriced.costRate)));
+                                             Figure(repriced.costRate) + "%"));
     EXPECT_TRUE(card.contains(totals)) << totals.pattern().toStdString() << "\n" << card.toStdString();
 
     // Every row exported as XML with the values stored from the file.

@@ -568,6 +568,21 @@ TEST_F(PartsTest, ChartIsKeptUntilAnythingChanges)
     EXPECT_NE(draw(), untitled) << "the kept chart shows the latest settings";
 }
 
+// A chart's frame lies whole inside the chart's rectangle, on each of its sides, at any zoom.
+TEST_F(PartsTest, ChartFrameLiesInsideItsRectangle)
+{
+    auto* chart = Add<TChartContainer>(7);
+    for (int scale : {10000, 20000, 40000}) {
+        platform::BitmapCanvas bitmap(320, 220);
+        bitmap.FillRect({0, 0, 320, 220}, 0xFFFFFF);
+        chart->Draw(10, 10, {0, 0, 300, 200}, scale, bitmap, 1, 1, true);
+        const platform::Picture drawn = bitmap.GetImage().ToPicture();
+        const auto dark = [&](int x, int y) { return (drawn.GetPixel(x, y) & 0xFF) < 100; };
+        EXPECT_TRUE(dark(10, 110) && dark(309, 110) && dark(160, 10) && dark(160, 209)) << scale;
+        EXPECT_FALSE(dark(9, 110) || dark(310, 110) || dark(160, 9) || dark(160, 210)) << scale;
+    }
+}
+
 // Painted item by item, a chart matches its whole scene rendered by Qt: texts and legends in place,
 // bars above the axis range and lines leaving the plot clipped, under the painter's own transform.
 TEST_F(PartsTest, ChartDrawsAsItsSceneRenders)
@@ -609,7 +624,7 @@ TEST_F(PartsTest, ChartDrawsAsItsSceneRenders)
         QGraphicsScene scene;
         QChart* q = chart->MakeChart(font, 96 * size / 720, 1).release();
         scene.addItem(q);
-        q->setGeometry(0, 0, 280, 200);
+        q->setGeometry(0.5, 0.5, 279, 199);   // inset by half its one-pixel frame
         scene.setSceneRect(0, 0, 280, 200);
         QPainter* painter = transformed(rendered);
         painter->setRenderHint(QPainter::Antialiasing, true);

@@ -130,7 +130,7 @@ void Recipe(Builder& b, const char* title)
     auto* detail = b.Add<TVktContainer>(12, slot, "Detail", alBottom);
     detail->GetViewItem()->SetAlignRate(40);
     detail->GetViewItem()->SetMMMarginRect_({200, 200, 200, 200});
-    // The frame lies under the picture and the chart, over the whole block.
+    // The frame lies under the picture and the chart, around the whole block.
     auto* frame = b.Add<TGraphicContainer>(4, detail, "DetailFrame", alNone);
     frame->SetGraphicType(0);
     frame->SetBrushColor(-1);
@@ -140,6 +140,7 @@ void Recipe(Builder& b, const char* title)
     image->SetDrawType(2);
     auto* chart = b.Add<TVktChartContainer>(17, detail, "Chart", alRight);
     chart->GetViewItem()->SetAlignRate(60);
+    chart->GetViewItem()->SetMMMarginRect_({300, 300, 300, 300});   // clear of the frame, as the picture
     chart->SetDataType(2);
     auto* items = b.Grid(slot, "Item", alClient, 0);
     items->SetSubData(true);

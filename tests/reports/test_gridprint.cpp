@@ -2,7 +2,9 @@
 // food list with its sums set through the template: the page count, every name once in order, the
 // subtotals and total against sums read apart from the grid, and the food list's title, date and
 // page number on every page. The shipped recipe and menu cards: one page a record with its items,
-// the recipe's total equal to the sum of its items and its cost chart.
+// the recipe's total equal to the sum of its items and its cost chart; the recipe card's captions
+// and values at readable sizes and its cost rate with its percent sign.
+#include "core/Unumericstring.h"
 #include "data/Uvktaccesser.h"
 #include "database/Uvktobject.h"
 #include "layout/Preview.h"
@@ -19,6 +21,9 @@
 #include "support/widgets/RecordingPrinter.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
 
 namespace {
 
@@ -219,6 +224,66 @@ TEST(ReportCardPrintTest, RecipeAndMenuCardsPrintOnePageEachWithTheirItems)
             EXPECT_NE(text.find(Money(sum)), std::string::npos) << "total " << Money(sum) << "\n" << text;
             EXPECT_NE(text.find("原価率"), std::string::npos);
         }
+    }
+}
+
+// The words of a PDF page with the heights of their boxes (pdftotext -bbox).
+std::vector<std::pair<std::string, double>> WordHeights(const std::string& pdf)
+{
+    std::vector<std::pair<std::string, double>> words;
+    const std::string xml = vkttest::Capture("pdftotext -bbox '" + pdf + "' -");
+    for (std::size_t at = 0; (at = xml.find("<word ", at)) != std::string::npos; ++at) {
+        const auto number = [&](const char* name) {
+            return std::atof(xml.c_str() + xml.find(name, at) + std::strlen(name));
+        };
+        const std::size_t open = xml.find('>', at) + 1;
+        words.emplace_back(xml.substr(open, xml.find('<', open) - open), number("yMax=\"") - number("yMin=\""));
+    }
+    return words;
+}
+
+TEST(ReportCardPrintTest, RecipeCardCaptionsValuesAndRateAreReadable)
+{
+    vkttest::Scripted().Reset();
+    vkttest::SampleDatabase db;
+    TVktObject& object = db.Object();
+    const int steak = db.Record("和牛のステーキ");
+    TFilterObject filter;
+    filter.Add(F::Data_ID, foEqual, steak, {});
+    const std::string pdf = db.Folder() + "/card.pdf";
+    vkttest::InstallPdfPrinter(pdf);
+    vkttest::BoundLayout layout(&object, filter);
+    layout.preview->LoadFromFile(vkttest::PresetSourceFolder() + "/Recipe.xml");
+    layout.binding->Attach(&object);
+    layout.binding->Update();
+    ASSERT_TRUE(layout.preview->DrawPrinter("card", 1, 0, 0, 0));
+
+    // The rate as the record screen shows it.
+    TVktAccesser cook(&object);
+    cook.BeginUpdate();
+    cook.SetTable(TVktTable::TblData);
+    cook.SetFields(TPriorityItem() << ToInt(F::CostRate));
+    cook.SetOrder(TPriorityItem() << 0);
+    cook.SetFilter(filter);
+    cook.EndUpdate();
+    ASSERT_EQ(cook.GetRowCount(), 1);
+    const std::string rate = NumericString().GetAsString(cook.GetValue(F::CostRate)) + "%";
+
+    // Sizes in points, measured against the 16-point title's box.
+    std::map<std::string, double> size;
+    const auto words = WordHeights(pdf);
+    double title = 0;
+    for (const auto& [word, height] : words)
+        if (word == "原価率表") title = height;
+    ASSERT_GT(title, 0);
+    for (const auto& [word, height] : words) size.emplace(word, height / title * 16);
+    for (const char* caption : {"分類", "出来上がり", "使用単位", "合計金額", "使用単価", "売価", "原価率"}) {
+        ASSERT_EQ(size.count(caption), 1u) << caption;
+        EXPECT_GE(size[caption], 8) << caption;
+    }
+    for (const std::string& value : {std::string("肉料理"), std::string("和牛のステーキ"), std::string("1.00"), rate}) {
+        ASSERT_EQ(size.count(value), 1u) << value;
+        EXPECT_GE(size[value], 9) << value;
     }
 }
 

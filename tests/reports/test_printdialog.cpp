@@ -263,6 +263,24 @@ TEST_F(PrintDialogTest, CancelAsksAndStopsAfterThePageUnderWay)
     }
 }
 
+TEST_F(PrintDialogTest, StopConfirmedBeforeTheFirstPagePrintsNothing)
+{
+    // The cancel is served by the events let through as the run starts.
+    vkttest::Scripted().answers.push_back(MsgAnswer::Ok);
+    std::string end;
+    Show([&] {
+        QTimer::singleShot(0, [] { Find<QPushButton>("BtnCancel")->click(); });
+        Find<QPushButton>("BtnPrint")->click();
+        end = Text("ProgressLabel");
+    });
+    EXPECT_EQ(vkttest::Scripted().messages.size(), 1u);
+    EXPECT_EQ(end, "印刷終了");
+    EXPECT_LE(PdfPages(pdf), 0) << "no page after the confirmed stop";
+    // The next run is not stopped by the earlier answer.
+    Show([] { Find<QPushButton>("BtnPrint")->click(); });
+    EXPECT_EQ(PdfPages(pdf), 12);
+}
+
 TEST_F(PrintDialogTest, EscapeWhilePrintingAsksInsteadOfClosing)
 {
     vkttest::Scripted().answers.push_back(MsgAnswer::Cancel);

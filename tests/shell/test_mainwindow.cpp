@@ -28,6 +28,7 @@
 #include "support/screens/SampleDatabase.h"
 #include "widgets/Mvktmodule.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QEventLoop>
@@ -41,6 +42,7 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QStyleOptionViewItem>
 #include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTest>
@@ -162,6 +164,12 @@ TEST_F(MainWindowTest, MenusAndToolBarInTheirOrder)
         EXPECT_GE(field.width(), selector->fontMetrics().horizontalAdvance(name)) << platform::FromQString(name);
     }
     selector->setCurrentIndex(0);
+    // Its list rows hold the names at the font's height.
+    QStyleOptionViewItem row;
+    row.font = selector->view()->font();
+    for (int i = 0; i < selector->count(); ++i)
+        EXPECT_GE(selector->itemDelegate()->sizeHint(row, selector->model()->index(i, 0)).height(),
+                  QFontMetrics(row.font).height()) << i;
     EXPECT_EQ(platform::FromQString(selector->itemText(1)), "原価率表=Recipe.xml");
     EXPECT_EQ(w.LayoutFile(2), "Menu.xml");
 
