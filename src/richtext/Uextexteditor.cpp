@@ -447,15 +447,7 @@ void TExTextEditor::FindTextA(const std::u16string& text)
 
 // ---- editing ----
 
-int TExTextEditor::TypedClass(char32_t& code)
-{
-    int cls = CharClassOf(code);
-    if (cls == kClassEuro && CharBytes(code, kClassEuro).empty()) {
-        code = U'?';
-        cls = kClassAscii;
-    }
-    return cls;
-}
+int TExTextEditor::TypedClass(char32_t& code) { return CharClassOf(code); }
 
 char32_t TExTextEditor::WordCode(const TExWord* word) { return TypeCode(word->GetType()); }
 

@@ -124,7 +124,7 @@ protected:
     static char32_t WordCode(const TExWord* word);
     // The character after unit `offset` of `word` removed for overtyping; its code (0 none) and class.
     char32_t RemoveNext(TExWord* word, int offset, int& oldClass);
-    // The class a typed character takes and the character itself ("?" when its class cannot write it).
+    // The class a typed character takes (characters no code page writes are class 2, kept as typed).
     static int TypedClass(char32_t& code);
     bool IndentBySpace(bool add, int charClass);
     // The range covers the whole text (single-line mode never).

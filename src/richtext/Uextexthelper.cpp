@@ -471,8 +471,10 @@ std::string FitToClass(std::string_view utf8, int charClass)
 {
     std::string out;
     out.reserve(utf8.size());
-    for (char32_t cp : CodePoints(utf8))
-        platform::AppendUtf8(out, CharBytes(cp, charClass).empty() ? U'?' : cp);
+    for (char32_t cp : CodePoints(utf8)) {
+        const bool fits = !CharBytes(cp, charClass).empty() || CharClassOf(cp) == charClass;
+        platform::AppendUtf8(out, fits ? cp : U'?');
+    }
     return out;
 }
 
@@ -662,6 +664,25 @@ int TFontAttributes::IndexOfFont(const std::string& name, int charset, int famil
     f.Family = family;
     fonts_.push_back(f);
     return Count() - 1;
+}
+
+bool TFontAttributes::Holds(int i, int charClass, bool katakana) const
+{
+    const bool japanese = charClass == kClassDouble || charClass == kClassWideSpace || katakana;
+    if (!japanese && charClass != kClassEuro)
+        return true;
+    return i >= 0 && i < Count() && Cp932Charset(GetCharset(i)) == japanese;
+}
+
+int TFontAttributes::FittingFont(int charClass, bool katakana, std::initializer_list<int> candidates)
+{
+    for (int i : candidates)
+        if (Holds(i, charClass, katakana))
+            return i;
+    const bool japanese = charClass == kClassDouble || charClass == kClassWideSpace || katakana;
+    if (Count() < 2)
+        return IndexOfFont(japanese ? (fixedFont_ ? "ＭＳ ゴシック" : "ＭＳ Ｐゴシック") : "Arial");
+    return IndexOfFont(GetName(1), japanese ? 128 : 0, GetFamily(1));
 }
 
 int TFontAttributes::IndexOfFont(const std::string& name)

@@ -2,6 +2,8 @@
 #include "richtext/Uexlighttext.h"
 #include "richtext/Urtparser.h"
 
+#include "platform/Codec.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -244,6 +246,108 @@ TEST(RtfRoundTrip, ForeignRtfAndEveryHighByte)
             EXPECT_EQ(twice.GetRich(), written) << association << " " << hex;
         }
     }
+}
+
+// Reads RTF, writes it, reads that and writes again: both reads give `text`, both writes the same
+// bytes, and every run of Japanese text is written in a code-page-932 font.
+void ExpectReadsAsWritten(const std::string& rtf, const std::string& text)
+{
+    TExLightText first;
+    first.SetRich(rtf);
+    EXPECT_EQ(platform::Utf16ToUtf8(first.GetWide()), text) << rtf;
+    const std::string written = first.GetRich();
+    TExLightText second;
+    EXPECT_TRUE(second.SetRich(written)) << written;
+    EXPECT_EQ(platform::Utf16ToUtf8(second.GetWide()), text) << written;
+    EXPECT_EQ(second.GetRich(), written) << rtf;
+    EXPECT_EQ(Dump(second), Dump(first)) << rtf;
+    const TFontAttributes& fonts = second.GetFontAttributes();
+    for (int i = 0; i < second.Count(); ++i) {
+        const TExLightWord& w = *second.GetWords(i);
+        const TExStyle style = second.EffectiveStyle(w);
+        if (w.Type == kWordText && style.DoubleByte()) {
+            const int charset = fonts.GetCharset(style.DBFont);
+            EXPECT_TRUE(charset == 128 || charset == 1) << charset << " " << w.Text << "\n" << written;
+        }
+    }
+}
+
+TEST(RtfRoundTrip, JapaneseOfOtherWritersReadsAsWritten)
+{
+    const std::string tables = "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fnil\\fcharset128 Gothic;}}";
+    struct Case {
+        std::string rtf;
+        const char* text;
+    };
+    const Case cases[] = {
+        // fonts named for each kind of character: every piece in its own font's code page
+        {"{\\rtf1\\ansi\\ansicpg932" + tables + "\\pard\\plain\\loch\\f0\\hich\\f0\\dbch\\f1 ab\\'82\\'a0\\'8a\\'bf\\par}",
+         "abあ漢\r\n"},
+        {"{\\rtf1" + tables + "\\loch\\f0\\hich\\f0\\dbch\\f1 \\'96@x\\'c7\\'82\\par}", "法xÇ‚\r\n"},
+        {"{\\rtf1" + tables + "\\plain\\f0{\\hich\\af1\\dbch\\af1\\loch\\f1 \\'93\\'fa}abc\\par}", "日abc\r\n"},
+        // a font for all characters
+        {"{\\rtf1\\ansi\\deff0" + tables + "\\f0\\fs20 abc \\f1\\'82\\'a0\\f0 def\\par}", "abc あdef\r\n"},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f1 Foo;}}\\f1\\'83\\'67\\par}", "ト\r\n"},
+        // Unicode in a Western font
+        {"{\\rtf1\\ansi" + tables + "\\f0 \\u12488?\\u12510?\\u12488?\\par}", "トマト\r\n"},
+        // text before the font table keeps the font it was read in
+        {"{\\rtf1\xBCi\\fonttbl;}", "¼i"},
+    };
+    for (const Case& c : cases)
+        ExpectReadsAsWritten(c.rtf, c.text);
+}
+
+TEST(RtfRoundTrip, CharactersNoCodePageHoldsAreWrittenAsUnicode)
+{
+    // a surrogate pair, a lone high surrogate, a character outside both code pages
+    ExpectReadsAsWritten("{\\rtf1\\ansi \\u-10180?\\u-8379?a\\u-10180?b\\u256?\\par}", "🍅a?bĀ\r\n");
+    TExLightText t;
+    t.SetAnsi("トマト🍅 ｶﾅé\r\n");
+    const std::string rich = t.GetRich();
+    EXPECT_NE(rich.find(" \\u-10180?\\u-8379?}"), std::string::npos) << rich;
+    TExLightText back;
+    back.SetRich(rich);
+    EXPECT_EQ(platform::Utf16ToUtf8(back.GetWide()), "トマト🍅 ｶﾅé\r\n");
+    EXPECT_EQ(back.GetRich(), rich);
+}
+
+TEST(RtfRoundTrip, RunsKeepTheirOwnStyleBesideTheParagraphMark)
+{
+    const std::string colours = "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}";
+    const char* const words[] = {"\\b",         "\\i",        "\\outl",      "\\strike",  "\\striked1",
+                                 "\\ul",        "\\uldb",     "\\cf1",       "\\highlight2", "\\ul\\ulc2",
+                                 "\\fs30",      "\\b\\i\\cf2\\ulwave\\highlight1"};
+    for (const char* word : words) {
+        const std::string rtf = "{\\rtf1\\ansi" + colours + " a" + word + " b\\par}";
+        TExLightText first;
+        first.SetRich(rtf);
+        const std::string written = first.GetRich();
+        TExLightText second;
+        second.SetRich(written);
+        EXPECT_EQ(Styles(second), Styles(first)) << rtf << "\n" << written;
+        EXPECT_EQ(second.GetRich(), written) << rtf;
+    }
+    // a run without size beside a paragraph mark with one
+    TExLightText sized;
+    sized.SetRich("{\\rtf1{\\stylesheet{Normal;}} a\\fs24 b\\par}");
+    TExLightText back;
+    back.SetRich(sized.GetRich());
+    EXPECT_EQ(Styles(back), Styles(sized));
+}
+
+TEST(RtfRoundTrip, PageBreakStaysWhereItStands)
+{
+    TExLightText t;
+    t.SetRich("{\\rtf1\\ansi a\\page b\\par}");
+    EXPECT_EQ(Dump(t), "1:a page 1:b par");
+    const std::string written = t.GetRich();
+    TExLightText back;
+    back.SetRich(written);
+    EXPECT_EQ(Dump(back), "1:a page 1:b par") << written;
+    back.AddWord("", kWordPage);
+    TExLightText tail;
+    tail.SetRich(back.GetRich());
+    EXPECT_EQ(Dump(tail), "1:a page 1:b par page");
 }
 
 TEST(RtfRoundTrip, ParagraphUnitsAndStyleSheet)

@@ -407,6 +407,31 @@ TEST_F(ExTextTest, StyledJapaneseDocumentRoundTripsThroughRtf)
     EXPECT_EQ(entry.Underline, 0);
 }
 
+TEST_F(ExTextTest, MemoOfOtherWritersSavedTwiceIsTheSame)
+{
+    const std::string inputs[] = {
+        "{\\rtf1a\\stylesheet;}",
+        "{\\rtf1\\ansi a\\b b\\ul c\\par}",
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fnil\\fcharset128 Gothic;}}"
+        "\\pard\\plain\\loch\\f0\\hich\\f0\\dbch\\f1 ab\\'96@\\par\\f0 \\u12488?\\u-10180?\\u-8379?\\par}",
+    };
+    for (const std::string& input : inputs) {
+        std::istringstream in(input);
+        TExTextDrawer read;
+        read.LoadFromStream(in, 3);
+        std::ostringstream first;
+        read.SaveToStream(first, 3);
+        std::istringstream again(first.str());
+        TExTextDrawer reread;
+        reread.LoadFromStream(again, 3);
+        std::ostringstream second;
+        reread.SaveToStream(second, 3);
+        EXPECT_EQ(second.str(), first.str()) << input;
+        EXPECT_EQ(reread.GetString(), read.GetString()) << input;
+        EXPECT_EQ(Styles(reread), Styles(read)) << input;
+    }
+}
+
 // ---- colouring ----
 
 TEST_F(ExTextTest, BuiltInRulesParsed)
