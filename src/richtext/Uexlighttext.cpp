@@ -136,12 +136,13 @@ std::string TExLightText::GetRich()
     const TStyleAttributes& styles = GetStyleAttributes();
     std::string body;
     std::string runs;
-    // The paragraph mark's style opens each paragraph group; runs are written over it.
+    // The paragraph mark's style opens each paragraph group; runs are written over it. A last
+    // paragraph without an end opens with its last run's style, which reads back as written.
     const auto markStyle = [&](int at) {
         for (int i = at; i < Count(); ++i) {
             const TExLightWord& w = *GetWords(i);
             if (w.Type == kWordPara || i == Count() - 1) {
-                TExStyle mark = styles.GetStyle(w.StyleIndex) + w.Style;
+                TExStyle mark = w.Type == kWordPara ? styles.GetStyle(w.StyleIndex) + w.Style : EffectiveStyle(w);
                 mark.CharClass = 0;
                 return mark;
             }
@@ -324,7 +325,22 @@ void TExLightText::ParseText(TRTParser* sender, const std::string& text, bool un
     if (analyze_)
         return;
     TakeParserStyle(sender);
+    // Text carries its paragraph's style too: a last paragraph without an end keeps it.
+    SetCurrentParaStyle(OwnParaStyle(sender));
     AddRuns(DecodeText(sender, text, unicode), -1);
+}
+
+TExParaStyle TExLightText::OwnParaStyle(TRTParser* sender) const
+{
+    TExParaStyle para = sender->GetParaStyle();
+    const int size = sender->GetStyle().Size;
+    if (para.CharFirstIndent != 0)
+        para.FirstIndent = para.CharFirstIndent / 50 * size;
+    if (para.CharLeftIndent != 0)
+        para.LeftIndent = para.CharLeftIndent / 10 * 21;
+    if (para.CharRightIndent != 0)
+        para.RightIndent = para.CharRightIndent / 10 * 21;
+    return para - GetStyleAttributes().GetParaStyle(GetCurrentStyleIndex());
 }
 
 void TExLightText::ParseCtrl(TRTParser* sender, int wordType)
@@ -332,18 +348,7 @@ void TExLightText::ParseCtrl(TRTParser* sender, int wordType)
     if (analyze_)
         return;
     TakeParserStyle(sender);
-    TExParaStyle para = sender->GetParaStyle();
-    if (wordType == kWordPara) {
-        const int size = sender->GetStyle().Size;
-        if (para.CharFirstIndent != 0)
-            para.FirstIndent = para.CharFirstIndent / 50 * size;
-        if (para.CharLeftIndent != 0)
-            para.LeftIndent = para.CharLeftIndent / 10 * 21;
-        if (para.CharRightIndent != 0)
-            para.RightIndent = para.CharRightIndent / 10 * 21;
-        para -= GetStyleAttributes().GetParaStyle(GetCurrentStyleIndex());
-    }
-    SetCurrentParaStyle(para);
+    SetCurrentParaStyle(wordType == kWordPara ? OwnParaStyle(sender) : sender->GetParaStyle());
     AddWord(std::string(), wordType);
 }
 

@@ -62,6 +62,9 @@ private:
     std::string RunText(const std::string& text, const TExStyle& style) const;
     // The parser's style indexes and style as current, less the style-sheet entries.
     void TakeParserStyle(TRTParser* sender);
+    // The parser's paragraph style with character units converted, less the style entry's (the
+    // current style index).
+    TExParaStyle OwnParaStyle(TRTParser* sender) const;
     std::vector<TDecodedChar> DecodeText(TRTParser* sender, const std::string& text, bool unicode) const;
     void NewLine(int depth);
     void AddStyled(const std::string& text, int charStyle);

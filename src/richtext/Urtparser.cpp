@@ -249,9 +249,12 @@ void TRTParser::Reset()
 
 namespace {
 
-// Number 0 maps to entry 0 unless the owner put the table's entry 0 elsewhere.
+// Number 0 maps to entry 0 unless the owner put the table's entry 0 elsewhere; a negative
+// number (a font a style-sheet entry leaves unset) stays.
 int MapNumber(const std::map<int, int>& map, int number)
 {
+    if (number < 0)
+        return number;
     const auto it = map.find(number);
     return it == map.end() ? 0 : it->second;
 }
@@ -393,13 +396,20 @@ void TRTParser::ChangeDestination(int code)
         state_.Color = TRTColorEntry{};
         break;
     case 2:
-        state_.StyleIndex = state_.CharStyleIndex = 0;
-        state_.Style.Clear();
-        state_.ParaStyle.Clear();
+        ClearStyleEntry();
         break;
     default:
         break;
     }
+}
+
+void TRTParser::ClearStyleEntry()
+{
+    state_.StyleIndex = state_.CharStyleIndex = 0;
+    state_.Style.Clear();
+    // Fonts an entry does not name stay unset, as the writer leaves them.
+    state_.Style.DBFont = state_.Style.HighFont = state_.Style.LowFont = -1;
+    state_.ParaStyle.Clear();
 }
 
 void TRTParser::SetProperty(const TRTPropertyDefine& row, int value)
@@ -578,9 +588,7 @@ void TRTParser::DoDestinationText(const std::string& text)
             DoStyle(name, style, para, index);
             if (number >= 0)
                 styleMap_[number] = index;
-            state_.Style.Clear();
-            state_.ParaStyle.Clear();
-            state_.StyleIndex = state_.CharStyleIndex = 0;
+            ClearStyleEntry();
         }
     }
     if (OnRawText)

@@ -158,6 +158,8 @@ protected:
 
 private:
     void ChangeDestination(int code);
+    // Starts a style-sheet entry: cleared styles and indexes, its fonts unset.
+    void ClearStyleEntry();
     // \uN: a UTF-16 unit; a high surrogate waits for the low one that follows it.
     void DoUnicode(int value);
     // Hands on a high surrogate that no low one followed, as "?".

@@ -367,6 +367,122 @@ TEST(RtfRoundTrip, ParagraphUnitsAndStyleSheet)
     EXPECT_EQ(t.GetWords(0)->Style.Size, 0);   // equal to the style entry: unset
 }
 
+// Text and tab runs with their effective styles, paragraph ends with their paragraph styles.
+std::string Model(const TExLightText& t)
+{
+    std::string out = Dump(t) + "\n";
+    for (int i = 0; i < t.Count(); ++i) {
+        const TExLightWord& w = *t.GetWords(i);
+        if (w.Type == kWordText || w.Type == kWordTab)
+            out += std::to_string(w.CharStyleIndex) + ":" + t.EffectiveStyle(w).RTString() + "\n";
+        else if (w.Type == kWordPara)
+            out += "s" + std::to_string(w.StyleIndex) + t.EffectiveParaStyle(w).RTString() + "\n";
+    }
+    return out;
+}
+
+// A document of random runs: Latin, Japanese, European, katakana, emoji and mixed text, tabs, line
+// and page breaks, character and paragraph formatting, style-sheet entries and extra fonts.
+void Generate(TExLightText& t, std::mt19937& random)
+{
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    static const char* const kTexts[] = {"abc", "x y", "日本語", "トマト", "\u3000", "ab日本cd", "Çé¼×",
+                                         "ｶﾅ", "🍅😀", "法@", "{\\}", "1–2 €", "a\u3000b"};
+    t.Clear();
+    TColorAttributes& colors = t.GetColorAttributes();
+    for (TColor c : {0x0000FFu, 0x00FF00u, 0x123456u})
+        colors.AddColor(c);
+    TFontAttributes& fonts = t.GetFontAttributes();
+    const int fontCount = fonts.Count();
+    fonts.IndexOfFont("Times New Roman", 0, 0x12);
+    fonts.IndexOfFont("ＭＳ 明朝", 128, 0x11);
+    TExStyle heading = t.GetStyleAttributes().GetStyle(0);
+    heading.Bold = 1;
+    heading.Size = 160;
+    TExParaStyle headingPara;
+    headingPara.Align = 1;
+    const int sheet = t.GetStyleIndex("Heading", heading, headingPara);
+    TExStyle marked;
+    marked.Invisible().Italic = 1;
+    marked.Color = 2;
+    const int charSheet = t.GetStyleIndex("Mark", marked, TExParaStyle().Invisible());
+    const auto style = [&] {
+        TExStyle s;
+        s.Invisible();
+        if (pick(2))
+            s.Bold = static_cast<std::uint8_t>(pick(2));
+        if (pick(3) == 0)
+            s.Italic = 1;
+        if (pick(3) == 0)
+            s.Underline = static_cast<std::uint8_t>(pick(18));
+        if (pick(5) == 0)
+            s.Strike = static_cast<std::uint8_t>(pick(3));
+        if (pick(8) == 0)
+            s.Outline = 1;
+        if (pick(3) == 0)
+            s.Color = pick(colors.Count());
+        if (pick(4) == 0)
+            s.Highlight = pick(colors.Count());
+        if (pick(6) == 0)
+            s.ULColor = pick(colors.Count());
+        if (pick(3) == 0)
+            s.Size = 5 * (14 + pick(40));
+        if (pick(4) == 0)
+            s.LowFont = s.HighFont = s.DBFont = pick(fontCount + 2);
+        return s;
+    };
+    const int paragraphs = 1 + pick(4);
+    for (int p = 0; p < paragraphs; ++p) {
+        const bool head = pick(4) == 0;
+        t.SetCurrentStyleIndex(head ? sheet : 0);
+        TExParaStyle para;
+        para.Invisible();
+        if (pick(3) == 0) {
+            para.LeftIndent = 210 * pick(4);
+            para.Align = static_cast<std::uint8_t>(pick(5));
+        }
+        t.SetCurrentParaStyle(para);
+        if (p > 0 && pick(4) == 0)
+            t.AddWord("", kWordPage);
+        const int pieces = 1 + pick(5);
+        for (int k = 0; k < pieces; ++k) {
+            t.SetCurrentCharStyleIndex(pick(6) == 0 ? charSheet : 0);
+            t.SetCurrentStyle(style());
+            switch (pick(10)) {
+            case 0: t.AddWord("", kWordTab); break;
+            case 1: t.AddWord("", kWordLine); break;
+            case 2: t.AddWord("", kWordPage); break;
+            default: t.AddWord(kTexts[pick(static_cast<int>(std::size(kTexts)))], kWordText); break;
+            }
+        }
+        t.SetCurrentCharStyleIndex(0);
+        t.SetCurrentStyle(style());
+        if (p + 1 < paragraphs || pick(3) != 0)
+            t.AddWord("", kWordPara);
+    }
+}
+
+TEST(RtfRoundTrip, GeneratedDocumentsWriteReadWriteTheSame)
+{
+    std::mt19937 random(5104);
+    for (int round = 0; round < 400; ++round) {
+        TExLightText source;
+        Generate(source, random);
+        const std::u16string text = source.GetWide();
+        const std::string first = source.GetRich();
+        TExLightText read;
+        ASSERT_TRUE(read.SetRich(first)) << round;
+        const std::string second = read.GetRich();
+        ASSERT_EQ(second, first) << round;
+        EXPECT_EQ(read.GetWide(), text) << round;
+        EXPECT_EQ(Model(read), Model(source)) << round << "\n" << first;
+        TExLightText reread;
+        reread.SetRich(second);
+        reread.GetRich();
+        EXPECT_EQ(Model(reread), Model(read)) << round;
+    }
+}
+
 TEST(RtfDamage, PrefixesAndMutationsLoad)
 {
     TExLightText source;
