@@ -415,18 +415,22 @@ TEST_F(ExTextTest, MemoOfOtherWritersSavedTwiceIsTheSame)
         "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fnil\\fcharset128 Gothic;}}"
         "\\pard\\plain\\loch\\f0\\hich\\f0\\dbch\\f1 ab\\'96@\\par\\f0 \\u12488?\\u-10180?\\u-8379?\\par}",
     };
+    const auto load = [](TExText& doc, const std::string& rtf) {
+        std::istringstream in(rtf);
+        doc.LoadFromStream(in, 3);
+    };
+    const auto save = [](TExText& doc) {
+        std::ostringstream out;
+        doc.SaveToStream(out, 3);
+        return out.str();
+    };
     for (const std::string& input : inputs) {
-        std::istringstream in(input);
         TExTextDrawer read;
-        read.LoadFromStream(in, 3);
-        std::ostringstream first;
-        read.SaveToStream(first, 3);
-        std::istringstream again(first.str());
+        load(read, input);
+        const std::string first = save(read);
         TExTextDrawer reread;
-        reread.LoadFromStream(again, 3);
-        std::ostringstream second;
-        reread.SaveToStream(second, 3);
-        EXPECT_EQ(second.str(), first.str()) << input;
+        load(reread, first);
+        EXPECT_EQ(save(reread), first) << input;
         EXPECT_EQ(reread.GetString(), read.GetString()) << input;
         EXPECT_EQ(Styles(reread), Styles(read)) << input;
     }
