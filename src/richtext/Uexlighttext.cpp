@@ -1,6 +1,7 @@
 #include "richtext/Uexlighttext.h"
 
 #include "gui/Clipboard.h"
+#include "platform/FlagScope.h"
 
 #include <istream>
 #include <ostream>
@@ -46,25 +47,119 @@ void TExLightText::Clear()
 
 // ---- RTF writer ----
 
+namespace {
+
+bool FlagOn(std::uint8_t flag) { return flag > 0 && flag < 128; }
+
+// The underline colour a style's words set (RTString leaves out one equal to the text colour).
+int WrittenULColor(const TExStyle& s) { return s.ULColor >= 1 && s.ULColor != s.Color ? s.ULColor : 0; }
+
+// Words that turn off what the paragraph mark's style sets and the run's own does not: a run group
+// inherits the mark's formatting, and RTString writes only what is on.
+std::string ResetWords(const TExStyle& run, const TExStyle& mark)
+{
+    std::string s;
+    if (run.Size <= 0 && mark.Size > 0)
+        s += "\\fs0";
+    if (run.Color == 0 && mark.Color > 0)
+        s += "\\cf0";
+    const auto off = [&s](std::uint8_t runFlag, std::uint8_t markFlag, const char* word) {
+        if (!FlagOn(runFlag) && FlagOn(markFlag))
+            s += word;
+    };
+    off(run.Bold, mark.Bold, "\\b0");
+    off(run.Italic, mark.Italic, "\\i0");
+    off(run.Outline, mark.Outline, "\\outl0");
+    off(run.Strike, mark.Strike, "\\strike0");
+    off(run.Underline, mark.Underline, "\\ulnone");
+    if (WrittenULColor(run) == 0 && WrittenULColor(mark) != 0)
+        s += "\\ulc0";
+    if (run.Highlight == 0 && mark.Highlight > 0)
+        s += "\\highlight0";
+    return s;
+}
+
+// \uN with "?" for readers without Unicode: one signed UTF-16 unit, two for a surrogate pair.
+void AppendUnicodeEscape(std::string& out, char32_t cp)
+{
+    const auto unit = [&out](std::int32_t u) {
+        out += "\\u" + std::to_string(u > 0x7FFF ? u - 0x10000 : u) + "?";
+    };
+    if (cp >= 0x10000) {
+        unit(static_cast<std::int32_t>(0xD800 + ((cp - 0x10000) >> 10)));
+        unit(static_cast<std::int32_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+        unit(static_cast<std::int32_t>(cp));
+    }
+}
+
+// The font associations a run group of the class names with \f (RTString): 1 \loch, 2 \hich,
+// 4 \dbch, 0 none.
+int NamedAssociation(int charClass)
+{
+    switch (charClass) {
+    case kClassAscii:
+    case kClassSpace: return 1;
+    case kClassEuro: return 2;
+    case kClassDouble:
+    case kClassWideSpace: return 4;
+    default: return 0;
+    }
+}
+
+} // namespace
+
+std::string TExLightText::RunText(const std::string& text, const TExStyle& style) const
+{
+    TExStyle reading = style;
+    reading.CharClass = NamedAssociation(style.CharClass);
+    std::string out;
+    for (char32_t cp : CodePoints(text)) {
+        const std::string bytes = CharBytes(cp, style.CharClass);
+        if (!bytes.empty()) {
+            const std::vector<TDecodedChar> back = DecodeStyledBytes(bytes, reading);
+            if (back.size() == 1 && back.front().Code == cp) {
+                out += StrToRTString(CodePointsToUtf8(std::u32string(1, cp)), style.CharClass);
+                continue;
+            }
+        }
+        AppendUnicodeEscape(out, cp);
+    }
+    return out;
+}
+
 std::string TExLightText::GetRich()
 {
+    for (int i = 0; i < Count(); ++i)
+        FitFonts(*GetWords(i));
     Restore();
     const TStyleAttributes& styles = GetStyleAttributes();
     std::string body;
     std::string runs;
-    bool page = false;
-    const auto paragraph = [&](const TExLightWord& w, bool last) {
+    // The paragraph mark's style opens each paragraph group; runs are written over it. A last
+    // paragraph without an end opens with its last run's style, which reads back as written.
+    const auto markStyle = [&](int at) {
+        for (int i = at; i < Count(); ++i) {
+            const TExLightWord& w = *GetWords(i);
+            if (w.Type == kWordPara || i == Count() - 1) {
+                TExStyle mark = w.Type == kWordPara ? styles.GetStyle(w.StyleIndex) + w.Style : EffectiveStyle(w);
+                mark.CharClass = 0;
+                return mark;
+            }
+        }
+        return TExStyle();
+    };
+    TExStyle mark = markStyle(0);
+    const auto paragraph = [&](const TExLightWord& w, int next, bool last) {
         body += "{\\pard\\plain";
         if (w.StyleIndex != 0)
             body += "\\s" + std::to_string(w.StyleIndex);
         body += EffectiveParaStyle(w).RTString();
-        body += (styles.GetStyle(w.StyleIndex) + w.Style).RTString();
-        if (page)
-            body += "\\page";
+        body += mark.RTString();
         body += runs;
         body += last ? "}\n" : "\\par}\n";
         runs.clear();
-        page = false;
+        mark = markStyle(next);
     };
     for (int i = 0; i < Count(); ++i) {
         const TExLightWord& w = *GetWords(i);
@@ -76,12 +171,13 @@ std::string TExLightText::GetRich()
                 runs += "\\cs" + std::to_string(w.CharStyleIndex);
             const TExStyle style = EffectiveStyle(w);
             runs += style.RTString();
+            runs += ResetWords(style, mark);
             if (w.Type == kWordTab) {
                 runs += "\\tab";
             } else {
                 if (runs.back() != '{')
                     runs += ' ';
-                runs += StrToRTString(w.Text, style.CharClass);
+                runs += RunText(w.Text, style);
             }
             runs += "}";
             break;
@@ -90,17 +186,17 @@ std::string TExLightText::GetRich()
             runs += "\\line";
             break;
         case kWordPage:
-            page = true;
+            runs += "\\page";
             break;
         case kWordPara:
-            paragraph(w, false);
+            paragraph(w, i + 1, false);
             break;
         default:
             break;
         }
     }
     if (!runs.empty())
-        paragraph(*GetWords(Count() - 1), true);
+        paragraph(*GetWords(Count() - 1), Count(), true);
 
     std::string out = Crlf("{\\rtf1\\ansi\\ansicpg932\\deflang1033\\deflangfe1041");
     out += Crlf(GetFontAttributes().GetRTString());
@@ -124,6 +220,7 @@ void TExLightText::SaveToRichStream(std::ostream& stream)
 bool TExLightText::LoadFromRichStream(std::istream& stream)
 {
     Clear();
+    const platform::FlagScope given(givenFonts_);
     const bool ok = parser_->Parse(stream);
     docStyle_ = parser_->GetDocStyle();
     return ok;
@@ -146,6 +243,7 @@ bool TExLightText::AnalyzeFromRichStream(std::istream& stream)
         style.Color = color;
         GetStyleAttributes().IndexOfStyle(std::string(), style, para);
     }
+    const platform::FlagScope given(givenFonts_);
     const bool ok = parser_->Parse(stream);
     docStyle_ = parser_->GetDocStyle();
     analyze_ = false;
@@ -162,7 +260,11 @@ void TExLightText::ParseFont(TRTParser*, const std::string& name, int charset, i
 {
     const std::string face = DecodeCp932(name);
     TFontAttributes& fonts = GetFontAttributes();
-    index = analyze_ ? fonts.IndexOfFont(face, charset, family) : fonts.AddFont(index, face, charset, family);
+    // Entry 0 changes only before any text: runs read already keep the font they were read in.
+    if (analyze_ || Count() > 0)
+        index = fonts.IndexOfFont(face, charset, family);
+    else
+        index = fonts.AddFont(index, face, charset, family);
 }
 
 void TExLightText::ParseColor(TRTParser*, int red, int green, int blue, int& index)
@@ -191,7 +293,8 @@ void TExLightText::ParseStyle(TRTParser*, const std::string& name, const TExStyl
         p.LeftIndent = p.CharLeftIndent / 10 * 21;
     if (p.CharRightIndent != unset && p.CharRightIndent > 0)
         p.RightIndent = p.CharRightIndent / 10 * 21;
-    index = styles.AddStyle(index, decoded, style, p);
+    // Entry 0 changes only before any text, as in ParseFont.
+    index = Count() > 0 ? styles.IndexOfStyle(decoded, style, p) : styles.AddStyle(index, decoded, style, p);
 }
 
 void TExLightText::TakeParserStyle(TRTParser* sender)
@@ -210,20 +313,11 @@ std::vector<TDecodedChar> TExLightText::DecodeText(TRTParser* sender, const std:
 {
     if (unicode) {
         std::vector<TDecodedChar> chars;
-        for (char32_t cp : CodePoints(text)) {
-            const int charClass = CharClassOf(cp);
-            chars.push_back({CharBytes(cp, charClass).empty() ? U'?' : cp, charClass});
-        }
+        for (char32_t cp : CodePoints(text))
+            chars.push_back({cp, CharClassOf(cp)});
         return chars;
     }
-    const TExStyle style = sender->GetStyle();
-    const int association = style.CharClass;
-    int font = style.LowFont;
-    if (association == 2)
-        font = style.HighFont;
-    else if (association == 4)
-        font = style.DBFont;
-    return DecodeFontBytes(text, font, association);
+    return DecodeStyledBytes(text, sender->GetStyle());
 }
 
 void TExLightText::ParseText(TRTParser* sender, const std::string& text, bool unicode)
@@ -231,7 +325,22 @@ void TExLightText::ParseText(TRTParser* sender, const std::string& text, bool un
     if (analyze_)
         return;
     TakeParserStyle(sender);
+    // Text carries its paragraph's style too: a last paragraph without an end keeps it.
+    SetCurrentParaStyle(OwnParaStyle(sender));
     AddRuns(DecodeText(sender, text, unicode), -1);
+}
+
+TExParaStyle TExLightText::OwnParaStyle(TRTParser* sender) const
+{
+    TExParaStyle para = sender->GetParaStyle();
+    const int size = sender->GetStyle().Size;
+    if (para.CharFirstIndent != 0)
+        para.FirstIndent = para.CharFirstIndent / 50 * size;
+    if (para.CharLeftIndent != 0)
+        para.LeftIndent = para.CharLeftIndent / 10 * 21;
+    if (para.CharRightIndent != 0)
+        para.RightIndent = para.CharRightIndent / 10 * 21;
+    return para - GetStyleAttributes().GetParaStyle(GetCurrentStyleIndex());
 }
 
 void TExLightText::ParseCtrl(TRTParser* sender, int wordType)
@@ -239,18 +348,7 @@ void TExLightText::ParseCtrl(TRTParser* sender, int wordType)
     if (analyze_)
         return;
     TakeParserStyle(sender);
-    TExParaStyle para = sender->GetParaStyle();
-    if (wordType == kWordPara) {
-        const int size = sender->GetStyle().Size;
-        if (para.CharFirstIndent != 0)
-            para.FirstIndent = para.CharFirstIndent / 50 * size;
-        if (para.CharLeftIndent != 0)
-            para.LeftIndent = para.CharLeftIndent / 10 * 21;
-        if (para.CharRightIndent != 0)
-            para.RightIndent = para.CharRightIndent / 10 * 21;
-        para -= GetStyleAttributes().GetParaStyle(GetCurrentStyleIndex());
-    }
-    SetCurrentParaStyle(para);
+    SetCurrentParaStyle(wordType == kWordPara ? OwnParaStyle(sender) : sender->GetParaStyle());
     AddWord(std::string(), wordType);
 }
 

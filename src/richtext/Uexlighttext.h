@@ -7,7 +7,8 @@
 //   {\rtf1\ansi\ansicpg932\deflang1033\deflangfe1041
 //   font table / colour table / style sheet / document style
 //   \lang1033\langfe1041
-//   body: one "{\pard\plain…\par}" group and LF per paragraph, one "{…}" group per run
+//   body: one "{\pard\plain…\par}" group and LF per paragraph, opened by the paragraph mark's
+//   style; one "{…}" group per run with its own style over the mark's; \page where it stands
 //   }
 #include "richtext/Uexlighttext_.h"
 #include "richtext/Urtparser.h"
@@ -56,8 +57,14 @@ protected:
     virtual void ParseKeyword(TRTParser* sender, bool known, const std::string& name, int value, bool hasValue);
 
 private:
+    // Run text escaped for RTF: bytes where the run's font reads them back as the same character,
+    // else \uN.
+    std::string RunText(const std::string& text, const TExStyle& style) const;
     // The parser's style indexes and style as current, less the style-sheet entries.
     void TakeParserStyle(TRTParser* sender);
+    // The parser's paragraph style with character units converted, less the style entry's (the
+    // current style index).
+    TExParaStyle OwnParaStyle(TRTParser* sender) const;
     std::vector<TDecodedChar> DecodeText(TRTParser* sender, const std::string& text, bool unicode) const;
     void NewLine(int depth);
     void AddStyled(const std::string& text, int charStyle);

@@ -9,6 +9,9 @@
 
 namespace {
 
+bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
 // Plain letters of the Windows-1252 European letters (nullptr: written unchanged).
 const char* EuroLetter(unsigned char b)
 {
@@ -168,13 +171,15 @@ TExLightWord* TExLightText_::AddWord(int position, const std::string& text, int 
     word->Text = text;
     if (charClass == kClassEuro && type == kWordText) {
         const std::u32string cps = CodePoints(word->Text);
-        FitHighFont(!cps.empty() && IsHalfKatakana(cps.front()));
+        if (!givenFonts_)
+            FitHighFont(!cps.empty() && IsHalfKatakana(cps.front()));
     }
     word->Type = type;
     word->StyleIndex = styleIndex_;
     word->CharStyleIndex = charStyleIndex_;
     word->ParaStyle = paraStyle_;
     word->Style = style_;
+    FitFonts(*word);
     TExLightWord* added = word.get();
     if (position < 0 || position >= Count())
         words_.push_back(std::move(word));
@@ -363,13 +368,66 @@ void TExLightText_::SaveToAnsiStream(std::ostream& stream) const
     stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::vector<TDecodedChar> TExLightText_::DecodeFontBytes(const std::string& bytes, int font, int association) const
+std::vector<TDecodedChar> TExLightText_::DecodeFontBytes(std::string_view bytes, int font, int association) const
 {
-    const int charset = fonts_.GetCharset(font);
     TByteDecoding decoding = TByteDecoding::Western;
-    if (!euro_ && (charset == 128 || charset == 1))
+    if (!euro_ && TFontAttributes::Cp932Charset(fonts_.GetCharset(font)))
         decoding = association == 2 ? TByteDecoding::SingleByte : TByteDecoding::DoubleByte;
     return DecodeBytes(bytes, decoding);
+}
+
+std::vector<TDecodedChar> TExLightText_::DecodeStyledBytes(std::string_view bytes, const TExStyle& style) const
+{
+    switch (style.CharClass) {
+    case 1: return DecodeFontBytes(bytes, style.LowFont, 1);
+    case 2: return DecodeFontBytes(bytes, style.HighFont, 2);
+    case 4: return DecodeFontBytes(bytes, style.DBFont, 4);
+    default: break;
+    }
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const auto pairAt = [&](std::size_t i) {
+        return !euro_ && i + 1 < bytes.size() && IsLeadByte(at(i)) && IsTrailByte(at(i + 1));
+    };
+    std::vector<TDecodedChar> out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t end = i;
+        int association = 2;
+        if (at(i) < 0x80) {
+            association = 1;
+            while (end < bytes.size() && at(end) < 0x80)
+                ++end;
+        } else if (pairAt(i)) {
+            association = 4;
+            while (pairAt(end))
+                end += 2;
+        } else {
+            while (end < bytes.size() && at(end) >= 0x80 && !pairAt(end))
+                ++end;
+        }
+        const int font = association == 1 ? style.LowFont : association == 4 ? style.DBFont : style.HighFont;
+        const std::vector<TDecodedChar> piece = DecodeFontBytes(bytes.substr(i, end - i), font, association);
+        out.insert(out.end(), piece.begin(), piece.end());
+        i = end;
+    }
+    return out;
+}
+
+void TExLightText_::FitFonts(TExLightWord& word)
+{
+    if (word.Type != kWordText || word.Text.empty())
+        return;
+    const TExStyle effective = EffectiveStyle(word);
+    const int charClass = effective.CharClass;
+    if (charClass == kClassDouble || charClass == kClassWideSpace) {
+        if (!fonts_.Holds(effective.DBFont, charClass, false))
+            word.Style.DBFont = fonts_.FittingFont(charClass, false, {effective.LowFont, effective.HighFont});
+    } else if (charClass == kClassEuro) {
+        const bool katakana = IsHalfKatakana(CodePoints(word.Text).front());
+        if (!fonts_.Holds(effective.HighFont, charClass, katakana))
+            word.Style.HighFont =
+                fonts_.FittingFont(charClass, katakana, {effective.LowFont, effective.DBFont});
+    }
 }
 
 void TExLightText_::LoadFromAnsiStream(std::istream& stream)

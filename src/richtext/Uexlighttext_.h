@@ -16,6 +16,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 inline constexpr int kWordText = 0;
@@ -122,7 +123,17 @@ protected:
     // Adds the characters as runs split by class (see TextAnalyze); returns the runs added.
     int AddRuns(const std::vector<TDecodedChar>& chars, int position);
     // Decodes bytes drawn with font `font` of the association (1 \loch, 2 \hich, 4 \dbch, other \f).
-    std::vector<TDecodedChar> DecodeFontBytes(const std::string& bytes, int font, int association) const;
+    std::vector<TDecodedChar> DecodeFontBytes(std::string_view bytes, int font, int association) const;
+    // Decodes bytes in the fonts of `style`, whose class field holds the associations named (bits
+    // 1 \loch, 2 \hich, 4 \dbch): one association decodes all bytes in its font; otherwise ASCII
+    // reads in the low-ANSI font, code-page-932 lead and trail pairs (European flag off) in the
+    // double-byte font and other bytes in the high-ANSI font.
+    std::vector<TDecodedChar> DecodeStyledBytes(std::string_view bytes, const TExStyle& style) const;
+    // Gives the run's own style a double-byte or high-ANSI font that holds its text when the
+    // effective one does not (RTF charsets decide how its bytes read back).
+    void FitFonts(TExLightWord& word);
+    // On while RTF is read: class-2 runs keep a given high-ANSI font that holds them.
+    bool givenFonts_ = false;
     std::string PlainText() const;
 
 private:

@@ -655,6 +655,25 @@ int TFontAttributes::IndexOfFont(const std::string& name, int charset, int famil
     return Count() - 1;
 }
 
+bool TFontAttributes::Holds(int i, int charClass, bool katakana) const
+{
+    const bool japanese = charClass == kClassDouble || charClass == kClassWideSpace || katakana;
+    if (!japanese && charClass != kClassEuro)
+        return true;
+    return i >= 0 && i < Count() && Cp932Charset(GetCharset(i)) == japanese;
+}
+
+int TFontAttributes::FittingFont(int charClass, bool katakana, std::initializer_list<int> candidates)
+{
+    for (int i : candidates)
+        if (Holds(i, charClass, katakana))
+            return i;
+    const bool japanese = charClass == kClassDouble || charClass == kClassWideSpace || katakana;
+    if (Count() < 2)
+        return IndexOfFont(japanese ? (fixedFont_ ? "ＭＳ ゴシック" : "ＭＳ Ｐゴシック") : "Arial");
+    return IndexOfFont(GetName(1), japanese ? 128 : 0, GetFamily(1));
+}
+
 int TFontAttributes::IndexOfFont(const std::string& name)
 {
     std::int32_t charset = 0, family = 0;

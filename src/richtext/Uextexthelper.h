@@ -9,13 +9,15 @@
 //
 // Text is UTF-8. A character class says how the character is written as bytes (RTF, plain text):
 //   1 ASCII, 9 ASCII space                       one byte, one position unit
-//   2 single byte: half-width katakana as its code-page-932 byte, others as Windows-1252
+//   2 single byte: half-width katakana as its code-page-932 byte, others as Windows-1252; also
+//     the characters no code page writes (emoji), which RTF holds as \uN
 //   4 two code-page-932 bytes, 12 the full-width space U+3000: two position units
 #include "gui/Canvas.h"
 #include "platform/Color.h"
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -215,6 +217,15 @@ public:
     void SetFixedFont(bool fixed);
     bool GetFixedFont() const { return fixedFont_; }
     int AddFont(int index, const std::string& name, int charset, int family);
+    // Code page 932 decodes the bytes of fonts of these charsets (Shift-JIS, and the default of a
+    // font named without \fcharset); the bytes of any other font read as Windows-1252.
+    static bool Cp932Charset(int charset) { return charset == 128 || charset == 1; }
+    // Whether text of the class written in font i reads back unchanged: double-byte characters and
+    // half-width katakana need a code-page-932 font, other single-byte characters a Western one.
+    bool Holds(int i, int charClass, bool katakana) const;
+    // The first of `candidates` that holds text of the class, else font 1's face in the charset
+    // the class needs (appended when absent).
+    int FittingFont(int charClass, bool katakana, std::initializer_list<int> candidates);
     int IndexOfFont(const std::string& name, int charset, int family);
     int IndexOfFont(const std::string& name);
 

@@ -238,6 +238,7 @@ void TRTParser::Reset()
 {
     TRTStreamParser::Reset();
     asterisk_ = false;
+    highSurrogate_ = 0;
     stack_.clear();
     state_ = TParseStruct{};
     doc_.Clear();
@@ -248,10 +249,12 @@ void TRTParser::Reset()
 
 namespace {
 
+// Number 0 maps to entry 0 unless the owner put the table's entry 0 elsewhere; a negative
+// number (a font a style-sheet entry leaves unset) stays.
 int MapNumber(const std::map<int, int>& map, int number)
 {
-    if (number == 0)
-        return 0;
+    if (number < 0)
+        return number;
     const auto it = map.find(number);
     return it == map.end() ? 0 : it->second;
 }
@@ -311,6 +314,7 @@ void TRTParser::DoKeyword(const std::string& name, int value, bool hasValue)
         DoKeywordEvent(true, name, value, hasValue);
         return;
     }
+    EndSurrogate();
     if (name == "uc")
         state_.UnicodeSkip = hasValue ? std::max(value, 0) : 1;
     if (index < 0) {
@@ -353,11 +357,30 @@ void TRTParser::DoUnicode(int value)
     if (state_.DestState != 1)
         return;
     char32_t cp = static_cast<char32_t>(value < 0 ? value + 65536 : value);
-    if (cp > 0xFFFF || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0)
+    if (cp >= 0xDC00 && cp <= 0xDFFF && highSurrogate_ != 0) {
+        cp = 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (cp - 0xDC00);
+        highSurrogate_ = 0;
+    } else {
+        EndSurrogate();
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            highSurrogate_ = cp;
+            return;
+        }
+    }
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0)
         cp = U'?';
     std::string utf8;
     platform::AppendUtf8(utf8, cp);
     DoText(utf8, true);
+}
+
+void TRTParser::EndSurrogate()
+{
+    if (highSurrogate_ == 0)
+        return;
+    highSurrogate_ = 0;
+    if (state_.DestState == 1)
+        DoText("?", true);
 }
 
 void TRTParser::ChangeDestination(int code)
@@ -373,13 +396,20 @@ void TRTParser::ChangeDestination(int code)
         state_.Color = TRTColorEntry{};
         break;
     case 2:
-        state_.StyleIndex = state_.CharStyleIndex = 0;
-        state_.Style.Clear();
-        state_.ParaStyle.Clear();
+        ClearStyleEntry();
         break;
     default:
         break;
     }
+}
+
+void TRTParser::ClearStyleEntry()
+{
+    state_.StyleIndex = state_.CharStyleIndex = 0;
+    state_.Style.Clear();
+    // Fonts an entry does not name stay unset, as the writer leaves them.
+    state_.Style.DBFont = state_.Style.HighFont = state_.Style.LowFont = -1;
+    state_.ParaStyle.Clear();
 }
 
 void TRTParser::SetProperty(const TRTPropertyDefine& row, int value)
@@ -512,7 +542,8 @@ void TRTParser::DoFontAssociation(int kind, int value)
             s.CharClass |= 4;
         break;
     default:
-        s.LowFont = s.HighFont = value;
+        // A font named for no kind of characters draws them all.
+        s.LowFont = s.HighFont = s.DBFont = value;
         s.CharClass = state_.DestState == 1 ? 7 : value;
         break;
     }
@@ -521,6 +552,7 @@ void TRTParser::DoFontAssociation(int kind, int value)
 
 void TRTParser::DoDestinationText(const std::string& text)
 {
+    EndSurrogate();
     if (state_.DestState == 2 && state_.DestKind == 0) {
         const bool ends = !text.empty() && text.back() == ';';
         state_.Font.Name += ends ? text.substr(0, text.size() - 1) : text;
@@ -556,9 +588,7 @@ void TRTParser::DoDestinationText(const std::string& text)
             DoStyle(name, style, para, index);
             if (number >= 0)
                 styleMap_[number] = index;
-            state_.Style.Clear();
-            state_.ParaStyle.Clear();
-            state_.StyleIndex = state_.CharStyleIndex = 0;
+            ClearStyleEntry();
         }
     }
     if (OnRawText)
@@ -569,6 +599,7 @@ void TRTParser::DoDestinationText(const std::string& text)
 
 void TRTParser::DoGroup(bool open)
 {
+    EndSurrogate();
     asterisk_ = false;
     if (open) {
         stack_.push_back(state_);

@@ -5,7 +5,8 @@
 // through events. What a control word does is the data of Urtparsedefine.
 //
 // Texts handed on are the RTF's own bytes (escapes resolved); the owner decodes them by the
-// charset of the font they are drawn with. Only \uN characters arrive decoded, as UTF-8.
+// charset of the font they are drawn with. Only \uN characters arrive decoded, as UTF-8 (a
+// surrogate pair as one character).
 //
 // Limits: a piece of text is at most 999 bytes (a code-page-932 lead byte ending a full piece moves
 // to the next one); control-word names keep their first 31 letters; values are clamped to int32;
@@ -157,10 +158,16 @@ protected:
 
 private:
     void ChangeDestination(int code);
+    // Starts a style-sheet entry: cleared styles and indexes, its fonts unset.
+    void ClearStyleEntry();
+    // \uN: a UTF-16 unit; a high surrogate waits for the low one that follows it.
     void DoUnicode(int value);
+    // Hands on a high surrogate that no low one followed, as "?".
+    void EndSurrogate();
 
     const TRTKeywordList& keywords_;
     bool asterisk_ = false;
+    char32_t highSurrogate_ = 0;
     TParseStruct state_;
     TExDocStyle doc_;
     std::vector<TParseStruct> stack_;

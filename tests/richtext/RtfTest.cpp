@@ -2,6 +2,8 @@
 #include "richtext/Uexlighttext.h"
 #include "richtext/Urtparser.h"
 
+#include "platform/Codec.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -246,6 +248,108 @@ TEST(RtfRoundTrip, ForeignRtfAndEveryHighByte)
     }
 }
 
+// Reads RTF, writes it, reads that and writes again: both reads give `text`, both writes the same
+// bytes, and every run of Japanese text is written in a code-page-932 font.
+void ExpectReadsAsWritten(const std::string& rtf, const std::string& text)
+{
+    TExLightText first;
+    first.SetRich(rtf);
+    EXPECT_EQ(platform::Utf16ToUtf8(first.GetWide()), text) << rtf;
+    const std::string written = first.GetRich();
+    TExLightText second;
+    EXPECT_TRUE(second.SetRich(written)) << written;
+    EXPECT_EQ(platform::Utf16ToUtf8(second.GetWide()), text) << written;
+    EXPECT_EQ(second.GetRich(), written) << rtf;
+    EXPECT_EQ(Dump(second), Dump(first)) << rtf;
+    const TFontAttributes& fonts = second.GetFontAttributes();
+    for (int i = 0; i < second.Count(); ++i) {
+        const TExLightWord& w = *second.GetWords(i);
+        const TExStyle style = second.EffectiveStyle(w);
+        if (w.Type == kWordText && style.DoubleByte()) {
+            const int charset = fonts.GetCharset(style.DBFont);
+            EXPECT_TRUE(charset == 128 || charset == 1) << charset << " " << w.Text << "\n" << written;
+        }
+    }
+}
+
+TEST(RtfRoundTrip, JapaneseOfOtherWritersReadsAsWritten)
+{
+    const std::string tables = "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fnil\\fcharset128 Gothic;}}";
+    struct Case {
+        std::string rtf;
+        const char* text;
+    };
+    const Case cases[] = {
+        // fonts named for each kind of character: every piece in its own font's code page
+        {"{\\rtf1\\ansi\\ansicpg932" + tables + "\\pard\\plain\\loch\\f0\\hich\\f0\\dbch\\f1 ab\\'82\\'a0\\'8a\\'bf\\par}",
+         "abあ漢\r\n"},
+        {"{\\rtf1" + tables + "\\loch\\f0\\hich\\f0\\dbch\\f1 \\'96@x\\'c7\\'82\\par}", "法xÇ‚\r\n"},
+        {"{\\rtf1" + tables + "\\plain\\f0{\\hich\\af1\\dbch\\af1\\loch\\f1 \\'93\\'fa}abc\\par}", "日abc\r\n"},
+        // a font for all characters
+        {"{\\rtf1\\ansi\\deff0" + tables + "\\f0\\fs20 abc \\f1\\'82\\'a0\\f0 def\\par}", "abc あdef\r\n"},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f1 Foo;}}\\f1\\'83\\'67\\par}", "ト\r\n"},
+        // Unicode in a Western font
+        {"{\\rtf1\\ansi" + tables + "\\f0 \\u12488?\\u12510?\\u12488?\\par}", "トマト\r\n"},
+        // text before the font table keeps the font it was read in
+        {"{\\rtf1\xBCi\\fonttbl;}", "¼i"},
+    };
+    for (const Case& c : cases)
+        ExpectReadsAsWritten(c.rtf, c.text);
+}
+
+TEST(RtfRoundTrip, CharactersNoCodePageHoldsAreWrittenAsUnicode)
+{
+    // a surrogate pair, a lone high surrogate, a character outside both code pages
+    ExpectReadsAsWritten("{\\rtf1\\ansi \\u-10180?\\u-8379?a\\u-10180?b\\u256?\\par}", "🍅a?bĀ\r\n");
+    TExLightText t;
+    t.SetAnsi("トマト🍅 ｶﾅé\r\n");
+    const std::string rich = t.GetRich();
+    EXPECT_NE(rich.find(" \\u-10180?\\u-8379?}"), std::string::npos) << rich;
+    TExLightText back;
+    back.SetRich(rich);
+    EXPECT_EQ(platform::Utf16ToUtf8(back.GetWide()), "トマト🍅 ｶﾅé\r\n");
+    EXPECT_EQ(back.GetRich(), rich);
+}
+
+TEST(RtfRoundTrip, RunsKeepTheirOwnStyleBesideTheParagraphMark)
+{
+    const std::string colours = "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}";
+    const char* const words[] = {"\\b",         "\\i",        "\\outl",      "\\strike",  "\\striked1",
+                                 "\\ul",        "\\uldb",     "\\cf1",       "\\highlight2", "\\ul\\ulc2",
+                                 "\\fs30",      "\\b\\i\\cf2\\ulwave\\highlight1"};
+    for (const char* word : words) {
+        const std::string rtf = "{\\rtf1\\ansi" + colours + " a" + word + " b\\par}";
+        TExLightText first;
+        first.SetRich(rtf);
+        const std::string written = first.GetRich();
+        TExLightText second;
+        second.SetRich(written);
+        EXPECT_EQ(Styles(second), Styles(first)) << rtf << "\n" << written;
+        EXPECT_EQ(second.GetRich(), written) << rtf;
+    }
+    // a run without size beside a paragraph mark with one
+    TExLightText sized;
+    sized.SetRich("{\\rtf1{\\stylesheet{Normal;}} a\\fs24 b\\par}");
+    TExLightText back;
+    back.SetRich(sized.GetRich());
+    EXPECT_EQ(Styles(back), Styles(sized));
+}
+
+TEST(RtfRoundTrip, PageBreakStaysWhereItStands)
+{
+    TExLightText t;
+    t.SetRich("{\\rtf1\\ansi a\\page b\\par}");
+    EXPECT_EQ(Dump(t), "1:a page 1:b par");
+    const std::string written = t.GetRich();
+    TExLightText back;
+    back.SetRich(written);
+    EXPECT_EQ(Dump(back), "1:a page 1:b par") << written;
+    back.AddWord("", kWordPage);
+    TExLightText tail;
+    tail.SetRich(back.GetRich());
+    EXPECT_EQ(Dump(tail), "1:a page 1:b par page");
+}
+
 TEST(RtfRoundTrip, ParagraphUnitsAndStyleSheet)
 {
     TExLightText t;
@@ -261,6 +365,122 @@ TEST(RtfRoundTrip, ParagraphUnitsAndStyleSheet)
     EXPECT_EQ(t.EffectiveParaStyle(par).LeftIndent, 420);
     EXPECT_EQ(t.EffectiveParaStyle(par).FirstIndent, -240);
     EXPECT_EQ(t.GetWords(0)->Style.Size, 0);   // equal to the style entry: unset
+}
+
+// Text and tab runs with their effective styles, paragraph ends with their paragraph styles.
+std::string Model(const TExLightText& t)
+{
+    std::string out = Dump(t) + "\n";
+    for (int i = 0; i < t.Count(); ++i) {
+        const TExLightWord& w = *t.GetWords(i);
+        if (w.Type == kWordText || w.Type == kWordTab)
+            out += std::to_string(w.CharStyleIndex) + ":" + t.EffectiveStyle(w).RTString() + "\n";
+        else if (w.Type == kWordPara)
+            out += "s" + std::to_string(w.StyleIndex) + t.EffectiveParaStyle(w).RTString() + "\n";
+    }
+    return out;
+}
+
+// A document of random runs: Latin, Japanese, European, katakana, emoji and mixed text, tabs, line
+// and page breaks, character and paragraph formatting, style-sheet entries and extra fonts.
+void Generate(TExLightText& t, std::mt19937& random)
+{
+    const auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    static const char* const kTexts[] = {"abc", "x y", "日本語", "トマト", "\u3000", "ab日本cd", "Çé¼×",
+                                         "ｶﾅ", "🍅😀", "法@", "{\\}", "1–2 €", "a\u3000b"};
+    t.Clear();
+    TColorAttributes& colors = t.GetColorAttributes();
+    for (TColor c : {0x0000FFu, 0x00FF00u, 0x123456u})
+        colors.AddColor(c);
+    TFontAttributes& fonts = t.GetFontAttributes();
+    const int fontCount = fonts.Count();
+    fonts.IndexOfFont("Times New Roman", 0, 0x12);
+    fonts.IndexOfFont("ＭＳ 明朝", 128, 0x11);
+    TExStyle heading = t.GetStyleAttributes().GetStyle(0);
+    heading.Bold = 1;
+    heading.Size = 160;
+    TExParaStyle headingPara;
+    headingPara.Align = 1;
+    const int sheet = t.GetStyleIndex("Heading", heading, headingPara);
+    TExStyle marked;
+    marked.Invisible().Italic = 1;
+    marked.Color = 2;
+    const int charSheet = t.GetStyleIndex("Mark", marked, TExParaStyle().Invisible());
+    const auto style = [&] {
+        TExStyle s;
+        s.Invisible();
+        if (pick(2))
+            s.Bold = static_cast<std::uint8_t>(pick(2));
+        if (pick(3) == 0)
+            s.Italic = 1;
+        if (pick(3) == 0)
+            s.Underline = static_cast<std::uint8_t>(pick(18));
+        if (pick(5) == 0)
+            s.Strike = static_cast<std::uint8_t>(pick(3));
+        if (pick(8) == 0)
+            s.Outline = 1;
+        if (pick(3) == 0)
+            s.Color = pick(colors.Count());
+        if (pick(4) == 0)
+            s.Highlight = pick(colors.Count());
+        if (pick(6) == 0)
+            s.ULColor = pick(colors.Count());
+        if (pick(3) == 0)
+            s.Size = 5 * (14 + pick(40));
+        if (pick(4) == 0)
+            s.LowFont = s.HighFont = s.DBFont = pick(fontCount + 2);
+        return s;
+    };
+    const int paragraphs = 1 + pick(4);
+    for (int p = 0; p < paragraphs; ++p) {
+        const bool head = pick(4) == 0;
+        t.SetCurrentStyleIndex(head ? sheet : 0);
+        TExParaStyle para;
+        para.Invisible();
+        if (pick(3) == 0) {
+            para.LeftIndent = 210 * pick(4);
+            para.Align = static_cast<std::uint8_t>(pick(5));
+        }
+        t.SetCurrentParaStyle(para);
+        if (p > 0 && pick(4) == 0)
+            t.AddWord("", kWordPage);
+        const int pieces = 1 + pick(5);
+        for (int k = 0; k < pieces; ++k) {
+            t.SetCurrentCharStyleIndex(pick(6) == 0 ? charSheet : 0);
+            t.SetCurrentStyle(style());
+            switch (pick(10)) {
+            case 0: t.AddWord("", kWordTab); break;
+            case 1: t.AddWord("", kWordLine); break;
+            case 2: t.AddWord("", kWordPage); break;
+            default: t.AddWord(kTexts[pick(static_cast<int>(std::size(kTexts)))], kWordText); break;
+            }
+        }
+        t.SetCurrentCharStyleIndex(0);
+        t.SetCurrentStyle(style());
+        if (p + 1 < paragraphs || pick(3) != 0)
+            t.AddWord("", kWordPara);
+    }
+}
+
+TEST(RtfRoundTrip, GeneratedDocumentsWriteReadWriteTheSame)
+{
+    std::mt19937 random(5104);
+    for (int round = 0; round < 400; ++round) {
+        TExLightText source;
+        Generate(source, random);
+        const std::u16string text = source.GetWide();
+        const std::string first = source.GetRich();
+        TExLightText read;
+        ASSERT_TRUE(read.SetRich(first)) << round;
+        const std::string second = read.GetRich();
+        ASSERT_EQ(second, first) << round;
+        EXPECT_EQ(read.GetWide(), text) << round;
+        EXPECT_EQ(Model(read), Model(source)) << round << "\n" << first;
+        TExLightText reread;
+        reread.SetRich(second);
+        reread.GetRich();
+        EXPECT_EQ(Model(reread), Model(read)) << round;
+    }
 }
 
 TEST(RtfDamage, PrefixesAndMutationsLoad)

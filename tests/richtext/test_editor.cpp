@@ -249,6 +249,15 @@ TEST_F(EditorTest, FilesAndStreams)
     editor_->Clear();
     editor_->LoadFromRichStream(stream);
     EXPECT_EQ(Text(), "紙 paper\n");
+
+    // characters code page 932 lacks are kept
+    editor_->Clear();
+    Type("トマト🍅 Āé");
+    std::stringstream unicode;
+    editor_->SaveToRichStream(unicode);
+    editor_->Clear();
+    editor_->LoadFromRichStream(unicode);
+    EXPECT_EQ(Text(), "トマト🍅 Āé\n");
 }
 
 } // namespace

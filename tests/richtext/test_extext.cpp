@@ -407,6 +407,35 @@ TEST_F(ExTextTest, StyledJapaneseDocumentRoundTripsThroughRtf)
     EXPECT_EQ(entry.Underline, 0);
 }
 
+TEST_F(ExTextTest, MemoOfOtherWritersSavedTwiceIsTheSame)
+{
+    const std::string inputs[] = {
+        "{\\rtf1a\\stylesheet;}",
+        "{\\rtf1\\ansi a\\b b\\ul c\\par}",
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fnil\\fcharset128 Gothic;}}"
+        "\\pard\\plain\\loch\\f0\\hich\\f0\\dbch\\f1 ab\\'96@\\par\\f0 \\u12488?\\u-10180?\\u-8379?\\par}",
+    };
+    const auto load = [](TExText& doc, const std::string& rtf) {
+        std::istringstream in(rtf);
+        doc.LoadFromStream(in, 3);
+    };
+    const auto save = [](TExText& doc) {
+        std::ostringstream out;
+        doc.SaveToStream(out, 3);
+        return out.str();
+    };
+    for (const std::string& input : inputs) {
+        TExTextDrawer read;
+        load(read, input);
+        const std::string first = save(read);
+        TExTextDrawer reread;
+        load(reread, first);
+        EXPECT_EQ(save(reread), first) << input;
+        EXPECT_EQ(reread.GetString(), read.GetString()) << input;
+        EXPECT_EQ(Styles(reread), Styles(read)) << input;
+    }
+}
+
 // ---- colouring ----
 
 TEST_F(ExTextTest, BuiltInRulesParsed)
