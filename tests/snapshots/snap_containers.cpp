@@ -10,6 +10,7 @@
 #include "platform/Bitmap.h"
 #include "platform/JpegWriter.h"
 #include "support/Snapshot.h"
+#include "support/TestPictures.h"
 
 #include <QTimer>
 
@@ -107,7 +108,7 @@ public:
             g->SetArrowAngle(-300);
         }
         auto* image = Add<TImageContainer>(5, {1500, 7000, 9500, 12000});
-        image->SetColCount(2);
+        image->SetColCount(3);
         image->SetDrawType(2);
         image->SetDrawName(true);
         image->SetVertAlign(2);
@@ -120,6 +121,8 @@ public:
         image->SetFileName(0, "市場.jpg");
         image->AddImage(BinToBase64(platform::EncodeBmp(b)));
         image->SetFileName(1, "b.bmp");
+        image->AddImage(BinToBase64(vkttest::KitchenEmf()));
+        image->SetFileName(2, "皿.emf");
         Grid({10000, 7000, 19500, 12000}, 1);
         Chart({1500, 12500, 19500, 19000}, 3, "単価の推移");
         auto* secret = Add<TTextContainer>(2, {1500, 19500, 19500, 27000});
