@@ -132,6 +132,46 @@ TEST(FilterControls, EnterCyclesQuickFiltersAndUnchoosesTheUserFilter)
     EXPECT_EQ(ids.GetCommaText() + "/" + checks.GetCommaText(), "8/0");
 }
 
+TEST(FilterControls, AClickOnANodesImageTogglesItAsEnterDoes)
+{
+    TFilterSelector selector;
+    int quick = 0;
+    int user = 0;
+    selector.OnQuickFilterChange = [&](TFilterSelector*) { ++quick; };
+    selector.OnUserFilterChange = [&](TFilterSelector*) { ++user; };
+    selector.AddQuick(7, "国産");
+    selector.AddUser(0, "高価な食材");
+    selector.AddUser(1, "国産品");
+    selector.resize(240, 200);
+    selector.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&selector));
+    QTreeWidget* tree = selector.GetTreeView();
+    // The image is drawn at the start of the node's cell, before its text.
+    const auto image = [tree](QTreeWidgetItem* node) {
+        const QRect rect = tree->visualItemRect(node);
+        return QPoint(rect.left() + 8, rect.center().y());
+    };
+    QTreeWidgetItem* expensive = selector.GetUserRoot()->child(0);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, image(expensive));
+    EXPECT_EQ(selector.GetUserFilterIndex(), 0);
+    EXPECT_EQ(tree->currentItem(), expensive);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, image(expensive));
+    EXPECT_EQ(selector.GetUserFilterIndex(), -1);
+    EXPECT_EQ(user, 2);
+
+    QTreeWidgetItem* domestic = selector.GetQuickRoot()->child(0);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, image(domestic));
+    EXPECT_EQ(TFilterSelector::NodeState(domestic), qsCheckOn);
+    EXPECT_EQ(quick, 1);
+
+    // A click on the text only selects the node.
+    const QRect text = tree->visualItemRect(selector.GetUserRoot()->child(1));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(text.left() + 40, text.center().y()));
+    EXPECT_EQ(tree->currentItem(), selector.GetUserRoot()->child(1));
+    EXPECT_EQ(selector.GetUserFilterIndex(), -1);
+    EXPECT_EQ(user, 2);
+}
+
 TEST(FilterControls, BarMenusSetStatesAndTheUserFilter)
 {
     TFilterBar bar;
