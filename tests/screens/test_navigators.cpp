@@ -315,6 +315,21 @@ TYPED_TEST(Navigators, NoticesKeepTheControlsCurrentAndTheSelection)
     EXPECT_EQ(this->changes, reports) << "reloads by notices report nothing";
 }
 
+TYPED_TEST(Navigators, AFirstSheetIsChosenAsItIsMade)
+{
+    SampleDatabase empty(false);
+    TypeParam nav(nullptr);
+    int changes = 0;
+    nav.SetVktObject(&empty.Object());
+    nav.OnChange = [&](TClassFilterBase*) { ++changes; };
+    ASSERT_EQ(nav.GetInvDateBar()->GetInvDateID(), 0);
+    ASSERT_TRUE(empty.Object().SetInventoryEntry(0, false, {}, platform::EncodeDate(2024, 5, 1), 0, nullptr));
+    const int sheet = empty.Object().FindInvDate(platform::EncodeDate(2024, 5, 1));
+    EXPECT_EQ(nav.GetInvDateBar()->GetInvDateID(), sheet);
+    EXPECT_EQ(nav.GetFilter().Filters(nav.GetFilter().IndexOf(F::InvDate_Key)).GetBegin(0).AsInt(), sheet);
+    EXPECT_EQ(changes, 1);
+}
+
 TYPED_TEST(Navigators, ReloadedFiltersKeepTheirStatesAndReportAChangedFilter)
 {
     auto& nav = this->nav;
