@@ -1,6 +1,7 @@
 // The main window: menus and tool bar, the first showing's order (once), the unsupported stop,
 // the layout selector's copies, the panel values kept with the bounds, and the close sequence.
 #include "core/Umapobject.h"
+#include "database/Uvktobject.h"
 #include "database/Uvktapplication.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
@@ -9,7 +10,10 @@
 #include "layout/Utextcontainer.h"
 #include "reports/Fprintexecutedlg.h"
 #include "screens/Fclassfilterview.h"
+#include "screens/Fclassview.h"
 #include "screens/Fdataeditor.h"
+#include "screens/Fdatalistview.h"
+#include "screens/Fdataview.h"
 #include "screens/Fdataviewer.h"
 #include "screens/Fdealerselectpanel.h"
 #include "screens/Fdetaileditpanel.h"
@@ -43,6 +47,7 @@
 #include <QStyleOptionComboBox>
 #include <QStatusTipEvent>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -419,4 +424,69 @@ TEST_F(MainWindowPanelTest, PanelValuesKeptWithTheBounds)
     EXPECT_FALSE(key->ValueExists("VktSingleViewerClassBar"));
 }
 
+// The main window on the sample database, active, with the record list showing a class.
+class MainWindowDataTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        db = std::make_unique<vkttest::SampleDatabase>();
+        TVktSingleViewer& w = Show();
+        w.resize(1000, 700);
+        w.SetDataObject(&db->Object());
+        QApplication::setActiveWindow(&w);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        Panel()->GetClassFilterView()->GetClassView()->SelectID(vkttest::SampleDatabase::kVegetable);
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        MainWindowTest::TearDown();
+        db.reset();
+    }
+    TVktPanel* Panel() const { return window->GetVktPanel(); }
+    TDataListView* List() const { return Panel()->GetDataViewer()->GetDataView()->GetDataListView(); }
+    QTableView* ListGrid() const { return List()->GetStringGrid(); }
+    void ClickRow(int row)
+    {
+        const QRect cell = ListGrid()->visualRect(ListGrid()->model()->index(row, 0));
+        QTest::mouseClick(ListGrid()->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    std::unique_ptr<vkttest::SampleDatabase> db;
+};
+
+// The count status panel 1 showed when it was last painted.
+struct PaintedCount : QObject {
+    explicit PaintedCount(const TVktView& view) : view(view) { view.GetStatusPanel1()->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) text = view.StatusCountText();
+        return false;
+    }
+    std::string Shown()
+    {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        return text;
+    }
+    const TVktView& view;
+    std::string text;
+};
+
+TEST_F(MainWindowDataTest, TheRecordCountFollowsTheRecordListsRowsAndMarks)
+{
+    PaintedCount count(*window);
+    ASSERT_EQ(List()->GetRows().GetCount(), 3);
+    ClickRow(Panel()->GetDataViewer()->GetDataView()->RowOfID(db->Record("じゃがいも")));
+    EXPECT_EQ(count.Shown(), "1/3");
+    // The marked record goes to the trash (Delete in the list; Shift: no question, the batch closes).
+    vkttest::Scripted().shift = true;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    vkttest::Scripted().shift = false;
+    QApplication::processEvents();
+    ASSERT_EQ(List()->GetRows().GetCount(), 2);
+    EXPECT_EQ(count.Shown(), "0/2");
+    VktCommandModule()->ActViewSelAll->trigger();
+    EXPECT_EQ(count.Shown(), "2/2");
+}
 } // namespace
