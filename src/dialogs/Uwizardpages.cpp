@@ -13,6 +13,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
@@ -108,6 +109,7 @@ void TWizardDialog::ShowPage(int n)
     buttons_.BtnNext->setEnabled(n == 0);
     GetBtnCancel()->setEnabled(true);
     PageChanged(n);
+    FocusFirstInput(pages_->currentWidget(), buttons_.BtnNext);
 }
 
 void TWizardDialog::BtnCancelClick()
@@ -126,6 +128,24 @@ void ReleaseAtExit(QWidget* dialog)
 {
     if (platform::Application* app = platform::Application::Instance())
         app->AtExit([guarded = QPointer<QWidget>(dialog)] { delete guarded.data(); });
+}
+
+void FocusFirstInput(QWidget* area, QWidget* fallback)
+{
+    QWidget* target = nullptr;
+    for (QWidget* w = area ? area->nextInFocusChain() : nullptr; w && w != area; w = w->nextInFocusChain()) {
+        if (!area->isAncestorOf(w)) continue;
+        if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(area) || !w->isEnabledTo(area)) continue;
+        // A read-only text shows a value; it is not where the user types.
+        if (const auto* edit = qobject_cast<QLineEdit*>(w); edit && edit->isReadOnly()) continue;
+        target = w;
+        break;
+    }
+    if (!target && fallback && fallback->isEnabled()) target = fallback;
+    if (!target) return;
+    target->setFocus(Qt::TabFocusReason);
+    // A text typed at once replaces the value shown.
+    if (auto* edit = qobject_cast<QLineEdit*>(target)) edit->selectAll();
 }
 
 void OnClick(QAbstractButton* button, QObject* context, std::function<void()> fn)

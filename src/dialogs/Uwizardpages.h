@@ -52,6 +52,10 @@ T* SingleDialog(QPointer<T>& slot)
     return slot;
 }
 
+// Gives the focus to the first input of `area` in tab order (an enabled, visible widget that takes
+// Tab focus and is no read-only text; a text's content selected), else to `fallback` when enabled.
+void FocusFirstInput(QWidget* area, QWidget* fallback = nullptr);
+
 // Runs fn under the guard on each click of the button.
 void OnClick(QAbstractButton* button, QObject* context, std::function<void()> fn);
 
