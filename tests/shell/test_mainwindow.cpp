@@ -23,6 +23,7 @@
 #include "screens/Fitemlistview.h"
 #include "screens/Fkerneleditpanel.h"
 #include "shell/Fsplash.h"
+#include "widgets/Fguipanel.h"
 #include "shell/Fvktpanel.h"
 #include "shell/Fvktsingleviewer.h"
 #include "shell/Mvktcommandmodule.h"
@@ -48,6 +49,7 @@
 #include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTreeWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -472,6 +474,38 @@ struct PaintedCount : QObject {
     const TVktView& view;
     std::string text;
 };
+
+TEST_F(MainWindowDataTest, ADialogClosedGivesTheFocusBackToTheListThatHadIt)
+{
+    ClickRow(Panel()->GetDataViewer()->GetDataView()->RowOfID(db->Record("じゃがいも")));
+    ASSERT_EQ(QApplication::focusWidget(), ListGrid());
+    const auto focusBack = [this](const char* what) {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        EXPECT_EQ(QApplication::activeWindow(), window.get()) << what;
+        EXPECT_EQ(QApplication::focusWidget(), ListGrid()) << what;
+    };
+    // A set-up dialog left with キャンセル.
+    VktCommandModule()->updateActions();
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<TVktDialog*>(QApplication::activeModalWidget()))
+            QTest::mouseClick(dialog->GetBtnCancel(), Qt::LeftButton);
+    });
+    VktCommandModule()->ActChangeDataClass->trigger();
+    focusBack("class change");
+    // 編集 → すべて選択 marks every row in the focused list's colours.
+    VktCommandModule()->ActViewSelAll->trigger();
+    EXPECT_EQ(List()->GetSelectedIDs().GetCount(), 3);
+    EXPECT_TRUE(List()->IsActive());
+
+    // The batch window of a trash run (Shift: it closes itself).
+    List()->UnselectAll();
+    ClickRow(Panel()->GetDataViewer()->GetDataView()->RowOfID(db->Record("じゃがいも")));
+    vkttest::Scripted().shift = true;
+    QTest::keyClick(ListGrid(), Qt::Key_Delete);
+    vkttest::Scripted().shift = false;
+    ASSERT_EQ(db->Object().GetDataEraseState(db->Record("じゃがいも")), -1);
+    focusBack("batch");
+}
 
 TEST_F(MainWindowDataTest, TheRecordCountFollowsTheRecordListsRowsAndMarks)
 {
