@@ -98,17 +98,25 @@ TEST(ClassFrames, LeafOnlyBarRefusesAClassWithSubClasses)
 
 // ===== Filter controls ================================================================================
 
-TEST(FilterControls, EnterCyclesQuickFiltersAndUnchoosesTheUserFilter)
-{
+// A selector with the quick filters 国産 (7) and 有機 (8) and two user filters, counting its reports.
+class FilterControls : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        selector.OnQuickFilterChange = [this](TFilterSelector*) { ++quick; };
+        selector.OnUserFilterChange = [this](TFilterSelector*) { ++user; };
+        selector.AddQuick(7, "国産");
+        selector.AddQuick(8, "有機");
+        selector.AddUser(0, "高価な食材");
+        selector.AddUser(1, "国産品");
+    }
     TFilterSelector selector;
     int quick = 0;
     int user = 0;
-    selector.OnQuickFilterChange = [&](TFilterSelector*) { ++quick; };
-    selector.OnUserFilterChange = [&](TFilterSelector*) { ++user; };
-    selector.AddQuick(7, "国産");
-    selector.AddQuick(8, "有機");
-    selector.AddUser(0, "高価な食材");
-    selector.AddUser(1, "国産品");
+};
+
+TEST_F(FilterControls, EnterCyclesQuickFiltersAndUnchoosesTheUserFilter)
+{
     QTreeWidgetItem* node = selector.GetQuickRoot()->child(0);
     TPriorityItem ids;
     TPriorityItem checks;
@@ -132,16 +140,8 @@ TEST(FilterControls, EnterCyclesQuickFiltersAndUnchoosesTheUserFilter)
     EXPECT_EQ(ids.GetCommaText() + "/" + checks.GetCommaText(), "8/0");
 }
 
-TEST(FilterControls, AClickOnANodesImageTogglesItAsEnterDoes)
+TEST_F(FilterControls, AClickOnANodesImageTogglesItAsEnterDoes)
 {
-    TFilterSelector selector;
-    int quick = 0;
-    int user = 0;
-    selector.OnQuickFilterChange = [&](TFilterSelector*) { ++quick; };
-    selector.OnUserFilterChange = [&](TFilterSelector*) { ++user; };
-    selector.AddQuick(7, "国産");
-    selector.AddUser(0, "高価な食材");
-    selector.AddUser(1, "国産品");
     selector.resize(240, 200);
     selector.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&selector));
@@ -172,7 +172,7 @@ TEST(FilterControls, AClickOnANodesImageTogglesItAsEnterDoes)
     EXPECT_EQ(user, 2);
 }
 
-TEST(FilterControls, BarMenusSetStatesAndTheUserFilter)
+TEST(FilterBarControls, BarMenusSetStatesAndTheUserFilter)
 {
     TFilterBar bar;
     int changes = 0;
@@ -199,7 +199,7 @@ TEST(FilterControls, BarMenusSetStatesAndTheUserFilter)
     EXPECT_EQ(bar.GetQuickMenu()->actions().size(), 2);
 }
 
-TEST(FilterControls, MonthBarWithoutMonthsGivesZero)
+TEST(FilterBarControls, MonthBarWithoutMonthsGivesZero)
 {
     TInvDateBar bar;
     EXPECT_EQ(bar.GetInvDateID(), 0);
