@@ -43,6 +43,7 @@ QTreeWidget* MakeList(QWidget* parent, const char* name, const QRect& bounds)
 
 TAttributeChangeDialog::TAttributeChangeDialog(QWidget* parent) : TVktDialog(parent)
 {
+    ReturnFocusOnClose(*this);
     setObjectName(QStringLiteral("AttributeChangeDialog"));
     setWindowTitle(QStringLiteral("属性設定の変更"));
     GetBtnSetting()->hide();

@@ -27,6 +27,7 @@ bool ListedClassType(int type) { return type >= 1 && type <= 3; }
 
 TClassChangeDialog::TClassChangeDialog(QWidget* parent) : TVktDialog(parent)
 {
+    ReturnFocusOnClose(*this);
     using platform::AnchorSide;
     setObjectName(QStringLiteral("ClassChangeDialog"));
     setWindowTitle(QStringLiteral("分類設定の変更"));

@@ -34,6 +34,7 @@ constexpr std::array<F, TDataPropertyChangeDialog::tagCount> kFields = {
 
 TDataPropertyChangeDialog::TDataPropertyChangeDialog(QWidget* parent) : TVktDialog(parent)
 {
+    ReturnFocusOnClose(*this);
     setObjectName(QStringLiteral("DataPropertyChangeDialog"));
     setWindowTitle(QStringLiteral("項目の一括変更"));
     GetBtnSetting()->hide();

@@ -1,6 +1,7 @@
 #include "dialogs/Fexecutedialog.h"
 
 #include "database/Uvktobject.h"
+#include "dialogs/Uwizardpages.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
@@ -69,6 +70,7 @@ static QPixmap ProgramPicture()
 TExecuteDialog::TExecuteDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
+    ReturnFocusOnClose(*this);
     setObjectName("ExecuteDialog");
     setFont(VktFormFont());
     setModal(true);

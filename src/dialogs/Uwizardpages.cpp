@@ -9,10 +9,12 @@
 #include "gui/Services.h"
 #include "widgets/Fguipanel.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
@@ -83,6 +85,7 @@ constexpr int kWizardExtraWidth = 150;
 
 TWizardDialog::TWizardDialog(QWidget* parent, bool okIsNext, int extraHeight) : TVktDialog(parent)
 {
+    ReturnFocusOnClose(*this);
     using platform::AnchorSide;
     pages_ = new TWizardPages(GetClient());
     pages_->setObjectName(QStringLiteral("PageControl"));
@@ -108,6 +111,7 @@ void TWizardDialog::ShowPage(int n)
     buttons_.BtnNext->setEnabled(n == 0);
     GetBtnCancel()->setEnabled(true);
     PageChanged(n);
+    FocusFirstInput(pages_->currentWidget(), buttons_.BtnNext);
 }
 
 void TWizardDialog::BtnCancelClick()
@@ -127,6 +131,73 @@ void ReleaseAtExit(QWidget* dialog)
     if (platform::Application* app = platform::Application::Instance())
         app->AtExit([guarded = QPointer<QWidget>(dialog)] { delete guarded.data(); });
 }
+
+void FocusFirstInput(QWidget* area, QWidget* fallback)
+{
+    QWidget* target = nullptr;
+    for (QWidget* w = area ? area->nextInFocusChain() : nullptr; w && w != area; w = w->nextInFocusChain()) {
+        if (!area->isAncestorOf(w)) continue;
+        if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(area) || !w->isEnabledTo(area)) continue;
+        // A read-only text shows a value; it is not where the user types.
+        if (const auto* edit = qobject_cast<QLineEdit*>(w); edit && edit->isReadOnly()) continue;
+        target = w;
+        break;
+    }
+    if (!target && fallback && fallback->isEnabled()) target = fallback;
+    if (!target) return;
+    target->setFocus(Qt::TabFocusReason);
+    // A text typed at once replaces the value shown.
+    if (auto* edit = qobject_cast<QLineEdit*>(target)) edit->selectAll();
+}
+
+namespace {
+
+// Remembers the window active when the dialog shows and the widget focused in it; hands both back
+// when the dialog hides, and again when a late activation reaches the hidden dialog.
+class TFocusReturn final : public QObject {
+public:
+    explicit TFocusReturn(QDialog& dialog) : QObject(&dialog), dialog_(dialog) { dialog.installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != &dialog_) return false;
+        switch (event->type()) {
+        case QEvent::Show:
+            if (QWidget* active = QApplication::activeWindow(); active && active != &dialog_) {
+                window_ = active;
+                focus_ = active->focusWidget();
+            }
+            break;
+        case QEvent::Hide:
+            GiveBack();
+            break;
+        case QEvent::WindowActivate:
+            if (!dialog_.isVisible()) GiveBack();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void GiveBack()
+    {
+        if (!window_ || !window_->isVisible()) return;
+        window_->activateWindow();
+        if (focus_ && focus_->window() == window_ && focus_->isVisible() && focus_->isEnabled())
+            focus_->setFocus(Qt::ActiveWindowFocusReason);
+    }
+
+    QDialog& dialog_;
+    QPointer<QWidget> window_;
+    QPointer<QWidget> focus_;
+};
+
+} // namespace
+
+void ReturnFocusOnClose(QDialog& dialog) { new TFocusReturn(dialog); }
 
 void OnClick(QAbstractButton* button, QObject* context, std::function<void()> fn)
 {

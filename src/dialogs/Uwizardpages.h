@@ -16,6 +16,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class QDialog;
 class QLabel;
 class QPushButton;
 class TFilterObject;
@@ -51,6 +52,14 @@ T* SingleDialog(QPointer<T>& slot)
     }
     return slot;
 }
+
+// Gives the focus to the first input of `area` in tab order (an enabled, visible widget that takes
+// Tab focus and is no read-only text; a text's content selected), else to `fallback` when enabled.
+void FocusFirstInput(QWidget* area, QWidget* fallback = nullptr);
+
+// When the dialog closes, the window that was active when it opened is activated again with the
+// focus on the widget that had it (the window manager may activate none, or the closed dialog).
+void ReturnFocusOnClose(QDialog& dialog);
 
 // Runs fn under the guard on each click of the button.
 void OnClick(QAbstractButton* button, QObject* context, std::function<void()> fn);

@@ -59,7 +59,7 @@ TClassFilterBase::TClassFilterBase(QWidget* parent, TPanelOwner* owner) : TGuiPa
         } else if (kind == TVktObjKind::AttrItem) {
             ReloadFilters(true);
         } else if (kind == TVktObjKind::InvDate) {
-            LoadInvDates();
+            InvDateAdded(ids.GetCount() > 0 ? ids.GetItem(0) : 0);
         }
     };
     events.OnRecordsDelete = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
@@ -229,6 +229,21 @@ void TClassFilterBase::LoadInvDates()
         invDateBar_->Add(MonthText(reader.GetInvDate()), reader.GetInvDateID());
     }
     invDateBar_->SetInvDateID(selected);
+}
+
+void TClassFilterBase::InvDateAdded(int id)
+{
+    if (!invDateBar_) return;
+    const int selected = invDateBar_->GetInvDateID();
+    LoadInvDates();
+    // The sheet just made is shown while sheets are shown, and when none was chosen; otherwise
+    // the chosen one stays.
+    if (id == 0 || id == selected || (selected != 0 && !invDateShown_)) return;
+    {
+        const platform::FlagScope scope(loading_);
+        invDateBar_->SetInvDateID(id);
+    }
+    if (invDateBar_->GetInvDateID() != selected) Report();
 }
 
 void TClassFilterBase::ReloadFilters(bool users)

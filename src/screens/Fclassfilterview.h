@@ -77,6 +77,8 @@ private:
     void LoadClasses();
     void LoadQuick();
     void LoadInvDates();
+    // The months reloaded after a sheet was added (or made again).
+    void InvDateAdded(int id);
     void LoadUsers();
     // Reloads quick and user filters keeping their choice; reports when the filter changed.
     void ReloadFilters(bool users);

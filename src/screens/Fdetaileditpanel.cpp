@@ -23,6 +23,7 @@
 #include <QListWidget>
 #include <QEvent>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QTabWidget>
 #include <QToolBar>
@@ -30,6 +31,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -296,9 +298,9 @@ void TDetailEditPanel::BuildActions()
     QMenu* reprice = pmItem_->addMenu(CommandIcon(44), QStringLiteral("現在の価格に変更"));
     for (const auto& entry : kReprice) reprice->addAction(GetAction(entry.first));
     pmItem_->addSeparator();
-    QAction* remove = pmItem_->addAction(CommandIcon(8), QStringLiteral("削除"));
-    platform::SetHint(*remove, "項目を削除");
-    connect(remove, &QAction::triggered, this, [this] { ActItemDeleteExecute(); });
+    itemDelete_ = pmItem_->addAction(CommandIcon(8), QStringLiteral("削除"));
+    platform::SetHint(*itemDelete_, "項目を削除");
+    connect(itemDelete_, &QAction::triggered, this, [this] { ActItemDeleteExecute(); });
 
     pmImage_ = new QMenu(this);
     pmImage_->setObjectName(QStringLiteral("PMImage"));
@@ -343,6 +345,10 @@ QWidget* TDetailEditPanel::MakeDetailTab()
     connect(header, &QHeaderView::sectionResized, this, [this] { ItemHeaderSectionResize(); });
     auto* column = static_cast<QVBoxLayout*>(page->layout());
     column->addWidget(itemEditPanel_, 1);
+    QTableView* grid = itemEditPanel_->GetStringGrid();
+    connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { UpdateItemActions(); });
+    connect(grid->model(), &QAbstractItemModel::modelReset, this, [this] { UpdateItemActions(); });
+    UpdateItemActions();
 
     dealerEditPanel_ = new TDealerSelectPanel(page);
     dealerEditPanel_->setObjectName(QStringLiteral("DealerEditPanel"));
@@ -612,6 +618,8 @@ void TDetailEditPanel::LoadAttributeChecks()
 void TDetailEditPanel::LoadItems()
 {
     if (!Usable() || classType_ == kIngredient || classType_ == 0) return;
+    // Another record's items start on the first one; a reload keeps the current one.
+    if (std::exchange(itemsShown_, dataId_) != dataId_) itemEditPanel_->GetStringGrid()->setCurrentIndex({});
     TVDBItem items(GetVktObject());
     ListWhere(items, F::Item_Key, dataId_);
     itemChartPanel_->Clear();
@@ -779,6 +787,16 @@ void TDetailEditPanel::FieldChanged(int field, const TPriorityItem& ids)
 }
 
 // ===== Items ==========================================================================================
+
+void TDetailEditPanel::UpdateItemActions()
+{
+    const int row = itemEditPanel_->GetStringGrid()->currentIndex().row();
+    const bool current = row >= 0 && row < itemEditPanel_->GetRowCount();
+    for (const TActionDef& def : kActions)
+        if (std::string_view(def.name).starts_with("ActItem")) GetAction(def.name)->setEnabled(current);
+    repriceButton_->setEnabled(current);
+    itemDelete_->setEnabled(current);
+}
 
 void TDetailEditPanel::ItemAction(const std::function<int(int row)>& operation)
 {

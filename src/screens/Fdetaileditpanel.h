@@ -137,6 +137,8 @@ private:
     void FieldChanged(int field, const TPriorityItem& ids);
     // Runs an item operation on the current row r, then puts the grid back on the row it gives.
     void ItemAction(const std::function<int(int row)>& operation);
+    // The item actions are enabled while an item is current.
+    void UpdateItemActions();
     void ItemMove(bool up);
     void ItemHeaderSectionResize();
     void ItemHeaderMouseUp();
@@ -154,6 +156,7 @@ private:
     TItemChartPanel* itemChartPanel_ = nullptr;
     QMenu* pmItem_ = nullptr;
     QMenu* pmItemReprice_ = nullptr;
+    QAction* itemDelete_ = nullptr;   // the item popup's "削除"
     QMenu* pmImage_ = nullptr;
     platform::IconList classIcons_;
     std::string pictureName_;
@@ -162,6 +165,8 @@ private:
     int classType_ = 0;
     // The type the frames are arranged for (0 none yet); kept while no record shows.
     int framesType_ = 0;
+    // The record whose items the list was last filled with.
+    int itemsShown_ = 0;
     // The dealers listed for the selector (none before the first ingredient shows).
     std::unique_ptr<TVDBDealer> dealers_;
     // The dealer and the record's state SetData was given, while its reload runs.

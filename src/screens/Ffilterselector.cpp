@@ -8,11 +8,15 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTreeWidget>
 
 namespace {
 
 enum Role { DataRole = Qt::UserRole, StateRole };
+
+constexpr int kImageWidth = 16;
 
 const char* const kQuickNone = "クイックフィルター(なし)";
 const char* const kQuick = "クイックフィルター";
@@ -34,6 +38,7 @@ TFilterSelector::TFilterSelector(QWidget* parent) : QFrame(parent)
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(false);
     tree_->setIndentation(16);
+    tree_->setIconSize(QSize(kImageWidth, kImageWidth));
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setStatusTip(QStringLiteral("フィルタービュー"));
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -177,6 +182,23 @@ void TFilterSelector::DisableUserFilter()
     if (OnUserFilterChange) OnUserFilterChange(this);
 }
 
+QRect TFilterSelector::TextRect(QTreeWidgetItem* node) const
+{
+    // Laid out by the style as the tree's delegate lays out a node with its image and text.
+    QStyleOptionViewItem option;
+    option.initFrom(tree_);
+    option.rect = tree_->visualItemRect(node);
+    option.font = tree_->font();
+    option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    option.text = node->text(0);
+    option.icon = node->icon(0);
+    option.decorationSize = tree_->iconSize();
+    option.decorationPosition = QStyleOptionViewItem::Left;
+    option.decorationAlignment = Qt::AlignCenter;
+    option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    return tree_->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, tree_);
+}
+
 bool TFilterSelector::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == tree_ && event->type() == QEvent::KeyPress) {
@@ -189,11 +211,10 @@ bool TFilterSelector::eventFilter(QObject* watched, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const QPoint pos = mouse->position().toPoint();
         QTreeWidgetItem* node = tree_->itemAt(pos);
-        if (node && mouse->button() == Qt::LeftButton) {
+        if (node && node->parent() && mouse->button() == Qt::LeftButton) {
             // The image: the 16 pixels left of the text, within the node's height.
-            const QRect rect = tree_->visualItemRect(node);
-            const int imageLeft = rect.left() + 2;
-            if (pos.x() >= imageLeft && pos.x() < imageLeft + tree_->iconSize().width() + 2) {
+            const int textLeft = TextRect(node).left();
+            if (pos.x() >= textLeft - kImageWidth && pos.x() < textLeft) {
                 tree_->setCurrentItem(node);
                 NodeEnter(node);
                 return true;

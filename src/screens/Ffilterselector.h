@@ -57,6 +57,8 @@ protected:
 private:
     void SetNodeState(QTreeWidgetItem* node, int state);
     void ShowPopup(const QPoint& pos);
+    // Where a node's text is drawn in the viewport; its image lies left of it.
+    QRect TextRect(QTreeWidgetItem* node) const;
 
     QTreeWidget* tree_ = nullptr;
     QMenu* popup_ = nullptr;

@@ -313,6 +313,10 @@ QWidget* THistoryChartPanel::MakeMonthPage()
     connect(mhChart_, &QChart::plotAreaChanged, this, [this] { LabelMonthAxis(); });
     connect(cbMHistoryList_, &QComboBox::currentIndexChanged, this, [this] { CBMHistoryListChange(); });
     connect(btnMHistEdit_, &QToolButton::clicked, this, [this] { BtnMHistEditClick(); });
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] {
+        if (editor_ && editor_->EditorWidget() && editor_->EditorWidget()->isVisible())
+            editorWidth_ = editor_->EditorWidget()->width();
+    });
     connect(btnMHMark_, &QToolButton::clicked, this, [this] { BtnMHMarkClick(); });
     return page;
 }
@@ -385,6 +389,8 @@ void THistoryChartPanel::SetMonthEditor(TMonthPriceEditor* editor)
     if (!editor_ || !editor_->EditorWidget()) return;
     QWidget* widget = editor_->EditorWidget();
     widget->setObjectName(QStringLiteral("MHistoryEditPanel"));
+    // Its width as made: the splitter gives a hidden widget none.
+    editorWidth_ = std::max(widget->width(), widget->minimumSizeHint().width());
     splitter_->insertWidget(0, widget);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
@@ -577,6 +583,10 @@ void THistoryChartPanel::BtnMHistEditClick()
     QWidget* widget = editor_ ? editor_->EditorWidget() : nullptr;
     const bool show = widget && widget->isHidden();
     if (widget) widget->setVisible(show);
+    if (show) {
+        const int total = std::max(splitter_->width() - splitter_->handleWidth(), editorWidth_ + 1);
+        splitter_->setSizes({editorWidth_, total - editorWidth_});
+    }
     btnMHistEdit_->setChecked(show);
 }
 

@@ -202,6 +202,8 @@ private:
 
     THistoryChartModel model_;
     TMonthPriceEditor* editor_ = nullptr;
+    // The editor's width when shown: its form width, then as the user leaves it.
+    int editorWidth_ = 0;
     QTabWidget* pageControl_ = nullptr;
     QComboBox* cbMHistoryList_ = nullptr;
     QToolButton* btnMHistEdit_ = nullptr;

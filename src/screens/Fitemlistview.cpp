@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QPainter>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -44,7 +45,8 @@ void TItemListView::ClearRows() { SetItems({}); }
 void TItemListView::SetItems(const std::vector<TItemLine>& items)
 {
     QTableView* grid = GetStringGrid();
-    if (grid->currentIndex().isValid()) grid->setCurrentIndex({});
+    const QModelIndex current = grid->currentIndex();
+    if (current.isValid()) grid->setCurrentIndex({});
     std::vector<TGridRowStruct> rows;
     std::vector<std::vector<std::string>> cells;
     rows.reserve(items.size());
@@ -55,6 +57,11 @@ void TItemListView::SetItems(const std::vector<TItemLine>& items)
     }
     GetModel()->SetRows(std::move(rows), std::move(cells));
     SetModified(false);
+    // Items listed always have a current one: the row kept, the last when it went, else the first.
+    if (GetRowCount() > 0) {
+        const int row = std::min(std::max(current.row(), 0), GetRowCount() - 1);
+        grid->setCurrentIndex(GetModel()->index(row, std::max(current.column(), 0)));
+    }
 }
 
 void TItemListView::AddItem(const std::string& category, const std::string& className, int icon,

@@ -43,7 +43,8 @@ public:
 
     // One empty row; no editor.
     void ClearRows();
-    // Every row at once, in one model reset; no editor.
+    // Every row at once, in one model reset; no editor. The current row stays (the last one when
+    // it is gone); items listed without one get the first.
     void SetItems(const std::vector<TItemLine>& items);
     void AddItem(const std::string& category, const std::string& className, int icon, platform::Currency usePrice,
                  double use, platform::Currency unitPrice, const std::string& unitName, const std::string& itemName);

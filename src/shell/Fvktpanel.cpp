@@ -11,6 +11,7 @@
 #include "screens/Fclassfilterview.h"
 #include "screens/Fclassview.h"
 #include "screens/Fdataeditor.h"
+#include "screens/Fdatalistview.h"
 #include "screens/Fdataview.h"
 #include "screens/Fdataviewer.h"
 #include "screens/Fdetaileditpanel.h"
@@ -33,8 +34,11 @@
 #include <QStyledItemDelegate>
 #include <QStylePainter>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -232,6 +236,14 @@ void TVktPanel::Setup()
     screens->addWidget(inventoryView_);
     inventoryView_->SetVisible(false);
     inventoryView_->OnModifiedChange = [this](TInventoryView*) { DoChange(); };
+    // The record count (marked / listed) follows both lists' rows and the record list's marks.
+    for (const QAbstractItemModel* model : {static_cast<const QAbstractItemModel*>(dataView->GetDataListView()->GetModel()),
+                                            static_cast<const QAbstractItemModel*>(inventoryView_->GetInvListView()->GetModel())}) {
+        connect(model, &QAbstractItemModel::modelReset, this, [this] { ListsChange(); });
+        connect(model, &QAbstractItemModel::rowsInserted, this, [this] { ListsChange(); });
+        connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { ListsChange(); });
+    }
+    dataView->GetDataListView()->OnSelect = [this](TDataListView*, int, bool) { ListsChange(); };
     inventoryPopupMenu_ = MakePopup(this, "InventoryPopupMenu", {module->ActDeleteInventory});
     PopupOn(inventoryView_->GetInvListView()->GetStringGrid(), inventoryPopupMenu_);
 
@@ -362,6 +374,16 @@ bool TVktPanel::IsEditing() const
 void TVktPanel::DoChange()
 {
     if (OnChange) OnChange(this);
+}
+
+void TVktPanel::ListsChange()
+{
+    // Once for a whole reload or a mark of every row.
+    if (std::exchange(listsChangePending_, true)) return;
+    QTimer::singleShot(0, this, [this] {
+        listsChangePending_ = false;
+        DoChange();
+    });
 }
 
 void TVktPanel::ClassFilterChange(TClassFilterBase* sender)

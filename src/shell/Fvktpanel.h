@@ -87,11 +87,14 @@ private:
     bool BoundValid() const;
     void ShowScreens();
     void HandFilter(const TClassFilterBase* source);
+    // A list's rows or marks changed: DoChange once the current work is done.
+    void ListsChange();
 
     bool classBarShown_ = false;
     bool inventoryMode_ = false;
     bool previewMode_ = false;
     bool mirroring_ = false;
+    bool listsChangePending_ = false;
     int classPanelWidth_ = 200;
     int filterPanelHeight_ = 0;   // 0: as the side navigation lays it out
 

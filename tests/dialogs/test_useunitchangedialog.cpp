@@ -6,6 +6,7 @@
 #include "dialogs/Fuseunitchangedialog.h"
 #include "platform/Currency.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -92,6 +93,25 @@ TEST_F(HistoryWizardTest, CancellingTheUnitWizardAsksAndReturnsFalseWithRateOne)
     EXPECT_EQ(rate, 1.0);
     ASSERT_EQ(s.messages.size(), 2u);
     EXPECT_EQ(s.messages[1].text, "ウィザードは完了していません。ウィザードを終了しますか？");
+}
+
+TEST_F(HistoryWizardTest, EachPageOpensWithTheFocusOnItsFirstInput)
+{
+    TUseUnitChangeDialog* wizard = UseUnitChangeDlg(object);
+    double rate = 0;
+    bool result = false;
+    Inside<TUseUnitChangeDialog>(wizard, [](TUseUnitChangeDialog* w) {
+        QApplication::setActiveWindow(w);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        EXPECT_EQ(QApplication::focusWidget(), w->GetBtnNext()) << "a page without inputs: 進む";
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        // The rate typed at once replaces the shown 1; Enter runs the wizard.
+        EXPECT_EQ(QApplication::focusWidget(), w->GetUnitRateEdit());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1000"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }, [&] { result = wizard->Execute(kGram, kKilogram, rate); });
+    EXPECT_TRUE(result);
+    EXPECT_EQ(rate, 1000);
 }
 
 class YearlyHistoryTest : public HistoryWizardTest {

@@ -28,10 +28,13 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QMenu>
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -325,6 +328,47 @@ TEST_F(DetailPanel, ItemActionsMoveTheSelectionAsTheyShould)
     panel->GetAction("ActItemRepriceNow")->trigger();
     EXPECT_NE(Items()->GetModel()->GetCell(TItemListView::ColPrice, 1), old);
     EXPECT_EQ(ItemGrid()->currentIndex().row(), 1);
+}
+
+TEST_F(DetailPanel, AnOpenedRecipeHasACurrentItemAndItsToolsWorkAtOnce)
+{
+    panel->SetData(steak);
+    panel->GetPageControl()->setCurrentWidget(panel->GetTab("TabDetail"));
+    EXPECT_EQ(ItemGrid()->currentIndex().row(), 0);
+    // No row clicked: the tool bar's down button moves the first item.
+    QToolBar* bar = panel->GetItemToolBar();
+    QTest::mouseClick(bar->widgetForAction(panel->GetAction("ActItemDown")), Qt::LeftButton);
+    EXPECT_EQ(ItemNames(), "玉ねぎ,和牛サーロイン,デミグラスソース");
+    EXPECT_EQ(ItemGrid()->currentIndex().row(), 1);
+    panel->SetData(db->Record("デミグラスソース"));
+    EXPECT_EQ(ItemGrid()->currentIndex().row(), 0);
+
+    // Reopened after a new buy price: the reprice menu takes it at once.
+    panel->SetData(wagyu);
+    Object().EditData(F::BuyPrice, Variant(500.0), Ids({db->Record("玉ねぎ")}));
+    panel->SetData(steak);
+    const std::string old = Items()->GetModel()->GetCell(TItemListView::ColPrice, 0);
+    auto* reprice = bar->findChild<QToolButton*>("BtnItemReprice");
+    ASSERT_NE(reprice, nullptr);
+    QTimer::singleShot(0, [this] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        QAction* now = panel->GetAction("ActItemRepriceNow");
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(now).center());
+    });
+    QTest::mouseClick(reprice, Qt::LeftButton);
+    EXPECT_NE(Items()->GetModel()->GetCell(TItemListView::ColPrice, 0), old);
+
+    // With nothing to act on the tools are disabled.
+    for (int left = 3; left > 0; --left) {
+        EXPECT_TRUE(panel->GetAction("ActItemDelete")->isEnabled());
+        QTest::mouseClick(bar->widgetForAction(panel->GetAction("ActItemDelete")), Qt::LeftButton);
+    }
+    EXPECT_EQ(Items()->GetRowCount(), 0);
+    for (const char* name : {"ActItemUp", "ActItemDown", "ActItemInitIndex", "ActItemChangeIndex", "ActItemDelete",
+                             "ActItemRepriceNow", "ActItemRepriceMHLast"})
+        EXPECT_FALSE(panel->GetAction(name)->isEnabled()) << name;
+    EXPECT_FALSE(reprice->isEnabled());
 }
 
 TEST_F(DetailPanel, EveryActionWithAPictureShowsIt)

@@ -6,9 +6,12 @@
 #include "platform/DateTime.h"
 #include "screens/Fhistorychartpanel.h"
 
+#include <QApplication>
 #include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QComboBox>
+#include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QChart>
 #include <QLineSeries>
 #include <QPointer>
@@ -316,6 +319,30 @@ TEST_F(HistoryPanel, ButtonsFollowTheirSeriesAndTheEditor)
         button->click();
         EXPECT_FALSE(button->isChecked()) << tag;
         EXPECT_FALSE(panel.GetYearMarks(tag).IsVisible()) << tag;
+    }
+}
+
+TEST(HistoryPanelEditor, OpensBesideTheChartAtItsFormWidth)
+{
+    THistoryChartPanel panel;
+    panel.resize(600, 320);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    QWidget* editor = panel.GetMonthEditor()->EditorWidget();
+    QGraphicsView* chart = panel.GetMonthChart()->scene()->views().value(0);
+    ASSERT_NE(chart, nullptr);
+    const int fullWidth = chart->width();
+    for (int round = 0; round < 2; ++round) {
+        QTest::mouseClick(panel.GetBtnMHistEdit(), Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_TRUE(panel.GetBtnMHistEdit()->isChecked());
+        EXPECT_TRUE(editor->isVisible());
+        EXPECT_EQ(editor->width(), 201) << round;
+        EXPECT_LT(chart->width(), fullWidth - 200) << round;
+        QTest::mouseClick(panel.GetBtnMHistEdit(), Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_FALSE(editor->isVisible());
+        EXPECT_EQ(chart->width(), fullWidth) << round;
     }
 }
 

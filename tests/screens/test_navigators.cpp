@@ -98,17 +98,25 @@ TEST(ClassFrames, LeafOnlyBarRefusesAClassWithSubClasses)
 
 // ===== Filter controls ================================================================================
 
-TEST(FilterControls, EnterCyclesQuickFiltersAndUnchoosesTheUserFilter)
-{
+// A selector with the quick filters 国産 (7) and 有機 (8) and two user filters, counting its reports.
+class FilterControls : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        selector.OnQuickFilterChange = [this](TFilterSelector*) { ++quick; };
+        selector.OnUserFilterChange = [this](TFilterSelector*) { ++user; };
+        selector.AddQuick(7, "国産");
+        selector.AddQuick(8, "有機");
+        selector.AddUser(0, "高価な食材");
+        selector.AddUser(1, "国産品");
+    }
     TFilterSelector selector;
     int quick = 0;
     int user = 0;
-    selector.OnQuickFilterChange = [&](TFilterSelector*) { ++quick; };
-    selector.OnUserFilterChange = [&](TFilterSelector*) { ++user; };
-    selector.AddQuick(7, "国産");
-    selector.AddQuick(8, "有機");
-    selector.AddUser(0, "高価な食材");
-    selector.AddUser(1, "国産品");
+};
+
+TEST_F(FilterControls, EnterCyclesQuickFiltersAndUnchoosesTheUserFilter)
+{
     QTreeWidgetItem* node = selector.GetQuickRoot()->child(0);
     TPriorityItem ids;
     TPriorityItem checks;
@@ -132,7 +140,39 @@ TEST(FilterControls, EnterCyclesQuickFiltersAndUnchoosesTheUserFilter)
     EXPECT_EQ(ids.GetCommaText() + "/" + checks.GetCommaText(), "8/0");
 }
 
-TEST(FilterControls, BarMenusSetStatesAndTheUserFilter)
+TEST_F(FilterControls, AClickOnANodesImageTogglesItAsEnterDoes)
+{
+    selector.resize(240, 200);
+    selector.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&selector));
+    QTreeWidget* tree = selector.GetTreeView();
+    // The image is drawn at the start of the node's cell, before its text.
+    const auto image = [tree](QTreeWidgetItem* node) {
+        const QRect rect = tree->visualItemRect(node);
+        return QPoint(rect.left() + 8, rect.center().y());
+    };
+    QTreeWidgetItem* expensive = selector.GetUserRoot()->child(0);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, image(expensive));
+    EXPECT_EQ(selector.GetUserFilterIndex(), 0);
+    EXPECT_EQ(tree->currentItem(), expensive);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, image(expensive));
+    EXPECT_EQ(selector.GetUserFilterIndex(), -1);
+    EXPECT_EQ(user, 2);
+
+    QTreeWidgetItem* domestic = selector.GetQuickRoot()->child(0);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, image(domestic));
+    EXPECT_EQ(TFilterSelector::NodeState(domestic), qsCheckOn);
+    EXPECT_EQ(quick, 1);
+
+    // A click on the text only selects the node.
+    const QRect text = tree->visualItemRect(selector.GetUserRoot()->child(1));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(text.left() + 40, text.center().y()));
+    EXPECT_EQ(tree->currentItem(), selector.GetUserRoot()->child(1));
+    EXPECT_EQ(selector.GetUserFilterIndex(), -1);
+    EXPECT_EQ(user, 2);
+}
+
+TEST(FilterBarControls, BarMenusSetStatesAndTheUserFilter)
 {
     TFilterBar bar;
     int changes = 0;
@@ -159,7 +199,7 @@ TEST(FilterControls, BarMenusSetStatesAndTheUserFilter)
     EXPECT_EQ(bar.GetQuickMenu()->actions().size(), 2);
 }
 
-TEST(FilterControls, MonthBarWithoutMonthsGivesZero)
+TEST(FilterBarControls, MonthBarWithoutMonthsGivesZero)
 {
     TInvDateBar bar;
     EXPECT_EQ(bar.GetInvDateID(), 0);
@@ -273,6 +313,21 @@ TYPED_TEST(Navigators, NoticesKeepTheControlsCurrentAndTheSelection)
     EXPECT_EQ(nav.GetInvDateBar()->GetDropDown()->itemText(0).toStdString(), "2024年5月");
     EXPECT_EQ(nav.GetInvDateBar()->GetInvDateID(), this->db.OlderSheet());
     EXPECT_EQ(this->changes, reports) << "reloads by notices report nothing";
+}
+
+TYPED_TEST(Navigators, AFirstSheetIsChosenAsItIsMade)
+{
+    SampleDatabase empty(false);
+    TypeParam nav(nullptr);
+    int changes = 0;
+    nav.SetVktObject(&empty.Object());
+    nav.OnChange = [&](TClassFilterBase*) { ++changes; };
+    ASSERT_EQ(nav.GetInvDateBar()->GetInvDateID(), 0);
+    ASSERT_TRUE(empty.Object().SetInventoryEntry(0, false, {}, platform::EncodeDate(2024, 5, 1), 0, nullptr));
+    const int sheet = empty.Object().FindInvDate(platform::EncodeDate(2024, 5, 1));
+    EXPECT_EQ(nav.GetInvDateBar()->GetInvDateID(), sheet);
+    EXPECT_EQ(nav.GetFilter().Filters(nav.GetFilter().IndexOf(F::InvDate_Key)).GetBegin(0).AsInt(), sheet);
+    EXPECT_EQ(changes, 1);
 }
 
 TYPED_TEST(Navigators, ReloadedFiltersKeepTheirStatesAndReportAChangedFilter)

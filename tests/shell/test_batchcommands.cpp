@@ -11,12 +11,15 @@
 #include "platform/Currency.h"
 #include "platform/Sqlite.h"
 #include "screens/Fdataeditor.h"
+#include "screens/Finventoryview.h"
 #include "screens/Fkerneleditpanel.h"
+#include "screens/Finvdatebar.h"
 #include "test_vktpanel_fixture.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QToolButton>
 
 #include <string>
 
@@ -104,6 +107,32 @@ TEST_F(BatchCommandTest, TheSixCommandsNoLongerWaitAndOpenTheirDialogsOnTheMarke
     });
     EXPECT_EQ(batchRuns, 1);
     EXPECT_EQ(Sql("select count(*) from VktDB1Q where InvDate_Key = " + std::to_string(db->NewerSheet())), "2");
+}
+
+TEST_F(BatchCommandTest, TheSheetTheCreateWizardMadeIsTheOneTheStockTakingViewShows)
+{
+    panel->ShowInventory(true);
+    TInventoryView* view = panel->GetInventoryView();
+    ASSERT_EQ(view->GetInvDateID(), db->NewerSheet());
+    int month = 0;
+    Open(module->ActShowCreateInventoryListDialog, [&](QDialog* d) {
+        auto* wizard = qobject_cast<TInventoryDialog*>(d);
+        ASSERT_NE(wizard, nullptr);
+        QTest::mouseClick(wizard->GetBtnNext(), Qt::LeftButton);
+        QTest::mouseClick(wizard->GetUpButton(), Qt::LeftButton);
+        month = wizard->GetMonth();
+        QTest::mouseClick(wizard->GetBtnCreate(), Qt::LeftButton);
+        QTest::mouseClick(wizard->GetBtnNext(), Qt::LeftButton);
+    });
+    ASSERT_EQ(batchRuns, 1);
+    const int sheet = db->Object().FindInvDate(platform::TDateTime(month));
+    ASSERT_NE(sheet, 0);
+    EXPECT_EQ(Side()->GetInvDateBar()->GetInvDateID(), sheet);
+    EXPECT_EQ(Top()->GetInvDateBar()->GetInvDateID(), sheet);
+    EXPECT_EQ(view->GetInvDateID(), sheet);
+    const std::string entries = Sql("select count(*) from VktDB1Q where InvDate_Key = " + std::to_string(sheet));
+    ASSERT_NE(entries, "0");
+    EXPECT_EQ(std::to_string(view->GetInvListView()->GetModel()->GetRowCount()), entries);
 }
 
 class UseUnitRequestTest : public BatchCommandTest {

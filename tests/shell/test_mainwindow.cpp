@@ -1,6 +1,7 @@
 // The main window: menus and tool bar, the first showing's order (once), the unsupported stop,
 // the layout selector's copies, the panel values kept with the bounds, and the close sequence.
 #include "core/Umapobject.h"
+#include "database/Uvktobject.h"
 #include "database/Uvktapplication.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
@@ -9,7 +10,10 @@
 #include "layout/Utextcontainer.h"
 #include "reports/Fprintexecutedlg.h"
 #include "screens/Fclassfilterview.h"
+#include "screens/Fclassview.h"
 #include "screens/Fdataeditor.h"
+#include "screens/Fdatalistview.h"
+#include "screens/Fdataview.h"
 #include "screens/Fdataviewer.h"
 #include "screens/Fdealerselectpanel.h"
 #include "screens/Fdetaileditpanel.h"
@@ -19,6 +23,7 @@
 #include "screens/Fitemlistview.h"
 #include "screens/Fkerneleditpanel.h"
 #include "shell/Fsplash.h"
+#include "widgets/Fguipanel.h"
 #include "shell/Fvktpanel.h"
 #include "shell/Fvktsingleviewer.h"
 #include "shell/Mvktcommandmodule.h"
@@ -45,6 +50,8 @@
 #include <QStyleOptionViewItem>
 #include <QStatusTipEvent>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTreeWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -427,4 +434,101 @@ TEST_F(MainWindowPanelTest, PanelValuesKeptWithTheBounds)
     EXPECT_FALSE(key->ValueExists("VktSingleViewerClassBar"));
 }
 
+// The main window on the sample database, active, with the record list showing a class.
+class MainWindowDataTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        db = std::make_unique<vkttest::SampleDatabase>();
+        TVktSingleViewer& w = Show();
+        w.resize(1000, 700);
+        w.SetDataObject(&db->Object());
+        QApplication::setActiveWindow(&w);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        Panel()->GetClassFilterView()->GetClassView()->SelectID(vkttest::SampleDatabase::kVegetable);
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        MainWindowTest::TearDown();
+        db.reset();
+    }
+    TVktPanel* Panel() const { return window->GetVktPanel(); }
+    TDataListView* List() const { return Panel()->GetDataViewer()->GetDataView()->GetDataListView(); }
+    QTableView* ListGrid() const { return List()->GetStringGrid(); }
+    void ClickRow(int row)
+    {
+        const QRect cell = ListGrid()->visualRect(ListGrid()->model()->index(row, 0));
+        QTest::mouseClick(ListGrid()->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    std::unique_ptr<vkttest::SampleDatabase> db;
+};
+
+// The count status panel 1 showed when it was last painted.
+struct PaintedCount : QObject {
+    explicit PaintedCount(const TVktView& view) : view(view) { view.GetStatusPanel1()->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) text = view.StatusCountText();
+        return false;
+    }
+    std::string Shown()
+    {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        return text;
+    }
+    const TVktView& view;
+    std::string text;
+};
+
+TEST_F(MainWindowDataTest, ADialogClosedGivesTheFocusBackToTheListThatHadIt)
+{
+    ClickRow(Panel()->GetDataViewer()->GetDataView()->RowOfID(db->Record("じゃがいも")));
+    ASSERT_EQ(QApplication::focusWidget(), ListGrid());
+    const auto focusBack = [this](const char* what) {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        EXPECT_EQ(QApplication::activeWindow(), window.get()) << what;
+        EXPECT_EQ(QApplication::focusWidget(), ListGrid()) << what;
+    };
+    // A set-up dialog left with キャンセル.
+    VktCommandModule()->updateActions();
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<TVktDialog*>(QApplication::activeModalWidget()))
+            QTest::mouseClick(dialog->GetBtnCancel(), Qt::LeftButton);
+    });
+    VktCommandModule()->ActChangeDataClass->trigger();
+    focusBack("class change");
+    // 編集 → すべて選択 marks every row in the focused list's colours.
+    VktCommandModule()->ActViewSelAll->trigger();
+    EXPECT_EQ(List()->GetSelectedIDs().GetCount(), 3);
+    EXPECT_TRUE(List()->IsActive());
+
+    // The batch window of a trash run (Shift: it closes itself).
+    List()->UnselectAll();
+    ClickRow(Panel()->GetDataViewer()->GetDataView()->RowOfID(db->Record("じゃがいも")));
+    vkttest::Scripted().shift = true;
+    QTest::keyClick(ListGrid(), Qt::Key_Delete);
+    vkttest::Scripted().shift = false;
+    ASSERT_EQ(db->Object().GetDataEraseState(db->Record("じゃがいも")), -1);
+    focusBack("batch");
+}
+
+TEST_F(MainWindowDataTest, TheRecordCountFollowsTheRecordListsRowsAndMarks)
+{
+    PaintedCount count(*window);
+    ASSERT_EQ(List()->GetRows().GetCount(), 3);
+    ClickRow(Panel()->GetDataViewer()->GetDataView()->RowOfID(db->Record("じゃがいも")));
+    EXPECT_EQ(count.Shown(), "1/3");
+    // The marked record goes to the trash (Delete in the list; Shift: no question, the batch closes).
+    vkttest::Scripted().shift = true;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    vkttest::Scripted().shift = false;
+    QApplication::processEvents();
+    ASSERT_EQ(List()->GetRows().GetCount(), 2);
+    EXPECT_EQ(count.Shown(), "0/2");
+    VktCommandModule()->ActViewSelAll->trigger();
+    EXPECT_EQ(count.Shown(), "2/2");
+}
 } // namespace
