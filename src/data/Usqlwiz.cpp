@@ -485,9 +485,21 @@ std::string XMLToVktSQLString(const platform::XmlNode& query) {
         }
     }
 
+    // Columns the base cannot reach go with their orders (unknown names among them).
+    TPriorityItem keptFields;
+    TPriorityItem keptOrders;
+    for (int i = 0; i < fields.GetCount(); ++i) {
+        if (!CanListField(table, ToVktField(fields.GetItem(i)))) continue;
+        keptFields << fields.GetItem(i);
+        keptOrders << orders.GetItem(i);
+    }
+    // A stored base always selects its key; a unit view has nothing else.
+    if (keptFields.GetCount() == 0 && !StoredTables.Contains(table))
+        throw platform::Error("Saved query: no column of " + tableName + " to select");
+
     TFilterObject filter;
     const platform::XmlNode filterNode = query.FindChild("Filter");
     if (!filterNode.IsNull()) filter.LoadFromXml(filterNode);
 
-    return VktSQLString(table, fields, orders, filter);
+    return VktSQLString(table, keptFields, keptOrders, filter);
 }

@@ -115,7 +115,8 @@ std::string GetDeleteSql(TVktField field, const TPriorityItem& keys);
 //     "Filter"  the filter's own XML                  (only when it has entries)
 void VktQueryToXML(platform::XmlNode parent, TVktTable table, const TPriorityItem& fields,
                    const TPriorityItem& orders, const TFilterObject& filter);
-// The select text of a saved query. A TableType naming no table, a missing "Select" child or an
-// "Order" entry naming a field that the "Select" list lacks raises platform::Error; unknown field
-// names in "Select" are dropped by the builder together with their orders.
+// The select text of a saved query. A TableType naming no table, a missing "Select" child, an
+// "Order" entry naming a field that the "Select" list lacks or a unit view left with no column to
+// select raises platform::Error; names in "Select" that are unknown or that the base cannot reach
+// (CanListField) are left out together with their orders.
 std::string XMLToVktSQLString(const platform::XmlNode& query);

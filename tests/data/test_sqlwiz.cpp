@@ -388,6 +388,32 @@ TEST(SqlWizQuery, BadElements) {
     EXPECT_THROW(XMLToVktSQLString(q.GetChild(4)), platform::Error);
 }
 
+// Columns the base cannot reach are left out of a saved query with their orders, as stored layouts
+// leave them out; a unit view left with nothing to select is refused.
+TEST_F(SqlWizDb, SavedQueryLeavesOutColumnsItsBaseCannotReach) {
+    platform::XmlDocument doc;
+    doc.LoadFromString(R"(<Q>
+        <VktQuery Version="1.0" TableType="TblData"><Select Fields="Data,Initial,Units,Units2,Form2"/>
+          <Order Fields="Units=Desc,Form2=Desc,Data=Asc"/></VktQuery>
+        <VktQuery Version="1.0" TableType="TblDealer"><Select Fields="Company,Data,UsePrice"/>
+          <Order Fields="Data=Asc"/></VktQuery>
+        <VktQuery Version="1.0" TableType="TblForm"><Select Fields="Units,Form2"/></VktQuery>
+        <VktQuery Version="1.0" TableType="TblForm"><Select Fields="Units,Data"/></VktQuery>
+    </Q>)");
+    const platform::XmlNode q = doc.GetDocumentElement();
+    const std::string records = XMLToVktSQLString(q.GetChild(0));
+    EXPECT_EQ(records, Select(T::TblData, Fields({F::Data, F::Form2}), Ints({1, 2})));
+    const std::string dealers = XMLToVktSQLString(q.GetChild(1));
+    EXPECT_EQ(dealers, Select(T::TblDealer, Fields({F::Company}), Ints({0})));
+    const std::string forms = XMLToVktSQLString(q.GetChild(2));
+    EXPECT_EQ(forms, Select(T::TblForm, Fields({F::Form2}), Ints({0})));
+    for (const std::string& sql : {records, dealers, forms}) {
+        platform::Statement statement(db, sql);
+        EXPECT_FALSE(statement.Step());
+    }
+    EXPECT_THROW(XMLToVktSQLString(q.GetChild(3)), platform::Error);
+}
+
 // ---- Every combination prepares ------------------------------------------------------------------------
 
 const T kBaseTables[] = {T::TblData, T::TblItem, T::TblInventory};
