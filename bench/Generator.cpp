@@ -11,6 +11,7 @@
 #include "data/Mvkttables.h"
 #include "data/Vkttabledefine.h"
 #include "database/Mvktfunctor.h"
+#include "database/Mvktfunctor.h"
 #include "platform/DateTime.h"
 #include "platform/Sqlite.h"
 #include "platform/Text.h"
@@ -375,8 +376,8 @@ GeneratedDatabase GenerateDatabase(const std::string& folder, const GeneratorSiz
         const ClassInfo& cls = *random.Pick(foodClasses);
         const IngredientDraw d =
             DrawIngredient(random, cls, out.IngredientForms, out.IngredientUnits, out.DealerCount, id);
-        // As the chain computes it: BuyPrice * ( 100.0 / Yield ) / Quantity.
-        const double price = d.BuyPrice * (100.0 / d.Yield) / d.Quantity;
+        // As the chain computes it.
+        const double price = FoodUsePrice(d.BuyPrice, d.Quantity, d.Yield).ToDouble();
         food.Bind(1, id)
             .Bind(2, d.BuyUnit)
             .Bind(3, d.BuyPrice)
@@ -462,7 +463,7 @@ GeneratedDatabase GenerateDatabase(const std::string& folder, const GeneratorSiz
             base ? kDishWords[static_cast<std::size_t>(random.Below(3))]
                  : kDishWords[static_cast<std::size_t>(random.Between(3, static_cast<int>(kDishWords.size()) - 1))];
         writeData(id, cls.Id, false, random.Pick(cookForms), std::string(word.Name) + Digits(id, 6),
-                  std::string(word.Name2) + " " + Digits(id, 6), random.Pick(cookUnits), sum / complete);
+                  std::string(word.Name2) + " " + Digits(id, 6), random.Pick(cookUnits), CookUsePrice(sum, complete).ToDouble());
         writeExtras(id);
         out.RecipeIds.push_back(id);
         if (base) baseRecipeIds.push_back(id);
@@ -479,15 +480,10 @@ GeneratedDatabase GenerateDatabase(const std::string& folder, const GeneratorSiz
             .Bind(3, "Menu de " + platform::IntToStr(count) + " plats")
             .Run();
         const double sum = writeItems(id, uses);
-        cook.Bind(1, id).Bind(2, 1.0).Bind(4, random.Between(30, 200) * 100.0);
-        if (uses.empty())
-            cook.BindNull(3);
-        else
-            cook.Bind(3, sum);
-        cook.Run();
+        cook.Bind(1, id).Bind(2, 1.0).Bind(3, sum).Bind(4, random.Between(30, 200) * 100.0).Run();
         const Word& word = random.Pick(kMenuWords);
         writeData(id, cls.Id, false, random.Pick(menuForms), std::string(word.Name) + Digits(id, 6),
-                  std::string(word.Name2) + " " + Digits(id, 6), random.Pick(menuUnits), sum / 1.0);
+                  std::string(word.Name2) + " " + Digits(id, 6), random.Pick(menuUnits), CookUsePrice(sum, 1.0).ToDouble());
         writeExtras(id);
         out.MenuIds.push_back(id);
     }

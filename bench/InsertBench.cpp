@@ -10,6 +10,7 @@
 
 #include "BenchContext.h"
 #include "PlainSqlite.h"
+#include "database/Mvktfunctor.h"
 #include "database/Uvktobject.h"
 #include "platform/Currency.h"
 #include "platform/Text.h"
@@ -138,8 +139,7 @@ void InsertSqlite(benchmark::State& state) {
                 const platform::Currency buyPrice = platform::Currency::FromDouble(Number(v[6]));
                 const double quantity = Number(v[7]);
                 const double yield = Number(v[8]);
-                const platform::Currency usePrice =
-                    buyPrice * platform::Currency::FromDouble(100.0 / yield) / platform::Currency::FromDouble(quantity);
+                const platform::Currency usePrice = FoodUsePrice(buyPrice.ToDouble(), quantity, yield);
                 food.Bind(1, id)
                     .Bind(2, Integer(v[5]))
                     .Bind(3, buyPrice.ToDouble())

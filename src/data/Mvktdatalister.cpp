@@ -169,6 +169,35 @@ void TVktDataLister::SetPath(const std::string& folder) {
     if (path != path_) path_ = std::move(path);
 }
 
+bool TVktDataLister::Prepare(const TFilterObject& filter, platform::ConnectionPool::Lease& connection,
+                             platform::StatementLease& lease) const {
+    try {
+        connection = platform::ConnectionPool::Acquire(platform::DatabaseFilePath(path_));
+        lease = connection->Lease(sql_);
+    } catch (const std::exception&) {
+        return false;
+    }
+    if (filter.GetKind() == 0) SetFilterParams(filter, *lease, table_);
+    return true;
+}
+
+int TVktDataLister::Count(TPriorityItem fields, TFilterObject filter) {
+    sql_ = "select count(*) from (" + VktSQLString(table_, fields, TPriorityItem(), filter) + ")";
+    if (path_.empty()) return 0;
+    platform::ConnectionPool::Lease connection;
+    platform::StatementLease lease;
+    if (!Prepare(filter, connection, lease)) return -1;
+    int count = -1;
+    try {
+        if (lease->Step()) count = lease->GetInt(0);
+    } catch (const std::exception&) {
+        count = -1;
+    }
+    lease.Return();
+    connection.Return();
+    return count;
+}
+
 bool TVktDataLister::List(void* user, TPriorityItem fields, TPriorityItem orders, TFilterObject filter) {
     if (fields.GetCount() == 0) return true;
     sql_ = VktSQLString(table_, fields, orders, filter);
@@ -176,14 +205,8 @@ bool TVktDataLister::List(void* user, TPriorityItem fields, TPriorityItem orders
 
     platform::ConnectionPool::Lease connection;
     platform::StatementLease lease;
-    try {
-        connection = platform::ConnectionPool::Acquire(platform::DatabaseFilePath(path_));
-        lease = connection->Lease(sql_);
-    } catch (const std::exception&) {
-        return false;
-    }
+    if (!Prepare(filter, connection, lease)) return false;
     platform::Statement& statement = *lease;
-    if (filter.GetKind() == 0) SetFilterParams(filter, statement);
 
     bool result = true;
     try {

@@ -26,6 +26,7 @@
 #include "core/Priorityitem.h"
 #include "data/Ufilterstruct.h"
 #include "data/Vkttabledefine.h"
+#include "platform/ConnectionPool.h"
 #include "platform/Variant.h"
 
 // Letters of the recipe item categories 1..52; the 53rd, "@", stands for every larger category.
@@ -61,7 +62,7 @@ public:
     const std::string& GetPath() const { return path_; }
     TVktTable GetTable() const { return table_; }
     void SetTable(TVktTable table) { table_ = table; }
-    // The last select statement built by List.
+    // The last statement built by List or Count.
     const std::string& GetSQL() const { return sql_; }
     // Name of this lister's session, unique in the process.
     const std::string& GetSessionName() const { return sessionName_; }
@@ -79,8 +80,17 @@ public:
     // cell hands out nothing of its row; a missing column fails when the first row arrives. The filter's parameters are bound outside that guard: a parameter the
     // statement lacks raises platform::DatabaseError to the caller (a builder fault).
     bool List(void* user, TPriorityItem fields, TPriorityItem orders, TFilterObject filter);
+    // The number of rows List would hand out for the fields and the filter; 0 for an empty path,
+    // -1 when the statement cannot be prepared or run. A filter parameter the statement lacks
+    // raises platform::DatabaseError, as in List.
+    int Count(TPriorityItem fields, TFilterObject filter);
 
 private:
+    // Leases the statement of sql_ on a connection to the folder's database and binds the filter;
+    // false when the database or the statement cannot be had (the binding raises).
+    bool Prepare(const TFilterObject& filter, platform::ConnectionPool::Lease& connection,
+                 platform::StatementLease& lease) const;
+
     std::string path_;
     std::string sql_;
     std::string sessionName_;

@@ -382,7 +382,9 @@ void TFilterObjects::SaveToXML(platform::XmlNode node) const {
 
 bool CanListField(TVktTable base, TVktField field) {
     if (!GetTableFieldSet(base).Contains(field)) return false;
-    switch (GetFieldTable(field)) {
+    const TVktTable table = GetFieldTable(field);
+    if (table == base) return true;
+    switch (table) {
     case TVktTable::None:
     case TVktTable::TblUnits:        // only through one of the unit views
     case TVktTable::TblInitialize:   // settings, no record's
@@ -391,8 +393,20 @@ bool CanListField(TVktTable base, TVktField field) {
     }
 }
 
+TFilterForm GetFilterForm(TVktTable base, TVktField field) {
+    if (!CanListField(base, field)) return TFilterForm::LeftOut;
+    switch (field) {
+    case F::Class_ID: return TFilterForm::ClassTree;
+    case F::AttrCheck: return TFilterForm::AttrChecks;
+    case F::Erase_Key:
+        // The trash state is the record's: on the trash table alone the key is a plain column.
+        return GetTableFieldSet(base).Contains(F::Conserve) ? TFilterForm::TrashState : TFilterForm::Plain;
+    default: return TFilterForm::Plain;
+    }
+}
+
 bool CanFilterField(TVktTable base, TVktField field) {
-    return CanListField(base, field) && !UnitViewFields.Contains(field) && field != F::ItemCatIndex;
+    return GetFilterForm(base, field) != TFilterForm::LeftOut;
 }
 
 std::string FilterBeginParam(TVktField field, int index) {
@@ -432,24 +446,29 @@ void SetFilterParams(const TFilterObject& filter, platform::Statement& statement
     if (filter.GetKind() != 0) return;
     for (int i = 0; i < filter.GetCount(); ++i) {
         const TFilters& filters = filter.Filters(i);
+        if (filters.GetCount() == 0) continue;
         const F field = filters.GetField();
         const FT type = GetFieldType(field);
-        if (filters.GetCount() == 0 || field == F::Erase_Key) continue;
-        // The builder leaves out a field its base cannot reach.
-        if (base != TVktTable::None && !CanFilterField(base, field)) continue;
-        if (field == F::Class_ID) {
+        switch (GetFilterForm(base, field)) {
+        case TFilterForm::LeftOut:
+        case TFilterForm::TrashState:
+            continue;
+        case TFilterForm::ClassTree:
             statement.Bind(FilterBeginParam(field, 0), filters.GetFilter(0).GetBegin(), FT::Integer);
             continue;
+        case TFilterForm::AttrChecks:
+            for (int j = 0; j < filters.GetCount(); ++j) {
+                statement.Bind(FilterBeginParam(field, j), filters.GetFilter(j).GetBegin(), FT::Integer);
+                statement.Bind(FilterEndParam(field, j), filters.GetFilter(j).GetEnd(), FT::Boolean);
+            }
+            continue;
+        case TFilterForm::Plain:
+            break;
         }
         for (int j = 0; j < filters.GetCount(); ++j) {
             const TFilter& condition = filters.GetFilter(j);
             const std::string begin = FilterBeginParam(field, j);
             const std::string end = FilterEndParam(field, j);
-            if (field == F::AttrCheck) {
-                statement.Bind(begin, condition.GetBegin(), FT::Integer);
-                statement.Bind(end, condition.GetEnd(), FT::Boolean);
-                continue;
-            }
             switch (condition.GetOperator()) {
             case foBetween:
             case foOutside:

@@ -221,29 +221,37 @@ private:
     bool loading_ = false;
 };
 
-// Names of the parameters of condition `index` (from 0, within its field) of `field`: the column name
-// + "_b" + index for the begin value, + "_e" + index for the end value (Data_b0, BuyPrice_e1).
 // Whether the select builder reaches the field's column from the base table: a field of the
-// base's field set (GetTableFieldSet) whose table is the base or one the builder joins to it.
+// base's field set (GetTableFieldSet) whose table is the base itself or one the builder joins to
+// it (never the units table but through a unit view, nor the settings but on their own table).
 bool CanListField(TVktTable base, TVktField field);
-// Whether the builder can put a condition on the field on the base table: a field it can list,
-// apart from the unit views' columns and the computed ItemCatIndex.
+
+// How the select builder writes the conditions on a field over a base table; the parameter binding
+// follows the same form, so the binder binds exactly what the statement names.
+enum class TFilterForm {
+    LeftOut,      // the base cannot reach the field: no condition, no parameter
+    Plain,        // the operators on the field's column or expression: F_b i, F_e i by operator
+    ClassTree,    // Class_ID: the class's subtree (TreeID prefix); its first condition's F_b0
+    TrashState,   // Erase_Key where the record is reached: live or trashed; no parameter
+    AttrChecks,   // AttrCheck: every condition's item (F_b i) checked as F_e i
+};
+TFilterForm GetFilterForm(TVktTable base, TVktField field);
+// Whether the builder puts a condition on the field over the base (its form is not LeftOut).
 bool CanFilterField(TVktTable base, TVktField field);
 
+// Names of the parameters of condition `index` (from 0, within its field) of `field`: the column name
+// + "_b" + index for the begin value, + "_e" + index for the end value (Data_b0, BuyPrice_e1).
 std::string FilterBeginParam(TVktField field, int index);
 std::string FilterEndParam(TVktField field, int index);
 
 // Binds the values of a filter of kind 0 to the named parameters of a statement prepared from the
-// text VktSQLString built for the same filter (see Usqlwiz.h for the texts). Per condition i of a
-// field F, by operator: 0-3 F_b i = begin; 4, 5 the smaller value to F_b i and the larger to F_e i;
-// 6, 7 F_b i = "%" + begin as text + "%"; 9, 10 nothing. The special fields bind what their
-// statement text names: Class_ID its first condition's begin (the class id) only, Erase_Key
-// nothing, AttrCheck F_b i (attribute item id) and F_e i (check state) for every condition.
-// Values are bound as the field's type stores them (dates as ISO text). Other kinds bind nothing.
-// A name the statement lacks raises platform::DatabaseError. Given the statement's base table,
-// the fields the builder left out there (CanFilterField) are skipped.
-void SetFilterParams(const TFilterObject& filter, platform::Statement& statement,
-                     TVktTable base = TVktTable::None);
+// text VktSQLString built for the same base table and filter (see Usqlwiz.h for the texts). Per
+// condition i of a field F in the Plain form, by operator: 0-3 F_b i = begin; 4, 5 the smaller
+// value to F_b i and the larger to F_e i; 6, 7 F_b i = "%" + begin as text + "%"; 9, 10 nothing.
+// The other forms (GetFilterForm) bind what their statement text names; a field left out on the
+// base binds nothing. Values are bound as the field's type stores them (dates as ISO text).
+// Other kinds bind nothing. A name the statement lacks raises platform::DatabaseError.
+void SetFilterParams(const TFilterObject& filter, platform::Statement& statement, TVktTable base);
 
 // The quick attribute filter: TFilters on AttrCheck with one operator-8 condition per position,
 // begin = items[i] (integer), end = states[i] != 0 (boolean). The lists have the same length.

@@ -1,5 +1,6 @@
 #include "data/Usqlwiz.h"
 
+#include "data/Mvktdatalister.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
 #include "platform/Xml.h"
@@ -30,6 +31,13 @@ F DetailKey(T table) {
     case T::TblInformation: return F::Information_Key;
     default: return F::None;
     }
+}
+
+// The text of ItemCatIndex as the lister forms it: the category's letter (Category clamped to
+// 1..53, NULL counting as 0), "-" and CatIndex.
+std::string ItemCatIndexExpression() {
+    return "( substr( '" + std::string(VktCategoryAlphabet) +
+           "', min( max( coalesce( Category, 0 ), 1 ), 53 ), 1 ) || '-' || coalesce( CatIndex, '' ))";
 }
 
 // WHERE item of the unit-list filter kinds 1..6.
@@ -126,7 +134,9 @@ void TSqlWiz::AddFrom() {
 }
 
 std::string TSqlWiz::ColumnRef(TVktField field) const {
-    if (GetFieldTable(field) == T::TblAttribute && table_ != T::TblAttribute)
+    const T table = GetFieldTable(field);
+    if (UnitViewTables.Contains(table)) return TableName(table) + (FrenchFields.Contains(field) ? ".Units2" : ".Units");
+    if (table == T::TblAttribute && table_ != T::TblAttribute)
         return FileName(T::TblAttribute) + "." + FieldName(field);
     return FieldName(field);
 }
@@ -142,7 +152,6 @@ void TSqlWiz::AddSelect(const TPriorityItem& fields, const TPriorityItem& orders
 
         AddJoin(field);
 
-        std::string unitExpression;   // the selected expression of a unit-view column
         if (table == T::TblClass) {
             if (ordered) selects_.Add(FieldName(F::TreeID));
             selects_.Add(name);
@@ -155,18 +164,14 @@ void TSqlWiz::AddSelect(const TPriorityItem& fields, const TPriorityItem& orders
             selects_.Add(FieldName(F::InvPrice));
             selects_.Add(FieldName(F::Remained));
             selects_.Add(kInvTotalPrice + (" as " + name));
-        } else if (UnitViewTables.Contains(table)) {
-            unitExpression = TableName(table) + (FrenchFields.Contains(field) ? ".Units2" : ".Units");
-            selects_.Add(unitExpression + " as " + name);
-        } else if (table == T::TblAttribute && table_ != T::TblAttribute) {
-            selects_.Add(ColumnRef(field) + " as " + name);
         } else {
-            selects_.Add(name);
+            const std::string ref = ColumnRef(field);
+            selects_.Add(ref == name ? name : ref + " as " + name);
         }
 
         if (!ordered) continue;
         if (!StoredTables.Contains(table)) {
-            orders_.Add(unitExpression + suffix);
+            orders_.Add(ColumnRef(field) + suffix);
         } else if (field == F::ItemCatIndex) {
             orders_.Add(FieldName(F::Category) + suffix);
             orders_.Add(FieldName(F::CatIndex) + suffix);
@@ -282,40 +287,25 @@ void TSqlWiz::AddFilter(const TFilterObject& filter) {
         // An entry without conditions (all removed on the screens) selects nothing out.
         if (filters.GetCount() == 0) continue;
         const F field = filters.GetField();
-        // A field the base cannot reach (a saved query's filter on another table) is left out.
-        if (!CanFilterField(table_, field)) continue;
-        switch (field) {
-        case F::Class_ID:
+        switch (GetFilterForm(table_, field)) {
+        case TFilterForm::LeftOut:   // a saved query's filter on another table
+            break;
+        case TFilterForm::ClassTree:
             AddJoin(field);
             wheres_.Add("treeid like ( select treeid || '%' from vktdb1a where class_id = :" +
                         FilterBeginParam(field, 0) + " )");
             break;
-        case F::AttrCheck: {
-            // The attribute joins test Data_ID: on an item or inventory base the record must be
-            // joined before them (nothing is added on TblData itself).
-            AddJoin(F::Data_ID);
-            const std::string file = FileName(T::TblAttribute);
-            std::string item;
-            for (int j = 0; j < filters.GetCount(); ++j) {
-                const std::string alias = TableName(T::TblAttribute) + platform::IntToStr(j);
-                const std::string begin = FilterBeginParam(field, j);
-                AddJoinItem(alias, kJoin + file + " as " + alias + " on Data_ID = " + alias +
-                                       ".Attribute_Key and " + alias + ".AttrItem_Key = :" + begin);
-                if (j > 0) item += "and\n  ";
-                item += "( " + alias + ".AttrItem_Key = :" + begin + " )and( " + alias + ".AttrCheck = :" +
-                        FilterEndParam(field, j) + " )";
-            }
-            wheres_.Add(item);
+        case TFilterForm::AttrChecks:
+            AddAttrChecks(filters);
             break;
-        }
-        case F::Erase_Key:
+        case TFilterForm::TrashState:
             AddJoin(field);
             if (filters.GetOperator(0) == foIsEmpty)
                 wheres_.Add("Conserve = false and Erase_Key is null");
             else
                 wheres_.Add("Conserve = true or Erase_Key is not null");
             break;
-        default:
+        case TFilterForm::Plain:
             AddJoin(field);
             wheres_.Add(FilterToSql(filters));
             break;
@@ -323,13 +313,43 @@ void TSqlWiz::AddFilter(const TFilterObject& filter) {
     }
 }
 
+void TSqlWiz::AddAttrChecks(const TFilters& filters) {
+    const F field = filters.GetField();
+    std::string item;
+    if (table_ == T::TblAttribute) {
+        // The attribute rows themselves: each condition tests the row's own item and check.
+        for (int j = 0; j < filters.GetCount(); ++j) {
+            if (j > 0) item += "and\n  ";
+            item += "( AttrItem_Key = :" + FilterBeginParam(field, j) + " )and( AttrCheck = :" +
+                    FilterEndParam(field, j) + " )";
+        }
+        wheres_.Add(item);
+        return;
+    }
+    // The attribute joins test Data_ID: on an item or inventory base the record must be joined
+    // before them (nothing is added on TblData itself).
+    AddJoin(F::Data_ID);
+    const std::string file = FileName(T::TblAttribute);
+    for (int j = 0; j < filters.GetCount(); ++j) {
+        const std::string alias = TableName(T::TblAttribute) + platform::IntToStr(j);
+        const std::string begin = FilterBeginParam(field, j);
+        AddJoinItem(alias, kJoin + file + " as " + alias + " on Data_ID = " + alias + ".Attribute_Key and " +
+                               alias + ".AttrItem_Key = :" + begin);
+        if (j > 0) item += "and\n  ";
+        item += "( " + alias + ".AttrItem_Key = :" + begin + " )and( " + alias + ".AttrCheck = :" +
+                FilterEndParam(field, j) + " )";
+    }
+    wheres_.Add(item);
+}
+
 std::string TSqlWiz::FilterToSql(const TFilters& filters) const {
     const F field = filters.GetField();
     const int count = filters.GetCount();
     // The computed columns stand as their expressions and each condition on them is wrapped.
-    const bool computed = field == F::CostRate || field == F::InvTotalPrice;
+    const bool computed = field == F::CostRate || field == F::InvTotalPrice || field == F::ItemCatIndex;
     const std::string f = field == F::CostRate        ? std::string("(( UsePrice / SalePrice ) * 100 )")
                           : field == F::InvTotalPrice ? std::string(kInvTotalPrice)
+                          : field == F::ItemCatIndex  ? ItemCatIndexExpression()
                                                       : ColumnRef(field);
     std::string item;
     for (int i = 0; i < count; ++i) {
@@ -465,9 +485,21 @@ std::string XMLToVktSQLString(const platform::XmlNode& query) {
         }
     }
 
+    // Columns the base cannot reach go with their orders (unknown names among them).
+    TPriorityItem keptFields;
+    TPriorityItem keptOrders;
+    for (int i = 0; i < fields.GetCount(); ++i) {
+        if (!CanListField(table, ToVktField(fields.GetItem(i)))) continue;
+        keptFields << fields.GetItem(i);
+        keptOrders << orders.GetItem(i);
+    }
+    // A stored base always selects its key; a unit view has nothing else.
+    if (keptFields.GetCount() == 0 && !StoredTables.Contains(table))
+        throw platform::Error("Saved query: no column of " + tableName + " to select");
+
     TFilterObject filter;
     const platform::XmlNode filterNode = query.FindChild("Filter");
     if (!filterNode.IsNull()) filter.LoadFromXml(filterNode);
 
-    return VktSQLString(table, fields, orders, filter);
+    return VktSQLString(table, keptFields, keptOrders, filter);
 }

@@ -25,8 +25,9 @@
 //    aliases of the attribute-check filter;
 //  - the attribute-check filter joins the record (TblData) first on a TblItem or TblInventory base:
 //    its joins test Data_ID;
-//  - a condition on a computed column (CostRate, InvTotalPrice) tests its expression, wrapped in
-//    parentheses;
+//  - a condition on a computed column (CostRate, InvTotalPrice, ItemCatIndex) tests its expression,
+//    wrapped in parentheses; one on a unit-view column tests its view's Units or Units2;
+//  - a filter field the base cannot reach is left out (GetFilterForm; the binder skips it alike);
 //  - a filter entry without conditions adds neither a join nor a condition.
 #include <string>
 
@@ -73,8 +74,12 @@ public:
     void SetTable(TVktTable table) { table_ = table; }
 
 protected:
-    // The column as the statement refers to it (qualified for a joined TblAttribute).
+    // The column as the statement refers to it (qualified for a joined TblAttribute; a unit-view
+    // column as its view's Units or Units2).
     std::string ColumnRef(TVktField field) const;
+    // The attribute-check conditions: one aliased join per condition, all of which must hold (on
+    // TblAttribute itself: the row's own item and check).
+    void AddAttrChecks(const TFilters& filters);
     // Adds a join item unless `alias` is joined already (or is the base table).
     void AddJoinItem(const std::string& alias, const std::string& text);
     // "left outer join F /* N */" + on.
@@ -110,7 +115,8 @@ std::string GetDeleteSql(TVktField field, const TPriorityItem& keys);
 //     "Filter"  the filter's own XML                  (only when it has entries)
 void VktQueryToXML(platform::XmlNode parent, TVktTable table, const TPriorityItem& fields,
                    const TPriorityItem& orders, const TFilterObject& filter);
-// The select text of a saved query. A TableType naming no table, a missing "Select" child or an
-// "Order" entry naming a field that the "Select" list lacks raises platform::Error; unknown field
-// names in "Select" are dropped by the builder together with their orders.
+// The select text of a saved query. A TableType naming no table, a missing "Select" child, an
+// "Order" entry naming a field that the "Select" list lacks or a unit view left with no column to
+// select raises platform::Error; names in "Select" that are unknown or that the base cannot reach
+// (CanListField) are left out together with their orders.
 std::string XMLToVktSQLString(const platform::XmlNode& query);

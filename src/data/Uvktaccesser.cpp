@@ -203,7 +203,11 @@ bool TVktAccesser::Execute() {
     SetRowIndex(0);
     if (window_ == 0 || fields_.GetCount() == 0 || GetPath().empty()) return ListRows(0);
     const int count = CountRows();
-    if (count < 0) return ListRows(0);
+    if (count < 0) {
+        // The count fails as the listing would: nothing is listed.
+        rows_->Reset(fields_.GetCount());
+        return false;
+    }
     const bool result = ListRows(window_);
     // A query that ended within the window holds its rows whatever was counted.
     partial_ = result && rows_->GetRowCount() == window_ && count > window_;
@@ -212,19 +216,12 @@ bool TVktAccesser::Execute() {
 }
 
 int TVktAccesser::CountRows() const {
+    TVktDataLister lister;
+    lister.SetPath(GetPath());
+    lister.SetTable(table_);
     TPriorityItem keys;
     keys << ToInt(GetTableFirstField(table_));
-    const std::string sql = "select count(*) from (" + VktSQLString(table_, keys, TPriorityItem() << 0, filter_) + ")";
-    try {
-        const platform::ConnectionPool::Lease connection =
-            platform::ConnectionPool::Acquire(platform::DatabaseFilePath(GetPath()));
-        platform::StatementLease statement = connection->Lease(sql);
-        if (filter_.GetKind() == 0) SetFilterParams(filter_, *statement);
-        return statement->Step() ? statement->GetInt(0) : -1;
-    } catch (const std::exception&) {
-        // The listing itself reports what fails.
-        return -1;
-    }
+    return lister.Count(keys, filter_);
 }
 
 bool TVktAccesser::ListRows(int limit) {

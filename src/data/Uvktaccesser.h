@@ -164,7 +164,8 @@ private:
     void ListRow(int row);
     // Lists into the emptied cache; `limit` > 0 stops after that many rows.
     bool ListRows(int limit);
-    // The query's row count by a count statement; -1 when it cannot be counted.
+    // The query's row count by a count statement; -1 when the statement fails (a filter parameter
+    // the statement lacks raises).
     int CountRows() const;
     void ListCell(int row, TVktField field, const std::string& text, const platform::Variant& value);
 

@@ -209,7 +209,7 @@ TPriorityItem TVktFunctor::SelectDataIDs(TFilterObject filter) {
         TPriorityItem orders;
         orders << 0;
         platform::Statement statement(Db(), VktSQLString(TVktTable::TblData, fields, orders, filter));
-        if (filter.GetKind() == 0) SetFilterParams(filter, statement);
+        if (filter.GetKind() == 0) SetFilterParams(filter, statement, TVktTable::TblData);
         TPriorityItem ids;
         while (statement.Step()) ids.Push(statement.GetInt(0));
         return ids;

@@ -313,3 +313,11 @@ private:
     // Inside a batch: no monthly history row has an MHistory_Key above it; -1 unknown.
     std::int64_t historyCeiling_ = -1;
 };
+
+// The use price a record stores, whichever way it is entered (a field edit's price chain, the
+// batch insert): an ingredient's BuyPrice * (100 / Yield) / Quantity, a recipe's or menu's
+// TotalPrice / Complete, computed in double and rounded once to the currency's four decimals
+// (halves to even, platform::Currency::FromDouble). 0 where a divisor is 0: a stored price is never
+// without a value.
+platform::Currency FoodUsePrice(double buyPrice, double quantity, double yield);
+platform::Currency CookUsePrice(double totalPrice, double complete);

@@ -1,12 +1,13 @@
 // Field edits and the price chain.
 //
-// The chain keeps, in the engine's double precision and without rounding:
-//   ingredient      UsePrice     = BuyPrice * (100 / Yield) / Quantity
+// The chain keeps:
+//   ingredient      UsePrice     = FoodUsePrice(BuyPrice, Quantity, Yield)
 //   recipe item     ItemUsePrice = ItemUse * ItemPrice            (items with ItemUse <> 0 only)
-//   recipe, menu    TotalPrice   = sum(ItemUsePrice)              (NULL for a recipe without items)
-//                   UsePrice     = TotalPrice / Complete
-// A divisor of 0 leaves the derived price NULL (the engine's result of a division by zero). An
-// ingredient's chain also rewrites its monthly history row of today with its use unit and price.
+//   recipe, menu    TotalPrice   = sum(ItemUsePrice)              (0 for a recipe without items)
+//                   UsePrice     = CookUsePrice(TotalPrice, Complete)
+// The use prices are rounded to the currency as the batch insert rounds them; a missing value or a
+// divisor of 0 gives 0, never NULL. An ingredient's chain also rewrites its monthly history row of
+// today with its use unit and price.
 #include "database/Mvktfunctor.h"
 
 #include "platform/Errors.h"
@@ -150,6 +151,16 @@ bool TVktFunctor::EditData(TVktField field, const platform::Variant& value, cons
     });
 }
 
+platform::Currency FoodUsePrice(double buyPrice, double quantity, double yield) {
+    if (yield == 0 || quantity == 0) return platform::Currency();
+    return platform::Currency::FromDouble(buyPrice * (100.0 / yield) / quantity);
+}
+
+platform::Currency CookUsePrice(double totalPrice, double complete) {
+    if (complete == 0) return platform::Currency();
+    return platform::Currency::FromDouble(totalPrice / complete);
+}
+
 bool TVktFunctor::UpdatePriceChain(int dataId) {
     return Write(false, [&] {
         const platform::TDateTime now = platform::Now();
@@ -175,11 +186,28 @@ bool TVktFunctor::UpdatePriceChain(int dataId) {
         if (conserve || erased) return false;
 
         const std::string data = Tbl(TVktTable::TblData);
+        // The columns of one row as doubles, a NULL (or no row) as 0.
+        auto read = [&](const std::string& sql, std::initializer_list<const char*> columns) {
+            std::vector<double> values(columns.size(), 0.0);
+            platform::StatementLease row = Lease(sql, {{"ID", dataId}});
+            if (row->Step()) {
+                int i = 0;
+                for (const char* column : columns) {
+                    if (!row->IsNull(column)) values[static_cast<std::size_t>(i)] = row->GetDouble(column);
+                    ++i;
+                }
+            }
+            return values;
+        };
+        auto setUsePrice = [&](platform::Currency price) {
+            Exec("update " + data + " set ChangeDate = :Now, UsePrice = :Price where Data_ID = :ID",
+                 {{"Now", stamp}, {"Price", price.ToDouble()}, {"ID", dataId}});
+        };
         if (classType == 1) {
-            Exec("update " + data +
-                     " set ChangeDate = :Now, UsePrice = ( select BuyPrice * ( 100.0 / Yield ) / Quantity from " +
-                     Tbl(TVktTable::TblFood) + " where Food_Key = :ID ) where Data_ID = :ID",
-                 {{"Now", stamp}, {"ID", dataId}});
+            const std::vector<double> food = read("select BuyPrice, Quantity, Yield from " + Tbl(TVktTable::TblFood) +
+                                                      " where Food_Key = :ID",
+                                                  {"BuyPrice", "Quantity", "Yield"});
+            setUsePrice(FoodUsePrice(food[0], food[1], food[2]));
             const std::string history = Tbl(TVktTable::TblMHistory);
             Exec("delete from " + history + " where ( MHistory_Key = :ID ) and ( MHistoryDate = :Today )",
                  {{"ID", dataId}, {"Today", today}});
@@ -190,14 +218,14 @@ bool TVktFunctor::UpdatePriceChain(int dataId) {
             const std::string items = Tbl(TVktTable::TblItem);
             const std::string cook = Tbl(TVktTable::TblCook);
             Exec("update " + items +
-                     " set ItemUsePrice = ItemUse * ItemPrice where ( ItemUse <> 0 ) and ( Item_Key = :ID )",
+                     " set ItemUsePrice = ItemUse * coalesce( ItemPrice, 0 ) where ( ItemUse <> 0 ) and ( Item_Key = :ID )",
                  {{"ID", dataId}});
-            Exec("update " + cook + " set TotalPrice = ( select sum( ItemUsePrice ) from " + items +
+            Exec("update " + cook + " set TotalPrice = ( select coalesce( sum( ItemUsePrice ), 0 ) from " + items +
                      " where Item_Key = :ID ) where Cook_Key = :ID",
                  {{"ID", dataId}});
-            Exec("update " + data + " set ChangeDate = :Now, UsePrice = ( select TotalPrice / Complete from " + cook +
-                     " where Cook_Key = :ID ) where Data_ID = :ID",
-                 {{"Now", stamp}, {"ID", dataId}});
+            const std::vector<double> totals =
+                read("select TotalPrice, Complete from " + cook + " where Cook_Key = :ID", {"TotalPrice", "Complete"});
+            setUsePrice(CookUsePrice(totals[0], totals[1]));
         }
         return true;
     });

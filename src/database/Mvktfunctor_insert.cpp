@@ -224,7 +224,7 @@ int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, const TPri
             double yield = values.Float(F::Yield).value_or(100.0);
             if (yield <= 0 || yield > 100) yield = 100.0;
             const int dealer = values.Int(F::Dealer_Key).value_or(1);
-            usePrice = buyPrice * Currency::FromDouble(100.0 / yield) / Currency::FromDouble(quantity);
+            usePrice = FoodUsePrice(buyPrice.ToDouble(), quantity, yield);
             static const std::string food = "insert into " + Tbl(TVktTable::TblFood) +
                                              " ( Food_Key, BuyUnit_Key, BuyPrice, Quantity, Yield, Dealer_Key )"
                                              " values ( :ID, :BuyUnit_Key, :BuyPrice, :Quantity, :Yield, :Dealer_Key )";
@@ -254,7 +254,7 @@ int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, const TPri
             if (total <= Currency()) total = Currency();
             Currency sale = values.Money(F::SalePrice).value_or(Currency());
             if (sale <= Currency()) sale = Currency();
-            usePrice = total / Currency::FromDouble(complete);
+            usePrice = CookUsePrice(total.ToDouble(), complete);
             static const std::string cook =
                 "insert into " + Tbl(TVktTable::TblCook) +
                 " ( Cook_Key, Complete, TotalPrice, SalePrice ) values ( :ID, :Complete, :TotalPrice, :SalePrice )";

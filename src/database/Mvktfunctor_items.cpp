@@ -39,7 +39,8 @@ bool TVktFunctor::ReadItemPrice(int dataId, std::uint8_t priceMode, platform::Va
     if (!record->Step()) return false;
     const char* column =
         priceMode == 0 || record->IsNull("YHistory_Key") ? "UsePrice" : kYearlyPriceColumns[priceMode];
-    price = record->IsNull(column) ? platform::Variant::Null() : platform::Variant(record->GetDouble(column));
+    // A price the record has no value for is taken as 0: an item's price is never NULL.
+    price = platform::Variant(record->IsNull(column) ? 0.0 : record->GetDouble(column));
     unit = record->IsNull("UseUnit_Key") ? platform::Variant::Null()
                                          : platform::Variant(record->GetInt64("UseUnit_Key"));
     return true;

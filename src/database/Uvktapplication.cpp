@@ -241,7 +241,15 @@ bool TVktApplication::CreateDatabase(const std::string& name, const std::string&
         ShowCreateError(name, folder);
         return false;
     }
-    if (!FillNewDatabase(folder)) {
+    bool filled = false;
+    try {
+        filled = FillNewDatabase(folder);
+    } catch (...) {
+        // The raised error is the report: the folder goes back to what it was, then it goes on.
+        tables.DeleteTables(folder);
+        throw;
+    }
+    if (!filled) {
         ShowInitError(name, folder);
         tables.DeleteTables(folder);
         return false;

@@ -87,7 +87,8 @@ public:
     // Continues only when the folder exists, the name and the folder are not registered and
     // ConfirmOverwrite agrees; creates the table files (ShowCreateError on failure), fills the new
     // database (on failure ShowInitError and the table files are deleted) and registers the name
-    // at the end of the list.
+    // at the end of the list. A filling that raises also has the table files deleted; its error
+    // then propagates instead of ShowInitError.
     bool CreateDatabase(const std::string& name, const std::string& folder);
     // Converts an old-format database in its folder.
     bool UpgradeDatabase(const std::string& name);

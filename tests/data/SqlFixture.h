@@ -38,7 +38,7 @@ protected:
         fields << ToInt(TVktField::Data_ID);
         const std::string sql = VktSQLString(TVktTable::TblData, fields, TPriorityItem(), filter);
         platform::Statement statement(db, sql);
-        SetFilterParams(filter, statement);
+        SetFilterParams(filter, statement, TVktTable::TblData);
         std::vector<int> ids;
         while (statement.Step()) ids.push_back(statement.GetInt("Data_ID"));
         return ids;

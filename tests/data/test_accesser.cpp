@@ -295,6 +295,19 @@ TEST_F(AccesserTest, AFolderWithoutADatabaseFailsAndCreatesNothing) {
     EXPECT_FALSE(std::filesystem::exists(platform::DatabaseFilePath(empty)));
 }
 
+TEST_F(AccesserTest, AWindowWhoseCountFailsFailsTheListing) {
+    auto a = Dealers();
+    a->SetWindow(2);
+    a->Refresh();
+    ASSERT_EQ(a->GetCachedRowCount(), 2);
+    // The table goes: the count fails, the listing reports it and keeps nothing.
+    Sql("drop table VktDB1C");
+    a->Refresh();
+    EXPECT_FALSE(a->GetListed());
+    EXPECT_EQ(a->GetRowCount(), 0);
+    EXPECT_FALSE(a->GetPartial());
+}
+
 TEST_F(AccesserTest, AFieldTheStatementLacksFailsOnTheFirstRow) {
     Accesser a(link.get());
     a.BeginUpdate();
@@ -550,3 +563,27 @@ TEST_F(AccesserTest, AWindowFollowsEditsAndRequeries) {
     EXPECT_FALSE(a->GetPartial());
     EXPECT_EQ(Column(*a, F::Company), "Beta2|Delta");
 }
+
+namespace {
+
+// A filter on a column of the listed table itself: the whole listing and a windowed one (counted
+// first) both keep the matching rows.
+TEST_F(AccesserTest, AFilterOnTheListedTablesOwnColumnSelectsItsRows) {
+    Sql("insert into VktDB1B (Units_ID, UnitsKind, UnitsType, Units) values (1, 0, 1, 'kg'), (2, 0, 1, 'L'), "
+        "(3, 0, 1, 'g')");
+    TFilterObject filter;
+    filter.Add(F::Units, foContains, Variant("g"), Variant());
+    for (int window : {0, 1, 2, 5}) {
+        Accesser a(link.get());
+        a.BeginUpdate();
+        a.SetWindow(window);
+        a.SetTable(TVktTable::TblUnits);
+        a.SetFilter(filter);
+        a.EndUpdate();
+        EXPECT_TRUE(a.GetListed()) << "window " << window;
+        EXPECT_EQ(a.GetRowCount(), 2) << "window " << window;
+        EXPECT_EQ(Column(a, F::Units), "kg|g") << "window " << window;
+    }
+}
+
+} // namespace

@@ -453,7 +453,7 @@ TEST_F(FilterParams, BindsThePartValues) {
         db, "select :Form_Key_b0, :Form_Key_e0, :Form_Key_b1, :Form_Key_e1, :Data_b0, :Data_b2, :UsePrice_b0, "
             ":CreateDate_b0, :MHistoryDate_b0, :MHistoryDate_b1, :InvItem_b0, :AttrCheck_b0, :AttrCheck_e0, "
             ":Class_ID_b0");
-    SetFilterParams(filter, statement);
+    SetFilterParams(filter, statement, TVktTable::TblData);
     EXPECT_EQ(Bound(statement),
               (std::vector<std::string>{"int:5", "int:10", "int:5", "int:5", "text:%abc%", "text:%12%", "real:12.5",
                                         "text:2024-03-01 09:05:00", "text:2024-03-01", "text:%2024-03-01%", "int:1",
@@ -465,16 +465,16 @@ TEST_F(FilterParams, NamesOnlyWhatTheStatementHolds) {
     emptyOnly.Add(F::Data, foIsEmpty, Variant(), Variant());
     emptyOnly.Add(F::UsePrice, foIsNotEmpty, Variant(), Variant());
     platform::Statement plain(db, "select 1");
-    EXPECT_NO_THROW(SetFilterParams(emptyOnly, plain));
+    EXPECT_NO_THROW(SetFilterParams(emptyOnly, plain, TVktTable::TblData));
 
     TFilterObject units;   // a unit-list filter binds nothing
     units.SetKind(2);
     units.Add(F::Data, foEqual, Variant("x"), Variant());
-    EXPECT_NO_THROW(SetFilterParams(units, plain));
+    EXPECT_NO_THROW(SetFilterParams(units, plain, TVktTable::TblData));
 
     TFilterObject data;
     data.Add(F::Data, foEqual, Variant("x"), Variant());
-    EXPECT_THROW(SetFilterParams(data, plain), platform::DatabaseError);
+    EXPECT_THROW(SetFilterParams(data, plain, TVktTable::TblData), platform::DatabaseError);
 }
 
 } // namespace

@@ -388,6 +388,32 @@ TEST(SqlWizQuery, BadElements) {
     EXPECT_THROW(XMLToVktSQLString(q.GetChild(4)), platform::Error);
 }
 
+// Columns the base cannot reach are left out of a saved query with their orders, as stored layouts
+// leave them out; a unit view left with nothing to select is refused.
+TEST_F(SqlWizDb, SavedQueryLeavesOutColumnsItsBaseCannotReach) {
+    platform::XmlDocument doc;
+    doc.LoadFromString(R"(<Q>
+        <VktQuery Version="1.0" TableType="TblData"><Select Fields="Data,Initial,Units,Units2,Form2"/>
+          <Order Fields="Units=Desc,Form2=Desc,Data=Asc"/></VktQuery>
+        <VktQuery Version="1.0" TableType="TblDealer"><Select Fields="Company,Data,UsePrice"/>
+          <Order Fields="Data=Asc"/></VktQuery>
+        <VktQuery Version="1.0" TableType="TblForm"><Select Fields="Units,Form2"/></VktQuery>
+        <VktQuery Version="1.0" TableType="TblForm"><Select Fields="Units,Data"/></VktQuery>
+    </Q>)");
+    const platform::XmlNode q = doc.GetDocumentElement();
+    const std::string records = XMLToVktSQLString(q.GetChild(0));
+    EXPECT_EQ(records, Select(T::TblData, Fields({F::Data, F::Form2}), Ints({1, 2})));
+    const std::string dealers = XMLToVktSQLString(q.GetChild(1));
+    EXPECT_EQ(dealers, Select(T::TblDealer, Fields({F::Company}), Ints({0})));
+    const std::string forms = XMLToVktSQLString(q.GetChild(2));
+    EXPECT_EQ(forms, Select(T::TblForm, Fields({F::Form2}), Ints({0})));
+    for (const std::string& sql : {records, dealers, forms}) {
+        platform::Statement statement(db, sql);
+        EXPECT_FALSE(statement.Step());
+    }
+    EXPECT_THROW(XMLToVktSQLString(q.GetChild(3)), platform::Error);
+}
+
 // ---- Every combination prepares ------------------------------------------------------------------------
 
 const T kBaseTables[] = {T::TblData, T::TblItem, T::TblInventory};
@@ -452,13 +478,50 @@ TEST_F(SqlWizDb, EveryFilterFieldAndOperatorPreparesAndBinds) {
                     const std::string sql = Select(table, fields, Ints({1, 2}), filter);
                     try {
                         platform::Statement statement(db, sql);
-                        SetFilterParams(filter, statement);
+                        SetFilterParams(filter, statement, table);
                         statement.Step();
                     } catch (const platform::Error& e) {
                         failures.push_back(e.what());
                     }
                 }
             }
+    EXPECT_TRUE(failures.empty()) << failures.size() << " failed, first:\n" << failures.front();
+}
+
+// A condition on a field of the base table itself always stands in the statement and binds; a
+// condition on a field the base cannot reach is left out of both, without an error.
+TEST_F(SqlWizDb, EveryBaseFiltersOnItsOwnFieldsAndLeavesOutTheOthers) {
+    std::vector<std::string> failures;
+    auto run = [&](T base, F field, bool reached) {
+        TFilterObject filter;
+        const std::uint8_t op = field == F::AttrCheck ? foAttrCheck : foEqual;
+        filter.Add(field, op, Sample(field), Sample(field));
+        const std::string where = std::string(GetTableName(base)) + " " + GetFieldName(field) + ": ";
+        // A unit view lists no key of its own: its first column stands in the select.
+        const std::string sql = Select(base, Fields({GetTableFirstField(base)}), TPriorityItem(), filter);
+        if ((sql.find(":" + FilterBeginParam(field, 0)) != std::string::npos) != reached)
+            failures.push_back(where + (reached ? "condition left out\n" : "condition kept\n") + sql);
+        try {
+            platform::Statement statement(db, sql);
+            SetFilterParams(filter, statement, base);
+            statement.Step();
+        } catch (const platform::Error& e) {
+            failures.push_back(where + e.what());
+        }
+    };
+    for (int b = 1; b < VktTableCount; ++b) {
+        const T base = ToVktTable(b);
+        const TVktFieldSet reachable = GetTableFieldSet(base);
+        for (int f = 1; f < VktFieldCount; ++f) {
+            const F field = ToVktField(f);
+            if (GetFieldTable(field) == base && reachable.Contains(field)) run(base, field, true);
+            else if (!reachable.Contains(field)) run(base, field, false);
+        }
+        // The units table's and the settings' columns are reached only from their own tables.
+        if (base != T::TblUnits)
+            for (F field : {F::Units, F::Units2, F::UnitsType}) run(base, field, false);
+        if (base != T::TblInitialize) run(base, F::Initial, false);
+    }
     EXPECT_TRUE(failures.empty()) << failures.size() << " failed, first:\n" << failures.front();
 }
 
@@ -474,7 +537,7 @@ TEST_F(SqlWizDb, QuickFilterReachesTheRecordFromItemAndInventoryRows) {
     for (const auto& [table, key] : {std::pair{T::TblInventory, F::Inventory_Key}, std::pair{T::TblItem, F::Data_Key}}) {
         const std::string sql = Select(table, Fields({key}), TPriorityItem(), filter);
         platform::Statement statement(db, sql);
-        SetFilterParams(filter, statement);
+        SetFilterParams(filter, statement, table);
         std::vector<int> keys;
         while (statement.Step()) keys.push_back(statement.GetInt(GetFieldName(key)));
         EXPECT_EQ(keys, std::vector<int>{1}) << sql;
@@ -488,7 +551,7 @@ TEST_F(SqlWizDb, QuickFilterWithListedAttributePrepares) {
     for (T table : {T::TblData}) {
         const std::string sql = Select(table, Fields({F::Attribute, F::AttrCheck, F::AttrItem_Key}), Ints({1, 2, 0}), filter);
         platform::Statement statement(db, sql);
-        SetFilterParams(filter, statement);
+        SetFilterParams(filter, statement, table);
         EXPECT_FALSE(statement.Step());
     }
 }
@@ -582,6 +645,45 @@ TEST_F(SqlWizFilterDb, PriceRangeEnteredBackwardsAndCombinedFields) {
     EXPECT_EQ(Ids(filter), (std::vector<int>{1, 4, 7}));
     filter.Add(F::Class_ID, 0, Variant(6), Variant());
     EXPECT_EQ(Ids(filter), (std::vector<int>{7}));
+}
+
+// Conditions on the columns that are no plain column of their own base: a unit view's names, the
+// category index of recipe items (the text the lists show) and the attribute rows' checks.
+TEST_F(SqlWizFilterDb, ComputedAndViewColumnsSelectOnTheirOwnBase) {
+    Sql("insert into VktDB1B (Units_ID, UnitsKind, UnitsType, Units, Units2) values "
+        "(1,0,1,'kg','kilo'),(2,0,1,'g','gramme'),(3,0,1,'L','litre')");
+    Sql("insert into VktDB1O (Item_Key, ItemIndex, Category, CatIndex, Data_Key) values "
+        "(4,1,1,2,1),(4,2,27,0,2),(4,3,0,5,3),(4,4,99,1,6)");
+    auto keys = [&](T base, F key, const TFilterObject& filter) {
+        const std::string sql = Select(base, Fields({key}), TPriorityItem(), filter);
+        platform::Statement statement(db, sql);
+        SetFilterParams(filter, statement, base);
+        std::vector<int> out;
+        while (statement.Step()) out.push_back(statement.GetInt(0));
+        return out;
+    };
+    auto one = [](F field, std::uint8_t op, Variant begin, Variant end = Variant()) {
+        TFilterObject filter;
+        filter.Add(field, op, begin, end);
+        return filter;
+    };
+    EXPECT_EQ(keys(T::TblItem, F::ItemIndex, one(F::ItemCatIndex, foEqual, Variant("a-0"))), std::vector<int>{2});
+    EXPECT_EQ(keys(T::TblItem, F::ItemIndex, one(F::ItemCatIndex, foNotEqual, Variant("A-2"))), (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(keys(T::TblItem, F::ItemIndex, one(F::ItemCatIndex, foEqual, Variant("@-1"))), std::vector<int>{4});
+    EXPECT_EQ(keys(T::TblData, F::Data_ID, one(F::ItemCatIndex, foEqual, Variant("A-2"))), std::vector<int>{4});
+    // A view's rows are the units; its Form2 is their second name.
+    const std::string sql = Select(T::TblForm, Fields({F::Form2}), TPriorityItem(), one(F::Form2, foContains, Variant("l")));
+    platform::Statement forms(db, sql);
+    SetFilterParams(one(F::Form2, foContains, Variant("l")), forms, T::TblForm);
+    std::vector<std::string> names;
+    while (forms.Step()) names.push_back(forms.GetText(0));
+    EXPECT_EQ(names, (std::vector<std::string>{"kilo", "litre"}));
+    // On the attribute rows, a check is the row's own item and state.
+    TFilterObject checks;
+    checks.SetFilters(QuickToFilters(Ints({2}), Ints({1})));
+    EXPECT_EQ(keys(T::TblAttribute, F::Attribute_Key, checks), (std::vector<int>{1, 3}));
+    // On the trash rows, Erase_Key is a plain column.
+    EXPECT_EQ(keys(T::TblErase, F::Erase_Key, one(F::Erase_Key, foEqual, Variant(6))), std::vector<int>{6});
 }
 
 TEST_F(SqlWizFilterDb, InventoryTotalIsComputedInTheCondition) {

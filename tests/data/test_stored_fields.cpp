@@ -69,7 +69,7 @@ TEST_F(StoredFieldsTest, EveryFieldOfAStoredFilterPreparesOnEveryRecordBase) {
         for (int i = 0; i < filter.GetCount(); ++i) {
             TFilterObject one;
             one.SetFilters(filter.Filters(i));
-            Try(VktSQLString(base, TPriorityItem(), TPriorityItem(), one), &one);
+            Try(VktSQLString(base, TPriorityItem(), TPriorityItem(), one), &one, base);
         }
     EXPECT_TRUE(failures.empty()) << failures.size() << " failed, first:\n" << failures.front();
 }

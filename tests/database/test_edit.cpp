@@ -72,7 +72,7 @@ protected:
 
 struct FoodCase {
     double buyPrice, quantity, yield;
-    std::optional<double> usePrice;   // empty: no value (a divisor of 0)
+    double usePrice;
 };
 
 // Every case is reached through an edit of each of the three price fields.
@@ -80,14 +80,16 @@ TEST_F(EditTest, IngredientUsePriceIsBuyPriceOverYieldAndQuantity) {
     const FoodCase cases[] = {
         {1000, 50, 80, 25.0},                        // not 20: no integer division
         {300, 2, 50, 300.0},
-        {1000, 3, 100, 1000.0 / 3.0},                // unrounded double, not 333.3333
-        {1234.5678, 7, 33, 1234.5678 * (100.0 / 33.0) / 7.0},
-        {1000, 50, 120, 1000.0 * (100.0 / 120.0) / 50.0},   // yield above 100 is taken as it stands
-        {1000, 50, -5, 1000.0 * (100.0 / -5.0) / 50.0},     // so is a negative yield
+        {1000, 3, 100, 333.3333},                    // rounded once to the currency
+        {10, 2, 75, 6.6667},
+        {4, 1, 75, 5.3333},                          // not 5.3332: 100 / 75 is not cut first
+        {1234.5678, 7, 33, 534.4449},
+        {1000, 50, 120, 16.6667},                    // yield above 100 is taken as it stands
+        {1000, 50, -5, -400.0},                      // so is a negative yield
         {-10, 2, 100, -5.0},                         // and a negative price
         {0, 4, 90, 0.0},
-        {1000, 0, 80, std::nullopt},                 // quantity 0: no use price
-        {1000, 50, 0, std::nullopt},                 // yield 0: no use price
+        {1000, 0, 80, 0.0},                          // quantity 0: nothing to divide
+        {1000, 50, 0, 0.0},                          // yield 0 likewise
     };
     const TVktField edits[] = {TVktField::BuyPrice, TVktField::Quantity, TVktField::Yield};
     int id = 0;
@@ -101,11 +103,7 @@ TEST_F(EditTest, IngredientUsePriceIsBuyPriceOverYieldAndQuantity) {
             const std::string label = GetFieldName(field) + " " + Num(c.buyPrice) + "/" + Num(c.quantity) + "/" +
                                       Num(c.yield);
             ASSERT_TRUE(functor.EditData(field, Variant(value), Keys({id}))) << label;
-            if (c.usePrice) {
-                EXPECT_EQ(UsePrice(id), *c.usePrice) << label;
-            } else {
-                EXPECT_TRUE(std::isnan(UsePrice(id))) << label;
-            }
+            EXPECT_EQ(UsePrice(id), c.usePrice) << label;
             EXPECT_EQ(ChangeDate(id), kNow) << label;
         }
     }
@@ -128,12 +126,12 @@ TEST_F(EditTest, TheChainWritesTodaysHistoryRowOnce) {
     EXPECT_EQ(Count(TVktTable::TblMHistory), 2);
 }
 
-TEST_F(EditTest, ANullPriceGivesANullUsePriceAndHistoryPrice) {
+TEST_F(EditTest, ANullBuyPriceGivesAUsePriceAndHistoryPriceOf0) {
     AddFood(1, 800, 50, 80);
     ASSERT_TRUE(functor.EditData(TVktField::BuyPrice, Variant::Null(), Keys({1})));
     EXPECT_EQ(Int("select BuyPrice is null from VktDB1K where Food_Key = 1"), 1);
-    EXPECT_TRUE(std::isnan(UsePrice(1)));
-    EXPECT_EQ(Int("select count(*) from VktDB1L where MHistory_Key = 1 and MHistoryPrice is null "
+    EXPECT_EQ(UsePrice(1), 0.0);
+    EXPECT_EQ(Int("select count(*) from VktDB1L where MHistory_Key = 1 and MHistoryPrice = 0 "
                   "and MHistoryUnit_Key = 5"),
               1);
 }
@@ -154,7 +152,7 @@ TEST_F(EditTest, RecipeItemsTotalAndCompletionGiveTheUsePrice) {
     EXPECT_EQ(ChangeDate(10), kNow);
 
     ASSERT_TRUE(functor.EditData(TVktField::Complete, Variant(3.0), Keys({10})));
-    EXPECT_EQ(UsePrice(10), (75.0 + 12.5 + 3.75) / 3.0);
+    EXPECT_EQ(UsePrice(10), 30.4167);   // rounded to the currency
     // Recipes keep no history row.
     EXPECT_EQ(Count(TVktTable::TblMHistory), 0);
 }
@@ -195,17 +193,22 @@ TEST_F(EditTest, MenusFollowTheSameChain) {
     EXPECT_EQ(UsePrice(20), 22.75);
 }
 
-TEST_F(EditTest, ARecipeWithoutItemsOrCompletionHasNoPrice) {
+TEST_F(EditTest, ARecipeWithoutItemsOrCompletionCostsNothing) {
     AddCook(10, kBase, 1);
     Sql("update VktDB1F set UsePrice = 5");
-    ASSERT_TRUE(functor.EditData(TVktField::Complete, Variant(2.0), Keys({10})));
-    EXPECT_EQ(Int("select TotalPrice is null from VktDB1N"), 1);
-    EXPECT_TRUE(std::isnan(UsePrice(10)));
+    ASSERT_TRUE(functor.EditData(TVktField::SalePrice, Variant(800.0), Keys({10})));
+    EXPECT_EQ(Real("select TotalPrice from VktDB1N"), 0.0);
+    EXPECT_EQ(UsePrice(10), 0.0);
 
     AddItem(10, 0, 1, 2, 25);
     ASSERT_TRUE(functor.EditData(TVktField::Complete, Variant(0.0), Keys({10})));
     EXPECT_EQ(Real("select TotalPrice from VktDB1N"), 50.0);
-    EXPECT_TRUE(std::isnan(UsePrice(10)));
+    EXPECT_EQ(UsePrice(10), 0.0);
+    // An item whose price has no value counts as 0.
+    Sql("update VktDB1O set ItemPrice = NULL");
+    ASSERT_TRUE(functor.EditData(TVktField::Complete, Variant(2.0), Keys({10})));
+    EXPECT_EQ(Real("select ItemUsePrice from VktDB1O"), 0.0);
+    EXPECT_EQ(UsePrice(10), 0.0);
 }
 
 // ---- Records out of service -----------------------------------------------------------------------------

@@ -180,8 +180,9 @@ TEST_F(InsertDataTest, IngredientUsePriceIsComputedInCurrency) {
         {"100,3,100", 33.3333, "1|100.0|3.0|100.0|1"},
         {"300,2,50", 300, "1|300.0|2.0|50.0|1"},
         {"1000,50,80", 25, "1|1000.0|50.0|80.0|1"},
-        // 100 / 30 is 3.3333 in currency: 10 * 3.3333 / 3 = 11.111, where floating point gives 11.1111...
-        {"10,3,30", 11.111, "1|10.0|3.0|30.0|1"},
+        // Rounded once at the end, not cut at each step (10 * 3.3333 / 3 would give 11.111).
+        {"10,3,30", 11.1111, "1|10.0|3.0|30.0|1"},
+        {"4,1,75", 5.3333, "1|4.0|1.0|75.0|1"},
         // Corrections: yield above 100 or not above 0 is 100, quantity not above 0 is 1, price below 0 is 0.
         {"50,2,120", 25, "1|50.0|2.0|100.0|1"},
         {"50,2,-5", 25, "1|50.0|2.0|100.0|1"},
@@ -294,10 +295,35 @@ TEST_F(InsertDataTest, NamesThatFitInCodePage932StayWholeAndBrokenUtf8FailsTheRo
 
 // ---- Failures --------------------------------------------------------------------------------------------
 
-TEST_F(InsertDataTest, ZeroAtFourDecimalsFailsAndLeavesNoRows) {
-    EXPECT_EQ(Insert(TVktObjKind::Food, "100,0.00001", {F::BuyPrice, F::Quantity}), 0);
-    EXPECT_EQ(Insert(TVktObjKind::Menu, "\"Info\",100,0.00001", {F::Information, F::TotalPrice, F::Complete}), 0);
-    EXPECT_EQ(RecordRows(), 0);
+TEST_F(InsertDataTest, DivisorsBelowTheCurrencysDecimalsStillDivide) {
+    const int food = Insert(TVktObjKind::Food, "100,0.00001", {F::BuyPrice, F::Quantity});
+    ASSERT_NE(food, 0);
+    EXPECT_EQ(UsePrice(food), 10000000);
+    const int menu = Insert(TVktObjKind::Menu, "\"Info\",100,0.00001", {F::Information, F::TotalPrice, F::Complete});
+    ASSERT_NE(menu, 0);
+    EXPECT_EQ(UsePrice(menu), 10000000);
+}
+
+// The same inputs store the same use price whether the record is inserted with them or edited to
+// them: the price chain's and the insert's rounding are one.
+TEST_F(InsertDataTest, InsertedAndEditedRecordsStoreTheSameUsePrice) {
+    struct Case { const char* Buy; double BuyValue; const char* Rest; double UsePrice; };
+    const Case foods[] = {{"4", 4, "1,75", 5.3333}, {"10", 10, "2,75", 6.6667}, {"16", 16, "3,100", 5.3333},
+                          {"1234.5678", 1234.5678, "7,33", 534.4449}, {"0.00004", 0.00004, "1,100", 0.0}};
+    for (const Case& c : foods) {
+        const int inserted = Insert(TVktObjKind::Food, std::string(c.Buy) + "," + c.Rest, {F::BuyPrice, F::Quantity, F::Yield});
+        const int edited = Insert(TVktObjKind::Food, std::string("1,") + c.Rest, {F::BuyPrice, F::Quantity, F::Yield});
+        ASSERT_TRUE(functor.EditData(F::BuyPrice, platform::Variant(c.BuyValue), TPriorityItem() << edited)) << c.Buy;
+        EXPECT_EQ(UsePrice(inserted), c.UsePrice) << c.Buy;
+        EXPECT_EQ(UsePrice(edited), c.UsePrice) << c.Buy;
+    }
+    const int inserted = Insert(TVktObjKind::Cook, "100,3", {F::TotalPrice, F::Complete});
+    EXPECT_EQ(UsePrice(inserted), 33.3333);
+    const int edited = Insert(TVktObjKind::Cook, "100,3", {F::TotalPrice, F::Complete});
+    Sql("insert into VktDB1O (Item_Key, ItemIndex, Category, CatIndex, Data_Key, ItemUse, ItemPrice, ItemUnit_Key, "
+        "ItemUsePrice) values (" + std::to_string(edited) + ", 1, 1, 1, 1, 4, 25, 1, 0)");
+    ASSERT_TRUE(functor.EditData(F::Complete, platform::Variant(3.0), TPriorityItem() << edited));
+    EXPECT_EQ(UsePrice(edited), 33.3333);
 }
 
 TEST_F(InsertDataTest, FailedRowLeavesNoOrphanThatBlocksTheNextKey) {

@@ -110,10 +110,10 @@ TEST_F(RecipeItemTest, PriceModesTakeTheNewestYearlyRow) {
               "25.0 40.0 21.0 40.0 22.0 40.0 23.0 40.0 24.0 40.0");
 }
 
-TEST_F(RecipeItemTest, AnUnpricedRecipeIsCopiedWithoutAPrice) {
-    AddRecord(20, kRecipeClass, "NULL");   // an empty recipe: its totals are NULL
+TEST_F(RecipeItemTest, AnUnpricedRecipeIsCopiedAtAPriceOf0) {
+    AddRecord(20, kRecipeClass, "NULL");   // a use price without a value
     EXPECT_TRUE(functor.AppendRecipeItem(kRecipe, 20, 0));
-    EXPECT_EQ(Int("select count(*) from VktDB1O where Data_Key = 20 and ItemPrice is null"), 1);
+    EXPECT_EQ(Int("select count(*) from VktDB1O where Data_Key = 20 and ItemPrice = 0"), 1);
 }
 
 // ---- Delete, move, split, clear: the cases of the numbering ---------------------------------------------

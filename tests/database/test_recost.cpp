@@ -157,7 +157,7 @@ TEST_F(RecostTest, ItemsWithoutUseKeepTheirEnteredPrice) {
 TEST_F(RecostTest, ARecipeWithoutItemsOnlyRunsItsChain) {
     AddCook(20, kRecipeClass, 2, "10");
     ASSERT_TRUE(Refresh(20));
-    EXPECT_EQ(Totals(20), std::string("null|null|") + kNow);
+    EXPECT_EQ(Totals(20), std::string("0.0|0.0|") + kNow);
 }
 
 TEST_F(RecostTest, AnEmptySubRecipeCostsNothing) {
@@ -167,7 +167,7 @@ TEST_F(RecostTest, AnEmptySubRecipeCostsNothing) {
     AddItem(30, 20, 1, 0);
     AddItem(30, 10, 1, 0);
     ASSERT_TRUE(Refresh(30));
-    EXPECT_EQ(Int("select count(*) from VktDB1O where Item_Key = 30 and ItemPrice is null and ItemUsePrice is null"), 1);
+    EXPECT_EQ(Int("select count(*) from VktDB1O where Item_Key = 30 and ItemPrice = 0 and ItemUsePrice = 0"), 1);
     EXPECT_EQ(Totals(30), std::string("8.0|8.0|") + kNow);
 }
 

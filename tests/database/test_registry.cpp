@@ -92,6 +92,12 @@ protected:
     bool FillNewDatabase(const std::string&) override { return false; }
 };
 
+// A registry whose filling of a new database raises.
+class RaisingFillRegistry : public TVktApplication {
+protected:
+    bool FillNewDatabase(const std::string&) override { throw platform::DatabaseError("disk I/O error", "insert"); }
+};
+
 // ---- The list ---------------------------------------------------------------------------------------
 
 TEST_F(RegistryTest, LoadingDropsUnusableEntriesWithOneMessageEachAndKeepsTheOrder)
@@ -258,6 +264,24 @@ TEST_F(RegistryTest, AFailureToFillTheDatabaseIsReportedAndTheTablesGo)
                                        ")の初期化に失敗しました。\n\rデータベースの作成はキャンセルします。"});
     EXPECT_FALSE(platform::FileExists(folder + "/vektara.db"));
     EXPECT_EQ(failing.GetCount(), 0);
+}
+
+TEST_F(RegistryTest, AFillThatRaisesLeavesTheFolderAsFoundAndReportsOnce)
+{
+    const std::string folder = Folder("a");
+    {
+        RaisingFillRegistry raising;
+        FakeShell& messages = InstallFakeShell(raising);
+        EXPECT_THROW(raising.CreateDatabase("A", folder), platform::DatabaseError);
+        EXPECT_TRUE(messages.messages.empty());   // the error itself reaches the user
+        EXPECT_EQ(raising.GetCount(), 0);
+    }
+    EXPECT_FALSE(platform::FileExists(folder + "/vektara.db"));
+    EXPECT_EQ(registry->GetDatabaseFormat(folder), 0);
+    // The folder takes a new database as if nothing had happened.
+    EXPECT_TRUE(registry->CreateDatabase("A", folder));
+    EXPECT_TRUE(shell->messages.empty());
+    EXPECT_EQ(Names(), std::vector<std::string>{"A"});
 }
 
 // ---- Objects ----------------------------------------------------------------------------------------

@@ -176,8 +176,8 @@ TEST_F(CsvRealWorld, TenThousandIngredientsFromASpreadsheetExport)
         EXPECT_DOUBLE_EQ(food.GetBuyPrice().ToDouble(), e.buyPrice);
         EXPECT_DOUBLE_EQ(food.GetQuantity(), e.quantity);
         EXPECT_DOUBLE_EQ(food.GetYield(), e.yield);
-        const Currency use = Currency::FromDouble(e.buyPrice) * Currency::FromDouble(100 / e.yield) /
-                             Currency::FromDouble(e.quantity);
+        // Computed in double and rounded once to the currency, as an edit of the price computes it.
+        const Currency use = Currency::FromDouble(e.buyPrice * (100 / e.yield) / e.quantity);
         EXPECT_EQ(food.GetUsePrice(), use);
         usePrices[std::stoi(food.GetText(F::Data_ID))] = use;
         if (::testing::Test::HasFailure()) break;

@@ -147,12 +147,6 @@ std::vector<Food> Foods()
 
 // The use price the program stores: buy × (100 / yield) / quantity, the factor a currency value of
 // four decimals.
-double StoredUsePrice(const Food& f)
-{
-    const double factor = std::round(100.0 / f.yield * 10000) / 10000;
-    return f.price * factor / f.quantity;
-}
-
 // Whole yen as the layouts and sheets show them.
 QString Yen(double value)
 {
@@ -200,7 +194,9 @@ constexpr double kMenuComplete = 1, kMenuSale = 2500, kMenuUse = 2;
 constexpr double kNewBuyPrice = 212;
 
 // The use price after a buy price edit, as the price chain computes it: buy × (100 / yield) / quantity.
-double ChainUsePrice(double buy, const Food& f) { return buy * (100.0 / f.yield) / f.quantity; }
+double ChainUsePrice(double buy, const Food& f) { return Money(buy * (100.0 / f.yield) / f.quantity); }
+// Imported or edited, a use price is rounded once to the currency.
+double StoredUsePrice(const Food& f) { return ChainUsePrice(f.price, f); }
 
 QStringList Logged(const QStringList& log, const QString& what)
 {
