@@ -1,5 +1,6 @@
 // Layout documents with content: a page with every container type at 100 % and 200 %, a grid in
-// two paragraphs, each chart kind, and turned and outlined texts.
+// two paragraphs, each chart kind flat and a bar and a pie chart in 3-D, and turned and outlined
+// texts.
 #include "core/Uvktsupport.h"
 #include "layout/Preview.h"
 #include "layout/Uchartcontainer.h"
@@ -203,5 +204,23 @@ VKT_SNAPSHOT(containers_turned_texts)
         box->SetLineWidth(1);
         box->SetPenColor(0xC0C0C0);
     }
+    return view;
+}
+
+VKT_SNAPSHOT(containers_chart_3d_bars)
+{
+    auto* view = new SnapPreview([](SnapPreview& v) { v.SetScale_(10000); });
+    auto* chart = view->Chart({1000, 1000, 20000, 13000}, 2, "棒（立体）");
+    chart->SetView3D(true);
+    chart->SetView3DWidth(20);
+    return view;
+}
+
+VKT_SNAPSHOT(containers_chart_3d_pie)
+{
+    auto* view = new SnapPreview([](SnapPreview& v) { v.SetScale_(10000); });
+    auto* chart = view->Chart({1000, 1000, 20000, 13000}, 0, "円（立体）");
+    chart->SetView3D(true);
+    chart->SetView3DWidth(25);
     return view;
 }
