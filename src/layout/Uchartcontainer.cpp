@@ -185,7 +185,8 @@ void PaintScene(QGraphicsScene& scene, QPainter& painter, const QRectF& target)
 // and labels, and its series are made transparent; the walls and the series' bodies are drawn here
 // over the plot area. The plot's front plane is the laid-out plot area less the depth on its right
 // and top; the depth runs up and to the right, and each non-pie series takes an equal slice of it,
-// the first in front. A pie becomes a tilted disc whose front half shows its edge.
+// the first at the back (the highest of a history's areas hides none of the others). A pie becomes
+// a tilted disc whose front half shows its edge.
 
 // A filled polygon and its outline, in scene coordinates.
 struct TDepthFace {
@@ -271,11 +272,12 @@ public:
         depth_.Clip = toScene_.map(box);
         if (walls)
             AddWalls(front, back);
-        // The back slices first, each series' bodies from the left.
+        // From the back slice to the front one, each series' bodies from the left.
         const double slice = d / static_cast<double>(bodies.size());
-        for (std::size_t k = bodies.size(); k-- > 0;) {
+        for (std::size_t k = 0; k < bodies.size(); ++k) {
             const std::size_t i = static_cast<std::size_t>(bodies[k]);
-            const QPointF near(slice * static_cast<double>(k), -slice * static_cast<double>(k));
+            const double behind = slice * static_cast<double>(bodies.size() - 1 - k);
+            const QPointF near(behind, -behind);
             const QPointF far = near + QPointF(slice, -slice);
             if (series[i].Kind == 2)
                 AddBars(series[i], made[static_cast<qsizetype>(i)], near, far);
