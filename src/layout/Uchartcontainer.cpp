@@ -35,6 +35,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -860,8 +861,32 @@ std::unique_ptr<QChart> TChartContainer::MakeChart(const std::string& fontName, 
         s->attachAxis(bottom);
         s->attachAxis(left);
     }
-    if (leftAxis_.Automatic)
+    // An axis attached to several series takes the range of one of them: the automatic ranges
+    // cover every series' points, and the ground that bars rise from.
+    constexpr double none = std::numeric_limits<double>::infinity();
+    double xLow = none, xHigh = -none, yLow = none, yHigh = -none;
+    for (const TSeriesStruct& s : series_) {
+        if (s.Kind == 0 || s.GetCount() == 0)
+            continue;
+        if (s.Kind == 2)
+            yLow = std::min(yLow, 0.0), yHigh = std::max(yHigh, 0.0);
+        for (int j = 0; j < s.GetCount(); ++j) {
+            yLow = std::min(yLow, s.GetY(j)), yHigh = std::max(yHigh, s.GetY(j));
+            if (s.Kind != 2)
+                xLow = std::min(xLow, s.GetX(j)), xHigh = std::max(xHigh, s.GetX(j));
+        }
+    }
+    if (bottomAxis_.Automatic && xLow < xHigh) {
+        if (auto* axis = qobject_cast<QValueAxis*>(bottom))
+            axis->setRange(xLow, xHigh);
+        else if (auto* dates = qobject_cast<QDateTimeAxis*>(bottom))
+            dates->setRange(ChartDate(xLow), ChartDate(xHigh));
+    }
+    if (leftAxis_.Automatic) {
+        if (yLow < yHigh)
+            left->setRange(yLow, yHigh);
         left->applyNiceNumbers();
+    }
     return chart;
 }
 

@@ -25,6 +25,9 @@
 #include <functional>
 
 #include <QBarSeries>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QValueAxis>
 #include <QChart>
 #include <QGraphicsScene>
 #include <QPainter>
@@ -514,6 +517,49 @@ TEST_F(PartsTest, ChartSeriesTextKindsHuesAndAxes)
     chart->SetPieColorH(400);
     EXPECT_EQ(chart->GetPieColorH(), 360);
     EXPECT_EQ(TChartContainer::ColorSaturationDown(0x000000, 50), 0x808080);
+}
+
+// The automatic axes show every series, not only the first: a history's lowest prices, the later
+// series' dates, the tallest bar and the ground the bars rise from.
+TEST_F(PartsTest, ChartAutomaticAxesCoverEverySeries)
+{
+    auto* chart = Add<TChartContainer>(7);
+    const auto set = [&](const std::vector<std::tuple<int, double, double, double>>& series) {
+        chart->SetGraphCount(static_cast<int>(series.size()));
+        for (std::size_t i = 0; i < series.size(); ++i) {
+            const auto [kind, x, low, high] = series[i];
+            TSeriesStruct s = chart->GetData(static_cast<int>(i));
+            s.Clear();
+            s.Kind = kind;
+            s.Add(x, high, "");
+            s.Add(x + 30, low, "");
+            chart->SetData(static_cast<int>(i), s);
+        }
+    };
+    const auto range = [&](Qt::Orientation orientation) {
+        const std::unique_ptr<QChart> q = chart->MakeChart("Arial", 12, 1);
+        QAbstractAxis* axis = q->axes(orientation).value(0);
+        if (auto* value = qobject_cast<QValueAxis*>(axis))
+            return std::pair(value->min(), value->max());
+        if (auto* date = qobject_cast<QDateTimeAxis*>(axis))
+            return std::pair(date->min().toMSecsSinceEpoch() / 86400000.0 + 25569,
+                             date->max().toMSecsSinceEpoch() / 86400000.0 + 25569);
+        ADD_FAILURE() << "no axis";
+        return std::pair(0.0, 0.0);
+    };
+    set({{4, 100, 190, 220}, {4, 100, 140, 170}, {1, 200, 40, 70}});
+    EXPECT_LE(range(Qt::Vertical).first, 40);
+    EXPECT_GE(range(Qt::Vertical).second, 220);
+    EXPECT_EQ(range(Qt::Horizontal), std::pair(100.0, 230.0));
+    chart->SetXTypeDate(true);
+    EXPECT_EQ(range(Qt::Horizontal), std::pair(100.0, 230.0));
+
+    set({{2, 1, 20, 94}, {2, 1, 50, 107}});
+    EXPECT_EQ(range(Qt::Vertical).first, 0);
+    EXPECT_GE(range(Qt::Vertical).second, 107);
+
+    chart->SetChartLimit({0, 15000, 0, 5000});
+    EXPECT_EQ(range(Qt::Vertical), std::pair(50.0, 150.0)) << "a set range is kept";
 }
 
 TEST_F(PartsTest, ChartIsKeptUntilAnythingChanges)
