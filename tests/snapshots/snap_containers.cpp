@@ -144,6 +144,16 @@ private:
     std::function<void(SnapPreview&)> then_;
 };
 
+// One chart of `kind` in 3-D with `depth` percent, at 100 %.
+SnapPreview* DepthChart(int kind, const std::string& title, int depth)
+{
+    auto* view = new SnapPreview([](SnapPreview& v) { v.SetScale_(10000); });
+    auto* chart = view->Chart({1000, 1000, 20000, 13000}, kind, title);
+    chart->SetView3D(true);
+    chart->SetView3DWidth(depth);
+    return view;
+}
+
 } // namespace
 
 VKT_SNAPSHOT(containers_page_100)
@@ -207,20 +217,6 @@ VKT_SNAPSHOT(containers_turned_texts)
     return view;
 }
 
-VKT_SNAPSHOT(containers_chart_3d_bars)
-{
-    auto* view = new SnapPreview([](SnapPreview& v) { v.SetScale_(10000); });
-    auto* chart = view->Chart({1000, 1000, 20000, 13000}, 2, "棒（立体）");
-    chart->SetView3D(true);
-    chart->SetView3DWidth(20);
-    return view;
-}
+VKT_SNAPSHOT(containers_chart_3d_bars) { return DepthChart(2, "棒（立体）", 20); }
 
-VKT_SNAPSHOT(containers_chart_3d_pie)
-{
-    auto* view = new SnapPreview([](SnapPreview& v) { v.SetScale_(10000); });
-    auto* chart = view->Chart({1000, 1000, 20000, 13000}, 0, "円（立体）");
-    chart->SetView3D(true);
-    chart->SetView3DWidth(25);
-    return view;
-}
+VKT_SNAPSHOT(containers_chart_3d_pie) { return DepthChart(0, "円（立体）", 25); }
