@@ -13,6 +13,7 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QFontMetricsF>
 #include <QGraphicsEffect>
 #include <QGraphicsItemGroup>
 #include <QGraphicsLayout>
@@ -21,6 +22,7 @@
 #include <QLegend>
 #include <QLineSeries>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QStyleOptionGraphicsItem>
@@ -28,8 +30,12 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QValueAxis>
+#include <QtMath>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -173,6 +179,358 @@ void PaintScene(QGraphicsScene& scene, QPainter& painter, const QRectF& target)
     painter.restore();
 }
 
+
+// ---- the 3-D view --------------------------------------------------------------------------------
+//
+// Qt Charts draws flat. With the 3-D view on, the chart keeps Qt's layout of title, legend, axes
+// and labels, and its series are made transparent; the walls and the series' bodies are drawn here
+// over the plot area. The plot's front plane is the laid-out plot area less the depth on its right
+// and top; the depth runs up and to the right, and each non-pie series takes an equal slice of it,
+// the first at the back (the highest of a history's areas hides none of the others). A pie becomes
+// a tilted disc whose front half shows its edge.
+
+// A filled polygon and its outline, in scene coordinates.
+struct TDepthFace {
+    QPolygonF Shape;
+    QBrush Fill;
+    QPen Pen;
+};
+
+// A value mark: its text centred in Box.
+struct TDepthMark {
+    QRectF Box;
+    QString Text;
+};
+
+struct TChartDepth {
+    std::vector<TDepthFace> Walls;
+    std::vector<QLineF> GridLines;
+    QPen GridPen;
+    QPolygonF Clip;   // the plot's box: bodies beyond the axis ranges are cut there; empty for none
+    std::vector<TDepthFace> Bodies;
+    std::vector<TDepthFace> PieBodies;
+    std::vector<QLineF> Arms;   // from a pie slice's rim to its mark
+    QPen ArmPen;
+    std::vector<TDepthMark> Marks;
+    QFont MarkFont;
+    QColor MarkColor;
+};
+
+// The shades of a body's faces: the top lighter toward white, the sides darker.
+QColor TopShade(const QColor& c)
+{
+    const auto up = [](int v) { return v + (255 - v) * 2 / 5; };
+    return QColor(up(c.red()), up(c.green()), up(c.blue()));
+}
+QColor SideShade(const QColor& c) { return c.darker(150); }
+
+// The tilt of a pie's disc: its depth on screen against its width.
+constexpr double kPieTilt = 0.5;
+// Qt Charts' pie diameter against the plot's smaller side.
+constexpr double kPieSize = 0.7;
+
+class TDepthBuilder {
+public:
+    TDepthBuilder(QChart& chart, int percent, int lineWidth, const QFont& font, const QColor& fontColor)
+        : chart_(chart), percent_(std::clamp(percent, 0, 100)), lineWidth_(lineWidth)
+    {
+        depth_.MarkFont = font;
+        depth_.MarkColor = fontColor;
+        depth_.GridPen = QPen(QColor(0xC0, 0xC0, 0xC0), lineWidth);
+        depth_.ArmPen = QPen(Qt::black, lineWidth);
+        outline_ = QPen(Qt::black, lineWidth);
+        outline_.setJoinStyle(Qt::MiterJoin);
+    }
+
+    // `series` and the chart's series are in the same order; `pieColors` holds each pie's slice colours.
+    TChartDepth Build(const std::vector<TSeriesStruct>& series, const std::vector<std::vector<TColor>>& pieColors,
+                      bool walls)
+    {
+        // Laid out and kept in the legend, Qt's series draw nothing. Bars and slices take the
+        // opacity only once they exist, after the first layout.
+        const QList<QAbstractSeries*> made = chart_.series();
+        for (QAbstractSeries* s : made)
+            s->setOpacity(0);
+        const QRectF plot = chart_.plotArea();
+        std::vector<int> bodies;
+        for (std::size_t i = 0; i < series.size() && i < static_cast<std::size_t>(made.size()); ++i)
+            if (series[i].Kind == 0)
+                AddPie(series[i], pieColors[i], plot);
+            else
+                bodies.push_back(static_cast<int>(i));
+        if (bodies.empty())
+            return std::move(depth_);
+
+        // Room for the depth: the front plane gives it up on the right and the top.
+        const double d = std::floor(std::min(plot.width(), plot.height()) * percent_ / 200.0);
+        const QRectF front = plot.adjusted(0, d, -d, 0);
+        chart_.setPlotArea(front);
+        chart_.layout()->activate();
+        toScene_ = chart_.sceneTransform();
+        const QPointF back(d, -d);
+        const QPolygonF box({front.bottomLeft(), front.topLeft(), front.topLeft() + back, front.topRight() + back,
+                             front.bottomRight() + back, front.bottomRight()});
+        depth_.Clip = toScene_.map(box);
+        if (walls)
+            AddWalls(front, back);
+        // From the back slice to the front one, each series' bodies from the left.
+        const double slice = d / static_cast<double>(bodies.size());
+        for (std::size_t k = 0; k < bodies.size(); ++k) {
+            const std::size_t i = static_cast<std::size_t>(bodies[k]);
+            const double behind = slice * static_cast<double>(bodies.size() - 1 - k);
+            const QPointF near(behind, -behind);
+            const QPointF far = near + QPointF(slice, -slice);
+            if (series[i].Kind == 2)
+                AddBars(series[i], made[static_cast<qsizetype>(i)], near, far);
+            else
+                AddLine(series[i], made[static_cast<qsizetype>(i)], near, far);
+        }
+        return std::move(depth_);
+    }
+
+private:
+    void Face(std::vector<TDepthFace>& faces, const QPolygonF& shape, const QColor& fill, const QPen& pen)
+    {
+        faces.push_back({toScene_.map(shape), QBrush(fill), pen});
+    }
+
+    // A mark whose text sits above `at` (chart coordinates) or, with `side` set, beside it on that side.
+    void Mark(const QString& text, QPointF at, int side = 0)
+    {
+        const QSizeF size = QFontMetricsF(depth_.MarkFont).size(0, text);
+        const double gap = lineWidth_ * 2.0;
+        QRectF box(QPointF(), size);
+        if (side > 0)
+            box.moveCenter({at.x() + gap + size.width() / 2, at.y()});
+        else if (side < 0)
+            box.moveCenter({at.x() - gap - size.width() / 2, at.y()});
+        else
+            box.moveCenter({at.x(), at.y() - gap - size.height() / 2});
+        depth_.Marks.push_back({toScene_.mapRect(box), text});
+    }
+
+    QAbstractAxis* Axis(Qt::Orientation orientation) const
+    {
+        const QList<QAbstractAxis*> axes = chart_.axes(orientation);
+        return axes.isEmpty() ? nullptr : axes.first();
+    }
+
+    // The value from which bars and areas rise: 0, kept inside the left axis's range.
+    double Base() const
+    {
+        const auto* left = qobject_cast<QValueAxis*>(Axis(Qt::Vertical));
+        return left ? std::clamp(0.0, left->min(), left->max()) : 0.0;
+    }
+
+    void AddWalls(const QRectF& front, QPointF back)
+    {
+        const QPen pen(QColor(0x80, 0x80, 0x80), lineWidth_);
+        Face(depth_.Walls, {front.bottomLeft(), front.topLeft(), front.topLeft() + back, front.bottomLeft() + back},
+             QColor(0xEC, 0xEC, 0xEC), pen);
+        Face(depth_.Walls,
+             {front.bottomLeft(), front.bottomRight(), front.bottomRight() + back, front.bottomLeft() + back},
+             QColor(0xDC, 0xDC, 0xDC), pen);
+        Face(depth_.Walls, QPolygonF(front.translated(back)), QColor(0xF8, 0xF8, 0xF8), pen);
+        // The grid on the walls: the left axis's ticks across the left and back walls, the bottom
+        // axis's ticks across the bottom and back walls.
+        const auto grid = [&](QPointF a, QPointF b, QPointF c) {
+            depth_.GridLines.push_back(toScene_.map(QLineF(a, b)));
+            depth_.GridLines.push_back(toScene_.map(QLineF(b, c)));
+        };
+        for (double f : Ticks(Qt::Vertical)) {
+            const double y = front.bottom() - f * front.height();
+            grid({front.left(), y}, QPointF(front.left(), y) + back, QPointF(front.right(), y) + back);
+        }
+        for (double f : Ticks(Qt::Horizontal)) {
+            const double x = front.left() + f * front.width();
+            grid({x, front.bottom()}, QPointF(x, front.bottom()) + back, QPointF(x, front.top()) + back);
+        }
+    }
+
+    // Where an axis's grid lines fall, as fractions of its length.
+    std::vector<double> Ticks(Qt::Orientation orientation) const
+    {
+        QAbstractAxis* axis = Axis(orientation);
+        std::vector<double> ticks;
+        int count = 0;
+        if (auto* categories = qobject_cast<QBarCategoryAxis*>(axis)) {
+            const int n = static_cast<int>(categories->count());
+            for (int i = 1; i < n; ++i)
+                ticks.push_back(static_cast<double>(i) / n);
+            return ticks;
+        }
+        if (auto* value = qobject_cast<QValueAxis*>(axis))
+            count = value->tickCount();
+        else if (auto* date = qobject_cast<QDateTimeAxis*>(axis))
+            count = date->tickCount();
+        for (int i = 1; i + 1 < count; ++i)
+            ticks.push_back(static_cast<double>(i) / (count - 1));
+        return ticks;
+    }
+
+    QPointF At(QAbstractSeries* series, double x, double y) const { return chart_.mapToPosition({x, y}, series); }
+
+    void AddBars(const TSeriesStruct& s, QAbstractSeries* made, QPointF near, QPointF far)
+    {
+        const QColor color = platform::ToQColor(s.Color);
+        const double base = Base();
+        for (int j = 0; j < s.GetCount(); ++j) {
+            const QPointF a = At(made, j - 0.3, s.GetY(j)), b = At(made, j + 0.3, base);
+            const QRectF bar = QRectF(a, b).normalized().translated(near);
+            const QPointF depth = far - near;
+            Face(depth_.Bodies, {bar.topLeft(), bar.topRight(), bar.topRight() + depth, bar.topLeft() + depth},
+                 TopShade(color), outline_);
+            Face(depth_.Bodies,
+                 {bar.topRight(), bar.bottomRight(), bar.bottomRight() + depth, bar.topRight() + depth},
+                 SideShade(color), outline_);
+            Face(depth_.Bodies, QPolygonF(bar), color, outline_);
+            if (s.MarksVisible)
+                Mark(platform::ToQString(platform::FloatToStr(s.GetY(j))), {(bar.left() + bar.right()) / 2,
+                                                                            bar.top()});
+        }
+    }
+
+    // A line is a ribbon through the series' depth; an area is a slab under it with its right end shown.
+    void AddLine(const TSeriesStruct& s, QAbstractSeries* made, QPointF near, QPointF far)
+    {
+        QXYSeries* line = nullptr;
+        if (auto* area = qobject_cast<QAreaSeries*>(made))
+            line = area->upperSeries();
+        else
+            line = qobject_cast<QXYSeries*>(made);
+        if (!line || line->count() == 0)
+            return;
+        const QColor color = platform::ToQColor(s.Color);
+        const QPointF depth = far - near;
+        QPolygonF points;
+        for (const QPointF& p : line->points())
+            points << At(made, p.x(), p.y()) + near;
+        for (qsizetype j = 0; j + 1 < points.size(); ++j) {
+            const QPointF run = points[j + 1] - points[j];
+            // Seen from above when the far edge lies above the near one, from below otherwise.
+            const bool fromAbove = run.x() * depth.y() - run.y() * depth.x() < 0;
+            Face(depth_.Bodies, {points[j], points[j + 1], points[j + 1] + depth, points[j] + depth},
+                 fromAbove ? TopShade(color) : SideShade(color), outline_);
+        }
+        if (s.Kind == 4) {
+            const QPointF first = line->points().first(), last = line->points().last();
+            const QPointF lastBase = At(made, last.x(), Base()) + near, firstBase = At(made, first.x(), Base()) + near;
+            Face(depth_.Bodies, {points.last(), lastBase, lastBase + depth, points.last() + depth}, SideShade(color),
+                 outline_);
+            QPolygonF slab = points;
+            slab << lastBase << firstBase;
+            Face(depth_.Bodies, slab, color, outline_);
+        }
+        if (s.MarksVisible)
+            for (int j = 0; j < s.GetCount() && j < points.size(); ++j)
+                Mark(platform::ToQString(platform::FloatToStr(s.GetY(j))), points[j]);
+    }
+
+    // A tilted disc: slices on top, the front half of its rim as an edge below them.
+    void AddPie(const TSeriesStruct& s, const std::vector<TColor>& colors, const QRectF& plot)
+    {
+        double sum = 0;
+        for (int j = 0; j < s.GetCount(); ++j)
+            sum += std::max(s.GetY(j), 0.0);
+        if (sum <= 0)
+            return;
+        toScene_ = chart_.sceneTransform();
+        // As wide as Qt Charts' flat pie may be, as long as the disc and its edge fit its height.
+        const double rx = kPieSize * std::min(plot.width() / 2, plot.height() / (2 * kPieTilt + percent_ / 100.0));
+        const double ry = rx * kPieTilt;
+        const double edge = std::floor(rx * percent_ / 100.0);
+        const QPointF centre(plot.center().x(), plot.center().y() - edge / 2);
+        // Angles in degrees clockwise from twelve o'clock, as Qt Charts lays out its slices.
+        const auto rim = [&](double degrees, double down) {
+            const double r = qDegreesToRadians(degrees);
+            return QPointF(centre.x() + rx * std::sin(r), centre.y() - ry * std::cos(r) + down);
+        };
+        const auto arc = [&](QPolygonF& shape, double from, double to, double down) {
+            const int steps = std::max(2, static_cast<int>(std::ceil(std::abs(to - from) / 3)));
+            for (int k = 0; k <= steps; ++k)
+                shape << rim(from + (to - from) * k / steps, down);
+        };
+        std::vector<TDepthFace> tops;
+        double start = 0;
+        for (int j = 0; j < s.GetCount(); ++j) {
+            const double span = std::max(s.GetY(j), 0.0) / sum * 360;
+            const QColor color = platform::ToQColor(j < static_cast<int>(colors.size()) ? colors[static_cast<std::size_t>(j)]
+                                                                                    : s.Color);
+            // The rim shows between three and nine o'clock.
+            const double from = std::max(start, 90.0), to = std::min(start + span, 270.0);
+            if (edge > 0 && from < to) {
+                QPolygonF side;
+                arc(side, from, to, 0);
+                arc(side, to, from, edge);
+                Face(depth_.PieBodies, side, SideShade(color), outline_);
+            }
+            if (span > 0) {
+                QPolygonF top{centre};
+                arc(top, start, start + span, 0);
+                tops.push_back({toScene_.map(top), QBrush(color), outline_});
+            }
+            if (s.MarksVisible && span > 0) {
+                const double middle = start + span / 2;
+                const bool front = std::cos(qDegreesToRadians(middle)) < 0;
+                const QPointF onRim = rim(middle, front ? edge : 0);
+                const QPointF out = onRim + (rim(middle, 0) - centre) * 0.15;
+                depth_.Arms.push_back(toScene_.map(QLineF(onRim, out)));
+                const QString text = s.GetLabel(j).empty() ? platform::ToQString(platform::FloatToStr(s.GetY(j)))
+                                                           : platform::ToQString(s.GetLabel(j));
+                Mark(text, out, std::sin(qDegreesToRadians(middle)) >= 0 ? 1 : -1);
+            }
+            start += span;
+        }
+        depth_.PieBodies.insert(depth_.PieBodies.end(), tops.begin(), tops.end());
+    }
+
+    QChart& chart_;
+    int percent_;
+    int lineWidth_;
+    QPen outline_;
+    QTransform toScene_;
+    TChartDepth depth_;
+};
+
+void PaintFaces(QPainter& painter, const std::vector<TDepthFace>& faces)
+{
+    for (const TDepthFace& face : faces) {
+        painter.setBrush(face.Fill);
+        painter.setPen(face.Pen);
+        painter.drawPolygon(face.Shape);
+    }
+}
+
+// Paints what lies behind the scene's axes and texts: the chart's white ground and the walls.
+void PaintDepthGround(QPainter& painter, const TChartDepth& depth, const QRectF& scene)
+{
+    painter.fillRect(scene, Qt::white);
+    PaintFaces(painter, depth.Walls);
+    painter.setPen(depth.GridPen);
+    for (const QLineF& line : depth.GridLines)
+        painter.drawLine(line);
+}
+
+// Paints the series' bodies and their marks over the scene.
+void PaintDepthBodies(QPainter& painter, const TChartDepth& depth)
+{
+    if (!depth.Bodies.empty()) {
+        painter.save();
+        painter.setClipPath([&] { QPainterPath p; p.addPolygon(depth.Clip); p.closeSubpath(); return p; }(),
+                            Qt::IntersectClip);
+        PaintFaces(painter, depth.Bodies);
+        painter.restore();
+    }
+    PaintFaces(painter, depth.PieBodies);
+    painter.setPen(depth.ArmPen);
+    for (const QLineF& arm : depth.Arms)
+        painter.drawLine(arm);
+    painter.setFont(depth.MarkFont);
+    painter.setPen(depth.MarkColor);
+    for (const TDepthMark& mark : depth.Marks)
+        painter.drawText(mark.Box, Qt::AlignCenter | Qt::TextDontClip, mark.Text);
+}
+
 } // namespace
 
 std::vector<std::string> SplitDelimitedText(std::string_view text, char delimiter, char quote)
@@ -254,6 +612,7 @@ struct TChartContainer::TDrawnChart {
     bool AxesVisible = true;
     int Width = 0;
     int Height = 0;
+    std::optional<TChartDepth> Depth;   // with the 3-D view on
 };
 
 TChartContainer::TChartContainer() : TContainer(7) {}
@@ -379,7 +738,8 @@ std::unique_ptr<QChart> TChartContainer::MakeChart(const std::string& fontName, 
 {
     auto chart = std::make_unique<QChart>();
     chart->setAnimationOptions(QChart::NoAnimation);
-    chart->setBackgroundBrush(Qt::white);
+    // In 3-D the ground is painted under the walls, before the scene.
+    chart->setBackgroundBrush(view3D_ ? QBrush(Qt::NoBrush) : QBrush(Qt::white));
     chart->setBackgroundRoundness(0);
     chart->setDropShadowEnabled(false);
     chart->setBackgroundPen(QPen(Qt::black, lineWidth));
@@ -471,6 +831,7 @@ std::unique_ptr<QChart> TChartContainer::MakeChart(const std::string& fontName, 
         axis->setLabelsBrush(color);
         axis->setLinePen(QPen(Qt::black, 2 * lineWidth));
         axis->setGridLinePen(QPen(QColor(0xC0, 0xC0, 0xC0), lineWidth));
+        axis->setGridLineVisible(!view3D_);   // in 3-D the grid lies on the walls
     };
     QAbstractAxis* bottom = nullptr;
     if (!categories.isEmpty()) {
@@ -500,8 +861,32 @@ std::unique_ptr<QChart> TChartContainer::MakeChart(const std::string& fontName, 
         s->attachAxis(bottom);
         s->attachAxis(left);
     }
-    if (leftAxis_.Automatic)
+    // An axis attached to several series takes the range of one of them: the automatic ranges
+    // cover every series' points, and the ground that bars rise from.
+    constexpr double none = std::numeric_limits<double>::infinity();
+    double xLow = none, xHigh = -none, yLow = none, yHigh = -none;
+    for (const TSeriesStruct& s : series_) {
+        if (s.Kind == 0 || s.GetCount() == 0)
+            continue;
+        if (s.Kind == 2)
+            yLow = std::min(yLow, 0.0), yHigh = std::max(yHigh, 0.0);
+        for (int j = 0; j < s.GetCount(); ++j) {
+            yLow = std::min(yLow, s.GetY(j)), yHigh = std::max(yHigh, s.GetY(j));
+            if (s.Kind != 2)
+                xLow = std::min(xLow, s.GetX(j)), xHigh = std::max(xHigh, s.GetX(j));
+        }
+    }
+    if (bottomAxis_.Automatic && xLow < xHigh) {
+        if (auto* axis = qobject_cast<QValueAxis*>(bottom))
+            axis->setRange(xLow, xHigh);
+        else if (auto* dates = qobject_cast<QDateTimeAxis*>(bottom))
+            dates->setRange(ChartDate(xLow), ChartDate(xHigh));
+    }
+    if (leftAxis_.Automatic) {
+        if (yLow < yHigh)
+            left->setRange(yLow, yHigh);
         left->applyNiceNumbers();
+    }
     return chart;
 }
 
@@ -523,6 +908,10 @@ TChartContainer::TDrawnChart& TChartContainer::ChartFor(const std::string& fontN
     const qreal half = lineWidth / 2.0;
     chart->setGeometry(half, half, width - lineWidth, height - lineWidth);
     made->Scene.setSceneRect(0, 0, width, height);
+    if (view3D_)
+        made->Depth = TDepthBuilder(*chart, view3DWidth_, lineWidth, ChartFont(fontName, GetFontStyles(), fontHeight),
+                                    platform::ToQColor(GetFontColor()))
+                          .Build(series_, pieColors_, axesVisible_);
     made->Revision = GetRevision();
     made->FontName = fontName;
     made->FontHeight = fontHeight;
@@ -549,10 +938,23 @@ void TChartContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
     int size = 0;
     DoFont(name, size);
     const int height = static_cast<int>(canvas.DpiY() * (1.0 / 72) * size * scale * 0.00001);
-    QGraphicsScene& scene = ChartFor(name, height, lineWidth, target.Width(), target.Height()).Scene;
+    TDrawnChart& drawn = ChartFor(name, height, lineWidth, target.Width(), target.Height());
+    const QRectF into(platform::ToQRect(target));
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, true);
-    PaintScene(scene, *painter, QRectF(platform::ToQRect(target)));
+    if (drawn.Depth) {
+        // The scene's coordinates are the target's, moved.
+        painter->save();
+        painter->translate(into.topLeft());
+        PaintDepthGround(*painter, *drawn.Depth, drawn.Scene.sceneRect());
+        painter->restore();
+    }
+    PaintScene(drawn.Scene, *painter, into);
+    if (drawn.Depth) {
+        painter->translate(into.topLeft());
+        painter->setClipRect(drawn.Scene.sceneRect(), Qt::IntersectClip);
+        PaintDepthBodies(*painter, *drawn.Depth);
+    }
     painter->restore();
 }
 

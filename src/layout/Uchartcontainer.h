@@ -1,8 +1,10 @@
 #pragma once
 // The chart container (type 7, "Chart"): one or more series (0 pie, 1 fast line, 2 bar, 3 line,
 // 4 area) with title, legend and axes, drawn through Qt Charts onto the page canvas at the
-// device's resolution and zoom. 3D settings, mark backgrounds, arrow and tick lengths are kept
-// and saved but not drawn.
+// device's resolution and zoom. With the 3-D view on, the series are drawn as bodies of
+// View3DWidth percent depth over Qt's layout of axes and legend (walls behind them unless a pie
+// hides the axes; a pie as a tilted disc). Mark backgrounds, arrow and tick lengths are kept and
+// saved but not drawn.
 //
 // Series text (TSeriesStruct::GetData): MarksVisible (1/0), Color, Title, Kind, point count, then
 // y and x of every point, joined with ":" and quoted with ";" by the comma-text rules.

@@ -25,6 +25,9 @@
 #include <functional>
 
 #include <QBarSeries>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QValueAxis>
 #include <QChart>
 #include <QGraphicsScene>
 #include <QPainter>
@@ -516,6 +519,49 @@ TEST_F(PartsTest, ChartSeriesTextKindsHuesAndAxes)
     EXPECT_EQ(TChartContainer::ColorSaturationDown(0x000000, 50), 0x808080);
 }
 
+// The automatic axes show every series, not only the first: a history's lowest prices, the later
+// series' dates, the tallest bar and the ground the bars rise from.
+TEST_F(PartsTest, ChartAutomaticAxesCoverEverySeries)
+{
+    auto* chart = Add<TChartContainer>(7);
+    const auto set = [&](const std::vector<std::tuple<int, double, double, double>>& series) {
+        chart->SetGraphCount(static_cast<int>(series.size()));
+        for (std::size_t i = 0; i < series.size(); ++i) {
+            const auto [kind, x, low, high] = series[i];
+            TSeriesStruct s = chart->GetData(static_cast<int>(i));
+            s.Clear();
+            s.Kind = kind;
+            s.Add(x, high, "");
+            s.Add(x + 30, low, "");
+            chart->SetData(static_cast<int>(i), s);
+        }
+    };
+    const auto range = [&](Qt::Orientation orientation) {
+        const std::unique_ptr<QChart> q = chart->MakeChart("Arial", 12, 1);
+        QAbstractAxis* axis = q->axes(orientation).value(0);
+        if (auto* value = qobject_cast<QValueAxis*>(axis))
+            return std::pair(value->min(), value->max());
+        if (auto* date = qobject_cast<QDateTimeAxis*>(axis))
+            return std::pair(date->min().toMSecsSinceEpoch() / 86400000.0 + 25569,
+                             date->max().toMSecsSinceEpoch() / 86400000.0 + 25569);
+        ADD_FAILURE() << "no axis";
+        return std::pair(0.0, 0.0);
+    };
+    set({{4, 100, 190, 220}, {4, 100, 140, 170}, {1, 200, 40, 70}});
+    EXPECT_LE(range(Qt::Vertical).first, 40);
+    EXPECT_GE(range(Qt::Vertical).second, 220);
+    EXPECT_EQ(range(Qt::Horizontal), std::pair(100.0, 230.0));
+    chart->SetXTypeDate(true);
+    EXPECT_EQ(range(Qt::Horizontal), std::pair(100.0, 230.0));
+
+    set({{2, 1, 20, 94}, {2, 1, 50, 107}});
+    EXPECT_EQ(range(Qt::Vertical).first, 0);
+    EXPECT_GE(range(Qt::Vertical).second, 107);
+
+    chart->SetChartLimit({0, 15000, 0, 5000});
+    EXPECT_EQ(range(Qt::Vertical), std::pair(50.0, 150.0)) << "a set range is kept";
+}
+
 TEST_F(PartsTest, ChartIsKeptUntilAnythingChanges)
 {
     auto* chart = Add<TChartContainer>(7);
@@ -637,6 +683,167 @@ TEST_F(PartsTest, ChartDrawsAsItsSceneRenders)
                 differing += a.GetPixel(x, y) != b.GetPixel(x, y);
         EXPECT_EQ(differing, 0) << c.what;
     }
+}
+
+// Where a red body's pixels lie: its front face, its lit top and its shaded side.
+struct TRedBody {
+    int Left = 1 << 20, Top = 1 << 20, Right = -1, Bottom = -1;   // the front face
+    int TopDepth = 0;     // lit pixels straight above the front's middle
+    int SideDepth = 0;    // shaded pixels straight right of the front's middle
+    int Shaded = 0;       // lit and shaded pixels anywhere
+    int BackWall = 0;     // pixels of the back wall's colour
+};
+
+TRedBody RedBody(const platform::Picture& picture)
+{
+    const auto red = [](TColor c) { return static_cast<int>(c & 0xFF); };
+    const auto rest = [](TColor c) { return static_cast<int>((c >> 8) & 0xFF) + static_cast<int>((c >> 16) & 0xFF); };
+    const auto front = [&](TColor c) { return red(c) > 240 && rest(c) < 20; };
+    const auto lit = [&](TColor c) { return red(c) > 240 && rest(c) > 120 && rest(c) < 360; };
+    const auto shaded = [&](TColor c) { return red(c) > 120 && red(c) < 220 && rest(c) < 20; };
+    TRedBody body;
+    for (int y = 0; y < picture.GetHeight(); ++y)
+        for (int x = 0; x < picture.GetWidth(); ++x) {
+            const TColor c = picture.GetPixel(x, y);
+            body.Shaded += lit(c) || shaded(c);
+            body.BackWall += c == 0xF8F8F8;
+            if (front(c)) {
+                body.Left = std::min(body.Left, x);
+                body.Right = std::max(body.Right, x);
+                body.Top = std::min(body.Top, y);
+                body.Bottom = std::max(body.Bottom, y);
+            }
+        }
+    if (body.Right < 0)
+        return body;
+    const int midX = (body.Left + body.Right) / 2, midY = (body.Top + body.Bottom) / 2;
+    for (int y = body.Top - 1; y >= 0 && !front(picture.GetPixel(midX, y)); --y)
+        body.TopDepth += lit(picture.GetPixel(midX, y));
+    for (int x = body.Right + 1; x < picture.GetWidth() && !front(picture.GetPixel(x, midY)); ++x)
+        body.SideDepth += shaded(picture.GetPixel(x, midY));
+    return body;
+}
+
+// In 3-D a bar shows its depth as a lit top and a shaded right side, as deep as the depth percent
+// says, in front of the walls; drawn flat it shows neither. The depth rises straight from the front
+// face, and a line is a ribbon of the same depth.
+TEST_F(PartsTest, ChartBarsShowTheirDepthIn3D)
+{
+    auto* chart = Add<TChartContainer>(7);
+    chart->SetLegendVisible(false);
+    chart->SetChartLimit({0, 10000, 0, 0});
+    chart->SetGraphCount(1);
+    TSeriesStruct bar = chart->GetData(0);
+    bar.Kind = 2;
+    bar.Color = 0x0000FF;
+    bar.Add(1, 50, "");
+    chart->SetData(0, bar);
+    const auto draw = [&] {
+        platform::BitmapCanvas bitmap(420, 300);
+        chart->Draw(10, 10, {0, 0, 400, 280}, 10000, bitmap, 1, 1, false);
+        return RedBody(bitmap.GetImage().ToPicture());
+    };
+    const TRedBody flat = draw();
+    ASSERT_GE(flat.Right, 0);
+    EXPECT_EQ(flat.Shaded, 0);
+    EXPECT_EQ(flat.BackWall, 0);
+
+    std::vector<int> depths;
+    chart->SetView3D(true);
+    for (int percent : {10, 30}) {
+        chart->SetView3DWidth(percent);
+        const TRedBody body = draw();
+        ASSERT_GE(body.Right, 0) << percent;
+        EXPECT_GT(body.BackWall, 1000) << percent;
+        EXPECT_GT(body.SideDepth, 3) << percent;
+        EXPECT_NEAR(body.TopDepth, body.SideDepth, 2) << percent;
+        EXPECT_LT(body.Top, flat.Top + body.TopDepth + 2) << "the front plane gives up the depth at its top";
+        depths.push_back(body.SideDepth);
+    }
+    EXPECT_NEAR(depths[1], 3 * depths[0], 6);
+
+    // Off again, the chart is flat as before.
+    chart->SetView3D(false);
+    const TRedBody again = draw();
+    EXPECT_EQ(again.Shaded, 0);
+    EXPECT_EQ(std::tie(again.Left, again.Top, again.Right, again.Bottom),
+              std::tie(flat.Left, flat.Top, flat.Right, flat.Bottom));
+
+    bar.Kind = 1;
+    bar.Add(2, 50, "");
+    chart->SetData(0, bar);
+    chart->SetView3D(true);
+    EXPECT_GT(draw().Shaded, 100) << "a level line is a lit ribbon";
+}
+
+// A 3-D pie is a tilted disc with the front half of its rim as an edge band below it, deeper for a
+// larger depth percent; a pie hides the walls, also for the bars drawn with it.
+TEST_F(PartsTest, ChartPieIsATiltedDiscWithItsEdgeBelow)
+{
+    auto* chart = Add<TChartContainer>(7);
+    chart->SetLegendVisible(false);
+    chart->SetGraphCount(1);
+    TSeriesStruct pie = chart->GetData(0);
+    pie.Kind = 0;
+    pie.Add(0, 10, "");
+    chart->SetData(0, pie);
+    const TColor top = chart->GetPieColors(0)[0];
+    struct TDisc {
+        int Width = 0, Height = 0, Edge = 0, EdgeGap = 0, Wall = 0;
+    };
+    const auto draw = [&] {
+        platform::BitmapCanvas bitmap(420, 300);
+        chart->Draw(10, 10, {0, 0, 400, 280}, 10000, bitmap, 1, 1, false);
+        const platform::Picture picture = bitmap.GetImage().ToPicture();
+        int left = 1 << 20, right = -1, upper = 1 << 20, lower = -1;
+        TDisc disc;
+        for (int y = 0; y < picture.GetHeight(); ++y)
+            for (int x = 0; x < picture.GetWidth(); ++x) {
+                disc.Wall += picture.GetPixel(x, y) == 0xF8F8F8;
+                if (picture.GetPixel(x, y) != top)
+                    continue;
+                left = std::min(left, x), right = std::max(right, x);
+                upper = std::min(upper, y), lower = std::max(lower, y);
+            }
+        disc.Width = right - left;
+        disc.Height = lower - upper;
+        // Darker pixels of the slice's hue straight below the disc's middle.
+        const int mid = (left + right) / 2;
+        bool started = false;
+        for (int y = lower + 1; y < picture.GetHeight(); ++y) {
+            const TColor c = picture.GetPixel(mid, y);
+            const bool darker = (c & 0xFFFF00) == 0 && (c & 0xFF) > 30 && (c & 0xFF) + 20 < (top & 0xFF);
+            if (darker)
+                started = true, ++disc.Edge;
+            else if (!started)
+                ++disc.EdgeGap;
+            else
+                break;
+        }
+        return disc;
+    };
+    ASSERT_EQ(top & 0xFFFF00, 0u) << "a red first slice";
+    const TDisc flat = draw();
+    EXPECT_NEAR(flat.Height, flat.Width, 2);
+    EXPECT_EQ(flat.Edge, 0);
+
+    chart->SetView3D(true);
+    chart->SetView3DWidth(15);
+    const TDisc shallow = draw();
+    EXPECT_LT(shallow.Height, shallow.Width * 6 / 10) << "tilted";
+    EXPECT_GT(shallow.Edge, 3);
+    EXPECT_LE(shallow.EdgeGap, 2) << "the edge hangs from the disc's rim";
+    chart->SetView3DWidth(40);
+    const TDisc deep = draw();
+    EXPECT_GT(deep.Edge, shallow.Edge * 2);
+    EXPECT_LT(deep.Wall, 20);
+
+    chart->SetGraphCount(2);
+    TSeriesStruct bars = chart->GetData(1);
+    bars.Kind = 2;
+    bars.Add(1, 5, "");
+    chart->SetData(1, bars);
+    EXPECT_LT(draw().Wall, 20) << "no walls beside a pie";
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // The chart page on a real chart item: the series in the grid, new series and their defaults, the
 // rows each series takes, limits kept in order, the pie's colour, the date axis, a cell that does
-// not read, and the series kept in the layout file.
+// not read, the series kept in the layout file, and the 3-D view drawn as it is set.
 #include "dialogs/Fcsvedit.h"
 #include "gui/Application.h"
+#include "gui/BitmapCanvas.h"
 #include "layout/Preview.h"
 #include "layout/Uchartcontainer.h"
+#include "platform/Bitmap.h"
 #include "platform/DateTime.h"
 #include "reports/Fchartproperty.h"
 #include "support/ScriptedServices.h"
@@ -127,6 +129,46 @@ TEST_F(ChartPageTest, DateAxisAndCellsThatDoNotRead)
     EXPECT_EQ(vkttest::Scripted().messages[0].text, "2行2列目の「二百」は数値ではありません。");
     EXPECT_EQ(chart->GetData(0).GetY(1), 200) << "the series is left as it was";
     EXPECT_EQ(preview.GetItems()->GetUpdateCount(), 0);
+}
+
+// Ticking 立体効果 draws the series in depth at once, and the depth edit redraws it deeper.
+TEST_F(ChartPageTest, View3DAndItsDepthRedrawTheChart)
+{
+    TSeriesStruct sales = chart->GetData(0);
+    sales.Color = 0x00C000;
+    sales.SetY(1, 250);   // not along the depth, which rises at 45°
+    chart->SetData(0, sales);
+    page.SetViewItem(chart->GetViewItem());
+    // The pixels of the series' green and its shades.
+    const auto green = [&] {
+        platform::BitmapCanvas bitmap(400, 300);
+        chart->Draw(0, 0, {0, 0, 400, 300}, 10000, bitmap, 1, 1, false);
+        const platform::Picture drawn = bitmap.GetImage().ToPicture();
+        int count = 0;
+        for (int y = 0; y < drawn.GetHeight(); ++y)
+            for (int x = 0; x < drawn.GetWidth(); ++x) {
+                const int c = static_cast<int>(drawn.GetPixel(x, y));
+                const int r = c & 0xFF, g = (c >> 8) & 0xFF, b = (c >> 16) & 0xFF;
+                count += g > r + 60 && g > b + 60;
+            }
+        return count;
+    };
+    const int flat = green();
+    auto* view3D = Child<QCheckBox>(&page, "CBView3D");
+    auto* depth = Child<TUpDownEdit>(&page, "View3DWidthEdit");
+    EXPECT_FALSE(depth->isEnabled());
+    view3D->click();
+    EXPECT_TRUE(chart->GetView3D());
+    EXPECT_TRUE(depth->isEnabled());
+    const int shallow = green();
+    EXPECT_GT(shallow, flat * 3) << "a ribbon, not a line";
+
+    depth->SetValue(60);
+    EXPECT_EQ(chart->GetView3DWidth(), 60);
+    EXPECT_GT(green(), shallow * 2);
+
+    view3D->click();
+    EXPECT_EQ(green(), flat);
 }
 
 } // namespace

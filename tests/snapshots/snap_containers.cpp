@@ -1,5 +1,6 @@
 // Layout documents with content: a page with every container type at 100 % and 200 %, a grid in
-// two paragraphs, each chart kind, and turned and outlined texts.
+// two paragraphs, each chart kind flat and a bar and a pie chart in 3-D, and turned and outlined
+// texts.
 #include "core/Uvktsupport.h"
 #include "layout/Preview.h"
 #include "layout/Uchartcontainer.h"
@@ -146,6 +147,16 @@ private:
     std::function<void(SnapPreview&)> then_;
 };
 
+// One chart of `kind` in 3-D with `depth` percent, at 100 %.
+SnapPreview* DepthChart(int kind, const std::string& title, int depth)
+{
+    auto* view = new SnapPreview([](SnapPreview& v) { v.SetScale_(10000); });
+    auto* chart = view->Chart({1000, 1000, 20000, 13000}, kind, title);
+    chart->SetView3D(true);
+    chart->SetView3DWidth(depth);
+    return view;
+}
+
 } // namespace
 
 VKT_SNAPSHOT(containers_page_100)
@@ -208,3 +219,7 @@ VKT_SNAPSHOT(containers_turned_texts)
     }
     return view;
 }
+
+VKT_SNAPSHOT(containers_chart_3d_bars) { return DepthChart(2, "棒（立体）", 20); }
+
+VKT_SNAPSHOT(containers_chart_3d_pie) { return DepthChart(0, "円（立体）", 25); }
