@@ -228,8 +228,11 @@ void TPrintExecuteDlg::BtnPrintClick()
         EndRun("印刷できませんでした。");
         throw;
     }
-    // A failed job (no printer, a refused or unwritten job) is not reported as finished.
+    // A failed job (no printer, a refused or unwritten job) is not reported as finished; a printer
+    // that said why is quoted.
     EndRun(ok || cancel_ ? "印刷終了" : "印刷できませんでした。");
+    if (!ok && !cancel_ && !printer->GetLastError().empty())
+        platform::ShowError("印刷できませんでした。\n" + printer->GetLastError(), "エラー");
 }
 
 void TPrintExecuteDlg::EndRun(const char* text)
