@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -31,6 +32,7 @@ constexpr const char* kBackend = "/usr/lib/cups/backend/cups-pdf";
 constexpr const char* kPpd = "/usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd";
 constexpr const char* kPdfConfFolder = "/etc/cups";
 constexpr const char* kInstancePrefix = "cups-pdf-vkttest-";
+constexpr const char* kRootPrefix = "vkt-cups-";
 
 void Write(const fs::path& file, const std::string& text)
 {
@@ -71,15 +73,16 @@ std::string Tail(const fs::path& file, std::size_t count, Keep keep)
     return text;
 }
 
-// Removes the backend configurations left by test processes that ended without cleaning up.
-void RemoveStaleInstances()
+// Removes what entries of `folder` named `prefix` and a process id hold for processes that ended
+// without cleaning up (killed test processes).
+void RemoveStale(const fs::path& folder, const char* prefix)
 {
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(kPdfConfFolder, error)) {
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind(kInstancePrefix, 0) != 0) continue;
-        const long pid = std::strtol(name.c_str() + std::strlen(kInstancePrefix), nullptr, 10);
-        if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) fs::remove(entry.path(), error);
+        if (name.rfind(prefix, 0) != 0) continue;
+        const long pid = std::strtol(name.c_str() + std::strlen(prefix), nullptr, 10);
+        if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) fs::remove_all(entry.path(), error);
     }
 }
 
@@ -108,7 +111,10 @@ bool CupsServer::Start()
             failure_ = std::string(file) + " is missing (scripts/install-deps installs cups and printer-driver-cups-pdf)";
             return false;
         }
-    std::string pattern = (fs::temp_directory_path() / "vkt-cups-XXXXXX").string();
+    RemoveStale(fs::temp_directory_path(), kRootPrefix);
+    RemoveStale(kPdfConfFolder, kInstancePrefix);
+    std::string pattern =
+        (fs::temp_directory_path() / (kRootPrefix + std::to_string(getpid()) + "-XXXXXX")).string();
     if (!mkdtemp(pattern.data())) {
         failure_ = "cannot make a temporary folder for cupsd";
         return false;
@@ -152,7 +158,6 @@ bool CupsServer::Start()
                                     "User lp\nGroup lp\nSystemGroup root\nFileDevice No\n");
 
     // The backend's own configuration, found by the instance name in the queue's device URI.
-    RemoveStaleInstances();
     static int instances = 0;
     const std::string instance = "vkttest-" + std::to_string(getpid()) + "-" + std::to_string(++instances);
     instanceConf_ = std::string(kPdfConfFolder) + "/cups-pdf-" + instance + ".conf";
@@ -168,6 +173,8 @@ bool CupsServer::Start()
         return false;
     }
     if (pid_ == 0) {
+        // cupsd ends with this process, also when it is killed.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         setsid();
         const int output = open((log / "cupsd.out").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         if (output >= 0) {

@@ -6,7 +6,8 @@
 //
 // cupsd runs as root (the cups-pdf backend needs it); the backend reads its output folder from
 // its own configuration file, /etc/cups/cups-pdf-<instance>.conf, which the server writes and
-// removes. The destructor stops cupsd in every outcome and points libcups back.
+// removes. The destructor stops cupsd and points libcups back; a test process that is killed takes
+// cupsd with it, and the next server removes the folders and files it left.
 #include <string>
 #include <sys/types.h>
 #include <vector>
