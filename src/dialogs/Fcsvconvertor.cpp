@@ -22,7 +22,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -440,11 +439,7 @@ void TCsvConvertor::showEvent(QShowEvent* event)
     TVktDialog::showEvent(event);
     if (placed_) return;
     placed_ = true;
-    if (const QScreen* screen = QApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    SetScreenPlace(this, TScreenPlace::Center);
 }
 
 TCsvConvertor* CsvConvertor()
