@@ -18,16 +18,20 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "screens/Ffieldselector.h"
+#include "widgets/Fstatelistview.h"
 #include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <filesystem>
 #include <string>
@@ -297,6 +301,34 @@ TEST_F(CsvWizard, SavesForceCsvAndAskBeforeOverwriting)
     Scripted().files.push_back(chosen);
     wizard.GetBtnSave()->click();
     EXPECT_EQ(platform::ReadFileBytes(chosen), "\xEF\xBB\xBF" "crème\r\n鶏\r\n");
+}
+
+// At the default size the field page shows every control inside the page, and the field list
+// reaches its last field by scrolling (the wheel too).
+TEST_F(CsvWizard, TheFieldPageReachesEveryFieldAtTheDefaultSize)
+{
+    wizard.BtnNextClick();
+    ASSERT_EQ(wizard.GetPage(), 1);
+    QApplication::processEvents();
+    TCsvFieldSelector* selector = wizard.GetCsvFieldSelector();
+    QWidget* page = selector->parentWidget();
+    for (QWidget* control : selector->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!control->isVisible()) continue;
+        const QRect placed(control->mapTo(page, QPoint()), control->size());
+        EXPECT_TRUE(page->rect().contains(placed))
+            << control->objectName().toStdString() << " lies outside the page at the bottom " << placed.bottom();
+    }
+    QListWidget* list = selector->GetFieldSelector()->GetStateListView()->GetListView();
+    ASSERT_EQ(list->count(), 10) << "the ingredient fields";
+    if (list->verticalScrollBar()->maximum() > 0) {
+        const QPoint at = list->viewport()->rect().center();
+        QWheelEvent wheel(at, list->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list->viewport(), &wheel);
+        EXPECT_GT(list->verticalScrollBar()->value(), 0) << "the wheel scrolls the list";
+    }
+    list->scrollToItem(list->item(list->count() - 1));
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(list->count() - 1))));
 }
 
 } // namespace
