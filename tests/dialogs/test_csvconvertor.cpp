@@ -331,4 +331,43 @@ TEST_F(CsvWizard, TheFieldPageReachesEveryFieldAtTheDefaultSize)
     EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(list->count() - 1))));
 }
 
+// A too-long row deleted leaves its extra column empty: that column no longer holds the page.
+TEST_F(CsvWizard, EmptiedExtraColumnsDoNotCount)
+{
+    ToTable({F::Data, F::UsePrice}, "a,1\nb,2,x\nc,3\n");
+    EXPECT_FALSE(NextEnabled());
+    Csv()->SetCurrent(0, 2);
+    Csv()->DeleteRow();
+    EXPECT_EQ(Csv()->GetColCount(), 3);
+    EXPECT_TRUE(NextEnabled());
+    EXPECT_EQ(wizard.GetStatusPanel()->text().toStdString(), "");
+    wizard.BtnNextClick();
+    EXPECT_EQ(wizard.GetPage(), 4) << LastMessage();
+    EXPECT_EQ(wizard.GetComplete().GetDataCount(), 2);
+}
+
+// A price beyond the currency, or a buy price whose use price would be, is refused by the check
+// with the price message on its cell; once corrected every row is imported.
+TEST_F(CsvWizard, PricesBeyondTheCurrencyNeverReachTheImport)
+{
+    ToTable({F::Data, F::BuyPrice, F::Yield}, "a,100,90\nb,200000000000000,5\nc,922337203685478,100\n");
+    const char* price = "単価項目に異常な値が含まれています。";
+    wizard.BtnNextClick();
+    EXPECT_EQ(wizard.GetPage(), 2);
+    EXPECT_EQ(LastMessage(), price);
+    EXPECT_EQ(Csv()->GetCol(), 1);
+    EXPECT_EQ(Csv()->GetRow(), 2);
+    Csv()->SetCell(2, 2, "100");
+    wizard.BtnNextClick();
+    EXPECT_EQ(wizard.GetPage(), 2);
+    EXPECT_EQ(Csv()->GetCol(), 1);
+    EXPECT_EQ(Csv()->GetRow(), 3);
+    Csv()->SetCell(1, 3, "922337203685477");
+    wizard.BtnNextClick();
+    ASSERT_EQ(wizard.GetPage(), 4) << LastMessage();
+    wizard.BtnNextClick();
+    wizard.GetBtnCsvComp()->click();
+    EXPECT_EQ(Records(), 3) << closer.EndText;
+}
+
 } // namespace
