@@ -11,13 +11,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 namespace {
 
@@ -281,7 +279,6 @@ void ShowPrintExecuteDlg(TPageView* view, std::string remark, std::string title)
             app->AtExit([] { delete Instance(); });
     }
     dialog->Setup(view, remark, title);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        dialog->move(screen->availableGeometry().center() - dialog->rect().center());
+    SetScreenPlace(dialog, TScreenPlace::Center);
     dialog->exec();
 }
