@@ -810,6 +810,7 @@ std::unique_ptr<QChart> TChartContainer::MakeChart(const std::string& fontName, 
             line->setPointLabelsFormat("@yPoint");
             if (s.Kind == 4) {
                 auto* area = new QAreaSeries(line);
+                line->setParent(area);   // an area series does not own its line
                 area->setColor(seriesColor);
                 area->setBorderColor(seriesColor.darker());
                 area->setPen(QPen(seriesColor.darker(), lineWidth));

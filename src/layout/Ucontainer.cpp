@@ -244,10 +244,13 @@ TNullContainer::TNullContainer() : TContainer(0) {}
 void TNullContainer::LoadFromXml(const platform::XmlNode& node)
 {
     TContainer::LoadFromXml(node);
+    // Only the first of a repeated name is kept: the one GetAttribute reads and SetAttribute writes.
     kept_.clear();
-    for (auto& attribute : node.GetAttributes())
-        if (!IsOneOf(attribute.first, kItemAttributes))
+    for (auto& attribute : node.GetAttributes()) {
+        const auto known = [&](const auto& k) { return k.first == attribute.first; };
+        if (!IsOneOf(attribute.first, kItemAttributes) && std::none_of(kept_.begin(), kept_.end(), known))
             kept_.push_back(std::move(attribute));
+    }
 }
 
 void TNullContainer::SaveToXml(const platform::XmlNode& node)

@@ -145,15 +145,30 @@ private:
     std::vector<unsigned char> bytes_;
 };
 
-bool IsBlobType(ParadoxType type) {
+// Whether a field of `type` may be `size` bytes long: the fixed sizes of the numeric, date and
+// logical types, 1 to 255 bytes of alpha or bytes, at least a descriptor for a memo. A type this
+// reader does not know is left to the record read, which refuses it.
+bool SizeFitsType(ParadoxType type, int size) {
     switch (type) {
+    case ParadoxType::Logical: return size == 1;
+    case ParadoxType::Short: return size == 2;
+    case ParadoxType::Long:
+    case ParadoxType::AutoInc:
+    case ParadoxType::Date:
+    case ParadoxType::Time: return size == 4;
+    case ParadoxType::Number:
+    case ParadoxType::Currency:
+    case ParadoxType::Timestamp: return size == 8;
+    case ParadoxType::Bcd: return size == 17;
+    case ParadoxType::Alpha:
+    case ParadoxType::Bytes: return size >= 1 && size <= 255;
     case ParadoxType::Memo:
     case ParadoxType::Blob:
     case ParadoxType::FmtMemo:
     case ParadoxType::Ole:
-    case ParadoxType::Graphic: return true;
-    default: return false;
+    case ParadoxType::Graphic: return size >= kBlobDescriptorSize && size <= 255;
     }
+    return size >= 0;
 }
 
 } // namespace
@@ -354,10 +369,13 @@ ParadoxTable::ParadoxTable(const std::string& file) : impl_(std::make_unique<Imp
         impl.fields.push_back({field->px_fname ? field->px_fname : "", type, field->px_flen});
         impl.fieldDecimals.push_back(field->px_fdc);
         impl.offsets.push_back(offset);
+        if (!SizeFitsType(type, field->px_flen))
+            impl.Fail("damaged (field " + impl.fields.back().Name + " of type " +
+                      std::to_string(static_cast<int>(type)) + " declared " + std::to_string(field->px_flen) +
+                      " bytes long)");
         offset += field->px_flen;
-        if (IsBlobType(type) && field->px_flen < kBlobDescriptorSize) impl.Fail("memo field too short");
     }
-    if (offset > PX_get_recordsize(impl.doc)) impl.Fail("fields exceed the record size");
+    if (offset > PX_get_recordsize(impl.doc)) impl.Fail("damaged (fields exceed the record size)");
     impl.record.assign(static_cast<std::size_t>(PX_get_recordsize(impl.doc)), 0);
 }
 

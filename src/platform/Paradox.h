@@ -56,7 +56,8 @@ struct ParadoxField {
 class ParadoxTable {
 public:
     // Opens the table file for reading. Raises FileError when it is missing, not a Paradox
-    // table, damaged (a header or data-block chain that does not fit the file) or encrypted
+    // table, damaged (a header or data-block chain that does not fit the file, a field whose
+    // declared length does not fit its type or the record) or encrypted
     // (password-protected tables are not supported). The memo file (same name, extension ".mb" in any letter case) is opened when a value
     // needs it.
     explicit ParadoxTable(const std::string& file);

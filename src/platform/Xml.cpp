@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 #include "platform/Variant.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace platform {
@@ -82,16 +83,51 @@ bool IsUtf8Name(std::string_view name)
     return name.empty() || SameText(name, "utf-8") || SameText(name, "utf8");
 }
 
+[[noreturn]] void FailParse(pugi::xml_document& doc, const std::string& context, const std::string& description,
+                            std::ptrdiff_t offset)
+{
+    doc.reset();
+    std::string message = context.empty() ? std::string() : "'" + context + "': ";
+    message += "XML parse error: " + description + " at offset " + IntToStr(static_cast<std::int64_t>(offset));
+    throw XmlError(message, offset);
+}
+
+// The first element, in document order, that carries an attribute name twice (pugixml accepts
+// that; XML does not).
+pugi::xml_node FindRepeatedAttribute(const pugi::xml_document& doc, std::string& name)
+{
+    std::vector<std::string_view> names;
+    pugi::xml_node node = doc.first_child();
+    while (node) {
+        names.clear();
+        for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
+            names.emplace_back(a.name());
+        std::sort(names.begin(), names.end());
+        const auto repeated = std::adjacent_find(names.begin(), names.end());
+        if (repeated != names.end()) {
+            name = *repeated;
+            return node;
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling())
+            node = node.parent();
+        if (node)
+            node = node.next_sibling();
+    }
+    return {};
+}
+
 void Parse(pugi::xml_document& doc, std::string_view utf8, const std::string& context)
 {
     const pugi::xml_parse_result result = doc.load_buffer(utf8.data(), utf8.size(), kParseFlags, pugi::encoding_utf8);
-    if (result)
-        return;
-    doc.reset();
-    std::string message = context.empty() ? std::string() : "'" + context + "': ";
-    message += std::string("XML parse error: ") + result.description() + " at offset " +
-               IntToStr(static_cast<std::int64_t>(result.offset));
-    throw XmlError(message, result.offset);
+    if (!result)
+        FailParse(doc, context, result.description(), result.offset);
+    std::string name;
+    if (const pugi::xml_node node = FindRepeatedAttribute(doc, name))
+        FailParse(doc, context, "Repeated attribute " + name + " of element " + node.name(), node.offset_debug());
 }
 
 // The UTF-8 text of a document's bytes: a byte-order mark dropped, code page 932 converted into

@@ -106,7 +106,8 @@ public:
     XmlEncoding GetEncoding() const { return encoding_; }
 
     // Parses UTF-8 text whatever encoding its declaration names (the declaration is dropped).
-    // Malformed UTF-8 raises ConvertError; malformed XML raises XmlError. On failure the
+    // Malformed UTF-8 raises ConvertError; malformed XML (also an element that repeats an
+    // attribute, which pugixml alone would accept) raises XmlError, as in every load below. On failure the
     // document is left empty.
     void LoadFromString(std::string_view utf8);
     // The document as UTF-8 text, led by <?xml version="1.0" encoding="UTF-8"?> unless

@@ -153,6 +153,51 @@ TEST_F(ParadoxTableTest, AMemoLengthBeyondTheMemoFileIsAnError) {
     EXPECT_THROW(damaged.ReadRecord(0), platform::FileError);
 }
 
+// Moves `count` bytes of declared length from field `from` to field `to` in a table file's header
+// (field descriptors of type and size from 0x78); the record size stays what the lengths add up to.
+void MoveFieldLength(const std::string& file, int from, int to, int count) {
+    std::string bytes = platform::ReadFileBytes(file);
+    bytes[0x78 + 2 * from + 1] = static_cast<char>(static_cast<unsigned char>(bytes[0x78 + 2 * from + 1]) - count);
+    bytes[0x78 + 2 * to + 1] = static_cast<char>(static_cast<unsigned char>(bytes[0x78 + 2 * to + 1]) + count);
+    platform::WriteFileAtomic(file, bytes);
+}
+
+// A field declared shorter than its type, last in the record, would be read past the record.
+TEST_F(ParadoxTableTest, AFieldDeclaredTooShortForItsTypeMakesTheTableDamaged) {
+    using platform::ParadoxType;
+    struct Case {
+        ParadoxType type;
+        int size, shortSize;
+    };
+    const Case cases[] = {
+        {ParadoxType::Alpha, 10, 0},    {ParadoxType::Date, 4, 2},      {ParadoxType::Short, 2, 1},
+        {ParadoxType::Long, 4, 2},      {ParadoxType::Currency, 8, 4},  {ParadoxType::Number, 8, 7},
+        {ParadoxType::Logical, 1, 0},   {ParadoxType::Memo, 20, 9},     {ParadoxType::Blob, 20, 9},
+        {ParadoxType::FmtMemo, 20, 9},  {ParadoxType::Ole, 20, 9},      {ParadoxType::Graphic, 20, 9},
+        {ParadoxType::Time, 4, 3},      {ParadoxType::Timestamp, 8, 6}, {ParadoxType::AutoInc, 4, 2},
+        {ParadoxType::Bcd, 17, 8},      {ParadoxType::Bytes, 10, 0},
+    };
+    for (const Case& c : cases) {
+        const int code = static_cast<int>(c.type);
+        SCOPED_TRACE("type " + std::to_string(code));
+        const std::string file = File("short" + std::to_string(code) + ".db");
+        WriteParadoxTable(file, {PxColumn::Alpha("Pad", 30), PxColumn{"Value", code, c.size}},
+                          {{"padding", PxCell::Null()}});
+        {
+            platform::ParadoxTable sound(file);
+            EXPECT_EQ(sound.ReadRecord(0)[0].AsBytes().size(), 7u);
+        }
+        MoveFieldLength(file, 1, 0, c.size - c.shortSize);
+        try {
+            platform::ParadoxTable table(file);
+            table.ReadRecord(0);
+            ADD_FAILURE() << "a field too short for its type was read";
+        } catch (const platform::FileError& error) {
+            EXPECT_NE(error.Message().find("damaged"), std::string::npos) << error.Message();
+        }
+    }
+}
+
 TEST_F(ParadoxTableTest, RefusesMissingFilesAndOtherFiles) {
     EXPECT_THROW(platform::ParadoxTable(File("absent.db")), platform::FileError);
     platform::WriteFileAtomic(File("text.db"), std::string(4096, 'x'));
@@ -296,6 +341,14 @@ TEST_F(ConvertTest, FailsOnAMissingTableAndOnTextItsCodePageCannotRead) {
                       {{1, "\x81"}});
     EXPECT_FALSE(Convert());
     EXPECT_EQ(Count(TVktTable::TblAttrItem), 0);
+}
+
+TEST_F(ConvertTest, FailsOnAnOldTableWithAFieldTooShortForItsType) {
+    WriteOldDatabase(folder);
+    MoveFieldLength(folder + "/Vktdb16.db", 1, 0, 2);   // the trash date, a timestamp, of 6 bytes
+    EXPECT_FALSE(Convert());
+    EXPECT_EQ(Count(TVktTable::TblErase), 0);
+    EXPECT_EQ(Count(TVktTable::TblClass), 47);
 }
 
 TEST_F(ConvertTest, ColumnsNoStatementReadsDoNotStopTheConversion) {

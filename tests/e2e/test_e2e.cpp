@@ -134,14 +134,18 @@ struct Food {
     QString dealer;
 };
 
-std::vector<Food> Foods()
+// Made once: a reference into the list stays valid to the end of the program.
+const std::vector<Food>& Foods()
 {
-    std::vector<Food> foods;
-    for (int i = 1; i <= 50; ++i)
-        foods.push_back({i % 2 ? QStringLiteral("果物類") : QStringLiteral("穀物類"),
-                         QStringLiteral("テスト食材%1").arg(i, 2, 10, QChar('0')),
-                         i % 3 ? QStringLiteral("箱") : QStringLiteral("袋"), 100 + 10 * i, 1 + i % 3, 50 + i,
-                         QStringLiteral("東京青果")});
+    static const std::vector<Food> foods = [] {
+        std::vector<Food> made;
+        for (int i = 1; i <= 50; ++i)
+            made.push_back({i % 2 ? QStringLiteral("果物類") : QStringLiteral("穀物類"),
+                            QStringLiteral("テスト食材%1").arg(i, 2, 10, QChar('0')),
+                            i % 3 ? QStringLiteral("箱") : QStringLiteral("袋"), 100 + 10 * i, 1 + i % 3, 50 + i,
+                            QStringLiteral("東京青果")});
+        return made;
+    }();
     return foods;
 }
 

@@ -289,6 +289,39 @@ TEST_F(ContainerTest, FileErrorsAreReportedAndBadItemsDropped)
     EXPECT_EQ(vkttest::Scripted().messages.back().text, "ファイル書き込みエラー");
 }
 
+// An item naming its container type twice: the reader would take one, the unknown-type container
+// would write back the other.
+TEST_F(ContainerTest, AnItemRepeatingAnAttributeIsRefusedAndTheUnknownTypeKeepsOneOccurrence)
+{
+    auto* text = Add<TTextContainer>(2, nullptr, {0, 0, 5000, 1000});
+    text->SetText("残る");
+    platform::WriteFileAtomic(folder + "/twice.xml",
+                              "<PageScript Version=\"1.0\"><PageObject Paper=\"9\" Orientation=\"0\" "
+                              "MarginRect=\"0,0,0,0\" MMMarginRect=\"0,0,0,0\"><Item MMBoundRect=\"0,0,1000,1000\" "
+                              "BoundRect=\"0,0,39,39\" Container=\"Mystery\" Container=\"Text\" TextType=\"0\"/>"
+                              "</PageObject></PageScript>");
+    preview->LoadFromFile(folder + "/twice.xml");
+    ASSERT_EQ(vkttest::Scripted().messages.size(), 1u);
+    EXPECT_EQ(vkttest::Scripted().messages[0].text, "ファイル読み込みエラー");
+    ASSERT_EQ(preview->GetItems()->GetCount(), 3);   // the layout stays
+    EXPECT_EQ(ContainerOf(text->GetViewItem()), text);
+    EXPECT_EQ(text->GetText(), "残る");
+
+    // A node built with the repetition (no file reader lets one through) loads and saves the first.
+    platform::XmlDocument doc;
+    pugi::xml_node item = doc.CreateDocumentElement("Item").Handle();
+    item.append_attribute("Container").set_value("Mystery");
+    item.append_attribute("Foo").set_value("1");
+    item.append_attribute("Container").set_value("Text");
+    TNullContainer unknown;
+    unknown.LoadFromXml(platform::XmlNode(item));
+    platform::XmlDocument out;
+    const platform::XmlNode saved = out.CreateDocumentElement("Item");
+    unknown.SaveToXml(saved);
+    EXPECT_EQ(saved.GetAttribute("Container"), "Mystery");
+    EXPECT_EQ(saved.GetAttribute("Foo"), "1");
+}
+
 TEST_F(ContainerTest, NotifiersFireInOrderAndCanBeRemoved)
 {
     std::vector<std::string> log;

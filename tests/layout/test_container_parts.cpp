@@ -24,12 +24,14 @@
 
 #include <functional>
 
+#include <QAreaSeries>
 #include <QBarSeries>
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QValueAxis>
 #include <QChart>
 #include <QGraphicsScene>
+#include <QLineSeries>
 #include <QPainter>
 #include <QImage>
 
@@ -683,6 +685,32 @@ TEST_F(PartsTest, ChartDrawsAsItsSceneRenders)
                 differing += a.GetPixel(x, y) != b.GetPixel(x, y);
         EXPECT_EQ(differing, 0) << c.what;
     }
+}
+
+// An area series does not own the line it is made of: the chart's series must take it along.
+TEST_F(PartsTest, AChartFreesEveryLineItMade)
+{
+    auto* chart = Add<TChartContainer>(7);
+    chart->SetGraphCount(2);
+    for (int s = 0; s < 2; ++s) {
+        TSeriesStruct series = chart->GetData(s);
+        series.Kind = s == 0 ? 4 : 1;
+        series.Add(1, 2, "");
+        series.Add(2, 3, "");
+        chart->SetData(s, series);
+    }
+    std::unique_ptr<QChart> q = chart->MakeChart("Arial", 12, 1);
+    int lines = 0, freed = 0;
+    for (QAbstractSeries* made : q->series()) {
+        auto* area = qobject_cast<QAreaSeries*>(made);
+        QObject* line = area ? area->upperSeries() : made;
+        ASSERT_NE(qobject_cast<QLineSeries*>(line), nullptr);
+        ++lines;
+        QObject::connect(line, &QObject::destroyed, [&] { ++freed; });
+    }
+    q.reset();
+    EXPECT_EQ(lines, 2);
+    EXPECT_EQ(freed, 2);
 }
 
 // Where a red body's pixels lie: its front face, its lit top and its shaded side.

@@ -136,6 +136,25 @@ TEST(Xml, ParseErrorsNameDescriptionAndOffset)
     EXPECT_THROW(doc.LoadFromString(""), XmlError);
 }
 
+// pugixml takes a repeated attribute; XML does not, and a reader would see one occurrence while
+// a writer changed another.
+TEST(Xml, AnElementRepeatingAnAttributeIsAParseError)
+{
+    XmlDocument doc;
+    try {
+        doc.LoadFromString("<a x=\"1\"><b y=\"1\" z=\"2\"/><b k=\"?\" y=\"2\" k=\"3\"/></a>");
+        FAIL() << "no error";
+    } catch (const XmlError& e) {
+        EXPECT_EQ(e.Message(), "XML parse error: Repeated attribute k of element b at offset 26");
+        EXPECT_EQ(e.Offset(), 26);
+    }
+    EXPECT_TRUE(doc.GetDocumentElement().IsNull());
+    EXPECT_THROW(doc.LoadFromBytes("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><r><s a=\"1\" a=\"1\"/></r>"),
+                 XmlError);
+    doc.LoadFromString("<a x=\"1\"><b x=\"1\" y=\"1\"/><c y=\"2\"/></a>");   // the same name on other elements
+    EXPECT_EQ(doc.GetDocumentElement().GetChildCount(), 2);
+}
+
 TEST_F(XmlFileTest, ShiftJisFileRoundTrip)
 {
     const std::string path = dir_ + "/layout.xml";

@@ -131,17 +131,21 @@ TEST(SingleInstance, ProgramStartsOncePerSession)
     ASSERT_TRUE(first->WaitFor("main window shown", 30000)) << first->Output().toStdString();
     EXPECT_TRUE(first->Output().contains("claimed the single instance"));
 
-    QElapsedTimer clock;
-    clock.start();
-    ProgramRun second(home, runtime);
-    ASSERT_TRUE(second.Process().waitForFinished(5000));
-    EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_EQ(second.Process().exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.Process().exitCode(), 0);
-    const QString handed = second.Output();
-    EXPECT_TRUE(handed.contains("handed over to the running instance (activate sent)")) << handed.toStdString();
-    EXPECT_FALSE(handed.contains("main window shown"));
-    EXPECT_FALSE(handed.contains("splash shown"));
+    // Each later start ends at once and cleanly (a start that ends while its font worker still
+    // runs only sometimes goes wrong, hence several).
+    for (int start = 0; start < 3; ++start) {
+        QElapsedTimer clock;
+        clock.start();
+        ProgramRun second(home, runtime);
+        ASSERT_TRUE(second.Process().waitForFinished(5000));
+        EXPECT_LT(clock.elapsed(), 5000);
+        const QString handed = second.Output();
+        EXPECT_EQ(second.Process().exitStatus(), QProcess::NormalExit) << handed.toStdString();
+        EXPECT_EQ(second.Process().exitCode(), 0) << handed.toStdString();
+        EXPECT_TRUE(handed.contains("handed over to the running instance (activate sent)")) << handed.toStdString();
+        EXPECT_FALSE(handed.contains("main window shown"));
+        EXPECT_FALSE(handed.contains("splash shown"));
+    }
     EXPECT_TRUE(first->WaitFor("activation received", 5000)) << first->Output().toStdString();
 
     // A crash leaves the marker and the socket behind: the next start takes them over.

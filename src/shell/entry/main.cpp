@@ -86,7 +86,12 @@ int main(int argc, char** argv)
     qInstallMessageHandler(g_qtMessages);
     VktApplication().SetShellServices(std::make_unique<TShellServices>());
     auto instance = std::make_unique<TSingleInstance>();
-    if (!instance->Claim()) return 0;
+    if (!instance->Claim()) {
+        // The application object's teardown asks fontconfig for its configuration: the worker
+        // must have finished reading it first, or both threads build one.
+        prefetch.WaitFonts();
+        return 0;
+    }
     // While the font configuration is read: the start-up picture is decoded on a worker, and the
     // printers the layout designer's page asks for are listed (no text is measured for either).
     TSplash::PrefetchStartPicture();
