@@ -198,8 +198,9 @@ void StringList::SetText(std::string_view text)
     Clear();
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", pos);
-        const std::size_t stop = end == std::string_view::npos ? text.size() : end;
+        // One pass over the bytes (find_first_of tests each byte against the set by a call).
+        std::size_t stop = pos;
+        while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n') ++stop;
         Add(std::string(text.substr(pos, stop - pos)));
         pos = stop;
         if (pos < text.size() && text[pos] == '\r')
