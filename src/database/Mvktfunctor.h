@@ -45,6 +45,13 @@ public:
     // connection first. A non-empty folder then re-reads the setting map (LoadInitialIDs); a
     // failure to write or parse row 0 raises to the caller.
     void SetPath(const std::string& path);
+    // SetPath before one writing operation: when the connection opens and no transaction is open,
+    // row 0 is read inside a write transaction (BEGIN IMMEDIATE) that the operation's first Write
+    // then takes as its own savepoint, one transaction instead of a read and a write. A row 0
+    // written anew is committed at once; EndPendingTransaction ends the transaction no Write took
+    // (nothing was written in it).
+    void SetPathForWrite(const std::string& path);
+    void EndPendingTransaction() noexcept;
     std::string GetPath() const;
     // Stamps the record's ChangeDate with now; false on failure.
     bool TouchChangeDate(int dataId);
@@ -60,7 +67,8 @@ public:
     TPriorityItem SelectDataIDs(TFilterObject filter);
     // Reads row 0 of Initialize into the setting map, writing the default map when row 0 is
     // missing. A failure of the read counts as an empty row; a failure of the write raises.
-    void LoadInitialIDs();
+    // True when it wrote row 0.
+    bool LoadInitialIDs();
     // The setting's row id, registering the name (and rewriting row 0) when new. A name whose
     // map value is not a positive integer counts as new. A new name gets the id above every id
     // in the map.
@@ -240,6 +248,12 @@ protected:
     static std::string SqlInt(std::int64_t value);
     static std::string SqlFloat(double value);
 
+    // The statements of UpdatePriceChain and TouchChangeDate without a savepoint of their own:
+    // they raise on failure. RunPriceChain is false for a record it leaves alone (conserved, in
+    // the trash).
+    bool RunPriceChain(int dataId);
+    void StampChangeDate(int dataId);
+
     // Runs `body` (returning Result) inside a savepoint; returns its result, keeping what it wrote.
     // Any exception (platform::Error, std::exception, SilentAbort) rolls the savepoint back and
     // gives `failure`. Savepoints nest: an operation may call another writing operation, whose
@@ -254,6 +268,17 @@ protected:
     template <typename Result, typename Body>
     Result InSavepoint(Result failure, Body&& body) {
         rowSavepoint_ = false;   // a batch row's savepoint is for an InsertData of its own only
+        if (std::exchange(pendingTransaction_, false) && db_.IsOpen() && db_.InTransaction()) {
+            // The transaction SetPathForWrite began is this savepoint.
+            try {
+                Result result = body();
+                db_.Lease("COMMIT")->Execute();
+                return result;
+            } catch (const std::exception&) {
+                RollbackTransaction();
+                return failure;
+            }
+        }
         try {
             platform::Savepoint savepoint(Db());
             Result result = body();
@@ -272,6 +297,9 @@ protected:
             return failure;
         }
     }
+
+    // Rolls back the open transaction; harmless when there is none.
+    void RollbackTransaction() noexcept;
 
     // The settings map as stored in row 0: "<InitialID Name="id" ... />".
     std::string InitialMapText() const;
@@ -303,6 +331,7 @@ private:
     platform::Connection db_;                                   // open on first use
     std::vector<std::pair<std::string, std::string>> initialIds_;  // setting name -> row id, in order
     std::string parsedInitialText_;                             // row 0 as LoadInitialIDs parsed it last
+    bool pendingTransaction_ = false;                           // begun by SetPathForWrite, no Write took it yet
     int batchDepth_ = 0;                                        // open BeginBatch calls
     bool rowSavepoint_ = false;                                 // BeginBatchRow, not yet used
     bool rowFailed_ = false;                                    // for EndBatchRow

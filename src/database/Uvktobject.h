@@ -329,6 +329,18 @@ protected:
     }
     // Points the module at this database's folder and returns it.
     TVktObjectFunctor& BoundFunctor();
+    // Runs one writing operation of the module on this database's folder: the module is pointed
+    // at it with TVktFunctor::SetPathForWrite, and a transaction the operation did not take ends
+    // with the call.
+    template <typename Operation>
+    auto WithWriteFunctor(Operation&& operation) {
+        struct End {
+            TVktObjectFunctor& functor;
+            ~End() { functor.EndPendingTransaction(); }
+        } end{*functor_};
+        functor_->SetPathForWrite(GetPath());
+        return operation(*functor_);
+    }
     // The module as it is (SetMHistoryPrice uses the folder it already has).
     TVktObjectFunctor& GetFunctor() { return *functor_; }
 

@@ -36,7 +36,10 @@ bool TVktObject::ClearItemCategories(int recipeId) {
 
 // One notice for the whole run, however many sub-recipes it recosted.
 bool TVktObject::RefreshItemPrices(int recipeId, std::uint8_t mode) {
-    if (!BoundFunctor().RefreshItemPrices(recipeId, mode, TPriorityItem(), 0)) return false;
+    if (!WithWriteFunctor([&](TVktObjectFunctor& functor) {
+            return functor.RefreshItemPrices(recipeId, mode, TPriorityItem(), 0);
+        }))
+        return false;
     DoFieldChange(TVktField::ItemIndex, Single(recipeId));
     return true;
 }
