@@ -87,7 +87,7 @@ void RecostSqlite(benchmark::State& state) {
 } // namespace
 
 void RegisterRecostBenchmarks() {
-    RegisterPair({"Recost", 3.0, Metric::RealTime,
+    RegisterPair({"Recost", 1.3, Metric::RealTime,
                   "every recipe and menu recosted, each durable: facade RefreshItemPrices vs updates by hand"},
                  RecostSystem, RecostSqlite);
 }
