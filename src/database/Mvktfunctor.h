@@ -187,7 +187,7 @@ public:
     // --- Batch insert of records (Mvktfunctor_insert.cpp) ------------------------------------------
     // Kind 7, 8 or 9; `row` comma text whose n-th value belongs to the n-th field of `fields`.
     // The new Data_ID, 0 on refusal or failure.
-    int InsertData(TVktObjKind kind, const std::string& row, const TPriorityItem& fields);
+    int InsertData(TVktObjKind kind, std::string_view row, const TPriorityItem& fields);
     // A batch: between BeginBatch and EndBatch (calls nest; each end forgets) InsertData remembers
     // what it learned of the classes (their type and place in the tree), the next Data_ID and the
     // highest key of the monthly history instead of asking again for every row. Open one only
@@ -320,7 +320,11 @@ private:
     // The highest integer MHistory_Key (0 when there is none), remembered inside a batch; the
     // largest int64 when keys of other kinds make it unknown.
     std::int64_t HistoryCeiling();
+    // The statement of `text` (one of InsertData's fixed texts): inside a batch the one the batch
+    // holds, leased once for all its rows; else leased into `local` for this call.
+    platform::Statement& BatchStatement(const std::string& text, platform::StatementLease& local);
     void ForgetBatchMemo() {
+        if (!batchStatements_.empty()) batchStatements_.clear();
         if (!classShapes_.empty()) classShapes_.clear();
         if (!defaultClasses_.empty()) defaultClasses_.clear();
         nextDataId_ = 0;
@@ -339,6 +343,8 @@ private:
     std::unordered_map<int, ClassShape> classShapes_;
     std::unordered_map<int, int> defaultClasses_;
     int nextDataId_ = 0;                                        // inside a batch: NextKey(Data_ID), 0 unknown
+    // Inside a batch: InsertData's statements by their text, each reset after every use.
+    std::unordered_map<const std::string*, platform::StatementLease> batchStatements_;
     // Inside a batch: no monthly history row has an MHistory_Key above it; -1 unknown.
     std::int64_t historyCeiling_ = -1;
 };
