@@ -88,7 +88,7 @@ void EditsSqlite(benchmark::State& state) {
 } // namespace
 
 void RegisterEditBenchmarks() {
-    RegisterPair({"Edits", 2.0, Metric::RealTime,
+    RegisterPair({"Edits", 1.1, Metric::RealTime,
                   "buy-price edits with the price chain, each durable: facade EditData vs statements prepared once"},
                  EditsSystem, EditsSqlite);
 }

@@ -186,7 +186,7 @@ void ExportSqlite(benchmark::State& state) {
 } // namespace
 
 void RegisterExportBenchmarks() {
-    RegisterPair({"Export", 2.0, Metric::RealTime,
+    RegisterPair({"Export", 1.1, Metric::RealTime,
                   "XML export of chosen records and what they reference: TVktXmlFunctor vs selecting the same rows"},
                  ExportSystem, ExportSqlite);
 }

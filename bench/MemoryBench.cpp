@@ -67,7 +67,7 @@ void MemorySqlite(benchmark::State& state) {
 } // namespace
 
 void RegisterMemoryBenchmarks() {
-    RegisterPair({"Memory", 2.0, Metric::PeakBytes,
+    RegisterPair({"Memory", 1.0, Metric::PeakBytes,
                   "peak heap of listing every ingredient: accessor row cache vs rows held as strings"},
                  MemorySystem, MemorySqlite);
 }

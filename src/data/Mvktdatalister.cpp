@@ -93,7 +93,7 @@ void ReadCell(const platform::Statement& statement, const CellPlan& plan, std::s
         text += '-';
         if (sqlite3_column_type(st, plan.column2) != SQLITE_NULL)
             text += platform::IntToStr(sqlite3_column_int64(st, plan.column2));
-        value = Variant(text);
+        value.AssignText(text);
         return;
     case CellKind::Text:
     case CellKind::Bytes: {   // the bytes as they are
@@ -104,7 +104,7 @@ void ReadCell(const platform::Statement& statement, const CellPlan& plan, std::s
             return;
         }
         text.assign(p == nullptr ? "" : p, static_cast<std::size_t>(sqlite3_column_bytes(st, c)));
-        value = Variant(text);
+        value.AssignText(text);
         return;
     }
     default:

@@ -54,6 +54,60 @@ void TVktFunctor::SetPath(const std::string& path) {
     if (!path_.empty()) LoadInitialIDs();
 }
 
+void TVktFunctor::SetPathForWrite(const std::string& path) {
+    EndPendingTransaction();
+    std::string folder = path;
+    if (!folder.empty() && folder.back() == '/') folder.pop_back();
+    if (folder != path_) {
+        Deactivate();
+        path_ = folder;
+    }
+    if (path_.empty()) return;
+    bool begun = false;
+    try {
+        platform::Connection& db = Db();
+        if (!db.InTransaction() && !db.IsReadOnly()) {
+            db.Lease("BEGIN IMMEDIATE")->Execute();
+            begun = true;
+        }
+    } catch (const platform::DatabaseError&) {
+        // No database, or the write lock is not to be had: the read alone reports it, as SetPath's.
+    }
+    if (!begun) {
+        LoadInitialIDs();
+        return;
+    }
+    bool wrote = false;
+    try {
+        wrote = LoadInitialIDs();
+    } catch (...) {
+        RollbackTransaction();   // its write failed: nothing to keep
+        throw;
+    }
+    if (wrote) {
+        try {
+            db_.Lease("COMMIT")->Execute();
+        } catch (...) {
+            RollbackTransaction();
+            throw;
+        }
+        return;
+    }
+    pendingTransaction_ = true;
+}
+
+void TVktFunctor::EndPendingTransaction() noexcept {
+    if (!std::exchange(pendingTransaction_, false)) return;
+    RollbackTransaction();   // it holds no change: only the lock goes
+}
+
+void TVktFunctor::RollbackTransaction() noexcept {
+    try {
+        if (db_.IsOpen() && db_.InTransaction()) db_.Lease("ROLLBACK")->Execute();
+    } catch (...) {
+    }
+}
+
 std::string TVktFunctor::GetPath() const { return path_; }
 
 platform::Connection& TVktFunctor::Db() {
@@ -77,6 +131,7 @@ platform::Connection& TVktFunctor::Db() {
 }
 
 void TVktFunctor::Deactivate() {
+    pendingTransaction_ = false;   // closing the connection ends its transaction
     ForgetBatchMemo();
     db_.Close();
 }
@@ -156,10 +211,14 @@ std::string TVktFunctor::SqlFloat(double value) {
 
 bool TVktFunctor::TouchChangeDate(int dataId) {
     return Write(false, [&] {
-        Exec("update " + Tbl(TVktTable::TblData) + " set ChangeDate = :Now where Data_ID = :ID",
-             {{"Now", platform::ToIsoDateTime(platform::Now())}, {"ID", dataId}});
+        StampChangeDate(dataId);
         return true;
     });
+}
+
+void TVktFunctor::StampChangeDate(int dataId) {
+    Exec("update " + Tbl(TVktTable::TblData) + " set ChangeDate = :Now where Data_ID = :ID",
+         {{"Now", platform::ToIsoDateTime(platform::Now())}, {"ID", dataId}});
 }
 
 int TVktFunctor::GetClassType(int classId) {
@@ -218,11 +277,12 @@ TPriorityItem TVktFunctor::SelectDataIDs(TFilterObject filter) {
 
 // ---- Settings store (table Initialize) ------------------------------------------------------------
 
-void TVktFunctor::LoadInitialIDs() {
+bool TVktFunctor::LoadInitialIDs() {
     const std::string table = Tbl(TVktTable::TblInitialize);
     std::string text = Read(std::string(), [&] {
         return QueryText("select Initial from " + table + " where Initial_ID = 0");
     });
+    const bool wrote = text.empty();
     if (text.empty()) {
         // Another program opening the same new database may have written the map first: keep its map.
         Exec("insert or ignore into " + table + " values ( 0, :Text )", {{"Text", kDefaultInitialIds}});
@@ -231,7 +291,7 @@ void TVktFunctor::LoadInitialIDs() {
     }
     // Parsing merges the text's ids into the map and only RegisterInitialID changes the map
     // otherwise, adding names the last text did not hold: the text parsed last changes nothing.
-    if (text == parsedInitialText_) return;
+    if (text == parsedInitialText_) return wrote;
     platform::XmlDocument document;
     document.LoadFromString(text);
     for (const platform::XmlNode& node : document.GetDocumentNode().GetChildren()) {
@@ -250,6 +310,7 @@ void TVktFunctor::LoadInitialIDs() {
         break;
     }
     parsedInitialText_ = std::move(text);
+    return wrote;
 }
 
 std::string TVktFunctor::InitialMapText() const {

@@ -46,6 +46,13 @@ public:
     // connection first. A non-empty folder then re-reads the setting map (LoadInitialIDs); a
     // failure to write or parse row 0 raises to the caller.
     void SetPath(const std::string& path);
+    // SetPath before one writing operation: when the connection opens and no transaction is open,
+    // row 0 is read inside a write transaction (BEGIN IMMEDIATE) that the operation's first Write
+    // then takes as its own savepoint, one transaction instead of a read and a write. A row 0
+    // written anew is committed at once; EndPendingTransaction ends the transaction no Write took
+    // (nothing was written in it).
+    void SetPathForWrite(const std::string& path);
+    void EndPendingTransaction() noexcept;
     std::string GetPath() const;
     // Stamps the record's ChangeDate with now; false on failure.
     bool TouchChangeDate(int dataId);
@@ -61,7 +68,8 @@ public:
     TPriorityItem SelectDataIDs(TFilterObject filter);
     // Reads row 0 of Initialize into the setting map, writing the default map when row 0 is
     // missing. A failure of the read counts as an empty row; a failure of the write raises.
-    void LoadInitialIDs();
+    // True when it wrote row 0.
+    bool LoadInitialIDs();
     // The setting's row id, registering the name (and rewriting row 0) when new. A name whose
     // map value is not a positive integer counts as new. A new name gets the id above every id
     // in the map.
@@ -180,7 +188,7 @@ public:
     // --- Batch insert of records (Mvktfunctor_insert.cpp) ------------------------------------------
     // Kind 7, 8 or 9; `row` comma text whose n-th value belongs to the n-th field of `fields`.
     // The new Data_ID, 0 on refusal or failure.
-    int InsertData(TVktObjKind kind, const std::string& row, const TPriorityItem& fields);
+    int InsertData(TVktObjKind kind, std::string_view row, const TPriorityItem& fields);
     // A batch: between BeginBatch and EndBatch (calls nest; each end forgets) InsertData remembers
     // what it learned of the classes (their type and place in the tree), the next Data_ID and the
     // highest key of the monthly history instead of asking again for every row. Open one only
@@ -241,6 +249,12 @@ protected:
     static std::string SqlInt(std::int64_t value);
     static std::string SqlFloat(double value);
 
+    // The statements of UpdatePriceChain and TouchChangeDate without a savepoint of their own:
+    // they raise on failure. RunPriceChain is false for a record it leaves alone (conserved, in
+    // the trash).
+    bool RunPriceChain(int dataId);
+    void StampChangeDate(int dataId);
+
     // Runs `body` (returning Result) inside a savepoint; returns its result, keeping what it wrote.
     // Any exception (platform::Error, std::exception, SilentAbort) rolls the savepoint back and
     // gives `failure`. Savepoints nest: an operation may call another writing operation, whose
@@ -255,6 +269,17 @@ protected:
     template <typename Result, typename Body>
     Result InSavepoint(Result failure, Body&& body) {
         rowSavepoint_ = false;   // a batch row's savepoint is for an InsertData of its own only
+        if (std::exchange(pendingTransaction_, false) && db_.IsOpen() && db_.InTransaction()) {
+            // The transaction SetPathForWrite began is this savepoint.
+            try {
+                Result result = body();
+                db_.Lease("COMMIT")->Execute();
+                return result;
+            } catch (const std::exception&) {
+                RollbackTransaction();
+                return failure;
+            }
+        }
         try {
             platform::Savepoint savepoint(Db());
             Result result = body();
@@ -273,6 +298,9 @@ protected:
             return failure;
         }
     }
+
+    // Rolls back the open transaction; harmless when there is none.
+    void RollbackTransaction() noexcept;
 
     // The settings map as stored in row 0: "<InitialID Name="id" ... />".
     std::string InitialMapText() const;
@@ -293,7 +321,11 @@ private:
     // The highest integer MHistory_Key (0 when there is none), remembered inside a batch; the
     // largest int64 when keys of other kinds make it unknown.
     std::int64_t HistoryCeiling();
+    // The statement of `text` (one of InsertData's fixed texts): inside a batch the one the batch
+    // holds, leased once for all its rows; else leased into `local` for this call.
+    platform::Statement& BatchStatement(const std::string& text, platform::StatementLease& local);
     void ForgetBatchMemo() {
+        if (!batchStatements_.empty()) batchStatements_.clear();
         if (!classShapes_.empty()) classShapes_.clear();
         if (!defaultClasses_.empty()) defaultClasses_.clear();
         nextDataId_ = 0;
@@ -304,6 +336,7 @@ private:
     platform::Connection db_;                                   // open on first use
     std::vector<std::pair<std::string, std::string>> initialIds_;  // setting name -> row id, in order
     std::string parsedInitialText_;                             // row 0 as LoadInitialIDs parsed it last
+    bool pendingTransaction_ = false;                           // begun by SetPathForWrite, no Write took it yet
     int batchDepth_ = 0;                                        // open BeginBatch calls
     bool rowSavepoint_ = false;                                 // BeginBatchRow, not yet used
     bool rowFailed_ = false;                                    // for EndBatchRow
@@ -311,6 +344,8 @@ private:
     std::unordered_map<int, ClassShape> classShapes_;
     std::unordered_map<int, int> defaultClasses_;
     int nextDataId_ = 0;                                        // inside a batch: NextKey(Data_ID), 0 unknown
+    // Inside a batch: InsertData's statements by their text, each reset after every use.
+    std::unordered_map<const std::string*, platform::StatementLease> batchStatements_;
     // Inside a batch: no monthly history row has an MHistory_Key above it; -1 unknown.
     std::int64_t historyCeiling_ = -1;
 };

@@ -85,9 +85,11 @@ private:
 } // namespace
 
 bool TVktFunctor::EditData(TVktField field, const platform::Variant& value, const TPriorityItem& keys) {
-    // One savepoint for the field and what follows it: a failing field write leaves nothing; what
-    // follows runs in a savepoint of its own inside, whose failure undoes only its own part.
-    return Write(false, [&] {
+    // One savepoint for the field and what follows it: a failing field write leaves nothing. What
+    // follows may fail on its own and then undoes only its own part: the savepoint is rolled back
+    // and the field written again alone.
+    bool followFailed = false;
+    const auto edit = [&](bool follow) { return Write(false, [&] {
         const KeyedField keyed(field, keys);
         const auto run = [&](const std::string& sql) {
             platform::StatementLease statement = Lease(sql);
@@ -140,15 +142,22 @@ bool TVktFunctor::EditData(TVktField field, const platform::Variant& value, cons
         }
 
         // What follows does not change the result: the field itself is written.
-        if (DataFields.Contains(field)) {
+        if (follow && DataFields.Contains(field)) {
             const int dataId = keys.GetItem(0);
-            if (kPriceBearingFields.Contains(field))
-                UpdatePriceChain(dataId);
-            else
-                TouchChangeDate(dataId);
+            try {
+                if (kPriceBearingFields.Contains(field))
+                    RunPriceChain(dataId);
+                else
+                    StampChangeDate(dataId);
+            } catch (const std::exception&) {
+                followFailed = true;
+                throw;
+            }
         }
         return true;
-    });
+    }); };
+    const bool written = edit(true);
+    return followFailed ? edit(false) : written;
 }
 
 platform::Currency FoodUsePrice(double buyPrice, double quantity, double yield) {
@@ -162,73 +171,80 @@ platform::Currency CookUsePrice(double totalPrice, double complete) {
 }
 
 bool TVktFunctor::UpdatePriceChain(int dataId) {
-    return Write(false, [&] {
-        const platform::TDateTime now = platform::Now();
-        const std::string stamp = platform::ToIsoDateTime(now);
-        const std::string today = platform::ToIsoDate(now);
+    return Write(false, [&] { return RunPriceChain(dataId); });
+}
 
-        bool conserve = false;
-        bool erased = false;
-        int classType = 0;
+bool TVktFunctor::RunPriceChain(int dataId) {
+    const platform::TDateTime now = platform::Now();
+    const std::string stamp = platform::ToIsoDateTime(now);
+    const std::string today = platform::ToIsoDate(now);
+    const std::string data = Tbl(TVktTable::TblData);
+
+    // The record's state, and an ingredient's buy price, quantity and yield (NULL or no row as 0).
+    bool conserve = false;
+    bool erased = false;
+    int classType = 0;
+    double food[3] = {0, 0, 0};
+    {
+        static const std::string text =
+            "select D.Conserve, E.Erase_Key, C.ClassType, F.BuyPrice, F.Quantity, F.Yield from " + data +
+            " D left join " + Tbl(TVktTable::TblClass) + " C on C.Class_ID = D.Class_Key left join " +
+            Tbl(TVktTable::TblErase) + " E on E.Erase_Key = D.Data_ID left join " + Tbl(TVktTable::TblFood) +
+            " F on F.Food_Key = D.Data_ID where D.Data_ID = :ID";
+        platform::StatementLease state = Lease(text);
+        state->BindInt64("ID", dataId);
+        if (state->Step()) {
+            conserve = state->GetBool(0);
+            erased = !state->IsNull(1);
+            classType = state->GetInt(2);
+            for (int i = 0; i < 3; ++i) food[i] = state->GetDouble(3 + i);
+        }
+    }
+    // A record in the trash or kept only for the inventory is not recosted, not even stamped.
+    if (conserve || erased) return false;
+
+    auto setUsePrice = [&](platform::Currency price) {
+        static const std::string text = "update " + data + " set ChangeDate = :Now, UsePrice = :Price where Data_ID = :ID";
+        platform::StatementLease update = Lease(text);
+        update->BindTextRef("Now", stamp);
+        update->BindDouble("Price", price.ToDouble());
+        update->BindInt64("ID", dataId);
+        update->Execute();
+    };
+    if (classType == 1) {
+        setUsePrice(FoodUsePrice(food[0], food[1], food[2]));
+        const std::string history = Tbl(TVktTable::TblMHistory);
+        static const std::string drop =
+            "delete from " + history + " where ( MHistory_Key = :ID ) and ( MHistoryDate = :Today )";
+        static const std::string add = "insert into " + history +
+                                       " ( MHistory_Key, MHistoryDate, MHistoryUnit_Key, MHistoryPrice ) "
+                                       "select Data_ID, :Today, UseUnit_Key, UsePrice from " + data +
+                                       " where Data_ID = :ID";
+        for (const std::string* text : {&drop, &add}) {
+            platform::StatementLease statement = Lease(*text);
+            statement->BindInt64("ID", dataId);
+            statement->BindTextRef("Today", today);
+            statement->Execute();
+        }
+    } else if (classType == 2 || classType == 3) {
+        const std::string items = Tbl(TVktTable::TblItem);
+        const std::string cook = Tbl(TVktTable::TblCook);
+        Exec("update " + items +
+                 " set ItemUsePrice = ItemUse * coalesce( ItemPrice, 0 ) where ( ItemUse <> 0 ) and ( Item_Key = :ID )",
+             {{"ID", dataId}});
+        Exec("update " + cook + " set TotalPrice = ( select coalesce( sum( ItemUsePrice ), 0 ) from " + items +
+                 " where Item_Key = :ID ) where Cook_Key = :ID",
+             {{"ID", dataId}});
+        double totals[2] = {0, 0};
         {
-            platform::StatementLease state =
-                Lease("select Conserve, Erase_Key, ClassType from " + Tbl(TVktTable::TblData) + " left join " +
-                          Tbl(TVktTable::TblClass) + " on Class_ID = Class_Key left join " +
-                          Tbl(TVktTable::TblErase) + " on Data_ID = Erase_Key where Data_ID = :ID",
-                      {{"ID", dataId}});
-            if (state->Step()) {
-                conserve = state->GetBool("Conserve");
-                erased = !state->IsNull("Erase_Key");
-                classType = state->GetInt("ClassType");
-            }
+            platform::StatementLease row =
+                Lease("select TotalPrice, Complete from " + cook + " where Cook_Key = :ID", {{"ID", dataId}});
+            if (row->Step())
+                for (int i = 0; i < 2; ++i) totals[i] = row->GetDouble(i);
         }
-        // A record in the trash or kept only for the inventory is not recosted, not even stamped.
-        if (conserve || erased) return false;
-
-        const std::string data = Tbl(TVktTable::TblData);
-        // The columns of one row as doubles, a NULL (or no row) as 0.
-        auto read = [&](const std::string& sql, std::initializer_list<const char*> columns) {
-            std::vector<double> values(columns.size(), 0.0);
-            platform::StatementLease row = Lease(sql, {{"ID", dataId}});
-            if (row->Step()) {
-                int i = 0;
-                for (const char* column : columns) {
-                    if (!row->IsNull(column)) values[static_cast<std::size_t>(i)] = row->GetDouble(column);
-                    ++i;
-                }
-            }
-            return values;
-        };
-        auto setUsePrice = [&](platform::Currency price) {
-            Exec("update " + data + " set ChangeDate = :Now, UsePrice = :Price where Data_ID = :ID",
-                 {{"Now", stamp}, {"Price", price.ToDouble()}, {"ID", dataId}});
-        };
-        if (classType == 1) {
-            const std::vector<double> food = read("select BuyPrice, Quantity, Yield from " + Tbl(TVktTable::TblFood) +
-                                                      " where Food_Key = :ID",
-                                                  {"BuyPrice", "Quantity", "Yield"});
-            setUsePrice(FoodUsePrice(food[0], food[1], food[2]));
-            const std::string history = Tbl(TVktTable::TblMHistory);
-            Exec("delete from " + history + " where ( MHistory_Key = :ID ) and ( MHistoryDate = :Today )",
-                 {{"ID", dataId}, {"Today", today}});
-            Exec("insert into " + history + " ( MHistory_Key, MHistoryDate, MHistoryUnit_Key, MHistoryPrice ) "
-                     "select Data_ID, :Today, UseUnit_Key, UsePrice from " + data + " where Data_ID = :ID",
-                 {{"ID", dataId}, {"Today", today}});
-        } else if (classType == 2 || classType == 3) {
-            const std::string items = Tbl(TVktTable::TblItem);
-            const std::string cook = Tbl(TVktTable::TblCook);
-            Exec("update " + items +
-                     " set ItemUsePrice = ItemUse * coalesce( ItemPrice, 0 ) where ( ItemUse <> 0 ) and ( Item_Key = :ID )",
-                 {{"ID", dataId}});
-            Exec("update " + cook + " set TotalPrice = ( select coalesce( sum( ItemUsePrice ), 0 ) from " + items +
-                     " where Item_Key = :ID ) where Cook_Key = :ID",
-                 {{"ID", dataId}});
-            const std::vector<double> totals =
-                read("select TotalPrice, Complete from " + cook + " where Cook_Key = :ID", {"TotalPrice", "Complete"});
-            setUsePrice(CookUsePrice(totals[0], totals[1]));
-        }
-        return true;
-    });
+        setUsePrice(CookUsePrice(totals[0], totals[1]));
+    }
+    return true;
 }
 
 bool TVktFunctor::UpdateDataKeys(int dataId, const std::string& values, const TPriorityItem& fields) {

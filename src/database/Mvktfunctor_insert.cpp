@@ -29,7 +29,7 @@ constexpr const char* kNewData2 = "NouveauArticle";
 // The row's values, each found through the first position of its field in the field list.
 class RowValues {
 public:
-    RowValues(const std::string& row, const TPriorityItem& fields)
+    RowValues(std::string_view row, const TPriorityItem& fields)
         : values_(platform::SplitCommaText(row)), fields_(fields) {}
 
     // The text of the field (valid while the row values live); nullopt when the field list does
@@ -87,6 +87,18 @@ const Stamps& StampsOf(platform::TDateTime now) {
         last.Time = now;
     }
     return last;
+}
+
+// Runs a statement to its end and rewinds it, also when it fails: a statement a batch holds is
+// never left running, whatever its row does.
+void Run(platform::Statement& statement) {
+    try {
+        statement.Execute();
+    } catch (...) {
+        statement.Reset();
+        throw;
+    }
+    statement.Reset();
 }
 
 const char* FamilyRoot(TVktObjKind kind) {
@@ -202,7 +214,17 @@ TInsertCookPrices InsertCookPrices(std::optional<double> complete, std::optional
     return prices;
 }
 
-int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, const TPriorityItem& fields) {
+platform::Statement& TVktFunctor::BatchStatement(const std::string& text, platform::StatementLease& local) {
+    if (batchDepth_ == 0) {
+        local = Lease(text);
+        return *local;
+    }
+    platform::StatementLease& held = batchStatements_[&text];
+    if (!held.IsLeased()) held = Lease(text);
+    return *held;
+}
+
+int TVktFunctor::InsertData(TVktObjKind kind, std::string_view row, const TPriorityItem& fields) {
     using F = TVktField;
     // The class type each kind's records belong to.
     int classType = 0;
@@ -248,25 +270,27 @@ int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, const TPri
             static const std::string food = "insert into " + Tbl(TVktTable::TblFood) +
                                              " ( Food_Key, BuyUnit_Key, BuyPrice, Quantity, Yield, Dealer_Key )"
                                              " values ( :ID, :BuyUnit_Key, :BuyPrice, :Quantity, :Yield, :Dealer_Key )";
-            platform::StatementLease insert = Lease(food);
-            insert->BindInt64("ID", id);
-            insert->BindInt64("BuyUnit_Key", buyUnit);
-            insert->BindDouble("BuyPrice", buyPrice.ToDouble());
-            insert->BindDouble("Quantity", quantity);
-            insert->BindDouble("Yield", yield);
-            insert->BindInt64("Dealer_Key", dealer);
-            insert->Execute();
+            platform::StatementLease local;
+            platform::Statement& insert = BatchStatement(food, local);
+            insert.BindInt64("ID", id);
+            insert.BindInt64("BuyUnit_Key", buyUnit);
+            insert.BindDouble("BuyPrice", buyPrice.ToDouble());
+            insert.BindDouble("Quantity", quantity);
+            insert.BindDouble("Yield", yield);
+            insert.BindInt64("Dealer_Key", dealer);
+            Run(insert);
         } else {
             if (kind == TVktObjKind::Menu) {
                 static const std::string information =
                     "insert into " + Tbl(TVktTable::TblInformation) +
                     " ( Information_Key, Information, Information2 ) values ( :ID, :Information, :Information2 )";
-                platform::StatementLease insert = Lease(information);
-                insert->BindInt64("ID", id);
-                insert->BindTextRef("Information", FitToField(values.Text(F::Information).value_or(""), F::Information));
-                insert->BindTextRef("Information2",
-                                 FitToField(values.Text(F::Information2).value_or(""), F::Information2));
-                insert->Execute();
+                platform::StatementLease local;
+                platform::Statement& insert = BatchStatement(information, local);
+                insert.BindInt64("ID", id);
+                insert.BindTextRef("Information", FitToField(values.Text(F::Information).value_or(""), F::Information));
+                insert.BindTextRef("Information2",
+                                   FitToField(values.Text(F::Information2).value_or(""), F::Information2));
+                Run(insert);
             }
             const TInsertCookPrices prices = InsertCookPrices(values.Float(F::Complete), values.Float(F::TotalPrice));
             const double complete = prices.Complete;
@@ -277,12 +301,13 @@ int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, const TPri
             static const std::string cook =
                 "insert into " + Tbl(TVktTable::TblCook) +
                 " ( Cook_Key, Complete, TotalPrice, SalePrice ) values ( :ID, :Complete, :TotalPrice, :SalePrice )";
-            platform::StatementLease insert = Lease(cook);
-            insert->BindInt64("ID", id);
-            insert->BindDouble("Complete", complete);
-            insert->BindDouble("TotalPrice", total.ToDouble());
-            insert->BindDouble("SalePrice", sale.ToDouble());
-            insert->Execute();
+            platform::StatementLease local;
+            platform::Statement& insert = BatchStatement(cook, local);
+            insert.BindInt64("ID", id);
+            insert.BindDouble("Complete", complete);
+            insert.BindDouble("TotalPrice", total.ToDouble());
+            insert.BindDouble("SalePrice", sale.ToDouble());
+            Run(insert);
         }
 
         const auto name = values.Text(F::Data);
@@ -298,17 +323,18 @@ int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, const TPri
                 " ( Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, Data2, UseUnit_Key, UsePrice,"
                 " CreateDate, ChangeDate ) values ( :ID, 0, :InvItem, :Class_Key, :Form_Key, :Data, :Data2,"
                 " :UseUnit_Key, :UsePrice, :Now, :Now )";
-            platform::StatementLease insert = Lease(data);
-            insert->BindInt64("ID", id);
-            insert->BindBool("InvItem", invItem);
-            insert->BindInt64("Class_Key", classId);
-            insert->BindInt64("Form_Key", values.Int(F::Form_Key).value_or(1));
-            insert->BindTextRef("Data", FitToField(name ? *name : std::string_view(newName), F::Data));
-            insert->BindTextRef("Data2", FitToField(values.Text(F::Data2).value_or(kNewData2), F::Data2));
-            insert->BindInt64("UseUnit_Key", useUnit);
-            insert->BindDouble("UsePrice", usePrice.ToDouble());
-            insert->BindTextRef("Now", now.DateTime);
-            insert->Execute();
+            platform::StatementLease local;
+            platform::Statement& insert = BatchStatement(data, local);
+            insert.BindInt64("ID", id);
+            insert.BindBool("InvItem", invItem);
+            insert.BindInt64("Class_Key", classId);
+            insert.BindInt64("Form_Key", values.Int(F::Form_Key).value_or(1));
+            insert.BindTextRef("Data", FitToField(name ? *name : std::string_view(newName), F::Data));
+            insert.BindTextRef("Data2", FitToField(values.Text(F::Data2).value_or(kNewData2), F::Data2));
+            insert.BindInt64("UseUnit_Key", useUnit);
+            insert.BindDouble("UsePrice", usePrice.ToDouble());
+            insert.BindTextRef("Now", now.DateTime);
+            Run(insert);
         }
 
         // The first monthly price row; a row left under this key by an earlier record goes first
@@ -320,16 +346,18 @@ int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, const TPri
                                               " ( MHistory_Key, MHistoryDate, MHistoryUnit_Key, MHistoryPrice )"
                                               " values ( :ID, :Date, :Unit, :Price )";
             if (!(batchDepth_ > 0 && id > HistoryCeiling())) {
-                platform::StatementLease drop = Lease(dropRows);
-                drop->BindInt64("ID", id);
-                drop->Execute();
+                platform::StatementLease local;
+                platform::Statement& drop = BatchStatement(dropRows, local);
+                drop.BindInt64("ID", id);
+                Run(drop);
             }
-            platform::StatementLease insert = Lease(addRow);
-            insert->BindInt64("ID", id);
-            insert->BindTextRef("Date", now.Date);
-            insert->BindInt64("Unit", useUnit);
-            insert->BindDouble("Price", usePrice.ToDouble());
-            insert->Execute();
+            platform::StatementLease local;
+            platform::Statement& insert = BatchStatement(addRow, local);
+            insert.BindInt64("ID", id);
+            insert.BindTextRef("Date", now.Date);
+            insert.BindInt64("Unit", useUnit);
+            insert.BindDouble("Price", usePrice.ToDouble());
+            Run(insert);
             if (historyCeiling_ >= 0 && id > historyCeiling_) historyCeiling_ = id;
         }
         return id;

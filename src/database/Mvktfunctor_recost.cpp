@@ -7,13 +7,64 @@
 // through the visited path. Each recipe's own writes (its item prices and its chain) form one
 // savepoint; the recursion into sub-recipes runs before it, so a recipe that fails leaves the
 // sub-recipes already recosted as they are.
+//
+// One statement reads a recipe's items with the records they use (their prices and whether they
+// are stale); the new item prices and the recipe's chain are computed from it in memory, as the
+// chain's statements would compute them, and only the values that change are written (the change
+// date always is).
 #include "database/Mvktfunctor.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "platform/Errors.h"
+
+namespace {
+
+// A stored number as SQL sees it: NULL, a number, or a text or blob (compared above every number).
+struct StoredNumber {
+    platform::StorageClass Storage = platform::StorageClass::Null;
+    double Value = 0;
+
+    static StoredNumber Read(const platform::Statement& row, int column) {
+        return {row.GetStorageClass(column), row.GetDouble(column)};
+    }
+    bool IsNull() const { return Storage == platform::StorageClass::Null; }
+    bool IsNumber() const {
+        return Storage == platform::StorageClass::Integer || Storage == platform::StorageClass::Real;
+    }
+    // Whether storing `value` would leave the column as it is.
+    bool Holds(double value) const { return IsNumber() && Value == value; }
+};
+
+// One item of a recipe with what the record it uses offers.
+struct RecostItem {
+    int Index = 0;              // ItemIndex
+    int DataKey = 0;            // Data_Key (0 when NULL)
+    bool DataKeyNull = false;
+    StoredNumber Use;           // ItemUse
+    StoredNumber Price;         // ItemPrice
+    platform::StorageClass UnitStorage = platform::StorageClass::Null;
+    std::int64_t Unit = 0;      // ItemUnit_Key
+    StoredNumber UsePrice;      // ItemUsePrice
+    bool Exists = false;        // the used record exists
+    std::optional<std::int64_t> RecordUnit;   // its UseUnit_Key
+    double RecordPrice = 0;     // its UsePrice, 0 when NULL
+    bool Stale = false;         // a recipe or menu changed before the run time
+};
+
+// What the chain needs of the recipe itself.
+struct RecostRecipe {
+    bool Live = false;          // not conserved, not in the trash
+    int ClassType = 0;
+    bool HasCook = false;
+    StoredNumber Total;         // TotalPrice
+    double Complete = 0;        // 0 when NULL
+};
+
+} // namespace
 
 bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPriorityItem visited,
                                     platform::TDateTime runTime) {
@@ -21,49 +72,164 @@ bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPrior
     if (runTime == 0) runTime = platform::Now();
     if (visited.IndexOf(recipeId) < 0) visited.Push(recipeId);
 
-    const std::string items = Tbl(TVktTable::TblItem);
-    const SqlParams recipe{{"R", recipeId}};
-
-    // Stale recipes and menus used by this one and not on the path.
-    const auto stale = Read(std::optional<TPriorityItem>(), [&] {
-        TPriorityItem ids;
-        platform::StatementLease used = Lease(
-            "select distinct Data_Key from " + items + " left join " + Tbl(TVktTable::TblData) +
-                " on Data_ID = Data_Key left join " + Tbl(TVktTable::TblClass) +
-                " on Class_ID = Class_Key where ( Item_Key = :R ) and ( ChangeDate < :W ) and ( ClassType > 1 )"
-                " order by Data_Key",
-            {{"R", recipeId}, {"W", platform::ToIsoDateTime(runTime)}});
-        while (used->Step())
-            if (!used->IsNull(0) && visited.IndexOf(used->GetInt(0)) < 0) ids.Push(used->GetInt(0));
-        return std::optional<TPriorityItem>(std::move(ids));
-    });
-    if (!stale) return false;
-    for (int i = 0; i < stale->GetCount(); ++i) RefreshItemPrices(stale->GetItem(i), priceMode, visited, runTime);
-
-    return Write(false, [&] {
-        std::vector<std::pair<int, int>> used;   // ItemIndex, Data_Key
-        {
-            platform::StatementLease rows = Lease(
-                "select ItemIndex, Data_Key from " + items + " where Item_Key = :R order by ItemIndex", recipe);
-            while (rows->Step()) used.emplace_back(rows->GetInt("ItemIndex"), rows->GetInt("Data_Key"));
+    const std::string itemTable = Tbl(TVktTable::TblItem);
+    const std::string dataTable = Tbl(TVktTable::TblData);
+    const std::string stamp = platform::ToIsoDateTime(runTime);
+    std::vector<RecostItem> items;
+    const auto readItems = [&] {
+        items.clear();
+        platform::StatementLease rows = Lease(
+            "select I.ItemIndex, I.Data_Key, I.ItemUse, I.ItemPrice, I.ItemUnit_Key, I.ItemUsePrice, D.Data_ID,"
+            " D.UseUnit_Key, D.UsePrice, ( D.ChangeDate < :W ) and ( C.ClassType > 1 ) from " + itemTable +
+                " I left join " + dataTable + " D on D.Data_ID = I.Data_Key left join " + Tbl(TVktTable::TblClass) +
+                " C on C.Class_ID = D.Class_Key where I.Item_Key = :R order by I.ItemIndex",
+            {{"R", recipeId}, {"W", stamp}});
+        while (rows->Step()) {
+            RecostItem& item = items.emplace_back();
+            item.Index = rows->GetInt(0);
+            item.DataKeyNull = rows->IsNull(1);
+            item.DataKey = rows->GetInt(1);
+            item.Use = StoredNumber::Read(*rows, 2);
+            item.Price = StoredNumber::Read(*rows, 3);
+            item.UnitStorage = rows->GetStorageClass(4);
+            item.Unit = rows->GetInt64(4);
+            item.UsePrice = StoredNumber::Read(*rows, 5);
+            item.Exists = !rows->IsNull(6);
+            if (!rows->IsNull(7)) item.RecordUnit = rows->GetInt64(7);
+            item.RecordPrice = rows->GetDouble(8);
+            item.Stale = !rows->IsNull(9) && rows->GetInt(9) != 0;
         }
-        platform::StatementLease update =
-            Lease("update " + items +
-                      " set ItemUnit_Key = :Unit, ItemPrice = :Price where ( Item_Key = :R ) and ( ItemIndex = :I )",
-                  recipe);
-        for (const auto& [itemIndex, dataId] : used) {
-            platform::Variant price;
-            platform::Variant unit;
-            if (!ReadItemPrice(dataId, priceMode, price, unit))
-                throw platform::DatabaseError("The record of item " + SqlInt(itemIndex) + " does not exist");
-            update->Bind("Unit", unit);
-            update->Bind("Price", price);
-            update->Bind("I", itemIndex);
-            update->Execute();
-            update->Reset();
-        }
-        update.Return();   // before the chain and the savepoint's end
-        UpdatePriceChain(recipeId);   // its result does not change the run's
-        return true;
-    });
+    };
+    // Stale recipes and menus used by this one and not on the path, by id.
+    std::vector<int> stale;
+    const auto findStale = [&] {
+        for (const RecostItem& item : items)
+            if (item.Stale && !item.DataKeyNull && visited.IndexOf(item.DataKey) < 0) stale.push_back(item.DataKey);
+        std::sort(stale.begin(), stale.end());
+        stale.erase(std::unique(stale.begin(), stale.end()), stale.end());
+    };
+
+    // The item prices; then the chain, which may fail on its own: it is then undone alone.
+    // The items are read inside the recipe's savepoint; when stale sub-recipes turn up, it ends
+    // with nothing written, they are recosted, and the recipe's savepoint begins again.
+    bool chainFailed = false;
+    bool recursed = false;
+    bool readFailed = false;
+    const auto recost = [&](bool withChain) {
+        return Write(false, [&] {
+            if (withChain) {
+                try {
+                    readItems();
+                } catch (const std::exception&) {
+                    readFailed = true;
+                    throw;
+                }
+                if (!recursed) {
+                    findStale();
+                    if (!stale.empty()) return false;
+                }
+            }
+            RecostRecipe recipe;
+            if (withChain) {
+                platform::StatementLease row = Lease(
+                    "select D.Conserve, E.Erase_Key, C.ClassType, K.Cook_Key, K.TotalPrice, K.Complete from " +
+                        dataTable + " D left join " + Tbl(TVktTable::TblClass) + " C on C.Class_ID = D.Class_Key"
+                        " left join " + Tbl(TVktTable::TblErase) + " E on E.Erase_Key = D.Data_ID left join " +
+                        Tbl(TVktTable::TblCook) + " K on K.Cook_Key = D.Data_ID where D.Data_ID = :R",
+                    {{"R", recipeId}});
+                if (row->Step()) {
+                    recipe.Live = !row->GetBool(0) && row->IsNull(1);
+                    recipe.ClassType = row->GetInt(2);
+                    recipe.HasCook = !row->IsNull(3);
+                    recipe.Total = StoredNumber::Read(*row, 4);
+                    recipe.Complete = row->GetDouble(5);
+                }
+            }
+            const bool cook = recipe.Live && (recipe.ClassType == 2 || recipe.ClassType == 3);
+
+            platform::StatementLease setPrice;
+            platform::StatementLease setUsePrice;
+            double total = 0;
+            for (const RecostItem& item : items) {
+                platform::Variant price;
+                platform::Variant unit;
+                if (priceMode == 0) {
+                    if (!item.Exists)
+                        throw platform::DatabaseError("The record of item " + SqlInt(item.Index) + " does not exist");
+                    price = platform::Variant(item.RecordPrice);
+                    unit = item.RecordUnit ? platform::Variant(*item.RecordUnit) : platform::Variant::Null();
+                } else if (!ReadItemPrice(item.DataKey, priceMode, price, unit)) {
+                    throw platform::DatabaseError("The record of item " + SqlInt(item.Index) + " does not exist");
+                }
+                const double newPrice = price.AsDouble();
+                const bool sameUnit = unit.IsNull() ? item.UnitStorage == platform::StorageClass::Null
+                                                    : item.UnitStorage == platform::StorageClass::Integer &&
+                                                          item.Unit == unit.AsInt64();
+                if (!sameUnit || !item.Price.Holds(newPrice)) {
+                    if (!setPrice.IsLeased())
+                        setPrice = Lease("update " + itemTable +
+                                         " set ItemUnit_Key = :Unit, ItemPrice = :Price where Item_Key = :R and"
+                                         " ItemIndex = :I");
+                    setPrice->Bind("Unit", unit);
+                    setPrice->BindDouble("Price", newPrice);
+                    setPrice->BindInt64("R", recipeId);
+                    setPrice->BindInt64("I", item.Index);
+                    setPrice->Execute();
+                    setPrice->Reset();
+                }
+                if (!cook) continue;
+                // ItemUsePrice = ItemUse * ItemPrice where ItemUse <> 0 (a text is not 0 to SQL).
+                StoredNumber usePrice = item.UsePrice;
+                if (!item.Use.IsNull() && (!item.Use.IsNumber() || item.Use.Value != 0)) {
+                    const double value = item.Use.Value * newPrice;
+                    if (!usePrice.Holds(value)) {
+                        if (!setUsePrice.IsLeased())
+                            setUsePrice = Lease("update " + itemTable +
+                                                " set ItemUsePrice = :Price where Item_Key = :R and ItemIndex = :I");
+                        setUsePrice->BindDouble("Price", value);
+                        setUsePrice->BindInt64("R", recipeId);
+                        setUsePrice->BindInt64("I", item.Index);
+                        setUsePrice->Execute();
+                        setUsePrice->Reset();
+                    }
+                    usePrice = {platform::StorageClass::Real, value};
+                }
+                if (!usePrice.IsNull()) total += usePrice.Value;   // sum() in item order, NULLs left out
+            }
+            setPrice.Return();
+            setUsePrice.Return();
+
+            if (!withChain) return true;
+            try {
+                if (!cook) {
+                    UpdatePriceChain(recipeId);   // its result does not change the run's
+                    return true;
+                }
+                double stored = 0;   // TotalPrice as the chain reads it back
+                if (recipe.HasCook) {
+                    if (!recipe.Total.Holds(total))
+                        Exec("update " + Tbl(TVktTable::TblCook) + " set TotalPrice = :Total where Cook_Key = :R",
+                             {{"Total", total}, {"R", recipeId}});
+                    stored = total;
+                }
+                const double complete = recipe.HasCook ? recipe.Complete : 0;
+                Exec("update " + dataTable + " set ChangeDate = :Now, UsePrice = :Price where Data_ID = :R",
+                     {{"Now", platform::ToIsoDateTime(platform::Now())},
+                      {"Price", CookUsePrice(stored, complete).ToDouble()},
+                      {"R", recipeId}});
+            } catch (const std::exception&) {
+                chainFailed = true;
+                throw;
+            }
+            return true;
+        });
+    };
+    bool done = recost(true);
+    if (!stale.empty() && !readFailed && !chainFailed) {
+        recursed = true;
+        for (int id : stale) RefreshItemPrices(id, priceMode, visited, runTime);
+        done = recost(true);
+    }
+    if (chainFailed) return recost(false);   // the item prices stay, as under a chain of its own
+    return done;
 }

@@ -85,6 +85,13 @@ public:
     void End() {
         if (TVktObjectFunctor* functor = std::exchange(functor_, nullptr)) functor->EndBatch();
     }
+    // Ends the batch and begins another: what it learned is forgotten.
+    void Restart() {
+        if (functor_) {
+            functor_->EndBatch();
+            functor_->BeginBatch();
+        }
+    }
 
 private:
     TVktObjectFunctor* functor_;
@@ -305,26 +312,17 @@ bool TVktObject::RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVkt
         functor_->SetPath(GetPath());
         if (count > 0) {
             BatchTransaction transaction(*functor_);
+            platform::Connection* const db = transaction.Connection();
             // What the steps learn (classes, keys) holds while the transaction does.
-            BatchScope scope(transaction.Connection() ? functor_.get() : nullptr);
+            BatchScope scope(db ? functor_.get() : nullptr);
+            int reported = 0;   // records whose progress was given
             try {
-                for (int i = 0; ok && i < count; ++i) {
-                    TVktBatchStep result;
-                    if (platform::Connection* db = transaction.Connection()) {
-                        platform::Savepoint record(*db);
-                        BatchRow row(*functor_);
-                        result = step(i);
-                        if (row.End())
-                            record.Rollback();
-                        else if (record.IsActive() && db->IsOpen())
-                            record.Release();
-                    }
-                    else {
-                        result = step(i);
-                    }
-                    ok = result.ok;
-                    if (ok) done.Push(result.done);
-                    if (progress) progress(this, result.text, ok, tag);
+                if (!db || !optimisticBatches_ || !RunBatchAtOnce(*db, count, tag, progress, step, ok, done, reported)) {
+                    // Undone to the batch's start: what the steps learned goes with it.
+                    scope.Restart();
+                    ok = true;
+                    done.SetCount(0);
+                    RunBatchByRecord(db, count, tag, progress, step, ok, done, reported);
                 }
             }
             catch (...) {
@@ -347,6 +345,75 @@ bool TVktObject::RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVkt
     }
     if (notice) notice(done);
     return ok;
+}
+
+bool TVktObject::RunBatchAtOnce(platform::Connection& db, int count, int tag, const TVktProgressEvent& progress,
+                                const TVktBatchStepFunc& step, bool& ok, TPriorityItem& done, int& reported)
+{
+    platform::Savepoint batch(db);
+    const auto keep = [&] {
+        if (batch.IsActive() && db.IsOpen()) batch.Release();
+    };
+    for (int i = 0; ok && i < count; ++i) {
+        TVktBatchStep result;
+        bool undo = false;
+        {
+            BatchRow row(*functor_);
+            try {
+                result = step(i);
+            }
+            catch (...) {
+                undo = true;   // raised again when replayed, inside its own savepoint
+            }
+            if (row.End()) undo = true;
+        }
+        if (undo) {
+            if (batch.IsActive() && db.IsOpen()) batch.Rollback();
+            return false;
+        }
+        ok = result.ok;
+        if (ok) done.Push(result.done);
+        if (progress) {
+            try {
+                progress(this, result.text, ok, tag);
+            }
+            catch (...) {
+                // The record stays done, as with a savepoint of its own released before the call.
+                try {
+                    keep();
+                }
+                catch (...) {
+                }
+                throw;
+            }
+        }
+        reported = i + 1;
+    }
+    keep();
+    return true;
+}
+
+void TVktObject::RunBatchByRecord(platform::Connection* db, int count, int tag, const TVktProgressEvent& progress,
+                                  const TVktBatchStepFunc& step, bool& ok, TPriorityItem& done, int reported)
+{
+    for (int i = 0; ok && i < count; ++i) {
+        TVktBatchStep result;
+        if (db) {
+            platform::Savepoint record(*db);
+            BatchRow row(*functor_);
+            result = step(i);
+            if (row.End())
+                record.Rollback();
+            else if (record.IsActive() && db->IsOpen())
+                record.Release();
+        }
+        else {
+            result = step(i);
+        }
+        ok = result.ok;
+        if (ok) done.Push(result.done);
+        if (progress && i >= reported) progress(this, result.text, ok, tag);
+    }
 }
 
 bool TVktObject::RunBatch(const TPriorityItem& ids, TVktBatchMode mode, int tag, const TVktProgressEvent& progress,

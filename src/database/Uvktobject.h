@@ -279,9 +279,14 @@ protected:
     //   2. Set the batch flag (Batch mode); point the module at GetPath().
     //   3. Begin one transaction on the module's connection (when none is open yet; when the
     //      folder holds no database the steps run without it and report their own failures).
-    //   4. For i = 0, 1, ... while ok and i < count: step(i) runs inside a savepoint of its own;
+    //   4. For i = 0, 1, ... while ok and i < count: step(i) runs as inside a savepoint of its own;
     //      ok = its `ok`; when ok, its `done` id is appended to the done list; then, when progress
     //      is assigned, progress(this, its `text`, ok, tag), which may clear ok to stop the loop.
+    //      The steps first run together in one savepoint (SQLite copies every page a savepoint
+    //      changes, once per savepoint). When a step raises or asks for its own rollback, the batch
+    //      is rolled back to its start and run again with a savepoint per record, the progress
+    //      skipping the records already reported: the outcome, the notices and the progress are
+    //      those of a savepoint per record.
     //   5. Commit: the records done are stored before any notice fires, so subscribers re-reading
     //      through their own connections see them.
     //   6. Clear the batch flag.
@@ -313,6 +318,8 @@ protected:
     bool RunBatch(const TPriorityItem& ids, TVktBatchMode mode, int tag, const TVktProgressEvent& progress,
                   const std::function<bool(int id)>& operation, const TVktBatchNoticeFunc& notice);
     bool IsBatch() const { return batch_; }
+    // Off: every batch runs with a savepoint per record from the start (for comparing the two ways).
+    void SetOptimisticBatches(bool optimistic) { optimisticBatches_ = optimistic; }
 
     // The id list {id} that single-record notices carry.
     static TPriorityItem Single(int id) {
@@ -322,10 +329,31 @@ protected:
     }
     // Points the module at this database's folder and returns it.
     TVktObjectFunctor& BoundFunctor();
+    // Runs one writing operation of the module on this database's folder: the module is pointed
+    // at it with TVktFunctor::SetPathForWrite, and a transaction the operation did not take ends
+    // with the call.
+    template <typename Operation>
+    auto WithWriteFunctor(Operation&& operation) {
+        struct End {
+            TVktObjectFunctor& functor;
+            ~End() { functor.EndPendingTransaction(); }
+        } end{*functor_};
+        functor_->SetPathForWrite(GetPath());
+        return operation(*functor_);
+    }
     // The module as it is (SetMHistoryPrice uses the folder it already has).
     TVktObjectFunctor& GetFunctor() { return *functor_; }
 
 private:
+    // The steps of RunBatchLoop in one savepoint; false (everything rolled back) at the first step
+    // that raised or failed after writing. `reported` counts the records whose progress was given.
+    bool RunBatchAtOnce(platform::Connection& db, int count, int tag, const TVktProgressEvent& progress,
+                        const TVktBatchStepFunc& step, bool& ok, TPriorityItem& done, int& reported);
+    // The steps each in a savepoint of its own (none without a connection); no progress for the
+    // first `reported` records.
+    void RunBatchByRecord(platform::Connection* db, int count, int tag, const TVktProgressEvent& progress,
+                          const TVktBatchStepFunc& step, bool& ok, TPriorityItem& done, int reported);
+
     // Reads the five settings sections into the icons, the filters and the layouts.
     void ReadSettings();
     // Ends the retain of the database file's pooled connections taken by the first AddRef.
@@ -340,6 +368,7 @@ private:
     std::unique_ptr<platform::ImageList> classIcons_;
     bool destroying_ = false;
     bool batch_ = false;
+    bool optimisticBatches_ = true;
     bool loadingSettings_ = false;   // the change events of icons and filters store nothing
     std::string name_;
     int openCount_ = 0;

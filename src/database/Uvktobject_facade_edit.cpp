@@ -49,7 +49,8 @@ bool TVktObject::ChangeDataClass(int classId, int tag, const TPriorityItem& ids,
 // ---- Field edits --------------------------------------------------------------------------------------
 
 bool TVktObject::EditData(TVktField field, const platform::Variant& value, const TPriorityItem& ids) {
-    if (!BoundFunctor().EditData(field, value, ids)) return false;
+    if (!WithWriteFunctor([&](TVktObjectFunctor& functor) { return functor.EditData(field, value, ids); }))
+        return false;
     DoFieldChange(field, ids);
     return true;
 }

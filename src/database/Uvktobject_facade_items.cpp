@@ -3,9 +3,9 @@
 #include "database/Uvktobject.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "platform/StringList.h"
 #include "platform/Text.h"
 
 // ---- Recipe items and recosting ---------------------------------------------------------------------
@@ -36,7 +36,10 @@ bool TVktObject::ClearItemCategories(int recipeId) {
 
 // One notice for the whole run, however many sub-recipes it recosted.
 bool TVktObject::RefreshItemPrices(int recipeId, std::uint8_t mode) {
-    if (!BoundFunctor().RefreshItemPrices(recipeId, mode, TPriorityItem(), 0)) return false;
+    if (!WithWriteFunctor([&](TVktObjectFunctor& functor) {
+            return functor.RefreshItemPrices(recipeId, mode, TPriorityItem(), 0);
+        }))
+        return false;
     DoFieldChange(TVktField::ItemIndex, Single(recipeId));
     return true;
 }
@@ -62,13 +65,12 @@ bool TVktObject::AppendRecipeItem(int recipeId, int tag, const TPriorityItem& it
 // line's value in the column of Data (empty when the field list has no such column).
 bool TVktObject::InsertData(TVktObjKind kind, const std::string& rows, const TPriorityItem& fields, int tag,
                             const TVktProgressEvent& progress) {
-    platform::StringList lines;
-    lines.SetText(rows);
+    const std::vector<std::string_view> lines = platform::SplitLines(rows);
     const int nameColumn = fields.IndexOf(ToInt(TVktField::Data));
     return RunBatchLoop(
-        lines.GetCount(), TVktBatchMode::Batch, tag, progress,
+        static_cast<int>(lines.size()), TVktBatchMode::Batch, tag, progress,
         [&](int index) {
-            const std::string& line = lines.GetString(index);
+            const std::string_view line = lines[static_cast<std::size_t>(index)];
             TVktBatchStep result;
             result.done = GetFunctor().InsertData(kind, line, fields);
             result.ok = result.done != 0;

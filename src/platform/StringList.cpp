@@ -193,20 +193,9 @@ std::string StringList::GetText() const
 
 void StringList::SetText(std::string_view text)
 {
-    if (auto nul = text.find('\0'); nul != std::string_view::npos)
-        text = text.substr(0, nul);
     Clear();
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", pos);
-        const std::size_t stop = end == std::string_view::npos ? text.size() : end;
-        Add(std::string(text.substr(pos, stop - pos)));
-        pos = stop;
-        if (pos < text.size() && text[pos] == '\r')
-            ++pos;
-        if (pos < text.size() && text[pos] == '\n')
-            ++pos;
-    }
+    for (std::string_view line : SplitLines(text))
+        Add(std::string(line));
 }
 
 std::string StringList::GetCommaText() const

@@ -150,6 +150,27 @@ std::string IntToHex(std::int64_t value, int digits)
     return hex;
 }
 
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    if (auto nul = text.find('\0'); nul != std::string_view::npos)
+        text = text.substr(0, nul);
+    std::vector<std::string_view> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        // One pass over the bytes (find_first_of tests each byte against the set by a call).
+        std::size_t stop = pos;
+        while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n')
+            ++stop;
+        lines.push_back(text.substr(pos, stop - pos));
+        pos = stop;
+        if (pos < text.size() && text[pos] == '\r')
+            ++pos;
+        if (pos < text.size() && text[pos] == '\n')
+            ++pos;
+    }
+    return lines;
+}
+
 std::vector<std::string> SplitCommaText(std::string_view text)
 {
     // The text ends at its first NUL, as the class library's null-terminated reading does.

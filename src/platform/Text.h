@@ -22,6 +22,10 @@ int StrToIntDef(std::string_view text, int defaultValue);
 // 32-bit two's complement.
 std::string IntToHex(std::int64_t value, int digits);
 
+// The lines of a text as a string list takes them (StringList::SetText): the text ends at its
+// first NUL; a line ends at "\r\n", "\r" or "\n"; a last line without an end counts, an end at
+// the very end adds no empty line. The views point into `text`.
+std::vector<std::string_view> SplitLines(std::string_view text);
 // Splits comma text by the class library's rules: characters 0x01-0x20 before a piece are skipped;
 // a piece starting with '"' runs to the closing quote ("" inside is one quote); an unquoted piece
 // runs to the first character <= 0x20 or ','; a comma ends a piece, an empty piece between commas

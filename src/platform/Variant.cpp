@@ -178,6 +178,13 @@ Variant::Variant(bool v) : v_(std::in_place_type<bool>, v) {}
 Variant::Variant(const char* v) : v_(std::in_place_type<std::string>, v ? v : "") {}
 Variant::Variant(std::string v) : v_(std::in_place_type<std::string>, std::move(v)) {}
 Variant::Variant(Currency v) : v_(std::in_place_type<Currency>, v) {}
+
+void Variant::AssignText(std::string_view text) {
+    if (auto* held = std::get_if<std::string>(&v_))
+        held->assign(text);
+    else
+        v_.emplace<std::string>(text);
+}
 Variant::Variant(platform::Bytes v) : v_(std::in_place_type<platform::Bytes>, std::move(v)) {}
 
 Variant Variant::FromDateTime(TDateTime v)

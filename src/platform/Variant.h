@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -34,6 +35,9 @@ public:
     Variant(Currency v);
     Variant(platform::Bytes v);
     static Variant FromDateTime(TDateTime v);
+    // Makes the value the text; a variant already holding a text keeps its storage (no allocation
+    // when the text fits), so one variant can take the texts of many rows.
+    void AssignText(std::string_view text);
 
     Kind GetKind() const;
     bool IsEmpty() const { return GetKind() == Kind::Empty; }

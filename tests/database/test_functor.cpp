@@ -1,6 +1,8 @@
 // The operations module itself: binding, the settings store, shared lookups and helpers.
 #include "DbFixture.h"
 
+#include <sqlite3.h>
+
 #include "data/Ufilterstruct.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
@@ -103,6 +105,65 @@ TEST_F(FunctorTest, SetPathOnAFolderWithoutDatabaseCreatesNothing) {
 TEST_F(FunctorTest, MalformedRowZeroReachesTheCaller) {
     Sql("update VktDB1R set Initial = '<InitialID' where Initial_ID = 0");
     EXPECT_THROW(functor.SetPath(folder), platform::Error);
+}
+
+// ---- One transaction for the settings row and the writing operation -----------------------------------
+
+// Whether another connection may write at once (no write lock is held).
+bool OthersMayWrite(platform::Connection& other) {
+    sqlite3_busy_timeout(other.Handle(), 0);
+    try {
+        other.Execute("update VktDB1R set Initial = Initial where Initial_ID = 0");
+        return true;
+    } catch (const platform::DatabaseError&) {
+        return false;
+    }
+}
+
+TEST_F(FunctorTest, SetPathForWriteReadsRowZeroAndTheOperationTakesItsTransaction) {
+    AddRecord(1);
+    Sql("update VktDB1R set Initial = '<InitialID DatabaseID=\"1\" Extra=\"9\" />' where Initial_ID = 0");
+    functor.SetPathForWrite(folder);
+    EXPECT_FALSE(OthersMayWrite(Db())) << "the write transaction is begun";
+    EXPECT_TRUE(functor.EditData(TVktField::Data, platform::Variant(std::string("Renamed")), TPriorityItem() << 1));
+    EXPECT_TRUE(OthersMayWrite(Db())) << "the operation committed it";
+    EXPECT_EQ(Text("select Data from VktDB1F where Data_ID = 1"), "Renamed");
+    EXPECT_EQ(functor.RegisterInitialID("Extra"), 9);
+    functor.EndPendingTransaction();   // nothing left to end
+    EXPECT_TRUE(OthersMayWrite(Db()));
+}
+
+TEST_F(FunctorTest, AFailingOperationInTheTakenTransactionWritesNothing) {
+    AddRecord(1);
+    Sql("create trigger NoStamp before update of ChangeDate on VktDB1F begin select raise(abort, 'refused'); end");
+    functor.SetPathForWrite(folder);
+    // The field is written, its stamp fails: the field stays, the stamp's part goes.
+    EXPECT_TRUE(functor.EditData(TVktField::Data, platform::Variant(std::string("Renamed")), TPriorityItem() << 1));
+    EXPECT_EQ(Text("select Data || '|' || coalesce(ChangeDate, '-') from VktDB1F where Data_ID = 1"), "Renamed|-");
+    Sql("create trigger NoName before update of Data on VktDB1F begin select raise(abort, 'refused'); end");
+    functor.SetPathForWrite(folder);
+    EXPECT_FALSE(functor.EditData(TVktField::Data, platform::Variant(std::string("Again")), TPriorityItem() << 1));
+    EXPECT_EQ(Text("select Data from VktDB1F where Data_ID = 1"), "Renamed");
+    EXPECT_TRUE(OthersMayWrite(Db()));
+}
+
+TEST_F(FunctorTest, ARowZeroWrittenBySetPathForWriteStaysWhateverTheOperationDoes) {
+    Sql("delete from VktDB1R where Initial_ID = 0");
+    functor.SetPathForWrite(folder);
+    EXPECT_TRUE(OthersMayWrite(Db())) << "committed at once";
+    EXPECT_EQ(Row0(), kDefaultMap);
+    EXPECT_FALSE(functor.RefreshItemPrices(1, 5, TPriorityItem(), 0));   // refused before any write
+    EXPECT_EQ(Row0(), kDefaultMap);
+}
+
+TEST_F(FunctorTest, AnOperationThatTakesNoTransactionLeavesNoneOpen) {
+    functor.SetPathForWrite(folder);
+    EXPECT_FALSE(functor.RefreshItemPrices(1, 5, TPriorityItem(), 0));
+    functor.EndPendingTransaction();
+    EXPECT_TRUE(OthersMayWrite(Db()));
+    Sql("update VktDB1R set Initial = '<InitialID' where Initial_ID = 0");
+    EXPECT_THROW(functor.SetPathForWrite(folder), platform::Error);
+    EXPECT_TRUE(OthersMayWrite(Db())) << "a malformed row 0 ends the transaction too";
 }
 
 // ---- Settings store -------------------------------------------------------------------------------

@@ -2,7 +2,9 @@
 // cycles, the run time, and failures.
 #include "DbFixture.h"
 
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -198,6 +200,145 @@ TEST_F(RecostTest, AMissingRecordFailsItsRecipeOnlyAndKeepsDoneSubRecipes) {
     EXPECT_EQ(Totals(20), std::string("30.0|30.0|") + kNow) << "the sub-recipe was recosted before";
     EXPECT_EQ(Items(30), "0.0/5/0.0 0.0/5/0.0 4.0/5/4.0") << "the menu's item prices are left as they were";
     EXPECT_EQ(Totals(30), std::string("0.0|0.0|") + kOld);
+}
+
+// ---- Against the statements one item at a time ----------------------------------------------------------
+
+// A database of random recipes and menus: ingredients with and without prices, items of no use or
+// without a use price, sub-recipes in cycles, in the trash, conserved, without a cook row, changed
+// after the run time, and one item whose record is gone.
+class RecostReferenceTest : public RecostTest {
+protected:
+    static constexpr int kIngredients = 12;
+    static constexpr int kRecipes = 14;   // ids 21..34
+    static constexpr int kMenus = 4;      // ids 41..44
+
+    void Generate(std::uint32_t seed) {
+        std::mt19937 random(seed);
+        const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        for (int id = 1; id <= kIngredients; ++id) {
+            AddIngredient(id, pick(6) == 0 ? "NULL" : std::to_string(pick(4000) / 7.0), 5 + pick(3));
+            if (pick(3) == 0)
+                Sql("insert into VktDB1M values (" + std::to_string(id) + ", '2023-12-31', 6, " +
+                    std::to_string(pick(500)) + ", 2, 3, " + (pick(2) ? "NULL" : "4") + ")");
+        }
+        for (int id = 21; id < 21 + kRecipes + kMenus; ++id) {
+            const bool menu = id > 20 + kRecipes;
+            const int recipe = id + (menu ? 41 - 21 - kRecipes : 0);
+            if (menu && recipe != id) continue;
+            AddCook(id, kRecipeClass, 1 + pick(4) / 3.0, pick(2) ? "NULL" : "100");
+        }
+        for (int id = 41; id < 41 + kMenus; ++id) AddCook(id, kMenuClass, 1 + pick(3), "0");
+        for (int recipe : Cooks()) {
+            const int count = pick(6);
+            for (int i = 0; i < count; ++i) {
+                const int kind = pick(3);
+                const int record = kind == 0 || recipe > 40 ? 21 + pick(kRecipes) : 1 + pick(kIngredients);
+                if (record == recipe) continue;
+                AddItem(recipe, record, pick(4) == 0 ? 0 : pick(50) / 4.0, pick(900) / 3.0);
+            }
+            if (pick(5) == 0) Sql("update VktDB1O set ItemUsePrice = NULL where Item_Key = " + std::to_string(recipe));
+            switch (pick(9)) {
+            case 0: Sql("insert into VktDB1G values (" + std::to_string(recipe) + ", '2024-01-02 00:00:00')"); break;
+            case 1: Sql("update VktDB1F set Conserve = 1 where Data_ID = " + std::to_string(recipe)); break;
+            case 2: Sql("delete from VktDB1N where Cook_Key = " + std::to_string(recipe)); break;
+            case 3: Sql("update VktDB1F set ChangeDate = '" + std::string(kNow) + "' where Data_ID = " +
+                        std::to_string(recipe)); break;
+            default: break;
+            }
+        }
+        if (seed % 2 == 0) AddItem(23, 999, 1, 5);   // a record that is gone
+    }
+    std::vector<int> Cooks() {
+        std::vector<int> ids;
+        for (int id = 21; id < 21 + kRecipes; ++id) ids.push_back(id);
+        for (int id = 41; id < 41 + kMenus; ++id) ids.push_back(id);
+        return ids;
+    }
+
+    // The statements of one recipe as written down: the stale sub-recipes first, then per item
+    // one query and one update, all of the recipe's writes or none, then the module's chain.
+    bool Reference(int recipe, int mode, TPriorityItem visited) {
+        if (visited.IndexOf(recipe) < 0) visited << recipe;
+        const std::string r = std::to_string(recipe);
+        std::vector<int> stale;
+        {
+            platform::Statement rows(Db(), "select distinct Data_Key from VktDB1O left join VktDB1F on Data_ID = "
+                                           "Data_Key left join VktDB1A on Class_ID = Class_Key where Item_Key = " +
+                                               r + " and ChangeDate < '" + kNow + "' and ClassType > 1 order by Data_Key");
+            while (rows.Step())
+                if (visited.IndexOf(rows.GetInt(0)) < 0) stale.push_back(rows.GetInt(0));
+        }
+        for (int id : stale) Reference(id, mode, visited);
+        std::vector<std::pair<int, int>> items;
+        {
+            platform::Statement rows(Db(), "select ItemIndex, Data_Key from VktDB1O where Item_Key = " + r +
+                                               " order by ItemIndex");
+            while (rows.Step()) items.emplace_back(rows.GetInt(0), rows.GetInt(1));
+        }
+        static const char* const columns[] = {"UsePrice", "YHLastPrice", "YHMaxPrice", "YHAvePrice", "YHMinPrice"};
+        Sql("BEGIN IMMEDIATE");
+        for (const auto& [index, data] : items) {
+            platform::Statement price(Db(), "select UseUnit_Key, UsePrice, YHistory_Key, YHLastPrice, YHMaxPrice, "
+                                            "YHAvePrice, YHMinPrice from VktDB1F left join VktDB1M on Data_ID = "
+                                            "YHistory_Key where Data_ID = " + std::to_string(data) +
+                                                " order by YHistoryDate desc");
+            if (!price.Step()) {
+                price.Finalize();
+                Sql("ROLLBACK");
+                return false;
+            }
+            const char* column = mode == 0 || price.IsNull("YHistory_Key") ? "UsePrice" : columns[mode];
+            platform::Statement update(Db(), "update VktDB1O set ItemUnit_Key = :Unit, ItemPrice = :Price where "
+                                             "Item_Key = " + r + " and ItemIndex = " + std::to_string(index));
+            update.Bind("Unit", price.IsNull("UseUnit_Key") ? platform::Variant::Null()
+                                                             : platform::Variant(price.GetInt64("UseUnit_Key")));
+            update.BindDouble("Price", price.IsNull(column) ? 0.0 : price.GetDouble(column));
+            update.Execute();
+        }
+        Sql("COMMIT");
+        functor.UpdatePriceChain(recipe);
+        return true;
+    }
+
+    // Every row the recosting may touch, with the storage class of each value.
+    std::string Dump() {
+        std::string text;
+        for (const char* table : {"VktDB1O", "VktDB1N", "VktDB1F"}) {
+            platform::Statement rows(Db(), std::string("select * from ") + table + " order by 1, 2");
+            while (rows.Step()) {
+                text += table;
+                for (int c = 0; c < rows.ColumnCount(); ++c)
+                    text += "|" + std::to_string(static_cast<int>(rows.GetStorageClass(c))) + ":" + rows.GetText(c);
+                text += "\n";
+            }
+        }
+        return text;
+    }
+};
+
+TEST_F(RecostReferenceTest, EveryRecipeEndsAsTheStatementsOneItemAtATimeLeaveIt) {
+    for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+        const int mode = seed % 3 == 0 ? 1 : 0;
+        SCOPED_TRACE("seed " + std::to_string(seed) + " mode " + std::to_string(mode));
+        std::vector<int> order = Cooks();
+        std::shuffle(order.begin(), order.end(), std::mt19937(seed));
+
+        TearDown();
+        SetUp();
+        Generate(seed);
+        std::vector<bool> expected;
+        for (int id : order) expected.push_back(Reference(id, mode, TPriorityItem()));
+        const std::string reference = Dump();
+
+        TearDown();
+        SetUp();
+        Generate(seed);
+        std::vector<bool> results;
+        for (int id : order) results.push_back(Refresh(id, static_cast<std::uint8_t>(mode)));
+        EXPECT_EQ(results, expected);
+        EXPECT_EQ(Dump(), reference);
+    }
 }
 
 } // namespace

@@ -159,3 +159,15 @@ TEST(Mask, WildcardsIgnoreCase)
     EXPECT_TRUE(MatchesMask("aXXbYYc", "a*b*c"));
     EXPECT_FALSE(MatchesMask("aXXbYY", "a*b*c"));
 }
+
+TEST(Text, SplitLinesAsAStringListTakesThem)
+{
+    const std::string text = std::string("a\r\nb\nc\rd\n\ne\r\n\r") + '\0' + "hidden";
+    const std::vector<std::string_view> lines = SplitLines(text);
+    ASSERT_EQ(lines.size(), 7u);
+    const char* expected[] = {"a", "b", "c", "d", "", "e", ""};
+    for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << i;
+    EXPECT_EQ(lines[5].data(), text.data() + 10) << "views into the text";
+    EXPECT_TRUE(SplitLines("").empty());
+    EXPECT_EQ(SplitLines("last").size(), 1u);
+}

@@ -283,3 +283,16 @@ TEST(Variant, TextFormsDoNotDependOnTheProcessLocale)
     EXPECT_EQ(moneyText, "1.2345");
     EXPECT_EQ(floatBack, Variant(0.25));
 }
+
+TEST(Variant, AssignTextReplacesAnyValueByTheText)
+{
+    Variant value(std::int64_t{42});
+    value.AssignText("a long text that does not fit a short string");
+    EXPECT_EQ(value.GetKind(), Variant::Kind::Text);
+    EXPECT_EQ(value.AsString(), "a long text that does not fit a short string");
+    value.AssignText("短い");
+    EXPECT_EQ(value, Variant(std::string("短い")));
+    value.AssignText("");
+    EXPECT_EQ(value.GetKind(), Variant::Kind::Text);
+    EXPECT_EQ(value.AsString(), "");
+}
