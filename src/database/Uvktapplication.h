@@ -90,7 +90,10 @@ public:
     // at the end of the list. A filling that raises also has the table files deleted; its error
     // then propagates instead of ShowInitError.
     bool CreateDatabase(const std::string& name, const std::string& folder);
-    // Converts an old-format database in its folder.
+    // Converts an old-format database in its folder: creates the table files (ShowCreateError on
+    // failure) and converts the old tables into them (ShowInitError on failure). On either
+    // failure, and when the conversion raises (its error then propagates instead of
+    // ShowInitError), what the upgrade made goes again; the old tables are only read.
     bool UpgradeDatabase(const std::string& name);
     // Moves the database's tables to another folder.
     bool MoveDatabase(const std::string& name, const std::string& newFolder);
@@ -118,6 +121,10 @@ protected:
     // operations module; false when that fails (a failure raised by binding the module counts
     // as false). Virtual so that a test can make it fail.
     virtual bool FillNewDatabase(const std::string& folder);
+    // Writes the first content and the converted old tables into the new tables of the folder
+    // through a temporary operations module; false when that fails (an error raised in the
+    // module counts as false). Virtual so that a test can make it fail or raise.
+    virtual bool ConvertOldData(const std::string& folder);
 
 private:
     // Removes the object of the name, if any, from the registry and frees it.

@@ -5,6 +5,7 @@
 #include <exception>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "data/Mvkttables.h"
 #include "database/Mvktfunctor.h"
@@ -33,6 +34,18 @@ bool IsFolderInUse(const TVktApplication& registry, const std::string& folder)
     return false;
 }
 
+// The database file of the folder and the journals SQLite keeps beside it that do not exist yet.
+std::vector<std::string> MissingDatabaseFiles(const std::string& folder)
+{
+    std::vector<std::string> missing;
+    const std::string file = platform::DatabaseFilePath(folder);
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        std::error_code error;
+        if (!std::filesystem::exists(file + suffix, error) && !error) missing.push_back(file + suffix);
+    }
+    return missing;
+}
+
 } // namespace
 
 bool TVktApplication::UpgradeDatabase(const std::string& name)
@@ -42,28 +55,49 @@ bool TVktApplication::UpgradeDatabase(const std::string& name)
     const std::string folder = GetPath(index);
     if (GetDatabaseFormat(folder) != 1) return false;
 
+    // Only what the upgrade made goes: the new tables, and the files that were not there.
     TVktTblFunctor& tables = GetVktTblFunctor();
+    const std::vector<std::string> missing = MissingDatabaseFiles(folder);
+    const auto discard = [&] {
+        tables.DeleteTables(folder);
+        for (const std::string& file : missing) {
+            std::error_code ignored;
+            std::filesystem::remove(file, ignored);
+        }
+    };
     if (!tables.CreateTables(folder)) {
+        discard();
         ShowCreateError(name, folder);
         return false;
     }
     bool converted = false;
     try {
-        TVktFunctor module;
-        module.SetPath(folder);
-        converted = module.CreateDefaultData() && module.ConvertOldDatabase();
-    }
-    catch (const std::exception&) {
-        converted = false;
+        converted = ConvertOldData(folder);
+    } catch (...) {
+        // The raised error is the report: the folder goes back to what it was, then it goes on.
+        discard();
+        throw;
     }
     if (!converted) {
         // As for a new database: reported, then the half-made tables go, so that the folder stays
         // an old-format database whose upgrade can be tried again.
         ShowInitError(name, folder);
-        tables.DeleteTables(folder);
+        discard();
         return false;
     }
     return true;
+}
+
+bool TVktApplication::ConvertOldData(const std::string& folder)
+{
+    try {
+        TVktFunctor module;
+        module.SetPath(folder);
+        return module.CreateDefaultData() && module.ConvertOldDatabase();
+    }
+    catch (const std::exception&) {
+        return false;
+    }
 }
 
 bool TVktApplication::MoveDatabase(const std::string& name, const std::string& newFolder)

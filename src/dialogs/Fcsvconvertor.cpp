@@ -163,7 +163,20 @@ TCsvConvertor::TCsvConvertor(QWidget* parent) : TVktDialog(parent)
     platform::AddIdleHandler(this, [this] {
         if (isVisible()) UpdateActions();
     });
+    FitPages();
     ShowPage(0);
+}
+
+void TCsvConvertor::FitPages()
+{
+    // The form's size, grown where a page's content needs more (its fonts may be larger than the
+    // form was drawn for); the wizard never gets smaller than that. The page stack, anchored to
+    // the client, follows the client's size at the form's size once it is shown.
+    const QSize client = size() - QSize(0, GetStatusBar()->sizeHint().height());
+    const QSize pages = pages_->size() + (client - GetClient()->size());
+    const QSize need = pages_->minimumSizeHint();
+    resize(size() + QSize(std::max(0, need.width() - pages.width()), std::max(0, need.height() - pages.height())));
+    setMinimumSize(size());
 }
 
 TCsvConvertor::~TCsvConvertor()

@@ -73,6 +73,8 @@ private:
     bool PrepareMapping();
     void BuildComplete();
     void FitTable();
+    // Grows the wizard so that every page shows its whole content.
+    void FitPages();
 
     TWizardPages* pages_ = nullptr;
     QPushButton* btnNext_ = nullptr;

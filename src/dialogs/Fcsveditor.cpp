@@ -96,6 +96,12 @@ void TCsvEditor::UpdateButtons()
     btnSave_->setEnabled(csvEdit_->CanUndo());
 }
 
+QSize TCsvEditor::minimumSizeHint() const
+{
+    constexpr int kGridStrip = 100;
+    return {kButtonWidth + 8 + kGridStrip, btnRedo_->geometry().bottom() + 1};
+}
+
 void TCsvEditor::resizeEvent(QResizeEvent* event)
 {
     QFrame::resizeEvent(event);

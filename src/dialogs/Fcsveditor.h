@@ -24,6 +24,9 @@ public:
 
     void UpdateButtons();
 
+    // Tall enough for the whole button column, wide enough for it and a strip of the grid.
+    QSize minimumSizeHint() const override;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 

@@ -220,6 +220,16 @@ TCsvFieldSelector::TCsvFieldSelector(QWidget* parent) : QFrame(parent)
     ClassTypeSelectorClick();
 }
 
+QSize TCsvFieldSelector::minimumSizeHint() const
+{
+    constexpr int kMargin = 8;
+    const QListWidget* list = fieldSelector_->GetStateListView()->GetListView();
+    const int rows = static_cast<int>(std::size(kCommonFields) + std::size(kFoodFields));
+    const int listHeight = rows * std::max(1, list->sizeHintForRow(0)) + 2 * list->frameWidth();
+    const int bottom = std::max(btnDown_->geometry().bottom() + 1, fieldSelector_->y() + listHeight);
+    return {btnShow_->geometry().right() + 1 + kMargin, bottom + kMargin};
+}
+
 QRadioButton* TCsvFieldSelector::AddFamily(const char* name, const char* caption, const char* remark, int y)
 {
     auto* button = new QRadioButton(QString::fromUtf8(caption), this);

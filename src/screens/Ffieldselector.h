@@ -82,6 +82,9 @@ public:
     QPushButton* GetBtnUp() const { return btnUp_; }
     QPushButton* GetBtnDown() const { return btnDown_; }
 
+    // Tall enough for the button column and for the longest family's field list without scrolling.
+    QSize minimumSizeHint() const override;
+
 private:
     QRadioButton* AddFamily(const char* name, const char* caption, const char* remark, int y);
 

@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 using platform::TDateTime;
 
@@ -101,9 +102,21 @@ constexpr double kMarkZ = 100;
 
 // ---- TPointMarks ----
 
+namespace {
+
+// The marks of each chart, in the order made: they are laid out together so that no two overlap.
+std::map<const QChart*, std::vector<TPointMarks*>>& ChartMarks()
+{
+    static std::map<const QChart*, std::vector<TPointMarks*>> marks;
+    return marks;
+}
+
+} // namespace
+
 TPointMarks::TPointMarks(QChart* chart, QXYSeries* points, QAbstractSeries* shown)
     : chart_(chart), points_(points), shown_(shown)
 {
+    ChartMarks()[chart].push_back(this);
     const auto update = [this] { Update(); };
     connections_.push_back(QObject::connect(chart, &QChart::plotAreaChanged, chart, update));
     connections_.push_back(QObject::connect(points, &QXYSeries::pointsReplaced, chart, update));
@@ -121,6 +134,11 @@ TPointMarks::TPointMarks(QChart* chart, QXYSeries* points, QAbstractSeries* show
 TPointMarks::~TPointMarks()
 {
     for (const QMetaObject::Connection& connection : connections_) QObject::disconnect(connection);
+    auto& marks = ChartMarks();
+    const auto found = marks.find(chart_);
+    if (found == marks.end()) return;
+    std::erase(found->second, this);
+    if (found->second.empty()) marks.erase(found);
 }
 
 void TPointMarks::SetVisible(bool visible)
@@ -136,6 +154,14 @@ std::vector<std::string> TPointMarks::Texts() const
     return texts;
 }
 
+std::vector<QRectF> TPointMarks::ShownBoxes() const
+{
+    std::vector<QRectF> boxes;
+    for (const QGraphicsSimpleTextItem* label : labels_)
+        if (label->isVisible()) boxes.push_back(label->sceneBoundingRect());
+    return boxes;
+}
+
 void TPointMarks::Update()
 {
     const std::size_t count = static_cast<std::size_t>(points_->count());
@@ -149,18 +175,46 @@ void TPointMarks::Update()
         label->setZValue(kMarkZ);
         labels_.push_back(label);
     }
-    // Above the point as the series' own labels sit; none outside the plot area.
-    const QRectF area = chart_->plotArea().adjusted(-1, -1, 1, 1);
-    const double lift = points_->markerSize() / 2 + 2;
     for (std::size_t i = 0; i < count; ++i) {
-        QGraphicsSimpleTextItem* label = labels_[i];
-        const QPointF value = points_->at(static_cast<int>(i));
-        label->setText(platform::ToQString(ChartNumberText(value.y())));
-        label->setBrush(points_->pointLabelsColor());
-        const QPointF at = chart_->mapToPosition(value, shown_);
-        const QRectF box = label->boundingRect();
-        label->setPos(at.x() - box.width() / 2, at.y() - lift - box.height());
-        label->setVisible(visible_ && area.contains(at));
+        labels_[i]->setText(platform::ToQString(ChartNumberText(points_->at(static_cast<int>(i)).y())));
+        labels_[i]->setBrush(points_->pointLabelsColor());
+    }
+    LayOut(chart_);
+}
+
+void TPointMarks::LayOut(QChart* chart)
+{
+    // Each mark above its point as the series' own labels sit, else below it, within the plot
+    // area's width; a mark that would lie over one placed before it in either place is left out,
+    // as is every mark of a point outside the plot area.
+    const QRectF area = chart->plotArea().adjusted(-1, -1, 1, 1);
+    std::vector<QRectF> placed;
+    for (TPointMarks* marks : ChartMarks()[chart]) {
+        const double lift = marks->points_->markerSize() / 2 + 2;
+        const std::size_t count = std::min(marks->labels_.size(), static_cast<std::size_t>(marks->points_->count()));
+        for (std::size_t i = 0; i < marks->labels_.size(); ++i) {
+            QGraphicsSimpleTextItem* label = marks->labels_[i];
+            const QPointF at =
+                i < count ? chart->mapToPosition(marks->points_->at(static_cast<int>(i)), marks->shown_) : QPointF();
+            if (i >= count || !marks->visible_ || !area.contains(at)) {
+                label->setVisible(false);
+                continue;
+            }
+            const QRectF box = label->boundingRect();
+            // Centred over the point, kept off the axes' labels at the plot area's sides.
+            const double left = std::max(area.left(), std::min(at.x() - box.width() / 2, area.right() - box.width()));
+            bool shown = false;
+            for (const double top : {at.y() - lift - box.height(), at.y() + lift}) {
+                const QRectF where(QPointF(left, top), box.size());
+                if (std::any_of(placed.begin(), placed.end(), [&](const QRectF& other) { return other.intersects(where); }))
+                    continue;
+                label->setPos(where.topLeft());
+                placed.push_back(where);
+                shown = true;
+                break;
+            }
+            label->setVisible(shown);
+        }
     }
 }
 

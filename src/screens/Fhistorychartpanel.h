@@ -12,6 +12,7 @@
 #include <QFrame>
 
 #include <QMetaObject>
+#include <QRectF>
 
 #include <functional>
 #include <memory>
@@ -38,7 +39,9 @@ class QXYSeries;
 
 // The value of each point of a series written above it as the value axes write numbers
 // ("#,##0.##"; the series' own point labels know only the plain number form), kept in place as
-// the points, the axes' ranges and the plot area change. The labels belong to the chart.
+// the points, the axes' ranges and the plot area change. The labels belong to the chart. The marks
+// of all series of one chart are laid out together: a mark goes below its point when the place
+// above is taken, and is left out when both are.
 class TPointMarks {
 public:
     // points: the series holding the points; shown: the series drawn (the same, or an area over
@@ -52,9 +55,13 @@ public:
     void SetVisible(bool visible);
     // The label texts, one per point.
     std::vector<std::string> Texts() const;
+    // The boxes of the labels shown, in scene coordinates.
+    std::vector<QRectF> ShownBoxes() const;
 
 private:
     void Update();
+    // Places the shown marks of every series of the chart, in the order the marks were made.
+    static void LayOut(QChart* chart);
 
     QChart* chart_;
     QXYSeries* points_;

@@ -7,6 +7,8 @@
 #include "widgets/Fvktform.h"
 
 #include <QChart>
+#include <QFontMetricsF>
+#include <QtMath>
 #include <QChartView>
 #include <QLegend>
 #include <QLegendMarker>
@@ -14,6 +16,16 @@
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The arm from a slice to its label, as a share of the pie's radius.
+constexpr double kArmLength = 0.08;
+
+} // namespace
 
 TItemChartPanel::TItemChartPanel(QWidget* parent) : QFrame(parent)
 {
@@ -31,6 +43,7 @@ TItemChartPanel::TItemChartPanel(QWidget* parent) : QFrame(parent)
     itemSeries_->setObjectName(QStringLiteral("ItemSeries"));
     itemSeries_->setPieSize(0.5);
     itemChart_->addSeries(itemSeries_);
+    connect(itemChart_, &QChart::plotAreaChanged, this, [this] { ArrangeLabels(); });
     view_ = new QChartView(itemChart_, this);
     view_->setObjectName(QStringLiteral("ItemChart"));
     view_->setRenderHint(QPainter::Antialiasing);
@@ -89,12 +102,39 @@ void TItemChartPanel::BuildSeries()
         slice->setBorderColor(Qt::white);
         slice->setLabelVisible(true);
         slice->setLabelFont(VktFormFont());
-        slice->setLabelArmLengthFactor(0.08);
+        slice->setLabelArmLengthFactor(kArmLength);
         slices.append(slice);
         hue += hueStep_;
     }
     itemSeries_->append(slices);
     UpdateLegend();
+    ArrangeLabels();
+}
+
+void TItemChartPanel::ArrangeLabels()
+{
+    const QList<QPieSlice*> slices = itemSeries_->slices();
+    if (slices.isEmpty()) return;
+    // Labels stand beside the ends of their arms, left of the pie for slices on its left half and
+    // right for the others: two on one side collide when their ends are less than a line apart.
+    const QRectF area = itemChart_->plotArea();
+    const double reach = std::min(area.width(), area.height()) / 2 * itemSeries_->pieSize() * (1 + kArmLength);
+    const double line = QFontMetricsF(VktFormFont()).height();
+    QList<QPieSlice*> bySize = slices;
+    std::stable_sort(bySize.begin(), bySize.end(), [](QPieSlice* a, QPieSlice* b) { return a->value() > b->value(); });
+    std::vector<std::pair<bool, double>> shown;   // side (right) and height of each label kept
+    for (QPieSlice* slice : bySize) {
+        const double angle = qDegreesToRadians(slice->startAngle() + slice->angleSpan() / 2);
+        const bool right = std::sin(angle) >= 0;
+        const double y = area.center().y() - reach * std::cos(angle);
+        const bool free = std::none_of(shown.begin(), shown.end(), [&](const std::pair<bool, double>& other) {
+            return other.first == right && std::abs(other.second - y) < line;
+        });
+        // A slice of nothing has no place of its own on the pie: it gets no label.
+        const bool visible = slice->value() > 0 && free;
+        slice->setLabelVisible(visible);
+        if (visible) shown.emplace_back(right, y);
+    }
 }
 
 void TItemChartPanel::UpdateLegend()

@@ -1,7 +1,8 @@
 #pragma once
 // TItemChartPanel: a recipe's or menu's item costs as a pie, one slice per item in the order
 // added, coloured through the hues 0, 25, 50, … at saturation 100 and brightness 75; the legend on
-// the right names each item with its share.
+// the right names each item with its share. A slice's label shows only where it does not lie over
+// the label of a larger slice, and a slice of value 0 has none.
 //
 // The pie lays out every slice label as it is added, which is slow: while the panel is hidden the
 // items are only kept, and the series is built when the panel shows or its chart is asked for.
@@ -44,6 +45,9 @@ private:
     void BuildSeries();
     // The legend's text of every slice: its name and its share of the whole.
     void UpdateLegend();
+    // Shows the labels that have room, larger slices first: none for a slice of value 0, none that
+    // would lie over a label already shown.
+    void ArrangeLabels();
 
     QChartView* view_ = nullptr;
     QChart* itemChart_ = nullptr;

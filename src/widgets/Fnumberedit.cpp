@@ -4,8 +4,10 @@
 #include "platform/Errors.h"
 #include "platform/NumberText.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -37,6 +39,32 @@ std::string KeptText(const std::string& text)
 }
 
 bool HasDigit(const std::string& kept) { return kept.find_first_of("0123456789") != std::string::npos; }
+
+// Whether typing `typed` over the field's selection (or at its cursor) adds anything to the number
+// its text reads: a space, a letter, a second point or a sign inside the number add nothing.
+bool AddsToNumber(const QLineEdit& edit, const QString& typed)
+{
+    QString text = edit.text();
+    int at = edit.cursorPosition();
+    if (edit.hasSelectedText()) {
+        at = edit.selectionStart();
+        text.remove(at, edit.selectedText().size());
+    }
+    const std::string without = KeptText(platform::FromQString(text));
+    return KeptText(platform::FromQString(text.insert(at, typed))) != without;
+}
+
+// Typed characters: printable text of a key pressed without Ctrl, Alt or Meta (a shortcut such as
+// Ctrl+A is no typing).
+bool IsTyping(const QKeyEvent& key)
+{
+    const QString text = key.text();
+    if (text.isEmpty() || (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    for (const QChar c : text)
+        if (!c.isPrint()) return false;
+    return true;
+}
 
 int ClampToInt(double value)
 {
@@ -175,6 +203,19 @@ bool TNumberEdit::eventFilter(QObject* watched, QEvent* event)
             const auto* key = static_cast<QKeyEvent*>(event);
             if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !edit_->text().isEmpty())
                 EditExit();
+            // A character the number cannot take is refused; the text stays as it was.
+            if (IsTyping(*key) && !edit_->isReadOnly() && !AddsToNumber(*edit_, key->text()))
+                return true;
+            break;
+        }
+        case QEvent::InputMethod: {
+            const auto* input = static_cast<QInputMethodEvent*>(event);
+            if (!input->commitString().isEmpty() && !AddsToNumber(*edit_, input->commitString())) {
+                // The composition ends without inserting anything.
+                QInputMethodEvent nothing;
+                QCoreApplication::sendEvent(edit_, &nothing);
+                return true;
+            }
             break;
         }
         default:

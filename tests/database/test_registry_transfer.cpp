@@ -199,6 +199,50 @@ TEST_F(TransferTest, AFailedUpgradeLeavesTheFolderOldFormatAndCanBeRetried) {
     EXPECT_EQ(Text(folder, "select count(*) from VktDB1K"), "2");
 }
 
+// A registry whose conversion writes everything and then raises.
+class RaisingConvertRegistry : public TVktApplication {
+protected:
+    bool ConvertOldData(const std::string& folder) override {
+        TVktApplication::ConvertOldData(folder);
+        throw platform::DatabaseError("disk I/O error", "insert");
+    }
+};
+
+TEST_F(TransferTest, AnUpgradeThatRaisesLeavesTheOldDatabaseAsFoundAndReportsOnce) {
+    const std::string folder = OldDatabase("old");
+    const std::map<std::string, std::string> before = OldFiles(folder);
+    {
+        RaisingConvertRegistry raising;
+        FakeShell& messages = InstallFakeShell(raising);
+        ASSERT_TRUE(raising.RegisterDatabase(kOldName, folder));
+        EXPECT_THROW(raising.UpgradeDatabase(kOldName), platform::DatabaseError);
+        EXPECT_TRUE(messages.messages.empty());   // the error itself reaches the user
+        EXPECT_EQ(raising.GetDatabaseFormat(folder), 1);
+    }
+    EXPECT_EQ(OldFiles(folder), before);
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        EXPECT_FALSE(fs::exists(platform::DatabaseFilePath(folder) + suffix)) << suffix;
+    // The folder is upgraded later as if nothing had happened.
+    EXPECT_TRUE(registry->UpgradeDatabase(kOldName));
+    EXPECT_EQ(Text(folder, "select count(*) from VktDB1K"), "2");
+}
+
+TEST_F(TransferTest, TablesThatCannotBeMadeLeaveNoDatabaseFileBehind) {
+    const std::string folder = OldDatabase("old");
+    const std::map<std::string, std::string> before = OldFiles(folder);
+    // A folder in the place of the write-ahead log: the file opens, its tables cannot be made.
+    fs::create_directory(platform::DatabaseFilePath(folder) + "-wal");
+
+    EXPECT_FALSE(registry->UpgradeDatabase(kOldName));
+    ASSERT_EQ(shell->messages.size(), 1u);
+    EXPECT_EQ(shell->messages[0].text, "データベース'" + kOldName + "'(" + folder +
+                                           ")の作成に失敗しました。\n\rデータベースの作成はキャンセルします。");
+    EXPECT_FALSE(HasDatabaseFile(folder));
+    EXPECT_TRUE(fs::is_directory(platform::DatabaseFilePath(folder) + "-wal")) << "not the upgrade's to remove";
+    EXPECT_EQ(OldFiles(folder), before);
+    EXPECT_EQ(registry->GetDatabaseFormat(folder), 1);
+}
+
 TEST_F(TransferTest, OnlyOldFormatFoldersAreUpgraded) {
     const std::string current = Database("A", "a");
     const std::vector<std::string> content = Content(current);

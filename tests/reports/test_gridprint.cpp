@@ -22,6 +22,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QRectF>
+
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -224,6 +229,88 @@ TEST(ReportCardPrintTest, RecipeAndMenuCardsPrintOnePageEachWithTheirItems)
             EXPECT_NE(text.find(Money(sum)), std::string::npos) << "total " << Money(sum) << "\n" << text;
             EXPECT_NE(text.find("原価率"), std::string::npos);
         }
+    }
+}
+
+// Page 1 of a PDF at 100 dpi.
+QImage PageImage(const std::string& pdf)
+{
+    const std::string stem = pdf + ".page";
+    vkttest::Capture("pdftoppm -r 100 -f 1 -l 1 -singlefile -png '" + pdf + "' '" + stem + "'");
+    return QImage(QString::fromStdString(stem + ".png"));
+}
+
+constexpr double kMMPerPixel = 25.4 / 100;
+
+// The box of what is drawn (a pixel darker than light grey), in millimetres from the sheet's corner.
+QRectF InkBox(const QImage& page)
+{
+    int left = page.width(), top = page.height(), right = -1, bottom = -1;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 200) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    if (right < 0) return {};
+    return {QPointF(left * kMMPerPixel, top * kMMPerPixel), QPointF((right + 1) * kMMPerPixel, (bottom + 1) * kMMPerPixel)};
+}
+
+// The scan lines on which a title cell's fill runs out without the table's right border after it;
+// the first of them in millimetres, -1 when there is none.
+double OpenTitleRow(const QImage& page, QRgb title)
+{
+    const auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) <= 8 && std::abs(qGreen(a) - qGreen(b)) <= 8 &&
+               std::abs(qBlue(a) - qBlue(b)) <= 8;
+    };
+    for (int y = 0; y < page.height(); ++y) {
+        int last = -1;
+        for (int x = 0; x < page.width(); ++x)
+            if (near(page.pixel(x, y), title)) last = x;
+        if (last < 0) continue;
+        bool border = false;
+        for (int x = last + 1; x <= std::min(page.width() - 1, last + 4); ++x) border |= qGray(page.pixel(x, y)) < 128;
+        if (!border) return y * kMMPerPixel;
+    }
+    return -1;
+}
+
+// Printed on A4 through the PDF printer (its printable area the whole sheet), each shipped layout
+// stays inside its page margins of 10 mm, and its tables keep their right borders: a table whose
+// columns and lines are wider than its frame loses the border where the frame cuts it.
+TEST(ReportCardPrintTest, EveryPresetPrintsWholeInsideItsPageMargins)
+{
+    vkttest::Scripted().Reset();
+    vkttest::SampleDatabase db;
+    TVktObject& object = db.Object();
+    const struct {
+        const char* file;
+        std::string record;
+    } cases[] = {{"FoodList.xml", ""}, {"Recipe.xml", "和牛のステーキ"}, {"Menu.xml", "春の宴コース"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        TFilterObject filter;
+        if (!c.record.empty()) filter.Add(F::Data_ID, foEqual, db.Record(c.record), {});
+        const std::string pdf = db.Folder() + "/" + c.file + ".margins.pdf";
+        vkttest::InstallPdfPrinter(pdf);
+        vkttest::BoundLayout layout(&object, filter);
+        layout.preview->LoadFromFile(vkttest::PresetSourceFolder() + "/" + c.file);
+        layout.binding->Attach(&object);
+        layout.binding->Update();
+        ASSERT_TRUE(layout.preview->DrawPrinter(c.file, 1, 0, 1, 1));
+        const QImage page = PageImage(pdf);
+        ASSERT_EQ(page.width(), 827) << "an A4 sheet";
+        ASSERT_NEAR(page.height(), 1169, 1);
+        const QRectF ink = InkBox(page);
+        ASSERT_FALSE(ink.isEmpty());
+        // Half of the widest line may lie outside the frame it is drawn on.
+        const QRectF margins(QPointF(10 - 0.5, 10 - 0.5), QPointF(200 + 0.5, 287 + 0.5));
+        EXPECT_TRUE(margins.contains(ink)) << "drawn from (" << ink.left() << ", " << ink.top() << ") to ("
+                                           << ink.right() << ", " << ink.bottom() << ") mm";
+        EXPECT_EQ(OpenTitleRow(page, qRgb(0xD8, 0xE4, 0xEE)), -1) << "a title row without its right border";
     }
 }
 

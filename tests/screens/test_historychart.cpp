@@ -15,6 +15,7 @@
 #include <QChart>
 #include <QLineSeries>
 #include <QPointer>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 
@@ -378,6 +379,52 @@ TEST_F(HistoryPanel, MarksWriteValuesAsTheValueAxis)
     panel.Clear();
     EXPECT_TRUE(panel.GetMonthMarks().Texts().empty());
     EXPECT_TRUE(panel.GetYearMarks(0).Texts().empty());
+}
+
+// Whether any two of the boxes overlap.
+bool AnyOverlap(const std::vector<QRectF>& boxes)
+{
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        for (std::size_t j = i + 1; j < boxes.size(); ++j)
+            if (boxes[i].intersects(boxes[j])) return true;
+    return false;
+}
+
+// Prices on neighbouring days, and four yearly lines through the same values: the marks shown lie
+// over no other mark, of their own series or another; a point with room keeps its mark.
+TEST_F(HistoryPanel, MarksNeverLieOverOneAnother)
+{
+    panel.Clear();
+    const double prices[] = {1180, 1180, 1225, 1240, 1240, 1310, 1295, 1420, 1385.5};
+    const int days[] = {1, 2, 7, 8, 9, 13, 14, 16, 17};
+    for (int i = 0; i < 9; ++i) panel.AddMonthPoint(EncodeDate(2024, 5, days[i]), prices[i]);
+    for (int month = 1; month <= 5; ++month)
+        panel.AddYearPoint(EncodeDate(2024, month, 1), 1200 + month, 1200 + month, 1200 + month, 1200 + month);
+    panel.ShowLastEntries();
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    if (!panel.GetMonthMarks().IsVisible()) panel.GetBtnMHMark()->click();
+    QApplication::processEvents();
+
+    const std::vector<QRectF> month = panel.GetMonthMarks().ShownBoxes();
+    EXPECT_FALSE(AnyOverlap(month));
+    EXPECT_GE(month.size(), 5u) << "the marks that have room";
+    panel.findChild<QTabWidget*>()->setCurrentIndex(1);
+    QApplication::processEvents();
+    std::vector<QRectF> year;
+    for (int tag = 0; tag < 4; ++tag) {
+        ASSERT_TRUE(panel.GetYearMarks(tag).IsVisible());
+        for (const QRectF& box : panel.GetYearMarks(tag).ShownBoxes()) year.push_back(box);
+    }
+    EXPECT_FALSE(AnyOverlap(year));
+    EXPECT_GE(year.size(), 5u) << "one mark at least for each month";
+
+    // A lone point far from the others keeps its mark.
+    panel.Clear();
+    panel.AddMonthPoint(EncodeDate(2024, 5, 10), 500);
+    panel.ShowLastEntries();
+    QApplication::processEvents();
+    EXPECT_EQ(panel.GetMonthMarks().ShownBoxes().size(), 1u);
 }
 
 TEST(HistoryPanelSeries, EveryYearlyLineDiesWithThePanel)

@@ -7,12 +7,19 @@
 #include "platform/Currency.h"
 #include "screens/Fitemchartpanel.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QPieSeries>
 #include <QPieSlice>
+#include <QTest>
+#include <QtMath>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace {
 
@@ -58,6 +65,51 @@ TEST(ItemChart, AHiddenPanelShowsTheLastItemsWhenShown)
     EXPECT_EQ(pie->slices()[1]->color(), platform::ToQColor(HSBToRGB(25, 100, 75)));
     panel->Clear();   // shown: at once
     EXPECT_EQ(pie->count(), 0);
+}
+
+// Items of no cost and small neighbouring slices: a slice of value 0 shows no label, and no two
+// labels shown on one side of the pie stand within a line of each other (labels stand beside the
+// ends of their arms, so those would overlap); the largest slice always keeps its label.
+TEST(ItemChart, LabelsThatWouldPileUpAreLeftOut)
+{
+    QWidget window;
+    auto* panel = new TItemChartPanel(&window);
+    panel->resize(338, 184);
+    window.resize(338, 184);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    panel->AddItems({{"牛肩ロース", Currency::FromInt(1500)},
+                     {"塩", Currency()},
+                     {"赤ワイン", Currency::FromInt(480)},
+                     {"玉ねぎ", Currency::FromInt(100)},
+                     {"にんじん", Currency::FromInt(50)},
+                     {"こしょう", Currency()},
+                     {"水", Currency()},
+                     {"フォン・ド・ボー", Currency::FromInt(300)},
+                     {"バター", Currency::FromInt(75)}});
+    QApplication::processEvents();
+    QChart* chart = panel->GetItemChart();
+    QPieSeries* pie = panel->GetItemSeries();
+    ASSERT_EQ(pie->count(), 9);
+    const QRectF area = chart->plotArea();
+    const double reach = std::min(area.width(), area.height()) / 2 * pie->pieSize() * 1.08;
+    const double line = QFontMetricsF(QApplication::font()).height() * 0.75;
+    std::vector<std::pair<bool, double>> shown;
+    for (QPieSlice* slice : pie->slices()) {
+        if (slice->value() == 0) {
+            EXPECT_FALSE(slice->isLabelVisible()) << slice->label().toStdString();
+            continue;
+        }
+        if (!slice->isLabelVisible()) continue;
+        const double angle = qDegreesToRadians(slice->startAngle() + slice->angleSpan() / 2);
+        const std::pair<bool, double> end(std::sin(angle) >= 0, area.center().y() - reach * std::cos(angle));
+        for (const auto& other : shown)
+            EXPECT_FALSE(other.first == end.first && std::abs(other.second - end.second) < line)
+                << slice->label().toStdString() << " lies over another label";
+        shown.push_back(end);
+    }
+    EXPECT_TRUE(pie->slices()[0]->isLabelVisible());
+    EXPECT_GE(shown.size(), 3u);
 }
 
 } // namespace

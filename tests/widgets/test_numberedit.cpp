@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 
@@ -118,6 +121,48 @@ TEST_F(NumberEditTest, LeavingStoresTheTypedNumberAndReportsOnlyAChange)
     QTest::keyClick(edit->GetEdit(), Qt::Key_Return);
     EXPECT_EQ(edit->GetValue(), 2);
     EXPECT_EQ(changes, 2);
+}
+
+TEST_F(NumberEditTest, ACharacterTheNumberCannotTakeIsRefusedAndTheTextKept)
+{
+    auto* edit = new TUpDownEdit(&window);
+    Show();
+    edit->SetLimitType(1);
+    edit->SetRange(1, 1000);
+    edit->SetValueQuiet(12);
+    QLineEdit* field = edit->GetEdit();
+    field->setFocus();
+    field->selectAll();
+    // Over the whole selected text, at the end and in the middle: a space, a letter, a comma, a
+    // full-width digit and a sign inside the number change nothing.
+    for (const char* typed : {" ", "a", ",", "１"}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8(typed));
+        QCoreApplication::sendEvent(field, &press);
+        EXPECT_EQ(Text(*edit), "12") << typed;
+    }
+    field->end(false);
+    QTest::keyClick(field, Qt::Key_Space);
+    field->setCursorPosition(1);
+    QTest::keyClicks(field, "x-");
+    EXPECT_EQ(Text(*edit), "12");
+    // A second point adds nothing either; digits, one point and a leading sign are taken.
+    field->end(false);
+    QTest::keyClicks(field, ".5.");
+    EXPECT_EQ(Text(*edit), "12.5");
+    field->home(false);
+    QTest::keyClicks(field, "+");
+    EXPECT_EQ(Text(*edit), "+12.5");
+    // Shortcuts still reach the field: Ctrl+A selects, a digit then replaces the text.
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, "3");
+    EXPECT_EQ(Text(*edit), "3");
+    // A composed text without a digit is refused as well.
+    QInputMethodEvent composed;
+    composed.setCommitString(QString::fromUtf8("　"));
+    QCoreApplication::sendEvent(field, &composed);
+    EXPECT_EQ(Text(*edit), "3");
+    other->setFocus();
+    EXPECT_EQ(edit->GetValue(), 3);
 }
 
 TEST(UpDownLimits, TableWithTheQuietRules)
