@@ -32,7 +32,10 @@ TVktSingleViewer* Designer(int layout, const std::function<void(TVktPreview&)>& 
     window->show();
     window->GetVktPanel()->SetVktObject(&samples.back()->Object());
     window->GetVktPanel()->ShowPreview(true);
-    window->GetPreviewFileSelecter()->setCurrentIndex(layout);
+    // Picked as a user picks it: the selector loads on activation, not on a set index.
+    QComboBox* selecter = window->GetPreviewFileSelecter();
+    selecter->setCurrentIndex(layout);
+    emit selecter->activated(layout);
     QApplication::processEvents();
     if (then) then(*window->GetVktPanel()->GetPreview());
     if (VktCommandModule()) VktCommandModule()->UpdateActions();
