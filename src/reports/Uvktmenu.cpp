@@ -6,6 +6,13 @@
 
 TVktMenu::TVktMenu() : TVktCardTemplate(10) {}
 
+int TVktMenu::BandHeight(int rows) const
+{
+    const int h = GetRowHeight();
+    const int w = Item() ? Item()->GetLineWidth() : 0;
+    return (h * rows + (rows + 1) * w) * 10;
+}
+
 TGraphicContainer* TVktMenu::Frame(const char* name) const { return Child<TGraphicContainer>(name, 4); }
 
 TImageContainer* TVktMenu::Image() const { return Child<TImageContainer>("Image", 5); }

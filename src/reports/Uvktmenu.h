@@ -33,8 +33,9 @@ public:
     void SetImageTrim(bool value);
     TColor GetFrameColor() const;
     void SetFrameColor(TColor color);
-    // h × r × 10 with the item grid's row height h.
-    int BandHeight(int rows) const override { return GetRowHeight() * rows * 10; }
+    // (h × r + (r + 1) × w) × 10 with the item grid's row height h and line width w: each row is
+    // drawn a line width taller than h, and the grid keeps one line width for its closing rule.
+    int BandHeight(int rows) const override;
     // The picture file as the only picture of "Image".
     void LoadFromFile(const std::string& fileName);
 

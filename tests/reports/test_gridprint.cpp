@@ -3,7 +3,8 @@
 // subtotals and total against sums read apart from the grid, and the food list's title, date and
 // page number on every page. The shipped recipe and menu cards: one page a record with its items,
 // the recipe's total equal to the sum of its items and its cost chart; the recipe card's captions
-// and values at readable sizes and its cost rate with its percent sign.
+// and values at readable sizes and its cost rate with its percent sign; every preset's header and
+// footer texts within their bands.
 #include "core/Unumericstring.h"
 #include "data/Uvktaccesser.h"
 #include "database/Uvktobject.h"
@@ -278,6 +279,33 @@ double OpenTitleRow(const QImage& page, QRgb title)
     return -1;
 }
 
+// Each shipped layout with the record its first page shows (the food list shows them all).
+struct PresetPage {
+    const char* file;
+    const char* record;
+};
+constexpr PresetPage kPresetPages[] = {
+    {"FoodList.xml", ""}, {"Recipe.xml", "和牛のステーキ"}, {"Menu.xml", "春の宴コース"}};
+
+// Only the preset's record.
+TFilterObject RecordFilter(vkttest::SampleDatabase& db, const PresetPage& preset)
+{
+    TFilterObject filter;
+    if (*preset.record) filter.Add(F::Data_ID, foEqual, db.Record(preset.record), {});
+    return filter;
+}
+
+// The preset loaded into the layout and bound to the database, its first page printed to `pdf`
+// through the PDF printer.
+void PrintFirstPage(TVktObject& object, vkttest::BoundLayout& layout, const PresetPage& preset, const std::string& pdf)
+{
+    vkttest::InstallPdfPrinter(pdf);
+    layout.preview->LoadFromFile(vkttest::PresetSourceFolder() + "/" + preset.file);
+    layout.binding->Attach(&object);
+    layout.binding->Update();
+    ASSERT_TRUE(layout.preview->DrawPrinter(preset.file, 1, 0, 1, 1));
+}
+
 // Printed on A4 through the PDF printer (its printable area the whole sheet), each shipped layout
 // stays inside its page margins of 10 mm, and its tables keep their right borders: a table whose
 // columns and lines are wider than its frame loses the border where the frame cuts it.
@@ -285,22 +313,11 @@ TEST(ReportCardPrintTest, EveryPresetPrintsWholeInsideItsPageMargins)
 {
     vkttest::Scripted().Reset();
     vkttest::SampleDatabase db;
-    TVktObject& object = db.Object();
-    const struct {
-        const char* file;
-        std::string record;
-    } cases[] = {{"FoodList.xml", ""}, {"Recipe.xml", "和牛のステーキ"}, {"Menu.xml", "春の宴コース"}};
-    for (const auto& c : cases) {
+    for (const auto& c : kPresetPages) {
         SCOPED_TRACE(c.file);
-        TFilterObject filter;
-        if (!c.record.empty()) filter.Add(F::Data_ID, foEqual, db.Record(c.record), {});
         const std::string pdf = db.Folder() + "/" + c.file + ".margins.pdf";
-        vkttest::InstallPdfPrinter(pdf);
-        vkttest::BoundLayout layout(&object, filter);
-        layout.preview->LoadFromFile(vkttest::PresetSourceFolder() + "/" + c.file);
-        layout.binding->Attach(&object);
-        layout.binding->Update();
-        ASSERT_TRUE(layout.preview->DrawPrinter(c.file, 1, 0, 1, 1));
+        vkttest::BoundLayout layout(&db.Object(), RecordFilter(db, c));
+        PrintFirstPage(db.Object(), layout, c, pdf);
         const QImage page = PageImage(pdf);
         ASSERT_EQ(page.width(), 827) << "an A4 sheet";
         ASSERT_NEAR(page.height(), 1169, 1);
@@ -314,19 +331,64 @@ TEST(ReportCardPrintTest, EveryPresetPrintsWholeInsideItsPageMargins)
     }
 }
 
-// The words of a PDF page with the heights of their boxes (pdftotext -bbox).
-std::vector<std::pair<std::string, double>> WordHeights(const std::string& pdf)
+// The words of a PDF with their boxes (pdftotext -bbox: the font's ascent to its descent), in
+// millimetres from the sheet's corner.
+std::vector<std::pair<std::string, QRectF>> WordBoxes(const std::string& pdf)
 {
-    std::vector<std::pair<std::string, double>> words;
+    constexpr double kMMPerPoint = 25.4 / 72;
+    std::vector<std::pair<std::string, QRectF>> words;
     const std::string xml = vkttest::Capture("pdftotext -bbox '" + pdf + "' -");
     for (std::size_t at = 0; (at = xml.find("<word ", at)) != std::string::npos; ++at) {
         const auto number = [&](const char* name) {
-            return std::atof(xml.c_str() + xml.find(name, at) + std::strlen(name));
+            return kMMPerPoint * std::atof(xml.c_str() + xml.find(name, at) + std::strlen(name));
         };
         const std::size_t open = xml.find('>', at) + 1;
-        words.emplace_back(xml.substr(open, xml.find('<', open) - open), number("yMax=\"") - number("yMin=\""));
+        words.emplace_back(xml.substr(open, xml.find('<', open) - open),
+                           QRectF(QPointF(number("xMin=\""), number("yMin=\"")), QPointF(number("xMax=\""), number("yMax=\""))));
     }
     return words;
+}
+
+// The words of a PDF with the heights of their boxes.
+std::vector<std::pair<std::string, double>> WordHeights(const std::string& pdf)
+{
+    std::vector<std::pair<std::string, double>> heights;
+    for (const auto& [word, box] : WordBoxes(pdf)) heights.emplace_back(word, box.height());
+    return heights;
+}
+
+// A card's header and footer grids, and the page bands, each hold their texts whole:
+// a band drawn shorter than its rows with their lines cuts the last row's text at its edge, which
+// the reader sees as text lopped off below (the menu's French name under the Japanese one).
+TEST(ReportCardPrintTest, HeaderAndFooterTextsLieWithinTheirBands)
+{
+    vkttest::Scripted().Reset();
+    vkttest::SampleDatabase db;
+    for (const auto& c : kPresetPages) {
+        SCOPED_TRACE(c.file);
+        const std::string pdf = db.Folder() + "/" + c.file + ".bands.pdf";
+        vkttest::BoundLayout layout(&db.Object(), RecordFilter(db, c));
+        PrintFirstPage(db.Object(), layout, c, pdf);
+        const auto words = WordBoxes(pdf);
+        for (const char* name : {"Header", "Footer", "PageHeader", "PageFooter"}) {
+            TContainer* band = layout.preview->GetContainerOfName(name);
+            if (!band) continue;
+            const TRect mm = band->GetViewItem()->GetMMTrueRect_();
+            const QRectF area(QPointF(mm.Left / 100.0, mm.Top / 100.0), QPointF(mm.Right / 100.0, mm.Bottom / 100.0));
+            int inside = 0;
+            for (const auto& [word, box] : words) {
+                // Words whose middle line lies in the band are the band's.
+                const double middle = box.center().y();
+                if (middle < area.top() || middle > area.bottom() || box.right() < area.left() || box.left() > area.right())
+                    continue;
+                ++inside;
+                // The box's top holds the face's leading, which the drawer lets reach out of a cell.
+                EXPECT_LE(box.bottom(), area.bottom() + 0.01)
+                    << name << " " << word << " reaches " << box.bottom() << " mm, the band ends at " << area.bottom();
+            }
+            EXPECT_GT(inside, 0) << name << " prints no text";
+        }
+    }
 }
 
 TEST(ReportCardPrintTest, RecipeCardCaptionsValuesAndRateAreReadable)

@@ -370,7 +370,9 @@ TEST_F(TemplatePropertiesTest, MenuFramesHeightsAndBackground)
     ASSERT_NE(menu, nullptr);
     menu->SetHeaderFields(Columns({{F::Data, 0, 1}, {F::Data2, 0, 0}, {F::Information, 0, 1}}));
     menu->SetRowHeight(30);
-    EXPECT_EQ(doc->Item("Header")->GetAlignSize_(), 600);
+    // Two rows, each a line width taller than its height, and the grid's closing line.
+    const int w = Grid("Item")->GetLineWidth();
+    EXPECT_EQ(doc->Item("Header")->GetAlignSize_(), (30 * 2 + 3 * w) * 10);
     auto* outer = doc->Find<TGraphicContainer>("Graphic1");
     auto* inner = doc->Find<TGraphicContainer>("Graphic2");
     for (const auto& [margin, corner] : {std::pair{50, 295}, std::pair{5, 300}}) {
