@@ -8,6 +8,7 @@
 
 #include <QTemporaryDir>
 
+#include <random>
 #include <sstream>
 
 #include <unistd.h>
@@ -261,3 +262,90 @@ TEST_F(EditorTest, FilesAndStreams)
 }
 
 } // namespace
+
+namespace {
+
+// Every wrap record of a document as text: the totals, each page's and each line's rows.
+std::string Layout(const TExText* doc)
+{
+    std::ostringstream out;
+    out << doc->GetRowCount() << ' ' << doc->GetPageCount() << ' ' << doc->GetWidth() << ' ' << doc->GetHeight()
+        << ' ' << doc->GetCharCount() << '\n';
+    for (int p = 0; p < doc->GetCount(); ++p) {
+        const TExPage* page = doc->GetPages(p);
+        out << "page " << page->GetRowCount() << ' ' << page->GetWidth() << ' ' << page->GetHeight() << ' '
+            << page->GetCharCount() << ':';
+        for (int w = 0; w < page->GetPageWrapCount(); ++w)
+            out << ' ' << page->GetPageWrapHeight(w) << '/' << page->GetPageWrapLineCount(w) << '/'
+                << page->GetPageWrapCharCount(w);
+        out << '\n';
+        for (int l = 0; l < page->GetCount(); ++l) {
+            const TExLine* line = page->GetLines(l);
+            out << " line " << line->GetWidth() << ' ' << line->GetHeight() << ':';
+            for (int r = 0; r < line->GetLineWrapCount(); ++r)
+                out << ' ' << line->GetLineWrapCharCount(r) << '/' << line->GetLineWrapWidth(r) << '/'
+                    << line->GetLineWrapHeight(r);
+            out << '\n';
+        }
+    }
+    return out.str();
+}
+
+} // namespace
+
+TEST_F(EditorTest, TypingPagesOnlyTheChangedPage)
+{
+    for (int p = 0; p < 40; ++p) {
+        Type("page " + std::to_string(p) + " text that wraps over rows");
+        Key(TExTextCommand::kVkReturn);
+        Type("second paragraph");
+        if (p < 39)
+            editor_->InsertPageNew();
+    }
+    ASSERT_EQ(Doc()->GetCount(), 40);
+    editor_->SetCaret(Doc()->PageToCaret(Doc()->GetPageCount() / 2) + 3);
+    const long before = Doc()->GetPagedCount();
+    Type("xyz");
+    EXPECT_EQ(Doc()->GetPagedCount() - before, 3);
+}
+
+// Edits, undos and changes of the wrap size, page gap and paging in a seeded random order: after
+// each the wrap kept by the incremental pass equals a full wrap of the same text.
+TEST_F(EditorTest, IncrementalWrapMatchesFullWrap)
+{
+    std::mt19937 random(20240611);
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const char* const words[] = {"a", "bb", "ccc dd ", "あい", "長い段落の文字", " e f g h i j k "};
+    for (int step = 0; step < 600; ++step) {
+        const int op = pick(20);
+        if (op < 7) {
+            Type(words[pick(6)]);
+        } else if (op < 9) {
+            Key(TExTextCommand::kVkReturn);
+        } else if (op == 9) {
+            editor_->InsertPageNew();
+        } else if (op < 12) {
+            Key(pick(2) ? TExTextCommand::kVkBack : TExTextCommand::kVkDelete);
+        } else if (op == 12) {
+            editor_->Undo();
+        } else if (op == 13) {
+            Select(pick(Doc()->GetMaxPosition() + 1), pick(Doc()->GetMaxPosition() + 1));
+            Key(TExTextCommand::kVkDelete);
+        } else if (op == 14) {
+            Doc()->SetWrapHeight(32 + 16 * pick(6));
+        } else if (op == 15) {
+            Doc()->SetPageGap(1 + pick(20));
+        } else if (op == 16) {
+            Doc()->SetMultiPage(!Doc()->GetMultiPage());
+        } else if (op == 17) {
+            Doc()->SetWrapWidth(60 + 10 * pick(8));
+        } else {
+            editor_->EndSelection();
+            editor_->SetCaret(pick(Doc()->GetMaxPosition() + 1));
+        }
+        const std::string kept = Layout(Doc());
+        Doc()->Wrapping(true);
+        ASSERT_EQ(kept, Layout(Doc())) << "step " << step << " op " << op;
+    }
+    EXPECT_GE(Doc()->GetCount(), 3);
+}
