@@ -106,6 +106,7 @@ void TExTextWrapper::StyleChange(TStyleAttributes* sender, int index, const TExP
 void TExTextWrapper::Changing()
 {
     // Changes made by the wrap itself or by a colouring pass only recount: the outer run finishes.
+    sums_.Valid = false;
     if (inWrap_ || GetParsingNow()) {
         TExText::Changing();
         return;
@@ -431,7 +432,23 @@ void TExTextWrapper::Wrapping(bool full)
         height_ += page->height_;
         pageCount_ += page->GetPageWrapCount();
     }
+    SumPages();
     inWrap_ = false;
+}
+
+void TExTextWrapper::SumPages()
+{
+    const auto count = static_cast<std::size_t>(GetCount());
+    for (auto* v : {&sums_.Chars, &sums_.Pixels, &sums_.Rows, &sums_.Lines})
+        v->assign(count + 1, 0);
+    for (std::size_t p = 0; p < count; ++p) {
+        const TExPage* page = GetPages(static_cast<int>(p));
+        sums_.Chars[p + 1] = sums_.Chars[p] + page->GetCharCount();
+        sums_.Pixels[p + 1] = sums_.Pixels[p] + page->GetHeight();
+        sums_.Rows[p + 1] = sums_.Rows[p] + page->GetRowCount();
+        sums_.Lines[p + 1] = sums_.Lines[p] + page->GetCount();
+    }
+    sums_.Valid = true;
 }
 
 int TExTextWrapper::GetIncCount(TExWord* word, int offset) const

@@ -136,6 +136,13 @@ private:
     enum class TRowMeasure { Chars, Pixels, Rows };
     // The row the amount (characters, pixels or rows from the top) falls in.
     TLineInfo MeasureToLineInfo(int amount, TRowMeasure measure) const;
+    // Sums of the pages before each page (entry p: pages 0 .. p-1), made by the wrap; valid while
+    // no change is pending, so that a position finds its page by a binary search.
+    struct TPageSums {
+        std::vector<int> Chars, Pixels, Rows, Lines;
+        bool Valid = false;
+    };
+    void SumPages();
 
     bool inWrap_ = false;
     bool fullWrap_ = false;
@@ -147,5 +154,6 @@ private:
     int pageGap_ = 10;
     long measureCount_ = 0;
     long pagedCount_ = 0;
+    TPageSums sums_;
     std::vector<int> extents_;
 };

@@ -291,6 +291,18 @@ std::string Layout(const TExText* doc)
     return out.str();
 }
 
+// The rows of a position, a pixel and a row number, with every field of their records.
+std::string Rows(const TExTextDrawer* doc, int position, int y, int row)
+{
+    std::ostringstream out;
+    for (const TLineInfo& r : {doc->PositionToLineInfo(position), doc->PointToLineInfo(y),
+                               doc->LineCountToLineInfo(row)})
+        out << r.Line << ' ' << r.Word << ' ' << r.Wrap << ' ' << r.WordWrap << ' ' << r.LineOffset << ' '
+            << r.WordOffset << ' ' << r.Row << ' ' << r.Position << ' ' << r.LineIndex << ' ' << r.LinePosition
+            << ' ' << r.Top << '\n';
+    return out.str();
+}
+
 } // namespace
 
 TEST_F(EditorTest, TypingPagesOnlyTheChangedPage)
@@ -346,6 +358,24 @@ TEST_F(EditorTest, IncrementalWrapMatchesFullWrap)
         const std::string kept = Layout(Doc());
         Doc()->Wrapping(true);
         ASSERT_EQ(kept, Layout(Doc())) << "step " << step << " op " << op;
+        // Rows found through the page sums equal rows found by walking every page (a pending
+        // change sets the sums aside).
+        // Random places, and the first position, pixel and row of a page.
+        int position = pick(Doc()->GetMaxPosition() + 1);
+        int y = pick(Doc()->GetHeight() + 1);
+        int row = pick(Doc()->GetRowCount() + 1);
+        int start[3] = {0, 0, 1};
+        for (int p = pick(Doc()->GetCount()), i = 0; i < p; ++i) {
+            start[0] += Doc()->GetPages(i)->GetCharCount();
+            start[1] += Doc()->GetPages(i)->GetHeight();
+            start[2] += Doc()->GetPages(i)->GetRowCount();
+        }
+        const std::string summed = Rows(Doc(), position, y, row) + Rows(Doc(), start[0], start[1], start[2]);
+        Doc()->BeginUpdate();
+        Doc()->Change();
+        const std::string walked = Rows(Doc(), position, y, row) + Rows(Doc(), start[0], start[1], start[2]);
+        Doc()->EndUpdate();
+        ASSERT_EQ(summed, walked) << "step " << step;
     }
     EXPECT_GE(Doc()->GetCount(), 3);
 }
