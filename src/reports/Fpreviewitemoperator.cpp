@@ -178,19 +178,20 @@ void TPreviewItemOperator::SelectNode(QTreeWidgetItem* node)
 void TPreviewItemOperator::PreviewAddItem(TViewItem* parent, TViewItem* item)
 {
     if (!preview_ || !item->GetOptions().Contains(voSelectable)) return;
-    QTreeWidgetItem* node = nullptr;
-    if (parent) {
-        QTreeWidgetItem* parentNode = NodeOf(parent);
-        if (!parentNode) return;
-        node = new QTreeWidgetItem(parentNode);
-        if (!parentNode->isExpanded()) parentNode->setExpanded(true);
-    } else {
-        node = new QTreeWidgetItem(TreeView);
-    }
+    QTreeWidgetItem* parentNode = parent ? NodeOf(parent) : nullptr;
+    if (parent && !parentNode) return;
+    // Filled before it joins the tree: the view hears of one insertion, not of each field.
+    auto* node = new QTreeWidgetItem;
     const int type = TypeOf(item);
     node->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(item)));
     node->setText(0, platform::ToQString(preview_->GetContainerCaption(type)));
     node->setIcon(0, ContainerIcon(type));
+    if (parentNode) {
+        parentNode->addChild(node);
+        if (!parentNode->isExpanded()) parentNode->setExpanded(true);
+    } else {
+        TreeView->addTopLevelItem(node);
+    }
     nodes_.insert(item, node);
     if (item->GetSelected())
         SelectNode(node);

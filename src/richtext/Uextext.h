@@ -105,6 +105,12 @@ private:
     void Recount();
 
     std::vector<TWordWrap> wraps_;
+    // Where the pieces were made: the x the word began at, the left edge of further rows, the
+    // row limit and whether the word began its line. A word moved to another place is wrapped again.
+    int wrapX_ = 0;
+    int wrapLeft_ = 0;
+    int wrapLimit_ = 0;
+    bool wrapFirst_ = false;
     int type_ = kWordText;
     int styleIndex_ = 0;
     int ascent_ = 0;
@@ -228,6 +234,7 @@ private:
     int rowCount_ = 0;
     int width_ = 0;
     int height_ = 0;
+    int gap_ = 0;   // the part of height_ that is the gap below the page
 };
 
 // ---- the document ----

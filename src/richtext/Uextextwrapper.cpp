@@ -1,6 +1,7 @@
 #include "richtext/Uextextwrapper.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -54,6 +55,8 @@ void TExTextWrapper::SetWrapSize(int width, int height)
         return;
     if (width != wrapWidth_)
         fullWrap_ = true;
+    if (height != wrapHeight_)
+        repage_ = true;
     wrapWidth_ = width;
     wrapHeight_ = height;
     Change();
@@ -103,6 +106,7 @@ void TExTextWrapper::StyleChange(TStyleAttributes* sender, int index, const TExP
 void TExTextWrapper::Changing()
 {
     // Changes made by the wrap itself or by a colouring pass only recount: the outer run finishes.
+    sums_.Valid = false;
     if (inWrap_ || GetParsingNow()) {
         TExText::Changing();
         return;
@@ -230,6 +234,10 @@ void TExTextWrapper::WrapWord(TExWord* word, bool, int x)
     const int limit = wrapWidth_ - line->GetRightIndentPx();
     const bool breaking = wordWrap_ && wrapWidth_ != 0;
     const bool firstOfLine = word->GetIndex() == 0;
+    word->wrapX_ = x;
+    word->wrapLeft_ = line->GetLeftIndentPx();
+    word->wrapLimit_ = limit;
+    word->wrapFirst_ = firstOfLine;
     switch (word->GetType()) {
     case kWordTab: {
         const int unit = TabUnit((a + d + 1) / 2);
@@ -313,7 +321,10 @@ void TExTextWrapper::WrapLine(TExLine* line, bool full)
     };
     for (int i = 0; i < line->GetCount(); ++i) {
         TExWord* word = line->GetWords(i);
-        if (!word->GetEnabled() || rewrap) {
+        // A word keeps its pieces while it starts where they were made (words of a joined
+        // paragraph move to another line and x).
+        if (!word->GetEnabled() || rewrap || word->wrapX_ != x || word->wrapLeft_ != left ||
+            word->wrapLimit_ != wrapWidth_ - line->GetRightIndentPx() || word->wrapFirst_ != (i == 0)) {
             WrapWord(word, full, x);
             rewrap = true;
         }
@@ -362,56 +373,82 @@ void TExTextWrapper::LineRestore(TExLine* line)
     line->EndUpdate();
 }
 
+void TExTextWrapper::WrapPage(TExPage* page, bool full)
+{
+    ++pagedCount_;
+    // A line keeps its wraps only while its words are unchanged since the last restore.
+    for (int l = 0; l < page->GetCount(); ++l)
+        if (full || !page->GetLines(l)->GetEnabled())
+            LineRestore(page->GetLines(l));
+    page->rowCount_ = page->width_ = page->height_ = page->gap_ = 0;
+    page->ClearPageWrap();
+    int wrapRows = 0;
+    int wrapHeight = 0;
+    int wrapChars = 0;
+    for (int l = 0; l < page->GetCount(); ++l) {
+        TExLine* line = page->GetLines(l);
+        LinePixels(line);
+        if (!line->GetEnabled() || full)
+            WrapLine(line, full);
+        page->width_ = std::max(page->width_, line->GetWidth());
+        page->height_ += line->GetHeight();
+        page->rowCount_ += line->GetLineWrapCount();
+        if (wrapHeight_ == 0)
+            continue;
+        for (int r = 0; r < line->GetLineWrapCount(); ++r) {
+            const int h = line->GetLineWrapHeight(r);
+            if (wrapRows > 0 && wrapHeight + h > wrapHeight_) {
+                page->AddPageWrap(wrapHeight, wrapRows, wrapChars);
+                wrapRows = wrapHeight = wrapChars = 0;
+            }
+            wrapHeight += h;
+            ++wrapRows;
+            wrapChars += line->GetLineWrapCharCount(r);
+        }
+    }
+    if (wrapHeight_ == 0)
+        page->AddPageWrap(page->height_, page->rowCount_, page->charCount_);
+    else
+        page->AddPageWrap(wrapHeight, wrapRows, wrapChars);
+}
+
 void TExTextWrapper::Wrapping(bool full)
 {
     if (GetDestroying())
         return;
     inWrap_ = true;
+    const bool all = full || std::exchange(repage_, false);
     rowCount_ = pageCount_ = width_ = height_ = 0;
     for (int p = 0; p < GetCount(); ++p) {
         TExPage* page = GetPages(p);
-        page->rowCount_ = page->width_ = page->height_ = 0;
-        page->ClearPageWrap();
-        // A line keeps its wraps only while its words are unchanged since the last restore.
-        for (int l = 0; l < page->GetCount(); ++l)
-            if (full || !page->GetLines(l)->GetEnabled())
-                LineRestore(page->GetLines(l));
-        int wrapRows = 0;
-        int wrapHeight = 0;
-        int wrapChars = 0;
-        for (int l = 0; l < page->GetCount(); ++l) {
-            TExLine* line = page->GetLines(l);
-            LinePixels(line);
-            if (!line->GetEnabled() || full)
-                WrapLine(line, full);
-            page->width_ = std::max(page->width_, line->GetWidth());
-            page->height_ += line->GetHeight();
-            page->rowCount_ += line->GetLineWrapCount();
-            if (wrapHeight_ == 0)
-                continue;
-            for (int r = 0; r < line->GetLineWrapCount(); ++r) {
-                const int h = line->GetLineWrapHeight(r);
-                if (wrapRows > 0 && wrapHeight + h > wrapHeight_) {
-                    page->AddPageWrap(wrapHeight, wrapRows, wrapChars);
-                    wrapRows = wrapHeight = wrapChars = 0;
-                }
-                wrapHeight += h;
-                ++wrapRows;
-                wrapChars += line->GetLineWrapCharCount(r);
-            }
-        }
+        // An unchanged page keeps its rows and page wraps; only the gap below it follows its place.
+        if (all || !page->GetEnabled())
+            WrapPage(page, full);
+        const int gap = !multiPage_ && p + 1 < GetCount() ? pageGap_ : 0;
+        page->height_ += gap - page->gap_;
+        page->gap_ = gap;
         rowCount_ += page->rowCount_;
         width_ = std::max(width_, page->width_);
-        if (wrapHeight_ == 0)
-            page->AddPageWrap(page->height_, page->rowCount_, page->charCount_);
-        else
-            page->AddPageWrap(wrapHeight, wrapRows, wrapChars);
-        if (!multiPage_ && p + 1 < GetCount())
-            page->height_ += pageGap_;
         height_ += page->height_;
         pageCount_ += page->GetPageWrapCount();
     }
+    SumPages();
     inWrap_ = false;
+}
+
+void TExTextWrapper::SumPages()
+{
+    const auto count = static_cast<std::size_t>(GetCount());
+    for (auto* v : {&sums_.Chars, &sums_.Pixels, &sums_.Rows, &sums_.Lines})
+        v->assign(count + 1, 0);
+    for (std::size_t p = 0; p < count; ++p) {
+        const TExPage* page = GetPages(static_cast<int>(p));
+        sums_.Chars[p + 1] = sums_.Chars[p] + page->GetCharCount();
+        sums_.Pixels[p + 1] = sums_.Pixels[p] + page->GetHeight();
+        sums_.Rows[p + 1] = sums_.Rows[p] + page->GetRowCount();
+        sums_.Lines[p + 1] = sums_.Lines[p] + page->GetCount();
+    }
+    sums_.Valid = true;
 }
 
 int TExTextWrapper::GetIncCount(TExWord* word, int offset) const

@@ -3,7 +3,8 @@
 // (between any two characters), page wraps of the wrap height, the totals of the document, and
 // conversions between positions, points, row numbers and page numbers and the records of
 // Uextextinfo. The wrap is lazy: a change drops the changed nodes' records and the wrap runs once
-// when the document's outermost update lock ends, measuring only words without pieces.
+// when the document's outermost update lock ends, measuring only words without pieces and paging
+// only pages without page wraps (a changed line drops its page's); the others keep theirs.
 //
 // A word's pieces: piece 0 continues the row the word starts in, each further piece opens a row.
 #include "richtext/Uextextinfo.h"
@@ -48,9 +49,13 @@ public:
     void SetWordExtent(platform::Canvas& canvas, bool doubleByte, std::string_view text);
     // Words measured since construction (for tests of the incremental wrap).
     long GetMeasureCount() const { return measureCount_; }
+    // Pages paged since construction (likewise).
+    long GetPagedCount() const { return pagedCount_; }
 
     // ---- wrapping ----
     void Wrapping(bool full);
+    // Rows and page wraps of one page (the gap below it aside).
+    void WrapPage(TExPage* page, bool full);
     void LineRestore(TExLine* line);
     void WrapLine(TExLine* line, bool full);
     void WrapWord(TExWord* word, bool full, int x);
@@ -131,14 +136,24 @@ private:
     enum class TRowMeasure { Chars, Pixels, Rows };
     // The row the amount (characters, pixels or rows from the top) falls in.
     TLineInfo MeasureToLineInfo(int amount, TRowMeasure measure) const;
+    // Sums of the pages before each page (entry p: pages 0 .. p-1), made by the wrap; valid while
+    // no change is pending, so that a position finds its page by a binary search.
+    struct TPageSums {
+        std::vector<int> Chars, Pixels, Rows, Lines;
+        bool Valid = false;
+    };
+    void SumPages();
 
     bool inWrap_ = false;
     bool fullWrap_ = false;
+    bool repage_ = false;   // every page to be paged again (the wrap height changed)
     bool wordWrap_ = false;
     bool multiPage_ = false;
     int wrapWidth_ = 0;
     int wrapHeight_ = 0;
     int pageGap_ = 10;
     long measureCount_ = 0;
+    long pagedCount_ = 0;
+    TPageSums sums_;
     std::vector<int> extents_;
 };

@@ -83,7 +83,22 @@ TLineInfo TExTextWrapper::MeasureToLineInfo(int amount, TRowMeasure measure) con
     };
     const auto passed = [&](int size) { return measure == TRowMeasure::Chars ? size < amount : size <= amount; };
     TLineInfo r;
-    for (int p = 0; p < GetCount(); ++p) {
+    int first = 0;
+    if (sums_.Valid && !GetChanged() && static_cast<int>(sums_.Chars.size()) == GetCount() + 1 && GetCount() > 1) {
+        // The pages passed whole, by a binary search of the sums the wrap made.
+        const std::vector<int>& sizes = measure == TRowMeasure::Chars    ? sums_.Chars
+                                        : measure == TRowMeasure::Pixels ? sums_.Pixels
+                                                                         : sums_.Rows;
+        const auto after = std::upper_bound(sizes.begin() + 1, sizes.end() - 1, amount);
+        first = static_cast<int>(after - (sizes.begin() + 1));
+        const auto at = static_cast<std::size_t>(first);
+        amount -= sizes[at];
+        r.Position = r.LinePosition = sums_.Chars[at];
+        r.Row = sums_.Rows[at];
+        r.LineIndex = sums_.Lines[at];
+        r.Top = sums_.Pixels[at];
+    }
+    for (int p = first; p < GetCount(); ++p) {
         const TExPage* page = GetPages(p);
         if (pageSize(page) <= amount && p + 1 < GetCount()) {
             amount -= pageSize(page);

@@ -3,6 +3,7 @@
 #include "gui/IconList.h"
 #include "gui/QtSupport.h"
 #include "widgets/Fvktform.h"
+#include "widgets/Usteadyscrollbar.h"
 
 #include <QHBoxLayout>
 #include <QStyledItemDelegate>
@@ -46,6 +47,8 @@ TClassView::TClassView(QWidget* parent) : QFrame(parent)
     // One font and one icon size: every row is as high as the first, with no measuring of the
     // rows above a node when it is selected, scrolled to or painted.
     tree_->setUniformRowHeights(true);
+    // A class added or removed changes the range by a row: the bar repaints only when its slider moves.
+    tree_->setVerticalScrollBar(new TSteadyScrollBar(Qt::Vertical, tree_));
     tree_->setStatusTip(QStringLiteral("クラスビュー"));
     tree_->setItemDelegate(new LeafDelegate(leafOnly_, tree_));
     layout->addWidget(tree_);

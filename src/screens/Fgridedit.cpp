@@ -3,6 +3,7 @@
 #include "gui/QtSupport.h"
 #include "screens/Uchartsupport.h"
 #include "widgets/Fvktform.h"
+#include "widgets/Usteadyscrollbar.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -291,6 +292,9 @@ TGridEdit::TGridEdit(QWidget* parent) : QFrame(parent)
     setFont(VktFormFont());
     grid_ = new TGridTable(this);
     grid_->setObjectName(QStringLiteral("StringGrid"));
+    // Opaque bars: a grid resized or refilled does not repaint what lies behind its scroll bars.
+    grid_->setVerticalScrollBar(new TSteadyScrollBar(Qt::Vertical, grid_));
+    grid_->setHorizontalScrollBar(new TSteadyScrollBar(Qt::Horizontal, grid_));
     model_ = new TGridModel(this);
     grid_->setModel(model_);
     grid_->setItemDelegate(new TGridDelegate(this));

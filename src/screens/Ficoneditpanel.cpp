@@ -78,13 +78,18 @@ int TIconGrid::GetRowCount() const { return std::max(1, (GetIconCount() + cols_ 
 
 void TIconGrid::SetSelectedIndex(int index)
 {
+    const int old = selected_;
     selected_ = std::max(0, index);
     const QRect cell = CellRect(selected_);
     QScrollBar* bar = verticalScrollBar();
     const int top = cell.top() + bar->value();
     if (top < bar->value()) bar->setValue(top);
     else if (top + kCellSize > bar->value() + viewport()->height()) bar->setValue(top + kCellSize - viewport()->height());
-    viewport()->update();
+    // The two cells whose look changed (a scroll repaints what it moved).
+    if (selected_ != old) {
+        viewport()->update(CellRect(old));
+        viewport()->update(CellRect(selected_));
+    }
 }
 
 QRect TIconGrid::CellRect(int index) const

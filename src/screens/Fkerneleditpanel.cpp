@@ -11,6 +11,7 @@
 #include "richtext/Exview.h"
 #include "screens/Fclassbar.h"
 #include "widgets/Fvktform.h"
+#include "widgets/Usteadyscrollbar.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -89,6 +90,7 @@ TKernelEditPanel::TKernelEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll_->setVerticalScrollBar(new TSteadyScrollBar(Qt::Vertical, scroll_));
     scroll_->setWidgetResizable(false);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -8,6 +8,7 @@
 
 #include <QTemporaryDir>
 
+#include <random>
 #include <sstream>
 
 #include <unistd.h>
@@ -261,3 +262,120 @@ TEST_F(EditorTest, FilesAndStreams)
 }
 
 } // namespace
+
+namespace {
+
+// Every wrap record of a document as text: the totals, each page's and each line's rows.
+std::string Layout(const TExText* doc)
+{
+    std::ostringstream out;
+    out << doc->GetRowCount() << ' ' << doc->GetPageCount() << ' ' << doc->GetWidth() << ' ' << doc->GetHeight()
+        << ' ' << doc->GetCharCount() << '\n';
+    for (int p = 0; p < doc->GetCount(); ++p) {
+        const TExPage* page = doc->GetPages(p);
+        out << "page " << page->GetRowCount() << ' ' << page->GetWidth() << ' ' << page->GetHeight() << ' '
+            << page->GetCharCount() << ':';
+        for (int w = 0; w < page->GetPageWrapCount(); ++w)
+            out << ' ' << page->GetPageWrapHeight(w) << '/' << page->GetPageWrapLineCount(w) << '/'
+                << page->GetPageWrapCharCount(w);
+        out << '\n';
+        for (int l = 0; l < page->GetCount(); ++l) {
+            const TExLine* line = page->GetLines(l);
+            out << " line " << line->GetWidth() << ' ' << line->GetHeight() << ':';
+            for (int r = 0; r < line->GetLineWrapCount(); ++r)
+                out << ' ' << line->GetLineWrapCharCount(r) << '/' << line->GetLineWrapWidth(r) << '/'
+                    << line->GetLineWrapHeight(r);
+            out << '\n';
+        }
+    }
+    return out.str();
+}
+
+// The rows of a position, a pixel and a row number, with every field of their records.
+std::string Rows(const TExTextDrawer* doc, int position, int y, int row)
+{
+    std::ostringstream out;
+    for (const TLineInfo& r : {doc->PositionToLineInfo(position), doc->PointToLineInfo(y),
+                               doc->LineCountToLineInfo(row)})
+        out << r.Line << ' ' << r.Word << ' ' << r.Wrap << ' ' << r.WordWrap << ' ' << r.LineOffset << ' '
+            << r.WordOffset << ' ' << r.Row << ' ' << r.Position << ' ' << r.LineIndex << ' ' << r.LinePosition
+            << ' ' << r.Top << '\n';
+    return out.str();
+}
+
+} // namespace
+
+TEST_F(EditorTest, TypingPagesOnlyTheChangedPage)
+{
+    for (int p = 0; p < 40; ++p) {
+        Type("page " + std::to_string(p) + " text that wraps over rows");
+        Key(TExTextCommand::kVkReturn);
+        Type("second paragraph");
+        if (p < 39)
+            editor_->InsertPageNew();
+    }
+    ASSERT_EQ(Doc()->GetCount(), 40);
+    editor_->SetCaret(Doc()->PageToCaret(Doc()->GetPageCount() / 2) + 3);
+    const long before = Doc()->GetPagedCount();
+    Type("xyz");
+    EXPECT_EQ(Doc()->GetPagedCount() - before, 3);
+}
+
+// Edits, undos and changes of the wrap size, page gap and paging in a seeded random order: after
+// each the wrap kept by the incremental pass equals a full wrap of the same text.
+TEST_F(EditorTest, IncrementalWrapMatchesFullWrap)
+{
+    std::mt19937 random(20240611);
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const char* const words[] = {"a", "bb", "ccc dd ", "あい", "長い段落の文字", " e f g h i j k "};
+    for (int step = 0; step < 600; ++step) {
+        const int op = pick(20);
+        if (op < 7) {
+            Type(words[pick(6)]);
+        } else if (op < 9) {
+            Key(TExTextCommand::kVkReturn);
+        } else if (op == 9) {
+            editor_->InsertPageNew();
+        } else if (op < 12) {
+            Key(pick(2) ? TExTextCommand::kVkBack : TExTextCommand::kVkDelete);
+        } else if (op == 12) {
+            editor_->Undo();
+        } else if (op == 13) {
+            Select(pick(Doc()->GetMaxPosition() + 1), pick(Doc()->GetMaxPosition() + 1));
+            Key(TExTextCommand::kVkDelete);
+        } else if (op == 14) {
+            Doc()->SetWrapHeight(32 + 16 * pick(6));
+        } else if (op == 15) {
+            Doc()->SetPageGap(1 + pick(20));
+        } else if (op == 16) {
+            Doc()->SetMultiPage(!Doc()->GetMultiPage());
+        } else if (op == 17) {
+            Doc()->SetWrapWidth(60 + 10 * pick(8));
+        } else {
+            editor_->EndSelection();
+            editor_->SetCaret(pick(Doc()->GetMaxPosition() + 1));
+        }
+        const std::string kept = Layout(Doc());
+        Doc()->Wrapping(true);
+        ASSERT_EQ(kept, Layout(Doc())) << "step " << step << " op " << op;
+        // Rows found through the page sums equal rows found by walking every page (a pending
+        // change sets the sums aside).
+        // Random places, and the first position, pixel and row of a page.
+        int position = pick(Doc()->GetMaxPosition() + 1);
+        int y = pick(Doc()->GetHeight() + 1);
+        int row = pick(Doc()->GetRowCount() + 1);
+        int start[3] = {0, 0, 1};
+        for (int p = pick(Doc()->GetCount()), i = 0; i < p; ++i) {
+            start[0] += Doc()->GetPages(i)->GetCharCount();
+            start[1] += Doc()->GetPages(i)->GetHeight();
+            start[2] += Doc()->GetPages(i)->GetRowCount();
+        }
+        const std::string summed = Rows(Doc(), position, y, row) + Rows(Doc(), start[0], start[1], start[2]);
+        Doc()->BeginUpdate();
+        Doc()->Change();
+        const std::string walked = Rows(Doc(), position, y, row) + Rows(Doc(), start[0], start[1], start[2]);
+        Doc()->EndUpdate();
+        ASSERT_EQ(summed, walked) << "step " << step;
+    }
+    EXPECT_GE(Doc()->GetCount(), 3);
+}

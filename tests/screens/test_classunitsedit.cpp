@@ -16,6 +16,7 @@
 #include "screens/Fdealereditpanel.h"
 #include "screens/Ficoneditpanel.h"
 #include "screens/Funitseditpanel.h"
+#include "support/PaintedRegion.h"
 #include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
 
@@ -213,6 +214,27 @@ TEST(IconGrid, ColumnsFollowTheWidthAndKeepTheSelectedIcon)
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(16, 16));
     EXPECT_EQ(grid.IconAt(QPoint(16, 16)), -1);
     EXPECT_EQ(chosen, 0);
+}
+
+// A new selection repaints the two cells whose look changed; the same selection repaints nothing.
+TEST(IconGrid, SelectionRepaintsOnlyTheCellsItChanges)
+{
+    const platform::ImageList images = Icons(10);
+    TIconGrid grid;
+    grid.SetImages(&images);
+    grid.resize(5 * 32 + 2 * grid.frameWidth() + grid.verticalScrollBar()->sizeHint().width(), 200);
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    grid.SetSelectedIndex(1);
+    QApplication::processEvents();
+    vkttest::PaintedRegion painted;
+    grid.viewport()->installEventFilter(&painted);
+    grid.SetSelectedIndex(1);
+    QApplication::processEvents();
+    EXPECT_TRUE(painted.Painted.isEmpty());
+    grid.SetSelectedIndex(7);
+    QApplication::processEvents();
+    EXPECT_EQ(painted.Painted, QRegion(grid.CellRect(1)) + grid.CellRect(7));
 }
 
 TEST(IconEdit, SavesBitmapOrIconByTheLowerCasedExtensionOnly)

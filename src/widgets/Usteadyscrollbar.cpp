@@ -1,0 +1,78 @@
+#include "widgets/Usteadyscrollbar.h"
+
+#include <QEvent>
+#include <QRegion>
+#include <QStyle>
+#include <QStyleOptionSlider>
+
+TSteadyScrollBar::TSteadyScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent)
+{
+    TakeStyle();
+}
+
+void TSteadyScrollBar::TakeStyle()
+{
+    const bool filled = style()->name().compare(QStringLiteral("fusion"), Qt::CaseInsensitive) == 0 &&
+                        !style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this);
+    setAttribute(Qt::WA_OpaquePaintEvent, filled);
+    hasPainted_ = false;
+}
+
+bool TSteadyScrollBar::event(QEvent* event)
+{
+    const bool done = QScrollBar::event(event);
+    // A scroll area taking the bar sets its attributes anew.
+    if (event->type() == QEvent::ParentChange || event->type() == QEvent::Polish)
+        TakeStyle();
+    return done;
+}
+
+void TSteadyScrollBar::changeEvent(QEvent* event)
+{
+    QScrollBar::changeEvent(event);
+    if (event->type() == QEvent::StyleChange)
+        TakeStyle();
+}
+
+TSteadyScrollBar::TShown TSteadyScrollBar::Shown() const
+{
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    TShown shown;
+    shown.slider = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+    shown.groove = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarGroove, this);
+    shown.atMinimum = value() <= minimum();
+    shown.atMaximum = value() >= maximum();
+    shown.empty = minimum() >= maximum();
+    return shown;
+}
+
+void TSteadyScrollBar::sliderChange(SliderChange change)
+{
+    if (change == SliderOrientationChange || !hasPainted_ || !isVisible()) {
+        QScrollBar::sliderChange(change);
+        return;
+    }
+    const TShown shown = Shown();
+    if (shown == painted_)
+        return;
+    if (shown.groove != painted_.groove || shown.atMinimum != painted_.atMinimum ||
+        shown.atMaximum != painted_.atMaximum || shown.empty != painted_.empty) {
+        QScrollBar::sliderChange(change);
+        return;
+    }
+    // Only the slider moved or changed its length: the groove it left and the place it took.
+    constexpr int kMargin = 2;
+    const auto around = [this](const QRect& slider) {
+        return slider.adjusted(-kMargin, -kMargin, kMargin, kMargin) & rect();
+    };
+    update(QRegion(around(painted_.slider)) + around(shown.slider));
+}
+
+void TSteadyScrollBar::paintEvent(QPaintEvent* event)
+{
+    ++paints_;
+    painted_ = Shown();
+    hasPainted_ = true;
+    QScrollBar::paintEvent(event);
+}

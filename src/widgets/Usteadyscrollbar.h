@@ -1,0 +1,38 @@
+#pragma once
+// TSteadyScrollBar: a scroll bar that repaints on a change of its range, value or steps only what
+// it shows anew: nothing while the slider keeps its pixels (a view whose range grows by a row),
+// the old and new places of the slider when only the slider moves, else the whole bar. Where the
+// style fills the whole bar (Fusion, scroll bars not transient) it is opaque: a repaint of the bar
+// paints nothing of the widgets behind it.
+#include <QRect>
+#include <QScrollBar>
+
+class TSteadyScrollBar : public QScrollBar {
+public:
+    explicit TSteadyScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
+
+    // Paint events received (tests).
+    int GetPaintCount() const { return paints_; }
+
+protected:
+    void sliderChange(SliderChange change) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    struct TShown {
+        QRect slider;
+        QRect groove;
+        bool atMinimum = false;
+        bool atMaximum = false;
+        bool empty = false;
+        bool operator==(const TShown&) const = default;
+    };
+    TShown Shown() const;
+    void TakeStyle();
+
+    TShown painted_;
+    bool hasPainted_ = false;
+    int paints_ = 0;
+};

@@ -1,0 +1,124 @@
+#include "widgets/Usteadyscrollbar.h"
+
+#include "support/PaintedRegion.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QListWidget>
+#include <QScreen>
+#include <QTest>
+
+namespace {
+
+// What the window shows of a widget (the backing store, not a fresh paint).
+QImage Screen(QWidget* widget)
+{
+    const QPoint at = widget->mapTo(widget->window(), QPoint());
+    return widget->screen()
+        ->grabWindow(widget->window()->winId(), at.x(), at.y(), widget->width(), widget->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// A list of many rows with the steady bar, shown and painted.
+struct ShownList {
+    explicit ShownList(int rows)
+    {
+        list.setUniformItemSizes(true);
+        bar = new TSteadyScrollBar(Qt::Vertical);
+        list.setVerticalScrollBar(bar);
+        for (int i = 0; i < rows; ++i)
+            list.addItem(QString::number(i));
+        list.resize(160, 300);
+        list.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&list));
+        Settle();
+    }
+    void Settle()
+    {
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+    }
+    int Painted()
+    {
+        const int before = bar->GetPaintCount();
+        Settle();
+        return bar->GetPaintCount() - before;
+    }
+
+    QListWidget list;
+    TSteadyScrollBar* bar = nullptr;
+};
+
+TEST(SteadyScrollBar, RepaintsOnlyWhenTheSliderMoves)
+{
+    ShownList shown(5000);
+    ASSERT_GT(shown.bar->maximum(), 4000);
+    // Taken by the view, the bar stays opaque: its repaints paint nothing behind it.
+    EXPECT_TRUE(shown.bar->testAttribute(Qt::WA_OpaquePaintEvent));
+    // One more row: the range grows by one, the slider keeps its pixels.
+    shown.list.addItem(QStringLiteral("more"));
+    EXPECT_EQ(shown.Painted(), 0);
+    // A jump to the middle moves the slider: its old and new places are painted, and the window
+    // shows what a full paint of the bar shows.
+    shown.bar->setValue(100);
+    shown.Settle();
+    vkttest::PaintedRegion painted;
+    shown.bar->installEventFilter(&painted);
+    const QRect before = shown.bar->rect();
+    shown.bar->setValue(shown.bar->maximum() / 2);
+    EXPECT_GT(shown.Painted(), 0);
+    EXPECT_LT(painted.Painted.boundingRect().height(), before.height() / 2);
+    EXPECT_EQ(Screen(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    shown.bar->setValue(shown.bar->maximum() / 2 + 900);
+    shown.Settle();
+    EXPECT_EQ(Screen(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    // Reaching the end changes the drawn end button even without a slider move.
+    shown.bar->setValue(shown.bar->maximum());
+    EXPECT_GT(shown.Painted(), 0);
+}
+
+TEST(SteadyScrollBar, StillScrollsItsView)
+{
+    ShownList shown(200);
+    const QString top = shown.list.itemAt(2, 2)->text();
+    shown.bar->setValue(50);
+    shown.Settle();
+    EXPECT_NE(shown.list.itemAt(2, 2)->text(), top);
+    // Few rows: the slider grows with each removed row and the bar repaints.
+    ShownList small(30);
+    const int before = small.bar->GetPaintCount();
+    for (int i = 0; i < 5; ++i)
+        delete small.list.takeItem(0);
+    small.Settle();
+    EXPECT_GT(small.bar->GetPaintCount(), before);
+}
+
+} // namespace
+
+namespace {
+
+// Where the bar says it is opaque, its painting covers every pixel.
+TEST(SteadyScrollBar, CoversEveryPixel)
+{
+    ASSERT_TRUE(TSteadyScrollBar(Qt::Vertical).testAttribute(Qt::WA_OpaquePaintEvent));
+    for (const int value : {0, 37, 100}) {
+        TSteadyScrollBar bar(Qt::Vertical);
+        bar.setRange(0, 100);
+        bar.setPageStep(10);
+        bar.setValue(value);
+        bar.resize(14, 300);
+        QImage image(bar.size(), QImage::Format_RGB32);
+        image.fill(QColor(255, 0, 255));
+        bar.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+        int uncovered = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                uncovered += image.pixel(x, y) == qRgb(255, 0, 255);
+        EXPECT_EQ(uncovered, 0) << value;
+    }
+}
+
+} // namespace
