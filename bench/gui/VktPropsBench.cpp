@@ -24,7 +24,6 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -42,9 +41,7 @@ struct FoodList {
     {
         preview.resize(1000, 800);
         binding.SetFilter(FoodFilter());
-        const std::filesystem::path file =
-            std::filesystem::path(__FILE__).parent_path() / "../../resources/layouts/FoodList.xml";
-        preview.LoadFromFile(file.lexically_normal().string());
+        preview.LoadFromFile(std::string(VKT_LAYOUT_DIR) + "/FoodList.xml");
         binding.Attach(&bench::GuiBenchObject());
         binding.Update();
         TViewItems* items = preview.GetItems();
