@@ -1,0 +1,333 @@
+#!/usr/bin/env python3
+"""A cook's session with the built program, driven only by X input.
+
+The program runs under Xvfb with openbox on its own home folder; xdotool types and clicks, windows
+are waited for by name, and what was done is checked in the database (sqlite3) and the printed PDF
+(pdftotext). Each step leaves build/snapshots/user-NN-<step>.png; a step that fails leaves
+user-NN-<step>-failed.png and ends the run.
+
+usage: test_user.py PROGRAM SNAPSHOT_FOLDER
+"""
+
+import os
+import shutil
+import signal
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xsession import StepFailed, XSession, poll  # noqa: E402
+
+MAIN = "^Vektara 2005$"
+STEP_SECONDS = 40
+RUN_SECONDS = 230
+
+# The main window, maximised: its fixed layout (client coordinates).
+CLASS_TREE = (60, 99)
+RECORD_ROW0 = (450, 115)
+ROW_HEIGHT = 16
+APPEND_ITEM_BUTTON = (14, 70)      # first button of the second tool bar row
+STATUS_COUNT = (1425, 958, 90, 20)  # the status bar's "marked/listed" panel
+# The record editor below the list: its name field, and the item tool bar's buttons.
+NAME_FIELD = (316, 801)
+ITEM_DOWN_BUTTON = (586, 778)
+
+FOODS = [("果物類" if i % 2 else "穀物類", "テスト食材%02d" % i, "箱" if i % 3 else "袋", 100 + 10 * i, 1 + i % 3, 50 + i)
+         for i in range(1, 21)]
+DEALER = "東京青果"
+RECIPE = "フルーツソース"
+RECIPE_FRENCH = "SauceFruits"
+
+
+class Timeout(Exception):
+    pass
+
+
+def _alarm(signum, frame):
+    raise Timeout("step took longer than its limit")
+
+
+class UserSession:
+    def __init__(self, program, out):
+        self.program = program
+        self.out = out
+        self.home = tempfile.mkdtemp(prefix="vkt-user-")
+        self.db = os.path.join(self.home, "kitchen", "vektara.db")
+        self.number = 0
+        self.x = None
+        self.app = None
+        self.main = None
+
+    # --- running ---------------------------------------------------------------------------------
+
+    def start(self):
+        os.makedirs(self.out, exist_ok=True)
+        for name in os.listdir(self.out):
+            if name.startswith("user-") and name.endswith(".png"):
+                os.remove(os.path.join(self.out, name))
+        self.x = XSession(app_class="vektara")
+        env = dict(self.x.env)
+        runtime = os.path.join(self.home, "run")
+        os.makedirs(runtime, mode=0o700)
+        env.update(HOME=self.home, XDG_CONFIG_HOME=self.home + "/.config", XDG_DATA_HOME=self.home + "/.local/share",
+                   XDG_CACHE_HOME=self.home + "/.cache", XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb",
+                   CUPS_SERVER="/nonexistent/cups.sock", LANG="C.UTF-8")
+        env.pop("QT_QPA_PLATFORMTHEME", None)
+        self.log_file = open(os.path.join(self.out, "user-program.log"), "w")
+        self.app = self.x.start([self.program], env=env, stdout=self.log_file, stderr=subprocess.STDOUT)
+
+    def close(self):
+        if self.x:
+            self.x.close()
+        if getattr(self, "log_file", None):
+            self.log_file.close()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    def step(self, name, act, seconds=STEP_SECONDS):
+        self.number += 1
+        label = "user-%02d-%s" % (self.number, name)
+        began = time.monotonic()
+        signal.signal(signal.SIGALRM, _alarm)
+        signal.setitimer(signal.ITIMER_REAL, seconds)
+        try:
+            act()
+            signal.setitimer(signal.ITIMER_REAL, 0)
+            if self.app.poll() is not None:
+                raise StepFailed("the program ended (exit code %s)" % self.app.returncode)
+            self.settle()
+            self.x.screenshot(os.path.join(self.out, label + ".png"))
+        except BaseException as error:
+            signal.setitimer(signal.ITIMER_REAL, 0)
+            try:
+                self.x.screenshot(os.path.join(self.out, label + "-failed.png"))
+            except Exception:
+                pass
+            raise StepFailed("step %s: %s" % (name, error)) from error
+        print("step %-24s ok  %5.1f s" % (name, time.monotonic() - began), flush=True)
+
+    def settle(self, seconds=0.3):
+        time.sleep(seconds)
+
+    # --- helpers ---------------------------------------------------------------------------------
+
+    def click(self, window, at, **kwargs):
+        self.x.click(window, at[0], at[1], **kwargs)
+
+    def menu(self, accelerator, downs):
+        """A main-menu entry: the menu by its accelerator, then `downs` enabled entries below the first."""
+        self.x.activate(self.main)
+        self.x.key(accelerator)
+        time.sleep(0.3)
+        for _ in range(downs):
+            self.x.key("Down")
+        self.x.key("Return")
+
+    def status_count(self):
+        return self.x.grab_window(self.main).crop(*STATUS_COUNT)
+
+    def wait_changed(self, before, grab, what, timeout=10):
+        poll(lambda: grab().data != before.data, timeout, what)
+
+    def query(self, sql, args=()):
+        con = sqlite3.connect("file:%s?mode=ro" % self.db, uri=True, timeout=10)
+        try:
+            return con.execute(sql, args).fetchall()
+        finally:
+            con.close()
+
+    def record(self, name):
+        rows = self.query('SELECT "Data_ID", "Data2", "UsePrice" FROM "VktDB1F" WHERE "Data" = ?', (name,))
+        return rows[0] if rows else None
+
+    def wait_db(self, sql, args, expected, what, timeout=10):
+        def check():
+            try:
+                return self.query(sql, args) == expected
+            except sqlite3.OperationalError:
+                return False
+        try:
+            poll(check, timeout, what)
+        except StepFailed:
+            raise StepFailed("%s: %r, expected %r" % (what, self.query(sql, args), expected))
+
+    def wait_dialog(self, name):
+        window = self.x.wait_window(name)
+        self.x.wait_active(name)
+        return window
+
+    def inside_screen(self, window, what):
+        x, y, w, h = self.x.geometry(window)
+        sw, sh = self.x.screen
+        if x < 0 or y < 0 or x + w > sw or y + h > sh:
+            raise StepFailed("%s lies outside the screen: %d,%d %dx%d on %dx%d" % (what, x, y, w, h, sw, sh))
+
+    def class_tree_path(self, keys):
+        """The class tree, focused by a click, walked with the keys from its first node."""
+        self.x.activate(self.main)
+        self.click(self.main, CLASS_TREE)
+        self.x.key("Home", *keys)
+
+    # --- steps -----------------------------------------------------------------------------------
+
+    def shown(self):
+        self.main = self.x.wait_window(MAIN, timeout=30)
+        self.x.activate(self.main)
+        # Maximised as a user does it: a double click on the title bar.
+        x, y, w, h = self.x.geometry(self.main)
+        self.x.move_to(x + w // 2, y - 8)
+        self.x.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        poll(lambda: self.x.geometry(self.main)[2] == self.x.screen[0], 10, "the maximised window")
+
+    def new_database(self):
+        self.menu("alt+f", 0)
+        self.wait_dialog("^データベースを開く$")
+        self.x.key("ctrl+a")
+        self.x.type(os.path.join(self.home, "kitchen"))
+        self.x.key("Return")
+        time.sleep(0.5)
+        self.x.key("ctrl+a")
+        self.x.type("Kitchen")
+        self.x.key("Return")
+        # The folder does not exist yet: the program offers to make it.
+        self.wait_dialog("^エラー確認$")
+        self.x.key("Return")
+        self.x.wait_gone("^データベースを開く$")
+        poll(lambda: os.path.exists(self.db), 10, "the database file")
+
+    def write_csv(self):
+        path = os.path.join(self.home, "foods.csv")
+        lines = ["%s,%s,%s,%d,%d,%d,%s" % (c, n, u, p, q, y, DEALER) for c, n, u, p, q, y in FOODS]
+        with open(path, "wb") as f:
+            f.write(("\r\n".join(lines) + "\r\n").encode("cp932"))
+        return path
+
+    def csv_import(self):
+        csv = self.write_csv()
+        self.menu("alt+t", 1)
+        wizard = self.wait_dialog("^データ一括変換ウィザード$")
+        self.x.key("Return")                      # start page: 進む
+        time.sleep(0.5)
+        # The fields: class, name, buy unit, buy price, quantity, yield, dealer, in the list's rows
+        # 0, 2, 5, 6, 7, 8, 9; each marked row chosen with 選択(&S).
+        self.x.click(wizard, 101, 300)
+        self.x.key("Home")
+        row = 0
+        for target in (0, 2, 5, 6, 7, 8, 9):
+            while row < target:
+                self.x.key("Down")
+                row += 1
+            self.x.key("alt+s")
+            time.sleep(0.15)
+        self.x.key("alt+greater")                 # 進む &>>
+        time.sleep(0.5)
+        # The CSV editor's 読み込み button, at the top of its button column.
+        _, _, w, _ = self.x.geometry(wizard)
+        self.x.click(wizard, w - 61, 81)
+        self.wait_dialog("^開く$")
+        self.x.type(csv)
+        self.x.key("Return")
+        self.x.wait_gone("^開く$")
+        self.x.wait_active("^データ一括変換ウィザード$")
+        time.sleep(0.3)
+        self.x.key("alt+greater")                 # to the unknown names
+        time.sleep(0.5)
+        for key in ("alt+n", "alt+n", "alt+u", "alt+n", "alt+n", "alt+d", "alt+n"):
+            self.x.key(key)
+            time.sleep(0.3)
+        self.x.key("alt+greater")                 # to the data check
+        time.sleep(0.5)
+        self.x.key("alt+greater")                 # to the start page
+        time.sleep(0.5)
+        self.x.key("space")                       # 変換開始, focused
+        self.wait_dialog("^データ一括変換$")
+        self.wait_db('SELECT count(*) FROM "VktDB1F"', (), [(len(FOODS),)], "the imported ingredients")
+
+    def csv_close(self):
+        self.x.key("Return")                      # the batch dialog's 閉じる
+        self.x.wait_gone("^データ一括変換$")
+        self.x.wait_active("^データ一括変換ウィザード$")
+        time.sleep(0.3)
+        # 閉じる of the wizard: the focus is on ヘルプ, two buttons to its right.
+        self.x.key("shift+Tab", "shift+Tab", "space")
+        self.x.wait_gone("^データ一括変換ウィザード$")
+        self.x.wait_active(MAIN)
+
+    def select_all_after_batch(self):
+        # Right after the batch dialog and the wizard closed, 編集 → すべて選択 without a click first.
+        before = self.status_count()
+        self.x.key("alt+e")
+        time.sleep(0.3)
+        self.x.key("Return")
+        self.wait_changed(before, self.status_count, "すべて選択 to mark the listed records")
+
+    def new_recipe(self):
+        # データベース, 食材 (closed with "-"), 料理, ベース, ソース.
+        self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
+        time.sleep(0.5)
+        self.menu("alt+e", 3)                     # 新規データ作成: the fourth entry enabled
+        self.wait_db('SELECT count(*) FROM "VktDB1F"', (), [(len(FOODS) + 1,)], "the new recipe")
+
+    def tab_to_list(self):
+        # Tab from the class tree passes the filter view and reaches the record list, where Return
+        # marks the current record.
+        self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
+        time.sleep(0.5)
+        before = self.status_count()
+        self.x.key("Tab", "Tab", "Return")
+        self.wait_changed(before, self.status_count, "Return in the record list reached by Tab")
+
+    def recipe_name(self):
+        x, y = RECORD_ROW0
+        self.x.double_click(self.main, x, y)
+        time.sleep(1.0)
+        self.click(self.main, NAME_FIELD)
+        self.x.key("ctrl+a")
+        self.x.paste(RECIPE)
+        # Tab leaves the name for the French name and types nothing into either.
+        self.x.key("Tab")
+        self.x.key("ctrl+a")
+        self.x.type(RECIPE_FRENCH)
+        self.x.key("Tab")
+        self.wait_db('SELECT "Data", "Data2" FROM "VktDB1F" WHERE "Data" LIKE ?', ("%ソース%",),
+                     [(RECIPE, RECIPE_FRENCH)], "the recipe's names")
+
+    def run(self):
+        steps = [("start", self.shown), ("new-database", self.new_database), ("csv-import", self.csv_import),
+                 ("csv-close", self.csv_close), ("select-all-after-batch", self.select_all_after_batch),
+                 ("new-recipe", self.new_recipe), ("tab-to-list", self.tab_to_list),
+                 ("recipe-name", self.recipe_name)]
+        for name, act in steps:
+            self.step(name, act)
+
+
+def main():
+    if len(sys.argv) != 3:
+        print(__doc__)
+        return 2
+    for tool in ("Xvfb", "openbox", "xdotool", "xclip", "xwd", "xwininfo", "xprop", "pdftotext"):
+        if not shutil.which(tool):
+            print("missing tool: " + tool)
+            return 1
+    session = UserSession(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]))
+    began = time.monotonic()
+    try:
+        session.start()
+        session.run()
+    except StepFailed as error:
+        print("FAILED: %s" % error, flush=True)
+        return 1
+    finally:
+        session.close()
+    elapsed = time.monotonic() - began
+    print("user session passed in %.0f s" % elapsed)
+    if elapsed > RUN_SECONDS:
+        print("FAILED: the session took longer than %d s" % RUN_SECONDS)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
