@@ -294,11 +294,83 @@ class UserSession:
         self.wait_db('SELECT "Data", "Data2" FROM "VktDB1F" WHERE "Data" LIKE ?', ("%ソース%",),
                      [(RECIPE, RECIPE_FRENCH)], "the recipe's names")
 
+    def fruit_class(self):
+        # データベース, 食材 (opened with "+"), its eight classes before 果物類.
+        self.class_tree_path(["Down", "plus"] + ["Down"] * 8)
+        time.sleep(0.5)
+
+    def row(self, r):
+        return RECORD_ROW0[0], RECORD_ROW0[1] + ROW_HEIGHT * r
+
+    def recipe_items(self):
+        self.fruit_class()
+        self.click(self.main, self.row(0))
+        time.sleep(0.5)                           # no double click with the next one
+        x, y = self.row(2)
+        self.x.move(self.main, x, y)
+        self.x.xdotool("keydown", "shift")
+        self.x.xdotool("click", 1)
+        self.x.xdotool("keyup", "shift")
+        time.sleep(0.3)
+        self.click(self.main, APPEND_ITEM_BUTTON)
+        question = self.wait_dialog(".")
+        if self.x.name(question) != "データ一括変換":
+            self.x.key("Return")
+        self.wait_dialog("^材料追加$")
+        recipe = self.record(RECIPE)[0]
+        self.wait_db('SELECT count(*) FROM "VktDB1O" WHERE "Item_Key" = ?', (recipe,), [(3,)], "the recipe's items")
+        self.x.key("Return")
+
+    def open_food(self):
+        self.fruit_class()
+        x, y = self.row(0)
+        self.x.double_click(self.main, x, y)
+        time.sleep(1)
+
+    def food_prices(self):
+        food = self.record(FOODS[0][1])[0]
+        self.click(self.main, NAME_FIELD)
+        # 仏名, 形態, 使用単位, 棚卸し項目, 購入単位, 購入単価.
+        for _ in range(6):
+            self.x.key("Tab")
+        self.x.key("ctrl+a")
+        self.x.type("212")
+        self.x.key("Tab")                         # applied; on to 内容量
+        self.wait_db('SELECT "BuyPrice" FROM "VktDB1K" WHERE "Food_Key" = ?', (food,), [(212.0,)], "the new buy price")
+        # 歩留まり showing 100 or less takes no -5: refused, the stored yield stays.
+        self.x.key("Tab", "ctrl+a")
+        self.x.key("minus")
+        self.x.type("5")
+        self.x.key("Tab")
+        time.sleep(0.5)
+        if self.x.active() != self.main:
+            self.x.key("Return")                  # the refusal's message
+            self.x.wait_active(MAIN)
+        time.sleep(0.5)
+        self.wait_db('SELECT "Yield" FROM "VktDB1K" WHERE "Food_Key" = ?', (food,), [(float(FOODS[0][5]),)],
+                     "the yield after -5 was typed")
+
+    def recipe_item_bar(self):
+        # The recipe opened afresh: its item tool bar works at once, the first item moved down.
+        self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
+        time.sleep(0.5)
+        x, y = RECORD_ROW0
+        self.x.double_click(self.main, x, y)
+        time.sleep(1.0)
+        recipe = self.record(RECIPE)[0]
+        first = self.record(FOODS[0][1])[0]
+        sql = 'SELECT "ItemIndex" FROM "VktDB1O" WHERE "Item_Key" = ? AND "Data_Key" = ?'
+        (index,), = self.query(sql, (recipe, first))
+        self.click(self.main, ITEM_DOWN_BUTTON)
+        self.wait_db(sql, (recipe, first), [(index + 1,)], "the first item moved down")
+
     def run(self):
         steps = [("start", self.shown), ("new-database", self.new_database), ("csv-import", self.csv_import),
                  ("csv-close", self.csv_close), ("select-all-after-batch", self.select_all_after_batch),
                  ("new-recipe", self.new_recipe), ("tab-to-list", self.tab_to_list),
-                 ("recipe-name", self.recipe_name)]
+                 ("recipe-name", self.recipe_name), ("recipe-items", self.recipe_items),
+                 ("open-food", self.open_food), ("food-prices", self.food_prices),
+                 ("recipe-item-bar", self.recipe_item_bar)]
         for name, act in steps:
             self.step(name, act)
 
