@@ -364,13 +364,65 @@ class UserSession:
         self.click(self.main, ITEM_DOWN_BUTTON)
         self.wait_db(sql, (recipe, first), [(index + 1,)], "the first item moved down")
 
+    def stock_sheet(self):
+        self.class_tree_path(["Down"])            # 食材: the sheet lists its ingredients
+        time.sleep(0.5)
+        self.menu("alt+t", 2)                     # 棚卸し表作成...
+        wizard = self.wait_dialog("^棚卸し表作成ウィザード$")
+        self.x.key("alt+greater")
+        time.sleep(0.5)
+        self.x.click(wizard, 519, 199)            # 作成, right of the page's fixed form
+        poll(lambda: self.x.active() not in (wizard, self.main, 0), 10, "the batch dialog")
+        self.wait_db('SELECT count(*) > 0 FROM "VktDB1Q"', (), [(1,)], "the stock-taking entries")
+        time.sleep(0.5)
+        self.x.key("Return")                      # the batch dialog's 閉じる
+        self.x.wait_active("^棚卸し表作成ウィザード$")
+        time.sleep(0.5)
+        self.x.click(wizard, 325, 296)            # 閉じる, in the wizard's button row
+        self.x.wait_gone("^棚卸し表作成ウィザード$")
+        self.x.wait_active(MAIN)
+        # 表示 → 棚卸し表示: the new sheet is listed at once, its first row holding text.
+        self.menu("alt+v", 2)
+        x, y = RECORD_ROW0
+        poll(lambda: len(self.x.grab_window(self.main).crop(x - 250, y - 8, 600, 16).dark_columns()) > 20, 10,
+             "the new stock-taking sheet's rows")
+        self.settle(0.5)
+        self.menu("alt+v", 2)                     # back to the record list
+
+    def print_food_list(self):
+        pdf = os.path.join(self.home, "foodlist.pdf")
+        self.class_tree_path(["Down"])
+        time.sleep(0.5)
+        self.menu("alt+v", 3)                     # 印刷プレビュー
+        time.sleep(1.5)
+        self.menu("alt+f", 4)                     # プリントアウト...
+        self.wait_dialog("^印刷")
+        self.x.key("Return")                      # 印刷, focused
+        self.wait_dialog(".")
+        self.x.key("ctrl+a")
+        self.x.type(pdf)
+        self.x.key("Return")
+        poll(lambda: os.path.exists(pdf) and os.path.getsize(pdf) > 1000, 20, "the PDF file")
+        self.x.wait_active("^印刷")
+        time.sleep(1.0)
+        self.x.key("Escape")
+        self.x.wait_gone("^印刷")
+        text = subprocess.run(["pdftotext", "-layout", pdf, "-"], stdout=subprocess.PIPE, timeout=30).stdout.decode()
+        for _, name, unit, *_ in FOODS:
+            if name not in text:
+                raise StepFailed("%s is not on the printed food list:\n%s" % (name, text))
+        if "食材リスト" not in text:
+            raise StepFailed("the printed food list has no title:\n" + text)
+        self.menu("alt+v", 3)                     # back to the record list
+
     def run(self):
         steps = [("start", self.shown), ("new-database", self.new_database), ("csv-import", self.csv_import),
                  ("csv-close", self.csv_close), ("select-all-after-batch", self.select_all_after_batch),
                  ("new-recipe", self.new_recipe), ("tab-to-list", self.tab_to_list),
                  ("recipe-name", self.recipe_name), ("recipe-items", self.recipe_items),
                  ("open-food", self.open_food), ("food-prices", self.food_prices),
-                 ("recipe-item-bar", self.recipe_item_bar)]
+                 ("recipe-item-bar", self.recipe_item_bar), ("stock-sheet", self.stock_sheet),
+                 ("print-food-list", self.print_food_list)]
         for name, act in steps:
             self.step(name, act)
 
