@@ -6,6 +6,10 @@
 // on their own home and runtime folders; each repetition is the median of kStartRuns starts of
 // each, the two taking turns.
 //
+// CloseToExit: in the same runs, from the close request (SIGTERM, which the program turns into
+// its main window's close and the loop's end) until the process has ended; against the plain Qt
+// program closing its window and quitting on the same request.
+//
 // DatabaseOpen: the command module's SwitchDatabase on a shown main data panel until the records
 // are listed and painted; against a TVktAccesser listing the same table, fields, orders and filter.
 #include "BenchRatio.h"
@@ -32,6 +36,7 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -45,7 +50,11 @@
 #include <string>
 #include <vector>
 
+#include <csignal>
+
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,7 +64,16 @@ constexpr const char* kShownLine = "main window shown";
 constexpr const char* kPlainWindowVariable = "VKT_BENCH_PLAIN_WINDOW";
 constexpr const char* kDatabaseName = "ベンチ厨房";
 
-// The plain Qt side: an empty main window shown, reported as the program reports its own.
+int g_closePipe[2] = {-1, -1};
+
+void OnCloseSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_closePipe[1], &byte, 1);
+}
+
+// The plain Qt side: an empty main window shown, reported as the program reports its own; SIGTERM
+// closes it and ends the loop, as the program's own close request does.
 int RunPlainWindow()
 {
     int argc = 1;
@@ -64,10 +82,20 @@ int RunPlainWindow()
     QApplication application(argc, argv);
     QMainWindow window;
     window.resize(800, 600);
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_closePipe) != 0) return 1;
+    QSocketNotifier notifier(g_closePipe[0], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &window, [&window] {
+        window.close();
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnCloseSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
     window.show();
     std::fprintf(stderr, "%s\n", kShownLine);
     std::fflush(stderr);
-    return 0;
+    return application.exec();
 }
 
 // Started with the variable set, this program is the plain Qt program: it ends before its main.
@@ -126,9 +154,13 @@ QString ProgramPath()
     return program;
 }
 
-// Seconds from starting the program to its report of the shown main window; the program is then
-// ended as a session ends it (the plain one ends by itself).
-double SecondsToShown(const QString& program, const QProcessEnvironment& env, bool plain)
+struct RunSeconds {
+    double Shown = 0;    // from the start to the report of the shown main window
+    double Closed = 0;   // from the close request to the end of the process
+};
+
+// Starts the program until it reports its main window shown, then ends it as a session ends it.
+RunSeconds StartAndClose(const QString& program, const QProcessEnvironment& env)
 {
     QProcess process;
     process.setProcessEnvironment(env);
@@ -146,12 +178,16 @@ double SecondsToShown(const QString& program, const QProcessEnvironment& env, bo
         }
         output += process.readAll();
     }
-    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-    if (!plain) process.terminate();
+    RunSeconds seconds;
+    seconds.Shown = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    clock.restart();
+    process.terminate();
     if (!process.waitForFinished(10000)) {
         process.kill();
         process.waitForFinished();
+        throw std::runtime_error("The program did not end on the close request");
     }
+    seconds.Closed = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     return seconds;
 }
 
@@ -161,11 +197,13 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// Medians of the two programs' starts, made kStartRuns at a time with the programs taking turns
-// and taken one by one by the two benchmarks.
+// Medians of the two programs' starts and closes, made kStartRuns at a time with the programs
+// taking turns and taken one by one by the benchmarks.
 struct StartMedians {
     std::deque<double> Program;
     std::deque<double> Plain;
+    std::deque<double> ProgramClose;
+    std::deque<double> PlainClose;
 
     static StartMedians& Get()
     {
@@ -178,16 +216,23 @@ struct StartMedians {
         const QString program = ProgramPath();
         const QString self = QCoreApplication::applicationFilePath();
         // Untimed first starts fill the home folder's caches.
-        SecondsToShown(program, folders.Environment(false), false);
-        SecondsToShown(self, folders.Environment(true), true);
-        std::vector<double> program_;
-        std::vector<double> plain;
+        StartAndClose(program, folders.Environment(false));
+        StartAndClose(self, folders.Environment(true));
+        std::vector<RunSeconds> program_;
+        std::vector<RunSeconds> plain;
         for (int run = 0; run < kStartRuns; ++run) {
-            program_.push_back(SecondsToShown(program, folders.Environment(false), false));
-            plain.push_back(SecondsToShown(self, folders.Environment(true), true));
+            program_.push_back(StartAndClose(program, folders.Environment(false)));
+            plain.push_back(StartAndClose(self, folders.Environment(true)));
         }
-        Program.push_back(Median(program_));
-        Plain.push_back(Median(plain));
+        auto median = [](const std::vector<RunSeconds>& runs, double RunSeconds::*part) {
+            std::vector<double> values;
+            for (const RunSeconds& run : runs) values.push_back(run.*part);
+            return Median(values);
+        };
+        Program.push_back(median(program_, &RunSeconds::Shown));
+        Plain.push_back(median(plain, &RunSeconds::Shown));
+        ProgramClose.push_back(median(program_, &RunSeconds::Closed));
+        PlainClose.push_back(median(plain, &RunSeconds::Closed));
     }
     double Take(std::deque<double>& from)
     {
@@ -209,6 +254,20 @@ void PlainWindowStartUp(benchmark::State& state)
 {
     bench::Guarded(state, [&] {
         for (auto _ : state) state.SetIterationTime(StartMedians::Get().Take(StartMedians::Get().Plain));
+    });
+}
+
+void CloseToExit(benchmark::State& state)
+{
+    bench::Guarded(state, [&] {
+        for (auto _ : state) state.SetIterationTime(StartMedians::Get().Take(StartMedians::Get().ProgramClose));
+    });
+}
+
+void PlainWindowCloseToExit(benchmark::State& state)
+{
+    bench::Guarded(state, [&] {
+        for (auto _ : state) state.SetIterationTime(StartMedians::Get().Take(StartMedians::Get().PlainClose));
     });
 }
 
@@ -295,10 +354,13 @@ void AccesserOpenListing(benchmark::State& state)
 
 BENCHMARK(StartUp)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(PlainWindowStartUp)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(CloseToExit)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(PlainWindowCloseToExit)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(DatabaseOpen)->Unit(benchmark::kMillisecond);
 BENCHMARK(AccesserOpenListing)->Unit(benchmark::kMillisecond);
 
 VKT_BENCH_RATIO(StartUp, PlainWindowStartUp, 3);
+VKT_BENCH_RATIO(CloseToExit, PlainWindowCloseToExit, 3);
 VKT_BENCH_RATIO(DatabaseOpen, AccesserOpenListing, 2);
 
 } // namespace

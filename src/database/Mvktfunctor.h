@@ -16,6 +16,7 @@
 //  - The connection is opened on first use without creating the database file; SetPath to another
 //    folder, CreateDefaultData and ConvertOldDatabase close it.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -321,3 +322,23 @@ private:
 // without a value.
 platform::Currency FoodUsePrice(double buyPrice, double quantity, double yield);
 platform::Currency CookUsePrice(double totalPrice, double complete);
+
+// The prices a batch-inserted record stores, from the values its row gives (nullopt: the row has
+// no such field). An ingredient: buy price the given one or else the use price, below 0 taken as 0;
+// quantity 1 unless above 0; yield 100 unless in (0, 100]. A recipe or menu: completion 1 unless
+// above 0; total price below 0 taken as 0. The use price follows by FoodUsePrice / CookUsePrice.
+// A price beyond the currency's range raises platform::ConvertError.
+struct TInsertFoodPrices {
+    platform::Currency BuyPrice;
+    double Quantity = 1.0;
+    double Yield = 100.0;
+    platform::Currency UsePrice;
+};
+TInsertFoodPrices InsertFoodPrices(std::optional<double> usePrice, std::optional<double> buyPrice,
+                                   std::optional<double> quantity, std::optional<double> yield);
+struct TInsertCookPrices {
+    double Complete = 1.0;
+    platform::Currency TotalPrice;
+    platform::Currency UsePrice;
+};
+TInsertCookPrices InsertCookPrices(std::optional<double> complete, std::optional<double> totalPrice);

@@ -181,6 +181,27 @@ std::int64_t TVktFunctor::HistoryCeiling() {
     return historyCeiling_;
 }
 
+TInsertFoodPrices InsertFoodPrices(std::optional<double> usePrice, std::optional<double> buyPrice,
+                                   std::optional<double> quantity, std::optional<double> yield) {
+    TInsertFoodPrices prices;
+    const Currency given = usePrice ? Currency::FromDouble(*usePrice) : Currency();
+    prices.BuyPrice = buyPrice ? Currency::FromDouble(*buyPrice) : given;
+    if (prices.BuyPrice <= Currency()) prices.BuyPrice = Currency();
+    if (quantity && *quantity > 0) prices.Quantity = *quantity;
+    if (yield && *yield > 0 && *yield <= 100) prices.Yield = *yield;
+    prices.UsePrice = FoodUsePrice(prices.BuyPrice.ToDouble(), prices.Quantity, prices.Yield);
+    return prices;
+}
+
+TInsertCookPrices InsertCookPrices(std::optional<double> complete, std::optional<double> totalPrice) {
+    TInsertCookPrices prices;
+    if (complete && *complete > 0) prices.Complete = *complete;
+    if (totalPrice) prices.TotalPrice = Currency::FromDouble(*totalPrice);
+    if (prices.TotalPrice <= Currency()) prices.TotalPrice = Currency();
+    prices.UsePrice = CookUsePrice(prices.TotalPrice.ToDouble(), prices.Complete);
+    return prices;
+}
+
 int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, const TPriorityItem& fields) {
     using F = TVktField;
     // The class type each kind's records belong to.
@@ -217,14 +238,13 @@ int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, const TPri
 
         if (kind == TVktObjKind::Food) {
             const int buyUnit = values.Int(F::BuyUnit_Key).value_or(values.Int(F::UseUnit_Key).value_or(1));
-            Currency buyPrice = values.Money(F::BuyPrice).value_or(usePrice);
-            if (buyPrice <= Currency()) buyPrice = Currency();
-            double quantity = values.Float(F::Quantity).value_or(1.0);
-            if (quantity <= 0) quantity = 1.0;
-            double yield = values.Float(F::Yield).value_or(100.0);
-            if (yield <= 0 || yield > 100) yield = 100.0;
+            const TInsertFoodPrices prices = InsertFoodPrices(values.Float(F::UsePrice), values.Float(F::BuyPrice),
+                                                              values.Float(F::Quantity), values.Float(F::Yield));
+            const Currency buyPrice = prices.BuyPrice;
+            const double quantity = prices.Quantity;
+            const double yield = prices.Yield;
             const int dealer = values.Int(F::Dealer_Key).value_or(1);
-            usePrice = FoodUsePrice(buyPrice.ToDouble(), quantity, yield);
+            usePrice = prices.UsePrice;
             static const std::string food = "insert into " + Tbl(TVktTable::TblFood) +
                                              " ( Food_Key, BuyUnit_Key, BuyPrice, Quantity, Yield, Dealer_Key )"
                                              " values ( :ID, :BuyUnit_Key, :BuyPrice, :Quantity, :Yield, :Dealer_Key )";
@@ -248,13 +268,12 @@ int TVktFunctor::InsertData(TVktObjKind kind, const std::string& row, const TPri
                                  FitToField(values.Text(F::Information2).value_or(""), F::Information2));
                 insert->Execute();
             }
-            double complete = values.Float(F::Complete).value_or(1.0);
-            if (complete <= 0) complete = 1.0;
-            Currency total = values.Money(F::TotalPrice).value_or(Currency());
-            if (total <= Currency()) total = Currency();
+            const TInsertCookPrices prices = InsertCookPrices(values.Float(F::Complete), values.Float(F::TotalPrice));
+            const double complete = prices.Complete;
+            const Currency total = prices.TotalPrice;
             Currency sale = values.Money(F::SalePrice).value_or(Currency());
             if (sale <= Currency()) sale = Currency();
-            usePrice = CookUsePrice(total.ToDouble(), complete);
+            usePrice = prices.UsePrice;
             static const std::string cook =
                 "insert into " + Tbl(TVktTable::TblCook) +
                 " ( Cook_Key, Complete, TotalPrice, SalePrice ) values ( :ID, :Complete, :TotalPrice, :SalePrice )";

@@ -3,13 +3,13 @@
 #include "data/Uvktdbstruct.h"
 #include "database/Uvktobject.h"
 #include "dialogs/Fexecutedialog.h"
-#include "dialogs/Udialogsupport.h"
 #include "dialogs/Uwizardpages.h"
 #include "gui/Anchors.h"
 #include "gui/Application.h"
 #include "gui/IconList.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "widgets/Fvktform.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -229,7 +229,7 @@ void TAttributeChangeDialog::showEvent(QShowEvent* event)
     TVktDialog::showEvent(event);
     if (placed_) return;
     placed_ = true;
-    PlaceBottomRight(this);
+    SetScreenPlace(this, TScreenPlace::BottomRight);
 }
 
 void TAttributeChangeDialog::Prepare(const TPriorityItem& ids)

@@ -3,13 +3,13 @@
 #include "data/Uvktdbstruct.h"
 #include "database/Uvktobject.h"
 #include "dialogs/Fexecutedialog.h"
-#include "dialogs/Udialogsupport.h"
 #include "dialogs/Uwizardpages.h"
 #include "gui/Anchors.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
 #include "screens/Fclassview.h"
+#include "widgets/Fvktform.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -181,7 +181,7 @@ void TClassChangeDialog::showEvent(QShowEvent* event)
     TVktDialog::showEvent(event);
     if (placed_) return;
     placed_ = true;
-    PlaceBottomRight(this);
+    SetScreenPlace(this, TScreenPlace::BottomRight);
 }
 
 TClassChangeDialog* ClassChangeDlg()

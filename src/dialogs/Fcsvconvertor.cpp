@@ -22,7 +22,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -239,7 +238,11 @@ void TCsvConvertor::UpdateActions()
     const TCsvEdit* csv = editor_->GetCsvEdit();
     switch (page) {
     case 1: next = Fields().IndexOf(static_cast<int>(TVktField::Data)) >= 0; break;
-    case 2: next = Fields().GetCount() * PerLine() == csv->GetColCount(); break;
+    case 2: {
+        const int wanted = Fields().GetCount() * PerLine();
+        next = CountedColumns(csv->Core().Grid(), wanted) == wanted;
+        break;
+    }
     case 5: next = !btnCsvComp_->isEnabled(); break;
     default: break;
     }
@@ -306,7 +309,7 @@ void TCsvConvertor::BtnNextClick()
     case 2: {
         TCsvEdit* csv = editor_->GetCsvEdit();
         csv->CommitEdit();
-        const TCsvCheck check = CheckGrid(csv->Core().Grid(), Fields(), PerLine());
+        const TCsvCheck check = CheckGrid(csv->Core().Grid(), Fields(), PerLine(), Family());
         if (!check.Passed()) {
             if (check.Col >= 0) csv->SetCurrent(check.Col, check.Row);
             Stop(check.Message);
@@ -440,11 +443,7 @@ void TCsvConvertor::showEvent(QShowEvent* event)
     TVktDialog::showEvent(event);
     if (placed_) return;
     placed_ = true;
-    if (const QScreen* screen = QApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    SetScreenPlace(this, TScreenPlace::Center);
 }
 
 TCsvConvertor* CsvConvertor()

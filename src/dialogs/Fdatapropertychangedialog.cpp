@@ -4,13 +4,13 @@
 #include "data/Uvktdbstruct.h"
 #include "database/Uvktobject.h"
 #include "dialogs/Fexecutedialog.h"
-#include "dialogs/Udialogsupport.h"
 #include "dialogs/Uwizardpages.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
 #include "platform/Text.h"
 #include "screens/Fclassbar.h"
+#include "widgets/Fvktform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -346,7 +346,7 @@ void TDataPropertyChangeDialog::showEvent(QShowEvent* event)
     TVktDialog::showEvent(event);
     if (placed_) return;
     placed_ = true;
-    PlaceBottomRight(this);
+    SetScreenPlace(this, TScreenPlace::BottomRight);
 }
 
 int TDataPropertyChangeDialog::Execute(std::uint8_t kind, const TPriorityItem& ids)

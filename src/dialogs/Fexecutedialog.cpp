@@ -5,18 +5,17 @@
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "widgets/Fvktform.h"
 #include "widgets/Mvktmodule.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -139,8 +138,7 @@ bool TExecuteDialog::Setup(int operation, const char* caption, const char* label
     setWindowTitle(platform::ToQString(caption));
     label_->setText(platform::ToQString(label));
     btnCancel_->setText(platform::ToQString(kCancelCaption));
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    SetScreenPlace(this, TScreenPlace::Center);
     exec();
     operation_ = opNone;   // closed before its start: the operation never runs later
     setUpdatesEnabled(true);   // an auto-closed run left them off

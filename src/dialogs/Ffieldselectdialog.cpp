@@ -1,13 +1,13 @@
 #include "dialogs/Ffieldselectdialog.h"
 
 #include "database/Uvktobject.h"
-#include "dialogs/Udialogsupport.h"
 #include "gui/Anchors.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
 #include "screens/Ffieldselector.h"
 #include "widgets/Fstatelistview.h"
+#include "widgets/Fvktform.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -87,7 +87,7 @@ void TFieldSelectDialog::showEvent(QShowEvent* event)
     TVktDialog::showEvent(event);
     if (placed_) return;
     placed_ = true;
-    PlaceBottomRight(this);
+    SetScreenPlace(this, TScreenPlace::BottomRight);
 }
 
 void TFieldSelectDialog::UpdateActions()

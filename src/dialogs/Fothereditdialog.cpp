@@ -2,7 +2,6 @@
 
 #include "data/Uvktdbstruct.h"
 #include "database/Uvktobject.h"
-#include "dialogs/Udialogsupport.h"
 #include "gui/Anchors.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
@@ -18,6 +17,7 @@
 #include "screens/Ficoneditpanel.h"
 #include "screens/Funitseditpanel.h"
 #include "screens/Fuserfilteredit.h"
+#include "widgets/Fvktform.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -355,7 +355,7 @@ void TOtherEditDialog::showEvent(QShowEvent* event)
     TVktDialog::showEvent(event);
     if (placed_) return;
     placed_ = true;
-    PlaceBottomRight(this);
+    SetScreenPlace(this, TScreenPlace::BottomRight);
 }
 
 // ===== Binding and refills =============================================================================

@@ -3,14 +3,17 @@
 #include "data/Ufilterstruct.h"
 #include "data/Uvktdbstruct.h"
 #include "data/Vkttabledefine.h"
+#include "database/Mvktfunctor.h"
 #include "database/Uvktobject.h"
 #include "platform/Codec.h"
+#include "platform/Errors.h"
 #include "platform/NumberText.h"
 #include "platform/Text.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <unordered_set>
 
 namespace {
@@ -142,32 +145,69 @@ std::optional<double> ToNumber(std::string_view text)
     return negative ? -value : value;
 }
 
-TCsvCheck CheckGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLine)
+TCsvCheck CheckGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLine, int family)
 {
     const int n = fields.GetCount();
-    if (n == 0 || perLine < 1 || grid.GetColCount() != n * perLine) return {kBlankMessage, -1, -1};
+    if (n == 0 || perLine < 1 || CountedColumns(grid, n * perLine) != n * perLine) return {kBlankMessage, -1, -1};
+    auto at = [&](F field) { return fields.IndexOf(static_cast<int>(field)); };
     for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row) {
-        for (int col = 0; col < grid.GetColCount(); ++col) {
-            const std::string& text = grid.GetCell(col, row);
-            if (IsBlankCell(text)) return {kBlankMessage, col, row};
-            const int field = fields.GetItem(col % n);
-            if (!IsNumericField(field)) continue;
-            const std::optional<double> value = ToNumber(text);
-            if (!value || *value < 0) return {IsPriceField(field) ? kPriceMessage : kNumberMessage, col, row};
+        for (int record = 0; record < perLine; ++record) {
+            std::vector<std::optional<double>> values(Index(n));
+            for (int i = 0; i < n; ++i) {
+                const int col = record * n + i;
+                const std::string& text = grid.GetCell(col, row);
+                if (IsBlankCell(text)) return {kBlankMessage, col, row};
+                const int field = fields.GetItem(i);
+                if (!IsNumericField(field)) continue;
+                const std::optional<double> value = ToNumber(text);
+                if (!value || *value < 0 || (IsPriceField(field) && *value > kCsvPriceLimit))
+                    return {IsPriceField(field) ? kPriceMessage : kNumberMessage, col, row};
+                values[Index(i)] = value;
+            }
+            // The use price the insert derives, through the insert's own rules.
+            auto given = [&](F field) { return at(field) < 0 ? std::nullopt : values[Index(at(field))]; };
+            int source = -1;
+            std::optional<double> derived;
+            try {
+                if (family == 7) {
+                    source = at(F::BuyPrice) >= 0 ? at(F::BuyPrice) : at(F::UsePrice);
+                    derived = InsertFoodPrices(given(F::UsePrice), given(F::BuyPrice), given(F::Quantity), given(F::Yield))
+                                  .UsePrice.ToDouble();
+                } else if (family == 8 || family == 9) {
+                    source = at(F::TotalPrice);
+                    derived = InsertCookPrices(given(F::Complete), given(F::TotalPrice)).UsePrice.ToDouble();
+                }
+            } catch (const platform::ConvertError&) {
+                derived = std::numeric_limits<double>::infinity();
+            }
+            if (source >= 0 && derived && *derived > kCsvPriceLimit) return {kPriceMessage, record * n + source, row};
         }
     }
     return {};
 }
 
+int CountedColumns(const TCsvGrid& grid, int wanted)
+{
+    int count = grid.GetColCount();
+    auto blankColumn = [&](int col) {
+        for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row)
+            if (!IsBlankCell(grid.GetCell(col, row))) return false;
+        return true;
+    };
+    while (count > std::max(wanted, 0) && blankColumn(count - 1)) --count;
+    return count;
+}
+
 std::string ColumnCountMessage(const TCsvGrid& grid, int wanted)
 {
     const std::string count = std::to_string(wanted);
-    if (grid.GetColCount() < wanted) return "列の数が項目の数（" + count + "）より少なくなっています。";
-    if (grid.GetColCount() == wanted) return {};
+    const int counted = CountedColumns(grid, wanted);
+    if (counted < wanted) return "列の数が項目の数（" + count + "）より少なくなっています。";
+    if (counted == wanted) return {};
     int first = grid.GetFixedRows();
     for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row) {
         bool beyond = false;
-        for (int col = wanted; col < grid.GetColCount() && !beyond; ++col) beyond = !IsBlankCell(grid.GetCell(col, row));
+        for (int col = wanted; col < counted && !beyond; ++col) beyond = !IsBlankCell(grid.GetCell(col, row));
         if (beyond) {
             first = row;
             break;
@@ -183,14 +223,7 @@ void FitColumns(TCsvGrid& grid, int wanted)
         grid.SetColCount(wanted);
         return;
     }
-    int count = grid.GetColCount();
-    auto blankColumn = [&](int col) {
-        for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row)
-            if (!IsBlankCell(grid.GetCell(col, row))) return false;
-        return true;
-    };
-    while (count > wanted && blankColumn(count - 1)) --count;
-    grid.SetColCount(count);
+    grid.SetColCount(CountedColumns(grid, wanted));
 }
 
 std::vector<std::string> CollectNames(const TCsvGrid& grid, const TPriorityItem& fields, int perLine,

@@ -40,10 +40,20 @@ struct TCsvCheck {
     int Row = -1;
     bool Passed() const { return Message.empty(); }
 };
-// The table check: the column count must be n*p, no data cell may be blank, every numeric cell
-// must hold a finite number not below 0. The first offending cell (row by row) decides.
-TCsvCheck CheckGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLine);
-// The status text while the column count differs from `wanted`; empty when it is equal.
+// The largest amount the currency type holds in whole units.
+inline constexpr double kCsvPriceLimit = 922337203685477.0;
+
+// The table check: the counted columns (CountedColumns) must be n*p, no data cell may be blank,
+// every numeric cell must hold a finite number not below 0, every price one not above
+// kCsvPriceLimit, and the use price the insert derives for a record of the family (7 ingredient,
+// 8 recipe, 9 menu) must not pass that limit either (its buy, else use, price cell, or its total
+// price cell, is the offending one). The first offending cell, record by record in each row,
+// decides.
+TCsvCheck CheckGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLine, int family);
+// The columns that count: the grid's columns less the trailing ones beyond `wanted` that are blank
+// in every data row (the header is not looked at).
+int CountedColumns(const TCsvGrid& grid, int wanted);
+// The status text while the counted columns differ from `wanted`; empty when they are equal.
 std::string ColumnCountMessage(const TCsvGrid& grid, int wanted);
 // Widens the grid to `wanted` columns, or narrows it over trailing columns that are blank in
 // every data row (the header is not looked at); never drops a non-blank cell.

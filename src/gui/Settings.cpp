@@ -83,14 +83,22 @@ bool SettingsKey::ValueExists(const std::string& name) const
     return user_->contains(key) || system_->contains(key);
 }
 
+// A value the user file holds already is not written again: a flush then has nothing to write
+// (writing a settings file syncs it to the disk).
 void SettingsKey::WriteString(const std::string& name, const std::string& value)
 {
-    user_->setValue(ToQString(name), ToQString(value));
+    const QString key = ToQString(name);
+    if (user_->contains(key) && ValueText(user_->value(key)) == value) return;
+    user_->setValue(key, ToQString(value));
 }
 
-void SettingsKey::WriteInteger(const std::string& name, int value) { user_->setValue(ToQString(name), value); }
+void SettingsKey::WriteInteger(const std::string& name, int value) { WriteString(name, IntToStr(value)); }
 
-void SettingsKey::DeleteValue(const std::string& name) { user_->remove(ToQString(name)); }
+void SettingsKey::DeleteValue(const std::string& name)
+{
+    const QString key = ToQString(name);
+    if (user_->contains(key)) user_->remove(key);
+}
 
 void SettingsKey::Flush()
 {

@@ -11,13 +11,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 namespace {
 
@@ -228,8 +226,11 @@ void TPrintExecuteDlg::BtnPrintClick()
         EndRun("印刷できませんでした。");
         throw;
     }
-    // A failed job (no printer, a refused or unwritten job) is not reported as finished.
+    // A failed job (no printer, a refused or unwritten job) is not reported as finished; a printer
+    // that said why is quoted.
     EndRun(ok || cancel_ ? "印刷終了" : "印刷できませんでした。");
+    if (!ok && !cancel_ && !printer->GetLastError().empty())
+        platform::ShowError("印刷できませんでした。\n" + printer->GetLastError(), "エラー");
 }
 
 void TPrintExecuteDlg::EndRun(const char* text)
@@ -278,7 +279,6 @@ void ShowPrintExecuteDlg(TPageView* view, std::string remark, std::string title)
             app->AtExit([] { delete Instance(); });
     }
     dialog->Setup(view, remark, title);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        dialog->move(screen->availableGeometry().center() - dialog->rect().center());
+    SetScreenPlace(dialog, TScreenPlace::Center);
     dialog->exec();
 }

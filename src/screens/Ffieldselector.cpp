@@ -2,6 +2,7 @@
 
 #include "data/Vkttabledefine.h"
 #include "database/Uvktobject.h"
+#include "gui/Anchors.h"
 #include "widgets/Fstatelistview.h"
 #include "widgets/Fupdownedit.h"
 
@@ -204,6 +205,8 @@ TCsvFieldSelector::TCsvFieldSelector(QWidget* parent) : QFrame(parent)
     bevel3->setGeometry(8, 216, 424, 2);
     fieldSelector_ = new TFieldSelector(this);
     fieldSelector_->setGeometry(8, 224, 330, 188);
+    // The list takes the height the frame is given, and scrolls when that is short of its items.
+    platform::Anchor(*fieldSelector_, platform::AnchorSide::Left | platform::AnchorSide::Top | platform::AnchorSide::Bottom);
     fieldSelector_->GetStateListView()->SetImages(CsvStateImages());
     btnShow_ = AddButton(this, "BtnShow", "選択(&S)", 350, 224);
     btnHide_ = AddButton(this, "BtnHide", "非選択(&R)", 350, 254);

@@ -7,15 +7,14 @@
 #include "platform/Errors.h"
 #include "platform/StringList.h"
 #include "screens/Ffilterbuilder.h"
+#include "widgets/Fvktform.h"
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 
 #include <cmath>
 
@@ -66,7 +65,7 @@ TFilterEditDialog::TFilterEditDialog(QWidget* parent)
     connect(btnOk_, &QPushButton::clicked, this, [this] { platform::Guard([this] { BtnOkClick(); }); });
     connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
     setFixedSize(380, 138);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
+    SetScreenPlace(this, TScreenPlace::Center);
 }
 
 const TFilter* TFilterEditDialog::Start(const TFilters& filters)

@@ -7,12 +7,10 @@
 #include "widgets/Fvktform.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QPointer>
-#include <QScreen>
 
 #include <utility>
 
@@ -55,8 +53,7 @@ TDBActionDialog::TDBActionDialog(TVktApplication& registry, QWidget* parent)
     layout->addWidget(image_);
     layout->addWidget(label_, 1);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
+    SetScreenPlace(this, TScreenPlace::Center);
 }
 
 void TDBActionDialog::SetStatusText(const std::string& text)

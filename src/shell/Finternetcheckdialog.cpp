@@ -7,12 +7,10 @@
 #include "widgets/Mvktmodule.h"
 #include "widgets/Uhttpthread.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -51,8 +49,7 @@ TInternetCheckDialog::TInternetCheckDialog(TVktModule* module, QWidget* parent)
     timer_->setInterval(1000);
     connect(timer_, &QTimer::timeout, this, [this] { TimerTick(); });
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
+    SetScreenPlace(this, TScreenPlace::Center);
 }
 
 void TInternetCheckDialog::showEvent(QShowEvent* event)

@@ -4,14 +4,12 @@
 #include "widgets/Fvktform.h"
 #include "widgets/Mvktmodule.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QScreen>
 
 #include <functional>
 #include <future>
@@ -113,8 +111,7 @@ TSplash::TSplash(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWi
     memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo_->setPlainText(platform::ToQString(AboutText(*VktMdl())));
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
+    SetScreenPlace(this, TScreenPlace::Center);
     SetMode(0);
 }
 

@@ -155,6 +155,8 @@ TVktSingleViewer::TVktSingleViewer(std::unique_ptr<TSingleInstance> instance, QW
     TVktModule* mdl = VktMdl();
     TVktApplication& registry = VktApplication();
     registry.SetProductName(mdl->GetProductName());
+    // The application's title, the caption of message boxes that name none.
+    if (auto* app = platform::Application::Instance()) app->SetDisplayName(mdl->GetProductName());
     registry.SetRegistrySubPath(mdl->GetRegistrySubKey());
     registry.LoadDatabaseList(mdl->GetAliases());
 

@@ -9,9 +9,11 @@
 #include "platform/Text.h"
 #include "widgets/Fguipanel.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -53,7 +55,123 @@ QRect OntoScreen(QRect rect)
     return rect;
 }
 
+constexpr int kScreenGap = 10;
+constexpr int kPlaceWatchMs = 1000;
+constexpr int kPlaceTickMs = 100;
+constexpr const char* kPlacerName = "ScreenPlacer";
+
+QRect AvailableArea(const QWidget* window)
+{
+    const QScreen* screen = window->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+// Moves the window to `place` with the frame known now, shrinking it first when its frame is
+// larger than the area; the frame's size it was placed with.
+QSize PlaceOnScreen(QWidget* window, TScreenPlace place)
+{
+    const QRect area = AvailableArea(window);
+    if (area.isEmpty()) return window->frameGeometry().size();
+    QRect frame = window->frameGeometry();
+    if (frame.width() > area.width() || frame.height() > area.height()) {
+        const QSize margins = frame.size() - window->size();
+        const QSize fitted = window->size().boundedTo(area.size() - margins).expandedTo(window->minimumSize());
+        if (fitted != window->size()) {
+            window->resize(fitted);
+            frame = window->frameGeometry();
+        }
+    }
+    QPoint at;
+    if (place == TScreenPlace::Center) {
+        QRect centred(QPoint(), frame.size());
+        centred.moveCenter(area.center());
+        at = centred.topLeft();
+    } else {
+        at = QPoint(area.left() + area.width() - kScreenGap - frame.width(),
+                    area.top() + area.height() - kScreenGap - frame.height());
+    }
+    // Wholly inside, and the top left first when even that cannot be.
+    at.setX(std::max(std::min(at.x(), area.left() + area.width() - frame.width()), area.left()));
+    at.setY(std::max(std::min(at.y(), area.top() + area.height() - frame.height()), area.top()));
+    if (at != frame.topLeft()) window->move(at);   // a window's move() names its frame's top left
+    return window->frameGeometry().size();
+}
+
+// Places a window again while its frame may still change: from the call until a while after the
+// window is shown, on its geometry events and on a short tick, whenever the frame's size differs
+// from the one it was placed with.
+class TScreenPlacer final : public QObject {
+public:
+    TScreenPlacer(QWidget* window, TScreenPlace place) : QObject(window), window_(window), place_(place)
+    {
+        setObjectName(kPlacerName);
+        framed_ = PlaceOnScreen(window_, place_);
+        window_->installEventFilter(this);
+        tick_ = new QTimer(this);
+        tick_->setInterval(kPlaceTickMs);
+        connect(tick_, &QTimer::timeout, this, [this] { Check(); });
+        if (window_->isVisible()) StartWatch();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == window_) {
+            switch (event->type()) {
+            case QEvent::Show: StartWatch(); [[fallthrough]];
+            case QEvent::Move:
+            case QEvent::Resize:
+            case QEvent::WindowActivate: Schedule(); break;
+            default: break;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void StartWatch()
+    {
+        if (tick_->isActive()) return;
+        tick_->start();
+        QTimer::singleShot(kPlaceWatchMs, this, [this] {
+            Check();
+            deleteLater();
+        });
+    }
+
+    // Looked at once the event is through: a move inside the show's own geometry events is lost.
+    void Schedule()
+    {
+        if (scheduled_) return;
+        scheduled_ = true;
+        QTimer::singleShot(0, this, [this] {
+            scheduled_ = false;
+            Check();
+        });
+    }
+
+    void Check()
+    {
+        if (!window_->isVisible() || window_->frameGeometry().size() == framed_) return;
+        framed_ = PlaceOnScreen(window_, place_);
+    }
+
+    QWidget* window_;
+    TScreenPlace place_;
+    QSize framed_;
+    QTimer* tick_ = nullptr;
+    bool scheduled_ = false;
+};
+
 } // namespace
+
+void SetScreenPlace(QWidget* window, TScreenPlace place)
+{
+    if (!window) return;
+    for (QObject* old : window->findChildren<QObject*>(kPlacerName, Qt::FindDirectChildrenOnly)) delete old;
+    new TScreenPlacer(window, place);
+}
 
 QFont VktFormFont(bool bold)
 {

@@ -31,6 +31,16 @@ class SettingsKey;
 // The forms' font: "ＭＳ Ｐゴシック", 12 pixels.
 QFont VktFormFont(bool bold = false);
 
+// Where a window stands on its screen when it is first shown.
+enum class TScreenPlace { Center, BottomRight };
+
+// Places a top-level window in the available area of its screen (the primary screen when it has
+// none yet), frame included: centred, or 10 pixels from the right and bottom edges; a window
+// larger than the area is shrunk to it (down to its minimum size) and its top left kept inside.
+// A window manager's frame may become known only after the window is shown: until it is (or for
+// a second after the call), the window is placed again whenever its frame has grown or shrunk.
+void SetScreenPlace(QWidget* window, TScreenPlace place);
+
 class TPanelOwner {
 public:
     TPanelOwner();

@@ -5,11 +5,14 @@
 #include "platform/Codec.h"
 #include "platform/Errors.h"
 
+#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
+
+#include <utility>
 
 namespace {
 
@@ -51,6 +54,7 @@ void THTTPThread::Start()
     succeeded_ = false;
 
     auto* manager = new QNetworkAccessManager(this);
+    manager_ = manager;
     manager->setProxyFactory(new SystemProxies);
     QNetworkRequest request(QUrl(platform::ToQString(url_)));
     request.setHeader(QNetworkRequest::UserAgentHeader, platform::ToQString(agent_));
@@ -58,10 +62,23 @@ void THTTPThread::Start()
     request.setTransferTimeout(timeoutMs_);
     QNetworkReply* reply = manager->get(request);
     connect(reply, &QNetworkReply::finished, this, [this, reply] { ReplyFinished(reply); });
+    if (QCoreApplication* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] { Abandon(); });
+}
+
+void THTTPThread::Abandon()
+{
+    if (!manager_) return;
+    OnComplete = nullptr;
+    OnTerminate = nullptr;
+    // The manager takes its request and its connection thread with it.
+    delete std::exchange(manager_, nullptr);
+    delete this;
 }
 
 void THTTPThread::ReplyFinished(QNetworkReply* reply)
 {
+    if (!manager_) return;
     reply->deleteLater();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (reply->error() == QNetworkReply::NoError && status == 200) {
@@ -79,6 +96,7 @@ void THTTPThread::ReplyFinished(QNetworkReply* reply)
     // A failing handler is reported once; the terminate step and the clean-up run all the same.
     platform::Guard([this] { DoComplete(); });
     if (OnTerminate) platform::Guard([this] { OnTerminate(this); });
+    manager_ = nullptr;   // done: nothing left to abandon
     deleteLater();
 }
 

@@ -4,7 +4,9 @@
 // delivers the answer. Every fetch completes: OnComplete gets the body of a reply with status 200,
 // decoded from code page 932, or an empty text for any failure (another status, a network error,
 // the transfer timeout, a body that does not decode). OnTerminate follows, then the object
-// deletes itself.
+// deletes itself. A fetch still under way when the application's loop ends is abandoned then,
+// without either call: its request, its network objects and the object itself go at once, so
+// none of them holds up the program's end.
 //
 // The request: the given user agent, always from the network (no cache), the system's proxy
 // configuration and Qt's default redirect policy.
@@ -13,6 +15,7 @@
 #include <functional>
 #include <string>
 
+class QNetworkAccessManager;
 class QNetworkReply;
 
 class THTTPThread : public QObject {
@@ -53,6 +56,7 @@ protected:
 
 private:
     void ReplyFinished(QNetworkReply* reply);
+    void Abandon();
 
     std::string agent_;
     std::string url_;
@@ -62,4 +66,5 @@ private:
     bool succeeded_ = false;
     bool started_ = false;
     int timeoutMs_;
+    QNetworkAccessManager* manager_ = nullptr;
 };

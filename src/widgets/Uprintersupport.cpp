@@ -11,6 +11,7 @@
 #include "platform/Errors.h"
 #include "platform/Text.h"
 #include "widgets/Mvktmodule.h"
+#include "widgets/Ucupsprinter.h"
 #include "widgets/Upapernamelist.h"
 
 #include <QFont>
@@ -20,7 +21,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
-#include <QPrinterInfo>
 
 #include <algorithm>
 #include <filesystem>
@@ -56,10 +56,15 @@ std::vector<std::string> DefaultFontNames()
 
 platform::Point TPrinterDevice::PaperSizeMM(const TPrinterDevMode& mode) const
 {
-    if (IsCustomPaperID(mode.PaperSize) && (mode.PaperWidth > 0 || mode.PaperLength > 0))
+    // A paper of the printer's own (ids from 257 on) keeps its size; the user's paper takes the
+    // settings' size.
+    const std::vector<TPrinterPaper> papers = GetPapers();
+    const auto listed = std::find_if(papers.begin(), papers.end(),
+                                     [&](const TPrinterPaper& paper) { return paper.ID == mode.PaperSize; });
+    const bool own = mode.PaperSize > kUserPaperID && listed != papers.end();
+    if (!own && IsCustomPaperID(mode.PaperSize) && (mode.PaperWidth > 0 || mode.PaperLength > 0))
         return {mode.PaperWidth * 10, mode.PaperLength * 10};
-    for (const TPrinterPaper& paper : GetPapers())
-        if (paper.ID == mode.PaperSize) return {paper.Width, paper.Height};
+    if (listed != papers.end()) return {listed->Width, listed->Height};
     return GetMMPaperSize_(mode.PaperSize);
 }
 
@@ -124,12 +129,15 @@ bool TPrinterDevice::PageSetup(TPrinterDevMode& mode)
 namespace {
 
 // A page printed once is drawn straight into the file; with several copies each page is recorded
-// and played `copies` times, so callers draw it once. Every page starts from the same canvas state.
+// and played `copies` times, so callers draw it once. Every page starts from the same canvas state,
+// its origin at the printable area's corner.
 class TPdfJob : public TPrinterJob {
 public:
-    TPdfJob(const std::string& fileName, const std::string& title, platform::Point paperMM,
-            platform::Point paperPixels, int dpi, int copies)
-        : writer_(fileName, paperMM.X, paperMM.Y, dpi, title), size_(paperPixels), dpi_(dpi), copies_(std::max(1, copies))
+    TPdfJob(const std::string& fileName, const std::string& title, platform::Point paperMM, int dpi, int copies,
+            platform::Point origin)
+        : writer_(fileName, paperMM.X, paperMM.Y, dpi, title),
+          size_{MMToPixels(paperMM.X, dpi), MMToPixels(paperMM.Y, dpi)}, dpi_(dpi), copies_(std::max(1, copies)),
+          origin_(origin)
     {
         StartPage();
     }
@@ -164,10 +172,12 @@ private:
     {
         if (copies_ > 1) {
             page_ = std::make_unique<platform::MetafileRecorder>(size_.X, size_.Y, dpi_);
-            return;
+        } else {
+            if (written_++ > 0) writer_.NewPage();
+            writer_.GetCanvas().Save();
         }
-        if (written_++ > 0) writer_.NewPage();
-        writer_.GetCanvas().Save();
+        if (QPainter* painter = GetCanvas().GetPainter(); painter && (origin_.X != 0 || origin_.Y != 0))
+            painter->translate(origin_.X, origin_.Y);
     }
 
     void FlushPage()
@@ -190,11 +200,18 @@ private:
     platform::Point size_;
     int dpi_;
     int copies_;
+    platform::Point origin_;
     int written_ = 0;
     std::unique_ptr<platform::MetafileRecorder> page_;
 };
 
 } // namespace
+
+std::unique_ptr<TPrinterJob> MakePdfFileJob(const std::string& fileName, const std::string& title,
+                                            platform::Point paperMM, int dpi, int copies, platform::Point origin)
+{
+    return std::make_unique<TPdfJob>(fileName, title, paperMM, dpi, copies, origin);
+}
 
 TPdfPrinterDevice::TPdfPrinterDevice(std::string fileName) : fileName_(std::move(fileName)) {}
 
@@ -223,135 +240,14 @@ std::unique_ptr<TPrinterJob> TPdfPrinterDevice::BeginJob(const std::string& titl
     }
     platform::Point mm = PaperSizeMM(mode);
     if (mode.Orientation == 2) std::swap(mm.X, mm.Y);
-    return std::make_unique<TPdfJob>(fileName, title.empty() ? ProductName() : title, mm, GetPaperSize(mode),
-                                     kResolution, mode.Copies);
+    return MakePdfFileJob(fileName, title.empty() ? ProductName() : title, mm, kResolution, mode.Copies);
 }
 
-// ---- the CUPS printers ---------------------------------------------------------------------------
-
-namespace {
-
-class TQtPrinterJob : public TPrinterJob {
-public:
-    explicit TQtPrinterJob(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {}
-
-    // False when the printer refused to start.
-    bool Start()
-    {
-        if (!painter_.begin(printer_.get())) return false;
-        const int dpi = printer_->resolution();
-        canvas_ = std::make_unique<platform::QtCanvas>(painter_, dpi, dpi, platform::CanvasKind::Printer);
-        return true;
-    }
-
-    platform::Canvas& GetCanvas() override { return *canvas_; }
-    void NewPage() override { printer_->newPage(); }
-
-    bool End() override
-    {
-        canvas_.reset();
-        return painter_.end() && printer_->printerState() != QPrinter::Error;
-    }
-
-    void Cancel() override
-    {
-        canvas_.reset();
-        printer_->abort();
-        if (painter_.isActive()) painter_.end();
-    }
-
-private:
-    std::unique_ptr<QPrinter> printer_;
-    QPainter painter_;
-    std::unique_ptr<platform::QtCanvas> canvas_;
-};
-
-class TCupsPrinterDevice : public TPrinterDevice {
-public:
-    explicit TCupsPrinterDevice(const QPrinterInfo& info) : info_(info)
-    {
-        for (const QPageSize& size : info_.supportedPageSizes()) {
-            const int id = size.windowsId();
-            const QSizeF mm = size.size(QPageSize::Millimeter);
-            const std::string tableName = PaperIDToName(id);
-            papers_.push_back({id, tableName.empty() ? platform::FromQString(size.name()) : tableName,
-                               static_cast<int>(mm.width() * 100), static_cast<int>(mm.height() * 100)});
-        }
-        resolution_ = MakePrinter()->resolution();
-    }
-
-    std::string GetName() const override { return platform::FromQString(info_.printerName()); }
-    std::vector<TPrinterPaper> GetPapers() const override { return papers_; }
-    int GetResolution() const override { return resolution_; }
-
-    TPrinterDevMode GetDefaultDevMode() const override
-    {
-        TPrinterDevMode mode;
-        const int id = info_.defaultPageSize().windowsId();
-        const bool listed =
-            std::any_of(papers_.begin(), papers_.end(), [&](const TPrinterPaper& p) { return p.ID == id; });
-        if (listed)
-            mode.PaperSize = id;
-        else if (!papers_.empty())
-            mode.PaperSize = papers_.front().ID;
-        return mode;
-    }
-
-    platform::Rect GetPrintableRect(const TPrinterDevMode& mode) const override
-    {
-        auto printer = MakePrinter();
-        ApplyToQPrinter(mode, *printer);
-        QPageLayout layout = printer->pageLayout();
-        layout.setMargins(layout.minimumMargins());
-        return platform::FromQRect(layout.paintRectPixels(resolution_));
-    }
-
-    bool PageSetup(TPrinterDevMode& mode) override
-    {
-        auto printer = MakePrinter();
-        ApplyToQPrinter(mode, *printer);
-        if (!platform::Services().PageSetup(*printer)) return false;
-        ReadFromQPrinter(*printer, mode);
-        return true;
-    }
-
-    std::unique_ptr<TPrinterJob> BeginJob(const std::string& title, const TPrinterDevMode& mode) override
-    {
-        auto printer = MakePrinter();
-        ApplyToQPrinter(mode, *printer);
-        printer->setFullPage(true);
-        printer->setCopyCount(std::max(1, mode.Copies));
-        printer->setCollateCopies(false);
-        printer->setDocName(platform::ToQString(title));
-        auto job = std::make_unique<TQtPrinterJob>(std::move(printer));
-        if (!job->Start()) return nullptr;
-        return job;
-    }
-
-private:
-    std::unique_ptr<QPrinter> MakePrinter() const
-    {
-        auto printer = std::make_unique<QPrinter>(info_, QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::NativeFormat);
-        return printer;
-    }
-
-    QPrinterInfo info_;
-    std::vector<TPrinterPaper> papers_;
-    int resolution_ = 0;
-};
-
-} // namespace
+// ---- the machine's printers ---------------------------------------------------------------------
 
 std::vector<std::unique_ptr<TPrinterDevice>> SystemPrinterDevices(int& defaultIndex)
 {
-    std::vector<std::unique_ptr<TPrinterDevice>> devices;
-    const QString defaultName = QPrinterInfo::defaultPrinterName();
-    defaultIndex = -1;
-    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
-        if (info.printerName() == defaultName) defaultIndex = static_cast<int>(devices.size());
-        devices.push_back(std::make_unique<TCupsPrinterDevice>(info));
-    }
+    std::vector<std::unique_ptr<TPrinterDevice>> devices = CupsPrinterDevices(defaultIndex);
     if (defaultIndex < 0) defaultIndex = static_cast<int>(devices.size());
     devices.push_back(std::make_unique<TPdfPrinterDevice>());
     return devices;
@@ -401,21 +297,48 @@ void TPrinterObject::DoChange(bool printerChanged)
 
 bool TPrinterObject::BeginDoc(const std::string& title)
 {
+    lastError_.clear();
     if (!GetEnabled()) return false;
-    job_ = devices_[current_]->BeginJob(title, devMode_);
+    try {
+        job_ = devices_[current_]->BeginJob(title, devMode_);
+    } catch (const platform::Error& error) {
+        lastError_ = error.Message();
+        return false;
+    }
+    if (job_) ScalePage();
     return job_ != nullptr;
 }
 
 void TPrinterObject::NewPage()
 {
-    if (job_) job_->NewPage();
+    if (!job_) return;
+    job_->NewPage();
+    ScalePage();
+}
+
+void TPrinterObject::ScalePage()
+{
+    const int percent = ScalePercent();
+    if (percent == 100) return;
+    if (QPainter* painter = job_->GetCanvas().GetPainter()) painter->scale(percent / 100.0, percent / 100.0);
+}
+
+int TPrinterObject::PageLength(int paperPixels) const
+{
+    return static_cast<int>(static_cast<long long>(paperPixels) * 100 / ScalePercent());
 }
 
 bool TPrinterObject::EndDoc()
 {
+    lastError_.clear();
     if (!job_) return false;
     const auto job = std::move(job_);
-    return job->End();
+    try {
+        return job->End();
+    } catch (const platform::Error& error) {
+        lastError_ = error.Message();
+        return false;
+    }
 }
 
 void TPrinterObject::CancelDoc()
@@ -446,7 +369,8 @@ platform::Canvas& TPrinterObject::GetCanvas()
 platform::Rect TPrinterObject::GetDrawRect() const
 {
     if (!GetHasPrinter()) return {0, 0, 1, 1};
-    return devices_[current_]->GetPrintableRect(devMode_);
+    const platform::Rect paper = devices_[current_]->GetPrintableRect(devMode_);
+    return {PageLength(paper.Left), PageLength(paper.Top), PageLength(paper.Right), PageLength(paper.Bottom)};
 }
 
 void TPrinterObject::ResetDevMode()
@@ -503,7 +427,12 @@ void TPrinterObject::FillPapers()
 
 void TPrinterObject::ReadPaperSize()
 {
-    paperSize_ = GetHasPrinter() ? devices_[current_]->GetPaperSize(devMode_) : platform::Point{};
+    if (!GetHasPrinter()) {
+        paperSize_ = {};
+        return;
+    }
+    const platform::Point paper = devices_[current_]->GetPaperSize(devMode_);
+    paperSize_ = {PageLength(paper.X), PageLength(paper.Y)};
 }
 
 int TPrinterObject::GetPaperType() const { return GetHasPrinter() ? devMode_.PaperSize : 0; }
@@ -517,11 +446,12 @@ void TPrinterObject::SetPaperIndex(int index)
 {
     if (Settable()) {
         const int id = PaperIDOfObject(papers_.GetObject(index));
+        // The current paper itself (not the scaled page), portrait.
+        platform::Point size = devices_[current_]->GetPaperSize(devMode_);
+        if (devMode_.Orientation == 2) std::swap(size.X, size.Y);
         devMode_.PaperSize = id;
         if (IsCustomPaperID(id)) {
-            // The current paper, portrait, in tenths of a millimetre.
-            platform::Point size = paperSize_;
-            if (devMode_.Orientation == 2) std::swap(size.X, size.Y);
+            // In tenths of a millimetre.
             const int dpi = GetPixelParInch();
             devMode_.PaperWidth = static_cast<int>(static_cast<long long>(size.X) * 254 / dpi);
             devMode_.PaperLength = static_cast<int>(static_cast<long long>(size.Y) * 254 / dpi);

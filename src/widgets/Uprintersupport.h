@@ -3,9 +3,11 @@
 // fonts and printable area, the print job, and the listeners told of every change.
 //
 // Printers are TPrinterDevices: the CUPS queues and a built-in PDF printer. Lengths are device
-// pixels at the printer's resolution, origin at the paper's top-left corner. Without any printer
-// the object answers with fixed values, its setters only notify, and drawing goes to a small
-// bitmap canvas.
+// pixels at the printer's resolution, origin at the paper's top-left corner; a job's canvas has its
+// origin at the printable area's corner. The scale draws every page at that percentage, as a
+// driver does: the paper and the printable area the object reports grow by 100 / scale, and the
+// job's canvas shrinks by scale / 100 around its origin. Without any printer the object answers
+// with fixed values, its setters only notify, and drawing goes to a small bitmap canvas.
 #include "gui/Canvas.h"
 #include "platform/StringList.h"
 
@@ -23,7 +25,7 @@ struct TPrinterDevMode {
     int PaperLength = 0;  // 0 for the others
     int Orientation = 1;  // 1 portrait, 2 landscape
     int Copies = 1;
-    int Scale = 100;      // percent; stored, not applied
+    int Scale = 100;      // percent
     bool operator==(const TPrinterDevMode&) const = default;
 };
 
@@ -49,7 +51,8 @@ public:
     // The canvas of the current page.
     virtual platform::Canvas& GetCanvas() = 0;
     virtual void NewPage() = 0;
-    // Completes the job; false when it could not be written.
+    // Completes the job; false when it could not be written. May raise platform::Error with a
+    // message for the user instead.
     virtual bool End() = 0;
     // Abandons the job; nothing of it remains.
     virtual void Cancel() = 0;
@@ -79,7 +82,9 @@ public:
     virtual std::vector<std::string> GetFonts() const;
     // Lets the user edit paper and orientation; true when confirmed (the settings then changed).
     virtual bool PageSetup(TPrinterDevMode& mode);
-    // Starts a job; null when none starts (the user cancelled, the printer refused).
+    // Starts a job at the settings' paper and orientation (not their scale; the printer object
+    // scales the canvas). Null when the user cancelled; a printer that cannot print raises
+    // platform::Error with a message for the user.
     virtual std::unique_ptr<TPrinterJob> BeginJob(const std::string& title, const TPrinterDevMode& mode) = 0;
 
 protected:
@@ -109,6 +114,13 @@ public:
 private:
     std::string fileName_;
 };
+
+// A job writing a PDF file of `paperMM` (1/100 mm, as laid) whose pages are drawn at `dpi` from
+// `origin`, the printable area's corner in pixels; with several copies each page is written
+// `copies` times in a row. An unwritable file raises platform::FileError.
+std::unique_ptr<TPrinterJob> MakePdfFileJob(const std::string& fileName, const std::string& title,
+                                            platform::Point paperMM, int dpi, int copies,
+                                            platform::Point origin = {});
 
 // The printers of the machine: the CUPS queues in the system's order, then the PDF printer.
 // defaultIndex receives the default queue's index, or the PDF printer's when there is none.
@@ -145,13 +157,16 @@ public:
     // Calls every listener under the busy cursor.
     void DoChange(bool printerChanged);
 
-    // Job. BeginDoc: false when no job started (disabled, cancelled). GetCanvas: the job's page
-    // between BeginDoc and EndDoc, otherwise a measuring canvas at the printer's resolution.
+    // Job. BeginDoc: false when no job started (disabled, cancelled, refused). EndDoc: false when
+    // the job was not completed. GetCanvas: the job's page between BeginDoc and EndDoc, otherwise a
+    // measuring canvas at the printer's resolution.
     bool BeginDoc(const std::string& title);
     void NewPage();
     bool EndDoc();
     void CancelDoc();
     bool GetPrinting() const { return job_ != nullptr; }
+    // Why the last BeginDoc or EndDoc failed, for the user; empty after a success or a cancel.
+    const std::string& GetLastError() const { return lastError_; }
 
     // Device.
     int GetPixelParInch() const;
@@ -205,6 +220,12 @@ private:
     bool Settable() const { return GetEnabled(); }
     void ReadPaperSize();
     void FillPapers();
+    // The scale in effect (100 for a value below 1), and the page's length for a length of paper
+    // (paper pixels × 100 / scale).
+    int ScalePercent() const { return devMode_.Scale > 0 ? devMode_.Scale : 100; }
+    int PageLength(int paperPixels) const;
+    // Shrinks the job's current page by the scale.
+    void ScalePage();
     const std::vector<std::string>& Fonts() const;
 
     std::vector<std::unique_ptr<TPrinterDevice>> devices_;
@@ -215,6 +236,7 @@ private:
     platform::StringList papers_;
     std::vector<std::shared_ptr<TPrnObjEventHandler>> handlers_;
     std::unique_ptr<TPrinterJob> job_;
+    std::string lastError_;
     std::unique_ptr<platform::Canvas> measure_;
     int measureDpi_ = 0;
     mutable std::vector<std::string> fonts_;

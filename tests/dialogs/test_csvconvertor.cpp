@@ -18,16 +18,20 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "screens/Ffieldselector.h"
+#include "widgets/Fstatelistview.h"
 #include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <filesystem>
 #include <string>
@@ -297,6 +301,73 @@ TEST_F(CsvWizard, SavesForceCsvAndAskBeforeOverwriting)
     Scripted().files.push_back(chosen);
     wizard.GetBtnSave()->click();
     EXPECT_EQ(platform::ReadFileBytes(chosen), "\xEF\xBB\xBF" "crème\r\n鶏\r\n");
+}
+
+// At the default size the field page shows every control inside the page, and the field list
+// reaches its last field by scrolling (the wheel too).
+TEST_F(CsvWizard, TheFieldPageReachesEveryFieldAtTheDefaultSize)
+{
+    wizard.BtnNextClick();
+    ASSERT_EQ(wizard.GetPage(), 1);
+    QApplication::processEvents();
+    TCsvFieldSelector* selector = wizard.GetCsvFieldSelector();
+    QWidget* page = selector->parentWidget();
+    for (QWidget* control : selector->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!control->isVisible()) continue;
+        const QRect placed(control->mapTo(page, QPoint()), control->size());
+        EXPECT_TRUE(page->rect().contains(placed))
+            << control->objectName().toStdString() << " lies outside the page at the bottom " << placed.bottom();
+    }
+    QListWidget* list = selector->GetFieldSelector()->GetStateListView()->GetListView();
+    ASSERT_EQ(list->count(), 10) << "the ingredient fields";
+    if (list->verticalScrollBar()->maximum() > 0) {
+        const QPoint at = list->viewport()->rect().center();
+        QWheelEvent wheel(at, list->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list->viewport(), &wheel);
+        EXPECT_GT(list->verticalScrollBar()->value(), 0) << "the wheel scrolls the list";
+    }
+    list->scrollToItem(list->item(list->count() - 1));
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(list->count() - 1))));
+}
+
+// A too-long row deleted leaves its extra column empty: that column no longer holds the page.
+TEST_F(CsvWizard, EmptiedExtraColumnsDoNotCount)
+{
+    ToTable({F::Data, F::UsePrice}, "a,1\nb,2,x\nc,3\n");
+    EXPECT_FALSE(NextEnabled());
+    Csv()->SetCurrent(0, 2);
+    Csv()->DeleteRow();
+    EXPECT_EQ(Csv()->GetColCount(), 3);
+    EXPECT_TRUE(NextEnabled());
+    EXPECT_EQ(wizard.GetStatusPanel()->text().toStdString(), "");
+    wizard.BtnNextClick();
+    EXPECT_EQ(wizard.GetPage(), 4) << LastMessage();
+    EXPECT_EQ(wizard.GetComplete().GetDataCount(), 2);
+}
+
+// A price beyond the currency, or a buy price whose use price would be, is refused by the check
+// with the price message on its cell; once corrected every row is imported.
+TEST_F(CsvWizard, PricesBeyondTheCurrencyNeverReachTheImport)
+{
+    ToTable({F::Data, F::BuyPrice, F::Yield}, "a,100,90\nb,200000000000000,5\nc,922337203685478,100\n");
+    const char* price = "単価項目に異常な値が含まれています。";
+    wizard.BtnNextClick();
+    EXPECT_EQ(wizard.GetPage(), 2);
+    EXPECT_EQ(LastMessage(), price);
+    EXPECT_EQ(Csv()->GetCol(), 1);
+    EXPECT_EQ(Csv()->GetRow(), 2);
+    Csv()->SetCell(2, 2, "100");
+    wizard.BtnNextClick();
+    EXPECT_EQ(wizard.GetPage(), 2);
+    EXPECT_EQ(Csv()->GetCol(), 1);
+    EXPECT_EQ(Csv()->GetRow(), 3);
+    Csv()->SetCell(1, 3, "922337203685477");
+    wizard.BtnNextClick();
+    ASSERT_EQ(wizard.GetPage(), 4) << LastMessage();
+    wizard.BtnNextClick();
+    wizard.GetBtnCsvComp()->click();
+    EXPECT_EQ(Records(), 3) << closer.EndText;
 }
 
 } // namespace

@@ -79,14 +79,63 @@ TEST(CsvImportRules, CheckNamesTheFirstOffendingCell)
         {"a,3,x\n,4,90", 1, number, 2, 1},                  // row by row: the first row decides
     };
     for (const auto& c : cases) {
-        const TCsvCheck check = CheckGrid(Table(c.csv), food, c.perLine);
+        const TCsvCheck check = CheckGrid(Table(c.csv), food, c.perLine, 7);
         EXPECT_EQ(check.Message, c.message) << c.csv;
         EXPECT_EQ(check.Col, c.col) << c.csv;
         EXPECT_EQ(check.Row, c.row) << c.csv;
     }
     // Complete, total and sale prices of recipes are checked too.
-    EXPECT_EQ(CheckGrid(Table("a,0,-1"), Fields({F::Data, F::Complete, F::SalePrice}), 1).Message, price);
-    EXPECT_EQ(CheckGrid(Table("a,nan,1"), Fields({F::Data, F::Complete, F::SalePrice}), 1).Message, number);
+    EXPECT_EQ(CheckGrid(Table("a,0,-1"), Fields({F::Data, F::Complete, F::SalePrice}), 1, 8).Message, price);
+    EXPECT_EQ(CheckGrid(Table("a,nan,1"), Fields({F::Data, F::Complete, F::SalePrice}), 1, 8).Message, number);
+}
+
+// Prices are refused beyond the currency's whole-unit range, and so are the use prices the insert
+// would derive from them (the buy price, else the use price, or the total price is the cell named).
+TEST(CsvImportRules, CheckRefusesPricesBeyondTheCurrency)
+{
+    const char* price = "単価項目に異常な値が含まれています。";
+    const struct {
+        const char* csv;
+        std::initializer_list<F> fields;
+        int family;
+        const char* message;
+        int col, row;
+    } cases[] = {
+        {"a,922337203685477", {F::Data, F::UsePrice}, 7, "", -1, -1},
+        {"a,922337203685478", {F::Data, F::UsePrice}, 7, price, 1, 1},
+        {"a,100000000000000000000", {F::Data, F::SalePrice}, 8, price, 1, 1},
+        {"a,200000000000000,50", {F::Data, F::BuyPrice, F::Yield}, 7, "", -1, -1},
+        {"a,200000000000000,5", {F::Data, F::BuyPrice, F::Yield}, 7, price, 1, 1},
+        {"a,200000000000000,5", {F::Data, F::BuyPrice, F::Yield}, 9, "", -1, -1},   // no buy price there
+        {"a,5,200000000000000,0.0001", {F::Data, F::Yield, F::UsePrice, F::Quantity}, 7, price, 2, 1},
+        {"a,200000000000000,0", {F::Data, F::BuyPrice, F::Yield}, 7, "", -1, -1},   // yield 0 counts as 100
+        {"a,1,2\nb,900000000000000,0.5", {F::Data, F::TotalPrice, F::Complete}, 8, price, 1, 2},
+        {"a,900000000000000,0.5,b,1,1", {F::Data, F::TotalPrice, F::Complete}, 9, price, 1, 1},
+        {"a,1,1,b,900000000000000,0.5", {F::Data, F::TotalPrice, F::Complete}, 9, price, 4, 1},
+    };
+    for (const auto& c : cases) {
+        const int n = static_cast<int>(c.fields.size());
+        const int perLine = Table(c.csv).GetColCount() / n;
+        const TCsvCheck check = CheckGrid(Table(c.csv), Fields(c.fields), perLine, c.family);
+        EXPECT_EQ(check.Message, c.message) << c.csv;
+        EXPECT_EQ(check.Col, c.col) << c.csv;
+        EXPECT_EQ(check.Row, c.row) << c.csv;
+    }
+}
+
+// Columns beyond the fields that no data row fills do not count; the header is not looked at.
+TEST(CsvImportRules, TrailingEmptyColumnsDoNotCount)
+{
+    TCsvGrid grid = Table("a,1,,\nb,2,, \n");
+    grid.SetCell(3, 0, "header");
+    EXPECT_EQ(CountedColumns(grid, 2), 2);
+    EXPECT_EQ(CountedColumns(grid, 3), 3) << "never below the wanted count";
+    EXPECT_EQ(ColumnCountMessage(grid, 2), "");
+    EXPECT_TRUE(CheckGrid(grid, Fields({F::Data, F::UsePrice}), 1, 7).Passed());
+    grid.SetCell(2, 2, "x");
+    EXPECT_EQ(CountedColumns(grid, 2), 3);
+    EXPECT_EQ(ColumnCountMessage(grid, 2), "2行目: 列の数が項目の数（2）を超えています。");
+    EXPECT_FALSE(CheckGrid(grid, Fields({F::Data, F::UsePrice}), 1, 7).Passed());
 }
 
 TEST(CsvImportRules, ColumnCountStatusAndWidening)
@@ -197,7 +246,7 @@ TEST_F(CsvImportDb, CompleteGridAndImportTextMakeTheRecords)
     // Two records per line; names with a blank, a comma and a quote; a 60-byte name.
     const std::string longName(60, 'x');
     TCsvGrid grid = Table(("\"a b\",X,\"¥1,200\",3,\"c,\"\"d\",X,0.5,1\n" + longName + ",X,10,2,e,Y,7,0").c_str());
-    ASSERT_TRUE(CheckGrid(grid, fields, 2).Passed());
+    ASSERT_TRUE(CheckGrid(grid, fields, 2, 7).Passed());
     TCsvNameMap classes;
     classes.AddItem(vkttest::SampleDatabase::kBeef, "肉類/牛肉");
     classes.AddItem(vkttest::SampleDatabase::kPork, "肉類/豚肉");

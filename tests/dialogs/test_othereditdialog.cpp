@@ -24,7 +24,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
@@ -486,6 +488,30 @@ TEST_F(OtherEditDialogTest, HelpByButtonAndByF1PerTabAndARefusedIconFileNamed)
     EXPECT_NE(Scripted().messages[0].text.find(bad), std::string::npos);
     EXPECT_EQ(db.Object().GetClassIcons().GetCount(), icons);
     EXPECT_NE(Scripted().calls[0].find(TOtherEditDialog::kLoadFilter), std::string::npos);
+}
+
+// At the bottom right, 10 pixels from the edges, or, when that would run past the screen's
+// available area (a window larger than it), moved and shrunk wholly into it.
+TEST(OtherEditPlacement, BottomRightAndWhollyOnTheScreen)
+{
+    Scripted().Reset();
+    SampleDatabase db;
+    for (const bool larger : {false, true}) {
+        Dialog dialog;
+        dialog.SetDataObject(&db.Object());
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        if (larger) dialog.resize(area.size() + QSize(60, 80));
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        QTest::qWait(50);
+        const QRect frame = dialog.frameGeometry();
+        EXPECT_TRUE(area.contains(frame)) << larger;
+        if (!larger) {
+            EXPECT_EQ(area.right() - frame.right(), 10);
+            EXPECT_EQ(area.bottom() - frame.bottom(), 10);
+        }
+        dialog.SetDataObject(nullptr);
+    }
 }
 
 } // namespace

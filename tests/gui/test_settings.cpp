@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 using namespace platform;
 
 namespace {
@@ -127,6 +129,38 @@ TEST_F(SettingsTest, UnwritableUserFileFailsOnFlush)
     SettingsKey key(SettingsScope::User, kKey);
     key.WriteString("A", "1");
     EXPECT_THROW(key.Flush(), FileError);
+}
+
+// Writing what the file holds already, or deleting what it lacks, leaves the file untouched: a
+// close that changed nothing writes (and syncs) no settings file.
+TEST_F(SettingsTest, UnchangedValuesLeaveTheFileAlone)
+{
+    {
+        SettingsKey key(SettingsScope::User, "Quillore\\Vektara 2005");
+        key.WriteString("Aliases", "厨房=/data/a\r\n");
+        key.WriteInteger("Width", 300);
+        key.Flush();
+    }
+    struct stat before {};
+    ASSERT_EQ(stat(UserFile().c_str(), &before), 0);
+    {
+        SettingsKey key(SettingsScope::User, "Quillore\\Vektara 2005");
+        key.WriteString("Aliases", "厨房=/data/a\r\n");
+        key.WriteInteger("Width", 300);
+        key.DeleteValue("State");
+        key.Flush();
+    }
+    struct stat after {};
+    ASSERT_EQ(stat(UserFile().c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file was written again";
+    {
+        SettingsKey key(SettingsScope::User, "Quillore\\Vektara 2005");
+        key.WriteInteger("Width", 301);
+        key.Flush();
+        EXPECT_EQ(key.ReadInteger("Width"), 301);
+    }
+    ASSERT_EQ(stat(UserFile().c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
 }
 
 } // namespace

@@ -369,6 +369,73 @@ TEST_F(PageViewTest, PrinterRangesCopiesProgressAndErrors)
     EXPECT_FALSE(view->DrawPrinter("T", 1, 0, 0, 0));
 }
 
+// The PDF printer's scale: a box at (1, 1.5)-(3, 2.5) inches of the layout lands at the scale's
+// share of that from the printable area's corner (the paper's), on the pages of the range, each as
+// often as the copies ask.
+TEST_F(PageViewTest, PrinterScaleDrawsEachPageAtThatPercentage)
+{
+    const std::string dir = (std::filesystem::temp_directory_path() / ("vkt-pagescale-" + std::to_string(::getpid()))).string();
+    std::filesystem::create_directories(dir);
+    view->OnDrawItem = [](TPageView*, TViewItem* item, int x, int y, TRect r, int, platform::Canvas& canvas, int page,
+                          int, bool) {
+        if (!item->GetParent())
+            return;
+        canvas.FillRect({r.Left + x, r.Top + y, r.Right + x, r.Bottom + y}, 0x000000);
+        const int inch = canvas.DpiX();
+        platform::FontSpec font;
+        font.Face = "Arial";
+        font.Height = -inch / 6;
+        canvas.SetFont(font);
+        canvas.SetBrush({0, true});
+        canvas.TextOut(x + inch / 5, y + inch / 5, "page " + std::to_string(page));
+    };
+    for (int page = 1; page <= 3; ++page)
+        Item(nullptr, {2540, 3810, 7620, 6350})->SetDrawPage({page, page});
+
+    for (const int scale : {100, 50, 200}) {
+        SCOPED_TRACE(scale);
+        const std::string pdf = dir + "/scaled" + std::to_string(scale) + ".pdf";
+        vkttest::InstallPdfPrinter(pdf);
+        PrinterObject()->SetScale(scale);
+        PrinterObject()->SetCopyCount(2);
+        ASSERT_TRUE(view->DrawPrinter("scaled", 1, 0, 2, 3));
+        const std::string info = Capture("pdfinfo '" + pdf + "'");
+        EXPECT_NE(info.find("Pages:           4"), std::string::npos) << info;
+        EXPECT_NE(info.find("595 x 842 pts (A4)"), std::string::npos) << info;
+        for (int sheet = 1; sheet <= 4; ++sheet) {
+            const std::string n = std::to_string(sheet);
+            const std::string text = Capture("pdftotext -f " + n + " -l " + n + " '" + pdf + "' -");
+            EXPECT_NE(text.find("page " + std::to_string(sheet <= 2 ? 2 : 3)), std::string::npos)
+                << "sheet " << sheet << ": " << text;
+            const std::string png = dir + "/s" + std::to_string(scale) + "-" + n;
+            Capture("pdftoppm -r 72 -f " + n + " -l " + n + " -singlefile -png '" + pdf + "' '" + png + "'");
+            const QImage image(QString::fromStdString(png + ".png"));
+            ASSERT_FALSE(image.isNull());
+            // The box's edges along the lines through its middle, in points (72 a inch).
+            const double s = scale / 100.0;
+            const int midX = static_cast<int>(2 * 72 * s);
+            const int midY = static_cast<int>(2 * 72 * s);
+            const auto dark = [&](int px, int py) { return image.pixelColor(px, py).lightness() < 128; };
+            int left = -1, right = -1, top = -1, bottom = -1;
+            for (int px = 0; px < image.width(); ++px)
+                if (dark(px, midY)) {
+                    if (left < 0) left = px;
+                    right = px;
+                }
+            for (int py = 0; py < image.height(); ++py)
+                if (dark(midX, py)) {
+                    if (top < 0) top = py;
+                    bottom = py;
+                }
+            EXPECT_NEAR(left, 72 * s, 2) << "sheet " << sheet;
+            EXPECT_NEAR(right + 1, 3 * 72 * s, 2) << "sheet " << sheet;
+            EXPECT_NEAR(top, 1.5 * 72 * s, 2) << "sheet " << sheet;
+            EXPECT_NEAR(bottom + 1, 2.5 * 72 * s, 2) << "sheet " << sheet;
+        }
+    }
+    std::filesystem::remove_all(dir);
+}
+
 TEST_F(PageViewTest, PdfOutputOfTheMetafileAndThePrinter)
 {
     const std::string dir = (std::filesystem::temp_directory_path() / ("vkt-pageview-" + std::to_string(::getpid()))).string();

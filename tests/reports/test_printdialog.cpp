@@ -321,6 +321,22 @@ TEST_F(PrintDialogTest, RunsThatPrintNothingSaySo)
         refused = Text("ProgressLabel");
     });
     EXPECT_EQ(refused, "印刷できませんでした。");
+    EXPECT_TRUE(vkttest::Scripted().messages.empty()) << "a refusal without a reason shows no box";
+    // A printer that says why: the reason is shown once the run has ended.
+    auto stopped = std::make_unique<vkttest::RecordingPrinter>();
+    stopped->refuseMessage = "プリンタ「Recorder」は停止しています。";
+    vkttest::InstallRecordingPrinter(std::move(stopped));
+    std::string said;
+    Show([&] {
+        Find<QPushButton>("BtnPrint")->click();
+        said = Text("ProgressLabel");
+    });
+    EXPECT_EQ(said, "印刷できませんでした。");
+    ASSERT_EQ(vkttest::Scripted().messages.size(), 1u);
+    const auto& message = vkttest::Scripted().messages[0];
+    EXPECT_EQ(message.text, "印刷できませんでした。\nプリンタ「Recorder」は停止しています。");
+    EXPECT_EQ(message.caption, "エラー");
+    EXPECT_EQ(message.icon, platform::MsgIcon::Stop);
     vkttest::InstallPdfPrinter("");
     vkttest::Scripted().files.push_back(std::nullopt);
     std::string declined;

@@ -1,14 +1,21 @@
 // The food-list layout on the sample kitchen database printed through the print dialog: every
 // ingredient of the class is on exactly one page, in the pages' order, and each page carries
-// its page number.
+// its page number; on a cups-pdf queue of a private CUPS server, a range with copies arrives as
+// one A4 PDF in the queue's output folder.
 #include "layout/Preview.h"
 #include "reports/Fprintexecutedlg.h"
 #include "reports/PresetBuilder.h"
+#include "reports/PrintSupport.h"
 #include "reports/ReportFixture.h"
+#include "support/CupsServer.h"
 #include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
 #include "support/widgets/RecordingPrinter.h"
+#include "widgets/Fupdownedit.h"
 
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -19,6 +26,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -75,6 +83,76 @@ TEST(FoodListPrintTest, EveryIngredientOnceOnItsPage)
         }
     }
     EXPECT_EQ(pageOf.size(), 90u);
+}
+
+TEST(FoodListPrintTest, ThroughACupsQueueWithARangeAndCopies)
+{
+    vkttest::CupsServer server;
+    if (!server.Failure().empty()) GTEST_SKIP() << "no private CUPS server: " << server.Failure();
+    vkttest::Scripted().Reset();
+    const vkttest::PrinterScope restore;
+    SetPrinterObject(nullptr);
+    const int queue = PrinterObject()->PrinterNameToIndex(vkttest::CupsServer::kQueue);
+    ASSERT_GE(queue, 0) << "the queue is listed";
+    PrinterObject()->SetPrinterIndex(queue);
+
+    vkttest::SampleDatabase kitchen;
+    kitchen.AddIngredients(vkttest::SampleDatabase::kVegetable, 150);
+    TFilterObject filter;
+    filter.Add(F::Class_ID, foEqual, vkttest::SampleDatabase::kVegetable, {});
+    filter.Add(F::Erase_Key, foIsEmpty, {}, {});
+    vkttest::BoundLayout layout(&kitchen.Object(), filter);
+    layout.preview->LoadFromFile(vkttest::PresetSourceFolder() + "/FoodList.xml");
+    layout.binding->Update();
+    const int pages = layout.preview->GetPageMax();
+    ASSERT_GE(pages, 3);
+
+    // Pages 2 to 3, two copies page by page.
+    std::string state;
+    QTimer::singleShot(0, [&] {
+        QDialog* dialog = PrintExecuteDlg();
+        dialog->findChild<QCheckBox*>("CBSelPage")->click();
+        dialog->findChild<TUpDownEdit*>("StartPageEdit")->SetValue(2);
+        dialog->findChild<TUpDownEdit*>("EndPageEdit")->SetValue(3);
+        dialog->findChild<QCheckBox*>("CBCopy")->click();
+        dialog->findChild<TUpDownEdit*>("CopyCountEdit")->SetValue(2);
+        dialog->findChild<QPushButton*>("BtnPrint")->click();
+        state = dialog->findChild<QLabel*>("ProgressLabel")->text().toStdString();
+        dialog->findChild<QPushButton*>("BtnCancel")->click();
+    });
+    ShowPrintExecuteDlg(layout.preview.get(), "Vektara", "");
+    EXPECT_EQ(state, "印刷終了") << PrinterObject()->GetLastError();
+    EXPECT_TRUE(vkttest::Scripted().messages.empty());
+
+    const std::vector<std::string> files = server.WaitForOutput(1);
+    ASSERT_EQ(files.size(), 1u) << server.LogTail();
+    const std::string pdf = files[0];
+    EXPECT_EQ(vkttest::PdfPageCount(pdf), 4);
+    EXPECT_NE(vkttest::Capture("pdfinfo '" + pdf + "'").find("595 x 842 pts (A4)"), std::string::npos);
+    // The chain of CUPS filters turns the kanji of the rows into glyphs without text, so the rows
+    // are told by their numbers: each page twice, the second page's rows right after the first's.
+    std::vector<QStringList> sheets;
+    std::vector<std::vector<int>> numbers;
+    static const QRegularExpression number(QString::fromUtf8("^[^0-9¥/\\-]*(\\d+)$"));
+    for (int sheet = 1; sheet <= 4; ++sheet) {
+        const int page = sheet <= 2 ? 2 : 3;
+        sheets.push_back(PageWords(pdf, sheet));
+        const QStringList& words = sheets.back();
+        EXPECT_TRUE(words.contains(QString::fromUtf8("食材リスト"))) << "sheet " << sheet;
+        EXPECT_TRUE(words.contains(QString("-%1/%2-").arg(page).arg(pages))) << "sheet " << sheet << ": "
+                                                                               << words.join(' ').toStdString();
+        numbers.emplace_back();
+        for (const QString& word : words)
+            if (const QRegularExpressionMatch match = number.match(word); match.hasMatch())
+                numbers.back().push_back(match.captured(1).toInt());
+    }
+    EXPECT_EQ(sheets[0], sheets[1]) << "the second copy of page 2";
+    EXPECT_EQ(sheets[2], sheets[3]) << "the second copy of page 3";
+    ASSERT_GT(numbers[0].size(), 10u);
+    ASSERT_GT(numbers[2].size(), 10u);
+    for (const std::vector<int>& rows : {numbers[0], numbers[2]})
+        for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i], rows[i - 1] + 1);
+    EXPECT_EQ(numbers[2].front(), numbers[0].back() + 1);
 }
 
 } // namespace

@@ -3,10 +3,12 @@
 #include "core/Umapobject.h"
 #include "database/Uvktobject.h"
 #include "database/Uvktapplication.h"
+#include "dialogs/Fcsvedit.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Settings.h"
 #include "layout/Preview.h"
+#include "platform/Files.h"
 #include "layout/Utextcontainer.h"
 #include "reports/Fprintexecutedlg.h"
 #include "screens/Fclassfilterview.h"
@@ -265,6 +267,22 @@ TEST_F(MainWindowTest, UnsupportedPlatformStopsWithoutTheCloseSequence)
     EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(key->ValueExists("VktSingleViewerBound"));
+}
+
+// The application's title is the product name: a box that names no caption shows it, as the CSV
+// grid's refusal of an unclosed quote does.
+TEST_F(MainWindowTest, BoxesNamingNoCaptionShowTheProductName)
+{
+    Show();
+    vkttest::Scripted().Reset();
+    const std::string path = vkttest::NewTempFolder("csv") + "/open.csv";
+    platform::WriteFileAtomic(path, "a,b\r\n\"c,d\r\n");
+    TCsvEdit grid;
+    EXPECT_FALSE(platform::Guard([&] { grid.LoadFromFile(path); }));
+    ASSERT_EQ(vkttest::Scripted().messages.size(), 1u);
+    const auto& message = vkttest::Scripted().messages[0];
+    EXPECT_NE(message.text.find("2行目: 引用符が閉じていません。"), std::string::npos) << message.text;
+    EXPECT_EQ(message.caption, VktMdl()->GetProductName());
 }
 
 TEST_F(MainWindowTest, CloseWritesAliasesStoresBoundsAndWithdrawsTheMarker)

@@ -9,6 +9,7 @@
 #include "widgets/Uhttpthread.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTcpServer>
@@ -362,6 +363,25 @@ TEST_F(UpdateCheckTest, NoticesThroughTheMessageService)
         EXPECT_EQ(message.caption, module.GetProductName());
         EXPECT_EQ(message.icon, platform::MsgIcon::Information);
     }
+}
+
+// A fetch still under way when the loop ends is abandoned then, without its calls: it holds
+// nothing up for the program's end.
+TEST_F(UpdateCheckTest, AFetchUnderWayAtTheLoopsEndIsAbandoned)
+{
+    HttpServer stalled({}, true);
+    QPointer<THTTPThread> fetch = new THTTPThread("VktFindUpdate");
+    fetch->SetURL(stalled.Url() + "vktupdatefile.txt");
+    bool called = false;
+    fetch->OnComplete = [&](THTTPThread*, const std::string&, bool) { called = true; };
+    fetch->OnTerminate = [&](THTTPThread*) { called = true; };
+    fetch->Start();
+    ASSERT_TRUE(WaitFor([&] { return !stalled.requests.empty(); }));
+    QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+    QCoreApplication::exec();
+    EXPECT_TRUE(fetch.isNull()) << "still waiting for its answer";
+    QTest::qWait(20);
+    EXPECT_FALSE(called);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// Window bounds and state of the form base, kept per user under the application's sub-path.
+// Window bounds and state of the form base, kept per user under the application's sub-path; the
+// placement of windows on the screen.
 #include <gtest/gtest.h>
 
 #include "database/Uvktapplication.h"
@@ -7,8 +8,10 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -139,6 +142,74 @@ TEST_F(FormBounds, MalformedValuesAreIgnoredAndBoundsOnNoScreenMoved)
     form.show();
     form.close();
     EXPECT_EQ(form.loads + form.saves, 0);
+}
+
+// Placement: the frame ends where the place says (10 pixels from the right and bottom edges, or
+// centred) and wholly inside the screen's available area, also when the frame is known only once
+// the window shows and when the window is larger than the area.
+class ScreenPlace : public ::testing::Test {
+protected:
+    static QRect Area() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+    // Shows the window and lets the placement follow the frame.
+    static void Settle(QWidget& window)
+    {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(50);
+    }
+    static bool Inside(const QRect& frame) { return Area().contains(frame); }
+};
+
+TEST_F(ScreenPlace, BottomRightWithTheFrameKnownOnlyAfterTheShow)
+{
+    QWidget window;
+    window.resize(300, 200);
+    SetScreenPlace(&window, TScreenPlace::BottomRight);   // not shown yet: no frame
+    Settle(window);
+    const QRect frame = window.frameGeometry();
+    EXPECT_EQ(Area().right() - frame.right(), 10);
+    EXPECT_EQ(Area().bottom() - frame.bottom(), 10);
+    EXPECT_EQ(window.size(), QSize(300, 200));
+}
+
+TEST_F(ScreenPlace, CentredWithTheFrame)
+{
+    QWidget window;
+    window.resize(320, 180);
+    SetScreenPlace(&window, TScreenPlace::Center);
+    Settle(window);
+    const QRect frame = window.frameGeometry();
+    EXPECT_LE(std::abs(frame.center().x() - Area().center().x()), 1);
+    EXPECT_LE(std::abs(frame.center().y() - Area().center().y()), 1);
+}
+
+TEST_F(ScreenPlace, AWindowLargerThanTheAreaIsShrunkIntoIt)
+{
+    for (const TScreenPlace place : {TScreenPlace::BottomRight, TScreenPlace::Center}) {
+        QWidget window;
+        window.resize(Area().size() + QSize(120, 90));
+        Settle(window);
+        SetScreenPlace(&window, place);
+        QTest::qWait(20);
+        EXPECT_TRUE(Inside(window.frameGeometry())) << static_cast<int>(place);
+    }
+    // A minimum size larger than the area: the top left stays on the screen.
+    QWidget window;
+    window.setMinimumSize(Area().size() + QSize(40, 40));
+    SetScreenPlace(&window, TScreenPlace::BottomRight);
+    Settle(window);
+    EXPECT_EQ(window.frameGeometry().topLeft(), Area().topLeft());
+}
+
+TEST_F(ScreenPlace, AUserMoveAfterThePlacementStays)
+{
+    QWidget window;
+    window.resize(200, 100);
+    SetScreenPlace(&window, TScreenPlace::BottomRight);
+    Settle(window);
+    window.move(Area().topLeft() + QPoint(30, 40));
+    QTest::qWait(150);
+    EXPECT_EQ(window.frameGeometry().topLeft(), Area().topLeft() + QPoint(30, 40));
 }
 
 } // namespace

@@ -145,6 +145,70 @@ TEST_F(PrinterObjectTest, CustomPaperTakesTheCurrentSizeInTenthsOfAMillimetre)
     EXPECT_EQ(printer.GetDrawRect(), (platform::Rect{10, 10, printer.GetPaperSize().X - 10, printer.GetPaperSize().Y - 10}));
 }
 
+// The scale draws each page at that percentage, as a driver does: the page the object reports grows
+// by 100 / scale around the paper's corner, the job's drawing shrinks by scale / 100 around the
+// printable area's corner, and the paper itself stays what it is.
+TEST_F(PrinterObjectTest, ScaleGrowsThePageAndShrinksTheDrawing)
+{
+    auto recorder = std::make_unique<RecordingPrinter>();
+    recorder->margin = 10;
+    RecordingPrinter& device = vkttest::InstallRecordingPrinter(std::move(recorder));
+    TPrinterObject& printer = *PrinterObject();
+    NoticeLog log;
+    TPrnObjListener listener(log.Make("a"));
+    ASSERT_EQ(printer.GetPaperSize(), (platform::Point{793, 1122}));
+
+    const struct {
+        int scale;
+        platform::Point paper;
+        platform::Rect area;
+    } cases[] = {
+        {50, {1586, 2244}, {20, 20, 1566, 2224}},
+        {200, {396, 561}, {5, 5, 391, 556}},
+        {0, {793, 1122}, {10, 10, 783, 1112}},   // no scale: the paper as it is
+        {100, {793, 1122}, {10, 10, 783, 1112}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scale);
+        printer.SetScale(c.scale);
+        EXPECT_EQ(printer.GetScale(), c.scale);
+        EXPECT_EQ(printer.GetPaperSize(), c.paper);
+        EXPECT_EQ(printer.GetDrawRect(), c.area);
+    }
+    EXPECT_EQ(log.lines.size(), 4u);
+
+    // Landscape at 50 %: the sides swap, then grow.
+    printer.SetScale(50);
+    printer.SetOrientation(true);
+    EXPECT_EQ(printer.GetPaperSize(), (platform::Point{2244, 1586}));
+    // The user's paper takes the size of the paper itself, not of the grown page.
+    printer.SetOrientation(false);
+    printer.SetPaperIndex(printer.PaperNameToIndex("ユーザ定義"));
+    EXPECT_EQ(printer.GetDevMode().PaperWidth, 793 * 254 / 96);
+    EXPECT_EQ(printer.GetDevMode().PaperLength, 1122 * 254 / 96);
+    EXPECT_NEAR(printer.GetPaperSize().X, 1586, 3);
+    EXPECT_NEAR(printer.GetPaperSize().Y, 2244, 3);
+    printer.SetPaperIndex(printer.PaperNameToIndex("A4 210 x 297 mm"));
+
+    // A square drawn at (100, 100)-(200, 200) on every page lands at half that, each page anew.
+    printer.SetCopyCount(3);
+    ASSERT_TRUE(printer.BeginDoc("scaled"));
+    for (int page = 1; page <= 2; ++page) {
+        if (page > 1) printer.NewPage();
+        printer.GetCanvas().FillRect({100, 100, 200, 200}, platform::RgbColor(255, 0, 0));
+    }
+    ASSERT_TRUE(printer.EndDoc());
+    EXPECT_EQ(device.jobMode.Copies, 3) << "copies as they were";
+    ASSERT_EQ(device.pages.size(), 2u);
+    for (const QImage& page : device.pages) {
+        EXPECT_EQ(page.size(), QSize(793, 1122)) << "the paper itself";
+        EXPECT_EQ(page.pixelColor(51, 51), QColor(255, 0, 0));
+        EXPECT_EQ(page.pixelColor(98, 98), QColor(255, 0, 0));
+        EXPECT_EQ(page.pixelColor(102, 102), QColor(255, 255, 255));
+        EXPECT_EQ(page.pixelColor(48, 48), QColor(255, 255, 255));
+    }
+}
+
 TEST_F(PrinterObjectTest, ChoosingPrinters)
 {
     auto first = std::make_unique<RecordingPrinter>("first");

@@ -13,6 +13,8 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -47,12 +49,41 @@ void CatchStopSignals(QObject* owner, std::function<void()> stop)
     ::sigaction(SIGINT, &action, nullptr);
 }
 
+// True when Qt can be given a display: a platform named, or an X or Wayland display.
+bool DisplayAvailable()
+{
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
+QtMessageHandler g_qtMessages = nullptr;
+
+// While the application object is made: a display named but not reached ends the program as a
+// missing one does, not with Qt's abort.
+void StartMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtFatalMsg) {
+        std::fputs("vektara: the display cannot be opened\n", stderr);
+        std::_Exit(1);
+    }
+    if (g_qtMessages) g_qtMessages(type, context, message);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (!DisplayAvailable()) {
+        std::fputs("vektara: no display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n", stderr);
+        return 1;
+    }
     TStartPrefetch prefetch;   // the font configuration is read meanwhile
+    g_qtMessages = qInstallMessageHandler(StartMessage);
     platform::Application app(argc, argv);
+    qInstallMessageHandler(g_qtMessages);
     VktApplication().SetShellServices(std::make_unique<TShellServices>());
     auto instance = std::make_unique<TSingleInstance>();
     if (!instance->Claim()) return 0;

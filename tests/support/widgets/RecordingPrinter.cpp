@@ -2,6 +2,7 @@
 
 #include "gui/BitmapCanvas.h"
 #include "gui/Image.h"
+#include "platform/Errors.h"
 #include "widgets/Upapernamelist.h"
 
 namespace vkttest {
@@ -77,6 +78,7 @@ bool RecordingPrinter::PageSetup(TPrinterDevMode& mode)
 std::unique_ptr<TPrinterJob> RecordingPrinter::BeginJob(const std::string& title, const TPrinterDevMode& mode)
 {
     log.push_back("BeginDoc|" + title);
+    if (!refuseMessage.empty()) throw platform::Error(refuseMessage);
     if (refuseJobs) return nullptr;
     jobMode = mode;
     return std::make_unique<RecordingJob>(*this, GetPaperSize(mode));

@@ -27,7 +27,7 @@ public:
     std::vector<std::string> GetFonts() const override;
     // Logs "PageSetup"; answers `pageSetupResult` and then applies `pageSetupMode` when it has one.
     bool PageSetup(TPrinterDevMode& mode) override;
-    // Logs "BeginDoc|<title>"; null when `refuseJobs`.
+    // Logs "BeginDoc|<title>"; null when `refuseJobs`, raises when `refuseMessage` is set.
     std::unique_ptr<TPrinterJob> BeginJob(const std::string& title, const TPrinterDevMode& mode) override;
 
     // Set-up.
@@ -40,6 +40,7 @@ public:
     bool pageSetupResult = false;
     std::unique_ptr<TPrinterDevMode> pageSetupMode;
     bool refuseJobs = false;
+    std::string refuseMessage;   // when set, BeginDoc raises platform::Error with it
     bool failEnd = false;   // EndDoc reports a failed write
 
     // Records: "BeginDoc|title", "NewPage", "EndDoc", "CancelDoc", "PageSetup"; the pages finished

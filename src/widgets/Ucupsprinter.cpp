@@ -1,0 +1,335 @@
+#include "widgets/Ucupsprinter.h"
+
+#include "platform/Errors.h"
+#include "widgets/Mvktmodule.h"
+#include "widgets/Upapernamelist.h"
+
+#include <cups/cups.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// No call to the server waits longer than these.
+constexpr int kConnectMilliseconds = 5000;
+constexpr double kReplySeconds = 15.0;
+// Media whose sizes differ from a row of the paper table by at most this (1/100 mm) are that row.
+constexpr int kSizeTolerance = 100;
+constexpr int kDefaultResolution = 600;
+
+int MMToPixels(int hundredthsOfMM, int dpi)
+{
+    return static_cast<int>(static_cast<long long>(hundredthsOfMM) * dpi / 2540);
+}
+
+std::string Queue(const std::string& name) { return "プリンタ「" + name + "」"; }
+
+// One connection to the server; empty when the server cannot be reached.
+class TCupsConnection {
+public:
+    TCupsConnection()
+        : http_(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectMilliseconds,
+                             nullptr))
+    {
+        if (http_) httpSetTimeout(http_, kReplySeconds, nullptr, nullptr);
+    }
+    ~TCupsConnection()
+    {
+        if (http_) httpClose(http_);
+    }
+    TCupsConnection(const TCupsConnection&) = delete;
+    TCupsConnection& operator=(const TCupsConnection&) = delete;
+
+    http_t* Get() const { return http_; }
+    explicit operator bool() const { return http_ != nullptr; }
+
+private:
+    http_t* http_;
+};
+
+// A queue's destination record as the server describes it now; null when it has none.
+struct TDestDeleter {
+    void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
+};
+using TDest = std::unique_ptr<cups_dest_t, TDestDeleter>;
+
+TDest NamedDest(const TCupsConnection& http, const std::string& name)
+{
+    return TDest(cupsGetNamedDest(http.Get(), name.c_str(), nullptr));
+}
+
+// Raises the user's message when the queue cannot take a job now.
+void CheckQueue(const std::string& name)
+{
+    TCupsConnection http;
+    if (!http) throw platform::Error(Queue(name) + "の印刷サーバーに接続できません。\n" + cupsLastErrorString());
+    const TDest dest = NamedDest(http, name);
+    if (!dest) throw platform::Error(Queue(name) + "が見つかりません。\n" + cupsLastErrorString());
+    const char* uri = cupsGetOption("printer-uri-supported", dest->num_options, dest->options);
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 uri ? uri : ("ipp://localhost/printers/" + name).c_str());
+    static const char* const wanted[] = {"printer-state", "printer-state-message", "printer-is-accepting-jobs"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    ipp_t* response = cupsDoRequest(http.Get(), request, "/");
+    if (!response || ippGetStatusCode(response) > IPP_STATUS_OK_CONFLICTING) {
+        ippDelete(response);
+        throw platform::Error(Queue(name) + "の状態を読めません。\n" + cupsLastErrorString());
+    }
+    const int state = ippGetInteger(ippFindAttribute(response, "printer-state", IPP_TAG_ENUM), 0);
+    const bool accepting = ippGetBoolean(ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN), 0);
+    const char* text = ippGetString(ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT), 0, nullptr);
+    const std::string reason = text && *text ? "\n" + std::string(text) : std::string();
+    ippDelete(response);
+    if (state == IPP_PSTATE_STOPPED) throw platform::Error(Queue(name) + "は停止しています。" + reason);
+    if (!accepting) throw platform::Error(Queue(name) + "は印刷を受け付けていません。" + reason);
+}
+
+// A job drawn into a temporary PDF file and sent to the queue when it ends; the file goes in
+// every outcome.
+class TCupsJob : public TPrinterJob {
+public:
+    TCupsJob(std::string queue, std::string title, std::string media, std::string file,
+             std::unique_ptr<TPrinterJob> pdf)
+        : queue_(std::move(queue)), title_(std::move(title)), media_(std::move(media)), file_(std::move(file)),
+          pdf_(std::move(pdf))
+    {
+    }
+    ~TCupsJob() override { RemoveFile(); }
+
+    platform::Canvas& GetCanvas() override { return pdf_->GetCanvas(); }
+    void NewPage() override { pdf_->NewPage(); }
+
+    bool End() override
+    {
+        if (!pdf_->End()) {
+            RemoveFile();
+            return false;
+        }
+        try {
+            Submit();
+        } catch (...) {
+            RemoveFile();
+            throw;
+        }
+        RemoveFile();
+        return true;
+    }
+
+    void Cancel() override
+    {
+        pdf_->Cancel();
+        RemoveFile();
+    }
+
+private:
+    void Submit() const
+    {
+        CheckQueue(queue_);
+        TCupsConnection http;
+        if (!http) throw platform::Error(Queue(queue_) + "の印刷サーバーに接続できません。\n" + cupsLastErrorString());
+        cups_option_t* options = nullptr;
+        int count = 0;
+        if (!media_.empty()) count = cupsAddOption("media", media_.c_str(), count, &options);
+        const int id = cupsPrintFile2(http.Get(), queue_.c_str(), file_.c_str(), title_.c_str(), count, options);
+        cupsFreeOptions(count, options);
+        if (id == 0)
+            throw platform::Error(Queue(queue_) + "が印刷を受け付けませんでした。\n" + cupsLastErrorString());
+    }
+
+    void RemoveFile() const
+    {
+        std::error_code ignored;
+        std::filesystem::remove(file_, ignored);
+    }
+
+    std::string queue_;
+    std::string title_;
+    std::string media_;
+    std::string file_;
+    std::unique_ptr<TPrinterJob> pdf_;
+};
+
+// A new empty file for a job's PDF.
+std::string NewJobFile()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "vektara-print-XXXXXX.pdf").string();
+    const int fd = mkstemps(pattern.data(), 4);
+    if (fd < 0) throw platform::FileError("一時ファイルを作成できません: " + pattern);
+    ::close(fd);
+    return pattern;
+}
+
+class TCupsPrinterDevice : public TPrinterDevice {
+public:
+    explicit TCupsPrinterDevice(std::string name) : name_(std::move(name)) {}
+
+    std::string GetName() const override { return name_; }
+
+    std::vector<TPrinterPaper> GetPapers() const override
+    {
+        Load();
+        return papers_;
+    }
+
+    TPrinterDevMode GetDefaultDevMode() const override
+    {
+        Load();
+        TPrinterDevMode mode;
+        if (!papers_.empty()) mode.PaperSize = defaultPaper_;
+        return mode;
+    }
+
+    int GetResolution() const override
+    {
+        Load();
+        return resolution_;
+    }
+
+    platform::Rect GetPrintableRect(const TPrinterDevMode& mode) const override
+    {
+        Load();
+        const platform::Point paper = GetPaperSize(mode);
+        const auto found = media_.find(mode.PaperSize);
+        if (found == media_.end()) return {0, 0, paper.X, paper.Y};
+        const TMedium& m = found->second;
+        int left = m.Left, top = m.Top, right = m.Right, bottom = m.Bottom;
+        // Landscape turns the sheet a quarter clockwise: its left edge becomes the top.
+        if (mode.Orientation == 2) {
+            left = m.Bottom;
+            top = m.Left;
+            right = m.Top;
+            bottom = m.Right;
+        }
+        const int dpi = resolution_;
+        return {MMToPixels(left, dpi), MMToPixels(top, dpi), paper.X - MMToPixels(right, dpi),
+                paper.Y - MMToPixels(bottom, dpi)};
+    }
+
+    std::unique_ptr<TPrinterJob> BeginJob(const std::string& title, const TPrinterDevMode& mode) override
+    {
+        CheckQueue(name_);
+        Load();
+        platform::Point mm = PaperSizeMM(mode);
+        if (mode.Orientation == 2) std::swap(mm.X, mm.Y);
+        const platform::Rect area = GetPrintableRect(mode);
+        const auto found = media_.find(mode.PaperSize);
+        const std::string media = found == media_.end() ? std::string() : found->second.Keyword;
+        const std::string name = title.empty() ? VktMdl()->GetProductName() : title;
+        const std::string file = NewJobFile();
+        std::unique_ptr<TPrinterJob> pdf;
+        try {
+            pdf = MakePdfFileJob(file, name, mm, resolution_, mode.Copies, {area.Left, area.Top});
+        } catch (...) {
+            std::error_code ignored;
+            std::filesystem::remove(file, ignored);
+            throw;
+        }
+        return std::make_unique<TCupsJob>(name_, name, media, file, std::move(pdf));
+    }
+
+private:
+    // A medium as the server names it, with its margins in 1/100 mm.
+    struct TMedium {
+        std::string Keyword;
+        int Left = 0;
+        int Top = 0;
+        int Right = 0;
+        int Bottom = 0;
+    };
+
+    // Reads the queue's media, default medium and resolution once.
+    void Load() const
+    {
+        if (loaded_) return;
+        loaded_ = true;
+        TCupsConnection http;
+        if (!http) return;
+        const TDest dest = NamedDest(http, name_);
+        if (!dest) return;
+        cups_dinfo_t* info = cupsCopyDestInfo(http.Get(), dest.get());
+        if (!info) return;
+        if (ipp_attribute_t* supported = cupsFindDestSupported(http.Get(), dest.get(), info, CUPS_MEDIA)) {
+            for (int i = 0; i < ippGetCount(supported); ++i)
+                if (const char* keyword = ippGetString(supported, i, nullptr))
+                    AddMedium(http, dest.get(), info, keyword);
+        }
+        if (ipp_attribute_t* media = cupsFindDestDefault(http.Get(), dest.get(), info, CUPS_MEDIA)) {
+            const char* keyword = ippGetString(media, 0, nullptr);
+            for (const auto& [id, medium] : media_)
+                if (keyword && medium.Keyword == keyword) defaultPaper_ = id;
+        }
+        if (!papers_.empty() && media_.count(defaultPaper_) == 0) defaultPaper_ = papers_.front().ID;
+        if (ipp_attribute_t* resolution = cupsFindDestDefault(http.Get(), dest.get(), info, "printer-resolution")) {
+            int y = 0;
+            ipp_res_t units = IPP_RES_PER_INCH;
+            const int x = ippGetResolution(resolution, 0, &y, &units);
+            const int dpi = units == IPP_RES_PER_CM ? x * 254 / 100 : x;
+            if (dpi >= 72 && dpi <= 2400) resolution_ = dpi;
+        }
+        cupsFreeDestInfo(info);
+    }
+
+    void AddMedium(const TCupsConnection& http, cups_dest_t* dest, cups_dinfo_t* info, const char* keyword) const
+    {
+        cups_size_t size{};
+        if (!cupsGetDestMediaByName(http.Get(), dest, info, keyword, CUPS_MEDIA_FLAGS_DEFAULT, &size) ||
+            size.width <= 0 || size.length <= 0)
+            return;
+        int id = 0;
+        std::string name;
+        for (const TPaperName& row : PaperNames()) {
+            if (row.ID == kUserPaperID || media_.count(row.ID) != 0) continue;
+            if (std::abs(row.Width - size.width) <= kSizeTolerance &&
+                std::abs(row.Height - size.length) <= kSizeTolerance) {
+                id = row.ID;
+                name = row.Name;
+                break;
+            }
+        }
+        if (id == 0) {
+            id = nextOwnID_++;
+            const char* text = cupsLocalizeDestMedia(http.Get(), dest, info, CUPS_MEDIA_FLAGS_DEFAULT, &size);
+            name = text && *text ? text : keyword;
+        }
+        media_[id] = {keyword, size.left, size.top, size.right, size.bottom};
+        papers_.push_back({id, name, size.width, size.length});
+    }
+
+    std::string name_;
+    mutable bool loaded_ = false;
+    mutable std::vector<TPrinterPaper> papers_;
+    mutable std::map<int, TMedium> media_;
+    mutable int defaultPaper_ = 9;
+    mutable int nextOwnID_ = kUserPaperID + 1;
+    mutable int resolution_ = kDefaultResolution;
+};
+
+} // namespace
+
+std::vector<std::unique_ptr<TPrinterDevice>> CupsPrinterDevices(int& defaultIndex)
+{
+    std::vector<std::unique_ptr<TPrinterDevice>> devices;
+    defaultIndex = -1;
+    TCupsConnection http;
+    if (!http) return devices;
+    cups_dest_t* dests = nullptr;
+    const int count = cupsGetDests2(http.Get(), &dests);
+    std::string defaultName;
+    for (int i = 0; i < count; ++i) {
+        const cups_dest_t& dest = dests[i];
+        if (dest.is_default) defaultName = dest.name;
+        if (dest.instance) continue;   // the user's option sets of a queue
+        devices.push_back(std::make_unique<TCupsPrinterDevice>(dest.name));
+    }
+    cupsFreeDests(count, dests);
+    for (std::size_t i = 0; i < devices.size(); ++i)
+        if (!defaultName.empty() && devices[i]->GetName() == defaultName) defaultIndex = static_cast<int>(i);
+    return devices;
+}
