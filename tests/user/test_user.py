@@ -43,6 +43,7 @@ FILTER_NODE_IMAGE = (28, 813)      # the image of the first user filter in the f
 # bar's buttons, the memo page's text and size field, and the history chart's month page.
 NAME_FIELD = (316, 801)
 DETAIL_TABS = [(567, 750), (616, 750), (674, 750), (734, 750), (806, 750)]
+DETAIL_PAGE = (548, 760, 1040, 200)  # the detail panel's page below its tabs
 ITEM_DOWN_BUTTON = (586, 778)
 REPRICE_BUTTON = (674, 778)
 MEMO_TEXT = (1030, 821)
@@ -157,7 +158,7 @@ class UserSession:
         self.x.key("Return")
 
     def status_count(self):
-        return self.x.grab_window(self.main).crop(*STATUS_COUNT)
+        return self.x.grab_window(self.main, STATUS_COUNT)
 
     def wait_changed(self, before, grab, what, timeout=10):
         poll(lambda: grab().data != before.data, timeout, what)
@@ -208,12 +209,44 @@ class UserSession:
 
     def listed_rows(self):
         """The record list's rows that show a name, counted from the top by their dark pixels."""
-        image = self.x.grab_window(self.main)
         x, y = RECORD_ROW0
+        image = self.x.grab_window(self.main, (x - 40, y - 5, 80, ROW_HEIGHT * 40))
         rows = 0
-        while image.crop(x - 40, y + ROW_HEIGHT * rows - 5, 80, 10).dark_columns():
+        while image.crop(0, ROW_HEIGHT * rows, 80, 10).dark_columns():
             rows += 1
         return rows
+
+    def drawn(self, window, what, unlike=None):
+        """The window's picture once two grabs in a row agree or, given `unlike`, once two grabs in a
+        row differ from it (a caret may blink on the new page)."""
+        last = [None]
+
+        def settled():
+            now = self.x.grab_window(window).data
+            if unlike is None:
+                done = now == last[0]
+            else:
+                done = last[0] is not None and unlike not in (now, last[0])
+            last[0] = now
+            return done
+        poll(settled, 10, what, interval=0.3)
+        return last[0]
+
+    def detail_page(self, tab, changes=True):
+        """A tab of the record editor's detail panel chosen by a click; waited for until its page,
+        changed when `changes`, draws the same twice."""
+        def page():
+            return self.x.grab_window(self.main, DETAIL_PAGE).data
+        before = page()
+        self.click(self.main, DETAIL_TABS[tab])
+        last = [before]
+
+        def settled():
+            now = page()
+            done = now == last[0] and (now != before or not changes)
+            last[0] = now
+            return done
+        poll(settled, 10, "the detail panel's page %d" % tab, interval=0.3)
 
     def food_id(self):
         return self.record(FOODS[0][1])[0]
@@ -412,8 +445,7 @@ class UserSession:
         self.x.double_click(self.main, x, y)
         time.sleep(1.0)
         # The detail panel keeps the page the ingredient showed: 材料 chosen.
-        self.click(self.main, DETAIL_TABS[0])
-        time.sleep(0.3)
+        self.detail_page(0, changes=False)
         recipe = self.record(RECIPE)[0]
         first = self.record(FOODS[0][1])[0]
         sql = 'SELECT "ItemIndex" FROM "VktDB1O" WHERE "Item_Key" = ? AND "Data_Key" = ?'
@@ -441,7 +473,7 @@ class UserSession:
         # 表示 → 棚卸し表示: the new sheet is listed at once, its first row holding text.
         self.menu("alt+v", 2)
         x, y = RECORD_ROW0
-        poll(lambda: len(self.x.grab_window(self.main).crop(x - 250, y - 8, 600, 16).dark_columns()) > 20, 10,
+        poll(lambda: len(self.x.grab_window(self.main, (x - 250, y - 8, 600, 16)).dark_columns()) > 20, 10,
              "the new stock-taking sheet's rows")
         self.settle(0.5)
         self.menu("alt+v", 2)                     # back to the record list
@@ -474,11 +506,10 @@ class UserSession:
 
     def month_price_editor(self):
         # 履歴チャート → 月間履歴 → 使用単価編集: the month's days and prices show beside the chart.
-        self.click(self.main, DETAIL_TABS[4])
-        time.sleep(0.8)
+        self.detail_page(4)
 
         def day_columns():
-            return len(self.x.grab_window(self.main).crop(*MONTH_EDITOR_AREA).dark_columns())
+            return len(self.x.grab_window(self.main, MONTH_EDITOR_AREA).dark_columns())
         if day_columns() > 4:
             raise StepFailed("the chart's left part holds text before the month-price editor was asked for")
         self.click(self.main, MONTH_EDIT_BUTTON)
@@ -502,8 +533,10 @@ class UserSession:
         self.click(self.main, NAME_FIELD)
         self.x.key("Tab", "Tab", "Tab")           # 仏名, 形態, 使用単位
         self.x.key("Down", "Tab")                 # the next unit (袋 after 箱); leaving the field applies it
-        self.wait_dialog("^使用単位の変更ウィザード$")
+        wizard = self.wait_dialog("^使用単位の変更ウィザード$")
+        start = self.drawn(wizard, "the wizard's start page")
         self.x.key("Return")                      # 進む
+        self.drawn(wizard, "the wizard's second page", unlike=start)
         self.snap("rate")
         self.x.type("2")
         self.x.key("Return")                      # 実行
@@ -535,8 +568,7 @@ class UserSession:
     def memo_size(self):
         # A memo line pasted on the recipe's メモ page, selected and set to 16 pt in the size field.
         recipe = self.record(RECIPE)[0]
-        self.click(self.main, DETAIL_TABS[1])
-        time.sleep(0.8)
+        self.detail_page(1)
         self.click(self.main, MEMO_TEXT)
         self.x.paste(MEMO)
         self.x.key("ctrl+a")

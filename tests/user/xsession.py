@@ -85,8 +85,9 @@ class Image:
                 + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
 
 
-def read_xwd(blob):
-    """Decodes an XWD dump of a TrueColor visual (what xwd writes for a 24-bit screen)."""
+def read_xwd(blob, box=None):
+    """Decodes an XWD dump of a TrueColor visual (what xwd writes for a 24-bit screen); only the part
+    `box` (x, y, w, h, clipped to the image) when given."""
     header_size, version = struct.unpack(">II", blob[:8])
     if version != 7:
         raise ValueError("not an XWD file of version 7")
@@ -98,6 +99,10 @@ def read_xwd(blob):
     offset = header_size + ncolors * 12
     step = bits_per_pixel // 8
     order = "<" if byte_order == 0 else ">"
+    bx, by, bw, bh = box if box else (0, 0, width, height)
+    x0, y0 = max(0, bx), max(0, by)
+    x1, y1 = min(width, bx + bw), min(height, by + bh)
+    w, h = max(0, x1 - x0), max(0, y1 - y0)
 
     def shift(mask):
         s = 0
@@ -107,24 +112,31 @@ def read_xwd(blob):
         return s
 
     rs, gs, bs = shift(red_mask), shift(green_mask), shift(blue_mask)
-    out = bytearray(width * height * 3)
-    fast = step == 4 and (red_mask, green_mask, blue_mask) == (0xff0000, 0xff00, 0xff)
-    for y in range(height):
-        row = blob[offset + y * bytes_per_line:offset + y * bytes_per_line + width * step]
-        o = y * width * 3
-        if fast and order == "<":
-            # B G R X in memory: take the channels by slicing.
-            out[o:o + width * 3:3] = row[2::4]
-            out[o + 1:o + width * 3:3] = row[1::4]
-            out[o + 2:o + width * 3:3] = row[0::4]
+    out = bytearray(w * h * 3)
+    fast = step == 4 and order == "<" and (red_mask, green_mask, blue_mask) == (0xff0000, 0xff00, 0xff)
+    if fast and w == width and bytes_per_line == width * 4:
+        # B G R X in memory, whole rows: the channels taken by slicing at once.
+        block = blob[offset + y0 * bytes_per_line:offset + y1 * bytes_per_line]
+        out[0::3] = block[2::4]
+        out[1::3] = block[1::4]
+        out[2::3] = block[0::4]
+        return Image(w, h, bytes(out))
+    for y in range(y0, y1):
+        start = offset + y * bytes_per_line + x0 * step
+        row = blob[start:start + w * step]
+        o = (y - y0) * w * 3
+        if fast:
+            out[o:o + w * 3:3] = row[2::4]
+            out[o + 1:o + w * 3:3] = row[1::4]
+            out[o + 2:o + w * 3:3] = row[0::4]
             continue
-        for x in range(width):
+        for x in range(w):
             p = row[x * step:x * step + step]
             v = int.from_bytes(p, "little" if order == "<" else "big")
             out[o + x * 3] = (v & red_mask) >> rs
             out[o + x * 3 + 1] = (v & green_mask) >> gs
             out[o + x * 3 + 2] = (v & blue_mask) >> bs
-    return Image(width, height, bytes(out))
+    return Image(w, h, bytes(out))
 
 
 class XSession:
@@ -304,17 +316,21 @@ class XSession:
 
     # --- pictures ------------------------------------------------------------------------------
 
-    def _xwd(self, *target):
+    def _xwd(self, *target, box=None):
         blob = subprocess.run(["xwd", "-silent"] + list(target), env=self.env, stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, timeout=20, check=True).stdout
-        return read_xwd(blob)
+        return read_xwd(blob, box)
 
-    def grab(self):
-        """The screen as shown: the root, then each visible window of the program read on its own and
-        laid over it from the bottom of the stack up. (Under Xvfb and openbox the root's pixels keep
-        black where a window shown after the first one lies, though the window itself has its
-        contents.)"""
-        screen = self._xwd("-root")
+    def grab(self, box=None):
+        """The screen as shown, or its part `box` (x, y, w, h): the root, then each visible window of
+        the program read on its own and laid over it from the bottom of the stack up. (Under Xvfb and
+        openbox the root's pixels keep black where a window shown after the first one lies, though the
+        window itself has its contents.)"""
+        sw, sh = self.screen
+        bx, by, bw, bh = box if box else (0, 0, sw, sh)
+        bx, by = max(0, bx), max(0, by)
+        bw, bh = max(0, min(sw, bx + bw) - bx), max(0, min(sh, by + bh) - by)
+        screen = self._xwd("-root", box=(bx, by, bw, bh))
         visible = set(self.find_class(self.app_class)) if self.app_class else set()
         if not visible:
             return screen
@@ -323,31 +339,33 @@ class XSession:
         for line in tree.splitlines():
             m = re.match(r"\s*(0x[0-9a-f]+) .* (\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$", line)
             if m and int(m.group(1), 16) in visible:
-                stack.append((int(m.group(1), 16), int(m.group(4)), int(m.group(5))))
+                stack.append((int(m.group(1), 16), int(m.group(4)), int(m.group(5)), int(m.group(2)),
+                              int(m.group(3))))
         data = bytearray(screen.data)
-        for window, x, y in reversed(stack):   # xwininfo lists the top of the stack first
+        for window, x, y, w, h in reversed(stack):   # xwininfo lists the top of the stack first
+            # The part of the box the window covers, in the window's coordinates.
+            x0, y0 = max(bx, x), max(by, y)
+            x1, y1 = min(bx + bw, x + w), min(by + bh, y + h)
+            if x0 >= x1 or y0 >= y1:
+                continue
             try:
-                part = self._xwd("-id", str(window))
+                part = self._xwd("-id", str(window), box=(x0 - x, y0 - y, x1 - x0, y1 - y0))
             except (subprocess.SubprocessError, ValueError):
                 continue   # gone meanwhile
             for r in range(part.height):
-                sy = y + r
-                if not 0 <= sy < screen.height:
-                    continue
-                x0, x1 = max(0, x), min(screen.width, x + part.width)
-                if x0 >= x1:
-                    continue
-                data[(sy * screen.width + x0) * 3:(sy * screen.width + x1) * 3] = \
-                    part.data[(r * part.width + x0 - x) * 3:(r * part.width + x1 - x) * 3]
-        return Image(screen.width, screen.height, bytes(data))
+                o = ((y0 - by + r) * bw + x0 - bx) * 3
+                data[o:o + part.width * 3] = part.data[r * part.width * 3:(r + 1) * part.width * 3]
+        return Image(bw, bh, bytes(data))
 
     def find_class(self, cls):
         out = self.xdotool("search", "--onlyvisible", "--class", cls, check=False)
         return [int(w) for w in out.split()]
 
-    def grab_window(self, window):
+    def grab_window(self, window, box=None):
+        """The window's client area as shown, or its part `box` (x, y, w, h in client coordinates)."""
         x, y, w, h = self.geometry(window)
-        return self.grab().crop(x, y, w, h)
+        bx, by, bw, bh = box if box else (0, 0, w, h)
+        return self.grab((x + bx, y + by, bw, bh))
 
     def screenshot(self, path):
         image = self.grab()
