@@ -1,0 +1,743 @@
+#!/usr/bin/env python3
+"""A cook's session with the built program, driven only by X input.
+
+The program runs under Xvfb with openbox on its own home folder; xdotool types and clicks, windows
+are waited for by name, and what was done is checked in the database (sqlite3), the printed PDF
+(pdftotext), the dialogs' frames (xwininfo, xprop) and what the screen shows (pixels of the list's
+rows, the status bar's count, the month-price editor). Each step leaves build/snapshots/
+user-NN-<step>.png (some also user-NN-<step>-<moment>.png); a step that fails leaves
+user-NN-<step>-failed.png and ends the run.
+
+usage: test_user.py [--keep-going] PROGRAM SNAPSHOT_FOLDER
+
+--keep-going runs the later steps after a failed one (for looking at several faults at once).
+"""
+
+import datetime
+import os
+import re
+import shutil
+import signal
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xsession import StepFailed, XSession, poll  # noqa: E402
+
+MAIN = "^Vektara 2005$"
+STEP_SECONDS = 40
+SCREEN_GAP = 10          # between a dialog placed at the bottom right and the screen's edges
+RUN_SECONDS = 230
+
+# The main window, maximised: its fixed layout (client coordinates).
+CLASS_TREE = (60, 99)
+RECORD_ROW0 = (450, 115)
+ROW_HEIGHT = 16
+APPEND_ITEM_BUTTON = (14, 70)      # first button of the second tool bar row
+STATUS_COUNT = (1425, 958, 90, 20)  # the status bar's "marked/listed" panel
+FILTER_NODE_IMAGE = (28, 813)      # the image of the first user filter in the filter tree
+# The record editor below the list: its name field, the tabs of its detail panel, the item tool
+# bar's buttons, the memo page's text and size field, and the history chart's month page.
+NAME_FIELD = (316, 801)
+DETAIL_TABS = [(567, 750), (616, 750), (674, 750), (734, 750), (806, 750)]
+DETAIL_PAGE = (548, 760, 1040, 200)  # the detail panel's page below its tabs
+ITEM_DOWN_BUTTON = (586, 778)
+REPRICE_BUTTON = (674, 778)
+MEMO_TEXT = (1030, 821)
+MEMO_SIZE = (720, 934)
+MONTH_EDIT_BUTTON = (713, 809)      # 使用単価編集
+MONTH_EDITOR_AREA = (548, 851, 92, 65)  # where the month-price editor's days lie, left of the chart
+MONTH_FIRST_PRICE = (680, 851)      # the editor's price of the month's first day
+# The master-data dialog (client coordinates; from its right or bottom edge where negative): the
+# user-filter page's tab, the filter list's first name, the field list's 使用単価, 設定, 閉じる.
+OTHER_FILTER_TAB = (386, 24)
+OTHER_FILTER_NAME = (70, 42)
+OTHER_USE_PRICE_FIELD = (190, 251)
+OTHER_FILTER_SET = (-77, 169)
+OTHER_CLOSE = (-169, -37)
+
+FOODS = [("果物類" if i % 2 else "穀物類", "テスト食材%02d" % i, "箱" if i % 3 else "袋", 100 + 10 * i, 1 + i % 3, 50 + i)
+         for i in range(1, 21)]
+DEALER = "東京青果"
+RECIPE = "フルーツソース"
+RECIPE_FRENCH = "SauceFruits"
+MEMO = "黒胡椒を少々加える。"
+USER_FILTER = "高額食材"
+USER_FILTER_PRICE = 200
+
+
+class Timeout(Exception):
+    pass
+
+
+def _alarm(signum, frame):
+    raise Timeout("step took longer than its limit")
+
+
+class UserSession:
+    def __init__(self, program, out):
+        self.program = program
+        self.out = out
+        self.home = tempfile.mkdtemp(prefix="vkt-user-")
+        self.db = os.path.join(self.home, "kitchen", "vektara.db")
+        self.number = 0
+        self.x = None
+        self.app = None
+        self.main = None
+
+    # --- running ---------------------------------------------------------------------------------
+
+    def start(self):
+        os.makedirs(self.out, exist_ok=True)
+        for name in os.listdir(self.out):
+            if name.startswith("user-") and name.endswith(".png"):
+                os.remove(os.path.join(self.out, name))
+        self.x = XSession(app_class="vektara")
+        env = dict(self.x.env)
+        runtime = os.path.join(self.home, "run")
+        os.makedirs(runtime, mode=0o700)
+        env.update(HOME=self.home, XDG_CONFIG_HOME=self.home + "/.config", XDG_DATA_HOME=self.home + "/.local/share",
+                   XDG_CACHE_HOME=self.home + "/.cache", XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb",
+                   CUPS_SERVER="/nonexistent/cups.sock", LANG="C.UTF-8")
+        env.pop("QT_QPA_PLATFORMTHEME", None)
+        self.log_file = open(os.path.join(self.out, "user-program.log"), "w")
+        self.app = self.x.start([self.program], env=env, stdout=self.log_file, stderr=subprocess.STDOUT)
+
+    def close(self):
+        if self.x:
+            self.x.close()
+        if getattr(self, "log_file", None):
+            self.log_file.close()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    def step(self, name, act, seconds=STEP_SECONDS):
+        self.number += 1
+        label = self.label = "user-%02d-%s" % (self.number, name)
+        began = time.monotonic()
+        signal.signal(signal.SIGALRM, _alarm)
+        signal.setitimer(signal.ITIMER_REAL, seconds)
+        try:
+            act()
+            signal.setitimer(signal.ITIMER_REAL, 0)
+            if self.app.poll() is not None:
+                raise StepFailed("the program ended (exit code %s)" % self.app.returncode)
+            self.settle()
+            self.x.screenshot(os.path.join(self.out, label + ".png"))
+        except BaseException as error:
+            signal.setitimer(signal.ITIMER_REAL, 0)
+            try:
+                self.x.screenshot(os.path.join(self.out, label + "-failed.png"))
+            except Exception:
+                pass
+            raise StepFailed("step %s: %s" % (name, error)) from error
+        print("step %-24s ok  %5.1f s" % (name, time.monotonic() - began), flush=True)
+
+    def settle(self, seconds=0.3):
+        time.sleep(seconds)
+
+    def snap(self, suffix):
+        """A screenshot within the current step: user-NN-<step>-<suffix>.png."""
+        self.settle(0.5)
+        self.x.screenshot(os.path.join(self.out, "%s-%s.png" % (self.label, suffix)))
+
+    # --- helpers ---------------------------------------------------------------------------------
+
+    def click(self, window, at, **kwargs):
+        self.x.click(window, at[0], at[1], **kwargs)
+
+    def menu(self, accelerator, downs):
+        """A main-menu entry: the menu by its accelerator, then `downs` enabled entries below the first."""
+        self.x.activate(self.main)
+        self.x.key(accelerator)
+        time.sleep(0.3)
+        for _ in range(downs):
+            self.x.key("Down")
+        self.x.key("Return")
+
+    def status_count(self):
+        return self.x.grab_window(self.main, STATUS_COUNT)
+
+    def wait_changed(self, before, grab, what, timeout=10):
+        poll(lambda: grab().data != before.data, timeout, what)
+
+    def query(self, sql, args=()):
+        con = sqlite3.connect("file:%s?mode=ro" % self.db, uri=True, timeout=10)
+        try:
+            return con.execute(sql, args).fetchall()
+        finally:
+            con.close()
+
+    def record(self, name):
+        rows = self.query('SELECT "Data_ID", "Data2", "UsePrice" FROM "VktDB1F" WHERE "Data" = ?', (name,))
+        return rows[0] if rows else None
+
+    def wait_db(self, sql, args, expected, what, timeout=10):
+        def check():
+            try:
+                return self.query(sql, args) == expected
+            except sqlite3.OperationalError:
+                return False
+        try:
+            poll(check, timeout, what)
+        except StepFailed:
+            raise StepFailed("%s: %r, expected %r" % (what, self.query(sql, args), expected))
+
+    def wait_dialog(self, name):
+        window = self.x.wait_window(name)
+        self.x.wait_active(name)
+        return window
+
+    def placed_bottom_right(self, window, what):
+        """The window with its frame lies wholly on the screen, 10 pixels from its right and bottom edges."""
+        x, y, w, h = self.x.frame_geometry(window)
+        sw, sh = self.x.screen
+        if x < 0 or y < 0 or x + w > sw or y + h > sh:
+            raise StepFailed("%s with its frame lies outside the screen: %d,%d %dx%d on %dx%d"
+                             % (what, x, y, w, h, sw, sh))
+        gaps = sw - x - w, sh - y - h
+        if any(abs(gap - SCREEN_GAP) > 2 for gap in gaps):
+            raise StepFailed("%s's frame is %d and %d pixels from the screen's right and bottom edges, not %d"
+                             % (what, gaps[0], gaps[1], SCREEN_GAP))
+
+    def dialog_click(self, window, at):
+        """A click at `at` of a dialog's client area; negative coordinates count from its right or bottom."""
+        _, _, w, h = self.x.geometry(window)
+        self.x.click(window, at[0] + w if at[0] < 0 else at[0], at[1] + h if at[1] < 0 else at[1])
+
+    def listed_rows(self):
+        """The record list's rows that show a name, counted from the top by their dark pixels."""
+        x, y = RECORD_ROW0
+        image = self.x.grab_window(self.main, (x - 40, y - 5, 80, ROW_HEIGHT * 40))
+        rows = 0
+        while image.crop(0, ROW_HEIGHT * rows, 80, 10).dark_columns():
+            rows += 1
+        return rows
+
+    def drawn(self, window, what, unlike=None):
+        """The window's picture once two grabs in a row agree or, given `unlike`, once two grabs in a
+        row differ from it (a caret may blink on the new page)."""
+        last = [None]
+
+        def settled():
+            now = self.x.grab_window(window).data
+            if unlike is None:
+                done = now == last[0]
+            else:
+                done = last[0] is not None and unlike not in (now, last[0])
+            last[0] = now
+            return done
+        poll(settled, 10, what, interval=0.3)
+        return last[0]
+
+    def detail_page(self, tab, changes=True):
+        """A tab of the record editor's detail panel chosen by a click; waited for until its page,
+        changed when `changes`, draws the same twice."""
+        def page():
+            return self.x.grab_window(self.main, DETAIL_PAGE).data
+        before = page()
+        self.click(self.main, DETAIL_TABS[tab])
+        last = [before]
+
+        def settled():
+            now = page()
+            done = now == last[0] and (now != before or not changes)
+            last[0] = now
+            return done
+        poll(settled, 10, "the detail panel's page %d" % tab, interval=0.3)
+
+    def food_id(self):
+        return self.record(FOODS[0][1])[0]
+
+    def class_tree_path(self, keys):
+        """The class tree, focused by a click, walked with the keys from its first node."""
+        self.x.activate(self.main)
+        self.click(self.main, CLASS_TREE)
+        self.x.key("Home", *keys)
+
+    # --- steps -----------------------------------------------------------------------------------
+
+    def shown(self):
+        self.main = self.x.wait_window(MAIN, timeout=30)
+        self.x.activate(self.main)
+        # Maximised as a user does it: a double click on the title bar.
+        x, y, w, h = self.x.geometry(self.main)
+        self.x.move_to(x + w // 2, y - 8)
+        self.x.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        poll(lambda: self.x.geometry(self.main)[2] == self.x.screen[0], 10, "the maximised window")
+
+    def new_database(self):
+        self.menu("alt+f", 0)
+        self.wait_dialog("^データベースを開く$")
+        self.x.key("ctrl+a")
+        self.x.type(os.path.join(self.home, "kitchen"))
+        self.x.key("Return")
+        time.sleep(0.5)
+        self.x.key("ctrl+a")
+        self.x.type("Kitchen")
+        self.x.key("Return")
+        # The folder does not exist yet: the program offers to make it.
+        self.wait_dialog("^エラー確認$")
+        self.x.key("Return")
+        self.x.wait_gone("^データベースを開く$")
+        poll(lambda: os.path.exists(self.db), 10, "the database file")
+
+    def write_csv(self):
+        path = os.path.join(self.home, "foods.csv")
+        lines = ["%s,%s,%s,%d,%d,%d,%s" % (c, n, u, p, q, y, DEALER) for c, n, u, p, q, y in FOODS]
+        with open(path, "wb") as f:
+            f.write(("\r\n".join(lines) + "\r\n").encode("cp932"))
+        return path
+
+    def csv_import(self):
+        csv = self.write_csv()
+        self.menu("alt+t", 1)
+        wizard = self.wait_dialog("^データ一括変換ウィザード$")
+        self.x.key("Return")                      # start page: 進む
+        time.sleep(0.5)
+        # The fields: class, name, buy unit, buy price, quantity, yield, dealer, in the list's rows
+        # 0, 2, 5, 6, 7, 8, 9; each marked row chosen with 選択(&S).
+        self.x.click(wizard, 101, 300)
+        self.x.key("Home")
+        row = 0
+        for target in (0, 2, 5, 6, 7, 8, 9):
+            while row < target:
+                self.x.key("Down")
+                row += 1
+            self.x.key("alt+s")
+            time.sleep(0.15)
+        self.x.key("alt+greater")                 # 進む &>>
+        time.sleep(0.5)
+        # The CSV editor's 読み込み button, at the top of its button column.
+        _, _, w, _ = self.x.geometry(wizard)
+        self.x.click(wizard, w - 61, 81)
+        self.wait_dialog("^開く$")
+        self.x.type(csv)
+        self.x.key("Return")
+        self.x.wait_gone("^開く$")
+        self.x.wait_active("^データ一括変換ウィザード$")
+        time.sleep(0.3)
+        self.x.key("alt+greater")                 # to the unknown names
+        time.sleep(0.5)
+        for key in ("alt+n", "alt+n", "alt+u", "alt+n", "alt+n", "alt+d", "alt+n"):
+            self.x.key(key)
+            time.sleep(0.3)
+        self.x.key("alt+greater")                 # to the data check
+        time.sleep(0.5)
+        self.x.key("alt+greater")                 # to the start page
+        time.sleep(0.5)
+        self.x.key("space")                       # 変換開始, focused
+        self.wait_dialog("^データ一括変換$")
+        self.wait_db('SELECT count(*) FROM "VktDB1F"', (), [(len(FOODS),)], "the imported ingredients")
+
+    def csv_close(self):
+        self.x.key("Return")                      # the batch dialog's 閉じる
+        self.x.wait_gone("^データ一括変換$")
+        self.x.wait_active("^データ一括変換ウィザード$")
+        time.sleep(0.3)
+        # 閉じる of the wizard: the focus is on ヘルプ, two buttons to its right.
+        self.x.key("shift+Tab", "shift+Tab", "space")
+        self.x.wait_gone("^データ一括変換ウィザード$")
+        self.x.wait_active(MAIN)
+
+    def select_all_after_batch(self):
+        # Right after the batch dialog and the wizard closed, 編集 → すべて選択 without a click first.
+        before = self.status_count()
+        self.x.key("alt+e")
+        time.sleep(0.3)
+        self.x.key("Return")
+        self.wait_changed(before, self.status_count, "すべて選択 to mark the listed records")
+
+    def new_recipe(self):
+        # データベース, 食材 (closed with "-"), 料理, ベース, ソース.
+        self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
+        time.sleep(0.5)
+        self.menu("alt+e", 3)                     # 新規データ作成: the fourth entry enabled
+        self.wait_db('SELECT count(*) FROM "VktDB1F"', (), [(len(FOODS) + 1,)], "the new recipe")
+
+    def tab_to_list(self):
+        # Tab from the class tree passes the filter view and reaches the record list, where Return
+        # marks the current record.
+        self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
+        time.sleep(0.5)
+        before = self.status_count()
+        self.x.key("Tab", "Tab", "Return")
+        self.wait_changed(before, self.status_count, "Return in the record list reached by Tab")
+
+    def recipe_name(self):
+        x, y = RECORD_ROW0
+        self.x.double_click(self.main, x, y)
+        time.sleep(1.0)
+        self.click(self.main, NAME_FIELD)
+        self.x.key("ctrl+a")
+        self.x.paste(RECIPE)
+        # Tab leaves the name for the French name and types nothing into either.
+        self.x.key("Tab")
+        self.x.key("ctrl+a")
+        self.x.type(RECIPE_FRENCH)
+        self.x.key("Tab")
+        self.wait_db('SELECT "Data", "Data2" FROM "VktDB1F" WHERE "Data" LIKE ?', ("%ソース%",),
+                     [(RECIPE, RECIPE_FRENCH)], "the recipe's names")
+
+    def fruit_class(self):
+        # データベース, 食材 (opened with "+"), its eight classes before 果物類.
+        self.class_tree_path(["Down", "plus"] + ["Down"] * 8)
+        time.sleep(0.5)
+
+    def row(self, r):
+        return RECORD_ROW0[0], RECORD_ROW0[1] + ROW_HEIGHT * r
+
+    def recipe_items(self):
+        self.fruit_class()
+        self.click(self.main, self.row(0))
+        time.sleep(0.5)                           # no double click with the next one
+        x, y = self.row(2)
+        self.x.move(self.main, x, y)
+        self.x.xdotool("keydown", "shift")
+        self.x.xdotool("click", 1)
+        self.x.xdotool("keyup", "shift")
+        time.sleep(0.3)
+        self.click(self.main, APPEND_ITEM_BUTTON)
+        question = self.wait_dialog(".")
+        if self.x.name(question) != "データ一括変換":
+            self.x.key("Return")
+        self.wait_dialog("^材料追加$")
+        recipe = self.record(RECIPE)[0]
+        self.wait_db('SELECT count(*) FROM "VktDB1O" WHERE "Item_Key" = ?', (recipe,), [(3,)], "the recipe's items")
+        self.x.key("Return")
+
+    def open_food(self):
+        self.fruit_class()
+        x, y = self.row(0)
+        self.x.double_click(self.main, x, y)
+        time.sleep(1)
+
+    def food_prices(self):
+        food = self.record(FOODS[0][1])[0]
+        self.click(self.main, NAME_FIELD)
+        # 仏名, 形態, 使用単位, 棚卸し項目, 購入単位, 購入単価.
+        for _ in range(6):
+            self.x.key("Tab")
+        self.x.key("ctrl+a")
+        self.x.type("212")
+        self.x.key("Tab")                         # applied; on to 内容量
+        self.wait_db('SELECT "BuyPrice" FROM "VktDB1K" WHERE "Food_Key" = ?', (food,), [(212.0,)], "the new buy price")
+        # 歩留まり showing 100 or less takes no -5: refused, the stored yield stays.
+        self.x.key("Tab", "ctrl+a")
+        self.x.key("minus")
+        self.x.type("5")
+        self.x.key("Tab")
+        time.sleep(0.5)
+        if self.x.active() != self.main:
+            self.x.key("Return")                  # the refusal's message
+            self.x.wait_active(MAIN)
+        time.sleep(0.5)
+        self.wait_db('SELECT "Yield" FROM "VktDB1K" WHERE "Food_Key" = ?', (food,), [(float(FOODS[0][5]),)],
+                     "the yield after -5 was typed")
+
+    def recipe_item_bar(self):
+        # The recipe opened afresh: its item tool bar works at once, the first item moved down.
+        self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
+        time.sleep(0.5)
+        x, y = RECORD_ROW0
+        self.x.double_click(self.main, x, y)
+        time.sleep(1.0)
+        # The detail panel keeps the page the ingredient showed: 材料 chosen.
+        self.detail_page(0, changes=False)
+        recipe = self.record(RECIPE)[0]
+        first = self.record(FOODS[0][1])[0]
+        sql = 'SELECT "ItemIndex" FROM "VktDB1O" WHERE "Item_Key" = ? AND "Data_Key" = ?'
+        (index,), = self.query(sql, (recipe, first))
+        self.click(self.main, ITEM_DOWN_BUTTON)
+        self.wait_db(sql, (recipe, first), [(index + 1,)], "the first item moved down")
+
+    def stock_sheet(self):
+        self.class_tree_path(["Down"])            # 食材: the sheet lists its ingredients
+        time.sleep(0.5)
+        self.menu("alt+t", 2)                     # 棚卸し表作成...
+        wizard = self.wait_dialog("^棚卸し表作成ウィザード$")
+        self.x.key("alt+greater")
+        time.sleep(0.5)
+        self.x.click(wizard, 519, 199)            # 作成, right of the page's fixed form
+        poll(lambda: self.x.active() not in (wizard, self.main, 0), 10, "the batch dialog")
+        self.wait_db('SELECT count(*) > 0 FROM "VktDB1Q"', (), [(1,)], "the stock-taking entries")
+        time.sleep(0.5)
+        self.x.key("Return")                      # the batch dialog's 閉じる
+        self.x.wait_active("^棚卸し表作成ウィザード$")
+        time.sleep(0.5)
+        self.x.click(wizard, 325, 296)            # 閉じる, in the wizard's button row
+        self.x.wait_gone("^棚卸し表作成ウィザード$")
+        self.x.wait_active(MAIN)
+        # 表示 → 棚卸し表示: the new sheet is listed at once, its first row holding text.
+        self.menu("alt+v", 2)
+        x, y = RECORD_ROW0
+        poll(lambda: len(self.x.grab_window(self.main, (x - 250, y - 8, 600, 16)).dark_columns()) > 20, 10,
+             "the new stock-taking sheet's rows")
+        self.settle(0.5)
+        self.menu("alt+v", 2)                     # back to the record list
+
+    def print_food_list(self):
+        pdf = os.path.join(self.home, "foodlist.pdf")
+        self.class_tree_path(["Down"])
+        time.sleep(0.5)
+        self.menu("alt+v", 3)                     # 印刷プレビュー
+        time.sleep(1.5)
+        self.menu("alt+f", 4)                     # プリントアウト...
+        self.wait_dialog("^印刷")
+        self.x.key("Return")                      # 印刷, focused
+        self.wait_dialog(".")
+        self.x.key("ctrl+a")
+        self.x.type(pdf)
+        self.x.key("Return")
+        poll(lambda: os.path.exists(pdf) and os.path.getsize(pdf) > 1000, 20, "the PDF file")
+        self.x.wait_active("^印刷")
+        time.sleep(1.0)
+        self.x.key("Escape")
+        self.x.wait_gone("^印刷")
+        text = subprocess.run(["pdftotext", "-layout", pdf, "-"], stdout=subprocess.PIPE, timeout=30).stdout.decode()
+        for _, name, unit, *_ in FOODS:
+            if name not in text:
+                raise StepFailed("%s is not on the printed food list:\n%s" % (name, text))
+        if "食材リスト" not in text:
+            raise StepFailed("the printed food list has no title:\n" + text)
+        self.menu("alt+v", 3)                     # back to the record list
+
+    def month_price_editor(self):
+        # 履歴チャート → 月間履歴 → 使用単価編集: the month's days and prices show beside the chart.
+        self.detail_page(4)
+
+        def day_columns():
+            return len(self.x.grab_window(self.main, MONTH_EDITOR_AREA).dark_columns())
+        if day_columns() > 4:
+            raise StepFailed("the chart's left part holds text before the month-price editor was asked for")
+        self.click(self.main, MONTH_EDIT_BUTTON)
+        poll(lambda: day_columns() >= 20, 10, "the month-price editor's days beside the chart")
+        # A price typed for the month's first day (a past day only: today's is the price chain's).
+        today = datetime.date.today()
+        if today.day == 1:
+            print("    (the first of the month: no past day to type a price for)")
+            return
+        self.click(self.main, MONTH_FIRST_PRICE)
+        self.x.type("100")
+        self.x.key("Return")
+        self.wait_db('SELECT "MHistoryPrice" FROM "VktDB1L" WHERE "MHistory_Key" = ? AND "MHistoryDate" = ?',
+                     (self.food_id(), today.replace(day=1).isoformat()), [(100.0,)], "the first day's typed price")
+
+    def use_unit_wizard(self):
+        # The ingredient's use unit changed in the editor: the wizard's second page has the focus on
+        # 倍率, its value selected, so the rate typed at once converts the past prices.
+        food = self.food_id()
+        (old_unit,), = self.query('SELECT "UseUnit_Key" FROM "VktDB1F" WHERE "Data_ID" = ?', (food,))
+        self.click(self.main, NAME_FIELD)
+        self.x.key("Tab", "Tab", "Tab")           # 仏名, 形態, 使用単位
+        self.x.key("Down", "Tab")                 # the next unit (袋 after 箱); leaving the field applies it
+        wizard = self.wait_dialog("^使用単位の変更ウィザード$")
+        start = self.drawn(wizard, "the wizard's start page")
+        self.x.key("Return")                      # 進む
+        self.drawn(wizard, "the wizard's second page", unlike=start)
+        self.snap("rate")
+        self.x.type("2")
+        self.x.key("Return")                      # 実行
+        self.x.wait_gone("^使用単位の変更ウィザード$")
+        (bag,), = self.query('SELECT "Units_ID" FROM "VktDB1B" WHERE "Units" = ? AND "UnitsType" = 1', ("袋",))
+        if old_unit == bag:
+            raise StepFailed("the ingredient's use unit was 袋 already")
+        self.wait_db('SELECT "UseUnit_Key" FROM "VktDB1F" WHERE "Data_ID" = ?', (food,), [(bag,)], "the new use unit")
+        first = datetime.date.today().replace(day=1)
+        if first != datetime.date.today():
+            self.wait_db('SELECT "MHistoryPrice", "MHistoryUnit_Key" FROM "VktDB1L" WHERE "MHistory_Key" = ? AND '
+                         '"MHistoryDate" = ?', (food, first.isoformat()), [(200.0, bag)],
+                         "the first day's price converted at the typed rate")
+        self.x.wait_active(MAIN)
+
+    def recipe_reprice(self):
+        # テスト食材01's price changed after it became an item of the recipe: 現在の価格 from the
+        # price menu of the item tool bar gives the item the ingredient's use price.
+        recipe, food = self.record(RECIPE)[0], self.food_id()
+        sql = 'SELECT round("ItemPrice", 4) FROM "VktDB1O" WHERE "Item_Key" = ? AND "Data_Key" = ?'
+        (price,), = self.query('SELECT round("UsePrice", 4) FROM "VktDB1F" WHERE "Data_ID" = ?', (food,))
+        if self.query(sql, (recipe, food)) == [(price,)]:
+            raise StepFailed("the item had the ingredient's price before it was repriced")
+        self.click(self.main, REPRICE_BUTTON)
+        time.sleep(0.5)
+        self.x.key("Down", "Return")              # 現在の価格, the menu's first entry
+        self.wait_db(sql, (recipe, food), [(price,)], "the item repriced at the ingredient's use price")
+
+    def memo_size(self):
+        # A memo line pasted on the recipe's メモ page, selected and set to 16 pt in the size field.
+        recipe = self.record(RECIPE)[0]
+        self.detail_page(1)
+        self.click(self.main, MEMO_TEXT)
+        self.x.paste(MEMO)
+        self.x.key("ctrl+a")
+        self.click(self.main, MEMO_SIZE)
+        self.x.key("ctrl+a")
+        self.x.type("16")
+        self.x.key("Return")
+        self.x.key("ctrl+Return")                 # the memo applied
+        # The text in code page 932 as the RTF writer escapes it, in a run of 32 half-points.
+        text = "".join("\\'%02X" % b for b in MEMO.encode("cp932")).encode()
+        run = re.compile(rb"\\fs32 [^}]*" + re.escape(text))
+
+        def stored():
+            rows = self.query('SELECT "Memo" FROM "VktDB1H" WHERE "Memo_Key" = ?', (recipe,))
+            memo = rows[0][0] if rows else b""
+            return run.search(memo if isinstance(memo, bytes) else memo.encode())
+        try:
+            poll(stored, 10, "the memo stored")
+        except StepFailed:
+            rows = self.query('SELECT "Memo" FROM "VktDB1H" WHERE "Memo_Key" = ?', (recipe,))
+            raise StepFailed("the memo has no 16 pt run of the line typed: %r" % (rows,))
+
+    def master_data(self):
+        # ツール → データベースの詳細編集...: the dialog lies wholly on the screen at its bottom
+        # right. On its ユーザーフィルター page a new filter is named and given 使用単価 200 以上.
+        self.menu("alt+t", 0)
+        dialog = self.wait_dialog("^データベースの詳細$")
+        self.placed_bottom_right(dialog, "データベースの詳細")
+        self.dialog_click(dialog, OTHER_FILTER_TAB)
+        time.sleep(0.5)
+        self.x.key("alt+n")                       # 新規作成
+        time.sleep(0.5)
+        self.x.double_click(dialog, *OTHER_FILTER_NAME)
+        time.sleep(0.3)
+        self.x.key("ctrl+a")
+        self.x.paste(USER_FILTER)
+        self.x.key("Return")
+        self.dialog_click(dialog, OTHER_USE_PRICE_FIELD)
+        self.x.key("alt+e")                       # フィルター編集
+        self.wait_dialog("^フィルター編集$")
+        self.x.key("ctrl+a")
+        self.x.type(str(USER_FILTER_PRICE))
+        self.x.key("Tab", "Down", "Down")         # 以上
+        self.x.key("Return")
+        self.x.wait_gone("^フィルター編集$")
+        self.x.wait_active("^データベースの詳細$")
+        self.dialog_click(dialog, OTHER_FILTER_SET)
+
+        def stored():
+            rows = self.query('SELECT * FROM "VktDB1R"')
+            return any('Name="%s"' % USER_FILTER in str(r) and 'Begin="%d"' % USER_FILTER_PRICE in str(r)
+                       for r in rows)
+        poll(stored, 10, "the user filter stored")
+        self.snap("filter")
+        self.dialog_click(dialog, OTHER_CLOSE)
+        self.x.wait_gone("^データベースの詳細$")
+        self.x.wait_active(MAIN)
+
+    def field_select(self):
+        # 表示 → 詳細表示の設定...: the field select dialog lies wholly on the screen at its bottom right.
+        self.menu("alt+v", 4)
+        dialog = self.wait_dialog("^詳細表示の設定$")
+        self.placed_bottom_right(dialog, "詳細表示の設定")
+        self.snap("shown")
+        self.x.key("Escape")
+        self.x.wait_gone("^詳細表示の設定$")
+        self.x.wait_active(MAIN)
+
+    def user_filter(self):
+        # 食材 listed; a click on the user filter's image in the filter tree chooses it, a second one
+        # lets it go.
+        self.class_tree_path(["Down"])
+        all_rows = len(FOODS)
+        poll(lambda: self.listed_rows() == all_rows, 10, "the %d ingredients listed" % all_rows)
+        before = self.status_count()
+        (chosen,), = self.query('SELECT count(*) FROM "VktDB1F" WHERE "UsePrice" >= ?', (USER_FILTER_PRICE,))
+        self.click(self.main, FILTER_NODE_IMAGE)
+        try:
+            poll(lambda: self.listed_rows() == chosen, 10, "the %d ingredients of %d yen or more" % (chosen,
+                                                                                         USER_FILTER_PRICE))
+        except StepFailed:
+            raise StepFailed("%d rows listed after the filter's image was clicked, expected %d"
+                             % (self.listed_rows(), chosen))
+        self.wait_changed(before, self.status_count, "the status bar's count to follow the filter")
+        self.snap("on")
+        self.click(self.main, FILTER_NODE_IMAGE)
+        poll(lambda: self.listed_rows() == all_rows, 10, "the ingredients listed again without the filter")
+
+    def trash(self):
+        # The last ingredient marked, then put into the trash with the Delete key: the status bar's
+        # count (marked/listed) follows each at once.
+        unmarked = self.status_count()
+        self.click(self.main, self.row(len(FOODS) - 1))
+        self.wait_changed(unmarked, self.status_count, "the status bar's count after the click marked a record",
+                          timeout=3)
+        marked = self.status_count()
+        self.x.key("Delete")
+        self.wait_dialog("^確認$")
+        self.x.key("Return")                      # はい
+        self.wait_dialog("^データ削除$")
+        self.wait_db('SELECT count(*) FROM "VktDB1G"', (), [(1,)], "the record in the trash")
+        poll(lambda: self.status_count().data not in (unmarked.data, marked.data), 3,
+             "the status bar's count after the delete")
+        self.x.key("Return")                      # the batch dialog's 閉じる
+        self.x.wait_gone("^データ削除$")
+        self.x.wait_active(MAIN)
+        poll(lambda: self.listed_rows() == len(FOODS) - 1, 10, "the ingredients left in the list")
+
+    def steps(self):
+        return [("start", self.shown), ("new-database", self.new_database), ("csv-import", self.csv_import),
+                ("csv-close", self.csv_close), ("select-all-after-batch", self.select_all_after_batch),
+                ("new-recipe", self.new_recipe), ("tab-to-list", self.tab_to_list),
+                ("recipe-name", self.recipe_name), ("recipe-items", self.recipe_items),
+                ("open-food", self.open_food), ("month-price-editor", self.month_price_editor),
+                ("use-unit-wizard", self.use_unit_wizard), ("food-prices", self.food_prices),
+                ("recipe-item-bar", self.recipe_item_bar), ("recipe-reprice", self.recipe_reprice),
+                ("memo-size", self.memo_size), ("stock-sheet", self.stock_sheet),
+                ("print-food-list", self.print_food_list), ("master-data", self.master_data),
+                ("field-select", self.field_select), ("user-filter", self.user_filter), ("trash", self.trash)]
+
+    def run(self, keep_going=False):
+        failed = []
+        for name, act in self.steps():
+            try:
+                self.step(name, act)
+            except StepFailed as error:
+                if not keep_going or self.app.poll() is not None:
+                    raise
+                print("FAILED: %s" % error, flush=True)
+                failed.append(name)
+                # Open windows closed as a user would (Escape, then the window manager's Alt+F4),
+                # then on with the next step.
+                for key in ("Escape", "Escape", "alt+F4", "alt+F4", "Escape"):
+                    if self.x.active() == self.main:
+                        break
+                    self.x.key(key)
+                    time.sleep(0.5)
+        if failed:
+            raise StepFailed("steps failed: " + ", ".join(failed))
+
+
+def main():
+    args = sys.argv[1:]
+    keep_going = "--keep-going" in args
+    args = [a for a in args if a != "--keep-going"]
+    if len(args) != 2:
+        print(__doc__)
+        return 2
+    for tool in ("Xvfb", "openbox", "xdotool", "xclip", "xwd", "xwininfo", "xprop", "pdftotext"):
+        if not shutil.which(tool):
+            print("missing tool: " + tool)
+            return 1
+    session = UserSession(os.path.abspath(args[0]), os.path.abspath(args[1]))
+    began = time.monotonic()
+    try:
+        session.start()
+        session.run(keep_going)
+    except StepFailed as error:
+        print("FAILED: %s" % error, flush=True)
+        return 1
+    finally:
+        session.close()
+    elapsed = time.monotonic() - began
+    print("user session passed in %.0f s" % elapsed)
+    if elapsed > RUN_SECONDS:
+        print("FAILED: the session took longer than %d s" % RUN_SECONDS)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
