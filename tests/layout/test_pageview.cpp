@@ -2,6 +2,7 @@
 #include "gui/QtSupport.h"
 #include "layout/Pageview.h"
 #include "platform/Codec.h"
+#include "support/Command.h"
 #include "support/widgets/RecordingPrinter.h"
 
 #include <gtest/gtest.h>
@@ -18,17 +19,7 @@
 
 namespace {
 
-std::string Capture(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return out;
-}
+using vkttest::Capture;
 
 std::string Join(const std::vector<std::string>& parts)
 {

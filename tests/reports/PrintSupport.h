@@ -1,13 +1,12 @@
 #pragma once
 // Reading what the PDF printer wrote, through poppler's command-line tools.
 #include "platform/Currency.h"
+#include "support/Command.h"
 
 #include <string>
 
 namespace vkttest {
 
-// The standard output of a shell command.
-std::string Capture(const std::string& command);
 // The text of one page (pdftotext -raw).
 std::string PdfPageText(const std::string& pdf, int page);
 // The page count pdfinfo gives; -1 when it gives none.

@@ -25,12 +25,30 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
 using F = TVktField;
+
+// The shipped food list bound to the vegetables of the sample kitchen, `added` more of them.
+struct VegetableList {
+    explicit VegetableList(int added)
+    {
+        kitchen.AddIngredients(vkttest::SampleDatabase::kVegetable, added);
+        TFilterObject filter;
+        filter.Add(F::Class_ID, foEqual, vkttest::SampleDatabase::kVegetable, {});
+        filter.Add(F::Erase_Key, foIsEmpty, {}, {});
+        layout.emplace(&kitchen.Object(), filter);
+        layout->preview->LoadFromFile(vkttest::PresetSourceFolder() + "/FoodList.xml");
+        layout->binding->Update();
+    }
+
+    vkttest::SampleDatabase kitchen;
+    std::optional<vkttest::BoundLayout> layout;
+};
 
 QStringList PageWords(const std::string& pdf, int page)
 {
@@ -45,14 +63,8 @@ TEST(FoodListPrintTest, EveryIngredientOnceOnItsPage)
 {
     vkttest::Scripted().Reset();
     const vkttest::PrinterScope restore;
-    vkttest::SampleDatabase kitchen;
-    kitchen.AddIngredients(vkttest::SampleDatabase::kVegetable, 90);
-    TFilterObject filter;
-    filter.Add(F::Class_ID, foEqual, vkttest::SampleDatabase::kVegetable, {});
-    filter.Add(F::Erase_Key, foIsEmpty, {}, {});
-    vkttest::BoundLayout layout(&kitchen.Object(), filter);
-    layout.preview->LoadFromFile(vkttest::PresetSourceFolder() + "/FoodList.xml");
-    layout.binding->Update();
+    const VegetableList list(90);
+    const vkttest::BoundLayout& layout = *list.layout;
     const int pages = layout.preview->GetPageMax();
     ASSERT_GE(pages, 2);
     const std::string pdf = vkttest::NewTempFolder("foodlist") + "/list.pdf";
@@ -96,14 +108,8 @@ TEST(FoodListPrintTest, ThroughACupsQueueWithARangeAndCopies)
     ASSERT_GE(queue, 0) << "the queue is listed";
     PrinterObject()->SetPrinterIndex(queue);
 
-    vkttest::SampleDatabase kitchen;
-    kitchen.AddIngredients(vkttest::SampleDatabase::kVegetable, 150);
-    TFilterObject filter;
-    filter.Add(F::Class_ID, foEqual, vkttest::SampleDatabase::kVegetable, {});
-    filter.Add(F::Erase_Key, foIsEmpty, {}, {});
-    vkttest::BoundLayout layout(&kitchen.Object(), filter);
-    layout.preview->LoadFromFile(vkttest::PresetSourceFolder() + "/FoodList.xml");
-    layout.binding->Update();
+    const VegetableList list(150);
+    const vkttest::BoundLayout& layout = *list.layout;
     const int pages = layout.preview->GetPageMax();
     ASSERT_GE(pages, 3);
 

@@ -4,6 +4,7 @@
 // without waiting.
 #include "widgets/Uprintersupport.h"
 
+#include "support/Command.h"
 #include "support/CupsServer.h"
 #include "support/ScriptedServices.h"
 #include "support/widgets/RecordingPrinter.h"
@@ -25,16 +26,7 @@ namespace {
 using vkttest::CupsServer;
 using Clock = std::chrono::steady_clock;
 
-std::string Capture(const std::string& command)
-{
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-        pclose(pipe);
-    }
-    return output;
-}
+using vkttest::Capture;
 
 // The job files the printer object leaves in the temporary folder.
 int LeftJobFiles()

@@ -1,6 +1,7 @@
 #include "widgets/Uprintersupport.h"
 
 #include "platform/Errors.h"
+#include "support/Command.h"
 #include "support/ScriptedServices.h"
 #include "support/widgets/RecordingPrinter.h"
 #include "widgets/Mvktmodule.h"
@@ -30,16 +31,7 @@ struct NoticeLog {
 
 std::vector<std::string> Strings(const platform::StringList& list) { return list.GetStrings(); }
 
-std::string Capture(const std::string& command)
-{
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-        pclose(pipe);
-    }
-    return output;
-}
+using vkttest::Capture;
 
 class PrinterObjectTest : public testing::Test {
 protected:
