@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -28,7 +29,8 @@ using Clock = std::chrono::steady_clock;
 
 using vkttest::Capture;
 
-// The job files the printer object leaves in the temporary folder.
+// The job files the printer object leaves in the temporary folder, which is this process's own:
+// the other tests of the suite run beside it and print through their own servers.
 int LeftJobFiles()
 {
     int count = 0;
@@ -39,11 +41,27 @@ int LeftJobFiles()
 
 class CupsPrinterTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { server_ = new CupsServer; }
+    static void SetUpTestSuite()
+    {
+        server_ = new CupsServer;   // its socket path stays short, under the outer folder
+        const char* outer = std::getenv("TMPDIR");
+        outerTmp_ = outer ? outer : "";
+        std::string pattern = (std::filesystem::temp_directory_path() / "vkt-cupstest-XXXXXX").string();
+        if (mkdtemp(pattern.data())) {
+            ownTmp_ = pattern;
+            setenv("TMPDIR", ownTmp_.c_str(), 1);
+        }
+    }
     static void TearDownTestSuite()
     {
         delete server_;
         server_ = nullptr;
+        if (outerTmp_.empty()) unsetenv("TMPDIR");
+        else setenv("TMPDIR", outerTmp_.c_str(), 1);
+        if (!ownTmp_.empty()) {
+            std::error_code error;
+            std::filesystem::remove_all(ownTmp_, error);
+        }
     }
     void SetUp() override
     {
@@ -61,10 +79,14 @@ protected:
     }
 
     static CupsServer* server_;
+    static std::string outerTmp_;
+    static std::string ownTmp_;
     vkttest::PrinterScope scope_;
 };
 
 CupsServer* CupsPrinterTest::server_ = nullptr;
+std::string CupsPrinterTest::outerTmp_;
+std::string CupsPrinterTest::ownTmp_;
 
 TEST_F(CupsPrinterTest, QueueListedBesideThePdfPrinterWithThePapersOfItsPpd)
 {
