@@ -103,11 +103,16 @@ iconv_t Cp932ToUtf8Descriptor()
 enum class IconvStop { Done, Invalid, Incomplete };
 
 // Converts `input` appending to `out`; returns how it stopped and leaves `consumed` at the byte
-// offset where it stopped.
+// offset where it stopped. Both directions are between UTF-8 and code page 932, which share the
+// ASCII range byte for byte, so a leading ASCII run is copied as it stands.
 IconvStop RunIconv(iconv_t cd, std::string_view input, std::string& out, std::size_t& consumed)
 {
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
+    std::size_t ascii = 0;
+    while (ascii < input.size() && static_cast<unsigned char>(input[ascii]) < 0x80)
+        ++ascii;
+    out.append(input.data(), ascii);
+    char* in = const_cast<char*>(input.data()) + ascii;
+    std::size_t inLeft = input.size() - ascii;
     std::array<char, 4096> buf;
     IconvStop stop = IconvStop::Done;
     while (inLeft > 0) {
