@@ -76,3 +76,23 @@ void TSteadyScrollBar::paintEvent(QPaintEvent* event)
     hasPainted_ = true;
     QScrollBar::paintEvent(event);
 }
+
+TSteadyTreeWidget::TSteadyTreeWidget(QWidget* parent) : QTreeWidget(parent)
+{
+    setVerticalScrollBar(new TSteadyScrollBar(Qt::Vertical, this));
+}
+
+void TSteadyTreeWidget::scrollContentsBy(int dx, int dy)
+{
+    // The bar took its value (and repainted what moved) before the view scrolls: the view's own
+    // repaint of the whole bar, on a jump of more than a page, is dropped.
+    QScrollBar* bar = verticalScrollBar();
+    if (!dynamic_cast<TSteadyScrollBar*>(bar)) {
+        QTreeWidget::scrollContentsBy(dx, dy);
+        return;
+    }
+    const bool held = bar->testAttribute(Qt::WA_UpdatesDisabled);
+    bar->setAttribute(Qt::WA_UpdatesDisabled, true);
+    QTreeWidget::scrollContentsBy(dx, dy);
+    bar->setAttribute(Qt::WA_UpdatesDisabled, held);
+}

@@ -4,8 +4,13 @@
 // the old and new places of the slider when only the slider moves, else the whole bar. Where the
 // style fills the whole bar (Fusion, scroll bars not transient) it is opaque: a repaint of the bar
 // paints nothing of the widgets behind it.
+//
+// TSteadyTreeWidget: a tree widget with the steady bar as its vertical bar. QTreeView repaints its
+// whole vertical bar when it scrolls by more than a page; this tree leaves that to the bar, which
+// has marked what its slider moved before the view scrolls.
 #include <QRect>
 #include <QScrollBar>
+#include <QTreeWidget>
 
 class TSteadyScrollBar : public QScrollBar {
 public:
@@ -35,4 +40,12 @@ private:
     TShown painted_;
     bool hasPainted_ = false;
     int paints_ = 0;
+};
+
+class TSteadyTreeWidget : public QTreeWidget {
+public:
+    explicit TSteadyTreeWidget(QWidget* parent = nullptr);
+
+protected:
+    void scrollContentsBy(int dx, int dy) override;
 };
