@@ -81,6 +81,29 @@ TEST(SteadyScrollBar, RepaintsOnlyWhenTheSliderMoves)
     EXPECT_GT(shown.Painted(), 0);
 }
 
+// A slider moved twice before the window paints: the place it passed is not painted.
+TEST(SteadyScrollBar, PaintsNotThePlacesTheSliderPassed)
+{
+    ShownList shown(5000);
+    shown.bar->setValue(100);
+    shown.Settle();
+    vkttest::PaintedRegion painted;
+    shown.bar->installEventFilter(&painted);
+    shown.bar->setValue(shown.bar->maximum() / 2);
+    shown.bar->setValue(140);
+    shown.list.viewport()->repaint();
+    EXPECT_FALSE(painted.Painted.isEmpty());
+    EXPECT_FALSE(painted.Painted.contains(QPoint(shown.bar->width() / 2, shown.bar->height() / 2)));
+    EXPECT_EQ(Screen(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    // Moved while the window does not paint (hidden), it is painted whole when shown again.
+    shown.list.hide();
+    shown.bar->setValue(shown.bar->maximum());
+    shown.list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.list));
+    shown.Settle();
+    EXPECT_EQ(Screen(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+}
+
 // A tree view jumping by more than a page (a node far away made current) repaints its whole bar;
 // the steady tree leaves the bar to repaint only what its slider moved.
 TEST(SteadyScrollBar, TreeJumpRepaintsOnlyTheSlider)
