@@ -118,8 +118,8 @@ TSteadyTreeWidget::TSteadyTreeWidget(QWidget* parent) : QTreeWidget(parent)
 
 void TSteadyTreeWidget::scrollContentsBy(int dx, int dy)
 {
-    // The bar took its value (and repainted what moved) before the view scrolls: the view's own
-    // repaint of the whole bar, on a jump of more than a page, is dropped.
+    // The bar took its value (and marked what its slider moved) before the view scrolls: the view's
+    // own repaint of the whole bar, on a jump of more than a page, is dropped.
     QScrollBar* bar = verticalScrollBar();
     if (!dynamic_cast<TSteadyScrollBar*>(bar)) {
         QTreeWidget::scrollContentsBy(dx, dy);
