@@ -38,7 +38,9 @@ TClassView::TClassView(QWidget* parent) : QFrame(parent)
     setObjectName(QStringLiteral("ClassView"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    tree_ = new QTreeWidget(this);
+    // A class added or removed changes the range by a row, a new class scrolled to moves the slider:
+    // the bar repaints only what its slider moved.
+    tree_ = new TSteadyTreeWidget(this);
     tree_->setObjectName(QStringLiteral("ClassTree"));
     tree_->setFont(VktFormFont());
     tree_->setHeaderHidden(true);
@@ -47,8 +49,6 @@ TClassView::TClassView(QWidget* parent) : QFrame(parent)
     // One font and one icon size: every row is as high as the first, with no measuring of the
     // rows above a node when it is selected, scrolled to or painted.
     tree_->setUniformRowHeights(true);
-    // A class added or removed changes the range by a row: the bar repaints only when its slider moves.
-    tree_->setVerticalScrollBar(new TSteadyScrollBar(Qt::Vertical, tree_));
     tree_->setStatusTip(QStringLiteral("クラスビュー"));
     tree_->setItemDelegate(new LeafDelegate(leafOnly_, tree_));
     layout->addWidget(tree_);

@@ -61,18 +61,72 @@ void TSteadyScrollBar::sliderChange(SliderChange change)
         QScrollBar::sliderChange(change);
         return;
     }
-    // Only the slider moved or changed its length: the groove it left and the place it took.
+    // Only the slider moved or changed its length: the groove it left now, the place it takes when
+    // the window paints.
+    const QRect left = Around(painted_.slider);
+    if (left.isEmpty()) {
+        // Nothing marked brings the window's paint: the new place is marked now.
+        update(Around(shown.slider));
+        return;
+    }
+    update(left);
+    if (watched_ || !window()) return;
+    watched_ = window();
+    watched_->installEventFilter(this);
+}
+
+QRect TSteadyScrollBar::Around(const QRect& slider) const
+{
     constexpr int kMargin = 2;
-    const auto around = [this](const QRect& slider) {
-        return slider.adjusted(-kMargin, -kMargin, kMargin, kMargin) & rect();
-    };
-    update(QRegion(around(painted_.slider)) + around(shown.slider));
+    return slider.adjusted(-kMargin, -kMargin, kMargin, kMargin) & rect();
+}
+
+void TSteadyScrollBar::MarkPending()
+{
+    if (!watched_) return;
+    watched_->removeEventFilter(this);
+    watched_ = nullptr;
+    const TShown shown = Shown();
+    if (shown.groove != painted_.groove || shown.atMinimum != painted_.atMinimum ||
+        shown.atMaximum != painted_.atMaximum || shown.empty != painted_.empty)
+        update();
+    else
+        update(Around(shown.slider));
+}
+
+bool TSteadyScrollBar::eventFilter(QObject* watched, QEvent* event)
+{
+    // The window paints what is marked on this request.
+    if (watched == watched_ && event->type() == QEvent::UpdateRequest) MarkPending();
+    return QScrollBar::eventFilter(watched, event);
 }
 
 void TSteadyScrollBar::paintEvent(QPaintEvent* event)
 {
+    // Painted before the window asked (an expose): the new place is marked for the next paint.
+    MarkPending();
     ++paints_;
     painted_ = Shown();
     hasPainted_ = true;
     QScrollBar::paintEvent(event);
+}
+
+TSteadyTreeWidget::TSteadyTreeWidget(QWidget* parent) : QTreeWidget(parent)
+{
+    setVerticalScrollBar(new TSteadyScrollBar(Qt::Vertical, this));
+}
+
+void TSteadyTreeWidget::scrollContentsBy(int dx, int dy)
+{
+    // The bar took its value (and marked what its slider moved) before the view scrolls: the view's
+    // own repaint of the whole bar, on a jump of more than a page, is dropped.
+    QScrollBar* bar = verticalScrollBar();
+    if (!dynamic_cast<TSteadyScrollBar*>(bar)) {
+        QTreeWidget::scrollContentsBy(dx, dy);
+        return;
+    }
+    const bool held = bar->testAttribute(Qt::WA_UpdatesDisabled);
+    bar->setAttribute(Qt::WA_UpdatesDisabled, true);
+    QTreeWidget::scrollContentsBy(dx, dy);
+    bar->setAttribute(Qt::WA_UpdatesDisabled, held);
 }

@@ -24,6 +24,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTest>
@@ -539,6 +540,45 @@ TEST_F(ClassPage, NewChildAndMovesAndTheNoticesThatFollow)
     ASSERT_TRUE(db.Object().DeleteClass(sibling));
     EXPECT_EQ(Tree()->FindNode(sibling), nullptr);
     EXPECT_EQ(Tree()->GetSelectedID(), SampleDatabase::kMeat);
+}
+
+// A new class far below the shown rows: selected and scrolled into view, the window shows what a
+// full paint shows, and the scroll bar repaints only what its slider moved.
+TEST_F(ClassPage, ANewClassFarBelowIsScrolledToAndTheBarRepaintsItsSlider)
+{
+    Select(SampleDatabase::kPork);
+    for (int i = 0; i < 150; ++i) page.ClassEditPanelBtnNewClick();
+    QTreeWidget* tree = Tree()->GetClassTree();
+    QScrollBar* bar = tree->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 140);
+    // Shown from a class halfway down (neither end of the bar changes its look).
+    Select(Children(SampleDatabase::kMeat)[60]);
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    ASSERT_GT(bar->value(), 40);
+    vkttest::PaintedRegion painted;
+    bar->installEventFilter(&painted);
+    Select(SampleDatabase::kPork);
+    page.ClassEditPanelBtnNewClick();
+    tree->viewport()->repaint();
+    const int added = Tree()->GetSelectedID();
+    EXPECT_EQ(Children(SampleDatabase::kMeat).back(), added);
+    EXPECT_TRUE(tree->viewport()->rect().contains(tree->visualItemRect(Tree()->FindNode(added))));
+    EXPECT_GT(bar->value(), 140);
+    // The slider's old place and its new one, not the groove between nor the place it passed.
+    int rows = 0;
+    for (const QRect& part : painted.Painted) rows += part.height();
+    EXPECT_GT(rows, 0);
+    EXPECT_LT(rows, bar->height() / 2);
+    const auto shown = [](QWidget* widget) {
+        const QPoint at = widget->mapTo(widget->window(), QPoint());
+        return widget->screen()
+            ->grabWindow(widget->window()->winId(), at.x(), at.y(), widget->width(), widget->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    EXPECT_EQ(shown(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(shown(tree->viewport()), tree->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(page.GetTreeLoadCount(), 1);
 }
 
 TEST_F(ClassPage, FormEditsCommitOnlyWhenTheSelectionCrossesFamilies)

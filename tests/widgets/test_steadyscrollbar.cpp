@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QScreen>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -78,6 +79,69 @@ TEST(SteadyScrollBar, RepaintsOnlyWhenTheSliderMoves)
     // Reaching the end changes the drawn end button even without a slider move.
     shown.bar->setValue(shown.bar->maximum());
     EXPECT_GT(shown.Painted(), 0);
+}
+
+// A slider moved twice before the window paints: the place it passed is not painted.
+TEST(SteadyScrollBar, PaintsNotThePlacesTheSliderPassed)
+{
+    ShownList shown(5000);
+    shown.bar->setValue(100);
+    shown.Settle();
+    vkttest::PaintedRegion painted;
+    shown.bar->installEventFilter(&painted);
+    shown.bar->setValue(shown.bar->maximum() / 2);
+    shown.bar->setValue(140);
+    shown.list.viewport()->repaint();
+    EXPECT_FALSE(painted.Painted.isEmpty());
+    EXPECT_FALSE(painted.Painted.contains(QPoint(shown.bar->width() / 2, shown.bar->height() / 2)));
+    EXPECT_EQ(Screen(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    // Moved while the window does not paint (hidden), it is painted whole when shown again.
+    shown.list.hide();
+    shown.bar->setValue(shown.bar->maximum());
+    shown.list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.list));
+    shown.Settle();
+    EXPECT_EQ(Screen(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+}
+
+// A tree view jumping by more than a page (a node far away made current) repaints its whole bar;
+// the steady tree leaves the bar to repaint only what its slider moved.
+TEST(SteadyScrollBar, TreeJumpRepaintsOnlyTheSlider)
+{
+    TSteadyTreeWidget tree;
+    tree.setUniformRowHeights(true);
+    for (int i = 0; i < 3000; ++i)
+        new QTreeWidgetItem(&tree, {QString::number(i)});
+    tree.resize(160, 300);
+    tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&tree));
+    auto* bar = dynamic_cast<TSteadyScrollBar*>(tree.verticalScrollBar());
+    ASSERT_NE(bar, nullptr);
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    tree.setCurrentItem(tree.topLevelItem(1000));
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    vkttest::PaintedRegion painted;
+    bar->installEventFilter(&painted);
+    const int top = bar->value();
+    tree.setCurrentItem(tree.topLevelItem(1080));
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    // Scrolled to the node, the view shows it and the bar what a full paint shows.
+    EXPECT_GT(bar->value(), top + 40);
+    EXPECT_TRUE(tree.viewport()->rect().contains(tree.visualItemRect(tree.topLevelItem(1080))));
+    EXPECT_FALSE(painted.Painted.isEmpty());
+    EXPECT_LT(painted.Painted.boundingRect().height(), bar->height() / 2);
+    EXPECT_EQ(Screen(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(Screen(tree.viewport()), tree.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    // Back to the top: the end button's state changes with the slider at the minimum.
+    painted.Painted = QRegion();
+    tree.setCurrentItem(tree.topLevelItem(0));
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(Screen(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 TEST(SteadyScrollBar, StillScrollsItsView)
