@@ -364,7 +364,10 @@ QWidget* THistoryChartPanel::MakeMonthPage()
     column->addWidget(splitter_, 1);
 
     btnMHMark_->setChecked(mhMarks_->IsVisible());
-    connect(mhChart_, &QChart::plotAreaChanged, this, [this] { LabelMonthAxis(); });
+    connect(mhChart_, &QChart::plotAreaChanged, this, [this] {
+        LabelMonthAxis();
+        FitValueLabels(mhChart_, mhLeft_);
+    });
     connect(cbMHistoryList_, &QComboBox::currentIndexChanged, this, [this] { CBMHistoryListChange(); });
     connect(btnMHistEdit_, &QToolButton::clicked, this, [this] { BtnMHistEditClick(); });
     connect(splitter_, &QSplitter::splitterMoved, this, [this] {
@@ -432,7 +435,10 @@ QWidget* THistoryChartPanel::MakeYearPage()
         connect(yearMarks_[tag], &QToolButton::clicked, this, [this, tag] { BtnYHMarkClick(tag); });
     }
     connect(cbYHistoryList_, &QComboBox::currentIndexChanged, this, [this] { CBYHistoryListChange(); });
-    connect(yhChart_, &QChart::plotAreaChanged, this, [this] { LabelYearAxis(); });
+    connect(yhChart_, &QChart::plotAreaChanged, this, [this] {
+        LabelYearAxis();
+        FitValueLabels(yhChart_, yhLeft_);
+    });
     return page;
 }
 
@@ -456,8 +462,8 @@ void THistoryChartPanel::EndUpdate()
     if (updating_ == 0 || --updating_ > 0) return;
     if (monthSeriesPending_) RebuildMonthSeries();
     if (yearSeriesPending_) RebuildYearSeries();
-    if (monthAxisPending_) SetValueAxis(*mhLeft_, {0, kInitialAxisMax});
-    if (yearAxisPending_) SetValueAxis(*yhLeft_, {0, kInitialAxisMax});
+    if (monthAxisPending_) ScaleValueAxis(mhChart_, mhLeft_, {0, kInitialAxisMax});
+    if (yearAxisPending_) ScaleValueAxis(yhChart_, yhLeft_, {0, kInitialAxisMax});
     monthAxisPending_ = yearAxisPending_ = false;
 }
 
@@ -479,9 +485,9 @@ void THistoryChartPanel::Clear()
         return;
     }
     RebuildMonthSeries();
-    SetValueAxis(*mhLeft_, {0, kInitialAxisMax});
+    ScaleValueAxis(mhChart_, mhLeft_, {0, kInitialAxisMax});
     RebuildYearSeries();
-    SetValueAxis(*yhLeft_, {0, kInitialAxisMax});
+    ScaleValueAxis(yhChart_, yhLeft_, {0, kInitialAxisMax});
 }
 
 void THistoryChartPanel::AddMonthPoint(TDateTime date, double price)
@@ -609,16 +615,34 @@ void THistoryChartPanel::LabelYearAxis()
     SetDateAxis(*yhBottom_, platform::EncodeDate(shownYear_, 1, 1), platform::EncodeDate(shownYear_, 12, 1), labels);
 }
 
+void THistoryChartPanel::ScaleValueAxis(QChart* chart, QCategoryAxis* axis, TAxisRange range)
+{
+    SetValueAxis(*axis, range, ValueLabelLimit(chart->plotArea().height(), axis->labelsFont()));
+}
+
+void THistoryChartPanel::FitValueLabels(QChart* chart, QCategoryAxis* axis)
+{
+    // As many labels as the plot's height holds whole; the same count keeps the labels.
+    const int limit = ValueLabelLimit(chart->plotArea().height(), axis->labelsFont());
+    const auto count = static_cast<int>(axis->categoriesLabels().size());
+    const int wanted = [&] {
+        QCategoryAxis probe;
+        SetValueAxis(probe, {axis->min(), axis->max()}, limit);
+        return static_cast<int>(probe.categoriesLabels().size());
+    }();
+    if (wanted != count) SetValueAxis(*axis, {axis->min(), axis->max()}, limit);
+}
+
 void THistoryChartPanel::ScaleMonthly()
 {
     monthAxisPending_ = false;
-    SetValueAxis(*mhLeft_, model_.MonthlyRange());
+    ScaleValueAxis(mhChart_, mhLeft_, model_.MonthlyRange());
 }
 
 void THistoryChartPanel::ScaleYearly()
 {
     yearAxisPending_ = false;
-    SetValueAxis(*yhLeft_, model_.YearlyRange());
+    ScaleValueAxis(yhChart_, yhLeft_, model_.YearlyRange());
 }
 
 void THistoryChartPanel::MonthEditorChange()
