@@ -20,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QFontMetricsF>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -93,8 +94,11 @@ QCategoryAxis* MakeAxis(QChart* chart, Qt::Alignment alignment)
     return axis;
 }
 
-// Pixels between two date labels.
-constexpr double kDateLabelSpacing = 34;
+// The room a date label needs on a date axis: its text and the chart's padding on both sides.
+double DateLabelSpacing(const QCategoryAxis& axis, const char* widest)
+{
+    return QFontMetricsF(axis.labelsFont()).horizontalAdvance(QString::fromUtf8(widest)) + 2 * 4 + 2;
+}
 // Point marks are drawn over the series and the legend.
 constexpr double kMarkZ = 100;
 
@@ -594,7 +598,9 @@ void THistoryChartPanel::LabelMonthAxis()
     if (shownMonth_ == 0) return;
     const TDateTime last = platform::EndOfMonth(shownMonth_);
     const int days = static_cast<int>(last - shownMonth_) + 1;
-    const int step = LabelStep(mhChart_->plotArea().width(), days, kDateLabelSpacing, {1, 2, 3, 5, 7, 10, 15});
+    // The last step leaves the first day alone, for a chart too narrow for two labels.
+    const int step = LabelStep(mhChart_->plotArea().width(), days, DateLabelSpacing(*mhBottom_, "31日"),
+                               {1, 2, 3, 5, 7, 10, 15, 31});
     if (step == mhStep_) return;
     mhStep_ = step;
     TDateLabels labels;
@@ -605,7 +611,7 @@ void THistoryChartPanel::LabelMonthAxis()
 void THistoryChartPanel::LabelYearAxis()
 {
     if (shownYear_ == 0) return;
-    const int step = LabelStep(yhChart_->plotArea().width(), 12, kDateLabelSpacing, {1, 2, 3, 6});
+    const int step = LabelStep(yhChart_->plotArea().width(), 12, DateLabelSpacing(*yhBottom_, "12月"), {1, 2, 3, 6, 12});
     if (step == yhStep_) return;
     yhStep_ = step;
     TDateLabels labels;

@@ -75,9 +75,10 @@ void SetDateAxis(QCategoryAxis& axis, platform::TDateTime first, platform::TDate
 
 int LabelStep(double width, int count, double spacing, const std::vector<int>& steps)
 {
-    const double gap = count > 1 ? width / (count - 1) : width;
+    // The chart gives each label an equal share of the axis, one share more than there are labels.
     for (const int step : steps) {
-        if (gap * step >= spacing) return step;
+        const int labels = count > 1 ? (count - 1) / step + 1 : 1;
+        if (width / (labels + 1) >= spacing) return step;
     }
     return steps.back();
 }

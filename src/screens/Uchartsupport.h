@@ -42,8 +42,9 @@ int ValueLabelLimit(double height, const QFont& font);
 // Gives a date axis the range first to last and one label at each listed date (ascending).
 using TDateLabels = std::vector<std::pair<platform::TDateTime, std::string>>;
 void SetDateAxis(QCategoryAxis& axis, platform::TDateTime first, platform::TDateTime last, const TDateLabels& labels);
-// The smallest of the steps (ascending) at which `count` evenly spaced positions over `width`
-// pixels lie at least `spacing` pixels apart; the last step when none does.
+// The smallest of the steps (ascending) at which the labels of every step-th of `count` positions
+// each get `spacing` pixels of `width`, shared out as the chart shares them (one share more than
+// there are labels); the last step when none does.
 int LabelStep(double width, int count, double spacing, const std::vector<int>& steps);
 
 // The keys of the edit cycle: Esc without Shift, Ctrl or Alt cancels, Enter or Return with Ctrl

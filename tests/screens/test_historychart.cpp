@@ -486,6 +486,35 @@ TEST_F(ChartClock, ValueLabelsOfALowPanelAreNeverCut)
     }
 }
 
+// The month editor opened beside the chart of a narrow panel leaves the chart little room: its day
+// labels become fewer, down to one, rather than cut to "...".
+TEST_F(ChartClock, DayLabelsBesideTheMonthEditorAreNeverCut)
+{
+    platform::SetFixedNow(EncodeDate(2024, 5, 20) + 0.3);
+    THistoryChartPanel panel;
+    panel.resize(330, 260);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    panel.AddMonthPoint(EncodeDate(2024, 5, 3), 1180);
+    panel.AddMonthPoint(EncodeDate(2024, 5, 9), 1240);
+    panel.ShowLastEntries();
+    QTest::mouseClick(panel.GetBtnMHistEdit(), Qt::LeftButton);
+    for (int width : {330, 400, 600}) {
+        panel.resize(width, 260);
+        QApplication::processEvents();
+        const std::vector<std::string> shown = ShownAxisLabels(panel.GetMonthChart());
+        int days = 0;
+        for (const std::string& text : shown) {
+            EXPECT_EQ(text.find("..."), std::string::npos) << width;
+            days += text.find("日") != std::string::npos;
+        }
+        EXPECT_GE(days, 1) << width;
+        if (width == 600) {
+            EXPECT_GE(days, 3) << "a wider chart labels more days";
+        }
+    }
+}
+
 TEST(HistoryPanelSeries, EveryYearlyLineDiesWithThePanel)
 {
     auto panel = std::make_unique<THistoryChartPanel>();

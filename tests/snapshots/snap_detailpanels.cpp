@@ -92,6 +92,15 @@ VKT_SNAPSHOT(detail_history_year_low)
     return panel;
 }
 
+// The day editor opened in a narrow panel: the chart beside it keeps whole labels.
+VKT_SNAPSHOT(detail_history_month_editor_narrow)
+{
+    THistoryChartPanel* panel = MakeHistory(0);
+    panel->resize(330, 260);
+    panel->GetBtnMHistEdit()->click();
+    return panel;
+}
+
 VKT_SNAPSHOT(detail_item_chart)
 {
     auto* panel = new TItemChartPanel;
