@@ -141,9 +141,17 @@ bool TVktTblFunctor::TablesExist(const std::string& path) {
 }
 
 bool TVktTblFunctor::CreateTables(const std::string& path) {
+    if (!platform::FolderExists(path)) return false;
+    // A failure leaves the folder as it was: an existing file keeps its content through the rolled
+    // back transaction; the files this call made are removed.
+    const std::string file = platform::DatabaseFilePath(path);
+    std::vector<std::string> made;
+    for (const std::string& name : {file, file + "-wal", file + "-shm"}) {
+        std::error_code error;
+        if (!std::filesystem::exists(name, error)) made.push_back(name);
+    }
     try {
-        if (!platform::FolderExists(path)) return false;
-        platform::Connection db(platform::DatabaseFilePath(path), platform::OpenMode::Create);
+        platform::Connection db(file, platform::OpenMode::Create);
         platform::Transaction transaction(db);
         for (TVktTable table : StoredTableList()) {
             db.Execute("DROP TABLE IF EXISTS " + platform::QuoteIdentifier(GetTableFileName(table)));
@@ -153,6 +161,13 @@ bool TVktTblFunctor::CreateTables(const std::string& path) {
         transaction.Commit();
         return true;
     } catch (const std::exception&) {
+        // The connection is closed here; the companions of a file that stays are its own.
+        if (!made.empty() && made.front() == file) {
+            for (const std::string& name : made) {
+                std::error_code ignored;   // a folder turned read-only keeps them: nothing more to do
+                std::filesystem::remove(name, ignored);
+            }
+        }
         return false;
     }
 }

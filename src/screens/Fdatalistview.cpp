@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kIconArea = 19;
 constexpr int kDragThreshold = 5;
+constexpr int kListRowHeight = 16;
 
 QPixmap Blank()
 {
@@ -112,6 +113,8 @@ void TDataListView::AddRow(int id) { rows_.Add(id); }
 
 void TDataListView::UpdateRows()
 {
+    // Without rows the grid keeps its one blank row, drawn without height.
+    SetDefaultRowHeight(rows_.GetCount() > 0 ? kListRowHeight : 0);
     GetModel()->SetRowCount(rows_.GetCount());
     Repaint();
 }

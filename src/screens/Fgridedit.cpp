@@ -308,7 +308,7 @@ TGridEdit::TGridEdit(QWidget* parent) : QFrame(parent)
     grid_->setTabKeyNavigation(false);
     QHeaderView* rows = grid_->verticalHeader();
     rows->hide();
-    rows->setMinimumSectionSize(1);
+    rows->setMinimumSectionSize(0);
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(kRowHeight);
     QHeaderView* header = grid_->horizontalHeader();
@@ -461,6 +461,11 @@ void TGridEdit::DrawCell(QPainter& painter, const QRect& cellRect, int col, int 
     painter.drawText(textRect, (header.LeftAlign ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop | Qt::TextSingleLine,
                      shown);
     painter.restore();
+}
+
+void TGridEdit::SetDefaultRowHeight(int height)
+{
+    grid_->verticalHeader()->setDefaultSectionSize(std::max(height, 0));
 }
 
 void TGridEdit::SetDrawFocusSelected(bool on)

@@ -133,6 +133,9 @@ public:
     bool GetDrawFocusSelected() const { return drawFocusSelected_; }
     void SetDrawFocusSelected(bool on);
 
+    // The height of the grid's rows; 0 leaves the blank row of an empty list unseen.
+    void SetDefaultRowHeight(int height);
+
     // The text a cell shows (the model's text, passed through GetCellText).
     std::string CellText(int col, int row);
 

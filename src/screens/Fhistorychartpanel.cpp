@@ -20,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QFontMetricsF>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -93,8 +94,11 @@ QCategoryAxis* MakeAxis(QChart* chart, Qt::Alignment alignment)
     return axis;
 }
 
-// Pixels between two date labels.
-constexpr double kDateLabelSpacing = 34;
+// The room a date label needs on a date axis: its text and the chart's padding on both sides.
+double DateLabelSpacing(const QCategoryAxis& axis, const char* widest)
+{
+    return QFontMetricsF(axis.labelsFont()).horizontalAdvance(QString::fromUtf8(widest)) + 2 * 4 + 2;
+}
 // Point marks are drawn over the series and the legend.
 constexpr double kMarkZ = 100;
 
@@ -364,7 +368,10 @@ QWidget* THistoryChartPanel::MakeMonthPage()
     column->addWidget(splitter_, 1);
 
     btnMHMark_->setChecked(mhMarks_->IsVisible());
-    connect(mhChart_, &QChart::plotAreaChanged, this, [this] { LabelMonthAxis(); });
+    connect(mhChart_, &QChart::plotAreaChanged, this, [this] {
+        LabelMonthAxis();
+        FitValueLabels(mhChart_, mhLeft_);
+    });
     connect(cbMHistoryList_, &QComboBox::currentIndexChanged, this, [this] { CBMHistoryListChange(); });
     connect(btnMHistEdit_, &QToolButton::clicked, this, [this] { BtnMHistEditClick(); });
     connect(splitter_, &QSplitter::splitterMoved, this, [this] {
@@ -432,7 +439,10 @@ QWidget* THistoryChartPanel::MakeYearPage()
         connect(yearMarks_[tag], &QToolButton::clicked, this, [this, tag] { BtnYHMarkClick(tag); });
     }
     connect(cbYHistoryList_, &QComboBox::currentIndexChanged, this, [this] { CBYHistoryListChange(); });
-    connect(yhChart_, &QChart::plotAreaChanged, this, [this] { LabelYearAxis(); });
+    connect(yhChart_, &QChart::plotAreaChanged, this, [this] {
+        LabelYearAxis();
+        FitValueLabels(yhChart_, yhLeft_);
+    });
     return page;
 }
 
@@ -456,8 +466,8 @@ void THistoryChartPanel::EndUpdate()
     if (updating_ == 0 || --updating_ > 0) return;
     if (monthSeriesPending_) RebuildMonthSeries();
     if (yearSeriesPending_) RebuildYearSeries();
-    if (monthAxisPending_) SetValueAxis(*mhLeft_, {0, kInitialAxisMax});
-    if (yearAxisPending_) SetValueAxis(*yhLeft_, {0, kInitialAxisMax});
+    if (monthAxisPending_) ScaleValueAxis(mhChart_, mhLeft_, {0, kInitialAxisMax});
+    if (yearAxisPending_) ScaleValueAxis(yhChart_, yhLeft_, {0, kInitialAxisMax});
     monthAxisPending_ = yearAxisPending_ = false;
 }
 
@@ -479,9 +489,9 @@ void THistoryChartPanel::Clear()
         return;
     }
     RebuildMonthSeries();
-    SetValueAxis(*mhLeft_, {0, kInitialAxisMax});
+    ScaleValueAxis(mhChart_, mhLeft_, {0, kInitialAxisMax});
     RebuildYearSeries();
-    SetValueAxis(*yhLeft_, {0, kInitialAxisMax});
+    ScaleValueAxis(yhChart_, yhLeft_, {0, kInitialAxisMax});
 }
 
 void THistoryChartPanel::AddMonthPoint(TDateTime date, double price)
@@ -588,7 +598,9 @@ void THistoryChartPanel::LabelMonthAxis()
     if (shownMonth_ == 0) return;
     const TDateTime last = platform::EndOfMonth(shownMonth_);
     const int days = static_cast<int>(last - shownMonth_) + 1;
-    const int step = LabelStep(mhChart_->plotArea().width(), days, kDateLabelSpacing, {1, 2, 3, 5, 7, 10, 15});
+    // The last step leaves the first day alone, for a chart too narrow for two labels.
+    const int step = LabelStep(mhChart_->plotArea().width(), days, DateLabelSpacing(*mhBottom_, "31日"),
+                               {1, 2, 3, 5, 7, 10, 15, 31});
     if (step == mhStep_) return;
     mhStep_ = step;
     TDateLabels labels;
@@ -599,7 +611,7 @@ void THistoryChartPanel::LabelMonthAxis()
 void THistoryChartPanel::LabelYearAxis()
 {
     if (shownYear_ == 0) return;
-    const int step = LabelStep(yhChart_->plotArea().width(), 12, kDateLabelSpacing, {1, 2, 3, 6});
+    const int step = LabelStep(yhChart_->plotArea().width(), 12, DateLabelSpacing(*yhBottom_, "12月"), {1, 2, 3, 6, 12});
     if (step == yhStep_) return;
     yhStep_ = step;
     TDateLabels labels;
@@ -609,16 +621,34 @@ void THistoryChartPanel::LabelYearAxis()
     SetDateAxis(*yhBottom_, platform::EncodeDate(shownYear_, 1, 1), platform::EncodeDate(shownYear_, 12, 1), labels);
 }
 
+void THistoryChartPanel::ScaleValueAxis(QChart* chart, QCategoryAxis* axis, TAxisRange range)
+{
+    SetValueAxis(*axis, range, ValueLabelLimit(chart->plotArea().height(), axis->labelsFont()));
+}
+
+void THistoryChartPanel::FitValueLabels(QChart* chart, QCategoryAxis* axis)
+{
+    // As many labels as the plot's height holds whole; the same count keeps the labels.
+    const int limit = ValueLabelLimit(chart->plotArea().height(), axis->labelsFont());
+    const auto count = static_cast<int>(axis->categoriesLabels().size());
+    const int wanted = [&] {
+        QCategoryAxis probe;
+        SetValueAxis(probe, {axis->min(), axis->max()}, limit);
+        return static_cast<int>(probe.categoriesLabels().size());
+    }();
+    if (wanted != count) SetValueAxis(*axis, {axis->min(), axis->max()}, limit);
+}
+
 void THistoryChartPanel::ScaleMonthly()
 {
     monthAxisPending_ = false;
-    SetValueAxis(*mhLeft_, model_.MonthlyRange());
+    ScaleValueAxis(mhChart_, mhLeft_, model_.MonthlyRange());
 }
 
 void THistoryChartPanel::ScaleYearly()
 {
     yearAxisPending_ = false;
-    SetValueAxis(*yhLeft_, model_.YearlyRange());
+    ScaleValueAxis(yhChart_, yhLeft_, model_.YearlyRange());
 }
 
 void THistoryChartPanel::MonthEditorChange()

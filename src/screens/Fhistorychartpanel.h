@@ -202,6 +202,8 @@ private:
     void RebuildYearSeries();
     void LabelMonthAxis();
     void LabelYearAxis();
+    void ScaleValueAxis(QChart* chart, QCategoryAxis* axis, TAxisRange range);
+    void FitValueLabels(QChart* chart, QCategoryAxis* axis);
     void ScaleMonthly();
     void ScaleYearly();
     void BtnMHMarkClick();

@@ -4,7 +4,9 @@
 #include "platform/NumberText.h"
 
 #include <QCategoryAxis>
+#include <QFontMetricsF>
 
+#include <algorithm>
 #include <cmath>
 
 QDateTime ToQDateTime(platform::TDateTime value)
@@ -73,26 +75,49 @@ void SetDateAxis(QCategoryAxis& axis, platform::TDateTime first, platform::TDate
 
 int LabelStep(double width, int count, double spacing, const std::vector<int>& steps)
 {
-    const double gap = count > 1 ? width / (count - 1) : width;
+    // The chart gives each label an equal share of the axis, one share more than there are labels.
     for (const int step : steps) {
-        if (gap * step >= spacing) return step;
+        const int labels = count > 1 ? (count - 1) / step + 1 : 1;
+        if (width / (labels + 1) >= spacing) return step;
     }
     return steps.back();
 }
 
-void SetValueAxis(QCategoryAxis& axis, TAxisRange range)
+int ValueLabelLimit(double height, const QFont& font)
+{
+    // The chart gives each of the axis's positions (one per label and its start) an equal share of
+    // the height; a label taller than its share less a padding above and below is cut to "...".
+    constexpr double kPadding = 4;
+    const double labelHeight = QFontMetricsF(font).height() + 2 * kPadding + 2;
+    return std::max(static_cast<int>(height / labelHeight) - 1, 1);
+}
+
+void SetValueAxis(QCategoryAxis& axis, TAxisRange range, int maxLabels)
 {
     ClearLabels(axis);
     axis.setRange(range.min, range.max);
     const double span = range.max - range.min;
     if (!(span > 0) || !std::isfinite(span)) return;
-    // A step of 1, 2 or 5 times a power of ten giving about five labels.
+    maxLabels = std::max(maxLabels, 1);
+    // A step of 1, 2 or 5 times a power of ten giving about five labels, larger when fewer fit.
     const double raw = span / 5;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double power = std::pow(10.0, std::floor(std::log10(raw)));
     double step = power;
     for (const double factor : {2.0, 5.0, 10.0}) {
         if (step >= raw) break;
         step = power * factor;
+    }
+    const auto count = [&range](double s) { return std::floor(range.max / s) - std::ceil(range.min / s) + 1; };
+    for (int i = 0; count(step) > maxLabels && i < 64; ++i) {
+        const double mantissa = step / power;
+        if (mantissa < 1.5) {
+            step = power * 2;
+        } else if (mantissa < 3) {
+            step = power * 5;
+        } else {
+            power *= 10;
+            step = power;
+        }
     }
     const double first = std::ceil(range.min / step) * step;
     // Labels sit on their category's end value: the first category starts just below the range.

@@ -7,11 +7,13 @@
 #include <QDateTime>
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
 
 class QCategoryAxis;
+class QFont;
 
 // Day 0 is 1899-12-30 00:00 local time; the fraction is the time of day.
 QDateTime ToQDateTime(platform::TDateTime value);
@@ -31,14 +33,18 @@ struct TAxisRange {
 };
 TAxisRange ValueAxisRange(double lo, double hi, double margin);
 
-// Gives the axis the range and labels ChartNumberText at round steps within it (about five).
-void SetValueAxis(QCategoryAxis& axis, TAxisRange range);
+// Gives the axis the range and labels ChartNumberText at round steps within it: about five, at
+// most maxLabels.
+void SetValueAxis(QCategoryAxis& axis, TAxisRange range, int maxLabels = std::numeric_limits<int>::max());
+// The most labels a value axis over a plot `height` pixels high shows whole in `font`.
+int ValueLabelLimit(double height, const QFont& font);
 
 // Gives a date axis the range first to last and one label at each listed date (ascending).
 using TDateLabels = std::vector<std::pair<platform::TDateTime, std::string>>;
 void SetDateAxis(QCategoryAxis& axis, platform::TDateTime first, platform::TDateTime last, const TDateLabels& labels);
-// The smallest of the steps (ascending) at which `count` evenly spaced positions over `width`
-// pixels lie at least `spacing` pixels apart; the last step when none does.
+// The smallest of the steps (ascending) at which the labels of every step-th of `count` positions
+// each get `spacing` pixels of `width`, shared out as the chart shares them (one share more than
+// there are labels); the last step when none does.
 int LabelStep(double width, int count, double spacing, const std::vector<int>& steps);
 
 // The keys of the edit cycle: Esc without Shift, Ctrl or Alt cancels, Enter or Return with Ctrl

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -310,4 +311,39 @@ TEST_F(TablesTest, DeleteTablesStopsAtAMissingTableAndKeepsTheFile) {
     EXPECT_FALSE(db.TableExists("VktDB1B"));
     EXPECT_TRUE(db.TableExists("VktDB1D"));
     EXPECT_TRUE(db.TableExists("VktDB1R"));
+}
+
+namespace {
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+}  // namespace
+
+// A creation that fails part-way leaves the folder as it was: the files it made are gone, what the
+// user had there is untouched.
+TEST_F(TablesTest, AFailedCreationLeavesTheFolderAsItWas) {
+    // A new database whose write-ahead log cannot be made: the first table fails.
+    Touch(folder_, "notes.txt");
+    fs::create_directory(fs::path(platform::DatabaseFilePath(folder_) + "-wal"));
+    const std::vector<std::string> before = Entries(folder_);
+    EXPECT_FALSE(functor_.CreateTables(folder_));
+    EXPECT_EQ(Entries(folder_), before);
+
+    // An existing database where one of the tables is the user's view: nothing of it changes.
+    const std::string other = MakeFolder("other");
+    {
+        Connection db(platform::DatabaseFilePath(other), platform::OpenMode::Create);
+        db.Execute("CREATE TABLE VktDB1A (x INTEGER)");
+        db.Execute("INSERT INTO VktDB1A VALUES (7)");
+        db.Execute("CREATE VIEW VktDB1F AS SELECT x FROM VktDB1A");
+    }
+    const std::vector<std::string> kept = Entries(other);
+    EXPECT_FALSE(functor_.CreateTables(other));
+    EXPECT_EQ(Entries(other), kept);
+    Connection db = Connection::OpenFolder(other);
+    EXPECT_EQ(Scalar(db, "SELECT x FROM VktDB1F"), "7");
+    EXPECT_FALSE(db.TableExists("VktDB1B"));
 }

@@ -158,7 +158,7 @@ TEST_F(GridFrames, PressInAMarkedRowsIconAreaDragsAndKeepsTheMarks)
     EXPECT_EQ(Marks(), "103,104,105");
 }
 
-TEST_F(GridFrames, AnEmptyListShowsOneBlankRowAndOnlyDeleteAnswers)
+TEST_F(GridFrames, AnEmptyListHasOneBlankRowNobodySeesAndOnlyDeleteAnswers)
 {
     list.ClearRows();
     list.UpdateRows();
@@ -172,6 +172,21 @@ TEST_F(GridFrames, AnEmptyListShowsOneBlankRowAndOnlyDeleteAnswers)
     Click(0);
     EXPECT_EQ(log, std::vector<std::string>{"delete"});
     EXPECT_EQ(Marks(), "");
+
+    // The blank row takes no height: the list shows no row, not even its grid lines.
+    QApplication::processEvents();
+    EXPECT_EQ(list.GetStringGrid()->rowHeight(0), 0);
+    const QImage image = Viewport()->grab().toImage();
+    const QColor base = list.palette().color(QPalette::Base);
+    int drawn = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 200; ++x) drawn += QColor(image.pixel(x, y)) != base;
+    EXPECT_EQ(drawn, 0);
+
+    // Rows again: a row high each.
+    list.AddRow(201);
+    list.UpdateRows();
+    EXPECT_EQ(list.GetStringGrid()->rowHeight(0), 16);
 }
 
 TEST_F(GridFrames, CellsAreDrawnWithSelectionColoursAlignmentAndIcons)

@@ -11,6 +11,8 @@
 #include <QCategoryAxis>
 #include <QComboBox>
 #include <QGraphicsScene>
+#include <QGraphicsTextItem>
+#include <QLegend>
 #include <QGraphicsView>
 #include <QChart>
 #include <QLineSeries>
@@ -19,6 +21,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -100,6 +103,15 @@ TEST(ChartSupport, AxisRangeRules)
     EXPECT_EQ(Labels(&axis), "1,200 1,300 1,400 1,500");
     EXPECT_DOUBLE_EQ(axis.min(), 1180);
     EXPECT_DOUBLE_EQ(axis.max(), 1530);
+    // Fewer labels where fewer fit: the next round step.
+    SetValueAxis(axis, {1180, 1530}, 2);
+    EXPECT_EQ(Labels(&axis), "1,200 1,400");
+    SetValueAxis(axis, {0, 1000}, 1);
+    EXPECT_EQ(Labels(&axis), "0");
+    QFont font;
+    font.setPixelSize(12);
+    EXPECT_EQ(ValueLabelLimit(0, font), 1);
+    EXPECT_LT(ValueLabelLimit(100, font), ValueLabelLimit(300, font));
 }
 
 TEST_F(ChartClock, MonthListRunsToTheCurrentMonthButNotOnTheFirst)
@@ -427,6 +439,82 @@ TEST_F(HistoryPanel, MarksNeverLieOverOneAnother)
     EXPECT_EQ(panel.GetMonthMarks().ShownBoxes().size(), 1u);
 }
 
+// The axis labels the chart shows, the legend's left out.
+std::vector<std::string> ShownAxisLabels(QChart* chart)
+{
+    std::vector<std::string> texts;
+    for (QGraphicsItem* item : chart->scene()->items()) {
+        auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+        if (!text || !text->isVisible() || chart->legend()->isAncestorOf(text)) continue;
+        if (!text->toPlainText().isEmpty()) texts.push_back(text->toPlainText().toStdString());
+    }
+    return texts;
+}
+
+// A panel as low as the record editor's gives its value axes only the labels that fit whole:
+// none is cut to "...", and one at least is shown.
+TEST_F(ChartClock, ValueLabelsOfALowPanelAreNeverCut)
+{
+    platform::SetFixedNow(EncodeDate(2024, 5, 20) + 0.3);
+    THistoryChartPanel panel;
+    panel.resize(330, 220);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    panel.AddMonthPoint(EncodeDate(2024, 5, 3), 1180.25);
+    panel.AddMonthPoint(EncodeDate(2024, 5, 9), 1181.5);
+    panel.AddYearPoint(EncodeDate(2024, 4, 1), 1240, 1240, 1240, 1240);
+    panel.AddYearPoint(EncodeDate(2024, 5, 1), 1270.5, 1260, 1250, 1270);
+    panel.ShowLastEntries();
+    QTabWidget* pages = panel.findChild<QTabWidget*>();
+    for (int height : {220, 260, 400}) {
+        panel.resize(330, height);
+        for (int page : {0, 1}) {
+            pages->setCurrentIndex(page);
+            QApplication::processEvents();
+            QChart* chart = page == 0 ? panel.GetMonthChart() : panel.GetYearChart();
+            QCategoryAxis* values = page == 0 ? panel.GetMonthValueAxis() : panel.GetYearValueAxis();
+            const std::vector<std::string> shown = ShownAxisLabels(chart);
+            for (const std::string& text : shown) EXPECT_EQ(text.find("..."), std::string::npos) << height << " " << page;
+            int numbers = 0;
+            for (const QString& label : values->categoriesLabels())
+                numbers += static_cast<int>(std::count(shown.begin(), shown.end(), label.toStdString()));
+            EXPECT_GE(numbers, 1) << height << " " << page;
+            if (height == 400) {
+                EXPECT_GE(values->categoriesLabels().size(), 3) << "a tall plot keeps its labels";
+            }
+        }
+    }
+}
+
+// The month editor opened beside the chart of a narrow panel leaves the chart little room: its day
+// labels become fewer, down to one, rather than cut to "...".
+TEST_F(ChartClock, DayLabelsBesideTheMonthEditorAreNeverCut)
+{
+    platform::SetFixedNow(EncodeDate(2024, 5, 20) + 0.3);
+    THistoryChartPanel panel;
+    panel.resize(330, 260);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    panel.AddMonthPoint(EncodeDate(2024, 5, 3), 1180);
+    panel.AddMonthPoint(EncodeDate(2024, 5, 9), 1240);
+    panel.ShowLastEntries();
+    QTest::mouseClick(panel.GetBtnMHistEdit(), Qt::LeftButton);
+    for (int width : {330, 400, 600}) {
+        panel.resize(width, 260);
+        QApplication::processEvents();
+        const std::vector<std::string> shown = ShownAxisLabels(panel.GetMonthChart());
+        int days = 0;
+        for (const std::string& text : shown) {
+            EXPECT_EQ(text.find("..."), std::string::npos) << width;
+            days += text.find("日") != std::string::npos;
+        }
+        EXPECT_GE(days, 1) << width;
+        if (width == 600) {
+            EXPECT_GE(days, 3) << "a wider chart labels more days";
+        }
+    }
+}
+
 TEST(HistoryPanelSeries, EveryYearlyLineDiesWithThePanel)
 {
     auto panel = std::make_unique<THistoryChartPanel>();
@@ -437,3 +525,4 @@ TEST(HistoryPanelSeries, EveryYearlyLineDiesWithThePanel)
 }
 
 } // namespace
+

@@ -17,6 +17,8 @@
 #include <QStackedWidget>
 #include <QTest>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -236,6 +238,31 @@ TEST_F(DatabaseDialogTest, FailedCreationStaysOnThePage)
     EXPECT_EQ(failing.GetCount(), 0);
     ASSERT_EQ(Errors().size(), 1u);   // the registry's own report
     EXPECT_NE(Errors()[0].find("初期化に失敗しました"), std::string::npos);
+}
+
+// Tables that cannot be made once the database file is there (no write-ahead log can be made beside
+// it): the error is shown, the dialog stays, and the folder holds only what the user had there.
+TEST_F(DatabaseDialogTest, ACreationWhoseTablesFailLeavesTheFolderAsItWas)
+{
+    const std::string folder = vkttest::NewTempFolder("kept");
+    std::ofstream(folder + "/notes.txt") << "mine";
+    std::filesystem::create_directory(folder + "/vektara.db-wal");
+    const auto entries = [&folder] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    ToNamePage(1, folder);
+    Dialog().GetNameEdit()->setText("Neu");
+    Ok();
+    EXPECT_EQ(Dialog().GetActivePage(), 3);
+    EXPECT_FALSE(Accepted());
+    ASSERT_EQ(Errors().size(), 1u);
+    EXPECT_NE(Errors()[0].find("'Neu'(" + folder + ")の作成に失敗しました"), std::string::npos);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"notes.txt", "vektara.db-wal"}));
+    EXPECT_FALSE(Registry().IsRegistered("Neu"));
 }
 
 TEST_F(DatabaseDialogTest, RegisterCurrentAndOldFormat)

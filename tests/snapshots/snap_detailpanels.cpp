@@ -84,6 +84,23 @@ VKT_SNAPSHOT(detail_history_year)
     return MakeHistory(1);
 }
 
+// As low as the record editor's tab in a small main window.
+VKT_SNAPSHOT(detail_history_year_low)
+{
+    THistoryChartPanel* panel = MakeHistory(1);
+    panel->resize(330, 220);
+    return panel;
+}
+
+// The day editor opened in a narrow panel: the chart beside it keeps whole labels.
+VKT_SNAPSHOT(detail_history_month_editor_narrow)
+{
+    THistoryChartPanel* panel = MakeHistory(0);
+    panel->resize(330, 260);
+    panel->GetBtnMHistEdit()->click();
+    return panel;
+}
+
 VKT_SNAPSHOT(detail_item_chart)
 {
     auto* panel = new TItemChartPanel;

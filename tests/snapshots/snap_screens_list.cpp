@@ -74,6 +74,28 @@ VKT_SNAPSHOT(screens_record_list)
     return window;
 }
 
+// A class without records: the header alone, no row below it.
+VKT_SNAPSHOT(screens_record_list_empty)
+{
+    vkttest::SampleDatabase& db = NewSample();
+    auto* window = new QWidget;
+    window->setWindowTitle(QStringLiteral("Empty record list"));
+    window->resize(880, 240);
+    auto* row = new QHBoxLayout(window);
+    row->setContentsMargins(4, 4, 4, 4);
+    auto* nav = new TClassFilterView(window);
+    nav->setFixedWidth(220);
+    auto* list = new TDataView(window);
+    row->addWidget(nav);
+    row->addWidget(list, 1);
+    nav->SetVktObject(&db.Object());
+    list->SetVktObject(&db.Object());
+    nav->SetSelection(vkttest::SampleDatabase::kDairyDrink, 0, {}, {}, -1);
+    window->show();
+    list->SetFilter(nav->BuildFilter());
+    return window;
+}
+
 VKT_SNAPSHOT(screens_top_navigator)
 {
     vkttest::SampleDatabase& db = NewSample();

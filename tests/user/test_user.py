@@ -50,6 +50,7 @@ MEMO_TEXT = (1030, 821)
 MEMO_SIZE = (720, 934)
 MONTH_EDIT_BUTTON = (713, 809)      # 使用単価編集
 MONTH_EDITOR_AREA = (548, 851, 92, 65)  # where the month-price editor's days lie, left of the chart
+DAY_TEXT_START = 12                 # the area's columns where only the editor's days draw
 MONTH_FIRST_PRICE = (680, 851)      # the editor's price of the month's first day
 # The master-data dialog (client coordinates; from its right or bottom edge where negative): the
 # user-filter page's tab, the filter list's first name, the field list's 使用単価, 設定, 閉じる.
@@ -508,12 +509,15 @@ class UserSession:
         # 履歴チャート → 月間履歴 → 使用単価編集: the month's days and prices show beside the chart.
         self.detail_page(4)
 
+        # The editor's day texts begin at the area's left edge; the chart's value labels, right-aligned
+        # to its plot, lie right of the first DAY_TEXT_START columns.
         def day_columns():
-            return len(self.x.grab_window(self.main, MONTH_EDITOR_AREA).dark_columns())
-        if day_columns() > 4:
-            raise StepFailed("the chart's left part holds text before the month-price editor was asked for")
+            return self.x.grab_window(self.main, MONTH_EDITOR_AREA).dark_columns()
+        if any(c < DAY_TEXT_START for c in day_columns()):
+            raise StepFailed("the month-price editor's days show before the editor was asked for")
         self.click(self.main, MONTH_EDIT_BUTTON)
-        poll(lambda: day_columns() >= 20, 10, "the month-price editor's days beside the chart")
+        poll(lambda: len(day_columns()) >= 20 and any(c < DAY_TEXT_START for c in day_columns()), 10,
+             "the month-price editor's days beside the chart")
         # A price typed for the month's first day (a past day only: today's is the price chain's).
         today = datetime.date.today()
         if today.day == 1:
