@@ -5,19 +5,73 @@
 #include "widgets/Fvktform.h"
 #include "widgets/Usteadyscrollbar.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QHash>
+#include <QPainter>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
+
+#include <cmath>
+#include <utility>
 
 namespace {
 
 
 constexpr int kExpandDepth = 4;
 
-// Grey text for nodes with children when only leaves may be chosen.
+// Grey text for nodes with children when only leaves may be chosen. A name is laid out once and
+// drawn from then on as laid out: a tree of thousands of classes repaints its rows on every
+// selection, insertion and scroll, and the style would shape each row's text anew each time (twice:
+// to elide it, then to draw it). A name that does not fit is drawn by the style, elided, and so are
+// the selected rows.
 class LeafDelegate : public QStyledItemDelegate {
 public:
     LeafDelegate(const bool& leafOnly, QObject* parent) : QStyledItemDelegate(parent), leafOnly_(leafOnly) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QWidget* widget = opt.widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        const Qt::Alignment horizontal = opt.displayAlignment & Qt::AlignHorizontal_Mask;
+        // The selected rows (light text blended on the highlight) and text that is not a plain
+        // left-aligned line are left to the style.
+        if (opt.text.isEmpty() || (opt.state & (QStyle::State_Editing | QStyle::State_Selected)) ||
+            opt.direction != Qt::LeftToRight ||
+            (horizontal != Qt::AlignLeft && horizontal != Qt::AlignLeading) ||
+            (opt.features & QStyleOptionViewItem::WrapText)) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        // The style's text room, asked without the text (which the style would shape to measure
+        // it): the rest of the row beside the icon, less the focus frame's margin on each side.
+        const QString name = std::exchange(opt.text, QString());
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect room =
+            style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
+        const QStaticText& text = Laid(name, opt.font);
+        if (text.size().width() > room.width()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+        const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : (opt.state & QStyle::State_Active) ? QPalette::Normal
+                                                                                : QPalette::Inactive;
+        const int height = static_cast<int>(std::ceil(text.size().height()));
+        const QRect line = QStyle::alignedRect(opt.direction, opt.displayAlignment & Qt::AlignVertical_Mask,
+                                               QSize(room.width(), height), room);
+        painter->save();
+        painter->setClipRect(opt.rect, Qt::IntersectClip);
+        painter->setFont(opt.font);
+        painter->setPen(opt.palette.color(group, QPalette::Text));
+        painter->drawStaticText(QPointF(room.left(), line.top()), text);
+        painter->restore();
+    }
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
@@ -28,7 +82,25 @@ protected:
     }
 
 private:
+    const QStaticText& Laid(const QString& name, const QFont& font) const
+    {
+        if (font != font_) {
+            laid_.clear();
+            font_ = font;
+        }
+        auto found = laid_.find(name);
+        if (found == laid_.end()) {
+            QStaticText text(name);
+            text.setTextFormat(Qt::PlainText);
+            text.prepare(QTransform(), font);
+            found = laid_.insert(name, text);
+        }
+        return found.value();
+    }
+
     const bool& leafOnly_;
+    mutable QFont font_;
+    mutable QHash<QString, QStaticText> laid_;
 };
 
 } // namespace

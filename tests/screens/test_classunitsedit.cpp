@@ -4,6 +4,7 @@
 
 #include "data/Uvktdbstruct.h"
 #include "database/Uvktobject.h"
+#include "gui/IconList.h"
 #include "platform/Bitmap.h"
 #include "platform/Files.h"
 #include "platform/ImageList.h"
@@ -22,11 +23,13 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPixmap>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -122,6 +125,53 @@ TEST(ClassTree, FamiliesWithoutTheirRootStandOnTopAndTheSelectionReportsLeavingF
     view.DeleteClass(6);
     EXPECT_EQ(events, (std::vector<std::string>{"changing 0>3 selected 0", "change 3", "changing 3>6 selected 3",
                                                 "change 6", "changing 6>3 selected 6", "change 3"}));
+}
+
+// The style's own drawing of the rows, greyed as the class tree greys branches in leaf-only mode.
+class StyleDrawnRows : public QStyledItemDelegate {
+public:
+    explicit StyleDrawnRows(bool leafOnly) : leafOnly_(leafOnly) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (leafOnly_ && index.model()->hasChildren(index))
+            option->palette.setColor(QPalette::Text, option->palette.color(QPalette::Disabled, QPalette::Text));
+    }
+
+private:
+    bool leafOnly_;
+};
+
+TEST(ClassTree, RowsLookAsTheStyleDrawsThemNamesTooLongElided)
+{
+    platform::IconList icons;
+    for (const QColor colour : {QColor(200, 40, 40), QColor(40, 160, 40), QColor(40, 40, 200)}) {
+        QPixmap pixmap(16, 16);
+        pixmap.fill(colour);
+        icons.Add(pixmap);
+    }
+    for (const bool leafOnly : {false, true}) {
+        TClassView view;
+        view.SetImages(&icons);
+        view.SetLeafOnly(leafOnly);
+        view.AddClass(2, 1, 1, "食材", Tree("20000"));
+        view.AddClass(3, 1, 2, "肉類 Viandes", Tree("2000000"));
+        view.AddClass(6, 1, 1, "牛肉", Tree("200000000"));
+        view.AddClass(7, 1, 1, "とても長い分類の名前はこの狭い木には入りきらない", Tree("200000001"));
+        view.AddClass(8, 1, 0, "gjpqy Ågÿ", Tree("200000002"));
+        view.resize(170, 140);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        view.SelectID(6);
+        QTreeWidget* tree = view.GetClassTree();
+        const QImage laid = tree->viewport()->grab().toImage();
+        tree->setItemDelegate(new StyleDrawnRows(leafOnly));
+        const QImage styled = tree->viewport()->grab().toImage();
+        EXPECT_FALSE(laid.isNull());
+        EXPECT_EQ(laid, styled) << "leaf only " << leafOnly;
+    }
 }
 
 TEST(ClassTree, NavigatorReportsADeletionThatMovesItsSelection)
