@@ -84,7 +84,9 @@ protected:
 private:
     const QStaticText& Laid(const QString& name, const QFont& font) const
     {
-        if (font != font_) {
+        // Names of renamed and deleted classes stay until the cache is many trees' worth.
+        constexpr qsizetype kMostNames = 50000;
+        if (font != font_ || laid_.size() >= kMostNames) {
             laid_.clear();
             font_ = font;
         }
