@@ -2,8 +2,11 @@
 
 #include <QEvent>
 #include <QRegion>
+#include <QResizeEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
+
+#include <algorithm>
 
 TSteadyScrollBar::TSteadyScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent)
 {
@@ -15,6 +18,8 @@ void TSteadyScrollBar::TakeStyle()
     const bool filled = style()->name().compare(QStringLiteral("fusion"), Qt::CaseInsensitive) == 0 &&
                         !style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this);
     setAttribute(Qt::WA_OpaquePaintEvent, filled);
+    // Static contents: a resize repaints only what resizeEvent asks for (and any area it exposes).
+    setAttribute(Qt::WA_StaticContents, filled);
     hasPainted_ = false;
 }
 
@@ -41,6 +46,7 @@ TSteadyScrollBar::TShown TSteadyScrollBar::Shown() const
     TShown shown;
     shown.slider = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
     shown.groove = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarGroove, this);
+    shown.addLine = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarAddLine, this);
     shown.atMinimum = value() <= minimum();
     shown.atMaximum = value() >= maximum();
     shown.empty = minimum() >= maximum();
@@ -67,6 +73,36 @@ void TSteadyScrollBar::sliderChange(SliderChange change)
         return slider.adjusted(-kMargin, -kMargin, kMargin, kMargin) & rect();
     };
     update(QRegion(around(painted_.slider)) + around(shown.slider));
+}
+
+void TSteadyScrollBar::resizeEvent(QResizeEvent* event)
+{
+    QScrollBar::resizeEvent(event);
+    if (!testAttribute(Qt::WA_StaticContents) || !hasPainted_ || !isVisible()) return;
+    const TShown shown = Shown();
+    const bool vertical = orientation() == Qt::Vertical;
+    const QSize old = event->oldSize();
+    // Along the bar the style draws the same pixels up to the end button: with the slider, the
+    // groove's start and the ends' states kept, only the span from the nearer end button on changes.
+    const bool kept = (vertical ? old.width() == width() : old.height() == height()) && shown.slider == painted_.slider &&
+                      shown.atMinimum == painted_.atMinimum && shown.atMaximum == painted_.atMaximum &&
+                      shown.empty == painted_.empty &&
+                      (vertical ? shown.groove.top() == painted_.groove.top() : shown.groove.left() == painted_.groove.left());
+    if (!kept) {
+        update();
+    } else {
+        // The groove's end is rounded over a few pixels before the button.
+        constexpr int kMargin = 4;
+        if (vertical) {
+            const int from = std::min(shown.addLine.top(), painted_.addLine.top()) - kMargin;
+            update(QRect(0, from, width(), height() - from));
+        } else {
+            const int from = std::min(shown.addLine.left(), painted_.addLine.left()) - kMargin;
+            update(QRect(from, 0, width() - from, height()));
+        }
+    }
+    // What the bar shows once that repaint is done: later steps compare with it.
+    painted_ = shown;
 }
 
 void TSteadyScrollBar::paintEvent(QPaintEvent* event)

@@ -3,7 +3,8 @@
 // it shows anew: nothing while the slider keeps its pixels (a view whose range grows by a row),
 // the old and new places of the slider when only the slider moves, else the whole bar. Where the
 // style fills the whole bar (Fusion, scroll bars not transient) it is opaque: a repaint of the bar
-// paints nothing of the widgets behind it.
+// paints nothing of the widgets behind it; and its contents are static: made longer or shorter with
+// the slider in place (a view shortened by a panel shown below it), it repaints its far end only.
 #include <QRect>
 #include <QScrollBar>
 
@@ -18,12 +19,14 @@ protected:
     void sliderChange(SliderChange change) override;
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
     struct TShown {
         QRect slider;
         QRect groove;
+        QRect addLine;
         bool atMinimum = false;
         bool atMaximum = false;
         bool empty = false;

@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QTest>
 
+#include <cstdlib>
+
 namespace {
 
 // What the window shows of a widget (the backing store, not a fresh paint).
@@ -78,6 +80,47 @@ TEST(SteadyScrollBar, RepaintsOnlyWhenTheSliderMoves)
     // Reaching the end changes the drawn end button even without a slider move.
     shown.bar->setValue(shown.bar->maximum());
     EXPECT_GT(shown.Painted(), 0);
+}
+
+// Made shorter or longer with the slider in place, the bar repaints its far end only (and what
+// it exposes), and the window shows what a full paint of the bar shows.
+TEST(SteadyScrollBar, ResizedRepaintsItsEndOnly)
+{
+    for (const Qt::Orientation orientation : {Qt::Vertical, Qt::Horizontal}) {
+        for (const bool atEnd : {false, true}) {
+            // In a window that keeps its size (a resized window repaints all of it).
+            QWidget window;
+            window.resize(340, 340);
+            auto* bar = new TSteadyScrollBar(orientation, &window);
+            bar->setRange(0, 5000);
+            bar->setPageStep(20);
+            bar->setValue(atEnd ? 5000 : 0);
+            const auto sized = [&](int length) {
+                bar->resize(orientation == Qt::Vertical ? QSize(14, length) : QSize(length, 14));
+            };
+            sized(300);
+            window.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+            QApplication::processEvents();
+            vkttest::PaintedRegion painted;
+            bar->installEventFilter(&painted);
+            int before = 300;
+            for (const int length : {180, 260, 300, 299, 120}) {
+                painted.Painted = {};
+                sized(length);
+                QApplication::processEvents();
+                const QRect rect = painted.Painted.boundingRect();
+                EXPECT_FALSE(rect.isEmpty()) << length;
+                if (!atEnd) {
+                    EXPECT_LE(orientation == Qt::Vertical ? rect.height() : rect.width(), std::abs(length - before) + 28)
+                        << orientation << " " << length;
+                }
+                EXPECT_EQ(Screen(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32))
+                    << orientation << " " << atEnd << " " << length;
+                before = length;
+            }
+        }
+    }
 }
 
 TEST(SteadyScrollBar, StillScrollsItsView)
