@@ -84,10 +84,11 @@ void TSteadyScrollBar::resizeEvent(QResizeEvent* event)
     const QSize old = event->oldSize();
     // Along the bar the style draws the same pixels up to the end button: with the slider, the
     // groove's start and the ends' states kept, only the span from the nearer end button on changes.
-    const bool kept = (vertical ? old.width() == width() : old.height() == height()) && shown.slider == painted_.slider &&
-                      shown.atMinimum == painted_.atMinimum && shown.atMaximum == painted_.atMaximum &&
-                      shown.empty == painted_.empty &&
-                      (vertical ? shown.groove.top() == painted_.groove.top() : shown.groove.left() == painted_.groove.left());
+    const bool across = vertical ? old.width() == width() : old.height() == height();
+    const bool start = vertical ? shown.groove.top() == painted_.groove.top()
+                                : shown.groove.left() == painted_.groove.left();
+    const bool kept = across && start && shown.slider == painted_.slider && shown.atMinimum == painted_.atMinimum &&
+                      shown.atMaximum == painted_.atMaximum && shown.empty == painted_.empty;
     if (!kept) {
         update();
     } else {

@@ -112,8 +112,8 @@ TEST(SteadyScrollBar, ResizedRepaintsItsEndOnly)
                 const QRect rect = painted.Painted.boundingRect();
                 EXPECT_FALSE(rect.isEmpty()) << length;
                 if (!atEnd) {
-                    EXPECT_LE(orientation == Qt::Vertical ? rect.height() : rect.width(), std::abs(length - before) + 28)
-                        << orientation << " " << length;
+                    const int along = orientation == Qt::Vertical ? rect.height() : rect.width();
+                    EXPECT_LE(along, std::abs(length - before) + 28) << orientation << " " << length;
                 }
                 EXPECT_EQ(Screen(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32))
                     << orientation << " " << atEnd << " " << length;
