@@ -1,6 +1,10 @@
 #include "widgets/Usteadyscrollbar.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QPixmapCache>
 #include <QRegion>
 #include <QResizeEvent>
 #include <QStyle>
@@ -111,5 +115,45 @@ void TSteadyScrollBar::paintEvent(QPaintEvent* event)
     ++paints_;
     painted_ = Shown();
     hasPainted_ = true;
-    QScrollBar::paintEvent(event);
+    // A whole opaque bar neither hovered nor pressed is drawn from the option alone: the same
+    // option again (the bar shown again as it was) takes the pixels of its first drawing.
+    const bool idle = !underMouse() && !isSliderDown() && QGuiApplication::mouseButtons() == Qt::NoButton;
+    if (!testAttribute(Qt::WA_OpaquePaintEvent) || !idle || event->region() != QRegion(rect())) {
+        ++draws_;
+        QScrollBar::paintEvent(event);
+        return;
+    }
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.subControls = QStyle::SC_All;
+    option.activeSubControls = QStyle::SC_None;
+    const qreal ratio = devicePixelRatioF();
+    const QString key = QStringLiteral("vkt-scrollbar-%1-%2x%3-%4-%5-%6-%7-%8-%9-%10-%11-%12-%13-%14-%15")
+                            .arg(style()->name())
+                            .arg(width())
+                            .arg(height())
+                            .arg(ratio)
+                            .arg(int(option.orientation))
+                            .arg(option.minimum)
+                            .arg(option.maximum)
+                            .arg(option.sliderPosition)
+                            .arg(option.pageStep)
+                            .arg(option.singleStep)
+                            .arg(int(option.upsideDown))
+                            .arg(int(option.state))
+                            .arg(int(option.direction))
+                            .arg(palette().cacheKey())
+                            .arg(reinterpret_cast<quintptr>(style()));
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        ++draws_;
+        pixmap = QPixmap(size() * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        QPainter painter(&pixmap);
+        initPainter(&painter);
+        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
+        painter.end();
+        QPixmapCache::insert(key, pixmap);
+    }
+    QPainter(this).drawPixmap(0, 0, pixmap);
 }

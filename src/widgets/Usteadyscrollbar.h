@@ -5,6 +5,8 @@
 // style fills the whole bar (Fusion, scroll bars not transient) it is opaque: a repaint of the bar
 // paints nothing of the widgets behind it; and its contents are static: made longer or shorter with
 // the slider in place (a view shortened by a panel shown below it), it repaints its far end only.
+// Painted whole while idle (shown again, not under the mouse), it takes the pixels of its last
+// drawing in the same state from the pixmap cache: the style's fills of a long bar are costly.
 #include <QRect>
 #include <QScrollBar>
 
@@ -12,8 +14,9 @@ class TSteadyScrollBar : public QScrollBar {
 public:
     explicit TSteadyScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
 
-    // Paint events received (tests).
+    // Paint events received; drawings of the bar by the style (tests).
     int GetPaintCount() const { return paints_; }
+    int GetDrawCount() const { return draws_; }
 
 protected:
     void sliderChange(SliderChange change) override;
@@ -38,4 +41,5 @@ private:
     TShown painted_;
     bool hasPainted_ = false;
     int paints_ = 0;
+    int draws_ = 0;
 };

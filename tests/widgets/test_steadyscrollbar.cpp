@@ -123,6 +123,53 @@ TEST(SteadyScrollBar, ResizedRepaintsItsEndOnly)
     }
 }
 
+// Shown again as it was, the bar is painted whole from its last drawing in that state: the style
+// does not draw it again, and the window shows what a plain scroll bar in that state shows.
+TEST(SteadyScrollBar, ShownAgainTakesItsLastDrawing)
+{
+    const auto settle = [] {
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+    };
+    QWidget window;
+    window.resize(200, 340);
+    auto* bar = new TSteadyScrollBar(Qt::Vertical, &window);
+    auto* plain = new QScrollBar(Qt::Vertical, &window);
+    for (QScrollBar* each : {static_cast<QScrollBar*>(bar), plain}) {
+        each->setRange(0, 4000);
+        each->setPageStep(25);
+        each->setValue(1234);
+        each->resize(14, 300);
+    }
+    bar->move(100, 20);
+    plain->move(140, 20);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    settle();
+    ASSERT_GT(bar->GetPaintCount(), 0);
+    for (int round = 0; round < 2; ++round) {
+        bar->hide();
+        settle();
+        const int paints = bar->GetPaintCount();
+        const int draws = bar->GetDrawCount();
+        bar->show();
+        settle();
+        EXPECT_GT(bar->GetPaintCount(), paints);
+        EXPECT_EQ(bar->GetDrawCount(), draws) << round;
+        EXPECT_EQ(Screen(bar), Screen(plain)) << round;
+    }
+    // Another state is drawn by the style, and shows as the plain bar shows it.
+    bar->hide();
+    plain->setValue(3000);
+    bar->setValue(3000);
+    settle();
+    const int draws = bar->GetDrawCount();
+    bar->show();
+    settle();
+    EXPECT_EQ(bar->GetDrawCount(), draws + 1);
+    EXPECT_EQ(Screen(bar), Screen(plain));
+}
+
 TEST(SteadyScrollBar, StillScrollsItsView)
 {
     ShownList shown(200);
