@@ -149,6 +149,7 @@ void TSteadyScrollBar::paintEvent(QPaintEvent* event)
         ++draws_;
         pixmap = QPixmap(size() * ratio);
         pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(palette().color(QPalette::Window));
         QPainter painter(&pixmap);
         initPainter(&painter);
         style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
