@@ -18,6 +18,7 @@
 #include "screens/Uviewfieldcolumns.h"
 #include "widgets/Fvktform.h"
 #include "widgets/Imageview.h"
+#include "widgets/Utabpane.h"
 
 #include <QComboBox>
 #include <QListWidget>
@@ -137,7 +138,7 @@ TDetailEditPanel::TDetailEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
     BuildActions();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    pageControl_ = new QTabWidget(this);
+    pageControl_ = new TPaneTabWidget(this);
     pageControl_->setObjectName(QStringLiteral("PageControl"));
     layout->addWidget(pageControl_);
 

@@ -321,8 +321,10 @@ TGridEdit::TGridEdit(QWidget* parent) : QFrame(parent)
     header->setSectionsMovable(false);
     header->setSectionsClickable(true);
     header->setIconSize(QSize(16, 16));
-    // Rows paint from the top: a viewport made lower or higher keeps what it shows.
+    // Rows paint from the top: a viewport made lower or higher keeps what it shows. So does the
+    // header: its captions stay where they are when the view is made lower (a panel shown below).
     grid_->viewport()->setAttribute(Qt::WA_StaticContents);
+    header->viewport()->setAttribute(Qt::WA_StaticContents);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { grid_->viewport()->update(); });
 }
 

@@ -1,9 +1,16 @@
 #include "widgets/Usteadyscrollbar.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QPixmapCache>
 #include <QRegion>
+#include <QResizeEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
+
+#include <algorithm>
 
 TSteadyScrollBar::TSteadyScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent)
 {
@@ -15,6 +22,8 @@ void TSteadyScrollBar::TakeStyle()
     const bool filled = style()->name().compare(QStringLiteral("fusion"), Qt::CaseInsensitive) == 0 &&
                         !style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this);
     setAttribute(Qt::WA_OpaquePaintEvent, filled);
+    // Static contents: a resize repaints only what resizeEvent asks for (and any area it exposes).
+    setAttribute(Qt::WA_StaticContents, filled);
     hasPainted_ = false;
 }
 
@@ -41,6 +50,7 @@ TSteadyScrollBar::TShown TSteadyScrollBar::Shown() const
     TShown shown;
     shown.slider = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
     shown.groove = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarGroove, this);
+    shown.addLine = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarAddLine, this);
     shown.atMinimum = value() <= minimum();
     shown.atMaximum = value() >= maximum();
     shown.empty = minimum() >= maximum();
@@ -101,6 +111,37 @@ bool TSteadyScrollBar::eventFilter(QObject* watched, QEvent* event)
     return QScrollBar::eventFilter(watched, event);
 }
 
+void TSteadyScrollBar::resizeEvent(QResizeEvent* event)
+{
+    QScrollBar::resizeEvent(event);
+    if (!testAttribute(Qt::WA_StaticContents) || !hasPainted_ || !isVisible()) return;
+    const TShown shown = Shown();
+    const bool vertical = orientation() == Qt::Vertical;
+    const QSize old = event->oldSize();
+    // Along the bar the style draws the same pixels up to the end button: with the slider, the
+    // groove's start and the ends' states kept, only the span from the nearer end button on changes.
+    const bool across = vertical ? old.width() == width() : old.height() == height();
+    const bool start = vertical ? shown.groove.top() == painted_.groove.top()
+                                : shown.groove.left() == painted_.groove.left();
+    const bool kept = across && start && shown.slider == painted_.slider && shown.atMinimum == painted_.atMinimum &&
+                      shown.atMaximum == painted_.atMaximum && shown.empty == painted_.empty;
+    if (!kept) {
+        update();
+    } else {
+        // The groove's end is rounded over a few pixels before the button.
+        constexpr int kMargin = 4;
+        if (vertical) {
+            const int from = std::min(shown.addLine.top(), painted_.addLine.top()) - kMargin;
+            update(QRect(0, from, width(), height() - from));
+        } else {
+            const int from = std::min(shown.addLine.left(), painted_.addLine.left()) - kMargin;
+            update(QRect(from, 0, width() - from, height()));
+        }
+    }
+    // What the bar shows once that repaint is done: later steps compare with it.
+    painted_ = shown;
+}
+
 void TSteadyScrollBar::paintEvent(QPaintEvent* event)
 {
     // Painted before the window asked (an expose): the new place is marked for the next paint.
@@ -108,7 +149,48 @@ void TSteadyScrollBar::paintEvent(QPaintEvent* event)
     ++paints_;
     painted_ = Shown();
     hasPainted_ = true;
-    QScrollBar::paintEvent(event);
+    // A whole opaque bar neither hovered nor pressed is drawn from the option alone: the same
+    // option again (the bar shown again as it was) takes the pixels of its first drawing.
+    const bool idle = !underMouse() && !isSliderDown() && QGuiApplication::mouseButtons() == Qt::NoButton;
+    if (!testAttribute(Qt::WA_OpaquePaintEvent) || !idle || event->region() != QRegion(rect())) {
+        ++draws_;
+        QScrollBar::paintEvent(event);
+        return;
+    }
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.subControls = QStyle::SC_All;
+    option.activeSubControls = QStyle::SC_None;
+    const qreal ratio = devicePixelRatioF();
+    const QString key = QStringLiteral("vkt-scrollbar-%1-%2x%3-%4-%5-%6-%7-%8-%9-%10-%11-%12-%13-%14-%15")
+                            .arg(style()->name())
+                            .arg(width())
+                            .arg(height())
+                            .arg(ratio)
+                            .arg(int(option.orientation))
+                            .arg(option.minimum)
+                            .arg(option.maximum)
+                            .arg(option.sliderPosition)
+                            .arg(option.pageStep)
+                            .arg(option.singleStep)
+                            .arg(int(option.upsideDown))
+                            .arg(int(option.state))
+                            .arg(int(option.direction))
+                            .arg(palette().cacheKey())
+                            .arg(reinterpret_cast<quintptr>(style()));
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        ++draws_;
+        pixmap = QPixmap(size() * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(palette().color(QPalette::Window));
+        QPainter painter(&pixmap);
+        initPainter(&painter);
+        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
+        painter.end();
+        QPixmapCache::insert(key, pixmap);
+    }
+    QPainter(this).drawPixmap(0, 0, pixmap);
 }
 
 TSteadyTreeWidget::TSteadyTreeWidget(QWidget* parent) : QTreeWidget(parent)

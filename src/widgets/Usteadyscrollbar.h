@@ -5,7 +5,10 @@
 // place is marked when the window is about to paint: a slider moved several times between two
 // paints repaints the place it left and the place it took, not the places it passed. Where the
 // style fills the whole bar (Fusion, scroll bars not transient) it is opaque: a repaint of the bar
-// paints nothing of the widgets behind it.
+// paints nothing of the widgets behind it; and its contents are static: made longer or shorter with
+// the slider in place (a view shortened by a panel shown below it), it repaints its far end only.
+// Painted whole while idle (shown again, not under the mouse), it takes the pixels of its last
+// drawing in the same state from the pixmap cache: the style's fills of a long bar are costly.
 //
 // TSteadyTreeWidget: a tree widget with the steady bar as its vertical bar. QTreeView repaints its
 // whole vertical bar when it scrolls by more than a page; this tree leaves that to the bar, which
@@ -19,13 +22,15 @@ class TSteadyScrollBar : public QScrollBar {
 public:
     explicit TSteadyScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
 
-    // Paint events received (tests).
+    // Paint events received; drawings of the bar by the style (tests).
     int GetPaintCount() const { return paints_; }
+    int GetDrawCount() const { return draws_; }
 
 protected:
     void sliderChange(SliderChange change) override;
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -33,6 +38,7 @@ private:
     struct TShown {
         QRect slider;
         QRect groove;
+        QRect addLine;
         bool atMinimum = false;
         bool atMaximum = false;
         bool empty = false;
@@ -48,6 +54,7 @@ private:
     TShown painted_;
     bool hasPainted_ = false;
     int paints_ = 0;
+    int draws_ = 0;
     // The window watched for its next paint while the slider's new place waits to be marked.
     QPointer<QWidget> watched_;
 };

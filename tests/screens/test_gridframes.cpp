@@ -4,11 +4,13 @@
 
 #include "gui/IconList.h"
 #include "screens/Fdatalistview.h"
+#include "support/PaintedRegion.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 
 #include <algorithm>
@@ -292,6 +294,49 @@ TEST(GridFocusRow, DrawnAroundTheCurrentRowOfAFocusedGridWithTheOption)
         if (right < view->viewport()->width() - 2) {
             EXPECT_EQ(dots(right + 2, top, view->viewport()->width() - 1, bottom), 0);
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// What the window shows of a widget (the backing store, not a fresh paint).
+QImage Screen(QWidget* widget)
+{
+    const QPoint at = widget->mapTo(widget->window(), QPoint());
+    return widget->screen()
+        ->grabWindow(widget->window()->winId(), at.x(), at.y(), widget->width(), widget->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// Made lower, the list does not repaint its header; made wider or narrower, the header shows what a
+// full paint of it shows.
+TEST(GridHeader, KeptWhenTheListIsMadeLowerAndRightWhenWidthChanges)
+{
+    QWidget window;
+    window.resize(520, 420);
+    TDataListView list(&window);
+    list.AddColumn("名前", 120, true, true, 0);
+    list.AddColumn("価格", 80, false, true, 0);
+    for (int id = 101; id <= 160; ++id) list.AddRow(id);
+    list.UpdateRows();
+    list.resize(300, 400);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QApplication::processEvents();
+    QWidget* header = list.GetHeaderControl()->viewport();
+    vkttest::PaintedRegion painted;
+    header->installEventFilter(&painted);
+    list.resize(300, 250);
+    QApplication::processEvents();
+    EXPECT_TRUE(painted.Painted.isEmpty());
+    EXPECT_EQ(Screen(header), header->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    for (const int width : {480, 260, 300}) {
+        list.resize(width, 250);
+        QApplication::processEvents();
+        EXPECT_EQ(Screen(header), header->grab().toImage().convertToFormat(QImage::Format_RGB32)) << width;
     }
 }
 

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <cstdlib>
+
 namespace {
 
 // What the window shows of a widget (the backing store, not a fresh paint).
@@ -142,6 +144,94 @@ TEST(SteadyScrollBar, TreeJumpRepaintsOnlyTheSlider)
         QApplication::processEvents();
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(Screen(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+}
+
+// Made shorter or longer with the slider in place, the bar repaints its far end only (and what
+// it exposes), and the window shows what a full paint of the bar shows.
+TEST(SteadyScrollBar, ResizedRepaintsItsEndOnly)
+{
+    for (const Qt::Orientation orientation : {Qt::Vertical, Qt::Horizontal}) {
+        for (const bool atEnd : {false, true}) {
+            // In a window that keeps its size (a resized window repaints all of it).
+            QWidget window;
+            window.resize(340, 340);
+            auto* bar = new TSteadyScrollBar(orientation, &window);
+            bar->setRange(0, 5000);
+            bar->setPageStep(20);
+            bar->setValue(atEnd ? 5000 : 0);
+            const auto sized = [&](int length) {
+                bar->resize(orientation == Qt::Vertical ? QSize(14, length) : QSize(length, 14));
+            };
+            sized(300);
+            window.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+            QApplication::processEvents();
+            vkttest::PaintedRegion painted;
+            bar->installEventFilter(&painted);
+            int before = 300;
+            for (const int length : {180, 260, 300, 299, 120}) {
+                painted.Painted = {};
+                sized(length);
+                QApplication::processEvents();
+                const QRect rect = painted.Painted.boundingRect();
+                EXPECT_FALSE(rect.isEmpty()) << length;
+                if (!atEnd) {
+                    const int along = orientation == Qt::Vertical ? rect.height() : rect.width();
+                    EXPECT_LE(along, std::abs(length - before) + 28) << orientation << " " << length;
+                }
+                EXPECT_EQ(Screen(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32))
+                    << orientation << " " << atEnd << " " << length;
+                before = length;
+            }
+        }
+    }
+}
+
+// Shown again as it was, the bar is painted whole from its last drawing in that state: the style
+// does not draw it again, and the window shows what a plain scroll bar in that state shows.
+TEST(SteadyScrollBar, ShownAgainTakesItsLastDrawing)
+{
+    const auto settle = [] {
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+    };
+    QWidget window;
+    window.resize(200, 340);
+    auto* bar = new TSteadyScrollBar(Qt::Vertical, &window);
+    auto* plain = new QScrollBar(Qt::Vertical, &window);
+    for (QScrollBar* each : {static_cast<QScrollBar*>(bar), plain}) {
+        each->setRange(0, 4000);
+        each->setPageStep(25);
+        each->setValue(1234);
+        each->resize(14, 300);
+    }
+    bar->move(100, 20);
+    plain->move(140, 20);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    settle();
+    ASSERT_GT(bar->GetPaintCount(), 0);
+    for (int round = 0; round < 2; ++round) {
+        bar->hide();
+        settle();
+        const int paints = bar->GetPaintCount();
+        const int draws = bar->GetDrawCount();
+        bar->show();
+        settle();
+        EXPECT_GT(bar->GetPaintCount(), paints);
+        EXPECT_EQ(bar->GetDrawCount(), draws) << round;
+        EXPECT_EQ(Screen(bar), Screen(plain)) << round;
+    }
+    // Another state is drawn by the style, and shows as the plain bar shows it.
+    bar->hide();
+    plain->setValue(3000);
+    bar->setValue(3000);
+    settle();
+    const int draws = bar->GetDrawCount();
+    bar->show();
+    settle();
+    EXPECT_EQ(bar->GetDrawCount(), draws + 1);
+    EXPECT_EQ(Screen(bar), Screen(plain));
 }
 
 TEST(SteadyScrollBar, StillScrollsItsView)
