@@ -130,7 +130,7 @@ TEST(ClassTree, FamiliesWithoutTheirRootStandOnTopAndTheSelectionReportsLeavingF
 // The style's own drawing of the rows, greyed as the class tree greys branches in leaf-only mode.
 class StyleDrawnRows : public QStyledItemDelegate {
 public:
-    explicit StyleDrawnRows(bool leafOnly) : leafOnly_(leafOnly) {}
+    StyleDrawnRows(bool leafOnly, QObject* parent) : QStyledItemDelegate(parent), leafOnly_(leafOnly) {}
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
@@ -167,7 +167,7 @@ TEST(ClassTree, RowsLookAsTheStyleDrawsThemNamesTooLongElided)
         view.SelectID(6);
         QTreeWidget* tree = view.GetClassTree();
         const QImage laid = tree->viewport()->grab().toImage();
-        tree->setItemDelegate(new StyleDrawnRows(leafOnly));
+        tree->setItemDelegate(new StyleDrawnRows(leafOnly, tree));
         const QImage styled = tree->viewport()->grab().toImage();
         EXPECT_FALSE(laid.isNull());
         EXPECT_EQ(laid, styled) << "leaf only " << leafOnly;
