@@ -619,6 +619,18 @@ void TDetailEditPanel::LoadAttributeChecks()
 void TDetailEditPanel::LoadItems()
 {
     if (!Usable() || classType_ == kIngredient || classType_ == 0) return;
+    // The current item is cleared and set again while the items are listed: the item tools follow
+    // it once, after the listing, and are not disabled and enabled again on each load.
+    struct HeldActions {
+        TDetailEditPanel* panel;
+        ~HeldActions()
+        {
+            panel->holdItemActions_ = false;
+            panel->UpdateItemActions();
+        }
+    };
+    holdItemActions_ = true;
+    const HeldActions held{this};
     // Another record's items start on the first one; a reload keeps the current one.
     if (std::exchange(itemsShown_, dataId_) != dataId_) itemEditPanel_->GetStringGrid()->setCurrentIndex({});
     TVDBItem items(GetVktObject());
@@ -791,6 +803,7 @@ void TDetailEditPanel::FieldChanged(int field, const TPriorityItem& ids)
 
 void TDetailEditPanel::UpdateItemActions()
 {
+    if (holdItemActions_) return;
     const int row = itemEditPanel_->GetStringGrid()->currentIndex().row();
     const bool current = row >= 0 && row < itemEditPanel_->GetRowCount();
     for (const TActionDef& def : kActions)

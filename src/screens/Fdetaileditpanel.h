@@ -167,6 +167,7 @@ private:
     int framesType_ = 0;
     // The record whose items the list was last filled with.
     int itemsShown_ = 0;
+    bool holdItemActions_ = false;
     // The dealers listed for the selector (none before the first ingredient shows).
     std::unique_ptr<TVDBDealer> dealers_;
     // The dealer and the record's state SetData was given, while its reload runs.

@@ -14,7 +14,9 @@
 // cell being left is committed before the current cell moves.
 #include <QAbstractTableModel>
 #include <QFrame>
+#include <QHash>
 #include <QPixmap>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
@@ -145,6 +147,10 @@ public:
     TCellTextEvent OnGetEditText;
     TCellTextEvent OnSetEditText;
 
+    // Cell texts are laid out once per font and drawn as laid out (on by default); off, each paint
+    // shapes them anew. Both look the same.
+    void SetTextLaidOnce(bool on);
+
     // Paints one cell (the delegate's work).
     void DrawCell(QPainter& painter, const QRect& cellRect, int col, int row, bool gridSelected);
     // Paints the current row's focus rectangle over the painted cells (when it is due).
@@ -177,8 +183,11 @@ private:
     struct TCellFont {
         QFont Font;
         int Height = 0;
+        QHash<QString, QStaticText> Laid;
     };
-    const TCellFont& CellFont(bool shiftJis);
+    TCellFont& CellFont(bool shiftJis);
+    // The text laid out in the font, from the font's cache; null when it must be shaped on drawing.
+    const QStaticText* LaidText(TCellFont& cellFont, const QString& text) const;
 
     friend class TGridTable;
     friend class TGridDelegate;
@@ -190,6 +199,7 @@ private:
     bool editing_ = false;
     bool cellEditable_ = true;
     bool drawFocusSelected_ = false;
+    bool textLaidOnce_ = true;
     QPainter* painter_ = nullptr;
     std::optional<std::pair<TCellFont, TCellFont>> cellFonts_;
     QWidget* editor_ = nullptr;

@@ -371,6 +371,25 @@ TEST_F(DetailPanel, AnOpenedRecipeHasACurrentItemAndItsToolsWorkAtOnce)
     EXPECT_FALSE(reprice->isEnabled());
 }
 
+// Another recipe opened over one with items: its item tools stay enabled without a change notice;
+// a recipe without items disables them once.
+TEST_F(DetailPanel, ItemToolsChangeOnlyWhenTheOpenedRecipeChangesThem)
+{
+    panel->SetData(steak);
+    QAction* down = panel->GetAction("ActItemDown");
+    ASSERT_TRUE(down->isEnabled());
+    int notices = 0;
+    QObject::connect(down, &QAction::changed, [&] { ++notices; });
+    panel->SetData(db->Record("デミグラスソース"));
+    panel->SetData(steak);
+    EXPECT_TRUE(down->isEnabled());
+    EXPECT_EQ(notices, 0);
+    for (int left = Items()->GetRowCount(); left > 0; --left) panel->GetAction("ActItemDelete")->trigger();
+    panel->SetData(steak);
+    EXPECT_FALSE(down->isEnabled());
+    EXPECT_EQ(notices, 1);
+}
+
 TEST_F(DetailPanel, EveryActionWithAPictureShowsIt)
 {
     for (const char* name : {"ActImageLoad", "ActImageSave", "ActImageDelete", "ActImageCopy", "ActImagePaste",

@@ -297,6 +297,51 @@ TEST(GridFocusRow, DrawnAroundTheCurrentRowOfAFocusedGridWithTheOption)
     }
 }
 
+// Cell texts drawn as laid out once look as drawText draws them: both alignments, both fonts, the
+// selected rows in both colours, texts too wide for their cells, control characters.
+TEST(GridCells, TextsLaidOutOnceLookAsShapedOnEachPaint)
+{
+    const std::vector<std::vector<std::string>> rows = {
+        {"牛肉 ロース", "1,234", "Beef gjpqy", "12.5"},
+        {"とても長い品目の名前はこの狭い列には入りきらない", "123,456,789,012", "Ågÿ Viandes assorties longues", "-0.75"},
+        {"鶏肉\tもも", "", "a\tb", "7"},
+        {"", "0", "W", "1,000,000"},
+        {"豚 Porc", "38", " x ", "3"},
+    };
+    for (const bool focused : {true, false}) {
+        SCOPED_TRACE(focused ? "focused" : "not focused");
+        QWidget window;
+        window.resize(420, 140);
+        TGridEdit grid(&window);
+        grid.setGeometry(0, 0, 420, 120);
+        QLineEdit other(&window);
+        other.setGeometry(0, 120, 60, 20);
+        grid.AddColumn("名前", 110, true, true, 0);
+        grid.AddColumn("価格", 60, false, true, 0);
+        grid.AddColumn("Name", 90, true, false, 0);
+        grid.AddColumn("Qty", 50, false, false, 0);
+        grid.GetModel()->SetRowCount(static_cast<int>(rows.size()));
+        for (int row = 0; row < static_cast<int>(rows.size()); ++row)
+            for (int col = 0; col < 4; ++col) grid.GetModel()->SetCell(col, row, rows[row][col]);
+        grid.OnGetRowSelected = [](TGridEdit*, int, int row, bool& selected) { selected = row == 1 || row == 4; };
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        if (focused) grid.GetStringGrid()->setFocus();
+        else other.setFocus();
+        QApplication::processEvents();
+        QWidget* viewport = grid.GetStringGrid()->viewport();
+        const QImage laid = viewport->grab().toImage();
+        grid.SetTextLaidOnce(false);
+        const QImage shaped = viewport->grab().toImage();
+        ASSERT_FALSE(laid.isNull());
+        EXPECT_EQ(laid, shaped);
+        grid.SetTextLaidOnce(true);
+        EXPECT_EQ(viewport->grab().toImage(), shaped) << "drawn again from the cache";
+    }
+}
+
 } // namespace
 
 namespace {
