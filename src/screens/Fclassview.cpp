@@ -30,6 +30,8 @@ class LeafDelegate : public QStyledItemDelegate {
 public:
     LeafDelegate(const bool& leafOnly, QObject* parent) : QStyledItemDelegate(parent), leafOnly_(leafOnly) {}
 
+    void SetLaidOnce(bool on) { laidOnce_ = on; }
+
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QStyleOptionViewItem opt = option;
@@ -39,7 +41,7 @@ public:
         const Qt::Alignment horizontal = opt.displayAlignment & Qt::AlignHorizontal_Mask;
         // The selected rows (light text blended on the highlight) and text that is not a plain
         // left-aligned line are left to the style.
-        if (opt.text.isEmpty() || (opt.state & (QStyle::State_Editing | QStyle::State_Selected)) ||
+        if (!laidOnce_ || opt.text.isEmpty() || (opt.state & (QStyle::State_Editing | QStyle::State_Selected)) ||
             opt.direction != Qt::LeftToRight ||
             (horizontal != Qt::AlignLeft && horizontal != Qt::AlignLeading) ||
             (opt.features & QStyleOptionViewItem::WrapText)) {
@@ -101,6 +103,7 @@ private:
     }
 
     const bool& leafOnly_;
+    bool laidOnce_ = true;
     mutable QFont font_;
     mutable QHash<QString, QStaticText> laid_;
 };
@@ -124,7 +127,8 @@ TClassView::TClassView(QWidget* parent) : QFrame(parent)
     // rows above a node when it is selected, scrolled to or painted.
     tree_->setUniformRowHeights(true);
     tree_->setStatusTip(QStringLiteral("クラスビュー"));
-    tree_->setItemDelegate(new LeafDelegate(leafOnly_, tree_));
+    delegate_ = new LeafDelegate(leafOnly_, tree_);
+    tree_->setItemDelegate(delegate_);
     layout->addWidget(tree_);
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
         if (OnChanging) OnChanging(currentNode_, current);
@@ -297,6 +301,12 @@ void TClassView::SetImages(const platform::IconList* images)
     icons_.clear();
     for (int i = 0; images && i < images->GetCount(); ++i) icons_.push_back(images->Icon(i));
     for (const auto& [id, node] : byId_) SetNodeImage(node, GetNodeImage(node));
+}
+
+void TClassView::SetTextLaidOnce(bool on)
+{
+    static_cast<LeafDelegate*>(delegate_)->SetLaidOnce(on);
+    tree_->viewport()->update();
 }
 
 void TClassView::SetLeafOnly(bool value)

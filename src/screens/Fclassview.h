@@ -17,6 +17,8 @@
 class QTreeWidget;
 class QTreeWidgetItem;
 
+class QStyledItemDelegate;
+
 namespace platform {
 class IconList;
 }
@@ -60,6 +62,9 @@ public:
 
     bool GetLeafOnly() const { return leafOnly_; }
     void SetLeafOnly(bool value);
+    // Names are laid out once and drawn as laid out (on by default); off, each paint shapes them
+    // anew. Both look the same.
+    void SetTextLaidOnce(bool on);
     QTreeWidgetItem* GetCurrentNode() const { return currentNode_; }
 
     // The selection moves from leaving to entering (either may be none); fired before OnChange,
@@ -80,6 +85,7 @@ private:
     void Forget(QTreeWidgetItem* node);
 
     QTreeWidget* tree_ = nullptr;
+    QStyledItemDelegate* delegate_ = nullptr;   // the tree's, owned by it
     const platform::IconList* images_ = nullptr;
     std::vector<QIcon> icons_;   // of images_, made once
     bool loading_ = false;

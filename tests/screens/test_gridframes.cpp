@@ -346,15 +346,7 @@ TEST(GridCells, TextsLaidOutOnceLookAsShapedOnEachPaint)
 
 namespace {
 
-// What the window shows of a widget (the backing store, not a fresh paint).
-QImage Screen(QWidget* widget)
-{
-    const QPoint at = widget->mapTo(widget->window(), QPoint());
-    return widget->screen()
-        ->grabWindow(widget->window()->winId(), at.x(), at.y(), widget->width(), widget->height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-}
+using vkttest::ShownPixels;
 
 // Made lower, the list does not repaint its header; made wider or narrower, the header shows what a
 // full paint of it shows.
@@ -377,11 +369,11 @@ TEST(GridHeader, KeptWhenTheListIsMadeLowerAndRightWhenWidthChanges)
     list.resize(300, 250);
     QApplication::processEvents();
     EXPECT_TRUE(painted.Painted.isEmpty());
-    EXPECT_EQ(Screen(header), header->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(ShownPixels(header), header->grab().toImage().convertToFormat(QImage::Format_RGB32));
     for (const int width : {480, 260, 300}) {
         list.resize(width, 250);
         QApplication::processEvents();
-        EXPECT_EQ(Screen(header), header->grab().toImage().convertToFormat(QImage::Format_RGB32)) << width;
+        EXPECT_EQ(ShownPixels(header), header->grab().toImage().convertToFormat(QImage::Format_RGB32)) << width;
     }
 }
 

@@ -451,15 +451,21 @@ std::vector<std::string> ShownAxisLabels(QChart* chart)
     return texts;
 }
 
+// The panel shown 330 pixels wide on 20 May 2024.
+void ShowInMay(THistoryChartPanel& panel, int height)
+{
+    platform::SetFixedNow(EncodeDate(2024, 5, 20) + 0.3);
+    panel.resize(330, height);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+}
+
 // A panel as low as the record editor's gives its value axes only the labels that fit whole:
 // none is cut to "...", and one at least is shown.
 TEST_F(ChartClock, ValueLabelsOfALowPanelAreNeverCut)
 {
-    platform::SetFixedNow(EncodeDate(2024, 5, 20) + 0.3);
     THistoryChartPanel panel;
-    panel.resize(330, 220);
-    panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    ShowInMay(panel, 220);
     panel.AddMonthPoint(EncodeDate(2024, 5, 3), 1180.25);
     panel.AddMonthPoint(EncodeDate(2024, 5, 9), 1181.5);
     panel.AddYearPoint(EncodeDate(2024, 4, 1), 1240, 1240, 1240, 1240);
@@ -490,11 +496,8 @@ TEST_F(ChartClock, ValueLabelsOfALowPanelAreNeverCut)
 // labels become fewer, down to one, rather than cut to "...".
 TEST_F(ChartClock, DayLabelsBesideTheMonthEditorAreNeverCut)
 {
-    platform::SetFixedNow(EncodeDate(2024, 5, 20) + 0.3);
     THistoryChartPanel panel;
-    panel.resize(330, 260);
-    panel.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    ShowInMay(panel, 260);
     panel.AddMonthPoint(EncodeDate(2024, 5, 3), 1180);
     panel.AddMonthPoint(EncodeDate(2024, 5, 9), 1240);
     panel.ShowLastEntries();

@@ -30,6 +30,30 @@ vkttest::SampleDatabase& NewSample()
     return *samples.back();
 }
 
+struct TNavigatedList {
+    QWidget* Window;
+    TClassFilterView* Nav;
+    TDataView* List;
+};
+
+// A window of the class navigator beside the record list, both bound to the sample.
+TNavigatedList NavigatedList(vkttest::SampleDatabase& db, const char* title, int height)
+{
+    auto* window = new QWidget;
+    window->setWindowTitle(QString::fromUtf8(title));
+    window->resize(880, height);
+    auto* row = new QHBoxLayout(window);
+    row->setContentsMargins(4, 4, 4, 4);
+    auto* nav = new TClassFilterView(window);
+    nav->setFixedWidth(220);
+    auto* list = new TDataView(window);
+    row->addWidget(nav);
+    row->addWidget(list, 1);
+    nav->SetVktObject(&db.Object());
+    list->SetVktObject(&db.Object());
+    return {window, nav, list};
+}
+
 } // namespace
 
 VKT_SNAPSHOT(screens_record_list)
@@ -47,18 +71,7 @@ VKT_SNAPSHOT(screens_record_list)
     db.Object().SaveViewFields(layout);
     db.Object().Release();
 
-    auto* window = new QWidget;
-    window->setWindowTitle(QStringLiteral("Record list"));
-    window->resize(880, 380);
-    auto* row = new QHBoxLayout(window);
-    row->setContentsMargins(4, 4, 4, 4);
-    auto* nav = new TClassFilterView(window);
-    nav->setFixedWidth(220);
-    auto* list = new TDataView(window);
-    row->addWidget(nav);
-    row->addWidget(list, 1);
-    nav->SetVktObject(&db.Object());
-    list->SetVktObject(&db.Object());
+    auto [window, nav, list] = NavigatedList(db, "Record list", 380);
     nav->ShowInvDate(true);
     nav->SetSelection(vkttest::SampleDatabase::kFoods, 0, {}, {}, -1);
     window->show();
@@ -78,18 +91,7 @@ VKT_SNAPSHOT(screens_record_list)
 VKT_SNAPSHOT(screens_record_list_empty)
 {
     vkttest::SampleDatabase& db = NewSample();
-    auto* window = new QWidget;
-    window->setWindowTitle(QStringLiteral("Empty record list"));
-    window->resize(880, 240);
-    auto* row = new QHBoxLayout(window);
-    row->setContentsMargins(4, 4, 4, 4);
-    auto* nav = new TClassFilterView(window);
-    nav->setFixedWidth(220);
-    auto* list = new TDataView(window);
-    row->addWidget(nav);
-    row->addWidget(list, 1);
-    nav->SetVktObject(&db.Object());
-    list->SetVktObject(&db.Object());
+    auto [window, nav, list] = NavigatedList(db, "Empty record list", 240);
     nav->SetSelection(vkttest::SampleDatabase::kDairyDrink, 0, {}, {}, -1);
     window->show();
     list->SetFilter(nav->BuildFilter());

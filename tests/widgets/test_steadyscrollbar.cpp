@@ -15,15 +15,7 @@
 
 namespace {
 
-// What the window shows of a widget (the backing store, not a fresh paint).
-QImage Screen(QWidget* widget)
-{
-    const QPoint at = widget->mapTo(widget->window(), QPoint());
-    return widget->screen()
-        ->grabWindow(widget->window()->winId(), at.x(), at.y(), widget->width(), widget->height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-}
+using vkttest::ShownPixels;
 
 // A list of many rows with the steady bar, shown and painted.
 struct ShownList {
@@ -74,10 +66,10 @@ TEST(SteadyScrollBar, RepaintsOnlyWhenTheSliderMoves)
     shown.bar->setValue(shown.bar->maximum() / 2);
     EXPECT_GT(shown.Painted(), 0);
     EXPECT_LT(painted.Painted.boundingRect().height(), before.height() / 2);
-    EXPECT_EQ(Screen(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(ShownPixels(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
     shown.bar->setValue(shown.bar->maximum() / 2 + 900);
     shown.Settle();
-    EXPECT_EQ(Screen(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(ShownPixels(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
     // Reaching the end changes the drawn end button even without a slider move.
     shown.bar->setValue(shown.bar->maximum());
     EXPECT_GT(shown.Painted(), 0);
@@ -96,14 +88,14 @@ TEST(SteadyScrollBar, PaintsNotThePlacesTheSliderPassed)
     shown.list.viewport()->repaint();
     EXPECT_FALSE(painted.Painted.isEmpty());
     EXPECT_FALSE(painted.Painted.contains(QPoint(shown.bar->width() / 2, shown.bar->height() / 2)));
-    EXPECT_EQ(Screen(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(ShownPixels(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
     // Moved while the window does not paint (hidden), it is painted whole when shown again.
     shown.list.hide();
     shown.bar->setValue(shown.bar->maximum());
     shown.list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown.list));
     shown.Settle();
-    EXPECT_EQ(Screen(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(ShownPixels(shown.bar), shown.bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 // A tree view jumping by more than a page (a node far away made current) repaints its whole bar;
@@ -135,15 +127,15 @@ TEST(SteadyScrollBar, TreeJumpRepaintsOnlyTheSlider)
     EXPECT_TRUE(tree.viewport()->rect().contains(tree.visualItemRect(tree.topLevelItem(1080))));
     EXPECT_FALSE(painted.Painted.isEmpty());
     EXPECT_LT(painted.Painted.boundingRect().height(), bar->height() / 2);
-    EXPECT_EQ(Screen(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
-    EXPECT_EQ(Screen(tree.viewport()), tree.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(ShownPixels(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(ShownPixels(tree.viewport()), tree.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32));
     // Back to the top: the end button's state changes with the slider at the minimum.
     painted.Painted = QRegion();
     tree.setCurrentItem(tree.topLevelItem(0));
     for (int i = 0; i < 3; ++i)
         QApplication::processEvents();
     EXPECT_EQ(bar->value(), 0);
-    EXPECT_EQ(Screen(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(ShownPixels(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 // Made shorter or longer with the slider in place, the bar repaints its far end only (and what
@@ -179,7 +171,7 @@ TEST(SteadyScrollBar, ResizedRepaintsItsEndOnly)
                     const int along = orientation == Qt::Vertical ? rect.height() : rect.width();
                     EXPECT_LE(along, std::abs(length - before) + 28) << orientation << " " << length;
                 }
-                EXPECT_EQ(Screen(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32))
+                EXPECT_EQ(ShownPixels(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32))
                     << orientation << " " << atEnd << " " << length;
                 before = length;
             }
@@ -220,7 +212,7 @@ TEST(SteadyScrollBar, ShownAgainTakesItsLastDrawing)
         settle();
         EXPECT_GT(bar->GetPaintCount(), paints);
         EXPECT_EQ(bar->GetDrawCount(), draws) << round;
-        EXPECT_EQ(Screen(bar), Screen(plain)) << round;
+        EXPECT_EQ(ShownPixels(bar), ShownPixels(plain)) << round;
     }
     // Another state is drawn by the style, and shows as the plain bar shows it.
     bar->hide();
@@ -231,7 +223,7 @@ TEST(SteadyScrollBar, ShownAgainTakesItsLastDrawing)
     bar->show();
     settle();
     EXPECT_EQ(bar->GetDrawCount(), draws + 1);
-    EXPECT_EQ(Screen(bar), Screen(plain));
+    EXPECT_EQ(ShownPixels(bar), ShownPixels(plain));
 }
 
 TEST(SteadyScrollBar, StillScrollsItsView)

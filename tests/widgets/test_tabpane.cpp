@@ -1,5 +1,7 @@
 #include "widgets/Utabpane.h"
 
+#include "support/PaintedRegion.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,15 +12,7 @@
 
 namespace {
 
-// What the window shows of a widget (the backing store, not a fresh paint).
-QImage Screen(QWidget* widget)
-{
-    const QPoint at = widget->mapTo(widget->window(), QPoint());
-    return widget->screen()
-        ->grabWindow(widget->window()->winId(), at.x(), at.y(), widget->width(), widget->height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-}
+using vkttest::ShownPixels;
 
 void Settle()
 {
@@ -48,7 +42,7 @@ TEST(PaneTabWidget, ShowsThePlainFrameAndDrawsItOncePerState)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     Settle();
     ASSERT_GT(pane->GetDrawCount(), 0);
-    EXPECT_EQ(Screen(pane), Screen(plain));
+    EXPECT_EQ(ShownPixels(pane), ShownPixels(plain));
     // (The first paint may come before the window is active: a state of its own.)
     pane->hide();
     pane->show();
@@ -60,7 +54,7 @@ TEST(PaneTabWidget, ShowsThePlainFrameAndDrawsItOncePerState)
         pane->show();
         Settle();
         EXPECT_EQ(pane->GetDrawCount(), draws) << round;
-        EXPECT_EQ(Screen(pane), Screen(plain)) << round;
+        EXPECT_EQ(ShownPixels(pane), ShownPixels(plain)) << round;
     }
     // Another page current, another size: drawn again, and still as the plain widget draws it.
     for (QTabWidget* tabs : {static_cast<QTabWidget*>(pane), plain}) {
@@ -70,7 +64,7 @@ TEST(PaneTabWidget, ShowsThePlainFrameAndDrawsItOncePerState)
     const int draws = pane->GetDrawCount();
     Settle();
     EXPECT_GT(pane->GetDrawCount(), draws);
-    EXPECT_EQ(Screen(pane), Screen(plain));
+    EXPECT_EQ(ShownPixels(pane), ShownPixels(plain));
 }
 
 } // namespace
