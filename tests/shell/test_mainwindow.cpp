@@ -30,6 +30,7 @@
 #include "shell/Fvktsingleviewer.h"
 #include "shell/Mvktcommandmodule.h"
 #include "shell/Usingleinstance.h"
+#include "support/Command.h"
 #include "support/ScriptedServices.h"
 #include "support/widgets/RecordingPrinter.h"
 #include "support/screens/SampleDatabase.h"
@@ -362,16 +363,7 @@ TEST_F(MainWindowPanelTest, SelectorCopies)
     EXPECT_TRUE(vkttest::Scripted().messages.empty());
 }
 
-std::string Capture(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return out;
-}
+using vkttest::Capture;
 
 TEST_F(MainWindowPanelTest, PrintsTheLayoutViewOnThePrinter)
 {
