@@ -1,5 +1,6 @@
 #include "gui/Application.h"
 
+#include "gui/CachedStyle.h"
 #include "gui/FontTable.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
@@ -119,6 +120,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     setFont(font);
+    if (const QString base = style()->name(); !base.isEmpty()) setStyle(new CachedStyle(base));
 
     installEventFilter(this);
     idleTimer_ = new QTimer(this);

@@ -1,13 +1,13 @@
 #include "screens/Fclassview.h"
 
 #include "gui/IconList.h"
+#include "gui/LaidText.h"
 #include "gui/QtSupport.h"
 #include "widgets/Fvktform.h"
 #include "widgets/Usteadyscrollbar.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QHash>
 #include <QPainter>
 #include <QStaticText>
 #include <QStyledItemDelegate>
@@ -54,8 +54,8 @@ public:
         const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
         const QRect room =
             style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
-        const QStaticText& text = Laid(name, opt.font);
-        if (text.size().width() > room.width()) {
+        const platform::LaidLine* laid = laid_.Get(name, opt.font);
+        if (!laid || laid->Text.size().width() > room.width()) {
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
@@ -64,14 +64,14 @@ public:
         const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
                                            : (opt.state & QStyle::State_Active) ? QPalette::Normal
                                                                                 : QPalette::Inactive;
-        const int height = static_cast<int>(std::ceil(text.size().height()));
+        const int height = static_cast<int>(std::ceil(laid->Text.size().height()));
         const QRect line = QStyle::alignedRect(opt.direction, opt.displayAlignment & Qt::AlignVertical_Mask,
                                                QSize(room.width(), height), room);
         painter->save();
         painter->setClipRect(opt.rect, Qt::IntersectClip);
         painter->setFont(opt.font);
         painter->setPen(opt.palette.color(group, QPalette::Text));
-        painter->drawStaticText(QPointF(room.left(), line.top()), text);
+        painter->drawStaticText(QPointF(room.left(), line.top()), laid->Text);
         painter->restore();
     }
 
@@ -84,28 +84,10 @@ protected:
     }
 
 private:
-    const QStaticText& Laid(const QString& name, const QFont& font) const
-    {
-        // Names of renamed and deleted classes stay until the cache is many trees' worth.
-        constexpr qsizetype kMostNames = 50000;
-        if (font != font_ || laid_.size() >= kMostNames) {
-            laid_.clear();
-            font_ = font;
-        }
-        auto found = laid_.find(name);
-        if (found == laid_.end()) {
-            QStaticText text(name);
-            text.setTextFormat(Qt::PlainText);
-            text.prepare(QTransform(), font);
-            found = laid_.insert(name, text);
-        }
-        return found.value();
-    }
-
     const bool& leafOnly_;
     bool laidOnce_ = true;
-    mutable QFont font_;
-    mutable QHash<QString, QStaticText> laid_;
+    // Names of renamed and deleted classes stay until the cache is many trees' worth.
+    mutable platform::LaidTexts laid_{50000};
 };
 
 } // namespace

@@ -353,7 +353,7 @@ void TGridEdit::changeEvent(QEvent* event)
 TGridEdit::TCellFont& TGridEdit::CellFont(bool shiftJis)
 {
     if (!cellFonts_) {
-        const auto make = [](const QFont& font) { return TCellFont{font, QFontMetrics(font).height(), {}}; };
+        const auto make = [](const QFont& font) { return TCellFont{font, QFontMetrics(font).height(), platform::LaidTexts(20000)}; };
         cellFonts_.emplace(make(font()), make(GridLatinFont(font())));
     }
     return shiftJis ? cellFonts_->first : cellFonts_->second;
@@ -363,28 +363,6 @@ void TGridEdit::SetTextLaidOnce(bool on)
 {
     textLaidOnce_ = on;
     grid_->viewport()->update();
-}
-
-const QStaticText* TGridEdit::LaidText(TCellFont& cellFont, const QString& text) const
-{
-    if (!textLaidOnce_) return nullptr;
-    // Control characters (tabs, line breaks) are turned by drawText into what a static text lays
-    // out otherwise: those cells are shaped on drawing.
-    for (const QChar c : text)
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
-            c.category() == QChar::Separator_Paragraph)
-            return nullptr;
-    // Texts of rows gone stay until the cache is many lists' worth.
-    constexpr qsizetype kMostTexts = 20000;
-    if (cellFont.Laid.size() >= kMostTexts) cellFont.Laid.clear();
-    auto found = cellFont.Laid.find(text);
-    if (found == cellFont.Laid.end()) {
-        QStaticText laid(text);
-        laid.setTextFormat(Qt::PlainText);
-        laid.prepare(QTransform(), cellFont.Font);
-        found = cellFont.Laid.insert(text, laid);
-    }
-    return &found.value();
 }
 
 void TGridEdit::ClearColumns()
@@ -487,21 +465,13 @@ void TGridEdit::DrawCell(QPainter& painter, const QRect& cellRect, int col, int 
     const int top = cellFont.Height <= rect.height() - 2 ? rect.top() + 2
                                                          : rect.top() + (rect.height() - cellFont.Height) / 2;
     const QRect textRect(rect.left(), top, rect.width(), rect.bottom() - top + 1);
+    const int flags = (header.LeftAlign ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop | Qt::TextSingleLine;
     painter.setClipRect(cellRect);
-    // Where drawText puts a line that fits: at the top, at the left or right edge. A line that does
-    // not fit is clipped to the text rectangle by drawText, and is left to it.
-    if (const QStaticText* laid = LaidText(cellFont, shown)) {
-        const QSizeF size = laid->size();
-        const QPointF at(header.LeftAlign ? textRect.left() : textRect.left() + textRect.width() - size.width(),
-                         textRect.top());
-        if (QRectF(textRect).contains(QRectF(at, size))) {
-            painter.drawStaticText(at, *laid);
-            painter.restore();
-            return;
-        }
+    if (textLaidOnce_ && platform::DrawLaidLine(painter, textRect, flags, shown, cellFont.Laid)) {
+        painter.restore();
+        return;
     }
-    painter.drawText(textRect, (header.LeftAlign ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop | Qt::TextSingleLine,
-                     shown);
+    painter.drawText(textRect, flags, shown);
     painter.restore();
 }
 

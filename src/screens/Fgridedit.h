@@ -12,11 +12,11 @@
 // In-place editing, when switched on: CanEdit decides per cell, GetEditText gives the editor's
 // starting text, SetEditText takes the edited text (and may rewrite it) before it is stored. The
 // cell being left is committed before the current cell moves.
+#include "gui/LaidText.h"
+
 #include <QAbstractTableModel>
 #include <QFrame>
-#include <QHash>
 #include <QPixmap>
-#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
@@ -183,11 +183,10 @@ private:
     struct TCellFont {
         QFont Font;
         int Height = 0;
-        QHash<QString, QStaticText> Laid;
+        // Texts of rows gone stay until the cache is many lists' worth.
+        platform::LaidTexts Laid{20000};
     };
     TCellFont& CellFont(bool shiftJis);
-    // The text laid out in the font, from the font's cache; null when it must be shaped on drawing.
-    const QStaticText* LaidText(TCellFont& cellFont, const QString& text) const;
 
     friend class TGridTable;
     friend class TGridDelegate;

@@ -1,5 +1,7 @@
 #include "widgets/Usteadyscrollbar.h"
 
+#include "gui/CachedStyle.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
@@ -19,7 +21,7 @@ TSteadyScrollBar::TSteadyScrollBar(Qt::Orientation orientation, QWidget* parent)
 
 void TSteadyScrollBar::TakeStyle()
 {
-    const bool filled = style()->name().compare(QStringLiteral("fusion"), Qt::CaseInsensitive) == 0 &&
+    const bool filled = platform::BaseStyleName(style()).compare(QStringLiteral("fusion"), Qt::CaseInsensitive) == 0 &&
                         !style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, this);
     setAttribute(Qt::WA_OpaquePaintEvent, filled);
     // Static contents: a resize repaints only what resizeEvent asks for (and any area it exposes).
@@ -163,7 +165,7 @@ void TSteadyScrollBar::paintEvent(QPaintEvent* event)
     option.activeSubControls = QStyle::SC_None;
     const qreal ratio = devicePixelRatioF();
     const QString key = QStringLiteral("vkt-scrollbar-%1-%2x%3-%4-%5-%6-%7-%8-%9-%10-%11-%12-%13-%14-%15")
-                            .arg(style()->name())
+                            .arg(platform::BaseStyleName(style()))
                             .arg(width())
                             .arg(height())
                             .arg(ratio)

@@ -1,5 +1,7 @@
 #include "widgets/Utabpane.h"
 
+#include "gui/CachedStyle.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -29,7 +31,7 @@ void TPaneTabWidget::paintEvent(QPaintEvent* event)
     if (option.rect.isEmpty()) return;
     const qreal ratio = devicePixelRatioF();
     const QString key = QStringLiteral("vkt-tabpane-%1-%2-%3-%4-%5-%6-%7-%8-%9-%10-%11-%12-%13")
-                            .arg(style()->name())
+                            .arg(platform::BaseStyleName(style()))
                             .arg(reinterpret_cast<quintptr>(style()))
                             .arg(SizeKey(option.rect.size()))
                             .arg(ratio)

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -298,7 +299,8 @@ TEST(GridFocusRow, DrawnAroundTheCurrentRowOfAFocusedGridWithTheOption)
 }
 
 // Cell texts drawn as laid out once look as drawText draws them: both alignments, both fonts, the
-// selected rows in both colours, texts too wide for their cells, control characters.
+// selected rows in both colours, texts too wide for their cells, control characters, and rows lower
+// than the line (fallback glyphs taller than the text rectangle are clipped to it).
 TEST(GridCells, TextsLaidOutOnceLookAsShapedOnEachPaint)
 {
     const std::vector<std::vector<std::string>> rows = {
@@ -308,8 +310,9 @@ TEST(GridCells, TextsLaidOutOnceLookAsShapedOnEachPaint)
         {"", "0", "W", "1,000,000"},
         {"豚 Porc", "38", " x ", "3"},
     };
-    for (const bool focused : {true, false}) {
-        SCOPED_TRACE(focused ? "focused" : "not focused");
+    for (const auto& [focused, rowHeight] : {std::pair{true, 0}, std::pair{false, 0}, std::pair{true, 13},
+                                             std::pair{false, 11}}) {
+        SCOPED_TRACE(std::string(focused ? "focused" : "not focused") + ", row height " + std::to_string(rowHeight));
         QWidget window;
         window.resize(420, 140);
         TGridEdit grid(&window);
@@ -320,6 +323,7 @@ TEST(GridCells, TextsLaidOutOnceLookAsShapedOnEachPaint)
         grid.AddColumn("価格", 60, false, true, 0);
         grid.AddColumn("Name", 90, true, false, 0);
         grid.AddColumn("Qty", 50, false, false, 0);
+        if (rowHeight > 0) grid.SetDefaultRowHeight(rowHeight);
         grid.GetModel()->SetRowCount(static_cast<int>(rows.size()));
         for (int row = 0; row < static_cast<int>(rows.size()); ++row)
             for (int col = 0; col < 4; ++col) grid.GetModel()->SetCell(col, row, rows[row][col]);

@@ -1,0 +1,120 @@
+#include "gui/CachedStyle.h"
+
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPixmap>
+#include <QPixmapCache>
+#include <QStyleOptionFrame>
+
+namespace platform {
+
+namespace {
+
+// A painter the cached pixels land on as they would be drawn: on the raster engine (a printer or
+// a PDF keeps its vector lines), moved at most, opaque, blending over.
+bool Blends(const QPainter& painter)
+{
+    return painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster &&
+           painter.transform().type() <= QTransform::TxTranslate && painter.opacity() == 1.0 &&
+           painter.compositionMode() == QPainter::CompositionMode_SourceOver;
+}
+
+// A line edit of its own: the panels of edits inside spin and combo boxes are their owners'.
+bool OwnLineEdit(const QWidget* widget)
+{
+    if (!qobject_cast<const QLineEdit*>(widget)) return false;
+    const QWidget* parent = widget->parentWidget();
+    return !qobject_cast<const QAbstractSpinBox*>(parent) && !qobject_cast<const QComboBox*>(parent);
+}
+
+} // namespace
+
+CachedStyle::CachedStyle(const QString& baseKey)
+    : QProxyStyle(baseKey), laysText_(BaseStyleName(this).compare(QStringLiteral("fusion"), Qt::CaseInsensitive) == 0)
+{
+}
+
+void CachedStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                                const QWidget* widget) const
+{
+    const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
+    if (element != PE_PanelLineEdit || !frame || !painter || !OwnLineEdit(widget) || !Blends(*painter) ||
+        frame->palette.base().style() != Qt::SolidPattern || frame->rect.isEmpty()) {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        return;
+    }
+    const QString key = QStringLiteral("vkt-lineedit-%1-%2-%3x%4-%5-%6-%7-%8-%9-%10")
+                            .arg(reinterpret_cast<quintptr>(baseStyle()))
+                            .arg(painter->device()->devicePixelRatio())
+                            .arg(frame->rect.width())
+                            .arg(frame->rect.height())
+                            .arg(int(frame->state))
+                            .arg(int(frame->direction))
+                            .arg(frame->palette.cacheKey())
+                            .arg(frame->lineWidth)
+                            .arg(frame->midLineWidth)
+                            .arg(int(frame->features));
+    if (DrawCached(*painter, frame->rect, key, [&](QPainter& cached) {
+            QStyleOptionFrame local = *frame;
+            local.rect.moveTo(0, 0);
+            QProxyStyle::drawPrimitive(element, &local, &cached, widget);
+        }))
+        ++cachedDraws_;
+}
+
+void CachedStyle::drawItemText(QPainter* painter, const QRect& rect, int flags, const QPalette& palette, bool enabled,
+                               const QString& text, QPalette::ColorRole textRole) const
+{
+    // Fusion draws an item's text, enabled or not, with the role's brush through drawText.
+    bool drawn = false;
+    if (laysText_ && painter && !text.isEmpty()) {
+        const QPen pen = painter->pen();
+        if (textRole != QPalette::NoRole) painter->setPen(QPen(palette.brush(textRole), pen.widthF()));
+        drawn = DrawLaidLine(*painter, rect, flags, text, TextsOf(painter->font()));
+        painter->setPen(pen);
+    }
+    if (!drawn) QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
+}
+
+LaidTexts& CachedStyle::TextsOf(const QFont& font) const
+{
+    constexpr qsizetype kMostFonts = 32;
+    constexpr qsizetype kMostTexts = 2000;
+    auto found = texts_.find(font);
+    if (found == texts_.end()) {
+        if (texts_.size() >= kMostFonts) texts_.clear();
+        found = texts_.insert(font, LaidTexts(kMostTexts));
+    }
+    return found.value();
+}
+
+QString BaseStyleName(const QStyle* style)
+{
+    while (const auto* proxy = qobject_cast<const QProxyStyle*>(style)) style = proxy->baseStyle();
+    return style ? style->name() : QString();
+}
+
+bool DrawCached(QPainter& painter, const QRect& target, const QString& key,
+                const std::function<void(QPainter&)>& draw)
+{
+    QPixmap pixmap;
+    const bool drawn = !QPixmapCache::find(key, &pixmap);
+    if (drawn) {
+        const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+        pixmap = QPixmap(target.size() * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter cached(&pixmap);
+        draw(cached);
+        cached.end();
+        QPixmapCache::insert(key, pixmap);
+    }
+    painter.drawPixmap(target.topLeft(), pixmap);
+    return drawn;
+}
+
+} // namespace platform

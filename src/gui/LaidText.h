@@ -1,0 +1,44 @@
+#pragma once
+// Texts laid out once and drawn as laid out. QPainter::drawText shapes its text on every call; a
+// label, a tab or a grid cell draws the same few texts paint after paint.
+#include <QFont>
+#include <QHash>
+#include <QSizeF>
+#include <QStaticText>
+#include <QString>
+
+class QPainter;
+class QRectF;
+
+namespace platform {
+
+// A text laid out as one line, with the line's size as drawText measures it when aligning it (its
+// ascent and descent, not the static text's bounds).
+struct LaidLine {
+    QStaticText Text;
+    QSizeF Size;
+};
+
+// The texts of one font, laid out as single lines; dropped together when `most` are held.
+class LaidTexts {
+public:
+    explicit LaidTexts(qsizetype most) : most_(most) {}
+
+    // `text` laid out in `font` (the cache follows a change of font); null when drawText lays it
+    // out otherwise: control characters (tabs, line breaks) or spaces at either end.
+    const LaidLine* Get(const QString& text, const QFont& font);
+    void Clear() { laid_.clear(); }
+
+private:
+    qsizetype most_;
+    QFont font_;
+    QHash<QString, LaidLine> laid_;
+};
+
+// Draws one laid line where and as QPainter::drawText(rect, flags, text) draws it: aligned in the
+// rectangle, clipped to it when it does not fit (unless Qt::TextDontClip). False, drawing nothing,
+// where drawText would do more than that: mnemonics, wrapping, justification, forced directions, a
+// painter laying out right to left or turned, a text `texts` does not lay out.
+bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QString& text, LaidTexts& texts);
+
+} // namespace platform
