@@ -9,29 +9,28 @@ namespace platform {
 
 const LaidLine* LaidTexts::Get(const QString& text, const QFont& font)
 {
+    if (font != font_) {
+        laid_.clear();
+        font_ = font;
+    }
+    // Only texts laid out as one line are held: a text found needs no test.
+    if (const auto found = laid_.constFind(text); found != laid_.cend()) return &found.value();
     if (text.isEmpty() || text.front().isSpace() || text.back().isSpace()) return nullptr;
     for (const QChar c : text)
         if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
             c.category() == QChar::Separator_Paragraph)
             return nullptr;
-    if (font != font_ || laid_.size() >= most_) {
-        laid_.clear();
-        font_ = font;
-    }
-    auto found = laid_.find(text);
-    if (found == laid_.end()) {
-        QStaticText laid(text);
-        laid.setTextFormat(Qt::PlainText);
-        laid.prepare(QTransform(), font);
-        // drawText centres and right-aligns by the line's natural width and its ascent and descent.
-        QTextLayout layout(text, font);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        line.setLineWidth(0x01000000);
-        layout.endLayout();
-        found = laid_.insert(text, {laid, QSizeF(line.naturalTextWidth(), line.ascent() + line.descent())});
-    }
-    return &found.value();
+    if (laid_.size() >= most_) laid_.clear();
+    QStaticText laid(text);
+    laid.setTextFormat(Qt::PlainText);
+    laid.prepare(QTransform(), font);
+    // drawText centres and right-aligns by the line's natural width and its ascent and descent.
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(0x01000000);
+    layout.endLayout();
+    return &laid_.insert(text, {laid, QSizeF(line.naturalTextWidth(), line.ascent() + line.descent())}).value();
 }
 
 bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QString& text, LaidTexts& texts)
