@@ -28,13 +28,18 @@
 
 namespace {
 
-// Draws `widget` and its children with `style`; what they show.
-QImage DrawnWith(QWidget& widget, QStyle* style)
+// Draws `widget` and its children with `style` at the device pixel ratio; what they show.
+QImage DrawnWith(QWidget& widget, QStyle* style, qreal ratio = 1)
 {
     widget.setStyle(style);
     for (QWidget* child : widget.findChildren<QWidget*>()) child->setStyle(style);
     QApplication::processEvents();
-    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (ratio == 1) return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage image(widget.size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    widget.render(&image);
+    return image;
 }
 
 // Where two drawings differ; empty when nowhere.
