@@ -2,10 +2,21 @@
 
 #include <QPainter>
 #include <QRectF>
-#include <QTextLayout>
 #include <QTransform>
 
 namespace platform {
+
+LaidLine::LaidLine(const QString& text, const QFont& font) : layout_(std::make_shared<QTextLayout>(text, font))
+{
+    layout_->setCacheEnabled(true);
+    layout_->beginLayout();
+    QTextLine line = layout_->createLine();
+    line.setLineWidth(0x01000000);
+    layout_->endLayout();
+    size_ = QSizeF(line.naturalTextWidth(), line.ascent() + line.descent());
+}
+
+void LaidLine::Draw(QPainter& painter, const QPointF& at) const { layout_->lineAt(0).draw(&painter, at); }
 
 const LaidLine* LaidTexts::Get(const QString& text, const QFont& font)
 {
@@ -21,16 +32,7 @@ const LaidLine* LaidTexts::Get(const QString& text, const QFont& font)
             c.category() == QChar::Separator_Paragraph)
             return nullptr;
     if (laid_.size() >= most_) laid_.clear();
-    QStaticText laid(text);
-    laid.setTextFormat(Qt::PlainText);
-    laid.prepare(QTransform(), font);
-    // drawText centres and right-aligns by the line's natural width and its ascent and descent.
-    QTextLayout layout(text, font);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setLineWidth(0x01000000);
-    layout.endLayout();
-    return &laid_.insert(text, {laid, QSizeF(line.naturalTextWidth(), line.ascent() + line.descent())}).value();
+    return &laid_.insert(text, LaidLine(text, font)).value();
 }
 
 bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QString& text, LaidTexts& texts)
@@ -44,7 +46,7 @@ bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QStrin
     if ((flags & (Qt::TextShowMnemonic | Qt::TextHideMnemonic)) && text.contains(QLatin1Char('&'))) return false;
     const LaidLine* laid = texts.Get(text, painter.font());
     if (!laid) return false;
-    const QSizeF size = laid->Size;
+    const QSizeF size = laid->Size();
     if ((flags & (Qt::TextWordWrap | Qt::TextWrapAnywhere)) && size.width() > rect.width()) return false;
 
     const int horizontal = flags & Qt::AlignHorizontal_Mask;
@@ -55,16 +57,13 @@ bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QStrin
                     : flags & Qt::AlignVCenter ? (rect.height() - size.height()) / 2
                                                : 0;
     const QRectF bounds(rect.topLeft() + QPointF(x, y), size);
-    // Left of or above the painter's origin, glyph positions round otherwise on the two roads.
-    const QPointF origin = painter.transform().map(bounds.topLeft());
-    if (origin.x() < 0) return false;
     if (!(flags & Qt::TextDontClip) && !rect.contains(bounds)) {
         painter.save();
         painter.setClipRect(rect, Qt::IntersectClip);
-        painter.drawStaticText(bounds.topLeft(), laid->Text);
+        laid->Draw(painter, bounds.topLeft());
         painter.restore();
     } else {
-        painter.drawStaticText(bounds.topLeft(), laid->Text);
+        laid->Draw(painter, bounds.topLeft());
     }
     return true;
 }

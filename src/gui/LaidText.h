@@ -1,22 +1,34 @@
 #pragma once
 // Texts laid out once and drawn as laid out. QPainter::drawText shapes its text on every call; a
-// label, a tab or a grid cell draws the same few texts paint after paint.
+// label, a tab or a grid cell draws the same few texts paint after paint. A laid line keeps the
+// layout drawText would make, so it draws the same pixels.
 #include <QFont>
 #include <QHash>
 #include <QSizeF>
-#include <QStaticText>
 #include <QString>
+#include <QTextLayout>
+
+#include <memory>
 
 class QPainter;
+class QPointF;
 class QRectF;
 
 namespace platform {
 
-// A text laid out as one line, with the line's size as drawText measures it when aligning it (its
-// ascent and descent, not the static text's bounds).
-struct LaidLine {
-    QStaticText Text;
-    QSizeF Size;
+// A text laid out as one line, as drawText lays it out, with the line's size as drawText measures it
+// when aligning it (its natural width, its ascent and descent).
+class LaidLine {
+public:
+    LaidLine(const QString& text, const QFont& font);
+
+    QSizeF Size() const { return size_; }
+    // Draws the line with its top left at `at`, as drawText draws it there.
+    void Draw(QPainter& painter, const QPointF& at) const;
+
+private:
+    std::shared_ptr<QTextLayout> layout_;
+    QSizeF size_;
 };
 
 // The texts of one font, laid out as single lines; dropped together when `most` are held.

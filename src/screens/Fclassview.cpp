@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
@@ -55,7 +54,7 @@ public:
         const QRect room =
             style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(margin, 0, -margin, 0);
         const platform::LaidLine* laid = laid_.Get(name, opt.font);
-        if (!laid || laid->Text.size().width() > room.width()) {
+        if (!laid || laid->Size().width() > room.width()) {
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
@@ -64,14 +63,14 @@ public:
         const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
                                            : (opt.state & QStyle::State_Active) ? QPalette::Normal
                                                                                 : QPalette::Inactive;
-        const int height = static_cast<int>(std::ceil(laid->Text.size().height()));
+        const int height = static_cast<int>(std::ceil(laid->Size().height()));
         const QRect line = QStyle::alignedRect(opt.direction, opt.displayAlignment & Qt::AlignVertical_Mask,
                                                QSize(room.width(), height), room);
         painter->save();
         painter->setClipRect(opt.rect, Qt::IntersectClip);
         painter->setFont(opt.font);
         painter->setPen(opt.palette.color(group, QPalette::Text));
-        painter->drawStaticText(QPointF(room.left(), line.top()), laid->Text);
+        laid->Draw(*painter, QPointF(room.left(), line.top()));
         painter->restore();
     }
 
