@@ -10,6 +10,8 @@
 #include <QPixmapCache>
 #include <QStyleOptionFrame>
 
+#include <functional>
+
 namespace platform {
 
 namespace {
@@ -29,6 +31,28 @@ bool OwnLineEdit(const QWidget* widget)
     if (!qobject_cast<const QLineEdit*>(widget)) return false;
     const QWidget* parent = widget->parentWidget();
     return !qobject_cast<const QAbstractSpinBox*>(parent) && !qobject_cast<const QComboBox*>(parent);
+}
+
+// Draws `target` from the pixmap cache entry `key`; when there is none, `draw` paints it first on a
+// transparent pixmap of the target's size at the painter's pixel ratio (origin at its top left).
+// True when `draw` ran.
+bool DrawCached(QPainter& painter, const QRect& target, const QString& key,
+                const std::function<void(QPainter&)>& draw)
+{
+    QPixmap pixmap;
+    const bool drawn = !QPixmapCache::find(key, &pixmap);
+    if (drawn) {
+        const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+        pixmap = QPixmap(target.size() * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter cached(&pixmap);
+        draw(cached);
+        cached.end();
+        QPixmapCache::insert(key, pixmap);
+    }
+    painter.drawPixmap(target.topLeft(), pixmap);
+    return drawn;
 }
 
 } // namespace
@@ -96,25 +120,6 @@ QString BaseStyleName(const QStyle* style)
 {
     while (const auto* proxy = qobject_cast<const QProxyStyle*>(style)) style = proxy->baseStyle();
     return style ? style->name() : QString();
-}
-
-bool DrawCached(QPainter& painter, const QRect& target, const QString& key,
-                const std::function<void(QPainter&)>& draw)
-{
-    QPixmap pixmap;
-    const bool drawn = !QPixmapCache::find(key, &pixmap);
-    if (drawn) {
-        const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
-        pixmap = QPixmap(target.size() * ratio);
-        pixmap.setDevicePixelRatio(ratio);
-        pixmap.fill(Qt::transparent);
-        QPainter cached(&pixmap);
-        draw(cached);
-        cached.end();
-        QPixmapCache::insert(key, pixmap);
-    }
-    painter.drawPixmap(target.topLeft(), pixmap);
-    return drawn;
 }
 
 } // namespace platform

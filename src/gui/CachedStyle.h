@@ -12,11 +12,6 @@
 #include <QProxyStyle>
 #include <QString>
 
-#include <functional>
-
-class QPainter;
-class QRect;
-
 namespace platform {
 
 class CachedStyle : public QProxyStyle {
@@ -42,11 +37,5 @@ private:
 
 // The key of the style beneath any proxy over it.
 QString BaseStyleName(const QStyle* style);
-
-// Draws `target` from the pixmap cache entry `key`; when there is none, `draw` paints it first on a
-// transparent pixmap of the target's size at the painter's pixel ratio (origin at its top left).
-// True when `draw` ran.
-bool DrawCached(QPainter& painter, const QRect& target, const QString& key,
-                const std::function<void(QPainter&)>& draw);
 
 } // namespace platform

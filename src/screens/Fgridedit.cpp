@@ -353,7 +353,7 @@ void TGridEdit::changeEvent(QEvent* event)
 TGridEdit::TCellFont& TGridEdit::CellFont(bool shiftJis)
 {
     if (!cellFonts_) {
-        const auto make = [](const QFont& font) { return TCellFont{font, QFontMetrics(font).height(), platform::LaidTexts(20000)}; };
+        const auto make = [](const QFont& font) { return TCellFont{font, QFontMetrics(font).height()}; };
         cellFonts_.emplace(make(font()), make(GridLatinFont(font())));
     }
     return shiftJis ? cellFonts_->first : cellFonts_->second;

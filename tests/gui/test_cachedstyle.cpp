@@ -216,6 +216,8 @@ TEST(CachedStyle, ScaledOrTranslucentPaintersDrawDirectly)
     QStyleOptionFrame option;
     option.initFrom(&edit);
     option.lineWidth = 1;
+    // A palette of its own: no panel of an earlier test in the cache.
+    option.palette.setColor(QPalette::Base, QColor(250, 251, 252));
     for (const bool scaled : {true, false}) {
         QImage image(300, 60, QImage::Format_RGB32);
         image.fill(Qt::white);
