@@ -16,12 +16,18 @@ namespace platform {
 
 namespace {
 
+// The pixels a painter's unit spans: its device's pixel ratio, or the target's where a widget is
+// drawn into another device (QWidget::render into an image of another ratio).
+qreal PixelRatio(const QPainter& painter) { return painter.deviceTransform().m11(); }
+
 // A painter the cached pixels land on as they would be drawn: on the raster engine (a printer or
 // a PDF keeps its vector lines), moved at most, opaque, blending over.
 bool Blends(const QPainter& painter)
 {
+    const QTransform device = painter.deviceTransform();
     return painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster &&
-           painter.transform().type() <= QTransform::TxTranslate && painter.opacity() == 1.0 &&
+           painter.transform().type() <= QTransform::TxTranslate && device.type() <= QTransform::TxScale &&
+           device.m11() > 0 && device.m11() == device.m22() && painter.opacity() == 1.0 &&
            painter.compositionMode() == QPainter::CompositionMode_SourceOver;
 }
 
@@ -42,7 +48,7 @@ bool DrawCached(QPainter& painter, const QRect& target, const QString& key,
     QPixmap pixmap;
     const bool drawn = !QPixmapCache::find(key, &pixmap);
     if (drawn) {
-        const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+        const qreal ratio = PixelRatio(painter);
         pixmap = QPixmap(target.size() * ratio);
         pixmap.setDevicePixelRatio(ratio);
         pixmap.fill(Qt::transparent);
@@ -73,7 +79,7 @@ void CachedStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
     }
     const QString key = QStringLiteral("vkt-lineedit-%1-%2-%3x%4-%5-%6-%7-%8-%9-%10")
                             .arg(reinterpret_cast<quintptr>(baseStyle()))
-                            .arg(painter->device()->devicePixelRatio())
+                            .arg(PixelRatio(*painter))
                             .arg(frame->rect.width())
                             .arg(frame->rect.height())
                             .arg(int(frame->state))

@@ -1,13 +1,65 @@
 #include "gui/LaidText.h"
 
+#include <QCache>
+#include <QGlyphRun>
+#include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRectF>
 #include <QTransform>
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <atomic>
 
 namespace platform {
 
-LaidLine::LaidLine(const QString& text, const QFont& font) : layout_(std::make_shared<QTextLayout>(text, font))
+namespace {
+
+// One text on one background: where it lies in the kept pixels and what it was drawn on.
+struct KeptKey {
+    quint64 line;
+    QRgba64 pen;
+    QSize size;      // device pixels
+    QPointF origin;  // the line's top left, device pixels from the kept pixels' top left
+    QRectF clip;     // the same; empty: none
+    qreal ratio;
+    int format;
+    int hints;
+    size_t rows;     // the background rows' colours, hashed
+
+    bool operator==(const KeptKey&) const = default;
+};
+
+size_t qHash(const KeptKey& key, size_t seed = 0)
 {
+    return qHashMulti(seed, key.line, quint64(key.pen), key.size.width(), key.size.height(), key.origin.x(),
+                      key.origin.y(), key.rows);
+}
+
+struct Kept {
+    QList<QRgb> rows;
+    QImage pixels; // null: seen once, drawn directly
+};
+
+// Kept pixels of this thread, by bytes; a text is kept when it is drawn a second time on the
+// same background, so a text drawn once costs no copy.
+QCache<KeptKey, Kept>& KeptPixels()
+{
+    constexpr qsizetype kMostBytes = 8 << 20;
+    thread_local QCache<KeptKey, Kept> kept(kMostBytes);
+    return kept;
+}
+
+std::atomic<quint64> lastLineId{0};
+thread_local qsizetype keptDraws = 0;
+
+} // namespace
+
+LaidLine::LaidLine(const QString& text, const QFont& font)
+    : layout_(std::make_shared<QTextLayout>(text, font)), id_(++lastLineId)
+{
+    decorated_ = font.underline() || font.overline() || font.strikeOut();
     layout_->setCacheEnabled(true);
     layout_->beginLayout();
     QTextLine line = layout_->createLine();
@@ -16,7 +68,123 @@ LaidLine::LaidLine(const QString& text, const QFont& font) : layout_(std::make_s
     size_ = QSizeF(line.naturalTextWidth(), line.ascent() + line.descent());
 }
 
-void LaidLine::Draw(QPainter& painter, const QPointF& at) const { layout_->lineAt(0).draw(&painter, at); }
+void LaidLine::Draw(QPainter& painter, const QPointF& at, const QRectF* clip) const
+{
+    if (!DrawKept(painter, at, clip)) DrawDirect(painter, at, clip);
+}
+
+void LaidLine::DrawDirect(QPainter& painter, const QPointF& at, const QRectF* clip) const
+{
+    if (!clip) {
+        layout_->lineAt(0).draw(&painter, at);
+        return;
+    }
+    painter.save();
+    painter.setClipRect(*clip, Qt::IntersectClip);
+    layout_->lineAt(0).draw(&painter, at);
+    painter.restore();
+}
+
+// Copies the pixels this line drew before on the same background, when the painter writes straight
+// into a 32-bit image, unturned and unscaled beyond its pixel ratio, blending opaquely over, and
+// every row the glyphs may touch is of one colour there. False when it cannot.
+bool LaidLine::DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip) const
+{
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
+        engine->paintDevice()->devType() != QInternal::Image)
+        return false;
+    const auto& device = *static_cast<const QImage*>(engine->paintDevice());
+    if ((device.format() != QImage::Format_ARGB32_Premultiplied && device.format() != QImage::Format_RGB32) ||
+        painter.opacity() != 1.0 || painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        painter.backgroundMode() != Qt::TransparentMode || painter.pen().style() != Qt::SolidLine ||
+        painter.pen().brush().style() != Qt::SolidPattern || decorated_)
+        return false;
+    const QTransform transform = painter.deviceTransform();
+    const qreal ratio = transform.m11();
+    if (transform.type() > QTransform::TxScale || ratio <= 0 || transform.m22() != ratio ||
+        ratio != device.devicePixelRatio())
+        return false;
+
+    if (ink_.isNull()) {
+        QRectF ink;
+        for (const QGlyphRun& run : layout_->glyphRuns()) ink |= run.boundingRect();
+        // Hinting and antialiasing reach a pixel or so beyond the glyphs' boxes.
+        ink_ = ink.isEmpty() ? QRectF(0, 0, 1, 1) : ink.adjusted(-3, -3, 3, 3);
+    }
+    QRect area = transform.mapRect(ink_.translated(at)).toAlignedRect();
+    if (clip) area &= transform.mapRect(*clip).toAlignedRect();
+    area &= device.rect();
+    if (area.isEmpty()) return false;
+
+    QVarLengthArray<QRgb, 64> rows(area.height());
+    for (int y = 0; y < area.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(device.constScanLine(area.top() + y)) + area.left();
+        const QRgb colour = line[0];
+        for (int x = 1; x < area.width(); ++x)
+            if (line[x] != colour) return false;
+        rows[y] = colour;
+    }
+
+    const QPointF origin = transform.map(at) - area.topLeft();
+    const KeptKey key{id_,
+                      painter.pen().color().rgba64(),
+                      area.size(),
+                      origin,
+                      clip ? transform.mapRect(*clip).translated(-area.topLeft()) : QRectF(),
+                      ratio,
+                      int(device.format()),
+                      int(painter.renderHints()),
+                      qHashRange(rows.cbegin(), rows.cend())};
+    QCache<KeptKey, Kept>& cache = KeptPixels();
+    Kept* kept = cache.object(key);
+    if (kept && !std::equal(rows.cbegin(), rows.cend(), kept->rows.cbegin(), kept->rows.cend())) return false;
+    if (!kept) {
+        cache.insert(key, new Kept{QList<QRgb>(rows.cbegin(), rows.cend()), QImage()},
+                     128 + rows.size() * qsizetype(sizeof(QRgb)));
+        return false;
+    }
+    bool opaque = true;
+    for (const QRgb colour : rows) opaque = opaque && qAlpha(colour) == 255;
+    if (kept->pixels.isNull()) {
+        // Drawn a second time: drawn once more on a copy of the background, and kept.
+        QImage pixels(area.size(), device.format());
+        pixels.setDevicePixelRatio(ratio);
+        for (int y = 0; y < area.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(pixels.scanLine(y));
+            std::fill(line, line + area.width(), rows[y]);
+        }
+        QPainter drawn(&pixels);
+        drawn.setRenderHints(painter.renderHints());
+        drawn.setPen(painter.pen());
+        drawn.setTransform(QTransform::fromTranslate((transform.dx() - area.left()) / ratio,
+                                                     (transform.dy() - area.top()) / ratio));
+        if (clip) drawn.setClipRect(*clip);
+        layout_->lineAt(0).draw(&drawn, at);
+        drawn.end();
+        // Opaque pixels are copied as they are; over a translucent background they replace it.
+        if (opaque && pixels.format() == QImage::Format_ARGB32_Premultiplied)
+            pixels = std::move(pixels).convertToFormat(QImage::Format_RGB32);
+        kept = new Kept{QList<QRgb>(rows.cbegin(), rows.cend()), std::move(pixels)};
+        const qsizetype bytes = 128 + kept->pixels.sizeInBytes();
+        cache.insert(key, kept, bytes);
+        kept = cache.object(key);
+        if (!kept) return false;
+    }
+    const QRectF target(QPointF(area.left() - transform.dx(), area.top() - transform.dy()) / ratio,
+                        QSizeF(area.size()) / ratio);
+    if (opaque) {
+        painter.drawImage(target, kept->pixels, QRectF(kept->pixels.rect()));
+    } else {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(target, kept->pixels, QRectF(kept->pixels.rect()));
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    ++keptDraws;
+    return true;
+}
+
+qsizetype KeptLineDraws() { return keptDraws; }
 
 const LaidLine* LaidTexts::Get(const QString& text, const QFont& font)
 {
@@ -57,14 +225,8 @@ bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QStrin
                     : flags & Qt::AlignVCenter ? (rect.height() - size.height()) / 2
                                                : 0;
     const QRectF bounds(rect.topLeft() + QPointF(x, y), size);
-    if (!(flags & Qt::TextDontClip) && !rect.contains(bounds)) {
-        painter.save();
-        painter.setClipRect(rect, Qt::IntersectClip);
-        laid->Draw(painter, bounds.topLeft());
-        painter.restore();
-    } else {
-        laid->Draw(painter, bounds.topLeft());
-    }
+    const bool clipped = !(flags & Qt::TextDontClip) && !rect.contains(bounds);
+    laid->Draw(painter, bounds.topLeft(), clipped ? &rect : nullptr);
     return true;
 }
 

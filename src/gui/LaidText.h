@@ -2,6 +2,11 @@
 // Texts laid out once and drawn as laid out. QPainter::drawText shapes its text on every call; a
 // label, a tab or a grid cell draws the same few texts paint after paint. A laid line keeps the
 // layout drawText would make, so it draws the same pixels.
+//
+// Qt blends each glyph pixel gamma-corrected, one call a pixel: the larger part of drawing a
+// short text. Where the text lands on a background whose rows are each of one colour (a cell's
+// fill, a label's window, a button's vertical gradient), a laid line keeps what it drew there and
+// copies those pixels when the same background comes again.
 #include <QFont>
 #include <QHash>
 #include <QSizeF>
@@ -23,13 +28,23 @@ public:
     LaidLine(const QString& text, const QFont& font);
 
     QSizeF Size() const { return size_; }
-    // Draws the line with its top left at `at`, as drawText draws it there.
-    void Draw(QPainter& painter, const QPointF& at) const;
+    // Draws the line with its top left at `at`, as drawText draws it there; only inside `clip`
+    // when one is given (in the painter's coordinates).
+    void Draw(QPainter& painter, const QPointF& at, const QRectF* clip = nullptr) const;
 
 private:
+    bool DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip) const;
+    void DrawDirect(QPainter& painter, const QPointF& at, const QRectF* clip) const;
+
     std::shared_ptr<QTextLayout> layout_;
     QSizeF size_;
+    quint64 id_;
+    bool decorated_;
+    mutable QRectF ink_; // where the glyphs may touch pixels, around the line's top left; empty until asked
 };
+
+// Lines this thread drew by copying what it drew before (tests).
+qsizetype KeptLineDraws();
 
 // The texts of one font, laid out as single lines; dropped together when `most` are held.
 class LaidTexts {
