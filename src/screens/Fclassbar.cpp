@@ -1,6 +1,7 @@
 #include "screens/Fclassbar.h"
 
 #include "gui/IconList.h"
+#include "gui/LaidText.h"
 #include "gui/QtSupport.h"
 #include "widgets/Fvktform.h"
 
@@ -48,11 +49,14 @@ protected:
             text.setLeft(text.left() + kTextLeft);
         }
         painter.setPen(isEnabled() ? palette().color(QPalette::Text) : palette().color(QPalette::Disabled, QPalette::Text));
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, option.currentText);
+        constexpr int kFlags = Qt::AlignLeft | Qt::AlignVCenter;
+        if (!platform::DrawLaidLine(painter, text, kFlags, option.currentText, laid_))
+            painter.drawText(text, kFlags, option.currentText);
     }
 
 private:
     TClassBar* bar_;
+    platform::LaidTexts laid_{500};
 };
 
 namespace {

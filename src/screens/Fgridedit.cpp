@@ -105,7 +105,52 @@ protected:
     {
         QTableView::paintEvent(event);
         QPainter painter(viewport());
+        if (showGrid() && gridStyle() == Qt::NoPen) FillGridLines(painter, event->region());
         grid_->DrawFocusRow(painter);
+    }
+
+    // The grid lines where and as the table draws them with a solid pen, filled: its pen strokes
+    // them pixel by pixel (some 30 µs for a screenful), a fill writes them by the row. The table
+    // keeps an empty pen, so its cells keep their room beside the lines.
+    void FillGridLines(QPainter& painter, const QRegion& region) const
+    {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        const QColor colour =
+            QColor::fromRgba(static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+        const QHeaderView* across = horizontalHeader();
+        const QHeaderView* down = verticalHeader();
+        const bool rightToLeft = isRightToLeft();
+        const int lastX = across->length() - across->offset() - (rightToLeft ? 0 : 1);
+        const int lastY = down->length() - down->offset() - 1;
+        for (QRect dirty : region) {
+            dirty.setBottom(std::min(dirty.bottom(), lastY));
+            if (rightToLeft) dirty.setLeft(std::max(dirty.left(), viewport()->width() - lastX));
+            else dirty.setRight(std::min(dirty.right(), lastX));
+            if (!dirty.isValid()) continue;
+            int left = across->visualIndexAt(dirty.left());
+            int right = across->visualIndexAt(dirty.right());
+            if (rightToLeft) std::swap(left, right);
+            if (left == -1) left = 0;
+            if (right == -1) right = across->count() - 1;
+            int bottom = down->visualIndexAt(dirty.bottom());
+            if (bottom == -1) bottom = down->count() - 1;
+            const int top = down->visualIndexAt(dirty.top());
+            if (top == -1 || top > bottom) continue;
+            while (bottom > top && down->isSectionHidden(down->logicalIndex(bottom))) --bottom;
+            for (int visual = top; visual <= bottom; ++visual) {
+                const int row = down->logicalIndex(visual);
+                if (down->isSectionHidden(row)) continue;
+                const int y = rowViewportPosition(row) + rowHeight(row) - 1;
+                painter.fillRect(QRect(dirty.left(), y, dirty.width(), 1), colour);
+            }
+            for (int visual = left; visual <= right; ++visual) {
+                const int column = across->logicalIndex(visual);
+                if (across->isSectionHidden(column)) continue;
+                const int x = columnViewportPosition(column) + (rightToLeft ? 0 : columnWidth(column) - 1);
+                painter.fillRect(QRect(x, dirty.top(), 1, dirty.height()), colour);
+            }
+        }
     }
     void mousePressEvent(QMouseEvent* event) override
     {
@@ -300,6 +345,7 @@ TGridEdit::TGridEdit(QWidget* parent) : QFrame(parent)
     grid_->setItemDelegate(new TGridDelegate(this));
     grid_->setFrameShape(QFrame::NoFrame);
     grid_->setShowGrid(true);
+    grid_->setGridStyle(Qt::NoPen); // lines filled by the view itself
     grid_->setWordWrap(false);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setSelectionBehavior(QAbstractItemView::SelectItems);

@@ -5,6 +5,7 @@
 #include "widgets/Mvktmodule.h"
 
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QStatusBar>
@@ -54,6 +55,19 @@ TGuiPanel::TGuiPanel(QWidget* parent, TPanelOwner* owner) : QFrame(parent)
     resize(kPanelWidth, kPanelHeight);
     SetPanelOwner(owner ? owner : NearestOwner(parent));
     UnbindOnNotice([this] { SetVktObject(nullptr); });
+}
+
+void TGuiPanel::paintEvent(QPaintEvent* event)
+{
+    // Through a clip of several rectangles Qt's raster engine blends span by span and hands long
+    // spans to its thread pool; through one rectangle it draws the frame's lines directly. A panel
+    // whose list shortens repaints its frame's four edges.
+    if (frameShape() == QFrame::NoFrame) return;
+    QPainter painter(this);
+    for (const QRect& part : event->region()) {
+        painter.setClipRect(part);
+        drawFrame(&painter);
+    }
 }
 
 TGuiPanel::~TGuiPanel()

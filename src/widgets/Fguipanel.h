@@ -41,6 +41,8 @@ public:
 protected:
     // Rebuilds the display from the bound object; called only by Flush.
     virtual void DoUpdate() {}
+    // The frame, one rectangle of the paint region at a time.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool updatePending_ = false;

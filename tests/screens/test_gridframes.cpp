@@ -11,6 +11,8 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTest>
 
 #include <algorithm>
@@ -343,6 +345,51 @@ TEST(GridCells, TextsLaidOutOnceLookAsShapedOnEachPaint)
         EXPECT_EQ(laid, shaped);
         grid.SetTextLaidOnce(true);
         EXPECT_EQ(viewport->grab().toImage(), shaped) << "drawn again from the cache";
+        EXPECT_EQ(viewport->grab().toImage(), shaped) << "drawn a third time, texts copied from their kept pixels";
+    }
+}
+
+// The grid lines the view fills lie where the table's own pen strokes them: in the whole view and
+// in parts of it, scrolled, below the last row and right of the last column, with a hidden row.
+TEST(GridCells, GridLinesLieWhereTheTablesPenDrawsThem)
+{
+    for (const int width : {110, 40}) {
+        SCOPED_TRACE("columns " + std::to_string(width) + " wide");
+        QWidget window;
+        window.resize(300, 150);
+        TGridEdit grid(&window);
+        grid.setGeometry(0, 0, 300, 150);
+        for (int col = 0; col < 4; ++col) grid.AddColumn("列" + std::to_string(col), width, col % 2 == 0, true, 0);
+        grid.GetModel()->SetRowCount(12);
+        for (int row = 0; row < 12; ++row)
+            for (int col = 0; col < 4; ++col) grid.GetModel()->SetCell(col, row, std::to_string(row * col));
+        QTableView* view = grid.GetStringGrid();
+        view->setRowHidden(2, true);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QWidget* viewport = view->viewport();
+        const auto drawn = [&](const QRegion& region) {
+            QImage image(viewport->size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::magenta);
+            viewport->render(&image, QPoint(), region);
+            return image;
+        };
+        for (const bool scrolled : {false, true}) {
+            if (scrolled) {
+                view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->maximum());
+                view->verticalScrollBar()->setValue(3);
+                QApplication::processEvents();
+            }
+            for (const QRegion& region : {QRegion(viewport->rect()), QRegion(30, 20, 100, 50),
+                                          QRegion(0, 0, 60, 30) + QRegion(150, 60, 100, 200)}) {
+                const QImage filled = drawn(region);
+                view->setGridStyle(Qt::SolidLine);
+                const QImage stroked = drawn(region);
+                view->setGridStyle(Qt::NoPen);
+                EXPECT_TRUE(filled == stroked) << (scrolled ? "scrolled, " : "") << "region "
+                                                << region.boundingRect().x() << "," << region.boundingRect().y();
+            }
+        }
     }
 }
 
