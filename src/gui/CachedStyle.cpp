@@ -1,5 +1,7 @@
 #include "gui/CachedStyle.h"
 
+#include "gui/PixmapKey.h"
+
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -77,17 +79,18 @@ void CachedStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
         QProxyStyle::drawPrimitive(element, option, painter, widget);
         return;
     }
-    const QString key = QStringLiteral("vkt-lineedit-%1-%2-%3x%4-%5-%6-%7-%8-%9-%10")
-                            .arg(reinterpret_cast<quintptr>(baseStyle()))
-                            .arg(PixelRatio(*painter))
-                            .arg(frame->rect.width())
-                            .arg(frame->rect.height())
-                            .arg(int(frame->state))
-                            .arg(int(frame->direction))
-                            .arg(frame->palette.cacheKey())
-                            .arg(frame->lineWidth)
-                            .arg(frame->midLineWidth)
-                            .arg(int(frame->features));
+    const QString key = PixmapKey(u"vkt-lineedit")
+                            .Add(reinterpret_cast<quintptr>(baseStyle()))
+                            .AddReal(PixelRatio(*painter))
+                            .Add(frame->rect.width())
+                            .Add(frame->rect.height())
+                            .Add(frame->state)
+                            .Add(frame->direction)
+                            .Add(frame->palette.cacheKey())
+                            .Add(frame->lineWidth)
+                            .Add(frame->midLineWidth)
+                            .Add(frame->features)
+                            .Get();
     if (DrawCached(*painter, frame->rect, key, [&](QPainter& cached) {
             QStyleOptionFrame local = *frame;
             local.rect.moveTo(0, 0);

@@ -1,6 +1,7 @@
 #include "widgets/Usteadyscrollbar.h"
 
 #include "gui/CachedStyle.h"
+#include "gui/PixmapKey.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -164,22 +165,23 @@ void TSteadyScrollBar::paintEvent(QPaintEvent* event)
     option.subControls = QStyle::SC_All;
     option.activeSubControls = QStyle::SC_None;
     const qreal ratio = devicePixelRatioF();
-    const QString key = QStringLiteral("vkt-scrollbar-%1-%2x%3-%4-%5-%6-%7-%8-%9-%10-%11-%12-%13-%14-%15")
-                            .arg(platform::BaseStyleName(style()))
-                            .arg(width())
-                            .arg(height())
-                            .arg(ratio)
-                            .arg(int(option.orientation))
-                            .arg(option.minimum)
-                            .arg(option.maximum)
-                            .arg(option.sliderPosition)
-                            .arg(option.pageStep)
-                            .arg(option.singleStep)
-                            .arg(int(option.upsideDown))
-                            .arg(int(option.state))
-                            .arg(int(option.direction))
-                            .arg(palette().cacheKey())
-                            .arg(reinterpret_cast<quintptr>(style()));
+    const QString key = platform::PixmapKey(u"vkt-scrollbar")
+                            .AddText(platform::BaseStyleName(style()))
+                            .Add(reinterpret_cast<quintptr>(style()))
+                            .Add(width())
+                            .Add(height())
+                            .AddReal(ratio)
+                            .Add(option.orientation)
+                            .Add(option.minimum)
+                            .Add(option.maximum)
+                            .Add(option.sliderPosition)
+                            .Add(option.pageStep)
+                            .Add(option.singleStep)
+                            .Add(option.upsideDown)
+                            .Add(option.state)
+                            .Add(option.direction)
+                            .Add(palette().cacheKey())
+                            .Get();
     QPixmap pixmap;
     if (!QPixmapCache::find(key, &pixmap)) {
         ++draws_;

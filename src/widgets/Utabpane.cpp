@@ -1,6 +1,7 @@
 #include "widgets/Utabpane.h"
 
 #include "gui/CachedStyle.h"
+#include "gui/PixmapKey.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -8,12 +9,6 @@
 #include <QPixmapCache>
 #include <QStyle>
 #include <QStyleOptionTabWidgetFrame>
-
-namespace {
-
-QString SizeKey(const QSize& size) { return QStringLiteral("%1x%2").arg(size.width()).arg(size.height()); }
-
-} // namespace
 
 TPaneTabWidget::TPaneTabWidget(QWidget* parent) : QTabWidget(parent) {}
 
@@ -30,29 +25,33 @@ void TPaneTabWidget::paintEvent(QPaintEvent* event)
     option.rect = style()->subElementRect(QStyle::SE_TabWidgetTabPane, &option, this);
     if (option.rect.isEmpty()) return;
     const qreal ratio = devicePixelRatioF();
-    const QString key = QStringLiteral("vkt-tabpane-%1-%2-%3-%4-%5-%6-%7-%8-%9-%10-%11-%12-%13")
-                            .arg(platform::BaseStyleName(style()))
-                            .arg(reinterpret_cast<quintptr>(style()))
-                            .arg(SizeKey(option.rect.size()))
-                            .arg(ratio)
-                            .arg(int(option.shape))
-                            .arg(int(option.state))
-                            .arg(int(option.direction))
-                            .arg(option.lineWidth)
-                            .arg(option.midLineWidth)
-                            .arg(QStringLiteral("%1,%2,%3,%4")
-                                     .arg(option.tabBarRect.x())
-                                     .arg(option.tabBarRect.y())
-                                     .arg(option.tabBarRect.width())
-                                     .arg(option.tabBarRect.height()))
-                            .arg(QStringLiteral("%1,%2,%3,%4")
-                                     .arg(option.selectedTabRect.x())
-                                     .arg(option.selectedTabRect.y())
-                                     .arg(option.selectedTabRect.width())
-                                     .arg(option.selectedTabRect.height()))
-                            .arg(SizeKey(option.leftCornerWidgetSize) + SizeKey(option.rightCornerWidgetSize) +
-                                 SizeKey(option.tabBarSize))
-                            .arg(palette().cacheKey());
+    const QString key = platform::PixmapKey(u"vkt-tabpane")
+                            .AddText(platform::BaseStyleName(style()))
+                            .Add(reinterpret_cast<quintptr>(style()))
+                            .Add(option.rect.width())
+                            .Add(option.rect.height())
+                            .AddReal(ratio)
+                            .Add(option.shape)
+                            .Add(option.state)
+                            .Add(option.direction)
+                            .Add(option.lineWidth)
+                            .Add(option.midLineWidth)
+                            .Add(option.tabBarRect.x())
+                            .Add(option.tabBarRect.y())
+                            .Add(option.tabBarRect.width())
+                            .Add(option.tabBarRect.height())
+                            .Add(option.selectedTabRect.x())
+                            .Add(option.selectedTabRect.y())
+                            .Add(option.selectedTabRect.width())
+                            .Add(option.selectedTabRect.height())
+                            .Add(option.leftCornerWidgetSize.width())
+                            .Add(option.leftCornerWidgetSize.height())
+                            .Add(option.rightCornerWidgetSize.width())
+                            .Add(option.rightCornerWidgetSize.height())
+                            .Add(option.tabBarSize.width())
+                            .Add(option.tabBarSize.height())
+                            .Add(palette().cacheKey())
+                            .Get();
     QPixmap pixmap;
     if (!QPixmapCache::find(key, &pixmap)) {
         ++draws_;
