@@ -1,5 +1,6 @@
 #include "gui/CachedStyle.h"
 
+#include "gui/KeptPixels.h"
 #include "gui/PixmapKey.h"
 
 #include <QAbstractSpinBox>
@@ -10,9 +11,12 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
+#include <QStyleOptionButton>
 #include <QStyleOptionFrame>
+#include <QStyleOptionTab>
 
 #include <functional>
+#include <optional>
 
 namespace platform {
 
@@ -63,6 +67,58 @@ bool DrawCached(QPainter& painter, const QRect& target, const QString& key,
     return drawn;
 }
 
+// What a style's drawing of `element` depends on beyond the pixels beneath it: the styles, the
+// widget, the painter's hints and direction and the option's fields; null when the option is not
+// of the element's type.
+std::optional<PixmapKey> DrawingKey(int element, const QStyle* base, const QStyleOption* option, const QPainter& painter,
+                                    const QWidget* widget)
+{
+    if (!option) return std::nullopt;
+    PixmapKey key(u"vkt-kept");
+    key.Add(element)
+        .Add(reinterpret_cast<quintptr>(base))
+        .Add(reinterpret_cast<quintptr>(widget))
+        .Add(reinterpret_cast<quintptr>(widget ? widget->metaObject() : nullptr))
+        .Add(painter.renderHints())
+        .Add(painter.layoutDirection())
+        .Add(option->version)
+        .Add(option->type)
+        .Add(option->state)
+        .Add(option->direction)
+        .Add(option->rect.width())
+        .Add(option->rect.height())
+        .Add(option->palette.cacheKey())
+        .Add(option->fontMetrics.height())
+        .Add(reinterpret_cast<quintptr>(option->styleObject));
+    if (const auto* tab = qstyleoption_cast<const QStyleOptionTab*>(option)) {
+        key.Add(tab->shape)
+            .Add(tab->row)
+            .Add(tab->position)
+            .Add(tab->selectedPosition)
+            .Add(tab->cornerWidgets)
+            .Add(tab->documentMode)
+            .Add(tab->features)
+            .Add(tab->tabIndex)
+            .Add(tab->leftButtonSize.width())
+            .Add(tab->leftButtonSize.height())
+            .Add(tab->rightButtonSize.width())
+            .Add(tab->rightButtonSize.height())
+            .Add(tab->iconSize.width())
+            .Add(tab->iconSize.height())
+            .Add(tab->icon.cacheKey())
+            .AddText(tab->text);
+    } else if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
+        key.Add(button->features)
+            .Add(button->iconSize.width())
+            .Add(button->iconSize.height())
+            .Add(button->icon.cacheKey())
+            .AddText(button->text);
+    } else {
+        return std::nullopt;
+    }
+    return key;
+}
+
 } // namespace
 
 CachedStyle::CachedStyle(const QString& baseKey)
@@ -73,6 +129,15 @@ CachedStyle::CachedStyle(const QString& baseKey)
 void CachedStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                 const QWidget* widget) const
 {
+    if ((element == PE_IndicatorCheckBox || element == PE_IndicatorRadioButton) && painter) {
+        if (const auto key = DrawingKey(element, baseStyle(), option, *painter, widget);
+            key && DrawOverKept(*painter, option->rect, 1, key->Get(), [&](QPainter& copy) {
+                QProxyStyle::drawPrimitive(element, option, &copy, widget);
+            }))
+            return;
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        return;
+    }
     const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
     if (element != PE_PanelLineEdit || !frame || !painter || !OwnLineEdit(widget) || !Blends(*painter) ||
         frame->palette.base().style() != Qt::SolidPattern || frame->rect.isEmpty()) {
@@ -97,6 +162,21 @@ void CachedStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
             QProxyStyle::drawPrimitive(element, &local, &cached, widget);
         }))
         ++cachedDraws_;
+}
+
+void CachedStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                              const QWidget* widget) const
+{
+    // Fusion takes its header sections, button bevels and combo boxes from its own pixmap cache.
+    if (element == CE_TabBarTabShape && painter) {
+        // 1000 + : apart from the primitives' numbers.
+        if (const auto key = DrawingKey(1000 + element, baseStyle(), option, *painter, widget);
+            key && DrawOverKept(*painter, option->rect, 2, key->Get(), [&](QPainter& copy) {
+                QProxyStyle::drawControl(element, option, &copy, widget);
+            }))
+            return;
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
 }
 
 void CachedStyle::drawItemText(QPainter* painter, const QRect& rect, int flags, const QPalette& palette, bool enabled,

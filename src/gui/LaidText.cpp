@@ -1,5 +1,7 @@
 #include "gui/LaidText.h"
 
+#include "gui/KeptPixels.h"
+
 #include <QCache>
 #include <QGlyphRun>
 #include <QImage>
@@ -52,7 +54,6 @@ QCache<KeptKey, Kept>& KeptPixels()
 }
 
 std::atomic<quint64> lastLineId{0};
-thread_local qsizetype keptDraws = 0;
 
 } // namespace
 
@@ -90,21 +91,13 @@ void LaidLine::DrawDirect(QPainter& painter, const QPointF& at, const QRectF* cl
 // every row the glyphs may touch is of one colour there. False when it cannot.
 bool LaidLine::DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip) const
 {
-    QPaintEngine* engine = painter.paintEngine();
-    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
-        engine->paintDevice()->devType() != QInternal::Image)
-        return false;
-    const auto& device = *static_cast<const QImage*>(engine->paintDevice());
-    if ((device.format() != QImage::Format_ARGB32_Premultiplied && device.format() != QImage::Format_RGB32) ||
-        painter.opacity() != 1.0 || painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
-        painter.backgroundMode() != Qt::TransparentMode || painter.pen().style() != Qt::SolidLine ||
+    if (painter.backgroundMode() != Qt::TransparentMode || painter.pen().style() != Qt::SolidLine ||
         painter.pen().brush().style() != Qt::SolidPattern || decorated_)
         return false;
-    const QTransform transform = painter.deviceTransform();
-    const qreal ratio = transform.m11();
-    if (transform.type() > QTransform::TxScale || ratio <= 0 || transform.m22() != ratio ||
-        ratio != device.devicePixelRatio())
-        return false;
+    const std::optional<KeptTarget> target = KeptTarget::Of(painter);
+    if (!target) return false;
+    const QImage& device = target->Device();
+    const QTransform& transform = target->Transform();
 
     if (ink_.isNull()) {
         QRectF ink;
@@ -132,7 +125,7 @@ bool LaidLine::DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip
                       area.size(),
                       origin,
                       clip ? transform.mapRect(*clip).translated(-area.topLeft()) : QRectF(),
-                      ratio,
+                      target->Ratio(),
                       int(device.format()),
                       int(painter.renderHints()),
                       qHashRange(rows.cbegin(), rows.cend())};
@@ -149,16 +142,13 @@ bool LaidLine::DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip
     if (kept->pixels.isNull()) {
         // Drawn a second time: drawn once more on a copy of the background, and kept.
         QImage pixels(area.size(), device.format());
-        pixels.setDevicePixelRatio(ratio);
+        pixels.setDevicePixelRatio(target->Ratio());
         for (int y = 0; y < area.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(pixels.scanLine(y));
             std::fill(line, line + area.width(), rows[y]);
         }
         QPainter drawn(&pixels);
-        drawn.setRenderHints(painter.renderHints());
-        drawn.setPen(painter.pen());
-        drawn.setTransform(QTransform::fromTranslate((transform.dx() - area.left()) / ratio,
-                                                     (transform.dy() - area.top()) / ratio));
+        target->Prepare(drawn, painter, area);
         if (clip) drawn.setClipRect(*clip);
         layout_->lineAt(0).draw(&drawn, at);
         drawn.end();
@@ -171,20 +161,9 @@ bool LaidLine::DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip
         kept = cache.object(key);
         if (!kept) return false;
     }
-    const QRectF target(QPointF(area.left() - transform.dx(), area.top() - transform.dy()) / ratio,
-                        QSizeF(area.size()) / ratio);
-    if (opaque) {
-        painter.drawImage(target, kept->pixels, QRectF(kept->pixels.rect()));
-    } else {
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(target, kept->pixels, QRectF(kept->pixels.rect()));
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    }
-    ++keptDraws;
+    target->Blit(painter, area, kept->pixels, opaque);
     return true;
 }
-
-qsizetype KeptLineDraws() { return keptDraws; }
 
 const LaidLine* LaidTexts::Get(const QString& text, const QFont& font)
 {

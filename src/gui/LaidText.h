@@ -43,9 +43,6 @@ private:
     mutable QRectF ink_; // where the glyphs may touch pixels, around the line's top left; empty until asked
 };
 
-// Lines this thread drew by copying what it drew before (tests).
-qsizetype KeptLineDraws();
-
 // The texts of one font, laid out as single lines; dropped together when `most` are held.
 class LaidTexts {
 public:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gui/CachedStyle.h"
+#include "gui/KeptPixels.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -130,9 +131,9 @@ TEST(CachedStyle, TextsLookAsTheBaseStyleDrawsThem)
         AddLabel(&window, QStringLiteral("出来上がり量 (g)"), QRect(alignment & Qt::AlignLeft ? 300 : 400, y, 60, 16),
                  alignment)
             ->setMargin(4);
-    const qsizetype copied = platform::KeptLineDraws();
+    const qsizetype copied = platform::KeptDraws();
     ExpectSamePixels(window);
-    EXPECT_GT(platform::KeptLineDraws() - copied, 100) << "texts copied from the pixels kept of them";
+    EXPECT_GT(platform::KeptDraws() - copied, 100) << "texts copied from the pixels kept of them";
 }
 
 // Buttons, check boxes, tabs, headers, a group box, combo and spin boxes: their texts and frames.
@@ -171,7 +172,10 @@ TEST(CachedStyle, ControlsLookAsTheBaseStyleDrawsThem)
     editable->setGeometry(420, 270, 145, 22);
     editable->addItem(QStringLiteral("シーシー"));
     (new QSpinBox(&window))->setGeometry(420, 300, 80, 22);
+    const qsizetype copied = platform::KeptDraws();
     ExpectSamePixels(window);
+    // Tab shapes and check marks among them.
+    EXPECT_GT(platform::KeptDraws() - copied, 20) << "drawings copied from their kept pixels";
 }
 
 // Line edits: empty, with text, read-only, disabled, focused, of several sizes, and one at the foot

@@ -1,6 +1,7 @@
 // Laid lines drawn from the pixels kept of an earlier drawing land exactly as drawText draws them.
 #include <gtest/gtest.h>
 
+#include "gui/KeptPixels.h"
 #include "gui/LaidText.h"
 
 #include <QFont>
@@ -85,7 +86,7 @@ TEST(LaidText, KeptPixelsAreThePixelsDrawTextDraws)
         {QRectF(6, 8, 30, 12), Qt::AlignLeft | Qt::TextDontClip, QColor(0, 0, 0, 128)},
     };
     platform::LaidTexts texts(100);
-    const qsizetype keptBefore = platform::KeptLineDraws();
+    const qsizetype keptBefore = platform::KeptDraws();
     for (const qreal ratio : {1.0, 2.0})
         for (const auto& [name, background] : backgrounds)
             for (const QString& text : {QStringLiteral("和牛サーロイン"), QStringLiteral("Ag ¥3,069 jy")})
@@ -94,7 +95,7 @@ TEST(LaidText, KeptPixelsAreThePixelsDrawTextDraws)
                                          name + " at ratio " + std::to_string(ratio) + ", case " + std::to_string(i) +
                                              ", " + text.toStdString());
     // Every case but the unclipped text reaching past its canvas was copied on its third pass.
-    EXPECT_GE(platform::KeptLineDraws() - keptBefore, qsizetype(2 * 5 * 2 * 6));
+    EXPECT_GE(platform::KeptDraws() - keptBefore, qsizetype(2 * 5 * 2 * 6));
 }
 
 TEST(LaidText, UnevenBackgroundsAndOtherPaintersDrawDirectly)
@@ -105,10 +106,10 @@ TEST(LaidText, UnevenBackgroundsAndOtherPaintersDrawDirectly)
             for (int x = (y % 2); x < image.width(); x += 7) image.setPixel(x, y, qRgb(220, 220, 220));
     };
     platform::LaidTexts texts(100);
-    const qsizetype keptBefore = platform::KeptLineDraws();
+    const qsizetype keptBefore = platform::KeptDraws();
     ExpectSameAsDrawText(checked, 1, QStringLiteral("牛肉"), {QRectF(4, 4, 100, 20), Qt::AlignLeft, Qt::black}, texts,
                          "uneven background");
-    EXPECT_EQ(platform::KeptLineDraws(), keptBefore);
+    EXPECT_EQ(platform::KeptDraws(), keptBefore);
 
     // An opaque background mode fills behind the text; a scaled painter draws it anew.
     QImage image = Canvas([](QImage& i) { Fill(i, Qt::white); }, 1);
@@ -122,7 +123,7 @@ TEST(LaidText, UnevenBackgroundsAndOtherPaintersDrawDirectly)
         painter.scale(1.5, 1.5);
         ASSERT_FALSE(platform::DrawLaidLine(painter, QRectF(4, 4, 100, 20), Qt::AlignLeft, QStringLiteral("玉ねぎ"), texts));
     }
-    EXPECT_EQ(platform::KeptLineDraws(), keptBefore);
+    EXPECT_EQ(platform::KeptDraws(), keptBefore);
 }
 
 } // namespace

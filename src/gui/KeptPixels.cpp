@@ -1,0 +1,173 @@
+#include "gui/KeptPixels.h"
+
+#include "gui/PixmapKey.h"
+
+#include <QCache>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QRectF>
+#include <QRegion>
+
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+thread_local qsizetype keptDraws = 0;
+
+// A drawing's background and what it made of it; no result yet when seen once.
+struct Kept {
+    QImage background;
+    QImage result;
+    bool opaque = false;
+};
+
+QCache<QString, Kept>& KeptDrawings()
+{
+    constexpr qsizetype kMostBytes = 8 << 20;
+    thread_local QCache<QString, Kept> kept(kMostBytes);
+    return kept;
+}
+
+// The device pixels `area` as an image of their own.
+QImage Block(const QImage& device, const QRect& area) { return device.copy(area); }
+
+bool SameBlock(const QImage& device, const QRect& area, const QImage& block)
+{
+    if (block.size() != area.size() || block.format() != device.format()) return false;
+    const std::size_t bytes = std::size_t(area.width()) * 4;
+    for (int y = 0; y < area.height(); ++y)
+        if (std::memcmp(device.constScanLine(area.top() + y) + std::size_t(area.left()) * 4, block.constScanLine(y),
+                        bytes) != 0)
+            return false;
+    return true;
+}
+
+bool AllOpaque(const QImage& image)
+{
+    if (image.format() == QImage::Format_RGB32) return true;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(line[x]) != 255) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<KeptTarget> KeptTarget::Of(const QPainter& painter)
+{
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
+        engine->paintDevice()->devType() != QInternal::Image)
+        return std::nullopt;
+    const auto& device = *static_cast<const QImage*>(engine->paintDevice());
+    if ((device.format() != QImage::Format_ARGB32_Premultiplied && device.format() != QImage::Format_RGB32) ||
+        painter.opacity() != 1.0 || painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        painter.transform().type() > QTransform::TxTranslate)
+        return std::nullopt;
+    const QTransform transform = painter.deviceTransform();
+    const qreal ratio = transform.m11();
+    if (transform.type() > QTransform::TxScale || ratio <= 0 || transform.m22() != ratio ||
+        ratio != device.devicePixelRatio())
+        return std::nullopt;
+    return KeptTarget(device, transform);
+}
+
+void KeptTarget::Prepare(QPainter& copy, const QPainter& original, const QRect& area) const
+{
+    copy.setRenderHints(original.renderHints());
+    copy.setFont(original.font());
+    copy.setPen(original.pen());
+    copy.setBrush(original.brush());
+    copy.setBrushOrigin(original.brushOrigin());
+    copy.setBackground(original.background());
+    copy.setBackgroundMode(original.backgroundMode());
+    copy.setLayoutDirection(original.layoutDirection());
+    copy.setTransform(QTransform::fromTranslate((transform_.dx() - area.left()) / Ratio(),
+                                                (transform_.dy() - area.top()) / Ratio()));
+}
+
+void KeptTarget::Blit(QPainter& painter, const QRect& area, const QImage& pixels, bool opaque) const
+{
+    const QRectF target(QPointF(area.left() - transform_.dx(), area.top() - transform_.dy()) / Ratio(),
+                        QSizeF(area.size()) / Ratio());
+    if (opaque) {
+        painter.drawImage(target, pixels, QRectF(pixels.rect()));
+    } else {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(target, pixels, QRectF(pixels.rect()));
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    CountKeptDraw();
+}
+
+bool DrawOverKept(QPainter& painter, const QRectF& rect, int margin, const QString& key,
+                  const std::function<void(QPainter&)>& draw)
+{
+    constexpr qsizetype kMostPixels = 64 * 1024;
+    const std::optional<KeptTarget> target = KeptTarget::Of(painter);
+    if (!target) return false;
+    const QRect area = target->Transform().mapRect(rect).toAlignedRect().adjusted(-margin, -margin, margin, margin);
+    if (area.isEmpty() || !target->Device().rect().contains(area) ||
+        qsizetype(area.width()) * area.height() > kMostPixels)
+        return false;
+
+    // A clip of the caller's is drawn into the copy as well (a style may replace it, drawing where
+    // the caller would not), and the copy is laid down without it.
+    const bool clipped = painter.hasClipping();
+    const QRegion clip = clipped ? painter.clipRegion() : QRegion();
+    QString keyed = key;
+    if (clipped) {
+        PixmapKey inClip(u"clip");
+        for (const QRect& part : clip) {
+            const QRect mapped = target->Transform().mapRect(QRectF(part)).toAlignedRect().translated(-area.topLeft());
+            inClip.Add(mapped.x()).Add(mapped.y()).Add(mapped.width()).Add(mapped.height());
+        }
+        keyed += inClip.Get();
+    }
+
+    QCache<QString, Kept>& cache = KeptDrawings();
+    Kept* kept = cache.object(keyed);
+    const bool sameBackground = kept && SameBlock(target->Device(), area, kept->background);
+    if (!sameBackground) {
+        // Seen once over these pixels: their copy is kept to know them again.
+        auto* seen = new Kept{Block(target->Device(), area), QImage()};
+        cache.insert(keyed, seen, 64 + seen->background.sizeInBytes());
+        return false;
+    }
+    if (kept->result.isNull()) {
+        QImage result = kept->background.copy();
+        result.setDevicePixelRatio(target->Ratio());
+        {
+            QPainter copy(&result);
+            target->Prepare(copy, painter, area);
+            if (clipped) copy.setClipRegion(clip);
+            draw(copy);
+        }
+        const bool opaque = AllOpaque(result);
+        if (opaque && result.format() == QImage::Format_ARGB32_Premultiplied)
+            result = std::move(result).convertToFormat(QImage::Format_RGB32);
+        auto* made = new Kept{std::move(kept->background), std::move(result), opaque};
+        cache.insert(keyed, made, 64 + made->background.sizeInBytes() + made->result.sizeInBytes());
+        kept = cache.object(keyed);
+        if (!kept) return false;
+    }
+    if (clipped) {
+        painter.save();
+        painter.setClipping(false);
+        target->Blit(painter, area, kept->result, kept->opaque);
+        painter.restore();
+    } else {
+        target->Blit(painter, area, kept->result, kept->opaque);
+    }
+    return true;
+}
+
+qsizetype KeptDraws() { return keptDraws; }
+
+void CountKeptDraw() { ++keptDraws; }
+
+} // namespace platform

@@ -1,0 +1,53 @@
+#pragma once
+// Kept pixels: what a drawing made of the pixels beneath it, copied when the same drawing comes
+// again over the same pixels. Drawing is a function of what it draws over; over the same pixels,
+// with the same options, it makes the same pixels, so a copy of them is the drawing.
+#include <QString>
+#include <QImage>
+#include <QRect>
+#include <QTransform>
+
+#include <functional>
+#include <optional>
+
+class QPainter;
+class QRectF;
+
+namespace platform {
+
+// A painter writing straight into a 32-bit image, unturned and unscaled beyond its pixel ratio,
+// opaque and blending over: where kept pixels can stand for a drawing.
+class KeptTarget {
+public:
+    static std::optional<KeptTarget> Of(const QPainter& painter);
+
+    const QImage& Device() const { return *device_; }
+    const QTransform& Transform() const { return transform_; }
+    qreal Ratio() const { return transform_.m11(); }
+
+    // A painter on a copy of the device pixels `area`, set up as `original`: its coordinates land
+    // on the same pixels of the copy as the original's do on the device.
+    void Prepare(QPainter& copy, const QPainter& original, const QRect& area) const;
+    // Writes `pixels` over the device pixels `area`, through the painter's clip; pixels that are
+    // not all opaque replace what lies there.
+    void Blit(QPainter& painter, const QRect& area, const QImage& pixels, bool opaque) const;
+
+private:
+    KeptTarget(const QImage& device, const QTransform& transform) : device_(&device), transform_(transform) {}
+
+    const QImage* device_;
+    QTransform transform_;
+};
+
+// Draws what `draw` draws inside `rect` (and up to `margin` device pixels around it) by copying
+// the pixels it made before under `key` over the same pixels; `draw` runs on a copy the second
+// time it comes over them, a drawing seen once is left to the caller. False, drawing nothing,
+// where the painter is no KeptTarget, the area is large or not wholly on the device, or it is new.
+bool DrawOverKept(QPainter& painter, const QRectF& rect, int margin, const QString& key,
+                  const std::function<void(QPainter&)>& draw);
+
+// Drawings this thread made by copying kept pixels (tests).
+qsizetype KeptDraws();
+void CountKeptDraw();
+
+} // namespace platform
