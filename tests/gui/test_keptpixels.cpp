@@ -1,0 +1,82 @@
+// A drawing copied from its kept pixels is the drawing: over the same pixels only, through the
+// caller's clip, also where the drawing replaces that clip.
+#include <gtest/gtest.h>
+
+#include "gui/KeptPixels.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+// Antialiased curves, a translucent fill, and a line drawn past the caller's clip after replacing it.
+void Shape(QPainter& painter)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(40, 90, 160), 1.5));
+    painter.setBrush(QColor(255, 140, 0, 120));
+    painter.drawRoundedRect(QRectF(10.5, 6.5, 50, 20), 4, 4);
+    painter.setClipRect(QRect(8, 4, 60, 30), Qt::ReplaceClip);
+    painter.setPen(Qt::darkGreen);
+    painter.drawLine(QPointF(8, 30), QPointF(66, 5));
+    painter.restore();
+}
+
+using Background = std::function<void(QImage&)>;
+
+QImage Drawn(const Background& background, qreal ratio, bool kept, const QRect* clip, const std::string& key)
+{
+    QImage image(QSize(80, 40) * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    background(image);
+    QPainter painter(&image);
+    if (clip) painter.setClipRect(*clip);
+    const QRectF rect(8, 4, 60, 30);
+    if (!kept || !platform::DrawOverKept(painter, rect, 2, QString::fromStdString(key), Shape)) Shape(painter);
+    return image;
+}
+
+TEST(KeptPixels, CopiesAreTheDrawingOverTheSamePixelsOnly)
+{
+    const Background white = [](QImage& image) { image.fill(Qt::white); };
+    const Background striped = [](QImage& image) {
+        image.fill(QColor(230, 240, 255));
+        QPainter painter(&image);
+        for (int x = 0; x < 80; x += 6) painter.fillRect(QRect(x, 0, 2, 40), QColor(200, 200, 200));
+    };
+    const Background clear = [](QImage& image) { image.fill(Qt::transparent); };
+    const QRect clip(20, 0, 30, 40);
+    const qsizetype before = platform::KeptDraws();
+    for (const qreal ratio : {1.0, 2.0}) {
+        for (const QRect* inClip : {static_cast<const QRect*>(nullptr), &clip}) {
+            const std::string key = "shape " + std::to_string(ratio) + (inClip ? " clipped" : "");
+            // The same key over changing pixels: each drawing is of the pixels it comes over.
+            for (const Background& background : {white, white, white, striped, striped, white, clear, clear, clear}) {
+                const QImage direct = Drawn(background, ratio, false, inClip, key);
+                EXPECT_TRUE(Drawn(background, ratio, true, inClip, key) == direct) << key;
+            }
+        }
+    }
+    EXPECT_GE(platform::KeptDraws() - before, 2 * 2 * 4) << "copies made";
+}
+
+TEST(KeptPixels, LargeAreasAndAreasOffTheImageAreLeftToTheCaller)
+{
+    QImage image(QSize(600, 200), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    for (int pass = 0; pass < 3; ++pass) {
+        EXPECT_FALSE(platform::DrawOverKept(painter, QRectF(0, 0, 590, 190), 2, QStringLiteral("large"), Shape));
+        EXPECT_FALSE(platform::DrawOverKept(painter, QRectF(570, 10, 60, 30), 2, QStringLiteral("off"), Shape));
+    }
+    painter.scale(1.5, 1.5);
+    for (int pass = 0; pass < 3; ++pass)
+        EXPECT_FALSE(platform::DrawOverKept(painter, QRectF(10, 10, 60, 30), 2, QStringLiteral("scaled"), Shape));
+}
+
+} // namespace
