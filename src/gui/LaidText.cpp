@@ -102,8 +102,9 @@ bool LaidLine::DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip
     if (ink_.isNull()) {
         QRectF ink;
         for (const QGlyphRun& run : layout_->glyphRuns()) ink |= run.boundingRect();
-        // Hinting and antialiasing reach a pixel or so beyond the glyphs' boxes.
-        ink_ = ink.isEmpty() ? QRectF(0, 0, 1, 1) : ink.adjusted(-3, -3, 3, 3);
+        // Antialiasing reaches a pixel beyond the glyphs' boxes; one more for hinting. No more: a
+        // cell's text stands two pixels inside its fill.
+        ink_ = ink.isEmpty() ? QRectF(0, 0, 1, 1) : ink.adjusted(-2, -2, 2, 2);
     }
     QRect area = transform.mapRect(ink_.translated(at)).toAlignedRect();
     if (clip) area &= transform.mapRect(*clip).toAlignedRect();
