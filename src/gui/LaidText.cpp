@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 
 namespace platform {
 
@@ -183,7 +184,8 @@ const LaidLine* LaidTexts::Get(const QString& text, const QFont& font)
     return &laid_.insert(text, LaidLine(text, font)).value();
 }
 
-bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QString& text, LaidTexts& texts)
+bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QString& text, LaidTexts& texts,
+                  const QRectF* within, const QFont* font)
 {
     constexpr int kBeyondOneLine = Qt::AlignJustify | Qt::TextJustificationForced | Qt::TextIncludeTrailingSpaces |
                                    Qt::TextForceRightToLeft | Qt::TextDontPrint;
@@ -192,7 +194,7 @@ bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QStrin
         painter.pen().style() == Qt::NoPen)
         return false;
     if ((flags & (Qt::TextShowMnemonic | Qt::TextHideMnemonic)) && text.contains(QLatin1Char('&'))) return false;
-    const LaidLine* laid = texts.Get(text, painter.font());
+    const LaidLine* laid = texts.Get(text, font ? *font : painter.font());
     if (!laid) return false;
     const QSizeF size = laid->Size();
     if ((flags & (Qt::TextWordWrap | Qt::TextWrapAnywhere)) && size.width() > rect.width()) return false;
@@ -205,8 +207,10 @@ bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QStrin
                     : flags & Qt::AlignVCenter ? (rect.height() - size.height()) / 2
                                                : 0;
     const QRectF bounds(rect.topLeft() + QPointF(x, y), size);
-    const bool clipped = !(flags & Qt::TextDontClip) && !rect.contains(bounds);
-    laid->Draw(painter, bounds.topLeft(), clipped ? &rect : nullptr);
+    std::optional<QRectF> clip;
+    if (!(flags & Qt::TextDontClip) && !rect.contains(bounds)) clip = rect;
+    if (within) clip = clip ? *clip & *within : *within;
+    laid->Draw(painter, bounds.topLeft(), clip ? &*clip : nullptr);
     return true;
 }
 

@@ -62,7 +62,10 @@ private:
 // Draws one laid line where and as QPainter::drawText(rect, flags, text) draws it: aligned in the
 // rectangle, clipped to it when it does not fit (unless Qt::TextDontClip). False, drawing nothing,
 // where drawText would do more than that: mnemonics, wrapping, justification, forced directions, a
-// painter laying out right to left or turned, a text `texts` does not lay out.
-bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QString& text, LaidTexts& texts);
+// painter laying out right to left or turned, a text `texts` does not lay out. `within`: a clip
+// rectangle of the caller's as well, which the painter need not be given; `font`: the font drawText
+// would draw in, when it is not the painter's.
+bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QString& text, LaidTexts& texts,
+                  const QRectF* within = nullptr, const QFont* font = nullptr);
 
 } // namespace platform

@@ -503,20 +503,26 @@ void TGridEdit::DrawCell(QPainter& painter, const QRect& cellRect, int col, int 
 
     const TGridHeader& header = headers_.Get(col);
     TCellFont& cellFont = CellFont(header.ShiftJis);
-    painter.save();
-    painter.setFont(cellFont.Font);
-    painter.setPen(fore);
     const QString shown = platform::ToQString(text);
     // 2 pixels below the cell's top; a font too tall for that is centred instead of clipped.
     const int top = cellFont.Height <= rect.height() - 2 ? rect.top() + 2
                                                          : rect.top() + (rect.height() - cellFont.Height) / 2;
     const QRect textRect(rect.left(), top, rect.width(), rect.bottom() - top + 1);
     const int flags = (header.LeftAlign ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop | Qt::TextSingleLine;
-    painter.setClipRect(cellRect);
-    if (textLaidOnce_ && platform::DrawLaidLine(painter, textRect, flags, shown, cellFont.Laid)) {
-        painter.restore();
-        return;
+    // Clipped to the cell: a laid line takes the cell as a clip of its own, and leaves the painter's
+    // font and clip as they are (setting and restoring them cost more than the copy of its pixels).
+    if (textLaidOnce_ && !painter.hasClipping()) {
+        const QPen pen = painter.pen();
+        painter.setPen(fore);
+        const QRectF cell(cellRect);
+        const bool laid = platform::DrawLaidLine(painter, textRect, flags, shown, cellFont.Laid, &cell, &cellFont.Font);
+        painter.setPen(pen);
+        if (laid) return;
     }
+    painter.save();
+    painter.setFont(cellFont.Font);
+    painter.setPen(fore);
+    painter.setClipRect(cellRect);
     painter.drawText(textRect, flags, shown);
     painter.restore();
 }
