@@ -73,7 +73,8 @@ std::optional<KeptTarget> KeptTarget::Of(const QPainter& painter)
     if (transform.type() > QTransform::TxScale || ratio <= 0 || transform.m22() != ratio ||
         ratio != device.devicePixelRatio())
         return std::nullopt;
-    return KeptTarget(device, transform);
+    const QRegion system = engine->systemClip();
+    return KeptTarget(device, transform, system.isEmpty() ? device.rect() : system.boundingRect() & device.rect());
 }
 
 void KeptTarget::Prepare(QPainter& copy, const QPainter& original, const QRect& area) const
@@ -110,10 +111,10 @@ bool DrawOverKept(QPainter& painter, const QRectF& rect, int margin, const QStri
     constexpr qsizetype kMostPixels = 64 * 1024;
     const std::optional<KeptTarget> target = KeptTarget::Of(painter);
     if (!target) return false;
-    const QRect area = target->Transform().mapRect(rect).toAlignedRect().adjusted(-margin, -margin, margin, margin);
-    if (area.isEmpty() || !target->Device().rect().contains(area) ||
-        qsizetype(area.width()) * area.height() > kMostPixels)
-        return false;
+    // Pixels the painter may not write are neither compared nor kept.
+    const QRect area =
+        target->Transform().mapRect(rect).toAlignedRect().adjusted(-margin, -margin, margin, margin) & target->Writable();
+    if (area.isEmpty() || qsizetype(area.width()) * area.height() > kMostPixels) return false;
 
     // A clip of the caller's is drawn into the copy as well (a style may replace it, drawing where
     // the caller would not), and the copy is laid down without it.

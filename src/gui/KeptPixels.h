@@ -22,6 +22,9 @@ public:
     static std::optional<KeptTarget> Of(const QPainter& painter);
 
     const QImage& Device() const { return *device_; }
+    // The device pixels the painter may write: the device, within the engine's system clip (the
+    // region of the widget being painted).
+    const QRect& Writable() const { return writable_; }
     const QTransform& Transform() const { return transform_; }
     qreal Ratio() const { return transform_.m11(); }
 
@@ -33,10 +36,14 @@ public:
     void Blit(QPainter& painter, const QRect& area, const QImage& pixels, bool opaque) const;
 
 private:
-    KeptTarget(const QImage& device, const QTransform& transform) : device_(&device), transform_(transform) {}
+    KeptTarget(const QImage& device, const QTransform& transform, const QRect& writable)
+        : device_(&device), transform_(transform), writable_(writable)
+    {
+    }
 
     const QImage* device_;
     QTransform transform_;
+    QRect writable_;
 };
 
 // Draws what `draw` draws inside `rect` (and up to `margin` device pixels around it) by copying

@@ -109,8 +109,9 @@ bool LaidLine::DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip
     }
     QRect area = transform.mapRect(ink_.translated(at)).toAlignedRect();
     if (clip) area &= transform.mapRect(*clip).toAlignedRect();
-    area &= device.rect();
-    if (area.isEmpty()) return false;
+    area &= target->Writable();
+    // Wholly clipped away (a right-aligned text past the view's edge): there is nothing to draw.
+    if (area.isEmpty()) return true;
 
     QVarLengthArray<QRgb, 64> rows(area.height());
     for (int y = 0; y < area.height(); ++y) {

@@ -83,6 +83,8 @@ TEST(LaidText, KeptPixelsAreThePixelsDrawTextDraws)
         {QRectF(6, 8, 30, 12), Qt::AlignLeft | Qt::AlignTop, Qt::black},          // clipped at right and foot
         {QRectF(6, 8, 30, 12), Qt::AlignHCenter | Qt::AlignVCenter, Qt::white},   // clipped on both sides
         {QRectF(6.5, 8.25, 30.5, 12.5), Qt::AlignLeft | Qt::AlignTop, Qt::black}, // clipped between pixels
+        {QRectF(125, 4, 60, 20), Qt::AlignLeft | Qt::AlignTop, Qt::black},       // wholly past the canvas
+        {QRectF(60, 4, 50, 20), Qt::AlignRight | Qt::AlignTop, Qt::black},       // a long text past its left
         {QRectF(6, 8, 30, 12), Qt::AlignLeft | Qt::TextDontClip, QColor(0, 0, 0, 128)},
     };
     platform::LaidTexts texts(100);

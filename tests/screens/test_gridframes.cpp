@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -312,13 +313,16 @@ TEST(GridCells, TextsLaidOutOnceLookAsShapedOnEachPaint)
         {"", "0", "W", "1,000,000"},
         {"豚 Porc", "38", " x ", "3"},
     };
-    for (const auto& [focused, rowHeight] : {std::pair{true, 0}, std::pair{false, 0}, std::pair{true, 13},
-                                             std::pair{false, 11}}) {
-        SCOPED_TRACE(std::string(focused ? "focused" : "not focused") + ", row height " + std::to_string(rowHeight));
+    // The last: its last row cut by the view's foot.
+    for (const auto& [focused, rowHeight, height] :
+         {std::tuple{true, 0, 120}, std::tuple{false, 0, 120}, std::tuple{true, 13, 120}, std::tuple{false, 11, 120},
+          std::tuple{true, 0, 90}}) {
+        SCOPED_TRACE(std::string(focused ? "focused" : "not focused") + ", row height " + std::to_string(rowHeight) +
+                     ", grid height " + std::to_string(height));
         QWidget window;
         window.resize(420, 140);
         TGridEdit grid(&window);
-        grid.setGeometry(0, 0, 420, 120);
+        grid.setGeometry(0, 0, 420, height);
         QLineEdit other(&window);
         other.setGeometry(0, 120, 60, 20);
         grid.AddColumn("名前", 110, true, true, 0);
@@ -338,14 +342,22 @@ TEST(GridCells, TextsLaidOutOnceLookAsShapedOnEachPaint)
         else other.setFocus();
         QApplication::processEvents();
         QWidget* viewport = grid.GetStringGrid()->viewport();
+        // The view alone, and in the window with what lies around it (the cut row's texts reach past
+        // the view's foot there).
+        const QRect around(0, 0, 420, height);
         const QImage laid = viewport->grab().toImage();
+        const QImage laidAround = window.grab(around).toImage();
         grid.SetTextLaidOnce(false);
         const QImage shaped = viewport->grab().toImage();
+        const QImage shapedAround = window.grab(around).toImage();
         ASSERT_FALSE(laid.isNull());
         EXPECT_EQ(laid, shaped);
+        EXPECT_EQ(laidAround, shapedAround);
         grid.SetTextLaidOnce(true);
         EXPECT_EQ(viewport->grab().toImage(), shaped) << "drawn again from the cache";
         EXPECT_EQ(viewport->grab().toImage(), shaped) << "drawn a third time, texts copied from their kept pixels";
+        for (int pass = 0; pass < 3; ++pass)
+            EXPECT_EQ(window.grab(around).toImage(), shapedAround) << "in the window, pass " << pass;
     }
 }
 
