@@ -58,10 +58,23 @@ std::atomic<quint64> lastLineId{0};
 
 } // namespace
 
-LaidLine::LaidLine(const QString& text, const QFont& font)
+LaidLine::LaidLine(const QString& text, const QFont& font) : LaidLine(text, font, {}) {}
+
+LaidLine::LaidLine(const QString& text, const QFont& font, const QList<int>& underlined)
     : layout_(std::make_shared<QTextLayout>(text, font)), id_(++lastLineId)
 {
-    decorated_ = font.underline() || font.overline() || font.strikeOut();
+    decorated_ = font.underline() || font.overline() || font.strikeOut() || !underlined.isEmpty();
+    if (!underlined.isEmpty()) {
+        QList<QTextLayout::FormatRange> formats;
+        for (const int at : underlined) {
+            QTextLayout::FormatRange range;
+            range.start = at;
+            range.length = 1;
+            range.format.setFontUnderline(true);
+            formats.append(range);
+        }
+        layout_->setFormats(formats);
+    }
     layout_->setCacheEnabled(true);
     layout_->beginLayout();
     QTextLine line = layout_->createLine();
@@ -168,19 +181,55 @@ bool LaidLine::DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip
     return true;
 }
 
-const LaidLine* LaidTexts::Get(const QString& text, const QFont& font)
+bool LaidTexts::FollowFont(const QFont& font)
 {
-    if (font != font_) {
-        laid_.clear();
-        font_ = font;
-    }
-    // Only texts laid out as one line are held: a text found needs no test.
-    if (const auto found = laid_.constFind(text); found != laid_.cend()) return &found.value();
-    if (text.isEmpty() || text.front().isSpace() || text.back().isSpace()) return nullptr;
+    if (font == font_) return false;
+    Clear();
+    font_ = font;
+    return true;
+}
+
+namespace {
+
+// A text drawText would lay out as one line: no control characters, no spaces at either end.
+bool OneLine(const QString& text)
+{
+    if (text.isEmpty() || text.front().isSpace() || text.back().isSpace()) return false;
     for (const QChar c : text)
         if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
             c.category() == QChar::Separator_Paragraph)
-            return nullptr;
+            return false;
+    return true;
+}
+
+} // namespace
+
+const LaidLine* LaidTexts::GetMnemonic(const QString& text, const QFont& font, bool shown)
+{
+    FollowFont(font);
+    const QString key = (shown ? QLatin1Char('s') : QLatin1Char('h')) + text;
+    if (const auto found = mnemonics_.constFind(key); found != mnemonics_.cend()) return &found.value();
+    // As drawText reads them: "&&" is one '&', a last '&' is dropped.
+    QString plain;
+    QList<int> underlined;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            if (++i == text.size()) break;
+            if (shown && text[i] != QLatin1Char('&')) underlined.append(int(plain.size()));
+        }
+        plain += text[i];
+    }
+    if (!OneLine(plain)) return nullptr;
+    if (mnemonics_.size() >= most_) mnemonics_.clear();
+    return &mnemonics_.insert(key, LaidLine(plain, font, underlined)).value();
+}
+
+const LaidLine* LaidTexts::Get(const QString& text, const QFont& font)
+{
+    FollowFont(font);
+    // Only texts laid out as one line are held: a text found needs no test.
+    if (const auto found = laid_.constFind(text); found != laid_.cend()) return &found.value();
+    if (!OneLine(text)) return nullptr;
     if (laid_.size() >= most_) laid_.clear();
     return &laid_.insert(text, LaidLine(text, font)).value();
 }
@@ -194,8 +243,10 @@ bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QStrin
     if ((flags & kBeyondOneLine) || !leftToRight || painter.transform().type() > QTransform::TxTranslate ||
         painter.pen().style() == Qt::NoPen)
         return false;
-    if ((flags & (Qt::TextShowMnemonic | Qt::TextHideMnemonic)) && text.contains(QLatin1Char('&'))) return false;
-    const LaidLine* laid = texts.Get(text, font ? *font : painter.font());
+    const QFont& drawn = font ? *font : painter.font();
+    const bool mnemonics = (flags & (Qt::TextShowMnemonic | Qt::TextHideMnemonic)) && text.contains(QLatin1Char('&'));
+    const LaidLine* laid =
+        mnemonics ? texts.GetMnemonic(text, drawn, !(flags & Qt::TextHideMnemonic)) : texts.Get(text, drawn);
     if (!laid) return false;
     const QSizeF size = laid->Size();
     if ((flags & (Qt::TextWordWrap | Qt::TextWrapAnywhere)) && size.width() > rect.width()) return false;

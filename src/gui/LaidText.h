@@ -26,6 +26,8 @@ namespace platform {
 class LaidLine {
 public:
     LaidLine(const QString& text, const QFont& font);
+    // A line with these characters underlined (mnemonics, as drawText marks them).
+    LaidLine(const QString& text, const QFont& font, const QList<int>& underlined);
 
     QSizeF Size() const { return size_; }
     // Draws the line with its top left at `at`, as drawText draws it there; only inside `clip`
@@ -51,12 +53,22 @@ public:
     // `text` laid out in `font` (the cache follows a change of font); null when drawText lays it
     // out otherwise: control characters (tabs, line breaks) or spaces at either end.
     const LaidLine* Get(const QString& text, const QFont& font);
-    void Clear() { laid_.clear(); }
+    // `text` with mnemonics, as drawText shows them: each '&' dropped ("&&" shows one), the
+    // character after it underlined when `shown`.
+    const LaidLine* GetMnemonic(const QString& text, const QFont& font, bool shown);
+    void Clear()
+    {
+        laid_.clear();
+        mnemonics_.clear();
+    }
 
 private:
+    bool FollowFont(const QFont& font);
+
     qsizetype most_;
     QFont font_;
     QHash<QString, LaidLine> laid_;
+    QHash<QString, LaidLine> mnemonics_; // by the text, its first character telling shown from hidden
 };
 
 // Draws one laid line where and as QPainter::drawText(rect, flags, text) draws it: aligned in the

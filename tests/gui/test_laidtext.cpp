@@ -100,6 +100,18 @@ TEST(LaidText, KeptPixelsAreThePixelsDrawTextDraws)
     EXPECT_GE(platform::KeptDraws() - keptBefore, qsizetype(2 * 5 * 2 * 6));
 }
 
+// Mnemonics as drawText reads them: shown underlined or hidden, "&&" one '&', a last '&' dropped.
+TEST(LaidText, MnemonicsLookAsDrawTextShowsThem)
+{
+    platform::LaidTexts texts(100);
+    const Background white = [](QImage& image) { image.fill(Qt::white); };
+    for (const int mode : {int(Qt::TextShowMnemonic), int(Qt::TextHideMnemonic)})
+        for (const QString& text : {QStringLiteral("&>>"), QStringLiteral("名称(&N)"), QStringLiteral("A&&B"),
+                                    QStringLiteral("end&"), QStringLiteral("&&&x")})
+            ExpectSameAsDrawText(white, 1, text, {QRectF(4, 4, 110, 20), Qt::AlignCenter | mode, Qt::black}, texts,
+                                 text.toStdString() + (mode == Qt::TextShowMnemonic ? " shown" : " hidden"));
+}
+
 TEST(LaidText, UnevenBackgroundsAndOtherPaintersDrawDirectly)
 {
     const Background checked = [](QImage& image) {
