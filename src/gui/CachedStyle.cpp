@@ -107,6 +107,8 @@ std::optional<PixmapKey> DrawingKey(int element, const QStyle* base, const QStyl
             .Add(tab->iconSize.height())
             .Add(tab->icon.cacheKey())
             .AddText(tab->text);
+    } else if (const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option)) {
+        key.Add(frame->lineWidth).Add(frame->midLineWidth).Add(frame->features).Add(frame->frameShape);
     } else if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
         key.Add(button->features)
             .Add(button->iconSize.width())
@@ -129,7 +131,7 @@ CachedStyle::CachedStyle(const QString& baseKey)
 void CachedStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                 const QWidget* widget) const
 {
-    if ((element == PE_IndicatorCheckBox || element == PE_IndicatorRadioButton) && painter) {
+    if ((element == PE_IndicatorCheckBox || element == PE_IndicatorRadioButton || element == PE_Frame) && painter) {
         if (const auto key = DrawingKey(element, baseStyle(), option, *painter, widget);
             key && DrawOverKept(*painter, option->rect, 1, key->Get(), [&](QPainter& copy) {
                 QProxyStyle::drawPrimitive(element, option, &copy, widget);

@@ -4,9 +4,9 @@
 // state into the pixmap cache and blended from there: Qt's raster engine strokes those lines
 // slowly, and more slowly still through a clip that shows only a few rows of the frame (an edit at
 // the foot of a scrolled panel). Over Fusion, the texts of labels, buttons, tabs and headers are
-// laid out once and drawn as laid out. The shapes of tabs and check marks (antialiased curves and
-// gradients) are copied from their kept pixels where the same shape comes again over the same
-// pixels.
+// laid out once and drawn as laid out. The shapes of tabs, check marks and panel frames (antialiased
+// curves, gradients, stroked lines) are copied from their kept pixels where the same shape comes
+// again over the same pixels.
 #include "gui/LaidText.h"
 
 #include <QFont>

@@ -1,6 +1,8 @@
 #include "widgets/Fguipanel.h"
 
 #include "gui/Anchors.h"
+#include "gui/KeptPixels.h"
+#include "gui/PixmapKey.h"
 #include "gui/QtSupport.h"
 #include "widgets/Mvktmodule.h"
 
@@ -9,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyleOptionFrame>
 
 namespace {
 
@@ -62,11 +65,39 @@ void TGuiPanel::paintEvent(QPaintEvent* event)
     // Through a clip of several rectangles Qt's raster engine blends span by span and hands long
     // spans to its thread pool; through one rectangle it draws the frame's lines directly. A panel
     // whose list shortens repaints its frame's four edges.
+    // The style strokes a plain box pixel by pixel: each rectangle's pixels are kept and copied when
+    // the same frame is painted there again over the same pixels (a list made lower and higher).
     if (frameShape() == QFrame::NoFrame) return;
+    QStyleOptionFrame option;
+    initStyleOption(&option);
     QPainter painter(this);
     for (const QRect& part : event->region()) {
-        painter.setClipRect(part);
-        drawFrame(&painter);
+        const QString key = platform::PixmapKey(u"vkt-panelframe")
+                                .Add(reinterpret_cast<quintptr>(style()))
+                                .Add(option.state)
+                                .Add(option.direction)
+                                .Add(option.rect.x())
+                                .Add(option.rect.y())
+                                .Add(option.rect.width())
+                                .Add(option.rect.height())
+                                .Add(option.palette.cacheKey())
+                                .Add(option.frameShape)
+                                .Add(option.lineWidth)
+                                .Add(option.midLineWidth)
+                                .Add(option.features)
+                                .Add(part.x())
+                                .Add(part.y())
+                                .Add(part.width())
+                                .Add(part.height())
+                                .Get();
+        const auto draw = [&](QPainter& onto) {
+            onto.setClipRect(part);
+            drawFrame(&onto);
+        };
+        if (!platform::DrawOverKept(painter, part, 0, key, draw)) {
+            draw(painter);
+            painter.setClipping(false);
+        }
     }
 }
 

@@ -3,9 +3,12 @@
 
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
+#include "gui/KeptPixels.h"
 #include "support/ScriptedServices.h"
 #include "widgets/Fguipanel.h"
 
+#include <QApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -253,6 +256,48 @@ TEST(VktDialog, EnterClicksOkAndEscRejects)
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_EQ(rejected.count(), 1);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+} // namespace
+
+namespace {
+
+// A panel's box frame, drawn one rectangle of the region at a time and copied from its kept pixels
+// when drawn there again, looks as a plain frame's: the list inside made lower and higher, the
+// frame enabled and disabled.
+TEST(GuiPanelFrame, LooksAsAPlainFrameDrawnAgainAndAgain)
+{
+    const auto make = [](QWidget& window, QFrame* frame) {
+        window.resize(300, 200);
+        frame->setParent(&window);
+        frame->setFrameShape(QFrame::Box);
+        auto* inside = new QLabel(QStringLiteral("一覧"), frame);
+        inside->setAutoFillBackground(true); // opaque: the frame's region is its edges
+        auto* layout = new QHBoxLayout(frame);
+        layout->setContentsMargins(1, 1, 1, 1);
+        layout->addWidget(inside);
+        window.show();
+        return frame;
+    };
+    QWidget panelWindow;
+    QWidget plainWindow;
+    QFrame* panel = make(panelWindow, new TGuiPanel(nullptr));
+    QFrame* plain = make(plainWindow, new QFrame);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panelWindow));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&plainWindow));
+    const qsizetype copied = platform::KeptDraws();
+    for (const bool enabled : {true, false}) {
+        panel->setEnabled(enabled);
+        plain->setEnabled(enabled);
+        for (const int height : {190, 120, 190, 120, 190, 60, 190}) {
+            panel->setGeometry(5, 5, 290, height);
+            plain->setGeometry(5, 5, 290, height);
+            QApplication::processEvents();
+            EXPECT_EQ(panelWindow.grab().toImage(), plainWindow.grab().toImage())
+                << (enabled ? "enabled" : "disabled") << ", " << height << " high";
+        }
+    }
+    EXPECT_GT(platform::KeptDraws() - copied, 0) << "edges copied from their kept pixels";
 }
 
 } // namespace
