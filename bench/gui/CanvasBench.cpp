@@ -181,6 +181,18 @@ public:
     bool Failed = false;
 };
 
+QtMessageHandler platformMessages = nullptr;
+
+// The offscreen platform warns whenever a window's size hints change (the data screen's each time
+// its editor opens or closes): a line written to the log per open, which a screen on a display does
+// not pay. Other messages pass.
+void QuietSizeHints(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message == QLatin1String("This plugin does not support propagateSizeHints()")) return;
+    if (platformMessages) platformMessages(type, context, message);
+    else std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -198,6 +210,7 @@ int main(int argc, char** argv)
     if (!bench::ParseBenchOptions(argc, argv, options)) return 2;
     bench::BenchContext::Get().Configure(options);
     platform::Application application(argc, argv);
+    platformMessages = qInstallMessageHandler(QuietSizeHints);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;
