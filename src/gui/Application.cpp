@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPixmapCache>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
@@ -121,6 +122,10 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     font.setPixelSize(12);
     setFont(font);
     if (const QString base = style()->name(); !base.isEmpty()) setStyle(new CachedStyle(base));
+    // The screens keep drawings in the pixmap cache (scroll bars, tab panes, edit panels, and the
+    // style's own); Qt's 10 MB is filled by one visit to the designer or a report, and the data
+    // screen then draws them all anew on its next open.
+    QPixmapCache::setCacheLimit(64 * 1024);
 
     installEventFilter(this);
     idleTimer_ = new QTimer(this);
