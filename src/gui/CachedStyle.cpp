@@ -85,8 +85,7 @@ std::optional<PixmapKey> DrawingKey(int element, const QStyle* base, const QStyl
         .Add(option->type)
         .Add(option->state)
         .Add(option->direction)
-        .Add(option->rect.width())
-        .Add(option->rect.height())
+        .AddSize(option->rect.size())
         .Add(option->palette.cacheKey())
         .Add(option->fontMetrics.height())
         .Add(reinterpret_cast<quintptr>(option->styleObject));
@@ -99,20 +98,16 @@ std::optional<PixmapKey> DrawingKey(int element, const QStyle* base, const QStyl
             .Add(tab->documentMode)
             .Add(tab->features)
             .Add(tab->tabIndex)
-            .Add(tab->leftButtonSize.width())
-            .Add(tab->leftButtonSize.height())
-            .Add(tab->rightButtonSize.width())
-            .Add(tab->rightButtonSize.height())
-            .Add(tab->iconSize.width())
-            .Add(tab->iconSize.height())
+            .AddSize(tab->leftButtonSize)
+            .AddSize(tab->rightButtonSize)
+            .AddSize(tab->iconSize)
             .Add(tab->icon.cacheKey())
             .AddText(tab->text);
     } else if (const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option)) {
         key.Add(frame->lineWidth).Add(frame->midLineWidth).Add(frame->features).Add(frame->frameShape);
     } else if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
         key.Add(button->features)
-            .Add(button->iconSize.width())
-            .Add(button->iconSize.height())
+            .AddSize(button->iconSize)
             .Add(button->icon.cacheKey())
             .AddText(button->text);
     } else {
@@ -149,8 +144,7 @@ void CachedStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
     const QString key = PixmapKey(u"vkt-lineedit")
                             .Add(reinterpret_cast<quintptr>(baseStyle()))
                             .AddReal(PixelRatio(*painter))
-                            .Add(frame->rect.width())
-                            .Add(frame->rect.height())
+                            .AddSize(frame->rect.size())
                             .Add(frame->state)
                             .Add(frame->direction)
                             .Add(frame->palette.cacheKey())

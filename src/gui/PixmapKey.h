@@ -2,6 +2,8 @@
 // PixmapKey: a key of the pixmap cache made of a tag and the values a drawing depends on, each
 // value's bits written as characters: no number is formatted (QString::arg took a third of a
 // cached scroll bar's paint).
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringView>
 
@@ -25,6 +27,8 @@ public:
         return *this;
     }
     PixmapKey& AddReal(double value) { return Add(std::bit_cast<std::int64_t>(value)); }
+    PixmapKey& AddSize(const QSize& size) { return Add(size.width()).Add(size.height()); }
+    PixmapKey& AddRect(const QRect& rect) { return Add(rect.x()).Add(rect.y()).AddSize(rect.size()); }
     // A text, its length first: no two texts and what follows them read alike.
     PixmapKey& AddText(QStringView text)
     {
