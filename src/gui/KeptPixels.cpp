@@ -102,7 +102,7 @@ void KeptTarget::Blit(QPainter& painter, const QRect& area, const QImage& pixels
         painter.drawImage(target, pixels, QRectF(pixels.rect()));
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
-    CountKeptDraw();
+    ++keptDraws;
 }
 
 bool DrawOverKept(QPainter& painter, const QRectF& rect, int margin, const QString& key,
@@ -168,7 +168,5 @@ bool DrawOverKept(QPainter& painter, const QRectF& rect, int margin, const QStri
 }
 
 qsizetype KeptDraws() { return keptDraws; }
-
-void CountKeptDraw() { ++keptDraws; }
 
 } // namespace platform

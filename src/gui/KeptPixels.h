@@ -2,9 +2,9 @@
 // Kept pixels: what a drawing made of the pixels beneath it, copied when the same drawing comes
 // again over the same pixels. Drawing is a function of what it draws over; over the same pixels,
 // with the same options, it makes the same pixels, so a copy of them is the drawing.
-#include <QString>
 #include <QImage>
 #include <QRect>
+#include <QString>
 #include <QTransform>
 
 #include <functional>
@@ -55,6 +55,5 @@ bool DrawOverKept(QPainter& painter, const QRectF& rect, int margin, const QStri
 
 // Drawings this thread made by copying kept pixels (tests).
 qsizetype KeptDraws();
-void CountKeptDraw();
 
 } // namespace platform

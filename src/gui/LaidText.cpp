@@ -5,7 +5,6 @@
 #include <QCache>
 #include <QGlyphRun>
 #include <QImage>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QRectF>
 #include <QTransform>

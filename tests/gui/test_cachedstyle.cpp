@@ -56,9 +56,11 @@ std::string Differing(const QImage& a, const QImage& b)
            std::to_string(differing.width()) + "x" + std::to_string(differing.height());
 }
 
-// Compares the widget drawn by the application's style with it drawn by the base style alone.
-void ExpectSamePixels(QWidget& widget)
+// Compares the widget drawn by the application's style with it drawn by the base style alone; at
+// least `copies` of the drawings made copied from their kept pixels.
+void ExpectSamePixels(QWidget& widget, qsizetype copies = 0)
 {
+    const qsizetype copiedBefore = platform::KeptDraws();
     auto* cached = dynamic_cast<platform::CachedStyle*>(QApplication::style());
     ASSERT_NE(cached, nullptr) << "the application's style";
     std::unique_ptr<QStyle> plain(QStyleFactory::create(platform::BaseStyleName(cached)));
@@ -83,6 +85,7 @@ void ExpectSamePixels(QWidget& widget)
     widget.setStyle(nullptr);
     for (QWidget* child : widget.findChildren<QWidget*>()) child->setStyle(nullptr);
     QApplication::setCursorFlashTime(flashTime);
+    EXPECT_GE(platform::KeptDraws() - copiedBefore, copies) << "drawings copied from their kept pixels";
 }
 
 QLabel* AddLabel(QWidget* parent, const QString& text, const QRect& place, Qt::Alignment alignment)
@@ -135,9 +138,7 @@ TEST(CachedStyle, TextsLookAsTheBaseStyleDrawsThem)
         AddLabel(&window, QStringLiteral("出来上がり量 (g)"), QRect(alignment & Qt::AlignLeft ? 300 : 400, y, 60, 16),
                  alignment)
             ->setMargin(4);
-    const qsizetype copied = platform::KeptDraws();
-    ExpectSamePixels(window);
-    EXPECT_GT(platform::KeptDraws() - copied, 100) << "texts copied from the pixels kept of them";
+    ExpectSamePixels(window, 100);
 }
 
 // Buttons, check boxes, tabs, headers, a group box, combo and spin boxes: their texts and frames.
@@ -176,10 +177,7 @@ TEST(CachedStyle, ControlsLookAsTheBaseStyleDrawsThem)
     editable->setGeometry(420, 270, 145, 22);
     editable->addItem(QStringLiteral("シーシー"));
     (new QSpinBox(&window))->setGeometry(420, 300, 80, 22);
-    const qsizetype copied = platform::KeptDraws();
-    ExpectSamePixels(window);
-    // Tab shapes and check marks among them.
-    EXPECT_GT(platform::KeptDraws() - copied, 20) << "drawings copied from their kept pixels";
+    ExpectSamePixels(window, 20); // tab shapes and check marks among them
 }
 
 // Line edits: empty, with text, read-only, disabled, focused, of several sizes, and one at the foot
