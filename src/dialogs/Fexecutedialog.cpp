@@ -84,6 +84,10 @@ TExecuteDialog::TExecuteDialog(QWidget* parent)
     label_ = new QLabel(this);
     label_->setObjectName("Label");
     label_->setGeometry(64, 8, 377, 30);
+    // A record's text shows as it is written; a fixed size keeps each record's text from asking the
+    // window for a new layout (a posted event per record).
+    label_->setFixedSize(label_->size());
+    label_->setTextFormat(Qt::PlainText);
     label_->setWordWrap(true);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 

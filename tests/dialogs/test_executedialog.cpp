@@ -286,6 +286,30 @@ TEST_F(ExecuteDialogTest, AutoCloseClosesARunThatDidNotFailAndIsResetAfterIt)
     EXPECT_EQ(Sql("select count(*) from VktDB1F where Class_Key = " + std::to_string(kMeat)), "0");
 }
 
+// A record's name is shown as it is written, tags and all.
+TEST_F(ExecuteDialogTest, ARecordNameLikeMarkupShowsAsWritten)
+{
+    QImage shown, plain;
+    probe->onProgress = [&](int call) {
+        if (call != 2) return;   // the label shows the first record
+        QLabel* label = probe->GetLabel();
+        shown = label->grab().toImage();
+        QLabel text;
+        text.setTextFormat(Qt::PlainText);
+        text.setWordWrap(true);
+        text.setAlignment(label->alignment());
+        text.setFont(label->font());
+        text.resize(label->size());
+        text.setText(label->text());
+        plain = text.grab().toImage();
+    };
+    EXPECT_TRUE(probe->InsertData(TVktObjKind::Food, 4, "4,<b>太字</b>\r\n4,x",
+                                  Ids({ToInt(F::Class_Key), ToInt(F::Data)})));
+    EXPECT_EQ(probe->labels.front(), "<b>太字</b>");
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_TRUE(shown.convertToFormat(QImage::Format_RGB32) == plain.convertToFormat(QImage::Format_RGB32));
+}
+
 // Raises from the cancel question, so the routine leaves by an exception.
 class RaisingQuestion : public vkttest::ScriptedServices {
 public:
