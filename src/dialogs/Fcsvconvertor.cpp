@@ -306,7 +306,7 @@ void TCsvConvertor::BuildComplete()
     std::array<const TCsvNameMap*, 4> maps{};
     for (TCsvNameKind kind : kCsvNameKinds)
         maps[KindIndex(kind)] = &activate_[KindIndex(kind)]->GetItemActivatePanel()->GetNameMap();
-    complete_ = ::BuildCompleteGrid(editor_->GetCsvEdit()->Core().Grid(), Fields(), PerLine(), Captions(), maps);
+    ::BuildCompleteGrid(complete_, editor_->GetCsvEdit()->Core().Grid(), Fields(), PerLine(), Captions(), maps);
     completeModel_->Reset();
     ++completeVersion_;
 }

@@ -4,6 +4,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -35,6 +36,19 @@ const std::string& TCsvGrid::GetCell(int col, int row) const
 void TCsvGrid::SetCell(int col, int row, std::string text)
 {
     if (Contains(col, row)) rows_[Index(row)][Index(col)] = std::move(text);
+}
+
+void TCsvGrid::SetRowCells(int row, std::vector<std::string> cells)
+{
+    if (row < 0 || row >= GetRowCount()) return;
+    std::vector<std::string>& target = rows_[Index(row)];
+    if (fixedCols_ == 0) {
+        cells.resize(Index(cols_));
+        target = std::move(cells);
+        return;
+    }
+    for (std::size_t i = 0; Index(fixedCols_) + i < target.size(); ++i)
+        target[Index(fixedCols_) + i] = i < cells.size() ? std::move(cells[i]) : std::string();
 }
 
 void TCsvGrid::InsertCol(int col)
@@ -164,18 +178,12 @@ void SetRows(TCsvGrid& grid, TCsvRows rows)
     std::size_t widest = 1;
     for (const auto& row : rows) widest = std::max(widest, row.size());
     grid.SetColCount(fixedCols + static_cast<int>(widest));
-    for (int i = 0; i < lineCount; ++i) {
-        for (int j = fixedCols; j < grid.GetColCount(); ++j) {
-            const std::size_t field = Index(j - fixedCols);
-            std::string text;
-            if (Index(i) < rows.size() && field < rows[Index(i)].size()) {
-                text = std::move(rows[Index(i)][field]);
-                if (std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }))
-                    text = CellText(text);
-            }
-            grid.SetCell(j, fixedRows + i, std::move(text));
-        }
-    }
+    for (auto& row : rows)
+        for (std::string& text : row)
+            if (std::memchr(text.data(), '\r', text.size()) || std::memchr(text.data(), '\n', text.size()))
+                text = CellText(text);
+    if (rows.empty()) rows.emplace_back();
+    for (int i = 0; i < lineCount; ++i) grid.SetRowCells(fixedRows + i, std::move(rows[Index(i)]));
 }
 
 void SetCSV(TCsvGrid& grid, std::string_view text) { SetRows(grid, SplitCsvText(text)); }

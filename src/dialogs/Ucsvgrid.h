@@ -42,6 +42,10 @@ public:
     // A cell outside the grid reads as empty; writing one does nothing.
     const std::string& GetCell(int col, int row) const;
     void SetCell(int col, int row, std::string text);
+    // A cell inside the grid, to write in place.
+    std::string& CellAt(int col, int row) { return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)]; }
+    // The row's cells past the fixed columns, in order; missing ones blank, extra ones dropped.
+    void SetRowCells(int row, std::vector<std::string> cells);
     bool Contains(int col, int row) const { return col >= 0 && row >= 0 && col < cols_ && row < GetRowCount(); }
 
     // Moves and shifts. Inserting adds a blank column/row at the index (index = count appends);

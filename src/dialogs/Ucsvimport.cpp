@@ -407,42 +407,52 @@ int CreateItem(TVktObject& object, TCsvNameMap& map, TCsvNameKind kind, int fami
     return id;
 }
 
-TCsvCompleteGrid BuildCompleteGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLine,
-                                   const std::vector<std::string>& captions,
-                                   const std::array<const TCsvNameMap*, 4>& maps)
+void BuildCompleteGrid(TCsvCompleteGrid& complete, const TCsvGrid& grid, const TPriorityItem& fields, int perLine,
+                       const std::vector<std::string>& captions, const std::array<const TCsvNameMap*, 4>& maps)
 {
     const int n = std::max(fields.GetCount(), 1);
     const int dataRows = grid.GetRowCount() - grid.GetFixedRows();
-    TCsvCompleteGrid complete;
+    // The cells of a grid built before are written over: their strings keep their room.
     complete.Grid.SetColCount(n);
     complete.Grid.SetRowCount(1 + perLine * dataRows);
     complete.Grid.SetFixedRows(1);
     complete.Ids.assign(Index(complete.Grid.GetRowCount()) * Index(n), 0);
-    for (int i = 0; i < n && Index(i) < captions.size(); ++i) complete.Grid.SetCell(i, 0, captions[Index(i)]);
+    for (int i = 0; i < n; ++i) complete.Grid.CellAt(i, 0) = Index(i) < captions.size() ? captions[Index(i)] : std::string();
+    if (fields.GetCount() == 0)
+        for (int row = 1; row < complete.Grid.GetRowCount(); ++row) complete.Grid.CellAt(0, row).clear();
     int out = 1;
     for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row) {
         for (int k = 0; k < perLine; ++k, ++out) {
             for (int i = 0; i < fields.GetCount(); ++i) {
                 const int field = fields.GetItem(i);
                 const std::string& text = grid.GetCell(k * n + i, row);
-                std::string shown;
+                std::string& shown = complete.Grid.CellAt(i, out);
                 const TCsvNameKind kind = NameKindOf(field);
                 if (kind != TCsvNameKind::None) {
                     const TCsvNameMap* map = maps[static_cast<std::size_t>(kind)];
                     const int id = map ? map->GetItemID(text) : 0;
                     complete.Ids[Index(out) * Index(n) + Index(i)] = id;
                     if (map) shown = map->GetItemName(id);
+                    else shown.clear();
                 } else if (IsNumericField(field)) {
                     const std::optional<double> value = ToNumber(text);
                     if (value) shown = NumberText(*value);
+                    else shown.clear();
                 } else {
                     const int size = GetFieldSize(static_cast<F>(field));
-                    shown = size > 0 ? std::string(platform::SjisTruncate(text, Index(size))) : text;
+                    shown.assign(size > 0 ? platform::SjisTruncate(text, Index(size)) : std::string_view(text));
                 }
-                complete.Grid.SetCell(i, out, std::move(shown));
             }
         }
     }
+}
+
+TCsvCompleteGrid BuildCompleteGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLine,
+                                   const std::vector<std::string>& captions,
+                                   const std::array<const TCsvNameMap*, 4>& maps)
+{
+    TCsvCompleteGrid complete;
+    BuildCompleteGrid(complete, grid, fields, perLine, captions, maps);
     return complete;
 }
 

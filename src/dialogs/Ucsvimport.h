@@ -129,5 +129,8 @@ struct TCsvCompleteGrid {
 TCsvCompleteGrid BuildCompleteGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLine,
                                    const std::vector<std::string>& captions,
                                    const std::array<const TCsvNameMap*, 4>& maps);
+// The same, written over `complete`.
+void BuildCompleteGrid(TCsvCompleteGrid& complete, const TCsvGrid& grid, const TPriorityItem& fields, int perLine,
+                       const std::vector<std::string>& captions, const std::array<const TCsvNameMap*, 4>& maps);
 // One comma-text line per record, each ended by CR LF: ids for names, the cell text otherwise.
 std::string ImportText(const TCsvCompleteGrid& complete, const TPriorityItem& fields);

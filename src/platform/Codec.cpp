@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <iconv.h>
 
 namespace platform {
@@ -153,9 +155,17 @@ bool IsValidUtf8(std::string_view bytes)
 {
     std::size_t pos = 0;
     char32_t cp;
-    while (pos < bytes.size())
-        if (!DecodeUtf8(bytes, pos, cp))
+    while (pos < bytes.size()) {
+        // Runs of ASCII eight bytes at a time.
+        std::uint64_t word;
+        while (pos + sizeof word <= bytes.size()) {
+            std::memcpy(&word, bytes.data() + pos, sizeof word);
+            if (word & 0x8080808080808080ULL) break;
+            pos += sizeof word;
+        }
+        if (pos < bytes.size() && !DecodeUtf8(bytes, pos, cp))
             return false;
+    }
     return true;
 }
 

@@ -74,6 +74,17 @@ TEST(CsvGridText, FixedCellsAreNeitherReadNorWritten)
     EXPECT_EQ(GetCSV(grid), "a,1\r\nb,2\r\n");
     SetGrid(grid, GetGrid(grid));
     EXPECT_EQ(Dump(grid), "名称|単価/a|1/b|2");
+
+    // A fixed column keeps its cells; the lines fill the columns after it, short ones padded.
+    TCsvGrid framed(2, 3);
+    framed.SetFixedCols(1);
+    for (int row = 0; row < 3; ++row) framed.SetCell(0, row, std::to_string(row + 1));
+    SetCSV(framed, "a,b\r\nc\r\nd,\"e f\",g");
+    EXPECT_EQ(Dump(framed), "1|a|b|/2|c||/3|d|e f|g");
+    SetCSV(framed, "x");
+    EXPECT_EQ(Dump(framed), "1|x");
+    SetRows(framed, {{"p\r\nq", "r\rs"}, {"t\nu"}});
+    EXPECT_EQ(Dump(framed), "1|p q|r s/|t u|");
 }
 
 TEST(CsvGridText, BreaksInCellsBecomeBlanks)

@@ -32,6 +32,15 @@ TCsvGrid Table(const char* csv)
     return grid;
 }
 
+// Every cell, fixed ones included, row by row.
+std::string Cells(const TCsvGrid& grid)
+{
+    std::string out = std::to_string(grid.GetColCount()) + "x" + std::to_string(grid.GetRowCount());
+    for (int row = 0; row < grid.GetRowCount(); ++row)
+        for (int col = 0; col < grid.GetColCount(); ++col) out += (col ? "|" : "/") + grid.GetCell(col, row);
+    return out;
+}
+
 TEST(CsvImportRules, ToNumber)
 {
     const struct {
@@ -263,6 +272,19 @@ TEST_F(CsvImportDb, CompleteGridAndImportTextMakeTheRecords)
     EXPECT_EQ(complete.Grid.GetCell(0, 0), "名称");
     const std::string text = ImportText(complete, fields);
     EXPECT_EQ(text, "\"a b\",4,1200,3\r\n\"c,\"\"d\",4,0.5,1\r\n" + longName.substr(0, 50) + ",4,10,2\r\ne,5,7,0\r\n");
+
+    // Built over a grid built before, nothing of the earlier one stays: fewer records and fields,
+    // a name no longer mapped, a price no longer a number, no captions.
+    TCsvCompleteGrid reused = complete;
+    const TPriorityItem fewer = Fields({F::Class_Key, F::BuyPrice});
+    const TCsvGrid other = Table("X,abc\nZ,12");
+    BuildCompleteGrid(reused, other, fewer, 1, {}, {&classes, nullptr, nullptr, nullptr});
+    const TCsvCompleteGrid fresh = BuildCompleteGrid(other, fewer, 1, {}, {&classes, nullptr, nullptr, nullptr});
+    EXPECT_EQ(Cells(reused.Grid), Cells(fresh.Grid));
+    EXPECT_EQ(reused.Ids, fresh.Ids);
+    EXPECT_EQ(GetCSV(reused.Grid), "肉類/牛肉\r\n,12\r\n");
+    BuildCompleteGrid(reused, grid, TPriorityItem(), 2, {"名称"}, {});
+    EXPECT_EQ(Cells(reused.Grid), Cells(BuildCompleteGrid(grid, TPriorityItem(), 2, {"名称"}, {}).Grid));
 
     ASSERT_TRUE(Object().InsertData(TVktObjKind::Food, text, fields, 0, nullptr));
     TVDBFood reader(&Object());

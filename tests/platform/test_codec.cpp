@@ -58,6 +58,22 @@ TEST(Utf8, Helpers)
     EXPECT_EQ(out, "A¥レ😀");
 }
 
+// ASCII runs are skipped by the word: what follows a run of any length is still checked.
+TEST(Utf8, ValidityAfterAsciiRunsOfEveryLength)
+{
+    for (std::size_t run = 0; run <= 19; ++run) {
+        const std::string ascii(run, 'a');
+        SCOPED_TRACE(run);
+        EXPECT_TRUE(IsValidUtf8(ascii));
+        EXPECT_TRUE(IsValidUtf8(ascii + "レ" + ascii));
+        for (const std::string bad : {"\xFF", "\xC3", "\xE3\x83", "\xC0\xAF", "\xED\xA0\x80", "\x80"}) {
+            EXPECT_FALSE(IsValidUtf8(ascii + bad));
+            EXPECT_FALSE(IsValidUtf8(ascii + bad + "bcdefghijklmnop"));
+            EXPECT_FALSE(IsValidUtf8("レ" + ascii + bad + ascii));
+        }
+    }
+}
+
 TEST(CodePage932, RoundTrip)
 {
     const std::string text = "レシピ原価表 ABC ｶﾅ①";
