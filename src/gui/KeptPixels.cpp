@@ -73,8 +73,7 @@ std::optional<KeptTarget> KeptTarget::Of(const QPainter& painter)
     if (transform.type() > QTransform::TxScale || ratio <= 0 || transform.m22() != ratio ||
         ratio != device.devicePixelRatio())
         return std::nullopt;
-    const QRegion system = engine->systemClip();
-    return KeptTarget(device, transform, system.isEmpty() ? device.rect() : system.boundingRect() & device.rect());
+    return KeptTarget(device, transform, engine->systemClip());
 }
 
 void KeptTarget::Prepare(QPainter& copy, const QPainter& original, const QRect& area) const
@@ -93,6 +92,23 @@ void KeptTarget::Prepare(QPainter& copy, const QPainter& original, const QRect& 
 
 void KeptTarget::Blit(QPainter& painter, const QRect& area, const QImage& pixels, bool opaque) const
 {
+    ++keptDraws;
+    // Without a clip of the painter's the rows are copied in: a copy is what both blends below make
+    // of these pixels, and the raster engine hands a tall, narrow image's rows to its thread pool
+    // one short span at a time (a frame's side took 200 µs).
+    const bool rows = !painter.hasClipping() && pixels.size() == area.size() && pixels.depth() == 32 &&
+                      (opaque || pixels.format() == device_->format());
+    if (rows) {
+        const QRegion through = system_.isEmpty() ? QRegion(area) : system_ & area;
+        for (const QRect& part : through) {
+            const std::size_t bytes = std::size_t(part.width()) * 4;
+            for (int y = part.top(); y <= part.bottom(); ++y)
+                std::memcpy(const_cast<uchar*>(device_->constScanLine(y)) + std::size_t(part.left()) * 4,
+                            pixels.constScanLine(y - area.top()) + std::size_t(part.left() - area.left()) * 4,
+                            bytes);
+        }
+        return;
+    }
     const QRectF target(QPointF(area.left() - transform_.dx(), area.top() - transform_.dy()) / Ratio(),
                         QSizeF(area.size()) / Ratio());
     if (opaque) {
@@ -102,7 +118,6 @@ void KeptTarget::Blit(QPainter& painter, const QRect& area, const QImage& pixels
         painter.drawImage(target, pixels, QRectF(pixels.rect()));
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
-    ++keptDraws;
 }
 
 bool DrawOverKept(QPainter& painter, const QRectF& rect, int margin, const QString& key,

@@ -4,6 +4,7 @@
 // with the same options, it makes the same pixels, so a copy of them is the drawing.
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 #include <QTransform>
 
@@ -36,13 +37,15 @@ public:
     void Blit(QPainter& painter, const QRect& area, const QImage& pixels, bool opaque) const;
 
 private:
-    KeptTarget(const QImage& device, const QTransform& transform, const QRect& writable)
-        : device_(&device), transform_(transform), writable_(writable)
+    KeptTarget(const QImage& device, const QTransform& transform, const QRegion& system)
+        : device_(&device), transform_(transform), system_(system),
+          writable_(system.isEmpty() ? device.rect() : system.boundingRect() & device.rect())
     {
     }
 
     const QImage* device_;
     QTransform transform_;
+    QRegion system_;   // empty: the whole device
     QRect writable_;
 };
 

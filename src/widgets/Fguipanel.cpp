@@ -67,11 +67,23 @@ void TGuiPanel::paintEvent(QPaintEvent* event)
     // whose list shortens repaints its frame's four edges.
     // The style strokes a plain box pixel by pixel: each rectangle's pixels are kept and copied when
     // the same frame is painted there again over the same pixels (a list made lower and higher).
+    // Only the band the frame's width takes along the edges is drawn: inside it the frame draws
+    // nothing, and a part of the region can be most of the panel.
     if (frameShape() == QFrame::NoFrame) return;
+    if (frameShape() == QFrame::WinPanel) {
+        // Its corners are drawn differently through a clip rectangle.
+        QFrame::paintEvent(event);
+        return;
+    }
     QStyleOptionFrame option;
     initStyleOption(&option);
+    const QRect outer = frameRect();
+    const int width = frameWidth();
+    const QRect inner = outer.adjusted(width, width, -width, -width);
+    QRegion band(outer);
+    if (inner.isValid()) band -= inner;
     QPainter painter(this);
-    for (const QRect& part : event->region()) {
+    for (const QRect& part : event->region() & band) {
         const QString key = platform::PixmapKey(u"vkt-panelframe")
                                 .Add(reinterpret_cast<quintptr>(style()))
                                 .Add(option.state)

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWidget>
 
 #include <functional>
 #include <string>
@@ -80,6 +81,45 @@ TEST(KeptPixels, ADrawingPastTheImageIsKeptOfWhatLiesOnIt)
     const qsizetype before = platform::KeptDraws();
     for (int pass = 0; pass < 3; ++pass) EXPECT_TRUE(drawn(true) == direct) << "pass " << pass;
     EXPECT_EQ(platform::KeptDraws() - before, 2);
+}
+
+// A widget drawing the shape, kept or not.
+class ShapeWidget : public QWidget {
+public:
+    bool kept = false;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        if (!kept || !platform::DrawOverKept(painter, QRectF(8, 4, 60, 30), 2, QStringLiteral("widget"), Shape))
+            Shape(painter);
+    }
+};
+
+// Rendered through a region of several rectangles (the engine's system clip, as a widget partly
+// covered is painted): the copy lands inside it only, opaque or over clear pixels.
+TEST(KeptPixels, CopiesLandInsideTheSystemClipOnly)
+{
+    ShapeWidget widget;
+    widget.resize(80, 40);
+    QRegion region(QRect(0, 0, 80, 40));
+    region -= QRect(15, 10, 20, 12);
+    region -= QRect(50, 0, 6, 40);
+    for (const bool clear : {false, true}) {
+        const auto rendered = [&](bool kept) {
+            QImage image(QSize(80, 40), QImage::Format_ARGB32_Premultiplied);
+            image.fill(clear ? QColor(Qt::transparent) : QColor(Qt::cyan));
+            widget.kept = kept;
+            widget.render(&image, QPoint(), region, QWidget::RenderFlags());
+            return image;
+        };
+        const QImage direct = rendered(false);
+        const qsizetype before = platform::KeptDraws();
+        for (int pass = 0; pass < 3; ++pass)
+            EXPECT_TRUE(rendered(true) == direct) << "pass " << pass << (clear ? " clear" : "");
+        EXPECT_EQ(platform::KeptDraws() - before, 2) << "copies made";
+    }
 }
 
 TEST(KeptPixels, LargeAreasAndScaledPaintersAreLeftToTheCaller)

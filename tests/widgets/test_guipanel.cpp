@@ -262,39 +262,62 @@ TEST(VktDialog, EnterClicksOkAndEscRejects)
 
 namespace {
 
-// A panel's box frame, drawn one rectangle of the region at a time and copied from its kept pixels
-// when drawn there again, looks as a plain frame's: the list inside made lower and higher, the
-// frame enabled and disabled.
+// A panel's frame, drawn one rectangle of the region at a time, only along its edges, and copied
+// from its kept pixels when drawn there again, looks as a plain frame's: the list inside made lower
+// and higher, the frame enabled and disabled; framing a list, and framing nothing (a region of one
+// rectangle, the whole panel).
 TEST(GuiPanelFrame, LooksAsAPlainFrameDrawnAgainAndAgain)
 {
-    const auto make = [](QWidget& window, QFrame* frame) {
-        window.resize(300, 200);
-        frame->setParent(&window);
-        frame->setFrameShape(QFrame::Box);
-        auto* inside = new QLabel(QStringLiteral("一覧"), frame);
-        inside->setAutoFillBackground(true); // opaque: the frame's region is its edges
-        auto* layout = new QHBoxLayout(frame);
-        layout->setContentsMargins(1, 1, 1, 1);
-        layout->addWidget(inside);
-        window.show();
-        return frame;
+    const struct {
+        int shape, lineWidth, midLineWidth;
+        bool list;
+    } cases[] = {
+        {QFrame::Box, 1, 0, true},
+        {QFrame::Box, 2, 1, false},
+        {QFrame::StyledPanel | QFrame::Sunken, 1, 0, true},
+        {QFrame::StyledPanel | QFrame::Raised, 1, 0, false},
+        {QFrame::Panel | QFrame::Sunken, 2, 0, false},
+        {QFrame::WinPanel | QFrame::Raised, 2, 0, true},
     };
-    QWidget panelWindow;
-    QWidget plainWindow;
-    QFrame* panel = make(panelWindow, new TGuiPanel(nullptr));
-    QFrame* plain = make(plainWindow, new QFrame);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panelWindow));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&plainWindow));
     const qsizetype copied = platform::KeptDraws();
-    for (const bool enabled : {true, false}) {
-        panel->setEnabled(enabled);
-        plain->setEnabled(enabled);
-        for (const int height : {190, 120, 190, 120, 190, 60, 190}) {
-            panel->setGeometry(5, 5, 290, height);
-            plain->setGeometry(5, 5, 290, height);
-            QApplication::processEvents();
-            EXPECT_EQ(panelWindow.grab().toImage(), plainWindow.grab().toImage())
-                << (enabled ? "enabled" : "disabled") << ", " << height << " high";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "frame style " << c.shape << ", line " << c.lineWidth);
+        const auto make = [&](QWidget& window, QFrame* frame) {
+            window.resize(300, 200);
+            frame->setParent(&window);
+            frame->setFrameStyle(c.shape);
+            frame->setLineWidth(c.lineWidth);
+            frame->setMidLineWidth(c.midLineWidth);
+            if (c.list) {
+                auto* inside = new QLabel(QStringLiteral("一覧"), frame);
+                inside->setAutoFillBackground(true); // opaque: the frame's region is its edges
+                auto* layout = new QHBoxLayout(frame);
+                layout->setContentsMargins(1, 1, 1, 1);
+                layout->addWidget(inside);
+            }
+            window.show();
+            return frame;
+        };
+        QWidget panelWindow;
+        QWidget plainWindow;
+        QFrame* panel = make(panelWindow, new TGuiPanel(nullptr));
+        QFrame* plain = make(plainWindow, new QFrame);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&panelWindow));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&plainWindow));
+        for (const bool enabled : {true, false}) {
+            panel->setEnabled(enabled);
+            plain->setEnabled(enabled);
+            for (const int height : {190, 120, 190, 120, 190, 60, 190}) {
+                panel->setGeometry(5, 5, 290, height);
+                plain->setGeometry(5, 5, 290, height);
+                QApplication::processEvents();
+                EXPECT_EQ(panelWindow.grab().toImage(), plainWindow.grab().toImage())
+                    << (enabled ? "enabled" : "disabled") << ", " << height << " high";
+            }
+            // The whole panel painted at once, as when it is shown.
+            panel->repaint();
+            plain->repaint();
+            EXPECT_EQ(panelWindow.grab().toImage(), plainWindow.grab().toImage()) << "repainted whole";
         }
     }
     EXPECT_GT(platform::KeptDraws() - copied, 0) << "edges copied from their kept pixels";
