@@ -1,6 +1,7 @@
 #include "widgets/Usteadyscrollbar.h"
 
 #include "gui/CachedStyle.h"
+#include "gui/KeptPixels.h"
 #include "gui/PixmapKey.h"
 
 #include <QEvent>
@@ -152,10 +153,11 @@ void TSteadyScrollBar::paintEvent(QPaintEvent* event)
     ++paints_;
     painted_ = Shown();
     hasPainted_ = true;
-    // A whole opaque bar neither hovered nor pressed is drawn from the option alone: the same
-    // option again (the bar shown again as it was) takes the pixels of its first drawing.
+    // An opaque bar neither hovered nor pressed is drawn from the option alone: the same option
+    // again (the bar shown again as it was) takes the pixels of its first drawing, the same part of
+    // it (its end after the same resize, a slider's place) the pixels kept of that part.
     const bool idle = !underMouse() && !isSliderDown() && QGuiApplication::mouseButtons() == Qt::NoButton;
-    if (!testAttribute(Qt::WA_OpaquePaintEvent) || !idle || event->region() != QRegion(rect())) {
+    if (!testAttribute(Qt::WA_OpaquePaintEvent) || !idle) {
         ++draws_;
         QScrollBar::paintEvent(event);
         return;
@@ -165,24 +167,37 @@ void TSteadyScrollBar::paintEvent(QPaintEvent* event)
     option.subControls = QStyle::SC_All;
     option.activeSubControls = QStyle::SC_None;
     const qreal ratio = devicePixelRatioF();
-    const QString key = platform::PixmapKey(u"vkt-scrollbar")
-                            .AddText(platform::BaseStyleName(style()))
-                            .Add(reinterpret_cast<quintptr>(style()))
-                            .AddSize(size())
-                            .AddReal(ratio)
-                            .Add(option.orientation)
-                            .Add(option.minimum)
-                            .Add(option.maximum)
-                            .Add(option.sliderPosition)
-                            .Add(option.pageStep)
-                            .Add(option.singleStep)
-                            .Add(option.upsideDown)
-                            .Add(option.state)
-                            .Add(option.direction)
-                            .Add(palette().cacheKey())
-                            .Get();
+    const platform::PixmapKey key = platform::PixmapKey(u"vkt-scrollbar")
+                                        .AddText(platform::BaseStyleName(style()))
+                                        .Add(reinterpret_cast<quintptr>(style()))
+                                        .AddSize(size())
+                                        .AddReal(ratio)
+                                        .Add(option.orientation)
+                                        .Add(option.minimum)
+                                        .Add(option.maximum)
+                                        .Add(option.sliderPosition)
+                                        .Add(option.pageStep)
+                                        .Add(option.singleStep)
+                                        .Add(option.upsideDown)
+                                        .Add(option.state)
+                                        .Add(option.direction)
+                                        .Add(palette().cacheKey());
+    if (event->region() != QRegion(rect())) {
+        // Not through a clip rectangle of the painter's: the style's lines come out otherwise
+        // there. A part's copy holds only the part; the window's paint is held to the region.
+        const auto draw = [&](QPainter& onto) {
+            ++draws_;
+            style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &onto, this);
+        };
+        QPainter painter(this);
+        bool drawn = true;
+        for (const QRect& part : event->region())
+            drawn = platform::DrawOverKept(painter, part, 0, platform::PixmapKey(key).AddRect(part).Get(), draw) && drawn;
+        if (!drawn) draw(painter);
+        return;
+    }
     QPixmap pixmap;
-    if (!QPixmapCache::find(key, &pixmap)) {
+    if (!QPixmapCache::find(key.Get(), &pixmap)) {
         ++draws_;
         pixmap = QPixmap(size() * ratio);
         pixmap.setDevicePixelRatio(ratio);
@@ -191,7 +206,7 @@ void TSteadyScrollBar::paintEvent(QPaintEvent* event)
         initPainter(&painter);
         style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
         painter.end();
-        QPixmapCache::insert(key, pixmap);
+        QPixmapCache::insert(key.Get(), pixmap);
     }
     QPainter(this).drawPixmap(0, 0, pixmap);
 }

@@ -179,6 +179,38 @@ TEST(SteadyScrollBar, ResizedRepaintsItsEndOnly)
     }
 }
 
+// Made shorter and longer again and again (a list above an editor that opens and closes), the
+// bar's end is drawn by the style twice in each length, then copied; the window shows what a whole
+// drawing of the bar shows each time.
+TEST(SteadyScrollBar, ItsEndIsCopiedWhenResizedAgainAlike)
+{
+    for (const int value : {0, 2500, 5000}) {
+        QWidget window;
+        window.resize(60, 340);
+        auto* bar = new TSteadyScrollBar(Qt::Vertical, &window);
+        bar->setRange(0, 5000);
+        bar->setPageStep(20);
+        bar->setValue(value);
+        bar->resize(14, 300);
+        bar->move(30, 20); // away from the pointer
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QApplication::processEvents();
+        int draws = 0;
+        for (int round = 0; round < 5; ++round) {
+            for (const int length : {180, 300}) {
+                bar->resize(14, length);
+                bar->setPageStep(length / 15);
+                QApplication::processEvents();
+                EXPECT_EQ(ShownPixels(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32))
+                    << value << ", round " << round << ", " << length;
+            }
+            if (round == 2) draws = bar->GetDrawCount();
+        }
+        EXPECT_EQ(bar->GetDrawCount(), draws) << value << ": copied in the later rounds";
+    }
+}
+
 // Shown again as it was, the bar is painted whole from its last drawing in that state: the style
 // does not draw it again, and the window shows what a plain scroll bar in that state shows.
 TEST(SteadyScrollBar, ShownAgainTakesItsLastDrawing)
