@@ -119,13 +119,20 @@ std::optional<PixmapKey> DrawingKey(int element, const QStyle* base, const QStyl
 } // namespace
 
 CachedStyle::CachedStyle(const QString& baseKey)
-    : QProxyStyle(baseKey), laysText_(BaseStyleName(this).compare(QStringLiteral("fusion"), Qt::CaseInsensitive) == 0)
+    : QProxyStyle(baseKey), fusion_(BaseStyleName(this).compare(QStringLiteral("fusion"), Qt::CaseInsensitive) == 0)
 {
 }
 
 void CachedStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                 const QWidget* widget) const
 {
+    if (element == PE_PanelItemViewRow && fusion_) {
+        // Fusion fills a row's panel only where it is selected or alternate: a table asks for it
+        // for every cell it paints.
+        const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option);
+        if (item && !item->state.testFlag(State_Selected) && !item->features.testFlag(QStyleOptionViewItem::Alternate))
+            return;
+    }
     if ((element == PE_IndicatorCheckBox || element == PE_IndicatorRadioButton || element == PE_Frame) && painter) {
         if (const auto key = DrawingKey(element, baseStyle(), option, *painter, widget);
             key && DrawOverKept(*painter, option->rect, 1, key->Get(), [&](QPainter& copy) {
@@ -180,7 +187,7 @@ void CachedStyle::drawItemText(QPainter* painter, const QRect& rect, int flags, 
 {
     // Fusion draws an item's text, enabled or not, with the role's brush through drawText.
     bool drawn = false;
-    if (laysText_ && painter && !text.isEmpty()) {
+    if (fusion_ && painter && !text.isEmpty()) {
         const QPen pen = painter->pen();
         if (textRole != QPalette::NoRole) painter->setPen(QPen(palette.brush(textRole), pen.widthF()));
         drawn = DrawLaidLine(*painter, rect, flags, text, TextsOf(painter->font()));

@@ -34,7 +34,7 @@ public:
 private:
     LaidTexts& TextsOf(const QFont& font) const;
 
-    bool laysText_;
+    bool fusion_;   // the base style is Fusion
     mutable int cachedDraws_ = 0;
     mutable QHash<QFont, LaidTexts> texts_;
 };

@@ -180,6 +180,38 @@ TEST(CachedStyle, ControlsLookAsTheBaseStyleDrawsThem)
     ExpectSamePixels(window, 20); // tab shapes and check marks among them
 }
 
+// A table's row panels, asked for at every cell: drawn as the base style draws them, selected,
+// alternate, both and neither.
+TEST(CachedStyle, RowPanelsLookAsTheBaseStyleDrawsThem)
+{
+    auto* cached = dynamic_cast<platform::CachedStyle*>(QApplication::style());
+    ASSERT_NE(cached, nullptr);
+    std::unique_ptr<QStyle> plain(QStyleFactory::create(platform::BaseStyleName(cached)));
+    QTableWidget table(2, 2);
+    QPalette palette = table.palette();
+    palette.setColor(QPalette::AlternateBase, QColor(255, 240, 200));
+    palette.setColor(QPalette::Highlight, QColor(40, 90, 160));
+    for (const bool selected : {false, true}) {
+        for (const bool alternate : {false, true}) {
+            QStyleOptionViewItem option;
+            option.initFrom(&table);
+            option.palette = palette;
+            option.rect = QRect(2, 2, 40, 14);
+            option.state.setFlag(QStyle::State_Selected, selected);
+            option.features.setFlag(QStyleOptionViewItem::Alternate, alternate);
+            const auto drawn = [&](const QStyle* style) {
+                QImage image(48, 20, QImage::Format_RGB32);
+                image.fill(Qt::white);
+                QPainter painter(&image);
+                style->drawPrimitive(QStyle::PE_PanelItemViewRow, &option, &painter, &table);
+                return image;
+            };
+            EXPECT_EQ(Differing(drawn(cached), drawn(plain.get())), "")
+                << (selected ? "selected" : "") << (alternate ? " alternate" : "");
+        }
+    }
+}
+
 // Line edits: empty, with text, read-only, disabled, focused, of several sizes, and one at the foot
 // of a scrolled panel that shows two rows of it.
 TEST(CachedStyle, LineEditsLookAsTheBaseStyleDrawsThem)
