@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QTimer>
 
+#include <unordered_set>
+
 namespace {
 
 constexpr int kRowHeight = 16;
@@ -103,10 +105,64 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override
     {
-        QTableView::paintEvent(event);
         QPainter painter(viewport());
+        // A pen of the table's own is left to the table's loop, which strokes it.
+        if (grid_ && (!showGrid() || gridStyle() == Qt::NoPen) && dynamic_cast<TGridDelegate*>(itemDelegate())) {
+            DrawCells(painter, event->region());
+        } else {
+            painter.end();
+            QTableView::paintEvent(event);
+            painter.begin(viewport());
+        }
         if (showGrid() && gridStyle() == Qt::NoPen) FillGridLines(painter, event->region());
-        grid_->DrawFocusRow(painter);
+        if (grid_) grid_->DrawFocusRow(painter);
+    }
+
+    // The cells where and as the table lays them out, each drawn by the grid once: the table's own
+    // loop builds a style option, asks the style for the row's panel and looks up the delegate for
+    // every cell, a third of a cell's cost.
+    void DrawCells(QPainter& painter, const QRegion& region) const
+    {
+        const QHeaderView* across = horizontalHeader();
+        const QHeaderView* down = verticalHeader();
+        if (across->count() == 0 || down->count() == 0) return;
+        const bool rightToLeft = isRightToLeft();
+        const int gridSize = showGrid() ? 1 : 0;
+        const int lastX = across->length() - across->offset() - (rightToLeft ? 0 : 1);
+        const int lastY = down->length() - down->offset() - 1;
+        const QItemSelectionModel* selection = selectionModel();
+        std::unordered_set<quint64> drawn;
+        const bool several = region.rectCount() > 1;
+        for (QRect dirty : region) {
+            dirty.setBottom(std::min(dirty.bottom(), lastY));
+            if (rightToLeft) dirty.setLeft(std::max(dirty.left(), viewport()->width() - lastX));
+            else dirty.setRight(std::min(dirty.right(), lastX));
+            if (!dirty.isValid()) continue;
+            int left = across->visualIndexAt(dirty.left());
+            int right = across->visualIndexAt(dirty.right());
+            if (rightToLeft) std::swap(left, right);
+            if (left == -1) left = 0;
+            if (right == -1) right = across->count() - 1;
+            int bottom = down->visualIndexAt(dirty.bottom());
+            if (bottom == -1) bottom = down->count() - 1;
+            const int top = down->visualIndexAt(dirty.top());
+            if (top == -1 || top > bottom) continue;
+            for (int visualRow = top; visualRow <= bottom; ++visualRow) {
+                const int row = down->logicalIndex(visualRow);
+                if (down->isSectionHidden(row)) continue;
+                const int y = rowViewportPosition(row);
+                const int height = rowHeight(row) - gridSize;
+                for (int visualColumn = left; visualColumn <= right; ++visualColumn) {
+                    const int column = across->logicalIndex(visualColumn);
+                    if (across->isSectionHidden(column)) continue;
+                    if (several && !drawn.insert(quint64(quint32(row)) << 32 | quint32(column)).second) continue;
+                    const QRect cell(columnViewportPosition(column) + (gridSize && rightToLeft ? 1 : 0), y,
+                                     columnWidth(column) - gridSize, height);
+                    const bool selected = selection && selection->isSelected(model()->index(row, column));
+                    grid_->DrawCell(painter, cell, column, row, selected);
+                }
+            }
+        }
     }
 
     // The grid lines where and as the table draws them with a solid pen, filled: its pen strokes

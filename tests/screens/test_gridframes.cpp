@@ -361,9 +361,10 @@ TEST(GridCells, TextsLaidOutOnceLookAsShapedOnEachPaint)
     }
 }
 
-// The grid lines the view fills lie where the table's own pen strokes them: in the whole view and
-// in parts of it, scrolled, below the last row and right of the last column, with a hidden row.
-TEST(GridCells, GridLinesLieWhereTheTablesPenDrawsThem)
+// The grid lines the view fills, and the cells it draws itself, lie where the table's own loop and
+// pen draw them: in the whole view and in parts of it, scrolled, below the last row and right of the
+// last column, with a hidden row and a selected cell.
+TEST(GridCells, LinesAndCellsLieWhereTheTablesOwnLoopDrawsThem)
 {
     for (const int width : {110, 40}) {
         SCOPED_TRACE("columns " + std::to_string(width) + " wide");
@@ -377,6 +378,7 @@ TEST(GridCells, GridLinesLieWhereTheTablesPenDrawsThem)
             for (int col = 0; col < 4; ++col) grid.GetModel()->SetCell(col, row, std::to_string(row * col));
         QTableView* view = grid.GetStringGrid();
         view->setRowHidden(2, true);
+        view->setCurrentIndex(view->model()->index(5, 1));
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         QWidget* viewport = view->viewport();
