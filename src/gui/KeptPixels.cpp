@@ -182,6 +182,38 @@ bool DrawOverKept(QPainter& painter, const QRectF& rect, int margin, const QStri
     return true;
 }
 
+KeptDrawing::KeptDrawing(QPainter& painter, const QRectF& rect, const QString& key)
+    : target_(KeptTarget::Of(painter)), key_(key)
+{
+    constexpr qsizetype kMostPixels = 64 * 1024;
+    if (!target_ || painter.hasClipping()) {
+        target_.reset();
+        return;
+    }
+    area_ = target_->Transform().mapRect(rect).toAlignedRect() & target_->Writable();
+    if (area_.isEmpty() || qsizetype(area_.width()) * area_.height() > kMostPixels) {
+        target_.reset();
+        return;
+    }
+    const Kept* kept = KeptDrawings().object(key_);
+    if (kept && !kept->result.isNull() && SameBlock(target_->Device(), area_, kept->background)) {
+        target_->Blit(painter, area_, kept->result, kept->opaque);
+        copied_ = true;
+        return;
+    }
+    background_ = Block(target_->Device(), area_);
+}
+
+void KeptDrawing::Keep()
+{
+    if (!target_ || copied_) return;
+    QImage result = Block(target_->Device(), area_);
+    const bool opaque = AllOpaque(result);
+    auto* made = new Kept{std::move(background_), std::move(result), opaque};
+    KeptDrawings().insert(key_, made, 64 + made->background.sizeInBytes() + made->result.sizeInBytes());
+    target_.reset();
+}
+
 qsizetype KeptDraws() { return keptDraws; }
 
 } // namespace platform

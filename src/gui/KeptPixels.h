@@ -56,6 +56,24 @@ private:
 bool DrawOverKept(QPainter& painter, const QRectF& rect, int margin, const QString& key,
                   const std::function<void(QPainter&)>& draw);
 
+// The same for a drawing the caller can only make on the painter's device itself (a widget's own
+// paint): made the first time, its pixels are kept as it leaves them.
+class KeptDrawing {
+public:
+    // Copies the pixels kept under `key` when they were made over the same pixels: Copied().
+    KeptDrawing(QPainter& painter, const QRectF& rect, const QString& key);
+    bool Copied() const { return copied_; }
+    // After the caller's own drawing over the pixels (its painter ended): keeps what it made.
+    void Keep();
+
+private:
+    std::optional<KeptTarget> target_;
+    QRect area_;
+    QString key_;
+    QImage background_;
+    bool copied_ = false;
+};
+
 // Drawings this thread made by copying kept pixels (tests).
 qsizetype KeptDraws();
 

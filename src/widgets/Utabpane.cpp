@@ -1,8 +1,10 @@
 #include "widgets/Utabpane.h"
 
 #include "gui/CachedStyle.h"
+#include "gui/KeptPixels.h"
 #include "gui/PixmapKey.h"
 
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -10,7 +12,78 @@
 #include <QStyle>
 #include <QStyleOptionTabWidgetFrame>
 
-TPaneTabWidget::TPaneTabWidget(QWidget* parent) : QTabWidget(parent) {}
+#include <optional>
+
+TPaneTabWidget::TPaneTabWidget(QWidget* parent) : QTabWidget(parent)
+{
+    // Set up as the tab widget sets up its own bar.
+    auto* bar = new TKeptTabBar(this);
+    bar->setObjectName(QStringLiteral("qt_tabwidget_tabbar"));
+    bar->setDrawBase(false);
+    setTabBar(bar);
+}
+
+// Everything QTabBar's paint reads while the bar is idle.
+QString TKeptTabBar::StateKey() const
+{
+    platform::PixmapKey key(u"vkt-tabbar");
+    key.AddText(platform::BaseStyleName(style()))
+        .Add(reinterpret_cast<quintptr>(style()))
+        .AddSize(size())
+        .AddReal(devicePixelRatioF())
+        .Add(palette().cacheKey())
+        .AddText(font().key())
+        .Add(isEnabled())
+        .Add(isActiveWindow())
+        .Add(hasFocus())
+        .Add(layoutDirection())
+        .Add(shape())
+        .Add(documentMode())
+        .Add(drawBase())
+        .Add(expanding())
+        .Add(elideMode())
+        .Add(usesScrollButtons())
+        .AddSize(iconSize())
+        .Add(currentIndex())
+        .Add(count());
+    if (const auto* tabs = qobject_cast<const QTabWidget*>(parentWidget())) {
+        key.Add(tabs->cornerWidget(Qt::TopLeftCorner) || tabs->cornerWidget(Qt::BottomLeftCorner))
+            .Add(tabs->cornerWidget(Qt::TopRightCorner) || tabs->cornerWidget(Qt::BottomRightCorner));
+    }
+    for (int i = 0; i < count(); ++i) {
+        key.AddText(tabText(i))
+            .AddRect(tabRect(i))
+            .Add(isTabEnabled(i))
+            .Add(isTabVisible(i))
+            .Add(tabTextColor(i).rgba64())
+            .Add(tabTextColor(i).isValid())
+            .Add(tabIcon(i).cacheKey());
+        for (const ButtonPosition side : {LeftSide, RightSide}) {
+            const QWidget* button = tabButton(i, side);
+            key.AddSize(button ? button->size() : QSize());
+        }
+    }
+    return key.Get();
+}
+
+void TKeptTabBar::paintEvent(QPaintEvent* event)
+{
+    const bool idle = !underMouse() && QGuiApplication::mouseButtons() == Qt::NoButton;
+    if (!idle || event->region() != QRegion(rect())) {
+        ++draws_;
+        QTabBar::paintEvent(event);
+        return;
+    }
+    std::optional<platform::KeptDrawing> kept;
+    {
+        QPainter painter(this);
+        kept.emplace(painter, rect(), StateKey());
+        if (kept->Copied()) return;
+    }
+    ++draws_;
+    QTabBar::paintEvent(event);
+    kept->Keep();
+}
 
 void TPaneTabWidget::paintEvent(QPaintEvent* event)
 {

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace {
@@ -119,6 +120,31 @@ TEST(KeptPixels, CopiesLandInsideTheSystemClipOnly)
         for (int pass = 0; pass < 3; ++pass)
             EXPECT_TRUE(rendered(true) == direct) << "pass " << pass << (clear ? " clear" : "");
         EXPECT_EQ(platform::KeptDraws() - before, 2) << "copies made";
+    }
+}
+
+// A drawing made on the device itself is kept as it left the pixels, and copied over the same
+// pixels only.
+TEST(KeptPixels, ADrawingMadeInPlaceIsKeptAsItLeftThePixels)
+{
+    bool copied = false;
+    const auto drawn = [&copied](const QColor& background, bool kept) {
+        QImage image(QSize(80, 40), QImage::Format_ARGB32_Premultiplied);
+        image.fill(background);
+        QPainter painter(&image);
+        std::optional<platform::KeptDrawing> keeping;
+        if (kept) keeping.emplace(painter, QRectF(0, 0, 80, 40), QStringLiteral("in place"));
+        copied = keeping && keeping->Copied();
+        if (!copied) Shape(painter);
+        painter.end();
+        if (keeping) keeping->Keep();
+        return image;
+    };
+    for (const QColor& background : {QColor(Qt::white), QColor(Qt::white), QColor(Qt::transparent), QColor(Qt::white)}) {
+        const QImage direct = drawn(background, false);
+        EXPECT_TRUE(drawn(background, true) == direct);
+        EXPECT_TRUE(drawn(background, true) == direct);
+        EXPECT_TRUE(copied) << "copied over the same pixels";
     }
 }
 

@@ -10,6 +10,10 @@
 #include <QScreen>
 #include <QTest>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 namespace {
 
 using vkttest::ShownPixels;
@@ -65,6 +69,53 @@ TEST(PaneTabWidget, ShowsThePlainFrameAndDrawsItOncePerState)
     Settle();
     EXPECT_GT(pane->GetDrawCount(), draws);
     EXPECT_EQ(ShownPixels(pane), ShownPixels(plain));
+}
+
+// Shown again and again in one state, the tab bar is copied from the pixels kept of its first
+// drawing and looks as a plain tab bar in that state: another page, a caption changed, a tab
+// disabled, a caption coloured, the bar focused.
+TEST(PaneTabWidget, TabsCopiedLookAsAPlainTabBarInEachState)
+{
+    QWidget window;
+    window.resize(760, 320);
+    auto* pane = new TPaneTabWidget(&window);
+    auto* plain = new QTabWidget(&window);
+    for (QTabWidget* tabs : {static_cast<QTabWidget*>(pane), plain}) {
+        AddPages(tabs);
+        tabs->addTab(new QLabel, QStringLiteral("グラフ"));
+    }
+    pane->move(20, 40); // away from the pointer
+    plain->move(380, 40);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    Settle();
+    auto* bar = dynamic_cast<TKeptTabBar*>(pane->tabBar());
+    ASSERT_NE(bar, nullptr);
+    const std::vector<std::pair<const char*, std::function<void(QTabWidget*)>>> states = {
+        {"as made", [](QTabWidget*) {}},
+        {"another page", [](QTabWidget* tabs) { tabs->setCurrentIndex(2); }},
+        {"a caption changed", [](QTabWidget* tabs) { tabs->setTabText(0, QStringLiteral("品目一覧")); }},
+        {"a tab disabled", [](QTabWidget* tabs) { tabs->setTabEnabled(1, false); }},
+        {"a caption coloured", [](QTabWidget* tabs) { tabs->tabBar()->setTabTextColor(0, Qt::red); }},
+        {"the bar focused", [](QTabWidget* tabs) { tabs->tabBar()->setFocus(); }},
+    };
+    for (const auto& [state, change] : states) {
+        change(pane);
+        change(plain);
+        Settle();
+        int draws = 0;
+        for (int round = 0; round < 4; ++round) {
+            pane->hide();
+            Settle();
+            if (round == 1) draws = bar->GetDrawCount();
+            pane->show();
+            Settle();
+            EXPECT_EQ(ShownPixels(bar), ShownPixels(plain->tabBar())) << state << ", round " << round;
+        }
+        EXPECT_EQ(bar->GetDrawCount(), draws) << state << ": copied in the later rounds";
+    }
 }
 
 } // namespace
