@@ -15,6 +15,7 @@ namespace platform {
 namespace {
 
 thread_local qsizetype keptDraws = 0;
+thread_local bool keeping = true;
 
 // A drawing's background and what it made of it; no result yet when seen once.
 struct Kept {
@@ -59,6 +60,7 @@ bool AllOpaque(const QImage& image)
 
 std::optional<KeptTarget> KeptTarget::Of(const QPainter& painter)
 {
+    if (!keeping) return std::nullopt;
     QPaintEngine* engine = painter.paintEngine();
     if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
         engine->paintDevice()->devType() != QInternal::Image)
@@ -213,6 +215,8 @@ void KeptDrawing::Keep()
     KeptDrawings().insert(key_, made, 64 + made->background.sizeInBytes() + made->result.sizeInBytes());
     target_.reset();
 }
+
+void SetKeepingPixels(bool on) { keeping = on; }
 
 qsizetype KeptDraws() { return keptDraws; }
 

@@ -74,6 +74,9 @@ private:
     bool copied_ = false;
 };
 
+// Off: no kept pixels are looked up or kept on this thread, everything is drawn (tests' references).
+void SetKeepingPixels(bool on);
+
 // Drawings this thread made by copying kept pixels (tests).
 qsizetype KeptDraws();
 

@@ -1,5 +1,8 @@
 #include "screens/Fgridedit.h"
 
+#include "gui/CachedStyle.h"
+#include "gui/KeptPixels.h"
+#include "gui/PixmapKey.h"
 #include "gui/QtSupport.h"
 #include "screens/Uchartsupport.h"
 #include "widgets/Fvktform.h"
@@ -8,11 +11,14 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPixmap>
 #include <QTimer>
 
+#include <optional>
 #include <unordered_set>
 
 namespace {
@@ -88,6 +94,70 @@ class TGridHeaderView : public QHeaderView {
 public:
     explicit TGridHeaderView(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
     QSize sizeHint() const override { return {length(), kHeaderHeight}; }
+
+protected:
+    // Painted whole while idle, the header is copied from the pixels kept of its own paint in the
+    // same state over the same pixels: the same columns show for every record of a kind.
+    void paintEvent(QPaintEvent* event) override
+    {
+        QWidget* port = viewport();
+        const bool idle = !underMouse() && !port->underMouse() && QGuiApplication::mouseButtons() == Qt::NoButton;
+        const QString key = idle && event->region() == QRegion(port->rect()) ? StateKey() : QString();
+        if (key.isEmpty()) {
+            QHeaderView::paintEvent(event);
+            return;
+        }
+        std::optional<platform::KeptDrawing> kept;
+        {
+            QPainter painter(port);
+            kept.emplace(painter, port->rect(), key);
+            if (kept->Copied()) return;
+        }
+        QHeaderView::paintEvent(event);
+        kept->Keep();
+    }
+
+private:
+    // What the header's paint reads while idle; empty where it reads more (a section's font or
+    // colours from the model, selected sections highlighted).
+    QString StateKey() const
+    {
+        const QAbstractItemModel* data = model();
+        if (!data || highlightSections()) return {};
+        platform::PixmapKey key(u"vkt-gridheader");
+        key.AddText(platform::BaseStyleName(style()))
+            .Add(reinterpret_cast<quintptr>(style()))
+            .AddSize(viewport()->size())
+            .AddReal(devicePixelRatioF())
+            .Add(palette().cacheKey())
+            .AddText(font().key())
+            .Add(isEnabled())
+            .Add(isActiveWindow())
+            .Add(layoutDirection())
+            .Add(offset())
+            .Add(count())
+            .Add(int(defaultAlignment()))
+            .Add(textElideMode())
+            .Add(isSortIndicatorShown() ? sortIndicatorSection() : -2)
+            .Add(sortIndicatorOrder())
+            .Add(sectionsClickable());
+        for (int visual = 0; visual < count(); ++visual) {
+            const int section = logicalIndex(visual);
+            key.Add(section).Add(isSectionHidden(section)).Add(sectionViewportPosition(section)).Add(sectionSize(section));
+            if (isSectionHidden(section)) continue;
+            for (const int role : {int(Qt::FontRole), int(Qt::ForegroundRole), int(Qt::BackgroundRole)})
+                if (data->headerData(section, orientation(), role).isValid()) return {};
+            key.AddText(data->headerData(section, orientation(), Qt::DisplayRole).toString());
+            const QVariant alignment = data->headerData(section, orientation(), Qt::TextAlignmentRole);
+            key.Add(alignment.isValid() ? alignment.toInt() : -1);
+            const QVariant decoration = data->headerData(section, orientation(), Qt::DecorationRole);
+            if (decoration.typeId() == QMetaType::QPixmap) key.Add(decoration.value<QPixmap>().cacheKey());
+            else if (decoration.typeId() == QMetaType::QIcon) key.Add(decoration.value<QIcon>().cacheKey());
+            else if (decoration.isValid()) return {};
+            else key.Add(0);
+        }
+        return key.Get();
+    }
 };
 
 class TGridTable : public QTableView {

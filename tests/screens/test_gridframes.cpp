@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gui/IconList.h"
+#include "gui/KeptPixels.h"
 #include "screens/Fdatalistview.h"
 #include "support/PaintedRegion.h"
 
@@ -16,6 +17,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -415,6 +417,71 @@ using vkttest::ShownPixels;
 
 // Made lower, the list does not repaint its header; made wider or narrower, the header shows what a
 // full paint of it shows.
+// Shown again and again in one state, the header is copied from the pixels kept of its own paint
+// and shows what a full paint of it shows: a caption changed, a column wider, an image set, a
+// column hidden, the window inactive.
+TEST(GridHeader, CopiedFromItsKeptPixelsInEachState)
+{
+    QWidget window;
+    window.resize(520, 300);
+    auto* grid = new TGridEdit(&window);
+    grid->setGeometry(20, 40, 460, 200); // away from the pointer
+    std::vector<QPixmap> images(2, QPixmap(16, 16));
+    images[0].fill(Qt::red);
+    images[1].fill(Qt::darkGreen);
+    grid->SetHeaderImages(&images);
+    grid->AddColumn("名前", 120, true, true, 0);
+    grid->AddColumn("価格", 80, false, true, 0);
+    grid->AddColumn("単位", 80, true, true, 0);
+    grid->GetModel()->SetRowCount(3);
+    QLineEdit other(&window);
+    other.setGeometry(0, 260, 60, 20);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QApplication::processEvents();
+    QWidget* header = grid->GetHeaderControl()->viewport();
+    QWidget inactive;
+    const std::vector<std::pair<const char*, std::function<void()>>> states = {
+        {"as made", [] {}},
+        {"a caption changed", [&] {
+             grid->ClearColumns();
+             grid->AddColumn("品名", 120, true, true, 0);
+             grid->AddColumn("価格", 80, false, true, 0);
+             grid->AddColumn("単位", 80, true, true, 0);
+         }},
+        {"a column wider", [&] { grid->GetHeaderControl()->resizeSection(1, 140); }},
+        {"an image set", [&] { grid->SetHeaderImage(0, 1); }},
+        {"another image", [&] { grid->SetHeaderImage(0, 2); }},
+        {"a column hidden", [&] { grid->GetStringGrid()->setColumnHidden(1, true); }},
+        {"the window inactive", [&] {
+             inactive.show();
+             inactive.activateWindow();
+             ASSERT_TRUE(QTest::qWaitForWindowActive(&inactive));
+         }},
+    };
+    for (const auto& [state, change] : states) {
+        change();
+        QApplication::processEvents();
+        const qsizetype copied = platform::KeptDraws();
+        const auto settle = [] {
+            for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        };
+        for (int round = 0; round < 3; ++round) {
+            grid->hide();
+            settle();
+            grid->show();
+            settle();
+            platform::SetKeepingPixels(false);
+            const QImage drawn = header->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            platform::SetKeepingPixels(true);
+            EXPECT_EQ(ShownPixels(header), drawn) << state << ", round " << round;
+        }
+        EXPECT_GE(platform::KeptDraws() - copied, 2) << state << ": copied";
+    }
+}
+
 TEST(GridHeader, KeptWhenTheListIsMadeLowerAndRightWhenWidthChanges)
 {
     QWidget window;
