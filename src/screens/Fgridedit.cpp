@@ -140,7 +140,8 @@ private:
             .Add(textElideMode())
             .Add(isSortIndicatorShown() ? sortIndicatorSection() : -2)
             .Add(sortIndicatorOrder())
-            .Add(sectionsClickable());
+            .Add(sectionsClickable())
+            .Add(style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this));
         for (int visual = 0; visual < count(); ++visual) {
             const int section = logicalIndex(visual);
             key.Add(section).Add(isSectionHidden(section)).Add(sectionViewportPosition(section)).Add(sectionSize(section));

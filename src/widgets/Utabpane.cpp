@@ -36,6 +36,8 @@ QString TKeptTabBar::StateKey() const
         .Add(isEnabled())
         .Add(isActiveWindow())
         .Add(hasFocus())
+        .Add(window()->testAttribute(Qt::WA_KeyboardFocusChange)) // a focus frame shown or not
+        .Add(style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this))
         .Add(layoutDirection())
         .Add(shape())
         .Add(documentMode())

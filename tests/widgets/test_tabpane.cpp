@@ -1,5 +1,6 @@
 #include "widgets/Utabpane.h"
 
+#include "gui/KeptPixels.h"
 #include "support/PaintedRegion.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +100,6 @@ TEST(PaneTabWidget, TabsCopiedLookAsAPlainTabBarInEachState)
         {"a caption changed", [](QTabWidget* tabs) { tabs->setTabText(0, QStringLiteral("品目一覧")); }},
         {"a tab disabled", [](QTabWidget* tabs) { tabs->setTabEnabled(1, false); }},
         {"a caption coloured", [](QTabWidget* tabs) { tabs->tabBar()->setTabTextColor(0, Qt::red); }},
-        {"the bar focused", [](QTabWidget* tabs) { tabs->tabBar()->setFocus(); }},
     };
     for (const auto& [state, change] : states) {
         change(pane);
@@ -115,6 +115,24 @@ TEST(PaneTabWidget, TabsCopiedLookAsAPlainTabBarInEachState)
             EXPECT_EQ(ShownPixels(bar), ShownPixels(plain->tabBar())) << state << ", round " << round;
         }
         EXPECT_EQ(bar->GetDrawCount(), draws) << state << ": copied in the later rounds";
+    }
+    // Focused, by the mouse and then by the keyboard (a focus frame): as the bar paints itself.
+    for (const Qt::FocusReason reason : {Qt::MouseFocusReason, Qt::TabFocusReason}) {
+        if (reason == Qt::TabFocusReason) QTest::keyClick(&window, Qt::Key_Tab);
+        for (int round = 0; round < 3; ++round) {
+            pane->hide();
+            Settle();
+            pane->show();
+            bar->setFocus(reason); // hiding took it away
+            Settle();
+            ASSERT_TRUE(bar->hasFocus());
+            platform::SetKeepingPixels(false);
+            // With what lies behind the bar: the pane's frame shows through its foot.
+            const QImage drawn = pane->grab(bar->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+            platform::SetKeepingPixels(true);
+            EXPECT_EQ(ShownPixels(bar), drawn) << (reason == Qt::TabFocusReason ? "keyboard" : "mouse") << ", round "
+                                               << round;
+        }
     }
 }
 
