@@ -199,31 +199,18 @@ protected:
         if (across->count() == 0 || down->count() == 0) return;
         const bool rightToLeft = isRightToLeft();
         const int gridSize = showGrid() ? 1 : 0;
-        const int lastX = across->length() - across->offset() - (rightToLeft ? 0 : 1);
-        const int lastY = down->length() - down->offset() - 1;
         const QItemSelectionModel* selection = selectionModel();
         std::unordered_set<quint64> drawn;
         const bool several = region.rectCount() > 1;
-        for (QRect dirty : region) {
-            dirty.setBottom(std::min(dirty.bottom(), lastY));
-            if (rightToLeft) dirty.setLeft(std::max(dirty.left(), viewport()->width() - lastX));
-            else dirty.setRight(std::min(dirty.right(), lastX));
-            if (!dirty.isValid()) continue;
-            int left = across->visualIndexAt(dirty.left());
-            int right = across->visualIndexAt(dirty.right());
-            if (rightToLeft) std::swap(left, right);
-            if (left == -1) left = 0;
-            if (right == -1) right = across->count() - 1;
-            int bottom = down->visualIndexAt(dirty.bottom());
-            if (bottom == -1) bottom = down->count() - 1;
-            const int top = down->visualIndexAt(dirty.top());
-            if (top == -1 || top > bottom) continue;
-            for (int visualRow = top; visualRow <= bottom; ++visualRow) {
+        for (const QRect& dirty : region) {
+            const std::optional<Covered> covered = CoveredBy(dirty);
+            if (!covered) continue;
+            for (int visualRow = covered->top; visualRow <= covered->bottom; ++visualRow) {
                 const int row = down->logicalIndex(visualRow);
                 if (down->isSectionHidden(row)) continue;
                 const int y = rowViewportPosition(row);
                 const int height = rowHeight(row) - gridSize;
-                for (int visualColumn = left; visualColumn <= right; ++visualColumn) {
+                for (int visualColumn = covered->left; visualColumn <= covered->right; ++visualColumn) {
                     const int column = across->logicalIndex(visualColumn);
                     if (across->isSectionHidden(column)) continue;
                     if (several && !drawn.insert(quint64(quint32(row)) << 32 | quint32(column)).second) continue;
@@ -234,6 +221,35 @@ protected:
                 }
             }
         }
+    }
+
+    // The visual columns and rows a dirty rectangle of the viewport covers, as the table's own
+    // paint finds them, and the rectangle held to the sections' extent.
+    struct Covered {
+        QRect dirty;
+        int left, right, top, bottom;
+    };
+    std::optional<Covered> CoveredBy(QRect dirty) const
+    {
+        const QHeaderView* across = horizontalHeader();
+        const QHeaderView* down = verticalHeader();
+        const bool rightToLeft = isRightToLeft();
+        const int lastX = across->length() - across->offset() - (rightToLeft ? 0 : 1);
+        const int lastY = down->length() - down->offset() - 1;
+        dirty.setBottom(std::min(dirty.bottom(), lastY));
+        if (rightToLeft) dirty.setLeft(std::max(dirty.left(), viewport()->width() - lastX));
+        else dirty.setRight(std::min(dirty.right(), lastX));
+        if (!dirty.isValid()) return std::nullopt;
+        int left = across->visualIndexAt(dirty.left());
+        int right = across->visualIndexAt(dirty.right());
+        if (rightToLeft) std::swap(left, right);
+        if (left == -1) left = 0;
+        if (right == -1) right = across->count() - 1;
+        int bottom = down->visualIndexAt(dirty.bottom());
+        if (bottom == -1) bottom = down->count() - 1;
+        const int top = down->visualIndexAt(dirty.top());
+        if (top == -1 || top > bottom) return std::nullopt;
+        return Covered{dirty, left, right, top, bottom};
     }
 
     // The grid lines where and as the table draws them with a solid pen, filled: its pen strokes
@@ -248,22 +264,14 @@ protected:
         const QHeaderView* across = horizontalHeader();
         const QHeaderView* down = verticalHeader();
         const bool rightToLeft = isRightToLeft();
-        const int lastX = across->length() - across->offset() - (rightToLeft ? 0 : 1);
-        const int lastY = down->length() - down->offset() - 1;
-        for (QRect dirty : region) {
-            dirty.setBottom(std::min(dirty.bottom(), lastY));
-            if (rightToLeft) dirty.setLeft(std::max(dirty.left(), viewport()->width() - lastX));
-            else dirty.setRight(std::min(dirty.right(), lastX));
-            if (!dirty.isValid()) continue;
-            int left = across->visualIndexAt(dirty.left());
-            int right = across->visualIndexAt(dirty.right());
-            if (rightToLeft) std::swap(left, right);
-            if (left == -1) left = 0;
-            if (right == -1) right = across->count() - 1;
-            int bottom = down->visualIndexAt(dirty.bottom());
-            if (bottom == -1) bottom = down->count() - 1;
-            const int top = down->visualIndexAt(dirty.top());
-            if (top == -1 || top > bottom) continue;
+        for (const QRect& part : region) {
+            const std::optional<Covered> covered = CoveredBy(part);
+            if (!covered) continue;
+            const QRect& dirty = covered->dirty;
+            const int left = covered->left;
+            const int right = covered->right;
+            const int top = covered->top;
+            int bottom = covered->bottom;
             while (bottom > top && down->isSectionHidden(down->logicalIndex(bottom))) --bottom;
             for (int visual = top; visual <= bottom; ++visual) {
                 const int row = down->logicalIndex(visual);
