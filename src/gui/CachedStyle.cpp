@@ -214,4 +214,19 @@ QString BaseStyleName(const QStyle* style)
     return style ? style->name() : QString();
 }
 
+void AddWidgetLook(PixmapKey& key, const QWidget& widget, const QSize& size)
+{
+    const QStyle* style = widget.style();
+    key.AddText(BaseStyleName(style))
+        .Add(reinterpret_cast<quintptr>(style))
+        .AddSize(size)
+        .AddReal(widget.devicePixelRatioF())
+        .Add(widget.palette().cacheKey())
+        .AddText(widget.font().key())
+        .Add(widget.isEnabled())
+        .Add(widget.isActiveWindow())
+        .Add(widget.layoutDirection())
+        .Add(style->styleHint(QStyle::SH_UnderlineShortcut, nullptr, &widget));
+}
+
 } // namespace platform

@@ -16,6 +16,8 @@
 
 namespace platform {
 
+class PixmapKey;
+
 class CachedStyle : public QProxyStyle {
 public:
     // The base style by its key ("fusion", "windows"...).
@@ -41,5 +43,9 @@ private:
 
 // The key of the style beneath any proxy over it.
 QString BaseStyleName(const QStyle* style);
+
+// Adds to `key` what every paint of `widget` over `size` reads: its style, the pixel ratio, palette
+// and font, whether it is enabled, its window active, its direction and the style's mnemonic marks.
+void AddWidgetLook(PixmapKey& key, const QWidget& widget, const QSize& size);
 
 } // namespace platform

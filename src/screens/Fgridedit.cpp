@@ -125,23 +125,14 @@ private:
         const QAbstractItemModel* data = model();
         if (!data || highlightSections()) return {};
         platform::PixmapKey key(u"vkt-gridheader");
-        key.AddText(platform::BaseStyleName(style()))
-            .Add(reinterpret_cast<quintptr>(style()))
-            .AddSize(viewport()->size())
-            .AddReal(devicePixelRatioF())
-            .Add(palette().cacheKey())
-            .AddText(font().key())
-            .Add(isEnabled())
-            .Add(isActiveWindow())
-            .Add(layoutDirection())
-            .Add(offset())
+        platform::AddWidgetLook(key, *this, viewport()->size());
+        key.Add(offset())
             .Add(count())
             .Add(int(defaultAlignment()))
             .Add(textElideMode())
             .Add(isSortIndicatorShown() ? sortIndicatorSection() : -2)
             .Add(sortIndicatorOrder())
-            .Add(sectionsClickable())
-            .Add(style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this));
+            .Add(sectionsClickable());
         for (int visual = 0; visual < count(); ++visual) {
             const int section = logicalIndex(visual);
             key.Add(section).Add(isSectionHidden(section)).Add(sectionViewportPosition(section)).Add(sectionSize(section));

@@ -27,18 +27,9 @@ TPaneTabWidget::TPaneTabWidget(QWidget* parent) : QTabWidget(parent)
 QString TKeptTabBar::StateKey() const
 {
     platform::PixmapKey key(u"vkt-tabbar");
-    key.AddText(platform::BaseStyleName(style()))
-        .Add(reinterpret_cast<quintptr>(style()))
-        .AddSize(size())
-        .AddReal(devicePixelRatioF())
-        .Add(palette().cacheKey())
-        .AddText(font().key())
-        .Add(isEnabled())
-        .Add(isActiveWindow())
-        .Add(hasFocus())
+    platform::AddWidgetLook(key, *this, size());
+    key.Add(hasFocus())
         .Add(window()->testAttribute(Qt::WA_KeyboardFocusChange)) // a focus frame shown or not
-        .Add(style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this))
-        .Add(layoutDirection())
         .Add(shape())
         .Add(documentMode())
         .Add(drawBase())
