@@ -243,10 +243,9 @@ void TClassUnitsEdit::LoadClasses(int selectId)
     for (int type = 1; type <= 3; ++type) filter.Add(F::ClassType, foEqual, type, {});
     Query(reader, filter);
     {
-        // The tree is rebuilt: no edit is written for the nodes that go.
+        // The tree is listed anew (its nodes kept where their classes are): no edit is written for
+        // the nodes that go or move.
         const QSignalBlocker blocker(classView_->GetClassTree());
-        classView_->Clear();
-        frenchNames_.clear();
         classView_->BeginLoad();
         for (int row = 0; row < reader.GetRowCount(); ++row) {
             reader.SetRowIndex(row);
@@ -255,12 +254,15 @@ void TClassUnitsEdit::LoadClasses(int selectId)
             frenchNames_[reader.GetClassID()] = reader.GetClass2();
         }
         classView_->EndLoad();
+        // Names of classes no longer listed go (the others were written over in place).
+        std::erase_if(frenchNames_, [this](const auto& entry) { return !classView_->FindNode(entry.first); });
     }
     QTreeWidget* tree = classView_->GetClassTree();
     branch_ = -1;
     QTreeWidgetItem* selected = classView_->FindNode(selectId);
     if (!selected && tree->topLevelItemCount() > 0) selected = tree->topLevelItem(0);
-    if (selected) tree->setCurrentItem(selected);
+    // A selection its node kept through the load is taken up again as a new one would be.
+    if (selected && tree->currentItem() != selected) tree->setCurrentItem(selected);
     else ClassViewClassTreeChange();
 }
 

@@ -91,6 +91,13 @@ private:
 
 } // namespace
 
+class TClassView::TNode : public QTreeWidgetItem {
+public:
+    static constexpr int kType = QTreeWidgetItem::UserType + 1;
+    TNode() : QTreeWidgetItem(kType) {}
+    TNodeData data;
+};
+
 TClassView::TClassView(QWidget* parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("ClassView"));
@@ -120,54 +127,129 @@ TClassView::TClassView(QWidget* parent) : QFrame(parent)
 
 void TClassView::AddClass(int id, int classType, int image, const std::string& name, const TTreeIndex& treeIndex)
 {
-    auto* node = new QTreeWidgetItem;
-    node->setText(0, platform::ToQString(name));
-    nodes_[node] = {id, classType, image, treeIndex};
-    SetNodeImage(node, image);
+    QTreeWidgetItem* node = nullptr;
+    if (loading_) {
+        // The class's node when it has one not listed yet in this load.
+        node = FindNode(id);
+        if (node && NodeData(node)->load == loads_) node = nullptr;
+    }
+    const QString text = platform::ToQString(name);
+    const bool added = !node;
+    if (added) {
+        node = new TNode;
+        node->setText(0, text);
+    } else if (node->text(0) != text) {
+        node->setText(0, text);
+    }
+    TNodeData& data = *NodeData(node);
+    const bool sameImage = !added && data.image == image;
+    if (!added && data.tree.GetPath() != treeIndex.GetPath()) vacated_.push_back(data.tree.GetPath());
+    data = {id, classType, image, treeIndex, loads_};
+    if (!sameImage) SetNodeImage(node, image);
     QTreeWidgetItem* parent = nullptr;
     if (treeIndex.Depth() > 1) {
-        const auto found = byPath_.find(treeIndex.GetParent().GetPath());
-        if (found != byPath_.end()) parent = found->second;
+        const std::string parentPath = treeIndex.GetParent().GetPath();
+        const auto found = byPath_.find(parentPath);
+        if (found != byPath_.end() && IsListedAt(found->second, parentPath)) parent = found->second;
     }
+    byId_[id] = node;
+    byPath_[treeIndex.GetPath()] = node;
     // Before the first sibling whose tree index is greater.
-    const auto topCount = [this] { return loading_ ? static_cast<int>(pendingTop_.size()) : tree_->topLevelItemCount(); };
-    const auto topItem = [this](int i) { return loading_ ? pendingTop_[static_cast<std::size_t>(i)] : tree_->topLevelItem(i); };
-    const int siblings = parent ? parent->childCount() : topCount();
+    if (loading_) {
+        auto [listed, first] = listedChildren_.try_emplace(parent);
+        if (first) parents_.push_back(parent);
+        std::vector<QTreeWidgetItem*>& siblings = listed->second;
+        auto place = siblings.end();
+        while (place != siblings.begin() && NodeData(*(place - 1))->tree > treeIndex) --place;
+        siblings.insert(place, node);
+        return;
+    }
+    const int siblings = parent ? parent->childCount() : tree_->topLevelItemCount();
     int place = siblings;
     while (place > 0) {
-        QTreeWidgetItem* previous = parent ? parent->child(place - 1) : topItem(place - 1);
+        QTreeWidgetItem* previous = parent ? parent->child(place - 1) : tree_->topLevelItem(place - 1);
         if (!(GetNodeTreeIndex(previous) > treeIndex)) break;
         --place;
     }
     if (parent) parent->insertChild(place, node);
-    else if (loading_) pendingTop_.insert(pendingTop_.begin() + place, node);
     else tree_->insertTopLevelItem(place, node);
-    byId_[id] = node;
-    byPath_[treeIndex.GetPath()] = node;
-    if (parent && treeIndex.Depth() < kExpandDepth) {
-        if (loading_) pendingExpand_.push_back(parent);
-        else parent->setExpanded(true);
-    }
+    if (parent && treeIndex.Depth() < kExpandDepth) parent->setExpanded(true);
+}
+
+bool TClassView::IsListedAt(const QTreeWidgetItem* node, const std::string& path) const
+{
+    const TNodeData* data = NodeData(node);
+    return data && data->load == loads_ && data->tree.GetPath() == path;
 }
 
 void TClassView::BeginLoad()
 {
+    if (loading_) return;
     loading_ = true;
+    ++loads_;
 }
 
 void TClassView::EndLoad()
 {
     if (!loading_) return;
     loading_ = false;
-    // The families join the tree with their sub-trees built: one insertion each.
-    for (QTreeWidgetItem* node : pendingTop_) {
-        int place = tree_->topLevelItemCount();
-        while (place > 0 && GetNodeTreeIndex(tree_->topLevelItem(place - 1)) > GetNodeTreeIndex(node)) --place;
-        tree_->insertTopLevelItem(place, node);
+    QTreeWidgetItem* root = tree_->invisibleRootItem();
+    const auto listed = [this](QTreeWidgetItem* parent) -> const std::vector<QTreeWidgetItem*>* {
+        const auto found = listedChildren_.find(parent);
+        return found == listedChildren_.end() ? nullptr : &found->second;
+    };
+    // A node whose children change lets them all go first (a child may move to another parent);
+    // the others keep theirs, sub-trees included.
+    std::vector<QTreeWidgetItem*> emptied;
+    const auto release = [&](QTreeWidgetItem* item, QTreeWidgetItem* key) {
+        const int count = item->childCount();
+        if (count == 0) return;
+        const std::vector<QTreeWidgetItem*>* children = listed(key);
+        if (children && static_cast<int>(children->size()) == count) {
+            int i = 0;
+            while (i < count && item->child(i) == (*children)[static_cast<std::size_t>(i)]) ++i;
+            if (i == count) return;
+        }
+        item->takeChildren();
+        if (!children && key) emptied.push_back(item);
+    };
+    release(root, nullptr);
+    for (const auto& [id, node] : byId_) release(node, node);
+    // Sub-trees are put together apart from the tree, deepest parents first; then the top level.
+    for (auto parent = parents_.rbegin(); parent != parents_.rend(); ++parent) {
+        QTreeWidgetItem* item = *parent ? *parent : root;
+        if (item->childCount() == 0) {
+            const std::vector<QTreeWidgetItem*>& children = listedChildren_[*parent];
+            item->insertChildren(0, QList<QTreeWidgetItem*>(children.begin(), children.end()));
+        }
     }
-    pendingTop_.clear();
-    for (QTreeWidgetItem* node : pendingExpand_) node->setExpanded(true);
-    pendingExpand_.clear();
+    // Expanded as when built afresh: the parents of the classes above the expansion depth.
+    for (QTreeWidgetItem* item : emptied)
+        if (item->treeWidget() && item->isExpanded()) item->setExpanded(false);
+    for (QTreeWidgetItem* parent : parents_) {
+        if (!parent) continue;
+        const bool open = GetNodeTreeIndex(listedChildren_[parent].front()).Depth() < kExpandDepth;
+        if (parent->isExpanded() != open) parent->setExpanded(open);
+    }
+    // What is not listed again goes; each such node stands alone, without children, by now. Paths
+    // left by nodes that went or moved are dropped.
+    std::vector<QTreeWidgetItem*> unlisted;
+    for (const auto& [id, node] : byId_)
+        if (const TNodeData* data = NodeData(node); data->load != loads_) {
+            unlisted.push_back(node);
+            vacated_.push_back(data->tree.GetPath());
+        }
+    for (const std::string& path : vacated_)
+        if (const auto entry = byPath_.find(path); entry != byPath_.end() && !IsListedAt(entry->second, path))
+            byPath_.erase(entry);
+    vacated_.clear();
+    for (QTreeWidgetItem* node : unlisted) {
+        byId_.erase(GetNodeID(node));
+        if (currentNode_ == node) currentNode_ = nullptr;
+        delete node;
+    }
+    parents_.clear();
+    listedChildren_.clear();
 }
 
 void TClassView::Forget(QTreeWidgetItem* node)
@@ -175,7 +257,6 @@ void TClassView::Forget(QTreeWidgetItem* node)
     for (int i = 0; i < node->childCount(); ++i) Forget(node->child(i));
     byId_.erase(GetNodeID(node));
     byPath_.erase(GetNodeTreeIndex(node).GetPath());
-    nodes_.erase(node);
     if (currentNode_ == node) currentNode_ = nullptr;
 }
 
@@ -196,14 +277,17 @@ void TClassView::DeleteClass(int id)
 void TClassView::Clear()
 {
     const QSignalBlocker blocker(tree_);
-    qDeleteAll(pendingTop_);
-    pendingTop_.clear();
-    pendingExpand_.clear();
+    // Nodes placed while loading are not in the tree yet.
+    for (const auto& [parent, children] : listedChildren_)
+        for (QTreeWidgetItem* node : children)
+            if (!node->treeWidget()) delete node;
+    parents_.clear();
+    listedChildren_.clear();
+    vacated_.clear();
     loading_ = false;
     tree_->clear();
     byId_.clear();
     byPath_.clear();
-    nodes_.clear();
     currentNode_ = nullptr;
 }
 
@@ -227,10 +311,14 @@ QTreeWidgetItem* TClassView::FindNode(int id) const
     return found == byId_.end() ? nullptr : found->second;
 }
 
-const TClassView::TNodeData* TClassView::NodeData(const QTreeWidgetItem* node) const
+const TClassView::TNodeData* TClassView::NodeData(const QTreeWidgetItem* node)
 {
-    const auto found = nodes_.find(node);
-    return found == nodes_.end() ? nullptr : &found->second;
+    return node && node->type() == TNode::kType ? &static_cast<const TNode*>(node)->data : nullptr;
+}
+
+TClassView::TNodeData* TClassView::NodeData(QTreeWidgetItem* node)
+{
+    return node && node->type() == TNode::kType ? &static_cast<TNode*>(node)->data : nullptr;
 }
 
 int TClassView::GetNodeID(const QTreeWidgetItem* node) const
@@ -265,7 +353,7 @@ void TClassView::SetNodeText(QTreeWidgetItem* node, const std::string& text)
 void TClassView::SetNodeImage(QTreeWidgetItem* node, int image)
 {
     if (!node) return;
-    if (auto found = nodes_.find(node); found != nodes_.end()) found->second.image = image;
+    if (TNodeData* data = NodeData(node)) data->image = image;
     node->setIcon(0, image >= 0 && image < static_cast<int>(icons_.size()) ? icons_[static_cast<std::size_t>(image)]
                                                                            : QIcon());
 }

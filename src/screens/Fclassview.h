@@ -37,8 +37,10 @@ public:
     // Selects the parent first when the class is selected; removes it with its sub-tree.
     void DeleteClass(int id);
     void Clear();
-    // Between these, added classes are built apart from the tree and join it at EndLoad, each
-    // family in one insertion (a bulk fill); the tree shows none of them meanwhile.
+    // Between these, the classes are listed anew: added classes are placed apart from the tree and
+    // join it at EndLoad, each parent's children in one insertion. A listed class keeps its node
+    // (text, image and place brought up to date), a node not listed goes; the tree ends as one
+    // built afresh, expansion included, and only the parents whose children changed are touched.
     void BeginLoad();
     void EndLoad();
     // Nothing when the class is not listed.
@@ -74,14 +76,20 @@ public:
     TNotify OnChange;
 
 private:
-    // What a node stands for (kept beside the tree: the sort and the lookups read no item roles).
+    // What a node stands for (held by the node: the sort and the lookups read no item roles).
     struct TNodeData {
         int id = 0;
         int classType = 0;
         int image = 0;
         TTreeIndex tree;
+        unsigned load = 0;   // the load that listed the class last
     };
-    const TNodeData* NodeData(const QTreeWidgetItem* node) const;
+    class TNode;
+    // None for no node.
+    static const TNodeData* NodeData(const QTreeWidgetItem* node);
+    static TNodeData* NodeData(QTreeWidgetItem* node);
+    // True when the node was listed in this load (or since) at this path.
+    bool IsListedAt(const QTreeWidgetItem* node, const std::string& path) const;
     void Forget(QTreeWidgetItem* node);
 
     QTreeWidget* tree_ = nullptr;
@@ -89,11 +97,14 @@ private:
     const platform::IconList* images_ = nullptr;
     std::vector<QIcon> icons_;   // of images_, made once
     bool loading_ = false;
-    std::vector<QTreeWidgetItem*> pendingTop_;
-    std::vector<QTreeWidgetItem*> pendingExpand_;
+    unsigned loads_ = 0;
+    std::vector<std::string> vacated_;   // while loading: paths that listed nodes left
+    // While loading: the parents (none for the top level) in the order they took a first child,
+    // and each one's listed children in tree-index order.
+    std::vector<QTreeWidgetItem*> parents_;
+    std::unordered_map<QTreeWidgetItem*, std::vector<QTreeWidgetItem*>> listedChildren_;
     bool leafOnly_ = false;
     QTreeWidgetItem* currentNode_ = nullptr;
     std::unordered_map<int, QTreeWidgetItem*> byId_;
     std::unordered_map<std::string, QTreeWidgetItem*> byPath_;
-    std::unordered_map<const QTreeWidgetItem*, TNodeData> nodes_;
 };

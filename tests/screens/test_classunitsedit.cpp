@@ -126,6 +126,88 @@ TEST(ClassTree, FamiliesWithoutTheirRootStandOnTopAndTheSelectionReportsLeavingF
                                                 "change 6", "changing 6>3 selected 6", "change 3"}));
 }
 
+struct ListedClass {
+    int id;
+    int image;
+    std::string name;
+    const char* tree;
+};
+
+void Load(TClassView& view, const std::vector<ListedClass>& classes)
+{
+    view.BeginLoad();
+    for (const ListedClass& c : classes) view.AddClass(c.id, 1, c.image, c.name, Tree(c.tree));
+    view.EndLoad();
+}
+
+// Each node as id, text, image, tree index and expansion, children indented below it.
+std::string Dump(const TClassView& view)
+{
+    std::string text;
+    const auto walk = [&](const auto& self, QTreeWidgetItem* node, int depth) -> void {
+        text += std::string(2 * static_cast<std::size_t>(depth), ' ') + std::to_string(view.GetNodeID(node)) + " " +
+                view.GetNodeText(node) + " " + std::to_string(view.GetNodeImage(node)) + " " +
+                view.GetNodeTreeIndex(node).GetAsString() + (node->isExpanded() ? " open" : "") + "\n";
+        for (int i = 0; i < node->childCount(); ++i) self(self, node->child(i), depth + 1);
+    };
+    QTreeWidget* tree = view.GetClassTree();
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) walk(walk, tree->topLevelItem(i), 0);
+    return text;
+}
+
+TEST(ClassTree, AReloadKeepsTheNodesOfListedClassesAndEndsAsAFreshBuild)
+{
+    const std::vector<ListedClass> before{
+        {1, 0, "分類", "200"},          {2, 1, "食材", "20000"},
+        {3, 2, "肉類", "2000000"},      {6, 3, "牛肉", "200000000"},
+        {7, 3, "豚肉", "200000001"},    {5, 2, "魚類", "2000001"},
+        {8, 4, "鮭", "200000100"},      {9, 4, "紅鮭", "20000010000"},
+        {10, 2, "野菜", "2000002"},     {4, 1, "料理", "20001"},
+    };
+    // Meat and fish swapped with their sub-trees, pork renamed, salmon's icon changed, the
+    // vegetables gone, a new class, beef moved to the dishes, the dishes' family before the
+    // ingredients' (the top level reordered).
+    const std::vector<ListedClass> after{
+        {1, 0, "分類", "200"},          {4, 1, "料理", "20000"},
+        {6, 3, "牛肉", "2000000"},      {2, 1, "食材", "20001"},
+        {5, 2, "魚類", "2000100"},      {8, 5, "鮭", "200010000"},
+        {9, 4, "紅鮭", "20001000000"},  {3, 2, "肉類", "2000101"},
+        {7, 3, "豚ロース", "200010100"}, {11, 6, "乳製品", "2000102"},
+    };
+    const std::vector<ListedClass> swappedOnly{
+        {1, 0, "分類", "200"},          {2, 1, "食材", "20000"},
+        {5, 2, "魚類", "2000000"},      {8, 4, "鮭", "200000000"},
+        {9, 4, "紅鮭", "20000000000"},  {3, 2, "肉類", "2000001"},
+        {6, 3, "牛肉", "200000100"},    {7, 3, "豚肉", "200000101"},
+        {10, 2, "野菜", "2000002"},     {4, 1, "料理", "20001"},
+    };
+    for (const auto* listing : {&after, &swappedOnly, &before}) {
+        SCOPED_TRACE(listing == &after ? "after" : listing == &before ? "before" : "swapped only");
+        TClassView view;
+        view.show();
+        Load(view, before);
+        // Expanded and collapsed by the user: a reload restores what a fresh build shows.
+        view.FindNode(3)->setExpanded(true);
+        view.FindNode(2)->setExpanded(false);
+        std::vector<QTreeWidgetItem*> kept;
+        for (int id : {1, 2, 3, 5, 8, 9}) kept.push_back(view.FindNode(id));
+        Load(view, *listing);
+
+        TClassView fresh;
+        fresh.show();
+        Load(fresh, *listing);
+        EXPECT_EQ(Dump(view), Dump(fresh));
+        for (std::size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(view.FindNode(view.GetNodeID(kept[i])), kept[i]);
+        EXPECT_EQ(view.FindNode(10) != nullptr, listing != &after);
+        EXPECT_EQ(view.FindNode(11) != nullptr, listing == &after);
+        // Looked up by the tree index it has now.
+        view.SelectID(9);
+        EXPECT_EQ(view.GetSelectedTreeIndex().GetAsString(), listing == &after ? "20001000000"
+                                                              : listing == &before ? "20000010000"
+                                                                                   : "20000000000");
+    }
+}
+
 TEST(ClassTree, RowsLookAsTheStyleDrawsThemNamesTooLongElided)
 {
     platform::IconList icons;
