@@ -13,6 +13,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -85,9 +86,13 @@ inline TFilterObject FirstIngredients(std::size_t count)
 }
 
 // A preset layout as shipped beside the program.
+// A shipped layout, read from the source tree wherever the binary runs; a missing one fails the
+// benchmark rather than leaving it at the program's error message.
 inline std::string ShippedLayout(const char* file)
 {
-    return (QCoreApplication::applicationDirPath() + "/../../bin/" + file).toStdString();
+    const std::string path = std::string(VKT_LAYOUT_DIR) + "/" + file;
+    if (!std::filesystem::is_regular_file(path)) throw std::runtime_error("No shipped layout " + path);
+    return path;
 }
 
 // Installs a PDF printer writing into a temporary folder for as long as it lives.

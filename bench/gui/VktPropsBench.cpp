@@ -41,7 +41,7 @@ struct FoodList {
     {
         preview.resize(1000, 800);
         binding.SetFilter(FoodFilter());
-        preview.LoadFromFile(std::string(VKT_LAYOUT_DIR) + "/FoodList.xml");
+        preview.LoadFromFile(bench::ShippedLayout("FoodList.xml"));
         binding.Attach(&bench::GuiBenchObject());
         binding.Update();
         TViewItems* items = preview.GetItems();
