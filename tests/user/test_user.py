@@ -54,6 +54,8 @@ DAY_TEXT_START = 12                 # the area's columns where only the editor's
 MONTH_FIRST_PRICE = (680, 851)      # the editor's price of the month's first day
 # The master-data dialog (client coordinates; from its right or bottom edge where negative): the
 # user-filter page's tab, the filter list's first name, the field list's 使用単価, 設定, 閉じる.
+OTHER_CLASS_TAB = (85, 24)
+OTHER_CLASS_ROW = (70, 167)         # 飲料 in the class tree, a class with a next sibling
 OTHER_FILTER_TAB = (386, 24)
 OTHER_FILTER_NAME = (70, 42)
 OTHER_USE_PRICE_FIELD = (190, 251)
@@ -601,6 +603,18 @@ class UserSession:
         self.menu("alt+t", 0)
         dialog = self.wait_dialog("^データベースの詳細$")
         self.placed_bottom_right(dialog, "データベースの詳細")
+        # On 分類 a class is moved down with its sub-tree (下に移動, Alt+B) and back up (上に移動, Alt+T).
+        self.dialog_click(dialog, OTHER_CLASS_TAB)
+        time.sleep(0.5)
+        self.dialog_click(dialog, OTHER_CLASS_ROW)
+        time.sleep(0.3)
+        classes = 'SELECT Class_ID, TreeID FROM "VktDB1A" ORDER BY Class_ID'
+        before = self.query(classes)
+        self.x.key("alt+b")
+        poll(lambda: self.query(classes) != before, 10, "the class moved down")
+        self.snap("class-moved")
+        self.x.key("alt+t")
+        poll(lambda: self.query(classes) == before, 10, "the class moved back up")
         self.dialog_click(dialog, OTHER_FILTER_TAB)
         time.sleep(0.5)
         self.x.key("alt+n")                       # 新規作成
