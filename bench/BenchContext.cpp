@@ -249,6 +249,13 @@ ListingQuery IngredientListing() {
     return query;
 }
 
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 std::vector<int> PickIds(const std::vector<int>& from, int count, std::uint32_t seed) {
     std::vector<int> ids = from;
     std::mt19937 engine(seed);

@@ -84,6 +84,9 @@ private:
     bool prepared_ = false;
 };
 
+// The median of the values (the mean of the middle two when their count is even); 0 when none.
+double Median(std::vector<double> values);
+
 // `count` ids of a list (all of them when it holds fewer), in an order shuffled by `seed`.
 std::vector<int> PickIds(const std::vector<int>& from, int count, std::uint32_t seed);
 

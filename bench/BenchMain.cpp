@@ -27,13 +27,8 @@
 namespace {
 
 using bench::BenchContext;
+using bench::Median;
 using bench::Metric;
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 std::string Amount(double value, Metric metric) {
     char text[32];

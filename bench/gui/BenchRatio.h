@@ -1,5 +1,5 @@
 #pragma once
-// Ratios of two benchmarks' mean times (ours / Qt's), printed by main after the runs, and the size
+// Ratios of two benchmarks' median times (ours / Qt's), printed by main after the runs, and the size
 // of the generated texts. A bench file
 // registers its pairs at namespace scope:
 //   VKT_BENCH_RATIO(ImageViewLoadPaint, QImageLoadPaint, 1.5);

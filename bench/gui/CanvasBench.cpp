@@ -1,7 +1,7 @@
 // Text through the canvas against Qt's own: 200 000 mixed Japanese and Latin characters drawn
 // into an image by QtCanvas::TextOut and by QPainter::drawText line by line, and measured by
 // Canvas::CharEdges and by QFontMetrics::horizontalAdvance per character. Prints the ratios
-// canvas / Qt from the mean times. Holds the one main of the GUI benchmarks: it prints every ratio
+// canvas / Qt from the median times. Holds the one main of the GUI benchmarks: it prints every ratio
 // registered with VKT_BENCH_RATIO whose two benchmarks ran, and fails when a benchmark failed.
 //
 // Options of its own (the rest are Google Benchmark's):
@@ -149,7 +149,7 @@ BENCHMARK(MetricsAdvances)->Unit(benchmark::kMillisecond);
 VKT_BENCH_RATIO(CanvasText, PainterText, 1.3);
 VKT_BENCH_RATIO(CanvasEdges, MetricsAdvances, 1.2);
 
-// Keeps the mean time per iteration of each benchmark for the ratios, and the failed ones.
+// Keeps the time per iteration of each repetition for the ratios, and the failed ones.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
@@ -160,24 +160,23 @@ public:
                 Failed = true;
             else if (run.run_type == Run::RT_Iteration && run.iterations > 0)
                 Times[run.run_name.function_name].push_back(run.real_accumulated_time / run.iterations);
-            else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "mean" && run.iterations > 0)
-                AggregateMeans[run.run_name.function_name] = run.real_accumulated_time / run.iterations;
+            else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && run.iterations > 0)
+                AggregateMedians[run.run_name.function_name] = run.real_accumulated_time / run.iterations;
         }
     }
-    // The mean of the repetitions; with only aggregates reported, their mean.
-    double Mean(const std::string& name) const
+    // The median of the repetitions (one disturbed repetition does not decide a pair); with only
+    // aggregates reported, their median.
+    double Median(const std::string& name) const
     {
         const auto found = Times.find(name);
         if (found == Times.end() || found->second.empty()) {
-            const auto mean = AggregateMeans.find(name);
-            return mean == AggregateMeans.end() ? 0 : mean->second;
+            const auto median = AggregateMedians.find(name);
+            return median == AggregateMedians.end() ? 0 : median->second;
         }
-        double sum = 0;
-        for (const double time : found->second) sum += time;
-        return sum / found->second.size();
+        return bench::Median(found->second);
     }
     std::map<std::string, std::vector<double>> Times;
-    std::map<std::string, double> AggregateMeans;
+    std::map<std::string, double> AggregateMedians;
     bool Failed = false;
 };
 
@@ -219,8 +218,8 @@ int main(int argc, char** argv)
     bench::BenchContext::Get().Finish();
     std::printf("%zu characters in %zu lines\n", CharCount(), Lines().size());
     for (const bench::Ratio& ratio : bench::Ratios()) {
-        const double ours = reporter.Mean(ratio.Ours);
-        const double theirs = reporter.Mean(ratio.Theirs);
+        const double ours = reporter.Median(ratio.Ours);
+        const double theirs = reporter.Median(ratio.Theirs);
         if (ours > 0 && theirs > 0 && ratio.Limit <= 0)
             std::printf("%s / %s: %.3g\n", ratio.Ours, ratio.Theirs, ours / theirs);
         else if (ours > 0 && theirs > 0)
