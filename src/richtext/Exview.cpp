@@ -260,12 +260,15 @@ void TExView::SetText(const std::string& text)
     Loading = true;
     TExTextDrawer* doc = editor_->GetText();
     editor_->BeginUpdate();
+    // The clear and the new text are wrapped and coloured once, together.
+    doc->BeginUpdate();
     editor_->Clear();
     TExLightText runs;
     runs.GetFontAttributes().SetFixedFont(doc->GetFixedFont());
     runs.SetAnsi(text);
     if (runs.Count() > 0)
         doc->ReplaceFromLightText(&runs);
+    doc->EndUpdate();
     editor_->SetCaret(0);
     editor_->EndUpdate();
     Loading = false;
