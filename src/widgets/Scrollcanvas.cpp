@@ -2,6 +2,7 @@
 
 #include "gui/QtCanvas.h"
 #include "gui/QtSupport.h"
+#include "widgets/Usteadyscrollbar.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -42,6 +43,9 @@ TScrollCanvas::TScrollCanvas(QWidget* owner)
     resizeTimer_ = new QTimer(this);
     resizeTimer_->setSingleShot(true);
     connect(resizeTimer_, &QTimer::timeout, this, [this] { DoResizeDelay(); });
+    // Opaque bars that draw an idle state once: a scroll step repaints no frame behind them.
+    setHorizontalScrollBar(new TSteadyScrollBar(Qt::Horizontal, this));
+    setVerticalScrollBar(new TSteadyScrollBar(Qt::Vertical, this));
     for (int orientation : {0, 1}) {
         QScrollBar* bar = orientation == 0 ? horizontalScrollBar() : verticalScrollBar();
         connect(bar, &QAbstractSlider::actionTriggered, this,

@@ -247,3 +247,37 @@ TEST_F(ScrollCanvasTest, ScrollStepsMovingPixelsShowWhatAFullPaintShows)
         EXPECT_EQ(canvas.GetDocTop(), 26);
     }
 }
+
+TEST_F(ScrollCanvasTest, ScrollStepsRepaintTheBarsAloneAndShowTheirNewPlace)
+{
+    canvas.pixels = true;
+    canvas.SetDocSize(400, 300);
+    canvas.SetHSmallChange(7);
+    canvas.SetVSmallChange(13);
+    Show(scsBoth, 100, 80);
+    canvas.SetDocPoint(0, 0);
+    QCoreApplication::processEvents();
+    PaintRects behind;
+    canvas.installEventFilter(&behind);
+    const auto shown = [this](QScrollBar* bar) {
+        const QPoint at = bar->mapTo(&canvas, QPoint());
+        return canvas.screen()
+            ->grabWindow(canvas.winId(), at.x(), at.y(), bar->width(), bar->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const struct {
+        int orientation, code;
+    } steps[] = {{1, 1}, {1, 1}, {0, 1}, {1, 0}, {0, 3}, {1, 3}, {0, 0}};
+    for (const auto& step : steps) {
+        canvas.ScrollMessage(step.orientation, step.code);
+        QCoreApplication::processEvents();
+        QScrollBar* bar = step.orientation == 0 ? canvas.horizontalScrollBar() : canvas.verticalScrollBar();
+        // The bar is opaque: nothing of the frame behind it is painted again.
+        EXPECT_TRUE(behind.Rects.empty()) << step.orientation << " " << step.code;
+        EXPECT_EQ(shown(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32))
+            << step.orientation << " " << step.code;
+    }
+    EXPECT_EQ(canvas.GetDocLeft(), 100);
+    EXPECT_EQ(canvas.GetDocTop(), 93);
+}
