@@ -29,6 +29,7 @@ void PlainDb::Open(const std::string& file) {
     }
     sqlite3_busy_timeout(db_, 5000);
     Exec("PRAGMA journal_mode = WAL");
+    Exec("PRAGMA temp_store = MEMORY");   // as the program's connections
 }
 
 void PlainDb::Close() noexcept {

@@ -92,7 +92,7 @@ TEST_F(SqliteTest, OpeningAMissingFileWithoutCreateFailsAndCreatesNothing) {
     EXPECT_TRUE(fs::is_empty(dir_));
 }
 
-TEST_F(SqliteTest, CreateOpensWithWalBusyTimeoutAndForeignKeysOff) {
+TEST_F(SqliteTest, CreateOpensWithWalBusyTimeoutForeignKeysOffAndTemporariesInMemory) {
     Connection db(File(), OpenMode::Create);
     EXPECT_TRUE(db.IsOpen());
     EXPECT_EQ(db.GetPath(), File());
@@ -100,9 +100,14 @@ TEST_F(SqliteTest, CreateOpensWithWalBusyTimeoutAndForeignKeysOff) {
     EXPECT_EQ(Scalar(db, "PRAGMA journal_mode"), "wal");
     EXPECT_EQ(Scalar(db, "PRAGMA busy_timeout"), "5000");
     EXPECT_EQ(Scalar(db, "PRAGMA foreign_keys"), "0");
+    EXPECT_EQ(Scalar(db, "PRAGMA temp_store"), "2");
     db.Close();
     EXPECT_FALSE(db.IsOpen());
     EXPECT_TRUE(db.TryOpen(File()));   // exists now: no Create needed
+    EXPECT_EQ(Scalar(db, "PRAGMA temp_store"), "2");
+    db.Close();
+    ASSERT_TRUE(db.TryOpen(File(), OpenMode::ReadOnly));
+    EXPECT_EQ(Scalar(db, "PRAGMA temp_store"), "2");
 }
 
 TEST_F(SqliteTest, AFileThatIsNotADatabaseFailsToOpen) {
