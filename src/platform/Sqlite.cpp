@@ -454,15 +454,16 @@ sqlite3* OpenConnection(const std::string& name, int flags, const char* setup, s
 
 } // namespace
 
+// Every connection keeps its temporary sorts and indexes in memory: spilled to a file on disk they
+// slow a sorted listing of many records down.
 void Connection::Open(const std::string& file, OpenMode mode) {
     Close();
-    // Sorts and temporary indexes of a large listing stay in memory; spilled to a temporary file
-    // on disk they slow a sorted listing of many records down.
     const int threading = SQLITE_OPEN_NOMUTEX;   // one thread at a time (see the class)
     std::string message;
     sqlite3* db = nullptr;
     if (mode == OpenMode::ReadOnly) {
-        const char* setup = "PRAGMA foreign_keys = OFF; PRAGMA temp_store = MEMORY; SELECT count(*) FROM sqlite_master;";
+        const char* setup = "PRAGMA foreign_keys = OFF; PRAGMA temp_store = MEMORY; "
+                            "SELECT count(*) FROM sqlite_master;";
         db = OpenConnection(file, SQLITE_OPEN_READONLY | threading, setup, message);
         // A WAL database in a write-protected folder cannot get its shared-memory file: read it
         // as a file nobody changes.
@@ -472,7 +473,8 @@ void Connection::Open(const std::string& file, OpenMode mode) {
                                 setup, message);
     } else {
         const int flags = SQLITE_OPEN_READWRITE | (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0) | threading;
-        db = OpenConnection(file, flags, "PRAGMA foreign_keys = OFF; PRAGMA temp_store = MEMORY; PRAGMA journal_mode = WAL;", message);
+        db = OpenConnection(file, flags, "PRAGMA foreign_keys = OFF; PRAGMA temp_store = MEMORY; PRAGMA journal_mode = WAL;",
+                            message);
     }
     if (db == nullptr) throw DatabaseError(message + ": " + file);
     db_ = db;
