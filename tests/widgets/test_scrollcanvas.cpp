@@ -64,16 +64,27 @@ protected:
         ASSERT_EQ(canvas.GetClientWidth(), cw);
         ASSERT_EQ(canvas.GetClientHeight(), ch);
     }
-    QImage Grab() { return canvas.viewport()->grab().toImage(); }
-    // What the window shows of the client (the backing store, not a fresh paint).
-    QImage Screen()
+    // The 400 × 300 grid in a 100 × 80 client with both bars, at its origin; line steps of 7 and 13.
+    void ShowGrid()
     {
-        const QPoint at = canvas.viewport()->mapTo(&canvas, QPoint());
+        canvas.SetDocSize(400, 300);
+        canvas.SetHSmallChange(7);
+        canvas.SetVSmallChange(13);
+        Show(scsBoth, 100, 80);
+        canvas.SetDocPoint(0, 0);
+        QCoreApplication::processEvents();
+    }
+    QImage Grab() { return canvas.viewport()->grab().toImage(); }
+    // What the window shows of a part of the canvas (the backing store, not a fresh paint).
+    QImage Shown(const QWidget* part)
+    {
+        const QPoint at = part->mapTo(&canvas, QPoint());
         return canvas.screen()
-            ->grabWindow(canvas.winId(), at.x(), at.y(), canvas.GetClientWidth(), canvas.GetClientHeight())
+            ->grabWindow(canvas.winId(), at.x(), at.y(), part->width(), part->height())
             .toImage()
             .convertToFormat(QImage::Format_RGB32);
     }
+    QImage Screen() { return Shown(canvas.viewport()); }
 
     GridCanvas canvas;
     std::vector<std::string> events;
@@ -222,12 +233,7 @@ TEST_F(ScrollCanvasTest, ScrollStepsMovingPixelsShowWhatAFullPaintShows)
         canvas.pixels = pixels;
         PaintRects painted;
         canvas.viewport()->installEventFilter(&painted);
-        canvas.SetDocSize(400, 300);
-        canvas.SetHSmallChange(7);
-        canvas.SetVSmallChange(13);
-        Show(scsBoth, 100, 80);
-        canvas.SetDocPoint(0, 0);
-        QCoreApplication::processEvents();
+        ShowGrid();
         const struct {
             int orientation, code;
         } steps[] = {{1, 1}, {1, 1}, {0, 1}, {1, 0}, {0, 1}, {0, 0}, {1, 3}, {1, 2}, {0, 7}, {1, 1}};
@@ -251,21 +257,9 @@ TEST_F(ScrollCanvasTest, ScrollStepsMovingPixelsShowWhatAFullPaintShows)
 TEST_F(ScrollCanvasTest, ScrollStepsRepaintTheBarsAloneAndShowTheirNewPlace)
 {
     canvas.pixels = true;
-    canvas.SetDocSize(400, 300);
-    canvas.SetHSmallChange(7);
-    canvas.SetVSmallChange(13);
-    Show(scsBoth, 100, 80);
-    canvas.SetDocPoint(0, 0);
-    QCoreApplication::processEvents();
+    ShowGrid();
     PaintRects behind;
     canvas.installEventFilter(&behind);
-    const auto shown = [this](QScrollBar* bar) {
-        const QPoint at = bar->mapTo(&canvas, QPoint());
-        return canvas.screen()
-            ->grabWindow(canvas.winId(), at.x(), at.y(), bar->width(), bar->height())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
-    };
     const struct {
         int orientation, code;
     } steps[] = {{1, 1}, {1, 1}, {0, 1}, {1, 0}, {0, 3}, {1, 3}, {0, 0}};
@@ -275,7 +269,7 @@ TEST_F(ScrollCanvasTest, ScrollStepsRepaintTheBarsAloneAndShowTheirNewPlace)
         QScrollBar* bar = step.orientation == 0 ? canvas.horizontalScrollBar() : canvas.verticalScrollBar();
         // The bar is opaque: nothing of the frame behind it is painted again.
         EXPECT_TRUE(behind.Rects.empty()) << step.orientation << " " << step.code;
-        EXPECT_EQ(shown(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32))
+        EXPECT_EQ(Shown(bar), bar->grab().toImage().convertToFormat(QImage::Format_RGB32))
             << step.orientation << " " << step.code;
     }
     EXPECT_EQ(canvas.GetDocLeft(), 100);
