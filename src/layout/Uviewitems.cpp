@@ -2,6 +2,7 @@
 
 #include "gui/QtSupport.h"
 #include "platform/Errors.h"
+#include "platform/FlagScope.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -644,6 +645,7 @@ TViewItem* TViewItems::AddViewItem(TViewItem* parent, TObject* object)
 void TViewItems::ClearViewItem()
 {
     TViewItemsUpdate update(*this);
+    const platform::FlagScope clearing(clearing_);
     TViewItem* page = GetPageRoot();
     while (page->GetHasChildren())
         page->GetItem(page->GetCountOfChildren() - 1)->Delete();

@@ -227,6 +227,8 @@ public:
     void EndContentChange() { --contentChanging_; }
     bool GetContentChanging() const { return contentChanging_ != 0; }
     bool GetLoading() const { return loading_; }
+    // Whether ClearViewItem is deleting everything below the page root.
+    bool GetClearing() const { return clearing_; }
     // The items changed inside content changes since the last call, in order; false (and no
     // items) when anything else changed the tree as well. Either way the record starts anew.
     bool TakeContentChanges(std::vector<TViewItem*>& items);
@@ -298,6 +300,7 @@ private:
     bool layoutChanged_ = true;
     std::optional<TRect> drawBounds_;
     bool loading_ = false;
+    bool clearing_ = false;
     bool ending_ = false;
 };
 

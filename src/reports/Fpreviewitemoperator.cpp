@@ -212,6 +212,11 @@ void TPreviewItemOperator::ScrollLater(TViewItem* item)
 
 void TPreviewItemOperator::PreviewDeleteItem(TTreeItem* item)
 {
+    // The whole document going: the tree is emptied in one step, not node by node.
+    if (preview_ && preview_->GetItems()->GetClearing()) {
+        if (!nodes_.isEmpty()) Rebuild();
+        return;
+    }
     QTreeWidgetItem* node = NodeOf(item);
     if (!node) return;
     const bool was = std::exchange(updating_, true);

@@ -104,8 +104,15 @@ TEST_F(ItemTreeTest, NodesFollowTheDocument)
     // Clear leaves the first node; a loaded file fills the tree again.
     const std::string file = vkttest::NewTempFolder("tree") + "/tree.xml";
     preview.SaveToFile(file);
-    preview.Clear();
+    int removals = 0;
+    {
+        QObject guard;
+        QObject::connect(View()->model(), &QAbstractItemModel::rowsAboutToBeRemoved, &guard, [&] { ++removals; });
+        preview.Clear();
+    }
     EXPECT_EQ(tree.Dump(), "プリンターと用紙");
+    EXPECT_EQ(removals, 0) << "the tree is emptied at once, not node by node";
+    EXPECT_EQ(View()->currentItem(), View()->topLevelItem(0));
     preview.LoadFromFile(file);
     EXPECT_EQ(tree.Dump(), "プリンターと用紙 コンテナ[テキスト] コンテナ[メモ]");
 }
