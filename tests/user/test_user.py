@@ -48,6 +48,8 @@ ITEM_DOWN_BUTTON = (586, 778)
 REPRICE_BUTTON = (674, 778)
 MEMO_TEXT = (1030, 821)
 MEMO_SIZE = (720, 934)
+MEMO_PAGE = (548, 780, 1052, 120)   # the memo's text with its vertical bar
+MEMO_BAR_GROOVE = (1590, 805)      # the memo's vertical bar just below its up arrow
 MONTH_EDIT_BUTTON = (713, 809)      # 使用単価編集
 MONTH_EDITOR_AREA = (548, 851, 92, 65)  # where the month-price editor's days lie, left of the chart
 DAY_TEXT_START = 12                 # the area's columns where only the editor's days draw
@@ -590,12 +592,29 @@ class UserSession:
         def stored():
             rows = self.query('SELECT "Memo" FROM "VktDB1H" WHERE "Memo_Key" = ?', (recipe,))
             memo = rows[0][0] if rows else b""
-            return run.search(memo if isinstance(memo, bytes) else memo.encode())
+            return memo if isinstance(memo, bytes) else memo.encode()
         try:
-            poll(stored, 10, "the memo stored")
+            poll(lambda: run.search(stored()), 10, "the memo stored")
         except StepFailed:
-            rows = self.query('SELECT "Memo" FROM "VktDB1H" WHERE "Memo_Key" = ?', (recipe,))
-            raise StepFailed("the memo has no 16 pt run of the line typed: %r" % (rows,))
+            raise StepFailed("the memo has no 16 pt run of the line typed: %r" % (stored(),))
+        # Lines enough to scroll added at the end and applied; three wheel notches up over the text,
+        # then a click on the bar's groove above its slider, each moving the text.
+        self.click(self.main, MEMO_TEXT)
+        self.x.key("ctrl+End", "Return")
+        self.x.paste("\n".join("%d行目: 玉ねぎを弱火で炒める。" % i for i in range(1, 31)))
+        self.x.key("ctrl+Return")
+        line = "".join("\\'%02X" % b for b in "行目".encode("cp932")).encode()
+        poll(lambda: stored().count(line) == 30, 10, "the memo's added lines stored")
+        memo = lambda: self.x.grab_window(self.main, MEMO_PAGE)
+        self.x.move(self.main, *MEMO_TEXT)
+        before = memo()
+        for _ in range(3):
+            self.x.xdotool("click", "4")
+        self.wait_changed(before, memo, "the memo scrolled by the wheel")
+        before = memo()
+        self.click(self.main, MEMO_BAR_GROOVE)
+        self.wait_changed(before, memo, "the memo paged up by a click on its bar")
+        self.snap("scrolled")
 
     def master_data(self):
         # ツール → データベースの詳細編集...: the dialog lies wholly on the screen at its bottom
