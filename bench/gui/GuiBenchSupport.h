@@ -85,7 +85,6 @@ inline TFilterObject FirstIngredients(std::size_t count)
     return filter;
 }
 
-// A preset layout as shipped beside the program.
 // A shipped layout, read from the source tree wherever the binary runs; a missing one fails the
 // benchmark rather than leaving it at the program's error message.
 inline std::string ShippedLayout(const char* file)
