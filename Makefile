@@ -24,7 +24,7 @@ test: build
 bench: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vkt_benchmarks vkt_gui_benchmarks
 	@$(BUILD_DIR)/bench/run-benchmarks
-	@QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/gui/vkt_gui_benchmarks --vkt_size=standard --benchmark_repetitions=5
+	@QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/gui/vkt_gui_benchmarks --vkt_size=standard --vkt_rounds=5
 
 run: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vektara

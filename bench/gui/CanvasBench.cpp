@@ -4,7 +4,13 @@
 // canvas / Qt from the median times. Holds the one main of the GUI benchmarks: it prints every ratio
 // registered with VKT_BENCH_RATIO whose two benchmarks ran, and fails when a benchmark failed.
 //
+// A pair's ratio is the median of its runs' ratios, the n-th run of one side against the n-th of
+// the other. With --vkt_rounds=N every benchmark runs once a round, N rounds in turn, so that the
+// two runs of a pair compared are taken seconds apart, not a whole series of repetitions apart:
+// the machine's speed, which drifts over seconds, is then much the same for both.
+//
 // Options of its own (the rest are Google Benchmark's):
+//   --vkt_rounds=N   rounds of all the benchmarks (1)
 //   --vkt_chars=N    characters of the text (200000)
 //   --vkt_size=...   and the other options of the data-layer benchmarks: the generated database of
 //                    the benchmarks that work on one (standard size unless told otherwise)
@@ -22,6 +28,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -164,16 +171,23 @@ public:
                 AggregateMedians[run.run_name.function_name] = run.real_accumulated_time / run.iterations;
         }
     }
-    // The median of the repetitions (one disturbed repetition does not decide a pair); with only
-    // aggregates reported, their median.
-    double Median(const std::string& name) const
+    // ours / theirs: the median of the ratios of their runs taken in turn (one disturbed run does not
+    // decide a pair); with only aggregates reported, the ratio of their medians. 0 when a side is
+    // missing.
+    double Ratio(const std::string& ours, const std::string& theirs) const
     {
-        const auto found = Times.find(name);
-        if (found == Times.end() || found->second.empty()) {
-            const auto median = AggregateMedians.find(name);
-            return median == AggregateMedians.end() ? 0 : median->second;
+        const auto a = Times.find(ours);
+        const auto b = Times.find(theirs);
+        if (a == Times.end() || b == Times.end() || a->second.empty() || b->second.empty()) {
+            const auto am = AggregateMedians.find(ours);
+            const auto bm = AggregateMedians.find(theirs);
+            if (am == AggregateMedians.end() || bm == AggregateMedians.end() || bm->second <= 0) return 0;
+            return am->second / bm->second;
         }
-        return bench::Median(found->second);
+        std::vector<double> ratios;
+        for (std::size_t i = 0; i < std::min(a->second.size(), b->second.size()); ++i)
+            if (b->second[i] > 0) ratios.push_back(a->second[i] / b->second[i]);
+        return ratios.empty() ? 0 : bench::Median(ratios);
     }
     std::map<std::string, std::vector<double>> Times;
     std::map<std::string, double> AggregateMedians;
@@ -198,9 +212,12 @@ int main(int argc, char** argv)
 {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     int kept = 1;
+    int rounds = 1;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--vkt_chars=", 12) == 0)
             CharCount() = std::strtoul(argv[i] + 12, nullptr, 10);
+        else if (std::strncmp(argv[i], "--vkt_rounds=", 13) == 0)
+            rounds = std::max(1, std::atoi(argv[i] + 13));
         else
             argv[kept++] = argv[i];
     }
@@ -213,18 +230,17 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (int round = 0; round < rounds; ++round) benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     bench::BenchContext::Get().Finish();
     std::printf("%zu characters in %zu lines\n", CharCount(), Lines().size());
     for (const bench::Ratio& ratio : bench::Ratios()) {
-        const double ours = reporter.Median(ratio.Ours);
-        const double theirs = reporter.Median(ratio.Theirs);
-        if (ours > 0 && theirs > 0 && ratio.Limit <= 0)
-            std::printf("%s / %s: %.3g\n", ratio.Ours, ratio.Theirs, ours / theirs);
-        else if (ours > 0 && theirs > 0)
-            std::printf("%s / %s: %.3g (at most %g)%s\n", ratio.Ours, ratio.Theirs, ours / theirs, ratio.Limit,
-                        ours / theirs <= ratio.Limit ? "" : "  MISSED");
+        const double value = reporter.Ratio(ratio.Ours, ratio.Theirs);
+        if (value > 0 && ratio.Limit <= 0)
+            std::printf("%s / %s: %.3g\n", ratio.Ours, ratio.Theirs, value);
+        else if (value > 0)
+            std::printf("%s / %s: %.3g (at most %g)%s\n", ratio.Ours, ratio.Theirs, value, ratio.Limit,
+                        value <= ratio.Limit ? "" : "  MISSED");
     }
     return reporter.Failed ? 1 : 0;
 }
