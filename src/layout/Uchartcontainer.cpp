@@ -76,6 +76,12 @@ QFont ChartFont(const std::string& name, TFontStyles styles, int height)
     return font;
 }
 
+// A pie slice's text: its label, or its value without one.
+QString SliceLabel(const TSeriesStruct& s, int j)
+{
+    return platform::ToQString(s.GetLabel(j).empty() ? platform::FloatToStr(s.GetY(j)) : s.GetLabel(j));
+}
+
 // Whether an item can be passed over: hidden, without contents, an empty text or a bare group.
 bool PaintsNothing(const QGraphicsItem* item)
 {
@@ -475,9 +481,7 @@ private:
                 const QPointF onRim = rim(middle, front ? edge : 0);
                 const QPointF out = onRim + (rim(middle, 0) - centre) * 0.15;
                 depth_.Arms.push_back(toScene_.map(QLineF(onRim, out)));
-                const QString text = s.GetLabel(j).empty() ? platform::ToQString(platform::FloatToStr(s.GetY(j)))
-                                                           : platform::ToQString(s.GetLabel(j));
-                Mark(text, out, std::sin(qDegreesToRadians(middle)) >= 0 ? 1 : -1);
+                Mark(SliceLabel(s, j), out, std::sin(qDegreesToRadians(middle)) >= 0 ? 1 : -1);
             }
             start += span;
         }
@@ -529,6 +533,145 @@ void PaintDepthBodies(QPainter& painter, const TChartDepth& depth)
     painter.setPen(depth.MarkColor);
     for (const TDepthMark& mark : depth.Marks)
         painter.drawText(mark.Box, Qt::AlignCenter | Qt::TextDontClip, mark.Text);
+}
+
+// ---- the legend ----------------------------------------------------------------------------------
+//
+// Laid out here rather than by Qt Charts, whose legend measures every label as rich text several
+// times a layout. Left and right, the entries stand in a column centred on the plot's height, at
+// most 0.4 of the chart wide; top and bottom, they run in centred rows, at most 0.4 of the chart
+// high. Labels too long for the room are elided; entries beyond it are left out. The plot area
+// gives up the legend's room on its side.
+
+struct TLegendSource {
+    QString Label;
+    QBrush Fill;
+    QPen Pen;
+};
+
+constexpr double kLegendShare = 0.4;
+
+TChartLegend LayOutLegend(const std::vector<TLegendSource>& sources, const QFont& font, const QColor& color,
+                          int align, const QRectF& chart, QRectF plot, bool axes)
+{
+    TChartLegend legend;
+    legend.Font = font;
+    legend.Color = color;
+    legend.Plot = plot;
+    const QFontMetricsF metrics(font);
+    const double h = metrics.height();
+    const double marker = std::round(h / 2), pad = std::round(h / 4), gap = std::round(h / 3);
+    const double row = std::round(h * 1.5);
+    const double frame = pad + marker + gap + pad;   // an entry's width beside its label
+    const auto width = [&](const TLegendSource& source) { return frame + metrics.horizontalAdvance(source.Label); };
+    const auto add = [&](const TLegendSource& source, double x, double y, double w) {
+        TChartLegendEntry entry;
+        entry.Marker = QRectF(x + pad, y + (row - marker) / 2, marker, marker);
+        entry.Text = QRectF(entry.Marker.right() + gap, y + (row - h) / 2, w - frame, h);
+        entry.Label = metrics.elidedText(source.Label, Qt::ElideRight, entry.Text.width() + 0.5);
+        entry.Fill = source.Fill;
+        entry.Pen = source.Pen;
+        legend.Entries.push_back(std::move(entry));
+    };
+    if (sources.empty() || row > plot.height() || frame + h > plot.width())
+        return legend;
+    if (align == 0 || align == 1) {
+        double natural = 0;
+        for (const TLegendSource& source : sources)
+            natural = std::max(natural, width(source));
+        // The plot keeps at least the room of two lines.
+        const double w = std::min({natural, chart.width() * kLegendShare, plot.width() - 2 * h});
+        const std::size_t rows = std::min(sources.size(), static_cast<std::size_t>(plot.height() / row));
+        if (w < frame + h || rows == 0)
+            return legend;
+        const double top = plot.center().y() - static_cast<double>(rows) * row / 2;
+        const double left = align == 0 ? chart.left() : chart.right() - w;
+        for (std::size_t i = 0; i < rows; ++i)
+            add(sources[i], left, top + static_cast<double>(i) * row, w);
+        legend.Box = QRectF(left, top, w, static_cast<double>(rows) * row);
+        if (align == 0)
+            legend.Plot.setLeft(plot.left() + w);
+        else
+            legend.Plot.setRight(plot.right() - w);
+        return legend;
+    }
+    // Rows of entries, each as wide as its label and no wider than the chart.
+    const double across = chart.width() - 2 * pad;
+    const std::size_t rowsMax = static_cast<std::size_t>(std::min(chart.height() * kLegendShare,
+                                                                  plot.height() - 2 * h) / row);
+    std::vector<std::vector<std::pair<std::size_t, double>>> rows;
+    double used = 0;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const double w = std::min(width(sources[i]), across);
+        if (rows.empty() || used + w > across) {
+            if (rows.size() == rowsMax)
+                break;
+            rows.emplace_back();
+            used = 0;
+        }
+        rows.back().emplace_back(i, w);
+        used += w;
+    }
+    if (rows.empty())
+        return legend;
+    const double height = static_cast<double>(rows.size()) * row;
+    const double top = align == 2 ? plot.top() : chart.bottom() - height;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        double rowWidth = 0;
+        for (const auto& [i, w] : rows[r])
+            rowWidth += w;
+        double x = chart.center().x() - rowWidth / 2;
+        for (const auto& [i, w] : rows[r]) {
+            add(sources[i], x, top + static_cast<double>(r) * row, w);
+            x += w;
+        }
+    }
+    legend.Box = QRectF(chart.left(), top, chart.width(), height);
+    // Below a legend on top, the left axis's highest label reaches half a line above the plot.
+    if (align == 2)
+        legend.Plot.setTop(plot.top() + height + (axes ? std::round(h / 2) : 0));
+    else
+        legend.Plot.setBottom(plot.bottom() - height);
+    return legend;
+}
+
+// A legend entry for every pie slice and every other series, as Qt Charts would list them.
+std::vector<TLegendSource> LegendSources(const std::vector<TSeriesStruct>& series,
+                                         const std::vector<std::vector<TColor>>& pieColors, int lineWidth)
+{
+    std::vector<TLegendSource> sources;
+    const QPen outline(Qt::black, lineWidth);
+    for (std::size_t i = 0; i < series.size(); ++i) {
+        const TSeriesStruct& s = series[i];
+        const QColor color = platform::ToQColor(s.Color);
+        if (s.Kind == 0) {
+            for (int j = 0; j < s.GetCount(); ++j) {
+                const auto k = static_cast<std::size_t>(j);
+                sources.push_back({SliceLabel(s, j),
+                                   QBrush(k < pieColors[i].size() ? platform::ToQColor(pieColors[i][k]) : color), outline});
+            }
+            continue;
+        }
+        const QPen pen = s.Kind == 2 ? outline : QPen(s.Kind == 4 ? color.darker() : color, lineWidth);
+        sources.push_back({platform::ToQString(s.Title), QBrush(color), pen});
+    }
+    return sources;
+}
+
+void PaintLegend(QPainter& painter, const TChartLegend& legend)
+{
+    if (legend.Entries.empty())
+        return;
+    for (const TChartLegendEntry& entry : legend.Entries) {
+        painter.setPen(entry.Pen);
+        painter.setBrush(entry.Fill);
+        painter.drawRect(entry.Marker);
+    }
+    painter.setFont(legend.Font);
+    painter.setPen(legend.Color);
+    for (const TChartLegendEntry& entry : legend.Entries)
+        painter.drawText(entry.Text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                         entry.Label);
 }
 
 } // namespace
@@ -613,6 +756,7 @@ struct TChartContainer::TDrawnChart {
     int Width = 0;
     int Height = 0;
     std::optional<TChartDepth> Depth;   // with the 3-D view on
+    TChartLegend Legend;                // in scene coordinates
 };
 
 TChartContainer::TChartContainer() : TContainer(7) {}
@@ -750,12 +894,7 @@ std::unique_ptr<QChart> TChartContainer::MakeChart(const std::string& fontName, 
     chart->setTitle(platform::ToQString(title_));
     chart->setTitleFont(font);
     chart->setTitleBrush(color);
-    QLegend* legend = chart->legend();
-    legend->setVisible(legendVisible_ && !series_.empty());
-    legend->setAlignment(legendAlign_ == 0 ? Qt::AlignLeft : legendAlign_ == 2 ? Qt::AlignTop
-                         : legendAlign_ == 3 ? Qt::AlignBottom : Qt::AlignRight);
-    legend->setFont(font);
-    legend->setLabelColor(color);
+    chart->legend()->setVisible(false);   // drawn by Draw, beside the plot ChartFor leaves
 
     const auto xValue = [this](double x) { return xTypeDate_ ? DateToMSecs(x) : x; };
     const auto xText = [this](double x) {
@@ -772,9 +911,7 @@ std::unique_ptr<QChart> TChartContainer::MakeChart(const std::string& fontName, 
         if (s.Kind == 0) {
             auto* pie = new QPieSeries();
             for (int j = 0; j < s.GetCount(); ++j) {
-                const QString label = s.GetLabel(j).empty() ? platform::ToQString(platform::FloatToStr(s.GetY(j)))
-                                                            : platform::ToQString(s.GetLabel(j));
-                QPieSlice* slice = pie->append(label, s.GetY(j));
+                QPieSlice* slice = pie->append(SliceLabel(s, j), s.GetY(j));
                 if (j < static_cast<int>(pieColors_[i].size()))
                     slice->setColor(platform::ToQColor(pieColors_[i][static_cast<std::size_t>(j)]));
                 slice->setPen(QPen(Qt::black, lineWidth));
@@ -909,6 +1046,27 @@ TChartContainer::TDrawnChart& TChartContainer::ChartFor(const std::string& fontN
     const qreal half = lineWidth / 2.0;
     chart->setGeometry(half, half, width - lineWidth, height - lineWidth);
     made->Scene.setSceneRect(0, 0, width, height);
+    if (legendVisible_ && !series_.empty()) {
+        chart->layout()->activate();
+        TChartLegend& legend = made->Legend;
+        legend = LayOutLegend(LegendSources(series_, pieColors_, lineWidth),
+                              ChartFont(fontName, GetFontStyles(), fontHeight), platform::ToQColor(GetFontColor()),
+                              legendAlign_, chart->rect(), chart->plotArea(), axesVisible_);
+        if (!legend.Entries.empty()) {
+            // The axes follow a fixed plot area only in a new layout pass.
+            chart->setPlotArea(legend.Plot);
+            chart->layout()->invalidate();
+            chart->layout()->activate();
+        }
+        // From the chart's coordinates to the scene's.
+        const QPointF at = chart->pos();
+        legend.Box.translate(at);
+        legend.Plot.translate(at);
+        for (TChartLegendEntry& entry : legend.Entries) {
+            entry.Marker.translate(at);
+            entry.Text.translate(at);
+        }
+    }
     if (view3D_)
         made->Depth = TDepthBuilder(*chart, view3DWidth_, lineWidth, ChartFont(fontName, GetFontStyles(), fontHeight),
                                     platform::ToQColor(GetFontColor()))
@@ -951,13 +1109,17 @@ void TChartContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
         painter->restore();
     }
     PaintScene(drawn.Scene, *painter, into);
-    if (drawn.Depth) {
+    if (drawn.Depth || !drawn.Legend.Entries.empty())
         painter->translate(into.topLeft());
+    if (drawn.Depth) {
         painter->setClipRect(drawn.Scene.sceneRect(), Qt::IntersectClip);
         PaintDepthBodies(*painter, *drawn.Depth);
     }
+    PaintLegend(*painter, drawn.Legend);
     painter->restore();
 }
+
+const TChartLegend* TChartContainer::GetDrawnLegend() const { return drawn_ ? &drawn_->Legend : nullptr; }
 
 // ---- layout file ---------------------------------------------------------------------------------
 

@@ -1,9 +1,9 @@
 #pragma once
 // The chart container (type 7, "Chart"): one or more series (0 pie, 1 fast line, 2 bar, 3 line,
 // 4 area) with title, legend and axes, drawn through Qt Charts onto the page canvas at the
-// device's resolution and zoom. With the 3-D view on, the series are drawn as bodies of
-// View3DWidth percent depth over Qt's layout of axes and legend (walls behind them unless a pie
-// hides the axes; a pie as a tilted disc). Mark backgrounds, arrow and tick lengths are kept and
+// device's resolution and zoom; the legend is laid out and drawn here, beside the plot area it
+// leaves to Qt. With the 3-D view on, the series are drawn as bodies of View3DWidth percent depth
+// over Qt's layout of axes (walls behind them unless a pie hides the axes; a pie as a tilted disc). Mark backgrounds, arrow and tick lengths are kept and
 // saved but not drawn.
 //
 // Series text (TSeriesStruct::GetData): MarksVisible (1/0), Color, Title, Kind, point count, then
@@ -13,10 +13,35 @@
 // text of the series texts).
 #include "layout/Ucontainer.h"
 
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QPen>
+#include <QRectF>
+#include <QString>
+
 #include <memory>
+#include <vector>
 
 class QChart;
 class QPainter;
+
+// A chart's legend as drawn: boxes in the chart's pixels from its top left.
+struct TChartLegendEntry {
+    QRectF Marker;
+    QRectF Text;
+    QString Label;   // elided to the room there is
+    QBrush Fill;
+    QPen Pen;
+};
+
+struct TChartLegend {
+    QRectF Box;    // empty when no legend is drawn
+    QRectF Plot;   // the plot area left beside it
+    QFont Font;
+    QColor Color;
+    std::vector<TChartLegendEntry> Entries;   // those that fit, in the series' order
+};
 
 struct TSeriesData {
     double X = 0;
@@ -128,6 +153,8 @@ public:
     std::unique_ptr<QChart> MakeChart(const std::string& fontName, int fontHeight, int lineWidth) const;
     // How many charts Draw has built (a kept chart is drawn again until something changes).
     int GetChartBuilds() const { return chartBuilds_; }
+    // The legend of the chart Draw built last; null before any.
+    const TChartLegend* GetDrawnLegend() const;
 
 private:
     struct TDrawnChart;
