@@ -562,7 +562,7 @@ TChartLegend LayOutLegend(const std::vector<TLegendSource>& sources, const QFont
     const double h = metrics.height();
     const double marker = std::round(h / 2), pad = std::round(h / 4), gap = std::round(h / 3);
     const double row = std::round(h * 1.5);
-    const double frame = pad + marker + gap + pad;   // an entry's width beside its label
+    const double frame = pad + marker + gap + 2 * pad;   // an entry's width beside its label
     const auto width = [&](const TLegendSource& source) { return frame + metrics.horizontalAdvance(source.Label); };
     const auto add = [&](const TLegendSource& source, double x, double y, double w) {
         TChartLegendEntry entry;
