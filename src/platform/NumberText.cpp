@@ -3,6 +3,8 @@
 #include "platform/Errors.h"
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -93,12 +95,43 @@ std::string NonFinite(double value)
     return {};
 }
 
+// Whether |value| (finite) lies exactly halfway between two numbers of `decimals` fraction digits:
+// its exact expansion then ends one digit after them, in a 5, which is when its lowest set bit is
+// worth 2^-(decimals + 1).
+bool IsDecimalTie(double value, int decimals)
+{
+    if (value == 0)
+        return false;
+    int exponent = 0;
+    const double mantissa = std::frexp(std::fabs(value), &exponent);
+    const auto bits = static_cast<std::uint64_t>(std::ldexp(mantissa, 53));   // value = bits * 2^(exponent - 53)
+    return exponent - 53 + std::countr_zero(bits) == -(decimals + 1);
+}
+
+// |value| rounded half away from zero to `decimals` fraction digits. Rounding to nearest, as
+// to_chars does, differs from it only on a tie, which takes the exact expansion.
+Decimal Rounded(double value, int decimals)
+{
+    if (IsDecimalTie(value, decimals))
+        return RoundToDecimals(value, decimals);
+    std::array<char, 1500> buf;
+    const auto result =
+        std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(value), std::chars_format::fixed, decimals);
+    const std::string_view text(buf.data(), static_cast<std::size_t>(result.ptr - buf.data()));
+    const std::size_t point = text.find('.');
+    Decimal d;
+    d.integer = std::string(text.substr(0, point));
+    if (point != std::string_view::npos)
+        d.fraction = std::string(text.substr(point + 1));
+    return d;
+}
+
 std::string Formatted(double value, int decimals, bool grouped, const char* sign)
 {
     if (!std::isfinite(value))
         return NonFinite(value);
     decimals = decimals < 0 ? 0 : (decimals > 1074 ? 1074 : decimals);
-    const Decimal d = RoundToDecimals(value, decimals);
+    const Decimal d = Rounded(value, decimals);
     std::string out;
     if (std::signbit(value) && !IsZeroDigits(d))
         out += '-';

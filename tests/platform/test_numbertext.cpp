@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -97,6 +99,44 @@ TEST(NumberText, FormattingExamples)
 {
     for (const auto& [got, expected] : FormattingExamples())
         EXPECT_EQ(got, expected);
+}
+
+// Rounding at any number of decimals matches half-away-from-zero rounding of the exact binary
+// value, for ties (multiples of a power of two) and near-ties as well as arbitrary values.
+TEST(NumberText, FixedFormatRoundsTheExactValueHalfAwayFromZero)
+{
+    // The exact expansion, then half away from zero, digit by digit.
+    const auto reference = [](double value, int decimals) {
+        std::vector<char> buf(2000);
+        const auto end = std::to_chars(buf.data(), buf.data() + buf.size(), std::fabs(value), std::chars_format::fixed, 1074).ptr;
+        std::string text(buf.data(), end);
+        const std::size_t point = text.find('.');
+        std::string digits = text.substr(0, point) + text.substr(point + 1, static_cast<std::size_t>(decimals));
+        if (text[point + 1 + static_cast<std::size_t>(decimals)] >= '5') {
+            std::size_t i = digits.size();
+            while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
+            if (i == 0) digits.insert(digits.begin(), '1');
+            else ++digits[i - 1];
+        }
+        std::string out = digits.substr(0, digits.size() - static_cast<std::size_t>(decimals));
+        if (decimals > 0) out += "." + digits.substr(digits.size() - static_cast<std::size_t>(decimals));
+        const bool zero = digits.find_first_not_of('0') == std::string::npos;
+        return (std::signbit(value) && !zero ? "-" : "") + out;
+    };
+    std::vector<double> values;
+    std::uint64_t seed = 88172645463325252ULL;
+    const auto next = [&] { seed ^= seed << 13; seed ^= seed >> 7; seed ^= seed << 17; return seed; };
+    for (int i = 0; i < 2000; ++i) {
+        const double unit = std::ldexp(1.0, static_cast<int>(next() % 12) - 8);   // 2^-8 .. 2^3
+        const double tie = static_cast<double>(static_cast<std::int64_t>(next() % 2000000) - 1000000) * unit;
+        values.insert(values.end(), {tie, std::nextafter(tie, 1e300), std::nextafter(tie, -1e300),
+                                     std::ldexp(static_cast<double>(next() >> 11), static_cast<int>(next() % 80) - 60)});
+    }
+    for (double v : {0.0, -0.0, 5e-324, 1e300, 0.05, 0.005, 1.005, 2.675})
+        values.push_back(v);
+    for (double v : values)
+        for (int decimals : {0, 1, 2, 3, 4})
+            ASSERT_EQ(FormatFixed(v, decimals), reference(v, decimals)) << std::hexfloat << v << " " << decimals;
 }
 
 TEST(NumberText, FormattingDoesNotDependOnTheProcessLocale)
