@@ -597,8 +597,8 @@ TChartLegend LayOutLegend(const std::vector<TLegendSource>& sources, const QFont
     }
     // Rows of entries, each as wide as its label and no wider than the chart.
     const double across = chart.width() - 2 * pad;
-    const std::size_t rowsMax = static_cast<std::size_t>(std::min(chart.height() * kLegendShare,
-                                                                  plot.height() - 2 * h) / row);
+    const std::size_t rowsMax =
+        static_cast<std::size_t>(std::max(0.0, std::min(chart.height() * kLegendShare, plot.height() - 2 * h)) / row);
     std::vector<std::vector<std::pair<std::size_t, double>>> rows;
     double used = 0;
     for (std::size_t i = 0; i < sources.size(); ++i) {

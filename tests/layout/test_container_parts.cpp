@@ -779,6 +779,15 @@ TEST_F(PartsTest, ChartLegendStandsBesideThePlot)
     EXPECT_LT(legend->Entries.size(), 60u);
     EXPECT_EQ(legend->Entries.front().Label, QStringLiteral("品0"));
     EXPECT_TRUE(inside(legend->Box, QRectF(0, 0, 300, 200)));
+
+    // A chart too small for a legend on any side draws none rather than one over the plot.
+    for (int align = 0; align < 4; ++align) {
+        pie->SetLegendAlign(align);
+        bitmap.FillRect({0, 0, 400, 300}, 0xFFFFFF);
+        pie->Draw(10, 20, {0, 0, 40, 24}, 10000, bitmap, 1, 1, true);
+        for (const TChartLegendEntry& entry : pie->GetDrawnLegend()->Entries)
+            EXPECT_TRUE(inside(entry.Marker, QRectF(0, 0, 40, 24))) << align;
+    }
 }
 
 // An area series does not own the line it is made of: the chart's series must take it along.
