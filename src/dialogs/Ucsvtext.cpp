@@ -164,16 +164,13 @@ TCsvFile ParseCsvBytes(std::string_view bytes, const std::string& path)
     if (bom) bytes.remove_prefix(kUtf8Bom.size());
     if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos)
         Refuse(path, LineOf(bytes, nul), "NUL文字が含まれています。");
-    bool high = false;
-    for (char c : bytes) high = high || static_cast<unsigned char>(c) >= 0x80;
-    const bool utf8 = platform::IsValidUtf8(bytes);
+    // One pass: the ASCII before the first high byte, then UTF-8 from there.
+    const std::size_t ascii = platform::AsciiPrefixLength(bytes);
+    const bool high = ascii < bytes.size();
+    const std::size_t malformed = platform::Utf8ErrorOffset(bytes, ascii);
+    const bool utf8 = malformed == std::string_view::npos;
     if (bom || (high && utf8)) {
-        if (!utf8) {
-            std::size_t pos = 0;
-            char32_t cp = 0;
-            while (platform::TryNextCodePoint(bytes, pos, cp)) {}
-            Refuse(path, LineOf(bytes, pos), "文字コードを変換できません。");
-        }
+        if (!utf8) Refuse(path, LineOf(bytes, malformed), "文字コードを変換できません。");
         file.Encoding = TCsvEncoding::Utf8;
         file.Rows = ParseSpreadsheetCsv(bytes, path);
     } else {

@@ -62,6 +62,11 @@ TEST(CsvText, EncodingDecision)
         {"\xEF\xBB\xBF" "a b,c", TCsvEncoding::Utf8, "a b|c"},           // BOM: spreadsheet rules
         {"crème brûlée,1", TCsvEncoding::Utf8, "crème brûlée|1"},     // well-formed UTF-8 without BOM
         {"醤油,\"x\"\"y\"", TCsvEncoding::Utf8, "醤油|x\"y"},
+        // Well-formed UTF-8 first, code page 932 after a long run of ASCII: the whole file decides.
+        {"abcdefghijklmnop,crème\r\n" + platform::Utf8ToSjis("醤油"), TCsvEncoding::Sjis,
+         "abcdefghijklmnop|cr\uFF83\uFF68me/醤油"},
+        {std::string(40, 'a') + "\r\n" + std::string(17, 'b') + ",é", TCsvEncoding::Utf8,
+         "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa/bbbbbbbbbbbbbbbbb|é"},
     };
     for (const auto& c : cases) {
         const TCsvFile file = ParseCsvBytes(c.bytes, "t.csv");
@@ -103,6 +108,9 @@ TEST(CsvText, RefusalsNameTheLine)
         {bom + "a\nb\n\"open\n\nx", "/d/t.csv\n3行目: 引用符が閉じていません。"},
         {bom + "a\n\"q\"x,b", "/d/t.csv\n2行目: 閉じた引用符の後に文字があります。"},
         {bom + "a\r\n\xC3", "/d/t.csv\n2行目: 文字コードを変換できません。"},
+        {bom + "abcdefghij\r\nklmnop\nqrs\rcrème\n\xE3\x83", "/d/t.csv\n5行目: 文字コードを変換できません。"},
+        {bom + "レ\r\n\xED\xA0\x80\r\n", "/d/t.csv\n2行目: 文字コードを変換できません。"},   // a surrogate
+        {bom + "\xFF\r\n" + std::string("a\0", 2), "/d/t.csv\n2行目: NUL文字が含まれています。"},
         {"ok\r\n\x81\x20\r\n", "/d/t.csv\n2行目: 文字コードを変換できません。"},
         {"a\n\"b,c\n", "/d/t.csv\n2行目: 引用符が閉じていません。"},
     };
