@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/StringList.h"
 
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -27,6 +28,15 @@ int LineOf(std::string_view bytes, std::size_t offset)
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::size_t CountLineFeeds(std::string_view text)
+{
+    std::size_t count = 0;
+    for (const char* p = text.data(), *end = p + text.size();
+         (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))); ++p)
+        ++count;
+    return count;
+}
 
 // True when every quoted piece of a line read as comma text has its closing quote.
 bool QuotesClosed(std::string_view line)
@@ -91,6 +101,7 @@ TCsvRows ParseSjis(std::string_view bytes, const std::string& path)
 TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path)
 {
     TCsvRows rows;
+    rows.reserve(CountLineFeeds(utf8) + 1);
     std::vector<std::string> row;
     std::string field;
     std::size_t p = 0;
@@ -136,12 +147,12 @@ TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path)
             while (p < n && IsBlank(utf8[p])) ++p;
             if (p < n && utf8[p] != ',' && utf8[p] != '\r' && utf8[p] != '\n')
                 Refuse(path, line, "閉じた引用符の後に文字があります。");
+            row.push_back(std::move(field));
         } else {
             const std::size_t start = p;
             while (p < n && utf8[p] != ',' && utf8[p] != '\r' && utf8[p] != '\n') ++p;
-            field.assign(utf8.substr(start, p - start));
+            row.emplace_back(utf8.substr(start, p - start));
         }
-        row.push_back(std::move(field));
         if (p < n && utf8[p] == ',') {
             ++p;
             continue;
