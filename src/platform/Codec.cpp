@@ -366,7 +366,8 @@ std::size_t SjisLengthBound(std::string_view utf8)
 
 std::string_view SjisTruncate(std::string_view utf8, std::size_t limit)
 {
-    if (IsValidUtf8(utf8) && SjisLengthBound(utf8) <= limit) return utf8;
+    // The bound never passes the UTF-8 byte count: a text within the limit in bytes needs no count.
+    if (IsValidUtf8(utf8) && (utf8.size() <= limit || SjisLengthBound(utf8) <= limit)) return utf8;
     if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return utf8.substr(0, limit);
     if (SjisLength(utf8) <= limit) return utf8;
