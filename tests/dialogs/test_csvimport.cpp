@@ -52,6 +52,10 @@ TEST(CsvImportRules, ToNumber)
         {"12-3", 123},         {"0.5kg", 0.5},          {" 3 ", 3},            {"1, 200", 1200},
         {"12,50", NAN},        {"1,2345", NAN},         {"¥", NAN},            {"１２００", NAN},
         {".", NAN},            {"1.2.3", NAN},          {"", NAN},             {"abc", NAN},
+        // Texts longer than the digits kept on the stack.
+        {"1000000000000000000000000000000000000000000000000000000000000000000000", 1e69},
+        {"仕入れ単価（税込み、配送料と梱包材の費用を含む）¥12,345.5円", 12345.5},
+        {"仕入れ単価（税込み、配送料と梱包材の費用を含む）12,34円", NAN},
     };
     for (const auto& c : cases) {
         const std::optional<double> value = ToNumber(c.text);
@@ -201,6 +205,25 @@ TEST(CsvImportRules, CollectNamesOfAllRecordsOfALine)
     EXPECT_EQ(CollectNames(grid, fields, 2, TCsvNameKind::Unit),
               (std::vector<std::string>{"g", "kg", "kg ", "本", "袋"}));
     EXPECT_TRUE(CollectNames(grid, fields, 2, TCsvNameKind::Dealer).empty());
+}
+
+// Every cell of a name column takes its own kind's id and registered name, however often the text
+// repeats and whatever another kind calls by the same text; a kind without a map gives 0 and "".
+TEST(CsvImportRules, CompleteGridNamesEachCellByItsKind)
+{
+    const TPriorityItem fields = Fields({F::Data, F::Form_Key, F::BuyUnit_Key, F::UseUnit_Key, F::Dealer_Key});
+    const TCsvGrid grid = Table("a,個,個,キロ,x\nb,袋,kg,個,x\nc,個,箱,kg,y\nd,個,個,キロ,x");
+    TCsvNameMap forms, units;
+    forms.AddItem(11, "個");
+    forms.AddItem(12, "袋");
+    units.AddItem(21, "個");
+    units.AddItem(22, "kg");
+    units.AddUnknownItem("キロ");
+    units.AddUnknownItem("箱");   // left unmapped
+    ASSERT_TRUE(units.SetItem(0, 1));
+    const TCsvCompleteGrid complete = BuildCompleteGrid(grid, fields, 1, {}, {nullptr, &forms, &units, nullptr});
+    EXPECT_EQ(GetCSV(complete.Grid), "a,個,個,kg\r\nb,袋,kg,個\r\nc,個,,kg\r\nd,個,個,kg\r\n");
+    EXPECT_EQ(ImportText(complete, fields), "a,11,21,22,0\r\nb,12,22,21,0\r\nc,11,0,22,0\r\nd,11,21,22,0\r\n");
 }
 
 class CsvImportDb : public ::testing::Test {
