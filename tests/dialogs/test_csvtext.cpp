@@ -8,6 +8,7 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -140,6 +141,68 @@ TEST(CsvText, SavesInTheLoadedEncodingAndNeverLoseText)
     EXPECT_THROW(WriteCsvFile(folder.File("dir.csv"), "x\r\n", TCsvEncoding::Sjis), platform::FileError);
     EXPECT_TRUE(std::filesystem::is_directory(folder.File("dir.csv")));
     EXPECT_THROW(ReadCsvFile(folder.File("missing.csv")), platform::Error);
+}
+
+// Every cell, fixed ones included, row by row, after the counts.
+std::string Cells(const TCsvGrid& grid)
+{
+    std::string out = std::to_string(grid.GetColCount()) + "x" + std::to_string(grid.GetRowCount());
+    for (int row = 0; row < grid.GetRowCount(); ++row)
+        for (int col = 0; col < grid.GetColCount(); ++col) out += (col ? "|" : "/") + grid.GetCell(col, row);
+    return out;
+}
+
+// Read into a grid, a file leaves the cells SetRows leaves over any earlier content (more or fewer
+// rows and columns, longer texts, fixed rows and columns); a file that cannot be read, however late
+// its fault, leaves the grid as it was.
+TEST(CsvText, ReadIntoAGridAsSetRowsFillsIt)
+{
+    TempFolder folder;
+    const std::string path = folder.File("g.csv");
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string files[] = {
+        "", bom, bom + "a", bom + "a,b,c\r\nd\r\n\"e\r\nf\",\"g\"\"h\"  ,\n", "crème,\"a,b\"\n\n,x,y,z,w\r",
+        platform::Utf8ToSjis("醤油,\"a b\"\r\n鶏"), "a b,c",
+    };
+    std::vector<TCsvGrid> earlier;
+    for (const auto [cols, rows, fixedCols, fixedRows] : {std::array{1, 1, 0, 0}, std::array{3, 2, 0, 1},
+                                                          std::array{8, 20, 1, 1}, std::array{2, 5, 1, 0}}) {
+        TCsvGrid grid(cols, rows);
+        grid.SetFixedCols(fixedCols);
+        grid.SetFixedRows(fixedRows);
+        for (int row = 0; row < rows; ++row)
+            for (int col = 0; col < cols; ++col)
+                grid.SetCell(col, row, "an earlier cell longer than a short string " + std::to_string(col * 100 + row));
+        earlier.push_back(grid);
+    }
+    for (const std::string& file : files) {
+        platform::WriteFileAtomic(path, file);
+        for (const TCsvGrid& before : earlier) {
+            SCOPED_TRACE(file + " over " + Cells(before).substr(0, 6));
+            TCsvGrid expected = before;
+            const TCsvFile rows = ReadCsvFile(path);
+            SetRows(expected, rows.Rows);
+            TCsvGrid read = before;
+            EXPECT_EQ(ReadCsvFile(path, read), rows.Encoding);
+            EXPECT_EQ(Cells(read), Cells(expected));
+        }
+    }
+
+    std::string rows;
+    for (int i = 0; i < 200; ++i) rows += "crème " + std::to_string(i) + ",x\r\n";
+    for (const std::string& bad : {bom + rows + "\"open", bom + rows + "\"q\"x", bom + rows + "\xC3", rows + std::string(1, '\0')}) {
+        platform::WriteFileAtomic(path, bad);
+        for (const TCsvGrid& before : earlier) {
+            TCsvGrid read = before;
+            try {
+                ReadCsvFile(path, read);
+                ADD_FAILURE() << "no error";
+            } catch (const platform::FileError& e) {
+                EXPECT_EQ(path + Error(bad).substr(std::string("/d/t.csv").size()), e.what());
+            }
+            EXPECT_EQ(Cells(read), Cells(before));
+        }
+    }
 }
 
 // Random tables written in both encodings come back cell for cell; random mutations of such
