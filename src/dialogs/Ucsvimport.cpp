@@ -516,8 +516,12 @@ std::string ImportText(const TCsvCompleteGrid& complete, const TPriorityItem& fi
         }
         for (int i = 0; i < n; ++i) {
             if (i > 0) text += ',';
-            if (names[Index(i)]) text += std::to_string(complete.GetId(i, row));
-            else text += platform::QuoteCommaItem(complete.Grid.GetCell(i, row));
+            if (names[Index(i)]) {
+                char digits[12];
+                text.append(digits, std::to_chars(digits, digits + sizeof digits, complete.GetId(i, row)).ptr);
+            } else {
+                platform::AppendCommaItem(text, complete.Grid.GetCell(i, row));
+            }
         }
         text += "\r\n";
     }
