@@ -88,7 +88,7 @@ void AssignNumberText(std::string& out, double value)
     if (value == std::floor(value) && std::fabs(value) < 1e15) {
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value)).ptr;
-        out.assign(digits, end);
+        out.assign(digits, static_cast<std::size_t>(end - digits));
         return;
     }
     out = platform::FloatToStr(value);
@@ -518,7 +518,8 @@ std::string ImportText(const TCsvCompleteGrid& complete, const TPriorityItem& fi
             if (i > 0) text += ',';
             if (names[Index(i)]) {
                 char digits[12];
-                text.append(digits, std::to_chars(digits, digits + sizeof digits, complete.GetId(i, row)).ptr);
+                const char* end = std::to_chars(digits, digits + sizeof digits, complete.GetId(i, row)).ptr;
+                text.append(digits, static_cast<std::size_t>(end - digits));
             } else {
                 platform::AppendCommaItem(text, complete.Grid.GetCell(i, row));
             }
