@@ -44,15 +44,6 @@ QElapsedTimer& PumpClock()
     return clock;
 }
 
-// The bar shows `steps` progress calls. Set before anything can look at it (a paint, events let
-// through, the question, the end) rather than at every record: a step of a QProgressBar costs more
-// than a record.
-void ShowSteps(QProgressBar* bar, int steps)
-{
-    steps = std::min(steps, bar->maximum());
-    if (bar->value() != steps) bar->setValue(steps);
-}
-
 } // namespace
 
 // The program's icon at 48 × 48, compiled into the library.
@@ -263,6 +254,7 @@ void TExecuteDialog::Start()
     const int operation = std::exchange(operation_, opNone);
     running_ = true;
     steps_ = 0;
+    recordText_.reset();
     failedRow_ = 0;
     failedText_.clear();
     paintClock_.start();
@@ -328,8 +320,9 @@ void TExecuteDialog::EndRun(int operation, bool completed, bool ok)
         if (operation == opInsertData && failedRow_ > 0)
             end += "\n" + std::to_string(failedRow_) + "行目: " + failedText_;
     }
+    recordText_.reset();   // the end text takes its place
     label_->setText(platform::ToQString(end));
-    ShowSteps(progressBar_, steps_);
+    ShowProgress();
     // A window that closes itself is not painted again; it closes with updates off until then.
     if (autoClose_ && !failed)
         QMetaObject::invokeMethod(this, &QDialog::accept, Qt::QueuedConnection);
@@ -342,14 +335,14 @@ void TExecuteDialog::Progress(TVktObject*, const std::string& text, bool& cont, 
 {
     const bool recordOk = cont;
     ++steps_;
-    if (tag == 0) label_->setText(platform::ToQString(text));
+    if (tag == 0) recordText_ = text;
     PaintProgress(false);
     // Posted events (a queued click) are seen at every record, the window system's (a click on
     // Cancel) within kPumpIntervalMs: letting those through at every record cost more than the
     // records themselves.
     if (PumpClock().elapsed() >= kPumpIntervalMs) {
         PumpClock().start();
-        ShowSteps(progressBar_, steps_);
+        ShowProgress();
         platform::PumpEvents();
     } else {
         QCoreApplication::sendPostedEvents();
@@ -363,7 +356,7 @@ void TExecuteDialog::Progress(TVktObject*, const std::string& text, bool& cont, 
         return;
     }
     if (cancel_) {
-        ShowSteps(progressBar_, steps_);
+        ShowProgress();
         if (!platform::AskYesNo("キャンセルしますか？", "確認", false)) cancel_ = false;
     }
     cont = !cancel_;
@@ -373,10 +366,20 @@ void TExecuteDialog::PaintProgress(bool now)
 {
     if (!now && paintClock_.isValid() && paintClock_.elapsed() < kPaintIntervalMs) return;
     paintClock_.start();
-    ShowSteps(progressBar_, steps_);
+    ShowProgress();
     setUpdatesEnabled(true);
     if (isVisible()) repaint();
     if (running_) setUpdatesEnabled(false);
+}
+
+void TExecuteDialog::ShowProgress()
+{
+    const int steps = std::min(steps_, progressBar_->maximum());
+    if (progressBar_->value() != steps) progressBar_->setValue(steps);
+    if (recordText_) {
+        label_->setText(platform::ToQString(*recordText_));
+        recordText_.reset();
+    }
 }
 
 void TExecuteDialog::BtnCancelClick()

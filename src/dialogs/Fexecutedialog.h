@@ -32,6 +32,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -125,6 +126,10 @@ private:
     void EndRun(int operation, bool completed, bool ok);
     // Paints the bar and label at most every 50 ms while a routine runs (`now`: at once).
     void PaintProgress(bool now);
+    // The bar shows the progress calls so far and the label the last record's text. Set before
+    // anything can look at them (a paint, events let through, the question, the end) rather than
+    // at every record: a step of a QProgressBar, or a new text of a QLabel, costs more than a record.
+    void ShowProgress();
     void BtnCancelClick();
 
     bool cancel_ = false;
@@ -140,6 +145,7 @@ private:
     bool running_ = false;
     bool startQueued_ = false;
     int steps_ = 0;                        // progress calls of the current run
+    std::optional<std::string> recordText_;   // the last record's text, not shown yet
     int failedRow_ = 0;                    // 1-based row whose record failed, 0 none
     std::string failedText_;
     QElapsedTimer paintClock_;
