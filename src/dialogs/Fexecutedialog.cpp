@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
@@ -36,12 +37,23 @@ constexpr const char* kFinished = "終了しました。";
 constexpr const char* kCancelled = "実行はキャンセルされました。";
 constexpr const char* kFailed = "エラーのため実行を中断しました。";
 
-// When the running routine last let the window system's events through. Runs do not overlap but
-// for a nested one, which only moves the next pass.
-QElapsedTimer& PumpClock()
+// The clock of running routines, read once per record.
+const QElapsedTimer& RunClock()
 {
-    static QElapsedTimer clock;
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
     return clock;
+}
+
+// When the running routine next lets the window system's events through, on RunClock. Runs do not
+// overlap but for a nested one, which only moves the next pass.
+qint64& NextPump()
+{
+    static qint64 due = 0;
+    return due;
 }
 
 } // namespace
@@ -257,8 +269,8 @@ void TExecuteDialog::Start()
     recordText_.reset();
     failedRow_ = 0;
     failedText_.clear();
-    paintClock_.start();
-    PumpClock().start();
+    paintDue_ = RunClock().elapsed() + kPaintIntervalMs;
+    NextPump() = RunClock().elapsed() + kPumpIntervalMs;
     bool ok = false;
     const bool completed = platform::Guard([&] {
         struct Running {   // the run ends however the routine leaves
@@ -267,7 +279,7 @@ void TExecuteDialog::Start()
             {
                 dialog.running_ = false;
                 // A raise is reported with the window showing its last state behind the error.
-                if (std::uncaught_exceptions() > 0) dialog.PaintProgress(true);
+                if (std::uncaught_exceptions() > 0) dialog.PaintProgress();
             }
         } running{*this};
         setUpdatesEnabled(false);
@@ -327,7 +339,7 @@ void TExecuteDialog::EndRun(int operation, bool completed, bool ok)
     if (autoClose_ && !failed)
         QMetaObject::invokeMethod(this, &QDialog::accept, Qt::QueuedConnection);
     else
-        PaintProgress(true);
+        PaintProgress();
     autoClose_ = false;
 }
 
@@ -336,12 +348,13 @@ void TExecuteDialog::Progress(TVktObject*, const std::string& text, bool& cont, 
     const bool recordOk = cont;
     ++steps_;
     if (tag == 0) recordText_ = text;
-    PaintProgress(false);
+    const qint64 clock = RunClock().elapsed();
+    if (clock >= paintDue_) PaintProgress();
     // Posted events (a queued click) are seen at every record, the window system's (a click on
     // Cancel) within kPumpIntervalMs: letting those through at every record cost more than the
     // records themselves.
-    if (PumpClock().elapsed() >= kPumpIntervalMs) {
-        PumpClock().start();
+    if (clock >= NextPump()) {
+        NextPump() = clock + kPumpIntervalMs;
         ShowProgress();
         platform::PumpEvents();
     } else {
@@ -362,10 +375,9 @@ void TExecuteDialog::Progress(TVktObject*, const std::string& text, bool& cont, 
     cont = !cancel_;
 }
 
-void TExecuteDialog::PaintProgress(bool now)
+void TExecuteDialog::PaintProgress()
 {
-    if (!now && paintClock_.isValid() && paintClock_.elapsed() < kPaintIntervalMs) return;
-    paintClock_.start();
+    paintDue_ = RunClock().elapsed() + kPaintIntervalMs;
     ShowProgress();
     setUpdatesEnabled(true);
     if (isVisible()) repaint();

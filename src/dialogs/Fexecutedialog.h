@@ -28,7 +28,6 @@
 #include "widgets/Fvktform.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 
 #include <array>
 #include <cstdint>
@@ -124,8 +123,8 @@ private:
     bool RunRoutine(int operation);
     // `completed`: the routine returned (did not raise), with `ok`.
     void EndRun(int operation, bool completed, bool ok);
-    // Paints the bar and label at most every 50 ms while a routine runs (`now`: at once).
-    void PaintProgress(bool now);
+    // Paints the bar and label now; a routine's progress calls paint them at most every 50 ms.
+    void PaintProgress();
     // The bar shows the progress calls so far and the label the last record's text. Set before
     // anything can look at them (a paint, events let through, the question, the end) rather than
     // at every record: a step of a QProgressBar, or a new text of a QLabel, costs more than a record.
@@ -148,7 +147,7 @@ private:
     std::optional<std::string> recordText_;   // the last record's text, not shown yet
     int failedRow_ = 0;                    // 1-based row whose record failed, 0 none
     std::string failedText_;
-    QElapsedTimer paintClock_;
+    qint64 paintDue_ = 0;                  // when a progress call paints next, on the run clock
 
     QLabel* image_ = nullptr;
     QLabel* label_ = nullptr;
