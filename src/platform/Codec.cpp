@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -68,16 +69,14 @@ bool DecodeUtf8(std::string_view s, std::size_t& pos, char32_t& cp)
     return true;
 }
 
-// Moves `pos` over the whole words of ASCII bytes that start there, eight bytes at a time.
-inline void SkipAsciiWords(std::string_view bytes, std::size_t& pos)
+// The number of ASCII bytes that a word of eight loaded bytes starts with (8 when all are).
+inline std::size_t AsciiLead(std::uint64_t word)
 {
-    std::uint64_t word;
-    while (pos + sizeof word <= bytes.size()) {
-        std::memcpy(&word, bytes.data() + pos, sizeof word);
-        if (word & 0x8080808080808080ULL)
-            return;
-        pos += sizeof word;
-    }
+    const std::uint64_t high = word & 0x8080808080808080ULL;
+    if (!high)
+        return sizeof word;
+    const int bits = std::endian::native == std::endian::little ? std::countr_zero(high) : std::countl_zero(high);
+    return static_cast<std::size_t>(bits) / 8;
 }
 
 // One iconv descriptor per thread and direction, opened on first use and reset before each call.
@@ -164,7 +163,14 @@ constexpr std::array<char16_t, 32> kCp1252High = {
 std::size_t AsciiPrefixLength(std::string_view bytes)
 {
     std::size_t pos = 0;
-    SkipAsciiWords(bytes, pos);
+    std::uint64_t word;
+    while (pos + sizeof word <= bytes.size()) {
+        std::memcpy(&word, bytes.data() + pos, sizeof word);
+        const std::size_t lead = AsciiLead(word);
+        pos += lead;
+        if (lead < sizeof word)
+            return pos;
+    }
     while (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80)
         ++pos;
     return pos;
@@ -179,25 +185,28 @@ std::size_t Utf8ErrorOffset(std::string_view bytes, std::size_t from)
     std::size_t pos = from;
     while (pos < n) {
         const unsigned b0 = s[pos];
-        if (b0 < 0x80) {
-            ++pos;
-            SkipAsciiWords(bytes, pos);
-            continue;
-        }
         auto tail = [&](std::size_t i) { return (s[pos + i] & 0xC0) == 0x80; };
-        if (b0 < 0xC2) {
-            return pos;
-        } else if (b0 < 0xE0) {
-            if (n - pos < 2 || !tail(1))
-                return pos;
-            pos += 2;
-        } else if (b0 < 0xF0) {
-            if (n - pos < 3)
-                return pos;
+        if (b0 < 0x80) {
+            // Up to the next high byte of the word in one step.
+            std::uint64_t word;
+            if (n - pos >= sizeof word) {
+                std::memcpy(&word, s + pos, sizeof word);
+                pos += AsciiLead(word);
+            } else {
+                ++pos;
+            }
+        } else if ((b0 & 0xF0) == 0xE0 && n - pos >= 3) {
+            // The three-byte forms (CJK) first.
             const unsigned b1 = s[pos + 1];
             if (b1 < (b0 == 0xE0 ? 0xA0u : 0x80u) || b1 > (b0 == 0xED ? 0x9Fu : 0xBFu) || !tail(2))
                 return pos;
             pos += 3;
+        } else if (b0 < 0xC2 || (b0 >= 0xE0 && b0 < 0xF0)) {
+            return pos;   // a continuation or overlong lead byte, or a three-byte form cut short
+        } else if (b0 < 0xE0) {
+            if (n - pos < 2 || !tail(1))
+                return pos;
+            pos += 2;
         } else if (b0 < 0xF5) {
             if (n - pos < 4)
                 return pos;

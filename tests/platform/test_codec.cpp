@@ -87,7 +87,7 @@ TEST(Utf8, ErrorOffsetIsWhereTheDecoderStops)
         while (TryNextCodePoint(text, pos, cp)) {}
         return pos == text.size() ? std::string_view::npos : pos;
     };
-    for (const std::string prefix : {"", "ab", "レ1234567"}) {
+    for (const std::string prefix : {"", "ab", "レ1234567", "abcdefghijklm"}) {
         std::string text;
         const std::function<void(int)> extend = [&](int left) {
             const std::size_t expected = decoderStop(text);
