@@ -194,7 +194,8 @@ TCsvCheck CheckGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLi
             try {
                 if (family == 7) {
                     source = buy >= 0 ? buy : use;
-                    derived = InsertFoodPrices(given(use), given(buy), given(quantity), given(yield)).UsePrice.ToDouble();
+                    derived =
+                        InsertFoodPrices(given(use), given(buy), given(quantity), given(yield)).UsePrice.ToDouble();
                 } else if (family == 8 || family == 9) {
                     source = total;
                     derived = InsertCookPrices(given(complete), given(total)).UsePrice.ToDouble();
@@ -486,7 +487,8 @@ void BuildCompleteGrid(TCsvCompleteGrid& complete, const TCsvGrid& grid, const T
                     if (value) AssignNumberText(shown, *value);
                     else shown.clear();
                 } else {
-                    shown.assign(column.Size > 0 ? platform::SjisTruncate(text, Index(column.Size)) : std::string_view(text));
+                    shown.assign(column.Size > 0 ? platform::SjisTruncate(text, Index(column.Size))
+                                                 : std::string_view(text));
                 }
             }
         }

@@ -6,6 +6,7 @@
 #include "data/Ufilterstruct.h"
 #include "data/Uvktdbstruct.h"
 #include "database/Uvktobject.h"
+#include "dialogs/CsvGridCells.h"
 #include "dialogs/Ucsvimport.h"
 #include "support/screens/SampleDatabase.h"
 
@@ -30,15 +31,6 @@ TCsvGrid Table(const char* csv)
     grid.SetFixedRows(1);
     SetCSV(grid, csv);
     return grid;
-}
-
-// Every cell, fixed ones included, row by row.
-std::string Cells(const TCsvGrid& grid)
-{
-    std::string out = std::to_string(grid.GetColCount()) + "x" + std::to_string(grid.GetRowCount());
-    for (int row = 0; row < grid.GetRowCount(); ++row)
-        for (int col = 0; col < grid.GetColCount(); ++col) out += (col ? "|" : "/") + grid.GetCell(col, row);
-    return out;
 }
 
 TEST(CsvImportRules, ToNumber)
@@ -303,11 +295,12 @@ TEST_F(CsvImportDb, CompleteGridAndImportTextMakeTheRecords)
     const TCsvGrid other = Table("X,abc\nZ,12");
     BuildCompleteGrid(reused, other, fewer, 1, {}, {&classes, nullptr, nullptr, nullptr});
     const TCsvCompleteGrid fresh = BuildCompleteGrid(other, fewer, 1, {}, {&classes, nullptr, nullptr, nullptr});
-    EXPECT_EQ(Cells(reused.Grid), Cells(fresh.Grid));
+    EXPECT_EQ(vkttest::GridCells(reused.Grid), vkttest::GridCells(fresh.Grid));
     EXPECT_EQ(reused.Ids, fresh.Ids);
     EXPECT_EQ(GetCSV(reused.Grid), "肉類/牛肉\r\n,12\r\n");
     BuildCompleteGrid(reused, grid, TPriorityItem(), 2, {"名称"}, {});
-    EXPECT_EQ(Cells(reused.Grid), Cells(BuildCompleteGrid(grid, TPriorityItem(), 2, {"名称"}, {}).Grid));
+    EXPECT_EQ(vkttest::GridCells(reused.Grid),
+              vkttest::GridCells(BuildCompleteGrid(grid, TPriorityItem(), 2, {"名称"}, {}).Grid));
 
     ASSERT_TRUE(Object().InsertData(TVktObjKind::Food, text, fields, 0, nullptr));
     TVDBFood reader(&Object());

@@ -3,6 +3,7 @@
 // mutated files that must load or raise.
 #include <gtest/gtest.h>
 
+#include "dialogs/CsvGridCells.h"
 #include "dialogs/Ucsvtext.h"
 #include "platform/Codec.h"
 #include "platform/Errors.h"
@@ -102,7 +103,8 @@ TEST(CsvText, SpreadsheetRules)
             for (int i = 0; i < length; ++i) field += letter;
             EXPECT_EQ(Dump(ParseSpreadsheetCsv(field + ",y", "t.csv")), field + "|y") << field;
             EXPECT_EQ(Dump(ParseSpreadsheetCsv(field + "\ry\r\nz", "t.csv")), field + "/y/z") << field;
-            EXPECT_EQ(Dump(ParseSpreadsheetCsv("a," + field + "\n" + field + ".", "t.csv")), "a|" + field + "/" + field + ".");
+            EXPECT_EQ(Dump(ParseSpreadsheetCsv("a," + field + "\n" + field + ".", "t.csv")),
+                      "a|" + field + "/" + field + ".");
         }
     }
 }
@@ -153,15 +155,6 @@ TEST(CsvText, SavesInTheLoadedEncodingAndNeverLoseText)
     EXPECT_THROW(ReadCsvFile(folder.File("missing.csv")), platform::Error);
 }
 
-// Every cell, fixed ones included, row by row, after the counts.
-std::string Cells(const TCsvGrid& grid)
-{
-    std::string out = std::to_string(grid.GetColCount()) + "x" + std::to_string(grid.GetRowCount());
-    for (int row = 0; row < grid.GetRowCount(); ++row)
-        for (int col = 0; col < grid.GetColCount(); ++col) out += (col ? "|" : "/") + grid.GetCell(col, row);
-    return out;
-}
-
 // Read into a grid, a file leaves the cells SetRows leaves over any earlier content (more or fewer
 // rows and columns, longer texts, fixed rows and columns); a file that cannot be read, however late
 // its fault, leaves the grid as it was.
@@ -188,19 +181,20 @@ TEST(CsvText, ReadIntoAGridAsSetRowsFillsIt)
     for (const std::string& file : files) {
         platform::WriteFileAtomic(path, file);
         for (const TCsvGrid& before : earlier) {
-            SCOPED_TRACE(file + " over " + Cells(before).substr(0, 6));
+            SCOPED_TRACE(file + " over " + vkttest::GridCells(before).substr(0, 6));
             TCsvGrid expected = before;
             const TCsvFile rows = ReadCsvFile(path);
             SetRows(expected, rows.Rows);
             TCsvGrid read = before;
             EXPECT_EQ(ReadCsvFile(path, read), rows.Encoding);
-            EXPECT_EQ(Cells(read), Cells(expected));
+            EXPECT_EQ(vkttest::GridCells(read), vkttest::GridCells(expected));
         }
     }
 
     std::string rows;
     for (int i = 0; i < 200; ++i) rows += "crème " + std::to_string(i) + ",x\r\n";
-    for (const std::string& bad : {bom + rows + "\"open", bom + rows + "\"q\"x", bom + rows + "\xC3", rows + std::string(1, '\0')}) {
+    for (const std::string& bad :
+         {bom + rows + "\"open", bom + rows + "\"q\"x", bom + rows + "\xC3", rows + std::string(1, '\0')}) {
         platform::WriteFileAtomic(path, bad);
         for (const TCsvGrid& before : earlier) {
             TCsvGrid read = before;
@@ -210,7 +204,7 @@ TEST(CsvText, ReadIntoAGridAsSetRowsFillsIt)
             } catch (const platform::FileError& e) {
                 EXPECT_EQ(path + Error(bad).substr(std::string("/d/t.csv").size()), e.what());
             }
-            EXPECT_EQ(Cells(read), Cells(before));
+            EXPECT_EQ(vkttest::GridCells(read), vkttest::GridCells(before));
         }
     }
 }
