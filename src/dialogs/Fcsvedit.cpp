@@ -406,9 +406,7 @@ std::string TCsvEdit::GetCSV()
 
 void TCsvEdit::LoadFromFile(const std::string& path)
 {
-    TCsvFile file = ReadCsvFile(path);
-    encoding_ = file.Encoding;
-    core_.SetRows(std::move(file.Rows));
+    core_.Replace([&](TCsvGrid& grid) { encoding_ = ReadCsvFile(path, grid); });
     Refresh();
     DoChange(0);
 }

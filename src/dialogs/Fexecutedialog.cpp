@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
@@ -36,21 +37,23 @@ constexpr const char* kFinished = "終了しました。";
 constexpr const char* kCancelled = "実行はキャンセルされました。";
 constexpr const char* kFailed = "エラーのため実行を中断しました。";
 
-// When the running routine last let the window system's events through. Runs do not overlap but
-// for a nested one, which only moves the next pass.
-QElapsedTimer& PumpClock()
+// The clock of running routines, read once per record.
+const QElapsedTimer& RunClock()
 {
-    static QElapsedTimer clock;
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
     return clock;
 }
 
-// The bar shows `steps` progress calls. Set before anything can look at it (a paint, events let
-// through, the question, the end) rather than at every record: a step of a QProgressBar costs more
-// than a record.
-void ShowSteps(QProgressBar* bar, int steps)
+// When the running routine next lets the window system's events through, on RunClock. Runs do not
+// overlap but for a nested one, which only moves the next pass.
+qint64& NextPump()
 {
-    steps = std::min(steps, bar->maximum());
-    if (bar->value() != steps) bar->setValue(steps);
+    static qint64 due = 0;
+    return due;
 }
 
 } // namespace
@@ -263,10 +266,11 @@ void TExecuteDialog::Start()
     const int operation = std::exchange(operation_, opNone);
     running_ = true;
     steps_ = 0;
+    recordText_.reset();
     failedRow_ = 0;
     failedText_.clear();
-    paintClock_.start();
-    PumpClock().start();
+    paintDue_ = RunClock().elapsed() + kPaintIntervalMs;
+    NextPump() = RunClock().elapsed() + kPumpIntervalMs;
     bool ok = false;
     const bool completed = platform::Guard([&] {
         struct Running {   // the run ends however the routine leaves
@@ -275,7 +279,7 @@ void TExecuteDialog::Start()
             {
                 dialog.running_ = false;
                 // A raise is reported with the window showing its last state behind the error.
-                if (std::uncaught_exceptions() > 0) dialog.PaintProgress(true);
+                if (std::uncaught_exceptions() > 0) dialog.PaintProgress();
             }
         } running{*this};
         setUpdatesEnabled(false);
@@ -328,13 +332,14 @@ void TExecuteDialog::EndRun(int operation, bool completed, bool ok)
         if (operation == opInsertData && failedRow_ > 0)
             end += "\n" + std::to_string(failedRow_) + "行目: " + failedText_;
     }
+    recordText_.reset();   // the end text takes its place
     label_->setText(platform::ToQString(end));
-    ShowSteps(progressBar_, steps_);
+    ShowProgress();
     // A window that closes itself is not painted again; it closes with updates off until then.
     if (autoClose_ && !failed)
         QMetaObject::invokeMethod(this, &QDialog::accept, Qt::QueuedConnection);
     else
-        PaintProgress(true);
+        PaintProgress();
     autoClose_ = false;
 }
 
@@ -342,14 +347,15 @@ void TExecuteDialog::Progress(TVktObject*, const std::string& text, bool& cont, 
 {
     const bool recordOk = cont;
     ++steps_;
-    if (tag == 0) label_->setText(platform::ToQString(text));
-    PaintProgress(false);
+    if (tag == 0) recordText_ = text;
+    const qint64 clock = RunClock().elapsed();
+    if (clock >= paintDue_) PaintProgress();
     // Posted events (a queued click) are seen at every record, the window system's (a click on
     // Cancel) within kPumpIntervalMs: letting those through at every record cost more than the
     // records themselves.
-    if (PumpClock().elapsed() >= kPumpIntervalMs) {
-        PumpClock().start();
-        ShowSteps(progressBar_, steps_);
+    if (clock >= NextPump()) {
+        NextPump() = clock + kPumpIntervalMs;
+        ShowProgress();
         platform::PumpEvents();
     } else {
         QCoreApplication::sendPostedEvents();
@@ -363,20 +369,29 @@ void TExecuteDialog::Progress(TVktObject*, const std::string& text, bool& cont, 
         return;
     }
     if (cancel_) {
-        ShowSteps(progressBar_, steps_);
+        ShowProgress();
         if (!platform::AskYesNo("キャンセルしますか？", "確認", false)) cancel_ = false;
     }
     cont = !cancel_;
 }
 
-void TExecuteDialog::PaintProgress(bool now)
+void TExecuteDialog::PaintProgress()
 {
-    if (!now && paintClock_.isValid() && paintClock_.elapsed() < kPaintIntervalMs) return;
-    paintClock_.start();
-    ShowSteps(progressBar_, steps_);
+    paintDue_ = RunClock().elapsed() + kPaintIntervalMs;
+    ShowProgress();
     setUpdatesEnabled(true);
     if (isVisible()) repaint();
     if (running_) setUpdatesEnabled(false);
+}
+
+void TExecuteDialog::ShowProgress()
+{
+    const int steps = std::min(steps_, progressBar_->maximum());
+    if (progressBar_->value() != steps) progressBar_->setValue(steps);
+    if (recordText_) {
+        label_->setText(platform::ToQString(*recordText_));
+        recordText_.reset();
+    }
 }
 
 void TExecuteDialog::BtnCancelClick()

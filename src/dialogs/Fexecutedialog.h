@@ -28,10 +28,10 @@
 #include "widgets/Fvktform.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -123,8 +123,12 @@ private:
     bool RunRoutine(int operation);
     // `completed`: the routine returned (did not raise), with `ok`.
     void EndRun(int operation, bool completed, bool ok);
-    // Paints the bar and label at most every 50 ms while a routine runs (`now`: at once).
-    void PaintProgress(bool now);
+    // Paints the bar and label now; a routine's progress calls paint them at most every 50 ms.
+    void PaintProgress();
+    // The bar shows the progress calls so far and the label the last record's text. Set before
+    // anything can look at them (a paint, events let through, the question, the end) rather than
+    // at every record: a step of a QProgressBar, or a new text of a QLabel, costs more than a record.
+    void ShowProgress();
     void BtnCancelClick();
 
     bool cancel_ = false;
@@ -140,9 +144,10 @@ private:
     bool running_ = false;
     bool startQueued_ = false;
     int steps_ = 0;                        // progress calls of the current run
+    std::optional<std::string> recordText_;   // the last record's text, not shown yet
     int failedRow_ = 0;                    // 1-based row whose record failed, 0 none
     std::string failedText_;
-    QElapsedTimer paintClock_;
+    qint64 paintDue_ = 0;                  // when a progress call paints next, on the run clock
 
     QLabel* image_ = nullptr;
     QLabel* label_ = nullptr;

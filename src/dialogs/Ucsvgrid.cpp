@@ -447,9 +447,7 @@ void TCsvEditCore::SetCSV(std::string_view text) { SetRows(SplitCsvText(text)); 
 
 void TCsvEditCore::SetRows(TCsvRows rows)
 {
-    history_.Clear();
-    ::SetRows(grid_, std::move(rows));
-    ClampCurrent();
+    Replace([&](TCsvGrid& grid) { ::SetRows(grid, std::move(rows)); });
 }
 
 void TCsvEditCore::CommitEdit(int col, int row, const std::string& startText, std::string text)

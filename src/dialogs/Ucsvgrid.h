@@ -160,6 +160,14 @@ public:
     // Replaces the content (history cleared).
     void SetCSV(std::string_view text);
     void SetRows(TCsvRows rows);
+    // The same by what `fill` writes into the grid; nothing changes when it raises before writing.
+    template <typename Fill>
+    void Replace(Fill&& fill)
+    {
+        fill(grid_);
+        history_.Clear();
+        ClampCurrent();
+    }
     // A cell edit: when the text differs from the cell's, writes it and records kind 11 with
     // `startText` (the cell's text when the editor took it up) as the old part.
     void CommitEdit(int col, int row, const std::string& startText, std::string text);

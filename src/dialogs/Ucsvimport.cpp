@@ -81,12 +81,17 @@ std::string PathName(const std::vector<ClassRow>& rows, const ClassRow& leaf)
     return name;
 }
 
-// The general format of a number; whole numbers below 10^15 (most cells) without the exact
-// decimal expansion, with the same result.
-std::string NumberText(double value)
+// Writes the general format of a number over `out`; whole numbers below 10^15 (most cells)
+// without the exact decimal expansion, with the same result.
+void AssignNumberText(std::string& out, double value)
 {
-    if (value == std::floor(value) && std::fabs(value) < 1e15) return std::to_string(static_cast<long long>(value));
-    return platform::FloatToStr(value);
+    if (value == std::floor(value) && std::fabs(value) < 1e15) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value)).ptr;
+        out.assign(digits, static_cast<std::size_t>(end - digits));
+        return;
+    }
+    out = platform::FloatToStr(value);
 }
 
 } // namespace
@@ -118,16 +123,25 @@ bool IsNumericField(int field)
 std::optional<double> ToNumber(std::string_view text)
 {
     // Bytes of other characters are never ASCII (UTF-8), so digits and signs are found bytewise.
-    std::string kept;
+    // The digits and points kept are never more than the text's bytes: a short text keeps them on
+    // the stack.
+    char buffer[64];
+    std::string longer;
+    char* kept = buffer;
+    if (text.size() > sizeof buffer) {
+        longer.resize(text.size());
+        kept = longer.data();
+    }
+    std::size_t length = 0;
     bool negative = false;
     bool seenDigit = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (IsDigit(c)) {
-            kept += c;
+            kept[length++] = c;
             seenDigit = true;
         } else if (c == '.') {
-            kept += '.';
+            kept[length++] = '.';
         } else if (const std::size_t minus = MinusAt(text, i); minus > 0) {
             negative = negative || !seenDigit;
             i += minus - 1;
@@ -140,8 +154,8 @@ std::optional<double> ToNumber(std::string_view text)
     }
     if (!seenDigit) return std::nullopt;
     double value = 0;
-    const auto [end, ec] = std::from_chars(kept.data(), kept.data() + kept.size(), value);
-    if (ec != std::errc() || end != kept.data() + kept.size() || !std::isfinite(value)) return std::nullopt;
+    const auto [end, ec] = std::from_chars(kept, kept + length, value);
+    if (ec != std::errc() || end != kept + length || !std::isfinite(value)) return std::nullopt;
     return negative ? -value : value;
 }
 
@@ -150,32 +164,41 @@ TCsvCheck CheckGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLi
     const int n = fields.GetCount();
     if (n == 0 || perLine < 1 || CountedColumns(grid, n * perLine) != n * perLine) return {kBlankMessage, -1, -1};
     auto at = [&](F field) { return fields.IndexOf(static_cast<int>(field)); };
+    enum class Kind { Text, Number, Price };
+    std::vector<Kind> kinds(Index(n));
+    for (int i = 0; i < n; ++i) {
+        const int field = fields.GetItem(i);
+        kinds[Index(i)] = IsPriceField(field) ? Kind::Price : IsNumericField(field) ? Kind::Number : Kind::Text;
+    }
+    const int use = at(F::UsePrice), buy = at(F::BuyPrice), quantity = at(F::Quantity), yield = at(F::Yield);
+    const int total = at(F::TotalPrice), complete = at(F::Complete);
+    std::vector<std::optional<double>> values(Index(n));
     for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row) {
         for (int record = 0; record < perLine; ++record) {
-            std::vector<std::optional<double>> values(Index(n));
+            std::fill(values.begin(), values.end(), std::nullopt);
             for (int i = 0; i < n; ++i) {
                 const int col = record * n + i;
                 const std::string& text = grid.GetCell(col, row);
                 if (IsBlankCell(text)) return {kBlankMessage, col, row};
-                const int field = fields.GetItem(i);
-                if (!IsNumericField(field)) continue;
+                const Kind kind = kinds[Index(i)];
+                if (kind == Kind::Text) continue;
                 const std::optional<double> value = ToNumber(text);
-                if (!value || *value < 0 || (IsPriceField(field) && *value > kCsvPriceLimit))
-                    return {IsPriceField(field) ? kPriceMessage : kNumberMessage, col, row};
+                if (!value || *value < 0 || (kind == Kind::Price && *value > kCsvPriceLimit))
+                    return {kind == Kind::Price ? kPriceMessage : kNumberMessage, col, row};
                 values[Index(i)] = value;
             }
             // The use price the insert derives, through the insert's own rules.
-            auto given = [&](F field) { return at(field) < 0 ? std::nullopt : values[Index(at(field))]; };
+            auto given = [&](int index) { return index < 0 ? std::nullopt : values[Index(index)]; };
             int source = -1;
             std::optional<double> derived;
             try {
                 if (family == 7) {
-                    source = at(F::BuyPrice) >= 0 ? at(F::BuyPrice) : at(F::UsePrice);
-                    derived = InsertFoodPrices(given(F::UsePrice), given(F::BuyPrice), given(F::Quantity), given(F::Yield))
-                                  .UsePrice.ToDouble();
+                    source = buy >= 0 ? buy : use;
+                    derived =
+                        InsertFoodPrices(given(use), given(buy), given(quantity), given(yield)).UsePrice.ToDouble();
                 } else if (family == 8 || family == 9) {
-                    source = at(F::TotalPrice);
-                    derived = InsertCookPrices(given(F::Complete), given(F::TotalPrice)).UsePrice.ToDouble();
+                    source = total;
+                    derived = InsertCookPrices(given(complete), given(total)).UsePrice.ToDouble();
                 }
             } catch (const platform::ConvertError&) {
                 derived = std::numeric_limits<double>::infinity();
@@ -420,27 +443,52 @@ void BuildCompleteGrid(TCsvCompleteGrid& complete, const TCsvGrid& grid, const T
     for (int i = 0; i < n; ++i) complete.Grid.CellAt(i, 0) = Index(i) < captions.size() ? captions[Index(i)] : std::string();
     if (fields.GetCount() == 0)
         for (int row = 1; row < complete.Grid.GetRowCount(); ++row) complete.Grid.CellAt(0, row).clear();
+    // What each field's cells become, decided once.
+    struct Column {
+        TCsvNameKind Kind = TCsvNameKind::None;
+        bool Numeric = false;
+        int Size = 0;
+    };
+    std::vector<Column> columns;
+    for (int i = 0; i < fields.GetCount(); ++i) {
+        const int field = fields.GetItem(i);
+        columns.push_back({NameKindOf(field), IsNumericField(field), GetFieldSize(static_cast<F>(field))});
+    }
+    // A kind's distinct cell texts looked up once: the id and the registered name shown for it.
+    struct Resolved {
+        int Id = 0;
+        const std::string* Name = nullptr;
+    };
+    std::array<std::unordered_map<std::string_view, Resolved>, 4> resolved;
     int out = 1;
     for (int row = grid.GetFixedRows(); row < grid.GetRowCount(); ++row) {
         for (int k = 0; k < perLine; ++k, ++out) {
-            for (int i = 0; i < fields.GetCount(); ++i) {
-                const int field = fields.GetItem(i);
-                const std::string& text = grid.GetCell(k * n + i, row);
-                std::string& shown = complete.Grid.CellAt(i, out);
-                const TCsvNameKind kind = NameKindOf(field);
-                if (kind != TCsvNameKind::None) {
-                    const TCsvNameMap* map = maps[static_cast<std::size_t>(kind)];
-                    const int id = map ? map->GetItemID(text) : 0;
-                    complete.Ids[Index(out) * Index(n) + Index(i)] = id;
-                    if (map) shown = map->GetItemName(id);
-                    else shown.clear();
-                } else if (IsNumericField(field)) {
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                const Column& column = columns[i];
+                const std::string& text = grid.GetCell(k * n + static_cast<int>(i), row);
+                std::string& shown = complete.Grid.CellAt(static_cast<int>(i), out);
+                if (column.Kind != TCsvNameKind::None) {
+                    const auto kind = static_cast<std::size_t>(column.Kind);
+                    const TCsvNameMap* map = maps[kind];
+                    if (!map) {
+                        complete.Ids[Index(out) * Index(n) + i] = 0;
+                        shown.clear();
+                        continue;
+                    }
+                    const auto [it, added] = resolved[kind].try_emplace(text);
+                    if (added) {
+                        const int id = map->GetItemID(text);
+                        it->second = {id, &map->GetItemName(id)};
+                    }
+                    complete.Ids[Index(out) * Index(n) + i] = it->second.Id;
+                    shown = *it->second.Name;
+                } else if (column.Numeric) {
                     const std::optional<double> value = ToNumber(text);
-                    if (value) shown = NumberText(*value);
+                    if (value) AssignNumberText(shown, *value);
                     else shown.clear();
                 } else {
-                    const int size = GetFieldSize(static_cast<F>(field));
-                    shown.assign(size > 0 ? platform::SjisTruncate(text, Index(size)) : std::string_view(text));
+                    shown.assign(column.Size > 0 ? platform::SjisTruncate(text, Index(column.Size))
+                                                 : std::string_view(text));
                 }
             }
         }
@@ -470,8 +518,13 @@ std::string ImportText(const TCsvCompleteGrid& complete, const TPriorityItem& fi
         }
         for (int i = 0; i < n; ++i) {
             if (i > 0) text += ',';
-            if (names[Index(i)]) text += std::to_string(complete.GetId(i, row));
-            else text += platform::QuoteCommaItem(complete.Grid.GetCell(i, row));
+            if (names[Index(i)]) {
+                char digits[12];
+                const char* end = std::to_chars(digits, digits + sizeof digits, complete.GetId(i, row)).ptr;
+                text.append(digits, static_cast<std::size_t>(end - digits));
+            } else {
+                platform::AppendCommaItem(text, complete.Grid.GetCell(i, row));
+            }
         }
         text += "\r\n";
     }

@@ -5,6 +5,9 @@
 #include "platform/Files.h"
 #include "platform/StringList.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -27,6 +30,32 @@ int LineOf(std::string_view bytes, std::size_t offset)
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The first ',', CR or LF at or after `p`, else the end; eight bytes at a time up to the word
+// that holds one.
+std::size_t FieldEnd(std::string_view text, std::size_t p)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    // Nonzero when one of the bytes is zero.
+    const auto zeroByte = [](std::uint64_t x) { return (x - ones) & ~x & (ones << 7); };
+    std::uint64_t word;
+    while (p + sizeof word <= text.size()) {
+        std::memcpy(&word, text.data() + p, sizeof word);
+        if (zeroByte(word ^ (ones * ',')) | zeroByte(word ^ (ones * '\r')) | zeroByte(word ^ (ones * '\n'))) break;
+        p += sizeof word;
+    }
+    while (p < text.size() && text[p] != ',' && text[p] != '\r' && text[p] != '\n') ++p;
+    return p;
+}
+
+std::size_t CountLineFeeds(std::string_view text)
+{
+    std::size_t count = 0;
+    for (const char* p = text.data(), *end = p + text.size();
+         (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))); ++p)
+        ++count;
+    return count;
+}
 
 // True when every quoted piece of a line read as comma text has its closing quote.
 bool QuotesClosed(std::string_view line)
@@ -86,13 +115,11 @@ TCsvRows ParseSjis(std::string_view bytes, const std::string& path)
     return SplitCsvText(text);
 }
 
-} // namespace
-
-TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path)
+// Reads UTF-8 text by the spreadsheet rules, handing each row's fields to `sink`: Field(piece)
+// starts a field, Append(piece) adds to it, Row() ends a row. Raises the file's refusals.
+template <typename Sink>
+void ScanSpreadsheetCsv(std::string_view utf8, const std::string& path, Sink& sink)
 {
-    TCsvRows rows;
-    std::vector<std::string> row;
-    std::string field;
     std::size_t p = 0;
     const std::size_t n = utf8.size();
     int line = 1;
@@ -108,17 +135,17 @@ TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path)
         ++line;
         return true;
     };
-    if (n == 0) return rows;
+    if (n == 0) return;
     while (true) {
-        field.clear();
         if (p < n && utf8[p] == '"') {
             const int opened = line;
             ++p;
+            sink.Field({});
             while (true) {
                 if (p >= n) Refuse(path, opened, "引用符が閉じていません。");
                 if (utf8[p] == '"') {
                     if (p + 1 < n && utf8[p + 1] == '"') {
-                        field += '"';
+                        sink.Append("\"");
                         p += 2;
                         continue;
                     }
@@ -126,11 +153,11 @@ TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path)
                     break;
                 }
                 if (takeBreak()) {
-                    field += ' ';
+                    sink.Append(" ");
                 } else {
                     const std::size_t start = p;
                     while (p < n && utf8[p] != '"' && utf8[p] != '\r' && utf8[p] != '\n') ++p;
-                    field.append(utf8.substr(start, p - start));
+                    sink.Append(utf8.substr(start, p - start));
                 }
             }
             while (p < n && IsBlank(utf8[p])) ++p;
@@ -138,51 +165,137 @@ TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path)
                 Refuse(path, line, "閉じた引用符の後に文字があります。");
         } else {
             const std::size_t start = p;
-            while (p < n && utf8[p] != ',' && utf8[p] != '\r' && utf8[p] != '\n') ++p;
-            field.assign(utf8.substr(start, p - start));
+            p = FieldEnd(utf8, p);
+            sink.Field(utf8.substr(start, p - start));
         }
-        row.push_back(std::move(field));
         if (p < n && utf8[p] == ',') {
             ++p;
             continue;
         }
-        const std::size_t width = row.size();
-        rows.push_back(std::move(row));
-        row = {};
-        row.reserve(width);
+        sink.Row();
         if (!takeBreak() || p >= n) break;   // a last break adds no row
     }
-    return rows;
 }
 
-TCsvFile ParseCsvBytes(std::string_view bytes, const std::string& path)
+// The rows as lists of strings.
+class RowsSink {
+public:
+    explicit RowsSink(std::size_t lines) { rows_.reserve(lines); }
+    void Field(std::string_view piece) { row_.emplace_back(piece); }
+    void Append(std::string_view piece) { row_.back().append(piece); }
+    void Row()
+    {
+        const std::size_t width = row_.size();
+        rows_.push_back(std::move(row_));
+        row_ = {};
+        row_.reserve(width);
+    }
+    TCsvRows Take() { return std::move(rows_); }
+
+private:
+    TCsvRows rows_;
+    std::vector<std::string> row_;
+};
+
+// Only the shape: the number of rows and of fields in the widest one.
+class ShapeSink {
+public:
+    void Field(std::string_view) { ++width_; }
+    void Append(std::string_view) {}
+    void Row()
+    {
+        widest_ = std::max(widest_, width_);
+        width_ = 0;
+        ++rows_;
+    }
+    int Rows() const { return rows_; }
+    int Widest() const { return widest_; }
+
+private:
+    int rows_ = 0;
+    int width_ = 0;
+    int widest_ = 0;
+};
+
+// The non-fixed cells of a grid already shaped for the rows, written over in place: their
+// strings keep their room. The cells after a short row's last field are emptied.
+class GridSink {
+public:
+    explicit GridSink(TCsvGrid& grid) : grid_(grid), row_(grid.GetFixedRows()), col_(grid.GetFixedCols()) {}
+    void Field(std::string_view piece) { grid_.CellAt(col_++, row_).assign(piece); }
+    void Append(std::string_view piece) { grid_.CellAt(col_ - 1, row_).append(piece); }
+    void Row()
+    {
+        while (col_ < grid_.GetColCount()) grid_.CellAt(col_++, row_).clear();
+        ++row_;
+        col_ = grid_.GetFixedCols();
+    }
+
+private:
+    TCsvGrid& grid_;
+    int row_;
+    int col_;
+};
+
+// The encoding of a file's bytes (the byte-order mark taken off `bytes`); raises the refusals
+// that come before the rows are read.
+TCsvEncoding DecideEncoding(std::string_view& bytes, const std::string& path)
 {
     if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
         throw platform::FileError(path + "\nUTF-16のファイルは読み込めません。");
-    TCsvFile file;
     const bool bom = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
     if (bom) bytes.remove_prefix(kUtf8Bom.size());
     if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos)
         Refuse(path, LineOf(bytes, nul), "NUL文字が含まれています。");
-    bool high = false;
-    for (char c : bytes) high = high || static_cast<unsigned char>(c) >= 0x80;
-    const bool utf8 = platform::IsValidUtf8(bytes);
-    if (bom || (high && utf8)) {
-        if (!utf8) {
-            std::size_t pos = 0;
-            char32_t cp = 0;
-            while (platform::TryNextCodePoint(bytes, pos, cp)) {}
-            Refuse(path, LineOf(bytes, pos), "文字コードを変換できません。");
-        }
-        file.Encoding = TCsvEncoding::Utf8;
-        file.Rows = ParseSpreadsheetCsv(bytes, path);
-    } else {
-        file.Rows = ParseSjis(bytes, path);
-    }
+    // One pass: the ASCII before the first high byte, then UTF-8 from there.
+    const std::size_t ascii = platform::AsciiPrefixLength(bytes);
+    const bool high = ascii < bytes.size();
+    const std::size_t malformed = platform::Utf8ErrorOffset(bytes, ascii);
+    const bool utf8 = malformed == std::string_view::npos;
+    if (!bom && !(high && utf8)) return TCsvEncoding::Sjis;
+    if (!utf8) Refuse(path, LineOf(bytes, malformed), "文字コードを変換できません。");
+    return TCsvEncoding::Utf8;
+}
+
+} // namespace
+
+TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path)
+{
+    RowsSink sink(CountLineFeeds(utf8) + 1);
+    ScanSpreadsheetCsv(utf8, path, sink);
+    return sink.Take();
+}
+
+TCsvFile ParseCsvBytes(std::string_view bytes, const std::string& path)
+{
+    TCsvFile file;
+    file.Encoding = DecideEncoding(bytes, path);
+    file.Rows = file.Encoding == TCsvEncoding::Utf8 ? ParseSpreadsheetCsv(bytes, path) : ParseSjis(bytes, path);
     return file;
 }
 
 TCsvFile ReadCsvFile(const std::string& path) { return ParseCsvBytes(platform::ReadFileBytes(path), path); }
+
+TCsvEncoding ReadCsvFile(const std::string& path, TCsvGrid& grid)
+{
+    const std::string data = platform::ReadFileBytes(path);
+    std::string_view bytes = data;
+    const TCsvEncoding encoding = DecideEncoding(bytes, path);
+    if (encoding == TCsvEncoding::Sjis) {
+        SetRows(grid, ParseSjis(bytes, path));
+        return encoding;
+    }
+    // A first pass raises every refusal before the grid is touched and gives its shape, as
+    // SetRows makes it.
+    ShapeSink shape;
+    ScanSpreadsheetCsv(bytes, path, shape);
+    grid.SetColCount(grid.GetFixedCols() + std::max(shape.Widest(), 1));
+    grid.SetRowCount(grid.GetFixedRows() + std::max(shape.Rows(), 1));
+    GridSink fill(grid);
+    ScanSpreadsheetCsv(bytes, path, fill);
+    if (shape.Rows() == 0) fill.Row();
+    return encoding;
+}
 
 TCsvEncoding WriteCsvFile(const std::string& path, std::string_view text, TCsvEncoding encoding)
 {

@@ -28,6 +28,10 @@ struct TCsvFile {
 // The rows of a file's bytes; `path` only names the file in errors.
 TCsvFile ParseCsvBytes(std::string_view bytes, const std::string& path);
 TCsvFile ReadCsvFile(const std::string& path);
+// Reads a file into a grid as SetRows(grid, ReadCsvFile(path).Rows) does, the cells of a UTF-8
+// file written over in place (their strings keep their room). A file that cannot be read leaves
+// the grid as it was. Returns the encoding read.
+TCsvEncoding ReadCsvFile(const std::string& path, TCsvGrid& grid);
 // The rows of UTF-8 text (no byte-order mark) by the spreadsheet rules.
 TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path);
 

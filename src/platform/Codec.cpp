@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -68,6 +69,16 @@ bool DecodeUtf8(std::string_view s, std::size_t& pos, char32_t& cp)
     return true;
 }
 
+// The number of ASCII bytes that a word of eight loaded bytes starts with (8 when all are).
+inline std::size_t AsciiLead(std::uint64_t word)
+{
+    const std::uint64_t high = word & 0x8080808080808080ULL;
+    if (!high)
+        return sizeof word;
+    const int bits = std::endian::native == std::endian::little ? std::countr_zero(high) : std::countl_zero(high);
+    return static_cast<std::size_t>(bits) / 8;
+}
+
 // One iconv descriptor per thread and direction, opened on first use and reset before each call.
 class IconvHandle {
 public:
@@ -109,9 +120,7 @@ enum class IconvStop { Done, Invalid, Incomplete };
 // ASCII range byte for byte, so a leading ASCII run is copied as it stands.
 IconvStop RunIconv(iconv_t cd, std::string_view input, std::string& out, std::size_t& consumed)
 {
-    std::size_t ascii = 0;
-    while (ascii < input.size() && static_cast<unsigned char>(input[ascii]) < 0x80)
-        ++ascii;
+    const std::size_t ascii = AsciiPrefixLength(input);
     out.append(input.data(), ascii);
     char* in = const_cast<char*>(input.data()) + ascii;
     std::size_t inLeft = input.size() - ascii;
@@ -151,23 +160,68 @@ constexpr std::array<char16_t, 32> kCp1252High = {
 
 } // namespace
 
-bool IsValidUtf8(std::string_view bytes)
+std::size_t AsciiPrefixLength(std::string_view bytes)
 {
     std::size_t pos = 0;
-    char32_t cp;
-    while (pos < bytes.size()) {
-        // Runs of ASCII eight bytes at a time.
-        std::uint64_t word;
-        while (pos + sizeof word <= bytes.size()) {
-            std::memcpy(&word, bytes.data() + pos, sizeof word);
-            if (word & 0x8080808080808080ULL) break;
-            pos += sizeof word;
-        }
-        if (pos < bytes.size() && !DecodeUtf8(bytes, pos, cp))
-            return false;
+    std::uint64_t word;
+    while (pos + sizeof word <= bytes.size()) {
+        std::memcpy(&word, bytes.data() + pos, sizeof word);
+        const std::size_t lead = AsciiLead(word);
+        pos += lead;
+        if (lead < sizeof word)
+            return pos;
     }
-    return true;
+    while (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) < 0x80)
+        ++pos;
+    return pos;
 }
+
+std::size_t Utf8ErrorOffset(std::string_view bytes, std::size_t from)
+{
+    // The forms DecodeUtf8 takes, checked inline: the second byte's range of E0, ED, F0 and F4
+    // rules out overlong forms, surrogates and values above U+10FFFF.
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t pos = from;
+    while (pos < n) {
+        const unsigned b0 = s[pos];
+        auto tail = [&](std::size_t i) { return (s[pos + i] & 0xC0) == 0x80; };
+        if (b0 < 0x80) {
+            // Up to the next high byte of the word in one step.
+            std::uint64_t word;
+            if (n - pos >= sizeof word) {
+                std::memcpy(&word, s + pos, sizeof word);
+                pos += AsciiLead(word);
+            } else {
+                ++pos;
+            }
+        } else if ((b0 & 0xF0) == 0xE0 && n - pos >= 3) {
+            // The three-byte forms (CJK) first.
+            const unsigned b1 = s[pos + 1];
+            if (b1 < (b0 == 0xE0 ? 0xA0u : 0x80u) || b1 > (b0 == 0xED ? 0x9Fu : 0xBFu) || !tail(2))
+                return pos;
+            pos += 3;
+        } else if (b0 < 0xC2 || (b0 >= 0xE0 && b0 < 0xF0)) {
+            return pos;   // a continuation or overlong lead byte, or a three-byte form cut short
+        } else if (b0 < 0xE0) {
+            if (n - pos < 2 || !tail(1))
+                return pos;
+            pos += 2;
+        } else if (b0 < 0xF5) {
+            if (n - pos < 4)
+                return pos;
+            const unsigned b1 = s[pos + 1];
+            if (b1 < (b0 == 0xF0 ? 0x90u : 0x80u) || b1 > (b0 == 0xF4 ? 0x8Fu : 0xBFu) || !tail(2) || !tail(3))
+                return pos;
+            pos += 4;
+        } else {
+            return pos;
+        }
+    }
+    return std::string_view::npos;
+}
+
+bool IsValidUtf8(std::string_view bytes) { return Utf8ErrorOffset(bytes) == std::string_view::npos; }
 
 std::size_t Utf8Length(std::string_view utf8)
 {
@@ -321,7 +375,8 @@ std::size_t SjisLengthBound(std::string_view utf8)
 
 std::string_view SjisTruncate(std::string_view utf8, std::size_t limit)
 {
-    if (IsValidUtf8(utf8) && SjisLengthBound(utf8) <= limit) return utf8;
+    // The bound never passes the UTF-8 byte count: a text within the limit in bytes needs no count.
+    if (IsValidUtf8(utf8) && (utf8.size() <= limit || SjisLengthBound(utf8) <= limit)) return utf8;
     if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return utf8.substr(0, limit);
     if (SjisLength(utf8) <= limit) return utf8;

@@ -37,6 +37,11 @@ std::string_view SjisTruncate(std::string_view utf8, std::size_t limit);
 
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
+// The offset of the first malformed sequence at or after `from` (a character boundary), the one
+// TryNextCodePoint stops at; npos when the rest is well-formed.
+std::size_t Utf8ErrorOffset(std::string_view bytes, std::size_t from = 0);
+// The number of leading ASCII bytes (below 0x80).
+std::size_t AsciiPrefixLength(std::string_view bytes);
 // Number of characters (code points) of a UTF-8 text.
 std::size_t Utf8Length(std::string_view utf8);
 // Decodes the code point at `pos` and advances `pos`; raises ConvertError on malformed input.

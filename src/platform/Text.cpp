@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -218,26 +219,29 @@ std::vector<std::string> SplitCommaText(std::string_view text)
     return pieces;
 }
 
-std::string QuoteCommaItem(std::string_view item)
+void AppendCommaItem(std::string& out, std::string_view item)
 {
-    bool needsQuotes = false;
-    for (char c : item) {
-        if (static_cast<unsigned char>(c) <= 0x20 || c == '"' || c == ',') {
-            needsQuotes = true;
-            break;
-        }
+    const bool needsQuotes = std::any_of(item.begin(), item.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= 0x20 || c == '"' || c == ',';
+    });
+    if (!needsQuotes) {
+        out += item;
+        return;
     }
-    if (!needsQuotes)
-        return std::string(item);
-    std::string quoted;
-    quoted.reserve(item.size() + 2);
-    quoted += '"';
+    out += '"';
     for (char c : item) {
         if (c == '"')
-            quoted += '"';
-        quoted += c;
+            out += '"';
+        out += c;
     }
-    quoted += '"';
+    out += '"';
+}
+
+std::string QuoteCommaItem(std::string_view item)
+{
+    std::string quoted;
+    quoted.reserve(item.size() + 2);
+    AppendCommaItem(quoted, item);
     return quoted;
 }
 
@@ -249,7 +253,7 @@ std::string JoinCommaText(const std::vector<std::string>& items)
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i > 0)
             result += ',';
-        result += QuoteCommaItem(items[i]);
+        AppendCommaItem(result, items[i]);
     }
     return result;
 }

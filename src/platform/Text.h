@@ -36,6 +36,8 @@ std::vector<std::string> SplitCommaText(std::string_view text);
 std::string JoinCommaText(const std::vector<std::string>& items);
 // Quotes one item as JoinCommaText would.
 std::string QuoteCommaItem(std::string_view item);
+// Appends the quoted item to `out`.
+void AppendCommaItem(std::string& out, std::string_view item);
 
 // ASCII case folding and comparison (the system compares names this way).
 std::string LowerCase(std::string_view text);

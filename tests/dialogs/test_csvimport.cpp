@@ -6,6 +6,7 @@
 #include "data/Ufilterstruct.h"
 #include "data/Uvktdbstruct.h"
 #include "database/Uvktobject.h"
+#include "dialogs/CsvGridCells.h"
 #include "dialogs/Ucsvimport.h"
 #include "support/screens/SampleDatabase.h"
 
@@ -32,15 +33,6 @@ TCsvGrid Table(const char* csv)
     return grid;
 }
 
-// Every cell, fixed ones included, row by row.
-std::string Cells(const TCsvGrid& grid)
-{
-    std::string out = std::to_string(grid.GetColCount()) + "x" + std::to_string(grid.GetRowCount());
-    for (int row = 0; row < grid.GetRowCount(); ++row)
-        for (int col = 0; col < grid.GetColCount(); ++col) out += (col ? "|" : "/") + grid.GetCell(col, row);
-    return out;
-}
-
 TEST(CsvImportRules, ToNumber)
 {
     const struct {
@@ -52,6 +44,10 @@ TEST(CsvImportRules, ToNumber)
         {"12-3", 123},         {"0.5kg", 0.5},          {" 3 ", 3},            {"1, 200", 1200},
         {"12,50", NAN},        {"1,2345", NAN},         {"¥", NAN},            {"１２００", NAN},
         {".", NAN},            {"1.2.3", NAN},          {"", NAN},             {"abc", NAN},
+        // Texts longer than the digits kept on the stack.
+        {"1000000000000000000000000000000000000000000000000000000000000000000000", 1e69},
+        {"仕入れ単価（税込み、配送料と梱包材の費用を含む）¥12,345.5円", 12345.5},
+        {"仕入れ単価（税込み、配送料と梱包材の費用を含む）12,34円", NAN},
     };
     for (const auto& c : cases) {
         const std::optional<double> value = ToNumber(c.text);
@@ -203,6 +199,25 @@ TEST(CsvImportRules, CollectNamesOfAllRecordsOfALine)
     EXPECT_TRUE(CollectNames(grid, fields, 2, TCsvNameKind::Dealer).empty());
 }
 
+// Every cell of a name column takes its own kind's id and registered name, however often the text
+// repeats and whatever another kind calls by the same text; a kind without a map gives 0 and "".
+TEST(CsvImportRules, CompleteGridNamesEachCellByItsKind)
+{
+    const TPriorityItem fields = Fields({F::Data, F::Form_Key, F::BuyUnit_Key, F::UseUnit_Key, F::Dealer_Key});
+    const TCsvGrid grid = Table("a,個,個,キロ,x\nb,袋,kg,個,x\nc,個,箱,kg,y\nd,個,個,キロ,x");
+    TCsvNameMap forms, units;
+    forms.AddItem(11, "個");
+    forms.AddItem(12, "袋");
+    units.AddItem(21, "個");
+    units.AddItem(22, "kg");
+    units.AddUnknownItem("キロ");
+    units.AddUnknownItem("箱");   // left unmapped
+    ASSERT_TRUE(units.SetItem(0, 1));
+    const TCsvCompleteGrid complete = BuildCompleteGrid(grid, fields, 1, {}, {nullptr, &forms, &units, nullptr});
+    EXPECT_EQ(GetCSV(complete.Grid), "a,個,個,kg\r\nb,袋,kg,個\r\nc,個,,kg\r\nd,個,個,kg\r\n");
+    EXPECT_EQ(ImportText(complete, fields), "a,11,21,22,0\r\nb,12,22,21,0\r\nc,11,0,22,0\r\nd,11,21,22,0\r\n");
+}
+
 class CsvImportDb : public ::testing::Test {
 protected:
     vkttest::SampleDatabase db{false};
@@ -280,11 +295,12 @@ TEST_F(CsvImportDb, CompleteGridAndImportTextMakeTheRecords)
     const TCsvGrid other = Table("X,abc\nZ,12");
     BuildCompleteGrid(reused, other, fewer, 1, {}, {&classes, nullptr, nullptr, nullptr});
     const TCsvCompleteGrid fresh = BuildCompleteGrid(other, fewer, 1, {}, {&classes, nullptr, nullptr, nullptr});
-    EXPECT_EQ(Cells(reused.Grid), Cells(fresh.Grid));
+    EXPECT_EQ(vkttest::GridCells(reused.Grid), vkttest::GridCells(fresh.Grid));
     EXPECT_EQ(reused.Ids, fresh.Ids);
     EXPECT_EQ(GetCSV(reused.Grid), "肉類/牛肉\r\n,12\r\n");
     BuildCompleteGrid(reused, grid, TPriorityItem(), 2, {"名称"}, {});
-    EXPECT_EQ(Cells(reused.Grid), Cells(BuildCompleteGrid(grid, TPriorityItem(), 2, {"名称"}, {}).Grid));
+    EXPECT_EQ(vkttest::GridCells(reused.Grid),
+              vkttest::GridCells(BuildCompleteGrid(grid, TPriorityItem(), 2, {"名称"}, {}).Grid));
 
     ASSERT_TRUE(Object().InsertData(TVktObjKind::Food, text, fields, 0, nullptr));
     TVDBFood reader(&Object());

@@ -3,11 +3,13 @@
 // mutated files that must load or raise.
 #include <gtest/gtest.h>
 
+#include "dialogs/CsvGridCells.h"
 #include "dialogs/Ucsvtext.h"
 #include "platform/Codec.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -62,6 +64,11 @@ TEST(CsvText, EncodingDecision)
         {"\xEF\xBB\xBF" "a b,c", TCsvEncoding::Utf8, "a b|c"},           // BOM: spreadsheet rules
         {"crème brûlée,1", TCsvEncoding::Utf8, "crème brûlée|1"},     // well-formed UTF-8 without BOM
         {"醤油,\"x\"\"y\"", TCsvEncoding::Utf8, "醤油|x\"y"},
+        // Well-formed UTF-8 first, code page 932 after a long run of ASCII: the whole file decides.
+        {"abcdefghijklmnop,crème\r\n" + platform::Utf8ToSjis("醤油"), TCsvEncoding::Sjis,
+         "abcdefghijklmnop|cr\uFF83\uFF68me/醤油"},
+        {std::string(40, 'a') + "\r\n" + std::string(17, 'b') + ",é", TCsvEncoding::Utf8,
+         "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa/bbbbbbbbbbbbbbbbb|é"},
     };
     for (const auto& c : cases) {
         const TCsvFile file = ParseCsvBytes(c.bytes, "t.csv");
@@ -89,6 +96,17 @@ TEST(CsvText, SpreadsheetRules)
         {"\"\"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(Dump(ParseSpreadsheetCsv(c.text, "t.csv")), c.dump) << c.text;
+    // Unquoted fields are scanned by the word: a separator ends the field wherever it falls.
+    for (const std::string letter : {"x", "é", "醤"}) {
+        for (int length = 0; length <= 17; ++length) {
+            std::string field;
+            for (int i = 0; i < length; ++i) field += letter;
+            EXPECT_EQ(Dump(ParseSpreadsheetCsv(field + ",y", "t.csv")), field + "|y") << field;
+            EXPECT_EQ(Dump(ParseSpreadsheetCsv(field + "\ry\r\nz", "t.csv")), field + "/y/z") << field;
+            EXPECT_EQ(Dump(ParseSpreadsheetCsv("a," + field + "\n" + field + ".", "t.csv")),
+                      "a|" + field + "/" + field + ".");
+        }
+    }
 }
 
 TEST(CsvText, RefusalsNameTheLine)
@@ -103,6 +121,9 @@ TEST(CsvText, RefusalsNameTheLine)
         {bom + "a\nb\n\"open\n\nx", "/d/t.csv\n3行目: 引用符が閉じていません。"},
         {bom + "a\n\"q\"x,b", "/d/t.csv\n2行目: 閉じた引用符の後に文字があります。"},
         {bom + "a\r\n\xC3", "/d/t.csv\n2行目: 文字コードを変換できません。"},
+        {bom + "abcdefghij\r\nklmnop\nqrs\rcrème\n\xE3\x83", "/d/t.csv\n5行目: 文字コードを変換できません。"},
+        {bom + "レ\r\n\xED\xA0\x80\r\n", "/d/t.csv\n2行目: 文字コードを変換できません。"},   // a surrogate
+        {bom + "\xFF\r\n" + std::string("a\0", 2), "/d/t.csv\n2行目: NUL文字が含まれています。"},
         {"ok\r\n\x81\x20\r\n", "/d/t.csv\n2行目: 文字コードを変換できません。"},
         {"a\n\"b,c\n", "/d/t.csv\n2行目: 引用符が閉じていません。"},
     };
@@ -132,6 +153,60 @@ TEST(CsvText, SavesInTheLoadedEncodingAndNeverLoseText)
     EXPECT_THROW(WriteCsvFile(folder.File("dir.csv"), "x\r\n", TCsvEncoding::Sjis), platform::FileError);
     EXPECT_TRUE(std::filesystem::is_directory(folder.File("dir.csv")));
     EXPECT_THROW(ReadCsvFile(folder.File("missing.csv")), platform::Error);
+}
+
+// Read into a grid, a file leaves the cells SetRows leaves over any earlier content (more or fewer
+// rows and columns, longer texts, fixed rows and columns); a file that cannot be read, however late
+// its fault, leaves the grid as it was.
+TEST(CsvText, ReadIntoAGridAsSetRowsFillsIt)
+{
+    TempFolder folder;
+    const std::string path = folder.File("g.csv");
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string files[] = {
+        "", bom, bom + "a", bom + "a,b,c\r\nd\r\n\"e\r\nf\",\"g\"\"h\"  ,\n", "crème,\"a,b\"\n\n,x,y,z,w\r",
+        platform::Utf8ToSjis("醤油,\"a b\"\r\n鶏"), "a b,c",
+    };
+    std::vector<TCsvGrid> earlier;
+    for (const auto [cols, rows, fixedCols, fixedRows] : {std::array{1, 1, 0, 0}, std::array{3, 2, 0, 1},
+                                                          std::array{8, 20, 1, 1}, std::array{2, 5, 1, 0}}) {
+        TCsvGrid grid(cols, rows);
+        grid.SetFixedCols(fixedCols);
+        grid.SetFixedRows(fixedRows);
+        for (int row = 0; row < rows; ++row)
+            for (int col = 0; col < cols; ++col)
+                grid.SetCell(col, row, "an earlier cell longer than a short string " + std::to_string(col * 100 + row));
+        earlier.push_back(grid);
+    }
+    for (const std::string& file : files) {
+        platform::WriteFileAtomic(path, file);
+        for (const TCsvGrid& before : earlier) {
+            SCOPED_TRACE(file + " over " + vkttest::GridCells(before).substr(0, 6));
+            TCsvGrid expected = before;
+            const TCsvFile rows = ReadCsvFile(path);
+            SetRows(expected, rows.Rows);
+            TCsvGrid read = before;
+            EXPECT_EQ(ReadCsvFile(path, read), rows.Encoding);
+            EXPECT_EQ(vkttest::GridCells(read), vkttest::GridCells(expected));
+        }
+    }
+
+    std::string rows;
+    for (int i = 0; i < 200; ++i) rows += "crème " + std::to_string(i) + ",x\r\n";
+    for (const std::string& bad :
+         {bom + rows + "\"open", bom + rows + "\"q\"x", bom + rows + "\xC3", rows + std::string(1, '\0')}) {
+        platform::WriteFileAtomic(path, bad);
+        for (const TCsvGrid& before : earlier) {
+            TCsvGrid read = before;
+            try {
+                ReadCsvFile(path, read);
+                ADD_FAILURE() << "no error";
+            } catch (const platform::FileError& e) {
+                EXPECT_EQ(path + Error(bad).substr(std::string("/d/t.csv").size()), e.what());
+            }
+            EXPECT_EQ(vkttest::GridCells(read), vkttest::GridCells(before));
+        }
+    }
 }
 
 // Random tables written in both encodings come back cell for cell; random mutations of such

@@ -15,10 +15,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -61,6 +64,7 @@ public:
     {
         calls.push_back(Text(GetLabel()));
         if (onProgress) onProgress(static_cast<int>(calls.size()));
+        if (paintEach) std::this_thread::sleep_for(std::chrono::milliseconds(60));
         TExecuteDialog::Progress(sender, text, cont, tag);
         labels.push_back(Text(GetLabel()));
         caption = windowTitle().toStdString();
@@ -68,14 +72,17 @@ public:
     }
     std::function<void(int call)> onProgress;
     Strings calls, labels;   // the label before and after each call
+    Strings painted;         // the label at each paint
     std::string caption, endText, endButton;
     int max = -1, paints = 0;
     bool closer = true;
+    bool paintEach = false;   // each call comes past the paint interval: every record is painted
 
 protected:
     void paintEvent(QPaintEvent* event) override
     {
         ++paints;
+        painted.push_back(Text(GetLabel()));
         TExecuteDialog::paintEvent(event);
     }
 
@@ -192,6 +199,7 @@ TEST_F(ExecuteDialogTest, EachSetUpRunsItsRoutineInTheWindow)
         SetUp();
         c.prepare(*object);
         notices.clear();
+        probe->paintEach = true;
         EXPECT_TRUE(c.run(*probe));
         EXPECT_FALSE(probe->isVisible());
         EXPECT_EQ(probe->caption, c.caption);
@@ -276,6 +284,7 @@ TEST_F(ExecuteDialogTest, AutoCloseClosesARunThatDidNotFailAndIsResetAfterIt)
     // An import whose third row names a branch class: the rows before it stay and are announced.
     probe->closer = true;
     probe->SetAutoClose(true);
+    probe->paintEach = true;
     probe->labels.clear();
     notices.clear();
     EXPECT_TRUE(probe->InsertData(TVktObjKind::Food, 4, "4,A\r\n4,B\r\n3,C\r\n4,D",
@@ -290,6 +299,7 @@ TEST_F(ExecuteDialogTest, AutoCloseClosesARunThatDidNotFailAndIsResetAfterIt)
 TEST_F(ExecuteDialogTest, ARecordNameLikeMarkupShowsAsWritten)
 {
     QImage shown, plain;
+    probe->paintEach = true;
     probe->onProgress = [&](int call) {
         if (call != 2) return;   // the label shows the first record
         QLabel* label = probe->GetLabel();
@@ -336,6 +346,55 @@ TEST_F(ExecuteDialogTest, ARaisingRoutineShowsOneErrorAndAnnouncesWhatItKept)
     EXPECT_EQ(Trashed(), "1,2");
     EXPECT_EQ(notices, Strings{"field 52: 1,2"});
     EXPECT_EQ(probe->endText, "エラーのため実行を中断しました。");
+}
+
+// Notes what the label shows when the cancel question is asked; answers it, or raises.
+class LabelAtQuestion : public vkttest::ScriptedServices {
+public:
+    explicit LabelAtQuestion(const QLabel* label) : label_(label) {}
+    platform::MsgAnswer MessageBox(const std::string& text, const std::string& caption, platform::MsgIcon icon,
+                                   platform::MsgButtons buttons, platform::MsgAnswer defaultButton) override
+    {
+        if (text == "キャンセルしますか？") {
+            seen.push_back(Text(label_));
+            if (raise) throw std::runtime_error("壊れた質問");
+        }
+        return ScriptedServices::MessageBox(text, caption, icon, buttons, defaultButton);
+    }
+    Strings seen;
+    bool raise = false;
+
+private:
+    const QLabel* label_;
+};
+
+// A record's text reaches the label where it can be seen, however short the run: the question
+// shows the record it stops at, and so does the window painted behind a raise; the end text
+// follows.
+TEST_F(ExecuteDialogTest, TheQuestionAndARaiseShowTheRecordTheyStopAt)
+{
+    for (const bool raise : {false, true}) {
+        SCOPED_TRACE(raise ? "raise" : "no");
+        TearDown();
+        SetUp();
+        LabelAtQuestion services(probe->GetLabel());
+        services.raise = raise;
+        services.answers = {platform::MsgAnswer::No};
+        platform::SetServices(&services);
+        probe->onProgress = [this](int call) {
+            if (call == 2) QMetaObject::invokeMethod(probe->GetBtnCancel(), "click", Qt::QueuedConnection);
+        };
+        EXPECT_TRUE(probe->InsertData(TVktObjKind::Food, 3, "4,A\r\n4,B\r\n4,C",
+                                      Ids({ToInt(F::Class_Key), ToInt(F::Data)})));
+        platform::SetServices(&vkttest::Scripted());
+        EXPECT_EQ(services.seen, Strings{"B"});
+        const std::string end = raise ? "エラーのため実行を中断しました。" : "終了しました。";
+        EXPECT_EQ(probe->endText, end);
+        Strings painted = probe->painted;
+        painted.erase(std::unique(painted.begin(), painted.end()), painted.end());
+        if (raise) EXPECT_EQ(painted, (Strings{"データの一括変換をしています...", "B", end}));
+        else EXPECT_EQ(painted, (Strings{"データの一括変換をしています...", end}));
+    }
 }
 
 TEST_F(ExecuteDialogTest, TheOneDialogBindsOnceAndLetsGoOnClose)

@@ -74,6 +74,54 @@ TEST(Utf8, ValidityAfterAsciiRunsOfEveryLength)
     }
 }
 
+// The offset the fast check names is where decoding character by character stops, for every
+// sequence of up to four bytes around the limits of each form, after ASCII runs that end inside
+// and at the edge of a word.
+TEST(Utf8, ErrorOffsetIsWhereTheDecoderStops)
+{
+    const unsigned char edges[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF,
+                                   0xE0, 0xE1, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF3, 0xF4, 0xF5, 0xFF};
+    const auto decoderStop = [](std::string_view text) {
+        std::size_t pos = 0;
+        char32_t cp = 0;
+        while (TryNextCodePoint(text, pos, cp)) {}
+        return pos == text.size() ? std::string_view::npos : pos;
+    };
+    for (const std::string prefix : {"", "ab", "レ1234567", "abcdefghijklm"}) {
+        std::string text;
+        const std::function<void(int)> extend = [&](int left) {
+            const std::size_t expected = decoderStop(text);
+            ASSERT_EQ(Utf8ErrorOffset(text), expected) << testing::PrintToString(text);
+            ASSERT_EQ(IsValidUtf8(text), expected == std::string_view::npos);
+            if (prefix == "レ1234567") {
+                ASSERT_EQ(Utf8ErrorOffset(text, 3), expected);
+            }
+            if (left == 0) return;
+            for (unsigned char b : edges) {
+                text += static_cast<char>(b);
+                extend(left - 1);
+                text.pop_back();
+            }
+        };
+        text = prefix;
+        extend(4);
+    }
+    EXPECT_EQ(Utf8ErrorOffset("レシピ\xE3\x83"), 9u);
+    EXPECT_EQ(Utf8ErrorOffset("ab\xFFレ", 2), 2u);
+    EXPECT_EQ(Utf8ErrorOffset("ab\xFFレ", 3), std::string_view::npos) << "only what follows `from` counts";
+    EXPECT_EQ(Utf8ErrorOffset("abレ", 3), 3u) << "a continuation byte starts nothing";
+}
+
+TEST(Utf8, AsciiPrefixLength)
+{
+    for (std::size_t run = 0; run <= 19; ++run) {
+        const std::string ascii(run, '\x7F');
+        EXPECT_EQ(AsciiPrefixLength(ascii), run);
+        EXPECT_EQ(AsciiPrefixLength(ascii + "\x80" + ascii), run);
+        EXPECT_EQ(AsciiPrefixLength(ascii + "é"), run);
+    }
+}
+
 TEST(CodePage932, RoundTrip)
 {
     const std::string text = "レシピ原価表 ABC ｶﾅ①";

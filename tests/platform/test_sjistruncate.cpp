@@ -23,6 +23,8 @@ TEST(SjisTruncate, CutsOnCharacterBoundaries)
         {"ｶﾅ漢", 3, "ｶﾅ"},                     // half-width kana take one byte each
         {"", 0, ""},
         {"x", 0, ""},
+        {"醤油", 6, "醤油"},                   // as many bytes as the limit
+        {"醤油ラ", 6, "醤油ラ"},               // more bytes than the limit, not more code-page bytes
     };
     for (const auto& c : cases) {
         const std::string cut(platform::SjisTruncate(c.text, c.limit));
@@ -30,6 +32,7 @@ TEST(SjisTruncate, CutsOnCharacterBoundaries)
         EXPECT_LE(platform::SjisLength(cut), c.limit);
     }
     EXPECT_THROW(platform::SjisTruncate("醤油\xFF", 3), platform::ConvertError);
+    EXPECT_THROW(platform::SjisTruncate("\xFF", 3), platform::ConvertError) << "short, still malformed";
 }
 
 TEST(SjisTruncate, LongMixedNameKeepsTheLongestPrefix)

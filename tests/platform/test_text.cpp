@@ -115,6 +115,11 @@ TEST(CommaText, JoinsWithQuotesWhereNeeded)
     EXPECT_EQ(JoinCommaText({"a", ""}), "a,");
     EXPECT_EQ(JoinCommaText({"", "a"}), ",a");
     EXPECT_EQ(QuoteCommaItem("tab\there"), "\"tab\there\"");
+    std::string line = "1,";
+    AppendCommaItem(line, "say \"hi\"");
+    AppendCommaItem(line, "");
+    AppendCommaItem(line, "plain");
+    EXPECT_EQ(line, "1,\"say \"\"hi\"\"\"plain") << "appended as they are quoted, nothing else";
 }
 
 TEST(CommaText, RoundTripsAnyItems)
