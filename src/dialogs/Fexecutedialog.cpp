@@ -386,8 +386,8 @@ void TExecuteDialog::PaintProgress()
 
 void TExecuteDialog::ShowProgress()
 {
-    const int steps = std::min(steps_, progressBar_->maximum());
-    if (progressBar_->value() != steps) progressBar_->setValue(steps);
+    const int value = std::min(steps_, progressBar_->maximum());
+    if (progressBar_->value() != value) progressBar_->setValue(value);
     if (recordText_) {
         label_->setText(platform::ToQString(*recordText_));
         recordText_.reset();

@@ -127,7 +127,8 @@ private:
     void PaintProgress();
     // The bar shows the progress calls so far and the label the last record's text. Set before
     // anything can look at them (a paint, events let through, the question, the end) rather than
-    // at every record: a step of a QProgressBar, or a new text of a QLabel, costs more than a record.
+    // at every record: a new value of a QProgressBar, or a new text of a QLabel, costs more than a
+    // record.
     void ShowProgress();
     void BtnCancelClick();
 

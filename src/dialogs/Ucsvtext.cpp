@@ -6,7 +6,6 @@
 #include "platform/StringList.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -30,23 +29,6 @@ int LineOf(std::string_view bytes, std::size_t offset)
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// The first ',', CR or LF at or after `p`, else the end; eight bytes at a time up to the word
-// that holds one.
-std::size_t FieldEnd(std::string_view text, std::size_t p)
-{
-    constexpr std::uint64_t ones = 0x0101010101010101ULL;
-    // Nonzero when one of the bytes is zero.
-    const auto zeroByte = [](std::uint64_t x) { return (x - ones) & ~x & (ones << 7); };
-    std::uint64_t word;
-    while (p + sizeof word <= text.size()) {
-        std::memcpy(&word, text.data() + p, sizeof word);
-        if (zeroByte(word ^ (ones * ',')) | zeroByte(word ^ (ones * '\r')) | zeroByte(word ^ (ones * '\n'))) break;
-        p += sizeof word;
-    }
-    while (p < text.size() && text[p] != ',' && text[p] != '\r' && text[p] != '\n') ++p;
-    return p;
-}
 
 std::size_t CountLineFeeds(std::string_view text)
 {
@@ -165,7 +147,7 @@ void ScanSpreadsheetCsv(std::string_view utf8, const std::string& path, Sink& si
                 Refuse(path, line, "閉じた引用符の後に文字があります。");
         } else {
             const std::size_t start = p;
-            p = FieldEnd(utf8, p);
+            while (p < n && utf8[p] != ',' && utf8[p] != '\r' && utf8[p] != '\n') ++p;
             sink.Field(utf8.substr(start, p - start));
         }
         if (p < n && utf8[p] == ',') {

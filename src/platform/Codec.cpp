@@ -187,7 +187,7 @@ std::size_t Utf8ErrorOffset(std::string_view bytes, std::size_t from)
         const unsigned b0 = s[pos];
         auto tail = [&](std::size_t i) { return (s[pos + i] & 0xC0) == 0x80; };
         if (b0 < 0x80) {
-            // Up to the next high byte of the word in one step.
+            // Up to the next high byte of the word at once.
             std::uint64_t word;
             if (n - pos >= sizeof word) {
                 std::memcpy(&word, s + pos, sizeof word);

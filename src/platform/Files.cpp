@@ -149,10 +149,17 @@ std::string ReadFileBytes(const std::string& path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         ThrowFileError("Cannot open", path, errno);
-    std::string bytes;
-    char buffer[65536];
+    // Read straight into the string, sized by the file's length and one byte more, so that the end
+    // is a read of nothing: a string grown piece by piece is copied, and takes fresh pages, each time
+    // it grows. A file of unknown length (a pipe, a /proc file) or one that grew meanwhile grows it.
+    struct stat info {};
+    const bool sized = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    std::string bytes(sized ? static_cast<std::size_t>(info.st_size) + 1 : 65536, '\0');
+    std::size_t used = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (used == bytes.size())
+            bytes.resize(2 * bytes.size());
+        const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -162,9 +169,10 @@ std::string ReadFileBytes(const std::string& path)
         }
         if (n == 0)
             break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    bytes.resize(used);
     return bytes;
 }
 

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -93,6 +96,36 @@ TEST_F(FilesTest, FailedWriteLeavesNoTemporaryAndRaises)
     EXPECT_EQ(EntryCount(), 1u);
     EXPECT_EQ(ReadFileBytes(JoinPath(target, "keep")), "k");
     EXPECT_THROW(WriteFileAtomic(JoinPath(dir_, "missing/x"), "x"), FileError);
+}
+
+// Files come back byte for byte whatever their length, and a stream of no known length (a pipe)
+// is read to its end.
+TEST_F(FilesTest, ReadsWholeFilesAndStreams)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i < 300000; ++i) bytes += static_cast<char>(i * 7 % 251);
+    const std::string file = JoinPath(dir_, "data.bin");
+    for (const std::size_t size : {0, 1, 65535, 65536, 65537, 300000}) {
+        WriteFileAtomic(file, bytes.substr(0, size));
+        EXPECT_EQ(ReadFileBytes(file), bytes.substr(0, size)) << size;
+    }
+
+    const std::string pipe = JoinPath(dir_, "pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::thread writer([&] {
+        const int fd = ::open(pipe.c_str(), O_WRONLY | O_CLOEXEC);
+        for (std::size_t done = 0; fd >= 0 && done < bytes.size();) {
+            const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (n <= 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        if (fd >= 0) ::close(fd);
+    });
+    const std::string read = ReadFileBytes(pipe);
+    writer.join();
+    EXPECT_EQ(read.size(), bytes.size());
+    EXPECT_TRUE(read == bytes);
+    EXPECT_THROW(ReadFileBytes(dir_), FileError) << "a folder opens but does not read";
 }
 
 TEST_F(FilesTest, ReadAndRemoveErrors)
