@@ -1,20 +1,26 @@
 #include "gui/EnhancedMetafile.h"
 
+#include "gui/DrawingSvg.h"
 #include "gui/PictureData.h"
 
 #include <QByteArray>
-#include <QtGlobal>
 #include <QPainter>
+#include <QPicture>
 #include <QSvgRenderer>
+#include <QtGlobal>
 
 #include <emf2svg.h>
 
+#include <atomic>
 #include <cerrno>
-#include <deque>
-#include <mutex>
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <deque>
+#include <functional>
+#include <list>
+#include <mutex>
+#include <unordered_map>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -36,8 +42,11 @@ namespace {
 
 constexpr int kConvertTimeoutMs = 5000;
 
-// The child: convert, write the SVG to `fd`, exit. Only the converter and write(2) run here.
-[[noreturn]] void RunConverter(int fd, std::string bytes, int width, int height)
+std::atomic<std::size_t> conversions{0};
+
+// The child: convert, write the SVG to `fd`, exit. Only the converter and write(2) run here; the
+// bytes are the parent's, in the child's copy of its memory.
+[[noreturn]] void RunConverter(int fd, std::string_view bytes, int width, int height)
 {
     rlimit cpu{5, 5};
     setrlimit(RLIMIT_CPU, &cpu);
@@ -55,7 +64,7 @@ constexpr int kConvertTimeoutMs = 5000;
     options.imgHeight = height;
     char* out = nullptr;
     std::size_t length = 0;
-    if (emf2svg(bytes.data(), bytes.size(), &out, &length, &options) != 1 || !out)
+    if (emf2svg(const_cast<char*>(bytes.data()), bytes.size(), &out, &length, &options) != 1 || !out)
         _exit(2);
     for (std::size_t done = 0; done < length;) {
         const ssize_t n = write(fd, out + done, length - done);
@@ -73,8 +82,7 @@ constexpr int kConvertTimeoutMs = 5000;
 std::optional<std::string> ConvertMetafileToSvg(std::string_view bytes, int width, int height, int timeoutMs,
                                                 std::string& error, std::size_t maxOutput)
 {
-    // Copied before the fork: the child must not allocate what the parent may be changing.
-    std::string input(bytes);
+    ++conversions;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         error = "the converter cannot be started";
@@ -89,7 +97,7 @@ std::optional<std::string> ConvertMetafileToSvg(std::string_view bytes, int widt
     }
     if (pid == 0) {
         close(fds[0]);
-        RunConverter(fds[1], std::move(input), width, height);
+        RunConverter(fds[1], bytes, width, height);
     }
     close(fds[1]);
     std::string svg;
@@ -156,8 +164,10 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
                        " pixels is too large to draw";
         return result;
     }
-    const std::optional<std::string> svg = ConvertMetafileToSvg(bytes, width, height, kConvertTimeoutMs,
-                                                                result.Error);
+    std::optional<std::string> svg = ConvertMetafileToSvg(bytes, width, height, kConvertTimeoutMs, result.Error);
+    if (!svg)
+        return result;
+    svg = RebuildDrawingSvg(*svg, kMaxMetafileArea, result.Error);
     if (!svg)
         return result;
     QSvgRenderer renderer(QByteArray::fromRawData(svg->data(), static_cast<qsizetype>(svg->size())));
@@ -172,33 +182,83 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
     return result;
 }
 
+namespace {
+
+// Renderings by the size and hash of their bytes, the latest first, within a memory budget.
+// Refused pictures are remembered apart and never converted again.
+class RenderingCache {
+public:
+    std::shared_ptr<const MetafileRendering> Get(std::string_view bytes)
+    {
+        const Key key{bytes.size(), std::hash<std::string_view>{}(bytes)};
+        {
+            std::lock_guard lock(mutex_);
+            if (const auto it = refused_.find(key); it != refused_.end())
+                return it->second;
+            if (const auto it = index_.find(key); it != index_.end()) {
+                drawn_.splice(drawn_.begin(), drawn_, it->second);
+                return it->second->Rendering;
+            }
+        }
+        auto rendering = std::make_shared<const MetafileRendering>(RenderEnhancedMetafile(bytes));
+        std::lock_guard lock(mutex_);
+        if (rendering->Drawing.IsEmpty()) {
+            qWarning("Vektara: a metafile picture is not drawn: %s.", rendering->Error.c_str());
+            if (refusedOrder_.size() >= kMaxRefused) {
+                refused_.erase(refusedOrder_.front());
+                refusedOrder_.pop_front();
+            }
+            if (refused_.emplace(key, rendering).second)
+                refusedOrder_.push_back(key);
+            return rendering;
+        }
+        if (index_.count(key))
+            return rendering;
+        const std::size_t cost = static_cast<std::size_t>(rendering->Drawing.Q().size()) + 256;
+        drawn_.push_front({key, rendering, cost});
+        index_.emplace(key, drawn_.begin());
+        bytes_ += cost;
+        while (bytes_ > kBudget && drawn_.size() > 1) {
+            bytes_ -= drawn_.back().Cost;
+            index_.erase(drawn_.back().Key);
+            drawn_.pop_back();
+        }
+        return rendering;
+    }
+
+private:
+    struct Key {
+        std::size_t Size;
+        std::size_t Hash;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const { return key.Hash ^ (key.Size * 0x9E3779B97F4A7C15ull); }
+    };
+    struct Entry {
+        struct Key Key;
+        std::shared_ptr<const MetafileRendering> Rendering;
+        std::size_t Cost;
+    };
+    static constexpr std::size_t kBudget = std::size_t(64) << 20;
+    static constexpr std::size_t kMaxRefused = 4096;
+
+    std::mutex mutex_;
+    std::list<Entry> drawn_;
+    std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index_;
+    std::size_t bytes_ = 0;
+    std::unordered_map<Key, std::shared_ptr<const MetafileRendering>, KeyHash> refused_;
+    std::deque<Key> refusedOrder_;
+};
+
+} // namespace
+
 std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes)
 {
-    struct Entry {
-        std::string Bytes;
-        std::shared_ptr<const MetafileRendering> Rendering;
-    };
-    constexpr std::size_t kEntries = 16;
-    static std::mutex mutex;
-    static std::deque<Entry> cache; // most recent first
-    {
-        std::lock_guard lock(mutex);
-        for (auto it = cache.begin(); it != cache.end(); ++it)
-            if (it->Bytes == bytes) {
-                Entry entry = std::move(*it);
-                cache.erase(it);
-                cache.push_front(std::move(entry));
-                return cache.front().Rendering;
-            }
-    }
-    auto rendering = std::make_shared<const MetafileRendering>(RenderEnhancedMetafile(bytes));
-    if (rendering->Drawing.IsEmpty())
-        qWarning("Vektara: a metafile picture is not drawn: %s.", rendering->Error.c_str());
-    std::lock_guard lock(mutex);
-    cache.push_front({std::string(bytes), rendering});
-    if (cache.size() > kEntries)
-        cache.pop_back();
-    return rendering;
+    static RenderingCache cache;
+    return cache.Get(bytes);
 }
+
+std::size_t MetafileConversionCount() { return conversions; }
 
 } // namespace platform

@@ -1,10 +1,13 @@
 #pragma once
 // Drawing of enhanced metafiles (EMF). The records are converted to SVG by libemf2svg in a child
 // process, so that hostile bytes can crash, hang or exhaust memory only there: the child runs
-// with a CPU and memory limit and is killed at the time limit. The SVG is then recorded once into
-// a Metafile, which every canvas (screen, bitmap, PDF, printer) replays as vectors at any size.
+// with a CPU and memory limit and is killed at the time limit. Its SVG is as untrusted as the
+// picture; it is rebuilt from its drawing elements alone (DrawingSvg.h) before the renderer reads
+// it, then recorded once into a Metafile, which every canvas (screen, bitmap, PDF, printer)
+// replays as vectors at any size.
 #include "gui/Metafile.h"
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,9 +29,13 @@ struct MetafileRendering {
 // Drawing empty and names the cause.
 MetafileRendering RenderEnhancedMetafile(std::string_view bytes);
 
-// RenderEnhancedMetafile through a small cache of the latest pictures, so that a picture drawn
-// page after page is converted once, and a failure is said once (one line on standard error).
+// RenderEnhancedMetafile through a cache of the latest drawings, bounded by their memory, so that a
+// picture drawn page after page is converted once. A refused picture is remembered apart: it is
+// never converted again and its failure is said once (one line on standard error).
 std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes);
+
+// How many conversions have been started in this process.
+std::size_t MetafileConversionCount();
 
 // The converter alone: the SVG text, or nothing (with `error` set) when the child fails, is killed
 // at `timeoutMs`, or writes more than `maxOutput` bytes.

@@ -10,9 +10,18 @@
 #include <QImage>
 #include <QtGlobal>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -86,6 +95,97 @@ TEST(EnhancedMetafile, DrawsItsRecordsAtAnySize)
     EXPECT_EQ(picture.GetBytes(), KitchenEmf());
 }
 
+// Opens a FIFO for writing once `after` has passed, until destroyed, so that a reader blocked in
+// open(2) gets end of file: a draw that would wait for good fails on its time instead.
+class FifoRelease {
+public:
+    FifoRelease(std::string path, std::chrono::milliseconds after)
+        : thread_([this, path = std::move(path), after] {
+              const auto start = std::chrono::steady_clock::now();
+              while (!done_) {
+                  if (std::chrono::steady_clock::now() - start > after) {
+                      const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+                      if (fd >= 0)
+                          close(fd);
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+              }
+          })
+    {
+    }
+    ~FifoRelease()
+    {
+        done_ = true;
+        thread_.join();
+    }
+
+private:
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+// A picture's texts and face names reach the converter's SVG unescaped: whatever they spell, the
+// drawing opens no file (a picture's pixels do not appear, a FIFO does not block) and draws on.
+TEST(EnhancedMetafile, APictureOpensNoFile)
+{
+    const std::string folder = vkttest::NewTempFolder("emfhref");
+    const std::string png = folder + "/green.png";
+    QImage green(200, 140, QImage::Format_RGB32);
+    green.fill(QColor(0, 255, 0));
+    ASSERT_TRUE(green.save(QString::fromStdString(png)));
+    const std::string fifo = folder + "/pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((folder + "/f").c_str(), 0600), 0);
+    const auto image = [](const std::string& path) {
+        return "]]></text><image xlink:href=\"" + path + "\" width=\"200\" height=\"140\"/><text><![CDATA[";
+    };
+    struct Case {
+        const char* What;
+        std::string Bytes;
+    };
+    const Case cases[] = {
+        {"a text naming a picture", EmfBuilder(200, 140).Text(10, 100, 30, image(png), 0x000000).Bytes()},
+        {"a text naming a FIFO", EmfBuilder(200, 140).Text(10, 100, 30, image(fifo), 0x000000).Bytes()},
+        // The face name's 32 characters name "f" in the working folder; the text closes the element.
+        {"a face name naming a file",
+         EmfBuilder(200, 140).Text(10, 100, 30, "]]></image><text><![CDATA[", 0x000000, "\"/><image xlink:href=\"f").Bytes()},
+    };
+    char* const previous = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(folder.c_str()), 0);
+    for (const Case& test : cases) {
+        PictureData picture;
+        picture.SetBytes(test.Bytes);
+        BitmapCanvas canvas(200, 140);
+        canvas.FillRect({0, 0, 200, 140}, 0xFFFFFF);
+        WarningCounter warnings;
+        const auto start = std::chrono::steady_clock::now();
+        {
+            FifoRelease release(fifo, std::chrono::milliseconds(6000));
+            FifoRelease releaseF(folder + "/f", std::chrono::milliseconds(6000));
+            picture.Draw(canvas, {0, 0, 200, 140});
+        }
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        EXPECT_LT(took.count(), 5000) << test.What;
+        EXPECT_EQ(WarningCounter::Count, 0) << test.What << ": " << WarningCounter::Last;
+        int greens = 0;
+        for (int y = 0; y < 140; ++y)
+            for (int x = 0; x < 200; ++x)
+                greens += Near(canvas.GetPixel(x, y), 0x00FF00);
+        EXPECT_EQ(greens, 0) << test.What;
+    }
+    ASSERT_EQ(chdir(previous), 0);
+    free(previous);
+
+    // An embedded bitmap still draws.
+    PictureData picture;
+    picture.SetBytes(EmfBuilder(200, 140).Bitmap(20, 20, 120, 100, kBlue).Bytes());
+    BitmapCanvas canvas(200, 140);
+    canvas.FillRect({0, 0, 200, 140}, 0xFFFFFF);
+    picture.Draw(canvas, {0, 0, 200, 140});
+    EXPECT_TRUE(Near(canvas.GetPixel(70, 60), kBlue));
+    EXPECT_TRUE(Near(canvas.GetPixel(150, 60), 0xFFFFFF));
+}
+
 TEST(EnhancedMetafile, BitmapCopyAndPdfDrawTheRecords)
 {
     PictureData picture;
@@ -156,6 +256,64 @@ TEST(EnhancedMetafile, AnOversizedFrameDrawsNothingAndSaysSoOnce)
     }
     EXPECT_EQ(WarningCounter::Count, 1);
     EXPECT_NE(WarningCounter::Last.find("too large"), std::string::npos) << WarningCounter::Last;
+}
+
+// Twenty distinct pictures drawn twice, four of them refused by the converter: the second pass
+// converts nothing and says nothing.
+TEST(EnhancedMetafile, EachPictureIsConvertedOnce)
+{
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 16; ++i)
+        pictures.push_back(EmfBuilder(40 + i, 30).Rectangle(2, 2, 20, 20, kRed).Bytes());
+    for (int i = 0; i < 4; ++i) {
+        const std::string bytes = EmfBuilder(40 + i, 30).Rectangle(2, 2, 20, 20, kRed).Bytes();
+        pictures.push_back(bytes.substr(0, bytes.size() - 8)); // the end-of-file record cut
+    }
+    WarningCounter warnings;
+    const std::size_t before = MetafileConversionCount();
+    for (int pass = 0; pass < 2; ++pass)
+        for (const std::string& bytes : pictures) {
+            PictureData picture;
+            picture.SetBytes(bytes);
+            BitmapCanvas canvas(40, 30);
+            picture.Draw(canvas, {0, 0, 40, 30});
+        }
+    EXPECT_EQ(MetafileConversionCount() - before, pictures.size());
+    EXPECT_EQ(WarningCounter::Count, 4) << WarningCounter::Last;
+}
+
+std::size_t StatusKilobytes(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stoul(line.substr(field.size() + 1));
+    return 0;
+}
+
+// A large picture is held once while it converts and once it is drawn: neither the converter nor
+// the cache keeps a copy of its bytes.
+TEST(EnhancedMetafile, ALargePictureIsHeldOnce)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps freed memory";
+#endif
+    constexpr std::uint32_t kSize = 96u << 20;
+    std::string comment(4 + std::size_t(kSize), 'x');
+    for (int i = 0; i < 4; ++i)
+        comment[std::size_t(i)] = static_cast<char>((kSize >> (8 * i)) & 0xFF);
+    std::string bytes = EmfBuilder(100, 100).Rectangle(10, 10, 90, 90, kRed).Raw(70, comment).Bytes();
+    comment = std::string();
+    std::ofstream reset("/proc/self/clear_refs");
+    if (!(reset << "5" << std::flush))
+        GTEST_SKIP() << "the peak resident size cannot be reset";
+    const std::size_t baseline = StatusKilobytes("VmRSS");
+    PictureData picture;
+    picture.SetBytes(std::move(bytes));
+    BitmapCanvas canvas(100, 100);
+    picture.Draw(canvas, {0, 0, 100, 100});
+    const std::size_t peak = StatusKilobytes("VmHWM");
+    EXPECT_LT((peak - baseline) * 1024, kSize / 2) << "peak " << peak << " kB over " << baseline << " kB";
 }
 
 TEST(EnhancedMetafile, TheConverterIsBoundedInTimeAndOutput)

@@ -117,7 +117,8 @@ EmfBuilder& EmfBuilder::Ellipse(int left, int top, int right, int bottom, unsign
     return *this;
 }
 
-EmfBuilder& EmfBuilder::Text(int x, int y, int height, const std::string& text, unsigned colour)
+EmfBuilder& EmfBuilder::Text(int x, int y, int height, const std::string& text, unsigned colour,
+                             const std::string& faceName)
 {
     const auto handle = static_cast<std::uint32_t>(handles_++);
     std::string font;
@@ -128,8 +129,9 @@ EmfBuilder& EmfBuilder::Text(int x, int y, int height, const std::string& text, 
     Put32(font, 400); // weight
     Put32(font, 0x80000000u); // italic, underline, strike out: no; character set 128
     Put32(font, 0);
-    std::u16string face = u"Noto Sans CJK JP";
-    face.resize(32, u'\0');
+    std::u16string face = Utf16(faceName);
+    if (face.size() < 32)
+        face.resize(32, u'\0');
     for (char16_t c : face) {
         font += static_cast<char>(c & 0xFF);
         font += static_cast<char>(c >> 8);
@@ -171,6 +173,40 @@ EmfBuilder& EmfBuilder::Text(int x, int y, int height, const std::string& text, 
     for (std::size_t i = 0; i < chars.size(); ++i)
         Put32(out, static_cast<std::uint32_t>(height));
     Record(84, out); // text out
+    return *this;
+}
+
+EmfBuilder& EmfBuilder::Bitmap(int left, int top, int right, int bottom, unsigned colour)
+{
+    constexpr int kSide = 4;
+    constexpr std::uint32_t kFixed = 80; // the record's fields before the bitmap header
+    constexpr std::uint32_t kHeader = 40;
+    constexpr std::uint32_t kStride = (kSide * 3 + 3) / 4 * 4;
+    std::string out;
+    for (int v : {left, top, right - 1, bottom - 1})
+        Put32(out, static_cast<std::uint32_t>(v)); // bounds
+    for (int v : {left, top, 0, 0, kSide, kSide})
+        Put32(out, static_cast<std::uint32_t>(v)); // destination, source origin and size
+    for (std::uint32_t v : {kFixed, kHeader, kFixed + kHeader, kStride * kSide})
+        Put32(out, v); // where the header and the bits are, and their sizes
+    Put32(out, 0); // RGB colours
+    Put32(out, 0x00CC0020); // source copy
+    Put32(out, static_cast<std::uint32_t>(right - left));
+    Put32(out, static_cast<std::uint32_t>(bottom - top));
+    for (std::uint32_t v : {kHeader, std::uint32_t(kSide), std::uint32_t(kSide)})
+        Put32(out, v);
+    Put32(out, 1 | (24 << 16)); // one plane, 24 bits
+    for (int i = 0; i < 6; ++i)
+        Put32(out, i == 1 ? kStride * kSide : 0);
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+            out += static_cast<char>(colour & 0xFF);
+            out += static_cast<char>((colour >> 8) & 0xFF);
+            out += static_cast<char>((colour >> 16) & 0xFF);
+        }
+        out += std::string(kStride - kSide * 3, '\0');
+    }
+    Record(81, out); // stretched device-independent bitmap
     return *this;
 }
 

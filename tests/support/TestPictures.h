@@ -19,8 +19,12 @@ public:
     // Colours as 0xRRGGBB.
     EmfBuilder& Rectangle(int left, int top, int right, int bottom, unsigned fill);
     EmfBuilder& Ellipse(int left, int top, int right, int bottom, unsigned fill);
-    // A line of text (UTF-8) at (x, y), its cell `height` pixels high, in "Noto Sans CJK JP".
-    EmfBuilder& Text(int x, int y, int height, const std::string& text, unsigned colour);
+    // A line of text (UTF-8) at (x, y), its cell `height` pixels high. A face name is written in
+    // its 32 characters; a longer one runs on into the record's later fields, as a hostile file's may.
+    EmfBuilder& Text(int x, int y, int height, const std::string& text, unsigned colour,
+                     const std::string& face = "Noto Sans CJK JP");
+    // A bitmap of one colour stretched over (left, top)–(right, bottom), as a device-independent bitmap.
+    EmfBuilder& Bitmap(int left, int top, int right, int bottom, unsigned colour);
     // Extra bytes as one record of `type` (for damaged pictures).
     EmfBuilder& Raw(unsigned type, const std::string& payload);
     // The file: header, records, end of file.
