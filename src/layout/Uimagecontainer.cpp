@@ -303,11 +303,11 @@ void TImageContainer::DrawMeta(const TRect& rect, int scale, platform::Canvas& c
 void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell, int scale, platform::Canvas& canvas)
 {
     const std::string name = GetFileName(index);
-    const std::string bytes = GetImageData(index);
+    std::string bytes = GetImageData(index);
     if (bytes.empty())
         return;
     platform::PictureData picture;
-    picture.SetBytes(bytes);
+    picture.SetBytes(std::move(bytes));
     // Unknown bytes and damaged bitmaps or JPEGs draw nothing; a metafile draws its frame.
     if (picture.IsEmpty() || (picture.GetKind() != platform::PictureKind::Metafile && !picture.CanDraw()))
         return;
@@ -324,7 +324,9 @@ void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell,
             picture.Draw(canvas, dst);
     };
     const int dpi = canvas.DpiY();
-    if (drawType_ == 0) {
+    if (drawType_ == 0 || (drawType_ == 4 && !picture.Draws())) {
+        // A metafile that draws nothing (refused, or a frame under one pixel) has no tile size: one
+        // frame per cell.
         draw(cell);
     } else if (drawType_ == 4) {
         const double s = platform::ScreenPixelsPerInch();

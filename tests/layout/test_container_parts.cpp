@@ -270,6 +270,17 @@ TEST_F(PartsTest, MetafilePicturesDrawTheirRecordsOnScreenAndPaper)
         EXPECT_EQ(bitmap.GetPixel(10 + 222, 10 + 22), 0xFFFFFFu) << "outside the ellipse, printer " << printer;
     }
     EXPECT_EQ(image->GetImageData(0), vkttest::KitchenEmf());
+
+    // A frame under one pixel, tiled: one empty frame around the cell, not one per pixel.
+    image->SetImageData(0, vkttest::MakeEmf(20, 20));
+    image->SetDrawType(4);
+    for (const bool printer : {false, true}) {
+        platform::BitmapCanvas bitmap(420, 300);
+        bitmap.FillRect({0, 0, 420, 300}, 0xFFFFFF);
+        image->Draw(0, 0, {10, 10, 410, 290}, 10000, bitmap, 1, 1, printer);
+        EXPECT_EQ(bitmap.GetPixel(10 + 200, 10 + 140), 0xFFFFFFu) << "inside the frame, printer " << printer;
+        EXPECT_EQ(bitmap.GetPixel(10, 10 + 140), 0u) << "the frame, printer " << printer;
+    }
 }
 
 TEST_F(PartsTest, ImageNamesAndFiles)
