@@ -1,4 +1,5 @@
 #include "gui/BitmapCanvas.h"
+#include "gui/DrawingSvg.h"
 #include "gui/EnhancedMetafile.h"
 #include "gui/PdfWriter.h"
 #include "gui/PictureData.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
 #include <QtGlobal>
 
@@ -184,6 +186,52 @@ TEST(EnhancedMetafile, APictureOpensNoFile)
     picture.Draw(canvas, {0, 0, 200, 140});
     EXPECT_TRUE(Near(canvas.GetPixel(70, 60), kBlue));
     EXPECT_TRUE(Near(canvas.GetPixel(150, 60), 0xFFFFFF));
+}
+
+// What reaches the renderer: drawing elements, references within the document, inline pictures of
+// a known signature written again as PNG. The rest is dropped; a document type refuses it all.
+TEST(DrawingSvg, KeepsOnlyDrawingElementsAndInlinePictures)
+{
+    QImage dot(2, 2, QImage::Format_RGB32);
+    dot.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    dot.save(&buffer, "PNG");
+    const std::string inlinePng = "data:image/png;base64," + png.toBase64().toStdString();
+    // A JPEG's signature before an SVG document: a reader guessing by content would take it as SVG.
+    const std::string posing = "data:image/jpeg;base64," +
+        QByteArray("\xff\xd8\xff\xe0\x00\x10<svg><image xlink:href='/etc/passwd'/></svg>").toBase64().toStdString();
+    const std::string svg =
+        "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' width='10' height='10'>"
+        "<g transform='scale(2)'><rect x='1' y='1' width='3' height='3' fill='url(#p)' onclick='x()'/>"
+        "<image id='i' width='2' height='2' xlink:href='" + inlinePng + "'/>"
+        "<image width='2' height='2' xlink:href='/any/picture.png'/>"
+        "<image width='2' height='2' xlink:href='" + posing + "'/>"
+        "<use xlink:href='#i'/><use xlink:href='other.svg#i'/><use xlink:href='#g'/>"
+        "<path d='M0 0L1 1' fill='url(file:///etc/passwd)' style='fill:url(/a.png)'/>"
+        "<text style='white-space:pre;'><![CDATA[a < b & c]]></text>"
+        "<style>@import url(/a.css);</style><a xlink:href='/x'><rect/></a><foreignObject/><script>x</script>"
+        "</g></svg>";
+    std::string error;
+    const auto rebuilt = RebuildDrawingSvg(svg, 1000, error);
+    ASSERT_TRUE(rebuilt.has_value()) << error;
+    const std::size_t payload = rebuilt->find("base64,") + 7;
+    const std::size_t payloadEnd = rebuilt->find('"', payload);
+    const QImage kept = QImage::fromData(QByteArray::fromBase64(
+        QByteArray::fromStdString(rebuilt->substr(payload, payloadEnd - payload))), "PNG");
+    EXPECT_EQ(kept.size(), QSize(2, 2));
+    EXPECT_EQ(rebuilt->substr(0, payload) + "…" + rebuilt->substr(payloadEnd),
+              "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"10\" "
+              "height=\"10\"><g transform=\"scale(2)\"><rect x=\"1\" y=\"1\" width=\"3\" height=\"3\" fill=\"url(#p)\"/>"
+              "<image id=\"i\" width=\"2\" height=\"2\" xlink:href=\"data:image/png;base64,…\"/><use xlink:href=\"#i\"/>"
+              "<path d=\"M0 0L1 1\"/><text style=\"white-space:pre;\">a &lt; b &amp; c</text></g></svg>");
+    EXPECT_EQ(RebuildDrawingSvg(svg, 3, error).value_or("<image").find("<image"), std::string::npos)
+        << "pictures beyond the pixel budget are dropped";
+    EXPECT_FALSE(RebuildDrawingSvg("<!DOCTYPE svg [<!ENTITY e SYSTEM '/etc/passwd'>]><svg "
+                                   "xmlns='http://www.w3.org/2000/svg'><text>&e;</text></svg>", 1000, error));
+    EXPECT_FALSE(RebuildDrawingSvg("<svg xmlns='http://www.w3.org/2000/svg'><text>&e;</text></svg>", 1000, error));
+    EXPECT_FALSE(RebuildDrawingSvg("<html/>", 1000, error));
 }
 
 TEST(EnhancedMetafile, BitmapCopyAndPdfDrawTheRecords)
