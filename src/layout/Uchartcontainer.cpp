@@ -185,15 +185,23 @@ void PaintScene(QGraphicsScene& scene, QPainter& painter, const QRectF& target)
     painter.restore();
 }
 
+// Gives the chart a fixed plot area and lays it out again: the axes follow a fixed plot area only
+// in a new layout pass.
+void FixPlotArea(QChart& chart, const QRectF& plot)
+{
+    chart.setPlotArea(plot);
+    chart.layout()->invalidate();
+    chart.layout()->activate();
+}
 
 // ---- the 3-D view --------------------------------------------------------------------------------
 //
 // Qt Charts draws flat. With the 3-D view on, the chart keeps Qt's layout of title, legend, axes
 // and labels, and its series are made transparent; the walls and the series' bodies are drawn here
 // over the plot area. The plot's front plane is the laid-out plot area less the depth on its right
-// and top; the depth runs up and to the right, and each non-pie series takes an equal slice of it,
-// the first at the back (the highest of a history's areas hides none of the others). A pie becomes
-// a tilted disc whose front half shows its edge.
+// and top, and the axes are laid out again along it; the depth runs up and to the right, and each
+// non-pie series takes an equal slice of it, the first at the back (the highest of a history's
+// areas hides none of the others). A pie becomes a tilted disc whose front half shows its edge.
 
 // A filled polygon and its outline, in scene coordinates.
 struct TDepthFace {
@@ -270,8 +278,7 @@ public:
         // Room for the depth: the front plane gives it up on the right and the top.
         const double d = std::floor(std::min(plot.width(), plot.height()) * percent_ / 200.0);
         const QRectF front = plot.adjusted(0, d, -d, 0);
-        chart_.setPlotArea(front);
-        chart_.layout()->activate();
+        FixPlotArea(chart_, front);
         toScene_ = chart_.sceneTransform();
         const QPointF back(d, -d);
         const QPolygonF box({front.bottomLeft(), front.topLeft(), front.topLeft() + back, front.topRight() + back,
@@ -1052,12 +1059,8 @@ TChartContainer::TDrawnChart& TChartContainer::ChartFor(const std::string& fontN
         legend = LayOutLegend(LegendSources(series_, pieColors_, lineWidth),
                               ChartFont(fontName, GetFontStyles(), fontHeight), platform::ToQColor(GetFontColor()),
                               legendAlign_, chart->rect(), chart->plotArea(), axesVisible_);
-        if (!legend.Entries.empty()) {
-            // The axes follow a fixed plot area only in a new layout pass.
-            chart->setPlotArea(legend.Plot);
-            chart->layout()->invalidate();
-            chart->layout()->activate();
-        }
+        if (!legend.Entries.empty())
+            FixPlotArea(*chart, legend.Plot);
         // From the chart's coordinates to the scene's.
         const QPointF at = chart->pos();
         legend.Box.translate(at);

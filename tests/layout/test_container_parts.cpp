@@ -918,6 +918,82 @@ TEST_F(PartsTest, ChartBarsShowTheirDepthIn3D)
     EXPECT_GT(draw().Shaded, 100) << "a level line is a lit ribbon";
 }
 
+// The value axis and the bodies share one plane: a body of value V tops out on the axis tick of V,
+// flat and in 3-D, for bars, lines and areas.
+TEST_F(PartsTest, ChartBodiesTopOutOnTheirAxisTicks)
+{
+    const auto channel = [](TColor c, int shift) { return static_cast<int>((c >> shift) & 0xFF); };
+    const auto dark = [&](TColor c) { return channel(c, 0) < 90 && channel(c, 8) < 90 && channel(c, 16) < 90; };
+    const auto reddish = [&](TColor c) { return channel(c, 0) - std::max(channel(c, 8), channel(c, 16)) > 60; };
+    const auto front = [&](TColor c) { return channel(c, 0) > 240 && channel(c, 8) < 20 && channel(c, 16) < 20; };
+    for (int kind : {2, 3, 4}) {
+        auto* chart = Add<TChartContainer>(7);
+        chart->SetLegendVisible(false);
+        chart->SetChartLimit({0, 5000, 300, 0});   // values 0..50, ticked every 12.5; x 0..3
+        chart->SetGraphCount(1);
+        TSeriesStruct series = chart->GetData(0);
+        series.Kind = kind;
+        series.Color = 0x0000FF;
+        for (int i = 0; i < 4; ++i)
+            series.Add(i, i < 2 ? 50 : 25, "");
+        chart->SetData(0, series);
+        chart->SetView3DWidth(25);
+        for (bool depth : {false, true}) {
+            SCOPED_TRACE("kind " + std::to_string(kind) + (depth ? ", 3-D" : ", flat"));
+            chart->SetView3D(depth);
+            platform::BitmapCanvas bitmap(400, 300);
+            chart->Draw(0, 0, {0, 0, 400, 300}, 10000, bitmap, 1, 1, false);
+            const platform::Picture p = bitmap.GetImage().ToPicture();
+            // The left axis's line: the longest dark run down the chart's left half, inside its frame.
+            struct TRun { int At = 0, From = 0, To = -1; } left;
+            for (int x = 3; x < 200; ++x)
+                for (int y = 3, from = 3; y < 297; ++y) {
+                    if (!dark(p.GetPixel(x, y)))
+                        from = y + 1;
+                    else if (y - from > left.To - left.From)
+                        left = {x, from, y};
+                }
+            // Where short dark runs cross a row or a column: the ticks.
+            const auto ticks = [&](int from, int to, auto pixel) {
+                std::vector<double> found;
+                for (int i = from, run = 0; i < to; ++i) {
+                    run = dark(pixel(i)) ? run + 1 : 0;
+                    if (run > 0 && !dark(pixel(i + 1)))
+                        found.push_back(i - (run - 1) / 2.0);
+                }
+                return found;
+            };
+            // The left axis's ticks (50, 37.5, 25, 12.5, 0) reach out left of its line; the bottom
+            // axis's ticks, a quarter of it apart (the last may meet the chart's frame), below the
+            // lowest of them.
+            const std::vector<double> values =
+                ticks(left.From - 3, left.To + 3, [&](int y) { return p.GetPixel(left.At - 3, y); });
+            ASSERT_EQ(values.size(), 5u);
+            const int below = static_cast<int>(values.back()) + 3;
+            const std::vector<double> xs = ticks(left.At - 3, 399, [&](int x) { return p.GetPixel(x, below); });
+            ASSERT_GE(xs.size(), 4u);
+            // Where a body tops out in a column: a bar's or an area's front face at its first pixel, a
+            // line (a ribbon in 3-D) at its lowest.
+            const auto top = [&](double at) {
+                const int x = static_cast<int>(at);
+                int y = 3;
+                if (kind == 3) {
+                    for (int row = 3; row < values.back() - 1; ++row)
+                        y = reddish(p.GetPixel(x, row)) ? row : y;
+                } else {
+                    while (y < values.back() && !front(p.GetPixel(x, y)))
+                        ++y;
+                }
+                return y;
+            };
+            // An eighth into the bottom axis the values are 50, seven eighths into it 25.
+            const double eighth = (xs[1] - xs[0]) / 2;
+            EXPECT_NEAR(top(xs[0] + eighth), values[0], 2);
+            EXPECT_NEAR(top(xs[3] + eighth), values[2], 2);
+        }
+    }
+}
+
 // A 3-D pie is a tilted disc with the front half of its rim as an edge band below it, deeper for a
 // larger depth percent; a pie hides the walls, also for the bars drawn with it.
 TEST_F(PartsTest, ChartPieIsATiltedDiscWithItsEdgeBelow)
