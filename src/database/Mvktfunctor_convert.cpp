@@ -103,12 +103,6 @@ std::string DeclaredType(ParadoxType type) {
     }
 }
 
-// A field name of the file as UTF-8 (names are ASCII in practice; other bytes read as
-// Windows-1252, which decodes every byte).
-std::string FieldName(const std::string& raw) {
-    return platform::IsValidUtf8(raw) ? raw : platform::Cp1252ToUtf8(raw);
-}
-
 std::string TimeText(platform::TDateTime value) {
     const platform::TimeParts t = platform::DecodeTime(value);
     return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
@@ -160,7 +154,7 @@ void LoadOldTable(platform::Connection& db, const std::string& folder, int numbe
     std::string create = "create table " + OldTable(number) + " (";
     std::string insert = "insert into " + OldTable(number) + " values (";
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        const std::string name = FieldName(fields[i].Name);
+        const std::string name = table.GetFieldLabel(i);
         targets.push_back(OldColumnTarget(number, name));
         if (i > 0) {
             create += ", ";
@@ -181,7 +175,7 @@ void LoadOldTable(platform::Connection& db, const std::string& folder, int numbe
                 loaded = LoadedValue(values[i], fields[i].Type, targets[i]);
             } catch (const platform::ConvertError& error) {
                 throw platform::ConvertError(file + ", record " + platform::IntToStr(record + 1) + ", field " +
-                                             FieldName(fields[i].Name) + ": " + error.what());
+                                             table.GetFieldLabel(i) + ": " + error.what());
             }
             statement.Bind("P" + platform::IntToStr(static_cast<std::int64_t>(i)), loaded);
         }

@@ -12,6 +12,7 @@ extern "C" {
 #include <filesystem>
 #include <string_view>
 
+#include "platform/Codec.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
 
@@ -201,8 +202,14 @@ struct ParadoxTable::Impl {
         throw FileError("Paradox table " + file + ": " + what);
     }
 
+    std::string FieldLabel(std::size_t field) const {
+        const std::string& name = fields[field].Name;
+        if (name.empty()) return "#" + std::to_string(field + 1);
+        return IsValidUtf8(name) ? name : Cp1252ToUtf8(name);
+    }
+
     [[noreturn]] void FailField(int recordIndex, std::size_t field, const std::string& what) const {
-        Fail("record " + std::to_string(recordIndex + 1) + ", field " + fields[field].Name + ": " + what);
+        Fail("record " + std::to_string(recordIndex + 1) + ", field " + FieldLabel(field) + ": " + what);
     }
 
     void OpenMemoFile(int recordIndex, std::size_t field) {
@@ -370,7 +377,7 @@ ParadoxTable::ParadoxTable(const std::string& file) : impl_(std::make_unique<Imp
         impl.fieldDecimals.push_back(field->px_fdc);
         impl.offsets.push_back(offset);
         if (!SizeFitsType(type, field->px_flen))
-            impl.Fail("damaged (field " + impl.fields.back().Name + " of type " +
+            impl.Fail("damaged (field " + impl.FieldLabel(impl.fields.size() - 1) + " of type " +
                       std::to_string(static_cast<int>(type)) + " declared " + std::to_string(field->px_flen) +
                       " bytes long)");
         offset += field->px_flen;
@@ -384,6 +391,8 @@ ParadoxTable::~ParadoxTable() = default;
 const std::string& ParadoxTable::GetFileName() const { return impl_->file; }
 
 const std::vector<ParadoxField>& ParadoxTable::GetFields() const { return impl_->fields; }
+
+std::string ParadoxTable::GetFieldLabel(std::size_t index) const { return impl_->FieldLabel(index); }
 
 int ParadoxTable::GetRecordCount() const { return PX_get_num_records(impl_->doc); }
 

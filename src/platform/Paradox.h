@@ -67,6 +67,9 @@ public:
 
     const std::string& GetFileName() const;
     const std::vector<ParadoxField>& GetFields() const;
+    // The name of field `index` as UTF-8 (names are ASCII in practice; other bytes read as
+    // Windows-1252, which decodes every byte), or "#" and its position from 1 when it has none.
+    std::string GetFieldLabel(std::size_t index) const;
     int GetRecordCount() const;
 
     // The values of record `index` (0 .. count - 1, in file order), one per field, as:

@@ -88,9 +88,7 @@ bool TVGCSumStruct::GetCheckSum(int index) const
 
 Currency TVGCSumStruct::GetSum(int index) const
 {
-    if (index < 0 || index >= GetRowCount()) return Currency();
-    const std::int64_t raw = entries_[static_cast<std::size_t>(index)].Sum.Raw();
-    return Currency::FromRaw(raw / 10000 * 10000);
+    return index < 0 || index >= GetRowCount() ? Currency() : entries_[static_cast<std::size_t>(index)].Sum;
 }
 
 int TVGCSumStruct::GetRowOffset(int index) const

@@ -31,7 +31,7 @@ public:
     int GetRowCount() const { return static_cast<int>(entries_.size()); }
     int GetGroupCount() const { return groups_; }
     bool GetCheckSum(int index) const;
-    // The sum of a sum row truncated toward zero to a whole unit; 0 past the end.
+    // The exact sum of a sum row (printed through the rows' number format); 0 past the end.
     platform::Currency GetSum(int index) const;
     // Sum rows above a data row; 0 past the end.
     int GetRowOffset(int index) const;

@@ -24,7 +24,14 @@ using F = TVktField;
 using platform::Currency;
 using vkttest::ReportDatabase;
 
-TEST(GroupSumsTest, RunsOfKeysFormGroupsAndOnlyGroupSumsAreTruncated)
+// Number formats of the grid: float type and digit style (plain, full-width, kanji, formal kanji).
+const struct {
+    TNSFloatType type;
+    int sjis;
+} kFormats[] = {{TNSFloatType::Formatted, 0}, {TNSFloatType::General, 0}, {TNSFloatType::Ceiling, 1},
+                {TNSFloatType::Formatted, 2}, {TNSFloatType::General, 3}};
+
+TEST(GroupSumsTest, RunsOfKeysFormGroupsWithExactSums)
 {
     const struct {
         std::vector<std::pair<std::string, double>> rows;
@@ -48,8 +55,8 @@ TEST(GroupSumsTest, RunsOfKeysFormGroupsAndOnlyGroupSumsAreTruncated)
     sums.Add("A", Currency::FromDouble(1000.5));
     sums.Add("A", Currency::FromDouble(234.0678));
     sums.Add("B", Currency::FromDouble(-2.75));
-    EXPECT_EQ(sums.GetSum(2), Currency::FromInt(1234));
-    EXPECT_EQ(sums.GetSum(4), Currency::FromInt(-2));
+    EXPECT_EQ(sums.GetSum(2), Currency::FromDouble(1234.5678));
+    EXPECT_EQ(sums.GetSum(4), Currency::FromDouble(-2.75));
     EXPECT_EQ(sums.GetTotal(), Currency::FromDouble(1231.8178));
     EXPECT_EQ(sums.GetSum(9), Currency());
     sums.Clear();
@@ -128,8 +135,12 @@ protected:
 TEST_F(ReportGridTest, ListWithSumsInsertsSubtotalsPerRunOfClassesAndAKeptTotal)
 {
     // Records 01-03 and 06-11 in one class, 04-05 in another: three runs by name.
+    // Prices with fractions of a yen: 1.5 in the first run, 0.3 + 0.6 in the second.
     const std::vector<int>& ids = db->Ingredients();
     ASSERT_TRUE(db->Object().ChangeDataClass(15, 0, TPriorityItem() << ids[3] << ids[4], nullptr));
+    const std::pair<int, double> fractions[] = {{ids[0], 1.5}, {ids[3], 0.3}, {ids[4], 0.6}};
+    for (const auto& [id, price] : fractions)
+        ASSERT_TRUE(db->Object().EditData(F::BuyPrice, platform::Variant(price), TPriorityItem() << id));
     TFilterObject filter = ReportDatabase::IdFilter(ids);
     auto* top = Top(0);
     top->SetFilter(filter);
@@ -141,7 +152,7 @@ TEST_F(ReportGridTest, ListWithSumsInsertsSubtotalsPerRunOfClassesAndAKeptTotal)
     Currency first, second, third, total;
     for (int i = 0; i < 11; ++i) (i < 3 ? first : i < 5 ? second : third) += prices[static_cast<std::size_t>(i)];
     total = first + second + third;
-    auto whole = [](Currency c) { return Currency::FromRaw(c.Raw() / 10000 * 10000); };
+    ASSERT_EQ(second, Currency::FromDouble(0.9));
     EXPECT_EQ(grid->GetRowCount(), 11 + 4);
     const std::vector<std::string> names = Column(grid, 0);
     const std::vector<std::string> amounts = Column(grid, 2);
@@ -149,18 +160,28 @@ TEST_F(ReportGridTest, ListWithSumsInsertsSubtotalsPerRunOfClassesAndAKeptTotal)
                                                     "食材06", "食材07", "食材08", "食材09", "食材10", "食材11",
                                                     "小計", "合計"};
     EXPECT_EQ(names, expectedNames);
-    EXPECT_EQ(amounts[3], vkttest::Money(whole(first)));
-    EXPECT_EQ(amounts[6], vkttest::Money(whole(second)));
-    EXPECT_EQ(amounts[13], vkttest::Money(whole(third)));
-    EXPECT_EQ(amounts[14], vkttest::Money(total));
     EXPECT_EQ(amounts[4], vkttest::Money(prices[3]));
     EXPECT_EQ(grid->CellText(1, 3), "");
+    // Subtotals print their exact sums through the rows' format, as the total does.
+    for (const auto& f : kFormats) {
+        grid->SetFloatType(f.type);
+        grid->SetNumSjis(f.sjis);
+        auto text = [&](Currency c) { return NumericString(f.type, f.sjis).GetAsString(platform::Variant(c)); };
+        const std::vector<std::string> cells = Column(grid, 2);
+        const std::vector<std::string> expected = {text(prices[0]), text(prices[1]), text(prices[2]), text(first),
+                                                   text(prices[3]), text(prices[4]), text(second)};
+        EXPECT_EQ(std::vector<std::string>(cells.begin(), cells.begin() + 7), expected);
+        EXPECT_EQ(cells[13], text(third));
+        EXPECT_EQ(cells[14], text(total));
+    }
+    grid->SetFloatType(TNSFloatType::Formatted);
+    grid->SetNumSjis(0);
 
     // One class: a single sum row labelled as the total; no class: one group; no sum field: none.
     grid->SetSumClass(0);
     EXPECT_EQ(grid->GetRowCount(), 12);
     EXPECT_EQ(grid->CellText(0, 11), "合計");
-    EXPECT_EQ(grid->CellText(2, 11), vkttest::Money(whole(total)));
+    EXPECT_EQ(grid->CellText(2, 11), vkttest::Money(total));
     grid->SetSumField(0);
     EXPECT_EQ(grid->GetRowCount(), 11);
     EXPECT_EQ(grid->CellText(0, 10), "食材11");
@@ -178,10 +199,7 @@ TEST_F(ReportGridTest, SumLabelsFollowTheFirstColumnAndFormatsFollowTheGrid)
     grid->SetSumField(ToInt(F::UsePrice));
     const Currency price = UsePrices(top)[0];
     EXPECT_EQ(grid->CellText(0, 11), "Total");
-    const struct { TNSFloatType type; int sjis; } formats[] = {
-        {TNSFloatType::Formatted, 0}, {TNSFloatType::General, 0}, {TNSFloatType::Ceiling, 1},
-        {TNSFloatType::Formatted, 2}};
-    for (const auto& f : formats) {
+    for (const auto& f : kFormats) {
         grid->SetFloatType(f.type);
         grid->SetNumSjis(f.sjis);
         EXPECT_EQ(grid->CellText(1, 0), NumericString(f.type, f.sjis).GetAsString(platform::Variant(price)));
@@ -191,7 +209,7 @@ TEST_F(ReportGridTest, SumLabelsFollowTheFirstColumnAndFormatsFollowTheGrid)
     second->SetSumField(ToInt(F::UsePrice));
     second->SetSumClass(ToInt(F::Data));
     EXPECT_EQ(second->GetSums().GetSumCount(), 12);
-    EXPECT_EQ(second->CellText(0, 1), vkttest::Money(Currency::FromRaw(price.Raw() / 10000 * 10000)));
+    EXPECT_EQ(second->CellText(0, 1), vkttest::Money(price));
     EXPECT_EQ(second->CellText(1, 1), "");
 }
 
