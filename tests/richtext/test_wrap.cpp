@@ -50,7 +50,6 @@ TEST_F(WrapTest, BreakRules)
         {"ああああああ", 100, "8 6"},              // 2-unit characters of 20 px
         {"ab", 5, "1 3"},                         // the first character never moves alone
         {"aaaaaaaa\tbb", 100, "8 5"},             // a tab passing the limit opens a row
-        {"ab\ncd", 100, "3 4"},                   // a line break opens a row
         {"aaaaaaaaaaaa", 0, "14"},                // no width: no breaks
     };
     for (const Case& c : cases) {
@@ -58,6 +57,12 @@ TEST_F(WrapTest, BreakRules)
         doc_.SetWrapWidth(c.width);
         EXPECT_EQ(Rows(Line(0, 0)), c.rows) << c.text;
     }
+    TExLightText broken;   // a line break opens a row
+    broken.AddWord("ab", kWordText);
+    broken.AddWord("", kWordLine);
+    broken.AddWord("cd", kWordText);
+    doc_.ReplaceFromLightText(&broken);
+    EXPECT_EQ(Rows(Line(0, 0)), "3 4");
     doc_.SetWordWrap(false);
     Load("aaaaaaaaaaaaaaaaaaaa");
     EXPECT_EQ(Rows(Line(0, 0)), "22");
