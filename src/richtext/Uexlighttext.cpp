@@ -130,10 +130,25 @@ std::string TExLightText::RunText(const std::string& text, const TExStyle& style
 
 std::string TExLightText::GetRich()
 {
+    const TStyleAttributes& styles = GetStyleAttributes();
+    // A paragraph's runs read back in the paragraph's style-sheet entry (that of its end, or of the
+    // last run when it has none), so each is written over that entry.
+    int sheet = 0;
+    for (int i = Count() - 1; i >= 0; --i) {
+        TExLightWord& w = *GetWords(i);
+        if (w.Type == kWordPara || i == Count() - 1) {
+            sheet = w.StyleIndex;
+        } else if (w.StyleIndex != sheet && (w.Type == kWordText || w.Type == kWordTab)) {
+            TExStyle base = styles.GetStyle(sheet);
+            if (w.CharStyleIndex != 0)
+                base += styles.GetStyle(w.CharStyleIndex);
+            w.Style = EffectiveStyle(w) - base;
+            w.StyleIndex = sheet;
+        }
+    }
     for (int i = 0; i < Count(); ++i)
         FitFonts(*GetWords(i));
     Restore();
-    const TStyleAttributes& styles = GetStyleAttributes();
     std::string body;
     std::string runs;
     // The paragraph mark's style opens each paragraph group; runs are written over it. A last
@@ -150,6 +165,8 @@ std::string TExLightText::GetRich()
         return TExStyle();
     };
     TExStyle mark = markStyle(0);
+    // The opening of the text group `runs` ends with, empty when it ends otherwise.
+    std::string textGroup;
     const auto paragraph = [&](const TExLightWord& w, int next, bool last) {
         body += "{\\pard\\plain";
         if (w.StyleIndex != 0)
@@ -159,6 +176,7 @@ std::string TExLightText::GetRich()
         body += runs;
         body += last ? "}\n" : "\\par}\n";
         runs.clear();
+        textGroup.clear();
         mark = markStyle(next);
     };
     for (int i = 0; i < Count(); ++i) {
@@ -166,27 +184,38 @@ std::string TExLightText::GetRich()
         switch (w.Type) {
         case kWordText:
         case kWordTab: {
-            runs += "{";
+            std::string group = "{";
             if (w.CharStyleIndex != 0)
-                runs += "\\cs" + std::to_string(w.CharStyleIndex);
+                group += "\\cs" + std::to_string(w.CharStyleIndex);
             const TExStyle style = EffectiveStyle(w);
-            runs += style.RTString();
-            runs += ResetWords(style, mark);
+            group += style.RTString();
+            group += ResetWords(style, mark);
             if (w.Type == kWordTab) {
-                runs += "\\tab";
-            } else {
-                if (runs.back() != '{')
-                    runs += ' ';
-                runs += RunText(w.Text, style);
+                runs += group + "\\tab}";
+                textGroup.clear();
+                break;
             }
+            // Text written in the same group as the text before it continues that group: runs that
+            // differ only in what is not written read back as one.
+            if (group == textGroup) {
+                runs.pop_back();
+            } else {
+                runs += group;
+                if (group.back() != '{')
+                    runs += ' ';
+                textGroup = group;
+            }
+            runs += RunText(w.Text, style);
             runs += "}";
             break;
         }
         case kWordLine:
             runs += "\\line";
+            textGroup.clear();
             break;
         case kWordPage:
             runs += "\\page";
+            textGroup.clear();
             break;
         case kWordPara:
             paragraph(w, i + 1, false);
