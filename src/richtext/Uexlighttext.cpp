@@ -79,20 +79,6 @@ std::string ResetWords(const TExStyle& run, const TExStyle& mark)
     return s;
 }
 
-// \uN with "?" for readers without Unicode: one signed UTF-16 unit, two for a surrogate pair.
-void AppendUnicodeEscape(std::string& out, char32_t cp)
-{
-    const auto unit = [&out](std::int32_t u) {
-        out += "\\u" + std::to_string(u > 0x7FFF ? u - 0x10000 : u) + "?";
-    };
-    if (cp >= 0x10000) {
-        unit(static_cast<std::int32_t>(0xD800 + ((cp - 0x10000) >> 10)));
-        unit(static_cast<std::int32_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-        unit(static_cast<std::int32_t>(cp));
-    }
-}
-
 // The font associations a run group of the class names with \f (RTString): 1 \loch, 2 \hich,
 // 4 \dbch, 0 none.
 int NamedAssociation(int charClass)
@@ -123,7 +109,7 @@ std::string TExLightText::RunText(const std::string& text, const TExStyle& style
                 continue;
             }
         }
-        AppendUnicodeEscape(out, cp);
+        AppendRTUnicode(out, cp);
     }
     return out;
 }
