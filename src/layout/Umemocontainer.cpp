@@ -128,6 +128,7 @@ void TMemoContainer::SaveToXml(const platform::XmlNode& node)
 void TMemoContainer::LoadFromXml(const platform::XmlNode& node)
 {
     TContainer::LoadFromXml(node);
+    // The attribute holds characters; a hand-edited one may hold non-ASCII ones the RTF did not escape.
     if (GetType() == 3)
-        SetRichText(node.HasAttribute("RichText") ? node.GetAttribute("RichText") : std::string());
+        SetRichText(node.HasAttribute("RichText") ? RTBytesOfText(node.GetAttribute("RichText")) : std::string());
 }

@@ -79,20 +79,6 @@ std::string ResetWords(const TExStyle& run, const TExStyle& mark)
     return s;
 }
 
-// \uN with "?" for readers without Unicode: one signed UTF-16 unit, two for a surrogate pair.
-void AppendUnicodeEscape(std::string& out, char32_t cp)
-{
-    const auto unit = [&out](std::int32_t u) {
-        out += "\\u" + std::to_string(u > 0x7FFF ? u - 0x10000 : u) + "?";
-    };
-    if (cp >= 0x10000) {
-        unit(static_cast<std::int32_t>(0xD800 + ((cp - 0x10000) >> 10)));
-        unit(static_cast<std::int32_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    } else {
-        unit(static_cast<std::int32_t>(cp));
-    }
-}
-
 // The font associations a run group of the class names with \f (RTString): 1 \loch, 2 \hich,
 // 4 \dbch, 0 none.
 int NamedAssociation(int charClass)
@@ -123,17 +109,32 @@ std::string TExLightText::RunText(const std::string& text, const TExStyle& style
                 continue;
             }
         }
-        AppendUnicodeEscape(out, cp);
+        AppendRTUnicode(out, cp);
     }
     return out;
 }
 
 std::string TExLightText::GetRich()
 {
+    const TStyleAttributes& styles = GetStyleAttributes();
+    // A paragraph's runs read back in the paragraph's style-sheet entry (that of its end, or of the
+    // last run when it has none), so each is written over that entry.
+    int sheet = 0;
+    for (int i = Count() - 1; i >= 0; --i) {
+        TExLightWord& w = *GetWords(i);
+        if (w.Type == kWordPara || i == Count() - 1) {
+            sheet = w.StyleIndex;
+        } else if (w.StyleIndex != sheet && (w.Type == kWordText || w.Type == kWordTab)) {
+            TExStyle base = styles.GetStyle(sheet);
+            if (w.CharStyleIndex != 0)
+                base += styles.GetStyle(w.CharStyleIndex);
+            w.Style = EffectiveStyle(w) - base;
+            w.StyleIndex = sheet;
+        }
+    }
     for (int i = 0; i < Count(); ++i)
         FitFonts(*GetWords(i));
     Restore();
-    const TStyleAttributes& styles = GetStyleAttributes();
     std::string body;
     std::string runs;
     // The paragraph mark's style opens each paragraph group; runs are written over it. A last
@@ -150,6 +151,8 @@ std::string TExLightText::GetRich()
         return TExStyle();
     };
     TExStyle mark = markStyle(0);
+    // The opening of the text group `runs` ends with, empty when it ends otherwise.
+    std::string textGroup;
     const auto paragraph = [&](const TExLightWord& w, int next, bool last) {
         body += "{\\pard\\plain";
         if (w.StyleIndex != 0)
@@ -159,6 +162,7 @@ std::string TExLightText::GetRich()
         body += runs;
         body += last ? "}\n" : "\\par}\n";
         runs.clear();
+        textGroup.clear();
         mark = markStyle(next);
     };
     for (int i = 0; i < Count(); ++i) {
@@ -166,27 +170,38 @@ std::string TExLightText::GetRich()
         switch (w.Type) {
         case kWordText:
         case kWordTab: {
-            runs += "{";
+            std::string group = "{";
             if (w.CharStyleIndex != 0)
-                runs += "\\cs" + std::to_string(w.CharStyleIndex);
+                group += "\\cs" + std::to_string(w.CharStyleIndex);
             const TExStyle style = EffectiveStyle(w);
-            runs += style.RTString();
-            runs += ResetWords(style, mark);
+            group += style.RTString();
+            group += ResetWords(style, mark);
             if (w.Type == kWordTab) {
-                runs += "\\tab";
-            } else {
-                if (runs.back() != '{')
-                    runs += ' ';
-                runs += RunText(w.Text, style);
+                runs += group + "\\tab}";
+                textGroup.clear();
+                break;
             }
+            // Text written in the same group as the text before it continues that group: runs that
+            // differ only in what is not written read back as one.
+            if (group == textGroup) {
+                runs.pop_back();
+            } else {
+                runs += group;
+                if (group.back() != '{')
+                    runs += ' ';
+                textGroup = group;
+            }
+            runs += RunText(w.Text, style);
             runs += "}";
             break;
         }
         case kWordLine:
             runs += "\\line";
+            textGroup.clear();
             break;
         case kWordPage:
             runs += "\\page";
+            textGroup.clear();
             break;
         case kWordPara:
             paragraph(w, i + 1, false);

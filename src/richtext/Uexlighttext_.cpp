@@ -247,11 +247,10 @@ int TExLightText_::AddRuns(const std::vector<TDecodedChar>& chars, int position)
             flush();
             if (c.Code == '\t') {
                 add(std::string(), kWordTab, 0);
-            } else if (c.Code == '\n') {
-                add(std::string(), kWordLine, 0);
             } else {
+                // Text ends its lines with LF, CR LF or CR; each ends a paragraph.
                 add(std::string(), kWordPara, 0);
-                if (i + 1 < chars.size() && chars[i + 1].Code == '\n')
+                if (c.Code == '\r' && i + 1 < chars.size() && chars[i + 1].Code == '\n')
                     ++i;
             }
             continue;

@@ -74,8 +74,8 @@ public:
     bool AddWord(const std::u16string& text, int type);
     bool InsertWord(int position, const std::string& text, int type);
     bool InsertWord(int position, const std::u16string& text, int type);
-    // Splits the text into runs by class; TAB, LF and CR make runs of their own (CR LF one
-    // paragraph end). Returns the number of runs added.
+    // Splits the text into runs by class; TAB makes a tab run, and LF, CR LF and CR each a
+    // paragraph end. Returns the number of runs added.
     int TextAnalyze(const std::string& text, int position);
     int TextAnalyze(const std::u16string& text, int position);
 

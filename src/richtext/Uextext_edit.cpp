@@ -199,7 +199,13 @@ void TExText::ReplaceFromLightText(TExLightText* runs)
         if (type == kWordPage) {
             if (!singleLine_) {
                 page->EndUpdate();
-                page = page->Split(line->GetIndex());
+                // A break inside a paragraph ends it there: the words before stay on this page.
+                if (TExWord* end = InsertPageNew(last, 0); end->GetIndex() > 0) {
+                    const TExLightWord& before = *runs->GetWords(i - 1);
+                    end->GetOwner()->SetStyleIndex(before.StyleIndex);
+                    end->GetOwner()->SetParaStyle(styles_.GetParaStyle(before.StyleIndex) + before.ParaStyle);
+                }
+                page = last->GetOwner()->GetOwner();
                 page->BeginUpdate();
             }
             continue;

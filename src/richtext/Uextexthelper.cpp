@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <unordered_map>
@@ -547,6 +548,64 @@ std::string StrToRTString(std::string_view utf8, int charClass)
         }
         for (char b : bytes)
             out += HexEscape(static_cast<unsigned char>(b));
+    }
+    return out;
+}
+
+void AppendRTUnicode(std::string& out, char32_t cp)
+{
+    const auto unit = [&out](std::int32_t u) {
+        out += "\\u" + std::to_string(u > 0x7FFF ? u - 0x10000 : u) + "?";
+    };
+    if (cp >= 0x10000) {
+        unit(static_cast<std::int32_t>(0xD800 + ((cp - 0x10000) >> 10)));
+        unit(static_cast<std::int32_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+        unit(static_cast<std::int32_t>(cp));
+    }
+}
+
+std::string RTBytesOfText(std::string_view rtf)
+{
+    const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    std::string out;
+    out.reserve(rtf.size());
+    std::vector<bool> inTable{false};   // per open group
+    std::size_t pos = 0;
+    while (pos < rtf.size()) {
+        const char c = rtf[pos];
+        if (static_cast<unsigned char>(c) < 0x80) {
+            out += c;
+            ++pos;
+            if (c == '{') {
+                inTable.push_back(inTable.back());
+            } else if (c == '}' && inTable.size() > 1) {
+                inTable.pop_back();
+            } else if (c == '\\' && pos < rtf.size() && static_cast<unsigned char>(rtf[pos]) < 0x80) {
+                std::size_t end = pos;
+                while (end < rtf.size() && letter(rtf[end]))
+                    ++end;
+                const std::string_view name = rtf.substr(pos, end - pos);
+                if (name == "fonttbl" || name == "stylesheet")
+                    inTable.back() = true;
+                end = std::max(end, pos + 1);   // a control symbol is one character
+                out += rtf.substr(pos, end - pos);
+                pos = end;
+            }
+            continue;
+        }
+        char32_t cp = 0;
+        if (!platform::TryNextCodePoint(rtf, pos, cp)) {
+            out += c;
+            ++pos;
+            continue;
+        }
+        // Names are read as code-page-932 bytes; text takes any character as \uN.
+        const std::string bytes = CharBytes(cp, kClassDouble);
+        if (inTable.back() && !bytes.empty() && static_cast<unsigned char>(bytes.front()) >= 0x80)
+            out += EscapeRTBytes(bytes);
+        else
+            AppendRTUnicode(out, cp);
     }
     return out;
 }

@@ -184,6 +184,12 @@ std::string EscapeRTBytes(std::string_view bytes);
 // character as it enters; "?" where the class cannot write it), every byte of a non-ASCII
 // character escaped ("ゴ" gives \'83\'53).
 std::string StrToRTString(std::string_view utf8, int charClass = -1);
+// \uN? for a character (two units for one beyond U+FFFF), N the signed UTF-16 unit.
+void AppendRTUnicode(std::string& out, char32_t cp);
+// RTF held as characters (an attribute of a layout file, decoded from the file's encoding) as the
+// bytes the reader takes: a non-ASCII character inside the font table or the style sheet as the
+// escaped code-page-932 bytes the names are read in, any other as \uN?.
+std::string RTBytesOfText(std::string_view rtf);
 
 // Charset and pitch-and-family of a face: fixed for the program's own faces, else from the font
 // database (charset 128 when the face draws Japanese, else 0; pitch 1 fixed, 2 variable).

@@ -28,6 +28,42 @@ int ClampInt(std::int64_t v)
                                                       std::numeric_limits<std::int32_t>::max()));
 }
 
+// The longest length a page holds, in twips: 24 inches, beyond the long side of the largest paper
+// (A2, 594 mm).
+constexpr std::int64_t kPageTwips = 24 * 1440;
+
+// A length or size read for the field, held to what a page can hold, so that what is computed from
+// it (pixels, line heights) stays in range.
+int HoldToPage(int field, int value)
+{
+    const auto hold = [value](std::int64_t limit) {
+        return static_cast<int>(std::clamp<std::int64_t>(value, -limit, limit));
+    };
+    switch (field) {
+    case rtpSize: return std::clamp(value, 0, static_cast<int>(kPageTwips / 10));   // half-points
+    case rtpLineMult: return std::clamp(value, 0, 1);
+    case rtpCharFirstIndent:
+    case rtpCharLeftIndent:
+    case rtpCharRightIndent: return hold(kPageTwips * 10 / 21);   // 1/100 of a character of 210 twips
+    case rtpLineBefore:
+    case rtpLineAfter: return hold(kPageTwips * 10 / 36);         // 1/100 of a line of 360 twips
+    case rtpFirstIndent:
+    case rtpLeftIndent:
+    case rtpRightIndent:
+    case rtpLineSpacing:
+    case rtpSpaceBefore:
+    case rtpSpaceAfter:
+    case rtpPaperWidth:
+    case rtpPaperHeight:
+    case rtpLeftMargin:
+    case rtpRightMargin:
+    case rtpTopMargin:
+    case rtpBottomMargin:
+    case rtpDefaultTab: return hold(kPageTwips);
+    default: return value;
+    }
+}
+
 // True when the bytes end in a lead byte that no trail follows (pairs counted from the start).
 bool EndsInLeadByte(const std::string& bytes)
 {
@@ -500,7 +536,7 @@ void TRTParser::SetProperty(const TRTPropertyDefine& row, int value)
         break;
     case rtpsInt:
         if (intField)
-            *intField = value;
+            *intField = HoldToPage(row.Field, value);
         else if (byteField)
             *byteField = byte;
         break;

@@ -210,6 +210,18 @@ TEST_F(MemoContainerTest, RichTextSurvivesTheLayoutFile)
     EXPECT_EQ(styled.Underline, 3);
     EXPECT_EQ(loaded->GetDrawer()->GetColors().GetColor(styled.Color), platform::RgbColor(200, 0, 0));
     EXPECT_EQ(loaded->GetDrawer()->GetWrapWidth(), loaded->GetViewItem()->GetTrueRect_().Width());
+
+    // Edited by hand: characters the RTF does not escape, in a font name and in text of any font.
+    item.SetAttribute("RichText", "{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset128 ＭＳ 明朝;}}"
+                                  "\\plain ﾋﾟｰﾏﾝと漢字 é{\\f1 ﾋ}\\par}");
+    xml.SaveToFile(path, platform::XmlEncoding::Utf8);
+    TPreview third;
+    third.LoadFromFile(path);
+    auto* edited = dynamic_cast<TMemoContainer*>(third.GetContainerOfName("メモ"));
+    ASSERT_NE(edited, nullptr);
+    EXPECT_EQ(edited->GetDrawer()->GetString(), "ﾋﾟｰﾏﾝと漢字 éﾋ\r\n");
+    const TExWord* last = edited->GetDrawer()->GetLastWord()->GetPrevWord();
+    EXPECT_EQ(edited->GetDrawer()->GetFonts().GetName(last->GetStyle().HighFont), "ＭＳ 明朝");
 }
 
 // A long memo printed page by page into a PDF: the pages continue the text and none repeats a row.

@@ -20,7 +20,7 @@ TEST(LightText, TextAnalyzeSplitsByClass)
     const Case cases[] = {
         {"ab c", "1:ab 9:_ 1:c"},
         {"a\r\nb", "1:a par 1:b"},
-        {"a\nb\rc\td", "1:a line 1:b par 1:c tab 1:d"},
+        {"a\nb\rc\td\r\n\ne", "1:a par 1:b par 1:c tab 1:d par par 1:e"},   // every line end
         {"\u3000\u3000", "12:\u3000\u3000"},
         {"漢\u3000字", "4:漢 12:\u3000 4:字"},
         {"ｱｲÉ€x", "2:ｱｲ 2:É€ 1:x"},
@@ -42,6 +42,7 @@ TEST(LightText, WideTextAnalyzeKeepsItsRule)
     };
     const Case cases[] = {
         {u"ab c\r\n", "1:ab 9:_ 1:c par"},
+        {u"a\nb\r", "1:a par 1:b par"},
         {u"×ｱ€", "2:× 2:ｱ 2:€"},
         {u"日本\u3000", "4:日本 12:\u3000"},
     };
@@ -101,6 +102,10 @@ TEST(LightText, AnsiBytesAndStreams)
     pair.SetEuro(true);
     pair.LoadFromAnsiStream(euroIn);
     EXPECT_EQ(Dump(pair), "2:\u0081 1:@ 2:é");
+    std::istringstream lines("a\nb\rc\n");
+    pair.SetEuro(false);
+    pair.LoadFromAnsiStream(lines);
+    EXPECT_EQ(Dump(pair), "1:a par 1:b par 1:c par");
 }
 
 TEST(LightText, Clipboard)
@@ -118,6 +123,9 @@ TEST(LightText, Clipboard)
     TExLightText plain;
     plain.GetClipboard(false);
     EXPECT_EQ(plain.GetWide(), source.GetWide());
+    platform::Clipboard::SetText("x\ny");   // another program's lines
+    plain.GetClipboard(true);
+    EXPECT_EQ(Dump(plain), "1:x par 1:y");
 
     platform::Clipboard::SetText("plain");
     EXPECT_EQ(TExLightText_::ClipboardHasText(true), 2);

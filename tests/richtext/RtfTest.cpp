@@ -350,6 +350,27 @@ TEST(RtfRoundTrip, PageBreakStaysWhereItStands)
     EXPECT_EQ(Dump(tail), "1:a page 1:b par page");
 }
 
+TEST(RtfRoundTrip, WrittenOnceItIsWrittenAgainTheSame)
+{
+    const char* const inputs[] = {
+        // runs that differ in paragraph formatting only
+        "{\\rtf1 a\\li3 b}",
+        "{\\rtf1 a\\qc b\\par c\\sb100 d\\par}",
+        // a paragraph whose style-sheet entry changes inside it
+        "{\\rtf1{\\stylesheet{\\fs21 Normal;}{\\s1 Other;}}\\s1 a\\pard\\plain b\\par}",
+    };
+    for (const char* input : inputs) {
+        TExLightText first;
+        first.SetRich(input);
+        const std::u16string text = first.GetWide();
+        const std::string written = first.GetRich();
+        TExLightText second;
+        EXPECT_TRUE(second.SetRich(written));
+        EXPECT_EQ(second.GetRich(), written) << input;
+        EXPECT_EQ(second.GetWide(), text) << input;
+    }
+}
+
 TEST(RtfRoundTrip, ParagraphUnitsAndStyleSheet)
 {
     TExLightText t;

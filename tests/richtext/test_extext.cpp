@@ -221,6 +221,23 @@ TEST_F(ExTextTest, ReturnsAndPageBreaks)
     // Deleting a page boundary joins the pages.
     doc_.DeleteText(doc_.PositionToCaretInfo(7), doc_.PositionToCaretInfo(7));
     EXPECT_EQ(Tree(doc_), "[ab][¶]|[c][¶]/[d][¶]");
+
+    // A break read inside a paragraph ends the paragraph there; what stands before it keeps its page.
+    const std::pair<std::string, std::string> read[] = {
+        {"{\\rtf1\\ansi a\\page b\\par}", "[a][¶]|[b][¶]"},
+        {"{\\rtf1\\ansi a\\par b\\page\\par}", "[a][¶]/[b][¶]|[¶]"},
+        {"{\\rtf1\\ansi a\\par\\page b\\page c}", "[a][¶]|[b][¶]|[c][¶]"},
+        {"{\\rtf1\\ansi\\page a\\tab\\page\\page b\\par}", "[¶]|[a][>][¶]|[¶]|[b][¶]"},
+    };
+    for (const auto& [rtf, tree] : read) {
+        std::istringstream in(rtf);
+        doc_.LoadFromStream(in, 3);
+        EXPECT_EQ(Tree(doc_), tree) << rtf;
+    }
+    std::istringstream indented("{\\rtf1\\ansi\\pard\\li720 a\\page b\\par}");
+    doc_.LoadFromStream(indented, 3);
+    EXPECT_EQ(doc_.GetPages(0)->GetLines(0)->GetParaStyle().LeftIndent, 720);
+    EXPECT_EQ(doc_.GetPages(1)->GetLines(0)->GetParaStyle().LeftIndent, 720);
 }
 
 TEST_F(ExTextTest, DeletingAcrossParagraphsRebasesStyles)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace {
 
 class WrapTest : public ::testing::Test {
@@ -50,7 +52,6 @@ TEST_F(WrapTest, BreakRules)
         {"ああああああ", 100, "8 6"},              // 2-unit characters of 20 px
         {"ab", 5, "1 3"},                         // the first character never moves alone
         {"aaaaaaaa\tbb", 100, "8 5"},             // a tab passing the limit opens a row
-        {"ab\ncd", 100, "3 4"},                   // a line break opens a row
         {"aaaaaaaaaaaa", 0, "14"},                // no width: no breaks
     };
     for (const Case& c : cases) {
@@ -58,6 +59,12 @@ TEST_F(WrapTest, BreakRules)
         doc_.SetWrapWidth(c.width);
         EXPECT_EQ(Rows(Line(0, 0)), c.rows) << c.text;
     }
+    TExLightText broken;   // a line break opens a row
+    broken.AddWord("ab", kWordText);
+    broken.AddWord("", kWordLine);
+    broken.AddWord("cd", kWordText);
+    doc_.ReplaceFromLightText(&broken);
+    EXPECT_EQ(Rows(Line(0, 0)), "3 4");
     doc_.SetWordWrap(false);
     Load("aaaaaaaaaaaaaaaaaaaa");
     EXPECT_EQ(Rows(Line(0, 0)), "22");
@@ -104,6 +111,21 @@ TEST_F(WrapTest, RowHeights)
     ul.Underline = 3;
     doc_.SetWordStyle(Line(0, 0)->GetWords(0), Line(0, 0)->GetLastWord(), ul);
     EXPECT_EQ(Line(0, 0)->GetUnderLine(0), TExTextWrapper::GetUnderLineHeight(3, 14));
+
+    // Lengths and sizes read from RTF are held to a page: 24 inches, beyond the longest paper (A2).
+    const int page = 24 * 96;
+    const auto read = [this](const char* rtf) {
+        std::istringstream in(rtf);
+        doc_.LoadFromStream(in, 3);
+        return Line(0, 0)->GetLineWrapHeight(0);
+    };
+    EXPECT_EQ(read("{\\rtf1\\pard\\sl2147483647\\slmult2 a\\par}"), page);
+    EXPECT_EQ(read("{\\rtf1\\pard\\sl-2147483647\\sb2147483647\\sa99999999999\\li-2147483647"
+                   "\\ri2147483647\\fs2147483647 a\\par}"),
+              static_cast<int>(page * 1.2) + 2 * page);   // a font a page high, space before and after
+    EXPECT_EQ(Line(0, 0)->GetLeftIndentPx(), -page);
+    EXPECT_EQ(Line(0, 0)->GetRightIndentPx(), page);
+    EXPECT_EQ(Line(0, 0)->GetWords(0)->GetStyle().Size, 24 * 72 * 10);
 }
 
 TEST(WrapUnderline, ExtraHeights)
