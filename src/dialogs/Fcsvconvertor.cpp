@@ -326,6 +326,7 @@ void TCsvConvertor::BtnNextClick()
         if (!check.Passed()) {
             if (check.Col >= 0) csv->SetCurrent(check.Col, check.Row);
             Stop(check.Message);
+            if (check.Col >= 0) csv->EditCurrent();
             return;
         }
         const platform::BusyCursor busy;

@@ -335,6 +335,13 @@ void TCsvEdit::SetCurrent(int col, int row, bool keepAnchor, bool scroll)
     if (OnSelectCell) OnSelectCell(this);
 }
 
+void TCsvEdit::EditCurrent()
+{
+    view_->setFocus(Qt::OtherFocusReason);
+    PlaceEditor();
+    editor_->selectAll();
+}
+
 void TCsvEdit::CommitEdit()
 {
     const std::string text = platform::FromQString(editor_->text());
