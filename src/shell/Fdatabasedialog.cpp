@@ -454,7 +454,8 @@ void TOpenDataBaseDialog::BtnBackClick()
 
 void TOpenDataBaseDialog::BtnBrowseClick()
 {
-    const std::optional<std::string> folder = platform::Services().PickFolder({}, {});
+    const std::optional<std::string> folder = platform::Services().PickFolder(
+        {}, platform::PickerStartFolder(platform::FromQString((createMode_ ? createFolderEdit_ : registerFolderEdit_)->text())));
     if (!folder) return;
     (createMode_ ? createFolderEdit_ : registerFolderEdit_)->setText(platform::ToQString(*folder));
 }
@@ -513,7 +514,8 @@ void TOpenDataBaseDialog::ActMoveExecute()
 {
     QListWidgetItem* item = SelectedDatabase();
     if (!item) return;
-    const std::optional<std::string> folder = platform::Services().PickFolder("移動先のフォルダを指定します。", {});
+    const std::optional<std::string> folder = platform::Services().PickFolder(
+        "移動先のフォルダを指定します。", platform::PickerStartFolder(platform::FromQString(pathEdit_->text())));
     if (!folder) return;
     const std::string name = Text(item);
     if (WithActionDialog(registry_, [&](TDBActionDialog& dialog) { return dialog.MoveDatabase(name, *folder); }))
@@ -526,7 +528,8 @@ void TOpenDataBaseDialog::ActCopyExecute()
 {
     QListWidgetItem* item = SelectedDatabase();
     if (!item) return;
-    const std::optional<std::string> folder = platform::Services().PickFolder("コピー先のフォルダを指定します。", {});
+    const std::optional<std::string> folder = platform::Services().PickFolder(
+        "コピー先のフォルダを指定します。", platform::PickerStartFolder(platform::FromQString(pathEdit_->text())));
     if (!folder) return;
     const std::string name = Text(item);
     std::string newName;
