@@ -86,8 +86,9 @@ TDatabaseList::TDatabaseList(QWidget* parent) : QListWidget(parent)
     setMovement(QListView::Static);
     setResizeMode(QListView::Adjust);
     setIconSize(QSize(32, 32));
-    setGridSize(QSize(104, 72));
-    setWordWrap(true);
+    // No grid: each item is as wide as its caption, which never breaks inside a word.
+    setWordWrap(false);
+    setSpacing(10);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed);
     setContextMenuPolicy(Qt::CustomContextMenu);

@@ -10,10 +10,12 @@
 #include "widgets/Mvktmodule.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
@@ -471,6 +473,35 @@ TEST_F(DatabaseDialogTest, PopupAndIdleEnabling)
     }
     Dialog().hide();
     a->Release();
+}
+
+// No caption or label breaks inside a word: each is as wide as its text (every line of it).
+TEST_F(DatabaseDialogTest, CaptionsAndLabelsAreAsWideAsTheirText)
+{
+    AddDatabase("試作用データベース");
+    AddDatabase("駅前店");
+    Dialog().BuildList();
+    Dialog().show();
+    for (int page = TOpenDataBaseDialog::pgSelect; page <= TOpenDataBaseDialog::pgName; ++page) {
+        Dialog().ShowPage(page);
+        QApplication::processEvents();
+        for (const QLabel* label : Dialog().findChildren<QLabel*>()) {
+            if (!label->isVisible()) continue;
+            for (const QString& line : label->text().split(QLatin1Char('\n')))
+                EXPECT_GE(label->contentsRect().width(), label->fontMetrics().horizontalAdvance(line))
+                    << "page " << page << ": " << line.toStdString();
+        }
+    }
+    Dialog().ShowPage(TOpenDataBaseDialog::pgSelect);
+    QApplication::processEvents();
+    const QListWidget* list = Dialog().GetList();
+    ASSERT_EQ(list->count(), 4);
+    for (int i = 0; i < list->count(); ++i) {
+        const QListWidgetItem* item = list->item(i);
+        EXPECT_GE(list->visualItemRect(item).width(), list->fontMetrics().horizontalAdvance(item->text()))
+            << item->text().toStdString();
+    }
+    Dialog().hide();
 }
 
 TEST_F(DatabaseDialogTest, HelpContextsAndTheFolderLink)
