@@ -163,7 +163,7 @@ TOpenDataBaseDialog::TOpenDataBaseDialog(TVktApplication* registry, QWidget* par
     QWidget* create = folderPage("データベースの作成", "データベースファイルを保存するフォルダを指定します。",
                                  createFolderEdit_, btnCreateBrowse_, "Create");
     auto* note = new QLabel(ShownText("注：データベースファイルは各フォルダに１つしか保存できません。\r"
-                                    "また C:\\ などのディスクのルートフォルダも指定できません。"),
+                                    "またルートフォルダ「/」も指定できません。"),
                             create);
     note->setObjectName("CreateNote");
     note->setWordWrap(true);
