@@ -156,12 +156,20 @@ TEST_F(CsvWizard, CheckKeepsThePageAndShowsTheCell)
     EXPECT_EQ(Csv()->GetRow(), 2);
     Csv()->DeleteRow();
 
-    // By keys: Return on the next button refuses, then the bad cell has the focus, the digits
-    // typed replace its text and Return commits them there without checking again.
+    // The refusal's message box holds the activation while it is shown; once the wizard has it
+    // back, the bad cell has the focus: the digits typed replace its text and Return commits them
+    // there without checking again.
     wizard.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
     wizard.GetBtnNext()->setFocus();
-    QTest::keyClick(wizard.GetBtnNext(), Qt::Key_Return);
+    QWidget box;
+    box.show();
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    wizard.BtnNextClick();
+    box.hide();
+    wizard.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
     EXPECT_EQ(LastMessage(), "単価項目に異常な値が含まれています。");
     EXPECT_EQ(Csv()->GetCol(), 1);
     EXPECT_EQ(Csv()->GetRow(), 2);
