@@ -455,10 +455,11 @@ void TOpenDataBaseDialog::BtnBackClick()
 
 void TOpenDataBaseDialog::BtnBrowseClick()
 {
-    const std::optional<std::string> folder = platform::Services().PickFolder(
-        {}, platform::PickerStartFolder(platform::FromQString((createMode_ ? createFolderEdit_ : registerFolderEdit_)->text())));
+    QLineEdit* field = createMode_ ? createFolderEdit_ : registerFolderEdit_;
+    const std::optional<std::string> folder =
+        platform::Services().PickFolder({}, platform::PickerStartFolder(platform::FromQString(field->text())));
     if (!folder) return;
-    (createMode_ ? createFolderEdit_ : registerFolderEdit_)->setText(platform::ToQString(*folder));
+    field->setText(platform::ToQString(*folder));
 }
 
 void TOpenDataBaseDialog::BtnOpenLinkClick()
