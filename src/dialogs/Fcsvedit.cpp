@@ -157,7 +157,12 @@ protected:
         edit_->timer_.stop();
     }
     void mouseDoubleClickEvent(QMouseEvent*) override {}
-    void focusInEvent(QFocusEvent*) override { edit_->editor_->setFocus(Qt::OtherFocusReason); }
+    void focusInEvent(QFocusEvent*) override
+    {
+        // The editor is hidden while the grid has no focus, and a hidden widget takes none.
+        edit_->PlaceEditor();
+        edit_->editor_->setFocus(Qt::OtherFocusReason);
+    }
     void scrollContentsBy(int dx, int dy) override
     {
         QTableView::scrollContentsBy(dx, dy);
@@ -333,6 +338,12 @@ void TCsvEdit::SetCurrent(int col, int row, bool keepAnchor, bool scroll)
     else PlaceEditor();
     view_->viewport()->update();
     if (OnSelectCell) OnSelectCell(this);
+}
+
+void TCsvEdit::EditCurrent()
+{
+    view_->setFocus(Qt::OtherFocusReason);
+    editor_->selectAll();
 }
 
 void TCsvEdit::CommitEdit()

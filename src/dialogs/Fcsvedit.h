@@ -81,6 +81,8 @@ public:
     int GetCol() const { return core_.GetCol(); }
     int GetRow() const { return core_.GetRow(); }
     void SetCurrent(int col, int row, bool keepAnchor = false, bool scroll = true);
+    // The focus to the current cell's editor with its text selected: typing replaces the text.
+    void EditCurrent();
 
     // Operations on the current cell (DoCanChange first, then the bound; DoChange when done).
     void InsertCol();

@@ -2,16 +2,20 @@
 
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
+#include "platform/Files.h"
 
 #include <QColorDialog>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QUrl>
+
+#include <filesystem>
 
 namespace platform {
 
@@ -71,7 +75,8 @@ public:
                                        const std::string& folder) override
     {
         std::vector<std::string> files;
-        for (const QString& file : QFileDialog::getOpenFileNames(DialogParent(), ToQString(caption), ToQString(folder),
+        for (const QString& file : QFileDialog::getOpenFileNames(DialogParent(), ToQString(caption),
+                                                                 ToQString(PickerStartFolder(folder)),
                                                                  ToQString(QtFileFilter(filter))))
             files.push_back(FromQString(file));
         return files;
@@ -90,7 +95,8 @@ public:
 
     std::optional<std::string> PickFolder(const std::string& caption, const std::string& folder) override
     {
-        return Chosen(QFileDialog::getExistingDirectory(DialogParent(), ToQString(caption), ToQString(folder)));
+        return Chosen(QFileDialog::getExistingDirectory(DialogParent(), ToQString(caption),
+                                                        ToQString(PickerStartFolder(folder))));
     }
 
     std::optional<TColor> PickColor(TColor initial) override
@@ -123,9 +129,7 @@ public:
 private:
     static QString StartPath(const std::string& folder, const std::string& name)
     {
-        if (folder.empty()) return ToQString(name);
-        if (name.empty()) return ToQString(folder);
-        return ToQString(folder + "/" + name);
+        return ToQString(JoinPath(PickerStartFolder(folder), std::filesystem::path(name).filename().string()));
     }
 
     static std::optional<std::string> Chosen(const QString& path)
@@ -178,6 +182,19 @@ GuiServices& Services()
 }
 
 void SetServices(GuiServices* services) { Installed() = services; }
+
+std::string PickerStartFolder(const std::string& path)
+{
+    std::filesystem::path folder = std::filesystem::path(path).lexically_normal();
+    if (folder.is_absolute()) {
+        if (!folder.has_filename()) folder = folder.parent_path();   // a trailing separator
+        for (;; folder = folder.parent_path()) {
+            if (FolderExists(folder.string())) return folder.string();
+            if (folder == folder.root_path()) break;
+        }
+    }
+    return FromQString(QDir::homePath());
+}
 
 std::unique_ptr<GuiServices> MakeQtServices() { return std::make_unique<QtServices>(); }
 

@@ -30,7 +30,9 @@ public:
     // or No where there is no Cancel.
     virtual MsgAnswer MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                                  MsgButtons buttons, MsgAnswer defaultButton) = 0;
-    // Filters in the form "説明|*.xml;*.txt|すべて|*.*"; nullopt when cancelled.
+    // Filters in the form "説明|*.xml;*.txt|すべて|*.*"; nullopt when cancelled. The pickers start
+    // in `folder` (callers decide it with PickerStartFolder); of `name`, the file proposed, only
+    // the file name counts.
     virtual std::optional<std::string> OpenFile(const std::string& caption, const std::string& filter,
                                                 const std::string& folder, const std::string& name) = 0;
     // Several files at once, in the order the dialog gives them; empty when cancelled.
@@ -56,6 +58,11 @@ GuiServices& Services();
 void SetServices(GuiServices* services);
 // The real services over Qt's dialogs and the desktop.
 std::unique_ptr<GuiServices> MakeQtServices();
+
+// The folder a file or folder picker starts in: `path` when it names an existing folder, else the
+// nearest existing folder above it (a file's own folder), else the user's home. An empty or
+// relative path starts at home, never in the program's working folder.
+std::string PickerStartFolder(const std::string& path);
 
 // Converts a filter "説明|*.a;*.b|…" into Qt's "説明 (*.a *.b);;…" ("*.*" becomes "*").
 std::string QtFileFilter(const std::string& filter);

@@ -49,7 +49,8 @@ TVktMenuProperty::TVktMenuProperty(QWidget* parent) : TVktTemplateProperty(paren
 
 std::optional<std::string> TVktMenuProperty::PickPicture()
 {
-    return platform::Services().OpenFile("イメージ読み込み", TImageProperty::kPictureFilter, std::string(), std::string());
+    return platform::Services().OpenFile("イメージ読み込み", TImageProperty::kPictureFilter, platform::PickerStartFolder({}),
+                                        std::string());
 }
 
 void TVktMenuProperty::BtnImageLoadClick()

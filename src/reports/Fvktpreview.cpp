@@ -248,7 +248,8 @@ void TVktPreview::BtnDeleteClick()
 
 void TVktPreview::BtnOpenClick()
 {
-    const auto chosen = platform::Services().OpenFile(std::string(), std::string(), std::string(), openFileName_);
+    const auto chosen = platform::Services().OpenFile(std::string(), std::string(),
+                                                      platform::PickerStartFolder(openFileName_), openFileName_);
     if (!chosen) return;
     openFileName_ = *chosen;
     saveFileName_ = *chosen;
@@ -274,7 +275,8 @@ void TVktPreview::LoadLayout(const std::string& fileName)
 void TVktPreview::BtnSaveClick()
 {
     // The question below covers an existing file; the picker's own would ask twice.
-    const auto chosen = platform::Services().SaveFile(std::string(), std::string(), std::string(), saveFileName_,
+    const auto chosen = platform::Services().SaveFile(std::string(), std::string(),
+                                                      platform::PickerStartFolder(saveFileName_), saveFileName_,
                                                       platform::OverwritePrompt::Allow);
     if (!chosen) return;
     const std::string name = LayoutFileName(*chosen);

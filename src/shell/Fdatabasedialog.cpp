@@ -86,8 +86,9 @@ TDatabaseList::TDatabaseList(QWidget* parent) : QListWidget(parent)
     setMovement(QListView::Static);
     setResizeMode(QListView::Adjust);
     setIconSize(QSize(32, 32));
-    setGridSize(QSize(104, 72));
-    setWordWrap(true);
+    // No grid: each item is as wide as its caption, which never breaks inside a word.
+    setWordWrap(false);
+    setSpacing(10);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed);
     setContextMenuPolicy(Qt::CustomContextMenu);
@@ -162,7 +163,7 @@ TOpenDataBaseDialog::TOpenDataBaseDialog(TVktApplication* registry, QWidget* par
     QWidget* create = folderPage("データベースの作成", "データベースファイルを保存するフォルダを指定します。",
                                  createFolderEdit_, btnCreateBrowse_, "Create");
     auto* note = new QLabel(ShownText("注：データベースファイルは各フォルダに１つしか保存できません。\r"
-                                    "また C:\\ などのディスクのルートフォルダも指定できません。"),
+                                    "またルートフォルダ「/」も指定できません。"),
                             create);
     note->setObjectName("CreateNote");
     note->setWordWrap(true);
@@ -454,9 +455,11 @@ void TOpenDataBaseDialog::BtnBackClick()
 
 void TOpenDataBaseDialog::BtnBrowseClick()
 {
-    const std::optional<std::string> folder = platform::Services().PickFolder({}, {});
+    QLineEdit* field = createMode_ ? createFolderEdit_ : registerFolderEdit_;
+    const std::optional<std::string> folder =
+        platform::Services().PickFolder({}, platform::PickerStartFolder(platform::FromQString(field->text())));
     if (!folder) return;
-    (createMode_ ? createFolderEdit_ : registerFolderEdit_)->setText(platform::ToQString(*folder));
+    field->setText(platform::ToQString(*folder));
 }
 
 void TOpenDataBaseDialog::BtnOpenLinkClick()
@@ -513,7 +516,8 @@ void TOpenDataBaseDialog::ActMoveExecute()
 {
     QListWidgetItem* item = SelectedDatabase();
     if (!item) return;
-    const std::optional<std::string> folder = platform::Services().PickFolder("移動先のフォルダを指定します。", {});
+    const std::optional<std::string> folder = platform::Services().PickFolder(
+        "移動先のフォルダを指定します。", platform::PickerStartFolder(platform::FromQString(pathEdit_->text())));
     if (!folder) return;
     const std::string name = Text(item);
     if (WithActionDialog(registry_, [&](TDBActionDialog& dialog) { return dialog.MoveDatabase(name, *folder); }))
@@ -526,7 +530,8 @@ void TOpenDataBaseDialog::ActCopyExecute()
 {
     QListWidgetItem* item = SelectedDatabase();
     if (!item) return;
-    const std::optional<std::string> folder = platform::Services().PickFolder("コピー先のフォルダを指定します。", {});
+    const std::optional<std::string> folder = platform::Services().PickFolder(
+        "コピー先のフォルダを指定します。", platform::PickerStartFolder(platform::FromQString(pathEdit_->text())));
     if (!folder) return;
     const std::string name = Text(item);
     std::string newName;

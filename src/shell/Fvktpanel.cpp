@@ -335,6 +335,11 @@ void TVktPanel::HandFilter(const TClassFilterBase* source)
         dataViewer_->GetDataView()->SetFilter(source->BuildFilter());
 }
 
+void TVktPanel::DoUpdate()
+{
+    if (GetSetupDone() && BoundValid()) HandFilter(classFilterView_);
+}
+
 void TVktPanel::ShowInventory(bool on)
 {
     if (on == inventoryMode_) return;

@@ -80,6 +80,9 @@ public:
     std::function<void(TVktPanel* Sender, const std::string& Name)> OnRename;
 
 protected:
+    // Runs once binding has reached the navigations and the screens: the shown screen takes the
+    // selection the navigation was filled with, not the one it held for the last database.
+    void DoUpdate() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -155,11 +155,33 @@ TEST_F(CsvWizard, CheckKeepsThePageAndShowsTheCell)
     EXPECT_EQ(Csv()->GetCol(), 0);
     EXPECT_EQ(Csv()->GetRow(), 2);
     Csv()->DeleteRow();
+
+    // The refusal's message box holds the activation while it is shown; once the wizard has it
+    // back, the bad cell has the focus: the digits typed replace its text and Return commits them
+    // there without checking again.
+    wizard.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
+    wizard.GetBtnNext()->setFocus();
+    QWidget box;
+    box.show();
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
     wizard.BtnNextClick();
+    box.hide();
+    wizard.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
     EXPECT_EQ(LastMessage(), "単価項目に異常な値が含まれています。");
     EXPECT_EQ(Csv()->GetCol(), 1);
     EXPECT_EQ(Csv()->GetRow(), 2);
-    Csv()->SetCell(1, 2, "12");
+    const std::size_t shown = Scripted().messages.size();
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_EQ(focus, Csv()->GetEditor()) << focus->objectName().toStdString();
+    QTest::keyClicks(focus, "12");
+    QTest::keyClick(focus, Qt::Key_Return);
+    EXPECT_EQ(Scripted().messages.size(), shown) << "Return stays with the cell";
+    EXPECT_EQ(Csv()->GetCell(1, 2), "12");
+    EXPECT_EQ(wizard.GetPage(), 2);
     wizard.BtnNextClick();
     EXPECT_EQ(wizard.GetPage(), 4);
 }

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -12,6 +14,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 using namespace platform;
 using vkttest::Scripted;
@@ -138,6 +141,48 @@ TEST_F(ServicesTest, RealMessageBoxAnswers)
         EXPECT_EQ(real->MessageBox("質問", "確認", MsgIcon::Question, c.buttons, c.defaultButton), c.expected)
             << static_cast<int>(c.buttons) << " " << c.key;
     }
+}
+
+// Pickers start in the nearest existing folder of what a field holds, else at home; the real
+// dialogs open there whatever the working folder is.
+TEST_F(ServicesTest, PickersStartInTheNearestExistingFolderElseAtHome)
+{
+    const std::string home = QDir::homePath().toStdString();
+    const std::string folder = vkttest::NewTempFolder("picker");
+    std::ofstream(folder + "/a.csv") << "x";
+    const struct {
+        std::string path;
+        std::string start;
+    } cases[] = {
+        {folder, folder},
+        {folder + "/", folder},
+        {folder + "/a.csv", folder},
+        {folder + "/new/deeper/b.csv", folder},
+        {folder + "/../" + std::filesystem::path(folder).filename().string() + "/new", folder},
+        {"/", "/"},
+        {"", home},
+        {"relative/x", home},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PickerStartFolder(c.path), c.start) << c.path;
+
+    const auto real = MakeQtServices();
+    const QString workingFolder = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(folder));
+    const auto shown = [&](const std::function<void()>& open) {
+        QString directory;
+        QTimer::singleShot(0, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                directory = dialog->directory().absolutePath();
+                dialog->reject();
+            }
+        });
+        open();
+        return directory.toStdString();
+    };
+    EXPECT_EQ(shown([&] { real->OpenFile("", "", "", ""); }), home);
+    EXPECT_EQ(shown([&] { real->SaveFile("", "", folder, "/elsewhere/b.csv"); }), folder);
+    EXPECT_EQ(shown([&] { real->PickFolder("", folder + "/missing"); }), folder);
+    QDir::setCurrent(workingFolder);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QListWidget>
@@ -127,7 +128,8 @@ TEST_F(ImagePageTest, OneDialogAddsEveryPickedFileInOrder)
     EXPECT_EQ(image->GetFileName(3), "鮪.bmp");
 
     ASSERT_EQ(scripted.calls.size(), 3u) << "one dialog per click";
-    EXPECT_EQ(scripted.calls[0], std::string("OpenFiles|イメージ読み込み|") + TImageProperty::kPictureFilter + "|");
+    EXPECT_EQ(scripted.calls[0], std::string("OpenFiles|イメージ読み込み|") + TImageProperty::kPictureFilter + "|" +
+                                     QDir::homePath().toStdString());
 }
 
 TEST_F(ImagePageTest, StyleWrittenAndKept)

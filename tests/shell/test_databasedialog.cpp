@@ -10,9 +10,12 @@
 #include "widgets/Mvktmodule.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
@@ -120,6 +123,27 @@ TEST_F(DatabaseDialogTest, PagesAndWalks)
     Dialog().ShowPage(3);
     EXPECT_EQ(Dialog().GetNameEdit()->text().toStdString(), "新規データベース");
     EXPECT_TRUE(Errors().empty());
+
+    // The browse buttons start in the folder typed, else its nearest existing folder, else at home;
+    // the folder chosen replaces the field's text.
+    const std::string typed = vkttest::NewTempFolder("typed");
+    const std::string home = QDir::homePath().toStdString();
+    const struct {
+        int page;
+        std::string field, start;
+    } browses[] = {{1, typed, typed}, {1, typed + "/店/データ", typed}, {2, "", home}, {2, "データ", home}};
+    for (const auto& b : browses) {
+        Dialog().ShowPage(b.page);
+        QLineEdit* field = b.page == 1 ? Dialog().GetCreateFolderEdit() : Dialog().GetRegisterFolderEdit();
+        field->setText(QString::fromStdString(b.field));
+        vkttest::Scripted().files = {std::nullopt};
+        (b.page == 1 ? Dialog().GetBtnCreateBrowse() : Dialog().GetBtnRegisterBrowse())->click();
+        EXPECT_EQ(vkttest::Scripted().calls.back(), "PickFolder||" + b.start) << b.field;
+        EXPECT_EQ(field->text().toStdString(), b.field) << "cancelled";
+    }
+    vkttest::Scripted().files = {typed};
+    Dialog().GetBtnRegisterBrowse()->click();
+    EXPECT_EQ(Dialog().GetRegisterFolderEdit()->text().toStdString(), typed);
 }
 
 TEST_F(DatabaseDialogTest, ErrorCodesAndSilentAborts)
@@ -357,7 +381,7 @@ TEST_F(DatabaseDialogTest, MoveCopyUnregisterDelete)
     Dialog().ActMoveExecute();
     EXPECT_EQ(Dialog().GetPathEdit()->text().toStdString(), moved);
     EXPECT_EQ(Registry().GetPath(Registry().IndexOf("A")), moved);
-    EXPECT_EQ(scripted.calls.back(), "PickFolder|移動先のフォルダを指定します。|");
+    EXPECT_EQ(scripted.calls.back(), "PickFolder|移動先のフォルダを指定します。|" + a) << "where it lies";
     Dialog().ActMoveExecute();
     EXPECT_EQ(Errors(), std::vector<std::string>{TOpenDataBaseDialog::ErrorText(3)});
     scripted.Reset();
@@ -365,7 +389,7 @@ TEST_F(DatabaseDialogTest, MoveCopyUnregisterDelete)
     // Copy: a new current item under the registry's name.
     scripted.files = {vkttest::NewTempFolder("copy")};
     Dialog().ActCopyExecute();
-    EXPECT_EQ(scripted.calls.front(), "PickFolder|コピー先のフォルダを指定します。|");
+    EXPECT_EQ(scripted.calls.front(), "PickFolder|コピー先のフォルダを指定します。|" + moved);
     ASSERT_EQ(Dialog().GetList()->count(), 5);
     EXPECT_EQ(Dialog().GetList()->currentItem()->text().toStdString(), "Aのコピー");
     EXPECT_EQ(TOpenDataBaseDialog::ItemImage(Dialog().GetList()->currentItem()), 3);
@@ -449,6 +473,35 @@ TEST_F(DatabaseDialogTest, PopupAndIdleEnabling)
     }
     Dialog().hide();
     a->Release();
+}
+
+// No caption or label breaks inside a word: each is as wide as its text (every line of it).
+TEST_F(DatabaseDialogTest, CaptionsAndLabelsAreAsWideAsTheirText)
+{
+    AddDatabase("試作用データベース");
+    AddDatabase("駅前店");
+    Dialog().BuildList();
+    Dialog().show();
+    for (int page = TOpenDataBaseDialog::pgSelect; page <= TOpenDataBaseDialog::pgName; ++page) {
+        Dialog().ShowPage(page);
+        QApplication::processEvents();
+        for (const QLabel* label : Dialog().findChildren<QLabel*>()) {
+            if (!label->isVisible()) continue;
+            for (const QString& line : label->text().split(QLatin1Char('\n')))
+                EXPECT_GE(label->contentsRect().width(), label->fontMetrics().horizontalAdvance(line))
+                    << "page " << page << ": " << line.toStdString();
+        }
+    }
+    Dialog().ShowPage(TOpenDataBaseDialog::pgSelect);
+    QApplication::processEvents();
+    const QListWidget* list = Dialog().GetList();
+    ASSERT_EQ(list->count(), 4);
+    for (int i = 0; i < list->count(); ++i) {
+        const QListWidgetItem* item = list->item(i);
+        EXPECT_GE(list->visualItemRect(item).width(), list->fontMetrics().horizontalAdvance(item->text()))
+            << item->text().toStdString();
+    }
+    Dialog().hide();
 }
 
 TEST_F(DatabaseDialogTest, HelpContextsAndTheFolderLink)

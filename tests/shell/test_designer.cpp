@@ -13,6 +13,7 @@
 #include "test_vktpanel_fixture.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QSplitter>
@@ -193,14 +194,16 @@ TEST_F(DesignerTest, SaveForcesXmlAndAsksOnlyAboutAnotherExistingFile)
     Scripted().files = {opened};
     Click("BtnOpen");
     EXPECT_EQ(designer->GetOpenFileName(), opened);
-    EXPECT_EQ(Scripted().calls.back(), "OpenFile||||") << "no filter";
+    EXPECT_EQ(Scripted().calls.back(), "OpenFile|||" + QDir::homePath().toStdString() + "|")
+        << "no filter; nothing opened yet: at home";
 
     // Saving under the name opened, even through another suffix, never asks.
     Add(3, nullptr);
     Scripted().files = {folder + "/opened.lay"};
     Click("BtnSave");
     EXPECT_TRUE(Scripted().messages.empty());
-    EXPECT_EQ(Scripted().calls.back(), "SaveFile||||" + opened + "|allow") << "the picker must not ask as well";
+    EXPECT_EQ(Scripted().calls.back(), "SaveFile|||" + folder + "|" + opened + "|allow")
+        << "in the folder of the file opened; the picker must not ask as well";
     EXPECT_NE(FileText(opened).find("Memo"), std::string::npos) << FileText(opened);
 
     // Another existing file: one question; Cancel leaves it as it was, OK writes it.

@@ -2,6 +2,8 @@
 // filter each screen is handed, the two navigations kept on one selection, the drag rules and the
 // drops onto the class tree and the recipe-item grid.
 #include "data/Ufilterstruct.h"
+#include "database/Uvktapplication.h"
+#include "screens/Ffilterselector.h"
 #include "screens/Fdataeditor.h"
 #include "screens/Finvdatebar.h"
 #include "screens/Finventoryview.h"
@@ -97,6 +99,39 @@ TEST_F(PanelTest, ClassBarReplacesTheTreeAndTheNavigationsMirrorEachOther)
     panel->SetVktObject(nullptr);
     panel->ClassFilterChange(Side());
     EXPECT_TRUE(Records()->GetFilter() == listed);
+}
+
+TEST_F(PanelTest, ReopeningTheDatabaseListsWhatTheFreshNavigationShows)
+{
+    TVktApplication& registry = VktApplication();
+    ASSERT_TRUE(registry.RegisterDatabase("厨房", db->Folder()));
+    const int onion = db->Record("玉ねぎ");
+    for (const bool inventory : {false, true}) {
+        SCOPED_TRACE(inventory ? "stock-taking screen" : "data screen");
+        module->SwitchDatabase("厨房", true);
+        panel->ShowInventory(inventory);
+        Side()->SetSelection(SampleDatabase::kTrash, db->OlderSheet(), {}, {}, SampleDatabase::kDomesticFilter);
+        panel->ClassFilterChange(Side());
+        if (!inventory) {
+            ASSERT_EQ(Records()->RowOfID(onion), -1) << "not in the trash";
+        }
+
+        module->ActCloseDataBaseExecute();
+        module->SwitchDatabase("厨房", true);
+        QApplication::processEvents();
+        EXPECT_EQ(Side()->GetClassView()->GetSelectedID(), SampleDatabase::kRoot);
+        EXPECT_EQ(Side()->GetFilterSelector()->GetUserFilterIndex(), -1);
+        if (inventory) {
+            EXPECT_EQ(Side()->GetInvDateBar()->GetInvDateID(), db->NewerSheet());
+            EXPECT_TRUE(panel->GetInventoryView()->GetFilter() == Side()->GetFilter());
+        } else {
+            EXPECT_TRUE(Records()->GetFilter() == Side()->BuildFilter());
+            EXPECT_GE(Records()->RowOfID(onion), 0) << "the first root lists the records outside the trash";
+        }
+    }
+    panel->ShowInventory(false);
+    module->ActCloseDataBaseExecute();
+    registry.UnregisterDatabase("厨房");
 }
 
 TEST_F(PanelTest, DragsFromTheRecordListAreTakenByLeavesOfTheSameBranchOrAnotherRoot)

@@ -387,6 +387,7 @@ TEST_F(PrinterObjectTest, PdfJobCancelledOrNotStarted)
     EXPECT_TRUE(std::filesystem::exists(chosen));
 
     vkttest::Scripted().files.push_back(std::nullopt);
+    std::filesystem::create_directories(VktMdl()->GetDocumentsFolder());   // the picker starts in it once it exists
     EXPECT_FALSE(PrinterObject()->BeginDoc(""));
     EXPECT_EQ(vkttest::Scripted().calls[2], "SaveFile|PDFファイル|PDFファイル|*.pdf|" + VktMdl()->GetDocumentsFolder() +
                                                 "|" + VktMdl()->GetProductName() + ".pdf");
