@@ -1,16 +1,29 @@
 #include "gui/DrawingSvg.h"
 
+#include <QBrush>
 #include <QBuffer>
 #include <QByteArray>
+#include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QImageReader>
-#include <QSet>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+#include <QSizeF>
 #include <QString>
+#include <QStringList>
+#include <QTransform>
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -20,73 +33,380 @@ namespace {
 const QString kSvgNamespace = QStringLiteral("http://www.w3.org/2000/svg");
 const QString kXlinkNamespace = QStringLiteral("http://www.w3.org/1999/xlink");
 
-// Deeper nesting is dropped: the renderer walks the tree recursively.
+// Deeper nesting is skipped.
 constexpr int kMaxDepth = 64;
+// The largest length or size taken, in user units (a picture is at most 10 000 pixels wide).
+constexpr double kMaxLength = 1e6;
+constexpr double kPi = 3.14159265358979323846;
 
-std::u16string_view View(QStringView text) { return {text.utf16(), static_cast<std::size_t>(text.size())}; }
+enum class Element {
+    Svg, Group, Defs, ClipPath, Pattern, Path, Rect, Circle, Ellipse, Line, Polyline, Polygon, Text, Span,
+    Image, Use, Other,
+};
 
-bool IsDrawingElement(QStringView name)
+Element ElementOf(QStringView name)
 {
-    static const std::unordered_set<std::u16string_view> names{
-        u"svg", u"g", u"defs", u"clipPath", u"path", u"rect", u"circle", u"ellipse", u"line", u"polyline",
-        u"polygon", u"text", u"tspan", u"image", u"use", u"pattern", u"linearGradient", u"radialGradient", u"stop",
+    static const std::unordered_map<std::u16string_view, Element> elements{
+        {u"svg", Element::Svg},         {u"g", Element::Group},           {u"defs", Element::Defs},
+        {u"clipPath", Element::ClipPath}, {u"pattern", Element::Pattern}, {u"path", Element::Path},
+        {u"rect", Element::Rect},       {u"circle", Element::Circle},     {u"ellipse", Element::Ellipse},
+        {u"line", Element::Line},       {u"polyline", Element::Polyline}, {u"polygon", Element::Polygon},
+        {u"text", Element::Text},       {u"tspan", Element::Span},        {u"image", Element::Image},
+        {u"use", Element::Use},
     };
-    return names.count(View(name)) != 0;
+    const auto it = elements.find({name.utf16(), static_cast<std::size_t>(name.size())});
+    return it == elements.end() ? Element::Other : it->second;
 }
 
-bool IsDrawingAttribute(QStringView name)
+bool IsShape(Element e)
 {
-    static const std::unordered_set<std::u16string_view> names{
-        u"id", u"x", u"y", u"width", u"height", u"rx", u"ry", u"cx", u"cy", u"r", u"fx", u"fy", u"x1", u"y1",
-        u"x2", u"y2", u"d", u"points", u"transform", u"viewBox", u"preserveAspectRatio", u"version", u"style",
-        u"opacity", u"color", u"visibility", u"display", u"fill", u"fill-opacity", u"fill-rule", u"stroke",
-        u"stroke-width", u"stroke-opacity", u"stroke-linecap", u"stroke-linejoin", u"stroke-miterlimit",
-        u"stroke-dasharray", u"stroke-dashoffset", u"clip-path", u"clip-rule", u"clipPathUnits", u"font-family",
-        u"font-size", u"font-weight", u"font-style", u"font-variant", u"text-decoration", u"text-anchor",
-        u"letter-spacing", u"word-spacing", u"dx", u"dy", u"rotate", u"patternUnits", u"patternContentUnits",
-        u"patternTransform", u"gradientUnits", u"gradientTransform", u"spreadMethod", u"offset", u"stop-color",
-        u"stop-opacity",
-    };
-    return names.count(View(name)) != 0;
+    return e == Element::Path || e == Element::Rect || e == Element::Circle || e == Element::Ellipse ||
+           e == Element::Line || e == Element::Polyline || e == Element::Polygon;
 }
 
-// A value whose every url(…) names an element of the document, and which holds no escape that
-// could spell one otherwise.
-bool RefersOnlyWithin(QStringView value)
-{
-    if (value.contains(u'\\'))
-        return false;
-    for (qsizetype at = value.indexOf(u"url(", 0, Qt::CaseInsensitive); at >= 0;
-         at = value.indexOf(u"url(", at + 4, Qt::CaseInsensitive)) {
-        qsizetype i = at + 4;
-        while (i < value.size() && (value[i] == u' ' || value[i] == u'\'' || value[i] == u'"'))
-            ++i;
-        if (i >= value.size() || value[i] != u'#')
-            return false;
+// ---- numbers, lengths, lists ----------------------------------------------------------------------
+
+// A cursor over an attribute's characters (Latin-1: what a number or a keyword is written in).
+class Scanner {
+public:
+    explicit Scanner(QStringView text) : bytes_(text.toLatin1()), at_(bytes_.constData()), end_(at_ + bytes_.size()) {}
+
+    void SkipSeparators()
+    {
+        while (at_ < end_ && (*at_ == ' ' || *at_ == ',' || *at_ == '\t' || *at_ == '\n' || *at_ == '\r'))
+            ++at_;
     }
-    return true;
+    bool AtEnd()
+    {
+        SkipSeparators();
+        return at_ >= end_;
+    }
+    char Peek() const { return at_ < end_ ? *at_ : '\0'; }
+    char Take() { return at_ < end_ ? *at_++ : '\0'; }
+    std::optional<double> Number()
+    {
+        SkipSeparators();
+        const char* from = at_ < end_ && *at_ == '+' ? at_ + 1 : at_;
+        double value = 0;
+        const auto [next, ec] = std::from_chars(from, end_, value);
+        if (ec != std::errc() || !std::isfinite(value))
+            return std::nullopt;
+        at_ = next;
+        return std::clamp(value, -kMaxLength, kMaxLength);
+    }
+    // A flag of an arc: one digit, which may stand right before the next number.
+    std::optional<bool> Flag()
+    {
+        SkipSeparators();
+        if (at_ < end_ && (*at_ == '0' || *at_ == '1'))
+            return *at_++ == '1';
+        return std::nullopt;
+    }
+    std::string_view Rest() const { return {at_, static_cast<std::size_t>(end_ - at_)}; }
+    void Skip(std::size_t n) { at_ += std::min<std::size_t>(n, static_cast<std::size_t>(end_ - at_)); }
+
+private:
+    QByteArray bytes_;
+    const char* at_;
+    const char* end_;
+};
+
+// A length in user units: a number with an optional unit (pt counted at 96 pixels an inch).
+std::optional<double> Length(QStringView text)
+{
+    Scanner scanner(text);
+    const std::optional<double> value = scanner.Number();
+    if (value && scanner.Rest().substr(0, 2) == "pt")
+        return *value * 96 / 72;
+    return value;
 }
 
-// The inline picture of a data URI as PNG bytes, or nothing. Decoded by the format its bytes start
-// with (never guessed by a reader from the content), within `pixelsLeft`, which it takes from.
-std::optional<QByteArray> InlinePng(QStringView href, std::int64_t& pixelsLeft)
+std::vector<double> Numbers(QStringView text)
+{
+    std::vector<double> numbers;
+    Scanner scanner(text);
+    while (!scanner.AtEnd()) {
+        const std::optional<double> n = scanner.Number();
+        if (!n)
+            break;
+        numbers.push_back(*n);
+    }
+    return numbers;
+}
+
+// A transform list: matrix, translate, scale, rotate, skewX and skewY, applied left to right.
+QTransform TransformOf(QStringView text)
+{
+    QTransform result;
+    Scanner scanner(text);
+    while (!scanner.AtEnd()) {
+        std::string name;
+        while (std::isalpha(static_cast<unsigned char>(scanner.Peek())))
+            name += scanner.Take();
+        scanner.SkipSeparators();
+        if (scanner.Take() != '(')
+            break;
+        std::vector<double> a;
+        while (!scanner.AtEnd() && scanner.Peek() != ')') {
+            const std::optional<double> n = scanner.Number();
+            if (!n)
+                return result;
+            a.push_back(*n);
+        }
+        scanner.Take();
+        QTransform t;
+        if (name == "matrix" && a.size() == 6)
+            t = QTransform(a[0], a[1], a[2], a[3], a[4], a[5]);
+        else if (name == "translate" && !a.empty())
+            t.translate(a[0], a.size() > 1 ? a[1] : 0);
+        else if (name == "scale" && !a.empty())
+            t.scale(a[0], a.size() > 1 ? a[1] : a[0]);
+        else if (name == "rotate" && a.size() == 1)
+            t.rotate(a[0]);
+        else if (name == "rotate" && a.size() == 3)
+            t.translate(a[1], a[2]).rotate(a[0]).translate(-a[1], -a[2]);
+        else if (name == "skewX" && a.size() == 1)
+            t.shear(std::tan(a[0] * kPi / 180), 0);
+        else if (name == "skewY" && a.size() == 1)
+            t.shear(0, std::tan(a[0] * kPi / 180));
+        result = t * result;
+    }
+    return result;
+}
+
+// "#rrggbb", "#rgb", a colour name; none and references give nothing.
+std::optional<QColor> ColorOf(QStringView text)
+{
+    text = text.trimmed();
+    if (text.isEmpty() || text == u"none" || text.startsWith(u"url("))
+        return std::nullopt;
+    QColor color = QColor::fromString(text);
+    if (!color.isValid())
+        return std::nullopt;
+    return color;
+}
+
+// The element id a reference names: "#id" or "url(#id)".
+QString ReferenceOf(QStringView text)
+{
+    text = text.trimmed();
+    if (text.startsWith(u"url(") && text.endsWith(u')'))
+        text = text.mid(4, text.size() - 5).trimmed();
+    if (text.size() > 1 && (text.front() == u'"' || text.front() == u'\'') && text.back() == text.front())
+        text = text.mid(1, text.size() - 2);
+    return text.startsWith(u'#') ? text.mid(1).toString() : QString();
+}
+
+// ---- path data ----------------------------------------------------------------------------------
+
+// An elliptical arc from the path's current point, as cubic curves.
+void ArcTo(QPainterPath& path, double rx, double ry, double angle, bool large, bool sweep, QPointF end)
+{
+    const QPointF start = path.currentPosition();
+    if (start == end)
+        return;
+    rx = std::abs(rx);
+    ry = std::abs(ry);
+    if (rx == 0 || ry == 0) {
+        path.lineTo(end);
+        return;
+    }
+    const double phi = angle * kPi / 180;
+    const double c = std::cos(phi);
+    const double s = std::sin(phi);
+    const double dx = (start.x() - end.x()) / 2;
+    const double dy = (start.y() - end.y()) / 2;
+    const double x1 = c * dx + s * dy;
+    const double y1 = -s * dx + c * dy;
+    const double lambda = x1 * x1 / (rx * rx) + y1 * y1 / (ry * ry);
+    if (lambda > 1) {
+        rx *= std::sqrt(lambda);
+        ry *= std::sqrt(lambda);
+    }
+    const double num = rx * rx * ry * ry - rx * rx * y1 * y1 - ry * ry * x1 * x1;
+    const double den = rx * rx * y1 * y1 + ry * ry * x1 * x1;
+    const double k = (large == sweep ? -1 : 1) * std::sqrt(std::max(0.0, den > 0 ? num / den : 0.0));
+    const double cx1 = k * rx * y1 / ry;
+    const double cy1 = -k * ry * x1 / rx;
+    const double cx = c * cx1 - s * cy1 + (start.x() + end.x()) / 2;
+    const double cy = s * cx1 + c * cy1 + (start.y() + end.y()) / 2;
+    const auto angleBetween = [](double ux, double uy, double vx, double vy) {
+        return std::atan2(ux * vy - uy * vx, ux * vx + uy * vy);
+    };
+    const double ux = (x1 - cx1) / rx, uy = (y1 - cy1) / ry;
+    const double vx = (-x1 - cx1) / rx, vy = (-y1 - cy1) / ry;
+    const double theta = angleBetween(1, 0, ux, uy);
+    double delta = angleBetween(ux, uy, vx, vy);
+    if (!sweep && delta > 0)
+        delta -= 2 * kPi;
+    else if (sweep && delta < 0)
+        delta += 2 * kPi;
+    const int segments = std::max(1, static_cast<int>(std::ceil(std::abs(delta) / (kPi / 2) - 1e-9)));
+    const double step = delta / segments;
+    const double t = 4.0 / 3 * std::tan(step / 4);
+    const auto map = [&](double x, double y) {
+        return QPointF(cx + c * rx * x - s * ry * y, cy + s * rx * x + c * ry * y);
+    };
+    for (int i = 0; i < segments; ++i) {
+        const double a1 = theta + i * step;
+        const double a2 = a1 + step;
+        const double c1 = std::cos(a1), s1 = std::sin(a1), c2 = std::cos(a2), s2 = std::sin(a2);
+        path.cubicTo(map(c1 - t * s1, s1 + t * c1), map(c2 + t * s2, s2 - t * c2),
+                     i + 1 == segments ? end : map(c2, s2));
+    }
+}
+
+// The path of a `d` attribute, up to its first error (as SVG draws it).
+QPainterPath PathOf(QStringView d)
+{
+    QPainterPath path;
+    Scanner scanner(d);
+    char command = 0;
+    QPointF current;
+    QPointF start;
+    QPointF control; // the last curve's second control point, reflected by S and T
+    char previous = 0;
+    while (!scanner.AtEnd()) {
+        if (std::isalpha(static_cast<unsigned char>(scanner.Peek())))
+            command = scanner.Take();
+        else if (command == 0)
+            break;
+        const bool relative = std::islower(static_cast<unsigned char>(command));
+        const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(command)));
+        const QPointF origin = relative ? current : QPointF();
+        const auto number = [&] { return scanner.Number(); };
+        const auto point = [&]() -> std::optional<QPointF> {
+            const auto x = number();
+            const auto y = x ? number() : std::nullopt;
+            if (!y)
+                return std::nullopt;
+            return QPointF(*x, *y) + origin;
+        };
+        bool ok = true;
+        switch (upper) {
+        case 'M':
+            if (const auto p = point()) {
+                path.moveTo(*p);
+                start = current = *p;
+                command = relative ? 'l' : 'L'; // further pairs are lines
+            } else {
+                ok = false;
+            }
+            break;
+        case 'L':
+            if (const auto p = point())
+                path.lineTo(current = *p);
+            else
+                ok = false;
+            break;
+        case 'H':
+            if (const auto x = number())
+                path.lineTo(current = QPointF(*x + origin.x(), current.y()));
+            else
+                ok = false;
+            break;
+        case 'V':
+            if (const auto y = number())
+                path.lineTo(current = QPointF(current.x(), *y + origin.y()));
+            else
+                ok = false;
+            break;
+        case 'C':
+        case 'S': {
+            std::optional<QPointF> c1;
+            if (upper == 'C')
+                c1 = point();
+            else
+                c1 = previous == 'C' || previous == 'S' ? 2 * current - control : current;
+            const auto c2 = c1 ? point() : std::nullopt;
+            const auto p = c2 ? point() : std::nullopt;
+            if (!p) {
+                ok = false;
+                break;
+            }
+            path.cubicTo(*c1, *c2, *p);
+            control = *c2;
+            current = *p;
+            break;
+        }
+        case 'Q':
+        case 'T': {
+            std::optional<QPointF> c1;
+            if (upper == 'Q')
+                c1 = point();
+            else
+                c1 = previous == 'Q' || previous == 'T' ? 2 * current - control : current;
+            const auto p = c1 ? point() : std::nullopt;
+            if (!p) {
+                ok = false;
+                break;
+            }
+            path.quadTo(*c1, *p);
+            control = *c1;
+            current = *p;
+            break;
+        }
+        case 'A': {
+            const auto rx = number();
+            const auto ry = rx ? number() : std::nullopt;
+            const auto angle = ry ? number() : std::nullopt;
+            const auto large = angle ? scanner.Flag() : std::nullopt;
+            const auto sweep = large ? scanner.Flag() : std::nullopt;
+            const auto p = sweep ? point() : std::nullopt;
+            if (!p) {
+                ok = false;
+                break;
+            }
+            ArcTo(path, *rx, *ry, *angle, *large, *sweep, *p);
+            current = *p;
+            break;
+        }
+        case 'Z':
+            path.closeSubpath();
+            current = start;
+            command = 0; // takes no numbers: a number after it ends the path
+            break;
+        default:
+            ok = false;
+        }
+        if (!ok)
+            break;
+        previous = upper;
+    }
+    return path;
+}
+
+QPolygonF PointsOf(QStringView text)
+{
+    const std::vector<double> n = Numbers(text);
+    QPolygonF points;
+    for (std::size_t i = 0; i + 1 < n.size(); i += 2)
+        points << QPointF(n[i], n[i + 1]);
+    return points;
+}
+
+// ---- inline pictures ------------------------------------------------------------------------------
+
+// The picture of a data URI, decoded by the format its bytes start with (never guessed by a reader
+// from the content), within `pixelsLeft`, which it takes from; a null image otherwise.
+QImage InlineImage(QStringView href, std::int64_t& pixelsLeft)
 {
     if (!href.startsWith(u"data:image/", Qt::CaseInsensitive))
-        return std::nullopt;
+        return {};
     const qsizetype marker = href.indexOf(u";base64,", 0, Qt::CaseInsensitive);
     if (marker < 0)
-        return std::nullopt;
+        return {};
     const auto decoded = QByteArray::fromBase64Encoding(href.mid(marker + 8).toLatin1(),
                                                         QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)
-        return std::nullopt;
+        return {};
     const QByteArray& bytes = *decoded;
     const char* format = bytes.startsWith("\x89PNG\r\n\x1a\n") ? "PNG"
                          : bytes.startsWith("\xff\xd8")        ? "JPEG"
                          : bytes.startsWith("BM")              ? "BMP"
                                                                : nullptr;
     if (!format)
-        return std::nullopt;
+        return {};
     QBuffer input;
     input.setData(bytes);
     input.open(QIODevice::ReadOnly);
@@ -94,50 +414,157 @@ std::optional<QByteArray> InlinePng(QStringView href, std::int64_t& pixelsLeft)
     reader.setDecideFormatFromContent(false);
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty() || std::int64_t(size.width()) * size.height() > pixelsLeft)
-        return std::nullopt;
-    const QImage image = reader.read();
-    if (image.isNull())
-        return std::nullopt;
-    pixelsLeft -= std::int64_t(image.width()) * image.height();
-    QByteArray png;
-    QBuffer output(&png);
-    output.open(QIODevice::WriteOnly);
-    if (!image.save(&output, "PNG", 80))
-        return std::nullopt;
-    return png;
+        return {};
+    QImage image = reader.read();
+    if (!image.isNull())
+        pixelsLeft -= std::int64_t(image.width()) * image.height();
+    return image;
 }
 
-class Rebuilder {
+// ---- paint attributes -----------------------------------------------------------------------------
+
+struct PaintStyle {
+    std::optional<QColor> Fill = QColor(Qt::black);
+    QString FillPattern;
+    double FillOpacity = 1;
+    Qt::FillRule FillRule = Qt::WindingFill;
+    std::optional<QColor> Stroke;
+    double StrokeWidth = 1;
+    double StrokeOpacity = 1;
+    std::vector<double> Dashes;
+    Qt::PenCapStyle Cap = Qt::FlatCap;
+    Qt::PenJoinStyle Join = Qt::MiterJoin;
+    double MiterLimit = 4;
+    double Opacity = 1;
+    QString Family;
+    double FontSize = 16;
+    int Weight = 400;
+    bool Italic = false;
+    bool Underline = false;
+    bool StrikeOut = false;
+    int Anchor = 0; // start, middle, end
+};
+
+// Sets one paint attribute (an attribute or a declaration of `style`); others are ignored.
+void SetPaint(PaintStyle& paint, QStringView name, QStringView value)
+{
+    value = value.trimmed();
+    const auto number = [&](double& field, double low, double high) {
+        if (const auto n = Length(value))
+            field = std::clamp(*n, low, high);
+    };
+    if (name == u"fill") {
+        paint.FillPattern = value.startsWith(u"url(") ? ReferenceOf(value) : QString();
+        paint.Fill = ColorOf(value);
+    } else if (name == u"fill-opacity") {
+        number(paint.FillOpacity, 0, 1);
+    } else if (name == u"fill-rule") {
+        paint.FillRule = value.contains(u"evenodd") ? Qt::OddEvenFill : Qt::WindingFill;
+    } else if (name == u"stroke") {
+        paint.Stroke = ColorOf(value);
+    } else if (name == u"stroke-width") {
+        number(paint.StrokeWidth, 0, kMaxLength);
+    } else if (name == u"stroke-opacity") {
+        number(paint.StrokeOpacity, 0, 1);
+    } else if (name == u"stroke-dasharray") {
+        paint.Dashes = value == u"none" ? std::vector<double>() : Numbers(value);
+    } else if (name == u"stroke-linecap") {
+        paint.Cap = value == u"round" ? Qt::RoundCap : value == u"square" ? Qt::SquareCap : Qt::FlatCap;
+    } else if (name == u"stroke-linejoin") {
+        paint.Join = value == u"round" ? Qt::RoundJoin : value == u"bevel" ? Qt::BevelJoin : Qt::SvgMiterJoin;
+    } else if (name == u"stroke-miterlimit") {
+        number(paint.MiterLimit, 1, 100);
+    } else if (name == u"opacity") {
+        double opacity = 1;
+        number(opacity, 0, 1);
+        paint.Opacity *= opacity;
+    } else if (name == u"font-family") {
+        paint.Family = value.split(u',').front().trimmed().toString().remove(u'"').remove(u'\'');
+    } else if (name == u"font-size") {
+        number(paint.FontSize, 0, kMaxLength);
+    } else if (name == u"font-weight") {
+        if (value == u"bold")
+            paint.Weight = 700;
+        else if (value == u"normal")
+            paint.Weight = 400;
+        else if (const auto n = Length(value))
+            paint.Weight = static_cast<int>(std::clamp(*n, 1.0, 1000.0));
+    } else if (name == u"font-style") {
+        paint.Italic = value == u"italic" || value == u"oblique";
+    } else if (name == u"text-decoration") {
+        paint.Underline = value.contains(u"underline");
+        paint.StrikeOut = value.contains(u"line-through");
+    } else if (name == u"text-anchor") {
+        paint.Anchor = value == u"middle" ? 1 : value == u"end" ? 2 : 0;
+    }
+}
+
+// An element's paint attributes over those it inherits; `style` declarations over attributes.
+PaintStyle StyleOf(const QXmlStreamAttributes& attributes, PaintStyle paint)
+{
+    for (const QXmlStreamAttribute& a : attributes)
+        if (a.namespaceUri().isEmpty() && a.name() != u"style")
+            SetPaint(paint, a.name(), a.value());
+    const QStringView style = attributes.value(QLatin1String("style"));
+    for (qsizetype from = 0; from < style.size();) {
+        qsizetype to = style.indexOf(u';', from);
+        if (to < 0)
+            to = style.size();
+        const QStringView declaration = style.mid(from, to - from);
+        if (const qsizetype colon = declaration.indexOf(u':'); colon > 0)
+            SetPaint(paint, declaration.left(colon).trimmed(), declaration.mid(colon + 1));
+        from = to + 1;
+    }
+    return paint;
+}
+
+QColor WithAlpha(QColor color, double alpha)
+{
+    color.setAlphaF(static_cast<float>(color.alphaF() * alpha));
+    return color;
+}
+
+// ---- the painter ----------------------------------------------------------------------------------
+
+class DrawingPainter {
 public:
-    Rebuilder(std::string_view svg, std::int64_t maxImagePixels)
-        : reader_(QByteArray::fromRawData(svg.data(), static_cast<qsizetype>(svg.size()))),
-          pixelsLeft_(maxImagePixels)
+    DrawingPainter(std::string_view svg, QPainter& painter, const QSizeF& target, const DrawingLimits& limits)
+        : reader_(QByteArray::fromRawData(svg.data(), static_cast<qsizetype>(svg.size()))), painter_(painter),
+          target_(target), pixelsLeft_(limits.ImagePixels), elementsLeft_(limits.Elements),
+          pointsLeft_(limits.Points)
     {
-        output_.open(QIODevice::WriteOnly);
-        writer_.setDevice(&output_);
     }
 
-    std::optional<std::string> Run(std::string& error)
+    // A refusal leaves elements open: their painter states are given back.
+    ~DrawingPainter()
+    {
+        for (const Frame& frame : stack_)
+            if (frame.Saved)
+                painter_.restore();
+    }
+    DrawingPainter(const DrawingPainter&) = delete;
+    DrawingPainter& operator=(const DrawingPainter&) = delete;
+
+    bool Run(std::string& error)
     {
         while (!reader_.atEnd()) {
             switch (reader_.readNext()) {
             case QXmlStreamReader::DTD:
                 error = "the drawing declares a document type";
-                return std::nullopt;
+                return false;
             case QXmlStreamReader::EntityReference:
                 error = "the drawing refers to an entity";
-                return std::nullopt;
+                return false;
             case QXmlStreamReader::StartElement:
-                if (!StartElement(error))
-                    return std::nullopt;
+                if (!Start(error))
+                    return false;
                 break;
             case QXmlStreamReader::EndElement:
-                writer_.writeEndElement();
-                open_.pop_back();
+                End();
                 break;
             case QXmlStreamReader::Characters:
-                if (!open_.empty() && (open_.back() == u"text" || open_.back() == u"tspan"))
-                    writer_.writeCharacters(reader_.text().toString());
+                if (text_)
+                    text_->Characters += reader_.text();
                 break;
             default: // the declaration, comments and processing instructions are left out
                 break;
@@ -145,82 +572,319 @@ public:
         }
         if (reader_.hasError()) {
             error = "the converted drawing is not well-formed: " + reader_.errorString().toStdString();
-            return std::nullopt;
+            return false;
         }
-        if (!rooted_) {
+        if (stack_.empty() && !rooted_) {
             error = "the converted drawing is empty";
-            return std::nullopt;
+            return false;
         }
-        const QByteArray& bytes = output_.data();
-        return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        return true;
     }
 
 private:
-    bool StartElement(std::string& error)
+    struct Frame {
+        Element Kind;
+        PaintStyle Paint;
+        QTransform Transform; // the element's own, for the shapes of a clip path
+        bool InDefs;
+        bool Saved;
+    };
+    struct PictureDefinition {
+        QImage Image;
+        QRectF Place;
+    };
+    struct TextRun {
+        QPointF At;
+        PaintStyle Paint;
+        QString Characters;
+    };
+
+    bool Start(std::string& error)
     {
-        const QStringView name = reader_.name();
-        const bool drawing = reader_.namespaceUri() == kSvgNamespace && IsDrawingElement(name);
+        const Element kind = reader_.namespaceUri() == kSvgNamespace ? ElementOf(reader_.name()) : Element::Other;
         if (!rooted_) {
-            if (!drawing || name != u"svg") {
+            if (kind != Element::Svg) {
                 error = "the converted drawing is not an SVG document";
                 return false;
             }
             rooted_ = true;
-            writer_.writeDefaultNamespace(kSvgNamespace);
-            writer_.writeNamespace(kXlinkNamespace, QStringLiteral("xlink"));
-        } else if (!drawing || static_cast<int>(open_.size()) >= kMaxDepth) {
+        } else if (kind == Element::Other || static_cast<int>(stack_.size()) >= kMaxDepth ||
+                   (text_ && kind != Element::Span)) {
             reader_.skipCurrentElement();
             return true;
         }
         const QXmlStreamAttributes attributes = reader_.attributes();
-        QString href;
-        if (name == u"image" || name == u"use") {
-            href = CheckedReference(name, attributes.value(kXlinkNamespace, QStringLiteral("href")));
-            if (href.isEmpty()) {
-                reader_.skipCurrentElement();
-                return true;
+        const auto attribute = [&](const char* name) { return attributes.value(QLatin1String(name)); };
+        Frame frame{kind, StyleOf(attributes, stack_.empty() ? PaintStyle() : stack_.back().Paint), QTransform(),
+                    kind == Element::Defs || (!stack_.empty() && stack_.back().InDefs), false};
+        if (kind != Element::Svg && kind != Element::Defs)
+            frame.Transform = TransformOf(attribute("transform"));
+        if (IsShape(kind) || kind == Element::Text || kind == Element::Image || kind == Element::Use) {
+            if (!frame.InDefs && --elementsLeft_ < 0) {
+                error = "the drawing holds too many elements";
+                return false;
             }
         }
-        writer_.writeStartElement(kSvgNamespace, name.toString());
-        for (const QXmlStreamAttribute& attribute : attributes)
-            if (attribute.namespaceUri().isEmpty() && IsDrawingAttribute(attribute.name()) &&
-                RefersOnlyWithin(attribute.value()))
-                writer_.writeAttribute(attribute.name().toString(), attribute.value().toString());
-        if (!href.isEmpty())
-            writer_.writeAttribute(kXlinkNamespace, QStringLiteral("href"), href);
-        if (name == u"image") {
-            const QString id = attributes.value(QStringLiteral("id")).toString();
-            if (!id.isEmpty())
-                imageIds_.insert(id);
+
+        const bool drawing = !frame.InDefs && !clip_ && !pattern_;
+        if (kind == Element::Svg && stack_.empty()) {
+            const double w = Length(attribute("width")).value_or(0);
+            const double h = Length(attribute("height")).value_or(0);
+            if (w > 0 && h > 0) {
+                painter_.scale(target_.width() / w, target_.height() / h);
+            }
+        } else if (drawing && (kind == Element::Svg || kind == Element::Group || IsShape(kind) ||
+                               kind == Element::Text || kind == Element::Image || kind == Element::Use)) {
+            const QString clip = ReferenceOf(attribute("clip-path"));
+            const auto clipPath = clip.isEmpty() ? clips_.end() : clips_.find(clip);
+            if (!frame.Transform.isIdentity() || clipPath != clips_.end()) {
+                painter_.save();
+                frame.Saved = true;
+                painter_.setTransform(frame.Transform, true);
+                if (clipPath != clips_.end())
+                    painter_.setClipPath(*clipPath, Qt::IntersectClip);
+            }
         }
-        open_.push_back(name.toString());
+
+        switch (kind) {
+        case Element::ClipPath:
+            if (!clip_)
+                clip_ = std::make_pair(attribute("id").toString(), QPainterPath());
+            break;
+        case Element::Pattern:
+            if (!pattern_ && !clip_)
+                pattern_ = std::make_pair(attribute("id").toString(),
+                                          PictureDefinition{QImage(), QRectF(0, 0, Length(attribute("width")).value_or(0),
+                                                                             Length(attribute("height")).value_or(0))});
+            break;
+        case Element::Text:
+            text_ = TextRun{QPointF(Length(attribute("x")).value_or(0), Length(attribute("y")).value_or(0)),
+                            frame.Paint, QString()};
+            break;
+        case Element::Image: {
+            const QRectF place(Length(attribute("x")).value_or(0), Length(attribute("y")).value_or(0),
+                               Length(attribute("width")).value_or(0), Length(attribute("height")).value_or(0));
+            const QImage image = clip_ ? QImage() : InlineImage(attributes.value(kXlinkNamespace, QStringLiteral("href")), pixelsLeft_);
+            if (!image.isNull()) {
+                if (const QString id = attribute("id").toString(); !id.isEmpty())
+                    pictures_.insert(id, {image, place});
+                if (pattern_)
+                    pattern_->second.Image = image;
+                else if (drawing)
+                    DrawPicture(image, place, frame.Paint);
+            }
+            break;
+        }
+        case Element::Use: {
+            const auto it = pictures_.find(ReferenceOf(attributes.value(kXlinkNamespace, QStringLiteral("href"))));
+            if (it != pictures_.end()) {
+                if (pattern_)
+                    pattern_->second.Image = it->Image;
+                else if (drawing)
+                    DrawPicture(it->Image,
+                                it->Place.translated(Length(attribute("x")).value_or(0), Length(attribute("y")).value_or(0)),
+                                frame.Paint);
+            }
+            break;
+        }
+        default:
+            if (IsShape(kind)) {
+                const QPainterPath path = ShapeOf(kind, attribute);
+                if ((pointsLeft_ -= path.elementCount()) < 0) {
+                    error = "the drawing holds too many points";
+                    return false;
+                }
+                if (clip_)
+                    clip_->second.addPath(frame.Transform.map(path));
+                else if (drawing)
+                    DrawShape(kind, path, frame.Paint);
+            }
+            break;
+        }
+        stack_.push_back(std::move(frame));
         return true;
     }
 
-    // The reference an <image> or <use> may keep, or "" when it may keep none.
-    QString CheckedReference(QStringView element, QStringView href)
+    void End()
     {
-        if (element == u"use")
-            return href.startsWith(u'#') && imageIds_.contains(href.mid(1).toString()) ? href.toString()
-                                                                                      : QString();
-        const std::optional<QByteArray> png = InlinePng(href, pixelsLeft_);
-        return png ? QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png->toBase64()) : QString();
+        if (stack_.empty())
+            return;
+        const Frame frame = std::move(stack_.back());
+        stack_.pop_back();
+        if (frame.Kind == Element::Text && text_) {
+            if (!frame.InDefs && !clip_ && !pattern_)
+                DrawText(*text_);
+            text_.reset();
+        } else if (frame.Kind == Element::ClipPath && clip_ && !IsInside(Element::ClipPath)) {
+            clips_.insert(clip_->first, clip_->second);
+            clip_.reset();
+        } else if (frame.Kind == Element::Pattern && pattern_ && !IsInside(Element::Pattern)) {
+            if (!pattern_->second.Image.isNull())
+                patterns_.insert(pattern_->first, pattern_->second);
+            pattern_.reset();
+        }
+        if (frame.Saved)
+            painter_.restore();
+    }
+
+    bool IsInside(Element kind) const
+    {
+        for (const Frame& frame : stack_)
+            if (frame.Kind == kind)
+                return true;
+        return false;
+    }
+
+    template <typename Attribute>
+    QPainterPath ShapeOf(Element kind, const Attribute& attribute) const
+    {
+        const auto length = [&](const char* name) { return Length(attribute(name)).value_or(0); };
+        QPainterPath path;
+        switch (kind) {
+        case Element::Path:
+            path = PathOf(attribute("d"));
+            break;
+        case Element::Rect: {
+            const QRectF rect(length("x"), length("y"), length("width"), length("height"));
+            if (rect.width() > 0 && rect.height() > 0) {
+                const double rx = length("rx");
+                const double ry = attribute("ry").isEmpty() ? rx : length("ry");
+                if (rx > 0 || ry > 0)
+                    path.addRoundedRect(rect, rx > 0 ? rx : ry, ry > 0 ? ry : rx);
+                else
+                    path.addRect(rect);
+            }
+            break;
+        }
+        case Element::Circle:
+            path.addEllipse(QPointF(length("cx"), length("cy")), length("r"), length("r"));
+            break;
+        case Element::Ellipse:
+            path.addEllipse(QPointF(length("cx"), length("cy")), length("rx"), length("ry"));
+            break;
+        case Element::Line:
+            path.moveTo(length("x1"), length("y1"));
+            path.lineTo(length("x2"), length("y2"));
+            break;
+        case Element::Polyline:
+        case Element::Polygon:
+            path.addPolygon(PointsOf(attribute("points")));
+            if (kind == Element::Polygon && !path.isEmpty())
+                path.closeSubpath();
+            break;
+        default:
+            break;
+        }
+        return path;
+    }
+
+    // One drawing command a shape: a rectangle or an ellipse as itself, anything else as its path.
+    void DrawShape(Element kind, QPainterPath path, const PaintStyle& paint)
+    {
+        QBrush brush(Qt::NoBrush);
+        if (!paint.FillPattern.isEmpty()) {
+            if (const auto it = patterns_.find(paint.FillPattern); it != patterns_.end()) {
+                brush = QBrush(it->Image);
+                brush.setTransform(QTransform::fromScale(it->Place.width() / it->Image.width(),
+                                                         it->Place.height() / it->Image.height()));
+            }
+        } else if (paint.Fill) {
+            brush = QBrush(WithAlpha(*paint.Fill, paint.FillOpacity * paint.Opacity));
+        }
+        QPen pen(Qt::NoPen);
+        if (paint.Stroke && paint.StrokeWidth > 0) {
+            pen = QPen(WithAlpha(*paint.Stroke, paint.StrokeOpacity * paint.Opacity), paint.StrokeWidth, Qt::SolidLine,
+                       paint.Cap, paint.Join);
+            pen.setMiterLimit(paint.MiterLimit);
+            QList<qreal> dashes;
+            for (double dash : paint.Dashes)
+                dashes << std::max(dash, 0.0) / paint.StrokeWidth;
+            if (dashes.size() % 2 == 1)
+                dashes += dashes;
+            if (std::any_of(dashes.begin(), dashes.end(), [](qreal d) { return d > 0; }))
+                pen.setDashPattern(dashes);
+        }
+        if (brush.style() == Qt::NoBrush && pen.style() == Qt::NoPen)
+            return;
+        painter_.setPen(pen);
+        painter_.setBrush(brush);
+        const QRectF bounds = path.boundingRect();
+        if (kind == Element::Rect && path.elementCount() == 5)
+            painter_.drawRect(bounds);
+        else if (kind == Element::Ellipse || kind == Element::Circle)
+            painter_.drawEllipse(bounds);
+        else {
+            path.setFillRule(paint.FillRule);
+            painter_.drawPath(path);
+        }
+    }
+
+    void DrawPicture(const QImage& image, const QRectF& place, const PaintStyle& paint)
+    {
+        if (place.width() <= 0 || place.height() <= 0)
+            return;
+        const double opacity = painter_.opacity();
+        painter_.setOpacity(opacity * paint.Opacity);
+        painter_.drawImage(place, image);
+        painter_.setOpacity(opacity);
+    }
+
+    void DrawText(const TextRun& run)
+    {
+        const PaintStyle& paint = run.Paint;
+        if (run.Characters.isEmpty() || !paint.Fill || paint.FontSize <= 0)
+            return;
+        // Never an empty family list: a picture records the first family of each font it draws with.
+        QFont font;
+        QStringList families{QStringLiteral("Noto Sans CJK JP")};
+        if (!paint.Family.isEmpty())
+            families.prepend(paint.Family);
+        font.setFamilies(families);
+        const int dpi = painter_.device() ? painter_.device()->logicalDpiY() : 96;
+        font.setPointSizeF(std::max(0.01, paint.FontSize * 72 / (dpi > 0 ? dpi : 96)));
+        font.setWeight(static_cast<QFont::Weight>(paint.Weight));
+        font.setItalic(paint.Italic);
+        font.setUnderline(paint.Underline);
+        font.setStrikeOut(paint.StrikeOut);
+        QPointF at = run.At;
+        if (paint.Anchor != 0) {
+            const double width = QFontMetricsF(font, painter_.device()).horizontalAdvance(run.Characters);
+            at.rx() -= paint.Anchor == 1 ? width / 2 : width;
+        }
+        painter_.setFont(font);
+        painter_.setPen(WithAlpha(*paint.Fill, paint.FillOpacity * paint.Opacity));
+        painter_.drawText(at, run.Characters);
     }
 
     QXmlStreamReader reader_;
-    QBuffer output_;
-    QXmlStreamWriter writer_;
-    std::vector<QString> open_;
-    QSet<QString> imageIds_;
+    QPainter& painter_;
+    QSizeF target_;
     std::int64_t pixelsLeft_;
+    int elementsLeft_;
+    std::int64_t pointsLeft_;
     bool rooted_ = false;
+    std::vector<Frame> stack_;
+    QHash<QString, QPainterPath> clips_;
+    QHash<QString, PictureDefinition> pictures_;
+    QHash<QString, PictureDefinition> patterns_;
+    std::optional<std::pair<QString, QPainterPath>> clip_;
+    std::optional<std::pair<QString, PictureDefinition>> pattern_;
+    std::optional<TextRun> text_;
 };
 
 } // namespace
 
-std::optional<std::string> RebuildDrawingSvg(std::string_view svg, std::int64_t maxImagePixels, std::string& error)
+bool PaintDrawingSvg(std::string_view svg, QPainter& painter, const QSizeF& target, const DrawingLimits& limits,
+                     std::string& error)
 {
-    return Rebuilder(svg, maxImagePixels).Run(error);
+    painter.save();
+    bool painted = false;
+    {
+        DrawingPainter drawing(svg, painter, target, limits);
+        painted = drawing.Run(error);
+    }
+    painter.restore();
+    return painted;
 }
 
 } // namespace platform

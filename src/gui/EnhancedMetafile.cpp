@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QPainter>
 #include <QPicture>
-#include <QSvgRenderer>
+#include <QSizeF>
 #include <QtGlobal>
 
 #include <emf2svg.h>
@@ -41,6 +41,10 @@ namespace platform {
 namespace {
 
 constexpr int kConvertTimeoutMs = 5000;
+// What the converter may write and its drawing may hold: painting the largest drawing, and each
+// replay of it, takes well under the converter's own time limit.
+constexpr std::size_t kMaxSvgBytes = std::size_t(32) << 20;
+constexpr DrawingLimits kDrawingLimits{kMaxMetafileArea, 20'000, 500'000};
 
 std::atomic<std::size_t> conversions{0};
 
@@ -164,20 +168,15 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
                        " pixels is too large to draw";
         return result;
     }
-    std::optional<std::string> svg = ConvertMetafileToSvg(bytes, width, height, kConvertTimeoutMs, result.Error);
+    const std::optional<std::string> svg = ConvertMetafileToSvg(bytes, width, height, kConvertTimeoutMs,
+                                                                result.Error, kMaxSvgBytes);
     if (!svg)
         return result;
-    svg = RebuildDrawingSvg(*svg, kMaxMetafileArea, result.Error);
-    if (!svg)
-        return result;
-    QSvgRenderer renderer(QByteArray::fromRawData(svg->data(), static_cast<qsizetype>(svg->size())));
-    if (!renderer.isValid()) {
-        result.Error = "the converted drawing cannot be read";
-        return result;
-    }
     MetafileRecorder recorder(width, height, 96);
-    if (QPainter* painter = recorder.GetCanvas().GetPainter())
-        renderer.render(painter, QRectF(0, 0, width, height));
+    QPainter* painter = recorder.GetCanvas().GetPainter();
+    if (!painter ||
+        !PaintDrawingSvg(*svg, *painter, QSizeF(width, height), kDrawingLimits, result.Error))
+        return result;
     result.Drawing = recorder.Finish();
     return result;
 }

@@ -2,9 +2,8 @@
 // Drawing of enhanced metafiles (EMF). The records are converted to SVG by libemf2svg in a child
 // process, so that hostile bytes can crash, hang or exhaust memory only there: the child runs
 // with a CPU and memory limit and is killed at the time limit. Its SVG is as untrusted as the
-// picture; it is rebuilt from its drawing elements alone (DrawingSvg.h) before the renderer reads
-// it, then recorded once into a Metafile, which every canvas (screen, bitmap, PDF, printer)
-// replays as vectors at any size.
+// picture: no SVG renderer reads it; its drawing elements alone are painted (DrawingSvg.h), once,
+// into a Metafile, which every canvas (screen, bitmap, PDF, printer) replays as vectors at any size.
 #include "gui/Metafile.h"
 
 #include <cstddef>

@@ -10,6 +10,8 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QPainter>
+#include <QSizeF>
 #include <QtGlobal>
 
 #include <atomic>
@@ -188,12 +190,13 @@ TEST(EnhancedMetafile, APictureOpensNoFile)
     EXPECT_TRUE(Near(canvas.GetPixel(150, 60), 0xFFFFFF));
 }
 
-// What reaches the renderer: drawing elements, references within the document, inline pictures of
-// a known signature written again as PNG. The rest is dropped; a document type refuses it all.
-TEST(DrawingSvg, KeepsOnlyDrawingElementsAndInlinePictures)
+// The converter's SVG is painted by what it draws alone: shapes, clip paths, inline pictures and
+// their patterns, texts. A reference out of the document, a picture posing as another format and
+// elements that draw nothing (links, scripts, styles) leave the page white; a document type refuses it.
+TEST(DrawingSvg, PaintsOnlyDrawingElementsAndInlinePictures)
 {
     QImage dot(2, 2, QImage::Format_RGB32);
-    dot.fill(Qt::red);
+    dot.fill(QColor(0x10, 0x30, 0xD0));
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -203,35 +206,57 @@ TEST(DrawingSvg, KeepsOnlyDrawingElementsAndInlinePictures)
     const std::string posing = "data:image/jpeg;base64," +
         QByteArray("\xff\xd8\xff\xe0\x00\x10<svg><image xlink:href='/etc/passwd'/></svg>").toBase64().toStdString();
     const std::string svg =
-        "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' width='10' height='10'>"
-        "<g transform='scale(2)'><rect x='1' y='1' width='3' height='3' fill='url(#p)' onclick='x()'/>"
-        "<image id='i' width='2' height='2' xlink:href='" + inlinePng + "'/>"
-        "<image width='2' height='2' xlink:href='/any/picture.png'/>"
-        "<image width='2' height='2' xlink:href='" + posing + "'/>"
-        "<use xlink:href='#i'/><use xlink:href='other.svg#i'/><use xlink:href='#g'/>"
-        "<path d='M0 0L1 1' fill='url(file:///etc/passwd)' style='fill:url(/a.png)'/>"
-        "<text style='white-space:pre;'><![CDATA[a < b & c]]></text>"
-        "<style>@import url(/a.css);</style><a xlink:href='/x'><rect/></a><foreignObject/><script>x</script>"
-        "</g></svg>";
+        "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' width='100' height='50'>"
+        "<defs><image id='i' width='10' height='10' xlink:href='" + inlinePng + "'/>"
+        "<pattern id='p' width='10' height='10'><use xlink:href='#i'/></pattern>"
+        "<clipPath id='c'><rect x='60' y='0' width='10' height='10'/></clipPath></defs>"
+        "<rect x='0' y='0' width='10' height='10' fill='#E01010' onclick='x()'/>"
+        "<use xlink:href='#i' x='20'/><use xlink:href='other.svg#i' x='20' y='20'/>"
+        "<rect x='40' y='0' width='10' height='10' style='fill:url(#p)'/>"
+        "<g clip-path='url(#c)'><rect x='55' y='0' width='20' height='20'/></g>"
+        "<image x='80' width='10' height='10' xlink:href='/any/picture.png'/>"
+        "<image x='80' width='10' height='10' xlink:href='" + posing + "'/>"
+        "<path d='M 0 30 A 10 10 0 0 1 20 30 Z'/><path d='M 0 0 L 1 1 Z 5 5'/>"
+        "<rect x='90' y='20' width='10' height='10' fill='url(file:///etc/passwd)' style='fill:url(/a.png)'/>"
+        "<text x='30' y='45' font-size='10' style='white-space:pre;'><![CDATA[a < b & c]]></text>"
+        "<style>@import url(/a.css);</style><a xlink:href='/x'><rect y='40' width='100' height='10'/></a>"
+        "<foreignObject/><script>x</script></svg>";
+    QImage page(200, 100, QImage::Format_RGB32);
+    page.fill(Qt::white);
     std::string error;
-    const auto rebuilt = RebuildDrawingSvg(svg, 1000, error);
-    ASSERT_TRUE(rebuilt.has_value()) << error;
-    const std::size_t payload = rebuilt->find("base64,") + 7;
-    const std::size_t payloadEnd = rebuilt->find('"', payload);
-    const QImage kept = QImage::fromData(QByteArray::fromBase64(
-        QByteArray::fromStdString(rebuilt->substr(payload, payloadEnd - payload))), "PNG");
-    EXPECT_EQ(kept.size(), QSize(2, 2));
-    EXPECT_EQ(rebuilt->substr(0, payload) + "…" + rebuilt->substr(payloadEnd),
-              "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"10\" "
-              "height=\"10\"><g transform=\"scale(2)\"><rect x=\"1\" y=\"1\" width=\"3\" height=\"3\" fill=\"url(#p)\"/>"
-              "<image id=\"i\" width=\"2\" height=\"2\" xlink:href=\"data:image/png;base64,…\"/><use xlink:href=\"#i\"/>"
-              "<path d=\"M0 0L1 1\"/><text style=\"white-space:pre;\">a &lt; b &amp; c</text></g></svg>");
-    EXPECT_EQ(RebuildDrawingSvg(svg, 3, error).value_or("<image").find("<image"), std::string::npos)
-        << "pictures beyond the pixel budget are dropped";
-    EXPECT_FALSE(RebuildDrawingSvg("<!DOCTYPE svg [<!ENTITY e SYSTEM '/etc/passwd'>]><svg "
-                                   "xmlns='http://www.w3.org/2000/svg'><text>&e;</text></svg>", 1000, error));
-    EXPECT_FALSE(RebuildDrawingSvg("<svg xmlns='http://www.w3.org/2000/svg'><text>&e;</text></svg>", 1000, error));
-    EXPECT_FALSE(RebuildDrawingSvg("<html/>", 1000, error));
+    {
+        QPainter painter(&page);
+        ASSERT_TRUE(PaintDrawingSvg(svg, painter, QSizeF(200, 100), {1000, 100, 1000}, error)) << error;
+    }
+    const auto at = [&](int x, int y) { return page.pixel(x, y) & 0xFFFFFF; };
+    EXPECT_EQ(at(10, 10), 0xE01010u) << "a rectangle";
+    EXPECT_EQ(at(50, 10), 0x1030D0u) << "a picture used";
+    EXPECT_EQ(at(90, 10), 0x1030D0u) << "a pattern of it";
+    EXPECT_EQ(at(130, 10), 0u) << "inside the clip path";
+    EXPECT_EQ(at(114, 10), 0xFFFFFFu) << "left of the clip path";
+    EXPECT_EQ(at(144, 10), 0xFFFFFFu) << "right of the clip path";
+    EXPECT_EQ(at(170, 10), 0xFFFFFFu) << "pictures named or posing";
+    EXPECT_EQ(at(50, 50), 0xFFFFFFu) << "a picture of another document";
+    EXPECT_EQ(at(20, 54), 0u) << "inside the arc";
+    EXPECT_EQ(at(4, 44), 0xFFFFFFu) << "outside the arc";
+    EXPECT_EQ(at(190, 50), 0xFFFFFFu) << "a fill out of the document";
+    EXPECT_EQ(at(190, 90), 0xFFFFFFu) << "a link's content";
+    int ink = 0;
+    for (int y = 70; y < 92; ++y)
+        for (int x = 60; x < 160; ++x)
+            ink += at(x, y) != 0xFFFFFFu;
+    EXPECT_GT(ink, 40) << "the text";
+
+    QImage scratch(10, 10, QImage::Format_RGB32);
+    QPainter painter(&scratch);
+    EXPECT_FALSE(PaintDrawingSvg(svg, painter, QSizeF(10, 10), {1000, 8, 1000}, error)) << "more elements than allowed";
+    EXPECT_FALSE(PaintDrawingSvg(svg, painter, QSizeF(10, 10), {1000, 100, 20}, error)) << "more points than allowed";
+    EXPECT_FALSE(PaintDrawingSvg("<!DOCTYPE svg [<!ENTITY e SYSTEM '/etc/passwd'>]><svg "
+                                 "xmlns='http://www.w3.org/2000/svg'><text>&e;</text></svg>", painter, QSizeF(10, 10),
+                                 {1000, 100, 1000}, error));
+    EXPECT_FALSE(PaintDrawingSvg("<svg xmlns='http://www.w3.org/2000/svg'><text>&e;</text></svg>", painter,
+                                 QSizeF(10, 10), {1000, 100, 1000}, error));
+    EXPECT_FALSE(PaintDrawingSvg("<html/>", painter, QSizeF(10, 10), {1000, 100, 1000}, error));
 }
 
 TEST(EnhancedMetafile, BitmapCopyAndPdfDrawTheRecords)
