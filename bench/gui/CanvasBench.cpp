@@ -16,6 +16,7 @@
 //                    the benchmarks that work on one (standard size unless told otherwise)
 #include "BenchContext.h"
 #include "BenchRatio.h"
+#include "GuiBenchSupport.h"
 
 #include "gui/Application.h"
 #include "gui/FontTable.h"
@@ -227,6 +228,8 @@ int main(int argc, char** argv)
     bench::BenchContext::Get().Configure(options);
     platform::Application application(argc, argv);
     platformMessages = qInstallMessageHandler(QuietSizeHints);
+    for (const bench::ChildProgram& child : bench::ChildPrograms())
+        if (std::getenv(child.Variable)) return child.Run();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RatioReporter reporter;

@@ -85,6 +85,26 @@ inline TFilterObject FirstIngredients(std::size_t count)
     return filter;
 }
 
+// Programs a benchmark starts as this binary with its variable set (a window to be closed, say):
+// main runs the first whose variable is set, once the application object exists, instead of the
+// benchmarks, and ends with its exit code.
+struct ChildProgram {
+    const char* Variable;
+    int (*Run)();
+};
+
+inline std::vector<ChildProgram>& ChildPrograms()
+{
+    static std::vector<ChildProgram> programs;
+    return programs;
+}
+
+inline bool AddChildProgram(const char* variable, int (*run)())
+{
+    ChildPrograms().push_back({variable, run});
+    return true;
+}
+
 // A shipped layout, read from the source tree wherever the binary runs; a missing one fails the
 // benchmark rather than leaving it at the program's error message.
 inline std::string ShippedLayout(const char* file)

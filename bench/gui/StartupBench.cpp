@@ -10,6 +10,10 @@
 // its main window's close and the loop's end) until the process has ended; against the plain Qt
 // program closing its window and quitting on the same request.
 //
+// ReportCloseToExit: the same close of the program's main window showing the generated
+// database's food list of every ingredient in the layout view (this benchmark program started
+// as that window, the shipped layouts in its data folder), against the same plain Qt close.
+//
 // DatabaseOpen: the command module's SwitchDatabase on a shown main data panel until the records
 // are listed and painted; against a TVktAccesser listing the same table, fields, orders and filter.
 #include "BenchRatio.h"
@@ -19,12 +23,17 @@
 #include "data/Uvktaccesser.h"
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
+#include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Settings.h"
+#include "layout/Preview.h"
+#include "screens/Fclassfilterview.h"
+#include "screens/Fclassview.h"
 #include "screens/Fdatalistview.h"
 #include "screens/Fdataview.h"
 #include "screens/Fdataviewer.h"
 #include "shell/Fvktpanel.h"
+#include "shell/Fvktsingleviewer.h"
 #include "shell/Mvktcommandmodule.h"
 #include "widgets/Mvktmodule.h"
 
@@ -62,6 +71,7 @@ constexpr int kStartRuns = 5;
 constexpr int kStartTimeoutMs = 30000;
 constexpr const char* kShownLine = "main window shown";
 constexpr const char* kPlainWindowVariable = "VKT_BENCH_PLAIN_WINDOW";
+constexpr const char* kReportWindowVariable = "VKT_BENCH_REPORT_WINDOW";   // the ingredient root class
 constexpr const char* kDatabaseName = "ベンチ厨房";
 
 int g_closePipe[2] = {-1, -1};
@@ -72,16 +82,10 @@ void OnCloseSignal(int)
     [[maybe_unused]] const ssize_t written = ::write(g_closePipe[1], &byte, 1);
 }
 
-// The plain Qt side: an empty main window shown, reported as the program reports its own; SIGTERM
-// closes it and ends the loop, as the program's own close request does.
-int RunPlainWindow()
+// Reports `window` shown as the program reports its own and runs the loop; SIGTERM closes the
+// window and ends the loop, as the program's own close request does.
+int RunUntilClosed(QWidget& window)
 {
-    int argc = 1;
-    char name[] = "plain";
-    char* argv[] = {name, nullptr};
-    QApplication application(argc, argv);
-    QMainWindow window;
-    window.resize(800, 600);
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_closePipe) != 0) return 1;
     QSocketNotifier notifier(g_closePipe[0], QSocketNotifier::Read);
     QObject::connect(&notifier, &QSocketNotifier::activated, &window, [&window] {
@@ -92,14 +96,50 @@ int RunPlainWindow()
     action.sa_handler = OnCloseSignal;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGTERM, &action, nullptr);
-    window.show();
     std::fprintf(stderr, "%s\n", kShownLine);
     std::fflush(stderr);
-    return application.exec();
+    return QCoreApplication::exec();
+}
+
+// The plain Qt side: an empty main window.
+int RunPlainWindow()
+{
+    int argc = 1;
+    char name[] = "plain";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    QMainWindow window;
+    window.resize(800, 600);
+    window.show();
+    return RunUntilClosed(window);
 }
 
 // Started with the variable set, this program is the plain Qt program: it ends before its main.
 [[maybe_unused]] const bool plainWindowRun = std::getenv(kPlainWindowVariable) && (std::_Exit(RunPlainWindow()), true);
+
+// The program's main window with the generated database open and the food list of the class the
+// variable names (every ingredient) laid out in its layout view; run by main in place of the
+// benchmarks.
+int RunReportWindow()
+{
+    for (const char* file : {"FoodList.xml", "Recipe.xml", "Menu.xml"})
+        std::filesystem::copy_file(bench::ShippedLayout(file), VktMdl()->GetDataFolder() + file,
+                                   std::filesystem::copy_options::overwrite_existing);
+    TVktSingleViewer window;
+    window.show();
+    VktCommandModule()->SwitchDatabase(kDatabaseName, true);
+    TVktPanel* panel = window.GetVktPanel();
+    panel->GetClassFilterView()->GetClassView()->SelectID(std::atoi(std::getenv(kReportWindowVariable)));
+    panel->ShowPreview(true);
+    QCoreApplication::processEvents();
+    if (window.GetLayoutDocument()->GetPageMax() < 2) return 1;
+    return RunUntilClosed(window);
+}
+
+[[maybe_unused]] const bool reportWindowRegistered = bench::AddChildProgram(kReportWindowVariable, RunReportWindow);
+
+// Which program a start runs.
+enum class Started { Program, Plain, Report };
 
 // The home and runtime folders of the started programs, with the generated database registered.
 class StartFolders {
@@ -123,7 +163,7 @@ public:
         std::filesystem::remove_all(runtime_, ignored);
     }
 
-    QProcessEnvironment Environment(bool plain) const
+    QProcessEnvironment Environment(Started started) const
     {
         const QString home = home_.path();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -132,12 +172,15 @@ public:
         env.insert("XDG_DATA_HOME", home + "/.local/share");
         env.insert("XDG_CACHE_HOME", home + "/.cache");
         env.insert("XDG_RUNTIME_DIR", platform::ToQString(runtime_));
-        env.insert("QT_LOGGING_RULES", "vektara.startup.debug=true");
         if (!env.contains("QT_QPA_PLATFORM")) env.insert("QT_QPA_PLATFORM", "offscreen");
-        if (plain)
-            env.insert(kPlainWindowVariable, "1");
-        else
-            env.remove(kPlainWindowVariable);
+        env.remove(kPlainWindowVariable);
+        env.remove(kReportWindowVariable);
+        // The program reports its window shown in its start-up trace; the report window only
+        // once its report is laid out.
+        if (started == Started::Program) env.insert("QT_LOGGING_RULES", "vektara.startup.debug=true");
+        if (started == Started::Plain) env.insert(kPlainWindowVariable, "1");
+        if (started == Started::Report)
+            env.insert(kReportWindowVariable, QString::number(bench::GuiBenchDatabase().IngredientRootClass));
         return env;
     }
 
@@ -204,6 +247,7 @@ struct StartMedians {
     std::deque<double> Plain;
     std::deque<double> ProgramClose;
     std::deque<double> PlainClose;
+    std::deque<double> ReportClose;
 
     static StartMedians& Get()
     {
@@ -216,13 +260,16 @@ struct StartMedians {
         const QString program = ProgramPath();
         const QString self = QCoreApplication::applicationFilePath();
         // Untimed first starts fill the home folder's caches.
-        StartAndClose(program, folders.Environment(false));
-        StartAndClose(self, folders.Environment(true));
+        StartAndClose(program, folders.Environment(Started::Program));
+        StartAndClose(self, folders.Environment(Started::Plain));
+        StartAndClose(self, folders.Environment(Started::Report));
         std::vector<RunSeconds> program_;
         std::vector<RunSeconds> plain;
+        std::vector<RunSeconds> report;
         for (int run = 0; run < kStartRuns; ++run) {
-            program_.push_back(StartAndClose(program, folders.Environment(false)));
-            plain.push_back(StartAndClose(self, folders.Environment(true)));
+            program_.push_back(StartAndClose(program, folders.Environment(Started::Program)));
+            plain.push_back(StartAndClose(self, folders.Environment(Started::Plain)));
+            report.push_back(StartAndClose(self, folders.Environment(Started::Report)));
         }
         auto median = [](const std::vector<RunSeconds>& runs, double RunSeconds::*part) {
             std::vector<double> values;
@@ -233,6 +280,7 @@ struct StartMedians {
         Plain.push_back(median(plain, &RunSeconds::Shown));
         ProgramClose.push_back(median(program_, &RunSeconds::Closed));
         PlainClose.push_back(median(plain, &RunSeconds::Closed));
+        ReportClose.push_back(median(report, &RunSeconds::Closed));
     }
     double Take(std::deque<double>& from)
     {
@@ -268,6 +316,13 @@ void PlainWindowCloseToExit(benchmark::State& state)
 {
     bench::Guarded(state, [&] {
         for (auto _ : state) state.SetIterationTime(StartMedians::Get().Take(StartMedians::Get().PlainClose));
+    });
+}
+
+void ReportCloseToExit(benchmark::State& state)
+{
+    bench::Guarded(state, [&] {
+        for (auto _ : state) state.SetIterationTime(StartMedians::Get().Take(StartMedians::Get().ReportClose));
     });
 }
 
@@ -356,11 +411,13 @@ BENCHMARK(StartUp)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond
 BENCHMARK(PlainWindowStartUp)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(CloseToExit)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(PlainWindowCloseToExit)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReportCloseToExit)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(DatabaseOpen)->Unit(benchmark::kMillisecond);
 BENCHMARK(AccesserOpenListing)->Unit(benchmark::kMillisecond);
 
 VKT_BENCH_RATIO(StartUp, PlainWindowStartUp, 3);
 VKT_BENCH_RATIO(CloseToExit, PlainWindowCloseToExit, 3);
+VKT_BENCH_RATIO(ReportCloseToExit, PlainWindowCloseToExit, 3);
 VKT_BENCH_RATIO(DatabaseOpen, AccesserOpenListing, 2);
 
 } // namespace

@@ -118,8 +118,10 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     }
 
     InstallFontSubstitutions();
+    // 12 pixels on the screen, given in points: Qt's own dialogs derive sizes from the default
+    // font's point size, which a font set in pixels leaves at -1.
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
+    font.setPointSizeF(12 * 72.0 / ScreenPixelsPerInch());
     setFont(font);
     if (const QString base = style()->name(); !base.isEmpty()) setStyle(new CachedStyle(base));
     // The screens keep drawings in the pixmap cache (scroll bars, tab panes, edit panels, and the

@@ -400,7 +400,16 @@ void TVktSingleViewer::FormCloseQuery()
         SetDataObject(nullptr);
     }
     VktMdl()->WriteAliases(VktApplication().GetListText());
-    PreviewFileSelecterChange();
+    // The modified layout is saved, not loaded again: the program ends, and a loaded layout's
+    // database containers would query the still open database for the whole report.
+    if (TPreview* document = GetLayoutDocument()) {
+        try {
+            SaveModifiedLayout(*document);
+        } catch (const std::exception&) {
+            // the layout document reports its own failures
+        }
+        document->SetModified(false);
+    }
 }
 
 void TVktSingleViewer::closeEvent(QCloseEvent* event)
@@ -420,13 +429,11 @@ void TVktSingleViewer::PreviewFileSelecterChange()
     TPreview* document = GetLayoutDocument();
     if (!document) return;
     const platform::BusyCursor busy;
-    const std::string& dataFolder = VktMdl()->GetDataFolder();
     try {
-        if (selectedLayout_ >= 0 && document->GetModified())
-            document->SaveToFile(dataFolder + LayoutFile(selectedLayout_));
+        SaveModifiedLayout(*document);
         selectedLayout_ = previewFileSelecter_->currentIndex();
         const std::string file = LayoutFile(selectedLayout_);
-        const std::string userCopy = dataFolder + file;
+        const std::string userCopy = VktMdl()->GetDataFolder() + file;
         GetVktPanel()->GetPreview()->LoadLayout(QFileInfo::exists(platform::ToQString(userCopy))
                                                     ? userCopy
                                                     : VktMdl()->GetExeFolder() + file);
@@ -434,6 +441,12 @@ void TVktSingleViewer::PreviewFileSelecterChange()
         // the layout document reports its own failures
     }
     document->SetModified(false);
+}
+
+void TVktSingleViewer::SaveModifiedLayout(TPreview& document)
+{
+    if (selectedLayout_ >= 0 && document.GetModified())
+        document.SaveToFile(VktMdl()->GetDataFolder() + LayoutFile(selectedLayout_));
 }
 
 void TVktSingleViewer::ApplicationIdle()

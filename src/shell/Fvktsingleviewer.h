@@ -100,6 +100,9 @@ private:
     void SetHelpContexts();
     // Sizes read by LoadLayout that need the laid-out window: applied when shown.
     void ApplyPanelSizes();
+    // Writes the loaded layout into the user's copy of its file when it was modified; raises
+    // what the document's save raises.
+    void SaveModifiedLayout(TPreview& document);
     // F1: the help context of the focused widget or its nearest ancestor with one.
     void ShowContextHelp();
 

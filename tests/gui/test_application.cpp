@@ -6,8 +6,10 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 using namespace platform;
 using vkttest::Scripted;
@@ -64,6 +68,20 @@ public:
         Throw(std::exchange(thrown, Thrown::Nothing));
         return true;
     }
+};
+
+// Qt's warnings while a scope lives.
+struct Warnings {
+    static inline std::vector<std::string> Seen;
+    QtMessageHandler previous;
+    Warnings()
+    {
+        Seen.clear();
+        previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtWarningMsg) Seen.push_back(text.toStdString());
+        });
+    }
+    ~Warnings() { qInstallMessageHandler(previous); }
 };
 
 class ApplicationTest : public testing::Test {
@@ -177,8 +195,25 @@ TEST_F(ApplicationTest, JapaneseLocaleTranslationsAndFont)
     EXPECT_EQ(QLocale().language(), QLocale::Japanese);
     QDialogButtonBox box(QDialogButtonBox::Cancel);
     EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text().toStdString(), "キャンセル");
-    EXPECT_EQ(QApplication::font().family().toStdString(), "ＭＳ Ｐゴシック");
-    EXPECT_EQ(QApplication::font().pixelSize(), 12);
+    const QFont font = QApplication::font();
+    EXPECT_EQ(font.family().toStdString(), "ＭＳ Ｐゴシック");
+    EXPECT_EQ(QFontInfo(font).pixelSize(), 12);
+
+    // Qt's own dialogs size texts from the default font's point size: the page-setup dialog's
+    // preview draws its sample at a quarter of it, without a warning.
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const Warnings warnings;
+    QTimer::singleShot(0, [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QDialog*>(top); dialog && dialog->isVisible()) {
+                dialog->grab();   // paints the preview
+                dialog->reject();
+            }
+    });
+    const auto real = MakeQtServices();
+    EXPECT_FALSE(real->PageSetup(printer));
+    for (const std::string& warning : Warnings::Seen) EXPECT_EQ(warning.find("QFont"), std::string::npos) << warning;
 }
 
 // Idle handlers.

@@ -355,11 +355,15 @@ TEST_F(MainWindowPanelTest, SelectorCopies)
     EXPECT_FALSE(exists(1));
     EXPECT_EQ(title()->GetText(), shipped);
 
-    // Closing saves a modified layout.
+    // Closing saves a modified layout and loads nothing again: the program ends.
     title()->SetText("別の表");
     document->SetModified(true);
+    int added = 0;
+    TPVActionNotifier* notifier = document->AddActionNotifier({}, [&](TPreview*, TViewItem*, TViewItem*) { ++added; });
     w.close();
+    document->DeleteActionNotifier(notifier);
     EXPECT_TRUE(exists(1));
+    EXPECT_EQ(added, 0) << "the layout was loaded again";
     EXPECT_TRUE(vkttest::Scripted().messages.empty());
 }
 

@@ -6,7 +6,8 @@ are waited for by name, and what was done is checked in the database (sqlite3), 
 (pdftotext), the dialogs' frames (xwininfo, xprop) and what the screen shows (pixels of the list's
 rows, the status bar's count, the month-price editor). Each step leaves build/snapshots/
 user-NN-<step>.png (some also user-NN-<step>-<moment>.png); a step that fails leaves
-user-NN-<step>-failed.png and ends the run.
+user-NN-<step>-failed.png and ends the run. The session ends with the main window closed as a user
+closes it; the time from the close request to the program's end is printed.
 
 usage: test_user.py [--keep-going] PROGRAM SNAPSHOT_FOLDER
 
@@ -745,6 +746,22 @@ class UserSession:
                     time.sleep(0.5)
         if failed:
             raise StepFailed("steps failed: " + ", ".join(failed))
+        self.close_program()
+
+    def close_program(self):
+        """The main window closed as a user closes it (Alt+F4 to the window manager); prints the time
+        from the close request to the process's end."""
+        self.x.activate(self.main)
+        began = time.monotonic()
+        self.x.xdotool("key", "--clearmodifiers", "alt+F4")
+        try:
+            code = self.app.wait(10)
+        except subprocess.TimeoutExpired:
+            raise StepFailed("the program did not end within 10 s of the close request")
+        elapsed = time.monotonic() - began
+        if code != 0:
+            raise StepFailed("the program ended with exit code %d after the close request" % code)
+        print("close: %.2f s from the close request to the program's end" % elapsed, flush=True)
 
 
 def main():
