@@ -229,18 +229,26 @@ TEST(DrawingSvg, PaintsOnlyDrawingElementsAndInlinePictures)
         ASSERT_TRUE(PaintDrawingSvg(svg, painter, QSizeF(200, 100), {1000, 100, 1000}, error)) << error;
     }
     const auto at = [&](int x, int y) { return page.pixel(x, y) & 0xFFFFFF; };
-    EXPECT_EQ(at(10, 10), 0xE01010u) << "a rectangle";
-    EXPECT_EQ(at(50, 10), 0x1030D0u) << "a picture used";
-    EXPECT_EQ(at(90, 10), 0x1030D0u) << "a pattern of it";
-    EXPECT_EQ(at(130, 10), 0u) << "inside the clip path";
-    EXPECT_EQ(at(114, 10), 0xFFFFFFu) << "left of the clip path";
-    EXPECT_EQ(at(144, 10), 0xFFFFFFu) << "right of the clip path";
-    EXPECT_EQ(at(170, 10), 0xFFFFFFu) << "pictures named or posing";
-    EXPECT_EQ(at(50, 50), 0xFFFFFFu) << "a picture of another document";
-    EXPECT_EQ(at(20, 54), 0u) << "inside the arc";
-    EXPECT_EQ(at(4, 44), 0xFFFFFFu) << "outside the arc";
-    EXPECT_EQ(at(190, 50), 0xFFFFFFu) << "a fill out of the document";
-    EXPECT_EQ(at(190, 90), 0xFFFFFFu) << "a link's content";
+    const struct {
+        int X, Y;
+        unsigned Rgb;
+        const char* What;
+    } pixels[] = {
+        {10, 10, 0xE01010, "a rectangle"},
+        {50, 10, 0x1030D0, "a picture used"},
+        {90, 10, 0x1030D0, "a pattern of it"},
+        {130, 10, 0, "inside the clip path"},
+        {114, 10, 0xFFFFFF, "left of the clip path"},
+        {144, 10, 0xFFFFFF, "right of the clip path"},
+        {170, 10, 0xFFFFFF, "pictures named or posing"},
+        {50, 50, 0xFFFFFF, "a picture of another document"},
+        {20, 54, 0, "inside the arc"},
+        {4, 44, 0xFFFFFF, "outside the arc"},
+        {190, 50, 0xFFFFFF, "a fill out of the document"},
+        {190, 90, 0xFFFFFF, "a link's content"},
+    };
+    for (const auto& pixel : pixels)
+        EXPECT_EQ(at(pixel.X, pixel.Y), pixel.Rgb) << pixel.What;
     int ink = 0;
     for (int y = 70; y < 92; ++y)
         for (int x = 60; x < 160; ++x)
