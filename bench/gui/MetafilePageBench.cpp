@@ -43,7 +43,8 @@ std::string Jpeg(int i)
     platform::Picture picture(kWidth, kHeight);
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x)
-            picture.SetPixel(x, y, platform::RgbColor((x + i * 5) & 0xFF, y * 255 / kHeight, ((x / 7) ^ (y / 5)) & 0xFF));
+            picture.SetPixel(x, y,
+                             platform::RgbColor((x + i * 5) & 0xFF, y * 255 / kHeight, ((x / 7) ^ (y / 5)) & 0xFF));
     return platform::EncodeJpeg(picture);
 }
 

@@ -103,7 +103,6 @@ public:
         return std::nullopt;
     }
     std::string_view Rest() const { return {at_, static_cast<std::size_t>(end_ - at_)}; }
-    void Skip(std::size_t n) { at_ += std::min<std::size_t>(n, static_cast<std::size_t>(end_ - at_)); }
 
 private:
     QByteArray bytes_;
@@ -615,6 +614,7 @@ private:
         }
         const QXmlStreamAttributes attributes = reader_.attributes();
         const auto attribute = [&](const char* name) { return attributes.value(QLatin1String(name)); };
+        const auto href = [&] { return attributes.value(kXlinkNamespace, QStringLiteral("href")); };
         Frame frame{kind, StyleOf(attributes, stack_.empty() ? PaintStyle() : stack_.back().Paint), QTransform(),
                     kind == Element::Defs || (!stack_.empty() && stack_.back().InDefs), false};
         if (kind != Element::Svg && kind != Element::Defs)
@@ -652,10 +652,10 @@ private:
                 clip_ = std::make_pair(attribute("id").toString(), QPainterPath());
             break;
         case Element::Pattern:
-            if (!pattern_ && !clip_)
-                pattern_ = std::make_pair(attribute("id").toString(),
-                                          PictureDefinition{QImage(), QRectF(0, 0, Length(attribute("width")).value_or(0),
-                                                                             Length(attribute("height")).value_or(0))});
+            if (!pattern_ && !clip_) {
+                const QRectF tile(0, 0, Length(attribute("width")).value_or(0), Length(attribute("height")).value_or(0));
+                pattern_ = std::make_pair(attribute("id").toString(), PictureDefinition{QImage(), tile});
+            }
             break;
         case Element::Text:
             text_ = TextRun{QPointF(Length(attribute("x")).value_or(0), Length(attribute("y")).value_or(0)),
@@ -664,7 +664,7 @@ private:
         case Element::Image: {
             const QRectF place(Length(attribute("x")).value_or(0), Length(attribute("y")).value_or(0),
                                Length(attribute("width")).value_or(0), Length(attribute("height")).value_or(0));
-            const QImage image = clip_ ? QImage() : InlineImage(attributes.value(kXlinkNamespace, QStringLiteral("href")), pixelsLeft_);
+            const QImage image = clip_ ? QImage() : InlineImage(href(), pixelsLeft_);
             if (!image.isNull()) {
                 if (const QString id = attribute("id").toString(); !id.isEmpty())
                     pictures_.insert(id, {image, place});
@@ -676,14 +676,13 @@ private:
             break;
         }
         case Element::Use: {
-            const auto it = pictures_.find(ReferenceOf(attributes.value(kXlinkNamespace, QStringLiteral("href"))));
+            const auto it = pictures_.find(ReferenceOf(href()));
             if (it != pictures_.end()) {
+                const QPointF at(Length(attribute("x")).value_or(0), Length(attribute("y")).value_or(0));
                 if (pattern_)
                     pattern_->second.Image = it->Image;
                 else if (drawing)
-                    DrawPicture(it->Image,
-                                it->Place.translated(Length(attribute("x")).value_or(0), Length(attribute("y")).value_or(0)),
-                                frame.Paint);
+                    DrawPicture(it->Image, it->Place.translated(at), frame.Paint);
             }
             break;
         }
@@ -719,7 +718,7 @@ private:
             clips_.insert(clip_->first, clip_->second);
             clip_.reset();
         } else if (frame.Kind == Element::Pattern && pattern_ && !IsInside(Element::Pattern)) {
-            if (!pattern_->second.Image.isNull())
+            if (!pattern_->second.Image.isNull() && !pattern_->second.Place.isEmpty())
                 patterns_.insert(pattern_->first, pattern_->second);
             pattern_.reset();
         }

@@ -152,7 +152,9 @@ TEST(EnhancedMetafile, APictureOpensNoFile)
         {"a text naming a FIFO", EmfBuilder(200, 140).Text(10, 100, 30, image(fifo), 0x000000).Bytes()},
         // The face name's 32 characters name "f" in the working folder; the text closes the element.
         {"a face name naming a file",
-         EmfBuilder(200, 140).Text(10, 100, 30, "]]></image><text><![CDATA[", 0x000000, "\"/><image xlink:href=\"f").Bytes()},
+         EmfBuilder(200, 140)
+             .Text(10, 100, 30, "]]></image><text><![CDATA[", 0x000000, "\"/><image xlink:href=\"f")
+             .Bytes()},
     };
     char* const previous = getcwd(nullptr, 0);
     ASSERT_EQ(chdir(folder.c_str()), 0);
@@ -168,7 +170,8 @@ TEST(EnhancedMetafile, APictureOpensNoFile)
             FifoRelease releaseF(folder + "/f", std::chrono::milliseconds(6000));
             picture.Draw(canvas, {0, 0, 200, 140});
         }
-        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        const auto took =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         EXPECT_LT(took.count(), 5000) << test.What;
         EXPECT_EQ(WarningCounter::Count, 0) << test.What << ": " << WarningCounter::Last;
         int greens = 0;
