@@ -397,8 +397,7 @@ void TCsvConvertor::ItemNewClick(TCsvNameKind kind)
 void TCsvConvertor::BtnCsvLoadClick()
 {
     const std::optional<std::string> path =
-        platform::Services().OpenFile("", "CSVファイル|*.csv|全てのファイル|*.*",
-                                     platform::PickerStartFolder(openName_), openName_);
+        platform::Services().OpenFile("", "CSVファイル|*.csv|全てのファイル|*.*", openName_, openName_);
     if (!path) return;
     const platform::BusyCursor busy;
     openName_ = *path;
@@ -410,8 +409,7 @@ void TCsvConvertor::BtnCsvLoadClick()
 
 void TCsvConvertor::BtnCsvSaveClick()
 {
-    const std::optional<std::string> chosen =
-        platform::Services().SaveFile("", "CSVファイル|*.csv", platform::PickerStartFolder(saveName_), saveName_);
+    const std::optional<std::string> chosen = platform::Services().SaveFile("", "CSVファイル|*.csv", saveName_, saveName_);
     if (!chosen) return;
     const std::string path = std::filesystem::path(*chosen).replace_extension(".csv").string();
     if (path != *chosen && std::filesystem::exists(path) &&
@@ -427,8 +425,7 @@ void TCsvConvertor::BtnCsvSaveClick()
 
 void TCsvConvertor::BtnSaveClick()
 {
-    const std::optional<std::string> path =
-        platform::Services().SaveFile("", "CSVファイル|*.csv", platform::PickerStartFolder(saveName_), saveName_);
+    const std::optional<std::string> path = platform::Services().SaveFile("", "CSVファイル|*.csv", saveName_, saveName_);
     if (!path) return;
     const platform::BusyCursor busy;
     openName_ = *path;

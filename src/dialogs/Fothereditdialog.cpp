@@ -480,7 +480,7 @@ void TOtherEditDialog::BtnDeleteClick()
 void TOtherEditDialog::BtnLoadClick()
 {
     if (!Active()) return;
-    const std::optional<std::string> name = platform::Services().OpenFile("", kLoadFilter, platform::PickerStartFolder({}), "");
+    const std::optional<std::string> name = platform::Services().OpenFile("", kLoadFilter, {}, "");
     if (!name) return;
     if (!GetDataObject()->AddIconFromFile(*name))
         platform::ShowError("ファイル「" + *name + "」をアイコンとして読み込めませんでした。", windowTitle().toStdString());

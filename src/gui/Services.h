@@ -30,9 +30,9 @@ public:
     // or No where there is no Cancel.
     virtual MsgAnswer MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                                  MsgButtons buttons, MsgAnswer defaultButton) = 0;
-    // Filters in the form "説明|*.xml;*.txt|すべて|*.*"; nullopt when cancelled. The pickers start
-    // in `folder` (callers decide it with PickerStartFolder); of `name`, the file proposed, only
-    // the file name counts.
+    // Filters in the form "説明|*.xml;*.txt|すべて|*.*"; nullopt when cancelled. `folder` is what the
+    // caller knows of where to look (a folder, a file in it, or nothing); the pickers start at
+    // PickerStartFolder of it. Of `name`, the file proposed, only the file name counts.
     virtual std::optional<std::string> OpenFile(const std::string& caption, const std::string& filter,
                                                 const std::string& folder, const std::string& name) = 0;
     // Several files at once, in the order the dialog gives them; empty when cancelled.

@@ -143,7 +143,7 @@ void TImageProperty::EnableTools()
 
 std::vector<std::string> TImageProperty::PickPictures()
 {
-    return platform::Services().OpenFiles("イメージ読み込み", kPictureFilter, platform::PickerStartFolder({}));
+    return platform::Services().OpenFiles("イメージ読み込み", kPictureFilter, {});
 }
 
 void TImageProperty::FillList(int select)
@@ -191,9 +191,8 @@ void TImageProperty::BtnSaveClick()
     TImageContainer* image = ImageOf(GetContainer());
     const int row = FileList->currentRow();
     if (!image || row < 0) return;
-    const auto path = platform::Services().SaveFile("イメージ保存", kPictureFilter,
-                                                  platform::PickerStartFolder(image->GetFileName(row)),
-                                                  image->GetFileName(row));
+    const std::string name = image->GetFileName(row);
+    const auto path = platform::Services().SaveFile("イメージ保存", kPictureFilter, name, name);
     if (!path) return;
     // The picture's bytes as they are.
     const std::string bytes = image->GetImageData(row);

@@ -49,8 +49,7 @@ TVktMenuProperty::TVktMenuProperty(QWidget* parent) : TVktTemplateProperty(paren
 
 std::optional<std::string> TVktMenuProperty::PickPicture()
 {
-    return platform::Services().OpenFile("イメージ読み込み", TImageProperty::kPictureFilter, platform::PickerStartFolder({}),
-                                        std::string());
+    return platform::Services().OpenFile("イメージ読み込み", TImageProperty::kPictureFilter, {}, {});
 }
 
 void TVktMenuProperty::BtnImageLoadClick()

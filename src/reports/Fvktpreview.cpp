@@ -248,8 +248,7 @@ void TVktPreview::BtnDeleteClick()
 
 void TVktPreview::BtnOpenClick()
 {
-    const auto chosen = platform::Services().OpenFile(std::string(), std::string(),
-                                                      platform::PickerStartFolder(openFileName_), openFileName_);
+    const auto chosen = platform::Services().OpenFile(std::string(), std::string(), openFileName_, openFileName_);
     if (!chosen) return;
     openFileName_ = *chosen;
     saveFileName_ = *chosen;
@@ -275,8 +274,7 @@ void TVktPreview::LoadLayout(const std::string& fileName)
 void TVktPreview::BtnSaveClick()
 {
     // The question below covers an existing file; the picker's own would ask twice.
-    const auto chosen = platform::Services().SaveFile(std::string(), std::string(),
-                                                      platform::PickerStartFolder(saveFileName_), saveFileName_,
+    const auto chosen = platform::Services().SaveFile(std::string(), std::string(), saveFileName_, saveFileName_,
                                                       platform::OverwritePrompt::Allow);
     if (!chosen) return;
     const std::string name = LayoutFileName(*chosen);

@@ -399,10 +399,10 @@ void TExStyleBar::Execute(const char* name)
     } else if (n == "ActNewPage") {
         view_->InsertPageNew();
     } else if (n == "ActOpen") {
-        if (auto file = platform::Services().OpenFile("開く", kFilter, platform::PickerStartFolder({}), std::string()))
+        if (auto file = platform::Services().OpenFile("開く", kFilter, {}, std::string()))
             view_->LoadFromFile(*file);
     } else if (n == "ActSave") {
-        if (auto file = platform::Services().SaveFile("保存", kFilter, platform::PickerStartFolder({}), std::string()))
+        if (auto file = platform::Services().SaveFile("保存", kFilter, {}, std::string()))
             view_->SaveToFile(*file);
     } else if (n == "ActFind") {
         Find();

@@ -907,7 +907,7 @@ bool TDetailEditPanel::eventFilter(QObject* watched, QEvent* event)
 
 void TDetailEditPanel::ActImageLoadExecute()
 {
-    const auto name = platform::Services().OpenFile("", kPictureFilter, platform::PickerStartFolder(pictureName_), pictureName_);
+    const auto name = platform::Services().OpenFile("", kPictureFilter, pictureName_, pictureName_);
     if (!name) return;
     pictureName_ = *name;
     platform::BusyCursor busy;
@@ -917,7 +917,7 @@ void TDetailEditPanel::ActImageLoadExecute()
 void TDetailEditPanel::ActImageSaveExecute()
 {
     if (imageEditPanel_->GetImage().empty()) return;
-    const auto name = platform::Services().SaveFile("", kPictureFilter, platform::PickerStartFolder(pictureName_), pictureName_);
+    const auto name = platform::Services().SaveFile("", kPictureFilter, pictureName_, pictureName_);
     if (!name) return;
     std::string saved = *name;
     platform::BusyCursor busy;

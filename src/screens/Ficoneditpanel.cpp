@@ -233,7 +233,7 @@ bool TIconEditPanel::SaveIcon(const std::string& fileName) const
 
 void TIconEditPanel::BtnSaveClick()
 {
-    const std::optional<std::string> name = platform::Services().SaveFile("", kSaveFilter, platform::PickerStartFolder({}), "");
+    const std::optional<std::string> name = platform::Services().SaveFile("", kSaveFilter, {}, "");
     if (name) SaveIcon(*name);
 }
 

@@ -403,7 +403,7 @@ std::string TMemoEditPanel::SaveName(const std::string& name)
 void TMemoEditPanel::BtnLoadClick()
 {
     FocusEditor();
-    const auto name = platform::Services().OpenFile("", kOpenFilter, platform::PickerStartFolder(openName_), openName_);
+    const auto name = platform::Services().OpenFile("", kOpenFilter, openName_, openName_);
     if (!name) return;
     openName_ = *name;
     exView_->LoadFromFile(*name);
@@ -413,7 +413,7 @@ void TMemoEditPanel::BtnLoadClick()
 void TMemoEditPanel::BtnSaveClick()
 {
     FocusEditor();
-    const auto name = platform::Services().SaveFile("", kSaveFilter, platform::PickerStartFolder(saveName_), saveName_);
+    const auto name = platform::Services().SaveFile("", kSaveFilter, saveName_, saveName_);
     if (!name) return;
     saveName_ = openName_ = SaveName(*name);
     exView_->SaveToFile(saveName_);

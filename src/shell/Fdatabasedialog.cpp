@@ -456,8 +456,7 @@ void TOpenDataBaseDialog::BtnBackClick()
 void TOpenDataBaseDialog::BtnBrowseClick()
 {
     QLineEdit* field = createMode_ ? createFolderEdit_ : registerFolderEdit_;
-    const std::optional<std::string> folder =
-        platform::Services().PickFolder({}, platform::PickerStartFolder(platform::FromQString(field->text())));
+    const std::optional<std::string> folder = platform::Services().PickFolder({}, platform::FromQString(field->text()));
     if (!folder) return;
     field->setText(platform::ToQString(*folder));
 }
@@ -517,7 +516,7 @@ void TOpenDataBaseDialog::ActMoveExecute()
     QListWidgetItem* item = SelectedDatabase();
     if (!item) return;
     const std::optional<std::string> folder = platform::Services().PickFolder(
-        "移動先のフォルダを指定します。", platform::PickerStartFolder(platform::FromQString(pathEdit_->text())));
+        "移動先のフォルダを指定します。", platform::FromQString(pathEdit_->text()));
     if (!folder) return;
     const std::string name = Text(item);
     if (WithActionDialog(registry_, [&](TDBActionDialog& dialog) { return dialog.MoveDatabase(name, *folder); }))
@@ -531,7 +530,7 @@ void TOpenDataBaseDialog::ActCopyExecute()
     QListWidgetItem* item = SelectedDatabase();
     if (!item) return;
     const std::optional<std::string> folder = platform::Services().PickFolder(
-        "コピー先のフォルダを指定します。", platform::PickerStartFolder(platform::FromQString(pathEdit_->text())));
+        "コピー先のフォルダを指定します。", platform::FromQString(pathEdit_->text()));
     if (!folder) return;
     const std::string name = Text(item);
     std::string newName;

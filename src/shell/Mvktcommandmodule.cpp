@@ -552,7 +552,7 @@ void TVktCommandModule::ActSaveXmlExecute()
 {
     TVktObject* object = GetValidObject();
     if (!object || !currentPanel_->GetSetupDone()) return;
-    const auto file = platform::Services().SaveFile("", kXmlFilter, platform::PickerStartFolder({}), "");
+    const auto file = platform::Services().SaveFile("", kXmlFilter, {}, "");
     if (!file) return;
     GetVktXmlFunctor(object->GetPath()).SaveXml(*file, RecordList(currentPanel_)->GetSelectedIDs());
 }

@@ -234,8 +234,7 @@ std::unique_ptr<TPrinterJob> TPdfPrinterDevice::BeginJob(const std::string& titl
         std::string name = title.empty() ? ProductName() : title;
         std::replace(name.begin(), name.end(), '/', '_');
         const auto chosen =
-            platform::Services().SaveFile(kPdfPrinterName, "PDFファイル|*.pdf", platform::PickerStartFolder(DocumentsFolder()),
-                                          name + ".pdf");
+            platform::Services().SaveFile(kPdfPrinterName, "PDFファイル|*.pdf", DocumentsFolder(), name + ".pdf");
         if (!chosen || chosen->empty()) return nullptr;
         fileName = *chosen;
     }

@@ -28,14 +28,14 @@ MsgAnswer ScriptedServices::MessageBox(const std::string& text, const std::strin
 std::optional<std::string> ScriptedServices::OpenFile(const std::string& caption, const std::string& filter,
                                                       const std::string& folder, const std::string& name)
 {
-    calls.push_back("OpenFile|" + caption + "|" + filter + "|" + folder + "|" + name);
+    calls.push_back("OpenFile|" + caption + "|" + filter + "|" + platform::PickerStartFolder(folder) + "|" + name);
     return TakeFront(files, std::optional<std::string>{});
 }
 
 std::vector<std::string> ScriptedServices::OpenFiles(const std::string& caption, const std::string& filter,
                                                     const std::string& folder)
 {
-    calls.push_back("OpenFiles|" + caption + "|" + filter + "|" + folder);
+    calls.push_back("OpenFiles|" + caption + "|" + filter + "|" + platform::PickerStartFolder(folder));
     return TakeFront(fileLists, std::vector<std::string>{});
 }
 
@@ -43,14 +43,14 @@ std::optional<std::string> ScriptedServices::SaveFile(const std::string& caption
                                                       const std::string& folder, const std::string& name,
                                                       platform::OverwritePrompt prompt)
 {
-    calls.push_back("SaveFile|" + caption + "|" + filter + "|" + folder + "|" + name +
+    calls.push_back("SaveFile|" + caption + "|" + filter + "|" + platform::PickerStartFolder(folder) + "|" + name +
                     (prompt == platform::OverwritePrompt::Allow ? "|allow" : ""));
     return TakeFront(files, std::optional<std::string>{});
 }
 
 std::optional<std::string> ScriptedServices::PickFolder(const std::string& caption, const std::string& folder)
 {
-    calls.push_back("PickFolder|" + caption + "|" + folder);
+    calls.push_back("PickFolder|" + caption + "|" + platform::PickerStartFolder(folder));
     return TakeFront(files, std::optional<std::string>{});
 }
 

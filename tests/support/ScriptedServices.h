@@ -50,7 +50,7 @@ public:
 
     // Records.
     std::vector<Message> messages;
-    std::vector<std::string> calls;   // one line per call: "OpenFile|caption|filter|folder|name";
+    std::vector<std::string> calls;   // one line per call: "OpenFile|caption|filter|start folder|name";
                                       // a save picker that does not ask about overwriting ends "|allow"
     std::vector<std::string> urls;
     int busyDepth = 0;
