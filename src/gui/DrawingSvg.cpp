@@ -217,10 +217,16 @@ void ArcTo(QPainterPath& path, double rx, double ry, double angle, bool large, b
     const double dy = (start.y() - end.y()) / 2;
     const double x1 = c * dx + s * dy;
     const double y1 = -s * dx + c * dy;
-    const double lambda = x1 * x1 / (rx * rx) + y1 * y1 / (ry * ry);
-    if (lambda > 1) {
-        rx *= std::sqrt(lambda);
-        ry *= std::sqrt(lambda);
+    // Radii too small for the end points grow to just reach them (in quotients, which neither
+    // overflow nor underflow for radii near the doubles' limits).
+    const double reach = std::hypot(x1 / rx, y1 / ry);
+    if (reach > 1) {
+        rx *= reach;
+        ry *= reach;
+    }
+    if (!std::isfinite(rx) || !std::isfinite(ry) || rx == 0 || ry == 0) {
+        path.lineTo(end);
+        return;
     }
     const double num = rx * rx * ry * ry - rx * rx * y1 * y1 - ry * ry * x1 * x1;
     const double den = rx * rx * y1 * y1 + ry * ry * x1 * x1;
@@ -236,6 +242,10 @@ void ArcTo(QPainterPath& path, double rx, double ry, double angle, bool large, b
     const double vx = (-x1 - cx1) / rx, vy = (-y1 - cy1) / ry;
     const double theta = angleBetween(1, 0, ux, uy);
     double delta = angleBetween(ux, uy, vx, vy);
+    if (!std::isfinite(theta) || !std::isfinite(delta) || !std::isfinite(cx) || !std::isfinite(cy)) {
+        path.lineTo(end);
+        return;
+    }
     if (!sweep && delta > 0)
         delta -= 2 * kPi;
     else if (sweep && delta < 0)
@@ -478,7 +488,8 @@ void SetPaint(PaintStyle& paint, QStringView name, QStringView value)
         number(opacity, 0, 1);
         paint.Opacity *= opacity;
     } else if (name == u"font-family") {
-        paint.Family = value.split(u',').front().trimmed().toString().remove(u'"').remove(u'\'');
+        paint.Family = value.split(u',').front().trimmed().toString().remove(u'"').remove(u'\'').left(
+            DisplayListRecorder::kMaxFamilyLength);
     } else if (name == u"font-size") {
         number(paint.FontSize, 0, kMaxLength);
     } else if (name == u"font-weight") {
@@ -523,61 +534,65 @@ QColor WithAlpha(QColor color, double alpha)
     return color;
 }
 
-// ---- the painter ----------------------------------------------------------------------------------
+// ---- the reader -----------------------------------------------------------------------------------
 
-class DrawingPainter {
+// Reads the drawing into a display list. Each element is drawn under its whole transform (`Ctm`,
+// from its units to the target's). A group's clip is set once for its content; the clip that
+// leaves carry (the converter puts it on every element) is set once for a run of siblings with
+// the same clip and transform.
+class DrawingReader {
 public:
-    DrawingPainter(std::string_view svg, QPainter& painter, const QSizeF& target, const DrawingLimits& limits)
-        : reader_(QByteArray::fromRawData(svg.data(), static_cast<qsizetype>(svg.size()))), painter_(painter),
-          target_(target), pixelsLeft_(limits.ImagePixels), elementsLeft_(limits.Elements),
-          pointsLeft_(limits.Points)
+    DrawingReader(std::string_view svg, const QSizeF& target, const DrawingLimits& limits)
+        : reader_(QByteArray::fromRawData(svg.data(), static_cast<qsizetype>(svg.size()))), target_(target),
+          recorder_(limits, target)
     {
     }
 
-    // A refusal leaves elements open: their painter states are given back.
-    ~DrawingPainter()
-    {
-        for (const Frame& frame : stack_)
-            if (frame.Saved)
-                painter_.restore();
-    }
-    DrawingPainter(const DrawingPainter&) = delete;
-    DrawingPainter& operator=(const DrawingPainter&) = delete;
-
-    bool Run(std::string& error)
+    std::optional<DisplayList> Run(std::string& error)
     {
         while (!reader_.atEnd()) {
+            bool ok = true;
             switch (reader_.readNext()) {
             case QXmlStreamReader::DTD:
                 error = "the drawing declares a document type";
-                return false;
+                return std::nullopt;
             case QXmlStreamReader::EntityReference:
                 error = "the drawing refers to an entity";
-                return false;
+                return std::nullopt;
             case QXmlStreamReader::StartElement:
-                if (!Start(error))
-                    return false;
+                ok = Start(error);
                 break;
             case QXmlStreamReader::EndElement:
-                End();
+                ok = End();
                 break;
             case QXmlStreamReader::Characters:
-                if (text_)
-                    text_->Characters += reader_.text();
+                if (text_ && text_->Characters.size() < DisplayListRecorder::kMaxTextLength)
+                    text_->Characters += reader_.text().left(DisplayListRecorder::kMaxTextLength -
+                                                             text_->Characters.size());
                 break;
             default: // the declaration, comments and processing instructions are left out
                 break;
             }
+            if (!ok) {
+                if (!recorder_.Error().empty())
+                    error = recorder_.Error();
+                return std::nullopt;
+            }
         }
         if (reader_.hasError()) {
             error = "the converted drawing is not well-formed: " + reader_.errorString().toStdString();
-            return false;
+            return std::nullopt;
         }
-        if (stack_.empty() && !rooted_) {
+        if (!rooted_) {
             error = "the converted drawing is empty";
-            return false;
+            return std::nullopt;
         }
-        return true;
+        DisplayList list = recorder_.Finish();
+        if (!recorder_.Error().empty()) {
+            error = recorder_.Error();
+            return std::nullopt;
+        }
+        return list;
     }
 
 private:
@@ -585,6 +600,7 @@ private:
         Element Kind;
         PaintStyle Paint;
         QTransform Transform; // the element's own, for the shapes of a clip path
+        QTransform Ctm;       // from the element's units to the target's
         bool InDefs;
         bool Saved;
     };
@@ -596,10 +612,19 @@ private:
         QPointF At;
         PaintStyle Paint;
         QString Characters;
+        QTransform Ctm;
+    };
+    // A clip set for a run of sibling leaves: at `Depth`, by clip path `Id` under `Ctm`.
+    struct LeafClip {
+        std::size_t Depth;
+        QString Id;
+        QTransform Ctm;
     };
 
     bool Start(std::string& error)
     {
+        if (!recorder_.ReadElement())
+            return false;
         const Element kind = reader_.namespaceUri() == kSvgNamespace ? ElementOf(reader_.name()) : Element::Other;
         if (!rooted_) {
             if (kind != Element::Svg) {
@@ -615,36 +640,44 @@ private:
         const QXmlStreamAttributes attributes = reader_.attributes();
         const auto attribute = [&](const char* name) { return attributes.value(QLatin1String(name)); };
         const auto href = [&] { return attributes.value(kXlinkNamespace, QStringLiteral("href")); };
-        Frame frame{kind, StyleOf(attributes, stack_.empty() ? PaintStyle() : stack_.back().Paint), QTransform(),
-                    kind == Element::Defs || (!stack_.empty() && stack_.back().InDefs), false};
+        const Frame* parent = stack_.empty() ? nullptr : &stack_.back();
+        Frame frame{kind,
+                    StyleOf(attributes, parent ? parent->Paint : PaintStyle()),
+                    QTransform(),
+                    parent ? parent->Ctm : QTransform(),
+                    kind == Element::Defs || (parent && parent->InDefs),
+                    false};
         if (kind != Element::Svg && kind != Element::Defs)
             frame.Transform = TransformOf(attribute("transform"));
-        if (IsShape(kind) || kind == Element::Text || kind == Element::Image || kind == Element::Use) {
-            if (!frame.InDefs && --elementsLeft_ < 0) {
-                error = "the drawing holds too many elements";
-                return false;
-            }
+        if (kind == Element::Svg && !parent) {
+            const double w = Length(attribute("width")).value_or(0);
+            const double h = Length(attribute("height")).value_or(0);
+            if (w > 0 && h > 0)
+                frame.Ctm = QTransform::fromScale(target_.width() / w, target_.height() / h);
+        } else {
+            frame.Ctm = frame.Transform * frame.Ctm;
         }
 
         const bool drawing = !frame.InDefs && !clip_ && !pattern_;
-        if (kind == Element::Svg && stack_.empty()) {
-            const double w = Length(attribute("width")).value_or(0);
-            const double h = Length(attribute("height")).value_or(0);
-            if (w > 0 && h > 0) {
-                painter_.scale(target_.width() / w, target_.height() / h);
-            }
-        } else if (drawing && (kind == Element::Svg || kind == Element::Group || IsShape(kind) ||
-                               kind == Element::Text || kind == Element::Image || kind == Element::Use)) {
+        const bool leaf = IsShape(kind) || kind == Element::Text || kind == Element::Image || kind == Element::Use;
+        if (drawing && parent && (kind == Element::Svg || kind == Element::Group || leaf)) {
             const QString clip = ReferenceOf(attribute("clip-path"));
-            const auto clipPath = clip.isEmpty() ? clips_.end() : clips_.find(clip);
-            if (!frame.Transform.isIdentity() || clipPath != clips_.end()) {
-                painter_.save();
-                frame.Saved = true;
-                painter_.setTransform(frame.Transform, true);
-                if (clipPath != clips_.end())
-                    painter_.setClipPath(*clipPath, Qt::IntersectClip);
+            std::uint32_t clipPath = 0;
+            const bool clipped = !clip.isEmpty() && ClipPathOf(clip, clipPath);
+            if (leaf && clipped) {
+                if (!OpenLeafClip(clip, clipPath, frame.Ctm))
+                    return false;
+            } else {
+                if (!CloseLeafClip())
+                    return false;
+                if (clipped) {
+                    if (!recorder_.Save() || !recorder_.SetTransform(frame.Ctm) || !recorder_.Clip(clipPath))
+                        return false;
+                    frame.Saved = true;
+                }
             }
         }
+        const bool shows = drawing && DisplayListRecorder::CanDrawUnder(frame.Ctm);
 
         switch (kind) {
         case Element::ClipPath:
@@ -659,19 +692,19 @@ private:
             break;
         case Element::Text:
             text_ = TextRun{QPointF(Length(attribute("x")).value_or(0), Length(attribute("y")).value_or(0)),
-                            frame.Paint, QString()};
+                            frame.Paint, QString(), frame.Ctm};
             break;
         case Element::Image: {
             const QRectF place(Length(attribute("x")).value_or(0), Length(attribute("y")).value_or(0),
                                Length(attribute("width")).value_or(0), Length(attribute("height")).value_or(0));
-            const QImage image = clip_ ? QImage() : InlineImage(href(), pixelsLeft_);
+            const QImage image = clip_ ? QImage() : InlineImage(href());
             if (!image.isNull()) {
                 if (const QString id = attribute("id").toString(); !id.isEmpty())
                     pictures_.insert(id, {image, place});
                 if (pattern_)
                     pattern_->second.Image = image;
-                else if (drawing)
-                    DrawPicture(image, place, frame.Paint);
+                else if (shows && !DrawPicture(image, place, frame))
+                    return false;
             }
             break;
         }
@@ -681,22 +714,22 @@ private:
                 const QPointF at(Length(attribute("x")).value_or(0), Length(attribute("y")).value_or(0));
                 if (pattern_)
                     pattern_->second.Image = it->Image;
-                else if (drawing)
-                    DrawPicture(it->Image, it->Place.translated(at), frame.Paint);
+                else if (shows && !DrawPicture(it->Image, it->Place.translated(at), frame))
+                    return false;
             }
             break;
         }
         default:
             if (IsShape(kind)) {
                 const QPainterPath path = ShapeOf(kind, attribute);
-                if ((pointsLeft_ -= path.elementCount()) < 0) {
-                    error = "the drawing holds too many points";
+                if (clip_) {
+                    clip_->second.addPath(frame.Transform.map(path));
+                    // The definition is held until the end; each use costs its points again.
+                    if (!recorder_.Hold(static_cast<std::size_t>(path.elementCount()) * sizeof(QPainterPath::Element)))
+                        return false;
+                } else if (shows && !DrawShape(kind, path, frame)) {
                     return false;
                 }
-                if (clip_)
-                    clip_->second.addPath(frame.Transform.map(path));
-                else if (drawing)
-                    DrawShape(kind, path, frame.Paint);
             }
             break;
         }
@@ -704,15 +737,16 @@ private:
         return true;
     }
 
-    void End()
+    bool End()
     {
         if (stack_.empty())
-            return;
+            return true;
         const Frame frame = std::move(stack_.back());
         stack_.pop_back();
+        bool ok = true;
         if (frame.Kind == Element::Text && text_) {
             if (!frame.InDefs && !clip_ && !pattern_)
-                DrawText(*text_);
+                ok = DrawText(*text_);
             text_.reset();
         } else if (frame.Kind == Element::ClipPath && clip_ && !IsInside(Element::ClipPath)) {
             clips_.insert(clip_->first, clip_->second);
@@ -722,8 +756,12 @@ private:
                 patterns_.insert(pattern_->first, pattern_->second);
             pattern_.reset();
         }
+        // The leaves' clip ends with their parent.
+        if (leafClip_ && leafClip_->Depth > stack_.size())
+            ok = ok && CloseLeafClip();
         if (frame.Saved)
-            painter_.restore();
+            ok = ok && recorder_.Restore();
+        return ok;
     }
 
     bool IsInside(Element kind) const
@@ -732,6 +770,49 @@ private:
             if (frame.Kind == kind)
                 return true;
         return false;
+    }
+
+    // The recorded outline of clip path `id`, recorded when first used; false when there is none.
+    bool ClipPathOf(const QString& id, std::uint32_t& index)
+    {
+        if (const auto it = clipIndex_.find(id); it != clipIndex_.end()) {
+            index = *it;
+            return true;
+        }
+        const auto it = clips_.find(id);
+        if (it == clips_.end())
+            return false;
+        index = recorder_.AddPath(*it);
+        clipIndex_.insert(id, index);
+        return true;
+    }
+
+    bool OpenLeafClip(const QString& id, std::uint32_t path, const QTransform& ctm)
+    {
+        if (leafClip_ && leafClip_->Depth == stack_.size() && leafClip_->Id == id && leafClip_->Ctm == ctm)
+            return true;
+        if (!CloseLeafClip() || !recorder_.Save() || !recorder_.SetTransform(ctm) || !recorder_.Clip(path))
+            return false;
+        leafClip_ = LeafClip{stack_.size(), id, ctm};
+        return true;
+    }
+
+    bool CloseLeafClip()
+    {
+        if (!leafClip_)
+            return true;
+        leafClip_.reset();
+        return recorder_.Restore();
+    }
+
+    // An inline picture within what the drawing may still hold and cost, which it then holds.
+    QImage InlineImage(QStringView href)
+    {
+        std::int64_t pixelsLeft = recorder_.PicturePixelsLeft();
+        QImage image = platform::InlineImage(href, pixelsLeft);
+        if (!image.isNull() && !recorder_.HoldPicture(image))
+            return {};
+        return image;
     }
 
     template <typename Attribute>
@@ -777,16 +858,19 @@ private:
         return path;
     }
 
+    // The transform of a leaf: its clip, when it has one, is already set under it.
+    bool Place(const Frame& frame) { return recorder_.SetTransform(frame.Ctm); }
+
     // One drawing command a shape: a rectangle or an ellipse as itself, anything else as its path.
-    void DrawShape(Element kind, QPainterPath path, const PaintStyle& paint)
+    bool DrawShape(Element kind, QPainterPath path, const Frame& frame)
     {
+        const PaintStyle& paint = frame.Paint;
         QBrush brush(Qt::NoBrush);
         if (!paint.FillPattern.isEmpty()) {
-            if (const auto it = patterns_.find(paint.FillPattern); it != patterns_.end()) {
-                brush = QBrush(it->Image);
-                brush.setTransform(QTransform::fromScale(it->Place.width() / it->Image.width(),
-                                                         it->Place.height() / it->Image.height()));
-            }
+            if (const auto it = patterns_.find(paint.FillPattern); it != patterns_.end())
+                brush = recorder_.PictureBrush(it->Image,
+                                               QTransform::fromScale(it->Place.width() / it->Image.width(),
+                                                                     it->Place.height() / it->Image.height()));
         } else if (paint.Fill) {
             brush = QBrush(WithAlpha(*paint.Fill, paint.FillOpacity * paint.Opacity));
         }
@@ -803,87 +887,78 @@ private:
             if (std::any_of(dashes.begin(), dashes.end(), [](qreal d) { return d > 0; }))
                 pen.setDashPattern(dashes);
         }
-        if (brush.style() == Qt::NoBrush && pen.style() == Qt::NoPen)
-            return;
-        painter_.setPen(pen);
-        painter_.setBrush(brush);
+        if ((brush.style() == Qt::NoBrush && pen.style() == Qt::NoPen) || path.isEmpty())
+            return true;
+        if (!Place(frame))
+            return false;
         const QRectF bounds = path.boundingRect();
         if (kind == Element::Rect && path.elementCount() == 5)
-            painter_.drawRect(bounds);
-        else if (kind == Element::Ellipse || kind == Element::Circle)
-            painter_.drawEllipse(bounds);
-        else {
-            path.setFillRule(paint.FillRule);
-            painter_.drawPath(path);
-        }
+            return recorder_.FillRect(bounds, pen, brush);
+        if (kind == Element::Ellipse || kind == Element::Circle)
+            return recorder_.FillEllipse(bounds, pen, brush);
+        path.setFillRule(paint.FillRule);
+        return recorder_.FillPath(recorder_.AddPath(path), pen, brush);
     }
 
-    void DrawPicture(const QImage& image, const QRectF& place, const PaintStyle& paint)
+    bool DrawPicture(const QImage& image, const QRectF& place, const Frame& frame)
     {
         if (place.width() <= 0 || place.height() <= 0)
-            return;
-        const double opacity = painter_.opacity();
-        painter_.setOpacity(opacity * paint.Opacity);
-        painter_.drawImage(place, image);
-        painter_.setOpacity(opacity);
+            return true;
+        return Place(frame) && recorder_.DrawPicture(image, place, frame.Paint.Opacity);
     }
 
-    void DrawText(const TextRun& run)
+    bool DrawText(const TextRun& run)
     {
         const PaintStyle& paint = run.Paint;
-        if (run.Characters.isEmpty() || !paint.Fill || paint.FontSize <= 0)
-            return;
-        // Never an empty family list: a picture records the first family of each font it draws with.
+        if (run.Characters.isEmpty() || !paint.Fill || paint.FontSize <= 0 ||
+            !DisplayListRecorder::CanDrawUnder(run.Ctm))
+            return true;
+        // Never an empty family list: a font falls back to the CJK face for what its own lacks.
         QFont font;
         QStringList families{QStringLiteral("Noto Sans CJK JP")};
         if (!paint.Family.isEmpty())
             families.prepend(paint.Family);
         font.setFamilies(families);
-        const int dpi = painter_.device() ? painter_.device()->logicalDpiY() : 96;
-        font.setPointSizeF(std::max(0.01, paint.FontSize * 72 / (dpi > 0 ? dpi : 96)));
         font.setWeight(static_cast<QFont::Weight>(paint.Weight));
         font.setItalic(paint.Italic);
         font.setUnderline(paint.Underline);
         font.setStrikeOut(paint.StrikeOut);
         QPointF at = run.At;
         if (paint.Anchor != 0) {
-            const double width = QFontMetricsF(font, painter_.device()).horizontalAdvance(run.Characters);
+            // Measured at a fixed size on a device of 96 dpi, then scaled.
+            static const QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
+            QFont measured(font);
+            measured.setPixelSize(256);
+            const double width =
+                QFontMetricsF(measured, &device).horizontalAdvance(run.Characters) * paint.FontSize / 256;
             at.rx() -= paint.Anchor == 1 ? width / 2 : width;
         }
-        painter_.setFont(font);
-        painter_.setPen(WithAlpha(*paint.Fill, paint.FillOpacity * paint.Opacity));
-        painter_.drawText(at, run.Characters);
+        return recorder_.SetTransform(run.Ctm) &&
+               recorder_.DrawText(run.Characters, at, font, paint.FontSize,
+                                  WithAlpha(*paint.Fill, paint.FillOpacity * paint.Opacity));
     }
 
     QXmlStreamReader reader_;
-    QPainter& painter_;
     QSizeF target_;
-    std::int64_t pixelsLeft_;
-    int elementsLeft_;
-    std::int64_t pointsLeft_;
+    DisplayListRecorder recorder_;
     bool rooted_ = false;
     std::vector<Frame> stack_;
     QHash<QString, QPainterPath> clips_;
+    QHash<QString, std::uint32_t> clipIndex_;
     QHash<QString, PictureDefinition> pictures_;
     QHash<QString, PictureDefinition> patterns_;
     std::optional<std::pair<QString, QPainterPath>> clip_;
     std::optional<std::pair<QString, PictureDefinition>> pattern_;
     std::optional<TextRun> text_;
+    std::optional<LeafClip> leafClip_;
 };
 
 } // namespace
 
-bool PaintDrawingSvg(std::string_view svg, QPainter& painter, const QSizeF& target, const DrawingLimits& limits,
-                     std::string& error)
+std::optional<DisplayList> ReadDrawingSvg(std::string_view svg, const QSizeF& target, const DrawingLimits& limits,
+                                          std::string& error)
 {
-    painter.save();
-    bool painted = false;
-    {
-        DrawingPainter drawing(svg, painter, target, limits);
-        painted = drawing.Run(error);
-    }
-    painter.restore();
-    return painted;
+    return DrawingReader(svg, target, limits).Run(error);
 }
 
 } // namespace platform

@@ -1,11 +1,11 @@
 #pragma once
-// Painting of the SVG a metafile's converter writes. The converter copies texts and face names from
+// Reading of the SVG a metafile's converter writes. The converter copies texts and face names from
 // the picture into its SVG unescaped, so that SVG is as hostile as the picture itself. It is not
 // handed to a general SVG renderer: it is read here, in one pass, as the drawing operations it may
-// hold and nothing else, and those are painted. So nothing in it can name a file or any other
-// outside resource, and its cost is bounded by its size and the limits below.
+// hold and nothing else, and those are recorded. So nothing in it can name a file or any other
+// outside resource, and its cost is bounded by the limits below.
 //
-// What is painted (SVG 1.1 meaning):
+// What is drawn (SVG 1.1 meaning):
 //   svg        the root; width and height map onto the target size
 //   g          transform, clip-path and the inherited paint attributes below
 //   path rect circle ellipse line polyline polygon
@@ -21,24 +21,22 @@
 // The `style` attribute may give the paint attributes as declarations. Other elements are skipped
 // with their content; other attributes are ignored. A document type declaration, an entity
 // reference, malformed XML or a root other than svg refuses the drawing.
-#include <cstdint>
+//
+// The drawing is recorded as a display list (DisplayList.h), within limits of what it holds and
+// what a redraw of it costs; a drawing beyond them is refused whole.
+#include "gui/DisplayList.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
-class QPainter;
 class QSizeF;
 
 namespace platform {
 
-struct DrawingLimits {
-    std::int64_t ImagePixels; // inline pictures together; those beyond are not drawn
-    int Elements;             // shapes, texts and pictures; more refuse the drawing
-    std::int64_t Points;      // the points of every shape's outline; more refuse the drawing
-};
-
-// Paints `svg` onto `painter`, its width and height mapped onto (0, 0)–`target`. False, with
-// `error` set, when the drawing is refused (what was painted before is the caller's to discard).
-bool PaintDrawingSvg(std::string_view svg, QPainter& painter, const QSizeF& target, const DrawingLimits& limits,
-                     std::string& error);
+// Reads `svg` as a drawing whose width and height map onto (0, 0)–`target`. Nothing, with `error`
+// set, when the drawing is refused.
+std::optional<DisplayList> ReadDrawingSvg(std::string_view svg, const QSizeF& target, const DrawingLimits& limits,
+                                          std::string& error);
 
 } // namespace platform

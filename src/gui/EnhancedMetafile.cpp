@@ -4,8 +4,6 @@
 #include "gui/PictureData.h"
 
 #include <QByteArray>
-#include <QPainter>
-#include <QPicture>
 #include <QSizeF>
 #include <QtGlobal>
 
@@ -16,11 +14,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <deque>
-#include <functional>
-#include <list>
-#include <mutex>
-#include <unordered_map>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -41,10 +34,8 @@ namespace platform {
 namespace {
 
 constexpr int kConvertTimeoutMs = 5000;
-// What the converter may write and its drawing may hold: painting the largest drawing, and each
-// replay of it, takes well under the converter's own time limit.
+// What the converter may write.
 constexpr std::size_t kMaxSvgBytes = std::size_t(32) << 20;
-constexpr DrawingLimits kDrawingLimits{kMaxMetafileArea, 20'000, 500'000};
 
 std::atomic<std::size_t> conversions{0};
 
@@ -172,89 +163,66 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
                                                                 result.Error, kMaxSvgBytes);
     if (!svg)
         return result;
-    MetafileRecorder recorder(width, height, 96);
-    QPainter* painter = recorder.GetCanvas().GetPainter();
-    if (!painter ||
-        !PaintDrawingSvg(*svg, *painter, QSizeF(width, height), kDrawingLimits, result.Error))
-        return result;
-    result.Drawing = recorder.Finish();
+    std::optional<DisplayList> drawing =
+        ReadDrawingSvg(*svg, QSizeF(width, height), kMetafileDrawingLimits, result.Error);
+    if (drawing)
+        result.Drawing = Metafile(std::make_shared<const DisplayList>(std::move(*drawing)), width, height);
     return result;
 }
 
-namespace {
+MetafileCache::MetafileCache(std::size_t budget, Renderer render) : budget_(budget), render_(std::move(render)) {}
 
-// Renderings by the size and hash of their bytes, the latest first, within a memory budget.
-// Refused pictures are remembered apart and never converted again.
-class RenderingCache {
-public:
-    std::shared_ptr<const MetafileRendering> Get(std::string_view bytes)
+std::shared_ptr<const MetafileRendering> MetafileCache::Get(std::string_view bytes)
+{
+    const Key key{bytes.size(), std::hash<std::string_view>{}(bytes)};
     {
-        const Key key{bytes.size(), std::hash<std::string_view>{}(bytes)};
-        {
-            std::lock_guard lock(mutex_);
-            if (const auto it = refused_.find(key); it != refused_.end())
-                return it->second;
-            if (const auto it = index_.find(key); it != index_.end()) {
-                drawn_.splice(drawn_.begin(), drawn_, it->second);
-                return it->second->Rendering;
-            }
-        }
-        auto rendering = std::make_shared<const MetafileRendering>(RenderEnhancedMetafile(bytes));
         std::lock_guard lock(mutex_);
-        if (rendering->Drawing.IsEmpty()) {
-            qWarning("Vektara: a metafile picture is not drawn: %s.", rendering->Error.c_str());
-            if (refusedOrder_.size() >= kMaxRefused) {
-                refused_.erase(refusedOrder_.front());
-                refusedOrder_.pop_front();
-            }
-            if (refused_.emplace(key, rendering).second)
-                refusedOrder_.push_back(key);
-            return rendering;
+        if (const auto it = refused_.find(key); it != refused_.end())
+            return it->second;
+        if (const auto it = index_.find(key); it != index_.end()) {
+            drawn_.splice(drawn_.begin(), drawn_, it->second);
+            return it->second->Rendering;
         }
-        if (index_.count(key))
-            return rendering;
-        const std::size_t cost = static_cast<std::size_t>(rendering->Drawing.Q().size()) + 256;
-        drawn_.push_front({key, rendering, cost});
-        index_.emplace(key, drawn_.begin());
-        bytes_ += cost;
-        while (bytes_ > kBudget && drawn_.size() > 1) {
-            bytes_ -= drawn_.back().Cost;
-            index_.erase(drawn_.back().Key);
-            drawn_.pop_back();
+    }
+    auto rendering = std::make_shared<MetafileRendering>(render_(bytes));
+    const std::size_t cost = rendering->Drawing.Bytes() + 256;
+    if (!rendering->Drawing.IsEmpty() && cost > budget_) {
+        rendering->Drawing = Metafile();
+        rendering->Error = "the drawing is too large to keep";
+    }
+    std::lock_guard lock(mutex_);
+    if (rendering->Drawing.IsEmpty()) {
+        qWarning("Vektara: a metafile picture is not drawn: %s.", rendering->Error.c_str());
+        if (refusedOrder_.size() >= kMaxRefused) {
+            refused_.erase(refusedOrder_.front());
+            refusedOrder_.pop_front();
         }
+        if (refused_.emplace(key, rendering).second)
+            refusedOrder_.push_back(key);
         return rendering;
     }
+    if (index_.count(key))
+        return rendering;
+    drawn_.push_front({key, rendering, cost});
+    index_.emplace(key, drawn_.begin());
+    bytes_ += cost;
+    while (bytes_ > budget_) {
+        bytes_ -= drawn_.back().Cost;
+        index_.erase(drawn_.back().Key);
+        drawn_.pop_back();
+    }
+    return rendering;
+}
 
-private:
-    struct Key {
-        std::size_t Size;
-        std::size_t Hash;
-        bool operator==(const Key&) const = default;
-    };
-    struct KeyHash {
-        std::size_t operator()(const Key& key) const { return key.Hash ^ (key.Size * 0x9E3779B97F4A7C15ull); }
-    };
-    struct Entry {
-        struct Key Key;
-        std::shared_ptr<const MetafileRendering> Rendering;
-        std::size_t Cost;
-    };
-    static constexpr std::size_t kBudget = std::size_t(64) << 20;
-    static constexpr std::size_t kMaxRefused = 4096;
-
-    std::mutex mutex_;
-    std::list<Entry> drawn_;
-    std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index_;
-    std::size_t bytes_ = 0;
-    std::unordered_map<Key, std::shared_ptr<const MetafileRendering>, KeyHash> refused_;
-    std::deque<Key> refusedOrder_;
-};
-
-} // namespace
+std::size_t MetafileCache::HeldBytes() const
+{
+    std::lock_guard lock(mutex_);
+    return bytes_;
+}
 
 std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes)
 {
-    static RenderingCache cache;
+    static MetafileCache cache(kMaxDrawingBytes, RenderEnhancedMetafile);
     return cache.Get(bytes);
 }
 

@@ -2,15 +2,21 @@
 // Drawing of enhanced metafiles (EMF). The records are converted to SVG by libemf2svg in a child
 // process, so that hostile bytes can crash, hang or exhaust memory only there: the child runs
 // with a CPU and memory limit and is killed at the time limit. Its SVG is as untrusted as the
-// picture: no SVG renderer reads it; its drawing elements alone are painted (DrawingSvg.h), once,
-// into a Metafile, which every canvas (screen, bitmap, PDF, printer) replays as vectors at any size.
+// picture: no SVG renderer reads it; its drawing elements alone are recorded (DrawingSvg.h), once,
+// into a display list, which every canvas (screen, bitmap, PDF, printer) replays at any size.
+#include "gui/DisplayList.h"
 #include "gui/Metafile.h"
 
 #include <cstddef>
+#include <deque>
+#include <functional>
+#include <list>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace platform {
 
@@ -28,9 +34,50 @@ struct MetafileRendering {
 // Drawing empty and names the cause.
 MetafileRendering RenderEnhancedMetafile(std::string_view bytes);
 
-// RenderEnhancedMetafile through a cache of the latest drawings, bounded by their memory, so that a
-// picture drawn page after page is converted once. A refused picture is remembered apart: it is
-// never converted again and its failure is said once (one line on standard error).
+// What a picture's drawing may hold, and the cache of drawings with it, and what a redraw of it may
+// cost: the largest drawing admitted records in about half a second and redraws in a quarter.
+constexpr std::size_t kMaxDrawingBytes = std::size_t(64) << 20;
+constexpr DrawingLimits kMetafileDrawingLimits{kMaxDrawingBytes, 4'000'000};
+
+// Renderings by the size and hash of their bytes, the latest first, within `budget` bytes of
+// drawings; a drawing over the budget is refused. A refused picture is remembered apart: it is
+// never rendered again and its failure is said once (one line on standard error).
+class MetafileCache {
+public:
+    using Renderer = std::function<MetafileRendering(std::string_view)>;
+    MetafileCache(std::size_t budget, Renderer render);
+    std::shared_ptr<const MetafileRendering> Get(std::string_view bytes);
+    // The bytes of the drawings kept.
+    std::size_t HeldBytes() const;
+
+private:
+    struct Key {
+        std::size_t Size;
+        std::size_t Hash;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const { return key.Hash ^ (key.Size * 0x9E3779B97F4A7C15ull); }
+    };
+    struct Entry {
+        struct Key Key;
+        std::shared_ptr<const MetafileRendering> Rendering;
+        std::size_t Cost;
+    };
+    static constexpr std::size_t kMaxRefused = 4096;
+
+    std::size_t budget_;
+    Renderer render_;
+    mutable std::mutex mutex_;
+    std::list<Entry> drawn_;
+    std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index_;
+    std::size_t bytes_ = 0;
+    std::unordered_map<Key, std::shared_ptr<const MetafileRendering>, KeyHash> refused_;
+    std::deque<Key> refusedOrder_;
+};
+
+// RenderEnhancedMetafile through the program's cache, so that a picture drawn page after page is
+// converted once.
 std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes);
 
 // How many conversions have been started in this process.

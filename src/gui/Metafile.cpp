@@ -1,5 +1,6 @@
 #include "gui/Metafile.h"
 
+#include "gui/DisplayList.h"
 #include "gui/QtCanvas.h"
 
 #include <QPainter>
@@ -9,7 +10,17 @@ namespace platform {
 
 Metafile::Metafile() = default;
 
-bool Metafile::IsEmpty() const { return !picture_ || picture_->isNull(); }
+Metafile::Metafile(std::shared_ptr<const DisplayList> drawing, int width, int height)
+    : drawing_(std::move(drawing)), width_(width), height_(height)
+{
+}
+
+bool Metafile::IsEmpty() const { return !drawing_ && (!picture_ || picture_->isNull()); }
+
+std::size_t Metafile::Bytes() const
+{
+    return drawing_ ? drawing_->Bytes() : picture_ ? static_cast<std::size_t>(picture_->size()) : 0;
+}
 
 const QPicture& Metafile::Q() const
 {

@@ -1,5 +1,7 @@
 #include "gui/QtCanvas.h"
 
+#include "gui/DisplayList.h"
+
 #include "gui/FontTable.h"
 #include "gui/Image.h"
 #include "gui/Metafile.h"
@@ -841,6 +843,13 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
     p.save();
     IntersectClip(dst);
     p.translate(dst.Left, dst.Top);
+    if (const DisplayList* drawing = metafile.GetDrawing()) {
+        p.scale(static_cast<qreal>(dst.Width()) / metafile.GetWidth(),
+                static_cast<qreal>(dst.Height()) / metafile.GetHeight());
+        drawing->Replay(p);
+        p.restore();
+        return;
+    }
     // QPicture replays scaled by the device's resolution over its own; that is undone here.
     const QPaintDevice* device = p.device();
     const QPicture& picture = metafile.Q();

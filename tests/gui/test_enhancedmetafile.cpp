@@ -1,8 +1,8 @@
 #include "gui/BitmapCanvas.h"
-#include "gui/DrawingSvg.h"
 #include "gui/EnhancedMetafile.h"
 #include "gui/PdfWriter.h"
 #include "gui/PictureData.h"
+#include "gui/QtCanvas.h"
 #include "support/ScriptedServices.h"
 #include "support/TestPictures.h"
 
@@ -12,10 +12,12 @@
 #include <QImage>
 #include <QPainter>
 #include <QSizeF>
+#include <QWidget>
 #include <QtGlobal>
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -43,6 +45,8 @@ bool Near(TColor pixel, unsigned rgb)
     return std::abs(r - int(rgb >> 16)) < 40 && std::abs(g - int((rgb >> 8) & 0xFF)) < 40 &&
            std::abs(b - int(rgb & 0xFF)) < 40;
 }
+
+TColor FromRgb(QRgb rgb) { return TColor(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16)); }
 
 int DarkPixels(const BitmapCanvas& canvas, const Rect& area)
 {
@@ -193,81 +197,114 @@ TEST(EnhancedMetafile, APictureOpensNoFile)
     EXPECT_TRUE(Near(canvas.GetPixel(150, 60), 0xFFFFFF));
 }
 
-// The converter's SVG is painted by what it draws alone: shapes, clip paths, inline pictures and
-// their patterns, texts. A reference out of the document, a picture posing as another format and
-// elements that draw nothing (links, scripts, styles) leave the page white; a document type refuses it.
-TEST(DrawingSvg, PaintsOnlyDrawingElementsAndInlinePictures)
+std::string Xform(float m11, float m12, float m21, float m22, float dx, float dy)
 {
-    QImage dot(2, 2, QImage::Format_RGB32);
-    dot.fill(QColor(0x10, 0x30, 0xD0));
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    dot.save(&buffer, "PNG");
-    const std::string inlinePng = "data:image/png;base64," + png.toBase64().toStdString();
-    // A JPEG's signature before an SVG document: a reader guessing by content would take it as SVG.
-    const std::string posing = "data:image/jpeg;base64," +
-        QByteArray("\xff\xd8\xff\xe0\x00\x10<svg><image xlink:href='/etc/passwd'/></svg>").toBase64().toStdString();
-    const std::string svg =
-        "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' width='100' height='50'>"
-        "<defs><image id='i' width='10' height='10' xlink:href='" + inlinePng + "'/>"
-        "<pattern id='p' width='10' height='10'><use xlink:href='#i'/></pattern>"
-        "<clipPath id='c'><rect x='60' y='0' width='10' height='10'/></clipPath></defs>"
-        "<rect x='0' y='0' width='10' height='10' fill='#E01010' onclick='x()'/>"
-        "<use xlink:href='#i' x='20'/><use xlink:href='other.svg#i' x='20' y='20'/>"
-        "<rect x='40' y='0' width='10' height='10' style='fill:url(#p)'/>"
-        "<g clip-path='url(#c)'><rect x='55' y='0' width='20' height='20'/></g>"
-        "<image x='80' width='10' height='10' xlink:href='/any/picture.png'/>"
-        "<image x='80' width='10' height='10' xlink:href='" + posing + "'/>"
-        "<path d='M 0 30 A 10 10 0 0 1 20 30 Z'/><path d='M 0 0 L 1 1 Z 5 5'/>"
-        "<rect x='90' y='20' width='10' height='10' fill='url(file:///etc/passwd)' style='fill:url(/a.png)'/>"
-        "<text x='30' y='45' font-size='10' style='white-space:pre;'><![CDATA[a < b & c]]></text>"
-        "<style>@import url(/a.css);</style><a xlink:href='/x'><rect y='40' width='100' height='10'/></a>"
-        "<foreignObject/><script>x</script></svg>";
-    QImage page(200, 100, QImage::Format_RGB32);
-    page.fill(Qt::white);
-    std::string error;
-    {
-        QPainter painter(&page);
-        ASSERT_TRUE(PaintDrawingSvg(svg, painter, QSizeF(200, 100), {1000, 100, 1000}, error)) << error;
+    std::string payload;
+    for (const float v : {m11, m12, m21, m22, dx, dy}) {
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &v, 4);
+        for (int i = 0; i < 4; ++i)
+            payload += static_cast<char>((bits >> (8 * i)) & 0xFF);
     }
-    const auto at = [&](int x, int y) { return page.pixel(x, y) & 0xFFFFFF; };
-    const struct {
-        int X, Y;
-        unsigned Rgb;
-        const char* What;
-    } pixels[] = {
-        {10, 10, 0xE01010, "a rectangle"},
-        {50, 10, 0x1030D0, "a picture used"},
-        {90, 10, 0x1030D0, "a pattern of it"},
-        {130, 10, 0, "inside the clip path"},
-        {114, 10, 0xFFFFFF, "left of the clip path"},
-        {144, 10, 0xFFFFFF, "right of the clip path"},
-        {170, 10, 0xFFFFFF, "pictures named or posing"},
-        {50, 50, 0xFFFFFF, "a picture of another document"},
-        {20, 54, 0, "inside the arc"},
-        {4, 44, 0xFFFFFF, "outside the arc"},
-        {190, 50, 0xFFFFFF, "a fill out of the document"},
-        {190, 90, 0xFFFFFF, "a link's content"},
-    };
-    for (const auto& pixel : pixels)
-        EXPECT_EQ(at(pixel.X, pixel.Y), pixel.Rgb) << pixel.What;
-    int ink = 0;
-    for (int y = 70; y < 92; ++y)
-        for (int x = 60; x < 160; ++x)
-            ink += at(x, y) != 0xFFFFFFu;
-    EXPECT_GT(ink, 40) << "the text";
+    return payload;
+}
 
-    QImage scratch(10, 10, QImage::Format_RGB32);
-    QPainter painter(&scratch);
-    EXPECT_FALSE(PaintDrawingSvg(svg, painter, QSizeF(10, 10), {1000, 8, 1000}, error)) << "more elements than allowed";
-    EXPECT_FALSE(PaintDrawingSvg(svg, painter, QSizeF(10, 10), {1000, 100, 20}, error)) << "more points than allowed";
-    EXPECT_FALSE(PaintDrawingSvg("<!DOCTYPE svg [<!ENTITY e SYSTEM '/etc/passwd'>]><svg "
-                                 "xmlns='http://www.w3.org/2000/svg'><text>&e;</text></svg>", painter, QSizeF(10, 10),
-                                 {1000, 100, 1000}, error));
-    EXPECT_FALSE(PaintDrawingSvg("<svg xmlns='http://www.w3.org/2000/svg'><text>&e;</text></svg>", painter,
-                                 QSizeF(10, 10), {1000, 100, 1000}, error));
-    EXPECT_FALSE(PaintDrawingSvg("<html/>", painter, QSizeF(10, 10), {1000, 100, 1000}, error));
+// A widget that shows a picture as the image view does: its canvas is the screen's.
+class PictureWidget : public QWidget {
+public:
+    explicit PictureWidget(const PictureData& picture) : picture_(picture) { resize(200, 140); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        QtCanvas canvas(painter, 96, 96, CanvasKind::Screen);
+        picture_.Draw(canvas, {0, 0, 200, 140});
+    }
+
+private:
+    const PictureData& picture_;
+};
+
+// A text under a degenerate or extreme world transform, then a red rectangle under none: on screen,
+// on a bitmap and in PDF the text never reaches the glyph rasteriser with that transform (a shear
+// of 1000 crashed it), and what follows it is drawn.
+TEST(EnhancedMetafile, TextUnderExtremeTransformsIsDrawnSafely)
+{
+    const struct {
+        const char* What;
+        std::string Transform;
+    } cases[] = {
+        {"a shear of 1000", Xform(1, 0, 1000, 1, 0, 0)},
+        {"a vertical shear of 1000", Xform(1, 1000, 0, 1, 0, 0)},
+        {"a scale of a million by a millionth", Xform(1e6f, 0, 0, 1e-6f, 0, 0)},
+        {"a nearly singular rotation", Xform(0.7071068f, 0.7071068f, 0.7071068f, 0.7071069f, 0, 0)},
+        {"a scale of a ten-millionth", Xform(1e-7f, 0, 0, 1e-7f, 0, 0)},
+        {"a scale of a thousand", Xform(1000, 0, 0, 1000, 0, 0)},
+        {"a quarter turn", Xform(0, 1, -1, 0, 100, 0)},
+    };
+    const std::string folder = vkttest::NewTempFolder("emfxform");
+    for (const auto& test : cases) {
+        const std::string bytes = EmfBuilder(200, 140)
+                                      .Raw(35, test.Transform)
+                                      .Text(10, 40, 20, "Salt 塩 and pepper", 0x000000)
+                                      .Raw(35, Xform(1, 0, 0, 1, 0, 0))
+                                      .Rectangle(120, 80, 190, 130, kRed)
+                                      .Bytes();
+        PictureData picture;
+        picture.SetBytes(bytes);
+        WarningCounter warnings;
+
+        PictureWidget widget(picture);
+        const QImage screen = widget.grab().toImage();
+        EXPECT_TRUE(Near(FromRgb(screen.pixel(150, 100)), kRed)) << test.What << ": on screen";
+
+        BitmapCanvas bitmap(200, 140);
+        bitmap.FillRect({0, 0, 200, 140}, 0xFFFFFF);
+        picture.Draw(bitmap, {0, 0, 200, 140});
+        EXPECT_TRUE(Near(bitmap.GetPixel(150, 100), kRed)) << test.What << ": on a bitmap";
+
+        const std::string file = folder + "/picture.pdf";
+        {
+            PdfWriter writer(file, 21000, 29700, 96);
+            picture.Draw(writer.GetCanvas(), {0, 0, 200, 140});
+            writer.Finish();
+        }
+        const std::string command = "pdftoppm -r 96 -singlefile -png '" + file + "' '" + file + "' 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << test.What;
+        const QImage page(QString::fromStdString(file + ".png"));
+        EXPECT_TRUE(Near(FromRgb(page.pixel(150, 100)), kRed)) << test.What << ": in PDF";
+        EXPECT_EQ(WarningCounter::Count, 0) << test.What << ": " << WarningCounter::Last;
+    }
+}
+
+// A drawing over the cache's budget is refused rather than kept as its only entry; a refused
+// picture is rendered once and said once.
+TEST(EnhancedMetafile, ADrawingOverTheCacheBudgetIsRefused)
+{
+    int renders = 0;
+    MetafileCache cache(16 << 10, [&](std::string_view bytes) {
+        ++renders;
+        return RenderEnhancedMetafile(bytes);
+    });
+    EmfBuilder many(200, 140);
+    for (int i = 0; i < 400; ++i)
+        many.Ellipse(i % 180, i / 3, i % 180 + 20, i / 3 + 10, 0x100000u * (i % 16));
+    const std::string large = many.Bytes();
+    const std::string small = EmfBuilder(40, 30).Rectangle(2, 2, 20, 20, kRed).Bytes();
+    WarningCounter warnings;
+    EXPECT_FALSE(cache.Get(small)->Drawing.IsEmpty());
+    const std::size_t held = cache.HeldBytes();
+    EXPECT_GT(held, 0u);
+    for (int pass = 0; pass < 2; ++pass) {
+        const auto rendering = cache.Get(large);
+        EXPECT_TRUE(rendering->Drawing.IsEmpty());
+        EXPECT_EQ(rendering->Error, "the drawing is too large to keep");
+    }
+    EXPECT_EQ(cache.HeldBytes(), held) << "the small drawing is kept, the large one is not";
+    EXPECT_EQ(renders, 2);
+    EXPECT_EQ(WarningCounter::Count, 1) << WarningCounter::Last;
 }
 
 TEST(EnhancedMetafile, BitmapCopyAndPdfDrawTheRecords)

@@ -1,0 +1,167 @@
+#pragma once
+// A drawing read from an untrusted picture (DrawingSvg.h), held as drawing commands over shared
+// resources: each outline, clip path, picture, pen, brush and font is held once, however often it
+// is drawn. What the drawing holds and what one redraw of it costs are counted as it is recorded,
+// against limits, so that no picture can exhaust memory or stall a redraw.
+//
+// Replay draws it onto any painter: a widget, a bitmap, PDF, a printer or a QPicture cache. A text
+// is handed to the glyph rasteriser only under a transform it can render: a degenerate or extreme
+// one (a shear of 1000 crashes FreeType's rasteriser) draws its outline instead, or nothing.
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainterPath>
+#include <QPen>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QTransform>
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
+
+class QPainter;
+
+namespace platform {
+
+struct DrawingLimits {
+    // What the recorded drawing may hold, in bytes: its pictures, outlines, texts and commands.
+    std::size_t Bytes;
+    // What reading it and one redraw may cost, in work units (DisplayList.cpp): every element read,
+    // every command, every point drawn or clipped by and the scanlines and pixels it covers, every
+    // character and every picture pixel drawn, counted each time.
+    std::int64_t Work;
+};
+
+class DisplayList {
+public:
+    bool IsEmpty() const { return commands_.empty(); }
+    std::size_t Bytes() const { return bytes_; }
+    std::int64_t Work() const { return work_; }
+
+    // Draws the commands in the painter's current coordinates (the drawing's units); the painter's
+    // state is given back as it was.
+    void Replay(QPainter& painter) const;
+
+private:
+    friend class DisplayListRecorder;
+
+    enum class Op : std::uint8_t { Save, Restore, Transform, Clip, Path, Rect, Ellipse, Picture, Text };
+    struct Command {
+        explicit Command(Op kind, std::uint32_t a = 0) : Kind(kind), A(a) {}
+        Op Kind;
+        std::uint32_t A = 0; // Transform, Clip, Path: the resource; Rect, Ellipse: the pen; Picture,
+                             // Text: the picture, the text
+        std::uint32_t B = 0; // Path: the pen; Rect, Ellipse: the brush
+        std::uint32_t C = 0; // Path: the brush
+        QRectF Place;        // Rect, Ellipse, Picture
+        qreal Opacity = 1;   // Picture
+    };
+    struct Text {
+        QString Characters;
+        std::uint32_t Font;
+        QPointF At;
+        QColor Color;
+    };
+    struct Font {
+        QFont Face;       // family, weight, style and decorations; its size is set per device
+        double PixelSize; // in the drawing's units
+    };
+
+    std::vector<Command> commands_;
+    std::vector<QTransform> transforms_;
+    std::vector<QPainterPath> paths_;
+    std::vector<QPen> pens_;
+    std::vector<QBrush> brushes_;
+    std::vector<QImage> pictures_;
+    std::vector<Font> fonts_;
+    std::vector<Text> texts_;
+    std::size_t bytes_ = 0;
+    std::int64_t work_ = 0;
+};
+
+// Builds a display list in the drawing's units, counting against `limits` as it goes: a call that
+// would pass them returns false, sets the error, and the recording is refused. The work is that of
+// a redraw of the drawing's `size` (its frame) scaled to about a million pixels.
+class DisplayListRecorder {
+public:
+    DisplayListRecorder(const DrawingLimits& limits, const QSizeF& size);
+
+    // The longest text and font family kept; the characters beyond are dropped.
+    static constexpr int kMaxTextLength = 4096;
+    static constexpr int kMaxFamilyLength = 64;
+
+    // An element of the drawing read, drawn or not.
+    bool ReadElement();
+    // The painter state: Restore gives back the transform and clip of the matching Save.
+    bool Save();
+    bool Restore();
+    // The transform of the commands that follow (from the drawing's units to the replay's).
+    bool SetTransform(const QTransform& transform);
+    const QTransform& GetTransform() const { return transform_; }
+    // An outline held for clips and fills; drawing it again costs its points, holding it once.
+    std::uint32_t AddPath(const QPainterPath& path);
+    // Intersects the clip with path `path` under the current transform.
+    bool Clip(std::uint32_t path);
+    bool FillPath(std::uint32_t path, const QPen& pen, const QBrush& brush);
+    bool FillRect(const QRectF& rect, const QPen& pen, const QBrush& brush);
+    bool FillEllipse(const QRectF& rect, const QPen& pen, const QBrush& brush);
+    // Memory the caller holds for the drawing (clip paths): counted as the list's.
+    bool Hold(std::size_t bytes);
+    // A picture the caller decoded for the drawing: its bytes held and its decoding's work; and
+    // how many pixels a picture decoded now may have.
+    bool HoldPicture(const QImage& picture);
+    std::int64_t PicturePixelsLeft() const;
+    // Whether anything drawn under `transform` can show: a finite, invertible, affine transform.
+    static bool CanDrawUnder(const QTransform& transform);
+
+    // A picture held once by its data (QImage::cacheKey), drawn into `place`. Its bytes are the
+    // caller's to count (HoldPicture) when it decodes it.
+    bool DrawPicture(const QImage& picture, const QRectF& place, qreal opacity);
+    // A brush over a picture: the picture is held once, as by DrawPicture; every fill costs its pixels.
+    QBrush PictureBrush(const QImage& tile, const QTransform& tileTransform);
+    // A text at the baseline point `at`, in a font of `pixelSize` drawing units.
+    bool DrawText(const QString& characters, const QPointF& at, const QFont& face, double pixelSize,
+                  const QColor& color);
+
+    const std::string& Error() const { return error_; }
+    DisplayList Finish();
+
+private:
+    bool Spend(std::int64_t work, std::size_t bytes);
+    std::int64_t Clamped(double work) const;
+    // What rasterising an outline costs under the current transform: its points, the scanlines its
+    // edges cross and, filled, the pixels of its bounds; what filling a rectangle's pixels costs.
+    std::int64_t OutlineWork(const QPainterPath& path, bool filled) const;
+    std::int64_t AreaWork(const QRectF& rect) const;
+    std::uint32_t PenOf(const QPen& pen);
+    std::uint32_t BrushOf(const QBrush& brush);
+    std::int64_t BrushWork(std::uint32_t brush) const;
+    std::uint32_t PictureOf(const QImage& picture);
+    std::uint32_t FontOf(const QFont& face, double pixelSize);
+    bool Fill(DisplayList::Op kind, std::uint32_t path, const QRectF& rect, const QPen& pen,
+              const QBrush& brush, std::int64_t outline);
+
+    DrawingLimits limits_;
+    QSizeF frame_;
+    double reference_; // from the drawing's units to a redraw at about a million pixels
+    DisplayList list_;
+    std::string error_;
+    struct Level {
+        QTransform Transform;
+        std::size_t Clips;
+    };
+    QTransform transform_;
+    std::vector<Level> saved_;
+    std::vector<std::int64_t> clipPoints_; // the points of the clips in force, outermost first
+    std::unordered_map<qint64, std::uint32_t> pictureIndex_;
+    std::map<std::tuple<QString, double, int, bool, bool, bool>, std::uint32_t> fontIndex_;
+};
+
+} // namespace platform

@@ -1,0 +1,257 @@
+#include "gui/DrawingSvg.h"
+#include "gui/EnhancedMetafile.h"
+#include "gui/PdfWriter.h"
+#include "support/ScriptedServices.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QSizeF>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <malloc.h>
+
+namespace {
+
+using namespace platform;
+
+constexpr DrawingLimits kRoomy = kMetafileDrawingLimits;
+
+// The drawing read and replayed onto a white page of its size; false when it is refused.
+bool Paint(const std::string& svg, QImage& page, const DrawingLimits& limits, std::string& error)
+{
+    page.fill(Qt::white);
+    const std::optional<DisplayList> drawing = ReadDrawingSvg(svg, QSizeF(page.size()), limits, error);
+    if (!drawing)
+        return false;
+    QPainter painter(&page);
+    drawing->Replay(painter);
+    return true;
+}
+
+std::string InlinePng(const QImage& image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return "data:image/png;base64," + png.toBase64().toStdString();
+}
+
+// The converter's SVG is painted by what it draws alone: shapes, clip paths, inline pictures and
+// their patterns, texts. A reference out of the document, a picture posing as another format and
+// elements that draw nothing (links, scripts, styles) leave the page white; a document type refuses it.
+TEST(DrawingSvg, PaintsOnlyDrawingElementsAndInlinePictures)
+{
+    QImage dot(2, 2, QImage::Format_RGB32);
+    dot.fill(QColor(0x10, 0x30, 0xD0));
+    const std::string inlinePng = InlinePng(dot);
+    // A JPEG's signature before an SVG document: a reader guessing by content would take it as SVG.
+    const std::string posing = "data:image/jpeg;base64," +
+        QByteArray("\xff\xd8\xff\xe0\x00\x10<svg><image xlink:href='/etc/passwd'/></svg>").toBase64().toStdString();
+    const std::string svg =
+        "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' width='100' height='50'>"
+        "<defs><image id='i' width='10' height='10' xlink:href='" + inlinePng + "'/>"
+        "<pattern id='p' width='10' height='10'><use xlink:href='#i'/></pattern>"
+        "<clipPath id='c'><rect x='60' y='0' width='10' height='10'/></clipPath></defs>"
+        "<rect x='0' y='0' width='10' height='10' fill='#E01010' onclick='x()'/>"
+        "<use xlink:href='#i' x='20'/><use xlink:href='other.svg#i' x='20' y='20'/>"
+        "<rect x='40' y='0' width='10' height='10' style='fill:url(#p)'/>"
+        "<g clip-path='url(#c)'><rect x='55' y='0' width='20' height='20'/></g>"
+        "<image x='80' width='10' height='10' xlink:href='/any/picture.png'/>"
+        "<image x='80' width='10' height='10' xlink:href='" + posing + "'/>"
+        "<path d='M 0 30 A 10 10 0 0 1 20 30 Z'/><path d='M 0 0 L 1 1 Z 5 5'/>"
+        "<rect x='90' y='20' width='10' height='10' fill='url(file:///etc/passwd)' style='fill:url(/a.png)'/>"
+        "<text x='30' y='45' font-size='10' style='white-space:pre;'><![CDATA[a < b & c]]></text>"
+        "<style>@import url(/a.css);</style><a xlink:href='/x'><rect y='40' width='100' height='10'/></a>"
+        "<foreignObject/><script>x</script></svg>";
+    QImage page(200, 100, QImage::Format_RGB32);
+    std::string error;
+    ASSERT_TRUE(Paint(svg, page, kRoomy, error)) << error;
+    const auto at = [&](int x, int y) { return page.pixel(x, y) & 0xFFFFFF; };
+    const struct {
+        int X, Y;
+        unsigned Rgb;
+        const char* What;
+    } pixels[] = {
+        {10, 10, 0xE01010, "a rectangle"},
+        {50, 10, 0x1030D0, "a picture used"},
+        {90, 10, 0x1030D0, "a pattern of it"},
+        {130, 10, 0, "inside the clip path"},
+        {114, 10, 0xFFFFFF, "left of the clip path"},
+        {144, 10, 0xFFFFFF, "right of the clip path"},
+        {170, 10, 0xFFFFFF, "pictures named or posing"},
+        {50, 50, 0xFFFFFF, "a picture of another document"},
+        {20, 54, 0, "inside the arc"},
+        {4, 44, 0xFFFFFF, "outside the arc"},
+        {190, 50, 0xFFFFFF, "a fill out of the document"},
+        {190, 90, 0xFFFFFF, "a link's content"},
+    };
+    for (const auto& pixel : pixels)
+        EXPECT_EQ(at(pixel.X, pixel.Y), pixel.Rgb) << pixel.What;
+    int ink = 0;
+    for (int y = 70; y < 92; ++y)
+        for (int x = 60; x < 160; ++x)
+            ink += at(x, y) != 0xFFFFFFu;
+    EXPECT_GT(ink, 40) << "the text";
+
+    QImage scratch(10, 10, QImage::Format_RGB32);
+    EXPECT_FALSE(Paint(svg, scratch, {kRoomy.Bytes, 200}, error)) << "costs more than allowed";
+    EXPECT_EQ(error, "the drawing costs too much to draw");
+    EXPECT_FALSE(Paint(svg, scratch, {100, kRoomy.Work}, error)) << "holds more than allowed";
+    EXPECT_EQ(error, "the drawing is too large to hold");
+    EXPECT_FALSE(Paint("<!DOCTYPE svg [<!ENTITY e SYSTEM '/etc/passwd'>]><svg "
+                       "xmlns='http://www.w3.org/2000/svg'><text>&e;</text></svg>", scratch, kRoomy, error));
+    EXPECT_FALSE(Paint("<svg xmlns='http://www.w3.org/2000/svg'><text>&e;</text></svg>", scratch, kRoomy, error));
+    EXPECT_FALSE(Paint("<html/>", scratch, kRoomy, error));
+}
+
+
+std::size_t StatusKilobytes(const std::string& field)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stoul(line.substr(field.size() + 1));
+    return 0;
+}
+
+std::string Page()
+{
+    return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' width='1000' "
+           "height='1000'>";
+}
+
+// A star of `points` points around the page's centre, as path data.
+std::string Star(int points, double radius)
+{
+    std::string d = "M 500 " + std::to_string(500 - radius);
+    for (int i = 1; i < points; ++i) {
+        const double angle = 6.283185307179586 * i / points;
+        const double r = i % 2 ? radius : radius * 0.9;
+        d += " L " + std::to_string(500 + r * std::sin(angle)) + " " + std::to_string(500 - r * std::cos(angle));
+    }
+    return d + " Z";
+}
+
+std::string At(int i) { return "x='" + std::to_string(i % 900) + "' y='" + std::to_string(20 + i / 3 % 900) + "'"; }
+
+struct Hostile {
+    std::string What;
+    std::string Svg;
+};
+
+std::vector<Hostile> HostileDrawings()
+{
+    std::vector<Hostile> drawings;
+    const auto add = [&](std::string what, std::string body) {
+        drawings.push_back({std::move(what), Page() + body + "</svg>"});
+    };
+    std::string body = "<defs><clipPath id='c'><path d='" + Star(8000, 450) + "'/></clipPath></defs>";
+    for (int i = 0; i < 1000; ++i)
+        body += "<rect clip-path='url(#c)' " + At(i) + " width='50' height='50' fill='#102030'/>";
+    add("a clip path over 1000 shapes", body);
+
+    body = "<defs><clipPath id='c'><path d='" + Star(400'000, 450) + "'/></clipPath></defs>";
+    for (int i = 0; i < 2000; ++i)
+        body += "<g clip-path='url(#c)'><rect " + At(i) + " width='5' height='5'/></g>";
+    add("a large clip path used by 2000 groups", body);
+
+    body = "<defs>";
+    for (int i = 0; i < 60; ++i)
+        body += "<clipPath id='c" + std::to_string(i) + "'><path d='" + Star(3000, 480 - i) + "'/></clipPath>";
+    body += "</defs>";
+    for (int i = 0; i < 60; ++i)
+        body += "<g clip-path='url(#c" + std::to_string(i) + ")'>";
+    for (int i = 0; i < 500; ++i)
+        body += "<rect clip-path='url(#c1)' " + At(i) + " width='3' height='3'/>";
+    for (int i = 0; i < 60; ++i)
+        body += "</g>";
+    add("nested clip paths", body);
+
+    // Noise, so that no recording can compress the picture away.
+    QImage noise(200, 200, QImage::Format_RGB32);
+    QRandomGenerator random(48);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, random.generate() | 0xFF000000u);
+    const std::string picture = "<image id='i' width='100' height='100' xlink:href='" + InlinePng(noise) + "'/>";
+    body = "<defs>" + picture + "</defs>";
+    for (int i = 0; i < 2000; ++i)
+        body += "<use xlink:href='#i' " + At(i) + "/>";
+    add("2000 uses of one picture", body);
+
+    body = "<defs>" + picture + "<pattern id='p' width='20' height='20'><use xlink:href='#i'/></pattern></defs>";
+    for (int i = 0; i < 2000; ++i)
+        body += "<rect fill='url(#p)' " + At(i) + " width='30' height='30'/>";
+    add("a picture's pattern filling 2000 shapes", body);
+
+    body = "<g font-family='" + std::string(30'000, 'F') + "' font-size='12'>";
+    for (int i = 0; i < 2000; ++i)
+        body += "<text " + At(i) + ">Salt " + std::to_string(i) + "</text>";
+    add("a long family inherited by 2000 texts", body + "</g>");
+
+    std::string text;
+    for (int i = 0; i < 25'000; ++i)
+        text += "塩 Salt ²é";
+    add("one text of 250 000 characters", "<text x='0' y='20' font-size='12'>" + text + "</text>");
+
+    body.clear();
+    for (int i = 0; i < 19'999; ++i)
+        body += "<text " + At(i) + " font-family='F" + std::to_string(i) + "' font-size='" +
+                std::to_string(4 + i % 997 * 0.037) + "'>胡椒 " + std::to_string(i) + "</text>";
+    add("19 999 texts in distinct fonts", body);
+
+    add("an arc of radius 1e-300", "<path d='M 10 10 A 1e-300 1e-300 0 0 1 20 20 Z'/>"
+                                   "<path d='M 10 10 A 1e300 1e-300 30 1 0 20 20 Z'/>");
+    return drawings;
+}
+
+// Drawings the converter does not write but its child could: whether each is kept or refused, what
+// it makes the program hold, read and replayed on a page and into PDF, stays within the drawing's
+// budget (the sanitizers' allocators keep freed memory: there only that nothing breaks is checked).
+TEST(DrawingSvg, HostileDrawingsStayWithinTheirBudget)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr bool kMeasure = false;
+#else
+    constexpr bool kMeasure = true;
+#endif
+    const std::string folder = vkttest::NewTempFolder("hostile");
+    for (const Hostile& hostile : HostileDrawings()) {
+        malloc_trim(0);
+        const bool measured = kMeasure && static_cast<bool>(std::ofstream("/proc/self/clear_refs") << "5");
+        const std::size_t baseline = StatusKilobytes("VmRSS");
+        std::string error;
+        if (std::optional<DisplayList> drawing =
+                ReadDrawingSvg(hostile.Svg, QSizeF(1000, 1000), kMetafileDrawingLimits, error)) {
+            QImage page(1000, 1000, QImage::Format_ARGB32_Premultiplied);
+            page.fill(Qt::white);
+            {
+                QPainter painter(&page);
+                drawing->Replay(painter);
+            }
+            PdfWriter writer(folder + "/page.pdf", 21000, 29700, 96);
+            drawing->Replay(*writer.GetCanvas().GetPainter());
+            writer.Finish();
+        } else {
+            EXPECT_NE(error.find("the drawing"), std::string::npos) << hostile.What << ": " << error;
+        }
+        if (measured) {
+            const std::size_t peak = StatusKilobytes("VmHWM");
+            EXPECT_LT(peak - baseline, kMaxDrawingBytes / 1024 + 24 * 1024)
+                << hostile.What << ": peak " << peak << " kB over " << baseline << " kB (" << error << ")";
+        }
+    }
+}
+
+} // namespace
