@@ -207,6 +207,49 @@ TEST_F(ExTextTest, PastingParagraphRunsIntoAWord)
     }
 }
 
+TEST_F(ExTextTest, PastedPageBreakSplitsWhereItStands)
+{
+    const auto pages = [](const TExText& doc) {
+        std::string out;
+        for (int p = 0; p < doc.GetCount(); ++p)
+            out += (p > 0 ? "|" : "") + doc.GetPages(p)->GetString();
+        return out;
+    };
+    struct Case {
+        const char* text;
+        int caret;
+        const char* rtf;
+        const char* pages;
+    };
+    const Case cases[] = {
+        // inside a pasted paragraph: what stands before the break keeps the caret's page
+        {"first line\r\n\r\n", 12, "Salt\\page Pepper\\par", "first line\r\nSalt\r\n|Pepper\r\n\r\n"},
+        {"ABCDEF", 3, "Salt\\page Pepper\\par", "ABCSalt\r\n|Pepper\r\nDEF\r\n"},
+        {"ABCDEF", 3, "Salt\\page", "ABCSalt\r\n|DEF\r\n"},
+        // first in the pasted text: inside the caret's paragraph it ends that one, at a line start
+        // the page splits there
+        {"ABCDEF", 3, "\\page Pepper\\par", "ABC\r\n|Pepper\r\nDEF\r\n"},
+        {"first line\r\n\r\n", 12, "\\page Pepper\\par", "first line\r\n|Pepper\r\n\r\n"},
+        {"ABCDEF", 0, "\\page\\page x", "\r\n|\r\n|xABCDEF\r\n"},
+    };
+    for (const Case& c : cases) {
+        Load(c.text);
+        TExLightText runs;
+        runs.SetRich(std::string("{\\rtf1\\ansi ") + c.rtf + "}");
+        doc_.PasteText(&runs, doc_.PositionToCaretInfo(c.caret));
+        EXPECT_EQ(pages(doc_), c.pages) << c.text << " + " << c.rtf;
+    }
+    // The paragraph the break ends takes the pasted paragraph's settings, as a pasted end does.
+    Load("ABCDEF");
+    TExLightText indented;
+    indented.SetRich("{\\rtf1\\ansi\\pard\\li720 Salt\\page Pepper\\par}");
+    doc_.PasteText(&indented, doc_.PositionToCaretInfo(3));
+    ASSERT_EQ(pages(doc_), "ABCSalt\r\n|Pepper\r\nDEF\r\n");
+    EXPECT_EQ(doc_.GetPages(0)->GetLines(0)->GetParaStyle().LeftIndent, 720);
+    EXPECT_EQ(doc_.GetPages(1)->GetLines(0)->GetParaStyle().LeftIndent, 720);
+    EXPECT_EQ(doc_.GetPages(1)->GetLines(1)->GetParaStyle().LeftIndent, 0);
+}
+
 TEST_F(ExTextTest, ReturnsAndPageBreaks)
 {
     Load("abcd");
