@@ -496,6 +496,52 @@ TEST_F(ExTextTest, MemoOfOtherWritersSavedTwiceIsTheSame)
     }
 }
 
+TEST_F(ExTextTest, FontNamesKeepTheBytesTheyWereReadIn)
+{
+    const auto load = [](TExText& doc, const std::string& rtf) {
+        std::istringstream in(rtf);
+        doc.LoadFromStream(in, 3);
+    };
+    const auto save = [](TExText& doc) {
+        std::ostringstream out;
+        doc.SaveToStream(out, 3);
+        return out.str();
+    };
+    // Code page 932 gives some characters two codes (NEC and IBM extensions): ≒ 0x8790 and 0x81E0,
+    // 纊 0xED40 and 0xFA5C, ⅰ 0xEEEF and 0xFA40. Bytes that make no character read one by one.
+    const std::string name = "明朝≒纊ⅰ";
+    Load("日本語\r\n");
+    TExStyle style = WordAt(0, 0, 0)->GetStyle();
+    style.DBFont = doc_.GetFontIndex(name, 128, 0x11);
+    WordAt(0, 0, 0)->SetStyle(style);
+    const std::string written = save(doc_);
+    const std::string encoded = StrToRTString(name);
+    ASSERT_EQ(encoded, "\\'96\\'BE\\'92\\'A9\\'81\\'E0\\'FA\\'5C\\'FA\\'40");
+    ASSERT_NE(written.find(" " + encoded + ";}"), std::string::npos) << written;
+    const struct {
+        const char* bytes;
+        bool named;   // the bytes read as `name`
+    } stored[] = {
+        {"\\'96\\'BE\\'92\\'A9\\'87\\'90\\'ED\\'40\\'EE\\'EF", true},
+        {"\\'96\\'BE\\'92\\'A9\\'81\\'E0\\'ED\\'40\\'FA\\'40", true},
+        {"\\'EE\\'EE\\'ED\\'84\\'82\\'82", false},
+    };
+    for (const auto& s : stored) {
+        std::string memo = written;
+        memo.replace(memo.find(encoded), encoded.size(), s.bytes);
+        TExTextDrawer read;
+        load(read, memo);
+        if (s.named) {
+            EXPECT_EQ(read.GetFonts().GetName(style.DBFont), name) << s.bytes;
+        }
+        const std::string first = save(read);
+        EXPECT_EQ(first, memo) << s.bytes;
+        TExTextDrawer reread;
+        load(reread, first);
+        EXPECT_EQ(save(reread), first) << s.bytes;
+    }
+}
+
 // ---- colouring ----
 
 TEST_F(ExTextTest, BuiltInRulesParsed)
