@@ -280,6 +280,7 @@ void TExLightText::ParseFont(TRTParser*, const std::string& name, int charset, i
         index = fonts.IndexOfFont(face, charset, family);
     else
         index = fonts.AddFont(index, face, charset, family);
+    fonts.SetReadName(index, name);
 }
 
 void TExLightText::ParseColor(TRTParser*, int red, int green, int blue, int& index)

@@ -322,6 +322,8 @@ private:
     int MapColor(TExLightText* runs, int index);
     TExStyle MapStyle(TExLightText* runs, TExStyle style);
     int MapSheet(TExLightText* runs, int index, bool paragraph);
+    // One run of `runs` (not a page break) inserted before `before`, its styles mapped.
+    void InsertRun(TExLightText* runs, const TExLightWord& run, TExWord* before);
     void FitHighFont(TExWord* word, TExStyle& style);
 
     bool singleLine_ = false;

@@ -125,6 +125,38 @@ int TExText::MapSheet(TExLightText* runs, int index, bool paragraph)
     return styles_.IndexOfStyle(sheet.GetName(index), MapStyle(runs, sheet.GetStyle(index)), para);
 }
 
+void TExText::InsertRun(TExLightText* runs, const TExLightWord& run, TExWord* before)
+{
+    int type = run.Type;
+    std::string text = run.Text;
+    if (singleLine_ && (type == kWordPara || type == kWordLine)) {
+        text = type == kWordPara ? "  " : " ";
+        type = kWordText;
+    }
+    TExLine* line = before->GetOwner();
+    TExWord* word = line->InsertWord(before->GetIndex());
+    const int sheetIndex = MapSheet(runs, run.StyleIndex, true);
+    const int charIndex = MapSheet(runs, run.CharStyleIndex, false);
+    word->BeginUpdate();
+    if (type == kWordPara) {
+        TExLine* next = line->Split(word->GetIndex() + 1);
+        line->SetStyleIndex(sheetIndex);
+        line->SetParaStyle(styles_.GetParaStyle(sheetIndex) + run.ParaStyle);
+        // The paragraph's earlier words now belong to the line ending here.
+        for (int w = 0; w < word->GetIndex(); ++w)
+            Rebase(line->GetWords(w), next->GetStyleIndex(), sheetIndex);
+    }
+    TExStyle style = BaseStyle(line->GetStyleIndex(), charIndex) + MapStyle(runs, run.Style);
+    if (type != run.Type)
+        style.CharClass = kClassSpace;
+    word->SetStyleIndex(charIndex);
+    word->SetStyle(style);
+    word->SetType(type);
+    if (type == kWordText)
+        word->SetString(text);
+    word->EndUpdate();
+}
+
 void TExText::InsertFromLightText(TExLightText* runs, TExWord* before)
 {
     if (!runs || runs->Count() == 0 || !before)
@@ -133,39 +165,27 @@ void TExText::InsertFromLightText(TExLightText* runs, TExWord* before)
     BeginUpdate();
     for (int i = 0; i < runs->Count(); ++i) {
         const TExLightWord& run = *runs->GetWords(i);
-        int type = run.Type;
-        std::string text = run.Text;
-        if (type == kWordPage) {
-            if (!singleLine_)
-                before->GetOwner()->GetOwner()->Split(before->GetOwner()->GetIndex());
+        if (run.Type != kWordPage) {
+            InsertRun(runs, run, before);
             continue;
         }
-        if (singleLine_ && (type == kWordPara || type == kWordLine)) {
-            text = type == kWordPara ? "  " : " ";
-            type = kWordText;
+        if (singleLine_)
+            continue;
+        // A break inside a paragraph ends it there, as reading does, so that what stands before it
+        // keeps its page. After pasted runs the end is theirs, as a pasted paragraph end would be;
+        // otherwise it is the one a typed break adds.
+        if (before->GetIndex() > 0 || before->GetOwner()->GetIndex() == 0) {
+            if (i > 0 && before->GetIndex() > 0) {
+                TExLightWord end = *runs->GetWords(i - 1);
+                end.Type = kWordPara;
+                end.Text.clear();
+                InsertRun(runs, end, before);
+            } else {
+                InsertReturn(before, 0);
+            }
         }
         TExLine* line = before->GetOwner();
-        TExWord* word = line->InsertWord(before->GetIndex());
-        const int sheetIndex = MapSheet(runs, run.StyleIndex, true);
-        const int charIndex = MapSheet(runs, run.CharStyleIndex, false);
-        word->BeginUpdate();
-        if (type == kWordPara) {
-            TExLine* next = line->Split(word->GetIndex() + 1);
-            line->SetStyleIndex(sheetIndex);
-            line->SetParaStyle(styles_.GetParaStyle(sheetIndex) + run.ParaStyle);
-            // The paragraph's earlier words now belong to the line ending here.
-            for (int w = 0; w < word->GetIndex(); ++w)
-                Rebase(line->GetWords(w), next->GetStyleIndex(), sheetIndex);
-        }
-        TExStyle style = BaseStyle(line->GetStyleIndex(), charIndex) + MapStyle(runs, run.Style);
-        if (type != run.Type)
-            style.CharClass = kClassSpace;
-        word->SetStyleIndex(charIndex);
-        word->SetStyle(style);
-        word->SetType(type);
-        if (type == kWordText)
-            word->SetString(text);
-        word->EndUpdate();
+        line->GetOwner()->Split(line->GetIndex());
     }
     EndUpdate();
 }

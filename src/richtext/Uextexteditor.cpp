@@ -902,6 +902,13 @@ void TExTextEditor::DeleteSelection()
     EndUpdate();
 }
 
+bool TExTextEditor::AtPageTop(const TCaretInfo& caret)
+{
+    const TExWord* w = caret.WordInfo.Word;
+    return w && caret.WordInfo.CharOffset == 0 && w->GetIndex() == 0 && w->GetOwner()->GetIndex() == 0 &&
+           w->GetOwner()->GetOwner()->GetIndex() > 0;
+}
+
 bool TExTextEditor::IsWhole(int top, int bottom) const
 {
     return top == 0 && bottom > 0 && bottom >= text_->GetMaxPosition() && !text_->GetSingleLine();
@@ -914,9 +921,7 @@ std::unique_ptr<TExLightText> TExTextEditor::CopyRange(const TCaretInfo& top, co
         return text_->CopyToLightText(text_->GetFirstWord(), text_->GetLastWord());
     std::unique_ptr<TExLightText> runs = text_->CopyText(top, bottom);
     // A range ending at a page's top takes the break with it when it is deleted: the copy keeps it.
-    const TExWord* end = bottom.WordInfo.Word;
-    if (runs && bottom.WordInfo.CharOffset == 0 && end->GetIndex() == 0 && end->GetOwner()->GetIndex() == 0 &&
-        end->GetOwner()->GetOwner()->GetIndex() > 0)
+    if (runs && AtPageTop(bottom))
         runs->AddWord(-1, std::string(), kWordPage, 0);
     return runs;
 }
@@ -944,8 +949,16 @@ void TExTextEditor::Paste(const TCaretInfo& caret, std::unique_ptr<TExLightText>
     if (!runs || runs->Count() == 0)
         return;
     TExLightText* list = runs.get();
-    historys_->InsertText(caret.GetCaret(), std::move(runs));
+    const int at = caret.GetCaret();
+    const int count = text_->GetCharCount();
+    const bool pageTop = AtPageTop(CaretAt(at));
+    THistory* h = historys_->InsertText(at, std::move(runs));
+    h->Tables = historys_->Snapshot();
     text_->PasteText(list, caret);
+    // A break inside the pasted text brings the paragraph end it implies; one at a line start
+    // splits the page at the caret.
+    h->End = at + text_->GetCharCount() - count;
+    h->PageAtStart = !pageTop && AtPageTop(CaretAt(at));
     Change();
 }
 
@@ -1063,9 +1076,9 @@ void TExTextEditor::PasteFromClipboard()
         CutRuns(*runs, Room());
     if (runs->Count() > 0) {
         const int at = Caret;
-        const int count = runs->GetCharCount();
+        const int count = text_->GetCharCount();
         Paste(CaretInfo, std::move(runs));
-        SetCaret(at + count);
+        SetCaret(at + text_->GetCharCount() - count);
     }
     VisibleCaret();
     EndUpdate();
@@ -1090,34 +1103,48 @@ void TExTextEditor::StepHistory(bool redo)
         BeginSelection();
         SetCaret(to);
     };
-    // An insertion undone and a deletion redone take the recorded text out at p; an insertion redone
-    // and a deletion undone put it back there, selected.
-    const auto remove = [&](int p) {
+    // An insertion undone and a deletion redone take n units out at p, and the page break the
+    // insertion put at p; an insertion redone and a deletion undone put the text back, selected.
+    const auto remove = [&](int p, int n, bool breakAtP) {
         SetCaret(p);
-        text_->DeleteText(CaretAt(p), CaretAt(p + count));
+        if (n > 0)
+            text_->DeleteText(CaretAt(p), CaretAt(p + n));
+        if (breakAtP)
+            text_->DeleteText(CaretAt(p), CaretAt(p));   // joins the page at p to the one before
         SetCaret(p);
     };
-    const auto restore = [&](int p) {
+    const auto restore = [&](int p, int n) {
         SetCaret(p);
         text_->PasteText(h->Text.get(), CaretAt(p));
-        select(p, p + count);
+        select(p, p + n);
     };
     switch (h->Kind) {
     case THistory::kInsertText:
-    case THistory::kInsertChar:
+        if (redo) {
+            restore(h->Start, h->End - h->Start);
+        } else {
+            remove(h->Start, h->End - h->Start, h->PageAtStart);
+            if (h->Tables) {
+                text_->GetFonts().Assign(&h->Tables->GetFontAttributes());
+                text_->GetColors().Assign(&h->Tables->GetColorAttributes());
+                text_->GetStyles().Assign(&h->Tables->GetStyleAttributes());
+            }
+        }
+        break;
+    case THistory::kInsertChar:   // a typed page break has no units
         if (redo)
-            restore(h->Start);
+            restore(h->Start, count);
         else
-            remove(h->Start);
+            remove(h->Start, count, count == 0);
         break;
     case THistory::kDeleteText:
     case THistory::kBackChar:
     case THistory::kDeleteChar: {
         const int p = h->Kind == THistory::kDeleteChar ? h->Start : std::min(h->Start, h->End);
         if (redo)
-            remove(p);
+            remove(p, count, false);
         else
-            restore(p);
+            restore(p, count);
         break;
     }
     case THistory::kChangeStyle: {

@@ -129,6 +129,8 @@ protected:
     // The character after unit `offset` of `word` removed for overtyping; its code (0 none) and class.
     char32_t RemoveNext(TExWord* word, int offset, int& oldClass);
     bool IndentBySpace(bool add, int charClass);
+    // The caret stands at the top of a page after the first.
+    static bool AtPageTop(const TCaretInfo& caret);
     // The range covers the whole text (single-line mode never).
     bool IsWhole(int top, int bottom) const;
     // The range as runs, with the page break that deleting it would remove.

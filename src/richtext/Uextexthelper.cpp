@@ -552,6 +552,25 @@ std::string StrToRTString(std::string_view utf8, int charClass)
     return out;
 }
 
+std::string BytesToRTString(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() * 4);
+    std::size_t at = 0;
+    for (const TDecodedChar& c : DecodeBytes(bytes, TByteDecoding::DoubleByte)) {
+        const std::size_t n = ClassWidth(c.Class);
+        const std::string_view piece = bytes.substr(at, n);
+        at += n;
+        if (c.Code < 0x80) {
+            out += EscapeRTBytes(piece);
+            continue;
+        }
+        for (char b : piece)
+            out += HexEscape(static_cast<unsigned char>(b));
+    }
+    return out;
+}
+
 void AppendRTUnicode(std::string& out, char32_t cp)
 {
     const auto unit = [&out](std::int32_t u) {
@@ -740,6 +759,15 @@ int TFontAttributes::IndexOfFont(const std::string& name)
     return IndexOfFont(name, charset, family);
 }
 
+void TFontAttributes::SetReadName(int i, std::string_view bytes)
+{
+    if (i < 0 || i >= Count())
+        return;
+    TFontAttribute& f = fonts_[static_cast<std::size_t>(i)];
+    if (f.Name == DecodeCp932(bytes) && BytesToRTString(bytes) != StrToRTString(f.Name))
+        f.Bytes = bytes;
+}
+
 std::string TFontAttributes::GetName(int i) const
 {
     return i >= 0 && i < Count() ? fonts_[static_cast<std::size_t>(i)].Name : std::string();
@@ -860,7 +888,7 @@ std::string TFontAttributes::GetRTString() const
             s += kFamilyWords[kind];
         s += "\\fcharset" + Num(f.Charset) + "\\fprq" + Num(family & 3);
         if (!f.Name.empty())
-            s += " " + StrToRTString(f.Name);
+            s += " " + (f.Bytes.empty() ? StrToRTString(f.Name) : BytesToRTString(f.Bytes));
         s += ";}";
     }
     return s + "\r\n}";

@@ -184,6 +184,9 @@ std::string EscapeRTBytes(std::string_view bytes);
 // character as it enters; "?" where the class cannot write it), every byte of a non-ASCII
 // character escaped ("ゴ" gives \'83\'53).
 std::string StrToRTString(std::string_view utf8, int charClass = -1);
+// RTF escaping of code-page-932 bytes, each character they read as escaped as StrToRTString
+// escapes it, in the bytes given.
+std::string BytesToRTString(std::string_view bytes);
 // \uN? for a character (two units for one beyond U+FFFF), N the signed UTF-16 unit.
 void AppendRTUnicode(std::string& out, char32_t cp);
 // RTF held as characters (an attribute of a layout file, decoded from the file's encoding) as the
@@ -204,6 +207,10 @@ void SetMeasureCanvas(platform::Canvas* canvas);
 
 struct TFontAttribute {
     std::string Name;
+    // The code-page-932 bytes Name was read in when Name is written in others (code page 932
+    // gives some characters two codes; bytes that make no character read one by one): the name is
+    // written back as read.
+    std::string Bytes;
     std::int32_t Charset = 1;
     std::int32_t Family = 0;
     std::int32_t Ascent = 0;    // at a character height of 2048
@@ -234,6 +241,8 @@ public:
     int FittingFont(int charClass, bool katakana, std::initializer_list<int> candidates);
     int IndexOfFont(const std::string& name, int charset, int family);
     int IndexOfFont(const std::string& name);
+    // Entry i was named by these bytes in a font table read: they are written back as they were.
+    void SetReadName(int i, std::string_view bytes);
 
     std::string GetName(int i) const;
     int GetCharset(int i) const;

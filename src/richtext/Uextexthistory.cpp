@@ -83,12 +83,14 @@ THistory* THistorys::NewRecord(int kind, int start, int paraIndex, int charIndex
     return h;
 }
 
-void THistorys::InsertText(int start, std::unique_ptr<TExLightText> text)
+THistory* THistorys::InsertText(int start, std::unique_ptr<TExLightText> text)
 {
     THistory* h = AddHistory();
     h->Kind = THistory::kInsertText;
     h->Start = start;
+    h->End = start + (text ? text->GetCharCount() : 0);
     h->Text = std::move(text);
+    return h;
 }
 
 void THistorys::DeleteText(int start, int end, std::unique_ptr<TExLightText> text)

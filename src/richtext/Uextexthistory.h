@@ -33,6 +33,10 @@ public:
     TExStyle Style;
     std::unique_ptr<TExLightText> Text;
     std::unique_ptr<TExLightText> OldText;   // overtyping only: the replaced characters
+    // Pastes only: whether the paste split the page at Start, and the document's tables as they
+    // were before it (mapping the pasted styles adds fonts, colours and sheet entries), for undo.
+    bool PageAtStart = false;
+    std::unique_ptr<TExLightText> Tables;
 };
 
 class THistorys {
@@ -54,7 +58,8 @@ public:
     THistory* Undo();
     THistory* Redo();
 
-    void InsertText(int start, std::unique_ptr<TExLightText> text);
+    // End is start plus the text's units; a paste that puts in more sets it.
+    THistory* InsertText(int start, std::unique_ptr<TExLightText> text);
     void DeleteText(int start, int end, std::unique_ptr<TExLightText> text);
     void DeleteAll(std::unique_ptr<TExLightText> text);
     void ChangeStyle(int start, int end, int paraIndex, int charIndex, const TExParaStyle& para,
@@ -72,11 +77,12 @@ public:
     // Appends (or with `front` prepends) one code to a run list under the given styles.
     static void AppendCode(TExLightText* runs, char32_t code, int paraIndex, int charIndex, const TExParaStyle& para,
                            const TExStyle& style, bool front = false);
+    // An empty run list with copies of the document's font, colour and style tables.
+    std::unique_ptr<TExLightText> Snapshot() const;
 
 private:
     // The top record when it is of `kind` with these indexes and styles.
     THistory* Top(int kind, int paraIndex, int charIndex, const TExParaStyle& para, const TExStyle& style) const;
-    std::unique_ptr<TExLightText> Snapshot() const;
     THistory* NewRecord(int kind, int start, int paraIndex, int charIndex, const TExParaStyle& para,
                         const TExStyle& style);
 

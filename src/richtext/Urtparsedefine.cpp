@@ -91,12 +91,13 @@ const TStaticKeyword kKeywords[] = {
 constexpr TRTPropertySize R = rtpsReset;
 constexpr TRTPropertySize B = rtpsByte;
 constexpr TRTPropertySize I = rtpsInt;
+constexpr TRTPropertySize T = rtpsFlag;
 
 // Row n sets property n; the row of size 0 ends the table.
 const TRTPropertyDefine kProperties[] = {
     {R, rtptParaStyle, rtpParaReset}, {R, rtptCharStyle, rtpCharReset}, {R, rtptSection, rtpSectionReset},
-    {B, rtptCharStyle, rtpBold}, {B, rtptCharStyle, rtpItalic}, {B, rtptCharStyle, rtpUnderline},
-    {B, rtptCharStyle, rtpStrike}, {B, rtptCharStyle, rtpOutline}, {I, rtptCharStyle, rtpColor},
+    {T, rtptCharStyle, rtpBold}, {T, rtptCharStyle, rtpItalic}, {B, rtptCharStyle, rtpUnderline},
+    {T, rtptCharStyle, rtpStrike}, {T, rtptCharStyle, rtpOutline}, {I, rtptCharStyle, rtpColor},
     {I, rtptCharStyle, rtpHighlight}, {I, rtptCharStyle, rtpULColor}, {I, rtptCharStyle, rtpCharClass},
     {I, rtptCharStyle, rtpSize}, {I, rtptParaStyle, rtpFirstIndent}, {I, rtptParaStyle, rtpLeftIndent},
     {I, rtptParaStyle, rtpRightIndent}, {I, rtptParaStyle, rtpCharFirstIndent},

@@ -21,6 +21,7 @@ enum TRTPropertySize : std::uint8_t {
     rtpsInt = 3,
     rtpsHighNibble = 4,   // font family
     rtpsLowNibble = 5,    // pitch
+    rtpsFlag = 6,         // a byte that a toggle word turns on (any value but 0) or off (0)
 };
 
 enum TRTPropertyType : std::uint8_t {

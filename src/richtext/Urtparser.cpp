@@ -362,8 +362,12 @@ void TRTParser::DoKeyword(const std::string& name, int value, bool hasValue)
     const TRTKeywordDefine& row = keywords_.Keyword(index);
     switch (row.State) {
     case rtfpsProperty:
-        if (const TRTPropertyDefine* property = keywords_.Property(row))
-            SetProperty(*property, ClampInt(std::int64_t{hasValue ? value : row.Arg2} + row.Arg3));
+        if (const TRTPropertyDefine* property = keywords_.Property(row)) {
+            std::int64_t v = hasValue ? value : row.Arg2;
+            if (property->Size == rtpsFlag)
+                v = v != 0;   // \b8 is bold as \b is; \striked5 a double strike as \striked1
+            SetProperty(*property, ClampInt(v + row.Arg3));
+        }
         break;
     case rtfpsDestination:
         ChangeDestination(row.Arg1);
@@ -529,6 +533,7 @@ void TRTParser::SetProperty(const TRTPropertyDefine& row, int value)
     const auto byte = static_cast<std::uint8_t>(value);
     switch (row.Size) {
     case rtpsByte:
+    case rtpsFlag:
         if (byteField)
             *byteField = byte;
         else if (intField)

@@ -335,6 +335,36 @@ TEST(RtfRoundTrip, RunsKeepTheirOwnStyleBesideTheParagraphMark)
     EXPECT_EQ(Styles(back), Styles(sized));
 }
 
+TEST(RtfRoundTrip, ToggleWordsReadAsOnOrOff)
+{
+    struct Case {
+        const char* words;
+        int bold, italic, outline, strike;
+    };
+    const Case cases[] = {
+        {"\\b8\\i2\\outl3\\strike5", 1, 1, 1, 1},
+        {"\\b255\\i256\\outl-1\\striked5", 1, 1, 1, 2},
+        {"\\b\\i\\outl\\striked\\b0\\i0\\outl0\\strike0", 0, 0, 0, 0},
+        {"\\b1\\striked0", 1, 0, 0, 1},
+    };
+    for (const Case& c : cases) {
+        const std::string rtf = std::string("{\\rtf1\\ansi a") + c.words + " b\\par}";
+        TExLightText first;
+        first.SetRich(rtf);
+        ASSERT_EQ(first.Count(), 3) << rtf;
+        const TExStyle s = first.EffectiveStyle(*first.GetWords(1));
+        EXPECT_EQ(s.Bold, c.bold) << rtf;
+        EXPECT_EQ(s.Italic, c.italic) << rtf;
+        EXPECT_EQ(s.Outline, c.outline) << rtf;
+        EXPECT_EQ(s.Strike, c.strike) << rtf;
+        const std::string written = first.GetRich();
+        TExLightText second;
+        second.SetRich(written);
+        EXPECT_EQ(Styles(second), Styles(first)) << rtf << "\n" << written;
+        EXPECT_EQ(second.GetRich(), written) << rtf;
+    }
+}
+
 TEST(RtfRoundTrip, PageBreakStaysWhereItStands)
 {
     TExLightText t;

@@ -207,6 +207,49 @@ TEST_F(ExTextTest, PastingParagraphRunsIntoAWord)
     }
 }
 
+TEST_F(ExTextTest, PastedPageBreakSplitsWhereItStands)
+{
+    const auto pages = [](const TExText& doc) {
+        std::string out;
+        for (int p = 0; p < doc.GetCount(); ++p)
+            out += (p > 0 ? "|" : "") + doc.GetPages(p)->GetString();
+        return out;
+    };
+    struct Case {
+        const char* text;
+        int caret;
+        const char* rtf;
+        const char* pages;
+    };
+    const Case cases[] = {
+        // inside a pasted paragraph: what stands before the break keeps the caret's page
+        {"first line\r\n\r\n", 12, "Salt\\page Pepper\\par", "first line\r\nSalt\r\n|Pepper\r\n\r\n"},
+        {"ABCDEF", 3, "Salt\\page Pepper\\par", "ABCSalt\r\n|Pepper\r\nDEF\r\n"},
+        {"ABCDEF", 3, "Salt\\page", "ABCSalt\r\n|DEF\r\n"},
+        // first in the pasted text: inside the caret's paragraph it ends that one, at a line start
+        // the page splits there
+        {"ABCDEF", 3, "\\page Pepper\\par", "ABC\r\n|Pepper\r\nDEF\r\n"},
+        {"first line\r\n\r\n", 12, "\\page Pepper\\par", "first line\r\n|Pepper\r\n\r\n"},
+        {"ABCDEF", 0, "\\page\\page x", "\r\n|\r\n|xABCDEF\r\n"},
+    };
+    for (const Case& c : cases) {
+        Load(c.text);
+        TExLightText runs;
+        runs.SetRich(std::string("{\\rtf1\\ansi ") + c.rtf + "}");
+        doc_.PasteText(&runs, doc_.PositionToCaretInfo(c.caret));
+        EXPECT_EQ(pages(doc_), c.pages) << c.text << " + " << c.rtf;
+    }
+    // The paragraph the break ends takes the pasted paragraph's settings, as a pasted end does.
+    Load("ABCDEF");
+    TExLightText indented;
+    indented.SetRich("{\\rtf1\\ansi\\pard\\li720 Salt\\page Pepper\\par}");
+    doc_.PasteText(&indented, doc_.PositionToCaretInfo(3));
+    ASSERT_EQ(pages(doc_), "ABCSalt\r\n|Pepper\r\nDEF\r\n");
+    EXPECT_EQ(doc_.GetPages(0)->GetLines(0)->GetParaStyle().LeftIndent, 720);
+    EXPECT_EQ(doc_.GetPages(1)->GetLines(0)->GetParaStyle().LeftIndent, 720);
+    EXPECT_EQ(doc_.GetPages(1)->GetLines(1)->GetParaStyle().LeftIndent, 0);
+}
+
 TEST_F(ExTextTest, ReturnsAndPageBreaks)
 {
     Load("abcd");
@@ -450,6 +493,52 @@ TEST_F(ExTextTest, MemoOfOtherWritersSavedTwiceIsTheSame)
         EXPECT_EQ(save(reread), first) << input;
         EXPECT_EQ(reread.GetString(), read.GetString()) << input;
         EXPECT_EQ(Styles(reread), Styles(read)) << input;
+    }
+}
+
+TEST_F(ExTextTest, FontNamesKeepTheBytesTheyWereReadIn)
+{
+    const auto load = [](TExText& doc, const std::string& rtf) {
+        std::istringstream in(rtf);
+        doc.LoadFromStream(in, 3);
+    };
+    const auto save = [](TExText& doc) {
+        std::ostringstream out;
+        doc.SaveToStream(out, 3);
+        return out.str();
+    };
+    // Code page 932 gives some characters two codes (NEC and IBM extensions): ≒ 0x8790 and 0x81E0,
+    // 纊 0xED40 and 0xFA5C, ⅰ 0xEEEF and 0xFA40. Bytes that make no character read one by one.
+    const std::string name = "明朝≒纊ⅰ";
+    Load("日本語\r\n");
+    TExStyle style = WordAt(0, 0, 0)->GetStyle();
+    style.DBFont = doc_.GetFontIndex(name, 128, 0x11);
+    WordAt(0, 0, 0)->SetStyle(style);
+    const std::string written = save(doc_);
+    const std::string encoded = StrToRTString(name);
+    ASSERT_EQ(encoded, "\\'96\\'BE\\'92\\'A9\\'81\\'E0\\'FA\\'5C\\'FA\\'40");
+    ASSERT_NE(written.find(" " + encoded + ";}"), std::string::npos) << written;
+    const struct {
+        const char* bytes;
+        bool named;   // the bytes read as `name`
+    } stored[] = {
+        {"\\'96\\'BE\\'92\\'A9\\'87\\'90\\'ED\\'40\\'EE\\'EF", true},
+        {"\\'96\\'BE\\'92\\'A9\\'81\\'E0\\'ED\\'40\\'FA\\'40", true},
+        {"\\'EE\\'EE\\'ED\\'84\\'82\\'82", false},
+    };
+    for (const auto& s : stored) {
+        std::string memo = written;
+        memo.replace(memo.find(encoded), encoded.size(), s.bytes);
+        TExTextDrawer read;
+        load(read, memo);
+        if (s.named) {
+            EXPECT_EQ(read.GetFonts().GetName(style.DBFont), name) << s.bytes;
+        }
+        const std::string first = save(read);
+        EXPECT_EQ(first, memo) << s.bytes;
+        TExTextDrawer reread;
+        load(reread, first);
+        EXPECT_EQ(save(reread), first) << s.bytes;
     }
 }
 

@@ -1,8 +1,10 @@
 // The undo log: merge rules, the redo tail, undo and redo of each record kind, and a seeded run
 // of random edits mirrored on a plain-text model.
 #include "EditorFixture.h"
+#include "gui/Clipboard.h"
 
 #include <random>
+#include <sstream>
 
 namespace {
 
@@ -127,6 +129,48 @@ TEST_F(HistoryTest, PageBoundariesAndWholeText)
     EXPECT_NE(Doc()->GetFirstWord()->GetStyle().Size, 200);
     editor_->Redo();
     EXPECT_EQ(Doc()->GetFirstWord()->GetStyle().Size, 200);
+}
+
+TEST_F(HistoryTest, PastedPageBreaksUndoneAndRedoneExactly)
+{
+    const auto rtf = [&] {
+        std::ostringstream out;
+        editor_->SaveToRichStream(out);
+        return out.str();
+    };
+    struct Case {
+        const char* text;
+        int caret;
+        const char* rtf;
+    };
+    const Case cases[] = {
+        {"first line\r\n\r\n", 12, "Salt\\page Pepper\\par"},
+        {"ABCDEF", 3, "Salt\\page Pepper\\par"},
+        {"ABCDEF", 3, "Salt\\page"},
+        {"ABCDEF", 3, "\\page Pepper\\par"},
+        {"first line\r\n\r\n", 12, "\\page Pepper\\par"},
+        {"first line\r\n\r\n", 12, "\\page"},
+        {"ABCDEF", 0, "\\page\\page x\\page"},
+    };
+    for (const Case& c : cases) {
+        std::istringstream in(c.text);
+        editor_->LoadFromTextStream(in);
+        editor_->SetCaret(c.caret);
+        const std::string before = rtf();
+        const std::string text = Text();
+        const int after = Doc()->GetCharCount() - c.caret;   // what follows the caret stays
+        platform::Clipboard::SetData("text/rtf", std::string("{\\rtf1\\ansi ") + c.rtf + "}");
+        editor_->PasteFromClipboard();
+        const std::string pasted = rtf();
+        EXPECT_EQ(editor_->GetCaret(), Doc()->GetCharCount() - after) << c.text << " + " << c.rtf;
+        editor_->Undo();
+        EXPECT_EQ(Text(), text) << c.text << " + " << c.rtf;
+        EXPECT_EQ(rtf(), before) << c.text << " + " << c.rtf;
+        editor_->Redo();
+        EXPECT_EQ(rtf(), pasted) << c.text << " + " << c.rtf;
+        editor_->Undo();
+        EXPECT_EQ(rtf(), before) << c.text << " + " << c.rtf;
+    }
 }
 
 // ---- random edits against a plain-text model ----
