@@ -230,6 +230,7 @@ void TPageView::showEvent(QShowEvent* event)
 void TPageView::Clear()
 {
     modified_ = false;
+    page_ = 1;
     items_->SetSelected(nullptr);
     items_->ClearViewItem();
     SetPaperType(9);
@@ -414,6 +415,7 @@ void TPageView::LoadFromXml(const platform::XmlNode& parent)
 {
     TViewItemsUpdate update(*items_);
     items_->ClearViewItem();
+    page_ = 1;
     const platform::XmlNode node = parent.FindChild("PageObject");
     if (node.IsNull())
         return;
