@@ -335,9 +335,39 @@ void TVktPanel::HandFilter(const TClassFilterBase* source)
         dataViewer_->GetDataView()->SetFilter(source->BuildFilter());
 }
 
+void TVktPanel::HoldScreens()
+{
+    if (!GetSetupDone() || std::exchange(screensHeld_, true)) return;
+    for (TGuiPanel* screen : {static_cast<TGuiPanel*>(dataViewer_->GetDataView()),
+                              static_cast<TGuiPanel*>(inventoryView_), static_cast<TGuiPanel*>(preview_)})
+        screen->BeginUpdate();
+    // A binding that fails before its DoUpdate lets them go afterwards.
+    QTimer::singleShot(0, this, [this] { platform::Guard([this] { ReleaseScreens(); }); });
+}
+
+void TVktPanel::ReleaseScreens()
+{
+    if (!std::exchange(screensHeld_, false)) return;
+    std::exception_ptr failure;
+    for (TGuiPanel* screen : {static_cast<TGuiPanel*>(dataViewer_->GetDataView()),
+                              static_cast<TGuiPanel*>(inventoryView_), static_cast<TGuiPanel*>(preview_)}) {
+        try {
+            screen->EndUpdate();
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TVktPanel::DoAttach() { HoldScreens(); }
+
+void TVktPanel::DoDetach() { ReleaseScreens(); }
+
 void TVktPanel::DoUpdate()
 {
     if (GetSetupDone() && BoundValid()) HandFilter(classFilterView_);
+    ReleaseScreens();
 }
 
 void TVktPanel::ShowInventory(bool on)

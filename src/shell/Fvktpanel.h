@@ -80,8 +80,12 @@ public:
     std::function<void(TVktPanel* Sender, const std::string& Name)> OnRename;
 
 protected:
+    // Binding holds the screens' rebuilds from here, before they are bound, until DoUpdate.
+    void DoAttach() override;
+    void DoDetach() override;
     // Runs once binding has reached the navigations and the screens: the shown screen takes the
-    // selection the navigation was filled with, not the one it held for the last database.
+    // selection the navigation was filled with, not the one it held for the last database; then
+    // the held screens rebuild, each listing once.
     void DoUpdate() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -90,6 +94,8 @@ private:
     bool BoundValid() const;
     void ShowScreens();
     void HandFilter(const TClassFilterBase* source);
+    void HoldScreens();
+    void ReleaseScreens();
     // A list's rows or marks changed: DoChange once the current work is done.
     void ListsChange();
 
@@ -98,6 +104,7 @@ private:
     bool previewMode_ = false;
     bool mirroring_ = false;
     bool listsChangePending_ = false;
+    bool screensHeld_ = false;
     int classPanelWidth_ = 200;
     int filterPanelHeight_ = 0;   // 0: as the side navigation lays it out
 
