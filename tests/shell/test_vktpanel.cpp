@@ -116,10 +116,10 @@ TEST_F(PanelTest, ReopeningTheDatabaseListsWhatTheFreshNavigationShowsOnce)
     ASSERT_EQ(tops.size(), 1u);
     const int onion = db->Record("玉ねぎ");
     enum class Screen { Data, StockTaking, Layout };
-    const auto queries = [&](Screen screen) {
-        return screen == Screen::Data          ? Records()->GetQueryCount()
-               : screen == Screen::StockTaking ? panel->GetInventoryView()->GetQueryCount()
-                                               : tops[0]->GetQueryCount();
+    // The listings of each screen, in the order of Screen.
+    const auto queries = [&] {
+        return std::vector<int>{Records()->GetQueryCount(), panel->GetInventoryView()->GetQueryCount(),
+                                tops[0]->GetQueryCount()};
     };
     for (const Screen screen : {Screen::Data, Screen::StockTaking, Screen::Layout}) {
         SCOPED_TRACE(static_cast<int>(screen));
@@ -133,10 +133,11 @@ TEST_F(PanelTest, ReopeningTheDatabaseListsWhatTheFreshNavigationShowsOnce)
         }
 
         module->ActCloseDataBaseExecute();
-        const int before = queries(screen);
+        std::vector<int> expected = queries();
+        ++expected[static_cast<int>(screen)];
         module->SwitchDatabase("厨房", true);
         QApplication::processEvents();
-        EXPECT_EQ(queries(screen), before + 1) << "the shown screen lists once";
+        EXPECT_EQ(queries(), expected) << "the shown screen lists once, the hidden ones not at all";
         EXPECT_EQ(Side()->GetClassView()->GetSelectedID(), SampleDatabase::kRoot);
         EXPECT_EQ(Side()->GetFilterSelector()->GetUserFilterIndex(), -1);
         switch (screen) {
@@ -154,7 +155,12 @@ TEST_F(PanelTest, ReopeningTheDatabaseListsWhatTheFreshNavigationShowsOnce)
             break;
         }
     }
+    // A screen hidden at the open lists once when it is shown, with the fresh selection.
+    const int listed = Records()->GetQueryCount();
     panel->ShowPreview(false);
+    EXPECT_EQ(Records()->GetQueryCount(), listed + 1);
+    EXPECT_TRUE(Records()->GetFilter() == Side()->BuildFilter());
+    EXPECT_GE(Records()->RowOfID(onion), 0);
     panel->ShowInventory(false);
     module->ActCloseDataBaseExecute();
     registry.UnregisterDatabase("厨房");
