@@ -19,7 +19,8 @@
 //
 // DatabaseOpenStockTaking: the same open with the panel in stock-taking mode, until the fresh
 // navigation's sheet (the database's one, 10 000 entries) is listed and painted; against the open
-// in list mode.
+// in list mode. The hidden record list lists nothing: listing it as well would bring the pair to
+// about 1.
 #include "BenchRatio.h"
 #include "GuiBenchData.h"
 #include "GuiBenchSupport.h"
@@ -450,6 +451,6 @@ VKT_BENCH_RATIO(StartUp, PlainWindowStartUp, 3);
 VKT_BENCH_RATIO(CloseToExit, PlainWindowCloseToExit, 3);
 VKT_BENCH_RATIO(ReportCloseToExit, PlainWindowCloseToExit, 3);
 VKT_BENCH_RATIO(DatabaseOpen, AccesserOpenListing, 2);
-VKT_BENCH_RATIO(DatabaseOpenStockTaking, DatabaseOpen, 1.5);
+VKT_BENCH_RATIO(DatabaseOpenStockTaking, DatabaseOpen, 0.3);
 
 } // namespace
