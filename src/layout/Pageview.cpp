@@ -76,6 +76,8 @@ void TPageView::ChangeItem()
     if (!items_->GetSelecting() && !items_->GetContentChanging())
         modified_ = true;
     items_->GetPageRoot()->ChangeChildAlign();
+    // A page the layout no longer has (its records listed again, fewer) gives way to its last.
+    page_ = std::min(page_, GetPageMax());
     DoChangeItem();
     std::vector<TViewItem*> changed;
     const bool content = items_->TakeContentChanges(changed);

@@ -134,8 +134,9 @@ TEST_F(MainWindowReportsTest, EachLayoutDrawsTheRecordsOfItsFamilysClass)
     EXPECT_TRUE(vkttest::Scripted().messages.empty());
 }
 
-// A layout chosen in the selector opens on its first page, whichever page the last one showed.
-TEST_F(MainWindowReportsTest, ALayoutChosenShowsItsFirstPage)
+// A layout chosen in the selector opens on its first page, whichever page the last one showed;
+// a selection with fewer pages than the one shown shows its last.
+TEST_F(MainWindowReportsTest, ALayoutChosenShowsItsFirstPageAndFewerPagesTheirLast)
 {
     Choose(1, SampleDatabase::kDishes);   // a recipe card for each of the two dishes
     TPreview& view = *window->GetLayoutDocument();
@@ -152,6 +153,17 @@ TEST_F(MainWindowReportsTest, ALayoutChosenShowsItsFirstPage)
     EXPECT_NE(drawn.find("- 1 / 1 -"), std::string::npos) << drawn;
     for (const char* dish : {"デミグラスソース", "和牛のステーキ"})
         EXPECT_NE(drawn.find(dish), std::string::npos) << dish << "\n" << drawn;
+
+    Choose(1, SampleDatabase::kDishes);
+    pageField->SetValue(2);
+    ASSERT_EQ(view.GetPage(), 2);
+    window->GetVktPanel()->GetClassFilterView()->GetClassView()->SelectID(SampleDatabase::kMeatDish);
+    QApplication::processEvents();
+    EXPECT_EQ(view.GetPage(), 1);
+    EXPECT_EQ(pageField->GetValue(), 1);
+    const std::string card = DrawnTexts(view);
+    EXPECT_NE(card.find("- 1 / 1 -"), std::string::npos) << card;
+    EXPECT_NE(card.find("和牛のステーキ"), std::string::npos) << card;
 }
 
 } // namespace
