@@ -41,8 +41,6 @@ namespace {
 
 using F = TVktField;
 
-constexpr int kSheetEntries = 10000;
-
 // ===== Set-up ==========================================================================================
 
 // Shows a top-level widget at a size and waits until the window system exposes it.
@@ -424,29 +422,16 @@ void KernelEdit(benchmark::State& state)
 
 // ===== Stock-taking ====================================================================================
 
-// The stock-taking sheet of kSheetEntries ingredients (made once) and the view's filter for it.
+// The view's filter for the stock-taking sheet.
 TFilterObject SheetFilter()
 {
-    static const int sheet = [] {
-        TVktObject& object = bench::GuiBenchObject();
-        const platform::TDateTime date = platform::EncodeDate(2024, 3, 31);
-        if (const int found = object.FindInvDate(date)) return found;
-        TPriorityItem ids;
-        for (int id : bench::PickIds(bench::GuiBenchDatabase().IngredientIds, kSheetEntries, 13)) ids << id;
-        if (!object.SetInventoryEntry(0, false, ids, date, 0, nullptr))
-            throw std::runtime_error("The sheet was not made");
-        return object.FindInvDate(date);
-    }();
     TFilterObject filter;
     filter.Add(F::Class_ID, foEqual, platform::Variant(bench::GuiBenchDatabase().IngredientRootClass), {});
-    filter.Add(F::InvDate_Key, foEqual, platform::Variant(sheet), {});
+    filter.Add(F::InvDate_Key, foEqual, platform::Variant(bench::StockTakingSheet()), {});
     return filter;
 }
 
-int SheetRows()
-{
-    return std::min<int>(kSheetEntries, static_cast<int>(bench::GuiBenchDatabase().IngredientIds.size()));
-}
+int SheetRows() { return bench::StockTakingSheetRows(); }
 
 void SheetListing(benchmark::State& state)
 {

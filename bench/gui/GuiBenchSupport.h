@@ -1,8 +1,10 @@
 #pragma once
 // What the GUI benchmarks share besides the database: showing a widget, counting its paints, the
-// plain accessor listing they are measured against, the shipped layouts and a PDF printer.
+// plain accessor listing they are measured against, a stock-taking sheet, the shipped layouts and
+// a PDF printer.
 #include "GuiBenchData.h"
 #include "data/Uvktaccesser.h"
+#include "database/Uvktobject.h"
 #include "widgets/Uprintersupport.h"
 
 #include <QCoreApplication>
@@ -83,6 +85,31 @@ inline TFilterObject FirstIngredients(std::size_t count)
     filter.Add(TVktField::Data_ID, foAtMost, platform::Variant(database.IngredientIds[count - 1]), {});
     filter.Add(TVktField::Erase_Key, foIsEmpty, {}, {});
     return filter;
+}
+
+// Entries of the stock-taking sheet below.
+constexpr int kSheetEntries = 10000;
+
+// The database's one stock-taking sheet, of kSheetEntries picked ingredients (fewer at small
+// sizes), dated 2024-03-31 and made on first use; its date id.
+inline int StockTakingSheet()
+{
+    static const int sheet = [] {
+        TVktObject& object = GuiBenchObject();
+        const platform::TDateTime date = platform::EncodeDate(2024, 3, 31);
+        if (const int found = object.FindInvDate(date)) return found;
+        TPriorityItem ids;
+        for (int id : PickIds(GuiBenchDatabase().IngredientIds, kSheetEntries, 13)) ids << id;
+        if (!object.SetInventoryEntry(0, false, ids, date, 0, nullptr))
+            throw std::runtime_error("The sheet was not made");
+        return object.FindInvDate(date);
+    }();
+    return sheet;
+}
+
+inline int StockTakingSheetRows()
+{
+    return std::min<int>(kSheetEntries, static_cast<int>(GuiBenchDatabase().IngredientIds.size()));
 }
 
 // Programs a benchmark starts as this binary with its variable set (a window to be closed, say):

@@ -76,6 +76,8 @@ void TPageView::ChangeItem()
     if (!items_->GetSelecting() && !items_->GetContentChanging())
         modified_ = true;
     items_->GetPageRoot()->ChangeChildAlign();
+    // A page the layout no longer has (its records listed again, fewer) gives way to its last.
+    page_ = std::min(page_, GetPageMax());
     DoChangeItem();
     std::vector<TViewItem*> changed;
     const bool content = items_->TakeContentChanges(changed);
@@ -230,6 +232,7 @@ void TPageView::showEvent(QShowEvent* event)
 void TPageView::Clear()
 {
     modified_ = false;
+    page_ = 1;
     items_->SetSelected(nullptr);
     items_->ClearViewItem();
     SetPaperType(9);
@@ -414,6 +417,7 @@ void TPageView::LoadFromXml(const platform::XmlNode& parent)
 {
     TViewItemsUpdate update(*items_);
     items_->ClearViewItem();
+    page_ = 1;
     const platform::XmlNode node = parent.FindChild("PageObject");
     if (node.IsNull())
         return;

@@ -98,6 +98,7 @@ public:
     // Handles one key as the key table says; true when it was consumed.
     bool KeyDown(int key, Qt::KeyboardModifiers modifiers);
 
+    // An empty layout, shown from its first page.
     virtual void Clear();
     // Deletes the item with its subtree when every one of them has voDeletable.
     virtual void Delete(TViewItem* item);
@@ -105,7 +106,8 @@ public:
     virtual void CutToClipboard();
     virtual void PasteFromClipboard();
     virtual void ItemMove(TViewItem* item, TViewItem* target, bool asChild);
-    // Replaces the items by the "PageObject" child of `parent` (only clears without one).
+    // Replaces the items by the "PageObject" child of `parent` (only clears without one), shown
+    // from the first page.
     virtual void LoadFromXml(const platform::XmlNode& parent);
     // Appends a "PageObject" element to `parent`.
     virtual void SaveToXml(const platform::XmlNode& parent);

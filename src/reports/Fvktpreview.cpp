@@ -218,7 +218,13 @@ void TVktPreview::setVisible(bool visible)
     if (visible) QTimer::singleShot(0, this, [this] { Changed(); });
 }
 
-void TVktPreview::DoAttach() { binding_->Attach(GetVktObject()); }
+void TVktPreview::DoAttach()
+{
+    // Bound suspended: the DoUpdate that ends every binding lists them, once, with the filter
+    // handed by then (an owner holding this panel's rebuild hands it the fresh one first).
+    binding_->SetShown(false);
+    binding_->Attach(GetVktObject());
+}
 
 void TVktPreview::DoDetach() { binding_->Detach(); }
 

@@ -38,6 +38,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <exception>
 #include <utility>
 
 namespace {
@@ -335,9 +336,59 @@ void TVktPanel::HandFilter(const TClassFilterBase* source)
         dataViewer_->GetDataView()->SetFilter(source->BuildFilter());
 }
 
+std::array<TGuiPanel*, 3> TVktPanel::Screens() const
+{
+    return {dataViewer_->GetDataView(), inventoryView_, preview_};
+}
+
+TGuiPanel* TVktPanel::ShownScreen() const
+{
+    return previewMode_ ? static_cast<TGuiPanel*>(preview_)
+           : inventoryMode_ ? static_cast<TGuiPanel*>(inventoryView_)
+                            : static_cast<TGuiPanel*>(dataViewer_->GetDataView());
+}
+
+void TVktPanel::HoldScreens()
+{
+    if (!GetSetupDone()) return;
+    for (TGuiPanel* screen : Screens())
+        if (!heldScreens_.contains(screen)) {
+            heldScreens_.insert(screen);
+            screen->BeginUpdate();
+        }
+    // A binding that fails before its DoUpdate lets the shown screen go afterwards.
+    QTimer::singleShot(0, this, [this] { platform::Guard([this] { ReleaseScreen(ShownScreen()); }); });
+}
+
+void TVktPanel::ReleaseScreen(TGuiPanel* screen)
+{
+    if (heldScreens_.remove(screen)) screen->EndUpdate();
+}
+
+void TVktPanel::ReleaseScreens()
+{
+    std::exception_ptr failure;
+    for (TGuiPanel* screen : Screens()) {
+        try {
+            ReleaseScreen(screen);
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TVktPanel::DoAttach() { HoldScreens(); }
+
 void TVktPanel::DoUpdate()
 {
-    if (GetSetupDone() && BoundValid()) HandFilter(classFilterView_);
+    if (!GetSetupDone()) return;
+    if (BoundValid()) {
+        HandFilter(classFilterView_);
+        ReleaseScreen(ShownScreen());
+    } else {
+        ReleaseScreens();
+    }
 }
 
 void TVktPanel::ShowInventory(bool on)
@@ -355,6 +406,7 @@ void TVktPanel::ShowInventory(bool on)
         mirroring_ = old;
     }
     HandFilter(classFilterView_);
+    ReleaseScreen(ShownScreen());
     DoChange();
 }
 
@@ -365,6 +417,7 @@ void TVktPanel::ShowPreview(bool on)
     if (!GetSetupDone()) return;
     ShowScreens();
     HandFilter(classFilterView_);
+    ReleaseScreen(ShownScreen());
 }
 
 bool TVktPanel::IsFiltered() const { return classFilterView_ && classFilterView_->IsFiltered(); }

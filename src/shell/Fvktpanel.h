@@ -9,6 +9,9 @@
 // else the data screen. The first panel made creates the command module.
 #include "widgets/Fguipanel.h"
 
+#include <QSet>
+
+#include <array>
 #include <functional>
 #include <string>
 
@@ -80,8 +83,13 @@ public:
     std::function<void(TVktPanel* Sender, const std::string& Name)> OnRename;
 
 protected:
+    // Binding holds the screens' rebuilds from here, before they are bound: the shown one until
+    // DoUpdate, a hidden one until it is shown, so that each lists once, and only for its
+    // selection.
+    void DoAttach() override;
     // Runs once binding has reached the navigations and the screens: the shown screen takes the
-    // selection the navigation was filled with, not the one it held for the last database.
+    // selection the navigation was filled with, not the one it held for the last database, and
+    // rebuilds. Unbound, every screen is let go.
     void DoUpdate() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -90,6 +98,12 @@ private:
     bool BoundValid() const;
     void ShowScreens();
     void HandFilter(const TClassFilterBase* source);
+    std::array<TGuiPanel*, 3> Screens() const;
+    TGuiPanel* ShownScreen() const;
+    void HoldScreens();
+    // Lets a held screen rebuild what it missed.
+    void ReleaseScreen(TGuiPanel* screen);
+    void ReleaseScreens();
     // A list's rows or marks changed: DoChange once the current work is done.
     void ListsChange();
 
@@ -114,4 +128,5 @@ private:
     // The drop targets' viewports (watched by eventFilter).
     QWidget* treeViewport_ = nullptr;
     QWidget* gridViewport_ = nullptr;
+    QSet<TGuiPanel*> heldScreens_;
 };

@@ -66,18 +66,6 @@ TDataListView* RecordList(const TVktPanel* panel)
     return panel && panel->GetDataViewer() ? panel->GetDataViewer()->GetDataView()->GetDataListView() : nullptr;
 }
 
-// The update-lock of a panel for a scope.
-class UpdateScope {
-public:
-    explicit UpdateScope(TGuiPanel* panel) : panel_(panel) { if (panel_) panel_->BeginUpdate(); }
-    ~UpdateScope() { if (panel_) panel_->EndUpdate(); }
-    UpdateScope(const UpdateScope&) = delete;
-    UpdateScope& operator=(const UpdateScope&) = delete;
-
-private:
-    TGuiPanel* panel_;
-};
-
 } // namespace
 
 TVktCommandModule* VktCommandModule() { return gModule; }
@@ -330,12 +318,8 @@ void TVktCommandModule::SwitchDatabase(const std::string& name, bool onlyValid)
         old->Close();
         panel->SetVktObject(nullptr);
     }
-    TVktObject* object = nullptr;
-    {
-        const UpdateScope scope(panel->GetDataViewer() ? panel->GetDataViewer()->GetDataView() : nullptr);
-        object = VktApplication().GetObject(name);
-        panel->SetVktObject(object);
-    }
+    TVktObject* object = VktApplication().GetObject(name);
+    panel->SetVktObject(object);
     object->MakeCurrent();
 }
 

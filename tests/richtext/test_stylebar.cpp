@@ -1,12 +1,16 @@
 // The formatting tool bar over a view: what it shows of a mixed selection, the field each control
-// sends, the underline and strike kinds, and its enabling.
+// sends, the underline and strike kinds, its enabling, and its glyphs and overflow.
 #include "richtext/Fexstylebar.h"
 #include "widgets/Fcolordropdown.h"
+#include "widgets/Ffontdropdown.h"
 #include "widgets/Fupdownedit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QMenu>
+#include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -143,6 +147,88 @@ TEST_F(StyleBarTest, Enabling)
     for (const char* name : {"ActCopy", "ActBold", "ActFind", "ActUndo"})
         EXPECT_FALSE(bar_.Action(name)->isEnabled()) << name;
     EXPECT_FALSE(bar_.GetFontSize()->isEnabled());
+}
+
+// The bar fits a 1024-pixel screen with glyphs, its captions as tool tips; in a narrower place
+// what does not fit is reached through the bar's overflow menu, the fields as working copies.
+TEST_F(StyleBarTest, GlyphButtonsFitAndWhatDoesNotFitIsInTheOverflow)
+{
+    EXPECT_LE(bar_.sizeHint().width(), 1024);
+    EXPECT_LE(bar_.minimumSizeHint().width(), 100) << "a narrow place does not widen around the bar";
+    QToolBar* tools = bar_.findChild<QToolBar*>();
+    ASSERT_NE(tools, nullptr);
+
+    const std::pair<const char*, const char*> buttons[] = {
+        {"ActClear", "新規作成"},     {"ActOpen", "開く"},           {"ActSave", "保存"},
+        {"ActCopy", "コピー"},        {"ActCut", "切り取り"},        {"ActPaste", "貼り付け"},
+        {"ActDelete", "削除"},        {"ActUndo", "元に戻す"},       {"ActRedo", "やり直す"},
+        {"ActBold", "ボールド"},      {"ActItalic", "イタリック"},   {"ActUnderline", "アンダーライン"},
+        {"ActStrikeout", "取り消し線"}, {"ActOutline", "アウトライン"}, {"ActLeftAlign", "左揃え"},
+        {"ActCenterAlign", "センター"}, {"ActRightAlign", "右揃え"},    {"ActNewPage", "改ページ"},
+        {"ActFind", "検索"}};
+    std::vector<QImage> glyphs;
+    for (const auto& [name, caption] : buttons) {
+        QAction* action = bar_.Action(name);
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_EQ(action->toolTip().toStdString(), caption);
+        const auto* button = qobject_cast<QToolButton*>(tools->widgetForAction(action));
+        ASSERT_NE(button, nullptr) << name;
+        EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly) << name;
+        const QImage glyph = action->icon().pixmap(16, 16).toImage();
+        int inked = 0;
+        for (int y = 0; y < glyph.height(); ++y)
+            for (int x = 0; x < glyph.width(); ++x) inked += qAlpha(glyph.pixel(x, y)) > 128;
+        EXPECT_GE(inked, 20) << name << ": a glyph, not an empty square";
+        EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), glyph), 0) << name << ": a glyph of its own";
+        glyphs.push_back(glyph);
+    }
+    const std::pair<QWidget*, const char*> fields[] = {
+        {bar_.GetFontList(), "フォント"},        {bar_.GetFontSize(), "フォントサイズ"},
+        {bar_.GetColorList(), "フォントカラー"}, {bar_.GetHighlightList(), "ハイライト"},
+        {bar_.GetULColorList(), "アンダーラインの色"}};
+    for (const auto& [field, caption] : fields) EXPECT_EQ(field->toolTip().toStdString(), caption);
+
+    bar_.show();
+    for (const int width : {1024, 300}) {
+        SCOPED_TRACE(width);
+        bar_.resize(width, bar_.sizeHint().height());
+        QApplication::processEvents();
+        QMenu* overflow = nullptr;
+        for (auto* button : tools->findChildren<QToolButton*>())
+            if (button->menu() && button->isVisible() && !tools->actions().contains(button->defaultAction()))
+                overflow = button->menu();
+        EXPECT_EQ(overflow != nullptr, width < 1024);
+        for (QAction* action : tools->actions()) {
+            if (action->isSeparator()) continue;
+            const bool inBar = tools->widgetForAction(action)->isVisible();
+            const bool inOverflow = overflow && overflow->actions().contains(action);
+            EXPECT_TRUE(inBar != inOverflow) << action->objectName().toStdString();
+            if (width == 1024) {
+                EXPECT_TRUE(inBar) << action->objectName().toStdString();
+            }
+        }
+        if (!overflow) continue;
+
+        // The text colour chosen in the overflow's copy of its field colours the text; the copy in
+        // the bar follows.
+        auto* colors = overflow->findChild<TColorDropDown*>("ColorList");
+        ASSERT_NE(colors, nullptr);
+        Editor()->SelectAll();
+        colors->SetColor(platform::RgbColor(255, 0, 0));
+        colors->OnChange(colors);
+        TExText* doc = Editor()->GetText();
+        EXPECT_EQ(doc->GetColors().GetColor(Word(0)->GetStyle().Color), platform::RgbColor(255, 0, 0));
+        EXPECT_EQ(bar_.GetColorList()->GetColor(), platform::RgbColor(255, 0, 0));
+        // What is typed into its copy of the find field is found.
+        auto* finder = overflow->findChild<TExView*>("Finder");
+        ASSERT_NE(finder, nullptr);
+        QTest::keyClicks(finder, "cd");
+        Editor()->SetCaret(0);
+        bar_.Action("ActFind")->trigger();
+        const TSelectInfo found = view_.GetSelectInfo();
+        EXPECT_EQ(found.GetTopPosition(), 2);
+        EXPECT_EQ(found.GetSelLength(), 2);
+    }
 }
 
 } // namespace

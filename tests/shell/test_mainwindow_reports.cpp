@@ -8,6 +8,7 @@
 #include "platform/Color.h"
 #include "platform/Currency.h"
 #include "platform/DateTime.h"
+#include "reports/Fpreviewoperator.h"
 #include "screens/Fclassfilterview.h"
 #include "screens/Fclassview.h"
 #include "shell/Fsplash.h"
@@ -16,6 +17,7 @@
 #include "support/RecordingCanvas.h"
 #include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
+#include "widgets/Fupdownedit.h"
 #include "widgets/Mvktmodule.h"
 
 #include <QApplication>
@@ -130,6 +132,38 @@ TEST_F(MainWindowReportsTest, EachLayoutDrawsTheRecordsOfItsFamilysClass)
         for (const std::string& name : c.hidden) EXPECT_EQ(drawn.find(name), std::string::npos) << name;
     }
     EXPECT_TRUE(vkttest::Scripted().messages.empty());
+}
+
+// A layout chosen in the selector opens on its first page, whichever page the last one showed;
+// a selection with fewer pages than the one shown shows its last.
+TEST_F(MainWindowReportsTest, ALayoutChosenShowsItsFirstPageAndFewerPagesTheirLast)
+{
+    Choose(1, SampleDatabase::kDishes);   // a recipe card for each of the two dishes
+    TPreview& view = *window->GetLayoutDocument();
+    ASSERT_EQ(view.GetPageMax(), 2);
+    TUpDownEdit* pageField = window->GetPreviewOperator()->GetPageEdit();
+    pageField->SetValue(2);
+    ASSERT_EQ(view.GetPage(), 2);
+    ASSERT_NE(DrawnTexts(view).find("- 2 / 2 -"), std::string::npos) << DrawnTexts(view);
+
+    Choose(0, SampleDatabase::kDishes);
+    EXPECT_EQ(view.GetPage(), 1);
+    EXPECT_EQ(pageField->GetValue(), 1);
+    const std::string drawn = DrawnTexts(view);
+    EXPECT_NE(drawn.find("- 1 / 1 -"), std::string::npos) << drawn;
+    for (const char* dish : {"デミグラスソース", "和牛のステーキ"})
+        EXPECT_NE(drawn.find(dish), std::string::npos) << dish << "\n" << drawn;
+
+    Choose(1, SampleDatabase::kDishes);
+    pageField->SetValue(2);
+    ASSERT_EQ(view.GetPage(), 2);
+    window->GetVktPanel()->GetClassFilterView()->GetClassView()->SelectID(SampleDatabase::kMeatDish);
+    QApplication::processEvents();
+    EXPECT_EQ(view.GetPage(), 1);
+    EXPECT_EQ(pageField->GetValue(), 1);
+    const std::string card = DrawnTexts(view);
+    EXPECT_NE(card.find("- 1 / 1 -"), std::string::npos) << card;
+    EXPECT_NE(card.find("和牛のステーキ"), std::string::npos) << card;
 }
 
 } // namespace

@@ -7,8 +7,13 @@
 #include "screens/Fdataeditor.h"
 #include "screens/Finvdatebar.h"
 #include "screens/Finventoryview.h"
+#include "gui/QtSupport.h"
 #include "reports/Fvktpreview.h"
+#include "reports/Uvktcontainertypes.h"
+#include "reports/Uvkttopcontainer.h"
 #include "test_vktpanel_fixture.h"
+
+#include <QCoreApplication>
 
 #include <QMimeData>
 
@@ -101,34 +106,61 @@ TEST_F(PanelTest, ClassBarReplacesTheTreeAndTheNavigationsMirrorEachOther)
     EXPECT_TRUE(Records()->GetFilter() == listed);
 }
 
-TEST_F(PanelTest, ReopeningTheDatabaseListsWhatTheFreshNavigationShows)
+TEST_F(PanelTest, ReopeningTheDatabaseListsWhatTheFreshNavigationShowsOnce)
 {
     TVktApplication& registry = VktApplication();
     ASSERT_TRUE(registry.RegisterDatabase("厨房", db->Folder()));
+    TVktPreview* designer = panel->GetPreview();
+    designer->LoadLayout(platform::FromQString(QCoreApplication::applicationDirPath()) + "/FoodList.xml");
+    const std::vector<TVktTopContainer*> tops = designer->GetBinding()->GetTopContainers();
+    ASSERT_EQ(tops.size(), 1u);
     const int onion = db->Record("玉ねぎ");
-    for (const bool inventory : {false, true}) {
-        SCOPED_TRACE(inventory ? "stock-taking screen" : "data screen");
+    enum class Screen { Data, StockTaking, Layout };
+    // The listings of each screen, in the order of Screen.
+    const auto queries = [&] {
+        return std::vector<int>{Records()->GetQueryCount(), panel->GetInventoryView()->GetQueryCount(),
+                                tops[0]->GetQueryCount()};
+    };
+    for (const Screen screen : {Screen::Data, Screen::StockTaking, Screen::Layout}) {
+        SCOPED_TRACE(static_cast<int>(screen));
         module->SwitchDatabase("厨房", true);
-        panel->ShowInventory(inventory);
+        panel->ShowInventory(screen == Screen::StockTaking);
+        panel->ShowPreview(screen == Screen::Layout);
         Side()->SetSelection(SampleDatabase::kTrash, db->OlderSheet(), {}, {}, SampleDatabase::kDomesticFilter);
         panel->ClassFilterChange(Side());
-        if (!inventory) {
+        if (screen == Screen::Data) {
             ASSERT_EQ(Records()->RowOfID(onion), -1) << "not in the trash";
         }
 
         module->ActCloseDataBaseExecute();
+        std::vector<int> expected = queries();
+        ++expected[static_cast<int>(screen)];
         module->SwitchDatabase("厨房", true);
         QApplication::processEvents();
+        EXPECT_EQ(queries(), expected) << "the shown screen lists once, the hidden ones not at all";
         EXPECT_EQ(Side()->GetClassView()->GetSelectedID(), SampleDatabase::kRoot);
         EXPECT_EQ(Side()->GetFilterSelector()->GetUserFilterIndex(), -1);
-        if (inventory) {
-            EXPECT_EQ(Side()->GetInvDateBar()->GetInvDateID(), db->NewerSheet());
-            EXPECT_TRUE(panel->GetInventoryView()->GetFilter() == Side()->GetFilter());
-        } else {
+        switch (screen) {
+        case Screen::Data:
             EXPECT_TRUE(Records()->GetFilter() == Side()->BuildFilter());
             EXPECT_GE(Records()->RowOfID(onion), 0) << "the first root lists the records outside the trash";
+            break;
+        case Screen::StockTaking:
+            EXPECT_EQ(Side()->GetInvDateBar()->GetInvDateID(), db->NewerSheet());
+            EXPECT_TRUE(panel->GetInventoryView()->GetFilter() == Side()->GetFilter());
+            break;
+        case Screen::Layout:
+            EXPECT_TRUE(tops[0]->GetFilter() == Side()->BuildFilter());
+            EXPECT_GT(tops[0]->GetRowCount(), 0);
+            break;
         }
     }
+    // A screen hidden at the open lists once when it is shown, with the fresh selection.
+    const int listed = Records()->GetQueryCount();
+    panel->ShowPreview(false);
+    EXPECT_EQ(Records()->GetQueryCount(), listed + 1);
+    EXPECT_TRUE(Records()->GetFilter() == Side()->BuildFilter());
+    EXPECT_GE(Records()->RowOfID(onion), 0);
     panel->ShowInventory(false);
     module->ActCloseDataBaseExecute();
     registry.UnregisterDatabase("厨房");

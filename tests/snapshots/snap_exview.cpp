@@ -1,6 +1,6 @@
 // The rich-text edit control in its three edit styles (styled Japanese text, a selection, the
 // caret), keyword colouring, an open composition, and the formatting tool bar with its underline
-// menu open.
+// menu open, and narrow with its overflow menu open.
 #include "richtext/Exview.h"
 #include "richtext/Fexstylebar.h"
 #include "support/Snapshot.h"
@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -148,11 +149,11 @@ VKT_SNAPSHOT(exview_preedit)
     return view;
 }
 
-// The tool bar over a rich view, with the underline menu open below its button.
+// The whole tool bar over a rich view, with the underline menu open below its button.
 VKT_SNAPSHOT(exview_stylebar)
 {
     auto* frame = new QWidget;
-    frame->resize(760, 560);
+    frame->resize(1024, 560);   // the whole bar
     auto* layout = new QVBoxLayout(frame);
     auto* bar = new TExStyleBar(frame);
     layout->addWidget(bar);
@@ -172,6 +173,36 @@ VKT_SNAPSHOT(exview_stylebar)
         const QPoint below = button->mapTo(frame, QPoint(0, button->height()));
         menu->adjustSize();
         menu->move(below);
+        menu->raise();
+        menu->show();
+    });
+    return frame;
+}
+
+// The tool bar narrower than its buttons, with its overflow menu open under the extension button:
+// the buttons left out with their captions, the fields behind theirs.
+VKT_SNAPSHOT(exview_stylebar_overflow)
+{
+    auto* frame = new QWidget;
+    frame->resize(420, 560);
+    auto* layout = new QVBoxLayout(frame);
+    auto* bar = new TExStyleBar(frame);
+    layout->addWidget(bar);
+    TExView* view = RichView(frame);
+    layout->addWidget(view, 1);
+    bar->SetExView(view);
+    const int from = At(view, "照り焼き");
+    Select(view, from, from + Units("照り焼き"));
+    bar->ViewChange();
+    bar->ActionListUpdate();
+    QTimer::singleShot(0, frame, [frame, bar] {
+        QToolButton* extension = bar->GetToolBar()->findChild<QToolButton*>("qt_toolbar_ext_button");
+        if (!extension || !extension->menu()) return;
+        QMenu* menu = extension->menu();
+        menu->setParent(frame, Qt::Widget);
+        menu->adjustSize();
+        const QPoint below = extension->mapTo(frame, QPoint(extension->width(), extension->height()));
+        menu->move(below.x() - menu->width(), below.y());
         menu->raise();
         menu->show();
     });

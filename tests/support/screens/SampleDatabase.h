@@ -29,6 +29,7 @@ public:
     static constexpr int kVegetable = 14;
     static constexpr int kHerb = 15;
     static constexpr int kDairyDrink = 19;
+    static constexpr int kDishes = 34;
     static constexpr int kSauce = 36;
     static constexpr int kMeatDish = 38;
     static constexpr int kBanquet = 44;
