@@ -262,7 +262,7 @@ bool DisplayListRecorder::Clip(std::uint32_t path)
     for (const std::int64_t p : clipPoints_)
         inForce += p;
     // A raster clip is a fill into spans of its own, kept per scanline.
-    if (!Spend(kCommandWork + OutlineWork(list_.paths_[path], true) * 3 / 2 + inForce, kCommandBytes))
+    if (!Spend(kCommandWork + OutlineWork(list_.paths_[path], 1) * 3 / 2 + inForce, kCommandBytes))
         return false;
     clipPoints_.push_back(points);
     list_.commands_.emplace_back(DisplayList::Op::Clip, path);
@@ -306,6 +306,25 @@ std::int64_t DisplayListRecorder::Clamped(double work) const
     return work < double(limits_.Work) ? static_cast<std::int64_t>(work) : limits_.Work + 1;
 }
 
+// What a pixel filled by the brush costs, against a solid colour's: a gradient or a picture computes
+// each pixel's colour (16 times the time), a pattern of Qt's picks it (4).
+double DisplayListRecorder::AreaFactor(const QBrush& brush)
+{
+    switch (brush.style()) {
+    case Qt::NoBrush:
+        return 0;
+    case Qt::SolidPattern:
+        return 1;
+    case Qt::LinearGradientPattern:
+    case Qt::RadialGradientPattern:
+    case Qt::ConicalGradientPattern:
+    case Qt::TexturePattern:
+        return 16;
+    default:
+        return 4;
+    }
+}
+
 std::int64_t DisplayListRecorder::AreaWork(const QRectF& rect) const
 {
     // No more than the frame's pixels are drawn.
@@ -314,7 +333,7 @@ std::int64_t DisplayListRecorder::AreaWork(const QRectF& rect) const
                    kAreaPixelsPerWork);
 }
 
-std::int64_t DisplayListRecorder::OutlineWork(const QPainterPath& path, bool filled) const
+std::int64_t DisplayListRecorder::OutlineWork(const QPainterPath& path, double areaFactor) const
 {
     // Each scanline of the frame an edge crosses, the closing edges of the figures included.
     double extent = 0;
@@ -333,7 +352,7 @@ std::int64_t DisplayListRecorder::OutlineWork(const QPainterPath& path, bool fil
     }
     extent += std::abs(last - start);
     const double work = double(path.elementCount()) * kPointWork + kExtentWork * extent * reference_;
-    return Clamped(work) + (filled ? AreaWork(path.boundingRect()) : 0);
+    return Clamped(work) + (areaFactor > 0 ? Clamped(double(AreaWork(path.boundingRect())) * areaFactor) : 0);
 }
 
 std::uint32_t DisplayListRecorder::PictureOf(const QImage& picture)
@@ -378,21 +397,21 @@ bool DisplayListRecorder::FillPath(std::uint32_t path, const QPen& pen, const QB
     if (path >= list_.paths_.size())
         return false;
     return Fill(DisplayList::Op::Path, path, {}, pen, brush,
-                OutlineWork(list_.paths_[path], brush.style() != Qt::NoBrush));
+                OutlineWork(list_.paths_[path], AreaFactor(brush)));
 }
 
 bool DisplayListRecorder::FillRect(const QRectF& rect, const QPen& pen, const QBrush& brush)
 {
     QPainterPath outline;
     outline.addRect(rect);
-    return Fill(DisplayList::Op::Rect, 0, rect, pen, brush, OutlineWork(outline, brush.style() != Qt::NoBrush));
+    return Fill(DisplayList::Op::Rect, 0, rect, pen, brush, OutlineWork(outline, AreaFactor(brush)));
 }
 
 bool DisplayListRecorder::FillEllipse(const QRectF& rect, const QPen& pen, const QBrush& brush)
 {
     QPainterPath outline;
     outline.addEllipse(rect);
-    return Fill(DisplayList::Op::Ellipse, 0, rect, pen, brush, OutlineWork(outline, brush.style() != Qt::NoBrush));
+    return Fill(DisplayList::Op::Ellipse, 0, rect, pen, brush, OutlineWork(outline, AreaFactor(brush)));
 }
 
 bool DisplayListRecorder::DrawPicture(const QImage& picture, const QRectF& place, qreal opacity)

@@ -137,8 +137,10 @@ private:
     bool Spend(std::int64_t work, std::size_t bytes);
     std::int64_t Clamped(double work) const;
     // What rasterising an outline costs under the current transform: its points, the scanlines its
-    // edges cross and, filled, the pixels of its bounds; what filling a rectangle's pixels costs.
-    std::int64_t OutlineWork(const QPainterPath& path, bool filled) const;
+    // edges cross and, filled, the pixels of its bounds by what each costs with the brush
+    // (AreaFactor: 0 unfilled); what filling a rectangle's pixels with a solid colour costs.
+    std::int64_t OutlineWork(const QPainterPath& path, double areaFactor) const;
+    static double AreaFactor(const QBrush& brush);
     std::int64_t AreaWork(const QRectF& rect) const;
     std::uint32_t PenOf(const QPen& pen);
     std::uint32_t BrushOf(const QBrush& brush);

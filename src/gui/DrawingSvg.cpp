@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
@@ -35,13 +36,15 @@ const QString kXlinkNamespace = QStringLiteral("http://www.w3.org/1999/xlink");
 
 // Deeper nesting is skipped.
 constexpr int kMaxDepth = 64;
+// A gradient's stops beyond these are left out.
+constexpr qsizetype kMaxStops = 256;
 // The largest length or size taken, in user units (a picture is at most 10 000 pixels wide).
 constexpr double kMaxLength = 1e6;
 constexpr double kPi = 3.14159265358979323846;
 
 enum class Element {
-    Svg, Group, Defs, ClipPath, Pattern, Path, Rect, Circle, Ellipse, Line, Polyline, Polygon, Text, Span,
-    Image, Use, Other,
+    Svg, Group, Defs, ClipPath, Pattern, LinearGradient, Stop, Path, Rect, Circle, Ellipse, Line, Polyline, Polygon,
+    Text, Span, Image, Use, Other,
 };
 
 Element ElementOf(QStringView name)
@@ -49,6 +52,7 @@ Element ElementOf(QStringView name)
     static const std::unordered_map<std::u16string_view, Element> elements{
         {u"svg", Element::Svg},         {u"g", Element::Group},           {u"defs", Element::Defs},
         {u"clipPath", Element::ClipPath}, {u"pattern", Element::Pattern}, {u"path", Element::Path},
+        {u"linearGradient", Element::LinearGradient}, {u"stop", Element::Stop},
         {u"rect", Element::Rect},       {u"circle", Element::Circle},     {u"ellipse", Element::Ellipse},
         {u"line", Element::Line},       {u"polyline", Element::Polyline}, {u"polygon", Element::Polygon},
         {u"text", Element::Text},       {u"tspan", Element::Span},        {u"image", Element::Image},
@@ -437,6 +441,7 @@ struct PaintStyle {
     QString FillPattern;
     double FillOpacity = 1;
     Qt::FillRule FillRule = Qt::WindingFill;
+    Qt::FillRule ClipRule = Qt::WindingFill;
     std::optional<QColor> Stroke;
     double StrokeWidth = 1;
     double StrokeOpacity = 1;
@@ -452,6 +457,8 @@ struct PaintStyle {
     bool Underline = false;
     bool StrikeOut = false;
     int Anchor = 0; // start, middle, end
+    std::optional<QColor> StopColor; // a gradient stop's
+    double StopOpacity = 1;
 };
 
 // Sets one paint attribute (an attribute or a declaration of `style`); others are ignored.
@@ -469,6 +476,8 @@ void SetPaint(PaintStyle& paint, QStringView name, QStringView value)
         number(paint.FillOpacity, 0, 1);
     } else if (name == u"fill-rule") {
         paint.FillRule = value.contains(u"evenodd") ? Qt::OddEvenFill : Qt::WindingFill;
+    } else if (name == u"clip-rule") {
+        paint.ClipRule = value.contains(u"evenodd") ? Qt::OddEvenFill : Qt::WindingFill;
     } else if (name == u"stroke") {
         paint.Stroke = ColorOf(value);
     } else if (name == u"stroke-width") {
@@ -506,6 +515,10 @@ void SetPaint(PaintStyle& paint, QStringView name, QStringView value)
         paint.StrikeOut = value.contains(u"line-through");
     } else if (name == u"text-anchor") {
         paint.Anchor = value == u"middle" ? 1 : value == u"end" ? 2 : 0;
+    } else if (name == u"stop-color") {
+        paint.StopColor = ColorOf(value);
+    } else if (name == u"stop-opacity") {
+        number(paint.StopOpacity, 0, 1);
     }
 }
 
@@ -610,9 +623,15 @@ private:
     };
     struct TextRun {
         QPointF At;
+        std::vector<double> Xs; // the characters' own positions, when given
         PaintStyle Paint;
         QString Characters;
         QTransform Ctm;
+    };
+    struct GradientDefinition {
+        QPointF From;
+        QPointF To;
+        QGradientStops Stops;
     };
     // A clip set for a run of sibling leaves: at `Depth`, by clip path `Id` under `Ctm`.
     struct LeafClip {
@@ -690,10 +709,30 @@ private:
                 pattern_ = std::make_pair(attribute("id").toString(), PictureDefinition{QImage(), tile});
             }
             break;
-        case Element::Text:
-            text_ = TextRun{QPointF(Length(attribute("x")).value_or(0), Length(attribute("y")).value_or(0)),
-                            frame.Paint, QString(), frame.Ctm};
+        case Element::LinearGradient:
+            if (!gradient_ && !clip_ && !pattern_) {
+                const auto length = [&](const char* name, double otherwise) {
+                    return Length(attribute(name)).value_or(otherwise);
+                };
+                gradient_ = std::make_pair(attribute("id").toString(),
+                                           GradientDefinition{QPointF(length("x1", 0), length("y1", 0)),
+                                                              QPointF(length("x2", 1), length("y2", 0)), {}});
+            }
             break;
+        case Element::Stop:
+            if (gradient_ && gradient_->second.Stops.size() < kMaxStops && frame.Paint.StopColor) {
+                // Offsets never go back (SVG takes the largest so far).
+                const double last = gradient_->second.Stops.isEmpty() ? 0 : gradient_->second.Stops.back().first;
+                const double offset = std::max(last, std::clamp(Length(attribute("offset")).value_or(0), 0.0, 1.0));
+                gradient_->second.Stops.append({offset, WithAlpha(*frame.Paint.StopColor, frame.Paint.StopOpacity)});
+            }
+            break;
+        case Element::Text: {
+            const std::vector<double> xs = Numbers(attribute("x"));
+            text_ = TextRun{QPointF(xs.empty() ? 0 : xs.front(), Length(attribute("y")).value_or(0)),
+                            xs.size() > 1 ? xs : std::vector<double>(), frame.Paint, QString(), frame.Ctm};
+            break;
+        }
         case Element::Image: {
             const QRectF place(Length(attribute("x")).value_or(0), Length(attribute("y")).value_or(0),
                                Length(attribute("width")).value_or(0), Length(attribute("height")).value_or(0));
@@ -723,6 +762,9 @@ private:
             if (IsShape(kind)) {
                 const QPainterPath path = ShapeOf(kind, attribute);
                 if (clip_) {
+                    // A clip path's region is its shapes' by the first one's rule (one shape is usual).
+                    if (clip_->second.isEmpty())
+                        clip_->second.setFillRule(frame.Paint.ClipRule);
                     clip_->second.addPath(frame.Transform.map(path));
                     // The definition is held until the end; each use costs its points again.
                     if (!recorder_.Hold(static_cast<std::size_t>(path.elementCount()) * sizeof(QPainterPath::Element)))
@@ -751,6 +793,10 @@ private:
         } else if (frame.Kind == Element::ClipPath && clip_ && !IsInside(Element::ClipPath)) {
             clips_.insert(clip_->first, clip_->second);
             clip_.reset();
+        } else if (frame.Kind == Element::LinearGradient && gradient_) {
+            if (!gradient_->second.Stops.isEmpty())
+                gradients_.insert(gradient_->first, gradient_->second);
+            gradient_.reset();
         } else if (frame.Kind == Element::Pattern && pattern_ && !IsInside(Element::Pattern)) {
             if (!pattern_->second.Image.isNull() && !pattern_->second.Place.isEmpty())
                 patterns_.insert(pattern_->first, pattern_->second);
@@ -867,10 +913,18 @@ private:
         const PaintStyle& paint = frame.Paint;
         QBrush brush(Qt::NoBrush);
         if (!paint.FillPattern.isEmpty()) {
-            if (const auto it = patterns_.find(paint.FillPattern); it != patterns_.end())
+            if (const auto it = patterns_.find(paint.FillPattern); it != patterns_.end()) {
                 brush = recorder_.PictureBrush(it->Image,
                                                QTransform::fromScale(it->Place.width() / it->Image.width(),
                                                                      it->Place.height() / it->Image.height()));
+            } else if (const auto g = gradients_.find(paint.FillPattern); g != gradients_.end()) {
+                QLinearGradient gradient(g->From, g->To);
+                QGradientStops stops = g->Stops;
+                for (auto& stop : stops)
+                    stop.second = WithAlpha(stop.second, paint.FillOpacity * paint.Opacity);
+                gradient.setStops(stops);
+                brush = QBrush(gradient);
+            }
         } else if (paint.Fill) {
             brush = QBrush(WithAlpha(*paint.Fill, paint.FillOpacity * paint.Opacity));
         }
@@ -923,6 +977,25 @@ private:
         font.setItalic(paint.Italic);
         font.setUnderline(paint.Underline);
         font.setStrikeOut(paint.StrikeOut);
+        const QColor color = WithAlpha(*paint.Fill, paint.FillOpacity * paint.Opacity);
+        if (!recorder_.SetTransform(run.Ctm))
+            return false;
+        if (!run.Xs.empty()) {
+            // Character i at position i; those beyond the list follow the last one.
+            qsizetype from = 0;
+            for (std::size_t i = 0; from < run.Characters.size(); ++i) {
+                const bool last = i + 1 >= run.Xs.size();
+                qsizetype to = run.Characters.size();
+                if (!last)
+                    to = from + (run.Characters[from].isHighSurrogate() && from + 1 < to ? 2 : 1);
+                if (!recorder_.DrawText(run.Characters.mid(from, to - from),
+                                        QPointF(run.Xs[std::min(i, run.Xs.size() - 1)], run.At.y()), font,
+                                        paint.FontSize, color))
+                    return false;
+                from = to;
+            }
+            return true;
+        }
         QPointF at = run.At;
         if (paint.Anchor != 0) {
             // Measured at a fixed size on a device of 96 dpi, then scaled.
@@ -933,9 +1006,7 @@ private:
                 QFontMetricsF(measured, &device).horizontalAdvance(run.Characters) * paint.FontSize / 256;
             at.rx() -= paint.Anchor == 1 ? width / 2 : width;
         }
-        return recorder_.SetTransform(run.Ctm) &&
-               recorder_.DrawText(run.Characters, at, font, paint.FontSize,
-                                  WithAlpha(*paint.Fill, paint.FillOpacity * paint.Opacity));
+        return recorder_.DrawText(run.Characters, at, font, paint.FontSize, color);
     }
 
     QXmlStreamReader reader_;
@@ -949,6 +1020,8 @@ private:
     QHash<QString, PictureDefinition> patterns_;
     std::optional<std::pair<QString, QPainterPath>> clip_;
     std::optional<std::pair<QString, PictureDefinition>> pattern_;
+    QHash<QString, GradientDefinition> gradients_;
+    std::optional<std::pair<QString, GradientDefinition>> gradient_;
     std::optional<TextRun> text_;
     std::optional<LeafClip> leafClip_;
 };

@@ -11,12 +11,14 @@
 //   path rect circle ellipse line polyline polygon
 //              fill, fill-opacity, fill-rule, stroke, stroke-width, stroke-opacity,
 //              stroke-dasharray, stroke-linecap, stroke-linejoin, stroke-miterlimit, opacity,
-//              transform, clip-path; a fill of url(#pattern)
+//              transform, clip-path; a fill of url(#pattern) or url(#gradient)
 //   text tspan the characters at x, y with font-family, font-size, font-weight, font-style,
-//              text-decoration, text-anchor, fill
+//              text-decoration, text-anchor, fill; x may list each character's position
 //   image      an inline picture (data URI), decoded by the format its bytes start with: PNG,
 //              JPEG or BMP; any other reference draws nothing
-//   defs       clipPath (its shapes), image and pattern definitions, referred to as "#id" only
+//   defs       clipPath (its shapes, by the first one's clip-rule), image, pattern and
+//              linearGradient (x1 y1 x2 y2 in user space; stop: offset, stop-color,
+//              stop-opacity) definitions, referred to as "#id" only
 //   use        an earlier image, by "#id"
 // The `style` attribute may give the paint attributes as declarations. Other elements are skipped
 // with their content; other attributes are ignored. A document type declaration, an entity

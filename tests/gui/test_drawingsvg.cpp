@@ -116,6 +116,45 @@ TEST(DrawingSvg, PaintsOnlyDrawingElementsAndInlinePictures)
 }
 
 
+// What a metafile's player adds to the vocabulary: a linear gradient in user space, a clip path's
+// rule (nonzero unless evenodd), and a text's characters each at its own position.
+TEST(DrawingSvg, GradientsClipRulesAndCharacterPositions)
+{
+    const std::string svg =
+        "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='100'><defs>"
+        "<linearGradient id='g' gradientUnits='userSpaceOnUse' x1='0' y1='0' x2='100' y2='0'>"
+        "<stop offset='0' stop-color='#ff0000'/><stop offset='1' style='stop-color:#0000ff'/></linearGradient>"
+        "<clipPath id='ring'><path clip-rule='evenodd' d='M 110 0 H 200 V 50 H 110 Z M 140 10 H 170 V 40 H 140 Z'/>"
+        "</clipPath><clipPath id='both'><path d='M 110 50 H 200 V 100 H 110 Z M 140 60 H 170 V 90 H 140 Z'/>"
+        "</clipPath></defs>"
+        "<rect x='0' y='0' width='100' height='40' fill='url(#g)'/>"
+        "<rect x='100' y='0' width='100' height='100' fill='#000000' clip-path='url(#ring)'/>"
+        "<rect x='100' y='0' width='100' height='100' fill='#000000' clip-path='url(#both)'/>"
+        "<text x='0 40 80' y='90' font-size='30'>III</text></svg>";
+    QImage page(200, 100, QImage::Format_RGB32);
+    std::string error;
+    ASSERT_TRUE(Paint(svg, page, kRoomy, error)) << error;
+    const QRgb left = page.pixel(5, 20);
+    const QRgb right = page.pixel(95, 20);
+    EXPECT_GT(qRed(left), 200);
+    EXPECT_LT(qBlue(left), 60);
+    EXPECT_GT(qBlue(right), 200);
+    EXPECT_LT(qRed(right), 60);
+    EXPECT_EQ(page.pixel(120, 20) & 0xFFFFFF, 0u) << "inside the ring";
+    EXPECT_EQ(page.pixel(155, 25) & 0xFFFFFF, 0xFFFFFFu) << "the ring's hole";
+    EXPECT_EQ(page.pixel(155, 75) & 0xFFFFFF, 0u) << "a nonzero clip's inner figure";
+    // Three narrow letters 40 pixels apart, not side by side.
+    const auto inkIn = [&](int from, int to) {
+        int ink = 0;
+        for (int x = from; x < to; ++x)
+            for (int y = 65; y < 95; ++y)
+                ink += (page.pixel(x, y) & 0xFFFFFF) != 0xFFFFFFu;
+        return ink;
+    };
+    EXPECT_GT(inkIn(80, 95), 20) << "the third letter at 80";
+    EXPECT_EQ(inkIn(20, 38), 0) << "nothing between the first two";
+}
+
 std::size_t StatusKilobytes(const std::string& field)
 {
     std::ifstream status("/proc/self/status");
