@@ -105,11 +105,11 @@ void ClipState::Combine(std::uint32_t mode, const Path& outline, bool evenOdd)
         Areas.push_back(std::move(area));
         break;
     case U_RGN_AND:
-        if (!Nothing)
+        if (!Nothing && Areas.size() < kMaxAreas)
             Areas.push_back(std::move(area));
         break;
     case U_RGN_DIFF:
-        if (!Nothing) {
+        if (!Nothing && Areas.size() < kMaxAreas) {
             // The outline's outside: the device around it, by the even-odd rule.
             area->Outline = Rectangle(kEverywhere);
             area->Outline.Append(outline);

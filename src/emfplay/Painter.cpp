@@ -37,6 +37,9 @@ void Painter::WriteClipDefinition(const Path& outline, bool evenOdd, const std::
 
 void Painter::Sync()
 {
+    // Within a local clip the clip in force stays as it was when it began.
+    if (localClips_ > 0)
+        return;
     std::size_t same = 0;
     while (same < open_.size() && same < wanted_.size() && open_[same] == wanted_[same])
         ++same;
@@ -68,11 +71,11 @@ void Painter::Sync()
     }
 }
 
-void Painter::BeginLocalClip(const Path& outline)
+void Painter::BeginLocalClip(const Path& outline, bool evenOdd)
 {
     Sync();
     const std::string id = NewId('c');
-    WriteClipDefinition(outline, false, id);
+    WriteClipDefinition(outline, evenOdd, id);
     out_.Raw("<g clip-path=\"url(#").Raw(id).Raw(")\">\n");
     ++localClips_;
 }
@@ -255,14 +258,14 @@ void Painter::DrawPicture(const std::string& encoded, const char* kind, int widt
     out_.Raw(text).Raw("\"/>\n");
 }
 
-std::string Painter::Pattern(const std::string& key, const Picture& tile)
+std::string Painter::Pattern(const std::string& key, const Picture& tile, double pixel)
 {
     if (const auto it = patterns_.find(key); it != patterns_.end())
         return it->second;
     const std::string id = NewId('p');
     out_.Raw("<defs><pattern id=\"").Raw(id).Raw("\" patternUnits=\"userSpaceOnUse\"")
-        .Attribute("width", tile.Width).Attribute("height", tile.Height)
-        .Raw("><image").Attribute("width", tile.Width).Attribute("height", tile.Height)
+        .Attribute("width", tile.Width * pixel).Attribute("height", tile.Height * pixel)
+        .Raw("><image").Attribute("width", tile.Width * pixel).Attribute("height", tile.Height * pixel)
         .Raw(" xlink:href=\"data:image/png;base64,");
     std::string text;
     AppendBase64(text, EncodePng(tile, 2));

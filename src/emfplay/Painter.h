@@ -106,13 +106,13 @@ public:
     void DrawPicture(const std::string& encoded, const char* kind, int width, int height, const Box& place,
                      const Affine& toOutput, double opacity);
 
-    // Ids of definitions written on first use: a tile pattern of `tile` (output units, one pixel a
-    // unit) by `key`, and a two-stop linear gradient.
-    std::string Pattern(const std::string& key, const Picture& tile);
+    // Ids of definitions written on first use: a tile pattern of `tile` (each of its pixels `pixel`
+    // output units) by `key`, and a two-stop linear gradient.
+    std::string Pattern(const std::string& key, const Picture& tile, double pixel);
     std::string LinearGradient(Point from, Point to, std::uint32_t fromRgb, std::uint32_t toRgb);
 
     // A clip of its own around what follows until EndLocalClip, inside the clip in force.
-    void BeginLocalClip(const Path& outline);
+    void BeginLocalClip(const Path& outline, bool evenOdd = false);
     void EndLocalClip();
 
 private:

@@ -24,6 +24,63 @@ bool Checkable(std::uint32_t type)
            type == 108 || (type >= 114 && type <= 116) || type == 118 || type == 122;
 }
 
+// The fixed part of the records played, which their fields are read from.
+std::size_t MinimumSize(std::uint32_t type)
+{
+    switch (type) {
+    case U_EMR_HEADER: return U_SIZE_EMRHEADER_MIN;
+    case U_EMR_POLYBEZIER: case U_EMR_POLYGON: case U_EMR_POLYLINE: case U_EMR_POLYBEZIERTO: case U_EMR_POLYLINETO:
+        return U_SIZE_EMRPOLYLINE;
+    case U_EMR_POLYBEZIER16: case U_EMR_POLYGON16: case U_EMR_POLYLINE16: case U_EMR_POLYBEZIERTO16:
+    case U_EMR_POLYLINETO16:
+        return U_SIZE_EMRPOLYLINE16;
+    case U_EMR_POLYPOLYLINE: case U_EMR_POLYPOLYGON: case U_EMR_POLYPOLYLINE16: case U_EMR_POLYPOLYGON16:
+        return U_SIZE_EMRPOLYPOLYLINE;
+    case U_EMR_POLYDRAW: return U_SIZE_EMRPOLYDRAW;
+    case U_EMR_POLYDRAW16: return U_SIZE_EMRPOLYDRAW16;
+    case U_EMR_SETWINDOWEXTEX: case U_EMR_SETVIEWPORTEXTEX: return U_SIZE_EMRSETWINDOWEXTEX;
+    case U_EMR_SETWINDOWORGEX: case U_EMR_SETVIEWPORTORGEX: return U_SIZE_EMRSETWINDOWORGEX;
+    case U_EMR_SETPIXELV: return U_SIZE_EMRSETPIXELV;
+    case U_EMR_SETMAPMODE: case U_EMR_SETBKMODE: case U_EMR_SETPOLYFILLMODE: case U_EMR_SETROP2:
+    case U_EMR_SETTEXTALIGN: case U_EMR_SELECTCLIPPATH: case U_EMR_SETARCDIRECTION: case U_EMR_SETMITERLIMIT:
+    case U_EMR_SETTEXTCOLOR: case U_EMR_SETBKCOLOR: case U_EMR_RESTOREDC: case U_EMR_SELECTOBJECT:
+    case U_EMR_DELETEOBJECT:
+        return U_SIZE_EMRSETMAPMODE;
+    case U_EMR_OFFSETCLIPRGN: case U_EMR_MOVETOEX: case U_EMR_LINETO: return U_SIZE_EMRMOVETOEX;
+    case U_EMR_EXCLUDECLIPRECT: case U_EMR_INTERSECTCLIPRECT: return U_SIZE_EMRINTERSECTCLIPRECT;
+    case U_EMR_SCALEVIEWPORTEXTEX: case U_EMR_SCALEWINDOWEXTEX: return U_SIZE_EMRSCALEVIEWPORTEXTEX;
+    case U_EMR_SETWORLDTRANSFORM: return U_SIZE_EMRSETWORLDTRANSFORM;
+    case U_EMR_MODIFYWORLDTRANSFORM: return U_SIZE_EMRMODIFYWORLDTRANSFORM;
+    case U_EMR_CREATEPEN: return U_SIZE_EMRCREATEPEN;
+    case U_EMR_CREATEBRUSHINDIRECT: return U_SIZE_EMRCREATEBRUSHINDIRECT;
+    case U_EMR_ANGLEARC: return U_SIZE_EMRANGLEARC;
+    case U_EMR_ELLIPSE: case U_EMR_RECTANGLE: return U_SIZE_EMRRECTANGLE;
+    case U_EMR_ROUNDRECT: return U_SIZE_EMRROUNDRECT;
+    case U_EMR_ARC: case U_EMR_CHORD: case U_EMR_PIE: case U_EMR_ARCTO: return U_SIZE_EMRARC;
+    case U_EMR_CREATEPALETTE: return U_SIZE_EMRCREATEPALETTE;
+    case U_EMR_FILLRGN: return U_SIZE_EMRFILLRGN;
+    case U_EMR_FRAMERGN: return U_SIZE_EMRFRAMERGN;
+    case U_EMR_PAINTRGN: return U_SIZE_EMRPAINTRGN;
+    case U_EMR_EXTSELECTCLIPRGN: return U_SIZE_EMREXTSELECTCLIPRGN;
+    case U_EMR_BITBLT: return U_SIZE_EMRBITBLT;
+    case U_EMR_STRETCHBLT: return U_SIZE_EMRSTRETCHBLT;
+    case U_EMR_SETDIBITSTODEVICE: return U_SIZE_EMRSETDIBITSTODEVICE;
+    case U_EMR_STRETCHDIBITS: return U_SIZE_EMRSTRETCHDIBITS;
+    case U_EMR_EXTCREATEFONTINDIRECTW: return U_SIZE_EMREXTCREATEFONTINDIRECTW_LOGFONT;
+    case U_EMR_EXTTEXTOUTA: case U_EMR_EXTTEXTOUTW: return U_SIZE_EMREXTTEXTOUTW;
+    case U_EMR_CREATEMONOBRUSH: return U_SIZE_EMRCREATEMONOBRUSH;
+    case U_EMR_CREATEDIBPATTERNBRUSHPT: return U_SIZE_EMRCREATEDIBPATTERNBRUSHPT;
+    case U_EMR_EXTCREATEPEN: return U_SIZE_EMREXTCREATEPEN;
+    case U_EMR_CREATECOLORSPACE: return U_SIZE_EMRCREATECOLORSPACE;
+    case U_EMR_CREATECOLORSPACEW: return U_SIZE_EMRCREATECOLORSPACEW;
+    case U_EMR_SMALLTEXTOUT: return U_SIZE_EMRSMALLTEXTOUT;
+    case U_EMR_ALPHABLEND: return U_SIZE_EMRALPHABLEND;
+    case U_EMR_TRANSPARENTBLT: return U_SIZE_EMRTRANSPARENTBLT;
+    case U_EMR_GRADIENTFILL: return U_SIZE_EMRGRADIENTFILL;
+    default: return sizeof(U_EMR);
+    }
+}
+
 Affine AffineOf(const U_XFORM& x) { return {x.eM11, x.eM12, x.eM21, x.eM22, x.eDx, x.eDy}; }
 
 std::uint32_t RgbOf(U_COLORREF c) { return std::uint32_t(c.Red) << 16 | std::uint32_t(c.Green) << 8 | c.Blue; }
@@ -81,7 +138,7 @@ bool Player::Play(std::string& drawing, std::string& error)
                 std::memcpy(scratch.data(), at, head.nSize);
                 at = reinterpret_cast<const char*>(scratch.data());
             }
-            if (Checkable(head.iType) && !U_emf_record_safe(at)) {
+            if (head.nSize < MinimumSize(head.iType) || (Checkable(head.iType) && !U_emf_record_safe(at))) {
                 error = headerRead ? "the records cannot be read" : "the header cannot be read";
                 return false;
             }
@@ -98,7 +155,7 @@ bool Player::Play(std::string& drawing, std::string& error)
                 error = "the records cannot be read";
                 return false;
             }
-            if (writer_.Size() > kMaxDrawingBytes) {
+            if (tooLarge_ || writer_.Size() > kMaxDrawingBytes) {
                 error = "the drawing is too large";
                 return false;
             }
@@ -107,8 +164,9 @@ bool Player::Play(std::string& drawing, std::string& error)
                 BreakCapture();
         }
         if (captureBroken_) {
-            // Not the idiom: played again from the first PATINVERT on, which is passed over.
+            // Not the idiom: played again from its first fill on, which is passed over.
             offset = capture_->Resume;
+            noCaptureAt_ = offset;
             Restore(std::move(capture_->State));
             capture_.reset();
             captureBroken_ = false;
@@ -166,6 +224,7 @@ bool Player::ReadHeader(const Record& r, std::string& error)
         return false;
     }
     deviceToOutput_ = Affine::Translation(-left, -top);
+    pixel_ = std::clamp(pixelsPerMmX_ * 25.4 / 96, 0.01, 1000.0);
     outputWidth_ = width;
     outputHeight_ = height;
     MappingChanged();

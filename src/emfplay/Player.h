@@ -24,6 +24,8 @@ namespace emfplay {
 // The limits of one playing.
 constexpr std::size_t kMaxDrawingBytes = std::size_t(32) << 20;
 constexpr std::uint64_t kMaxRecords = 2'000'000;
+constexpr std::size_t kMaxPoints = 4'000'000;
+constexpr std::size_t kMaxTextUnits = 8192;
 
 class Player {
 public:
@@ -47,6 +49,7 @@ private:
     bool ReadHeader(const Record& header, std::string& error);
     void Dispatch(const Record& r);
     void Damaged() { damaged_ = true; }
+    void TooLarge() { tooLarge_ = true; }
 
     // ---- mapping (Player.cpp) ----
     const Affine& ToOutput();
@@ -126,12 +129,12 @@ private:
     void BitBlt(const Record& r, std::uint32_t type);
     void DrawBitmap(const Record& r, Blit blit);
     void FillDest(const Box& dest, const FillStyle& fill);
-    void PatInvert(const Box& dest, std::uint32_t recordSize);
 
-    // ---- the PATINVERT idiom (PlayerShapes.cpp) ----
-    // Between two PATINVERTs of one brush over one rectangle, shapes filled black draw in that
-    // brush. Played tentatively: anything else, and the records are played again from the first
-    // PATINVERT on, without it.
+    // ---- the exclusive-or idiom (PlayerIdiom.cpp) ----
+    // A fill by exclusive or (a PATINVERT rectangle, or shapes in the R2_XORPEN mode), shapes filled
+    // black, then the same fills again: what shows is the first fills within the black shapes. Played
+    // tentatively from the first such fill: anything else, and the records are played again from
+    // there with that fill passed over, as an exclusive or alone is.
     struct Snapshot {
         DeviceContext Dc;
         std::vector<DeviceContext> Saved;
@@ -140,17 +143,29 @@ private:
         bool InPath;
         bool PathDone;
     };
+    struct XorFill {
+        Path Outline; // output units
+        FillStyle Fill;
+        ClipChain Clip;
+        bool Hidden;
+    };
     struct Capture {
-        std::size_t Resume;   // the offset of the record after the first PATINVERT
+        std::size_t Resume; // the offset of the record of the first fill
         std::uint64_t Records;
         Snapshot State;
-        Box Rect;             // output units
-        Path RectOutline;     // output units
-        Brush With;
-        std::vector<std::pair<Path, bool>> Shapes; // output units; even-odd
+        std::vector<XorFill> Fills;
+        std::vector<std::pair<Path, bool>> Mask; // output units; even-odd
+        std::size_t Matched;                     // fills of the second pass so far
     };
     Snapshot Save() const;
     void Restore(Snapshot snapshot);
+    // A fill by exclusive or of `outline` (output units).
+    void Xor(const Path& outline, const FillStyle& fill);
+    // Whether the drawing mode is exclusive or: the shape is one of the idiom's fills then.
+    bool XorShape(const Path& outline, const Affine& toOutput, bool fill, bool stroke);
+    // What is drawn while capturing: black fills are the mask, anything else breaks the capture.
+    void CaptureDrawing(const Path& path, const Affine& toOutput, const FillStyle* fill, const StrokeStyle* stroke);
+    void FinishCapture();
     void BreakCapture() { captureBroken_ = true; }
 
     std::string_view bytes_;
@@ -168,6 +183,10 @@ private:
     Point deviceMm_{1, 1};    // szlMillimeters
     Point devicePixels_{1, 1}; // szlDevice
     Affine deviceToOutput_;
+    // A pixel of the picture drawn at 96 dpi, in output units: what a cosmetic pen's width, a hatch's
+    // spacing and a pattern brush's pixel are measured in, as the system measures them on the device
+    // it plays onto.
+    double pixel_ = 1;
 
     DeviceContext dc_;
     std::vector<DeviceContext> saved_;
@@ -188,11 +207,17 @@ private:
 
     std::optional<Capture> capture_;
     bool captureBroken_ = false;
+    std::size_t noCaptureAt_ = std::size_t(-1); // the record replayed after a broken capture
     std::uint64_t replayBudget_ = kMaxRecords;
     std::size_t offset_ = 0; // of the record being played
 
     bool damaged_ = false;
+    bool tooLarge_ = false;
     bool ended_ = false;
+    // What one playing may take beyond its records: points in one record or path, bitmap pixels
+    // decoded, gradient pixels shaded, tentative plays of the idiom.
+    std::int64_t pixelsLeft_ = 200'000'000;
+    int capturesLeft_ = 4096;
 };
 
 } // namespace emfplay

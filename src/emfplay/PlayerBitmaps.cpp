@@ -126,8 +126,9 @@ void Player::BitBlt(const Record& r, std::uint32_t type)
         FillDest(blit.Dest, FillStyle::Solid(rop == kBlackness ? 0x000000 : 0xFFFFFF));
         return;
     case kPatInvert:
-        if (!source)
-            PatInvert(blit.Dest, r.Size);
+        if (!source && ToOutput().IsAxisAligned())
+            if (const std::optional<FillStyle> fill = FillOf(dc_.CurrentBrush, false))
+                Xor(RectanglePath(blit.Dest).Transformed(ToOutput()), *fill);
         return;
     case kSrcCopy:
     case kNotSrcCopy:
@@ -156,6 +157,10 @@ void Player::DrawBitmap(const Record& r, Blit blit)
     case DibStatus::Damaged: Damaged(); return;
     case DibStatus::Decoded: break;
     default: return;
+    }
+    if ((pixelsLeft_ -= std::int64_t(dib.Width) * dib.Height) < 0) {
+        TooLarge();
+        return;
     }
     if (blit.SrcW == 0 || blit.SrcH == 0 || !std::isfinite(blit.SrcW) || !std::isfinite(blit.SrcH))
         return;
@@ -219,55 +224,6 @@ void Player::DrawBitmap(const Record& r, Blit blit)
         }
     }
     EmitPicture(EncodePng(picture, 1), "png", picture.Width, picture.Height, dest, toOutput, blit.Opacity, nullptr);
-}
-
-void Player::PatInvert(const Box& dest, std::uint32_t recordSize)
-{
-    const Affine& m = ToOutput();
-    if (!m.IsAxisAligned())
-        return;
-    const Point a = m.Map({dest.Left, dest.Top}), b = m.Map({dest.Right, dest.Bottom});
-    const Box rect{std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};
-    if (!capture_) {
-        if (replayBudget_ == 0 || rect.IsEmpty() || dc_.CurrentBrush.Style == Brush::Kind::Null)
-            return; // an exclusive or alone is not drawn
-        capture_ = Capture{offset_ + recordSize, 0, Save(), rect, RectanglePath(rect), dc_.CurrentBrush, {}};
-        return;
-    }
-    const Brush& with = capture_->With;
-    const Brush& now = dc_.CurrentBrush;
-    const auto near = [](double u, double v) { return std::abs(u - v) < 0.5; };
-    const bool same = near(rect.Left, capture_->Rect.Left) && near(rect.Top, capture_->Rect.Top) &&
-                      near(rect.Right, capture_->Rect.Right) && near(rect.Bottom, capture_->Rect.Bottom) &&
-                      with.Style == now.Style && with.Rgb == now.Rgb && with.Hatch == now.Hatch &&
-                      with.Serial == now.Serial;
-    if (!same) {
-        BreakCapture();
-        return;
-    }
-    // The idiom: the black shapes show the brush, within the rectangle.
-    Capture done = std::move(*capture_);
-    capture_.reset();
-    std::optional<FillStyle> fill = FillOf(done.With, false);
-    if (!fill || done.Shapes.empty() || Hidden())
-        return;
-    Box bounds = done.Shapes.front().first.Bounds();
-    for (const auto& [shape, evenOdd] : done.Shapes) {
-        const Box b = shape.Bounds();
-        bounds = {std::min(bounds.Left, b.Left), std::min(bounds.Top, b.Top), std::max(bounds.Right, b.Right),
-                  std::max(bounds.Bottom, b.Bottom)};
-    }
-    const bool inside = bounds.Left >= done.Rect.Left && bounds.Top >= done.Rect.Top &&
-                        bounds.Right <= done.Rect.Right && bounds.Bottom <= done.Rect.Bottom;
-    painter_.SetClip(Chain());
-    if (!inside)
-        painter_.BeginLocalClip(done.RectOutline);
-    for (const auto& [shape, evenOdd] : done.Shapes) {
-        fill->EvenOdd = evenOdd;
-        painter_.DrawPath(shape, Affine{}, &*fill, nullptr);
-    }
-    if (!inside)
-        painter_.EndLocalClip();
 }
 
 } // namespace emfplay

@@ -46,14 +46,13 @@ Picture HatchTile(std::uint32_t hatch, std::uint32_t line, std::optional<std::ui
             case U_HS_CROSS: on = x == 0 || y == 0; break;
             default: on = x == y || x + y == 7; break;
             }
-            if (!on && !back)
-                continue;
-            const std::uint32_t rgb = on ? line : *back;
+            // Transparent pixels keep the line's colour, so that a scaled tile does not darken.
+            const std::uint32_t rgb = on || !back ? line : *back;
             std::uint8_t* p = tile.At(x, y);
             p[0] = std::uint8_t(rgb >> 16);
             p[1] = std::uint8_t(rgb >> 8);
             p[2] = std::uint8_t(rgb);
-            p[3] = 255;
+            p[3] = on || back ? 255 : 0;
         }
     return tile;
 }
@@ -112,7 +111,7 @@ std::optional<FillStyle> Player::FillOf(const Brush& brush, bool rop2)
         if (dc_.BkMode == U_OPAQUE)
             back = dc_.BkColor;
         const std::string key = "h" + Hex(brush.Hatch) + Hex(*rgb) + (back ? Hex(*back) : "-");
-        fill.Reference = painter_.Pattern(key, HatchTile(brush.Hatch, *rgb, back));
+        fill.Reference = painter_.Pattern(key, HatchTile(brush.Hatch, *rgb, back), pixel_);
         return fill;
     }
     case Brush::Kind::Pattern:
@@ -125,7 +124,7 @@ std::optional<FillStyle> Player::FillOf(const Brush& brush, bool rop2)
             return fill;
         }
         if (brush.Style == Brush::Kind::Pattern) {
-            fill.Reference = painter_.Pattern("b" + Hex(std::uint32_t(brush.Serial)), *brush.Tile);
+            fill.Reference = painter_.Pattern("b" + Hex(std::uint32_t(brush.Serial)), *brush.Tile, pixel_);
             return fill;
         }
         // A monochrome pattern draws its 0 bits in the text colour and its 1 bits in the background's.
@@ -140,7 +139,7 @@ std::optional<FillStyle> Player::FillOf(const Brush& brush, bool rop2)
                 p[2] = std::uint8_t(rgb);
                 p[3] = 255;
             }
-        fill.Reference = painter_.Pattern(key, tile);
+        fill.Reference = painter_.Pattern(key, tile, pixel_);
         return fill;
     }
     }
@@ -156,7 +155,7 @@ std::optional<StrokeStyle> Player::StrokeOf(const Pen& pen, double scale)
         return std::nullopt;
     StrokeStyle stroke;
     stroke.Rgb = *rgb;
-    stroke.Width = pen.Cosmetic ? 1 : std::max(1.0, pen.Width * scale);
+    stroke.Width = pen.Cosmetic ? pixel_ : std::max(pixel_, pen.Width * scale);
     if (!std::isfinite(stroke.Width))
         return std::nullopt;
     stroke.MiterLimit = dc_.MiterLimit;
@@ -168,28 +167,29 @@ std::optional<StrokeStyle> Player::StrokeOf(const Pen& pen, double scale)
         stroke.LineJoin = pen.Join;
     }
     // The system's dash patterns: in pixels for cosmetic pens, in pen widths for geometric ones.
-    const double unit = pen.Cosmetic ? 1 : stroke.Width;
+    const double unit = pen.Cosmetic ? pixel_ : stroke.Width;
     switch (pen.Style) {
     case U_PS_DASH:
-        stroke.Dashes = pen.Cosmetic ? std::vector<double>{18, 6} : std::vector<double>{3 * unit, unit};
+        stroke.Dashes = pen.Cosmetic ? std::vector<double>{18 * unit, 6 * unit} : std::vector<double>{3 * unit, unit};
         break;
     case U_PS_DOT:
-        stroke.Dashes = pen.Cosmetic ? std::vector<double>{3, 3} : std::vector<double>{unit, unit};
+        stroke.Dashes = pen.Cosmetic ? std::vector<double>{3 * unit, 3 * unit} : std::vector<double>{unit, unit};
         break;
     case U_PS_DASHDOT:
-        stroke.Dashes = pen.Cosmetic ? std::vector<double>{9, 6, 3, 6} : std::vector<double>{3 * unit, unit, unit, unit};
+        stroke.Dashes = pen.Cosmetic ? std::vector<double>{9 * unit, 6 * unit, 3 * unit, 6 * unit}
+                                     : std::vector<double>{3 * unit, unit, unit, unit};
         break;
     case U_PS_DASHDOTDOT:
-        stroke.Dashes = pen.Cosmetic ? std::vector<double>{9, 3, 3, 3, 3, 3}
+        stroke.Dashes = pen.Cosmetic ? std::vector<double>{9 * unit, 3 * unit, 3 * unit, 3 * unit, 3 * unit, 3 * unit}
                                      : std::vector<double>{3 * unit, unit, unit, unit, unit, unit};
         break;
     case U_PS_ALTERNATE:
-        stroke.Dashes = {1, 1};
+        stroke.Dashes = {unit, unit};
         break;
     case U_PS_USERSTYLE: {
         double total = 0;
         for (const double entry : pen.UserDashes) {
-            stroke.Dashes.push_back(pen.Cosmetic ? entry : entry * scale);
+            stroke.Dashes.push_back(entry * (pen.Cosmetic ? pixel_ : scale));
             total += stroke.Dashes.back();
         }
         if (!(total > 0) || !std::isfinite(total))
@@ -209,11 +209,7 @@ void Player::Emit(const Path& path, const Affine& toOutput, const FillStyle* fil
     if (Hidden() || (!fill && !stroke))
         return;
     if (capture_) {
-        // Inside the idiom only shapes filled black are taken.
-        if (stroke || !fill || !fill->Reference.empty() || fill->Rgb != 0)
-            BreakCapture();
-        else
-            capture_->Shapes.emplace_back(path.Transformed(toOutput).Closed(), fill->EvenOdd);
+        CaptureDrawing(path, toOutput, fill, stroke);
         return;
     }
     painter_.SetClip(Chain());
@@ -257,10 +253,14 @@ void Player::Shape(const Path& logical, bool fill, bool stroke, bool continues)
 {
     const Affine& m = ToOutput();
     if (inPath_) {
-        Path mapped = logical.Transformed(m);
-        path_.Append(mapped, continues);
+        if (path_.PointCount() + logical.PointCount() > kMaxPoints)
+            TooLarge();
+        else
+            path_.Append(logical.Transformed(m), continues);
         return;
     }
+    if (XorShape(logical, m, fill, stroke))
+        return;
     std::optional<FillStyle> brush;
     if (fill)
         brush = FillOf(dc_.CurrentBrush);
@@ -293,6 +293,10 @@ void Player::Polyline(const Record& r, std::uint32_t type)
     const std::size_t size = sixteen ? sizeof(U_POINT16) : sizeof(U_POINTL);
     if (at + std::uint64_t(count) * size > r.Size) {
         Damaged();
+        return;
+    }
+    if (count > kMaxPoints) {
+        TooLarge();
         return;
     }
     std::vector<Point> points(count);
@@ -371,6 +375,10 @@ void Player::PolyPolyline(const Record& r, bool sixteen, bool polygon)
         Damaged();
         return;
     }
+    if (count > kMaxPoints) {
+        TooLarge();
+        return;
+    }
     Path path;
     std::uint64_t next = 0;
     for (std::uint32_t k = 0; k < polys; ++k) {
@@ -402,6 +410,10 @@ void Player::PolyDraw(const Record& r, bool sixteen)
     const std::uint64_t typesAt = at + std::uint64_t(count) * size;
     if (typesAt + count > r.Size) {
         Damaged();
+        return;
+    }
+    if (count > kMaxPoints) {
+        TooLarge();
         return;
     }
     const auto point = [&](std::uint32_t i) { return ReadPoint(r.Data + at + std::size_t(i) * size, sixteen); };
@@ -554,7 +566,7 @@ void Player::PathRecord(std::uint32_t type)
     case U_EMR_WIDENPATH:
         if (pathDone_ && !dc_.CurrentPen.Null) {
             widened_ = true;
-            widenedWidth_ = dc_.CurrentPen.Cosmetic ? 1 : std::max(1.0, dc_.CurrentPen.Width * ToOutput().Scale());
+            widenedWidth_ = dc_.CurrentPen.Cosmetic ? pixel_ : std::max(pixel_, dc_.CurrentPen.Width * ToOutput().Scale());
             widenedPen_ = dc_.CurrentPen;
         }
         return;
@@ -581,6 +593,7 @@ void Player::PathRecord(std::uint32_t type)
             stroke.MiterLimit = dc_.MiterLimit;
             Emit(path_, identity, nullptr, &stroke);
         }
+    } else if (XorShape(path_, identity, type != U_EMR_STROKEPATH, type != U_EMR_FILLPATH)) {
     } else if (type == U_EMR_FILLPATH) {
         if (const std::optional<FillStyle> fill = FillOf(dc_.CurrentBrush))
             Emit(path_.Closed(), identity, &*fill, nullptr);
@@ -647,7 +660,8 @@ void Player::FillRegion(const Record& r, std::uint32_t type)
         brush = BrushAt(rec.ihBrush);
         // Each rectangle's frame, the stroke's width and height in device pixels.
         const Affine& m = ToOutput();
-        const double w = std::max(1.0, std::abs(rec.szlStroke.cx * m.A)), h = std::max(1.0, std::abs(rec.szlStroke.cy * m.D));
+        const double w = std::max(pixel_, std::abs(rec.szlStroke.cx * m.A));
+        const double h = std::max(pixel_, std::abs(rec.szlStroke.cy * m.D));
         std::vector<Box> frames;
         for (const Box& b : region.Boxes()) {
             frames.push_back({b.Left, b.Top, b.Right, std::min(b.Bottom, b.Top + h)});
@@ -675,7 +689,7 @@ void Player::SetPixel(const Record& r)
     const Point p = ToOutput().Map({double(rec.ptlPixel.x), double(rec.ptlPixel.y)});
     const FillStyle fill = FillStyle::Solid(std::uint32_t(rec.crColor.Red) << 16 |
                                             std::uint32_t(rec.crColor.Green) << 8 | rec.crColor.Blue);
-    Emit(RectanglePath({std::floor(p.X), std::floor(p.Y), std::floor(p.X) + 1, std::floor(p.Y) + 1}), Affine{},
+    Emit(RectanglePath({p.X, p.Y, p.X + pixel_, p.Y + pixel_}), Affine{},
          &fill, nullptr);
 }
 
@@ -774,6 +788,11 @@ void Player::GradientFill(const Record& r)
     const int height = std::max(1, int(std::ceil((bounds.Bottom - bounds.Top) * scale)));
     Picture picture(width, height);
     for (const auto& t : shaded) {
+        // Each triangle's bounds are shaded: their pixels count against the playing's.
+        if ((pixelsLeft_ -= std::int64_t(width) * height / std::int64_t(shaded.size()) + 16) < 0) {
+            TooLarge();
+            return;
+        }
         // Corners in the picture's pixels.
         Point p[3];
         for (int i = 0; i < 3; ++i)

@@ -62,10 +62,12 @@ void Player::ExtTextOut(const Record& r, bool wide)
     }
     // The spacing: one advance a unit, or a pair (x, y) with ETO_PDY; left out when it does not fit.
     const std::uint64_t perUnit = text.fOptions & U_ETO_PDY ? 2 : 1;
+    // The reader keeps a few thousand characters of a text; the rest is not decoded.
+    const std::uint64_t shown = std::min<std::uint64_t>(units, kMaxTextUnits);
     std::vector<double> dx;
     if (offDx != 0 && std::uint64_t(offDx) + units * perUnit * 4 <= r.Size) {
-        dx.resize(units);
-        for (std::uint64_t i = 0; i < units; ++i) {
+        dx.resize(shown);
+        for (std::uint64_t i = 0; i < shown; ++i) {
             std::int32_t value;
             std::memcpy(&value, r.Data + offDx + i * perUnit * 4, 4);
             dx[i] = value;
@@ -73,8 +75,8 @@ void Player::ExtTextOut(const Record& r, bool wide)
     }
     const char* string = r.Data + text.offString;
     const std::vector<Character> characters =
-        wide ? DecodeUtf16(string, units)
-             : ansi_.Decode({string, std::size_t(units)}, dc_.CurrentFont.Charset == U_SHIFTJIS_CHARSET);
+        wide ? DecodeUtf16(string, shown)
+             : ansi_.Decode({string, std::size_t(shown)}, dc_.CurrentFont.Charset == U_SHIFTJIS_CHARSET);
     std::vector<double> advances;
     if (!dx.empty())
         for (const Character& c : characters) {
@@ -110,11 +112,12 @@ void Player::SmallTextOut(const Record& r)
         return;
     }
     std::vector<Character> characters;
+    const std::size_t shown = std::min<std::size_t>(rec.cChars, kMaxTextUnits);
     if (small) {
-        for (std::uint32_t i = 0; i < rec.cChars; ++i)
+        for (std::size_t i = 0; i < shown; ++i)
             characters.push_back({static_cast<unsigned char>(r.Data[at + i]), i, 1});
     } else {
-        characters = DecodeUtf16(r.Data + at, rec.cChars);
+        characters = DecodeUtf16(r.Data + at, shown);
     }
     Text(characters, {}, {double(rec.Dest.x), double(rec.Dest.y)}, rec.fuOptions, hasRectangle ? &rectangle : nullptr,
          (rec.fuOptions & U_ETO_GLYPH_INDEX) != 0);
@@ -148,7 +151,7 @@ void Player::Text(const std::vector<Character>& characters, const std::vector<do
     const double across = angle == 0 ? sy : std::sqrt(sx * sy);
 
     const bool eastAsian = EastAsian(font);
-    double em = font.Height < 0 ? -font.Height : font.Height > 0 ? font.Height * (eastAsian ? 1.0 : 0.87) : 16 / sy;
+    double em = font.Height < 0 ? -font.Height : font.Height > 0 ? font.Height * (eastAsian ? 1.0 : 0.87) : 16 * pixel_ / sy;
     em *= across;
     const double ascent = em * (eastAsian ? 0.86 : 0.905), descent = em * (eastAsian ? 0.14 : 0.212);
 

@@ -31,6 +31,7 @@ Region Region::Union(const std::vector<Box>& boxes)
     std::vector<std::pair<double, double>> intervals;
     std::size_t next = 0;
     std::size_t spans = 0;
+    std::size_t work = 0;
     for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
         const double top = edges[i], bottom = edges[i + 1];
         active.erase(std::remove_if(active.begin(), active.end(), [&](const Box* b) { return b->Bottom <= top; }),
@@ -51,10 +52,14 @@ Region Region::Union(const std::vector<Box>& boxes)
             }
         }
         spans += merged.size() / 2;
+        work += active.size() + 1;
         result.Append(top, bottom, std::move(merged));
-        if (spans > kMaxSpans) {
-            result.Bound();
-            return result;
+        if (spans > kMaxSpans || work > kMaxWork) {
+            Box bounds = *byTop.front();
+            for (const Box* b : byTop)
+                bounds = {std::min(bounds.Left, b->Left), std::min(bounds.Top, b->Top), std::max(bounds.Right, b->Right),
+                          std::max(bounds.Bottom, b->Bottom)};
+            return Region(bounds);
         }
     }
     return result;
@@ -123,6 +128,7 @@ Region Region::Combine(const Region& a, const Region& b, Op op)
     Region result;
     std::size_t i = 0, j = 0;
     std::size_t spans = 0;
+    std::size_t work = 0;
     if (a.bands_.empty() && b.bands_.empty())
         return result;
     double y = a.bands_.empty()   ? b.bands_.front().Top
@@ -146,10 +152,19 @@ Region Region::Combine(const Region& a, const Region& b, Op op)
         if (ba || bb) {
             std::vector<double> spansHere = CombineSpans(ba ? ba->Spans : none, bb ? bb->Spans : none, op);
             spans += spansHere.size() / 2;
+            work += (ba ? ba->Spans.size() : 0) + (bb ? bb->Spans.size() : 0) + 1;
             result.Append(y, next, std::move(spansHere));
-            if (spans > kMaxSpans) {
-                result.Bound();
-                return result;
+            if (spans > kMaxSpans || work > kMaxWork) {
+                // Bounds that hold the combination stand in.
+                Box bounds = a.Bounds();
+                if (op == Op::Or || op == Op::Xor) {
+                    const Box other = b.Bounds();
+                    bounds = a.IsEmpty()   ? other
+                             : b.IsEmpty() ? bounds
+                                           : Box{std::min(bounds.Left, other.Left), std::min(bounds.Top, other.Top),
+                                               std::max(bounds.Right, other.Right), std::max(bounds.Bottom, other.Bottom)};
+                }
+                return Region(bounds);
             }
         }
         y = next;

@@ -32,9 +32,10 @@ public:
     // Disjoint rectangles covering the area, top to bottom, left to right.
     std::vector<Box> Boxes() const;
 
-    // A region past this many intervals is replaced by its bounds, so that no sequence of
-    // combinations grows without end.
+    // A region past this many intervals, or whose making would take past this many interval steps,
+    // is replaced by its bounds, so that no sequence of combinations grows or takes without end.
     static constexpr std::size_t kMaxSpans = 200'000;
+    static constexpr std::size_t kMaxWork = 20'000'000;
 
 private:
     // Bands are disjoint, top to bottom, never empty; each holds sorted, disjoint x intervals as
