@@ -10,9 +10,15 @@
 #include <QSizeF>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -247,6 +253,25 @@ TEST(EmfPlayer, PlaysRecordsAsTheSystemDraws)
                                      U_DIB_RGB_COLORS, U_PATINVERT, nullptr, 0, nullptr));
          },
          {{25, 25, kGreen}, {80, 80, kWhite}, {150, 50, kWhite}}},
+        {"between two passes of fills by exclusive or the black shape shows the first",
+         [](Emf& emf) {
+             SolidPen(emf, kBlack, 1, U_PS_NULL);
+             const auto bands = [&] {
+                 emf.Add(U_EMRSETROP2_set(U_R2_XORPEN));
+                 SolidBrush(emf, kGreen);
+                 emf.Add(U_EMRRECTANGLE_set(Rect(0, 0, 96, 48)));
+                 SolidBrush(emf, kBlue);
+                 emf.Add(U_EMRRECTANGLE_set(Rect(0, 48, 96, 96)));
+             };
+             bands();
+             emf.Add(U_EMRSETROP2_set(U_R2_COPYPEN));
+             emf.Add(U_EMRSELECTOBJECT_set(U_BLACK_BRUSH));
+             const auto points = Points16({{10, 10}, {90, 10}, {10, 90}});
+             emf.Add(U_EMRPOLYGON16_set(kNoBounds, 3, points.data()));
+             bands();
+             emf.Add(U_EMRSETROP2_set(U_R2_COPYPEN));
+         },
+         {{25, 25, kGreen}, {20, 70, kBlue}, {80, 80, kWhite}, {150, 50, kWhite}}},
     };
     for (const Case& test : cases) {
         Emf emf;
@@ -376,6 +401,41 @@ TEST(EmfPlayer, RefusesDamagedRecords)
         EXPECT_FALSE(emfplay::PlayEnhancedMetafile(damage.Bytes, drawing, error)) << damage.What;
         EXPECT_EQ(error, damage.Error) << damage.What;
     }
+}
+
+// The program beside the test programs plays standard input: the drawing on standard output and
+// exit 0, or one line on standard error and exit 1.
+TEST(EmfPlayer, ProgramPlaysStandardInput)
+{
+    const std::filesystem::path program = std::filesystem::canonical("/proc/self/exe").parent_path() / "bin/vkt-emfplay";
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("emfplay-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    Emf emf;
+    SolidBrush(emf, kRed);
+    emf.Add(U_EMRRECTANGLE_set(Rect(10, 10, 40, 40)));
+    const auto run = [&](const std::string& bytes, std::string& out, std::string& err) {
+        std::ofstream(folder / "in.emf", std::ios::binary) << bytes;
+        const std::string command = program.string() + " < " + (folder / "in.emf").string() + " > " +
+                                    (folder / "out").string() + " 2> " + (folder / "err").string();
+        const int status = std::system(command.c_str());
+        const auto slurp = [](const std::filesystem::path& path) {
+            std::ostringstream text;
+            text << std::ifstream(path, std::ios::binary).rdbuf();
+            return text.str();
+        };
+        out = slurp(folder / "out");
+        err = slurp(folder / "err");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    std::string out, err;
+    EXPECT_EQ(run(emf.Bytes(), out, err), 0);
+    EXPECT_EQ(out.rfind("<svg ", 0), 0u) << out;
+    EXPECT_NE(out.find("fill=\"#e01010\""), std::string::npos) << out;
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(run(std::string(100, 'x'), out, err), 1);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "the header cannot be read\n");
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
