@@ -152,17 +152,6 @@ void Painter::DrawPath(const Path& path, const Affine& toOutput, const FillStyle
     out_.Raw("/>\n");
 }
 
-void Painter::FillBox(const Box& box, const FillStyle& fill)
-{
-    if (box.IsEmpty())
-        return;
-    Sync();
-    out_.Raw("<rect").Attribute("x", box.Left).Attribute("y", box.Top).Attribute("width", box.Right - box.Left)
-        .Attribute("height", box.Bottom - box.Top);
-    WriteFill(&fill);
-    out_.Raw("/>\n");
-}
-
 void Painter::DrawText(std::string_view characters, double x, double y, const std::vector<double>& xs,
                        const Affine& toOutput, const TextStyle& style)
 {

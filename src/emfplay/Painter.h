@@ -10,7 +10,7 @@
 //   defs        clipPath (one path, clip-rule), pattern (width, height, patternUnits="userSpaceOnUse",
 //               one image), linearGradient (gradientUnits="userSpaceOnUse", x1 y1 x2 y2, two stops
 //               with offset and stop-color)
-//   path rect   fill (a colour, url(#pattern), url(#gradient) or none), fill-rule, stroke,
+//   path        fill (a colour, url(#pattern), url(#gradient) or none), fill-rule, stroke,
 //               stroke-width, stroke-linecap, stroke-linejoin, stroke-miterlimit, stroke-dasharray,
 //               transform
 //   text        x (one number or one per character), y, font-family, font-size, font-weight,
@@ -93,8 +93,6 @@ public:
     void DrawPath(const Path& path, const Affine& toOutput, const FillStyle* fill, const StrokeStyle* stroke);
     // Whether DrawPath writes points mapped by `toOutput` (else in their units, with it).
     static bool MapsPoints(const Affine& toOutput) { return toOutput.IsAxisAligned(); }
-    // An axis-aligned rectangle in output units, filled.
-    void FillBox(const Box& box, const FillStyle& fill);
 
     // `characters` (UTF-8, escaped here) with its baseline's start at (x, y) of the text's units, or
     // character i at xs[i] when there are any; the units map to the output's by `toOutput`.

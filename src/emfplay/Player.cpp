@@ -145,7 +145,11 @@ bool Player::Play(std::string& drawing, std::string& error)
             const Record record{head.iType, at, head.nSize};
             offset_ = offset;
             if (!headerRead) {
-                if (head.iType != U_EMR_HEADER || !ReadHeader(record, error))
+                if (head.iType != U_EMR_HEADER) {
+                    error = "the header cannot be read";
+                    return false;
+                }
+                if (!ReadHeader(record, error))
                     return false;
                 headerRead = true;
             } else {
@@ -376,11 +380,13 @@ void Player::CreatePen(const Record& r)
     pen.Style = rec.lopn.lopnStyle & U_PS_STYLE_MASK;
     pen.Null = pen.Style == U_PS_NULL;
     pen.Rgb = RgbOf(rec.lopn.lopnColor);
-    // Width 0 is one pixel whatever the transform; wider pens draw their dashes solid.
+    // Width 0 is one pixel whatever the transform; a styled pen is one pixel wide (or drawn solid
+    // when wider).
     const std::int32_t width = rec.lopn.lopnWidth.x;
-    pen.Cosmetic = width <= 0;
+    const bool styled = pen.Style >= U_PS_DASH && pen.Style <= U_PS_DASHDOTDOT;
+    pen.Cosmetic = width <= 0 || (styled && width == 1);
     pen.Width = std::max(width, 1);
-    if (width > 1 && pen.Style >= U_PS_DASH && pen.Style <= U_PS_DASHDOTDOT)
+    if (width > 1 && styled)
         pen.Style = U_PS_SOLID;
     Store(rec.ihPen, std::move(pen));
 }

@@ -227,7 +227,8 @@ void Player::Text(const std::vector<Character>& characters, const std::vector<do
                     painter_.BeginLocalClip(clip);
                 }
                 // A text that is only moved is written in output units, with no transform.
-                if (place.A == 1 && place.B == 0 && place.C == 0 && place.D == 1) {
+                const auto near = [](double u, double v) { return std::abs(u - v) < 1e-9; };
+                if (near(place.A, 1) && near(place.B, 0) && near(place.C, 0) && near(place.D, 1)) {
                     for (double& each : xs)
                         each += place.E;
                     painter_.DrawText(shown, place.E + (xs.empty() ? 0 : start), place.F + baseline, xs, Affine{}, style);
