@@ -7,16 +7,17 @@
 // What is written (SVG 1.1 meaning, and no other element or attribute):
 //   svg         xmlns, xmlns:xlink, width, height
 //   g           clip-path
-//   defs        clipPath (one path, clip-rule), pattern (width, height, patternUnits="userSpaceOnUse",
-//               one image), linearGradient (gradientUnits="userSpaceOnUse", x1 y1 x2 y2, two stops
-//               with offset and stop-color)
-//   path        fill (a colour, url(#pattern), url(#gradient) or none), fill-rule, stroke,
-//               stroke-width, stroke-linecap, stroke-linejoin, stroke-miterlimit, stroke-dasharray,
-//               transform
-//   text        x (one number or one per character), y, font-family, font-size, font-weight,
-//               font-style, text-decoration, text-anchor, fill, transform; characters
-//   image       x, y, width, height, xlink:href (a PNG or JPEG data URI), opacity, transform, id
-//   use         xlink:href of an earlier image, transform
+//   defs        clipPath (id; one path with d and clip-rule), pattern (id, patternUnits="userSpaceOnUse",
+//               width, height; one image with width, height, xlink:href), linearGradient (id,
+//               gradientUnits="userSpaceOnUse", x1, y1, x2, y2; two stops with offset, stop-color)
+//   path        d (M, L, C, Z), fill (a colour, url(#pattern), url(#gradient) or none), fill-rule,
+//               stroke, stroke-width, stroke-linecap, stroke-linejoin, stroke-miterlimit,
+//               stroke-dasharray, transform
+//   text        x (one number, or one per character), y, font-family, font-size, font-weight,
+//               font-style, text-decoration, text-anchor, fill, transform; the characters
+//   image       id, x, y, width, height, opacity, transform, xlink:href (a PNG or JPEG data URI)
+//   use         xlink:href (an earlier image), opacity, transform
+// Colours are #rrggbb, transforms matrix(a b c d e f); ids are the painter's own.
 #include "emfplay/Affine.h"
 #include "emfplay/Path.h"
 #include "emfplay/Picture.h"

@@ -457,6 +457,10 @@ void Player::CreatePatternBrush(const Record& r, bool monochrome)
         Damaged();
         return;
     case DibStatus::Decoded:
+        if ((pixelsLeft_ -= std::int64_t(dib.Width) * dib.Height) < 0) {
+            TooLarge();
+            return;
+        }
         if (!dib.Pixels.IsEmpty() && std::int64_t(dib.Width) * dib.Height <= 1'000'000) {
             brush.Style = monochrome ? Brush::Kind::Monochrome : Brush::Kind::Pattern;
             brush.Tile = std::make_shared<const Picture>(std::move(dib.Pixels));
@@ -505,6 +509,10 @@ bool Player::ReadRegion(const Record& r, std::size_t offset, std::uint32_t bytes
     std::memcpy(&header, r.Data + offset, sizeof header);
     if (std::uint64_t(header.nCount) * sizeof(U_RECTL) > bytes - sizeof header) {
         Damaged();
+        return false;
+    }
+    if (header.nCount > kMaxRegionRectangles) {
+        TooLarge();
         return false;
     }
     std::vector<Box> boxes(header.nCount);

@@ -24,7 +24,8 @@ namespace emfplay {
 // The limits of one playing.
 constexpr std::size_t kMaxDrawingBytes = std::size_t(32) << 20;
 constexpr std::uint64_t kMaxRecords = 2'000'000;
-constexpr std::size_t kMaxPoints = 4'000'000;
+constexpr std::size_t kMaxPoints = 4'000'000; // in one record, or one path
+constexpr std::size_t kMaxRegionRectangles = 1'000'000;
 constexpr std::size_t kMaxTextUnits = 8192;
 
 class Player {
@@ -37,7 +38,7 @@ public:
     bool Play(std::string& drawing, std::string& error);
 
 private:
-    // One record at `record` (4-byte aligned) of `size` bytes, already checked by libuemf.
+    // A record (4-byte aligned), its fixed part's size and libuemf's checks passed.
     struct Record {
         std::uint32_t Type;
         const char* Data;
@@ -57,7 +58,6 @@ private:
     void MappingChanged() { mappingValid_ = false; }
     void SetMapMode(std::uint32_t mode);
     void FixIsotropic();
-    double PixelsPerMillimetreX() const { return pixelsPerMmX_; }
 
     // ---- objects (Player.cpp) ----
     bool HandleInRange(std::uint32_t index);
@@ -214,8 +214,8 @@ private:
     bool damaged_ = false;
     bool tooLarge_ = false;
     bool ended_ = false;
-    // What one playing may take beyond its records: points in one record or path, bitmap pixels
-    // decoded, gradient pixels shaded, tentative plays of the idiom.
+    // What one playing may take beyond its records: bitmap pixels decoded and gradient pixels shaded,
+    // tentative plays of the idiom.
     std::int64_t pixelsLeft_ = 200'000'000;
     int capturesLeft_ = 4096;
 };

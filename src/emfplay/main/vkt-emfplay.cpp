@@ -4,6 +4,7 @@
 // alone exceeds it). The program starts it per picture, with a time limit of its own.
 #include "emfplay/EmfPlayer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <string>
@@ -67,6 +68,9 @@ int main()
                 break;
             if (bytes.size() + static_cast<std::size_t>(n) > kMaxInput)
                 return Fail("the picture is larger than 256 MB");
+            // Grown by doubling, but never past the largest picture taken.
+            if (bytes.size() + static_cast<std::size_t>(n) > bytes.capacity())
+                bytes.reserve(std::min(kMaxInput, std::max(bytes.capacity() * 2, std::size_t(1) << 20)));
             bytes.append(buffer, static_cast<std::size_t>(n));
         }
     } catch (const std::bad_alloc&) {
