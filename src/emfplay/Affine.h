@@ -18,13 +18,6 @@ struct Affine {
 
     static Affine Translation(double x, double y) { return {1, 0, 0, 1, x, y}; }
     static Affine Scaling(double x, double y) { return {x, 0, 0, y, 0, 0}; }
-    // Counter-clockwise on a y-down device for a negative angle, as SVG's rotate().
-    static Affine Rotation(double degrees)
-    {
-        const double r = degrees * 3.14159265358979323846 / 180;
-        const double c = std::cos(r), s = std::sin(r);
-        return {c, s, -s, c, 0, 0};
-    }
 
     Point Map(Point p) const { return {A * p.X + C * p.Y + E, B * p.X + D * p.Y + F}; }
     Point MapVector(Point v) const { return {A * v.X + C * v.Y, B * v.X + D * v.Y}; }

@@ -177,7 +177,9 @@ DibStatus DecodeDib(const char* record, std::uint32_t size, const DibPlace& plac
     }
     Palette palette;
     if (bits <= 8) {
-        std::uint64_t count = header.biClrUsed == 0 ? 1u << bits : std::min<std::uint64_t>(header.biClrUsed, 1u << bits);
+        std::uint64_t count = 1u << bits;
+        if (header.biClrUsed != 0)
+            count = std::min<std::uint64_t>(header.biClrUsed, count);
         const std::uint64_t entry = place.Usage == U_DIB_PAL_COLORS ? 2 : 4;
         count = std::min<std::uint64_t>(count, tableAt < bmiLimit ? (bmiLimit - tableAt) / entry : 0);
         palette.resize(count);
@@ -218,7 +220,9 @@ DibStatus DecodeDib(const char* record, std::uint32_t size, const DibPlace& plac
             case 1: rgb = Entry(palette, (line[x >> 3] >> (7 - (x & 7))) & 1); break;
             case 4: rgb = Entry(palette, (line[x >> 1] >> ((x & 1) ? 0 : 4)) & 15); break;
             case 8: rgb = Entry(palette, line[x]); break;
-            case 24: rgb = std::uint32_t(line[x * 3 + 2]) << 16 | std::uint32_t(line[x * 3 + 1]) << 8 | line[x * 3]; break;
+            case 24:
+                rgb = std::uint32_t(line[x * 3 + 2]) << 16 | std::uint32_t(line[x * 3 + 1]) << 8 | line[x * 3];
+                break;
             case 16:
             case 32: {
                 std::uint32_t pixel;

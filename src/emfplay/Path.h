@@ -23,8 +23,6 @@ public:
     void Append(const Path& other, bool continueFigure = false);
     void Clear();
 
-    // Whether a figure is open (a move not yet closed).
-    bool HasOpenFigure() const { return open_; }
     bool IsEmpty() const { return verbs_.empty(); }
     // Whether a figure draws more than its start point.
     bool HasSegments() const;

@@ -28,15 +28,6 @@ Picture Picture::Cropped(int x, int y, int width, int height) const
     return result;
 }
 
-Picture Picture::Mirrored(bool horizontally, bool vertically) const
-{
-    Picture result(Width, Height);
-    for (int y = 0; y < Height; ++y)
-        for (int x = 0; x < Width; ++x)
-            std::memcpy(result.At(horizontally ? Width - 1 - x : x, vertically ? Height - 1 - y : y), At(x, y), 4);
-    return result;
-}
-
 namespace {
 
 void AppendUint32(std::string& out, std::uint32_t value)

@@ -22,7 +22,6 @@ struct Picture {
     bool IsOpaque() const;
     // The pixels of (x, y, width, height), which lies inside.
     Picture Cropped(int x, int y, int width, int height) const;
-    Picture Mirrored(bool horizontally, bool vertically) const;
 };
 
 // The PNG file of `picture` (RGB when it is opaque), compressed at zlib `level`.

@@ -531,9 +531,9 @@ void Player::ClipRect(const Record& r, bool exclude)
 {
     const U_RECTL& rect = r.As<U_EMRINTERSECTCLIPRECT>().rclClip;
     const Affine& m = ToOutput();
-    const Point corners[4] = {m.Map({double(rect.left), double(rect.top)}), m.Map({double(rect.right), double(rect.top)}),
-                              m.Map({double(rect.right), double(rect.bottom)}),
-                              m.Map({double(rect.left), double(rect.bottom)})};
+    const Point corners[4] = {
+        m.Map({double(rect.left), double(rect.top)}), m.Map({double(rect.right), double(rect.top)}),
+        m.Map({double(rect.right), double(rect.bottom)}), m.Map({double(rect.left), double(rect.bottom)})};
     const std::uint32_t mode = exclude ? U_RGN_DIFF : U_RGN_AND;
     if (m.IsAxisAligned()) {
         dc_.Clip.Combine(mode, Region(Box{std::min(corners[0].X, corners[2].X), std::min(corners[0].Y, corners[2].Y),

@@ -203,7 +203,8 @@ void Player::DrawBitmap(const Record& r, Blit blit)
                         across(d.Top, d.Bottom, fullHeight - top, blit.SrcH)};
         const bool part = x0 > 0 || y0 > 0 || x1 < dib.Width || y1 < fullHeight;
         const Path clip = RectanglePath(dest).Transformed(toOutput);
-        EmitPicture(dib.Encoded, dib.Kind, dib.Width, dib.Height, whole, toOutput, blit.Opacity, part ? &clip : nullptr);
+        EmitPicture(dib.Encoded, dib.Kind, dib.Width, dib.Height, whole, toOutput, blit.Opacity,
+                    part ? &clip : nullptr);
         return;
     }
     const int ix0 = int(std::floor(x0)), ix1 = int(std::ceil(x1));

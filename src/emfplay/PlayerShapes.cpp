@@ -566,7 +566,8 @@ void Player::PathRecord(std::uint32_t type)
     case U_EMR_WIDENPATH:
         if (pathDone_ && !dc_.CurrentPen.Null) {
             widened_ = true;
-            widenedWidth_ = dc_.CurrentPen.Cosmetic ? pixel_ : std::max(pixel_, dc_.CurrentPen.Width * ToOutput().Scale());
+            widenedWidth_ =
+                dc_.CurrentPen.Cosmetic ? pixel_ : std::max(pixel_, dc_.CurrentPen.Width * ToOutput().Scale());
             widenedPen_ = dc_.CurrentPen;
         }
         return;

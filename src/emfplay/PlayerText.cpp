@@ -20,7 +20,8 @@ bool EastAsian(const Font& font)
     if (font.Charset == U_SHIFTJIS_CHARSET || font.Charset == U_HANGUL_CHARSET || font.Charset == U_GB2312_CHARSET ||
         font.Charset == U_CHINESEBIG5_CHARSET)
         return true;
-    return std::any_of(font.Face.begin(), font.Face.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return std::any_of(font.Face.begin(), font.Face.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 bool Shown(char32_t code)
@@ -151,7 +152,10 @@ void Player::Text(const std::vector<Character>& characters, const std::vector<do
     const double across = angle == 0 ? sy : std::sqrt(sx * sy);
 
     const bool eastAsian = EastAsian(font);
-    double em = font.Height < 0 ? -font.Height : font.Height > 0 ? font.Height * (eastAsian ? 1.0 : 0.87) : 16 * pixel_ / sy;
+    // The em: the height itself when negative, of the cell when positive, 16 pixels when 0.
+    double em = font.Height < 0   ? -font.Height
+                : font.Height > 0 ? font.Height * (eastAsian ? 1.0 : 0.87)
+                                  : 16 * pixel_ / sy;
     em *= across;
     const double ascent = em * (eastAsian ? 0.86 : 0.905), descent = em * (eastAsian ? 0.14 : 0.212);
 
@@ -231,7 +235,8 @@ void Player::Text(const std::vector<Character>& characters, const std::vector<do
                 if (near(place.A, 1) && near(place.B, 0) && near(place.C, 0) && near(place.D, 1)) {
                     for (double& each : xs)
                         each += place.E;
-                    painter_.DrawText(shown, place.E + (xs.empty() ? 0 : start), place.F + baseline, xs, Affine{}, style);
+                    painter_.DrawText(shown, place.E + (xs.empty() ? 0 : start), place.F + baseline, xs, Affine{},
+                                      style);
                 } else {
                     painter_.DrawText(shown, xs.empty() ? 0 : start, baseline, xs, place, style);
                 }

@@ -57,8 +57,7 @@ Region Region::Union(const std::vector<Box>& boxes)
         if (spans > kMaxSpans || work > kMaxWork) {
             Box bounds = *byTop.front();
             for (const Box* b : byTop)
-                bounds = {std::min(bounds.Left, b->Left), std::min(bounds.Top, b->Top), std::max(bounds.Right, b->Right),
-                          std::max(bounds.Bottom, b->Bottom)};
+                bounds = bounds.Around(*b);
             return Region(bounds);
         }
     }
@@ -159,10 +158,7 @@ Region Region::Combine(const Region& a, const Region& b, Op op)
                 Box bounds = a.Bounds();
                 if (op == Op::Or || op == Op::Xor) {
                     const Box other = b.Bounds();
-                    bounds = a.IsEmpty()   ? other
-                             : b.IsEmpty() ? bounds
-                                           : Box{std::min(bounds.Left, other.Left), std::min(bounds.Top, other.Top),
-                                               std::max(bounds.Right, other.Right), std::max(bounds.Bottom, other.Bottom)};
+                    bounds = a.IsEmpty() ? other : b.IsEmpty() ? bounds : bounds.Around(other);
                 }
                 return Region(bounds);
             }

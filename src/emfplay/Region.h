@@ -1,6 +1,7 @@
 #pragma once
 // An area of the device made of rectangles, as a clip region is: combined by intersection, union,
 // difference and exclusive or. A value type; empty by default.
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -12,6 +13,12 @@ struct Box {
     double Right = 0;
     double Bottom = 0;
     bool IsEmpty() const { return !(Left < Right && Top < Bottom); }
+    // The box around both.
+    Box Around(const Box& other) const
+    {
+        return {std::min(Left, other.Left), std::min(Top, other.Top), std::max(Right, other.Right),
+                std::max(Bottom, other.Bottom)};
+    }
 };
 
 class Region {

@@ -11,7 +11,6 @@ namespace emfplay {
 
 class SvgWriter {
 public:
-    const std::string& Text() const { return out_; }
     std::string Release() { return std::move(out_); }
     std::size_t Size() const { return out_.size(); }
     void Reserve(std::size_t bytes) { out_.reserve(bytes); }

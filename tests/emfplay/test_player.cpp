@@ -86,9 +86,9 @@ void StretchBlue(Emf& emf, U_RECTL dest)
     std::vector<char> bits(8 * 8 * 3);
     for (std::size_t i = 0; i < bits.size(); i += 3)
         bits[i] = char(kBlue & 0xFF), bits[i + 1] = char((kBlue >> 8) & 0xFF), bits[i + 2] = char(kBlue >> 16);
-    emf.Add(U_EMRSTRETCHDIBITS_set(kNoBounds, Pt(dest.left, dest.top), Pt(dest.right - dest.left, dest.bottom - dest.top),
-                                   Pt(0, 0), Pt(8, 8), U_DIB_RGB_COLORS, U_SRCCOPY, bitmap.Bmi(),
-                                   std::uint32_t(bits.size()), bits.data()));
+    emf.Add(U_EMRSTRETCHDIBITS_set(kNoBounds, Pt(dest.left, dest.top),
+                                   Pt(dest.right - dest.left, dest.bottom - dest.top), Pt(0, 0), Pt(8, 8),
+                                   U_DIB_RGB_COLORS, U_SRCCOPY, bitmap.Bmi(), std::uint32_t(bits.size()), bits.data()));
 }
 
 // A geometric pen of `width`, flat ends, in `style` with `dashes`.
@@ -407,8 +407,9 @@ TEST(EmfPlayer, RefusesDamagedRecords)
 // exit 0, or one line on standard error and exit 1.
 TEST(EmfPlayer, ProgramPlaysStandardInput)
 {
-    const std::filesystem::path program = std::filesystem::canonical("/proc/self/exe").parent_path() / "bin/vkt-emfplay";
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("emfplay-" + std::to_string(getpid()));
+    namespace fs = std::filesystem;
+    const fs::path program = fs::canonical("/proc/self/exe").parent_path() / "bin/vkt-emfplay";
+    const fs::path folder = fs::temp_directory_path() / ("emfplay-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     Emf emf;
     SolidBrush(emf, kRed);
