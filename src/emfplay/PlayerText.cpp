@@ -174,7 +174,8 @@ void Player::Text(const std::vector<Character>& characters, const std::vector<do
 
     // The opaque rectangle, or the background of the characters' cells in the opaque mode.
     const FillStyle background = FillStyle::Solid(dc_.BkColor);
-    if ((options & U_ETO_OPAQUE) && rectangle) {
+    if ((options & U_ETO_OPAQUE) && rectangle && rectangle->Left != rectangle->Right &&
+        rectangle->Top != rectangle->Bottom) {
         Path box;
         box.MoveTo({rectangle->Left, rectangle->Top});
         box.LineTo({rectangle->Right, rectangle->Top});
