@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kConvertTimeoutMs = 5000;
 // What the converter may write.
-constexpr std::size_t kMaxSvgBytes = std::size_t(32) << 20;
+constexpr std::size_t kMaxSvgBytes = std::size_t(24) << 20;
 
 std::atomic<std::size_t> conversions{0};
 
