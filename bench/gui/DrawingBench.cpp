@@ -159,12 +159,12 @@ const std::string& Largest(const std::string& kind, const std::function<std::str
         std::string error;
         return ReadDrawingSvg(make(n), kPage, platform::kMetafileDrawingLimits, error).has_value();
     };
-    // At most the converter's 32 MB of drawing.
+    // At most the converter's 24 MB of drawing.
     int n = 1;
-    while (n < (1 << 22) && admitted(n * 2) && make(n * 2).size() < (32u << 20))
+    while (n < (1 << 22) && admitted(n * 2) && make(n * 2).size() < (24u << 20))
         n *= 2;
     for (int step = n / 2; step > 0; step /= 2)
-        if (admitted(n + step) && make(n + step).size() < (32u << 20))
+        if (admitted(n + step) && make(n + step).size() < (24u << 20))
             n += step;
     return found[kind] = make(n);
 }

@@ -16,11 +16,18 @@ namespace {
 // pixels decoded once and read by each draw, and a font first used (Qt looks it up and loads it).
 constexpr std::int64_t kCommandWork = 16;
 constexpr double kPointWork = 4; // a PDF writes each point as text
-constexpr double kExtentWork = 2;
+constexpr double kExtentWork = 0.4;
+// A scanline's edges are sorted: each costs more the more there are (kDensity more edges on a
+// scanline add a crossing's cost again). Antialiased, a crossing makes cells that a fixed pool
+// holds band by band: outlines with more crossings than this, or denser, are drawn without.
+constexpr double kDensity = 25;
+constexpr double kSmoothExtentWork = 12;
+constexpr double kSmoothCrossings = 8000;
+constexpr double kSmoothDensity = 8;
 constexpr double kAreaPixelsPerWork = 512;
 constexpr std::int64_t kElementWork = 24;
 constexpr std::int64_t kCharacterWork = 20;
-constexpr double kGlyphPixelsPerWork = 64;
+constexpr double kGlyphPixelsPerWork = 48;
 constexpr double kPixelsPerWork = 16;
 constexpr double kDecodedPixelsPerWork = 1.5;
 constexpr std::int64_t kFontWork = 4000;
@@ -70,6 +77,12 @@ QPainterPath TextOutline(const QString& characters, const QPointF& at, const QFo
     return QTransform(scale, 0, 0, scale, at.x(), at.y()).map(outline);
 }
 
+void Smooth(QPainter& painter, bool smooth)
+{
+    if (painter.testRenderHint(QPainter::Antialiasing) != smooth)
+        painter.setRenderHint(QPainter::Antialiasing, smooth);
+}
+
 } // namespace
 
 bool DisplayListRecorder::CanDrawUnder(const QTransform& t)
@@ -87,6 +100,9 @@ void DisplayList::Replay(QPainter& painter) const
     if (commands_.empty() || !painter.isActive())
         return;
     painter.save();
+    // Shapes are antialiased wherever the drawing is replayed (a picture cache records the hint).
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     const QTransform base = painter.transform();
     const double dpi = painter.device() && painter.device()->logicalDpiY() > 0 ? painter.device()->logicalDpiY() : 96;
     // Fonts are sized for this device when first used.
@@ -106,15 +122,18 @@ void DisplayList::Replay(QPainter& painter) const
             painter.setTransform(transforms_[command.A] * base);
             break;
         case Op::Clip:
+            Smooth(painter, command.Smooth);
             painter.setClipPath(paths_[command.A], Qt::IntersectClip);
             break;
         case Op::Path:
+            Smooth(painter, command.Smooth);
             painter.setPen(pens_[command.B]);
             painter.setBrush(brushes_[command.C]);
             painter.drawPath(paths_[command.A]);
             break;
         case Op::Rect:
         case Op::Ellipse:
+            Smooth(painter, command.Smooth);
             painter.setPen(pens_[command.A]);
             painter.setBrush(brushes_[command.B]);
             if (command.Kind == Op::Rect)
@@ -136,6 +155,7 @@ void DisplayList::Replay(QPainter& painter) const
             if (way == TextWay::Nothing)
                 break;
             if (way == TextWay::Outline) {
+                Smooth(painter, false); // a squeezed outline crosses many scanlines
                 painter.fillPath(TextOutline(text.Characters, text.At, fonts_[text.Font].Face, pixelSize),
                                  text.Color);
                 break;
@@ -192,7 +212,7 @@ bool DisplayListRecorder::Save()
     if (!Spend(kCommandWork, kCommandBytes))
         return false;
     list_.commands_.emplace_back(DisplayList::Op::Save);
-    saved_.push_back({transform_, clipPoints_.size()});
+    saved_.push_back({transform_, clips_.size(), smooth_});
     return true;
 }
 
@@ -205,16 +225,17 @@ bool DisplayListRecorder::Restore()
     // A painter without a clip of its own (PDF, a printer, a picture) is given the clips still in
     // force again, one by one, each time with those before it.
     std::int64_t replay = 0;
-    if (clipPoints_.size() > level.Clips) {
-        clipPoints_.resize(level.Clips);
+    if (clips_.size() > level.Clips) {
+        clips_.resize(level.Clips);
         std::int64_t before = 0;
-        for (const std::int64_t points : clipPoints_)
-            replay += before += points;
+        for (const ClipInForce& clip : clips_)
+            replay += before += clip.Points;
     }
     if (!Spend(kCommandWork + replay, kCommandBytes))
         return false;
     list_.commands_.emplace_back(DisplayList::Op::Restore);
     transform_ = level.Transform;
+    smooth_ = level.Smooth;
     return true;
 }
 
@@ -259,14 +280,40 @@ bool DisplayListRecorder::Clip(std::uint32_t path)
     // Painters without a clip of their own write every clip in force again with each new one.
     const std::int64_t points = list_.paths_[path].elementCount();
     std::int64_t inForce = 0;
-    for (const std::int64_t p : clipPoints_)
-        inForce += p;
-    // A raster clip is a fill into spans of its own, kept per scanline.
-    if (!Spend(kCommandWork + OutlineWork(list_.paths_[path], 1) * 3 / 2 + inForce, kCommandBytes))
+    for (const ClipInForce& clip : clips_)
+        inForce += clip.Points;
+    // A raster clip is a fill into spans of its own, kept per scanline, and intersected.
+    const Raster raster = RasterOf(list_.paths_[path], 1);
+    const std::int64_t work = raster.Work * 3;
+    const bool smooth = SmoothUnderClips(raster.Smooth);
+    if (!Spend(kCommandWork + work + inForce + SmoothWork(smooth), kCommandBytes))
         return false;
-    clipPoints_.push_back(points);
+    clips_.push_back({points, work, smooth});
     list_.commands_.emplace_back(DisplayList::Op::Clip, path);
+    list_.commands_.back().Smooth = smooth;
     return true;
+}
+
+bool DisplayListRecorder::SmoothUnderClips(bool smooth) const
+{
+    // A clip rasterised without antialiasing is set again with it when the hint changes: under
+    // one, nothing is antialiased.
+    for (const ClipInForce& clip : clips_)
+        if (!clip.Smooth)
+            return false;
+    return smooth;
+}
+
+std::int64_t DisplayListRecorder::SmoothWork(bool smooth)
+{
+    if (smooth == smooth_)
+        return 0;
+    smooth_ = smooth;
+    // A change of the antialiasing sets the clips in force again.
+    std::int64_t work = 0;
+    for (const ClipInForce& clip : clips_)
+        work += clip.Work;
+    return work;
 }
 
 std::uint32_t DisplayListRecorder::PenOf(const QPen& pen)
@@ -333,7 +380,7 @@ std::int64_t DisplayListRecorder::AreaWork(const QRectF& rect) const
                    kAreaPixelsPerWork);
 }
 
-std::int64_t DisplayListRecorder::OutlineWork(const QPainterPath& path, double areaFactor) const
+DisplayListRecorder::Raster DisplayListRecorder::RasterOf(const QPainterPath& path, double areaFactor) const
 {
     // Each scanline of the frame an edge crosses, the closing edges of the figures included.
     double extent = 0;
@@ -351,8 +398,14 @@ std::int64_t DisplayListRecorder::OutlineWork(const QPainterPath& path, double a
         last = y;
     }
     extent += std::abs(last - start);
-    const double work = double(path.elementCount()) * kPointWork + kExtentWork * extent * reference_;
-    return Clamped(work) + (areaFactor > 0 ? Clamped(double(AreaWork(path.boundingRect())) * areaFactor) : 0);
+    const QRectF bounds = transform_.mapRect(path.boundingRect()) & QRectF(QPointF(0, 0), frame_);
+    const double crossings = extent * reference_;
+    const double density = crossings / std::max(1.0, bounds.height() * reference_);
+    const bool smooth = crossings <= kSmoothCrossings && density <= kSmoothDensity;
+    const double work = double(path.elementCount()) * kPointWork +
+                        crossings * (smooth ? kSmoothExtentWork : kExtentWork) * (1 + density / kDensity);
+    return {Clamped(work) + (areaFactor > 0 ? Clamped(double(AreaWork(path.boundingRect())) * areaFactor) : 0),
+            smooth};
 }
 
 std::uint32_t DisplayListRecorder::PictureOf(const QImage& picture)
@@ -366,7 +419,7 @@ std::uint32_t DisplayListRecorder::PictureOf(const QImage& picture)
 }
 
 bool DisplayListRecorder::Fill(DisplayList::Op kind, std::uint32_t path, const QRectF& rect, const QPen& pen,
-                               const QBrush& brush, std::int64_t outline)
+                               const QBrush& brush, const Raster& outline)
 {
     if (!error_.empty())
         return false;
@@ -383,10 +436,11 @@ bool DisplayListRecorder::Fill(DisplayList::Op kind, std::uint32_t path, const Q
         command.Place = rect;
     }
     // A stroke is filled as an outline of its own, twice the shape's; a dashed one in pieces.
-    const std::int64_t fillWork = brush.style() == Qt::NoBrush ? 0 : outline + BrushWork(b);
+    const std::int64_t fillWork = brush.style() == Qt::NoBrush ? 0 : outline.Work + BrushWork(b);
     const std::int64_t strokeWork =
-        pen.style() == Qt::NoPen ? 0 : Clamped(double(outline) * (pen.dashPattern().isEmpty() ? 2 : 8));
-    if (!Spend(kCommandWork + fillWork + strokeWork, kCommandBytes))
+        pen.style() == Qt::NoPen ? 0 : Clamped(double(outline.Work) * (pen.dashPattern().isEmpty() ? 2 : 8));
+    command.Smooth = SmoothUnderClips(outline.Smooth);
+    if (!Spend(kCommandWork + fillWork + strokeWork + SmoothWork(command.Smooth), kCommandBytes))
         return false;
     list_.commands_.push_back(command);
     return true;
@@ -397,21 +451,21 @@ bool DisplayListRecorder::FillPath(std::uint32_t path, const QPen& pen, const QB
     if (path >= list_.paths_.size())
         return false;
     return Fill(DisplayList::Op::Path, path, {}, pen, brush,
-                OutlineWork(list_.paths_[path], AreaFactor(brush)));
+                RasterOf(list_.paths_[path], AreaFactor(brush)));
 }
 
 bool DisplayListRecorder::FillRect(const QRectF& rect, const QPen& pen, const QBrush& brush)
 {
     QPainterPath outline;
     outline.addRect(rect);
-    return Fill(DisplayList::Op::Rect, 0, rect, pen, brush, OutlineWork(outline, AreaFactor(brush)));
+    return Fill(DisplayList::Op::Rect, 0, rect, pen, brush, RasterOf(outline, AreaFactor(brush)));
 }
 
 bool DisplayListRecorder::FillEllipse(const QRectF& rect, const QPen& pen, const QBrush& brush)
 {
     QPainterPath outline;
     outline.addEllipse(rect);
-    return Fill(DisplayList::Op::Ellipse, 0, rect, pen, brush, OutlineWork(outline, AreaFactor(brush)));
+    return Fill(DisplayList::Op::Ellipse, 0, rect, pen, brush, RasterOf(outline, AreaFactor(brush)));
 }
 
 bool DisplayListRecorder::DrawPicture(const QImage& picture, const QRectF& place, qreal opacity)

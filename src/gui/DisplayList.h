@@ -62,6 +62,7 @@ private:
         std::uint32_t C = 0; // Path: the brush
         QRectF Place;        // Rect, Ellipse, Picture
         qreal Opacity = 1;   // Picture
+        bool Smooth = true;  // Clip, Path, Rect, Ellipse: antialiased
     };
     struct Text {
         QString Characters;
@@ -137,9 +138,15 @@ private:
     bool Spend(std::int64_t work, std::size_t bytes);
     std::int64_t Clamped(double work) const;
     // What rasterising an outline costs under the current transform: its points, the scanlines its
-    // edges cross and, filled, the pixels of its bounds by what each costs with the brush
-    // (AreaFactor: 0 unfilled); what filling a rectangle's pixels with a solid colour costs.
-    std::int64_t OutlineWork(const QPainterPath& path, double areaFactor) const;
+    // edges cross (the more edges a scanline crosses, the more each costs; antialiased, more again)
+    // and, filled, the pixels of its bounds by what each costs with the brush (AreaFactor: 0
+    // unfilled); whether it is cheap enough to antialias; what filling a rectangle's pixels with a
+    // solid colour costs.
+    struct Raster {
+        std::int64_t Work;
+        bool Smooth; // cheap enough to antialias
+    };
+    Raster RasterOf(const QPainterPath& path, double areaFactor) const;
     static double AreaFactor(const QBrush& brush);
     std::int64_t AreaWork(const QRectF& rect) const;
     std::uint32_t PenOf(const QPen& pen);
@@ -148,20 +155,31 @@ private:
     std::uint32_t PictureOf(const QImage& picture);
     std::uint32_t FontOf(const QFont& face, double pixelSize);
     bool Fill(DisplayList::Op kind, std::uint32_t path, const QRectF& rect, const QPen& pen,
-              const QBrush& brush, std::int64_t outline);
+              const QBrush& brush, const Raster& outline);
 
     DrawingLimits limits_;
     QSizeF frame_;
     double reference_; // from the drawing's units to a redraw at about a million pixels
     DisplayList list_;
     std::string error_;
+    // Whether a command may be antialiased under the clips in force; what changing to it costs.
+    bool SmoothUnderClips(bool smooth) const;
+    std::int64_t SmoothWork(bool smooth);
+
     struct Level {
         QTransform Transform;
         std::size_t Clips;
+        bool Smooth;
+    };
+    struct ClipInForce {
+        std::int64_t Points;
+        std::int64_t Work; // rasterising it
+        bool Smooth;
     };
     QTransform transform_;
+    bool smooth_ = true; // the replay's antialiasing
     std::vector<Level> saved_;
-    std::vector<std::int64_t> clipPoints_; // the points of the clips in force, outermost first
+    std::vector<ClipInForce> clips_; // outermost first
     std::unordered_map<qint64, std::uint32_t> pictureIndex_;
     std::map<std::tuple<QString, double, int, bool, bool, bool>, std::uint32_t> fontIndex_;
 };

@@ -409,6 +409,20 @@ QImage InlineImage(QStringView href, std::int64_t& pixelsLeft)
     const qsizetype marker = href.indexOf(u";base64,", 0, Qt::CaseInsensitive);
     if (marker < 0)
         return {};
+    // A PNG's or a BMP's size stands in its first 26 bytes: a picture too large is not decoded.
+    if (const auto decodedHead = QByteArray::fromBase64Encoding(href.mid(marker + 8, 36).toLatin1()); decodedHead) {
+        const QByteArray& head = *decodedHead;
+        const auto at = [&](int i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(head[i])); };
+        std::int64_t pixels = -1;
+        if (head.size() >= 24 && head.startsWith("\x89PNG\r\n\x1a\n"))
+            pixels = std::int64_t(at(16) << 24 | at(17) << 16 | at(18) << 8 | at(19)) *
+                     (at(20) << 24 | at(21) << 16 | at(22) << 8 | at(23));
+        else if (head.size() >= 26 && head.startsWith("BM"))
+            pixels = std::abs(std::int64_t(std::int32_t(at(18) | at(19) << 8 | at(20) << 16 | at(21) << 24)) *
+                              std::int32_t(at(22) | at(23) << 8 | at(24) << 16 | at(25) << 24));
+        if (pixels > pixelsLeft)
+            return {};
+    }
     const auto decoded = QByteArray::fromBase64Encoding(href.mid(marker + 8).toLatin1(),
                                                         QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)

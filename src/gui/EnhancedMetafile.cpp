@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kConvertTimeoutMs = 5000;
 // What the converter may write.
-constexpr std::size_t kMaxSvgBytes = std::size_t(32) << 20;
+constexpr std::size_t kMaxSvgBytes = std::size_t(24) << 20;
 
 std::atomic<std::size_t> conversions{0};
 
@@ -224,6 +224,24 @@ std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::strin
 {
     static MetafileCache cache(kMaxDrawingBytes, RenderEnhancedMetafile);
     return cache.Get(bytes);
+}
+
+std::string MetafileProblem(const std::string& error)
+{
+    static const std::pair<const char*, const char*> problems[] = {
+        {"the metafile header", "メタファイルの先頭が読み取れません。"},
+        {"the metafile's frame is empty", "メタファイルの大きさが空です。"},
+        {"the metafile's frame of", "メタファイルの大きさが描ける大きさを超えています。"},
+        {"the records cannot be read", "メタファイルのレコードが壊れているか、読み取れません。"},
+        {"the conversion took too long", "描画が時間内に終わりません。"},
+        {"the drawing is too large", "図が大きすぎて描けません。"},
+        {"the drawing costs too much", "図が複雑すぎて描けません。"},
+        {"the converter cannot be started", "図を描くプログラムを起動できません。"},
+    };
+    for (const auto& [start, text] : problems)
+        if (error.rfind(start, 0) == 0)
+            return text;
+    return "図の内容が読み取れません。";
 }
 
 std::size_t MetafileConversionCount() { return conversions; }

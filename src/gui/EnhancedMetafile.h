@@ -76,6 +76,9 @@ private:
     std::deque<Key> refusedOrder_;
 };
 
+// Why a picture is not drawn, from the rendering's error: a sentence for the user.
+std::string MetafileProblem(const std::string& error);
+
 // RenderEnhancedMetafile through the program's cache, so that a picture drawn page after page is
 // converted once.
 std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes);

@@ -227,6 +227,13 @@ const Metafile* PictureData::MetafileDrawing() const
 
 bool PictureData::Draws() const { return CanDraw() || MetafileDrawing(); }
 
+std::string PictureData::DrawProblem() const
+{
+    if (kind_ != PictureKind::Metafile || MetafileDrawing())
+        return {};
+    return MetafileProblem(rendering_->Error);
+}
+
 void PictureData::Draw(Canvas& canvas, const Rect& dst) const
 {
     if (dst.IsEmpty())

@@ -53,6 +53,8 @@ public:
     // Draw shows the picture rather than an empty frame: a decoded image, or a metafile whose
     // records convert (converted now when not yet).
     bool Draws() const;
+    // Why a metafile is not drawn, in a sentence for the user; empty when it is (or is no metafile).
+    std::string DrawProblem() const;
     // Pixels; 0 × 0 when unknown.
     int GetWidth() const { return width_; }
     int GetHeight() const { return height_; }

@@ -173,7 +173,10 @@ void TImageProperty::BtnLoadClick()
     if (!image) return;
     const std::vector<std::string> files = PickPictures();
     if (files.empty()) return;
-    for (const std::string& file : files) image->AddFile(file);
+    for (const std::string& file : files) {
+        image->AddFile(file);
+        TellUndrawablePicture(image->GetImageData(image->GetItemCount() - 1));
+    }
     FillList(image->GetItemCount() - 1);
 }
 

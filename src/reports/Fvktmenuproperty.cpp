@@ -9,6 +9,7 @@
 #include "reports/Uvktmenu.h"
 #include "widgets/Fcolordropdown.h"
 #include "widgets/Fupdownedit.h"
+#include "widgets/Imageview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,6 +60,7 @@ void TVktMenuProperty::BtnImageLoadClick()
     const std::optional<std::string> file = PickPicture();
     if (!file) return;
     menu->LoadFromFile(*file);
+    TellUndrawablePicture(menu->GetImageData());
     if (CBImageEnabled->isChecked())
         ApplyAll();
     else

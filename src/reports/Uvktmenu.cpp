@@ -73,6 +73,12 @@ void TVktMenu::SetFrameColor(TColor color)
         if (TGraphicContainer* frame = Frame(name)) frame->SetPenColor(color);
 }
 
+std::string TVktMenu::GetImageData() const
+{
+    TImageContainer* image = Image();
+    return image && image->GetItemCount() > 0 ? image->GetImageData(0) : std::string();
+}
+
 void TVktMenu::LoadFromFile(const std::string& fileName)
 {
     TImageContainer* image = Image();

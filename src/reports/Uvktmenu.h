@@ -38,6 +38,8 @@ public:
     int BandHeight(int rows) const override;
     // The picture file as the only picture of "Image".
     void LoadFromFile(const std::string& fileName);
+    // The picture's bytes (empty without one).
+    std::string GetImageData() const;
 
 private:
     TVktGridContainer* Item() const { return DataGrid("Item"); }

@@ -43,6 +43,24 @@ std::string LowerExtension(const std::string& name)
 
 } // namespace
 
+void TellUndrawablePicture(const platform::PictureData& picture)
+{
+    const std::string problem = picture.DrawProblem();
+    if (problem.empty())
+        return;
+    platform::Services().MessageBox("このメタファイルは表示できません。\n" + problem + "\n図のデータはそのまま残ります。",
+                                    "", platform::MsgIcon::Warning, platform::MsgButtons::Ok, platform::MsgAnswer::Ok);
+}
+
+void TellUndrawablePicture(const std::string& bytes)
+{
+    if (platform::PictureData::KindOf(bytes) != platform::PictureKind::Metafile)
+        return;
+    platform::PictureData picture;
+    picture.SetBytes(bytes);
+    TellUndrawablePicture(picture);
+}
+
 TImageView::TImageView(QWidget* owner) : TScrollCanvas(owner)
 {
     setObjectName("ImageView");
@@ -97,6 +115,7 @@ void TImageView::LoadFromFile(const std::string& name)
         }
     }
     Change();
+    TellUndrawablePicture(picture_);
 }
 
 std::string TImageView::ForceExtension(const std::string& name) const
@@ -139,8 +158,12 @@ void TImageView::PasteFlomClipBoard()
         picture_.SetImage(*image);
     } else if (platform::Clipboard::HasFormat(kEmfFormat)) {
         std::string bytes = platform::Clipboard::GetData(kEmfFormat);
-        if (platform::PictureData::KindOf(bytes) == platform::PictureKind::Metafile)
+        if (platform::PictureData::KindOf(bytes) == platform::PictureKind::Metafile) {
             picture_.SetBytes(std::move(bytes));
+            Change();
+            TellUndrawablePicture(picture_);
+            return;
+        }
     }
     Change();
 }

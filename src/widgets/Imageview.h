@@ -86,3 +86,7 @@ private:
     bool equal_ = true;
     bool showFocus_ = false;
 };
+
+// Says, when a picture just loaded or pasted cannot be drawn, why (its bytes are kept as they are).
+void TellUndrawablePicture(const platform::PictureData& picture);
+void TellUndrawablePicture(const std::string& bytes);

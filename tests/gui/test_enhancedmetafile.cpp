@@ -1,5 +1,6 @@
 #include "gui/BitmapCanvas.h"
 #include "gui/EnhancedMetafile.h"
+#include "gui/Metafile.h"
 #include "gui/PdfWriter.h"
 #include "gui/PictureData.h"
 #include "gui/QtCanvas.h"
@@ -101,6 +102,45 @@ TEST(EnhancedMetafile, DrawsItsRecordsAtAnySize)
     }
     // Drawing changes nothing of what is stored.
     EXPECT_EQ(picture.GetBytes(), KitchenEmf());
+}
+
+// The edge of an ellipse shades from its colour to the page's, on a bitmap and through a recorded
+// page (the on-screen caches' road).
+TEST(EnhancedMetafile, ShapesAreAntialiased)
+{
+    PictureData picture;
+    picture.SetBytes(EmfBuilder(100, 100).Ellipse(10, 10, 90, 90, kBlue).Bytes());
+    const auto shades = [](const QImage& image) {
+        int between = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb c = image.pixel(x, y);
+                between += qBlue(c) > 0x40 && qBlue(c) < 0xC0 && qRed(c) > 0x40 && qRed(c) < 0xC0;
+            }
+        return between;
+    };
+    BitmapCanvas bitmap(100, 100);
+    bitmap.FillRect({0, 0, 100, 100}, 0xFFFFFF);
+    picture.Draw(bitmap, {0, 0, 100, 100});
+    QImage drawn(100, 100, QImage::Format_RGB32);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const TColor c = bitmap.GetPixel(x, y);
+            drawn.setPixel(x, y, qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+        }
+    EXPECT_GT(shades(drawn), 40) << "on a bitmap";
+
+    MetafileRecorder recorder(100, 100, 96);
+    picture.Draw(recorder.GetCanvas(), {0, 0, 100, 100});
+    const Metafile page = recorder.Finish();
+    QImage replayed(100, 100, QImage::Format_RGB32);
+    replayed.fill(Qt::white);
+    {
+        QPainter painter(&replayed);
+        QtCanvas canvas(painter, 96, 96, CanvasKind::Screen);
+        canvas.DrawMetafile({0, 0, 100, 100}, page);
+    }
+    EXPECT_GT(shades(replayed), 40) << "through a recorded page";
 }
 
 // Opens a FIFO for writing once `after` has passed, until destroyed, so that a reader blocked in

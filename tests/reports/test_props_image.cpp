@@ -4,6 +4,7 @@
 #include "layout/Uimagecontainer.h"
 #include "reports/Fimageproperty.h"
 #include "support/ScriptedServices.h"
+#include "support/TestPictures.h"
 #include "widgets/Fupdownedit.h"
 #include "widgets/Imageview.h"
 
@@ -130,6 +131,21 @@ TEST_F(ImagePageTest, OneDialogAddsEveryPickedFileInOrder)
     ASSERT_EQ(scripted.calls.size(), 3u) << "one dialog per click";
     EXPECT_EQ(scripted.calls[0], std::string("OpenFiles|イメージ読み込み|") + TImageProperty::kPictureFilter + "|" +
                                      QDir::homePath().toStdString());
+
+    // A metafile whose records cannot be read is added as it is, and the user is told why it shows nothing.
+    EXPECT_TRUE(scripted.messages.empty());
+    const std::string damaged = vkttest::EmfBuilder(40, 30).Rectangle(2, 2, 20, 20, 0xFF0000).Bytes().substr(0, 120);
+    QFile file(QString::fromStdString(folder + "/鍋.emf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(damaged.data(), static_cast<qint64>(damaged.size()));
+    file.close();
+    scripted.fileLists.push_back({folder + "/鍋.emf"});
+    open->trigger();
+    ASSERT_EQ(image->GetItemCount(), 5);
+    EXPECT_EQ(image->GetImageData(4), damaged);
+    ASSERT_EQ(scripted.messages.size(), 1u);
+    EXPECT_EQ(scripted.messages[0].text, "このメタファイルは表示できません。\nメタファイルのレコードが壊れているか、読み取れません。\n"
+                                         "図のデータはそのまま残ります。");
 }
 
 TEST_F(ImagePageTest, StyleWrittenAndKept)

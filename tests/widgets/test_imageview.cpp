@@ -240,6 +240,7 @@ TEST_F(ImageViewTest, LoadTellsTheKindByTheExtension)
     platform::WriteFileAtomic(folder + "/b.bmp", jpeg);
     platform::WriteFileAtomic(folder + "/c.emf", MakeEmf(254, 254));
     platform::WriteFileAtomic(folder + "/d.png", bmp);
+    platform::WriteFileAtomic(folder + "/e.emf", MakeEmf(254, 254).substr(0, 100));
     const struct {
         const char* file;
         int kind;
@@ -250,6 +251,9 @@ TEST_F(ImageViewTest, LoadTellsTheKindByTheExtension)
         {"c.emf", 2, ""},
         {"d.png", 0, "データ形式が無効です。;"},
         {"none.jpg", 0, "ファイルリードエラー;"},
+        // Kept, and said why it shows nothing.
+        {"e.emf", 2, "このメタファイルは表示できません。\nメタファイルのレコードが壊れているか、読み取れません。\n"
+                     "図のデータはそのまま残ります。(?);"},
     };
     for (const auto& c : cases) {
         vkttest::Scripted().Reset();
@@ -278,13 +282,17 @@ TEST_F(ImageViewTest, ClipboardKeys)
     EXPECT_EQ(target.GetKind(), 1);
     EXPECT_EQ(Greys(target.GetPicture().GetImage().ToPicture()), "0 40 80/120 160 200");
 
-    const std::string emf = MakeEmf(500, 500);
-    view.SetData(emf);
-    QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_TRUE(view.HasPicture());
-    QTest::keyClick(&target, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(target.GetKind(), 2);
-    EXPECT_EQ(target.GetData(), emf);
+    for (const std::string& emf : {MakeEmf(500, 500), MakeEmf(500, 500).substr(0, 100)}) {
+        vkttest::Scripted().Reset();
+        view.SetData(emf);
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_TRUE(view.HasPicture());
+        QTest::keyClick(&target, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(target.GetKind(), 2);
+        EXPECT_EQ(target.GetData(), emf);
+        // A pasted picture that cannot be drawn is kept, and said.
+        EXPECT_EQ(vkttest::Scripted().messages.size(), emf.size() == 100 ? 1u : 0u);
+    }
 }
 
 TEST_F(ImageViewTest, BitmapBytesOfEveryKind)
