@@ -39,6 +39,7 @@ struct ClipArea {
     Path Outline;
     bool EvenOdd = false;
     mutable std::string Id; // its clipPath's, once written
+    mutable std::int8_t CoversFrame = -1; // whether it clips nothing of the picture, once known
 };
 using ClipChain = std::vector<std::shared_ptr<const ClipArea>>;
 

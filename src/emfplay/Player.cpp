@@ -570,8 +570,17 @@ void Player::SelectClipRegion(const Record& r)
 
 ClipChain Player::Chain() const
 {
-    ClipChain chain = dc_.Meta.Areas;
-    chain.insert(chain.end(), dc_.Clip.Areas.begin(), dc_.Clip.Areas.end());
+    // Rectangles that hold the whole frame clip nothing that shows (the picture is drawn within its
+    // frame): they are left out, as LibreOffice's clip to its page is.
+    const Box frame{0.01, 0.01, outputWidth_ - 0.01, outputHeight_ - 0.01};
+    ClipChain chain;
+    for (const ClipState* clip : {&dc_.Meta, &dc_.Clip})
+        for (const auto& area : clip->Areas) {
+            if (area->CoversFrame < 0)
+                area->CoversFrame = area->Rectangles && Region(frame).Subtracted(*area->Rectangles).IsEmpty();
+            if (!area->CoversFrame)
+                chain.push_back(area);
+        }
     return chain;
 }
 
