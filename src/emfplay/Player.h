@@ -22,7 +22,7 @@
 namespace emfplay {
 
 // The limits of one playing.
-constexpr std::size_t kMaxDrawingBytes = std::size_t(32) << 20;
+constexpr std::size_t kMaxDrawingBytes = std::size_t(24) << 20;
 constexpr std::uint64_t kMaxRecords = 2'000'000;
 constexpr std::size_t kMaxPoints = 4'000'000; // in one record, or one path
 constexpr std::size_t kMaxRegionRectangles = 1'000'000;

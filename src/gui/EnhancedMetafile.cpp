@@ -3,103 +3,133 @@
 #include "gui/DrawingSvg.h"
 #include "gui/PictureData.h"
 
-#include <QByteArray>
 #include <QSizeF>
 #include <QtGlobal>
-
-#include <emf2svg.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/resource.h>
+#include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VKT_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VKT_ADDRESS_SANITIZER 1
-#endif
-#endif
+extern char** environ;
 
 namespace platform {
 
 namespace {
 
-constexpr int kConvertTimeoutMs = 5000;
-// What the converter may write.
+constexpr int kPlayTimeoutMs = 5000;
+// What the player may write; the player stops itself there too.
 constexpr std::size_t kMaxSvgBytes = std::size_t(24) << 20;
+// The player's reason for a refusal: its standard error's first line, at most this long.
+constexpr std::size_t kMaxReason = 200;
 
 std::atomic<std::size_t> conversions{0};
 
-// The child: convert, write the SVG to `fd`, exit. Only the converter and write(2) run here; the
-// bytes are the parent's, in the child's copy of its memory.
-[[noreturn]] void RunConverter(int fd, std::string_view bytes, int width, int height)
+// The player beside the program; in the build tree, the one in its bin folder.
+const std::string& PlayerPath()
 {
-    rlimit cpu{5, 5};
-    setrlimit(RLIMIT_CPU, &cpu);
-#ifndef VKT_ADDRESS_SANITIZER
-    // The sanitizer's shadow memory already exceeds any such limit.
-    rlimit memory{rlim_t(1) << 30, rlim_t(1) << 30};
-    setrlimit(RLIMIT_AS, &memory);
+    static const std::string path = [] {
+        std::error_code failed;
+        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", failed);
+        if (!failed) {
+            const std::filesystem::path beside = self.parent_path() / "vkt-emfplay";
+            if (access(beside.c_str(), X_OK) == 0)
+                return beside.string();
+        }
+#ifdef VKT_EMFPLAY_BUILD_PATH
+        return std::string(VKT_EMFPLAY_BUILD_PATH);
+#else
+        return std::string();
 #endif
-    generatorOptions options{};
-    char nameSpace[] = "";
-    options.nameSpace = nameSpace;
-    options.svgDelimiter = true;
-    options.emfplus = true;
-    options.imgWidth = width;
-    options.imgHeight = height;
-    char* out = nullptr;
-    std::size_t length = 0;
-    if (emf2svg(const_cast<char*>(bytes.data()), bytes.size(), &out, &length, &options) != 1 || !out)
-        _exit(2);
-    for (std::size_t done = 0; done < length;) {
-        const ssize_t n = write(fd, out + done, length - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            _exit(3);
-        done += static_cast<std::size_t>(n);
-    }
-    _exit(0);
+    }();
+    return path;
 }
+
+// Closes a descriptor once.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() { Close(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return fd_; }
+    void Close()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
 
 } // namespace
 
-std::optional<std::string> ConvertMetafileToSvg(std::string_view bytes, int width, int height, int timeoutMs,
-                                                std::string& error, std::size_t maxOutput)
+std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, std::string& error,
+                                        std::size_t maxOutput)
 {
     ++conversions;
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
-        error = "the converter cannot be started";
+    error.clear();
+    const std::string& player = PlayerPath();
+    // The picture goes in through a socket, so that writing to a player that has ended raises no
+    // SIGPIPE here; the drawing and the reason come back through pipes.
+    int input[2];
+    int output[2];
+    int reason[2];
+    if (player.empty() || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0) {
+        error = "the player cannot be started";
         return std::nullopt;
     }
-    const pid_t pid = fork();
-    if (pid < 0) {
-        close(fds[0]);
-        close(fds[1]);
-        error = "the converter cannot be started";
+    Descriptor inputOurs(input[0]), inputTheirs(input[1]);
+    if (pipe2(output, O_CLOEXEC) != 0) {
+        error = "the player cannot be started";
         return std::nullopt;
     }
-    if (pid == 0) {
-        close(fds[0]);
-        RunConverter(fds[1], bytes, width, height);
+    Descriptor outputOurs(output[0]), outputTheirs(output[1]);
+    if (pipe2(reason, O_CLOEXEC) != 0) {
+        error = "the player cannot be started";
+        return std::nullopt;
     }
-    close(fds[1]);
-    std::string svg;
+    Descriptor reasonOurs(reason[0]), reasonTheirs(reason[1]);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, inputTheirs.Get(), 0);
+    posix_spawn_file_actions_adddup2(&actions, outputTheirs.Get(), 1);
+    posix_spawn_file_actions_adddup2(&actions, reasonTheirs.Get(), 2);
+    char* const arguments[] = {const_cast<char*>(player.c_str()), nullptr};
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, player.c_str(), &actions, nullptr, arguments, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    inputTheirs.Close();
+    outputTheirs.Close();
+    reasonTheirs.Close();
+    if (spawned != 0) {
+        error = "the player cannot be started";
+        return std::nullopt;
+    }
+    for (const int fd : {inputOurs.Get(), outputOurs.Get(), reasonOurs.Get()})
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+
+    std::string drawing;
+    std::string said;
+    std::size_t written = 0;
     bool killed = false;
+    bool outputOpen = true;
+    bool reasonOpen = true;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     char buffer[65536];
-    for (;;) {
+    while (outputOpen || reasonOpen) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now()).count();
         if (left <= 0) {
@@ -107,25 +137,46 @@ std::optional<std::string> ConvertMetafileToSvg(std::string_view bytes, int widt
             killed = true;
             break;
         }
-        pollfd poller{fds[0], POLLIN, 0};
-        const int ready = poll(&poller, 1, static_cast<int>(left));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0)
-            continue; // the deadline is checked above
-        const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        if (svg.size() + static_cast<std::size_t>(n) > maxOutput) {
-            error = "the drawing is too large";
+        pollfd fds[3] = {{outputOpen ? outputOurs.Get() : -1, POLLIN, 0},
+                         {reasonOpen ? reasonOurs.Get() : -1, POLLIN, 0},
+                         {inputOurs.Get() >= 0 ? inputOurs.Get() : -1, POLLOUT, 0}};
+        const int ready = poll(fds, 3, static_cast<int>(left));
+        if (ready < 0 && errno != EINTR) {
+            error = "the player cannot be followed";
             killed = true;
             break;
         }
-        svg.append(buffer, static_cast<std::size_t>(n));
+        if (ready <= 0)
+            continue;
+        if (fds[2].revents & (POLLOUT | POLLERR | POLLHUP)) {
+            const ssize_t n = send(inputOurs.Get(), bytes.data() + written, bytes.size() - written, MSG_NOSIGNAL);
+            if (n > 0)
+                written += static_cast<std::size_t>(n);
+            // All written, or the player reads no more: its end of input.
+            if ((n < 0 && errno != EAGAIN && errno != EINTR) || written == bytes.size())
+                inputOurs.Close();
+        }
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            const ssize_t n = read(outputOurs.Get(), buffer, sizeof buffer);
+            if (n > 0) {
+                if (drawing.size() + static_cast<std::size_t>(n) > maxOutput) {
+                    error = "the drawing is too large";
+                    killed = true;
+                    break;
+                }
+                drawing.append(buffer, static_cast<std::size_t>(n));
+            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+                outputOpen = false;
+            }
+        }
+        if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
+            const ssize_t n = read(reasonOurs.Get(), buffer, sizeof buffer);
+            if (n > 0)
+                said.append(buffer, std::min(static_cast<std::size_t>(n), kMaxReason * 2 - std::min(said.size(), kMaxReason * 2)));
+            else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+                reasonOpen = false;
+        }
     }
-    close(fds[0]);
     if (killed)
         kill(pid, SIGKILL);
     int status = 0;
@@ -133,11 +184,15 @@ std::optional<std::string> ConvertMetafileToSvg(std::string_view bytes, int widt
     }
     if (killed)
         return std::nullopt;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || svg.empty()) {
-        error = "the records cannot be read";
-        return std::nullopt;
-    }
-    return svg;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && !drawing.empty())
+        return drawing;
+    // The player's own reason when it gave one; a player killed by its limits read no records.
+    const std::string line = said.substr(0, said.find('\n')).substr(0, kMaxReason);
+    const bool plain = !line.empty() && std::all_of(line.begin(), line.end(), [](char c) {
+        return c >= 0x20 && c < 0x7F;
+    });
+    error = WIFEXITED(status) && WEXITSTATUS(status) == 1 && plain ? line : "the records cannot be read";
+    return std::nullopt;
 }
 
 MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
@@ -159,8 +214,7 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
                        " pixels is too large to draw";
         return result;
     }
-    const std::optional<std::string> svg = ConvertMetafileToSvg(bytes, width, height, kConvertTimeoutMs,
-                                                                result.Error, kMaxSvgBytes);
+    const std::optional<std::string> svg = PlayMetafile(bytes, kPlayTimeoutMs, result.Error, kMaxSvgBytes);
     if (!svg)
         return result;
     std::optional<DisplayList> drawing =
@@ -230,13 +284,18 @@ std::string MetafileProblem(const std::string& error)
 {
     static const std::pair<const char*, const char*> problems[] = {
         {"the metafile header", "メタファイルの先頭が読み取れません。"},
+        {"the header cannot be read", "メタファイルの先頭が読み取れません。"},
+        {"the picture's frame is empty", "メタファイルの大きさが空です。"},
+        {"the picture's frame is too large", "メタファイルの大きさが描ける大きさを超えています。"},
+        {"the picture needs more memory", "図が大きすぎて描けません。"},
+        {"the picture has too many records", "図が複雑すぎて描けません。"},
         {"the metafile's frame is empty", "メタファイルの大きさが空です。"},
         {"the metafile's frame of", "メタファイルの大きさが描ける大きさを超えています。"},
         {"the records cannot be read", "メタファイルのレコードが壊れているか、読み取れません。"},
         {"the conversion took too long", "描画が時間内に終わりません。"},
         {"the drawing is too large", "図が大きすぎて描けません。"},
         {"the drawing costs too much", "図が複雑すぎて描けません。"},
-        {"the converter cannot be started", "図を描くプログラムを起動できません。"},
+        {"the player cannot be", "図を描くプログラムを起動できません。"},
     };
     for (const auto& [start, text] : problems)
         if (error.rfind(start, 0) == 0)

@@ -1,9 +1,10 @@
 #pragma once
-// Drawing of enhanced metafiles (EMF). The records are converted to SVG by libemf2svg in a child
-// process, so that hostile bytes can crash, hang or exhaust memory only there: the child runs
-// with a CPU and memory limit and is killed at the time limit. Its SVG is as untrusted as the
-// picture: no SVG renderer reads it; its drawing elements alone are recorded (DrawingSvg.h), once,
-// into a display list, which every canvas (screen, bitmap, PDF, printer) replays at any size.
+// Drawing of enhanced metafiles (EMF). The records are played by the program's player
+// (src/emfplay, the program vkt-emfplay) in a process of its own, started per picture, so that
+// hostile bytes can crash, hang or exhaust memory only there: it limits its own CPU time and memory
+// and is killed at the time limit. What it writes is as untrusted as the picture: its drawing
+// elements alone are recorded (DrawingSvg.h), once, into a display list, which every canvas
+// (screen, bitmap, PDF, printer) replays at any size.
 #include "gui/DisplayList.h"
 #include "gui/Metafile.h"
 
@@ -83,12 +84,13 @@ std::string MetafileProblem(const std::string& error);
 // converted once.
 std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes);
 
-// How many conversions have been started in this process.
+// How many playings have been started in this process.
 std::size_t MetafileConversionCount();
 
-// The converter alone: the SVG text, or nothing (with `error` set) when the child fails, is killed
-// at `timeoutMs`, or writes more than `maxOutput` bytes.
-std::optional<std::string> ConvertMetafileToSvg(std::string_view bytes, int width, int height, int timeoutMs,
-                                                std::string& error, std::size_t maxOutput = 64u << 20);
+// The player alone: the drawing, or nothing (with `error` set: the player's own reason, or why it
+// failed) when it refuses the picture, fails, is killed at `timeoutMs`, or writes more than
+// `maxOutput` bytes.
+std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, std::string& error,
+                                        std::size_t maxOutput = 64u << 20);
 
 } // namespace platform
