@@ -77,6 +77,23 @@ QPainterPath TextOutline(const QString& characters, const QPointF& at, const QFo
     return QTransform(scale, 0, 0, scale, at.x(), at.y()).map(outline);
 }
 
+// A tile brush scaled, when it is neither turned nor sheared on the device, so that its tile spans
+// a whole number of device pixels each way (else nearest sampling drops or doubles a row midway).
+QBrush WholePixelTile(const QBrush& brush, const QTransform& device)
+{
+    const QImage tile = brush.textureImage();
+    const QTransform full = brush.transform() * device;
+    if (tile.isNull() || full.m12() != 0 || full.m21() != 0 || full.m11() == 0 || full.m22() == 0)
+        return brush;
+    const double width = std::abs(full.m11()) * tile.width();
+    const double height = std::abs(full.m22()) * tile.height();
+    QBrush whole(brush);
+    whole.setTransform(QTransform::fromScale(std::max(1.0, std::round(width)) / width,
+                                             std::max(1.0, std::round(height)) / height) *
+                       brush.transform());
+    return whole;
+}
+
 void Smooth(QPainter& painter, bool smooth)
 {
     if (painter.testRenderHint(QPainter::Antialiasing) != smooth)
@@ -126,21 +143,30 @@ void DisplayList::Replay(QPainter& painter) const
             painter.setClipPath(paths_[command.A], Qt::IntersectClip);
             break;
         case Op::Path:
-            Smooth(painter, command.Smooth);
-            painter.setPen(pens_[command.B]);
-            painter.setBrush(brushes_[command.C]);
-            painter.drawPath(paths_[command.A]);
-            break;
         case Op::Rect:
-        case Op::Ellipse:
+        case Op::Ellipse: {
             Smooth(painter, command.Smooth);
-            painter.setPen(pens_[command.A]);
-            painter.setBrush(brushes_[command.B]);
-            if (command.Kind == Op::Rect)
+            const bool path = command.Kind == Op::Path;
+            painter.setPen(pens_[path ? command.B : command.A]);
+            const QBrush& brush = brushes_[path ? command.C : command.B];
+            const bool tiled = brush.style() == Qt::TexturePattern;
+            if (tiled) {
+                // A pattern's pixels are drawn as pixels: its tile a whole number of them, unfiltered.
+                painter.setBrush(WholePixelTile(brush, painter.combinedTransform()));
+                painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            } else {
+                painter.setBrush(brush);
+            }
+            if (path)
+                painter.drawPath(paths_[command.A]);
+            else if (command.Kind == Op::Rect)
                 painter.drawRect(command.Place);
             else
                 painter.drawEllipse(command.Place);
+            if (tiled)
+                painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
             break;
+        }
         case Op::Picture: {
             const qreal opacity = painter.opacity();
             painter.setOpacity(opacity * command.Opacity);

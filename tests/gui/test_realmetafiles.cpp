@@ -126,7 +126,9 @@ const RealPicture kPictures[] = {
       Share("its lines are blue", {230, 40, 360, 90}, 0x2040C0, 8, 55),
       Share("the horizontal hatch crosses a column", {300, 150, 301, 200}, kWhite, 60, 95),
       Share("its lines are green", {230, 150, 360, 200}, 0x208020, 5, 35)}},
-    {"lo-hatch", 6.0,
+    // LibreOffice writes the triple hatch into the EMF at other phases than it renders the source (its
+    // own rendering of the EMF shows the lines drawn here): the blue band differs line by line.
+    {"lo-hatch", 11.0,
      {Share("the single hatch has lines and gaps", {40, 40, 190, 125}, kWhite, 50, 92),
       Share("the double hatch lets its yellow fill through", {330, 70, 380, 110}, 0xFFF0A0, 40, 92),
       Share("its lines are red", {330, 70, 380, 110}, 0xC01010, 5, 50),
@@ -177,7 +179,8 @@ const RealPicture kPictures[] = {
       Share("the header is red at the top", {600, 22, 640, 27}, 0xC31B11, 90, 100),
       Share("and yellow at the bottom", {600, 98, 640, 104}, 0xECB41E, 90, 100),
       Share("the stamp's hatch has lines and gaps", {650, 140, 700, 170}, 0xFFE8B0, 30, 92),
-      Share("the coupon's outline is dashed", {50, 421, 250, 424}, 0x202020, 25, 80),
+      // One pixel wide between pixels: antialiased over two rows at half its darkness.
+      Share("the coupon's outline is dashed", {50, 421, 250, 424}, 0x202020, 15, 80),
       Share("the zigzag has no closing segment", {115, 557, 130, 566}, 0xFFFAF0, 98, 100),
       Share("the leaf's gradient stays inside its ellipse", {444, 444, 456, 456}, 0xFFFAF0, 95, 100),
       Share("the 30° text lies along its slope", {338, 507, 358, 527}, 0xFFFAF0, 30, 92),
