@@ -47,6 +47,8 @@ DETAIL_TABS = [(567, 750), (616, 750), (674, 750), (734, 750), (806, 750)]
 DETAIL_PAGE = (548, 760, 1040, 200)  # the detail panel's page below its tabs
 ITEM_DOWN_BUTTON = (586, 778)
 REPRICE_BUTTON = (674, 778)
+IMAGE_LOAD_BUTTON = (560, 780)      # イメージ読み込み, the image page's first tool button
+IMAGE_AREA = (548, 800, 1040, 150)  # the image page's picture
 MEMO_TEXT = (1030, 821)
 MEMO_SIZE = (720, 934)
 MEMO_PAGE = (548, 780, 1052, 120)   # the memo's text with its vertical bar
@@ -72,6 +74,10 @@ RECIPE = "フルーツソース"
 RECIPE_FRENCH = "SauceFruits"
 MEMO = "黒胡椒を少々加える。"
 USER_FILTER = "高額食材"
+# A real metafile written by Inkscape: a red rectangle, a green ellipse, a stroked rectangle.
+PICTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "emf", "ink-shapes.emf")
+PICTURE_RED = (0xD0, 0x30, 0x20)
+PICTURE_GREEN = (0x30, 0xA0, 0x40)
 USER_FILTER_PRICE = 200
 
 
@@ -443,6 +449,37 @@ class UserSession:
         self.wait_db('SELECT "Yield" FROM "VktDB1K" WHERE "Food_Key" = ?', (food,), [(float(FOODS[0][5]),)],
                      "the yield after -5 was typed")
 
+    def record_picture(self):
+        # The ingredient's イメージ page: a real metafile loaded through the file dialog is stored as
+        # it is and drawn, its red rectangle and green ellipse seen in the page's pixels.
+        food = self.food_id()
+        self.detail_page(2, changes=False)
+        self.click(self.main, IMAGE_LOAD_BUTTON)
+        self.wait_dialog(".")
+        self.x.key("ctrl+a")
+        self.x.type(os.path.abspath(PICTURE))
+        self.x.key("Return")
+        self.x.wait_active(MAIN)
+        self.click(self.main, (IMAGE_AREA[0] + 20, IMAGE_AREA[1] + 20))
+        self.x.key("ctrl+Return")                 # the picture applied
+        with open(PICTURE, "rb") as file:
+            bytes_ = file.read()
+        self.wait_db('SELECT "Image" = ? FROM "VktDB1I" WHERE "Image_Key" = ?', (bytes_, food), [(1,)],
+                     "the picture stored as it was read")
+
+        def near(pixel, colour):
+            return all(abs(p - c) < 48 for p, c in zip(pixel, colour))
+
+        def shares():
+            area = self.x.grab_window(self.main, IMAGE_AREA)
+            pixels = [area.pixel(x, y) for y in range(0, area.height, 2) for x in range(0, area.width, 2)]
+            return (sum(near(p, PICTURE_RED) for p in pixels), sum(near(p, PICTURE_GREEN) for p in pixels),
+                    len(pixels))
+        try:
+            poll(lambda: min(shares()[:2]) > shares()[2] // 200, 10, "the picture drawn")
+        except StepFailed:
+            raise StepFailed("the image page shows %d red and %d green pixels of %d" % shares())
+
     def recipe_item_bar(self):
         # The recipe opened afresh: its item tool bar works at once, the first item moved down.
         self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
@@ -722,6 +759,7 @@ class UserSession:
                 ("recipe-name", self.recipe_name), ("recipe-items", self.recipe_items),
                 ("open-food", self.open_food), ("month-price-editor", self.month_price_editor),
                 ("use-unit-wizard", self.use_unit_wizard), ("food-prices", self.food_prices),
+                ("record-picture", self.record_picture),
                 ("recipe-item-bar", self.recipe_item_bar), ("recipe-reprice", self.recipe_reprice),
                 ("memo-size", self.memo_size), ("stock-sheet", self.stock_sheet),
                 ("print-food-list", self.print_food_list), ("master-data", self.master_data),
