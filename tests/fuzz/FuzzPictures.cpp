@@ -59,7 +59,8 @@ std::string MutatePicture(std::string bytes)
 {
     const std::uint32_t edges[] = {0, 1, 2, 0x7F, 0x80, 0xFF, 0x7FFF, 0x8000, 0xFFFF, 0x7FFFFFFF, 0x80000000u,
                                    0xFFFFFFFFu, 0x3F800000u /* 1.0f */, 0x7F800000u /* inf */, 0x7FC00000u /* nan */};
-    const int steps = 1 + static_cast<int>(Below(8));
+    // Mostly a step or two, so that most pictures still play and their later records are reached.
+    const int steps = Below(4) ? 1 + static_cast<int>(Below(2)) : 1 + static_cast<int>(Below(8));
     for (int s = 0; s < steps && !bytes.empty(); ++s) {
         const std::vector<std::size_t> records = Records(bytes);
         const std::size_t record = records.empty() ? 0 : records[Below(records.size())];
@@ -82,8 +83,11 @@ std::string MutatePicture(std::string bytes)
                 bytes.insert(records[i], copy);
             break;
         }
-        case 4: // cut
-            bytes.resize(Below(bytes.size()) + 1);
+        case 4: // cut, or a record left out
+            if (Below(4) == 0)
+                bytes.resize(Below(bytes.size()) + 1);
+            else if (records.size() > 2)
+                bytes.erase(record, std::min<std::size_t>(bytes.size() - record, 8 + Below(64) * 4));
             break;
         case 5: // a run of bytes copied elsewhere
         {
@@ -183,6 +187,13 @@ int main(int argc, char** argv)
         return 2;
     }
     generator.seed(seed);
+    // The seeds' own drawings, mutated apart from their pictures' mutations.
+    std::vector<std::string> drawings;
+    for (const std::string& bytes : seeds) {
+        std::string svg, error;
+        if (emfplay::PlayEnhancedMetafile(bytes, svg, error))
+            drawings.push_back(std::move(svg));
+    }
     std::signal(SIGALRM, [](int) { std::abort(); });
     long played = 0, drawn = 0;
     for (long run = 0; run < runs; ++run) {
@@ -196,6 +207,8 @@ int main(int argc, char** argv)
             Draw(MutateDrawing(svg));
             ++drawn;
         }
+        if (!drawings.empty())
+            Draw(MutateDrawing(drawings[Below(drawings.size())]));
         if (run % 500 == 0)
             std::fprintf(stderr, "run %ld: %ld played\n", run, played);
     }
