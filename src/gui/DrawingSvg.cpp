@@ -413,14 +413,15 @@ QImage InlineImage(QStringView href, std::int64_t& pixelsLeft)
     if (const auto decodedHead = QByteArray::fromBase64Encoding(href.mid(marker + 8, 36).toLatin1()); decodedHead) {
         const QByteArray& head = *decodedHead;
         const auto at = [&](int i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(head[i])); };
-        std::int64_t pixels = -1;
+        // Sides of up to 2^32 each: their product in a double.
+        double pixels = -1;
         if (head.size() >= 24 && head.startsWith("\x89PNG\r\n\x1a\n"))
-            pixels = std::int64_t(at(16) << 24 | at(17) << 16 | at(18) << 8 | at(19)) *
-                     (at(20) << 24 | at(21) << 16 | at(22) << 8 | at(23));
+            pixels = double(at(16) << 24 | at(17) << 16 | at(18) << 8 | at(19)) *
+                     double(at(20) << 24 | at(21) << 16 | at(22) << 8 | at(23));
         else if (head.size() >= 26 && head.startsWith("BM"))
-            pixels = std::abs(std::int64_t(std::int32_t(at(18) | at(19) << 8 | at(20) << 16 | at(21) << 24)) *
-                              std::int32_t(at(22) | at(23) << 8 | at(24) << 16 | at(25) << 24));
-        if (pixels > pixelsLeft)
+            pixels = std::abs(double(std::int32_t(at(18) | at(19) << 8 | at(20) << 16 | at(21) << 24)) *
+                              double(std::int32_t(at(22) | at(23) << 8 | at(24) << 16 | at(25) << 24)));
+        if (pixels > double(pixelsLeft))
             return {};
     }
     const auto decoded = QByteArray::fromBase64Encoding(href.mid(marker + 8).toLatin1(),

@@ -250,6 +250,9 @@ std::vector<Hostile> HostileDrawings()
                 std::to_string(4 + i % 997 * 0.037) + "'>胡椒 " + std::to_string(i) + "</text>";
     add("19 999 texts in distinct fonts", body);
 
+    // A PNG's header claiming 3 832 598 689 × 2 694 840 320 pixels.
+    add("a picture of 10^19 pixels",
+        "<image width='10' height='10' xlink:href='data:image/png;base64,iVBORw0KGgoAAAANSUhEUuRw0KGgoAAA'/>");
     add("an arc of radius 1e-300", "<path d='M 10 10 A 1e-300 1e-300 0 0 1 20 20 Z'/>"
                                    "<path d='M 10 10 A 1e300 1e-300 30 1 0 20 20 Z'/>");
     return drawings;
