@@ -62,21 +62,25 @@ std::string Outlines(int n)
     return Svg(body);
 }
 
+// A picture of noise, side × side, as an inline PNG.
+std::string NoisePng(int side, unsigned seed)
+{
+    QImage noise(side, side, QImage::Format_RGB32);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, random.generate() | 0xFF000000u);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    noise.save(&buffer, "PNG");
+    return "data:image/png;base64," + png.toBase64().toStdString();
+}
+
 std::string Pictures(int n)
 {
-    static const std::string picture = [] {
-        QImage noise(1000, 1000, QImage::Format_RGB32);
-        QRandomGenerator random(49);
-        for (int y = 0; y < noise.height(); ++y)
-            for (int x = 0; x < noise.width(); ++x)
-                noise.setPixel(x, y, random.generate() | 0xFF000000u);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        noise.save(&buffer, "PNG");
-        return "<image id='i' width='300' height='300' xlink:href='data:image/png;base64," +
-               png.toBase64().toStdString() + "'/>";
-    }();
+    static const std::string picture =
+        "<image id='i' width='300' height='300' xlink:href='" + NoisePng(1000, 49) + "'/>";
     std::string body = "<defs>" + picture + "</defs>";
     for (int i = 0; i < n; ++i)
         body += "<use xlink:href='#i' " + At(i) + "/>";
@@ -124,20 +128,10 @@ std::string LargeTexts(int n)
     return Svg(body);
 }
 
-// One picture of n × n pixels of noise, as large as the drawing may hold.
+// One picture of noise, as large as the drawing may hold.
 std::string Photo(int n)
 {
-    QImage noise(n * 16, n * 16, QImage::Format_RGB32);
-    QRandomGenerator random(50);
-    for (int y = 0; y < noise.height(); ++y)
-        for (int x = 0; x < noise.width(); ++x)
-            noise.setPixel(x, y, random.generate() | 0xFF000000u);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    noise.save(&buffer, "PNG");
-    return Svg("<image width='1000' height='1000' xlink:href='data:image/png;base64," + png.toBase64().toStdString() +
-               "'/>");
+    return Svg("<image width='1000' height='1000' xlink:href='" + NoisePng(n * 16, 50) + "'/>");
 }
 
 // Groups that draw nothing, read to their end.

@@ -11,17 +11,6 @@ namespace {
 // The device everywhere a picture can reach: what "no clip" clips to.
 const Box kEverywhere{-1e7, -1e7, 1e7, 1e7};
 
-Path Rectangle(const Box& box)
-{
-    Path path;
-    path.MoveTo({box.Left, box.Top});
-    path.LineTo({box.Right, box.Top});
-    path.LineTo({box.Right, box.Bottom});
-    path.LineTo({box.Left, box.Bottom});
-    path.Close();
-    return path;
-}
-
 Box Intersection(const Box& a, const Box& b)
 {
     return {std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
@@ -111,7 +100,7 @@ void ClipState::Combine(std::uint32_t mode, const Path& outline, bool evenOdd)
     case U_RGN_DIFF:
         if (!Nothing && Areas.size() < kMaxAreas) {
             // The outline's outside: the device around it, by the even-odd rule.
-            area->Outline = Rectangle(kEverywhere);
+            area->Outline = RectanglePath(kEverywhere);
             area->Outline.Append(outline);
             area->EvenOdd = true;
             Areas.push_back(std::move(area));

@@ -134,4 +134,15 @@ void Path::ArcTo(const Affine& m, Point c, double rx, double ry, double start, d
     }
 }
 
+Path RectanglePath(const Box& box)
+{
+    Path path;
+    path.MoveTo({box.Left, box.Top});
+    path.LineTo({box.Right, box.Top});
+    path.LineTo({box.Right, box.Bottom});
+    path.LineTo({box.Left, box.Bottom});
+    path.Close();
+    return path;
+}
+
 } // namespace emfplay

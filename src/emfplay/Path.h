@@ -48,4 +48,7 @@ private:
     Point start_;
 };
 
+// A box's outline, one closed figure clockwise from its top left.
+Path RectanglePath(const Box& box);
+
 } // namespace emfplay

@@ -108,6 +108,8 @@ private:
     Box Inset(Box box) const;
 
     // ---- text (PlayerText.cpp) ----
+    // A text record's optional rectangle at `at` (moved past it); false, damaged, when it does not fit.
+    bool ReadRectangle(const Record& r, std::uint64_t& at, Box& rectangle);
     void ExtTextOut(const Record& r, bool wide);
     void SmallTextOut(const Record& r);
     void Text(const std::vector<Character>& characters, const std::vector<double>& advances, Point reference,

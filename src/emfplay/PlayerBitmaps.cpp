@@ -14,17 +14,6 @@ namespace {
 constexpr std::uint32_t kBlackness = 0x00, kNotSrcCopy = 0x33, kPatInvert = 0x5A, kSrcAnd = 0x88, kMergeCopy = 0xC0,
                         kSrcCopy = 0xCC, kSrcPaint = 0xEE, kPatCopy = 0xF0, kWhiteness = 0xFF;
 
-Path RectanglePath(const Box& box)
-{
-    Path path;
-    path.MoveTo({box.Left, box.Top});
-    path.LineTo({box.Right, box.Top});
-    path.LineTo({box.Right, box.Bottom});
-    path.LineTo({box.Left, box.Bottom});
-    path.Close();
-    return path;
-}
-
 std::uint32_t RgbOf(std::uint32_t colorref)
 {
     return (colorref & 0xFF) << 16 | (colorref & 0xFF00) | ((colorref >> 16) & 0xFF);
@@ -42,6 +31,17 @@ void SourceThrough(const U_XFORM& x, double& sx, double& sy, double& sw, double&
     sh *= x.eM22;
 }
 
+// The destination, the source rectangle (cSrc, or cDest where the record stretches nothing) and
+// where the bitmap lies, as every blit record has them.
+template <typename R, typename B>
+void ReadBlit(const R& rec, const U_POINTL& sourceSize, B& blit)
+{
+    blit.Dest = {double(rec.Dest.x), double(rec.Dest.y), double(rec.Dest.x) + rec.cDest.x,
+                 double(rec.Dest.y) + rec.cDest.y};
+    blit.SrcX = rec.Src.x, blit.SrcY = rec.Src.y, blit.SrcW = sourceSize.x, blit.SrcH = sourceSize.y;
+    blit.Place = {rec.offBmiSrc, rec.cbBmiSrc, rec.offBitsSrc, rec.cbBitsSrc, rec.iUsageSrc};
+}
+
 } // namespace
 
 void Player::BitBlt(const Record& r, std::uint32_t type)
@@ -50,32 +50,23 @@ void Player::BitBlt(const Record& r, std::uint32_t type)
     switch (type) {
     case U_EMR_BITBLT: {
         const auto& rec = r.As<U_EMRBITBLT>();
-        blit.Dest = {double(rec.Dest.x), double(rec.Dest.y), double(rec.Dest.x) + rec.cDest.x,
-                     double(rec.Dest.y) + rec.cDest.y};
-        blit.SrcX = rec.Src.x, blit.SrcY = rec.Src.y, blit.SrcW = rec.cDest.x, blit.SrcH = rec.cDest.y;
+        ReadBlit(rec, rec.cDest, blit);
         SourceThrough(rec.xformSrc, blit.SrcX, blit.SrcY, blit.SrcW, blit.SrcH);
         blit.Rop = rec.dwRop;
-        blit.Place = {rec.offBmiSrc, rec.cbBmiSrc, rec.offBitsSrc, rec.cbBitsSrc, rec.iUsageSrc};
         break;
     }
     case U_EMR_STRETCHBLT: {
         const auto& rec = r.As<U_EMRSTRETCHBLT>();
-        blit.Dest = {double(rec.Dest.x), double(rec.Dest.y), double(rec.Dest.x) + rec.cDest.x,
-                     double(rec.Dest.y) + rec.cDest.y};
-        blit.SrcX = rec.Src.x, blit.SrcY = rec.Src.y, blit.SrcW = rec.cSrc.x, blit.SrcH = rec.cSrc.y;
+        ReadBlit(rec, rec.cSrc, blit);
         SourceThrough(rec.xformSrc, blit.SrcX, blit.SrcY, blit.SrcW, blit.SrcH);
         blit.Rop = rec.dwRop;
-        blit.Place = {rec.offBmiSrc, rec.cbBmiSrc, rec.offBitsSrc, rec.cbBitsSrc, rec.iUsageSrc};
         break;
     }
     case U_EMR_STRETCHDIBITS: {
         const auto& rec = r.As<U_EMRSTRETCHDIBITS>();
-        blit.Dest = {double(rec.Dest.x), double(rec.Dest.y), double(rec.Dest.x) + rec.cDest.x,
-                     double(rec.Dest.y) + rec.cDest.y};
-        blit.SrcX = rec.Src.x, blit.SrcY = rec.Src.y, blit.SrcW = rec.cSrc.x, blit.SrcH = rec.cSrc.y;
+        ReadBlit(rec, rec.cSrc, blit);
         blit.FromBottom = true;
         blit.Rop = rec.dwRop;
-        blit.Place = {rec.offBmiSrc, rec.cbBmiSrc, rec.offBitsSrc, rec.cbBitsSrc, rec.iUsageSrc};
         break;
     }
     case U_EMR_SETDIBITSTODEVICE: {
@@ -93,22 +84,16 @@ void Player::BitBlt(const Record& r, std::uint32_t type)
     }
     case U_EMR_ALPHABLEND: {
         const auto& rec = r.As<U_EMRALPHABLEND>();
-        blit.Dest = {double(rec.Dest.x), double(rec.Dest.y), double(rec.Dest.x) + rec.cDest.x,
-                     double(rec.Dest.y) + rec.cDest.y};
-        blit.SrcX = rec.Src.x, blit.SrcY = rec.Src.y, blit.SrcW = rec.cSrc.x, blit.SrcH = rec.cSrc.y;
+        ReadBlit(rec, rec.cSrc, blit);
         SourceThrough(rec.xformSrc, blit.SrcX, blit.SrcY, blit.SrcW, blit.SrcH);
-        blit.Place = {rec.offBmiSrc, rec.cbBmiSrc, rec.offBitsSrc, rec.cbBitsSrc, rec.iUsageSrc};
         blit.Opacity = rec.Blend.Global / 255.0;
         blit.Options.PremultipliedAlpha = (rec.Blend.Op & U_AC_SRC_ALPHA) != 0;
         break;
     }
     default: { // TRANSPARENTBLT
         const auto& rec = r.As<U_EMRTRANSPARENTBLT>();
-        blit.Dest = {double(rec.Dest.x), double(rec.Dest.y), double(rec.Dest.x) + rec.cDest.x,
-                     double(rec.Dest.y) + rec.cDest.y};
-        blit.SrcX = rec.Src.x, blit.SrcY = rec.Src.y, blit.SrcW = rec.cSrc.x, blit.SrcH = rec.cSrc.y;
+        ReadBlit(rec, rec.cSrc, blit);
         SourceThrough(rec.xformSrc, blit.SrcX, blit.SrcY, blit.SrcW, blit.SrcH);
-        blit.Place = {rec.offBmiSrc, rec.cbBmiSrc, rec.offBitsSrc, rec.cbBitsSrc, rec.iUsageSrc};
         blit.Transparent = RgbOf(rec.TColor);
         break;
     }

@@ -14,17 +14,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-Path RectanglePath(const Box& box)
-{
-    Path path;
-    path.MoveTo({box.Left, box.Top});
-    path.LineTo({box.Right, box.Top});
-    path.LineTo({box.Right, box.Bottom});
-    path.LineTo({box.Left, box.Bottom});
-    path.Close();
-    return path;
-}
-
 Box Normalized(const U_RECTL& r)
 {
     return {double(std::min(r.left, r.right)), double(std::min(r.top, r.bottom)), double(std::max(r.left, r.right)),

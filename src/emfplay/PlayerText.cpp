@@ -31,6 +31,19 @@ bool Shown(char32_t code)
 
 } // namespace
 
+bool Player::ReadRectangle(const Record& r, std::uint64_t& at, Box& rectangle)
+{
+    if (at + sizeof(U_RECTL) > r.Size) {
+        Damaged();
+        return false;
+    }
+    U_RECTL rect;
+    std::memcpy(&rect, r.Data + at, sizeof rect);
+    rectangle = {double(rect.left), double(rect.top), double(rect.right), double(rect.bottom)};
+    at += sizeof rect;
+    return true;
+}
+
 void Player::ExtTextOut(const Record& r, bool wide)
 {
     // Both forms share the layout; the string's units are 16-bit (wide) or bytes.
@@ -39,16 +52,8 @@ void Player::ExtTextOut(const Record& r, bool wide)
     std::uint64_t at = offsetof(U_EMREXTTEXTOUTW, emrtext) + sizeof(U_EMRTEXT);
     Box rectangle;
     const bool hasRectangle = !(text.fOptions & U_ETO_NO_RECT);
-    if (hasRectangle) {
-        if (at + sizeof(U_RECTL) > r.Size) {
-            Damaged();
-            return;
-        }
-        U_RECTL rect;
-        std::memcpy(&rect, r.Data + at, sizeof rect);
-        rectangle = {double(rect.left), double(rect.top), double(rect.right), double(rect.bottom)};
-        at += sizeof rect;
-    }
+    if (hasRectangle && !ReadRectangle(r, at, rectangle))
+        return;
     if (at + sizeof(std::uint32_t) > r.Size) {
         Damaged();
         return;
@@ -96,16 +101,8 @@ void Player::SmallTextOut(const Record& r)
     std::uint64_t at = sizeof(U_EMRSMALLTEXTOUT);
     Box rectangle;
     const bool hasRectangle = !(rec.fuOptions & U_ETO_NO_RECT);
-    if (hasRectangle) {
-        if (at + sizeof(U_RECTL) > r.Size) {
-            Damaged();
-            return;
-        }
-        U_RECTL rect;
-        std::memcpy(&rect, r.Data + at, sizeof rect);
-        rectangle = {double(rect.left), double(rect.top), double(rect.right), double(rect.bottom)};
-        at += sizeof rect;
-    }
+    if (hasRectangle && !ReadRectangle(r, at, rectangle))
+        return;
     // Small characters are single bytes: the low bytes of UTF-16 units.
     const bool small = rec.fuOptions & U_ETO_SMALL_CHARS;
     if (at + std::uint64_t(rec.cChars) * (small ? 1 : 2) > r.Size) {

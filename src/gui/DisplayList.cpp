@@ -342,27 +342,33 @@ std::int64_t DisplayListRecorder::SmoothWork(bool smooth)
     return work;
 }
 
+namespace {
+
+// The index of `value` among the last few of `values` (a drawing changes its pens and brushes
+// rarely), or of it appended, with the bytes it holds counted.
+template <typename T>
+std::uint32_t IndexOfRecent(std::vector<T>& values, const T& value, DisplayListRecorder& recorder, std::size_t bytes)
+{
+    const std::size_t n = values.size();
+    for (std::size_t i = n; i > 0 && i + 8 > n; --i)
+        if (values[i - 1] == value)
+            return static_cast<std::uint32_t>(i - 1);
+    values.push_back(value);
+    recorder.Hold(bytes);
+    return static_cast<std::uint32_t>(n);
+}
+
+} // namespace
+
 std::uint32_t DisplayListRecorder::PenOf(const QPen& pen)
 {
-    // A drawing changes its pen rarely: the latest few are looked at.
-    const std::size_t n = list_.pens_.size();
-    for (std::size_t i = n; i > 0 && i + 8 > n; --i)
-        if (list_.pens_[i - 1] == pen)
-            return static_cast<std::uint32_t>(i - 1);
-    list_.pens_.push_back(pen);
-    Hold(sizeof(QPen) + 64 + static_cast<std::size_t>(pen.dashPattern().size()) * sizeof(qreal));
-    return static_cast<std::uint32_t>(n);
+    return IndexOfRecent(list_.pens_, pen, *this,
+                         sizeof(QPen) + 64 + static_cast<std::size_t>(pen.dashPattern().size()) * sizeof(qreal));
 }
 
 std::uint32_t DisplayListRecorder::BrushOf(const QBrush& brush)
 {
-    const std::size_t n = list_.brushes_.size();
-    for (std::size_t i = n; i > 0 && i + 8 > n; --i)
-        if (list_.brushes_[i - 1] == brush)
-            return static_cast<std::uint32_t>(i - 1);
-    list_.brushes_.push_back(brush);
-    Hold(sizeof(QBrush) + 64);
-    return static_cast<std::uint32_t>(n);
+    return IndexOfRecent(list_.brushes_, brush, *this, sizeof(QBrush) + 64);
 }
 
 std::int64_t DisplayListRecorder::BrushWork(std::uint32_t brush) const
