@@ -150,20 +150,31 @@ VKT_SNAPSHOT(exview_preedit)
 }
 
 // The whole tool bar over a rich view, with the underline menu open below its button.
-VKT_SNAPSHOT(exview_stylebar)
+namespace {
+
+// A frame of `width` holding the tool bar over a rich view, `word` selected in it.
+TExStyleBar* StyleBarOverView(QWidget* frame, int width, const char* word)
 {
-    auto* frame = new QWidget;
-    frame->resize(1024, 560);   // the whole bar
+    frame->resize(width, 560);
     auto* layout = new QVBoxLayout(frame);
     auto* bar = new TExStyleBar(frame);
     layout->addWidget(bar);
     TExView* view = RichView(frame);
     layout->addWidget(view, 1);
     bar->SetExView(view);
-    const int from = At(view, "波線");
-    Select(view, from, from + Units("波線"));
+    const int from = At(view, word);
+    Select(view, from, from + Units(word));
     bar->ViewChange();
     bar->ActionListUpdate();
+    return bar;
+}
+
+} // namespace
+
+VKT_SNAPSHOT(exview_stylebar)
+{
+    auto* frame = new QWidget;
+    TExStyleBar* bar = StyleBarOverView(frame, 1024, "波線");   // the whole bar
 
     // The bar's own underline menu, drawn inside the frame under the underline button.
     QMenu* menu = bar->GetUnderlineMenu();
@@ -184,17 +195,7 @@ VKT_SNAPSHOT(exview_stylebar)
 VKT_SNAPSHOT(exview_stylebar_overflow)
 {
     auto* frame = new QWidget;
-    frame->resize(420, 560);
-    auto* layout = new QVBoxLayout(frame);
-    auto* bar = new TExStyleBar(frame);
-    layout->addWidget(bar);
-    TExView* view = RichView(frame);
-    layout->addWidget(view, 1);
-    bar->SetExView(view);
-    const int from = At(view, "照り焼き");
-    Select(view, from, from + Units("照り焼き"));
-    bar->ViewChange();
-    bar->ActionListUpdate();
+    TExStyleBar* bar = StyleBarOverView(frame, 420, "照り焼き");
     QTimer::singleShot(0, frame, [frame, bar] {
         QToolButton* extension = bar->GetToolBar()->findChild<QToolButton*>("qt_toolbar_ext_button");
         if (!extension || !extension->menu()) return;
