@@ -70,7 +70,7 @@ void TMemoProperty::GetProperty(TContainer* container)
     }
     editor->EndUpdate();
     editor->ClearHistory();
-    lastRichText_ = ViewRichText();
+    lastRichText_ = rich;
     edited_ = false;
 }
 
@@ -78,7 +78,8 @@ void TMemoProperty::SetProperty(TContainer* container)
 {
     auto* memo = dynamic_cast<TMemoContainer*>(container);
     if (!memo || loading_ || !edited_ || GetPageType() != kMemoType) return;
-    lastRichText_ = ViewRichText();
-    memo->SetRichText(lastRichText_);
+    memo->SetRichText(ViewRichText());
+    // The memo writes the text its own way (its font taken into the first style).
+    lastRichText_ = memo->GetRichText();
     edited_ = false;
 }

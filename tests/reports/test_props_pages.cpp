@@ -7,6 +7,7 @@
 #include "layout/Utextcontainer.h"
 #include "reports/Fgraphicproperty.h"
 #include "reports/Fmemoproperty.h"
+#include "reports/Fpreviewitempropertyex.h"
 #include "richtext/Exview.h"
 #include "reports/Ftextproperty.h"
 #include "support/ScriptedServices.h"
@@ -240,6 +241,38 @@ TEST_F(MemoPageTest, LoadedOnceWrittenOnlyAfterTyping)
     EXPECT_NE(PdfText(folder + "/memo.pdf").find("Menu"), std::string::npos);
     auto* saved = dynamic_cast<TMemoContainer*>(Reloaded().GetItems()->GetItem(3)->GetObject());
     EXPECT_EQ(saved->GetRichText(), memo->GetRichText());
+}
+
+// The page as the designer hosts it, shown again by the notices of each write: typed characters
+// stay in order, wherever the caret is, and reach the memo.
+TEST_F(MemoPageTest, TypingKeepsTheCaretWhileEachKeyIsWritten)
+{
+    TViewItem* item = preview.AddContainer(3);
+    item->SetMMBoundRect_({2000, 21000, 15000, 28000});
+    auto* empty = dynamic_cast<TMemoContainer*>(item->GetObject());
+    TPreviewItemPropertyEx host;
+    host.SetPreview(&preview);
+    host.show();
+    preview.SetSelected(item);
+    auto* page = dynamic_cast<TMemoProperty*>(host.GetCurrentPage());
+    ASSERT_NE(page, nullptr);
+    TExView* view = page->GetExView();
+    view->setFocus();
+    QTest::keyClicks(view, "Tonkatsu");
+    EXPECT_EQ(view->GetText(), "Tonkatsu\r\n");
+    EXPECT_EQ(view->GetEditor()->GetCaret(), 8);
+    EXPECT_EQ(empty->GetDrawer()->GetString(), "Tonkatsu\r\n");
+
+    view->GetEditor()->SetCaret(3);
+    QTest::keyClicks(view, " - ");
+    EXPECT_EQ(view->GetText(), "Ton - katsu\r\n");
+    EXPECT_EQ(empty->GetDrawer()->GetString(), "Ton - katsu\r\n");
+
+    preview.SetSelected(memo->GetViewItem());
+    view->GetEditor()->SetCaret(4);   // after two double-byte characters
+    QTest::keyClicks(view, "AB");
+    EXPECT_EQ(view->GetText(), "本日ABの献立\r\n");
+    EXPECT_EQ(memo->GetDrawer()->GetString(), "本日ABの献立\r\n");
 }
 
 } // namespace
