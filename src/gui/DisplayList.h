@@ -41,7 +41,6 @@ struct DrawingLimits {
 
 class DisplayList {
 public:
-    bool IsEmpty() const { return commands_.empty(); }
     std::size_t Bytes() const { return bytes_; }
     std::int64_t Work() const { return work_; }
 
@@ -105,7 +104,6 @@ public:
     bool Restore();
     // The transform of the commands that follow (from the drawing's units to the replay's).
     bool SetTransform(const QTransform& transform);
-    const QTransform& GetTransform() const { return transform_; }
     // An outline held for clips and fills; drawing it again costs its points, holding it once.
     std::uint32_t AddPath(const QPainterPath& path);
     // Intersects the clip with path `path` under the current transform.

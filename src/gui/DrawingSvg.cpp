@@ -566,8 +566,8 @@ QColor WithAlpha(QColor color, double alpha)
 
 // Reads the drawing into a display list. Each element is drawn under its whole transform (`Ctm`,
 // from its units to the target's). A group's clip is set once for its content; the clip that
-// leaves carry (the converter puts it on every element) is set once for a run of siblings with
-// the same clip and transform.
+// leaves may each carry (a writer may put it on every element) is set once for a run of siblings
+// with the same clip and transform.
 class DrawingReader {
 public:
     DrawingReader(std::string_view svg, const QSizeF& target, const DrawingLimits& limits)

@@ -1,9 +1,9 @@
 #pragma once
-// Reading of the SVG a metafile's converter writes. The converter copies texts and face names from
-// the picture into its SVG unescaped, so that SVG is as hostile as the picture itself. It is not
-// handed to a general SVG renderer: it is read here, in one pass, as the drawing operations it may
-// hold and nothing else, and those are recorded. So nothing in it can name a file or any other
-// outside resource, and its cost is bounded by the limits below.
+// Reading of the SVG a metafile's player writes (EnhancedMetafile.h). The player runs on the
+// picture's bytes in a process of its own, so what it writes is as hostile as the picture itself.
+// It is not handed to a general SVG renderer: it is read here, in one pass, as the drawing
+// operations it may hold and nothing else, and those are recorded. So nothing in it can name a file
+// or any other outside resource, and its cost is bounded by the limits below.
 //
 // What is drawn (SVG 1.1 meaning):
 //   svg        the root; width and height map onto the target size

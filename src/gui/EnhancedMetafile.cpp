@@ -6,6 +6,7 @@
 #include <QSizeF>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -172,7 +173,7 @@ std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, s
         if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
             const ssize_t n = read(reasonOurs.Get(), buffer, sizeof buffer);
             if (n > 0)
-                said.append(buffer, std::min(static_cast<std::size_t>(n), kMaxReason * 2 - std::min(said.size(), kMaxReason * 2)));
+                said.append(buffer, std::min(static_cast<std::size_t>(n), kMaxReason - std::min(said.size(), kMaxReason)));
             else if (n == 0 || (errno != EAGAIN && errno != EINTR))
                 reasonOpen = false;
         }
@@ -187,7 +188,7 @@ std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, s
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && !drawing.empty())
         return drawing;
     // The player's own reason when it gave one; a player killed by its limits read no records.
-    const std::string line = said.substr(0, said.find('\n')).substr(0, kMaxReason);
+    const std::string line = said.substr(0, said.find('\n'));
     const bool plain = !line.empty() && std::all_of(line.begin(), line.end(), [](char c) {
         return c >= 0x20 && c < 0x7F;
     });

@@ -81,7 +81,7 @@ private:
 std::string MetafileProblem(const std::string& error);
 
 // RenderEnhancedMetafile through the program's cache, so that a picture drawn page after page is
-// converted once.
+// played once.
 std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes);
 
 // How many playings have been started in this process.

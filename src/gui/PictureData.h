@@ -1,8 +1,8 @@
 #pragma once
 // A picture held as the bytes of its file: a bitmap (BMP), an enhanced metafile (EMF) or a JPEG.
 // The bytes are kept exactly as given and returned until the picture itself changes. Bitmaps and
-// JPEGs are decoded for drawing; a metafile is converted to a vector drawing when first drawn.
-// Bytes of a known kind that do not decode (or convert) are kept unchanged and drawn as an empty
+// JPEGs are decoded for drawing; a metafile is played into a vector drawing when first drawn.
+// Bytes of a known kind that do not decode (or play) are kept unchanged and drawn as an empty
 // frame.
 //
 // Enhanced metafile header fields read here (little-endian):
@@ -51,7 +51,7 @@ public:
     // A decoded image is there.
     bool CanDraw() const { return !image_.IsEmpty(); }
     // Draw shows the picture rather than an empty frame: a decoded image, or a metafile whose
-    // records convert (converted now when not yet).
+    // records play (played now when not yet).
     bool Draws() const;
     // Why a metafile is not drawn, in a sentence for the user; empty when it is (or is no metafile).
     std::string DrawProblem() const;
@@ -83,7 +83,7 @@ private:
     Image image_;
     int width_ = 0;
     int height_ = 0;
-    // The metafile's drawing, converted on first use and shared by copies.
+    // The metafile's drawing, played on first use and shared by copies.
     mutable std::shared_ptr<const MetafileRendering> rendering_;
 };
 

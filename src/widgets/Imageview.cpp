@@ -154,18 +154,18 @@ bool TImageView::CopyToClipBoard()
 
 void TImageView::PasteFlomClipBoard()
 {
+    bool metafile = false;
     if (const auto image = platform::Clipboard::GetImage(); image && !image->IsEmpty()) {
         picture_.SetImage(*image);
     } else if (platform::Clipboard::HasFormat(kEmfFormat)) {
         std::string bytes = platform::Clipboard::GetData(kEmfFormat);
-        if (platform::PictureData::KindOf(bytes) == platform::PictureKind::Metafile) {
+        metafile = platform::PictureData::KindOf(bytes) == platform::PictureKind::Metafile;
+        if (metafile)
             picture_.SetBytes(std::move(bytes));
-            Change();
-            TellUndrawablePicture(picture_);
-            return;
-        }
     }
     Change();
+    if (metafile)
+        TellUndrawablePicture(picture_);
 }
 
 void TImageView::Rotate(int direction)
