@@ -467,6 +467,42 @@ TEST_F(DetailPanel, AKeptMetafileSurvivesLoadClearLoadAndEsc)
     EXPECT_EQ(StoredImage(wagyu), damaged);
 }
 
+// The save picker proposes the file the shown record's picture came from or went to, never the
+// file of another record's picture, nor one whose load was undone.
+TEST_F(DetailPanel, TheSavePickerProposesOnlyTheShownPicturesFile)
+{
+    vkttest::ScriptedServices& scripted = vkttest::Scripted();
+    scripted.Reset();
+    const std::string folder = vkttest::NewTempFolder();
+    platform::WriteFileAtomic(folder + "/plate.emf", vkttest::KitchenEmf());
+    platform::WriteFileAtomic(folder + "/square.emf", vkttest::MakeEmf(254, 254));
+    Object().EditData(F::Image, Variant(vkttest::MakeEmf(508, 254)), Ids({steak}));
+    const auto proposed = [&] {
+        panel->GetAction("ActImageSave")->trigger();   // cancelled
+        const std::string call = scripted.calls.back();
+        return call.substr(call.rfind('|') + 1);
+    };
+
+    scripted.files = {folder + "/plate.emf"};
+    ShowPicture(wagyu);
+    panel->GetAction("ActImageLoad")->trigger();
+    other.setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(proposed(), folder + "/plate.emf");
+    ShowPicture(steak);
+    EXPECT_EQ(proposed(), "");
+    ShowPicture(wagyu);
+    EXPECT_EQ(proposed(), folder + "/plate.emf");
+
+    scripted.files = {folder + "/square.emf"};
+    TImageView* view = ShowPicture(steak);
+    panel->GetAction("ActImageLoad")->trigger();
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_EQ(proposed(), "");
+    EXPECT_EQ(scripted.calls.back().substr(0, scripted.calls.back().rfind('|')),
+              std::string("SaveFile||") + TDetailEditPanel::kPictureFilter + "|" + folder)
+        << "the picker still starts in the folder last used";
+}
+
 TEST_F(DetailPanel, ItemWidthsAreSavedOnMouseRelease)
 {
     panel->SetData(steak);
