@@ -36,7 +36,8 @@ public:
 
     // Bytes of an unknown kind (and empty bytes) leave no picture.
     void SetBytes(std::string bytes);
-    // As SetBytes, but the bytes must be a readable picture of `kind`; otherwise
+    // As SetBytes, but the bytes must be a picture of `kind` that decodes (a metafile need only
+    // start as one: one that cannot be drawn is kept, as a pasted one is); otherwise
     // InvalidPictureError is raised and nothing changes.
     void LoadStrict(std::string bytes, PictureKind kind);
     // A bitmap (kind 1) holding the image, as a 24-bit BMP.

@@ -232,6 +232,11 @@ void ShowError(const std::string& text, const std::string& caption)
     Services().MessageBox(text, Caption(caption), MsgIcon::Stop, MsgButtons::Ok, MsgAnswer::Ok);
 }
 
+void ShowWarning(const std::string& text, const std::string& caption)
+{
+    Services().MessageBox(text, Caption(caption), MsgIcon::Warning, MsgButtons::Ok, MsgAnswer::Ok);
+}
+
 void ShowInformation(const std::string& text, const std::string& caption)
 {
     Services().MessageBox(text, Caption(caption), MsgIcon::Information, MsgButtons::Ok, MsgAnswer::Ok);

@@ -67,8 +67,9 @@ std::string PickerStartFolder(const std::string& path);
 // Converts a filter "説明|*.a;*.b|…" into Qt's "説明 (*.a *.b);;…" ("*.*" becomes "*").
 std::string QtFileFilter(const std::string& filter);
 
-// Shorthands over MessageBox.
+// Shorthands over MessageBox; an empty caption is the program's name.
 void ShowError(const std::string& text, const std::string& caption = {});
+void ShowWarning(const std::string& text, const std::string& caption = {});
 void ShowInformation(const std::string& text, const std::string& caption = {});
 // Yes/No question with the question icon; `defaultYes` chooses the Enter answer.
 bool AskYesNo(const std::string& text, const std::string& caption, bool defaultYes = false);

@@ -32,6 +32,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -911,16 +912,25 @@ void TDetailEditPanel::ActImageLoadExecute()
     if (!name) return;
     pictureName_ = *name;
     platform::BusyCursor busy;
-    imageEditPanel_->LoadFromFile(*name);
+    if (imageEditPanel_->LoadFromFile(*name)) PictureFileShown();
 }
 
 void TDetailEditPanel::ActImageSaveExecute()
 {
-    if (imageEditPanel_->GetImage().empty()) return;
-    const auto name = platform::Services().SaveFile("", kPictureFilter, pictureName_, pictureName_);
+    const std::string image = imageEditPanel_->GetImage();
+    if (image.empty()) return;
+    const bool ours = pictureRecord_ == dataId_ && pictureHash_ == std::hash<std::string>{}(image);
+    const auto name = platform::Services().SaveFile("", kPictureFilter, pictureName_, ours ? pictureName_ : "");
     if (!name) return;
     std::string saved = *name;
     platform::BusyCursor busy;
     imageEditPanel_->SaveToFile(saved);
     pictureName_ = saved;
+    PictureFileShown();
+}
+
+void TDetailEditPanel::PictureFileShown()
+{
+    pictureRecord_ = dataId_;
+    pictureHash_ = std::hash<std::string>{}(imageEditPanel_->GetImage());
 }

@@ -13,6 +13,7 @@
 #include "gui/IconList.h"
 #include "widgets/Fguipanel.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -131,6 +132,8 @@ private:
     void ItemApply();
     void MemoApply();
     void ImageApply();
+    // The picture shown is that of the file pictureName_.
+    void PictureFileShown();
     void AttributeApply();
     void MHistoryChange();
 
@@ -159,7 +162,11 @@ private:
     QAction* itemDelete_ = nullptr;   // the item popup's "削除"
     QMenu* pmImage_ = nullptr;
     platform::IconList classIcons_;
+    // The picture file last loaded or saved: its folder starts the pickers; its name is offered
+    // only while the shown record shows the picture it was loaded or saved with.
     std::string pictureName_;
+    int pictureRecord_ = 0;
+    std::size_t pictureHash_ = 0;
 
     int dataId_ = 0;
     int classType_ = 0;

@@ -70,14 +70,16 @@ void TImageEditPanel::Clear()
     imageView_->SetData({});
 }
 
-void TImageEditPanel::LoadFromFile(const std::string& name)
+bool TImageEditPanel::LoadFromFile(const std::string& name)
 {
     const platform::BusyCursor busy;
     BeginEdit();
     const std::string before = GetImage();
     imageView_->LoadFromFile(name);
+    if (imageView_->HasPicture()) return true;
     // The view shows the failure and drops its picture: the record's picture stays.
-    if (!imageView_->HasPicture()) imageView_->SetData(before);
+    imageView_->SetData(before);
+    return false;
 }
 
 void TImageEditPanel::PasteFromClipboard()
@@ -183,15 +185,27 @@ bool TImageEditPanel::ImageKeyDown(int key, Qt::KeyboardModifiers modifiers)
     return RunEditKey(EditKeyOf(key, modifiers), [this] { CancelEdit(); }, [this] { ApplyEdit(); });
 }
 
+namespace {
+
+// A popup menu, or another window taking the activation (a file dialog, a message box), neither
+// enters nor leaves the picture: the pending edit stays pending.
+bool WindowSwitch(QEvent* event)
+{
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    return reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason;
+}
+
+} // namespace
+
 bool TImageEditPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == imageView_) {
         switch (event->type()) {
         case QEvent::FocusIn:
-            if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason && !IsModified()) ImageEnter();
+            if (!WindowSwitch(event) && !IsModified()) ImageEnter();
             break;
         case QEvent::FocusOut:
-            if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) ImageExit();
+            if (!WindowSwitch(event)) ImageExit();
             break;
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);

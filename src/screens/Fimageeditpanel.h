@@ -24,9 +24,9 @@ public:
     void SetImage(const std::string& bytes);
 
     // Each starts an edit first when none is pending. A file that cannot be read leaves the
-    // picture as it was.
+    // picture as it was (false).
     void Clear();
-    void LoadFromFile(const std::string& name);
+    bool LoadFromFile(const std::string& name);
     void PasteFromClipboard();
     // Writes under the name with the picture's extension (given back).
     void SaveToFile(std::string& name);

@@ -19,12 +19,6 @@ namespace {
 
 constexpr const char* kEmfFormat = "image/emf";
 
-void ShowStop(const char* text)
-{
-    platform::Services().MessageBox(text, "", platform::MsgIcon::Stop, platform::MsgButtons::Ok,
-                                    platform::MsgAnswer::Ok);
-}
-
 // The position of the extension's dot in a path; npos when the file name has none.
 std::size_t ExtensionPos(const std::string& name)
 {
@@ -48,8 +42,7 @@ void TellUndrawablePicture(const platform::PictureData& picture)
     const std::string problem = picture.DrawProblem();
     if (problem.empty())
         return;
-    platform::Services().MessageBox("このメタファイルは表示できません。\n" + problem + "\n図のデータはそのまま残ります。",
-                                    "", platform::MsgIcon::Warning, platform::MsgButtons::Ok, platform::MsgAnswer::Ok);
+    platform::ShowWarning("このメタファイルは表示できません。\n" + problem + "\n図のデータはそのまま残ります。");
 }
 
 void TellUndrawablePicture(const std::string& bytes)
@@ -105,13 +98,13 @@ void TImageView::LoadFromFile(const std::string& name)
     else if (ext == ".jpg" || ext == ".jpeg")
         kind = platform::PictureKind::Jpeg;
     if (kind == platform::PictureKind::None) {
-        ShowStop("データ形式が無効です。");
+        platform::ShowError("データ形式が無効です。");
     } else {
         try {
             picture_.LoadStrict(platform::ReadFileBytes(name), kind);
         } catch (const platform::Error&) {
             picture_.Clear();
-            ShowStop("ファイルリードエラー");
+            platform::ShowError("ファイルリードエラー");
         }
     }
     Change();
@@ -136,7 +129,7 @@ void TImageView::SaveToFile(std::string& name)
     try {
         platform::WriteFileAtomic(name, picture_.GetBytes());
     } catch (const platform::Error&) {
-        ShowStop("ファイルセーブエラー");
+        platform::ShowError("ファイルセーブエラー");
     }
 }
 

@@ -26,7 +26,8 @@ public:
     std::string GetBMPData() const;
     void SetBMPData(const std::string& bytes);
 
-    // By the lower-case extension (.bmp, .emf, .jpg, .jpeg); failures are shown as messages.
+    // By the lower-case extension (.bmp, .emf, .jpg, .jpeg); failures are shown as messages. A
+    // metafile that cannot be drawn is kept and said, as a pasted one.
     void LoadFromFile(const std::string& name);
     // Writes the picture under ForceExtension(name) and gives that name back in `name`.
     void SaveToFile(std::string& name);

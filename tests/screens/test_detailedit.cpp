@@ -7,6 +7,8 @@
 #include "data/Ufilterstruct.h"
 #include "data/Uvktdbstruct.h"
 #include "database/Uvktobject.h"
+#include "gui/Application.h"
+#include "platform/Files.h"
 #include "platform/NumberText.h"
 #include "richtext/Exview.h"
 #include "screens/Fattributeselectpanel.h"
@@ -20,7 +22,9 @@
 #include "screens/Fmemoeditpanel.h"
 #include "screens/Fmhistoryeditpanel.h"
 #include "support/ScriptedServices.h"
+#include "support/TestPictures.h"
 #include "support/screens/SampleDatabase.h"
+#include "widgets/Imageview.h"
 
 #include <QAction>
 #include <QApplication>
@@ -102,6 +106,7 @@ protected:
     {
         delete panel;
         platform::SetClock({});
+        vkttest::Scripted().Reset();
     }
 
     TVktObject& Object() { return db->Object(); }
@@ -132,6 +137,25 @@ protected:
             text += (row ? "," : "") + items.GetData() + " " + platform::FloatToStr(items.GetItemUse());
         }
         return text;
+    }
+
+    // The record's stored picture.
+    std::string StoredImage(int id)
+    {
+        TVDBDetail detail(&Object());
+        TFilterObject filter;
+        filter.Add(F::Data_ID, foEqual, Variant(id), {});
+        detail.SetFilter(filter);
+        return detail.GetRowCount() > 0 ? detail.GetImage() : std::string();
+    }
+    // The record shown on its picture page, the picture focused as by a click.
+    TImageView* ShowPicture(int id)
+    {
+        panel->SetData(id);
+        panel->GetPageControl()->setCurrentWidget(panel->GetTab("TabImage"));
+        TImageView* view = panel->GetImageEditPanel()->GetImageView();
+        view->setFocus(Qt::MouseFocusReason);
+        return view;
     }
 
     std::unique_ptr<vkttest::SampleDatabase> db;
@@ -397,6 +421,86 @@ TEST_F(DetailPanel, EveryActionWithAPictureShowsIt)
                              "ActImageVertMirror", "ActItemUp", "ActItemDown", "ActItemInitIndex",
                              "ActItemChangeIndex", "ActItemDelete"})
         EXPECT_FALSE(panel->GetAction(name)->icon().isNull()) << name;
+}
+
+// A metafile whose header is damaged, loaded from a file, is kept and said as a pasted one is. A
+// pending clear survives the file picker that the next load opens, and Esc then brings back the
+// kept bytes exactly: nothing is written on the way.
+TEST_F(DetailPanel, AKeptMetafileSurvivesLoadClearLoadAndEsc)
+{
+    vkttest::ScriptedServices& scripted = vkttest::Scripted();
+    scripted.Reset();
+    scripted.showsWindows = true;
+    const std::string folder = vkttest::NewTempFolder();
+    std::string damaged = vkttest::KitchenEmf();
+    damaged.replace(40, 4, "XXXX");   // the signature
+    const std::string plate = vkttest::KitchenEmf();
+    const std::string square = vkttest::EmfBuilder(60, 60).Rectangle(5, 5, 55, 55, 0x10A010).Bytes();
+    platform::WriteFileAtomic(folder + "/damaged.emf", damaged);
+    platform::WriteFileAtomic(folder + "/plate.emf", plate);
+    platform::WriteFileAtomic(folder + "/square.emf", square);
+    TImageView* view = ShowPicture(wagyu);
+    TImageEditPanel* image = panel->GetImageEditPanel();
+
+    scripted.files = {folder + "/damaged.emf"};
+    panel->GetAction("ActImageLoad")->trigger();
+    ASSERT_EQ(scripted.messages.size(), 1u);
+    EXPECT_EQ(scripted.messages[0].text,
+              "このメタファイルは表示できません。\nメタファイルの先頭が読み取れません。\n図のデータはそのまま残ります。");
+    EXPECT_EQ(scripted.messages[0].caption, platform::Application::Instance()->GetDisplayName());
+    QTest::keyClick(view, Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_EQ(StoredImage(wagyu), damaged);
+
+    scripted.files = {folder + "/plate.emf", folder + "/square.emf"};
+    panel->GetAction("ActImageLoad")->trigger();
+    EXPECT_EQ(image->GetImage(), plate);
+    panel->GetAction("ActImageDelete")->trigger();
+    EXPECT_EQ(image->GetImage(), "");
+    panel->GetAction("ActImageLoad")->trigger();
+    EXPECT_EQ(image->GetImage(), square);
+    EXPECT_EQ(StoredImage(wagyu), damaged) << "a picker applied the pending edit";
+    EXPECT_EQ(QApplication::focusWidget(), view);
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_EQ(image->GetImage(), damaged);
+    EXPECT_FALSE(image->IsModified());
+    other.setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(StoredImage(wagyu), damaged);
+}
+
+// The save picker proposes the file the shown record's picture came from or went to, never the
+// file of another record's picture, nor one whose load was undone.
+TEST_F(DetailPanel, TheSavePickerProposesOnlyTheShownPicturesFile)
+{
+    vkttest::ScriptedServices& scripted = vkttest::Scripted();
+    scripted.Reset();
+    const std::string folder = vkttest::NewTempFolder();
+    platform::WriteFileAtomic(folder + "/plate.emf", vkttest::KitchenEmf());
+    platform::WriteFileAtomic(folder + "/square.emf", vkttest::MakeEmf(254, 254));
+    Object().EditData(F::Image, Variant(vkttest::MakeEmf(508, 254)), Ids({steak}));
+    const auto proposed = [&] {
+        panel->GetAction("ActImageSave")->trigger();   // cancelled
+        const std::string call = scripted.calls.back();
+        return call.substr(call.rfind('|') + 1);
+    };
+
+    scripted.files = {folder + "/plate.emf"};
+    ShowPicture(wagyu);
+    panel->GetAction("ActImageLoad")->trigger();
+    other.setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(proposed(), folder + "/plate.emf");
+    ShowPicture(steak);
+    EXPECT_EQ(proposed(), "");
+    ShowPicture(wagyu);
+    EXPECT_EQ(proposed(), folder + "/plate.emf");
+
+    scripted.files = {folder + "/square.emf"};
+    TImageView* view = ShowPicture(steak);
+    panel->GetAction("ActImageLoad")->trigger();
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_EQ(proposed(), "");
+    EXPECT_EQ(scripted.calls.back().substr(0, scripted.calls.back().rfind('|')),
+              std::string("SaveFile||") + TDetailEditPanel::kPictureFilter + "|" + folder)
+        << "the picker still starts in the folder last used";
 }
 
 TEST_F(DetailPanel, ItemWidthsAreSavedOnMouseRelease)

@@ -1,5 +1,11 @@
 #include "support/ScriptedServices.h"
 
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QTest>
+
 namespace vkttest {
 
 using platform::MsgAnswer;
@@ -17,11 +23,27 @@ T TakeFront(std::deque<T>& script, T fallback)
 
 } // namespace
 
+void ScriptedServices::ShowWindow()
+{
+    if (!showsWindows) return;
+    QWidget* active = QApplication::activeWindow();
+    QDialog dialog(active);
+    dialog.setWindowTitle(QStringLiteral("scripted"));
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    if (!QTest::qWaitForWindowActive(&dialog)) ADD_FAILURE() << "the scripted window did not become active";
+    dialog.hide();
+    if (!active) return;
+    QApplication::setActiveWindow(active);
+    if (!QTest::qWaitForWindowActive(active)) ADD_FAILURE() << "the window before did not become active again";
+}
+
 MsgAnswer ScriptedServices::MessageBox(const std::string& text, const std::string& caption, platform::MsgIcon icon,
                                        platform::MsgButtons buttons, MsgAnswer defaultButton)
 {
     messages.push_back({text, caption, icon, buttons, defaultButton});
     calls.push_back("MessageBox|" + caption + "|" + text);
+    ShowWindow();
     return TakeFront(answers, defaultButton);
 }
 
@@ -29,6 +51,7 @@ std::optional<std::string> ScriptedServices::OpenFile(const std::string& caption
                                                       const std::string& folder, const std::string& name)
 {
     calls.push_back("OpenFile|" + caption + "|" + filter + "|" + platform::PickerStartFolder(folder) + "|" + name);
+    ShowWindow();
     return TakeFront(files, std::optional<std::string>{});
 }
 
@@ -36,6 +59,7 @@ std::vector<std::string> ScriptedServices::OpenFiles(const std::string& caption,
                                                     const std::string& folder)
 {
     calls.push_back("OpenFiles|" + caption + "|" + filter + "|" + platform::PickerStartFolder(folder));
+    ShowWindow();
     return TakeFront(fileLists, std::vector<std::string>{});
 }
 
@@ -45,24 +69,28 @@ std::optional<std::string> ScriptedServices::SaveFile(const std::string& caption
 {
     calls.push_back("SaveFile|" + caption + "|" + filter + "|" + platform::PickerStartFolder(folder) + "|" + name +
                     (prompt == platform::OverwritePrompt::Allow ? "|allow" : ""));
+    ShowWindow();
     return TakeFront(files, std::optional<std::string>{});
 }
 
 std::optional<std::string> ScriptedServices::PickFolder(const std::string& caption, const std::string& folder)
 {
     calls.push_back("PickFolder|" + caption + "|" + platform::PickerStartFolder(folder));
+    ShowWindow();
     return TakeFront(files, std::optional<std::string>{});
 }
 
 std::optional<platform::TColor> ScriptedServices::PickColor(platform::TColor initial)
 {
     calls.push_back("PickColor|" + std::to_string(initial));
+    ShowWindow();
     return TakeFront(colors, std::optional<platform::TColor>{});
 }
 
 bool ScriptedServices::PageSetup(QPrinter&)
 {
     calls.push_back("PageSetup");
+    ShowWindow();
     return TakeFront(pageSetups, false);
 }
 
@@ -82,6 +110,7 @@ void ScriptedServices::Reset()
     pageSetups.clear();
     shift = false;
     urlOpens = true;
+    showsWindows = false;
     messages.clear();
     calls.clear();
     urls.clear();

@@ -47,6 +47,9 @@ public:
     std::deque<bool> pageSetups;                       // empty: false
     bool shift = false;
     bool urlOpens = true;
+    // Message boxes and pickers show a window of their own for the call, which takes the
+    // activation from the active window and gives it back, as the real ones do.
+    bool showsWindows = false;
 
     // Records.
     std::vector<Message> messages;
@@ -54,6 +57,9 @@ public:
                                       // a save picker that does not ask about overwriting ends "|allow"
     std::vector<std::string> urls;
     int busyDepth = 0;
+
+private:
+    void ShowWindow();
 };
 
 // The services the test main installed.

@@ -49,6 +49,7 @@ ITEM_DOWN_BUTTON = (586, 778)
 REPRICE_BUTTON = (674, 778)
 IMAGE_LOAD_BUTTON = (560, 780)      # イメージ読み込み, the image page's first tool button
 IMAGE_AREA = (548, 800, 1040, 150)  # the image page's picture
+IMAGE_DELETE_BUTTON = (700, 780)    # イメージ削除, after 書き出し | 切り取り コピー 貼り付け |
 MEMO_TEXT = (1030, 821)
 MEMO_SIZE = (720, 934)
 MEMO_PAGE = (548, 780, 1052, 120)   # the memo's text with its vertical bar
@@ -76,6 +77,8 @@ MEMO = "黒胡椒を少々加える。"
 USER_FILTER = "高額食材"
 # A real metafile written by Inkscape: a red rectangle, a green ellipse, a stroked rectangle.
 PICTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "emf", "ink-shapes.emf")
+# Another real one, and the first with its header's signature overwritten (kept, said, never drawn).
+PICTURE_OTHER = os.path.join(os.path.dirname(PICTURE), "ink-zigzag.emf")
 PICTURE_RED = (0xD0, 0x30, 0x20)
 PICTURE_GREEN = (0x30, 0xA0, 0x40)
 USER_FILTER_PRICE = 200
@@ -480,6 +483,57 @@ class UserSession:
         except StepFailed:
             raise StepFailed("the image page shows %d red and %d green pixels of %d" % shares())
 
+    def picture_esc_keeps_bytes(self):
+        # On the ingredient's イメージ page a metafile with a damaged header is loaded: kept, its
+        # reason said in a box with the program's caption. Then 読み込み → クリア → 読み込み → Esc:
+        # neither file dialog applies the pending edit, and Esc brings back the stored bytes exactly.
+        food = self.food_id()
+        with open(PICTURE, "rb") as file:
+            good = file.read()
+        damaged = good[:40] + b"XXXX" + good[44:]
+        damaged_path = os.path.join(self.home, "damaged.emf")
+        with open(damaged_path, "wb") as file:
+            file.write(damaged)
+        stored = 'SELECT count(*), coalesce(max("Image" = ?), 0) FROM "VktDB1I" WHERE "Image_Key" = ?'
+
+        def other_window(*known):
+            return poll(lambda: (w := self.x.active()) not in (0, self.main) + known and w, 10, "another window")
+
+        def load(path):
+            """The picture file chosen in the file dialog of 読み込み; gives the dialog's window."""
+            self.click(self.main, IMAGE_LOAD_BUTTON)
+            dialog = other_window()
+            self.x.key("ctrl+a")
+            self.x.type(os.path.abspath(path))
+            self.x.key("Return")
+            return dialog
+
+        self.x.activate(self.main)
+        self.click(self.main, (IMAGE_AREA[0] + 20, IMAGE_AREA[1] + 20))
+        box = other_window(load(damaged_path))
+        if self.x.name(box) != MAIN.strip("^$"):
+            raise StepFailed("the metafile's box is captioned %r" % self.x.name(box))
+        self.snap("reason")
+        self.x.key("Return")
+        self.x.wait_active(MAIN)
+        self.x.key("ctrl+Return")                 # the kept picture applied
+        self.wait_db(stored, (damaged, food), [(1, 1)], "the damaged metafile stored as it was read")
+
+        load(PICTURE)
+        self.x.wait_active(MAIN)
+        self.click(self.main, IMAGE_DELETE_BUTTON)
+        load(PICTURE_OTHER)
+        self.x.wait_active(MAIN)
+        time.sleep(0.5)
+        if self.query(stored, (damaged, food)) != [(1, 1)]:
+            raise StepFailed("a file dialog applied the pending edit: (rows, kept bytes) %r"
+                             % self.query(stored, (damaged, food)))
+        self.x.key("Escape")
+        time.sleep(0.5)
+        self.click(self.main, NAME_FIELD)         # leaving the picture writes nothing
+        time.sleep(0.5)
+        self.wait_db(stored, (damaged, food), [(1, 1)], "the kept metafile after Esc and leaving")
+
     def recipe_item_bar(self):
         # The recipe opened afresh: its item tool bar works at once, the first item moved down.
         self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
@@ -760,6 +814,7 @@ class UserSession:
                 ("open-food", self.open_food), ("month-price-editor", self.month_price_editor),
                 ("use-unit-wizard", self.use_unit_wizard), ("food-prices", self.food_prices),
                 ("record-picture", self.record_picture),
+                ("picture-esc-keeps-bytes", self.picture_esc_keeps_bytes),
                 ("recipe-item-bar", self.recipe_item_bar), ("recipe-reprice", self.recipe_reprice),
                 ("memo-size", self.memo_size), ("stock-sheet", self.stock_sheet),
                 ("print-food-list", self.print_food_list), ("master-data", self.master_data),

@@ -1,3 +1,4 @@
+#include "gui/Application.h"
 #include "gui/Clipboard.h"
 #include "gui/PictureData.h"
 #include "platform/Bitmap.h"
@@ -66,11 +67,16 @@ protected:
         view.resize(cw + extra.width(), ch + extra.height());
         QCoreApplication::processEvents();
     }
+    // Each message's text, "(!)" after a warning, and its caption in brackets unless it is the
+    // program's name, as every box has it.
     std::string Messages()
     {
+        const std::string program = platform::Application::Instance()->GetDisplayName();
         std::string text;
-        for (const auto& m : vkttest::Scripted().messages)
-            text += m.text + (m.icon == platform::MsgIcon::Stop && m.caption.empty() ? "" : "(?)") + ";";
+        for (const auto& m : vkttest::Scripted().messages) {
+            text += m.text + (m.icon == platform::MsgIcon::Stop ? "" : m.icon == platform::MsgIcon::Warning ? "(!)" : "(?)");
+            text += (m.caption == program && !program.empty() ? "" : "[" + m.caption + "]") + ";";
+        }
         return text;
     }
 
@@ -241,6 +247,8 @@ TEST_F(ImageViewTest, LoadTellsTheKindByTheExtension)
     platform::WriteFileAtomic(folder + "/c.emf", MakeEmf(254, 254));
     platform::WriteFileAtomic(folder + "/d.png", bmp);
     platform::WriteFileAtomic(folder + "/e.emf", MakeEmf(254, 254).substr(0, 100));
+    platform::WriteFileAtomic(folder + "/f.emf", MakeEmf(254, 254).substr(0, 60));
+    platform::WriteFileAtomic(folder + "/g.emf", jpeg);
     const struct {
         const char* file;
         int kind;
@@ -251,15 +259,19 @@ TEST_F(ImageViewTest, LoadTellsTheKindByTheExtension)
         {"c.emf", 2, ""},
         {"d.png", 0, "データ形式が無効です。;"},
         {"none.jpg", 0, "ファイルリードエラー;"},
-        // Kept, and said why it shows nothing.
+        // Kept, and said why it shows nothing, as when pasted: records or even the header damaged.
         {"e.emf", 2, "このメタファイルは表示できません。\nメタファイルのレコードが壊れているか、読み取れません。\n"
-                     "図のデータはそのまま残ります。(?);"},
+                     "図のデータはそのまま残ります。(!);"},
+        {"f.emf", 2, "このメタファイルは表示できません。\nメタファイルの先頭が読み取れません。\n"
+                     "図のデータはそのまま残ります。(!);"},
+        {"g.emf", 0, "ファイルリードエラー;"},
     };
     for (const auto& c : cases) {
         vkttest::Scripted().Reset();
         view.SetData(bmp);
         view.LoadFromFile(folder + "/" + c.file);
         EXPECT_EQ(view.GetKind(), c.kind) << c.file;
+        EXPECT_EQ(view.GetData(), c.kind ? platform::ReadFileBytes(folder + "/" + c.file) : "") << c.file;
         EXPECT_EQ(Messages(), c.messages) << c.file;
     }
 }
