@@ -91,51 +91,13 @@ soffice "$profile" --headless --convert-to emf lo-serif.fodg
 soffice "$profile" --headless --convert-to \
     'png:draw_png_Export:{"PixelWidth":{"type":"long","value":"480"},"PixelHeight":{"type":"long","value":"336"}}' \
     lo-serif.fodg
-# LibreOffice Writer: the page exported as PDF, the PDF opened in Draw (its import gives the page a
-# bottom margin of 1 cm, taken off so that the EMF's frame is the whole page) and that page exported
-# as EMF and as PNG of its size at 96 dpi.
-/usr/bin/python3 - "$work/libreoffice" lo-serif-page.fodt "$work/lo-serif-page.pdf" lo-serif-page.emf \
-    lo-serif-page.png <<'EOF2'
-import os, subprocess, sys, time
-import uno
-from com.sun.star.beans import PropertyValue
-
-def prop(name, value):
-    p = PropertyValue()
-    p.Name, p.Value = name, value
-    return p
-
-profile = sys.argv[1]
-source, pdf, emf, png = (os.path.abspath(a) for a in sys.argv[2:6])
-office = subprocess.Popen(['soffice', '-env:UserInstallation=file://' + profile, '--headless', '--invisible',
-                           '--norestore', '--accept=pipe,name=vktserifpage;urp;'])
-local = uno.getComponentContext()
-resolver = local.ServiceManager.createInstanceWithContext('com.sun.star.bridge.UnoUrlResolver', local)
-for attempt in range(150):
-    try:
-        context = resolver.resolve('uno:pipe,name=vktserifpage;urp;StarOffice.ComponentContext')
-        break
-    except Exception:
-        time.sleep(0.2)
-desktop = context.ServiceManager.createInstanceWithContext('com.sun.star.frame.Desktop', context)
-text = desktop.loadComponentFromURL(uno.systemPathToFileUrl(source), '_blank', 0, (prop('Hidden', True),))
-text.storeToURL(uno.systemPathToFileUrl(pdf), (prop('FilterName', 'writer_pdf_Export'),))
-text.close(True)
-drawing = desktop.loadComponentFromURL(uno.systemPathToFileUrl(pdf), '_blank', 0,
-                                       (prop('Hidden', True), prop('FilterName', 'draw_pdf_import')))
-page = drawing.DrawPages.getByIndex(0)
-page.BorderBottom = 0
-width = round(page.Width * 96 / 2540)
-height = round(page.Height * 96 / 2540)
-export = context.ServiceManager.createInstanceWithContext('com.sun.star.drawing.GraphicExportFilter', context)
-export.setSourceDocument(page)
-export.filter((prop('URL', uno.systemPathToFileUrl(emf)), prop('MediaType', 'image/x-emf')))
-export.filter((prop('URL', uno.systemPathToFileUrl(png)), prop('MediaType', 'image/png'),
-               prop('FilterData', (prop('PixelWidth', width), prop('PixelHeight', height)))))
-drawing.close(True)
-try:
-    desktop.terminate()
-except Exception:
-    pass
-office.wait(timeout=60)
-EOF2
+# LibreOffice Writer: the page exported as PDF and the PDF opened in Draw; the page Draw makes of it
+# has a bottom margin of 1 cm, taken off so that the EMF's frame is the whole page; that page is
+# exported as EMF and as PNG of its size at 96 dpi.
+soffice "$profile" --headless --convert-to pdf --outdir "$work" lo-serif-page.fodt
+soffice "$profile" --headless --infilter=draw_pdf_import --convert-to fodg --outdir "$work" "$work/lo-serif-page.pdf"
+sed -i 's/fo:margin-bottom="1cm"/fo:margin-bottom="0cm"/' "$work/lo-serif-page.fodg"
+soffice "$profile" --headless --convert-to emf "$work/lo-serif-page.fodg"
+soffice "$profile" --headless --convert-to \
+    'png:draw_png_Export:{"PixelWidth":{"type":"long","value":"480"},"PixelHeight":{"type":"long","value":"336"}}' \
+    "$work/lo-serif-page.fodg"
