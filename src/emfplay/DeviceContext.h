@@ -44,6 +44,7 @@ struct Font {
     bool StrikeOut = false;
     std::uint8_t Charset = 0;
     std::string Face; // UTF-8
+    std::uint8_t PitchAndFamily = 0; // the class (high bits) and pitch of a face not installed
 };
 
 using GraphicsObject = std::variant<std::monostate, Pen, Brush, Font>;

@@ -1,5 +1,6 @@
 #include "emfplay/Painter.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace emfplay {
@@ -171,8 +172,16 @@ void Painter::DrawText(std::string_view characters, double x, double y, const st
         out_.Raw("\"");
     }
     out_.Attribute("y", y);
-    if (!style.Family.empty())
-        out_.Attribute("font-family", style.Family);
+    // The face as one name of the list: a comma or a quote in it would end it.
+    std::string face = style.Family;
+    face.erase(std::remove_if(face.begin(), face.end(), [](char c) { return c == ',' || c == '"' || c == '\''; }),
+               face.end());
+    if (!face.empty() || style.Generic) {
+        out_.Raw(" font-family=\"").Escaped(face);
+        if (style.Generic)
+            out_.Raw(face.empty() ? "" : ", ").Raw(style.Generic);
+        out_.Raw("\"");
+    }
     out_.Attribute("font-size", style.Size);
     if (style.Weight != 400)
         out_.Attribute("font-weight", style.Weight);

@@ -13,8 +13,9 @@
 //   path        d (M, L, C, Z), fill (a colour, url(#pattern), url(#gradient) or none), fill-rule,
 //               stroke, stroke-width, stroke-linecap, stroke-linejoin, stroke-miterlimit,
 //               stroke-dasharray, transform
-//   text        x (one number, or one per character), y, font-family, font-size, font-weight,
-//               font-style, text-decoration, text-anchor, fill, transform; the characters
+//   text        x (one number, or one per character), y, font-family (the face, then the generic
+//               family of its class when it has one: "Liberation Serif, serif"), font-size,
+//               font-weight, font-style, text-decoration, text-anchor, fill, transform; the characters
 //   image       id, x, y, width, height, opacity, transform, xlink:href (a PNG or JPEG data URI)
 //   use         xlink:href (an earlier image), opacity, transform
 // Colours are #rrggbb, transforms matrix(a b c d e f); ids are the painter's own.
@@ -69,6 +70,7 @@ struct FillStyle {
 
 struct TextStyle {
     std::string Family;
+    const char* Generic = nullptr; // the generic family of the face's class ("serif"), or none
     double Size = 16; // the em, in the text's units
     int Weight = 400;
     bool Italic = false;

@@ -494,6 +494,7 @@ void Player::CreateFont(const Record& r)
     font.Underline = lf.lfUnderline != 0;
     font.StrikeOut = lf.lfStrikeOut != 0;
     font.Charset = lf.lfCharSet;
+    font.PitchAndFamily = lf.lfPitchAndFamily;
     std::size_t length = 0;
     while (length < U_LF_FACESIZE && lf.lfFaceName[length] != 0)
         ++length;

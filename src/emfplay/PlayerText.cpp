@@ -24,6 +24,20 @@ bool EastAsian(const Font& font)
                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
+// The generic family of a font's class (or of its fixed pitch when it names none), which draws it
+// where no face of its name is installed.
+const char* GenericFamily(std::uint8_t pitchAndFamily)
+{
+    switch (pitchAndFamily & 0xF0) {
+    case U_FF_ROMAN: return "serif";
+    case U_FF_SWISS: return "sans-serif";
+    case U_FF_MODERN: return "monospace";
+    case U_FF_SCRIPT: return "cursive";
+    case U_FF_DECORATIVE: return "fantasy";
+    default: return (pitchAndFamily & 0x03) == U_FIXED_PITCH ? "monospace" : nullptr;
+    }
+}
+
 bool Shown(char32_t code)
 {
     return (code >= 0x20 || code == '\t') && !(code >= 0x7F && code < 0xA0) && code != 0xFFFE && code != 0xFFFF;
@@ -203,6 +217,7 @@ void Player::Text(const std::vector<Character>& characters, const std::vector<do
         }
         TextStyle style;
         style.Family = font.Face;
+        style.Generic = GenericFamily(font.PitchAndFamily);
         style.Size = em;
         style.Weight = font.Weight;
         style.Italic = font.Italic;

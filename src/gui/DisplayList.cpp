@@ -526,8 +526,9 @@ QBrush DisplayListRecorder::PictureBrush(const QImage& tile, const QTransform& t
 std::uint32_t DisplayListRecorder::FontOf(const QFont& face, double pixelSize)
 {
     const QString family = face.family().left(kMaxFamilyLength);
-    const auto key = std::make_tuple(family, pixelSize, face.weight(), face.italic(), face.underline(),
-                                     face.strikeOut());
+    // The families after the first (the face that draws Japanese) tell fonts apart too.
+    const auto key = std::make_tuple(face.families().join(u'\n').left(2 * kMaxFamilyLength), pixelSize,
+                                     face.weight(), face.italic(), face.underline(), face.strikeOut());
     if (const auto it = fontIndex_.find(key); it != fontIndex_.end())
         return it->second;
     QFont font(face);

@@ -1,5 +1,7 @@
 #include "gui/DrawingSvg.h"
 
+#include "gui/FontTable.h"
+
 #include <QBrush>
 #include <QBuffer>
 #include <QByteArray>
@@ -38,6 +40,8 @@ const QString kXlinkNamespace = QStringLiteral("http://www.w3.org/1999/xlink");
 constexpr int kMaxDepth = 64;
 // A gradient's stops beyond these are left out.
 constexpr qsizetype kMaxStops = 256;
+// The faces of one drawing matched by their names; those beyond are matched by their class alone.
+constexpr qsizetype kMaxFaces = 32;
 // The largest length or size taken, in user units (a picture is at most 10 000 pixels wide).
 constexpr double kMaxLength = 1e6;
 constexpr double kPi = 3.14159265358979323846;
@@ -466,6 +470,7 @@ struct PaintStyle {
     double MiterLimit = 4;
     double Opacity = 1;
     QString Family;
+    FaceClass Generic = FaceClass::Any; // the generic family that ends the list
     double FontSize = 16;
     int Weight = 400;
     bool Italic = false;
@@ -512,8 +517,17 @@ void SetPaint(PaintStyle& paint, QStringView name, QStringView value)
         number(opacity, 0, 1);
         paint.Opacity *= opacity;
     } else if (name == u"font-family") {
-        paint.Family = value.split(u',').front().trimmed().toString().remove(u'"').remove(u'\'').left(
-            DisplayListRecorder::kMaxFamilyLength);
+        // The first family of the list, and the generic one that ends it.
+        const qsizetype comma = value.indexOf(u',');
+        paint.Family = value.left(comma).trimmed().left(DisplayListRecorder::kMaxFamilyLength).toString();
+        paint.Family.remove(u'"').remove(u'\'');
+        const QStringView last = value.mid(value.lastIndexOf(u',') + 1).trimmed();
+        paint.Generic = last == u"serif"       ? FaceClass::Serif
+                        : last == u"sans-serif" ? FaceClass::Sans
+                        : last == u"monospace"  ? FaceClass::Mono
+                        : last == u"cursive"    ? FaceClass::Script
+                        : last == u"fantasy"    ? FaceClass::Decorative
+                                                : FaceClass::Any;
     } else if (name == u"font-size") {
         number(paint.FontSize, 0, kMaxLength);
     } else if (name == u"font-weight") {
@@ -982,12 +996,10 @@ private:
         if (run.Characters.isEmpty() || !paint.Fill || paint.FontSize <= 0 ||
             !DisplayListRecorder::CanDrawUnder(run.Ctm))
             return true;
-        // Never an empty family list: a font falls back to the CJK face for what its own lacks.
         QFont font;
-        QStringList families{QStringLiteral("Noto Sans CJK JP")};
-        if (!paint.Family.isEmpty())
-            families.prepend(paint.Family);
-        font.setFamilies(families);
+        const MatchedFace face = FaceOf(paint);
+        font.setFamilies(face.Families);
+        font.setStyleHint(face.Hint);
         font.setWeight(static_cast<QFont::Weight>(paint.Weight));
         font.setItalic(paint.Italic);
         font.setUnderline(paint.Underline);
@@ -1024,6 +1036,17 @@ private:
         return recorder_.DrawText(run.Characters, at, font, paint.FontSize, color);
     }
 
+    // The installed faces that draw the text's face as the system matches it.
+    MatchedFace FaceOf(const PaintStyle& paint)
+    {
+        const QString key = paint.Family + QChar(u'0' + static_cast<int>(paint.Generic));
+        if (const auto it = faces_.constFind(key); it != faces_.cend())
+            return *it;
+        if (faces_.size() >= kMaxFaces)
+            return MatchFace(QString(), paint.Generic);
+        return *faces_.insert(key, MatchFace(paint.Family, paint.Generic));
+    }
+
     QXmlStreamReader reader_;
     QSizeF target_;
     DisplayListRecorder recorder_;
@@ -1039,6 +1062,7 @@ private:
     std::optional<std::pair<QString, GradientDefinition>> gradient_;
     std::optional<TextRun> text_;
     std::optional<LeafClip> leafClip_;
+    QHash<QString, MatchedFace> faces_;
 };
 
 } // namespace

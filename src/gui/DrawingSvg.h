@@ -13,7 +13,9 @@
 //              stroke-dasharray, stroke-linecap, stroke-linejoin, stroke-miterlimit, opacity,
 //              transform, clip-path; a fill of url(#pattern) or url(#gradient)
 //   text tspan the characters at x, y with font-family, font-size, font-weight, font-style,
-//              text-decoration, text-anchor, fill; x may list each character's position
+//              text-decoration, text-anchor, fill; x may list each character's position; of
+//              font-family, the first family and a generic one ending the list, matched to
+//              installed faces as the system matches them (FontTable.h)
 //   image      an inline picture (data URI), decoded by the format its bytes start with: PNG,
 //              JPEG or BMP; any other reference draws nothing
 //   defs       clipPath (its shapes, by the first one's clip-rule), image, pattern and

@@ -102,12 +102,13 @@ void ExtPen(Emf& emf, unsigned rgb, int width, std::uint32_t style, std::vector<
     std::free(pen);
 }
 
-void Font(Emf& emf, int height, int escapement)
+void Font(Emf& emf, int height, int escapement, const char* name = "DejaVu Sans",
+          std::uint8_t pitchAndFamily = U_DEFAULT_PITCH)
 {
-    uint16_t* face = U_Utf8ToUtf16le("DejaVu Sans", 0, nullptr);
+    uint16_t* face = U_Utf8ToUtf16le(name, 0, nullptr);
     const U_LOGFONT font = logfont_set(height, 0, escapement, escapement, U_FW_NORMAL, 0, 0, 0, U_ANSI_CHARSET,
                                        U_OUT_DEFAULT_PRECIS, U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY,
-                                       U_DEFAULT_PITCH, face);
+                                       pitchAndFamily, face);
     std::free(face);
     const std::uint32_t handle = emf.Handle();
     emf.Add(U_EMREXTCREATEFONTINDIRECTW_set(handle, reinterpret_cast<const char*>(&font), nullptr));
@@ -361,6 +362,47 @@ TEST(EmfPlayer, EscapesTexts)
     ASSERT_TRUE(emfplay::PlayEnhancedMetafile(emf.Bytes(), drawing, error)) << error;
     EXPECT_NE(drawing.find("&lt;a href=&quot;x&quot;&gt;&amp;amp;&apos;&lt;/a&gt;</text>"), std::string::npos)
         << drawing;
+}
+
+// A font's class (its pitch and family) goes with its face into the drawing as the generic family
+// that ends the list, and a face of that name not being installed, the text is drawn in one of its
+// class: a roman "Missing Face" as the serif the system matches, its letters where the record's
+// advances put them.
+TEST(EmfPlayer, DrawsAFaceNotInstalledInItsClass)
+{
+    const auto played = [](const char* face, std::uint8_t pitchAndFamily, std::string* svg = nullptr) {
+        Emf emf;
+        Font(emf, -40, 0, face, pitchAndFamily);
+        emf.Add(U_EMRSETTEXTALIGN_set(U_TA_BASELINE));
+        emf.Add(U_EMRSETBKMODE_set(U_TRANSPARENT));
+        TextOut(emf, 8, 60, "Menu");
+        return Paint(emf.Bytes(), 192, 96, svg);
+    };
+    const struct {
+        std::uint8_t PitchAndFamily;
+        const char* Family;
+        const char* Installed; // the face drawn
+    } cases[] = {
+        {U_FF_ROMAN | U_VARIABLE_PITCH, "Missing Face, serif", "DejaVu Serif"},
+        {U_FF_SWISS, "Missing Face, sans-serif", "DejaVu Sans"},
+        {U_FF_MODERN | U_FIXED_PITCH, "Missing Face, monospace", "DejaVu Sans Mono"},
+        {U_FF_DONTCARE | U_FIXED_PITCH, "Missing Face, monospace", "DejaVu Sans Mono"},
+        {U_FF_SCRIPT, "Missing Face, cursive", nullptr},
+        {U_FF_DECORATIVE, "Missing Face, fantasy", nullptr},
+        {U_FF_DONTCARE | U_VARIABLE_PITCH, "Missing Face\"", "DejaVu Sans"},
+    };
+    for (const auto& c : cases) {
+        std::string svg;
+        const QImage drawn = played("Missing Face", c.PitchAndFamily, &svg);
+        EXPECT_NE(svg.find(std::string("font-family=\"") + c.Family), std::string::npos) << svg;
+        if (c.Installed) {
+            EXPECT_TRUE(drawn == played(c.Installed, U_DEFAULT_PITCH)) << c.Family << " drawn as " << c.Installed;
+        }
+    }
+    // A comma or quote in a face would end its name in the list.
+    std::string svg;
+    played("Lost, \"Face\"", U_FF_ROMAN, &svg);
+    EXPECT_NE(svg.find("font-family=\"Lost Face, serif\""), std::string::npos) << svg;
 }
 
 // Damaged records refuse the picture with a reason; nothing crashes or reads past the bytes.

@@ -7,11 +7,13 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QSizeF>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -153,6 +155,61 @@ TEST(DrawingSvg, GradientsClipRulesAndCharacterPositions)
     };
     EXPECT_GT(inkIn(80, 95), 20) << "the third letter at 80";
     EXPECT_EQ(inkIn(20, 38), 0) << "nothing between the first two";
+}
+
+// Text asking for a face is drawn in the installed face the system matches for the name (a face,
+// a PostScript name, a generic or old Japanese name it knows), or, where no face of that name is
+// installed, for the class that ends the list (a metafile font's pitch and family); its Japanese in
+// the Mincho or gothic the system falls back to for that face. Each face is told by its pixels: a
+// line at given letter positions and one measured against its anchor, drawn as in that face.
+TEST(DrawingSvg, DrawsTextInTheFacesTheSystemMatches)
+{
+    const auto drawn = [](const std::string& family, const std::string& text, const std::string& positions) {
+        const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='240' height='110'>"
+                                "<text x='" + positions + "' y='40' font-family=\"" + family + "\" font-size='32'>" +
+                                text + "</text><text x='236' y='95' text-anchor='end' font-family=\"" + family +
+                                "\" font-size='32'>" + text + "</text></svg>";
+        QImage page(240, 110, QImage::Format_RGB32);
+        std::string error;
+        EXPECT_TRUE(Paint(svg, page, kRoomy, error)) << error;
+        return page;
+    };
+    // The installed face whose drawing of the text is the same, among those the cases want (the
+    // Japanese ones first: a Latin face draws Japanese in one of them).
+    const std::vector<std::string> faces{"Noto Serif CJK JP", "Noto Sans CJK JP", "DejaVu Serif", "DejaVu Sans",
+                                         "DejaVu Sans Mono", "Liberation Serif", "Nimbus Roman"};
+    const auto faceOf = [&](const std::string& family, const std::string& text, const std::string& positions) {
+        const QImage page = drawn(family, text, positions);
+        for (const std::string& face : faces)
+            if (QFontDatabase::hasFamily(QString::fromStdString(face)) && drawn(face, text, positions) == page)
+                return face;
+        return std::string("none of them");
+    };
+    // Liberation Serif is not installed everywhere: the system draws its name in a Times-like serif.
+    const std::vector<std::string> timesLike{"Liberation Serif", "Nimbus Roman", "DejaVu Serif"};
+    const struct {
+        std::string Family;
+        std::vector<std::string> Latin;
+        std::string Japanese;
+    } cases[] = {
+        {"Liberation Serif", timesLike, "Noto Serif CJK JP"},
+        {"LiberationSerif", timesLike, "Noto Serif CJK JP"},
+        {"NotoSerifCJKjp", {"Noto Serif CJK JP"}, "Noto Serif CJK JP"},
+        {"Serif", {"DejaVu Serif"}, "Noto Serif CJK JP"},
+        {"ＭＳ 明朝", {"DejaVu Serif"}, "Noto Serif CJK JP"},
+        {"ＭＳ Ｐ明朝, serif", {"DejaVu Serif"}, "Noto Serif CJK JP"},
+        {"Missing Face, serif", {"DejaVu Serif"}, "Noto Serif CJK JP"},
+        // (The monospaced gothic draws Japanese as the gothic does.)
+        {"Missing Face, monospace", {"DejaVu Sans Mono"}, "Noto Sans CJK JP"},
+        {"Missing Face", {"DejaVu Sans"}, "Noto Sans CJK JP"},
+        {"DejaVu Sans, serif", {"DejaVu Sans"}, "Noto Sans CJK JP"},
+    };
+    for (const auto& c : cases) {
+        const std::string latin = faceOf(c.Family, "Menu", "4 34 60 80");
+        EXPECT_NE(std::find(c.Latin.begin(), c.Latin.end(), latin), c.Latin.end())
+            << c.Family << ": Latin drawn in " << latin << ", wanted " << c.Latin.front();
+        EXPECT_EQ(faceOf(c.Family, "献立", "4 40"), c.Japanese) << c.Family << ": Japanese";
+    }
 }
 
 std::size_t StatusKilobytes(const std::string& field)

@@ -185,6 +185,18 @@ const RealPicture kPictures[] = {
       Share("the leaf's gradient stays inside its ellipse", {444, 444, 456, 456}, 0xFFFAF0, 95, 100),
       Share("the 30° text lies along its slope", {338, 507, 358, 527}, 0xFFFAF0, 30, 92),
       Share("the 90° text runs up", {713, 345, 727, 415}, 0xFFFAF0, 30, 92)}},
+    // Serif and Mincho faces, drawn in the faces the system matches for their names: in a sans, the
+    // Latin letters' widths and weight move a line's mean colour (the Mincho's Japanese only by the
+    // figure: its rendering weight varies by a few levels between the writer and Qt).
+    {"ink-serif", 0.6,
+     {LikeWriter("the line in the generic serif is a serif", {20, 135, 360, 165}, 3),
+      LikeWriter("the Latin letters asking for a Mincho are a serif", {185, 185, 310, 220}, 3)}},
+    {"lo-serif", 1.8,
+     {LikeWriter("the Latin letters asking for a Mincho are a serif", {180, 135, 300, 170}, 4),
+      LikeWriter("a Mincho of fixed pitch spaces its letters as a fixed face", {24, 282, 370, 310}, 3)}},
+    {"lo-serif-page", 1.0,
+     {LikeWriter("the title asking for LiberationSerif is a serif", {29, 30, 265, 65}, 4),
+      LikeWriter("the body text asking for LiberationSerif is a serif", {29, 152, 440, 175}, 4)}},
 };
 
 std::string ReadFile(const std::string& path)

@@ -81,3 +81,23 @@ except Exception:
     pass
 office.wait(timeout=60)
 EOF
+
+# Serif and Mincho faces (ink-serif, lo-serif, lo-serif-page). These need LibreOffice Writer and
+# fonts-liberation (Liberation Serif) too.
+INKSCAPE_PROFILE_DIR="$work/inkscape" inkscape --export-type=emf --export-filename=ink-serif.emf ink-serif.svg
+INKSCAPE_PROFILE_DIR="$work/inkscape" inkscape --export-type=png --export-dpi=96 --export-area-page \
+    --export-filename=ink-serif.png ink-serif.svg
+soffice "$profile" --headless --convert-to emf lo-serif.fodg
+soffice "$profile" --headless --convert-to \
+    'png:draw_png_Export:{"PixelWidth":{"type":"long","value":"480"},"PixelHeight":{"type":"long","value":"336"}}' \
+    lo-serif.fodg
+# LibreOffice Writer: the page exported as PDF and the PDF opened in Draw; the page Draw makes of it
+# has a bottom margin of 1 cm, taken off so that the EMF's frame is the whole page; that page is
+# exported as EMF and as PNG of its size at 96 dpi.
+soffice "$profile" --headless --convert-to pdf --outdir "$work" lo-serif-page.fodt
+soffice "$profile" --headless --infilter=draw_pdf_import --convert-to fodg --outdir "$work" "$work/lo-serif-page.pdf"
+sed -i 's/fo:margin-bottom="1cm"/fo:margin-bottom="0cm"/' "$work/lo-serif-page.fodg"
+soffice "$profile" --headless --convert-to emf "$work/lo-serif-page.fodg"
+soffice "$profile" --headless --convert-to \
+    'png:draw_png_Export:{"PixelWidth":{"type":"long","value":"480"},"PixelHeight":{"type":"long","value":"336"}}' \
+    "$work/lo-serif-page.fodg"
