@@ -232,7 +232,9 @@ public:
     int FindInvDate(platform::TDateTime date);
     // No batch flag: records delete (Inventory, ids done) when any.
     bool DeleteInventoryEntry(int invDateId, int tag, const TPriorityItem& ids, const TVktProgressEvent& progress);
-    // Records add (InvDate, {sheet id}), then records add (Inventory, ids done) when any.
+    // The month's sheet and all its entries in one transaction, committed only when every entry
+    // is written (a stop or a failure leaves the sheet as it was, or not there); then records add
+    // (InvDate, {sheet id}) and records add (Inventory, ids done) when any.
     bool SetInventoryEntry(std::uint8_t inventoryType, bool resetRemained, const TPriorityItem& ids,
                            platform::TDateTime date, int tag, const TVktProgressEvent& progress);
     // Records add (Inventory, ids done) when any.

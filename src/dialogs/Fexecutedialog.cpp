@@ -36,6 +36,10 @@ constexpr const char* kCloseCaption = "閉じる";
 constexpr const char* kFinished = "終了しました。";
 constexpr const char* kCancelled = "実行はキャンセルされました。";
 constexpr const char* kFailed = "エラーのため実行を中断しました。";
+constexpr const char* kAskCancel = "キャンセルしますか？";
+// A stock-taking sheet is made or re-valued whole or not at all.
+constexpr const char* kAskCancelSheet = "キャンセルしますか？\r\n棚卸し表は実行前の状態に戻ります。";
+constexpr const char* kSheetAsBefore = "棚卸し表は実行前のままです。";
 
 // The clock of running routines, read once per record.
 const QElapsedTimer& RunClock()
@@ -332,6 +336,7 @@ void TExecuteDialog::EndRun(int operation, bool completed, bool ok)
         if (operation == opInsertData && failedRow_ > 0)
             end += "\n" + std::to_string(failedRow_) + "行目: " + failedText_;
     }
+    if (operation == opSetInventoryEntry && (cancelled || failed)) end += std::string("\n") + kSheetAsBefore;
     recordText_.reset();   // the end text takes its place
     label_->setText(platform::ToQString(end));
     ShowProgress();
@@ -370,7 +375,8 @@ void TExecuteDialog::Progress(TVktObject*, const std::string& text, bool& cont, 
     }
     if (cancel_) {
         ShowProgress();
-        if (!platform::AskYesNo("キャンセルしますか？", "確認", false)) cancel_ = false;
+        const char* question = tag == opSetInventoryEntry - 1 ? kAskCancelSheet : kAskCancel;
+        if (!platform::AskYesNo(question, "確認", false)) cancel_ = false;
     }
     cont = !cancel_;
 }

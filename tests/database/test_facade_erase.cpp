@@ -240,16 +240,18 @@ TEST_F(FacadeEraseTest, ASheetThatCannotBeStoredIsAFailure) {
     EXPECT_TRUE(notices.empty());
 }
 
-TEST_F(FacadeEraseTest, AnEntryThatCannotBeWrittenStopsTheSheet) {
+// The sheet and its entries are stored together or not at all.
+TEST_F(FacadeEraseTest, AnEntryThatCannotBeWrittenStopsTheSheetAndStoresNothing) {
     AddFood(1);
     AddFood(2, "NULL");   // no unit
     AddFood(3);
     Progress progress;
     EXPECT_FALSE(object->SetInventoryEntry(0, false, Ids({1, 2, 3}), platform::EncodeDate(2024, 3, 10), 17,
                                            progress.Event(object)));
-    EXPECT_EQ(progress.calls, 2);
-    EXPECT_EQ(Entries(), "1:1=0.0");
-    EXPECT_EQ(notices, (Notices{"add 5: 1", "add 11: 1"}));
+    EXPECT_EQ(progress.flags, (std::vector<bool>{true, false}));
+    EXPECT_EQ(Count(TVktTable::TblInvDate), 0);
+    EXPECT_EQ(Entries(), "");
+    EXPECT_TRUE(notices.empty());
 }
 
 TEST_F(FacadeEraseTest, EntriesAreAddedOnlyToAnExistingSheet) {

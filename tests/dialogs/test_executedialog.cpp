@@ -258,6 +258,32 @@ TEST_F(ExecuteDialogTest, CancelAsksAndYesStopsBeforeTheNextRecord)
     }
 }
 
+// A sheet re-valued at another price type and cancelled at the second of three records: the
+// question says the sheet goes back as it was, and it does.
+TEST_F(ExecuteDialogTest, ACancelledSheetRunLeavesTheSheetAsItWasAndSaysSo)
+{
+    ASSERT_TRUE(object->SetInventoryEntry(0, false, Ids({1, 2, 3}), kSheetDate, 0, nullptr));
+    const std::string sheet = "select InvType || ':' || group_concat(InvPrice) from VktDB1E, VktDB1Q";
+    platform::Connection(platform::DatabaseFilePath(folder))
+        .Execute("insert into VktDB1M select Data_ID, InvDate, UseUnit_Key, 1, 1, 1, 1 from VktDB1F, VktDB1E");
+    const std::string before = Sql(sheet);
+    vkttest::Scripted().answers = {platform::MsgAnswer::Yes};
+    probe->onProgress = [this](int call) {
+        if (call == 1) QMetaObject::invokeMethod(probe->GetBtnCancel(), "click", Qt::QueuedConnection);
+    };
+    notices.clear();
+    EXPECT_TRUE(probe->SetInventoryEntry(4, false, kSheetDate));
+    ASSERT_EQ(vkttest::Scripted().messages.size(), 1u);
+    EXPECT_EQ(vkttest::Scripted().messages[0].text, "キャンセルしますか？\r\n棚卸し表は実行前の状態に戻ります。");
+    EXPECT_EQ(probe->endText, "実行はキャンセルされました。\n棚卸し表は実行前のままです。");
+    EXPECT_EQ(Sql(sheet), before);
+    EXPECT_TRUE(notices.empty());
+
+    probe->onProgress = nullptr;
+    EXPECT_TRUE(probe->SetInventoryEntry(4, false, kSheetDate));
+    EXPECT_EQ(Sql(sheet), "4:1.0,1.0,1.0");
+}
+
 TEST_F(ExecuteDialogTest, TheRunIsPaintedFirstAndRefusesEscCloseAndNestedSetUps)
 {
     probe->onProgress = [this](int call) {
