@@ -1,6 +1,6 @@
 // A month's stock-taking sheet made or re-valued through the database object: the sheet's price
 // type and its entries change together or not at all (a stop, an error, a process killed in the
-// middle).
+// middle), and a re-valuation stores what writing each entry anew stores.
 #include "DbFixture.h"
 
 #include <csignal>
@@ -150,6 +150,39 @@ TEST_F(InventorySheetTest, AReValuationKilledMidRunLeavesTheSheetAsItWas) {
 
     ASSERT_TRUE(Revalue(nullptr));
     EXPECT_EQ(Sheet(), kAfter);
+}
+
+// Each price type with the counts kept and reset, records with and without a yearly row at the
+// sheet's date, an entry without a count, a record not on the sheet yet and one that does not
+// exist: the stored sheet is what writing each entry anew gives.
+TEST_F(InventorySheetTest, AReValuationStoresWhatWritingEachEntryAnewStores) {
+    Sql("update VktDB1M set YHLastPrice = 60, YHMaxPrice = 70, YHAvePrice = 65.5");
+    Sql("update VktDB1F set UseUnit_Key = 6 where Data_ID = 7");
+    TPriorityItem ids = AllRecords();
+    ids << 99;
+    const char* yearly[] = {"", "60.0", "70.0", "65.5", ""};
+    const char* kept[] = {"0.5", "1.0", "0.0", "2.0", "0.0", "3.0", "3.5", "4.0"};
+    for (int type = 0; type <= 4; ++type) {
+        for (const bool reset : {false, true}) {
+            SCOPED_TRACE(std::to_string(type) + (reset ? " reset" : " kept"));
+            Sql("delete from VktDB1Q");
+            Sql("insert into VktDB1Q select Data_ID, 1, 5, 1, Data_ID * 0.5 from VktDB1F where Data_ID <> 5");
+            Sql("update VktDB1Q set Remained = NULL where Inventory_Key = 3");
+            ASSERT_TRUE(Object().SetInventoryEntry(static_cast<std::uint8_t>(type), reset, ids,
+                                                   platform::EncodeDate(2024, 3, 1), 0, nullptr));
+            std::string want = std::to_string(type) + "|";
+            for (int id = 1; id <= kRecords; ++id) {
+                const std::string price = type == 0 || id % 2 == 1 ? std::to_string(100 + id) + ".0"
+                                          : type == 4             ? std::to_string(50 + id) + ".0"
+                                                                  : yearly[type];
+                want += (id > 1 ? " " : "") + std::to_string(id) + "=" + price + "/" + (reset ? "0.0" : kept[id - 1]);
+            }
+            EXPECT_EQ(Sheet(), want);
+            EXPECT_EQ(Text("select group_concat(InvUnit_Key) from ( select InvUnit_Key from VktDB1Q order by Inventory_Key )"),
+                      "5,5,5,5,5,5,6,5");
+            EXPECT_EQ(Count(TVktTable::TblInventory), kRecords);   // 99 does not exist
+        }
+    }
 }
 
 } // namespace
