@@ -33,6 +33,13 @@
 #include "platform/Sqlite.h"
 #include "platform/Variant.h"
 
+// A record that recipes or menus use as an item: its name and the names of those that use it.
+struct TVktItemUse {
+    int DataId = 0;
+    std::string Name;
+    std::vector<std::string> Users;   // each recipe or menu once, by Data_ID
+};
+
 class TVktFunctor {
 public:
     // Creates the module closed, with an empty setting map.
@@ -149,6 +156,9 @@ public:
     bool ClassIsBranchOrEmpty(int classId);
     bool GetUsedUnitKeys(int unitsId);
     bool GetFoodsByDealer(int dealerId);
+    // The live records among `ids` (not in the trash, not conserved) that recipes or menus use as
+    // items, which EraseData leaves where they are, in the order of `ids`; empty on failure.
+    std::vector<TVktItemUse> GetItemUses(const TPriorityItem& ids);
 
     // --- Reordering (Mvktfunctor_order.cpp) ---------------------------------------------------------
     bool MoveUnit(int from, int to);

@@ -27,6 +27,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Priorityitem.h"
 #include "data/Ufilterstruct.h"
@@ -206,6 +207,9 @@ public:
     bool RestoreData(int tag, const TPriorityItem& ids, const TVktProgressEvent& progress);
     // Batch: records delete (Data, ids done).
     bool PurgeData(int tag, const TPriorityItem& ids, const TVktProgressEvent& progress);
+    // The live records among `ids` that recipes or menus use as items (so that an erase leaves
+    // them where they are), with the names of those that use them.
+    std::vector<TVktItemUse> GetItemUses(const TPriorityItem& ids);
     // Records delete (Class / Form / Unit / Dealer / AttrItem, {id}).
     bool DeleteClass(int classId);
     bool DeleteForm(int unitsId);

@@ -39,6 +39,8 @@ bool TVktObject::PurgeData(int tag, const TPriorityItem& ids, const TVktProgress
         [&](const TPriorityItem& done) { DoRecordsDelete(TVktObjKind::Data, done); });
 }
 
+std::vector<TVktItemUse> TVktObject::GetItemUses(const TPriorityItem& ids) { return BoundFunctor().GetItemUses(ids); }
+
 // ---- Deletes of master rows -----------------------------------------------------------------------
 
 bool TVktObject::DeleteClass(int classId) {

@@ -22,7 +22,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -40,6 +42,28 @@ constexpr const char* kAskCancel = "キャンセルしますか？";
 // A stock-taking sheet is made or re-valued whole or not at all.
 constexpr const char* kAskCancelSheet = "キャンセルしますか？\r\n棚卸し表は実行前の状態に戻ります。";
 constexpr const char* kSheetAsBefore = "棚卸し表は実行前のままです。";
+// Records in use listed by name in the notice after an erase, and users per record.
+constexpr std::size_t kListedRecords = 10;
+constexpr std::size_t kListedUsers = 3;
+
+// "a、b、c ほか2件" of the first `limit` names.
+std::string NameList(const std::vector<std::string>& names, std::size_t limit)
+{
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < limit; ++i) text += (i > 0 ? "、" : "") + names[i];
+    if (names.size() > limit) text += " ほか" + std::to_string(names.size() - limit) + "件";
+    return text;
+}
+
+// The notice of the records an erase left where they were because recipes or menus use them.
+std::string InUseNotice(const std::vector<TVktItemUse>& uses)
+{
+    std::string text = "次のデータは他の料理やメニューの材料に使われているため、ゴミ箱に移動しませんでした。\r\n";
+    for (std::size_t i = 0; i < uses.size() && i < kListedRecords; ++i)
+        text += "\r\n・" + uses[i].Name + "（使用: " + NameList(uses[i].Users, kListedUsers) + "）";
+    if (uses.size() > kListedRecords) text += "\r\n・ほか" + std::to_string(uses.size() - kListedRecords) + "件";
+    return text;
+}
 
 // The clock of running routines, read once per record.
 const QElapsedTimer& RunClock()
@@ -337,6 +361,14 @@ void TExecuteDialog::EndRun(int operation, bool completed, bool ok)
             end += "\n" + std::to_string(failedRow_) + "行目: " + failedText_;
     }
     if (operation == opSetInventoryEntry && (cancelled || failed)) end += std::string("\n") + kSheetAsBefore;
+    // An erase leaves the records that recipes or menus use: the cook is told which and why.
+    std::vector<TVktItemUse> inUse;
+    if (operation == opEraseData && completed && GetDataObject()) {
+        TPriorityItem processed = lists_[0];
+        processed.SetCount(std::min(steps_, processed.GetCount()));
+        inUse = GetDataObject()->GetItemUses(processed);
+        if (!inUse.empty()) end += "\n使用中の" + std::to_string(inUse.size()) + "件はゴミ箱に移動しませんでした。";
+    }
     recordText_.reset();   // the end text takes its place
     label_->setText(platform::ToQString(end));
     ShowProgress();
@@ -346,6 +378,7 @@ void TExecuteDialog::EndRun(int operation, bool completed, bool ok)
     else
         PaintProgress();
     autoClose_ = false;
+    if (!inUse.empty()) platform::ShowInformation(InUseNotice(inUse));
 }
 
 void TExecuteDialog::Progress(TVktObject*, const std::string& text, bool& cont, int tag)
