@@ -168,9 +168,9 @@ TVktObject& BenchContext::Object() {
     return *object_;
 }
 
-void RegisterPair(PairSpec pair, BenchFunction system, BenchFunction sqlite) {
-    for (const auto& [side, function] : {std::pair{"/System", system}, std::pair{"/SQLite", sqlite}})
-        benchmark::RegisterBenchmark((pair.Name + side).c_str(), function)
+void RegisterPair(PairSpec pair, BenchFunction system, BenchFunction baseline) {
+    for (const auto& [side, function] : {std::pair{std::string("System"), system}, std::pair{pair.Baseline, baseline}})
+        benchmark::RegisterBenchmark((pair.Name + "/" + side).c_str(), function)
             ->Iterations(1)
             ->UseRealTime()
             ->Unit(benchmark::kMillisecond);

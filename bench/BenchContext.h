@@ -4,7 +4,8 @@
 // the registry, the fixed clock, and the pairs whose ratio the summary prints.
 //
 // Naming: a pair "X" is the two benchmarks "X/System" (the system's path) and "X/SQLite" (plain
-// SQLite doing the same work on the same database). Each iteration of either is one whole unit of
+// SQLite doing the same work on the same database), or "X/<Baseline>" where the pair names another
+// baseline. Each iteration of either is one whole unit of
 // work (a listing, 10 000 inserts, ...); the summary compares the medians over repetitions.
 #include <benchmark/benchmark.h>
 
@@ -42,9 +43,12 @@ enum class Metric { RealTime, PeakBytes };
 
 struct PairSpec {
     std::string Name;
-    double Target = 0; // the ratio system / SQLite not to exceed
+    double Target = 0; // the ratio system / baseline not to exceed
     Metric Measure = Metric::RealTime;
     std::string Note; // what is compared, one line
+    // The second side: "SQLite" (plain SQLite doing the same work), or another path of the system
+    // that does comparable work.
+    std::string Baseline = "SQLite";
 };
 
 class BenchContext {
@@ -117,17 +121,18 @@ bool Guarded(benchmark::State& state, Body&& body) {
     }
 }
 
-// Registers a pair: its summary line and the benchmarks "<Name>/System" and "<Name>/SQLite", each
-// iteration one whole unit of work, timed in real time.
+// Registers a pair: its summary line and the benchmarks "<Name>/System" and "<Name>/<Baseline>",
+// each iteration one whole unit of work, timed in real time.
 using BenchFunction = void (*)(benchmark::State&);
-void RegisterPair(PairSpec pair, BenchFunction system, BenchFunction sqlite);
+void RegisterPair(PairSpec pair, BenchFunction system, BenchFunction baseline);
 
-// Registration of the six pairs, one function per file.
+// Registration of the pairs, one function per file.
 void RegisterListingBenchmarks();
 void RegisterInsertBenchmarks();
 void RegisterEditBenchmarks();
 void RegisterRecostBenchmarks();
 void RegisterExportBenchmarks();
 void RegisterMemoryBenchmarks();
+void RegisterInventoryBenchmarks();
 
 } // namespace bench

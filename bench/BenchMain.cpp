@@ -64,10 +64,10 @@ public:
         const bench::BenchOptions& options = BenchContext::Get().Options();
         std::printf("\nData layer against plain SQLite: %d ingredients, %d recipes, %d menus, %d operations\n",
                     options.Sizes.Ingredients, options.Sizes.Recipes, options.Sizes.Menus, options.Operations);
-        std::printf("%-8s %12s %12s %7s %7s  %-6s %s\n", "pair", "system", "SQLite", "ratio", "target", "", "runs");
+        std::printf("%-8s %12s %12s %7s %7s  %-6s %s\n", "pair", "system", "baseline", "ratio", "target", "", "runs");
         for (const bench::PairSpec& pair : BenchContext::Get().Pairs()) {
             const std::string system = pair.Name + "/System";
-            const std::string sqlite = pair.Name + "/SQLite";
+            const std::string sqlite = pair.Name + "/" + pair.Baseline;
             for (const std::string& name : {system, sqlite})
                 if (errors_.count(name))
                     std::printf("%-8s failed: %s: %s\n", pair.Name.c_str(), name.c_str(), errors_[name].c_str());
@@ -123,6 +123,7 @@ int main(int argc, char** argv) {
     bench::RegisterEditBenchmarks();
     bench::RegisterRecostBenchmarks();
     bench::RegisterInsertBenchmarks();
+    bench::RegisterInventoryBenchmarks();
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -33,6 +33,13 @@
 #include "platform/Sqlite.h"
 #include "platform/Variant.h"
 
+// A record that recipes or menus use as an item: its name and the names of those that use it.
+struct TVktItemUse {
+    int DataId = 0;
+    std::string Name;
+    std::vector<std::string> Users;   // each recipe or menu once, by Data_ID
+};
+
 class TVktFunctor {
 public:
     // Creates the module closed, with an empty setting map.
@@ -107,6 +114,11 @@ public:
     // Records marked for stock-taking that are not in the trash.
     TPriorityItem GetInventoryItems();
     bool DeleteInventoryEntry(int invDateId, int dataId);
+    // Writes the record's entry on the sheet: its use unit, its price by the sheet's price type,
+    // and the counted quantity kept (0 when the entry is new or its count is empty) or reset to 0.
+    // True also when the record does not exist (nothing is written); false when the sheet does not
+    // exist, its price type has no price column, the record has no use unit or no price to count
+    // it at, or on failure (the entry stays as it was).
     bool SetInventoryEntry(int invDateId, int dataId, bool resetRemained);
 
     // --- Adding records and master rows (Mvktfunctor_add.cpp) ---------------------------------------
@@ -144,6 +156,9 @@ public:
     bool ClassIsBranchOrEmpty(int classId);
     bool GetUsedUnitKeys(int unitsId);
     bool GetFoodsByDealer(int dealerId);
+    // The live records among `ids` (not in the trash, not conserved) that recipes or menus use as
+    // items, which EraseData leaves where they are, in the order of `ids`; empty on failure.
+    std::vector<TVktItemUse> GetItemUses(const TPriorityItem& ids);
 
     // --- Reordering (Mvktfunctor_order.cpp) ---------------------------------------------------------
     bool MoveUnit(int from, int to);
@@ -196,9 +211,9 @@ public:
     // operation (Write) and closing the connection forget it all.
     void BeginBatch();
     void EndBatch();
-    // One row of a batch inside a savepoint of the caller's: the first InsertData after
-    // BeginBatchRow writes in that savepoint instead of one of its own, and EndBatchRow tells
-    // whether it failed after writing, when the caller must roll its savepoint back.
+    // One row of a batch inside a savepoint of the caller's: the first InsertData or
+    // SetInventoryEntry after BeginBatchRow writes in that savepoint instead of one of its own, and
+    // EndBatchRow tells whether it failed, when the caller must roll its savepoint back.
     void BeginBatchRow();
     bool EndBatchRow();
 
@@ -286,6 +301,20 @@ protected:
             savepoint.Release();
             return result;
         } catch (const std::exception&) {
+            return failure;
+        }
+    }
+    // One record of a batch: after BeginBatchRow, `body` writes in the batch's savepoint instead of
+    // one of its own, and a failure marks the row for EndBatchRow (the caller rolls its savepoint
+    // back); otherwise InSavepoint. Any exception gives `failure`.
+    template <typename Result, typename Body>
+    Result InBatchRow(Result failure, Body&& body) {
+        if (!(std::exchange(rowSavepoint_, false) && batchDepth_ > 0))
+            return InSavepoint(failure, std::forward<Body>(body));
+        try {
+            return body();
+        } catch (const std::exception&) {
+            rowFailed_ = true;
             return failure;
         }
     }

@@ -232,3 +232,28 @@ bool TVktFunctor::GetFoodsByDealer(int dealerId) {
                            {{"ID", dealerId}});
     });
 }
+
+std::vector<TVktItemUse> TVktFunctor::GetItemUses(const TPriorityItem& ids) {
+    return Read(std::vector<TVktItemUse>(), [&] {
+        const std::string data = Tbl(TVktTable::TblData);
+        platform::StatementLease users = Lease(
+            "select R.Data, U.Data from " + data + " R join " + Tbl(TVktTable::TblItem) +
+            " I on I.Data_Key = R.Data_ID join " + data + " U on U.Data_ID = I.Item_Key left join " +
+            Tbl(TVktTable::TblErase) + " on Erase_Key = R.Data_ID where ( R.Data_ID = :ID ) and ( Erase_Key is null )"
+            " and ( coalesce( R.Conserve, 0 ) = 0 ) group by U.Data_ID order by U.Data_ID");
+        std::vector<TVktItemUse> uses;
+        for (int i = 0; i < ids.GetCount(); ++i) {
+            users->BindInt64("ID", ids.GetItem(i));
+            TVktItemUse use;
+            while (users->Step()) {
+                if (use.Users.empty()) use.Name = users->GetText(0);
+                use.Users.push_back(users->GetText(1));
+            }
+            users->Reset();
+            if (use.Users.empty()) continue;
+            use.DataId = ids.GetItem(i);
+            uses.push_back(std::move(use));
+        }
+        return uses;
+    });
+}

@@ -238,7 +238,6 @@ int TVktFunctor::InsertData(TVktObjKind kind, std::string_view row, const TPrior
     // One savepoint for the whole record: a row that fails leaves none of its rows behind. It
     // writes no class; the next Data_ID follows the one it wrote, and the history keys end there.
     // Inside a batch's row the batch's savepoint is the record's (EndBatchRow undoes a failure).
-    const bool batchRow = std::exchange(rowSavepoint_, false) && batchDepth_ > 0;
     const auto record = [&]() -> int {
         const RowValues values(row, fields);
         const Stamps& now = StampsOf(platform::Now());   // valid until the next StampsOf: this row
@@ -362,16 +361,7 @@ int TVktFunctor::InsertData(TVktObjKind kind, std::string_view row, const TPrior
         }
         return id;
     };
-    int written = 0;
-    if (batchRow) {
-        try {
-            written = record();
-        } catch (const std::exception&) {
-            rowFailed_ = true;   // what it wrote goes with the row's savepoint
-        }
-    } else {
-        written = InSavepoint(0, record);
-    }
+    const int written = InBatchRow(0, record);
     if (written > 0 && written < std::numeric_limits<int>::max() && batchDepth_ > 0) nextDataId_ = written + 1;
     return written;
 }

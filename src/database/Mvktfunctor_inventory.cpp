@@ -83,14 +83,15 @@ bool TVktFunctor::DeleteInventoryEntry(int invDateId, int dataId) {
 }
 
 bool TVktFunctor::SetInventoryEntry(int invDateId, int dataId, bool resetRemained) {
-    // One savepoint: an entry that cannot be written keeps its previous unit, price and count.
-    return Write(false, [&] {
+    // One statement writes the entry: an entry that cannot be written keeps its previous unit,
+    // price and count. Inside a batch's row it writes in the batch's savepoint.
+    return InBatchRow(false, [&] {
         std::string sheetDate;
         int priceType = 0;
         {
-            platform::StatementLease sheet =
-                Lease("select InvDate, InvType from " + Tbl(TVktTable::TblInvDate) + " where InvDate_ID = :Sheet",
-                      {{"Sheet", invDateId}});
+            static const std::string text =
+                "select InvDate, InvType from " + Tbl(TVktTable::TblInvDate) + " where InvDate_ID = :Sheet";
+            platform::StatementLease sheet = Lease(text, {{"Sheet", invDateId}});
             if (!sheet->Step()) return false;   // no such sheet: nothing to add an entry to
             sheetDate = sheet->GetText("InvDate");
             priceType = sheet->IsNull("InvType") ? 0 : sheet->GetInt("InvType");
@@ -100,11 +101,11 @@ bool TVktFunctor::SetInventoryEntry(int invDateId, int dataId, bool resetRemaine
         std::int64_t unit = 0;
         double price = 0;
         {
-            platform::StatementLease record = Lease(
+            static const std::string text =
                 "select UseUnit_Key, UsePrice, YHistory_Key, YHistoryDate, YHLastPrice, YHMaxPrice, YHAvePrice,"
                 " YHMinPrice from " + Tbl(TVktTable::TblData) + " left join " + Tbl(TVktTable::TblYHistory) +
-                    " on ( Data_ID = YHistory_Key ) and ( YHistoryDate = :Date ) where Data_ID = :Data",
-                {{"Date", sheetDate}, {"Data", dataId}});
+                " on ( Data_ID = YHistory_Key ) and ( YHistoryDate = :Date ) where Data_ID = :Data";
+            platform::StatementLease record = Lease(text, {{"Date", sheetDate}, {"Data", dataId}});
             if (!record->Step()) return true;   // no such record: nothing to count
             const char* column = priceType == 0 || record->IsNull("YHistory_Key") ? kPriceColumns[0]
                                                                                   : kPriceColumns[priceType];
@@ -115,19 +116,20 @@ bool TVktFunctor::SetInventoryEntry(int invDateId, int dataId, bool resetRemaine
             price = record->GetDouble(column);
         }
 
-        const std::string table = Tbl(TVktTable::TblInventory);
-        const SqlParams entry{{"Data", dataId}, {"Sheet", invDateId}};
-        double remained = 0;
-        if (!resetRemained) {
-            platform::StatementLease counted =
-                Lease("select Remained from " + table + " where ( Inventory_Key = :Data ) and ( InvDate_Key = :Sheet )",
-                      entry);
-            if (counted->Step() && !counted->IsNull(0)) remained = counted->GetDouble(0);
-        }
-        Exec("delete from " + table + " where ( Inventory_Key = :Data ) and ( InvDate_Key = :Sheet )", entry);
-        Exec("insert into " + table + " ( Inventory_Key, InvDate_Key, InvUnit_Key, InvPrice, Remained )"
-                                      " values ( :Data, :Sheet, :Unit, :Price, :Remained )",
-             {{"Data", dataId}, {"Sheet", invDateId}, {"Unit", unit}, {"Price", price}, {"Remained", remained}});
+        // A new entry starts uncounted; an entry already on the sheet keeps its count (an empty
+        // one reads 0) unless the count is reset.
+        static const std::string upsert =
+            "insert into " + Tbl(TVktTable::TblInventory) +
+            " ( Inventory_Key, InvDate_Key, InvUnit_Key, InvPrice, Remained ) values ( :Data, :Sheet, :Unit, :Price,"
+            " 0.0 ) on conflict ( Inventory_Key, InvDate_Key ) do update set InvUnit_Key = excluded.InvUnit_Key,"
+            " InvPrice = excluded.InvPrice, Remained = case when :Reset then 0.0 else coalesce( Remained, 0.0 ) end";
+        platform::StatementLease entry = Lease(upsert);
+        entry->BindInt64("Data", dataId);
+        entry->BindInt64("Sheet", invDateId);
+        entry->BindInt64("Unit", unit);
+        entry->BindDouble("Price", price);
+        entry->BindBool("Reset", resetRemained);
+        entry->Execute();
         return true;
     });
 }

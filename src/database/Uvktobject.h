@@ -27,6 +27,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Priorityitem.h"
 #include "data/Ufilterstruct.h"
@@ -206,6 +207,9 @@ public:
     bool RestoreData(int tag, const TPriorityItem& ids, const TVktProgressEvent& progress);
     // Batch: records delete (Data, ids done).
     bool PurgeData(int tag, const TPriorityItem& ids, const TVktProgressEvent& progress);
+    // The live records among `ids` that recipes or menus use as items (so that an erase leaves
+    // them where they are), with the names of those that use them.
+    std::vector<TVktItemUse> GetItemUses(const TPriorityItem& ids);
     // Records delete (Class / Form / Unit / Dealer / AttrItem, {id}).
     bool DeleteClass(int classId);
     bool DeleteForm(int unitsId);
@@ -232,7 +236,9 @@ public:
     int FindInvDate(platform::TDateTime date);
     // No batch flag: records delete (Inventory, ids done) when any.
     bool DeleteInventoryEntry(int invDateId, int tag, const TPriorityItem& ids, const TVktProgressEvent& progress);
-    // Records add (InvDate, {sheet id}), then records add (Inventory, ids done) when any.
+    // The month's sheet and all its entries in one transaction, committed only when every entry
+    // is written (a stop or a failure leaves the sheet as it was, or not there); then records add
+    // (InvDate, {sheet id}) and records add (Inventory, ids done) when any.
     bool SetInventoryEntry(std::uint8_t inventoryType, bool resetRemained, const TPriorityItem& ids,
                            platform::TDateTime date, int tag, const TVktProgressEvent& progress);
     // Records add (Inventory, ids done) when any.

@@ -3,6 +3,9 @@
 // changed, only when the module reports success.
 #include "database/Uvktobject.h"
 
+#include <exception>
+#include <optional>
+
 namespace {
 
 // Highest inventory price type (4: the yearly history's minimum price).
@@ -35,6 +38,8 @@ bool TVktObject::PurgeData(int tag, const TPriorityItem& ids, const TVktProgress
         [&](int id) { return GetFunctor().PurgeData(id) || GetFunctor().GetDataEraseState(id) == kKeptState; },
         [&](const TPriorityItem& done) { DoRecordsDelete(TVktObjKind::Data, done); });
 }
+
+std::vector<TVktItemUse> TVktObject::GetItemUses(const TPriorityItem& ids) { return BoundFunctor().GetItemUses(ids); }
 
 // ---- Deletes of master rows -----------------------------------------------------------------------
 
@@ -144,19 +149,33 @@ bool TVktObject::DeleteInventoryEntry(int invDateId, int tag, const TPriorityIte
 }
 
 // The month's sheet is stored (or its price type updated) and announced even for an empty id
-// list. A price type without a price column, or a sheet that cannot be stored, is a failure.
+// list. The sheet and its entries change together: one transaction, committed only when every
+// entry is written, so that no sheet claims a price type its entries were not valued at. A
+// failed entry, a stop asked by the callback or an exception rolls all of it back (a new sheet
+// included) and announces nothing. A price type without a price column, or a sheet that cannot
+// be stored, is a failure.
 bool TVktObject::SetInventoryEntry(std::uint8_t inventoryType, bool resetRemained, const TPriorityItem& ids,
                                    platform::TDateTime date, int tag, const TVktProgressEvent& progress) {
     if (inventoryType > kLastInventoryType) return false;
-    const int sheet = BoundFunctor().AddInvDate(inventoryType, date);
+    TVktObjectFunctor& functor = BoundFunctor();
+    std::optional<platform::Savepoint> whole;
+    try {
+        whole.emplace(functor.GetConnection());
+    } catch (const std::exception&) {
+        return false;   // no database to write in
+    }
+    const int sheet = functor.AddInvDate(inventoryType, date);
     if (sheet == 0) return false;
-    DoRecordsAdd(TVktObjKind::InvDate, Single(sheet));
-    return RunBatch(
+    TPriorityItem entries;
+    const bool ok = RunBatch(
         ids, TVktBatchMode::Plain, tag, progress,
         [&](int id) { return GetFunctor().SetInventoryEntry(sheet, id, resetRemained); },
-        [&](const TPriorityItem& done) {
-            if (done.GetCount() > 0) DoRecordsAdd(TVktObjKind::Inventory, done);
-        });
+        [&](const TPriorityItem& done) { entries = done; });
+    if (!ok) return false;
+    whole->Release();
+    DoRecordsAdd(TVktObjKind::InvDate, Single(sheet));
+    if (entries.GetCount() > 0) DoRecordsAdd(TVktObjKind::Inventory, entries);
+    return true;
 }
 
 // Adds records to an existing sheet, keeping the counted remainders; an unknown sheet does nothing.

@@ -22,7 +22,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -36,6 +38,32 @@ constexpr const char* kCloseCaption = "閉じる";
 constexpr const char* kFinished = "終了しました。";
 constexpr const char* kCancelled = "実行はキャンセルされました。";
 constexpr const char* kFailed = "エラーのため実行を中断しました。";
+constexpr const char* kAskCancel = "キャンセルしますか？";
+// A stock-taking sheet is made or re-valued whole or not at all.
+constexpr const char* kAskCancelSheet = "キャンセルしますか？\r\n棚卸し表は実行前の状態に戻ります。";
+constexpr const char* kSheetAsBefore = "棚卸し表は実行前のままです。";
+// Records in use listed by name in the notice after an erase, and users per record.
+constexpr std::size_t kListedRecords = 10;
+constexpr std::size_t kListedUsers = 3;
+
+// "a、b、c ほか2件" of the first `limit` names.
+std::string NameList(const std::vector<std::string>& names, std::size_t limit)
+{
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < limit; ++i) text += (i > 0 ? "、" : "") + names[i];
+    if (names.size() > limit) text += " ほか" + std::to_string(names.size() - limit) + "件";
+    return text;
+}
+
+// The notice of the records an erase left where they were because recipes or menus use them.
+std::string InUseNotice(const std::vector<TVktItemUse>& uses)
+{
+    std::string text = "次のデータは他の料理やメニューの材料に使われているため、ゴミ箱に移動しませんでした。\r\n";
+    for (std::size_t i = 0; i < uses.size() && i < kListedRecords; ++i)
+        text += "\r\n・" + uses[i].Name + "（使用: " + NameList(uses[i].Users, kListedUsers) + "）";
+    if (uses.size() > kListedRecords) text += "\r\n・ほか" + std::to_string(uses.size() - kListedRecords) + "件";
+    return text;
+}
 
 // The clock of running routines, read once per record.
 const QElapsedTimer& RunClock()
@@ -332,6 +360,15 @@ void TExecuteDialog::EndRun(int operation, bool completed, bool ok)
         if (operation == opInsertData && failedRow_ > 0)
             end += "\n" + std::to_string(failedRow_) + "行目: " + failedText_;
     }
+    if (operation == opSetInventoryEntry && (cancelled || failed)) end += std::string("\n") + kSheetAsBefore;
+    // An erase leaves the records that recipes or menus use: the cook is told which and why.
+    std::vector<TVktItemUse> inUse;
+    if (operation == opEraseData && completed && GetDataObject()) {
+        TPriorityItem processed = lists_[0];
+        processed.SetCount(std::min(steps_, processed.GetCount()));
+        inUse = GetDataObject()->GetItemUses(processed);
+        if (!inUse.empty()) end += "\n使用中の" + std::to_string(inUse.size()) + "件はゴミ箱に移動しませんでした。";
+    }
     recordText_.reset();   // the end text takes its place
     label_->setText(platform::ToQString(end));
     ShowProgress();
@@ -341,6 +378,7 @@ void TExecuteDialog::EndRun(int operation, bool completed, bool ok)
     else
         PaintProgress();
     autoClose_ = false;
+    if (!inUse.empty()) platform::ShowInformation(InUseNotice(inUse));
 }
 
 void TExecuteDialog::Progress(TVktObject*, const std::string& text, bool& cont, int tag)
@@ -370,7 +408,8 @@ void TExecuteDialog::Progress(TVktObject*, const std::string& text, bool& cont, 
     }
     if (cancel_) {
         ShowProgress();
-        if (!platform::AskYesNo("キャンセルしますか？", "確認", false)) cancel_ = false;
+        const char* question = tag == opSetInventoryEntry - 1 ? kAskCancelSheet : kAskCancel;
+        if (!platform::AskYesNo(question, "確認", false)) cancel_ = false;
     }
     cont = !cancel_;
 }

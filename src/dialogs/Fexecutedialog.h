@@ -22,6 +22,10 @@
 // cancel, "エラーのため実行を中断しました。" when the routine failed on a record or raised (the raise
 // itself is shown once by platform::Guard); for operation 1 the failed row follows as
 // "<n>行目: <name>". AutoClose closes the window after a run that did not fail.
+// Operation 7 makes or re-values a sheet whole or not at all: its cancel question and the end of a
+// cancelled or failed run say that the sheet stays as it was. After operation 3 the records that
+// stayed because recipes or menus use them are counted in the end text and named, with their
+// users, in a message.
 #include "core/Priorityitem.h"
 #include "data/Uvktobjevent.h"
 #include "platform/DateTime.h"

@@ -148,6 +148,24 @@ TEST_F(FacadeEraseTest, TheProgressCallbackStopsAnErase) {
     EXPECT_EQ(Count(TVktTable::TblErase), 1);
 }
 
+// A record that a recipe or menu uses stays out of the trash; the records that stayed so are
+// found with the names of those that use them. Records in the trash are not among them.
+TEST_F(FacadeEraseTest, RecordsInUseStayOutOfTheTrashAndNameTheirUsers) {
+    for (int id = 1; id <= 3; ++id) AddFood(id);
+    Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data) values "
+        "(10, 0, 0, " + std::to_string(kSauce) + ", 1, 'Stew'), (11, 0, 0, " + std::to_string(kSauce) + ", 1, 'Soup')");
+    Sql("insert into VktDB1O (Item_Key, ItemIndex, Category, CatIndex, Data_Key) values "
+        "(11, 1, 1, 1, 1), (10, 1, 1, 1, 1), (10, 2, 1, 2, 1), (10, 3, 1, 3, 3)");
+    Erase(3);   // in the trash, then used
+    ASSERT_TRUE(object->EraseData(17, Ids({1, 2}), nullptr));
+    EXPECT_EQ(Text("select group_concat(Erase_Key) from VktDB1G"), "2,3");
+    const std::vector<TVktItemUse> uses = object->GetItemUses(Ids({3, 2, 1, 99}));
+    ASSERT_EQ(uses.size(), 1u);
+    EXPECT_EQ(uses[0].DataId, 1);
+    EXPECT_EQ(uses[0].Name, "R1");
+    EXPECT_EQ(uses[0].Users, (std::vector<std::string>{"Stew", "Soup"}));
+}
+
 // ---- Deletes and dependency queries ---------------------------------------------------------------
 
 TEST_F(FacadeEraseTest, DeletesAnnounceTheirKindAndKey) {
@@ -240,16 +258,18 @@ TEST_F(FacadeEraseTest, ASheetThatCannotBeStoredIsAFailure) {
     EXPECT_TRUE(notices.empty());
 }
 
-TEST_F(FacadeEraseTest, AnEntryThatCannotBeWrittenStopsTheSheet) {
+// The sheet and its entries are stored together or not at all.
+TEST_F(FacadeEraseTest, AnEntryThatCannotBeWrittenStopsTheSheetAndStoresNothing) {
     AddFood(1);
     AddFood(2, "NULL");   // no unit
     AddFood(3);
     Progress progress;
     EXPECT_FALSE(object->SetInventoryEntry(0, false, Ids({1, 2, 3}), platform::EncodeDate(2024, 3, 10), 17,
                                            progress.Event(object)));
-    EXPECT_EQ(progress.calls, 2);
-    EXPECT_EQ(Entries(), "1:1=0.0");
-    EXPECT_EQ(notices, (Notices{"add 5: 1", "add 11: 1"}));
+    EXPECT_EQ(progress.flags, (std::vector<bool>{true, false}));
+    EXPECT_EQ(Count(TVktTable::TblInvDate), 0);
+    EXPECT_EQ(Entries(), "");
+    EXPECT_TRUE(notices.empty());
 }
 
 TEST_F(FacadeEraseTest, EntriesAreAddedOnlyToAnExistingSheet) {

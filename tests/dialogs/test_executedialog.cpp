@@ -258,6 +258,58 @@ TEST_F(ExecuteDialogTest, CancelAsksAndYesStopsBeforeTheNextRecord)
     }
 }
 
+// Two base recipes that other recipes use, and an onion nothing uses, to the trash: the onion
+// goes, the bases stay, and the cook is told which stayed and where they are used.
+TEST_F(ExecuteDialogTest, AnEraseNamesTheRecordsThatStayBecauseTheyAreInUse)
+{
+    const TPriorityItem fields = Ids({ToInt(F::Class_Key), ToInt(F::Data)});
+    ASSERT_TRUE(object->InsertData(TVktObjKind::Cook, "35,フォン\r\n35,ルウ\r\n35,シチュー", fields, 0, nullptr));
+    ASSERT_TRUE(object->AppendRecipeItem(4, 0, Ids({5, 6}), nullptr));   // 煮込み uses フォン and ルウ
+    ASSERT_TRUE(object->AppendRecipeItem(7, 0, Ids({5}), nullptr));      // シチュー uses フォン
+    notices.clear();
+    EXPECT_TRUE(probe->EraseData(Ids({5, 1, 6})));
+    EXPECT_EQ(Trashed(), "1");
+    EXPECT_EQ(probe->endText, "終了しました。\n使用中の2件はゴミ箱に移動しませんでした。");
+    ASSERT_EQ(vkttest::Scripted().messages.size(), 1u);
+    const auto& notice = vkttest::Scripted().messages[0];
+    EXPECT_EQ(notice.text,
+              "次のデータは他の料理やメニューの材料に使われているため、ゴミ箱に移動しませんでした。\r\n"
+              "\r\n・フォン（使用: 煮込み、シチュー）\r\n・ルウ（使用: 煮込み）");
+    EXPECT_EQ(notice.icon, platform::MsgIcon::Information);
+
+    // Nothing in use, nothing to tell.
+    vkttest::Scripted().Reset();
+    EXPECT_TRUE(probe->EraseData(Ids({2})));
+    EXPECT_EQ(probe->endText, "終了しました。");
+    EXPECT_TRUE(vkttest::Scripted().messages.empty());
+}
+
+// A sheet re-valued at another price type and cancelled at the second of three records: the
+// question says the sheet goes back as it was, and it does.
+TEST_F(ExecuteDialogTest, ACancelledSheetRunLeavesTheSheetAsItWasAndSaysSo)
+{
+    ASSERT_TRUE(object->SetInventoryEntry(0, false, Ids({1, 2, 3}), kSheetDate, 0, nullptr));
+    const std::string sheet = "select InvType || ':' || group_concat(InvPrice) from VktDB1E, VktDB1Q";
+    platform::Connection(platform::DatabaseFilePath(folder))
+        .Execute("insert into VktDB1M select Data_ID, InvDate, UseUnit_Key, 1, 1, 1, 1 from VktDB1F, VktDB1E");
+    const std::string before = Sql(sheet);
+    vkttest::Scripted().answers = {platform::MsgAnswer::Yes};
+    probe->onProgress = [this](int call) {
+        if (call == 1) QMetaObject::invokeMethod(probe->GetBtnCancel(), "click", Qt::QueuedConnection);
+    };
+    notices.clear();
+    EXPECT_TRUE(probe->SetInventoryEntry(4, false, kSheetDate));
+    ASSERT_EQ(vkttest::Scripted().messages.size(), 1u);
+    EXPECT_EQ(vkttest::Scripted().messages[0].text, "キャンセルしますか？\r\n棚卸し表は実行前の状態に戻ります。");
+    EXPECT_EQ(probe->endText, "実行はキャンセルされました。\n棚卸し表は実行前のままです。");
+    EXPECT_EQ(Sql(sheet), before);
+    EXPECT_TRUE(notices.empty());
+
+    probe->onProgress = nullptr;
+    EXPECT_TRUE(probe->SetInventoryEntry(4, false, kSheetDate));
+    EXPECT_EQ(Sql(sheet), "4:1.0,1.0,1.0");
+}
+
 TEST_F(ExecuteDialogTest, TheRunIsPaintedFirstAndRefusesEscCloseAndNestedSetUps)
 {
     probe->onProgress = [this](int call) {
