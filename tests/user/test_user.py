@@ -482,15 +482,19 @@ class UserSession:
         except StepFailed:
             raise StepFailed("the image page shows %d red and %d green pixels of %d" % shares())
 
-    def recipe_item_bar(self):
-        # The recipe opened afresh: its item tool bar works at once, the first item moved down.
+    def recipe_items_page(self):
+        """The recipe opened afresh from its class, its detail panel on 材料 (the panel keeps the
+        page the record before showed)."""
         self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
         time.sleep(0.5)
         x, y = RECORD_ROW0
         self.x.double_click(self.main, x, y)
         time.sleep(1.0)
-        # The detail panel keeps the page the ingredient showed: 材料 chosen.
         self.detail_page(0, changes=False)
+
+    def recipe_item_bar(self):
+        # The recipe opened afresh: its item tool bar works at once, the first item moved down.
+        self.recipe_items_page()
         recipe = self.record(RECIPE)[0]
         first = self.record(FOODS[0][1])[0]
         sql = 'SELECT "ItemIndex" FROM "VktDB1O" WHERE "Item_Key" = ? AND "Data_Key" = ?'
@@ -616,12 +620,7 @@ class UserSession:
     def recipe_item_use(self):
         # In the recipe's item grid, a click on the current row's 使用量 cell and a number typed at
         # once: the number goes into that cell, not into another row whose use starts alike.
-        self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
-        time.sleep(0.5)
-        x, y = RECORD_ROW0
-        self.x.double_click(self.main, x, y)
-        time.sleep(1.0)
-        self.detail_page(0, changes=False)
+        self.recipe_items_page()
         recipe = self.record(RECIPE)[0]
         sql = 'SELECT "Data_Key", "ItemUse" FROM "VktDB1O" WHERE "Item_Key" = ? ORDER BY "ItemIndex"'
         items = self.query(sql, (recipe,))
