@@ -262,6 +262,16 @@ class UserSession:
             return done
         poll(settled, 10, "the detail panel's page %d" % tab, interval=0.3)
 
+    def recipe_items_page(self):
+        """The recipe opened afresh from its class, its detail panel on 材料 (the panel keeps the
+        page the record before showed)."""
+        self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
+        time.sleep(0.5)
+        x, y = RECORD_ROW0
+        self.x.double_click(self.main, x, y)
+        time.sleep(1.0)
+        self.detail_page(0, changes=False)
+
     def food_id(self):
         return self.record(FOODS[0][1])[0]
 
@@ -481,16 +491,6 @@ class UserSession:
             poll(lambda: min(shares()[:2]) > shares()[2] // 200, 10, "the picture drawn")
         except StepFailed:
             raise StepFailed("the image page shows %d red and %d green pixels of %d" % shares())
-
-    def recipe_items_page(self):
-        """The recipe opened afresh from its class, its detail panel on 材料 (the panel keeps the
-        page the record before showed)."""
-        self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
-        time.sleep(0.5)
-        x, y = RECORD_ROW0
-        self.x.double_click(self.main, x, y)
-        time.sleep(1.0)
-        self.detail_page(0, changes=False)
 
     def recipe_item_bar(self):
         # The recipe opened afresh: its item tool bar works at once, the first item moved down.
