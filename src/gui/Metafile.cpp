@@ -33,6 +33,11 @@ struct MetafileRecorder::Impl {
         : Width(width), Height(height), Dpi(dpi), Painter(&Picture),
           Canvas(std::make_unique<QtCanvas>(Painter, dpi, dpi, CanvasKind::Metafile))
     {
+        // Clipped to the picture from the start. A restore that ends a clip is recorded as "no
+        // clip" and then the clips it comes back to; with this one among them, the rest of the
+        // picture replays inside the picture's rectangle, not unclipped (a grid's band drew the row
+        // across its seam again, over the next band's).
+        Canvas->IntersectClip(Rect{0, 0, width, height});
     }
     int Width;
     int Height;

@@ -84,17 +84,25 @@ struct PdfWriter::Impl {
     {
         if (!title.empty()) Writer.setTitle(QString::fromStdString(title));
         if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || !Buffer.open(QIODevice::WriteOnly))
-            throw FileError("Cannot create '" + fileName + "'");
+            throw FileError(Failed("を作成できません。"));
         Writer.setResolution(dpi > 0 ? dpi : 96);
         Writer.setPageLayout(QPageLayout(
             QPageSize(QSizeF(std::max(1, pageWidth) / 100.0, std::max(1, pageHeight) / 100.0), QPageSize::Millimeter),
             QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         if (!Painter.begin(&Writer)) {
             File.remove();
-            throw FileError("Cannot create '" + fileName + "'");
+            throw FileError(Failed("を作成できません。"));
         }
         const int resolution = Writer.resolution();
         Canvas = std::make_unique<QtCanvas>(Painter, resolution, resolution, CanvasKind::Pdf);
+    }
+
+    // The user's message: the file named, what failed, and the system's reason when there is one.
+    std::string Failed(const char* what) const
+    {
+        std::string text = "ファイル「" + FileName + "」" + what;
+        if (File.error() != QFileDevice::NoError) text += "\n" + File.errorString().toStdString();
+        return text;
     }
 
     void End()
@@ -146,8 +154,9 @@ void PdfWriter::Finish()
     const bool ended = impl_->Painter.end();
     if (ended && !radicals.empty()) RenameRadicals(pdf.data(), static_cast<std::size_t>(pdf.size()), radicals);
     if (!ended || impl_->File.write(pdf) != pdf.size() || !impl_->File.flush()) {
+        std::string message = impl_->Failed("に書き込めません。");
         impl_->File.remove();
-        throw FileError("Cannot write '" + impl_->FileName + "'");
+        throw FileError(message);
     }
     impl_->File.close();
 }

@@ -201,7 +201,7 @@ void TPrintExecuteDlg::BtnPrintClick()
     BtnCancel->setText(platform::ToQString(kCancelCaption));
     platform::PumpEvents();
     if (cancel_) {
-        EndRun("印刷終了");
+        EndRun(true);
         return;
     }
 
@@ -223,21 +223,23 @@ void TPrintExecuteDlg::BtnPrintClick()
                                         return PrintProgress(sender, page, count);
                                     });
     } catch (...) {
-        EndRun("印刷できませんでした。");
+        EndRun(false);
         throw;
     }
     // A failed job (no printer, a refused or unwritten job) is not reported as finished; a printer
     // that said why is quoted.
-    EndRun(ok || cancel_ ? "印刷終了" : "印刷できませんでした。");
+    EndRun(ok || cancel_);
     if (!ok && !cancel_ && !printer->GetLastError().empty())
         platform::ShowError("印刷できませんでした。\n" + printer->GetLastError(), "エラー");
 }
 
-void TPrintExecuteDlg::EndRun(const char* text)
+void TPrintExecuteDlg::EndRun(bool finished)
 {
-    ProgressLabel->setText(platform::ToQString(text));
+    ProgressLabel->setText(platform::ToQString(finished ? "印刷終了" : "印刷できませんでした。"));
     BtnCancel->setText(platform::ToQString(kCloseCaption));
     printing_ = false;
+    // A finished run is printed again only after an option changes; a failed one may be retried.
+    if (!finished) BtnPrint->setEnabled(PrinterObject()->GetEnabled());
 }
 
 bool TPrintExecuteDlg::PrintProgress(TPageView*, int page, int pageCount)

@@ -79,8 +79,8 @@ protected:
 private:
     void SetProgressMax(int max);
     bool PagePrinted(int page) const;
-    // Back to idle after a run, with `text` as the state.
-    void EndRun(const char* text);
+    // Back to idle after a run: finished (or stopped) or failed, as the state text says.
+    void EndRun(bool finished);
 
     TPageView* pageView_ = nullptr;
     int progressMax_ = 0;

@@ -119,6 +119,14 @@ void TDataListView::UpdateRows()
     Repaint();
 }
 
+void TDataListView::ShowFromTop()
+{
+    QTableView* grid = GetStringGrid();
+    const QModelIndex current = grid->currentIndex();
+    if (current.isValid()) grid->setCurrentIndex(GetModel()->index(0, current.column()));
+    grid->scrollToTop();
+}
+
 TPriorityItem TDataListView::GetSelectedIDs() const
 {
     TPriorityItem ids;

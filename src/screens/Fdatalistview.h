@@ -62,6 +62,8 @@ public:
     void ReserveRows(int count) { rows_.Reserve(count); }
     // Grid row count := rows (at least one shown); repaint.
     void UpdateRows();
+    // The rows shown from the first, which becomes the current row (other rows, another list).
+    void ShowFromTop();
     const TGridRows& GetRows() const { return rows_; }
     TPriorityItem GetSelectedIDs() const;
     void SelectAll();

@@ -10,6 +10,8 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
+#include <utility>
+
 namespace {
 
 using F = TVktField;
@@ -136,6 +138,7 @@ TDataView::~TDataView()
 void TDataView::SetFilter(const TFilterObject& filter)
 {
     if (!isVisible()) return;
+    if (filter != filter_) newSelection_ = true;
     filter_ = filter;
     Changed();
 }
@@ -209,6 +212,7 @@ void TDataView::DoUpdate()
         }
     }
     list_->UpdateRows();
+    if (std::exchange(newSelection_, false)) list_->ShowFromTop();
 }
 
 void TDataView::CellText(int col, std::string& text, int row)

@@ -32,7 +32,8 @@ public:
     explicit TDataView(QWidget* parent, TPanelOwner* owner = nullptr);
     ~TDataView() override;
 
-    // Taken only while the list is visible (a hidden list keeps its filter).
+    // Taken only while the list is visible (a hidden list keeps its filter). Another filter's list
+    // shows from its first row; the same filter again keeps the rows where they are.
     void SetFilter(const TFilterObject& filter);
     const TFilterObject& GetFilter() const { return filter_; }
     void SetOnOpenData(TDataListView::TOpenData handler) { list_->OnOpenData = std::move(handler); }
@@ -78,6 +79,7 @@ private:
     std::unique_ptr<TVktAccesser> accesser_;
     TViewFieldStruct viewFields_;
     TFilterObject filter_;
+    bool newSelection_ = false;   // the next refresh shows the list from its top
     std::unordered_map<int, int> rowOfId_;
     int queryCount_ = 0;
     int patchCount_ = 0;

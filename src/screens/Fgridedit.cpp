@@ -290,6 +290,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override
     {
         if (!grid_->GridMouseRelease(event)) QTableView::mouseReleaseEvent(event);
+        // After the view's own release, which ends in its idle state: the editor keeps its state.
+        if (const QPersistentModelIndex clicked = std::exchange(clickedEdit_, {}); clicked.isValid())
+            QTableView::edit(clicked, AllEditTriggers, nullptr);
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override
     {
@@ -323,9 +326,30 @@ protected:
         grid_->CommitCell();
         return QTableView::moveCursor(action, modifiers);
     }
+    // A click on the selected cell opens its editor as the click ends. The view would wait a
+    // double-click's time first, and refuse to open an editor meanwhile: a key typed in that time
+    // missed the cell.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override
+    {
+        const EditTrigger last = std::exchange(lastTrigger_, trigger);
+        if (trigger == SelectedClicked && last != DoubleClicked && grid_ && grid_->editing_ &&
+            editTriggers().testFlag(SelectedClicked) && index.flags().testFlag(Qt::ItemIsEditable)) {
+            clickedEdit_ = index;
+            return true;
+        }
+        return QTableView::edit(index, trigger, event);
+    }
+    // Typing in an editing grid edits the current cell; a key it does not take searches nothing.
+    void keyboardSearch(const QString& search) override
+    {
+        if (grid_ && grid_->editing_) return;
+        QTableView::keyboardSearch(search);
+    }
 
 private:
     TGridEdit* grid_;
+    EditTrigger lastTrigger_ = NoEditTriggers;
+    QPersistentModelIndex clickedEdit_;
 };
 
 // ===== TGridModel =====================================================================================

@@ -150,14 +150,11 @@ public:
         StartPage();
     }
 
+    // A file that cannot be written raises the writer's message (the printer object keeps it).
     bool End() override
     {
         FlushPage();
-        try {
-            writer_.Finish();
-        } catch (const platform::FileError&) {
-            return false;
-        }
+        writer_.Finish();
         return true;
     }
 

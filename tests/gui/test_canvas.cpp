@@ -196,16 +196,31 @@ TEST(Canvas, RasterOpsDrawNothingOffImages)
 }
 
 // A clip the picture set while recorded narrows the replay's clip; it never widens it (a grid's
-// bands replayed side by side drew their cells twice).
+// bands replayed side by side drew their cells twice). Nor does a restore that ends a recorded
+// clip let the rest of the picture draw beyond the picture's rectangle (it replayed unclipped, and
+// a band drew the row across its seam over the next band's).
 TEST(Metafile, RecordedClipsStayInsideTheReplaysClip)
 {
-    MetafileRecorder recorder(20, 20, 96);
-    recorder.GetCanvas().IntersectClip(Rect{0, 0, 20, 20});
+    {
+        MetafileRecorder recorder(20, 20, 96);
+        recorder.GetCanvas().IntersectClip(Rect{0, 0, 20, 20});
+        recorder.GetCanvas().FillRect(Rect{0, 0, 20, 20}, 0x0000FF);
+        const Metafile metafile = recorder.Finish();
+        BitmapCanvas canvas(20, 20);
+        canvas.IntersectClip(Rect{0, 0, 20, 10});
+        canvas.DrawMetafile(Rect{0, 0, 20, 20}, metafile);
+        EXPECT_EQ(InkBounds(canvas, Rect{0, 0, 20, 20}), (Rect{0, 0, 20, 10}));
+    }
+    MetafileRecorder recorder(20, 10, 96);
+    {
+        const CanvasState state(recorder.GetCanvas());
+        recorder.GetCanvas().IntersectClip(Rect{0, 0, 5, 5});
+        recorder.GetCanvas().FillRect(Rect{0, 0, 5, 5}, 0x0000FF);
+    }
     recorder.GetCanvas().FillRect(Rect{0, 0, 20, 20}, 0x0000FF);
     const Metafile metafile = recorder.Finish();
     BitmapCanvas canvas(20, 20);
-    canvas.IntersectClip(Rect{0, 0, 20, 10});
-    canvas.DrawMetafile(Rect{0, 0, 20, 20}, metafile);
+    canvas.DrawMetafile(Rect{0, 0, 20, 10}, metafile);
     EXPECT_EQ(InkBounds(canvas, Rect{0, 0, 20, 20}), (Rect{0, 0, 20, 10}));
 }
 

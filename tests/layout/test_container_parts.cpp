@@ -478,6 +478,53 @@ TEST_F(PartsTest, GridBandsDrawAsTheUncachedGrid)
     }
 }
 
+// Each row of a cached grid replays with the ink it is drawn with. The cells' texts are too wide
+// for their column and drawn clipped; the clip ended after each must not free the rest of a band
+// from the band's own clip, or the row across a seam is drawn by both bands (bold, every 7th row
+// at 150 %).
+TEST_F(PartsTest, GridRowsReplayWithTheInkTheyAreDrawnWith)
+{
+    auto* grid = Add<TGridContainer>(6, {0, 0, 10600, 58200});
+    grid->BeginUpdate();
+    grid->SetColCount(2);
+    grid->SetRowCount(60);
+    grid->SetRowHeight(60);
+    grid->SetLineWidth(5);
+    std::string csv;
+    for (int r = 0; r < 60; ++r) csv += "香草,とても長い名前の食材とても長い名前の食材とても長い名前\n";
+    grid->SetCSV(csv);
+    grid->EndUpdate();
+    const TRect area{0, 0, 400, 2200};
+    const auto paint = [&](bool printer) {
+        platform::BitmapCanvas bitmap(420, 2200);
+        grid->Draw(10, 0, area, 15000, bitmap, 1, grid->GetPageMax(), printer);
+        return bitmap.GetImage().Q().copy();
+    };
+    // The rows found by their lines at the grid's left edge, and the ink between the lines.
+    const auto rowInks = [](const QImage& image) {
+        std::vector<int> lines;
+        for (int y = 0; y < image.height(); ++y) {
+            const bool line = qGray(image.pixel(12, y)) < 128 && qGray(image.pixel(30, y)) < 128;
+            if (line && (lines.empty() || y > lines.back() + 2)) lines.push_back(y);
+        }
+        std::vector<long> inks;
+        for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+            long ink = 0;
+            for (int y = lines[i] + 3; y < lines[i + 1] - 1; ++y)
+                for (int x = 14; x < 400; ++x) ink += 255 - qGray(image.pixel(x, y));
+            inks.push_back(ink);
+        }
+        return inks;
+    };
+    const std::vector<long> drawn = rowInks(paint(true));
+    ASSERT_GT(drawn.size(), 30u);
+    paint(false);   // draws the rows and leaves the bands to record
+    const std::vector<long> replayed = rowInks(paint(false));
+    ASSERT_EQ(replayed.size(), drawn.size());
+    for (std::size_t row = 0; row < drawn.size(); ++row)
+        EXPECT_NEAR(replayed[row], drawn[row], drawn[row] / 50) << "row " << row;
+}
+
 TEST_F(PartsTest, ChartSeriesTextKindsHuesAndAxes)
 {
     TSeriesStruct s;

@@ -22,8 +22,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -345,6 +349,62 @@ TEST_F(PrintDialogTest, RunsThatPrintNothingSaySo)
         declined = Text("ProgressLabel");
     });
     EXPECT_EQ(declined, "印刷できませんでした。");
+}
+
+// Files written by this process stay below `bytes` while it lives (a write beyond fails, EFBIG).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldSignal_)(int) = nullptr;
+};
+
+// A PDF file that cannot be made or written: the message says so in Japanese, naming the file
+// (the system's reason may follow), and the print button can be clicked again.
+TEST_F(PrintDialogTest, AFailedRunSaysWhyInJapaneseAndMayBeRetried)
+{
+    const std::string missing = vkttest::NewTempFolder("print") + "/none/out.pdf";
+    const struct {
+        std::string file;
+        bool full;
+        std::string said;
+    } cases[] = {
+        {missing, false, "ファイル「" + missing + "」を作成できません。"},
+        {pdf, true, "ファイル「" + pdf + "」に書き込めません。"},
+    };
+    for (const auto& c : cases) {
+        vkttest::Scripted().Reset();
+        vkttest::InstallPdfPrinter(c.file);
+        std::string end;
+        bool again = false;
+        Show([&] {
+            std::optional<FileSizeLimit> limit;
+            if (c.full) limit.emplace(1000);
+            Find<QPushButton>("BtnPrint")->click();
+            limit.reset();
+            end = Text("ProgressLabel");
+            again = Find<QPushButton>("BtnPrint")->isEnabled();
+        });
+        EXPECT_EQ(end, "印刷できませんでした。") << c.file;
+        EXPECT_TRUE(again) << c.file;
+        ASSERT_EQ(vkttest::Scripted().messages.size(), 1u) << c.file;
+        const std::string text = vkttest::Scripted().messages[0].text;
+        EXPECT_EQ(text.substr(0, text.find('\n', text.find('\n') + 1)), "印刷できませんでした。\n" + c.said);
+    }
 }
 
 } // namespace

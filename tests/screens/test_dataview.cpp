@@ -9,6 +9,7 @@
 #include "support/screens/SampleDatabase.h"
 
 #include <QHeaderView>
+#include <QTableView>
 #include <QTest>
 
 #include <map>
@@ -181,6 +182,41 @@ TEST_F(RecordList, SetFilterWhileHiddenKeepsTheOldFilter)
     view.SetFilter(pork);
     EXPECT_EQ(Rows(), 1);
     EXPECT_EQ(Shown("豚バラ肉", 2), "豚バラ肉");
+}
+
+// The list of a new selection shows from its top; a refresh of the same selection (a record added,
+// the same filter handed in again) keeps the rows where they were.
+TEST_F(RecordList, ANewSelectionShowsFromTheTopAndARefreshKeepsTheOffset)
+{
+    db.AddIngredients(SampleDatabase::kVegetable, 60);
+    db.AddIngredients(SampleDatabase::kHerb, 60);
+    const auto classFilter = [](int classId) {
+        TFilterObject filter;
+        filter.Add(F::Class_ID, foEqual, classId, {});
+        filter.Add(F::Erase_Key, foIsEmpty, {}, {});
+        return filter;
+    };
+    view.resize(700, 200);
+    QTableView* grid = List()->GetStringGrid();
+    const auto topRow = [grid] {
+        QCoreApplication::processEvents();
+        return grid->rowAt(0);
+    };
+    view.SetFilter(classFilter(SampleDatabase::kVegetable));
+    ASSERT_GE(Rows(), 60);
+    grid->scrollTo(grid->model()->index(45, 0), QAbstractItemView::PositionAtTop);
+    ASSERT_EQ(topRow(), 45);
+
+    view.SetFilter(classFilter(SampleDatabase::kHerb));
+    ASSERT_GE(Rows(), 60);
+    EXPECT_EQ(topRow(), 0);
+
+    grid->scrollTo(grid->model()->index(35, 0), QAbstractItemView::PositionAtTop);
+    view.SetFilter(classFilter(SampleDatabase::kHerb));
+    EXPECT_EQ(topRow(), 35);
+    db.AddIngredients(SampleDatabase::kHerb, 1);
+    EXPECT_EQ(Rows(), 62);
+    EXPECT_EQ(topRow(), 35);
 }
 
 class RecordListNotices : public RecordList {

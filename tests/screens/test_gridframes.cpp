@@ -8,9 +8,11 @@
 #include "support/PaintedRegion.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
@@ -238,6 +240,53 @@ TEST_F(GridFrames, CellsAreDrawnWithSelectionColoursAlignmentAndIcons)
     QApplication::processEvents();
     image = list.GetStringGrid()->viewport()->grab().toImage();
     EXPECT_EQ(QColor(image.pixel(100, y)), pal.color(QPalette::Button)) << "without focus";
+}
+
+// An editing grid (the filter names': only some rows editable) never searches by typed keys: a
+// key on a cell that takes no typing moves nowhere, and a key typed at once after a click on the
+// current cell goes into that cell; Enter then ends the edit without reaching the dialog's default
+// button.
+TEST(GridTyping, TypingInAnEditingGridEditsTheCurrentCellAndSearchesNothing)
+{
+    QDialog dialog;
+    dialog.resize(200, 180);
+    TGridEdit grid(&dialog);
+    grid.setGeometry(0, 0, 200, 150);
+    QPushButton button(&dialog);
+    button.setGeometry(0, 155, 80, 20);
+    button.setDefault(true);
+    int pressed = 0;
+    QObject::connect(&button, &QPushButton::clicked, [&] { ++pressed; });
+    grid.AddColumn("名前", 150, true, true, 0);
+    const std::vector<std::string> names = {"all", "bread", "bacon", "beef"};
+    grid.GetModel()->SetRowCount(static_cast<int>(names.size()));
+    for (int row = 0; row < static_cast<int>(names.size()); ++row) grid.GetModel()->SetCell(0, row, names[row]);
+    grid.OnCanEdit = [](TGridEdit*, int, int row, bool& allowed) { allowed = row >= 2; };
+    std::vector<std::string> edits;
+    grid.OnSetEditText = [&](TGridEdit*, int, int row, std::string& text) {
+        edits.push_back(std::to_string(row) + ":" + text);
+    };
+    grid.SetEditing(true);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QTableView* view = grid.GetStringGrid();
+    view->setFocus();
+    view->setCurrentIndex(grid.GetModel()->index(0, 0));
+    QTest::keyClick(view, 'b');
+    EXPECT_EQ(view->currentIndex().row(), 0);
+    EXPECT_FALSE(grid.IsEditorShown());
+
+    view->setCurrentIndex(grid.GetModel()->index(3, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->currentIndex()).center());
+    for (char c : std::string("bun")) QTest::keyClick(QApplication::focusWidget(), c);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QApplication::processEvents();   // the editor commits on Enter by a queued call
+    EXPECT_EQ(edits, std::vector<std::string>{"3:bun"});
+    EXPECT_EQ(grid.GetModel()->GetCell(0, 2), "bacon");
+    EXPECT_EQ(grid.GetModel()->GetCell(0, 3), "bun");
+    EXPECT_EQ(pressed, 0);
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 // The focus rectangle: drawn only with the option on and the grid focused, around the current row

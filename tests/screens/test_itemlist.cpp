@@ -179,4 +179,32 @@ TEST_F(ItemList, AnUnreadableUseIsNeitherAppliedNorLost)
     EXPECT_EQ(Cell(5, 0), "0.2");
 }
 
+TEST_F(ItemList, TypingAtOnceAfterAClickOnTheCurrentCellEditsThatCell)
+{
+    // Uses that start alike: a search by the typed digit would find another row.
+    list.SetItems({{"1", "牛肉", 3, Currency::FromInt(100), 2, Currency::FromInt(50), "kg", "A-1"},
+                   {"1", "野菜", 5, Currency::FromInt(100), 1.5, Currency::FromInt(50), "kg", "B-2"},
+                   {"2", "ソース", 7, Currency::FromInt(100), 3, Currency::FromInt(50), "L", "C-3"}});
+    for (const char* typed : {"24", "144.8"}) {
+        Focus(2, TItemListView::ColUse);
+        const QRect cell = View()->visualRect(View()->model()->index(2, TItemListView::ColUse));
+        QTest::mouseClick(View()->viewport(), Qt::LeftButton, {}, cell.center());
+        Type(typed);
+        Key(Qt::Key_Return);
+        QApplication::processEvents();   // the editor commits on Enter by a queued call
+        EXPECT_EQ(Cell(TItemListView::ColUse, 0), "2") << typed;
+        EXPECT_EQ(Cell(TItemListView::ColUse, 1), "1.5") << typed;
+        EXPECT_EQ(Cell(TItemListView::ColUse, 2), typed);
+        ASSERT_FALSE(log.empty()) << typed;
+        EXPECT_EQ(log.back().substr(0, 2), "3:") << typed;
+        log.clear();
+    }
+
+    // A cell that may not be edited takes no typing and moves nowhere.
+    Focus(2, TItemListView::ColName);
+    Type("A");
+    EXPECT_EQ(View()->currentIndex(), View()->model()->index(2, TItemListView::ColName));
+    EXPECT_FALSE(list.IsEditorShown());
+}
+
 } // namespace

@@ -46,6 +46,8 @@ NAME_FIELD = (316, 801)
 DETAIL_TABS = [(567, 750), (616, 750), (674, 750), (734, 750), (806, 750)]
 DETAIL_PAGE = (548, 760, 1040, 200)  # the detail panel's page below its tabs
 ITEM_DOWN_BUTTON = (586, 778)
+ITEM_ROW0_NAME = (794, 819)         # the item grid's first row: its 名称 and 使用量 cells
+ITEM_ROW0_USE = (1094, 819)
 REPRICE_BUTTON = (674, 778)
 IMAGE_LOAD_BUTTON = (560, 780)      # イメージ読み込み, the image page's first tool button
 IMAGE_AREA = (548, 800, 1040, 150)  # the image page's picture
@@ -262,6 +264,16 @@ class UserSession:
             last[0] = now
             return done
         poll(settled, 10, "the detail panel's page %d" % tab, interval=0.3)
+
+    def recipe_items_page(self):
+        """The recipe opened afresh from its class, its detail panel on 材料 (the panel keeps the
+        page the record before showed)."""
+        self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
+        time.sleep(0.5)
+        x, y = RECORD_ROW0
+        self.x.double_click(self.main, x, y)
+        time.sleep(1.0)
+        self.detail_page(0, changes=False)
 
     def food_id(self):
         return self.record(FOODS[0][1])[0]
@@ -536,13 +548,7 @@ class UserSession:
 
     def recipe_item_bar(self):
         # The recipe opened afresh: its item tool bar works at once, the first item moved down.
-        self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
-        time.sleep(0.5)
-        x, y = RECORD_ROW0
-        self.x.double_click(self.main, x, y)
-        time.sleep(1.0)
-        # The detail panel keeps the page the ingredient showed: 材料 chosen.
-        self.detail_page(0, changes=False)
+        self.recipe_items_page()
         recipe = self.record(RECIPE)[0]
         first = self.record(FOODS[0][1])[0]
         sql = 'SELECT "ItemIndex" FROM "VktDB1O" WHERE "Item_Key" = ? AND "Data_Key" = ?'
@@ -664,6 +670,28 @@ class UserSession:
         time.sleep(0.5)
         self.x.key("Down", "Return")              # 現在の価格, the menu's first entry
         self.wait_db(sql, (recipe, food), [(price,)], "the item repriced at the ingredient's use price")
+
+    def recipe_item_use(self):
+        # In the recipe's item grid, a click on the current row's 使用量 cell and a number typed at
+        # once: the number goes into that cell, not into another row whose use starts alike.
+        self.recipe_items_page()
+        recipe = self.record(RECIPE)[0]
+        sql = 'SELECT "Data_Key", "ItemUse" FROM "VktDB1O" WHERE "Item_Key" = ? ORDER BY "ItemIndex"'
+        items = self.query(sql, (recipe,))
+        if len(items) < 2:
+            raise StepFailed("the recipe has %d items, two or more wanted" % len(items))
+        # Typed into the first row; the second row's use shows the same first digit.
+        lead = str(int(items[1][1]))[0]
+        typed = lead + "5" if lead != "0" else "0.5"
+        self.click(self.main, ITEM_ROW0_NAME)     # the row made current on another cell
+        time.sleep(0.8)
+        self.click(self.main, ITEM_ROW0_USE)      # its use cell made current
+        time.sleep(0.8)
+        self.click(self.main, ITEM_ROW0_USE)      # clicked again, typed into at once
+        self.x.type(typed)
+        self.x.key("Return")
+        expected = [(items[0][0], float(typed))] + items[1:]
+        self.wait_db(sql, (recipe,), expected, "the typed use in the clicked row only")
 
     def memo_size(self):
         # A memo line pasted on the recipe's メモ page, selected and set to 16 pt in the size field.
@@ -816,6 +844,7 @@ class UserSession:
                 ("record-picture", self.record_picture),
                 ("picture-esc-keeps-bytes", self.picture_esc_keeps_bytes),
                 ("recipe-item-bar", self.recipe_item_bar), ("recipe-reprice", self.recipe_reprice),
+                ("recipe-item-use", self.recipe_item_use),
                 ("memo-size", self.memo_size), ("stock-sheet", self.stock_sheet),
                 ("print-food-list", self.print_food_list), ("master-data", self.master_data),
                 ("field-select", self.field_select), ("user-filter", self.user_filter), ("trash", self.trash)]
