@@ -9,6 +9,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
+#include <QDateTime>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -122,10 +123,18 @@ bool AnswerFileDialog(const QString& path)
     for (QWidget* top : QApplication::topLevelWidgets()) {
         auto* dialog = qobject_cast<QFileDialog*>(top);
         auto* name = dialog && dialog->isVisible() ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
-        if (!name || name->text() == path) continue;
-        name->setFocus();
-        name->selectAll();
-        QTest::keyClicks(name, path);
+        if (!name) continue;
+        // Under load the name's completer can take the Return: a dialog still showing the path a
+        // second after it was typed is accepted again.
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        if (name->text() == path) {
+            if (now - dialog->property("vktAnswered").toLongLong() < 1000) continue;
+        } else {
+            name->setFocus();
+            name->selectAll();
+            QTest::keyClicks(name, path);
+        }
+        dialog->setProperty("vktAnswered", now);
         QTimer::singleShot(0, name, [name] { QTest::keyClick(name, Qt::Key_Return); });
         return true;
     }
