@@ -325,6 +325,8 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Get(std::string_view byt
     if (!ours)
         return Wait(*play);
     Run(*play, bytes);
+    std::lock_guard lock(mutex_);
+    playing_.erase(key);
     return play->rendering_;
 }
 
@@ -382,15 +384,20 @@ void MetafileCache::Run(MetafilePlay& play, std::string_view bytes)
         play.ended_.store(true, std::memory_order_release);
     }
     play.endedSignal_.notify_all();
-    if (!told_.exchange(true, std::memory_order_acq_rel)) {
-        QMetaObject::invokeMethod(
-            notifier_.get(),
-            [this] {
-                told_.exchange(false, std::memory_order_acq_rel);
-                emit notifier_->Played();
-            },
-            Qt::QueuedConnection);
-    }
+    if (told_.exchange(true, std::memory_order_acq_rel))
+        return;
+    QMetaObject::invokeMethod(
+        notifier_.get(),
+        [this] {
+            // Plays that end from here on tell again; those ended before are told now.
+            told_.exchange(false, std::memory_order_acq_rel);
+            {
+                std::lock_guard lock(mutex_);
+                std::erase_if(playing_, [](const auto& entry) { return entry.second->Ended(); });
+            }
+            emit notifier_->Played();
+        },
+        Qt::QueuedConnection);
 }
 
 std::shared_ptr<const MetafileRendering> MetafileCache::Keep(const Key& key,
@@ -402,7 +409,6 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Keep(const Key& key,
         rendering->Error = "the drawing is too large to keep";
     }
     std::lock_guard lock(mutex_);
-    playing_.erase(key);
     if (rendering->Drawing.IsEmpty()) {
         // A program that is ending says nothing of the players it stopped.
         if (stopping)

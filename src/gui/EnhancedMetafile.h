@@ -107,7 +107,7 @@ public:
     std::shared_ptr<const MetafileRendering> Wait(MetafilePlay& play);
     // The bytes of the drawings kept.
     std::size_t HeldBytes() const;
-    // Plays queued or running.
+    // Plays queued or running, or ended but not yet told on the notifier's thread.
     std::size_t Playing() const;
     MetafileNotifier& Notifier() { return *notifier_; }
     // Drops the plays no worker has taken and waits for the running ones.

@@ -558,10 +558,10 @@ TEST(EnhancedMetafile, APictureAskedForWhileItPlaysIsPlayedOnce)
     const auto played = cache.Wait(*first);
     EXPECT_FALSE(played->Drawing.IsEmpty()) << played->Error;
     EXPECT_EQ(cache.Get(slow), played);
-    EXPECT_EQ(cache.Playing(), 0u);
     EXPECT_EQ(renders, 2);
     QCoreApplication::processEvents();
     EXPECT_EQ(told, 1);
+    EXPECT_EQ(cache.Playing(), 0u);
 }
 
 } // namespace
