@@ -6,8 +6,9 @@
 // A shown page of pictures, as the layout view shows it: an image container of 4 × 5 cells over an
 // A4 page, its 20 pictures set, until every one is drawn on screen.
 //   MetafilePageFirstShown / MetafilePageShownFromCache: 20 distinct real metafiles (the tests'
-//     pictures, each made distinct by a comment record), played for the first time, against the
-//     same page with every drawing in the cache.
+//     pictures, each made distinct by a comment record), played for the first time (frames shown,
+//     then the page drawn again as they play), against the same page with every drawing in the
+//     cache (at most 2.5).
 #include "BenchRatio.h"
 #include "GuiBenchSupport.h"
 
@@ -221,4 +222,4 @@ BENCHMARK(JpegPageRedraw)->Unit(benchmark::kMillisecond);
 VKT_BENCH_RATIO(MetafilePageRedraw, JpegPageRedraw, 1.5);
 BENCHMARK(MetafilePageFirstShown)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(MetafilePageShownFromCache)->Unit(benchmark::kMillisecond)->UseRealTime();
-VKT_BENCH_RATIO(MetafilePageFirstShown, MetafilePageShownFromCache, 0);
+VKT_BENCH_RATIO(MetafilePageFirstShown, MetafilePageShownFromCache, 2.5);

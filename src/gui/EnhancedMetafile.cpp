@@ -503,6 +503,14 @@ std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::strin
     return ProgramMetafileCache().Get(bytes);
 }
 
+void PlayMetafileAhead(std::string_view bytes)
+{
+    if (PictureData::KindOf(bytes) != PictureKind::Metafile)
+        return;
+    std::shared_ptr<MetafilePlay> play;
+    ProgramMetafileCache().Find(bytes, play);
+}
+
 void WhenMetafilePlayed(std::string_view bytes, std::function<void(const MetafileRendering&)> done)
 {
     MetafileCache& cache = ProgramMetafileCache();

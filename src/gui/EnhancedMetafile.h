@@ -181,6 +181,10 @@ MetafileCache& ProgramMetafileCache();
 // played once; waits while it plays.
 std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes);
 
+// Gives the bytes, when they are a metafile not yet played, to a player without waiting: a later
+// drawing that waits for them takes its rendering.
+void PlayMetafileAhead(std::string_view bytes);
+
 // Calls `done` with the picture's rendering on the GUI thread: at once when it is known, else when
 // its player has ended (one started now when none plays it).
 void WhenMetafilePlayed(std::string_view bytes, std::function<void(const MetafileRendering&)> done);

@@ -257,6 +257,10 @@ void TImageContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
         canvas.SelectClip(nullptr);
         const int cw = rect.Width() / colCount_;
         const int ch = rect.Height() / rowCount_;
+        // The page's metafiles play side by side while the cells wait for them in turn.
+        for (int r = 0; r < rowCount_; ++r)
+            for (int c = 0; c < colCount_; ++c)
+                platform::PlayMetafileAhead(GetImageData(CellIndex(page, r, c)));
         for (int r = 0; r < rowCount_; ++r)
             for (int c = 0; c < colCount_; ++c) {
                 const TRect cell{rect.Left + c * cw, rect.Top + r * ch, rect.Left + (c + 1) * cw,
