@@ -150,8 +150,8 @@ private:
     std::unique_ptr<QThreadPool> workers_;
 };
 
-// Calls back on the GUI thread when plays it was given have ended, once for any number of them
-// ended since the last call, and forgets them. Destroyed first, it calls nothing.
+// Calls back on the GUI thread when plays of the program's cache it was given have ended, once for
+// any number of them ended since the last call, and forgets them. Destroyed first, it calls nothing.
 class MetafileWaiter {
 public:
     explicit MetafileWaiter(std::function<void()> ended);
