@@ -190,29 +190,25 @@ struct ShownPage {
     TImageContainer* images = nullptr;
 };
 
-ShownPage& Page()
-{
-    static ShownPage page;
-    return page;
-}
-
 void MetafilePageFirstShown(benchmark::State& state)
 {
     static std::uint32_t round = 1000;
+    ShownPage page;
     for (auto _ : state) {
         state.PauseTiming();
         const std::vector<std::string> pictures = PagePictures(++round);
         state.ResumeTiming();
-        Page().Show(pictures);
+        page.Show(pictures);
     }
 }
 
 void MetafilePageShownFromCache(benchmark::State& state)
 {
     const std::vector<std::string> pictures = PagePictures(0);
-    Page().Show(pictures);
+    ShownPage page;
+    page.Show(pictures);
     for (auto _ : state)
-        Page().Show(pictures);
+        page.Show(pictures);
 }
 
 } // namespace
