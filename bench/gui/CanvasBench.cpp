@@ -19,9 +19,11 @@
 #include "GuiBenchSupport.h"
 
 #include "gui/Application.h"
+#include "gui/EnhancedMetafile.h"
 #include "gui/FontTable.h"
 #include "gui/QtCanvas.h"
 #include "gui/QtSupport.h"
+#include "support/TestPictures.h"
 
 #include <benchmark/benchmark.h>
 
@@ -227,6 +229,7 @@ int main(int argc, char** argv)
     if (!bench::ParseBenchOptions(argc, argv, options)) return 2;
     bench::BenchContext::Get().Configure(options);
     platform::Application application(argc, argv);
+    platform::SetMetafilePlayer(vkttest::BuildPlayer());
     platformMessages = qInstallMessageHandler(QuietSizeHints);
     for (const bench::ChildProgram& child : bench::ChildPrograms())
         if (std::getenv(child.Variable)) return child.Run();

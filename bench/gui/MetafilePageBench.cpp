@@ -3,9 +3,17 @@
 //   MetafilePageRedraw / JpegPageRedraw: 40 distinct enhanced metafiles (shapes and a line of
 //     text each) against the same page of 40 distinct JPEGs of the same size (at most 1.5).
 // The metafiles are converted at the first drawing, before the timed loop.
+// A shown page of pictures, as the layout view shows it: an image container of 4 × 5 cells over an
+// A4 page, its 20 pictures set, until every one is drawn on screen.
+//   MetafilePageFirstShown / MetafilePageShownFromCache: 20 distinct real metafiles (the tests'
+//     pictures, each made distinct by a comment record), played for the first time (frames shown,
+//     then the page drawn again as they play), against the same page with every drawing in the
+//     cache (at most 2.5).
 #include "BenchRatio.h"
+#include "GuiBenchSupport.h"
 
 #include "core/Uvktsupport.h"
+#include "gui/EnhancedMetafile.h"
 #include "gui/QtCanvas.h"
 #include "gui/QtSupport.h"
 #include "layout/Preview.h"
@@ -16,11 +24,19 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QEventLoop>
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -76,8 +92,130 @@ void RedrawPage(benchmark::State& state, const std::function<std::string(int)>& 
 void MetafilePageRedraw(benchmark::State& state) { RedrawPage(state, Metafile); }
 void JpegPageRedraw(benchmark::State& state) { RedrawPage(state, Jpeg); }
 
+
+constexpr int kShownPictures = 20;
+
+// The tests' real metafiles, by name.
+const std::vector<std::string>& RealPictures()
+{
+    static const std::vector<std::string> pictures = [] {
+        std::vector<std::filesystem::path> names;
+        for (const auto& entry : std::filesystem::directory_iterator(VKT_EMF_DATA_DIR))
+            if (entry.path().extension() == ".emf")
+                names.push_back(entry.path());
+        std::sort(names.begin(), names.end());
+        std::vector<std::string> read;
+        for (const auto& name : names) {
+            std::ifstream file(name, std::ios::binary);
+            read.emplace_back(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        }
+        return read;
+    }();
+    return pictures;
+}
+
+// The picture with a comment record holding `tag` after its header (the header's size and record
+// count mended): drawn alike, played anew.
+std::string Tagged(const std::string& picture, std::uint32_t tag)
+{
+    const auto word = [](const std::string& bytes, std::size_t at) {
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = (v << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+        return v;
+    };
+    const auto put = [](std::string& bytes, std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    const std::size_t header = word(picture, 4);
+    std::string comment(16, '\0');
+    put(comment, 0, 70);
+    put(comment, 4, 16);
+    put(comment, 8, 4);
+    put(comment, 12, tag);
+    std::string tagged = picture.substr(0, header) + comment + picture.substr(header);
+    put(tagged, 48, word(tagged, 48) + 16);
+    put(tagged, 52, word(tagged, 52) + 1);
+    return tagged;
+}
+
+// The 20 pictures of a page, as a layout file holds them, made distinct by `round`.
+std::vector<std::string> PagePictures(std::uint32_t round)
+{
+    std::vector<std::string> page;
+    for (int i = 0; i < kShownPictures; ++i) {
+        const std::string& picture = RealPictures()[static_cast<std::size_t>(i) % RealPictures().size()];
+        page.push_back(BinToBase64(Tagged(picture, round * kShownPictures + static_cast<std::uint32_t>(i))));
+    }
+    return page;
+}
+
+// The layout view showing an A4 page with an image container of 4 × 5 cells.
+struct ShownPage {
+    ShownPage()
+    {
+        platform::SetScreenPixelsPerInch(96);
+        TViewItem* item = preview.AddContainer(5);
+        item->SetMMBoundRect_({1000, 1000, 20000, 28700});
+        images = dynamic_cast<TImageContainer*>(ContainerOf(item));
+        images->SetColCount(4);
+        images->SetRowCount(5);
+        images->SetDrawType(2);
+        preview.resize(840, 1180);
+        bench::ShowExposed(preview);
+    }
+
+    // Sets the pictures and lets events through until every one is drawn on screen.
+    void Show(const std::vector<std::string>& pictures)
+    {
+        images->BeginUpdate();
+        images->Clear();
+        for (const std::string& picture : pictures)
+            images->AddImage(picture);
+        images->EndUpdate();
+        platform::MetafileCache& cache = platform::ProgramMetafileCache();
+        if (cache.Playing() > 0) {
+            QEventLoop loop;
+            QObject::connect(&cache.Notifier(), &platform::MetafileNotifier::Played, &loop, [&] {
+                if (cache.Playing() == 0)
+                    loop.quit();
+            });
+            loop.exec();
+        }
+        QCoreApplication::processEvents();
+    }
+
+    TPreview preview;
+    TImageContainer* images = nullptr;
+};
+
+void MetafilePageFirstShown(benchmark::State& state)
+{
+    static std::uint32_t round = 1000;
+    ShownPage page;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::vector<std::string> pictures = PagePictures(++round);
+        state.ResumeTiming();
+        page.Show(pictures);
+    }
+}
+
+void MetafilePageShownFromCache(benchmark::State& state)
+{
+    const std::vector<std::string> pictures = PagePictures(0);
+    ShownPage page;
+    page.Show(pictures);
+    for (auto _ : state)
+        page.Show(pictures);
+}
+
 } // namespace
 
 BENCHMARK(MetafilePageRedraw)->Unit(benchmark::kMillisecond);
 BENCHMARK(JpegPageRedraw)->Unit(benchmark::kMillisecond);
 VKT_BENCH_RATIO(MetafilePageRedraw, JpegPageRedraw, 1.5);
+BENCHMARK(MetafilePageFirstShown)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(MetafilePageShownFromCache)->Unit(benchmark::kMillisecond)->UseRealTime();
+VKT_BENCH_RATIO(MetafilePageFirstShown, MetafilePageShownFromCache, 2.5);

@@ -3,7 +3,9 @@
 #include "gui/DrawingSvg.h"
 #include "gui/PictureData.h"
 
+#include <QCoreApplication>
 #include <QSizeF>
+#include <QThreadPool>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -18,6 +20,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,16 +30,22 @@ namespace platform {
 
 namespace {
 
-constexpr int kPlayTimeoutMs = 5000;
 // What the player may write; the player stops itself there too.
 constexpr std::size_t kMaxSvgBytes = std::size_t(24) << 20;
 // The player's reason for a refusal: its standard error's first line, at most this long.
 constexpr std::size_t kMaxReason = 200;
+// How often a waiting player's follower looks whether the program is ending.
+constexpr int kStopCheckMs = 50;
 
 std::atomic<std::size_t> conversions{0};
+// The program is ending: players still running are killed.
+std::atomic<bool> stopping{false};
 
-// The player beside the program; in the build tree, the one in its bin folder.
-const std::string& PlayerPath()
+std::mutex playerMutex;
+std::string chosenPlayer;
+
+// The player beside the program, or "" when there is no executable one.
+const std::string& PlayerBeside()
 {
     static const std::string path = [] {
         std::error_code failed;
@@ -46,13 +55,50 @@ const std::string& PlayerPath()
             if (access(beside.c_str(), X_OK) == 0)
                 return beside.string();
         }
-#ifdef VKT_EMFPLAY_BUILD_PATH
-        return std::string(VKT_EMFPLAY_BUILD_PATH);
-#else
         return std::string();
-#endif
     }();
     return path;
+}
+
+std::string PlayerPath()
+{
+    std::lock_guard lock(playerMutex);
+    return chosenPlayer.empty() ? PlayerBeside() : chosenPlayer;
+}
+
+int MillisecondsLeft(std::chrono::steady_clock::time_point deadline)
+{
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    return static_cast<int>(std::max<decltype(left)>(left, 0));
+}
+
+// Waits for the player's end until the deadline (or the program's end); false when it has not
+// ended by then. A descriptor of the process is polled where the system has them; elsewhere the
+// process is looked at every millisecond.
+bool AwaitEnd(pid_t pid, int& status, std::chrono::steady_clock::time_point deadline)
+{
+#ifdef SYS_pidfd_open
+    const int process = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+#else
+    const int process = -1;
+#endif
+    bool ended = false;
+    for (;;) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid || (done < 0 && errno != EINTR)) {
+            ended = true;
+            break;
+        }
+        const int left = MillisecondsLeft(deadline);
+        if (left <= 0 || stopping)
+            break;
+        pollfd fd{process, POLLIN, 0};
+        poll(&fd, process >= 0 ? 1 : 0, process >= 0 ? std::min(left, kStopCheckMs) : 1);
+    }
+    if (process >= 0)
+        close(process);
+    return ended;
 }
 
 // Closes a descriptor once.
@@ -81,7 +127,7 @@ std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, s
 {
     ++conversions;
     error.clear();
-    const std::string& player = PlayerPath();
+    const std::string player = PlayerPath();
     // The picture goes in through a socket, so that writing to a player that has ended raises no
     // SIGPIPE here; the drawing and the reason come back through pipes.
     int input[2];
@@ -131,17 +177,16 @@ std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, s
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     char buffer[65536];
     while (outputOpen || reasonOpen) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now()).count();
-        if (left <= 0) {
-            error = "the conversion took too long";
+        const int left = MillisecondsLeft(deadline);
+        if (left <= 0 || stopping) {
+            error = stopping ? "the player was stopped" : "the conversion took too long";
             killed = true;
             break;
         }
         pollfd fds[3] = {{outputOpen ? outputOurs.Get() : -1, POLLIN, 0},
                          {reasonOpen ? reasonOurs.Get() : -1, POLLIN, 0},
                          {inputOurs.Get() >= 0 ? inputOurs.Get() : -1, POLLOUT, 0}};
-        const int ready = poll(fds, 3, static_cast<int>(left));
+        const int ready = poll(fds, 3, std::min(left, kStopCheckMs));
         if (ready < 0 && errno != EINTR) {
             error = "the player cannot be followed";
             killed = true;
@@ -178,13 +223,18 @@ std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, s
                 reasonOpen = false;
         }
     }
-    if (killed)
-        kill(pid, SIGKILL);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    // A player that has closed its output is waited for no longer than its time.
+    if (!killed && !AwaitEnd(pid, status, deadline)) {
+        error = stopping ? "the player was stopped" : "the conversion took too long";
+        killed = true;
     }
-    if (killed)
+    if (killed) {
+        kill(pid, SIGKILL);
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
         return std::nullopt;
+    }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && !drawing.empty())
         return drawing;
     // The player's own reason when it gave one; a player killed by its limits read no records.
@@ -225,21 +275,134 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
     return result;
 }
 
-MetafileCache::MetafileCache(std::size_t budget, Renderer render) : budget_(budget), render_(std::move(render)) {}
+MetafileCache::MetafileCache(std::size_t budget, Renderer render, int players)
+    : budget_(budget), render_(std::move(render)), notifier_(std::make_unique<MetafileNotifier>()),
+      workers_(std::make_unique<QThreadPool>())
+{
+    workers_->setMaxThreadCount(std::max(players, 1));
+}
+
+MetafileCache::~MetafileCache() { Stop(); }
+
+void MetafileCache::Stop()
+{
+    workers_->clear();
+    workers_->waitForDone();
+}
+
+std::shared_ptr<const MetafileRendering> MetafileCache::Lookup(const Key& key)
+{
+    if (const auto it = refused_.find(key); it != refused_.end())
+        return it->second;
+    if (const auto it = index_.find(key); it != index_.end()) {
+        drawn_.splice(drawn_.begin(), drawn_, it->second);
+        return it->second->Rendering;
+    }
+    return nullptr;
+}
 
 std::shared_ptr<const MetafileRendering> MetafileCache::Get(std::string_view bytes)
 {
     const Key key{bytes.size(), std::hash<std::string_view>{}(bytes)};
+    std::shared_ptr<MetafilePlay> play;
+    bool ours = false;
     {
         std::lock_guard lock(mutex_);
-        if (const auto it = refused_.find(key); it != refused_.end())
-            return it->second;
-        if (const auto it = index_.find(key); it != index_.end()) {
-            drawn_.splice(drawn_.begin(), drawn_, it->second);
-            return it->second->Rendering;
+        if (auto rendering = Lookup(key))
+            return rendering;
+        if (const auto it = playing_.find(key); it != playing_.end()) {
+            play = it->second;
+        } else {
+            // Played here, from the caller's bytes; whoever asks meanwhile waits for it.
+            play = std::make_shared<MetafilePlay>();
+            play->size_ = key.Size;
+            play->hash_ = key.Hash;
+            play->taken_ = true;
+            playing_.emplace(key, play);
+            ours = true;
         }
     }
+    if (!ours)
+        return Wait(*play);
+    Run(*play, bytes);
+    std::lock_guard lock(mutex_);
+    playing_.erase(key);
+    return play->rendering_;
+}
+
+std::shared_ptr<const MetafileRendering> MetafileCache::Find(std::string_view bytes,
+                                                             std::shared_ptr<MetafilePlay>& play)
+{
+    const Key key{bytes.size(), std::hash<std::string_view>{}(bytes)};
+    {
+        std::lock_guard lock(mutex_);
+        if (auto rendering = Lookup(key))
+            return rendering;
+        if (const auto it = playing_.find(key); it != playing_.end()) {
+            play = it->second;
+            return nullptr;
+        }
+        play = std::make_shared<MetafilePlay>();
+        play->size_ = key.Size;
+        play->hash_ = key.Hash;
+        play->bytes_.assign(bytes);
+        playing_.emplace(key, play);
+    }
+    workers_->start([this, play] {
+        {
+            std::lock_guard lock(play->mutex_);
+            if (play->taken_)
+                return;
+            play->taken_ = true;
+        }
+        Run(*play, play->bytes_);
+    });
+    return nullptr;
+}
+
+std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play)
+{
+    std::unique_lock lock(play.mutex_);
+    if (!play.taken_) {
+        play.taken_ = true;
+        lock.unlock();
+        Run(play, play.bytes_);
+        lock.lock();
+    }
+    play.endedSignal_.wait(lock, [&] { return play.Ended(); });
+    return play.rendering_;
+}
+
+void MetafileCache::Run(MetafilePlay& play, std::string_view bytes)
+{
     auto rendering = std::make_shared<MetafileRendering>(render_(bytes));
+    std::shared_ptr<const MetafileRendering> kept = Keep({play.size_, play.hash_}, std::move(rendering));
+    {
+        std::lock_guard lock(play.mutex_);
+        play.rendering_ = std::move(kept);
+        play.bytes_ = std::string();
+        play.ended_.store(true, std::memory_order_release);
+    }
+    play.endedSignal_.notify_all();
+    if (told_.exchange(true, std::memory_order_acq_rel))
+        return;
+    QMetaObject::invokeMethod(
+        notifier_.get(),
+        [this] {
+            // Plays that end from here on tell again; those ended before are told now.
+            told_.exchange(false, std::memory_order_acq_rel);
+            {
+                std::lock_guard lock(mutex_);
+                std::erase_if(playing_, [](const auto& entry) { return entry.second->Ended(); });
+            }
+            emit notifier_->Played();
+        },
+        Qt::QueuedConnection);
+}
+
+std::shared_ptr<const MetafileRendering> MetafileCache::Keep(const Key& key,
+                                                             std::shared_ptr<MetafileRendering> rendering)
+{
     const std::size_t cost = rendering->Drawing.Bytes() + 256;
     if (!rendering->Drawing.IsEmpty() && cost > budget_) {
         rendering->Drawing = Metafile();
@@ -247,6 +410,9 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Get(std::string_view byt
     }
     std::lock_guard lock(mutex_);
     if (rendering->Drawing.IsEmpty()) {
+        // A program that is ending says nothing of the players it stopped.
+        if (stopping)
+            return rendering;
         qWarning("Vektara: a metafile picture is not drawn: %s.", rendering->Error.c_str());
         if (refusedOrder_.size() >= kMaxRefused) {
             refused_.erase(refusedOrder_.front());
@@ -275,10 +441,97 @@ std::size_t MetafileCache::HeldBytes() const
     return bytes_;
 }
 
-std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes)
+std::size_t MetafileCache::Playing() const
+{
+    std::lock_guard lock(mutex_);
+    return playing_.size();
+}
+
+MetafileWaiter::MetafileWaiter(std::function<void()> ended) : ended_(std::move(ended)) {}
+
+MetafileWaiter::~MetafileWaiter() { QObject::disconnect(connection_); }
+
+void MetafileWaiter::Add(std::shared_ptr<const MetafilePlay> play)
+{
+    if (!play || std::find(plays_.begin(), plays_.end(), play) != plays_.end())
+        return;
+    plays_.push_back(std::move(play));
+    if (!connection_)
+        connection_ = QObject::connect(&ProgramMetafileCache().Notifier(), &MetafileNotifier::Played,
+                                       [this] { Check(); });
+}
+
+void MetafileWaiter::Clear()
+{
+    plays_.clear();
+    QObject::disconnect(connection_);
+    connection_ = {};
+}
+
+void MetafileWaiter::Check()
+{
+    const std::size_t before = plays_.size();
+    std::erase_if(plays_, [](const auto& play) { return play->Ended(); });
+    if (plays_.size() == before)
+        return;
+    if (plays_.empty())
+        Clear();
+    // Last: the call may add plays again, or end the waiter's owner.
+    const std::function<void()> ended = ended_;
+    ended();
+}
+
+MetafileCache& ProgramMetafileCache()
 {
     static MetafileCache cache(kMaxDrawingBytes, RenderEnhancedMetafile);
-    return cache.Get(bytes);
+    static const bool stopsWithTheProgram = [] {
+        // Before the application's objects go: the players still running are killed, the queued
+        // pictures dropped.
+        if (QCoreApplication::instance())
+            qAddPostRoutine([] {
+                stopping = true;
+                cache.Stop();
+            });
+        return true;
+    }();
+    (void)stopsWithTheProgram;
+    return cache;
+}
+
+std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes)
+{
+    return ProgramMetafileCache().Get(bytes);
+}
+
+void PlayMetafileAhead(std::string_view bytes)
+{
+    if (PictureData::KindOf(bytes) != PictureKind::Metafile)
+        return;
+    std::shared_ptr<MetafilePlay> play;
+    ProgramMetafileCache().Find(bytes, play);
+}
+
+void WhenMetafilePlayed(std::string_view bytes, std::function<void(const MetafileRendering&)> done)
+{
+    MetafileCache& cache = ProgramMetafileCache();
+    std::shared_ptr<MetafilePlay> play;
+    if (const auto rendering = cache.Find(bytes, play)) {
+        done(*rendering);
+        return;
+    }
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(&cache.Notifier(), &MetafileNotifier::Played, [connection, play, done] {
+        if (!play->Ended())
+            return;
+        QObject::disconnect(*connection);
+        done(*ProgramMetafileCache().Wait(*play));
+    });
+}
+
+void SetMetafilePlayer(const std::string& path)
+{
+    std::lock_guard lock(playerMutex);
+    chosenPlayer = path;
 }
 
 std::string MetafileProblem(const std::string& error)

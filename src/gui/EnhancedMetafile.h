@@ -5,9 +5,19 @@
 // and is killed at the time limit. What it writes is as untrusted as the picture: its drawing
 // elements alone are recorded (DrawingSvg.h), once, into a display list, which every canvas
 // (screen, bitmap, PDF, printer) replays at any size.
+//
+// Screens do not wait for a player: a picture is handed to one of a few worker threads, each of
+// which starts a player and reads its drawing, and the GUI thread is told when it has ended
+// (MetafileNotifier::Played); meanwhile a frame stands in its place. Printing waits. A rendering is
+// made whole on its worker and handed over as an immutable shared value; nothing else is shared.
 #include "gui/DisplayList.h"
 #include "gui/Metafile.h"
 
+#include <QMetaObject>
+#include <QObject>
+
+#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -18,6 +28,9 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
+
+class QThreadPool;
 
 namespace platform {
 
@@ -40,16 +53,65 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes);
 constexpr std::size_t kMaxDrawingBytes = std::size_t(64) << 20;
 constexpr DrawingLimits kMetafileDrawingLimits{kMaxDrawingBytes, 4'000'000};
 
+// How many pictures play at once, each on a worker thread with a player process of its own.
+constexpr int kMetafilePlayers = 4;
+
+// Emits Played on the thread that made it (the GUI thread) after players have ended: once for any
+// number of them that ended since it last did.
+class MetafileNotifier : public QObject {
+    Q_OBJECT
+signals:
+    void Played();
+};
+
+// One picture given to a player: queued, played by a worker (or by a caller that must wait and
+// finds no worker has taken it yet), then ended with its rendering.
+class MetafilePlay {
+public:
+    bool Ended() const { return ended_.load(std::memory_order_acquire); }
+
+private:
+    friend class MetafileCache;
+    std::size_t size_ = 0;
+    std::size_t hash_ = 0;
+    // Its own copy of the picture while queued; empty once played, or when its caller plays it.
+    std::string bytes_;
+    std::mutex mutex_;
+    std::condition_variable endedSignal_;
+    bool taken_ = false;
+    std::atomic<bool> ended_{false};
+    std::shared_ptr<const MetafileRendering> rendering_;
+};
+
 // Renderings by the size and hash of their bytes, the latest first, within `budget` bytes of
 // drawings; a drawing over the budget is refused. A refused picture is remembered apart: it is
-// never rendered again and its failure is said once (one line on standard error).
+// never rendered again and its failure is said once (one line on standard error). A picture is
+// rendered once even when asked for again while it plays. Made and asked on the GUI thread; it
+// renders on up to `players` worker threads of its own besides.
 class MetafileCache {
 public:
     using Renderer = std::function<MetafileRendering(std::string_view)>;
-    MetafileCache(std::size_t budget, Renderer render);
+    MetafileCache(std::size_t budget, Renderer render, int players = kMetafilePlayers);
+    // Stops first (Stop).
+    ~MetafileCache();
+    MetafileCache(const MetafileCache&) = delete;
+    MetafileCache& operator=(const MetafileCache&) = delete;
+
+    // The rendering, waited for: from the cache, from the worker playing it, or rendered now on this
+    // thread.
     std::shared_ptr<const MetafileRendering> Get(std::string_view bytes);
+    // Without waiting: the rendering when it is known; else null, the picture given to a worker (or
+    // found playing already) and its play in `play`.
+    std::shared_ptr<const MetafileRendering> Find(std::string_view bytes, std::shared_ptr<MetafilePlay>& play);
+    // The rendering of a play, waited for (rendered on this thread when no worker has taken it yet).
+    std::shared_ptr<const MetafileRendering> Wait(MetafilePlay& play);
     // The bytes of the drawings kept.
     std::size_t HeldBytes() const;
+    // Plays queued or running, or ended but not yet told on the notifier's thread.
+    std::size_t Playing() const;
+    MetafileNotifier& Notifier() { return *notifier_; }
+    // Drops the plays no worker has taken and waits for the running ones.
+    void Stop();
 
 private:
     struct Key {
@@ -67,6 +129,12 @@ private:
     };
     static constexpr std::size_t kMaxRefused = 4096;
 
+    // The kept or refused rendering; null when neither. Under mutex_.
+    std::shared_ptr<const MetafileRendering> Lookup(const Key& key);
+    // Renders `bytes` for `play`, keeps the result, ends the play and tells the notifier.
+    void Run(MetafilePlay& play, std::string_view bytes);
+    std::shared_ptr<const MetafileRendering> Keep(const Key& key, std::shared_ptr<MetafileRendering> rendering);
+
     std::size_t budget_;
     Renderer render_;
     mutable std::mutex mutex_;
@@ -75,21 +143,66 @@ private:
     std::size_t bytes_ = 0;
     std::unordered_map<Key, std::shared_ptr<const MetafileRendering>, KeyHash> refused_;
     std::deque<Key> refusedOrder_;
+    std::unordered_map<Key, std::shared_ptr<MetafilePlay>, KeyHash> playing_;
+    std::unique_ptr<MetafileNotifier> notifier_;
+    // A Played is on its way to the notifier's thread.
+    std::atomic<bool> told_{false};
+    std::unique_ptr<QThreadPool> workers_;
+};
+
+// Calls back on the GUI thread when plays of the program's cache it was given have ended, once for
+// any number of them ended since the last call, and forgets them. Destroyed first, it calls nothing.
+class MetafileWaiter {
+public:
+    explicit MetafileWaiter(std::function<void()> ended);
+    ~MetafileWaiter();
+    MetafileWaiter(const MetafileWaiter&) = delete;
+    MetafileWaiter& operator=(const MetafileWaiter&) = delete;
+
+    void Add(std::shared_ptr<const MetafilePlay> play);
+    void Clear();
+    bool IsWaiting() const { return !plays_.empty(); }
+
+private:
+    void Check();
+
+    std::function<void()> ended_;
+    std::vector<std::shared_ptr<const MetafilePlay>> plays_;
+    QMetaObject::Connection connection_;
 };
 
 // Why a picture is not drawn, from the rendering's error: a sentence for the user.
 std::string MetafileProblem(const std::string& error);
 
+// The program's cache of renderings (its workers end when the application does).
+MetafileCache& ProgramMetafileCache();
+
 // RenderEnhancedMetafile through the program's cache, so that a picture drawn page after page is
-// played once.
+// played once; waits while it plays.
 std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes);
+
+// Gives the bytes, when they are a metafile not yet played, to a player without waiting: a later
+// drawing that waits for them takes its rendering.
+void PlayMetafileAhead(std::string_view bytes);
+
+// Calls `done` with the picture's rendering on the GUI thread: at once when it is known, else when
+// its player has ended (one started now when none plays it).
+void WhenMetafilePlayed(std::string_view bytes, std::function<void(const MetafileRendering&)> done);
 
 // How many playings have been started in this process.
 std::size_t MetafileConversionCount();
 
+// The player started for each picture: by default the one beside the running program (none, so
+// that every picture fails to play, when there is no executable one there); a test points at its
+// own. An empty path goes back to the default.
+void SetMetafilePlayer(const std::string& path);
+
+// How long a player may take (real pictures play in 5 to 60 ms).
+constexpr int kPlayTimeoutMs = 1000;
+
 // The player alone: the drawing, or nothing (with `error` set: the player's own reason, or why it
-// failed) when it refuses the picture, fails, is killed at `timeoutMs`, or writes more than
-// `maxOutput` bytes.
+// failed) when it refuses the picture, fails, is killed at `timeoutMs` (also when it has closed its
+// output but not ended by then), or writes more than `maxOutput` bytes. Safe on any thread.
 std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, std::string& error,
                                         std::size_t maxOutput = 64u << 20);
 

@@ -162,7 +162,7 @@ void PictureData::LoadStrict(std::string bytes, PictureKind kind)
     loaded.SetBytes(std::move(bytes));
     if (loaded.kind_ != kind || kind == PictureKind::None)
         throw InvalidPictureError("Invalid picture: not a " + ExtensionOf(kind) + " file");
-    // A metafile is kept whatever its header holds, as a pasted one is: DrawProblem says why.
+    // A metafile is kept whatever its header holds, as a pasted one is: its rendering says why.
     if (kind != PictureKind::Metafile && !loaded.CanDraw())
         throw InvalidPictureError("Invalid picture: the " + ExtensionOf(kind) + " file cannot be decoded");
     *this = std::move(loaded);
@@ -184,6 +184,7 @@ void PictureData::SetImage(const Image& image)
 void PictureData::Clear()
 {
     rendering_.reset();
+    play_.reset();
     bytes_.clear();
     kind_ = PictureKind::None;
     image_ = Image();
@@ -215,18 +216,29 @@ const Metafile* PictureData::MetafileDrawing() const
 {
     if (kind_ != PictureKind::Metafile)
         return nullptr;
-    if (!rendering_)
-        rendering_ = RenderEnhancedMetafileCached(bytes_);
+    if (!rendering_) {
+        rendering_ = play_ ? ProgramMetafileCache().Wait(*play_) : RenderEnhancedMetafileCached(bytes_);
+        play_.reset();
+    }
     return rendering_->Drawing.IsEmpty() ? nullptr : &rendering_->Drawing;
 }
 
 bool PictureData::Draws() const { return CanDraw() || MetafileDrawing(); }
 
-std::string PictureData::DrawProblem() const
+void PictureData::Play() const
 {
-    if (kind_ != PictureKind::Metafile || MetafileDrawing())
-        return {};
-    return MetafileProblem(rendering_->Error);
+    if (kind_ == PictureKind::Metafile && !rendering_ && !play_)
+        rendering_ = ProgramMetafileCache().Find(bytes_, play_);
+}
+
+bool PictureData::Playing() const
+{
+    if (!play_)
+        return false;
+    if (!play_->Ended())
+        return true;
+    MetafileDrawing();
+    return false;
 }
 
 void PictureData::Draw(Canvas& canvas, const Rect& dst) const

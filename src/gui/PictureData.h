@@ -3,7 +3,8 @@
 // The bytes are kept exactly as given and returned until the picture itself changes. Bitmaps and
 // JPEGs are decoded for drawing; a metafile is played into a vector drawing when first drawn.
 // Bytes of a known kind that do not decode (or play) are kept unchanged and drawn as an empty
-// frame.
+// frame. Draw waits for a metafile's player; a screen asks for it first without waiting (Play),
+// draws a frame while it plays and draws again when it has ended.
 //
 // Enhanced metafile header fields read here (little-endian):
 //   offset  size  field
@@ -52,10 +53,13 @@ public:
     // A decoded image is there.
     bool CanDraw() const { return !image_.IsEmpty(); }
     // Draw shows the picture rather than an empty frame: a decoded image, or a metafile whose
-    // records play (played now when not yet).
+    // records play (played now when not yet, or waited for while it plays).
     bool Draws() const;
-    // Why a metafile is not drawn, in a sentence for the user; empty when it is (or is no metafile).
-    std::string DrawProblem() const;
+    // Gives a metafile that has not been played to a player, without waiting.
+    void Play() const;
+    // A metafile given to a player that has not ended yet; its play (for a MetafileWaiter) in GetPlay.
+    bool Playing() const;
+    std::shared_ptr<const MetafilePlay> GetPlay() const { return play_; }
     // Pixels; 0 × 0 when unknown.
     int GetWidth() const { return width_; }
     int GetHeight() const { return height_; }
@@ -84,8 +88,9 @@ private:
     Image image_;
     int width_ = 0;
     int height_ = 0;
-    // The metafile's drawing, played on first use and shared by copies.
+    // The metafile's drawing, played on first use and shared by copies; its play while it plays.
     mutable std::shared_ptr<const MetafileRendering> rendering_;
+    mutable std::shared_ptr<MetafilePlay> play_;
 };
 
 // The pixel transformations behind Rotate and Mirror.

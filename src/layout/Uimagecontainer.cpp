@@ -257,19 +257,25 @@ void TImageContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
         canvas.SelectClip(nullptr);
         const int cw = rect.Width() / colCount_;
         const int ch = rect.Height() / rowCount_;
+        // The page's metafiles play side by side while the cells wait for them in turn.
+        for (int r = 0; r < rowCount_; ++r)
+            for (int c = 0; c < colCount_; ++c)
+                platform::PlayMetafileAhead(GetImageData(CellIndex(page, r, c)));
         for (int r = 0; r < rowCount_; ++r)
             for (int c = 0; c < colCount_; ++c) {
                 const TRect cell{rect.Left + c * cw, rect.Top + r * ch, rect.Left + (c + 1) * cw,
                                  rect.Top + (r + 1) * ch};
-                DrawImage(CellIndex(page, r, c), offsetX, offsetY, cell, scale, canvas);
+                DrawImage(CellIndex(page, r, c), offsetX, offsetY, cell, scale, canvas, true);
             }
         return;
     }
+    // A page written to PDF waits for the pictures' players.
+    const bool wait = canvas.Kind() == platform::CanvasKind::Pdf || canvas.Kind() == platform::CanvasKind::Printer;
     if (changed_ || cachedPage_ != page || cache_.GetWidth() != rect.Width() ||
-        cache_.GetHeight() != rect.Height()) {
+        cache_.GetHeight() != rect.Height() || (wait && played_.IsWaiting())) {
         changed_ = false;
         cachedPage_ = page;
-        DrawMeta({0, 0, rect.Width(), rect.Height()}, scale, canvas, page, pageMax);
+        DrawMeta({0, 0, rect.Width(), rect.Height()}, scale, canvas, page, pageMax, wait);
     }
     if (!cache_.IsEmpty()) {
         const int x = offsetX + rect.Left;
@@ -278,9 +284,10 @@ void TImageContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
     }
 }
 
-void TImageContainer::DrawMeta(const TRect& rect, int scale, platform::Canvas& canvas, int page, int)
+void TImageContainer::DrawMeta(const TRect& rect, int scale, platform::Canvas& canvas, int page, int, bool wait)
 {
     cache_ = platform::Metafile();
+    played_.Clear();
     const int w = rect.Width();
     const int h = rect.Height();
     if (w <= 0 || h <= 0)
@@ -292,7 +299,7 @@ void TImageContainer::DrawMeta(const TRect& rect, int scale, platform::Canvas& c
         int left = rect.Left;
         for (int c = 0; c < colCount_; ++c) {
             const int right = static_cast<int>(static_cast<double>(w) / colCount_ * (c + 1));
-            DrawImage(CellIndex(page, r, c), 0, 0, {left, top, right, bottom}, scale, recorder.GetCanvas());
+            DrawImage(CellIndex(page, r, c), 0, 0, {left, top, right, bottom}, scale, recorder.GetCanvas(), wait);
             left = right;
         }
         top = bottom;
@@ -300,7 +307,15 @@ void TImageContainer::DrawMeta(const TRect& rect, int scale, platform::Canvas& c
     cache_ = recorder.Finish();
 }
 
-void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell, int scale, platform::Canvas& canvas)
+void TImageContainer::PicturesPlayed()
+{
+    TViewItem* item = GetViewItem();
+    const TViewItemsContentChange content(item ? item->GetOwner() : nullptr);
+    Change();
+}
+
+void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell, int scale, platform::Canvas& canvas,
+                                bool wait)
 {
     const std::string name = GetFileName(index);
     std::string bytes = GetImageData(index);
@@ -311,6 +326,11 @@ void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell,
     // Unknown bytes and damaged bitmaps or JPEGs draw nothing; a metafile draws its frame.
     if (picture.IsEmpty() || (picture.GetKind() != platform::PictureKind::Metafile && !picture.CanDraw()))
         return;
+    if (!wait)
+        picture.Play();
+    const bool playing = picture.Playing();
+    if (playing)
+        played_.Add(picture.GetPlay());
     cell = {cell.Left + offsetX, cell.Top + offsetY, cell.Right + offsetX, cell.Bottom + offsetY};
     platform::CanvasState state(canvas);
     canvas.IntersectClip(TRect{cell.Left, cell.Top, cell.Right + 1, cell.Bottom + 1});
@@ -320,13 +340,15 @@ void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell,
     const auto draw = [&](const TRect& dst) {
         if (picture.CanDraw())
             canvas.DrawImage(dst, image, {0, 0, image.GetWidth(), image.GetHeight()});
+        else if (playing)
+            canvas.FrameRect(dst, 0);
         else
             picture.Draw(canvas, dst);
     };
     const int dpi = canvas.DpiY();
-    if (drawType_ == 0 || (drawType_ == 4 && !picture.Draws())) {
-        // A metafile that draws nothing (refused, or a frame under one pixel) has no tile size: one
-        // frame per cell.
+    if (drawType_ == 0 || (drawType_ == 4 && (playing || !picture.Draws()))) {
+        // A metafile that draws nothing (playing, refused, or a frame under one pixel) has no tile
+        // size: one frame per cell.
         draw(cell);
     } else if (drawType_ == 4) {
         const double s = platform::ScreenPixelsPerInch();

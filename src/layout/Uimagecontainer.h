@@ -4,6 +4,8 @@
 // stretches, fits (DrawType 1 top-left, 2 centred, 3 bottom-right; Trimming crops instead) or tiles
 // (4) its picture, optionally with the file name written over it. On screen the container is drawn
 // from a metafile cache kept until something changes; on the printer every cell is drawn directly.
+// A metafile picture still playing is cached as a frame, and the cache is drawn again when its
+// player has ended; the printer and PDF wait for the players.
 //
 // Attributes after the font ones: DrawType, Trimming, Transparent, ColCount, RowCount, DrawName,
 // HorzAlign, VertAlign, and for type 5 ImageData: comma text of the pairs (Base64 of the bytes
@@ -102,8 +104,13 @@ public:
 
 private:
     TImageContainerItem* Append();
-    void DrawMeta(const TRect& rect, int scale, platform::Canvas& canvas, int page, int pageMax);
-    void DrawImage(int index, int offsetX, int offsetY, TRect cell, int scale, platform::Canvas& canvas);
+    void DrawMeta(const TRect& rect, int scale, platform::Canvas& canvas, int page, int pageMax, bool wait);
+    // `wait`: a metafile is drawn when played (waiting for its player); else a frame stands for it
+    // while it plays.
+    void DrawImage(int index, int offsetX, int offsetY, TRect cell, int scale, platform::Canvas& canvas, bool wait);
+    // Players of pictures in the cache have ended: the cache is drawn again (a change of content,
+    // not of the layout).
+    void PicturesPlayed();
 
     std::vector<std::unique_ptr<TImageContainerItem>> items_;
     platform::Metafile cache_;
@@ -117,4 +124,5 @@ private:
     int cachedPage_ = 0;
     TTextHorzAlign horzAlign_ = 0;
     TTextVertAlign vertAlign_ = 0;
+    platform::MetafileWaiter played_{[this] { PicturesPlayed(); }};
 };

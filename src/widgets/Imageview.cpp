@@ -37,21 +37,18 @@ std::string LowerExtension(const std::string& name)
 
 } // namespace
 
-void TellUndrawablePicture(const platform::PictureData& picture)
-{
-    const std::string problem = picture.DrawProblem();
-    if (problem.empty())
-        return;
-    platform::ShowWarning("このメタファイルは表示できません。\n" + problem + "\n図のデータはそのまま残ります。");
-}
+void TellUndrawablePicture(const platform::PictureData& picture) { TellUndrawablePicture(picture.GetBytes()); }
 
 void TellUndrawablePicture(const std::string& bytes)
 {
     if (platform::PictureData::KindOf(bytes) != platform::PictureKind::Metafile)
         return;
-    platform::PictureData picture;
-    picture.SetBytes(bytes);
-    TellUndrawablePicture(picture);
+    platform::WhenMetafilePlayed(bytes, [](const platform::MetafileRendering& rendering) {
+        if (!rendering.Drawing.IsEmpty())
+            return;
+        platform::ShowWarning("このメタファイルは表示できません。\n" + platform::MetafileProblem(rendering.Error) +
+                              "\n図のデータはそのまま残ります。");
+    });
 }
 
 TImageView::TImageView(QWidget* owner) : TScrollCanvas(owner)
@@ -330,11 +327,18 @@ void TImageView::DrawPicture(platform::Canvas& target, int bw, int bh, int xOffs
         const int top = (bh - height) / 2;
         dst = {left, top, left + width, top + height};
     }
-    if (!picture_.Draws()) {
+    picture_.Play();
+    const bool playing = picture_.Playing();
+    if (playing)
+        played_.Add(picture_.GetPlay());
+    if (playing || !picture_.Draws()) {
         // The frame stays inside the client, whole.
         dst = {std::max(dst.Left, 0), std::max(dst.Top, 0), std::min(dst.Right, bw), std::min(dst.Bottom, bh)};
     }
-    picture_.Draw(target, dst);
+    if (playing)
+        target.FrameRect(dst, 0);
+    else
+        picture_.Draw(target, dst);
 }
 
 void TImageView::keyPressEvent(QKeyEvent* event)

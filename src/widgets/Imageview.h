@@ -86,8 +86,11 @@ private:
     int drawnY_ = 0;
     bool equal_ = true;
     bool showFocus_ = false;
+    // A metafile drawn as a frame while it plays is drawn again when its player has ended.
+    mutable platform::MetafileWaiter played_{[this] { viewport()->update(); }};
 };
 
-// Says, when a picture just loaded or pasted cannot be drawn, why (its bytes are kept as they are).
+// Says, when a picture just loaded or pasted cannot be drawn, why (its bytes are kept as they are):
+// a metafile once its player has ended.
 void TellUndrawablePicture(const platform::PictureData& picture);
 void TellUndrawablePicture(const std::string& bytes);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSizeF>
@@ -498,6 +499,69 @@ TEST(EnhancedMetafile, ThePlayerIsBoundedInTimeAndOutput)
     comment.replace(0, 4, std::string("\0\0\x40\0", 4)); // its 4 MB of data
     const std::string large = vkttest::EmfBuilder(200, 140).Raw(70, comment).Bytes();
     ASSERT_TRUE(PlayMetafile(large, 5000, error).has_value()) << error;
+}
+
+// Only the player the program is pointed at runs: by default the one beside the program (a test
+// program has none there), never one whose path was compiled in. A player that closes its output and
+// then lingers is killed at its time, not waited for.
+TEST(EnhancedMetafile, OnlyThePlayerBesideRunsAndALingeringOneIsKilled)
+{
+    std::string error;
+    {
+        const vkttest::PlayerInUse beside("");
+        EXPECT_FALSE(PlayMetafile(KitchenEmf(), 1000, error).has_value());
+        EXPECT_EQ(error, "the player cannot be started");
+    }
+    {
+        const vkttest::PlayerInUse lingering(vkttest::ScriptPlayer(0, "exec 0<&- 1>&- 2>&-; exec sleep 8"));
+        const auto began = std::chrono::steady_clock::now();
+        EXPECT_FALSE(PlayMetafile(KitchenEmf(), 1000, error).has_value());
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(2));
+        EXPECT_EQ(error, "the conversion took too long");
+    }
+    EXPECT_TRUE(PlayMetafile(KitchenEmf(), 1000, error).has_value()) << error;
+}
+
+// A picture asked for again while a worker plays it is played once; a caller that must wait for a
+// picture no worker has taken yet plays it itself (the one worker is busy); the GUI thread is told
+// once of plays that ended together.
+TEST(EnhancedMetafile, APictureAskedForWhileItPlaysIsPlayedOnce)
+{
+    const std::string slow = EmfBuilder(41, 30).Rectangle(2, 2, 20, 20, kRed).Bytes();
+    const std::string queued = EmfBuilder(42, 30).Rectangle(2, 2, 20, 20, kBlue).Bytes();
+    std::atomic<int> renders{0};
+    std::atomic<bool> release{false};
+    MetafileCache cache(
+        16 << 20,
+        [&](std::string_view bytes) {
+            ++renders;
+            while (bytes == slow && !release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return RenderEnhancedMetafile(bytes);
+        },
+        1);
+    int told = 0;
+    QObject::connect(&cache.Notifier(), &MetafileNotifier::Played, [&] { ++told; });
+
+    std::shared_ptr<MetafilePlay> first, again, other;
+    EXPECT_EQ(cache.Find(slow, first), nullptr);
+    EXPECT_EQ(cache.Find(slow, again), nullptr);
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(cache.Find(queued, other), nullptr);
+    EXPECT_EQ(cache.Playing(), 2u);
+
+    const auto taken = cache.Get(queued);
+    EXPECT_FALSE(taken->Drawing.IsEmpty()) << taken->Error;
+    EXPECT_TRUE(other->Ended());
+    EXPECT_FALSE(first->Ended());
+    release = true;
+    const auto played = cache.Wait(*first);
+    EXPECT_FALSE(played->Drawing.IsEmpty()) << played->Error;
+    EXPECT_EQ(cache.Get(slow), played);
+    EXPECT_EQ(renders, 2);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(cache.Playing(), 0u);
 }
 
 } // namespace

@@ -258,6 +258,15 @@ TEST_F(PartsTest, MetafilePicturesDrawTheirRecordsOnScreenAndPaper)
     auto* image = Add<TImageContainer>(5);
     image->AddImage(BinToBase64(vkttest::KitchenEmf()));
     image->SetDrawType(0);   // stretched over the cell: 400 × 280 for 200 × 140
+    {
+        // On screen a frame stands in the cell until the picture has played.
+        platform::BitmapCanvas bitmap(420, 300);
+        bitmap.FillRect({0, 0, 420, 300}, 0xFFFFFF);
+        image->Draw(0, 0, {10, 10, 410, 290}, 10000, bitmap, 1, 1, false);
+        EXPECT_EQ(bitmap.GetPixel(10, 10 + 100), 0u) << "the frame";
+        EXPECT_EQ(bitmap.GetPixel(10 + 100, 10 + 100), 0xFFFFFFu) << "inside the frame";
+        ASSERT_TRUE(vkttest::WaitForPlayers());
+    }
     for (const bool printer : {false, true}) {
         platform::BitmapCanvas bitmap(420, 300);
         bitmap.FillRect({0, 0, 420, 300}, 0xFFFFFF);

@@ -143,6 +143,7 @@ TEST_F(ImagePageTest, OneDialogAddsEveryPickedFileInOrder)
     open->trigger();
     ASSERT_EQ(image->GetItemCount(), 5);
     EXPECT_EQ(image->GetImageData(4), damaged);
+    ASSERT_TRUE(vkttest::WaitForPlayers());
     ASSERT_EQ(scripted.messages.size(), 1u);
     EXPECT_EQ(scripted.messages[0].text, "このメタファイルは表示できません。\nメタファイルのレコードが壊れているか、読み取れません。\n"
                                          "図のデータはそのまま残ります。");

@@ -444,6 +444,7 @@ TEST_F(DetailPanel, AKeptMetafileSurvivesLoadClearLoadAndEsc)
 
     scripted.files = {folder + "/damaged.emf"};
     panel->GetAction("ActImageLoad")->trigger();
+    ASSERT_TRUE(vkttest::WaitForPlayers());   // said once tried
     ASSERT_EQ(scripted.messages.size(), 1u);
     EXPECT_EQ(scripted.messages[0].text,
               "このメタファイルは表示できません。\nメタファイルの先頭が読み取れません。\n図のデータはそのまま残ります。");

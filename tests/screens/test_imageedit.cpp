@@ -92,6 +92,7 @@ TEST_F(ImagePanel, AMetafileShowsItsDrawingAndGoesBackByteEqual)
     EXPECT_EQ(applied[0], emf);
     auto* view = panel->findChild<TImageView*>();
     ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(vkttest::WaitForPlayers());
     const QImage shown = view->viewport()->grab().toImage();
     int red = 0, blue = 0;
     for (int y = 0; y < shown.height(); ++y)

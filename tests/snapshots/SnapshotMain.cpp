@@ -1,9 +1,10 @@
 // The `visual` runner: shows each registered snapshot widget in the real X server, waits until it
-// is exposed, grabs it and writes <folder>/<name>.png. Fails on a widget that never shows, an
+// is exposed and its pictures have played, grabs it and writes <folder>/<name>.png. Fails on a widget that never shows, an
 // image that cannot be written, or an image of one colour.
 #include "gui/Application.h"
 #include "support/Snapshot.h"
 #include "support/TestEnvironment.h"
+#include "support/TestPictures.h"
 
 #include <QDir>
 #include <QImage>
@@ -37,6 +38,8 @@ QString Take(const vkttest::SnapshotEntry& entry, const QDir& folder)
     widget->show();
     if (!QTest::qWaitForWindowExposed(widget.get(), 10000)) return QStringLiteral("never exposed");
     QTest::qWait(100);   // late layouts and repaints
+    // Metafile pictures drawn once played.
+    if (!vkttest::WaitForPlayers()) return QStringLiteral("pictures still playing");
     const QImage image = widget->grab().toImage();
     if (image.isNull() || image.width() == 0 || image.height() == 0) return QStringLiteral("empty grab");
     const QString file = folder.filePath(QString::fromStdString(entry.name) + QStringLiteral(".png"));

@@ -33,6 +33,8 @@ void ScriptedServices::ShowWindow()
     QApplication::setActiveWindow(&dialog);
     if (!QTest::qWaitForWindowActive(&dialog)) ADD_FAILURE() << "the scripted window did not become active";
     dialog.hide();
+    // The platform's notices of the hidden window arrive before the window before is made active.
+    QCoreApplication::processEvents();
     if (!active) return;
     QApplication::setActiveWindow(active);
     if (!QTest::qWaitForWindowActive(active)) ADD_FAILURE() << "the window before did not become active again";

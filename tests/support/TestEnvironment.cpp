@@ -1,7 +1,9 @@
 #include "support/TestEnvironment.h"
 
+#include "gui/EnhancedMetafile.h"
 #include "gui/Services.h"
 #include "gui/Settings.h"
+#include "support/TestPictures.h"
 
 #include <cstdlib>
 #include <stdexcept>
@@ -60,6 +62,7 @@ TestEnvironment::TestEnvironment()
     chmod(runtime.c_str(), 0700);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     Current() = this;
+    platform::SetMetafilePlayer(BuildPlayer());
 }
 
 TestEnvironment::~TestEnvironment()

@@ -10,7 +10,8 @@ namespace vkttest {
 
 class TestEnvironment {
 public:
-    // Makes the root and points HOME and XDG_* into it; before the application is created.
+    // Makes the root and points HOME and XDG_* into it, and the program at the build tree's
+    // metafile player; before the application is created.
     TestEnvironment();
     // Removes the root.
     ~TestEnvironment();

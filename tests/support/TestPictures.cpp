@@ -1,6 +1,14 @@
 #include "support/TestPictures.h"
 
+#include "gui/EnhancedMetafile.h"
+#include "support/ScriptedServices.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
 #include <cstdint>
+#include <fstream>
+#include <sys/stat.h>
 
 namespace vkttest {
 
@@ -250,6 +258,39 @@ std::string KitchenEmf()
         .Ellipse(110, 10, 190, 90, 0x1030D0)
         .Text(10, 100, 30, "トマト煮込み", 0x000000)
         .Bytes();
+}
+
+std::string BuildPlayer() { return VKT_EMFPLAY_BUILD_PATH; }
+
+std::string ScriptPlayer(double seconds, const std::string& then)
+{
+    const std::string path = NewTempFolder("player") + "/vkt-emfplay";
+    {
+        std::ofstream script(path);
+        script << "#!/bin/sh\nsleep " << seconds << "\n"
+               << (then.empty() ? "exec '" + BuildPlayer() + "'" : then) << "\n";
+    }
+    chmod(path.c_str(), 0755);
+    return path;
+}
+
+PlayerInUse::PlayerInUse(const std::string& player) { platform::SetMetafilePlayer(player); }
+
+PlayerInUse::~PlayerInUse() { platform::SetMetafilePlayer(BuildPlayer()); }
+
+bool WaitForPlayers(double seconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (platform::ProgramMetafileCache().Playing() > 0) {
+        if (clock.elapsed() > seconds * 1000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    // The last Played, and the repaints it asks for.
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    return true;
 }
 
 } // namespace vkttest

@@ -41,6 +41,26 @@ private:
     int handles_ = 1;
 };
 
+// The build tree's metafile player, which the test programs play pictures with (TestEnvironment
+// points the program at it).
+std::string BuildPlayer();
+// A player that waits `seconds`, then plays as the build tree's does: a script in a temporary
+// folder of its own; `then` is run after it instead, when given (a shell command).
+std::string ScriptPlayer(double seconds, const std::string& then = {});
+
+// Points the program at a player while it lives, then back at the build tree's.
+class PlayerInUse {
+public:
+    explicit PlayerInUse(const std::string& player);
+    ~PlayerInUse();
+    PlayerInUse(const PlayerInUse&) = delete;
+    PlayerInUse& operator=(const PlayerInUse&) = delete;
+};
+
+// Lets events through until no picture of the program is playing and every Played has been
+// delivered (at most `seconds`); false when pictures still play then.
+bool WaitForPlayers(double seconds = 20);
+
 // 200 × 140 pixels: a red (0xE01010) rectangle at (10, 10)–(90, 90), a blue (0x1030D0) ellipse at
 // (110, 10)–(190, 90) and a line of Japanese text in black at (10, 100), 30 pixels high.
 std::string KitchenEmf();

@@ -20,6 +20,7 @@ import re
 import shutil
 import signal
 import sqlite3
+import struct
 import subprocess
 import sys
 import tempfile
@@ -84,6 +85,21 @@ PICTURE_OTHER = os.path.join(os.path.dirname(PICTURE), "ink-zigzag.emf")
 PICTURE_RED = (0xD0, 0x30, 0x20)
 PICTURE_GREEN = (0x30, 0xA0, 0x40)
 USER_FILTER_PRICE = 200
+
+
+def hostile_picture():
+    """A 2.2 MB metafile that keeps its player busy until it is killed: one clip region of 100 000
+    rectangles, then moved 40 000 times."""
+    rects = b"".join(struct.pack("<4i", i % 100 * 2, i // 100 * 2, i % 100 * 2 + 1, i // 100 * 2 + 1)
+                     for i in range(100000))
+    region = struct.pack("<4I4i", 32, 1, 100000, len(rects), 0, 0, 200, 2000) + rects
+    records = [struct.pack("<4I", 75, 16 + len(region), len(region), 5) + region]   # EMR_EXTSELECTCLIPRGN
+    records += [struct.pack("<2I2i", 26, 16, 1, 1)] * 40000                         # EMR_OFFSETCLIPRGN
+    body = b"".join(records)
+    eof = struct.pack("<5I", 14, 20, 0, 16, 20)
+    header = struct.pack("<2I4i4i4I2H3I4i", 1, 88, 0, 0, 199, 139, 0, 0, 5292, 3704, 0x464D4520, 0x10000,
+                         88 + len(body) + len(eof), len(records) + 2, 1, 0, 0, 0, 0, 1920, 1080, 508, 286)
+    return header + body + eof
 
 
 class Timeout(Exception):
@@ -546,6 +562,42 @@ class UserSession:
         time.sleep(0.5)
         self.wait_db(stored, (damaged, food), [(1, 1)], "the kept metafile after Esc and leaving")
 
+    def playing_picture(self):
+        # A hostile metafile loaded on the ingredient's イメージ page plays beside the window until
+        # its player is killed: a menu opened right after the file dialog's OK shows before the
+        # program says why the picture is not drawn, and a frame stands in the picture's place.
+        path = os.path.join(self.home, "hostile.emf")
+        with open(path, "wb") as file:
+            file.write(hostile_picture())
+        self.detail_page(2, changes=False)
+        self.click(self.main, IMAGE_LOAD_BUTTON)
+        self.wait_dialog(".")
+        self.x.key("ctrl+a")
+        self.x.type(path)
+        self.x.key("Return")
+        self.x.wait_active(MAIN)
+        shown = set(self.x.find_class("vektara"))
+        began = time.monotonic()
+        self.x.key("alt+f")
+
+        def menu():
+            # The menu: a window of the program's more, the main window still the active one.
+            if self.x.active() != self.main:
+                raise StepFailed("the program spoke before the menu opened: it waited for the picture")
+            return bool(set(self.x.find_class("vektara")) - shown)
+        poll(menu, 5, "the file menu while the picture plays", interval=0.02)
+        print("    menu shown %.2f s after Alt+F" % (time.monotonic() - began), flush=True)
+        self.x.key("Escape")
+        poll(lambda: self.x.active() not in (self.main, 0), 10, "the message that the picture is not drawn")
+        self.x.key("Return")
+        self.x.wait_active(MAIN)
+
+        def frame():
+            area = self.x.grab_window(self.main, IMAGE_AREA)
+            colours = {area.pixel(x, y) for y in range(0, area.height, 2) for x in range(0, area.width, 2)}
+            return len(area.dark_columns()) > 20 and not any(p[0] > 150 and p[1] < 100 for p in colours)
+        poll(frame, 10, "a frame in the picture's place")
+
     def recipe_item_bar(self):
         # The recipe opened afresh: its item tool bar works at once, the first item moved down.
         self.recipe_items_page()
@@ -841,7 +893,7 @@ class UserSession:
                 ("recipe-name", self.recipe_name), ("recipe-items", self.recipe_items),
                 ("open-food", self.open_food), ("month-price-editor", self.month_price_editor),
                 ("use-unit-wizard", self.use_unit_wizard), ("food-prices", self.food_prices),
-                ("record-picture", self.record_picture),
+                ("playing-picture", self.playing_picture), ("record-picture", self.record_picture),
                 ("picture-esc-keeps-bytes", self.picture_esc_keeps_bytes),
                 ("recipe-item-bar", self.recipe_item_bar), ("recipe-reprice", self.recipe_reprice),
                 ("recipe-item-use", self.recipe_item_use),

@@ -272,6 +272,8 @@ TEST_F(ImageViewTest, LoadTellsTheKindByTheExtension)
         view.LoadFromFile(folder + "/" + c.file);
         EXPECT_EQ(view.GetKind(), c.kind) << c.file;
         EXPECT_EQ(view.GetData(), c.kind ? platform::ReadFileBytes(folder + "/" + c.file) : "") << c.file;
+        // A metafile is said once its player has ended.
+        ASSERT_TRUE(vkttest::WaitForPlayers());
         EXPECT_EQ(Messages(), c.messages) << c.file;
     }
 }
@@ -303,6 +305,7 @@ TEST_F(ImageViewTest, ClipboardKeys)
         EXPECT_EQ(target.GetKind(), 2);
         EXPECT_EQ(target.GetData(), emf);
         // A pasted picture that cannot be drawn is kept, and said.
+        ASSERT_TRUE(vkttest::WaitForPlayers());
         EXPECT_EQ(vkttest::Scripted().messages.size(), emf.size() == 100 ? 1u : 0u);
     }
 }
