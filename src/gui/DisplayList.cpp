@@ -1,35 +1,82 @@
 #include "gui/DisplayList.h"
 
+#include <QLinearGradient>
 #include <QPaintDevice>
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
 namespace {
 
-// Work units of reading and one redraw, at about a million pixels, calibrated on the raster engine
-// (a unit is about 60 ns): a command's own cost, an outline point, each scanline an edge crosses,
-// the pixels a fill covers, an element read, a character and its glyph's pixels, the picture
-// pixels decoded once and read by each draw, and a font first used (Qt looks it up and loads it).
-constexpr std::int64_t kCommandWork = 16;
-constexpr double kPointWork = 4; // a PDF writes each point as text
-constexpr double kExtentWork = 0.4;
+// Work units of reading and one redraw, at about a million pixels, measured on the raster engine
+// (a unit is about 60 ns): a command's own cost, an outline point, each scanline an edge crosses
+// (antialiased, each scanline the outline covers as well, swept cell by cell; a narrow outline's
+// cost more; an upright rectangle is filled span by span), the pixels a fill covers, an element
+// and an outline's point read, a character and its glyph's pixels, the picture pixels decoded once
+// and those drawn, and a font first used (Qt looks it up and loads it).
+constexpr std::int64_t kCommandWork = 8;
+constexpr double kPointWork = 0.5;
+constexpr double kExtentWork = 0.5;
+constexpr double kSmoothLineWork = 8;
+constexpr double kSmoothExtentWork = 0.5;
+constexpr double kNarrow = 4; // pixels across, on average
+constexpr double kNarrowFactor = 2.5;
 // A scanline's edges are sorted: each costs more the more there are (kDensity more edges on a
 // scanline add a crossing's cost again). Antialiased, a crossing makes cells that a fixed pool
 // holds band by band: outlines with more crossings than this, or denser, are drawn without.
 constexpr double kDensity = 25;
-constexpr double kSmoothExtentWork = 12;
 constexpr double kSmoothCrossings = 8000;
 constexpr double kSmoothDensity = 8;
-constexpr double kAreaPixelsPerWork = 512;
+// Pixels filled with an opaque colour a unit. A translucent colour blends each pixel, a gradient
+// or a picture computes it (a gradient that runs along the scanlines, once a scanline), a pattern
+// picks it: so many times an opaque colour's.
+constexpr double kAreaPixelsPerWork = 360;
+constexpr double kBlendFactor = 25;
+constexpr double kComputedFactor = 30;
+constexpr double kSteadyGradientFactor = 4;
+constexpr double kPatternFactor = 20;
+// Setting up a span (where a scanline enters a fill) with a brush other than an opaque colour.
+constexpr double kSpanWork = 3;
+constexpr double kBlendSpanWork = 10;
+// Filled without antialiasing, a pixel is set without its coverage.
+constexpr double kRoughAreaFactor = 0.5;
+constexpr double kRectangleExtentWork = 0.05;
+// Outlines with more edges than this over the scanlines their area is measured along are taken by
+// their bounds.
+constexpr std::size_t kMaxAreaEdges = std::size_t(1) << 22;
+// A stroke: a pixel along a pen of one pixel or less; a scanline crossed by a side of a wider
+// pen's outline, as a fill's edge (a single line is drawn as a line); a curve offset; the area the
+// pen sweeps, made whole as an outline in the frame or not; each dash; and each pixel of a dashed
+// pen's width for each curve, which is made in steps each as wide as the pen, the finer the wider
+// (as the width to the power kCurvedDashPower, up to kCurvedDashWidth).
+constexpr double kThinWork = 0.4;
+constexpr double kLineSideWork = 0.65;
+constexpr double kCurveStrokeWork = 250;
+constexpr double kSweptWork = 0.002;
+constexpr double kDashWork = 4;
+constexpr double kCurvedDashWork = 4000;
+constexpr double kCurvedDashWidth = 1000;
+constexpr double kCurvedDashPower = 0.45;
 constexpr std::int64_t kElementWork = 24;
-constexpr std::int64_t kCharacterWork = 20;
+constexpr double kPointReadWork = 3;
+constexpr std::int64_t kCharacterWork = 24;
 constexpr double kGlyphPixelsPerWork = 48;
-constexpr double kPixelsPerWork = 16;
+constexpr double kLargestCachedGlyph = 64;
+constexpr double kOutlineGlyphWork = 1600;
+constexpr double kPixelsPerWork = 16; // a tile's pixels, read by each fill
 constexpr double kDecodedPixelsPerWork = 1.5;
+constexpr double kPictureSourcePixelsPerWork = 256;
+// A picture drawn: its set-up, and each pixel drawn, sampled from the picture's, against a fill's.
+constexpr std::int64_t kPictureWork = 400;
+constexpr double kSampledFactor = 60;
+// What setting a clip costs against filling its outline: a rectangle's is kept as one.
+constexpr double kClipFactor = 1.8;
+constexpr double kRectangleClipFactor = 0.2;
 constexpr std::int64_t kFontWork = 4000;
 constexpr double kReferencePixels = 1e6;
 // Bytes held: a command, an outline point, a character, a picture pixel, a font.
@@ -280,7 +327,9 @@ bool DisplayListRecorder::SetTransform(const QTransform& transform)
 std::uint32_t DisplayListRecorder::AddPath(const QPainterPath& path)
 {
     list_.paths_.push_back(path);
-    Hold(kCommandBytes + static_cast<std::size_t>(path.elementCount()) * kPointBytes);
+    // Its points are read, measured and compared once.
+    Spend(Clamped(double(path.elementCount()) * kPointReadWork),
+          kCommandBytes + static_cast<std::size_t>(path.elementCount()) * kPointBytes);
     return static_cast<std::uint32_t>(list_.paths_.size() - 1);
 }
 
@@ -309,9 +358,10 @@ bool DisplayListRecorder::Clip(std::uint32_t path)
     for (const ClipInForce& clip : clips_)
         inForce += clip.Points;
     // A raster clip is a fill into spans of its own, kept per scanline, and intersected.
-    const Raster raster = RasterOf(list_.paths_[path], 1);
-    const std::int64_t work = raster.Work * 3;
-    const bool smooth = SmoothUnderClips(raster.Smooth);
+    const Outline o = OutlineOf(list_.paths_[path]);
+    const bool smooth = SmoothUnderClips(CheapToSmooth(o));
+    const std::int64_t work =
+        Clamped(double(FillWork(o, 1, 0, smooth)) * (o.Rectangle ? kRectangleClipFactor : kClipFactor));
     if (!Spend(kCommandWork + work + inForce + SmoothWork(smooth), kCommandBytes))
         return false;
     clips_.push_back({points, work, smooth});
@@ -385,59 +435,220 @@ std::int64_t DisplayListRecorder::Clamped(double work) const
     return work < double(limits_.Work) ? static_cast<std::int64_t>(work) : limits_.Work + 1;
 }
 
-// What a pixel filled by the brush costs, against a solid colour's: a gradient or a picture computes
-// each pixel's colour (16 times the time), a pattern of Qt's picks it (4).
-double DisplayListRecorder::AreaFactor(const QBrush& brush)
+// What a pixel filled by the brush costs, against an opaque solid colour's.
+double DisplayListRecorder::AreaFactor(const QBrush& brush) const
 {
     switch (brush.style()) {
     case Qt::NoBrush:
         return 0;
     case Qt::SolidPattern:
-        return 1;
-    case Qt::LinearGradientPattern:
+        return brush.color().alpha() == 255 ? 1 : kBlendFactor;
+    case Qt::LinearGradientPattern: {
+        const auto* gradient = static_cast<const QLinearGradient*>(brush.gradient());
+        const QPointF along = transform_.map(gradient->finalStop()) - transform_.map(gradient->start());
+        return std::abs(along.x()) <= 1e-9 * std::abs(along.y()) ? kSteadyGradientFactor : kComputedFactor;
+    }
     case Qt::RadialGradientPattern:
     case Qt::ConicalGradientPattern:
     case Qt::TexturePattern:
-        return 16;
+        return kComputedFactor;
     default:
-        return 4;
+        return kPatternFactor;
+    }
+}
+
+// What each span of a fill costs to set up with the brush, beyond an opaque colour's.
+double DisplayListRecorder::SpanWork(const QBrush& brush)
+{
+    switch (brush.style()) {
+    case Qt::NoBrush:
+        return 0;
+    case Qt::SolidPattern:
+        return brush.color().alpha() == 255 ? 0 : kBlendSpanWork;
+    default:
+        return kSpanWork;
     }
 }
 
 std::int64_t DisplayListRecorder::AreaWork(const QRectF& rect) const
 {
     // No more than the frame's pixels are drawn.
-    const QRectF box = transform_.mapRect(rect);
-    return Clamped(std::min(box.width() * box.height() * reference_ * reference_, kReferencePixels) /
-                   kAreaPixelsPerWork);
+    const QRectF box = transform_.mapRect(rect) & QRectF(QPointF(0, 0), frame_);
+    return Clamped(box.width() * box.height() * reference_ * reference_ / kAreaPixelsPerWork);
 }
 
-DisplayListRecorder::Raster DisplayListRecorder::RasterOf(const QPainterPath& path, double areaFactor) const
+namespace {
+
+// The length of the scanline at `y`, from 0 to `width`, inside the outline of `edges` by `rule`;
+// `crossings` is scratch.
+double CoveredAlong(const std::vector<QLineF>& edges, double y, double width, Qt::FillRule rule,
+                    std::vector<std::pair<double, int>>& crossings)
 {
-    // Each scanline of the frame an edge crosses, the closing edges of the figures included.
-    double extent = 0;
-    double start = 0;
-    double last = 0;
+    crossings.clear();
+    for (const QLineF& e : edges) {
+        const double y0 = e.y1(), y1 = e.y2();
+        if ((y0 <= y) == (y1 <= y))
+            continue;
+        const double x = e.x1() + (y - y0) * (e.x2() - e.x1()) / (y1 - y0);
+        crossings.emplace_back(x, y1 > y0 ? 1 : -1);
+    }
+    std::sort(crossings.begin(), crossings.end());
+    double covered = 0;
+    int winding = 0;
+    for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
+        winding += crossings[i].second;
+        if (rule == Qt::OddEvenFill ? (winding & 1) != 0 : winding != 0)
+            covered += std::max(0.0, std::min(width, crossings[i + 1].first) - std::max(0.0, crossings[i].first));
+    }
+    return covered;
+}
+
+// An edge between two points, the same whichever way it runs, at 1/64 of a unit.
+std::uint64_t EdgeKey(QPointF a, QPointF b)
+{
+    const auto at = [](QPointF p) {
+        return std::uint64_t(std::uint32_t(std::llround(p.x() * 64))) << 32 |
+               std::uint32_t(std::llround(p.y() * 64));
+    };
+    std::uint64_t u = at(a), v = at(b);
+    if (u > v)
+        std::swap(u, v);
+    return u * 0x9E3779B97F4A7C15ull ^ (v + (u << 6) + (u >> 2));
+}
+
+} // namespace
+
+DisplayListRecorder::Outline DisplayListRecorder::OutlineOf(const QPainterPath& path) const
+{
+    Outline o;
+    const double w = frame_.width(), h = frame_.height();
+    const auto clamped = [&](QPointF p) { return QPointF(std::clamp(p.x(), 0.0, w), std::clamp(p.y(), 0.0, h)); };
+    std::vector<QLineF> edges;
+    edges.reserve(static_cast<std::size_t>(path.elementCount()) + 1);
+    // The edges between the points written, a curve's control points included (their polygon
+    // holds the curve), in the frame's units.
+    const auto edge = [&](QPointF from, QPointF to, bool curve) {
+        const double length = QLineF(from, to).length();
+        o.Length += length;
+        if (curve)
+            o.CurveLength += length;
+        const QPointF a = clamped(from), b = clamped(to);
+        o.Crossings += std::abs(b.y() - a.y());
+        o.Cells += std::abs(b.x() - a.x()) + std::abs(b.y() - a.y());
+        edges.emplace_back(from, to);
+    };
+    QPointF start, last;
+    int figures = 0;
+    double left = 0, top = 0, right = 0, bottom = 0;
     for (int i = 0; i < path.elementCount(); ++i) {
         const QPainterPath::Element e = path.elementAt(i);
-        const double y = std::clamp(transform_.map(QPointF(e.x, e.y)).y(), 0.0, frame_.height());
+        const QPointF p = transform_.map(QPointF(e.x, e.y));
+        left = i ? std::min(left, p.x()) : p.x();
+        right = i ? std::max(right, p.x()) : p.x();
+        top = i ? std::min(top, p.y()) : p.y();
+        bottom = i ? std::max(bottom, p.y()) : p.y();
         if (e.isMoveTo()) {
-            extent += std::abs(last - start);
-            start = y;
+            if (i > 0 && last != start)
+                edge(last, start, false);
+            start = p;
+            ++figures;
         } else {
-            extent += std::abs(y - last);
+            edge(last, p, e.type != QPainterPath::LineToElement);
+            o.Curves += e.isCurveTo();
         }
-        last = y;
+        last = p;
     }
-    extent += std::abs(last - start);
-    const QRectF bounds = transform_.mapRect(path.boundingRect()) & QRectF(QPointF(0, 0), frame_);
-    const double crossings = extent * reference_;
-    const double density = crossings / std::max(1.0, bounds.height() * reference_);
-    const bool smooth = crossings <= kSmoothCrossings && density <= kSmoothDensity;
-    const double work = double(path.elementCount()) * kPointWork +
-                        crossings * (smooth ? kSmoothExtentWork : kExtentWork) * (1 + density / kDensity);
-    return {Clamped(work) + (areaFactor > 0 ? Clamped(double(AreaWork(path.boundingRect())) * areaFactor) : 0),
-            smooth};
+    if (path.elementCount() > 0 && last != start)
+        edge(last, start, false);
+    o.Points = path.elementCount();
+    // An upright rectangle: one figure of a few edges, each along an axis, covering its bounds.
+    const bool upright = figures == 1 && o.Curves == 0 && edges.size() <= 8 &&
+                         std::all_of(edges.begin(), edges.end(), [](const QLineF& e) {
+                             return e.x1() == e.x2() || e.y1() == e.y2();
+                         });
+    const QRectF shown = QRectF(QPointF(left, top), QPointF(right, bottom)) & QRectF(0, 0, w, h);
+    o.Height = shown.height() * reference_;
+    o.Length *= reference_;
+    o.CurveLength *= reference_;
+    o.Crossings *= reference_;
+    o.Cells *= reference_;
+    // The pixels covered, measured along scanlines spread over its height in the frame (one every
+    // 8 pixels of the reference size, at most 32), or its bounds' when it has too many edges.
+    const int lines = std::clamp(static_cast<int>(o.Height / 8), 1, 32);
+    if (shown.height() <= 0 || shown.width() <= 0) {
+        o.Area = 0;
+    } else if (edges.size() * static_cast<std::size_t>(lines) > kMaxAreaEdges) {
+        o.Area = shown.width() * shown.height();
+    } else {
+        std::vector<std::pair<double, int>> crossings;
+        const double step = shown.height() / lines;
+        for (int k = 0; k < lines; ++k)
+            o.Area += CoveredAlong(edges, shown.top() + (k + 0.5) * step, w, path.fillRule(), crossings) * step;
+    }
+    o.Rectangle = upright && o.Area >= 0.99 * shown.width() * shown.height();
+    o.Area *= reference_ * reference_;
+    return o;
+}
+
+bool DisplayListRecorder::CheapToSmooth(const Outline& o)
+{
+    const double density = o.Crossings / std::max(1.0, o.Height);
+    return o.Crossings <= kSmoothCrossings && density <= kSmoothDensity;
+}
+
+std::int64_t DisplayListRecorder::FillWork(const Outline& o, double areaFactor, double spanWork, bool smooth) const
+{
+    // A scanline's edges are sorted: each costs more the more there are.
+    const double density = o.Crossings / std::max(1.0, o.Height);
+    // Each crossing starts a span, whose pixels a brush other than an opaque colour sets up anew;
+    // a rectangle is filled span by span.
+    const bool swept = smooth && !o.Rectangle;
+    const double edges =
+        o.Crossings * ((swept ? kSmoothExtentWork : o.Rectangle ? kRectangleExtentWork : kExtentWork) + spanWork);
+    // A narrow outline's scanlines are all edge, and cost more.
+    const double lines = swept ? o.Height * kSmoothLineWork * (o.Area < kNarrow * o.Height ? kNarrowFactor : 1) : 0;
+    const double pixels = std::min(o.Area, kReferencePixels) * areaFactor / kAreaPixelsPerWork;
+    return Clamped(o.Points * kPointWork + edges * (1 + density / kDensity) + lines +
+                   pixels * (smooth ? 1 : kRoughAreaFactor));
+}
+
+std::int64_t DisplayListRecorder::StrokeWork(const Outline& o, const QPen& pen, bool smooth) const
+{
+    if (pen.style() == Qt::NoPen)
+        return 0;
+    // The pen's width at the reference size: one pixel or less is drawn pixel by pixel along it.
+    const double scale = std::sqrt(std::abs(transform_.determinant())) * reference_;
+    const double width = pen.isCosmetic() ? std::max(1.0, pen.widthF()) * reference_ : pen.widthF() * scale;
+    const double along = std::min(o.Length, o.Cells);
+    if (width <= 1)
+        return Clamped(o.Points * kPointWork + along * kThinWork);
+    // A wider one's outline is made and filled: its two sides, a join at each point, each curve
+    // offset, and the area its pen sweeps (the outline is made whole, in the frame or not).
+    const bool line = o.Points == 2 && o.Curves == 0;
+    const double sides = line ? 2 * o.Crossings * kLineSideWork
+                         : smooth ? (o.Height + std::min(width, frame_.height() * reference_)) * kSmoothLineWork *
+                                            (width < kNarrow ? kNarrowFactor : 1) +
+                                        2 * o.Crossings * kSmoothExtentWork
+                                  : 2 * o.Crossings * kExtentWork;
+    double work = 2 * o.Points * kPointWork + o.Curves * kCurveStrokeWork + sides +
+                  width * o.Length * kSweptWork +
+                  std::min(width * o.Length, kReferencePixels) * AreaFactor(pen.brush()) / kAreaPixelsPerWork;
+    // A dashed one is made piece by piece; along a curve, in steps each as wide as the pen.
+    const QList<qreal> dashes = pen.dashPattern();
+    if (pen.style() != Qt::SolidLine && !dashes.isEmpty()) {
+        double period = 0;
+        for (const qreal d : dashes)
+            period += d;
+        period *= pen.widthF() * scale;
+        const double pieces = period > 0 ? o.Length / period * double(dashes.size() / 2) : o.Length;
+        // Each piece's ends cross as many scanlines as the pen is wide.
+        const double ends =
+            2 * std::min(width, frame_.height() * reference_) * (smooth ? kSmoothExtentWork : kExtentWork);
+        const double curved =
+            o.Curves * width * kCurvedDashWork * std::pow(std::min(1.0, width / kCurvedDashWidth), kCurvedDashPower);
+        work += pieces * (kDashWork + ends) + curved;
+    }
+    return Clamped(work);
 }
 
 std::uint32_t DisplayListRecorder::PictureOf(const QImage& picture)
@@ -450,8 +661,67 @@ std::uint32_t DisplayListRecorder::PictureOf(const QImage& picture)
     return index;
 }
 
+bool DisplayListRecorder::AbutsRecentFill(const QPainterPath& path, bool candidate)
+{
+    // Only fills one right after the other (under the same transform and clips) make a run; an
+    // axial gradient's strips alternate between its two halves, so the last few are compared.
+    if (!recentFills_.empty() && recentFills_.back().Command + 1 != list_.commands_.size())
+        recentFills_.clear();
+    if (!candidate) {
+        recentFills_.clear();
+        return false;
+    }
+    RecentFill fill{list_.commands_.size(), {}};
+    fill.Edges.reserve(static_cast<std::size_t>(path.elementCount()));
+    const auto add = [&](QPointF a, QPointF b) { fill.Edges.push_back(EdgeKey(a, b)); };
+    QPointF start, last;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isCurveTo() && i + 2 < path.elementCount()) {
+            // A curve's end, past its control points.
+            i += 2;
+            const QPointF end(path.elementAt(i).x, path.elementAt(i).y);
+            add(last, end);
+            last = end;
+            continue;
+        }
+        const QPointF p(e.x, e.y);
+        if (e.isMoveTo()) {
+            if (i > 0 && last != start)
+                add(last, start);
+            start = p;
+        } else if (p != last) {
+            add(last, p);
+        }
+        last = p;
+    }
+    if (path.elementCount() > 0 && last != start)
+        add(last, start);
+    std::sort(fill.Edges.begin(), fill.Edges.end());
+    bool abuts = false;
+    for (const RecentFill& recent : recentFills_) {
+        // Both sorted: one pass over the two.
+        auto mine = fill.Edges.begin();
+        for (auto theirs = recent.Edges.begin(); theirs != recent.Edges.end() && mine != fill.Edges.end();) {
+            if (*theirs < *mine) {
+                ++theirs;
+            } else if (*mine < *theirs) {
+                ++mine;
+            } else {
+                abuts = true;
+                list_.commands_[recent.Command].Smooth = false;
+                break;
+            }
+        }
+    }
+    if (recentFills_.size() == kRecentFills)
+        recentFills_.erase(recentFills_.begin());
+    recentFills_.push_back(std::move(fill));
+    return abuts;
+}
+
 bool DisplayListRecorder::Fill(DisplayList::Op kind, std::uint32_t path, const QRectF& rect, const QPen& pen,
-                               const QBrush& brush, const Raster& outline)
+                               const QBrush& brush, const QPainterPath& outline)
 {
     if (!error_.empty())
         return false;
@@ -467,12 +737,20 @@ bool DisplayListRecorder::Fill(DisplayList::Op kind, std::uint32_t path, const Q
         command.B = b;
         command.Place = rect;
     }
-    // A stroke is filled as an outline of its own, twice the shape's; a dashed one in pieces.
-    const std::int64_t fillWork = brush.style() == Qt::NoBrush ? 0 : outline.Work + BrushWork(b);
-    const std::int64_t strokeWork =
-        pen.style() == Qt::NoPen ? 0 : Clamped(double(outline.Work) * (pen.dashPattern().isEmpty() ? 2 : 8));
-    command.Smooth = SmoothUnderClips(outline.Smooth);
-    if (!Spend(kCommandWork + fillWork + strokeWork + SmoothWork(command.Smooth), kCommandBytes))
+    const Outline o = OutlineOf(outline);
+    // Fills without a pen that share an edge with the one before abut (the strips or rings of a
+    // gradient): antialiased one by one, the background would show through each seam. A run of
+    // them is drawn without; its outer edges are its clip's, which keeps its own.
+    const bool unstroked = pen.style() == Qt::NoPen && brush.style() != Qt::NoBrush;
+    const bool run = AbutsRecentFill(outline, unstroked);
+    std::int64_t work = kCommandWork;
+    if (run)
+        work += SmoothWork(false);
+    command.Smooth = SmoothUnderClips(CheapToSmooth(o) && !run);
+    work += SmoothWork(command.Smooth) + StrokeWork(o, pen, command.Smooth);
+    if (brush.style() != Qt::NoBrush)
+        work += FillWork(o, AreaFactor(brush), SpanWork(brush), command.Smooth) + BrushWork(b);
+    if (!Spend(work, kCommandBytes))
         return false;
     list_.commands_.push_back(command);
     return true;
@@ -482,22 +760,21 @@ bool DisplayListRecorder::FillPath(std::uint32_t path, const QPen& pen, const QB
 {
     if (path >= list_.paths_.size())
         return false;
-    return Fill(DisplayList::Op::Path, path, {}, pen, brush,
-                RasterOf(list_.paths_[path], AreaFactor(brush)));
+    return Fill(DisplayList::Op::Path, path, {}, pen, brush, list_.paths_[path]);
 }
 
 bool DisplayListRecorder::FillRect(const QRectF& rect, const QPen& pen, const QBrush& brush)
 {
     QPainterPath outline;
     outline.addRect(rect);
-    return Fill(DisplayList::Op::Rect, 0, rect, pen, brush, RasterOf(outline, AreaFactor(brush)));
+    return Fill(DisplayList::Op::Rect, 0, rect, pen, brush, outline);
 }
 
 bool DisplayListRecorder::FillEllipse(const QRectF& rect, const QPen& pen, const QBrush& brush)
 {
     QPainterPath outline;
     outline.addEllipse(rect);
-    return Fill(DisplayList::Op::Ellipse, 0, rect, pen, brush, RasterOf(outline, AreaFactor(brush)));
+    return Fill(DisplayList::Op::Ellipse, 0, rect, pen, brush, outline);
 }
 
 bool DisplayListRecorder::DrawPicture(const QImage& picture, const QRectF& place, qreal opacity)
@@ -505,9 +782,11 @@ bool DisplayListRecorder::DrawPicture(const QImage& picture, const QRectF& place
     if (picture.isNull() || !error_.empty())
         return false;
     const std::uint32_t index = PictureOf(picture);
-    // The pixels read and the pixels drawn.
-    const double read = double(picture.width()) * picture.height() / kPixelsPerWork;
-    if (!Spend(kCommandWork + Clamped(read) + AreaWork(place), kCommandBytes))
+    // The pixels drawn, each sampled from the picture's, and the picture's pixels looked at.
+    const double read = double(picture.width()) * picture.height() / kPictureSourcePixelsPerWork;
+    const std::int64_t work =
+        kPictureWork + Clamped(read + double(AreaWork(place)) * kSampledFactor * (opacity < 1 ? 2 : 1));
+    if (!Spend(work, kCommandBytes))
         return false;
     DisplayList::Command command(DisplayList::Op::Picture, index);
     command.Place = place;
@@ -561,10 +840,11 @@ bool DisplayListRecorder::DrawText(const QString& characters, const QPointF& at,
         break;
     }
     const std::uint32_t font = FontOf(face, pixelSize);
-    // A glyph costs its pixels too (Qt draws large ones as outlines).
+    // A glyph costs its pixels too; one too large for Qt's glyph cache is filled as an outline.
     const double glyph = pixelSize * reference_ * std::sqrt(std::abs(transform_.determinant()));
+    const double pixels = std::min(glyph * glyph, kReferencePixels) / kGlyphPixelsPerWork;
     const std::int64_t perCharacter =
-        kCharacterWork + Clamped(std::min(glyph * glyph, kReferencePixels) / kGlyphPixelsPerWork);
+        kCharacterWork + Clamped(glyph < kLargestCachedGlyph ? pixels : std::max(pixels, kOutlineGlyphWork));
     if (!Spend(kCommandWork + Clamped(double(perCharacter) * text.size()),
                kCommandBytes + sizeof(DisplayList::Text) + static_cast<std::size_t>(text.size()) * 2))
         return false;

@@ -135,25 +135,42 @@ public:
 private:
     bool Spend(std::int64_t work, std::size_t bytes);
     std::int64_t Clamped(double work) const;
-    // What rasterising an outline costs under the current transform: its points, the scanlines its
-    // edges cross (the more edges a scanline crosses, the more each costs; antialiased, more again)
-    // and, filled, the pixels of its bounds by what each costs with the brush (AreaFactor: 0
-    // unfilled); whether it is cheap enough to antialias; what filling a rectangle's pixels with a
-    // solid colour costs.
-    struct Raster {
-        std::int64_t Work;
-        bool Smooth; // cheap enough to antialias
+    // An outline as drawn under the current transform at the reference size: its points and curves,
+    // the length of its edges (a curve's by its control points), and within the frame the
+    // scanlines and the pixel cells its edges cross, its height and the pixels it covers.
+    struct Outline {
+        double Points = 0;
+        double Curves = 0;
+        double Length = 0;
+        double CurveLength = 0;
+        double Crossings = 0;
+        double Cells = 0;
+        double Height = 0;
+        double Area = 0;
+        bool Rectangle = false; // upright, of one figure
     };
-    Raster RasterOf(const QPainterPath& path, double areaFactor) const;
-    static double AreaFactor(const QBrush& brush);
+    Outline OutlineOf(const QPainterPath& path) const;
+    // Whether an outline is cheap enough to antialias (few scanlines crossed, not densely).
+    static bool CheapToSmooth(const Outline& outline);
+    // What filling it costs with a brush whose pixels cost `areaFactor` times an opaque colour's
+    // and each span `spanWork` more; what stroking it with `pen` costs.
+    std::int64_t FillWork(const Outline& outline, double areaFactor, double spanWork, bool smooth) const;
+    std::int64_t StrokeWork(const Outline& outline, const QPen& pen, bool smooth) const;
+    double AreaFactor(const QBrush& brush) const;
+    static double SpanWork(const QBrush& brush);
+    // What filling a rectangle's pixels with an opaque colour costs.
     std::int64_t AreaWork(const QRectF& rect) const;
+    // Whether the fill of `path` about to be recorded (an unstroked one: `candidate`) shares an
+    // edge with one of the last few, recorded right before it: those it abuts are then drawn
+    // without antialiasing, as it will be.
+    bool AbutsRecentFill(const QPainterPath& path, bool candidate);
     std::uint32_t PenOf(const QPen& pen);
     std::uint32_t BrushOf(const QBrush& brush);
     std::int64_t BrushWork(std::uint32_t brush) const;
     std::uint32_t PictureOf(const QImage& picture);
     std::uint32_t FontOf(const QFont& face, double pixelSize);
     bool Fill(DisplayList::Op kind, std::uint32_t path, const QRectF& rect, const QPen& pen,
-              const QBrush& brush, const Raster& outline);
+              const QBrush& brush, const QPainterPath& outline);
 
     DrawingLimits limits_;
     QSizeF frame_;
@@ -180,6 +197,12 @@ private:
     std::vector<ClipInForce> clips_; // outermost first
     std::unordered_map<qint64, std::uint32_t> pictureIndex_;
     std::map<std::tuple<QString, double, int, bool, bool, bool>, std::uint32_t> fontIndex_;
+    struct RecentFill {
+        std::size_t Command;
+        std::vector<std::uint64_t> Edges; // EdgeKey (DisplayList.cpp), sorted
+    };
+    static constexpr std::size_t kRecentFills = 4;
+    std::vector<RecentFill> recentFills_; // unstroked fills, one right after the other
 };
 
 } // namespace platform

@@ -448,9 +448,12 @@ QImage InlineImage(QStringView href, std::int64_t& pixelsLeft)
     if (!size.isValid() || size.isEmpty() || std::int64_t(size.width()) * size.height() > pixelsLeft)
         return {};
     QImage image = reader.read();
-    if (!image.isNull())
-        pixelsLeft -= std::int64_t(image.width()) * image.height();
-    return image;
+    if (image.isNull())
+        return image;
+    pixelsLeft -= std::int64_t(image.width()) * image.height();
+    // In the format a painter draws from, so that no redraw converts it again.
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                         : QImage::Format_RGB32);
 }
 
 // ---- paint attributes -----------------------------------------------------------------------------

@@ -38,9 +38,11 @@ constexpr int kDifference = 40;
 // A pixel is of a colour when no channel is further from it than this.
 constexpr int kNear = 64;
 
-// What a place must show: `Least`..`Most` percent of its pixels of the colour `Rgb` (0xRRGGBB), or,
-// for LikeWriter, a mean colour no further than `Most` in any channel from the writer's mean there.
-enum class Look { Share, LikeWriter };
+// What a place must show: `Least`..`Most` percent of its pixels of the colour `Rgb` (0xRRGGBB); for
+// LikeWriter, a mean colour no further than `Most` in any channel from the writer's mean there; for
+// Steady, along its longer side, a colour that changes one way only (a channel of its rows' or
+// columns' mean colour never steps back by more than `Most`: no seam of a gradient shows).
+enum class Look { Share, LikeWriter, Steady };
 
 struct Place {
     const char* What;
@@ -59,6 +61,11 @@ constexpr Place Share(const char* what, Rect area, unsigned rgb, int least, int 
 constexpr Place LikeWriter(const char* what, Rect area, int most = 16)
 {
     return {what, area, Look::LikeWriter, 0, 0, most};
+}
+
+constexpr Place Steady(const char* what, Rect area, int most = 3)
+{
+    return {what, area, Look::Steady, 0, 0, most};
 }
 
 struct RealPicture {
@@ -135,7 +142,7 @@ const RealPicture kPictures[] = {
       Share("the triple hatch has lines and gaps", {40, 190, 440, 300}, kWhite, 30, 92),
       Share("no hatch between the shapes", {215, 40, 245, 130}, kWhite, 98, 100),
       Share("the double hatch stays inside its ellipse", {252, 22, 268, 38}, kWhite, 95, 100)}},
-    {"lo-gradient", 4.0,
+    {"lo-gradient", 1.5,
      {Share("the rectangle's gradient is yellow at the top", {200, 22, 280, 30}, 0xEED21E, 90, 100),
       Share("and red at the bottom", {200, 124, 280, 130}, 0xE12011, 90, 100),
       Share("the ellipse's gradient is blue at the top", {110, 160, 140, 170}, 0x213FC4, 90, 100),
@@ -143,7 +150,10 @@ const RealPicture kPictures[] = {
       Share("the ellipse's bounding corner stays white", {22, 157, 40, 175}, kWhite, 98, 100),
       Share("nothing left of the triangle", {260, 160, 290, 190}, kWhite, 98, 100),
       Share("nothing right of the triangle", {395, 158, 425, 195}, kWhite, 98, 100),
-      Share("the triangle's axis is purple", {345, 270, 365, 290}, 0x862AA4, 70, 100)}},
+      Share("the triangle's axis is purple", {345, 270, 365, 290}, 0x862AA4, 70, 100),
+      Steady("the rectangle's gradient has no seams", {238, 22, 242, 132}),
+      Steady("nor the ellipse's", {123, 158, 127, 312}),
+      Steady("nor the triangle's", {262, 298, 353, 302})}},
     {"lo-photo", 4.0,
      {LikeWriter("the 256-colour photo: top left", {30, 30, 135, 95}),
       LikeWriter("top right", {145, 30, 250, 95}),
@@ -184,7 +194,8 @@ const RealPicture kPictures[] = {
       Share("the zigzag has no closing segment", {115, 557, 130, 566}, 0xFFFAF0, 98, 100),
       Share("the leaf's gradient stays inside its ellipse", {444, 444, 456, 456}, 0xFFFAF0, 95, 100),
       Share("the 30° text lies along its slope", {338, 507, 358, 527}, 0xFFFAF0, 30, 92),
-      Share("the 90° text runs up", {713, 345, 727, 415}, 0xFFFAF0, 30, 92)}},
+      Share("the 90° text runs up", {713, 345, 727, 415}, 0xFFFAF0, 30, 92),
+      Steady("the header's gradient has no seams", {728, 22, 732, 104})}},
     // Serif and Mincho faces, drawn in the faces the system matches for their names: in a sans, the
     // Latin letters' widths and weight move a line's mean colour (the Mincho's Japanese only by the
     // figure: its rendering weight varies by a few levels between the writer and Qt).
@@ -197,6 +208,17 @@ const RealPicture kPictures[] = {
     {"lo-serif-page", 1.0,
      {LikeWriter("the title asking for LiberationSerif is a serif", {29, 30, 265, 65}, 4),
       LikeWriter("the body text asking for LiberationSerif is a serif", {29, 152, 440, 175}, 4)}},
+    // The transparency of its discs and of the photo's shadow stands in EMF+ records only: the EMF
+    // records draw them opaque.
+    {"lo-slide-glow", 13.0,
+     {LikeWriter("the radial gradient's glow", {20, 20, 60, 60}),
+      LikeWriter("below the photo", {130, 300, 190, 340}),
+      Share("its outer colour in the far corner", {560, 20, 600, 60}, 0x1A2A6C, 95, 100),
+      Steady("the glow lightens steadily towards its centre", {98, 0, 102, 96}),
+      Steady("from the left edge too", {0, 298, 210, 302}),
+      LikeWriter("the photo appears", {60, 110, 280, 250}),
+      Share("the price box is orange", {355, 102, 385, 130}, 0xF0A030, 90, 100),
+      Share("the title is written in white", {200, 20, 400, 70}, 0xFFFFFF, 5, 60)}},
 };
 
 std::string ReadFile(const std::string& path)
@@ -288,9 +310,34 @@ std::array<int, 3> MeanColour(const QImage& image, const Rect& area)
     return {int(sum[0] / n), int(sum[1] / n), int(sum[2] / n)};
 }
 
+// The largest step back of a channel along the area's longer side, against the way it changes
+// from end to end.
+int LargestStepBack(const QImage& image, const Rect& area)
+{
+    const bool down = area.Height() >= area.Width();
+    const int steps = down ? area.Height() : area.Width();
+    std::vector<std::array<int, 3>> means;
+    for (int i = 0; i < steps; ++i)
+        means.push_back(MeanColour(image, down ? Rect{area.Left, area.Top + i, area.Right, area.Top + i + 1}
+                                               : Rect{area.Left + i, area.Top, area.Left + i + 1, area.Bottom}));
+    int largest = 0;
+    for (int c = 0; c < 3; ++c) {
+        const int way = means.back()[c] >= means.front()[c] ? 1 : -1;
+        for (std::size_t i = 1; i < means.size(); ++i)
+            largest = std::max(largest, way * (means[i - 1][c] - means[i][c]));
+    }
+    return largest;
+}
+
 // What a place shows in `image`, as a short text, and whether it is what the place wants.
 bool Shows(const Place& place, const QImage& image, const QImage& writer, std::string& seen)
 {
+    if (place.How == Look::Steady) {
+        const int back = LargestStepBack(image, place.Area);
+        seen = "a colour steps back by " + std::to_string(back) + " (wanted at most " + std::to_string(place.Most) +
+               ")";
+        return back <= place.Most;
+    }
     if (place.How == Look::Share) {
         const int share = SharePercent(image, place.Area, place.Rgb);
         seen = std::to_string(share) + " % of the colour (wanted " + std::to_string(place.Least) + ".." +

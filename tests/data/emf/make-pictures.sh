@@ -101,3 +101,15 @@ soffice "$profile" --headless --convert-to emf "$work/lo-serif-page.fodg"
 soffice "$profile" --headless --convert-to \
     'png:draw_png_Export:{"PixelWidth":{"type":"long","value":"480"},"PixelHeight":{"type":"long","value":"336"}}' \
     "$work/lo-serif-page.fodg"
+
+# LibreOffice Impress: a slide (its page, no margins, is the EMF's frame) with a radial gradient
+# background, shadows, transparent discs and a PNG; its PNG is the slide in the pixels of its size
+# at 96 dpi. The photo inside the source was made by lo-slide-glow-photo.py.
+for entry in lo-slide-glow:605x378; do
+    name=${entry%%:*}
+    size=${entry#*:}
+    soffice "$profile" --headless --convert-to emf "$name.fodp"
+    soffice "$profile" --headless --convert-to \
+        "png:impress_png_Export:{\"PixelWidth\":{\"type\":\"long\",\"value\":\"${size%x*}\"},\"PixelHeight\":{\"type\":\"long\",\"value\":\"${size#*x}\"}}" \
+        "$name.fodp"
+done
