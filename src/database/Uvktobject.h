@@ -106,6 +106,17 @@ public:
     std::string GetDatabaseID();
     int GetOpenCount() const { return openCount_; }
     TVktApplication* GetApplication() const { return owner_; }
+    // Whether this opening cannot change the database: decided by the first AddRef (the folder,
+    // the file or its medium is write-protected for this user) and kept until the last Release;
+    // a database made writable meanwhile is changed once it is opened again. While read-only,
+    // every change of the facade is refused with a message (nothing written, nothing announced),
+    // the column layouts are taken for the session without being stored, and storing the icon or
+    // filter set raises.
+    bool IsReadOnly() const { return readOnly_; }
+    // For the cook (Japanese): why the database cannot be written.
+    std::string GetReadOnlyReason() const;
+    // The notice the shell shows when it opens a read-only database.
+    std::string GetReadOnlyNotice() const;
 
     // ===== Settings (Uvktobject_settings.cpp) ======================================================
     TViewFieldStruct GetViewFields() const { return viewFields_; }
@@ -120,10 +131,11 @@ public:
 
     // The user filters; their change event stores them and fires OnFilterSetChange.
     TFilterObjects& GetFilterSet() { return *filterSet_; }
-    // Deletes filter `index` (which stores the set); false for an index outside the list.
+    // Deletes filter `index` (which stores the set); false for an index outside the list and,
+    // refused, while read-only.
     bool DeleteFilter(int index);
-    // Moves a filter (which stores the set) and stores the set once more; true. An index outside
-    // the list raises platform::ListIndexError.
+    // Moves a filter (which stores the set) and stores the set once more; true (false, refused,
+    // while read-only). An index outside the list raises platform::ListIndexError.
     bool MoveFilter(int fromIndex, int toIndex);
 
     // The class icons (16 × 16); their change event stores them and fires OnIconSetChange.
@@ -350,6 +362,23 @@ protected:
     // The module as it is (SetMHistoryPrice uses the folder it already has).
     TVktObjectFunctor& GetFunctor() { return *functor_; }
 
+    // Runs one change of the facade, `operation` giving its result (an id, or whether it was
+    // done): while read-only it is refused with a message and gives `refused`; a failure (0 or
+    // false) that a write of the module met as a database error is reported with its cause.
+    // Example: const int id = Change(0, [&] { return BoundFunctor().AddDealer(name); });
+    template <typename Result, typename Operation>
+    Result Change(Result refused, Operation&& operation) {
+        if (!MayChange()) return refused;
+        functor_->TakeWriteError();   // one of an earlier call, reported then or not at all
+        Result result = operation();
+        if (!result) ReportWriteFailure();
+        return result;
+    }
+    // False, with the refusal shown, while read-only.
+    bool MayChange();
+    // Shows the database error a write of the module met since the last look, if any.
+    void ReportWriteFailure();
+
 private:
     // The steps of RunBatchLoop in one savepoint; false (everything rolled back) at the first step
     // that raised or failed after writing. `reported` counts the records whose progress was given.
@@ -362,6 +391,12 @@ private:
 
     // Reads the five settings sections into the icons, the filters and the layouts.
     void ReadSettings();
+    // Stores one settings section; while read-only raises platform::DatabaseError with the refusal.
+    void StoreSetting(const std::string& setting, const std::string& text);
+    // The message of a change refused while read-only.
+    std::string ReadOnlyRefusal() const;
+    // A stop message through the registry's shell services (none without a registry).
+    void ShowError(const std::string& text) const;
     // Ends the retain of the database file's pooled connections taken by the first AddRef.
     void ReleaseConnections();
     void SaveLayout(TViewFieldStruct& target, const TViewFieldStruct& layout, const std::string& setting,
@@ -376,6 +411,7 @@ private:
     bool batch_ = false;
     bool optimisticBatches_ = true;
     bool loadingSettings_ = false;   // the change events of icons and filters store nothing
+    bool readOnly_ = false;          // IsReadOnly
     std::string name_;
     int openCount_ = 0;
     std::string retainedFile_;   // retained in platform::ConnectionPool while open
