@@ -127,7 +127,8 @@ bool TVktFunctor::IsReadOnly() {
 std::optional<platform::DatabaseError> TVktFunctor::TakeWriteError() { return std::exchange(writeError_, std::nullopt); }
 
 void TVktFunctor::NoteWriteError(const platform::DatabaseError& error) {
-    if (!writeError_) writeError_ = error;
+    // A statement that cannot run is how some operations refuse what they do not write.
+    if (!writeError_ && platform::KindOfFailure(error.Code()) != platform::FailureKind::Statement) writeError_ = error;
 }
 
 platform::Connection& TVktFunctor::Db() {

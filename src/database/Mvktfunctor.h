@@ -68,8 +68,9 @@ public:
     // Whether the module's connection cannot write (a write-protected file, folder or medium);
     // false when the folder holds no database.
     bool IsReadOnly();
-    // The first database error a Write failed with since the last call (none when every Write
-    // since succeeded or failed by its own rules); the call clears it.
+    // The first database error a Write failed with since the last call: the database refused the
+    // write (none when every Write since succeeded or failed by its own rules, which includes a
+    // statement that cannot run, FailureKind::Statement); the call clears it.
     std::optional<platform::DatabaseError> TakeWriteError();
     // Stamps the record's ChangeDate with now; false on failure.
     bool TouchChangeDate(int dataId);

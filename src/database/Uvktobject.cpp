@@ -317,6 +317,7 @@ void TVktObject::ReportWriteFailure()
     case platform::FailureKind::Full: cause = "ディスクの空き容量が足りません。"; break;
     case platform::FailureKind::Io: cause = "ディスクの読み書きに失敗しました。"; break;
     case platform::FailureKind::Corrupt: cause = "データベースが壊れています。"; break;
+    case platform::FailureKind::Statement:
     case platform::FailureKind::Other: cause = "(" + error->SqliteMessage() + ")"; break;
     }
     ShowError("データベース'" + name_ + "'に書き込めませんでした。変更は保存されていません。\r\n" + cause);

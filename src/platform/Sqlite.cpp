@@ -1137,6 +1137,8 @@ void BackupDatabase(Connection& source, Connection& destination) {
 
 FailureKind KindOfFailure(int code) {
     switch (code & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_ERROR: return FailureKind::Statement;
     case SQLITE_READONLY: return FailureKind::ReadOnly;
     case SQLITE_BUSY:
     case SQLITE_LOCKED: return FailureKind::Busy;

@@ -335,10 +335,12 @@ private:
 // main databases). Raises DatabaseError; the destination is unchanged when the copy fails.
 void BackupDatabase(Connection& source, Connection& destination);
 
-// What a failed statement ran into, by its result code (DatabaseError::Code): a database it may
-// not write, one another connection holds, a full disk, a failed read or write of the disk, a
-// damaged file, or anything else.
-enum class FailureKind { Other, ReadOnly, Busy, Full, Io, Corrupt };
+// What a failed statement ran into, by its result code (DatabaseError::Code): a statement that
+// cannot run as written (an unknown table or column, a syntax error, an error raised outside
+// SQLite, code 0), a database it may not write, one another connection holds, a full disk, a
+// failed read or write of the disk, a damaged file, or anything else the database refused
+// (a constraint, a trigger).
+enum class FailureKind { Statement, ReadOnly, Busy, Full, Io, Corrupt, Other };
 FailureKind KindOfFailure(int code);
 
 // SQL text of a literal: 'O''Neil' for O'Neil.
