@@ -421,7 +421,11 @@ void TOtherEditDialog::DealerReturn()
     const platform::BusyCursor busy;
     TPriorityItem ids;
     ids << id;
-    GetDataObject()->EditData(static_cast<TVktField>(ToInt(F::Company) + part), dealerEditPanel_->GetText(part), ids);
+    if (GetDataObject()->EditData(static_cast<TVktField>(ToInt(F::Company) + part), dealerEditPanel_->GetText(part), ids))
+        return;
+    // Not stored (the database object said why): the dealer shows as stored.
+    RefillDealers();
+    LoadDealer();
 }
 
 void TOtherEditDialog::AttributeReturn()
@@ -432,7 +436,7 @@ void TOtherEditDialog::AttributeReturn()
     const platform::FlagScope scope(writingAttribute_);
     TPriorityItem ids;
     ids << id;
-    GetDataObject()->EditData(F::Attribute, attributeEditPanel_->GetEditName(), ids);
+    if (!GetDataObject()->EditData(F::Attribute, attributeEditPanel_->GetEditName(), ids)) RefillAttributes();
 }
 
 // ===== Buttons =========================================================================================

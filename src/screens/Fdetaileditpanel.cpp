@@ -482,11 +482,14 @@ void TDetailEditPanel::SetClassType(int type)
 
 void TDetailEditPanel::SetEraseState(int state)
 {
-    if (state == eraseState_) return;
+    // A record in the trash or kept, or any record of a database opened read-only, is only shown.
+    const TVktObject* object = GetVktObject();
+    const bool enabled = state == 0 && !(object && object->IsReadOnly());
+    if (state == eraseState_ && enabled == editable_) return;
     eraseState_ = state;
+    editable_ = enabled;
     for (const char* tab : {"TabDetail", "TabMemo", "TabImage", "TabAttribute", "TabChart"})
         pageControl_->setTabVisible(pageControl_->indexOf(GetTab(tab)), state != kKept);
-    const bool enabled = state == 0;
     for (QWidget* frame : std::initializer_list<QWidget*>{dealerEditPanel_, itemEditPanel_, itemToolBar_, memoEditPanel_,
                                                           imageEditPanel_, imageToolBar_, attributeEditPanel_,
                                                           historyChartPanel_->GetBtnMHistEdit()})
@@ -734,9 +737,13 @@ void TDetailEditPanel::ItemApply()
     if (!Usable()) return;
     const TPriorityItem ids = Ids({dataId_, itemEditPanel_->GetItemIndex()});
     const double use = itemEditPanel_->GetItemUse();
-    GetVktObject()->EditData(F::ItemUse, Variant(use), ids);
+    // What is not stored shows again as stored (the database object said why).
+    if (!GetVktObject()->EditData(F::ItemUse, Variant(use), ids)) {
+        LoadItems();
+        return;
+    }
     if (use == 0) {
-        GetVktObject()->EditData(F::ItemUsePrice, Variant(itemEditPanel_->GetItemUsePrice()), ids);
+        if (!GetVktObject()->EditData(F::ItemUsePrice, Variant(itemEditPanel_->GetItemUsePrice()), ids)) LoadItems();
     } else {
         itemEditPanel_->SetItemUsePrice(platform::Currency::FromDouble(use) * itemEditPanel_->GetItemPrice());
     }
@@ -747,22 +754,23 @@ void TDetailEditPanel::MemoApply()
 {
     platform::BusyCursor busy;
     if (!Usable()) return;
-    GetVktObject()->EditData(F::Memo, Variant(memoEditPanel_->GetMemo()), Ids({dataId_}));
+    if (!GetVktObject()->EditData(F::Memo, Variant(memoEditPanel_->GetMemo()), Ids({dataId_}))) LoadMemoAndImage();
 }
 
 void TDetailEditPanel::ImageApply()
 {
     platform::BusyCursor busy;
     if (!Usable()) return;
-    GetVktObject()->EditData(F::Image, Variant(imageEditPanel_->GetImage()), Ids({dataId_}));
+    if (!GetVktObject()->EditData(F::Image, Variant(imageEditPanel_->GetImage()), Ids({dataId_}))) LoadMemoAndImage();
 }
 
 void TDetailEditPanel::AttributeApply()
 {
     platform::BusyCursor busy;
     if (!Usable()) return;
-    GetVktObject()->EditData(F::AttrCheck, Variant(attributeEditPanel_->GetCurrentCheck()),
-                             Ids({dataId_, attributeEditPanel_->GetCurrentItem()}));
+    if (!GetVktObject()->EditData(F::AttrCheck, Variant(attributeEditPanel_->GetCurrentCheck()),
+                                  Ids({dataId_, attributeEditPanel_->GetCurrentItem()})))
+        LoadAttributeChecks();
 }
 
 void TDetailEditPanel::MHistoryChange()
@@ -771,7 +779,7 @@ void TDetailEditPanel::MHistoryChange()
     if (!Usable()) return;
     TMonthPriceEditor* editor = historyChartPanel_->GetMonthEditor();
     const platform::TDateTime date = editor->GetDate();
-    GetVktObject()->SetMHistoryPrice(dataId_, date, editor->GetPrice(date));
+    if (!GetVktObject()->SetMHistoryPrice(dataId_, date, editor->GetPrice(date))) LoadHistory();
 }
 
 // ===== Notices ========================================================================================

@@ -186,5 +186,6 @@ private:
     bool reloading_ = false;   // the object was found valid for the reload running now
     bool loadingDealer_ = false;
     int eraseState_ = 0;
+    bool editable_ = true;   // the edit frames are enabled
     TViewFieldStruct itemViewFields_;
 };
