@@ -26,6 +26,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QTableView>
 #include <QTreeWidget>
 
@@ -436,7 +437,10 @@ void TOtherEditDialog::AttributeReturn()
     const platform::FlagScope scope(writingAttribute_);
     TPriorityItem ids;
     ids << id;
-    if (!GetDataObject()->EditData(F::Attribute, attributeEditPanel_->GetEditName(), ids)) RefillAttributes();
+    if (GetDataObject()->EditData(F::Attribute, attributeEditPanel_->GetEditName(), ids)) return;
+    // Not stored (the database object said why): the list shows the stored names again, once its
+    // own apply has ended.
+    QTimer::singleShot(0, this, [this] { platform::Guard([this] { RefillAttributes(); }); });
 }
 
 // ===== Buttons =========================================================================================

@@ -3,6 +3,7 @@
 #include "data/Ufilterstruct.h"
 #include "data/Uvktdbstruct.h"
 #include "database/Uvktobject.h"
+#include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
 #include "platform/FlagScope.h"
@@ -27,6 +28,7 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -737,13 +739,13 @@ void TDetailEditPanel::ItemApply()
     if (!Usable()) return;
     const TPriorityItem ids = Ids({dataId_, itemEditPanel_->GetItemIndex()});
     const double use = itemEditPanel_->GetItemUse();
-    // What is not stored shows again as stored (the database object said why).
     if (!GetVktObject()->EditData(F::ItemUse, Variant(use), ids)) {
-        LoadItems();
+        ShowStoredLater(&TDetailEditPanel::LoadItems);
         return;
     }
     if (use == 0) {
-        if (!GetVktObject()->EditData(F::ItemUsePrice, Variant(itemEditPanel_->GetItemUsePrice()), ids)) LoadItems();
+        if (!GetVktObject()->EditData(F::ItemUsePrice, Variant(itemEditPanel_->GetItemUsePrice()), ids))
+            ShowStoredLater(&TDetailEditPanel::LoadItems);
     } else {
         itemEditPanel_->SetItemUsePrice(platform::Currency::FromDouble(use) * itemEditPanel_->GetItemPrice());
     }
@@ -754,14 +756,16 @@ void TDetailEditPanel::MemoApply()
 {
     platform::BusyCursor busy;
     if (!Usable()) return;
-    if (!GetVktObject()->EditData(F::Memo, Variant(memoEditPanel_->GetMemo()), Ids({dataId_}))) LoadMemoAndImage();
+    if (!GetVktObject()->EditData(F::Memo, Variant(memoEditPanel_->GetMemo()), Ids({dataId_})))
+        ShowStoredLater(&TDetailEditPanel::LoadMemoAndImage);
 }
 
 void TDetailEditPanel::ImageApply()
 {
     platform::BusyCursor busy;
     if (!Usable()) return;
-    if (!GetVktObject()->EditData(F::Image, Variant(imageEditPanel_->GetImage()), Ids({dataId_}))) LoadMemoAndImage();
+    if (!GetVktObject()->EditData(F::Image, Variant(imageEditPanel_->GetImage()), Ids({dataId_})))
+        ShowStoredLater(&TDetailEditPanel::LoadMemoAndImage);
 }
 
 void TDetailEditPanel::AttributeApply()
@@ -770,7 +774,13 @@ void TDetailEditPanel::AttributeApply()
     if (!Usable()) return;
     if (!GetVktObject()->EditData(F::AttrCheck, Variant(attributeEditPanel_->GetCurrentCheck()),
                                   Ids({dataId_, attributeEditPanel_->GetCurrentItem()})))
-        LoadAttributeChecks();
+        ShowStoredLater(&TDetailEditPanel::LoadAttributeChecks);
+}
+
+void TDetailEditPanel::ShowStoredLater(void (TDetailEditPanel::*load)())
+{
+    // Not from inside the frame's own apply: the reload replaces what the frame is applying.
+    QTimer::singleShot(0, this, [this, load] { platform::Guard([&] { (this->*load)(); }); });
 }
 
 void TDetailEditPanel::MHistoryChange()
@@ -779,7 +789,17 @@ void TDetailEditPanel::MHistoryChange()
     if (!Usable()) return;
     TMonthPriceEditor* editor = historyChartPanel_->GetMonthEditor();
     const platform::TDateTime date = editor->GetDate();
-    if (!GetVktObject()->SetMHistoryPrice(dataId_, date, editor->GetPrice(date))) LoadHistory();
+    if (GetVktObject()->SetMHistoryPrice(dataId_, date, editor->GetPrice(date))) return;
+    // Not stored (the database object said why): the day shows its stored price again, and the
+    // chart takes it from the editor.
+    platform::Currency stored;
+    TVDBMonthHistory months(GetVktObject());
+    ListWhere(months, F::MHistory_Key, dataId_);
+    for (int row = 0; row < months.GetRowCount(); ++row) {
+        months.SetRowIndex(row);
+        if (platform::DateOf(months.GetMHistoryDate()) == platform::DateOf(date)) stored = months.GetMHistoryPrice();
+    }
+    editor->SetPrice(stored, date);
 }
 
 // ===== Notices ========================================================================================
