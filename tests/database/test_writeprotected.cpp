@@ -12,6 +12,7 @@
 #include "FakeShell.h"
 #include "ObjSubscriber.h"
 #include "data/Uvktdbstruct.h"
+#include "data/Vkttabledefine.h"
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
 #include "platform/ChildProcess.h"
@@ -36,7 +37,13 @@ TPriorityItem Ids(std::initializer_list<int> values) {
 enum class Protection {
     FolderOnly,       // the file is writable, the folder is not and holds no -wal or -shm
     WithCompanions,   // nothing is writable; -wal and -shm are there, left by another program
+    NeverOpened,      // as FolderOnly, and the settings map was never written (made, never opened)
 };
+
+std::string ProtectionName(const ::testing::TestParamInfo<Protection>& info) {
+    static const char* const names[] = {"FolderOnly", "WithCompanions", "NeverOpened"};
+    return names[static_cast<int>(info.param)];
+}
 
 class WriteProtectedTest : public ::testing::TestWithParam<Protection> {
 protected:
@@ -57,6 +64,10 @@ protected:
             ASSERT_TRUE(object->EditData(TVktField::BuyPrice, Variant(4100.0), Ids({food})));
             object->Release();
         }   // the last connection ends: no -wal or -shm stays
+        if (GetParam() == Protection::NeverOpened) {
+            platform::Connection own(platform::DatabaseFilePath(folder));
+            own.Execute("delete from " + GetTableFileName(TVktTable::TblInitialize) + " where Initial_ID = 0");
+        }
         ASSERT_FALSE(fs::exists(platform::DatabaseFilePath(folder) + "-wal"));
         if (GetParam() == Protection::WithCompanions) {
             // A program that ends without closing its connection leaves both companions.
@@ -113,13 +124,14 @@ TEST_P(WriteProtectedTest, OpensReadOnlyListsAndRefusesEveryChangeWithItsReason)
         object->AddRef();
         subscriber.Bind(object);
         EXPECT_TRUE(object->IsReadOnly());
-        const std::string reason = GetParam() == Protection::FolderOnly
+        const std::string reason = GetParam() != Protection::WithCompanions
                                        ? "フォルダ'" + folder + "'に書き込む権限がありません。"
                                        : "データベースのファイルに書き込む権限がありません。";
         EXPECT_EQ(object->GetReadOnlyReason(), reason);
         EXPECT_NE(object->GetReadOnlyNotice().find(reason), std::string::npos);
 
-        // The class tree and the list come up whole.
+        // The settings, the class tree and the list come up whole.
+        EXPECT_EQ(object->GetViewFields().GetName().GetCount(), 5);
         TVDBClass classes(object);
         classes.Refresh();
         EXPECT_EQ(classes.GetRowCount(), 47);
@@ -202,9 +214,8 @@ TEST_P(WriteProtectedTest, AModuleWhoseWritesWereRefusedWritesOnceTheFolderIsWri
 }
 
 INSTANTIATE_TEST_SUITE_P(Protections, WriteProtectedTest,
-                         ::testing::Values(Protection::FolderOnly, Protection::WithCompanions),
-                         [](const ::testing::TestParamInfo<Protection>& info) {
-                             return info.param == Protection::FolderOnly ? "FolderOnly" : "WithCompanions";
-                         });
+                         ::testing::Values(Protection::FolderOnly, Protection::WithCompanions,
+                                           Protection::NeverOpened),
+                         ProtectionName);
 
 } // namespace
