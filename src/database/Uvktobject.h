@@ -146,14 +146,14 @@ public:
     // Adds one "Icon" child per image to the element.
     void IconsToText(platform::XmlNode iconSet) const;
     // Adds the picture of a bitmap (.bmp) or JPEG (.jpg, .jpeg) file as a new icon; false when
-    // the file cannot be read or decoded (nothing is added then).
+    // the file cannot be read or decoded, or (refused) while read-only (nothing is added then).
     bool AddIconFromFile(const std::string& fileName);
     // Adds the whole picture, stretched to 16 × 16, masked by kIconBackColor; false for an empty
-    // picture.
+    // picture and (refused) while read-only.
     bool AddIconBitmap(const platform::Picture& picture);
     // Moves the icon key of every class at or above `index` down by one, then deletes the icon
-    // (which stores the set); false when the module fails or the index is outside the list
-    // (nothing changes then).
+    // (which stores the set); false when the module fails, the index is outside the list or
+    // (refused) while read-only (nothing changes then).
     bool RemoveIcon(int index);
 
     // Store the icon set / the filter set and fire their notice; a store that fails raises
@@ -162,9 +162,12 @@ public:
     virtual void SaveFilterSet();
 
     // ===== Facade: every change and query screens ask of the database ==============================
-    // Each operation points the module at GetPath() (SetMHistoryPrice uses the folder the module
-    // has), runs the module operation of the same name and fires its notice only on success.
-    // Batch operations (those taking a tag and a progress callback) run through RunBatch below.
+    // Each operation points the module at GetPath(), runs the module operation of the same name
+    // and fires its notice only on success. Batch operations (those taking a tag and a progress
+    // callback) run through RunBatch below. Every change runs through Change or the batch loop:
+    // refused with a message while read-only (IsReadOnly), and a write the database refused (an
+    // error, not an outcome the operation defines) is said once through the registry's shell
+    // services; screens show the stored values again when a change fails.
 
     // --- Lookups ---
     int GetDataClassType(int dataId);
@@ -293,7 +296,7 @@ protected:
     //                         MakeYHistory: no early return and no batch flag.
     //
     // RunBatchLoop(count, mode, tag, progress, step, notice):
-    //   1. (Batch mode, count 0) return true.
+    //   1. (Batch mode, count 0) return true. While read-only: the refusal is shown, return false.
     //   2. Set the batch flag (Batch mode); point the module at GetPath().
     //   3. Begin one transaction on the module's connection (when none is open yet; when the
     //      folder holds no database the steps run without it and report their own failures).
@@ -310,7 +313,8 @@ protected:
     //   6. Clear the batch flag.
     //   7. notice(done): the caller fires its notices from the done list (an operation whose
     //      notice fires "when any" tests done.GetCount() itself). Not called at step 1.
-    //   8. Return ok: false when a step failed or the callback asked to stop.
+    //   8. Return ok: false when a step failed or the callback asked to stop; a step that failed
+    //      with a database error is reported (ReportWriteFailure) after the notice.
     // A step or callback that raises: that record's savepoint is rolled back, the records done
     // before it are committed, the batch flag is cleared, notice(done) announces them (when there
     // are any) and the exception propagates. A step must not point the module at another folder
