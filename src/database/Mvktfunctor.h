@@ -331,6 +331,10 @@ protected:
             return InSavepoint(failure, std::forward<Body>(body));
         try {
             return body();
+        } catch (const platform::DatabaseError& error) {
+            rowFailed_ = true;
+            NoteWriteError(error);
+            return failure;
         } catch (const std::exception&) {
             rowFailed_ = true;
             return failure;

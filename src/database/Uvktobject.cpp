@@ -409,8 +409,18 @@ bool TVktObject::RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVkt
         std::rethrow_exception(failure);
     }
     if (notice) notice(done);
-    if (!ok) ReportWriteFailure();
+    // Said once nothing is held: a caller's transaction around the loop says it when it has ended.
+    if (!ok && !InCallersTransaction()) ReportWriteFailure();
     return ok;
+}
+
+bool TVktObject::InCallersTransaction()
+{
+    try {
+        return functor_->GetConnection().InTransaction();
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 bool TVktObject::RunBatchAtOnce(platform::Connection& db, int count, int tag, const TVktProgressEvent& progress,

@@ -314,7 +314,8 @@ protected:
     //   7. notice(done): the caller fires its notices from the done list (an operation whose
     //      notice fires "when any" tests done.GetCount() itself). Not called at step 1.
     //   8. Return ok: false when a step failed or the callback asked to stop; a step that failed
-    //      with a database error is reported (ReportWriteFailure) after the notice.
+    //      with a database error is reported (ReportWriteFailure) after the notice, unless the
+    //      loop ran inside a transaction of its caller, which reports it once that has ended.
     // A step or callback that raises: that record's savepoint is rolled back, the records done
     // before it are committed, the batch flag is cleared, notice(done) announces them (when there
     // are any) and the exception propagates. A step must not point the module at another folder
@@ -380,6 +381,9 @@ protected:
     }
     // False, with the refusal shown, while read-only.
     bool MayChange();
+    // Whether the module's connection is inside a transaction (one a caller of the batch loop
+    // holds once the loop has committed its own).
+    bool InCallersTransaction();
     // Shows the database error a write of the module met since the last look, if any.
     void ReportWriteFailure();
 

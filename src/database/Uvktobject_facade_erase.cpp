@@ -171,7 +171,11 @@ bool TVktObject::SetInventoryEntry(std::uint8_t inventoryType, bool resetRemaine
         ids, TVktBatchMode::Plain, tag, progress,
         [&](int id) { return GetFunctor().SetInventoryEntry(sheet, id, resetRemained); },
         [&](const TPriorityItem& done) { entries = done; });
-    if (!ok) return false;
+    if (!ok) {
+        whole.reset();   // rolled back before a failure is said
+        ReportWriteFailure();
+        return false;
+    }
     whole->Release();
     DoRecordsAdd(TVktObjKind::InvDate, Single(sheet));
     if (entries.GetCount() > 0) DoRecordsAdd(TVktObjKind::Inventory, entries);

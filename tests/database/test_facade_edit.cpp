@@ -157,6 +157,17 @@ TEST_F(FacadeEditTest, AWriteTheDatabaseFailsIsReportedOnceAndARefusalIsNot) {
     EXPECT_EQ(shell.Texts(FakeShell::Kind::Error), (std::vector<std::string>{failed, failed}));
     EXPECT_EQ(Text("select Data from VktDB1F where Data_ID = 1"), "R1");
     EXPECT_EQ(notices, (Notices{"field 43: 2", "field 50: 2"}));
+
+    // A stock-taking sheet whose entry fails: said once the sheet has gone again, not while its
+    // transaction still holds the database.
+    const std::string sheets = GetTableFileName(TVktTable::TblInvDate);
+    const std::string entries = GetTableFileName(TVktTable::TblInventory);
+    Sql("create trigger RefuseEntry before insert on " + entries + " begin select raise(abort, 'refused'); end");
+    std::int64_t sheetsWhenSaid = -1;
+    shell.onMessage = [&](const FakeShell::Message&) { sheetsWhenSaid = Int("select count(*) from " + sheets); };
+    EXPECT_FALSE(object->SetInventoryEntry(0, false, Ids({1}), platform::EncodeDate(2024, 3, 1), 0, nullptr));
+    EXPECT_EQ(shell.Texts(FakeShell::Kind::Error).size(), 3u);
+    EXPECT_EQ(sheetsWhenSaid, 0);
 }
 
 TEST_F(FacadeEditTest, TwoRecordsWhoseSecondFails) {
