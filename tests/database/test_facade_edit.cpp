@@ -3,6 +3,8 @@
 #include "DbFixture.h"
 #include "FakeShell.h"
 
+#include <sqlite3.h>
+
 #include <memory>
 #include <vector>
 
@@ -158,16 +160,24 @@ TEST_F(FacadeEditTest, AWriteTheDatabaseFailsIsReportedOnceAndARefusalIsNot) {
     EXPECT_EQ(Text("select Data from VktDB1F where Data_ID = 1"), "R1");
     EXPECT_EQ(notices, (Notices{"field 43: 2", "field 50: 2"}));
 
-    // A stock-taking sheet whose entry fails: said once the sheet has gone again, not while its
-    // transaction still holds the database.
-    const std::string sheets = GetTableFileName(TVktTable::TblInvDate);
+    // A stock-taking sheet whose entry fails: said once its transaction has ended, not while that
+    // still holds the database.
     const std::string entries = GetTableFileName(TVktTable::TblInventory);
     Sql("create trigger RefuseEntry before insert on " + entries + " begin select raise(abort, 'refused'); end");
-    std::int64_t sheetsWhenSaid = -1;
-    shell.onMessage = [&](const FakeShell::Message&) { sheetsWhenSaid = Int("select count(*) from " + sheets); };
+    bool heldWhenSaid = true;
+    shell.onMessage = [&](const FakeShell::Message&) {
+        platform::Connection other(platform::DatabaseFilePath(folder));
+        sqlite3_busy_timeout(other.Handle(), 0);
+        try {
+            other.Execute("begin immediate; rollback;");
+            heldWhenSaid = false;
+        } catch (const platform::DatabaseError&) {
+        }
+    };
     EXPECT_FALSE(object->SetInventoryEntry(0, false, Ids({1}), platform::EncodeDate(2024, 3, 1), 0, nullptr));
     EXPECT_EQ(shell.Texts(FakeShell::Kind::Error).size(), 3u);
-    EXPECT_EQ(sheetsWhenSaid, 0);
+    EXPECT_FALSE(heldWhenSaid);
+    EXPECT_EQ(Count(TVktTable::TblInvDate), 0);
 }
 
 TEST_F(FacadeEditTest, TwoRecordsWhoseSecondFails) {
