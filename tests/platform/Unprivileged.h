@@ -2,7 +2,8 @@
 // Write-protected folders in tests. Root writes whatever the modes say, so a test running as root
 // takes the effective user and group of nobody for a scope; any other user is stopped by the
 // modes already. The saved ids stay root's: the scope's end takes them back.
-#include <cerrno>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
