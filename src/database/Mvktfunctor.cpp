@@ -45,6 +45,7 @@ TVktFunctor::~TVktFunctor() { Deactivate(); }
 // ---- Folder and connection ------------------------------------------------------------------------
 
 void TVktFunctor::SetPath(const std::string& path) {
+    ForgetReadOnlyConnection();
     std::string folder = path;
     if (!folder.empty() && folder.back() == '/') folder.pop_back();
     if (folder != path_) {
@@ -56,6 +57,7 @@ void TVktFunctor::SetPath(const std::string& path) {
 
 void TVktFunctor::SetPathForWrite(const std::string& path) {
     EndPendingTransaction();
+    ForgetReadOnlyConnection();
     std::string folder = path;
     if (!folder.empty() && folder.back() == '/') folder.pop_back();
     if (folder != path_) {
@@ -108,17 +110,34 @@ void TVktFunctor::RollbackTransaction() noexcept {
     }
 }
 
+void TVktFunctor::ForgetReadOnlyConnection() noexcept {
+    if (db_.IsOpen() && !pendingTransaction_ && db_.IsIdle() && db_.IsReadOnly()) Deactivate();
+}
+
 std::string TVktFunctor::GetPath() const { return path_; }
+
+bool TVktFunctor::IsReadOnly() {
+    try {
+        return Db().IsReadOnly();
+    } catch (const platform::DatabaseError&) {
+        return false;   // no database: nothing to protect
+    }
+}
+
+std::optional<platform::DatabaseError> TVktFunctor::TakeWriteError() { return std::exchange(writeError_, std::nullopt); }
+
+void TVktFunctor::NoteWriteError(const platform::DatabaseError& error) {
+    // A statement that cannot run is how some operations refuse what they do not write.
+    if (!writeError_ && platform::KindOfFailure(error.Code()) != platform::FailureKind::Statement) writeError_ = error;
+}
 
 platform::Connection& TVktFunctor::Db() {
     if (!db_.IsOpen()) {
         if (path_.empty()) throw platform::DatabaseError("No database folder is set");
-        const std::string file = platform::DatabaseFilePath(path_);
         // A database that cannot be opened for writing (write-protected media) is read; every
         // write on it is refused.
-        if (!db_.TryOpen(file, platform::OpenMode::ReadWrite)) {
-            db_.Open(file, platform::OpenMode::ReadOnly);
-        } else if (!db_.IsReadOnly()) {
+        db_.Open(platform::DatabaseFilePath(path_), platform::OpenMode::ReadWriteOrReadOnly);
+        if (!db_.IsReadOnly()) {
             // A database made before its secondary indexes gets them once; one that cannot take
             // them now (busy, or not writable after all) is used as it is.
             try {
@@ -282,8 +301,12 @@ bool TVktFunctor::LoadInitialIDs() {
     std::string text = Read(std::string(), [&] {
         return QueryText("select Initial from " + table + " where Initial_ID = 0");
     });
-    const bool wrote = text.empty();
-    if (text.empty()) {
+    bool wrote = text.empty();
+    if (text.empty() && Db().IsReadOnly()) {
+        // Nothing can be stored: the defaults serve this session.
+        text = kDefaultInitialIds;
+        wrote = false;
+    } else if (text.empty()) {
         // Another program opening the same new database may have written the map first: keep its map.
         Exec("insert or ignore into " + table + " values ( 0, :Text )", {{"Text", kDefaultInitialIds}});
         text = QueryText("select Initial from " + table + " where Initial_ID = 0");

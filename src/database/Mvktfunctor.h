@@ -13,8 +13,11 @@
 //    with its single quotes doubled (SqlText). Dates are ISO text ("yyyy-mm-dd"), date-times
 //    "yyyy-mm-dd hh:mm:ss". New keys are coalesce(max(K), 0) + 1.
 //  - "Now" and "today" are read from platform::Now() / platform::Today() (the injectable clock).
-//  - The connection is opened on first use without creating the database file; SetPath to another
-//    folder, CreateDefaultData and ConvertOldDatabase close it.
+//  - The connection is opened on first use without creating the database file, for reading only
+//    when it cannot be written; SetPath to another folder, CreateDefaultData and ConvertOldDatabase
+//    close it. SetPath and SetPathForWrite also close a read-only one: the next use opens it
+//    afresh, writable when the folder and file have become writable since (a connection opened
+//    read-only never writes, and one reading the file as unchanging sees no later change).
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,6 +33,7 @@
 #include "data/Vkttabledefine.h"
 #include "platform/Currency.h"
 #include "platform/DateTime.h"
+#include "platform/Errors.h"
 #include "platform/Sqlite.h"
 #include "platform/Variant.h"
 
@@ -61,6 +65,13 @@ public:
     void SetPathForWrite(const std::string& path);
     void EndPendingTransaction() noexcept;
     std::string GetPath() const;
+    // Whether the module's connection cannot write (a write-protected file, folder or medium);
+    // false when the folder holds no database.
+    bool IsReadOnly();
+    // The first database error a Write failed with since the last call: the database refused the
+    // write (none when every Write since succeeded or failed by its own rules, which includes a
+    // statement that cannot run, FailureKind::Statement); the call clears it.
+    std::optional<platform::DatabaseError> TakeWriteError();
     // Stamps the record's ChangeDate with now; false on failure.
     bool TouchChangeDate(int dataId);
     // ClassType of a class; 0 when there is no such class; -2 when the query fails.
@@ -290,6 +301,10 @@ protected:
                 Result result = body();
                 db_.Lease("COMMIT")->Execute();
                 return result;
+            } catch (const platform::DatabaseError& error) {
+                RollbackTransaction();
+                NoteWriteError(error);
+                return failure;
             } catch (const std::exception&) {
                 RollbackTransaction();
                 return failure;
@@ -300,6 +315,9 @@ protected:
             Result result = body();
             savepoint.Release();
             return result;
+        } catch (const platform::DatabaseError& error) {
+            NoteWriteError(error);
+            return failure;
         } catch (const std::exception&) {
             return failure;
         }
@@ -313,6 +331,10 @@ protected:
             return InSavepoint(failure, std::forward<Body>(body));
         try {
             return body();
+        } catch (const platform::DatabaseError& error) {
+            rowFailed_ = true;
+            NoteWriteError(error);
+            return failure;
         } catch (const std::exception&) {
             rowFailed_ = true;
             return failure;
@@ -335,6 +357,11 @@ protected:
     std::string InitialMapText() const;
 
 private:
+    // Closes the connection when it is open read-only and idle (see the file comment).
+    void ForgetReadOnlyConnection() noexcept;
+    // Keeps the error for TakeWriteError unless one is kept already.
+    void NoteWriteError(const platform::DatabaseError& error);
+
     // RegisterInitialID, telling whether row 0 holds the map (false when its rewrite failed).
     int RegisterInitialID(const std::string& name, bool& mapStored);
 
@@ -366,6 +393,7 @@ private:
     std::vector<std::pair<std::string, std::string>> initialIds_;  // setting name -> row id, in order
     std::string parsedInitialText_;                             // row 0 as LoadInitialIDs parsed it last
     bool pendingTransaction_ = false;                           // begun by SetPathForWrite, no Write took it yet
+    std::optional<platform::DatabaseError> writeError_;         // for TakeWriteError
     int batchDepth_ = 0;                                        // open BeginBatch calls
     bool rowSavepoint_ = false;                                 // BeginBatchRow, not yet used
     bool rowFailed_ = false;                                    // for EndBatchRow

@@ -75,6 +75,7 @@ void TVktApplication::SetShellServices(std::unique_ptr<TVktShellServices> servic
 void TVktApplication::LoadDatabaseList(const std::string& text)
 {
     list_.SetText(text);
+    bool dropped = false;
     for (int i = GetCount() - 1; i >= 0; --i) {
         const std::string name = GetName(i);
         const std::string folder = GetPath(i);
@@ -84,8 +85,15 @@ void TVktApplication::LoadDatabaseList(const std::string& text)
         // Entry i itself goes: by name, an empty name would abort and a repeated one would take
         // the first entry of that name instead.
         list_.Delete(i);
+        dropped = true;
         if (IndexOf(name) < 0) FreeObject(name);
     }
+    if (dropped) ListChanged();
+}
+
+void TVktApplication::ListChanged()
+{
+    if (OnListChange) OnListChange(this);
 }
 
 std::string TVktApplication::GetListText() const { return list_.GetText(); }
@@ -193,6 +201,7 @@ void TVktApplication::MoveToFront(const std::string& name)
     if (index < 0) platform::Abort();
     if (index == 0) return;
     list_.Move(index, 0);
+    ListChanged();
     if (OnChange) OnChange(this);
     if (TVktObject* object = FindObject(name)) object->MakeCurrent();
 }
@@ -226,6 +235,7 @@ bool TVktApplication::RenameDatabase(const std::string& oldName, const std::stri
 
     // The entry is renamed before the object, so that the rename notice finds it.
     list_.SetString(index, newName + "=" + GetPath(index));
+    ListChanged();
     object->SetName(newName);
     return true;
 }
@@ -255,6 +265,7 @@ bool TVktApplication::CreateDatabase(const std::string& name, const std::string&
         return false;
     }
     list_.SetValue(name, folder);
+    ListChanged();
     return true;
 }
 
@@ -276,6 +287,7 @@ bool TVktApplication::RegisterDatabase(const std::string& name, const std::strin
     if (!IsListSafeName(name) || !IsListSafeFolder(folder)) return false;
     if (IsPathRegistered(folder)) return false;
     list_.SetValue(name, folder);
+    ListChanged();
     return true;
 }
 
@@ -287,6 +299,7 @@ bool TVktApplication::DeleteDatabase(const std::string& name)
     GetVktTblFunctor().DeleteTables(folder);
     const int index = IndexOf(name);
     if (index >= 0) list_.Delete(index);
+    ListChanged();
     return true;
 }
 
@@ -296,6 +309,7 @@ bool TVktApplication::UnregisterDatabase(const std::string& name)
     FreeObject(name);
     const int index = IndexOf(name);
     if (index >= 0) list_.Delete(index);
+    ListChanged();
     return true;
 }
 

@@ -115,6 +115,10 @@ public:
 
     // Called when MoveToFront reorders the list.
     std::function<void(TVktApplication* sender)> OnChange;
+    // Called whenever the list changes (an entry added, renamed, moved to the front or to another
+    // folder, removed, or dropped by LoadDatabaseList), after the change: the shell stores the
+    // list at once, so that a program that ends without closing keeps it.
+    std::function<void(TVktApplication* sender)> OnListChange;
 
 protected:
     // Fills the new database in the folder with its first content through a temporary
@@ -129,6 +133,8 @@ protected:
 private:
     // Removes the object of the name, if any, from the registry and frees it.
     void FreeObject(const std::string& name);
+    // Fires OnListChange.
+    void ListChanged();
 
     std::string productName_;
     std::string registrySubPath_;

@@ -118,6 +118,7 @@ bool TVktApplication::MoveDatabase(const std::string& name, const std::string& n
         return false;
     }
     list_.SetValue(name, newFolder);
+    ListChanged();
     // The object follows the entry: binding its module to the new folder closes its connection
     // to the old file before that file's tables go.
     if (TVktObject* object = FindObject(name)) {
@@ -154,5 +155,6 @@ bool TVktApplication::CopyDatabase(const std::string& name, const std::string& n
         return false;
     }
     list_.SetValue(newName, newFolder);
+    ListChanged();
     return true;
 }

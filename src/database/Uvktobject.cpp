@@ -159,6 +159,7 @@ void TVktObject::AddRef()
         DoOpen();
         const std::string path = GetPath();
         functor_->SetPath(path);
+        readOnly_ = !path.empty() && functor_->IsReadOnly();
         // Listings of the open database reuse pooled read connections.
         ReleaseConnections();   // left by a first AddRef that raised
         if (!path.empty()) {
@@ -177,6 +178,7 @@ void TVktObject::Release()
         DoRelease();
         functor_->CloseSession();
         ReleaseConnections();
+        readOnly_ = false;
     }
 }
 
@@ -265,6 +267,67 @@ TVktObjectFunctor& TVktObject::BoundFunctor()
     return *functor_;
 }
 
+// ---- Write protection and failed writes -----------------------------------------------------------
+
+namespace {
+
+constexpr const char* kErrorCaption = "エラー確認";
+
+} // namespace
+
+std::string TVktObject::GetReadOnlyReason() const
+{
+    const std::string folder = GetPath();
+    switch (platform::FindWriteBarrier(platform::DatabaseFilePath(folder))) {
+    case platform::WriteBarrier::Medium: return "データベースのあるドライブが書き込み禁止になっています。";
+    case platform::WriteBarrier::File: return "データベースのファイルに書き込む権限がありません。";
+    case platform::WriteBarrier::Folder: return "フォルダ'" + folder + "'に書き込む権限がありません。";
+    case platform::WriteBarrier::None: break;
+    }
+    return "データベースのファイルを書き込み用に開けませんでした。";
+}
+
+std::string TVktObject::GetReadOnlyNotice() const
+{
+    return "データベース'" + name_ + "'には書き込みできません。\r\n" + GetReadOnlyReason() +
+           "\r\n読み取り専用で開きます。データを変更することはできません。"
+           "\r\n書き込みできるようにした後で開き直すと、変更できるようになります。";
+}
+
+std::string TVktObject::ReadOnlyRefusal() const
+{
+    return "データベース'" + name_ + "'は読み取り専用で開かれているため、変更できません。\r\n" + GetReadOnlyReason();
+}
+
+bool TVktObject::MayChange()
+{
+    if (!readOnly_) return true;
+    ShowError(ReadOnlyRefusal());
+    return false;
+}
+
+void TVktObject::ReportWriteFailure()
+{
+    const std::optional<platform::DatabaseError> error = functor_->TakeWriteError();
+    if (!error) return;
+    std::string cause;
+    switch (platform::KindOfFailure(error->Code())) {
+    case platform::FailureKind::ReadOnly: cause = GetReadOnlyReason(); break;
+    case platform::FailureKind::Busy: cause = "他のプログラムがデータベースを使用しています。"; break;
+    case platform::FailureKind::Full: cause = "ディスクの空き容量が足りません。"; break;
+    case platform::FailureKind::Io: cause = "ディスクの読み書きに失敗しました。"; break;
+    case platform::FailureKind::Corrupt: cause = "データベースが壊れています。"; break;
+    case platform::FailureKind::Statement:
+    case platform::FailureKind::Other: cause = "(" + error->SqliteMessage() + ")"; break;
+    }
+    ShowError("データベース'" + name_ + "'に書き込めませんでした。変更は保存されていません。\r\n" + cause);
+}
+
+void TVktObject::ShowError(const std::string& text) const
+{
+    if (owner_) owner_->GetShellServices().ShowError(text, kErrorCaption);
+}
+
 // ---- Notices --------------------------------------------------------------------------------------
 
 void TVktObject::DoOpen() {}
@@ -302,6 +365,8 @@ bool TVktObject::RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVkt
                               const TVktBatchStepFunc& step, const TVktBatchNoticeFunc& notice)
 {
     if (mode == TVktBatchMode::Batch && count <= 0) return true;
+    if (!MayChange()) return false;
+    functor_->TakeWriteError();   // one of an earlier call
 
     bool ok = true;
     TPriorityItem done;
@@ -344,7 +409,18 @@ bool TVktObject::RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVkt
         std::rethrow_exception(failure);
     }
     if (notice) notice(done);
+    // Said once nothing is held: a caller's transaction around the loop says it when it has ended.
+    if (!ok && !InCallersTransaction()) ReportWriteFailure();
     return ok;
+}
+
+bool TVktObject::InCallersTransaction()
+{
+    try {
+        return functor_->GetConnection().InTransaction();
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 bool TVktObject::RunBatchAtOnce(platform::Connection& db, int count, int tag, const TVktProgressEvent& progress,

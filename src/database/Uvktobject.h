@@ -106,6 +106,17 @@ public:
     std::string GetDatabaseID();
     int GetOpenCount() const { return openCount_; }
     TVktApplication* GetApplication() const { return owner_; }
+    // Whether this opening cannot change the database: decided by the first AddRef (the folder,
+    // the file or its medium is write-protected for this user) and kept until the last Release;
+    // a database made writable meanwhile is changed once it is opened again. While read-only,
+    // every change of the facade is refused with a message (nothing written, nothing announced),
+    // the column layouts are taken for the session without being stored, and storing the icon or
+    // filter set raises.
+    bool IsReadOnly() const { return readOnly_; }
+    // For the cook (Japanese): why the database cannot be written.
+    std::string GetReadOnlyReason() const;
+    // The notice the shell shows when it opens a read-only database.
+    std::string GetReadOnlyNotice() const;
 
     // ===== Settings (Uvktobject_settings.cpp) ======================================================
     TViewFieldStruct GetViewFields() const { return viewFields_; }
@@ -120,10 +131,11 @@ public:
 
     // The user filters; their change event stores them and fires OnFilterSetChange.
     TFilterObjects& GetFilterSet() { return *filterSet_; }
-    // Deletes filter `index` (which stores the set); false for an index outside the list.
+    // Deletes filter `index` (which stores the set); false for an index outside the list and,
+    // refused, while read-only.
     bool DeleteFilter(int index);
-    // Moves a filter (which stores the set) and stores the set once more; true. An index outside
-    // the list raises platform::ListIndexError.
+    // Moves a filter (which stores the set) and stores the set once more; true (false, refused,
+    // while read-only). An index outside the list raises platform::ListIndexError.
     bool MoveFilter(int fromIndex, int toIndex);
 
     // The class icons (16 × 16); their change event stores them and fires OnIconSetChange.
@@ -134,14 +146,14 @@ public:
     // Adds one "Icon" child per image to the element.
     void IconsToText(platform::XmlNode iconSet) const;
     // Adds the picture of a bitmap (.bmp) or JPEG (.jpg, .jpeg) file as a new icon; false when
-    // the file cannot be read or decoded (nothing is added then).
+    // the file cannot be read or decoded, or (refused) while read-only (nothing is added then).
     bool AddIconFromFile(const std::string& fileName);
     // Adds the whole picture, stretched to 16 × 16, masked by kIconBackColor; false for an empty
-    // picture.
+    // picture and (refused) while read-only.
     bool AddIconBitmap(const platform::Picture& picture);
     // Moves the icon key of every class at or above `index` down by one, then deletes the icon
-    // (which stores the set); false when the module fails or the index is outside the list
-    // (nothing changes then).
+    // (which stores the set); false when the module fails, the index is outside the list or
+    // (refused) while read-only (nothing changes then).
     bool RemoveIcon(int index);
 
     // Store the icon set / the filter set and fire their notice; a store that fails raises
@@ -150,9 +162,12 @@ public:
     virtual void SaveFilterSet();
 
     // ===== Facade: every change and query screens ask of the database ==============================
-    // Each operation points the module at GetPath() (SetMHistoryPrice uses the folder the module
-    // has), runs the module operation of the same name and fires its notice only on success.
-    // Batch operations (those taking a tag and a progress callback) run through RunBatch below.
+    // Each operation points the module at GetPath(), runs the module operation of the same name
+    // and fires its notice only on success. Batch operations (those taking a tag and a progress
+    // callback) run through RunBatch below. Every change runs through Change or the batch loop:
+    // refused with a message while read-only (IsReadOnly), and a write the database refused (an
+    // error, not an outcome the operation defines) is said once through the registry's shell
+    // services; screens show the stored values again when a change fails.
 
     // --- Lookups ---
     int GetDataClassType(int dataId);
@@ -281,7 +296,7 @@ protected:
     //                         MakeYHistory: no early return and no batch flag.
     //
     // RunBatchLoop(count, mode, tag, progress, step, notice):
-    //   1. (Batch mode, count 0) return true.
+    //   1. (Batch mode, count 0) return true. While read-only: the refusal is shown, return false.
     //   2. Set the batch flag (Batch mode); point the module at GetPath().
     //   3. Begin one transaction on the module's connection (when none is open yet; when the
     //      folder holds no database the steps run without it and report their own failures).
@@ -298,7 +313,9 @@ protected:
     //   6. Clear the batch flag.
     //   7. notice(done): the caller fires its notices from the done list (an operation whose
     //      notice fires "when any" tests done.GetCount() itself). Not called at step 1.
-    //   8. Return ok: false when a step failed or the callback asked to stop.
+    //   8. Return ok: false when a step failed or the callback asked to stop; a step that failed
+    //      with a database error is reported (ReportWriteFailure) after the notice, unless the
+    //      loop ran inside a transaction of its caller, which reports it once that has ended.
     // A step or callback that raises: that record's savepoint is rolled back, the records done
     // before it are committed, the batch flag is cleared, notice(done) announces them (when there
     // are any) and the exception propagates. A step must not point the module at another folder
@@ -350,6 +367,26 @@ protected:
     // The module as it is (SetMHistoryPrice uses the folder it already has).
     TVktObjectFunctor& GetFunctor() { return *functor_; }
 
+    // Runs one change of the facade, `operation` giving its result (an id, or whether it was
+    // done): while read-only it is refused with a message and gives `refused`; a failure (0 or
+    // false) that a write of the module met as a database error is reported with its cause.
+    // Example: const int id = Change(0, [&] { return BoundFunctor().AddDealer(name); });
+    template <typename Result, typename Operation>
+    Result Change(Result refused, Operation&& operation) {
+        if (!MayChange()) return refused;
+        functor_->TakeWriteError();   // one of an earlier call, reported then or not at all
+        Result result = operation();
+        if (!result) ReportWriteFailure();
+        return result;
+    }
+    // False, with the refusal shown, while read-only.
+    bool MayChange();
+    // Whether the module's connection is inside a transaction (one a caller of the batch loop
+    // holds once the loop has committed its own).
+    bool InCallersTransaction();
+    // Shows the database error a write of the module met since the last look, if any.
+    void ReportWriteFailure();
+
 private:
     // The steps of RunBatchLoop in one savepoint; false (everything rolled back) at the first step
     // that raised or failed after writing. `reported` counts the records whose progress was given.
@@ -362,6 +399,12 @@ private:
 
     // Reads the five settings sections into the icons, the filters and the layouts.
     void ReadSettings();
+    // Stores one settings section; while read-only raises platform::DatabaseError with the refusal.
+    void StoreSetting(const std::string& setting, const std::string& text);
+    // The message of a change refused while read-only.
+    std::string ReadOnlyRefusal() const;
+    // A stop message through the registry's shell services (none without a registry).
+    void ShowError(const std::string& text) const;
     // Ends the retain of the database file's pooled connections taken by the first AddRef.
     void ReleaseConnections();
     void SaveLayout(TViewFieldStruct& target, const TViewFieldStruct& layout, const std::string& setting,
@@ -376,6 +419,7 @@ private:
     bool batch_ = false;
     bool optimisticBatches_ = true;
     bool loadingSettings_ = false;   // the change events of icons and filters store nothing
+    bool readOnly_ = false;          // IsReadOnly
     std::string name_;
     int openCount_ = 0;
     std::string retainedFile_;   // retained in platform::ConnectionPool while open

@@ -5,37 +5,37 @@
 // ---- Adding records and master rows ---------------------------------------------------------------
 
 int TVktObject::AddNewData(int classId, const std::string& name) {
-    const int id = BoundFunctor().AddNewData(classId, name);
+    const int id = Change(0, [&] { return BoundFunctor().AddNewData(classId, name); });
     if (id != 0) DoRecordsAdd(TVktObjKind::Data, Single(id));
     return id;
 }
 
 int TVktObject::AddClass(int parentId, const std::string& name) {
-    const int id = BoundFunctor().AddClass(parentId, name);
+    const int id = Change(0, [&] { return BoundFunctor().AddClass(parentId, name); });
     if (id != 0) DoRecordsAdd(TVktObjKind::Class, Single(id));
     return id;
 }
 
 int TVktObject::AddForm(std::int8_t unitType, const std::string& name) {
-    const int id = BoundFunctor().AddForm(unitType, name);
+    const int id = Change(0, [&] { return BoundFunctor().AddForm(unitType, name); });
     if (id != 0) DoRecordsAdd(TVktObjKind::Form, Single(id));
     return id;
 }
 
 int TVktObject::AddUnit(std::int8_t unitType, const std::string& name) {
-    const int id = BoundFunctor().AddUnit(unitType, name);
+    const int id = Change(0, [&] { return BoundFunctor().AddUnit(unitType, name); });
     if (id != 0) DoRecordsAdd(TVktObjKind::Unit, Single(id));
     return id;
 }
 
 int TVktObject::AddDealer(const std::string& name) {
-    const int id = BoundFunctor().AddDealer(name);
+    const int id = Change(0, [&] { return BoundFunctor().AddDealer(name); });
     if (id != 0) DoRecordsAdd(TVktObjKind::Dealer, Single(id));
     return id;
 }
 
 int TVktObject::AddAttrItem(const std::string& name) {
-    const int id = BoundFunctor().AddAttrItem(name);
+    const int id = Change(0, [&] { return BoundFunctor().AddAttrItem(name); });
     if (id != 0) DoRecordsAdd(TVktObjKind::AttrItem, Single(id));
     return id;
 }
@@ -49,7 +49,9 @@ bool TVktObject::ChangeDataClass(int classId, int tag, const TPriorityItem& ids,
 // ---- Field edits --------------------------------------------------------------------------------------
 
 bool TVktObject::EditData(TVktField field, const platform::Variant& value, const TPriorityItem& ids) {
-    if (!WithWriteFunctor([&](TVktObjectFunctor& functor) { return functor.EditData(field, value, ids); }))
+    if (!Change(false, [&] {
+            return WithWriteFunctor([&](TVktObjectFunctor& functor) { return functor.EditData(field, value, ids); });
+        }))
         return false;
     DoFieldChange(field, ids);
     return true;
@@ -80,7 +82,7 @@ bool TVktObject::SetDataAttributes(int tag, const TPriorityItem& ids, const TPri
 // ---- Price history ------------------------------------------------------------------------------------
 
 bool TVktObject::ConvertHistoryUnit(int dataId, int unitKey, double rate) {
-    if (!BoundFunctor().ConvertHistoryUnit(dataId, unitKey, rate)) return false;
+    if (!Change(false, [&] { return BoundFunctor().ConvertHistoryUnit(dataId, unitKey, rate); })) return false;
     DoFieldChange(TVktField::UseUnit_Key, Single(dataId));
     return true;
 }
@@ -88,7 +90,7 @@ bool TVktObject::ConvertHistoryUnit(int dataId, int unitKey, double rate) {
 // Bound to the folder like every other operation: after the registry moved the database, the
 // module would otherwise still point at the old folder.
 bool TVktObject::SetMHistoryPrice(int dataId, platform::TDateTime date, platform::Currency price) {
-    if (!BoundFunctor().SetMHistoryPrice(dataId, date, price)) return false;
+    if (!Change(false, [&] { return BoundFunctor().SetMHistoryPrice(dataId, date, price); })) return false;
     DoFieldChange(TVktField::MHistoryPrice, Single(dataId));
     return true;
 }

@@ -44,31 +44,31 @@ std::vector<TVktItemUse> TVktObject::GetItemUses(const TPriorityItem& ids) { ret
 // ---- Deletes of master rows -----------------------------------------------------------------------
 
 bool TVktObject::DeleteClass(int classId) {
-    if (!BoundFunctor().DeleteClass(classId)) return false;
+    if (!Change(false, [&] { return BoundFunctor().DeleteClass(classId); })) return false;
     DoRecordsDelete(TVktObjKind::Class, Single(classId));
     return true;
 }
 
 bool TVktObject::DeleteForm(int unitsId) {
-    if (!BoundFunctor().DeleteForm(unitsId)) return false;
+    if (!Change(false, [&] { return BoundFunctor().DeleteForm(unitsId); })) return false;
     DoRecordsDelete(TVktObjKind::Form, Single(unitsId));
     return true;
 }
 
 bool TVktObject::DeleteUnit(int unitsId) {
-    if (!BoundFunctor().DeleteUnit(unitsId)) return false;
+    if (!Change(false, [&] { return BoundFunctor().DeleteUnit(unitsId); })) return false;
     DoRecordsDelete(TVktObjKind::Unit, Single(unitsId));
     return true;
 }
 
 bool TVktObject::DeleteDealer(int dealerId) {
-    if (!BoundFunctor().DeleteDealer(dealerId)) return false;
+    if (!Change(false, [&] { return BoundFunctor().DeleteDealer(dealerId); })) return false;
     DoRecordsDelete(TVktObjKind::Dealer, Single(dealerId));
     return true;
 }
 
 bool TVktObject::DeleteAttrItem(int attrItemId) {
-    if (!BoundFunctor().DeleteAttrItem(attrItemId)) return false;
+    if (!Change(false, [&] { return BoundFunctor().DeleteAttrItem(attrItemId); })) return false;
     DoRecordsDelete(TVktObjKind::AttrItem, Single(attrItemId));
     return true;
 }
@@ -94,33 +94,33 @@ bool TVktObject::ClassIsBranchOrEmpty(int classId) { return BoundFunctor().Class
 // ---- Reordering (a move is announced as an add of the new position) -------------------------------
 
 bool TVktObject::MoveClassUp(int classId) {
-    if (!BoundFunctor().MoveClassUp(classId)) return false;
+    if (!Change(false, [&] { return BoundFunctor().MoveClassUp(classId); })) return false;
     DoFieldChange(TVktField::TreeID, Single(classId));
     return true;
 }
 
 bool TVktObject::MoveClassDown(int classId) {
-    if (!BoundFunctor().MoveClassDown(classId)) return false;
+    if (!Change(false, [&] { return BoundFunctor().MoveClassDown(classId); })) return false;
     DoFieldChange(TVktField::TreeID, Single(classId));
     return true;
 }
 
 // Forms and units share one key space: both lists re-read.
 bool TVktObject::MoveUnit(int from, int to) {
-    if (!BoundFunctor().MoveUnit(from, to)) return false;
+    if (!Change(false, [&] { return BoundFunctor().MoveUnit(from, to); })) return false;
     DoRecordsAdd(TVktObjKind::Form, Single(to));
     DoRecordsAdd(TVktObjKind::Unit, Single(to));
     return true;
 }
 
 bool TVktObject::MoveDealer(int from, int to) {
-    if (!BoundFunctor().MoveDealer(from, to)) return false;
+    if (!Change(false, [&] { return BoundFunctor().MoveDealer(from, to); })) return false;
     DoRecordsAdd(TVktObjKind::Dealer, Single(to));
     return true;
 }
 
 bool TVktObject::MoveAttrItem(int from, int to) {
-    if (!BoundFunctor().MoveAttrItem(from, to)) return false;
+    if (!Change(false, [&] { return BoundFunctor().MoveAttrItem(from, to); })) return false;
     DoRecordsAdd(TVktObjKind::AttrItem, Single(to));
     return true;
 }
@@ -156,7 +156,7 @@ bool TVktObject::DeleteInventoryEntry(int invDateId, int tag, const TPriorityIte
 // be stored, is a failure.
 bool TVktObject::SetInventoryEntry(std::uint8_t inventoryType, bool resetRemained, const TPriorityItem& ids,
                                    platform::TDateTime date, int tag, const TVktProgressEvent& progress) {
-    if (inventoryType > kLastInventoryType) return false;
+    if (inventoryType > kLastInventoryType || !MayChange()) return false;
     TVktObjectFunctor& functor = BoundFunctor();
     std::optional<platform::Savepoint> whole;
     try {
@@ -164,14 +164,18 @@ bool TVktObject::SetInventoryEntry(std::uint8_t inventoryType, bool resetRemaine
     } catch (const std::exception&) {
         return false;   // no database to write in
     }
-    const int sheet = functor.AddInvDate(inventoryType, date);
+    const int sheet = Change(0, [&] { return functor.AddInvDate(inventoryType, date); });
     if (sheet == 0) return false;
     TPriorityItem entries;
     const bool ok = RunBatch(
         ids, TVktBatchMode::Plain, tag, progress,
         [&](int id) { return GetFunctor().SetInventoryEntry(sheet, id, resetRemained); },
         [&](const TPriorityItem& done) { entries = done; });
-    if (!ok) return false;
+    if (!ok) {
+        whole.reset();   // rolled back before a failure is said
+        ReportWriteFailure();
+        return false;
+    }
     whole->Release();
     DoRecordsAdd(TVktObjKind::InvDate, Single(sheet));
     if (entries.GetCount() > 0) DoRecordsAdd(TVktObjKind::Inventory, entries);

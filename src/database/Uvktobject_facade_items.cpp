@@ -11,33 +11,35 @@
 // ---- Recipe items and recosting ---------------------------------------------------------------------
 
 bool TVktObject::MoveRecipeItemUp(int recipeId, int itemIndex) {
-    if (!BoundFunctor().MoveRecipeItemUp(recipeId, itemIndex)) return false;
+    if (!Change(false, [&] { return BoundFunctor().MoveRecipeItemUp(recipeId, itemIndex); })) return false;
     DoFieldChange(TVktField::ItemIndex, Single(recipeId));
     return true;
 }
 
 bool TVktObject::MoveRecipeItemDown(int recipeId, int itemIndex) {
-    if (!BoundFunctor().MoveRecipeItemDown(recipeId, itemIndex)) return false;
+    if (!Change(false, [&] { return BoundFunctor().MoveRecipeItemDown(recipeId, itemIndex); })) return false;
     DoFieldChange(TVktField::ItemIndex, Single(recipeId));
     return true;
 }
 
 bool TVktObject::SplitItemCategory(int recipeId, int itemIndex) {
-    if (!BoundFunctor().SplitItemCategory(recipeId, itemIndex)) return false;
+    if (!Change(false, [&] { return BoundFunctor().SplitItemCategory(recipeId, itemIndex); })) return false;
     DoFieldChange(TVktField::ItemIndex, Single(recipeId));
     return true;
 }
 
 bool TVktObject::ClearItemCategories(int recipeId) {
-    if (!BoundFunctor().ClearItemCategories(recipeId)) return false;
+    if (!Change(false, [&] { return BoundFunctor().ClearItemCategories(recipeId); })) return false;
     DoFieldChange(TVktField::ItemIndex, Single(recipeId));
     return true;
 }
 
 // One notice for the whole run, however many sub-recipes it recosted.
 bool TVktObject::RefreshItemPrices(int recipeId, std::uint8_t mode) {
-    if (!WithWriteFunctor([&](TVktObjectFunctor& functor) {
-            return functor.RefreshItemPrices(recipeId, mode, TPriorityItem(), 0);
+    if (!Change(false, [&] {
+            return WithWriteFunctor([&](TVktObjectFunctor& functor) {
+                return functor.RefreshItemPrices(recipeId, mode, TPriorityItem(), 0);
+            });
         }))
         return false;
     DoFieldChange(TVktField::ItemIndex, Single(recipeId));
@@ -45,7 +47,7 @@ bool TVktObject::RefreshItemPrices(int recipeId, std::uint8_t mode) {
 }
 
 bool TVktObject::DeleteRecipeItem(int recipeId, int itemIndex) {
-    if (!BoundFunctor().DeleteRecipeItem(recipeId, itemIndex)) return false;
+    if (!Change(false, [&] { return BoundFunctor().DeleteRecipeItem(recipeId, itemIndex); })) return false;
     DoRecordsDelete(TVktObjKind::RecipeItem, Single(recipeId));
     return true;
 }

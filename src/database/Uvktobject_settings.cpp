@@ -66,15 +66,22 @@ void TVktObject::ReadSettings()
     itemViewFields_.LoadFromXml(initial.FindChild("ItemViewFields"), TVktTable::TblItem);
 }
 
+void TVktObject::StoreSetting(const std::string& setting, const std::string& text)
+{
+    if (readOnly_) throw platform::DatabaseError(ReadOnlyRefusal());
+    BoundFunctor().StoreInitial(setting, text);
+}
+
 // ---- Column layouts ---------------------------------------------------------------------------------
 
 void TVktObject::SaveLayout(TViewFieldStruct& target, const TViewFieldStruct& layout, const std::string& setting,
                             const std::string& element)
 {
     if (!(layout != target)) return;
-    // Built first: a layout that cannot be written is not taken.
+    // Built first: a layout that cannot be written is not taken. A read-only database keeps the
+    // columns the cook arranges to read it for the session.
     const std::string text = SectionText(element, [&](platform::XmlNode root) { layout.SaveToXml(root); });
-    BoundFunctor().StoreInitial(setting, text);
+    if (!readOnly_) BoundFunctor().StoreInitial(setting, text);
     target = layout;
     DoViewFieldsChange();
 }
@@ -99,19 +106,20 @@ void TVktObject::SaveItemViewFields(TViewFieldStruct layout)
 void TVktObject::SaveFilterSet()
 {
     const std::string text = SectionText("FilterSet", [&](platform::XmlNode root) { filterSet_->SaveToXML(root); });
-    BoundFunctor().StoreInitial("Filter", text);
+    StoreSetting("Filter", text);
     events_->FireFilterSetChange(this);
 }
 
 bool TVktObject::DeleteFilter(int index)
 {
-    if (index < 0 || index >= filterSet_->GetCount()) return false;
+    if (index < 0 || index >= filterSet_->GetCount() || !MayChange()) return false;
     filterSet_->Delete(index);
     return true;
 }
 
 bool TVktObject::MoveFilter(int fromIndex, int toIndex)
 {
+    if (!MayChange()) return false;
     filterSet_->Move(fromIndex, toIndex);
     SaveFilterSet();
     return true;
@@ -122,7 +130,7 @@ bool TVktObject::MoveFilter(int fromIndex, int toIndex)
 void TVktObject::SaveIconSet()
 {
     const std::string text = SectionText("IconSet", [&](platform::XmlNode root) { IconsToText(root); });
-    BoundFunctor().StoreInitial("ClassIcon", text);
+    StoreSetting("ClassIcon", text);
     events_->FireIconSetChange(this);
 }
 
@@ -166,7 +174,7 @@ bool TVktObject::AddIconFromFile(const std::string& fileName)
 
 bool TVktObject::AddIconBitmap(const platform::Picture& picture)
 {
-    if (picture.IsEmpty()) return false;
+    if (picture.IsEmpty() || !MayChange()) return false;
     classIcons_->AddMasked(Stretch(picture, classIcons_->GetWidth()), kIconBackColor);
     return true;
 }
@@ -174,7 +182,7 @@ bool TVktObject::AddIconBitmap(const platform::Picture& picture)
 bool TVktObject::RemoveIcon(int index)
 {
     if (index < 0 || index >= classIcons_->GetCount()) return false;
-    if (!BoundFunctor().ShiftIconKeys(index)) return false;
+    if (!Change(false, [&] { return BoundFunctor().ShiftIconKeys(index); })) return false;
     classIcons_->Delete(index);   // stores the icon set
     return true;
 }

@@ -26,6 +26,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QTableView>
 #include <QTreeWidget>
 
@@ -421,7 +422,11 @@ void TOtherEditDialog::DealerReturn()
     const platform::BusyCursor busy;
     TPriorityItem ids;
     ids << id;
-    GetDataObject()->EditData(static_cast<TVktField>(ToInt(F::Company) + part), dealerEditPanel_->GetText(part), ids);
+    if (GetDataObject()->EditData(static_cast<TVktField>(ToInt(F::Company) + part), dealerEditPanel_->GetText(part), ids))
+        return;
+    // Not stored (the database object said why): the dealer shows as stored.
+    RefillDealers();
+    LoadDealer();
 }
 
 void TOtherEditDialog::AttributeReturn()
@@ -432,7 +437,10 @@ void TOtherEditDialog::AttributeReturn()
     const platform::FlagScope scope(writingAttribute_);
     TPriorityItem ids;
     ids << id;
-    GetDataObject()->EditData(F::Attribute, attributeEditPanel_->GetEditName(), ids);
+    if (GetDataObject()->EditData(F::Attribute, attributeEditPanel_->GetEditName(), ids)) return;
+    // Not stored (the database object said why): the list shows the stored names again, once its
+    // own apply has ended.
+    QTimer::singleShot(0, this, [this] { platform::Guard([this] { RefillAttributes(); }); });
 }
 
 // ===== Buttons =========================================================================================

@@ -3,28 +3,12 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 
-#include <sqlite3.h>
-
 #include <map>
 #include <mutex>
 #include <utility>
 #include <vector>
 
 namespace platform {
-
-namespace {
-
-// Whether the connection may go back idle: open, no transaction, no statement left stepping (which
-// would hold its read snapshot).
-bool IsIdle(const Connection& connection) {
-    if (!connection.IsOpen() || connection.InTransaction()) return false;
-    sqlite3* const db = connection.Handle();
-    for (sqlite3_stmt* st = sqlite3_next_stmt(db, nullptr); st != nullptr; st = sqlite3_next_stmt(db, st))
-        if (sqlite3_stmt_busy(st)) return false;
-    return true;
-}
-
-} // namespace
 
 struct ConnectionPool::Pooled {
     Connection connection;
@@ -93,7 +77,7 @@ ConnectionPool::Lease ConnectionPool::Acquire(const std::string& file) {
         }
     }
     auto connection = std::make_unique<Pooled>();
-    connection->connection.Open(file, OpenMode::ReadWrite);
+    connection->connection.Open(file, OpenMode::ReadWriteOrReadOnly);
     connection->identity = identity;
     return Lease(std::move(connection), file, pooled);
 }
@@ -127,7 +111,9 @@ Connection& ConnectionPool::Lease::operator*() const {
 void ConnectionPool::Lease::Return() noexcept {
     std::unique_ptr<Pooled> connection = std::move(connection_);
     if (!connection) return;
-    if (!std::exchange(pooled_, false) || !IsIdle(connection->connection)) return;   // closed here
+    // One that reads the file as unchanging would not see later changes: each listing tries anew.
+    if (!std::exchange(pooled_, false) || !connection->connection.IsIdle() || connection->connection.IsImmutable())
+        return;   // closed here
     const std::lock_guard lock(poolMutex);
     const auto it = pool.find(file_);
     if (it != pool.end()) it->second.idle.push_back(std::move(connection));

@@ -9,7 +9,8 @@
 //
 // A pooled connection goes back only when no transaction is open on it: its user ends (resets
 // or finalizes) its statements first, so an idle connection holds no read snapshot and later
-// reads see committed writes. A file replaced or removed since a connection was opened drops
+// reads see committed writes. One that reads its file as unchanging (a write-protected folder,
+// Connection::IsImmutable) never goes back: it would not see them. A file replaced or removed since a connection was opened drops
 // that connection instead of reusing it. The pool is guarded by a mutex; a leased connection
 // itself is used by one thread at a time, as every Connection.
 #include "platform/Sqlite.h"
@@ -28,8 +29,8 @@ public:
     // Uncounts one Retain; a file not retained is left alone.
     static void Release(const std::string& file);
     static bool IsRetained(const std::string& file);
-    // A connection to `file` opened ReadWrite (the file is never created); raises DatabaseError
-    // as Connection::Open does.
+    // A connection to `file` opened ReadWriteOrReadOnly (the file is never created); raises
+    // DatabaseError as Connection::Open does.
     static Lease Acquire(const std::string& file);
     // Idle pooled connections of the file.
     static std::size_t IdleCount(const std::string& file);

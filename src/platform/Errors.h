@@ -29,16 +29,19 @@ class InvalidPictureError : public Error { using Error::Error; };
 // A file that cannot be read or written, or text in a file that cannot be converted.
 class FileError : public Error { using Error::Error; };
 
-// A database error: SQLite's message and the statement that failed.
+// A database error: SQLite's message, the statement that failed and SQLite's (extended) result
+// code, 0 when the error did not come from SQLite.
 class DatabaseError : public Error {
 public:
-    DatabaseError(const std::string& message, const std::string& sql = {})
-        : Error(sql.empty() ? message : message + "\n" + sql), sqliteMessage_(message), sql_(sql) {}
+    DatabaseError(const std::string& message, const std::string& sql = {}, int code = 0)
+        : Error(sql.empty() ? message : message + "\n" + sql), sqliteMessage_(message), sql_(sql), code_(code) {}
     const std::string& SqliteMessage() const { return sqliteMessage_; }
     const std::string& Sql() const { return sql_; }
+    int Code() const { return code_; }
 private:
     std::string sqliteMessage_;
     std::string sql_;
+    int code_ = 0;
 };
 
 // The silent abort: ends an operation without a message. Not an Error on purpose.

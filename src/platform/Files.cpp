@@ -84,6 +84,36 @@ bool FolderExists(const std::string& path)
     return !path.empty() && fs::is_directory(path, ec);
 }
 
+namespace {
+
+// Whether the effective user may write the path: 0 yes, else the reason's errno (ENOENT for a
+// path that does not exist).
+int WriteAccess(const std::string& path)
+{
+    return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+WriteBarrier FindWriteBarrier(const std::string& file)
+{
+    std::string folder = fs::path(file).parent_path().string();
+    if (folder.empty()) folder = ".";
+    const struct {
+        std::string path;
+        WriteBarrier barrier;
+    } checks[] = {{file, WriteBarrier::File},
+                  {file + "-wal", WriteBarrier::File},
+                  {file + "-shm", WriteBarrier::File},
+                  {folder, WriteBarrier::Folder}};
+    for (const auto& check : checks) {
+        const int denied = WriteAccess(check.path);
+        if (denied == EROFS) return WriteBarrier::Medium;
+        if (denied != 0 && denied != ENOENT) return check.barrier;
+    }
+    return WriteBarrier::None;
+}
+
 FileIdentity FileIdentity::Of(const std::string& path)
 {
     struct stat info {};

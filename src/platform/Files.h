@@ -22,6 +22,13 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+// What keeps this process (its effective user) from writing a file: the medium holding it is
+// mounted read-only; the file, or its "-wal" or "-shm" companion, is not writable for the user;
+// the folder is not (a file kept with companions needs to make them there). None when nothing is
+// found (the file may still be locked or damaged).
+enum class WriteBarrier { None, Medium, File, Folder };
+WriteBarrier FindWriteBarrier(const std::string& file);
+
 // Looks in `folder` (not below it) for a file whose name equals `name` ignoring ASCII letter case;
 // returns its real path (folder joined with the name as stored), or "" when there is none. An exact
 // match wins; otherwise the first match in byte order of the names.

@@ -386,6 +386,7 @@ Connection::~Connection() {
 Connection::Connection(Connection&& other) noexcept
     : db_(std::exchange(other.db_, nullptr)),
       path_(std::move(other.path_)),
+      immutable_(std::exchange(other.immutable_, false)),
       cache_(std::exchange(other.cache_, nullptr)),
       cacheLimit_(other.cacheLimit_),
       savepointSlots_(std::move(other.savepointSlots_)),
@@ -401,6 +402,7 @@ Connection& Connection::operator=(Connection&& other) noexcept {
         db_ = std::exchange(other.db_, nullptr);
         path_ = std::move(other.path_);
         other.path_.clear();
+        immutable_ = std::exchange(other.immutable_, false);
         cache_ = std::exchange(other.cache_, nullptr);
         cacheLimit_ = other.cacheLimit_;
         savepointSlots_ = std::move(other.savepointSlots_);
@@ -457,7 +459,12 @@ sqlite3* OpenConnection(const std::string& name, int flags, const char* setup, s
 // Every connection keeps its temporary sorts and indexes in memory: spilled to a file on disk they
 // slow a sorted listing of many records down.
 void Connection::Open(const std::string& file, OpenMode mode) {
+    if (mode == OpenMode::ReadWriteOrReadOnly) {
+        if (!TryOpen(file, OpenMode::ReadWrite)) Open(file, OpenMode::ReadOnly);
+        return;
+    }
     Close();
+    bool immutable = false;
     const int threading = SQLITE_OPEN_NOMUTEX;   // one thread at a time (see the class)
     std::string message;
     sqlite3* db = nullptr;
@@ -468,9 +475,11 @@ void Connection::Open(const std::string& file, OpenMode mode) {
         // A WAL database in a write-protected folder cannot get its shared-memory file: read it
         // as a file nobody changes.
         std::error_code ignored;
-        if (db == nullptr && std::filesystem::is_regular_file(file, ignored))
+        if (db == nullptr && std::filesystem::is_regular_file(file, ignored)) {
             db = OpenConnection(FileUri(file, "immutable=1"), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | threading,
                                 setup, message);
+            immutable = db != nullptr;
+        }
     } else {
         const int flags = SQLITE_OPEN_READWRITE | (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0) | threading;
         db = OpenConnection(file, flags, "PRAGMA foreign_keys = OFF; PRAGMA temp_store = MEMORY; PRAGMA journal_mode = WAL;",
@@ -479,6 +488,7 @@ void Connection::Open(const std::string& file, OpenMode mode) {
     if (db == nullptr) throw DatabaseError(message + ": " + file);
     db_ = db;
     path_ = file;
+    immutable_ = immutable;
 }
 
 bool Connection::TryOpen(const std::string& file, OpenMode mode) {
@@ -500,6 +510,7 @@ void Connection::Close() noexcept {
         db_ = nullptr;
     }
     path_.clear();
+    immutable_ = false;
 }
 
 sqlite3* Connection::Handle() const {
@@ -514,7 +525,7 @@ void Connection::Execute(std::string_view sql) {
     if (rc != SQLITE_OK) {
         std::string message = error != nullptr ? error : ErrorMessage(db_, rc);
         sqlite3_free(error);
-        throw DatabaseError(message, text);
+        throw DatabaseError(message, text, sqlite3_extended_errcode(db_));
     }
 }
 
@@ -544,6 +555,13 @@ bool Connection::InTransaction() const {
     return sqlite3_get_autocommit(Handle()) == 0;
 }
 
+bool Connection::IsIdle() const {
+    if (!IsOpen() || InTransaction()) return false;
+    for (sqlite3_stmt* st = sqlite3_next_stmt(db_, nullptr); st != nullptr; st = sqlite3_next_stmt(db_, st))
+        if (sqlite3_stmt_busy(st)) return false;
+    return true;
+}
+
 bool Connection::IsReadOnly() const {
     return sqlite3_db_readonly(Handle(), "main") == 1;
 }
@@ -552,7 +570,8 @@ namespace {
 
 void RefuseReadOnly(const Connection& connection) {
     if (connection.IsReadOnly())
-        throw DatabaseError("The database is write-protected: it can be read but not changed", connection.GetPath());
+        throw DatabaseError("The database is write-protected: it can be read but not changed", connection.GetPath(),
+                            SQLITE_READONLY);
 }
 
 } // namespace
@@ -878,7 +897,7 @@ bool Statement::Step() {
     if (rc == SQLITE_DONE) return false;
     std::string message = ErrorMessage(db_, rc);
     sqlite3_reset(stmt_);
-    throw DatabaseError(message, sql_);
+    throw DatabaseError(message, sql_, rc);
 }
 
 int Statement::Execute() {
@@ -1113,6 +1132,22 @@ void BackupDatabase(Connection& source, Connection& destination) {
     if (rc != SQLITE_DONE) {
         std::string message = sqlite3_errcode(dst) != SQLITE_OK ? sqlite3_errmsg(dst) : sqlite3_errstr(rc);
         throw DatabaseError(message, "backup " + source.GetPath() + " to " + destination.GetPath());
+    }
+}
+
+FailureKind KindOfFailure(int code) {
+    switch (code & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_ERROR: return FailureKind::Statement;
+    case SQLITE_READONLY: return FailureKind::ReadOnly;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return FailureKind::Busy;
+    case SQLITE_FULL: return FailureKind::Full;
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN: return FailureKind::Io;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return FailureKind::Corrupt;
+    default: return FailureKind::Other;
     }
 }
 

@@ -30,10 +30,12 @@ inline constexpr const char* kDatabaseFileName = "vektara.db";
 // The database file of a folder: folder + "/" + kDatabaseFileName.
 std::string DatabaseFilePath(const std::string& folder);
 
-// ReadWrite opens an existing file only; Create makes the file when it is missing; ReadOnly opens
-// an existing file for reading only (also in a write-protected folder, where the file is then
-// taken as unchanging while the connection is open).
-enum class OpenMode { ReadWrite, Create, ReadOnly };
+// ReadWrite opens an existing file only (SQLite opens a file it may not write for reading only);
+// Create makes the file when it is missing; ReadOnly opens an existing file for reading only (also
+// in a write-protected folder without the file's -wal and -shm companions, where the file is then
+// read as unchanging: such a connection sees no later change, see IsImmutable); ReadWriteOrReadOnly
+// opens as ReadWrite and, when that fails, as ReadOnly.
+enum class OpenMode { ReadWrite, Create, ReadOnly, ReadWriteOrReadOnly };
 
 class StatementLease;
 class StatementCache;        // a connection's idle prepared statements (Sqlite.cpp)
@@ -81,9 +83,15 @@ public:
     // Names of all tables of the file (internal sqlite_ tables left out).
     std::vector<std::string> TableNames();
     bool InTransaction() const;
+    // Open, no transaction and no statement in the middle of its rows (none holds a read snapshot).
+    bool IsIdle() const;
     // Whether the connection cannot write (opened ReadOnly, or a write-protected file). Savepoints
-    // and transactions refuse to begin on it.
+    // and transactions refuse to begin on it. It stays so while open, also when the file becomes
+    // writable: only a connection opened afresh can write then.
     bool IsReadOnly() const;
+    // Whether the file is read as unchanging (a write-protected folder without -wal and -shm): the
+    // connection sees neither its own process's nor other programs' later changes.
+    bool IsImmutable() const { return immutable_; }
 
     // A prepared statement of exactly `sql` from the connection's cache (prepared persistent when
     // the cache has none idle), reset and without bindings. Raises DatabaseError as a Statement's
@@ -118,6 +126,7 @@ private:
 
     sqlite3* db_ = nullptr;
     std::string path_;
+    bool immutable_ = false;
     StatementCache* cache_ = nullptr;         // one reference; made on first Lease, dropped on Close
     std::size_t cacheLimit_ = kDefaultStatementCacheLimit;
     std::vector<bool> savepointSlots_;        // slot -> held by an open Savepoint
@@ -325,6 +334,14 @@ private:
 // Replaces the whole content of `destination` by that of `source` (SQLite's online backup of the
 // main databases). Raises DatabaseError; the destination is unchanged when the copy fails.
 void BackupDatabase(Connection& source, Connection& destination);
+
+// What a failed statement ran into, by its result code (DatabaseError::Code): a statement that
+// cannot run as written (an unknown table or column, a syntax error, an error raised outside
+// SQLite, code 0), a database it may not write, one another connection holds, a full disk, a
+// failed read or write of the disk, a damaged file, or anything else the database refused
+// (a constraint, a trigger).
+enum class FailureKind { Statement, ReadOnly, Busy, Full, Io, Corrupt, Other };
+FailureKind KindOfFailure(int code);
 
 // SQL text of a literal: 'O''Neil' for O'Neil.
 std::string QuoteSql(std::string_view text);

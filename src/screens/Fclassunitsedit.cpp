@@ -334,14 +334,19 @@ void TClassUnitsEdit::ClassReturn()
     writing_ = {classId, ToInt(field),
                 part == TClassEditPanel::epName ? classEditPanel_->GetName() : classEditPanel_->GetName2(),
                 classEditPanel_->GetIcon()};
+    bool stored = false;
     try {
-        if (field == F::Icon_Key) GetVktObject()->EditData(field, writing_.icon, ids);
-        else GetVktObject()->EditData(field, writing_.text, ids);
+        if (field == F::Icon_Key) stored = GetVktObject()->EditData(field, writing_.icon, ids);
+        else stored = GetVktObject()->EditData(field, writing_.text, ids);
     } catch (...) {
         writing_ = {};
         throw;
     }
     writing_ = {};
+    if (stored) return;
+    // Not stored (the database object said why): the class shows as stored.
+    ClassFieldChanged(ToInt(field), classId);
+    if (commitClassId_ == 0) ClassViewClassTreeChange();
 }
 
 void TClassUnitsEdit::UnitsReturn(TUnitsEditPanel* panel)
@@ -351,8 +356,13 @@ void TClassUnitsEdit::UnitsReturn(TUnitsEditPanel* panel)
     const platform::BusyCursor busy;
     TPriorityItem ids;
     ids << id;
-    if (panel->GetEditPart() == TUnitsEditPanel::epName) GetVktObject()->EditData(F::Units, panel->GetName(), ids);
-    else GetVktObject()->EditData(F::Units2, panel->GetName2(), ids);
+    const bool stored = panel->GetEditPart() == TUnitsEditPanel::epName
+                            ? GetVktObject()->EditData(F::Units, panel->GetName(), ids)
+                            : GetVktObject()->EditData(F::Units2, panel->GetName2(), ids);
+    if (stored) return;
+    // Not stored (the database object said why): the list shows as stored.
+    if (panel == formEditPanel_) LoadForms();
+    else LoadUnits();
 }
 
 void TClassUnitsEdit::ClassFieldChanged(int field, int classId)

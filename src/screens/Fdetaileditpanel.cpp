@@ -3,6 +3,7 @@
 #include "data/Ufilterstruct.h"
 #include "data/Uvktdbstruct.h"
 #include "database/Uvktobject.h"
+#include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
 #include "platform/FlagScope.h"
@@ -27,6 +28,7 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -482,11 +484,14 @@ void TDetailEditPanel::SetClassType(int type)
 
 void TDetailEditPanel::SetEraseState(int state)
 {
-    if (state == eraseState_) return;
+    // A record in the trash or kept, or any record of a database opened read-only, is only shown.
+    const TVktObject* object = GetVktObject();
+    const bool enabled = state == 0 && !(object && object->IsReadOnly());
+    if (state == eraseState_ && enabled == editable_) return;
     eraseState_ = state;
+    editable_ = enabled;
     for (const char* tab : {"TabDetail", "TabMemo", "TabImage", "TabAttribute", "TabChart"})
         pageControl_->setTabVisible(pageControl_->indexOf(GetTab(tab)), state != kKept);
-    const bool enabled = state == 0;
     for (QWidget* frame : std::initializer_list<QWidget*>{dealerEditPanel_, itemEditPanel_, itemToolBar_, memoEditPanel_,
                                                           imageEditPanel_, imageToolBar_, attributeEditPanel_,
                                                           historyChartPanel_->GetBtnMHistEdit()})
@@ -734,9 +739,13 @@ void TDetailEditPanel::ItemApply()
     if (!Usable()) return;
     const TPriorityItem ids = Ids({dataId_, itemEditPanel_->GetItemIndex()});
     const double use = itemEditPanel_->GetItemUse();
-    GetVktObject()->EditData(F::ItemUse, Variant(use), ids);
+    if (!GetVktObject()->EditData(F::ItemUse, Variant(use), ids)) {
+        ShowStoredLater(&TDetailEditPanel::LoadItems);
+        return;
+    }
     if (use == 0) {
-        GetVktObject()->EditData(F::ItemUsePrice, Variant(itemEditPanel_->GetItemUsePrice()), ids);
+        if (!GetVktObject()->EditData(F::ItemUsePrice, Variant(itemEditPanel_->GetItemUsePrice()), ids))
+            ShowStoredLater(&TDetailEditPanel::LoadItems);
     } else {
         itemEditPanel_->SetItemUsePrice(platform::Currency::FromDouble(use) * itemEditPanel_->GetItemPrice());
     }
@@ -747,22 +756,31 @@ void TDetailEditPanel::MemoApply()
 {
     platform::BusyCursor busy;
     if (!Usable()) return;
-    GetVktObject()->EditData(F::Memo, Variant(memoEditPanel_->GetMemo()), Ids({dataId_}));
+    if (!GetVktObject()->EditData(F::Memo, Variant(memoEditPanel_->GetMemo()), Ids({dataId_})))
+        ShowStoredLater(&TDetailEditPanel::LoadMemoAndImage);
 }
 
 void TDetailEditPanel::ImageApply()
 {
     platform::BusyCursor busy;
     if (!Usable()) return;
-    GetVktObject()->EditData(F::Image, Variant(imageEditPanel_->GetImage()), Ids({dataId_}));
+    if (!GetVktObject()->EditData(F::Image, Variant(imageEditPanel_->GetImage()), Ids({dataId_})))
+        ShowStoredLater(&TDetailEditPanel::LoadMemoAndImage);
 }
 
 void TDetailEditPanel::AttributeApply()
 {
     platform::BusyCursor busy;
     if (!Usable()) return;
-    GetVktObject()->EditData(F::AttrCheck, Variant(attributeEditPanel_->GetCurrentCheck()),
-                             Ids({dataId_, attributeEditPanel_->GetCurrentItem()}));
+    if (!GetVktObject()->EditData(F::AttrCheck, Variant(attributeEditPanel_->GetCurrentCheck()),
+                                  Ids({dataId_, attributeEditPanel_->GetCurrentItem()})))
+        ShowStoredLater(&TDetailEditPanel::LoadAttributeChecks);
+}
+
+void TDetailEditPanel::ShowStoredLater(void (TDetailEditPanel::*load)())
+{
+    // Not from inside the frame's own apply: the reload replaces what the frame is applying.
+    QTimer::singleShot(0, this, [this, load] { platform::Guard([&] { (this->*load)(); }); });
 }
 
 void TDetailEditPanel::MHistoryChange()
@@ -771,7 +789,17 @@ void TDetailEditPanel::MHistoryChange()
     if (!Usable()) return;
     TMonthPriceEditor* editor = historyChartPanel_->GetMonthEditor();
     const platform::TDateTime date = editor->GetDate();
-    GetVktObject()->SetMHistoryPrice(dataId_, date, editor->GetPrice(date));
+    if (GetVktObject()->SetMHistoryPrice(dataId_, date, editor->GetPrice(date))) return;
+    // Not stored (the database object said why): the day shows its stored price again, and the
+    // chart takes it from the editor.
+    platform::Currency stored;
+    TVDBMonthHistory months(GetVktObject());
+    ListWhere(months, F::MHistory_Key, dataId_);
+    for (int row = 0; row < months.GetRowCount(); ++row) {
+        months.SetRowIndex(row);
+        if (platform::DateOf(months.GetMHistoryDate()) == platform::DateOf(date)) stored = months.GetMHistoryPrice();
+    }
+    editor->SetPrice(stored, date);
 }
 
 // ===== Notices ========================================================================================

@@ -136,6 +136,9 @@ private:
     void PictureFileShown();
     void AttributeApply();
     void MHistoryChange();
+    // An apply the database object did not store (it said why): `load` shows the stored values
+    // again, once the frame's apply has ended.
+    void ShowStoredLater(void (TDetailEditPanel::*load)());
 
     void FieldChanged(int field, const TPriorityItem& ids);
     // Runs an item operation on the current row r, then puts the grid back on the row it gives.
@@ -186,5 +189,6 @@ private:
     bool reloading_ = false;   // the object was found valid for the reload running now
     bool loadingDealer_ = false;
     int eraseState_ = 0;
+    bool editable_ = true;   // the edit frames are enabled
     TViewFieldStruct itemViewFields_;
 };

@@ -365,6 +365,8 @@ void TInventoryView::DoUpdate()
         rows.push_back(std::move(line));
     }
     list_->AddRows(rows);
+    // The counts of a database opened read-only are only shown.
+    if (object->IsReadOnly()) list_->SetEditing(false);
 }
 
 void TInventoryView::WriteRemained()
@@ -379,9 +381,24 @@ void TInventoryView::WriteRemained()
     ids << list_->GetRowID(row) << invDateId_;
     platform::Guard([&] {
         const platform::BusyCursor busy;
-        object->EditData(F::Remained, platform::Variant(remained), ids);
-        list_->SetTotal(row, InventoryLineTotal(list_->GetInvPrice(row), remained));
+        if (object->EditData(F::Remained, platform::Variant(remained), ids))
+            list_->SetTotal(row, InventoryLineTotal(list_->GetInvPrice(row), remained));
+        else
+            ShowStoredRemained(row);   // not stored (the database object said why)
     });
+}
+
+void TInventoryView::ShowStoredRemained(int row)
+{
+    TVktAccesser stored(GetVktObject());
+    stored.BeginUpdate();
+    stored.SetTable(TVktTable::TblInventory);
+    TFilterObject filter;
+    filter.Add(F::Inventory_Key, foEqual, list_->GetRowID(row), {});
+    filter.Add(F::InvDate_Key, foEqual, invDateId_, {});
+    stored.SetFilter(filter);
+    stored.EndUpdate();
+    if (stored.GetRowCount() > 0) list_->SetRemained(row, DoubleOf(stored.GetValue(F::Remained)));
 }
 
 void TInventoryView::PatchMasterField(TVktField field)

@@ -109,6 +109,8 @@ protected:
 
 private:
     void WriteRemained();
+    // The stored count of the row's record on the shown sheet, in its cell.
+    void ShowStoredRemained(int row);
     void PatchMasterField(TVktField field);
     void Repaint();
 

@@ -403,11 +403,14 @@ void TKernelEditPanel::SetEraseState(int state)
 {
     eraseState_ = state;
     panelDetail_->setVisible(state != -2);
+    // A record in the trash or kept, or any record of a database opened read-only, is only shown.
+    const TVktObject* object = GetVktObject();
+    const bool editable = state == 0 && !(object && object->IsReadOnly());
     for (const Control& item : controls_)
-        if (item.widget != classSelector_->GetDropDown()) item.widget->setEnabled(state == 0);
+        if (item.widget != classSelector_->GetDropDown()) item.widget->setEnabled(editable);
     // The text edits draw their own background: the disabled one as a disabled line edit.
-    const QColor back = palette().color(state == 0 ? QPalette::Active : QPalette::Disabled,
-                                        state == 0 ? QPalette::Base : QPalette::Window);
+    const QColor back = palette().color(editable ? QPalette::Active : QPalette::Disabled,
+                                        editable ? QPalette::Base : QPalette::Window);
     for (TExView* edit : {nameEdit_, name2Edit_, informationEdit_, information2Edit_})
         edit->SetColor(platform::FromQColor(back));
     LayoutPanels();
@@ -730,12 +733,17 @@ bool TKernelEditPanel::ControlKeyDown(QKeyEvent* event)
     return false;
 }
 
-void TKernelEditPanel::Write(TVktField field, const platform::Variant& value)
+bool TKernelEditPanel::Write(TVktField field, const platform::Variant& value)
 {
     TPriorityItem ids;
     ids << dataId_;
     const platform::BusyCursor busy;
-    GetVktObject()->EditData(field, value, ids);
+    if (GetVktObject()->EditData(field, value, ids)) return true;
+    // Not stored (the database object said why): the record shows as stored, and an edit still
+    // going on starts again from there.
+    Changed();
+    if (editControl_) ControlEnter(editControl_);
+    return false;
 }
 
 void TKernelEditPanel::ApplyUseUnit()
@@ -760,8 +768,7 @@ void TKernelEditPanel::ApplyUseUnit()
         }
         const platform::BusyCursor busy;
         undoKey_ = newUnit;
-        Write(F::UseUnit_Key, newUnit);
-        object->ConvertHistoryUnit(dataId_, newUnit, rate);
+        if (Write(F::UseUnit_Key, newUnit)) object->ConvertHistoryUnit(dataId_, newUnit, rate);
         return;
     }
     undoKey_ = newUnit;

@@ -151,7 +151,9 @@ private:
     bool ReadNumber(int field, double& value) const;
     void ShowNumber(int field);
     QLineEdit* NumberEdit(int field) const;
-    void Write(TVktField field, const platform::Variant& value);
+    // Stores the shown record's field; false, with the record shown again as stored, when the
+    // database object does not.
+    bool Write(TVktField field, const platform::Variant& value);
     void ApplyUseUnit();
 
     // Notices.

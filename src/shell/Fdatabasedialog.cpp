@@ -213,9 +213,9 @@ TOpenDataBaseDialog::TOpenDataBaseDialog(TVktApplication* registry, QWidget* par
     statusBar_ = new QStatusBar(this);
     statusBar_->setObjectName("StatusBar");
     statusBar_->setSizeGripEnabled(false);
-    auto* statusPanel = new QLabel(statusBar_);
-    statusPanel->setObjectName("StatusPanel");
-    statusBar_->addWidget(statusPanel, 1);   // the one panel spans the bar
+    statusPanel_ = new QLabel(statusBar_);
+    statusPanel_->setObjectName("StatusPanel");
+    statusBar_->addWidget(statusPanel_, 1);   // the one panel spans the bar
 
     auto* content = new QVBoxLayout;
     content->setContentsMargins(12, 12, 12, 8);
@@ -575,7 +575,14 @@ void TOpenDataBaseDialog::ActDeleteExecute()
 void TOpenDataBaseDialog::ListSelectionChanged()
 {
     const QListWidgetItem* item = SelectedDatabase();
-    pathEdit_->setText(item ? platform::ToQString(registry_.GetPath(registry_.IndexOf(Text(item)))) : QString());
+    const std::string folder = item ? registry_.GetPath(registry_.IndexOf(Text(item))) : std::string();
+    pathEdit_->setText(platform::ToQString(folder));
+    // Said before it opens: the cook may want to make the folder writable first.
+    const bool protectedFolder =
+        !folder.empty() &&
+        platform::FindWriteBarrier(platform::DatabaseFilePath(folder)) != platform::WriteBarrier::None;
+    statusPanel_->setText(protectedFolder ? QStringLiteral("このデータベースには書き込みできません。読み取り専用で開きます。")
+                                          : QString());
 }
 
 void TOpenDataBaseDialog::UpdateActions()

@@ -149,6 +149,7 @@ private:
     QAction* actUnregister_ = nullptr;
     QAction* actDelete_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
+    QLabel* statusPanel_ = nullptr;   // says when the selected database cannot be written
 };
 
 // The program's one open-database dialog, on VktApplication(); made on first use.

@@ -483,9 +483,15 @@ void TVktPanel::DrawInvDateItem(QPainter& painter, const QRect& rect, const QStr
 
 // ---- drag and drop ----
 
+bool TVktPanel::TakesChanges() const
+{
+    const TVktObject* object = GetVktObject();
+    return object && !object->IsReadOnly();
+}
+
 bool TVktPanel::ClassTreeDragOver(const QMimeData* data, QTreeWidgetItem* node) const
 {
-    if (!FromRecordList(data) || !node || node->childCount() > 0 || !GetSetupDone()) return false;
+    if (!FromRecordList(data) || !node || node->childCount() > 0 || !GetSetupDone() || !TakesChanges()) return false;
     const int family = classFilterView_->GetSelectedFamily();
     const int target = classFilterView_->GetNodeFamily(node);
     return family != -1 && (family == 0 || family == target || target == -1);
@@ -512,7 +518,7 @@ void TVktPanel::ClassTreeDragDrop(QTreeWidgetItem* node)
     dataView->Changed();
 }
 
-bool TVktPanel::ItemGridDragOver(const QMimeData* data) const { return FromRecordList(data); }
+bool TVktPanel::ItemGridDragOver(const QMimeData* data) const { return FromRecordList(data) && TakesChanges(); }
 
 void TVktPanel::ItemGridDragDrop()
 {

@@ -68,7 +68,8 @@ public:
     void SetFilterPanelHeight(int height);
 
     // Drag rules and drops (the event filters of the class tree and the recipe-item grid call
-    // these; `node` is the class-tree node under the pointer, null for none).
+    // these; `node` is the class-tree node under the pointer, null for none). A database opened
+    // read-only takes no drop.
     bool ClassTreeDragOver(const QMimeData* data, QTreeWidgetItem* node) const;
     void ClassTreeDragDrop(QTreeWidgetItem* node);
     bool ItemGridDragOver(const QMimeData* data) const;
@@ -96,6 +97,8 @@ protected:
 private:
     bool IsCurrent() const;
     bool BoundValid() const;
+    // A database is bound and was not opened read-only.
+    bool TakesChanges() const;
     void ShowScreens();
     void HandFilter(const TClassFilterBase* source);
     std::array<TGuiPanel*, 3> Screens() const;

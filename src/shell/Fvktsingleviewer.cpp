@@ -158,6 +158,8 @@ TVktSingleViewer::TVktSingleViewer(std::unique_ptr<TSingleInstance> instance, QW
     // The application's title, the caption of message boxes that name none.
     if (auto* app = platform::Application::Instance()) app->SetDisplayName(mdl->GetProductName());
     registry.SetRegistrySubPath(mdl->GetRegistrySubKey());
+    // Stored at every change, not only at the close: a crash keeps the databases just registered.
+    registry.OnListChange = [](TVktApplication* sender) { VktMdl()->WriteAliases(sender->GetListText()); };
     registry.LoadDatabaseList(mdl->GetAliases());
 
     BuildActions();

@@ -94,7 +94,7 @@ TVktView::TVktView(QWidget* parent) : TVktForm(parent)
 
     vktPanel_->OnChange = [this](TVktPanel*) { UpdateStatusBar(); };
     GetEvents().OnRename = [this](TVktObject*) { DoRename(); };
-    SetCaption({});
+    SetCaption(nullptr);
 }
 
 TVktView::~TVktView()
@@ -103,28 +103,28 @@ TVktView::~TVktView()
     SetDataObject(nullptr);
 }
 
-void TVktView::SetCaption(const std::string& databaseName)
+void TVktView::SetCaption(const TVktObject* object)
 {
     std::string caption = VktMdl()->GetProductName();
-    if (!databaseName.empty()) caption += " [" + databaseName + "]";
+    if (object) caption += " [" + object->GetName() + "]" + (object->IsReadOnly() ? " (読み取り専用)" : "");
     setWindowTitle(platform::ToQString(caption));
 }
 
 void TVktView::DoAttach()
 {
     UpdateStatusBar();
-    SetCaption(GetDataObject()->GetName());
+    SetCaption(GetDataObject());
 }
 
 void TVktView::DoDetach()
 {
     UpdateStatusBar();
-    SetCaption({});
+    SetCaption(nullptr);
 }
 
 void TVktView::DoRename()
 {
-    if (GetDataObject()) SetCaption(GetDataObject()->GetName());
+    SetCaption(GetDataObject());
 }
 
 bool TVktView::event(QEvent* event)

@@ -51,7 +51,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void SetCaption(const std::string& databaseName);
+    // The product name, then the database's name in brackets and whether it was opened read-only.
+    void SetCaption(const TVktObject* object);
 
     TVktPanel* vktPanel_ = nullptr;
     QLabel* panel0_ = nullptr;

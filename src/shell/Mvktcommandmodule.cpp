@@ -220,6 +220,8 @@ std::array<TActionRule, TVktCommandModule::aActionCount> TVktCommandModule::Acti
     std::array<TActionRule, aActionCount> r{};
     const bool P = s.P;
     const bool V = P && s.V;
+    // A database opened read-only takes no change: every action that changes data stays off.
+    const bool W = V && !s.ReadOnly;
     const bool N = P && !s.PreviewMode && !s.InventoryMode;
     const bool S = N && s.S;
     const int T = s.T;
@@ -229,17 +231,17 @@ std::array<TActionRule, TVktCommandModule::aActionCount> TVktCommandModule::Acti
     set(aAppendDataBase, P);
     set(aOpenDataBase, P);
     set(aCloseDataBase, V);
-    set(aNewData, N && V && T >= 1 && s.ClassLeaf);
+    set(aNewData, N && W && T >= 1 && s.ClassLeaf);
     const bool editChecked = N && V && s.EditorShowsRecord;
     set(aEditData, N && (s.EditChecked || (V && s.ListHasRows && s.ListFocused)), editChecked);
-    set(aDeleteData, N && V && S);
-    set(aReviveData, N && V && S && T < 0);
-    set(aChangeDataClass, N && V && S && T >= 0);
-    set(aAppendItem, N && V && S && T >= 0 && editChecked && s.EditorClassType != 1);
-    set(aAppendInventory, N && V && S && T >= 0);
-    set(aChangeDataAttribute, N && V && S && T >= 0);
-    set(aChangeDataProperty, N && V && S && T > 0);
-    set(aDeleteInventory, P && !s.PreviewMode && s.InventoryMode && V && s.InventoryHasRow);
+    set(aDeleteData, N && W && S);
+    set(aReviveData, N && W && S && T < 0);
+    set(aChangeDataClass, N && W && S && T >= 0);
+    set(aAppendItem, N && W && S && T >= 0 && editChecked && s.EditorClassType != 1);
+    set(aAppendInventory, N && W && S && T >= 0);
+    set(aChangeDataAttribute, N && W && S && T >= 0);
+    set(aChangeDataProperty, N && W && S && T > 0);
+    set(aDeleteInventory, P && !s.PreviewMode && s.InventoryMode && W && s.InventoryHasRow);
     set(aViewSelAll, N && V);
     set(aViewSelRev, N && V && S);
     set(aViewSelClear, N && V && S);
@@ -251,10 +253,10 @@ std::array<TActionRule, TVktCommandModule::aActionCount> TVktCommandModule::Acti
     set(aShowClassTree, P, P && !s.ClassBarShown);
     set(aShowClassBar, P, P && s.ClassBarShown);
     set(aShowViewFieldDialog, N && V);
-    set(aShowCsvImportDialog, V);
-    set(aShowCreateInventoryListDialog, V);
-    set(aShowOtherDataDialog, V);
-    set(aShowMHistToYHistDialog, V);
+    set(aShowCsvImportDialog, W);
+    set(aShowCreateInventoryListDialog, W);
+    set(aShowOtherDataDialog, W);
+    set(aShowMHistToYHistDialog, W);
     return r;
 }
 
@@ -264,7 +266,9 @@ TCommandState TVktCommandModule::CurrentState() const
     TVktPanel* panel = currentPanel_.data();
     if (!panel) return s;
     s.P = true;
-    s.V = GetValidObject() != nullptr;
+    const TVktObject* object = GetValidObject();
+    s.V = object != nullptr;
+    s.ReadOnly = object && object->IsReadOnly();
     s.PreviewMode = panel->GetPreviewMode();
     s.InventoryMode = panel->GetInventoryMode();
     s.ClassBarShown = panel->GetClassBarShown();
@@ -321,6 +325,8 @@ void TVktCommandModule::SwitchDatabase(const std::string& name, bool onlyValid)
     TVktObject* object = VktApplication().GetObject(name);
     panel->SetVktObject(object);
     object->MakeCurrent();
+    // Told once the window shows the database.
+    if (object->IsReadOnly()) platform::ShowInformation(object->GetReadOnlyNotice(), "確認");
 }
 
 void TVktCommandModule::ActNewDataBaseExecute() { OpenDatabase(1); }

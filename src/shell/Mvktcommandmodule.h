@@ -28,6 +28,7 @@ class IconList;
 struct TCommandState {
     bool P = false;              // a current panel
     bool V = false;              // a valid database bound to it
+    bool ReadOnly = false;       // that database was opened read-only (TVktObject::IsReadOnly)
     bool PreviewMode = false;
     bool InventoryMode = false;
     bool ClassBarShown = false;

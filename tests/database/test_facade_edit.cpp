@@ -1,6 +1,9 @@
 // The database object's facade over adding records, field edits and the price history: the
 // notices (kind or field and ids), the batch loop with its progress, cancel and failures.
 #include "DbFixture.h"
+#include "FakeShell.h"
+
+#include <sqlite3.h>
 
 #include <memory>
 #include <vector>
@@ -141,6 +144,40 @@ TEST_F(FacadeEditTest, ABatchStopsAtAFailureAndAnnouncesWhatWasDone) {
     EXPECT_EQ(notices, (Notices{"field 43: 1", "field 50: 1"}));
     EXPECT_EQ(seen, "5,4,4");
     EXPECT_EQ(Text("select ChangeDate from VktDB1F where Data_ID = 3"), kOldStamp);
+}
+
+TEST_F(FacadeEditTest, AWriteTheDatabaseFailsIsReportedOnceAndARefusalIsNot) {
+    FakeShell& shell = InstallFakeShell(*app);
+    AddFood(1);
+    AddFood(2);
+    RefuseWrites("VktDB1F", "Data_ID", 1);
+    EXPECT_FALSE(object->EditData(TVktField::Data, Variant(std::string("Loin")), Ids({1})));
+    EXPECT_FALSE(object->EditData(TVktField::CostRate, Variant(1.0), Ids({2})));   // computed, never edited
+    EXPECT_EQ(object->AddNewData(1, ""), 0);                                       // the root holds no records
+    EXPECT_FALSE(object->UpdateDataKeys("5", 0, Ids({2, 1}), Ids({43}), nullptr));
+    const std::string failed = "データベース'Kitchen'に書き込めませんでした。変更は保存されていません。\r\n(refused)";
+    EXPECT_EQ(shell.Texts(FakeShell::Kind::Error), (std::vector<std::string>{failed, failed}));
+    EXPECT_EQ(Text("select Data from VktDB1F where Data_ID = 1"), "R1");
+    EXPECT_EQ(notices, (Notices{"field 43: 2", "field 50: 2"}));
+
+    // A stock-taking sheet whose entry fails: said once its transaction has ended, not while that
+    // still holds the database.
+    const std::string entries = GetTableFileName(TVktTable::TblInventory);
+    Sql("create trigger RefuseEntry before insert on " + entries + " begin select raise(abort, 'refused'); end");
+    bool heldWhenSaid = true;
+    shell.onMessage = [&](const FakeShell::Message&) {
+        platform::Connection other(platform::DatabaseFilePath(folder));
+        sqlite3_busy_timeout(other.Handle(), 0);
+        try {
+            other.Execute("begin immediate; rollback;");
+            heldWhenSaid = false;
+        } catch (const platform::DatabaseError&) {
+        }
+    };
+    EXPECT_FALSE(object->SetInventoryEntry(0, false, Ids({1}), platform::EncodeDate(2024, 3, 1), 0, nullptr));
+    EXPECT_EQ(shell.Texts(FakeShell::Kind::Error).size(), 3u);
+    EXPECT_FALSE(heldWhenSaid);
+    EXPECT_EQ(Count(TVktTable::TblInvDate), 0);
 }
 
 TEST_F(FacadeEditTest, TwoRecordsWhoseSecondFails) {

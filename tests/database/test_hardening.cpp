@@ -243,10 +243,11 @@ TEST_F(HardeningTest, ADatabaseInAReadOnlyFolderStaysRegisteredOpensListsAndRefu
         module.SetPath(folder);
         if (object->GetViewFields().GetName().GetCount() != 5 || module.GetClassTreeID(2).Depth() == 0) return 2;
         if (module.AddDealer("x") != 0) return 3;
+        object->SaveViewFields(Layout({TVktField::Data}));   // kept for the session only
         try {
-            object->SaveViewFields(Layout({TVktField::Data}));
+            object->GetFilterSet().AddNew();
         } catch (const platform::DatabaseError& error) {
-            return error.SqliteMessage().find("write-protected") != std::string::npos ? 0 : 4;
+            return error.SqliteMessage().find("読み取り専用") != std::string::npos ? 0 : 4;
         }
         return 5;
     });

@@ -394,6 +394,37 @@ TEST_F(RegistryTest, MoveToFrontReordersAndAnnounces)
     EXPECT_EQ(registry->FindObject("B"), nullptr);
 }
 
+// Every change of the list is announced once, after it (the shell stores the list then); a
+// refused operation and a list loaded whole announce nothing.
+TEST_F(RegistryTest, EveryChangeOfTheListIsAnnouncedOnceAfterIt)
+{
+    std::vector<std::string> seen;
+    registry->OnListChange = [&](TVktApplication* sender) {
+        std::string names;
+        for (int i = 0; i < sender->GetCount(); ++i) names += (i ? "," : "") + sender->GetName(i);
+        seen.push_back(names);
+    };
+    const std::string a = Database("A", "a");
+    ASSERT_TRUE(registry->RegisterDatabase("B", Folder("b")));
+    EXPECT_FALSE(registry->RegisterDatabase("B", Folder("c")));
+    registry->MoveToFront("B");
+    registry->MoveToFront("B");
+    ASSERT_TRUE(registry->RenameDatabase("A", "本店"));
+    EXPECT_FALSE(registry->RenameDatabase("本店", "B"));
+    std::string copy;
+    ASSERT_TRUE(registry->CopyDatabase("本店", Folder("d"), copy));
+    ASSERT_TRUE(registry->MoveDatabase("本店", Folder("e")));
+    ASSERT_TRUE(registry->UnregisterDatabase("B"));
+    ASSERT_TRUE(registry->DeleteDatabase(copy));
+    EXPECT_EQ(seen, (std::vector<std::string>{"A", "A,B", "B,A", "B,本店", "B,本店,本店のコピー", "B,本店,本店のコピー",
+                                               "本店,本店のコピー", "本店"}));
+    seen.clear();
+    registry->LoadDatabaseList("本店=" + root + "/e\r\n");
+    EXPECT_TRUE(seen.empty());
+    registry->LoadDatabaseList("本店=" + root + "/e\r\n消えた=" + root + "/gone\r\n");
+    EXPECT_EQ(seen, std::vector<std::string>{"本店"});
+}
+
 // ---- Renaming ---------------------------------------------------------------------------------------
 
 TEST_F(RegistryTest, RenameRenamesTheEntryAndTheObjectWithOneNotice)

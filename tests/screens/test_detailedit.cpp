@@ -6,6 +6,7 @@
 
 #include "data/Ufilterstruct.h"
 #include "data/Uvktdbstruct.h"
+#include "data/Vkttabledefine.h"
 #include "database/Uvktobject.h"
 #include "gui/Application.h"
 #include "platform/Files.h"
@@ -245,6 +246,29 @@ TEST_F(DetailPanel, CorrectingYesterdaysPriceWritesTheMonthAndMovesThePoint)
     ASSERT_EQ(june.size(), 3u);
     EXPECT_DOUBLE_EQ(june[1].price, 70);
     EXPECT_DOUBLE_EQ(chart->GetMonthSeries()->at(chart->GetMonthSeries()->count() - 2).y(), 70);
+}
+
+// A month price the database does not store: the editor and the chart show the stored one again.
+TEST_F(DetailPanel, AMonthPriceTheDatabaseRefusesShowsTheStoredOneAgain)
+{
+    panel->SetData(wagyu);
+    platform::Connection refusing(platform::DatabaseFilePath(db->Folder()));
+    for (const char* event : {"insert", "update"})
+        refusing.Execute("create trigger Refuse" + std::string(event) + " before " + event + " on " +
+                         GetTableFileName(TVktTable::TblMHistory) + " begin select raise(abort, 'disk full'); end");
+    THistoryChartPanel* chart = panel->GetHistoryChartPanel();
+    chart->GetBtnMHistEdit()->click();
+    auto* editor = dynamic_cast<TMHistoryEditPanel*>(chart->GetMonthEditor());
+    ASSERT_NE(editor, nullptr);
+    QTableView* grid = editor->GetStringGrid()->GetStringGrid();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(13, 1));
+    Type("70");
+    Key(Qt::Key_Up);
+    EXPECT_EQ(editor->GetPrice(EncodeDate(2024, 6, 14)).ToText(), "64");
+    const auto june = chart->GetModel().PointsOfMonth(EncodeDate(2024, 6, 1));
+    ASSERT_EQ(june.size(), 3u);
+    EXPECT_DOUBLE_EQ(june[1].price, 64);
 }
 
 TEST_F(DetailPanel, AHistoryReloadBehindAnotherTabShowsWithTheTab)

@@ -235,6 +235,30 @@ TEST_F(StockTaking, RemainedIsWrittenWhenLeftAndEscWritesNothing)
     EXPECT_EQ(writes.size(), 3u);
 }
 
+// A count the database does not store shows as stored again; the next one is written.
+TEST_F(StockTaking, ACountTheDatabaseRefusesShowsTheStoredOneAgain)
+{
+    const int onion = RowOf("玉ねぎ");
+    platform::Connection other(platform::DatabaseFilePath(db.Folder()));
+    other.Execute("create trigger Refuse before update on " + GetTableFileName(TVktTable::TblInventory) +
+                  " begin select raise(abort, 'disk full'); end");
+    Focus(onion);
+    Type("7");
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(writes.empty());
+    EXPECT_DOUBLE_EQ(Stored("玉ねぎ"), 0);
+    EXPECT_EQ(Cell(TInvListView::ColRemained, onion), "0");
+    EXPECT_EQ(Cell(TInvListView::ColTotal, onion), "0");
+
+    other.Execute("drop trigger Refuse");
+    Focus(onion);
+    Type("3");
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(Stored("玉ねぎ"), 3);
+    EXPECT_EQ(Cell(TInvListView::ColRemained, onion), "3");
+    EXPECT_EQ(Cell(TInvListView::ColTotal, onion), "750");
+}
+
 TEST_F(StockTaking, ATextThatIsNoNumberIsRefusedAndKeptInTheEditor)
 {
     const int onion = RowOf("玉ねぎ");

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "data/Uvktdbstruct.h"
+#include "data/Mvkttables.h"
+#include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
 #include "richtext/Exview.h"
 #include "screens/Fclassbar.h"
@@ -244,6 +246,43 @@ TEST_F(KernelEdit, NumbersConvertOrFallBackToTheEntryValue)
     EXPECT_EQ(Stored(F::BuyPrice), "¥0");
     EXPECT_EQ(Text(panel.GetBuyPriceEdit()), "¥0");
     EXPECT_EQ(Text(panel.GetUsePriceEdit()), "¥0");
+}
+
+// A write the database refuses is said once and the field shows the stored price again (typing
+// 4200 and leaving used to show ¥4,200 while 250 stayed stored); the next edit writes.
+TEST_F(KernelEdit, AWriteTheDatabaseRefusesShowsTheStoredValueAgain)
+{
+    struct Told : TVktShellServices {
+        std::vector<std::string> errors;
+        void ShowError(const std::string& text, const std::string&) override { errors.push_back(text); }
+    };
+    auto told = std::make_unique<Told>();
+    const std::vector<std::string>& errors = told->errors;
+    db.Registry().SetShellServices(std::move(told));
+    Open("玉ねぎ");
+    const std::string table = GetTableFileName(GetFieldTable(F::BuyPrice));
+    platform::Connection other(platform::DatabaseFilePath(db.Folder()));
+    other.Execute("create trigger Refuse before update on " + table + " begin select raise(abort, 'disk full'); end");
+    Enter(panel.GetBuyPriceEdit());
+    panel.GetBuyPriceEdit()->selectAll();
+    Type("4200");
+    Leave();
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(writes.empty());
+    EXPECT_EQ(Stored(F::BuyPrice), "¥250");
+    EXPECT_EQ(Text(panel.GetBuyPriceEdit()), "¥250");
+    EXPECT_FALSE(panel.GetModified());
+
+    other.Execute("drop trigger Refuse");
+    Enter(panel.GetBuyPriceEdit());
+    EXPECT_EQ(Text(panel.GetBuyPriceEdit()), "250");
+    panel.GetBuyPriceEdit()->selectAll();
+    Type("300");
+    Leave();
+    EXPECT_EQ(Stored(F::BuyPrice), "¥300");
+    EXPECT_EQ(Text(panel.GetBuyPriceEdit()), "¥300");
+    EXPECT_EQ(errors.size(), 1u);
+    db.Registry().SetShellServices(nullptr);
 }
 
 TEST_F(KernelEdit, SignsAndPointsWaitForTheFieldToBeLeft)

@@ -6,6 +6,7 @@
 #include "database/Uvktobject.h"
 #include "gui/Application.h"
 #include "gui/Services.h"
+#include "platform/Unprivileged.h"
 #include "shell/Fdatabasedialog.h"
 #include "widgets/Mvktmodule.h"
 
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStackedWidget>
 #include <QTest>
 
@@ -333,6 +335,30 @@ TEST_F(DatabaseDialogTest, OpenChoosesOnlyAClosedDatabase)
     EXPECT_TRUE(Accepted());
     EXPECT_EQ(Dialog().GetSelectedName(), "B");
     a->Release();
+}
+
+// Chosen in the list, a database the user may not write is said to open read-only.
+TEST_F(DatabaseDialogTest, ADatabaseTheUserMayNotWriteIsSaidWhenSelected)
+{
+    namespace fs = std::filesystem;
+    const std::string locked = AddDatabase("A");
+    const std::string open = AddDatabase("B");
+    for (fs::path up = fs::path(locked).parent_path(); up != fs::temp_directory_path(); up = up.parent_path())
+        fs::permissions(up, fs::perms::others_exec, fs::perm_options::add);
+    SetWritable(locked, false);
+    SetWritable(open, true);
+    Dialog().BuildList();
+    const QLabel* status = Dialog().GetStatusBar()->findChild<QLabel*>("StatusPanel");
+    ASSERT_NE(status, nullptr);
+    {
+        const Unprivileged nobody;
+        if (Unprivileged::CanWrite(locked)) GTEST_SKIP() << "this user writes a folder whatever its mode";
+        Select("A");
+        EXPECT_EQ(status->text().toStdString(), "このデータベースには書き込みできません。読み取り専用で開きます。");
+        Select("B");
+        EXPECT_EQ(status->text().toStdString(), "");
+    }
+    SetWritable(locked, true);
 }
 
 TEST_F(DatabaseDialogTest, RenameInPlace)

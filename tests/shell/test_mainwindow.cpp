@@ -308,6 +308,28 @@ TEST_F(MainWindowTest, CloseWritesAliasesStoresBoundsAndWithdrawsTheMarker)
     EXPECT_FALSE(CheckMapping(name));
 }
 
+// The database list is stored whenever it changes, not only at the close: after a crash the
+// databases registered, renamed, removed or moved to the front are listed as they were.
+TEST_F(MainWindowTest, EveryChangeOfTheDatabaseListIsStoredAtOnce)
+{
+    Show();
+    TVktApplication& registry = VktApplication();
+    const vkttest::SampleDatabase a(false);
+    const vkttest::SampleDatabase b(false);
+    const auto stored = [] { return TVktModule().GetAliases(); };   // read afresh from the store
+    ASSERT_TRUE(registry.RegisterDatabase("厨房A", a.Folder()));
+    EXPECT_NE(stored().find("厨房A=" + a.Folder() + "\r\n"), std::string::npos) << "registered";
+    ASSERT_TRUE(registry.RegisterDatabase("厨房B", b.Folder()));
+    registry.MoveToFront("厨房B");
+    EXPECT_EQ(stored().rfind("厨房B=", 0), 0u) << "moved to the front";
+    ASSERT_TRUE(registry.RenameDatabase("厨房A", "本店"));
+    EXPECT_EQ(stored(), registry.GetListText()) << "renamed";
+    ASSERT_TRUE(registry.UnregisterDatabase("本店"));
+    EXPECT_EQ(stored().find("本店="), std::string::npos) << "removed";
+    EXPECT_EQ(stored(), registry.GetListText());
+    registry.UnregisterDatabase("厨房B");
+}
+
 // What needs the main data panel built.
 class MainWindowPanelTest : public MainWindowTest {
 protected:

@@ -1,6 +1,6 @@
 // The main data panel on the sample database: the screen shown for each flag combination, the
 // filter each screen is handed, the two navigations kept on one selection, the drag rules and the
-// drops onto the class tree and the recipe-item grid.
+// drops onto the class tree and the recipe-item grid, and a database the user may not write.
 #include "data/Ufilterstruct.h"
 #include "database/Uvktapplication.h"
 #include "screens/Ffilterselector.h"
@@ -11,9 +11,13 @@
 #include "reports/Fvktpreview.h"
 #include "reports/Uvktcontainertypes.h"
 #include "reports/Uvkttopcontainer.h"
+#include "platform/Unprivileged.h"
+#include "screens/Fkerneleditpanel.h"
+#include "shell/Ushellservices.h"
 #include "test_vktpanel_fixture.h"
 
 #include <QCoreApplication>
+#include <QLineEdit>
 
 #include <QMimeData>
 
@@ -234,4 +238,64 @@ TEST_F(PanelTest, DropsOnTheTreeChangeTheClassOrDeleteAndOnTheItemGridAppend)
     EXPECT_EQ(batchRuns, 3);
     EXPECT_EQ(batchAutoClose, false);
     EXPECT_EQ(panel->GetDataViewer()->GetDataEditor()->GetDataID(), steak);
+}
+
+// Opened as a user who may not write its folder: said at the open, listed whole, and nothing that
+// changes data can be started (the commands, the drops, the record editor's fields).
+TEST_F(PanelTest, ADatabaseInAWriteProtectedFolderOpensReadOnlyWithEveryChangeOff)
+{
+    // A copy of the sample whose connections have all ended, in a folder of its own that only
+    // its file may be written in (no -wal or -shm can be made there).
+    const std::string folder = vkttest::NewTempFolder("protected");
+    {
+        platform::Connection source(platform::DatabaseFilePath(db->Folder()), platform::OpenMode::ReadOnly);
+        platform::Connection copy(platform::DatabaseFilePath(folder), platform::OpenMode::Create);
+        platform::BackupDatabase(source, copy);
+    }
+    namespace fs = std::filesystem;
+    for (fs::path up = fs::path(folder).parent_path(); up != fs::temp_directory_path(); up = up.parent_path())
+        fs::permissions(up, fs::perms::others_exec, fs::perm_options::add);
+    SetWritable(folder, true);
+    fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    TVktApplication& registry = VktApplication();
+    registry.SetShellServices(std::make_unique<TShellServices>());
+    {
+        const Unprivileged nobody;
+        if (Unprivileged::CanWrite(folder)) GTEST_SKIP() << "this user writes a folder whatever its mode";
+        ASSERT_TRUE(registry.RegisterDatabase("読取専用", folder));
+        module->SwitchDatabase("読取専用", true);
+        TVktObject* object = panel->GetVktObject();
+        ASSERT_TRUE(object && object->IsReadOnly());
+        ASSERT_EQ(Scripted().messages.size(), 1u);
+        EXPECT_EQ(Scripted().messages[0].text, object->GetReadOnlyNotice());
+        EXPECT_EQ(Scripted().messages[0].icon, platform::MsgIcon::Information);
+
+        Choose(SampleDatabase::kVegetable);
+        Mark({"玉ねぎ"});
+        panel->GetDataViewer()->EditData(db->Record("玉ねぎ"));
+        panel->GetDataViewer()->ShowEditor(true);
+        module->updateActions();
+        for (QAction* action : {module->ActNewData, module->ActDeleteData, module->ActChangeDataClass,
+                                module->ActAppendInventory, module->ActChangeDataAttribute,
+                                module->ActChangeDataProperty, module->ActShowCsvImportDialog,
+                                module->ActShowCreateInventoryListDialog, module->ActShowOtherDataDialog,
+                                module->ActShowMHistToYHistDialog})
+            EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+        for (QAction* action : {module->ActCloseDataBase, module->ActViewSelAll, module->ActViewSelClear,
+                                module->ActShowViewFieldDialog})
+            EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
+        const auto drag = RecordDrag();
+        EXPECT_FALSE(panel->ClassTreeDragOver(drag.get(), Node(SampleDatabase::kHerb)));
+        EXPECT_FALSE(panel->ItemGridDragOver(drag.get()));
+        const TKernelEditPanel* kernel = panel->GetDataViewer()->GetDataEditor()->GetKernelEditPanel();
+        EXPECT_EQ(kernel->GetDataID(), db->Record("玉ねぎ"));
+        EXPECT_FALSE(kernel->GetBuyPriceEdit()->isEnabled());
+        EXPECT_EQ(Scripted().messages.size(), 1u) << "nothing was refused: nothing could be tried";
+
+        module->ActCloseDataBaseExecute();
+        registry.UnregisterDatabase("読取専用");
+    }
+    registry.SetShellServices(nullptr);
+    SetWritable(folder, true);
 }

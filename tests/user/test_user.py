@@ -32,7 +32,7 @@ from xsession import StepFailed, XSession, poll  # noqa: E402
 MAIN = "^Vektara 2005$"
 STEP_SECONDS = 40
 SCREEN_GAP = 10          # between a dialog placed at the bottom right and the screen's edges
-RUN_SECONDS = 230
+RUN_SECONDS = 250         # the read-only step starts the program a second time
 
 # The main window, maximised: its fixed layout (client coordinates).
 CLASS_TREE = (60, 99)
@@ -120,6 +120,7 @@ class UserSession:
         self.x = None
         self.app = None
         self.main = None
+        self.folders = [self.home]   # removed by close()
 
     # --- running ---------------------------------------------------------------------------------
 
@@ -129,22 +130,34 @@ class UserSession:
             if name.startswith("user-") and name.endswith(".png"):
                 os.remove(os.path.join(self.out, name))
         self.x = XSession(app_class="vektara")
+        self.log_file = open(os.path.join(self.out, "user-program.log"), "w")
+        self.app = self.launch([self.program], self.home)
+
+    def launch(self, command, home, owner=None):
+        """The program started by `command` on its own home folder (given to `owner`, a user id, when
+        set)."""
         env = dict(self.x.env)
-        runtime = os.path.join(self.home, "run")
+        runtime = os.path.join(home, "run")
         os.makedirs(runtime, mode=0o700)
-        env.update(HOME=self.home, XDG_CONFIG_HOME=self.home + "/.config", XDG_DATA_HOME=self.home + "/.local/share",
-                   XDG_CACHE_HOME=self.home + "/.cache", XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb",
+        if owner is not None:
+            for folder in (home, runtime):
+                os.chown(folder, owner, owner)
+        env.update(HOME=home, XDG_CONFIG_HOME=home + "/.config", XDG_DATA_HOME=home + "/.local/share",
+                   XDG_CACHE_HOME=home + "/.cache", XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb",
                    CUPS_SERVER="/nonexistent/cups.sock", LANG="C.UTF-8")
         env.pop("QT_QPA_PLATFORMTHEME", None)
-        self.log_file = open(os.path.join(self.out, "user-program.log"), "w")
-        self.app = self.x.start([self.program], env=env, stdout=self.log_file, stderr=subprocess.STDOUT)
+        return self.x.start(command, env=env, stdout=self.log_file, stderr=subprocess.STDOUT)
 
     def close(self):
         if self.x:
             self.x.close()
         if getattr(self, "log_file", None):
             self.log_file.close()
-        shutil.rmtree(self.home, ignore_errors=True)
+        for folder in self.folders:
+            for path, dirs, _ in os.walk(folder):
+                for d in dirs:
+                    os.chmod(os.path.join(path, d), 0o755)
+            shutil.rmtree(folder, ignore_errors=True)
 
     def step(self, name, act, seconds=STEP_SECONDS):
         self.number += 1
@@ -886,6 +899,71 @@ class UserSession:
         self.x.wait_active(MAIN)
         poll(lambda: self.listed_rows() == len(FOODS) - 1, 10, "the ingredients left in the list")
 
+    def read_only_database(self):
+        """The kitchen's database, copied into a folder the program's user may not write (root's
+        folder for nobody, or a folder without write permission), is registered and opened: the
+        program says at the open that it opens it read-only and why, and lists its records; the Delete key asks nothing, the record editor's name takes no text, and the
+        file stays as it was."""
+        root = tempfile.mkdtemp(prefix="vkt-readonly-")
+        self.folders.append(root)
+        os.chmod(root, 0o755)
+        folder = os.path.join(root, "kitchen")
+        os.makedirs(folder)
+        db = os.path.join(folder, "vektara.db")
+        shutil.copyfile(self.db, db)        # the program has closed it: no -wal or -shm to take along
+        home = os.path.join(root, "home")
+        os.makedirs(home)
+        if os.geteuid() == 0:
+            command = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", self.program]
+            owner = 65534
+        else:
+            command, owner = [self.program], None
+        os.chmod(db, 0o444)
+        os.chmod(folder, 0o555)
+        with open(db, "rb") as f:
+            stored = f.read()
+        self.app = self.launch(command, home, owner)
+        self.shown()
+        self.menu("alt+f", 1)                     # データベース登録...
+        self.wait_dialog("^データベースを開く$")
+        self.x.key("ctrl+a")
+        self.x.type(folder)
+        self.x.key("Return")
+        time.sleep(0.5)
+        self.x.key("ctrl+a")
+        self.x.type("ReadOnly")
+        self.x.key("Return")
+        self.x.wait_gone("^データベースを開く$")
+        self.wait_dialog("^確認$")
+        self.snap("told")
+        self.x.key("Return")
+        self.x.wait_gone("^確認$")
+        self.x.wait_active(MAIN)
+        self.class_tree_path(["Down"])
+        left = len(FOODS) - 1                 # one went into the trash
+        poll(lambda: self.listed_rows() == left, 10, "the %d ingredients listed" % left)
+        self.click(self.main, self.row(0))
+        time.sleep(0.5)
+        self.x.key("Delete")
+        time.sleep(1.0)
+        if self.x.find("^確認$"):
+            raise StepFailed("the Delete key asked to put a record of the read-only database into the trash")
+        x, y = RECORD_ROW0
+        self.x.double_click(self.main, x, y)
+        time.sleep(1.0)
+        name = (NAME_FIELD[0] - 60, NAME_FIELD[1] - 8, 200, 16)
+        shown = self.x.grab_window(self.main, name)
+        self.click(self.main, NAME_FIELD)
+        self.x.key("End")
+        self.x.type("X")
+        self.x.key("Tab")
+        time.sleep(0.5)
+        if self.x.grab_window(self.main, name).data != shown.data:
+            raise StepFailed("the record editor's name took text in the read-only database")
+        with open(db, "rb") as f:
+            if f.read() != stored:
+                raise StepFailed("the read-only database's file changed")
+
     def steps(self):
         return [("start", self.shown), ("new-database", self.new_database), ("csv-import", self.csv_import),
                 ("csv-close", self.csv_close), ("select-all-after-batch", self.select_all_after_batch),
@@ -920,6 +998,9 @@ class UserSession:
                     time.sleep(0.5)
         if failed:
             raise StepFailed("steps failed: " + ", ".join(failed))
+        self.close_program()
+        # The program again, as a user who may not write the database's folder.
+        self.step("read-only-database", self.read_only_database)
         self.close_program()
 
     def close_program(self):
