@@ -296,7 +296,16 @@ bool TVktApplication::DeleteDatabase(const std::string& name)
     if (!IsRegistered(name)) return false;
     const std::string folder = GetPath(IndexOf(name));
     FreeObject(name);
-    GetVktTblFunctor().DeleteTables(folder);
+    TVktTblFunctor& tables = GetVktTblFunctor();
+    tables.DeleteTables(folder);
+    // Tables that could not be dropped (a write-protected folder) keep their entry: the database
+    // is still there.
+    if (tables.TablesExist(folder)) {
+        shell_->ShowError("データベース'" + name + "'(" + folder + ")を削除できませんでした。\r\n" +
+                              TVktObject::WriteBarrierText(folder),
+                          kErrorCaption);
+        return false;
+    }
     const int index = IndexOf(name);
     if (index >= 0) list_.Delete(index);
     ListChanged();

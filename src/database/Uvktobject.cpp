@@ -275,9 +275,10 @@ constexpr const char* kErrorCaption = "エラー確認";
 
 } // namespace
 
-std::string TVktObject::GetReadOnlyReason() const
+std::string TVktObject::GetReadOnlyReason() const { return WriteBarrierText(GetPath()); }
+
+std::string TVktObject::WriteBarrierText(const std::string& folder)
 {
-    const std::string folder = GetPath();
     switch (platform::FindWriteBarrier(platform::DatabaseFilePath(folder))) {
     case platform::WriteBarrier::Medium: return "データベースのあるドライブが書き込み禁止になっています。";
     case platform::WriteBarrier::File: return "データベースのファイルに書き込む権限がありません。";

@@ -115,6 +115,8 @@ public:
     bool IsReadOnly() const { return readOnly_; }
     // For the cook (Japanese): why the database cannot be written.
     std::string GetReadOnlyReason() const;
+    // The same for any database folder: what keeps this user from writing its file.
+    static std::string WriteBarrierText(const std::string& folder);
     // The notice the shell shows when it opens a read-only database.
     std::string GetReadOnlyNotice() const;
 

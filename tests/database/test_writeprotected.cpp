@@ -11,6 +11,7 @@
 
 #include "FakeShell.h"
 #include "ObjSubscriber.h"
+#include "data/Mvkttables.h"
 #include "data/Uvktdbstruct.h"
 #include "data/Vkttabledefine.h"
 #include "database/Uvktapplication.h"
@@ -211,6 +212,24 @@ TEST_P(WriteProtectedTest, AModuleWhoseWritesWereRefusedWritesOnceTheFolderIsWri
     platform::Statement price(check, "select BuyPrice from " + GetTableFileName(GetFieldTable(TVktField::BuyPrice)));
     ASSERT_TRUE(price.Step());
     EXPECT_EQ(price.GetDouble(0), 4300);
+}
+
+// A database whose tables cannot be dropped is not deleted: its entry stays and the cook is told
+// why (the entry went and the delete said it was done, the database left on the disk).
+TEST_P(WriteProtectedTest, ADeleteThatCannotDropTheTablesKeepsTheEntryAndSaysWhy) {
+    const std::string before = platform::ReadFileBytes(platform::DatabaseFilePath(folder));
+    {
+        const Unprivileged nobody;
+        if (Unprivileged::CanWrite(folder)) GTEST_SKIP() << "this user writes a folder whatever its mode";
+        ASSERT_TRUE(registry->RegisterDatabase("db", folder));
+        EXPECT_FALSE(registry->DeleteDatabase("db"));
+        EXPECT_TRUE(registry->IsRegistered("db"));
+        const std::vector<std::string> errors = shell->Texts(FakeShell::Kind::Error);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].rfind("データベース'db'(" + folder + ")を削除できませんでした。\r\n", 0), 0u) << errors[0];
+        EXPECT_TRUE(GetVktTblFunctor().TablesExist(folder));
+    }
+    EXPECT_EQ(platform::ReadFileBytes(platform::DatabaseFilePath(folder)), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Protections, WriteProtectedTest,
