@@ -10,6 +10,7 @@
 #include "reports/Fpreviewitemoperator.h"
 #include "reports/Fvktitempropertyex.h"
 #include "reports/Uvktcontainertypes.h"
+#include "reports/Uvkttopcontainer.h"
 
 #include <QSplitter>
 #include <QTimer>
@@ -185,6 +186,15 @@ TVktItemPropertyEx* TVktPreview::GetItemProperty() const
 QToolButton* TVktPreview::GetButton(const char* name) const
 {
     return ToolBar->findChild<QToolButton*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+}
+
+int TVktPreview::GetRecordCount() const
+{
+    TViewItems* items = Preview->GetItems();
+    for (int i = 0; i < items->GetCount(); ++i)
+        if (const auto* top = dynamic_cast<const TVktTopContainer*>(ContainerOf(items->GetItem(i))))
+            return top->GetRowCount();
+    return 0;
 }
 
 void TVktPreview::SetFilter(const TFilterObject& filter)

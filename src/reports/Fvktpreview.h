@@ -48,6 +48,9 @@ public:
     // A tool button by object name ("BtnOpen", "BtnVktField", …); null when there is none.
     QToolButton* GetButton(const char* name) const;
 
+    // The records the report lists: those of the layout's first database container (0 without one).
+    int GetRecordCount() const;
+
     // Taken only while the panel is shown (a hidden panel keeps its filter).
     void SetFilter(const TFilterObject& filter);
     const TFilterObject& GetFilter() const { return filter_; }

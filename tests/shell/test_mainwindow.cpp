@@ -545,4 +545,23 @@ TEST_F(MainWindowDataTest, TheRecordCountFollowsTheRecordListsRowsAndMarks)
     VktCommandModule()->ActViewSelAll->trigger();
     EXPECT_EQ(count.Shown(), "2/2");
 }
+
+// A database opened while the layout view shows counts the records the report lists (none
+// marked), and the count follows the selection there; the record list, shown again, lists as many.
+TEST_F(MainWindowDataTest, InLayoutModeTheRecordCountIsTheReportsRecords)
+{
+    PaintedCount count(*window);
+    window->SetDataObject(nullptr);
+    Panel()->ShowPreview(true);
+    window->SetDataObject(&db->Object());
+    QApplication::processEvents();
+    Panel()->GetClassFilterView()->GetClassView()->SelectID(vkttest::SampleDatabase::kVegetable);
+    EXPECT_EQ(count.Shown(), "0/3");
+    Panel()->GetClassFilterView()->GetClassView()->SelectID(vkttest::SampleDatabase::kHerb);
+    const std::string herbs = count.Shown();
+    EXPECT_NE(herbs, "0/3");
+    Panel()->ShowPreview(false);
+    EXPECT_EQ(count.Shown(), "0/" + std::to_string(List()->GetRows().GetCount()));
+    EXPECT_EQ(count.Shown(), herbs);
+}
 } // namespace
