@@ -258,6 +258,11 @@ void TVktPanel::Setup()
     preview_->GetPreview()->AddActionNotifier([this](TPreview*) {
         if (previewMode_) ListsChange();
     });
+    preview_->OnPrint = [this] {
+        if (!IsCurrent()) return;
+        VktCommandModule()->updateActions();
+        VktCommandModule()->ActPreviewPrint->trigger();
+    };
 
     if (IsCurrent()) module->ActShowClassTree->setChecked(true);
 
