@@ -95,21 +95,36 @@ int NamedAssociation(int charClass)
 
 } // namespace
 
-std::string TExLightText::RunText(const std::string& text, const TExStyle& style) const
+std::size_t TExLightText::TRunCharHash::operator()(const TRunChar& c) const
+{
+    std::size_t h = c.Code;
+    for (int v : {c.CharClass, c.LowFont, c.HighFont, c.DBFont})
+        h = h * 1000003u ^ static_cast<std::size_t>(static_cast<unsigned>(v));
+    return h;
+}
+
+std::string TExLightText::RunText(const std::string& text, const TExStyle& style, TRunChars& written) const
 {
     TExStyle reading = style;
     reading.CharClass = NamedAssociation(style.CharClass);
     std::string out;
     for (char32_t cp : CodePoints(text)) {
-        const std::string bytes = CharBytes(cp, style.CharClass);
-        if (!bytes.empty()) {
-            const std::vector<TDecodedChar> back = DecodeStyledBytes(bytes, reading);
-            if (back.size() == 1 && back.front().Code == cp) {
-                out += StrToRTString(CodePointsToUtf8(std::u32string(1, cp)), style.CharClass);
-                continue;
+        const auto [at, added] =
+            written.try_emplace(TRunChar{cp, style.CharClass, style.LowFont, style.HighFont, style.DBFont});
+        if (added) {
+            std::string& piece = at->second;
+            const std::string bytes = CharBytes(cp, style.CharClass);
+            bool readBack = false;
+            if (!bytes.empty()) {
+                const std::vector<TDecodedChar> back = DecodeStyledBytes(bytes, reading);
+                readBack = back.size() == 1 && back.front().Code == cp;
             }
+            if (readBack)
+                piece = StrToRTString(CodePointsToUtf8(std::u32string(1, cp)), style.CharClass);
+            else
+                AppendRTUnicode(piece, cp);
         }
-        AppendRTUnicode(out, cp);
+        out += at->second;
     }
     return out;
 }
@@ -137,6 +152,7 @@ std::string TExLightText::GetRich()
     Restore();
     std::string body;
     std::string runs;
+    TRunChars written;
     // The paragraph mark's style opens each paragraph group; runs are written over it. A last
     // paragraph without an end opens with its last run's style, which reads back as written.
     const auto markStyle = [&](int at) {
@@ -191,7 +207,7 @@ std::string TExLightText::GetRich()
                     runs += ' ';
                 textGroup = group;
             }
-            runs += RunText(w.Text, style);
+            runs += RunText(w.Text, style, written);
             runs += "}";
             break;
         }
