@@ -103,6 +103,27 @@ std::size_t TExLightText::TRunCharHash::operator()(const TRunChar& c) const
     return h;
 }
 
+const std::string& TExLightText::TRunGroups::Opening(int charStyle, const TExStyle& style, const TExStyle& mark)
+{
+    for (const TRunGroup& g : recent_)
+        if (g.CharStyle == charStyle && g.Style.Equal(style) && g.Mark.Equal(mark))
+            return g.Text;
+    std::string text = "{";
+    if (charStyle != 0)
+        text += "\\cs" + std::to_string(charStyle);
+    text += style.RTString();
+    text += ResetWords(style, mark);
+    TRunGroup made{charStyle, style, mark, std::move(text)};
+    if (recent_.size() < kRecent) {
+        recent_.push_back(std::move(made));
+        return recent_.back().Text;
+    }
+    TRunGroup& slot = recent_[next_];
+    next_ = (next_ + 1) % kRecent;
+    slot = std::move(made);
+    return slot.Text;
+}
+
 std::string TExLightText::RunText(const std::string& text, const TExStyle& style, TRunChars& written) const
 {
     TExStyle reading = style;
@@ -153,6 +174,7 @@ std::string TExLightText::GetRich()
     std::string body;
     std::string runs;
     TRunChars written;
+    TRunGroups groups;
     // The paragraph mark's style opens each paragraph group; runs are written over it. A last
     // paragraph without an end opens with its last run's style, which reads back as written.
     const auto markStyle = [&](int at) {
@@ -186,12 +208,8 @@ std::string TExLightText::GetRich()
         switch (w.Type) {
         case kWordText:
         case kWordTab: {
-            std::string group = "{";
-            if (w.CharStyleIndex != 0)
-                group += "\\cs" + std::to_string(w.CharStyleIndex);
             const TExStyle style = EffectiveStyle(w);
-            group += style.RTString();
-            group += ResetWords(style, mark);
+            const std::string& group = groups.Opening(w.CharStyleIndex, style, mark);
             if (w.Type == kWordTab) {
                 runs += group + "\\tab}";
                 textGroup.clear();

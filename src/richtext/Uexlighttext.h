@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class TExLightText : public TExLightText_ {
 public:
@@ -73,6 +74,23 @@ private:
         std::size_t operator()(const TRunChar& c) const;
     };
     using TRunChars = std::unordered_map<TRunChar, std::string, TRunCharHash>;
+    // The openings of the last run groups written ("{", the character style, the run's style and
+    // what resets the paragraph mark's), by what they are made of: runs repeat a few styles.
+    class TRunGroups {
+    public:
+        const std::string& Opening(int charStyle, const TExStyle& style, const TExStyle& mark);
+
+    private:
+        static constexpr std::size_t kRecent = 8;
+        struct TRunGroup {
+            int CharStyle;
+            TExStyle Style;
+            TExStyle Mark;
+            std::string Text;
+        };
+        std::vector<TRunGroup> recent_;
+        std::size_t next_ = 0;
+    };
     // Run text escaped for RTF: bytes where the run's font reads them back as the same character,
     // else \uN.
     std::string RunText(const std::string& text, const TExStyle& style, TRunChars& written) const;
