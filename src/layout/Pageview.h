@@ -36,6 +36,13 @@ using TPrintProgress = std::function<bool(TPageView* Sender, int Page, int PageM
 class TPageView : public TScrollCanvas {
 public:
     static constexpr const char* kClipboardFormat = "-QL-PageViewObject";
+    // Why a delete, a cut or a paste is refused (said to the user).
+    static constexpr const char* kNotDeletableText = "この項目は削除できない設定のため、削除できません。";
+    static constexpr const char* kHoldsNotDeletableText =
+        "この項目には削除できない項目（テンプレートの部品など）が含まれているため、削除できません。";
+    static constexpr const char* kPasteNotDeletableText =
+        "貼り付ける項目には削除できない項目（テンプレートの部品など）が含まれているため、貼り付けできません。"
+        "貼り付けると、その項目をレイアウトから削除できなくなります。";
 
     explicit TPageView(QWidget* owner = nullptr);
     ~TPageView() override;
@@ -100,10 +107,14 @@ public:
 
     // An empty layout, shown from its first page.
     virtual void Clear();
-    // Deletes the item with its subtree when every one of them has voDeletable.
+    // Deletes the item with its subtree when every one of them has voDeletable; else says why and
+    // keeps the item and the selection.
     virtual void Delete(TViewItem* item);
     virtual void CopyToClipboard();
+    // Copy and delete; an item that may not be deleted is neither (the user is told why).
     virtual void CutToClipboard();
+    // Pastes under the selected item; a copy holding an item without voDeletable is refused with
+    // the reason, as it could never be removed again.
     virtual void PasteFromClipboard();
     virtual void ItemMove(TViewItem* item, TViewItem* target, bool asChild);
     // Replaces the items by the "PageObject" child of `parent` (only clears without one), shown

@@ -3,6 +3,7 @@
 
 #include "gui/Clipboard.h"
 #include "gui/QtSupport.h"
+#include "gui/Services.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -224,16 +225,43 @@ bool AllDeletable(const TViewItem* item)
     return true;
 }
 
+// Whether an "Item" element below `node` would load as an item without voDeletable (an element
+// that does not load, with its subtree, counts as none).
+bool HoldsNotDeletable(const platform::XmlNode& node)
+{
+    for (const platform::XmlNode& element : node.GetChildren()) {
+        if (element.GetName() != "Item")
+            continue;
+        TVIOptions options;
+        try {
+            options = TViewItem::ReadOptions(element);
+        } catch (const std::exception&) {
+            continue;
+        }
+        if (!options.Contains(voDeletable) || HoldsNotDeletable(element))
+            return true;
+    }
+    return false;
+}
+
+// True when the item may be deleted with its subtree; else the user is told why.
+bool DeleteAllowed(const TViewItem* item)
+{
+    if (AllDeletable(item))
+        return true;
+    platform::ShowInformation(item->GetOptions().Contains(voDeletable) ? TPageView::kHoldsNotDeletableText
+                                                                       : TPageView::kNotDeletableText);
+    return false;
+}
+
 } // namespace
 
 void TPageView::Delete(TViewItem* item)
 {
-    if (!item)
+    if (!item || !DeleteAllowed(item))
         return;
     if (item == GetSelected())
         SetSelected(nullptr);
-    if (!AllDeletable(item))
-        return;
     TViewItemsUpdate update(*items_);
     item->Delete();
 }
@@ -271,8 +299,11 @@ void TPageView::CopyToClipboard()
 
 void TPageView::CutToClipboard()
 {
+    TViewItem* selected = GetSelected();
+    if (!selected || !DeleteAllowed(selected))
+        return;
     CopyToClipboard();
-    Delete(GetSelected());
+    Delete(selected);
 }
 
 void TPageView::PasteFromClipboard()
@@ -283,5 +314,10 @@ void TPageView::PasteFromClipboard()
     bytes.resize(std::min(bytes.find('\0'), bytes.size()));
     platform::XmlDocument doc;
     doc.LoadFromBytes(bytes);
-    items_->LoadFromXml(GetSelected(), doc.GetDocumentElement());
+    const platform::XmlNode root = doc.GetDocumentElement();
+    if (root.GetName() == "PageObject" && HoldsNotDeletable(root)) {
+        platform::ShowInformation(kPasteNotDeletableText);
+        return;
+    }
+    items_->LoadFromXml(GetSelected(), root);
 }

@@ -9,6 +9,7 @@ TMemoContainer::TMemoContainer() : TContainer(3), drawer_(std::make_unique<TExTe
     drawer_->SetWordWrap(true);
     drawer_->Clear();
     richText_ = GetRichText();
+    Revise();
 }
 
 TMemoContainer::TMemoContainer(int type) : TContainer(type), drawer_(std::make_unique<TExTextDrawer>())
@@ -17,9 +18,16 @@ TMemoContainer::TMemoContainer(int type) : TContainer(type), drawer_(std::make_u
     drawer_->SetMultiPage(true);
     drawer_->Clear();
     richText_ = GetRichText();
+    Revise();
 }
 
 TMemoContainer::~TMemoContainer() = default;
+
+void TMemoContainer::Revise()
+{
+    static int last = 0;
+    revision_ = ++last;
+}
 
 std::string TMemoContainer::GetRichText()
 {
@@ -40,6 +48,7 @@ void TMemoContainer::SetRichText(const std::string& value)
     }
     drawer_->Clear();
     richText_ = GetRichText();
+    Revise();
 }
 
 void TMemoContainer::SaveToStream(std::ostream& stream) { drawer_->SaveToStream(stream, 3); }
@@ -47,6 +56,7 @@ void TMemoContainer::SaveToStream(std::ostream& stream) { drawer_->SaveToStream(
 void TMemoContainer::LoadFromStream(std::istream& stream)
 {
     drawer_->LoadFromStream(stream, 3);
+    Revise();
     BeginUpdate();
     const TExStyle normal = drawer_->GetStyles().GetStyle(0);
     TFontStyles styles;
@@ -99,6 +109,7 @@ void TMemoContainer::FontChange()
     normal.Underline = styles.Contains(fsUnderline) ? 1 : 0;
     normal.Strike = styles.Contains(fsStrikeOut) ? 1 : 0;
     drawer_->GetStyles().SetStyle(0, normal);
+    Revise();
     Change();
     EndUpdate();
 }

@@ -25,6 +25,10 @@ public:
     virtual std::string GetRichText();
     // An equal text does nothing; an empty one clears the document and keeps the empty RTF.
     void SetRichText(const std::string& value);
+    // Stamps the document's text and font: a new value, unique among all memo containers, on
+    // construction and on every change through the container (a read text, a clear, a font).
+    // Equal stamps mean the same container with the same text, without writing it as RTF.
+    int GetTextRevision() const { return revision_; }
     // The document as RTF; reading takes its default style into the container font.
     void LoadFromStream(std::istream& stream);
     void SaveToStream(std::ostream& stream);
@@ -41,6 +45,9 @@ public:
     void LoadFromXml(const platform::XmlNode& node) override;
 
 private:
+    void Revise();
+
     std::unique_ptr<TExTextDrawer> drawer_;
     std::string richText_;
+    int revision_ = 0;
 };

@@ -564,6 +564,17 @@ void TViewItem::SaveToXml(const platform::XmlNode& node) const
         node.SetAttribute("DrawPageType", platform::IntToStr(drawPage_.X) + "," + platform::IntToStr(drawPage_.Y));
 }
 
+TVIOptions TViewItem::ReadOptions(const platform::XmlNode& node)
+{
+    TVIOptions options;
+    for (const std::string& part : platform::SplitCommaText(node.GetAttribute("Options"))) {
+        const int option = platform::StrToInt(part);
+        if (option >= voSelectable && option <= voHidden)
+            options << static_cast<TVIOption>(option);
+    }
+    return options;
+}
+
 void TViewItem::LoadFromXml(const platform::XmlNode& node)
 {
     SetName(node.GetAttribute("Name"));
@@ -586,12 +597,7 @@ void TViewItem::LoadFromXml(const platform::XmlNode& node)
     }
     marginRect_ = ReadRect(node, "MarginRect");
     mmMarginRect_ = ReadRect(node, "MMMarginRect");
-    options_ = {};
-    for (const std::string& part : platform::SplitCommaText(node.GetAttribute("Options"))) {
-        const int option = platform::StrToInt(part);
-        if (option >= voSelectable && option <= voHidden)
-            options_ << static_cast<TVIOption>(option);
-    }
+    options_ = ReadOptions(node);
     if (node.HasAttribute("DrawPageType")) {
         const std::string type = node.GetAttribute("DrawPageType");
         if (type == "OddPage") {

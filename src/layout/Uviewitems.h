@@ -180,6 +180,9 @@ public:
     // attribute that is absent or malformed.
     void SaveToXml(const platform::XmlNode& node) const;
     void LoadFromXml(const platform::XmlNode& node);
+    // The options an "Item" element gives (none without "Options"; values above voHidden are
+    // left out); raises ConvertError for an entry that is not an integer.
+    static TVIOptions ReadOptions(const platform::XmlNode& node);
 
 private:
     friend class TViewItems;

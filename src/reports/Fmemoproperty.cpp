@@ -54,8 +54,13 @@ void TMemoProperty::GetProperty(TContainer* container)
 {
     auto* memo = dynamic_cast<TMemoContainer*>(container);
     if (!memo || GetPageType() != kMemoType) return;
+    // The memo the view holds, unchanged since it was loaded or written: nothing to compare.
+    if (memo->GetTextRevision() == viewRevision_) return;
     const std::string rich = memo->GetRichText();
-    if (rich == lastRichText_) return;
+    if (rich == lastRichText_) {
+        viewRevision_ = memo->GetTextRevision();
+        return;
+    }
     const QScopedValueRollback<bool> loading(loading_, true);
     TExTextCommand* editor = ExView->GetEditor();
     std::istringstream in(rich, std::ios::binary);
@@ -71,6 +76,7 @@ void TMemoProperty::GetProperty(TContainer* container)
     editor->EndUpdate();
     editor->ClearHistory();
     lastRichText_ = rich;
+    viewRevision_ = memo->GetTextRevision();
     edited_ = false;
 }
 
@@ -79,7 +85,9 @@ void TMemoProperty::SetProperty(TContainer* container)
     auto* memo = dynamic_cast<TMemoContainer*>(container);
     if (!memo || loading_ || !edited_ || GetPageType() != kMemoType) return;
     memo->SetRichText(ViewRichText());
-    // The memo writes the text its own way (its font taken into the first style).
-    lastRichText_ = memo->GetRichText();
+    // The memo writes the text its own way (its font taken into the first style), so the next show
+    // knows it by its stamp; writing it as RTF per key would cost as much as reading it.
+    viewRevision_ = memo->GetTextRevision();
+    lastRichText_.clear();
     edited_ = false;
 }

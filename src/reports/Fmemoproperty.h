@@ -1,8 +1,9 @@
 #pragma once
 // TMemoProperty: the memo container's page, tab "メモ": the rich text in an edit view with its
-// style bar. The container's RTF is loaded only when it differs from the last one the page knows
-// (the one it loaded, or the container's own writing of what the page wrote into it, which may
-// differ from the view's), so a show after each keystroke leaves the view and its caret alone. The
+// style bar. A show loads the container's RTF only when the container changed since the page
+// loaded or wrote it (its text stamp differs) and its RTF differs from the last one the page
+// loaded; so a show after each keystroke leaves the view and its caret alone, and costs no writing
+// of the memo as RTF, even where the memo's own writing of the text differs from the view's. The
 // view's RTF is written only after the user changed the text in the view, so an apply for a move
 // or a margin never replaces the stored memo with a re-serialization of it.
 #include "reports/Fcontainerproperty.h"
@@ -32,5 +33,8 @@ protected:
 private:
     bool loading_ = false;
     bool edited_ = false;
+    // The last RTF loaded into the view (empty after a write), and the text stamp of the memo the
+    // view holds (0: none).
     std::string lastRichText_;
+    int viewRevision_ = 0;
 };

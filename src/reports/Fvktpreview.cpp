@@ -10,6 +10,7 @@
 #include "reports/Fpreviewitemoperator.h"
 #include "reports/Fvktitempropertyex.h"
 #include "reports/Uvktcontainertypes.h"
+#include "reports/Uvkttopcontainer.h"
 
 #include <QSplitter>
 #include <QTimer>
@@ -28,16 +29,16 @@ struct TButtonRow {
     const char* Name;
     int Tag;                // container type; 0 for a command button
     int CommandIcon;        // index in the command icons, for a command button
-    const char* Hint;
+    const char* Hint;       // "short|long", for a command button
 };
 
-// In bar order; the database group starts a new row of the bar.
+// In bar order; the database group starts the second row of the bar.
 constexpr TButtonRow kButtons[] = {
-    {"BtnClear", 0, 7, "クリア"},
-    {"BtnOpen", 0, 1, "開く"},
-    {"BtnSave", 0, 2, "保存"},
-    {"BtnPrint", 0, 3, "印刷"},
-    {"BtnDelete", 0, 8, "削除"},
+    {"BtnClear", 0, 7, "クリア|レイアウトの項目をすべて取り除きます。"},
+    {"BtnOpen", 0, 1, "開く|レイアウトファイルを開きます。"},
+    {"BtnSave", 0, 2, "保存|レイアウトをファイルに保存します。"},
+    {"BtnPrint", 0, 3, "印刷|レイアウトを印刷します。"},
+    {"BtnDelete", 0, 8, "削除|選択した項目を削除します。"},
     {"BtnContainer", 1, 0, nullptr},
     {"BtnText", 2, 0, nullptr},
     {"BtnMemo", 3, 0, nullptr},
@@ -76,7 +77,7 @@ TVktPreview::TVktPreview(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    ToolBar = new QToolBar(this);
+    ToolBar = new QWidget(this);
     ToolBar->setObjectName("ToolBar");
     layout->addWidget(ToolBar);
 
@@ -116,6 +117,9 @@ TVktPreview::TVktPreview(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent
     PreviewItemOperator->SetPreview(Preview);
     BuildToolBar();
     ToolBar->hide();
+    Preview->AddActionNotifier({}, {}, {}, {}, [this](TPreview*, TViewItem*, bool) { UpdateButtons(); },
+                               [this](TPreview*) { UpdateButtons(); });
+    UpdateButtons();
 }
 
 TVktPreview::~TVktPreview()
@@ -134,16 +138,31 @@ void TVktPreview::BuildToolBar()
 {
     const platform::IconList& commands = platform::ProgramIcons("commands");
     const platform::IconList& containers = platform::ProgramIcons("containers");
+    auto* rows = new QVBoxLayout(ToolBar);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    QToolBar* bar = nullptr;
     for (const TButtonRow& row : kButtons) {
-        if (row.Tag == kDatabaseGroup) ToolBar->addSeparator();
-        auto* button = new QToolButton(ToolBar);
+        if (!bar || row.Tag == kDatabaseGroup) {
+            bar = new QToolBar(ToolBar);
+            bar->setObjectName(rows->count() == 0 ? "ToolBarRow1" : "ToolBarRow2");
+            bar->setIconSize(QSize(16, 16));
+            rows->addWidget(bar);
+        }
+        auto* button = new QToolButton(bar);
         button->setObjectName(row.Name);
         button->setAutoRaise(true);
         button->setProperty(kTagProperty, row.Tag);
-        const std::string hint = row.Tag ? Preview->GetContainerCaption(row.Tag) : row.Hint;
-        button->setToolTip(platform::ToQString(hint));
+        if (row.Tag) {
+            const std::string caption = Preview->GetContainerCaption(row.Tag);
+            const std::string where = row.Tag > kDatabaseGroup ? "選択したデータベースコンテナかデータコンテナの中に"
+                                                               : "選択した項目の中に（選択がなければページに）";
+            platform::SetHint(*button, caption + "|" + where + caption + "を追加します。");
+        } else {
+            platform::SetHint(*button, row.Hint);
+        }
         button->setIcon(row.Tag ? containers.Icon(row.Tag) : commands.Icon(row.CommandIcon));
-        ToolBar->addWidget(button);
+        bar->addWidget(button);
         const std::string_view name = row.Name;
         std::function<void()> handler;
         if (row.Tag) {
@@ -155,12 +174,29 @@ void TVktPreview::BuildToolBar()
             handler = [this] { BtnOpenClick(); };
         } else if (name == "BtnSave") {
             handler = [this] { BtnSaveClick(); };
+        } else if (name == "BtnPrint") {
+            handler = [this] {
+                if (OnPrint) OnPrint();
+            };
         } else if (name == "BtnDelete") {
             handler = [this] { BtnDeleteClick(); };
         }
-        if (handler) connect(button, &QToolButton::clicked, this, platform::Guarded([handler](bool) { handler(); }));
+        connect(button, &QToolButton::clicked, this, platform::Guarded([handler](bool) { handler(); }));
     }
 }
+
+void TVktPreview::UpdateButtons()
+{
+    const TContainer* selected = Preview->GetSelContainer();
+    const bool intoData = selected && selected->GetType() >= kDatabaseGroup;
+    for (const TButtonRow& row : kButtons)
+        if (row.Tag > kDatabaseGroup)
+            if (QToolButton* button = GetButton(row.Name)) button->setEnabled(intoData);
+}
+
+bool TVktPreview::GetToolBarVisible() const { return !ToolBar->isHidden(); }
+
+void TVktPreview::SetToolBarVisible(bool visible) { ToolBar->setVisible(visible); }
 
 // The property host joins the document as it stands, with the page of its selected item.
 void TVktPreview::BuildItemProperty()
@@ -184,7 +220,16 @@ TVktItemPropertyEx* TVktPreview::GetItemProperty() const
 
 QToolButton* TVktPreview::GetButton(const char* name) const
 {
-    return ToolBar->findChild<QToolButton*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+    return ToolBar->findChild<QToolButton*>(QString::fromLatin1(name));
+}
+
+int TVktPreview::GetRecordCount() const
+{
+    TViewItems* items = Preview->GetItems();
+    for (int i = 0; i < items->GetCount(); ++i)
+        if (const auto* top = dynamic_cast<const TVktTopContainer*>(ContainerOf(items->GetItem(i))))
+            return top->GetRowCount();
+    return 0;
 }
 
 void TVktPreview::SetFilter(const TFilterObject& filter)

@@ -2,20 +2,22 @@
 // TVktPreview: the layout designer of the main window. A layout document (page width, item margins
 // shown) bound to the panel's database through TVktLayoutBinding, with a property area below it:
 // the item tree and the property pages of the selected item, in a pane hidden at start (the pages'
-// host is built the first time the pane shows or the host is asked for). The panel's tool bar
-// (clear, open, save, delete and one button per container type) is built but hidden; the main
-// window offers its commands.
+// host is built the first time the pane shows or the host is asked for). Above the document, the
+// tool bar (hidden until the main window shows it): clear, open, save, print and delete, one
+// button per container type, and in a second row the database group and the templates. The data
+// containers' buttons (types 12-17) are enabled only while a database or data container is
+// selected, as only then do they add anything.
 //
 // While hidden the database containers only mark what they must list again; showing lists each
 // once, joined by the filter handed over when the panel is shown.
 #include "data/Ufilterstruct.h"
 #include "widgets/Fguipanel.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
 class QSplitter;
-class QToolBar;
 class QToolButton;
 class TPreview;
 class TPreviewItemOperator;
@@ -40,13 +42,19 @@ public:
     TPreviewItemOperator* GetItemOperator() const { return PreviewItemOperator; }
     // Builds the property host if it is not built yet.
     TVktItemPropertyEx* GetItemProperty() const;
-    QToolBar* GetToolBar() const { return ToolBar; }
+    // The tool bar: its two rows.
+    QWidget* GetToolBar() const { return ToolBar; }
+    bool GetToolBarVisible() const;
+    void SetToolBarVisible(bool visible);
     // The vertical splitter (document above, property area below) and the property area's own.
     QSplitter* GetSplitterV() const { return SplitterV; }
     QSplitter* GetSplitterH() const { return SplitterH; }
     QWidget* GetPropertyPanel() const { return Panel; }
     // A tool button by object name ("BtnOpen", "BtnVktField", …); null when there is none.
     QToolButton* GetButton(const char* name) const;
+
+    // The records the report lists: those of the layout's first database container (0 without one).
+    int GetRecordCount() const;
 
     // Taken only while the panel is shown (a hidden panel keeps its filter).
     void SetFilter(const TFilterObject& filter);
@@ -75,6 +83,9 @@ public:
 
     void setVisible(bool visible) override;
 
+    // Runs the print button (the main window prints the shown layout).
+    std::function<void()> OnPrint;
+
 protected:
     void DoAttach() override;
     void DoDetach() override;
@@ -83,8 +94,10 @@ protected:
 private:
     void BuildToolBar();
     void BuildItemProperty();
+    // Enables the data containers' buttons by the selection.
+    void UpdateButtons();
 
-    QToolBar* ToolBar = nullptr;
+    QWidget* ToolBar = nullptr;
     TPreview* Preview = nullptr;
     QSplitter* SplitterV = nullptr;
     QWidget* Panel = nullptr;

@@ -95,21 +95,57 @@ int NamedAssociation(int charClass)
 
 } // namespace
 
-std::string TExLightText::RunText(const std::string& text, const TExStyle& style) const
+std::size_t TExLightText::TRunCharHash::operator()(const TRunChar& c) const
+{
+    std::size_t h = c.Code;
+    for (int v : {c.CharClass, c.LowFont, c.HighFont, c.DBFont})
+        h = h * 1000003u ^ static_cast<std::size_t>(static_cast<unsigned>(v));
+    return h;
+}
+
+const std::string& TExLightText::TRunGroups::Opening(int charStyle, const TExStyle& style, const TExStyle& mark)
+{
+    for (const TRunGroup& g : recent_)
+        if (g.CharStyle == charStyle && g.Style.Equal(style) && g.Mark.Equal(mark))
+            return g.Text;
+    std::string text = "{";
+    if (charStyle != 0)
+        text += "\\cs" + std::to_string(charStyle);
+    text += style.RTString();
+    text += ResetWords(style, mark);
+    TRunGroup made{charStyle, style, mark, std::move(text)};
+    if (recent_.size() < kRecent) {
+        recent_.push_back(std::move(made));
+        return recent_.back().Text;
+    }
+    TRunGroup& slot = recent_[next_];
+    next_ = (next_ + 1) % kRecent;
+    slot = std::move(made);
+    return slot.Text;
+}
+
+std::string TExLightText::RunText(const std::string& text, const TExStyle& style, TRunChars& written) const
 {
     TExStyle reading = style;
     reading.CharClass = NamedAssociation(style.CharClass);
     std::string out;
     for (char32_t cp : CodePoints(text)) {
-        const std::string bytes = CharBytes(cp, style.CharClass);
-        if (!bytes.empty()) {
-            const std::vector<TDecodedChar> back = DecodeStyledBytes(bytes, reading);
-            if (back.size() == 1 && back.front().Code == cp) {
-                out += StrToRTString(CodePointsToUtf8(std::u32string(1, cp)), style.CharClass);
-                continue;
+        const auto [at, added] =
+            written.try_emplace(TRunChar{cp, style.CharClass, style.LowFont, style.HighFont, style.DBFont});
+        if (added) {
+            std::string& piece = at->second;
+            const std::string bytes = CharBytes(cp, style.CharClass);
+            bool readBack = false;
+            if (!bytes.empty()) {
+                const std::vector<TDecodedChar> back = DecodeStyledBytes(bytes, reading);
+                readBack = back.size() == 1 && back.front().Code == cp;
             }
+            if (readBack)
+                piece = StrToRTString(CodePointsToUtf8(std::u32string(1, cp)), style.CharClass);
+            else
+                AppendRTUnicode(piece, cp);
         }
-        AppendRTUnicode(out, cp);
+        out += at->second;
     }
     return out;
 }
@@ -137,6 +173,8 @@ std::string TExLightText::GetRich()
     Restore();
     std::string body;
     std::string runs;
+    TRunChars written;
+    TRunGroups groups;
     // The paragraph mark's style opens each paragraph group; runs are written over it. A last
     // paragraph without an end opens with its last run's style, which reads back as written.
     const auto markStyle = [&](int at) {
@@ -170,12 +208,8 @@ std::string TExLightText::GetRich()
         switch (w.Type) {
         case kWordText:
         case kWordTab: {
-            std::string group = "{";
-            if (w.CharStyleIndex != 0)
-                group += "\\cs" + std::to_string(w.CharStyleIndex);
             const TExStyle style = EffectiveStyle(w);
-            group += style.RTString();
-            group += ResetWords(style, mark);
+            const std::string& group = groups.Opening(w.CharStyleIndex, style, mark);
             if (w.Type == kWordTab) {
                 runs += group + "\\tab}";
                 textGroup.clear();
@@ -191,7 +225,7 @@ std::string TExLightText::GetRich()
                     runs += ' ';
                 textGroup = group;
             }
-            runs += RunText(w.Text, style);
+            runs += RunText(w.Text, style, written);
             runs += "}";
             break;
         }

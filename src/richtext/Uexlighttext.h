@@ -13,9 +13,12 @@
 #include "richtext/Uexlighttext_.h"
 #include "richtext/Urtparser.h"
 
+#include <cstddef>
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 class TExLightText : public TExLightText_ {
 public:
@@ -57,9 +60,40 @@ protected:
     virtual void ParseKeyword(TRTParser* sender, bool known, const std::string& name, int value, bool hasValue);
 
 private:
+    // What a character of a run is written as depends only on it, the run's class and its fonts
+    // (within one writing the font table stays as it is): each is worked out once per writing.
+    struct TRunChar {
+        char32_t Code;
+        int CharClass;
+        int LowFont;
+        int HighFont;
+        int DBFont;
+        bool operator==(const TRunChar&) const = default;
+    };
+    struct TRunCharHash {
+        std::size_t operator()(const TRunChar& c) const;
+    };
+    using TRunChars = std::unordered_map<TRunChar, std::string, TRunCharHash>;
+    // The openings of the last run groups written ("{", the character style, the run's style and
+    // what resets the paragraph mark's), by what they are made of: runs repeat a few styles.
+    class TRunGroups {
+    public:
+        const std::string& Opening(int charStyle, const TExStyle& style, const TExStyle& mark);
+
+    private:
+        static constexpr std::size_t kRecent = 8;
+        struct TRunGroup {
+            int CharStyle;
+            TExStyle Style;
+            TExStyle Mark;
+            std::string Text;
+        };
+        std::vector<TRunGroup> recent_;
+        std::size_t next_ = 0;
+    };
     // Run text escaped for RTF: bytes where the run's font reads them back as the same character,
     // else \uN.
-    std::string RunText(const std::string& text, const TExStyle& style) const;
+    std::string RunText(const std::string& text, const TExStyle& style, TRunChars& written) const;
     // The parser's style indexes and style as current, less the style-sheet entries.
     void TakeParserStyle(TRTParser* sender);
     // The parser's paragraph style with character units converted, less the style entry's (the

@@ -72,6 +72,8 @@ const TStaticKeyword kKeywords[] = {
     // destinations, controls, characters
     {"fonttbl", D, 0, 0, 0}, {"colortbl", D, 1, 0, 0}, {"stylesheet", D, 2, 0, 0},
     {"par", C, 0, 2, 0}, {"line", C, 0, 4, 0}, {"tab", C, 0, 1, 0}, {"page", C, 0, 3, 0},
+    // a table's cells part like tabs and its rows like paragraphs (the document holds no tables)
+    {"cell", C, 0, 1, 0}, {"row", C, 0, 2, 0},
     {"~", H, 0, 32, 0}, {"ldblquote", H, 0, 34, 0}, {"rdblquote", H, 0, 34, 0}, {"*", A, 0, 0, 0},
     // skipped destinations
     {"author", S, 0, 0, 0}, {"bin", S, 0, 0, 0}, {"buptim", S, 0, 0, 0}, {"comment", S, 0, 0, 0},

@@ -6,6 +6,7 @@
 #include "gui/Application.h"
 #include "gui/IconList.h"
 #include "gui/Services.h"
+#include "layout/Preview.h"
 #include "reports/Fvktpreview.h"
 #include "screens/Fclassfilterbar.h"
 #include "screens/Fclassfilterview.h"
@@ -252,6 +253,16 @@ void TVktPanel::Setup()
     preview_ = new TVktPreview(screens_, this);
     screens->addWidget(preview_);
     preview_->SetVisible(false);
+    // The record count follows the report's listing while the layout view shows (its changes come
+    // as changes of the view).
+    preview_->GetPreview()->AddActionNotifier([this](TPreview*) {
+        if (previewMode_) ListsChange();
+    });
+    preview_->OnPrint = [this] {
+        if (!IsCurrent()) return;
+        VktCommandModule()->updateActions();
+        VktCommandModule()->ActPreviewPrint->trigger();
+    };
 
     if (IsCurrent()) module->ActShowClassTree->setChecked(true);
 

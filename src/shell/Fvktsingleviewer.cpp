@@ -191,8 +191,13 @@ void TVktSingleViewer::BuildActions()
     ActCheckUpdate = MakeOwnAction(this, "ActCheckUpdate", "アップデート検索",
                                    "アップデート検索|インターネットに接続して更新情報を検索します。");
     ActAbort = MakeOwnAction(this, "ActAbort", "バージョン情報...", "バージョン情報...|バージョン情報を表示します。");
+    ActShowPreviewToolBar = MakeOwnAction(this, "ActShowPreviewToolBar", "レイアウトのツールバー",
+                                          "レイアウトのツールバー|テキスト、メモ、イメージなどをレイアウトに"
+                                          "追加するツールバーの表示を切り替えます。");
+    ActShowPreviewToolBar->setCheckable(true);
     const std::pair<QAction*, void (TVktSingleViewer::*)()> handlers[] = {
         {ActDefaultPreview, &TVktSingleViewer::ActDefaultPreviewExecute},
+        {ActShowPreviewToolBar, &TVktSingleViewer::ActShowPreviewToolBarExecute},
         {ActShowHelp, &TVktSingleViewer::ActShowHelpExecute},
         {ActShowHome, &TVktSingleViewer::ActShowHomeExecute},
         {ActSendMail, &TVktSingleViewer::ActSendMailExecute},
@@ -231,8 +236,8 @@ void TVktSingleViewer::BuildMenus()
              "ActShowPreviewProperty", "ActChangeDataClass", "ActChangeDataProperty", "ActChangeDataAttribute",
              "ActAppendInventory", "ActReviveData", "-", "ActDeleteData", "ActDeleteInventory"});
     addMenu("MenuView", "表示(&V)",
-            {"ActShowClassBar", "ActShowClassTree", "ActShowInventory", "ActShowPreview", "ActShowPrinterMargin", "-",
-             "ActShowViewFieldDialog"});
+            {"ActShowClassBar", "ActShowClassTree", "ActShowInventory", "ActShowPreview", "ActShowPrinterMargin",
+             "ActShowPreviewToolBar", "-", "ActShowViewFieldDialog"});
     addMenu("MenuTool", "ツール(&T)",
             {"ActShowOtherDataDialog", "ActShowCsvImportDialog", "ActShowCreateInventoryListDialog",
              "ActShowMHistToYHistDialog"});
@@ -457,6 +462,15 @@ void TVktSingleViewer::ApplicationIdle()
     previewFileSelecter_->setEnabled(preview);
     previewOperator_->setEnabled(preview);
     ActDefaultPreview->setEnabled(preview);
+    ActShowPreviewToolBar->setEnabled(preview);
+    if (const TVktPreview* designer = GetVktPanel()->GetPreview())
+        ActShowPreviewToolBar->setChecked(designer->GetToolBarVisible());
+}
+
+void TVktSingleViewer::ActShowPreviewToolBarExecute()
+{
+    if (TVktPreview* designer = GetVktPanel()->GetPreview())
+        designer->SetToolBarVisible(ActShowPreviewToolBar->isChecked());
 }
 
 void TVktSingleViewer::UpdateNotice(THTTPThread*) { ShowUpdateNotice(); }
@@ -527,6 +541,9 @@ void TVktSingleViewer::LoadLayout(platform::SettingsKey& key)
         });
     }
     if (read("ClassBar") == 1) VktCommandModule()->ActShowClassBar->trigger();
+    const bool toolBar = read("PreviewToolBar") == 1;
+    panel->GetPreview()->SetToolBarVisible(toolBar);
+    ActShowPreviewToolBar->setChecked(toolBar);
     if (isVisible()) ApplyPanelSizes();
 }
 
@@ -553,6 +570,8 @@ void TVktSingleViewer::SaveLayout(platform::SettingsKey& key)
         key.WriteInteger(name + "ShowKernelEditor", editor->GetCompact() ? 0 : 1);
     if (VktCommandModule()->ActShowClassBar->isChecked()) key.WriteInteger(name + "ClassBar", 1);
     else key.DeleteValue(name + "ClassBar");
+    if (panel->GetPreview()->GetToolBarVisible()) key.WriteInteger(name + "PreviewToolBar", 1);
+    else key.DeleteValue(name + "PreviewToolBar");
 }
 
 void TVktSingleViewer::DoAttach()

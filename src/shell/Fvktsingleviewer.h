@@ -1,7 +1,8 @@
 #pragma once
 // TVktSingleViewer: the main window. Menu bar, a tool bar of two rows with the layout selector, the
 // main data panel and the status bar of TVktView. Most entries are the command module's actions;
-// six are its own (layout reset, help, home page, mail, update check, About).
+// seven are its own (layout reset, the layout view's tool bar, help, home page, mail, update
+// check, About).
 //
 // The first showing (FormShow, once) shows the splash, stops on an unsupported platform, sets up
 // the panel, loads the first layout, makes the panel the command module's current one, starts
@@ -11,7 +12,8 @@
 //
 // Layout selector items are "name=file"; a file is loaded from DataFolder (the user's copy) when
 // there, else from ExeFolder (the shipped copy). Values kept with the bounds: VktSingleViewer +
-// ClassPanel, FilterPanel, EditorPanel, ShowKernelEditor and ClassBar (1, deleted otherwise).
+// ClassPanel, FilterPanel, EditorPanel, ShowKernelEditor, ClassBar and PreviewToolBar (1 when
+// shown, deleted otherwise).
 #include "shell/Fsplash.h"
 #include "shell/Fvktview.h"
 #include "shell/Usingleinstance.h"
@@ -71,6 +73,8 @@ public:
     void ApplicationIdle();
     void UpdateNotice(THTTPThread* sender);
     void ActDefaultPreviewExecute();
+    // Shows or hides the layout view's tool bar (offered in layout mode).
+    void ActShowPreviewToolBarExecute();
     void ActShowHelpExecute();
     void ActShowHomeExecute();
     void ActSendMailExecute();
@@ -78,6 +82,7 @@ public:
     void ActAbortExecute();
 
     QAction* ActDefaultPreview = nullptr;
+    QAction* ActShowPreviewToolBar = nullptr;
     QAction* ActShowHelp = nullptr;
     QAction* ActShowHome = nullptr;
     QAction* ActSendMail = nullptr;

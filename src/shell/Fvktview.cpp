@@ -3,6 +3,7 @@
 #include "database/Uvktobject.h"
 #include "gui/IconList.h"
 #include "gui/QtSupport.h"
+#include "reports/Fvktpreview.h"
 #include "screens/Fclassfilterview.h"
 #include "screens/Fclassview.h"
 #include "screens/Fdatalistview.h"
@@ -145,6 +146,8 @@ void TVktView::UpdateStatusBar()
 std::string TVktView::StatusCountText() const
 {
     if (!vktPanel_->GetSetupDone()) return "0/0";
+    // The layout view lists the selection's records itself; none of them is marked there.
+    if (vktPanel_->GetPreviewMode()) return "0/" + std::to_string(vktPanel_->GetPreview()->GetRecordCount());
     if (vktPanel_->GetInventoryMode()) {
         const TInvListView* list = vktPanel_->GetInventoryView()->GetInvListView();
         if (list->IsEmpty()) return "0/0";

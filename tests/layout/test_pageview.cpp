@@ -3,6 +3,7 @@
 #include "layout/Pageview.h"
 #include "platform/Codec.h"
 #include "support/Command.h"
+#include "support/ScriptedServices.h"
 #include "support/widgets/RecordingPrinter.h"
 
 #include <gtest/gtest.h>
@@ -242,9 +243,16 @@ TEST_F(PageViewTest, KeysNavigateMoveAndDelete)
 
     child->SetOptions({voSelectable});
     view->SetSelected(a);
+    vkttest::Scripted().Reset();
     view->KeyDown(Qt::Key_Delete, {});
     EXPECT_EQ(view->GetItems()->GetPageRoot()->GetCountOfChildren(), 2) << "a child is not deletable";
-    EXPECT_EQ(view->GetSelected(), nullptr);
+    EXPECT_EQ(view->GetSelected(), a) << "a refused delete keeps the selection";
+    view->SetSelected(child);
+    view->KeyDown(Qt::Key_Delete, {});
+    ASSERT_EQ(vkttest::Scripted().messages.size(), 2u);
+    EXPECT_EQ(vkttest::Scripted().messages[0].text, TPageView::kHoldsNotDeletableText);
+    EXPECT_EQ(vkttest::Scripted().messages[1].text, TPageView::kNotDeletableText);
+    EXPECT_EQ(view->GetSelected(), child);
     std::vector<std::string> log;
     view->OnDeleteItem = [&](TPageView*, TTreeItem* item) { log.push_back(static_cast<TViewItem*>(item)->GetName()); };
     view->OnCanMoveItem = [](TPageView*, TViewItem*, TViewItem*, bool asChild, bool& accept) { accept = !asChild; };
@@ -287,6 +295,22 @@ TEST_F(PageViewTest, ClipboardCopyCutPaste)
     view->SetSelected(copy);
     view->CutToClipboard();
     EXPECT_EQ(a->GetCountOfChildren(), 1);
+
+    // An item that may not be deleted is neither cut nor, copied, pasted: the copy could never be
+    // deleted again.
+    vkttest::Scripted().Reset();
+    a->GetItem(0)->SetOptions({voSelectable});
+    view->SetSelected(a);
+    const std::string copied = platform::Clipboard::GetData(TPageView::kClipboardFormat);
+    view->CutToClipboard();
+    EXPECT_EQ(view->GetItems()->GetPageRoot()->GetItem(0), a);
+    EXPECT_EQ(platform::Clipboard::GetData(TPageView::kClipboardFormat), copied) << "nothing copied";
+    view->CopyToClipboard();
+    view->PasteFromClipboard();
+    EXPECT_EQ(a->GetCountOfChildren(), 1) << "nothing pasted";
+    ASSERT_EQ(vkttest::Scripted().messages.size(), 2u);
+    EXPECT_EQ(vkttest::Scripted().messages[0].text, TPageView::kHoldsNotDeletableText);
+    EXPECT_EQ(vkttest::Scripted().messages[1].text, TPageView::kPasteNotDeletableText);
     platform::Clipboard::SetData(TPageView::kClipboardFormat, std::string("<PageObject><Item", 17) + '\0');
     EXPECT_THROW(view->PasteFromClipboard(), platform::XmlError);
 }

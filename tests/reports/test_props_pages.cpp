@@ -273,6 +273,11 @@ TEST_F(MemoPageTest, TypingKeepsTheCaretWhileEachKeyIsWritten)
     QTest::keyClicks(view, "AB");
     EXPECT_EQ(view->GetText(), "本日ABの献立\r\n");
     EXPECT_EQ(memo->GetDrawer()->GetString(), "本日ABの献立\r\n");
+
+    // A text the memo takes by another road than the page shows at once.
+    memo->SetRichText(empty->GetRichText());
+    QApplication::processEvents();
+    EXPECT_EQ(view->GetText(), "Ton - katsu\r\n");
 }
 
 } // namespace

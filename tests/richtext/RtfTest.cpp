@@ -48,17 +48,17 @@ TEST(RtfWriter, ExactOutput)
     EXPECT_NE(rich.find("\\fs21\\page" + kAscii + "y}\\par}"), std::string::npos) << rich;
 }
 
-TEST(RtfKeywords, SortedTableOf181)
+TEST(RtfKeywords, SortedTableOf183)
 {
     const TRTKeywordList& list = RTKeywordList();
-    ASSERT_EQ(list.Count(), 181);
+    ASSERT_EQ(list.Count(), 183);
     EXPECT_EQ(list.PropertyCount(), 52);
     for (int i = 1; i < list.Count(); ++i)
         EXPECT_LT(list.Keyword(i - 1).Name, list.Keyword(i).Name);
     for (int i = 0; i < list.Count(); ++i)
         EXPECT_EQ(list.IndexOf(list.Keyword(i).Name), i);
     EXPECT_EQ(list.IndexOf("*"), 0);
-    EXPECT_EQ(list.IndexOf("~"), 180);
+    EXPECT_EQ(list.IndexOf("~"), 182);
     EXPECT_EQ(list.IndexOf("B"), -1);
     EXPECT_EQ(list.IndexOf("rtf"), -1);
     EXPECT_EQ(list.IndexOf("u"), -1);
@@ -295,6 +295,16 @@ TEST(RtfRoundTrip, JapaneseOfOtherWritersReadsAsWritten)
     };
     for (const Case& c : cases)
         ExpectReadsAsWritten(c.rtf, c.text);
+}
+
+TEST(RtfRoundTrip, TableCellsAndRowsStayApart)
+{
+    // As a word processor writes a two-row table: each cell ends with \cell, each row with \row.
+    const std::string row = "\\trowd\\trgaph108\\cellx2000\\cellx4000\\pard\\intbl ";
+    const std::string rtf = "{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fnil\\fcharset128 Gothic;}}\\f0 " + row +
+                            "\\'8b\\'CA\\'82\\'CB\\'82\\'AC\\cell 100g\\cell\\row " + row +
+                            "Salt\\cell 5g\\cell\\row\\pard after\\par}";
+    ExpectReadsAsWritten(rtf, "玉ねぎ\t100g\t\r\nSalt\t5g\t\r\nafter\r\n");
 }
 
 TEST(RtfRoundTrip, CharactersNoCodePageHoldsAreWrittenAsUnicode)

@@ -173,6 +173,53 @@ TEST_F(DesignerTest, ItemTreeDragsObeyTheMoveRule)
     }
 }
 
+// The shipped food list's data list holds prepared parts that may not be deleted: in the item tree
+// a pasted copy of it is refused with the reason, and Delete and Ctrl+X on it say why and keep it
+// selected; a copy of the cook's own text pasted into the list goes again with Delete.
+TEST_F(DesignerTest, ItemTreePastesOnlyWhatCanBeDeletedAgain)
+{
+    panel->ShowPreview(true);
+    designer->LoadLayout(platform::FromQString(QCoreApplication::applicationDirPath()) + "/FoodList.xml");
+    QApplication::processEvents();
+    TPreviewItemOperator* tree = designer->GetItemOperator();
+    QTreeWidget* view = tree->GetTreeView();
+    TViewItem* list = document->GetItems()->ItemOfName("DataList");
+    ASSERT_NE(tree->NodeOf(list), nullptr);
+    const std::string shown = tree->Dump();
+    const int parts = list->GetCountOfChildren();
+    view->setFocus();
+    view->setCurrentItem(tree->NodeOf(list));
+    ASSERT_EQ(document->GetSelected(), list);
+    Scripted().Reset();
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(tree->Dump(), shown) << "no second list over the first";
+    EXPECT_EQ(list->GetCountOfChildren(), parts);
+    QTest::keyClick(view, Qt::Key_Delete);
+    QTest::keyClick(view, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(document->GetItems()->ItemOfName("DataList"), list);
+    EXPECT_EQ(document->GetSelected(), list);
+    EXPECT_EQ(view->currentItem(), tree->NodeOf(list));
+    std::vector<std::string> said;
+    for (const auto& message : Scripted().messages) said.push_back(message.text);
+    EXPECT_EQ(said, (std::vector<std::string>{TPageView::kPasteNotDeletableText, TPageView::kHoldsNotDeletableText,
+                                              TPageView::kHoldsNotDeletableText}));
+
+    TViewItem* text = Add(2, nullptr);
+    view->setCurrentItem(tree->NodeOf(text));
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    view->setCurrentItem(tree->NodeOf(list));
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(list->GetCountOfChildren(), parts + 1);
+    TViewItem* copy = list->GetItem(parts);
+    ASSERT_NE(tree->NodeOf(copy), nullptr);
+    view->setCurrentItem(tree->NodeOf(copy));
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(list->GetCountOfChildren(), parts);
+    EXPECT_EQ(tree->NodeOf(list)->childCount(), 0);
+    EXPECT_EQ(Scripted().messages.size(), 3u);
+}
+
 TEST_F(DesignerTest, SaveForcesXmlAndAsksOnlyAboutAnotherExistingFile)
 {
     struct Name {

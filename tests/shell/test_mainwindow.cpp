@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "layout/Utextcontainer.h"
 #include "reports/Fprintexecutedlg.h"
+#include "reports/Fvktpreview.h"
 #include "screens/Fclassfilterview.h"
 #include "screens/Fclassview.h"
 #include "screens/Fdataeditor.h"
@@ -51,6 +52,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionViewItem>
+#include <QToolButton>
 #include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTableView>
@@ -109,7 +111,7 @@ protected:
         QLoggingCategory::setFilterRules("vektara.startup.debug=false");
         VktMdl()->SetWindowsSupported(true);
         for (const char* suffix : {"Bound", "State", "ClassPanel", "FilterPanel", "EditorPanel", "ShowKernelEditor",
-                                   "ClassBar"})
+                                   "ClassBar", "PreviewToolBar"})
             key->DeleteValue(std::string("VktSingleViewer") + suffix);
         for (int i = 0; i < 3; ++i) std::remove((VktMdl()->GetDataFolder() + Files(i)).c_str());
     }
@@ -144,7 +146,8 @@ TEST_F(MainWindowTest, MenusAndToolBarInTheirOrder)
         "ActViewSelAll ActViewSelRev - ActViewSelClear - ActNewData ActEditData ActShowPreviewProperty "
         "ActChangeDataClass ActChangeDataProperty ActChangeDataAttribute ActAppendInventory ActReviveData - "
         "ActDeleteData ActDeleteInventory",
-        "ActShowClassBar ActShowClassTree ActShowInventory ActShowPreview ActShowPrinterMargin - ActShowViewFieldDialog",
+        "ActShowClassBar ActShowClassTree ActShowInventory ActShowPreview ActShowPrinterMargin ActShowPreviewToolBar - "
+        "ActShowViewFieldDialog",
         "ActShowOtherDataDialog ActShowCsvImportDialog ActShowCreateInventoryListDialog ActShowMHistToYHistDialog",
         "ActShowHelp - ActShowHome ActSendMail ActCheckUpdate - ActAbort"};
     for (int i = 0; i < 5; ++i) {
@@ -566,5 +569,82 @@ TEST_F(MainWindowDataTest, TheRecordCountFollowsTheRecordListsRowsAndMarks)
     EXPECT_EQ(count.Shown(), "0/2");
     VktCommandModule()->ActViewSelAll->trigger();
     EXPECT_EQ(count.Shown(), "2/2");
+}
+
+// The layout view's tool bar: offered by the view menu in layout mode only, a tool tip on each
+// button, a text added and the print dialog opened from it, the data containers' buttons enabled
+// by the selection; shown, it stays shown in the next window.
+TEST_F(MainWindowDataTest, TheLayoutToolBarIsOfferedInLayoutModeAndKeptInTheSettings)
+{
+    TVktSingleViewer& w = *window;
+    QMenu* view = w.GetMainMenu()->actions().at(2)->menu();
+    ASSERT_TRUE(view->actions().contains(w.ActShowPreviewToolBar));
+    w.ApplicationIdle();
+    EXPECT_FALSE(w.ActShowPreviewToolBar->isEnabled()) << "offered in layout mode";
+    Panel()->ShowPreview(true);
+    w.ApplicationIdle();
+    ASSERT_TRUE(w.ActShowPreviewToolBar->isEnabled());
+    TVktPreview* designer = Panel()->GetPreview();
+    EXPECT_FALSE(designer->GetToolBar()->isVisible());
+    w.ActShowPreviewToolBar->trigger();
+    ASSERT_TRUE(designer->GetToolBar()->isVisible());
+
+    int buttons = 0;
+    for (const QToolButton* button : designer->GetToolBar()->findChildren<QToolButton*>()) {
+        if (!button->property("Tag").isValid()) continue;   // a bar's own extension button
+        ++buttons;
+        EXPECT_FALSE(button->toolTip().isEmpty()) << button->objectName().toStdString();
+        EXPECT_TRUE(button->isVisible()) << button->objectName().toStdString();
+    }
+    EXPECT_EQ(buttons, 22);
+
+    TPreview* document = designer->GetPreview();
+    document->SetSelected(nullptr);
+    designer->GetButton("BtnText")->click();
+    ASSERT_NE(document->GetSelContainer(), nullptr);
+    EXPECT_EQ(document->GetSelContainer()->GetType(), 2);
+    EXPECT_FALSE(designer->GetButton("BtnVktField")->isEnabled()) << "a text selected";
+    designer->GetButton("BtnVktTop")->click();
+    ASSERT_TRUE(designer->GetButton("BtnVktField")->isEnabled()) << "a database container selected";
+    designer->GetButton("BtnVktField")->click();
+    EXPECT_EQ(document->GetSelContainer()->GetType(), 13);
+    bool printDialog = false;
+    QTimer::singleShot(0, [&] {
+        printDialog = PrintExecuteDlg()->isVisible();
+        PrintExecuteDlg()->findChild<QPushButton*>("BtnCancel")->click();
+    });
+    designer->GetButton("BtnPrint")->click();
+    EXPECT_TRUE(printDialog);
+
+    w.close();
+    EXPECT_EQ(key->ReadInteger("VktSingleViewerPreviewToolBar"), 1);
+    window.reset();
+    TVktSingleViewer& next = Show();
+    next.GetVktPanel()->ShowPreview(true);
+    next.ApplicationIdle();
+    EXPECT_TRUE(next.GetVktPanel()->GetPreview()->GetToolBar()->isVisible());
+    EXPECT_TRUE(next.ActShowPreviewToolBar->isChecked());
+    next.ActShowPreviewToolBar->trigger();
+    next.close();
+    EXPECT_FALSE(key->ValueExists("VktSingleViewerPreviewToolBar"));
+}
+
+// A database opened while the layout view shows counts the records the report lists (none
+// marked), and the count follows the selection there; the record list, shown again, lists as many.
+TEST_F(MainWindowDataTest, InLayoutModeTheRecordCountIsTheReportsRecords)
+{
+    PaintedCount count(*window);
+    window->SetDataObject(nullptr);
+    Panel()->ShowPreview(true);
+    window->SetDataObject(&db->Object());
+    QApplication::processEvents();
+    Panel()->GetClassFilterView()->GetClassView()->SelectID(vkttest::SampleDatabase::kVegetable);
+    EXPECT_EQ(count.Shown(), "0/3");
+    Panel()->GetClassFilterView()->GetClassView()->SelectID(vkttest::SampleDatabase::kHerb);
+    const std::string herbs = count.Shown();
+    EXPECT_NE(herbs, "0/3");
+    Panel()->ShowPreview(false);
+    EXPECT_EQ(count.Shown(), "0/" + std::to_string(List()->GetRows().GetCount()));
+    EXPECT_EQ(count.Shown(), herbs);
 }
 } // namespace

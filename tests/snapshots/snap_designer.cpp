@@ -1,6 +1,6 @@
 // The layout designer on the main window over the sample kitchen database: the three preset
-// layouts, the property area on a data list and on a data field, and the tool bars in the layout
-// view.
+// layouts, the property area on a data list and on a data field, the tool bars in the layout
+// view, and the layout view's own tool bar shown from the view menu.
 #include "layout/Preview.h"
 #include "layout/Ucontainer.h"
 #include "layout/Uviewitems.h"
@@ -74,6 +74,15 @@ void ShowProperties(TVktPreview& designer, int type)
 VKT_SNAPSHOT(designer_foodlist) { return Designer(0); }
 VKT_SNAPSHOT(designer_recipe) { return Designer(1); }
 VKT_SNAPSHOT(designer_menu) { return Designer(2); }
+
+VKT_SNAPSHOT(designer_itembar)
+{
+    TVktSingleViewer* window = Designer(0);
+    window->ApplicationIdle();
+    window->ActShowPreviewToolBar->trigger();
+    QApplication::processEvents();
+    return window;
+}
 
 VKT_SNAPSHOT(designer_property_datalist)
 {

@@ -39,6 +39,11 @@ CLASS_TREE = (60, 99)
 RECORD_ROW0 = (450, 115)
 ROW_HEIGHT = 16
 APPEND_ITEM_BUTTON = (14, 70)      # first button of the second tool bar row
+PROPERTY_AREA_BUTTON = (148, 70)   # 印刷プレビューの設定, after the row's first group
+# The layout view: a point in its item tree (from the window's bottom), and its own tool bar's
+# テキスト button.
+ITEM_TREE = (300, 60)
+TEXT_BUTTON = (373, 103)
 STATUS_COUNT = (1425, 958, 90, 20)  # the status bar's "marked/listed" panel
 FILTER_NODE_IMAGE = (28, 813)      # the image of the first user filter in the filter tree
 # The record editor below the list: its name field, the tabs of its detail panel, the item tool
@@ -672,6 +677,51 @@ class UserSession:
             raise StepFailed("the printed food list has no title:\n" + text)
         self.menu("alt+v", 3)                     # back to the record list
 
+    def layout_item_tree(self):
+        # In the layout view, with its property area (印刷プレビューの設定) and its own tool bar (表示 →
+        # レイアウトのツールバー) shown: in the item tree, the food list's data list copied and
+        # pasted is refused with a message, and Delete on it says why, the tree unchanged; a text
+        # added from the tool bar, copied, pasted into itself and both deleted by keys leaves the
+        # tree as it was.
+        self.menu("alt+v", 3)                     # 印刷プレビュー
+        time.sleep(1.0)
+        self.click(self.main, PROPERTY_AREA_BUTTON)
+        _, _, _, height = self.x.geometry(self.main)
+        tree = (ITEM_TREE[0], height - ITEM_TREE[1])
+        area = (ITEM_TREE[0] - 90, height - ITEM_TREE[1] - 150, 180, 150)
+        nodes = lambda: self.x.grab_window(self.main, area)
+        self.click(self.main, tree)
+        self.x.key("Home", "Down")                # the data list, below プリンターと用紙
+        self.settle(0.5)
+        alone = nodes()
+
+        def said(what):
+            poll(lambda: self.x.active() not in (self.main, 0), 5, "the message " + what)
+            self.x.key("Return")
+            self.x.wait_active(MAIN)
+        self.x.key("ctrl+c", "ctrl+v")
+        said("that the data list is not pasted")
+        self.x.key("Delete")
+        said("that the data list is not deleted")
+        self.settle(0.5)
+        if nodes().data != alone.data:
+            raise StepFailed("the item tree changed after the refused paste and delete")
+        self.menu("alt+v", 5)                     # レイアウトのツールバー
+        time.sleep(0.5)
+        self.click(self.main, TEXT_BUTTON)        # a text in the data list, picked
+        self.wait_changed(alone, nodes, "the text's node in the item tree")
+        with_text = nodes()
+        self.x.key("ctrl+c", "ctrl+v")            # its copy nested in it
+        self.wait_changed(with_text, nodes, "the pasted copy's node in the item tree")
+        self.snap("pasted")
+        self.x.key("Down", "Delete")              # the copy
+        self.x.key("Home", "Down", "Down", "Delete")   # the text
+        self.x.key("Home", "Down")
+        poll(lambda: nodes().data == alone.data, 5, "the item tree as it was before the text")
+        self.menu("alt+v", 5)
+        self.click(self.main, PROPERTY_AREA_BUTTON)
+        self.menu("alt+v", 3)                     # back to the record list
+
     def month_price_editor(self):
         # 履歴チャート → 月間履歴 → 使用単価編集: the month's days and prices show beside the chart.
         self.detail_page(4)
@@ -976,7 +1026,8 @@ class UserSession:
                 ("recipe-item-bar", self.recipe_item_bar), ("recipe-reprice", self.recipe_reprice),
                 ("recipe-item-use", self.recipe_item_use),
                 ("memo-size", self.memo_size), ("stock-sheet", self.stock_sheet),
-                ("print-food-list", self.print_food_list), ("master-data", self.master_data),
+                ("print-food-list", self.print_food_list), ("layout-item-tree", self.layout_item_tree),
+                ("master-data", self.master_data),
                 ("field-select", self.field_select), ("user-filter", self.user_filter), ("trash", self.trash)]
 
     def run(self, keep_going=False):
