@@ -43,7 +43,8 @@ constexpr double kPatternFactor = 20;
 // Setting up a span (where a scanline enters a fill) with a brush other than an opaque colour.
 constexpr double kSpanWork = 3;
 constexpr double kBlendSpanWork = 10;
-// Filled without antialiasing, a pixel is set without its coverage.
+// Filled without antialiasing, a pixel is set without its coverage (an upright rectangle's alike
+// either way).
 constexpr double kRoughAreaFactor = 0.5;
 constexpr double kRectangleExtentWork = 0.05;
 // Outlines with more edges than this over the scanlines their area is measured along are taken by
@@ -609,7 +610,7 @@ std::int64_t DisplayListRecorder::FillWork(const Outline& o, double areaFactor, 
     const double lines = swept ? o.Height * kSmoothLineWork * (o.Area < kNarrow * o.Height ? kNarrowFactor : 1) : 0;
     const double pixels = std::min(o.Area, kReferencePixels) * areaFactor / kAreaPixelsPerWork;
     return Clamped(o.Points * kPointWork + edges * (1 + density / kDensity) + lines +
-                   pixels * (smooth ? 1 : kRoughAreaFactor));
+                   pixels * (smooth || o.Rectangle ? 1 : kRoughAreaFactor));
 }
 
 std::int64_t DisplayListRecorder::StrokeWork(const Outline& o, const QPen& pen, bool smooth) const
