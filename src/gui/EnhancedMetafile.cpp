@@ -9,6 +9,8 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -375,7 +377,18 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play)
 
 void MetafileCache::Run(MetafilePlay& play, std::string_view bytes)
 {
-    auto rendering = std::make_shared<MetafileRendering>(render_(bytes));
+    // A play ends whatever its rendering throws: a worker's exception would end the program, and
+    // a play left unended would hold every caller that waits for it.
+    auto rendering = std::make_shared<MetafileRendering>();
+    try {
+        *rendering = render_(bytes);
+    } catch (const std::bad_alloc&) {
+        *rendering = MetafileRendering();
+        rendering->Error = "the picture needs more memory than it may take";
+    } catch (const std::exception& e) {
+        *rendering = MetafileRendering();
+        rendering->Error = std::string("the picture cannot be drawn: ") + e.what();
+    }
     std::shared_ptr<const MetafileRendering> kept = Keep({play.size_, play.hash_}, std::move(rendering));
     {
         std::lock_guard lock(play.mutex_);

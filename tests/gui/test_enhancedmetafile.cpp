@@ -23,6 +23,8 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -561,6 +563,34 @@ TEST(EnhancedMetafile, APictureAskedForWhileItPlaysIsPlayedOnce)
     EXPECT_EQ(renders, 2);
     QCoreApplication::processEvents();
     EXPECT_EQ(told, 1);
+    EXPECT_EQ(cache.Playing(), 0u);
+}
+
+// A rendering that throws ends its play as a refusal, on a worker and on the caller's thread
+// alike: nothing waits for it for ever, and the program goes on.
+TEST(EnhancedMetafile, ARenderingThatThrowsEndsItsPlay)
+{
+    const std::string worker = EmfBuilder(43, 30).Rectangle(2, 2, 20, 20, kRed).Bytes();
+    const std::string caller = EmfBuilder(44, 30).Rectangle(2, 2, 20, 20, kBlue).Bytes();
+    MetafileCache cache(
+        16 << 20,
+        [&](std::string_view bytes) -> MetafileRendering {
+            if (bytes == worker)
+                throw std::bad_alloc();
+            throw std::runtime_error("damaged");
+        },
+        1);
+    std::shared_ptr<MetafilePlay> play;
+    EXPECT_EQ(cache.Find(worker, play), nullptr);
+    const auto played = cache.Wait(*play);
+    EXPECT_TRUE(played->Drawing.IsEmpty());
+    EXPECT_EQ(MetafileProblem(played->Error), "図が大きすぎて描けません。") << played->Error;
+
+    const auto first = cache.Get(caller);
+    EXPECT_TRUE(first->Drawing.IsEmpty());
+    EXPECT_NE(first->Error.find("damaged"), std::string::npos) << first->Error;
+    EXPECT_EQ(cache.Get(caller), first);
+    QCoreApplication::processEvents();
     EXPECT_EQ(cache.Playing(), 0u);
 }
 
