@@ -92,32 +92,40 @@ bool IsUtf8Name(std::string_view name)
     throw XmlError(message, offset);
 }
 
-// The first element, in document order, that carries an attribute name twice (pugixml accepts
-// that; XML does not).
-pugi::xml_node FindRepeatedAttribute(const pugi::xml_document& doc, std::string& name)
+// Elements may nest this deep: a document's readers walk its elements recursively, and a hostile
+// one (a pasted layout) must not exhaust their stack.
+constexpr int kMaxXmlDepth = 256;
+
+// Fails on the first element, in document order, that carries an attribute name twice (pugixml
+// accepts that; XML does not) or stands deeper than kMaxXmlDepth.
+void CheckElements(pugi::xml_document& doc, const std::string& context)
 {
     std::vector<std::string_view> names;
     pugi::xml_node node = doc.first_child();
+    int depth = 1;
     while (node) {
         names.clear();
         for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
             names.emplace_back(a.name());
         std::sort(names.begin(), names.end());
         const auto repeated = std::adjacent_find(names.begin(), names.end());
-        if (repeated != names.end()) {
-            name = *repeated;
-            return node;
-        }
+        if (repeated != names.end())
+            FailParse(doc, context, "Repeated attribute " + std::string(*repeated) + " of element " + node.name(),
+                      node.offset_debug());
+        if (depth > kMaxXmlDepth)
+            FailParse(doc, context, "Elements nested deeper than " + IntToStr(kMaxXmlDepth), node.offset_debug());
         if (node.first_child()) {
             node = node.first_child();
+            ++depth;
             continue;
         }
-        while (node && !node.next_sibling())
+        while (node && !node.next_sibling()) {
             node = node.parent();
+            --depth;
+        }
         if (node)
             node = node.next_sibling();
     }
-    return {};
 }
 
 void Parse(pugi::xml_document& doc, std::string_view utf8, const std::string& context)
@@ -125,9 +133,7 @@ void Parse(pugi::xml_document& doc, std::string_view utf8, const std::string& co
     const pugi::xml_parse_result result = doc.load_buffer(utf8.data(), utf8.size(), kParseFlags, pugi::encoding_utf8);
     if (!result)
         FailParse(doc, context, result.description(), result.offset);
-    std::string name;
-    if (const pugi::xml_node node = FindRepeatedAttribute(doc, name))
-        FailParse(doc, context, "Repeated attribute " + name + " of element " + node.name(), node.offset_debug());
+    CheckElements(doc, context);
 }
 
 // The UTF-8 text of a document's bytes: a byte-order mark dropped, code page 932 converted into

@@ -155,6 +155,32 @@ TEST(Xml, AnElementRepeatingAnAttributeIsAParseError)
     EXPECT_EQ(doc.GetDocumentElement().GetChildCount(), 2);
 }
 
+// Readers of a document (layouts, pasted items) walk its elements recursively: a document nested
+// deeper than they may go is refused as it is read, however it came (a file, the clipboard).
+TEST(Xml, ElementsNestedTooDeepAreAParseError)
+{
+    const auto nested = [](int depth) {
+        std::string text;
+        for (int i = 0; i < depth; ++i)
+            text += "<Item>";
+        for (int i = 0; i < depth; ++i)
+            text += "</Item>";
+        return text;
+    };
+    XmlDocument doc;
+    doc.LoadFromString(nested(256));
+    EXPECT_EQ(doc.GetDocumentElement().GetName(), "Item");
+    for (const int depth : {257, 1'000'000}) {
+        try {
+            doc.LoadFromBytes(nested(depth));
+            FAIL() << depth << ": no error";
+        } catch (const XmlError& e) {
+            EXPECT_EQ(e.Message().rfind("XML parse error: Elements nested deeper than 256", 0), 0u) << e.Message();
+        }
+        EXPECT_TRUE(doc.GetDocumentElement().IsNull());
+    }
+}
+
 TEST_F(XmlFileTest, ShiftJisFileRoundTrip)
 {
     const std::string path = dir_ + "/layout.xml";
