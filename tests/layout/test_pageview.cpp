@@ -313,6 +313,15 @@ TEST_F(PageViewTest, ClipboardCopyCutPaste)
     EXPECT_EQ(vkttest::Scripted().messages[1].text, TPageView::kPasteNotDeletableText);
     platform::Clipboard::SetData(TPageView::kClipboardFormat, std::string("<PageObject><Item", 17) + '\0');
     EXPECT_THROW(view->PasteFromClipboard(), platform::XmlError);
+    // Items nested past what a reader walks are refused as read, not walked until the stack ends.
+    std::string deep = "<PageObject>";
+    for (int i = 0; i < 200'000; ++i)
+        deep += "<Item Options=\"0,1\">";
+    for (int i = 0; i < 200'000; ++i)
+        deep += "</Item>";
+    platform::Clipboard::SetData(TPageView::kClipboardFormat, deep + "</PageObject>");
+    EXPECT_THROW(view->PasteFromClipboard(), platform::XmlError);
+    EXPECT_EQ(a->GetCountOfChildren(), 1);
 }
 
 TEST_F(PageViewTest, GrabShowsItemsAndInvertedFrames)
