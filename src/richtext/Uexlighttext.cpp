@@ -269,6 +269,10 @@ void TExLightText::SaveToRichStream(std::ostream& stream)
 bool TExLightText::LoadFromRichStream(std::istream& stream)
 {
     Clear();
+    // Text in no style an RTF names has RTF's default size; its own Normal replaces this one.
+    TExStyle normal = GetStyleAttributes().GetStyle(0);
+    normal.Size = TRTParser::kDefaultSize;
+    GetStyleAttributes().SetStyle(0, normal);
     const platform::FlagScope given(givenFonts_);
     const bool ok = parser_->Parse(stream);
     docStyle_ = parser_->GetDocStyle();

@@ -21,7 +21,7 @@ constexpr TRTFParseState F = rtfpsFontAssociation;
 // In no particular order; the list sorts them. The row with an empty name ends the table.
 const TStaticKeyword kKeywords[] = {
     {"pard", P, rtpParaReset, 0, 0}, {"plain", P, rtpCharReset, 0, 0}, {"sectd", P, rtpSectionReset, 0, 0},
-    {"b", P, rtpBold, 1, 0}, {"ab", P, rtpBold, 0, 0}, {"i", P, rtpItalic, 1, 0}, {"ai", P, rtpItalic, 0, 0},
+    {"b", P, rtpBold, 1, 0}, {"ab", P, rtpBold, 1, 0}, {"i", P, rtpItalic, 1, 0}, {"ai", P, rtpItalic, 1, 0},
     {"ulnone", P, rtpUnderline, 0, 0}, {"ul", P, rtpUnderline, 1, 0}, {"ulw", P, rtpUnderline, 2, 0},
     {"uldb", P, rtpUnderline, 3, 0}, {"ulth", P, rtpUnderline, 4, 0}, {"uld", P, rtpUnderline, 5, 0},
     {"ulthd", P, rtpUnderline, 6, 0}, {"uldash", P, rtpUnderline, 7, 0}, {"ulthdash", P, rtpUnderline, 8, 0},

@@ -80,6 +80,44 @@ bool EndsInLeadByte(const std::string& bytes)
     return false;
 }
 
+// The styles of the style-sheet entries, each with the size of its nearest base that has one when
+// it has none. Each entry is completed once, after its base; a base on the walk that leads to it
+// (a cycle) gives nothing.
+std::vector<TExStyle> CompletedStyles(const std::vector<TRTStyleEntry>& sheet)
+{
+    const int count = static_cast<int>(sheet.size());
+    std::map<std::pair<bool, int>, int> byNumber;
+    for (int i = 0; i < count; ++i)
+        byNumber.emplace(std::pair(sheet[i].Character, sheet[i].Number), i);
+    std::vector<int> base(sheet.size(), -1);
+    for (int i = 0; i < count; ++i) {
+        const auto it = byNumber.find({sheet[i].Character, sheet[i].BasedOn});
+        if (sheet[i].BasedOn >= 0 && it != byNumber.end())
+            base[i] = it->second;
+    }
+    enum : char { kOpen, kOnWalk, kDone };
+    std::vector<char> state(sheet.size(), kOpen);
+    std::vector<TExStyle> done(sheet.size());
+    std::vector<int> walk;
+    for (int i = 0; i < count; ++i) {
+        walk.clear();
+        for (int at = i; at >= 0 && state[at] == kOpen; at = base[at]) {
+            state[at] = kOnWalk;
+            walk.push_back(at);
+        }
+        for (auto k = walk.rbegin(); k != walk.rend(); ++k) {
+            TExStyle style = sheet[*k].Style;
+            if (style.Size <= 0 && base[*k] >= 0 && state[base[*k]] == kDone)
+                style.Size = done[base[*k]].Size;
+            if (!sheet[*k].Character && style.Size <= 0)
+                style.Size = TRTParser::kDefaultSize;
+            done[*k] = style;
+            state[*k] = kDone;
+        }
+    }
+    return done;
+}
+
 } // namespace
 
 // ---- TRTStreamParser ----
@@ -281,6 +319,7 @@ void TRTParser::Reset()
     fontMap_.clear();
     colorMap_.clear();
     styleMap_.clear();
+    sheet_.clear();
 }
 
 namespace {
@@ -353,6 +392,13 @@ void TRTParser::DoKeyword(const std::string& name, int value, bool hasValue)
     EndSurrogate();
     if (name == "uc")
         state_.UnicodeSkip = hasValue ? std::max(value, 0) : 1;
+    if (name == "sbasedon")
+        state_.BasedOn = hasValue ? value : -1;
+    if (name == "rtlch" || name == "ltrch") {
+        state_.RightToLeft = name == "rtlch";
+        DoKeywordEvent(true, name, value, hasValue);
+        return;
+    }
     if (index < 0) {
         if (wasAsterisk)
             state_.DestState = rtfpsSkip;
@@ -360,6 +406,10 @@ void TRTParser::DoKeyword(const std::string& name, int value, bool hasValue)
         return;
     }
     const TRTKeywordDefine& row = keywords_.Keyword(index);
+    if (state_.RightToLeft && Associated(row)) {
+        DoKeywordEvent(true, name, value, hasValue);
+        return;
+    }
     switch (row.State) {
     case rtfpsProperty:
         if (const TRTPropertyDefine* property = keywords_.Property(row)) {
@@ -389,6 +439,16 @@ void TRTParser::DoKeyword(const std::string& name, int value, bool hasValue)
         break;
     }
     DoKeywordEvent(true, name, value, hasValue);
+}
+
+bool TRTParser::Associated(const TRTKeywordDefine& row) const
+{
+    if (row.Name.size() < 2 || row.Name.front() != 'a')
+        return false;
+    if (row.State == rtfpsFontAssociation)
+        return row.Arg1 == 1;
+    const TRTPropertyDefine* property = keywords_.Property(row);
+    return property && property->Type == rtptCharStyle;
 }
 
 void TRTParser::DoUnicode(int value)
@@ -446,6 +506,7 @@ void TRTParser::ChangeDestination(int code)
 void TRTParser::ClearStyleEntry()
 {
     state_.StyleIndex = state_.CharStyleIndex = 0;
+    state_.BasedOn = -1;
     state_.Style.Clear();
     // Fonts an entry does not name stay unset, as the writer leaves them.
     state_.Style.DBFont = state_.Style.HighFont = state_.Style.LowFont = -1;
@@ -460,6 +521,7 @@ void TRTParser::SetProperty(const TRTPropertyDefine& row, int value)
         case rtptCharStyle:
             s.Style.Clear();
             s.CharStyleIndex = 0;
+            s.RightToLeft = false;
             break;
         case rtptParaStyle:
             s.ParaStyle.Clear();
@@ -562,6 +624,8 @@ void TRTParser::DoFontAssociation(int kind, int value)
 {
     if (kind >= 2) {
         state_.FontAssociation = kind;
+        if (kind != 2)
+            state_.RightToLeft = false;
         return;
     }
     TExStyle& s = state_.Style;
@@ -625,10 +689,7 @@ void TRTParser::DoDestinationText(const std::string& text)
                 number = state_.CharStyleIndex;
                 para.Invisible();
             }
-            int index = number;
-            DoStyle(name, style, para, index);
-            if (number >= 0)
-                styleMap_[number] = index;
+            sheet_.push_back({name, style, para, number, state_.BasedOn, state_.CharStyleIndex != 0});
             ClearStyleEntry();
         }
     }
@@ -645,11 +706,29 @@ void TRTParser::DoGroup(bool open)
     if (open) {
         stack_.push_back(state_);
     } else if (!stack_.empty()) {
+        const auto inSheet = [this] { return state_.DestState == 2 && state_.DestKind == 2; };
+        const bool leaving = inSheet();
         state_ = std::move(stack_.back());
         stack_.pop_back();
+        if (leaving && !inSheet())
+            EndStyleSheet();
     }
     if (OnGroup)
         OnGroup(this, open);
+}
+
+void TRTParser::EndStyleSheet()
+{
+    const std::vector<TRTStyleEntry> entries = std::move(sheet_);
+    sheet_.clear();
+    const std::vector<TExStyle> styles = CompletedStyles(entries);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TRTStyleEntry& e = entries[i];
+        int index = e.Number;
+        DoStyle(e.Name, styles[i], e.ParaStyle, index);
+        if (e.Number >= 0)
+            styleMap_[e.Number] = index;
+    }
 }
 
 void TRTParser::DoKeywordEvent(bool known, const std::string& name, int value, bool hasValue)

@@ -11,6 +11,15 @@
 // Limits: a piece of text is at most 999 bytes (a code-page-932 lead byte ending a full piece moves
 // to the next one); control-word names keep their first 31 letters; values are clamped to int32;
 // at most 4096 groups are open at once (deeper input fails the parse).
+//
+// Style-sheet entries are handed on when the style sheet ends, each completed from its \sbasedon
+// chain: an entry without a size takes that of its nearest base that has one (a paragraph style
+// only from paragraph styles, a character style from character styles; a missing base or a cycle
+// ends the chain). A paragraph style that nothing gives a size takes RTF's default, 12 pt.
+//
+// Associated character formatting (\ab, \ai, \afs, \af and the other \a words) formats the text
+// as its plain twin does, except after \rtlch (until \ltrch, \loch, \dbch or \plain), where it
+// is that of right-to-left scripts, which are not drawn.
 #include "richtext/Uextexthelper.h"
 #include "richtext/Urtparsedefine.h"
 
@@ -102,6 +111,18 @@ struct TParseStruct {
     std::int32_t StyleIndex = 0;
     std::int32_t CharStyleIndex = 0;
     std::int32_t UnicodeSkip = 1;   // \ucN
+    std::int32_t BasedOn = -1;      // \sbasedon of the style-sheet entry being read, -1 none
+    bool RightToLeft = false;       // after \rtlch: associated formatting is not ours
+};
+
+// A style-sheet entry as read, before its base completes it.
+struct TRTStyleEntry {
+    std::string Name;
+    TExStyle Style;   // translated as GetStyle translates
+    TExParaStyle ParaStyle;
+    int Number = 0;
+    int BasedOn = -1;
+    bool Character = false;
 };
 
 class TRTParser : public TRTStreamParser {
@@ -118,6 +139,9 @@ public:
     using TStringEvent = std::function<void(TRTParser* sender, const std::string& text)>;
     using TKeywordEvent =
         std::function<void(TRTParser* sender, bool known, const std::string& name, int value, bool hasValue)>;
+
+    // RTF's size where none is given (\fs24), in tenths of a point.
+    static constexpr int kDefaultSize = 120;
 
     TRTParser();
 
@@ -160,6 +184,10 @@ private:
     void ChangeDestination(int code);
     // Starts a style-sheet entry: cleared styles and indexes, its fonts unset.
     void ClearStyleEntry();
+    // Hands on the entries read, each completed from its base (see the top of this file).
+    void EndStyleSheet();
+    // True for an associated word (\ab, \af, \afs …), which after \rtlch formats right-to-left text.
+    bool Associated(const TRTKeywordDefine& row) const;
     // \uN: a UTF-16 unit; a high surrogate waits for the low one that follows it.
     void DoUnicode(int value);
     // Hands on a high surrogate that no low one followed, as "?".
@@ -174,4 +202,5 @@ private:
     std::map<int, int> fontMap_;
     std::vector<int> colorMap_;
     std::map<int, int> styleMap_;
+    std::vector<TRTStyleEntry> sheet_;
 };

@@ -1,8 +1,11 @@
 #pragma once
 // A compact dump of a run list: "<class>:<text>" per text run (spaces as "_"), else the word
-// type's name (tab, par, page, line, bs), separated by single spaces.
+// type's name (tab, par, page, line, bs), separated by single spaces. And the test files of other
+// writers.
 #include "richtext/Uexlighttext_.h"
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace vkttest {
@@ -24,6 +27,15 @@ inline std::string Dump(const TExLightText_& text)
             out += c == ' ' ? '_' : c;
     }
     return out;
+}
+
+// The bytes of a file of tests/data/rtf, RTF that other writers wrote.
+inline std::string RtfData(const std::string& name)
+{
+    std::ifstream in(std::string(VKT_RTF_DATA_DIR) + "/" + name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 } // namespace vkttest

@@ -592,6 +592,128 @@ TEST(RtfDamage, PrefixesAndMutationsLoad)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(120));
 }
 
+// How the runs that hold `phrase` are shown: "<size> [bold] [italic] [#RRGGBB]", "mixed" when they
+// differ, "absent" when no run holds it.
+std::string Shown(const TExLightText& t, const std::string& phrase)
+{
+    std::string text;
+    std::vector<int> runOf;
+    for (int i = 0; i < t.Count(); ++i) {
+        const TExLightWord& w = *t.GetWords(i);
+        text += w.Type == kWordText ? w.Text : " ";
+        runOf.resize(text.size(), w.Type == kWordText && w.Text != " " ? i : -1);
+    }
+    const std::size_t at = text.find(phrase);
+    std::string shown = at == std::string::npos ? "absent" : "";
+    for (std::size_t k = at; k < at + phrase.size() && at != std::string::npos; ++k) {
+        if (runOf[k] < 0)
+            continue;
+        const TExStyle s = t.EffectiveStyle(*t.GetWords(runOf[k]));
+        char rgb[9] = "";
+        const TColor c = t.GetColorAttributes().GetColor(s.Color);
+        if (s.Color > 0)
+            std::snprintf(rgb, sizeof rgb, " #%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+        const std::string one = std::to_string(s.Size) + (s.Bold == 1 ? " bold" : "") +
+                                (s.Italic == 1 ? " italic" : "") + rgb;
+        shown = shown.empty() || shown == one ? one : "mixed";
+    }
+    return shown;
+}
+
+std::vector<std::string> Words(const std::string& text)
+{
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    return words;
+}
+
+TEST(RtfOtherWriters, WriterFilesReadAsWriterShowsThem)
+{
+    struct Look {
+        const char* file;
+        const char* phrase;
+        const char* shown;   // sizes in tenths of a point
+    };
+    const Look looks[] = {
+        {"writer-note", "Chicken stock", "120"},
+        {"writer-note", "keeps three days", "120 bold"},
+        {"writer-note", "red miso", "120 #C00000"},
+        {"writer-note", "前日まで", "120 bold"},
+        {"writer-note", "材料", "120 bold"},
+        {"writer-recipe", "Braised pork belly 豚の角煮", "180 bold"},
+        {"writer-recipe", "必ず漉す", "120 bold"},
+        {"writer-recipe", "small print 小さな字", "90"},
+        {"writer-recipe", "large print 大きな字", "160"},
+        {"writer-recipe", "Qty", "120 bold"},
+        {"writer-recipe", "盛り付けは温かい器で。", "140 bold #0070C0"},
+    };
+    for (const char* file : {"writer-note", "writer-recipe"}) {
+        const std::string name = file;
+        TExLightText read;
+        ASSERT_TRUE(read.SetRich(vkttest::RtfData(name + ".rtf"))) << file;
+        EXPECT_EQ(Words(platform::Utf16ToUtf8(read.GetWide())), Words(vkttest::RtfData(name + ".txt"))) << file;
+        // Stored and read back, every run keeps its size.
+        TExLightText stored;
+        ASSERT_TRUE(stored.SetRich(read.GetRich())) << file;
+        EXPECT_EQ(Styles(stored), Styles(read)) << file;
+        for (const TExLightText* t : {&read, &stored}) {
+            int unsized = 0;
+            for (int i = 0; i < t->Count(); ++i)
+                unsized += t->EffectiveStyle(*t->GetWords(i)).Size <= 0;
+            EXPECT_EQ(unsized, 0) << file;
+            for (const Look& look : looks) {
+                if (look.file != name)
+                    continue;
+                EXPECT_EQ(Shown(*t, look.phrase), look.shown) << file << ": " << look.phrase;
+            }
+        }
+    }
+}
+
+TEST(RtfReader, SizesFromStyleBasesAndAssociatedFormatting)
+{
+    const std::string sheet =
+        "{\\stylesheet{\\s0\\fs20 Normal;}{\\s1\\sbasedon0 Body;}{\\s2\\sbasedon1\\i List;}{\\s3\\sbasedon4 A;}"
+        "{\\s4\\sbasedon3 B;}{\\s5\\sbasedon99 Orphan;}{\\s6\\sbasedon6 Self;}{\\s7\\sbasedon8 Early;}"
+        "{\\s8\\sbasedon0\\fs32 Late;}{\\*\\cs9\\sbasedon0 Mark;}}";
+    struct Case {
+        std::string rtf;
+        const char* shown;
+    };
+    std::string chain = "{\\rtf1{\\stylesheet";
+    for (int i = 0; i < 3000; ++i)
+        chain += "{\\s" + std::to_string(i) + "\\sbasedon" + std::to_string(i + 1) + " S;}";
+    chain += "{\\s3000\\fs40 Root;}}\\plain\\s0 x\\par}";
+    const Case cases[] = {
+        // a size that neither the run nor its style gives comes from the style's bases
+        {"\\plain\\s1 x", "100"},
+        {"\\plain\\s2\\i x", "100 italic"},
+        {"\\plain\\s7 x", "160"},
+        {"\\plain\\s1\\cs9 x", "100"},
+        // a cycle, a missing base, a style based on itself: RTF's default
+        {"\\plain\\s3 x", "120"},
+        {"\\plain\\s5 x", "120"},
+        {"\\plain\\s6 x", "120"},
+        {chain, "200"},
+        {"{\\rtf1 x\\par}", "120"},
+        // associated formatting formats the text as its plain twin, except that of right-to-left text
+        {"\\plain{\\dbch\\ab x}", "100 bold"},
+        {"\\plain{\\ab\\ai x}", "100 bold italic"},
+        {"\\plain{\\dbch\\afs40 x}", "200"},
+        {"\\plain{\\rtlch\\ab\\ai\\afs40 x}", "100"},
+        {"\\plain{\\rtlch\\ab\\ltrch\\ai x}", "100 italic"},
+        {"\\plain{\\rtlch\\plain\\ab x}", "100 bold"},
+    };
+    for (const Case& c : cases) {
+        const std::string rtf = c.rtf.front() == '{' ? c.rtf : "{\\rtf1" + sheet + c.rtf + "\\par}";
+        TExLightText t;
+        EXPECT_TRUE(t.SetRich(rtf)) << c.rtf;
+        EXPECT_EQ(Shown(t, "x"), c.shown) << c.rtf;
+    }
+}
+
 TEST(RtfSourceView, LinesIndentsAndColours)
 {
     TExLightText t;

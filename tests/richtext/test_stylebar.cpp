@@ -1,6 +1,8 @@
 // The formatting tool bar over a view: what it shows of a mixed selection, the field each control
 // sends, the underline and strike kinds, its enabling, and its glyphs and overflow.
+#include "gui/Clipboard.h"
 #include "richtext/Fexstylebar.h"
+#include "richtext/LightTextDump.h"
 #include "widgets/Fcolordropdown.h"
 #include "widgets/Ffontdropdown.h"
 #include "widgets/Fupdownedit.h"
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -100,6 +103,28 @@ TEST_F(StyleBarTest, EachControlSendsItsField)
 
     bar_.Action("ActCenterAlign")->trigger();
     EXPECT_EQ(Editor()->GetText()->GetPages(0)->GetLines(0)->GetParaStyle().Align, 1);
+}
+
+// A word processor's note whose sizes are in its style sheet only, pasted into a memo and stored:
+// the bar shows its size and bold, in the memo and in the memo read back.
+TEST_F(StyleBarTest, PastedWordProcessorNoteShowsItsSizes)
+{
+    platform::ClipboardWriter writer;
+    writer.SetData("text/rtf", vkttest::RtfData("writer-note.rtf"));
+    writer.Commit();
+    Editor()->SetCaret(4);
+    view_.PasteFromClipboard();
+    for (int pass = 0; pass < 2; ++pass) {
+        Editor()->SetCaret(6);   // in "Chicken"
+        EXPECT_EQ(bar_.GetFontSize()->GetValue(), 120) << pass;
+        EXPECT_FALSE(bar_.Action("ActBold")->isChecked()) << pass;
+        Editor()->SetCaret(20);   // in "keeps"
+        EXPECT_EQ(bar_.GetFontSize()->GetValue(), 120) << pass;
+        EXPECT_TRUE(bar_.Action("ActBold")->isChecked()) << pass;
+        std::stringstream stored;
+        Editor()->SaveToRichStream(stored);
+        Editor()->LoadFromRichStream(stored);
+    }
 }
 
 // Each kind's row shows its 100-px sample whole, and only the checked row its mark in the check

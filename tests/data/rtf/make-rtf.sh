@@ -1,0 +1,35 @@
+#!/bin/sh
+# Makes the RTF files of this folder as a word processor writes them, and the words it shows when
+# it opens them again. Needs LibreOffice 7.4 (Writer), poppler-utils and fonts-noto-cjk. The build
+# and the tests never run it: they read what it made.
+#
+#   writer-note.html    a short note: a bold run, a coloured run, three bullets (one Japanese),
+#                       Japanese with a bold run, a table of 3 rows by 4 cells (Japanese and Latin)
+#   writer-recipe.fodt  a Writer document: a "Heading 1" of Latin and Japanese, body text with bold
+#                       Latin, bold Japanese, a coloured run and runs of 9 pt and 16 pt, a bulleted
+#                       and a numbered list, a table of 4 rows by 3 cells with a bold first row, and
+#                       a last paragraph of bold, coloured 14 pt Japanese
+#
+# name.rtf  Writer's RTF of the source (the note through Writer's HTML import, as pasting a web
+#           page into Writer does). Writer gives the size of body text only in its style sheet
+#           (\s17 "Text Body" \sbasedon0, \fs24 only in "Normal") and writes bold Japanese as
+#           \dbch\ab.
+# name.txt  the words Writer shows of name.rtf: Writer opens the RTF and prints it to PDF, and
+#           pdftotext takes the text off the page.
+#
+# The sizes the tests expect are those of the same PDF: `pdftotext -bbox` gives each word a box
+# 1.3 times its size high (15.6 for 12 pt), and each Japanese character is as wide as its size.
+# writer-note: every word 12 pt. writer-recipe: heading 18 pt, "small print 小さな字" 9 pt,
+# "large print 大きな字" 16 pt, the last paragraph 14 pt, every other word 12 pt.
+set -eu
+cd "$(dirname "$0")"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+profile="-env:UserInstallation=file://$work/libreoffice"
+
+soffice "$profile" --headless --infilter="HTML (StarWriter)" --convert-to rtf writer-note.html
+soffice "$profile" --headless --convert-to rtf writer-recipe.fodt
+for name in writer-note writer-recipe; do
+    soffice "$profile" --headless --convert-to pdf --outdir "$work" "$name.rtf"
+    pdftotext -layout "$work/$name.pdf" "$name.txt"
+done
