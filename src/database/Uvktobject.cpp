@@ -158,7 +158,11 @@ void TVktObject::AddRef()
     if (openCount_ == 0) {
         DoOpen();
         const std::string path = GetPath();
-        functor_->SetPath(path);
+        try {
+            functor_->SetPath(path);
+        } catch (const platform::ReadCopyError& error) {
+            throw platform::DatabaseError(ReadCopyRefusal(error), {}, error.Code());
+        }
         readOnly_ = !path.empty() && functor_->IsReadOnly();
         // Listings of the open database reuse pooled read connections.
         ReleaseConnections();   // left by a first AddRef that raised
@@ -273,6 +277,21 @@ namespace {
 
 constexpr const char* kErrorCaption = "エラー確認";
 
+// For the cook: why the database refused a write or an opening.
+std::string FailureCause(const platform::DatabaseError& error)
+{
+    switch (platform::KindOfFailure(error.Code())) {
+    case platform::FailureKind::ReadOnly: break;
+    case platform::FailureKind::Busy: return "他のプログラムがデータベースを使用しています。";
+    case platform::FailureKind::Full: return "ディスクの空き容量が足りません。";
+    case platform::FailureKind::Io: return "ディスクの読み書きに失敗しました。";
+    case platform::FailureKind::Corrupt: return "データベースが壊れています。";
+    case platform::FailureKind::Statement:
+    case platform::FailureKind::Other: break;
+    }
+    return "(" + error.SqliteMessage() + ")";
+}
+
 } // namespace
 
 std::string TVktObject::GetReadOnlyReason() const { return WriteBarrierText(GetPath()); }
@@ -300,6 +319,13 @@ std::string TVktObject::ReadOnlyRefusal() const
     return "データベース'" + name_ + "'は読み取り専用で開かれているため、変更できません。\r\n" + GetReadOnlyReason();
 }
 
+std::string TVktObject::ReadCopyRefusal(const platform::ReadCopyError& error) const
+{
+    return "データベース'" + name_ + "'には書き込みできません。\r\n" + GetReadOnlyReason() +
+           "\r\n読み取り専用で開くための複製を一時フォルダに作れなかったため、開けませんでした。\r\n" +
+           FailureCause(error) + "\r\n(" + error.SqliteMessage() + ")";
+}
+
 bool TVktObject::MayChange()
 {
     if (!readOnly_) return true;
@@ -311,16 +337,9 @@ void TVktObject::ReportWriteFailure()
 {
     const std::optional<platform::DatabaseError> error = functor_->TakeWriteError();
     if (!error) return;
-    std::string cause;
-    switch (platform::KindOfFailure(error->Code())) {
-    case platform::FailureKind::ReadOnly: cause = GetReadOnlyReason(); break;
-    case platform::FailureKind::Busy: cause = "他のプログラムがデータベースを使用しています。"; break;
-    case platform::FailureKind::Full: cause = "ディスクの空き容量が足りません。"; break;
-    case platform::FailureKind::Io: cause = "ディスクの読み書きに失敗しました。"; break;
-    case platform::FailureKind::Corrupt: cause = "データベースが壊れています。"; break;
-    case platform::FailureKind::Statement:
-    case platform::FailureKind::Other: cause = "(" + error->SqliteMessage() + ")"; break;
-    }
+    const std::string cause = platform::KindOfFailure(error->Code()) == platform::FailureKind::ReadOnly
+                                  ? GetReadOnlyReason()
+                                  : FailureCause(*error);
     ShowError("データベース'" + name_ + "'に書き込めませんでした。変更は保存されていません。\r\n" + cause);
 }
 

@@ -78,7 +78,9 @@ public:
     TVktObject& operator=(const TVktObject&) = delete;
 
     // ===== Lifecycle and identity (Uvktobject.cpp) ================================================
-    // The first call reads the settings sections; every call counts one reference.
+    // The first call reads the settings sections; every call counts one reference. A database
+    // that could be read only through a private copy that cannot be made (see platform::OpenMode)
+    // is not opened: the first call raises platform::DatabaseError with the reason for the cook.
     void AddRef() override;
     // Uncounts one reference; at 0 the remaining subscribers let go and the session closes.
     // A call with no reference outstanding does nothing.
@@ -405,6 +407,8 @@ private:
     void StoreSetting(const std::string& setting, const std::string& text);
     // The message of a change refused while read-only.
     std::string ReadOnlyRefusal() const;
+    // The message of an opening refused because the database could not be copied to be read.
+    std::string ReadCopyRefusal(const platform::ReadCopyError& error) const;
     // A stop message through the registry's shell services (none without a registry).
     void ShowError(const std::string& text) const;
     // Ends the retain of the database file's pooled connections taken by the first AddRef.

@@ -32,7 +32,7 @@ using Closing = std::vector<std::unique_ptr<ConnectionPool::Pooled>>;
 
 void ConnectionPool::Retain(const std::string& file) {
     const std::lock_guard lock(poolMutex);
-    ++pool[file].retains;
+    if (pool[file].retains++ == 0) RetainReadCopy(file);
 }
 
 void ConnectionPool::Release(const std::string& file) {
@@ -44,6 +44,7 @@ void ConnectionPool::Release(const std::string& file) {
         if (--it->second.retains > 0) return;
         closing = std::move(it->second.idle);
         pool.erase(it);
+        ReleaseReadCopy(file);
     }
 }
 

@@ -9,8 +9,10 @@
 //
 // A pooled connection goes back only when no transaction is open on it: its user ends (resets
 // or finalizes) its statements first, so an idle connection holds no read snapshot and later
-// reads see committed writes. One that reads its file as unchanging (a write-protected folder,
-// Connection::IsImmutable) never goes back: it would not see them. A file replaced or removed since a connection was opened drops
+// reads see committed writes. One that sees no later change (a write-protected folder,
+// Connection::IsImmutable) never goes back: it would not see them; the private copy such a
+// connection may read is kept while the file is retained (RetainReadCopy), so that each listing
+// opens the same copy again. A file replaced or removed since a connection was opened drops
 // that connection instead of reusing it. The pool is guarded by a mutex; a leased connection
 // itself is used by one thread at a time, as every Connection.
 #include "platform/Sqlite.h"

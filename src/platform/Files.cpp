@@ -10,6 +10,7 @@
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -236,6 +237,41 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes)
         ThrowFileError("Cannot replace", path, errno);
     temp.Release();
     SyncFolderOf(path);
+}
+
+int CopyFileContent(const std::string& from, const std::string& to)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const int error = errno;
+        ::close(in);
+        return error;
+    }
+    TempFile out(fd, to);   // removed unless the copy completes
+    std::vector<char> buffer(1 << 20);
+    int error = 0;
+    for (ssize_t n = 0; error == 0 && (n = ::read(in, buffer.data(), buffer.size())) != 0;) {
+        if (n < 0) {
+            error = errno == EINTR ? 0 : errno;
+            continue;
+        }
+        for (ssize_t done = 0; error == 0 && done < n;) {
+            const ssize_t written = ::write(out.Fd(), buffer.data() + done, static_cast<std::size_t>(n - done));
+            if (written >= 0)
+                done += written;
+            else if (errno != EINTR)
+                error = errno;
+        }
+    }
+    ::close(in);
+    if (out.Close() != 0 && error == 0)
+        error = errno;
+    if (error == 0)
+        out.Release();
+    return error;
 }
 
 bool RemoveFile(const std::string& path)

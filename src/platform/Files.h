@@ -46,6 +46,10 @@ std::string ReadFileBytes(const std::string& path);
 // target is untouched and FileError is raised.
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
 
+// Copies the content of `from` into `to`, made anew (mode 0600; an existing `to` is a failure).
+// Returns 0, or the errno of the failure, `to` removed then.
+int CopyFileContent(const std::string& from, const std::string& to);
+
 // Removes a file; returns false when there was none. Other failures raise FileError.
 bool RemoveFile(const std::string& path);
 

@@ -8,12 +8,20 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <unordered_map>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -387,6 +395,7 @@ Connection::Connection(Connection&& other) noexcept
     : db_(std::exchange(other.db_, nullptr)),
       path_(std::move(other.path_)),
       immutable_(std::exchange(other.immutable_, false)),
+      copy_(std::move(other.copy_)),
       cache_(std::exchange(other.cache_, nullptr)),
       cacheLimit_(other.cacheLimit_),
       savepointSlots_(std::move(other.savepointSlots_)),
@@ -403,6 +412,7 @@ Connection& Connection::operator=(Connection&& other) noexcept {
         path_ = std::move(other.path_);
         other.path_.clear();
         immutable_ = std::exchange(other.immutable_, false);
+        copy_ = std::move(other.copy_);
         cache_ = std::exchange(other.cache_, nullptr);
         cacheLimit_ = other.cacheLimit_;
         savepointSlots_ = std::move(other.savepointSlots_);
@@ -415,6 +425,130 @@ Connection& Connection::operator=(Connection&& other) noexcept {
 
 Connection Connection::OpenFolder(const std::string& folder, OpenMode mode) {
     return Connection(DatabaseFilePath(folder), mode);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Private copies of write-protected databases (see OpenMode)
+
+// A copy of a database file and its -wal in a folder of its own, removed with the copy.
+class ReadCopy {
+public:
+    ReadCopy(std::string folder, std::string file) : folder_(std::move(folder)), file_(std::move(file)) {}
+    ~ReadCopy() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    ReadCopy(const ReadCopy&) = delete;
+    ReadCopy& operator=(const ReadCopy&) = delete;
+
+    const std::string& File() const { return file_; }
+
+private:
+    std::string folder_;
+    std::string file_;
+};
+
+namespace {
+
+constexpr std::size_t kWalHeaderSize = 32;   // followed by the frames
+constexpr int kCopyAttempts = 5;
+
+// The first bytes of a file, up to `count` (none when it cannot be read).
+std::string FileHead(const std::string& path, std::size_t count) {
+    std::string head(count, '\0');
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const ssize_t n = fd < 0 ? 0 : ::pread(fd, head.data(), count, 0);
+    if (fd >= 0) ::close(fd);
+    head.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return head;
+}
+
+// Whether a -wal holds more than its header: frames that SQLite reads over the file's pages.
+bool HoldsFrames(const std::string& wal) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(wal, error);
+    return !error && size > kWalHeaderSize;
+}
+
+[[noreturn]] void FailReadCopy(const std::string& file, const std::string& folder, int error) {
+    const int code = error == ENOSPC || error == EDQUOT ? SQLITE_FULL : SQLITE_IOERR;
+    throw ReadCopyError("Cannot copy the write-protected database into '" + folder + "' to read it: " +
+                            std::strerror(error),
+                        file, code);
+}
+
+// Copies the file and its -wal into a new private folder under the temporary folder. A copy taken
+// while another program writes is consistent when the -wal kept its header (no restart) from before
+// the file's copy to after its own: every page a checkpoint wrote into the file meanwhile is in the
+// -wal copied after it, which SQLite reads up to its last whole commit.
+std::shared_ptr<const ReadCopy> MakeReadCopy(const std::string& file) {
+    const char* temporary = std::getenv("TMPDIR");
+    std::string folder = JoinPath(temporary != nullptr && *temporary != '\0' ? temporary : "/tmp", "vektara-read-XXXXXX");
+    if (mkdtemp(folder.data()) == nullptr) FailReadCopy(file, folder, errno);   // mode 0700
+    auto copy = std::make_shared<ReadCopy>(folder, JoinPath(folder, std::filesystem::path(file).filename().string()));
+    const std::string wal = file + "-wal";
+    const std::string copiedWal = copy->File() + "-wal";
+    for (int attempt = 0; attempt < kCopyAttempts; ++attempt) {
+        const FileIdentity source = FileIdentity::Of(file);
+        const std::string header = FileHead(wal, kWalHeaderSize);
+        int failed = CopyFileContent(file, copy->File());
+        if (failed == 0) failed = CopyFileContent(wal, copiedWal);
+        if (failed != 0) FailReadCopy(file, folder, failed);
+        if (FileIdentity::Of(file) == source && FileHead(wal, kWalHeaderSize) == header &&
+            FileHead(copiedWal, kWalHeaderSize) == header)
+            return copy;
+        ::unlink(copy->File().c_str());
+        ::unlink(copiedWal.c_str());
+    }
+    throw ReadCopyError("The write-protected database kept changing while it was copied to read it", file,
+                        SQLITE_BUSY);
+}
+
+// The copies of the process by source file (canonical path): the one its connections read, and
+// the one kept while the file is retained.
+struct CopyEntry {
+    int retains = 0;
+    std::shared_ptr<const ReadCopy> kept;
+    std::weak_ptr<const ReadCopy> read;
+};
+std::mutex copiesMutex;
+std::map<std::string, CopyEntry, std::less<>> copies;
+
+std::string CopyKey(const std::string& file) {
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::weakly_canonical(file, error);
+    return error ? file : path.string();
+}
+
+// The copy of `file` that other connections read or the pool keeps; a new one when there is none.
+// Raises ReadCopyError.
+std::shared_ptr<const ReadCopy> AcquireReadCopy(const std::string& file) {
+    const std::lock_guard lock(copiesMutex);
+    CopyEntry& entry = copies[CopyKey(file)];
+    std::shared_ptr<const ReadCopy> copy = entry.read.lock();
+    if (copy) return copy;
+    copy = MakeReadCopy(file);
+    entry.read = copy;
+    if (entry.retains > 0) entry.kept = copy;
+    return copy;
+}
+
+} // namespace
+
+void RetainReadCopy(const std::string& file) {
+    const std::string key = CopyKey(file);
+    const std::lock_guard lock(copiesMutex);
+    CopyEntry& entry = copies[key];
+    if (entry.retains++ == 0) entry.kept = entry.read.lock();
+}
+
+void ReleaseReadCopy(const std::string& file) {
+    const std::string key = CopyKey(file);
+    const std::lock_guard lock(copiesMutex);
+    const auto it = copies.find(key);
+    if (it == copies.end() || it->second.retains == 0 || --it->second.retains > 0) return;
+    it->second.kept.reset();
+    if (it->second.read.expired()) copies.erase(it);
 }
 
 namespace {
@@ -465,6 +599,7 @@ void Connection::Open(const std::string& file, OpenMode mode) {
     }
     Close();
     bool immutable = false;
+    std::shared_ptr<const ReadCopy> copy;
     const int threading = SQLITE_OPEN_NOMUTEX;   // one thread at a time (see the class)
     std::string message;
     sqlite3* db = nullptr;
@@ -472,12 +607,18 @@ void Connection::Open(const std::string& file, OpenMode mode) {
         const char* setup = "PRAGMA foreign_keys = OFF; PRAGMA temp_store = MEMORY; "
                             "SELECT count(*) FROM sqlite_master;";
         db = OpenConnection(file, SQLITE_OPEN_READONLY | threading, setup, message);
-        // A WAL database in a write-protected folder cannot get its shared-memory file: read it
-        // as a file nobody changes.
+        // A WAL database in a write-protected folder cannot get its shared-memory file: read a
+        // private copy of the file and its -wal, or, when the -wal holds no frame, the file as one
+        // nobody changes (SQLite would not read the -wal then).
         std::error_code ignored;
         if (db == nullptr && std::filesystem::is_regular_file(file, ignored)) {
-            db = OpenConnection(FileUri(file, "immutable=1"), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | threading,
-                                setup, message);
+            if (HoldsFrames(file + "-wal")) {
+                copy = AcquireReadCopy(file);
+                db = OpenConnection(copy->File(), SQLITE_OPEN_READONLY | threading, setup, message);
+            } else {
+                db = OpenConnection(FileUri(file, "immutable=1"),
+                                    SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | threading, setup, message);
+            }
             immutable = db != nullptr;
         }
     } else {
@@ -489,6 +630,7 @@ void Connection::Open(const std::string& file, OpenMode mode) {
     db_ = db;
     path_ = file;
     immutable_ = immutable;
+    copy_ = std::move(copy);
 }
 
 bool Connection::TryOpen(const std::string& file, OpenMode mode) {
@@ -511,6 +653,7 @@ void Connection::Close() noexcept {
     }
     path_.clear();
     immutable_ = false;
+    copy_.reset();   // its files go with the last connection (open ones stay readable on POSIX)
 }
 
 sqlite3* Connection::Handle() const {

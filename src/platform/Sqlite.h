@@ -11,6 +11,7 @@
 // a lease hands out a statement that is reset with no bindings, and gives it back to the cache,
 // reset and cleared, when it ends. A statement is never handed out twice at once: the same text
 // leased again while an earlier lease of it is alive gets a statement of its own.
+#include "platform/Errors.h"
 #include "platform/FieldType.h"
 #include "platform/Variant.h"
 
@@ -31,13 +32,35 @@ inline constexpr const char* kDatabaseFileName = "vektara.db";
 std::string DatabaseFilePath(const std::string& folder);
 
 // ReadWrite opens an existing file only (SQLite opens a file it may not write for reading only);
-// Create makes the file when it is missing; ReadOnly opens an existing file for reading only (also
-// in a write-protected folder without the file's -wal and -shm companions, where the file is then
-// read as unchanging: such a connection sees no later change, see IsImmutable); ReadWriteOrReadOnly
-// opens as ReadWrite and, when that fails, as ReadOnly.
+// Create makes the file when it is missing; ReadOnly opens an existing file for reading only;
+// ReadWriteOrReadOnly opens as ReadWrite and, when that fails, as ReadOnly.
+//
+// ReadOnly in a write-protected folder where the file's -shm can be neither made nor read: a file
+// whose -wal holds no frame is read as unchanging; one whose -wal holds frames (committed rows a
+// killed writer left there) is read through a private copy of the file and its -wal, made in a
+// folder of its own (mode 0700) under the temporary folder ($TMPDIR, else /tmp). The process's
+// connections to a file share one copy, which shows the file as it was when copied; it is removed
+// when the last of them closes, unless RetainReadCopy keeps it. Nothing is ever written beside the
+// file. Such connections see no later change (IsImmutable). When the copy cannot be made the open
+// raises ReadCopyError rather than show the file without the rows of its -wal.
 enum class OpenMode { ReadWrite, Create, ReadOnly, ReadWriteOrReadOnly };
 
+// A ReadOnly open that needed a private copy (see OpenMode) and could not make it. Code() tells
+// why as for a failed write: SQLITE_FULL (no space), SQLITE_BUSY (the file kept changing while it
+// was copied) or SQLITE_IOERR (anything else; the message names the file and the system's reason).
+class ReadCopyError : public DatabaseError {
+public:
+    using DatabaseError::DatabaseError;
+};
+
+// Keeps the private copy of `file` (the text as given to Open), also while no connection reads it,
+// until as many ReleaseReadCopy calls; a copy made later while kept is kept too. ConnectionPool
+// keeps the copy of a file while it retains the file, so that an open database is copied once.
+void RetainReadCopy(const std::string& file);
+void ReleaseReadCopy(const std::string& file);
+
 class StatementLease;
+class ReadCopy;              // a private copy of a database file and its -wal (Sqlite.cpp)
 class StatementCache;        // a connection's idle prepared statements (Sqlite.cpp)
 struct StatementCacheEntry;  // the cache's slot of one statement text
 
@@ -89,8 +112,8 @@ public:
     // and transactions refuse to begin on it. It stays so while open, also when the file becomes
     // writable: only a connection opened afresh can write then.
     bool IsReadOnly() const;
-    // Whether the file is read as unchanging (a write-protected folder without -wal and -shm): the
-    // connection sees neither its own process's nor other programs' later changes.
+    // Whether the connection sees neither its own process's nor other programs' later changes:
+    // it reads the file as unchanging, or a private copy of it (see OpenMode).
     bool IsImmutable() const { return immutable_; }
 
     // A prepared statement of exactly `sql` from the connection's cache (prepared persistent when
@@ -127,6 +150,7 @@ private:
     sqlite3* db_ = nullptr;
     std::string path_;
     bool immutable_ = false;
+    std::shared_ptr<const ReadCopy> copy_;   // the private copy read, if any
     StatementCache* cache_ = nullptr;         // one reference; made on first Lease, dropped on Close
     std::size_t cacheLimit_ = kDefaultStatementCacheLimit;
     std::vector<bool> savepointSlots_;        // slot -> held by an open Savepoint

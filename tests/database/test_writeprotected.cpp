@@ -1,10 +1,11 @@
 // Databases the user may not write: a write-protected folder, with or without the database file's
-// -wal and -shm companions, is opened read-only and listed; every change is refused with its
-// reason and stores nothing; and a module whose writes were refused writes again once the folder
-// is writable.
+// -wal and -shm companions, is opened read-only and listed with every record it holds; every change
+// is refused with its reason and stores nothing; and a module whose writes were refused writes
+// again once the folder is writable.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,10 +40,11 @@ enum class Protection {
     FolderOnly,       // the file is writable, the folder is not and holds no -wal or -shm
     WithCompanions,   // nothing is writable; -wal and -shm are there, left by another program
     NeverOpened,      // as FolderOnly, and the settings map was never written (made, never opened)
+    KilledWriter,     // as FolderOnly, the records in the -wal of a program killed, no -shm beside it
 };
 
 std::string ProtectionName(const ::testing::TestParamInfo<Protection>& info) {
-    static const char* const names[] = {"FolderOnly", "WithCompanions", "NeverOpened"};
+    static const char* const names[] = {"FolderOnly", "WithCompanions", "NeverOpened", "KilledWriter"};
     return names[static_cast<int>(info.param)];
 }
 
@@ -55,21 +57,27 @@ protected:
         fs::permissions(root, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
         folder = root + "/db";
         fs::create_directories(folder);
-        {
+        const std::function<int()> make = [&] {
             TVktApplication maker;
-            ASSERT_TRUE(maker.CreateDatabase("db", folder));
-            TVktObject* object = maker.GetObject("db");
+            TVktObject* object = maker.CreateDatabase("db", folder) ? maker.GetObject("db") : nullptr;
+            if (object == nullptr) return 0;
             object->AddRef();   // writes the settings map
-            food = object->AddNewData(kBeef, "Beef");
-            ASSERT_NE(food, 0);
-            ASSERT_TRUE(object->EditData(TVktField::BuyPrice, Variant(4100.0), Ids({food})));
+            const int id = object->AddNewData(kBeef, "Beef");
+            if (id == 0 || !object->EditData(TVktField::BuyPrice, Variant(4100.0), Ids({id}))) return 0;
+            if (GetParam() == Protection::KilledWriter) std::_Exit(id);
             object->Release();
-        }   // the last connection ends: no -wal or -shm stays
+            return id;
+        };   // the last connection ends: no -wal or -shm stays, unless killed
+        food = GetParam() == Protection::KilledWriter ? RunInChild(make).exitCode : make();
+        ASSERT_GT(food, 0);
+        if (GetParam() == Protection::KilledWriter) {
+            ASSERT_TRUE(fs::remove(platform::DatabaseFilePath(folder) + "-shm"));
+        }
         if (GetParam() == Protection::NeverOpened) {
             platform::Connection own(platform::DatabaseFilePath(folder));
             own.Execute("delete from " + GetTableFileName(TVktTable::TblInitialize) + " where Initial_ID = 0");
         }
-        ASSERT_FALSE(fs::exists(platform::DatabaseFilePath(folder) + "-wal"));
+        ASSERT_EQ(fs::exists(platform::DatabaseFilePath(folder) + "-wal"), GetParam() == Protection::KilledWriter);
         if (GetParam() == Protection::WithCompanions) {
             // A program that ends without closing its connection leaves both companions.
             const ChildResult left = RunInChild([&] {
@@ -113,7 +121,7 @@ protected:
 };
 
 TEST_P(WriteProtectedTest, OpensReadOnlyListsAndRefusesEveryChangeWithItsReason) {
-    const std::string before = platform::ReadFileBytes(platform::DatabaseFilePath(folder));
+    const auto before = FolderContent(folder);
     TVktObject* object = nullptr;
     ObjSubscriber subscriber;
     {
@@ -137,6 +145,7 @@ TEST_P(WriteProtectedTest, OpensReadOnlyListsAndRefusesEveryChangeWithItsReason)
         classes.Refresh();
         EXPECT_EQ(classes.GetRowCount(), 47);
         EXPECT_EQ(ListedBuyPrice(object), 4100);
+        EXPECT_EQ(object->GetDataClassType(food), 1);   // the module's own connection agrees
 
         const struct {
             const char* change;
@@ -175,7 +184,7 @@ TEST_P(WriteProtectedTest, OpensReadOnlyListsAndRefusesEveryChangeWithItsReason)
         subscriber.Bind(nullptr);
         object->Release();
     }
-    EXPECT_EQ(platform::ReadFileBytes(platform::DatabaseFilePath(folder)), before);
+    EXPECT_EQ(FolderContent(folder), before);
 
     // Made writable, the database opened again takes changes.
     SetWritable(folder, true);
@@ -217,7 +226,7 @@ TEST_P(WriteProtectedTest, AModuleWhoseWritesWereRefusedWritesOnceTheFolderIsWri
 // A database whose tables cannot be dropped is not deleted: its entry stays and the cook is told
 // why (the entry went and the delete said it was done, the database left on the disk).
 TEST_P(WriteProtectedTest, ADeleteThatCannotDropTheTablesKeepsTheEntryAndSaysWhy) {
-    const std::string before = platform::ReadFileBytes(platform::DatabaseFilePath(folder));
+    const auto before = FolderContent(folder);
     {
         const Unprivileged nobody;
         if (Unprivileged::CanWrite(folder)) GTEST_SKIP() << "this user writes a folder whatever its mode";
@@ -229,12 +238,37 @@ TEST_P(WriteProtectedTest, ADeleteThatCannotDropTheTablesKeepsTheEntryAndSaysWhy
         EXPECT_EQ(errors[0].rfind("データベース'db'(" + folder + ")を削除できませんでした。\r\n", 0), 0u) << errors[0];
         EXPECT_TRUE(GetVktTblFunctor().TablesExist(folder));
     }
-    EXPECT_EQ(platform::ReadFileBytes(platform::DatabaseFilePath(folder)), before);
+    EXPECT_EQ(FolderContent(folder), before);
+}
+
+// A database readable only through a private copy that cannot be made (no temporary folder) is
+// not opened, and the cook is told why; the others need no copy.
+TEST_P(WriteProtectedTest, ADatabaseThatCannotBeCopiedToBeReadIsNotOpenedAndSaysWhy) {
+    const TempFolderScope nowhere(root + "/missing");
+    const Unprivileged nobody;
+    if (Unprivileged::CanWrite(folder)) GTEST_SKIP() << "this user writes a folder whatever its mode";
+    ASSERT_TRUE(registry->RegisterDatabase("db", folder));
+    TVktObject* object = registry->GetObject("db");
+    std::string refusal;
+    try {
+        object->AddRef();
+        object->Release();
+    } catch (const platform::DatabaseError& error) {
+        refusal = error.SqliteMessage();
+    }
+    EXPECT_EQ(refusal.rfind("データベース'db'には書き込みできません。\r\nフォルダ'" + folder +
+                                "'に書き込む権限がありません。\r\n読み取り専用で開くための複製を一時フォルダに"
+                                "作れなかったため、開けませんでした。\r\nディスクの読み書きに失敗しました。\r\n("
+                                "Cannot copy",
+                            0) == 0,
+              GetParam() == Protection::KilledWriter)
+        << refusal;
+    EXPECT_EQ(object->GetOpenCount(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Protections, WriteProtectedTest,
                          ::testing::Values(Protection::FolderOnly, Protection::WithCompanions,
-                                           Protection::NeverOpened),
+                                           Protection::NeverOpened, Protection::KilledWriter),
                          ProtectionName);
 
 } // namespace

@@ -5,12 +5,16 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
 #include <grp.h>
 #include <unistd.h>
+
+#include "platform/Files.h"
 
 class Unprivileged {
 public:
@@ -52,3 +56,26 @@ inline void SetWritable(const std::string& folder, bool writable) {
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) fs::permissions(entry.path(), bits, option);
     fs::permissions(folder, bits, option);
 }
+
+// Each file of a folder with its bytes.
+inline std::map<std::string, std::string> FolderContent(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(folder))
+        files[entry.path().filename().string()] = platform::ReadFileBytes(entry.path().string());
+    return files;
+}
+
+// Points TMPDIR (where private copies of write-protected databases go) at a folder for a scope.
+class TempFolderScope {
+public:
+    explicit TempFolderScope(const std::string& folder) {
+        if (const char* outer = std::getenv("TMPDIR")) outer_ = outer;
+        setenv("TMPDIR", folder.c_str(), 1);
+    }
+    ~TempFolderScope() { outer_ ? setenv("TMPDIR", outer_->c_str(), 1) : unsetenv("TMPDIR"); }
+    TempFolderScope(const TempFolderScope&) = delete;
+    TempFolderScope& operator=(const TempFolderScope&) = delete;
+
+private:
+    std::optional<std::string> outer_;
+};

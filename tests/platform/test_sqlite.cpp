@@ -1,7 +1,11 @@
 #include "platform/Sqlite.h"
 
+#include "platform/ChildProcess.h"
+#include "platform/ConnectionPool.h"
 #include "platform/DateTime.h"
 #include "platform/Errors.h"
+#include "platform/Files.h"
+#include "platform/Unprivileged.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -715,4 +719,61 @@ TEST_F(SqliteTest, BackupCopiesEverythingIncludingUncheckpointedWal) {
     Connection reopened(File("copy.db"));
     EXPECT_EQ(Scalar(reopened, "SELECT count(*) FROM T"), "500");
     EXPECT_EQ(Scalar(reopened, "PRAGMA journal_mode"), "wal");
+}
+
+// ---- Write-protected folders --------------------------------------------------------------------
+
+// A writer killed after committing 20 rows leaves them in the -wal. With the folder write-protected,
+// every open shows them whatever lies beside the file, and writes nothing there; where no -shm can
+// be read they come from one private copy, shared, kept while the pool retains the file, then gone.
+TEST_F(SqliteTest, AKilledWritersRowsShowInAWriteProtectedFolderWhateverLiesBesideTheFile) {
+    enum class Beside { NoShm, ForeignShm, ReadableShm, EmptyWal };
+    const struct {
+        const char* name;
+        Beside beside;
+        bool copied;
+    } cases[] = {{"no-shm", Beside::NoShm, true},
+                 {"foreign-shm", Beside::ForeignShm, geteuid() == 0},   // root's -shm, read by nobody
+                 {"readable-shm", Beside::ReadableShm, false},
+                 {"empty-wal", Beside::EmptyWal, false}};
+    const fs::path copies = dir_ / "tmp";
+    fs::create_directory(copies);
+    fs::permissions(copies, fs::perms::all);
+    fs::permissions(dir_, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+    const TempFolderScope temp(copies.string());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = dir_ / c.name;
+        fs::create_directory(folder);
+        const std::string file = (folder / "test.db").string();
+        Connection(file, OpenMode::Create).Execute("CREATE TABLE T (K INTEGER PRIMARY KEY)");
+        RunInChild([&] {
+            Connection writer(file);
+            for (int i = 0; i < 20; ++i) writer.Execute("INSERT INTO T DEFAULT VALUES");
+            if (c.beside == Beside::EmptyWal) writer.Execute("PRAGMA wal_checkpoint(TRUNCATE)");
+            raise(SIGKILL);
+            return 0;
+        });
+        if (c.beside == Beside::NoShm || c.beside == Beside::EmptyWal) fs::remove(file + "-shm");
+        if (c.beside == Beside::ForeignShm) fs::permissions(file + "-shm", fs::perms::owner_read | fs::perms::owner_write);
+        fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        const auto before = FolderContent(folder.string());
+        {
+            const Unprivileged nobody;
+            if (Unprivileged::CanWrite(folder.string())) GTEST_SKIP() << "this user writes a folder whatever its mode";
+            platform::ConnectionPool::Retain(file);
+            for (const OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWriteOrReadOnly}) {
+                Connection one(file, mode);
+                Connection two(file, mode);
+                EXPECT_EQ(Scalar(one, "SELECT count(*) FROM T") + Scalar(two, "SELECT count(*) FROM T"), "2020");
+                EXPECT_EQ(two.IsImmutable(), c.copied || c.beside == Beside::EmptyWal);
+                EXPECT_EQ(std::distance(fs::directory_iterator(copies), {}), c.copied ? 1 : 0);
+            }
+            EXPECT_EQ(std::distance(fs::directory_iterator(copies), {}), c.copied ? 1 : 0);
+            platform::ConnectionPool::Release(file);
+            EXPECT_TRUE(fs::is_empty(copies));
+        }
+        EXPECT_EQ(FolderContent(folder.string()), before);
+    }
 }
