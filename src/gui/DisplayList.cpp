@@ -2,6 +2,7 @@
 
 #include <QLinearGradient>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
@@ -148,6 +149,70 @@ void Smooth(QPainter& painter, bool smooth)
         painter.setRenderHint(QPainter::Antialiasing, smooth);
 }
 
+// A sheet of laid tiles holds at most so many pixels.
+constexpr double kMaxSheetPixels = 1 << 22;
+
+// Whether the painter writes the brushes it is given (PDF, or a recording that may be played there).
+bool WritesBrushes(const QPainter& painter)
+{
+    const QPaintEngine* engine = painter.paintEngine();
+    return engine && (engine->type() == QPaintEngine::Pdf || engine->type() == QPaintEngine::Picture);
+}
+
+// Whether a pixel of the tile is not opaque.
+bool SeeThrough(const QImage& tile)
+{
+    if (!tile.hasAlphaChannel())
+        return false;
+    const QImage argb = tile.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        if (std::any_of(line, line + argb.width(), [](QRgb pixel) { return qAlpha(pixel) < 255; }))
+            return true;
+    }
+    return false;
+}
+
+// Fills `shape` with a tile brush whose tile lets what lies below show, as the tiles laid on one
+// picture clipped to the shape: PDF renderers fail on a tiling pattern of a masked picture (cairo's
+// PostScript output asserts on it), while a masked picture on its own prints with every one. Tiles
+// of a device pixel or more a pixel are laid a tile pixel a sheet pixel; finer ones a device pixel a
+// sheet pixel, picked as a raster device picks them.
+void FillSeeThroughTiles(QPainter& painter, const QPainterPath& shape, const QBrush& brush)
+{
+    const QTransform device = painter.combinedTransform();
+    if (!device.isInvertible())
+        return;
+    QRectF area = shape.boundingRect();
+    if (painter.hasClipping())
+        area &= painter.clipBoundingRect();
+    const QTransform tileToDevice = brush.transform() * device;
+    const bool coarse = std::hypot(tileToDevice.m11(), tileToDevice.m12()) >= 1 &&
+                        std::hypot(tileToDevice.m21(), tileToDevice.m22()) >= 1;
+    const QRect cells = (coarse ? brush.transform().inverted() : device).mapRect(area).toAlignedRect();
+    if (cells.isEmpty())
+        return;
+    // From the tile's pixels to the sheet's, and from the sheet's to the painter's coordinates.
+    const QTransform corner = QTransform::fromTranslate(-cells.left(), -cells.top());
+    QTransform toSheet = coarse ? corner : tileToDevice * corner;
+    QTransform fromSheet = corner.inverted() * (coarse ? brush.transform() : device.inverted());
+    const double pixels = double(cells.width()) * cells.height();
+    const double scale = pixels > kMaxSheetPixels ? std::sqrt(kMaxSheetPixels / pixels) : 1;
+    toSheet *= QTransform::fromScale(scale, scale);
+    fromSheet = QTransform::fromScale(1 / scale, 1 / scale) * fromSheet;
+    QImage sheet(std::max(1, int(std::ceil(cells.width() * scale))),
+                 std::max(1, int(std::ceil(cells.height() * scale))), QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(Qt::transparent);
+    QBrush laid(brush.textureImage());
+    laid.setTransform(toSheet);
+    QPainter(&sheet).fillRect(sheet.rect(), laid);
+    painter.save();
+    painter.setClipPath(shape, Qt::IntersectClip);
+    painter.setWorldTransform(fromSheet * painter.worldTransform());
+    painter.drawImage(0, 0, sheet);
+    painter.restore();
+}
+
 } // namespace
 
 bool DisplayListRecorder::CanDrawUnder(const QTransform& t)
@@ -174,6 +239,8 @@ void DisplayList::Replay(QPainter& painter) const
     std::vector<QFont> sized(fonts_.size());
     std::vector<bool> ready(fonts_.size(), false);
     std::int32_t shownFont = -1;
+    // Per brush: -1 not yet known, 1 a tile that lets what lies below show on a painter that writes it.
+    std::vector<signed char> seeThrough(brushes_.size(), -1);
     for (const Command& command : commands_) {
         switch (command.Kind) {
         case Op::Save:
@@ -196,12 +263,28 @@ void DisplayList::Replay(QPainter& painter) const
             Smooth(painter, command.Smooth);
             const bool path = command.Kind == Op::Path;
             painter.setPen(pens_[path ? command.B : command.A]);
-            const QBrush& brush = brushes_[path ? command.C : command.B];
+            const std::uint32_t brushIndex = path ? command.C : command.B;
+            const QBrush& brush = brushes_[brushIndex];
             const bool tiled = brush.style() == Qt::TexturePattern;
             if (tiled) {
                 // A pattern's pixels are drawn as pixels: its tile a whole number of them, unfiltered.
-                painter.setBrush(WholePixelTile(brush, painter.combinedTransform()));
+                const QBrush whole = WholePixelTile(brush, painter.combinedTransform());
                 painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+                if (seeThrough[brushIndex] < 0)
+                    seeThrough[brushIndex] = WritesBrushes(painter) && SeeThrough(brush.textureImage()) ? 1 : 0;
+                if (seeThrough[brushIndex] == 1 && whole.transform().isInvertible()) {
+                    QPainterPath shape;
+                    if (path)
+                        shape = paths_[command.A];
+                    else if (command.Kind == Op::Rect)
+                        shape.addRect(command.Place);
+                    else
+                        shape.addEllipse(command.Place);
+                    FillSeeThroughTiles(painter, shape, whole);
+                    painter.setBrush(Qt::NoBrush);
+                } else {
+                    painter.setBrush(whole);
+                }
             } else {
                 painter.setBrush(brush);
             }

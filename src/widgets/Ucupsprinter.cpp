@@ -7,10 +7,12 @@
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -22,6 +24,9 @@ constexpr double kReplySeconds = 15.0;
 // Media whose sizes differ from a row of the paper table by at most this (1/100 mm) are that row.
 constexpr int kSizeTolerance = 100;
 constexpr int kDefaultResolution = 600;
+// How long a job just sent is followed for its outcome, asked this often.
+constexpr auto kJobWatch = std::chrono::seconds(5);
+constexpr auto kJobPoll = std::chrono::milliseconds(100);
 
 int MMToPixels(int hundredthsOfMM, int dpi)
 {
@@ -64,31 +69,72 @@ TDest NamedDest(const TCupsConnection& http, const std::string& name)
     return TDest(cupsGetNamedDest(http.Get(), name.c_str(), nullptr));
 }
 
-// Raises the user's message when the queue cannot take a job now.
-void CheckQueue(const std::string& name)
+// A request about the queue (and one of its jobs, when `job` is not 0) for these attributes.
+template <std::size_t Count>
+ipp_t* QueueRequest(ipp_op_t operation, const std::string& uri, int job, const char* const (&wanted)[Count])
+{
+    ipp_t* request = ippNewRequest(operation);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    if (job != 0) ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", Count, nullptr, wanted);
+    return request;
+}
+
+// A text attribute of a response as a line after a message; empty when it has none.
+std::string ReasonLine(ipp_t* response, const char* attribute)
+{
+    const char* text = ippGetString(ippFindAttribute(response, attribute, IPP_TAG_TEXT), 0, nullptr);
+    return text && *text ? "\n" + std::string(text) : std::string();
+}
+
+// Raises the user's message when the queue cannot take a job now; gives the queue's URI.
+std::string CheckQueue(const std::string& name)
 {
     TCupsConnection http;
     if (!http) throw platform::Error(Queue(name) + "の印刷サーバーに接続できません。\n" + cupsLastErrorString());
     const TDest dest = NamedDest(http, name);
     if (!dest) throw platform::Error(Queue(name) + "が見つかりません。\n" + cupsLastErrorString());
-    const char* uri = cupsGetOption("printer-uri-supported", dest->num_options, dest->options);
-    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 uri ? uri : ("ipp://localhost/printers/" + name).c_str());
+    const char* supported = cupsGetOption("printer-uri-supported", dest->num_options, dest->options);
+    const std::string uri = supported ? supported : "ipp://localhost/printers/" + name;
     static const char* const wanted[] = {"printer-state", "printer-state-message", "printer-is-accepting-jobs"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
-    ipp_t* response = cupsDoRequest(http.Get(), request, "/");
+    ipp_t* response = cupsDoRequest(http.Get(), QueueRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, uri, 0, wanted), "/");
     if (!response || ippGetStatusCode(response) > IPP_STATUS_OK_CONFLICTING) {
         ippDelete(response);
         throw platform::Error(Queue(name) + "の状態を読めません。\n" + cupsLastErrorString());
     }
     const int state = ippGetInteger(ippFindAttribute(response, "printer-state", IPP_TAG_ENUM), 0);
     const bool accepting = ippGetBoolean(ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN), 0);
-    const char* text = ippGetString(ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT), 0, nullptr);
-    const std::string reason = text && *text ? "\n" + std::string(text) : std::string();
+    const std::string reason = ReasonLine(response, "printer-state-message");
     ippDelete(response);
     if (state == IPP_PSTATE_STOPPED) throw platform::Error(Queue(name) + "は停止しています。" + reason);
     if (!accepting) throw platform::Error(Queue(name) + "は印刷を受け付けていません。" + reason);
+    return uri;
+}
+
+// Follows a job just sent until the server ends it or kJobWatch passes, and raises the user's
+// message when the server stopped, cancelled or aborted it (a filter that fails on the file fails
+// within moments). A job still waiting or printing then, or one the server no longer knows, is
+// taken as printed.
+void WatchJob(const TCupsConnection& http, const std::string& name, const std::string& uri, int job)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kJobWatch;
+    static const char* const wanted[] = {"job-state", "job-printer-state-message"};
+    for (;;) {
+        ipp_t* response = cupsDoRequest(http.Get(), QueueRequest(IPP_OP_GET_JOB_ATTRIBUTES, uri, job, wanted), "/");
+        const int state = ippGetInteger(ippFindAttribute(response, "job-state", IPP_TAG_ENUM), 0);
+        const std::string reason = ReasonLine(response, "job-printer-state-message");
+        ippDelete(response);
+        if (state == IPP_JSTATE_STOPPED)
+            throw platform::Error(Queue(name) + "で印刷が停止しました。" + reason);
+        if (state == IPP_JSTATE_CANCELED)
+            throw platform::Error(Queue(name) + "で印刷が取り消されました。" + reason);
+        if (state == IPP_JSTATE_ABORTED)
+            throw platform::Error(Queue(name) + "で印刷が中止されました。" + reason);
+        if (state < IPP_JSTATE_PENDING || state == IPP_JSTATE_COMPLETED ||
+            std::chrono::steady_clock::now() >= deadline)
+            return;
+        std::this_thread::sleep_for(kJobPoll);
+    }
 }
 
 // A job drawn into a temporary PDF file and sent to the queue when it ends; the file goes in
@@ -131,7 +177,7 @@ public:
 private:
     void Submit() const
     {
-        CheckQueue(queue_);
+        const std::string uri = CheckQueue(queue_);
         TCupsConnection http;
         if (!http) throw platform::Error(Queue(queue_) + "の印刷サーバーに接続できません。\n" + cupsLastErrorString());
         cups_option_t* options = nullptr;
@@ -141,6 +187,7 @@ private:
         cupsFreeOptions(count, options);
         if (id == 0)
             throw platform::Error(Queue(queue_) + "が印刷を受け付けませんでした。\n" + cupsLastErrorString());
+        WatchJob(http, queue_, uri, id);
     }
 
     void RemoveFile() const

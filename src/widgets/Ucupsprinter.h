@@ -5,7 +5,8 @@
 // medium of the paper table's size takes the table's id and name, the others take ids from 257 on
 // and the server's name. The printable area follows the medium's margins. A job is drawn into a
 // PDF file of our own, its copies in the file, and sent to the queue when it ends; a queue that is
-// stopped, refuses jobs or cannot be reached fails the job with a message for the user.
+// stopped, refuses jobs or cannot be reached fails the job with a message for the user, and so
+// does a job that the server stops, cancels or aborts within seconds of taking it.
 #include "widgets/Uprintersupport.h"
 
 #include <memory>

@@ -1,8 +1,12 @@
 // The food-list layout on the sample kitchen database printed through the print dialog: every
 // ingredient of the class is on exactly one page, in the pages' order, and each page carries
 // its page number; on a cups-pdf queue of a private CUPS server, a range with copies arrives as
-// one A4 PDF in the queue's output folder.
+// one A4 PDF in the queue's output folder, and a page of real pictures arrives as it was drawn.
+#include "core/Uvktsupport.h"
+#include "gui/Image.h"
 #include "layout/Preview.h"
+#include "layout/Uimagecontainer.h"
+#include "platform/JpegWriter.h"
 #include "reports/Fprintexecutedlg.h"
 #include "reports/PresetBuilder.h"
 #include "reports/PrintSupport.h"
@@ -25,7 +29,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -166,6 +174,73 @@ TEST(FoodListPrintTest, ThroughACupsQueueWithARangeAndCopies)
     EXPECT_LT(apart(looks[0], looks[1]), 0.001) << "the second copy of page 2";
     EXPECT_LT(apart(looks[2], looks[3]), 0.001) << "the second copy of page 3";
     EXPECT_GT(apart(looks[0], looks[2]), 0.002) << "pages 2 and 3";
+}
+
+// Page `page` of `pdf` with a pixel for each picture of a sheet of 4 × 5, its mean grey.
+QImage CellGreys(const std::string& pdf, int page, const std::string& stem)
+{
+    const std::string n = std::to_string(page);
+    vkttest::Capture("pdftoppm -r 30 -gray -f " + n + " -l " + n + " -singlefile -png '" + pdf + "' '" + stem + "'");
+    return QImage(QString::fromStdString(stem + ".png")).scaled(4, 5, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// A page of the real pictures (the writers' metafiles, and two photos as JPEG) printed with two
+// copies through the cups-pdf queue, whose filters render with pdftocairo at PostScript level 2:
+// each sheet shows every picture as the PDF printer's page does.
+TEST(FoodListPrintTest, PicturePageThroughACupsQueueAsThePdfPrinterDrawsIt)
+{
+    vkttest::CupsServer server;
+    if (!server.Failure().empty()) GTEST_SKIP() << "no private CUPS server: " << server.Failure();
+    vkttest::Scripted().Reset();
+    const vkttest::PrinterScope restore;
+    TPreview preview;
+    TViewItem* item = preview.AddContainer(5);
+    item->SetMMBoundRect_({0, 0, 21000, 29700});
+    auto* pictures = dynamic_cast<TImageContainer*>(ContainerOf(item));
+    ASSERT_NE(pictures, nullptr);
+    pictures->SetColCount(4);
+    pictures->SetRowCount(5);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(VKT_EMF_DATA_DIR))
+        if (entry.path().extension() == ".emf") names.push_back(entry.path().stem().string());
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names.size(), 18u);
+    for (const std::string& name : names) {
+        std::ifstream in(std::string(VKT_EMF_DATA_DIR) + "/" + name + ".emf", std::ios::binary);
+        pictures->AddImage(BinToBase64(std::string(std::istreambuf_iterator<char>(in), {})));
+    }
+    for (const char* photo : {"lo-photo", "ink-clip"}) {
+        const QImage png(QString::fromStdString(std::string(VKT_EMF_DATA_DIR) + "/" + photo + ".png"));
+        pictures->AddImage(BinToBase64(platform::EncodeJpeg(platform::Image(png).ToPicture())));
+        names.push_back(std::string(photo) + ".jpg");
+    }
+
+    const std::string folder = vkttest::NewTempFolder("picturepage");
+    vkttest::InstallPdfPrinter(folder + "/drawn.pdf");
+    ASSERT_TRUE(preview.DrawPrinter("pictures", 1, 0, 1, 1));
+    SetPrinterObject(nullptr);
+    const int queue = PrinterObject()->PrinterNameToIndex(vkttest::CupsServer::kQueue);
+    ASSERT_GE(queue, 0);
+    PrinterObject()->SetPrinterIndex(queue);
+    PrinterObject()->SetCopyCount(2);
+    EXPECT_TRUE(preview.DrawPrinter("pictures", 1, 0, 1, 1)) << PrinterObject()->GetLastError();
+    const std::vector<std::string> files = server.WaitForOutput(1);
+    ASSERT_EQ(files.size(), 1u) << server.LogTail();
+
+    const QImage drawn = CellGreys(folder + "/drawn.pdf", 1, folder + "/drawn");
+    ASSERT_EQ(drawn.size(), QSize(4, 5));
+    for (int sheet = 1; sheet <= 2; ++sheet) {
+        const QImage printed = CellGreys(files[0], sheet, folder + "/sheet" + std::to_string(sheet));
+        ASSERT_EQ(printed.size(), QSize(4, 5)) << "sheet " << sheet << "\n" << server.LogTail();
+        // The filters draw fine hatches and small text lighter or darker: within half and twice
+        // each picture's ink.
+        for (int i = 0; i < 20; ++i) {
+            const int ink = 255 - qGray(drawn.pixel(i % 4, i / 4));
+            const int printedInk = 255 - qGray(printed.pixel(i % 4, i / 4));
+            EXPECT_TRUE(printedInk > ink / 2 && printedInk < ink * 2)
+                << "sheet " << sheet << ": " << names[i] << " printed with ink " << printedInk << ", drawn " << ink;
+        }
+    }
 }
 
 } // namespace

@@ -207,6 +207,23 @@ TEST_F(CupsPrinterTest, StoppedOrRefusingQueueGivesAMessageAndNoJob)
     EXPECT_EQ(server_->WaitForOutput(0, 1).size(), printedBefore) << "nothing was printed";
 }
 
+// A job the queue's filters fail on (a renderer that is not installed) is reported, not taken as
+// printed.
+TEST_F(CupsPrinterTest, JobTheServerStopsIsAFailureWithItsReason)
+{
+    ASSERT_TRUE(ChooseQueue());
+    TPrinterObject& printer = *PrinterObject();
+    const std::string queue = CupsServer::kQueue;
+    ASSERT_TRUE(server_->Run("lpadmin -p " + queue + " -o pdftops-renderer-default=acroread"));
+    ASSERT_TRUE(printer.BeginDoc("failing")) << printer.GetLastError();
+    printer.GetCanvas().TextOut(100, 100, "never printed");
+    EXPECT_FALSE(printer.EndDoc());
+    EXPECT_EQ(printer.GetLastError(), "プリンタ「vktpdf」で印刷が停止しました。\nFilter failed");
+    EXPECT_TRUE(printer.GetEnabled());
+    EXPECT_TRUE(server_->Run("cancel -a " + queue));
+    EXPECT_TRUE(server_->Run("lpadmin -p " + queue + " -o pdftops-renderer-default=pdftocairo"));
+}
+
 // Without a server: no queue, the PDF printer alone, at once.
 TEST(CupsPrinterWithoutServerTest, OnlyThePdfPrinterAtOnce)
 {
