@@ -6,13 +6,16 @@
 
 #include <cups/cups.h>
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
-#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -111,10 +114,18 @@ std::string CheckQueue(const std::string& name)
     return uri;
 }
 
+// Lets the window paint while a job is followed (its input waits: the job is sent).
+void WaitPaintingWindow(std::chrono::milliseconds time)
+{
+    QEventLoop loop;
+    QTimer::singleShot(time, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
 // Follows a job just sent until the server ends it or kJobWatch passes, and raises the user's
 // message when the server stopped, cancelled or aborted it (a filter that fails on the file fails
 // within moments). A job still waiting or printing then, or one the server no longer knows, is
-// taken as printed.
+// taken as printed. The window keeps painting meanwhile.
 void WatchJob(const TCupsConnection& http, const std::string& name, const std::string& uri, int job)
 {
     const auto deadline = std::chrono::steady_clock::now() + kJobWatch;
@@ -133,7 +144,7 @@ void WatchJob(const TCupsConnection& http, const std::string& name, const std::s
         if (state < IPP_JSTATE_PENDING || state == IPP_JSTATE_COMPLETED ||
             std::chrono::steady_clock::now() >= deadline)
             return;
-        std::this_thread::sleep_for(kJobPoll);
+        WaitPaintingWindow(kJobPoll);
     }
 }
 
