@@ -9,8 +9,6 @@
 
 #include <QKeyEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 #include <cmath>
@@ -287,13 +285,13 @@ void TImageView::DoDraw(platform::Canvas& canvas, int xOffset, int yOffset)
                              {0, 0, image.GetWidth(), image.GetHeight()});
         }
     }
-    QPainter* painter = canvas.GetPainter();
-    if (showFocus_ && hasFocus() && painter) {
-        QStyleOptionFocusRect option;
-        option.initFrom(viewport());
-        option.rect = viewport()->rect();
-        option.backgroundColor = palette().color(QPalette::Base);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, painter, viewport());
+    if (showFocus_ && hasFocus()) {
+        // A dotted frame turning the pixels it lies on, nothing over the picture inside it.
+        const platform::CanvasState state(canvas);
+        canvas.SetPen({0, 1, platform::PenStyle::Dot});
+        canvas.SetBrush({0xFFFFFF, true});
+        canvas.SetRasterOp(platform::RasterOp::Not);
+        canvas.Rectangle({0, 0, cw, ch});
     }
 }
 

@@ -135,6 +135,36 @@ TEST_F(ImageViewTest, FittedPictureIsCentred)
     EXPECT_GT(view.horizontalScrollBar()->maximum(), 0);
 }
 
+// With the focus, a frame is drawn on the client's edge and nothing over the picture: a JPEG shows
+// the colour it decodes to, fitted or at natural size, and whatever the focus came by.
+TEST_F(ImageViewTest, AFocusedPictureKeepsItsColoursInsideTheFocusFrame)
+{
+    view.SetShowFocus(true);
+    view.SetData(platform::EncodeJpeg(platform::Picture(100, 100, RgbColor(189, 163, 140))));
+    const platform::TColor c = view.GetPicture().GetImage().ToPicture().GetPixel(50, 50);
+    const QColor decoded(platform::RedOf(c), platform::GreenOf(c), platform::BlueOf(c));
+    Show(100, 100);
+    for (const auto& [equal, keyboard] : {std::pair{true, true}, {false, false}}) {
+        view.SetEqual(equal);
+        view.clearFocus();
+        view.setFocus(keyboard ? Qt::TabFocusReason : Qt::MouseFocusReason);
+        view.setAttribute(Qt::WA_KeyboardFocusChange, keyboard);   // as a Tab press leaves it
+        ASSERT_TRUE(view.hasFocus());
+        const QImage image = view.viewport()->grab().toImage();
+        const int w = image.width(), h = image.height();
+        int framed = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const bool edge = x == 0 || y == 0 || x == w - 1 || y == h - 1;
+                if (!edge)
+                    ASSERT_EQ(image.pixelColor(x, y), decoded) << x << "," << y << " equal " << equal;
+                else if (image.pixelColor(x, y) != decoded)
+                    ++framed;
+            }
+        EXPECT_GT(framed, (w + h) / 2) << "equal " << equal;
+    }
+}
+
 TEST_F(ImageViewTest, NaturalSizeScrollsAndKeepsItsPixelsDuringAResizeDelay)
 {
     platform::Picture picture(300, 200);
