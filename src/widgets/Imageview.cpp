@@ -9,6 +9,7 @@
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPointer>
 
 #include <algorithm>
 #include <cmath>
@@ -35,14 +36,13 @@ std::string LowerExtension(const std::string& name)
 
 } // namespace
 
-void TellUndrawablePicture(const platform::PictureData& picture) { TellUndrawablePicture(picture.GetBytes()); }
-
-void TellUndrawablePicture(const std::string& bytes)
+void TellUndrawablePicture(const std::string& bytes, const QWidget& shownBy, std::function<bool()> stillShown)
 {
     if (platform::PictureData::KindOf(bytes) != platform::PictureKind::Metafile)
         return;
-    platform::WhenMetafilePlayed(bytes, [](const platform::MetafileRendering& rendering) {
-        if (!rendering.Drawing.IsEmpty())
+    platform::WhenMetafilePlayed(bytes, [shown = QPointer<const QWidget>(&shownBy), stillShown = std::move(stillShown)](
+                                            const platform::MetafileRendering& rendering) {
+        if (!rendering.Drawing.IsEmpty() || !shown || !shown->isVisible() || (stillShown && !stillShown()))
             return;
         platform::ShowWarning("このメタファイルは表示できません。\n" + platform::MetafileProblem(rendering.Error) +
                               "\n図のデータはそのまま残ります。");
@@ -63,7 +63,7 @@ std::string TImageView::GetData() const { return picture_.GetBytes(); }
 void TImageView::SetData(const std::string& bytes)
 {
     picture_.SetBytes(bytes);
-    Change();
+    PictureChange();
 }
 
 std::string TImageView::GetBMPData() const { return picture_.ToBmp(); }
@@ -78,7 +78,7 @@ void TImageView::SetBMPData(const std::string& bytes)
     } catch (const platform::InvalidPictureError&) {
         picture_.Clear();
     }
-    Change();
+    PictureChange();
 }
 
 void TImageView::LoadFromFile(const std::string& name)
@@ -102,8 +102,13 @@ void TImageView::LoadFromFile(const std::string& name)
             platform::ShowError("ファイルリードエラー");
         }
     }
-    Change();
-    TellUndrawablePicture(picture_);
+    PictureChange();
+    TellIfUndrawable();
+}
+
+void TImageView::TellIfUndrawable()
+{
+    TellUndrawablePicture(picture_.GetBytes(), *this, [this, told = shown_] { return shown_ == told; });
 }
 
 std::string TImageView::ForceExtension(const std::string& name) const
@@ -151,9 +156,9 @@ void TImageView::PasteFlomClipBoard()
         if (metafile)
             picture_.SetBytes(std::move(bytes));
     }
-    Change();
+    PictureChange();
     if (metafile)
-        TellUndrawablePicture(picture_);
+        TellIfUndrawable();
 }
 
 void TImageView::Rotate(int direction)
@@ -161,7 +166,7 @@ void TImageView::Rotate(int direction)
     if (direction < 0 || direction > 2 || !HasPicture())
         return;
     picture_.Rotate(direction);
-    Change();
+    PictureChange();
 }
 
 void TImageView::Mirror(bool vertical)
@@ -169,7 +174,7 @@ void TImageView::Mirror(bool vertical)
     if (!HasPicture())
         return;
     picture_.Mirror(vertical);
-    Change();
+    PictureChange();
 }
 
 void TImageView::SetEqual(bool equal)
@@ -214,6 +219,12 @@ void TImageView::Change()
         GetEqual(GetClientWidth(), GetClientHeight(), height, width);
     SetDocSize(width, height);
     DoChange();
+}
+
+void TImageView::PictureChange()
+{
+    ++shown_;
+    Change();
 }
 
 void TImageView::DoChange()

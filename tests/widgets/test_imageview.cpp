@@ -18,6 +18,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace {
@@ -296,6 +298,7 @@ TEST_F(ImageViewTest, LoadTellsTheKindByTheExtension)
                      "図のデータはそのまま残ります。(!);"},
         {"g.emf", 0, "ファイルリードエラー;"},
     };
+    view.show();
     for (const auto& c : cases) {
         vkttest::Scripted().Reset();
         view.SetData(bmp);
@@ -308,9 +311,39 @@ TEST_F(ImageViewTest, LoadTellsTheKindByTheExtension)
     }
 }
 
+// A picture that cannot be drawn is said while its view shows it: not once the view is gone,
+// hidden or showing another picture, over whatever is shown next.
+TEST_F(ImageViewTest, ARefusalIsSaidOnlyWhileItsViewShowsThePicture)
+{
+    const std::string folder = vkttest::NewTempFolder("refused");
+    const std::pair<const char*, std::function<void(std::unique_ptr<TImageView>&)>> cases[] = {
+        {"shown", [](auto&) {}},
+        {"replaced", [&](auto& v) { v->SetData(bmp); }},
+        {"hidden", [](auto& v) { v->hide(); }},
+        {"gone", [](auto& v) { v.reset(); }},
+    };
+    int n = 0;
+    for (const auto& [name, then] : cases) {
+        vkttest::Scripted().Reset();
+        // Bytes no player has refused yet: the refusal can only come after the play.
+        const std::string file = folder + "/" + name + ".emf";
+        platform::WriteFileAtomic(file, MakeEmf(254 + ++n, 254).substr(0, 100));
+        auto first = std::make_unique<TImageView>();
+        first->show();
+        first->LoadFromFile(file);
+        then(first);
+        TImageView next;
+        next.show();
+        next.SetData(bmp);
+        ASSERT_TRUE(vkttest::WaitForPlayers());
+        EXPECT_EQ(vkttest::Scripted().messages.size(), name == std::string("shown") ? 1u : 0u) << name;
+    }
+}
+
 TEST_F(ImageViewTest, ClipboardKeys)
 {
     TImageView target;
+    target.show();
     view.SetData(bmp);
     platform::Clipboard::SetText("before");
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
