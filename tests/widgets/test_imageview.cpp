@@ -146,6 +146,8 @@ TEST_F(ImageViewTest, AFocusedPictureKeepsItsColoursInsideTheFocusFrame)
     const platform::TColor c = view.GetPicture().GetImage().ToPicture().GetPixel(50, 50);
     const QColor decoded(platform::RedOf(c), platform::GreenOf(c), platform::BlueOf(c));
     Show(100, 100);
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     for (const auto& [equal, keyboard] : {std::pair{true, true}, {false, false}}) {
         view.SetEqual(equal);
         view.clearFocus();
