@@ -1125,64 +1125,52 @@ TEST_F(PartsTest, ChartPieIsATiltedDiscWithItsEdgeBelow)
 } // namespace
 
 // Columns as wide as the grid together fill it, their rules inside it: 40 + 20 + 20 mm in 80 mm
-// with 0.5 mm rules, on screen at several zooms and on paper, wrapped by width or by the list.
+// with 0.5 mm rules, wrapped by width or by the list, on screen at several zooms and on paper.
 TEST_F(PartsTest, GridColumnsAsWideAsTheItemFillItWithTheirRules)
 {
     const std::string pdf = vkttest::NewTempFolder("gridrules") + "/grid.pdf";
-    // The runs of dark pixels along row y, as [first, last] from `left`, out to 3 pixels past `right`.
-    const auto runs = [](const QImage& image, int y, int left, int right) {
-        std::vector<std::pair<int, int>> found;
+    // Where the dark runs along row y start, but the last one, where that one ends: from `left`,
+    // looking 3 pixels beyond the item.
+    const auto rules = [](const QImage& image, int y, int left, int right) {
+        std::vector<int> found;
+        int end = 0;
         for (int x = left - 3; x < right + 3; ++x)
             if (qGray(image.pixel(x, y)) < 160) {
-                if (found.empty() || found.back().second != x - left - 1)
-                    found.emplace_back(x - left, x - left);
-                found.back().second = x - left;
+                if (qGray(image.pixel(x - 1, y)) >= 160) found.push_back(x - left);
+                end = x - left + 1;
             }
+        if (!found.empty())
+            found.back() = end;
         return found;
     };
     for (const int wrapStyle : {1, 0}) {
         auto* grid = Add<TGridContainer>(6, {2000, 2000, 10000, 5000});
-        grid->BeginUpdate();
         grid->SetColsWrapStyle(wrapStyle);
         grid->SetColCount(3);
         grid->SetRowCount(3);
         grid->SetTitleWidths(TPriorityItem() << 400 << 200 << 200);
-        grid->EndUpdate();
-        preview->SetSelected(nullptr);
         grid->GetViewItem()->SetOptions({voSelectable});   // no dotted frame over the rules
+        preview->SetSelected(nullptr);
         preview->resize(1200, 800);
         preview->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(preview.get()));
         for (const int scale : {5000, 10000, 15000, 25000}) {
-            SCOPED_TRACE(testing::Message() << "wrap style " << wrapStyle << ", zoom " << scale / 100 << " %");
             preview->SetScale_(scale);
             preview->Redraw();
-            const QImage image = preview->viewport()->grab().toImage();
             const TRect r = grid->GetViewItem()->GetScalingRect(scale);
             const platform::Point o = preview->GetPageDrawer()->GetPageOrigin(0);
-            // Through the last body row, which is empty.
-            const int y = o.Y + r.Top + static_cast<int>(1375 * 96 / 2540.0 * scale / 10000);
-            const auto found = runs(image, y, o.X + r.Left, o.X + r.Right);
-            ASSERT_EQ(found.size(), 4u);
-            EXPECT_EQ(found[0].first, 0);
-            EXPECT_NEAR(found[1].first, r.Width() / 2, 1);
-            EXPECT_NEAR(found[2].first, r.Width() * 3 / 4, 1);
-            EXPECT_EQ(found[3].second, r.Width() - 1);
+            const int y = o.Y + r.Top + static_cast<int>(1375 * 96 / 2540.0 * scale / 10000);   // the last, empty row
+            const std::vector<int> found = rules(preview->viewport()->grab().toImage(), y, o.X + r.Left, o.X + r.Right);
+            EXPECT_EQ(found, (std::vector<int>{0, r.Width() / 2, r.Width() * 3 / 4, r.Width()}))
+                << "wrap style " << wrapStyle << ", zoom " << scale;
         }
-        preview->hide();
-        // On paper at 150 dpi: the rules 40, 60 and 80 mm from the first, the last one's end.
+        // On paper at 150 dpi: rules 40, 60 and 80 mm from the first.
         vkttest::InstallPdfPrinter(pdf);
         ASSERT_TRUE(preview->DrawPrinter("grid", 1, 0, 1, 1));
         vkttest::Capture("pdftoppm -r 150 -gray -singlefile -png '" + pdf + "' '" + pdf + "'");
-        const QImage paper(QString::fromStdString(pdf + ".png"));
-        ASSERT_FALSE(paper.isNull());
         const double mm = 150 / 25.4;
-        const auto printed = runs(paper, static_cast<int>(33.75 * mm), static_cast<int>(15 * mm), static_cast<int>(105 * mm));
+        const std::vector<int> printed = rules(QImage(QString::fromStdString(pdf + ".png")), int(33.75 * mm), int(15 * mm), int(105 * mm));
         ASSERT_EQ(printed.size(), 4u) << "wrap style " << wrapStyle;
-        const int left = printed[0].first;
-        EXPECT_NEAR(printed[1].first - left, 40 * mm, 1.5);
-        EXPECT_NEAR(printed[2].first - left, 60 * mm, 1.5);
-        EXPECT_NEAR(printed[3].second + 1 - left, 80 * mm, 1.5);
+        for (int i = 1; i < 4; ++i) EXPECT_NEAR(printed[i] - printed[0], (i + 1) * 20 * mm, 1.5) << i;
         preview->Clear();
     }
 }
