@@ -156,7 +156,8 @@ void TGridContainer::Rewrap(int width)
         colsWrapStyle_ == 0
             ? static_cast<int>((static_cast<double>(width + 10 * paraGap_) / paragraph_ - 10 * paraGap_) * 0.1)
             : 0;
-    headers_->Wrapping(limit, lineWidth_, colGap_);
+    // A column's width holds its rules.
+    headers_->Wrapping(limit, 0, colGap_);
     EnsureBand();
 }
 
@@ -397,6 +398,10 @@ void TGridContainer::DrawList(platform::Canvas& canvas, TRect rect, int scale, i
     }
     const double k = canvas.DpiY() * scale * (1 / 25.4) * 0.0001;
     const double g = (paraGap_ / 10) * k;
+    // The millimetres a paragraph's pixels stand for: columns as wide as the item fill it exactly,
+    // whatever the rounding of its pixels.
+    const int gapMM = paraGap_ / 10 * 100;
+    const int spanMM = (GetViewItem()->GetMMTrueRect_().Width() + gapMM) / paragraph_ - gapMM;
     TTextDrawer drawer(canvas);
     drawer.SetRowBand(bandTop, bandBottom);
     drawer.OnRowPlaced = rowProbe_;
@@ -424,7 +429,8 @@ void TGridContainer::DrawList(platform::Canvas& canvas, TRect rect, int scale, i
             canvas.IntersectClip(TRect{static_cast<int>(left), rect.Top, right, rect.Bottom});
             drawer.DrawGrid({static_cast<int>(left), rect.Top, right, rect.Bottom}, scale, headerStyle_,
                             !dataWidthEnabled_, *headers_, rows, rh, rg, horzAlign_, lw, cg, lineColor_, gridLines_,
-                            query, para, BackColor(titleColor_), BackColor(rowColor1_), BackColor(rowColor2_));
+                            query, para, BackColor(titleColor_), BackColor(rowColor1_), BackColor(rowColor2_),
+                            spanMM);
         }
         left = static_cast<int>(g + right);
     }

@@ -374,13 +374,14 @@ int TTextDrawer::LayoutCols(const TRect& rect, TColsAttribute& cols, TTextHorzAl
             cell.Width = TextWidth(lf, cell.Text);
             cell.HorzAlign = 1;
         }
-        total += cell.Width + colGap + lineWidth;
+        total += cell.Width + colGap;
     }
-    total -= colGap;
+    // The cells from the first rule to the end of the last.
+    total += lineWidth - colGap;
     if (align == 1)
         return rect.Left + (rect.Width() - total) / 2;
     if (align == 2)
-        return rect.Right - total + (cols.GetCount() - 1) * lineWidth;
+        return rect.Right - total;
     return rect.Left;
 }
 
@@ -579,26 +580,40 @@ void TTextDrawer::DrawGrid(TRect rect, int scale, TGridHeaderStyle headerStyle, 
                            THeaderAttributes& headers, int rowCount, int rowHeight, int rowGap, TTextHorzAlign align,
                            int lineWidth, int colGap, TColor lineColor, TEdgeBorders gridLines,
                            const TTextQueryEvent& onTextQuery, int tag, TColor titleColor, TColor rowColor1,
-                           TColor rowColor2)
+                           TColor rowColor2, int spanMM)
 {
     const double k = PixelsPerMM(scale);
     const double pt = PixelsPerPoint(scale);
+    TColor color = lineColor;
+    const int linePx = LinePixels(lineWidth, k, color);
+    const int gapPx = static_cast<int>(colGap * k * 0.01);
+    // A length from the band's left edge (1/100 mm) in pixels.
+    const auto pixels = [&](long long length) {
+        return spanMM > 0 ? static_cast<int>(length * rect.Width() / spanMM) : static_cast<int>(length * k * 0.01);
+    };
     TRowAttribute row;
     row.LineWidth = lineWidth;
     row.HorzAlign = align;
     int column = 0;
     for (int w = 0; w < headers.GetWrapCount(); ++w) {
         TColsAttribute cols;
-        int x = 0;
-        for (int j = 0; j < headers.GetWrap(w) && column < headers.GetCount(); ++j, ++column) {
+        const int end = std::min(column + headers.GetWrap(w), headers.GetCount());
+        long long x = 0;
+        int left = 0;
+        for (; column < end; ++column) {
             TColAttribute cell;
             const TFontStruct& font = headers.GetFont(headers.GetCharSet(column));
             static_cast<TFontStruct&>(cell) = font;
             cell.Size = static_cast<int>(font.Size * pt * 0.1);
             cell.VertAlign = 2;
-            const int previous = x;
-            x = previous + headers.GetWidth(column) * 10 + lineWidth;
-            cell.Width = fixedWidths ? static_cast<int>(x * k * 0.01) - static_cast<int>(previous * k * 0.01) : 0;
+            // A cell is drawn from its left rule to the next cell's; the last one's right rule
+            // lies inside the band's width.
+            const long long right = x + headers.GetWidth(column) * 10LL;
+            x = right + colGap;
+            const int next = pixels(x);
+            if (fixedWidths)
+                cell.Width = std::max(column + 1 == end ? pixels(right) - left - linePx : next - gapPx - left, 1);
+            left = next;
             cell.HorzAlign = headers.GetHorzAlign(column);
             cell.CharSet = headers.GetCharSet(column);
             cell.Text = headers.GetTitle(column);

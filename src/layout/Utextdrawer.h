@@ -206,10 +206,13 @@ public:
                          int rowGap, int colGap, TColor lineColor, TEdgeBorders borders,
                          const TTextQueryEvent& onTextQuery, int tag, TColor titleColor, TColor rowColor1,
                          TColor rowColor2);
+    // Columns of fixed width take their widths with their rules: a band as wide as `spanMM` (1/100
+    // mm, the length `rect`'s width stands for; 0: the width at the scale) fills `rect` exactly,
+    // its last rule inside.
     void DrawGrid(TRect rect, int scale, TGridHeaderStyle headerStyle, bool fixedWidths, THeaderAttributes& headers,
                   int rowCount, int rowHeight, int rowGap, TTextHorzAlign align, int lineWidth, int colGap,
                   TColor lineColor, TEdgeBorders gridLines, const TTextQueryEvent& onTextQuery, int tag,
-                  TColor titleColor, TColor rowColor1, TColor rowColor2);
+                  TColor titleColor, TColor rowColor1, TColor rowColor2, int spanMM = 0);
 
     double PixelsPerMM(int scale) const;
     double PixelsPerPoint(int scale) const;

@@ -175,7 +175,7 @@ void TImageProperty::BtnLoadClick()
     if (files.empty()) return;
     for (const std::string& file : files) {
         image->AddFile(file);
-        TellUndrawablePicture(image->GetImageData(image->GetItemCount() - 1));
+        TellUndrawablePicture(image->GetImageData(image->GetItemCount() - 1), *this);
     }
     FillList(image->GetItemCount() - 1);
 }

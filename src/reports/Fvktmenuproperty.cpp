@@ -60,7 +60,7 @@ void TVktMenuProperty::BtnImageLoadClick()
     const std::optional<std::string> file = PickPicture();
     if (!file) return;
     menu->LoadFromFile(*file);
-    TellUndrawablePicture(menu->GetImageData());
+    TellUndrawablePicture(menu->GetImageData(), *this);
     if (CBImageEnabled->isChecked())
         ApplyAll();
     else

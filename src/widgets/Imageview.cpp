@@ -9,8 +9,7 @@
 
 #include <QKeyEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
+#include <QPointer>
 
 #include <algorithm>
 #include <cmath>
@@ -37,14 +36,13 @@ std::string LowerExtension(const std::string& name)
 
 } // namespace
 
-void TellUndrawablePicture(const platform::PictureData& picture) { TellUndrawablePicture(picture.GetBytes()); }
-
-void TellUndrawablePicture(const std::string& bytes)
+void TellUndrawablePicture(const std::string& bytes, const QWidget& shownBy, std::function<bool()> stillShown)
 {
     if (platform::PictureData::KindOf(bytes) != platform::PictureKind::Metafile)
         return;
-    platform::WhenMetafilePlayed(bytes, [](const platform::MetafileRendering& rendering) {
-        if (!rendering.Drawing.IsEmpty())
+    platform::WhenMetafilePlayed(bytes, [shown = QPointer<const QWidget>(&shownBy), stillShown = std::move(stillShown)](
+                                            const platform::MetafileRendering& rendering) {
+        if (!rendering.Drawing.IsEmpty() || !shown || !shown->isVisible() || (stillShown && !stillShown()))
             return;
         platform::ShowWarning("このメタファイルは表示できません。\n" + platform::MetafileProblem(rendering.Error) +
                               "\n図のデータはそのまま残ります。");
@@ -65,7 +63,7 @@ std::string TImageView::GetData() const { return picture_.GetBytes(); }
 void TImageView::SetData(const std::string& bytes)
 {
     picture_.SetBytes(bytes);
-    Change();
+    PictureChange();
 }
 
 std::string TImageView::GetBMPData() const { return picture_.ToBmp(); }
@@ -80,7 +78,7 @@ void TImageView::SetBMPData(const std::string& bytes)
     } catch (const platform::InvalidPictureError&) {
         picture_.Clear();
     }
-    Change();
+    PictureChange();
 }
 
 void TImageView::LoadFromFile(const std::string& name)
@@ -104,8 +102,13 @@ void TImageView::LoadFromFile(const std::string& name)
             platform::ShowError("ファイルリードエラー");
         }
     }
-    Change();
-    TellUndrawablePicture(picture_);
+    PictureChange();
+    TellIfUndrawable();
+}
+
+void TImageView::TellIfUndrawable()
+{
+    TellUndrawablePicture(picture_.GetBytes(), *this, [this, told = shown_] { return shown_ == told; });
 }
 
 std::string TImageView::ForceExtension(const std::string& name) const
@@ -153,9 +156,9 @@ void TImageView::PasteFlomClipBoard()
         if (metafile)
             picture_.SetBytes(std::move(bytes));
     }
-    Change();
+    PictureChange();
     if (metafile)
-        TellUndrawablePicture(picture_);
+        TellIfUndrawable();
 }
 
 void TImageView::Rotate(int direction)
@@ -163,7 +166,7 @@ void TImageView::Rotate(int direction)
     if (direction < 0 || direction > 2 || !HasPicture())
         return;
     picture_.Rotate(direction);
-    Change();
+    PictureChange();
 }
 
 void TImageView::Mirror(bool vertical)
@@ -171,7 +174,7 @@ void TImageView::Mirror(bool vertical)
     if (!HasPicture())
         return;
     picture_.Mirror(vertical);
-    Change();
+    PictureChange();
 }
 
 void TImageView::SetEqual(bool equal)
@@ -216,6 +219,12 @@ void TImageView::Change()
         GetEqual(GetClientWidth(), GetClientHeight(), height, width);
     SetDocSize(width, height);
     DoChange();
+}
+
+void TImageView::PictureChange()
+{
+    ++shown_;
+    Change();
 }
 
 void TImageView::DoChange()
@@ -287,13 +296,13 @@ void TImageView::DoDraw(platform::Canvas& canvas, int xOffset, int yOffset)
                              {0, 0, image.GetWidth(), image.GetHeight()});
         }
     }
-    QPainter* painter = canvas.GetPainter();
-    if (showFocus_ && hasFocus() && painter) {
-        QStyleOptionFocusRect option;
-        option.initFrom(viewport());
-        option.rect = viewport()->rect();
-        option.backgroundColor = palette().color(QPalette::Base);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, painter, viewport());
+    if (showFocus_ && hasFocus()) {
+        // A dotted frame turning the pixels it lies on, nothing over the picture inside it.
+        const platform::CanvasState state(canvas);
+        canvas.SetPen({0, 1, platform::PenStyle::Dot});
+        canvas.SetBrush({0xFFFFFF, true});
+        canvas.SetRasterOp(platform::RasterOp::Not);
+        canvas.Rectangle({0, 0, cw, ch});
     }
 }
 

@@ -5,6 +5,7 @@
 #include "gui/PictureData.h"
 #include "widgets/Scrollcanvas.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,7 +28,7 @@ public:
     void SetBMPData(const std::string& bytes);
 
     // By the lower-case extension (.bmp, .emf, .jpg, .jpeg); failures are shown as messages. A
-    // metafile that cannot be drawn is kept and said, as a pasted one.
+    // metafile that cannot be drawn is kept and said, as a pasted one (TellIfUndrawable).
     void LoadFromFile(const std::string& name);
     // Writes the picture under ForceExtension(name) and gives that name back in `name`.
     void SaveToFile(std::string& name);
@@ -39,6 +40,10 @@ public:
     bool CopyToClipBoard();
     // A bitmap (kind 1) from an image on the clipboard, else a metafile (kind 2).
     void PasteFlomClipBoard();
+
+    // Says why the picture shown cannot be drawn, a metafile once its player has ended: only while
+    // this view, visible, still shows it then.
+    void TellIfUndrawable();
 
     // 0 right by 90°, 1 by 180°, 2 left by 90°.
     void Rotate(int direction);
@@ -68,6 +73,8 @@ protected:
     virtual void DoChange();
     // Brings the document size in line with the picture and reports the change.
     void Change();
+    // Change for a new or changed picture.
+    void PictureChange();
 
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -84,6 +91,8 @@ private:
     bool bufferStale_ = false;
     int drawnX_ = 0;
     int drawnY_ = 0;
+    // Counts the pictures shown, so that a refusal told late is said only of the one still shown.
+    std::uint64_t shown_ = 0;
     bool equal_ = true;
     bool showFocus_ = false;
     // A metafile drawn as a frame while it plays is drawn again when its player has ended.
@@ -91,6 +100,6 @@ private:
 };
 
 // Says, when a picture just loaded or pasted cannot be drawn, why (its bytes are kept as they are):
-// a metafile once its player has ended.
-void TellUndrawablePicture(const platform::PictureData& picture);
-void TellUndrawablePicture(const std::string& bytes);
+// a metafile once its player has ended, and then only while `shownBy` exists and is visible and
+// `stillShown` (when given) holds.
+void TellUndrawablePicture(const std::string& bytes, const QWidget& shownBy, std::function<bool()> stillShown = {});

@@ -15,6 +15,7 @@
 #include "platform/DateTime.h"
 #include "platform/Files.h"
 #include "platform/JpegWriter.h"
+#include "support/Command.h"
 #include "support/RecordingCanvas.h"
 #include "support/ScriptedServices.h"
 #include "support/TestPictures.h"
@@ -34,6 +35,7 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QImage>
+#include <QTest>
 
 #include <memory>
 #include <string>
@@ -1121,3 +1123,54 @@ TEST_F(PartsTest, ChartPieIsATiltedDiscWithItsEdgeBelow)
 }
 
 } // namespace
+
+// Columns as wide as the grid together fill it, their rules inside it: 40 + 20 + 20 mm in 80 mm
+// with 0.5 mm rules, wrapped by width or by the list, on screen at several zooms and on paper.
+TEST_F(PartsTest, GridColumnsAsWideAsTheItemFillItWithTheirRules)
+{
+    const std::string pdf = vkttest::NewTempFolder("gridrules") + "/grid.pdf";
+    // Where the dark runs along row y start, but the last one, where that one ends: from `left`,
+    // looking 3 pixels beyond the item.
+    const auto rules = [](const QImage& image, int y, int left, int right) {
+        std::vector<int> found;
+        int end = 0;
+        for (int x = left - 3; x < right + 3; ++x)
+            if (qGray(image.pixel(x, y)) < 160) {
+                if (qGray(image.pixel(x - 1, y)) >= 160) found.push_back(x - left);
+                end = x - left + 1;
+            }
+        if (!found.empty())
+            found.back() = end;
+        return found;
+    };
+    for (const int wrapStyle : {1, 0}) {
+        auto* grid = Add<TGridContainer>(6, {2000, 2000, 10000, 5000});
+        grid->SetColsWrapStyle(wrapStyle);
+        grid->SetColCount(3);
+        grid->SetRowCount(3);
+        grid->SetTitleWidths(TPriorityItem() << 400 << 200 << 200);
+        grid->GetViewItem()->SetOptions({voSelectable});   // no dotted frame over the rules
+        preview->SetSelected(nullptr);
+        preview->resize(1200, 800);
+        preview->show();
+        for (const int scale : {5000, 10000, 15000, 25000}) {
+            preview->SetScale_(scale);
+            preview->Redraw();
+            const TRect r = grid->GetViewItem()->GetScalingRect(scale);
+            const platform::Point o = preview->GetPageDrawer()->GetPageOrigin(0);
+            const int y = o.Y + r.Top + static_cast<int>(1375 * 96 / 2540.0 * scale / 10000);   // the last, empty row
+            const std::vector<int> found = rules(preview->viewport()->grab().toImage(), y, o.X + r.Left, o.X + r.Right);
+            EXPECT_EQ(found, (std::vector<int>{0, r.Width() / 2, r.Width() * 3 / 4, r.Width()}))
+                << "wrap style " << wrapStyle << ", zoom " << scale;
+        }
+        // On paper at 150 dpi: rules 40, 60 and 80 mm from the first.
+        vkttest::InstallPdfPrinter(pdf);
+        ASSERT_TRUE(preview->DrawPrinter("grid", 1, 0, 1, 1));
+        vkttest::Capture("pdftoppm -r 150 -gray -singlefile -png '" + pdf + "' '" + pdf + "'");
+        const double mm = 150 / 25.4;
+        const std::vector<int> printed = rules(QImage(QString::fromStdString(pdf + ".png")), int(33.75 * mm), int(15 * mm), int(105 * mm));
+        ASSERT_EQ(printed.size(), 4u) << "wrap style " << wrapStyle;
+        for (int i = 1; i < 4; ++i) EXPECT_NEAR(printed[i] - printed[0], (i + 1) * 20 * mm, 1.5) << i;
+        preview->Clear();
+    }
+}

@@ -132,8 +132,10 @@ TEST_F(ImagePageTest, OneDialogAddsEveryPickedFileInOrder)
     EXPECT_EQ(scripted.calls[0], std::string("OpenFiles|イメージ読み込み|") + TImageProperty::kPictureFilter + "|" +
                                      QDir::homePath().toStdString());
 
-    // A metafile whose records cannot be read is added as it is, and the user is told why it shows nothing.
+    // A metafile whose records cannot be read is added as it is, and the user is told why it shows
+    // nothing, while the page is up.
     EXPECT_TRUE(scripted.messages.empty());
+    real.show();
     const std::string damaged = vkttest::EmfBuilder(40, 30).Rectangle(2, 2, 20, 20, 0xFF0000).Bytes().substr(0, 120);
     QFile file(QString::fromStdString(folder + "/鍋.emf"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -147,6 +149,10 @@ TEST_F(ImagePageTest, OneDialogAddsEveryPickedFileInOrder)
     ASSERT_EQ(scripted.messages.size(), 1u);
     EXPECT_EQ(scripted.messages[0].text, "このメタファイルは表示できません。\nメタファイルのレコードが壊れているか、読み取れません。\n"
                                          "図のデータはそのまま残ります。");
+    real.hide();
+    scripted.fileLists.push_back({folder + "/鍋.emf"});
+    open->trigger();
+    EXPECT_EQ(scripted.messages.size(), 1u) << "said again with the page closed";
 }
 
 TEST_F(ImagePageTest, StyleWrittenAndKept)

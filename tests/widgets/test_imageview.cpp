@@ -18,6 +18,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace {
@@ -133,6 +135,33 @@ TEST_F(ImageViewTest, FittedPictureIsCentred)
     EXPECT_EQ(view.GetScrollStyle(), scsBoth);
     EXPECT_EQ(view.GetDocWidth(), 200);
     EXPECT_GT(view.horizontalScrollBar()->maximum(), 0);
+}
+
+// Focused, fitted or at natural size, by the keyboard (the style's frame tinted all) or not (it
+// drew none): the picture in the colour it decodes to, a dotted frame turning the client's edge.
+TEST_F(ImageViewTest, AFocusedPictureKeepsItsColoursInsideTheFocusFrame)
+{
+    view.SetShowFocus(true);
+    view.SetData(platform::EncodeJpeg(platform::Picture(100, 100, RgbColor(189, 163, 140))));
+    const QRgb decoded = view.GetPicture().GetImage().Q().pixel(50, 50);
+    Show(100, 100);
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    for (const bool keyboard : {true, false}) {
+        view.SetEqual(keyboard);
+        view.setAttribute(Qt::WA_KeyboardFocusChange, keyboard);   // as a Tab press leaves it
+        view.setFocus();
+        const QImage image = view.viewport()->grab().toImage();
+        const QRect inside = image.rect().adjusted(1, 1, -1, -1);
+        int framed = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (inside.contains(x, y))
+                    ASSERT_EQ(image.pixel(x, y), decoded) << x << "," << y;
+                else
+                    framed += image.pixel(x, y) != decoded;
+        EXPECT_GT(framed, (image.width() + image.height()) / 2);
+    }
 }
 
 TEST_F(ImageViewTest, NaturalSizeScrollsAndKeepsItsPixelsDuringAResizeDelay)
@@ -266,6 +295,7 @@ TEST_F(ImageViewTest, LoadTellsTheKindByTheExtension)
                      "図のデータはそのまま残ります。(!);"},
         {"g.emf", 0, "ファイルリードエラー;"},
     };
+    view.show();
     for (const auto& c : cases) {
         vkttest::Scripted().Reset();
         view.SetData(bmp);
@@ -278,9 +308,33 @@ TEST_F(ImageViewTest, LoadTellsTheKindByTheExtension)
     }
 }
 
+// A picture that cannot be drawn is said while its view shows it: not once the view is hidden,
+// gone or shows another picture, over whatever is shown next.
+TEST_F(ImageViewTest, ARefusalIsSaidOnlyWhileItsViewShowsThePicture)
+{
+    const std::string folder = vkttest::NewTempFolder("refused");
+    const std::function<void(std::unique_ptr<TImageView>&)> thens[] = {
+        [](auto&) {}, [&](auto& v) { v->SetData(bmp); }, [](auto& v) { v->hide(); }, [](auto& v) { v.reset(); }};
+    for (int i = 0; i < 4; ++i) {
+        vkttest::Scripted().Reset();
+        // Bytes no player has refused yet: said, if at all, when their play ends.
+        const std::string file = folder + "/" + std::to_string(i) + ".emf";
+        platform::WriteFileAtomic(file, MakeEmf(254 + i, 254).substr(0, 100));
+        auto first = std::make_unique<TImageView>();
+        first->show();
+        first->LoadFromFile(file);
+        thens[i](first);
+        TImageView next;
+        next.show();
+        ASSERT_TRUE(vkttest::WaitForPlayers());
+        EXPECT_EQ(vkttest::Scripted().messages.size(), i == 0 ? 1u : 0u) << i;
+    }
+}
+
 TEST_F(ImageViewTest, ClipboardKeys)
 {
     TImageView target;
+    target.show();
     view.SetData(bmp);
     platform::Clipboard::SetText("before");
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
