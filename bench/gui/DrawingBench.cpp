@@ -1,8 +1,10 @@
 // The largest drawings the metafile limits admit, each of one kind (texts, outlines, pictures, clips,
-// dense zigzags, fills, large texts, empty groups, one photo). Each is found by growing it until the
-// limits refuse it, then read (DrawingRead…), redrawn onto a 1000 × 1000 page (DrawingRedraw…) and
-// printed to PDF (DrawingPrint…); the counters give what it holds (MB) and its work units. No pair:
-// the README holds the times against read ≤ 0.5 s and redraw ≤ 0.25 s.
+// dense zigzags, fills, large texts, empty groups, one photo, a zigzag of a wide round-joined pen,
+// lines with wide round ends, thin dashed lines under a shear, distinct CJK glyphs). Each is found
+// by growing it until the limits refuse it, then read (DrawingRead…), redrawn onto a 1000 × 999
+// page as a view fits it, its two scales a pixel apart (DrawingRedraw…), and printed to PDF
+// (DrawingPrint…); the counters give what it holds (MB) and its work units. No pair: the README
+// holds the times against read ≤ 0.5 s and redraw ≤ 0.25 s.
 #include "BenchRatio.h"
 
 #include "gui/DrawingSvg.h"
@@ -18,6 +20,7 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QSizeF>
+#include <QString>
 
 #include <cmath>
 #include <cstdio>
@@ -131,6 +134,51 @@ std::string LargeTexts(int n)
     return Svg(body);
 }
 
+// One zigzag of n points across the page, its pen 80 wide with round joins: each join crosses
+// as many scanlines as the pen is wide.
+std::string WideZigzags(int n)
+{
+    std::string d = "M 0 490";
+    for (int k = 1; k < n; ++k)
+        d += " L " + std::to_string(1000.0 * k / n) + " " + std::to_string(k % 2 ? 510 : 490);
+    return Svg("<path d='" + d + "' fill='none' stroke='#204080' stroke-width='80' stroke-linejoin='round'/>");
+}
+
+// Short lines with round ends 200 wide.
+std::string RoundEnds(int n)
+{
+    std::string body;
+    for (int i = 0; i < n; ++i)
+        body += "<path d='M " + std::to_string(i * 37 % 1000) + " " + std::to_string(i * 13 % 1000) +
+                " l 20 10' stroke='#204080' stroke-width='200' stroke-linecap='round'/>";
+    return Svg(body);
+}
+
+// Lines across the page with a thin pen dashed by the pixel, under a shear: each dash is made and
+// filled.
+std::string ShearedDashes(int n)
+{
+    std::string body = "<g transform='matrix(1 0 0.5 1 0 0)'>";
+    for (int i = 0; i < n; ++i)
+        body += "<path d='M 0 " + std::to_string(i % 1000) +
+                " H 1000' stroke='#000000' stroke-width='1' stroke-dasharray='1 1'/>";
+    return Svg(body + "</g>");
+}
+
+// Distinct CJK ideographs 60 pixels high, 16 a text (once cached, as the redraws draw them).
+std::string Glyphs(int n)
+{
+    std::string body;
+    for (int i = 0; i < n; ++i) {
+        const char32_t c = 0x4E00 + i % 20'992;
+        if (i % 16 == 0)
+            body += (i ? "</text><text x='0' y='" : "<text x='0' y='") + std::to_string(60 + i / 16 % 16 * 60) +
+                    "' font-size='60'>";
+        body += QString::fromUcs4(&c, 1).toStdString();
+    }
+    return Svg(body + "</text>");
+}
+
 // One picture of noise, as large as the drawing may hold.
 std::string Photo(int n)
 {
@@ -187,10 +235,11 @@ void Redraw(benchmark::State& state, const std::string& kind, const std::functio
     std::string error;
     const std::optional<DisplayList> drawing =
         ReadDrawingSvg(Largest(kind, make), kPage, platform::kMetafileDrawingLimits, error);
-    QImage page(1000, 1000, QImage::Format_ARGB32_Premultiplied);
+    QImage page(1000, 999, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         page.fill(Qt::white);
         QPainter painter(&page);
+        painter.scale(1, 0.999);
         if (drawing)
             drawing->Replay(painter);
     }
@@ -228,5 +277,9 @@ VKT_DRAWING_BENCH(Fills);
 VKT_DRAWING_BENCH(LargeTexts);
 VKT_DRAWING_BENCH(Groups);
 VKT_DRAWING_BENCH(Photo);
+VKT_DRAWING_BENCH(WideZigzags);
+VKT_DRAWING_BENCH(RoundEnds);
+VKT_DRAWING_BENCH(ShearedDashes);
+VKT_DRAWING_BENCH(Glyphs);
 
 } // namespace

@@ -202,10 +202,12 @@ bool Player::ReadHeader(const Record& r, std::string& error)
         devicePixels_ = {double(h.szlDevice.cx), double(h.szlDevice.cy)};
         deviceMm_ = {double(h.szlMillimeters.cx), double(h.szlMillimeters.cy)};
         // The device's size in micrometres, where the header has it, says the same more exactly.
-        const Point micrometres{h.szlMicrometers.cx / 1000.0, h.szlMicrometers.cy / 1000.0};
-        if (r.Size >= sizeof(U_EMRHEADER) && micrometres.X > 0 && micrometres.Y > 0 &&
-            std::abs(micrometres.X - deviceMm_.X) < 1 && std::abs(micrometres.Y - deviceMm_.Y) < 1)
-            deviceMm_ = micrometres;
+        if (r.Size >= sizeof(U_EMRHEADER)) {
+            const Point micrometres{h.szlMicrometers.cx / 1000.0, h.szlMicrometers.cy / 1000.0};
+            if (micrometres.X > 0 && micrometres.Y > 0 && std::abs(micrometres.X - deviceMm_.X) < 1 &&
+                std::abs(micrometres.Y - deviceMm_.Y) < 1)
+                deviceMm_ = micrometres;
+        }
         pixelsPerMmX_ = devicePixels_.X / deviceMm_.X;
         pixelsPerMmY_ = devicePixels_.Y / deviceMm_.Y;
     } else {

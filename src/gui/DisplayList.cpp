@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -28,9 +29,11 @@ constexpr double kSmoothExtentWork = 0.5;
 constexpr double kNarrow = 4; // pixels across, on average
 constexpr double kNarrowFactor = 2.5;
 // A scanline's edges are sorted: each costs more the more there are (kDensity more edges on a
-// scanline add a crossing's cost again). Antialiased, a crossing makes cells that a fixed pool
-// holds band by band: outlines with more crossings than this, or denser, are drawn without.
+// scanline add a crossing's cost again), up to one a pixel, then up to kFullListFactor times more
+// as more of them walk the whole list. Antialiased, a crossing makes cells that a fixed pool holds
+// band by band: outlines with more crossings than this, or denser, are drawn without.
 constexpr double kDensity = 25;
+constexpr double kFullListFactor = 3;
 constexpr double kSmoothCrossings = 8000;
 constexpr double kSmoothDensity = 8;
 // Pixels filled with an opaque colour a unit. A translucent colour blends each pixel, a gradient
@@ -51,16 +54,17 @@ constexpr double kRectangleExtentWork = 0.05;
 // Outlines with more edges than this over the scanlines their area is measured along are taken by
 // their bounds.
 constexpr std::size_t kMaxAreaEdges = std::size_t(1) << 22;
-// A stroke: a pixel along a pen of one pixel or less; a scanline crossed by a side of a wider
-// pen's outline, as a fill's edge (a single line is drawn as a line); a curve offset; the area the
-// pen sweeps, made whole as an outline in the frame or not; each dash; and each pixel of a dashed
-// pen's width for each curve, which is made in steps each as wide as the pen, the finer the wider
-// (as the width to the power kCurvedDashPower, up to kCurvedDashWidth).
+// A stroke: a pixel along a pen of one pixel or less, drawn pixel by pixel; a wider one's outline,
+// filled: each point, curve offset, dash piece and arc (a round join or end, of about
+// kArcPoints points) made; the area the pen sweeps, made whole as an outline in the frame or not;
+// and each pixel of a dashed pen's width for each curve, which is made in steps each as wide as
+// the pen.
 constexpr double kThinWork = 0.4;
-constexpr double kLineSideWork = 0.65;
 constexpr double kCurveStrokeWork = 250;
 constexpr double kSweptWork = 0.002;
-constexpr double kDashWork = 4;
+constexpr double kDashWork = 16;
+constexpr double kArcWork = 16;
+constexpr double kArcPoints = 8;
 constexpr double kCurvedDashWork = 4000;
 constexpr double kCurvedDashWidth = 1000;
 constexpr double kCurvedDashPower = 0.45;
@@ -70,6 +74,9 @@ constexpr std::int64_t kCharacterWork = 24;
 constexpr double kGlyphPixelsPerWork = 48;
 constexpr double kLargestCachedGlyph = 64;
 constexpr double kOutlineGlyphWork = 1600;
+constexpr double kWideGlyphFactor = 2.5;
+constexpr double kNewGlyphWork = 560;
+constexpr double kNewGlyphPixelsPerWork = 3;
 constexpr double kPixelsPerWork = 16; // a tile's pixels, read by each fill
 constexpr double kDecodedPixelsPerWork = 1.5;
 constexpr double kPictureSourcePixelsPerWork = 256;
@@ -94,20 +101,33 @@ constexpr double kReplayAnisotropy = 1000;
 constexpr double kSmallestGlyph = 1e-3;
 constexpr double kLargestGlyph = 1e7;
 
-enum class TextWay { Glyphs, Outline, Nothing };
-
-TextWay TextWayUnder(const QTransform& m, double pixelSize, double maxAnisotropy)
+// The largest and the smallest scale of a transform's linear part (its singular values).
+std::pair<double, double> ScalesOf(const QTransform& m)
 {
     const double a = m.m11(), b = m.m12(), c = m.m21(), d = m.m22();
-    if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(c) || !std::isfinite(d) ||
-        !std::isfinite(m.dx()) || !std::isfinite(m.dy()) || !m.isAffine())
-        return TextWay::Nothing;
-    // The singular values of the linear part.
     const double sum = a * a + b * b + c * c + d * d;
     const double det = std::abs(a * d - b * c);
     const double root = std::sqrt(std::max(0.0, sum * sum - 4 * det * det));
     const double largest = std::sqrt((sum + root) / 2);
-    const double smallest = largest > 0 ? det / largest : 0;
+    return {largest, largest > 0 ? det / largest : 0};
+}
+
+// Whether a character is of the wide scripts, its glyph filling its em's square.
+bool IsWide(char32_t c)
+{
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+enum class TextWay { Glyphs, Outline, Nothing };
+
+TextWay TextWayUnder(const QTransform& m, double pixelSize, double maxAnisotropy)
+{
+    if (!std::isfinite(m.m11()) || !std::isfinite(m.m12()) || !std::isfinite(m.m21()) || !std::isfinite(m.m22()) ||
+        !std::isfinite(m.dx()) || !std::isfinite(m.dy()) || !m.isAffine())
+        return TextWay::Nothing;
+    const auto [largest, smallest] = ScalesOf(m);
     if (!std::isfinite(largest) || smallest * pixelSize < kSmallestGlyph || largest * pixelSize > kLargestGlyph)
         return TextWay::Nothing;
     return largest / smallest > maxAnisotropy ? TextWay::Outline : TextWay::Glyphs;
@@ -645,6 +665,7 @@ DisplayListRecorder::Outline DisplayListRecorder::OutlineOf(const QPainterPath& 
     if (path.elementCount() > 0 && last != start)
         edge(last, start, false);
     o.Points = path.elementCount();
+    o.Figures = figures;
     // An upright rectangle: one figure of a few edges, each along an axis, covering its bounds.
     const bool upright = figures == 1 && o.Curves == 0 && edges.size() <= 8 &&
                          std::all_of(edges.begin(), edges.end(), [](const QLineF& e) {
@@ -652,6 +673,7 @@ DisplayListRecorder::Outline DisplayListRecorder::OutlineOf(const QPainterPath& 
                          });
     const QRectF shown = QRectF(QPointF(left, top), QPointF(right, bottom)) & QRectF(0, 0, w, h);
     o.Height = shown.height() * reference_;
+    o.Width = shown.width() * reference_;
     o.Length *= reference_;
     o.CurveLength *= reference_;
     o.Crossings *= reference_;
@@ -682,8 +704,12 @@ bool DisplayListRecorder::CheapToSmooth(const Outline& o)
 
 std::int64_t DisplayListRecorder::FillWork(const Outline& o, double areaFactor, double spanWork, bool smooth) const
 {
-    // A scanline's edges are sorted: each costs more the more there are.
+    // A scanline's crossings are sorted into a list of the pixels they fall in: each walks the list
+    // so far, the longer the more there are, up to a pixel across; when many fall in pixels already
+    // listed, the whole list, a longer way through memory.
     const double density = o.Crossings / std::max(1.0, o.Height);
+    const double listed = std::min(density, std::max(1.0, o.Width));
+    const double walk = listed / kDensity * (1 + (kFullListFactor - 1) * (1 - listed / std::max(1.0, density)));
     // Each crossing starts a span, whose pixels a brush other than an opaque colour sets up anew;
     // a rectangle is filled span by span.
     const bool swept = smooth && !o.Rectangle;
@@ -692,47 +718,66 @@ std::int64_t DisplayListRecorder::FillWork(const Outline& o, double areaFactor, 
     // A narrow outline's scanlines are all edge, and cost more.
     const double lines = swept ? o.Height * kSmoothLineWork * (o.Area < kNarrow * o.Height ? kNarrowFactor : 1) : 0;
     const double pixels = std::min(o.Area, kReferencePixels) * areaFactor / kAreaPixelsPerWork;
-    return Clamped(o.Points * kPointWork + edges * (1 + density / kDensity) + lines +
+    return Clamped(o.Points * kPointWork + edges * (1 + walk) + lines +
                    pixels * (smooth || o.Rectangle ? 1 : kRoughAreaFactor));
 }
 
-std::int64_t DisplayListRecorder::StrokeWork(const Outline& o, const QPen& pen, bool smooth) const
+DisplayListRecorder::Stroke DisplayListRecorder::StrokeOf(const Outline& o, const QPen& pen) const
 {
-    if (pen.style() == Qt::NoPen)
-        return 0;
-    // The pen's width at the reference size: one pixel or less is drawn pixel by pixel along it.
+    // Qt makes a pen's outline and fills it; a pen of a pixel or less (along the transform's
+    // largest scale) it draws pixel by pixel, dashes and all, when it is not antialiased, or under
+    // a uniform scale, which a view's fit, rounded to whole pixels, rarely is.
     const double scale = std::sqrt(std::abs(transform_.determinant())) * reference_;
-    const double width = pen.isCosmetic() ? std::max(1.0, pen.widthF()) * reference_ : pen.widthF() * scale;
-    const double along = std::min(o.Length, o.Cells);
-    if (width <= 1)
-        return Clamped(o.Points * kPointWork + along * kThinWork);
-    // A wider one's outline is made and filled: its two sides, a join at each point, each curve
-    // offset, and the area its pen sweeps (the outline is made whole, in the frame or not).
-    const bool line = o.Points == 2 && o.Curves == 0;
-    const double sides = line ? 2 * o.Crossings * kLineSideWork
-                         : smooth ? (o.Height + std::min(width, frame_.height() * reference_)) * kSmoothLineWork *
-                                            (width < kNarrow ? kNarrowFactor : 1) +
-                                        2 * o.Crossings * kSmoothExtentWork
-                                  : 2 * o.Crossings * kExtentWork;
-    double work = 2 * o.Points * kPointWork + o.Curves * kCurveStrokeWork + sides +
-                  width * o.Length * kSweptWork +
-                  std::min(width * o.Length, kReferencePixels) * AreaFactor(pen.brush()) / kAreaPixelsPerWork;
-    // A dashed one is made piece by piece; along a curve, in steps each as wide as the pen.
+    const double largest = ScalesOf(transform_).first;
+    const double penWidth = (pen.isCosmetic() ? std::max(1.0, pen.widthF()) : pen.widthF() * largest) * reference_;
+    const double width = std::max(1.0, penWidth);
+    Stroke stroke;
+    stroke.Thin = penWidth <= 1;
+    stroke.ThinWork = o.Points * kPointWork + std::min(o.Length, o.Cells) * kThinWork;
+    // A dashed one is made piece by piece, each piece with two ends of its own.
+    double pieces = 0;
     const QList<qreal> dashes = pen.dashPattern();
-    if (pen.style() != Qt::SolidLine && !dashes.isEmpty()) {
+    const bool dashed = pen.style() != Qt::SolidLine && !dashes.isEmpty();
+    if (dashed) {
         double period = 0;
         for (const qreal d : dashes)
             period += d;
         period *= pen.widthF() * scale;
-        const double pieces = period > 0 ? o.Length / period * double(dashes.size() / 2) : o.Length;
-        // Each piece's ends cross as many scanlines as the pen is wide.
-        const double ends =
-            2 * std::min(width, frame_.height() * reference_) * (smooth ? kSmoothExtentWork : kExtentWork);
-        const double curved =
-            o.Curves * width * kCurvedDashWork * std::pow(std::min(1.0, width / kCurvedDashWidth), kCurvedDashPower);
-        work += pieces * (kDashWork + ends) + curved;
+        pieces = period > 0 ? o.Length / period * double(dashes.size() / 2) : o.Length;
     }
-    return Clamped(work);
+    // Its two sides along the path, and a join at each point between two segments and an end at
+    // each end of a figure or a piece, each crossing as many scanlines as the pen is wide; a round
+    // one is an arc of curves, crossing them twice.
+    const double segments = std::max(0.0, o.Points - o.Figures - 2 * o.Curves);
+    const double joins = std::max(0.0, segments - o.Figures);
+    const double ends = 2 * (o.Figures + pieces);
+    const bool roundJoins = pen.joinStyle() == Qt::RoundJoin;
+    const bool roundEnds = pen.capStyle() == Qt::RoundCap;
+    const double across = std::min(width, frame_.height() * reference_);
+    Outline& s = stroke.Made;
+    s.Points = 2 * o.Points + joins * (roundJoins ? kArcPoints : 2) + ends * (roundEnds ? kArcPoints : 2);
+    s.Crossings = 2 * o.Crossings + across * (joins * (roundJoins ? 2 : 1) + ends * (roundEnds ? 2 : 1));
+    s.Height = std::min(o.Height + width, frame_.height() * reference_);
+    s.Width = std::min(o.Width + width, frame_.width() * reference_);
+    s.Area = std::min(width * (o.Length + width * (joins + ends) / 2), kReferencePixels);
+    // One segment along an axis, its ends square, is an upright rectangle.
+    s.Rectangle = o.Rectangle && o.Points == 2 && !dashed && !roundEnds;
+    // Making it: each point and curve offset, each piece, each arc, and the whole outline, in the
+    // frame or not; along a curve, a dashed pen steps as wide as the pen, the finer the wider (as
+    // the width to the power kCurvedDashPower, up to kCurvedDashWidth).
+    stroke.Making = 2 * o.Points * kPointWork + o.Curves * kCurveStrokeWork + width * o.Length * kSweptWork +
+                    pieces * kDashWork + ((roundJoins ? joins : 0) + (roundEnds ? ends : 0)) * kArcWork;
+    if (dashed)
+        stroke.Making +=
+            o.Curves * width * kCurvedDashWork * std::pow(std::min(1.0, width / kCurvedDashWidth), kCurvedDashPower);
+    return stroke;
+}
+
+std::int64_t DisplayListRecorder::StrokeWork(const Stroke& stroke, const QPen& pen, bool smooth) const
+{
+    if (stroke.Thin && !smooth)
+        return Clamped(stroke.ThinWork);
+    return Clamped(stroke.Making) + FillWork(stroke.Made, AreaFactor(pen.brush()), SpanWork(pen.brush()), smooth);
 }
 
 std::uint32_t DisplayListRecorder::PictureOf(const QImage& picture)
@@ -822,16 +867,19 @@ bool DisplayListRecorder::Fill(DisplayList::Op kind, std::uint32_t path, const Q
         command.Place = rect;
     }
     const Outline o = OutlineOf(outline);
+    const std::optional<Stroke> stroke = pen.style() == Qt::NoPen ? std::nullopt : std::optional(StrokeOf(o, pen));
     // Fills without a pen that share an edge with the one before abut (the strips or rings of a
     // gradient): antialiased one by one, the background would show through each seam. A run of
     // them is drawn without; its outer edges are its clip's, which keeps its own.
-    const bool unstroked = pen.style() == Qt::NoPen && brush.style() != Qt::NoBrush;
+    const bool unstroked = !stroke && brush.style() != Qt::NoBrush;
     const bool run = AbutsRecentFill(outline, unstroked);
     std::int64_t work = kCommandWork;
     if (run)
         work += SmoothWork(false);
-    command.Smooth = SmoothUnderClips(CheapToSmooth(o) && !run);
-    work += SmoothWork(command.Smooth) + StrokeWork(o, pen, command.Smooth);
+    command.Smooth = SmoothUnderClips(CheapToSmooth(o) && (!stroke || CheapToSmooth(stroke->Made)) && !run);
+    work += SmoothWork(command.Smooth);
+    if (stroke)
+        work += StrokeWork(*stroke, pen, command.Smooth);
     if (brush.style() != Qt::NoBrush)
         work += FillWork(o, AreaFactor(brush), SpanWork(brush), command.Smooth) + BrushWork(b);
     if (!Spend(work, kCommandBytes))
@@ -907,6 +955,12 @@ std::uint32_t DisplayListRecorder::FontOf(const QFont& face, double pixelSize)
     return index;
 }
 
+std::uint64_t DisplayListRecorder::GlyphContextOf(std::uint32_t font)
+{
+    const auto key = std::make_tuple(font, transform_.m11(), transform_.m12(), transform_.m21(), transform_.m22());
+    return glyphContexts_.try_emplace(key, glyphContexts_.size()).first->second;
+}
+
 bool DisplayListRecorder::DrawText(const QString& characters, const QPointF& at, const QFont& face, double pixelSize,
                                    const QColor& color)
 {
@@ -924,13 +978,27 @@ bool DisplayListRecorder::DrawText(const QString& characters, const QPointF& at,
         break;
     }
     const std::uint32_t font = FontOf(face, pixelSize);
-    // A glyph costs its pixels too; one too large for Qt's glyph cache is filled as an outline.
+    // A glyph costs its pixels too, a wide one (Chinese, Japanese, Korean) its em's whole square;
+    // one too large for Qt's glyph cache is filled as an outline. A glyph cached is made by the
+    // font's rasteriser the first time it is drawn in its font, size and turn.
     const double glyph = pixelSize * reference_ * std::sqrt(std::abs(transform_.determinant()));
+    const bool cached = glyph < kLargestCachedGlyph;
     const double pixels = std::min(glyph * glyph, kReferencePixels) / kGlyphPixelsPerWork;
-    const std::int64_t perCharacter =
-        kCharacterWork + Clamped(glyph < kLargestCachedGlyph ? pixels : std::max(pixels, kOutlineGlyphWork));
-    if (!Spend(kCommandWork + Clamped(double(perCharacter) * text.size()),
-               kCommandBytes + sizeof(DisplayList::Text) + static_cast<std::size_t>(text.size()) * 2))
+    const double made = kNewGlyphWork + glyph * glyph / kNewGlyphPixelsPerWork;
+    const std::uint64_t context = GlyphContextOf(font) << 21;
+    double work = kCommandWork;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        const double drawn = IsWide(c) ? pixels * kWideGlyphFactor : pixels;
+        work += kCharacterWork + (cached ? drawn : std::max(drawn, kOutlineGlyphWork));
+        if (cached && glyphs_.insert(context | c).second)
+            work += made;
+    }
+    if (!Spend(Clamped(work), kCommandBytes + sizeof(DisplayList::Text) + static_cast<std::size_t>(text.size()) * 2))
         return false;
     list_.commands_.emplace_back(DisplayList::Op::Text, static_cast<std::uint32_t>(list_.texts_.size()));
     list_.texts_.push_back({text, font, at, color});

@@ -24,6 +24,7 @@
 #include <string>
 #include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class QPainter;
@@ -135,9 +136,9 @@ public:
 private:
     bool Spend(std::int64_t work, std::size_t bytes);
     std::int64_t Clamped(double work) const;
-    // An outline as drawn under the current transform at the reference size: its points and curves,
-    // the length of its edges (a curve's by its control points), and within the frame the
-    // scanlines and the pixel cells its edges cross, its height and the pixels it covers.
+    // An outline as drawn under the current transform at the reference size: its points, curves and
+    // figures, the length of its edges (a curve's by its control points), and within the frame the
+    // scanlines and the pixel cells its edges cross, its height, width and the pixels it covers.
     struct Outline {
         double Points = 0;
         double Curves = 0;
@@ -146,16 +147,27 @@ private:
         double Crossings = 0;
         double Cells = 0;
         double Height = 0;
+        double Width = 0;
         double Area = 0;
+        double Figures = 0;
         bool Rectangle = false; // upright, of one figure
     };
     Outline OutlineOf(const QPainterPath& path) const;
     // Whether an outline is cheap enough to antialias (few scanlines crossed, not densely).
     static bool CheapToSmooth(const Outline& outline);
     // What filling it costs with a brush whose pixels cost `areaFactor` times an opaque colour's
-    // and each span `spanWork` more; what stroking it with `pen` costs.
+    // and each span `spanWork` more.
     std::int64_t FillWork(const Outline& outline, double areaFactor, double spanWork, bool smooth) const;
-    std::int64_t StrokeWork(const Outline& outline, const QPen& pen, bool smooth) const;
+    // A pen's stroke of an outline: the outline it is filled as and what making that costs, and
+    // for a thin pen drawn without antialiasing, pixel by pixel along the path, what that costs.
+    struct Stroke {
+        bool Thin = false;
+        double ThinWork = 0;
+        Outline Made;
+        double Making = 0;
+    };
+    Stroke StrokeOf(const Outline& outline, const QPen& pen) const;
+    std::int64_t StrokeWork(const Stroke& stroke, const QPen& pen, bool smooth) const;
     double AreaFactor(const QBrush& brush) const;
     static double SpanWork(const QBrush& brush);
     // What filling a rectangle's pixels with an opaque colour costs.
@@ -169,6 +181,8 @@ private:
     std::int64_t BrushWork(std::uint32_t brush) const;
     std::uint32_t PictureOf(const QImage& picture);
     std::uint32_t FontOf(const QFont& face, double pixelSize);
+    // The glyphs of a font drawn under the current transform's scale and turn: an index.
+    std::uint64_t GlyphContextOf(std::uint32_t font);
     bool Fill(DisplayList::Op kind, std::uint32_t path, const QRectF& rect, const QPen& pen,
               const QBrush& brush, const QPainterPath& outline);
 
@@ -197,6 +211,8 @@ private:
     std::vector<ClipInForce> clips_; // outermost first
     std::unordered_map<qint64, std::uint32_t> pictureIndex_;
     std::map<std::tuple<QString, double, int, bool, bool, bool>, std::uint32_t> fontIndex_;
+    std::map<std::tuple<std::uint32_t, double, double, double, double>, std::uint64_t> glyphContexts_;
+    std::unordered_set<std::uint64_t> glyphs_; // drawn: the context above the character's 21 bits
     struct RecentFill {
         std::size_t Command;
         std::vector<std::uint64_t> Edges; // EdgeKey (DisplayList.cpp), sorted

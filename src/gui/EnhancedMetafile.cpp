@@ -156,9 +156,15 @@ std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, s
     posix_spawn_file_actions_adddup2(&actions, inputTheirs.Get(), 0);
     posix_spawn_file_actions_adddup2(&actions, outputTheirs.Get(), 1);
     posix_spawn_file_actions_adddup2(&actions, reasonTheirs.Get(), 2);
+    // In a process group of its own, which is killed with it.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     char* const arguments[] = {const_cast<char*>(player.c_str()), nullptr};
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, player.c_str(), &actions, nullptr, arguments, environ);
+    const int spawned = posix_spawn(&pid, player.c_str(), &actions, &attributes, arguments, environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     inputTheirs.Close();
     outputTheirs.Close();
@@ -232,7 +238,7 @@ std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, s
         killed = true;
     }
     if (killed) {
-        kill(pid, SIGKILL);
+        kill(-pid, SIGKILL);
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
         return std::nullopt;

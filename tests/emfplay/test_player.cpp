@@ -443,6 +443,12 @@ TEST(EmfPlayer, RefusesDamagedRecords)
         EXPECT_FALSE(emfplay::PlayEnhancedMetafile(damage.Bytes, drawing, error)) << damage.What;
         EXPECT_EQ(error, damage.Error) << damage.What;
     }
+    // A header record that ends short of the device's size in micrometres, and the picture with it.
+    std::string header = Emf().Bytes().substr(0, 105);
+    const std::uint32_t size = 105;
+    std::memcpy(header.data() + 4, &size, 4);
+    std::string drawing, error;
+    EXPECT_TRUE(emfplay::PlayEnhancedMetafile(header, drawing, error)) << error;
 }
 
 // The program beside the test programs plays standard input: the drawing on standard output and

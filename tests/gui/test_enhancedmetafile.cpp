@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <cstdio>
 #include <fstream>
@@ -520,6 +521,26 @@ TEST(EnhancedMetafile, OnlyThePlayerBesideRunsAndALingeringOneIsKilled)
         EXPECT_FALSE(PlayMetafile(KitchenEmf(), 1000, error).has_value());
         EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(2));
         EXPECT_EQ(error, "the conversion took too long");
+    }
+    {
+        // What it started is killed with it.
+        const std::string folder = vkttest::NewTempFolder("spawning");
+        const vkttest::PlayerInUse spawning(
+            vkttest::ScriptPlayer(0, "sleep 30 & echo $! > '" + folder + "/child'; exec sleep 30"));
+        EXPECT_FALSE(PlayMetafile(KitchenEmf(), 1000, error).has_value());
+        std::string child;
+        std::ifstream(folder + "/child") >> child;
+        ASSERT_FALSE(child.empty());
+        const auto ended = [&] {
+            std::ifstream stat("/proc/" + child + "/stat");
+            std::string pid, name, state;
+            return !(stat >> pid >> name >> state) || state == "Z";
+        };
+        for (int i = 0; i < 300 && !ended(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(ended()) << "the player's child " << child << " outlived it";
+        if (!ended())
+            kill(std::stoi(child), SIGKILL);
     }
     EXPECT_TRUE(PlayMetafile(KitchenEmf(), 1000, error).has_value()) << error;
 }
