@@ -968,7 +968,8 @@ class UserSession:
         self.wait_dialog("^確認$")
         self.x.key("Return")                      # はい
         batch = self.x.wait_window("^データ削除$")
-        box = poll(lambda: (w := self.x.active()) not in (0, self.main, batch) and w, 10, "the box naming the records kept")
+        box = poll(lambda: (w := self.x.active()) not in (0, self.main, batch) and w, 10,
+                   "the box naming the records kept")
         if self.x.name(box) != MAIN.strip("^$"):
             raise StepFailed("the box naming the records kept is captioned %r" % self.x.name(box))
         stack = self.x.stacking()
@@ -1002,8 +1003,13 @@ class UserSession:
         home = os.path.join(root, "home")
         os.makedirs(home)
         if os.geteuid() == 0:
-            command = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", self.program]
+            # Started from a copy of its folder under the root, which that user may enter: the
+            # checkout may lie where it may not (a clone under /root or in a folder of mode 0700).
+            program = self.copy_program(os.path.join(root, "bin"))
+            command = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", program]
             owner = 65534
+            if subprocess.run(command[:-1] + ["test", "-x", program]).returncode != 0:
+                raise StepFailed("user 65534 cannot run %s: a folder above it is closed to that user" % program)
         else:
             command, owner = [self.program], None
         os.chmod(db, 0o444)
@@ -1051,6 +1057,19 @@ class UserSession:
         with open(db, "rb") as f:
             if f.read() != stored:
                 raise StepFailed("the read-only database's file changed")
+
+    def copy_program(self, folder):
+        """The program's folder (the program, its player, the layouts, Help/) copied into `folder`,
+        readable by every user; the copy of the program."""
+        source = os.path.dirname(self.program)
+        shutil.copytree(source, folder, copy_function=shutil.copyfile)
+        for path, dirs, files in os.walk(folder):
+            os.chmod(path, 0o755)
+            for name in files:
+                full = os.path.join(path, name)
+                os.chmod(full, 0o755 if os.access(os.path.join(source, os.path.relpath(full, folder)), os.X_OK)
+                         else 0o644)
+        return os.path.join(folder, os.path.basename(self.program))
 
     def steps(self):
         return [("start", self.shown), ("new-database", self.new_database), ("csv-import", self.csv_import),
