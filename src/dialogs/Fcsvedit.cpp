@@ -138,6 +138,9 @@ protected:
         edit_->editor_->setFocus(Qt::MouseFocusReason);
         if (index.isValid())
             edit_->SetCurrent(index.column(), index.row() + edit_->GetFixedRows(), platform::Services().ShiftDown());
+        // A click outside the open editor takes the cell up afresh: typing replaces its text. (A
+        // click in the editor reaches the editor and places the caret.)
+        edit_->editor_->selectAll();
         edit_->dragging_ = event->button() == Qt::LeftButton;
         if (edit_->dragging_) edit_->timer_.start();
     }
@@ -313,6 +316,7 @@ void TCsvEdit::TakeUpCell()
 {
     startText_ = GetCell(GetCol(), GetRow());
     editor_->setText(platform::ToQString(startText_));
+    editor_->selectAll();
     PlaceEditor();
 }
 
@@ -472,13 +476,17 @@ bool TCsvEdit::EditorKey(QKeyEvent* event)
     case Qt::Key_PageUp: MoveBy(0, -std::max(1, VisibleRowCount()), shift); return true;
     case Qt::Key_PageDown: MoveBy(0, std::max(1, VisibleRowCount()), shift); return true;
     case Qt::Key_Left:
-        if (editor_->cursorPosition() > 0 || editor_->hasSelectedText() || ctrl) return false;
-        MoveBy(-1, 0, shift);
+    case Qt::Key_Right: {
+        // The arrows leave the cell from its edge, or from the whole text selected as the cell was
+        // taken up; within the text they move the caret.
+        const bool left = event->key() == Qt::Key_Left;
+        const bool whole = editor_->selectedText() == editor_->text();
+        const bool edge = !editor_->hasSelectedText() &&
+                          editor_->cursorPosition() == (left ? 0 : editor_->text().size());
+        if (ctrl || !(whole || edge)) return false;
+        MoveBy(left ? -1 : 1, 0, shift);
         return true;
-    case Qt::Key_Right:
-        if (editor_->cursorPosition() < editor_->text().size() || editor_->hasSelectedText() || ctrl) return false;
-        MoveBy(1, 0, shift);
-        return true;
+    }
     case Qt::Key_C:
         if (!ctrl || !HasBlockSelection()) return false;
         CopyToClipboard();

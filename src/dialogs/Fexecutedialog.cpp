@@ -30,6 +30,8 @@ namespace {
 
 constexpr int kClientWidth = 449;
 constexpr int kClientHeight = 105;
+constexpr int kLabelWidth = 377;
+constexpr int kLabelHeight = 30;   // what a set-up text and a record's text need
 constexpr int kPaintIntervalMs = 50;
 constexpr int kPumpIntervalMs = 5;
 
@@ -104,7 +106,6 @@ TExecuteDialog::TExecuteDialog(QWidget* parent)
     setObjectName("ExecuteDialog");
     setFont(VktFormFont());
     setModal(true);
-    setFixedSize(kClientWidth, kClientHeight);
     setWindowTitle(platform::ToQString("データベースのプロパティ"));
 
     image_ = new QLabel(this);
@@ -114,38 +115,39 @@ TExecuteDialog::TExecuteDialog(QWidget* parent)
 
     label_ = new QLabel(this);
     label_->setObjectName("Label");
-    label_->setGeometry(64, 8, 377, 30);
     // A record's text shows as it is written; a fixed size keeps each record's text from asking the
     // window for a new layout (a posted event per record).
-    label_->setFixedSize(label_->size());
+    label_->move(64, 8);
     label_->setTextFormat(Qt::PlainText);
     label_->setWordWrap(true);
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     progressBar_ = new QProgressBar(this);
     progressBar_->setObjectName("ProgressBar");
-    progressBar_->setGeometry(64, 42, 377, 16);
+    progressBar_->resize(kLabelWidth, 16);
     progressBar_->setRange(0, 0);
     progressBar_->setTextVisible(false);
 
     bevel1_ = new QFrame(this);
     bevel1_->setObjectName("Bevel1");
-    bevel1_->setGeometry(8, 67, 433, 2);
+    bevel1_->resize(433, 2);
     bevel1_->setFrameShape(QFrame::HLine);
     bevel1_->setFrameShadow(QFrame::Sunken);
 
     appLabel_ = new QLabel(this);
     appLabel_->setObjectName("AppLabel");
-    appLabel_->setGeometry(8, 74, 280, 25);
+    appLabel_->resize(280, 25);
     appLabel_->setFont(VktFormFont(true));
     appLabel_->setEnabled(false);
     appLabel_->setText(platform::ToQString(" " + VktMdl()->GetProductName() + " "));
 
     btnCancel_ = new QPushButton(platform::ToQString(kCancelCaption), this);
     btnCancel_->setObjectName("BtnCancel");
-    btnCancel_->setGeometry(366, 74, 75, 25);
+    btnCancel_->resize(75, 25);
     btnCancel_->setDefault(true);
     connect(btnCancel_, &QPushButton::clicked, this, platform::Guarded([this](bool) { BtnCancelClick(); }));
+
+    Arrange(kLabelHeight);
 
     UnbindOnNotice([this] { SetDataObject(nullptr); });
 }
@@ -154,6 +156,17 @@ TExecuteDialog::~TExecuteDialog()
 {
     MarkDestroying();
     SetDataObject(nullptr);
+}
+
+void TExecuteDialog::Arrange(int labelHeight)
+{
+    const int below = std::max(labelHeight, kLabelHeight) - kLabelHeight;
+    label_->setFixedSize(kLabelWidth, kLabelHeight + below);
+    progressBar_->move(64, 42 + below);
+    bevel1_->move(8, 67 + below);
+    appLabel_->move(8, 74 + below);
+    btnCancel_->move(366, 74 + below);
+    setFixedSize(kClientWidth, kClientHeight + below);
 }
 
 // ---- Set-ups ----------------------------------------------------------------------------------------
@@ -172,6 +185,7 @@ bool TExecuteDialog::Setup(int operation, const char* caption, const char* label
     operation_ = operation;
     setWindowTitle(platform::ToQString(caption));
     label_->setText(platform::ToQString(label));
+    Arrange(kLabelHeight);
     btnCancel_->setText(platform::ToQString(kCancelCaption));
     SetScreenPlace(this, TScreenPlace::Center);
     exec();
@@ -371,6 +385,7 @@ void TExecuteDialog::EndRun(int operation, bool completed, bool ok)
     }
     recordText_.reset();   // the end text takes its place
     label_->setText(platform::ToQString(end));
+    Arrange(label_->heightForWidth(kLabelWidth));   // every line of the end text above the bar
     ShowProgress();
     // A window that closes itself is not painted again; it closes with updates off until then.
     if (autoClose_ && !failed)

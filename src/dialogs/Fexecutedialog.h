@@ -21,7 +21,8 @@
 // End texts: "終了しました。" after a full run, "実行はキャンセルされました。" after a confirmed
 // cancel, "エラーのため実行を中断しました。" when the routine failed on a record or raised (the raise
 // itself is shown once by platform::Guard); for operation 1 the failed row follows as
-// "<n>行目: <name>". AutoClose closes the window after a run that did not fail.
+// "<n>行目: <name>". The window grows downwards for an end text of more lines than one set-up text
+// (the next set-up gives it back its size). AutoClose closes the window after a run that did not fail.
 // Operation 7 makes or re-values a sheet whole or not at all: its cancel question and the end of a
 // cancelled or failed run say that the sheet stays as it was. After operation 3 the records that
 // stayed because recipes or menus use them are counted in the end text and named, with their
@@ -116,6 +117,9 @@ protected:
 
 private:
     bool Busy() const { return operation_ != opNone || running_; }
+    // Gives the label `labelHeight` pixels (never less than one set-up text needs); the bar, the
+    // footer and the window's bottom move with it.
+    void Arrange(int labelHeight);
     // Checks the binding, prepares the window and runs it; `store`(object) keeps the arguments
     // and gives the number of steps.
     template <typename Store>

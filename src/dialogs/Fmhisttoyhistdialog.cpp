@@ -1,5 +1,6 @@
 #include "dialogs/Fmhisttoyhistdialog.h"
 
+#include "data/Uvktaccesser.h"
 #include "database/Uvktobject.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
@@ -7,13 +8,34 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+
+#include <algorithm>
+#include <memory>
 
 namespace {
 
 constexpr int kHelpContext = 8976;
 constexpr int kExtraHeight = 60;
+constexpr int kPaintIntervalMs = 50;
+
+// The records a fold runs over: every data record.
+int DataRecordCount(TVktObject& object)
+{
+    TVktAccesser counter(&object);
+    counter.BeginUpdate();
+    counter.SetTable(TVktTable::TblData);
+    TPriorityItem fields;
+    fields << ToInt(TVktField::Data_ID);
+    counter.SetFields(fields);
+    counter.SetWindow(1);   // counted, one row read
+    counter.EndUpdate();
+    return counter.GetRowCount();
+}
 
 } // namespace
 
@@ -35,12 +57,18 @@ TMHistToYHistDialog::TMHistToYHistDialog(QWidget* parent) : TWizardDialog(parent
     mHistDateList_ = new QComboBox(page);
     mHistDateList_->setObjectName(QStringLiteral("MHistDateList"));
     mHistDateList_->setGeometry(12, 36, 130, 22);
+    mHistDateList_->setPlaceholderText(QStringLiteral("年月を選択"));
     cbDeleteMHist_ = new QCheckBox(QStringLiteral("変換後月間履歴を削除する"), page);
     cbDeleteMHist_->setObjectName(QStringLiteral("CBDeleteMHist"));
     cbDeleteMHist_->setGeometry(160, 37, 240, 20);
     btnCreate_ = new QPushButton(QStringLiteral("変換"), page);
     btnCreate_->setObjectName(QStringLiteral("BtnCreate"));
     btnCreate_->setGeometry(462, 72, 97, 22);
+    progressBar_ = new QProgressBar(page);
+    progressBar_->setObjectName(QStringLiteral("ProgressBar"));
+    progressBar_->setGeometry(12, 75, 440, 16);
+    progressBar_->setTextVisible(false);
+    progressBar_->hide();
     AddPageLabel(page, "Label2", "月間履歴は削除しなければ何度でも編集、変換することが出来ますが", 12, 110);
     AddPageLabel(page, "Label3", "データベースファイルのサイズは大きくなります。", 12, 128);
     AddPageLabel(page, "Label4", "不要になりしだい削除することを推奨します。", 12, 146);
@@ -55,6 +83,7 @@ void TMHistToYHistDialog::PageChanged(int page)
     mHistDateList_->setCurrentIndex(-1);
     cbDeleteMHist_->setEnabled(false);
     btnCreate_->setEnabled(false);
+    progressBar_->hide();
 }
 
 void TMHistToYHistDialog::MHistDateListChange()
@@ -62,6 +91,7 @@ void TMHistToYHistDialog::MHistDateListChange()
     GetBtnNext()->setEnabled(false);
     GetBtnCancel()->setEnabled(true);
     btnCreate_->setEnabled(true);
+    progressBar_->hide();
     // The monthly history of the running month cannot be deleted.
     cbDeleteMHist_->setEnabled(ChosenMonth(*mHistDateList_) < FirstDayOfMonth(platform::Now()));
 }
@@ -76,19 +106,44 @@ void TMHistToYHistDialog::BtnCreateClick()
     bool made = false;
     {
         const platform::BusyCursor busy;
-        made = object->MakeYHistory(remove, 0, month, nullptr);
+        made = object->MakeYHistory(remove, 0, month, FoldProgress(DataRecordCount(*object)));
     }
     if (!made) {
+        progressBar_->hide();
         platform::ShowError("年間履歴を作成できませんでした。");
         return;
     }
-    if (remove) mHistDateList_->removeItem(mHistDateList_->currentIndex());
-    mHistDateList_->setCurrentIndex(-1);
+    progressBar_->setValue(progressBar_->maximum());
+    // The month folded stays shown while it is listed; a deleted one leaves the list.
+    if (remove) {
+        mHistDateList_->removeItem(mHistDateList_->currentIndex());
+        mHistDateList_->setCurrentIndex(-1);
+    }
     cbDeleteMHist_->setChecked(false);
     cbDeleteMHist_->setEnabled(false);
     GetBtnNext()->setEnabled(true);
     GetBtnCancel()->setEnabled(false);
     btnCreate_->setEnabled(false);
+}
+
+TVktProgressEvent TMHistToYHistDialog::FoldProgress(int records)
+{
+    progressBar_->setRange(0, std::max(records, 1));
+    progressBar_->setValue(0);
+    progressBar_->show();
+    // Painted as the run goes, at most every kPaintIntervalMs; the cook's input waits for its end.
+    const auto paint = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    paint();
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    return [this, clock, paint, steps = 0, due = qint64(kPaintIntervalMs)](TVktObject*, const std::string&, bool&,
+                                                                           int) mutable {
+        ++steps;
+        if (clock->elapsed() < due) return;
+        due = clock->elapsed() + kPaintIntervalMs;
+        progressBar_->setValue(std::min(steps, progressBar_->maximum()));
+        paint();
+    };
 }
 
 void TMHistToYHistDialog::Prepare()

@@ -88,6 +88,30 @@ TEST_F(CsvEditTest, TypingCommitsOnEnterAndMovesNeverInsertABreak)
     EXPECT_EQ(edit->GetCell(0, 2), "q");
 }
 
+TEST_F(CsvEditTest, ACellTakenUpByAClickOrAKeyIsReplacedByTyping)
+{
+    QTableView* view = edit->GetStringGrid();
+    const auto click = [&](int col, int row) {   // rows of the grid: the fixed one is row 0
+        const QRect cell = view->visualRect(view->model()->index(row - 1, col));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    };
+    click(1, 1);
+    Type("24");
+    Key(Qt::Key_Return);
+    click(0, 2);
+    Type("144.8");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(edit->GetCSV(), "a,24,c\r\n144.8,e,f\r\n");
+    // A click in the open editor places the caret.
+    QTest::mouseClick(Editor(), Qt::LeftButton, {}, QPoint(1, Editor()->height() / 2));
+    Type("1");
+    Key(Qt::Key_Up);   // a key move takes the cell up selected as well; Right leaves it whole
+    Key(Qt::Key_Right);
+    Type("9");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(edit->GetCSV(), "a,9,c\r\n1144.8,e,f\r\n");
+}
+
 TEST_F(CsvEditTest, OperationsAskFirstAndReportTheirKind)
 {
     std::vector<int> asked, changed;

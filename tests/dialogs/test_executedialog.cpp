@@ -56,6 +56,10 @@ public:
             if (!closer || !isVisible() || GetRunning() || GetOperation() != opNone) return;
             endText = Text(GetLabel());
             endButton = Text(GetBtnCancel());
+            // Every line of the end text lies above the bar.
+            const QLabel* label = GetLabel();
+            endFits = label->height() >= label->heightForWidth(label->width()) &&
+                      GetProgressBar()->y() > label->geometry().bottom();
             GetBtnCancel()->click();
         });
         timer_.start(5);
@@ -74,6 +78,7 @@ public:
     Strings calls, labels;   // the label before and after each call
     Strings painted;         // the label at each paint
     std::string caption, endText, endButton;
+    bool endFits = false;
     int max = -1, paints = 0;
     bool closer = true;
     bool paintEach = false;   // each call comes past the paint interval: every record is painted
@@ -270,6 +275,7 @@ TEST_F(ExecuteDialogTest, AnEraseNamesTheRecordsThatStayBecauseTheyAreInUse)
     EXPECT_TRUE(probe->EraseData(Ids({5, 1, 6})));
     EXPECT_EQ(Trashed(), "1");
     EXPECT_EQ(probe->endText, "終了しました。\n使用中の2件はゴミ箱に移動しませんでした。");
+    EXPECT_TRUE(probe->endFits);
     ASSERT_EQ(vkttest::Scripted().messages.size(), 1u);
     const auto& notice = vkttest::Scripted().messages[0];
     EXPECT_EQ(notice.text,
@@ -281,6 +287,7 @@ TEST_F(ExecuteDialogTest, AnEraseNamesTheRecordsThatStayBecauseTheyAreInUse)
     vkttest::Scripted().Reset();
     EXPECT_TRUE(probe->EraseData(Ids({2})));
     EXPECT_EQ(probe->endText, "終了しました。");
+    EXPECT_EQ(probe->height(), 105) << "a one-line end in the window's own size";
     EXPECT_TRUE(vkttest::Scripted().messages.empty());
 }
 
@@ -302,6 +309,7 @@ TEST_F(ExecuteDialogTest, ACancelledSheetRunLeavesTheSheetAsItWasAndSaysSo)
     ASSERT_EQ(vkttest::Scripted().messages.size(), 1u);
     EXPECT_EQ(vkttest::Scripted().messages[0].text, "キャンセルしますか？\r\n棚卸し表は実行前の状態に戻ります。");
     EXPECT_EQ(probe->endText, "実行はキャンセルされました。\n棚卸し表は実行前のままです。");
+    EXPECT_TRUE(probe->endFits);
     EXPECT_EQ(Sql(sheet), before);
     EXPECT_TRUE(notices.empty());
 

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -188,13 +189,20 @@ TEST_F(YearlyHistoryTest, OnlyMonthsBeforeTheCurrentOneCanBeDeletedAfterAQuestio
     EXPECT_EQ(Sql("select count(*) from VktDB1L where MHistoryDate like '2024-02%'"), "0");
 }
 
-TEST_F(YearlyHistoryTest, KeepingTheMonthlyRowsKeepsTheMonthListed)
+TEST_F(YearlyHistoryTest, KeepingTheMonthlyRowsKeepsTheMonthListedAndShown)
 {
-    Show([](TMHistToYHistDialog* w) {
+    const int records = std::stoi(Sql("select count(*) from VktDB1F"));
+    Show([records](TMHistToYHistDialog* w) {
         w->GetBtnNext()->click();
         Choose(w, "2024年2月");
+        EXPECT_FALSE(w->GetProgressBar()->isVisible());
         w->GetBtnCreate()->click();
         EXPECT_EQ(w->GetMHistDateList()->count(), 2);
+        EXPECT_EQ(w->GetMHistDateList()->currentText(), QStringLiteral("2024年2月"));
+        // The bar went over every record.
+        EXPECT_TRUE(w->GetProgressBar()->isVisible());
+        EXPECT_EQ(w->GetProgressBar()->maximum(), records);
+        EXPECT_EQ(w->GetProgressBar()->value(), records);
     });
     EXPECT_EQ(Sql("select count(*) from VktDB1L where MHistoryDate like '2024-02%'"), "2");
     EXPECT_EQ(Sql("select count(*) from VktDB1M where YHistory_Key = " + std::to_string(onion)), "1");

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QTest>
@@ -141,6 +142,28 @@ TEST_F(ServicesTest, RealMessageBoxAnswers)
         EXPECT_EQ(real->MessageBox("質問", "確認", MsgIcon::Question, c.buttons, c.defaultButton), c.expected)
             << static_cast<int>(c.buttons) << " " << c.key;
     }
+}
+
+// A box raised while a dialog is up belongs above that dialog, also before the window system has
+// made the dialog the active window (the one below still active).
+TEST_F(ServicesTest, RealMessageBoxBelongsAboveTheDialogOnScreen)
+{
+    QWidget main;
+    main.show();
+    QDialog dialog;   // without a parent, as the batch dialog
+    dialog.setModal(true);
+    dialog.setAttribute(Qt::WA_ShowWithoutActivating);
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    dialog.show();
+    QWidget* parent = nullptr;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        parent = box ? box->parentWidget() : nullptr;
+        if (box) QTest::keyClick(box, Qt::Key_Return);
+    });
+    MakeQtServices()->MessageBox("使用中です", "確認", MsgIcon::Information, MsgButtons::Ok, MsgAnswer::Ok);
+    EXPECT_EQ(parent, &dialog);
 }
 
 // Pickers start in the nearest existing folder of what a field holds, else at home; the real

@@ -76,6 +76,10 @@ OTHER_USE_PRICE_FIELD = (190, 251)
 OTHER_FILTER_SET = (-77, 169)
 OTHER_CLOSE = (-169, -37)
 
+# The CSV wizard's data page: the grid's first row's 購入単価 cell (client coordinates), and the
+# prices typed into it and the row below.
+CSV_PRICE_CELL = (360, 95)
+CSV_TYPED_PRICES = ("24", "144.8")
 FOODS = [("果物類" if i % 2 else "穀物類", "テスト食材%02d" % i, "箱" if i % 3 else "袋", 100 + 10 * i, 1 + i % 3, 50 + i)
          for i in range(1, 21)]
 DEALER = "東京青果"
@@ -380,6 +384,13 @@ class UserSession:
         self.x.wait_gone("^開く$")
         self.x.wait_active("^データ一括変換ウィザード$")
         time.sleep(0.3)
+        # Two buy prices typed over the read ones, each cell taken up by a click.
+        for row, price in enumerate(CSV_TYPED_PRICES):
+            self.x.click(wizard, CSV_PRICE_CELL[0], CSV_PRICE_CELL[1] + ROW_HEIGHT * row)
+            time.sleep(0.3)
+            self.x.type(price)
+            self.x.key("Return")
+        self.snap("typed")
         self.x.key("alt+greater")                 # to the unknown names
         time.sleep(0.5)
         for key in ("alt+n", "alt+n", "alt+u", "alt+n", "alt+n", "alt+d", "alt+n"):
@@ -392,6 +403,10 @@ class UserSession:
         self.x.key("space")                       # 変換開始, focused
         self.wait_dialog("^データ一括変換$")
         self.wait_db('SELECT count(*) FROM "VktDB1F"', (), [(len(FOODS),)], "the imported ingredients")
+        sql = ('SELECT "BuyPrice" FROM "VktDB1K" JOIN "VktDB1F" ON "Food_Key" = "Data_ID" WHERE "Data" IN (?, ?) '
+               'ORDER BY "Data"')
+        self.wait_db(sql, (FOODS[0][1], FOODS[1][1]), [(float(p),) for p in CSV_TYPED_PRICES],
+                     "the buy prices typed into the grid")
 
     def csv_close(self):
         self.x.key("Return")                      # the batch dialog's 閉じる
@@ -930,20 +945,44 @@ class UserSession:
         poll(lambda: self.listed_rows() == all_rows, 10, "the ingredients listed again without the filter")
 
     def trash(self):
-        # The last ingredient marked, then put into the trash with the Delete key: the status bar's
-        # count (marked/listed) follows each at once.
+        # The last ingredient marked, then two that the recipe uses (Ctrl+clicks), and put into the
+        # trash with the Delete key: the status bar's count (marked/listed) follows each at once. The
+        # two in use stay where they are; the box naming them opens above the batch dialog, active,
+        # and is answered by key.
+        recipe = self.record(RECIPE)[0]
+        used = self.query('SELECT DISTINCT "Data" FROM "VktDB1O" JOIN "VktDB1F" ON "Data_ID" = "Data_Key" '
+                          'WHERE "Item_Key" = ? ORDER BY "Data" LIMIT 2', (recipe,))
+        names = [food[1] for food in FOODS]
         unmarked = self.status_count()
         self.click(self.main, self.row(len(FOODS) - 1))
         self.wait_changed(unmarked, self.status_count, "the status bar's count after the click marked a record",
                           timeout=3)
+        for name, in used:
+            self.x.move(self.main, *self.row(names.index(name)))
+            self.x.xdotool("keydown", "ctrl")
+            self.x.xdotool("click", 1)
+            self.x.xdotool("keyup", "ctrl")
+            time.sleep(0.3)
         marked = self.status_count()
         self.x.key("Delete")
         self.wait_dialog("^確認$")
         self.x.key("Return")                      # はい
-        self.wait_dialog("^データ削除$")
-        self.wait_db('SELECT count(*) FROM "VktDB1G"', (), [(1,)], "the record in the trash")
+        batch = self.x.wait_window("^データ削除$")
+        box = poll(lambda: (w := self.x.active()) not in (0, self.main, batch) and w, 10,
+                   "the box naming the records kept")
+        if self.x.name(box) != MAIN.strip("^$"):
+            raise StepFailed("the box naming the records kept is captioned %r" % self.x.name(box))
+        stack = self.x.stacking()
+        if box not in stack or batch not in stack or stack.index(box) < stack.index(batch):
+            raise StepFailed("the box naming the records kept lies under the batch dialog (stack %r, box %d, "
+                             "batch dialog %d)" % (stack, box, batch))
+        self.snap("kept")
+        self.x.key("Return")                      # OK of the box
+        poll(lambda: box not in self.x.find("."), 10, "the box to close")
+        self.wait_db('SELECT count(*) FROM "VktDB1G"', (), [(1,)], "the one record not in use in the trash")
         poll(lambda: self.status_count().data not in (unmarked.data, marked.data), 3,
              "the status bar's count after the delete")
+        self.x.wait_active("^データ削除$")
         self.x.key("Return")                      # the batch dialog's 閉じる
         self.x.wait_gone("^データ削除$")
         self.x.wait_active(MAIN)
@@ -964,8 +1003,13 @@ class UserSession:
         home = os.path.join(root, "home")
         os.makedirs(home)
         if os.geteuid() == 0:
-            command = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", self.program]
+            # Started from a copy of its folder under the root, which that user may enter: the
+            # checkout may lie where it may not (a clone under /root or in a folder of mode 0700).
+            program = self.copy_program(os.path.join(root, "bin"))
+            command = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", program]
             owner = 65534
+            if subprocess.run(command[:-1] + ["test", "-x", program]).returncode != 0:
+                raise StepFailed("user 65534 cannot run %s: a folder above it is closed to that user" % program)
         else:
             command, owner = [self.program], None
         os.chmod(db, 0o444)
@@ -1013,6 +1057,19 @@ class UserSession:
         with open(db, "rb") as f:
             if f.read() != stored:
                 raise StepFailed("the read-only database's file changed")
+
+    def copy_program(self, folder):
+        """The program's folder (the program, its player, the layouts, Help/) copied into `folder`,
+        readable by every user; the copy of the program."""
+        source = os.path.dirname(self.program)
+        shutil.copytree(source, folder, copy_function=shutil.copyfile)
+        for path, dirs, files in os.walk(folder):
+            os.chmod(path, 0o755)
+            for name in files:
+                full = os.path.join(path, name)
+                os.chmod(full, 0o755 if os.access(os.path.join(source, os.path.relpath(full, folder)), os.X_OK)
+                         else 0o644)
+        return os.path.join(folder, os.path.basename(self.program))
 
     def steps(self):
         return [("start", self.shown), ("new-database", self.new_database), ("csv-import", self.csv_import),

@@ -210,12 +210,20 @@ class XSession:
         return [int(w) for w in out.split()]
 
     def wait_window(self, name, timeout=20):
-        """The first visible window whose name matches `name`, waited for with xdotool's --sync."""
-        try:
-            out = self.xdotool("search", "--sync", "--onlyvisible", "--name", name, timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise StepFailed("no window named %r within %d s" % (name, timeout))
-        return int(out.split()[0])
+        """The first visible window whose name matches `name`, waited for with xdotool's --sync. A
+        search that fails because a window went away while it looked (BadWindow) looks again."""
+        end = time.monotonic() + timeout
+        while True:
+            left = end - time.monotonic()
+            try:
+                out = self.xdotool("search", "--sync", "--onlyvisible", "--name", name, timeout=max(left, 1))
+                return int(out.split()[0])
+            except subprocess.TimeoutExpired:
+                raise StepFailed("no window named %r within %d s" % (name, timeout))
+            except StepFailed:
+                if left <= 0:
+                    raise
+                time.sleep(0.1)
 
     def wait_gone(self, name, timeout=20):
         poll(lambda: not self.find(name), timeout, "window %r to close" % name)
@@ -252,6 +260,11 @@ class XSession:
         x, y, w, h = self.geometry(window)
         left, right, top, bottom = self.frame_extents(window)
         return x - left, y - top, w + left + right, h + top + bottom
+
+    def stacking(self):
+        """The managed windows from the bottom of the stack to its top (the window manager's list)."""
+        out = _run(["xprop", "-root", "_NET_CLIENT_LIST_STACKING"], self.env, check=False)
+        return [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", out)]
 
     def activate(self, window):
         self.xdotool("windowactivate", "--sync", window, check=False, timeout=10)
