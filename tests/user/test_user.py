@@ -32,7 +32,6 @@ from xsession import StepFailed, XSession, poll  # noqa: E402
 MAIN = "^Vektara 2005$"
 STEP_SECONDS = 40
 SCREEN_GAP = 10          # between a dialog placed at the bottom right and the screen's edges
-RUN_SECONDS = 250         # the read-only step starts the program a second time
 
 # The main window, maximised: its fixed layout (client coordinates).
 CLASS_TREE = (60, 99)
@@ -1149,10 +1148,9 @@ def main():
     finally:
         session.close()
     elapsed = time.monotonic() - began
+    # A hang is bounded by each step's alarm and the test's timeout; the whole run's time moves
+    # with the machine's load, and is only reported.
     print("user session passed in %.0f s" % elapsed)
-    if elapsed > RUN_SECONDS:
-        print("FAILED: the session took longer than %d s" % RUN_SECONDS)
-        return 1
     return 0
 
 
