@@ -320,6 +320,7 @@ void TRTParser::Reset()
     colorMap_.clear();
     styleMap_.clear();
     sheet_.clear();
+    rowCells_ = 0;
 }
 
 namespace {
@@ -392,6 +393,13 @@ void TRTParser::DoKeyword(const std::string& name, int value, bool hasValue)
     EndSurrogate();
     if (name == "uc")
         state_.UnicodeSkip = hasValue ? std::max(value, 0) : 1;
+    if (name == "cell")
+        ++rowCells_;
+    if (name == "row") {
+        if (rowCells_ > 1)
+            state_.ParaStyle.Align = 0;
+        rowCells_ = 0;
+    }
     if (name == "sbasedon")
         state_.BasedOn = hasValue ? value : -1;
     if (name == "rtlch" || name == "ltrch") {

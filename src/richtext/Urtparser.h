@@ -17,6 +17,9 @@
 // only from paragraph styles, a character style from character styles; a missing base or a cycle
 // ends the chain). A paragraph style that nothing gives a size takes RTF's default, 12 pt.
 //
+// A table row is read as one paragraph, its cells parted by tabs; a row of several cells is
+// aligned left (a cell's own alignment cannot apply to the row as a whole).
+//
 // Associated character formatting (\ab, \ai, \afs, \af and the other \a words) formats the text
 // as its plain twin does, except after \rtlch (until \ltrch, \loch, \dbch or \plain), where it
 // is that of right-to-left scripts, which are not drawn.
@@ -203,4 +206,5 @@ private:
     std::vector<int> colorMap_;
     std::map<int, int> styleMap_;
     std::vector<TRTStyleEntry> sheet_;
+    int rowCells_ = 0;   // \cell words read since the last \row
 };

@@ -668,6 +668,14 @@ TEST(RtfOtherWriters, WriterFilesReadAsWriterShowsThem)
                     continue;
                 EXPECT_EQ(Shown(*t, look.phrase), look.shown) << file << ": " << look.phrase;
             }
+            // The table's heading row, whose cells are centred each, stands left over its columns.
+            int at = 0;
+            while (at < t->Count() && t->GetWords(at)->Text != "Qty")
+                ++at;
+            while (at < t->Count() && t->GetWords(at)->Type != kWordPara)
+                ++at;
+            ASSERT_LT(at, t->Count()) << file;
+            EXPECT_EQ(t->EffectiveParaStyle(*t->GetWords(at)).Align, 0) << file;
         }
     }
 }
