@@ -572,22 +572,18 @@ TEST(EnhancedMetafile, APictureAskedForWhileItPlaysIsPlayedOnce)
 // under a pump before every other while the pump runs; a pump that gives up leaves a frame.
 TEST(EnhancedMetafile, APictureShownNowGoesFirstAndOneNoLongerAskedForIsDropped)
 {
-    std::vector<std::string> pictures;
-    for (int i = 0; i < 9; ++i)
-        pictures.push_back(EmfBuilder(50 + i, 30).Rectangle(2, 2, 20, 20, kRed).Bytes());
     std::mutex mutex;
     std::vector<int> order;
     std::atomic<bool> release{false};
+    // Picture i is i + 50 pixels wide; 0, 4 and 8 hold the worker until released.
     MetafileCache cache(
         16 << 20,
         [&](std::string_view bytes) {
             int width = 0, height = 0;
             PictureData::MetafileSize(bytes, width, height);
-            {
-                std::lock_guard lock(mutex);
-                order.push_back(width - 50);
-            }
-            // 0, 4 and 8 hold the worker until released.
+            std::unique_lock lock(mutex);
+            order.push_back(width - 50);
+            lock.unlock();
             while ((width - 50) % 4 == 0 && !release)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             return MetafileRendering{Metafile(std::make_shared<const DisplayList>(), width, height), {}};
@@ -595,55 +591,46 @@ TEST(EnhancedMetafile, APictureShownNowGoesFirstAndOneNoLongerAskedForIsDropped)
         1);
     const auto ask = [&](int i) {
         std::shared_ptr<MetafilePlay> play;
-        EXPECT_EQ(cache.Find(pictures[static_cast<std::size_t>(i)], play), nullptr);
+        cache.Find(EmfBuilder(50 + i, 30).Rectangle(2, 2, 20, 20, kRed).Bytes(), play);
         return play;
     };
-    const auto played = [&] {
-        std::lock_guard lock(mutex);
-        return order;
+    const auto played = [&](std::size_t count) {
+        for (;; std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+            std::lock_guard lock(mutex);
+            if (order.size() >= count)
+                return std::vector<int>(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(count));
+        }
     };
     const auto busy = ask(0);
-    while (played().empty())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    played(1);
     auto earlier = std::vector{ask(1), ask(2), ask(3)};
     QCoreApplication::processEvents();
     const auto now = ask(5);
     earlier[1].reset();
     release = true;
-    while (!(now->Ended() && earlier[0]->Ended() && earlier[2]->Ended()))
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_EQ(played(), (std::vector<int>{0, 5, 1, 3})) << "2 was let go before it played";
-    QCoreApplication::processEvents();
-    EXPECT_EQ(cache.Playing(), 0u);
+    EXPECT_EQ(played(4), (std::vector<int>{0, 5, 1, 3})) << "2 was let go before it played";
 
     release = false;
     const auto blocking = ask(4);
-    while (played().size() < 5)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    played(5);
     const auto queued = ask(6);
     const auto waited = ask(7);
-    int pumped = 0;
     const std::size_t held = cache.HeldWaits();
     {
-        const MetafileWaitPump pump([&] {
-            release = ++pumped > 2;
-            return true;
-        });
+        int pumped = 0;
+        const MetafileWaitPump pump([&] { return (release = ++pumped > 2), true; });
         EXPECT_FALSE(cache.Wait(*waited)->Drawing.IsEmpty());
     }
-    EXPECT_GT(pumped, 2);
     EXPECT_EQ(cache.HeldWaits(), held) << "the waiting thread let events through and played nothing";
-    const std::vector<int> after = played();
-    EXPECT_EQ(std::vector<int>(after.begin(), after.begin() + 6), (std::vector<int>{0, 5, 1, 3, 4, 7}))
-        << "7, waited for, before 6";
+    EXPECT_EQ(played(6), (std::vector<int>{0, 5, 1, 3, 4, 7})) << "7, waited for, before 6";
     release = false;
     const auto late = ask(8);
-    const MetafileWaitPump giveUp([] { return false; });
-    const auto frame = cache.Wait(*late);
-    EXPECT_TRUE(frame->Drawing.IsEmpty()) << "a wait given up draws a frame";
+    {
+        const MetafileWaitPump giveUp([] { return false; });
+        EXPECT_TRUE(cache.Wait(*late)->Drawing.IsEmpty()) << "a wait given up draws a frame";
+    }
     release = true;
-    while (!late->Ended())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    cache.Wait(*late);
 }
 
 // A rendering that throws ends its play as a refusal, on a worker and on the caller's thread
