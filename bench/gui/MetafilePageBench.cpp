@@ -254,11 +254,13 @@ void MetafilePageAnswering(benchmark::State& state) { PageAnswering(state, PageP
 
 void JpegPageAnswering(benchmark::State& state)
 {
-    std::vector<std::string> first, second;
-    for (int i = 0; i < kShownPictures; ++i) {
-        first.push_back(SizedJpeg(i, 1));
-        second.push_back(SizedJpeg(i, 2));
-    }
+    static const auto page = [](std::uint32_t round) {
+        std::vector<std::string> pictures;
+        for (int i = 0; i < kShownPictures; ++i)
+            pictures.push_back(SizedJpeg(i, round));
+        return pictures;
+    };
+    static const std::vector<std::string> first = page(1), second = page(2);
     PageAnswering(state, first, second);
 }
 
