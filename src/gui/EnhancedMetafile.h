@@ -198,9 +198,9 @@ private:
     std::unique_ptr<QThreadPool> workers_;
 };
 
-// Calls back on the GUI thread when plays of the program's cache it was given have ended (or been
-// dropped), once for any number of them since the last call, and forgets them; it does not ask for
-// them itself. Destroyed first, it calls nothing.
+// Calls back on the GUI thread when plays of the program's cache it was given have ended, once for
+// any number of them since the last call, and forgets them (and those dropped meanwhile); it does
+// not ask for them itself. Destroyed first, it calls nothing.
 class MetafileWaiter {
 public:
     explicit MetafileWaiter(std::function<void()> ended);
