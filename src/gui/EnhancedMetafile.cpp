@@ -296,7 +296,25 @@ void MetafileCache::Stop()
 {
     workers_->clear();
     workers_->waitForDone();
+    std::lock_guard lock(mutex_);
+    queue_.clear();
 }
+
+namespace {
+
+thread_local MetafileWaitPump* currentPump = nullptr;
+
+// How often a pumped wait lets events through.
+constexpr auto kPumpInterval = std::chrono::milliseconds(10);
+
+} // namespace
+
+MetafileWaitPump::MetafileWaitPump(std::function<bool()> pump) : pump_(std::move(pump)), previous_(currentPump)
+{
+    currentPump = this;
+}
+
+MetafileWaitPump::~MetafileWaitPump() { currentPump = previous_; }
 
 std::shared_ptr<const MetafileRendering> MetafileCache::Lookup(const Key& key)
 {
@@ -309,32 +327,103 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Lookup(const Key& key)
     return nullptr;
 }
 
+std::shared_ptr<MetafilePlay> MetafileCache::Asked(const Key& key)
+{
+    const auto it = playing_.find(key);
+    if (it == playing_.end())
+        return nullptr;
+    std::shared_ptr<MetafilePlay> play = it->second.lock();
+    if (!play)
+        playing_.erase(it);
+    return play;
+}
+
+void MetafileCache::Queue(const std::shared_ptr<MetafilePlay>& play, bool first)
+{
+    const bool queued = play->rank_ != 0;
+    if (queued)
+        queue_.erase(play->rank_);
+    if (first) {
+        play->rank_ = std::uint64_t(1) << 63 | ++waitedFor_;
+    } else {
+        // Asked in a later turn, sooner; in one turn, in the order asked.
+        play->rank_ = turn_ << 32 | (0xFFFFFFFFu - askedInTurn_++);
+        if (!turnNoted_) {
+            turnNoted_ = true;
+            QMetaObject::invokeMethod(
+                notifier_.get(),
+                [this] {
+                    std::lock_guard lock(mutex_);
+                    ++turn_;
+                    askedInTurn_ = 0;
+                    turnNoted_ = false;
+                },
+                Qt::QueuedConnection);
+        }
+    }
+    queue_.emplace(play->rank_, play);
+    if (queued)
+        return;
+    // One start per play queued: each takes the most urgent play left, if any.
+    workers_->start([this] {
+        std::shared_ptr<MetafilePlay> next;
+        {
+            std::lock_guard lock(mutex_);
+            next = TakeNext();
+        }
+        if (next)
+            Run(*next, next->bytes_);
+    });
+}
+
+std::shared_ptr<MetafilePlay> MetafileCache::TakeNext()
+{
+    while (!queue_.empty()) {
+        const auto last = std::prev(queue_.end());
+        std::shared_ptr<MetafilePlay> play = last->second.lock();
+        queue_.erase(last);
+        if (!play) {
+            // No one asks for it any more: dropped unplayed.
+            std::erase_if(playing_, [](const auto& entry) { return entry.second.expired(); });
+            continue;
+        }
+        play->rank_ = 0;
+        play->taken_ = true;
+        return play;
+    }
+    return nullptr;
+}
+
 std::shared_ptr<const MetafileRendering> MetafileCache::Get(std::string_view bytes)
 {
-    const Key key{bytes.size(), std::hash<std::string_view>{}(bytes)};
     std::shared_ptr<MetafilePlay> play;
+    if (currentPump) {
+        // Played by the workers, before any other, while the pump lets events through.
+        if (auto rendering = Find(bytes, play))
+            return rendering;
+        return Wait(*play);
+    }
+    const Key key{bytes.size(), std::hash<std::string_view>{}(bytes)};
     bool ours = false;
     {
         std::lock_guard lock(mutex_);
         if (auto rendering = Lookup(key))
             return rendering;
-        if (const auto it = playing_.find(key); it != playing_.end()) {
-            play = it->second;
-        } else {
+        play = Asked(key);
+        if (!play) {
             // Played here, from the caller's bytes; whoever asks meanwhile waits for it.
             play = std::make_shared<MetafilePlay>();
             play->size_ = key.Size;
             play->hash_ = key.Hash;
             play->taken_ = true;
-            playing_.emplace(key, play);
+            playing_.insert_or_assign(key, play);
+            ++heldWaits_;
             ours = true;
         }
     }
     if (!ours)
         return Wait(*play);
     Run(*play, bytes);
-    std::lock_guard lock(mutex_);
-    playing_.erase(key);
     return play->rendering_;
 }
 
@@ -342,40 +431,54 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Find(std::string_view by
                                                              std::shared_ptr<MetafilePlay>& play)
 {
     const Key key{bytes.size(), std::hash<std::string_view>{}(bytes)};
-    {
-        std::lock_guard lock(mutex_);
-        if (auto rendering = Lookup(key))
-            return rendering;
-        if (const auto it = playing_.find(key); it != playing_.end()) {
-            play = it->second;
-            return nullptr;
-        }
-        play = std::make_shared<MetafilePlay>();
-        play->size_ = key.Size;
-        play->hash_ = key.Hash;
-        play->bytes_.assign(bytes);
-        playing_.emplace(key, play);
-    }
-    workers_->start([this, play] {
-        {
-            std::lock_guard lock(play->mutex_);
-            if (play->taken_)
-                return;
-            play->taken_ = true;
-        }
-        Run(*play, play->bytes_);
-    });
+    std::lock_guard lock(mutex_);
+    if (auto rendering = Lookup(key))
+        return rendering;
+    play = Asked(key);
+    if (play)
+        return nullptr;
+    play = std::make_shared<MetafilePlay>();
+    play->size_ = key.Size;
+    play->hash_ = key.Hash;
+    play->bytes_.assign(bytes);
+    playing_.insert_or_assign(key, play);
+    Queue(play, false);
     return nullptr;
 }
 
 std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play)
 {
+    MetafileWaitPump* const pump = currentPump;
+    if (!play.Ended()) {
+        std::unique_lock lock(mutex_);
+        if (!play.taken_ && pump) {
+            // The queue holds it by reference: the caller's play is the one moved.
+            if (const auto it = queue_.find(play.rank_); it != queue_.end())
+                if (const std::shared_ptr<MetafilePlay> held = it->second.lock())
+                    Queue(held, true);
+        } else if (!play.taken_) {
+            queue_.erase(play.rank_);
+            play.rank_ = 0;
+            play.taken_ = true;
+            lock.unlock();
+            ++heldWaits_;
+            Run(play, play.bytes_);
+        } else if (!pump) {
+            ++heldWaits_;
+        }
+    }
     std::unique_lock lock(play.mutex_);
-    if (!play.taken_) {
-        play.taken_ = true;
-        lock.unlock();
-        Run(play, play.bytes_);
-        lock.lock();
+    if (pump) {
+        while (!play.Ended()) {
+            lock.unlock();
+            if (!pump->pump_()) {
+                static const auto abandoned = std::make_shared<const MetafileRendering>(
+                    MetafileRendering{Metafile(), "the wait for the picture was given up"});
+                return abandoned;
+            }
+            lock.lock();
+            play.endedSignal_.wait_for(lock, kPumpInterval, [&] { return play.Ended(); });
+        }
     }
     play.endedSignal_.wait(lock, [&] { return play.Ended(); });
     return play.rendering_;
@@ -412,7 +515,10 @@ void MetafileCache::Run(MetafilePlay& play, std::string_view bytes)
             told_.exchange(false, std::memory_order_acq_rel);
             {
                 std::lock_guard lock(mutex_);
-                std::erase_if(playing_, [](const auto& entry) { return entry.second->Ended(); });
+                std::erase_if(playing_, [](const auto& entry) {
+                    const std::shared_ptr<MetafilePlay> play = entry.second.lock();
+                    return !play || play->Ended();
+                });
             }
             emit notifier_->Played();
         },
@@ -463,7 +569,8 @@ std::size_t MetafileCache::HeldBytes() const
 std::size_t MetafileCache::Playing() const
 {
     std::lock_guard lock(mutex_);
-    return playing_.size();
+    return static_cast<std::size_t>(
+        std::count_if(playing_.begin(), playing_.end(), [](const auto& entry) { return !entry.second.expired(); }));
 }
 
 MetafileWaiter::MetafileWaiter(std::function<void()> ended) : ended_(std::move(ended)) {}
@@ -472,9 +579,9 @@ MetafileWaiter::~MetafileWaiter() { QObject::disconnect(connection_); }
 
 void MetafileWaiter::Add(std::shared_ptr<const MetafilePlay> play)
 {
-    if (!play || std::find(plays_.begin(), plays_.end(), play) != plays_.end())
+    if (!play || std::any_of(plays_.begin(), plays_.end(), [&](const auto& held) { return held.lock() == play; }))
         return;
-    plays_.push_back(std::move(play));
+    plays_.push_back(play);
     if (!connection_)
         connection_ = QObject::connect(&ProgramMetafileCache().Notifier(), &MetafileNotifier::Played,
                                        [this] { Check(); });
@@ -490,7 +597,10 @@ void MetafileWaiter::Clear()
 void MetafileWaiter::Check()
 {
     const std::size_t before = plays_.size();
-    std::erase_if(plays_, [](const auto& play) { return play->Ended(); });
+    std::erase_if(plays_, [](const auto& held) {
+        const std::shared_ptr<const MetafilePlay> play = held.lock();
+        return !play || play->Ended();
+    });
     if (plays_.size() == before)
         return;
     if (plays_.empty())
@@ -522,12 +632,12 @@ std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::strin
     return ProgramMetafileCache().Get(bytes);
 }
 
-void PlayMetafileAhead(std::string_view bytes)
+std::shared_ptr<const MetafilePlay> PlayMetafileAhead(std::string_view bytes)
 {
-    if (PictureData::KindOf(bytes) != PictureKind::Metafile)
-        return;
     std::shared_ptr<MetafilePlay> play;
-    ProgramMetafileCache().Find(bytes, play);
+    if (PictureData::KindOf(bytes) == PictureKind::Metafile)
+        ProgramMetafileCache().Find(bytes, play);
+    return play;
 }
 
 void WhenMetafilePlayed(std::string_view bytes, std::function<void(const MetafileRendering&)> done)

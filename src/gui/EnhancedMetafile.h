@@ -8,8 +8,13 @@
 //
 // Screens do not wait for a player: a picture is handed to one of a few worker threads, each of
 // which starts a player and reads its drawing, and the GUI thread is told when it has ended
-// (MetafileNotifier::Played); meanwhile a frame stands in its place. Printing waits. A rendering is
-// made whole on its worker and handed over as an immutable shared value; nothing else is shared.
+// (MetafileNotifier::Played); meanwhile a frame stands in its place. Printing waits (letting events
+// through while a MetafileWaitPump lives). A rendering is made whole on its worker and handed over
+// as an immutable shared value; nothing else is shared.
+//
+// The workers take the most urgent picture first: those asked for in the latest turn of the event
+// loop (in the order asked), a picture waited for before any. A play lives while someone holds it
+// (an asker): one whose askers have all let go before a worker took it is dropped.
 #include "gui/DisplayList.h"
 #include "gui/Metafile.h"
 
@@ -19,9 +24,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -65,7 +72,8 @@ signals:
 };
 
 // One picture given to a player: queued, played by a worker (or by a caller that must wait and
-// finds no worker has taken it yet), then ended with its rendering.
+// finds no worker has taken it yet), then ended with its rendering. Its askers hold it; the cache
+// only refers to it.
 class MetafilePlay {
 public:
     bool Ended() const { return ended_.load(std::memory_order_acquire); }
@@ -76,18 +84,39 @@ private:
     std::size_t hash_ = 0;
     // Its own copy of the picture while queued; empty once played, or when its caller plays it.
     std::string bytes_;
+    // Under the cache's mutex: its place in the queue (the higher, the sooner) and whether a worker
+    // or a caller has taken it from there.
+    std::uint64_t rank_ = 0;
+    bool taken_ = false;
     std::mutex mutex_;
     std::condition_variable endedSignal_;
-    bool taken_ = false;
     std::atomic<bool> ended_{false};
     std::shared_ptr<const MetafileRendering> rendering_;
+};
+
+// While one lives, a wait for a play on its thread lets events through: the play goes before every
+// other, its thread does not play it itself, and `pump` is called every few milliseconds until it
+// has ended. A pump that returns false gives the wait up: the wait returns a rendering that draws
+// nothing (the picture's frame), and the play goes on for the cache. The latest made on a thread
+// is the one in force there.
+class MetafileWaitPump {
+public:
+    explicit MetafileWaitPump(std::function<bool()> pump);
+    ~MetafileWaitPump();
+    MetafileWaitPump(const MetafileWaitPump&) = delete;
+    MetafileWaitPump& operator=(const MetafileWaitPump&) = delete;
+
+private:
+    friend class MetafileCache;
+    std::function<bool()> pump_;
+    MetafileWaitPump* previous_;
 };
 
 // Renderings by the size and hash of their bytes, the latest first, within `budget` bytes of
 // drawings; a drawing over the budget is refused. A refused picture is remembered apart: it is
 // never rendered again and its failure is said once (one line on standard error). A picture is
 // rendered once even when asked for again while it plays. Made and asked on the GUI thread; it
-// renders on up to `players` worker threads of its own besides.
+// renders on up to `players` worker threads of its own besides, the most urgent play first.
 class MetafileCache {
 public:
     using Renderer = std::function<MetafileRendering(std::string_view)>;
@@ -101,14 +130,17 @@ public:
     // thread.
     std::shared_ptr<const MetafileRendering> Get(std::string_view bytes);
     // Without waiting: the rendering when it is known; else null, the picture given to a worker (or
-    // found playing already) and its play in `play`.
+    // found playing already) and its play in `play`, which asks for it while it is held.
     std::shared_ptr<const MetafileRendering> Find(std::string_view bytes, std::shared_ptr<MetafilePlay>& play);
-    // The rendering of a play, waited for (rendered on this thread when no worker has taken it yet).
+    // The rendering of a play, waited for (rendered on this thread when no worker has taken it yet,
+    // unless a MetafileWaitPump lives).
     std::shared_ptr<const MetafileRendering> Wait(MetafilePlay& play);
     // The bytes of the drawings kept.
     std::size_t HeldBytes() const;
-    // Plays queued or running, or ended but not yet told on the notifier's thread.
+    // Plays held by an asker (or running) and not yet told ended on the notifier's thread.
     std::size_t Playing() const;
+    // How often a caller has been held waiting for a play, or has played one itself, without a pump.
+    std::size_t HeldWaits() const { return heldWaits_.load(std::memory_order_relaxed); }
     MetafileNotifier& Notifier() { return *notifier_; }
     // Drops the plays no worker has taken and waits for the running ones.
     void Stop();
@@ -131,6 +163,13 @@ private:
 
     // The kept or refused rendering; null when neither. Under mutex_.
     std::shared_ptr<const MetafileRendering> Lookup(const Key& key);
+    // The play of `key` that is asked for, or null. Under mutex_.
+    std::shared_ptr<MetafilePlay> Asked(const Key& key);
+    // Queues `play` at the place of a picture asked for now, or (`first`) before every other; a
+    // queued one is moved there. Under mutex_.
+    void Queue(const std::shared_ptr<MetafilePlay>& play, bool first);
+    // The most urgent queued play that is still asked for, taken; null when none. Under mutex_.
+    std::shared_ptr<MetafilePlay> TakeNext();
     // Renders `bytes` for `play`, keeps the result, ends the play and tells the notifier.
     void Run(MetafilePlay& play, std::string_view bytes);
     std::shared_ptr<const MetafileRendering> Keep(const Key& key, std::shared_ptr<MetafileRendering> rendering);
@@ -143,7 +182,16 @@ private:
     std::size_t bytes_ = 0;
     std::unordered_map<Key, std::shared_ptr<const MetafileRendering>, KeyHash> refused_;
     std::deque<Key> refusedOrder_;
-    std::unordered_map<Key, std::shared_ptr<MetafilePlay>, KeyHash> playing_;
+    // Plays asked for and not yet told ended, and those of them no worker or caller has taken.
+    std::unordered_map<Key, std::weak_ptr<MetafilePlay>, KeyHash> playing_;
+    std::map<std::uint64_t, std::weak_ptr<MetafilePlay>> queue_;
+    // The turn of the event loop plays are asked in, and how many were asked in it; a new turn is
+    // noted once the loop has gone on.
+    std::uint64_t turn_ = 1;
+    std::uint32_t askedInTurn_ = 0;
+    bool turnNoted_ = false;
+    std::uint64_t waitedFor_ = 0;
+    std::atomic<std::size_t> heldWaits_{0};
     std::unique_ptr<MetafileNotifier> notifier_;
     // A Played is on its way to the notifier's thread.
     std::atomic<bool> told_{false};
@@ -151,7 +199,8 @@ private:
 };
 
 // Calls back on the GUI thread when plays of the program's cache it was given have ended, once for
-// any number of them ended since the last call, and forgets them. Destroyed first, it calls nothing.
+// any number of them since the last call, and forgets them (and those dropped meanwhile); it does
+// not ask for them itself. Destroyed first, it calls nothing.
 class MetafileWaiter {
 public:
     explicit MetafileWaiter(std::function<void()> ended);
@@ -167,7 +216,7 @@ private:
     void Check();
 
     std::function<void()> ended_;
-    std::vector<std::shared_ptr<const MetafilePlay>> plays_;
+    std::vector<std::weak_ptr<const MetafilePlay>> plays_;
     QMetaObject::Connection connection_;
 };
 
@@ -182,8 +231,8 @@ MetafileCache& ProgramMetafileCache();
 std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes);
 
 // Gives the bytes, when they are a metafile not yet played, to a player without waiting: a later
-// drawing that waits for them takes its rendering.
-void PlayMetafileAhead(std::string_view bytes);
+// drawing that waits for them takes its rendering while the play returned is held.
+[[nodiscard]] std::shared_ptr<const MetafilePlay> PlayMetafileAhead(std::string_view bytes);
 
 // Calls `done` with the picture's rendering on the GUI thread: at once when it is known, else when
 // its player has ended (one started now when none plays it).

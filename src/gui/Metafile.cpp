@@ -15,11 +15,36 @@ Metafile::Metafile(std::shared_ptr<const DisplayList> drawing, int width, int he
 {
 }
 
-bool Metafile::IsEmpty() const { return !drawing_ && (!picture_ || picture_->isNull()); }
+bool Metafile::IsEmpty() const { return !drawing_ && (!picture_ || picture_->isNull()) && PlacedCount() == 0; }
 
 std::size_t Metafile::Bytes() const
 {
-    return drawing_ ? drawing_->Bytes() : picture_ ? static_cast<std::size_t>(picture_->size()) : 0;
+    if (drawing_)
+        return drawing_->Bytes();
+    return (picture_ ? static_cast<std::size_t>(picture_->size()) : 0) + PlacedCount() * sizeof(Placed);
+}
+
+void Metafile::ReplayPlaced(QPainter& painter, const QRectF& visible) const
+{
+    if (!placed_)
+        return;
+    for (const Placed& placed : *placed_) {
+        const QRect clip(placed.Clip.Left, placed.Clip.Top, placed.Clip.Width(), placed.Clip.Height());
+        if (!visible.isEmpty() && !visible.intersects(clip))
+            continue;
+        painter.save();
+        painter.setClipRect(clip, Qt::IntersectClip);
+        const QRectF place(placed.Place.Left, placed.Place.Top, placed.Place.Width(), placed.Place.Height());
+        if (placed.Drawing) {
+            painter.translate(place.topLeft());
+            painter.scale(place.width() / placed.Width, place.height() / placed.Height);
+            placed.Drawing->Replay(painter);
+        } else {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            painter.drawImage(place, placed.Picture.Q());
+        }
+        painter.restore();
+    }
 }
 
 const QPicture& Metafile::Q() const
@@ -42,6 +67,7 @@ struct MetafileRecorder::Impl {
     int Width;
     int Height;
     int Dpi;
+    std::vector<Metafile::Placed> Placed;
     QPicture Picture;
     QPainter Painter;
     std::unique_ptr<QtCanvas> Canvas;
@@ -60,6 +86,20 @@ MetafileRecorder::~MetafileRecorder()
 
 Canvas& MetafileRecorder::GetCanvas() { return *impl_->Canvas; }
 
+void MetafileRecorder::Place(const Rect& clip, const Rect& place, const Metafile& drawing)
+{
+    if (!drawing.drawing_ || place.IsEmpty() || drawing.GetWidth() <= 0 || drawing.GetHeight() <= 0)
+        return;
+    impl_->Placed.push_back({clip, place, drawing.drawing_, drawing.GetWidth(), drawing.GetHeight(), Image()});
+}
+
+void MetafileRecorder::Place(const Rect& clip, const Rect& place, const Image& image)
+{
+    if (image.IsEmpty() || place.IsEmpty())
+        return;
+    impl_->Placed.push_back({clip, place, nullptr, 0, 0, image});
+}
+
 Metafile MetafileRecorder::Finish()
 {
     impl_->Canvas.reset();
@@ -67,6 +107,8 @@ Metafile MetafileRecorder::Finish()
     impl_->Picture.setBoundingRect(QRect(0, 0, impl_->Width, impl_->Height));
     Metafile metafile;
     metafile.picture_ = std::make_shared<const QPicture>(impl_->Picture);
+    if (!impl_->Placed.empty())
+        metafile.placed_ = std::make_shared<const std::vector<Metafile::Placed>>(std::move(impl_->Placed));
     metafile.width_ = impl_->Width;
     metafile.height_ = impl_->Height;
     metafile.dpi_ = impl_->Dpi;

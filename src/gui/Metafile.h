@@ -1,12 +1,18 @@
 #pragma once
 // A recorded picture: drawn once through a canvas (over QPicture), or a drawing read from a picture
 // file (a display list); replayed at any size. The on-screen caches of pages and items are metafiles.
+// A recording may hold pictures by reference (MetafileRecorder::Place): shared drawings and images,
+// never copied into it, replayed beneath what its canvas recorded.
 #include "gui/Canvas.h"
+#include "gui/Image.h"
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
+class QPainter;
 class QPicture;
+class QRectF;
 
 namespace platform {
 
@@ -27,13 +33,29 @@ public:
     const QPicture& Q() const;
     // The drawing, or null for a recording.
     const DisplayList* GetDrawing() const { return drawing_.get(); }
-    // The memory it holds.
+    // The memory it holds itself (pictures placed in it are shared, not counted).
     std::size_t Bytes() const;
+    // The pictures placed in a recording.
+    std::size_t PlacedCount() const { return placed_ ? placed_->size() : 0; }
+    // Replays the placed pictures in the recording's pixels; those whose clip misses `visible` (in
+    // the same pixels; all when it is empty) are skipped.
+    void ReplayPlaced(QPainter& painter, const QRectF& visible) const;
 
 private:
     friend class MetafileRecorder;
+    // A picture held by reference: a drawing (of width × height units) or an image, drawn into
+    // Place under Clip (the recording's pixels).
+    struct Placed {
+        Rect Clip;
+        Rect Place;
+        std::shared_ptr<const DisplayList> Drawing;
+        int Width = 0;
+        int Height = 0;
+        Image Picture;
+    };
     std::shared_ptr<const QPicture> picture_;
     std::shared_ptr<const DisplayList> drawing_;
+    std::shared_ptr<const std::vector<Placed>> placed_;
     int width_ = 0;
     int height_ = 0;
     int dpi_ = 96;
@@ -48,6 +70,10 @@ public:
     MetafileRecorder& operator=(const MetafileRecorder&) = delete;
 
     Canvas& GetCanvas();
+    // Holds a drawing (a metafile read from a picture file; any other draws nothing) or an image by
+    // reference, drawn into `place` inside `clip` beneath all the canvas records, in the order placed.
+    void Place(const Rect& clip, const Rect& place, const Metafile& drawing);
+    void Place(const Rect& clip, const Rect& place, const Image& image);
     // Ends the recording; the canvas must not be used afterwards.
     Metafile Finish();
 

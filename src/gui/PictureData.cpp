@@ -212,7 +212,7 @@ void PictureData::Decode()
     height_ = image_.GetHeight();
 }
 
-const Metafile* PictureData::MetafileDrawing() const
+const Metafile* PictureData::Drawing() const
 {
     if (kind_ != PictureKind::Metafile)
         return nullptr;
@@ -223,7 +223,7 @@ const Metafile* PictureData::MetafileDrawing() const
     return rendering_->Drawing.IsEmpty() ? nullptr : &rendering_->Drawing;
 }
 
-bool PictureData::Draws() const { return CanDraw() || MetafileDrawing(); }
+bool PictureData::Draws() const { return CanDraw() || Drawing(); }
 
 void PictureData::Play() const
 {
@@ -237,7 +237,7 @@ bool PictureData::Playing() const
         return false;
     if (!play_->Ended())
         return true;
-    MetafileDrawing();
+    Drawing();
     return false;
 }
 
@@ -245,7 +245,7 @@ void PictureData::Draw(Canvas& canvas, const Rect& dst) const
 {
     if (dst.IsEmpty())
         return;
-    if (const Metafile* drawing = MetafileDrawing()) {
+    if (const Metafile* drawing = Drawing()) {
         canvas.DrawMetafile(dst, *drawing);
         return;
     }

@@ -55,6 +55,9 @@ public:
     // Draw shows the picture rather than an empty frame: a decoded image, or a metafile whose
     // records play (played now when not yet, or waited for while it plays).
     bool Draws() const;
+    // A metafile's drawing (played now when not yet, or waited for while it plays); null for other
+    // kinds and for a metafile that cannot be drawn.
+    const Metafile* Drawing() const;
     // Gives a metafile that has not been played to a player, without waiting.
     void Play() const;
     // A metafile given to a player that has not ended yet; its play (for a MetafileWaiter) in GetPlay.
@@ -81,7 +84,6 @@ public:
 private:
     void Decode();
     void Replace(const Picture& picture);
-    const Metafile* MetafileDrawing() const;
 
     std::string bytes_;
     PictureKind kind_ = PictureKind::None;

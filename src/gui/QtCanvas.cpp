@@ -836,8 +836,8 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
         return;
     QPainter& p = impl_->Painter;
     // A picture wholly outside the pixels the painter may touch is not replayed.
-    if (const std::optional<Rect> bounds = PaintableBounds(*this);
-        bounds && (dst.Right <= bounds->Left || dst.Left >= bounds->Right || dst.Bottom <= bounds->Top ||
+    const std::optional<Rect> bounds = PaintableBounds(*this);
+    if (bounds && (dst.Right <= bounds->Left || dst.Left >= bounds->Right || dst.Bottom <= bounds->Top ||
                    dst.Top >= bounds->Bottom))
         return;
     p.save();
@@ -850,13 +850,21 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
         p.restore();
         return;
     }
+    const qreal scaleX = static_cast<qreal>(dst.Width()) / metafile.GetWidth();
+    const qreal scaleY = static_cast<qreal>(dst.Height()) / metafile.GetHeight();
+    p.scale(scaleX, scaleY);
+    // The pictures it holds by reference first, those in view only.
+    QRectF visible;
+    if (bounds)
+        visible = QRectF((bounds->Left - dst.Left) / scaleX, (bounds->Top - dst.Top) / scaleY,
+                         bounds->Width() / scaleX, bounds->Height() / scaleY);
+    metafile.ReplayPlaced(p, visible);
     // QPicture replays scaled by the device's resolution over its own; that is undone here.
     const QPaintDevice* device = p.device();
     const QPicture& picture = metafile.Q();
     const qreal dpiRatioX = device ? static_cast<qreal>(device->logicalDpiX()) / picture.logicalDpiX() : 1;
     const qreal dpiRatioY = device ? static_cast<qreal>(device->logicalDpiY()) / picture.logicalDpiY() : 1;
-    p.scale(static_cast<qreal>(dst.Width()) / metafile.GetWidth() / dpiRatioX,
-            static_cast<qreal>(dst.Height()) / metafile.GetHeight() / dpiRatioY);
+    p.scale(1 / dpiRatioX, 1 / dpiRatioY);
     p.drawPicture(0, 0, picture);
     p.restore();
 }

@@ -32,6 +32,58 @@ platform::Image TransparentImage(const platform::Image& image)
 
 } // namespace
 
+// A picture as a cell draws it: a metafile with its play or drawing, or a bitmap or JPEG decoded;
+// what is drawn of one is made transparent when asked and, on screen, scaled to the size drawn
+// once, its full decoding let go afterwards.
+struct TImageContainer::ShownPicture {
+    platform::PictureData Picture;
+    // A bitmap or JPEG that decodes; the picture's own size.
+    bool Decodes = false;
+    int Width = 0;
+    int Height = 0;
+    platform::Image Full;
+    platform::Image Sized;
+
+    ShownPicture(std::string bytes, bool transparent)
+    {
+        Picture.SetBytes(std::move(bytes));
+        Decodes = Picture.GetKind() != platform::PictureKind::Metafile && Picture.CanDraw();
+        Width = Picture.GetWidth();
+        Height = Picture.GetHeight();
+        Decode(transparent);
+    }
+
+    void Decode(bool transparent)
+    {
+        Full = transparent && Picture.GetKind() == platform::PictureKind::Bitmap ? TransparentImage(Picture.GetImage())
+                                                                                 : Picture.GetImage();
+    }
+
+    // The picture for `w` × `h` pixels: scaled to them, or as it is.
+    const platform::Image& DrawnAt(int w, int h, bool scaled, const std::string& bytes, bool transparent)
+    {
+        if (scaled && Sized.GetWidth() == w && Sized.GetHeight() == h)
+            return Sized;
+        if (Full.IsEmpty()) {
+            Picture.SetBytes(bytes);
+            Decode(transparent);
+        }
+        if (!scaled)
+            return Full;
+        Sized = platform::Image(Full.Q().scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        return Sized;
+    }
+
+    // Lets the full decoding go once the picture is held at the size drawn.
+    void KeepSizedOnly()
+    {
+        if (Sized.IsEmpty() || Picture.GetKind() == platform::PictureKind::Metafile)
+            return;
+        Full = platform::Image();
+        Picture.Clear();
+    }
+};
+
 // ---- one picture ---------------------------------------------------------------------------------
 
 void TImageContainerItem::LoadFromFile(const std::string& path)
@@ -257,10 +309,12 @@ void TImageContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
         canvas.SelectClip(nullptr);
         const int cw = rect.Width() / colCount_;
         const int ch = rect.Height() / rowCount_;
-        // The page's metafiles play side by side while the cells wait for them in turn.
+        // The page's metafiles play side by side (asked for while the page is drawn) while the
+        // cells wait for them in turn.
+        std::vector<std::shared_ptr<const platform::MetafilePlay>> ahead;
         for (int r = 0; r < rowCount_; ++r)
             for (int c = 0; c < colCount_; ++c)
-                platform::PlayMetafileAhead(GetImageData(CellIndex(page, r, c)));
+                ahead.push_back(platform::PlayMetafileAhead(GetImageData(CellIndex(page, r, c))));
         for (int r = 0; r < rowCount_; ++r)
             for (int c = 0; c < colCount_; ++c) {
                 const TRect cell{rect.Left + c * cw, rect.Top + r * ch, rect.Left + (c + 1) * cw,
@@ -288,6 +342,12 @@ void TImageContainer::DrawMeta(const TRect& rect, int scale, platform::Canvas& c
 {
     cache_ = platform::Metafile();
     played_.Clear();
+    // The pictures of the page recorded before are taken over; the others are let go.
+    ShownPictures before;
+    if (shownTransparent_ == transparent_)
+        before = std::move(shown_);
+    shown_.clear();
+    shownTransparent_ = transparent_;
     const int w = rect.Width();
     const int h = rect.Height();
     if (w <= 0 || h <= 0)
@@ -299,11 +359,14 @@ void TImageContainer::DrawMeta(const TRect& rect, int scale, platform::Canvas& c
         int left = rect.Left;
         for (int c = 0; c < colCount_; ++c) {
             const int right = static_cast<int>(static_cast<double>(w) / colCount_ * (c + 1));
-            DrawImage(CellIndex(page, r, c), 0, 0, {left, top, right, bottom}, scale, recorder.GetCanvas(), wait);
+            DrawImage(CellIndex(page, r, c), 0, 0, {left, top, right, bottom}, scale, recorder.GetCanvas(), wait,
+                      &recorder, &before);
             left = right;
         }
         top = bottom;
     }
+    for (auto& entry : shown_)
+        entry.second->KeepSizedOnly();
     cache_ = recorder.Finish();
 }
 
@@ -315,45 +378,69 @@ void TImageContainer::PicturesPlayed()
 }
 
 void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell, int scale, platform::Canvas& canvas,
-                                bool wait)
+                                bool wait, platform::MetafileRecorder* recorder, ShownPictures* before)
 {
     const std::string name = GetFileName(index);
-    std::string bytes = GetImageData(index);
+    const std::string bytes = GetImageData(index);
     if (bytes.empty())
         return;
-    platform::PictureData picture;
-    picture.SetBytes(std::move(bytes));
+    std::shared_ptr<ShownPicture> shown;
+    if (recorder) {
+        const std::pair<std::size_t, std::size_t> key{bytes.size(), std::hash<std::string>{}(bytes)};
+        std::shared_ptr<ShownPicture>& kept = shown_[key];
+        if (!kept && before) {
+            if (const auto it = before->find(key); it != before->end())
+                kept = std::move(it->second);
+        }
+        if (!kept)
+            kept = std::make_shared<ShownPicture>(bytes, transparent_);
+        shown = kept;
+    } else {
+        shown = std::make_shared<ShownPicture>(bytes, transparent_);
+    }
+    const platform::PictureData& picture = shown->Picture;
     // Unknown bytes and damaged bitmaps or JPEGs draw nothing; a metafile draws its frame.
-    if (picture.IsEmpty() || (picture.GetKind() != platform::PictureKind::Metafile && !picture.CanDraw()))
+    const bool metafile = picture.GetKind() == platform::PictureKind::Metafile;
+    const bool image = shown->Decodes;
+    if (!metafile && !image)
         return;
     if (!wait)
         picture.Play();
-    const bool playing = picture.Playing();
+    // Waited for, a picture still playing is drawn when played.
+    const bool playing = !wait && picture.Playing();
     if (playing)
         played_.Add(picture.GetPlay());
     cell = {cell.Left + offsetX, cell.Top + offsetY, cell.Right + offsetX, cell.Bottom + offsetY};
     platform::CanvasState state(canvas);
-    canvas.IntersectClip(TRect{cell.Left, cell.Top, cell.Right + 1, cell.Bottom + 1});
-    const platform::Image image = transparent_ && picture.GetKind() == platform::PictureKind::Bitmap
-                                      ? TransparentImage(picture.GetImage())
-                                      : picture.GetImage();
+    const TRect clip{cell.Left, cell.Top, cell.Right + 1, cell.Bottom + 1};
+    canvas.IntersectClip(clip);
+    const platform::Metafile* drawing = metafile && !playing ? picture.Drawing() : nullptr;
     const auto draw = [&](const TRect& dst) {
-        if (picture.CanDraw())
-            canvas.DrawImage(dst, image, {0, 0, image.GetWidth(), image.GetHeight()});
-        else if (playing)
-            canvas.FrameRect(dst, 0);
-        else
+        if (image) {
+            const platform::Image& drawn = shown->DrawnAt(dst.Width(), dst.Height(), !wait, bytes, transparent_);
+            if (recorder)
+                recorder->Place(clip, dst, drawn);
+            else
+                canvas.DrawImage(dst, drawn, {0, 0, drawn.GetWidth(), drawn.GetHeight()});
+        } else if (drawing && recorder) {
+            recorder->Place(clip, dst, *drawing);
+        } else if (drawing) {
             picture.Draw(canvas, dst);
+        } else {
+            canvas.FrameRect(dst, 0);
+        }
     };
     const int dpi = canvas.DpiY();
-    if (drawType_ == 0 || (drawType_ == 4 && (playing || !picture.Draws()))) {
+    const int width = shown->Width;
+    const int height = shown->Height;
+    if (drawType_ == 0 || (drawType_ == 4 && !image && !drawing)) {
         // A metafile that draws nothing (playing, refused, or a frame under one pixel) has no tile
         // size: one frame per cell.
         draw(cell);
     } else if (drawType_ == 4) {
         const double s = platform::ScreenPixelsPerInch();
-        const int mw = static_cast<int>(picture.GetWidth() * 100 / s * 25.4 + 1);
-        const int mh = static_cast<int>(picture.GetHeight() * 100 / s * 25.4 + 1);
+        const int mw = static_cast<int>(width * 100 / s * 25.4 + 1);
+        const int mh = static_cast<int>(height * 100 / s * 25.4 + 1);
         const int tw = std::max(1, static_cast<int>(dpi * mw / 2540.0 * scale * 0.0001));
         const int th = std::max(1, static_cast<int>(dpi * mh / 2540.0 * scale * 0.0001));
         for (int y = cell.Top; y < cell.Bottom || y == cell.Top; y += th)
@@ -362,8 +449,8 @@ void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell,
     } else {
         const int w = cell.Width();
         const int h = cell.Height();
-        int a = picture.GetWidth();
-        int b = picture.GetHeight();
+        int a = width;
+        int b = height;
         FitPicture(trimming_, w, h, a, b);
         TRect dst{cell.Left + (w - a) / 2, cell.Top + (h - b) / 2, 0, 0};
         if (drawType_ == 1)

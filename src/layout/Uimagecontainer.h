@@ -4,8 +4,10 @@
 // stretches, fits (DrawType 1 top-left, 2 centred, 3 bottom-right; Trimming crops instead) or tiles
 // (4) its picture, optionally with the file name written over it. On screen the container is drawn
 // from a metafile cache kept until something changes; on the printer every cell is drawn directly.
-// A metafile picture still playing is cached as a frame, and the cache is drawn again when its
-// player has ended; the printer and PDF wait for the players.
+// The cache holds its page's pictures by reference: each is decoded (on screen, scaled to the size
+// drawn) or its metafile asked for once while its page is shown, however often the page is
+// recorded again. A metafile picture still playing is cached as a frame, and the cache is drawn
+// again when its player has ended; the printer and PDF wait for the players.
 //
 // Attributes after the font ones: DrawType, Trimming, Transparent, ColCount, RowCount, DrawName,
 // HorzAlign, VertAlign, and for type 5 ImageData: comma text of the pairs (Base64 of the bytes
@@ -15,8 +17,11 @@
 #include "layout/Ucontainer.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
+#include <utility>
 
 class TImageContainerItem : public TObject {
 public:
@@ -103,17 +108,26 @@ public:
     const platform::Metafile& GetCache() const { return cache_; }
 
 private:
+    struct ShownPicture;
+    // Pictures by the size and hash of their bytes.
+    using ShownPictures = std::map<std::pair<std::size_t, std::size_t>, std::shared_ptr<ShownPicture>>;
+
     TImageContainerItem* Append();
     void DrawMeta(const TRect& rect, int scale, platform::Canvas& canvas, int page, int pageMax, bool wait);
     // `wait`: a metafile is drawn when played (waiting for its player); else a frame stands for it
-    // while it plays.
-    void DrawImage(int index, int offsetX, int offsetY, TRect cell, int scale, platform::Canvas& canvas, bool wait);
+    // while it plays. With a recorder, the pictures are placed in it by reference (those of
+    // `before` taken over into shown_).
+    void DrawImage(int index, int offsetX, int offsetY, TRect cell, int scale, platform::Canvas& canvas, bool wait,
+                   platform::MetafileRecorder* recorder = nullptr, ShownPictures* before = nullptr);
     // Players of pictures in the cache have ended: the cache is drawn again (a change of content,
     // not of the layout).
     void PicturesPlayed();
 
     std::vector<std::unique_ptr<TImageContainerItem>> items_;
     platform::Metafile cache_;
+    // The pictures the cache holds, and whether their bitmaps were made transparent.
+    ShownPictures shown_;
+    bool shownTransparent_ = false;
     int drawType_ = 0;
     bool changed_ = false;
     bool trimming_ = false;

@@ -1,6 +1,7 @@
 #include "reports/Fprintexecutedlg.h"
 
 #include "gui/Application.h"
+#include "gui/EnhancedMetafile.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
 #include "layout/Pageview.h"
@@ -20,6 +21,7 @@
 namespace {
 
 constexpr const char* kIdleText = "印刷待機中";
+constexpr const char* kPicturesText = "図の描画を待っています...";
 constexpr const char* kCloseCaption = "閉じる";
 constexpr const char* kCancelCaption = "キャンセル";
 
@@ -218,6 +220,9 @@ void TPrintExecuteDlg::BtnPrintClick()
     const std::string title = platform::FromQString(caption.mid(caption.indexOf(QLatin1Char('-')) + 1).trimmed());
     bool ok = false;
     try {
+        // Pictures still playing are waited for with the window answering: the state says so, and
+        // a confirmed stop gives the waits up (the page under way is finished with frames).
+        const platform::MetafileWaitPump pump([this] { return PicturesPlaying(); });
         ok = pageView_->DrawPrinter(title, pageCopies ? 1 : CopyCountEdit->GetValue(), PrintTypeList->currentIndex(),
                                     from, to, [this](TPageView* sender, int page, int count) {
                                         return PrintProgress(sender, page, count);
@@ -240,6 +245,15 @@ void TPrintExecuteDlg::EndRun(bool finished)
     printing_ = false;
     // A finished run is printed again only after an option changes; a failed one may be retried.
     if (!finished) BtnPrint->setEnabled(PrinterObject()->GetEnabled());
+}
+
+bool TPrintExecuteDlg::PicturesPlaying()
+{
+    const QString text = platform::ToQString(kPicturesText);
+    if (ProgressLabel->text() != text)
+        ProgressLabel->setText(text);
+    platform::PumpEvents();
+    return !cancel_;
 }
 
 bool TPrintExecuteDlg::PrintProgress(TPageView*, int page, int pageCount)

@@ -7,8 +7,11 @@
 // destroyed when the application ends, so its controls keep their state between showings. The run
 // happens inside BtnPrintClick on the GUI thread; each progress call lets events through, so a
 // confirmed cancel takes effect once the page under way is done (one confirmed while the run
-// starts prints nothing). Idle, the cancel button reads "閉じる" and closes; printing, it reads
-// "キャンセル" and asks (Esc and the close box likewise).
+// starts prints nothing). While pictures of a page still play, the run waits for them with events
+// let through, the state text saying so; a stop confirmed then finishes that page with frames for
+// the pictures not yet drawn and ends the run.
+// Idle, the cancel button reads "閉じる" and closes; printing, it reads "キャンセル" and asks (Esc
+// and the close box likewise).
 #include <QDialog>
 
 #include <string>
@@ -49,6 +52,8 @@ public:
     void CBCopyClick();
     void PrintPageOperatorClick();
     bool PrintProgress(TPageView* sender, int page, int pageCount);
+    // Called while the run waits for pictures: lets events through; false once a stop is confirmed.
+    bool PicturesPlaying();
 
 public slots:
     // Esc and the close box: the cancel button's handler.

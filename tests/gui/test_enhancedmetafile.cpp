@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -585,6 +586,72 @@ TEST(EnhancedMetafile, APictureAskedForWhileItPlaysIsPlayedOnce)
     QCoreApplication::processEvents();
     EXPECT_EQ(told, 1);
     EXPECT_EQ(cache.Playing(), 0u);
+}
+
+// The one worker takes the pictures asked for in the latest turn of the event loop first (in one
+// turn in the order asked), drops those whose askers have let go, and takes a picture waited for
+// under a pump before every other while the pump runs; a pump that gives up leaves a frame.
+TEST(EnhancedMetafile, APictureShownNowGoesFirstAndOneNoLongerAskedForIsDropped)
+{
+    std::mutex mutex;
+    std::vector<int> order;
+    std::atomic<bool> release{false};
+    // Picture i is i + 50 pixels wide; 0, 4 and 8 hold the worker until released.
+    MetafileCache cache(
+        16 << 20,
+        [&](std::string_view bytes) {
+            int width = 0, height = 0;
+            PictureData::MetafileSize(bytes, width, height);
+            std::unique_lock lock(mutex);
+            order.push_back(width - 50);
+            lock.unlock();
+            while ((width - 50) % 4 == 0 && !release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return MetafileRendering{Metafile(std::make_shared<const DisplayList>(), width, height), {}};
+        },
+        1);
+    const auto ask = [&](int i) {
+        std::shared_ptr<MetafilePlay> play;
+        cache.Find(EmfBuilder(50 + i, 30).Rectangle(2, 2, 20, 20, kRed).Bytes(), play);
+        return play;
+    };
+    const auto played = [&](std::size_t count) {
+        for (;; std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+            std::lock_guard lock(mutex);
+            if (order.size() >= count)
+                return std::vector<int>(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(count));
+        }
+    };
+    const auto busy = ask(0);
+    played(1);
+    auto earlier = std::vector{ask(1), ask(2), ask(3)};
+    QCoreApplication::processEvents();
+    const auto now = ask(5);
+    earlier[1].reset();
+    release = true;
+    EXPECT_EQ(played(4), (std::vector<int>{0, 5, 1, 3})) << "2 was let go before it played";
+
+    release = false;
+    const auto blocking = ask(4);
+    played(5);
+    const auto queued = ask(6);
+    const auto waited = ask(7);
+    const std::size_t held = cache.HeldWaits();
+    {
+        int pumped = 0;
+        const MetafileWaitPump pump([&] { return (release = ++pumped > 2), true; });
+        EXPECT_FALSE(cache.Wait(*waited)->Drawing.IsEmpty());
+    }
+    EXPECT_EQ(cache.HeldWaits(), held) << "the waiting thread let events through and played nothing";
+    EXPECT_EQ(played(6), (std::vector<int>{0, 5, 1, 3, 4, 7})) << "7, waited for, before 6";
+    release = false;
+    const auto late = ask(8);
+    {
+        const MetafileWaitPump giveUp([] { return false; });
+        EXPECT_TRUE(cache.Wait(*late)->Drawing.IsEmpty()) << "a wait given up draws a frame";
+    }
+    release = true;
+    cache.Wait(*late);
 }
 
 // A rendering that throws ends its play as a refusal, on a worker and on the caller's thread

@@ -1,12 +1,16 @@
 // The print dialog driven through its buttons: what each showing resets and keeps, the progress
 // maximum of every range, mode and copy mode, the pages a run puts into a PDF (order and
-// collation), the cancel question answered both ways, Esc while printing, and runs that print
-// nothing.
+// collation), the cancel question answered both ways, Esc while printing, runs that print
+// nothing, and a run that waits for pictures still playing.
+#include "core/Uvktsupport.h"
+#include "gui/EnhancedMetafile.h"
 #include "layout/Preview.h"
 #include "layout/Ugridcontainer.h"
+#include "layout/Uimagecontainer.h"
 #include "layout/Utextcontainer.h"
 #include "reports/Fprintexecutedlg.h"
 #include "support/ScriptedServices.h"
+#include "support/TestPictures.h"
 #include "support/widgets/RecordingPrinter.h"
 #include "widgets/Fupdownedit.h"
 
@@ -265,6 +269,42 @@ TEST_F(PrintDialogTest, CancelAsksAndStopsAfterThePageUnderWay)
         // Clicked while page 4 was printed: pages 1 to 4 remain.
         EXPECT_EQ(PdfPages(pdf), answer == MsgAnswer::Ok ? 4 : 12);
     }
+}
+
+// A page whose pictures still play is waited for with the window answering and the state saying
+// so; a stop confirmed meanwhile finishes that page with frames and ends the run.
+TEST_F(PrintDialogTest, PicturesStillPlayingAreWaitedForWithTheWindowAnswering)
+{
+    const vkttest::PlayerInUse slow(vkttest::ScriptPlayer(0.5));
+    TPreview pictures;
+    TViewItem* item = pictures.AddContainer(5);
+    item->SetMMBoundRect_({1000, 1000, 19000, 27000});
+    auto* images = dynamic_cast<TImageContainer*>(item->GetObject());
+    images->SetColCount(4);
+    images->SetRowCount(4);
+    for (int i = 0; i < 16; ++i)
+        images->AddImage(BinToBase64(vkttest::EmfBuilder(500 + i, 140).Rectangle(0, 0, 500 + i, 140, 0xE01010).Bytes()));
+    pictures.SetSelected(nullptr);
+    vkttest::Scripted().answers.push_back(MsgAnswer::Ok);
+    bool waiting = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (waiting || Text("ProgressLabel") != "図の描画を待っています...") return;
+        waiting = platform::ProgramMetafileCache().Playing() > 0;
+        Find<QPushButton>("BtnCancel")->click();
+    });
+    timer.start(0);
+    std::string end;
+    Show(
+        [&] {
+            Find<QPushButton>("BtnPrint")->click();
+            end = Text("ProgressLabel");
+        },
+        &pictures);
+    EXPECT_TRUE(waiting) << "events went through while the pictures played";
+    EXPECT_EQ(end, "印刷終了");
+    EXPECT_EQ(PdfPages(pdf), 1) << "the page under way finished";
+    EXPECT_TRUE(vkttest::WaitForPlayers());
 }
 
 TEST_F(PrintDialogTest, StopConfirmedBeforeTheFirstPagePrintsNothing)

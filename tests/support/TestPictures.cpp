@@ -5,7 +5,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <sys/stat.h>
@@ -291,6 +293,23 @@ bool WaitForPlayers(double seconds)
     for (int i = 0; i < 3; ++i)
         QCoreApplication::processEvents();
     return true;
+}
+
+double LongestUnanswered(const std::function<bool()>& until)
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.nsecsElapsed() - last);
+        last = clock.nsecsElapsed();
+    });
+    timer.start(10);
+    while (!until() && clock.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return static_cast<double>(std::max(longest, clock.nsecsElapsed() - last)) / 1e6;
 }
 
 } // namespace vkttest

@@ -1,5 +1,6 @@
 #pragma once
 // Picture files built in memory for the tests.
+#include <functional>
 #include <string>
 
 namespace vkttest {
@@ -60,6 +61,11 @@ public:
 // Lets events through until no picture of the program is playing and every Played has been
 // delivered (at most `seconds`); false when pictures still play then.
 bool WaitForPlayers(double seconds = 20);
+
+// The longest the event loop went without answering a 10 ms timer, in milliseconds, while `until`
+// (asked after each turn, the first time before any) is false (at most 20 s); its first answer and
+// the last stretch included.
+double LongestUnanswered(const std::function<bool()>& until);
 
 // 200 × 140 pixels: a red (0xE01010) rectangle at (10, 10)–(90, 90), a blue (0x1030D0) ellipse at
 // (110, 10)–(190, 90) and a line of Japanese text in black at (10, 100), 30 pixels high.
