@@ -261,7 +261,48 @@ void DisplayList::Replay(QPainter& painter) const
     std::int32_t shownFont = -1;
     // Per brush: -1 not yet known, 1 a tile that lets what lies below show on a painter that writes it.
     std::vector<signed char> seeThrough(brushes_.size(), -1);
-    for (const Command& command : commands_) {
+    // Whether fills drawn twice show as drawn once (not translucent, nor under a raster operation).
+    const bool layered =
+        painter.opacity() == 1 && painter.compositionMode() == QPainter::CompositionMode_SourceOver;
+    const auto fill = [&](const Command& command) {
+        const bool path = command.Kind == Op::Path;
+        painter.setPen(pens_[path ? command.B : command.A]);
+        const std::uint32_t brushIndex = path ? command.C : command.B;
+        const QBrush& brush = brushes_[brushIndex];
+        const bool tiled = brush.style() == Qt::TexturePattern;
+        if (tiled) {
+            // A pattern's pixels are drawn as pixels: its tile a whole number of them, unfiltered.
+            const QBrush whole = WholePixelTile(brush, painter.combinedTransform());
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            if (seeThrough[brushIndex] < 0)
+                seeThrough[brushIndex] = WritesBrushes(painter) && SeeThrough(brush.textureImage()) ? 1 : 0;
+            if (seeThrough[brushIndex] == 1 && whole.transform().isInvertible()) {
+                QPainterPath shape;
+                if (path)
+                    shape = paths_[command.A];
+                else if (command.Kind == Op::Rect)
+                    shape.addRect(command.Place);
+                else
+                    shape.addEllipse(command.Place);
+                FillSeeThroughTiles(painter, shape, whole);
+                painter.setBrush(Qt::NoBrush);
+            } else {
+                painter.setBrush(whole);
+            }
+        } else {
+            painter.setBrush(brush);
+        }
+        if (path)
+            painter.drawPath(paths_[command.A]);
+        else if (command.Kind == Op::Rect)
+            painter.drawRect(command.Place);
+        else
+            painter.drawEllipse(command.Place);
+        if (tiled)
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    };
+    for (std::size_t i = 0; i < commands_.size(); ++i) {
+        const Command& command = commands_[i];
         switch (command.Kind) {
         case Op::Save:
             painter.save();
@@ -280,42 +321,23 @@ void DisplayList::Replay(QPainter& painter) const
         case Op::Path:
         case Op::Rect:
         case Op::Ellipse: {
-            Smooth(painter, command.Smooth);
-            const bool path = command.Kind == Op::Path;
-            painter.setPen(pens_[path ? command.B : command.A]);
-            const std::uint32_t brushIndex = path ? command.C : command.B;
-            const QBrush& brush = brushes_[brushIndex];
-            const bool tiled = brush.style() == Qt::TexturePattern;
-            if (tiled) {
-                // A pattern's pixels are drawn as pixels: its tile a whole number of them, unfiltered.
-                const QBrush whole = WholePixelTile(brush, painter.combinedTransform());
-                painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-                if (seeThrough[brushIndex] < 0)
-                    seeThrough[brushIndex] = WritesBrushes(painter) && SeeThrough(brush.textureImage()) ? 1 : 0;
-                if (seeThrough[brushIndex] == 1 && whole.transform().isInvertible()) {
-                    QPainterPath shape;
-                    if (path)
-                        shape = paths_[command.A];
-                    else if (command.Kind == Op::Rect)
-                        shape.addRect(command.Place);
-                    else
-                        shape.addEllipse(command.Place);
-                    FillSeeThroughTiles(painter, shape, whole);
-                    painter.setBrush(Qt::NoBrush);
-                } else {
-                    painter.setBrush(whole);
-                }
-            } else {
-                painter.setBrush(brush);
+            if (!command.Twice || !layered) {
+                Smooth(painter, command.Smooth);
+                fill(command);
+                break;
             }
-            if (path)
-                painter.drawPath(paths_[command.A]);
-            else if (command.Kind == Op::Rect)
-                painter.drawRect(command.Place);
-            else
-                painter.drawEllipse(command.Place);
-            if (tiled)
-                painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            // Fills of a run of abutting ones, drawn antialiased and again without over them: each
+            // pixel of a seam is covered whole by one of them, the run's outer edges keep their
+            // coverage. The antialiasing changes twice for those one after the other.
+            std::size_t end = i + 1;
+            while (end < commands_.size() && commands_[end].Twice)
+                ++end;
+            for (const bool smooth : {true, false}) {
+                Smooth(painter, smooth);
+                for (std::size_t k = i; k < end; ++k)
+                    fill(commands_[k]);
+            }
+            i = end - 1;
             break;
         }
         case Op::Picture: {
@@ -489,6 +511,11 @@ std::int64_t DisplayListRecorder::SmoothWork(bool smooth)
     if (smooth == smooth_)
         return 0;
     smooth_ = smooth;
+    return ClipsWork();
+}
+
+std::int64_t DisplayListRecorder::ClipsWork() const
+{
     // A change of the antialiasing sets the clips in force again.
     std::int64_t work = 0;
     for (const ClipInForce& clip : clips_)
@@ -794,13 +821,11 @@ bool DisplayListRecorder::AbutsRecentFill(const QPainterPath& path, bool candida
 {
     // Only fills one right after the other (under the same transform and clips) make a run; an
     // axial gradient's strips alternate between its two halves, so the last few are compared.
-    if (!recentFills_.empty() && recentFills_.back().Command + 1 != list_.commands_.size())
-        recentFills_.clear();
-    if (!candidate) {
-        recentFills_.clear();
+    if (!recentFills_.empty() && (recentFills_.back().Command + 1 != list_.commands_.size() || !candidate))
+        SettleRecentFills(recentFills_.size());
+    if (!candidate)
         return false;
-    }
-    RecentFill fill{list_.commands_.size(), {}};
+    RecentFill fill{list_.commands_.size(), {}, {}};
     fill.Edges.reserve(static_cast<std::size_t>(path.elementCount()));
     const auto add = [&](QPointF a, QPointF b) { fill.Edges.push_back(EdgeKey(a, b)); };
     QPointF start, last;
@@ -827,26 +852,47 @@ bool DisplayListRecorder::AbutsRecentFill(const QPainterPath& path, bool candida
     if (path.elementCount() > 0 && last != start)
         add(last, start);
     std::sort(fill.Edges.begin(), fill.Edges.end());
-    bool abuts = false;
-    for (const RecentFill& recent : recentFills_) {
+    fill.Shared.assign(fill.Edges.size(), false);
+    for (RecentFill& recent : recentFills_) {
         // Both sorted: one pass over the two.
-        auto mine = fill.Edges.begin();
-        for (auto theirs = recent.Edges.begin(); theirs != recent.Edges.end() && mine != fill.Edges.end();) {
-            if (*theirs < *mine) {
-                ++theirs;
-            } else if (*mine < *theirs) {
-                ++mine;
+        bool abuts = false;
+        for (std::size_t i = 0, j = 0; i < fill.Edges.size() && j < recent.Edges.size();) {
+            if (recent.Edges[j] < fill.Edges[i]) {
+                ++j;
+            } else if (fill.Edges[i] < recent.Edges[j]) {
+                ++i;
             } else {
+                fill.Shared[i++] = true;
+                recent.Shared[j++] = true;
                 abuts = true;
-                list_.commands_[recent.Command].Smooth = false;
-                break;
             }
+        }
+        if (abuts) {
+            fill.Run = recent.Run = true;
+            list_.commands_[recent.Command].Smooth = false;
         }
     }
     if (recentFills_.size() == kRecentFills)
-        recentFills_.erase(recentFills_.begin());
+        SettleRecentFills(1);
     recentFills_.push_back(std::move(fill));
-    return abuts;
+    return recentFills_.back().Run;
+}
+
+void DisplayListRecorder::SettleRecentFills(std::size_t count)
+{
+    // A fill of a run with an edge no other fill of it shares (an outer edge) is drawn antialiased
+    // too, in the pass it was not counted for; the antialiasing changes before and after those
+    // drawn twice one after the other, setting the clips of the time again.
+    for (std::size_t k = 0; k < count && error_.empty(); ++k) {
+        const RecentFill& fill = recentFills_[k];
+        if (!fill.Run || fill.Again < 0 || fill.Command >= list_.commands_.size() ||
+            std::all_of(fill.Shared.begin(), fill.Shared.end(), [](bool shared) { return shared; }))
+            continue;
+        list_.commands_[fill.Command].Twice = true;
+        const bool joins = fill.Command > 0 && list_.commands_[fill.Command - 1].Twice;
+        Spend(fill.Again + (joins ? 0 : 2 * fill.Toggle), 0);
+    }
+    recentFills_.erase(recentFills_.begin(), recentFills_.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
 bool DisplayListRecorder::Fill(DisplayList::Op kind, std::uint32_t path, const QRectF& rect, const QPen& pen,
@@ -869,19 +915,25 @@ bool DisplayListRecorder::Fill(DisplayList::Op kind, std::uint32_t path, const Q
     const Outline o = OutlineOf(outline);
     const std::optional<Stroke> stroke = pen.style() == Qt::NoPen ? std::nullopt : std::optional(StrokeOf(o, pen));
     // Fills without a pen that share an edge with the one before abut (the strips or rings of a
-    // gradient): antialiased one by one, the background would show through each seam. A run of
-    // them is drawn without; its outer edges are its clip's, which keeps its own.
+    // gradient, the slices of a pie): antialiased one by one, the background would show through
+    // each seam. A run of them is drawn without; an opaque one with an outer edge antialiased
+    // first as well (SettleRecentFills), but for an upright rectangle, whose edges show no steps.
     const bool unstroked = !stroke && brush.style() != Qt::NoBrush;
     const bool run = AbutsRecentFill(outline, unstroked);
+    const bool smooth = SmoothUnderClips(CheapToSmooth(o) && (!stroke || CheapToSmooth(stroke->Made)));
+    command.Smooth = smooth && !run;
     std::int64_t work = kCommandWork;
     if (run)
         work += SmoothWork(false);
-    command.Smooth = SmoothUnderClips(CheapToSmooth(o) && (!stroke || CheapToSmooth(stroke->Made)) && !run);
     work += SmoothWork(command.Smooth);
     if (stroke)
         work += StrokeWork(*stroke, pen, command.Smooth);
     if (brush.style() != Qt::NoBrush)
         work += FillWork(o, AreaFactor(brush), SpanWork(brush), command.Smooth) + BrushWork(b);
+    if (unstroked && smooth && brush.isOpaque() && !o.Rectangle) {
+        recentFills_.back().Again = FillWork(o, AreaFactor(brush), SpanWork(brush), !command.Smooth) + BrushWork(b);
+        recentFills_.back().Toggle = ClipsWork();
+    }
     if (!Spend(work, kCommandBytes))
         return false;
     list_.commands_.push_back(command);
@@ -1009,6 +1061,7 @@ DisplayList DisplayListRecorder::Finish()
 {
     while (!saved_.empty() && Restore()) {
     }
+    SettleRecentFills(recentFills_.size());
     DisplayList list = std::move(list_);
     list_ = DisplayList();
     return list;

@@ -63,6 +63,7 @@ private:
         QRectF Place;        // Rect, Ellipse, Picture
         qreal Opacity = 1;   // Picture
         bool Smooth = true;  // Clip, Path, Rect, Ellipse: antialiased
+        bool Twice = false;  // Path, Rect, Ellipse: drawn antialiased first, then without over it
     };
     struct Text {
         QString Characters;
@@ -176,6 +177,8 @@ private:
     // edge with one of the last few, recorded right before it: those it abuts are then drawn
     // without antialiasing, as it will be.
     bool AbutsRecentFill(const QPainterPath& path, bool candidate);
+    // How the first `count` of the last few fills are drawn, once no fill to come is compared with them.
+    void SettleRecentFills(std::size_t count);
     std::uint32_t PenOf(const QPen& pen);
     std::uint32_t BrushOf(const QBrush& brush);
     std::int64_t BrushWork(std::uint32_t brush) const;
@@ -194,6 +197,7 @@ private:
     // Whether a command may be antialiased under the clips in force; what changing to it costs.
     bool SmoothUnderClips(bool smooth) const;
     std::int64_t SmoothWork(bool smooth);
+    std::int64_t ClipsWork() const;
 
     struct Level {
         QTransform Transform;
@@ -216,6 +220,10 @@ private:
     struct RecentFill {
         std::size_t Command;
         std::vector<std::uint64_t> Edges; // EdgeKey (DisplayList.cpp), sorted
+        std::vector<bool> Shared;         // each edge, with another fill of the run
+        bool Run = false;
+        std::int64_t Again = -1; // its other pass, when it may be drawn antialiased and opaque
+        std::int64_t Toggle = 0; // changing the antialiasing under its clips
     };
     static constexpr std::size_t kRecentFills = 4;
     std::vector<RecentFill> recentFills_; // unstroked fills, one right after the other

@@ -258,8 +258,32 @@ TEST(DrawingSvg, AbuttingFillsShowNoSeams)
     for (int i = 0; i < 38; ++i)
         body += "<path d='" + circle(95.3 - i * 2.47) + " " + circle(95.3 - (i + 1) * 2.47) + "'" + fill(41 + i);
     body += "<path d='" + circle(95.3 - 38 * 2.47) + "'" + fill(79);
-    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='400' height='400'>" + body + "</svg>";
-    QImage page(400, 400, QImage::Format_RGB32);
+    // Pies of 12 slices 70 in radius, without blue (any blue is the page showing): a disc of
+    // slices, and the same exploded, each slice moved out by 12 and written as two halves.
+    struct Part {
+        double X, Y, From, To; // centre, the angles it spans
+    };
+    std::vector<Part> parts;
+    const auto at = [&](double x, double y, double angle) {
+        return number(x + 70 * std::cos(angle)) + " " + number(y + 70 * std::sin(angle));
+    };
+    for (const double out : {0.0, 12.0})
+        for (int k = 0; k < 12; ++k) {
+            const double from = k * 0.5235987756, middle = from + 0.2617993878;
+            const double x = (out ? 500 : 100) + out * std::cos(middle), y = 300 + out * std::sin(middle);
+            char colour[8];
+            std::snprintf(colour, sizeof colour, "%02x%02x00", 40 + 17 * k, 220 - 15 * k);
+            for (int half = 0; half < 2; ++half) {
+                std::string d = "M " + number(x) + " " + number(y);
+                for (int s = 0; s <= 8; ++s)
+                    d += " L " + at(x, y, from + (half * 8 + s) * 0.5235987756 / 16);
+                body += "<path d='" + d + " Z' fill='#" + colour + "'/>";
+            }
+            if (out || k == 0)
+                parts.push_back(out ? Part{x, y, from, from + 0.5235987756} : Part{x, y, 0, 6.2831853072});
+        }
+    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='600' height='400'>" + body + "</svg>";
+    QImage page(600, 400, QImage::Format_RGB32);
     std::string error;
     ASSERT_TRUE(Paint(svg, page, kRoomy, error)) << error;
     const auto nearest = [&](QRgb pixel) {
@@ -287,22 +311,37 @@ TEST(DrawingSvg, AbuttingFillsShowNoSeams)
         EXPECT_LE(worst, 1) << gradient.What << ": a pixel off its fills' colours at " << where.x() << ", "
                             << where.y();
     }
+    // Inside each part no blue shows; its rim, away from its corners, is antialiased (drawn without,
+    // a run's outer edge had no pixel between the page and the slices).
+    for (const Part& part : parts) {
+        int rim = 0, smooth = 0, seams = 0;
+        for (int y = int(part.Y) - 72; y <= int(part.Y) + 72; ++y)
+            for (int x = int(part.X) - 72; x <= int(part.X) + 72; ++x) {
+                const double dx = x + 0.5 - part.X, dy = y + 0.5 - part.Y, r = std::hypot(dx, dy);
+                double angle = std::atan2(dy, dx);
+                angle += angle < part.From ? 6.2831853072 : 0;
+                const double margin = part.To - part.From < 6 ? 2 / std::max(r, 1.0) : 0;
+                if (angle < part.From + margin || angle > part.To - margin)
+                    continue;
+                const int blue = qBlue(page.pixel(x, y));
+                seams += r < 68 && blue > 1;
+                if (std::abs(r - 70) < 0.5) {
+                    ++rim;
+                    smooth += blue > 8 && blue < 247;
+                }
+            }
+        EXPECT_EQ(seams, 0) << "pixels of the page inside the part at " << part.X << ", " << part.Y;
+        EXPECT_GT(smooth, rim / 3) << "of " << rim << " pixels on the rim of the part at " << part.X << ", " << part.Y;
+    }
 }
 
 // A run of abutting fills is drawn without antialiasing, which makes an outline's pixels cheaper,
 // but an upright rectangle is filled alike either way: a stack of page fills, one over the other,
 // counts what the same fills count apart (it was admitted at twice what the budget stands for).
+// The slices of a pie, drawn antialiased and again without, count more than when exploded.
 TEST(DrawingSvg, StackedRectanglesCountWhatTheyCostApart)
 {
-    const auto work = [](bool stacked) {
-        std::string body;
-        for (int i = 0; i < 200; ++i) {
-            // Apart, no rectangle shares an edge with the four before it.
-            const int inset = stacked ? 0 : i % 5;
-            body += "<rect x='" + std::to_string(inset) + "' y='" + std::to_string(inset) + "' width='" +
-                    std::to_string(1000 - 2 * inset) + "' height='" + std::to_string(1000 - 2 * inset) +
-                    "' fill='#" + std::to_string(100000 + i) + "'/>";
-        }
+    const auto work = [](const std::string& body) {
         std::string error;
         const std::optional<DisplayList> drawing =
             ReadDrawingSvg("<svg xmlns='http://www.w3.org/2000/svg' width='1000' height='1000'>" + body + "</svg>",
@@ -310,8 +349,29 @@ TEST(DrawingSvg, StackedRectanglesCountWhatTheyCostApart)
         EXPECT_TRUE(drawing) << error;
         return drawing ? double(drawing->Work()) : 0.0;
     };
-    const double stacked = work(true), apart = work(false);
-    EXPECT_NEAR(stacked / apart, 1.0, 0.05) << stacked << " units stacked, " << apart << " apart";
+    std::string stacked, apart, pie, exploded;
+    for (int i = 0; i < 200; ++i) {
+        // Apart, no rectangle shares an edge with the four before it.
+        for (const bool moved : {false, true}) {
+            const int inset = moved ? i % 5 : 0;
+            (moved ? apart : stacked) += "<rect x='" + std::to_string(inset) + "' y='" + std::to_string(inset) +
+                                         "' width='" + std::to_string(1000 - 2 * inset) + "' height='" +
+                                         std::to_string(1000 - 2 * inset) + "' fill='#" +
+                                         std::to_string(100000 + i) + "'/>";
+        }
+        for (const int out : {0, 5}) {
+            const double from = i * 0.031415926536, x = 500 + out * std::cos(from), y = 500 + out * std::sin(from);
+            (out ? exploded : pie) += "<path d='M " + std::to_string(x) + " " + std::to_string(y) + " L " +
+                                      std::to_string(x + 450 * std::cos(from)) + " " +
+                                      std::to_string(y + 450 * std::sin(from)) + " L " +
+                                      std::to_string(x + 450 * std::cos(from + 0.031415926536)) + " " +
+                                      std::to_string(y + 450 * std::sin(from + 0.031415926536)) + " Z' fill='#" +
+                                      std::to_string(100000 + i) + "'/>";
+        }
+    }
+    EXPECT_NEAR(work(stacked) / work(apart), 1.0, 0.05)
+        << work(stacked) << " units stacked, " << work(apart) << " apart";
+    EXPECT_GT(work(pie) / work(exploded), 1.05) << work(pie) << " units whole, " << work(exploded) << " exploded";
 }
 
 std::size_t StatusKilobytes(const std::string& field)
