@@ -134,5 +134,6 @@ void RegisterRecostBenchmarks();
 void RegisterExportBenchmarks();
 void RegisterMemoryBenchmarks();
 void RegisterInventoryBenchmarks();
+void RegisterHistoryBenchmarks();
 
 } // namespace bench

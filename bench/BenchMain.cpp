@@ -124,6 +124,7 @@ int main(int argc, char** argv) {
     bench::RegisterRecostBenchmarks();
     bench::RegisterInsertBenchmarks();
     bench::RegisterInventoryBenchmarks();
+    bench::RegisterHistoryBenchmarks();
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

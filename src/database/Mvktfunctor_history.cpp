@@ -46,7 +46,12 @@ bool TVktFunctor::SetMHistoryPrice(int dataId, platform::TDateTime date, platfor
 }
 
 bool TVktFunctor::MakeYHistory(int dataId, bool removeMHistory, platform::TDateTime date) {
-    return Write(false, [&] {
+    ForgetBatchMemo();
+    // Inside a batch's row it writes in the batch's savepoint: a savepoint per record copied the
+    // pages that earlier records had changed into SQLite's in-memory statement journal again, and
+    // each release cut that journal back by walking it from its start (a time that grew with the
+    // square of the records folded).
+    return InBatchRow(false, [&] {
         const auto [firstDay, lastDay] = MonthBounds(date);
         const std::string monthRows = " where ( MHistory_Key = :ID ) and ( MHistoryDate between :First and :Last )";
         const SqlParams monthParams{{"ID", dataId}, {"First", firstDay}, {"Last", lastDay}};

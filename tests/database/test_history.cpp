@@ -127,6 +127,45 @@ TEST_F(HistoryTest, AFailedSummaryLeavesTheMonthAsItWas) {
     EXPECT_EQ(Dated(1), "2024-02-03:5:100.0");
 }
 
+TEST_F(HistoryTest, InABatchRowAFoldWritesInTheCallersSavepoint) {
+    // A savepoint of its own per record made SQLite copy the pages that earlier records of the
+    // batch had changed into its statement journal again.
+    struct Module : TVktFunctor {
+        using TVktFunctor::Db;
+        using TVktFunctor::QueryInt;
+    } module;
+    module.SetPath(folder);
+    AddDated(1, "2024-02-03", "5", "100");
+    AddDated(2, "2024-02-04", "6", "30");
+    Sql("insert into VktDB1M values (2, '2024-02-29', 6, 1, 1, 1, 1)");
+    Sql("create trigger NoTwo before insert on VktDB1M when new.YHistory_Key = 2 "
+        "begin select raise(abort, 'refused'); end");
+    {
+        platform::Transaction transaction(module.Db());
+        module.BeginBatch();
+        for (int id : {1, 2}) {
+            platform::Savepoint row(module.Db());
+            module.BeginBatchRow();
+            EXPECT_EQ(module.MakeYHistory(id, true, EncodeDate(2024, 2, 1)), id == 1);
+            EXPECT_EQ(module.EndBatchRow(), id == 2) << "a failure asks for the caller's rollback";
+            if (id == 1) {
+                row.Release();
+                continue;
+            }
+            EXPECT_EQ(module.QueryInt("select count(*) from VktDB1M where YHistory_Key = 2"), 0)
+                << "its old summary's delete waits for the caller's rollback";
+            row.Rollback();
+        }
+        module.EndBatch();
+        transaction.Commit();
+    }
+    module.SetPath("");
+    EXPECT_EQ(Summaries(1), "2024-02-29:5:100.0:100.0:100.0:100.0");
+    EXPECT_EQ(Dated(1), "");
+    EXPECT_EQ(Summaries(2), "2024-02-29:6:1.0:1.0:1.0:1.0");
+    EXPECT_EQ(Dated(2), "2024-02-04:6:30.0");
+}
+
 // ---- Unit conversion ----------------------------------------------------------------------------------
 
 TEST_F(HistoryTest, ConversionScalesEverythingBeforeToday) {

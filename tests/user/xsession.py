@@ -1,9 +1,11 @@
-"""An X session for driving a program as a user does: Xvfb, openbox, xdotool, xclip and xwd.
+"""An X session for driving a program as a user does: Xvfb, openbox, xdotool and xclip.
 
 Windows are found by name, clicks land at coordinates relative to a window's client area, and
-screenshots of the whole screen are written as PNG by a small XWD reader.
+screenshots of the whole screen are read from the X server through libX11 and written as PNG.
 """
 
+import ctypes
+import ctypes.util
 import os
 import re
 import select
@@ -85,67 +87,84 @@ class Image:
                 + chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
 
 
-def read_xwd(blob, box=None):
-    """Decodes an XWD dump of a TrueColor visual (what xwd writes for a 24-bit screen); only the part
-    `box` (x, y, w, h, clipped to the image) when given."""
-    header_size, version = struct.unpack(">II", blob[:8])
-    if version != 7:
-        raise ValueError("not an XWD file of version 7")
-    (_, _, pixmap_format, depth, width, height, _, byte_order, _, _, _, bits_per_pixel, bytes_per_line,
-     visual_class, red_mask, green_mask, blue_mask, _, _, ncolors, _, _, _, _, _) = struct.unpack(">25I", blob[:100])
-    if pixmap_format != 2 or bits_per_pixel not in (24, 32) or visual_class not in (4, 5):
-        raise ValueError("unsupported XWD format: depth %d, %d bits a pixel, class %d" % (depth, bits_per_pixel,
-                                                                                          visual_class))
-    offset = header_size + ncolors * 12
-    step = bits_per_pixel // 8
-    order = "<" if byte_order == 0 else ">"
-    bx, by, bw, bh = box if box else (0, 0, width, height)
-    x0, y0 = max(0, bx), max(0, by)
-    x1, y1 = min(width, bx + bw), min(height, by + bh)
-    w, h = max(0, x1 - x0), max(0, y1 - y0)
+class _XImage(ctypes.Structure):
+    """The leading fields of Xlib's XImage."""
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int), ("format", ctypes.c_int),
+                ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
+                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int), ("red_mask", ctypes.c_ulong),
+                ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong)]
 
-    def shift(mask):
-        s = 0
-        while mask and not mask & 1:
-            mask >>= 1
-            s += 1
-        return s
 
-    rs, gs, bs = shift(red_mask), shift(green_mask), shift(blue_mask)
-    out = bytearray(w * h * 3)
-    fast = step == 4 and order == "<" and (red_mask, green_mask, blue_mask) == (0xff0000, 0xff00, 0xff)
-    if fast and w == width and bytes_per_line == width * 4:
-        # B G R X in memory, whole rows: the channels taken by slicing at once.
-        block = blob[offset + y0 * bytes_per_line:offset + y1 * bytes_per_line]
-        out[0::3] = block[2::4]
-        out[1::3] = block[1::4]
-        out[2::3] = block[0::4]
-        return Image(w, h, bytes(out))
-    for y in range(y0, y1):
-        start = offset + y * bytes_per_line + x0 * step
-        row = blob[start:start + w * step]
-        o = (y - y0) * w * 3
-        if fast:
+_X_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+
+
+class ScreenReader:
+    """The root window's pixels as the X server shows them, read by one GetImage through libX11.
+    (xwd is no use here: it assembles a screen whose windows have a colormap of their own, as Qt's
+    have, region by region, and leaves some of those windows black.)"""
+
+    def __init__(self, display):
+        x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x11.XGetImage.restype = ctypes.POINTER(_XImage)
+        x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                  ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        x11.XFree.argtypes = [ctypes.c_void_p]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        x11.XSetErrorHandler.restype = ctypes.c_void_p
+        x11.XSetErrorHandler.argtypes = [_X_ERROR_HANDLER]
+        self.x11 = x11
+        # Xlib's own handler ends the process; a failed read returns no image instead.
+        self.on_error = _X_ERROR_HANDLER(lambda display, event: 0)
+        x11.XSetErrorHandler(self.on_error)
+        self.display = x11.XOpenDisplay(display.encode())
+        if not self.display:
+            raise StepFailed("cannot open display " + display)
+        self.root = x11.XDefaultRootWindow(self.display)
+
+    def read(self, x, y, w, h):
+        """The part (x, y, w, h) of the screen, which lies on it; None when the server refuses it."""
+        image = self.x11.XGetImage(self.display, self.root, x, y, w, h, ctypes.c_ulong(-1).value, 2)   # all planes, ZPixmap
+        if not image:
+            return None
+        try:
+            i = image.contents
+            if (i.bits_per_pixel != 32 or i.byte_order != 0
+                    or (i.red_mask, i.green_mask, i.blue_mask) != (0xFF0000, 0xFF00, 0xFF)):
+                raise ValueError("unsupported screen format: %d bits a pixel, masks %x %x %x"
+                                 % (i.bits_per_pixel, i.red_mask, i.green_mask, i.blue_mask))
+            line = i.bytes_per_line
+            block = ctypes.string_at(i.data, line * h)
+        finally:
+            self.x11.XFree(image.contents.data)
+            self.x11.XFree(image)
+        # B G R X in memory, row by row.
+        out = bytearray(w * h * 3)
+        for r in range(h):
+            row = block[r * line:r * line + w * 4]
+            o = r * w * 3
             out[o:o + w * 3:3] = row[2::4]
             out[o + 1:o + w * 3:3] = row[1::4]
             out[o + 2:o + w * 3:3] = row[0::4]
-            continue
-        for x in range(w):
-            p = row[x * step:x * step + step]
-            v = int.from_bytes(p, "little" if order == "<" else "big")
-            out[o + x * 3] = (v & red_mask) >> rs
-            out[o + x * 3 + 1] = (v & green_mask) >> gs
-            out[o + x * 3 + 2] = (v & blue_mask) >> bs
-    return Image(w, h, bytes(out))
+        return Image(w, h, bytes(out))
+
+    def close(self):
+        if self.display:
+            self.x11.XCloseDisplay(self.display)
+            self.display = None
 
 
 class XSession:
     """Xvfb on a free display with openbox; every process started here is ended by close()."""
 
-    def __init__(self, width=1600, height=1000, log=print, app_class=None):
+    def __init__(self, width=1600, height=1000, log=print):
         self.log = log
-        self.app_class = app_class
         self.procs = []
+        self.reader = None
         self.env = dict(os.environ)
         read_fd, write_fd = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (width, height),
@@ -182,6 +201,9 @@ class XSession:
         return proc
 
     def close(self):
+        if self.reader:
+            self.reader.close()
+            self.reader = None
         for proc in reversed(self.procs):
             if proc.poll() is None:
                 try:
@@ -329,46 +351,20 @@ class XSession:
 
     # --- pictures ------------------------------------------------------------------------------
 
-    def _xwd(self, *target, box=None):
-        blob = subprocess.run(["xwd", "-silent"] + list(target), env=self.env, stdout=subprocess.PIPE,
-                              stderr=subprocess.DEVNULL, timeout=20, check=True).stdout
-        return read_xwd(blob, box)
-
     def grab(self, box=None):
-        """The screen as shown, or its part `box` (x, y, w, h): the root, then each visible window of
-        the program read on its own and laid over it from the bottom of the stack up. (Under Xvfb and
-        openbox the root's pixels keep black where a window shown after the first one lies, though the
-        window itself has its contents.)"""
+        """The screen as shown, or its part `box` (x, y, w, h)."""
         sw, sh = self.screen
         bx, by, bw, bh = box if box else (0, 0, sw, sh)
         bx, by = max(0, bx), max(0, by)
         bw, bh = max(0, min(sw, bx + bw) - bx), max(0, min(sh, by + bh) - by)
-        screen = self._xwd("-root", box=(bx, by, bw, bh))
-        visible = set(self.find_class(self.app_class)) if self.app_class else set()
-        if not visible:
-            return screen
-        tree = _run(["xwininfo", "-root", "-tree"], self.env, check=False)
-        stack = []
-        for line in tree.splitlines():
-            m = re.match(r"\s*(0x[0-9a-f]+) .* (\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)\s*$", line)
-            if m and int(m.group(1), 16) in visible:
-                stack.append((int(m.group(1), 16), int(m.group(4)), int(m.group(5)), int(m.group(2)),
-                              int(m.group(3))))
-        data = bytearray(screen.data)
-        for window, x, y, w, h in reversed(stack):   # xwininfo lists the top of the stack first
-            # The part of the box the window covers, in the window's coordinates.
-            x0, y0 = max(bx, x), max(by, y)
-            x1, y1 = min(bx + bw, x + w), min(by + bh, y + h)
-            if x0 >= x1 or y0 >= y1:
-                continue
-            try:
-                part = self._xwd("-id", str(window), box=(x0 - x, y0 - y, x1 - x0, y1 - y0))
-            except (subprocess.SubprocessError, ValueError):
-                continue   # gone meanwhile
-            for r in range(part.height):
-                o = ((y0 - by + r) * bw + x0 - bx) * 3
-                data[o:o + part.width * 3] = part.data[r * part.width * 3:(r + 1) * part.width * 3]
-        return Image(bw, bh, bytes(data))
+        if bw == 0 or bh == 0:
+            return Image(bw, bh, b"")
+        if self.reader is None:
+            self.reader = ScreenReader(self.display)
+        image = self.reader.read(bx, by, bw, bh)
+        if image is None:
+            raise StepFailed("the screen could not be read")
+        return image
 
     def find_class(self, cls):
         out = self.xdotool("search", "--onlyvisible", "--class", cls, check=False)
