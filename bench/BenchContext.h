@@ -135,5 +135,6 @@ void RegisterExportBenchmarks();
 void RegisterMemoryBenchmarks();
 void RegisterInventoryBenchmarks();
 void RegisterHistoryBenchmarks();
+void RegisterBatchBenchmarks();
 
 } // namespace bench

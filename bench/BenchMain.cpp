@@ -125,6 +125,7 @@ int main(int argc, char** argv) {
     bench::RegisterInsertBenchmarks();
     bench::RegisterInventoryBenchmarks();
     bench::RegisterHistoryBenchmarks();
+    bench::RegisterBatchBenchmarks();
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -138,6 +138,13 @@ platform::Connection& TVktFunctor::Db() {
         // write on it is refused.
         db_.Open(platform::DatabaseFilePath(path_), platform::OpenMode::ReadWriteOrReadOnly);
         if (!db_.IsReadOnly()) {
+            // Batches nest a savepoint per record (and statements that may undo themselves) in
+            // one of their own: with SQLite's in-memory statement journal each release walked
+            // the whole batch's journal. Without it the connection is only slower.
+            try {
+                db_.UseOwnStatementJournal();
+            } catch (const platform::DatabaseError&) {
+            }
             // A database made before its secondary indexes gets them once; one that cannot take
             // them now (busy, or not writable after all) is used as it is.
             try {

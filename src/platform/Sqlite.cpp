@@ -60,15 +60,21 @@ bool IsWholeDay(TDateTime value) {
 // SQLite's own, except for statement journals (the pages a savepoint may have to restore). SQLite
 // keeps a statement journal in memory up to 64 KiB and then moves it to a temporary file for the
 // rest of the transaction, so that every later savepoint of a long transaction (a batch gives each
-// record one) writes its pages through the file system. Here the journal "file" is a buffer in
-// memory instead: it grows to the largest extent one savepoint span writes (SQLite rewrites it from
-// the start after each released savepoint) and is freed when the transaction ends.
+// record one) writes its pages through the file system. Here the journal "file" is memory instead,
+// in blocks reached by their offset: it grows to the largest extent the open savepoints write
+// (SQLite cuts it back to a released savepoint's start) and is freed when the transaction ends.
+// Only a connection that keeps its temporaries in files gets here (Connection::UseOwnStatementJournal):
+// with temp_store = MEMORY SQLite keeps the whole journal in its own memory.
+
+// The journal's block size: growing it copies nothing.
+constexpr sqlite3_int64 kJournalBlock = 64 * 1024;
 
 struct JournalFile {
     sqlite3_file base;   // first: SQLite's view of the file
-    unsigned char* data;
+    unsigned char** blocks;
+    sqlite3_int64 blockCount;   // blocks allocated
+    sqlite3_int64 blockSlots;   // room in `blocks`
     sqlite3_int64 size;
-    sqlite3_int64 capacity;
 };
 
 JournalFile& AsJournal(sqlite3_file* file) {
@@ -76,34 +82,63 @@ JournalFile& AsJournal(sqlite3_file* file) {
 }
 
 int JournalClose(sqlite3_file* file) {
-    sqlite3_free(AsJournal(file).data);
-    AsJournal(file).data = nullptr;
+    JournalFile& f = AsJournal(file);
+    for (sqlite3_int64 i = 0; i < f.blockCount; ++i) sqlite3_free(f.blocks[i]);
+    sqlite3_free(f.blocks);
+    f.blocks = nullptr;
+    f.blockCount = f.blockSlots = f.size = 0;
     return SQLITE_OK;
+}
+
+// Calls `piece(bytes, length, done)` for each part of [offset, offset + amount) within one block,
+// `done` the bytes of the range before it.
+template <class Piece>
+void ForEachPiece(const JournalFile& f, sqlite3_int64 offset, sqlite3_int64 amount, Piece&& piece) {
+    for (sqlite3_int64 done = 0; done < amount;) {
+        const sqlite3_int64 at = offset + done;
+        const sqlite3_int64 length = std::min(amount - done, kJournalBlock - at % kJournalBlock);
+        piece(f.blocks[at / kJournalBlock] + at % kJournalBlock, static_cast<std::size_t>(length),
+              static_cast<std::size_t>(done));
+        done += length;
+    }
 }
 
 int JournalRead(sqlite3_file* file, void* out, int amount, sqlite3_int64 offset) {
     const JournalFile& f = AsJournal(file);
     const sqlite3_int64 have = std::clamp<sqlite3_int64>(f.size - offset, 0, amount);
-    if (have > 0) std::memcpy(out, f.data + offset, static_cast<std::size_t>(have));
+    auto* bytes = static_cast<unsigned char*>(out);
+    ForEachPiece(f, offset, have, [&](const unsigned char* from, std::size_t length, std::size_t done) {
+        std::memcpy(bytes + done, from, length);
+    });
     if (have == amount) return SQLITE_OK;
     // A short read fills the rest with zeros, as SQLite requires.
-    std::memset(static_cast<unsigned char*>(out) + have, 0, static_cast<std::size_t>(amount - have));
+    std::memset(bytes + have, 0, static_cast<std::size_t>(amount - have));
     return SQLITE_IOERR_SHORT_READ;
 }
 
 int JournalWrite(sqlite3_file* file, const void* in, int amount, sqlite3_int64 offset) {
     JournalFile& f = AsJournal(file);
     const sqlite3_int64 end = offset + amount;
-    if (end > f.capacity) {
-        sqlite3_int64 capacity = f.capacity > 0 ? f.capacity : 64 * 1024;
-        while (capacity < end) capacity *= 2;
-        void* grown = sqlite3_realloc64(f.data, static_cast<sqlite3_uint64>(capacity));
-        if (grown == nullptr) return SQLITE_IOERR_NOMEM;
-        f.data = static_cast<unsigned char*>(grown);
-        f.capacity = capacity;
+    for (const sqlite3_int64 needed = (end + kJournalBlock - 1) / kJournalBlock; f.blockCount < needed;) {
+        if (f.blockCount == f.blockSlots) {
+            const sqlite3_int64 slots = std::max<sqlite3_int64>(16, f.blockSlots * 2);
+            void* grown = sqlite3_realloc64(f.blocks, static_cast<sqlite3_uint64>(slots) * sizeof(unsigned char*));
+            if (grown == nullptr) return SQLITE_IOERR_NOMEM;
+            f.blocks = static_cast<unsigned char**>(grown);
+            f.blockSlots = slots;
+        }
+        f.blocks[f.blockCount] = static_cast<unsigned char*>(sqlite3_malloc64(kJournalBlock));
+        if (f.blocks[f.blockCount] == nullptr) return SQLITE_IOERR_NOMEM;
+        ++f.blockCount;
     }
-    if (offset > f.size) std::memset(f.data + f.size, 0, static_cast<std::size_t>(offset - f.size));
-    std::memcpy(f.data + offset, in, static_cast<std::size_t>(amount));
+    if (offset > f.size)
+        ForEachPiece(f, f.size, offset - f.size, [](unsigned char* to, std::size_t length, std::size_t) {
+            std::memset(to, 0, length);
+        });
+    const auto* bytes = static_cast<const unsigned char*>(in);
+    ForEachPiece(f, offset, amount, [&](unsigned char* to, std::size_t length, std::size_t done) {
+        std::memcpy(to, bytes + done, length);
+    });
     f.size = std::max(f.size, end);
     return SQLITE_OK;
 }
@@ -149,9 +184,8 @@ int VfsOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, 
     if ((flags & SQLITE_OPEN_SUBJOURNAL) == 0) return BaseVfs()->xOpen(BaseVfs(), name, file, flags, outFlags);
     JournalFile& f = AsJournal(file);
     f.base.pMethods = &kJournalMethods;
-    f.data = nullptr;
-    f.size = 0;
-    f.capacity = 0;
+    f.blocks = nullptr;
+    f.blockCount = f.blockSlots = f.size = 0;
     if (outFlags != nullptr) *outFlags = flags;
     return SQLITE_OK;
 }
@@ -708,6 +742,9 @@ bool Connection::IsIdle() const {
 bool Connection::IsReadOnly() const {
     return sqlite3_db_readonly(Handle(), "main") == 1;
 }
+
+// SQLite keeps statement journals in its own memory whenever temporaries are kept in memory.
+void Connection::UseOwnStatementJournal() { Execute("PRAGMA temp_store = FILE"); }
 
 namespace {
 

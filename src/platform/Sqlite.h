@@ -115,6 +115,14 @@ public:
     // Whether the connection sees neither its own process's nor other programs' later changes:
     // it reads the file as unchanging, or a private copy of it (see OpenMode).
     bool IsImmutable() const { return immutable_; }
+    // For the connection that writes batches: its statement journals (of each savepoint, and of
+    // each statement that may have to undo itself) go to a buffer of the connection's that a
+    // release or rollback reaches directly, instead of SQLite's in-memory journal, a list of 1 KiB
+    // pieces that SQLite walks from its start at each release or rollback nested in a savepoint
+    // (a batch's savepoint per record took a time growing with the square of its records). Its
+    // temporary sorts and indexes then go to temporary files where they outgrow the page cache.
+    // Call it outside a transaction.
+    void UseOwnStatementJournal();
 
     // A prepared statement of exactly `sql` from the connection's cache (prepared persistent when
     // the cache has none idle), reset and without bindings. Raises DatabaseError as a Statement's

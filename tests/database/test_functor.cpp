@@ -380,6 +380,15 @@ TEST_F(FunctorTest, WriteRollsBackOnErrorAndKeepsADefinedFalse) {
     probe.SetPath("");
 }
 
+TEST_F(FunctorTest, TheConnectionKeepsItsStatementJournalsInABufferOfItsOwn) {
+    // Kept by SQLite with the temporaries in memory, a batch's journal was walked from its start
+    // at every savepoint nested in the batch's: a time growing with the square of its records.
+    FunctorProbe probe;
+    probe.SetPath(folder);
+    EXPECT_EQ(probe.QueryInt("PRAGMA temp_store"), 1);
+    probe.SetPath("");
+}
+
 TEST_F(FunctorTest, StatementsComeFromTheConnectionsCacheUntilTheSessionEnds) {
     FunctorProbe probe;
     probe.SetPath(folder);

@@ -45,8 +45,8 @@ protected:
     std::string File(const std::string& name = "test.db") const { return (dir_ / name).string(); }
 
     // A connection on a fresh file with table T (K INTEGER PRIMARY KEY, S VARCHAR(20), R REAL, B BLOB).
-    Connection OpenWithTable() {
-        Connection db(File(), OpenMode::Create);
+    Connection OpenWithTable(const std::string& name = "test.db") {
+        Connection db(File(name), OpenMode::Create);
         db.Execute("CREATE TABLE T (K INTEGER PRIMARY KEY, S VARCHAR(20), R REAL, B BLOB)");
         return db;
     }
@@ -634,52 +634,60 @@ TEST_F(SqliteTest, SavepointNamesAreReusedOnceTheirSavepointEnded) {
 }
 
 TEST_F(SqliteTest, SavepointsRestoreMoreThanTheirJournalKeepsInMemoryAtFirst) {
-    // Statement journals past 64 KiB: each savepoint below changes some 100 pages.
-    Connection db = OpenWithTable();
-    db.Execute("PRAGMA cache_size = 20");   // a small cache spills changed pages on the way too
-    {
-        Statement insert(db, "INSERT INTO T (K, S, B) VALUES (:K, 'v0', zeroblob(300))");
-        platform::Transaction fill(db);
-        for (int k = 1; k <= 1200; ++k) {
-            insert.Reset();
-            insert.BindInt64("K", k);
-            insert.Execute();
-        }
-        fill.Commit();
-    }
-    const std::string summary = "SELECT group_concat(S || ':' || n) FROM (SELECT S, count(*) AS n FROM T GROUP BY S)";
-    platform::Transaction tx(db);
-    for (int round = 1; round <= 3; ++round) {
-        platform::Savepoint all(db);
-        db.Execute("UPDATE T SET S = 'r" + std::to_string(round) + "', B = randomblob(300)");
-        all.Rollback();
-        EXPECT_EQ(Scalar(db, summary), "v0:1200") << round;
-    }
-    {
-        platform::Savepoint outer(db);
-        db.Execute("UPDATE T SET S = 'outer' WHERE K <= 600");
+    // Statement journals past 64 KiB (each savepoint below changes some 100 pages), in SQLite's
+    // memory and in the connection's own buffer (UseOwnStatementJournal).
+    for (const bool own : {false, true}) {
+        SCOPED_TRACE(own ? "own journal" : "SQLite's journal");
+        const std::string name = own ? "own.db" : "test.db";
+        Connection db = OpenWithTable(name);
+        if (own) db.UseOwnStatementJournal();
+        EXPECT_EQ(Scalar(db, "PRAGMA temp_store"), own ? "1" : "2");
+        db.Execute("PRAGMA cache_size = 20");   // a small cache spills changed pages on the way too
         {
-            platform::Savepoint inner(db);
-            db.Execute("UPDATE T SET S = 'inner', B = randomblob(300)");
-            inner.Rollback();
+            Statement insert(db, "INSERT INTO T (K, S, B) VALUES (:K, 'v0', zeroblob(300))");
+            platform::Transaction fill(db);
+            for (int k = 1; k <= 1200; ++k) {
+                insert.Reset();
+                insert.BindInt64("K", k);
+                insert.Execute();
+            }
+            fill.Commit();
         }
-        EXPECT_EQ(Scalar(db, summary), "outer:600,v0:600");
+        const std::string summary =
+            "SELECT group_concat(S || ':' || n) FROM (SELECT S, count(*) AS n FROM T GROUP BY S)";
+        platform::Transaction tx(db);
+        for (int round = 1; round <= 3; ++round) {
+            platform::Savepoint all(db);
+            db.Execute("UPDATE T SET S = 'r" + std::to_string(round) + "', B = randomblob(300)");
+            all.Rollback();
+            EXPECT_EQ(Scalar(db, summary), "v0:1200") << round;
+        }
         {
-            platform::Savepoint inner(db);
-            db.Execute("UPDATE T SET S = 'kept' WHERE K > 1100");
-            inner.Release();
+            platform::Savepoint outer(db);
+            db.Execute("UPDATE T SET S = 'outer' WHERE K <= 600");
+            {
+                platform::Savepoint inner(db);
+                db.Execute("UPDATE T SET S = 'inner', B = randomblob(300)");
+                inner.Rollback();
+            }
+            EXPECT_EQ(Scalar(db, summary), "outer:600,v0:600");
+            {
+                platform::Savepoint inner(db);
+                db.Execute("UPDATE T SET S = 'kept' WHERE K > 1100");
+                inner.Release();
+            }
+            outer.Release();
         }
-        outer.Release();
+        {
+            platform::Savepoint last(db);
+            db.Execute("DELETE FROM T WHERE K > 1000");
+            last.Rollback();
+        }
+        tx.Commit();
+        Connection other(File(name));
+        EXPECT_EQ(Scalar(other, summary), "kept:100,outer:600,v0:500");
+        EXPECT_EQ(Scalar(other, "SELECT count(*) || '/' || sum(length(B)) FROM T"), "1200/360000");
     }
-    {
-        platform::Savepoint last(db);
-        db.Execute("DELETE FROM T WHERE K > 1000");
-        last.Rollback();
-    }
-    tx.Commit();
-    Connection other(File());
-    EXPECT_EQ(Scalar(other, summary), "kept:100,outer:600,v0:500");
-    EXPECT_EQ(Scalar(other, "SELECT count(*) || '/' || sum(length(B)) FROM T"), "1200/360000");
 }
 
 TEST_F(SqliteTest, TransactionCommitsOrRollsBack) {
