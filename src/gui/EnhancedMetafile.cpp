@@ -24,6 +24,7 @@
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -66,6 +67,15 @@ std::string PlayerPath()
 {
     std::lock_guard lock(playerMutex);
     return chosenPlayer.empty() ? PlayerBeside() : chosenPlayer;
+}
+
+// Processor time the process has used, in milliseconds; 0 when it cannot be read.
+long long ProcessorMilliseconds(clockid_t clock)
+{
+    timespec used{};
+    if (clock_gettime(clock, &used) != 0)
+        return 0;
+    return static_cast<long long>(used.tv_sec) * 1000 + used.tv_nsec / 1000000;
 }
 
 int MillisecondsLeft(std::chrono::steady_clock::time_point deadline)
@@ -176,17 +186,23 @@ std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, s
     for (const int fd : {inputOurs.Get(), outputOurs.Get(), reasonOurs.Get()})
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
 
+    // Its time is the processor's it uses, so that a loaded machine does not cost it its picture;
+    // a player kept from running, or one that waits, is killed at several times that in all.
+    clockid_t cpuClock{};
+    const bool timed = clock_getcpuclockid(pid, &cpuClock) == 0;
+    const auto overrun = [&] { return timeoutMs <= 0 || (timed && ProcessorMilliseconds(cpuClock) >= timeoutMs); };
     std::string drawing;
     std::string said;
     std::size_t written = 0;
     bool killed = false;
     bool outputOpen = true;
     bool reasonOpen = true;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    const int allowedMs = timeoutMs <= 0 ? 0 : (timed ? kPlayWallFactor : 1) * timeoutMs;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(allowedMs);
     char buffer[65536];
     while (outputOpen || reasonOpen) {
         const int left = MillisecondsLeft(deadline);
-        if (left <= 0 || stopping) {
+        if (left <= 0 || stopping || overrun()) {
             error = stopping ? "the player was stopped" : "the conversion took too long";
             killed = true;
             break;
@@ -232,8 +248,10 @@ std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, s
         }
     }
     int status = 0;
-    // A player that has closed its output is waited for no longer than its time.
-    if (!killed && !AwaitEnd(pid, status, deadline)) {
+    // A player that has closed its output has only to end: it is waited for no longer than its
+    // time from then.
+    const auto ending = std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
+    if (!killed && !AwaitEnd(pid, status, ending)) {
         error = stopping ? "the player was stopped" : "the conversion took too long";
         killed = true;
     }

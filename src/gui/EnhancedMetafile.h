@@ -246,12 +246,15 @@ std::size_t MetafileConversionCount();
 // own. An empty path goes back to the default.
 void SetMetafilePlayer(const std::string& path);
 
-// How long a player may take (real pictures play in 5 to 60 ms).
+// How much processor time a player may use (real pictures play in 5 to 60 ms), and how many times
+// that it may take in all, waiting or kept from running on a loaded machine.
 constexpr int kPlayTimeoutMs = 1000;
+constexpr int kPlayWallFactor = 8;
 
 // The player alone: the drawing, or nothing (with `error` set: the player's own reason, or why it
-// failed) when it refuses the picture, fails, is killed at `timeoutMs` (also when it has closed its
-// output but not ended by then), or writes more than `maxOutput` bytes. Safe on any thread.
+// failed) when it refuses the picture, fails, is killed once it has used `timeoutMs` of processor
+// time or taken `kPlayWallFactor` times that in all (or `timeoutMs` after closing its output without
+// ending), or writes more than `maxOutput` bytes. Safe on any thread.
 std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, std::string& error,
                                         std::size_t maxOutput = 64u << 20);
 

@@ -506,8 +506,10 @@ TEST(EnhancedMetafile, ThePlayerIsBoundedInTimeAndOutput)
 }
 
 // Only the player the program is pointed at runs: by default the one beside the program (a test
-// program has none there), never one whose path was compiled in. A player that closes its output and
-// then lingers is killed at its time, not waited for.
+// program has none there), never one whose path was compiled in. Its time is the processor time it
+// uses: one kept from running a while (as on a loaded machine) still draws, one that computes on is
+// killed at its time, and one that closes its output and then lingers is killed at its time from
+// then, not waited for.
 TEST(EnhancedMetafile, OnlyThePlayerBesideRunsAndALingeringOneIsKilled)
 {
     std::string error;
@@ -515,6 +517,18 @@ TEST(EnhancedMetafile, OnlyThePlayerBesideRunsAndALingeringOneIsKilled)
         const vkttest::PlayerInUse beside("");
         EXPECT_FALSE(PlayMetafile(KitchenEmf(), 1000, error).has_value());
         EXPECT_EQ(error, "the player cannot be started");
+    }
+    {
+        const vkttest::PlayerInUse late(vkttest::ScriptPlayer(1.5));
+        EXPECT_TRUE(PlayMetafile(KitchenEmf(), 1000, error).has_value()) << error;
+    }
+    {
+        const vkttest::PlayerInUse computing(vkttest::ScriptPlayer(0, "while :; do :; done"));
+        const auto began = std::chrono::steady_clock::now();
+        EXPECT_FALSE(PlayMetafile(KitchenEmf(), 1000, error).has_value());
+        // At its 1 s of the processor, before the 8 s it may take in all.
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(6));
+        EXPECT_EQ(error, "the conversion took too long");
     }
     {
         const vkttest::PlayerInUse lingering(vkttest::ScriptPlayer(0, "exec 0<&- 1>&- 2>&-; exec sleep 8"));
@@ -529,7 +543,8 @@ TEST(EnhancedMetafile, OnlyThePlayerBesideRunsAndALingeringOneIsKilled)
         const std::string folder = vkttest::NewTempFolder("spawning");
         const vkttest::PlayerInUse spawning(
             vkttest::ScriptPlayer(0, "sleep 30 & echo $! > '" + folder + "/child'; exec sleep 30"));
-        EXPECT_FALSE(PlayMetafile(KitchenEmf(), 1000, error).has_value());
+        // Waiting, it is killed at 8 times its time in all.
+        EXPECT_FALSE(PlayMetafile(KitchenEmf(), 200, error).has_value());
         std::string child;
         std::ifstream(folder + "/child") >> child;
         ASSERT_FALSE(child.empty());

@@ -52,8 +52,8 @@ std::string RedPhoto()
 
 // Players that wait until the gate is opened or (with `together`) until that many of them have
 // started, then answer with the drawing of a red picture (played once beforehand, so that no player
-// starts up within the second a play may take however loaded the machine). A player still waiting
-// after its second is killed and its picture refused.
+// starts up within the time a play may take however loaded the machine). A player still waiting
+// after its 8 s in all is killed and its picture refused.
 class GatedPlayers {
 public:
     explicit GatedPlayers(int together = 0) : folder_(vkttest::NewTempFolder("gate")), use_(Script(folder_, together))
@@ -80,7 +80,7 @@ private:
 
 // A page of a photograph and nine pictures whose players wait until the page has been seen: the
 // window's thread never waits for a player (were it to wait, the gate would stay shut and hold it
-// 1 s a picture, until the player is killed), shows frames meanwhile, then each picture drawn in
+// 8 s a picture, until the player is killed), shows frames meanwhile, then each picture drawn in
 // its cell without being asked to redraw. The page's recording holds the pictures by reference,
 // not a copy of the photograph's pixels.
 TEST(PlayingPictures, APageOfSlowPicturesLeavesTheWindowAnswering)

@@ -1,8 +1,8 @@
 // vkt-emfplay: plays the enhanced metafile on standard input and writes its drawing to standard
 // output (exit 0), or one line saying why it cannot to standard error (exit 1). It limits itself
 // first: 2 s of CPU, and 1 GiB of address space (not under AddressSanitizer, whose shadow memory
-// alone exceeds it). The program starts it per picture and kills it after 1 s of its own (real
-// pictures play in 5 to 60 ms); the player's own limit holds when the program cannot.
+// alone exceeds it). The program starts it per picture and kills it after 1 s of its processor
+// time (real pictures play in 5 to 60 ms); the player's own limit holds when the program cannot.
 #include "emfplay/EmfPlayer.h"
 
 #include <algorithm>
