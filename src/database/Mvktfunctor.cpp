@@ -65,53 +65,30 @@ void TVktFunctor::SetPathForWrite(const std::string& path) {
         path_ = folder;
     }
     if (path_.empty()) return;
-    bool begun = false;
+    std::unique_ptr<platform::Transaction> transaction;
     try {
         platform::Connection& db = Db();
-        if (!db.InTransaction() && !db.IsReadOnly()) {
-            db.Lease("BEGIN IMMEDIATE")->Execute();
-            begun = true;
-        }
+        if (!db.InTransaction() && !db.IsReadOnly()) transaction = std::make_unique<platform::Transaction>(db);
     } catch (const platform::DatabaseError&) {
         // No database, or the write lock is not to be had: the read alone reports it, as SetPath's.
     }
-    if (!begun) {
+    if (!transaction) {
         LoadInitialIDs();
         return;
     }
-    bool wrote = false;
-    try {
-        wrote = LoadInitialIDs();
-    } catch (...) {
-        RollbackTransaction();   // its write failed: nothing to keep
-        throw;
-    }
-    if (wrote) {
-        try {
-            db_.Lease("COMMIT")->Execute();
-        } catch (...) {
-            RollbackTransaction();
-            throw;
-        }
-        return;
-    }
-    pendingTransaction_ = true;
+    // A write of the map that fails ends the transaction with the raise: nothing to keep.
+    if (LoadInitialIDs())
+        transaction->Commit();
+    else
+        pending_ = std::move(transaction);
 }
 
 void TVktFunctor::EndPendingTransaction() noexcept {
-    if (!std::exchange(pendingTransaction_, false)) return;
-    RollbackTransaction();   // it holds no change: only the lock goes
-}
-
-void TVktFunctor::RollbackTransaction() noexcept {
-    try {
-        if (db_.IsOpen() && db_.InTransaction()) db_.Lease("ROLLBACK")->Execute();
-    } catch (...) {
-    }
+    pending_.reset();   // it holds no change: only the lock goes
 }
 
 void TVktFunctor::ForgetReadOnlyConnection() noexcept {
-    if (db_.IsOpen() && !pendingTransaction_ && db_.IsIdle() && db_.IsReadOnly()) Deactivate();
+    if (db_.IsOpen() && !pending_ && db_.IsIdle() && db_.IsReadOnly()) Deactivate();
 }
 
 std::string TVktFunctor::GetPath() const { return path_; }
@@ -157,7 +134,7 @@ platform::Connection& TVktFunctor::Db() {
 }
 
 void TVktFunctor::Deactivate() {
-    pendingTransaction_ = false;   // closing the connection ends its transaction
+    pending_.reset();   // closing the connection ends its transaction
     ForgetBatchMemo();
     db_.Close();
 }

@@ -19,6 +19,7 @@
 //    afresh, writable when the folder and file have become writable since (a connection opened
 //    read-only never writes, and one reading the file as unchanging sees no later change).
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,6 +73,8 @@ public:
     // write (none when every Write since succeeded or failed by its own rules, which includes a
     // statement that cannot run, FailureKind::Statement); the call clears it.
     std::optional<platform::DatabaseError> TakeWriteError();
+    // Keeps the error for TakeWriteError unless one is kept already.
+    void NoteWriteError(const platform::DatabaseError& error);
     // Stamps the record's ChangeDate with now; false on failure.
     bool TouchChangeDate(int dataId);
     // ClassType of a class; 0 when there is no such class; -2 when the query fails.
@@ -295,18 +298,16 @@ protected:
     template <typename Result, typename Body>
     Result InSavepoint(Result failure, Body&& body) {
         rowSavepoint_ = false;   // a batch row's savepoint is for an InsertData of its own only
-        if (std::exchange(pendingTransaction_, false) && db_.IsOpen() && db_.InTransaction()) {
-            // The transaction SetPathForWrite began is this savepoint.
+        if (std::unique_ptr<platform::Transaction> transaction = std::move(pending_)) {
+            // The transaction SetPathForWrite began is this savepoint; ended, it rolls back.
             try {
                 Result result = body();
-                db_.Lease("COMMIT")->Execute();
+                transaction->Commit();
                 return result;
             } catch (const platform::DatabaseError& error) {
-                RollbackTransaction();
                 NoteWriteError(error);
                 return failure;
             } catch (const std::exception&) {
-                RollbackTransaction();
                 return failure;
             }
         }
@@ -350,17 +351,12 @@ protected:
         }
     }
 
-    // Rolls back the open transaction; harmless when there is none.
-    void RollbackTransaction() noexcept;
-
     // The settings map as stored in row 0: "<InitialID Name="id" ... />".
     std::string InitialMapText() const;
 
 private:
     // Closes the connection when it is open read-only and idle (see the file comment).
     void ForgetReadOnlyConnection() noexcept;
-    // Keeps the error for TakeWriteError unless one is kept already.
-    void NoteWriteError(const platform::DatabaseError& error);
 
     // RegisterInitialID, telling whether row 0 holds the map (false when its rewrite failed).
     int RegisterInitialID(const std::string& name, bool& mapStored);
@@ -392,7 +388,7 @@ private:
     platform::Connection db_;                                   // open on first use
     std::vector<std::pair<std::string, std::string>> initialIds_;  // setting name -> row id, in order
     std::string parsedInitialText_;                             // row 0 as LoadInitialIDs parsed it last
-    bool pendingTransaction_ = false;                           // begun by SetPathForWrite, no Write took it yet
+    std::unique_ptr<platform::Transaction> pending_;            // begun by SetPathForWrite, no Write took it yet
     std::optional<platform::DatabaseError> writeError_;         // for TakeWriteError
     int batchDepth_ = 0;                                        // open BeginBatch calls
     bool rowSavepoint_ = false;                                 // BeginBatchRow, not yet used

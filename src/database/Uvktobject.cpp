@@ -18,57 +18,55 @@ namespace {
 // The one transaction of a batch. Begins only when the connection can be opened and no
 // transaction is open on it; commits what is done on every exit (a raising commit on the normal
 // path propagates; on an exceptional path the commit is tried and, failing, rolled back).
+// Whether `failure` holds a platform::DatabaseError.
+bool IsDatabaseError(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    }
+    catch (const platform::DatabaseError&) {
+        return true;
+    }
+    catch (...) {
+        return false;
+    }
+}
+
 class BatchTransaction {
 public:
     explicit BatchTransaction(TVktObjectFunctor& functor) {
         try {
             platform::Connection& db = functor.GetConnection();
-            if (!db.InTransaction()) {
-                db.Execute("BEGIN IMMEDIATE");
-                db_ = &db;
-            }
-            else {
-                nested_ = &db;
-            }
+            if (!db.InTransaction()) own_.emplace(db);
+            db_ = &db;
         }
         catch (const std::exception&) {
             // No database: every step fails on its own and reports it.
-        }
-    }
-    ~BatchTransaction() {
-        try {
-            Commit();
-        }
-        catch (...) {
-            // Rolled back by Commit; a destructor reports nothing.
         }
     }
     BatchTransaction(const BatchTransaction&) = delete;
     BatchTransaction& operator=(const BatchTransaction&) = delete;
 
     // The connection the per-record savepoints go on; null when the batch runs without one.
-    platform::Connection* Connection() const { return db_ ? db_ : nested_; }
+    platform::Connection* Connection() const { return db_; }
+    // Whether a failure of the storage ended the transaction the batch runs in: nothing of the
+    // batch is kept then, and nothing more may be written in it.
+    bool Lost() const { return db_ != nullptr && db_->IsOpen() && !db_->InTransaction(); }
 
     // A commit that fails rolls the batch back and raises.
     void Commit() {
-        platform::Connection* db = std::exchange(db_, nullptr);
-        if (!db || !db->IsOpen()) return;
+        if (!own_ || !own_->IsActive()) return;
         try {
-            db->Execute("COMMIT");
+            own_->Commit();
         }
         catch (...) {
-            try {
-                db->Execute("ROLLBACK");
-            }
-            catch (...) {
-            }
+            own_.reset();   // rolled back
             throw;
         }
     }
 
 private:
-    platform::Connection* db_ = nullptr;       // the transaction this batch began
-    platform::Connection* nested_ = nullptr;   // an open transaction of a caller
+    platform::Connection* db_ = nullptr;          // the batch's transaction, its own or a caller's
+    std::optional<platform::Transaction> own_;   // the transaction this batch began
 };
 
 // The module's batch (TVktFunctor::BeginBatch) until End or the end of the scope; none for a
@@ -407,15 +405,29 @@ bool TVktObject::RunBatchLoop(int count, TVktBatchMode mode, int tag, const TVkt
                     scope.Restart();
                     ok = true;
                     done.SetCount(0);
-                    RunBatchByRecord(db, count, tag, progress, step, ok, done, reported);
+                    if (!transaction.Lost()) RunBatchByRecord(db, count, tag, progress, step, ok, done, reported);
                 }
             }
             catch (...) {
                 failure = std::current_exception();
             }
             scope.End();
+            if (transaction.Lost()) {
+                // Nothing of the batch stays; the failure that ended it is what is said, not what
+                // failed after it (a savepoint or commit with no transaction left).
+                functor_->NoteWriteError(db->LostTransactionError());
+                done.SetCount(0);
+                ok = false;
+                if (failure && IsDatabaseError(failure)) failure = nullptr;
+            }
             try {
                 transaction.Commit();
+            }
+            catch (const platform::DatabaseError& error) {
+                functor_->NoteWriteError(error);
+                done.SetCount(0);   // nothing was kept
+                ok = false;
+                if (failure && IsDatabaseError(failure)) failure = nullptr;
             }
             catch (...) {
                 if (!failure) throw;

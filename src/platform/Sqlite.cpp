@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -42,6 +43,48 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 std::string ErrorMessage(sqlite3* db, int rc) {
     if (db != nullptr) return sqlite3_errmsg(db);
     return sqlite3_errstr(rc);
+}
+
+} // namespace
+
+struct TransactionWatch {
+    int scopes = 0;                        // open Savepoints and Transactions of the connection
+    std::optional<DatabaseError> lostBy;   // the first failure that ended their transaction
+};
+
+namespace {
+
+// Whether a failure of this code ends the transaction it happened in: the storage (no space, a
+// failed read or write, a damaged file) or memory failed.
+bool EndsTransaction(int code) {
+    switch (KindOfFailure(code)) {
+    case FailureKind::Full:
+    case FailureKind::Io:
+    case FailureKind::Corrupt: return true;
+    default: return (code & 0xff) == SQLITE_NOMEM;
+    }
+}
+
+// What a statement meets while scopes of the layer are open and their transaction is gone: the
+// failure that ended it (nothing more runs in it: in autocommit each statement would be kept).
+DatabaseError LostError(const TransactionWatch* watch, const std::string& where) {
+    if (watch != nullptr && watch->lostBy) return *watch->lostBy;
+    return DatabaseError("the transaction was ended by an earlier failure", where, SQLITE_ABORT);
+}
+
+bool Lost(const TransactionWatch* watch, bool inTransaction) {
+    return !inTransaction && watch != nullptr && watch->scopes > 0;
+}
+
+// After a statement run inside a transaction failed with `error`: a failure that ends the
+// transaction ends it (when SQLite has not), and the first such failure is kept while scopes of the
+// layer are open.
+void NoteFailure(sqlite3* db, TransactionWatch* watch, const DatabaseError& error) {
+    if (sqlite3_get_autocommit(db) == 0) {
+        if (!EndsTransaction(error.Code())) return;
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    if (watch != nullptr && watch->scopes > 0 && !watch->lostBy) watch->lostBy = error;
 }
 
 // A parameter name as SQLite reports it (":Name", "@Name", "$Name") without its prefix.
@@ -263,7 +306,8 @@ struct StatementCacheEntry {
 // is used by one thread at a time); deleted with the last of them.
 class StatementCache {
 public:
-    StatementCache(sqlite3* db, std::size_t limit) : db_(db), limit_(limit) {}
+    StatementCache(sqlite3* db, std::size_t limit, std::shared_ptr<TransactionWatch> watch)
+        : db_(db), watch_(std::move(watch)), limit_(limit) {}
     StatementCache(const StatementCache&) = delete;
     StatementCache& operator=(const StatementCache&) = delete;
 
@@ -289,7 +333,7 @@ public:
         } else {
             try {
                 statement = std::make_unique<Statement>();
-                statement->Prepare(db_, sql, SQLITE_PREPARE_PERSISTENT);
+                statement->Prepare(db_, sql, SQLITE_PREPARE_PERSISTENT, watch_);
             } catch (...) {
                 if (entry->Leased == 0) Erase(entry);
                 throw;
@@ -378,6 +422,7 @@ private:
 
     std::size_t refs_ = 1;   // the connection's
     sqlite3* db_;            // null once the connection closed
+    std::shared_ptr<TransactionWatch> watch_;
     std::size_t limit_;
     std::size_t idle_ = 0;
     std::uint64_t clock_ = 0;
@@ -430,6 +475,7 @@ Connection::Connection(Connection&& other) noexcept
       path_(std::move(other.path_)),
       immutable_(std::exchange(other.immutable_, false)),
       copy_(std::move(other.copy_)),
+      watch_(std::move(other.watch_)),
       cache_(std::exchange(other.cache_, nullptr)),
       cacheLimit_(other.cacheLimit_),
       savepointSlots_(std::move(other.savepointSlots_)),
@@ -447,6 +493,7 @@ Connection& Connection::operator=(Connection&& other) noexcept {
         other.path_.clear();
         immutable_ = std::exchange(other.immutable_, false);
         copy_ = std::move(other.copy_);
+        watch_ = std::move(other.watch_);
         cache_ = std::exchange(other.cache_, nullptr);
         cacheLimit_ = other.cacheLimit_;
         savepointSlots_ = std::move(other.savepointSlots_);
@@ -665,6 +712,7 @@ void Connection::Open(const std::string& file, OpenMode mode) {
     path_ = file;
     immutable_ = immutable;
     copy_ = std::move(copy);
+    watch_ = std::make_shared<TransactionWatch>();
 }
 
 bool Connection::TryOpen(const std::string& file, OpenMode mode) {
@@ -688,6 +736,7 @@ void Connection::Close() noexcept {
     path_.clear();
     immutable_ = false;
     copy_.reset();   // its files go with the last connection (open ones stay readable on POSIX)
+    watch_.reset();  // scopes still open keep theirs
 }
 
 sqlite3* Connection::Handle() const {
@@ -698,11 +747,15 @@ sqlite3* Connection::Handle() const {
 void Connection::Execute(std::string_view sql) {
     std::string text(sql);
     char* error = nullptr;
-    int rc = sqlite3_exec(Handle(), text.c_str(), nullptr, nullptr, &error);
+    const bool inTransaction = sqlite3_get_autocommit(Handle()) == 0;
+    if (Lost(watch_.get(), inTransaction)) throw LostError(watch_.get(), path_);
+    int rc = sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
         std::string message = error != nullptr ? error : ErrorMessage(db_, rc);
         sqlite3_free(error);
-        throw DatabaseError(message, text, sqlite3_extended_errcode(db_));
+        DatabaseError failure(message, text, sqlite3_extended_errcode(db_));
+        if (inTransaction) NoteFailure(db_, watch_.get(), failure);
+        throw failure;
     }
 }
 
@@ -757,7 +810,7 @@ void RefuseReadOnly(const Connection& connection) {
 } // namespace
 
 StatementLease Connection::Lease(std::string_view sql) {
-    if (cache_ == nullptr) cache_ = new StatementCache(Handle(), cacheLimit_);
+    if (cache_ == nullptr) cache_ = new StatementCache(Handle(), cacheLimit_, watch_);
     return cache_->Lease(sql);
 }
 
@@ -793,6 +846,23 @@ void Connection::ReleaseSavepointSlot(int slot) noexcept {
         savepointSlots_[static_cast<std::size_t>(slot)] = false;
 }
 
+std::shared_ptr<TransactionWatch> Connection::EnterScope() {
+    if (watch_->scopes++ == 0) watch_->lostBy.reset();
+    return watch_;
+}
+
+void Connection::LeaveScope(const std::shared_ptr<TransactionWatch>& watch) noexcept {
+    if (watch && watch->scopes > 0 && --watch->scopes == 0) watch->lostBy.reset();
+}
+
+bool Connection::TransactionLost() const {
+    return IsOpen() && Lost(watch_.get(), InTransaction());
+}
+
+DatabaseError Connection::LostTransactionError() const {
+    return LostError(watch_.get(), path_);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Statement
 
@@ -807,6 +877,7 @@ Statement::~Statement() {
 Statement::Statement(Statement&& other) noexcept
     : db_(std::exchange(other.db_, nullptr)),
       stmt_(std::exchange(other.stmt_, nullptr)),
+      watch_(std::move(other.watch_)),
       sql_(std::move(other.sql_)),
       columnNames_(std::move(other.columnNames_)),
       parameterNames_(std::move(other.parameterNames_)),
@@ -819,6 +890,7 @@ Statement& Statement::operator=(Statement&& other) noexcept {
         Finalize();
         db_ = std::exchange(other.db_, nullptr);
         stmt_ = std::exchange(other.stmt_, nullptr);
+        watch_ = std::move(other.watch_);
         sql_ = std::move(other.sql_);
         columnNames_ = std::move(other.columnNames_);
         parameterNames_ = std::move(other.parameterNames_);
@@ -833,6 +905,7 @@ void Statement::Finalize() noexcept {
     if (stmt_ != nullptr) sqlite3_finalize(stmt_);
     stmt_ = nullptr;
     db_ = nullptr;
+    watch_.reset();
     hasRow_ = false;
     columnNames_.clear();
     parameterNames_.clear();
@@ -841,11 +914,12 @@ void Statement::Finalize() noexcept {
 }
 
 void Statement::Prepare(Connection& connection, std::string_view sql) {
-    Prepare(connection.Handle(), sql, 0);
+    Prepare(connection.Handle(), sql, 0, connection.watch_);
 }
 
-void Statement::Prepare(sqlite3* db, std::string_view sql, unsigned flags) {
+void Statement::Prepare(sqlite3* db, std::string_view sql, unsigned flags, std::shared_ptr<TransactionWatch> watch) {
     Finalize();
+    watch_ = std::move(watch);
     sql_.assign(sql);
     const char* tail = nullptr;
     sqlite3_stmt* stmt = nullptr;
@@ -1068,6 +1142,8 @@ void Statement::ClearBindings() {
 
 bool Statement::Step() {
     CheckPrepared();
+    const bool inTransaction = sqlite3_get_autocommit(db_) == 0;
+    if (Lost(watch_.get(), inTransaction)) throw LostError(watch_.get(), sql_);
     int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) {
         hasRow_ = true;
@@ -1075,9 +1151,10 @@ bool Statement::Step() {
     }
     hasRow_ = false;
     if (rc == SQLITE_DONE) return false;
-    std::string message = ErrorMessage(db_, rc);
+    DatabaseError failure(ErrorMessage(db_, rc), sql_, rc);
     sqlite3_reset(stmt_);
-    throw DatabaseError(message, sql_, rc);
+    if (inTransaction) NoteFailure(db_, watch_.get(), failure);
+    throw failure;
 }
 
 int Statement::Execute() {
@@ -1215,12 +1292,15 @@ Savepoint::Savepoint(Connection& connection) : connection_(connection), slot_(co
         // could not wait for the lock once another connection had written since its read.
         RefuseReadOnly(connection_);
         outermost_ = !connection_.InTransaction();
+        // Under open scopes whose transaction a failure ended, it would be a transaction of its own.
+        if (outermost_ && connection_.TransactionLost()) throw connection_.LostTransactionError();
         connection_.ExecuteCached(outermost_ ? std::string_view("BEGIN IMMEDIATE") : std::string_view(texts.Begin));
     } catch (...) {
         connection_.ReleaseSavepointSlot(slot_);
         throw;
     }
     active_ = true;
+    watch_ = connection_.EnterScope();
 }
 
 Savepoint::~Savepoint() {
@@ -1235,10 +1315,16 @@ Savepoint::~Savepoint() {
 void Savepoint::End() noexcept {
     active_ = false;
     connection_.ReleaseSavepointSlot(std::exchange(slot_, -1));
+    Connection::LeaveScope(std::exchange(watch_, nullptr));
 }
 
 void Savepoint::Release() {
     if (!active_) throw DatabaseError("savepoint is not active", name_);
+    if (connection_.IsOpen() && !connection_.InTransaction()) {
+        DatabaseError lost = connection_.LostTransactionError();
+        End();
+        throw lost;
+    }
     // Stays active when this fails.
     connection_.ExecuteCached(outermost_ ? std::string_view("COMMIT")
                                          : std::string_view(connection_.SavepointSlotTexts(slot_).Release));
@@ -1261,8 +1347,15 @@ void Savepoint::Rollback() {
 
 Transaction::Transaction(Connection& connection) : connection_(connection) {
     RefuseReadOnly(connection_);
+    if (connection_.TransactionLost()) throw connection_.LostTransactionError();
     connection_.ExecuteCached("BEGIN IMMEDIATE");
     active_ = true;
+    watch_ = connection_.EnterScope();
+}
+
+void Transaction::End() noexcept {
+    active_ = false;
+    Connection::LeaveScope(std::exchange(watch_, nullptr));
 }
 
 Transaction::~Transaction() {
@@ -1276,13 +1369,18 @@ Transaction::~Transaction() {
 
 void Transaction::Commit() {
     if (!active_) throw DatabaseError("transaction is not active");
+    if (connection_.IsOpen() && !connection_.InTransaction()) {
+        DatabaseError lost = connection_.LostTransactionError();
+        End();
+        throw lost;
+    }
     connection_.ExecuteCached("COMMIT");   // stays active (to roll back) when this fails
-    active_ = false;
+    End();
 }
 
 void Transaction::Rollback() {
     if (!active_) throw DatabaseError("transaction is not active");
-    active_ = false;
+    End();
     if (!connection_.IsOpen() || !connection_.InTransaction()) return;
     connection_.ExecuteCached("ROLLBACK");
 }

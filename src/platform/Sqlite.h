@@ -60,13 +60,21 @@ void RetainReadCopy(const std::string& file);
 void ReleaseReadCopy(const std::string& file);
 
 class StatementLease;
+struct TransactionWatch;     // a connection's open scopes and what ended their transaction (Sqlite.cpp)
 class ReadCopy;              // a private copy of a database file and its -wal (Sqlite.cpp)
 class StatementCache;        // a connection's idle prepared statements (Sqlite.cpp)
 struct StatementCacheEntry;  // the cache's slot of one statement text
 
 // One connection to a database file: WAL journaling, a busy timeout of kBusyTimeoutMs, foreign
 // keys off, extended result codes. Statement journals (what savepoints restore) stay in memory
-// however large they grow, until their transaction ends. A connection, its statements and leases
+// however large they grow, until their transaction ends.
+//
+// A statement that fails for the storage (no space, a failed read or write, a damaged file) or for
+// memory ends the transaction it ran in: SQLite ends it itself in most such cases, the layer in the
+// others, so that such a transaction is never committed in part. While a Savepoint or Transaction
+// of the connection is open, that first failure is kept: their Release and Commit raise it (not
+// the "no such savepoint" or "no transaction" that would follow), and no Savepoint or Transaction
+// begins under them (a savepoint begun then would be a new transaction of its own). A connection, its statements and leases
 // are used by one thread at a time (SQLite's own mutex of the connection is left out); threads
 // use connections of their own.
 class Connection {
@@ -106,6 +114,11 @@ public:
     // Names of all tables of the file (internal sqlite_ tables left out).
     std::vector<std::string> TableNames();
     bool InTransaction() const;
+    // Whether a Savepoint or Transaction is open while SQLite has no transaction: a failure ended it
+    // (see the class comment).
+    bool TransactionLost() const;
+    // The failure that ended the transaction of the open scopes (a generic one when none was seen).
+    DatabaseError LostTransactionError() const;
     // Open, no transaction and no statement in the middle of its rows (none holds a read snapshot).
     bool IsIdle() const;
     // Whether the connection cannot write (opened ReadOnly, or a write-protected file). Savepoints
@@ -142,6 +155,7 @@ public:
 private:
     friend class Savepoint;
     friend class Transaction;
+    friend class Statement;
     // Savepoint names: the lowest number no open Savepoint of this connection holds.
     int AcquireSavepointSlot();
     void ReleaseSavepointSlot(int slot) noexcept;
@@ -154,11 +168,16 @@ private:
     }
     // Runs one statement of a fixed text through the cache.
     void ExecuteCached(std::string_view sql);
+    // The layer's scopes (Savepoint, Transaction): entered once begun, left once ended. The first
+    // scope entered starts a watch of its own; the scopes keep the watch they entered.
+    std::shared_ptr<TransactionWatch> EnterScope();
+    static void LeaveScope(const std::shared_ptr<TransactionWatch>& watch) noexcept;
 
     sqlite3* db_ = nullptr;
     std::string path_;
     bool immutable_ = false;
     std::shared_ptr<const ReadCopy> copy_;   // the private copy read, if any
+    std::shared_ptr<TransactionWatch> watch_;   // shared with the statements prepared on it
     StatementCache* cache_ = nullptr;         // one reference; made on first Lease, dropped on Close
     std::size_t cacheLimit_ = kDefaultStatementCacheLimit;
     std::vector<bool> savepointSlots_;        // slot -> held by an open Savepoint
@@ -261,8 +280,8 @@ public:
 
 private:
     friend class StatementCache;
-    // Prepares with sqlite3_prepare_v3's flags.
-    void Prepare(sqlite3* db, std::string_view sql, unsigned flags);
+    // Prepares with sqlite3_prepare_v3's flags; failures that end a transaction go to `watch`.
+    void Prepare(sqlite3* db, std::string_view sql, unsigned flags, std::shared_ptr<TransactionWatch> watch);
 
     // Position of a name of `names` equal to `name` regardless of (ASCII) case, -1 when none is.
     // The search starts at `from` and wraps around: the first match from there, which is the only
@@ -279,6 +298,7 @@ private:
 
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
+    std::shared_ptr<TransactionWatch> watch_;
     std::string sql_;
     std::vector<std::string> columnNames_;
     std::vector<std::string> parameterNames_;
@@ -323,6 +343,8 @@ private:
 // back rolls it back; it never throws. Savepoints nest: an inner one must end before its outer one.
 // The outermost one (no transaction open) is a transaction begun IMMEDIATE instead: it waits for
 // the write lock (up to the busy timeout) when it begins, and Release commits it.
+// When a failure has ended the transaction under it (see Connection), Release raises that failure
+// and ends the savepoint; Rollback ends it quietly (nothing is left to undo).
 class Savepoint {
 public:
     explicit Savepoint(Connection& connection);
@@ -339,6 +361,7 @@ private:
     void End() noexcept;
 
     Connection& connection_;
+    std::shared_ptr<TransactionWatch> watch_;   // the scope entered while active
     int slot_ = -1;
     std::string name_;
     bool active_ = false;
@@ -347,6 +370,7 @@ private:
 
 // A transaction: BEGIN IMMEDIATE on construction, Commit() or Rollback() ends it; the destructor
 // rolls back a transaction still open and never throws.
+// Ended under it by a failure (see Connection), Commit raises that failure and ends it.
 class Transaction {
 public:
     explicit Transaction(Connection& connection);
@@ -359,7 +383,10 @@ public:
     bool IsActive() const { return active_; }
 
 private:
+    void End() noexcept;
+
     Connection& connection_;
+    std::shared_ptr<TransactionWatch> watch_;   // the scope entered while active
     bool active_ = false;
 };
 

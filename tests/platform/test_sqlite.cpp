@@ -610,6 +610,42 @@ TEST_F(SqliteTest, NestedSavepointsRollBackOnlyTheInnerWork) {
     EXPECT_EQ(Scalar(db, "SELECT group_concat(K) FROM (SELECT K FROM T ORDER BY K)"), "1,3");
 }
 
+// A full disk (here the database's page limit) ends the transaction, whether SQLite ends it or not:
+// what the scopes say afterwards is that first failure, and nothing more is written under them.
+TEST_F(SqliteTest, AFullDatabaseEndsTheTransactionAndItsScopesSayIt) {
+    Connection db = OpenWithTable();
+    db.Execute("INSERT INTO T (K, S) VALUES (1, 'kept')");
+    db.Execute("PRAGMA max_page_count = " + Scalar(db, "PRAGMA page_count"));
+    const std::string full = "database or disk is full";
+    {
+        platform::Transaction transaction(db);
+        platform::Savepoint batch(db);
+        {
+            platform::Savepoint record(db);
+            EXPECT_NE(ErrorText([&] { db.Execute("INSERT INTO T (K, B) VALUES (2, zeroblob(100000))"); }).find(full), std::string::npos);
+            EXPECT_FALSE(db.InTransaction());
+            EXPECT_TRUE(db.TransactionLost());
+            EXPECT_EQ(ErrorText([&] { record.Release(); }).rfind(full, 0), 0u) << "not 'no such savepoint'";
+        }
+        EXPECT_EQ(ErrorText([&] { platform::Savepoint replay(db); }).rfind(full, 0), 0u) << "no transaction of its own";
+        EXPECT_EQ(ErrorText([&] { db.Execute("INSERT INTO T (K) VALUES (3)"); }).rfind(full, 0), 0u)
+            << "nothing runs in autocommit";
+        EXPECT_EQ(ErrorText([&] { batch.Release(); }).rfind(full, 0), 0u);
+        try {
+            transaction.Commit();
+            ADD_FAILURE() << "committed";
+        } catch (const DatabaseError& error) {
+            EXPECT_EQ(platform::KindOfFailure(error.Code()), platform::FailureKind::Full);
+        }
+    }
+    EXPECT_FALSE(db.TransactionLost());
+    EXPECT_EQ(Scalar(db, "SELECT group_concat(K) FROM T"), "1");
+    platform::Savepoint next(db);   // once every scope has ended, a new transaction begins
+    db.Execute("INSERT INTO T (K) VALUES (4)");
+    next.Release();
+    EXPECT_EQ(Scalar(db, "SELECT group_concat(K) FROM T"), "1,4");
+}
+
 TEST_F(SqliteTest, SavepointNamesAreReusedOnceTheirSavepointEnded) {
     Connection db = OpenWithTable();
     std::string first;

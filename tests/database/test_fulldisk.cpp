@@ -1,0 +1,179 @@
+// A batch on a disk that fills while it runs: nothing of it stays, and the first error (the full
+// disk) is what the user is told. The database lies in a small tmpfs of its own (mounting one needs
+// root; the test is skipped without).
+#include "DbFixture.h"
+#include "FakeShell.h"
+
+#include <sqlite3.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "database/Uvktapplication.h"
+#include "database/Uvktobject.h"
+
+namespace {
+
+constexpr int kBeef = 4;
+constexpr int kPork = 5;
+constexpr int kRecords = 6000;
+
+class FullDiskTest : public DbFixture {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vktfull-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        mountPoint_ = pattern;
+        if (geteuid() != 0 || mount("tmpfs", mountPoint_.c_str(), "tmpfs", 0, "size=8m") != 0) {
+            rmdir(mountPoint_.c_str());
+            mountPoint_.clear();
+            GTEST_SKIP() << "a size-limited folder needs root (mount tmpfs)";
+        }
+        folder = mountPoint_ + "/db";
+        std::filesystem::create_directory(folder);
+        platform::SetFixedNow(FixedNow());
+        ASSERT_TRUE(GetVktTblFunctor().CreateTables(folder));
+        functor.SetPath(folder);
+        CreateDefaults();
+        Sql("begin");
+        for (int id = 1; id <= kRecords; ++id) {
+            const std::string key = std::to_string(id);
+            Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice) "
+                "values (" + key + ", 0, 1, " + std::to_string(kBeef) + ", 1, 'R" + key + "', 5, 250)");
+            Sql("insert into VktDB1K values (" + key + ", 5, 1000, 4, 100, 1)");
+            Sql("insert into VktDB1L values (" + key + ", '2024-02-03', 5, 100)");
+            Sql("insert into VktDB1J values (" + key + ", 1, 1)");
+        }
+        Sql("insert into VktDB1E values (1, '2024-02-29', 0)");
+        Sql("commit");
+        Sql("pragma wal_checkpoint(truncate)");
+        app = std::make_unique<TVktApplication>();
+        shell = &InstallFakeShell(*app);
+        ASSERT_TRUE(app->RegisterDatabase("Kitchen", folder));
+        object = app->GetObject("Kitchen");
+        ASSERT_NE(object, nullptr);
+    }
+    void TearDown() override {
+        if (mountPoint_.empty()) return;
+        app.reset();
+        DbFixture::TearDown();
+        umount2(mountPoint_.c_str(), MNT_DETACH);
+        rmdir(mountPoint_.c_str());
+    }
+
+    // Fills the folder's disk but for `room` bytes.
+    void Fill(std::size_t room) {
+        std::ofstream filler(mountPoint_ + "/filler", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), block.size())) filler.flush();
+        filler.close();
+        std::filesystem::resize_file(mountPoint_ + "/filler",
+                                     std::filesystem::file_size(mountPoint_ + "/filler") - room);
+    }
+    // The rows of the tables a batch writes, to compare before and after.
+    std::string Rows() {
+        std::string rows;
+        for (const char* table : {"VktDB1E", "VktDB1F", "VktDB1G", "VktDB1J", "VktDB1K", "VktDB1L", "VktDB1M", "VktDB1Q"}) {
+            platform::Statement all(Db(), std::string("select * from ") + table + " order by 1, 2");
+            while (all.Step()) {
+                for (int c = 0; c < all.ColumnCount(); ++c) rows += all.GetText(c) + "|";
+                rows += "\n";
+            }
+        }
+        return rows;
+    }
+
+    std::string mountPoint_;
+    std::unique_ptr<TVktApplication> app;
+    FakeShell* shell = nullptr;
+    TVktObject* object = nullptr;
+};
+
+TPriorityItem AllIds() {
+    TPriorityItem ids;
+    for (int id = 1; id <= kRecords; ++id) ids << id;
+    return ids;
+}
+
+struct BatchCase {
+    const char* name;
+    const char* arrange;   // SQL run before the disk fills, or null
+    std::function<bool(TVktObject&)> run;
+};
+
+std::string InsertRows() {
+    std::string rows;
+    for (int i = 0; i < kRecords; ++i) rows += "4,New " + std::to_string(i) + ",120\r\n";
+    return rows;
+}
+
+constexpr const char* kAllInTrash = "insert into VktDB1G select Data_ID, '2024-03-01' from VktDB1F";
+
+TEST_F(FullDiskTest, ABatchThatFillsTheDiskLeavesNothingAndSaysSo) {
+    const BatchCase cases[] = {
+        {"class change", nullptr, [](TVktObject& o) { return o.ChangeDataClass(kPork, 0, AllIds(), nullptr); }},
+        {"key change", nullptr,
+         [](TVktObject& o) {
+             TPriorityItem fields;
+             fields << ToInt(TVktField::Form_Key);
+             return o.UpdateDataKeys("2", 0, AllIds(), fields, nullptr);
+         }},
+        {"attribute change", nullptr,
+         [](TVktObject& o) {
+             TPriorityItem items, checks;
+             items << 1 << 2;
+             checks << 0 << 1;
+             return o.SetDataAttributes(0, AllIds(), items, checks, nullptr);
+         }},
+        {"trash", nullptr, [](TVktObject& o) { return o.EraseData(0, AllIds(), nullptr); }},
+        {"restore", kAllInTrash, [](TVktObject& o) { return o.RestoreData(0, AllIds(), nullptr); }},
+        {"purge", kAllInTrash, [](TVktObject& o) { return o.PurgeData(0, AllIds(), nullptr); }},
+        {"insert", nullptr,
+         [](TVktObject& o) {
+             TPriorityItem fields;
+             fields << ToInt(TVktField::Class_Key) << ToInt(TVktField::Data) << ToInt(TVktField::BuyPrice);
+             return o.InsertData(TVktObjKind::Food, InsertRows(), fields, 0, nullptr);
+         }},
+        {"yearly fold", nullptr,
+         [](TVktObject& o) { return o.MakeYHistory(true, 0, platform::EncodeDate(2024, 2, 1), nullptr); }},
+        {"stock-taking sheet", nullptr, [](TVktObject& o) { return o.SetInventoryEntries(1, 0, AllIds(), nullptr); }},
+        {"new stock-taking sheet", nullptr,
+         [](TVktObject& o) {
+             return o.SetInventoryEntry(0, false, AllIds(), platform::EncodeDate(2024, 3, 31), 0, nullptr);
+         }},
+    };
+    for (const BatchCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        if (mountPoint_.empty()) return;
+        if (c.arrange) Sql(c.arrange);
+        const std::string before = Rows();
+        Fill(64 * 1024);
+        bool ok = true;
+        std::string raised;
+        // Pages spill to the disk in the middle of the batch, not only at its commit.
+        const sqlite3_int64 heapLimit = sqlite3_soft_heap_limit64(256 * 1024);
+        try {
+            ok = c.run(*object);
+        } catch (const std::exception& error) {
+            raised = error.what();
+        }
+        sqlite3_soft_heap_limit64(heapLimit);
+        std::filesystem::remove(mountPoint_ + "/filler");
+        EXPECT_FALSE(ok && raised.empty());
+        EXPECT_EQ(Rows(), before) << "nothing of the batch stays";
+        const std::vector<std::string> errors = shell->Texts(FakeShell::Kind::Error);
+        std::string said = raised;
+        for (const std::string& e : errors) said += e + "\n";
+        EXPECT_NE(said.find("ディスクの空き容量が足りません"), std::string::npos) << said;
+        EXPECT_EQ(said.find("no such savepoint"), std::string::npos) << said;
+    }
+}
+
+} // namespace
