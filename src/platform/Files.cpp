@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -239,7 +240,7 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes)
     SyncFolderOf(path);
 }
 
-int CopyFileContent(const std::string& from, const std::string& to)
+int CopyFileContent(const std::string& from, const std::string& to, std::uint64_t limit)
 {
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
@@ -253,11 +254,13 @@ int CopyFileContent(const std::string& from, const std::string& to)
     TempFile out(fd, to);   // removed unless the copy completes
     std::vector<char> buffer(1 << 20);
     int error = 0;
-    for (ssize_t n = 0; error == 0 && (n = ::read(in, buffer.data(), buffer.size())) != 0;) {
+    for (ssize_t n = 0; error == 0 && limit > 0 &&
+                        (n = ::read(in, buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), limit)))) != 0;) {
         if (n < 0) {
             error = errno == EINTR ? 0 : errno;
             continue;
         }
+        limit -= static_cast<std::uint64_t>(n);
         for (ssize_t done = 0; error == 0 && done < n;) {
             const ssize_t written = ::write(out.Fd(), buffer.data() + done, static_cast<std::size_t>(n - done));
             if (written >= 0)

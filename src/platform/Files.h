@@ -2,6 +2,7 @@
 // File-system helpers over std::filesystem. Paths are UTF-8 strings. The tests of existence never
 // raise; reading and writing raise FileError naming the path and the system's reason.
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -46,9 +47,10 @@ std::string ReadFileBytes(const std::string& path);
 // target is untouched and FileError is raised.
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
 
-// Copies the content of `from` into `to`, made anew (mode 0600; an existing `to` is a failure).
-// Returns 0, or the errno of the failure, `to` removed then.
-int CopyFileContent(const std::string& from, const std::string& to);
+// Copies the content of `from` into `to`, made anew (mode 0600; an existing `to` is a failure), at
+// most its first `limit` bytes. Returns 0, or the errno of the failure, `to` removed then.
+int CopyFileContent(const std::string& from, const std::string& to,
+                    std::uint64_t limit = std::numeric_limits<std::uint64_t>::max());
 
 // Removes a file; returns false when there was none. Other failures raise FileError.
 bool RemoveFile(const std::string& path);

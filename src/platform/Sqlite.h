@@ -38,7 +38,9 @@ std::string DatabaseFilePath(const std::string& folder);
 // ReadOnly in a write-protected folder where the file's -shm can be neither made nor read: a file
 // whose -wal holds no frame is read as unchanging; one whose -wal holds frames (committed rows a
 // killed writer left there) is read through a private copy of the file and its -wal, made in a
-// folder of its own (mode 0700) under the temporary folder ($TMPDIR, else /tmp). The process's
+// folder of its own (mode 0700) under the temporary folder ($TMPDIR, else /tmp), as far as SQLite
+// reads them (the -wal's frames up to its last commit that its salts and checksums hold; the file's
+// pages up to the size it then has), and only when that leaves room on the disk. The process's
 // connections to a file share one copy, which shows the file as it was when copied; it is removed
 // when the last of them closes, unless RetainReadCopy keeps it. Nothing is ever written beside the
 // file. Such connections see no later change (IsImmutable). When the copy cannot be made the open
@@ -48,6 +50,7 @@ enum class OpenMode { ReadWrite, Create, ReadOnly, ReadWriteOrReadOnly };
 // A ReadOnly open that needed a private copy (see OpenMode) and could not make it. Code() tells
 // why as for a failed write: SQLITE_FULL (no space), SQLITE_BUSY (the file kept changing while it
 // was copied) or SQLITE_IOERR (anything else; the message names the file and the system's reason).
+// SQLITE_FULL also when the copy would not leave room to spare on the temporary folder's disk.
 class ReadCopyError : public DatabaseError {
 public:
     using DatabaseError::DatabaseError;
@@ -58,6 +61,11 @@ public:
 // keeps the copy of a file while it retains the file, so that an open database is copied once.
 void RetainReadCopy(const std::string& file);
 void ReleaseReadCopy(const std::string& file);
+
+// Removes the private copies (see OpenMode) that programs of this user left in the temporary folder
+// when they were killed: those whose folder's lock no living program holds. A program calls it when
+// it starts; the first copy a process makes calls it too.
+void RemoveStaleReadCopies();
 
 class StatementLease;
 struct TransactionWatch;     // a connection's open scopes and what ended their transaction (Sqlite.cpp)

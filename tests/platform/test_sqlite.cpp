@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +22,9 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using platform::Connection;
@@ -820,4 +826,104 @@ TEST_F(SqliteTest, AKilledWritersRowsShowInAWriteProtectedFolderWhateverLiesBesi
         }
         EXPECT_EQ(FolderContent(folder.string()), before);
     }
+}
+
+// A copy holds what SQLite reads of the file and its -wal, nothing of a sparse tail, and is refused
+// where it would not leave room; the copies of a killed program go at the next start, those of a
+// living one stay.
+TEST_F(SqliteTest, AReadCopyIsBoundedAndOutlivesNoProgram) {
+    const fs::path copies = dir_ / "tmp";
+    fs::create_directory(copies);
+    fs::permissions(copies, fs::perms::all);
+    fs::permissions(dir_, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+    const TempFolderScope temp(copies.string());
+    // Two databases whose writer was killed with 20 rows in the -wal, in write-protected folders.
+    std::vector<std::string> files;
+    for (const char* name : {"one", "two"}) {
+        const fs::path folder = dir_ / name;
+        fs::create_directory(folder);
+        const std::string file = (folder / "test.db").string();
+        Connection(file, OpenMode::Create).Execute("CREATE TABLE T (K INTEGER PRIMARY KEY, S TEXT)");
+        RunInChild([&] {
+            Connection writer(file);
+            for (int i = 0; i < 20; ++i) writer.Execute("INSERT INTO T (S) VALUES (hex(randomblob(200)))");
+            raise(SIGKILL);
+            return 0;
+        });
+        fs::remove(file + "-shm");
+        fs::resize_file(file + "-wal", fs::file_size(file + "-wal") + (std::uint64_t{4} << 30));   // sparse
+        fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        files.push_back(file);
+    }
+    const Unprivileged nobody;
+    if (Unprivileged::CanWrite((dir_ / "one").string())) GTEST_SKIP() << "this user writes a folder whatever its mode";
+    const auto copyFolders = [&] {
+        std::vector<fs::path> found;
+        for (const fs::directory_entry& entry : fs::directory_iterator(copies)) found.push_back(entry.path());
+        return found;
+    };
+
+    // A killed reader leaves its copy; the copy holds the 20 rows and not the sparse tail.
+    RunInChild([&] {
+        Connection reader(files[0], OpenMode::ReadOnly);
+        if (Scalar(reader, "SELECT count(*) FROM T") != "20") return 1;
+        raise(SIGKILL);
+        return 0;
+    });
+    ASSERT_EQ(copyFolders().size(), 1u);
+    const fs::path killed = copyFolders().front();
+    EXPECT_LT(fs::file_size(killed / "test.db-wal"), std::uintmax_t{1} << 20);
+    // A living one's copy, a folder another program is making (no lock yet) and one an older
+    // program left (no lock, long ago).
+    Connection living(files[1], OpenMode::ReadOnly);
+    EXPECT_EQ(Scalar(living, "SELECT count(*) FROM T"), "20");
+    fs::create_directory(copies / "vektara-read-making");
+    fs::create_directory(copies / "vektara-read-old");
+    fs::last_write_time(copies / "vektara-read-old", fs::file_time_type::clock::now() - std::chrono::hours(2));
+    platform::RemoveStaleReadCopies();   // the first copy of the process may have already
+    std::vector<fs::path> left = copyFolders();
+    std::sort(left.begin(), left.end());
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_NE(left[0], killed);
+    EXPECT_EQ(left[1], copies / "vektara-read-making");
+    EXPECT_EQ(Scalar(living, "SELECT count(*) FROM T"), "20");
+    living.Close();
+    EXPECT_EQ(copyFolders(), std::vector<fs::path>{copies / "vektara-read-making"});
+}
+
+// On a temporary folder's disk that the copy would leave too full, the open is refused and says so.
+TEST_F(SqliteTest, AReadCopyThatWouldFillTheDiskIsRefused) {
+    const fs::path copies = dir_ / "small";
+    fs::create_directory(copies);
+    if (geteuid() != 0 || mount("tmpfs", copies.c_str(), "tmpfs", 0, "size=16m,mode=1777") != 0)
+        GTEST_SKIP() << "a small disk needs root (mount tmpfs)";
+    struct Unmount {
+        std::string path;
+        ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+    } unmount{copies.string()};
+    fs::permissions(dir_, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+    const TempFolderScope temp(copies.string());
+    const fs::path folder = dir_ / "db";
+    fs::create_directory(folder);
+    const std::string file = (folder / "test.db").string();
+    Connection(file, OpenMode::Create).Execute("CREATE TABLE T (K INTEGER PRIMARY KEY)");
+    RunInChild([&] {
+        Connection writer(file);
+        writer.Execute("INSERT INTO T DEFAULT VALUES");
+        raise(SIGKILL);
+        return 0;
+    });
+    fs::remove(file + "-shm");
+    fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const Unprivileged nobody;
+    try {
+        Connection reader(file, OpenMode::ReadOnly);
+        ADD_FAILURE() << "opened";
+    } catch (const platform::ReadCopyError& error) {
+        EXPECT_EQ(platform::KindOfFailure(error.Code()), platform::FailureKind::Full);
+        EXPECT_NE(std::string(error.what()).find("Not enough free space"), std::string::npos) << error.what();
+    }
+    EXPECT_TRUE(fs::is_empty(copies));
 }

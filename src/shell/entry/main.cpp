@@ -3,6 +3,7 @@
 // main window as the user would, so the database list, the layout and the bounds are kept.
 #include "database/Uvktapplication.h"
 #include "gui/Application.h"
+#include "platform/Sqlite.h"
 #include "shell/Fsplash.h"
 #include "shell/Fvktsingleviewer.h"
 #include "shell/Ushellservices.h"
@@ -95,6 +96,7 @@ int main(int argc, char** argv)
     // While the font configuration is read: the start-up picture is decoded on a worker, and the
     // printers the layout designer's page asks for are listed (no text is measured for either).
     TSplash::PrefetchStartPicture();
+    platform::RemoveStaleReadCopies();   // of earlier runs that were killed
     try {
         PrinterObject();
     } catch (...) {
