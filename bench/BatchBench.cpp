@@ -90,7 +90,7 @@ void ClassChangeSqlite(benchmark::State& state) {
 } // namespace
 
 void RegisterBatchBenchmarks() {
-    RegisterPair({"ClassChange", 1.5, Metric::RealTime,
+    RegisterPair({"ClassChange", 1.2, Metric::RealTime,
                   "every ingredient moved to one class: facade ChangeDataClass vs statements prepared once"},
                  ClassChangeSystem, ClassChangeSqlite);
 }

@@ -125,7 +125,7 @@ void FoldSqlite(benchmark::State& state) {
 } // namespace
 
 void RegisterHistoryBenchmarks() {
-    RegisterPair({"Fold", 1.5, Metric::RealTime,
+    RegisterPair({"Fold", 1.2, Metric::RealTime,
                   "a month's price history folded again into yearly rows for every record, the monthly rows "
                   "removed: facade MakeYHistory vs statements prepared once"},
                  FoldSystem, FoldSqlite);

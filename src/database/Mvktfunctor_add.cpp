@@ -203,17 +203,16 @@ int TVktFunctor::AddInvDate(std::uint8_t priceType, platform::TDateTime date) {
 }
 
 bool TVktFunctor::ChangeDataClass(int dataId, int classId) {
-    return Write(false, [&] {
-        const std::string now = platform::ToIsoDateTime(platform::Now());
-        const int targetType = GetClassType(classId);
-        // Only a record whose present class has the target's class type moves.
-        const bool sameFamily = QueryHasRow(
-            "select distinct Data_ID from " + Tbl(TVktTable::TblData) + " left join " +
-                Tbl(TVktTable::TblClass) + " on Class_ID = Class_Key where ( Data_ID = :ID ) and ( ClassType = :Type )",
-            {{"ID", dataId}, {"Type", targetType}});
-        if (sameFamily)
-            Exec("update " + Tbl(TVktTable::TblData) + " set Class_Key = :Class, ChangeDate = :Now where Data_ID = :ID",
-                 {{"Class", classId}, {"Now", now}, {"ID", dataId}});
+    ForgetBatchMemo();
+    // Inside a batch's row it writes in the batch's savepoint (see MakeYHistory).
+    return InBatchRow(false, [&] {
+        // Only a record whose present class has the target's class type (0 for a class that is
+        // not there) moves.
+        static const std::string update =
+            "update " + Tbl(TVktTable::TblData) + " set Class_Key = :Class, ChangeDate = :Now where ( Data_ID = :ID ) and "
+            "( ( select ClassType from " + Tbl(TVktTable::TblClass) + " where Class_ID = Class_Key ) = "
+            "coalesce( ( select ClassType from " + Tbl(TVktTable::TblClass) + " where Class_ID = :Class ), 0 ) )";
+        Exec(update, {{"Class", classId}, {"Now", platform::ToIsoDateTime(platform::Now())}, {"ID", dataId}});
         return true;
     });
 }

@@ -5,6 +5,7 @@
 // unit or price is carried over as NULL.
 #include "database/Mvktfunctor.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/Errors.h"
@@ -53,45 +54,53 @@ bool TVktFunctor::MakeYHistory(int dataId, bool removeMHistory, platform::TDateT
     // square of the records folded).
     return InBatchRow(false, [&] {
         const auto [firstDay, lastDay] = MonthBounds(date);
-        const std::string monthRows = " where ( MHistory_Key = :ID ) and ( MHistoryDate between :First and :Last )";
         const SqlParams monthParams{{"ID", dataId}, {"First", firstDay}, {"Last", lastDay}};
-        const std::string mhistory = Tbl(TVktTable::TblMHistory);
-        if (!QueryHasRow("select distinct MHistory_Key from " + mhistory + monthRows, monthParams)) return true;
-
+        static const std::string monthRows =
+            " from " + Tbl(TVktTable::TblMHistory) + " where ( MHistory_Key = :ID ) and ( MHistoryDate between :First and :Last )";
+        // The month's rows in date order: the summary is made while they are read, as SQLite's
+        // max, avg and min make it (NULL prices left out; the average the plain sum in that order
+        // divided by the count), and the last row gives the unit and the last price.
         using platform::FieldType;
-        platform::Variant maxPrice, avePrice, minPrice, lastPrice, unit;
+        bool any = false;
+        platform::Variant maxPrice = platform::Variant::Null(), avePrice = platform::Variant::Null(),
+                          minPrice = platform::Variant::Null(), lastPrice, unit;
         {
-            platform::StatementLease statement =
-                Lease("select max( MHistoryPrice ) as MHMaxPrice, avg( MHistoryPrice ) as MHAvePrice, "
-                      "min( MHistoryPrice ) as MHMinPrice from " + mhistory + monthRows,
-                      monthParams);
-            statement->Step();
-            maxPrice = statement->GetVariant("MHMaxPrice", FieldType::Currency);
-            avePrice = statement->GetVariant("MHAvePrice", FieldType::Currency);
-            minPrice = statement->GetVariant("MHMinPrice", FieldType::Currency);
+            static const std::string read = "select MHistoryUnit_Key, MHistoryPrice" + monthRows + " order by MHistoryDate";
+            platform::StatementLease rows = Lease(read, monthParams);
+            double high = 0, low = 0, sum = 0;
+            int count = 0;
+            while (rows->Step()) {
+                any = true;
+                unit = rows->GetVariant(0, FieldType::Integer);
+                lastPrice = rows->GetVariant(1, FieldType::Currency);
+                if (rows->IsNull(1)) continue;
+                const double price = rows->GetDouble(1);
+                high = count == 0 ? price : std::max(high, price);
+                low = count == 0 ? price : std::min(low, price);
+                sum += price;
+                ++count;
+            }
+            if (count > 0) {
+                maxPrice = platform::Variant(platform::Currency::FromDouble(high));
+                avePrice = platform::Variant(platform::Currency::FromDouble(sum / count));
+                minPrice = platform::Variant(platform::Currency::FromDouble(low));
+            }
         }
-        {
-            platform::StatementLease statement =
-                Lease("select MHistoryDate, MHistoryUnit_Key, MHistoryPrice from " + mhistory + monthRows +
-                          " order by MHistoryDate desc",
-                      monthParams);
-            statement->Step();
-            lastPrice = statement->GetVariant("MHistoryPrice", FieldType::Currency);
-            unit = statement->GetVariant("MHistoryUnit_Key", FieldType::Integer);
-        }
-
-        const std::string yhistory = Tbl(TVktTable::TblYHistory);
-        Exec("delete from " + yhistory + " where ( YHistory_Key = :ID ) and ( YHistoryDate = :Last )",
-             {{"ID", dataId}, {"Last", lastDay}});
-        Exec("insert into " + yhistory + " values ( :ID, :Last, :Unit, :LastPrice, :MaxPrice, :AvePrice, :MinPrice )",
-             {{"ID", dataId},
-              {"Last", lastDay},
-              {"Unit", unit},
-              {"LastPrice", lastPrice},
-              {"MaxPrice", maxPrice},
-              {"AvePrice", avePrice},
-              {"MinPrice", minPrice}});
-        if (removeMHistory) Exec("delete from " + mhistory + monthRows, monthParams);
+        if (!any) return true;
+        // The month's yearly row replaces the one an earlier fold wrote (the key is the record and
+        // the date).
+        static const std::string write =
+            "insert or replace into " + Tbl(TVktTable::TblYHistory) +
+            " values ( :ID, :Last, :Unit, :LastPrice, :MaxPrice, :AvePrice, :MinPrice )";
+        Exec(write, {{"ID", dataId},
+                     {"Last", lastDay},
+                     {"Unit", unit},
+                     {"LastPrice", lastPrice},
+                     {"MaxPrice", maxPrice},
+                     {"AvePrice", avePrice},
+                     {"MinPrice", minPrice}});
+        static const std::string remove = "delete" + monthRows;
+        if (removeMHistory) Exec(remove, monthParams);
         return true;
     });
 }

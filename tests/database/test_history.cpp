@@ -138,7 +138,7 @@ TEST_F(HistoryTest, InABatchRowAFoldWritesInTheCallersSavepoint) {
     AddDated(1, "2024-02-03", "5", "100");
     AddDated(2, "2024-02-04", "6", "30");
     Sql("insert into VktDB1M values (2, '2024-02-29', 6, 1, 1, 1, 1)");
-    Sql("create trigger NoTwo before insert on VktDB1M when new.YHistory_Key = 2 "
+    Sql("create trigger NoTwo before delete on VktDB1L when old.MHistory_Key = 2 "
         "begin select raise(abort, 'refused'); end");
     {
         platform::Transaction transaction(module.Db());
@@ -152,8 +152,8 @@ TEST_F(HistoryTest, InABatchRowAFoldWritesInTheCallersSavepoint) {
                 row.Release();
                 continue;
             }
-            EXPECT_EQ(module.QueryInt("select count(*) from VktDB1M where YHistory_Key = 2"), 0)
-                << "its old summary's delete waits for the caller's rollback";
+            EXPECT_EQ(module.QueryInt("select YHLastPrice from VktDB1M where YHistory_Key = 2"), 30)
+                << "its new summary waits for the caller's rollback";
             row.Rollback();
         }
         module.EndBatch();
