@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <cstring>
 #include <iconv.h>
+#include <map>
+#include <memory>
+#include <string>
 
 namespace platform {
 
@@ -159,6 +162,48 @@ constexpr std::array<char16_t, 32> kCp1252High = {
 };
 
 } // namespace
+
+bool DecodeCodePage(std::string_view bytes, int codePage, std::vector<std::pair<char32_t, std::size_t>>& out)
+{
+    // One descriptor per code page and thread, made on first use; null when iconv lacks the page.
+    thread_local std::map<int, std::unique_ptr<IconvHandle>> handles;
+    auto found = handles.find(codePage);
+    if (found == handles.end()) {
+        const std::string name = codePage == 10000 ? std::string("MACINTOSH") : "CP" + std::to_string(codePage);
+        std::unique_ptr<IconvHandle> handle;
+        try {
+            handle = std::make_unique<IconvHandle>("UTF-32LE", name.c_str());
+        } catch (const ConvertError&) {
+        }
+        found = handles.emplace(codePage, std::move(handle)).first;
+    }
+    if (!found->second)
+        return false;
+    iconv_t cd = found->second->Get();
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    while (inLeft > 0) {
+        // One character at a time: iconv stops when its output holds one.
+        unsigned char unit[4];
+        char* outPtr = reinterpret_cast<char*>(unit);
+        std::size_t outLeft = sizeof unit;
+        const std::size_t before = inLeft;
+        iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        if (outLeft == 0) {
+            const char32_t cp = unit[0] | unit[1] << 8 | unit[2] << 16 | static_cast<char32_t>(unit[3]) << 24;
+            out.emplace_back(cp, before - inLeft);
+            continue;
+        }
+        if (inLeft == before) {
+            // Not decodable here (or cut off at the end): this byte alone.
+            out.emplace_back(U'\uFFFD', 1);
+            ++in;
+            --inLeft;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return true;
+}
 
 std::size_t AsciiPrefixLength(std::string_view bytes)
 {

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -25,6 +27,11 @@ std::string Cp1252ToUtf8(std::string_view cp1252);
 // character the code page lacks.
 char32_t Cp1252ToCodePoint(unsigned char code);
 int CodePointToCp1252(char32_t cp);
+
+// The characters of text in a Windows code page that iconv knows (874, 936, 949, 950, 1250-1258,
+// 1361, 437, 850 and 10000, Mac Roman), each with the number of bytes it took; a byte the code page
+// cannot decode gives U+FFFD for itself. False, with nothing decoded, for a code page iconv lacks.
+bool DecodeCodePage(std::string_view bytes, int codePage, std::vector<std::pair<char32_t, std::size_t>>& out);
 
 // Length of a UTF-8 text in code-page-932 bytes (the unit of the stored name limits). A character
 // that code page 932 lacks counts as one byte (the '?' of a lossy conversion); malformed UTF-8

@@ -366,9 +366,21 @@ void TExLightText::TakeParserStyle(TRTParser* sender)
 std::vector<TDecodedChar> TExLightText::DecodeText(TRTParser* sender, const std::string& text, bool unicode) const
 {
     if (unicode) {
+        const TExStyle style = sender->GetStyle();
         std::vector<TDecodedChar> chars;
-        for (char32_t cp : CodePoints(text))
+        for (char32_t cp : CodePoints(text)) {
+            // Symbol fonts' characters written as U+F020-U+F0FF: the character the font draws there.
+            if (cp >= 0xF020 && cp <= 0xF0FF) {
+                const int charClass = CharClassOf(cp);
+                const int font = charClass == kClassDouble ? style.DBFont
+                                 : charClass == kClassEuro ? style.HighFont
+                                                           : style.LowFont;
+                const TFontAttributes& fonts = GetFontAttributes();
+                if (fonts.GetCharset(font) == 2)
+                    cp = SymbolFontChar(fonts.GetName(font), static_cast<unsigned char>(cp - 0xF000));
+            }
             chars.push_back({cp, CharClassOf(cp)});
+        }
         return chars;
     }
     return DecodeStyledBytes(text, sender->GetStyle());

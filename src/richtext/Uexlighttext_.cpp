@@ -369,10 +369,24 @@ void TExLightText_::SaveToAnsiStream(std::ostream& stream) const
 
 std::vector<TDecodedChar> TExLightText_::DecodeFontBytes(std::string_view bytes, int font, int association) const
 {
-    TByteDecoding decoding = TByteDecoding::Western;
-    if (!euro_ && TFontAttributes::Cp932Charset(fonts_.GetCharset(font)))
-        decoding = association == 2 ? TByteDecoding::SingleByte : TByteDecoding::DoubleByte;
-    return DecodeBytes(bytes, decoding);
+    if (euro_)
+        return DecodeBytes(bytes, TByteDecoding::Western);
+    const int charset = fonts_.GetCharset(font);
+    if (TFontAttributes::Cp932Charset(charset))
+        return DecodeBytes(bytes, association == 2 ? TByteDecoding::SingleByte : TByteDecoding::DoubleByte);
+    const int codePage = CodePageOfCharset(charset);
+    if (codePage == 0) {
+        // A symbol font: each byte is the character the font's own map gives.
+        std::vector<TDecodedChar> out;
+        for (char c : bytes) {
+            const char32_t cp = SymbolFontChar(fonts_.GetName(font), static_cast<unsigned char>(c));
+            out.push_back({cp, CharClassOf(cp)});
+        }
+        return out;
+    }
+    if (codePage == 1252)
+        return DecodeBytes(bytes, TByteDecoding::Western);
+    return DecodeCodePageBytes(bytes, codePage);
 }
 
 std::vector<TDecodedChar> TExLightText_::DecodeStyledBytes(std::string_view bytes, const TExStyle& style) const

@@ -323,7 +323,9 @@ private:
     TExStyle MapStyle(TExLightText* runs, TExStyle style);
     int MapSheet(TExLightText* runs, int index, bool paragraph);
     // One run of `runs` (not a page break) inserted before `before`, its styles mapped.
-    void InsertRun(TExLightText* runs, const TExLightWord& run, TExWord* before);
+    // Inserts one run before `before`. A paragraph end rebases the first `ownWords` words of its line
+    // (the line's words from before the paste) on the pasted paragraph's sheet entry, then clears it.
+    void InsertRun(TExLightText* runs, const TExLightWord& run, TExWord* before, int& ownWords);
     void FitHighFont(TExWord* word, TExStyle& style);
 
     bool singleLine_ = false;

@@ -125,7 +125,7 @@ int TExText::MapSheet(TExLightText* runs, int index, bool paragraph)
     return styles_.IndexOfStyle(sheet.GetName(index), MapStyle(runs, sheet.GetStyle(index)), para);
 }
 
-void TExText::InsertRun(TExLightText* runs, const TExLightWord& run, TExWord* before)
+void TExText::InsertRun(TExLightText* runs, const TExLightWord& run, TExWord* before, int& ownWords)
 {
     int type = run.Type;
     std::string text = run.Text;
@@ -142,11 +142,15 @@ void TExText::InsertRun(TExLightText* runs, const TExLightWord& run, TExWord* be
         TExLine* next = line->Split(word->GetIndex() + 1);
         line->SetStyleIndex(sheetIndex);
         line->SetParaStyle(styles_.GetParaStyle(sheetIndex) + run.ParaStyle);
-        // The paragraph's earlier words now belong to the line ending here.
-        for (int w = 0; w < word->GetIndex(); ++w)
+        // The line's own words before the paste now belong to the paragraph ending here; the
+        // pasted ones keep what their runs showed.
+        for (int w = 0; w < ownWords && w < word->GetIndex(); ++w)
             Rebase(line->GetWords(w), next->GetStyleIndex(), sheetIndex);
+        ownWords = 0;
     }
-    TExStyle style = BaseStyle(line->GetStyleIndex(), charIndex) + MapStyle(runs, run.Style);
+    // A pasted run shows as it showed among the runs, whatever the paragraph it joins and whatever
+    // this text's entries of the same number hold.
+    TExStyle style = MapStyle(runs, runs->EffectiveStyle(run));
     if (type != run.Type)
         style.CharClass = kClassSpace;
     word->SetStyleIndex(charIndex);
@@ -163,10 +167,11 @@ void TExText::InsertFromLightText(TExLightText* runs, TExWord* before)
         return;
     runs->Restore();
     BeginUpdate();
+    int ownWords = before->GetIndex();   // the words of the paste's first line that were there
     for (int i = 0; i < runs->Count(); ++i) {
         const TExLightWord& run = *runs->GetWords(i);
         if (run.Type != kWordPage) {
-            InsertRun(runs, run, before);
+            InsertRun(runs, run, before, ownWords);
             continue;
         }
         if (singleLine_)
@@ -179,13 +184,14 @@ void TExText::InsertFromLightText(TExLightText* runs, TExWord* before)
                 TExLightWord end = *runs->GetWords(i - 1);
                 end.Type = kWordPara;
                 end.Text.clear();
-                InsertRun(runs, end, before);
+                InsertRun(runs, end, before, ownWords);
             } else {
                 InsertReturn(before, 0);
             }
         }
         TExLine* line = before->GetOwner();
         line->GetOwner()->Split(line->GetIndex());
+        ownWords = 0;
     }
     EndUpdate();
 }

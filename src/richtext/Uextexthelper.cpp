@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <memory>
 #include <unordered_map>
@@ -504,6 +505,99 @@ std::string DecodeCp932(std::string_view bytes)
     for (const TDecodedChar& c : DecodeBytes(bytes, TByteDecoding::DoubleByte))
         platform::AppendUtf8(out, c.Code);
     return out;
+}
+
+namespace {
+
+// Charsets (\fcharset) and their code pages.
+constexpr std::pair<int, int> kCharsetCodePages[] = {
+    {0, 1252},   {77, 10000}, {128, 932},  {129, 949},  {130, 1361}, {134, 936},  {136, 950},
+    {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256}, {186, 1257}, {204, 1251},
+    {222, 874},  {238, 1250}, {255, 437},
+};
+
+// The Symbol font's characters for the bytes 0x20-0xFF (Adobe's Symbol encoding); 0 none.
+constexpr char16_t kSymbolChars[224] = {
+    0x0020, 0x0021, 0x2200, 0x0023, 0x2203, 0x0025, 0x0026, 0x220B, 0x0028, 0x0029, 0x2217, 0x002B,
+    0x002C, 0x2212, 0x002E, 0x002F, 0x0030, 0x0031, 0x0032, 0x0033, 0x0034, 0x0035, 0x0036, 0x0037,
+    0x0038, 0x0039, 0x003A, 0x003B, 0x003C, 0x003D, 0x003E, 0x003F, 0x2245, 0x0391, 0x0392, 0x03A7,
+    0x0394, 0x0395, 0x03A6, 0x0393, 0x0397, 0x0399, 0x03D1, 0x039A, 0x039B, 0x039C, 0x039D, 0x039F,
+    0x03A0, 0x0398, 0x03A1, 0x03A3, 0x03A4, 0x03A5, 0x03C2, 0x03A9, 0x039E, 0x03A8, 0x0396, 0x005B,
+    0x2234, 0x005D, 0x22A5, 0x005F, 0x203E, 0x03B1, 0x03B2, 0x03C7, 0x03B4, 0x03B5, 0x03C6, 0x03B3,
+    0x03B7, 0x03B9, 0x03D5, 0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BF, 0x03C0, 0x03B8, 0x03C1, 0x03C3,
+    0x03C4, 0x03C5, 0x03D6, 0x03C9, 0x03BE, 0x03C8, 0x03B6, 0x007B, 0x007C, 0x007D, 0x223C, 0,
+    0,      0,      0,      0,      0,      0,      0,      0,      0,      0,      0,      0,
+    0,      0,      0,      0,      0,      0,      0,      0,      0,      0,      0,      0,
+    0,      0,      0,      0,      0,      0,      0,      0,      0x20AC, 0x03D2, 0x2032, 0x2264,
+    0x2044, 0x221E, 0x0192, 0x2663, 0x2666, 0x2665, 0x2660, 0x2194, 0x2190, 0x2191, 0x2192, 0x2193,
+    0x00B0, 0x00B1, 0x2033, 0x2265, 0x00D7, 0x221D, 0x2202, 0x2022, 0x00F7, 0x2260, 0x2261, 0x2248,
+    0x2026, 0x23D0, 0x23AF, 0x21B5, 0x2135, 0x2111, 0x211C, 0x2118, 0x2297, 0x2295, 0x2205, 0x2229,
+    0x222A, 0x2283, 0x2287, 0x2284, 0x2282, 0x2286, 0x2208, 0x2209, 0x2220, 0x2207, 0x00AE, 0x00A9,
+    0x2122, 0x220F, 0x221A, 0x22C5, 0x00AC, 0x2227, 0x2228, 0x21D4, 0x21D0, 0x21D1, 0x21D2, 0x21D3,
+    0x25CA, 0x2329, 0x00AE, 0x00A9, 0x2122, 0x2211, 0x239B, 0x239C, 0x239D, 0x23A1, 0x23A2, 0x23A3,
+    0x23A7, 0x23A8, 0x23A9, 0x23AA, 0,      0x232A, 0x222B, 0x2320, 0x23AE, 0x2321, 0x239E, 0x239F,
+    0x23A0, 0x23A4, 0x23A5, 0x23A6, 0x23AB, 0x23AC, 0x23AD, 0,
+};
+
+// Wingdings' bytes that word processors write as list marks, and their characters.
+constexpr std::pair<unsigned char, char32_t> kWingdingsMarks[] = {
+    {0x6C, 0x25CF}, {0x6E, 0x25A0}, {0x71, 0x2751}, {0x75, 0x25C6}, {0x76, 0x2756}, {0x9F, 0x2022},
+    {0xA7, 0x25AA}, {0xA8, 0x25FB}, {0xD8, 0x27A2}, {0xFC, 0x2713}, {0xFB, 0x2717}, {0xE8, 0x2794},
+};
+
+bool SameFace(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+} // namespace
+
+int CodePageOfCharset(int charset)
+{
+    if (charset == 1)
+        return 932;
+    if (charset == 2)
+        return 0;
+    for (const auto& [set, page] : kCharsetCodePages)
+        if (set == charset)
+            return page;
+    return 1252;
+}
+
+int CharsetOfCodePage(int codePage)
+{
+    for (const auto& [set, page] : kCharsetCodePages)
+        if (page == codePage)
+            return set;
+    return 0;
+}
+
+std::vector<TDecodedChar> DecodeCodePageBytes(std::string_view bytes, int codePage)
+{
+    std::vector<std::pair<char32_t, std::size_t>> chars;
+    if (!platform::DecodeCodePage(bytes, codePage, chars))
+        return DecodeBytes(bytes, TByteDecoding::Western);
+    std::vector<TDecodedChar> out;
+    out.reserve(chars.size());
+    std::size_t at = 0;
+    for (const auto& [cp, size] : chars) {
+        const char32_t code = cp == U'\uFFFD' && size == 1 ? platform::Cp1252ToCodePoint(static_cast<unsigned char>(bytes[at])) : cp;
+        out.push_back({code, CharClassOf(code)});
+        at += size;
+    }
+    return out;
+}
+
+char32_t SymbolFontChar(std::string_view face, unsigned char byte)
+{
+    if (SameFace(face, "Symbol") && byte >= 0x20 && kSymbolChars[byte - 0x20] != 0)
+        return kSymbolChars[byte - 0x20];
+    if (SameFace(face, "Wingdings"))
+        for (const auto& [b, cp] : kWingdingsMarks)
+            if (b == byte)
+                return cp;
+    return 0xF000 + byte;
 }
 
 namespace {

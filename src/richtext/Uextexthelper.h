@@ -178,6 +178,19 @@ std::vector<TDecodedChar> DecodeBytes(std::string_view bytes, TByteDecoding deco
 // Code page 932 text with the Windows-1252 fallback, as UTF-8 (names of fonts and styles).
 std::string DecodeCp932(std::string_view bytes);
 
+// The code page of a font charset (\fcharset): 932 for Shift-JIS (128) and the default (1), 1252
+// for Western (0) and any charset without one of its own, 0 for the symbol charset (2), whose
+// fonts map bytes by their own tables.
+int CodePageOfCharset(int charset);
+// The charset of a code page (\ansicpg); 0 (Western) for one no charset stands for.
+int CharsetOfCodePage(int codePage);
+// Decodes bytes written in a code page through iconv: each character with its class as it enters
+// (CharClassOf); a byte the code page cannot decode reads as Windows-1252.
+std::vector<TDecodedChar> DecodeCodePageBytes(std::string_view bytes, int codePage);
+// The character a symbol font draws for a byte (its own map, for Symbol and Wingdings' list marks;
+// U+F000 + byte, where such fonts' characters lie, for any other).
+char32_t SymbolFontChar(std::string_view face, unsigned char byte);
+
 // RTF escaping of bytes: "\", "{", "}" get a backslash; bytes below 32 and from 128 become \'hh.
 std::string EscapeRTBytes(std::string_view bytes);
 // RTF escaping of a UTF-8 text, each character written in `charClass` (-1: the class of the
@@ -231,7 +244,7 @@ public:
     bool GetFixedFont() const { return fixedFont_; }
     int AddFont(int index, const std::string& name, int charset, int family);
     // Code page 932 decodes the bytes of fonts of these charsets (Shift-JIS, and the default of a
-    // font named without \fcharset); the bytes of any other font read as Windows-1252.
+    // font named without \fcharset); the bytes of any other font read in its charset's code page.
     static bool Cp932Charset(int charset) { return charset == 128 || charset == 1; }
     // Whether text of the class written in font i reads back unchanged: double-byte characters and
     // half-width katakana need a code-page-932 font, other single-byte characters a Western one.

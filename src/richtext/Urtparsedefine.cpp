@@ -73,8 +73,13 @@ const TStaticKeyword kKeywords[] = {
     {"fonttbl", D, 0, 0, 0}, {"colortbl", D, 1, 0, 0}, {"stylesheet", D, 2, 0, 0},
     {"par", C, 0, 2, 0}, {"line", C, 0, 4, 0}, {"tab", C, 0, 1, 0}, {"page", C, 0, 3, 0},
     // a table's cells part like tabs and its rows like paragraphs (the document holds no tables)
-    {"cell", C, 0, 1, 0}, {"row", C, 0, 2, 0},
-    {"~", H, 0, 32, 0}, {"ldblquote", H, 0, 34, 0}, {"rdblquote", H, 0, 34, 0}, {"*", A, 0, 0, 0},
+    {"cell", C, 0, 1, 0}, {"row", C, 0, 2, 0}, {"intbl", P, -1, 0, 0},
+    // characters written as control words (their code points)
+    {"~", H, 0, 0x00A0, 0}, {"_", H, 0, 0x2011, 0}, {"-", H, 0, 0x00AD, 0}, {"bullet", H, 0, 0x2022, 0},
+    {"endash", H, 0, 0x2013, 0}, {"emdash", H, 0, 0x2014, 0}, {"lquote", H, 0, 0x2018, 0},
+    {"rquote", H, 0, 0x2019, 0}, {"ldblquote", H, 0, 0x201C, 0}, {"rdblquote", H, 0, 0x201D, 0},
+    {"enspace", H, 0, 0x2002, 0}, {"emspace", H, 0, 0x2003, 0}, {"qmspace", H, 0, 0x2005, 0},
+    {"*", A, 0, 0, 0},
     // skipped destinations
     {"author", S, 0, 0, 0}, {"bin", S, 0, 0, 0}, {"buptim", S, 0, 0, 0}, {"comment", S, 0, 0, 0},
     {"creatim", S, 0, 0, 0}, {"doccomm", S, 0, 0, 0}, {"filetbl", S, 0, 0, 0}, {"footer", S, 0, 0, 0},

@@ -6,7 +6,7 @@
 //   1 property            property row (-1: read and ignored), default value, added value
 //   2 destination         destination code (0 font table, 1 colour table, 2 style sheet)
 //   3 control             -, word type (1 tab, 2 paragraph, 3 page, 4 line)
-//   4 character           -, character code
+//   4 character           -, the character's code point (Unicode)
 //   5 "\*"                -
 //   6 skipped destination -
 //   7 font association    kind (0 \f, 1 \af, 2 \hich, 3 \loch, 4 \dbch), default value, added value

@@ -4,8 +4,12 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
+
+// Word type of a paragraph's end (see the keyword rows).
+constexpr int kControlParagraph = 2;
 
 bool IsLetter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(int c) { return c >= '0' && c <= '9'; }
@@ -196,6 +200,11 @@ bool TRTStreamParser::ReadControl()
     }
     FlushText();
     fallback_ = 0;
+    if (c == '\r' || c == '\n') {
+        // A backslash ending a line ends a paragraph (as Cocoa's writers end them).
+        DoKeyword("par", 0, false);
+        return true;
+    }
     if (!IsLetter(c)) {
         DoKeyword(std::string(1, static_cast<char>(c)), 0, false);
         return true;
@@ -321,6 +330,8 @@ void TRTParser::Reset()
     styleMap_.clear();
     sheet_.clear();
     rowCells_ = 0;
+    ansiCodePage_ = 0;
+    cellPar_ = false;
 }
 
 namespace {
@@ -393,6 +404,14 @@ void TRTParser::DoKeyword(const std::string& name, int value, bool hasValue)
     EndSurrogate();
     if (name == "uc")
         state_.UnicodeSkip = hasValue ? std::max(value, 0) : 1;
+    if (name == "ansicpg" && hasValue)
+        ansiCodePage_ = value;
+    if (name == "intbl")
+        state_.InTable = true;
+    if (name == "pard")
+        state_.InTable = false;
+    if (name == "cell" || name == "row")
+        cellPar_ = false;   // the cell's or row's end ends the paragraph that closed it
     if (name == "cell")
         ++rowCells_;
     if (name == "row") {
@@ -434,7 +453,7 @@ void TRTParser::DoKeyword(const std::string& name, int value, bool hasValue)
         DoControl(row.Arg2);
         break;
     case rtfpsCharacter:
-        DoDestinationText(std::string(1, static_cast<char>(row.Arg2)));
+        DoCharacter(static_cast<char32_t>(row.Arg2));
         break;
     case rtfpsAsterisk:
         asterisk_ = true;
@@ -480,6 +499,19 @@ void TRTParser::DoUnicode(int value)
     std::string utf8;
     platform::AppendUtf8(utf8, cp);
     DoText(utf8, true);
+}
+
+void TRTParser::DoCharacter(char32_t cp)
+{
+    if (state_.DestState == 1) {
+        std::string utf8;
+        platform::AppendUtf8(utf8, cp);
+        DoText(utf8, true);
+    } else if (cp < 0x80) {
+        DoDestinationText(std::string(1, static_cast<char>(cp)));
+    } else if (cp == 0xA0) {
+        DoDestinationText(" ");   // a name's no-break space
+    }
 }
 
 void TRTParser::EndSurrogate()
@@ -672,7 +704,7 @@ void TRTParser::DoDestinationText(const std::string& text)
         if (ends) {
             const int number = state_.Style.CharClass;
             int index = number;
-            DoFont(state_.Font.Name, state_.Font.Charset, state_.Font.Family, index);
+            DoFont(state_.Font.Name, FontCharset(state_.Font.Charset), state_.Font.Family, index);
             if (number >= 0)
                 fontMap_[number] = index;
             state_.Font = TRTFontEntry{};
@@ -721,6 +753,8 @@ void TRTParser::DoGroup(bool open)
         if (leaving && !inSheet())
             EndStyleSheet();
     }
+    if (!open && GetDepth() == 0)
+        EndCellParagraph();   // the document ends: a cell's paragraph end that waits is one
     if (OnGroup)
         OnGroup(this, open);
 }
@@ -747,14 +781,40 @@ void TRTParser::DoKeywordEvent(bool known, const std::string& name, int value, b
 
 void TRTParser::DoControl(int wordType)
 {
-    if (state_.DestState == 1 && OnControl)
+    if (state_.DestState != 1)
+        return;
+    // A paragraph's end inside a table cell waits: the cell's end that follows it ends it (a row
+    // keeps its cells on one line); anything else in the cell makes it a paragraph of its own.
+    if (wordType == kControlParagraph && state_.InTable && !cellPar_) {
+        cellPar_ = true;
+        return;
+    }
+    EndCellParagraph();
+    if (OnControl)
         OnControl(this, wordType);
+}
+
+void TRTParser::EndCellParagraph()
+{
+    if (!std::exchange(cellPar_, false))
+        return;
+    if (OnControl)
+        OnControl(this, kControlParagraph);
 }
 
 void TRTParser::DoText(const std::string& text, bool unicode)
 {
+    EndCellParagraph();
     if (OnText)
         OnText(this, text, unicode);
+}
+
+int TRTParser::FontCharset(int charset) const
+{
+    // \fcharset1 (the default) and no \fcharset: the document's code page, 932 when it names none.
+    if (charset != 1 || ansiCodePage_ == 0 || ansiCodePage_ == 932)
+        return charset;
+    return CharsetOfCodePage(ansiCodePage_);
 }
 
 void TRTParser::DoStyle(const std::string& name, const TExStyle& style, const TExParaStyle& paraStyle, int& index)

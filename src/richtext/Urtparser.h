@@ -18,7 +18,14 @@
 // ends the chain). A paragraph style that nothing gives a size takes RTF's default, 12 pt.
 //
 // A table row is read as one paragraph, its cells parted by tabs; a row of several cells is
-// aligned left (a cell's own alignment cannot apply to the row as a whole).
+// aligned left (a cell's own alignment cannot apply to the row as a whole). A cell's text that
+// ends with its own paragraph end (\par before \cell, as some writers put each cell in a group of
+// its own) still keeps the row on one line.
+//
+// Fonts take the charset their entry names; one that names none (or the default, 1) takes that of
+// the document's \ansicpg, and code page 932 where the document declares none. Characters written
+// as control words (\bullet, \rquote, \~ …) are handed on decoded, as \uN characters are; a
+// backslash that ends a line ends a paragraph.
 //
 // Associated character formatting (\ab, \ai, \afs, \af and the other \a words) formats the text
 // as its plain twin does, except after \rtlch (until \ltrch, \loch, \dbch or \plain), where it
@@ -116,6 +123,7 @@ struct TParseStruct {
     std::int32_t UnicodeSkip = 1;   // \ucN
     std::int32_t BasedOn = -1;      // \sbasedon of the style-sheet entry being read, -1 none
     bool RightToLeft = false;       // after \rtlch: associated formatting is not ours
+    bool InTable = false;           // \intbl: the paragraph lies in a table cell (until \pard)
 };
 
 // A style-sheet entry as read, before its base completes it.
@@ -195,6 +203,13 @@ private:
     void DoUnicode(int value);
     // Hands on a high surrogate that no low one followed, as "?".
     void EndSurrogate();
+    // A character written as a control word (\bullet, \~ …).
+    void DoCharacter(char32_t cp);
+    // Hands on the paragraph end a table cell's text kept waiting, if any.
+    void EndCellParagraph();
+    // The charset a font entry's text is read in: its own, or for the default (1, also when the
+    // entry names none) the charset of the document's \ansicpg.
+    int FontCharset(int charset) const;
 
     const TRTKeywordList& keywords_;
     bool asterisk_ = false;
@@ -207,4 +222,6 @@ private:
     std::map<int, int> styleMap_;
     std::vector<TRTStyleEntry> sheet_;
     int rowCells_ = 0;   // \cell words read since the last \row
+    int ansiCodePage_ = 0;   // \ansicpg, 0 when none is declared
+    bool cellPar_ = false;   // a paragraph end in a table cell waits for what follows it
 };

@@ -48,17 +48,16 @@ TEST(RtfWriter, ExactOutput)
     EXPECT_NE(rich.find("\\fs21\\page" + kAscii + "y}\\par}"), std::string::npos) << rich;
 }
 
-TEST(RtfKeywords, SortedTableOf183)
+TEST(RtfKeywords, SortedTableFindsEveryRow)
 {
     const TRTKeywordList& list = RTKeywordList();
-    ASSERT_EQ(list.Count(), 183);
     EXPECT_EQ(list.PropertyCount(), 52);
     for (int i = 1; i < list.Count(); ++i)
         EXPECT_LT(list.Keyword(i - 1).Name, list.Keyword(i).Name);
     for (int i = 0; i < list.Count(); ++i)
         EXPECT_EQ(list.IndexOf(list.Keyword(i).Name), i);
     EXPECT_EQ(list.IndexOf("*"), 0);
-    EXPECT_EQ(list.IndexOf("~"), 182);
+    EXPECT_EQ(list.IndexOf("~"), list.Count() - 1);
     EXPECT_EQ(list.IndexOf("B"), -1);
     EXPECT_EQ(list.IndexOf("rtf"), -1);
     EXPECT_EQ(list.IndexOf("u"), -1);
@@ -106,7 +105,19 @@ TEST(RtfReader, EventsOfSmallInputs)
         {"pre{\\rtf1 a\\par b}", "T:a|C:2|T:b"},
         {"{\\rtf1 \\'82\\'a0}", "T:\x82\xA0"},
         {"{\\rtf1 {\\info {\\title t}x}{\\*\\unknown y}{\\unknown z}w}", "T:z|T:w"},
-        {"{\\rtf1\\b x\\b0  y\\tab\\~}", "T:x|T: y|C:1|T: "},
+        {"{\\rtf1\\b x\\b0  y\\tab\\~}", "T:x|T: y|C:1|U:\u00A0"},
+        // characters written as control words; a backslash before a line end ends a paragraph
+        {"{\\rtf1 Chef\\rquote s\\bullet\\endash\\emdash\\lquote\\ldblquote\\rdblquote\\_\\-}",
+         "T:Chef|U:\u2019|T:s|U:\u2022|U:\u2013|U:\u2014|U:\u2018|U:\u201C|U:\u201D|U:\u2011|U:\u00AD"},
+        {"{\\rtf1 a\\enspace\\emspace\\qmspace b}", "T:a|U:\u2002|U:\u2003|U:\u2005|T:b"},
+        {"{\\rtf1 A\\\nB\\\r\nC}", "T:A|C:2|T:B|C:2|T:C"},
+        // a font naming no charset takes the document's code page; 932 where none is declared
+        {"{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset128 M;}}x}", "F:Arial/204/0/0|F:M/128/0/1|T:x"},
+        {"{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset1 Arial;}}x}", "F:Arial/0/0/0|T:x"},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}x}", "F:Arial/1/0/0|T:x"},
+        // a cell's own paragraph end keeps the row on one line; text after it makes a paragraph
+        {"{\\rtf1 {\\pard\\intbl a\\par\\cell}{\\pard\\intbl b\\par x\\cell}\\row c\\par{\\pard\\intbl d\\par}}",
+         "T:a|C:1|T:b|C:2|T:x|C:1|C:2|T:c|C:2|T:d|C:2"},
         {"{\\rtf1 " + std::string(1500, 'a') + "}", "T:999|T:501"},
         {"{\\rtf1 " + std::string(998, 'a') + "\x82\xA0}", "T:998|T:\x82\xA0"},
         {"{\\rtf1 a\\u12354?b\\uc2\\u-3\\'82\\'a0c\\u12354\\'82}", "T:a|U:あ|T:b|U:\xEF\xBF\xBD|T:c|U:あ"},
@@ -620,8 +631,11 @@ std::string Shown(const TExLightText& t, const std::string& phrase)
     return shown;
 }
 
-std::vector<std::string> Words(const std::string& text)
+std::vector<std::string> Words(std::string text)
 {
+    // A no-break space parts words on the page as a space does.
+    for (std::size_t at = text.find("\u00A0"); at != std::string::npos; at = text.find("\u00A0", at))
+        text.replace(at, 2, " ");
     std::istringstream in(text);
     std::vector<std::string> words;
     for (std::string w; in >> w;)
@@ -648,15 +662,31 @@ TEST(RtfOtherWriters, WriterFilesReadAsWriterShowsThem)
         {"writer-recipe", "large print 大きな字", "160"},
         {"writer-recipe", "Qty", "120 bold"},
         {"writer-recipe", "盛り付けは温かい器で。", "140 bold #0070C0"},
+        {"pandoc-recipe", "Crème brûlée — the chef’s way", "180 bold"},
+        {"pandoc-recipe", "“bake low and slow” – never boil.", "120"},
+        {"latex2rtf-note", "Chef’s notes", "160 bold"},
+        {"latex2rtf-note", "two days — no longer", "100"},
+        {"jdk-stock", "Chef’s stock — a base for sauces", "120 bold"},
+        {"abiword-recipe", "弱火で煮る。", "120"},
+        {"abiword-recipe", "small print 小さな字", "90"},
+        {"textedit-recipe", "Crème brûlée", "160 bold"},
+        {"textedit-recipe", "材料は日本語", "120"},
+        {"textedit-recipe", "“bake low”", "120 #C00000"},
+        {"word-list", "Chef’s mise en place", "110 bold"},
+        {"word-list", "Serve at once—“hot”.", "110"},
+        {"wordpad-list", "Café order", "110 bold"},
+        {"wordpad-list", "Crème fraîche", "110"},
     };
-    for (const char* file : {"writer-note", "writer-recipe"}) {
+    for (const char* file : {"writer-note", "writer-recipe", "pandoc-recipe", "latex2rtf-note", "jdk-stock",
+                             "abiword-recipe", "textedit-recipe", "word-list", "wordpad-list"}) {
         const std::string name = file;
         TExLightText read;
         ASSERT_TRUE(read.SetRich(vkttest::RtfData(name + ".rtf"))) << file;
         EXPECT_EQ(Words(platform::Utf16ToUtf8(read.GetWide())), Words(vkttest::RtfData(name + ".txt"))) << file;
         // Stored and read back, every run keeps its size.
         TExLightText stored;
-        ASSERT_TRUE(stored.SetRich(read.GetRich())) << file;
+        ASSERT_TRUE(stored.SetRich(read.GetRich())) << file;   // which joins the runs of one look
+        stored.Restore();
         EXPECT_EQ(Styles(stored), Styles(read)) << file;
         for (const TExLightText* t : {&read, &stored}) {
             int unsized = 0;
@@ -668,6 +698,8 @@ TEST(RtfOtherWriters, WriterFilesReadAsWriterShowsThem)
                     continue;
                 EXPECT_EQ(Shown(*t, look.phrase), look.shown) << file << ": " << look.phrase;
             }
+            if (name.rfind("writer-", 0) != 0)
+                continue;
             // The table's heading row, whose cells are centred each, stands left over its columns.
             int at = 0;
             while (at < t->Count() && t->GetWords(at)->Text != "Qty")

@@ -105,25 +105,65 @@ TEST_F(StyleBarTest, EachControlSendsItsField)
     EXPECT_EQ(Editor()->GetText()->GetPages(0)->GetLines(0)->GetParaStyle().Align, 1);
 }
 
-// A word processor's note whose sizes are in its style sheet only, pasted into a memo and stored:
-// the bar shows its size and bold, in the memo and in the memo read back.
-TEST_F(StyleBarTest, PastedWordProcessorNoteShowsItsSizes)
+// Word processors' memos pasted into an empty memo, stored and opened again: each word keeps the size
+// and font it was pasted with (a run whose style differs from its paragraph's too), and the memo
+// shows the same pixels before and after; the bar shows a word's size and bold.
+TEST(PastedMemoTest, AStoredMemoShowsWhatWasPasted)
 {
-    platform::ClipboardWriter writer;
-    writer.SetData("text/rtf", vkttest::RtfData("writer-note.rtf"));
-    writer.Commit();
-    Editor()->SetCaret(4);
-    view_.PasteFromClipboard();
-    for (int pass = 0; pass < 2; ++pass) {
-        Editor()->SetCaret(6);   // in "Chicken"
-        EXPECT_EQ(bar_.GetFontSize()->GetValue(), 120) << pass;
-        EXPECT_FALSE(bar_.Action("ActBold")->isChecked()) << pass;
-        Editor()->SetCaret(20);   // in "keeps"
-        EXPECT_EQ(bar_.GetFontSize()->GetValue(), 120) << pass;
-        EXPECT_TRUE(bar_.Action("ActBold")->isChecked()) << pass;
+    struct Case {
+        const char* file;
+        int caret;   // in a word the bar shows
+        int size;    // tenths of a point
+        bool bold;
+    };
+    const Case cases[] = {
+        {"writer-note.rtf", 2, 120, false},      // "Chicken"
+        {"writer-recipe.rtf", 2, 180, true},     // the heading
+        {"abiword-recipe.rtf", 2, 180, true},    // its last list item's runs keep their 12 pt
+        {"word-list.rtf", 2, 110, true},
+    };
+    const auto looks = [](TExView& view) {
+        TExText* text = view.GetEditor()->GetText();
+        std::vector<std::string> words;
+        for (int p = 0; p < text->GetCount(); ++p)
+            for (int l = 0; l < text->GetPages(p)->GetCount(); ++l)
+                for (int w = 0; w < text->GetPages(p)->GetLines(l)->GetCount(); ++w) {
+                    const TExWord* word = text->GetPages(p)->GetLines(l)->GetWords(w);
+                    const TExStyle s = word->GetStyle();
+                    const int font = s.DoubleByte() ? s.DBFont : s.CharClass == kClassEuro ? s.HighFont : s.LowFont;
+                    words.push_back(word->GetString() + "|" + std::to_string(s.Size) + "|" +
+                                    text->GetFonts().GetName(font) + (s.Bold == 1 ? "|b" : ""));
+                }
+        return words;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        TExView view;
+        TExStyleBar bar;
+        view.resize(700, 900);
+        view.SetWordWrap(true);
+        bar.SetExView(&view);
+        platform::ClipboardWriter writer;
+        writer.SetData("text/rtf", vkttest::RtfData(c.file));
+        writer.Commit();
+        view.PasteFromClipboard();
+        std::vector<std::string> pasted = looks(view);
+        view.GetEditor()->SetCaret(0);
+        view.SetDocTop(0);
+        const QImage shown = view.grab().toImage();
+        if (std::string(c.file) == "abiword-recipe.rtf") {
+            EXPECT_NE(std::find(pasted.begin(), pasted.end(), "弱火で煮る。|120|ＭＳ Ｐゴシック"), pasted.end());
+        }
         std::stringstream stored;
-        Editor()->SaveToRichStream(stored);
-        Editor()->LoadFromRichStream(stored);
+        view.GetEditor()->SaveToRichStream(stored);
+        view.GetEditor()->LoadFromRichStream(stored);
+        EXPECT_EQ(looks(view), pasted);
+        view.GetEditor()->SetCaret(0);
+        view.SetDocTop(0);
+        EXPECT_TRUE(view.grab().toImage() == shown) << "the memo shows other pixels once stored";
+        view.GetEditor()->SetCaret(c.caret);
+        EXPECT_EQ(bar.GetFontSize()->GetValue(), c.size);
+        EXPECT_EQ(bar.Action("ActBold")->isChecked(), c.bold);
     }
 }
 
