@@ -87,7 +87,8 @@ RECIPE_FRENCH = "SauceFruits"
 MEMO = "黒胡椒を少々加える。"
 USER_FILTER = "高額食材"
 # A real metafile written by Inkscape: a red rectangle, a green ellipse, a stroked rectangle.
-PICTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "emf", "ink-shapes.emf")
+DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
+PICTURE = os.path.join(DATA, "emf", "ink-shapes.emf")
 # Another real one, and the first with its header's signature overwritten (kept, said, never drawn).
 PICTURE_OTHER = os.path.join(os.path.dirname(PICTURE), "ink-zigzag.emf")
 PICTURE_RED = (0xD0, 0x30, 0x20)
@@ -245,9 +246,20 @@ class UserSession:
         return window
 
     def placed_bottom_right(self, window, what):
-        """The window with its frame lies wholly on the screen, 10 pixels from its right and bottom edges."""
-        x, y, w, h = self.x.frame_geometry(window)
+        """The window with its frame lies wholly on the screen, 10 pixels from its right and bottom edges
+        (read until the window manager has placed its frame)."""
         sw, sh = self.x.screen
+        placed = []
+
+        def read():
+            placed[:] = self.x.frame_geometry(window)
+            x, y, w, h = placed
+            return all(abs(gap - SCREEN_GAP) <= 2 for gap in (sw - x - w, sh - y - h))
+        try:
+            poll(read, 5, "the frame placed")
+        except StepFailed:
+            pass
+        x, y, w, h = placed
         if x < 0 or y < 0 or x + w > sw or y + h > sh:
             raise StepFailed("%s with its frame lies outside the screen: %d,%d %dx%d on %dx%d"
                              % (what, x, y, w, h, sw, sh))
@@ -867,6 +879,24 @@ class UserSession:
         self.click(self.main, MEMO_BAR_GROOVE)
         self.wait_changed(before, memo, "the memo paged up by a click on its bar")
         self.snap("scrolled")
+        # A Mac's recipe (paragraphs ended by a backslash before the line end, code page 1252) pasted as
+        # RTF after a line: its lines stay lines, and its heading keeps its 16 pt and its accents.
+        with open(os.path.join(DATA, "rtf", "textedit-recipe.rtf"), encoding="ascii") as f:
+            recipe_rtf = f.read()
+        self.click(self.main, MEMO_TEXT)
+        self.x.key("ctrl+End", "Return")
+        self.x.set_clipboard(recipe_rtf, "text/rtf")
+        self.x.key("ctrl+v")
+        self.x.key("ctrl+Return")
+        poll(lambda: b"bake low" in stored(), 10, "the pasted recipe stored")
+        memo = stored()
+        heading = rb"\\fs32[^ }]* Cr\}\{[^}]*\\fs32[^ }]* \\'E8\}\{[^}]*\\fs32[^ }]* me br"
+        for what, pattern in (("its heading at 16 pt", heading),
+                              ("its line A/B/C", rb" A/B/C\}\\par\}"),
+                              ("its line of sugar", rb" sugar 100 g\}\\par\}")):
+            if not re.search(pattern, memo):
+                at = memo.find(b"bake low")
+                raise StepFailed("the pasted recipe lost %s: %r" % (what, memo[max(0, at - 2500):at + 100]))
 
     def master_data(self):
         # ツール → データベースの詳細編集...: the dialog lies wholly on the screen at its bottom

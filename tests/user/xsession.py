@@ -335,17 +335,20 @@ class XSession:
         self.set_clipboard(text)
         self.key("ctrl+v")
 
-    def set_clipboard(self, text):
-        # xclip stays in the foreground (-quiet) serving the selection until another client takes it.
-        proc = self.start(["xclip", "-quiet", "-selection", "clipboard", "-i"], stdin=subprocess.PIPE,
+    def set_clipboard(self, text, target=None):
+        # xclip stays in the foreground (-quiet) serving the selection until another client takes it;
+        # `target` offers the text under that type only (e.g. "text/rtf").
+        kind = ["-t", target] if target else []
+        proc = self.start(["xclip", "-quiet", "-selection", "clipboard"] + kind + ["-i"], stdin=subprocess.PIPE,
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         proc.stdin.write(text.encode())
         proc.stdin.close()
-        poll(lambda: self.clipboard() == text, 5, "the clipboard to hold the text")
+        poll(lambda: self.clipboard(target) == text, 5, "the clipboard to hold the text")
 
-    def clipboard(self):
+    def clipboard(self, target=None):
+        kind = ["-t", target] if target else []
         try:
-            return _run(["xclip", "-selection", "clipboard", "-o"], self.env, timeout=5, check=False)
+            return _run(["xclip", "-selection", "clipboard"] + kind + ["-o"], self.env, timeout=5, check=False)
         except subprocess.TimeoutExpired:
             return ""
 
