@@ -32,6 +32,7 @@
 #include "data/Ufilterstruct.h"
 #include "data/Uvktobjevent.h"   // TVktObjKind
 #include "data/Vkttabledefine.h"
+#include "database/Mvktcosting.h"
 #include "platform/Currency.h"
 #include "platform/DateTime.h"
 #include "platform/Errors.h"
@@ -282,6 +283,11 @@ protected:
     // they raise on failure. RunPriceChain is false for a record it leaves alone (conserved, in
     // the trash).
     bool RunPriceChain(int dataId);
+    // A recipe's or menu's chain from its items (read by the caller, prices as they now are) and
+    // its cook row: writes the item use prices and the total that change, then the use price and
+    // the change date.
+    void WriteCookCost(int dataId, const std::vector<TCostItem>& items, bool hasCook, const TStoredNumber& total,
+                       double complete);
     void StampChangeDate(int dataId);
 
     // Runs `body` (returning Result) inside a savepoint; returns its result, keeping what it wrote.
@@ -402,14 +408,6 @@ private:
     // Inside a batch: no monthly history row has an MHistory_Key above it; -1 unknown.
     std::int64_t historyCeiling_ = -1;
 };
-
-// The use price a record stores, whichever way it is entered (a field edit's price chain, the
-// batch insert): an ingredient's BuyPrice * (100 / Yield) / Quantity, a recipe's or menu's
-// TotalPrice / Complete, computed in double and rounded once to the currency's four decimals
-// (halves to even, platform::Currency::FromDouble). 0 where a divisor is 0: a stored price is never
-// without a value.
-platform::Currency FoodUsePrice(double buyPrice, double quantity, double yield);
-platform::Currency CookUsePrice(double totalPrice, double complete);
 
 // The prices a batch-inserted record stores, from the values its row gives (nullopt: the row has
 // no such field). An ingredient: buy price the given one or else the use price, below 0 taken as 0;

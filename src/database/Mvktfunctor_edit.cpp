@@ -1,13 +1,8 @@
 // Field edits and the price chain.
 //
-// The chain keeps:
-//   ingredient      UsePrice     = FoodUsePrice(BuyPrice, Quantity, Yield)
-//   recipe item     ItemUsePrice = ItemUse * ItemPrice            (items with ItemUse <> 0 only)
-//   recipe, menu    TotalPrice   = sum(ItemUsePrice)              (0 for a recipe without items)
-//                   UsePrice     = CookUsePrice(TotalPrice, Complete)
-// The use prices are rounded to the currency as the batch insert rounds them; a missing value or a
-// divisor of 0 gives 0, never NULL. An ingredient's chain also rewrites its monthly history row of
-// today with its use unit and price.
+// The chain applies the costing rule (Mvktcosting.h). The use prices are rounded to the currency
+// as the batch insert rounds them; a missing value or a divisor of 0 gives 0, never NULL. An
+// ingredient's chain also rewrites its monthly history row of today with its use unit and price.
 #include "database/Mvktfunctor.h"
 
 #include "platform/Errors.h"
@@ -160,16 +155,6 @@ bool TVktFunctor::EditData(TVktField field, const platform::Variant& value, cons
     return followFailed ? edit(false) : written;
 }
 
-platform::Currency FoodUsePrice(double buyPrice, double quantity, double yield) {
-    if (yield == 0 || quantity == 0) return platform::Currency();
-    return platform::Currency::FromDouble(buyPrice * (100.0 / yield) / quantity);
-}
-
-platform::Currency CookUsePrice(double totalPrice, double complete) {
-    if (complete == 0) return platform::Currency();
-    return platform::Currency::FromDouble(totalPrice / complete);
-}
-
 bool TVktFunctor::UpdatePriceChain(int dataId) {
     return Write(false, [&] { return RunPriceChain(dataId); });
 }
@@ -185,12 +170,17 @@ bool TVktFunctor::RunPriceChain(int dataId) {
     bool erased = false;
     int classType = 0;
     double food[3] = {0, 0, 0};
+    bool hasCook = false;
+    TStoredNumber total;
+    double complete = 0;
     {
         static const std::string text =
-            "select D.Conserve, E.Erase_Key, C.ClassType, F.BuyPrice, F.Quantity, F.Yield from " + data +
-            " D left join " + Tbl(TVktTable::TblClass) + " C on C.Class_ID = D.Class_Key left join " +
-            Tbl(TVktTable::TblErase) + " E on E.Erase_Key = D.Data_ID left join " + Tbl(TVktTable::TblFood) +
-            " F on F.Food_Key = D.Data_ID where D.Data_ID = :ID";
+            "select D.Conserve, E.Erase_Key, C.ClassType, F.BuyPrice, F.Quantity, F.Yield, K.Cook_Key, K.TotalPrice,"
+            " K.Complete from " + data + " D left join " + Tbl(TVktTable::TblClass) +
+            " C on C.Class_ID = D.Class_Key left join " + Tbl(TVktTable::TblErase) +
+            " E on E.Erase_Key = D.Data_ID left join " + Tbl(TVktTable::TblFood) +
+            " F on F.Food_Key = D.Data_ID left join " + Tbl(TVktTable::TblCook) +
+            " K on K.Cook_Key = D.Data_ID where D.Data_ID = :ID";
         platform::StatementLease state = Lease(text);
         state->BindInt64("ID", dataId);
         if (state->Step()) {
@@ -198,6 +188,9 @@ bool TVktFunctor::RunPriceChain(int dataId) {
             erased = !state->IsNull(1);
             classType = state->GetInt(2);
             for (int i = 0; i < 3; ++i) food[i] = state->GetDouble(3 + i);
+            hasCook = !state->IsNull(6);
+            total = TStoredNumber::Read(*state, 7);
+            complete = state->GetDouble(8);
         }
     }
     // A record in the trash or kept only for the inventory is not recosted, not even stamped.
@@ -227,24 +220,50 @@ bool TVktFunctor::RunPriceChain(int dataId) {
             statement->Execute();
         }
     } else if (classType == 2 || classType == 3) {
-        const std::string items = Tbl(TVktTable::TblItem);
-        const std::string cook = Tbl(TVktTable::TblCook);
-        Exec("update " + items +
-                 " set ItemUsePrice = ItemUse * coalesce( ItemPrice, 0 ) where ( ItemUse <> 0 ) and ( Item_Key = :ID )",
-             {{"ID", dataId}});
-        Exec("update " + cook + " set TotalPrice = ( select coalesce( sum( ItemUsePrice ), 0 ) from " + items +
-                 " where Item_Key = :ID ) where Cook_Key = :ID",
-             {{"ID", dataId}});
-        double totals[2] = {0, 0};
+        std::vector<TCostItem> items;
         {
-            platform::StatementLease row =
-                Lease("select TotalPrice, Complete from " + cook + " where Cook_Key = :ID", {{"ID", dataId}});
-            if (row->Step())
-                for (int i = 0; i < 2; ++i) totals[i] = row->GetDouble(i);
+            static const std::string text = "select ItemIndex, ItemUse, ItemPrice, ItemUsePrice from " +
+                                            Tbl(TVktTable::TblItem) + " where Item_Key = :ID order by ItemIndex";
+            platform::StatementLease rows = Lease(text);
+            rows->BindInt64("ID", dataId);
+            while (rows->Step())
+                items.push_back({rows->GetInt(0), TStoredNumber::Read(*rows, 1), rows->GetDouble(2),
+                                 TStoredNumber::Read(*rows, 3)});
         }
-        setUsePrice(CookUsePrice(totals[0], totals[1]));
+        WriteCookCost(dataId, items, hasCook, total, complete);
     }
     return true;
+}
+
+void TVktFunctor::WriteCookCost(int dataId, const std::vector<TCostItem>& items, bool hasCook,
+                                const TStoredNumber& total, double complete) {
+    const std::string itemTable = Tbl(TVktTable::TblItem);
+    platform::StatementLease setUsePrice;
+    for (const TCostItem& item : items) {
+        const std::optional<double> usePrice = CostItemUsePrice(item);
+        if (!usePrice || item.UsePrice.Holds(*usePrice)) continue;
+        if (!setUsePrice.IsLeased())
+            setUsePrice = Lease("update " + itemTable + " set ItemUsePrice = :Price where Item_Key = :R and"
+                                " ItemIndex = :I");
+        setUsePrice->BindDouble("Price", *usePrice);
+        setUsePrice->BindInt64("R", dataId);
+        setUsePrice->BindInt64("I", item.Index);
+        setUsePrice->Execute();
+        setUsePrice->Reset();
+    }
+    setUsePrice.Return();
+    // TotalPrice as stored after the chain: a recipe without a cook row has none (0).
+    double stored = 0;
+    if (hasCook) {
+        stored = CostTotal(items);
+        if (!total.Holds(stored))
+            Exec("update " + Tbl(TVktTable::TblCook) + " set TotalPrice = :Total where Cook_Key = :R",
+                 {{"Total", stored}, {"R", dataId}});
+    }
+    Exec("update " + Tbl(TVktTable::TblData) + " set ChangeDate = :Now, UsePrice = :Price where Data_ID = :R",
+         {{"Now", platform::ToIsoDateTime(platform::Now())},
+          {"Price", CookUsePrice(stored, hasCook ? complete : 0).ToDouble()},
+          {"R", dataId}});
 }
 
 bool TVktFunctor::UpdateDataKeys(int dataId, const std::string& values, const TPriorityItem& fields) {

@@ -9,9 +9,9 @@
 // sub-recipes already recosted as they are.
 //
 // One statement reads a recipe's items with the records they use (their prices and whether they
-// are stale); the new item prices and the recipe's chain are computed from it in memory, as the
-// chain's statements would compute them, and only the values that change are written (the change
-// date always is).
+// are stale); the new item prices are computed from it in memory and the recipe's chain from them
+// by the costing rule the price chain applies, and only the values that change are written (the
+// change date always is).
 #include "database/Mvktfunctor.h"
 
 #include <algorithm>
@@ -23,32 +23,16 @@
 
 namespace {
 
-// A stored number as SQL sees it: NULL, a number, or a text or blob (compared above every number).
-struct StoredNumber {
-    platform::StorageClass Storage = platform::StorageClass::Null;
-    double Value = 0;
-
-    static StoredNumber Read(const platform::Statement& row, int column) {
-        return {row.GetStorageClass(column), row.GetDouble(column)};
-    }
-    bool IsNull() const { return Storage == platform::StorageClass::Null; }
-    bool IsNumber() const {
-        return Storage == platform::StorageClass::Integer || Storage == platform::StorageClass::Real;
-    }
-    // Whether storing `value` would leave the column as it is.
-    bool Holds(double value) const { return IsNumber() && Value == value; }
-};
-
 // One item of a recipe with what the record it uses offers.
 struct RecostItem {
     int Index = 0;              // ItemIndex
     int DataKey = 0;            // Data_Key (0 when NULL)
     bool DataKeyNull = false;
-    StoredNumber Use;           // ItemUse
-    StoredNumber Price;         // ItemPrice
+    TStoredNumber Use;           // ItemUse
+    TStoredNumber Price;         // ItemPrice
     platform::StorageClass UnitStorage = platform::StorageClass::Null;
     std::int64_t Unit = 0;      // ItemUnit_Key
-    StoredNumber UsePrice;      // ItemUsePrice
+    TStoredNumber UsePrice;      // ItemUsePrice
     bool Exists = false;        // the used record exists
     std::optional<std::int64_t> RecordUnit;   // its UseUnit_Key
     double RecordPrice = 0;     // its UsePrice, 0 when NULL
@@ -60,7 +44,7 @@ struct RecostRecipe {
     bool Live = false;          // not conserved, not in the trash
     int ClassType = 0;
     bool HasCook = false;
-    StoredNumber Total;         // TotalPrice
+    TStoredNumber Total;         // TotalPrice
     double Complete = 0;        // 0 when NULL
 };
 
@@ -89,11 +73,11 @@ bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPrior
             item.Index = rows->GetInt(0);
             item.DataKeyNull = rows->IsNull(1);
             item.DataKey = rows->GetInt(1);
-            item.Use = StoredNumber::Read(*rows, 2);
-            item.Price = StoredNumber::Read(*rows, 3);
+            item.Use = TStoredNumber::Read(*rows, 2);
+            item.Price = TStoredNumber::Read(*rows, 3);
             item.UnitStorage = rows->GetStorageClass(4);
             item.Unit = rows->GetInt64(4);
-            item.UsePrice = StoredNumber::Read(*rows, 5);
+            item.UsePrice = TStoredNumber::Read(*rows, 5);
             item.Exists = !rows->IsNull(6);
             if (!rows->IsNull(7)) item.RecordUnit = rows->GetInt64(7);
             item.RecordPrice = rows->GetDouble(8);
@@ -141,15 +125,15 @@ bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPrior
                     recipe.Live = !row->GetBool(0) && row->IsNull(1);
                     recipe.ClassType = row->GetInt(2);
                     recipe.HasCook = !row->IsNull(3);
-                    recipe.Total = StoredNumber::Read(*row, 4);
+                    recipe.Total = TStoredNumber::Read(*row, 4);
                     recipe.Complete = row->GetDouble(5);
                 }
             }
             const bool cook = recipe.Live && (recipe.ClassType == 2 || recipe.ClassType == 3);
 
             platform::StatementLease setPrice;
-            platform::StatementLease setUsePrice;
-            double total = 0;
+            std::vector<TCostItem> costed;
+            costed.reserve(items.size());
             for (const RecostItem& item : items) {
                 platform::Variant price;
                 platform::Variant unit;
@@ -177,27 +161,9 @@ bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPrior
                     setPrice->Execute();
                     setPrice->Reset();
                 }
-                if (!cook) continue;
-                // ItemUsePrice = ItemUse * ItemPrice where ItemUse <> 0 (a text is not 0 to SQL).
-                StoredNumber usePrice = item.UsePrice;
-                if (!item.Use.IsNull() && (!item.Use.IsNumber() || item.Use.Value != 0)) {
-                    const double value = item.Use.Value * newPrice;
-                    if (!usePrice.Holds(value)) {
-                        if (!setUsePrice.IsLeased())
-                            setUsePrice = Lease("update " + itemTable +
-                                                " set ItemUsePrice = :Price where Item_Key = :R and ItemIndex = :I");
-                        setUsePrice->BindDouble("Price", value);
-                        setUsePrice->BindInt64("R", recipeId);
-                        setUsePrice->BindInt64("I", item.Index);
-                        setUsePrice->Execute();
-                        setUsePrice->Reset();
-                    }
-                    usePrice = {platform::StorageClass::Real, value};
-                }
-                if (!usePrice.IsNull()) total += usePrice.Value;   // sum() in item order, NULLs left out
+                costed.push_back({item.Index, item.Use, newPrice, item.UsePrice});
             }
             setPrice.Return();
-            setUsePrice.Return();
 
             if (!withChain) return true;
             try {
@@ -205,18 +171,7 @@ bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPrior
                     UpdatePriceChain(recipeId);   // its result does not change the run's
                     return true;
                 }
-                double stored = 0;   // TotalPrice as the chain reads it back
-                if (recipe.HasCook) {
-                    if (!recipe.Total.Holds(total))
-                        Exec("update " + Tbl(TVktTable::TblCook) + " set TotalPrice = :Total where Cook_Key = :R",
-                             {{"Total", total}, {"R", recipeId}});
-                    stored = total;
-                }
-                const double complete = recipe.HasCook ? recipe.Complete : 0;
-                Exec("update " + dataTable + " set ChangeDate = :Now, UsePrice = :Price where Data_ID = :R",
-                     {{"Now", platform::ToIsoDateTime(platform::Now())},
-                      {"Price", CookUsePrice(stored, complete).ToDouble()},
-                      {"R", recipeId}});
+                WriteCookCost(recipeId, costed, recipe.HasCook, recipe.Total, recipe.Complete);
             } catch (const std::exception&) {
                 chainFailed = true;
                 throw;

@@ -342,3 +342,126 @@ TEST_F(RecostReferenceTest, EveryRecipeEndsAsTheStatementsOneItemAtATimeLeaveIt)
 }
 
 } // namespace
+
+// ---- Random edits against costing from scratch --------------------------------------------------------
+
+namespace {
+
+// Ingredients 1..12 with buy prices, recipes 21..34 of ingredients and of recipes with lower ids,
+// menus 41..44 of recipes: no cycles, so every price follows from the buy prices alone.
+class CostingFromScratchTest : public RecostTest {
+protected:
+    static constexpr int kIngredients = 12;
+    static constexpr int kRecipes = 14;
+    static constexpr int kMenus = 4;
+
+    void Generate(std::mt19937& random) {
+        const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        for (int id = 1; id <= kIngredients; ++id) {
+            AddIngredient(id, "0");
+            Sql("insert into VktDB1K values (" + std::to_string(id) + ", 5, " + std::to_string(pick(90000) / 7.0) +
+                ", " + std::to_string(1 + pick(20)) + ", " + std::to_string(50 + pick(51)) + ", 1)");
+            ASSERT_TRUE(functor.UpdatePriceChain(id));
+        }
+        for (int id = 21; id < 21 + kRecipes; ++id) AddCook(id, kRecipeClass, 1 + pick(8) / 3.0, "0");
+        for (int id = 41; id < 41 + kMenus; ++id) AddCook(id, kMenuClass, 1 + pick(3), "0");
+        for (int recipe : Cooks()) {
+            const int count = 1 + pick(6);
+            for (int i = 0; i < count; ++i) {
+                const bool menu = recipe > 40;
+                const int record = menu || (recipe > 21 && pick(3) == 0) ? 21 + pick(menu ? kRecipes : recipe - 21)
+                                                                         : 1 + pick(kIngredients);
+                AddItem(recipe, record, 1 + pick(40) / 4.0, 0);
+            }
+        }
+    }
+    static std::vector<int> Cooks() {
+        std::vector<int> ids;
+        for (int id = 21; id < 21 + kRecipes; ++id) ids.push_back(id);
+        for (int id = 41; id < 41 + kMenus; ++id) ids.push_back(id);
+        return ids;
+    }
+    // Each step one edit through the functor: an ingredient's buy price, quantity or yield, an
+    // item's use, or a recipe's or menu's completion.
+    void Edit(std::mt19937& random, int steps) {
+        const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        const auto keys = [](std::initializer_list<int> values) {
+            TPriorityItem k;
+            for (int v : values) k << v;
+            return k;
+        };
+        for (int step = 0; step < steps; ++step) {
+            const int cook = Cooks()[static_cast<std::size_t>(pick(kRecipes + kMenus))];
+            switch (pick(5)) {
+            case 0: ASSERT_TRUE(functor.EditData(TVktField::BuyPrice, platform::Variant(pick(90000) / 7.0),
+                                                 keys({1 + pick(kIngredients)}))); break;
+            case 1: ASSERT_TRUE(functor.EditData(TVktField::Quantity, platform::Variant(1.0 + pick(20)),
+                                                 keys({1 + pick(kIngredients)}))); break;
+            case 2: ASSERT_TRUE(functor.EditData(TVktField::Yield, platform::Variant(50.0 + pick(51)),
+                                                 keys({1 + pick(kIngredients)}))); break;
+            case 3: {
+                const int items = static_cast<int>(Int("select count(*) from VktDB1O where Item_Key = " +
+                                                       std::to_string(cook)));
+                ASSERT_TRUE(functor.EditData(TVktField::ItemUse, platform::Variant(1 + pick(40) / 4.0),
+                                             keys({cook, 1 + pick(items)})));
+                break;
+            }
+            default: ASSERT_TRUE(functor.EditData(TVktField::Complete, platform::Variant(1 + pick(8) / 3.0),
+                                                  keys({cook})));
+            }
+        }
+    }
+    // A record's use price computed from the buy prices down, each price rounded to the currency.
+    double FromScratch(int id) {
+        const std::string key = std::to_string(id);
+        if (id <= kIngredients) {
+            platform::Statement food(Db(), "select BuyPrice, Quantity, Yield from VktDB1K where Food_Key = " + key);
+            EXPECT_TRUE(food.Step());
+            return platform::Currency::FromDouble(food.GetDouble(0) * (100.0 / food.GetDouble(2)) / food.GetDouble(1))
+                .ToDouble();
+        }
+        std::vector<std::pair<double, int>> items;
+        {
+            platform::Statement rows(Db(), "select ItemUse, Data_Key from VktDB1O where Item_Key = " + key +
+                                               " order by ItemIndex");
+            while (rows.Step()) items.emplace_back(rows.GetDouble(0), rows.GetInt(1));
+        }
+        double total = 0;
+        for (const auto& [use, record] : items) total += use * FromScratch(record);
+        const double complete = static_cast<double>(
+            Real("select Complete from VktDB1N where Cook_Key = " + key));
+        return platform::Currency::FromDouble(total / complete).ToDouble();
+    }
+    double Real(const std::string& sql) {
+        platform::Statement row(Db(), sql);
+        return row.Step() ? row.GetDouble(0) : -1;
+    }
+};
+
+TEST_F(CostingFromScratchTest, EveryRecipeAndMenuCostsAsItsItemsAfterRandomEdits) {
+    for (std::uint32_t seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        TearDown();
+        SetUp();
+        std::mt19937 random(seed);
+        Generate(random);
+        Edit(random, 60);
+        // Recosting the menus, then the recipes no menu reaches, with a run later than every edit.
+        const platform::TDateTime run = FixedNow() + 1;
+        for (int id = 41; id < 41 + kMenus; ++id) ASSERT_TRUE(Refresh(id, 0, run)) << id;
+        for (int id = 21; id < 21 + kRecipes; ++id) ASSERT_TRUE(Refresh(id, 0, run)) << id;
+        for (int id = 1; id <= kIngredients; ++id)
+            EXPECT_EQ(Real("select UsePrice from VktDB1F where Data_ID = " + std::to_string(id)), FromScratch(id)) << id;
+        for (int id : Cooks()) {
+            const std::string key = std::to_string(id);
+            EXPECT_EQ(Real("select UsePrice from VktDB1F where Data_ID = " + key), FromScratch(id)) << id;
+            double total = 0;
+            platform::Statement items(Db(), "select ItemUse * ItemPrice from VktDB1O where Item_Key = " + key +
+                                                " order by ItemIndex");
+            while (items.Step()) total += items.GetDouble(0);
+            EXPECT_EQ(Real("select TotalPrice from VktDB1N where Cook_Key = " + key), total) << id;
+        }
+    }
+}
+
+} // namespace
