@@ -68,9 +68,9 @@ void ReleaseReadCopy(const std::string& file);
 void RemoveStaleReadCopies();
 
 class StatementLease;
-struct TransactionWatch;     // a connection's open scopes and what ended their transaction (Sqlite.cpp)
-class ReadCopy;              // a private copy of a database file and its -wal (Sqlite.cpp)
-class StatementCache;        // a connection's idle prepared statements (Sqlite.cpp)
+struct TransactionWatch;     // a connection's open scopes and what ended their transaction (SqliteInternal.h)
+class ReadCopy;              // a private copy of a database file and its -wal (SqliteInternal.h)
+class StatementCache;        // a connection's idle prepared statements (SqliteStatementCache.h)
 struct StatementCacheEntry;  // the cache's slot of one statement text
 
 // One connection to a database file: WAL journaling, a busy timeout of kBusyTimeoutMs, foreign
@@ -405,9 +405,10 @@ void BackupDatabase(Connection& source, Connection& destination);
 // What a failed statement ran into, by its result code (DatabaseError::Code): a statement that
 // cannot run as written (an unknown table or column, a syntax error, an error raised outside
 // SQLite, code 0), a database it may not write, one another connection holds, a full disk, a
-// failed read or write of the disk, a damaged file, or anything else the database refused
+// failed read or write of the disk, a damaged file, memory that ran out, or anything else the
+// database refused
 // (a constraint, a trigger).
-enum class FailureKind { Statement, ReadOnly, Busy, Full, Io, Corrupt, Other };
+enum class FailureKind { Statement, ReadOnly, Busy, Full, Io, Corrupt, Memory, Other };
 FailureKind KindOfFailure(int code);
 
 // SQL text of a literal: 'O''Neil' for O'Neil.

@@ -1,6 +1,5 @@
-// A batch on a disk that fills while it runs: nothing of it stays, and the first error (the full
-// disk) is what the user is told. The database lies in a small tmpfs of its own (mounting one needs
-// root; the test is skipped without).
+// A batch whose storage fails while it runs (a disk that fills, a statement journal that cannot
+// grow): nothing of it stays, and the first error is what the user is told.
 #include "DbFixture.h"
 #include "FakeShell.h"
 
@@ -8,6 +7,7 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -23,19 +23,17 @@ constexpr int kBeef = 4;
 constexpr int kPork = 5;
 constexpr int kRecords = 6000;
 
-class FullDiskTest : public DbFixture {
+struct BatchCase {
+    const char* name;
+    const char* arrange;   // SQL run before the disk fills, or null
+    std::function<bool(TVktObject&)> run;
+};
+
+// A database of kRecords ingredients with buy prices, monthly history and attribute checks,
+// registered with an application whose messages are recorded.
+class BatchFailureTest : public DbFixture {
 protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vktfull-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        mountPoint_ = pattern;
-        if (geteuid() != 0 || mount("tmpfs", mountPoint_.c_str(), "tmpfs", 0, "size=8m") != 0) {
-            rmdir(mountPoint_.c_str());
-            mountPoint_.clear();
-            GTEST_SKIP() << "a size-limited folder needs root (mount tmpfs)";
-        }
-        folder = mountPoint_ + "/db";
-        std::filesystem::create_directory(folder);
+    void Populate() {
         platform::SetFixedNow(FixedNow());
         ASSERT_TRUE(GetVktTblFunctor().CreateTables(folder));
         functor.SetPath(folder);
@@ -58,22 +56,17 @@ protected:
         object = app->GetObject("Kitchen");
         ASSERT_NE(object, nullptr);
     }
-    void TearDown() override {
-        if (mountPoint_.empty()) return;
-        app.reset();
-        DbFixture::TearDown();
-        umount2(mountPoint_.c_str(), MNT_DETACH);
-        rmdir(mountPoint_.c_str());
-    }
-
-    // Fills the folder's disk but for `room` bytes.
-    void Fill(std::size_t room) {
-        std::ofstream filler(mountPoint_ + "/filler", std::ios::binary);
-        const std::string block(4096, 'x');
-        while (filler.write(block.data(), block.size())) filler.flush();
-        filler.close();
-        std::filesystem::resize_file(mountPoint_ + "/filler",
-                                     std::filesystem::file_size(mountPoint_ + "/filler") - room);
+    // Runs the batch; what it raised and the errors shown, one text.
+    std::string Run(const BatchCase& c, bool& ok) {
+        ok = true;
+        std::string said;
+        try {
+            ok = c.run(*object);
+        } catch (const std::exception& error) {
+            said = error.what();
+        }
+        for (const std::string& e : shell->Texts(FakeShell::Kind::Error)) said += e + "\n";
+        return said;
     }
     // The rows of the tables a batch writes, to compare before and after.
     std::string Rows() {
@@ -88,10 +81,83 @@ protected:
         return rows;
     }
 
-    std::string mountPoint_;
     std::unique_ptr<TVktApplication> app;
     FakeShell* shell = nullptr;
     TVktObject* object = nullptr;
+};
+
+// The database in a small tmpfs of its own (mounting one needs root; skipped without).
+class FullDiskTest : public BatchFailureTest {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vktfull-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        mountPoint_ = pattern;
+        if (geteuid() != 0 || mount("tmpfs", mountPoint_.c_str(), "tmpfs", 0, "size=8m") != 0) {
+            rmdir(mountPoint_.c_str());
+            mountPoint_.clear();
+            GTEST_SKIP() << "a size-limited folder needs root (mount tmpfs)";
+        }
+        folder = mountPoint_ + "/db";
+        std::filesystem::create_directory(folder);
+        Populate();
+    }
+    void TearDown() override {
+        if (mountPoint_.empty()) return;
+        app.reset();
+        DbFixture::TearDown();
+        umount2(mountPoint_.c_str(), MNT_DETACH);
+        rmdir(mountPoint_.c_str());
+    }
+    // Fills the folder's disk but for `room` bytes.
+    void Fill(std::size_t room) {
+        std::ofstream filler(mountPoint_ + "/filler", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (filler.write(block.data(), block.size())) filler.flush();
+        filler.close();
+        std::filesystem::resize_file(mountPoint_ + "/filler",
+                                     std::filesystem::file_size(mountPoint_ + "/filler") - room);
+    }
+
+    std::string mountPoint_;
+};
+
+// SQLite's allocator with the statement journal's blocks (its only allocations of 64 KiB) failing
+// from the n-th on, installed while no connection is open.
+class JournalMemoryTest : public BatchFailureTest {
+protected:
+    static constexpr int kJournalBlock = 64 * 1024;
+    static inline sqlite3_mem_methods system{};
+    static inline std::atomic<int> blocksLeft{-1};   // -1: none fails
+
+    static void* Malloc(int size) {
+        if (size == kJournalBlock && blocksLeft.load() >= 0 && blocksLeft.fetch_sub(1) <= 0) return nullptr;
+        return system.xMalloc(size);
+    }
+    static void* Realloc(void* p, int size) {
+        if (size == kJournalBlock && blocksLeft.load() >= 0 && blocksLeft.fetch_sub(1) <= 0) return nullptr;
+        return system.xRealloc(p, size);
+    }
+    void SetUp() override {
+        ASSERT_EQ(sqlite3_shutdown(), SQLITE_OK);
+        ASSERT_EQ(sqlite3_config(SQLITE_CONFIG_GETMALLOC, &system), SQLITE_OK);
+        sqlite3_mem_methods failing = system;
+        failing.xMalloc = Malloc;
+        failing.xRealloc = Realloc;
+        ASSERT_EQ(sqlite3_config(SQLITE_CONFIG_MALLOC, &failing), SQLITE_OK);
+        ASSERT_EQ(sqlite3_initialize(), SQLITE_OK);
+        DbFixture::SetUp();
+        Populate();
+    }
+    void TearDown() override {
+        blocksLeft = -1;
+        app.reset();
+        DbFixture::TearDown();
+        if (sqlite3_shutdown() == SQLITE_OK) {
+            sqlite3_config(SQLITE_CONFIG_MALLOC, &system);
+            sqlite3_initialize();
+        }
+    }
 };
 
 TPriorityItem AllIds() {
@@ -100,11 +166,6 @@ TPriorityItem AllIds() {
     return ids;
 }
 
-struct BatchCase {
-    const char* name;
-    const char* arrange;   // SQL run before the disk fills, or null
-    std::function<bool(TVktObject&)> run;
-};
 
 std::string InsertRows() {
     std::string rows;
@@ -114,8 +175,9 @@ std::string InsertRows() {
 
 constexpr const char* kAllInTrash = "insert into VktDB1G select Data_ID, '2024-03-01' from VktDB1F";
 
-TEST_F(FullDiskTest, ABatchThatFillsTheDiskLeavesNothingAndSaysSo) {
-    const BatchCase cases[] = {
+// Every kind of batch, on all the records.
+const std::vector<BatchCase>& Batches() {
+    static const std::vector<BatchCase> cases = {
         {"class change", nullptr, [](TVktObject& o) { return o.ChangeDataClass(kPork, 0, AllIds(), nullptr); }},
         {"key change", nullptr,
          [](TVktObject& o) {
@@ -147,7 +209,11 @@ TEST_F(FullDiskTest, ABatchThatFillsTheDiskLeavesNothingAndSaysSo) {
              return o.SetInventoryEntry(0, false, AllIds(), platform::EncodeDate(2024, 3, 31), 0, nullptr);
          }},
     };
-    for (const BatchCase& c : cases) {
+    return cases;
+}
+
+TEST_F(FullDiskTest, ABatchThatFillsTheDiskLeavesNothingAndSaysSo) {
+    for (const BatchCase& c : Batches()) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
@@ -156,23 +222,36 @@ TEST_F(FullDiskTest, ABatchThatFillsTheDiskLeavesNothingAndSaysSo) {
         const std::string before = Rows();
         Fill(64 * 1024);
         bool ok = true;
-        std::string raised;
         // Pages spill to the disk in the middle of the batch, not only at its commit.
         const sqlite3_int64 heapLimit = sqlite3_soft_heap_limit64(256 * 1024);
-        try {
-            ok = c.run(*object);
-        } catch (const std::exception& error) {
-            raised = error.what();
-        }
+        const std::string said = Run(c, ok);
         sqlite3_soft_heap_limit64(heapLimit);
         std::filesystem::remove(mountPoint_ + "/filler");
-        EXPECT_FALSE(ok && raised.empty());
+        EXPECT_FALSE(ok && said.empty());
         EXPECT_EQ(Rows(), before) << "nothing of the batch stays";
-        const std::vector<std::string> errors = shell->Texts(FakeShell::Kind::Error);
-        std::string said = raised;
-        for (const std::string& e : errors) said += e + "\n";
         EXPECT_NE(said.find("ディスクの空き容量が足りません"), std::string::npos) << said;
         EXPECT_EQ(said.find("no such savepoint"), std::string::npos) << said;
+    }
+}
+
+TEST_F(JournalMemoryTest, ABatchWhoseJournalCannotGrowLeavesNothingAndSaysSo) {
+    for (const BatchCase& c : Batches()) {
+        for (int block : {0, 2}) {
+            SCOPED_TRACE(std::string(c.name) + ", block " + std::to_string(block));
+            TearDown();
+            SetUp();
+            if (c.arrange) Sql(c.arrange);
+            const std::string before = Rows();
+            bool ok = true;
+            blocksLeft = block;
+            const std::string said = Run(c, ok);
+            const bool failed = blocksLeft < 0;
+            blocksLeft = -1;
+            if (!failed) continue;   // the batch's journal never reached that block
+            EXPECT_FALSE(ok && said.empty());
+            EXPECT_EQ(Rows(), before) << "nothing of the batch stays";
+            EXPECT_NE(said.find("メモリが足りません"), std::string::npos) << said;
+        }
     }
 }
 
