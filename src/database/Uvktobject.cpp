@@ -284,6 +284,7 @@ std::string FailureCause(const platform::DatabaseError& error)
     case platform::FailureKind::Full: return "ディスクの空き容量が足りません。";
     case platform::FailureKind::Io: return "ディスクの読み書きに失敗しました。";
     case platform::FailureKind::Corrupt: return "データベースが壊れています。";
+    case platform::FailureKind::Memory: return "メモリが足りません。";
     case platform::FailureKind::Statement:
     case platform::FailureKind::Other: break;
     }

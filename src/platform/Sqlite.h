@@ -406,8 +406,7 @@ void BackupDatabase(Connection& source, Connection& destination);
 // cannot run as written (an unknown table or column, a syntax error, an error raised outside
 // SQLite, code 0), a database it may not write, one another connection holds, a full disk, a
 // failed read or write of the disk, a damaged file, memory that ran out, or anything else the
-// database refused
-// (a constraint, a trigger).
+// database refused (a constraint, a trigger).
 enum class FailureKind { Statement, ReadOnly, Busy, Full, Io, Corrupt, Memory, Other };
 FailureKind KindOfFailure(int code);
 
