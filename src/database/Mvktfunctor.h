@@ -18,6 +18,17 @@
 //    close it. SetPath and SetPathForWrite also close a read-only one: the next use opens it
 //    afresh, writable when the folder and file have become writable since (a connection opened
 //    read-only never writes, and one reading the file as unchanging sees no later change).
+//
+// Where a Write runs, by the module's state (pending_, batchDepth_, rowSavepoint_):
+//   state                                        a Write (InSavepoint)            a batch row (InBatchRow)
+//   idle                                         its own savepoint (BEGIN)        as Write
+//   after SetPathForWrite, no Write yet          takes the pending BEGIN          as Write
+//                                                IMMEDIATE: commits or rolls back
+//   caller's transaction open (a batch)          a savepoint nested in it         as Write
+//   BeginBatch, BeginBatchRow not yet used       as above; forgets the batch's    in the caller's row savepoint;
+//                                                memo (InsertData keeps it)       a failure marks EndBatchRow
+// A failure of the storage or of memory ends the whole transaction (platform::Connection): the
+// batch keeps nothing, and every later statement of it raises that first failure.
 #include <cstdint>
 #include <memory>
 #include <optional>
