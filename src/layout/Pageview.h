@@ -187,6 +187,8 @@ protected:
     void DoFocus(bool focused) override;
     void DoDraw(platform::Canvas& canvas, int xOffset, int yOffset) override;
     void MouseDown(QMouseEvent* event) override;
+    // A press that brings the focus (from the item tree, say) picks and drags as any other.
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
