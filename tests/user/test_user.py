@@ -43,6 +43,16 @@ PROPERTY_AREA_BUTTON = (148, 70)   # 印刷プレビューの設定, after the r
 # テキスト button.
 ITEM_TREE = (300, 60)
 TEXT_BUTTON = (373, 103)
+GRID_BUTTON = (474, 103)
+# The grid's property page, from the main window's bottom (x, height - y): its tab, the place the
+# wheel scrolls the page, and (scrolled up) column 2 of the small grid's first row, (scrolled
+# down) the 列数 and 列幅 fields; and the grid's title row on the page at the page's top left.
+GRID_TAB = (692, 219)
+GRID_PANEL_WHEEL = (1580, 150)
+GRID_CELL2 = (510, 174)
+GRID_COLUMNS = (1300, 152)
+GRID_WIDTH = (1300, 121)
+GRID_TITLE_ROW = (200, 165, 600, 10)
 STATUS_COUNT = (1425, 958, 90, 20)  # the status bar's "marked/listed" panel
 FILTER_NODE_IMAGE = (28, 813)      # the image of the first user filter in the filter tree
 # The record editor below the list: its name field, the tabs of its detail panel, the item tool
@@ -747,9 +757,56 @@ class UserSession:
         self.x.key("Home", "Down", "Down", "Delete")   # the text
         self.x.key("Home", "Down")
         poll(lambda: nodes().data == alone.data, 5, "the item tree as it was before the text")
+        self.grid_column_width(tree, height)
+        self.click(self.main, tree)
+        self.x.key("Home", "Down", "Down", "Delete")    # the grid
+        self.x.key("Home", "Down")
+        poll(lambda: nodes().data == alone.data, 5, "the item tree as it was before the grid")
         self.menu("alt+v", 5)
         self.click(self.main, PROPERTY_AREA_BUTTON)
         self.menu("alt+v", 3)                     # back to the record list
+
+    def grid_column_width(self, tree, height):
+        # A grid added to the page, two columns on its グリッド tab: column 2 chosen in the small grid,
+        # 列幅 clicked, 20mm typed and Enter: the grid on the page keeps column 1 at its 30 mm and
+        # shows column 2 at 20 mm.
+        self.click(self.main, tree)
+        self.x.key("Home")                        # the page: the grid goes onto it
+        self.click(self.main, GRID_BUTTON)
+        self.settle(1.0)
+        self.click(self.main, (GRID_TAB[0], height - GRID_TAB[1]))
+        self.settle(0.5)
+
+        def wheel(button):
+            self.x.move(self.main, GRID_PANEL_WHEEL[0], height - GRID_PANEL_WHEEL[1])
+            self.x.xdotool("click", "--repeat", 5, "--delay", 80, button)
+            self.settle(0.5)
+        wheel(5)                                  # down to 列数 and 列幅
+        self.click(self.main, (GRID_COLUMNS[0], height - GRID_COLUMNS[1]))
+        self.x.key("ctrl+a")
+        self.x.type("2")
+        self.x.key("Return")
+        self.settle(1.0)
+        wheel(4)
+        self.click(self.main, (GRID_CELL2[0], height - GRID_CELL2[1]))
+        self.settle(0.5)
+        wheel(5)
+        self.click(self.main, (GRID_WIDTH[0], height - GRID_WIDTH[1]))
+        self.x.key("ctrl+a")
+        self.x.type("20mm")
+        self.x.key("Return")
+
+        def widths():
+            # The grid's vertical lines in its title row at 171 %: 30 mm is 194 pixels, 20 mm 130.
+            lines = sorted(self.x.grab_window(self.main, GRID_TITLE_ROW).dark_columns())
+            starts = [x for i, x in enumerate(lines) if i == 0 or x > lines[i - 1] + 1]
+            return [b - a for a, b in zip(starts, starts[1:])][:2]
+        try:
+            poll(lambda: len(widths()) == 2 and widths()[0] > 170 and 100 < widths()[1] < 160, 5,
+                 "column 1 at 30 mm and column 2 at 20 mm")
+        except Exception:
+            raise StepFailed("the grid's columns after 20mm typed for column 2: %s pixels" % widths())
+        self.snap("grid-width")
 
     def month_price_editor(self):
         # 履歴チャート → 月間履歴 → 使用単価編集: the month's days and prices show beside the chart.
