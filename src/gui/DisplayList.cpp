@@ -147,7 +147,10 @@ QPainterPath TextOutline(const QString& characters, const QPointF& at, const QFo
 }
 
 // A tile brush scaled, when it is neither turned nor sheared on the device, so that its tile spans
-// a whole number of device pixels each way (else nearest sampling drops or doubles a row midway).
+// a whole number of device pixels each way (else nearest sampling drops or doubles a row midway),
+// and no fewer than it has pixels: shrunk below that, sampling drops the same columns of every tile
+// (a hatch's lines vanish in a small cell), so a tile's pixel is at least a device pixel, as a
+// raster device draws a hatch.
 QBrush WholePixelTile(const QBrush& brush, const QTransform& device)
 {
     const QImage tile = brush.textureImage();
@@ -157,8 +160,8 @@ QBrush WholePixelTile(const QBrush& brush, const QTransform& device)
     const double width = std::abs(full.m11()) * tile.width();
     const double height = std::abs(full.m22()) * tile.height();
     QBrush whole(brush);
-    whole.setTransform(QTransform::fromScale(std::max(1.0, std::round(width)) / width,
-                                             std::max(1.0, std::round(height)) / height) *
+    whole.setTransform(QTransform::fromScale(std::max<double>(tile.width(), std::round(width)) / width,
+                                             std::max<double>(tile.height(), std::round(height)) / height) *
                        brush.transform());
     return whole;
 }
@@ -270,10 +273,13 @@ void DisplayList::Replay(QPainter& painter) const
         const std::uint32_t brushIndex = path ? command.C : command.B;
         const QBrush& brush = brushes_[brushIndex];
         const bool tiled = brush.style() == Qt::TexturePattern;
+        const bool lossless = painter.testRenderHint(QPainter::LosslessImageRendering);
         if (tiled) {
-            // A pattern's pixels are drawn as pixels: its tile a whole number of them, unfiltered.
+            // A pattern's pixels are drawn as pixels: its tile a whole number of them, unfiltered,
+            // and written losslessly (a JPEG of its lines prints grey).
             const QBrush whole = WholePixelTile(brush, painter.combinedTransform());
             painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            painter.setRenderHint(QPainter::LosslessImageRendering, true);
             if (seeThrough[brushIndex] < 0)
                 seeThrough[brushIndex] = WritesBrushes(painter) && SeeThrough(brush.textureImage()) ? 1 : 0;
             if (seeThrough[brushIndex] == 1 && whole.transform().isInvertible()) {
@@ -298,8 +304,10 @@ void DisplayList::Replay(QPainter& painter) const
             painter.drawRect(command.Place);
         else
             painter.drawEllipse(command.Place);
-        if (tiled)
+        if (tiled) {
             painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            painter.setRenderHint(QPainter::LosslessImageRendering, lossless);
+        }
     };
     for (std::size_t i = 0; i < commands_.size(); ++i) {
         const Command& command = commands_[i];

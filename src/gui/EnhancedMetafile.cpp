@@ -327,9 +327,14 @@ constexpr auto kPumpInterval = std::chrono::milliseconds(10);
 
 } // namespace
 
-MetafileWaitPump::MetafileWaitPump(std::function<bool()> pump) : pump_(std::move(pump)), previous_(currentPump)
+MetafileWaitPump::MetafileWaitPump(Pump pump) : pump_(std::move(pump)), previous_(currentPump)
 {
     currentPump = this;
+}
+
+MetafileWaitPump::MetafileWaitPump(std::function<bool()> pump)
+    : MetafileWaitPump([pump = std::move(pump)](std::size_t, std::size_t) { return pump(); })
+{
 }
 
 MetafileWaitPump::~MetafileWaitPump() { currentPump = previous_; }
@@ -489,7 +494,7 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play)
     if (pump) {
         while (!play.Ended()) {
             lock.unlock();
-            if (!pump->pump_()) {
+            if (!pump->pump_(0, 1)) {
                 static const auto abandoned = std::make_shared<const MetafileRendering>(
                     MetafileRendering{Metafile(), "the wait for the picture was given up"});
                 return abandoned;
@@ -500,6 +505,44 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play)
     }
     play.endedSignal_.wait(lock, [&] { return play.Ended(); });
     return play.rendering_;
+}
+
+bool MetafileCache::WaitAll(const std::vector<std::shared_ptr<const MetafilePlay>>& plays)
+{
+    std::vector<const MetafilePlay*> waited;
+    for (const auto& play : plays)
+        if (play && !play->Ended())
+            waited.push_back(play.get());
+    if (waited.empty())
+        return true;
+    MetafileWaitPump* const pump = currentPump;
+    if (!pump) {
+        for (const MetafilePlay* play : waited)
+            Wait(const_cast<MetafilePlay&>(*play));
+        return true;
+    }
+    {
+        // The queue holds them by reference: the callers' plays are the ones moved to its front.
+        std::lock_guard lock(mutex_);
+        for (const MetafilePlay* play : waited)
+            if (!play->taken_)
+                if (const auto it = queue_.find(play->rank_); it != queue_.end())
+                    if (const std::shared_ptr<MetafilePlay> held = it->second.lock())
+                        Queue(held, true);
+    }
+    for (;;) {
+        const auto ended = static_cast<std::size_t>(
+            std::count_if(waited.begin(), waited.end(), [](const MetafilePlay* play) { return play->Ended(); }));
+        if (!pump->pump_(ended, waited.size()))
+            return false;
+        if (ended == waited.size())
+            return true;
+        const auto next = std::find_if(waited.begin(), waited.end(),
+                                       [](const MetafilePlay* play) { return !play->Ended(); });
+        auto& play = const_cast<MetafilePlay&>(**next);
+        std::unique_lock lock(play.mutex_);
+        play.endedSignal_.wait_for(lock, kPumpInterval, [&] { return play.Ended(); });
+    }
 }
 
 void MetafileCache::Run(MetafilePlay& play, std::string_view bytes)
@@ -656,6 +699,11 @@ std::shared_ptr<const MetafilePlay> PlayMetafileAhead(std::string_view bytes)
     if (PictureData::KindOf(bytes) == PictureKind::Metafile)
         ProgramMetafileCache().Find(bytes, play);
     return play;
+}
+
+bool WaitForMetafilePlays(const std::vector<std::shared_ptr<const MetafilePlay>>& plays)
+{
+    return ProgramMetafileCache().WaitAll(plays);
 }
 
 void WhenMetafilePlayed(std::string_view bytes, std::function<void(const MetafileRendering&)> done)

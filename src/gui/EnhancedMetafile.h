@@ -96,11 +96,13 @@ private:
 
 // While one lives, a wait for a play on its thread lets events through: the play goes before every
 // other, its thread does not play it itself, and `pump` is called every few milliseconds until it
-// has ended. A pump that returns false gives the wait up: the wait returns a rendering that draws
-// nothing (the picture's frame), and the play goes on for the cache. The latest made on a thread
-// is the one in force there.
+// has ended, with how many of the plays waited for have ended. A pump that returns false gives the
+// wait up: the wait returns a rendering that draws nothing (the picture's frame), and the play goes
+// on for the cache. The latest made on a thread is the one in force there.
 class MetafileWaitPump {
 public:
+    using Pump = std::function<bool(std::size_t ended, std::size_t waited)>;
+    explicit MetafileWaitPump(Pump pump);
     explicit MetafileWaitPump(std::function<bool()> pump);
     ~MetafileWaitPump();
     MetafileWaitPump(const MetafileWaitPump&) = delete;
@@ -108,7 +110,7 @@ public:
 
 private:
     friend class MetafileCache;
-    std::function<bool()> pump_;
+    Pump pump_;
     MetafileWaitPump* previous_;
 };
 
@@ -135,6 +137,9 @@ public:
     // The rendering of a play, waited for (rendered on this thread when no worker has taken it yet,
     // unless a MetafileWaitPump lives).
     std::shared_ptr<const MetafileRendering> Wait(MetafilePlay& play);
+    // Waits until every play has ended, those not yet taken played before any other; false when a
+    // MetafileWaitPump gave the wait up. Without a pump the plays are waited for in turn.
+    bool WaitAll(const std::vector<std::shared_ptr<const MetafilePlay>>& plays);
     // The bytes of the drawings kept.
     std::size_t HeldBytes() const;
     // Plays held by an asker (or running) and not yet told ended on the notifier's thread.
@@ -233,6 +238,9 @@ std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::strin
 // Gives the bytes, when they are a metafile not yet played, to a player without waiting: a later
 // drawing that waits for them takes its rendering while the play returned is held.
 [[nodiscard]] std::shared_ptr<const MetafilePlay> PlayMetafileAhead(std::string_view bytes);
+
+// Waits for the plays (null ones are none) as MetafileCache::WaitAll does; false when given up.
+bool WaitForMetafilePlays(const std::vector<std::shared_ptr<const MetafilePlay>>& plays);
 
 // Calls `done` with the picture's rendering on the GUI thread: at once when it is known, else when
 // its player has ended (one started now when none plays it).

@@ -30,6 +30,9 @@
 #include <vector>
 
 class TPageView;
+namespace platform {
+class MetafilePlay;
+}
 
 using TPrintProgress = std::function<bool(TPageView* Sender, int Page, int PageMax)>;
 
@@ -130,6 +133,8 @@ public:
     void SaveToEMF(const std::string& fileName);
     // Prints pages From … To (0: all) `copies` times as whole sets; PageMode 1 odd, 2 even pages.
     // False when no printer is usable or the job failed; a stop by `progress` is a success.
+    // Before a page goes to the printer its pictures are waited for (through the thread's
+    // MetafileWaitPump); a wait given up stops the job there, the page not begun.
     bool DrawPrinter(const std::string& title, int copies, int pageMode, int from, int to,
                      const TPrintProgress& progress = {});
 
@@ -172,6 +177,9 @@ protected:
     // The pixels of the view that a content change of the item repaints, added to `areas`; `rect`
     // is where the item's content is drawn (view pixels at `scale`). The item's whole extent with room for pens here.
     virtual void DoContentArea(TViewItem* item, TRect rect, int scale, std::vector<TRect>& areas);
+    // Asks ahead for the pictures the item draws on the page and adds their plays; none here.
+    virtual void DoPlayPictures(TViewItem* item, int page,
+                                std::vector<std::shared_ptr<const platform::MetafilePlay>>& plays);
 
     // The scrolled canvas.
     void Resizing() override;
@@ -179,6 +187,8 @@ protected:
     void DoFocus(bool focused) override;
     void DoDraw(platform::Canvas& canvas, int xOffset, int yOffset) override;
     void MouseDown(QMouseEvent* event) override;
+    // A press that brings the focus (from the item tree, say) picks and drags as any other.
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -189,6 +199,8 @@ private:
     void ChangeView();
     void ChangeItem();
     void ChangeSelected(TViewItem* item, bool select);
+    // Waits for the pictures the items draw on the page; false when the wait was given up.
+    bool WaitForPictures(int page);
     // The selected item's scaled rectangle moved to the page origin.
     TRect SelectedScreenRect() const;
     // The paper's size in 1/100 mm for a paper id (MMCanvasSize for the user-defined one), portrait.

@@ -38,6 +38,13 @@ void TPageView::MouseDown(QMouseEvent* event)
     TScrollCanvas::MouseDown(event);
 }
 
+void TPageView::mousePressEvent(QMouseEvent* event)
+{
+    if (!hasFocus())
+        setFocus(Qt::MouseFocusReason);
+    MouseDown(event);
+}
+
 void TPageView::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint p = event->position().toPoint();

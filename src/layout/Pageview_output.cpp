@@ -1,6 +1,7 @@
 // Page view output: the back buffer and the paint, the one-page PDF and the printer.
 #include "layout/Pageview.h"
 
+#include "gui/EnhancedMetafile.h"
 #include "gui/PdfWriter.h"
 #include "gui/QtCanvas.h"
 #include "gui/QtSupport.h"
@@ -55,6 +56,25 @@ void TPageView::DoContentArea(TViewItem* item, TRect rect, int scale, std::vecto
     const int dy = rect.Top - content.Top - kGripReach;
     const int grow = 2 * kGripReach;
     areas.push_back({extent.Left + dx, extent.Top + dy, extent.Right + dx + grow, extent.Bottom + dy + grow});
+}
+
+void TPageView::DoPlayPictures(TViewItem*, int, std::vector<std::shared_ptr<const platform::MetafilePlay>>&) {}
+
+bool TPageView::WaitForPictures(int page)
+{
+    std::vector<std::shared_ptr<const platform::MetafilePlay>> plays;
+    // The items the page's drawing reaches (Draw's walk): those on the page and their children.
+    const std::function<void(TViewItem*)> ask = [&](TViewItem* item) {
+        if (!item->IsOnPage(page))
+            return;
+        if (item->IsDrawnOn(page))
+            DoPlayPictures(item, page, plays);
+        for (int i = 0; i < item->GetCountOfChildren(); ++i)
+            ask(item->GetItem(i));
+    };
+    ask(items_->GetPageRoot());
+    ask(items_->GetPrintRoot());
+    return platform::WaitForMetafilePlays(plays);
 }
 
 void TPageView::DrawItems(platform::Canvas& canvas, TPoint origin, int pageMax)
@@ -268,6 +288,11 @@ bool TPageView::DrawPrinter(const std::string& title, int copies, int pageMode, 
         for (int copy = 0; copy < copies && keepGoing; ++copy)
             for (int n = from; n <= to && keepGoing; ++n) {
                 if (pageMode == 0 || (pageMode == 1 && n % 2 != 0) || (pageMode == 2 && n % 2 == 0)) {
+                    // A stop while the page's pictures play sends nothing of the page.
+                    if (!WaitForPictures(n)) {
+                        keepGoing = false;
+                        break;
+                    }
                     // The job begins at the first page printed: nothing printed, no sheet.
                     if (!begun) {
                         if (!printer->BeginDoc(title)) {

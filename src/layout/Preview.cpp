@@ -291,6 +291,13 @@ void TPreview::DoContentArea(TViewItem* item, TRect rect, int scale, std::vector
         TPageView::DoContentArea(item, rect, scale, areas);
 }
 
+void TPreview::DoPlayPictures(TViewItem* item, int page,
+                              std::vector<std::shared_ptr<const platform::MetafilePlay>>& plays)
+{
+    if (TContainer* container = ContainerOf(item))
+        container->PlayPictures(page, plays);
+}
+
 void TPreview::DoQueryPageMax(TViewItem* item, int& max)
 {
     if (TContainer* container = ContainerOf(item))

@@ -95,6 +95,8 @@ protected:
     void DoChangeSelected(TViewItem* item, bool select) override;
     // The container's own changed areas where it knows them.
     void DoContentArea(TViewItem* item, TRect rect, int scale, std::vector<TRect>& areas) override;
+    void DoPlayPictures(TViewItem* item, int page,
+                        std::vector<std::shared_ptr<const platform::MetafilePlay>>& plays) override;
 
     virtual bool DoCanNewContainer(TViewItem* item, int type);
     virtual void DoNewContainer(int type, TContainer*& container);

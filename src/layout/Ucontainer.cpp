@@ -86,6 +86,8 @@ void TContainer::Draw(int, int, TRect, int, platform::Canvas&, int, int, bool) {
 
 bool TContainer::ChangedAreas(TRect, int, int, std::vector<TRect>&) { return false; }
 
+void TContainer::PlayPictures(int, std::vector<std::shared_ptr<const platform::MetafilePlay>>&) {}
+
 // ---- change batching -----------------------------------------------------------------------------
 
 void TContainer::Change()

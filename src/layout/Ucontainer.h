@@ -14,9 +14,14 @@
 #include "layout/Utextdrawer.h"
 #include "layout/Uviewitems.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+namespace platform {
+class MetafilePlay;
+}
 
 class TContainer : public TObject {
 public:
@@ -43,6 +48,8 @@ public:
     // `areas`, for the item drawn at `rect` (view pixels with the offsets, at `scale`, on `page`);
     // false when that is the whole item.
     virtual bool ChangedAreas(TRect rect, int scale, int page, std::vector<TRect>& areas);
+    // Asks ahead for the pictures drawn on `page` that still play and adds their plays; none here.
+    virtual void PlayPictures(int page, std::vector<std::shared_ptr<const platform::MetafilePlay>>& plays);
     virtual void SaveToXml(const platform::XmlNode& node);
     virtual void LoadFromXml(const platform::XmlNode& node);
 

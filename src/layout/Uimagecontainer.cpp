@@ -312,9 +312,7 @@ void TImageContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
         // The page's metafiles play side by side (asked for while the page is drawn) while the
         // cells wait for them in turn.
         std::vector<std::shared_ptr<const platform::MetafilePlay>> ahead;
-        for (int r = 0; r < rowCount_; ++r)
-            for (int c = 0; c < colCount_; ++c)
-                ahead.push_back(platform::PlayMetafileAhead(GetImageData(CellIndex(page, r, c))));
+        PlayPictures(page, ahead);
         for (int r = 0; r < rowCount_; ++r)
             for (int c = 0; c < colCount_; ++c) {
                 const TRect cell{rect.Left + c * cw, rect.Top + r * ch, rect.Left + (c + 1) * cw,
@@ -336,6 +334,14 @@ void TImageContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
         const int y = offsetY + rect.Top;
         canvas.DrawMetafile({x, y, x + cache_.GetWidth(), y + cache_.GetHeight()}, cache_);
     }
+}
+
+void TImageContainer::PlayPictures(int page, std::vector<std::shared_ptr<const platform::MetafilePlay>>& plays)
+{
+    for (int r = 0; r < rowCount_; ++r)
+        for (int c = 0; c < colCount_; ++c)
+            if (auto play = platform::PlayMetafileAhead(GetImageData(CellIndex(page, r, c))))
+                plays.push_back(std::move(play));
 }
 
 void TImageContainer::DrawMeta(const TRect& rect, int scale, platform::Canvas& canvas, int page, int, bool wait)

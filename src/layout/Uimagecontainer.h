@@ -98,6 +98,7 @@ public:
     void DoChange() override;
     void Draw(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page, int pageMax,
               bool printer) override;
+    void PlayPictures(int page, std::vector<std::shared_ptr<const platform::MetafilePlay>>& plays) override;
     void SaveToXml(const platform::XmlNode& node) override;
     void LoadFromXml(const platform::XmlNode& node) override;
 

@@ -273,9 +273,15 @@ void TGridProperty::GetProperty(TContainer* container)
         if (grid->GetType() == kGridType) {
             const int rows = grid->GetRowCount();
             const int cols = grid->GetColCount();
+            // The cells' text may hold fewer columns than the grid (cells still empty): the
+            // chosen cell of the grid shown again is taken back once the columns are there.
+            const bool again = container == shownGrid_;
+            const int col = CsvEdit->GetCol();
+            const int row = CsvEdit->GetRow();
             CsvEdit->SetCSV(grid->GetCSV());
             CsvEdit->SetRowCount(rows + 1);
             CsvEdit->SetColCount(cols);
+            if (again) CsvEdit->SetCurrent(col, row);
             RowCountEdit->SetValueQuiet(rows);
             ColCountEdit->SetValueQuiet(cols);
             ResizeColumns(cols);
@@ -290,6 +296,7 @@ void TGridProperty::GetProperty(TContainer* container)
             Fill(wraps_, grid->GetColWraps(), cols);
         }
     }
+    shownGrid_ = container;
     ShowColumn();
 }
 

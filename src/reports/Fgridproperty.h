@@ -79,4 +79,6 @@ private:
     std::vector<int> widths_;
     std::vector<int> aligns_;
     std::vector<int> wraps_;
+    // The container last shown: showing it again keeps the grid's chosen cell.
+    const TContainer* shownGrid_ = nullptr;
 };

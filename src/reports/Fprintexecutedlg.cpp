@@ -22,6 +22,7 @@ namespace {
 
 constexpr const char* kIdleText = "印刷待機中";
 constexpr const char* kPicturesText = "図の描画を待っています...";
+constexpr const char* kStoppedText = "印刷を中止しました";
 constexpr const char* kCloseCaption = "閉じる";
 constexpr const char* kCancelCaption = "キャンセル";
 
@@ -203,9 +204,10 @@ void TPrintExecuteDlg::BtnPrintClick()
     BtnCancel->setText(platform::ToQString(kCancelCaption));
     platform::PumpEvents();
     if (cancel_) {
-        EndRun(true);
+        EndRun(RunEnd::Stopped);
         return;
     }
+    printed_ = 0;
 
     int from = 0;
     int to = 0;
@@ -221,37 +223,45 @@ void TPrintExecuteDlg::BtnPrintClick()
     bool ok = false;
     try {
         // Pictures still playing are waited for with the window answering: the state says so, and
-        // a confirmed stop gives the waits up (the page under way is finished with frames).
-        const platform::MetafileWaitPump pump([this] { return PicturesPlaying(); });
+        // a confirmed stop gives the waits up.
+        const platform::MetafileWaitPump pump(
+            [this](std::size_t ended, std::size_t waited) { return PicturesPlaying(ended, waited); });
         ok = pageView_->DrawPrinter(title, pageCopies ? 1 : CopyCountEdit->GetValue(), PrintTypeList->currentIndex(),
                                     from, to, [this](TPageView* sender, int page, int count) {
                                         return PrintProgress(sender, page, count);
                                     });
     } catch (...) {
-        EndRun(false);
+        EndRun(RunEnd::Failed);
         throw;
     }
     // A failed job (no printer, a refused or unwritten job) is not reported as finished; a printer
     // that said why is quoted.
-    EndRun(ok || cancel_);
+    EndRun(cancel_ ? RunEnd::Stopped : ok ? RunEnd::Finished : RunEnd::Failed);
     if (!ok && !cancel_ && !printer->GetLastError().empty())
         platform::ShowError("印刷できませんでした。\n" + printer->GetLastError(), "エラー");
 }
 
-void TPrintExecuteDlg::EndRun(bool finished)
+void TPrintExecuteDlg::EndRun(RunEnd end)
 {
-    ProgressLabel->setText(platform::ToQString(finished ? "印刷終了" : "印刷できませんでした。"));
+    ProgressLabel->setText(platform::ToQString(end == RunEnd::Finished  ? "印刷終了"
+                                               : end == RunEnd::Stopped ? kStoppedText
+                                                                        : "印刷できませんでした。"));
     BtnCancel->setText(platform::ToQString(kCloseCaption));
     printing_ = false;
-    // A finished run is printed again only after an option changes; a failed one may be retried.
-    if (!finished) BtnPrint->setEnabled(PrinterObject()->GetEnabled());
+    // A finished or stopped run is printed again only after an option changes; a failed one may be
+    // retried.
+    if (end == RunEnd::Failed) BtnPrint->setEnabled(PrinterObject()->GetEnabled());
 }
 
-bool TPrintExecuteDlg::PicturesPlaying()
+bool TPrintExecuteDlg::PicturesPlaying(std::size_t ended, std::size_t waited)
 {
     const QString text = platform::ToQString(kPicturesText);
     if (ProgressLabel->text() != text)
         ProgressLabel->setText(text);
+    // The bar counts the pictures drawn of those waited for, until the page is printed.
+    const int max = static_cast<int>(std::max<std::size_t>(waited, 1));
+    if (ProgressBar->maximum() != max) ProgressBar->setRange(0, max);
+    ProgressBar->setValue(static_cast<int>(std::min(ended, waited)));
     platform::PumpEvents();
     return !cancel_;
 }
@@ -262,7 +272,9 @@ bool TPrintExecuteDlg::PrintProgress(TPageView*, int page, int pageCount)
     if (cancel_) return false;
     ProgressLabel->setText(platform::ToQString(std::to_string(page) + " / " + std::to_string(pageCount) +
                                                " 印刷中..."));
-    if (PagePrinted(page) && ProgressBar->value() < progressMax_) ProgressBar->setValue(ProgressBar->value() + 1);
+    if (PagePrinted(page) && printed_ < progressMax_) ++printed_;
+    ProgressBar->setRange(0, std::max(progressMax_, 1));
+    ProgressBar->setValue(printed_);
     return true;
 }
 

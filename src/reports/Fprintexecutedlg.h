@@ -7,13 +7,14 @@
 // destroyed when the application ends, so its controls keep their state between showings. The run
 // happens inside BtnPrintClick on the GUI thread; each progress call lets events through, so a
 // confirmed cancel takes effect once the page under way is done (one confirmed while the run
-// starts prints nothing). While pictures of a page still play, the run waits for them with events
-// let through, the state text saying so; a stop confirmed then finishes that page with frames for
-// the pictures not yet drawn and ends the run.
+// starts prints nothing). Before a page is printed its pictures still playing are waited for with
+// events let through, the state text saying so and the bar counting those drawn; a stop confirmed
+// then ends the run before the page. A stopped run says so.
 // Idle, the cancel button reads "閉じる" and closes; printing, it reads "キャンセル" and asks (Esc
 // and the close box likewise).
 #include <QDialog>
 
+#include <cstddef>
 #include <string>
 
 class QCheckBox;
@@ -52,8 +53,9 @@ public:
     void CBCopyClick();
     void PrintPageOperatorClick();
     bool PrintProgress(TPageView* sender, int page, int pageCount);
-    // Called while the run waits for pictures: lets events through; false once a stop is confirmed.
-    bool PicturesPlaying();
+    // Called while the run waits for pictures, `ended` of `waited` drawn: lets events through;
+    // false once a stop is confirmed.
+    bool PicturesPlaying(std::size_t ended, std::size_t waited);
 
 public slots:
     // Esc and the close box: the cancel button's handler.
@@ -84,11 +86,14 @@ protected:
 private:
     void SetProgressMax(int max);
     bool PagePrinted(int page) const;
-    // Back to idle after a run: finished (or stopped) or failed, as the state text says.
-    void EndRun(bool finished);
+    enum class RunEnd { Finished, Stopped, Failed };
+    // Back to idle after a run, the state text saying how it ended.
+    void EndRun(RunEnd end);
 
     TPageView* pageView_ = nullptr;
     int progressMax_ = 0;
+    // Pages printed in the run under way, as the bar counts them.
+    int printed_ = 0;
     bool cancel_ = false;
     bool printing_ = false;
 };

@@ -379,6 +379,52 @@ TEST(EnhancedMetafile, BitmapCopyAndPdfDrawTheRecords)
     EXPECT_LT(qRed(blue), 80);
 }
 
+// A hatch's tile goes into a PDF as a lossless image: a light hatch prints in its own colour, not
+// in the grey a JPEG of its lines turns into.
+TEST(EnhancedMetafile, AHatchPrintsInItsOwnColour)
+{
+    PictureData picture;
+    picture.SetBytes(EmfBuilder(200, 140).Hatch(0, 0, 200, 140, 5, 0xFFC3C3).Bytes());
+    const std::string file = vkttest::NewTempFolder("emfhatch") + "/picture.pdf";
+    {
+        PdfWriter writer(file, 21000, 29700, 96);
+        picture.Draw(writer.GetCanvas(), {0, 0, 200, 140});
+        writer.Finish();
+    }
+    const std::string command = "pdftoppm -r 96 -singlefile -png '" + file + "' '" + file + "' 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const QImage page(QString::fromStdString(file + ".png"));
+    ASSERT_FALSE(page.isNull());
+    int minRed = 255;
+    int minGreen = 255;
+    for (int y = 20; y < 120; ++y)
+        for (int x = 20; x < 180; ++x) {
+            minRed = std::min(minRed, qRed(page.pixel(x, y)));
+            minGreen = std::min(minGreen, qGreen(page.pixel(x, y)));
+        }
+    EXPECT_GE(minRed, 250) << "pink lines on white hold no grey";
+    EXPECT_NEAR(minGreen, 195, 4) << "the lines are the hatch's pink";
+}
+
+// A hatch drawn smaller than its picture, as in a small stretched cell, keeps its lines: a tile's
+// pixel never shrinks below a device pixel, so no sampling drops the column a line is in.
+TEST(EnhancedMetafile, AShrunkHatchKeepsItsLines)
+{
+    PictureData picture;
+    picture.SetBytes(EmfBuilder(200, 140).Hatch(0, 0, 200, 140, 1, 0xC00000).Bytes());
+    for (const int width : {40, 50, 60, 75, 90, 110, 150, 342}) {
+        BitmapCanvas bitmap(width, 100);
+        bitmap.FillRect({0, 0, width, 100}, 0xFFFFFF);
+        picture.Draw(bitmap, {0, 0, width, 100});
+        const QImage image = bitmap.GetImage().Q();
+        int lines = 0;
+        for (int x = 2; x < width - 2; ++x)
+            if (qRed(image.pixel(x, 50)) > 150 && qGreen(image.pixel(x, 50)) < 80)
+                ++lines;
+        EXPECT_GE(lines, (width - 4) / 16) << "the vertical hatch drawn " << width << " pixels wide";
+    }
+}
+
 TEST(EnhancedMetafile, DamagedOrHostileBytesDrawAFrameAndAreKept)
 {
     const std::string good = KitchenEmf();

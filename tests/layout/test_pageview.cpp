@@ -187,8 +187,11 @@ TEST_F(PageViewTest, MouseSelectsThenDragsAGrip)
     TViewItem* top = Item(parent, {0, 0, 100, 2000}, "top");
     top->SetAlign(alTop);
     Show();
+    // The focus elsewhere (an item tree beside the view): the press that brings it selects too.
+    view->clearFocus();
     QWidget* port = view->viewport();
     QTest::mouseClick(port, Qt::LeftButton, {}, ScreenPoint(top, false));
+    EXPECT_TRUE(view->hasFocus());
     EXPECT_EQ(view->GetSelected(), top) << "the first press selects";
     const TRect before = top->GetMMBoundRect_();
     const QPoint grip = ScreenPoint(top, true);

@@ -265,14 +265,15 @@ TEST_F(PrintDialogTest, CancelAsksAndStopsAfterThePageUnderWay)
         EXPECT_EQ(question.text, "印刷を中止してもよろしいですか？");
         EXPECT_EQ(question.caption, "確認");
         EXPECT_EQ(question.defaultButton, MsgAnswer::Cancel);
-        EXPECT_EQ(end, "印刷終了");
+        EXPECT_EQ(end, answer == MsgAnswer::Ok ? "印刷を中止しました" : "印刷終了");
         // Clicked while page 4 was printed: pages 1 to 4 remain.
         EXPECT_EQ(PdfPages(pdf), answer == MsgAnswer::Ok ? 4 : 12);
     }
 }
 
-// A page whose pictures still play is waited for with the window answering and the state saying
-// so; a stop confirmed meanwhile finishes that page with frames and ends the run.
+// A page whose pictures still play is waited for with the window answering, the state saying so
+// and the bar counting the pictures drawn; a stop confirmed meanwhile ends the run before the page:
+// nothing of it is printed, and the state says the run was stopped.
 TEST_F(PrintDialogTest, PicturesStillPlayingAreWaitedForWithTheWindowAnswering)
 {
     const vkttest::PlayerInUse slow(vkttest::ScriptPlayer(0.5));
@@ -287,9 +288,16 @@ TEST_F(PrintDialogTest, PicturesStillPlayingAreWaitedForWithTheWindowAnswering)
     pictures.SetSelected(nullptr);
     vkttest::Scripted().answers.push_back(MsgAnswer::Ok);
     bool waiting = false;
+    int drawn = 0;
+    int waited = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         if (waiting || Text("ProgressLabel") != "図の描画を待っています...") return;
+        const auto* bar = Find<QProgressBar>("ProgressBar");
+        drawn = bar->value();
+        waited = bar->maximum();
+        // Stopped once some pictures are drawn, while others still play.
+        if (drawn == 0 && platform::ProgramMetafileCache().Playing() > 0) return;
         waiting = platform::ProgramMetafileCache().Playing() > 0;
         Find<QPushButton>("BtnCancel")->click();
     });
@@ -302,8 +310,11 @@ TEST_F(PrintDialogTest, PicturesStillPlayingAreWaitedForWithTheWindowAnswering)
         },
         &pictures);
     EXPECT_TRUE(waiting) << "events went through while the pictures played";
-    EXPECT_EQ(end, "印刷終了");
-    EXPECT_EQ(PdfPages(pdf), 1) << "the page under way finished";
+    EXPECT_EQ(waited, 16) << "the bar counts the pictures waited for";
+    EXPECT_GT(drawn, 0);
+    EXPECT_LT(drawn, 16);
+    EXPECT_EQ(end, "印刷を中止しました");
+    EXPECT_LE(PdfPages(pdf), 0) << "nothing of the page is printed";
     EXPECT_TRUE(vkttest::WaitForPlayers());
 }
 
@@ -318,7 +329,7 @@ TEST_F(PrintDialogTest, StopConfirmedBeforeTheFirstPagePrintsNothing)
         end = Text("ProgressLabel");
     });
     EXPECT_EQ(vkttest::Scripted().messages.size(), 1u);
-    EXPECT_EQ(end, "印刷終了");
+    EXPECT_EQ(end, "印刷を中止しました");
     EXPECT_LE(PdfPages(pdf), 0) << "no page after the confirmed stop";
     // The next run is not stopped by the earlier answer.
     Show([] { Find<QPushButton>("BtnPrint")->click(); });

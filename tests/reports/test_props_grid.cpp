@@ -6,13 +6,16 @@
 #include "layout/Ugridcontainer.h"
 #include "platform/Text.h"
 #include "reports/Fgridproperty.h"
+#include "reports/Fpreviewitempropertyex.h"
 #include "support/ScriptedServices.h"
 #include "widgets/Fupdownedit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
 #include <QLineEdit>
 #include <QProcess>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +131,36 @@ TEST_F(GridPageTest, CellsAndRowsWrittenAndShown)
     auto* saved = dynamic_cast<TGridContainer*>(reloaded.GetItems()->GetItem(1)->GetObject());
     EXPECT_EQ(saved->GetRowCount(), 3);
     EXPECT_EQ(saved->GetCSV(), grid->GetCSV());
+}
+
+// The page as the designer hosts it, shown again by the notices of each write: a width typed for
+// the chosen column of a grid whose cells are still empty lands on that column, though the grid's
+// focus-out writes the page (and shows it again) as the field takes the focus.
+TEST_F(GridPageTest, WidthTypedForTheChosenColumnOfEmptyCells)
+{
+    grid->SetCSV("");
+    TPreviewItemPropertyEx host;
+    host.SetPreview(&preview);
+    host.show();
+    QApplication::setActiveWindow(&host);
+    preview.SetSelected(grid->GetViewItem());
+    auto* shown = dynamic_cast<TGridProperty*>(host.GetCurrentPage());
+    ASSERT_NE(shown, nullptr);
+    shown->GetPageControl()->setCurrentIndex(shown->GetPageControl()->count() - 1);
+    TCsvEdit* cells = shown->GetCsvEdit();
+    auto* width = Child<TUpDownEdit>(shown, "ColWidthEdit");
+    for (int col : {1, 0}) {
+        cells->setFocus();
+        cells->SetCurrent(col, 1);
+        QApplication::processEvents();
+        width->GetEdit()->setFocus();
+        QApplication::processEvents();
+        EXPECT_EQ(cells->GetCol(), col) << "the chosen column stays chosen";
+        width->GetEdit()->selectAll();
+        QTest::keyClicks(width->GetEdit(), col == 1 ? "20mm" : "35mm");
+        QTest::keyClick(width->GetEdit(), Qt::Key_Return);
+    }
+    EXPECT_EQ(grid->GetTitleWidths(), TPriorityItem() << 350 << 200);
 }
 
 TEST_F(GridPageTest, DerivedGridKeepsItsCells)

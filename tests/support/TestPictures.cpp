@@ -93,14 +93,14 @@ EmfBuilder& EmfBuilder::Raw(unsigned type, const std::string& payload)
     return *this;
 }
 
-void EmfBuilder::SelectBrush(unsigned fill)
+void EmfBuilder::SelectBrush(unsigned fill, unsigned style, unsigned hatch)
 {
     const auto handle = static_cast<std::uint32_t>(handles_++);
     std::string brush;
     Put32(brush, handle);
-    Put32(brush, 0); // solid
+    Put32(brush, style);
     Put32(brush, ColorRef(fill));
-    Put32(brush, 0);
+    Put32(brush, hatch);
     Record(39, brush); // create brush
     std::string select;
     Put32(select, handle);
@@ -110,6 +110,16 @@ void EmfBuilder::SelectBrush(unsigned fill)
 EmfBuilder& EmfBuilder::Rectangle(int left, int top, int right, int bottom, unsigned fill)
 {
     SelectBrush(fill);
+    std::string box;
+    for (int v : {left, top, right, bottom})
+        Put32(box, static_cast<std::uint32_t>(v));
+    Record(43, box);
+    return *this;
+}
+
+EmfBuilder& EmfBuilder::Hatch(int left, int top, int right, int bottom, unsigned hatch, unsigned colour)
+{
+    SelectBrush(colour, 2, hatch); // BS_HATCHED
     std::string box;
     for (int v : {left, top, right, bottom})
         Put32(box, static_cast<std::uint32_t>(v));

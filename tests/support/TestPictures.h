@@ -20,6 +20,8 @@ public:
     // Colours as 0xRRGGBB.
     EmfBuilder& Rectangle(int left, int top, int right, int bottom, unsigned fill);
     EmfBuilder& Ellipse(int left, int top, int right, int bottom, unsigned fill);
+    // A rectangle filled with a hatch (HS_ code) of that colour on the default white background.
+    EmfBuilder& Hatch(int left, int top, int right, int bottom, unsigned hatch, unsigned colour);
     // A line of text (UTF-8) at (x, y), its cell `height` pixels high. A face name is written in
     // its 32 characters; a longer one runs on into the record's later fields, as a hostile file's may.
     EmfBuilder& Text(int x, int y, int height, const std::string& text, unsigned colour,
@@ -33,7 +35,7 @@ public:
 
 private:
     void Record(unsigned type, const std::string& payload);
-    void SelectBrush(unsigned fill);
+    void SelectBrush(unsigned fill, unsigned style = 0, unsigned hatch = 0);
 
     int width_;
     int height_;

@@ -14,6 +14,7 @@ usage: test_user.py [--keep-going] PROGRAM SNAPSHOT_FOLDER
 --keep-going runs the later steps after a failed one (for looking at several faults at once).
 """
 
+import base64
 import datetime
 import os
 import re
@@ -43,6 +44,18 @@ PROPERTY_AREA_BUTTON = (148, 70)   # 印刷プレビューの設定, after the r
 # テキスト button.
 ITEM_TREE = (300, 60)
 TEXT_BUTTON = (373, 103)
+PRINT_STATE = (16, 142, 417, 16)     # the print dialog's state text
+PRINT_CANCEL = (380, 210)            # its キャンセル (閉じる) button
+GRID_BUTTON = (474, 103)
+# The grid's property page, from the main window's bottom (x, height - y): its tab, the place the
+# wheel scrolls the page, and (scrolled up) column 2 of the small grid's first row, (scrolled
+# down) the 列数 and 列幅 fields; and the grid's title row on the page at the page's top left.
+GRID_TAB = (692, 219)
+GRID_PANEL_WHEEL = (1580, 150)
+GRID_CELL2 = (510, 174)
+GRID_COLUMNS = (1300, 152)
+GRID_WIDTH = (1300, 121)
+GRID_TITLE_ROW = (200, 165, 600, 10)
 STATUS_COUNT = (1425, 958, 90, 20)  # the status bar's "marked/listed" panel
 FILTER_NODE_IMAGE = (28, 813)      # the image of the first user filter in the filter tree
 # The record editor below the list: its name field, the tabs of its detail panel, the item tool
@@ -694,8 +707,9 @@ class UserSession:
         self.x.type(pdf)
         self.x.key("Return")
         poll(lambda: os.path.exists(pdf) and os.path.getsize(pdf) > 1000, 20, "the PDF file")
-        self.x.wait_active("^印刷")
+        dialog = self.x.wait_active("^印刷")
         time.sleep(1.0)
+        self.print_ended = self.x.grab_window(dialog, PRINT_STATE)
         self.x.key("Escape")
         self.x.wait_gone("^印刷")
         text = subprocess.run(["pdftotext", "-layout", pdf, "-"], stdout=subprocess.PIPE, timeout=30).stdout.decode()
@@ -704,7 +718,65 @@ class UserSession:
                 raise StepFailed("%s is not on the printed food list:\n%s" % (name, text))
         if "食材リスト" not in text:
             raise StepFailed("the printed food list has no title:\n" + text)
+        self.print_stopped()
         self.menu("alt+v", 3)                     # back to the record list
+
+    def print_stopped(self):
+        # A picture that keeps its player busy until it is killed, pasted onto the layout as an
+        # image item on page 2 (never shown, so never played before): printed to a PDF, キャンセル as
+        # soon as the file is chosen, then OK on the question, stops the run before page 2 goes
+        # out: the PDF holds page 1 only, and the dialog no longer says 印刷終了.
+        data = bytearray(hostile_picture())
+        struct.pack_into("<i", data, 144, 2)      # the first rectangle's right edge: bytes of its own
+        item = ('<?xml version="1.0" encoding="Shift_JIS"?>\n<PageObject><Item Name="Slow" Align="None" '
+                'BoundRect="100,100,300,200" MMBoundRect="2540,2540,7620,5080" MarginRect="0,0,0,0" '
+                'MMMarginRect="0,0,0,0" Options="0,1,2" DrawPageType="2,2" Container="Image" DrawType="2" '
+                'Trimming="False" Transparent="False" ColCount="1" RowCount="1" DrawName="False" '
+                'HorzAlign="Left" VertAlign="Top" ImageData="&quot;%s,slow.emf&quot;"/></PageObject>'
+                % base64.b64encode(bytes(data)).decode())
+        clip = self.x.start(["xclip", "-quiet", "-selection", "clipboard", "-t", "-QL-PageViewObject", "-i"],
+                            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        clip.stdin.write(item.encode())
+        clip.stdin.close()
+        self.settle(1.0)
+        self.click(self.main, PROPERTY_AREA_BUTTON)
+        _, _, _, height = self.x.geometry(self.main)
+        tree = (ITEM_TREE[0], height - ITEM_TREE[1])
+        area = (ITEM_TREE[0] - 90, height - ITEM_TREE[1] - 150, 180, 150)
+        nodes = lambda: self.x.grab_window(self.main, area)
+        self.click(self.main, tree)
+        self.x.key("Home")                        # the page
+        self.settle(0.5)
+        alone = nodes()
+        self.x.key("ctrl+v")
+        self.wait_changed(alone, nodes, "the pasted image item in the item tree")
+        pdf = os.path.join(self.home, "stopped.pdf")
+        self.menu("alt+f", 4)                     # プリントアウト...
+        dialog = self.wait_dialog("^印刷")
+        self.x.key("Return")                      # 印刷
+        self.wait_dialog(".")
+        self.x.key("ctrl+a")
+        self.x.type(pdf)
+        self.x.key("Return")
+        self.x.wait_active("^印刷")
+        self.dialog_click(dialog, PRINT_CANCEL)   # キャンセル while page 2 waits for its picture
+        poll(lambda: self.x.active() not in (dialog, self.main, 0), 10, "the question whether to stop")
+        self.x.key("shift+Tab", "space")          # OK (キャンセル is the default)
+        self.x.wait_active("^印刷")
+        poll(lambda: os.path.exists(pdf), 10, "the PDF of the pages before the stop")
+        self.settle(1.0)
+        self.snap("stopped")
+        if self.x.grab_window(dialog, PRINT_STATE).data == self.print_ended.data:
+            raise StepFailed("the stopped print says 印刷終了")
+        info = subprocess.run(["pdfinfo", pdf], stdout=subprocess.PIPE, timeout=30).stdout.decode()
+        if not re.search(r"^Pages:\s+1$", info, re.M):
+            raise StepFailed("the stopped print went on past page 1:\n" + info)
+        self.x.key("Escape")
+        self.x.wait_gone("^印刷")
+        self.click(self.main, tree)
+        self.x.key("Home", "Down", "Down", "Delete")    # the pasted item
+        poll(lambda: nodes().data == alone.data, 5, "the item tree as it was before the paste")
+        self.click(self.main, PROPERTY_AREA_BUTTON)
 
     def layout_item_tree(self):
         # In the layout view, with its property area (印刷プレビューの設定) and its own tool bar (表示 →
@@ -747,9 +819,56 @@ class UserSession:
         self.x.key("Home", "Down", "Down", "Delete")   # the text
         self.x.key("Home", "Down")
         poll(lambda: nodes().data == alone.data, 5, "the item tree as it was before the text")
+        self.grid_column_width(tree, height)
+        self.click(self.main, tree)
+        self.x.key("Home", "Down", "Down", "Delete")    # the grid
+        self.x.key("Home", "Down")
+        poll(lambda: nodes().data == alone.data, 5, "the item tree as it was before the grid")
         self.menu("alt+v", 5)
         self.click(self.main, PROPERTY_AREA_BUTTON)
         self.menu("alt+v", 3)                     # back to the record list
+
+    def grid_column_width(self, tree, height):
+        # A grid added to the page, two columns on its グリッド tab: column 2 chosen in the small grid,
+        # 列幅 clicked, 20mm typed and Enter: the grid on the page keeps column 1 at its 30 mm and
+        # shows column 2 at 20 mm.
+        self.click(self.main, tree)
+        self.x.key("Home")                        # the page: the grid goes onto it
+        self.click(self.main, GRID_BUTTON)
+        self.settle(1.0)
+        self.click(self.main, (GRID_TAB[0], height - GRID_TAB[1]))
+        self.settle(0.5)
+
+        def wheel(button):
+            self.x.move(self.main, GRID_PANEL_WHEEL[0], height - GRID_PANEL_WHEEL[1])
+            self.x.xdotool("click", "--repeat", 5, "--delay", 80, button)
+            self.settle(0.5)
+        wheel(5)                                  # down to 列数 and 列幅
+        self.click(self.main, (GRID_COLUMNS[0], height - GRID_COLUMNS[1]))
+        self.x.key("ctrl+a")
+        self.x.type("2")
+        self.x.key("Return")
+        self.settle(1.0)
+        wheel(4)
+        self.click(self.main, (GRID_CELL2[0], height - GRID_CELL2[1]))
+        self.settle(0.5)
+        wheel(5)
+        self.click(self.main, (GRID_WIDTH[0], height - GRID_WIDTH[1]))
+        self.x.key("ctrl+a")
+        self.x.type("20mm")
+        self.x.key("Return")
+
+        def widths():
+            # The grid's vertical lines in its title row at 171 %: 30 mm is 194 pixels, 20 mm 130.
+            lines = sorted(self.x.grab_window(self.main, GRID_TITLE_ROW).dark_columns())
+            starts = [x for i, x in enumerate(lines) if i == 0 or x > lines[i - 1] + 1]
+            return [b - a for a, b in zip(starts, starts[1:])][:2]
+        try:
+            poll(lambda: len(widths()) == 2 and widths()[0] > 170 and 100 < widths()[1] < 160, 5,
+                 "column 1 at 30 mm and column 2 at 20 mm")
+        except Exception:
+            raise StepFailed("the grid's columns after 20mm typed for column 2: %s pixels" % widths())
+        self.snap("grid-width")
 
     def month_price_editor(self):
         # 履歴チャート → 月間履歴 → 使用単価編集: the month's days and prices show beside the chart.
