@@ -4,12 +4,15 @@
 
 #include <QCoreApplication>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRectF>
+#include <QRegion>
 #include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 #include <new>
 
@@ -48,22 +51,13 @@ void DrawFrame(QPainter& painter, const QRect& shown, const QString& reason)
     painter.restore();
 }
 
-// Pixels drawn over the device pixels `shown`: copied one for one when they are of its size and
-// the painter neither turns nor shears, else scaled into `place`.
-void DrawPixels(QPainter& painter, const QRectF& place, const QRect& shown, const QImage& pixels)
+// Pixels drawn into `place`: copied one for one where they are of the size it covers (the raster
+// engine takes a target of the source's size as a copy), else scaled.
+void DrawPixels(QPainter& painter, const QRectF& place, const QImage& pixels)
 {
-    if (pixels.size() == shown.size() && painter.deviceTransform().type() <= QTransform::TxScale) {
-        painter.save();
-        painter.resetTransform();
-        const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1;
-        painter.scale(1 / ratio, 1 / ratio);
-        painter.drawImage(shown.topLeft(), pixels);
-        painter.restore();
-        return;
-    }
     const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(place, pixels);
+    painter.drawImage(place, pixels, QRectF(pixels.rect()));
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
 }
 
@@ -140,25 +134,25 @@ bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayL
         h *= s;
     }
     const Key key{drawing.get(), std::max(1, int(w)), std::max(1, int(h))};
-    QImage pixels;
+    std::shared_ptr<const Raster> raster;
     bool made = false;
     bool refused = false;
     {
         std::lock_guard lock(mutex_);
         if (const Entry* entry = Lookup(key)) {
-            pixels = entry->Pixels;
-            made = !pixels.isNull();
+            raster = entry->Made;
+            made = raster != nullptr;
             refused = !made;
         } else {
             if (const Entry* latest = Latest(drawing.get()))
-                pixels = latest->Pixels;
+                raster = latest->Made;
             Ask(drawing, width, height, key);
         }
     }
-    if (!pixels.isNull())
-        DrawPixels(painter, place, shown, pixels);
-    else
+    if (!raster)
         DrawFrame(painter, shown, refused ? TimeoutText() : QString());
+    else if (!made || raster->Pixels.size() != shown.size() || !Blend(painter, shown, *raster))
+        DrawPixels(painter, place, raster->Pixels);
     return made;
 }
 
@@ -212,8 +206,9 @@ void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
 {
     // A job ends whatever its drawing throws: a worker's exception would end the program, and a
     // job left unended would be waited for.
-    QImage pixels;
+    std::shared_ptr<const Raster> made;
     try {
+        QImage pixels;
         pixels = QImage(job->width_, job->height_, QImage::Format_ARGB32_Premultiplied);
         if (!pixels.isNull()) {
             pixels.fill(Qt::transparent);
@@ -225,16 +220,94 @@ void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
                 return !stopping_.load(std::memory_order_relaxed) && ThreadProcessorNs() - start <= limit;
             });
             painter.end();
-            if (!whole)
-                pixels = QImage();
+            if (whole)
+                made = RunsOf(std::move(pixels));
         }
     } catch (const std::bad_alloc&) {
-        pixels = QImage();
+        made = nullptr;
     }
-    Keep(job, std::move(pixels));
+    Keep(job, std::move(made));
 }
 
-void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, QImage pixels)
+std::shared_ptr<const PicturePixels::Raster> PicturePixels::RunsOf(QImage pixels)
+{
+    auto raster = std::make_shared<Raster>();
+    raster->Rows.reserve(std::size_t(pixels.height()) + 1);
+    for (int y = 0; y < pixels.height(); ++y) {
+        raster->Rows.push_back(std::uint32_t(raster->Spans.size()));
+        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        for (int x = 0; x < pixels.width();) {
+            const int alpha = qAlpha(line[x]);
+            int end = x + 1;
+            if (alpha == 0) {
+                while (end < pixels.width() && qAlpha(line[end]) == 0)
+                    ++end;
+            } else {
+                const bool opaque = alpha == 255;
+                while (end < pixels.width() && qAlpha(line[end]) != 0 && (qAlpha(line[end]) == 255) == opaque)
+                    ++end;
+                raster->Spans.insert(raster->Spans.end(), {x, end, opaque ? 1 : 0});
+            }
+            x = end;
+        }
+    }
+    raster->Rows.push_back(std::uint32_t(raster->Spans.size()));
+    raster->Pixels = std::move(pixels);
+    return raster;
+}
+
+bool PicturePixels::Blend(QPainter& painter, const QRect& shown, const Raster& raster)
+{
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
+        engine->paintDevice()->devType() != QInternal::Image || painter.opacity() != 1 ||
+        painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        painter.deviceTransform().type() > QTransform::TxTranslate ||
+        raster.Pixels.format() != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    const auto& device = *static_cast<const QImage*>(engine->paintDevice());
+    if ((device.format() != QImage::Format_ARGB32_Premultiplied && device.format() != QImage::Format_RGB32) ||
+        device.devicePixelRatio() != 1)
+        return false;
+    // An opaque device keeps every pixel's alpha whole.
+    const quint32 whole = device.format() == QImage::Format_RGB32 ? 0xFF000000u : 0;
+    QRegion area(shown & device.rect());
+    if (!engine->systemClip().isEmpty())
+        area &= engine->systemClip();
+    if (painter.hasClipping())
+        area &= painter.deviceTransform().map(painter.clipRegion());
+    for (const QRect& part : area) {
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            // Written in place, as the raster engine would: the device is not detached.
+            auto* to = reinterpret_cast<quint32*>(const_cast<uchar*>(device.constScanLine(y)));
+            const int row = y - shown.top();
+            const auto* from = reinterpret_cast<const quint32*>(raster.Pixels.constScanLine(row));
+            for (std::uint32_t k = raster.Rows[std::size_t(row)]; k < raster.Rows[std::size_t(row) + 1]; k += 3) {
+                const int first = std::max(raster.Spans[k] + shown.left(), part.left());
+                const int end = std::min(raster.Spans[k + 1] + shown.left(), part.right() + 1);
+                if (first >= end)
+                    continue;
+                const quint32* source = from + (first - shown.left());
+                if (raster.Spans[k + 2] != 0) {
+                    std::memcpy(to + first, source, std::size_t(end - first) * 4);
+                    continue;
+                }
+                for (int x = first; x < end; ++x, ++source) {
+                    const quint32 s = *source;
+                    const quint32 keep = 255 - qAlpha(s);
+                    const quint32 d = to[x];
+                    // Premultiplied source over: each channel plus what shows through of the device's.
+                    const quint32 rb = (((d & 0xFF00FF) * keep + 0x800080) >> 8) & 0xFF00FF;
+                    const quint32 ag = ((((d >> 8) & 0xFF00FF) * keep + 0x800080)) & 0xFF00FF00;
+                    to[x] = (s + rb + ag) | whole;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<const Raster> made)
 {
     {
         std::lock_guard lock(mutex_);
@@ -248,11 +321,14 @@ void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, QImage pixels)
                 kept_.erase(it->second);
                 index_.erase(it);
             }
-            const std::size_t cost = std::size_t(pixels.sizeInBytes()) + 256;
-            kept_.push_front({key, job->drawing_, std::move(pixels), cost});
+            const std::size_t cost =
+                made ? std::size_t(made->Pixels.sizeInBytes()) + made->Rows.size() * 4 + made->Spans.size() * 4 + 256
+                     : 256;
+            const bool drawn = made != nullptr;
+            kept_.push_front({key, job->drawing_, std::move(made), cost});
             index_.emplace(key, kept_.begin());
             bytes_ += cost;
-            if (!kept_.front().Pixels.isNull())
+            if (drawn)
                 latest_[key.Drawing] = key;
             // The longest unused go first; the one just made stays.
             while (bytes_ > budget_ && kept_.size() > 1) {

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QMetaObject>
 #include <QObject>
+#include <QRect>
 #include <QString>
 
 #include <atomic>
@@ -105,12 +106,24 @@ private:
                    (std::size_t(key.Height) << 20);
         }
     };
+    // Pixels made, premultiplied, with their runs: per row (Rows[y] to Rows[y + 1] in Spans) the
+    // spans left to right that are not wholly transparent, each as its first and end column and
+    // whether every pixel of it is opaque.
+    struct Raster {
+        QImage Pixels;
+        std::vector<std::uint32_t> Rows;
+        std::vector<std::int32_t> Spans; // first, end, opaque: three a span
+    };
     struct Entry {
         Key At;
         std::shared_ptr<const DisplayList> Drawing; // keeps the key's address its own
-        QImage Pixels;                              // null: refused
+        std::shared_ptr<const Raster> Made;         // null: refused
         std::size_t Cost = 0;
     };
+    static std::shared_ptr<const Raster> RunsOf(QImage pixels);
+    // Copies the runs over the device pixels `shown` when the painter writes a 32-bit image
+    // unscaled, through its clips; false, drawing nothing, elsewhere.
+    static bool Blend(QPainter& painter, const QRect& shown, const Raster& raster);
 
     // The entry of `key`, made the latest used; null when none. Under mutex_.
     const Entry* Lookup(const Key& key);
@@ -118,7 +131,7 @@ private:
     const Entry* Latest(const DisplayList* drawing) const;
     void Ask(const std::shared_ptr<const DisplayList>& drawing, double width, double height, const Key& key);
     void Run(const std::shared_ptr<RasterJob>& job);
-    void Keep(const std::shared_ptr<RasterJob>& job, QImage pixels);
+    void Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<const Raster> made);
     void Tell();
 
     std::size_t budget_;

@@ -12,6 +12,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -102,6 +104,54 @@ TEST(PicturePixels, PaintsStandInsUntilThePixelsOfTheSizeShownAreMade)
     EXPECT_TRUE(Paint(pixels, drawing, QRectF(10, 10, 200, 100)).Made) << "the first size is still kept";
     EXPECT_EQ(pixels.Rasters(), 2u);
     EXPECT_EQ(DisplayList::ReplaysOnThisThread(), replays) << "no vectors replayed on the painting thread";
+}
+
+// The pixels copied over a coloured page, through a clip, show what replaying the drawing there
+// shows: its antialiased, translucent edges blended over the page.
+TEST(PicturePixels, CopiedPixelsShowWhatTheDrawingDraws)
+{
+    std::string error;
+    std::optional<DisplayList> read = ReadDrawingSvg(
+        "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='100'>"
+        "<ellipse cx='60' cy='50' rx='55' ry='40' fill='#2050c0'/>"
+        "<ellipse cx='130' cy='50' rx='60' ry='45' fill='#e01010' fill-opacity='0.5'/>"
+        "<path d='M 10 90 L 190 10' stroke='#000000' stroke-width='3'/></svg>",
+        QSizeF(200, 100), kMetafileDrawingLimits, error);
+    ASSERT_TRUE(read) << error;
+    const auto drawing = std::make_shared<const DisplayList>(std::move(*read));
+    PicturePixels pixels(16 << 20, 10000);
+    const QRectF place(30, 40, 200, 100);
+    const QRect clip(50, 50, 150, 70);
+    const auto page = [&](bool fromPixels) {
+        QImage shown(300, 200, QImage::Format_RGB32);
+        shown.fill(qRgb(240, 220, 120));
+        QPainter painter(&shown);
+        painter.setClipRect(clip);
+        if (fromPixels) {
+            EXPECT_TRUE(pixels.Draw(painter, drawing, 200, 100, place));
+        } else {
+            painter.translate(place.topLeft());
+            drawing->Replay(painter);
+        }
+        return shown;
+    };
+    {
+        QImage scratch(300, 200, QImage::Format_RGB32);
+        QPainter painter(&scratch);
+        pixels.Draw(painter, drawing, 200, 100, place);
+    }
+    ASSERT_TRUE(Settle(pixels));
+    const QImage copied = page(true);
+    const QImage replayed = page(false);
+    int most = 0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x) {
+            const QRgb a = copied.pixel(x, y), b = replayed.pixel(x, y);
+            most = std::max({most, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                             std::abs(qBlue(a) - qBlue(b))});
+        }
+    EXPECT_LE(most, 3) << "largest difference of a channel";
+    EXPECT_EQ(copied.pixel(40, 60), qRgb(240, 220, 120)) << "nothing outside the clip";
 }
 
 TEST(PicturePixels, KeepsPixelsWithinTheirBudget)

@@ -21,6 +21,7 @@
 
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <cstdlib>
@@ -238,14 +239,18 @@ TEST(PlayingPictures, APageShowsPixelsMadeOffTheWindowsThread)
     const std::size_t replays = platform::DisplayList::ReplaysOnThisThread();
     QScrollBar* bar = preview.verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);
+    // Down the page a wheel notch at a time, repainted, then back to its top.
     const auto scrollThrough = [&] {
-        for (int value = 0; value <= bar->maximum() + 60; value += 60) {
-            bar->setValue(value);
-            preview.viewport()->repaint();
-            ASSERT_TRUE(vkttest::WaitForPlayers());
-        }
-        bar->setValue(0);
-        preview.viewport()->repaint();
+        for (const int down : {1, -1})
+            for (int step = 0; step < 100 && bar->value() != (down > 0 ? bar->maximum() : 0); ++step) {
+                const QPointF at(100, 100);
+                QWheelEvent wheel(at, preview.viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120 * down),
+                                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                QCoreApplication::sendEvent(preview.viewport(), &wheel);
+                preview.viewport()->repaint();
+                ASSERT_TRUE(vkttest::WaitForPlayers());
+            }
+        EXPECT_EQ(bar->value(), 0);
     };
     scrollThrough();
     ASSERT_TRUE(vkttest::WaitForPlayers());
