@@ -344,6 +344,12 @@ void PageScrollStep(benchmark::State& state, const std::vector<std::string>& pic
     QScrollBar* bar = page.preview.verticalScrollBar();
     if (bar->maximum() <= 0)
         throw std::runtime_error("The page does not scroll");
+    // Scrolled through once first: the pictures below come into view, and have their pixels made.
+    for (const int down : {1, -1}) {
+        for (int step = 0; step < 200 && bar->value() != (down > 0 ? bar->maximum() : bar->minimum()); ++step)
+            WheelStep(page.preview, down);
+        SettlePictures();
+    }
     int direction = 1;
     const std::size_t rasters = platform::ProgramPicturePixels().Rasters();
     for (auto _ : state) {
@@ -424,7 +430,7 @@ struct SlowPictures {
         std::filesystem::permissions(player, std::filesystem::perms::owner_all);
         platform::SetMetafilePlayer(player);
     }
-    ~SlowPictures() { platform::SetMetafilePlayer({}); }
+    ~SlowPictures() { platform::SetMetafilePlayer(vkttest::BuildPlayer()); }
 
     QTemporaryDir dir;
     std::vector<std::string> Pictures;
