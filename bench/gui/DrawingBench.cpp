@@ -1,6 +1,7 @@
 // The largest drawings the metafile limits admit, each of one kind (texts, outlines, pictures, clips,
 // dense zigzags, fills, large texts, empty groups, one photo, a zigzag of a wide round-joined pen,
-// lines with wide round ends, thin dashed lines under a shear, distinct CJK glyphs). Each is found
+// a zigzag of miter spikes, lines with wide round ends, thin dashed lines under a shear, distinct
+// CJK glyphs). Each is found
 // by growing it until the limits refuse it, then read (DrawingRead…), redrawn onto a 1000 × 999
 // page as a view fits it, its two scales a pixel apart (DrawingRedraw…), and printed to PDF
 // (DrawingPrint…); the counters give what it holds (MB) and its work units. No pair: the README
@@ -144,6 +145,17 @@ std::string WideZigzags(int n)
     return Svg("<path d='" + d + "' fill='none' stroke='#204080' stroke-width='80' stroke-linejoin='round'/>");
 }
 
+// One zigzag of n points, its sharp turns under a miter limit of 100: each join's spike reaches 44
+// pen widths (20 wide) out from its corner.
+std::string MiterZigzags(int n)
+{
+    std::string d = "M 20 500";
+    for (int k = 1; k < n; ++k)
+        d += " L " + std::to_string(20 + k * 9 % 960) + " " + std::to_string(k % 2 ? 100 : 900);
+    return Svg("<path d='" + d + "' fill='none' stroke='#204080' stroke-width='20' stroke-linejoin='miter' "
+               "stroke-miterlimit='100'/>");
+}
+
 // Short lines with round ends 200 wide.
 std::string RoundEnds(int n)
 {
@@ -278,6 +290,7 @@ VKT_DRAWING_BENCH(LargeTexts);
 VKT_DRAWING_BENCH(Groups);
 VKT_DRAWING_BENCH(Photo);
 VKT_DRAWING_BENCH(WideZigzags);
+VKT_DRAWING_BENCH(MiterZigzags);
 VKT_DRAWING_BENCH(RoundEnds);
 VKT_DRAWING_BENCH(ShearedDashes);
 VKT_DRAWING_BENCH(Glyphs);

@@ -15,11 +15,20 @@
 //     same page of 20 JPEGs of the same sizes (at most 1.5).
 //   MetafilePageFirstAnswering: the same longest time while 20 real metafiles never played before
 //     are shown (against the JPEG page, no target).
+// A layout page of 20 real metafiles shown at 100 %, their pixels made (PicturePixels.h):
+//   MetafilePageScrollStep / JpegPageScrollStep: one scroll step, from the bar's move to the
+//     view's repaint, against the same page of 20 JPEGs of the same sizes (at most 1.2).
+//   SlowDrawingsAnswering / SlowJpegsAnswering: the longest the window leaves a 10 ms timer
+//     unanswered while three drawings that replay slowly (a zigzag of miter joins under a miter
+//     limit of 100, 24 nested clip paths, a clip star over 1 600 ellipses) are shown, played,
+//     scrolled over and repainted, against three JPEGs of their size (no target; the goal is that
+//     the first stays within 0.1 s).
 #include "BenchRatio.h"
 #include "GuiBenchSupport.h"
 
 #include "core/Uvktsupport.h"
 #include "gui/EnhancedMetafile.h"
+#include "gui/PicturePixels.h"
 #include "gui/QtCanvas.h"
 #include "gui/QtSupport.h"
 #include "layout/Preview.h"
@@ -33,14 +42,19 @@
 #include <QEventLoop>
 #include <QImage>
 #include <QPainter>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -298,6 +312,200 @@ void MetafilePageShownFromCache(benchmark::State& state)
         page.Show(pictures);
 }
 
+// Lets events through until no picture plays and no raster job is pending.
+void SettlePictures()
+{
+    for (int quiet = 0; quiet < 3;) {
+        const bool busy =
+            platform::ProgramMetafileCache().Playing() > 0 || platform::ProgramPicturePixels().Pending() > 0;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        quiet = busy ? 0 : quiet + 1;
+    }
+}
+
+// One notch of the mouse wheel over the view, down (1) or up (-1).
+void WheelStep(QAbstractScrollArea& view, int down)
+{
+    const QPointF at(100, 100);
+    QWheelEvent wheel(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120 * down), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view.viewport(), &wheel);
+}
+
+// Scroll steps over the page at 100 %, down and up again, each timed from the bar's move until
+// the view has repainted (the page view repaints within the move).
+void PageScrollStep(benchmark::State& state, const std::vector<std::string>& pictures)
+{
+    ShownPage page;
+    page.preview.resize(840, 600);
+    page.preview.SetScale_(10000);
+    page.Show(pictures);
+    SettlePictures();
+    QScrollBar* bar = page.preview.verticalScrollBar();
+    if (bar->maximum() <= 0)
+        throw std::runtime_error("The page does not scroll");
+    // Scrolled through once first: the pictures below come into view, and have their pixels made.
+    for (const int down : {1, -1}) {
+        for (int step = 0; step < 200 && bar->value() != (down > 0 ? bar->maximum() : bar->minimum()); ++step)
+            WheelStep(page.preview, down);
+        SettlePictures();
+    }
+    int direction = 1;
+    const std::size_t rasters = platform::ProgramPicturePixels().Rasters();
+    for (auto _ : state) {
+        if ((direction > 0 && bar->value() >= bar->maximum()) || (direction < 0 && bar->value() <= bar->minimum()))
+            direction = -direction;
+        WheelStep(page.preview, direction);
+    }
+    state.counters["rasters"] = double(platform::ProgramPicturePixels().Rasters() - rasters);
+}
+
+void MetafilePageScrollStep(benchmark::State& state) { PageScrollStep(state, PagePictures(3)); }
+
+void JpegPageScrollStep(benchmark::State& state)
+{
+    std::vector<std::string> pictures;
+    for (int i = 0; i < kShownPictures; ++i)
+        pictures.push_back(SizedJpeg(i, 3));
+    PageScrollStep(state, pictures);
+}
+
+// The three slow drawings, as the player writes them (SVG over a 1000 × 1000 frame).
+std::vector<std::string> SlowDrawings()
+{
+    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='1000' height='1000'>";
+    std::vector<std::string> drawings;
+    // A zigzag whose sharp turns make miter spikes 44 pen widths long (within the limit of 100).
+    std::string d = "M 20 500";
+    for (int k = 1; k < 100; ++k)
+        d += " L " + std::to_string(20 + k * 9) + " " + std::to_string(k % 2 ? 100 : 900);
+    drawings.push_back(svg + "<path d='" + d + "' fill='none' stroke='#204080' stroke-width='6' " +
+                       "stroke-linejoin='miter' stroke-miterlimit='100'/></svg>");
+    // 24 clip paths, each a star of 400 points, nested.
+    std::string nested, closing;
+    std::string defs = "<defs>";
+    for (int c = 0; c < 24; ++c) {
+        std::string star = "M 500 " + std::to_string(60 + c);
+        for (int k = 1; k < 400; ++k) {
+            const double r = (k % 2 ? 440.0 : 400.0) - c;
+            star += " L " + std::to_string(500 + r * std::sin(k * 0.015708 + c * 0.01)) + " " +
+                    std::to_string(500 - r * std::cos(k * 0.015708 + c * 0.01));
+        }
+        defs += "<clipPath id='c" + std::to_string(c) + "'><path d='" + star + " Z'/></clipPath>";
+        nested += "<g clip-path='url(#c" + std::to_string(c) + ")'>";
+        closing += "</g>";
+    }
+    drawings.push_back(svg + defs + "</defs>" + nested +
+                       "<rect x='0' y='0' width='1000' height='1000' fill='#c04020'/>" + closing + "</svg>");
+    // A star of 2 000 points clipping 1 600 ellipses.
+    std::string star = "M 500 50";
+    for (int k = 1; k < 2000; ++k)
+        star += " L " + std::to_string(500 + (k % 2 ? 450 : 380) * std::sin(k * 0.0031416)) + " " +
+                std::to_string(500 - (k % 2 ? 450 : 380) * std::cos(k * 0.0031416));
+    std::string ellipses =
+        "<defs><clipPath id='s'><path d='" + star + " Z'/></clipPath></defs><g clip-path='url(#s)'>";
+    for (int i = 0; i < 1600; ++i)
+        ellipses += "<ellipse cx='" + std::to_string(i % 40 * 25 + 12) + "' cy='" +
+                    std::to_string(i / 40 * 25 + 12) + "' rx='14' ry='10' fill='#" +
+                    std::to_string(200000 + i * 37 % 700000) + "'/>";
+    drawings.push_back(svg + ellipses + "</g></svg>");
+    return drawings;
+}
+
+// Pictures of 400 × 400 pixels, distinct by size, each played as one of the slow drawings by a
+// player that writes the drawing picked by the size of its input.
+struct SlowPictures {
+    SlowPictures()
+    {
+        const std::string folder = dir.path().toStdString();
+        const std::vector<std::string> drawings = SlowDrawings();
+        for (std::size_t i = 0; i < drawings.size(); ++i) {
+            const std::string picture =
+                vkttest::EmfBuilder(400, 400 + int(i)).Rectangle(0, 0, 10 + int(i), 10, 0).Bytes();
+            std::ofstream(folder + "/" + std::to_string(picture.size()) + ".svg") << drawings[i];
+            Pictures.push_back(BinToBase64(picture));
+        }
+        const std::string player = folder + "/vkt-emfplay";
+        std::ofstream(player) << "#!/bin/sh\nexec cat '" << folder << "/'$(wc -c | tr -d ' ')'.svg'\n";
+        std::filesystem::permissions(player, std::filesystem::perms::owner_all);
+        platform::SetMetafilePlayer(player);
+    }
+    ~SlowPictures() { platform::SetMetafilePlayer(vkttest::BuildPlayer()); }
+
+    QTemporaryDir dir;
+    std::vector<std::string> Pictures;
+};
+
+// The longest unanswered time while the pictures are shown on a page of 3 × 1 cells at 100 %,
+// played and rasterised, scrolled over down and up and repainted.
+double SlowAnswering(const std::vector<std::string>& pictures)
+{
+    TPreview preview;
+    platform::SetScreenPixelsPerInch(96);
+    TViewItem* item = preview.AddContainer(5);
+    item->SetMMBoundRect_({1000, 1000, 20000, 8000});
+    auto* images = dynamic_cast<TImageContainer*>(ContainerOf(item));
+    images->SetColCount(3);
+    images->SetRowCount(1);
+    preview.resize(840, 400);
+    preview.SetScale_(10000);
+    bench::ShowExposed(preview);
+    int stage = 0;
+    const double longest = vkttest::LongestUnanswered([&] {
+        switch (stage) {
+        case 0:
+            images->BeginUpdate();
+            for (const std::string& picture : pictures)
+                images->AddImage(picture);
+            images->EndUpdate();
+            ++stage;
+            return false;
+        case 1:
+            if (platform::ProgramMetafileCache().Playing() > 0 || platform::ProgramPicturePixels().Pending() > 0)
+                return false;
+            ++stage;
+            return false;
+        default:
+            // Scrolled a step down and up, and repainted, a few times over.
+            if (stage < 20) {
+                WheelStep(preview, stage % 2 ? 1 : -1);
+                preview.viewport()->repaint();
+                ++stage;
+                return false;
+            }
+            return platform::ProgramPicturePixels().Pending() == 0;
+        }
+    });
+    return longest / 1e3;
+}
+
+void SlowDrawingsAnswering(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const SlowPictures slow;
+        state.SetIterationTime(SlowAnswering(slow.Pictures));
+    }
+}
+
+void SlowJpegsAnswering(benchmark::State& state)
+{
+    static std::uint32_t round = 9000;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<std::string> pictures;
+        for (int i = 0; i < 3; ++i) {
+            platform::Picture photo(400, 400 + i);
+            for (int y = 0; y < photo.GetHeight(); ++y)
+                for (int x = 0; x < 400; ++x)
+                    photo.SetPixel(x, y, platform::RgbColor((x + int(round)) & 0xFF, y & 0xFF, (x ^ y) & 0xFF));
+            pictures.push_back(BinToBase64(platform::EncodeJpeg(photo)));
+        }
+        ++round;
+        state.ResumeTiming();
+        state.SetIterationTime(SlowAnswering(pictures));
+    }
+}
+
 } // namespace
 
 BENCHMARK(MetafilePageRedraw)->Unit(benchmark::kMillisecond);
@@ -311,3 +519,9 @@ BENCHMARK(JpegPageAnswering)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(MetafilePageFirstAnswering)->Unit(benchmark::kMillisecond)->UseManualTime();
 VKT_BENCH_RATIO(MetafilePageAnswering, JpegPageAnswering, 1.5);
 VKT_BENCH_RATIO(MetafilePageFirstAnswering, JpegPageAnswering, 0);
+BENCHMARK(MetafilePageScrollStep)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(JpegPageScrollStep)->Unit(benchmark::kMillisecond)->UseRealTime();
+VKT_BENCH_RATIO(MetafilePageScrollStep, JpegPageScrollStep, 1.2);
+BENCHMARK(SlowDrawingsAnswering)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+BENCHMARK(SlowJpegsAnswering)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+VKT_BENCH_RATIO(SlowDrawingsAnswering, SlowJpegsAnswering, 0);

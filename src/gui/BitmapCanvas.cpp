@@ -30,12 +30,17 @@ struct BitmapCanvas::Buffer {
 };
 
 BitmapCanvas::BitmapCanvas(int width, int height, int dpi)
-    : BitmapCanvas(std::make_unique<Buffer>(width, height, dpi > 0 ? dpi : 96), dpi > 0 ? dpi : 96)
+    : BitmapCanvas(std::make_unique<Buffer>(width, height, dpi > 0 ? dpi : 96), dpi > 0 ? dpi : 96, CanvasKind::Image)
 {
 }
 
-BitmapCanvas::BitmapCanvas(std::unique_ptr<Buffer> buffer, int dpi)
-    : QtCanvas(buffer->Painter, dpi, dpi, CanvasKind::Image), buffer_(std::move(buffer))
+BitmapCanvas::BitmapCanvas(int width, int height, CanvasKind kind)
+    : BitmapCanvas(std::make_unique<Buffer>(width, height, 96), 96, kind)
+{
+}
+
+BitmapCanvas::BitmapCanvas(std::unique_ptr<Buffer> buffer, int dpi, CanvasKind kind)
+    : QtCanvas(buffer->Painter, dpi, dpi, kind), buffer_(std::move(buffer))
 {
 }
 

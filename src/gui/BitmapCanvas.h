@@ -13,6 +13,9 @@ namespace platform {
 class BitmapCanvas : public QtCanvas {
 public:
     BitmapCanvas(int width, int height, int dpi = 96);
+    // A buffer of what a screen shows (`kind` Screen): drawings come from their pixels made off
+    // the window's thread (PicturePixels.h).
+    BitmapCanvas(int width, int height, CanvasKind kind);
     ~BitmapCanvas() override;
 
     int GetWidth() const;
@@ -24,7 +27,7 @@ public:
 
 private:
     struct Buffer;
-    BitmapCanvas(std::unique_ptr<Buffer> buffer, int dpi);
+    BitmapCanvas(std::unique_ptr<Buffer> buffer, int dpi, CanvasKind kind);
     std::unique_ptr<Buffer> buffer_;
 };
 

@@ -1,5 +1,7 @@
 #include "gui/DisplayList.h"
 
+#include "gui/DrawingCost.h"
+
 #include <QLinearGradient>
 #include <QPaintDevice>
 #include <QPaintEngine>
@@ -13,85 +15,9 @@
 
 namespace platform {
 
-namespace {
+using namespace cost;
 
-// Work units of reading and one redraw, at about a million pixels, measured on the raster engine
-// (a unit is about 60 ns): a command's own cost, an outline point, each scanline an edge crosses
-// (antialiased, each scanline the outline covers as well, swept cell by cell; a narrow outline's
-// cost more; an upright rectangle is filled span by span), the pixels a fill covers, an element
-// and an outline's point read, a character and its glyph's pixels, the picture pixels decoded once
-// and those drawn, and a font first used (Qt looks it up and loads it).
-constexpr std::int64_t kCommandWork = 8;
-constexpr double kPointWork = 0.5;
-constexpr double kExtentWork = 0.5;
-constexpr double kSmoothLineWork = 8;
-constexpr double kSmoothExtentWork = 0.5;
-constexpr double kNarrow = 4; // pixels across, on average
-constexpr double kNarrowFactor = 2.5;
-// A scanline's edges are sorted: each costs more the more there are (kDensity more edges on a
-// scanline add a crossing's cost again), up to one a pixel, then up to kFullListFactor times more
-// as more of them walk the whole list. Antialiased, a crossing makes cells that a fixed pool holds
-// band by band: outlines with more crossings than this, or denser, are drawn without.
-constexpr double kDensity = 25;
-constexpr double kFullListFactor = 3;
-constexpr double kSmoothCrossings = 8000;
-constexpr double kSmoothDensity = 8;
-// Pixels filled with an opaque colour a unit. A translucent colour blends each pixel, a gradient
-// or a picture computes it (a gradient that runs along the scanlines, once a scanline), a pattern
-// picks it: so many times an opaque colour's.
-constexpr double kAreaPixelsPerWork = 360;
-constexpr double kBlendFactor = 25;
-constexpr double kComputedFactor = 30;
-constexpr double kSteadyGradientFactor = 4;
-constexpr double kPatternFactor = 20;
-// Setting up a span (where a scanline enters a fill) with a brush other than an opaque colour.
-constexpr double kSpanWork = 3;
-constexpr double kBlendSpanWork = 10;
-// Filled without antialiasing, a pixel is set without its coverage (an upright rectangle's alike
-// either way).
-constexpr double kRoughAreaFactor = 0.5;
-constexpr double kRectangleExtentWork = 0.05;
-// Outlines with more edges than this over the scanlines their area is measured along are taken by
-// their bounds.
-constexpr std::size_t kMaxAreaEdges = std::size_t(1) << 22;
-// A stroke: a pixel along a pen of one pixel or less, drawn pixel by pixel; a wider one's outline,
-// filled: each point, curve offset, dash piece and arc (a round join or end, of about
-// kArcPoints points) made; the area the pen sweeps, made whole as an outline in the frame or not;
-// and each pixel of a dashed pen's width for each curve, which is made in steps each as wide as
-// the pen.
-constexpr double kThinWork = 0.4;
-constexpr double kCurveStrokeWork = 250;
-constexpr double kSweptWork = 0.002;
-constexpr double kDashWork = 16;
-constexpr double kArcWork = 16;
-constexpr double kArcPoints = 8;
-constexpr double kCurvedDashWork = 4000;
-constexpr double kCurvedDashWidth = 1000;
-constexpr double kCurvedDashPower = 0.45;
-constexpr std::int64_t kElementWork = 24;
-constexpr double kPointReadWork = 3;
-constexpr std::int64_t kCharacterWork = 24;
-constexpr double kGlyphPixelsPerWork = 48;
-constexpr double kLargestCachedGlyph = 64;
-constexpr double kOutlineGlyphWork = 1600;
-constexpr double kWideGlyphFactor = 2.5;
-constexpr double kNewGlyphWork = 560;
-constexpr double kNewGlyphPixelsPerWork = 3;
-constexpr double kPixelsPerWork = 16; // a tile's pixels, read by each fill
-constexpr double kDecodedPixelsPerWork = 1.5;
-constexpr double kPictureSourcePixelsPerWork = 256;
-// A picture drawn: its set-up, and each pixel drawn, sampled from the picture's, against a fill's.
-constexpr std::int64_t kPictureWork = 400;
-constexpr double kSampledFactor = 60;
-// What setting a clip costs against filling its outline: a rectangle's is kept as one.
-constexpr double kClipFactor = 1.8;
-constexpr double kRectangleClipFactor = 0.2;
-constexpr std::int64_t kFontWork = 4000;
-constexpr double kReferencePixels = 1e6;
-// Bytes held: a command, an outline point, a character, a picture pixel, a font.
-constexpr std::size_t kCommandBytes = 64;
-constexpr std::size_t kPointBytes = sizeof(QPainterPath::Element);
-constexpr std::size_t kFontBytes = 512;
+namespace {
 
 // The anisotropy (the ratio of the transform's largest to smallest scale) up to which a text is
 // given to the glyph rasteriser: in the drawing, and at replay with what the caller adds.
@@ -100,17 +26,6 @@ constexpr double kReplayAnisotropy = 1000;
 // Glyphs of a size out of this range (in device pixels, along the transform's axes) draw nothing.
 constexpr double kSmallestGlyph = 1e-3;
 constexpr double kLargestGlyph = 1e7;
-
-// The largest and the smallest scale of a transform's linear part (its singular values).
-std::pair<double, double> ScalesOf(const QTransform& m)
-{
-    const double a = m.m11(), b = m.m12(), c = m.m21(), d = m.m22();
-    const double sum = a * a + b * b + c * c + d * d;
-    const double det = std::abs(a * d - b * c);
-    const double root = std::sqrt(std::max(0.0, sum * sum - 4 * det * det));
-    const double largest = std::sqrt((sum + root) / 2);
-    return {largest, largest > 0 ? det / largest : 0};
-}
 
 // Whether a character is of the wide scripts, its glyph filling its em's square.
 bool IsWide(char32_t c)
@@ -248,11 +163,25 @@ bool DisplayListRecorder::CanDrawUnder(const QTransform& t)
 
 // ---- replay ---------------------------------------------------------------------------------------
 
-void DisplayList::Replay(QPainter& painter) const
+namespace {
+
+thread_local std::size_t replays = 0;
+
+} // namespace
+
+std::size_t DisplayList::ReplaysOnThisThread() { return replays; }
+
+void DisplayList::Replay(QPainter& painter) const { Replay(painter, {}); }
+
+bool DisplayList::Replay(QPainter& painter, const std::function<bool()>& goOn) const
 {
     if (commands_.empty() || !painter.isActive())
-        return;
+        return true;
+    ++replays;
     painter.save();
+    // The saves of the commands still open where a replay stops.
+    std::size_t open = 0;
+    bool stopped = false;
     // Shapes are antialiased wherever the drawing is replayed (a picture cache records the hint).
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -309,14 +238,22 @@ void DisplayList::Replay(QPainter& painter) const
             painter.setRenderHint(QPainter::LosslessImageRendering, lossless);
         }
     };
-    for (std::size_t i = 0; i < commands_.size(); ++i) {
+    for (std::size_t i = 0; i < commands_.size() && !stopped; ++i) {
+        if (goOn && !goOn()) {
+            stopped = true;
+            break;
+        }
         const Command& command = commands_[i];
         switch (command.Kind) {
         case Op::Save:
             painter.save();
+            ++open;
             break;
         case Op::Restore:
-            painter.restore();
+            if (open > 0) {
+                painter.restore();
+                --open;
+            }
             shownFont = -1;
             break;
         case Op::Transform:
@@ -342,8 +279,12 @@ void DisplayList::Replay(QPainter& painter) const
                 ++end;
             for (const bool smooth : {true, false}) {
                 Smooth(painter, smooth);
-                for (std::size_t k = i; k < end; ++k)
-                    fill(commands_[k]);
+                for (std::size_t k = i; k < end && !stopped; ++k) {
+                    if (goOn && k > i && !goOn())
+                        stopped = true;
+                    else
+                        fill(commands_[k]);
+                }
             }
             i = end - 1;
             break;
@@ -382,16 +323,16 @@ void DisplayList::Replay(QPainter& painter) const
         }
         }
     }
+    for (; open > 0; --open)
+        painter.restore();
     painter.restore();
+    return !stopped;
 }
 
 // ---- recording ------------------------------------------------------------------------------------
 
 DisplayListRecorder::DisplayListRecorder(const DrawingLimits& limits, const QSizeF& size)
-    : limits_(limits),
-      frame_(size),
-      reference_(size.width() > 0 && size.height() > 0 ? std::sqrt(kReferencePixels / (size.width() * size.height()))
-                                                      : 1)
+    : limits_(limits), cost_(limits.Work, size)
 {
 }
 
@@ -462,7 +403,7 @@ std::uint32_t DisplayListRecorder::AddPath(const QPainterPath& path)
 {
     list_.paths_.push_back(path);
     // Its points are read, measured and compared once.
-    Spend(Clamped(double(path.elementCount()) * kPointReadWork),
+    Spend(cost_.Clamped(double(path.elementCount()) * kPointReadWork),
           kCommandBytes + static_cast<std::size_t>(path.elementCount()) * kPointBytes);
     return static_cast<std::uint32_t>(list_.paths_.size() - 1);
 }
@@ -471,7 +412,7 @@ bool DisplayListRecorder::Hold(std::size_t bytes) { return Spend(0, bytes); }
 
 bool DisplayListRecorder::HoldPicture(const QImage& picture)
 {
-    return Spend(Clamped(double(picture.width()) * picture.height() / kDecodedPixelsPerWork),
+    return Spend(cost_.Clamped(double(picture.width()) * picture.height() / kDecodedPixelsPerWork),
                  static_cast<std::size_t>(picture.sizeInBytes()));
 }
 
@@ -492,10 +433,10 @@ bool DisplayListRecorder::Clip(std::uint32_t path)
     for (const ClipInForce& clip : clips_)
         inForce += clip.Points;
     // A raster clip is a fill into spans of its own, kept per scanline, and intersected.
-    const Outline o = OutlineOf(list_.paths_[path]);
-    const bool smooth = SmoothUnderClips(CheapToSmooth(o));
+    const DrawingCost::Outline o = cost_.OutlineOf(list_.paths_[path], transform_);
+    const bool smooth = SmoothUnderClips(DrawingCost::CheapToSmooth(o));
     const std::int64_t work =
-        Clamped(double(FillWork(o, 1, 0, smooth)) * (o.Rectangle ? kRectangleClipFactor : kClipFactor));
+        cost_.Clamped(double(cost_.FillWork(o, 1, 0, smooth)) * (o.Rectangle ? kRectangleClipFactor : kClipFactor));
     if (!Spend(kCommandWork + work + inForce + SmoothWork(smooth), kCommandBytes))
         return false;
     clips_.push_back({points, work, smooth});
@@ -569,78 +510,12 @@ std::int64_t DisplayListRecorder::BrushWork(std::uint32_t brush) const
     return static_cast<std::int64_t>(double(tile.width()) * tile.height() / kPixelsPerWork);
 }
 
-std::int64_t DisplayListRecorder::Clamped(double work) const
-{
-    return work < double(limits_.Work) ? static_cast<std::int64_t>(work) : limits_.Work + 1;
-}
 
 // What a pixel filled by the brush costs, against an opaque solid colour's.
-double DisplayListRecorder::AreaFactor(const QBrush& brush) const
-{
-    switch (brush.style()) {
-    case Qt::NoBrush:
-        return 0;
-    case Qt::SolidPattern:
-        return brush.color().alpha() == 255 ? 1 : kBlendFactor;
-    case Qt::LinearGradientPattern: {
-        const auto* gradient = static_cast<const QLinearGradient*>(brush.gradient());
-        const QPointF along = transform_.map(gradient->finalStop()) - transform_.map(gradient->start());
-        return std::abs(along.x()) <= 1e-9 * std::abs(along.y()) ? kSteadyGradientFactor : kComputedFactor;
-    }
-    case Qt::RadialGradientPattern:
-    case Qt::ConicalGradientPattern:
-    case Qt::TexturePattern:
-        return kComputedFactor;
-    default:
-        return kPatternFactor;
-    }
-}
 
-// What each span of a fill costs to set up with the brush, beyond an opaque colour's.
-double DisplayListRecorder::SpanWork(const QBrush& brush)
-{
-    switch (brush.style()) {
-    case Qt::NoBrush:
-        return 0;
-    case Qt::SolidPattern:
-        return brush.color().alpha() == 255 ? 0 : kBlendSpanWork;
-    default:
-        return kSpanWork;
-    }
-}
 
-std::int64_t DisplayListRecorder::AreaWork(const QRectF& rect) const
-{
-    // No more than the frame's pixels are drawn.
-    const QRectF box = transform_.mapRect(rect) & QRectF(QPointF(0, 0), frame_);
-    return Clamped(box.width() * box.height() * reference_ * reference_ / kAreaPixelsPerWork);
-}
 
 namespace {
-
-// The length of the scanline at `y`, from 0 to `width`, inside the outline of `edges` by `rule`;
-// `crossings` is scratch.
-double CoveredAlong(const std::vector<QLineF>& edges, double y, double width, Qt::FillRule rule,
-                    std::vector<std::pair<double, int>>& crossings)
-{
-    crossings.clear();
-    for (const QLineF& e : edges) {
-        const double y0 = e.y1(), y1 = e.y2();
-        if ((y0 <= y) == (y1 <= y))
-            continue;
-        const double x = e.x1() + (y - y0) * (e.x2() - e.x1()) / (y1 - y0);
-        crossings.emplace_back(x, y1 > y0 ? 1 : -1);
-    }
-    std::sort(crossings.begin(), crossings.end());
-    double covered = 0;
-    int winding = 0;
-    for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
-        winding += crossings[i].second;
-        if (rule == Qt::OddEvenFill ? (winding & 1) != 0 : winding != 0)
-            covered += std::max(0.0, std::min(width, crossings[i + 1].first) - std::max(0.0, crossings[i].first));
-    }
-    return covered;
-}
 
 // An edge between two points, the same whichever way it runs, at 1/64 of a unit.
 std::uint64_t EdgeKey(QPointF a, QPointF b)
@@ -657,163 +532,10 @@ std::uint64_t EdgeKey(QPointF a, QPointF b)
 
 } // namespace
 
-DisplayListRecorder::Outline DisplayListRecorder::OutlineOf(const QPainterPath& path) const
-{
-    Outline o;
-    const double w = frame_.width(), h = frame_.height();
-    const auto clamped = [&](QPointF p) { return QPointF(std::clamp(p.x(), 0.0, w), std::clamp(p.y(), 0.0, h)); };
-    std::vector<QLineF> edges;
-    edges.reserve(static_cast<std::size_t>(path.elementCount()) + 1);
-    // The edges between the points written, a curve's control points included (their polygon
-    // holds the curve), in the frame's units.
-    const auto edge = [&](QPointF from, QPointF to, bool curve) {
-        const double length = QLineF(from, to).length();
-        o.Length += length;
-        if (curve)
-            o.CurveLength += length;
-        const QPointF a = clamped(from), b = clamped(to);
-        o.Crossings += std::abs(b.y() - a.y());
-        o.Cells += std::abs(b.x() - a.x()) + std::abs(b.y() - a.y());
-        edges.emplace_back(from, to);
-    };
-    QPointF start, last;
-    int figures = 0;
-    double left = 0, top = 0, right = 0, bottom = 0;
-    for (int i = 0; i < path.elementCount(); ++i) {
-        const QPainterPath::Element e = path.elementAt(i);
-        const QPointF p = transform_.map(QPointF(e.x, e.y));
-        left = i ? std::min(left, p.x()) : p.x();
-        right = i ? std::max(right, p.x()) : p.x();
-        top = i ? std::min(top, p.y()) : p.y();
-        bottom = i ? std::max(bottom, p.y()) : p.y();
-        if (e.isMoveTo()) {
-            if (i > 0 && last != start)
-                edge(last, start, false);
-            start = p;
-            ++figures;
-        } else {
-            edge(last, p, e.type != QPainterPath::LineToElement);
-            o.Curves += e.isCurveTo();
-        }
-        last = p;
-    }
-    if (path.elementCount() > 0 && last != start)
-        edge(last, start, false);
-    o.Points = path.elementCount();
-    o.Figures = figures;
-    // An upright rectangle: one figure of a few edges, each along an axis, covering its bounds.
-    const bool upright = figures == 1 && o.Curves == 0 && edges.size() <= 8 &&
-                         std::all_of(edges.begin(), edges.end(), [](const QLineF& e) {
-                             return e.x1() == e.x2() || e.y1() == e.y2();
-                         });
-    const QRectF shown = QRectF(QPointF(left, top), QPointF(right, bottom)) & QRectF(0, 0, w, h);
-    o.Height = shown.height() * reference_;
-    o.Width = shown.width() * reference_;
-    o.Length *= reference_;
-    o.CurveLength *= reference_;
-    o.Crossings *= reference_;
-    o.Cells *= reference_;
-    // The pixels covered, measured along scanlines spread over its height in the frame (one every
-    // 8 pixels of the reference size, at most 32), or its bounds' when it has too many edges.
-    const int lines = std::clamp(static_cast<int>(o.Height / 8), 1, 32);
-    if (shown.height() <= 0 || shown.width() <= 0) {
-        o.Area = 0;
-    } else if (edges.size() * static_cast<std::size_t>(lines) > kMaxAreaEdges) {
-        o.Area = shown.width() * shown.height();
-    } else {
-        std::vector<std::pair<double, int>> crossings;
-        const double step = shown.height() / lines;
-        for (int k = 0; k < lines; ++k)
-            o.Area += CoveredAlong(edges, shown.top() + (k + 0.5) * step, w, path.fillRule(), crossings) * step;
-    }
-    o.Rectangle = upright && o.Area >= 0.99 * shown.width() * shown.height();
-    o.Area *= reference_ * reference_;
-    return o;
-}
 
-bool DisplayListRecorder::CheapToSmooth(const Outline& o)
-{
-    const double density = o.Crossings / std::max(1.0, o.Height);
-    return o.Crossings <= kSmoothCrossings && density <= kSmoothDensity;
-}
 
-std::int64_t DisplayListRecorder::FillWork(const Outline& o, double areaFactor, double spanWork, bool smooth) const
-{
-    // A scanline's crossings are sorted into a list of the pixels they fall in: each walks the list
-    // so far, the longer the more there are, up to a pixel across; when many fall in pixels already
-    // listed, the whole list, a longer way through memory.
-    const double density = o.Crossings / std::max(1.0, o.Height);
-    const double listed = std::min(density, std::max(1.0, o.Width));
-    const double walk = listed / kDensity * (1 + (kFullListFactor - 1) * (1 - listed / std::max(1.0, density)));
-    // Each crossing starts a span, whose pixels a brush other than an opaque colour sets up anew;
-    // a rectangle is filled span by span.
-    const bool swept = smooth && !o.Rectangle;
-    const double edges =
-        o.Crossings * ((swept ? kSmoothExtentWork : o.Rectangle ? kRectangleExtentWork : kExtentWork) + spanWork);
-    // A narrow outline's scanlines are all edge, and cost more.
-    const double lines = swept ? o.Height * kSmoothLineWork * (o.Area < kNarrow * o.Height ? kNarrowFactor : 1) : 0;
-    const double pixels = std::min(o.Area, kReferencePixels) * areaFactor / kAreaPixelsPerWork;
-    return Clamped(o.Points * kPointWork + edges * (1 + walk) + lines +
-                   pixels * (smooth || o.Rectangle ? 1 : kRoughAreaFactor));
-}
 
-DisplayListRecorder::Stroke DisplayListRecorder::StrokeOf(const Outline& o, const QPen& pen) const
-{
-    // Qt makes a pen's outline and fills it; a pen of a pixel or less (along the transform's
-    // largest scale) it draws pixel by pixel, dashes and all, when it is not antialiased, or under
-    // a uniform scale, which a view's fit, rounded to whole pixels, rarely is.
-    const double scale = std::sqrt(std::abs(transform_.determinant())) * reference_;
-    const double largest = ScalesOf(transform_).first;
-    const double penWidth = (pen.isCosmetic() ? std::max(1.0, pen.widthF()) : pen.widthF() * largest) * reference_;
-    const double width = std::max(1.0, penWidth);
-    Stroke stroke;
-    stroke.Thin = penWidth <= 1;
-    stroke.ThinWork = o.Points * kPointWork + std::min(o.Length, o.Cells) * kThinWork;
-    // A dashed one is made piece by piece, each piece with two ends of its own.
-    double pieces = 0;
-    const QList<qreal> dashes = pen.dashPattern();
-    const bool dashed = pen.style() != Qt::SolidLine && !dashes.isEmpty();
-    if (dashed) {
-        double period = 0;
-        for (const qreal d : dashes)
-            period += d;
-        period *= pen.widthF() * scale;
-        pieces = period > 0 ? o.Length / period * double(dashes.size() / 2) : o.Length;
-    }
-    // Its two sides along the path, and a join at each point between two segments and an end at
-    // each end of a figure or a piece, each crossing as many scanlines as the pen is wide; a round
-    // one is an arc of curves, crossing them twice.
-    const double segments = std::max(0.0, o.Points - o.Figures - 2 * o.Curves);
-    const double joins = std::max(0.0, segments - o.Figures);
-    const double ends = 2 * (o.Figures + pieces);
-    const bool roundJoins = pen.joinStyle() == Qt::RoundJoin;
-    const bool roundEnds = pen.capStyle() == Qt::RoundCap;
-    const double across = std::min(width, frame_.height() * reference_);
-    Outline& s = stroke.Made;
-    s.Points = 2 * o.Points + joins * (roundJoins ? kArcPoints : 2) + ends * (roundEnds ? kArcPoints : 2);
-    s.Crossings = 2 * o.Crossings + across * (joins * (roundJoins ? 2 : 1) + ends * (roundEnds ? 2 : 1));
-    s.Height = std::min(o.Height + width, frame_.height() * reference_);
-    s.Width = std::min(o.Width + width, frame_.width() * reference_);
-    s.Area = std::min(width * (o.Length + width * (joins + ends) / 2), kReferencePixels);
-    // One segment along an axis, its ends square, is an upright rectangle.
-    s.Rectangle = o.Rectangle && o.Points == 2 && !dashed && !roundEnds;
-    // Making it: each point and curve offset, each piece, each arc, and the whole outline, in the
-    // frame or not; along a curve, a dashed pen steps as wide as the pen, the finer the wider (as
-    // the width to the power kCurvedDashPower, up to kCurvedDashWidth).
-    stroke.Making = 2 * o.Points * kPointWork + o.Curves * kCurveStrokeWork + width * o.Length * kSweptWork +
-                    pieces * kDashWork + ((roundJoins ? joins : 0) + (roundEnds ? ends : 0)) * kArcWork;
-    if (dashed)
-        stroke.Making +=
-            o.Curves * width * kCurvedDashWork * std::pow(std::min(1.0, width / kCurvedDashWidth), kCurvedDashPower);
-    return stroke;
-}
 
-std::int64_t DisplayListRecorder::StrokeWork(const Stroke& stroke, const QPen& pen, bool smooth) const
-{
-    if (stroke.Thin && !smooth)
-        return Clamped(stroke.ThinWork);
-    return Clamped(stroke.Making) + FillWork(stroke.Made, AreaFactor(pen.brush()), SpanWork(pen.brush()), smooth);
-}
 
 std::uint32_t DisplayListRecorder::PictureOf(const QImage& picture)
 {
@@ -903,6 +625,11 @@ void DisplayListRecorder::SettleRecentFills(std::size_t count)
     recentFills_.erase(recentFills_.begin(), recentFills_.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
+std::int64_t DisplayListRecorder::FillOf(const DrawingCost::Outline& outline, const QBrush& brush, bool smooth) const
+{
+    return cost_.FillWork(outline, DrawingCost::AreaFactor(brush, transform_), DrawingCost::SpanWork(brush), smooth);
+}
+
 bool DisplayListRecorder::Fill(DisplayList::Op kind, std::uint32_t path, const QRectF& rect, const QPen& pen,
                                const QBrush& brush, const QPainterPath& outline)
 {
@@ -920,26 +647,28 @@ bool DisplayListRecorder::Fill(DisplayList::Op kind, std::uint32_t path, const Q
         command.B = b;
         command.Place = rect;
     }
-    const Outline o = OutlineOf(outline);
-    const std::optional<Stroke> stroke = pen.style() == Qt::NoPen ? std::nullopt : std::optional(StrokeOf(o, pen));
+    const DrawingCost::Outline o = cost_.OutlineOf(outline, transform_);
+    const std::optional<DrawingCost::Stroke> stroke =
+        pen.style() == Qt::NoPen ? std::nullopt : std::optional(cost_.StrokeOf(o, pen, transform_));
     // Fills without a pen that share an edge with the one before abut (the strips or rings of a
     // gradient, the slices of a pie): antialiased one by one, the background would show through
     // each seam. A run of them is drawn without; an opaque one with an outer edge antialiased
     // first as well (SettleRecentFills), but for an upright rectangle, whose edges show no steps.
     const bool unstroked = !stroke && brush.style() != Qt::NoBrush;
     const bool run = AbutsRecentFill(outline, unstroked);
-    const bool smooth = SmoothUnderClips(CheapToSmooth(o) && (!stroke || CheapToSmooth(stroke->Made)));
+    const bool smooth =
+        SmoothUnderClips(DrawingCost::CheapToSmooth(o) && (!stroke || DrawingCost::CheapToSmooth(stroke->Made)));
     command.Smooth = smooth && !run;
     std::int64_t work = kCommandWork;
     if (run)
         work += SmoothWork(false);
     work += SmoothWork(command.Smooth);
     if (stroke)
-        work += StrokeWork(*stroke, pen, command.Smooth);
+        work += cost_.StrokeWork(*stroke, pen, command.Smooth, transform_);
     if (brush.style() != Qt::NoBrush)
-        work += FillWork(o, AreaFactor(brush), SpanWork(brush), command.Smooth) + BrushWork(b);
+        work += FillOf(o, brush, command.Smooth) + BrushWork(b);
     if (unstroked && smooth && brush.isOpaque() && !o.Rectangle) {
-        recentFills_.back().Again = FillWork(o, AreaFactor(brush), SpanWork(brush), !command.Smooth) + BrushWork(b);
+        recentFills_.back().Again = FillOf(o, brush, !command.Smooth) + BrushWork(b);
         recentFills_.back().Toggle = ClipsWork();
     }
     if (!Spend(work, kCommandBytes))
@@ -977,7 +706,8 @@ bool DisplayListRecorder::DrawPicture(const QImage& picture, const QRectF& place
     // The pixels drawn, each sampled from the picture's, and the picture's pixels looked at.
     const double read = double(picture.width()) * picture.height() / kPictureSourcePixelsPerWork;
     const std::int64_t work =
-        kPictureWork + Clamped(read + double(AreaWork(place)) * kSampledFactor * (opacity < 1 ? 2 : 1));
+        kPictureWork +
+        cost_.Clamped(read + double(cost_.AreaWork(place, transform_)) * kSampledFactor * (opacity < 1 ? 2 : 1));
     if (!Spend(work, kCommandBytes))
         return false;
     DisplayList::Command command(DisplayList::Op::Picture, index);
@@ -1041,7 +771,7 @@ bool DisplayListRecorder::DrawText(const QString& characters, const QPointF& at,
     // A glyph costs its pixels too, a wide one (Chinese, Japanese, Korean) its em's whole square;
     // one too large for Qt's glyph cache is filled as an outline. A glyph cached is made by the
     // font's rasteriser the first time it is drawn in its font, size and turn.
-    const double glyph = pixelSize * reference_ * std::sqrt(std::abs(transform_.determinant()));
+    const double glyph = pixelSize * cost_.Reference() * std::sqrt(std::abs(transform_.determinant()));
     const bool cached = glyph < kLargestCachedGlyph;
     const double pixels = std::min(glyph * glyph, kReferencePixels) / kGlyphPixelsPerWork;
     const double made = kNewGlyphWork + glyph * glyph / kNewGlyphPixelsPerWork;
@@ -1058,7 +788,8 @@ bool DisplayListRecorder::DrawText(const QString& characters, const QPointF& at,
         if (cached && glyphs_.insert(context | c).second)
             work += made;
     }
-    if (!Spend(Clamped(work), kCommandBytes + sizeof(DisplayList::Text) + static_cast<std::size_t>(text.size()) * 2))
+    if (!Spend(cost_.Clamped(work),
+               kCommandBytes + sizeof(DisplayList::Text) + static_cast<std::size_t>(text.size()) * 2))
         return false;
     list_.commands_.emplace_back(DisplayList::Op::Text, static_cast<std::uint32_t>(list_.texts_.size()));
     list_.texts_.push_back({text, font, at, color});

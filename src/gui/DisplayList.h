@@ -7,6 +7,8 @@
 // Replay draws it onto any painter: a widget, a bitmap, PDF, a printer or a QPicture cache. A text
 // is handed to the glyph rasteriser only under a transform it can render: a degenerate or extreme
 // one (a shear of 1000 crashes FreeType's rasteriser) draws its outline instead, or nothing.
+#include "gui/DrawingCost.h"
+
 #include <QBrush>
 #include <QColor>
 #include <QFont>
@@ -20,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <tuple>
@@ -34,7 +37,7 @@ namespace platform {
 struct DrawingLimits {
     // What the recorded drawing may hold, in bytes: its pictures, outlines, texts and commands.
     std::size_t Bytes;
-    // What reading it and one redraw may cost, in work units (DisplayList.cpp): every element read,
+    // What reading it and one redraw may cost, in work units (DrawingCost.h): every element read,
     // every command, every point drawn or clipped by and the scanlines and pixels it covers, every
     // character and every picture pixel drawn, counted each time.
     std::int64_t Work;
@@ -48,6 +51,11 @@ public:
     // Draws the commands in the painter's current coordinates (the drawing's units); the painter's
     // state is given back as it was.
     void Replay(QPainter& painter) const;
+    // The same, asking `goOn` before each command: false stops the replay there (the painter's
+    // state given back all the same). Whether every command was drawn.
+    bool Replay(QPainter& painter, const std::function<bool()>& goOn) const;
+    // How many replays this thread has begun.
+    static std::size_t ReplaysOnThisThread();
 
 private:
     friend class DisplayListRecorder;
@@ -136,49 +144,14 @@ public:
 
 private:
     bool Spend(std::int64_t work, std::size_t bytes);
-    std::int64_t Clamped(double work) const;
-    // An outline as drawn under the current transform at the reference size: its points, curves and
-    // figures, the length of its edges (a curve's by its control points), and within the frame the
-    // scanlines and the pixel cells its edges cross, its height, width and the pixels it covers.
-    struct Outline {
-        double Points = 0;
-        double Curves = 0;
-        double Length = 0;
-        double CurveLength = 0;
-        double Crossings = 0;
-        double Cells = 0;
-        double Height = 0;
-        double Width = 0;
-        double Area = 0;
-        double Figures = 0;
-        bool Rectangle = false; // upright, of one figure
-    };
-    Outline OutlineOf(const QPainterPath& path) const;
-    // Whether an outline is cheap enough to antialias (few scanlines crossed, not densely).
-    static bool CheapToSmooth(const Outline& outline);
-    // What filling it costs with a brush whose pixels cost `areaFactor` times an opaque colour's
-    // and each span `spanWork` more.
-    std::int64_t FillWork(const Outline& outline, double areaFactor, double spanWork, bool smooth) const;
-    // A pen's stroke of an outline: the outline it is filled as and what making that costs, and
-    // for a thin pen drawn without antialiasing, pixel by pixel along the path, what that costs.
-    struct Stroke {
-        bool Thin = false;
-        double ThinWork = 0;
-        Outline Made;
-        double Making = 0;
-    };
-    Stroke StrokeOf(const Outline& outline, const QPen& pen) const;
-    std::int64_t StrokeWork(const Stroke& stroke, const QPen& pen, bool smooth) const;
-    double AreaFactor(const QBrush& brush) const;
-    static double SpanWork(const QBrush& brush);
-    // What filling a rectangle's pixels with an opaque colour costs.
-    std::int64_t AreaWork(const QRectF& rect) const;
     // Whether the fill of `path` about to be recorded (an unstroked one: `candidate`) shares an
     // edge with one of the last few, recorded right before it: those it abuts are then drawn
     // without antialiasing, as it will be.
     bool AbutsRecentFill(const QPainterPath& path, bool candidate);
     // How the first `count` of the last few fills are drawn, once no fill to come is compared with them.
     void SettleRecentFills(std::size_t count);
+    // What filling the outline with the brush costs under the current transform.
+    std::int64_t FillOf(const DrawingCost::Outline& outline, const QBrush& brush, bool smooth) const;
     std::uint32_t PenOf(const QPen& pen);
     std::uint32_t BrushOf(const QBrush& brush);
     std::int64_t BrushWork(std::uint32_t brush) const;
@@ -190,8 +163,7 @@ private:
               const QBrush& brush, const QPainterPath& outline);
 
     DrawingLimits limits_;
-    QSizeF frame_;
-    double reference_; // from the drawing's units to a redraw at about a million pixels
+    DrawingCost cost_;
     DisplayList list_;
     std::string error_;
     // Whether a command may be antialiased under the clips in force; what changing to it costs.

@@ -1,6 +1,7 @@
 #include "gui/Metafile.h"
 
 #include "gui/DisplayList.h"
+#include "gui/PicturePixels.h"
 #include "gui/QtCanvas.h"
 
 #include <QPainter>
@@ -24,7 +25,7 @@ std::size_t Metafile::Bytes() const
     return (picture_ ? static_cast<std::size_t>(picture_->size()) : 0) + PlacedCount() * sizeof(Placed);
 }
 
-void Metafile::ReplayPlaced(QPainter& painter, const QRectF& visible) const
+void Metafile::ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown) const
 {
     if (!placed_)
         return;
@@ -35,7 +36,9 @@ void Metafile::ReplayPlaced(QPainter& painter, const QRectF& visible) const
         painter.save();
         painter.setClipRect(clip, Qt::IntersectClip);
         const QRectF place(placed.Place.Left, placed.Place.Top, placed.Place.Width(), placed.Place.Height());
-        if (placed.Drawing) {
+        if (placed.Drawing && shown) {
+            ProgramPicturePixels().Draw(painter, placed.Drawing, placed.Width, placed.Height, place);
+        } else if (placed.Drawing) {
             painter.translate(place.topLeft());
             painter.scale(place.width() / placed.Width, place.height() / placed.Height);
             placed.Drawing->Replay(painter);

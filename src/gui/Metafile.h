@@ -33,13 +33,15 @@ public:
     const QPicture& Q() const;
     // The drawing, or null for a recording.
     const DisplayList* GetDrawing() const { return drawing_.get(); }
+    const std::shared_ptr<const DisplayList>& SharedDrawing() const { return drawing_; }
     // The memory it holds itself (pictures placed in it are shared, not counted).
     std::size_t Bytes() const;
     // The pictures placed in a recording.
     std::size_t PlacedCount() const { return placed_ ? placed_->size() : 0; }
     // Replays the placed pictures in the recording's pixels; those whose clip misses `visible` (in
-    // the same pixels; all when it is empty) are skipped.
-    void ReplayPlaced(QPainter& painter, const QRectF& visible) const;
+    // the same pixels; all when it is empty) are skipped. On a screen (`shown`) a drawing is drawn
+    // from its pixels (PicturePixels.h), never replayed.
+    void ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown = false) const;
 
 private:
     friend class MetafileRecorder;

@@ -5,6 +5,7 @@
 #include "gui/FontTable.h"
 #include "gui/Image.h"
 #include "gui/Metafile.h"
+#include "gui/PicturePixels.h"
 #include "gui/QtSupport.h"
 #include "gui/Region.h"
 
@@ -842,6 +843,14 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
         return;
     p.save();
     IntersectClip(dst);
+    // A screen is given a drawing's pixels, made off the window's thread.
+    const bool shown = Kind() == CanvasKind::Screen;
+    if (metafile.GetDrawing() && shown) {
+        ProgramPicturePixels().Draw(p, metafile.SharedDrawing(), metafile.GetWidth(), metafile.GetHeight(),
+                                    QRectF(ToQRect(dst)));
+        p.restore();
+        return;
+    }
     p.translate(dst.Left, dst.Top);
     if (const DisplayList* drawing = metafile.GetDrawing()) {
         p.scale(static_cast<qreal>(dst.Width()) / metafile.GetWidth(),
@@ -858,7 +867,7 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
     if (bounds)
         visible = QRectF((bounds->Left - dst.Left) / scaleX, (bounds->Top - dst.Top) / scaleY,
                          bounds->Width() / scaleX, bounds->Height() / scaleY);
-    metafile.ReplayPlaced(p, visible);
+    metafile.ReplayPlaced(p, visible, shown);
     // QPicture replays scaled by the device's resolution over its own; that is undone here.
     const QPaintDevice* device = p.device();
     const QPicture& picture = metafile.Q();

@@ -150,7 +150,7 @@ bool TPageView::RedrawContent(const std::vector<TViewItem*>& items)
             spareBuffer_ = QImage(backBuffer_.size(), backBuffer_.format());
         const int pageMax = shownLayout_.PageMax;
         QPainter painter(&spareBuffer_);
-        platform::QtCanvas canvas(painter, dpi, dpi, platform::CanvasKind::Image);
+        platform::QtCanvas canvas(painter, dpi, dpi, platform::CanvasKind::Screen);
         for (const QRect& part : parts) {
             painter.setClipRect(part);
             painter.drawImage(part.topLeft(), drawer_->GetViewImage(), part);
@@ -210,7 +210,8 @@ void TPageView::Redraw()
             QPainter painter(&backBuffer_);
             painter.drawImage(0, 0, drawer_->GetViewImage());
             const int dpi = platform::ScreenPixelsPerInch();
-            platform::QtCanvas canvas(painter, dpi, dpi, platform::CanvasKind::Image);
+            // The buffer is what the view shows: its pictures come as pixels made off this thread.
+            platform::QtCanvas canvas(painter, dpi, dpi, platform::CanvasKind::Screen);
             DrawItems(canvas, o, GetPageMax());
             painter.end();
             shownLayout_ = CaptureLayout();

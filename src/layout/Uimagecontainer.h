@@ -7,13 +7,16 @@
 // The cache holds its page's pictures by reference: each is decoded (on screen, scaled to the size
 // drawn) or its metafile asked for once while its page is shown, however often the page is
 // recorded again. A metafile picture still playing is cached as a frame, and the cache is drawn
-// again when its player has ended; the printer and PDF wait for the players.
+// again when its player has ended; on screen a drawing is shown from pixels made off the window's
+// thread, and shown again when they are made; the printer and PDF wait for the players and draw
+// the vectors.
 //
 // Attributes after the font ones: DrawType, Trimming, Transparent, ColCount, RowCount, DrawName,
 // HorzAlign, VertAlign, and for type 5 ImageData: comma text of the pairs (Base64 of the bytes
 // with CR LF every 80 characters, file name), each pair itself comma text.
 #include "gui/Metafile.h"
 #include "gui/PictureData.h"
+#include "gui/PicturePixels.h"
 #include "layout/Ucontainer.h"
 
 #include <algorithm>
@@ -140,4 +143,6 @@ private:
     TTextHorzAlign horzAlign_ = 0;
     TTextVertAlign vertAlign_ = 0;
     platform::MetafileWaiter played_{[this] { PicturesPlayed(); }};
+    // Pictures shown before their pixels were made (on screen) are shown again when they are.
+    platform::PixelWaiter rastered_{[this] { PicturesPlayed(); }};
 };

@@ -53,7 +53,7 @@ TImageView::TImageView(QWidget* owner) : TScrollCanvas(owner)
 {
     setObjectName("ImageView");
     buffer_ = std::make_unique<platform::BitmapCanvas>(std::max(GetClientWidth(), 1),
-                                                       std::max(GetClientHeight(), 1));
+                                                       std::max(GetClientHeight(), 1), platform::CanvasKind::Screen);
 }
 
 TImageView::~TImageView() = default;
@@ -261,7 +261,7 @@ void TImageView::DoDraw(platform::Canvas& canvas, int xOffset, int yOffset)
     if (DrawsDirect() && !GetResizeDelaying()) {
         // Only the part being painted is copied (the painter clips).
         if (resized)
-            buffer_ = std::make_unique<platform::BitmapCanvas>(cw, ch);
+            buffer_ = std::make_unique<platform::BitmapCanvas>(cw, ch, platform::CanvasKind::Screen);
         DrawPicture(canvas, cw, ch, xOffset, yOffset);
         bufferStale_ = true;
         drawnX_ = xOffset;
@@ -271,7 +271,7 @@ void TImageView::DoDraw(platform::Canvas& canvas, int xOffset, int yOffset)
             DrawPicture(*buffer_, buffer_->GetWidth(), buffer_->GetHeight(), drawnX_, drawnY_);
         bufferStale_ = false;
         if (resized) {
-            auto grown = std::make_unique<platform::BitmapCanvas>(cw, ch);
+            auto grown = std::make_unique<platform::BitmapCanvas>(cw, ch, platform::CanvasKind::Screen);
             if (GetResizeDelaying()) {
                 // Keep what was drawn; only the strips the buffer grew by are filled.
                 const int oldW = buffer_->GetWidth();
@@ -344,10 +344,12 @@ void TImageView::DrawPicture(platform::Canvas& target, int bw, int bh, int xOffs
         // The frame stays inside the client, whole.
         dst = {std::max(dst.Left, 0), std::max(dst.Top, 0), std::min(dst.Right, bw), std::min(dst.Bottom, bh)};
     }
-    if (playing)
+    if (playing) {
         target.FrameRect(dst, 0);
-    else
-        picture_.Draw(target, dst);
+        return;
+    }
+    const platform::PixelWaiter::Asking asking(rastered_);
+    picture_.Draw(target, dst);
 }
 
 void TImageView::keyPressEvent(QKeyEvent* event)

@@ -3,6 +3,7 @@
 // into the client keeping its aspect ratio, or at natural size with scroll bars. It trades the
 // picture with files and the clipboard (Ctrl+C, Ctrl+X, Ctrl+V) and turns and mirrors it.
 #include "gui/PictureData.h"
+#include "gui/PicturePixels.h"
 #include "widgets/Scrollcanvas.h"
 
 #include <cstdint>
@@ -97,6 +98,8 @@ private:
     bool showFocus_ = false;
     // A metafile drawn as a frame while it plays is drawn again when its player has ended.
     mutable platform::MetafileWaiter played_{[this] { viewport()->update(); }};
+    // A drawing shown before its pixels were made is shown again when they are.
+    mutable platform::PixelWaiter rastered_{[this] { viewport()->update(); }};
 };
 
 // Says, when a picture just loaded or pasted cannot be drawn, why (its bytes are kept as they are):

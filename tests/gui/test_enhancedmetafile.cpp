@@ -301,7 +301,10 @@ TEST(EnhancedMetafile, TextUnderExtremeTransformsIsDrawnSafely)
         picture.SetBytes(bytes);
         WarningCounter warnings;
 
+        // On screen, from the pixels its first paint asked the workers for.
         PictureWidget widget(picture);
+        widget.grab();
+        ASSERT_TRUE(vkttest::WaitForPlayers());
         const QImage screen = widget.grab().toImage();
         EXPECT_TRUE(Near(FromRgb(screen.pixel(150, 100)), kRed)) << test.What << ": on screen";
 

@@ -1,8 +1,10 @@
 // Metafile pictures play off the window's thread: the window goes on answering while they play, a
-// frame stands in for each until it has played, then it is drawn; printing and PDF wait for them.
+// frame stands in for each until it has played, then it is drawn from pixels made off the window's
+// thread too; printing and PDF wait for them and draw their vectors.
 #include "core/Uvktsupport.h"
 #include "gui/BitmapCanvas.h"
 #include "gui/EnhancedMetafile.h"
+#include "gui/PicturePixels.h"
 #include "gui/PdfWriter.h"
 #include "gui/QtSupport.h"
 #include "layout/Preview.h"
@@ -17,7 +19,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <cstdlib>
@@ -210,6 +214,57 @@ TEST(PlayingPictures, PrintingAndPdfWaitForThePictures)
     images->Draw(0, 0, rect, 10000, paper, 1, 1, true);
     for (const QPoint cell : {QPoint(60, 45), QPoint(160, 45), QPoint(60, 115), QPoint(160, 115)})
         EXPECT_TRUE(Red(paper.GetPixel(cell.x(), cell.y()))) << "on the printer, at " << cell.x() << ", " << cell.y();
+}
+
+// On screen a picture is shown from pixels made off the window's thread, at the size shown: the
+// window's thread replays no drawing, and a page of 20 pictures scrolled over and repainted once
+// their pixels are made makes none of them again.
+TEST(PlayingPictures, APageShowsPixelsMadeOffTheWindowsThread)
+{
+    platform::SetScreenPixelsPerInch(96);
+    TPreview preview;
+    TViewItem* item = preview.AddContainer(5);
+    item->SetMMBoundRect_({1000, 1000, 20000, 28700});
+    auto* images = dynamic_cast<TImageContainer*>(ContainerOf(item));
+    images->SetColCount(4);
+    images->SetRowCount(5);
+    images->BeginUpdate();
+    for (int i = 0; i < 20; ++i)
+        images->AddImage(BinToBase64(RedPicture(500 + i)));
+    images->EndUpdate();
+    preview.resize(840, 500);
+    preview.SetScale_(10000);
+    preview.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+    const std::size_t replays = platform::DisplayList::ReplaysOnThisThread();
+    QScrollBar* bar = preview.verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    // Down the page a wheel notch at a time, repainted, then back to its top.
+    const auto scrollThrough = [&] {
+        for (const int down : {1, -1})
+            for (int step = 0; step < 100 && bar->value() != (down > 0 ? bar->maximum() : 0); ++step) {
+                const QPointF at(100, 100);
+                QWheelEvent wheel(at, preview.viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120 * down),
+                                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                QCoreApplication::sendEvent(preview.viewport(), &wheel);
+                preview.viewport()->repaint();
+                ASSERT_TRUE(vkttest::WaitForPlayers());
+            }
+        EXPECT_EQ(bar->value(), 0);
+    };
+    scrollThrough();
+    ASSERT_TRUE(vkttest::WaitForPlayers());
+    const TRect r = item->GetScalingRect(preview.GetScale_());
+    const TPoint o = preview.GetPageDrawer()->GetPageOrigin(0);
+    const QPoint firstCell(o.X + r.Left + r.Width() / 8, o.Y + r.Top + r.Height() / 10);
+    EXPECT_TRUE(Red(vkttest::ShownPixels(preview.viewport()).pixel(firstCell))) << "drawn from its pixels";
+
+    const std::size_t rasters = platform::ProgramPicturePixels().Rasters();
+    scrollThrough();
+    ASSERT_TRUE(vkttest::WaitForPlayers());
+    EXPECT_EQ(platform::ProgramPicturePixels().Rasters(), rasters) << "scrolled and repainted: nothing made again";
+    EXPECT_TRUE(Red(vkttest::ShownPixels(preview.viewport()).pixel(firstCell)));
+    EXPECT_EQ(platform::DisplayList::ReplaysOnThisThread(), replays) << "no drawing replayed on the window's thread";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "support/TestPictures.h"
 
 #include "gui/EnhancedMetafile.h"
+#include "gui/PicturePixels.h"
 #include "support/ScriptedServices.h"
 
 #include <QCoreApplication>
@@ -294,14 +295,16 @@ bool WaitForPlayers(double seconds)
 {
     QElapsedTimer clock;
     clock.start();
-    while (platform::ProgramMetafileCache().Playing() > 0) {
+    // A play ended is drawn again, which asks for its pixels: quiet only once neither is pending
+    // through a few turns.
+    for (int quiet = 0; quiet < 3;) {
         if (clock.elapsed() > seconds * 1000)
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        const bool busy =
+            platform::ProgramMetafileCache().Playing() > 0 || platform::ProgramPicturePixels().Pending() > 0;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, busy ? 10 : 0);
+        quiet = busy ? 0 : quiet + 1;
     }
-    // The last Played, and the repaints it asks for.
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
     return true;
 }
 

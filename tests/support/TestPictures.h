@@ -60,8 +60,9 @@ public:
     PlayerInUse& operator=(const PlayerInUse&) = delete;
 };
 
-// Lets events through until no picture of the program is playing and every Played has been
-// delivered (at most `seconds`); false when pictures still play then.
+// Lets events through until no picture of the program is playing or waiting for its screen
+// pixels, and every notice of theirs has been delivered (at most `seconds`); false when pictures
+// still play then.
 bool WaitForPlayers(double seconds = 20);
 
 // The longest the event loop went without answering a 10 ms timer, in milliseconds, while `until`

@@ -1,0 +1,423 @@
+#include "gui/PicturePixels.h"
+
+#include "gui/DisplayList.h"
+
+#include <QCoreApplication>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QRectF>
+#include <QRegion>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <new>
+
+namespace platform {
+
+namespace {
+
+thread_local PixelWaiter* currentWaiter = nullptr;
+
+// Queued jobs beyond this many are dropped, the longest asked first: pictures scrolled past.
+constexpr std::size_t kMostQueued = 64;
+
+std::int64_t ThreadProcessorNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// The frame that stands in for a drawing, a device pixel wide, around the pixels `shown`; with
+// `reason` written inside when given.
+void DrawFrame(QPainter& painter, const QRect& shown, const QString& reason)
+{
+    painter.save();
+    painter.resetTransform();
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1;
+    painter.scale(1 / ratio, 1 / ratio);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(Qt::black, 0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(shown.adjusted(0, 0, -1, -1));
+    if (!reason.isEmpty() && shown.width() > 8 && shown.height() > 8) {
+        painter.setClipRect(shown.adjusted(2, 2, -2, -2), Qt::IntersectClip);
+        painter.drawText(shown.adjusted(3, 3, -3, -3), Qt::AlignCenter | Qt::TextWordWrap, reason);
+    }
+    painter.restore();
+}
+
+// Pixels drawn into `place`: copied one for one where they are of the size it covers (the raster
+// engine takes a target of the source's size as a copy), else scaled.
+void DrawPixels(QPainter& painter, const QRectF& place, const QImage& pixels)
+{
+    const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(place, pixels, QRectF(pixels.rect()));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+}
+
+} // namespace
+
+PicturePixels::PicturePixels(std::size_t budget, int timeoutMs, int workers)
+    : budget_(budget), timeoutMs_(timeoutMs), notifier_(std::make_unique<PixelNotifier>()),
+      workers_(std::make_unique<QThreadPool>())
+{
+    workers_->setMaxThreadCount(std::max(workers, 1));
+}
+
+PicturePixels::~PicturePixels() { Stop(); }
+
+void PicturePixels::Stop()
+{
+    stopping_.store(true, std::memory_order_release);
+    workers_->clear();
+    workers_->waitForDone();
+    std::lock_guard lock(mutex_);
+    queue_.clear();
+    for (auto& [key, job] : asked_)
+        job->ended_.store(true, std::memory_order_release);
+    asked_.clear();
+    stopping_.store(false, std::memory_order_release);
+}
+
+QString PicturePixels::TimeoutText() { return QStringLiteral("図が複雑すぎて時間内に描けません。"); }
+
+std::size_t PicturePixels::HeldBytes() const
+{
+    std::lock_guard lock(mutex_);
+    return bytes_;
+}
+
+std::size_t PicturePixels::Pending() const
+{
+    std::lock_guard lock(mutex_);
+    return asked_.size();
+}
+
+const PicturePixels::Entry* PicturePixels::Lookup(const Key& key)
+{
+    const auto it = index_.find(key);
+    if (it == index_.end())
+        return nullptr;
+    kept_.splice(kept_.begin(), kept_, it->second);
+    return &*it->second;
+}
+
+const PicturePixels::Entry* PicturePixels::Latest(const DisplayList* drawing) const
+{
+    const auto latest = latest_.find(drawing);
+    if (latest == latest_.end())
+        return nullptr;
+    const auto it = index_.find(latest->second);
+    return it == index_.end() ? nullptr : &*it->second;
+}
+
+bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayList>& drawing, double width,
+                         double height, const QRectF& place)
+{
+    if (!drawing || !painter.isActive() || !(width > 0) || !(height > 0) || place.isEmpty())
+        return false;
+    const QRectF mapped = painter.deviceTransform().mapRect(place);
+    const QRect shown(QPoint(int(std::lround(mapped.left())), int(std::lround(mapped.top()))),
+                      QSize(std::max(1, int(std::lround(mapped.width()))),
+                            std::max(1, int(std::lround(mapped.height())))));
+    // Rasterised at the size shown, or as near as the pixels of one raster allow.
+    double w = shown.width(), h = shown.height();
+    if (w * h > double(kMaxRasterPixels)) {
+        const double s = std::sqrt(double(kMaxRasterPixels) / (w * h));
+        w *= s;
+        h *= s;
+    }
+    const Key key{drawing.get(), std::max(1, int(w)), std::max(1, int(h))};
+    std::shared_ptr<const Raster> raster;
+    bool made = false;
+    bool refused = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (const Entry* entry = Lookup(key)) {
+            raster = entry->Made;
+            made = raster != nullptr;
+            refused = !made;
+        } else {
+            if (const Entry* latest = Latest(drawing.get()))
+                raster = latest->Made;
+            Ask(drawing, width, height, key);
+        }
+    }
+    if (!raster)
+        DrawFrame(painter, shown, refused ? TimeoutText() : QString());
+    else if (!made || raster->Pixels.size() != shown.size() || !Blend(painter, shown, *raster))
+        DrawPixels(painter, place, raster->Pixels);
+    return made;
+}
+
+void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, double width, double height,
+                        const Key& key)
+{
+    std::shared_ptr<RasterJob>& job = asked_[key];
+    if (job) {
+        // Asked again: sooner.
+        if (job->rank_ != 0) {
+            queue_.erase(job->rank_);
+            job->rank_ = ++nextRank_;
+            queue_.emplace(job->rank_, job);
+        }
+    } else {
+        job = std::make_shared<RasterJob>();
+        job->drawing_ = drawing;
+        job->unitsWidth_ = width;
+        job->unitsHeight_ = height;
+        job->width_ = key.Width;
+        job->height_ = key.Height;
+        job->rank_ = ++nextRank_;
+        queue_.emplace(job->rank_, job);
+        while (queue_.size() > kMostQueued) {
+            const auto oldest = queue_.begin();
+            const std::shared_ptr<RasterJob> dropped = oldest->second;
+            queue_.erase(oldest);
+            asked_.erase({dropped->drawing_.get(), dropped->width_, dropped->height_});
+            dropped->ended_.store(true, std::memory_order_release);
+        }
+        // One start per job queued: each takes the latest asked left, if any.
+        workers_->start([this] {
+            std::shared_ptr<RasterJob> next;
+            {
+                std::lock_guard lock(mutex_);
+                if (queue_.empty())
+                    return;
+                const auto latest = std::prev(queue_.end());
+                next = latest->second;
+                queue_.erase(latest);
+                next->rank_ = 0;
+            }
+            Run(next);
+        });
+    }
+    if (currentWaiter)
+        currentWaiter->Add(*this, asked_[key]);
+}
+
+void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
+{
+    // A job ends whatever its drawing throws: a worker's exception would end the program, and a
+    // job left unended would be waited for.
+    std::shared_ptr<const Raster> made;
+    try {
+        QImage pixels;
+        pixels = QImage(job->width_, job->height_, QImage::Format_ARGB32_Premultiplied);
+        if (!pixels.isNull()) {
+            pixels.fill(Qt::transparent);
+            QPainter painter(&pixels);
+            painter.scale(job->width_ / job->unitsWidth_, job->height_ / job->unitsHeight_);
+            const std::int64_t start = ThreadProcessorNs();
+            const std::int64_t limit = std::int64_t(timeoutMs_) * 1'000'000;
+            const bool whole = job->drawing_->Replay(painter, [&] {
+                return !stopping_.load(std::memory_order_relaxed) && ThreadProcessorNs() - start <= limit;
+            });
+            painter.end();
+            if (whole)
+                made = RunsOf(std::move(pixels));
+        }
+    } catch (const std::bad_alloc&) {
+        made = nullptr;
+    }
+    Keep(job, std::move(made));
+}
+
+std::shared_ptr<const PicturePixels::Raster> PicturePixels::RunsOf(QImage pixels)
+{
+    auto raster = std::make_shared<Raster>();
+    raster->Rows.reserve(std::size_t(pixels.height()) + 1);
+    for (int y = 0; y < pixels.height(); ++y) {
+        raster->Rows.push_back(std::uint32_t(raster->Spans.size()));
+        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        for (int x = 0; x < pixels.width();) {
+            const int alpha = qAlpha(line[x]);
+            int end = x + 1;
+            if (alpha == 0) {
+                while (end < pixels.width() && qAlpha(line[end]) == 0)
+                    ++end;
+            } else {
+                const bool opaque = alpha == 255;
+                while (end < pixels.width() && qAlpha(line[end]) != 0 && (qAlpha(line[end]) == 255) == opaque)
+                    ++end;
+                raster->Spans.insert(raster->Spans.end(), {x, end, opaque ? 1 : 0});
+            }
+            x = end;
+        }
+    }
+    raster->Rows.push_back(std::uint32_t(raster->Spans.size()));
+    raster->Pixels = std::move(pixels);
+    return raster;
+}
+
+bool PicturePixels::Blend(QPainter& painter, const QRect& shown, const Raster& raster)
+{
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
+        engine->paintDevice()->devType() != QInternal::Image || painter.opacity() != 1 ||
+        painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
+        painter.deviceTransform().type() > QTransform::TxTranslate ||
+        raster.Pixels.format() != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    const auto& device = *static_cast<const QImage*>(engine->paintDevice());
+    if ((device.format() != QImage::Format_ARGB32_Premultiplied && device.format() != QImage::Format_RGB32) ||
+        device.devicePixelRatio() != 1)
+        return false;
+    // An opaque device keeps every pixel's alpha whole.
+    const quint32 whole = device.format() == QImage::Format_RGB32 ? 0xFF000000u : 0;
+    QRegion area(shown & device.rect());
+    if (!engine->systemClip().isEmpty())
+        area &= engine->systemClip();
+    if (painter.hasClipping())
+        area &= painter.deviceTransform().map(painter.clipRegion());
+    for (const QRect& part : area) {
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            // Written in place, as the raster engine would: the device is not detached.
+            auto* to = reinterpret_cast<quint32*>(const_cast<uchar*>(device.constScanLine(y)));
+            const int row = y - shown.top();
+            const auto* from = reinterpret_cast<const quint32*>(raster.Pixels.constScanLine(row));
+            for (std::uint32_t k = raster.Rows[std::size_t(row)]; k < raster.Rows[std::size_t(row) + 1]; k += 3) {
+                const int first = std::max(raster.Spans[k] + shown.left(), part.left());
+                const int end = std::min(raster.Spans[k + 1] + shown.left(), part.right() + 1);
+                if (first >= end)
+                    continue;
+                const quint32* source = from + (first - shown.left());
+                if (raster.Spans[k + 2] != 0) {
+                    std::memcpy(to + first, source, std::size_t(end - first) * 4);
+                    continue;
+                }
+                for (int x = first; x < end; ++x, ++source) {
+                    const quint32 s = *source;
+                    const quint32 keep = 255 - qAlpha(s);
+                    const quint32 d = to[x];
+                    // Premultiplied source over: each channel plus what shows through of the device's.
+                    const quint32 rb = (((d & 0xFF00FF) * keep + 0x800080) >> 8) & 0xFF00FF;
+                    const quint32 ag = ((((d >> 8) & 0xFF00FF) * keep + 0x800080)) & 0xFF00FF00;
+                    to[x] = (s + rb + ag) | whole;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<const Raster> made)
+{
+    {
+        std::lock_guard lock(mutex_);
+        const Key key{job->drawing_.get(), job->width_, job->height_};
+        if (const auto it = asked_.find(key); it != asked_.end() && it->second == job)
+            asked_.erase(it);
+        // A program that is stopping keeps nothing: a job it ended is no refusal.
+        if (!stopping_.load(std::memory_order_acquire)) {
+            if (const auto it = index_.find(key); it != index_.end()) {
+                bytes_ -= it->second->Cost;
+                kept_.erase(it->second);
+                index_.erase(it);
+            }
+            const std::size_t cost =
+                made ? std::size_t(made->Pixels.sizeInBytes()) + made->Rows.size() * 4 + made->Spans.size() * 4 + 256
+                     : 256;
+            const bool drawn = made != nullptr;
+            kept_.push_front({key, job->drawing_, std::move(made), cost});
+            index_.emplace(key, kept_.begin());
+            bytes_ += cost;
+            if (drawn)
+                latest_[key.Drawing] = key;
+            // The longest unused go first; the one just made stays.
+            while (bytes_ > budget_ && kept_.size() > 1) {
+                const Entry& last = kept_.back();
+                if (const auto latest = latest_.find(last.At.Drawing);
+                    latest != latest_.end() && latest->second == last.At)
+                    latest_.erase(latest);
+                bytes_ -= last.Cost;
+                index_.erase(last.At);
+                kept_.pop_back();
+            }
+            rasters_.fetch_add(1, std::memory_order_relaxed);
+        }
+    }
+    job->ended_.store(true, std::memory_order_release);
+    Tell();
+}
+
+void PicturePixels::Tell()
+{
+    if (told_.exchange(true, std::memory_order_acq_rel))
+        return;
+    QMetaObject::invokeMethod(
+        notifier_.get(),
+        [this] {
+            // Jobs that end from here on tell again; those ended before are told now.
+            told_.store(false, std::memory_order_release);
+            emit notifier_->Rastered();
+        },
+        Qt::QueuedConnection);
+}
+
+PicturePixels& ProgramPicturePixels()
+{
+    static PicturePixels pixels(kPictureScreenBytes, kRasterTimeoutMs);
+    static const bool stopsWithTheProgram = [] {
+        if (QCoreApplication::instance())
+            qAddPostRoutine([] { pixels.Stop(); });
+        return true;
+    }();
+    (void)stopsWithTheProgram;
+    return pixels;
+}
+
+// ---- waiting ------------------------------------------------------------------------------------
+
+PixelWaiter::PixelWaiter(std::function<void()> ended) : ended_(std::move(ended)) {}
+
+PixelWaiter::~PixelWaiter() { QObject::disconnect(connection_); }
+
+PixelWaiter::Asking::Asking(PixelWaiter& waiter) : previous_(currentWaiter) { currentWaiter = &waiter; }
+
+PixelWaiter::Asking::~Asking() { currentWaiter = previous_; }
+
+void PixelWaiter::Add(PicturePixels& pixels, const std::shared_ptr<RasterJob>& job)
+{
+    if (!job || std::any_of(jobs_.begin(), jobs_.end(), [&](const auto& held) { return held.lock() == job; }))
+        return;
+    jobs_.push_back(job);
+    if (connection_ && pixels_ != &pixels)
+        QObject::disconnect(connection_);
+    if (!connection_ || pixels_ != &pixels) {
+        pixels_ = &pixels;
+        connection_ = QObject::connect(&pixels.Notifier(), &PixelNotifier::Rastered, [this] { Check(); });
+    }
+}
+
+void PixelWaiter::Clear()
+{
+    jobs_.clear();
+    QObject::disconnect(connection_);
+    connection_ = {};
+    pixels_ = nullptr;
+}
+
+void PixelWaiter::Check()
+{
+    const std::size_t before = jobs_.size();
+    std::erase_if(jobs_, [](const auto& held) {
+        const std::shared_ptr<const RasterJob> job = held.lock();
+        return !job || job->Ended();
+    });
+    if (jobs_.size() == before)
+        return;
+    if (jobs_.empty())
+        Clear();
+    // Last: the call may ask again, or end the waiter's owner.
+    const std::function<void()> ended = ended_;
+    ended();
+}
+
+} // namespace platform

@@ -1,0 +1,197 @@
+// Drawings on screen come from pixels made by worker threads: a paint before they are made draws
+// a frame (or the pixels of another size) and replays nothing on its own thread; made once per
+// size, kept within their budget; a drawing over the raster time limit shows its frame and reason.
+#include "gui/DrawingSvg.h"
+#include "gui/EnhancedMetafile.h"
+#include "gui/PicturePixels.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace platform;
+
+// A drawing of 200 × 100 units: red, with many commands (each a check of the time limit).
+std::shared_ptr<const DisplayList> RedDrawing()
+{
+    std::string body;
+    for (int i = 0; i < 400; ++i)
+        body += "<rect x='" + std::to_string(i % 20 * 10) + "' y='" + std::to_string(i / 20 * 5) +
+                "' width='10' height='5' fill='#e01010'/>";
+    std::string error;
+    std::optional<DisplayList> drawing =
+        ReadDrawingSvg("<svg xmlns='http://www.w3.org/2000/svg' width='200' height='100'>" + body + "</svg>",
+                       QSizeF(200, 100), kMetafileDrawingLimits, error);
+    EXPECT_TRUE(drawing) << error;
+    return std::make_shared<const DisplayList>(std::move(drawing).value_or(DisplayList()));
+}
+
+bool Red(QRgb p) { return qRed(p) > 180 && qGreen(p) < 80 && qBlue(p) < 80; }
+
+// Lets the workers end every job asked and their notice arrive.
+bool Settle(PicturePixels& pixels)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (pixels.Pending() > 0 && clock.elapsed() < 20000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QCoreApplication::processEvents();
+    return pixels.Pending() == 0;
+}
+
+struct Painted {
+    QImage Page;
+    bool Made;
+};
+
+// The drawing painted onto a white page of 400 × 300 into `place`.
+Painted Paint(PicturePixels& pixels, const std::shared_ptr<const DisplayList>& drawing, const QRectF& place)
+{
+    Painted painted{QImage(400, 300, QImage::Format_RGB32), false};
+    painted.Page.fill(Qt::white);
+    QPainter painter(&painted.Page);
+    painted.Made = pixels.Draw(painter, drawing, 200, 100, place);
+    return painted;
+}
+
+TEST(PicturePixels, PaintsStandInsUntilThePixelsOfTheSizeShownAreMade)
+{
+    PicturePixels pixels(16 << 20, 10000);
+    const auto drawing = RedDrawing();
+    const std::size_t replays = DisplayList::ReplaysOnThisThread();
+    int told = 0;
+    PixelWaiter waiter([&] { ++told; });
+
+    // Before its pixels: the frame, the job asked and waited for.
+    Painted first = [&] {
+        const PixelWaiter::Asking asking(waiter);
+        return Paint(pixels, drawing, QRectF(10, 10, 200, 100));
+    }();
+    EXPECT_FALSE(first.Made);
+    EXPECT_FALSE(Red(first.Page.pixel(110, 60))) << "no drawing before its pixels";
+    EXPECT_EQ(first.Page.pixel(10, 10), qRgb(0, 0, 0)) << "its frame";
+    EXPECT_TRUE(waiter.IsWaiting());
+    ASSERT_TRUE(Settle(pixels));
+    EXPECT_EQ(told, 1) << "the waiter is called back once the pixels are made";
+    EXPECT_FALSE(waiter.IsWaiting());
+
+    // Made: copied, as often as painted, made once.
+    for (int i = 0; i < 3; ++i) {
+        const Painted again = Paint(pixels, drawing, QRectF(10, 10, 200, 100));
+        EXPECT_TRUE(again.Made);
+        EXPECT_TRUE(Red(again.Page.pixel(110, 60)));
+        EXPECT_EQ(again.Page.pixel(5, 5), qRgb(255, 255, 255)) << "nothing outside its place";
+    }
+    EXPECT_EQ(pixels.Rasters(), 1u);
+    EXPECT_EQ(pixels.Pending(), 0u);
+
+    // A zoom: the pixels of the size before stand in, scaled, while those of the new size are made.
+    const Painted zoomed = Paint(pixels, drawing, QRectF(0, 0, 400, 200));
+    EXPECT_FALSE(zoomed.Made);
+    EXPECT_TRUE(Red(zoomed.Page.pixel(300, 150))) << "the old pixels, scaled";
+    ASSERT_TRUE(Settle(pixels));
+    EXPECT_TRUE(Paint(pixels, drawing, QRectF(0, 0, 400, 200)).Made);
+    EXPECT_TRUE(Paint(pixels, drawing, QRectF(10, 10, 200, 100)).Made) << "the first size is still kept";
+    EXPECT_EQ(pixels.Rasters(), 2u);
+    EXPECT_EQ(DisplayList::ReplaysOnThisThread(), replays) << "no vectors replayed on the painting thread";
+}
+
+// The pixels copied over a coloured page, through a clip, show what replaying the drawing there
+// shows: its antialiased, translucent edges blended over the page.
+TEST(PicturePixels, CopiedPixelsShowWhatTheDrawingDraws)
+{
+    std::string error;
+    std::optional<DisplayList> read = ReadDrawingSvg(
+        "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='100'>"
+        "<ellipse cx='60' cy='50' rx='55' ry='40' fill='#2050c0'/>"
+        "<ellipse cx='130' cy='50' rx='60' ry='45' fill='#e01010' fill-opacity='0.5'/>"
+        "<path d='M 10 90 L 190 10' stroke='#000000' stroke-width='3'/></svg>",
+        QSizeF(200, 100), kMetafileDrawingLimits, error);
+    ASSERT_TRUE(read) << error;
+    const auto drawing = std::make_shared<const DisplayList>(std::move(*read));
+    PicturePixels pixels(16 << 20, 10000);
+    const QRectF place(30, 40, 200, 100);
+    const QRect clip(50, 50, 150, 70);
+    const auto page = [&](bool fromPixels) {
+        QImage shown(300, 200, QImage::Format_RGB32);
+        shown.fill(qRgb(240, 220, 120));
+        QPainter painter(&shown);
+        painter.setClipRect(clip);
+        if (fromPixels) {
+            EXPECT_TRUE(pixels.Draw(painter, drawing, 200, 100, place));
+        } else {
+            painter.translate(place.topLeft());
+            drawing->Replay(painter);
+        }
+        return shown;
+    };
+    {
+        QImage scratch(300, 200, QImage::Format_RGB32);
+        QPainter painter(&scratch);
+        pixels.Draw(painter, drawing, 200, 100, place);
+    }
+    ASSERT_TRUE(Settle(pixels));
+    const QImage copied = page(true);
+    const QImage replayed = page(false);
+    int most = 0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x) {
+            const QRgb a = copied.pixel(x, y), b = replayed.pixel(x, y);
+            most = std::max({most, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                             std::abs(qBlue(a) - qBlue(b))});
+        }
+    EXPECT_LE(most, 3) << "largest difference of a channel";
+    EXPECT_EQ(copied.pixel(40, 60), qRgb(240, 220, 120)) << "nothing outside the clip";
+}
+
+TEST(PicturePixels, KeepsPixelsWithinTheirBudget)
+{
+    // Room for one 200 × 100 raster (80 kB) and not two.
+    PicturePixels pixels(120 << 10, 10000);
+    const auto one = RedDrawing();
+    const auto two = RedDrawing();
+    for (const auto& drawing : {one, two}) {
+        Paint(pixels, drawing, QRectF(0, 0, 200, 100));
+        ASSERT_TRUE(Settle(pixels));
+    }
+    EXPECT_LE(pixels.HeldBytes(), std::size_t(120) << 10);
+    EXPECT_TRUE(Paint(pixels, two, QRectF(0, 0, 200, 100)).Made) << "the latest made is kept";
+    EXPECT_FALSE(Paint(pixels, one, QRectF(0, 0, 200, 100)).Made) << "the longest unused went";
+}
+
+// A job past its processor time ends between two commands, whatever the work limit admitted: the
+// frame with the reason stands in, and it is not made again at that size.
+TEST(PicturePixels, AJobOverItsTimeLimitShowsTheFrameAndReason)
+{
+    PicturePixels pixels(16 << 20, 0);
+    const auto drawing = RedDrawing();
+    Paint(pixels, drawing, QRectF(0, 0, 400, 300));
+    ASSERT_TRUE(Settle(pixels));
+    const std::size_t rasters = pixels.Rasters();
+    const Painted refused = Paint(pixels, drawing, QRectF(0, 0, 400, 300));
+    EXPECT_FALSE(refused.Made);
+    EXPECT_EQ(pixels.Pending(), 0u) << "not asked again";
+    EXPECT_EQ(refused.Page.pixel(0, 0), qRgb(0, 0, 0)) << "its frame";
+    int red = 0, dark = 0;
+    for (int y = 2; y < 298; ++y)
+        for (int x = 2; x < 398; ++x) {
+            red += Red(refused.Page.pixel(x, y));
+            dark += qGray(refused.Page.pixel(x, y)) < 128;
+        }
+    EXPECT_EQ(red, 0) << "nothing of the drawing";
+    EXPECT_GT(dark, 50) << "the reason written inside";
+    ASSERT_TRUE(Settle(pixels));
+    EXPECT_EQ(pixels.Rasters(), rasters);
+}
+
+} // namespace
