@@ -1,4 +1,4 @@
-# The project's commands: make build | test | bench | run.  SANITIZE=1 builds with ASan+UBSan apart.
+# The project's commands: make build | test | bench | run | package.  SANITIZE=1 builds with ASan+UBSan apart.
 JOBS ?= $(shell nproc)
 ifeq ($(SANITIZE),1)
 BUILD_DIR ?= build-asan
@@ -7,7 +7,7 @@ else
 BUILD_DIR ?= build
 endif
 
-.PHONY: build test bench run deps configure clean
+.PHONY: build test bench run package deps configure clean
 
 deps:
 	@scripts/install-deps
@@ -25,6 +25,10 @@ bench: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vkt_benchmarks vkt_gui_benchmarks
 	@$(BUILD_DIR)/bench/run-benchmarks
 	@QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/gui/vkt_gui_benchmarks --vkt_size=standard --vkt_rounds=5
+
+# The Debian package of the program: $(BUILD_DIR)/vektara_<version>_amd64.deb.
+package: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target package
 
 run: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vektara

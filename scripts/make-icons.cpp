@@ -1,5 +1,6 @@
 // Draws the program's 16 × 16 icon lists into resources/icons/<list>/NN.png with a manifest
-// "NN meaning" per list. Run by scripts/make-icons; the PNGs are committed.
+// "NN meaning" per list, and the program's own icon at each size into resources/icons/app/. Run
+// by scripts/make-icons; the PNGs are committed.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -478,12 +479,73 @@ bool WriteList(const QString& root, const QString& name, const std::vector<Icon>
     return true;
 }
 
+// The program's own icon, drawn at each size of the desktop's icon theme from one description: a
+// rounded square in the start picture's colours with a cream "V". Up to 24 px the shapes lie on a
+// 16-unit grid whose edges fall on whole pixels; from 48 px the start picture's ring is added.
+QImage AppIcon(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const bool small = size <= 24;
+    const double unit = small ? size / 16.0 : size / 256.0;
+    p.scale(unit, unit);
+
+    QLinearGradient ground(0, 0, 0, small ? 16 : 256);
+    ground.setColorAt(0, QColor(0x7a, 0x26, 0x18));
+    ground.setColorAt(1, QColor(0xd2, 0x64, 0x2c));
+    const QColor cream(0xfb, 0xef, 0xdc);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ground);
+    if (small) {
+        p.drawRoundedRect(QRectF(0, 0, 16, 16), 3, 3);
+    } else {
+        p.drawRoundedRect(QRectF(8, 8, 240, 240), 44, 44);
+        if (size >= 48) {
+            p.setBrush(Qt::NoBrush);
+            QColor ring = cream;
+            ring.setAlpha(70);
+            p.setPen(QPen(ring, 7));
+            p.save();
+            p.setClipRect(QRectF(8, 8, 240, 240));
+            p.drawEllipse(QPointF(204, 56), 46, 46);
+            p.restore();
+            p.setPen(QPen(QColor(0xf0, 0xc8, 0x8c), 8, Qt::SolidLine, Qt::FlatCap));
+            p.drawLine(QPointF(76, 214), QPointF(180, 214));
+            p.setPen(Qt::NoPen);
+        }
+    }
+    QPolygonF v;
+    if (small)
+        v << QPointF(2, 3) << QPointF(5.5, 3) << QPointF(8, 10) << QPointF(10.5, 3) << QPointF(14, 3)
+          << QPointF(9.5, 14) << QPointF(6.5, 14);
+    else
+        v << QPointF(52, 52) << QPointF(98, 52) << QPointF(128, 150) << QPointF(158, 52) << QPointF(204, 52)
+          << QPointF(150, 192) << QPointF(106, 192);
+    p.setBrush(cream);
+    p.drawPolygon(v);
+    p.end();
+    return image;
+}
+
+// resources/icons/app/<size>.png for every size the package installs.
+bool WriteAppIcons(const QString& root)
+{
+    QDir folder(root + "/app");
+    if (!folder.mkpath(".")) return false;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        if (!AppIcon(size).save(folder.filePath(QString("%1.png").arg(size)))) return false;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("resources/icons");
-    const bool ok = WriteList(root, "commands", Commands()) && WriteList(root, "filters", Filters());
+    const bool ok = WriteList(root, "commands", Commands()) && WriteList(root, "filters", Filters()) &&
+                    WriteAppIcons(root);
     return ok ? 0 : 1;
 }

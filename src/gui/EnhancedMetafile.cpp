@@ -2,6 +2,7 @@
 
 #include "gui/DrawingSvg.h"
 #include "gui/PictureData.h"
+#include "platform/ProgramFiles.h"
 
 #include <QCoreApplication>
 #include <QSizeF>
@@ -16,7 +17,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -47,26 +47,17 @@ std::atomic<bool> stopping{false};
 std::mutex playerMutex;
 std::string chosenPlayer;
 
-// The player beside the program, or "" when there is no executable one.
-const std::string& PlayerBeside()
+// The program's own player, or "" when it is not executable.
+std::string ProgramPlayer()
 {
-    static const std::string path = [] {
-        std::error_code failed;
-        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", failed);
-        if (!failed) {
-            const std::filesystem::path beside = self.parent_path() / "vkt-emfplay";
-            if (access(beside.c_str(), X_OK) == 0)
-                return beside.string();
-        }
-        return std::string();
-    }();
-    return path;
+    const std::string path = ProgramPlayerPath();
+    return access(path.c_str(), X_OK) == 0 ? path : std::string();
 }
 
 std::string PlayerPath()
 {
     std::lock_guard lock(playerMutex);
-    return chosenPlayer.empty() ? PlayerBeside() : chosenPlayer;
+    return chosenPlayer.empty() ? ProgramPlayer() : chosenPlayer;
 }
 
 // Processor time the process has used, in milliseconds; 0 when it cannot be read.

@@ -249,9 +249,8 @@ void WhenMetafilePlayed(std::string_view bytes, std::function<void(const Metafil
 // How many playings have been started in this process.
 std::size_t MetafileConversionCount();
 
-// The player started for each picture: by default the one beside the running program (none, so
-// that every picture fails to play, when there is no executable one there); a test points at its
-// own. An empty path goes back to the default.
+// The player started for each picture: by default the program's own (ProgramPlayerPath; none, so
+// that every picture fails to play, when it is not executable there); a test points at its own. An empty path goes back to the default.
 void SetMetafilePlayer(const std::string& path);
 
 // How much processor time a player may use (real pictures play in 5 to 60 ms), and how many times

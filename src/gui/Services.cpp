@@ -3,10 +3,10 @@
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "platform/Files.h"
+#include "platform/ProgramFiles.h"
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -169,7 +169,7 @@ std::string& HelpFolder()
 void ShowHelpPage(const std::string& page)
 {
     std::string folder = HelpFolder();
-    if (folder.empty()) folder = FromQString(QCoreApplication::applicationDirPath()) + "/Help";
+    if (folder.empty()) folder = ProgramDataFolder() + "help";
     const std::string wanted = folder + "/" + page;
     for (const std::string& path : {wanted, folder + "/index.html"}) {
         if (QFileInfo(ToQString(path)).isFile()) {

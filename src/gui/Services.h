@@ -74,8 +74,8 @@ void ShowInformation(const std::string& text, const std::string& caption = {});
 // Yes/No question with the question icon; `defaultYes` chooses the Enter answer.
 bool AskYesNo(const std::string& text, const std::string& caption, bool defaultYes = false);
 
-// Help pages: <program folder>/Help/<context>.html, else Help/index.html; neither shows one Stop
-// box naming the missing page.
+// Help pages: help/<context>.html in the program's data folder (ProgramDataFolder), else
+// help/index.html; neither shows one Stop box naming the missing page.
 void ShowHelp(int context);
 void ShowHelpContents();
 // The folder help pages are looked up in (tests point it elsewhere).

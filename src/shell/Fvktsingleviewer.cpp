@@ -443,7 +443,7 @@ void TVktSingleViewer::PreviewFileSelecterChange()
         const std::string userCopy = VktMdl()->GetDataFolder() + file;
         GetVktPanel()->GetPreview()->LoadLayout(QFileInfo::exists(platform::ToQString(userCopy))
                                                     ? userCopy
-                                                    : VktMdl()->GetExeFolder() + file);
+                                                    : VktMdl()->GetShippedFolder() + "layouts/" + file);
     } catch (const std::exception&) {
         // the layout document reports its own failures
     }

@@ -11,7 +11,7 @@
 // destructor withdraws the single-instance claim.
 //
 // Layout selector items are "name=file"; a file is loaded from DataFolder (the user's copy) when
-// there, else from ExeFolder (the shipped copy). Values kept with the bounds: VktSingleViewer +
+// there, else from layouts/ in ShippedFolder (the shipped copy). Values kept with the bounds: VktSingleViewer +
 // ClassPanel, FilterPanel, EditorPanel, ShowKernelEditor, ClassBar and PreviewToolBar (1 when
 // shown, deleted otherwise).
 #include "shell/Fsplash.h"

@@ -2,9 +2,9 @@
 
 #include "gui/QtSupport.h"
 #include "gui/Settings.h"
+#include "platform/ProgramFiles.h"
 #include "widgets/Vktversion.h"
 
-#include <QCoreApplication>
 #include <QStandardPaths>
 
 #include <filesystem>
@@ -46,7 +46,7 @@ std::string FourPartVersion(const std::string& version)
 TVktModule::TVktModule()
     : productName_(kProductName), fileVersion_(FourPartVersion(kVktProjectVersion))
 {
-    exeFolder_ = platform::FromQString(QCoreApplication::applicationDirPath()) + "/";
+    shippedFolder_ = platform::ProgramDataFolder();
     registrySubKey_ = std::string(kMaker) + "\\" + productName_;
     documentsFolder_ = platform::FromQString(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
     dataFolder_ = platform::FromQString(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) + "/" +

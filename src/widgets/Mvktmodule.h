@@ -26,8 +26,9 @@ public:
     const std::string& GetHomePage() const { return homePage_; }
     const std::string& GetMail() const { return mail_; }
     const std::string& GetCgi() const { return cgi_; }
-    // The program's folder, with a trailing '/'.
-    const std::string& GetExeFolder() const { return exeFolder_; }
+    // The folder of the files shipped with the program (platform::ProgramDataFolder), trailing
+    // '/'; only read.
+    const std::string& GetShippedFolder() const { return shippedFolder_; }
     // "Vektara 2005".
     const std::string& GetProductName() const { return productName_; }
     // Four dot-separated integers.
@@ -64,7 +65,7 @@ private:
     std::string homePage_;
     std::string mail_;
     std::string cgi_;
-    std::string exeFolder_;
+    std::string shippedFolder_;
     std::string productName_;
     std::string fileVersion_;
     std::string registrySubKey_;

@@ -451,12 +451,12 @@ TEST(EmfPlayer, RefusesDamagedRecords)
     EXPECT_TRUE(emfplay::PlayEnhancedMetafile(header, drawing, error)) << error;
 }
 
-// The program beside the test programs plays standard input: the drawing on standard output and
+// The build tree's player program plays standard input: the drawing on standard output and
 // exit 0, or one line on standard error and exit 1.
 TEST(EmfPlayer, ProgramPlaysStandardInput)
 {
     namespace fs = std::filesystem;
-    const fs::path program = fs::canonical("/proc/self/exe").parent_path() / "bin/vkt-emfplay";
+    const fs::path program = fs::canonical("/proc/self/exe").parent_path() / "lib/vektara/vkt-emfplay";
     const fs::path folder = fs::temp_directory_path() / ("emfplay-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     Emf emf;

@@ -4,6 +4,7 @@
 #include "gui/PdfWriter.h"
 #include "gui/PictureData.h"
 #include "gui/QtCanvas.h"
+#include "platform/ProgramFiles.h"
 #include "support/ScriptedServices.h"
 #include "support/TestPictures.h"
 
@@ -22,6 +23,8 @@
 #include <csignal>
 #include <cstring>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <mutex>
@@ -559,13 +562,24 @@ TEST(EnhancedMetafile, ThePlayerIsBoundedInTimeAndOutput)
 // uses: one kept from running a while (as on a loaded machine) still draws, one that computes on is
 // killed at its time, and one that closes its output and then lingers is killed at its time from
 // then, not waited for.
-TEST(EnhancedMetafile, OnlyThePlayerBesideRunsAndALingeringOneIsKilled)
+TEST(EnhancedMetafile, OnlyTheProgramsOwnPlayerRunsAndALingeringOneIsKilled)
 {
     std::string error;
     {
-        const vkttest::PlayerInUse beside("");
+        // By default the player under the program's prefix (the build tree's here) plays; under a
+        // prefix without one nothing plays, though a player lies on PATH.
+        const vkttest::PlayerInUse own("");
+        EXPECT_TRUE(PlayMetafile(KitchenEmf(), 1000, error).has_value()) << error;
+        const std::filesystem::path built = vkttest::BuildPlayer();
+        const std::string onPath = vkttest::NewTempFolder("path");
+        std::filesystem::copy_file(built, onPath + "/vkt-emfplay");
+        const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+        setenv("PATH", (onPath + ":" + path).c_str(), 1);
+        platform::SetProgramPrefix(vkttest::NewTempFolder("prefix"));
         EXPECT_FALSE(PlayMetafile(KitchenEmf(), 1000, error).has_value());
         EXPECT_EQ(error, "the player cannot be started");
+        platform::SetProgramPrefix(built.parent_path().parent_path().parent_path().string());
+        setenv("PATH", path.c_str(), 1);
     }
     {
         const vkttest::PlayerInUse late(vkttest::ScriptPlayer(1.5));

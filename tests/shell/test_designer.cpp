@@ -5,6 +5,7 @@
 #include "layout/Preview.h"
 #include "layout/Ucontainer.h"
 #include "platform/Files.h"
+#include "platform/ProgramFiles.h"
 #include "reports/Fpreviewitemoperator.h"
 #include "reports/Fvktitempropertyex.h"
 #include "reports/Fvktpreview.h"
@@ -12,7 +13,6 @@
 #include "reports/Uvkttopcontainer.h"
 #include "test_vktpanel_fixture.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
@@ -179,7 +179,7 @@ TEST_F(DesignerTest, ItemTreeDragsObeyTheMoveRule)
 TEST_F(DesignerTest, ItemTreePastesOnlyWhatCanBeDeletedAgain)
 {
     panel->ShowPreview(true);
-    designer->LoadLayout(platform::FromQString(QCoreApplication::applicationDirPath()) + "/FoodList.xml");
+    designer->LoadLayout(platform::ProgramDataFolder() + "layouts/FoodList.xml");
     QApplication::processEvents();
     TPreviewItemOperator* tree = designer->GetItemOperator();
     QTreeWidget* view = tree->GetTreeView();
@@ -323,7 +323,7 @@ TEST_F(DesignerTest, PropertyAreaShowsAndHidesWithItsSplitter)
 TEST_F(DesignerTest, DatabaseContainersListOnlyWhileShownAndOnceEach)
 {
     Choose(SampleDatabase::kVegetable);
-    const std::string shipped = platform::FromQString(QCoreApplication::applicationDirPath()) + "/FoodList.xml";
+    const std::string shipped = platform::ProgramDataFolder() + "layouts/FoodList.xml";
     // Two database containers, added while hidden.
     Add(11, nullptr);
     Add(11, nullptr);

@@ -4,10 +4,10 @@
 #include "gui/QtSupport.h"
 #include "layout/Preview.h"
 #include "layout/Utextcontainer.h"
+#include "platform/ProgramFiles.h"
 #include "reports/Uvktcontainertypes.h"
 #include "support/ScriptedServices.h"
 
-#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ const std::pair<const char*, const char*> kPresets[] = {
 
 TEST(Presets, ShippedFilesLoadAsReportsWithTheirTitles)
 {
-    const std::string shipped = platform::FromQString(QCoreApplication::applicationDirPath()) + "/";
+    const std::string shipped = platform::ProgramDataFolder() + "layouts/";
     for (const auto& [file, title] : kPresets) {
         TPreview loaded;
         TVktLayoutBinding binding(&loaded);

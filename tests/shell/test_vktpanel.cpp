@@ -3,6 +3,7 @@
 // drops onto the class tree and the recipe-item grid, and a database the user may not write.
 #include "data/Ufilterstruct.h"
 #include "database/Uvktapplication.h"
+#include "platform/ProgramFiles.h"
 #include "screens/Ffilterselector.h"
 #include "screens/Fdataeditor.h"
 #include "screens/Finvdatebar.h"
@@ -16,7 +17,6 @@
 #include "shell/Ushellservices.h"
 #include "test_vktpanel_fixture.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 
 #include <QMimeData>
@@ -115,7 +115,7 @@ TEST_F(PanelTest, ReopeningTheDatabaseListsWhatTheFreshNavigationShowsOnce)
     TVktApplication& registry = VktApplication();
     ASSERT_TRUE(registry.RegisterDatabase("厨房", db->Folder()));
     TVktPreview* designer = panel->GetPreview();
-    designer->LoadLayout(platform::FromQString(QCoreApplication::applicationDirPath()) + "/FoodList.xml");
+    designer->LoadLayout(platform::ProgramDataFolder() + "layouts/FoodList.xml");
     const std::vector<TVktTopContainer*> tops = designer->GetBinding()->GetTopContainers();
     ASSERT_EQ(tops.size(), 1u);
     const int onion = db->Record("玉ねぎ");

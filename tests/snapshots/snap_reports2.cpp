@@ -9,6 +9,7 @@
 #include "platform/Bitmap.h"
 #include "platform/DateTime.h"
 #include "platform/Files.h"
+#include "platform/ProgramFiles.h"
 #include "reports/Uvktchartcontainer.h"
 #include "reports/Uvktcontainer.h"
 #include "reports/Uvktcontainertypes.h"
@@ -22,7 +23,6 @@
 #include "support/Snapshot.h"
 #include "support/screens/SampleDatabase.h"
 
-#include <QCoreApplication>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -199,7 +199,7 @@ public:
         }
         filter.Add(F::Erase_Key, foIsEmpty, {}, {});
         binding_->SetFilter(filter);
-        preview_->LoadFromFile(platform::FromQString(QCoreApplication::applicationDirPath()) + "/" + file);
+        preview_->LoadFromFile(platform::ProgramDataFolder() + "layouts/" + file);
         binding_->Attach(&object);
         binding_->Update();
         TViewItems* items = preview_->GetItems();

@@ -5,6 +5,7 @@
 #include "layout/Preview.h"
 #include "platform/Bitmap.h"
 #include "platform/Files.h"
+#include "platform/ProgramFiles.h"
 #include "reports/Fcontainerproperty.h"
 #include "reports/Fvktfieldlists.h"
 #include "reports/Fvktitempropertyex.h"
@@ -20,7 +21,6 @@
 #include "widgets/Fstatelistview.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
@@ -75,7 +75,7 @@ public:
         }
         filter.Add(F::Erase_Key, foIsEmpty, {}, {});
         binding_->SetFilter(filter);
-        preview_->LoadFromFile(platform::FromQString(QCoreApplication::applicationDirPath()) + "/" + file);
+        preview_->LoadFromFile(platform::ProgramDataFolder() + "layouts/" + file);
         binding_->Attach(&object);
         binding_->Update();
         preview_->SetShowItemMargin(false);

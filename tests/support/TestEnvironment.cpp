@@ -3,6 +3,7 @@
 #include "gui/EnhancedMetafile.h"
 #include "gui/Services.h"
 #include "gui/Settings.h"
+#include "platform/ProgramFiles.h"
 #include "support/TestPictures.h"
 
 #include <cstdlib>
@@ -62,6 +63,7 @@ TestEnvironment::TestEnvironment()
     chmod(runtime.c_str(), 0700);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     Current() = this;
+    platform::SetProgramPrefix(VKT_BUILD_PREFIX);
     platform::SetMetafilePlayer(BuildPlayer());
 }
 

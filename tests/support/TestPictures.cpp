@@ -273,7 +273,7 @@ std::string KitchenEmf()
         .Bytes();
 }
 
-std::string BuildPlayer() { return VKT_EMFPLAY_BUILD_PATH; }
+std::string BuildPlayer() { return std::string(VKT_BUILD_PREFIX) + "/lib/vektara/vkt-emfplay"; }
 
 std::string ScriptPlayer(double seconds, const std::string& then)
 {

@@ -1154,9 +1154,9 @@ class UserSession:
         home = os.path.join(root, "home")
         os.makedirs(home)
         if os.geteuid() == 0:
-            # Started from a copy of its folder under the root, which that user may enter: the
+            # Started from a copy of its files under the root, which that user may enter: the
             # checkout may lie where it may not (a clone under /root or in a folder of mode 0700).
-            program = self.copy_program(os.path.join(root, "bin"))
+            program = self.copy_program(os.path.join(root, "prefix"))
             command = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", program]
             owner = 65534
             if subprocess.run(command[:-1] + ["test", "-x", program]).returncode != 0:
@@ -1210,17 +1210,18 @@ class UserSession:
                 raise StepFailed("the read-only database's file changed")
 
     def copy_program(self, folder):
-        """The program's folder (the program, its player, the layouts, Help/) copied into `folder`,
-        readable by every user; the copy of the program."""
-        source = os.path.dirname(self.program)
-        shutil.copytree(source, folder, copy_function=shutil.copyfile)
+        """The program with its player and shipped files (bin/, lib/vektara/, share/vektara/ of its
+        prefix) copied into `folder`, readable by every user; the copy of the program."""
+        prefix = os.path.dirname(os.path.dirname(self.program))
+        for part in ("bin", "lib/vektara", "share/vektara"):
+            shutil.copytree(os.path.join(prefix, part), os.path.join(folder, part), copy_function=shutil.copyfile)
         for path, dirs, files in os.walk(folder):
             os.chmod(path, 0o755)
             for name in files:
                 full = os.path.join(path, name)
-                os.chmod(full, 0o755 if os.access(os.path.join(source, os.path.relpath(full, folder)), os.X_OK)
-                         else 0o644)
-        return os.path.join(folder, os.path.basename(self.program))
+                executable = os.access(os.path.join(prefix, os.path.relpath(full, folder)), os.X_OK)
+                os.chmod(full, 0o755 if executable else 0o644)
+        return os.path.join(folder, "bin", os.path.basename(self.program))
 
     def steps(self):
         return [("start", self.shown), ("new-database", self.new_database), ("csv-import", self.csv_import),
