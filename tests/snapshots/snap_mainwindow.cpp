@@ -1,5 +1,6 @@
 // The main window on the sample kitchen database: the class tree, the class bar, a record open in
-// the editor, the stock-taking view and the layout view; and each menu of the menu bar opened.
+// the editor, the stock-taking view and the layout view; and each menu of the menu bar opened. And
+// the program's first start, on the sample kitchen it makes (the README shows that picture).
 #include "shell/Fvktpanel.h"
 #include "shell/Fvktsingleviewer.h"
 #include "shell/Mvktcommandmodule.h"
@@ -88,6 +89,15 @@ VKT_SNAPSHOT(mainwindow_inventory)
 VKT_SNAPSHOT(mainwindow_layout)
 {
     return MainWindow([](TVktSingleViewer& w, vkttest::SampleDatabase&) { w.GetVktPanel()->ShowPreview(true); });
+}
+
+VKT_SNAPSHOT(mainwindow_first_start)
+{
+    auto* window = new TVktSingleViewer;
+    window->resize(1000, 700);
+    window->SetFirstStartSample(true);
+    window->show();
+    return window;
 }
 
 VKT_SNAPSHOT(mainwindow_menu_file) { return MenuOpen(0); }
