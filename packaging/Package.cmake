@@ -9,6 +9,7 @@ install(TARGETS vektara RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS vkt-emfplay RUNTIME DESTINATION ${VKT_PLAYER_DIR})
 install(FILES ${_shipped_layouts} DESTINATION ${VKT_DATA_DIR}/layouts)
 install(FILES ${_shipped_help} DESTINATION ${VKT_DATA_DIR}/help)
+install(FILES ${_shipped_samples} DESTINATION ${VKT_DATA_DIR}/samples)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/${VKT_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/${VKT_APP_ID}.metainfo.xml
                ${CMAKE_BINARY_DIR}/packaging/${VKT_APP_ID}.metainfo.xml @ONLY)

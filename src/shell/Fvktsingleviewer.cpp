@@ -2,6 +2,7 @@
 
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
+#include "database/Uvktsamplekitchen.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
@@ -350,12 +351,29 @@ void TVktSingleViewer::FormShow()
     qCDebug(VktStartup, "first layout loaded");
     VktCommandModule()->SetCurrentPanel(panel);
     qCDebug(VktStartup, "current panel set");
+    if (firstStartSample_) OpenFirstStartSample();
     // The check's request is set up once the window is up, not inside the show.
     QTimer::singleShot(0, this, [this, mdl] {
         mdl->StartUpdateCheck(false, [guard = QPointer<TVktSingleViewer>(this)](THTTPThread* sender) {
             if (guard) guard->UpdateNotice(sender);
         });
         qCDebug(VktStartup, "update check started");
+    });
+}
+
+void TVktSingleViewer::OpenFirstStartSample()
+{
+    // What cannot be made leaves the window as it was (the registry says why it could not create
+    // the database, the guard what was raised); the next start tries again.
+    platform::Guard([] {
+        TVktModule* mdl = VktMdl();
+        platform::BusyCursor busy;
+        if (!MakeSampleOnFirstStart(VktApplication(), mdl->GetSampleKitchenMade(), mdl->GetDataFolder(),
+                                    mdl->GetSamplePictureFolder()))
+            return;
+        mdl->WriteSampleKitchenMade();
+        VktCommandModule()->SwitchDatabase(kSampleKitchenName, false);
+        qCDebug(VktStartup, "sample kitchen made and opened");
     });
 }
 

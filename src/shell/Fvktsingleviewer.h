@@ -5,8 +5,9 @@
 // check, About).
 //
 // The first showing (FormShow, once) shows the splash, stops on an unsupported platform, sets up
-// the panel, loads the first layout, makes the panel the command module's current one, starts
-// the silent update check and restores the bounds, then closes the splash. Closing writes the
+// the panel, loads the first layout, makes the panel the command module's current one, opens the
+// sample kitchen when this is the user's first start (SetFirstStartSample), starts the silent
+// update check and restores the bounds, then closes the splash. Closing writes the
 // database list, saves a modified layout into the user's copy and stores the bounds; the
 // destructor withdraws the single-instance claim.
 //
@@ -48,6 +49,9 @@ public:
     void SetSplash(TSplash* splash) { splash_ = splash; }
     TSplash* GetSplash() const { return splash_; }
     TSingleInstance* GetSingleInstance() const { return instance_.get(); }
+    // On (the program; off in tests that show the window): the first showing makes the sample
+    // kitchen and opens it when no database is registered and it was never made for this user.
+    void SetFirstStartSample(bool on) { firstStartSample_ = on; }
 
     QMenuBar* GetMainMenu() const { return mainMenu_; }
     QToolBar* GetToolBar(int row) const { return row == 0 ? toolBar1_ : toolBar2_; }
@@ -110,6 +114,8 @@ private:
     void SaveModifiedLayout(TPreview& document);
     // F1: the help context of the focused widget or its nearest ancestor with one.
     void ShowContextHelp();
+    // Makes and opens the sample kitchen of a first start (see SetFirstStartSample).
+    void OpenFirstStartSample();
 
     std::unique_ptr<TSingleInstance> instance_;
     QPointer<TSplash> splash_;
@@ -121,6 +127,7 @@ private:
     int selectedLayout_ = -1;
     bool shown_ = false;
     bool aboutPicture_ = false;   // the splash holds the About picture
+    bool firstStartSample_ = false;
     std::optional<int> classPanel_;
     std::optional<int> filterPanel_;
     std::optional<int> editorPanel_;

@@ -71,6 +71,18 @@ void TVktModule::WriteAliases(const std::string& text)
     key.Flush();
 }
 
+bool TVktModule::GetSampleKitchenMade() const
+{
+    return ReadValue(platform::SettingsScope::User, "SampleKitchen") == "1";
+}
+
+void TVktModule::WriteSampleKitchenMade()
+{
+    platform::SettingsKey key(platform::SettingsScope::User, kProgramKey);
+    key.WriteString("SampleKitchen", "1");
+    key.Flush();
+}
+
 TVktModule* VktMdl()
 {
     static const std::unique_ptr<TVktModule> module = std::make_unique<TVktModule>();

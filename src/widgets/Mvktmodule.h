@@ -2,7 +2,7 @@
 // TVktModule: the program-wide settings holder. It knows the product name and version, the
 // program's folders, the machine values of the key "Quillore\Vektara" (HomePage, Mail, Cgi) and
 // the database list kept per user under the same key (Aliases). Every value is fixed at
-// construction except NewsFound; folders use '/' as separator.
+// construction except NewsFound and SampleKitchenMade; folders use '/' as separator.
 #include <functional>
 #include <string>
 
@@ -45,6 +45,14 @@ public:
     // Writes the database list as the user value Aliases, creating the key's file when missing.
     // A failed write raises platform::FileError.
     void WriteAliases(const std::string& text);
+
+    // Whether the sample kitchen of a first start was made for this user (the user value
+    // SampleKitchen, read on every call); once made it is never made again, deleted or not.
+    bool GetSampleKitchenMade() const;
+    // Remembers that it was made; a failed write raises platform::FileError.
+    void WriteSampleKitchenMade();
+    // The folder of the pictures the sample kitchen uses, shipped with the program.
+    std::string GetSamplePictureFolder() const { return shippedFolder_ + "samples"; }
 
     // The update check (Mvktmodule_update.cpp): fetches HomePage + "vktupdatefile.txt" and parses
     // it; onTerminate runs after every completion, a failed one included. `attempt` has no effect.

@@ -3,6 +3,7 @@
 #include "core/Umapobject.h"
 #include "database/Uvktobject.h"
 #include "database/Uvktapplication.h"
+#include "database/Uvktsamplekitchen.h"
 #include "dialogs/Fcsvedit.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
@@ -63,6 +64,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -331,6 +333,52 @@ TEST_F(MainWindowTest, EveryChangeOfTheDatabaseListIsStoredAtOnce)
     EXPECT_EQ(stored().find("本店="), std::string::npos) << "removed";
     EXPECT_EQ(stored(), registry.GetListText());
     registry.UnregisterDatabase("厨房B");
+}
+
+// The program's first start opens the sample kitchen, made and registered like any database; a
+// start after the cook deleted it, or with a database registered, makes none.
+TEST_F(MainWindowTest, AFirstStartOpensTheSampleKitchenOnce)
+{
+    TVktApplication& registry = VktApplication();
+    platform::SettingsKey program(platform::SettingsScope::User, "Quillore\\Vektara");
+    program.DeleteValue("SampleKitchen");
+    ASSERT_EQ(registry.GetCount(), 0);
+    // The window reads the list as the program found it at its start (none); `own` is registered
+    // before the first showing.
+    const auto start = [this, &registry](const std::string& own = {}) {
+        window = std::make_unique<TVktSingleViewer>();
+        window->SetFirstStartSample(true);
+        if (!own.empty()) {
+            EXPECT_TRUE(registry.RegisterDatabase("厨房", own));
+        }
+        window->show();
+        return window->GetVktPanel()->GetVktObject();
+    };
+
+    TVktObject* opened = start();
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->GetName(), kSampleKitchenName);
+    EXPECT_EQ(registry.GetName(0), kSampleKitchenName);
+    EXPECT_NE(std::find(trace.begin(), trace.end(), "sample kitchen made and opened"), trace.end());
+    EXPECT_TRUE(VktMdl()->GetSampleKitchenMade());
+    EXPECT_NE(TVktModule().GetAliases().find(std::string(kSampleKitchenName) + "="), std::string::npos);
+    EXPECT_EQ(registry.GetDatabaseFormat(registry.GetPath(0)), 2);
+    // Its pictures are the ones shipped beside the program.
+    EXPECT_TRUE(platform::FileExists(VktMdl()->GetSamplePictureFolder() + "/" + kSamplePictureFiles[0]));
+
+    window.reset();
+    ASSERT_TRUE(registry.DeleteDatabase(kSampleKitchenName));
+    EXPECT_EQ(start(), nullptr) << "made again after the cook deleted it";
+    EXPECT_EQ(registry.GetCount(), 0);
+
+    window.reset();
+    program.DeleteValue("SampleKitchen");
+    const vkttest::SampleDatabase own(false);
+    EXPECT_EQ(start(own.Folder()), nullptr) << "made beside the cook's database";
+    EXPECT_EQ(registry.GetCount(), 1);
+    EXPECT_FALSE(VktMdl()->GetSampleKitchenMade());
+    window.reset();
+    registry.UnregisterDatabase("厨房");
 }
 
 // What needs the main data panel built.

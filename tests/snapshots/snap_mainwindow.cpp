@@ -1,5 +1,10 @@
 // The main window on the sample kitchen database: the class tree, the class bar, a record open in
-// the editor, the stock-taking view and the layout view; and each menu of the menu bar opened.
+// the editor, the stock-taking view and the layout view; and each menu of the menu bar opened. And
+// the program's first start, on the sample kitchen it makes (the README shows that picture).
+#include "data/Uvktdbstruct.h"
+#include "database/Uvktobject.h"
+#include "screens/Fclassfilterview.h"
+#include "screens/Fclassview.h"
 #include "shell/Fvktpanel.h"
 #include "shell/Fvktsingleviewer.h"
 #include "shell/Mvktcommandmodule.h"
@@ -88,6 +93,30 @@ VKT_SNAPSHOT(mainwindow_inventory)
 VKT_SNAPSHOT(mainwindow_layout)
 {
     return MainWindow([](TVktSingleViewer& w, vkttest::SampleDatabase&) { w.GetVktPanel()->ShowPreview(true); });
+}
+
+// The program's first start on the sample kitchen it makes, its dishes listed and one open in the
+// editor with its costed items (the README's picture).
+VKT_SNAPSHOT(mainwindow_first_start)
+{
+    auto* window = new TVktSingleViewer;
+    window->resize(1100, 760);
+    window->SetFirstStartSample(true);
+    window->show();
+    TVktPanel* panel = window->GetVktPanel();
+    TVktObject* sample = panel->GetVktObject();
+    if (!sample) return window;
+    panel->GetClassFilterView()->GetClassView()->SelectID(34);   // 料理
+    TVDBKernel reader(sample);
+    TFilterObject filter;
+    filter.Add(TVktField::Data, foEqual, platform::Variant(std::string("真鯛のポワレ ブールブラン")), {});
+    reader.SetFilter(filter);
+    reader.Refresh();
+    if (reader.GetRowCount() > 0) {
+        reader.SetRowIndex(0);
+        panel->GetDataViewer()->EditData(reader.GetValue(TVktField::Data_ID).AsInt());
+    }
+    return window;
 }
 
 VKT_SNAPSHOT(mainwindow_menu_file) { return MenuOpen(0); }

@@ -107,6 +107,10 @@ PICTURE_OTHER = os.path.join(os.path.dirname(PICTURE), "ink-zigzag.emf")
 PICTURE_RED = (0xD0, 0x30, 0x20)
 PICTURE_GREEN = (0x30, 0xA0, 0x40)
 USER_FILTER_PRICE = 200
+# The sample kitchen a first start makes in the user's data folder, and a recipe of it that uses
+# another recipe (the vinaigrette) as an item.
+SAMPLE_DB = os.path.join(".local", "share", "Quillore", "Vektara 2005", "Sample", "vektara.db")
+SAMPLE_RECIPE = "季節のサラダ"
 
 
 def hostile_picture():
@@ -356,6 +360,48 @@ class UserSession:
         self.x.move_to(x + w // 2, y - 8)
         self.x.xdotool("click", "--repeat", 2, "--delay", 80, 1)
         poll(lambda: self.x.geometry(self.main)[2] == self.x.screen[0], 10, "the maximised window")
+
+    def sample_kitchen(self):
+        """The first start opened the sample kitchen: its ingredients are listed, and a recipe's cost
+        is the sum of its items, each its use times the used record's price (an ingredient's from its
+        buy price, quantity and yield; a recipe's from its own items)."""
+        path = os.path.join(self.home, SAMPLE_DB)
+        poll(lambda: os.path.exists(path), 10, "the sample kitchen's database")
+        self.class_tree_path(["Down"])
+        poll(lambda: self.listed_rows() >= 30, 10, "the sample's ingredients listed")
+        con = sqlite3.connect("file:%s?mode=ro" % path, uri=True, timeout=10)
+        costed = []   # the recipes worked out, the sub-recipes after the recipe that uses them
+        try:
+            def cost(name):
+                """What the record costs per use unit, worked out from its buy price or its items."""
+                food = con.execute('SELECT f."BuyPrice" * 100 / f."Yield" / f."Quantity" FROM "VktDB1F" d '
+                                   'JOIN "VktDB1K" f ON f."Food_Key" = d."Data_ID" WHERE d."Data" = ?',
+                                   (name,)).fetchall()
+                if food:
+                    return food[0][0]
+                costed.append(name)
+                items = con.execute('SELECT u."Data", i."ItemUse", i."ItemUsePrice" FROM "VktDB1O" i '
+                                    'JOIN "VktDB1F" d ON d."Data_ID" = i."Item_Key" '
+                                    'JOIN "VktDB1F" u ON u."Data_ID" = i."Data_Key" WHERE d."Data" = ?',
+                                    (name,)).fetchall()
+                (total, complete), = con.execute('SELECT c."TotalPrice", c."Complete" FROM "VktDB1N" c '
+                                                 'JOIN "VktDB1F" d ON d."Data_ID" = c."Cook_Key" WHERE d."Data" = ?',
+                                                 (name,)).fetchall()
+                worked = 0.0
+                for used, use, stored in items:
+                    price = use * cost(used)
+                    if abs(price - stored) > 0.01:
+                        raise StepFailed("%s: the item %s costs %.4f, worked out %.4f" % (name, used, stored, price))
+                    worked += price
+                if not items or abs(total - worked) > 0.01:
+                    raise StepFailed("%s costs %.4f, its %d items %.4f" % (name, total, len(items), worked))
+                return total / complete
+            per_plate = cost(SAMPLE_RECIPE)
+        finally:
+            con.close()
+        if len(costed) < 2:
+            raise StepFailed("%s uses no recipe as an item" % SAMPLE_RECIPE)
+        print("  %s: %.2f yen a plate, as its items cost" % (SAMPLE_RECIPE, per_plate), flush=True)
 
     def new_database(self):
         self.menu("alt+f", 0)
@@ -1224,7 +1270,7 @@ class UserSession:
         return os.path.join(folder, "bin", os.path.basename(self.program))
 
     def steps(self):
-        return [("start", self.shown), ("new-database", self.new_database), ("csv-import", self.csv_import),
+        return [("start", self.shown), ("sample-kitchen", self.sample_kitchen), ("new-database", self.new_database), ("csv-import", self.csv_import),
                 ("csv-close", self.csv_close), ("select-all-after-batch", self.select_all_after_batch),
                 ("new-recipe", self.new_recipe), ("tab-to-list", self.tab_to_list),
                 ("recipe-name", self.recipe_name), ("recipe-items", self.recipe_items),

@@ -109,6 +109,7 @@ int main(int argc, char** argv)
         TVktSingleViewer viewer(std::move(instance));
         TSplash splash;
         viewer.SetSplash(&splash);
+        viewer.SetFirstStartSample(true);
         CatchStopSignals(&viewer, [&viewer] {
             viewer.close();
             QCoreApplication::quit();
