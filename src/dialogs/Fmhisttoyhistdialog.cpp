@@ -15,7 +15,10 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <initializer_list>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -38,6 +41,31 @@ int DataRecordCount(TVktObject& object)
 }
 
 } // namespace
+
+// Disables the wizard's controls for a fold and gives each its state back after it.
+class TMHistToYHistDialog::TRunLock {
+public:
+    explicit TRunLock(TMHistToYHistDialog& dialog)
+    {
+        for (QWidget* w : std::initializer_list<QWidget*>{dialog.GetBtnPrev(), dialog.GetBtnNext(),
+                                                          dialog.GetBtnCancel(), dialog.GetBtnHelp(),
+                                                          dialog.btnCreate_, dialog.mHistDateList_,
+                                                          dialog.cbDeleteMHist_}) {
+            held_.emplace_back(w, w->isEnabled());
+            w->setEnabled(false);
+        }
+    }
+    ~TRunLock()
+    {
+        for (const auto& [w, enabled] : held_)
+            if (w) w->setEnabled(enabled);
+    }
+    TRunLock(const TRunLock&) = delete;
+    TRunLock& operator=(const TRunLock&) = delete;
+
+private:
+    std::vector<std::pair<QPointer<QWidget>, bool>> held_;
+};
 
 TMHistToYHistDialog::TMHistToYHistDialog(QWidget* parent) : TWizardDialog(parent, false, kExtraHeight)
 {
@@ -105,7 +133,10 @@ void TMHistToYHistDialog::BtnCreateClick()
     if (remove && !platform::AskYesNo("変換後月間履歴を削除してもよろしいですか？", "確認", false)) return;
     bool made = false;
     {
+        // Nothing stops a fold: while it runs every control looks as unusable as it is (the bar's
+        // repaints let no input through).
         const platform::BusyCursor busy;
+        const TRunLock lock(*this);
         made = object->MakeYHistory(remove, 0, month, FoldProgress(DataRecordCount(*object)));
     }
     if (!made) {

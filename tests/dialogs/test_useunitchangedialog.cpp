@@ -1,6 +1,7 @@
 // The use-unit and yearly-history wizards: the rate's states and what Execute returns; the months
 // with monthly history, the delete option's rule and question, yearly rows written and monthly
-// rows removed, and a failed fold that keeps the page as it was.
+// rows removed, every control unusable while a fold runs, and a failed fold that keeps the page as
+// it was.
 #include "SetUpDialogFixture.h"
 #include "dialogs/Fmhisttoyhistdialog.h"
 #include "dialogs/Fuseunitchangedialog.h"
@@ -13,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -196,7 +198,19 @@ TEST_F(YearlyHistoryTest, KeepingTheMonthlyRowsKeepsTheMonthListedAndShown)
         w->GetBtnNext()->click();
         Choose(w, "2024年2月");
         EXPECT_FALSE(w->GetProgressBar()->isVisible());
+        // While the fold runs (seen at its first repaint), no control of the wizard is usable.
+        std::string usable = "not run";
+        QTimer::singleShot(0, w, [w, &usable] {
+            usable.clear();
+            for (QWidget* c : w->findChildren<QWidget*>())
+                if (c->isVisible() && c->isEnabled() && (c->focusPolicy() & Qt::ClickFocus))
+                    usable += c->objectName().toStdString() + " ";
+        });
         w->GetBtnCreate()->click();
+        EXPECT_EQ(usable, "");
+        EXPECT_TRUE(w->GetBtnPrev()->isEnabled());
+        EXPECT_TRUE(w->GetBtnHelp()->isEnabled());
+        EXPECT_TRUE(w->GetMHistDateList()->isEnabled());
         EXPECT_EQ(w->GetMHistDateList()->count(), 2);
         EXPECT_EQ(w->GetMHistDateList()->currentText(), QStringLiteral("2024年2月"));
         // The bar went over every record.
