@@ -569,6 +569,9 @@ TEST_F(MainWindowDataTest, TheRecordCountFollowsTheRecordListsRowsAndMarks)
     EXPECT_EQ(count.Shown(), "0/2");
     VktCommandModule()->ActViewSelAll->trigger();
     EXPECT_EQ(count.Shown(), "2/2");
+    // Six-digit counts show whole, past the text's 3-pixel inset.
+    const QFontMetrics metrics(window->font());
+    EXPECT_GE(window->GetStatusPanel1()->width(), metrics.horizontalAdvance(QStringLiteral("100000/100000")) + 3);
 }
 
 // The layout view's tool bar: offered by the view menu in layout mode only, a tool tip on each

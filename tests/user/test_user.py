@@ -43,7 +43,7 @@ PROPERTY_AREA_BUTTON = (148, 70)   # 印刷プレビューの設定, after the r
 # テキスト button.
 ITEM_TREE = (300, 60)
 TEXT_BUTTON = (373, 103)
-STATUS_COUNT = (1425, 958, 90, 20)  # the status bar's "marked/listed" panel
+STATUS_COUNT = (1409, 958, 96, 20)  # the status bar's "marked/listed" panel (six digits a side wide)
 FILTER_NODE_IMAGE = (28, 813)      # the image of the first user filter in the filter tree
 # The record editor below the list: its name field, the tabs of its detail panel, the item tool
 # bar's buttons, the memo page's text and size field, and the history chart's month page.
