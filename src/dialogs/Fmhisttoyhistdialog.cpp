@@ -5,6 +5,7 @@
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "widgets/Fvktform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -100,6 +101,8 @@ TMHistToYHistDialog::TMHistToYHistDialog(QWidget* parent) : TWizardDialog(parent
     AddPageLabel(page, "Label2", "月間履歴は削除しなければ何度でも編集、変換することが出来ますが", 12, 110);
     AddPageLabel(page, "Label3", "データベースファイルのサイズは大きくなります。", 12, 128);
     AddPageLabel(page, "Label4", "不要になりしだい削除することを推奨します。", 12, 146);
+
+    SetScreenPlace(this, TScreenPlace::Center);
 
     connect(mHistDateList_, &QComboBox::activated, this, platform::Guarded([this](int) { MHistDateListChange(); }));
     OnClick(btnCreate_, this, [this] { BtnCreateClick(); });
