@@ -81,6 +81,7 @@ constexpr SecondaryIndex kSecondaryIndexes[] = {
     {TVktTable::TblItem, TVktField::Data_Key},   // the "used as an item" tests
     {TVktTable::TblClass, TVktField::TreeID},    // a class by its tree index, the children of a class
     {TVktTable::TblClass, TVktField::Class},     // the default names a new class may not take
+    {TVktTable::TblMHistory, TVktField::MHistoryDate},   // the months with monthly history
 };
 
 std::string CreateIndexSql(const SecondaryIndex& index) {

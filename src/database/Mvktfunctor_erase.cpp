@@ -8,6 +8,7 @@
 // of the record's rows deleted, no class deleted with its later siblings not yet renumbered.
 #include "database/Mvktfunctor.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -235,24 +236,30 @@ bool TVktFunctor::GetFoodsByDealer(int dealerId) {
 
 std::vector<TVktItemUse> TVktFunctor::GetItemUses(const TPriorityItem& ids) {
     return Read(std::vector<TVktItemUse>(), [&] {
+        // One statement over every id (handed over as a JSON array), in the order given: a query
+        // per id cost a tenth of a millisecond each, as much as the erase of the record itself.
+        std::string list = "[";
+        for (int i = 0; i < ids.GetCount(); ++i) list += (i > 0 ? "," : "") + std::to_string(ids.GetItem(i));
+        list += "]";
         const std::string data = Tbl(TVktTable::TblData);
         platform::StatementLease users = Lease(
-            "select R.Data, U.Data from " + data + " R join " + Tbl(TVktTable::TblItem) +
-            " I on I.Data_Key = R.Data_ID join " + data + " U on U.Data_ID = I.Item_Key left join " +
-            Tbl(TVktTable::TblErase) + " on Erase_Key = R.Data_ID where ( R.Data_ID = :ID ) and ( Erase_Key is null )"
-            " and ( coalesce( R.Conserve, 0 ) = 0 ) group by U.Data_ID order by U.Data_ID");
+            "select J.key, R.Data_ID, R.Data, U.Data from json_each(:IDs) J join " + data +
+            " R on R.Data_ID = J.value join " + Tbl(TVktTable::TblItem) + " I on I.Data_Key = R.Data_ID join " +
+            data + " U on U.Data_ID = I.Item_Key left join " + Tbl(TVktTable::TblErase) +
+            " on Erase_Key = R.Data_ID where ( Erase_Key is null ) and ( coalesce( R.Conserve, 0 ) = 0 )"
+            " group by J.key, U.Data_ID order by J.key, U.Data_ID");
+        users->BindText("IDs", list);
         std::vector<TVktItemUse> uses;
-        for (int i = 0; i < ids.GetCount(); ++i) {
-            users->BindInt64("ID", ids.GetItem(i));
-            TVktItemUse use;
-            while (users->Step()) {
-                if (use.Users.empty()) use.Name = users->GetText(0);
-                use.Users.push_back(users->GetText(1));
+        std::int64_t position = -1;
+        while (users->Step()) {
+            if (uses.empty() || users->GetInt64(0) != position) {
+                position = users->GetInt64(0);
+                TVktItemUse use;
+                use.DataId = users->GetInt(1);
+                use.Name = users->GetText(2);
+                uses.push_back(std::move(use));
             }
-            users->Reset();
-            if (use.Users.empty()) continue;
-            use.DataId = ids.GetItem(i);
-            uses.push_back(std::move(use));
+            uses.back().Users.push_back(users->GetText(3));
         }
         return uses;
     });

@@ -31,9 +31,19 @@ TPriorityItem MonthSerials(platform::Statement& months) {
 
 TPriorityItem TVktFunctor::GetMHistoryMonths() {
     return Read(TPriorityItem(), [&] {
+        const std::string table = Tbl(TVktTable::TblMHistory);
+        // With the date index, month after month from the newest: each the latest date before the
+        // month found last, one index seek a month rather than a pass over every row.
+        const bool indexed = QueryHasRow("select 1 from sqlite_master where type = 'index' and name = :Name",
+                                         {{"Name", table + "_MHistoryDate"}});
         platform::StatementLease months =
-            Lease("select distinct substr(MHistoryDate, 1, 7) as FormatMHistoryDate from " +
-                  Tbl(TVktTable::TblMHistory) + " where MHistoryDate is not null order by FormatMHistoryDate desc");
+            indexed ? Lease("with recursive Months(Month) as ("
+                            " select substr(max(MHistoryDate), 1, 7) from " + table +
+                            " union all select (select substr(max(MHistoryDate), 1, 7) from " + table +
+                            " where MHistoryDate < Month) from Months where Month is not null)"
+                            " select Month from Months where Month is not null")
+                    : Lease("select distinct substr(MHistoryDate, 1, 7) as FormatMHistoryDate from " + table +
+                            " where MHistoryDate is not null order by FormatMHistoryDate desc");
         return MonthSerials(*months);
     });
 }

@@ -469,6 +469,11 @@ bool TCsvEdit::EditorKey(QKeyEvent* event)
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter: CommitEdit(); return true;
+    case Qt::Key_F2:
+        // Edits the cell's text: the caret after its end, nothing selected.
+        if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)) return false;
+        editor_->end(false);
+        return true;
     case Qt::Key_Tab: MoveBy(1, 0, false); return true;
     case Qt::Key_Backtab: MoveBy(-1, 0, false); return true;
     case Qt::Key_Up: MoveBy(0, -1, shift); return true;

@@ -3,8 +3,9 @@
 // objects), 16-pixel rows; a fixed row 0 is shown as the header (hosts use 0 or 1 fixed row and
 // no fixed column). The current cell and the block anchor are the core's; the block is not drawn.
 // While the grid has the focus a line editor is open on the current cell, its text selected when it
-// takes the cell up (a move, a click outside the editor), so that typing replaces it; Left and Right
-// leave the cell from the text's edge or the whole text selected. The cell takes the editor's text
+// takes the cell up (a move, a click outside the editor), so that typing replaces it; F2 puts the
+// caret after the text's end instead; Left and Right leave the cell from the text's edge or the
+// whole text selected. The cell takes the editor's text
 // when the edit commits (cell left, Enter, Tab, focus out), Esc abandons it. Operations, Undo,
 // Redo, GetCSV and copying commit an open edit first.
 //

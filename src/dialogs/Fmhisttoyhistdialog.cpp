@@ -5,6 +5,7 @@
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "widgets/Fvktform.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +16,10 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <initializer_list>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -38,6 +42,31 @@ int DataRecordCount(TVktObject& object)
 }
 
 } // namespace
+
+// Disables the wizard's controls for a fold and gives each its state back after it.
+class TMHistToYHistDialog::TRunLock {
+public:
+    explicit TRunLock(TMHistToYHistDialog& dialog)
+    {
+        for (QWidget* w : std::initializer_list<QWidget*>{dialog.GetBtnPrev(), dialog.GetBtnNext(),
+                                                          dialog.GetBtnCancel(), dialog.GetBtnHelp(),
+                                                          dialog.btnCreate_, dialog.mHistDateList_,
+                                                          dialog.cbDeleteMHist_}) {
+            held_.emplace_back(w, w->isEnabled());
+            w->setEnabled(false);
+        }
+    }
+    ~TRunLock()
+    {
+        for (const auto& [w, enabled] : held_)
+            if (w) w->setEnabled(enabled);
+    }
+    TRunLock(const TRunLock&) = delete;
+    TRunLock& operator=(const TRunLock&) = delete;
+
+private:
+    std::vector<std::pair<QPointer<QWidget>, bool>> held_;
+};
 
 TMHistToYHistDialog::TMHistToYHistDialog(QWidget* parent) : TWizardDialog(parent, false, kExtraHeight)
 {
@@ -73,6 +102,8 @@ TMHistToYHistDialog::TMHistToYHistDialog(QWidget* parent) : TWizardDialog(parent
     AddPageLabel(page, "Label3", "データベースファイルのサイズは大きくなります。", 12, 128);
     AddPageLabel(page, "Label4", "不要になりしだい削除することを推奨します。", 12, 146);
 
+    SetScreenPlace(this, TScreenPlace::Center);
+
     connect(mHistDateList_, &QComboBox::activated, this, platform::Guarded([this](int) { MHistDateListChange(); }));
     OnClick(btnCreate_, this, [this] { BtnCreateClick(); });
 }
@@ -105,7 +136,10 @@ void TMHistToYHistDialog::BtnCreateClick()
     if (remove && !platform::AskYesNo("変換後月間履歴を削除してもよろしいですか？", "確認", false)) return;
     bool made = false;
     {
+        // Nothing stops a fold: while it runs every control looks as unusable as it is (the bar's
+        // repaints let no input through).
         const platform::BusyCursor busy;
+        const TRunLock lock(*this);
         made = object->MakeYHistory(remove, 0, month, FoldProgress(DataRecordCount(*object)));
     }
     if (!made) {

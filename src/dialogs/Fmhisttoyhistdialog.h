@@ -29,6 +29,8 @@ protected:
     void PageChanged(int page) override;
 
 private:
+    class TRunLock;
+
     void MHistDateListChange();
     void BtnCreateClick();
     // Shows the bar for a fold over `records` and gives the progress call that moves it.

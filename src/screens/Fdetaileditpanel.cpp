@@ -19,6 +19,7 @@
 #include "screens/Uviewfieldcolumns.h"
 #include "widgets/Fvktform.h"
 #include "widgets/Imageview.h"
+#include "widgets/Usteadyscrollbar.h"
 #include "widgets/Utabpane.h"
 
 #include <QComboBox>
@@ -27,6 +28,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -354,12 +356,19 @@ QWidget* TDetailEditPanel::MakeDetailTab()
     connect(grid->model(), &QAbstractItemModel::modelReset, this, [this] { UpdateItemActions(); });
     UpdateItemActions();
 
-    dealerEditPanel_ = new TDealerSelectPanel(page);
+    // The dealer frame keeps its size; a page lower or narrower than it scrolls (the editor is
+    // often lower than the frame), and a field reached by Tab is scrolled into view.
+    dealerScroll_ = new QScrollArea(page);
+    dealerScroll_->setObjectName(QStringLiteral("DealerScroll"));
+    dealerScroll_->setFrameShape(QFrame::NoFrame);
+    dealerScroll_->setVerticalScrollBar(new TSteadyScrollBar(Qt::Vertical, dealerScroll_));
+    dealerScroll_->setWidgetResizable(false);
+    dealerEditPanel_ = new TDealerSelectPanel;
     dealerEditPanel_->setObjectName(QStringLiteral("DealerEditPanel"));
     dealerEditPanel_->setMinimumSize(dealerEditPanel_->size());
     platform::SetHint(*dealerEditPanel_->GetCompanySelector(), "|購入業者を変更します。");
-    column->addWidget(dealerEditPanel_);
-    column->addStretch(0);
+    dealerScroll_->setWidget(dealerEditPanel_);
+    column->addWidget(dealerScroll_, 1);
     return page;
 }
 
@@ -471,7 +480,7 @@ void TDetailEditPanel::SetClassType(int type)
         historyRows_.reset();
         historyChartPanel_->Clear();
     }
-    dealerEditPanel_->setVisible(ingredient);
+    dealerScroll_->setVisible(ingredient);
     historyChartPanel_->setVisible(ingredient);
     itemToolBar_->setVisible(!ingredient);
     itemEditPanel_->setVisible(!ingredient);

@@ -21,6 +21,7 @@
 
 class QAction;
 class QMenu;
+class QScrollArea;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
@@ -153,6 +154,7 @@ private:
     QToolBar* itemToolBar_ = nullptr;
     QToolButton* repriceButton_ = nullptr;
     TItemListView* itemEditPanel_ = nullptr;
+    QScrollArea* dealerScroll_ = nullptr;
     TDealerSelectPanel* dealerEditPanel_ = nullptr;
     TMemoEditPanel* memoEditPanel_ = nullptr;
     QToolBar* imageToolBar_ = nullptr;

@@ -27,15 +27,17 @@
 
 namespace {
 
-// An owner-drawn panel of the status bar.
+// The widest count panel 1 shows whole: six digits each side.
+constexpr const char* kWidestCount = "000000/000000";
+
+// An owner-drawn panel of the status bar, `width` wide or as wide as `widest` needs in its font.
 class TStatusPanel : public QWidget {
 public:
-    TStatusPanel(QWidget* parent, int width, std::function<void(QPainter&, const QRect&)> draw)
-        : QWidget(parent), draw_(std::move(draw))
+    TStatusPanel(QWidget* parent, int width, std::function<void(QPainter&, const QRect&)> draw,
+                 QString widest = {})
+        : QWidget(parent), width_(width), widest_(std::move(widest)), draw_(std::move(draw))
     {
-        setFixedWidth(width);
-        // The text 3 pixels in from the frame, the 16-pixel images 2 pixels in.
-        setMinimumHeight(std::max(fontMetrics().height() + 6, 20));
+        Measure();
     }
 
 protected:
@@ -44,8 +46,23 @@ protected:
         QPainter painter(this);
         draw_(painter, rect());
     }
+    void changeEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::FontChange) Measure();
+        QWidget::changeEvent(event);
+    }
 
 private:
+    void Measure()
+    {
+        // The text 3 pixels in from the frame, the 16-pixel images 2 pixels in.
+        const QFontMetrics metrics = fontMetrics();
+        setFixedWidth(std::max(width_, widest_.isEmpty() ? 0 : metrics.horizontalAdvance(widest_) + 6));
+        setMinimumHeight(std::max(metrics.height() + 6, 20));
+    }
+
+    int width_;
+    QString widest_;
     std::function<void(QPainter&, const QRect&)> draw_;
 };
 
@@ -85,7 +102,9 @@ TVktView::TVktView(QWidget* parent) : TVktForm(parent)
     bar->setSizeGripEnabled(false);
     panel0_ = new QLabel(bar);
     panel0_->setObjectName("StatusPanel0");
-    panel1_ = new TStatusPanel(bar, kPanel1Width, [this](QPainter& p, const QRect& r) { DrawStatusPanel1(p, r); });
+    panel1_ = new TStatusPanel(
+        bar, kPanel1Width, [this](QPainter& p, const QRect& r) { DrawStatusPanel1(p, r); },
+        QString::fromLatin1(kWidestCount));
     panel1_->setObjectName("StatusPanel1");
     panel2_ = new TStatusPanel(bar, kPanel2Width, [this](QPainter& p, const QRect& r) { DrawStatusPanel2(p, r); });
     panel2_->setObjectName("StatusPanel2");

@@ -1,7 +1,8 @@
 #pragma once
 // TVktView: the base of the main window. It holds the main data panel over the whole client area
 // and a status bar of three panels: 0 shows the long hint of what is under the pointer, 1 the
-// marked and listed record counts ("2/10"), 2 up to four state icons drawn from the right: another
+// marked and listed record counts ("2/10"; at least kPanel1Width wide, wider where six digits each
+// side need it), 2 up to four state icons drawn from the right: another
 // root than the first chosen in the class tree, stock-taking mode, a filter on, an edit pending.
 // Bound itself, the caption is the product name + " [" + the database's name + "]"; unbound, the
 // product name.

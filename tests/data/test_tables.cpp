@@ -115,11 +115,11 @@ TEST_F(TablesTest, CreatedTablesFollowTheSchema) {
     // Exactly the eighteen tables: the unit views and the computed fields produce nothing.
     EXPECT_EQ(db.TableNames().size(), 18u);
     EXPECT_FALSE(db.TableExists("TblForm"));
-    // Besides the primary keys' own: the records a recipe or menu uses, and the classes by tree
-    // index and by name.
+    // Besides the primary keys' own: the records a recipe or menu uses, the classes by tree index
+    // and by name, and the monthly history by date.
     EXPECT_EQ(Scalar(db, "SELECT group_concat(tbl_name || '.' || name) FROM sqlite_master WHERE type = 'index' "
                          "AND name NOT LIKE 'sqlite\\_autoindex\\_%' ESCAPE '\\'"),
-              "VktDB1O.VktDB1O_Data_Key,VktDB1A.VktDB1A_TreeID,VktDB1A.VktDB1A_Class");
+              "VktDB1O.VktDB1O_Data_Key,VktDB1A.VktDB1A_TreeID,VktDB1A.VktDB1A_Class,VktDB1L.VktDB1L_MHistoryDate");
     EXPECT_EQ(Scalar(db, "SELECT group_concat(name) FROM pragma_index_info('VktDB1A_TreeID')"), "TreeID");
     EXPECT_EQ(Scalar(db, "SELECT group_concat(name) FROM pragma_index_info('VktDB1O_Data_Key')"), "Data_Key");
     // A few columns spelled out, independent of the schema lookups.

@@ -54,6 +54,10 @@ TEST_F(InventoryTest, MonthListsAreNewestFirstAcrossYearsAndTwoDigitMonths) {
     Sql("insert into VktDB1L values (1, '2023-09-05', 5, 1), (1, '2023-10-01', 5, 1), (1, '2024-01-31', 5, 1), "
         "(2, '2023-10-20', 5, 1), (2, '2022-12-01', 5, 1)");
     EXPECT_EQ(functor.GetMHistoryMonths(), Months({{2024, 1}, {2023, 10}, {2023, 9}, {2022, 12}}));
+    // Walked month by month on the date index; a database without it (write-protected, made before
+    // it) is read row by row, to the same list.
+    Sql("drop index VktDB1L_MHistoryDate");
+    EXPECT_EQ(functor.GetMHistoryMonths(), Months({{2024, 1}, {2023, 10}, {2023, 9}, {2022, 12}}));
     AddSheet(1, "2023-09-30");
     AddSheet(2, "2024-02-29");
     AddSheet(3, "2023-10-31");

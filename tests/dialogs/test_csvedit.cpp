@@ -110,6 +110,14 @@ TEST_F(CsvEditTest, ACellTakenUpByAClickOrAKeyIsReplacedByTyping)
     Type("9");
     Key(Qt::Key_Return);
     EXPECT_EQ(edit->GetCSV(), "a,9,c\r\n1144.8,e,f\r\n");
+    // F2 edits the cell's text from its end; the next cell moved to is replaced again.
+    click(2, 1);
+    Key(Qt::Key_F2);
+    Type("d");
+    Key(Qt::Key_Down);
+    Type("g");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(edit->GetCSV(), "a,9,cd\r\n1144.8,e,g\r\n");
 }
 
 TEST_F(CsvEditTest, OperationsAskFirstAndReportTheirKind)

@@ -1,6 +1,7 @@
-// The use-unit and yearly-history wizards: the rate's states and what Execute returns; the months
-// with monthly history, the delete option's rule and question, yearly rows written and monthly
-// rows removed, and a failed fold that keeps the page as it was.
+// The use-unit and yearly-history wizards: the rate's states and what Execute returns; the yearly
+// wizard centred, the months with monthly history, the delete option's rule and question, yearly
+// rows written and monthly rows removed, every control unusable while a fold runs, and a failed
+// fold that keeps the page as it was.
 #include "SetUpDialogFixture.h"
 #include "dialogs/Fmhisttoyhistdialog.h"
 #include "dialogs/Fuseunitchangedialog.h"
@@ -12,7 +13,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -151,6 +154,10 @@ TEST_F(YearlyHistoryTest, OnlyMonthsBeforeTheCurrentOneCanBeDeletedAfterAQuestio
 {
     vkttest::ScriptedServices& s = vkttest::Scripted();
     Show([&](TMHistToYHistDialog* w) {
+        // Placed again once the window manager's frame is known.
+        const QRect area = w->screen()->availableGeometry();
+        const auto off = [&] { return (w->frameGeometry().center() - area.center()).manhattanLength(); };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return off() <= 1; }, 2000)) << "centred, " << off() << " px off";
         EXPECT_EQ(Months(w), "2024年4月,2024年2月");
         EXPECT_FALSE(w->GetBtnOk()->isVisible());
         w->GetBtnNext()->click();
@@ -196,7 +203,19 @@ TEST_F(YearlyHistoryTest, KeepingTheMonthlyRowsKeepsTheMonthListedAndShown)
         w->GetBtnNext()->click();
         Choose(w, "2024年2月");
         EXPECT_FALSE(w->GetProgressBar()->isVisible());
+        // While the fold runs (seen at its first repaint), no control of the wizard is usable.
+        std::string usable = "not run";
+        QTimer::singleShot(0, w, [w, &usable] {
+            usable.clear();
+            for (QWidget* c : w->findChildren<QWidget*>())
+                if (c->isVisible() && c->isEnabled() && (c->focusPolicy() & Qt::ClickFocus))
+                    usable += c->objectName().toStdString() + " ";
+        });
         w->GetBtnCreate()->click();
+        EXPECT_EQ(usable, "");
+        EXPECT_TRUE(w->GetBtnPrev()->isEnabled());
+        EXPECT_TRUE(w->GetBtnHelp()->isEnabled());
+        EXPECT_TRUE(w->GetMHistDateList()->isEnabled());
         EXPECT_EQ(w->GetMHistDateList()->count(), 2);
         EXPECT_EQ(w->GetMHistDateList()->currentText(), QStringLiteral("2024年2月"));
         // The bar went over every record.

@@ -44,6 +44,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
@@ -617,6 +618,37 @@ TEST_F(MainWindowDataTest, TheRecordCountFollowsTheRecordListsRowsAndMarks)
     EXPECT_EQ(count.Shown(), "0/2");
     VktCommandModule()->ActViewSelAll->trigger();
     EXPECT_EQ(count.Shown(), "2/2");
+    // Six-digit counts show whole, past the text's 3-pixel inset.
+    const QFontMetrics metrics(window->font());
+    EXPECT_GE(window->GetStatusPanel1()->width(), metrics.horizontalAdvance(QStringLiteral("100000/100000")) + 3);
+}
+
+// The record editor keeps its height whatever the window's; the dealer page, lower than its frame
+// there, scrolls, and a field reached by Tab shows whole.
+TEST_F(MainWindowDataTest, EveryDealerFieldIsReachedAtCommonScreenSizes)
+{
+    const struct {
+        int width;
+        int height;
+    } sizes[] = {{1366, 768}, {1600, 1000}};
+    TDataViewer* viewer = Panel()->GetDataViewer();
+    for (const auto& size : sizes) {
+        window->resize(size.width, size.height);
+        viewer->EditData(db->Record("じゃがいも"));
+        viewer->ShowEditor(true);
+        TDetailEditPanel* detail = viewer->GetDataEditor()->GetDetailEditPanel();
+        detail->GetPageControl()->setCurrentWidget(detail->GetTab("TabDetail"));
+        QApplication::processEvents();
+        const TDealerSelectPanel* dealer = detail->GetDealerEditPanel();
+        auto* address = dealer->findChild<QLineEdit*>("AddressEdit");
+        auto* mail = dealer->findChild<QLineEdit*>("MailEdit");
+        ASSERT_TRUE(address && mail);
+        address->setFocus();
+        QTest::keyClick(address, Qt::Key_Tab);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), mail) << size.width;
+        EXPECT_EQ(mail->visibleRegion().boundingRect(), mail->rect()) << size.width;
+    }
 }
 
 // The layout view's tool bar: offered by the view menu in layout mode only, a tool tip on each

@@ -56,7 +56,7 @@ GRID_CELL2 = (510, 174)
 GRID_COLUMNS = (1300, 152)
 GRID_WIDTH = (1300, 121)
 GRID_TITLE_ROW = (200, 165, 600, 10)
-STATUS_COUNT = (1425, 958, 90, 20)  # the status bar's "marked/listed" panel
+STATUS_COUNT = (1409, 958, 96, 20)  # the status bar's "marked/listed" panel (six digits a side wide)
 FILTER_NODE_IMAGE = (28, 813)      # the image of the first user filter in the filter tree
 # The record editor below the list: its name field, the tabs of its detail panel, the item tool
 # bar's buttons, the memo page's text and size field, and the history chart's month page.
