@@ -152,12 +152,7 @@ class Session:
         time.sleep(1.0)
 
     def menu(self, accelerator, downs):
-        self.x.activate(self.main)
-        self.x.key(accelerator)
-        time.sleep(0.3)
-        for _ in range(downs):
-            self.x.key("Down")
-        self.x.key("Return")
+        self.x.menu(self.main, accelerator, downs)
 
     def only_main_window(self):
         """No message box beside the main window (a missing file is told in one)."""

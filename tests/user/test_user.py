@@ -220,14 +220,19 @@ class UserSession:
     def click(self, window, at, **kwargs):
         self.x.click(window, at[0], at[1], **kwargs)
 
+    def item_tree(self):
+        """The property area shown and its item tree clicked: the point clicked, the window's height and a
+        function grabbing the tree's nodes."""
+        self.click(self.main, PROPERTY_AREA_BUTTON)
+        _, _, _, height = self.x.geometry(self.main)
+        tree = (ITEM_TREE[0], height - ITEM_TREE[1])
+        area = (ITEM_TREE[0] - 90, height - ITEM_TREE[1] - 150, 180, 150)
+        self.click(self.main, tree)
+        return tree, height, lambda: self.x.grab_window(self.main, area)
+
     def menu(self, accelerator, downs):
         """A main-menu entry: the menu by its accelerator, then `downs` enabled entries below the first."""
-        self.x.activate(self.main)
-        self.x.key(accelerator)
-        time.sleep(0.3)
-        for _ in range(downs):
-            self.x.key("Down")
-        self.x.key("Return")
+        self.x.menu(self.main, accelerator, downs)
 
     def status_count(self):
         return self.x.grab_window(self.main, STATUS_COUNT)
@@ -785,12 +790,7 @@ class UserSession:
         clip.stdin.write(item.encode())
         clip.stdin.close()
         self.settle(1.0)
-        self.click(self.main, PROPERTY_AREA_BUTTON)
-        _, _, _, height = self.x.geometry(self.main)
-        tree = (ITEM_TREE[0], height - ITEM_TREE[1])
-        area = (ITEM_TREE[0] - 90, height - ITEM_TREE[1] - 150, 180, 150)
-        nodes = lambda: self.x.grab_window(self.main, area)
-        self.click(self.main, tree)
+        tree, height, nodes = self.item_tree()
         self.x.key("Home")                        # the page
         self.settle(0.5)
         alone = nodes()
@@ -832,12 +832,7 @@ class UserSession:
         # tree as it was.
         self.menu("alt+v", 3)                     # 印刷プレビュー
         time.sleep(1.0)
-        self.click(self.main, PROPERTY_AREA_BUTTON)
-        _, _, _, height = self.x.geometry(self.main)
-        tree = (ITEM_TREE[0], height - ITEM_TREE[1])
-        area = (ITEM_TREE[0] - 90, height - ITEM_TREE[1] - 150, 180, 150)
-        nodes = lambda: self.x.grab_window(self.main, area)
-        self.click(self.main, tree)
+        tree, height, nodes = self.item_tree()
         self.x.key("Home", "Down")                # the data list, below プリンターと用紙
         self.settle(0.5)
         alone = nodes()

@@ -292,6 +292,15 @@ class XSession:
         self.xdotool("windowactivate", "--sync", window, check=False, timeout=10)
         poll(lambda: self.active() == window, 10, "window %d to be active" % window)
 
+    def menu(self, window, accelerator, downs):
+        """A menu entry of `window`: the menu by its accelerator, then `downs` enabled entries below the first."""
+        self.activate(window)
+        self.key(accelerator)
+        time.sleep(0.3)
+        for _ in range(downs):
+            self.key("Down")
+        self.key("Return")
+
     def wait_active(self, name, timeout=20):
         """The window named `name`, once it is the active one."""
         pattern = re.compile(name)
