@@ -4,7 +4,7 @@
 // CJK glyphs). Each is found
 // by growing it until the limits refuse it, then read (DrawingRead…), redrawn onto a 1000 × 999
 // page as a view fits it, its two scales a pixel apart (DrawingRedraw…), and printed to PDF
-// (DrawingPrint…); the counters give what it holds (MB) and its work units. No pair: the README
+// (DrawingPrint…); the counters give what it holds (MB) and its work units. No pair: bench/README.md
 // holds the times against read ≤ 0.5 s and redraw ≤ 0.25 s.
 #include "BenchRatio.h"
 

@@ -10,7 +10,7 @@
 // the largest drawing of each kind the limits admit, then times its reading (DrawingRead<Kind>)
 // and its redraw onto a 1000 × 999 page as a view fits it (DrawingRedraw<Kind>); the counter
 // `work` gives its units. A constant is right when units ÷ 16 000 stays near the milliseconds of
-// read and redraw together (the README's table of real pictures and hostile drawings); the test
+// read and redraw together (bench/README.md's table of real pictures and hostile drawings); the test
 // DrawingSvg.HostileDrawingsStayWithinTheirBudget prints units and redraw times of the hostile
 // drawings (tests/gui/test_drawingsvg.cpp). To measure one again: change it, run both, compare.
 #include <QBrush>
