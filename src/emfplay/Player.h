@@ -21,7 +21,8 @@
 
 namespace emfplay {
 
-// The limits of one playing.
+// The limits of one playing. The drawing's size is the most the program reads of a player
+// (platform::kMaxPlayerOutputBytes, the same value: the two programs share no header).
 constexpr std::size_t kMaxDrawingBytes = std::size_t(24) << 20;
 constexpr std::uint64_t kMaxRecords = 2'000'000;
 constexpr std::size_t kMaxPoints = 4'000'000; // in one record, or one path

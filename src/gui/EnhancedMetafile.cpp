@@ -33,8 +33,6 @@ namespace platform {
 
 namespace {
 
-// What the player may write; the player stops itself there too.
-constexpr std::size_t kMaxSvgBytes = std::size_t(24) << 20;
 // The player's reason for a refusal: its standard error's first line, at most this long.
 constexpr std::size_t kMaxReason = 200;
 // How often a waiting player's follower looks whether the program is ending.
@@ -282,7 +280,7 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
                        " pixels is too large to draw";
         return result;
     }
-    const std::optional<std::string> svg = PlayMetafile(bytes, kPlayTimeoutMs, result.Error, kMaxSvgBytes);
+    const std::optional<std::string> svg = PlayMetafile(bytes, kPlayTimeoutMs, result.Error, kMaxPlayerOutputBytes);
     if (!svg)
         return result;
     std::optional<DisplayList> drawing =

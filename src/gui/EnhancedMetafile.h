@@ -257,12 +257,16 @@ void SetMetafilePlayer(const std::string& path);
 // that it may take in all, waiting or kept from running on a loaded machine.
 constexpr int kPlayTimeoutMs = 1000;
 constexpr int kPlayWallFactor = 8;
+// What the player may write (its drawing as SVG): a bound on the program's memory for one picture.
+// The player stops itself at the same size (emfplay::kMaxDrawingBytes; the two programs share no
+// header).
+constexpr std::size_t kMaxPlayerOutputBytes = std::size_t(24) << 20;
 
 // The player alone: the drawing, or nothing (with `error` set: the player's own reason, or why it
 // failed) when it refuses the picture, fails, is killed once it has used `timeoutMs` of processor
 // time or taken `kPlayWallFactor` times that in all (or `timeoutMs` after closing its output without
 // ending), or writes more than `maxOutput` bytes. Safe on any thread.
 std::optional<std::string> PlayMetafile(std::string_view bytes, int timeoutMs, std::string& error,
-                                        std::size_t maxOutput = 64u << 20);
+                                        std::size_t maxOutput = kMaxPlayerOutputBytes);
 
 } // namespace platform
