@@ -96,7 +96,7 @@ std::size_t PicturePixels::HeldBytes() const
 std::size_t PicturePixels::Pending() const
 {
     std::lock_guard lock(mutex_);
-    return asked_.size();
+    return asked_.size() + untold_;
 }
 
 const PicturePixels::Entry* PicturePixels::Lookup(const Key& key)
@@ -314,6 +314,9 @@ void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<
         const Key key{job->drawing_.get(), job->width_, job->height_};
         if (const auto it = asked_.find(key); it != asked_.end() && it->second == job)
             asked_.erase(it);
+        // Ended within the lock, so the notice that clears `untold_` tells of this job too.
+        job->ended_.store(true, std::memory_order_release);
+        ++untold_;
         // A program that is stopping keeps nothing: a job it ended is no refusal.
         if (!stopping_.load(std::memory_order_acquire)) {
             if (const auto it = index_.find(key); it != index_.end()) {
@@ -343,7 +346,6 @@ void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<
             rasters_.fetch_add(1, std::memory_order_relaxed);
         }
     }
-    job->ended_.store(true, std::memory_order_release);
     Tell();
 }
 
@@ -356,6 +358,10 @@ void PicturePixels::Tell()
         [this] {
             // Jobs that end from here on tell again; those ended before are told now.
             told_.store(false, std::memory_order_release);
+            {
+                std::lock_guard lock(mutex_);
+                untold_ = 0;
+            }
             emit notifier_->Rastered();
         },
         Qt::QueuedConnection);

@@ -81,7 +81,7 @@ public:
     bool Draw(QPainter& painter, const std::shared_ptr<const DisplayList>& drawing, double width, double height,
               const QRectF& place);
 
-    // The bytes of pixels kept; jobs asked and not ended; rasters made (tests).
+    // The bytes of pixels kept; jobs asked whose end has not been told yet; rasters made (tests).
     std::size_t HeldBytes() const;
     std::size_t Pending() const;
     std::size_t Rasters() const { return rasters_.load(std::memory_order_relaxed); }
@@ -142,6 +142,8 @@ private:
     std::unordered_map<const DisplayList*, Key> latest_;
     std::size_t bytes_ = 0;
     std::unordered_map<Key, std::shared_ptr<RasterJob>, KeyHash> asked_;
+    // Jobs ended since the last notice was delivered.
+    std::size_t untold_ = 0;
     std::map<std::uint64_t, std::shared_ptr<RasterJob>> queue_;
     std::uint64_t nextRank_ = 0;
     std::atomic<bool> stopping_{false};

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdlib>
@@ -81,6 +82,13 @@ TEST(PicturePixels, PaintsStandInsUntilThePixelsOfTheSizeShownAreMade)
     EXPECT_FALSE(Red(first.Page.pixel(110, 60))) << "no drawing before its pixels";
     EXPECT_EQ(first.Page.pixel(10, 10), qRgb(0, 0, 0)) << "its frame";
     EXPECT_TRUE(waiter.IsWaiting());
+    // Made but not told yet (no events handled): still pending, so a wait for none pending
+    // also waits for the notice.
+    QElapsedTimer made;
+    made.start();
+    while (pixels.Rasters() == 0 && made.elapsed() < 20000)
+        QThread::msleep(5);
+    EXPECT_EQ(pixels.Pending(), 1u) << "made, its notice not delivered";
     ASSERT_TRUE(Settle(pixels));
     EXPECT_EQ(told, 1) << "the waiter is called back once the pixels are made";
     EXPECT_FALSE(waiter.IsWaiting());
