@@ -2,6 +2,8 @@
 # player in lib/vektara/, the shipped files in share/vektara/, the desktop entry, its metainfo,
 # the icons and the manual page; and the Debian package of it (`make package`, CPack's DEB).
 set(VKT_APP_ID org.vektara.Vektara)
+# The program names its desktop entry by it: desktops find its entry and icon so (a Wayland app id).
+target_compile_definitions(vektara PRIVATE VKT_APP_ID="${VKT_APP_ID}")
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 

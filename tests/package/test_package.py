@@ -131,6 +131,19 @@ class Session:
         self.x.activate(self.main)
         return home
 
+    def desktop_identity(self):
+        """The main window's class is the desktop entry's StartupWMClass and it carries an icon."""
+        with open(os.path.join(self.root, "usr/share/applications/org.vektara.Vektara.desktop")) as f:
+            wm_class = re.search(r"^StartupWMClass=(.*)$", f.read(), re.M).group(1)
+        out = subprocess.run(["xprop", "-id", str(self.main), "WM_CLASS", "_NET_WM_ICON"],
+                             env=self.x.env, capture_output=True, text=True).stdout
+        classes = re.findall(r'"([^"]*)"', re.search(r"^WM_CLASS.*$", out, re.M).group(0))
+        if wm_class not in classes:
+            raise StepFailed("the window's class %r is not the desktop entry's %r" % (classes, wm_class))
+        sizes = {int(w) for w, h in re.findall(r"Icon \((\d+) x (\d+)\)", out) if w == h}
+        if not {16, 32, 48, 128} <= sizes:
+            raise StepFailed("the main window's icon lacks sizes: it has %r" % sorted(sizes))
+
     def new_database(self, home):
         """A database made in the open-database dialog, as the user test makes one."""
         self.menu("alt+f", 0)
@@ -209,6 +222,7 @@ def main():
         session = Session(root, work, out)
         # The shipped layout and the help pages, from the unpacked root.
         session.start("plain")
+        session.desktop_identity()
         session.only_main_window()
         session.shot("start")
         session.x.key("F1")

@@ -11,6 +11,7 @@
 #include "shell/Ustartprefetch.h"
 #include "widgets/Uprintersupport.h"
 
+#include <QIcon>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -85,6 +86,11 @@ int main(int argc, char** argv)
     g_qtMessages = qInstallMessageHandler(StartMessage);
     platform::Application app(argc, argv);
     qInstallMessageHandler(g_qtMessages);
+    QGuiApplication::setDesktopFileName(QStringLiteral(VKT_APP_ID));
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/app/%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     VktApplication().SetShellServices(std::make_unique<TShellServices>());
     auto instance = std::make_unique<TSingleInstance>();
     if (!instance->Claim()) {
