@@ -11,6 +11,7 @@
 #include "data/Uvktaccesser.h"
 #include "data/Uvktobjevent.h"
 #include "platform/Sqlite.h"
+#include "support/TempFolder.h"
 
 // An open database as the accessors see it: counts references, keeps the subscriptions.
 class FakeLink : public TVktObjectLink {
@@ -47,9 +48,7 @@ public:
 class LinkFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vktacc-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        folder = temp.Make("vktacc");
         ASSERT_TRUE(GetVktTblFunctor().CreateTables(folder));
         db.Open(platform::DatabaseFilePath(folder));
         link = std::make_unique<FakeLink>(folder);
@@ -58,13 +57,13 @@ protected:
     void TearDown() override {
         link.reset();
         db.Close();
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+        temp.Remove();
     }
 
     void Sql(const std::string& sql) { db.Execute(sql); }
 
     std::string folder;
+    vkttest::TempFolder temp;
     platform::Connection db;
     std::unique_ptr<FakeLink> link;
 };

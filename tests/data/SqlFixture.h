@@ -13,21 +13,19 @@
 #include "data/Ufilterstruct.h"
 #include "data/Usqlwiz.h"
 #include "platform/Sqlite.h"
+#include "support/TempFolder.h"
 
 class SqlFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vktsql-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        folder = temp.Make("vktsql");
         ASSERT_TRUE(GetVktTblFunctor().CreateTables(folder));
         db.Open(platform::DatabaseFilePath(folder));
     }
 
     void TearDown() override {
         db.Close();
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+        temp.Remove();
     }
 
     void Sql(const std::string& sql) { db.Execute(sql); }
@@ -45,5 +43,6 @@ protected:
     }
 
     std::string folder;
+    vkttest::TempFolder temp;
     platform::Connection db;
 };

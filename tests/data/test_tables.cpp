@@ -3,6 +3,7 @@
 #include "data/Vkttabledefine.h"
 #include "platform/Guid.h"
 #include "platform/Sqlite.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -23,15 +24,12 @@ namespace {
 class TablesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vkt_tables_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        root_ = temp_.Make("vkt_tables");
         folder_ = (root_ / "db").string();
         fs::create_directory(folder_);
     }
     void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
+        temp_.Remove();
     }
 
     std::string MakeFolder(const std::string& name) {
@@ -67,6 +65,7 @@ protected:
 
     TVktTblFunctor& functor_ = GetVktTblFunctor();
     fs::path root_;
+    vkttest::TempFolder temp_;
     std::string folder_;
 };
 

@@ -13,6 +13,7 @@
 #include "database/Mvktfunctor.h"
 #include "platform/DateTime.h"
 #include "platform/Sqlite.h"
+#include "support/TempFolder.h"
 
 class DbFixture : public ::testing::Test {
 protected:
@@ -20,9 +21,7 @@ protected:
     static platform::TDateTime FixedNow() { return platform::EncodeDateTime(2024, 3, 15, 10, 20, 30); }
 
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vktdb-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        folder = temp.Make("vktdb");
         platform::SetFixedNow(FixedNow());
         ASSERT_TRUE(GetVktTblFunctor().CreateTables(folder));
         functor.SetPath(folder);
@@ -32,8 +31,7 @@ protected:
         functor.SetPath("");   // closes the functor's connection
         db.Close();
         platform::SetClock({});
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
+        temp.Remove();
     }
 
     // Fills the database with the new-database content and binds the functor again (which writes
@@ -62,6 +60,7 @@ protected:
     std::int64_t Count(TVktTable table) { return Int("select count(*) from " + GetTableFileName(table)); }
 
     std::string folder;
+    vkttest::TempFolder temp;
     TVktFunctor functor;
     platform::Connection db;
 };

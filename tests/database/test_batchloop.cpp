@@ -1,6 +1,6 @@
 // The facade's batch loops when the progress callback raises: the records done before the raise
 // stay committed and are announced before the exception reaches the caller.
-#include "DbFixture.h"
+#include "FacadeFixture.h"
 
 #include <functional>
 #include <memory>
@@ -10,39 +10,21 @@
 
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
+#include "support/Ids.h"
 
 namespace {
 
 constexpr int kBeef = 4;
 constexpr int kPork = 5;
 
-using Notices = std::vector<std::string>;
+using vkttest::Ids;
 
-TPriorityItem Ids(std::initializer_list<int> values) {
-    TPriorityItem ids;
-    for (int v : values) ids << v;
-    return ids;
-}
-
-class BatchRaiseTest : public DbFixture {
+class BatchRaiseTest : public FacadeFixture {
 protected:
     void SetUp() override {
-        DbFixture::SetUp();
-        CreateDefaults();
-        notices.clear();
+        FacadeFixture::SetUp();
         validAtNotice.clear();
         calls = 0;
-        app = std::make_unique<TVktApplication>();
-        ASSERT_TRUE(app->RegisterDatabase("Kitchen", folder));
-        object = app->GetObject("Kitchen");
-        ASSERT_NE(object, nullptr);
-        object->GetEvents().Add(&recorder);
-        recorder.OnRecordsAdd = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
-            Notice("add " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText());
-        };
-        recorder.OnFieldChange = [this](TVktObject*, TVktField field, TPriorityItem ids) {
-            Notice("field " + std::to_string(ToInt(field)) + ": " + ids.GetCommaText());
-        };
         for (int id = 1; id <= 3; ++id) {
             const std::string key = std::to_string(id);
             Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice) "
@@ -50,13 +32,8 @@ protected:
             Sql("insert into VktDB1K values (" + key + ", 5, 1000, 4, 100, 1)");
         }
     }
-    void TearDown() override {
-        recorder.Detach();
-        app.reset();
-        DbFixture::TearDown();
-    }
 
-    void Notice(const std::string& text) {
+    void Notice(const std::string& text) override {
         notices.push_back(text);
         validAtNotice.push_back(object->IsValid());
     }
@@ -67,10 +44,6 @@ protected:
         };
     }
 
-    std::unique_ptr<TVktApplication> app;
-    TVktObject* object = nullptr;
-    TVktObjEvent recorder;
-    Notices notices;
     std::vector<bool> validAtNotice;
     int calls = 0;
 };

@@ -14,6 +14,7 @@
 
 #include "database/Uvktapplication.h"
 #include "platform/ChildProcess.h"
+#include "support/Ids.h"
 
 namespace {
 
@@ -22,11 +23,7 @@ constexpr int kMeatDish = 38;   // a recipe class
 
 using Log = std::vector<std::string>;
 
-TPriorityItem Ids(std::initializer_list<int> values) {
-    TPriorityItem ids;
-    for (int v : values) ids << v;
-    return ids;
-}
+using vkttest::Ids;
 
 class EraseStatesTest : public DbFixture {
 protected:

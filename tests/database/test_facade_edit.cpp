@@ -1,6 +1,6 @@
 // The database object's facade over adding records, field edits and the price history: the
 // notices (kind or field and ids), the batch loop with its progress, cancel and failures.
-#include "DbFixture.h"
+#include "FacadeFixture.h"
 #include "FakeShell.h"
 
 #include <sqlite3.h>
@@ -10,6 +10,7 @@
 
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
+#include "support/Ids.h"
 
 namespace {
 
@@ -20,39 +21,10 @@ constexpr int kPork = 5;
 constexpr int kBase = 35;
 constexpr const char* kOldStamp = "2020-01-01 00:00:00";
 
-TPriorityItem Ids(std::initializer_list<int> values) {
-    TPriorityItem ids;
-    for (int v : values) ids << v;
-    return ids;
-}
+using vkttest::Ids;
 
-class FacadeEditTest : public DbFixture {
+class FacadeEditTest : public FacadeFixture {
 protected:
-    void SetUp() override {
-        DbFixture::SetUp();
-        CreateDefaults();
-        app = std::make_unique<TVktApplication>();
-        ASSERT_TRUE(app->RegisterDatabase("Kitchen", folder));
-        object = app->GetObject("Kitchen");
-        ASSERT_NE(object, nullptr);
-        object->GetEvents().Add(&recorder);
-        recorder.OnRecordsAdd = [this](TVktObject* sender, TVktObjKind kind, TPriorityItem ids) {
-            EXPECT_EQ(sender, object);
-            notices.push_back("add " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText());
-        };
-        recorder.OnRecordsDelete = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
-            notices.push_back("delete " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText());
-        };
-        recorder.OnFieldChange = [this](TVktObject* sender, TVktField field, TPriorityItem ids) {
-            EXPECT_EQ(sender, object);
-            notices.push_back("field " + std::to_string(ToInt(field)) + ": " + ids.GetCommaText());
-        };
-    }
-    void TearDown() override {
-        recorder.Detach();
-        app.reset();
-        DbFixture::TearDown();
-    }
 
     void AddFood(int id, int classId = kBeef) {
         Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice, "
@@ -70,13 +42,7 @@ protected:
         return Text("select group_concat(Class_Key) from (select Class_Key from VktDB1F order by Data_ID)");
     }
 
-    std::unique_ptr<TVktApplication> app;
-    TVktObject* object = nullptr;
-    TVktObjEvent recorder;
-    std::vector<std::string> notices;
 };
-
-using Notices = std::vector<std::string>;
 
 // ---- Adding -------------------------------------------------------------------------------------------
 

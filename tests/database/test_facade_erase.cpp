@@ -1,6 +1,6 @@
 // The database object's facade over the trash, deletes, reordering and inventory sheets: the
 // notices each operation fires, the batch loops with their progress and stops, and the refusals.
-#include "DbFixture.h"
+#include "FacadeFixture.h"
 
 #include <memory>
 #include <string>
@@ -8,6 +8,7 @@
 
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
+#include "support/Ids.h"
 
 namespace {
 
@@ -16,42 +17,10 @@ constexpr int kFish = 8;     // "2000001"
 constexpr int kSauce = 36;   // "2000101", an empty recipe leaf
 constexpr const char* kNow = "2024-03-15 10:20:30";
 
-using Notices = std::vector<std::string>;
+using vkttest::Ids;
 
-TPriorityItem Ids(std::initializer_list<int> values) {
-    TPriorityItem ids;
-    for (int v : values) ids << v;
-    return ids;
-}
-
-class FacadeEraseTest : public DbFixture {
+class FacadeEraseTest : public FacadeFixture {
 protected:
-    void SetUp() override {
-        DbFixture::SetUp();
-        CreateDefaults();
-        app = std::make_unique<TVktApplication>();
-        ASSERT_TRUE(app->RegisterDatabase("Kitchen", folder));
-        object = app->GetObject("Kitchen");
-        ASSERT_NE(object, nullptr);
-        object->GetEvents().Add(&recorder);
-        recorder.OnRecordsAdd = [this](TVktObject* sender, TVktObjKind kind, TPriorityItem ids) {
-            EXPECT_EQ(sender, object);
-            notices.push_back("add " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText());
-        };
-        recorder.OnRecordsDelete = [this](TVktObject* sender, TVktObjKind kind, TPriorityItem ids) {
-            EXPECT_EQ(sender, object);
-            notices.push_back("delete " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText());
-        };
-        recorder.OnFieldChange = [this](TVktObject* sender, TVktField field, TPriorityItem ids) {
-            EXPECT_EQ(sender, object);
-            notices.push_back("field " + std::to_string(ToInt(field)) + ": " + ids.GetCommaText());
-        };
-    }
-    void TearDown() override {
-        recorder.Detach();
-        app.reset();
-        DbFixture::TearDown();
-    }
 
     void AddFood(int id, const std::string& unit = "5") {
         const std::string key = std::to_string(id);
@@ -66,10 +35,6 @@ protected:
                     "as s from VktDB1Q order by InvDate_Key, Inventory_Key)");
     }
 
-    std::unique_ptr<TVktApplication> app;
-    TVktObject* object = nullptr;
-    TVktObjEvent recorder;
-    Notices notices;
 };
 
 // A progress callback that records each call and stops after `stopAfter` calls (0: never).

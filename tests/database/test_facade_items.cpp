@@ -1,6 +1,6 @@
 // The database object's facade over recipe items, recosting and the batch insert of records: the
 // notices, the loop over lines or items with its progress texts, and what stops it.
-#include "DbFixture.h"
+#include "FacadeFixture.h"
 
 #include <memory>
 #include <string>
@@ -22,27 +22,13 @@ TPriorityItem List(std::initializer_list<int> values) {
     return list;
 }
 
-using Notices = std::vector<std::string>;
-
-class FacadeItemsTest : public DbFixture {
+class FacadeItemsTest : public FacadeFixture {
 protected:
     void SetUp() override {
-        DbFixture::SetUp();
-        CreateDefaults();
-        app = std::make_unique<TVktApplication>();
-        ASSERT_TRUE(app->RegisterDatabase("Kitchen", folder));
-        object = app->GetObject("Kitchen");
-        ASSERT_NE(object, nullptr);
-        object->GetEvents().Add(&recorder);
+        FacadeFixture::SetUp();
         recorder.OnRecordsAdd = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
             notices.push_back("add " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText() +
                               " (" + std::to_string(Count(TVktTable::TblData)) + " records)");
-        };
-        recorder.OnRecordsDelete = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
-            notices.push_back("delete " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText());
-        };
-        recorder.OnFieldChange = [this](TVktObject*, TVktField field, TPriorityItem ids) {
-            notices.push_back("field " + std::to_string(ToInt(field)) + ": " + ids.GetCommaText());
         };
         progress = [this](TVktObject* sender, const std::string& text, bool& cont, int tag) {
             EXPECT_EQ(sender, object);
@@ -50,11 +36,6 @@ protected:
             texts.push_back(text);
             if (static_cast<int>(texts.size()) == stopAfter) cont = false;
         };
-    }
-    void TearDown() override {
-        recorder.Detach();
-        app.reset();
-        DbFixture::TearDown();
     }
 
     void AddData(int id, int classId, const std::string& usePrice) {
@@ -76,10 +57,6 @@ protected:
                     "as s from VktDB1O where Item_Key = " + std::to_string(recipe) + " order by ItemIndex)");
     }
 
-    std::unique_ptr<TVktApplication> app;
-    TVktObject* object = nullptr;
-    TVktObjEvent recorder;
-    Notices notices;
     TVktProgressEvent progress;
     std::vector<std::string> texts;
     int stopAfter = 0;

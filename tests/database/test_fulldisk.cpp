@@ -90,11 +90,9 @@ protected:
 class FullDiskTest : public BatchFailureTest {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vktfull-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        mountPoint_ = pattern;
+        mountPoint_ = mountFolder_.Make("vktfull");
         if (geteuid() != 0 || mount("tmpfs", mountPoint_.c_str(), "tmpfs", 0, "size=8m") != 0) {
-            rmdir(mountPoint_.c_str());
+            mountFolder_.Remove();
             mountPoint_.clear();
             GTEST_SKIP() << "a size-limited folder needs root (mount tmpfs)";
         }
@@ -107,7 +105,7 @@ protected:
         app.reset();
         DbFixture::TearDown();
         umount2(mountPoint_.c_str(), MNT_DETACH);
-        rmdir(mountPoint_.c_str());
+        mountFolder_.Remove();
     }
     // Fills the folder's disk but for `room` bytes.
     void Fill(std::size_t room) {
@@ -119,6 +117,7 @@ protected:
                                      std::filesystem::file_size(mountPoint_ + "/filler") - room);
     }
 
+    vkttest::TempFolder mountFolder_;
     std::string mountPoint_;
 };
 

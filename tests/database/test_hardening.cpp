@@ -20,6 +20,7 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Paradox.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -28,17 +29,13 @@ namespace fs = std::filesystem;
 class HardeningTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vkthard-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
+        root = temp.Make("vkthard");
         registry = std::make_unique<TVktApplication>();
         shell = &InstallFakeShell(*registry);
     }
     void TearDown() override {
         registry.reset();
-        std::error_code ignored;
-        fs::permissions(root + "/db", fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(root, ignored);
+        temp.Remove();
     }
     // A new database registered as "db" in the folder `sub`.
     std::string Database(const std::string& sub = "db") {
@@ -48,6 +45,7 @@ protected:
     }
 
     std::string root;
+    vkttest::TempFolder temp;
     std::unique_ptr<TVktApplication> registry;
     FakeShell* shell = nullptr;
 };

@@ -1,6 +1,7 @@
 // Inventory sheets and month queries: month lists, sheet lists, the sheet of a month, the records
 // to count, and writing and deleting entries with the price of each price type.
 #include "DbFixture.h"
+#include "support/Ids.h"
 
 #include <string>
 
@@ -14,11 +15,7 @@ TPriorityItem Months(std::initializer_list<std::pair<int, int>> months) {
     return list;
 }
 
-TPriorityItem Ids(std::initializer_list<int> values) {
-    TPriorityItem ids;
-    for (int v : values) ids << v;
-    return ids;
-}
+using vkttest::Ids;
 
 class InventoryTest : public DbFixture {
 protected:

@@ -15,6 +15,7 @@
 #include "database/Uvktobject.h"
 #include "platform/ConnectionPool.h"
 #include "platform/Errors.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -24,9 +25,7 @@ using platform::ConnectionPool;
 class ListingConnectionsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vktlisting-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        folder = temp.Make("vktlisting");
         registry = std::make_unique<TVktApplication>();
         InstallFakeShell(*registry);
         ASSERT_TRUE(registry->CreateDatabase("db", folder));
@@ -36,8 +35,7 @@ protected:
     void TearDown() override {
         registry.reset();
         while (ConnectionPool::IsRetained(file)) ConnectionPool::Release(file);
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
+        temp.Remove();
     }
 
     // The dealers' company names; `nested` runs inside the handler of the first row.
@@ -56,7 +54,9 @@ protected:
         return names;
     }
 
-    std::string folder, file;
+    std::string folder;
+    vkttest::TempFolder temp;
+    std::string file;
     std::unique_ptr<TVktApplication> registry;
     TVktObject* object = nullptr;
 };

@@ -18,6 +18,7 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Guid.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -29,9 +30,7 @@ const std::string kNewName = "新規データベース";
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vktreg-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
+        root = temp.Make("vktreg");
         platform::SetFixedNow(platform::EncodeDateTime(2024, 3, 15, 10, 20, 30));
         registry = std::make_unique<TVktApplication>();
         shell = &InstallFakeShell(*registry);
@@ -40,8 +39,7 @@ protected:
     void TearDown() override {
         registry.reset();
         platform::SetClock({});
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
+        temp.Remove();
     }
 
     // A new empty folder under the test's root.
@@ -82,6 +80,7 @@ protected:
     }
 
     std::string root;
+    vkttest::TempFolder temp;
     std::unique_ptr<TVktApplication> registry;
     FakeShell* shell = nullptr;
 };

@@ -19,6 +19,7 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Sqlite.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -30,9 +31,7 @@ const std::string kOldName = "旧データベース";
 class TransferTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vktmove-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
+        root = temp.Make("vktmove");
         platform::SetFixedNow(platform::EncodeDateTime(2024, 3, 15, 10, 20, 30));
         registry = std::make_unique<TVktApplication>();
         shell = &InstallFakeShell(*registry);
@@ -41,8 +40,7 @@ protected:
     void TearDown() override {
         registry.reset();
         platform::SetClock({});
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
+        temp.Remove();
     }
 
     std::string Folder(const std::string& name) {
@@ -128,6 +126,7 @@ protected:
     }
 
     std::string root;
+    vkttest::TempFolder temp;
     std::unique_ptr<TVktApplication> registry;
     FakeShell* shell = nullptr;
 };

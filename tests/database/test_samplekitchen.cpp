@@ -15,6 +15,7 @@
 #include "database/Uvktsamplekitchen.h"
 #include "platform/DateTime.h"
 #include "platform/Sqlite.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -26,9 +27,7 @@ std::string Tbl(T table) { return GetTableFileName(table); }
 class SampleKitchenTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vktsample-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
+        root = temp.Make("vktsample");
         pictures = root + "/pictures";
         fs::create_directories(pictures);
         for (const char* file : kSamplePictureFiles) std::ofstream(pictures + "/" + file) << "picture " << file;
@@ -41,8 +40,7 @@ protected:
         db.Close();
         registry.reset();
         platform::SetClock({});
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
+        temp.Remove();
     }
 
     // The sample made by a first start, and a connection of the test's own to it.
@@ -58,6 +56,7 @@ protected:
     }
 
     std::string root;
+    vkttest::TempFolder temp;
     std::string pictures;
     std::unique_ptr<TVktApplication> registry;
     FakeShell* shell = nullptr;

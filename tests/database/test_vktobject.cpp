@@ -22,6 +22,8 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Sqlite.h"
+#include "support/Ids.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -56,9 +58,7 @@ protected:
 class VktObjectTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vktobj-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
+        root = temp.Make("vktobj");
         platform::SetFixedNow(platform::EncodeDateTime(2024, 3, 15, 10, 20, 30));
         registry = std::make_unique<TVktApplication>();
         shell = &InstallFakeShell(*registry);
@@ -69,8 +69,7 @@ protected:
     void TearDown() override {
         registry.reset();
         platform::SetClock({});
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
+        temp.Remove();
     }
 
     std::string MakeDatabase(const std::string& name, const std::string& sub) {
@@ -95,6 +94,7 @@ protected:
     bool SessionOpen() const { return platform::FileExists(folder + "/vektara.db-wal"); }
 
     std::string root;
+    vkttest::TempFolder temp;
     std::string folder;
     std::unique_ptr<TVktApplication> registry;
     FakeShell* shell = nullptr;
@@ -108,12 +108,7 @@ TPriorityItem Fields(std::initializer_list<TVktField> fields)
     return list;
 }
 
-TPriorityItem Ids(std::initializer_list<int> ids)
-{
-    TPriorityItem list;
-    for (int id : ids) list.Push(id);
-    return list;
-}
+using vkttest::Ids;
 
 // ---- Opening and closing ----------------------------------------------------------------------------
 
@@ -586,7 +581,6 @@ TEST_F(VktObjectTest, RemoveIconShiftsTheClassesIconKeysAndStoresTheSet)
     stored.LoadFromString(Stored("ClassIcon"));
     EXPECT_EQ(stored.GetDocumentElement().GetChildCount(), 7);
 }
-
 
 // ---- The batch loop ---------------------------------------------------------------------------------
 

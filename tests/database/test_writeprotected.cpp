@@ -21,6 +21,8 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Unprivileged.h"
+#include "support/Ids.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -29,11 +31,7 @@ using platform::Variant;
 
 constexpr int kBeef = 4;
 
-TPriorityItem Ids(std::initializer_list<int> values) {
-    TPriorityItem ids;
-    for (int v : values) ids << v;
-    return ids;
-}
+using vkttest::Ids;
 
 // How the folder is protected.
 enum class Protection {
@@ -51,9 +49,7 @@ std::string ProtectionName(const ::testing::TestParamInfo<Protection>& info) {
 class WriteProtectedTest : public ::testing::TestWithParam<Protection> {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vktro-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
+        root = temp.Make("vktro");
         fs::permissions(root, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
         folder = root + "/db";
         fs::create_directories(folder);
@@ -99,9 +95,8 @@ protected:
     }
     void TearDown() override {
         registry.reset();
-        std::error_code ignored;
         SetWritable(folder, true);
-        fs::remove_all(root, ignored);
+        temp.Remove();
     }
 
     // The buy price the record list shows, read through the listing road; -1 without the row.
@@ -114,6 +109,7 @@ protected:
     }
 
     std::string root;
+    vkttest::TempFolder temp;
     std::string folder;
     int food = 0;
     std::unique_ptr<TVktApplication> registry;

@@ -5,6 +5,7 @@
 #include "dialogs/Fattributechangedialog.h"
 #include "dialogs/Fclasschangedialog.h"
 #include "screens/Fclassview.h"
+#include "support/Ids.h"
 
 #include <QApplication>
 #include <QImage>
@@ -21,12 +22,7 @@ namespace {
 using vkttest::SampleDatabase;
 using platform::MsgAnswer;
 
-TPriorityItem Ids(std::initializer_list<int> values)
-{
-    TPriorityItem ids;
-    for (int v : values) ids << v;
-    return ids;
-}
+using vkttest::Ids;
 
 // ===== class change =====================================================================
 

@@ -8,6 +8,7 @@
 #include "platform/Codec.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
+#include "support/ScriptedServices.h"
 
 #include <array>
 #include <cstdlib>
@@ -38,18 +39,13 @@ std::string Error(std::string_view bytes)
     return "no error";
 }
 
+// A new folder of the test's; the names of files in it.
 class TempFolder {
 public:
-    TempFolder()
-    {
-        char pattern[] = "/tmp/vkt_csvtext_XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TempFolder() { std::filesystem::remove_all(path_); }
     std::string File(const char* name) const { return path_ + "/" + name; }
 
 private:
-    std::string path_;
+    std::string path_ = vkttest::NewTempFolder("csvtext");
 };
 
 TEST(CsvText, EncodingDecision)

@@ -8,6 +8,7 @@
 #include "platform/Sqlite.h"
 #include "screens/Fdataview.h"
 #include "support/ScriptedServices.h"
+#include "support/Ids.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -34,12 +35,7 @@ constexpr int kPork = 5;
 constexpr int kMeat = 3;   // a branch class
 const platform::TDateTime kSheetDate = platform::EncodeDateTime(2024, 3, 31, 18, 30, 0);
 
-TPriorityItem Ids(std::initializer_list<int> values)
-{
-    TPriorityItem ids;
-    for (int v : values) ids << v;
-    return ids;
-}
+using vkttest::Ids;
 std::string Text(const QWidget* w)
 {
     if (auto* label = qobject_cast<const QLabel*>(w)) return label->text().toStdString();

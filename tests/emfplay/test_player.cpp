@@ -2,6 +2,7 @@
 #include "emfplay/EmfRecords.h"
 #include "gui/DrawingSvg.h"
 #include "gui/EnhancedMetafile.h"
+#include "support/ScriptedServices.h"
 
 #include <gtest/gtest.h>
 
@@ -457,8 +458,7 @@ TEST(EmfPlayer, ProgramPlaysStandardInput)
 {
     namespace fs = std::filesystem;
     const fs::path program = fs::canonical("/proc/self/exe").parent_path() / "lib/vektara/vkt-emfplay";
-    const fs::path folder = fs::temp_directory_path() / ("emfplay-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
+    const fs::path folder = vkttest::NewTempFolder("emfplay");
     Emf emf;
     SolidBrush(emf, kRed);
     emf.Add(U_EMRRECTANGLE_set(Rect(10, 10, 40, 40)));
@@ -484,7 +484,6 @@ TEST(EmfPlayer, ProgramPlaysStandardInput)
     EXPECT_EQ(run(std::string(100, 'x'), out, err), 1);
     EXPECT_EQ(out, "");
     EXPECT_EQ(err, "the header cannot be read\n");
-    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -401,8 +401,7 @@ TEST_F(PageViewTest, PrinterRangesCopiesProgressAndErrors)
 // often as the copies ask.
 TEST_F(PageViewTest, PrinterScaleDrawsEachPageAtThatPercentage)
 {
-    const std::string dir = (std::filesystem::temp_directory_path() / ("vkt-pagescale-" + std::to_string(::getpid()))).string();
-    std::filesystem::create_directories(dir);
+    const std::string dir = vkttest::NewTempFolder("pagescale");
     view->OnDrawItem = [](TPageView*, TViewItem* item, int x, int y, TRect r, int, platform::Canvas& canvas, int page,
                           int, bool) {
         if (!item->GetParent())
@@ -460,13 +459,11 @@ TEST_F(PageViewTest, PrinterScaleDrawsEachPageAtThatPercentage)
             EXPECT_NEAR(bottom + 1, 2.5 * 72 * s, 2) << "sheet " << sheet;
         }
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(PageViewTest, PdfOutputOfTheMetafileAndThePrinter)
 {
-    const std::string dir = (std::filesystem::temp_directory_path() / ("vkt-pageview-" + std::to_string(::getpid()))).string();
-    std::filesystem::create_directories(dir);
+    const std::string dir = vkttest::NewTempFolder("pageview");
     view->OnDrawItem = [](TPageView*, TViewItem* item, int x, int y, TRect r, int, platform::Canvas& canvas, int page,
                           int, bool) {
         if (!item->GetParent())
@@ -517,5 +514,4 @@ TEST_F(PageViewTest, PdfOutputOfTheMetafileAndThePrinter)
     ASSERT_FALSE(page1.isNull());
     EXPECT_LT(page1.pixelColor(108, 180).lightness(), 200) << "the first page's box";
     EXPECT_EQ(page1.pixelColor(72, 180).lightness(), 255) << "no frame on the bound rectangle";
-    std::filesystem::remove_all(dir);
 }

@@ -1,5 +1,6 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,21 +17,14 @@ namespace {
 
 class FilesTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = (fs::temp_directory_path() / ("vkt-files-" + std::to_string(::getpid()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                   .string();
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { dir_ = temp_.Make("vkt-files"); }
 
     std::size_t EntryCount() const
     {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
     }
 
+    vkttest::TempFolder temp_;
     std::string dir_;
 };
 

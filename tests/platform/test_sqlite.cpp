@@ -6,6 +6,7 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Unprivileged.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -40,13 +41,10 @@ namespace {
 class SqliteTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vkt_sqlite_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        dir_ = temp_.Make("vkt_sqlite");
     }
     void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
+        temp_.Remove();
     }
     std::string File(const std::string& name = "test.db") const { return (dir_ / name).string(); }
 
@@ -64,6 +62,7 @@ protected:
     }
 
     fs::path dir_;
+    vkttest::TempFolder temp_;
 };
 
 // How many times a statement ran to its end: 0 for one just prepared, so a lease that shows runs

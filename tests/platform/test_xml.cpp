@@ -2,6 +2,7 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Xml.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,15 +23,8 @@ std::string AttributeDump(const XmlNode& node)
 
 class XmlFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = (fs::temp_directory_path() / ("vkt-xml-" + std::to_string(::getpid()) + "-" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                   .string();
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { dir_ = temp_.Make("vkt-xml"); }
+    vkttest::TempFolder temp_;
     std::string dir_;
 };
 

@@ -5,8 +5,9 @@
 
 #include "platform/Errors.h"
 #include "platform/Files.h"
+#include "support/ScriptedServices.h"
 
-#include <QTemporaryDir>
+#include <QFile>
 
 #include <random>
 #include <sstream>
@@ -215,8 +216,8 @@ TEST_F(EditorTest, KeyTable)
 
 TEST_F(EditorTest, FilesAndStreams)
 {
-    QTemporaryDir dir;
-    const std::string rtf = dir.filePath("memo.RTF").toStdString();
+    const std::string dir = vkttest::NewTempFolder("editor");
+    const std::string rtf = dir + "/memo.RTF";
     Type("日本語 text");
     editor_->SaveToFile(rtf);
     EXPECT_FALSE(editor_->GetHistorys()->GetCanUndo());   // saving empties the log
@@ -232,14 +233,14 @@ TEST_F(EditorTest, FilesAndStreams)
     editor_->SetRichFormat(true);
 
     // A failed save keeps the old file and names it.
-    const std::string blocked = dir.filePath("missing/memo.rtf").toStdString();
+    const std::string blocked = dir + "/missing/memo.rtf";
     EXPECT_THROW(editor_->SaveToFile(blocked), platform::FileError);
-    EXPECT_THROW(editor_->LoadFromFile(dir.filePath("none.rtf").toStdString()), platform::FileError);
+    EXPECT_THROW(editor_->LoadFromFile(dir + "/none.rtf"), platform::FileError);
     if (geteuid() != 0) {   // a folder without write permission stops everyone but root
         const std::string before = platform::ReadFileBytes(rtf);
-        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(QString::fromStdString(dir), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         EXPECT_THROW(editor_->SaveToFile(rtf), platform::FileError);
-        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(QString::fromStdString(dir), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         EXPECT_EQ(platform::ReadFileBytes(rtf), before);
     }
 

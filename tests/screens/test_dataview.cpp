@@ -7,6 +7,7 @@
 #include "database/Uvktobject.h"
 #include "screens/Fdataview.h"
 #include "support/screens/SampleDatabase.h"
+#include "support/Ids.h"
 
 #include <QHeaderView>
 #include <QTableView>
@@ -22,12 +23,7 @@ using F = TVktField;
 using platform::Variant;
 using vkttest::SampleDatabase;
 
-TPriorityItem Ids(std::initializer_list<int> values)
-{
-    TPriorityItem ids;
-    for (int value : values) ids << value;
-    return ids;
-}
+using vkttest::Ids;
 
 TViewFieldStruct Layout(std::initializer_list<F> fields)
 {

@@ -11,6 +11,7 @@
 #include "screens/Fdetaileditpanel.h"
 #include "screens/Fkerneleditpanel.h"
 #include "support/screens/SampleDatabase.h"
+#include "support/Ids.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -25,12 +26,7 @@ namespace {
 using F = TVktField;
 using vkttest::SampleDatabase;
 
-TPriorityItem Ids(std::initializer_list<int> values)
-{
-    TPriorityItem ids;
-    for (int value : values) ids << value;
-    return ids;
-}
+using vkttest::Ids;
 
 class DataScreen : public ::testing::Test {
 protected:

@@ -26,6 +26,7 @@
 #include "support/TestPictures.h"
 #include "support/screens/SampleDatabase.h"
 #include "widgets/Imageview.h"
+#include "support/Ids.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,12 +55,7 @@ using platform::Currency;
 using platform::EncodeDate;
 using platform::Variant;
 
-TPriorityItem Ids(std::initializer_list<int> values)
-{
-    TPriorityItem ids;
-    for (int value : values) ids << value;
-    return ids;
-}
+using vkttest::Ids;
 
 void Type(const std::string& text)
 {

@@ -10,6 +10,7 @@
 #include "screens/Fdataview.h"
 #include "screens/Finventoryview.h"
 #include "support/screens/SampleDatabase.h"
+#include "support/Ids.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -27,12 +28,7 @@ using platform::Currency;
 using platform::Variant;
 using vkttest::SampleDatabase;
 
-TPriorityItem Ids(std::initializer_list<int> values)
-{
-    TPriorityItem ids;
-    for (int value : values) ids << value;
-    return ids;
-}
+using vkttest::Ids;
 
 void Type(const std::string& text)
 {

@@ -13,6 +13,7 @@
 #include "screens/Fkerneleditpanel.h"
 #include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
+#include "support/Ids.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -36,12 +37,7 @@ using F = TVktField;
 using platform::Variant;
 using vkttest::SampleDatabase;
 
-TPriorityItem Ids(std::initializer_list<int> values)
-{
-    TPriorityItem ids;
-    for (int value : values) ids << value;
-    return ids;
-}
+using vkttest::Ids;
 
 void Type(const std::string& text)
 {

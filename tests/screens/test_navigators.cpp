@@ -13,6 +13,7 @@
 #include "screens/Ffilterselector.h"
 #include "screens/Finvdatebar.h"
 #include "support/screens/SampleDatabase.h"
+#include "support/Ids.h"
 
 #include <QComboBox>
 #include <QMenu>
@@ -27,12 +28,7 @@ namespace {
 using F = TVktField;
 using vkttest::SampleDatabase;
 
-TPriorityItem Ids(std::initializer_list<int> values)
-{
-    TPriorityItem ids;
-    for (int value : values) ids << value;
-    return ids;
-}
+using vkttest::Ids;
 
 TTreeIndex Tree(const char* text) { return TTreeIndex(std::string(text)); }
 

@@ -15,6 +15,7 @@
 #include "screens/Fuserfilteredit.h"
 #include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
+#include "support/Ids.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -33,12 +34,7 @@ using F = TVktField;
 using platform::Variant;
 using vkttest::SampleDatabase;
 
-TPriorityItem Ids(std::initializer_list<int> values)
-{
-    TPriorityItem ids;
-    for (int value : values) ids << value;
-    return ids;
-}
+using vkttest::Ids;
 
 void Queue(std::function<void(TFilterEditDialog*)> act)
 {

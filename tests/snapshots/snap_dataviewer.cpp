@@ -13,6 +13,7 @@
 #include "screens/Fkerneleditpanel.h"
 #include "support/Snapshot.h"
 #include "support/screens/SampleDatabase.h"
+#include "support/Ids.h"
 
 #include <QTabWidget>
 #include <QTableView>
@@ -29,12 +30,7 @@ using F = TVktField;
 using platform::EncodeDate;
 using platform::Variant;
 
-TPriorityItem Ids(std::initializer_list<int> values)
-{
-    TPriorityItem ids;
-    for (int id : values) ids << id;
-    return ids;
-}
+using vkttest::Ids;
 
 // The sample database with descriptions, a dated creation and a stock-taking month; kept to the
 // end of the run (the runner deletes the widgets bound to it first).

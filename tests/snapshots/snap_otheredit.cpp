@@ -8,6 +8,7 @@
 #include "screens/Fuserfilteredit.h"
 #include "support/Snapshot.h"
 #include "support/screens/SampleDatabase.h"
+#include "support/Ids.h"
 
 #include <memory>
 #include <string>
@@ -18,12 +19,7 @@ namespace {
 using F = TVktField;
 using vkttest::SampleDatabase;
 
-TPriorityItem Ids(int id)
-{
-    TPriorityItem ids;
-    ids << id;
-    return ids;
-}
+using vkttest::Ids;
 
 // A sample database with French class names, a dealer with contacts and two more attribute items;
 // it lives to the end of the run.
@@ -35,13 +31,13 @@ TVktObject& Sample()
     const std::pair<int, const char*> french[] = {{SampleDatabase::kFoods, "Ingrédients"},
                                                    {SampleDatabase::kMeat, "Viandes"},
                                                    {SampleDatabase::kBeef, "Bœuf"}};
-    for (const auto& [id, name] : french) db.EditData(F::Class2, std::string(name), Ids(id));
+    for (const auto& [id, name] : french) db.EditData(F::Class2, std::string(name), Ids({id}));
     const int dealer = db.AddDealer("");
     const std::pair<F, const char*> fields[] = {{F::Company, "築地の問屋"},  {F::Dealer, "山田 太郎"},
                                                  {F::PostCode, "104-0045"},  {F::Address, "東京都中央区築地5-2-1"},
                                                  {F::Tel, "03-3541-0000"},   {F::Fax, "03-3541-0001"},
                                                  {F::EMail, "order@tsukiji.example.jp"}};
-    for (const auto& [field, text] : fields) db.EditData(field, std::string(text), Ids(dealer));
+    for (const auto& [field, text] : fields) db.EditData(field, std::string(text), Ids({dealer}));
     db.AddAttrItem("有機栽培");
     db.AddAttrItem("冷凍品");
     return db;

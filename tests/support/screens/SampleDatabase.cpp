@@ -4,6 +4,7 @@
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
 #include "support/ScriptedServices.h"
+#include "support/Ids.h"
 
 #include <stdexcept>
 
@@ -13,13 +14,6 @@ namespace {
 
 using F = TVktField;
 using platform::Variant;
-
-TPriorityItem Ids(std::initializer_list<int> values)
-{
-    TPriorityItem ids;
-    for (int value : values) ids << value;
-    return ids;
-}
 
 void Check(bool ok, const char* what)
 {
