@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FakeShell.h"
+#include "RegistryFixture.h"
 #include "ObjSubscriber.h"
 #include "data/Mvkttables.h"
 #include "database/Mvktfunctor.h"
@@ -18,7 +19,6 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Guid.h"
-#include "support/TempFolder.h"
 
 namespace {
 
@@ -27,27 +27,9 @@ using Kind = FakeShell::Kind;
 
 const std::string kNewName = "新規データベース";
 
-class RegistryTest : public ::testing::Test {
+class RegistryTest : public RegistryFixture {
 protected:
-    void SetUp() override {
-        root = temp.Make("vktreg");
-        platform::SetFixedNow(platform::EncodeDateTime(2024, 3, 15, 10, 20, 30));
-        registry = std::make_unique<TVktApplication>();
-        shell = &InstallFakeShell(*registry);
-    }
 
-    void TearDown() override {
-        registry.reset();
-        platform::SetClock({});
-        temp.Remove();
-    }
-
-    // A new empty folder under the test's root.
-    std::string Folder(const std::string& name) {
-        const std::string folder = root + "/" + name;
-        fs::create_directories(folder);
-        return folder;
-    }
     // A folder holding a new database, registered under `name`.
     std::string Database(const std::string& name, const std::string& sub) {
         const std::string folder = Folder(sub);
@@ -79,10 +61,6 @@ protected:
         return names;
     }
 
-    std::string root;
-    vkttest::TempFolder temp;
-    std::unique_ptr<TVktApplication> registry;
-    FakeShell* shell = nullptr;
 };
 
 // A registry whose filling of a new database fails.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FakeShell.h"
+#include "RegistryFixture.h"
 #include "ParadoxFixture.h"
 #include "data/Mvkttables.h"
 #include "data/Vkttabledefine.h"
@@ -19,7 +20,6 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Sqlite.h"
-#include "support/TempFolder.h"
 
 namespace {
 
@@ -28,26 +28,9 @@ using Kind = FakeShell::Kind;
 
 const std::string kOldName = "旧データベース";
 
-class TransferTest : public ::testing::Test {
+class TransferTest : public RegistryFixture {
 protected:
-    void SetUp() override {
-        root = temp.Make("vktmove");
-        platform::SetFixedNow(platform::EncodeDateTime(2024, 3, 15, 10, 20, 30));
-        registry = std::make_unique<TVktApplication>();
-        shell = &InstallFakeShell(*registry);
-    }
 
-    void TearDown() override {
-        registry.reset();
-        platform::SetClock({});
-        temp.Remove();
-    }
-
-    std::string Folder(const std::string& name) {
-        const std::string folder = root + "/" + name;
-        fs::create_directories(folder);
-        return folder;
-    }
     // A registered database with the new-database content and a few rows of its own.
     std::string Database(const std::string& name, const std::string& sub) {
         const std::string folder = Folder(sub);
@@ -125,10 +108,6 @@ protected:
         return fs::exists(platform::DatabaseFilePath(folder));
     }
 
-    std::string root;
-    vkttest::TempFolder temp;
-    std::unique_ptr<TVktApplication> registry;
-    FakeShell* shell = nullptr;
 };
 
 // ---- Upgrade ------------------------------------------------------------------------------------

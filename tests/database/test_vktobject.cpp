@@ -13,6 +13,7 @@
 
 #include "FakeShell.h"
 #include "ObjSubscriber.h"
+#include "RegistryFixture.h"
 #include "data/Mvkttables.h"
 #include "database/Mvktfunctor.h"
 #include "database/Uvktapplication.h"
@@ -23,7 +24,6 @@
 #include "platform/Files.h"
 #include "platform/Sqlite.h"
 #include "support/Ids.h"
-#include "support/TempFolder.h"
 
 namespace {
 
@@ -55,26 +55,16 @@ protected:
     }
 };
 
-class VktObjectTest : public ::testing::Test {
+class VktObjectTest : public RegistryFixture {
 protected:
     void SetUp() override {
-        root = temp.Make("vktobj");
-        platform::SetFixedNow(platform::EncodeDateTime(2024, 3, 15, 10, 20, 30));
-        registry = std::make_unique<TVktApplication>();
-        shell = &InstallFakeShell(*registry);
+        RegistryFixture::SetUp();
         folder = MakeDatabase("db", "db");
         object = registry->GetObject("db");
     }
 
-    void TearDown() override {
-        registry.reset();
-        platform::SetClock({});
-        temp.Remove();
-    }
-
     std::string MakeDatabase(const std::string& name, const std::string& sub) {
-        const std::string path = root + "/" + sub;
-        fs::create_directories(path);
+        const std::string path = Folder(sub);
         EXPECT_TRUE(registry->CreateDatabase(name, path));
         return path;
     }
@@ -93,11 +83,7 @@ protected:
     // The WAL file exists while some connection to the database is open.
     bool SessionOpen() const { return platform::FileExists(folder + "/vektara.db-wal"); }
 
-    std::string root;
-    vkttest::TempFolder temp;
     std::string folder;
-    std::unique_ptr<TVktApplication> registry;
-    FakeShell* shell = nullptr;
     TVktObject* object = nullptr;
 };
 
