@@ -2,7 +2,6 @@
 // notices, its identity, and the batch loop of the facade.
 #include <gtest/gtest.h>
 
-#include <jpeglib.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +23,7 @@
 #include "platform/Files.h"
 #include "platform/Sqlite.h"
 #include "support/Ids.h"
+#include "support/Jpeg.h"
 
 namespace {
 
@@ -427,40 +427,7 @@ Picture IconPicture()
     return picture;
 }
 
-std::string EncodeJpeg(const Picture& picture)
-{
-    jpeg_compress_struct info;
-    jpeg_error_mgr error;
-    info.err = jpeg_std_error(&error);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(picture.GetWidth());
-    info.image_height = static_cast<JDIMENSION>(picture.GetHeight());
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 100, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(picture.GetWidth()) * 3);
-    while (info.next_scanline < info.image_height) {
-        const int y = static_cast<int>(info.next_scanline);
-        for (int x = 0; x < picture.GetWidth(); ++x) {
-            const platform::TColor c = picture.GetPixel(x, y);
-            row[static_cast<std::size_t>(x) * 3] = static_cast<unsigned char>(platform::RedOf(c));
-            row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<unsigned char>(platform::GreenOf(c));
-            row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<unsigned char>(platform::BlueOf(c));
-        }
-        JSAMPROW pointer = row.data();
-        jpeg_write_scanlines(&info, &pointer, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::string bytes(reinterpret_cast<const char*>(buffer), size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return bytes;
-}
+using vkttest::EncodeJpeg;
 
 // Image i of the list drawn on black: the pixels and the mask in one picture.
 Picture Drawn(const platform::ImageList& icons, int index)

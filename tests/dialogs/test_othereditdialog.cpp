@@ -18,6 +18,7 @@
 #include "screens/Ficoneditpanel.h"
 #include "screens/Funitseditpanel.h"
 #include "screens/Fuserfilteredit.h"
+#include "support/Keys.h"
 #include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
 
@@ -45,15 +46,8 @@ using platform::MsgAnswer;
 using vkttest::SampleDatabase;
 using vkttest::Scripted;
 
-void Type(const std::string& text)
-{
-    for (char c : text) QTest::keyClick(QApplication::focusWidget(), c);
-}
-
-void Key(int key, Qt::KeyboardModifiers modifiers = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
-}
+using vkttest::Key;
+using vkttest::Type;
 
 void Enter(QWidget* control) { control->setFocus(Qt::MouseFocusReason); }
 

@@ -2,6 +2,7 @@
 #include "platform/Errors.h"
 #include "platform/ImageList.h"
 #include "platform/Jpeg.h"
+#include "support/Jpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <jpeglib.h>
 
 namespace {
 
@@ -252,47 +252,7 @@ TEST(ImageList, BitmapRoundTripKeepsPixelsAndMask)
 
 // --- JPEG ------------------------------------------------------------------------------------------
 
-// Compresses a picture with libjpeg (3 components, or 1 when grey).
-std::string EncodeJpeg(const Picture& picture, bool grey, bool progressive = false)
-{
-    jpeg_compress_struct info;
-    jpeg_error_mgr error;
-    info.err = jpeg_std_error(&error);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(picture.GetWidth());
-    info.image_height = static_cast<JDIMENSION>(picture.GetHeight());
-    info.input_components = grey ? 1 : 3;
-    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 100, TRUE);
-    if (progressive)
-        jpeg_simple_progression(&info);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(picture.GetWidth()) * 3);
-    while (info.next_scanline < info.image_height) {
-        const int y = static_cast<int>(info.next_scanline);
-        for (int x = 0; x < picture.GetWidth(); ++x) {
-            const TColor c = picture.GetPixel(x, y);
-            if (grey) {
-                row[static_cast<std::size_t>(x)] = static_cast<unsigned char>(platform::RedOf(c));
-            } else {
-                row[static_cast<std::size_t>(x) * 3] = static_cast<unsigned char>(platform::RedOf(c));
-                row[static_cast<std::size_t>(x) * 3 + 1] = static_cast<unsigned char>(platform::GreenOf(c));
-                row[static_cast<std::size_t>(x) * 3 + 2] = static_cast<unsigned char>(platform::BlueOf(c));
-            }
-        }
-        JSAMPROW pointer = row.data();
-        jpeg_write_scanlines(&info, &pointer, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::string bytes(reinterpret_cast<const char*>(buffer), size);
-    std::free(buffer);
-    return bytes;
-}
+using vkttest::EncodeJpeg;
 
 void ExpectClose(const Picture& actual, const Picture& expected, int tolerance)
 {

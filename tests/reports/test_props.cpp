@@ -10,6 +10,7 @@
 #include "reports/Fpaperproperty.h"
 #include "reports/Fpreviewitempropertyex.h"
 #include "reports/Fpreviewproperty.h"
+#include "support/Child.h"
 #include "support/ScriptedServices.h"
 #include "widgets/Fupdownedit.h"
 
@@ -35,13 +36,7 @@ std::string ReadBytes(const std::string& path)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-template <typename T>
-T* Child(QWidget* page, const char* name)
-{
-    auto* child = page->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
+using vkttest::Child;
 
 TContainer* ContainerOf(TViewItem* item) { return dynamic_cast<TContainer*>(item->GetObject()); }
 

@@ -9,6 +9,7 @@
 #include "platform/Bitmap.h"
 #include "platform/DateTime.h"
 #include "reports/Fchartproperty.h"
+#include "support/Child.h"
 #include "support/ScriptedServices.h"
 #include "widgets/Fcolordropdown.h"
 #include "widgets/Fupdownedit.h"
@@ -22,13 +23,7 @@
 
 namespace {
 
-template <typename T>
-T* Child(QWidget* page, const char* name)
-{
-    auto* child = page->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
+using vkttest::Child;
 
 class ChartPageTest : public ::testing::Test {
 protected:

@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 #include "reports/Fgridproperty.h"
 #include "reports/Fpreviewitempropertyex.h"
+#include "support/Child.h"
 #include "support/ScriptedServices.h"
 #include "widgets/Fupdownedit.h"
 
@@ -23,13 +24,7 @@
 
 namespace {
 
-template <typename T>
-T* Child(QWidget* page, const char* name)
-{
-    auto* child = page->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
+using vkttest::Child;
 
 class GridPageTest : public ::testing::Test {
 protected:

@@ -10,6 +10,7 @@
 #include "reports/Fpreviewitempropertyex.h"
 #include "richtext/Exview.h"
 #include "reports/Ftextproperty.h"
+#include "support/Child.h"
 #include "support/ScriptedServices.h"
 #include "widgets/Fcolordropdown.h"
 #include "widgets/Fupdownedit.h"
@@ -29,13 +30,7 @@
 
 namespace {
 
-template <typename T>
-T* Child(QWidget* page, const char* name)
-{
-    auto* child = page->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
+using vkttest::Child;
 
 // The text of a one-page PDF.
 std::string PdfText(const std::string& pdf)

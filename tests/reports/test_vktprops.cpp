@@ -12,6 +12,7 @@
 #include "reports/Uvktimagecontainer.h"
 #include "reports/Uvktmemocontainer.h"
 #include "reports/Uvkttopcontainer.h"
+#include "support/Child.h"
 #include "support/ScriptedServices.h"
 #include "widgets/Ffontdropdown.h"
 #include "widgets/Fstatelistview.h"
@@ -33,13 +34,7 @@ namespace {
 
 using vkttest::ReportDatabase;
 
-template <typename T>
-T* Child(QWidget* page, const char* name)
-{
-    auto* child = page->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-}
+using vkttest::Child;
 
 std::string ReadBytes(const std::string& path)
 {

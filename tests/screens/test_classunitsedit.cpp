@@ -17,6 +17,7 @@
 #include "screens/Fdealereditpanel.h"
 #include "screens/Ficoneditpanel.h"
 #include "screens/Funitseditpanel.h"
+#include "support/Keys.h"
 #include "support/PaintedRegion.h"
 #include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
@@ -43,15 +44,8 @@ namespace {
 using F = TVktField;
 using vkttest::SampleDatabase;
 
-void Type(const std::string& text)
-{
-    for (char c : text) QTest::keyClick(QApplication::focusWidget(), c);
-}
-
-void Key(int key, Qt::KeyboardModifiers modifiers = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
-}
+using vkttest::Key;
+using vkttest::Type;
 
 void Enter(QWidget* control) { control->setFocus(Qt::MouseFocusReason); }
 

@@ -22,6 +22,7 @@
 #include "screens/Fitemlistview.h"
 #include "screens/Fmemoeditpanel.h"
 #include "screens/Fmhistoryeditpanel.h"
+#include "support/Keys.h"
 #include "support/ScriptedServices.h"
 #include "support/TestPictures.h"
 #include "support/screens/SampleDatabase.h"
@@ -57,15 +58,8 @@ using platform::Variant;
 
 using vkttest::Ids;
 
-void Type(const std::string& text)
-{
-    for (char c : text) QTest::keyClick(QApplication::focusWidget(), c);
-}
-
-void Key(int key, Qt::KeyboardModifiers modifiers = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
-}
+using vkttest::Key;
+using vkttest::Type;
 
 class DetailPanel : public testing::Test {
 protected:

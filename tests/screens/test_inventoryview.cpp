@@ -9,6 +9,7 @@
 #include "database/Uvktobject.h"
 #include "screens/Fdataview.h"
 #include "screens/Finventoryview.h"
+#include "support/Keys.h"
 #include "support/screens/SampleDatabase.h"
 #include "support/Ids.h"
 
@@ -30,15 +31,8 @@ using vkttest::SampleDatabase;
 
 using vkttest::Ids;
 
-void Type(const std::string& text)
-{
-    for (char c : text) QTest::keyClick(QApplication::focusWidget(), c);
-}
-
-void Key(int key, Qt::KeyboardModifiers modifiers = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
-}
+using vkttest::Key;
+using vkttest::Type;
 
 TEST(InventoryLineTotal, FourDecimalFixedPointWithoutOverflow)
 {

@@ -4,6 +4,7 @@
 
 #include "platform/Currency.h"
 #include "screens/Fitemlistview.h"
+#include "support/Keys.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -18,15 +19,8 @@ namespace {
 
 using platform::Currency;
 
-void Type(const std::string& text)
-{
-    for (char c : text) QTest::keyClick(QApplication::focusWidget(), c);
-}
-
-void Key(int key, Qt::KeyboardModifiers modifiers = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
-}
+using vkttest::Key;
+using vkttest::Type;
 
 TEST(ItemValues, DigitsAndPointsOnly)
 {

@@ -11,6 +11,7 @@
 #include "richtext/Exview.h"
 #include "screens/Fclassbar.h"
 #include "screens/Fkerneleditpanel.h"
+#include "support/Keys.h"
 #include "support/ScriptedServices.h"
 #include "support/screens/SampleDatabase.h"
 #include "support/Ids.h"
@@ -39,15 +40,8 @@ using vkttest::SampleDatabase;
 
 using vkttest::Ids;
 
-void Type(const std::string& text)
-{
-    for (char c : text) QTest::keyClick(QApplication::focusWidget(), c);
-}
-
-void Key(int key, Qt::KeyboardModifiers modifiers = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
-}
+using vkttest::Key;
+using vkttest::Type;
 
 // Characters as a keyboard layout delivers them, one key event per character.
 void TypeText(const QString& text)

@@ -7,6 +7,7 @@
 #include "screens/Fhistorychartpanel.h"
 #include "screens/Fitemlistview.h"
 #include "screens/Fmhistoryeditpanel.h"
+#include "support/Keys.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -22,15 +23,8 @@ namespace {
 using platform::Currency;
 using platform::EncodeDate;
 
-void Type(const std::string& text)
-{
-    for (char c : text) QTest::keyClick(QApplication::focusWidget(), c);
-}
-
-void Key(int key, Qt::KeyboardModifiers modifiers = {})
-{
-    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
-}
+using vkttest::Key;
+using vkttest::Type;
 
 class MonthEditor : public testing::Test {
 protected:
