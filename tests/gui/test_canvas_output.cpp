@@ -2,6 +2,7 @@
 #include "gui/PdfWriter.h"
 #include "platform/Errors.h"
 #include "support/CanvasScene.h"
+#include "support/Command.h"
 #include "support/ScriptedServices.h"
 
 #include <gtest/gtest.h>
@@ -22,13 +23,7 @@ using namespace platform;
 // The text pdftotext finds in the file.
 std::string PdfText(const std::string& file)
 {
-    std::string text;
-    const std::string command = "pdftotext -enc UTF-8 '" + file + "' - 2>/dev/null";
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe) return text;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) text.append(buffer, n);
-    return text;
+    return vkttest::Capture("pdftotext -enc UTF-8 '" + file + "' - 2>/dev/null");
 }
 
 // The kanji come back as drawn, not as the radicals whose glyphs the fonts share with them

@@ -6,6 +6,7 @@
 #include "layout/Umemocontainer.h"
 #include "platform/Files.h"
 #include "richtext/Uextextdrawer.h"
+#include "support/Command.h"
 #include "support/RecordingCanvas.h"
 #include "support/ScriptedServices.h"
 #include "support/widgets/RecordingPrinter.h"
@@ -243,15 +244,7 @@ TEST_F(MemoContainerTest, PagesPrintedIntoAPdfContinueTheText)
         }
         writer.Finish();
     }
-    std::string text;
-    {
-        const std::string command = "pdftotext -enc UTF-8 '" + file + "' - 2>/dev/null";
-        std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-        ASSERT_TRUE(pipe);
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-            text.append(buffer, n);
-    }
+    const std::string text = vkttest::Capture("pdftotext -enc UTF-8 '" + file + "' - 2>/dev/null");
     std::vector<std::string> pageTexts(1);
     for (char c : text) {
         if (c == '\f')

@@ -11,6 +11,7 @@
 #include "layout/Utextcontainer.h"
 #include "platform/Bitmap.h"
 #include "platform/JpegWriter.h"
+#include "support/Command.h"
 #include "support/ScriptedServices.h"
 #include "support/widgets/RecordingPrinter.h"
 
@@ -26,17 +27,7 @@
 
 namespace {
 
-std::string Capture(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return out;
-}
+using vkttest::Capture;
 
 constexpr int kDpi = 50;
 constexpr TRect kPrintable{1000, 1000, 20000, 28700};   // the paper less 10 mm

@@ -3,6 +3,7 @@
 #include "gui/PdfWriter.h"
 #include "gui/QtSupport.h"
 #include "richtext/Uextextdrawer.h"
+#include "support/Command.h"
 #include "support/RecordingCanvas.h"
 #include "support/ScriptedServices.h"
 
@@ -174,15 +175,7 @@ TEST_F(DrawerTest, JapanesePagesIntoAPdf)
         }
         writer.Finish();
     }
-    std::string text;
-    {
-        const std::string command = "pdftotext -enc UTF-8 '" + file + "' - 2>/dev/null";
-        std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-        ASSERT_TRUE(pipe);
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-            text.append(buffer, n);
-    }
+    const std::string text = vkttest::Capture("pdftotext -enc UTF-8 '" + file + "' - 2>/dev/null");
     const std::size_t pageEnd = text.find('\f');
     ASSERT_NE(pageEnd, std::string::npos) << text;
     for (const char* first : {"献立表の原価を計算する。", "Latin text 123"})

@@ -1,5 +1,6 @@
 // The main window: menus and tool bar, the first showing's order (once), the unsupported stop,
 // the layout selector's copies, the panel values kept with the bounds, and the close sequence.
+#include "MainWindowState.h"
 #include "core/Umapobject.h"
 #include "database/Uvktobject.h"
 #include "database/Uvktapplication.h"
@@ -113,10 +114,7 @@ protected:
         g_trace = nullptr;
         QLoggingCategory::setFilterRules("vektara.startup.debug=false");
         VktMdl()->SetWindowsSupported(true);
-        for (const char* suffix : {"Bound", "State", "ClassPanel", "FilterPanel", "EditorPanel", "ShowKernelEditor",
-                                   "ClassBar", "PreviewToolBar"})
-            key->DeleteValue(std::string("VktSingleViewer") + suffix);
-        for (int i = 0; i < 3; ++i) std::remove((VktMdl()->GetDataFolder() + Files(i)).c_str());
+        ForgetMainWindowState();
     }
     static std::string Files(int i)
     {

@@ -1,5 +1,6 @@
 // The main window's layout selector over an open kitchen database: each shipped layout, with a
 // class of its family chosen in the side tree, draws that class's records in the layout view.
+#include "MainWindowState.h"
 #include "database/Uvktobject.h"
 #include "gui/Settings.h"
 #include "layout/Preview.h"
@@ -84,12 +85,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        platform::SettingsKey key(platform::SettingsScope::User, VktMdl()->GetRegistrySubKey());
-        for (const char* suffix : {"Bound", "State", "ClassPanel", "FilterPanel", "EditorPanel", "ShowKernelEditor",
-                                   "ClassBar"})
-            key.DeleteValue(std::string("VktSingleViewer") + suffix);
-        for (const char* file : {"FoodList.xml", "Recipe.xml", "Menu.xml"})
-            std::remove((VktMdl()->GetDataFolder() + file).c_str());
+        ForgetMainWindowState();
     }
 
     void Choose(int layout, int classId)

@@ -1,6 +1,7 @@
 // The main window's page and zoom strip and print command: the strip shows the layout's pages,
 // follows page and zoom changes both ways and is usable only in the layout view; the print
 // command opens the print dialog for the layout with the product name as remark.
+#include "MainWindowState.h"
 #include "gui/Application.h"
 #include "gui/Settings.h"
 #include "layout/Preview.h"
@@ -44,12 +45,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        platform::SettingsKey key(platform::SettingsScope::User, VktMdl()->GetRegistrySubKey());
-        for (const char* suffix : {"Bound", "State", "ClassPanel", "FilterPanel", "EditorPanel", "ShowKernelEditor",
-                                   "ClassBar"})
-            key.DeleteValue(std::string("VktSingleViewer") + suffix);
-        for (const char* file : {"FoodList.xml", "Recipe.xml", "Menu.xml"})
-            std::remove((VktMdl()->GetDataFolder() + file).c_str());
+        ForgetMainWindowState();
     }
     // A grid long enough for several pages.
     void AddPages()
