@@ -2,6 +2,7 @@
 #include "gui/BitmapCanvas.h"
 #include "gui/PdfWriter.h"
 #include "gui/QtSupport.h"
+#include "DocumentFixture.h"
 #include "richtext/Uextextdrawer.h"
 #include "support/Command.h"
 #include "support/RecordingCanvas.h"
@@ -14,22 +15,13 @@
 
 namespace {
 
-class DrawerTest : public ::testing::Test {
+class DrawerTest : public DocumentFixture {
 protected:
     void SetUp() override
     {
-        measure_.SetAdvance(10);
-        SetMeasureCanvas(&measure_);
-        doc_.Clear();
+        DocumentFixture::SetUp();
         doc_.SetWordWrap(true);
         doc_.SetWrapWidth(100);
-    }
-    void TearDown() override { SetMeasureCanvas(nullptr); }
-    void Load(const std::string& utf8)
-    {
-        TExLightText runs;
-        runs.SetAnsi(utf8);
-        doc_.ReplaceFromLightText(&runs);
     }
     std::string Draw(int zoom, const TSelectInfo& sel = TSelectInfo(), bool clip = false, int height = 200)
     {
@@ -46,9 +38,6 @@ protected:
             ++n;
         return n;
     }
-
-    vkttest::RecordingCanvas measure_;
-    TExTextDrawer doc_;
 };
 
 TEST_F(DrawerTest, ZoomScalesPlacesAndFonts)

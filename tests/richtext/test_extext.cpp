@@ -1,4 +1,5 @@
 // The document model, its edits and streams, and the keyword colouring.
+#include "DocumentFixture.h"
 #include "richtext/Uextextdrawer.h"
 #include "platform/Codec.h"
 #include "support/RecordingCanvas.h"
@@ -34,25 +35,9 @@ std::string Tree(const TExText& doc)
     return out;
 }
 
-class ExTextTest : public ::testing::Test {
+class ExTextTest : public DocumentFixture {
 protected:
-    void SetUp() override
-    {
-        canvas_.SetAdvance(10);
-        SetMeasureCanvas(&canvas_);
-        doc_.Clear();
-    }
-    void TearDown() override { SetMeasureCanvas(nullptr); }
-    void Load(const std::string& utf8)
-    {
-        TExLightText runs;
-        runs.SetAnsi(utf8);
-        doc_.ReplaceFromLightText(&runs);
-    }
     TExWord* WordAt(int page, int line, int word) { return doc_.GetPages(page)->GetLines(line)->GetWords(word); }
-
-    vkttest::RecordingCanvas canvas_;
-    TExTextDrawer doc_;
 };
 
 TEST_F(ExTextTest, ClearedDocument)

@@ -1,5 +1,6 @@
 // Wrapping, hit-testing and the position records on fixed metrics: entry 0 is 14 px high
 // (ascent 12, descent 2, rows of 16 px) and a half-width character advances 10 px.
+#include "DocumentFixture.h"
 #include "richtext/Uextextdrawer.h"
 #include "support/RecordingCanvas.h"
 
@@ -9,22 +10,13 @@
 
 namespace {
 
-class WrapTest : public ::testing::Test {
+class WrapTest : public DocumentFixture {
 protected:
     void SetUp() override
     {
-        canvas_.SetAdvance(10);
-        SetMeasureCanvas(&canvas_);
-        doc_.Clear();
+        DocumentFixture::SetUp();
         doc_.SetWordWrap(true);
         doc_.SetWrapWidth(100);
-    }
-    void TearDown() override { SetMeasureCanvas(nullptr); }
-    void Load(const std::string& utf8)
-    {
-        TExLightText runs;
-        runs.SetAnsi(utf8);
-        doc_.ReplaceFromLightText(&runs);
     }
     TExLine* Line(int page, int line) { return doc_.GetPages(page)->GetLines(line); }
     // Character counts of the rows of a line, "9 9 4".
@@ -35,9 +27,6 @@ protected:
             out += (r ? " " : "") + std::to_string(line->GetLineWrapCharCount(r));
         return out;
     }
-
-    vkttest::RecordingCanvas canvas_;
-    TExTextDrawer doc_;
 };
 
 TEST_F(WrapTest, BreakRules)
