@@ -4,6 +4,7 @@
 // ("add <kind>: <ids>", "delete <kind>: <ids>", "field <field>: <ids>"), each from that object.
 #include "DbFixture.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,21 @@
 
 // Notice texts in the order they came.
 using Notices = std::vector<std::string>;
+
+// Sets `recorder` to hand each record notice as its text, with the object that sent it, to `keep`.
+inline void RecordNotices(TVktObjEvent& recorder,
+                          const std::function<void(TVktObject* sender, const std::string& text)>& keep)
+{
+    recorder.OnRecordsAdd = [keep](TVktObject* sender, TVktObjKind kind, TPriorityItem ids) {
+        keep(sender, "add " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText());
+    };
+    recorder.OnRecordsDelete = [keep](TVktObject* sender, TVktObjKind kind, TPriorityItem ids) {
+        keep(sender, "delete " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText());
+    };
+    recorder.OnFieldChange = [keep](TVktObject* sender, TVktField field, TPriorityItem ids) {
+        keep(sender, "field " + std::to_string(ToInt(field)) + ": " + ids.GetCommaText());
+    };
+}
 
 class FacadeFixture : public DbFixture {
 protected:
@@ -25,18 +41,10 @@ protected:
         object = app->GetObject("Kitchen");
         ASSERT_NE(object, nullptr);
         object->GetEvents().Add(&recorder);
-        recorder.OnRecordsAdd = [this](TVktObject* sender, TVktObjKind kind, TPriorityItem ids) {
+        RecordNotices(recorder, [this](TVktObject* sender, const std::string& text) {
             EXPECT_EQ(sender, object);
-            Notice("add " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText());
-        };
-        recorder.OnRecordsDelete = [this](TVktObject* sender, TVktObjKind kind, TPriorityItem ids) {
-            EXPECT_EQ(sender, object);
-            Notice("delete " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText());
-        };
-        recorder.OnFieldChange = [this](TVktObject* sender, TVktField field, TPriorityItem ids) {
-            EXPECT_EQ(sender, object);
-            Notice("field " + std::to_string(ToInt(field)) + ": " + ids.GetCommaText());
-        };
+            Notice(text);
+        });
     }
     void TearDown() override {
         recorder.Detach();

@@ -1,7 +1,7 @@
 // The facade's batch loop runs its records together in one savepoint and, when one fails, again
 // with a savepoint per record: whatever record fails, the database, the notices and the progress
 // must be those of a savepoint per record from the start.
-#include "DbFixture.h"
+#include "FacadeFixture.h"
 
 #include <memory>
 #include <random>
@@ -88,12 +88,7 @@ protected:
     Outcome Run(bool optimistic, int stopAt, int raiseAt, Batch&& batch) {
         Open();
         Outcome outcome;
-        recorder.OnRecordsAdd = [&](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
-            outcome.notices.push_back("add " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText());
-        };
-        recorder.OnFieldChange = [&](TVktObject*, TVktField field, TPriorityItem ids) {
-            outcome.notices.push_back("field " + std::to_string(ToInt(field)) + ": " + ids.GetCommaText());
-        };
+        RecordNotices(recorder, [&](TVktObject*, const std::string& text) { outcome.notices.push_back(text); });
         int calls = 0;
         const TVktProgressEvent progress = [&](TVktObject*, const std::string& text, bool& cont, int tag) {
             outcome.progress.push_back(text + "|" + std::to_string(cont) + "|" + std::to_string(tag));

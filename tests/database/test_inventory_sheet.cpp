@@ -1,7 +1,7 @@
 // A month's stock-taking sheet made or re-valued through the database object: the sheet's price
 // type and its entries change together or not at all (a stop, an error, a process killed in the
 // middle), and a re-valuation stores what writing each entry anew stores.
-#include "DbFixture.h"
+#include "FacadeFixture.h"
 
 #include <csignal>
 #include <memory>
@@ -18,8 +18,6 @@ namespace {
 constexpr int kBeef = 4;
 constexpr int kRecords = 8;
 constexpr const char* kSheetDate = "2024-03-31";
-
-using Notices = std::vector<std::string>;
 
 TPriorityItem AllRecords() {
     TPriorityItem ids;
@@ -58,9 +56,7 @@ protected:
             object = app->GetObject("Kitchen");
             object->AddRef();
             object->GetEvents().Add(&recorder);
-            recorder.OnRecordsAdd = [this](TVktObject*, TVktObjKind kind, TPriorityItem ids) {
-                notices.push_back("add " + std::to_string(static_cast<int>(kind)) + ": " + ids.GetCommaText());
-            };
+            RecordNotices(recorder, [this](TVktObject*, const std::string& text) { notices.push_back(text); });
         }
         return *object;
     }
