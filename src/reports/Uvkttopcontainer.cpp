@@ -76,7 +76,10 @@ TPriorityItem AffectedFields(F field)
 }
 
 // Fields of the history, item, attribute and inventory tables, where edits add rows.
-constexpr TVktFieldSet RowAddingFields{{57, 59}, {66, 76}, {82, 91}, {95, 100}};
+constexpr TVktFieldSet RowAddingFields{{F::Attribute_Key, F::AttrCheck},
+                                       {F::MHistory_Key, F::YHMinPrice},
+                                       {F::Item_Key, F::ItemCatIndex},
+                                       {F::Inventory_Key, F::InvTotalPrice}};
 
 bool ReadsRowAddingTable(const TPriorityItem& fields)
 {
