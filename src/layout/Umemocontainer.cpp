@@ -51,11 +51,11 @@ void TMemoContainer::SetRichText(const std::string& value)
     Revise();
 }
 
-void TMemoContainer::SaveToStream(std::ostream& stream) { drawer_->SaveToStream(stream, 3); }
+void TMemoContainer::SaveToStream(std::ostream& stream) { drawer_->SaveToStream(stream, kExStreamRich); }
 
 void TMemoContainer::LoadFromStream(std::istream& stream)
 {
-    drawer_->LoadFromStream(stream, 3);
+    drawer_->LoadFromStream(stream, kExStreamRich);
     Revise();
     BeginUpdate();
     const TExStyle normal = drawer_->GetStyles().GetStyle(0);
