@@ -766,7 +766,7 @@ struct TChartContainer::TDrawnChart {
     TChartLegend Legend;                // in scene coordinates
 };
 
-TChartContainer::TChartContainer() : TContainer(7) {}
+TChartContainer::TChartContainer() : TContainer(ctChart) {}
 
 TChartContainer::TChartContainer(int type) : TContainer(type) {}
 
@@ -1134,7 +1134,7 @@ void TChartContainer::SaveToXml(const platform::XmlNode& node)
     node.SetBoolAttribute("View3D", view3D_);
     if (view3D_)
         node.SetIntAttribute("View3DWidth", view3DWidth_);
-    if (GetType() != 7)
+    if (GetType() != ctChart)
         return;
     node.SetBoolAttribute("XTypeDate", xTypeDate_);
     if (dateFormat_ != 0)
@@ -1155,7 +1155,7 @@ void TChartContainer::LoadFromXml(const platform::XmlNode& node)
     SetView3D(node.GetBoolAttribute("View3D"));
     if (view3D_)
         SetView3DWidth(node.GetIntAttribute("View3DWidth"));
-    if (GetType() != 7)
+    if (GetType() != ctChart)
         return;
     SetXTypeDate(node.GetBoolAttribute("XTypeDate"));
     SetDateFormat(ReadIntAttribute(node, "DateFormat", 0));

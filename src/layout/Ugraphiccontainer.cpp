@@ -19,7 +19,7 @@ platform::Brush ShapeBrush(TColor color) { return {color, color == -1}; }
 
 } // namespace
 
-TGraphicContainer::TGraphicContainer() : TContainer(4) {}
+TGraphicContainer::TGraphicContainer() : TContainer(ctGraphic) {}
 
 TGraphicContainer::TGraphicContainer(int type) : TContainer(type), graphicType_(-1) {}
 

@@ -15,7 +15,7 @@ TColor BackColor(TColor color) { return color == 0xFFFFFF ? -1 : color; }
 
 } // namespace
 
-TGridContainer::TGridContainer() : TContainer(6) { Init(); }
+TGridContainer::TGridContainer() : TContainer(ctGrid) { Init(); }
 
 TGridContainer::TGridContainer(int type) : TContainer(type) { Init(); }
 
@@ -521,7 +521,7 @@ void TGridContainer::SaveToXml(const platform::XmlNode& node)
     }
     if (drawFullGrid_)
         node.SetBoolAttribute("DrawFullGrid", true);
-    if (GetType() != 6)
+    if (GetType() != ctGrid)
         return;
     node.SetIntAttribute("RowsWrapStyle", rowsWrapStyle_);
     node.SetIntAttribute("ColsWrapStyle", colsWrapStyle_);
@@ -553,7 +553,7 @@ void TGridContainer::LoadFromXml(const platform::XmlNode& node)
     SetParagraph(ReadIntAttribute(node, "Paragraph", 1));
     SetParaOrient(ReadBoolAttribute(node, "ParaOrient", false));
     SetDrawFullGrid(ReadBoolAttribute(node, "DrawFullGrid", false));
-    if (GetType() != 6)
+    if (GetType() != ctGrid)
         return;
     SetRowsWrapStyle(node.GetIntAttribute("RowsWrapStyle"));
     SetColsWrapStyle(node.GetIntAttribute("ColsWrapStyle"));

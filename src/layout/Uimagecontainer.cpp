@@ -172,7 +172,7 @@ void TImageContainerItem::DoChange()
 
 // ---- the container -------------------------------------------------------------------------------
 
-TImageContainer::TImageContainer() : TContainer(5) {}
+TImageContainer::TImageContainer() : TContainer(ctImage) {}
 
 TImageContainer::TImageContainer(int type) : TContainer(type) {}
 
@@ -232,7 +232,7 @@ void TImageContainer::Reverse(int index, bool vertical) { GetItems(index)->Rever
 
 int TImageContainer::GetItemCount() const
 {
-    return GetType() == 5 ? static_cast<int>(items_.size()) : colCount_ * rowCount_;
+    return GetType() == ctImage ? static_cast<int>(items_.size()) : colCount_ * rowCount_;
 }
 
 TImageContainerItem* TImageContainer::GetItems(int index) const
@@ -497,7 +497,7 @@ void TImageContainer::SaveToXml(const platform::XmlNode& node)
     node.SetBoolAttribute("DrawName", drawName_);
     node.SetAttribute("HorzAlign", TextHorzAlignToString(horzAlign_));
     node.SetAttribute("VertAlign", TextVertAlignToString(vertAlign_));
-    if (GetType() != 5)
+    if (GetType() != ctImage)
         return;
     std::vector<std::string> pairs;
     for (int i = 0; i < static_cast<int>(items_.size()); ++i)
@@ -516,7 +516,7 @@ void TImageContainer::LoadFromXml(const platform::XmlNode& node)
     SetDrawName(node.GetBoolAttribute("DrawName"));
     SetHorzAlign(TextHorzAlignFromString(node.GetAttribute("HorzAlign")));
     SetVertAlign(TextVertAlignFromString(node.GetAttribute("VertAlign")));
-    if (GetType() != 5)
+    if (GetType() != ctImage)
         return;
     Clear();
     for (const std::string& pair : platform::SplitCommaText(node.GetAttribute("ImageData"))) {

@@ -2,9 +2,10 @@
 
 #include "layout/Ugraphiccontainer.h"
 #include "layout/Uimagecontainer.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktgridcontainer.h"
 
-TVktMenu::TVktMenu() : TVktCardTemplate(10) {}
+TVktMenu::TVktMenu() : TVktCardTemplate(ctVktMenu) {}
 
 int TVktMenu::BandHeight(int rows) const
 {

@@ -5,6 +5,7 @@
 #include "database/Uvktobject.h"
 #include "platform/Text.h"
 #include "platform/Xml.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktdatalink.h"
 #include "screens/Unoticesupport.h"
 
@@ -97,7 +98,7 @@ TPriorityItem FilterFieldList(const TFilterObject& filter)
 
 } // namespace
 
-TVktTopContainer::TVktTopContainer() : TContainer(11), objEvent_(std::make_unique<TVktObjEvent>())
+TVktTopContainer::TVktTopContainer() : TContainer(ctVktBaseContainer), objEvent_(std::make_unique<TVktObjEvent>())
 {
     fontSize2_ = GetFontSize();
     fontName2_ = GetFontName();
