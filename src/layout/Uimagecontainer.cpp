@@ -440,11 +440,11 @@ void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell,
     const int dpi = canvas.DpiY();
     const int width = shown->Width;
     const int height = shown->Height;
-    if (drawType_ == 0 || (drawType_ == 4 && !image && !drawing)) {
+    if (drawType_ == idtStretch || (drawType_ == idtTile && !image && !drawing)) {
         // A metafile that draws nothing (playing, refused, or a frame under one pixel) has no tile
         // size: one frame per cell.
         draw(cell);
-    } else if (drawType_ == 4) {
+    } else if (drawType_ == idtTile) {
         const double s = platform::ScreenPixelsPerInch();
         const int mw = static_cast<int>(width * 100 / s * 25.4 + 1);
         const int mh = static_cast<int>(height * 100 / s * 25.4 + 1);
@@ -460,9 +460,9 @@ void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell,
         int b = height;
         FitPicture(trimming_, w, h, a, b);
         TRect dst{cell.Left + (w - a) / 2, cell.Top + (h - b) / 2, 0, 0};
-        if (drawType_ == 1)
+        if (drawType_ == idtTopLeft)
             dst = {cell.Left, cell.Top, 0, 0};
-        else if (drawType_ == 3)
+        else if (drawType_ == idtBottomRight)
             dst = {cell.Right - a, cell.Bottom - b, 0, 0};
         dst.Right = dst.Left + a;
         dst.Bottom = dst.Top + b;

@@ -34,7 +34,7 @@ void TVktMenu::SetFrameType(int type)
         if (TGraphicContainer* frame = Frame(name)) frame->SetGraphicType(type);
 }
 
-int TVktMenu::GetImageType() const { return Image() ? Image()->GetDrawType() : 0; }
+int TVktMenu::GetImageType() const { return Image() ? Image()->GetDrawType() : idtStretch; }
 
 void TVktMenu::SetImageType(int type)
 {
