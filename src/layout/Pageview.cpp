@@ -235,7 +235,7 @@ void TPageView::Clear()
     page_ = 1;
     items_->SetSelected(nullptr);
     items_->ClearViewItem();
-    SetPaperType(9);
+    SetPaperType(kA4PaperID);
     SetOrientation(false);
     // The clearing is no change of the user's.
     modified_ = false;
