@@ -29,6 +29,9 @@ constexpr std::size_t kMaxPoints = 4'000'000; // in one record, or one path
 constexpr std::size_t kMaxRegionRectangles = 1'000'000;
 constexpr std::size_t kMaxTextUnits = 8192;
 
+// Millimetres in an inch (platform::kMMPerInch; the player shares no header with the program).
+constexpr double kMMPerInch = 25.4;
+
 class Player {
 public:
     // `bytes` stays the caller's until Play returns.
@@ -181,8 +184,8 @@ private:
     AnsiDecoder ansi_;
 
     // The header's device: pixels per millimetre, and the frame's top-left in device pixels.
-    double pixelsPerMmX_ = 96 / 25.4;
-    double pixelsPerMmY_ = 96 / 25.4;
+    double pixelsPerMmX_ = 96 / kMMPerInch;
+    double pixelsPerMmY_ = 96 / kMMPerInch;
     Point deviceMm_{1, 1};    // szlMillimeters
     Point devicePixels_{1, 1}; // szlDevice
     Affine deviceToOutput_;

@@ -5,6 +5,7 @@
 #include "platform/Errors.h"
 #include "platform/Jpeg.h"
 #include "platform/JpegWriter.h"
+#include "platform/Units.h"
 
 #include <QImage>
 #include <QPainter>
@@ -125,9 +126,9 @@ bool PictureData::MetafileSize(std::string_view bytes, int& width, int& height)
     const std::int64_t frameHeight = std::int64_t(ReadInt32(bytes, 36)) - ReadInt32(bytes, 28);
     if (frameWidth < 0 || frameHeight < 0)
         return false;
-    // Hundredths of a millimetre at 96 pixels per inch (2540 hundredths).
-    const std::int64_t w = frameWidth * 96 / 2540;
-    const std::int64_t h = frameHeight * 96 / 2540;
+    // Hundredths of a millimetre at 96 pixels per inch.
+    const std::int64_t w = frameWidth * 96 / kHundredthMMPerInch;
+    const std::int64_t h = frameHeight * 96 / kHundredthMMPerInch;
     if (w > 1000000 || h > 1000000)
         return false;
     width = static_cast<int>(w);

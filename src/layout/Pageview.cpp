@@ -2,6 +2,7 @@
 
 #include "gui/QtSupport.h"
 #include "platform/Text.h"
+#include "platform/Units.h"
 #include "widgets/Upapernamelist.h"
 
 #include <QShowEvent>
@@ -275,7 +276,8 @@ void TPageView::SetOrientation(bool landscape)
 void TPageView::SetCanvasSize_(TPoint size)
 {
     canvasSize_ = size;
-    ApplyCanvasSize({static_cast<int>(size.X * 25.4), static_cast<int>(size.Y * 25.4)});
+    ApplyCanvasSize(
+        {static_cast<int>(size.X * platform::kMMPerInch), static_cast<int>(size.Y * platform::kMMPerInch)});
 }
 
 void TPageView::SetMMCanvasSize_(TPoint size)

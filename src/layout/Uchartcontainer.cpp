@@ -4,6 +4,7 @@
 #include "gui/QtSupport.h"
 #include "platform/NumberText.h"
 #include "platform/Text.h"
+#include "platform/Units.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAreaSeries>
@@ -1094,7 +1095,7 @@ void TChartContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
     const TRect target{rect.Left + offsetX, rect.Top + offsetY, rect.Right + offsetX, rect.Bottom + offsetY};
     if (!painter || target.IsEmpty())
         return;
-    const double k = canvas.DpiY() * scale * (1 / 25.4) * 0.0001;
+    const double k = canvas.DpiY() * scale * (1 / platform::kMMPerInch) * 0.0001;
     const int lineWidth = std::max(static_cast<int>(k * 0.2), 1);
     std::string name;
     int size = 0;

@@ -3,6 +3,7 @@
 #include "gui/QtCanvas.h"
 #include "gui/QtSupport.h"
 #include "platform/Text.h"
+#include "platform/Units.h"
 
 #include <algorithm>
 #include <limits>
@@ -396,7 +397,7 @@ void TGridContainer::DrawList(platform::Canvas& canvas, TRect rect, int scale, i
     } else if (rowsWrapStyle_ != 0 && n != 0) {
         rh = std::min(rh, static_cast<int>(static_cast<double>(h / n - rg) / rows - lw));
     }
-    const double k = canvas.DpiY() * scale * (1 / 25.4) * 0.0001;
+    const double k = canvas.DpiY() * scale * (1 / platform::kMMPerInch) * 0.0001;
     const double g = (paraGap_ / 10) * k;
     // The millimetres a paragraph's pixels stand for: columns as wide as the item fill it exactly,
     // whatever the rounding of its pixels.

@@ -5,6 +5,7 @@
 #include "gui/QtSupport.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "platform/Units.h"
 
 #include <QImage>
 
@@ -160,8 +161,8 @@ TPoint TImageContainerItem::GetSize_() const
 TPoint TImageContainerItem::GetMMSize_() const
 {
     const double s = platform::ScreenPixelsPerInch();
-    return {static_cast<int>(picture_.GetWidth() * 100 / s * 25.4 + 1),
-            static_cast<int>(picture_.GetHeight() * 100 / s * 25.4 + 1)};
+    return {static_cast<int>(picture_.GetWidth() * 100 / s * platform::kMMPerInch + 1),
+            static_cast<int>(picture_.GetHeight() * 100 / s * platform::kMMPerInch + 1)};
 }
 
 void TImageContainerItem::DoChange()
@@ -446,10 +447,11 @@ void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell,
         draw(cell);
     } else if (drawType_ == idtTile) {
         const double s = platform::ScreenPixelsPerInch();
-        const int mw = static_cast<int>(width * 100 / s * 25.4 + 1);
-        const int mh = static_cast<int>(height * 100 / s * 25.4 + 1);
-        const int tw = std::max(1, static_cast<int>(dpi * mw / 2540.0 * scale * 0.0001));
-        const int th = std::max(1, static_cast<int>(dpi * mh / 2540.0 * scale * 0.0001));
+        const int mw = static_cast<int>(width * 100 / s * platform::kMMPerInch + 1);
+        const int mh = static_cast<int>(height * 100 / s * platform::kMMPerInch + 1);
+        const double perInch = platform::kHundredthMMPerInch;
+        const int tw = std::max(1, static_cast<int>(dpi * mw / perInch * scale * 0.0001));
+        const int th = std::max(1, static_cast<int>(dpi * mh / perInch * scale * 0.0001));
         for (int y = cell.Top; y < cell.Bottom || y == cell.Top; y += th)
             for (int x = cell.Left; x < cell.Right || x == cell.Left; x += tw)
                 draw({x, y, x + tw, y + th});

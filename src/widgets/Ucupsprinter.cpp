@@ -1,6 +1,7 @@
 #include "widgets/Ucupsprinter.h"
 
 #include "platform/Errors.h"
+#include "platform/Units.h"
 #include "widgets/Mvktmodule.h"
 #include "widgets/Upapernamelist.h"
 
@@ -33,7 +34,7 @@ constexpr auto kJobPoll = std::chrono::milliseconds(100);
 
 int MMToPixels(int hundredthsOfMM, int dpi)
 {
-    return static_cast<int>(static_cast<long long>(hundredthsOfMM) * dpi / 2540);
+    return static_cast<int>(static_cast<long long>(hundredthsOfMM) * dpi / platform::kHundredthMMPerInch);
 }
 
 std::string Queue(const std::string& name) { return "プリンタ「" + name + "」"; }

@@ -10,6 +10,7 @@
 #include "gui/Services.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
+#include "platform/Units.h"
 #include "widgets/Mvktmodule.h"
 #include "widgets/Ucupsprinter.h"
 #include "widgets/Upapernamelist.h"
@@ -36,7 +37,7 @@ std::string ProductName() { return VktMdl()->GetProductName(); }
 
 int MMToPixels(int hundredthsOfMM, int dpi)
 {
-    return static_cast<int>(static_cast<long long>(hundredthsOfMM) * dpi / 2540);
+    return static_cast<int>(static_cast<long long>(hundredthsOfMM) * dpi / platform::kHundredthMMPerInch);
 }
 
 // The installed families and the old face names, sorted, each once.
