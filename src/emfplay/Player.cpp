@@ -14,9 +14,6 @@ namespace emfplay {
 
 namespace {
 
-// The deepest SAVEDC stack kept; saves past it are not made.
-constexpr std::size_t kMaxSavedStates = 4096;
-
 // Whether libuemf can check records of `type` (it passes the others unchecked, with a warning).
 bool Checkable(std::uint32_t type)
 {

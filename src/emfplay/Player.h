@@ -9,6 +9,7 @@
 #include "emfplay/DeviceContext.h"
 #include "emfplay/Dib.h"
 #include "emfplay/Painter.h"
+#include "emfplay/PlayerLimits.h"
 #include "emfplay/SvgWriter.h"
 #include "emfplay/TextCodec.h"
 
@@ -20,14 +21,6 @@
 #include <vector>
 
 namespace emfplay {
-
-// The limits of one playing. The drawing's size is the most the program reads of a player
-// (platform::kMaxPlayerOutputBytes, the same value: the two programs share no header).
-constexpr std::size_t kMaxDrawingBytes = std::size_t(24) << 20;
-constexpr std::uint64_t kMaxRecords = 2'000'000;
-constexpr std::size_t kMaxPoints = 4'000'000; // in one record, or one path
-constexpr std::size_t kMaxRegionRectangles = 1'000'000;
-constexpr std::size_t kMaxTextUnits = 8192;
 
 // Millimetres in an inch (platform::kMMPerInch; the player shares no header with the program).
 constexpr double kMMPerInch = 25.4;
