@@ -29,6 +29,11 @@ enum class TVktObjKind : std::uint8_t {
     Inventory = 11,
 };
 
+constexpr int ToInt(TVktObjKind kind) { return static_cast<int>(kind); }
+// The ClassType of the classes of a record family (1 ingredient, 2 recipe, 3 menu): its kind's
+// distance from Data.
+constexpr int FamilyClassType(int family) { return family - ToInt(TVktObjKind::Data); }
+
 using TVktNotifyEvent = std::function<void(TVktObject* sender)>;
 using TVktRecordsEvent = std::function<void(TVktObject* sender, TVktObjKind kind, TPriorityItem ids)>;
 using TVktFieldEvent = std::function<void(TVktObject* sender, TVktField field, TPriorityItem ids)>;

@@ -212,7 +212,7 @@ int GetTableKeyCount(TVktTable table) { return GetTableDef(table).KeyCount; }
 TVktFieldSet GetTableFieldSet(TVktTable table) {
     TVktFieldSet result;
     if (!ValidTable(table)) return result;
-    if (table == T::TblData || table == T::TblItem || table == T::TblInventory) return TVktFieldSet{{1, 102}};
+    if (table == T::TblData || table == T::TblItem || table == T::TblInventory) return TVktFieldSet{{TVktField::Class_ID, TVktField::Initial}};
     const TVktTableDef& def = TableDefs[ToInt(table)];
     const int first = ToInt(def.FirstField);
     for (int f = first; f < first + def.FieldCount; ++f) result.Add(ToVktField(f));

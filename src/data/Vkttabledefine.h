@@ -147,6 +147,11 @@ public:
         for (const auto& r : ranges)
             for (int i = r.first; i <= r.second; ++i) Add(ToVktTable(i));
     }
+    // The same with named bounds: {TVktTable::TblForm, TVktTable::TblYHistoryUnit}.
+    constexpr TVktTableSet(std::initializer_list<std::pair<TVktTable, TVktTable>> ranges) {
+        for (const auto& r : ranges)
+            for (int i = ToInt(r.first); i <= ToInt(r.second); ++i) Add(ToVktTable(i));
+    }
     constexpr void Add(TVktTable table) {
         if (ToInt(table) < VktTableCount) bits_ |= Bit(table);
     }
@@ -173,6 +178,16 @@ public:
         for (const auto& r : ranges)
             for (int i = r.first; i <= r.second; ++i)
                 if (i >= 0 && i < VktFieldCount) Add(ToVktField(i));
+    }
+    // The same with named bounds: {TVktField::BuyPrice, TVktField::Yield}.
+    constexpr TVktFieldSet(std::initializer_list<std::pair<TVktField, TVktField>> ranges) {
+        for (const auto& r : ranges)
+            for (int i = ToInt(r.first); i <= ToInt(r.second); ++i)
+                if (i < VktFieldCount) Add(ToVktField(i));
+    }
+    // Single members: {TVktField::Complete, TVktField::SalePrice}.
+    constexpr TVktFieldSet(std::initializer_list<TVktField> fields) {
+        for (TVktField field : fields) Add(field);
     }
     constexpr void Add(TVktField field) {
         if (Valid(field)) words_[Word(field)] |= Bit(field);
@@ -203,32 +218,69 @@ private:
 
 // Named sets.
 // Tables with a table of their own in the database file.
-inline constexpr TVktTableSet StoredTables{{1, 18}};
+inline constexpr TVktTableSet StoredTables{{TVktTable::TblClass, TVktTable::TblInitialize}};
 // The views of TblUnits.
-inline constexpr TVktTableSet UnitViewTables{{19, 25}};
+inline constexpr TVktTableSet UnitViewTables{{TVktTable::TblForm, TVktTable::TblYHistoryUnit}};
 // Name columns of the unit views.
-inline constexpr TVktFieldSet UnitViewFields{{12, 25}};
+inline constexpr TVktFieldSet UnitViewFields{{TVktField::Form, TVktField::YHistoryUnit2}};
 // Second-language name columns (Units2 is not one).
-inline constexpr TVktFieldSet FrenchFields{{5, 5}, {13, 13}, {15, 15}, {17, 17}, {19, 19}, {21, 21},
-                                           {23, 23}, {25, 25}, {46, 46}, {94, 94}};
+inline constexpr TVktFieldSet FrenchFields{TVktField::Class2, TVktField::Form2, TVktField::UseUnit2,
+                                           TVktField::BuyUnit2, TVktField::ItemUnit2, TVktField::InvUnit2,
+                                           TVktField::MHistoryUnit2, TVktField::YHistoryUnit2, TVktField::Data2,
+                                           TVktField::Information2};
 // Float and currency columns.
-inline constexpr TVktFieldSet NumericFields{{48, 48}, {62, 64}, {69, 69}, {73, 76}, {78, 81},
-                                            {87, 88}, {90, 90}, {98, 100}};
+inline constexpr TVktFieldSet NumericFields{{TVktField::UsePrice, TVktField::UsePrice},
+                                            {TVktField::BuyPrice, TVktField::Yield},
+                                            {TVktField::MHistoryPrice, TVktField::MHistoryPrice},
+                                            {TVktField::YHLastPrice, TVktField::YHMinPrice},
+                                            {TVktField::Complete, TVktField::CostRate},
+                                            {TVktField::ItemUse, TVktField::ItemPrice},
+                                            {TVktField::ItemUsePrice, TVktField::ItemUsePrice},
+                                            {TVktField::InvPrice, TVktField::InvTotalPrice}};
 // Fields a user filter may use.
-inline constexpr TVktFieldSet FilterFields{{27, 28}, {30, 34}, {42, 42}, {44, 50}, {52, 52}, {61, 65},
-                                           {67, 69}, {71, 76}, {78, 81}, {87, 90}, {93, 94}, {96, 100}};
+inline constexpr TVktFieldSet FilterFields{{TVktField::Company, TVktField::Dealer},
+                                           {TVktField::Address, TVktField::EMail},
+                                           {TVktField::InvItem, TVktField::InvItem},
+                                           {TVktField::Form_Key, TVktField::ChangeDate},
+                                           {TVktField::EraseDate, TVktField::EraseDate},
+                                           {TVktField::BuyUnit_Key, TVktField::Dealer_Key},
+                                           {TVktField::MHistoryDate, TVktField::MHistoryPrice},
+                                           {TVktField::YHistoryDate, TVktField::YHMinPrice},
+                                           {TVktField::Complete, TVktField::CostRate},
+                                           {TVktField::ItemUse, TVktField::ItemUsePrice},
+                                           {TVktField::Information, TVktField::Information2},
+                                           {TVktField::InvDate_Key, TVktField::InvTotalPrice}};
 // Fields offered as list and report columns (also known as ListFieldSet).
-inline constexpr TVktFieldSet ListFields{{4, 5}, {12, 25}, {27, 34}, {36, 36}, {38, 38}, {45, 46},
-                                         {48, 50}, {52, 52}, {62, 64}, {67, 67}, {69, 69}, {71, 71},
-                                         {73, 76}, {78, 81}, {87, 88}, {90, 91}, {93, 94}, {98, 100}};
+inline constexpr TVktFieldSet ListFields{{TVktField::Class, TVktField::Class2},
+                                         {TVktField::Form, TVktField::YHistoryUnit2},
+                                         {TVktField::Company, TVktField::EMail},
+                                         {TVktField::Attribute, TVktField::Attribute},
+                                         {TVktField::InvDate, TVktField::InvDate},
+                                         {TVktField::Data, TVktField::Data2},
+                                         {TVktField::UsePrice, TVktField::ChangeDate},
+                                         {TVktField::EraseDate, TVktField::EraseDate},
+                                         {TVktField::BuyPrice, TVktField::Yield},
+                                         {TVktField::MHistoryDate, TVktField::MHistoryDate},
+                                         {TVktField::MHistoryPrice, TVktField::MHistoryPrice},
+                                         {TVktField::YHistoryDate, TVktField::YHistoryDate},
+                                         {TVktField::YHLastPrice, TVktField::YHMinPrice},
+                                         {TVktField::Complete, TVktField::CostRate},
+                                         {TVktField::ItemUse, TVktField::ItemPrice},
+                                         {TVktField::ItemUsePrice, TVktField::ItemCatIndex},
+                                         {TVktField::Information, TVktField::Information2},
+                                         {TVktField::InvPrice, TVktField::InvTotalPrice}};
 inline constexpr const TVktFieldSet& ListFieldSet = ListFields;
 // Columns holding the key of a master row or of another record.
-inline constexpr TVktFieldSet ForeignKeyFields{{43, 44}, {47, 47}, {58, 58}, {61, 61}, {65, 65},
-                                               {68, 68}, {72, 72}, {86, 86}, {89, 89}, {96, 97}};
+inline constexpr TVktFieldSet ForeignKeyFields{TVktField::Class_Key, TVktField::Form_Key, TVktField::UseUnit_Key,
+                                               TVktField::AttrItem_Key, TVktField::BuyUnit_Key,
+                                               TVktField::Dealer_Key, TVktField::MHistoryUnit_Key,
+                                               TVktField::YHistoryUnit_Key, TVktField::Data_Key,
+                                               TVktField::ItemUnit_Key, TVktField::InvDate_Key,
+                                               TVktField::InvUnit_Key};
 // Fields of the master tables and unit views.
-inline constexpr TVktFieldSet MasterFields{{1, 39}};
+inline constexpr TVktFieldSet MasterFields{{TVktField::Class_ID, TVktField::InvType}};
 // Fields of the record tables.
-inline constexpr TVktFieldSet DataFields{{40, 100}};
+inline constexpr TVktFieldSet DataFields{{TVktField::Data_ID, TVktField::InvTotalPrice}};
 
 // The definitions are constant; kept for callers that initialise the schema explicitly. Idempotent.
 void BuildSchema();

@@ -10,8 +10,11 @@
 
 namespace {
 
+using F = TVktField;
+
 // Fields whose edit runs the record's price chain (ItemPrice is not one of them).
-constexpr TVktFieldSet kPriceBearingFields{{62, 64}, {78, 78}, {80, 80}, {87, 87}, {90, 90}};
+constexpr TVktFieldSet kPriceBearingFields{F::BuyPrice, F::Quantity, F::Yield, F::Complete,
+                                           F::SalePrice, F::ItemUse, F::ItemUsePrice};
 
 // The value is no content: empty, NULL, an empty text or no bytes.
 bool IsEmptyContent(const platform::Variant& value) {
@@ -291,7 +294,7 @@ bool TVktFunctor::UpdateDataKeys(int dataId, const std::string& values, const TP
 
         std::string dataSet;
         SqlParams dataParams;
-        assignments(TVktFieldSet{{42, 44}, {47, 47}}, dataSet, dataParams);
+        assignments(TVktFieldSet{F::InvItem, F::Class_Key, F::Form_Key, F::UseUnit_Key}, dataSet, dataParams);
         if (!dataSet.empty()) dataSet += ", ";
         dataSet += "ChangeDate = :ChangeDate";
         dataParams.emplace_back("ChangeDate", platform::ToIsoDateTime(platform::Now()));
@@ -301,7 +304,7 @@ bool TVktFunctor::UpdateDataKeys(int dataId, const std::string& values, const TP
         if (classType == 1) {
             std::string foodSet;
             SqlParams foodParams;
-            assignments(TVktFieldSet{{61, 61}, {65, 65}}, foodSet, foodParams);
+            assignments(TVktFieldSet{F::BuyUnit_Key, F::Dealer_Key}, foodSet, foodParams);
             if (!foodSet.empty()) {
                 foodParams.emplace_back("ID", dataId);
                 Exec("update " + Tbl(TVktTable::TblFood) + " set " + foodSet + " where Food_Key = :ID", foodParams);

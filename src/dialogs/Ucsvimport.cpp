@@ -192,11 +192,11 @@ TCsvCheck CheckGrid(const TCsvGrid& grid, const TPriorityItem& fields, int perLi
             int source = -1;
             std::optional<double> derived;
             try {
-                if (family == 7) {
+                if (family == ToInt(TVktObjKind::Food)) {
                     source = buy >= 0 ? buy : use;
                     derived =
                         InsertFoodPrices(given(use), given(buy), given(quantity), given(yield)).UsePrice.ToDouble();
-                } else if (family == 8 || family == 9) {
+                } else if (family == ToInt(TVktObjKind::Cook) || family == ToInt(TVktObjKind::Menu)) {
                     source = total;
                     derived = InsertCookPrices(given(complete), given(total)).UsePrice.ToDouble();
                 }
@@ -342,7 +342,7 @@ bool TCsvNameMap::IsComplete() const
 std::vector<TCsvNameMap::Item> RegisteredItems(TVktObject& object, TCsvNameKind kind, int family)
 {
     std::vector<TCsvNameMap::Item> items;
-    const int type = family - 6;   // 1 ingredient, 2 recipe, 3 menu
+    const int type = FamilyClassType(family);
     switch (kind) {
     case TCsvNameKind::Class: {
         const std::vector<ClassRow> rows = ClassRows(object, type);
@@ -406,7 +406,7 @@ int CreateItem(TVktObject& object, TCsvNameMap& map, TCsvNameKind kind, int fami
 {
     if (unknown < 0 || Index(unknown) >= map.GetUnknownItems().size()) return 0;
     const std::string text = map.GetUnknownItems()[Index(unknown)];
-    const auto type = static_cast<std::int8_t>(family - 6);
+    const auto type = static_cast<std::int8_t>(FamilyClassType(family));
     int id = 0;
     std::string name = text;
     switch (kind) {

@@ -94,11 +94,11 @@ void ClipState::Combine(std::uint32_t mode, const Path& outline, bool evenOdd)
         Areas.push_back(std::move(area));
         break;
     case U_RGN_AND:
-        if (!Nothing && Areas.size() < kMaxAreas)
+        if (!Nothing && Areas.size() < kMaxClipAreas)
             Areas.push_back(std::move(area));
         break;
     case U_RGN_DIFF:
-        if (!Nothing && Areas.size() < kMaxAreas) {
+        if (!Nothing && Areas.size() < kMaxClipAreas) {
             // The outline's outside: the device around it, by the even-odd rule.
             area->Outline = RectanglePath(kEverywhere);
             area->Outline.Append(outline);

@@ -51,10 +51,7 @@ using GraphicsObject = std::variant<std::monostate, Pen, Brush, Font>;
 
 // The clip: the intersection of its areas (output units). `Nothing` when that is empty.
 struct ClipState {
-    // The most areas kept: an outline intersected past them is left out (it is nested in the
-    // drawing, whose reader nests only so deep).
-    static constexpr std::size_t kMaxAreas = 24;
-
+    // At most kMaxClipAreas (PlayerLimits.h).
     ClipChain Areas;
     bool Nothing = false;
 

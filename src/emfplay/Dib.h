@@ -8,6 +8,7 @@
 // bits (by bit fields too); RLE8 and RLE4 (pixels a run leaves out are transparent); top-down and
 // bottom-up rows. JPEG and PNG bits are handed on as they are.
 #include "emfplay/Picture.h"
+#include "emfplay/PlayerLimits.h"
 
 #include <array>
 #include <cstdint>
@@ -15,9 +16,6 @@
 #include <string>
 
 namespace emfplay {
-
-// The most pixels a bitmap may have.
-constexpr std::int64_t kMaxDibPixels = 40'000'000;
 
 struct DibPlace {
     std::uint32_t OffBmi = 0;

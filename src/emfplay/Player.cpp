@@ -14,9 +14,6 @@ namespace emfplay {
 
 namespace {
 
-// The deepest SAVEDC stack kept; saves past it are not made.
-constexpr std::size_t kMaxSavedStates = 4096;
-
 // Whether libuemf can check records of `type` (it passes the others unchecked, with a warning).
 bool Checkable(std::uint32_t type)
 {
@@ -212,7 +209,7 @@ bool Player::ReadHeader(const Record& r, std::string& error)
         pixelsPerMmY_ = devicePixels_.Y / deviceMm_.Y;
     } else {
         devicePixels_ = {1024, 768};
-        deviceMm_ = {1024 * 25.4 / 96, 768 * 25.4 / 96};
+        deviceMm_ = {1024 * kMMPerInch / 96, 768 * kMMPerInch / 96};
     }
     // The frame (hundredths of a millimetre) in device pixels; the bounds (device pixels,
     // inclusive) when the frame is empty.
@@ -235,7 +232,7 @@ bool Player::ReadHeader(const Record& r, std::string& error)
         return false;
     }
     deviceToOutput_ = Affine::Translation(-left, -top);
-    pixel_ = std::clamp(pixelsPerMmX_ * 25.4 / 96, 0.01, 1000.0);
+    pixel_ = std::clamp(pixelsPerMmX_ * kMMPerInch / 96, 0.01, 1000.0);
     outputWidth_ = width;
     outputHeight_ = height;
     MappingChanged();
@@ -277,9 +274,9 @@ void Player::SetMapMode(std::uint32_t mode)
     case U_MM_LOMETRIC:
     case U_MM_ISOTROPIC: perMm = 10; break;
     case U_MM_HIMETRIC: perMm = 100; break;
-    case U_MM_LOENGLISH: perMm = 100 / 25.4; break;
-    case U_MM_HIENGLISH: perMm = 1000 / 25.4; break;
-    case U_MM_TWIPS: perMm = 1440 / 25.4; break;
+    case U_MM_LOENGLISH: perMm = 100 / kMMPerInch; break;
+    case U_MM_HIENGLISH: perMm = 1000 / kMMPerInch; break;
+    case U_MM_TWIPS: perMm = 1440 / kMMPerInch; break;
     default: break;
     }
     if (perMm > 0) {

@@ -9,6 +9,7 @@
 #include "emfplay/DeviceContext.h"
 #include "emfplay/Dib.h"
 #include "emfplay/Painter.h"
+#include "emfplay/PlayerLimits.h"
 #include "emfplay/SvgWriter.h"
 #include "emfplay/TextCodec.h"
 
@@ -21,13 +22,8 @@
 
 namespace emfplay {
 
-// The limits of one playing. The drawing's size is the most the program reads of a player
-// (platform::kMaxPlayerOutputBytes, the same value: the two programs share no header).
-constexpr std::size_t kMaxDrawingBytes = std::size_t(24) << 20;
-constexpr std::uint64_t kMaxRecords = 2'000'000;
-constexpr std::size_t kMaxPoints = 4'000'000; // in one record, or one path
-constexpr std::size_t kMaxRegionRectangles = 1'000'000;
-constexpr std::size_t kMaxTextUnits = 8192;
+// Millimetres in an inch (platform::kMMPerInch; the player shares no header with the program).
+constexpr double kMMPerInch = 25.4;
 
 class Player {
 public:
@@ -181,8 +177,8 @@ private:
     AnsiDecoder ansi_;
 
     // The header's device: pixels per millimetre, and the frame's top-left in device pixels.
-    double pixelsPerMmX_ = 96 / 25.4;
-    double pixelsPerMmY_ = 96 / 25.4;
+    double pixelsPerMmX_ = 96 / kMMPerInch;
+    double pixelsPerMmY_ = 96 / kMMPerInch;
     Point deviceMm_{1, 1};    // szlMillimeters
     Point devicePixels_{1, 1}; // szlDevice
     Affine deviceToOutput_;

@@ -54,7 +54,7 @@ Region Region::Union(const std::vector<Box>& boxes)
         spans += merged.size() / 2;
         work += active.size() + 1;
         result.Append(top, bottom, std::move(merged));
-        if (spans > kMaxSpans || work > kMaxWork) {
+        if (spans > kMaxRegionSpans || work > kMaxRegionWork) {
             Box bounds = *byTop.front();
             for (const Box* b : byTop)
                 bounds = bounds.Around(*b);
@@ -153,7 +153,7 @@ Region Region::Combine(const Region& a, const Region& b, Op op)
             spans += spansHere.size() / 2;
             work += (ba ? ba->Spans.size() : 0) + (bb ? bb->Spans.size() : 0) + 1;
             result.Append(y, next, std::move(spansHere));
-            if (spans > kMaxSpans || work > kMaxWork) {
+            if (spans > kMaxRegionSpans || work > kMaxRegionWork) {
                 // Bounds that hold the combination stand in.
                 Box bounds = a.Bounds();
                 if (op == Op::Or || op == Op::Xor) {

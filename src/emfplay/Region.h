@@ -1,6 +1,8 @@
 #pragma once
 // An area of the device made of rectangles, as a clip region is: combined by intersection, union,
 // difference and exclusive or. A value type; empty by default.
+#include "emfplay/PlayerLimits.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <vector>
@@ -37,12 +39,9 @@ public:
     bool IsEmpty() const { return bands_.empty(); }
     Box Bounds() const;
     // Disjoint rectangles covering the area, top to bottom, left to right.
+    // Past kMaxRegionSpans intervals or kMaxRegionWork steps of making, a region is its bounds
+    // (PlayerLimits.h).
     std::vector<Box> Boxes() const;
-
-    // A region past this many intervals, or whose making would take past this many interval steps,
-    // is replaced by its bounds, so that no sequence of combinations grows or takes without end.
-    static constexpr std::size_t kMaxSpans = 200'000;
-    static constexpr std::size_t kMaxWork = 20'000'000;
 
 private:
     // Bands are disjoint, top to bottom, never empty; each holds sorted, disjoint x intervals as

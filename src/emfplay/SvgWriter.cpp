@@ -1,15 +1,12 @@
 #include "emfplay/SvgWriter.h"
 
+#include "emfplay/PlayerLimits.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 
 namespace emfplay {
-
-namespace {
-// Numbers are held within this; anything larger draws nowhere a picture reaches.
-constexpr double kMaxNumber = 1e9;
-} // namespace
 
 SvgWriter& SvgWriter::Number(double value)
 {

@@ -1,6 +1,7 @@
 #include "gui/BitmapCanvas.h"
 
 #include "gui/QtSupport.h"
+#include "platform/Units.h"
 
 #include <QImage>
 #include <QPainter>
@@ -16,7 +17,7 @@ struct BitmapCanvas::Buffer {
           Height(std::max(0, height))
     {
         Pixels.fill(Qt::white);
-        const int dotsPerMetre = static_cast<int>(std::lround(dpi / 0.0254));
+        const int dotsPerMetre = static_cast<int>(std::lround(dpi / kMetresPerInch));
         Pixels.setDotsPerMeterX(dotsPerMetre);
         Pixels.setDotsPerMeterY(dotsPerMetre);
         Painter.begin(&Pixels);

@@ -756,7 +756,7 @@ bool DisplayListRecorder::DrawText(const QString& characters, const QPointF& at,
 {
     if (!error_.empty())
         return false;
-    const QString text = characters.left(kMaxTextLength);
+    const QString text = characters.left(kMaxDrawingText);
     if (text.isEmpty() || !(pixelSize > 0))
         return true;
     switch (TextWayUnder(transform_, pixelSize, kRecordAnisotropy)) {

@@ -8,6 +8,7 @@
 // is handed to the glyph rasteriser only under a transform it can render: a degenerate or extreme
 // one (a shear of 1000 crashes FreeType's rasteriser) draws its outline instead, or nothing.
 #include "gui/DrawingCost.h"
+#include "platform/PictureLimits.h"
 
 #include <QBrush>
 #include <QColor>
@@ -103,9 +104,8 @@ class DisplayListRecorder {
 public:
     DisplayListRecorder(const DrawingLimits& limits, const QSizeF& size);
 
-    // The longest text and font family kept; the characters beyond are dropped.
-    static constexpr int kMaxTextLength = 4096;
-    static constexpr int kMaxFamilyLength = 64;
+    // The longest text and font family kept are kMaxDrawingText and kMaxFamilyLength
+    // (PictureLimits.h); the characters beyond are dropped.
 
     // An element of the drawing read, drawn or not.
     bool ReadElement();

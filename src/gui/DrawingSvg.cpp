@@ -1,6 +1,7 @@
 #include "gui/DrawingSvg.h"
 
 #include "gui/FontTable.h"
+#include "platform/PictureLimits.h"
 
 #include <QBrush>
 #include <QBuffer>
@@ -36,14 +37,6 @@ namespace {
 const QString kSvgNamespace = QStringLiteral("http://www.w3.org/2000/svg");
 const QString kXlinkNamespace = QStringLiteral("http://www.w3.org/1999/xlink");
 
-// Deeper nesting is skipped.
-constexpr int kMaxDepth = 64;
-// A gradient's stops beyond these are left out.
-constexpr qsizetype kMaxStops = 256;
-// The faces of one drawing matched by their names; those beyond are matched by their class alone.
-constexpr qsizetype kMaxFaces = 32;
-// The largest length or size taken, in user units (a picture is at most 10 000 pixels wide).
-constexpr double kMaxLength = 1e6;
 constexpr double kPi = 3.14159265358979323846;
 
 enum class Element {
@@ -100,7 +93,7 @@ public:
         if (ec != std::errc() || !std::isfinite(value))
             return std::nullopt;
         at_ = next;
-        return std::clamp(value, -kMaxLength, kMaxLength);
+        return std::clamp(value, -kMaxDrawingLength, kMaxDrawingLength);
     }
     // A flag of an arc: one digit, which may stand right before the next number.
     std::optional<bool> Flag()
@@ -504,7 +497,7 @@ void SetPaint(PaintStyle& paint, QStringView name, QStringView value)
     } else if (name == u"stroke") {
         paint.Stroke = ColorOf(value);
     } else if (name == u"stroke-width") {
-        number(paint.StrokeWidth, 0, kMaxLength);
+        number(paint.StrokeWidth, 0, kMaxDrawingLength);
     } else if (name == u"stroke-opacity") {
         number(paint.StrokeOpacity, 0, 1);
     } else if (name == u"stroke-dasharray") {
@@ -522,7 +515,7 @@ void SetPaint(PaintStyle& paint, QStringView name, QStringView value)
     } else if (name == u"font-family") {
         // The first family of the list, and the generic one that ends it.
         const qsizetype comma = value.indexOf(u',');
-        paint.Family = value.left(comma).trimmed().left(DisplayListRecorder::kMaxFamilyLength).toString();
+        paint.Family = value.left(comma).trimmed().left(kMaxFamilyLength).toString();
         paint.Family.remove(u'"').remove(u'\'');
         const QStringView last = value.mid(value.lastIndexOf(u',') + 1).trimmed();
         paint.Generic = last == u"serif"       ? FaceClass::Serif
@@ -532,7 +525,7 @@ void SetPaint(PaintStyle& paint, QStringView name, QStringView value)
                         : last == u"fantasy"    ? FaceClass::Decorative
                                                 : FaceClass::Any;
     } else if (name == u"font-size") {
-        number(paint.FontSize, 0, kMaxLength);
+        number(paint.FontSize, 0, kMaxDrawingLength);
     } else if (name == u"font-weight") {
         if (value == u"bold")
             paint.Weight = 700;
@@ -611,8 +604,8 @@ public:
                 ok = End();
                 break;
             case QXmlStreamReader::Characters:
-                if (text_ && text_->Characters.size() < DisplayListRecorder::kMaxTextLength)
-                    text_->Characters += reader_.text().left(DisplayListRecorder::kMaxTextLength -
+                if (text_ && text_->Characters.size() < kMaxDrawingText)
+                    text_->Characters += reader_.text().left(kMaxDrawingText -
                                                              text_->Characters.size());
                 break;
             default: // the declaration, comments and processing instructions are left out
@@ -683,7 +676,7 @@ private:
                 return false;
             }
             rooted_ = true;
-        } else if (kind == Element::Other || static_cast<int>(stack_.size()) >= kMaxDepth ||
+        } else if (kind == Element::Other || static_cast<int>(stack_.size()) >= kMaxDrawingDepth ||
                    (text_ && kind != Element::Span)) {
             reader_.skipCurrentElement();
             return true;
@@ -752,7 +745,7 @@ private:
             }
             break;
         case Element::Stop:
-            if (gradient_ && gradient_->second.Stops.size() < kMaxStops && frame.Paint.StopColor) {
+            if (gradient_ && gradient_->second.Stops.size() < kMaxGradientStops && frame.Paint.StopColor) {
                 // Offsets never go back (SVG takes the largest so far).
                 const double last = gradient_->second.Stops.isEmpty() ? 0 : gradient_->second.Stops.back().first;
                 const double offset = std::max(last, std::clamp(Length(attribute("offset")).value_or(0), 0.0, 1.0));
@@ -1045,7 +1038,7 @@ private:
         const QString key = paint.Family + QChar(u'0' + static_cast<int>(paint.Generic));
         if (const auto it = faces_.constFind(key); it != faces_.cend())
             return *it;
-        if (faces_.size() >= kMaxFaces)
+        if (faces_.size() >= kMaxDrawingFaces)
             return MatchFace(QString(), paint.Generic);
         return *faces_.insert(key, MatchFace(paint.Family, paint.Generic));
     }

@@ -17,6 +17,7 @@
 // (an asker): one whose askers have all let go before a worker took it is dropped.
 #include "gui/DisplayList.h"
 #include "gui/Metafile.h"
+#include "platform/PictureLimits.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -41,11 +42,6 @@ class QThreadPool;
 
 namespace platform {
 
-// The largest picture drawn, in pixels at 96 dpi: one side and the area. Larger frames are refused,
-// since a drawing of that size would be rasterised somewhere (a BMP copy, a cache).
-constexpr int kMaxMetafileSide = 10000;
-constexpr long long kMaxMetafileArea = 40'000'000;
-
 struct MetafileRendering {
     Metafile Drawing; // empty when the bytes cannot be drawn
     std::string Error; // why not, for the one line said about it
@@ -55,10 +51,8 @@ struct MetafileRendering {
 // Drawing empty and names the cause.
 MetafileRendering RenderEnhancedMetafile(std::string_view bytes);
 
-// What a picture's drawing may hold, and the cache of drawings with it, and what a redraw of it may
-// cost: the largest drawing admitted records in about half a second and redraws in a quarter.
-constexpr std::size_t kMaxDrawingBytes = std::size_t(64) << 20;
-constexpr DrawingLimits kMetafileDrawingLimits{kMaxDrawingBytes, 4'000'000};
+// What a picture's drawing may hold and cost (PictureLimits.h).
+constexpr DrawingLimits kMetafileDrawingLimits{kMaxDrawingBytes, kMaxDrawingWork};
 
 // How many pictures play at once, each on a worker thread with a player process of its own.
 constexpr int kMetafilePlayers = 4;
@@ -252,15 +246,6 @@ std::size_t MetafileConversionCount();
 // The player started for each picture: by default the program's own (ProgramPlayerPath; none, so
 // that every picture fails to play, when it is not executable there); a test points at its own. An empty path goes back to the default.
 void SetMetafilePlayer(const std::string& path);
-
-// How much processor time a player may use (real pictures play in 5 to 60 ms), and how many times
-// that it may take in all, waiting or kept from running on a loaded machine.
-constexpr int kPlayTimeoutMs = 1000;
-constexpr int kPlayWallFactor = 8;
-// What the player may write (its drawing as SVG): a bound on the program's memory for one picture.
-// The player stops itself at the same size (emfplay::kMaxDrawingBytes; the two programs share no
-// header).
-constexpr std::size_t kMaxPlayerOutputBytes = std::size_t(24) << 20;
 
 // The player alone: the drawing, or nothing (with `error` set: the player's own reason, or why it
 // failed) when it refuses the picture, fails, is killed once it has used `timeoutMs` of processor

@@ -5,6 +5,8 @@
 #include "platform/Errors.h"
 #include "platform/Jpeg.h"
 #include "platform/JpegWriter.h"
+#include "platform/PictureLimits.h"
+#include "platform/Units.h"
 
 #include <QImage>
 #include <QPainter>
@@ -33,9 +35,8 @@ std::int32_t ReadInt32(std::string_view bytes, std::size_t offset)
 
 // JPEG decoding straight into the 32-bit image that drawing uses: a Picture in between would
 // cost two more passes over every pixel of a photograph. Failures are those of DecodeJpeg
-// (corrupt or cut data ends the decode, nothing is drawn grey).
-constexpr std::uint64_t kMaxJpegPixels = std::uint64_t(1) << 28;
-
+// (corrupt or cut data ends the decode, nothing is drawn grey); pictures past kMaxJpegPixels are
+// refused before their pixels are allocated.
 struct JpegErrors {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
@@ -125,10 +126,10 @@ bool PictureData::MetafileSize(std::string_view bytes, int& width, int& height)
     const std::int64_t frameHeight = std::int64_t(ReadInt32(bytes, 36)) - ReadInt32(bytes, 28);
     if (frameWidth < 0 || frameHeight < 0)
         return false;
-    // Hundredths of a millimetre at 96 pixels per inch (2540 hundredths).
-    const std::int64_t w = frameWidth * 96 / 2540;
-    const std::int64_t h = frameHeight * 96 / 2540;
-    if (w > 1000000 || h > 1000000)
+    // Hundredths of a millimetre at 96 pixels per inch.
+    const std::int64_t w = frameWidth * 96 / kHundredthMMPerInch;
+    const std::int64_t h = frameHeight * 96 / kHundredthMMPerInch;
+    if (w > kMaxMetafileFrameSide || h > kMaxMetafileFrameSide)
         return false;
     width = static_cast<int>(w);
     height = static_cast<int>(h);

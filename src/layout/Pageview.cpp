@@ -2,6 +2,7 @@
 
 #include "gui/QtSupport.h"
 #include "platform/Text.h"
+#include "platform/Units.h"
 #include "widgets/Upapernamelist.h"
 
 #include <QShowEvent>
@@ -235,7 +236,7 @@ void TPageView::Clear()
     page_ = 1;
     items_->SetSelected(nullptr);
     items_->ClearViewItem();
-    SetPaperType(9);
+    SetPaperType(kA4PaperID);
     SetOrientation(false);
     // The clearing is no change of the user's.
     modified_ = false;
@@ -275,7 +276,8 @@ void TPageView::SetOrientation(bool landscape)
 void TPageView::SetCanvasSize_(TPoint size)
 {
     canvasSize_ = size;
-    ApplyCanvasSize({static_cast<int>(size.X * 25.4), static_cast<int>(size.Y * 25.4)});
+    ApplyCanvasSize(
+        {static_cast<int>(size.X * platform::kMMPerInch), static_cast<int>(size.Y * platform::kMMPerInch)});
 }
 
 void TPageView::SetMMCanvasSize_(TPoint size)

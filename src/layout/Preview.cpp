@@ -19,6 +19,7 @@ struct BuiltIn {
     const char* caption;
 };
 
+// In code order from ctContainer.
 constexpr std::array<BuiltIn, 7> kBuiltIns{{{"Container", "コンテナ"},
                                             {"Text", "テキスト"},
                                             {"Memo", "メモ"},
@@ -27,7 +28,7 @@ constexpr std::array<BuiltIn, 7> kBuiltIns{{{"Container", "コンテナ"},
                                             {"Grid", "グリッド"},
                                             {"Chart", "グラフ"}}};
 
-bool IsBuiltIn(int type) { return type >= 1 && type <= 7; }
+bool IsBuiltIn(int type) { return type >= ctContainer && type <= ctChart; }
 
 void ShowFileError(const char* text)
 {
@@ -131,8 +132,8 @@ int TPreview::ContainerTypeFromStr(const std::string& name)
 {
     for (std::size_t i = 0; i < kBuiltIns.size(); ++i)
         if (name == kBuiltIns[i].name)
-            return static_cast<int>(i) + 1;
-    int type = 0;
+            return static_cast<int>(i) + ctContainer;
+    int type = ctUnknown;
     if (OnContainerTypeFromName)
         OnContainerTypeFromName(this, name, type);
     return type;
@@ -141,7 +142,7 @@ int TPreview::ContainerTypeFromStr(const std::string& name)
 std::string TPreview::ContainerTypeToStr(int type)
 {
     if (IsBuiltIn(type))
-        return kBuiltIns[static_cast<std::size_t>(type - 1)].name;
+        return kBuiltIns[static_cast<std::size_t>(type - ctContainer)].name;
     std::string name;
     if (OnContainerTypeToName)
         OnContainerTypeToName(this, type, name);
@@ -163,13 +164,13 @@ bool TPreview::DoCanNewContainer(TViewItem* item, int type)
 void TPreview::DoNewContainer(int type, TContainer*& container)
 {
     switch (type) {
-    case 1: container = new TContainer(); return;
-    case 2: container = new TTextContainer(); return;
-    case 3: container = new TMemoContainer(); return;
-    case 4: container = new TGraphicContainer(); return;
-    case 5: container = new TImageContainer(); return;
-    case 6: container = new TGridContainer(); return;
-    case 7: container = new TChartContainer(); return;
+    case ctContainer: container = new TContainer(); return;
+    case ctText: container = new TTextContainer(); return;
+    case ctMemo: container = new TMemoContainer(); return;
+    case ctGraphic: container = new TGraphicContainer(); return;
+    case ctImage: container = new TImageContainer(); return;
+    case ctGrid: container = new TGridContainer(); return;
+    case ctChart: container = new TChartContainer(); return;
     default: break;
     }
     if (OnNewContainer)
@@ -181,7 +182,7 @@ void TPreview::DoNewContainer(int type, TContainer*& container)
 void TPreview::DoGetContainerCaption(int type, std::string& str)
 {
     if (IsBuiltIn(type)) {
-        str = kBuiltIns[static_cast<std::size_t>(type - 1)].caption;
+        str = kBuiltIns[static_cast<std::size_t>(type - ctContainer)].caption;
         return;
     }
     if (OnGetContainerCaption)
@@ -252,7 +253,7 @@ void TPreview::DoSaveXml(TViewItem* item, const platform::XmlNode& node)
     TContainer* container = ContainerOf(item);
     if (!container)
         return;
-    if (container->GetType() != 0)
+    if (container->GetType() != ctUnknown)
         node.SetAttribute("Container", ContainerTypeToStr(container->GetType()));
     container->SaveToXml(node);
 }

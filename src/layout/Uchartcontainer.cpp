@@ -4,6 +4,7 @@
 #include "gui/QtSupport.h"
 #include "platform/NumberText.h"
 #include "platform/Text.h"
+#include "platform/Units.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAreaSeries>
@@ -766,7 +767,7 @@ struct TChartContainer::TDrawnChart {
     TChartLegend Legend;                // in scene coordinates
 };
 
-TChartContainer::TChartContainer() : TContainer(7) {}
+TChartContainer::TChartContainer() : TContainer(ctChart) {}
 
 TChartContainer::TChartContainer(int type) : TContainer(type) {}
 
@@ -1094,7 +1095,7 @@ void TChartContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
     const TRect target{rect.Left + offsetX, rect.Top + offsetY, rect.Right + offsetX, rect.Bottom + offsetY};
     if (!painter || target.IsEmpty())
         return;
-    const double k = canvas.DpiY() * scale * (1 / 25.4) * 0.0001;
+    const double k = canvas.DpiY() * scale * (1 / platform::kMMPerInch) * 0.0001;
     const int lineWidth = std::max(static_cast<int>(k * 0.2), 1);
     std::string name;
     int size = 0;
@@ -1134,7 +1135,7 @@ void TChartContainer::SaveToXml(const platform::XmlNode& node)
     node.SetBoolAttribute("View3D", view3D_);
     if (view3D_)
         node.SetIntAttribute("View3DWidth", view3DWidth_);
-    if (GetType() != 7)
+    if (GetType() != ctChart)
         return;
     node.SetBoolAttribute("XTypeDate", xTypeDate_);
     if (dateFormat_ != 0)
@@ -1155,7 +1156,7 @@ void TChartContainer::LoadFromXml(const platform::XmlNode& node)
     SetView3D(node.GetBoolAttribute("View3D"));
     if (view3D_)
         SetView3DWidth(node.GetIntAttribute("View3DWidth"));
-    if (GetType() != 7)
+    if (GetType() != ctChart)
         return;
     SetXTypeDate(node.GetBoolAttribute("XTypeDate"));
     SetDateFormat(ReadIntAttribute(node, "DateFormat", 0));

@@ -241,7 +241,7 @@ void TContainer::LoadFromXml(const platform::XmlNode& node)
 
 // ---- unknown type --------------------------------------------------------------------------------
 
-TNullContainer::TNullContainer() : TContainer(0) {}
+TNullContainer::TNullContainer() : TContainer(ctUnknown) {}
 
 void TNullContainer::LoadFromXml(const platform::XmlNode& node)
 {

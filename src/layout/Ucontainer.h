@@ -23,6 +23,19 @@ namespace platform {
 class MetafilePlay;
 }
 
+// Container type codes, stored in each container; the layout file names them (TPreview). Codes from
+// 8 on are types the owner of a layout document adds.
+enum TContainerType : int {
+    ctUnknown = 0, // TNullContainer
+    ctContainer = 1,
+    ctText = 2,
+    ctMemo = 3,
+    ctGraphic = 4,
+    ctImage = 5,
+    ctGrid = 6,
+    ctChart = 7,
+};
+
 class TContainer : public TObject {
 public:
     TContainer();
@@ -102,7 +115,7 @@ private:
     bool updating_ = false;
     int updateCount_ = 0;
     bool loading_ = false;
-    int type_ = 1;
+    int type_ = ctContainer;
     std::string fontName_ = kDefaultFontName;
     int fontSize_ = 100;
     TFontStyles fontStyles_;

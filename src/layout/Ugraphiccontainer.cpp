@@ -2,6 +2,7 @@
 
 #include "gui/Region.h"
 #include "layout/Umathsupport.h"
+#include "platform/Units.h"
 
 #include <cmath>
 #include <numbers>
@@ -19,7 +20,7 @@ platform::Brush ShapeBrush(TColor color) { return {color, color == -1}; }
 
 } // namespace
 
-TGraphicContainer::TGraphicContainer() : TContainer(4) {}
+TGraphicContainer::TGraphicContainer() : TContainer(ctGraphic) {}
 
 TGraphicContainer::TGraphicContainer(int type) : TContainer(type), graphicType_(-1) {}
 
@@ -35,7 +36,7 @@ void TGraphicContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, pl
 {
     if (graphicType_ < 0 || !GetViewItem())
         return;
-    const double f = canvas.DpiY() * scale / 25.4 * 0.0001;
+    const double f = canvas.DpiY() * scale / platform::kMMPerInch * 0.0001;
     int pw = static_cast<int>(lineWidth_ * f * 0.1);
     if (pw == 0 && lineWidth_ != 0)
         pw = 1;

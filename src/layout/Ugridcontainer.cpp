@@ -3,6 +3,7 @@
 #include "gui/QtCanvas.h"
 #include "gui/QtSupport.h"
 #include "platform/Text.h"
+#include "platform/Units.h"
 
 #include <algorithm>
 #include <limits>
@@ -15,7 +16,7 @@ TColor BackColor(TColor color) { return color == 0xFFFFFF ? -1 : color; }
 
 } // namespace
 
-TGridContainer::TGridContainer() : TContainer(6) { Init(); }
+TGridContainer::TGridContainer() : TContainer(ctGrid) { Init(); }
 
 TGridContainer::TGridContainer(int type) : TContainer(type) { Init(); }
 
@@ -396,7 +397,7 @@ void TGridContainer::DrawList(platform::Canvas& canvas, TRect rect, int scale, i
     } else if (rowsWrapStyle_ != 0 && n != 0) {
         rh = std::min(rh, static_cast<int>(static_cast<double>(h / n - rg) / rows - lw));
     }
-    const double k = canvas.DpiY() * scale * (1 / 25.4) * 0.0001;
+    const double k = canvas.DpiY() * scale * (1 / platform::kMMPerInch) * 0.0001;
     const double g = (paraGap_ / 10) * k;
     // The millimetres a paragraph's pixels stand for: columns as wide as the item fill it exactly,
     // whatever the rounding of its pixels.
@@ -521,7 +522,7 @@ void TGridContainer::SaveToXml(const platform::XmlNode& node)
     }
     if (drawFullGrid_)
         node.SetBoolAttribute("DrawFullGrid", true);
-    if (GetType() != 6)
+    if (GetType() != ctGrid)
         return;
     node.SetIntAttribute("RowsWrapStyle", rowsWrapStyle_);
     node.SetIntAttribute("ColsWrapStyle", colsWrapStyle_);
@@ -553,7 +554,7 @@ void TGridContainer::LoadFromXml(const platform::XmlNode& node)
     SetParagraph(ReadIntAttribute(node, "Paragraph", 1));
     SetParaOrient(ReadBoolAttribute(node, "ParaOrient", false));
     SetDrawFullGrid(ReadBoolAttribute(node, "DrawFullGrid", false));
-    if (GetType() != 6)
+    if (GetType() != ctGrid)
         return;
     SetRowsWrapStyle(node.GetIntAttribute("RowsWrapStyle"));
     SetColsWrapStyle(node.GetIntAttribute("ColsWrapStyle"));

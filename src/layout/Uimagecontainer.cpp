@@ -5,6 +5,7 @@
 #include "gui/QtSupport.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "platform/Units.h"
 
 #include <QImage>
 
@@ -160,8 +161,8 @@ TPoint TImageContainerItem::GetSize_() const
 TPoint TImageContainerItem::GetMMSize_() const
 {
     const double s = platform::ScreenPixelsPerInch();
-    return {static_cast<int>(picture_.GetWidth() * 100 / s * 25.4 + 1),
-            static_cast<int>(picture_.GetHeight() * 100 / s * 25.4 + 1)};
+    return {static_cast<int>(picture_.GetWidth() * 100 / s * platform::kMMPerInch + 1),
+            static_cast<int>(picture_.GetHeight() * 100 / s * platform::kMMPerInch + 1)};
 }
 
 void TImageContainerItem::DoChange()
@@ -172,7 +173,7 @@ void TImageContainerItem::DoChange()
 
 // ---- the container -------------------------------------------------------------------------------
 
-TImageContainer::TImageContainer() : TContainer(5) {}
+TImageContainer::TImageContainer() : TContainer(ctImage) {}
 
 TImageContainer::TImageContainer(int type) : TContainer(type) {}
 
@@ -232,7 +233,7 @@ void TImageContainer::Reverse(int index, bool vertical) { GetItems(index)->Rever
 
 int TImageContainer::GetItemCount() const
 {
-    return GetType() == 5 ? static_cast<int>(items_.size()) : colCount_ * rowCount_;
+    return GetType() == ctImage ? static_cast<int>(items_.size()) : colCount_ * rowCount_;
 }
 
 TImageContainerItem* TImageContainer::GetItems(int index) const
@@ -440,16 +441,17 @@ void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell,
     const int dpi = canvas.DpiY();
     const int width = shown->Width;
     const int height = shown->Height;
-    if (drawType_ == 0 || (drawType_ == 4 && !image && !drawing)) {
+    if (drawType_ == idtStretch || (drawType_ == idtTile && !image && !drawing)) {
         // A metafile that draws nothing (playing, refused, or a frame under one pixel) has no tile
         // size: one frame per cell.
         draw(cell);
-    } else if (drawType_ == 4) {
+    } else if (drawType_ == idtTile) {
         const double s = platform::ScreenPixelsPerInch();
-        const int mw = static_cast<int>(width * 100 / s * 25.4 + 1);
-        const int mh = static_cast<int>(height * 100 / s * 25.4 + 1);
-        const int tw = std::max(1, static_cast<int>(dpi * mw / 2540.0 * scale * 0.0001));
-        const int th = std::max(1, static_cast<int>(dpi * mh / 2540.0 * scale * 0.0001));
+        const int mw = static_cast<int>(width * 100 / s * platform::kMMPerInch + 1);
+        const int mh = static_cast<int>(height * 100 / s * platform::kMMPerInch + 1);
+        const double perInch = platform::kHundredthMMPerInch;
+        const int tw = std::max(1, static_cast<int>(dpi * mw / perInch * scale * 0.0001));
+        const int th = std::max(1, static_cast<int>(dpi * mh / perInch * scale * 0.0001));
         for (int y = cell.Top; y < cell.Bottom || y == cell.Top; y += th)
             for (int x = cell.Left; x < cell.Right || x == cell.Left; x += tw)
                 draw({x, y, x + tw, y + th});
@@ -460,9 +462,9 @@ void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell,
         int b = height;
         FitPicture(trimming_, w, h, a, b);
         TRect dst{cell.Left + (w - a) / 2, cell.Top + (h - b) / 2, 0, 0};
-        if (drawType_ == 1)
+        if (drawType_ == idtTopLeft)
             dst = {cell.Left, cell.Top, 0, 0};
-        else if (drawType_ == 3)
+        else if (drawType_ == idtBottomRight)
             dst = {cell.Right - a, cell.Bottom - b, 0, 0};
         dst.Right = dst.Left + a;
         dst.Bottom = dst.Top + b;
@@ -497,7 +499,7 @@ void TImageContainer::SaveToXml(const platform::XmlNode& node)
     node.SetBoolAttribute("DrawName", drawName_);
     node.SetAttribute("HorzAlign", TextHorzAlignToString(horzAlign_));
     node.SetAttribute("VertAlign", TextVertAlignToString(vertAlign_));
-    if (GetType() != 5)
+    if (GetType() != ctImage)
         return;
     std::vector<std::string> pairs;
     for (int i = 0; i < static_cast<int>(items_.size()); ++i)
@@ -516,7 +518,7 @@ void TImageContainer::LoadFromXml(const platform::XmlNode& node)
     SetDrawName(node.GetBoolAttribute("DrawName"));
     SetHorzAlign(TextHorzAlignFromString(node.GetAttribute("HorzAlign")));
     SetVertAlign(TextVertAlignFromString(node.GetAttribute("VertAlign")));
-    if (GetType() != 5)
+    if (GetType() != ctImage)
         return;
     Clear();
     for (const std::string& pair : platform::SplitCommaText(node.GetAttribute("ImageData"))) {

@@ -58,6 +58,15 @@ private:
     std::string imageData_;
 };
 
+// How a picture fills its cell; stored as "DrawType". Any other value centres the picture.
+enum TImageDrawType : int {
+    idtStretch = 0,     // over the whole cell
+    idtTopLeft = 1,     // proportional, at the cell's top-left corner
+    idtCenter = 2,      // proportional, centred
+    idtBottomRight = 3, // proportional, at the cell's bottom-right corner
+    idtTile = 4,        // tiled at the picture's natural size, zoomed with the page
+};
+
 class TImageContainer : public TContainer {
 public:
     TImageContainer();
@@ -132,7 +141,7 @@ private:
     // The pictures the cache holds, and whether their bitmaps were made transparent.
     ShownPictures shown_;
     bool shownTransparent_ = false;
-    int drawType_ = 0;
+    int drawType_ = idtStretch;
     bool changed_ = false;
     bool trimming_ = false;
     bool transparent_ = false;

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-TMemoContainer::TMemoContainer() : TContainer(3), drawer_(std::make_unique<TExTextDrawer>())
+TMemoContainer::TMemoContainer() : TContainer(ctMemo), drawer_(std::make_unique<TExTextDrawer>())
 {
     drawer_->SetWordWrap(true);
     drawer_->Clear();
@@ -51,11 +51,11 @@ void TMemoContainer::SetRichText(const std::string& value)
     Revise();
 }
 
-void TMemoContainer::SaveToStream(std::ostream& stream) { drawer_->SaveToStream(stream, 3); }
+void TMemoContainer::SaveToStream(std::ostream& stream) { drawer_->SaveToStream(stream, kExStreamRich); }
 
 void TMemoContainer::LoadFromStream(std::istream& stream)
 {
-    drawer_->LoadFromStream(stream, 3);
+    drawer_->LoadFromStream(stream, kExStreamRich);
     Revise();
     BeginUpdate();
     const TExStyle normal = drawer_->GetStyles().GetStyle(0);
@@ -132,7 +132,7 @@ void TMemoContainer::Draw(int offsetX, int offsetY, TRect rect, int, platform::C
 void TMemoContainer::SaveToXml(const platform::XmlNode& node)
 {
     TContainer::SaveToXml(node);
-    if (GetType() == 3)
+    if (GetType() == ctMemo)
         node.SetAttribute("RichText", GetRichText());
 }
 
@@ -140,6 +140,6 @@ void TMemoContainer::LoadFromXml(const platform::XmlNode& node)
 {
     TContainer::LoadFromXml(node);
     // The attribute holds characters; a hand-edited one may hold non-ASCII ones the RTF did not escape.
-    if (GetType() == 3)
+    if (GetType() == ctMemo)
         SetRichText(node.HasAttribute("RichText") ? RTBytesOfText(node.GetAttribute("RichText")) : std::string());
 }

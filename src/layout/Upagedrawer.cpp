@@ -3,6 +3,7 @@
 #include "gui/QtCanvas.h"
 #include "gui/QtSupport.h"
 #include "layout/Uviewitems.h"
+#include "platform/Units.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -45,8 +46,8 @@ void TPageDrawer::Resize()
         return;
     scale_ = std::max(scale_, 1000);
     const int dpi = platform::ScreenPixelsPerInch();
-    pageW_ = ViewToPixels(static_cast<int>(mmWidth_ / 25.4), dpi, scale_);
-    pageH_ = ViewToPixels(static_cast<int>(mmHeight_ / 25.4), dpi, scale_);
+    pageW_ = ViewToPixels(static_cast<int>(mmWidth_ / platform::kMMPerInch), dpi, scale_);
+    pageH_ = ViewToPixels(static_cast<int>(mmHeight_ / platform::kMMPerInch), dpi, scale_);
     docW_ = pageW_ + 5 + 2 * kGap;
     docH_ = pageH_ + 5 + 2 * kGap;
     Redraw();
@@ -97,7 +98,7 @@ int TPageDrawer::GetFullWidthScale_() const
     if (viewW_ < 16)
         return 0;
     const int dpi = platform::ScreenPixelsPerInch();
-    return static_cast<int>((viewW_ - 2 * kGap - 5) / (mmWidth_ * 0.01 / 25.4 * dpi * 0.0001));
+    return static_cast<int>((viewW_ - 2 * kGap - 5) / (mmWidth_ * 0.01 / platform::kMMPerInch * dpi * 0.0001));
 }
 
 int TPageDrawer::GetFullPageScale_() const
@@ -105,8 +106,8 @@ int TPageDrawer::GetFullPageScale_() const
     if (viewW_ < 16 || viewH_ < 16)
         return 0;
     const double dpi = platform::ScreenPixelsPerInch();
-    const double a = mmWidth_ * 0.01 / 25.4 * dpi * 0.0001;
-    const double b = mmHeight_ * 0.01 / 25.4 * dpi * 0.0001;
+    const double a = mmWidth_ * 0.01 / platform::kMMPerInch * dpi * 0.0001;
+    const double b = mmHeight_ * 0.01 / platform::kMMPerInch * dpi * 0.0001;
     const double height = viewH_ - 2 * kGap - 5;
     const double width = viewW_ - 2 * kGap - 5;
     const double pageRatio = a == 0 || b == 0 ? 1 : a / b;

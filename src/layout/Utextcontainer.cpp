@@ -8,7 +8,7 @@
 #include <cmath>
 #include <numbers>
 
-TTextContainer::TTextContainer() : TContainer(2) {}
+TTextContainer::TTextContainer() : TContainer(ctText) {}
 
 TTextContainer::TTextContainer(int type) : TContainer(type) {}
 
@@ -169,7 +169,7 @@ void TTextContainer::SaveToXml(const platform::XmlNode& node)
         node.SetBoolAttribute("OutLine", true);
     if (textAngle_ != 0)
         node.SetIntAttribute("TextAngle", textAngle_);
-    if (GetType() == 2)
+    if (GetType() == ctText)
         node.SetAttribute("Text", GetText());
 }
 
@@ -182,6 +182,6 @@ void TTextContainer::LoadFromXml(const platform::XmlNode& node)
     SetTextBrushColor(ReadIntAttribute(node, "TextBrushColor", -1));
     SetTextAngle(ReadIntAttribute(node, "TextAngle", 0));
     SetOutLine(ReadBoolAttribute(node, "OutLine", false));
-    if (GetType() == 2)
+    if (GetType() == ctText)
         SetText(node.GetAttribute("Text"));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Text.h"
+#include "platform/Units.h"
 #include "widgets/Uprintersupport.h"
 
 #include <algorithm>
@@ -244,7 +245,7 @@ platform::FontSpec TTextDrawer::StyledLogFont(platform::FontSpec lf, const TFont
     return lf;
 }
 
-double TTextDrawer::PixelsPerMM(int scale) const { return canvas_.DpiY() * scale * (1 / 25.4) * 0.0001; }
+double TTextDrawer::PixelsPerMM(int scale) const { return canvas_.DpiY() * scale * (1 / platform::kMMPerInch) * 0.0001; }
 double TTextDrawer::PixelsPerPoint(int scale) const { return canvas_.DpiY() * scale * (1.0 / 72) * 0.0001; }
 
 int TTextDrawer::TextWidth(const platform::FontSpec& lf, const std::string& text)

@@ -4,13 +4,14 @@
 #include "platform/Errors.h"
 #include "platform/FlagScope.h"
 #include "platform/Text.h"
+#include "platform/Units.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 namespace {
 
-constexpr double kMMPerInch = 25.4;
+using platform::kMMPerInch;
 
 int InchToMM(int value) { return static_cast<int>(value * kMMPerInch); }
 int MMToInch(int value) { return static_cast<int>(value / kMMPerInch); }

@@ -1,6 +1,7 @@
 #include "platform/Jpeg.h"
 
 #include "platform/Errors.h"
+#include "platform/PictureLimits.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -17,12 +18,6 @@
 namespace platform {
 
 namespace {
-
-// Pictures beyond this many pixels are refused rather than allocated.
-constexpr std::uint64_t kMaxPixels = std::uint64_t(1) << 28;
-// What libjpeg may allocate for a file of n bytes: base + n * per-byte.
-constexpr unsigned long kLibraryMemoryBase = 64ul << 20;
-constexpr unsigned long kLibraryMemoryPerByte = 1024;
 
 struct ErrorManager {
     jpeg_error_mgr pub;
@@ -67,14 +62,14 @@ bool DecodeInto(const unsigned char* data, unsigned long size, DecodeState& stat
     jpeg_read_header(&state.info, TRUE);
     state.info.out_color_space = JCS_RGB;
     jpeg_calc_output_dimensions(&state.info);
-    if (static_cast<std::uint64_t>(state.info.output_width) * state.info.output_height > kMaxPixels) {
+    if (static_cast<std::uint64_t>(state.info.output_width) * state.info.output_height > kMaxJpegPixels) {
         state.tooLarge = true;
         jpeg_destroy_decompress(&state.info);
         return false;
     }
     // libjpeg's own buffers (the whole-image coefficients of a progressive file) may not grow
     // far beyond what the data can fill; a file asking for more fails as corrupt.
-    state.info.mem->max_memory_to_use = static_cast<long>(kLibraryMemoryBase + kLibraryMemoryPerByte * size);
+    state.info.mem->max_memory_to_use = static_cast<long>(kJpegMemoryBase + kJpegMemoryPerByte * size);
     jpeg_start_decompress(&state.info);
     state.width = static_cast<int>(state.info.output_width);
     state.height = static_cast<int>(state.info.output_height);

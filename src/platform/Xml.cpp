@@ -4,6 +4,7 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "platform/Variant.h"
+#include "platform/XmlLimits.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -91,10 +92,6 @@ bool IsUtf8Name(std::string_view name)
     message += "XML parse error: " + description + " at offset " + IntToStr(static_cast<std::int64_t>(offset));
     throw XmlError(message, offset);
 }
-
-// Elements may nest this deep: a document's readers walk its elements recursively, and a hostile
-// one (a pasted layout) must not exhaust their stack.
-constexpr int kMaxXmlDepth = 256;
 
 // Fails on the first element, in document order, that carries an attribute name twice (pugixml
 // accepts that; XML does not) or stands deeper than kMaxXmlDepth.

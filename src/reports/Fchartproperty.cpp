@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr int kChartType = 7;
 constexpr int kPie = 0;
 
 // A cell's number or date; a cell that does not read names its place.
@@ -40,7 +39,7 @@ double ReadCell(const std::string& text, bool date, int col, int row)
 TChartProperty::TChartProperty(QWidget* parent) : TFontProperty(parent)
 {
     setObjectName("ChartProperty");
-    SetPageType(kChartType);
+    SetPageType(ctChart);
     TextAlign->hide();
     PageControl->setTabText(1, platform::ToQString("テキストとグラフスタイル"));
     QWidget* style = TabSheet2->parentWidget();
@@ -228,7 +227,7 @@ void TChartProperty::GetProperty(TContainer* container)
         CBView3D->setChecked(chart->GetView3D());
         View3DWidthEdit->SetValueQuiet(chart->GetView3DWidth());
         View3DWidthEdit->setEnabled(chart->GetView3D());
-        if (GetPageType() == kChartType && chart->GetType() == kChartType) {
+        if (GetPageType() == ctChart && chart->GetType() == ctChart) {
             if (gridItem_ != GetViewItem()) {
                 // Another item: the grid starts empty.
                 CsvEdit->SetCSV(std::string());
@@ -271,7 +270,7 @@ void TChartProperty::SetProperty(TContainer* container)
                           BottomChartLimitEdit->GetValue()});
     chart->SetView3D(CBView3D->isChecked());
     chart->SetView3DWidth(View3DWidthEdit->GetValue());
-    if (GetPageType() != kChartType || chart->GetType() != kChartType) return;
+    if (GetPageType() != ctChart || chart->GetType() != ctChart) return;
     const int count = static_cast<int>(types_.size());
     std::vector<TSeriesStruct> series;
     for (int i = 0; i < count; ++i) series.push_back(SeriesOfColumn(i));

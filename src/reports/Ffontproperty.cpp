@@ -152,5 +152,5 @@ void TFontProperty::SetProperty(TContainer* container)
 TFontProperty2::TFontProperty2(QWidget* parent) : TFontProperty(parent)
 {
     setObjectName("FontProperty2");
-    SetPageType(1);
+    SetPageType(ctContainer);
 }

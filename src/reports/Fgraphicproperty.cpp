@@ -26,7 +26,7 @@ constexpr int kArrow = 10;
 TGraphicProperty::TGraphicProperty(QWidget* parent) : TContainerProperty(parent)
 {
     setObjectName("GraphicProperty");
-    SetPageType(4);
+    SetPageType(ctGraphic);
     QVBoxLayout* column = AddTab("グラフィック", "ScrollBox2");
     QWidget* tab = column->parentWidget();
     GraphicTypeList = MakeList(tab, "GraphicTypeList",

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int kGridType = 6;
 constexpr int kNewColumnWidth = 300;
 
 TPriorityItem Items(const std::vector<int>& values)
@@ -39,7 +38,7 @@ void Fill(std::vector<int>& values, const TPriorityItem& items, int count)
 TGridProperty::TGridProperty(QWidget* parent) : TFontProperty(parent)
 {
     setObjectName("GridProperty");
-    SetPageType(kGridType);
+    SetPageType(ctGrid);
     TextAlign->hide();
     PageControl->setTabText(1, platform::ToQString("テキストとグリッドスタイル"));
     QWidget* style = TabSheet2->parentWidget();
@@ -150,7 +149,7 @@ TGridProperty::TGridProperty(QWidget* parent) : TFontProperty(parent)
 bool TGridProperty::BaseGrid() const
 {
     const TContainer* container = GetContainer();
-    return container && container->GetType() == kGridType;
+    return container && container->GetType() == ctGrid;
 }
 
 void TGridProperty::ResizeColumns(int count)
@@ -270,7 +269,7 @@ void TGridProperty::GetProperty(TContainer* container)
         CBDrawFullGrid->setChecked(grid->GetDrawFullGrid());
         RowsWrapStyleList->setCurrentIndex(grid->GetRowsWrapStyle());
         ColsWrapStyleList->setCurrentIndex(grid->GetColsWrapStyle());
-        if (grid->GetType() == kGridType) {
+        if (grid->GetType() == ctGrid) {
             const int rows = grid->GetRowCount();
             const int cols = grid->GetColCount();
             // The cells' text may hold fewer columns than the grid (cells still empty): the
@@ -328,7 +327,7 @@ void TGridProperty::SetProperty(TContainer* container)
     grid->SetDrawFullGrid(CBDrawFullGrid->isChecked());
     grid->SetRowsWrapStyle(RowsWrapStyleList->currentIndex());
     grid->SetColsWrapStyle(ColsWrapStyleList->currentIndex());
-    if (grid->GetType() != kGridType) return;
+    if (grid->GetType() != ctGrid) return;
     grid->SetRowCount(RowCountEdit->GetValue());
     grid->SetColCount(ColCountEdit->GetValue());
     std::vector<std::string> titles;

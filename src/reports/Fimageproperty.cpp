@@ -23,8 +23,6 @@
 
 namespace {
 
-constexpr int kImageType = 5;
-
 TImageContainer* ImageOf(TContainer* container) { return dynamic_cast<TImageContainer*>(container); }
 
 } // namespace
@@ -43,7 +41,7 @@ static QIcon ImageToolIcon(const char* list, int index)
 TImageProperty::TImageProperty(QWidget* parent) : TFontProperty(parent)
 {
     setObjectName("ImageProperty");
-    SetPageType(kImageType);
+    SetPageType(ctImage);
     PageControl->setTabText(1, platform::ToQString("テキストと表示スタイル"));
     QWidget* style = TabSheet2->parentWidget();
     CBDrawName = Named(new QCheckBox(platform::ToQString("ファイル名を表示する"), style), "CBDrawName");
@@ -255,7 +253,7 @@ void TImageProperty::GetProperty(TContainer* container)
     ColCountEdit->SetValueQuiet(image->GetColCount());
     RowCountEdit->SetValueQuiet(image->GetRowCount());
     DrawTypeList->setCurrentIndex(image->GetDrawType());
-    if (GetPageType() != kImageType) return;
+    if (GetPageType() != ctImage) return;
     std::vector<std::string> shown;
     for (int i = 0; i < FileList->count(); ++i) shown.push_back(platform::FromQString(FileList->item(i)->text()));
     if (image->GetFileNames() != platform::JoinCommaText(shown)) FillList(0);

@@ -10,16 +10,10 @@
 
 #include <sstream>
 
-namespace {
-
-constexpr int kMemoType = 3;
-
-} // namespace
-
 TMemoProperty::TMemoProperty(QWidget* parent) : TContainerProperty(parent)
 {
     setObjectName("MemoProperty");
-    SetPageType(kMemoType);
+    SetPageType(ctMemo);
     QVBoxLayout* column = AddTab("メモ", "ScrollBox2");
     QWidget* tab = column->parentWidget();
     ExStyleBar = new TExStyleBar(tab);
@@ -53,7 +47,7 @@ void TMemoProperty::ExViewChange()
 void TMemoProperty::GetProperty(TContainer* container)
 {
     auto* memo = dynamic_cast<TMemoContainer*>(container);
-    if (!memo || GetPageType() != kMemoType) return;
+    if (!memo || GetPageType() != ctMemo) return;
     // The memo the view holds, unchanged since it was loaded or written: nothing to compare.
     if (memo->GetTextRevision() == viewRevision_) return;
     const std::string rich = memo->GetRichText();
@@ -83,7 +77,7 @@ void TMemoProperty::GetProperty(TContainer* container)
 void TMemoProperty::SetProperty(TContainer* container)
 {
     auto* memo = dynamic_cast<TMemoContainer*>(container);
-    if (!memo || loading_ || !edited_ || GetPageType() != kMemoType) return;
+    if (!memo || loading_ || !edited_ || GetPageType() != ctMemo) return;
     memo->SetRichText(ViewRichText());
     // The memo writes the text its own way (its font taken into the first style), so the next show
     // knows it by its stamp; writing it as RTF per key would cost as much as reading it.

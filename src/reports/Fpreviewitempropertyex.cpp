@@ -59,16 +59,16 @@ TContainerProperty* TPreviewItemPropertyEx::Adopt(TContainerProperty* page)
 
 TContainerProperty* TPreviewItemPropertyEx::GetPage(int type)
 {
-    if (type < 1 || type > 7) return nullptr;
+    if (type < ctContainer || type > ctChart) return nullptr;
     TContainerProperty*& page = pages_[static_cast<std::size_t>(type)];
     if (!page) {
         switch (type) {
-        case 1: page = Adopt(new TFontProperty2(this)); break;
-        case 2: page = Adopt(new TTextProperty(this)); break;
-        case 3: page = Adopt(new TMemoProperty(this)); break;
-        case 4: page = Adopt(new TGraphicProperty(this)); break;
-        case 5: page = Adopt(new TImageProperty(this)); break;
-        case 6: page = Adopt(new TGridProperty(this)); break;
+        case ctContainer: page = Adopt(new TFontProperty2(this)); break;
+        case ctText: page = Adopt(new TTextProperty(this)); break;
+        case ctMemo: page = Adopt(new TMemoProperty(this)); break;
+        case ctGraphic: page = Adopt(new TGraphicProperty(this)); break;
+        case ctImage: page = Adopt(new TImageProperty(this)); break;
+        case ctGrid: page = Adopt(new TGridProperty(this)); break;
         default: page = Adopt(new TChartProperty(this)); break;
         }
     }

@@ -22,7 +22,7 @@ namespace {
 TTextProperty::TTextProperty(QWidget* parent) : TFontProperty(parent)
 {
     setObjectName("TextProperty");
-    SetPageType(2);
+    SetPageType(ctText);
     QWidget* tab = TabSheet2->parentWidget();
     auto* grid = new QGridLayout;
     grid->addWidget(Named(new QLabel(platform::ToQString("テキストタイプ"), tab), "Label14"), 0, 0);

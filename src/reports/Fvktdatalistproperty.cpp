@@ -5,6 +5,7 @@
 #include "reports/Fvktdataproperty.h"
 #include "reports/Fvktfieldlists.h"
 #include "reports/Fvktgridproperty.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktdatalist.h"
 #include "widgets/Fcolordropdown.h"
 #include "widgets/Fstatelistview.h"
@@ -137,7 +138,7 @@ TVktStyleValues TVktTemplateProperty::ReadStyle() const
 // Data list.
 
 TVktDataListProperty::TVktDataListProperty(QWidget* parent)
-    : TVktTemplateProperty(parent, 8, Title | Paragraphs | Colours | Formats | FloatFormat | Visibles)
+    : TVktTemplateProperty(parent, ctVktDataList, Title | Paragraphs | Colours | Formats | FloatFormat | Visibles)
 {
     setObjectName("VktDataListProperty");
     QVBoxLayout* column = AddTab("データ", "ScrollBox3");

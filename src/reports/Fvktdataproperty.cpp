@@ -3,6 +3,7 @@
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "reports/Uvktchartcontainer.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktdatalink.h"
 #include "reports/Uvktfieldcontainer.h"
 #include "widgets/Fcolordropdown.h"
@@ -129,7 +130,7 @@ void TVktBindingControls::Write(TContainer* container)
 TVktContainerProperty::TVktContainerProperty(QWidget* parent) : TGraphicProperty(parent)
 {
     setObjectName("VktContainerProperty");
-    SetPageType(12);
+    SetPageType(ctVktContainer);
     HideGroupOf(RBNoSelPage);
     QGridLayout* grid = BindingGrid(PageControl, 1, "データとグラフィック");
     Binding.Build(this, TabPage(PageControl, 1), grid, 0, "Label111");
@@ -153,7 +154,7 @@ void TVktContainerProperty::SetProperty(TContainer* container)
 TVktFieldProperty::TVktFieldProperty(QWidget* parent) : TTextProperty(parent)
 {
     setObjectName("VktFieldProperty");
-    SetPageType(13);
+    SetPageType(ctVktField);
     HideWithLabels({CBParentFont, FontNameList, FontSizeEdit, FontColorList, CBBold, CBItalic, CBUnderLine, CBStrike,
                     RBText, RBPage, RBDate, Edit, TextAngleEdit, TextAngleTrack});
     QWidget* tab = TabPage(PageControl, 1);
@@ -200,7 +201,7 @@ void TVktFieldProperty::SetProperty(TContainer* container)
 TVktMemoProperty::TVktMemoProperty(QWidget* parent) : TMemoProperty(parent)
 {
     setObjectName("VktMemoProperty");
-    SetPageType(14);
+    SetPageType(ctVktMemo);
     HideGroupOf(RBNoSelPage);
     // The memo comes from the record: nothing typed there would be kept.
     PageControl->setTabVisible(1, false);
@@ -229,7 +230,7 @@ void TVktMemoProperty::SetProperty(TContainer* container)
 TVktImageProperty::TVktImageProperty(QWidget* parent) : TImageProperty(parent)
 {
     setObjectName("VktImageProperty");
-    SetPageType(15);
+    SetPageType(ctVktImage);
     HideGroupOf(RBNoSelPage);
     HideWithLabels({CBParentFont, FontNameList, FontSizeEdit, FontColorList, CBBold, CBItalic, CBUnderLine, CBStrike,
                     CBDrawName, ColCountEdit, RowCountEdit});
@@ -257,7 +258,7 @@ void TVktImageProperty::SetProperty(TContainer* container)
 TVktChartProperty::TVktChartProperty(QWidget* parent) : TChartProperty(parent)
 {
     setObjectName("VktChartProperty");
-    SetPageType(17);
+    SetPageType(ctVktChart);
     HideGroupOf(RBNoSelPage);
     HideWithLabels({CBParentFont, FontNameList, FontSizeEdit, FontColorList, CBBold, CBItalic, CBUnderLine, CBStrike,
                     TitleEdit, CBXTypeDate, RBDateFormat, RBDateFormat1, LeftChartLimitEdit, TopChartLimitEdit,

@@ -3,6 +3,7 @@
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "reports/Fvktfieldlists.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktgridcontainer.h"
 #include "widgets/Fcolordropdown.h"
 #include "widgets/Ffontdropdown.h"
@@ -31,7 +32,7 @@ int SelectedSum(const QComboBox& list) { return list.currentIndex() < 0 ? 0 : li
 TVktGridProperty::TVktGridProperty(QWidget* parent) : TGridProperty(parent)
 {
     setObjectName("VktGridProperty");
-    SetPageType(16);
+    SetPageType(ctVktGrid);
     HideGroupOf(RBNoSelPage);
     HideWithLabels({CBParentFont, FontNameList, FontSizeEdit, FontColorList, CBBold, CBItalic, CBUnderLine, CBStrike});
     // The cells come from the records.

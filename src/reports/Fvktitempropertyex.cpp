@@ -6,6 +6,7 @@
 #include "reports/Fvktmenuproperty.h"
 #include "reports/Fvktrecipeproperty.h"
 #include "reports/Fvkttopcontainerproperty.h"
+#include "reports/Uvktcontainertypes.h"
 
 TVktItemPropertyEx::TVktItemPropertyEx(QWidget* parent) : TPreviewItemPropertyEx(parent)
 {
@@ -14,19 +15,19 @@ TVktItemPropertyEx::TVktItemPropertyEx(QWidget* parent) : TPreviewItemPropertyEx
 
 TContainerProperty* TVktItemPropertyEx::GetPage(int type)
 {
-    if (type < 8 || type > 17) return TPreviewItemPropertyEx::GetPage(type);
-    TContainerProperty*& page = vktPages_[static_cast<std::size_t>(type - 8)];
+    if (type < ctVktDataList || type > ctVktChart) return TPreviewItemPropertyEx::GetPage(type);
+    TContainerProperty*& page = vktPages_[static_cast<std::size_t>(type - ctVktDataList)];
     if (!page) {
         switch (type) {
-        case 8: page = new TVktDataListProperty(this); break;
-        case 9: page = new TVktRecipeProperty(this); break;
-        case 10: page = new TVktMenuProperty(this); break;
-        case 11: page = new TVktTopContainerProperty(this); break;
-        case 12: page = new TVktContainerProperty(this); break;
-        case 13: page = new TVktFieldProperty(this); break;
-        case 14: page = new TVktMemoProperty(this); break;
-        case 15: page = new TVktImageProperty(this); break;
-        case 16: page = new TVktGridProperty(this); break;
+        case ctVktDataList: page = new TVktDataListProperty(this); break;
+        case ctVktRecipe: page = new TVktRecipeProperty(this); break;
+        case ctVktMenu: page = new TVktMenuProperty(this); break;
+        case ctVktBaseContainer: page = new TVktTopContainerProperty(this); break;
+        case ctVktContainer: page = new TVktContainerProperty(this); break;
+        case ctVktField: page = new TVktFieldProperty(this); break;
+        case ctVktMemo: page = new TVktMemoProperty(this); break;
+        case ctVktImage: page = new TVktImageProperty(this); break;
+        case ctVktGrid: page = new TVktGridProperty(this); break;
         default: page = new TVktChartProperty(this); break;
         }
         Adopt(page);

@@ -6,6 +6,7 @@
 #include "reports/Fimageproperty.h"
 #include "reports/Fvktfieldlists.h"
 #include "reports/Fvktrecipeproperty.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktmenu.h"
 #include "widgets/Fcolordropdown.h"
 #include "widgets/Fupdownedit.h"
@@ -18,7 +19,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TVktMenuProperty::TVktMenuProperty(QWidget* parent) : TVktTemplateProperty(parent, 10, Formats)
+TVktMenuProperty::TVktMenuProperty(QWidget* parent) : TVktTemplateProperty(parent, ctVktMenu, Formats)
 {
     setObjectName("VktMenuProperty");
     QWidget* tab = TabSheet2->parentWidget();

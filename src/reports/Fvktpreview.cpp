@@ -39,26 +39,24 @@ constexpr TButtonRow kButtons[] = {
     {"BtnSave", 0, 2, "保存|レイアウトをファイルに保存します。"},
     {"BtnPrint", 0, 3, "印刷|レイアウトを印刷します。"},
     {"BtnDelete", 0, 8, "削除|選択した項目を削除します。"},
-    {"BtnContainer", 1, 0, nullptr},
-    {"BtnText", 2, 0, nullptr},
-    {"BtnMemo", 3, 0, nullptr},
-    {"BtnGraphic", 4, 0, nullptr},
-    {"BtnImage", 5, 0, nullptr},
-    {"BtnGrid", 6, 0, nullptr},
-    {"BtnChart", 7, 0, nullptr},
-    {"BtnVktTop", 11, 0, nullptr},
-    {"BtnVktContainer", 12, 0, nullptr},
-    {"BtnVktField", 13, 0, nullptr},
-    {"BtnVktMemo", 14, 0, nullptr},
-    {"BtnVktImage", 15, 0, nullptr},
-    {"BtnVktGrid", 16, 0, nullptr},
-    {"BtnVktChart", 17, 0, nullptr},
-    {"ToolButton5", 8, 0, nullptr},
-    {"ToolButton6", 9, 0, nullptr},
-    {"ToolButton7", 10, 0, nullptr},
+    {"BtnContainer", ctContainer, 0, nullptr},
+    {"BtnText", ctText, 0, nullptr},
+    {"BtnMemo", ctMemo, 0, nullptr},
+    {"BtnGraphic", ctGraphic, 0, nullptr},
+    {"BtnImage", ctImage, 0, nullptr},
+    {"BtnGrid", ctGrid, 0, nullptr},
+    {"BtnChart", ctChart, 0, nullptr},
+    {"BtnVktTop", ctVktBaseContainer, 0, nullptr},
+    {"BtnVktContainer", ctVktContainer, 0, nullptr},
+    {"BtnVktField", ctVktField, 0, nullptr},
+    {"BtnVktMemo", ctVktMemo, 0, nullptr},
+    {"BtnVktImage", ctVktImage, 0, nullptr},
+    {"BtnVktGrid", ctVktGrid, 0, nullptr},
+    {"BtnVktChart", ctVktChart, 0, nullptr},
+    {"ToolButton5", ctVktDataList, 0, nullptr},
+    {"ToolButton6", ctVktRecipe, 0, nullptr},
+    {"ToolButton7", ctVktMenu, 0, nullptr},
 };
-
-constexpr int kDatabaseGroup = 11;
 
 } // namespace
 
@@ -143,7 +141,7 @@ void TVktPreview::BuildToolBar()
     rows->setSpacing(0);
     QToolBar* bar = nullptr;
     for (const TButtonRow& row : kButtons) {
-        if (!bar || row.Tag == kDatabaseGroup) {
+        if (!bar || row.Tag == ctVktBaseContainer) {
             bar = new QToolBar(ToolBar);
             bar->setObjectName(rows->count() == 0 ? "ToolBarRow1" : "ToolBarRow2");
             bar->setIconSize(QSize(16, 16));
@@ -155,7 +153,7 @@ void TVktPreview::BuildToolBar()
         button->setProperty(kTagProperty, row.Tag);
         if (row.Tag) {
             const std::string caption = Preview->GetContainerCaption(row.Tag);
-            const std::string where = row.Tag > kDatabaseGroup ? "選択したデータベースコンテナかデータコンテナの中に"
+            const std::string where = row.Tag > ctVktBaseContainer ? "選択したデータベースコンテナかデータコンテナの中に"
                                                                : "選択した項目の中に（選択がなければページに）";
             platform::SetHint(*button, caption + "|" + where + caption + "を追加します。");
         } else {
@@ -188,9 +186,9 @@ void TVktPreview::BuildToolBar()
 void TVktPreview::UpdateButtons()
 {
     const TContainer* selected = Preview->GetSelContainer();
-    const bool intoData = selected && selected->GetType() >= kDatabaseGroup;
+    const bool intoData = selected && selected->GetType() >= ctVktBaseContainer;
     for (const TButtonRow& row : kButtons)
-        if (row.Tag > kDatabaseGroup)
+        if (row.Tag > ctVktBaseContainer)
             if (QToolButton* button = GetButton(row.Name)) button->setEnabled(intoData);
 }
 
@@ -283,9 +281,9 @@ void TVktPreview::DoUpdate()
 
 void TVktPreview::BtnContainerClick(int type)
 {
-    if (type > kDatabaseGroup) {
+    if (type > ctVktBaseContainer) {
         const TContainer* selected = Preview->GetSelContainer();
-        if (!selected || selected->GetType() < kDatabaseGroup) return;
+        if (!selected || selected->GetType() < ctVktBaseContainer) return;
     }
     Preview->AddContainer(type);
 }

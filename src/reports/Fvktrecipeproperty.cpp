@@ -3,6 +3,7 @@
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "reports/Fvktfieldlists.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktrecipe.h"
 #include "widgets/Fupdownedit.h"
 
@@ -22,7 +23,7 @@ TVktCardFieldTab* AddCardFieldTab(TContainerProperty* page, QVBoxLayout* column)
 }
 
 TVktRecipeProperty::TVktRecipeProperty(QWidget* parent)
-    : TVktTemplateProperty(parent, 9, Title | Paragraphs | Colours | Visibles)
+    : TVktTemplateProperty(parent, ctVktRecipe, Title | Paragraphs | Colours | Visibles)
 {
     setObjectName("VktRecipeProperty");
     QWidget* tab = TabSheet2->parentWidget();

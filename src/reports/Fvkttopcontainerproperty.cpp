@@ -4,6 +4,7 @@
 #include "gui/QtSupport.h"
 #include "reports/Fvktdataproperty.h"
 #include "reports/Fvktfieldlists.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvkttopcontainer.h"
 #include "widgets/Ffontdropdown.h"
 #include "widgets/Fcolordropdown.h"
@@ -59,7 +60,7 @@ int TVktFont2Controls::GetSize() const { return FontSize2Edit->GetValue(); }
 TVktTopContainerProperty::TVktTopContainerProperty(QWidget* parent) : TFontProperty(parent)
 {
     setObjectName("VktTopContainerProperty");
-    SetPageType(11);
+    SetPageType(ctVktBaseContainer);
     HideGroupOf(RBNoSelPage);
     TextAlign->hide();
     QVBoxLayout* column = AddTab("データ", "ScrollBox3");

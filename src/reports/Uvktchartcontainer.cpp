@@ -4,6 +4,7 @@
 #include "database/Uvktobject.h"
 #include "platform/Color.h"
 #include "platform/Xml.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvkttopcontainer.h"
 
 #include <cmath>
@@ -79,7 +80,7 @@ void TVktItemChartStruct::SetData(const std::string& label, double value)
 
 // ---- the chart --------------------------------------------------------------------------------
 
-TVktChartContainer::TVktChartContainer() : TChartContainer(17), TVktDataLink(static_cast<TContainer&>(*this))
+TVktChartContainer::TVktChartContainer() : TChartContainer(ctVktChart), TVktDataLink(static_cast<TContainer&>(*this))
 {
     SetPieColorV(75);
     SetPieColorH(25);

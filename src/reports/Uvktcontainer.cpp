@@ -1,8 +1,9 @@
 #include "reports/Uvktcontainer.h"
 
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvkttopcontainer.h"
 
-TVktContainer::TVktContainer() : TVktContainer(12) {}
+TVktContainer::TVktContainer() : TVktContainer(ctVktContainer) {}
 
 TVktContainer::TVktContainer(int type) : TGraphicContainer(type), TVktDataLink(static_cast<TContainer&>(*this)) {}
 

@@ -133,10 +133,10 @@ void TVktLayoutBinding::SetShown(bool shown)
 void TVktLayoutBinding::PreviewNewContainer(TPreview*, int type, TContainer*& container)
 {
     switch (type) {
-    case 8: container = new TVktDataList; break;
-    case 9: container = new TVktRecipe; break;
-    case 10: container = new TVktMenu; break;
-    case 11: {
+    case ctVktDataList: container = new TVktDataList; break;
+    case ctVktRecipe: container = new TVktRecipe; break;
+    case ctVktMenu: container = new TVktMenu; break;
+    case ctVktBaseContainer: {
         auto* top = new TVktTopContainer;
         top->SetSuspended(!shown_);
         top->SetFilter(filter_);
@@ -144,23 +144,23 @@ void TVktLayoutBinding::PreviewNewContainer(TPreview*, int type, TContainer*& co
         container = top;
         break;
     }
-    case 12: container = new TVktContainer; break;
-    case 13: container = new TVktFieldContainer; break;
-    case 14: container = new TVktMemoContainer; break;
-    case 15: container = new TVktImageContainer; break;
-    case 16: container = new TVktGridContainer; break;
-    case 17: container = new TVktChartContainer; break;
+    case ctVktContainer: container = new TVktContainer; break;
+    case ctVktField: container = new TVktFieldContainer; break;
+    case ctVktMemo: container = new TVktMemoContainer; break;
+    case ctVktImage: container = new TVktImageContainer; break;
+    case ctVktGrid: container = new TVktGridContainer; break;
+    case ctVktChart: container = new TVktChartContainer; break;
     default: break;
     }
 }
 
 void TVktLayoutBinding::PreviewCanNewContainer(TPreview*, TViewItem* item, int type, bool& accept)
 {
-    if (type <= 11) {
+    if (type <= ctVktBaseContainer) {
         accept = true;
         return;
     }
-    accept = type <= 17 && item && TypeOf(item->GetParent()) >= 11;
+    accept = type <= ctVktChart && item && TypeOf(item->GetParent()) >= ctVktBaseContainer;
 }
 
 void TVktLayoutBinding::PreviewGetContainerCaption(TPreview*, int type, std::string& str)
@@ -188,10 +188,10 @@ void TVktLayoutBinding::PreviewCanMoveItem(TPageView*, TViewItem* source, TViewI
     const int moved = TypeOf(source);
     const int destination = TypeOf(target);
     const int parent = target ? TypeOf(target->GetParent()) : -1;
-    if (moved < 11) accept = true;
-    else if (moved == 11) accept = destination < 11;
-    else if (moved <= 17 && asChild) accept = destination >= 11;
-    else if (moved <= 17) accept = destination >= 12 || parent >= 11;
+    if (moved < ctVktBaseContainer) accept = true;
+    else if (moved == ctVktBaseContainer) accept = destination < ctVktBaseContainer;
+    else if (moved <= ctVktChart && asChild) accept = destination >= ctVktBaseContainer;
+    else if (moved <= ctVktChart) accept = destination >= ctVktContainer || parent >= ctVktBaseContainer;
     else accept = false;
 }
 

@@ -18,6 +18,20 @@ class TViewItem;
 class TVktObject;
 class TVktTopContainer;
 
+// The codes of the report container types, after the layout's own (TContainerType).
+enum TVktContainerTypeCode : int {
+    ctVktDataList = 8,
+    ctVktRecipe = 9,
+    ctVktMenu = 10,
+    ctVktBaseContainer = 11, // the database container: holds the data-bound containers
+    ctVktContainer = 12,
+    ctVktField = 13,
+    ctVktMemo = 14,
+    ctVktImage = 15,
+    ctVktGrid = 16,
+    ctVktChart = 17,
+};
+
 struct TVktContainerType {
     int Code;
     std::string_view Name;      // in the layout file, compared exactly
@@ -25,16 +39,16 @@ struct TVktContainerType {
 };
 
 inline constexpr std::array<TVktContainerType, 10> VktContainerTypes{{
-    {8, "VktDataList", "データリストコンテナ"},
-    {9, "VktRecipe", "データレシピコンテナ"},
-    {10, "VktMenu", "データメニューコンテナ"},
-    {11, "VktBaseContainer", "データベースコンテナ"},
-    {12, "VktContainer", "データコンテナ"},
-    {13, "VktField", "データフィールド"},
-    {14, "VktMemo", "データメモ"},
-    {15, "VktImage", "データイメージ"},
-    {16, "VktGrid", "データグリッド"},
-    {17, "VktChart", "データグラフ"},
+    {ctVktDataList, "VktDataList", "データリストコンテナ"},
+    {ctVktRecipe, "VktRecipe", "データレシピコンテナ"},
+    {ctVktMenu, "VktMenu", "データメニューコンテナ"},
+    {ctVktBaseContainer, "VktBaseContainer", "データベースコンテナ"},
+    {ctVktContainer, "VktContainer", "データコンテナ"},
+    {ctVktField, "VktField", "データフィールド"},
+    {ctVktMemo, "VktMemo", "データメモ"},
+    {ctVktImage, "VktImage", "データイメージ"},
+    {ctVktGrid, "VktGrid", "データグリッド"},
+    {ctVktChart, "VktChart", "データグラフ"},
 }};
 
 // The row of a code; null outside 8-17.

@@ -3,6 +3,7 @@
 #include "data/Uvktaccesser.h"
 #include "database/Uvktobject.h"
 #include "platform/Xml.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvkttopcontainer.h"
 
 using F = TVktField;
@@ -10,7 +11,7 @@ using F = TVktField;
 TVktDataLink* DataLinkOf(const TTreeItem* item)
 {
     TContainer* container = ContainerOf(item);
-    if (!container || container->GetType() < 12 || container->GetType() > 17) return nullptr;
+    if (!container || container->GetType() < ctVktContainer || container->GetType() > ctVktChart) return nullptr;
     return dynamic_cast<TVktDataLink*>(container);
 }
 
@@ -93,7 +94,7 @@ TVktTopContainer* TVktDataLink::FindTopContainer(TViewItem* item)
     for (TViewItem* parent = item ? item->GetParent() : nullptr; parent; parent = parent->GetParent()) {
         TContainer* container = ContainerOf(parent);
         if (!container) break;
-        if (container->GetType() == 11) {
+        if (container->GetType() == ctVktBaseContainer) {
             top_ = dynamic_cast<TVktTopContainer*>(container);
             break;
         }

@@ -1,9 +1,10 @@
 #include "reports/Uvktdatalist.h"
 
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktgridcontainer.h"
 #include "reports/Uvkttopcontainer.h"
 
-TVktDataList::TVktDataList() : TVktTemplate(8) {}
+TVktDataList::TVktDataList() : TVktTemplate(ctVktDataList) {}
 
 void TVktDataList::SetRowHeight(int height)
 {

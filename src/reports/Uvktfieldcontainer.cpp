@@ -3,11 +3,12 @@
 #include "data/Uvktaccesser.h"
 #include "database/Uvktobject.h"
 #include "platform/Xml.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvkttopcontainer.h"
 
 using F = TVktField;
 
-TVktFieldContainer::TVktFieldContainer() : TTextContainer(13), TVktDataLink(static_cast<TContainer&>(*this)) {}
+TVktFieldContainer::TVktFieldContainer() : TTextContainer(ctVktField), TVktDataLink(static_cast<TContainer&>(*this)) {}
 
 TVktFieldContainer::~TVktFieldContainer() = default;
 

@@ -4,6 +4,7 @@
 #include "database/Uvktobject.h"
 #include "platform/Text.h"
 #include "platform/Xml.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvkttopcontainer.h"
 
 #include <algorithm>
@@ -105,7 +106,7 @@ bool TVGCSumStruct::SameRows(const TVGCSumStruct& other) const
 
 // ---- the grid ---------------------------------------------------------------------------------
 
-TVktGridContainer::TVktGridContainer() : TGridContainer(16), TVktDataLink(static_cast<TContainer&>(*this))
+TVktGridContainer::TVktGridContainer() : TGridContainer(ctVktGrid), TVktDataLink(static_cast<TContainer&>(*this))
 {
     SetColsWrapStyle(1);
     SetColCount(0);

@@ -1,9 +1,10 @@
 #include "reports/Uvktimagecontainer.h"
 
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvkttopcontainer.h"
 
 TVktImageContainer::TVktImageContainer()
-    : TImageContainer(15), TVktDetailLink(static_cast<TContainer&>(*this), TVktField::Image)
+    : TImageContainer(ctVktImage), TVktDetailLink(static_cast<TContainer&>(*this), TVktField::Image)
 {
 }
 

@@ -1,9 +1,10 @@
 #include "reports/Uvktmemocontainer.h"
 
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvkttopcontainer.h"
 
 TVktMemoContainer::TVktMemoContainer()
-    : TMemoContainer(14), TVktDetailLink(static_cast<TContainer&>(*this), TVktField::Memo)
+    : TMemoContainer(ctVktMemo), TVktDetailLink(static_cast<TContainer&>(*this), TVktField::Memo)
 {
 }
 

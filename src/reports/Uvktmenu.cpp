@@ -2,9 +2,10 @@
 
 #include "layout/Ugraphiccontainer.h"
 #include "layout/Uimagecontainer.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktgridcontainer.h"
 
-TVktMenu::TVktMenu() : TVktCardTemplate(10) {}
+TVktMenu::TVktMenu() : TVktCardTemplate(ctVktMenu) {}
 
 int TVktMenu::BandHeight(int rows) const
 {
@@ -33,7 +34,7 @@ void TVktMenu::SetFrameType(int type)
         if (TGraphicContainer* frame = Frame(name)) frame->SetGraphicType(type);
 }
 
-int TVktMenu::GetImageType() const { return Image() ? Image()->GetDrawType() : 0; }
+int TVktMenu::GetImageType() const { return Image() ? Image()->GetDrawType() : idtStretch; }
 
 void TVktMenu::SetImageType(int type)
 {

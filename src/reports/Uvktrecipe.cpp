@@ -2,10 +2,11 @@
 
 #include "layout/Ugraphiccontainer.h"
 #include "reports/Uvktchartcontainer.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktgridcontainer.h"
 #include "reports/Uvktimagecontainer.h"
 
-TVktRecipe::TVktRecipe() : TVktCardTemplate(9) {}
+TVktRecipe::TVktRecipe() : TVktCardTemplate(ctVktRecipe) {}
 
 int TVktRecipe::BandHeight(int rows) const
 {

@@ -5,6 +5,7 @@
 #include "database/Uvktobject.h"
 #include "platform/Text.h"
 #include "platform/Xml.h"
+#include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktdatalink.h"
 #include "screens/Unoticesupport.h"
 
@@ -76,7 +77,10 @@ TPriorityItem AffectedFields(F field)
 }
 
 // Fields of the history, item, attribute and inventory tables, where edits add rows.
-constexpr TVktFieldSet RowAddingFields{{57, 59}, {66, 76}, {82, 91}, {95, 100}};
+constexpr TVktFieldSet RowAddingFields{{F::Attribute_Key, F::AttrCheck},
+                                       {F::MHistory_Key, F::YHMinPrice},
+                                       {F::Item_Key, F::ItemCatIndex},
+                                       {F::Inventory_Key, F::InvTotalPrice}};
 
 bool ReadsRowAddingTable(const TPriorityItem& fields)
 {
@@ -94,7 +98,7 @@ TPriorityItem FilterFieldList(const TFilterObject& filter)
 
 } // namespace
 
-TVktTopContainer::TVktTopContainer() : TContainer(11), objEvent_(std::make_unique<TVktObjEvent>())
+TVktTopContainer::TVktTopContainer() : TContainer(ctVktBaseContainer), objEvent_(std::make_unique<TVktObjEvent>())
 {
     fontSize2_ = GetFontSize();
     fontName2_ = GetFontName();

@@ -26,6 +26,11 @@ class TExPage;
 class TExLine;
 class TExWord;
 
+// Stream formats of TExText::SaveToStream and LoadFromStream.
+inline constexpr int kExStreamText = 1;       // plain text (ANSI)
+inline constexpr int kExStreamRich = 3;       // RTF
+inline constexpr int kExStreamRichSource = 4; // RTF read into its source view (load only)
+
 // ---- wrap records (getters give 0 past the end) ----
 
 struct TPageWrap {
@@ -304,9 +309,9 @@ public:
     void DeleteWords(TExWord* first, int firstOffset, TExWord* last, int lastOffset);
     // The set fields of `style` go into every word from first up to, not including, last.
     void SetWordStyle(TExWord* first, TExWord* last, const TExStyle& style);
-    // 1 plain text, 3 RTF; other formats write nothing.
+    // kExStreamText or kExStreamRich; other formats write nothing.
     void SaveToStream(std::ostream& stream, int format);
-    // 1 plain text, 3 RTF, 4 the RTF source view; other formats leave the document cleared.
+    // kExStreamText, kExStreamRich or kExStreamRichSource; other formats leave the document cleared.
     void LoadFromStream(std::istream& stream, int format);
 
     // The effective style of a word with own overrides `own` in a line of sheet index `lineIndex`.

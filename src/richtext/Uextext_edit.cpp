@@ -363,10 +363,10 @@ void TExText::SetWordStyle(TExWord* first, TExWord* last, const TExStyle& style)
 
 void TExText::SaveToStream(std::ostream& stream, int format)
 {
-    if (format != 1 && format != 3)
+    if (format != kExStreamText && format != kExStreamRich)
         return;
     std::unique_ptr<TExLightText> runs = CopyToLightText(GetFirstWord(), GetLastWord());
-    if (format == 1)
+    if (format == kExStreamText)
         runs->SaveToAnsiStream(stream);
     else
         runs->SaveToRichStream(stream);
@@ -380,11 +380,11 @@ void TExText::LoadFromStream(std::istream& stream, int format)
     Clear();
     BeginUpdate();
     bool read = true;
-    if (format == 1)
+    if (format == kExStreamText)
         runs.LoadFromAnsiStream(stream);
-    else if (format == 3)
+    else if (format == kExStreamRich)
         runs.LoadFromRichStream(stream);
-    else if (format == 4)
+    else if (format == kExStreamRichSource)
         runs.AnalyzeFromRichStream(stream);
     else
         read = false;

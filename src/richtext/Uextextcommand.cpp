@@ -372,19 +372,19 @@ void TExTextCommand::AnalyzeFromFile(const std::string& name)
     Clear();
     if (LowerExtension(name) == ".rtf") {
         std::istringstream in(platform::ReadFileBytes(name), std::ios::binary);
-        Load(in, 4);
+        Load(in, kExStreamRichSource);
     }
     VisibleCaret();
     EndUpdate();
 }
 
-void TExTextCommand::SaveToRichStream(std::ostream& stream) { text_->SaveToStream(stream, 3); }
+void TExTextCommand::SaveToRichStream(std::ostream& stream) { text_->SaveToStream(stream, kExStreamRich); }
 
-void TExTextCommand::SaveToTextStream(std::ostream& stream) { text_->SaveToStream(stream, 1); }
+void TExTextCommand::SaveToTextStream(std::ostream& stream) { text_->SaveToStream(stream, kExStreamText); }
 
-void TExTextCommand::LoadFromRichStream(std::istream& stream) { Load(stream, 3); }
+void TExTextCommand::LoadFromRichStream(std::istream& stream) { Load(stream, kExStreamRich); }
 
-void TExTextCommand::LoadFromTextStream(std::istream& stream) { Load(stream, 1); }
+void TExTextCommand::LoadFromTextStream(std::istream& stream) { Load(stream, kExStreamText); }
 
 void TExTextCommand::Load(std::istream& stream, int format)
 {

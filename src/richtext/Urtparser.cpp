@@ -32,10 +32,6 @@ int ClampInt(std::int64_t v)
                                                       std::numeric_limits<std::int32_t>::max()));
 }
 
-// The longest length a page holds, in twips: 24 inches, beyond the long side of the largest paper
-// (A2, 594 mm).
-constexpr std::int64_t kPageTwips = 24 * 1440;
-
 // A length or size read for the field, held to what a page can hold, so that what is computed from
 // it (pixels, line heights) stays in range.
 int HoldToPage(int field, int value)
@@ -44,13 +40,13 @@ int HoldToPage(int field, int value)
         return static_cast<int>(std::clamp<std::int64_t>(value, -limit, limit));
     };
     switch (field) {
-    case rtpSize: return std::clamp(value, 0, static_cast<int>(kPageTwips / 10));   // half-points
+    case rtpSize: return std::clamp(value, 0, static_cast<int>(kRtfMaxLengthTwips / 10));   // half-points
     case rtpLineMult: return std::clamp(value, 0, 1);
     case rtpCharFirstIndent:
     case rtpCharLeftIndent:
-    case rtpCharRightIndent: return hold(kPageTwips * 10 / 21);   // 1/100 of a character of 210 twips
+    case rtpCharRightIndent: return hold(kRtfMaxLengthTwips * 10 / 21);   // 1/100 of a character of 210 twips
     case rtpLineBefore:
-    case rtpLineAfter: return hold(kPageTwips * 10 / 36);         // 1/100 of a line of 360 twips
+    case rtpLineAfter: return hold(kRtfMaxLengthTwips * 10 / 36);         // 1/100 of a line of 360 twips
     case rtpFirstIndent:
     case rtpLeftIndent:
     case rtpRightIndent:
@@ -63,7 +59,7 @@ int HoldToPage(int field, int value)
     case rtpRightMargin:
     case rtpTopMargin:
     case rtpBottomMargin:
-    case rtpDefaultTab: return hold(kPageTwips);
+    case rtpDefaultTab: return hold(kRtfMaxLengthTwips);
     default: return value;
     }
 }
@@ -137,7 +133,7 @@ void TRTStreamParser::Reset()
     depth_ = 0;
     fallback_ = 0;
     text_.clear();
-    text_.reserve(kMaxPiece + 1);
+    text_.reserve(kRtfMaxPiece + 1);
     stop_ = false;
 }
 
@@ -160,7 +156,7 @@ void TRTStreamParser::AppendText(char byte)
         return;
     }
     text_ += byte;
-    if (static_cast<int>(text_.size()) < kMaxPiece)
+    if (static_cast<int>(text_.size()) < kRtfMaxPiece)
         return;
     if (EndsInLeadByte(text_)) {
         const char lead = text_.back();
@@ -212,7 +208,7 @@ bool TRTStreamParser::ReadControl()
     std::string name(1, static_cast<char>(c));
     int d = Next();
     for (; IsLetter(d); d = Next())
-        if (static_cast<int>(name.size()) < kMaxName)
+        if (static_cast<int>(name.size()) < kRtfMaxName)
             name += static_cast<char>(d);
     bool negative = false;
     bool hasValue = false;
@@ -276,7 +272,7 @@ bool TRTStreamParser::Parse(std::istream& stream)
         case '{':
             FlushText();
             fallback_ = 0;
-            if (depth_ >= kMaxDepth) {
+            if (depth_ >= kRtfMaxDepth) {
                 ok = false;
                 stop_ = true;
                 break;

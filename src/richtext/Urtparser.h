@@ -8,9 +8,8 @@
 // charset of the font they are drawn with. Only \uN characters arrive decoded, as UTF-8 (a
 // surrogate pair as one character).
 //
-// Limits: a piece of text is at most 999 bytes (a code-page-932 lead byte ending a full piece moves
-// to the next one); control-word names keep their first 31 letters; values are clamped to int32;
-// at most 4096 groups are open at once (deeper input fails the parse).
+// Limits on the input (a text piece's size, a control word's name, the open groups, lengths):
+// RtfLimits.h.
 //
 // Style-sheet entries are handed on when the style sheet ends, each completed from its \sbasedon
 // chain: an entry without a size takes that of its nearest base that has one (a paragraph style
@@ -31,6 +30,7 @@
 // as its plain twin does, except after \rtlch (until \ltrch, \loch, \dbch or \plain), where it
 // is that of right-to-left scripts, which are not drawn.
 #include "richtext/Uextexthelper.h"
+#include "richtext/RtfLimits.h"
 #include "richtext/Urtparsedefine.h"
 
 #include <cstdint>
@@ -43,17 +43,13 @@
 
 class TRTStreamParser {
 public:
-    static constexpr int kMaxPiece = 999;
-    static constexpr int kMaxDepth = 4096;
-    static constexpr int kMaxName = 31;
-
     TRTStreamParser() = default;
     virtual ~TRTStreamParser() = default;
     TRTStreamParser(const TRTStreamParser&) = delete;
     TRTStreamParser& operator=(const TRTStreamParser&) = delete;
 
     // Walks the stream to its end (or until Stop). False for: braces closing below depth 0 or left
-    // open at the end, more than kMaxDepth open groups, a non-hexadecimal digit in a \' escape, a
+    // open at the end, more than kRtfMaxDepth open groups, a non-hexadecimal digit in a \' escape, a
     // stream ending after a backslash or a "-" of a control word. What was delivered stays.
     bool Parse(std::istream& stream);
     // Ends the walk as a success.

@@ -1,5 +1,6 @@
 #include "screens/Ffieldselector.h"
 
+#include "data/Uvktobjevent.h"
 #include "data/Vkttabledefine.h"
 #include "database/Uvktobject.h"
 #include "gui/Anchors.h"
@@ -244,10 +245,10 @@ QRadioButton* TCsvFieldSelector::AddFamily(const char* name, const char* caption
 
 int TCsvFieldSelector::GetFamily() const
 {
-    if (rbFood_->isChecked()) return 7;
-    if (rbCook_->isChecked()) return 8;
-    if (rbMenu_->isChecked()) return 9;
-    return 6;
+    if (rbFood_->isChecked()) return ToInt(TVktObjKind::Food);
+    if (rbCook_->isChecked()) return ToInt(TVktObjKind::Cook);
+    if (rbMenu_->isChecked()) return ToInt(TVktObjKind::Menu);
+    return ToInt(TVktObjKind::Data);
 }
 
 int TCsvFieldSelector::GetTitleCount() const { return csvTitleCount_->GetValue(); }
@@ -267,11 +268,12 @@ std::string TCsvFieldSelector::GetTitleLine() const
 
 void TCsvFieldSelector::ClassTypeSelectorClick()
 {
-    const int family = GetFamily();
     std::vector<TVktField> fields(std::begin(kCommonFields), std::end(kCommonFields));
-    if (family == 7) fields.insert(fields.end(), std::begin(kFoodFields), std::end(kFoodFields));
-    if (family == 8 || family == 9) fields.insert(fields.end(), std::begin(kCookFields), std::end(kCookFields));
-    if (family == 9) fields.push_back(TVktField::Information);
+    const auto kind = static_cast<TVktObjKind>(GetFamily());
+    if (kind == TVktObjKind::Food) fields.insert(fields.end(), std::begin(kFoodFields), std::end(kFoodFields));
+    if (kind == TVktObjKind::Cook || kind == TVktObjKind::Menu)
+        fields.insert(fields.end(), std::begin(kCookFields), std::end(kCookFields));
+    if (kind == TVktObjKind::Menu) fields.push_back(TVktField::Information);
     std::sort(fields.begin(), fields.end(), [](TVktField a, TVktField b) { return ToInt(a) < ToInt(b); });
     TStateListView* list = fieldSelector_->GetStateListView();
     list->Clear();

@@ -1,6 +1,7 @@
 #include "widgets/Ucupsprinter.h"
 
 #include "platform/Errors.h"
+#include "platform/Units.h"
 #include "widgets/Mvktmodule.h"
 #include "widgets/Upapernamelist.h"
 
@@ -33,7 +34,7 @@ constexpr auto kJobPoll = std::chrono::milliseconds(100);
 
 int MMToPixels(int hundredthsOfMM, int dpi)
 {
-    return static_cast<int>(static_cast<long long>(hundredthsOfMM) * dpi / 2540);
+    return static_cast<int>(static_cast<long long>(hundredthsOfMM) * dpi / platform::kHundredthMMPerInch);
 }
 
 std::string Queue(const std::string& name) { return "プリンタ「" + name + "」"; }
@@ -259,7 +260,7 @@ public:
         const TMedium& m = found->second;
         int left = m.Left, top = m.Top, right = m.Right, bottom = m.Bottom;
         // Landscape turns the sheet a quarter clockwise: its left edge becomes the top.
-        if (mode.Orientation == 2) {
+        if (mode.Orientation == kLandscape) {
             left = m.Bottom;
             top = m.Left;
             right = m.Top;
@@ -275,7 +276,7 @@ public:
         CheckQueue(name_);
         Load();
         platform::Point mm = PaperSizeMM(mode);
-        if (mode.Orientation == 2) std::swap(mm.X, mm.Y);
+        if (mode.Orientation == kLandscape) std::swap(mm.X, mm.Y);
         const platform::Rect area = GetPrintableRect(mode);
         const auto found = media_.find(mode.PaperSize);
         const std::string media = found == media_.end() ? std::string() : found->second.Keyword;
@@ -364,7 +365,7 @@ private:
     mutable bool loaded_ = false;
     mutable std::vector<TPrinterPaper> papers_;
     mutable std::map<int, TMedium> media_;
-    mutable int defaultPaper_ = 9;
+    mutable int defaultPaper_ = kA4PaperID;
     mutable int nextOwnID_ = kUserPaperID + 1;
     mutable int resolution_ = kDefaultResolution;
 };

@@ -20,6 +20,8 @@ struct TPaperName {
 
 // Id of the user-defined paper, the table's last row.
 inline constexpr int kUserPaperID = 256;
+// Id of A4, the paper of a new layout and of a printer that names no default.
+inline constexpr int kA4PaperID = 9;
 
 // All 103 rows in order, id 256 last.
 std::span<const TPaperName> PaperNames();

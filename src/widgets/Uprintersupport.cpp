@@ -10,6 +10,7 @@
 #include "gui/Services.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
+#include "platform/Units.h"
 #include "widgets/Mvktmodule.h"
 #include "widgets/Ucupsprinter.h"
 #include "widgets/Upapernamelist.h"
@@ -36,7 +37,7 @@ std::string ProductName() { return VktMdl()->GetProductName(); }
 
 int MMToPixels(int hundredthsOfMM, int dpi)
 {
-    return static_cast<int>(static_cast<long long>(hundredthsOfMM) * dpi / 2540);
+    return static_cast<int>(static_cast<long long>(hundredthsOfMM) * dpi / platform::kHundredthMMPerInch);
 }
 
 // The installed families and the old face names, sorted, each once.
@@ -73,7 +74,7 @@ platform::Point TPrinterDevice::GetPaperSize(const TPrinterDevMode& mode) const
     const platform::Point mm = PaperSizeMM(mode);
     const int dpi = GetResolution();
     platform::Point size{MMToPixels(mm.X, dpi), MMToPixels(mm.Y, dpi)};
-    if (mode.Orientation == 2) std::swap(size.X, size.Y);
+    if (mode.Orientation == kLandscape) std::swap(size.X, size.Y);
     return size;
 }
 
@@ -92,14 +93,14 @@ void TPrinterDevice::ApplyToQPrinter(const TPrinterDevMode& mode, QPrinter& prin
     const bool custom = IsCustomPaperID(mode.PaperSize);
     printer.setPageSize(QPageSize(size, QPageSize::Millimeter, QString(),
                                   custom ? QPageSize::ExactMatch : QPageSize::FuzzyMatch));
-    printer.setPageOrientation(mode.Orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setPageOrientation(mode.Orientation == kLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
 void TPrinterDevice::ReadFromQPrinter(const QPrinter& printer, TPrinterDevMode& mode) const
 {
     const QPageLayout layout = printer.pageLayout();
     const QPageSize size = layout.pageSize();
-    mode.Orientation = layout.orientation() == QPageLayout::Landscape ? 2 : 1;
+    mode.Orientation = layout.orientation() == QPageLayout::Landscape ? kLandscape : kPortrait;
     const int id = size.windowsId();
     const auto papers = GetPapers();
     if (!IsCustomPaperID(id) &&
@@ -236,7 +237,7 @@ std::unique_ptr<TPrinterJob> TPdfPrinterDevice::BeginJob(const std::string& titl
         fileName = *chosen;
     }
     platform::Point mm = PaperSizeMM(mode);
-    if (mode.Orientation == 2) std::swap(mm.X, mm.Y);
+    if (mode.Orientation == kLandscape) std::swap(mm.X, mm.Y);
     return MakePdfFileJob(fileName, title.empty() ? ProductName() : title, mm, kResolution, mode.Copies);
 }
 
@@ -445,7 +446,7 @@ void TPrinterObject::SetPaperIndex(int index)
         const int id = PaperIDOfObject(papers_.GetObject(index));
         // The current paper itself (not the scaled page), portrait.
         platform::Point size = devices_[current_]->GetPaperSize(devMode_);
-        if (devMode_.Orientation == 2) std::swap(size.X, size.Y);
+        if (devMode_.Orientation == kLandscape) std::swap(size.X, size.Y);
         devMode_.PaperSize = id;
         if (IsCustomPaperID(id)) {
             // In tenths of a millimetre.
@@ -478,12 +479,12 @@ void TPrinterObject::SetCopyCount(int count)
     DoChange(false);
 }
 
-bool TPrinterObject::GetOrientation() const { return GetHasPrinter() && devMode_.Orientation == 2; }
+bool TPrinterObject::GetOrientation() const { return GetHasPrinter() && devMode_.Orientation == kLandscape; }
 
 void TPrinterObject::SetOrientation(bool landscape)
 {
     if (Settable()) {
-        devMode_.Orientation = landscape ? 2 : 1;
+        devMode_.Orientation = landscape ? kLandscape : kPortrait;
         ReadPaperSize();
     }
     DoChange(false);

@@ -10,6 +10,7 @@
 // with fixed values, its setters only notify, and drawing goes to a small bitmap canvas.
 #include "gui/Canvas.h"
 #include "platform/StringList.h"
+#include "widgets/Upapernamelist.h"
 
 #include <functional>
 #include <memory>
@@ -18,14 +19,18 @@
 
 class QPrinter;
 
+// TPrinterDevMode::Orientation values.
+inline constexpr int kPortrait = 1;
+inline constexpr int kLandscape = 2;
+
 // The settings of the chosen printer.
 struct TPrinterDevMode {
-    int PaperSize = 9;    // paper id (9 = A4)
-    int PaperWidth = 0;   // portrait size of a custom paper (id 0 or 256 and above) in 1/10 mm;
-    int PaperLength = 0;  // 0 for the others
-    int Orientation = 1;  // 1 portrait, 2 landscape
+    int PaperSize = kA4PaperID;  // paper id
+    int PaperWidth = 0;          // portrait size of a custom paper (id 0 or 256 and above) in 1/10 mm;
+    int PaperLength = 0;         // 0 for the others
+    int Orientation = kPortrait; // or kLandscape
     int Copies = 1;
-    int Scale = 100;      // percent
+    int Scale = 100;             // percent
     bool operator==(const TPrinterDevMode&) const = default;
 };
 

@@ -18,6 +18,10 @@ namespace {
 
 using F = TVktField;
 
+// Record families of the import.
+constexpr int kFood = ToInt(TVktObjKind::Food);
+constexpr int kCook = ToInt(TVktObjKind::Cook);
+
 TPriorityItem Fields(std::initializer_list<F> fields)
 {
     TPriorityItem ids;
@@ -84,14 +88,14 @@ TEST(CsvImportRules, CheckNamesTheFirstOffendingCell)
         {"a,3,x\n,4,90", 1, number, 2, 1},                  // row by row: the first row decides
     };
     for (const auto& c : cases) {
-        const TCsvCheck check = CheckGrid(Table(c.csv), food, c.perLine, 7);
+        const TCsvCheck check = CheckGrid(Table(c.csv), food, c.perLine, kFood);
         EXPECT_EQ(check.Message, c.message) << c.csv;
         EXPECT_EQ(check.Col, c.col) << c.csv;
         EXPECT_EQ(check.Row, c.row) << c.csv;
     }
     // Complete, total and sale prices of recipes are checked too.
-    EXPECT_EQ(CheckGrid(Table("a,0,-1"), Fields({F::Data, F::Complete, F::SalePrice}), 1, 8).Message, price);
-    EXPECT_EQ(CheckGrid(Table("a,nan,1"), Fields({F::Data, F::Complete, F::SalePrice}), 1, 8).Message, number);
+    EXPECT_EQ(CheckGrid(Table("a,0,-1"), Fields({F::Data, F::Complete, F::SalePrice}), 1, kCook).Message, price);
+    EXPECT_EQ(CheckGrid(Table("a,nan,1"), Fields({F::Data, F::Complete, F::SalePrice}), 1, kCook).Message, number);
 }
 
 // Prices are refused beyond the currency's whole-unit range, and so are the use prices the insert
@@ -136,11 +140,11 @@ TEST(CsvImportRules, TrailingEmptyColumnsDoNotCount)
     EXPECT_EQ(CountedColumns(grid, 2), 2);
     EXPECT_EQ(CountedColumns(grid, 3), 3) << "never below the wanted count";
     EXPECT_EQ(ColumnCountMessage(grid, 2), "");
-    EXPECT_TRUE(CheckGrid(grid, Fields({F::Data, F::UsePrice}), 1, 7).Passed());
+    EXPECT_TRUE(CheckGrid(grid, Fields({F::Data, F::UsePrice}), 1, kFood).Passed());
     grid.SetCell(2, 2, "x");
     EXPECT_EQ(CountedColumns(grid, 2), 3);
     EXPECT_EQ(ColumnCountMessage(grid, 2), "2行目: 列の数が項目の数（2）を超えています。");
-    EXPECT_FALSE(CheckGrid(grid, Fields({F::Data, F::UsePrice}), 1, 7).Passed());
+    EXPECT_FALSE(CheckGrid(grid, Fields({F::Data, F::UsePrice}), 1, kFood).Passed());
 }
 
 TEST(CsvImportRules, ColumnCountStatusAndWidening)
@@ -226,7 +230,7 @@ protected:
 
 TEST_F(CsvImportDb, RegisteredNamesAndNewItems)
 {
-    const auto classes = RegisteredItems(Object(), TCsvNameKind::Class, 7);
+    const auto classes = RegisteredItems(Object(), TCsvNameKind::Class, kFood);
     ASSERT_FALSE(classes.empty());
     for (const auto& item : classes) EXPECT_EQ(ClassPathName(Object(), item.Id), item.Name);
     const auto beef = std::find_if(classes.begin(), classes.end(),
@@ -244,22 +248,22 @@ TEST_F(CsvImportDb, RegisteredNamesAndNewItems)
     EXPECT_EQ(map.GetUnknownItems(), (std::vector<std::string>{beefLeaf, "新分類"}));
     EXPECT_EQ(map.GetItemID(beefPath), vkttest::SampleDatabase::kBeef);
 
-    const int created = CreateItem(Object(), map, TCsvNameKind::Class, 7, 1);
+    const int created = CreateItem(Object(), map, TCsvNameKind::Class, kFood, 1);
     ASSERT_NE(created, 0);
     EXPECT_EQ(map.GetItemID("新分類"), created);
     EXPECT_EQ(map.GetItemName(created).substr(map.GetItemName(created).rfind('/') + 1), "新分類");
     EXPECT_EQ(map.GetUnknownItems(), (std::vector<std::string>{beefLeaf}));
-    EXPECT_EQ(CreateItem(Object(), map, TCsvNameKind::Class, 7, 5), 0) << "no such unknown row";
+    EXPECT_EQ(CreateItem(Object(), map, TCsvNameKind::Class, kFood, 5), 0) << "no such unknown row";
 
     for (TCsvNameKind kind : {TCsvNameKind::Form, TCsvNameKind::Unit, TCsvNameKind::Dealer}) {
         TCsvNameMap names;
-        PrepareNameMap(names, RegisteredItems(Object(), kind, 7), {"ABC Foods, Ltd."});
-        const int id = CreateItem(Object(), names, kind, 7, 0);
+        PrepareNameMap(names, RegisteredItems(Object(), kind, kFood), {"ABC Foods, Ltd."});
+        const int id = CreateItem(Object(), names, kind, kFood, 0);
         ASSERT_NE(id, 0);
         EXPECT_EQ(names.GetItemID("ABC Foods, Ltd."), id);
         EXPECT_TRUE(names.IsComplete());
         TCsvNameMap again;
-        EXPECT_FALSE(PrepareNameMap(again, RegisteredItems(Object(), kind, 7), {"ABC Foods, Ltd."}))
+        EXPECT_FALSE(PrepareNameMap(again, RegisteredItems(Object(), kind, kFood), {"ABC Foods, Ltd."}))
             << "the new row belongs to the family's list";
     }
 }

@@ -1,7 +1,11 @@
 #include "emfplay/EmfPlayer.h"
 #include "emfplay/EmfRecords.h"
+#include "emfplay/Player.h"
+#include "emfplay/PlayerLimits.h"
 #include "gui/DrawingSvg.h"
 #include "gui/EnhancedMetafile.h"
+#include "platform/PictureLimits.h"
+#include "platform/Units.h"
 #include "support/ScriptedServices.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +34,18 @@ constexpr unsigned kBlue = 0x1030D0;
 constexpr unsigned kGreen = 0x10A020;
 constexpr unsigned kWhite = 0xFFFFFF;
 constexpr unsigned kBlack = 0x000000;
+
+// The player and the program share no header: the values each keeps for the other agree.
+TEST(PlayerLimits, AgreeWithTheProgram)
+{
+    // The player stops writing where the program stops reading.
+    EXPECT_EQ(emfplay::kMaxDrawingBytes, platform::kMaxPlayerOutputBytes);
+    // The clip groups the player nests stay within the depth the program's reader takes.
+    EXPECT_LT(emfplay::kMaxClipAreas, static_cast<std::size_t>(platform::kMaxDrawingDepth));
+    // The player's own time limit lies past the one the program kills it at.
+    EXPECT_GT(static_cast<int>(emfplay::kCpuSeconds) * 1000, platform::kPlayTimeoutMs);
+    EXPECT_EQ(emfplay::kMMPerInch, platform::kMMPerInch);
+}
 
 // The drawing of `bytes` read as the program reads it and painted on a white page of its frame.
 QImage Paint(const std::string& bytes, int width, int height, std::string* svg = nullptr)

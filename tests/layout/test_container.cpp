@@ -120,7 +120,7 @@ protected:
         auto* image = Add<TImageContainer>(5, nullptr, {1000, 8500, 9000, 12500});
         image->SetColCount(2);
         image->SetDrawName(true);
-        image->SetDrawType(2);
+        image->SetDrawType(idtCenter);
         const std::string jpeg = platform::EncodeJpeg(Checker(32, 24));
         const std::string bmp = platform::EncodeBmp(Checker(16, 16));
         const std::string emf = MetafileBytes();

@@ -259,7 +259,7 @@ TEST_F(PartsTest, MetafilePicturesDrawTheirRecordsOnScreenAndPaper)
 {
     auto* image = Add<TImageContainer>(5);
     image->AddImage(BinToBase64(vkttest::KitchenEmf()));
-    image->SetDrawType(0);   // stretched over the cell: 400 × 280 for 200 × 140
+    image->SetDrawType(idtStretch);   // stretched over the cell: 400 × 280 for 200 × 140
     {
         // On screen a frame stands in the cell until the picture has played.
         platform::BitmapCanvas bitmap(420, 300);
@@ -284,7 +284,7 @@ TEST_F(PartsTest, MetafilePicturesDrawTheirRecordsOnScreenAndPaper)
 
     // A frame under one pixel, tiled: one empty frame around the cell, not one per pixel.
     image->SetImageData(0, vkttest::MakeEmf(20, 20));
-    image->SetDrawType(4);
+    image->SetDrawType(idtTile);
     for (const bool printer : {false, true}) {
         platform::BitmapCanvas bitmap(420, 300);
         bitmap.FillRect({0, 0, 420, 300}, 0xFFFFFF);

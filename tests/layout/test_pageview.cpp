@@ -75,7 +75,7 @@ protected:
 
 TEST_F(PageViewTest, DefaultsPaperOrientationAndClear)
 {
-    EXPECT_EQ(view->GetPaperType(), 9);
+    EXPECT_EQ(view->GetPaperType(), kA4PaperID);
     EXPECT_FALSE(view->GetOrientation());
     EXPECT_EQ(view->GetPage(), 1);
     EXPECT_EQ(view->GetViewType(), 2);
@@ -104,7 +104,7 @@ TEST_F(PageViewTest, DefaultsPaperOrientationAndClear)
     view->Clear();
     EXPECT_EQ(clears, 1);
     EXPECT_FALSE(view->GetModified());
-    EXPECT_EQ(view->GetPaperType(), 9);
+    EXPECT_EQ(view->GetPaperType(), kA4PaperID);
     EXPECT_EQ(view->GetItems()->GetPageRoot()->GetCountOfChildren(), 0);
 }
 

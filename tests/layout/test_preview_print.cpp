@@ -104,7 +104,7 @@ protected:
         }
         auto* image = Add<TImageContainer>(5, "image");
         image->SetColCount(2);
-        image->SetDrawType(2);
+        image->SetDrawType(idtCenter);
         platform::Picture a(32, 24, 0x3080E0), b(16, 16, 0x2060C0);
         image->AddImage(BinToBase64(platform::EncodeJpeg(a)));
         image->AddImage(BinToBase64(platform::EncodeBmp(b)));

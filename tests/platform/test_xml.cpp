@@ -2,6 +2,7 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Xml.h"
+#include "platform/XmlLimits.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -162,9 +163,9 @@ TEST(Xml, ElementsNestedTooDeepAreAParseError)
         return text;
     };
     XmlDocument doc;
-    doc.LoadFromString(nested(256));
+    doc.LoadFromString(nested(kMaxXmlDepth));
     EXPECT_EQ(doc.GetDocumentElement().GetName(), "Item");
-    for (const int depth : {257, 1'000'000}) {
+    for (const int depth : {kMaxXmlDepth + 1, 1'000'000}) {
         try {
             doc.LoadFromBytes(nested(depth));
             FAIL() << depth << ": no error";

@@ -138,7 +138,7 @@ void Recipe(Builder& b, const char* title)
     auto* image = b.Add<TVktImageContainer>(15, detail, "Image", alRight);
     image->GetViewItem()->SetAlignRate(40);
     image->GetViewItem()->SetMMMarginRect_({300, 300, 300, 300});
-    image->SetDrawType(2);
+    image->SetDrawType(idtCenter);
     auto* chart = b.Add<TVktChartContainer>(17, detail, "Chart", alRight);
     chart->GetViewItem()->SetAlignRate(60);
     chart->GetViewItem()->SetMMMarginRect_({300, 300, 300, 300});   // clear of the frame, as the picture
@@ -169,7 +169,7 @@ void Menu(Builder& b, const char*)
 {
     auto* menu = b.Add<TVktMenu>(10, nullptr, "Menu", alClient);
     auto* image = b.Add<TImageContainer>(5, menu, "Image", alClient);
-    image->SetDrawType(2);
+    image->SetDrawType(idtCenter);
     image->GetViewItem()->SetExpanded(false);
     auto* outer = b.Add<TGraphicContainer>(4, menu, "Graphic1", alClient);
     outer->SetBrushColor(-1);

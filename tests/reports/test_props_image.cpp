@@ -161,7 +161,7 @@ TEST_F(ImagePageTest, StyleWrittenAndKept)
     style->setCurrentIndex(2);
     emit style->activated(2);
     page.findChild<TUpDownEdit*>("ColCountEdit")->SetValue(3);
-    EXPECT_EQ(image->GetDrawType(), 2);
+    EXPECT_EQ(image->GetDrawType(), idtCenter);
     EXPECT_EQ(image->GetColCount(), 3);
     page.picks = {files[0]};
     page.findChild<QAction*>("BtnOpen")->trigger();
@@ -169,7 +169,7 @@ TEST_F(ImagePageTest, StyleWrittenAndKept)
     TPreview reloaded;
     reloaded.LoadFromFile(folder + "/images.xml");
     auto* kept = dynamic_cast<TImageContainer*>(reloaded.GetItems()->GetItem(1)->GetObject());
-    EXPECT_EQ(kept->GetDrawType(), 2);
+    EXPECT_EQ(kept->GetDrawType(), idtCenter);
     EXPECT_EQ(kept->GetColCount(), 3);
     EXPECT_EQ(kept->GetImageData(0), image->GetImageData(0));
     // Showing the same pictures again keeps the selection.

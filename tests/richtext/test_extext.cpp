@@ -259,11 +259,11 @@ TEST_F(ExTextTest, ReturnsAndPageBreaks)
     };
     for (const auto& [rtf, tree] : read) {
         std::istringstream in(rtf);
-        doc_.LoadFromStream(in, 3);
+        doc_.LoadFromStream(in, kExStreamRich);
         EXPECT_EQ(Tree(doc_), tree) << rtf;
     }
     std::istringstream indented("{\\rtf1\\ansi\\pard\\li720 a\\page b\\par}");
-    doc_.LoadFromStream(indented, 3);
+    doc_.LoadFromStream(indented, kExStreamRich);
     EXPECT_EQ(doc_.GetPages(0)->GetLines(0)->GetParaStyle().LeftIndent, 720);
     EXPECT_EQ(doc_.GetPages(1)->GetLines(0)->GetParaStyle().LeftIndent, 720);
 }
@@ -349,11 +349,11 @@ TEST_F(ExTextTest, CopyTextCutsAtWordEdges)
 TEST_F(ExTextTest, StreamsRoundTrip)
 {
     std::ostringstream text;
-    doc_.SaveToStream(text, 1);
+    doc_.SaveToStream(text, kExStreamText);
     EXPECT_EQ(text.str(), "\r\n");
     std::istringstream in(text.str());
     TExTextDrawer loaded;
-    loaded.LoadFromStream(in, 1);
+    loaded.LoadFromStream(in, kExStreamText);
     EXPECT_EQ(Tree(loaded), Tree(doc_));
     EXPECT_EQ(loaded.GetLastWord()->GetStyle(), doc_.GetLastWord()->GetStyle());
 
@@ -428,17 +428,17 @@ TEST_F(ExTextTest, StyledJapaneseDocumentRoundTripsThroughRtf)
     ASSERT_EQ(doc_.GetCount(), 3);
 
     std::ostringstream rtf1;
-    doc_.SaveToStream(rtf1, 3);
+    doc_.SaveToStream(rtf1, kExStreamRich);
     std::istringstream in1(rtf1.str());
     TExTextDrawer read;
-    read.LoadFromStream(in1, 3);
+    read.LoadFromStream(in1, kExStreamRich);
     std::ostringstream rtf2;
-    read.SaveToStream(rtf2, 3);
+    read.SaveToStream(rtf2, kExStreamRich);
     std::istringstream in2(rtf2.str());
     TExTextDrawer reread;
-    reread.LoadFromStream(in2, 3);
+    reread.LoadFromStream(in2, kExStreamRich);
     std::ostringstream rtf3;
-    reread.SaveToStream(rtf3, 3);
+    reread.SaveToStream(rtf3, kExStreamRich);
     EXPECT_EQ(rtf3.str(), rtf2.str());
     EXPECT_EQ(Tree(read), Tree(doc_));
     EXPECT_EQ(read.GetString(), doc_.GetString());
@@ -462,11 +462,11 @@ TEST_F(ExTextTest, MemoOfOtherWritersSavedTwiceIsTheSame)
     };
     const auto load = [](TExText& doc, const std::string& rtf) {
         std::istringstream in(rtf);
-        doc.LoadFromStream(in, 3);
+        doc.LoadFromStream(in, kExStreamRich);
     };
     const auto save = [](TExText& doc) {
         std::ostringstream out;
-        doc.SaveToStream(out, 3);
+        doc.SaveToStream(out, kExStreamRich);
         return out.str();
     };
     for (const std::string& input : inputs) {
@@ -485,11 +485,11 @@ TEST_F(ExTextTest, FontNamesKeepTheBytesTheyWereReadIn)
 {
     const auto load = [](TExText& doc, const std::string& rtf) {
         std::istringstream in(rtf);
-        doc.LoadFromStream(in, 3);
+        doc.LoadFromStream(in, kExStreamRich);
     };
     const auto save = [](TExText& doc) {
         std::ostringstream out;
-        doc.SaveToStream(out, 3);
+        doc.SaveToStream(out, kExStreamRich);
         return out.str();
     };
     // Code page 932 gives some characters two codes (NEC and IBM extensions): ≒ 0x8790 and 0x81E0,

@@ -105,7 +105,7 @@ TEST_F(WrapTest, RowHeights)
     const int page = 24 * 96;
     const auto read = [this](const char* rtf) {
         std::istringstream in(rtf);
-        doc_.LoadFromStream(in, 3);
+        doc_.LoadFromStream(in, kExStreamRich);
         return Line(0, 0)->GetLineWrapHeight(0);
     };
     EXPECT_EQ(read("{\\rtf1\\pard\\sl2147483647\\slmult2 a\\par}"), page);

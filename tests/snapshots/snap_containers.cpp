@@ -110,7 +110,7 @@ public:
         }
         auto* image = Add<TImageContainer>(5, {1500, 7000, 9500, 12000});
         image->SetColCount(3);
-        image->SetDrawType(2);
+        image->SetDrawType(idtCenter);
         image->SetDrawName(true);
         image->SetVertAlign(2);
         platform::Picture a(64, 48, 0xE0F0FF), b(40, 60, 0x2060C0);

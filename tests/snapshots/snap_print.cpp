@@ -94,7 +94,7 @@ QWidget* PageSettings(bool printer)
     else
         vkttest::InstallNoPrinter();
     auto* preview = KeepToEnd(new TPreview);
-    preview->SetPaperType(9);
+    preview->SetPaperType(kA4PaperID);
     preview->SetMMMargin_({1500, 2000, 1500, 2000});
     auto* page = new TPreviewProperty;
     page->SetPreview(preview);

@@ -59,7 +59,7 @@ std::string Picture(const std::string& name, QColor color)
 VKT_SNAPSHOT(props_page_settings)
 {
     TPreview* preview = Document();
-    preview->SetPaperType(9);
+    preview->SetPaperType(kA4PaperID);
     preview->SetMMMargin_({1500, 2000, 1500, 2000});
     auto* host = new TPreviewItemPropertyEx;
     host->resize(440, 560);

@@ -107,7 +107,7 @@ private:
             field(F::UseUnit, {4200, 2400, 6000, 3200}, 100);
             Add(14, card, {500, 3400, 11000, 5700});
             auto* picture = static_cast<TVktImageContainer*>(Add(15, card, {12000, 400, 17500, 5600}));
-            picture->SetDrawType(2);
+            picture->SetDrawType(idtCenter);
         }
     }
 

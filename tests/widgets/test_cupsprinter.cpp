@@ -118,7 +118,7 @@ TEST_F(CupsPrinterTest, QueueListedBesideThePdfPrinterWithThePapersOfItsPpd)
     EXPECT_GT(own, 0) << "sizes the table lacks";
     for (const char* name : {"A4 210 x 297 mm", "A3 297 x 420 mm", "B5 (JIS) 182 x 257 mm", "レター 8 1/2 x 11 in"})
         EXPECT_GE(papers.IndexOf(name), 0) << name;
-    EXPECT_EQ(printer.GetPaperType(), 9);
+    EXPECT_EQ(printer.GetPaperType(), kA4PaperID);
     EXPECT_EQ(printer.PaperIndexToName(printer.GetPaperIndex()), "A4 210 x 297 mm");
     EXPECT_EQ(printer.GetPixelParInch(), 300);
     const platform::Point a4 = printer.GetPaperSize();

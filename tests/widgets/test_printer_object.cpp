@@ -86,7 +86,7 @@ TEST_F(PrinterObjectTest, PdfPrinterPapersAndPaperSizes)
     EXPECT_EQ(PaperIDOfObject(list.GetObject(101)), 118);
     EXPECT_TRUE(printer.GetEnabled());
     EXPECT_EQ(printer.GetPixelParInch(), 600);
-    EXPECT_EQ(printer.GetPaperType(), 9);
+    EXPECT_EQ(printer.GetPaperType(), kA4PaperID);
     EXPECT_EQ(printer.PaperIndexToName(printer.GetPaperIndex()), "A4 210 x 297 mm");
 
     struct Case {
@@ -415,7 +415,7 @@ TEST_F(PrinterObjectTest, PropertyDialogCopiesPaperAndOrientationBack)
     device.pageSetupResult = true;
     device.pageSetupMode = std::make_unique<TPrinterDevMode>();
     device.pageSetupMode->PaperSize = 8;
-    device.pageSetupMode->Orientation = 2;
+    device.pageSetupMode->Orientation = kLandscape;
     EXPECT_TRUE(PrinterObject()->ShowPropertyDialog());
     EXPECT_EQ(PrinterObject()->GetPaperType(), 8);
     EXPECT_EQ(PrinterObject()->GetPaperSize(), (platform::Point{1587, 1122}));

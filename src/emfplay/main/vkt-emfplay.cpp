@@ -1,9 +1,8 @@
 // vkt-emfplay: plays the enhanced metafile on standard input and writes its drawing to standard
 // output (exit 0), or one line saying why it cannot to standard error (exit 1). It limits itself
-// first: 2 s of CPU, and 1 GiB of address space (not under AddressSanitizer, whose shadow memory
-// alone exceeds it). The program starts it per picture and kills it after 1 s of its processor
-// time (real pictures play in 5 to 60 ms); the player's own limit holds when the program cannot.
+// first, in processor time and address space (PlayerLimits.h). The program starts it per picture.
 #include "emfplay/EmfPlayer.h"
+#include "emfplay/PlayerLimits.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,8 +21,6 @@
 #endif
 
 namespace {
-
-constexpr std::size_t kMaxInput = std::size_t(256) << 20;
 
 bool WriteAll(int fd, const char* data, std::size_t size)
 {
@@ -50,10 +47,10 @@ int Fail(const std::string& reason)
 
 int main()
 {
-    rlimit cpu{2, 2};
+    rlimit cpu{emfplay::kCpuSeconds, emfplay::kCpuSeconds};
     setrlimit(RLIMIT_CPU, &cpu);
 #ifndef VKT_ADDRESS_SANITIZER
-    rlimit memory{rlim_t(1) << 30, rlim_t(1) << 30};
+    rlimit memory{emfplay::kAddressSpaceBytes, emfplay::kAddressSpaceBytes};
     setrlimit(RLIMIT_AS, &memory);
 #endif
     std::string bytes;
@@ -67,11 +64,12 @@ int main()
                 return Fail("the picture cannot be read");
             if (n == 0)
                 break;
-            if (bytes.size() + static_cast<std::size_t>(n) > kMaxInput)
+            if (bytes.size() + static_cast<std::size_t>(n) > emfplay::kMaxInputBytes)
                 return Fail("the picture is larger than 256 MB");
             // Grown by doubling, but never past the largest picture taken.
             if (bytes.size() + static_cast<std::size_t>(n) > bytes.capacity())
-                bytes.reserve(std::min(kMaxInput, std::max(bytes.capacity() * 2, std::size_t(1) << 20)));
+                bytes.reserve(
+                    std::min(emfplay::kMaxInputBytes, std::max(bytes.capacity() * 2, std::size_t(1) << 20)));
             bytes.append(buffer, static_cast<std::size_t>(n));
         }
     } catch (const std::bad_alloc&) {
