@@ -210,19 +210,19 @@ class UserSession:
     def settle(self):
         """The program has taken in the input sent so far and the screen shows the same twice in a row."""
         self.x.handled(self.main)
-        self.steady(self.x.grab, "the screen to stop changing")
+        self.steady(lambda: self.x.grab(raw=True), "the screen to stop changing")
 
     def idle(self, box=None):
         """The program has taken in the input sent so far and its main window (or the part `box` of it)
         shows the same twice in a row."""
         self.x.handled(self.main)
-        self.steady(lambda: self.x.grab_window(self.main, box), "the main window to stop changing")
+        self.steady(lambda: self.x.grab_window(self.main, box, raw=True), "the main window to stop changing")
 
     def steady(self, grab, what, timeout=10):
         last = [None]
 
         def same():
-            now = grab().data
+            now = grab()
             done = now == last[0]
             last[0] = now
             return done
@@ -328,7 +328,7 @@ class UserSession:
         last = [None]
 
         def settled():
-            now = self.x.grab_window(window).data
+            now = self.x.grab_window(window, raw=True)
             if unlike is None:
                 done = now == last[0]
             else:
@@ -353,7 +353,7 @@ class UserSession:
         """A tab of the record editor's detail panel chosen by a click; waited for until its page,
         changed when `changes`, draws the same twice."""
         def page():
-            return self.x.grab_window(self.main, DETAIL_PAGE).data
+            return self.x.grab_window(self.main, DETAIL_PAGE, raw=True)
         before = page()
         self.click(self.main, DETAIL_TABS[tab])
         last = [before]

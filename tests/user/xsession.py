@@ -130,8 +130,9 @@ class ScreenReader:
             raise StepFailed("cannot open display " + display)
         self.root = x11.XDefaultRootWindow(self.display)
 
-    def read(self, x, y, w, h):
-        """The part (x, y, w, h) of the screen, which lies on it; None when the server refuses it."""
+    def read(self, x, y, w, h, raw=False):
+        """The part (x, y, w, h) of the screen, which lies on it; None when the server refuses it. `raw`
+        gives the server's bytes as they came, for comparing only."""
         image = self.x11.XGetImage(self.display, self.root, x, y, w, h, ctypes.c_ulong(-1).value, 2)   # all planes, ZPixmap
         if not image:
             return None
@@ -146,6 +147,8 @@ class ScreenReader:
         finally:
             self.x11.XFree(image.contents.data)
             self.x11.XFree(image)
+        if raw:
+            return block
         # B G R X in memory, row by row.
         out = bytearray(w * h * 3)
         for r in range(h):
@@ -470,8 +473,8 @@ class XSession:
 
     # --- pictures ------------------------------------------------------------------------------
 
-    def grab(self, box=None):
-        """The screen as shown, or its part `box` (x, y, w, h)."""
+    def grab(self, box=None, raw=False):
+        """The screen as shown, or its part `box` (x, y, w, h); with `raw`, bytes to compare only."""
         sw, sh = self.screen
         bx, by, bw, bh = box if box else (0, 0, sw, sh)
         bx, by = max(0, bx), max(0, by)
@@ -480,7 +483,7 @@ class XSession:
             return Image(bw, bh, b"")
         if self.reader is None:
             self.reader = ScreenReader(self.display)
-        image = self.reader.read(bx, by, bw, bh)
+        image = self.reader.read(bx, by, bw, bh, raw)
         if image is None:
             raise StepFailed("the screen could not be read")
         return image
@@ -489,11 +492,11 @@ class XSession:
         out = self.xdotool("search", "--onlyvisible", "--class", cls, check=False)
         return [int(w) for w in out.split()]
 
-    def grab_window(self, window, box=None):
+    def grab_window(self, window, box=None, raw=False):
         """The window's client area as shown, or its part `box` (x, y, w, h in client coordinates)."""
         x, y, w, h = self.geometry(window)
         bx, by, bw, bh = box if box else (0, 0, w, h)
-        return self.grab((x + bx, y + by, bw, bh))
+        return self.grab((x + bx, y + by, bw, bh), raw)
 
     def screenshot(self, path):
         image = self.grab()
