@@ -1,7 +1,8 @@
 """An X session for driving a program as a user does: Xvfb, openbox, xdotool and xclip.
 
-Windows are found by name, clicks land at coordinates relative to a window's client area, and
-screenshots of the whole screen are read from the X server through libX11 and written as PNG.
+Windows are found by name, clicks land at coordinates relative to a window's client area, a
+program's taking in of the input sent is awaited by _NET_WM_PING, and screenshots of the whole
+screen are read from the X server through libX11 and written as PNG.
 """
 
 import ctypes
