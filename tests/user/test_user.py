@@ -28,7 +28,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xsession import StepFailed, XSession, poll  # noqa: E402
+from xsession import StepFailed, XSession, wait_until  # noqa: E402
 
 MAIN = "^Vektara 2005$"
 STEP_SECONDS = 40
@@ -207,12 +207,30 @@ class UserSession:
             raise StepFailed("step %s: %s" % (name, error)) from error
         print("step %-24s ok  %5.1f s" % (name, time.monotonic() - began), flush=True)
 
-    def settle(self, seconds=0.3):
-        time.sleep(seconds)
+    def settle(self):
+        """The program has taken in the input sent so far and the screen shows the same twice in a row."""
+        self.x.handled(self.main)
+        self.steady(lambda: self.x.grab(raw=True), "the screen to stop changing")
+
+    def idle(self, box=None):
+        """The program has taken in the input sent so far and its main window (or the part `box` of it)
+        shows the same twice in a row."""
+        self.x.handled(self.main)
+        self.steady(lambda: self.x.grab_window(self.main, box, raw=True), "the main window to stop changing")
+
+    def steady(self, grab, what, timeout=10):
+        last = [None]
+
+        def same():
+            now = grab()
+            done = now == last[0]
+            last[0] = now
+            return done
+        wait_until(same, timeout, what)
 
     def snap(self, suffix):
         """A screenshot within the current step: user-NN-<step>-<suffix>.png."""
-        self.settle(0.5)
+        self.settle()
         self.x.screenshot(os.path.join(self.out, "%s-%s.png" % (self.label, suffix)))
 
     # --- helpers ---------------------------------------------------------------------------------
@@ -238,7 +256,7 @@ class UserSession:
         return self.x.grab_window(self.main, STATUS_COUNT)
 
     def wait_changed(self, before, grab, what, timeout=10):
-        poll(lambda: grab().data != before.data, timeout, what)
+        wait_until(lambda: grab().data != before.data, timeout, what)
 
     def query(self, sql, args=()):
         con = sqlite3.connect("file:%s?mode=ro" % self.db, uri=True, timeout=10)
@@ -258,7 +276,7 @@ class UserSession:
             except sqlite3.OperationalError:
                 return False
         try:
-            poll(check, timeout, what)
+            wait_until(check, timeout, what)
         except StepFailed:
             raise StepFailed("%s: %r, expected %r" % (what, self.query(sql, args), expected))
 
@@ -278,7 +296,7 @@ class UserSession:
             x, y, w, h = placed
             return all(abs(gap - SCREEN_GAP) <= 2 for gap in (sw - x - w, sh - y - h))
         try:
-            poll(read, 5, "the frame placed")
+            wait_until(read, 5, "the frame placed")
         except StepFailed:
             pass
         x, y, w, h = placed
@@ -310,21 +328,32 @@ class UserSession:
         last = [None]
 
         def settled():
-            now = self.x.grab_window(window).data
+            now = self.x.grab_window(window, raw=True)
             if unlike is None:
                 done = now == last[0]
             else:
                 done = last[0] is not None and unlike not in (now, last[0])
             last[0] = now
             return done
-        poll(settled, 10, what, interval=0.3)
+        wait_until(settled, 10, what, interval=0.3)
         return last[0]
+
+    def drawn_box(self, window, box, what):
+        """The part `box` of the window's client area once it shows the same over three grabs in a row
+        (a state text follows its job a moment later)."""
+        seen = []
+
+        def settled():
+            seen.append(self.x.grab_window(window, box).data)
+            return len(seen) >= 3 and seen[-1] == seen[-2] == seen[-3]
+        wait_until(settled, 10, what, interval=0.3)
+        return self.x.grab_window(window, box)
 
     def detail_page(self, tab, changes=True):
         """A tab of the record editor's detail panel chosen by a click; waited for until its page,
         changed when `changes`, draws the same twice."""
         def page():
-            return self.x.grab_window(self.main, DETAIL_PAGE).data
+            return self.x.grab_window(self.main, DETAIL_PAGE, raw=True)
         before = page()
         self.click(self.main, DETAIL_TABS[tab])
         last = [before]
@@ -334,16 +363,15 @@ class UserSession:
             done = now == last[0] and (now != before or not changes)
             last[0] = now
             return done
-        poll(settled, 10, "the detail panel's page %d" % tab, interval=0.3)
+        wait_until(settled, 10, "the detail panel's page %d" % tab, interval=0.3)
 
     def recipe_items_page(self):
         """The recipe opened afresh from its class, its detail panel on 材料 (the panel keeps the
         page the record before showed)."""
         self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
-        time.sleep(0.5)
         x, y = RECORD_ROW0
         self.x.double_click(self.main, x, y)
-        time.sleep(1.0)
+        self.idle()
         self.detail_page(0, changes=False)
 
     def food_id(self):
@@ -354,6 +382,7 @@ class UserSession:
         self.x.activate(self.main)
         self.click(self.main, CLASS_TREE)
         self.x.key("Home", *keys)
+        self.idle()
 
     # --- steps -----------------------------------------------------------------------------------
 
@@ -364,16 +393,16 @@ class UserSession:
         x, y, w, h = self.x.geometry(self.main)
         self.x.move_to(x + w // 2, y - 8)
         self.x.xdotool("click", "--repeat", 2, "--delay", 80, 1)
-        poll(lambda: self.x.geometry(self.main)[2] == self.x.screen[0], 10, "the maximised window")
+        wait_until(lambda: self.x.geometry(self.main)[2] == self.x.screen[0], 10, "the maximised window")
 
     def sample_kitchen(self):
         """The first start opened the sample kitchen: its ingredients are listed, and a recipe's cost
         is the sum of its items, each its use times the used record's price (an ingredient's from its
         buy price, quantity and yield; a recipe's from its own items)."""
         path = os.path.join(self.home, SAMPLE_DB)
-        poll(lambda: os.path.exists(path), 10, "the sample kitchen's database")
+        wait_until(lambda: os.path.exists(path), 10, "the sample kitchen's database")
         self.class_tree_path(["Down"])
-        poll(lambda: self.listed_rows() >= 30, 10, "the sample's ingredients listed")
+        wait_until(lambda: self.listed_rows() >= 30, 10, "the sample's ingredients listed")
         con = sqlite3.connect("file:%s?mode=ro" % path, uri=True, timeout=10)
         costed = []   # the recipes worked out, the sub-recipes after the recipe that uses them
         try:
@@ -410,11 +439,11 @@ class UserSession:
 
     def new_database(self):
         self.menu("alt+f", 0)
-        self.wait_dialog("^データベースを開く$")
+        dialog = self.wait_dialog("^データベースを開く$")
         self.x.key("ctrl+a")
         self.x.type(os.path.join(self.home, "kitchen"))
         self.x.key("Return")
-        time.sleep(0.5)
+        self.x.handled(dialog)                    # on to the name field
         self.x.key("ctrl+a")
         self.x.type("Kitchen")
         self.x.key("Return")
@@ -422,7 +451,7 @@ class UserSession:
         self.wait_dialog("^エラー確認$")
         self.x.key("Return")
         self.x.wait_gone("^データベースを開く$")
-        poll(lambda: os.path.exists(self.db), 10, "the database file")
+        wait_until(lambda: os.path.exists(self.db), 10, "the database file")
 
     def write_csv(self):
         path = os.path.join(self.home, "foods.csv")
@@ -435,8 +464,9 @@ class UserSession:
         csv = self.write_csv()
         self.menu("alt+t", 1)
         wizard = self.wait_dialog("^データ一括変換ウィザード$")
+        page = self.drawn(wizard, "the wizard's start page")
         self.x.key("Return")                      # start page: 進む
-        time.sleep(0.5)
+        page = self.drawn(wizard, "the wizard's field page", unlike=page)
         # The fields: class, name, buy unit, buy price, quantity, yield, dealer, in the list's rows
         # 0, 2, 5, 6, 7, 8, 9; each marked row chosen with 選択(&S).
         self.x.click(wizard, 101, 300)
@@ -447,9 +477,10 @@ class UserSession:
                 self.x.key("Down")
                 row += 1
             self.x.key("alt+s")
-            time.sleep(0.15)
+            self.x.handled(wizard)
+        page = self.drawn(wizard, "the wizard's field page with the fields chosen")
         self.x.key("alt+greater")                 # 進む &>>
-        time.sleep(0.5)
+        self.drawn(wizard, "the wizard's data page", unlike=page)
         # The CSV editor's 読み込み button, at the top of its button column.
         _, _, w, _ = self.x.geometry(wizard)
         self.x.click(wizard, w - 61, 81)
@@ -458,23 +489,26 @@ class UserSession:
         self.x.key("Return")
         self.x.wait_gone("^開く$")
         self.x.wait_active("^データ一括変換ウィザード$")
-        time.sleep(0.3)
+        wait_until(lambda: self.x.grab_window(wizard, (CSV_PRICE_CELL[0] - 30, CSV_PRICE_CELL[1] - 6, 60, 12))
+                   .dark_columns(), 10, "the read prices in the grid")
         # Two buy prices typed over the read ones, each cell taken up by a click.
         for row, price in enumerate(CSV_TYPED_PRICES):
             self.x.click(wizard, CSV_PRICE_CELL[0], CSV_PRICE_CELL[1] + ROW_HEIGHT * row)
-            time.sleep(0.3)
+            self.x.handled(wizard)
             self.x.type(price)
             self.x.key("Return")
         self.snap("typed")
+        page = self.drawn(wizard, "the wizard's data page with the typed prices")
         self.x.key("alt+greater")                 # to the unknown names
-        time.sleep(0.5)
+        self.drawn(wizard, "the wizard's page of unknown names", unlike=page)
         for key in ("alt+n", "alt+n", "alt+u", "alt+n", "alt+n", "alt+d", "alt+n"):
             self.x.key(key)
-            time.sleep(0.3)
+            self.x.handled(wizard)
+        page = self.drawn(wizard, "the wizard's page of unknown names answered")
         self.x.key("alt+greater")                 # to the data check
-        time.sleep(0.5)
+        page = self.drawn(wizard, "the wizard's data check", unlike=page)
         self.x.key("alt+greater")                 # to the start page
-        time.sleep(0.5)
+        self.drawn(wizard, "the wizard's conversion page", unlike=page)
         self.x.key("space")                       # 変換開始, focused
         self.wait_dialog("^データ一括変換$")
         self.wait_db('SELECT count(*) FROM "VktDB1F"', (), [(len(FOODS),)], "the imported ingredients")
@@ -489,8 +523,8 @@ class UserSession:
     def csv_close(self):
         self.x.key("Return")                      # the batch dialog's 閉じる
         self.x.wait_gone("^データ一括変換$")
-        self.x.wait_active("^データ一括変換ウィザード$")
-        time.sleep(0.3)
+        wizard = self.x.wait_active("^データ一括変換ウィザード$")
+        self.x.handled(wizard)
         # 閉じる of the wizard: the focus is on ヘルプ, two buttons to its right.
         self.x.key("shift+Tab", "shift+Tab", "space")
         self.x.wait_gone("^データ一括変換ウィザード$")
@@ -499,15 +533,13 @@ class UserSession:
     def select_all_after_batch(self):
         # Right after the batch dialog and the wizard closed, 編集 → すべて選択 without a click first.
         before = self.status_count()
-        self.x.key("alt+e")
-        time.sleep(0.3)
+        self.x.popup("alt+e")
         self.x.key("Return")
         self.wait_changed(before, self.status_count, "すべて選択 to mark the listed records")
 
     def new_recipe(self):
         # データベース, 食材 (closed with "-"), 料理, ベース, ソース.
         self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
-        time.sleep(0.5)
         self.menu("alt+e", 3)                     # 新規データ作成: the fourth entry enabled
         self.wait_db('SELECT count(*) FROM "VktDB1F"', (), [(len(FOODS) + 1,)], "the new recipe")
 
@@ -515,7 +547,6 @@ class UserSession:
         # Tab from the class tree passes the filter view and reaches the record list, where Return
         # marks the current record.
         self.class_tree_path(["Down", "minus", "Down", "Down", "Down"])
-        time.sleep(0.5)
         before = self.status_count()
         self.x.key("Tab", "Tab", "Return")
         self.wait_changed(before, self.status_count, "Return in the record list reached by Tab")
@@ -523,7 +554,7 @@ class UserSession:
     def recipe_name(self):
         x, y = RECORD_ROW0
         self.x.double_click(self.main, x, y)
-        time.sleep(1.0)
+        self.idle()
         self.click(self.main, NAME_FIELD)
         self.x.key("ctrl+a")
         self.x.paste(RECIPE)
@@ -538,7 +569,6 @@ class UserSession:
     def fruit_class(self):
         # データベース, 食材 (opened with "+"), its eight classes before 果物類.
         self.class_tree_path(["Down", "plus"] + ["Down"] * 8)
-        time.sleep(0.5)
 
     def row(self, r):
         return RECORD_ROW0[0], RECORD_ROW0[1] + ROW_HEIGHT * r
@@ -546,13 +576,13 @@ class UserSession:
     def recipe_items(self):
         self.fruit_class()
         self.click(self.main, self.row(0))
-        time.sleep(0.5)                           # no double click with the next one
+        self.x.past_double_click()                # the next click no second one of a pair
         x, y = self.row(2)
         self.x.move(self.main, x, y)
         self.x.xdotool("keydown", "shift")
         self.x.xdotool("click", 1)
         self.x.xdotool("keyup", "shift")
-        time.sleep(0.3)
+        self.x.handled(self.main)
         self.click(self.main, APPEND_ITEM_BUTTON)
         question = self.wait_dialog(".")
         if self.x.name(question) != "データ一括変換":
@@ -566,7 +596,7 @@ class UserSession:
         self.fruit_class()
         x, y = self.row(0)
         self.x.double_click(self.main, x, y)
-        time.sleep(1)
+        self.idle()
 
     def food_prices(self):
         food = self.record(FOODS[0][1])[0]
@@ -583,11 +613,10 @@ class UserSession:
         self.x.key("minus")
         self.x.type("5")
         self.x.key("Tab")
-        time.sleep(0.5)
-        if self.x.active() != self.main:
-            self.x.key("Return")                  # the refusal's message
-            self.x.wait_active(MAIN)
-        time.sleep(0.5)
+        wait_until(lambda: self.x.active() not in (self.main, 0), 10, "the message refusing the yield")
+        self.x.key("Return")
+        self.x.wait_active(MAIN)
+        self.x.handled(self.main)
         self.wait_db('SELECT "Yield" FROM "VktDB1K" WHERE "Food_Key" = ?', (food,), [(float(FOODS[0][5]),)],
                      "the yield after -5 was typed")
 
@@ -618,7 +647,7 @@ class UserSession:
             return (sum(near(p, PICTURE_RED) for p in pixels), sum(near(p, PICTURE_GREEN) for p in pixels),
                     len(pixels))
         try:
-            poll(lambda: min(shares()[:2]) > shares()[2] // 200, 10, "the picture drawn")
+            wait_until(lambda: min(shares()[:2]) > shares()[2] // 200, 10, "the picture drawn")
         except StepFailed:
             raise StepFailed("the image page shows %d red and %d green pixels of %d" % shares())
 
@@ -636,7 +665,8 @@ class UserSession:
         stored = 'SELECT count(*), coalesce(max("Image" = ?), 0) FROM "VktDB1I" WHERE "Image_Key" = ?'
 
         def other_window(*known):
-            return poll(lambda: (w := self.x.active()) not in (0, self.main) + known and w, 10, "another window")
+            return wait_until(lambda: (w := self.x.active()) not in (0, self.main) + known and w, 10,
+                              "another window")
 
         def load(path):
             """The picture file chosen in the file dialog of 読み込み; gives the dialog's window."""
@@ -663,14 +693,14 @@ class UserSession:
         self.click(self.main, IMAGE_DELETE_BUTTON)
         load(PICTURE_OTHER)
         self.x.wait_active(MAIN)
-        time.sleep(0.5)
+        self.x.handled(self.main)
         if self.query(stored, (damaged, food)) != [(1, 1)]:
             raise StepFailed("a file dialog applied the pending edit: (rows, kept bytes) %r"
                              % self.query(stored, (damaged, food)))
         self.x.key("Escape")
-        time.sleep(0.5)
+        self.x.handled(self.main)
         self.click(self.main, NAME_FIELD)         # leaving the picture writes nothing
-        time.sleep(0.5)
+        self.x.handled(self.main)
         self.wait_db(stored, (damaged, food), [(1, 1)], "the kept metafile after Esc and leaving")
 
     def playing_picture(self):
@@ -696,10 +726,10 @@ class UserSession:
             if self.x.active() != self.main:
                 raise StepFailed("the program spoke before the menu opened: it waited for the picture")
             return bool(set(self.x.find_class("vektara")) - shown)
-        poll(menu, 5, "the file menu while the picture plays", interval=0.02)
+        wait_until(menu, 5, "the file menu while the picture plays", interval=0.02)
         print("    menu shown %.2f s after Alt+F" % (time.monotonic() - began), flush=True)
         self.x.key("Escape")
-        poll(lambda: self.x.active() not in (self.main, 0), 10, "the message that the picture is not drawn")
+        wait_until(lambda: self.x.active() not in (self.main, 0), 10, "the message that the picture is not drawn")
         self.x.key("Return")
         self.x.wait_active(MAIN)
 
@@ -707,7 +737,7 @@ class UserSession:
             area = self.x.grab_window(self.main, IMAGE_AREA)
             colours = {area.pixel(x, y) for y in range(0, area.height, 2) for x in range(0, area.width, 2)}
             return len(area.dark_columns()) > 20 and not any(p[0] > 150 and p[1] < 100 for p in colours)
-        poll(frame, 10, "a frame in the picture's place")
+        wait_until(frame, 10, "a frame in the picture's place")
 
     def recipe_item_bar(self):
         # The recipe opened afresh: its item tool bar works at once, the first item moved down.
@@ -721,35 +751,35 @@ class UserSession:
 
     def stock_sheet(self):
         self.class_tree_path(["Down"])            # 食材: the sheet lists its ingredients
-        time.sleep(0.5)
         self.menu("alt+t", 2)                     # 棚卸し表作成...
         wizard = self.wait_dialog("^棚卸し表作成ウィザード$")
+        page = self.drawn(wizard, "the wizard's first page")
         self.x.key("alt+greater")
-        time.sleep(0.5)
+        self.drawn(wizard, "the wizard's form page", unlike=page)
         self.x.click(wizard, 519, 199)            # 作成, right of the page's fixed form
-        poll(lambda: self.x.active() not in (wizard, self.main, 0), 10, "the batch dialog")
+        batch = wait_until(lambda: (w := self.x.active()) not in (wizard, self.main, 0) and w, 10,
+                           "the batch dialog")
         self.wait_db('SELECT count(*) > 0 FROM "VktDB1Q"', (), [(1,)], "the stock-taking entries")
-        time.sleep(0.5)
+        self.drawn(batch, "the batch dialog at its end")
         self.x.key("Return")                      # the batch dialog's 閉じる
         self.x.wait_active("^棚卸し表作成ウィザード$")
-        time.sleep(0.5)
+        self.drawn(wizard, "the wizard after the batch")
         self.x.click(wizard, 325, 296)            # 閉じる, in the wizard's button row
         self.x.wait_gone("^棚卸し表作成ウィザード$")
         self.x.wait_active(MAIN)
         # 表示 → 棚卸し表示: the new sheet is listed at once, its first row holding text.
         self.menu("alt+v", 2)
         x, y = RECORD_ROW0
-        poll(lambda: len(self.x.grab_window(self.main, (x - 250, y - 8, 600, 16)).dark_columns()) > 20, 10,
-             "the new stock-taking sheet's rows")
-        self.settle(0.5)
+        wait_until(lambda: len(self.x.grab_window(self.main, (x - 250, y - 8, 600, 16)).dark_columns()) > 20, 10,
+                   "the new stock-taking sheet's rows")
+        self.idle()
         self.menu("alt+v", 2)                     # back to the record list
 
     def print_food_list(self):
         pdf = os.path.join(self.home, "foodlist.pdf")
         self.class_tree_path(["Down"])
-        time.sleep(0.5)
         self.menu("alt+v", 3)                     # 印刷プレビュー
-        time.sleep(1.5)
+        self.idle()
         self.menu("alt+f", 4)                     # プリントアウト...
         self.wait_dialog("^印刷")
         self.x.key("Return")                      # 印刷, focused
@@ -757,10 +787,12 @@ class UserSession:
         self.x.key("ctrl+a")
         self.x.type(pdf)
         self.x.key("Return")
-        poll(lambda: os.path.exists(pdf) and os.path.getsize(pdf) > 1000, 20, "the PDF file")
+        wait_until(lambda: os.path.exists(pdf) and os.path.getsize(pdf) > 1000, 20, "the PDF file")
         dialog = self.x.wait_active("^印刷")
-        time.sleep(1.0)
-        self.print_ended = self.x.grab_window(dialog, PRINT_STATE)
+        wait_until(lambda: subprocess.run(["pdfinfo", pdf], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                          timeout=30).returncode == 0, 20, "the PDF file complete")
+        self.x.handled(dialog)
+        self.print_ended = self.drawn_box(dialog, PRINT_STATE, "the print dialog's state at the print's end")
         self.x.key("Escape")
         self.x.wait_gone("^印刷")
         text = subprocess.run(["pdftotext", "-layout", pdf, "-"], stdout=subprocess.PIPE, timeout=30).stdout.decode()
@@ -785,14 +817,10 @@ class UserSession:
                 'Trimming="False" Transparent="False" ColCount="1" RowCount="1" DrawName="False" '
                 'HorzAlign="Left" VertAlign="Top" ImageData="&quot;%s,slow.emf&quot;"/></PageObject>'
                 % base64.b64encode(bytes(data)).decode())
-        clip = self.x.start(["xclip", "-quiet", "-selection", "clipboard", "-t", "-QL-PageViewObject", "-i"],
-                            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        clip.stdin.write(item.encode())
-        clip.stdin.close()
-        self.settle(1.0)
+        self.x.set_clipboard(item, "-QL-PageViewObject")
         tree, height, nodes = self.item_tree()
         self.x.key("Home")                        # the page
-        self.settle(0.5)
+        self.idle()
         alone = nodes()
         self.x.key("ctrl+v")
         self.wait_changed(alone, nodes, "the pasted image item in the item tree")
@@ -806,11 +834,12 @@ class UserSession:
         self.x.key("Return")
         self.x.wait_active("^印刷")
         self.dialog_click(dialog, PRINT_CANCEL)   # キャンセル while page 2 waits for its picture
-        poll(lambda: self.x.active() not in (dialog, self.main, 0), 10, "the question whether to stop")
+        wait_until(lambda: self.x.active() not in (dialog, self.main, 0), 10, "the question whether to stop")
         self.x.key("shift+Tab", "space")          # OK (キャンセル is the default)
         self.x.wait_active("^印刷")
-        poll(lambda: os.path.exists(pdf), 10, "the PDF of the pages before the stop")
-        self.settle(1.0)
+        wait_until(lambda: os.path.exists(pdf), 10, "the PDF of the pages before the stop")
+        self.x.handled(dialog)
+        self.drawn_box(dialog, PRINT_STATE, "the print dialog's state after the stop")
         self.snap("stopped")
         if self.x.grab_window(dialog, PRINT_STATE).data == self.print_ended.data:
             raise StepFailed("the stopped print says 印刷終了")
@@ -821,7 +850,7 @@ class UserSession:
         self.x.wait_gone("^印刷")
         self.click(self.main, tree)
         self.x.key("Home", "Down", "Down", "Delete")    # the pasted item
-        poll(lambda: nodes().data == alone.data, 5, "the item tree as it was before the paste")
+        wait_until(lambda: nodes().data == alone.data, 5, "the item tree as it was before the paste")
         self.click(self.main, PROPERTY_AREA_BUTTON)
 
     def layout_item_tree(self):
@@ -831,25 +860,25 @@ class UserSession:
         # added from the tool bar, copied, pasted into itself and both deleted by keys leaves the
         # tree as it was.
         self.menu("alt+v", 3)                     # 印刷プレビュー
-        time.sleep(1.0)
+        self.idle()
         tree, height, nodes = self.item_tree()
         self.x.key("Home", "Down")                # the data list, below プリンターと用紙
-        self.settle(0.5)
+        self.idle()
         alone = nodes()
 
         def said(what):
-            poll(lambda: self.x.active() not in (self.main, 0), 5, "the message " + what)
+            wait_until(lambda: self.x.active() not in (self.main, 0), 5, "the message " + what)
             self.x.key("Return")
             self.x.wait_active(MAIN)
         self.x.key("ctrl+c", "ctrl+v")
         said("that the data list is not pasted")
         self.x.key("Delete")
         said("that the data list is not deleted")
-        self.settle(0.5)
+        self.idle()
         if nodes().data != alone.data:
             raise StepFailed("the item tree changed after the refused paste and delete")
         self.menu("alt+v", 5)                     # レイアウトのツールバー
-        time.sleep(0.5)
+        self.idle()
         self.click(self.main, TEXT_BUTTON)        # a text in the data list, picked
         self.wait_changed(alone, nodes, "the text's node in the item tree")
         with_text = nodes()
@@ -859,12 +888,12 @@ class UserSession:
         self.x.key("Down", "Delete")              # the copy
         self.x.key("Home", "Down", "Down", "Delete")   # the text
         self.x.key("Home", "Down")
-        poll(lambda: nodes().data == alone.data, 5, "the item tree as it was before the text")
+        wait_until(lambda: nodes().data == alone.data, 5, "the item tree as it was before the text")
         self.grid_column_width(tree, height)
         self.click(self.main, tree)
         self.x.key("Home", "Down", "Down", "Delete")    # the grid
         self.x.key("Home", "Down")
-        poll(lambda: nodes().data == alone.data, 5, "the item tree as it was before the grid")
+        wait_until(lambda: nodes().data == alone.data, 5, "the item tree as it was before the grid")
         self.menu("alt+v", 5)
         self.click(self.main, PROPERTY_AREA_BUTTON)
         self.menu("alt+v", 3)                     # back to the record list
@@ -876,23 +905,23 @@ class UserSession:
         self.click(self.main, tree)
         self.x.key("Home")                        # the page: the grid goes onto it
         self.click(self.main, GRID_BUTTON)
-        self.settle(1.0)
+        self.idle()
         self.click(self.main, (GRID_TAB[0], height - GRID_TAB[1]))
-        self.settle(0.5)
+        self.idle()
 
         def wheel(button):
             self.x.move(self.main, GRID_PANEL_WHEEL[0], height - GRID_PANEL_WHEEL[1])
             self.x.xdotool("click", "--repeat", 5, "--delay", 80, button)
-            self.settle(0.5)
+            self.idle()
         wheel(5)                                  # down to 列数 and 列幅
         self.click(self.main, (GRID_COLUMNS[0], height - GRID_COLUMNS[1]))
         self.x.key("ctrl+a")
         self.x.type("2")
         self.x.key("Return")
-        self.settle(1.0)
+        self.idle()
         wheel(4)
         self.click(self.main, (GRID_CELL2[0], height - GRID_CELL2[1]))
-        self.settle(0.5)
+        self.idle()
         wheel(5)
         self.click(self.main, (GRID_WIDTH[0], height - GRID_WIDTH[1]))
         self.x.key("ctrl+a")
@@ -905,8 +934,8 @@ class UserSession:
             starts = [x for i, x in enumerate(lines) if i == 0 or x > lines[i - 1] + 1]
             return [b - a for a, b in zip(starts, starts[1:])][:2]
         try:
-            poll(lambda: len(widths()) == 2 and widths()[0] > 170 and 100 < widths()[1] < 160, 5,
-                 "column 1 at 30 mm and column 2 at 20 mm")
+            wait_until(lambda: len(widths()) == 2 and widths()[0] > 170 and 100 < widths()[1] < 160, 5,
+                       "column 1 at 30 mm and column 2 at 20 mm")
         except Exception:
             raise StepFailed("the grid's columns after 20mm typed for column 2: %s pixels" % widths())
         self.snap("grid-width")
@@ -922,8 +951,8 @@ class UserSession:
         if any(c < DAY_TEXT_START for c in day_columns()):
             raise StepFailed("the month-price editor's days show before the editor was asked for")
         self.click(self.main, MONTH_EDIT_BUTTON)
-        poll(lambda: len(day_columns()) >= 20 and any(c < DAY_TEXT_START for c in day_columns()), 10,
-             "the month-price editor's days beside the chart")
+        wait_until(lambda: len(day_columns()) >= 20 and any(c < DAY_TEXT_START for c in day_columns()), 10,
+                   "the month-price editor's days beside the chart")
         # A price typed for the month's first day (a past day only: today's is the price chain's).
         today = datetime.date.today()
         if today.day == 1:
@@ -970,8 +999,9 @@ class UserSession:
         (price,), = self.query('SELECT round("UsePrice", 4) FROM "VktDB1F" WHERE "Data_ID" = ?', (food,))
         if self.query(sql, (recipe, food)) == [(price,)]:
             raise StepFailed("the item had the ingredient's price before it was repriced")
+        shown = set(self.x.find_class("."))
         self.click(self.main, REPRICE_BUTTON)
-        time.sleep(0.5)
+        wait_until(lambda: set(self.x.find_class(".")) - shown, 10, "the price menu")
         self.x.key("Down", "Return")              # 現在の価格, the menu's first entry
         self.wait_db(sql, (recipe, food), [(price,)], "the item repriced at the ingredient's use price")
 
@@ -988,9 +1018,10 @@ class UserSession:
         lead = str(int(items[1][1]))[0]
         typed = lead + "5" if lead != "0" else "0.5"
         self.click(self.main, ITEM_ROW0_NAME)     # the row made current on another cell
-        time.sleep(0.8)
+        self.x.handled(self.main)
         self.click(self.main, ITEM_ROW0_USE)      # its use cell made current
-        time.sleep(0.8)
+        self.x.handled(self.main)
+        self.x.past_double_click()
         self.click(self.main, ITEM_ROW0_USE)      # clicked again, typed into at once
         self.x.type(typed)
         self.x.key("Return")
@@ -1018,7 +1049,7 @@ class UserSession:
             memo = rows[0][0] if rows else b""
             return memo if isinstance(memo, bytes) else memo.encode()
         try:
-            poll(lambda: run.search(stored()), 10, "the memo stored")
+            wait_until(lambda: run.search(stored()), 10, "the memo stored")
         except StepFailed:
             raise StepFailed("the memo has no 16 pt run of the line typed: %r" % (stored(),))
         # Lines enough to scroll added at the end and applied; three wheel notches up over the text,
@@ -1028,7 +1059,7 @@ class UserSession:
         self.x.paste("\n".join("%d行目: 玉ねぎを弱火で炒める。" % i for i in range(1, 31)))
         self.x.key("ctrl+Return")
         line = "".join("\\'%02X" % b for b in "行目".encode("cp932")).encode()
-        poll(lambda: stored().count(line) == 30, 10, "the memo's added lines stored")
+        wait_until(lambda: stored().count(line) == 30, 10, "the memo's added lines stored")
         memo = lambda: self.x.grab_window(self.main, MEMO_PAGE)
         self.x.move(self.main, *MEMO_TEXT)
         before = memo()
@@ -1048,7 +1079,7 @@ class UserSession:
         self.x.set_clipboard(recipe_rtf, "text/rtf")
         self.x.key("ctrl+v")
         self.x.key("ctrl+Return")
-        poll(lambda: b"bake low" in stored(), 10, "the pasted recipe stored")
+        wait_until(lambda: b"bake low" in stored(), 10, "the pasted recipe stored")
         memo = stored()
         heading = rb"\\fs32[^ }]* Cr\}\{[^}]*\\fs32[^ }]* \\'E8\}\{[^}]*\\fs32[^ }]* me br"
         for what, pattern in (("its heading at 16 pt", heading),
@@ -1065,23 +1096,25 @@ class UserSession:
         dialog = self.wait_dialog("^データベースの詳細$")
         self.placed_bottom_right(dialog, "データベースの詳細")
         # On 分類 a class is moved down with its sub-tree (下に移動, Alt+B) and back up (上に移動, Alt+T).
+        page = self.drawn(dialog, "the master-data dialog's first page")
         self.dialog_click(dialog, OTHER_CLASS_TAB)
-        time.sleep(0.5)
+        self.drawn(dialog, "the class page", unlike=page)
         self.dialog_click(dialog, OTHER_CLASS_ROW)
-        time.sleep(0.3)
+        self.x.handled(dialog)
         classes = 'SELECT Class_ID, TreeID FROM "VktDB1A" ORDER BY Class_ID'
         before = self.query(classes)
         self.x.key("alt+b")
-        poll(lambda: self.query(classes) != before, 10, "the class moved down")
+        wait_until(lambda: self.query(classes) != before, 10, "the class moved down")
         self.snap("class-moved")
         self.x.key("alt+t")
-        poll(lambda: self.query(classes) == before, 10, "the class moved back up")
+        wait_until(lambda: self.query(classes) == before, 10, "the class moved back up")
+        page = self.drawn(dialog, "the class page with the class moved back")
         self.dialog_click(dialog, OTHER_FILTER_TAB)
-        time.sleep(0.5)
+        page = self.drawn(dialog, "the user-filter page", unlike=page)
         self.x.key("alt+n")                       # 新規作成
-        time.sleep(0.5)
+        self.drawn(dialog, "the new filter listed", unlike=page)
         self.x.double_click(dialog, *OTHER_FILTER_NAME)
-        time.sleep(0.3)
+        self.x.handled(dialog)
         self.x.key("ctrl+a")
         self.x.paste(USER_FILTER)
         self.x.key("Return")
@@ -1100,7 +1133,7 @@ class UserSession:
             rows = self.query('SELECT * FROM "VktDB1R"')
             return any('Name="%s"' % USER_FILTER in str(r) and 'Begin="%d"' % USER_FILTER_PRICE in str(r)
                        for r in rows)
-        poll(stored, 10, "the user filter stored")
+        wait_until(stored, 10, "the user filter stored")
         self.snap("filter")
         self.dialog_click(dialog, OTHER_CLOSE)
         self.x.wait_gone("^データベースの詳細$")
@@ -1121,20 +1154,20 @@ class UserSession:
         # lets it go.
         self.class_tree_path(["Down"])
         all_rows = len(FOODS)
-        poll(lambda: self.listed_rows() == all_rows, 10, "the %d ingredients listed" % all_rows)
+        wait_until(lambda: self.listed_rows() == all_rows, 10, "the %d ingredients listed" % all_rows)
         before = self.status_count()
         (chosen,), = self.query('SELECT count(*) FROM "VktDB1F" WHERE "UsePrice" >= ?', (USER_FILTER_PRICE,))
         self.click(self.main, FILTER_NODE_IMAGE)
         try:
-            poll(lambda: self.listed_rows() == chosen, 10, "the %d ingredients of %d yen or more" % (chosen,
-                                                                                         USER_FILTER_PRICE))
+            wait_until(lambda: self.listed_rows() == chosen, 10,
+                       "the %d ingredients of %d yen or more" % (chosen, USER_FILTER_PRICE))
         except StepFailed:
             raise StepFailed("%d rows listed after the filter's image was clicked, expected %d"
                              % (self.listed_rows(), chosen))
         self.wait_changed(before, self.status_count, "the status bar's count to follow the filter")
         self.snap("on")
         self.click(self.main, FILTER_NODE_IMAGE)
-        poll(lambda: self.listed_rows() == all_rows, 10, "the ingredients listed again without the filter")
+        wait_until(lambda: self.listed_rows() == all_rows, 10, "the ingredients listed again without the filter")
 
     def trash(self):
         # The last ingredient marked, then two that the recipe uses (Ctrl+clicks), and put into the
@@ -1150,18 +1183,20 @@ class UserSession:
         self.wait_changed(unmarked, self.status_count, "the status bar's count after the click marked a record",
                           timeout=3)
         for name, in used:
+            before = self.status_count()
             self.x.move(self.main, *self.row(names.index(name)))
             self.x.xdotool("keydown", "ctrl")
             self.x.xdotool("click", 1)
             self.x.xdotool("keyup", "ctrl")
-            time.sleep(0.3)
+            self.wait_changed(before, self.status_count, "the status bar's count after %s was marked" % name,
+                              timeout=3)
         marked = self.status_count()
         self.x.key("Delete")
         self.wait_dialog("^確認$")
         self.x.key("Return")                      # はい
         batch = self.x.wait_window("^データ削除$")
-        box = poll(lambda: (w := self.x.active()) not in (0, self.main, batch) and w, 10,
-                   "the box naming the records kept")
+        box = wait_until(lambda: (w := self.x.active()) not in (0, self.main, batch) and w, 10,
+                         "the box naming the records kept")
         if self.x.name(box) != MAIN.strip("^$"):
             raise StepFailed("the box naming the records kept is captioned %r" % self.x.name(box))
         stack = self.x.stacking()
@@ -1170,15 +1205,15 @@ class UserSession:
                              "batch dialog %d)" % (stack, box, batch))
         self.snap("kept")
         self.x.key("Return")                      # OK of the box
-        poll(lambda: box not in self.x.find("."), 10, "the box to close")
+        wait_until(lambda: box not in self.x.find("."), 10, "the box to close")
         self.wait_db('SELECT count(*) FROM "VktDB1G"', (), [(1,)], "the one record not in use in the trash")
-        poll(lambda: self.status_count().data not in (unmarked.data, marked.data), 3,
-             "the status bar's count after the delete")
+        wait_until(lambda: self.status_count().data not in (unmarked.data, marked.data), 3,
+                   "the status bar's count after the delete")
         self.x.wait_active("^データ削除$")
         self.x.key("Return")                      # the batch dialog's 閉じる
         self.x.wait_gone("^データ削除$")
         self.x.wait_active(MAIN)
-        poll(lambda: self.listed_rows() == len(FOODS) - 1, 10, "the ingredients left in the list")
+        wait_until(lambda: self.listed_rows() == len(FOODS) - 1, 10, "the ingredients left in the list")
 
     def read_only_database(self):
         """The kitchen's database, copied into a folder the program's user may not write (root's
@@ -1211,11 +1246,11 @@ class UserSession:
         self.app = self.launch(command, home, owner)
         self.shown()
         self.menu("alt+f", 1)                     # データベース登録...
-        self.wait_dialog("^データベースを開く$")
+        dialog = self.wait_dialog("^データベースを開く$")
         self.x.key("ctrl+a")
         self.x.type(folder)
         self.x.key("Return")
-        time.sleep(0.5)
+        self.x.handled(dialog)                    # on to the name field
         self.x.key("ctrl+a")
         self.x.type("ReadOnly")
         self.x.key("Return")
@@ -1227,23 +1262,25 @@ class UserSession:
         self.x.wait_active(MAIN)
         self.class_tree_path(["Down"])
         left = len(FOODS) - 1                 # one went into the trash
-        poll(lambda: self.listed_rows() == left, 10, "the %d ingredients listed" % left)
+        wait_until(lambda: self.listed_rows() == left, 10, "the %d ingredients listed" % left)
         self.click(self.main, self.row(0))
-        time.sleep(0.5)
+        self.x.handled(self.main)
         self.x.key("Delete")
-        time.sleep(1.0)
-        if self.x.find("^確認$"):
+        # A box asked for is made while the key is handled; it may not be mapped yet, so windows
+        # not shown count too.
+        self.x.handled(self.main)
+        if self.x.find("^確認$") or self.x.xdotool("search", "--name", "^確認$", check=False).split():
             raise StepFailed("the Delete key asked to put a record of the read-only database into the trash")
         x, y = RECORD_ROW0
         self.x.double_click(self.main, x, y)
-        time.sleep(1.0)
+        self.idle()
         name = (NAME_FIELD[0] - 60, NAME_FIELD[1] - 8, 200, 16)
         shown = self.x.grab_window(self.main, name)
         self.click(self.main, NAME_FIELD)
         self.x.key("End")
         self.x.type("X")
         self.x.key("Tab")
-        time.sleep(0.5)
+        self.idle()
         if self.x.grab_window(self.main, name).data != shown.data:
             raise StepFailed("the record editor's name took text in the read-only database")
         with open(db, "rb") as f:
@@ -1296,7 +1333,11 @@ class UserSession:
                     if self.x.active() == self.main:
                         break
                     self.x.key(key)
-                    time.sleep(0.5)
+                    self.x.handled(self.main)
+                    try:
+                        wait_until(lambda: self.x.active() == self.main, 2, "the main window active")
+                    except StepFailed:
+                        pass
         if failed:
             raise StepFailed("steps failed: " + ", ".join(failed))
         self.close_program()

@@ -1,7 +1,8 @@
 """An X session for driving a program as a user does: Xvfb, openbox, xdotool and xclip.
 
-Windows are found by name, clicks land at coordinates relative to a window's client area, and
-screenshots of the whole screen are read from the X server through libX11 and written as PNG.
+Windows are found by name, clicks land at coordinates relative to a window's client area, a
+program's taking in of the input sent is awaited by _NET_WM_PING, and screenshots of the whole
+screen are read from the X server through libX11 and written as PNG.
 """
 
 import ctypes
@@ -29,16 +30,20 @@ def _run(args, env, timeout=15, check=True, stdin=None):
     return result.stdout.decode(errors="replace")
 
 
-def poll(condition, timeout, what, interval=0.1):
-    """Calls `condition` until it returns a true value, which is returned; StepFailed after `timeout`."""
+def wait_until(condition, timeout, what, interval=0.1):
+    """Calls `condition` until it returns a true value, which is returned; StepFailed naming `what`
+    after `timeout` seconds."""
     end = time.monotonic() + timeout
     while True:
         value = condition()
         if value:
             return value
         if time.monotonic() > end:
-            raise StepFailed("timed out waiting for " + what)
+            raise StepFailed("timed out after %g s waiting for %s" % (timeout, what))
         time.sleep(interval)
+
+
+poll = wait_until
 
 
 class Image:
@@ -126,8 +131,9 @@ class ScreenReader:
             raise StepFailed("cannot open display " + display)
         self.root = x11.XDefaultRootWindow(self.display)
 
-    def read(self, x, y, w, h):
-        """The part (x, y, w, h) of the screen, which lies on it; None when the server refuses it."""
+    def read(self, x, y, w, h, raw=False):
+        """The part (x, y, w, h) of the screen, which lies on it; None when the server refuses it. `raw`
+        gives the server's bytes as they came, for comparing only."""
         image = self.x11.XGetImage(self.display, self.root, x, y, w, h, ctypes.c_ulong(-1).value, 2)   # all planes, ZPixmap
         if not image:
             return None
@@ -142,6 +148,8 @@ class ScreenReader:
         finally:
             self.x11.XFree(image.contents.data)
             self.x11.XFree(image)
+        if raw:
+            return block
         # B G R X in memory, row by row.
         out = bytearray(w * h * 3)
         for r in range(h):
@@ -158,6 +166,78 @@ class ScreenReader:
             self.display = None
 
 
+class _XClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("l", ctypes.c_long * 5)]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("type", ctypes.c_int), ("client", _XClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+class Pinger:
+    """_NET_WM_PING sent to a program's window and its answer awaited. The program answers in its
+    GUI thread, after the X events that came before the ping: input sent before has reached it."""
+
+    CLIENT_MESSAGE = 33
+    STRUCTURE_NOTIFY = 1 << 17      # Qt answers to the root window with this mask
+
+    def __init__(self, display):
+        x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                   ctypes.POINTER(_XEvent)]
+        x11.XPending.argtypes = [ctypes.c_void_p]
+        x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.POINTER(_XEvent)]
+        x11.XFlush.argtypes = [ctypes.c_void_p]
+        x11.XConnectionNumber.argtypes = [ctypes.c_void_p]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.x11 = x11
+        self.display = x11.XOpenDisplay(display.encode())
+        if not self.display:
+            raise StepFailed("cannot open display " + display)
+        self.root = x11.XDefaultRootWindow(self.display)
+        self.protocols = x11.XInternAtom(self.display, b"WM_PROTOCOLS", 0)
+        self.ping_atom = x11.XInternAtom(self.display, b"_NET_WM_PING", 0)
+        x11.XSelectInput(self.display, self.root, self.STRUCTURE_NOTIFY)
+        self.stamp = 0
+
+    def ping(self, window, timeout):
+        """True once the window's program answered, False after `timeout` seconds."""
+        self.stamp += 1
+        event = _XEvent()
+        m = event.client
+        m.type, m.window, m.message_type, m.format = self.CLIENT_MESSAGE, window, self.protocols, 32
+        m.l[0], m.l[1], m.l[2] = self.ping_atom, self.stamp, window
+        self.x11.XSendEvent(self.display, window, 0, 0, ctypes.byref(event))
+        self.x11.XFlush(self.display)
+        end = time.monotonic() + timeout
+        answer = _XEvent()
+        while True:
+            while self.x11.XPending(self.display):
+                self.x11.XNextEvent(self.display, ctypes.byref(answer))
+                a = answer.client
+                if (a.type == self.CLIENT_MESSAGE and a.message_type == self.protocols
+                        and a.l[0] == self.ping_atom and a.l[1] == self.stamp):
+                    return True
+            left = end - time.monotonic()
+            if left <= 0:
+                return False
+            select.select([self.x11.XConnectionNumber(self.display)], [], [], min(left, 0.1))
+
+    def close(self):
+        if self.display:
+            self.x11.XCloseDisplay(self.display)
+            self.display = None
+
+
 class XSession:
     """Xvfb on a free display with openbox; every process started here is ended by close()."""
 
@@ -165,6 +245,8 @@ class XSession:
         self.log = log
         self.procs = []
         self.reader = None
+        self.pinger = None
+        self.last_click = 0.0
         self.env = dict(os.environ)
         read_fd, write_fd = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (width, height),
@@ -192,8 +274,8 @@ class XSession:
         self.screen = (width, height)
         self.start(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # The window manager owns the screen once it has set its supporting window.
-        poll(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in _run(["xprop", "-root"], self.env, check=False),
-             15, "openbox")
+        wait_until(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in _run(["xprop", "-root"], self.env, check=False),
+                   15, "openbox")
 
     def start(self, args, env=None, **kwargs):
         proc = subprocess.Popen(args, env=env or self.env, start_new_session=True, **kwargs)
@@ -204,6 +286,9 @@ class XSession:
         if self.reader:
             self.reader.close()
             self.reader = None
+        if self.pinger:
+            self.pinger.close()
+            self.pinger = None
         for proc in reversed(self.procs):
             if proc.poll() is None:
                 try:
@@ -248,7 +333,7 @@ class XSession:
                 time.sleep(0.1)
 
     def wait_gone(self, name, timeout=20):
-        poll(lambda: not self.find(name), timeout, "window %r to close" % name)
+        wait_until(lambda: not self.find(name), timeout, "window %r to close" % name)
 
     def name(self, window):
         return self.xdotool("getwindowname", window, check=False).strip()
@@ -275,7 +360,7 @@ class XSession:
             out = _run(["xprop", "-id", str(window), "_NET_FRAME_EXTENTS"], self.env, check=False)
             m = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", out)
             return m and tuple(int(v) for v in m.groups())
-        return poll(read, 5, "the frame extents of window %d" % window)
+        return wait_until(read, 5, "the frame extents of window %d" % window)
 
     def frame_geometry(self, window):
         """The window with its frame on the screen: x, y, w, h."""
@@ -290,22 +375,40 @@ class XSession:
 
     def activate(self, window):
         self.xdotool("windowactivate", "--sync", window, check=False, timeout=10)
-        poll(lambda: self.active() == window, 10, "window %d to be active" % window)
+        wait_until(lambda: self.active() == window, 10, "window %d to be active" % window)
+
+    def handled(self, window, timeout=20):
+        """Waits until the program of `window` has taken in the input sent so far: three pings answered
+        one after the other (the first answer may come in the event loop's turn that still delivers
+        the input; the later ones after the work it posted)."""
+        if self.pinger is None:
+            self.pinger = Pinger(self.display)
+        end = time.monotonic() + timeout
+        for _ in range(3):
+            if not self.pinger.ping(window, max(0.1, end - time.monotonic())):
+                raise StepFailed("the program of window %d did not answer a ping within %d s" % (window, timeout))
 
     def menu(self, window, accelerator, downs):
         """A menu entry of `window`: the menu by its accelerator, then `downs` enabled entries below the first."""
         self.activate(window)
-        self.key(accelerator)
-        time.sleep(0.3)
+        self.popup(accelerator)
         for _ in range(downs):
             self.key("Down")
         self.key("Return")
 
+    def popup(self, key):
+        """`key` pressed and the window it opens (a menu, which takes the keys that follow) waited for."""
+        def shown():
+            return set(self.find_class("."))
+        before = shown()
+        self.key(key)
+        return wait_until(lambda: shown() - before, 10, "the menu opened by %s" % key, interval=0.05)
+
     def wait_active(self, name, timeout=20):
         """The window named `name`, once it is the active one."""
         pattern = re.compile(name)
-        return poll(lambda: (w := self.active()) and pattern.search(self.name(w)) and w, timeout,
-                    "window %r to be active" % name)
+        return wait_until(lambda: (w := self.active()) and pattern.search(self.name(w)) and w, timeout,
+                          "window %r to be active" % name)
 
     # --- input ---------------------------------------------------------------------------------
 
@@ -313,6 +416,14 @@ class XSession:
         """A click at (x, y) of `window`'s client area."""
         self.move(window, x, y)
         self.xdotool("click", "--repeat", repeat, "--delay", 80, button)
+        self.last_click = time.monotonic()
+
+    def past_double_click(self):
+        """The double-click interval (Qt's 400 ms, and a margin) since the last click waited out, so that
+        a click on the same spot counts as one of its own: nothing but time tells that."""
+        left = self.last_click + 0.5 - time.monotonic()
+        if left > 0:
+            time.sleep(left)
 
     def double_click(self, window, x, y):
         self.click(window, x, y, repeat=2)
@@ -324,14 +435,14 @@ class XSession:
     def move_to(self, x, y):
         # Not --sync: that waits for a motion, and there is none when the pointer is already there.
         self.xdotool("mousemove", x, y)
-        poll(lambda: "x:%d y:%d " % (x, y) in self.xdotool("getmouselocation"), 5, "the pointer at %d,%d" % (x, y),
-             interval=0.02)
+        wait_until(lambda: "x:%d y:%d " % (x, y) in self.xdotool("getmouselocation"), 5,
+                   "the pointer at %d,%d" % (x, y), interval=0.02)
 
     def key(self, *keys, delay=60):
         """Keys as xdotool names them ("Tab", "ctrl+v", "alt+e"), one after the other."""
         for k in keys:
             self.xdotool("key", "--clearmodifiers", "--delay", delay, k)
-            time.sleep(delay / 1000)
+            time.sleep(delay / 1000)      # a typist's pace, as xdotool keeps it between keys of one call
 
     def type(self, text, delay=40):
         """ASCII typed key by key; anything else goes through the clipboard and Ctrl+V."""
@@ -352,7 +463,7 @@ class XSession:
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         proc.stdin.write(text.encode())
         proc.stdin.close()
-        poll(lambda: self.clipboard(target) == text, 5, "the clipboard to hold the text")
+        wait_until(lambda: self.clipboard(target) == text, 5, "the clipboard to hold the text")
 
     def clipboard(self, target=None):
         kind = ["-t", target] if target else []
@@ -363,8 +474,8 @@ class XSession:
 
     # --- pictures ------------------------------------------------------------------------------
 
-    def grab(self, box=None):
-        """The screen as shown, or its part `box` (x, y, w, h)."""
+    def grab(self, box=None, raw=False):
+        """The screen as shown, or its part `box` (x, y, w, h); with `raw`, bytes to compare only."""
         sw, sh = self.screen
         bx, by, bw, bh = box if box else (0, 0, sw, sh)
         bx, by = max(0, bx), max(0, by)
@@ -373,7 +484,7 @@ class XSession:
             return Image(bw, bh, b"")
         if self.reader is None:
             self.reader = ScreenReader(self.display)
-        image = self.reader.read(bx, by, bw, bh)
+        image = self.reader.read(bx, by, bw, bh, raw)
         if image is None:
             raise StepFailed("the screen could not be read")
         return image
@@ -382,11 +493,11 @@ class XSession:
         out = self.xdotool("search", "--onlyvisible", "--class", cls, check=False)
         return [int(w) for w in out.split()]
 
-    def grab_window(self, window, box=None):
+    def grab_window(self, window, box=None, raw=False):
         """The window's client area as shown, or its part `box` (x, y, w, h in client coordinates)."""
         x, y, w, h = self.geometry(window)
         bx, by, bw, bh = box if box else (0, 0, w, h)
-        return self.grab((x + bx, y + by, bw, bh))
+        return self.grab((x + bx, y + by, bw, bh), raw)
 
     def screenshot(self, path):
         image = self.grab()
