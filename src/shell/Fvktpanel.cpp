@@ -135,6 +135,9 @@ TVktPanel::TVktPanel(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent, ow
 TVktPanel::~TVktPanel()
 {
     MarkDestroying();
+    // The screens' teardown ends an edit (a change); the owner may be in its own destructor.
+    OnChange = nullptr;
+    OnRename = nullptr;
     delete preview_;
     delete inventoryView_;
     delete classFilterView_;

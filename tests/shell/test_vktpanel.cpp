@@ -5,7 +5,9 @@
 #include "database/Uvktapplication.h"
 #include "platform/ProgramFiles.h"
 #include "screens/Ffilterselector.h"
+#include "richtext/Exview.h"
 #include "screens/Fdataeditor.h"
+#include "screens/Fkerneleditpanel.h"
 #include "screens/Finvdatebar.h"
 #include "screens/Finventoryview.h"
 #include "gui/QtSupport.h"
@@ -298,4 +300,22 @@ TEST_F(PanelTest, ADatabaseInAWriteProtectedFolderOpensReadOnlyWithEveryChangeOf
     }
     registry.SetShellServices(nullptr);
     SetWritable(folder, true);
+}
+
+// The panel's owner hears nothing from a panel being destroyed: it may already be gone itself.
+TEST_F(PanelTest, ADestroyedPanelTellsItsOwnerNothing)
+{
+    // A record edited and not kept: the editor's end of editing is a change the panel would tell.
+    Choose(SampleDatabase::kVegetable);
+    panel->GetDataViewer()->EditData(db->Record("じゃがいも"));
+    QApplication::processEvents();
+    QWidget* name = panel->GetDataViewer()->GetDataEditor()->GetKernelEditPanel()->GetNameEdit();
+    name->setFocus();
+    QTest::keyClicks(name, "x");
+    ASSERT_TRUE(panel->IsEditing());
+    int told = 0;
+    panel->OnChange = [&told](TVktPanel*) { ++told; };
+    panel->OnRename = [&told](TVktPanel*, const std::string&) { ++told; };
+    window.reset();
+    EXPECT_EQ(told, 0);
 }
