@@ -57,6 +57,8 @@ QRect OntoScreen(QRect rect)
 
 constexpr int kScreenGap = 10;
 constexpr int kPlaceWatchMs = 1000;
+// A window manager that frames windows may set the frame's extents late on a busy machine.
+constexpr int kPlaceFrameWaitMs = 10000;
 constexpr int kPlaceTickMs = 100;
 constexpr const char* kPlacerName = "ScreenPlacer";
 
@@ -100,7 +102,8 @@ QSize PlaceOnScreen(QWidget* window, TScreenPlace place)
 
 // Places a window again while its frame may still change: from the call until a while after the
 // window is shown, on its geometry events and on a short tick, whenever the frame's size differs
-// from the one it was placed with.
+// from the one it was placed with; a window still without a frame then is watched longer, for its
+// frame only (a resize by the user stays).
 class TScreenPlacer final : public QObject {
 public:
     TScreenPlacer(QWidget* window, TScreenPlace place) : QObject(window), window_(window), place_(place)
@@ -136,9 +139,16 @@ private:
         tick_->start();
         QTimer::singleShot(kPlaceWatchMs, this, [this] {
             Check();
-            deleteLater();
+            if (Framed()) {
+                deleteLater();
+                return;
+            }
+            frameOnly_ = true;
+            QTimer::singleShot(kPlaceFrameWaitMs, this, [this] { deleteLater(); });
         });
     }
+
+    bool Framed() const { return window_->frameGeometry().size() != window_->size(); }
 
     // Looked at once the event is through: a move inside the show's own geometry events is lost.
     void Schedule()
@@ -154,7 +164,12 @@ private:
     void Check()
     {
         if (!window_->isVisible() || window_->frameGeometry().size() == framed_) return;
+        if (frameOnly_ && !Framed()) {
+            framed_ = window_->frameGeometry().size();
+            return;
+        }
         framed_ = PlaceOnScreen(window_, place_);
+        if (frameOnly_) deleteLater();
     }
 
     QWidget* window_;
@@ -162,6 +177,7 @@ private:
     QSize framed_;
     QTimer* tick_ = nullptr;
     bool scheduled_ = false;
+    bool frameOnly_ = false;
 };
 
 } // namespace

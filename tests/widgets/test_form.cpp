@@ -210,6 +210,11 @@ TEST_F(ScreenPlace, AUserMoveAfterThePlacementStays)
     window.move(Area().topLeft() + QPoint(30, 40));
     QTest::qWait(150);
     EXPECT_EQ(window.frameGeometry().topLeft(), Area().topLeft() + QPoint(30, 40));
+    // Past the first second a window without a frame is watched for its frame alone.
+    QTest::qWait(1000);
+    window.resize(260, 140);
+    QTest::qWait(150);
+    EXPECT_EQ(window.frameGeometry().topLeft(), Area().topLeft() + QPoint(30, 40)) << "a user's resize stays";
 }
 
 } // namespace
