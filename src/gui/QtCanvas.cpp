@@ -5,6 +5,7 @@
 #include "gui/FontTable.h"
 #include "gui/Image.h"
 #include "gui/Metafile.h"
+#include "gui/PaintAside.h"
 #include "gui/PicturePixels.h"
 #include "gui/QtSupport.h"
 #include "gui/Region.h"
@@ -852,13 +853,6 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
         return;
     }
     p.translate(dst.Left, dst.Top);
-    if (const DisplayList* drawing = metafile.GetDrawing()) {
-        p.scale(static_cast<qreal>(dst.Width()) / metafile.GetWidth(),
-                static_cast<qreal>(dst.Height()) / metafile.GetHeight());
-        drawing->Replay(p);
-        p.restore();
-        return;
-    }
     const qreal scaleX = static_cast<qreal>(dst.Width()) / metafile.GetWidth();
     const qreal scaleY = static_cast<qreal>(dst.Height()) / metafile.GetHeight();
     p.scale(scaleX, scaleY);
@@ -867,14 +861,36 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
     if (bounds)
         visible = QRectF((bounds->Left - dst.Left) / scaleX, (bounds->Top - dst.Top) / scaleY,
                          bounds->Width() / scaleX, bounds->Height() / scaleY);
-    metafile.ReplayPlaced(p, visible, shown);
     // QPicture replays scaled by the device's resolution over its own; that is undone here.
     const QPaintDevice* device = p.device();
-    const QPicture& picture = metafile.Q();
-    const qreal dpiRatioX = device ? static_cast<qreal>(device->logicalDpiX()) / picture.logicalDpiX() : 1;
-    const qreal dpiRatioY = device ? static_cast<qreal>(device->logicalDpiY()) / picture.logicalDpiY() : 1;
-    p.scale(1 / dpiRatioX, 1 / dpiRatioY);
-    p.drawPicture(0, 0, picture);
+    const QPicture& recording = metafile.Q();
+    const qreal dpiRatioX = device ? static_cast<qreal>(device->logicalDpiX()) / recording.logicalDpiX() : 1;
+    const qreal dpiRatioY = device ? static_cast<qreal>(device->logicalDpiY()) / recording.logicalDpiY() : 1;
+    // The replay touches the painter and immutable drawings alone: off a screen it may go aside (a
+    // print run), the painter this thread's again once it has ended. A recording's replay moves its
+    // reading place, so a copy of its own is replayed there. A screen's pixels are the GUI thread's.
+    QPicture own;
+    if (!metafile.GetDrawing() && !shown && !recording.isNull())
+        own.setData(recording.data(), recording.size());
+    const QPicture& picture = shown ? recording : own;
+    const auto replay = [&p, &metafile, &visible, &picture, shown, dpiRatioX, dpiRatioY] {
+        if (const DisplayList* drawing = metafile.GetDrawing()) {
+            drawing->Replay(p);
+            return;
+        }
+        metafile.ReplayPlaced(p, visible, shown);
+        p.scale(1 / dpiRatioX, 1 / dpiRatioY);
+        p.drawPicture(0, 0, picture);
+    };
+    try {
+        if (shown)
+            replay();
+        else
+            PaintAside(replay);
+    } catch (...) {
+        p.restore();
+        throw;
+    }
     p.restore();
 }
 

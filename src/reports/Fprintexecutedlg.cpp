@@ -2,6 +2,7 @@
 
 #include "gui/Application.h"
 #include "gui/EnhancedMetafile.h"
+#include "gui/PaintAside.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
 #include "layout/Pageview.h"
@@ -226,6 +227,9 @@ void TPrintExecuteDlg::BtnPrintClick()
         // a confirmed stop gives the waits up.
         const platform::MetafileWaitPump pump(
             [this](std::size_t ended, std::size_t waited) { return PicturesPlaying(ended, waited); });
+        // Pictures are painted onto the page aside, the window answering meanwhile; a stop confirmed
+        // then takes effect once the page is done.
+        const platform::PaintAsidePump aside([] { platform::PumpEvents(); });
         ok = pageView_->DrawPrinter(title, pageCopies ? 1 : CopyCountEdit->GetValue(), PrintTypeList->currentIndex(),
                                     from, to, [this](TPageView* sender, int page, int count) {
                                         return PrintProgress(sender, page, count);

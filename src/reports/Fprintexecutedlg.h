@@ -9,7 +9,8 @@
 // confirmed cancel takes effect once the page under way is done (one confirmed while the run
 // starts prints nothing). Before a page is printed its pictures still playing are waited for with
 // events let through, the state text saying so and the bar counting those drawn; a stop confirmed
-// then ends the run before the page. A stopped run says so.
+// then ends the run before the page. While a page is drawn its pictures are painted onto it off the
+// GUI thread (PaintAside.h), events let through meanwhile. A stopped run says so.
 // Idle, the cancel button reads "閉じる" and closes; printing, it reads "キャンセル" and asks (Esc
 // and the close box likewise).
 #include <QDialog>

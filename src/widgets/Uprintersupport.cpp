@@ -4,6 +4,7 @@
 #include "gui/BitmapCanvas.h"
 #include "gui/FontTable.h"
 #include "gui/Metafile.h"
+#include "gui/PaintAside.h"
 #include "gui/PdfWriter.h"
 #include "gui/QtCanvas.h"
 #include "gui/QtSupport.h"
@@ -310,7 +311,8 @@ bool TPrinterObject::BeginDoc(const std::string& title)
 void TPrinterObject::NewPage()
 {
     if (!job_) return;
-    job_->NewPage();
+    // The page ended is written out (and the next begun) aside during a print run (PaintAside.h).
+    platform::PaintAside([this] { job_->NewPage(); });
     ScalePage();
 }
 
@@ -332,7 +334,10 @@ bool TPrinterObject::EndDoc()
     if (!job_) return false;
     const auto job = std::move(job_);
     try {
-        return job->End();
+        // The file is written and sent aside during a print run.
+        bool ended = false;
+        platform::PaintAside([&] { ended = job->End(); });
+        return ended;
     } catch (const platform::Error& error) {
         lastError_ = error.Message();
         return false;
