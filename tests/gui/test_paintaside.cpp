@@ -1,0 +1,102 @@
+// Painting aside (a print run): a paint runs in place unless a pump lives on its thread, and then
+// on another thread with the pump called meanwhile, its exception raised to the caller; pictures
+// drawn onto a printing canvas so are the same pixels, and none is replayed on the caller's thread.
+#include "gui/DrawingSvg.h"
+#include "gui/EnhancedMetafile.h"
+#include "gui/Metafile.h"
+#include "gui/PaintAside.h"
+#include "gui/QtCanvas.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+namespace {
+
+using namespace platform;
+
+TEST(PaintAside, InPlaceWithoutAPumpAsideWithOneTheErrorsCarriedBack)
+{
+    const auto here = std::this_thread::get_id();
+    std::thread::id ranOn;
+    PaintAside([&] { ranOn = std::this_thread::get_id(); });
+    EXPECT_EQ(ranOn, here) << "no pump: in place";
+
+    std::atomic<int> pumped{0};
+    std::thread::id nestedOn;
+    PaintAsidePump pump([&] {
+        if (pumped++ == 0)
+            PaintAside([&] { nestedOn = std::this_thread::get_id(); });
+    });
+    // The paint ends only once this thread has been pumped: in place it would never see that.
+    bool sawPump = false;
+    PaintAside([&] {
+        ranOn = std::this_thread::get_id();
+        const auto give = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (pumped.load() == 0 && std::chrono::steady_clock::now() < give)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        sawPump = pumped.load() > 0;
+    });
+    EXPECT_NE(ranOn, here);
+    EXPECT_TRUE(sawPump) << "the pump is called while the paint runs";
+    EXPECT_EQ(nestedOn, here) << "a paint asked within a pump's call is done in place";
+    EXPECT_THROW(PaintAside([] { throw std::runtime_error("refused"); }), std::runtime_error);
+}
+
+std::shared_ptr<const DisplayList> Drawing()
+{
+    std::string error;
+    std::optional<DisplayList> drawing = ReadDrawingSvg(
+        "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='100'>"
+        "<defs><linearGradient id='g'><stop offset='0' stop-color='#2050c0'/>"
+        "<stop offset='1' stop-color='#e0c020'/></linearGradient></defs>"
+        "<ellipse cx='60' cy='50' rx='55' ry='40' fill='url(#g)' stroke='#801010' stroke-width='3'/>"
+        "<text x='90' y='60' font-family='sans-serif' font-size='22' fill='#102030'>塩 Salt</text></svg>",
+        QSizeF(200, 100), kMetafileDrawingLimits, error);
+    EXPECT_TRUE(drawing) << error;
+    return std::make_shared<const DisplayList>(std::move(drawing).value_or(DisplayList()));
+}
+
+// A drawing and a recording (text over a placed drawing) printed onto a page bitmap.
+QImage Printed(const Metafile& drawing, const Metafile& recording)
+{
+    QImage page(600, 400, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    QtCanvas canvas(painter, 300, 300, CanvasKind::Printer);
+    canvas.DrawMetafile({10, 10, 410, 210}, drawing);
+    canvas.DrawMetafile({100, 200, 500, 400}, recording);
+    return page;
+}
+
+TEST(PaintAside, PicturesPrintedAsideAreTheSameAndNotReplayedHere)
+{
+    const Metafile drawing(Drawing(), 200, 100);
+    MetafileRecorder recorder(200, 100, 96);
+    recorder.Place({0, 0, 200, 100}, {0, 0, 200, 100}, drawing);
+    recorder.GetCanvas().SetFont({"Sans", 14});
+    recorder.GetCanvas().SetTextColor(0x0000C0);
+    recorder.GetCanvas().TextOut(10, 70, "献立 Menu");
+    const Metafile recording = recorder.Finish();
+
+    const std::size_t before = DisplayList::ReplaysOnThisThread();
+    const QImage inPlace = Printed(drawing, recording);
+    EXPECT_EQ(DisplayList::ReplaysOnThisThread(), before + 2);
+    const QImage aside = [&] {
+        const PaintAsidePump pump([] {});
+        return Printed(drawing, recording);
+    }();
+    EXPECT_EQ(DisplayList::ReplaysOnThisThread(), before + 2) << "no picture replayed on this thread";
+    EXPECT_TRUE(aside == inPlace) << "the same pixels";
+    EXPECT_NE(inPlace.pixel(60, 60), QColor(Qt::white).rgb()) << "something was drawn";
+}
+
+} // namespace
