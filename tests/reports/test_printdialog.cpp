@@ -1,8 +1,10 @@
 // The print dialog driven through its buttons: what each showing resets and keeps, the progress
 // maximum of every range, mode and copy mode, the pages a run puts into a PDF (order and
 // collation), the cancel question answered both ways, Esc while printing, runs that print
-// nothing, and a run that waits for pictures still playing.
+// nothing, a run that waits for pictures still playing, and one whose pictures and job are
+// painted and written with the window answering.
 #include "core/Uvktsupport.h"
+#include "gui/DisplayList.h"
 #include "gui/EnhancedMetafile.h"
 #include "layout/Preview.h"
 #include "layout/Ugridcontainer.h"
@@ -23,6 +25,10 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -456,6 +462,100 @@ TEST_F(PrintDialogTest, AFailedRunSaysWhyInJapaneseAndMayBeRetried)
         const std::string text = vkttest::Scripted().messages[0].text;
         EXPECT_EQ(text.substr(0, text.find('\n', text.find('\n') + 1)), "印刷できませんでした。\n" + c.said);
     }
+}
+
+// A PDF printer whose job is written only once the window has answered (served a timer) since the
+// writing began: written on the window's thread, it fails after 20 s.
+class AnsweredPrinter : public TPdfPrinterDevice {
+public:
+    explicit AnsweredPrinter(std::string file) : file_(std::move(file)) {}
+    std::unique_ptr<TPrinterJob> BeginJob(const std::string& title, const TPrinterDevMode& mode) override
+    {
+        class Job : public TPrinterJob {
+        public:
+            Job(std::unique_ptr<TPrinterJob> pdf, std::atomic<bool>& ending, std::atomic<bool>& answered)
+                : pdf_(std::move(pdf)), ending_(ending), answered_(answered)
+            {
+            }
+            platform::Canvas& GetCanvas() override { return pdf_->GetCanvas(); }
+            void NewPage() override { pdf_->NewPage(); }
+            bool End() override
+            {
+                ending_ = true;
+                const auto give = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                while (!answered_.load() && std::chrono::steady_clock::now() < give)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                return answered_.load() && pdf_->End();
+            }
+            void Cancel() override { pdf_->Cancel(); }
+
+        private:
+            std::unique_ptr<TPrinterJob> pdf_;
+            std::atomic<bool>& ending_;
+            std::atomic<bool>& answered_;
+        };
+        (void)mode;
+        return std::make_unique<Job>(MakePdfFileJob(file_, title, {21000, 29700}, kResolution, 1), ending,
+                                     answered);
+    }
+
+    // Set as the job's writing begins, and once the window has served a timer since.
+    std::atomic<bool> ending{false};
+    std::atomic<bool> answered{false};
+
+private:
+    std::string file_;
+};
+
+// The pictures of a page are replayed, and its job written, off the window's thread, which serves
+// its events meanwhile; the recording printer's pages are those the page view prints itself.
+TEST_F(PrintDialogTest, PicturesAndTheJobArePaintedAsideWithTheWindowAnswering)
+{
+    TPreview pictures;
+    TViewItem* item = pictures.AddContainer(5);
+    item->SetMMBoundRect_({1000, 1000, 19000, 27000});
+    auto* images = dynamic_cast<TImageContainer*>(item->GetObject());
+    images->SetColCount(2);
+    images->SetRowCount(2);
+    for (int i = 0; i < 4; ++i)
+        images->AddImage(BinToBase64(vkttest::EmfBuilder(300 + i, 200)
+                                         .Ellipse(10, 10, 290, 190, 0x2050C0)
+                                         .Text(20, 80, 40, "献立 " + std::to_string(i), 0x101010)
+                                         .Bytes()));
+    pictures.SetSelected(nullptr);
+
+    std::vector<std::unique_ptr<TPrinterDevice>> devices;
+    devices.push_back(std::make_unique<AnsweredPrinter>(pdf));
+    auto* printer = static_cast<AnsweredPrinter*>(devices.back().get());
+    SetPrinterObject(std::make_unique<TPrinterObject>(std::move(devices), 0));
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (printer->ending) printer->answered = true;
+    });
+    timer.start(0);
+    std::string end;
+    std::size_t replays = 0;
+    Show(
+        [&] {
+            replays = platform::DisplayList::ReplaysOnThisThread();
+            Find<QPushButton>("BtnPrint")->click();
+            replays = platform::DisplayList::ReplaysOnThisThread() - replays;
+            end = Text("ProgressLabel");
+        },
+        &pictures);
+    timer.stop();
+    EXPECT_EQ(end, "印刷終了");
+    EXPECT_EQ(PdfPages(pdf), 1);
+    EXPECT_EQ(replays, 0u) << "no picture replayed on the window's thread";
+
+    // The same page on the recording printer, through the dialog and straight from the view.
+    auto& recorder = vkttest::InstallRecordingPrinter(std::make_unique<vkttest::RecordingPrinter>("Recorder", 150));
+    Show([] { Find<QPushButton>("BtnPrint")->click(); }, &pictures);
+    ASSERT_EQ(recorder.pages.size(), 1u);
+    const QImage aside = recorder.pages[0];
+    EXPECT_TRUE(pictures.DrawPrinter("", 1, 0, 0, 0, {}));
+    ASSERT_EQ(recorder.pages.size(), 2u);
+    EXPECT_TRUE(recorder.pages[1] == aside) << "the same page as printed in place";
 }
 
 } // namespace
