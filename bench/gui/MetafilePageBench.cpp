@@ -27,7 +27,8 @@
 //   MetafilePagePrintAnswering / JpegPagePrintAnswering: the longest the window leaves a 10 ms
 //     timer unanswered while the page prints to PDF, against the page of 20 JPEGs (no target; the
 //     goal is that the first stays within 0.1 s); *RecorderAnswering the same on the tests'
-//     recording printer at 300 dpi (a page a bitmap).
+//     recording printer at 300 dpi (a page a bitmap); SlowPage* the same with the page's cells
+//     given the three slow drawings above in turn.
 //   MetafilePagePrinted / JpegPagePrinted: the print's whole time to PDF (no target).
 #include "BenchRatio.h"
 #include "GuiBenchSupport.h"
@@ -574,6 +575,19 @@ void JpegPagePrintAnswering(benchmark::State& state) { PagePrintAnswering(state,
 void MetafilePageRecorderAnswering(benchmark::State& state) { PagePrintAnswering(state, PagePictures(4), false); }
 void JpegPageRecorderAnswering(benchmark::State& state) { PagePrintAnswering(state, SizedJpegPage(4), false); }
 
+// The page's 20 cells given the three slow drawings in turn.
+void SlowPagePrintAnswering(benchmark::State& state, bool pdf)
+{
+    const SlowPictures slow;
+    std::vector<std::string> pictures;
+    for (int i = 0; i < kShownPictures; ++i)
+        pictures.push_back(slow.Pictures[static_cast<std::size_t>(i) % slow.Pictures.size()]);
+    PagePrintAnswering(state, pictures, pdf);
+}
+
+void SlowPagePrintAnswering(benchmark::State& state) { SlowPagePrintAnswering(state, true); }
+void SlowPageRecorderAnswering(benchmark::State& state) { SlowPagePrintAnswering(state, false); }
+
 void PagePrinted(benchmark::State& state, const std::vector<std::string>& pictures)
 {
     PrintedPage printed(pictures, true);
@@ -607,9 +621,13 @@ VKT_BENCH_RATIO(SlowDrawingsAnswering, SlowJpegsAnswering, 0);
 BENCHMARK(MetafilePagePrintAnswering)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 BENCHMARK(JpegPagePrintAnswering)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 VKT_BENCH_RATIO(MetafilePagePrintAnswering, JpegPagePrintAnswering, 0);
+BENCHMARK(SlowPagePrintAnswering)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+VKT_BENCH_RATIO(SlowPagePrintAnswering, JpegPagePrintAnswering, 0);
 BENCHMARK(MetafilePageRecorderAnswering)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 BENCHMARK(JpegPageRecorderAnswering)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 VKT_BENCH_RATIO(MetafilePageRecorderAnswering, JpegPageRecorderAnswering, 0);
+BENCHMARK(SlowPageRecorderAnswering)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+VKT_BENCH_RATIO(SlowPageRecorderAnswering, JpegPageRecorderAnswering, 0);
 BENCHMARK(MetafilePagePrinted)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(JpegPagePrinted)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 VKT_BENCH_RATIO(MetafilePagePrinted, JpegPagePrinted, 0);

@@ -36,7 +36,8 @@ QThreadPool& Worker()
 
 } // namespace
 
-PaintAsidePump::PaintAsidePump(std::function<void()> pump) : pump_(std::move(pump)), previous_(currentPump)
+PaintAsidePump::PaintAsidePump(std::function<void()> pump)
+    : pump_(std::move(pump)), previous_(currentPump), last_(std::chrono::steady_clock::now())
 {
     currentPump = this;
 }
@@ -70,21 +71,29 @@ void PaintAside(const std::function<void()>& paint)
         run->Done = true;
         run->Ended.notify_all();
     });
+    // The pump is called every few milliseconds of the run, however short each paint.
+    const auto due = [pump] { return pump->last_ + kPumpInterval; };
     std::unique_lock lock(run->Mutex);
-    while (!run->Ended.wait_for(lock, kPumpInterval, [&] { return run->Done; })) {
-        lock.unlock();
-        // The paint goes on whatever the pump does: the painter is the worker's until it ends.
-        try {
-            pumping = true;
-            pump->pump_();
-            pumping = false;
-        } catch (...) {
-            pumping = false;
+    for (;;) {
+        const bool done = run->Ended.wait_until(lock, due(), [&] { return run->Done; });
+        if (std::chrono::steady_clock::now() >= due()) {
+            lock.unlock();
+            // The paint goes on whatever the pump does: the painter is the worker's until it ends.
+            try {
+                pumping = true;
+                pump->pump_();
+                pumping = false;
+            } catch (...) {
+                pumping = false;
+                lock.lock();
+                run->Ended.wait(lock, [&] { return run->Done; });
+                throw;
+            }
+            pump->last_ = std::chrono::steady_clock::now();
             lock.lock();
-            run->Ended.wait(lock, [&] { return run->Done; });
-            throw;
         }
-        lock.lock();
+        if (done || run->Done)
+            break;
     }
     if (run->Error)
         std::rethrow_exception(run->Error);
