@@ -1,6 +1,7 @@
 // Painting aside (a print run): a paint runs in place unless a pump lives on its thread, and then
-// on another thread with the pump called meanwhile, its exception raised to the caller; pictures
-// drawn onto a printing canvas so are the same pixels, and none is replayed on the caller's thread.
+// on another thread with the pump called meanwhile (also over many short paints), its exception
+// raised to the caller; pictures drawn onto a printing canvas so are the same pixels, and none is
+// replayed on the caller's thread.
 #include "gui/DrawingSvg.h"
 #include "gui/EnhancedMetafile.h"
 #include "gui/Metafile.h"
@@ -49,6 +50,16 @@ TEST(PaintAside, InPlaceWithoutAPumpAsideWithOneTheErrorsCarriedBack)
     EXPECT_TRUE(sawPump) << "the pump is called while the paint runs";
     EXPECT_EQ(nestedOn, here) << "a paint asked within a pump's call is done in place";
     EXPECT_THROW(PaintAside([] { throw std::runtime_error("refused"); }), std::runtime_error);
+}
+
+// Paints each shorter than the pump's interval still have it called as their time adds up.
+TEST(PaintAside, ShortPaintsInARowArePumpedAsTheirTimeAddsUp)
+{
+    int pumped = 0;
+    const PaintAsidePump pump([&] { ++pumped; });
+    for (int i = 0; i < 20; ++i)
+        PaintAside([] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
+    EXPECT_GT(pumped, 0);
 }
 
 std::shared_ptr<const DisplayList> Drawing()
