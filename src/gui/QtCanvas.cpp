@@ -873,12 +873,14 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
     if (!metafile.GetDrawing() && !shown && !recording.isNull())
         own.setData(recording.data(), recording.size());
     const QPicture& picture = shown ? recording : own;
-    const auto replay = [&p, &metafile, &visible, &picture, shown, dpiRatioX, dpiRatioY] {
-        if (const DisplayList* drawing = metafile.GetDrawing()) {
+    // Its own hold on what it replays: events let through meanwhile may drop the caller's.
+    const Metafile held = metafile;
+    const auto replay = [&p, &held, &visible, &picture, shown, dpiRatioX, dpiRatioY] {
+        if (const DisplayList* drawing = held.GetDrawing()) {
             drawing->Replay(p);
             return;
         }
-        metafile.ReplayPlaced(p, visible, shown);
+        held.ReplayPlaced(p, visible, shown);
         p.scale(1 / dpiRatioX, 1 / dpiRatioY);
         p.drawPicture(0, 0, picture);
     };

@@ -523,6 +523,9 @@ TEST_F(PrintDialogTest, PicturesAndTheJobArePaintedAsideWithTheWindowAnswering)
                                          .Text(20, 80, 40, "献立 " + std::to_string(i), 0x101010)
                                          .Bytes()));
     pictures.SetSelected(nullptr);
+    // Played first: the run draws them at once.
+    for (int i = 0; i < 4; ++i)
+        (void)platform::RenderEnhancedMetafileCached(images->GetImageData(i));
 
     std::vector<std::unique_ptr<TPrinterDevice>> devices;
     devices.push_back(std::make_unique<AnsweredPrinter>(pdf));
