@@ -26,6 +26,72 @@ int HexValue(int c)
     return -1;
 }
 
+bool IsTrail(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+// Whether a document that declares no code page wrote its bytes in a Western one. A writer of
+// code page 932 writes a character's lead byte as \'xx followed by its trail byte as \'xx; a
+// Western writer's escaped letter is followed by plain text or a control ("Cr\'e8me", "caf\'e9\par").
+// The more frequent of the two decides; a declared \ansicpg, or a stream that cannot be read again,
+// leaves code page 932.
+bool WrittenInWesternBytes(std::istream& stream)
+{
+    std::streambuf* buf = stream.rdbuf();
+    if (!buf)
+        return false;
+    const auto start = buf->pubseekoff(0, std::ios_base::cur, std::ios_base::in);
+    if (start == std::streampos(std::streamoff(-1)))
+        return false;
+    const auto next = [buf] {
+        const auto c = buf->sbumpc();
+        return c == std::char_traits<char>::eof() ? -1 : static_cast<unsigned char>(c);
+    };
+    std::int64_t pairs = 0;
+    std::int64_t lone = 0;
+    bool leadWaits = false;   // an escaped lead byte, its trail not yet seen
+    bool declared = false;
+    for (int c = next(); c >= 0 && !declared;) {
+        if (c == '\r' || c == '\n') {
+            c = next();
+            continue;
+        }
+        if (c != '\\') {
+            lone += std::exchange(leadWaits, false);
+            c = next();
+            continue;
+        }
+        c = next();
+        if (c == '\'') {
+            const int high = HexValue(next());
+            const int low = HexValue(next());
+            c = next();
+            if (high < 0 || low < 0) {
+                leadWaits = false;
+                continue;
+            }
+            const auto byte = static_cast<unsigned char>(high * 16 + low);
+            if (leadWaits && IsTrail(byte)) {
+                ++pairs;
+                leadWaits = false;
+                continue;
+            }
+            lone += std::exchange(leadWaits, false);
+            leadWaits = IsLead(byte);
+            continue;
+        }
+        lone += std::exchange(leadWaits, false);
+        if (!IsLetter(c)) {   // a control symbol (\\, \{, \~ …)
+            c = next();
+            continue;
+        }
+        std::string name;
+        for (; IsLetter(c) && name.size() < 8; c = next())
+            name += static_cast<char>(c);
+        declared = name == "ansicpg";
+    }
+    buf->pubseekpos(start, std::ios_base::in);
+    return !declared && lone > pairs;
+}
+
 int ClampInt(std::int64_t v)
 {
     return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
@@ -240,6 +306,7 @@ bool TRTStreamParser::ReadControl()
 bool TRTStreamParser::Parse(std::istream& stream)
 {
     Reset();
+    BeginStream(stream);
     stream_ = &stream;
     bool ok = true;
     while (!stop_) {
@@ -312,6 +379,8 @@ bool TRTStreamParser::Parse(std::istream& stream)
 // ---- TRTParser ----
 
 TRTParser::TRTParser() : keywords_(RTKeywordList()) {}
+
+void TRTParser::BeginStream(std::istream& stream) { westernBytes_ = WrittenInWesternBytes(stream); }
 
 void TRTParser::Reset()
 {
@@ -807,9 +876,12 @@ void TRTParser::DoText(const std::string& text, bool unicode)
 
 int TRTParser::FontCharset(int charset) const
 {
-    // \fcharset1 (the default) and no \fcharset: the document's code page, 932 when it names none.
-    if (charset != 1 || ansiCodePage_ == 0 || ansiCodePage_ == 932)
+    // \fcharset1 (the default) and no \fcharset: the document's code page; where it names none, 932
+    // unless its bytes were written in a Western one.
+    if (charset != 1 || ansiCodePage_ == 932)
         return charset;
+    if (ansiCodePage_ == 0)
+        return westernBytes_ ? 0 : charset;
     return CharsetOfCodePage(ansiCodePage_);
 }
 

@@ -22,7 +22,9 @@
 // its own) still keeps the row on one line.
 //
 // Fonts take the charset their entry names; one that names none (or the default, 1) takes that of
-// the document's \ansicpg, and code page 932 where the document declares none. Characters written
+// the document's \ansicpg, and where the document declares none code page 932, or Western (1252)
+// when its escaped bytes read as a Western writer's (a lone \'e8 before plain text, not 932's
+// pairs of escaped bytes). Characters written
 // as control words (\bullet, \rquote, \~ …) are handed on decoded, as \uN characters are; a
 // backslash that ends a line ends a paragraph.
 //
@@ -61,6 +63,8 @@ protected:
     virtual void DoDestinationText(const std::string& text) = 0;
     virtual void DoGroup(bool open);
     virtual void Reset();
+    // Called before the walk, the stream at its start.
+    virtual void BeginStream(std::istream&) {}
     // Drops the next `count` bytes of text (the fallback of a \u character); a brace or a control
     // word ends the drop.
     void SkipFallback(int count) { fallback_ = count > 0 ? count : 0; }
@@ -178,6 +182,7 @@ protected:
     void DoDestinationText(const std::string& text) override;
     void DoGroup(bool open) override;
     void Reset() override;
+    void BeginStream(std::istream& stream) override;
     virtual void DoKeywordEvent(bool known, const std::string& name, int value, bool hasValue);
     virtual void DoFontAssociation(int kind, int value);
     virtual void SetProperty(const TRTPropertyDefine& row, int value);
@@ -219,5 +224,6 @@ private:
     std::vector<TRTStyleEntry> sheet_;
     int rowCells_ = 0;   // \cell words read since the last \row
     int ansiCodePage_ = 0;   // \ansicpg, 0 when none is declared
+    bool westernBytes_ = false;   // no \ansicpg, and the bytes read as a Western writer's
     bool cellPar_ = false;   // a paragraph end in a table cell waits for what follows it
 };

@@ -124,6 +124,10 @@ TEST(RtfReader, EventsOfSmallInputs)
         {"{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset128 M;}}x}", "F:Arial/204/0/0|F:M/128/0/1|T:x"},
         {"{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset1 Arial;}}x}", "F:Arial/0/0/0|T:x"},
         {"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}x}", "F:Arial/1/0/0|T:x"},
+        // ... or, declaring none, Western where its escaped bytes stand alone, not in 932's pairs
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0 A;}}Cr\\'e8me caf\\'e9\\par \\'82\\'a0}", "F:A/0/0/0|T:Cr\xE8me caf\xE9|C:2|T:\x82\xA0"},
+        {"{\\rtf1{\\fonttbl{\\f0 A;}}\\'82\\'a0\\'8a\r\n\\'bf\\'e9\\\\'e9}", "F:A/1/0/0|T:\x82\xA0\x8A\xBF\xE9\\'e9"},
+        {"{\\rtf1\\ansicpg932{\\fonttbl{\\f0 A;}}caf\\'e9 }", "F:A/1/0/0|T:caf\xE9 "},
         // a cell's own paragraph end keeps the row on one line; text after it makes a paragraph
         {"{\\rtf1 {\\pard\\intbl a\\par\\cell}{\\pard\\intbl b\\par x\\cell}\\row c\\par{\\pard\\intbl d\\par}}",
          "T:a|C:1|T:b|C:2|T:x|C:1|C:2|T:c|C:2|T:d|C:2"},
@@ -676,6 +680,8 @@ TEST(RtfOtherWriters, WriterFilesReadAsWriterShowsThem)
         {"latex2rtf-note", "Chef’s notes", "160 bold"},
         {"latex2rtf-note", "two days — no longer", "100"},
         {"jdk-stock", "Chef’s stock — a base for sauces", "120 bold"},
+        {"jdk-stock", "Crème brûlée, café × 2 à 6°C", "120"},
+        {"pygments-recipe", "弱火で焼く。\"\"\"", "120 italic #BA2121"},
         {"abiword-recipe", "弱火で煮る。", "120"},
         {"abiword-recipe", "small print 小さな字", "90"},
         {"textedit-recipe", "Crème brûlée", "160 bold"},
@@ -687,7 +693,7 @@ TEST(RtfOtherWriters, WriterFilesReadAsWriterShowsThem)
         {"wordpad-list", "Crème fraîche", "110"},
     };
     for (const char* file : {"writer-note", "writer-recipe", "pandoc-recipe", "latex2rtf-note", "jdk-stock",
-                             "abiword-recipe", "textedit-recipe", "word-list", "wordpad-list"}) {
+                             "abiword-recipe", "textedit-recipe", "word-list", "wordpad-list", "pygments-recipe"}) {
         const std::string name = file;
         TExLightText read;
         ASSERT_TRUE(read.SetRich(vkttest::RtfData(name + ".rtf"))) << file;

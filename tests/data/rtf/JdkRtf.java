@@ -14,6 +14,7 @@ public class JdkRtf {
         doc.insertString(doc.getLength(), "\u2022 bones, roasted\n", plain);
         doc.insertString(doc.getLength(), "\u2022 mirepoix \u2013 onion, carrot, celery\n", plain);
         doc.insertString(doc.getLength(), "Simmer \u201cbarely\u201d for 6 hours; skim often.\n", plain);
+        doc.insertString(doc.getLength(), "Cr\u00e8me br\u00fbl\u00e9e, caf\u00e9 \u00d7 2 \u00e0 6\u00b0C\n", plain);
         new RTFEditorKit().write(new FileOutputStream(args[0]), doc, 0, doc.getLength());
     }
 }

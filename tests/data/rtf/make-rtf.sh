@@ -30,7 +30,11 @@
 #                        \ldblquote, \~, fonts of \fcharset0 in a document without \ansicpg
 #   jdk-stock.rtf        OpenJDK 17's javax.swing.text.rtf.RTFEditorKit, by JdkRtf.java
 #                        (`javac JdkRtf.java && java JdkRtf jdk-stock.rtf`): \rquote, \emdash,
-#                        \bullet, \endash, \ldblquote and \rdblquote in fonts naming no charset
+#                        \bullet, \endash, \ldblquote and \rdblquote in fonts naming no charset, and
+#                        Latin-1 letters as \'xx in a document declaring no code page; jdk-stock.txt
+#                        is what RTFEditorKit reads back of it
+#   pygments-recipe.rtf  Pygments 2.20 of pygments-recipe.py (`pygmentize -f rtf -o pygments-recipe.rtf
+#                        pygments-recipe.py`): {\uN} groups after \uc0, lines of code with leading spaces
 #   abiword-recipe.rtf   AbiWord 3.0.5 of writer-recipe.fodt converted to .odt by Writer
 #                        (`abiword --to=rtf`): run groups that carry their style (\s) and a last list
 #                        item whose paragraph mark has none of its runs' style
