@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -43,8 +44,10 @@ int DataRecordCount(TVktObject& object)
 
 } // namespace
 
-// Disables the wizard's controls for a fold and gives each its state back after it.
-class TMHistToYHistDialog::TRunLock {
+// Disables the wizard's controls for a fold and gives each its state back after it. The bar's
+// repaints hold the cook's input back; what was given during the fold was aimed at disabled
+// controls, so it is dropped at the end instead of reaching them once they are enabled again.
+class TMHistToYHistDialog::TRunLock : public QObject {
 public:
     explicit TRunLock(TMHistToYHistDialog& dialog)
     {
@@ -55,14 +58,36 @@ public:
             held_.emplace_back(w, w->isEnabled());
             w->setEnabled(false);
         }
+        QCoreApplication::instance()->installEventFilter(this);
     }
-    ~TRunLock()
+    ~TRunLock() override
     {
+        QCoreApplication::processEvents();   // the held-back input, into eventFilter
+        QCoreApplication::instance()->removeEventFilter(this);
         for (const auto& [w, enabled] : held_)
             if (w) w->setEnabled(enabled);
     }
     TRunLock(const TRunLock&) = delete;
     TRunLock& operator=(const TRunLock&) = delete;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::ContextMenu: return true;
+        default: return false;
+        }
+    }
 
 private:
     std::vector<std::pair<QPointer<QWidget>, bool>> held_;
@@ -136,8 +161,7 @@ void TMHistToYHistDialog::BtnCreateClick()
     if (remove && !platform::AskYesNo("変換後月間履歴を削除してもよろしいですか？", "確認", false)) return;
     bool made = false;
     {
-        // Nothing stops a fold: while it runs every control looks as unusable as it is (the bar's
-        // repaints let no input through).
+        // Nothing stops a fold: while it runs every control looks as unusable as it is.
         const platform::BusyCursor busy;
         const TRunLock lock(*this);
         made = object->MakeYHistory(remove, 0, month, FoldProgress(DataRecordCount(*object)));
@@ -165,7 +189,8 @@ TVktProgressEvent TMHistToYHistDialog::FoldProgress(int records)
     progressBar_->setRange(0, std::max(records, 1));
     progressBar_->setValue(0);
     progressBar_->show();
-    // Painted as the run goes, at most every kPaintIntervalMs; the cook's input waits for its end.
+    // Painted as the run goes, at most every kPaintIntervalMs; the cook's input is held back (the run
+    // lock drops it).
     const auto paint = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     paint();
     auto clock = std::make_shared<QElapsedTimer>();
