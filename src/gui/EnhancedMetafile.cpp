@@ -526,8 +526,11 @@ bool MetafileCache::WaitAll(const std::vector<std::shared_ptr<const MetafilePlay
             return false;
         if (ended == waited.size())
             return true;
+        // The pump lets time pass: the rest may have ended meanwhile, to be counted on the next turn.
         const auto next = std::find_if(waited.begin(), waited.end(),
                                        [](const MetafilePlay* play) { return !play->Ended(); });
+        if (next == waited.end())
+            continue;
         auto& play = const_cast<MetafilePlay&>(**next);
         std::unique_lock lock(play.mutex_);
         play.endedSignal_.wait_for(lock, kPumpInterval, [&] { return play.Ended(); });

@@ -35,8 +35,9 @@ std::int32_t ReadInt32(std::string_view bytes, std::size_t offset)
 
 // JPEG decoding straight into the 32-bit image that drawing uses: a Picture in between would
 // cost two more passes over every pixel of a photograph. Failures are those of DecodeJpeg
-// (corrupt or cut data ends the decode, nothing is drawn grey); pictures past kMaxJpegPixels are
-// refused before their pixels are allocated.
+// (corrupt or cut data ends the decode, nothing is drawn grey), and so are its bounds: pictures past
+// kMaxJpegPixels are refused before their pixels are allocated, and libjpeg's own memory is held
+// as there.
 struct JpegErrors {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
@@ -68,12 +69,10 @@ bool DecodeJpegInto(const unsigned char* data, unsigned long size, JpegImageStat
     jpeg_read_header(&state.info, TRUE);
     // QImage::Format_RGB32 holds 0xFFRRGGBB words: blue, green, red, pad in memory order.
     state.info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
-    jpeg_calc_output_dimensions(&state.info);
-    if (std::uint64_t(state.info.output_width) * state.info.output_height > kMaxJpegPixels) {
+    if (!StartBoundedJpegDecode(state.info, size)) {
         jpeg_destroy_decompress(&state.info);
         return false;
     }
-    jpeg_start_decompress(&state.info);
     state.image = QImage(static_cast<int>(state.info.output_width), static_cast<int>(state.info.output_height),
                          QImage::Format_RGB32);
     if (state.image.isNull()) {

@@ -61,16 +61,11 @@ bool DecodeInto(const unsigned char* data, unsigned long size, DecodeState& stat
     jpeg_mem_src(&state.info, data, size);
     jpeg_read_header(&state.info, TRUE);
     state.info.out_color_space = JCS_RGB;
-    jpeg_calc_output_dimensions(&state.info);
-    if (static_cast<std::uint64_t>(state.info.output_width) * state.info.output_height > kMaxJpegPixels) {
+    if (!StartBoundedJpegDecode(state.info, size)) {
         state.tooLarge = true;
         jpeg_destroy_decompress(&state.info);
         return false;
     }
-    // libjpeg's own buffers (the whole-image coefficients of a progressive file) may not grow
-    // far beyond what the data can fill; a file asking for more fails as corrupt.
-    state.info.mem->max_memory_to_use = static_cast<long>(kJpegMemoryBase + kJpegMemoryPerByte * size);
-    jpeg_start_decompress(&state.info);
     state.width = static_cast<int>(state.info.output_width);
     state.height = static_cast<int>(state.info.output_height);
     // The pixel buffer grows with the rows decoded: a header claiming a huge picture over
@@ -93,6 +88,16 @@ bool DecodeInto(const unsigned char* data, unsigned long size, DecodeState& stat
 }
 
 } // namespace
+
+bool StartBoundedJpegDecode(jpeg_decompress_struct& info, std::size_t size)
+{
+    jpeg_calc_output_dimensions(&info);
+    if (static_cast<std::uint64_t>(info.output_width) * info.output_height > kMaxJpegPixels)
+        return false;
+    info.mem->max_memory_to_use = static_cast<long>(kJpegMemoryBase + kJpegMemoryPerByte * size);
+    jpeg_start_decompress(&info);
+    return true;
+}
 
 extern "C" void OnJpegWarning(jpeg_common_struct* info, int level)
 {

@@ -18,6 +18,7 @@
 #include <QWidget>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -732,6 +733,46 @@ TEST(EnhancedMetafile, APictureShownNowGoesFirstAndOneNoLongerAskedForIsDropped)
     }
     release = true;
     cache.Wait(*late);
+}
+
+// A pumped wait for a page's plays takes those not yet taken first and tells the pump how many have
+// ended, the last call with all of them, also when the last ends while the pump runs.
+TEST(EnhancedMetafile, APumpedWaitForSeveralPlaysCountsEachEnded)
+{
+    std::atomic<bool> release{false};
+    MetafileCache cache(
+        16 << 20,
+        [&](std::string_view bytes) {
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            int width = 0, height = 0;
+            PictureData::MetafileSize(bytes, width, height);
+            return MetafileRendering{Metafile(std::make_shared<const DisplayList>(), width, height), {}};
+        },
+        2);
+    std::vector<std::shared_ptr<const MetafilePlay>> plays;
+    for (int i = 0; i < 3; ++i) {
+        std::shared_ptr<MetafilePlay> play;
+        cache.Find(EmfBuilder(60 + i, 30).Rectangle(2, 2, 20, 20, kRed).Bytes(), play);
+        plays.push_back(play);
+    }
+    plays.push_back(nullptr);
+    std::vector<std::pair<std::size_t, std::size_t>> told;
+    {
+        // The plays are let go on the first call and all end before it returns.
+        const MetafileWaitPump pump([&](std::size_t ended, std::size_t waited) {
+            told.emplace_back(ended, waited);
+            if (!release.exchange(true))
+                while (!std::all_of(plays.begin(), plays.begin() + 3, [](const auto& p) { return p->Ended(); }))
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return true;
+        });
+        EXPECT_TRUE(cache.WaitAll(plays));
+    }
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.front(), std::make_pair(std::size_t{0}, std::size_t{3}));
+    EXPECT_EQ(told.back(), std::make_pair(std::size_t{3}, std::size_t{3})) << "the last call counts all ended";
+    EXPECT_TRUE(cache.WaitAll(plays)) << "plays ended are not waited for";
 }
 
 // A rendering that throws ends its play as a refusal, on a worker and on the caller's thread

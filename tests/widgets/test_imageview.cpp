@@ -53,6 +53,24 @@ std::string Greys(const platform::Picture& picture)
     return text;
 }
 
+// A progressive JPEG of 208 bytes declaring 4000 × 4000 pixels (a uniform picture through cjpeg
+// -arithmetic -sample 1x1 with one DC scan): its coefficients would take 96 MB of libjpeg's memory,
+// far beyond what so few bytes may ask.
+std::string JpegOverItsMemory()
+{
+    return std::string(
+        "\xFF\xD8\xFF\xE0\x00\x10\x4A\x46\x49\x46\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00\xFF\xDB\x00\x43"
+        "\x00\x10\x0B\x0C\x0E\x0C\x0A\x10\x0E\x0D\x0E\x12\x11\x10\x13\x18\x28\x1A\x18\x16\x16\x18\x31\x23"
+        "\x25\x1D\x28\x3A\x33\x3D\x3C\x39\x33\x38\x37\x40\x48\x5C\x4E\x40\x44\x57\x45\x37\x38\x50\x6D\x51"
+        "\x57\x5F\x62\x67\x68\x67\x3E\x4D\x71\x79\x70\x64\x78\x5C\x65\x67\x63\xFF\xDB\x00\x43\x01\x11\x12"
+        "\x12\x18\x15\x18\x2F\x1A\x1A\x2F\x63\x42\x38\x42\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63"
+        "\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63"
+        "\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\x63\xFF\xCA\x00\x11\x08\x0F\xA0\x0F\xA0\x03"
+        "\x01\x11\x00\x02\x11\x01\x03\x11\x01\xFF\xCC\x00\x06\x00\x10\x01\x10\xFF\xDA\x00\x0C\x03\x01\x00"
+        "\x02\x10\x03\x10\x00\x00\x00\xCD\x4C\xA0\xFD\x27\x0C\x0A\xFF\xD9",
+        208);
+}
+
 class ImageViewTest : public testing::Test {
 protected:
     void SetUp() override
@@ -100,6 +118,7 @@ TEST_F(ImageViewTest, KindsAndExactBytes)
         {jpeg, 3, true, 3, 2},
         {emf, 2, true, 96, 48},
         {jpeg.substr(0, jpeg.size() / 2), 3, true, 0, 0},
+        {JpegOverItsMemory(), 3, true, 0, 0},
         {std::string("BM") + std::string(10, 'x'), 1, true, 0, 0},
         {std::string("\x89PNG\r\n\x1a\n", 8) + std::string(30, '\0'), 0, false, 0, 0},
         {std::string(), 0, false, 0, 0},
@@ -113,7 +132,7 @@ TEST_F(ImageViewTest, KindsAndExactBytes)
         EXPECT_EQ(view.GetPicture().GetWidth(), c.width);
         EXPECT_EQ(view.GetPicture().GetHeight(), c.height);
     }
-    EXPECT_EQ(changes, 7);
+    EXPECT_EQ(changes, 8);
     int w = 0, h = 0;
     EXPECT_FALSE(platform::PictureData::MetafileSize(emf.substr(0, 60), w, h));
 }
