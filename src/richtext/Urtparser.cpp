@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -395,6 +396,7 @@ void TRTParser::Reset()
     styleMap_.clear();
     sheet_.clear();
     rowCells_ = 0;
+    cellPara_.reset();
     ansiCodePage_ = 0;
     cellPar_ = false;
 }
@@ -477,12 +479,20 @@ void TRTParser::DoKeyword(const std::string& name, int value, bool hasValue)
         state_.InTable = false;
     if (name == "cell" || name == "row")
         cellPar_ = false;   // the cell's or row's end ends the paragraph that closed it
-    if (name == "cell")
+    if (name == "cell") {
         ++rowCells_;
+        cellPara_ = state_.ParaStyle;
+    }
+    // A row ended outside its cells' groups ({\pard\intbl A\cell}…\row) is laid out as its cells
+    // were, not as the paragraph around the table.
+    std::optional<TExParaStyle> around;
     if (name == "row") {
+        if (!state_.InTable && cellPara_)
+            around = std::exchange(state_.ParaStyle, *cellPara_);
         if (rowCells_ > 1)
             state_.ParaStyle.Align = 0;
         rowCells_ = 0;
+        cellPara_.reset();
     }
     if (name == "sbasedon")
         state_.BasedOn = hasValue ? value : -1;
@@ -516,6 +526,8 @@ void TRTParser::DoKeyword(const std::string& name, int value, bool hasValue)
         break;
     case rtfpsControl:
         DoControl(row.Arg2);
+        if (around)
+            state_.ParaStyle = *around;
         break;
     case rtfpsCharacter:
         DoCharacter(static_cast<char32_t>(row.Arg2));

@@ -39,6 +39,7 @@
 #include <functional>
 #include <istream>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -223,6 +224,7 @@ private:
     std::map<int, int> styleMap_;
     std::vector<TRTStyleEntry> sheet_;
     int rowCells_ = 0;   // \cell words read since the last \row
+    std::optional<TExParaStyle> cellPara_;   // the paragraph of the row's last cell, until \row
     int ansiCodePage_ = 0;   // \ansicpg, 0 when none is declared
     bool westernBytes_ = false;   // no \ansicpg, and the bytes read as a Western writer's
     bool cellPar_ = false;   // a paragraph end in a table cell waits for what follows it

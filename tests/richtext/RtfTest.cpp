@@ -329,6 +329,19 @@ TEST(RtfRoundTrip, TableCellsAndRowsStayApart)
                             "\\'8b\\'CA\\'82\\'CB\\'82\\'AC\\cell 100g\\cell\\row " + row +
                             "Salt\\cell 5g\\cell\\row\\pard after\\par}";
     ExpectReadsAsWritten(rtf, "玉ねぎ\t100g\t\r\nSalt\t5g\t\r\nafter\r\n");
+    // Cells each in a group of their own: the row is laid out as its cells, not as the paragraph
+    // around the table, whether \row stands inside a cell's group or after them.
+    for (const char* cells : {"{\\pard\\intbl A\\cell}{\\pard\\intbl B\\cell}\\row",
+                              "\\pard\\intbl A\\cell B\\cell\\row"}) {
+        TExLightText t;
+        ASSERT_TRUE(t.SetRich(std::string("{\\rtf1\\pard\\li1440\\sa400 Before\\par {\\trowd\\cellx2000\\cellx4000 ") +
+                              cells + "}\\pard after\\par}"));
+        std::vector<int> indents;
+        for (int i = 0; i < t.Count(); ++i)
+            if (t.GetWords(i)->Type == kWordPara)
+                indents.push_back(t.EffectiveParaStyle(*t.GetWords(i)).LeftIndent);
+        EXPECT_EQ(indents, (std::vector<int>{1440, 0, 0})) << cells;
+    }
 }
 
 TEST(RtfRoundTrip, CharactersNoCodePageHoldsAreWrittenAsUnicode)
