@@ -26,9 +26,10 @@ bench: configure
 	@$(BUILD_DIR)/bench/run-benchmarks
 	@QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/gui/vkt_gui_benchmarks --vkt_size=standard --vkt_rounds=5
 
-# The Debian package of the program: $(BUILD_DIR)/vektara_<version>_amd64.deb.
+# The Debian package of the program, built of what it holds only: $(BUILD_DIR)/vektara_<version>_amd64.deb.
 package: configure
-	@cmake --build $(BUILD_DIR) -j $(JOBS) --target package
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vektara vkt-emfplay vkt_shipped_files vkt_package_files
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 run: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target vektara

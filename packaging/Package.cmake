@@ -21,12 +21,10 @@ foreach(_size 16 22 24 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${_size}x${_size}/apps RENAME ${VKT_APP_ID}.png)
 endforeach()
 
-# The manual page and the changelog compressed as Debian's policy asks (gzip -9n: no name, no time).
+# The manual page and the changelog (packaging/changelog, where a release is made) compressed as
+# Debian's policy asks (gzip -9n: no name, no time).
 configure_file(${CMAKE_CURRENT_LIST_DIR}/vektara.1 ${CMAKE_BINARY_DIR}/packaging/vektara.1 @ONLY)
-file(WRITE ${CMAKE_BINARY_DIR}/packaging/changelog
-     "vektara (${PROJECT_VERSION}) unstable; urgency=medium\n\n"
-     "  * Release ${PROJECT_VERSION}.\n\n"
-     " -- ${VKT_MAINTAINER}  ${VKT_RELEASE_DATE_RFC2822}\n")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog ${CMAKE_BINARY_DIR}/packaging/changelog COPYONLY)
 set(_compressed)
 foreach(_name vektara.1 changelog)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/${_name}.gz

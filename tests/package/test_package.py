@@ -79,8 +79,13 @@ def check_contents(deb):
 def validate(deb, root):
     run(["desktop-file-validate", os.path.join(root, "usr/share/applications/%s.desktop" % APP_ID)])
     run(["appstreamcli", "validate", "--no-net", os.path.join(root, "usr/share/metainfo/%s.metainfo.xml" % APP_ID)])
-    # Errors fail (lintian's default); warnings are reported.
-    print(run(["lintian", "--allow-root", "--no-cfg", deb]), end="", flush=True)
+    # Errors fail (lintian's default), and so does a binary built without Debian's hardening flags;
+    # other warnings are reported.
+    report = run(["lintian", "--allow-root", "--no-cfg", deb])
+    print(report, end="", flush=True)
+    unhardened = [line for line in report.splitlines() if "hardening-no-" in line]
+    if unhardened:
+        raise StepFailed("built without hardening flags:\n" + "\n".join(unhardened))
 
 
 def picture_layout(path):
