@@ -1,3 +1,6 @@
+// RichTextLoadOneParagraph / RichTextLoadParagraphs: the memo's words read as one paragraph against
+//     the same words in its paragraphs and pages, each wrapped at the memo width (at most 1.5: reading
+//     is linear in a paragraph's words).
 // The rich-text document against QTextDocument on a generated memo of 100 pages (Japanese and Latin
 // paragraphs with bold, coloured and underlined runs, a page break after each page):
 //   RichTextLoadWrap / QTextDocumentLoadLayout: reading the memo's RTF and a full wrap at the memo
@@ -78,35 +81,49 @@ const std::vector<Paragraph>& Memo()
     return memo;
 }
 
-// The memo saved as RTF by the rich-text document.
+// The memo saved as RTF by the rich-text document; as one paragraph, its words without their
+// paragraph and page ends (a blank between paragraphs).
+std::string MakeMemoRtf(bool oneParagraph)
+{
+    TExLightText runs;
+    TExStyle none;
+    none.Invisible();
+    for (std::size_t p = 0; p < Memo().size(); ++p) {
+        if (p > 0 && p % kParagraphsPerPage == 0 && !oneParagraph) {
+            runs.SetCurrentStyle(none);
+            runs.AddWord(std::string(), kWordPage);
+        }
+        for (const Run& run : Memo()[p]) {
+            TExStyle style = none;
+            style.Bold = run.Bold ? 1 : 0;
+            style.Underline = run.Underline ? 1 : 0;
+            style.Color = run.Color != 0 ? runs.GetColorIndex(run.Color) : 0;
+            runs.SetCurrentStyle(style);
+            runs.AddWord(run.Text, kWordText);
+        }
+        runs.SetCurrentStyle(none);
+        runs.AddWord(oneParagraph ? std::string(" ") : std::string(), oneParagraph ? kWordText : kWordPara);
+    }
+    if (oneParagraph) {
+        runs.SetCurrentStyle(none);
+        runs.AddWord(std::string(), kWordPara);
+    }
+    TExTextDrawer memo;
+    memo.ReplaceFromLightText(&runs);
+    std::ostringstream out;
+    memo.SaveToStream(out, 3);
+    return out.str();
+}
+
 const std::string& MemoRtf()
 {
-    static const std::string rtf = [] {
-        TExLightText runs;
-        TExStyle none;
-        none.Invisible();
-        for (std::size_t p = 0; p < Memo().size(); ++p) {
-            if (p > 0 && p % kParagraphsPerPage == 0) {
-                runs.SetCurrentStyle(none);
-                runs.AddWord(std::string(), kWordPage);
-            }
-            for (const Run& run : Memo()[p]) {
-                TExStyle style = none;
-                style.Bold = run.Bold ? 1 : 0;
-                style.Underline = run.Underline ? 1 : 0;
-                style.Color = run.Color != 0 ? runs.GetColorIndex(run.Color) : 0;
-                runs.SetCurrentStyle(style);
-                runs.AddWord(run.Text, kWordText);
-            }
-            runs.SetCurrentStyle(none);
-            runs.AddWord(std::string(), kWordPara);
-        }
-        TExTextDrawer memo;
-        memo.ReplaceFromLightText(&runs);
-        std::ostringstream out;
-        memo.SaveToStream(out, 3);
-        return out.str();
-    }();
+    static const std::string rtf = MakeMemoRtf(false);
+    return rtf;
+}
+
+const std::string& OneParagraphRtf()
+{
+    static const std::string rtf = MakeMemoRtf(true);
     return rtf;
 }
 
@@ -145,12 +162,12 @@ QFont MemoFont()
     return platform::MakeQFont(platform::FontSpec{"ＭＳ Ｐゴシック", -14}, 96);
 }
 
-std::unique_ptr<TExTextDrawer> LoadMemo()
+std::unique_ptr<TExTextDrawer> LoadMemo(const std::string& rtf = MemoRtf())
 {
     auto memo = std::make_unique<TExTextDrawer>();
     memo->SetWordWrap(true);
     memo->SetWrapWidth(kMemoWidth);
-    std::istringstream in(MemoRtf());
+    std::istringstream in(rtf);
     memo->LoadFromStream(in, 3);
     return memo;
 }
@@ -176,6 +193,22 @@ void RichTextLoadWrap(benchmark::State& state)
     const auto memo = LoadMemo();
     state.counters["pages"] = memo->GetCount();
     state.counters["rows"] = memo->GetRowCount();
+}
+
+void RichTextLoadOneParagraph(benchmark::State& state)
+{
+    OneParagraphRtf();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadMemo(OneParagraphRtf())->GetHeight());
+    state.counters["bytes"] = static_cast<double>(OneParagraphRtf().size());
+}
+
+void RichTextLoadParagraphs(benchmark::State& state)
+{
+    MemoRtf();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadMemo(MemoRtf())->GetHeight());
+    state.counters["bytes"] = static_cast<double>(MemoRtf().size());
 }
 
 void QTextDocumentLoadLayout(benchmark::State& state)
@@ -222,5 +255,8 @@ BENCHMARK(RichTextLoadWrap)->Unit(benchmark::kMillisecond);
 BENCHMARK(QTextDocumentLoadLayout)->Unit(benchmark::kMillisecond);
 BENCHMARK(RichTextDrawPages)->Unit(benchmark::kMillisecond);
 BENCHMARK(QTextDocumentDrawPages)->Unit(benchmark::kMillisecond);
+BENCHMARK(RichTextLoadOneParagraph)->Unit(benchmark::kMillisecond);
+BENCHMARK(RichTextLoadParagraphs)->Unit(benchmark::kMillisecond);
 VKT_BENCH_RATIO(RichTextLoadWrap, QTextDocumentLoadLayout, 2.0);
+VKT_BENCH_RATIO(RichTextLoadOneParagraph, RichTextLoadParagraphs, 1.5);
 VKT_BENCH_RATIO(RichTextDrawPages, QTextDocumentDrawPages, 3.0);

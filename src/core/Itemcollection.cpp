@@ -5,9 +5,39 @@
 
 #include <algorithm>
 
-namespace {
+void TItemCollection::ChildList::insert(std::size_t i, TItemCollection* child)
+{
+    if (i == 0 && head_ > 0)
+        items_[--head_] = child;
+    else
+        items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(head_ + i), child);
+}
 
-} // namespace
+void TItemCollection::ChildList::erase(std::size_t i)
+{
+    if (i == 0) {
+        items_[head_++] = nullptr;
+        // The gap is closed once it is half the list: a move per child left, at most.
+        if (head_ * 2 >= items_.size()) {
+            items_.erase(items_.begin(), items_.begin() + static_cast<std::ptrdiff_t>(head_));
+            head_ = 0;
+        }
+        return;
+    }
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(head_ + i));
+}
+
+void TItemCollection::ChildList::clear()
+{
+    items_.clear();
+    head_ = 0;
+}
+
+std::size_t TItemCollection::ChildList::find(const TItemCollection* child) const
+{
+    const auto it = std::find(items_.begin() + static_cast<std::ptrdiff_t>(head_), items_.end(), child);
+    return static_cast<std::size_t>(it - items_.begin()) - head_;
+}
 
 TItemCollection::TItemCollection(TItemCollection* parent) : parent_(parent) {}
 
@@ -81,7 +111,7 @@ void TItemCollection::Clear()
         // A child that did not take itself out of the list (already being destroyed, or a
         // subclass that keeps itself alive) must not stall the loop.
         if (!items_.empty() && items_.front() == first)
-            items_.erase(items_.begin());
+            items_.erase(0);
     }
     Change();
 }
@@ -90,6 +120,7 @@ void TItemCollection::Add(TItemCollection* child)
 {
     items_.push_back(child);
     child->parent_ = this;
+    child->indexHint_ = GetCount() - 1;
     Change();
 }
 
@@ -97,8 +128,9 @@ void TItemCollection::Insert(int index, TItemCollection* child)
 {
     if (index < 0 || index > GetCount())
         platform::RaiseListIndex(index);
-    items_.insert(items_.begin() + index, child);
+    items_.insert(static_cast<std::size_t>(index), child);
     child->parent_ = this;
+    child->indexHint_ = index;
     Change();
 }
 
@@ -106,7 +138,7 @@ void TItemCollection::Erase(int index)
 {
     if (index < 0 || index >= GetCount())
         platform::RaiseListIndex(index);
-    items_.erase(items_.begin() + index);
+    items_.erase(static_cast<std::size_t>(index));
     Change();
 }
 
@@ -117,9 +149,8 @@ void TItemCollection::Delete()
 
 void TItemCollection::Delete(TItemCollection* child)
 {
-    const auto it = std::find(items_.begin(), items_.end(), child);
-    if (it != items_.end())
-        items_.erase(it);
+    if (const std::size_t at = items_.find(child); at < items_.size())
+        items_.erase(at);
     if (child)
         child->Free();
     if (!destroying_)
@@ -128,8 +159,21 @@ void TItemCollection::Delete(TItemCollection* child)
 
 int TItemCollection::IndexOf(const TItemCollection* child) const
 {
-    const auto it = std::find(items_.begin(), items_.end(), child);
-    return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+    if (!child)
+        return -1;
+    const int count = GetCount();
+    const int hint = std::clamp(child->indexHint_, 0, std::max(count - 1, 0));
+    for (int d = 0; d <= count; ++d) {
+        const int after = hint + d, before = hint - d;
+        if (after >= count && before < 0)
+            break;
+        for (const int i : {after, before})
+            if (i >= 0 && i < count && items_[static_cast<std::size_t>(i)] == child) {
+                child->indexHint_ = i;
+                return i;
+            }
+    }
+    return -1;
 }
 
 int TItemCollection::GetIndex() const

@@ -14,6 +14,7 @@
 // a plain `delete` runs them from this base destructor, where only this class's versions exist.
 #include "core/Object.h"
 
+#include <cstddef>
 #include <vector>
 
 class TItemCollection : public TObject {
@@ -45,6 +46,8 @@ public:
     // Change unless this node is being destroyed.
     virtual void Delete(TItemCollection* child);
 
+    // Searched outward from where the child was last found, so a walk along the list or an insert
+    // beside a child finds it in a step or two.
     int IndexOf(const TItemCollection* child) const;
     // Position in the parent's list; -1 without a parent (or when absent from its list).
     int GetIndex() const;
@@ -80,5 +83,27 @@ private:
     bool dismantled_ = false;
     bool changed_ = false;
     int updateCount_ = 0;
-    std::vector<TItemCollection*> items_;
+    mutable int indexHint_ = 0;   // where the parent last found this node; only a hint
+
+    // The children in order. Taking the first out costs no move of the others, so a long list
+    // cleared first child first (a paragraph of many words closed) is not moved once per child.
+    class ChildList {
+    public:
+        std::size_t size() const { return items_.size() - head_; }
+        bool empty() const { return size() == 0; }
+        TItemCollection* operator[](std::size_t i) const { return items_[head_ + i]; }
+        TItemCollection* front() const { return items_[head_]; }
+        TItemCollection* back() const { return items_.back(); }
+        void push_back(TItemCollection* child) { items_.push_back(child); }
+        void insert(std::size_t i, TItemCollection* child);
+        void erase(std::size_t i);
+        void clear();
+        // Index of the child, or size() when absent.
+        std::size_t find(const TItemCollection* child) const;
+
+    private:
+        std::vector<TItemCollection*> items_;
+        std::size_t head_ = 0;   // items_[0 .. head_) are gone
+    };
+    ChildList items_;
 };

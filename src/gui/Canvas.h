@@ -69,7 +69,7 @@ struct FontSpec {
     bool Underline = false;
     bool StrikeOut = false;
     int CharSet = 1;         // kept for files, not used to draw
-    int PitchAndFamily = 0;  // kept for files, not used to draw
+    int PitchAndFamily = 0;  // kept for files; its family class stands in for a face not installed
     bool operator==(const FontSpec&) const = default;
 };
 

@@ -177,6 +177,18 @@ bool FaceSupportsJapanese(const std::string& face)
     return QFontDatabase::writingSystems(ToQString(InstalledFace(face))).contains(QFontDatabase::Japanese);
 }
 
+FaceClass ClassOfFamily(int pitchAndFamily)
+{
+    switch ((pitchAndFamily >> 4) & 15) {
+    case 1: return FaceClass::Serif;
+    case 2: return FaceClass::Sans;
+    case 3: return FaceClass::Mono;
+    case 4: return FaceClass::Script;
+    case 5: return FaceClass::Decorative;
+    default: return FaceClass::Any;
+    }
+}
+
 MatchedFace MatchFace(const QString& face, FaceClass kind)
 {
     static std::mutex mutex;
@@ -195,7 +207,17 @@ QFont MakeQFont(const FontSpec& spec, int dpiY)
     (void)dpiY;  // sizes are in device pixels already
     QFont font;
     const QString installed = ToQString(InstalledFace(spec.Face));
-    font.setFamilies({installed, QString::fromUtf8(kJapaneseFallback)});
+    if (const FaceClass kind = ClassOfFamily(spec.PitchAndFamily); kind != FaceClass::Any) {
+        // A face not installed draws in one of its family's class, not in the fallback's.
+        const MatchedFace matched = MatchFace(installed, kind);
+        QStringList families = matched.Families;
+        if (!families.contains(QString::fromUtf8(kJapaneseFallback)))
+            families.append(QString::fromUtf8(kJapaneseFallback));
+        font.setFamilies(families);
+        font.setStyleHint(matched.Hint);
+    } else {
+        font.setFamilies({installed, QString::fromUtf8(kJapaneseFallback)});
+    }
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setWeight(static_cast<QFont::Weight>(std::clamp(spec.Weight <= 0 ? 400 : spec.Weight, 1, 1000)));

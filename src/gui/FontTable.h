@@ -22,7 +22,8 @@ std::string InstalledFace(const std::string& face);
 // True when the face draws Japanese text.
 bool FaceSupportsJapanese(const std::string& face);
 // The QFont for a font description on a device of `dpiY` pixels per inch, sized in pixels (a
-// positive Height is turned into the em that gives that cell). Escapement and Width are left to
+// positive Height is turned into the em that gives that cell). A family class in PitchAndFamily
+// draws a face that is not installed in an installed one of that class. Escapement and Width are left to
 // the canvas, which turns and stretches what it draws.
 QFont MakeQFont(const FontSpec& spec, int dpiY);
 
@@ -43,5 +44,8 @@ struct MatchedFace {
 };
 // Remembered by face and class.
 MatchedFace MatchFace(const QString& face, FaceClass kind);
+// The class a logical font's pitch-and-family byte names in its high four bits (1 roman, 2 swiss,
+// 3 modern, 4 script, 5 decorative); Any for "don't care" and unknown values.
+FaceClass ClassOfFamily(int pitchAndFamily);
 
 } // namespace platform

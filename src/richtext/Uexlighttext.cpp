@@ -3,9 +3,14 @@
 #include "gui/Clipboard.h"
 #include "platform/FlagScope.h"
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <istream>
 #include <ostream>
+#include <map>
 #include <sstream>
+#include <string_view>
 
 namespace {
 
@@ -91,6 +96,43 @@ int NamedAssociation(int charClass)
     case kClassWideSpace: return 4;
     default: return 0;
     }
+}
+
+// The font words of RTF text (\fN, \afN, \deffN, \stshfdbchN…): `visit` gets each number and
+// returns the number to write. Escaped characters and \'xx bytes are no words.
+template <typename Visit>
+std::string RewriteFontWords(std::string_view rtf, Visit visit)
+{
+    static constexpr std::string_view kWords[] = {"f", "af", "deff", "adeff", "stshfdbch", "stshfloch",
+                                                   "stshfhich", "stshfbi"};
+    std::string out;
+    out.reserve(rtf.size());
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < rtf.size(); ++i) {
+        if (rtf[i] != '\\')
+            continue;
+        std::size_t end = i + 1;
+        while (end < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[end])))
+            ++end;
+        const std::string_view word = rtf.substr(i + 1, end - i - 1);
+        if (word.empty()) {
+            ++i;   // an escaped symbol: \\, \{, \', …
+            continue;
+        }
+        std::size_t digits = end;
+        while (digits < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[digits])))
+            ++digits;
+        if (digits > end && std::find(std::begin(kWords), std::end(kWords), word) != std::end(kWords)) {
+            int number = 0;
+            std::from_chars(rtf.data() + end, rtf.data() + digits, number);
+            out.append(rtf.substr(copied, end - copied));
+            out += std::to_string(visit(number));
+            copied = digits;
+        }
+        i = digits - 1;
+    }
+    out.append(rtf.substr(copied));
+    return out;
 }
 
 } // namespace
@@ -247,11 +289,23 @@ std::string TExLightText::GetRich()
     if (!runs.empty())
         paragraph(*GetWords(Count() - 1), Count(), true);
 
+    // The table holds the fonts the words written name, numbered in their order from 0 (as a
+    // read numbers them): those of deleted text stay out.
+    std::string sheetText = styles.GetRTString();
+    std::string doc = docStyle_.RTString();
+    std::map<int, int> fontNumbers;
+    for (const std::string* part : {&sheetText, &doc, &body})
+        RewriteFontWords(*part, [&](int n) { return fontNumbers[n] = 0; });
+    int next = 0;
+    for (auto& [index, number] : fontNumbers)
+        number = next++;
+    for (std::string* part : {&sheetText, &doc, &body})
+        *part = RewriteFontWords(*part, [&](int n) { return fontNumbers[n]; });
     std::string out = Crlf("{\\rtf1\\ansi\\ansicpg932\\deflang1033\\deflangfe1041");
-    out += Crlf(GetFontAttributes().GetRTString());
+    out += Crlf(GetFontAttributes().GetRTString(&fontNumbers));
     out += Crlf(GetColorAttributes().GetRTString());
-    out += Crlf(styles.GetRTString());
-    out += Crlf(docStyle_.RTString());
+    out += Crlf(sheetText);
+    out += Crlf(doc);
     out += Crlf("\\lang1033\\langfe1041");
     out += Crlf(body);
     out += Crlf("}");

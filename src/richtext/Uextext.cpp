@@ -430,11 +430,19 @@ std::string TExLine::GetString() const
 
 std::u16string TExLine::GetUniString() const { return platform::Utf8ToUtf16(GetString()); }
 
+int TExLine::GetCharCount() const
+{
+    if (charCount_ < 0) {
+        charCount_ = 0;
+        for (int i = 0; i < GetCount(); ++i)
+            charCount_ += GetWords(i)->GetWordCharCount();
+    }
+    return charCount_;
+}
+
 void TExLine::Changing()
 {
-    charCount_ = 0;
-    for (int i = 0; i < GetCount(); ++i)
-        charCount_ += GetWords(i)->GetWordCharCount();
+    charCount_ = -1;
     wraps_.clear();
 }
 

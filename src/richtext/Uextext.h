@@ -144,7 +144,8 @@ public:
     void JoinNext();
     void JoinPrev();
 
-    int GetCharCount() const { return charCount_; }
+    // Counted when asked after a change: a paragraph read word by word is not counted at each word.
+    int GetCharCount() const;
     int GetWidth() const { return width_; }
     int GetHeight() const { return height_; }
     int GetStyleIndex() const { return styleIndex_; }
@@ -186,7 +187,7 @@ private:
     void RemoveEmptyWords();
 
     std::vector<TLineWrap> wraps_;
-    int charCount_ = 0;
+    mutable int charCount_ = -1;   // -1 until counted after a change
     int width_ = 0;
     int height_ = 0;
     int styleIndex_ = 0;

@@ -157,15 +157,21 @@ std::string TExStyle::RTString() const
     const auto font = [](const char* word, std::int32_t index) {
         return IntSet(index) ? word + Num(index) : std::string();
     };
-    const std::string lo = font("\\af", LowFont), hi = font("\\af", HighFont), db = font("\\af", DBFont);
+    // An association word goes only with its font: a bare one would name font 0 to other readers.
+    const auto associated = [&](const char* association, const char* word, std::int32_t index) {
+        const std::string f = font(word, index);
+        return f.empty() ? f : association + f;
+    };
+    const std::string lo = associated("\\loch", "\\af", LowFont), hi = associated("\\hich", "\\af", HighFont),
+                      db = associated("\\dbch", "\\af", DBFont);
     if (CharClass == kClassAscii || CharClass == kClassSpace)
-        s = "\\hich" + hi + "\\dbch" + db + "\\loch" + font("\\f", LowFont);
+        s = hi + db + associated("\\loch", "\\f", LowFont);
     else if (CharClass == kClassEuro)
-        s = "\\loch" + lo + "\\dbch" + db + "\\hich" + font("\\f", HighFont);
+        s = lo + db + associated("\\hich", "\\f", HighFont);
     else if (CharClass == kClassDouble || CharClass == kClassWideSpace)
-        s = "\\loch" + lo + "\\hich" + hi + "\\dbch" + font("\\f", DBFont);
+        s = lo + hi + associated("\\dbch", "\\f", DBFont);
     else
-        s = "\\loch" + lo + "\\hich" + hi + "\\dbch" + db;
+        s = lo + hi + db;
     if (Size > 0)
         s += "\\fs" + Num(Size / 5);
     if (Color > 0)
@@ -966,7 +972,7 @@ void TFontAttributes::GetExtent(const TExStyle& style, std::string_view text, st
             extents->push_back(edge);
 }
 
-std::string TFontAttributes::GetRTString() const
+std::string TFontAttributes::GetRTString(const std::map<int, int>* numbers) const
 {
     static const char* const kFamilyWords[] = {"\\fnil", "\\froman", "\\fswiss", "\\fmodern",
                                                "\\fscript", "\\fdecor", "\\ftech"};
@@ -974,10 +980,13 @@ std::string TFontAttributes::GetRTString() const
         return {};
     std::string s = "{\\fonttbl";
     for (int i = 0; i < Count(); ++i) {
+        const auto number = numbers ? numbers->find(i) : std::map<int, int>::const_iterator();
+        if (numbers && number == numbers->end())
+            continue;
         const auto& f = fonts_[static_cast<std::size_t>(i)];
         const int family = GetFamily(i);
         const int kind = (family >> 4) & 15;
-        s += "\r\n{\\f" + Num(i);
+        s += "\r\n{\\f" + Num(numbers ? number->second : i);
         if (kind < 7)
             s += kFamilyWords[kind];
         s += "\\fcharset" + Num(f.Charset) + "\\fprq" + Num(family & 3);

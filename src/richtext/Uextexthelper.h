@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -273,7 +274,9 @@ public:
     void GetExtent(const TExStyle& style, std::string_view text, std::vector<int>* extents, int& ascent,
                    int& descent);
     platform::Canvas* GetHDC() const { return MeasureCanvas(); }
-    std::string GetRTString() const;
+    // The font table; with `numbers`, only the entries it names, each written under the number it
+    // maps the entry to.
+    std::string GetRTString(const std::map<int, int>* numbers = nullptr) const;
 
 private:
     int FixedFamily(int family) const { return fixedFont_ ? ((family & 0xFC) | 1) : family; }

@@ -209,6 +209,52 @@ TEST_F(ItemCollectionTest, Neighbours)
 
 // Random edits in nested updates: the root hears of them exactly once per outermost update in
 // which something changed, and every node is freed exactly once.
+// The child list against a plain vector: inserts anywhere, children taken out at the front, the
+// back and between, each child's index and neighbours checked after every step.
+TEST_F(ItemCollectionTest, RandomListEditsKeepOrderAndIndexes)
+{
+    std::mt19937 rng(20261211);
+    Node root(census, "root");
+    std::vector<TItemCollection*> model;
+    for (int step = 0; step < 3000; ++step) {
+        const int count = static_cast<int>(model.size());
+        const unsigned op = rng() % 6;
+        if (op <= 2 || count == 0) {
+            const int at = op == 0 ? 0 : op == 1 ? count : static_cast<int>(rng() % (count + 1));
+            auto* node = new Node(census, "n");
+            root.Insert(at, node);
+            model.insert(model.begin() + at, node);
+        } else if (op == 3) {
+            model.front()->Delete();   // a paragraph's first word taken out
+            model.erase(model.begin());
+        } else if (op == 4) {
+            const int at = static_cast<int>(rng() % count);
+            root.Delete(model[static_cast<std::size_t>(at)]);
+            model.erase(model.begin() + at);
+        } else {
+            const int at = static_cast<int>(rng() % count);
+            TItemCollection* kept = model[static_cast<std::size_t>(at)];
+            root.Erase(at);
+            model.erase(model.begin() + at);
+            root.Insert(static_cast<int>(model.size()), kept);
+            model.push_back(kept);
+        }
+        ASSERT_EQ(root.GetCount(), static_cast<int>(model.size())) << step;
+        for (std::size_t i = 0; i < model.size(); i += 1 + model.size() / 16) {
+            ASSERT_EQ(root.GetItems(static_cast<int>(i)), model[i]) << step;
+            ASSERT_EQ(model[i]->GetIndex(), static_cast<int>(i)) << step;
+            ASSERT_EQ(model[i]->GetNext(), i + 1 < model.size() ? model[i + 1] : nullptr) << step;
+        }
+        if (!model.empty()) {
+            ASSERT_EQ(model.front()->GetFirst(), model.front());
+            ASSERT_EQ(model.front()->GetLast(), model.back());
+        }
+    }
+    root.Clear();
+    EXPECT_EQ(root.GetCount(), 0);
+    EXPECT_EQ(census.destroyed, census.constructed - 1);
+}
+
 TEST_F(ItemCollectionTest, RandomEditsNotifyOncePerOutermostUpdate)
 {
     std::mt19937 rng(20240611);

@@ -1,4 +1,5 @@
 #include "gui/BitmapCanvas.h"
+#include "gui/FontTable.h"
 #include "gui/Image.h"
 #include "gui/Metafile.h"
 #include "gui/Region.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
+#include <QFontInfo>
 #include <QPainter>
 
 #include <string>
@@ -340,6 +342,28 @@ TEST(Canvas, FontHeightsSelectEmOrCell)
     EXPECT_EQ(canvas.TextExtent("ab"), (Point{0, 0}));
     canvas.TextOut(0, 0, "ab");
     EXPECT_TRUE(InkBounds(canvas, Rect{0, 0, 10, 10}).IsEmpty());
+}
+
+TEST(Canvas, AFaceNotInstalledDrawsInItsFamilysClass)
+{
+    struct Case {
+        int pitchAndFamily;
+        const char* drawnIn;   // a word of the face drawn
+    };
+    const Case cases[] = {
+        {0x12, "Serif"},   // roman (RTF \froman), as a word processor names a serif face we lack
+        {0x31, "Mono"},    // modern
+        {0x22, "Sans"},    // swiss
+        {0x00, "Sans"},    // no class: the Japanese fallback
+    };
+    for (const Case& c : cases) {
+        FontSpec spec;
+        spec.Face = "Vektara Absent Face";
+        spec.Height = -16;
+        spec.PitchAndFamily = c.pitchAndFamily;
+        const QString family = QFontInfo(MakeQFont(spec, 96)).family();
+        EXPECT_TRUE(family.contains(QLatin1String(c.drawnIn))) << c.pitchAndFamily << ": " << family.toStdString();
+    }
 }
 
 TEST(Canvas, CharEdgesCountCodePointsAndGrowWithTheText)

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <random>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -202,13 +203,29 @@ TEST(RtfReader, FailuresKeepWhatWasRead)
     EXPECT_EQ(log.Log(), "T:x");
 }
 
+// A style's RTF with its fonts by name: a table written holds only the fonts used, so a font read
+// back may have another number.
+std::string WithFontNames(const TExLightText& t, const std::string& style)
+{
+    static const std::regex fontWord(R"((\\a?f)(\d+))");
+    std::string named;
+    auto at = style.cbegin();
+    for (std::sregex_iterator m(style.begin(), style.end(), fontWord), end; m != end; ++m) {
+        named.append(at, (*m)[0].first);
+        named += (*m)[1].str() + "{" + t.GetFontAttributes().GetName(std::stoi((*m)[2].str())) + "}";
+        at = (*m)[0].second;
+    }
+    return named.append(at, style.cend());
+}
+
+// Each run's sheet entries and style.
 std::string Styles(const TExLightText& t)
 {
     std::string out;
     for (int i = 0; i < t.Count(); ++i) {
         const TExLightWord& w = *t.GetWords(i);
         out += std::to_string(w.StyleIndex) + "/" + std::to_string(w.CharStyleIndex) + ":" +
-               t.EffectiveStyle(w).RTString() + "\n";
+               WithFontNames(t, t.EffectiveStyle(w).RTString()) + "\n";
     }
     return out;
 }
@@ -448,6 +465,35 @@ TEST(RtfRoundTrip, WrittenOnceItIsWrittenAgainTheSame)
     }
 }
 
+TEST(RtfRoundTrip, TheFontTableHoldsTheFontsItsTextNames)
+{
+    const std::string fonts = "{\\fonttbl{\\f0\\froman Times;}{\\f1\\fswiss Arial;}{\\f2\\fmodern Courier;}}";
+    struct Case {
+        std::string rtf;
+        bool deleteCourier;   // the text in Courier deleted before writing
+    };
+    const Case cases[] = {
+        {"{\\rtf1\\ansi\\deff0" + fonts + "{\\f1 Hello \\af9 world}\\par}", false},   // \af9: no font of the table
+        {"{\\rtf1\\ansi\\deff0" + fonts + "{\\f1 Hello }{\\f2 gone}\\par}", true},
+    };
+    for (const Case& c : cases) {
+        TExLightText read;
+        ASSERT_TRUE(read.SetRich(c.rtf));
+        for (int i = read.Count() - 1; c.deleteCourier && i >= 0; --i)
+            if (read.GetWords(i)->Text == "gone")
+                read.DeleteWord(i);
+        const std::string written = read.GetRich();
+        const std::string table = written.substr(0, written.find("{\\colortbl"));
+        EXPECT_NE(table.find(" Times;"), std::string::npos) << written;
+        EXPECT_NE(table.find(" Arial;"), std::string::npos) << written;
+        EXPECT_EQ(table.find("Courier"), std::string::npos) << written;
+        // Written again, the same bytes.
+        TExLightText again;
+        ASSERT_TRUE(again.SetRich(written));
+        EXPECT_EQ(again.GetRich(), written);
+    }
+}
+
 TEST(RtfRoundTrip, ParagraphUnitsAndStyleSheet)
 {
     TExLightText t;
@@ -472,7 +518,7 @@ std::string Model(const TExLightText& t)
     for (int i = 0; i < t.Count(); ++i) {
         const TExLightWord& w = *t.GetWords(i);
         if (w.Type == kWordText || w.Type == kWordTab)
-            out += std::to_string(w.CharStyleIndex) + ":" + t.EffectiveStyle(w).RTString() + "\n";
+            out += std::to_string(w.CharStyleIndex) + ":" + WithFontNames(t, t.EffectiveStyle(w).RTString()) + "\n";
         else if (w.Type == kWordPara)
             out += "s" + std::to_string(w.StyleIndex) + t.EffectiveParaStyle(w).RTString() + "\n";
     }
