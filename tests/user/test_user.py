@@ -499,6 +499,18 @@ class UserSession:
         self.x.wait_active("^データ一括変換ウィザード$")
         wait_until(lambda: self.x.grab_window(wizard, (CSV_PRICE_CELL[0] - 30, CSV_PRICE_CELL[1] - 6, 60, 12))
                    .dark_columns(), 10, "the read prices in the grid")
+        # 文字コード(&E) shows the file's encoding, Shift-JIS; Windows-1252 below it reads the file
+        # again with its Japanese garbled, and Shift-JIS again as it was.
+        names = (CSV_PRICE_CELL[0] - 348, CSV_PRICE_CELL[1] - 6, 190, 12)   # the first row's class and name
+        self.x.key("alt+e")
+        self.x.handled(wizard)
+        read = self.x.grab_window(wizard, names, raw=True)
+        self.x.key("Down")
+        wait_until(lambda: self.x.grab_window(wizard, names, raw=True) != read, 10,
+                   "the names read again as Windows-1252")
+        self.x.key("Up")
+        wait_until(lambda: self.x.grab_window(wizard, names, raw=True) == read, 10,
+                   "the names read again as Shift-JIS")
         # Two buy prices typed over the read ones, each cell taken up by a click.
         for row, price in enumerate(CSV_TYPED_PRICES):
             self.x.click(wizard, CSV_PRICE_CELL[0], CSV_PRICE_CELL[1] + ROW_HEIGHT * row)
