@@ -15,6 +15,7 @@
 #include "widgets/Fvktform.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -87,9 +88,29 @@ TCsvConvertor::TCsvConvertor(QWidget* parent) : TVktDialog(parent)
     FillBelowLabel(fields, selector_);
 
     QWidget* edit = AddPage("TabFileEdit", "データ編集");
-    AddPageLabel(edit, "Label10", "変換に不要な行（横列）、列（縦列）を削除し項目と列を揃えます。", 8, 8, 640);
+    // The label row: the page's text at the left, the encoding of the loaded file at the right;
+    // the editor below at the place the other pages give their content.
+    auto* top = new QWidget(edit);
+    top->setFixedHeight(24);
+    auto* topLayout = new QHBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->addWidget(AddPageLabel(top, "Label10", "変換に不要な行（横列）、列（縦列）を削除し項目と列を揃えます。", 0, 0));
+    topLayout->addStretch(1);
+    QLabel* encodingLabel = AddPageLabel(top, "LabelEncoding", "文字コード(&E):", 0, 0);
+    topLayout->addWidget(encodingLabel);
+    cbxEncoding_ = new QComboBox(top);
+    cbxEncoding_->setObjectName("CbxEncoding");
+    for (TCsvEncoding encoding : kCsvEncodings)
+        cbxEncoding_->addItem(CsvEncodingName(encoding), static_cast<int>(encoding));
+    encodingLabel->setBuddy(cbxEncoding_);
+    topLayout->addWidget(cbxEncoding_);
+    connect(cbxEncoding_, &QComboBox::activated, this, platform::Guarded([this](int) { CbxEncodingChange(); }));
     editor_ = new TCsvEditor(edit);
-    FillBelowLabel(edit, editor_);
+    auto* editLayout = new QVBoxLayout(edit);
+    editLayout->setContentsMargins(8, 4, 8, 8);
+    editLayout->setSpacing(4);
+    editLayout->addWidget(top);
+    editLayout->addWidget(editor_, 1);
     TCsvEdit* csv = editor_->GetCsvEdit();
     csv->SetFixedRows(1);
     csv->SetColSizing(true);
@@ -164,6 +185,7 @@ TCsvConvertor::TCsvConvertor(QWidget* parent) : TVktDialog(parent)
         if (isVisible()) UpdateActions();
     });
     FitPages();
+    ShowEncoding();
     ShowPage(0);
 }
 
@@ -403,6 +425,39 @@ void TCsvConvertor::BtnCsvLoadClick()
     openName_ = *path;
     saveName_ = *path;
     editor_->GetCsvEdit()->LoadFromFile(*path);
+    loadedName_ = *path;
+    ShowEncoding();
+    WriteHeader();
+    UpdateStatus();
+}
+
+void TCsvConvertor::ShowEncoding()
+{
+    const TCsvEncoding encoding = editor_->GetCsvEdit()->GetEncoding();
+    cbxEncoding_->setCurrentIndex(cbxEncoding_->findData(static_cast<int>(encoding)));
+    cbxEncoding_->setEnabled(!loadedName_.empty());
+}
+
+void TCsvConvertor::CbxEncodingChange()
+{
+    TCsvEdit* csv = editor_->GetCsvEdit();
+    const auto chosen = static_cast<TCsvEncoding>(cbxEncoding_->currentData().toInt());
+    if (loadedName_.empty() || chosen == csv->GetEncoding()) return ShowEncoding();
+    csv->CommitEdit();
+    if (csv->CanUndo() &&
+        platform::Services().MessageBox("表の編集内容は失われます。ファイルを" + std::string(CsvEncodingName(chosen)) +
+                                            "で読み直しますか？",
+                                        "確認", platform::MsgIcon::Question, platform::MsgButtons::YesNo,
+                                        platform::MsgAnswer::No) != platform::MsgAnswer::Yes)
+        return ShowEncoding();
+    try {
+        const platform::BusyCursor busy;
+        csv->LoadFromFile(loadedName_, chosen);
+    } catch (...) {
+        ShowEncoding();
+        throw;
+    }
+    ShowEncoding();
     WriteHeader();
     UpdateStatus();
 }
@@ -421,6 +476,8 @@ void TCsvConvertor::BtnCsvSaveClick()
     saveName_ = path;
     const platform::BusyCursor busy;
     editor_->GetCsvEdit()->SaveToFile(path);
+    loadedName_ = path;
+    ShowEncoding();
 }
 
 void TCsvConvertor::BtnSaveClick()

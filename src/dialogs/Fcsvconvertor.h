@@ -1,7 +1,8 @@
 #pragma once
 // TCsvConvertor: the wizard "データ一括変換ウィザード" that turns a table (typed, or loaded from a CSV
 // file and edited) into new ingredient, recipe or menu records. Pages, by their index:
-//   0 start, 1 family and fields (TCsvFieldSelector), 2 the table (TCsvEditor, header row 0),
+//   0 start, 1 family and fields (TCsvFieldSelector), 2 the table (TCsvEditor, header row 0, and
+//   the encoding of the file loaded into it, chosen again to read the file anew in another),
 //   3 unknown class, form, unit and dealer names (one TItemActivateEdit per kind),
 //   4 the data-check table, 5 the import through the batch dialog.
 // Only the wizard's buttons move between pages; the rules of each step live in Ucsvimport.
@@ -12,6 +13,7 @@
 
 #include <array>
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -41,6 +43,7 @@ public:
     QPushButton* GetBtnSave() const { return btnSave_; }
     QPushButton* GetBtnCsvComp() const { return btnCsvComp_; }
     QLabel* GetLabel12() const { return label12_; }
+    QComboBox* GetCbxEncoding() const { return cbxEncoding_; }
 
     int GetPage() const;
     void ShowPage(int page);
@@ -49,6 +52,10 @@ public:
     void BtnCancelClick();
     void BtnCsvLoadClick();
     void BtnCsvSaveClick();
+    // The encoding list's choice: the file last loaded read again in the chosen encoding (after
+    // a question when the table was edited since); on a refusal the list shows the table's
+    // encoding again and the error passes to the caller.
+    void CbxEncodingChange();
     void BtnSaveClick();
     void BtnCsvCompClick();
     void ItemNewClick(TCsvNameKind kind);
@@ -73,6 +80,8 @@ private:
     bool PrepareMapping();
     void BuildComplete();
     void FitTable();
+    // The encoding list shows the table's encoding; it is enabled once a file was loaded.
+    void ShowEncoding();
     // Grows the wizard so that every page shows its whole content.
     void FitPages();
 
@@ -93,6 +102,8 @@ private:
     QPushButton* btnCsvComp_ = nullptr;
     int completeVersion_ = 0;   // counts rebuilds of the data-check table
     int runVersion_ = -1;       // the version last imported
+    QComboBox* cbxEncoding_ = nullptr;
+    std::string loadedName_;   // the file the table was last loaded from
     std::string openName_;
     std::string saveName_;
     bool placed_ = false;

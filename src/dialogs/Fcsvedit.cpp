@@ -419,16 +419,16 @@ std::string TCsvEdit::GetCSV()
     return ::GetCSV(core_.Grid());
 }
 
-void TCsvEdit::LoadFromFile(const std::string& path)
+void TCsvEdit::LoadFromFile(const std::string& path, std::optional<TCsvEncoding> encoding)
 {
-    core_.Replace([&](TCsvGrid& grid) { encoding_ = ReadCsvFile(path, grid); });
+    core_.Replace([&](TCsvGrid& grid) { encoding_ = ReadCsvFile(path, grid, encoding); });
     Refresh();
     DoChange(0);
 }
 
 void TCsvEdit::SaveToFile(const std::string& path)
 {
-    WriteCsvFile(path, GetCSV(), encoding_);
+    encoding_ = WriteCsvFile(path, GetCSV(), encoding_);
     core_.History().Clear();
 }
 

@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -106,11 +107,12 @@ public:
     // Whole content: history cleared, DoChange(0).
     void SetCSV(std::string_view text);
     std::string GetCSV();
-    // Reads a file (encoding decided by its bytes, see Ucsvtext); on an error the grid, the
-    // history and the encoding stay and platform::FileError passes to the caller.
-    void LoadFromFile(const std::string& path);
-    // Writes GetCSV in the encoding of the last file loaded (code page 932 when none), then
-    // clears the history.
+    // Reads a file in the named encoding, else the one its bytes show (see Ucsvtext); on an
+    // error the grid, the history and the encoding stay and platform::FileError passes to the
+    // caller.
+    void LoadFromFile(const std::string& path, std::optional<TCsvEncoding> encoding = {});
+    // Writes GetCSV in the encoding of the last file loaded or saved (code page 932 when none),
+    // then clears the history; the encoding becomes the one written.
     void SaveToFile(const std::string& path);
     TCsvEncoding GetEncoding() const { return encoding_; }
 

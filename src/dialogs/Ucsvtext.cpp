@@ -3,10 +3,10 @@
 #include "platform/Codec.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
-#include "platform/StringList.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -39,43 +39,51 @@ std::size_t CountLineFeeds(std::string_view text)
     return count;
 }
 
-// True when every quoted piece of a line read as comma text has its closing quote.
-bool QuotesClosed(std::string_view line)
+// True when UTF-8 text holds a character of the private-use area, where code page 932 puts its
+// user-defined characters.
+bool HasPrivateUse(std::string_view utf8)
 {
-    std::size_t p = 0;
-    const std::size_t n = line.size();
-    auto skipBlanks = [&] {
-        while (p < n && static_cast<unsigned char>(line[p]) <= 0x20) ++p;
-    };
-    skipBlanks();
-    while (p < n) {
-        if (line[p] == '"') {
-            ++p;
-            bool closed = false;
-            while (p < n && !closed) {
-                if (line[p] == '"' && p + 1 < n && line[p + 1] == '"') p += 2;
-                else closed = line[p++] == '"';
-            }
-            if (!closed) return false;
-        } else {
-            while (p < n && static_cast<unsigned char>(line[p]) > 0x20 && line[p] != ',') ++p;
-        }
-        skipBlanks();
-        if (p < n && line[p] == ',') {
-            ++p;
-            skipBlanks();
-        }
-    }
-    return true;
+    std::size_t pos = 0;
+    char32_t cp = 0;
+    while (platform::TryNextCodePoint(utf8, pos, cp))
+        if (cp >= 0xE000 && cp <= 0xF8FF) return true;
+    return false;
 }
 
-TCsvRows ParseSjis(std::string_view bytes, const std::string& path)
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// True when well-formed code page 932 bytes hold what is a Latin word in Windows-1252: between two
+// ASCII letters, a double-byte character whose trail byte is a lower-case ASCII letter ("Crème" is
+// "r", E8 6D, "e") or a half-width katakana ("CAFÉS" is "F", C9, "S"). Japanese text has neither.
+bool HasLatinWord(std::string_view bytes)
 {
-    std::string text;
+    const std::size_t n = bytes.size();
+    bool letterBefore = false;
+    for (std::size_t i = 0; i < n;) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            letterBefore = IsAsciiLetter(bytes[i]);
+            ++i;
+            continue;
+        }
+        const bool single = c >= 0xA1 && c <= 0xDF;
+        const std::size_t next = i + (single ? 1 : 2);
+        if (letterBefore && next < n && IsAsciiLetter(bytes[next]) &&
+            (single || (bytes[i + 1] >= 'a' && bytes[i + 1] <= 'z')))
+            return true;
+        letterBefore = false;
+        i = next;
+    }
+    return false;
+}
+
+// Code page 932 text in UTF-8; a byte that does not decode refuses the file naming its line.
+std::string DecodeSjis(std::string_view bytes, const std::string& path)
+{
     try {
-        text = platform::SjisToUtf8(bytes);
+        return platform::SjisToUtf8(bytes);
     } catch (const platform::ConvertError&) {
-        // Name the first line that does not decode on its own.
+        // Name the first line that does not decode on its own (CR and LF are never trail bytes).
         std::size_t start = 0;
         for (int line = 1;; ++line) {
             std::size_t end = bytes.find_first_of("\r\n", start);
@@ -90,11 +98,6 @@ TCsvRows ParseSjis(std::string_view bytes, const std::string& path)
         }
         Refuse(path, 1, "文字コードを変換できません。");
     }
-    platform::StringList lines;
-    lines.SetText(text);
-    for (int i = 0; i < lines.GetCount(); ++i)
-        if (!QuotesClosed(lines.GetString(i))) Refuse(path, i + 1, "引用符が閉じていません。");
-    return SplitCsvText(text);
 }
 
 // Reads UTF-8 text by the spreadsheet rules, handing each row's fields to `sink`: Field(piece)
@@ -219,27 +222,78 @@ private:
     int col_;
 };
 
-// The encoding of a file's bytes (the byte-order mark taken off `bytes`); raises the refusals
-// that come before the rows are read.
-TCsvEncoding DecideEncoding(std::string_view& bytes, const std::string& path)
+// The encoding of bytes without a byte-order mark, by the rules of the header; the code page 932
+// text when that is the encoding.
+TCsvEncoding Detect(std::string_view bytes, std::string* sjis)
 {
-    if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
-        throw platform::FileError(path + "\nUTF-16のファイルは読み込めません。");
-    const bool bom = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
-    if (bom) bytes.remove_prefix(kUtf8Bom.size());
-    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos)
-        Refuse(path, LineOf(bytes, nul), "NUL文字が含まれています。");
     // One pass: the ASCII before the first high byte, then UTF-8 from there.
     const std::size_t ascii = platform::AsciiPrefixLength(bytes);
-    const bool high = ascii < bytes.size();
-    const std::size_t malformed = platform::Utf8ErrorOffset(bytes, ascii);
-    const bool utf8 = malformed == std::string_view::npos;
-    if (!bom && !(high && utf8)) return TCsvEncoding::Sjis;
-    if (!utf8) Refuse(path, LineOf(bytes, malformed), "文字コードを変換できません。");
-    return TCsvEncoding::Utf8;
+    if (platform::Utf8ErrorOffset(bytes, ascii) == std::string_view::npos) return TCsvEncoding::Utf8;
+    std::string text;
+    try {
+        text = platform::SjisToUtf8(bytes);
+    } catch (const platform::ConvertError&) {
+        return TCsvEncoding::Cp1252;
+    }
+    if (HasPrivateUse(text) || HasLatinWord(bytes)) return TCsvEncoding::Cp1252;
+    if (sjis) *sjis = std::move(text);
+    return TCsvEncoding::Sjis;
 }
 
+bool HasUtf16Mark(std::string_view bytes)
+{
+    return bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+}
+
+// A file's text in UTF-8: a view of its own bytes when they are UTF-8, else the decoded copy.
+class CsvText {
+public:
+    // Raises the refusals that come before the rows are read.
+    CsvText(std::string_view bytes, const std::string& path, std::optional<TCsvEncoding> named)
+    {
+        if (HasUtf16Mark(bytes)) throw platform::FileError(path + "\nUTF-16のファイルは読み込めません。");
+        const bool bom = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
+        if (bom) bytes.remove_prefix(kUtf8Bom.size());
+        if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos)
+            Refuse(path, LineOf(bytes, nul), "NUL文字が含まれています。");
+        bytes_ = bytes;
+        encoding_ = named ? *named : bom ? TCsvEncoding::Utf8 : Detect(bytes, &decoded_);
+        if (!named && encoding_ == TCsvEncoding::Sjis) return;   // decoded by Detect
+        switch (encoding_) {
+        case TCsvEncoding::Utf8:
+            if (const std::size_t bad = platform::Utf8ErrorOffset(bytes); bad != std::string_view::npos)
+                Refuse(path, LineOf(bytes, bad), "文字コードを変換できません。");
+            break;
+        case TCsvEncoding::Sjis: decoded_ = DecodeSjis(bytes, path); break;
+        case TCsvEncoding::Cp1252: decoded_ = platform::Cp1252ToUtf8(bytes); break;
+        }
+    }
+    TCsvEncoding Encoding() const { return encoding_; }
+    std::string_view Text() const { return encoding_ == TCsvEncoding::Utf8 ? bytes_ : std::string_view(decoded_); }
+
+private:
+    std::string_view bytes_;
+    std::string decoded_;
+    TCsvEncoding encoding_ = TCsvEncoding::Utf8;
+};
+
 } // namespace
+
+const char* CsvEncodingName(TCsvEncoding encoding)
+{
+    switch (encoding) {
+    case TCsvEncoding::Utf8: return "UTF-8";
+    case TCsvEncoding::Sjis: return "Shift-JIS";
+    case TCsvEncoding::Cp1252: return "Windows-1252";
+    }
+    return "";
+}
+
+TCsvEncoding DetectCsvEncoding(std::string_view bytes)
+{
+    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) return TCsvEncoding::Utf8;
+    return Detect(bytes, nullptr);
+}
 
 TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path)
 {
@@ -248,45 +302,45 @@ TCsvRows ParseSpreadsheetCsv(std::string_view utf8, const std::string& path)
     return sink.Take();
 }
 
-TCsvFile ParseCsvBytes(std::string_view bytes, const std::string& path)
+TCsvFile ParseCsvBytes(std::string_view bytes, const std::string& path, std::optional<TCsvEncoding> encoding)
 {
+    const CsvText text(bytes, path, encoding);
     TCsvFile file;
-    file.Encoding = DecideEncoding(bytes, path);
-    file.Rows = file.Encoding == TCsvEncoding::Utf8 ? ParseSpreadsheetCsv(bytes, path) : ParseSjis(bytes, path);
+    file.Encoding = text.Encoding();
+    file.Rows = ParseSpreadsheetCsv(text.Text(), path);
     return file;
 }
 
-TCsvFile ReadCsvFile(const std::string& path) { return ParseCsvBytes(platform::ReadFileBytes(path), path); }
+TCsvFile ReadCsvFile(const std::string& path, std::optional<TCsvEncoding> encoding)
+{
+    return ParseCsvBytes(platform::ReadFileBytes(path), path, encoding);
+}
 
-TCsvEncoding ReadCsvFile(const std::string& path, TCsvGrid& grid)
+TCsvEncoding ReadCsvFile(const std::string& path, TCsvGrid& grid, std::optional<TCsvEncoding> encoding)
 {
     const std::string data = platform::ReadFileBytes(path);
-    std::string_view bytes = data;
-    const TCsvEncoding encoding = DecideEncoding(bytes, path);
-    if (encoding == TCsvEncoding::Sjis) {
-        SetRows(grid, ParseSjis(bytes, path));
-        return encoding;
-    }
+    const CsvText text(data, path, encoding);
     // A first pass raises every refusal before the grid is touched and gives its shape, as
     // SetRows makes it.
     ShapeSink shape;
-    ScanSpreadsheetCsv(bytes, path, shape);
+    ScanSpreadsheetCsv(text.Text(), path, shape);
     grid.SetColCount(grid.GetFixedCols() + std::max(shape.Widest(), 1));
     grid.SetRowCount(grid.GetFixedRows() + std::max(shape.Rows(), 1));
     GridSink fill(grid);
-    ScanSpreadsheetCsv(bytes, path, fill);
+    ScanSpreadsheetCsv(text.Text(), path, fill);
     if (shape.Rows() == 0) fill.Row();
-    return encoding;
+    return text.Encoding();
 }
 
 TCsvEncoding WriteCsvFile(const std::string& path, std::string_view text, TCsvEncoding encoding)
 {
-    if (encoding == TCsvEncoding::Sjis) {
+    if (encoding != TCsvEncoding::Utf8) {
+        const bool sjis = encoding == TCsvEncoding::Sjis;
         try {
-            const std::string bytes = platform::Utf8ToSjis(text);
-            if (platform::SjisToUtf8(bytes) == text) {
+            const std::string bytes = sjis ? platform::Utf8ToSjis(text) : platform::Utf8ToCp1252(text);
+            if ((sjis ? platform::SjisToUtf8(bytes) : platform::Cp1252ToUtf8(bytes)) == text) {
                 platform::WriteFileAtomic(path, bytes);
-                return TCsvEncoding::Sjis;
+                return encoding;
             }
         } catch (const platform::ConvertError&) {
             // Not in the code page: written as UTF-8 below.

@@ -1,7 +1,8 @@
 // The CSV import wizard on a temporary database: the page walk and its button rules, help by page,
 // the table check with its message and current cell, widening on page 1, the status line, unknown
 // names mapped and created, the data-check table, the import through the batch dialog (closed by a
-// queued click) with a row failing mid-run, re-arming the start button, and the save question.
+// queued click) with a row failing mid-run, re-arming the start button, the save question, and a
+// spreadsheet's price list with its encoding shown and chosen again.
 #include <gtest/gtest.h>
 
 #include "data/Uvktdbstruct.h"
@@ -23,6 +24,7 @@
 #include "support/screens/SampleDatabase.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -324,6 +326,62 @@ TEST_F(CsvWizard, SavesForceCsvAndAskBeforeOverwriting)
     Scripted().files.push_back(chosen);
     wizard.GetBtnSave()->click();
     EXPECT_EQ(platform::ReadFileBytes(chosen), "\xEF\xBB\xBF" "crème\r\n鶏\r\n");
+}
+
+// A price list as a spreadsheet writes it (code page 932, text cells unquoted, names with blanks)
+// loads whole and passes the check; its encoding is shown, and chosen again reads the file anew: in
+// an encoding that cannot read it the refusal names the line and the table stays; an edited table
+// is read again only after a question.
+TEST_F(CsvWizard, ASpreadsheetPriceListShowsItsEncodingAndReadsAgainInAnother)
+{
+    wizard.BtnNextClick();
+    Choose({F::Class_Key, F::Data, F::BuyUnit_Key, F::BuyPrice, F::Quantity, F::Yield, F::Dealer_Key});
+    wizard.BtnNextClick();
+    QComboBox* encoding = wizard.GetCbxEncoding();
+    EXPECT_FALSE(encoding->isEnabled()) << "nothing loaded";
+    auto choose = [&](const char* name) {
+        const int index = encoding->findText(name);
+        ASSERT_GE(index, 0) << name;
+        encoding->setCurrentIndex(index);
+        emit encoding->activated(index);
+    };
+    const std::string path = std::string(VKT_CSV_DATA_DIR) + "/calc-932-prices.csv";
+    Scripted().files.push_back(path);
+    wizard.GetCsvEditor()->GetBtnLoad()->click();
+    EXPECT_TRUE(encoding->isEnabled());
+    EXPECT_EQ(encoding->currentText().toStdString(), "Shift-JIS");
+    ASSERT_EQ(Csv()->GetColCount(), 7);
+    ASSERT_EQ(Csv()->GetRowCount(), 5);
+    EXPECT_EQ(Csv()->GetCell(1, 2), "Olive oil");
+    EXPECT_EQ(Csv()->GetCell(1, 3), "トマト ソース");
+    EXPECT_EQ(Csv()->GetCell(6, 3), "Marco Foods");
+    EXPECT_EQ(Csv()->GetCell(1, 0), "名称") << "the header row stays";
+
+    choose("UTF-8");
+    EXPECT_EQ(LastMessage(), path + "\n1行目: 文字コードを変換できません。");
+    EXPECT_EQ(encoding->currentText().toStdString(), "Shift-JIS");
+    EXPECT_EQ(Csv()->GetCell(1, 3), "トマト ソース");
+    choose("Windows-1252");
+    EXPECT_EQ(Csv()->GetEncoding(), TCsvEncoding::Cp1252);
+    EXPECT_EQ(Csv()->GetCell(1, 2), "Olive oil");
+    EXPECT_NE(Csv()->GetCell(1, 3), "トマト ソース");
+    choose("Shift-JIS");
+    EXPECT_EQ(Csv()->GetCell(1, 3), "トマト ソース");
+
+    // The column captions deleted with the row: the table is edited.
+    const std::size_t messages = Scripted().messages.size();
+    Csv()->SetCurrent(0, 1);
+    Csv()->DeleteRow();
+    Scripted().answers.push_back(platform::MsgAnswer::No);
+    choose("Windows-1252");
+    ASSERT_EQ(Scripted().messages.size(), messages + 1);
+    EXPECT_EQ(LastMessage(), "表の編集内容は失われます。ファイルをWindows-1252で読み直しますか？");
+    EXPECT_EQ(encoding->currentText().toStdString(), "Shift-JIS");
+    EXPECT_EQ(Csv()->GetRowCount(), 4);
+
+    wizard.BtnNextClick();
+    EXPECT_EQ(wizard.GetPage(), 3) << LastMessage();
+    EXPECT_EQ(Scripted().messages.size(), messages + 1);
 }
 
 // The part of `control` that its ancestors up to `page` do not clip away.

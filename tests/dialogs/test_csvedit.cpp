@@ -165,6 +165,19 @@ TEST_F(CsvEditTest, FailedLoadChangesNothing)
     EXPECT_EQ(edit->GetCell(0, 0), "名称");
     edit->SaveToFile(folder + "/out.csv");
     EXPECT_EQ(platform::ReadFileBytes(folder + "/out.csv"), "\xEF\xBB\xBF" "crème,\"a b\"\r\n");
+
+    // Named, the encoding reads the file; a save the code page cannot carry makes it UTF-8.
+    platform::WriteFileAtomic(folder + "/latin.csv", "Cr\xE8me,a b\r\n");
+    edit->LoadFromFile(folder + "/latin.csv", TCsvEncoding::Sjis);
+    EXPECT_EQ(edit->GetEncoding(), TCsvEncoding::Sjis);
+    EXPECT_EQ(edit->GetCell(0, 1), "Cr鑪e");
+    edit->LoadFromFile(folder + "/latin.csv");
+    EXPECT_EQ(edit->GetEncoding(), TCsvEncoding::Cp1252);
+    EXPECT_EQ(edit->GetCell(1, 1), "a b");
+    edit->SetCell(1, 1, "鶏");
+    edit->SaveToFile(folder + "/out.csv");
+    EXPECT_EQ(edit->GetEncoding(), TCsvEncoding::Utf8);
+    EXPECT_EQ(platform::ReadFileBytes(folder + "/out.csv"), "\xEF\xBB\xBF" "Crème,鶏\r\n");
 }
 
 TEST_F(CsvEditTest, ShiftBlockCopiesBetweenGridsUnderThePrivateFormatOnly)

@@ -1,6 +1,6 @@
-// CSV files: the encoding decision, the spreadsheet rules of UTF-8 files, the old rules of code
-// page 932, refusals naming their line, atomic saves in the loaded encoding, and seeded random and
-// mutated files that must load or raise.
+// CSV files: the encoding decision, the spreadsheet rules in every encoding, files written by a
+// spreadsheet read as it shows them, refusals naming their line, atomic saves in the loaded
+// encoding, and seeded random and mutated files that must load or raise.
 #include <gtest/gtest.h>
 
 #include "dialogs/CsvGridCells.h"
@@ -55,8 +55,17 @@ TEST(CsvText, EncodingDecision)
         TCsvEncoding encoding;
         const char* dump;
     } cases[] = {
-        {"a b,c", TCsvEncoding::Sjis, "a|b|c"},                       // ASCII: the old rules, a blank splits
+        {"a b,c", TCsvEncoding::Utf8, "a b|c"},                       // ASCII is UTF-8
         {platform::Utf8ToSjis("醤油,\"a b\""), TCsvEncoding::Sjis, "醤油|a b"},
+        {platform::Utf8ToSjis("トマト ソース,Marco Foods\r\n"), TCsvEncoding::Sjis, "トマト ソース|Marco Foods"},
+        {platform::Utf8ToSjis("\"鶏\r\nガラ\",1"), TCsvEncoding::Sjis, "鶏 ガラ|1"},
+        // Japanese beside ASCII letters stays code page 932.
+        {platform::Utf8ToSjis("ポテトM,鶏肉,塩\r\nﾄﾏﾄ,Marco食品,kgパック,１２"), TCsvEncoding::Sjis,
+         "ポテトM|鶏肉|塩/ﾄﾏﾄ|Marco食品|kgパック|１２"},
+        // Well-formed code page 932 that is a Latin text, or that decodes to user-defined characters.
+        {"Cr\xE8me,12", TCsvEncoding::Cp1252, "Crème|12"},
+        {"Jalape\xF1" "o,Pi\xF1" "a", TCsvEncoding::Cp1252, "Jalapeño|Piña"},
+        {"B\x9C" "uf \x80", TCsvEncoding::Cp1252, "Bœuf €"},
         {"\xEF\xBB\xBF" "a b,c", TCsvEncoding::Utf8, "a b|c"},           // BOM: spreadsheet rules
         {"crème brûlée,1", TCsvEncoding::Utf8, "crème brûlée|1"},     // well-formed UTF-8 without BOM
         {"醤油,\"x\"\"y\"", TCsvEncoding::Utf8, "醤油|x\"y"},
@@ -109,10 +118,74 @@ TEST(CsvText, RefusalsNameTheLine)
         {bom + "abcdefghij\r\nklmnop\nqrs\rcrème\n\xE3\x83", "/d/t.csv\n5行目: 文字コードを変換できません。"},
         {bom + "レ\r\n\xED\xA0\x80\r\n", "/d/t.csv\n2行目: 文字コードを変換できません。"},   // a surrogate
         {bom + "\xFF\r\n" + std::string("a\0", 2), "/d/t.csv\n2行目: NUL文字が含まれています。"},
-        {"ok\r\n\x81\x20\r\n", "/d/t.csv\n2行目: 文字コードを変換できません。"},
-        {"a\n\"b,c\n", "/d/t.csv\n2行目: 引用符が閉じていません。"},
+        {platform::Utf8ToSjis("a\n\"b,c\n"), "/d/t.csv\n2行目: 引用符が閉じていません。"},
+        {platform::Utf8ToSjis("名称\n\"鶏\"ガラ,1\n"), "/d/t.csv\n2行目: 閉じた引用符の後に文字があります。"},
+        {"a\n\"b\xE8,c\n", "/d/t.csv\n2行目: 引用符が閉じていません。"},
     };
     for (const auto& c : cases) EXPECT_EQ(Error(c.bytes), c.message);
+
+    // Named encodings read the bytes in that encoding only.
+    const struct {
+        std::string bytes;
+        TCsvEncoding encoding;
+        const char* message;
+    } named[] = {
+        {"ok\r\n\x81\x20\r\n", TCsvEncoding::Sjis, "/d/t.csv\n2行目: 文字コードを変換できません。"},
+        {platform::Utf8ToSjis("醤油\r\n\r\n鶏"), TCsvEncoding::Utf8, "/d/t.csv\n1行目: 文字コードを変換できません。"},
+        {"a\r\nb\r\ncr\xE8me", TCsvEncoding::Utf8, "/d/t.csv\n3行目: 文字コードを変換できません。"},
+        {"a\n\"b\n", TCsvEncoding::Cp1252, "/d/t.csv\n2行目: 引用符が閉じていません。"},
+    };
+    for (const auto& c : named) {
+        try {
+            ParseCsvBytes(c.bytes, "/d/t.csv", c.encoding);
+            ADD_FAILURE() << "no error for " << c.message;
+        } catch (const platform::FileError& e) {
+            EXPECT_EQ(std::string(e.what()), c.message);
+        }
+    }
+    EXPECT_EQ(Dump(ParseCsvBytes("\xEF\xBB\xBF" "Cr\xE8me", "t", TCsvEncoding::Cp1252).Rows), "Crème");
+    EXPECT_EQ(Dump(ParseCsvBytes("caf\xC3\xA9", "t", TCsvEncoding::Cp1252).Rows), "cafÃ©");
+}
+
+// Files written by a spreadsheet (tests/data/csv, with how each was made) read with the encoding
+// and the rows and fields the spreadsheet shows.
+TEST(CsvText, SpreadsheetFilesReadAsTheSpreadsheetShowsThem)
+{
+    const std::string prices = "分類|名称|単位|単価|数量|歩留|業者/油脂類|Olive oil|本|980|1|100|Marco Foods/"
+                               "調味料|トマト ソース|缶|120|1|95|Marco Foods/肉類|鶏もも肉|kg|1280|1|90|東京青果";
+    const struct {
+        const char* file;
+        TCsvEncoding encoding;
+        std::string dump;
+    } cases[] = {
+        {"calc-932-prices.csv", TCsvEncoding::Sjis, prices},
+        {"calc-utf8-prices.csv", TCsvEncoding::Utf8, prices},
+        {"calc-932-memo.csv", TCsvEncoding::Sjis,
+         "名称|単価|メモ/鶏もも肉|1280|皮を取る/ブイヨン|300|鶏ガラで取る 一晩寝かせる/Olive oil|980|extra virgin, \"cold\""},
+        {"calc-utf8-ascii.csv", TCsvEncoding::Utf8,
+         "Class|Name|Unit|Price|Dealer/Oils|Olive oil|bottle|9.8|Marco Foods/Sauces|Tomato sauce|can|1.2|Marco Foods"},
+        {"calc-1252-dealer.csv", TCsvEncoding::Cp1252,
+         "Crème|Produits laitiers|pot|4.5|Maison Dupont/Pâté de campagne|Charcuterie|kg|12.8|Maison Dupont/"
+         "Bœuf bourguignon|Viande|kg|18|Boucherie Müller"},
+        {"calc-1252-short.csv", TCsvEncoding::Cp1252, "Crème|12"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = std::string(VKT_CSV_DATA_DIR) + "/" + c.file;
+        const TCsvFile file = ReadCsvFile(path);
+        EXPECT_EQ(file.Encoding, c.encoding);
+        EXPECT_EQ(Dump(file.Rows), c.dump);
+        EXPECT_EQ(DetectCsvEncoding(platform::ReadFileBytes(path)), c.encoding);
+        TCsvGrid grid(3, 2);
+        grid.SetFixedRows(1);
+        EXPECT_EQ(ReadCsvFile(path, grid), c.encoding);
+        TCsvRows rows;
+        for (int row = 1; row < grid.GetRowCount(); ++row) {
+            rows.emplace_back();
+            for (int col = 0; col < grid.GetColCount(); ++col) rows.back().push_back(grid.GetCell(col, row));
+        }
+        EXPECT_EQ(Dump(rows), c.dump);
+    }
 }
 
 TEST(CsvText, SavesInTheLoadedEncodingAndNeverLoseText)
@@ -130,6 +203,10 @@ TEST(CsvText, SavesInTheLoadedEncodingAndNeverLoseText)
         SetRows(grid, back.Rows);
         EXPECT_EQ(GetCSV(grid), text);
     }
+    EXPECT_EQ(WriteCsvFile(path, "Crème,\"a b\"\r\n", TCsvEncoding::Cp1252), TCsvEncoding::Cp1252);
+    EXPECT_EQ(platform::ReadFileBytes(path), "Cr\xE8me,\"a b\"\r\n");
+    EXPECT_EQ(WriteCsvFile(path, "鶏,1\r\n", TCsvEncoding::Cp1252), TCsvEncoding::Utf8);
+    EXPECT_EQ(platform::ReadFileBytes(path), "\xEF\xBB\xBF鶏,1\r\n");
     EXPECT_EQ(WriteCsvFile(path, "a\r\n", TCsvEncoding::Utf8), TCsvEncoding::Utf8);
     EXPECT_EQ(platform::ReadFileBytes(path), "\xEF\xBB\xBF" "a\r\n");
 
@@ -150,7 +227,8 @@ TEST(CsvText, ReadIntoAGridAsSetRowsFillsIt)
     const std::string bom = "\xEF\xBB\xBF";
     const std::string files[] = {
         "", bom, bom + "a", bom + "a,b,c\r\nd\r\n\"e\r\nf\",\"g\"\"h\"  ,\n", "crème,\"a,b\"\n\n,x,y,z,w\r",
-        platform::Utf8ToSjis("醤油,\"a b\"\r\n鶏"), "a b,c",
+        platform::Utf8ToSjis("醤油,\"a b\"\r\n鶏"), "a b,c", platform::Utf8ToSjis("\"鶏\nガラ\",x y\r\n,,z"),
+        "Cr\xE8me,\"a\r\nb\"\r\n",
     };
     std::vector<TCsvGrid> earlier;
     for (const auto [cols, rows, fixedCols, fixedRows] : {std::array{1, 1, 0, 0}, std::array{3, 2, 0, 1},
@@ -178,8 +256,8 @@ TEST(CsvText, ReadIntoAGridAsSetRowsFillsIt)
 
     std::string rows;
     for (int i = 0; i < 200; ++i) rows += "crème " + std::to_string(i) + ",x\r\n";
-    for (const std::string& bad :
-         {bom + rows + "\"open", bom + rows + "\"q\"x", bom + rows + "\xC3", rows + std::string(1, '\0')}) {
+    for (const std::string& bad : {bom + rows + "\"open", bom + rows + "\"q\"x", bom + rows + "\xC3",
+                                   rows + std::string(1, '\0'), platform::Utf8ToSjis("醤油\r\n\"open\r\n")}) {
         platform::WriteFileAtomic(path, bad);
         for (const TCsvGrid& before : earlier) {
             TCsvGrid read = before;
@@ -194,8 +272,8 @@ TEST(CsvText, ReadIntoAGridAsSetRowsFillsIt)
     }
 }
 
-// Random tables written in both encodings come back cell for cell; random mutations of such
-// files load or raise FileError, nothing else.
+// Random tables written in every encoding come back cell for cell (a pure ASCII file reads as
+// UTF-8); random mutations of such files load or raise FileError, nothing else.
 TEST(CsvText, SeededFilesRoundTripAndMutationsNeverCrash)
 {
     TempFolder folder;
@@ -209,19 +287,21 @@ TEST(CsvText, SeededFilesRoundTripAndMutationsNeverCrash)
         for (int row = 0; row < grid.GetRowCount(); ++row)
             for (int col = 0; col < grid.GetColCount(); ++col) grid.SetCell(col, row, pieces[random() % pieces.size()]);
         const std::string text = GetCSV(grid);
-        const TCsvEncoding written = WriteCsvFile(path, text, TCsvEncoding::Sjis);
-        const TCsvFile file = ReadCsvFile(path);
-        EXPECT_EQ(file.Encoding, written);
+        const TCsvEncoding written = WriteCsvFile(path, text, round % 3 ? TCsvEncoding::Sjis : TCsvEncoding::Cp1252);
+        const bool ascii = platform::AsciiPrefixLength(text) == text.size();
+        // Windows-1252 is read in the named encoding: a short Latin text may also be code page 932.
+        const TCsvFile file = written == TCsvEncoding::Cp1252 ? ReadCsvFile(path, written) : ReadCsvFile(path);
+        EXPECT_EQ(file.Encoding, ascii && written == TCsvEncoding::Sjis ? TCsvEncoding::Utf8 : written);
         TCsvGrid back;
         SetRows(back, file.Rows);
         EXPECT_EQ(GetCSV(back), text);
     }
     const std::string seeds[] = {"\xEF\xBB\xBF\"a,b\",\"c\"\"d\"\r\ne,f\n", platform::Utf8ToSjis("醤油,\"a b\"\r\n鶏,1\r\n"),
-                                 "crème,\"x\ny\",z"};
+                                 "crème,\"x\ny\",z", "Cr\xE8me,\"x\ny\",p\xE2t\xE9"};
     const char bytes[] = {'"', ',', '\r', '\n', ' ', '\0', '\x81', '\xC3', '\xA9', 'a', '\xFF'};
     int loaded = 0;
     for (int round = 0; round < 3000; ++round) {
-        std::string data = seeds[round % 3];
+        std::string data = seeds[round % 4];
         for (int m = static_cast<int>(random() % 4); m >= 0 && !data.empty(); --m) {
             const std::size_t at = random() % data.size();
             switch (random() % 3) {

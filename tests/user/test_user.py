@@ -94,7 +94,8 @@ CSV_PRICE_CELL = (360, 95)
 CSV_TYPED_PRICES = ("24", "144.8")
 FOODS = [("果物類" if i % 2 else "穀物類", "テスト食材%02d" % i, "箱" if i % 3 else "袋", 100 + 10 * i, 1 + i % 3, 50 + i)
          for i in range(1, 21)]
-DEALER = "東京青果"
+# The dealer of every food: a name with a blank, as the spreadsheet's file writes it unquoted.
+DEALER = "Marco Foods"
 RECIPE = "フルーツソース"
 RECIPE_FRENCH = "SauceFruits"
 MEMO = "黒胡椒を少々加える。"
@@ -454,10 +455,17 @@ class UserSession:
         wait_until(lambda: os.path.exists(self.db), 10, "the database file")
 
     def write_csv(self):
-        path = os.path.join(self.home, "foods.csv")
+        # The foods as LibreOffice Calc wrote them in code page 932 (tests/data/csv): text cells
+        # unquoted, so the dealer's blank stands bare between commas.
+        source = os.path.join(DATA, "csv", "calc-932-foods.csv")
+        with open(source, "rb") as f:
+            data = f.read()
         lines = ["%s,%s,%s,%d,%d,%d,%s" % (c, n, u, p, q, y, DEALER) for c, n, u, p, q, y in FOODS]
+        if data.decode("cp932").splitlines() != lines:
+            raise StepFailed("%s does not hold the foods of this test" % source)
+        path = os.path.join(self.home, "foods.csv")
         with open(path, "wb") as f:
-            f.write(("\r\n".join(lines) + "\r\n").encode("cp932"))
+            f.write(data)
         return path
 
     def csv_import(self):
@@ -491,6 +499,18 @@ class UserSession:
         self.x.wait_active("^データ一括変換ウィザード$")
         wait_until(lambda: self.x.grab_window(wizard, (CSV_PRICE_CELL[0] - 30, CSV_PRICE_CELL[1] - 6, 60, 12))
                    .dark_columns(), 10, "the read prices in the grid")
+        # 文字コード(&E) shows the file's encoding, Shift-JIS; Windows-1252 below it reads the file
+        # again with its Japanese garbled, and Shift-JIS again as it was.
+        names = (CSV_PRICE_CELL[0] - 348, CSV_PRICE_CELL[1] - 6, 190, 12)   # the first row's class and name
+        self.x.key("alt+e")
+        self.x.handled(wizard)
+        read = self.x.grab_window(wizard, names, raw=True)
+        self.x.key("Down")
+        wait_until(lambda: self.x.grab_window(wizard, names, raw=True) != read, 10,
+                   "the names read again as Windows-1252")
+        self.x.key("Up")
+        wait_until(lambda: self.x.grab_window(wizard, names, raw=True) == read, 10,
+                   "the names read again as Shift-JIS")
         # Two buy prices typed over the read ones, each cell taken up by a click.
         for row, price in enumerate(CSV_TYPED_PRICES):
             self.x.click(wizard, CSV_PRICE_CELL[0], CSV_PRICE_CELL[1] + ROW_HEIGHT * row)
@@ -516,6 +536,8 @@ class UserSession:
                'ORDER BY "Data"')
         self.wait_db(sql, (FOODS[0][1], FOODS[1][1]), [(float(p),) for p in CSV_TYPED_PRICES],
                      "the buy prices typed into the grid")
+        self.wait_db('SELECT DISTINCT "Company" FROM "VktDB1K" JOIN "VktDB1C" ON "Dealer_Key" = "Dealer_ID"', (),
+                     [(DEALER,)], "the dealer read whole from the spreadsheet's file")
         # The wizard below the batch dialog keeps its picture: its tabs, above the dialog, are drawn.
         if self.x.grab_window(wizard, (0, 0, 300, 60)).colours() < 3:
             raise StepFailed("the CSV wizard below the batch dialog is not drawn")
