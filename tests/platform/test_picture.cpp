@@ -149,8 +149,8 @@ TEST(Bmp, RefusesWhatItCannotRead)
     EXPECT_THROW(platform::DecodeBmp("GIF89a............................"), InvalidPictureError);
     EXPECT_THROW(platform::DecodeBmp(good.substr(0, good.size() - 1)), InvalidPictureError);
     EXPECT_THROW(platform::DecodeBmp(good.substr(0, 20)), InvalidPictureError);
-    EXPECT_THROW(platform::DecodeBmp(BmpFile(2, 2, 8, std::string(1024, '\0'), std::string(8, '\0'), 1)),
-                 InvalidPictureError);   // run-length compressed
+    EXPECT_THROW(platform::DecodeBmp(BmpFile(2, 2, 8, std::string(1024, '\0'), std::string(8, '\0'), 5)),
+                 InvalidPictureError);   // compression 5: a PNG inside
     EXPECT_THROW(platform::DecodeBmp(BmpFile(2, 2, 7, "", std::string(8, '\0'))), InvalidPictureError);
     EXPECT_THROW(platform::DecodeBmp(BmpFile(0, 2, 24, "", "")), InvalidPictureError);
     // A header claiming a huge picture over a few bytes is refused before anything is allocated.
