@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -53,9 +54,7 @@ struct DecodeState {
     ErrorManager error;
     JpegPixels* out = nullptr;
     JOCTET* icc = nullptr;   // malloc'd by libjpeg
-    cmsHPROFILE source = nullptr;
-    cmsHPROFILE sRgb = nullptr;
-    cmsHTRANSFORM transform = nullptr;
+    std::shared_ptr<void> transform;   // a cmsHTRANSFORM of the TransformCache
     std::vector<unsigned char> samples;
     RowPath path = RowPath::Direct;
     bool inverted = false;   // CMYK stored as 255 − ink (an Adobe marker)
@@ -76,16 +75,73 @@ extern "C" void OnJpegOutput(j_common_ptr) {}
 void Release(DecodeState& state)
 {
     jpeg_destroy_decompress(&state.info);
-    if (state.transform)
-        cmsDeleteTransform(state.transform);
-    if (state.source)
-        cmsCloseProfile(state.source);
-    if (state.sRgb)
-        cmsCloseProfile(state.sRgb);
+    state.transform.reset();
     std::free(state.icc);
-    state.transform = nullptr;
-    state.source = state.sRgb = nullptr;
     state.icc = nullptr;
+}
+
+// The transforms to sRGB of the profiles met last, shared by every decode: making one takes 5 ms
+// (an RGB profile) to 80 ms (a CMYK one), and a phone or a print shop writes the same profile into
+// every file. Made without lcms2's one-pixel cache, so decodes on several threads may use one at once.
+class TransformCache {
+public:
+    // Null when lcms2 cannot read the profile, or it is not of `space`.
+    std::shared_ptr<void> Find(std::string_view profile, cmsColorSpaceSignature space, cmsUInt32Number format)
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+                if (it->format == format && it->profile == profile) {
+                    std::rotate(entries_.begin(), it, it + 1);
+                    return entries_.front().transform;
+                }
+            }
+        }
+        std::shared_ptr<void> transform = Make(profile, space, format);
+        if (!transform)
+            return nullptr;
+        const std::lock_guard lock(mutex_);
+        entries_.insert(entries_.begin(), Entry{std::string(profile), format, transform});
+        if (entries_.size() > kSize)
+            entries_.pop_back();
+        return transform;
+    }
+
+private:
+    static constexpr std::size_t kSize = 8;
+    struct Entry {
+        std::string profile;
+        cmsUInt32Number format;
+        std::shared_ptr<void> transform;
+    };
+
+    static std::shared_ptr<void> Make(std::string_view profile, cmsColorSpaceSignature space, cmsUInt32Number format)
+    {
+        const cmsHPROFILE source = cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size()));
+        if (!source)
+            return nullptr;
+        cmsHTRANSFORM transform = nullptr;
+        if (cmsGetColorSpace(source) == space && cmsGetDeviceClass(source) != cmsSigLinkClass
+            && cmsGetDeviceClass(source) != cmsSigAbstractClass) {
+            if (const cmsHPROFILE sRgb = cmsCreate_sRGBProfile()) {
+                transform = cmsCreateTransform(source, format, sRgb, kWordFormat, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+                cmsCloseProfile(sRgb);
+            }
+        }
+        cmsCloseProfile(source);
+        if (!transform)
+            return nullptr;
+        return std::shared_ptr<void>(transform, [](void* t) { cmsDeleteTransform(t); });
+    }
+
+    std::mutex mutex_;
+    std::vector<Entry> entries_;
+};
+
+TransformCache& Transforms()
+{
+    static TransformCache cache;
+    return cache;
 }
 
 int OrientationOfMarkers(const jpeg_decompress_struct& info)
@@ -122,22 +178,20 @@ void ChooseRowPath(DecodeState& state)
     unsigned int length = 0;
     if (iccBytes == 0 || iccBytes > kMaxIccProfileBytes || !jpeg_read_icc_profile(&info, &state.icc, &length))
         return;
-    state.source = cmsOpenProfileFromMem(state.icc, length);
-    if (!state.source)
-        return;
-    const cmsColorSpaceSignature space = cmsGetColorSpace(state.source);
-    cmsUInt32Number format = 0;
-    if (cmyk && space == cmsSigCmykData)
+    cmsColorSpaceSignature space = cmsSigRgbData;
+    cmsUInt32Number format = kWordFormat;
+    if (cmyk) {
+        space = cmsSigCmykData;
         format = state.inverted ? TYPE_CMYK_8_REV : TYPE_CMYK_8;
-    else if (grey && space == cmsSigGrayData)
+    } else if (grey) {
+        space = cmsSigGrayData;
         format = TYPE_GRAY_8;
-    else if (!cmyk && !grey && space == cmsSigRgbData && cmsGetDeviceClass(state.source) != cmsSigLinkClass)
-        format = kWordFormat;
-    if (format == 0)
-        return;
-    state.sRgb = cmsCreate_sRGBProfile();
-    if (state.sRgb)
-        state.transform = cmsCreateTransform(state.source, format, state.sRgb, kWordFormat, INTENT_PERCEPTUAL, 0);
+    }
+    try {
+        state.transform = Transforms().Find({reinterpret_cast<const char*>(state.icc), length}, space, format);
+    } catch (const std::bad_alloc&) {
+        return;   // drawn as without the profile
+    }
     if (!state.transform)
         return;
     if (format == kWordFormat) {
@@ -211,7 +265,7 @@ bool DecodeInto(const unsigned char* data, unsigned long size, DecodeState& stat
             JSAMPROW samples = reinterpret_cast<JSAMPROW>(row);
             jpeg_read_scanlines(&state.info, &samples, 1);
             if (state.path == RowPath::InPlace)
-                cmsDoTransform(state.transform, row, row, static_cast<cmsUInt32Number>(width));
+                cmsDoTransform(state.transform.get(), row, row, static_cast<cmsUInt32Number>(width));
             continue;
         }
         JSAMPROW samples = state.samples.data();
@@ -219,7 +273,7 @@ bool DecodeInto(const unsigned char* data, unsigned long size, DecodeState& stat
         if (state.path == RowPath::PlainCmyk) {
             PlainCmykRow(state.samples.data(), row, width, state.inverted);
         } else {
-            cmsDoTransform(state.transform, state.samples.data(), row, static_cast<cmsUInt32Number>(width));
+            cmsDoTransform(state.transform.get(), state.samples.data(), row, static_cast<cmsUInt32Number>(width));
             for (int x = 0; x < width; ++x)
                 row[x] |= 0xFF000000u;   // lcms2 leaves the extra channel of its output as it was
         }
