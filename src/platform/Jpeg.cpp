@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -47,6 +48,8 @@ enum class RowPath {
     PlainCmyk,     // libjpeg writes CMYK samples, converted without a profile
 };
 
+class RowTransform;
+
 // Everything the decode touches lives here, outside the frame that calls setjmp, so no automatic
 // object of that frame changes between setjmp and longjmp.
 struct DecodeState {
@@ -54,7 +57,7 @@ struct DecodeState {
     ErrorManager error;
     JpegPixels* out = nullptr;
     JOCTET* icc = nullptr;   // malloc'd by libjpeg
-    std::shared_ptr<void> transform;   // a cmsHTRANSFORM of the TransformCache
+    std::shared_ptr<const RowTransform> transform;   // of the TransformCache
     std::vector<unsigned char> samples;
     RowPath path = RowPath::Direct;
     bool inverted = false;   // CMYK stored as 255 − ink (an Adobe marker)
@@ -80,13 +83,127 @@ void Release(DecodeState& state)
     state.icc = nullptr;
 }
 
+// A conversion of decoded rows to sRGB pixel words.
+class RowTransform {
+public:
+    virtual ~RowTransform() = default;
+    // `samples` are in the input format the transform was made for; they may be `row` itself when
+    // that format is the words'. The words' fourth byte is left as it was.
+    virtual void Apply(const void* samples, std::uint32_t* row, int width) const = 0;
+};
+
+// Any profile, through lcms2; made without its one-pixel cache, so that decodes on several threads
+// may use one at once.
+class LcmsTransform final : public RowTransform {
+public:
+    explicit LcmsTransform(cmsHTRANSFORM transform) : transform_(transform) {}
+    ~LcmsTransform() override { cmsDeleteTransform(transform_); }
+    void Apply(const void* samples, std::uint32_t* row, int width) const override
+    {
+        cmsDoTransform(transform_, samples, row, static_cast<cmsUInt32Number>(width));
+    }
+
+private:
+    cmsHTRANSFORM transform_;
+};
+
+// An RGB matrix-shaper profile (a camera's or a phone's: Adobe RGB, Display P3), as lcms2 converts
+// it, by tables: each channel through the profile's curve, the colorants' matrix into sRGB's linear
+// RGB, clipped, and sRGB's curve. lcms2 takes about 25 ns a pixel for this, four seconds for a
+// 48-megapixel photo; these tables a few.
+class MatrixShaperTransform final : public RowTransform {
+public:
+    static constexpr int kOutSteps = 8192;
+
+    // Null when a curve or colorant cannot be read or the colorants do not invert.
+    static std::unique_ptr<MatrixShaperTransform> Make(cmsHPROFILE source, cmsHPROFILE sRgb)
+    {
+        const cmsTagSignature curves[3] = {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
+        const cmsTagSignature colorants[3] = {cmsSigRedColorantTag, cmsSigGreenColorantTag, cmsSigBlueColorantTag};
+        double from[3][3], to[3][3];
+        for (int c = 0; c < 3; ++c) {
+            const auto* a = static_cast<const cmsCIEXYZ*>(cmsReadTag(source, colorants[c]));
+            const auto* b = static_cast<const cmsCIEXYZ*>(cmsReadTag(sRgb, colorants[c]));
+            if (!a || !b)
+                return nullptr;
+            from[0][c] = a->X, from[1][c] = a->Y, from[2][c] = a->Z;
+            to[0][c] = b->X, to[1][c] = b->Y, to[2][c] = b->Z;
+        }
+        double inverse[3][3];
+        if (!Invert(to, inverse))
+            return nullptr;
+        auto transform = std::make_unique<MatrixShaperTransform>();
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) {
+                double sum = 0;
+                for (int k = 0; k < 3; ++k)
+                    sum += inverse[r][k] * from[k][c];
+                transform->matrix_[r][c] = static_cast<float>(sum);
+            }
+        for (int c = 0; c < 3; ++c) {
+            const auto* curve = static_cast<const cmsToneCurve*>(cmsReadTag(source, curves[c]));
+            if (!curve)
+                return nullptr;
+            for (int v = 0; v < 256; ++v)
+                transform->in_[c][v] = cmsEvalToneCurveFloat(curve, static_cast<cmsFloat32Number>(v / 255.0));
+        }
+        const auto* srgbCurve = static_cast<const cmsToneCurve*>(cmsReadTag(sRgb, cmsSigRedTRCTag));
+        cmsToneCurve* reverse = srgbCurve ? cmsReverseToneCurve(srgbCurve) : nullptr;
+        if (!reverse)
+            return nullptr;
+        for (int i = 0; i <= kOutSteps; ++i) {
+            const double v = cmsEvalToneCurveFloat(reverse, static_cast<cmsFloat32Number>(double(i) / kOutSteps));
+            transform->out_[i] = static_cast<std::uint8_t>(std::clamp(v * 255 + 0.5, 0.0, 255.0));
+        }
+        cmsFreeToneCurve(reverse);
+        return transform;
+    }
+
+    void Apply(const void* samples, std::uint32_t* row, int width) const override
+    {
+        const auto* in = static_cast<const std::uint32_t*>(samples);
+        const auto out = [this](float v) {
+            return static_cast<std::uint32_t>(out_[static_cast<int>(std::clamp(v, 0.0f, 1.0f) * kOutSteps + 0.5f)]);
+        };
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t word = in[x];
+            const float r = in_[0][(word >> 16) & 0xFF], g = in_[1][(word >> 8) & 0xFF], b = in_[2][word & 0xFF];
+            const float m[3] = {matrix_[0][0] * r + matrix_[0][1] * g + matrix_[0][2] * b,
+                                matrix_[1][0] * r + matrix_[1][1] * g + matrix_[1][2] * b,
+                                matrix_[2][0] * r + matrix_[2][1] * g + matrix_[2][2] * b};
+            row[x] = (word & 0xFF000000u) | out(m[0]) << 16 | out(m[1]) << 8 | out(m[2]);
+        }
+    }
+
+private:
+    static bool Invert(const double m[3][3], double inverse[3][3])
+    {
+        const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1])
+                         - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0])
+                         + m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+        if (!(std::abs(det) > 1e-9))
+            return false;
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) {
+                // The cofactor of (c, r), transposed.
+                const int r1 = (c + 1) % 3, r2 = (c + 2) % 3, c1 = (r + 1) % 3, c2 = (r + 2) % 3;
+                inverse[r][c] = (m[r1][c1] * m[r2][c2] - m[r1][c2] * m[r2][c1]) / det;
+            }
+        return true;
+    }
+
+    float in_[3][256] = {};
+    float matrix_[3][3] = {};
+    std::uint8_t out_[kOutSteps + 1] = {};
+};
+
 // The transforms to sRGB of the profiles met last, shared by every decode: making one takes 5 ms
 // (an RGB profile) to 80 ms (a CMYK one), and a phone or a print shop writes the same profile into
-// every file. Made without lcms2's one-pixel cache, so decodes on several threads may use one at once.
+// every file.
 class TransformCache {
 public:
     // Null when lcms2 cannot read the profile, or it is not of `space`.
-    std::shared_ptr<void> Find(std::string_view profile, cmsColorSpaceSignature space, cmsUInt32Number format)
+    std::shared_ptr<const RowTransform> Find(std::string_view profile, cmsColorSpaceSignature space, cmsUInt32Number format)
     {
         {
             const std::lock_guard lock(mutex_);
@@ -97,7 +214,7 @@ public:
                 }
             }
         }
-        std::shared_ptr<void> transform = Make(profile, space, format);
+        std::shared_ptr<const RowTransform> transform = Make(profile, space, format);
         if (!transform)
             return nullptr;
         const std::lock_guard lock(mutex_);
@@ -112,26 +229,30 @@ private:
     struct Entry {
         std::string profile;
         cmsUInt32Number format;
-        std::shared_ptr<void> transform;
+        std::shared_ptr<const RowTransform> transform;
     };
 
-    static std::shared_ptr<void> Make(std::string_view profile, cmsColorSpaceSignature space, cmsUInt32Number format)
+    static std::shared_ptr<const RowTransform> Make(std::string_view profile, cmsColorSpaceSignature space,
+                                                    cmsUInt32Number format)
     {
         const cmsHPROFILE source = cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size()));
         if (!source)
             return nullptr;
-        cmsHTRANSFORM transform = nullptr;
-        if (cmsGetColorSpace(source) == space && cmsGetDeviceClass(source) != cmsSigLinkClass
+        std::shared_ptr<const RowTransform> transform;
+        const cmsHPROFILE sRgb = cmsCreate_sRGBProfile();
+        if (sRgb && cmsGetColorSpace(source) == space && cmsGetDeviceClass(source) != cmsSigLinkClass
             && cmsGetDeviceClass(source) != cmsSigAbstractClass) {
-            if (const cmsHPROFILE sRgb = cmsCreate_sRGBProfile()) {
-                transform = cmsCreateTransform(source, format, sRgb, kWordFormat, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
-                cmsCloseProfile(sRgb);
-            }
+            // lcms2 draws a profile with a table for the intent by the table, else by its matrix and curves.
+            if (format == kWordFormat && cmsIsMatrixShaper(source) && !cmsIsCLUT(source, INTENT_PERCEPTUAL, LCMS_USED_AS_INPUT))
+                transform = MatrixShaperTransform::Make(source, sRgb);
+            if (!transform)
+                if (const cmsHTRANSFORM lcms = cmsCreateTransform(source, format, sRgb, kWordFormat, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE))
+                    transform = std::make_shared<LcmsTransform>(lcms);
         }
+        if (sRgb)
+            cmsCloseProfile(sRgb);
         cmsCloseProfile(source);
-        if (!transform)
-            return nullptr;
-        return std::shared_ptr<void>(transform, [](void* t) { cmsDeleteTransform(t); });
+        return transform;
     }
 
     std::mutex mutex_;
@@ -265,7 +386,7 @@ bool DecodeInto(const unsigned char* data, unsigned long size, DecodeState& stat
             JSAMPROW samples = reinterpret_cast<JSAMPROW>(row);
             jpeg_read_scanlines(&state.info, &samples, 1);
             if (state.path == RowPath::InPlace)
-                cmsDoTransform(state.transform.get(), row, row, static_cast<cmsUInt32Number>(width));
+                state.transform->Apply(row, row, width);
             continue;
         }
         JSAMPROW samples = state.samples.data();
@@ -273,7 +394,7 @@ bool DecodeInto(const unsigned char* data, unsigned long size, DecodeState& stat
         if (state.path == RowPath::PlainCmyk) {
             PlainCmykRow(state.samples.data(), row, width, state.inverted);
         } else {
-            cmsDoTransform(state.transform.get(), state.samples.data(), row, static_cast<cmsUInt32Number>(width));
+            state.transform->Apply(state.samples.data(), row, width);
             for (int x = 0; x < width; ++x)
                 row[x] |= 0xFF000000u;   // lcms2 leaves the extra channel of its output as it was
         }
