@@ -59,6 +59,8 @@ const PhotoCase kPhotos[] = {
     {"phone-p3.jpg", {{255, 0, 0}, {0, 255, 0}, {215, 93, 31}, {128, 128, 128}}},
     {"adobergb.jpg", {{255, 0, 0}, {0, 255, 0}, {227, 100, 42}, {129, 129, 129}}},
     {"icc-chunks.jpg", {{255, 0, 0}, {0, 255, 0}, {227, 100, 42}, {129, 129, 129}}},
+    // Greys 40, 100 over 160, 220 with a grey profile of a linear curve.
+    {"grey.jpg", {{110, 110, 110}, {168, 168, 168}, {208, 208, 208}, {239, 239, 239}}},
     // CMYK with inverted values and an Adobe marker; YCCK; YCCK with a CMYK profile.
     {"cmyk.jpg", {{255, 0, 0}, {0, 255, 0}, {200, 100, 50}, {128, 128, 128}}},
     {"ycck.jpg", {{255, 0, 0}, {0, 255, 1}, {200, 100, 50}, {128, 128, 128}}},

@@ -34,6 +34,9 @@ exiftool -q -overwrite_original -n -Orientation=6 -Make=Phone -Model=Test "$here
 # Adobe RGB, the profile in one segment and split in three.
 $IM "$work/colours.png" -sampling-factor 1x1 -quality 95 -profile "$work/adobergb.icc" "$here/adobergb.jpg"
 python3 "$here/split-icc.py" "$here/adobergb.jpg" "$here/icc-chunks.jpg"
+# Greys 40, 100 over 160, 220 with a linear grey profile.
+$IM -size 16x8 xc:'gray(40)' xc:'gray(100)' +append \( -size 16x8 xc:'gray(160)' xc:'gray(220)' +append \) -append \
+    -colorspace Gray -type Grayscale -quality 95 -profile "$work/greylinear.icc" "$here/grey.jpg"
 # CMYK as Photoshop writes it (Adobe marker, inverted values); YCCK as ImageMagick writes CMYK; YCCK
 # with a CMYK profile.
 $IM "$work/colours.png" -colorspace CMYK -depth 8 "cmyk:$work/ink.cmyk"

@@ -2,6 +2,7 @@
  *   adobergb.icc   RGB with the primaries, white and gamma (563/256) of Adobe RGB (1998)
  *   displayp3.icc  RGB with the primaries of Display P3, D65 white and the sRGB curve
  *   srgb.icc       lcms2's own sRGB, the target of ImageMagick's reference conversions
+ *   greylinear.icc a grey profile with a linear curve (gamma 1), lighter than sRGB's grey
  *   cmyk.icc       a small CMYK input profile: ink to light as (1 − ink)(1 − black) per channel,
  *                  then darkened by a curve (light^1.3), so that it draws unlike the plain conversion
  * cc make-profiles.c -llcms2 -lm -o make-profiles && ./make-profiles */
@@ -43,6 +44,12 @@ int main(void)
     const cmsFloat64Number srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
     Rgb("adobergb.icc", "Test RGB with Adobe RGB (1998) primaries", adobe, cmsBuildGamma(NULL, 563.0 / 256));
     Rgb("displayp3.icc", "Test RGB with Display P3 primaries", p3, cmsBuildParametricToneCurve(NULL, 4, srgbCurve));
+
+    cmsHPROFILE grey = cmsCreateGrayProfile(cmsD50_xyY(), cmsBuildGamma(NULL, 1.0));
+    cmsMLU* greyName = cmsMLUalloc(NULL, 1);
+    cmsMLUsetASCII(greyName, "en", "US", "Test grey, linear");
+    cmsWriteTag(grey, cmsSigProfileDescriptionTag, greyName);
+    cmsSaveProfileToFile(grey, "greylinear.icc");
 
     cmsHPROFILE srgb = cmsCreate_sRGBProfile();
     cmsSaveProfileToFile(srgb, "srgb.icc");
