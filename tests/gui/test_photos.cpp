@@ -138,6 +138,20 @@ TEST(Photos, AlphaIsDrawnOverWhatLiesBelow)
     EXPECT_EQ(platform::DecodeBmp(picture.GetBytes()).GetAlpha(31 - 24, 15 - 4), 128);
 }
 
+TEST(Photos, ATurnedPhotoIsWrittenUprightWithoutItsOrientation)
+{
+    PictureData picture;
+    picture.SetBytes(Photo("orient-6.jpg"));
+    picture.Rotate(0);   // right by 90°: blue comes to the top left
+    EXPECT_EQ(platform::JpegOrientation(picture.GetBytes()), 1);
+    PictureData again;
+    again.SetBytes(picture.GetBytes());
+    ASSERT_EQ(again.GetWidth(), 16);
+    ASSERT_EQ(again.GetHeight(), 32);
+    EXPECT_TRUE(Near(again.GetImage().Q().pixelColor(4, 8), {0, 0, 254}, 6)) << Describe(again.GetImage().Q().pixelColor(4, 8));
+    EXPECT_TRUE(Near(again.GetImage().Q().pixelColor(12, 8), {254, 0, 0}, 6));
+}
+
 TEST(Photos, OrientationIsReadWithinTheExifBlock)
 {
     const std::string six = Photo("orient-6.jpg");
