@@ -175,8 +175,9 @@ bool Application::notify(QObject* receiver, QEvent* event)
 
 bool Application::eventFilter(QObject* watched, QEvent* event)
 {
-    // Sent before the window system shows the window, so the transient parent goes with the show.
-    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+    // Sent before the window system shows the window, so the transient parent goes with the show
+    // (not with the window system's own showing again of a window shown already).
+    if (event->type() == QEvent::Show && !event->spontaneous() && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         if (widget->isWindow() && !widget->parentWidget()
             && (widget->windowType() == Qt::Dialog || widget->isModal()))

@@ -66,8 +66,8 @@ def main():
 
         socket = os.path.join(work, "wayland-vkt")
         log = open(os.path.join(work, "weston.log"), "w")
-        weston = subprocess.Popen(["weston", "--backend=x11-backend.so", "--socket=wayland-vkt", "--idle-time=0",
-                                   "--width=1280", "--height=1024", "--no-config"],
+        weston = subprocess.Popen(["weston", "--backend=x11-backend.so", "--use-pixman", "--socket=wayland-vkt",
+                                   "--idle-time=0", "--width=1280", "--height=1024", "--no-config"],
                                   env=env, stdout=log, stderr=subprocess.STDOUT)
         started.append(weston)
         if not wait_for(lambda: os.path.exists(socket) or weston.poll() is not None, 20) or weston.poll() is not None:
