@@ -4,7 +4,11 @@ X backend gives the session a seat with a keyboard, which the clipboard needs; V
 X display, where xdotool types into the session). Exits 77 (skipped)
 with the reason when Xvfb or weston cannot start, except under CI, where that is a failure.
 
-    run-weston.py PROGRAM [ARGS...]"""
+    run-weston.py [--program VEKTARA] TEST [ARGS...]
+
+With --program, the built program itself is then started there (home and runtime folders of its
+own): it shows its main window natively (its app id given to the compositor) with no warning of
+Qt's, and a second start, given an activation token, hands the token over to it and ends."""
 import os
 import shutil
 import subprocess
@@ -32,8 +36,60 @@ def wait_for(condition, seconds):
     return condition()
 
 
+def run_program(vektara, env, work):
+    """The program's start, its second start with a token, and its end; the reason it failed, or None."""
+    home = os.path.join(work, "home")
+    runtime = os.path.join(work, "program-runtime")
+    os.makedirs(home)
+    os.makedirs(runtime, mode=0o700)
+    env = dict(env, HOME=home, XDG_CONFIG_HOME=home + "/.config", XDG_DATA_HOME=home + "/.local/share",
+               XDG_CACHE_HOME=home + "/.cache", XDG_RUNTIME_DIR=runtime,
+               WAYLAND_DISPLAY=env["WAYLAND_DISPLAY"], QT_LOGGING_RULES="vektara.startup.debug=true")
+    env.pop("XDG_ACTIVATION_TOKEN", None)
+    trace_path = os.path.join(work, "program.log")
+    with open(trace_path, "w") as trace:
+        first = subprocess.Popen([vektara], env=dict(env, WAYLAND_DEBUG="client"), stdout=trace,
+                                 stderr=subprocess.STDOUT)
+
+        def log():
+            with open(trace_path, errors="replace") as f:
+                return f.read()
+        try:
+            if not wait_for(lambda: "current panel set" in log() or first.poll() is not None, 90):
+                return "the program showed no main window within 90 s"
+            if first.poll() is not None:
+                return "the program ended at its start (%s)" % first.returncode
+            wait_for(lambda: "sample kitchen made" in log(), 30)
+            if 'set_app_id("org.vektara.Vektara")' not in log():
+                return "the program gave the compositor no app id org.vektara.Vektara"
+            second = subprocess.run([vektara], env=dict(env, XDG_ACTIVATION_TOKEN="vkt-test-token"),
+                                    capture_output=True, text=True, timeout=60)
+            if second.returncode != 0:
+                return "the second start ended with %s: %s" % (second.returncode, second.stderr[-2000:])
+            if not wait_for(lambda: "activation received with a token" in log(), 10):
+                return "the running program received no activation with a token"
+            first.terminate()
+            first.wait(30)
+            if first.returncode != 0:
+                return "the program ended with %s when terminated" % first.returncode
+            # Qt's own messages (the Wayland debug lines start with "[" and a time).
+            warnings = [line for line in log().splitlines()
+                        if not line.startswith(("[", " ")) and "vektara.startup" not in line and line.strip()]
+            if warnings:
+                return "Qt warned:\n" + "\n".join(warnings[:20])
+            return None
+        finally:
+            if first.poll() is None:
+                first.kill()
+                first.wait()
+
+
 def main():
-    program = sys.argv[1:]
+    args = sys.argv[1:]
+    vektara = None
+    if args[:1] == ["--program"]:
+        vektara, args = args[1], args[2:]
+    program = args
     for tool in ("Xvfb", "weston"):
         if not shutil.which(tool):
             return give_up("%s is not installed (scripts/install-deps installs it)" % tool)
@@ -80,11 +136,16 @@ def main():
         # The X display stays known apart, for input typed into weston's window (xdotool).
         run_env = dict(env, WAYLAND_DISPLAY=socket, QT_QPA_PLATFORM="wayland", VKT_X_DISPLAY=env.pop("DISPLAY"))
         result = subprocess.run(program, env=run_env, timeout=240)
-        if result.returncode != 0:
+        failure = None if result.returncode == 0 else "the test program failed"
+        if not failure and vektara:
+            failure = run_program(vektara, run_env, work)
+            print("the program under Wayland: %s" % (failure or "started, handed a token over, ended"))
+        if failure:
             log.flush()
             with open(log.name) as f:
-                print("weston's log:\n" + f.read()[-4000:], file=sys.stderr)
-        return result.returncode
+                print("FAILED: %s\nweston's log:\n%s" % (failure, f.read()[-4000:]), file=sys.stderr)
+            return 1
+        return 0
     finally:
         for process in reversed(started):
             process.terminate()
