@@ -151,7 +151,7 @@ TVktSingleViewer::TVktSingleViewer(std::unique_ptr<TSingleInstance> instance, QW
     setObjectName("VktSingleViewer");
     setWindowFlags(Qt::Window);
     g_viewer = this;
-    if (instance_) instance_->OnActivate = [this] { Activate(); };
+    if (instance_) instance_->OnActivate = [this](const std::string& token) { Activate(token); };
 
     TVktModule* mdl = VktMdl();
     TVktApplication& registry = VktApplication();
@@ -526,12 +526,21 @@ void TVktSingleViewer::ActAbortExecute()
     splash_->SetMode(0);
 }
 
-void TVktSingleViewer::Activate()
+void TVktSingleViewer::Activate(const std::string& token)
 {
+    // Qt's Wayland platform hands a token in the environment to the compositor with the next
+    // activation request, and then unsets it: it goes with the window that is to take the input.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == this) modal = nullptr;
+    const auto useToken = [&] {
+        if (!token.empty()) qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(token));
+    };
     raise();
+    if (!modal) useToken();
     activateWindow();
-    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
+    if (modal) {
         modal->raise();
+        useToken();
         modal->activateWindow();
     }
 }

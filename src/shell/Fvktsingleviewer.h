@@ -67,8 +67,9 @@ public:
 
     void setVisible(bool visible) override;
 
-    // Raises the window and the active modal dialog (a minimised window stays minimised).
-    void Activate();
+    // Raises the window and the active modal dialog (a minimised window stays minimised); `token`,
+    // when given, is the desktop's activation token of the start that asked for it.
+    void Activate(const std::string& token = {});
 
     // Handlers.
     void FormShow();

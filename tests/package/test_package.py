@@ -57,6 +57,9 @@ def check_control(deb):
     for name in names:
         if name.endswith("-dev") or re.search(r"gtest|gmock|benchmark|xvfb", name):
             raise StepFailed("Depends names a build or test package: %s" % name)
+    recommends = run(["dpkg-deb", "-f", deb, "Recommends"])
+    if "qt6-wayland" not in {re.split(r"[ (]", r.strip())[0] for r in recommends.split(",")}:
+        raise StepFailed("Recommends lacks qt6-wayland (Qt's Wayland platform plugin): %s" % recommends)
 
 
 def check_contents(deb):
