@@ -167,8 +167,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         const QEvent::Type type = event->type();
-        if ((type == QEvent::Show || type == QEvent::ToolTipChange) && watched->isWidgetType())
-            NameAccessible(static_cast<QWidget*>(watched));
+        if (type != QEvent::Show && type != QEvent::ToolTipChange) return false;
+        if (!watched->isWidgetType()) return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        // Shown again, a control keeps the name it was given unless a label has come for it since.
+        if (type == QEvent::ToolTipChange || !Derived(widget) || BuddyLabel(widget)) NameAccessible(widget);
         return false;
     }
 };

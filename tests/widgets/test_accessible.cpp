@@ -4,7 +4,6 @@
 
 #include "widgets/Fnumberedit.h"
 #include "widgets/Fvktform.h"
-#include "widgets/Uaccessible.h"
 
 #include <QAccessible>
 #include <QAction>
