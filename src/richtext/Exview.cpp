@@ -392,10 +392,19 @@ void TExView::Announce()
         qsizetype tail = 0;
         while (tail < shorter - head && text[text.size() - 1 - tail] == spokenText_[spokenText_.size() - 1 - tail])
             ++tail;
-        QAccessibleTextUpdateEvent update(this, static_cast<int>(head),
-                                          spokenText_.mid(head, spokenText_.size() - head - tail),
-                                          text.mid(head, text.size() - head - tail));
-        QAccessible::updateAccessibility(&update);
+        const QString removed = spokenText_.mid(head, spokenText_.size() - head - tail);
+        const QString inserted = text.mid(head, text.size() - head - tail);
+        const int at = static_cast<int>(head);
+        if (removed.isEmpty()) {
+            QAccessibleTextInsertEvent insert(this, at, inserted);
+            QAccessible::updateAccessibility(&insert);
+        } else if (inserted.isEmpty()) {
+            QAccessibleTextRemoveEvent remove(this, at, removed);
+            QAccessible::updateAccessibility(&remove);
+        } else {
+            QAccessibleTextUpdateEvent update(this, at, removed, inserted);
+            QAccessible::updateAccessibility(&update);
+        }
     }
     spokenText_ = text;
     if (caret != spokenCaret_) {

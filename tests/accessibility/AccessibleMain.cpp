@@ -7,6 +7,7 @@
 #include "support/Snapshot.h"
 #include "support/TestEnvironment.h"
 #include "support/TestPictures.h"
+#include "widgets/Uaccessible.h"
 
 #include <QAccessible>
 #include <QSocketNotifier>
@@ -54,6 +55,7 @@ int main(int argc, char** argv)
     platform::Application app(argc, argv);
     environment.Install();
     QApplication::setQuitOnLastWindowClosed(false);   // the forms come and go until the input ends
+    InstallAccessibility();                             // as the program does before its first window
 
     std::unique_ptr<QWidget> shown;
     std::string pending;

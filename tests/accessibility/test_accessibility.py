@@ -4,7 +4,8 @@ Runs under Xvfb (xvfb-run) with a D-Bus session of its own: the session bus, the
 (at-spi-bus-launcher) and the runner, which shows the snapshots' forms one at a time with Qt's
 AT-SPI bridge on. For each form every focusable control that is shown must have a name; the main
 window is a frame; the memo editor's and a name field's text and caret are read (and the caret
-set); the record list reads a row whole; the status bar reads its counts; the layout selector
+set) and a caret set and text typed through AT-SPI are told back as events; the record list
+reads a row whole; the status bar reads its counts; the layout selector
 reads its caption; the page view reads its items.
 
 usage: test_accessibility.py <runner>
@@ -159,6 +160,50 @@ def check_text(pyatspi, node, what, problems):
     return content
 
 
+class Events:
+    """The AT-SPI events of some kinds, as they come while `pump` runs."""
+
+    def __init__(self, pyatspi, *kinds):
+        from gi.repository import GLib
+        self.pyatspi, self.kinds, self.context, self.seen = pyatspi, kinds, GLib.MainContext.default(), []
+        pyatspi.Registry.registerEventListener(self.on, *kinds)
+
+    def on(self, event):
+        self.seen.append((event.type, event.source.name if event.source else ""))
+
+    def pump(self, condition, timeout=5):
+        end = time.monotonic() + timeout
+        while not condition() and time.monotonic() < end:
+            while self.context.pending():
+                self.context.iteration(False)
+            time.sleep(0.05)
+        return condition()
+
+    def close(self):
+        self.pyatspi.Registry.deregisterEventListener(self.on, *self.kinds)
+
+
+def check_events(pyatspi, node, what, problems):
+    """Moving the caret and typing through the editable text interface are told as events."""
+    events = Events(pyatspi, "object:text-caret-moved", "object:text-changed")
+    try:
+        events.pump(lambda: False, 0.5)   # the listeners reach the program
+        text = node.queryText()
+        text.setCaretOffset(1)
+        if not events.pump(lambda: any(t.startswith("object:text-caret-moved") for t, _ in events.seen)):
+            problems.append("%s: no caret-moved event for a caret set" % what)
+        before = text.getText(0, -1)
+        node.queryEditableText().insertText(1, "XY", 2)
+        after = text.getText(0, -1)
+        if after != before[:1] + "XY" + before[1:]:
+            problems.append("%s: typed XY at 1 reads %r" % (what, after))
+        if not events.pump(lambda: any(t.startswith("object:text-changed:insert") for t, _ in events.seen)):
+            problems.append("%s: no text-changed event for typed text: %r" % (what, events.seen))
+    finally:
+        print("%-20s events %s" % (what, " ".join(sorted({t for t, _ in events.seen}))))
+        events.close()
+
+
 def main():
     runner_path = sys.argv[1]
     helpers = start_session()
@@ -205,6 +250,7 @@ def main():
                         problems.append("%s: the memo is not editable" % form)
                     if not check_text(pyatspi, memo, form + " memo", problems).strip():
                         problems.append("%s: the memo reads no text" % form)
+                    check_events(pyatspi, memo, form + " memo", problems)
             if form == "designer_foodlist":
                 # The page view reads its items, each by its type and name.
                 canvases = [n for n in nodes(pyatspi, window, pyatspi.ROLE_CANVAS) if n.childCount > 0]
