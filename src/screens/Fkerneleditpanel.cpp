@@ -240,7 +240,7 @@ void TKernelEditPanel::BuildKernel()
     // The drop-down takes the focus; it carries the field.
     Register(classSelector_, label, 0, -1, nullptr);
     Register(classSelector_->GetDropDown(), nullptr, ToInt(F::Class_Key), -1, "|分類を変更します。");
-    classSelector_->GetDropDown()->setAccessibleName(label->text());
+    SetLabelFor(label, classSelector_->GetDropDown());
     btnShow_ = new QPushButton(QStringLiteral("&>>"), p);
     btnShow_->setObjectName(QStringLiteral("BtnShow"));
     btnShow_->setGeometry(272, 16, 33, 22);

@@ -129,6 +129,14 @@ void AdoptLayoutLabel(const QWidget* widget)
     }
 }
 
+// Under AT-SPI a combo box's name is its current item: a name it is given is told as its
+// description as well (a label that is no sibling gives no label relation).
+void ReadByDescription(QWidget* widget, const QString& name)
+{
+    if (qobject_cast<QComboBox*>(widget) && widget->accessibleDescription().isEmpty())
+        widget->setAccessibleDescription(name);
+}
+
 bool Derived(const QWidget* widget)
 {
     const QVariant given = widget->property(kDerivedName);
@@ -229,6 +237,7 @@ void NameAccessible(QWidget* widget)
     }
     widget->setProperty(kDerivedName, name);
     widget->setAccessibleName(name);
+    ReadByDescription(widget, name);
 }
 
 void InstallAccessibility()
@@ -243,5 +252,7 @@ void InstallAccessibility()
 void SetLabelFor(QLabel* label, QWidget* control)
 {
     label->setBuddy(control);
-    if (control->parentWidget() != label->parentWidget()) control->setAccessibleName(StripMnemonic(label->text()));
+    if (control->parentWidget() == label->parentWidget()) return;
+    control->setAccessibleName(StripMnemonic(label->text()));
+    ReadByDescription(control, control->accessibleName());
 }

@@ -9,7 +9,6 @@
 #include "support/TestPictures.h"
 #include "widgets/Uaccessible.h"
 
-#include <QAccessible>
 #include <QSocketNotifier>
 #include <QTest>
 #include <QWidget>
@@ -27,22 +26,6 @@ const vkttest::SnapshotEntry* Find(const std::string& name)
     for (const vkttest::SnapshotEntry& entry : vkttest::Snapshots())
         if (entry.name == name) return &entry;
     return nullptr;
-}
-
-// With VKT_ACCESSIBLE_DUMP set: the shown focusable widgets that read no name, on stderr.
-void DumpUnnamed(QWidget* root)
-{
-    if (!qEnvironmentVariableIsSet("VKT_ACCESSIBLE_DUMP")) return;
-    for (QWidget* w : root->findChildren<QWidget*>()) {
-        if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus) continue;
-        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
-        if (!iface || !iface->text(QAccessible::Name).trimmed().isEmpty()) continue;
-        QString chain;
-        for (QWidget* p = w; p && p != root; p = p->parentWidget())
-            chain = QString::fromLatin1(p->metaObject()->className()) + QLatin1Char('#') + p->objectName() +
-                    QLatin1Char('/') + chain;
-        std::fprintf(stderr, "unnamed %s\n", qPrintable(chain));
-    }
 }
 
 } // namespace
@@ -88,7 +71,6 @@ int main(int argc, char** argv)
                     QTest::qWait(200);   // the bridge's registration of the new window
                 }
             }
-            if (!problem) DumpUnnamed(shown.get());
             if (problem)
                 std::printf("failed %s %s\n", name.c_str(), problem);
             else

@@ -94,7 +94,7 @@ def application(pyatspi, pid):
         for i in range(desktop.childCount):
             app = desktop.getChildAtIndex(i)
             try:
-                if app is not None and (app.get_process_id() == pid or app.name == os.environ.get("VKT_RUNNER_APP")):
+                if app is not None and app.get_process_id() == pid:
                     return app
             except Exception:
                 pass
@@ -102,13 +102,13 @@ def application(pyatspi, pid):
     return wait_until(find, 20, "the runner on the accessibility bus")
 
 
-def walk(pyatspi, node, path=(), skip_cells=True):
-    """(node, path) for each node shown under `node`; the cells of tables and lists are left out
-    beyond their first row (they are the rows' texts, not controls)."""
+def walk(pyatspi, node, path=()):
+    """(node, path) for each node shown under `node`; of tables, lists and trees only the first
+    twelve children (rows' texts, not controls)."""
     yield node, path
     role = node.getRole()
     count = node.childCount
-    if role in (pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_LIST, pyatspi.ROLE_TREE) and skip_cells:
+    if role in (pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_LIST, pyatspi.ROLE_TREE):
         count = min(count, 12)
     for i in range(count):
         child = node.getChildAtIndex(i)
@@ -117,7 +117,7 @@ def walk(pyatspi, node, path=(), skip_cells=True):
         states = child.getState()
         if not states.contains(pyatspi.STATE_SHOWING):
             continue
-        yield from walk(pyatspi, child, path + ("%s[%s]" % (child.getRoleName(), child.name),), skip_cells)
+        yield from walk(pyatspi, child, path + ("%s[%s]" % (child.getRoleName(), child.name),))
 
 
 def unnamed_controls(pyatspi, window):
@@ -127,7 +127,14 @@ def unnamed_controls(pyatspi, window):
     for node, path in walk(pyatspi, window):
         if node.getRole() in cells:
             continue
-        if node.getState().contains(pyatspi.STATE_FOCUSABLE) and not node.name.strip():
+        if not node.getState().contains(pyatspi.STATE_FOCUSABLE):
+            continue
+        if node.getRole() == pyatspi.ROLE_COMBO_BOX:
+            # A combo box's name is its current item: it is named by a label (or its tooltip).
+            labelled = any(r.getRelationType() == pyatspi.RELATION_LABELLED_BY for r in node.getRelationSet())
+            if not labelled and not node.description.strip():
+                found.append(" / ".join(path) + " (no label)")
+        elif not node.name.strip():
             found.append(" / ".join(path))
     return found
 

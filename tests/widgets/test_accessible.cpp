@@ -21,14 +21,15 @@
 namespace {
 
 // What a screen reader reads as the control's name: a combo box's name is its current item, its
-// label comes by the label relation.
+// label comes by the label relation, else its description says what it is.
 std::string Name(QWidget* w)
 {
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
     if (!iface) return "<none>";
     if (iface->role() == QAccessible::ComboBox) {
         const auto labels = iface->relations(QAccessible::Label);
-        return labels.isEmpty() ? "<no label>" : labels.first().first->text(QAccessible::Name).toStdString();
+        return (labels.isEmpty() ? iface->text(QAccessible::Description) : labels.first().first->text(QAccessible::Name))
+            .toStdString();
     }
     return iface->text(QAccessible::Name).toStdString();
 }
@@ -139,6 +140,14 @@ TEST(Accessible, ControlsWithoutTextAreNamedOnShow)
              return edit;
          },
          "仏名"},
+        {"a combo without label or tooltip is described by its status text",
+         [](QWidget* c) {
+             auto* combo = new QComboBox(c);
+             combo->addItems({"食材リスト", "原価率表"});
+             combo->setStatusTip("プレビュータイプ変更");
+             return combo;
+         },
+         "プレビュータイプ変更"},
         {"a field with a buddy label reads the label",
          [](QWidget* c) {
              auto* edit = new QLineEdit(c);
