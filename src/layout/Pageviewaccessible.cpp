@@ -89,10 +89,6 @@ private:
 class TPageViewAccessible : public QAccessibleWidget {
 public:
     explicit TPageViewAccessible(TPageView* view) : QAccessibleWidget(view, QAccessible::Canvas) {}
-    ~TPageViewAccessible() override
-    {
-        for (const QAccessible::Id id : children_) QAccessible::deleteAccessibleInterface(id);
-    }
 
     int childCount() const override { return static_cast<int>(ReadItems(*View()).size()); }
     QAccessibleInterface* child(int index) const override
@@ -120,6 +116,9 @@ public:
 
 private:
     TPageView* View() const { return static_cast<TPageView*>(widget()); }
+    // The items' interfaces, made when first asked for. Qt's registry owns them and deletes them
+    // when the application ends (the bridge may hold their ids): they outlive the view and then
+    // read as invalid.
     mutable std::vector<QAccessible::Id> children_;
 };
 
