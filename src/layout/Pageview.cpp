@@ -1,6 +1,7 @@
 #include "layout/Pageview.h"
 
 #include "gui/QtSupport.h"
+#include "layout/Pageviewaccessible.h"
 #include "platform/Text.h"
 #include "platform/Units.h"
 #include "widgets/Upapernamelist.h"
@@ -11,6 +12,7 @@
 
 TPageView::TPageView(QWidget* owner) : TScrollCanvas(owner)
 {
+    InstallPageViewAccessible();
     SetResizingDelay(50);
     viewport()->setMouseTracking(true);
     drawer_ = std::make_unique<TPageDrawer>();
@@ -90,13 +92,19 @@ void TPageView::ChangeSelected(TViewItem* item, bool select)
 {
     DoChangeSelected(item, select);
     Redraw();
+    if (select && item) AnnounceSelectedItem(this, item);
 }
 
 TRect TPageView::SelectedScreenRect() const
 {
     const TViewItem* item = GetSelected();
-    if (!item)
-        return {};
+    return item ? ItemScreenRect(item) : TRect{};
+}
+
+std::string TPageView::ItemCaption(TViewItem* item) { return item->GetName(); }
+
+TRect TPageView::ItemScreenRect(const TViewItem* item) const
+{
     const TRect r = item->GetScalingRect(GetScale_());
     const TPoint o = drawer_->GetPageOrigin(0);
     return {r.Left + o.X, r.Top + o.Y, r.Right + o.X, r.Bottom + o.Y};

@@ -56,6 +56,10 @@ public:
     const QImage& GetBackBuffer() const { return backBuffer_; }
 
     TViewItem* GetSelected() const { return items_->GetSelected(); }
+    // What a screen reader reads of an item: its name here; the layout document adds its type.
+    virtual std::string ItemCaption(TViewItem* item);
+    // An item's scaled rectangle moved to the page origin (the client's pixels).
+    TRect ItemScreenRect(const TViewItem* item) const;
     void SetSelected(TViewItem* item) { items_->SetSelected(item); }
     int GetPage() const { return page_; }
     // Clamped to 1 … the page count.

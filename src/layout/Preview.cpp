@@ -128,6 +128,15 @@ std::string TPreview::GetContainerCaption(int type)
     return caption;
 }
 
+std::string TPreview::ItemCaption(TViewItem* item)
+{
+    const TContainer* container = ContainerOf(item);
+    const std::string caption = container ? GetContainerCaption(container->GetType()) : std::string();
+    const std::string name = item->GetName();
+    if (caption.empty() || name.empty()) return caption + name;
+    return caption + " " + name;
+}
+
 int TPreview::ContainerTypeFromStr(const std::string& name)
 {
     for (std::size_t i = 0; i < kBuiltIns.size(); ++i)

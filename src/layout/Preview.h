@@ -60,6 +60,8 @@ public:
     TContainer* GetSelContainer() const;
     TContainer* GetContainerOfName(const std::string& name) const;
     std::string GetContainerCaption(int type);
+    // The container type's caption, then the item's name.
+    std::string ItemCaption(TViewItem* item) override;
     int ContainerTypeFromStr(const std::string& name);
     std::string ContainerTypeToStr(int type);
     TRect GetMMMargin_() const;

@@ -87,6 +87,11 @@ TPrintExecuteDlg::TPrintExecuteDlg(QWidget* parent) : QDialog(parent, Qt::Dialog
     GroupBox2 = Make<QGroupBox>(this, "GroupBox2", {232, 16, 201, 121});
     CopyCountLabel = Make<QLabel>(GroupBox2, "CopyCountLabel", {12, 28, 84, 20}, "印刷部数");
     CopyCountEdit = MakeNumber(GroupBox2, "CopyCountEdit", {100, 26, 89, 22});
+    // The list has no label of its own: a screen reader reads what it chooses.
+    PrintTypeList->setAccessibleDescription(QStringLiteral("印刷するページ"));
+    StartPageLabel->setBuddy(StartPageEdit);
+    EndPageLabel->setBuddy(EndPageEdit);
+    CopyCountLabel->setBuddy(CopyCountEdit);
     RBPageCopy = Make<QRadioButton>(GroupBox2, "RBPageCopy", {12, 60, 180, 20}, "ページごとに印刷 (高速)");
     RBFileCopy = Make<QRadioButton>(GroupBox2, "RBFileCopy", {12, 88, 180, 20}, "部単位ごとに印刷");
     RBPageCopy->setChecked(true);

@@ -107,6 +107,7 @@ TClassView::TClassView(QWidget* parent) : QFrame(parent)
     // the bar repaints only what its slider moved.
     tree_ = new TSteadyTreeWidget(this);
     tree_->setObjectName(QStringLiteral("ClassTree"));
+    tree_->setAccessibleName(QStringLiteral("クラスツリー"));
     tree_->setFont(VktFormFont());
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(false);

@@ -80,6 +80,7 @@ TDataListView::TDataListView(QWidget* parent) : TGridEdit(parent), stateImages_(
 {
     setObjectName(QStringLiteral("DataListView"));
     GetStringGrid()->setSelectionMode(QAbstractItemView::NoSelection);
+    GetStringGrid()->setAccessibleName(QStringLiteral("データリスト"));
     GetStringGrid()->setMouseTracking(false);
 }
 

@@ -11,6 +11,7 @@
 #include "richtext/Exview.h"
 #include "screens/Fclassbar.h"
 #include "widgets/Fvktform.h"
+#include "widgets/Uaccessible.h"
 #include "widgets/Usteadyscrollbar.h"
 
 #include <QCheckBox>
@@ -87,6 +88,7 @@ TKernelEditPanel::TKernelEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
     setFont(VktFormFont());
     resize(313, 401);
     scroll_ = new QScrollArea(this);
+    scroll_->setAccessibleName(QStringLiteral("データ編集"));
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -215,6 +217,7 @@ TExView* TKernelEditPanel::AddTextEdit(QWidget* panel, const char* name, int x, 
 void TKernelEditPanel::Register(QWidget* control, QLabel* label, int field, int column, const char* hint)
 {
     controls_.push_back({control, label, column});
+    if (label) SetLabelFor(label, control);
     if (field == 0) return;
     control->setProperty(kFieldProperty, field);
     control->installEventFilter(this);
@@ -237,6 +240,7 @@ void TKernelEditPanel::BuildKernel()
     // The drop-down takes the focus; it carries the field.
     Register(classSelector_, label, 0, -1, nullptr);
     Register(classSelector_->GetDropDown(), nullptr, ToInt(F::Class_Key), -1, "|分類を変更します。");
+    SetLabelFor(label, classSelector_->GetDropDown());
     btnShow_ = new QPushButton(QStringLiteral("&>>"), p);
     btnShow_->setObjectName(QStringLiteral("BtnShow"));
     btnShow_->setGeometry(272, 16, 33, 22);

@@ -52,6 +52,7 @@ TMemoEditPanel::TMemoEditPanel(QWidget* parent) : QFrame(parent)
 
     exView_ = new TExView(this);
     exView_->setObjectName(QStringLiteral("ExView"));
+    exView_->setAccessibleName(QStringLiteral("メモ"));
     exView_->SetWordWrap(true);
     exView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(exView_, 1);

@@ -287,7 +287,11 @@ void TVktSingleViewer::BuildToolBar()
     previewFileSelecter_ = selecter;
     previewFileSelecter_->setObjectName("PreviewFileSelecter");
     platform::SetHint(*previewFileSelecter_, "|プレビュータイプ変更");
-    for (const char* item : kPresetItems) previewFileSelecter_->addItem(platform::ToQString(item));
+    // The item reads its name; the "name=file" item is its data.
+    for (const char* item : kPresetItems) {
+        const QString full = platform::ToQString(item);
+        previewFileSelecter_->addItem(NamePart(full), full);
+    }
     selecter->FitToNames();
     previewFileSelecter_->setCurrentIndex(0);
     connect(previewFileSelecter_, &QComboBox::activated, this,
@@ -304,7 +308,7 @@ TPreview* TVktSingleViewer::GetLayoutDocument() const
 
 std::string TVktSingleViewer::LayoutFile(int index) const
 {
-    const QString item = previewFileSelecter_->itemText(index);
+    const QString item = previewFileSelecter_->itemData(index).toString();
     return platform::FromQString(item.mid(item.indexOf(QLatin1Char('=')) + 1));
 }
 

@@ -8,6 +8,7 @@
 #include "platform/Errors.h"
 #include "platform/Text.h"
 #include "widgets/Fguipanel.h"
+#include "widgets/Uaccessible.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -271,6 +272,7 @@ bool TPanelOwner::Bind(TVktObject* obj)
 
 TVktForm::TVktForm(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags)
 {
+    InstallAccessibility();
     setFont(VktFormFont());
     setMinimumWidth(kFormMinWidth);
     auto* layout = new QVBoxLayout(this);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTest>
@@ -208,6 +209,32 @@ TEST_F(PageViewTest, MouseSelectsThenDragsAGrip)
     EXPECT_EQ(view->GetSelectBox()->GetSelectRect(), (TRect{ScreenPoint(top, false).x() - 10,
                                                             ScreenPoint(top, false).y() - 10,
                                                             ScreenPoint(top, true).x(), ScreenPoint(top, true).y()}));
+}
+
+// A screen reader reads the items (named, placed), the selected one, and nothing of items gone.
+TEST_F(PageViewTest, AScreenReaderReadsTheItemsAndTheSelection)
+{
+    TViewItem* a = Item(nullptr, {2000, 2000, 6000, 6000}, "a");
+    TViewItem* b = Item(nullptr, {7000, 2000, 9000, 6000}, "b");
+    Show();
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(view.get());
+    ASSERT_TRUE(iface);
+    EXPECT_EQ(iface->role(), QAccessible::Canvas);
+    ASSERT_EQ(iface->childCount(), 2);
+    EXPECT_EQ(iface->child(0)->text(QAccessible::Name), QStringLiteral("a"));
+    EXPECT_EQ(iface->child(1)->text(QAccessible::Name), QStringLiteral("b"));
+    EXPECT_EQ(iface->indexOfChild(iface->child(1)), 1);
+    EXPECT_EQ(iface->child(0)->parent(), iface);
+    EXPECT_TRUE(iface->child(0)->rect().contains(view->viewport()->mapToGlobal(ScreenPoint(a, false) + QPoint(2, 2))));
+    view->SetSelected(b);
+    EXPECT_TRUE(iface->child(1)->state().selected);
+    EXPECT_FALSE(iface->child(0)->state().selected);
+    EXPECT_EQ(iface->focusChild(), iface->child(1));
+    QAccessibleInterface* second = iface->child(1);
+    view->Clear();
+    EXPECT_EQ(iface->childCount(), 0);
+    EXPECT_FALSE(second->isValid());
+    EXPECT_TRUE(second->text(QAccessible::Name).isEmpty());
 }
 
 TEST_F(PageViewTest, KeysNavigateMoveAndDelete)

@@ -40,6 +40,7 @@
 #include "widgets/Mvktmodule.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QEventLoop>
@@ -184,7 +185,13 @@ TEST_F(MainWindowTest, MenusAndToolBarInTheirOrder)
     for (int i = 0; i < selector->count(); ++i)
         EXPECT_GE(selector->itemDelegate()->sizeHint(row, selector->model()->index(i, 0)).height(),
                   QFontMetrics(row.font).height()) << i;
-    EXPECT_EQ(platform::FromQString(selector->itemText(1)), "原価率表=Recipe.xml");
+    // The selector reads (and a screen reader hears) the caption, not "caption=file".
+    EXPECT_EQ(platform::FromQString(selector->itemText(1)), "原価率表");
+    selector->setCurrentIndex(1);
+    EXPECT_EQ(platform::FromQString(QAccessible::queryAccessibleInterface(selector)->text(QAccessible::Value)),
+              "原価率表");
+    selector->setCurrentIndex(0);
+    EXPECT_EQ(w.LayoutFile(1), "Recipe.xml");
     EXPECT_EQ(w.LayoutFile(2), "Menu.xml");
 
     const struct { QAction* action; const char* caption; const char* tip; } own[] = {
