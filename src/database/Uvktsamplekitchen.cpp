@@ -1,18 +1,26 @@
 #include "database/Uvktsamplekitchen.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <map>
 #include <string_view>
 #include <vector>
 
+#include "database/Mvktcosting.h"
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
 #include "platform/Codec.h"
 #include "platform/Files.h"
 #include "platform/NumberText.h"
 #include "platform/Text.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
@@ -306,6 +314,9 @@ void AppendRow(std::string& rows, const std::vector<std::string>& values)
 
 std::string Number(double value) { return platform::FloatToStr(value); }
 
+// The log's size past which the making checkpoints it.
+constexpr std::uintmax_t kLogLimit = 256 * 1024;
+
 // Fills the database step by step; each step false at its first failed operation.
 class SampleMaker {
 public:
@@ -314,12 +325,33 @@ public:
 
     bool Run()
     {
-        return AddDealers() && AddFoods() && AddHistory() && AddDishes(TVktObjKind::Cook, kDishes) &&
-               AddDishes(TVktObjKind::Menu, kMenus) && AddMemos() && AddPictures() && AddAttributes() &&
-               AddStockSheet() && AddFilters();
+        // A short log: SQLite's own checkpoint lets it grow to a thousand pages, sixteen times the
+        // finished database; here it is checkpointed into the file and cut back after a record's
+        // operations once it passes kLogLimit (by a connection of its own, which syncs nothing: the sample counts only
+        // once it is renamed into place, closed).
+        log_.Open(platform::DatabaseFilePath(db_.GetPath()));
+        log_.Execute("PRAGMA synchronous = OFF");
+        const bool made = AddDealers() && AddFoods() && AddHistory() && AddDishes(TVktObjKind::Cook, kDishes) &&
+                          AddDishes(TVktObjKind::Menu, kMenus) && AddMemos() && AddPictures() && AddAttributes() &&
+                          AddStockSheet() && AddFilters();
+        log_.Close();
+        return made;
     }
 
 private:
+    // Once the log holds more than kLogLimit bytes, moves it into the database file and empties
+    // it; true (a checkpoint that cannot be made now is made by a later one).
+    bool Checkpoint()
+    {
+        std::error_code unknown;
+        if (std::filesystem::file_size(log_.GetPath() + "-wal", unknown) <= kLogLimit || unknown) return true;
+        try {
+            log_.Execute("PRAGMA wal_checkpoint(TRUNCATE)");
+        } catch (const platform::DatabaseError&) {
+        }
+        return true;
+    }
+
     int Id(const char* name) const
     {
         const auto found = ids_.find(name);
@@ -338,7 +370,7 @@ private:
         db_.GetEvents().Add(&probe);
         const bool ok = db_.InsertData(kind, rows, fieldList, 0, nullptr);
         probe.Detach();
-        if (!ok || added.GetCount() != static_cast<int>(names.size())) return false;
+        if (!ok || added.GetCount() != static_cast<int>(names.size()) || !Checkpoint()) return false;
         for (int i = 0; i < added.GetCount(); ++i) ids_[names[static_cast<std::size_t>(i)]] = added.GetItem(i);
         return true;
     }
@@ -377,13 +409,14 @@ private:
         const platform::DateParts today = platform::DecodeDate(platform::Today());
         const platform::TDateTime thisMonth = platform::EncodeDate(today.year, today.month, 15);
         for (const Food& food : kFoods) {
-            const double usePrice = food.price * 100 / food.yield / food.quantity;
+            const double usePrice = FoodUsePrice(food.price, food.quantity, food.yield).ToDouble();
             for (int month = 0; month < 3; ++month) {
                 const double factor = kTrends[food.trend][month];
                 const auto price = platform::Currency::FromDouble(usePrice * factor);
                 if (!db_.SetMHistoryPrice(Id(food.name), platform::IncMonth(thisMonth, month - 3), price))
                     return false;
             }
+            Checkpoint();
         }
         return true;
     }
@@ -412,6 +445,7 @@ private:
             int index = 0;
             for (const Use& use : dish.uses)
                 if (use.name && !db_.EditData(F::ItemUse, Variant(use.use), Ids({id, ++index}))) return false;
+            Checkpoint();
         }
         return true;
     }
@@ -419,7 +453,8 @@ private:
     bool AddMemos()
     {
         for (const Memo& memo : kMemos)
-            if (!db_.EditData(F::Memo, Variant(MemoRtf(memo.text)), Ids({Id(memo.record)}))) return false;
+            if (!db_.EditData(F::Memo, Variant(MemoRtf(memo.text)), Ids({Id(memo.record)})) || !Checkpoint())
+                return false;
         return true;
     }
 
@@ -434,6 +469,7 @@ private:
                 continue;
             }
             if (!db_.EditData(F::Image, Variant(std::move(bytes)), Ids({Id(picture.record)}))) return false;
+            Checkpoint();
         }
         return true;
     }
@@ -448,7 +484,7 @@ private:
         return db_.SetDataAttributes(0, ids, Ids({item}), Ids({2}), nullptr);
     }
 
-    bool AddAttributes() { return Check("国産", kDomestic) && Check("要冷蔵", kChilled); }
+    bool AddAttributes() { return Check("国産", kDomestic) && Check("要冷蔵", kChilled) && Checkpoint(); }
 
     // This month's sheet of every counted ingredient, with its count.
     bool AddStockSheet()
@@ -461,7 +497,7 @@ private:
         for (const Food& food : kFoods)
             if (food.stock > 0 && !db_.EditData(F::Remained, Variant(food.stock), Ids({Id(food.name), sheet})))
                 return false;
-        return true;
+        return Checkpoint();
     }
 
     bool AddFilters()
@@ -476,6 +512,7 @@ private:
     }
 
     TVktObject& db_;
+    platform::Connection log_;
     std::string pictureFolder_;
     std::vector<int> dealers_;
     std::map<std::string, int, std::less<>> ids_;
@@ -493,31 +530,193 @@ bool FillSampleKitchen(TVktObject& object, const std::string& pictureFolder)
     return SampleMaker(object, pictureFolder).Run();
 }
 
-bool CreateSampleKitchen(TVktApplication& registry, const std::string& dataFolder, const std::string& pictureFolder)
+namespace {
+
+constexpr const char* kMakingFolder = ".sample-making";
+// In the folder of a whole sample: written before it is renamed into place.
+constexpr const char* kWholeMark = ".sample-kitchen";
+constexpr const char* kLockFile = ".sample.lock";
+// Less free room than this after a failed making: the disk was full.
+constexpr std::uintmax_t kRoomNeeded = 2 * 1024 * 1024;
+
+// The shell of the private registry that makes the sample: the first error it is told is kept
+// for the one message of the failure.
+class KeepFirstError : public TVktShellServices {
+public:
+    explicit KeepFirstError(std::string& first) : first_(first) {}
+    void ShowError(const std::string& text, const std::string&) override {
+        if (first_.empty()) first_ = text;
+    }
+
+private:
+    std::string& first_;
+};
+
+// The data folder's lock, held while it lives (flock: a killed holder lets it go). Waits a few
+// seconds for another start; `Held` false after that or when the lock file cannot be made
+// (`Error` its errno then).
+class FolderLock {
+public:
+    explicit FolderLock(const std::string& folder)
+    {
+        fd_ = ::open(platform::JoinPath(folder, kLockFile).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0) {
+            error_ = errno;
+            return;
+        }
+        for (int wait = 0; wait < 500 && !held_; ++wait) {
+            held_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+            if (!held_) ::usleep(10000);
+        }
+    }
+    ~FolderLock()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    bool Held() const { return held_; }
+    int Error() const { return error_; }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+    bool held_ = false;
+};
+
+bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+// Why the making in `folder` failed, in the user's words: a full disk, a folder that cannot be
+// written, else what the failing operation said.
+std::string FailureCause(const std::string& folder, int error, const std::string& said)
 {
-    if (registry.IndexOf(kSampleKitchenName) >= 0) return false;   // the cook's own database of that name
+    const std::string full = "ディスクの空き容量が足りません。";
+    const std::string readOnly = "フォルダー'" + folder + "'に書き込めません(読み取り専用です)。";
+    if (error == ENOSPC || error == EDQUOT) return full;
+    if (error == EROFS || error == EACCES || error == EPERM) return readOnly;
+    if (Contains(said, "disk is full") || Contains(said, "No space left")) return full;
+    struct statvfs medium {};
+    if (Contains(said, "readonly") || Contains(said, "Read-only") || Contains(said, "Permission denied") ||
+        (::statvfs(folder.c_str(), &medium) == 0 && (medium.f_flag & ST_RDONLY) != 0) ||
+        ::access(folder.c_str(), W_OK) != 0)
+        return readOnly;
+    std::error_code ignored;
+    const std::filesystem::space_info space = std::filesystem::space(folder, ignored);
+    if (!ignored && space.available < kRoomNeeded) return full;
+    return said.empty() ? std::string("原因は分かりません。") : said;
+}
+
+void SayFailure(TVktApplication& registry, const std::string& folder, int error, const std::string& said)
+{
+    registry.GetShellServices().ShowError("サンプルデータベース'" + std::string(kSampleKitchenName) + "'(" + folder +
+                                              ")の作成に失敗しました。\n" + FailureCause(folder, error, said),
+                                          "エラー確認");
+}
+
+// The place of a new sample: "Sample", or the first of "Sample1", "Sample2", ... that does not exist.
+std::string FreePlace(const std::string& dataFolder)
+{
     std::string folder = platform::JoinPath(dataFolder, "Sample");
     for (int n = 1; std::filesystem::exists(folder); ++n)
         folder = platform::JoinPath(dataFolder, "Sample" + platform::IntToStr(n));
-    std::error_code error;
-    if (!std::filesystem::create_directories(folder, error)) return false;
-    bool made = false;
-    try {
-        made = registry.CreateDatabase(kSampleKitchenName, folder) &&
-               FillSampleKitchen(*registry.GetObject(kSampleKitchenName), pictureFolder);
-    } catch (const std::exception&) {
-        made = false;
-    }
-    if (!made) {
-        if (registry.IndexOf(kSampleKitchenName) >= 0) registry.DeleteDatabase(kSampleKitchenName);   // ours
-        std::filesystem::remove_all(folder, error);
-    }
-    return made;
+    return folder;
 }
 
-bool MakeSampleOnFirstStart(TVktApplication& registry, bool madeBefore, const std::string& dataFolder,
+// A whole sample in its place that no entry lists: the first "Sample…" folder holding the mark and
+// a current database. "" when there is none.
+std::string UnlistedSample(const TVktApplication& registry, const std::string& dataFolder)
+{
+    std::string folder = platform::JoinPath(dataFolder, "Sample");
+    for (int n = 1; std::filesystem::exists(folder); ++n) {
+        if (platform::FileExists(platform::JoinPath(folder, kWholeMark)) && !registry.IsPathRegistered(folder) &&
+            registry.GetDatabaseFormat(folder) == 2)
+            return folder;
+        folder = platform::JoinPath(dataFolder, "Sample" + platform::IntToStr(n));
+    }
+    return {};
+}
+
+// Makes the sample in `making` through a registry of its own, which closes the database (its log
+// checkpointed into the file) before this returns. `said`: the first error, when it fails.
+bool MakeInFolder(const std::string& making, const std::string& pictureFolder, std::string& said)
+{
+    TVktApplication maker;
+    maker.SetShellServices(std::make_unique<KeepFirstError>(said));
+    try {
+        return maker.CreateDatabase(kSampleKitchenName, making) &&
+               FillSampleKitchen(*maker.GetObject(kSampleKitchenName), pictureFolder);
+    } catch (const std::exception& error) {
+        if (said.empty()) said = error.what();
+        return false;
+    }
+}
+
+} // namespace
+
+bool CreateSampleKitchen(TVktApplication& registry, const std::string& dataFolder, const std::string& pictureFolder)
+{
+    if (registry.IndexOf(kSampleKitchenName) >= 0) return false;   // the cook's own database of that name
+    const std::string making = platform::JoinPath(dataFolder, kMakingFolder);
+    std::error_code error;
+    std::filesystem::remove_all(making, error);   // a half sample of a start that was killed
+    if (error || !std::filesystem::create_directories(making, error)) {
+        SayFailure(registry, dataFolder, error.value(), error.message());
+        return false;
+    }
+    std::string said;
+    bool made = MakeInFolder(making, pictureFolder, said);
+    const std::string place = FreePlace(dataFolder);
+    if (made) {
+        try {
+            platform::WriteFileAtomic(platform::JoinPath(making, kWholeMark), kSampleKitchenName);
+        } catch (const std::exception& failure) {
+            said = failure.what();
+            made = false;
+        }
+    }
+    if (made) {
+        std::filesystem::rename(making, place, error);
+        if (error) {
+            said = error.message();
+            made = false;
+        }
+    }
+    if (!made) {
+        const int cause = error.value();
+        std::filesystem::remove_all(making, error);
+        SayFailure(registry, dataFolder, cause, said);
+        return false;
+    }
+    return registry.RegisterDatabase(kSampleKitchenName, place);
+}
+
+bool MakeSampleOnFirstStart(TVktApplication& registry, const TSampleMemory& memory, const std::string& dataFolder,
                             const std::string& pictureFolder)
 {
-    if (madeBefore || registry.GetCount() > 0) return false;
-    return CreateSampleKitchen(registry, dataFolder, pictureFolder);
+    const TSampleRecord before = memory.Read();
+    // Listed by a start that ended before it could remember it.
+    if (before == TSampleRecord::None && registry.IndexOf(kSampleKitchenName) >= 0) memory.Write(TSampleRecord::Made);
+    if (registry.GetCount() > 0) return false;
+    if (before == TSampleRecord::Failed) return false;
+    const FolderLock lock(dataFolder);
+    if (!lock.Held()) {
+        if (lock.Error() == 0 || before != TSampleRecord::None) return false;   // another start holds it
+        SayFailure(registry, dataFolder, lock.Error(), std::strerror(lock.Error()));
+        memory.Write(TSampleRecord::Failed);
+        return false;
+    }
+    const TSampleRecord now = memory.Read();
+    // Made by a start that ended before listing it, or by another start while this one waited.
+    const bool adopt = now == TSampleRecord::None || (now == TSampleRecord::Made && before == TSampleRecord::None);
+    if (adopt) {
+        const std::string whole = UnlistedSample(registry, dataFolder);
+        if (!whole.empty() && registry.RegisterDatabase(kSampleKitchenName, whole)) {
+            if (now == TSampleRecord::None) memory.Write(TSampleRecord::Made);
+            return true;
+        }
+    }
+    if (now != TSampleRecord::None) return false;
+    const bool made = CreateSampleKitchen(registry, dataFolder, pictureFolder);
+    memory.Write(made ? TSampleRecord::Made : TSampleRecord::Failed);
+    return made;
 }

@@ -363,15 +363,14 @@ void TVktSingleViewer::FormShow()
 
 void TVktSingleViewer::OpenFirstStartSample()
 {
-    // What cannot be made leaves the window as it was (the registry says why it could not create
-    // the database, the guard what was raised); the next start tries again.
+    // What cannot be made leaves the window as it was; the making says why, once (it is not tried
+    // again), the guard what was raised.
     platform::Guard([] {
         TVktModule* mdl = VktMdl();
         platform::BusyCursor busy;
-        if (!MakeSampleOnFirstStart(VktApplication(), mdl->GetSampleKitchenMade(), mdl->GetDataFolder(),
+        if (!MakeSampleOnFirstStart(VktApplication(), mdl->SampleMemory(), mdl->GetDataFolder(),
                                     mdl->GetSamplePictureFolder()))
             return;
-        mdl->WriteSampleKitchenMade();
         VktCommandModule()->SwitchDatabase(kSampleKitchenName, false);
         qCDebug(VktStartup, "sample kitchen made and opened");
     });
