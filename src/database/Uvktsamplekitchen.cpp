@@ -1,6 +1,7 @@
 #include "database/Uvktsamplekitchen.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -52,13 +53,22 @@ constexpr Dealer kDealers[] = {
     {"三河屋食品", "03-3851-0931"},
 };
 
-// Price trends of the three months before this one, as factors of today's use price.
-constexpr double kTrends[][3] = {
-    {1.00, 1.00, 1.00},   // 0 steady
-    {0.88, 0.93, 0.97},   // 1 rising
-    {1.12, 1.06, 1.02},   // 2 falling
-    {0.92, 1.10, 1.04},   // 3 seasonal
-};
+// The months of price history before this one: the last kMonthlyMonths stay monthly history, the
+// earlier ones are folded into the yearly history.
+constexpr int kHistoryMonths = 12;
+constexpr int kMonthlyMonths = 3;
+
+// A price trend (0 steady, 1 rising, 2 falling, 3 seasonal) as the factor of today's use price
+// `monthsAgo` months before this one.
+double TrendFactor(int trend, int monthsAgo)
+{
+    switch (trend) {
+    case 1: return 0.985 - 0.015 * monthsAgo;
+    case 2: return 1.0 + 0.02 * monthsAgo;
+    case 3: return 1.0 + 0.08 * std::cos(3.14159265358979 * monthsAgo / 6);
+    default: return 1.0;
+    }
+}
 
 // An ingredient: bought per buy unit at `price` yen, holding `quantity` use units of which
 // `yield` percent can be used. `stock`: the count on this month's stock-taking sheet, in use
@@ -74,25 +84,26 @@ struct Food {
     double yield;
     int useUnit;
     int dealer;   // 1..3, an index of kDealers plus one
-    int trend;    // a row of kTrends
+    int trend;    // see TrendFactor
     double stock;
 };
 // clang-format off
 constexpr Food kFoods[] = {
-    {kBeef, "牛ヒレ肉", "Filet de boeuf", kFresh, kKilogram, 9800, 1000, 90, kGram, 3, 1, 1200},
-    {kBeef, "牛すね肉", "Jarret de boeuf", kFresh, kKilogram, 2400, 1000, 85, kGram, 3, 0, 2000},
-    {kBeef, "牛骨", "Os de boeuf", kFrozen, kKilogram, 300, 1000, 100, kGram, 3, 0, 4000},
+    {kBeef, "牛ヒレ肉", "Filet de bœuf", kFresh, kKilogram, 9800, 1000, 90, kGram, 3, 1, 1200},
+    {kBeef, "牛すね肉", "Jarret de bœuf", kFresh, kKilogram, 2400, 1000, 85, kGram, 3, 0, 2000},
+    {kBeef, "仔牛の骨", "Os de veau", kFrozen, kKilogram, 600, 1000, 100, kGram, 3, 0, 4000},
     {kPork, "豚ロース", "Longe de porc", kFresh, kKilogram, 1900, 1000, 92, kGram, 3, 3, 1500},
     {kPork, "豚バラ肉", "Poitrine de porc", kFresh, kKilogram, 1600, 1000, 95, kGram, 3, 0, 1000},
-    {kPork, "ベーコン", "Lard fume", kFresh, kPack, 780, 500, 100, kGram, 3, 0, 500},
+    {kPork, "ベーコン", "Lard fumé", kFresh, kPack, 780, 500, 100, kGram, 3, 0, 500},
     {kChicken, "鶏もも肉", "Cuisse de poulet", kFresh, kKilogram, 1200, 1000, 90, kGram, 3, 1, 2000},
     {kChicken, "鶏ガラ", "Carcasse de poulet", kFrozen, kKilogram, 250, 1000, 100, kGram, 3, 0, 5000},
     {kChicken, "鴨胸肉", "Magret de canard", kFrozen, kKilogram, 4800, 1000, 88, kGram, 3, 2, 1800},
-    {kOtherMeat, "仔羊ロース", "Carre d'agneau", kFrozen, kKilogram, 6800, 1000, 80, kGram, 3, 1, 800},
+    {kOtherMeat, "仔羊ロース", "Carré d'agneau", kFrozen, kKilogram, 6800, 1000, 80, kGram, 3, 1, 800},
     {kFish, "真鯛", "Daurade royale", kFresh, kPiece, 3600, 1200, 45, kGram, 1, 3, -1},
     {kFish, "鮭", "Saumon", kFresh, kKilogram, 2800, 1000, 75, kGram, 1, 1, -1},
     {kFish, "平目", "Turbot", kFresh, kPiece, 4200, 1500, 40, kGram, 1, 3, -1},
     {kFish, "鱸", "Bar", kFresh, kKilogram, 3200, 1000, 50, kGram, 1, 2, -1},
+    {kFish, "白身魚のアラ", "Arêtes de poisson", kFresh, kKilogram, 400, 1000, 100, kGram, 1, 0, -1},
     {kCrustacean, "車海老", "Gambas", kFrozen, kPack, 3800, 500, 55, kGram, 1, 1, 1000},
     {kCrustacean, "オマール海老", "Homard", kFresh, kPiece, 6500, 600, 40, kGram, 1, 3, -1},
     {kShellfish, "帆立貝柱", "Noix de Saint-Jacques", kFrozen, kKilogram, 5200, 1000, 100, kGram, 1, 1, 1000},
@@ -100,13 +111,13 @@ constexpr Food kFoods[] = {
     {kShellfish, "あさり", "Palourdes", kFresh, kKilogram, 1200, 1000, 40, kGram, 1, 3, -1},
     {kVegetable, "玉ねぎ", "Oignon", kFresh, kKilogram, 280, 1000, 90, kGram, 2, 2, -1},
     {kVegetable, "人参", "Carotte", kFresh, kKilogram, 320, 1000, 88, kGram, 2, 0, -1},
-    {kVegetable, "セロリ", "Celeri", kFresh, kPack, 250, 400, 70, kGram, 2, 3, -1},
+    {kVegetable, "セロリ", "Céleri", kFresh, kPack, 250, 400, 70, kGram, 2, 3, -1},
     {kVegetable, "じゃがいも", "Pomme de terre", kFresh, kKilogram, 300, 1000, 85, kGram, 2, 0, -1},
     {kVegetable, "トマト", "Tomate", kFresh, kKilogram, 680, 1000, 92, kGram, 2, 3, -1},
     {kVegetable, "にんにく", "Ail", kFresh, kKilogram, 1800, 1000, 85, kGram, 2, 1, -1},
-    {kVegetable, "エシャロット", "Echalote", kFresh, kKilogram, 2400, 1000, 88, kGram, 2, 0, -1},
+    {kVegetable, "エシャロット", "Échalote", kFresh, kKilogram, 2400, 1000, 88, kGram, 2, 0, -1},
     {kVegetable, "マッシュルーム", "Champignon de Paris", kFresh, kPack, 380, 200, 95, kGram, 2, 0, -1},
-    {kVegetable, "ほうれん草", "Epinard", kFresh, kPack, 198, 200, 80, kGram, 2, 3, -1},
+    {kVegetable, "ほうれん草", "Épinard", kFresh, kPack, 198, 200, 80, kGram, 2, 3, -1},
     {kVegetable, "ズッキーニ", "Courgette", kFresh, kPiece, 150, 200, 95, kGram, 2, 3, -1},
     {kVegetable, "なす", "Aubergine", kFresh, kPiece, 80, 150, 90, kGram, 2, 3, -1},
     {kVegetable, "パプリカ", "Poivron", kFresh, kPiece, 180, 150, 85, kGram, 2, 2, -1},
@@ -120,11 +131,11 @@ constexpr Food kFoods[] = {
     {kFruit, "苺", "Fraise", kFresh, kPack, 680, 300, 90, kGram, 2, 3, -1},
     {kFruit, "オレンジ", "Orange", kFresh, kPiece, 120, 1, 100, kPiece, 2, 0, -1},
     {kDairyDrink, "牛乳", "Lait", kFresh, kLitre, 220, 1000, 100, kCc, 3, 0, 3000},
-    {kDairyDrink, "生クリーム", "Creme fraiche", kFresh, kPack, 980, 1000, 100, kCc, 3, 1, 2000},
+    {kDairyDrink, "生クリーム", "Crème fleurette", kFresh, kPack, 980, 1000, 100, kCc, 3, 1, 2000},
     {kCheese, "パルミジャーノ", "Parmesan", kFresh, kKilogram, 5800, 1000, 95, kGram, 3, 1, 600},
-    {kCheese, "グリュイエール", "Gruyere", kFresh, kKilogram, 4600, 1000, 95, kGram, 3, 0, 400},
+    {kCheese, "グリュイエール", "Gruyère", kFresh, kKilogram, 4600, 1000, 95, kGram, 3, 0, 400},
     {kOtherDairy, "無塩バター", "Beurre doux", kFresh, kPack, 1050, 450, 100, kGram, 3, 1, 1800},
-    {kOtherDairy, "卵", "Oeuf", kFresh, kPack, 300, 10, 100, kPiece, 3, 3, 60},
+    {kOtherDairy, "卵", "Œuf", kFresh, kPack, 300, 10, 100, kPiece, 3, 3, 60},
     {kSpice, "黒胡椒", "Poivre noir", kNoForm, kPack, 900, 250, 100, kGram, 3, 0, 200},
     {kSpice, "ナツメグ", "Muscade", kNoForm, kPack, 600, 100, 100, kGram, 3, 0, 80},
     {kCondiment, "塩", "Sel", kNoForm, kKilogram, 200, 1000, 100, kGram, 3, 0, 3000},
@@ -132,17 +143,17 @@ constexpr Food kFoods[] = {
     {kCondiment, "オリーブ油", "Huile d'olive", kJarred, kBottle, 2200, 1000, 100, kCc, 3, 1, 2500},
     {kCondiment, "白ワインビネガー", "Vinaigre de vin blanc", kJarred, kBottle, 650, 500, 100, kCc, 3, 0, 800},
     {kCondiment, "ディジョンマスタード", "Moutarde de Dijon", kJarred, kBottle, 780, 370, 100, kGram, 3, 0, 300},
-    {kCondiment, "トマトピューレ", "Puree de tomate", kJarred, kBottle, 320, 800, 100, kGram, 3, 0, 2400},
+    {kCondiment, "トマトピューレ", "Purée de tomate", kJarred, kBottle, 320, 800, 100, kGram, 3, 0, 2400},
     {kAlcohol, "白ワイン（料理用）", "Vin blanc", kJarred, kBottle, 1200, 750, 100, kCc, 3, 0, 3000},
     {kAlcohol, "赤ワイン（料理用）", "Vin rouge", kJarred, kBottle, 1300, 750, 100, kCc, 3, 0, 3000},
     {kAlcohol, "コニャック", "Cognac", kJarred, kBottle, 4800, 700, 100, kCc, 3, 0, 500},
     {kAlcohol, "ポルト酒", "Porto", kJarred, kBottle, 2600, 750, 100, kCc, 3, 2, 600},
-    {kSoftDrink, "ミネラルウォーター", "Eau minerale", kJarred, kCase, 1800, 12000, 100, kCc, 3, 0, 24000},
+    {kSoftDrink, "ミネラルウォーター", "Eau minérale", kJarred, kCase, 1800, 12000, 100, kCc, 3, 0, 24000},
     {kGrain, "米", "Riz", kNoForm, kKilogram, 520, 1000, 100, kGram, 3, 1, 10000},
     {kGrain, "強力粉", "Farine de gruau", kNoForm, kKilogram, 380, 1000, 100, kGram, 3, 0, 5000},
     {kGrain, "薄力粉", "Farine", kNoForm, kKilogram, 340, 1000, 100, kGram, 3, 0, 5000},
     {kPasta, "スパゲッティ", "Spaghetti", kNoForm, kPack, 480, 1000, 100, kGram, 3, 0, 3000},
-    {kOtherFood, "板ゼラチン", "Gelatine", kNoForm, kPack, 900, 100, 100, kGram, 3, 0, 100},
+    {kOtherFood, "板ゼラチン", "Gélatine", kNoForm, kPack, 900, 100, 100, kGram, 3, 0, 100},
     {kOtherFood, "アーモンドプードル", "Poudre d'amande", kNoForm, kKilogram, 2800, 1000, 100, kGram, 3, 2, 800},
     {kOtherFood, "製菓用チョコレート", "Chocolat de couverture", kNoForm, kKilogram, 3600, 1000, 100, kGram, 3, 1, 1000},
     {kOtherFood, "バニラビーンズ", "Gousse de vanille", kNoForm, kPack, 1800, 5, 100, kPiece, 3, 1, 10},
@@ -169,11 +180,11 @@ struct Dish {
 // clang-format off
 constexpr Dish kDishes[] = {
     {kBase, "フォン・ド・ヴォー", "Fond de veau", kHot, kDishCc, 3000, 0,
-     {{"牛すね肉", 1000}, {"牛骨", 2000}, {"玉ねぎ", 300}, {"人参", 200}, {"セロリ", 100}, {"トマトピューレ", 100},
+     {{"仔牛の骨", 3000}, {"玉ねぎ", 300}, {"人参", 200}, {"セロリ", 100}, {"トマトピューレ", 100},
       {"赤ワイン（料理用）", 375}, {"タイム", 2}, {"ローリエ", 1}}},
-    {kBase, "フュメ・ド・ポワソン", "Fumet de poisson", kHot, kDishCc, 2000, 0,
-     {{"鱸", 400}, {"玉ねぎ", 150}, {"セロリ", 50}, {"白ワイン（料理用）", 200}, {"パセリ", 5}}},
-    {kBase, "ブイヨン・ド・ヴォライユ", "Bouillon de volaille", kHot, kDishCc, 3000, 0,
+    {kBase, "フュメ・ド・ポワソン", "Fumet de poisson", kHot, kDishCc, 1200, 0,
+     {{"白身魚のアラ", 1000}, {"玉ねぎ", 150}, {"セロリ", 50}, {"白ワイン（料理用）", 200}, {"パセリ", 5}}},
+    {kBase, "ブイヨン・ド・ヴォライユ", "Bouillon de volaille", kHot, kDishCc, 2000, 0,
      {{"鶏ガラ", 2000}, {"玉ねぎ", 200}, {"人参", 150}, {"セロリ", 100}, {"ローリエ", 1}, {"タイム", 2}}},
     {kSauce, "ソース・ボルドレーズ", "Sauce bordelaise", kHot, kDishCc, 500, 0,
      {{"フォン・ド・ヴォー", 600}, {"赤ワイン（料理用）", 300}, {"エシャロット", 50}, {"無塩バター", 40},
@@ -181,19 +192,19 @@ constexpr Dish kDishes[] = {
     {kSauce, "ソース・ブールブラン", "Sauce beurre blanc", kHot, kDishCc, 400, 0,
      {{"フュメ・ド・ポワソン", 150}, {"白ワイン（料理用）", 100}, {"白ワインビネガー", 50}, {"エシャロット", 40},
       {"無塩バター", 200}, {"塩", 2}}},
-    {kSauce, "ヴィネグレット", "Vinaigrette", kCold, kDishCc, 300, 0,
+    {kSauce, "ヴィネグレット", "Vinaigrette", kCold, kDishCc, 280, 0,
      {{"オリーブ油", 200}, {"白ワインビネガー", 70}, {"ディジョンマスタード", 20}, {"塩", 3}, {"黒胡椒", 1}}},
-    {kDough, "パート・ブリゼ", "Pate brisee", kCold, kDishGram, 600, 0,
+    {kDough, "パート・ブリゼ", "Pâte brisée", kCold, kDishGram, 420, 0,
      {{"薄力粉", 250}, {"無塩バター", 125}, {"卵", 1}, {"塩", 5}, {"ミネラルウォーター", 50}}},
-    {kMeatDish, "牛ヒレ肉のポワレ ボルドレーズソース", "Filet de boeuf poele", kHot, kPlate, 1, 4800,
+    {kMeatDish, "牛ヒレ肉のポワレ ボルドレーズソース", "Filet de bœuf poêlé", kHot, kPlate, 1, 4800,
      {{"牛ヒレ肉", 160}, {"ソース・ボルドレーズ", 60}, {"じゃがいも", 150}, {"無塩バター", 15}, {"塩", 2},
       {"黒胡椒", 0.5}}},
-    {kMeatDish, "鴨胸肉のロースト オレンジソース", "Magret de canard a l'orange", kHot, kPlate, 1, 4200,
+    {kMeatDish, "鴨胸肉のロースト オレンジソース", "Magret de canard à l'orange", kHot, kPlate, 1, 4200,
      {{"鴨胸肉", 180}, {"オレンジ", 1}, {"フォン・ド・ヴォー", 80}, {"グラニュー糖", 10}, {"コニャック", 10},
       {"塩", 2}}},
-    {kFishDish, "真鯛のポワレ ブールブラン", "Daurade poelee au beurre blanc", kHot, kPlate, 1, 3800,
+    {kFishDish, "真鯛のポワレ ブールブラン", "Daurade poêlée au beurre blanc", kHot, kPlate, 1, 3800,
      {{"真鯛", 120}, {"ソース・ブールブラン", 50}, {"ほうれん草", 60}, {"オリーブ油", 10}, {"塩", 2}}},
-    {kFishDish, "帆立貝と海老のソテー", "Saint-Jacques et gambas sautees", kHot, kPlate, 1, 3200,
+    {kFishDish, "帆立貝と海老のソテー", "Saint-Jacques et gambas sautées", kHot, kPlate, 1, 3200,
      {{"帆立貝柱", 90}, {"車海老", 40}, {"マッシュルーム", 30}, {"無塩バター", 10}, {"パセリ", 2},
       {"レモン", 0.25}}},
     {kVegetableDish, "ラタトゥイユ", "Ratatouille", kHot, kPlate, 8, 1200,
@@ -202,15 +213,15 @@ constexpr Dish kDishes[] = {
     {kVegetableDish, "季節のサラダ", "Salade de saison", kCold, kPlate, 1, 1400,
      {{"トマト", 80}, {"パプリカ", 30}, {"ほうれん草", 40}, {"ヴィネグレット", 20}, {"パルミジャーノ", 10}}},
     {kDessert, "タルト・オ・ポム", "Tarte aux pommes", kCold, kPlate, 8, 900,
-     {{"パート・ブリゼ", 600}, {"りんご", 900}, {"グラニュー糖", 80}, {"無塩バター", 40}, {"卵", 1}}},
-    {kDessert, "クレーム・ブリュレ", "Creme brulee", kCold, kPlate, 6, 800,
+     {{"パート・ブリゼ", 420}, {"りんご", 900}, {"グラニュー糖", 80}, {"無塩バター", 40}, {"卵", 1}}},
+    {kDessert, "クレーム・ブリュレ", "Crème brûlée", kCold, kPlate, 6, 800,
      {{"生クリーム", 500}, {"牛乳", 100}, {"卵", 6}, {"グラニュー糖", 90}, {"バニラビーンズ", 1}}},
 };
 constexpr Dish kMenus[] = {
-    {kRestaurant, "春のディナーコース", "Menu diner de printemps", kCourse, kMenuPlate, 1, 9800,
+    {kRestaurant, "春のディナーコース", "Menu dîner de printemps", kCourse, kMenuPlate, 1, 9800,
      {{"季節のサラダ", 1}, {"真鯛のポワレ ブールブラン", 1}, {"牛ヒレ肉のポワレ ボルドレーズソース", 1},
       {"クレーム・ブリュレ", 1}}},
-    {kRestaurant, "ランチコース", "Menu dejeuner", kCourse, kMenuPlate, 1, 4500,
+    {kRestaurant, "ランチコース", "Menu déjeuner", kCourse, kMenuPlate, 1, 4500,
      {{"ラタトゥイユ", 1}, {"鴨胸肉のロースト オレンジソース", 1}, {"タルト・オ・ポム", 1}}},
     {kBanquet, "宴会プラン「桜」", "Banquet Sakura", kCourse, kMenuPlate, 1, 12000,
      {{"帆立貝と海老のソテー", 1}, {"季節のサラダ", 1}, {"牛ヒレ肉のポワレ ボルドレーズソース", 1},
@@ -403,19 +414,24 @@ private:
                       names);
     }
 
-    // The three months before this one, a price on each month's 15th.
+    // A price on the 15th of each of the kHistoryMonths before this one; all but the last
+    // kMonthlyMonths folded into the yearly history, as the fold of monthly history does it.
     bool AddHistory()
     {
         const platform::DateParts today = platform::DecodeDate(platform::Today());
         const platform::TDateTime thisMonth = platform::EncodeDate(today.year, today.month, 15);
         for (const Food& food : kFoods) {
             const double usePrice = FoodUsePrice(food.price, food.quantity, food.yield).ToDouble();
-            for (int month = 0; month < 3; ++month) {
-                const double factor = kTrends[food.trend][month];
-                const auto price = platform::Currency::FromDouble(usePrice * factor);
-                if (!db_.SetMHistoryPrice(Id(food.name), platform::IncMonth(thisMonth, month - 3), price))
+            for (int monthsAgo = kHistoryMonths; monthsAgo > 0; --monthsAgo) {
+                const auto price = platform::Currency::FromDouble(usePrice * TrendFactor(food.trend, monthsAgo));
+                if (!db_.SetMHistoryPrice(Id(food.name), platform::IncMonth(thisMonth, -monthsAgo), price))
                     return false;
             }
+            Checkpoint();
+        }
+        for (int monthsAgo = kHistoryMonths; monthsAgo > 0; --monthsAgo) {
+            if (!db_.MakeYHistory(monthsAgo > kMonthlyMonths, 0, platform::IncMonth(thisMonth, -monthsAgo), nullptr))
+                return false;
             Checkpoint();
         }
         return true;

@@ -426,6 +426,61 @@ TEST_F(SampleKitchenTest, HoldsAKitchensRecordsMadeByTheOperations) {
     EXPECT_TRUE(shell->messages.empty());
 }
 
+// What a cook reads in it is as a kitchen has it: a recipe made by weight or volume gives no more
+// than its ingredients weigh, stocks are made from bones, French names carry their accents, and
+// a year of prices stands in the yearly history.
+TEST_F(SampleKitchenTest, ReadsAsAKitchenMakesIt) {
+    MakeSample();
+    const std::string data = Tbl(T::TblData);
+    // Recipes made in grams or cc (units 15, 18) from items counted in grams or cc (5, 8, 15, 18).
+    platform::Statement yields(db, "select d.Data, c.Complete, sum(i.ItemUse) from " + data + " d join " +
+                                       Tbl(T::TblCook) + " c on c.Cook_Key = d.Data_ID join " + Tbl(T::TblItem) +
+                                       " i on i.Item_Key = d.Data_ID join " + data +
+                                       " u on u.Data_ID = i.Data_Key and u.UseUnit_Key in (5, 8, 15, 18)"
+                                       " where d.UseUnit_Key in (15, 18) group by d.Data_ID");
+    int recipes = 0;
+    while (yields.Step()) {
+        ++recipes;
+        EXPECT_LE(yields.GetDouble(1), yields.GetDouble(2)) << yields.GetText(0);
+    }
+    EXPECT_GE(recipes, 7);
+
+    struct Name {
+        const char* name;
+        const char* french;
+    };
+    const Name names[] = {{"生クリーム", "Crème fleurette"},  {"パート・ブリゼ", "Pâte brisée"},
+                          {"クレーム・ブリュレ", "Crème brûlée"}, {"牛ヒレ肉", "Filet de bœuf"},
+                          {"ランチコース", "Menu déjeuner"},     {"エシャロット", "Échalote"}};
+    for (const Name& n : names) {
+        platform::Statement french(db, "select Data2 from " + data + " where Data = '" + n.name + "'");
+        ASSERT_TRUE(french.Step()) << n.name;
+        EXPECT_EQ(french.GetText(0), n.french);
+    }
+
+    struct Made {
+        const char* recipe;
+        const char* from;
+    };
+    const Made stocks[] = {{"フォン・ド・ヴォー", "仔牛の骨"}, {"フュメ・ド・ポワソン", "白身魚のアラ"},
+                           {"ブイヨン・ド・ヴォライユ", "鶏ガラ"}};
+    for (const Made& stock : stocks) {
+        EXPECT_EQ(Int("select count(*) from " + Tbl(T::TblItem) + " i join " + data + " d on d.Data_ID = i.Item_Key join " +
+                      data + " u on u.Data_ID = i.Data_Key where d.Data = '" + stock.recipe + "' and u.Data = '" +
+                      stock.from + "'"),
+                  1)
+            << stock.recipe;
+    }
+
+    // Twelve months of yearly history per ingredient, the year before this month.
+    EXPECT_EQ(Int("select min(n) from (select count(distinct substr(YHistoryDate, 1, 7)) n from " +
+                  Tbl(T::TblYHistory) + " group by YHistory_Key)"),
+              12);
+    EXPECT_EQ(Int("select count(distinct YHistory_Key) from " + Tbl(T::TblYHistory)),
+              Int("select count(*) from " + Tbl(T::TblFood)));
+    EXPECT_EQ(Int("select count(*) from " + Tbl(T::TblYHistory) + " where YHistoryDate >= '2024-03-01'"), 0);
+}
+
 TEST_F(SampleKitchenTest, EveryCostIsTheCostingOfItsItems) {
     MakeSample();
     // Ingredients: the use price from the buy price, quantity and yield.
