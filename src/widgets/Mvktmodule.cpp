@@ -87,6 +87,16 @@ void TVktModule::WriteSampleKitchen(TSampleRecord record)
     key.Flush();
 }
 
+std::string TVktModule::GetLastDatabase() const { return ReadValue(platform::SettingsScope::User, "LastDatabase"); }
+
+void TVktModule::WriteLastDatabase(const std::string& name)
+{
+    platform::SettingsKey key(platform::SettingsScope::User, kProgramKey);
+    if (name.empty()) key.DeleteValue("LastDatabase");
+    else key.WriteString("LastDatabase", name);
+    key.Flush();
+}
+
 TSampleMemory TVktModule::SampleMemory()
 {
     return {[this] { return GetSampleKitchen(); },

@@ -58,6 +58,11 @@ public:
     // The memory the first start's making reads and writes (a failed write is left unsaid: the
     // start then tries again next time).
     TSampleMemory SampleMemory();
+    // The database open when the main window last closed (the user value LastDatabase); "" when
+    // none was.
+    std::string GetLastDatabase() const;
+    // Remembers it ("" for none); a failed write raises platform::FileError.
+    void WriteLastDatabase(const std::string& name);
     // The folder of the pictures the sample kitchen uses, shipped with the program.
     std::string GetSamplePictureFolder() const { return shippedFolder_ + "samples"; }
 

@@ -380,6 +380,52 @@ TEST_F(MainWindowTest, AFirstStartOpensTheSampleKitchenOnce)
     registry.UnregisterDatabase("厨房");
 }
 
+// The caption names the open database; a later start opens the database open at the last close,
+// none when none was open, and none, unsaid, when it is no longer registered.
+TEST_F(MainWindowTest, TheCaptionNamesTheDatabaseALaterStartReopens)
+{
+    TVktApplication& registry = VktApplication();
+    const vkttest::SampleDatabase own(false);
+    const std::string product = VktMdl()->GetProductName();
+    const auto caption = [this] { return platform::FromQString(window->windowTitle()); };
+    // The window reads the list as the program found it at its start (none): `own` is registered
+    // before the first showing, unless it is gone.
+    const auto start = [this, &registry, &own](bool registered = true) {
+        window.reset();
+        window = std::make_unique<TVktSingleViewer>();
+        window->SetReopenLastDatabase(true);
+        if (registered) {
+            EXPECT_TRUE(registry.RegisterDatabase("厨房", own.Folder()));
+        }
+        window->show();
+        return window->GetVktPanel()->GetVktObject();
+    };
+    VktMdl()->WriteLastDatabase("");
+    EXPECT_EQ(start(), nullptr);
+    EXPECT_EQ(caption(), product);
+    VktCommandModule()->SwitchDatabase("厨房", false);
+    EXPECT_EQ(caption(), product + " [厨房]");
+    EXPECT_EQ(window->GetDataObject(), window->GetVktPanel()->GetVktObject());
+    window->close();
+
+    TVktObject* reopened = start();
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->GetName(), "厨房");
+    EXPECT_EQ(caption(), product + " [厨房]");
+    VktCommandModule()->ActCloseDataBaseExecute();
+    EXPECT_EQ(caption(), product);
+    window->close();
+    EXPECT_EQ(start(), nullptr) << "closed before the window was";
+
+    VktCommandModule()->SwitchDatabase("厨房", false);
+    window->close();
+    window.reset();
+    registry.UnregisterDatabase("厨房");
+    EXPECT_EQ(start(false), nullptr) << "no longer registered";
+    EXPECT_TRUE(vkttest::Scripted().messages.empty());
+    VktMdl()->WriteLastDatabase("");
+}
+
 // What needs the main data panel built.
 class MainWindowPanelTest : public MainWindowTest {
 protected:
