@@ -13,7 +13,6 @@
 #include "database/Mvktcosting.h"
 #include "database/Uvktapplication.h"
 #include "database/Uvktobject.h"
-#include "platform/Codec.h"
 #include "platform/Files.h"
 #include "platform/NumberText.h"
 #include "platform/Text.h"
@@ -271,50 +270,28 @@ TPriorityItem Ids(std::initializer_list<int> values)
     return ids;
 }
 
-// Text for an RTF body: code page 932 bytes above 0x7F escaped, the RTF specials quoted.
-std::string RtfText(std::string_view utf8)
+// The memo's markup as paragraphs of marked runs: a heading, or text with bold and red runs.
+std::vector<TMemoParagraph> MemoParagraphs(std::string_view markup)
 {
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string out;
-    for (const char c : platform::Utf8ToSjis(utf8)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80) {
-            out += "\\'";
-            out += hex[byte >> 4];
-            out += hex[byte & 15];
-        } else {
-            if (c == '\\' || c == '{' || c == '}') out += '\\';
-            out += c;
-        }
-    }
-    return out;
-}
-
-// The memo's markup as RTF (10.5 pt text, 14 pt bold headings, a red of colour 2).
-std::string MemoRtf(std::string_view markup)
-{
-    std::string rtf = "{\\rtf1\\ansi\\ansicpg932\\deff0{\\fonttbl{\\f0\\fnil\\fcharset128 " +
-                      RtfText("ＭＳ Ｐゴシック") +
-                      ";}}{\\colortbl;\\red0\\green0\\blue0;\\red192\\green32\\blue32;}"
-                      "\\viewkind4\\uc1\\pard\\lang1041\\f0\\fs21 ";
+    std::vector<TMemoParagraph> paragraphs;
     for (std::string_view line : platform::SplitLines(markup)) {
+        TMemoParagraph& paragraph = paragraphs.emplace_back();
         if (line.substr(0, 2) == "# ") {
-            rtf += "\\b\\fs28 " + RtfText(line.substr(2)) + "\\b0\\fs21\\par\r\n";
+            paragraph.push_back({std::string(line.substr(2)), true, false, true});
             continue;
         }
         bool bold = false;
         bool red = false;
         while (!line.empty()) {
             const std::size_t mark = std::min(line.find("**"), line.find("!!"));
-            rtf += RtfText(line.substr(0, mark));
+            if (mark > 0) paragraph.push_back({std::string(line.substr(0, mark)), bold, red, false});
             if (mark == std::string_view::npos) break;
-            if (line[mark] == '*') rtf += (bold = !bold) ? "\\b " : "\\b0 ";
-            else rtf += (red = !red) ? "\\cf2 " : "\\cf0 ";
+            if (line[mark] == '*') bold = !bold;
+            else red = !red;
             line.remove_prefix(mark + 2);
         }
-        rtf += "\\par\r\n";
     }
-    return rtf + "}";
+    return paragraphs;
 }
 
 void AppendRow(std::string& rows, const std::vector<std::string>& values)
@@ -331,8 +308,8 @@ constexpr std::uintmax_t kLogLimit = 256 * 1024;
 // Fills the database step by step; each step false at its first failed operation.
 class SampleMaker {
 public:
-    SampleMaker(TVktObject& object, std::string pictureFolder)
-        : db_(object), pictureFolder_(std::move(pictureFolder)) {}
+    SampleMaker(TVktObject& object, std::string pictureFolder, const TVktShellServices& writer)
+        : db_(object), pictureFolder_(std::move(pictureFolder)), writer_(writer) {}
 
     bool Run()
     {
@@ -469,7 +446,8 @@ private:
     bool AddMemos()
     {
         for (const Memo& memo : kMemos)
-            if (!db_.EditData(F::Memo, Variant(MemoRtf(memo.text)), Ids({Id(memo.record)})) || !Checkpoint())
+            if (!db_.EditData(F::Memo, Variant(writer_.WriteMemo(MemoParagraphs(memo.text))), Ids({Id(memo.record)})) ||
+                !Checkpoint())
                 return false;
         return true;
     }
@@ -530,20 +508,21 @@ private:
     TVktObject& db_;
     platform::Connection log_;
     std::string pictureFolder_;
+    const TVktShellServices& writer_;
     std::vector<int> dealers_;
     std::map<std::string, int, std::less<>> ids_;
 };
 
 } // namespace
 
-bool FillSampleKitchen(TVktObject& object, const std::string& pictureFolder)
+bool FillSampleKitchen(TVktObject& object, const std::string& pictureFolder, const TVktShellServices& writer)
 {
     object.AddRef();
     struct Release {
         TVktObject& object;
         ~Release() { object.Release(); }
     } release{object};
-    return SampleMaker(object, pictureFolder).Run();
+    return SampleMaker(object, pictureFolder, writer).Run();
 }
 
 namespace {
@@ -652,15 +631,16 @@ std::string UnlistedSample(const TVktApplication& registry, const std::string& d
     return {};
 }
 
-// Makes the sample in `making` through a registry of its own, which closes the database (its log
+// Makes the sample in `making` through a registry of its own (memos written by `writer`), which closes the database (its log
 // checkpointed into the file) before this returns. `said`: the first error, when it fails.
-bool MakeInFolder(const std::string& making, const std::string& pictureFolder, std::string& said)
+bool MakeInFolder(const std::string& making, const std::string& pictureFolder, const TVktShellServices& writer,
+                  std::string& said)
 {
     TVktApplication maker;
     maker.SetShellServices(std::make_unique<KeepFirstError>(said));
     try {
         return maker.CreateDatabase(kSampleKitchenName, making) &&
-               FillSampleKitchen(*maker.GetObject(kSampleKitchenName), pictureFolder);
+               FillSampleKitchen(*maker.GetObject(kSampleKitchenName), pictureFolder, writer);
     } catch (const std::exception& error) {
         if (said.empty()) said = error.what();
         return false;
@@ -680,7 +660,7 @@ bool CreateSampleKitchen(TVktApplication& registry, const std::string& dataFolde
         return false;
     }
     std::string said;
-    bool made = MakeInFolder(making, pictureFolder, said);
+    bool made = MakeInFolder(making, pictureFolder, registry.GetShellServices(), said);
     const std::string place = FreePlace(dataFolder);
     if (made) {
         try {

@@ -6,7 +6,8 @@
 // from a file, so it always has the current schema, and every price is the price chain's own.
 //
 // Content (Uvktsamplekitchen.cpp holds it as tables): three dealers; about sixty ingredients with
-// buy units, prices, quantities and yields and three earlier months of price history each;
+// buy units, prices, quantities and yields and a year of price history each (three months
+// monthly, the rest folded into the yearly history);
 // fifteen recipes, bases and sauces first, used as items by the dishes; three menus; rich-text
 // memos; pictures read from the program's picture folder (JPEG and EMF files shipped with it; a
 // missing file is left out); two attribute items with checks; a stock-taking sheet of this month
@@ -16,6 +17,7 @@
 
 class TVktApplication;
 class TVktObject;
+class TVktShellServices;
 
 // The registry name of the sample kitchen.
 inline constexpr const char* kSampleKitchenName = "サンプル";
@@ -23,10 +25,11 @@ inline constexpr const char* kSampleKitchenName = "サンプル";
 inline constexpr const char* kSamplePictureFiles[] = {"daurade.jpg", "tarte.jpg", "menu.emf"};
 
 // Fills a database just made by CreateDatabase through its database object; pictures are read
-// from `pictureFolder`. Its write-ahead log is checkpointed and kept short as it goes, so that a
+// from `pictureFolder`, memos written by the shell's rich-text writer (`writer`), prices those of
+// the costing rule. Its write-ahead log is checkpointed and kept short as it goes, so that a
 // nearly full disk holds the making. False at the first operation that fails (what was done
 // before stays).
-bool FillSampleKitchen(TVktObject& object, const std::string& pictureFolder);
+bool FillSampleKitchen(TVktObject& object, const std::string& pictureFolder, const TVktShellServices& writer);
 
 // Makes the sample kitchen whole or not at all: in a folder of its own beside its place
 // (`dataFolder`/.sample-making) through a private registry, then renamed into place ("Sample", or
