@@ -631,8 +631,9 @@ std::string UnlistedSample(const TVktApplication& registry, const std::string& d
     return {};
 }
 
-// Makes the sample in `making` through a registry of its own (memos written by `writer`), which closes the database (its log
-// checkpointed into the file) before this returns. `said`: the first error, when it fails.
+// Makes the sample in `making` through a registry of its own (memos written by `writer`), which
+// closes the database (its log checkpointed into the file) before this returns. `said`: the first
+// error, when it fails.
 bool MakeInFolder(const std::string& making, const std::string& pictureFolder, const TVktShellServices& writer,
                   std::string& said)
 {
