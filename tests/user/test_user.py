@@ -315,6 +315,12 @@ class UserSession:
         _, _, w, h = self.x.geometry(window)
         self.x.click(window, at[0] + w if at[0] < 0 else at[0], at[1] + h if at[1] < 0 else at[1])
 
+    def title(self):
+        """The application's title, which a box naming no caption shows: the open database's name
+        (the main window's caption names it in brackets), else the product name."""
+        bracketed = re.search(r"\[([^]]*)\]", self.x.name(self.main))
+        return bracketed.group(1) if bracketed else PRODUCT
+
     def listed_rows(self):
         """The record list's rows that show a name, counted from the top by their dark pixels."""
         x, y = RECORD_ROW0
@@ -684,7 +690,7 @@ class UserSession:
         self.x.activate(self.main)
         self.click(self.main, (IMAGE_AREA[0] + 20, IMAGE_AREA[1] + 20))
         box = other_window(load(damaged_path))
-        if self.x.name(box) != PRODUCT:
+        if self.x.name(box) != self.title():
             raise StepFailed("the metafile's box is captioned %r" % self.x.name(box))
         self.snap("reason")
         self.x.key("Return")
@@ -1202,7 +1208,7 @@ class UserSession:
         batch = self.x.wait_window("^データ削除$")
         box = wait_until(lambda: (w := self.x.active()) not in (0, self.main, batch) and w, 10,
                          "the box naming the records kept")
-        if self.x.name(box) != PRODUCT:
+        if self.x.name(box) != self.title():
             raise StepFailed("the box naming the records kept is captioned %r" % self.x.name(box))
         stack = self.x.stacking()
         if box not in stack or batch not in stack or stack.index(box) < stack.index(batch):
