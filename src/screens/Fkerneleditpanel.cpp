@@ -494,7 +494,7 @@ void TKernelEditPanel::LoadData()
     SetKey(ToInt(F::UseUnit_Key), reader->GetUseUnitKey());
     SetText(ToInt(F::Data), reader->GetData());
     SetText(ToInt(F::Data2), reader->GetData2());
-    usePriceEdit_->setText(platform::ToQString(Formatted(reader->GetUsePrice())));
+    usePriceEdit_->setText(platform::ToQString(NumericString().GetUnitPriceText(reader->GetUsePrice())));
     inventoryCheck_->setChecked(reader->GetInvItem());
     createDateEdit_->setText(platform::ToQString(platform::DateToStr(reader->GetCreateDate())));
     changeDateEdit_->setText(platform::ToQString(platform::DateToStr(reader->GetChangeDate())));

@@ -355,7 +355,7 @@ void TVktSingleViewer::FormShow()
     qCDebug(VktStartup, "first layout loaded");
     VktCommandModule()->SetCurrentPanel(panel);
     qCDebug(VktStartup, "current panel set");
-    if (firstStartSample_) OpenFirstStartSample();
+    if (!(firstStartSample_ && OpenFirstStartSample()) && reopenLast_) OpenLastDatabase();
     // The check's request is set up once the window is up, not inside the show.
     QTimer::singleShot(0, this, [this, mdl] {
         mdl->StartUpdateCheck(false, [guard = QPointer<TVktSingleViewer>(this)](THTTPThread* sender) {
@@ -365,19 +365,32 @@ void TVktSingleViewer::FormShow()
     });
 }
 
-void TVktSingleViewer::OpenFirstStartSample()
+bool TVktSingleViewer::OpenFirstStartSample()
 {
-    // What cannot be made leaves the window as it was (the registry says why it could not create
-    // the database, the guard what was raised); the next start tries again.
-    platform::Guard([] {
+    // What cannot be made leaves the window as it was; the making says why, once (it is not tried
+    // again), the guard what was raised.
+    bool opened = false;
+    platform::Guard([&opened] {
         TVktModule* mdl = VktMdl();
         platform::BusyCursor busy;
-        if (!MakeSampleOnFirstStart(VktApplication(), mdl->GetSampleKitchenMade(), mdl->GetDataFolder(),
+        if (!MakeSampleOnFirstStart(VktApplication(), mdl->SampleMemory(), mdl->GetDataFolder(),
                                     mdl->GetSamplePictureFolder()))
             return;
-        mdl->WriteSampleKitchenMade();
         VktCommandModule()->SwitchDatabase(kSampleKitchenName, false);
+        opened = true;
         qCDebug(VktStartup, "sample kitchen made and opened");
+    });
+    return opened;
+}
+
+void TVktSingleViewer::OpenLastDatabase()
+{
+    platform::Guard([] {
+        const std::string name = VktMdl()->GetLastDatabase();
+        if (name.empty() || VktApplication().IndexOf(name) < 0) return;
+        platform::BusyCursor busy;
+        VktCommandModule()->SwitchDatabase(name, false);
+        qCDebug(VktStartup, "last database opened");
     });
 }
 
@@ -424,6 +437,12 @@ void TVktSingleViewer::ShowContextHelp()
 
 void TVktSingleViewer::FormCloseQuery()
 {
+    TVktObject* open = GetDataObject();
+    try {
+        VktMdl()->WriteLastDatabase(open && open->IsValid() ? open->GetName() : std::string());
+    } catch (const platform::FileError&) {
+        // the list's write below tells the user that the settings cannot be written
+    }
     if (TVktObject* obj = GetDataObject(); obj && obj->IsValid()) {
         obj->Close();
         SetDataObject(nullptr);

@@ -42,6 +42,14 @@
 
 namespace {
 
+// Binds the panel, and the window holding it with it (a form binds its panels), so that the
+// window's caption names the database.
+void BindPanel(TVktPanel& panel, TVktObject* object)
+{
+    if (auto* form = dynamic_cast<TVktForm*>(panel.GetPanelOwner())) form->SetDataObject(object);
+    else panel.SetVktObject(object);
+}
+
 TVktCommandModule* gModule = nullptr;
 
 constexpr const char* kConfirm = "確認";
@@ -320,10 +328,10 @@ void TVktCommandModule::SwitchDatabase(const std::string& name, bool onlyValid)
     if (!panel) return;
     if (TVktObject* old = panel->GetVktObject(); old && (!onlyValid || old->IsValid())) {
         old->Close();
-        panel->SetVktObject(nullptr);
+        BindPanel(*panel, nullptr);
     }
     TVktObject* object = VktApplication().GetObject(name);
-    panel->SetVktObject(object);
+    BindPanel(*panel, object);
     object->MakeCurrent();
     // Told once the window shows the database.
     if (object->IsReadOnly()) platform::ShowInformation(object->GetReadOnlyNotice(), "確認");
@@ -338,7 +346,7 @@ void TVktCommandModule::ActCloseDataBaseExecute()
     TVktObject* object = GetValidObject();
     if (!object) return;
     object->Close();
-    currentPanel_->SetVktObject(nullptr);
+    BindPanel(*currentPanel_, nullptr);
 }
 
 // ---- records ----

@@ -2,6 +2,7 @@
 // the layout selector's copies, the panel values kept with the bounds, and the close sequence.
 #include "MainWindowState.h"
 #include "core/Umapobject.h"
+#include "data/Vkttabledefine.h"
 #include "database/Uvktobject.h"
 #include "database/Uvktapplication.h"
 #include "database/Uvktsamplekitchen.h"
@@ -11,6 +12,7 @@
 #include "gui/Settings.h"
 #include "layout/Preview.h"
 #include "platform/Files.h"
+#include "platform/Sqlite.h"
 #include "layout/Utextcontainer.h"
 #include "reports/Fprintexecutedlg.h"
 #include "reports/Fvktpreview.h"
@@ -32,6 +34,7 @@
 #include "shell/Fvktpanel.h"
 #include "shell/Fvktsingleviewer.h"
 #include "shell/Mvktcommandmodule.h"
+#include "shell/Ushellservices.h"
 #include "shell/Usingleinstance.h"
 #include "support/Command.h"
 #include "support/ScriptedServices.h"
@@ -346,6 +349,12 @@ TEST_F(MainWindowTest, EveryChangeOfTheDatabaseListIsStoredAtOnce)
 TEST_F(MainWindowTest, AFirstStartOpensTheSampleKitchenOnce)
 {
     TVktApplication& registry = VktApplication();
+    // The program's services, as the program installs them.
+    registry.SetShellServices(std::make_unique<TShellServices>());
+    struct Restore {
+        TVktApplication& registry;
+        ~Restore() { registry.SetShellServices(nullptr); }
+    } restore{registry};
     platform::SettingsKey program(platform::SettingsScope::User, "Quillore\\Vektara");
     program.DeleteValue("SampleKitchen");
     ASSERT_EQ(registry.GetCount(), 0);
@@ -369,6 +378,17 @@ TEST_F(MainWindowTest, AFirstStartOpensTheSampleKitchenOnce)
     EXPECT_TRUE(VktMdl()->GetSampleKitchenMade());
     EXPECT_NE(TVktModule().GetAliases().find(std::string(kSampleKitchenName) + "="), std::string::npos);
     EXPECT_EQ(registry.GetDatabaseFormat(registry.GetPath(0)), 2);
+    // Its memos are the rich-text engine's.
+    {
+        platform::Connection db(platform::DatabaseFilePath(registry.GetPath(0)), platform::OpenMode::ReadOnly);
+        platform::Statement memos(db, "select cast(Memo as text) from " + GetTableFileName(TVktTable::TblMemo));
+        int count = 0;
+        while (memos.Step()) {
+            ++count;
+            EXPECT_EQ(memos.GetText(0).rfind("{\\rtf1\\ansi\\ansicpg932", 0), 0u) << memos.GetText(0);
+        }
+        EXPECT_EQ(count, 5);
+    }
     // Its pictures are the ones shipped beside the program.
     EXPECT_TRUE(platform::FileExists(VktMdl()->GetSamplePictureFolder() + "/" + kSamplePictureFiles[0]));
 
@@ -385,6 +405,52 @@ TEST_F(MainWindowTest, AFirstStartOpensTheSampleKitchenOnce)
     EXPECT_FALSE(VktMdl()->GetSampleKitchenMade());
     window.reset();
     registry.UnregisterDatabase("厨房");
+}
+
+// The caption names the open database; a later start opens the database open at the last close,
+// none when none was open, and none, unsaid, when it is no longer registered.
+TEST_F(MainWindowTest, TheCaptionNamesTheDatabaseALaterStartReopens)
+{
+    TVktApplication& registry = VktApplication();
+    const vkttest::SampleDatabase own(false);
+    const std::string product = VktMdl()->GetProductName();
+    const auto caption = [this] { return platform::FromQString(window->windowTitle()); };
+    // The window reads the list as the program found it at its start (none): `own` is registered
+    // before the first showing, unless it is gone.
+    const auto start = [this, &registry, &own](bool registered = true) {
+        window.reset();
+        window = std::make_unique<TVktSingleViewer>();
+        window->SetReopenLastDatabase(true);
+        if (registered) {
+            EXPECT_TRUE(registry.RegisterDatabase("厨房", own.Folder()));
+        }
+        window->show();
+        return window->GetVktPanel()->GetVktObject();
+    };
+    VktMdl()->WriteLastDatabase("");
+    EXPECT_EQ(start(), nullptr);
+    EXPECT_EQ(caption(), product);
+    VktCommandModule()->SwitchDatabase("厨房", false);
+    EXPECT_EQ(caption(), product + " [厨房]");
+    EXPECT_EQ(window->GetDataObject(), window->GetVktPanel()->GetVktObject());
+    window->close();
+
+    TVktObject* reopened = start();
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->GetName(), "厨房");
+    EXPECT_EQ(caption(), product + " [厨房]");
+    VktCommandModule()->ActCloseDataBaseExecute();
+    EXPECT_EQ(caption(), product);
+    window->close();
+    EXPECT_EQ(start(), nullptr) << "closed before the window was";
+
+    VktCommandModule()->SwitchDatabase("厨房", false);
+    window->close();
+    window.reset();
+    registry.UnregisterDatabase("厨房");
+    EXPECT_EQ(start(false), nullptr) << "no longer registered";
+    EXPECT_TRUE(vkttest::Scripted().messages.empty());
+    VktMdl()->WriteLastDatabase("");
 }
 
 // What needs the main data panel built.

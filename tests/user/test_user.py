@@ -30,7 +30,9 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xsession import StepFailed, XSession, wait_until  # noqa: E402
 
-MAIN = "^Vektara 2005$"
+PRODUCT = "Vektara 2005"
+# The main window: the product name, then the open database's name in brackets.
+MAIN = r"^Vektara 2005( \[[^]]*\])?( \(読み取り専用\))?$"
 STEP_SECONDS = 40
 SCREEN_GAP = 10          # between a dialog placed at the bottom right and the screen's edges
 FRAME_WAIT = 30          # seconds a framed placement may take on a loaded machine
@@ -317,6 +319,12 @@ class UserSession:
         _, _, w, h = self.x.geometry(window)
         self.x.click(window, at[0] + w if at[0] < 0 else at[0], at[1] + h if at[1] < 0 else at[1])
 
+    def title(self):
+        """The application's title, which a box naming no caption shows: the open database's name
+        (the main window's caption names it in brackets), else the product name."""
+        bracketed = re.search(r"\[([^]]*)\]", self.x.name(self.main))
+        return bracketed.group(1) if bracketed else PRODUCT
+
     def listed_rows(self):
         """The record list's rows that show a name, counted from the top by their dark pixels."""
         x, y = RECORD_ROW0
@@ -405,6 +413,8 @@ class UserSession:
         buy price, quantity and yield; a recipe's from its own items)."""
         path = os.path.join(self.home, SAMPLE_DB)
         wait_until(lambda: os.path.exists(path), 10, "the sample kitchen's database")
+        if self.x.name(self.main) != PRODUCT + " [サンプル]":
+            raise StepFailed("the main window is captioned %r, not after the sample" % self.x.name(self.main))
         self.class_tree_path(["Down"])
         wait_until(lambda: self.listed_rows() >= 30, 10, "the sample's ingredients listed")
         con = sqlite3.connect("file:%s?mode=ro" % path, uri=True, timeout=10)
@@ -705,7 +715,7 @@ class UserSession:
         self.x.activate(self.main)
         self.click(self.main, (IMAGE_AREA[0] + 20, IMAGE_AREA[1] + 20))
         box = other_window(load(damaged_path))
-        if self.x.name(box) != MAIN.strip("^$"):
+        if self.x.name(box) != self.title():
             raise StepFailed("the metafile's box is captioned %r" % self.x.name(box))
         self.snap("reason")
         self.x.key("Return")
@@ -1223,7 +1233,7 @@ class UserSession:
         batch = self.x.wait_window("^データ削除$")
         box = wait_until(lambda: (w := self.x.active()) not in (0, self.main, batch) and w, 10,
                          "the box naming the records kept")
-        if self.x.name(box) != MAIN.strip("^$"):
+        if self.x.name(box) != self.title():
             raise StepFailed("the box naming the records kept is captioned %r" % self.x.name(box))
         stack = self.x.stacking()
         if box not in stack or batch not in stack or stack.index(box) < stack.index(batch):

@@ -119,6 +119,7 @@ int main(int argc, char** argv)
         TSplash splash;
         viewer.SetSplash(&splash);
         viewer.SetFirstStartSample(true);
+        viewer.SetReopenLastDatabase(true);
         CatchStopSignals(&viewer, [&viewer] {
             viewer.close();
             QCoreApplication::quit();
