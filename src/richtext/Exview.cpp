@@ -616,6 +616,12 @@ void TExView::keyPressEvent(QKeyEvent* event)
         event->ignore();
         return;
     }
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && ctrl) {
+        // A control that types Tab is left by Ctrl+Tab (Ctrl+Shift+Tab backwards).
+        QAbstractScrollArea::focusNextPrevChild(event->key() == Qt::Key_Tab && !shift);
+        event->accept();
+        return;
+    }
     unsigned short key = VirtualKey(event->key());
     if (key != 0 && (GetCanWrite() || (ctrl && key == 'C'))) {
         editor_->Command(shift, ctrl, key);

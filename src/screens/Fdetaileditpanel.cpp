@@ -5,6 +5,7 @@
 #include "database/Uvktobject.h"
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
+#include "gui/TabFocus.h"
 #include "gui/Services.h"
 #include "platform/FlagScope.h"
 #include "richtext/Exview.h"
@@ -80,6 +81,7 @@ QToolBar* MakeToolBar(QWidget* parent, const char* name)
     bar->setObjectName(QString::fromLatin1(name));
     bar->setIconSize(QSize(16, 16));
     bar->setFont(VktFormFont());
+    platform::TabFocusButtons(*bar);
     return bar;
 }
 

@@ -116,6 +116,20 @@ protected:
     int dealer_ = 0;
 };
 
+// The keys run as the eye reads: from the first tab's page and its buttons down to 閉じる and
+// ヘルプ below, and round to the tabs; the dialog opens with the focus on the page.
+TEST_F(OtherEditDialogTest, TabRunsAsTheEyeReads)
+{
+    dialog.SetTab(TOtherEditDialog::tbIcon);
+    QApplication::processEvents();
+    std::string chain = QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "";
+    for (int i = 0; i < 7; ++i) {
+        vkttest::Key(Qt::Key_Tab);
+        chain += " " + QApplication::focusWidget()->objectName().toStdString();
+    }
+    EXPECT_EQ(chain, "IconGrid BtnSave BtnLoad BtnOk BtnHelp TabControl IconGrid BtnSave");
+}
+
 TEST_F(OtherEditDialogTest, LeavingATabWithAnEditAsksOnceYesWritesNoRestores)
 {
     dialog.SetTab(TOtherEditDialog::tbClass);

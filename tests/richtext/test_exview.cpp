@@ -299,7 +299,15 @@ TEST_F(SingleLineFields, TabMovesTheFocusAndTypesNothing)
     Key(Qt::Key_End);
     Key(Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), &first);
-    EXPECT_NE(first.GetText(), "名称");
+    const std::string typed = first.GetText();
+    EXPECT_NE(typed, "名称");
+    // It is left by Ctrl+Tab forwards and Ctrl+Shift+Tab backwards, and types nothing then.
+    Key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), &second);
+    first.setFocus(Qt::OtherFocusReason);
+    Key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), &line);
+    EXPECT_EQ(first.GetText(), typed);
 }
 
 TEST_F(SingleLineFields, AMaximumLengthHoldsTypingCommitsAndPastes)
