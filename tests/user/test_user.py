@@ -1364,12 +1364,12 @@ class UserSession:
         print("close: %.2f s from the close request to the program's end" % elapsed, flush=True)
 
 
-def main(session_class=UserSession, what="user session"):
+def main(session_class=UserSession, what="user session", usage=__doc__):
     args = sys.argv[1:]
     keep_going = "--keep-going" in args
     args = [a for a in args if a != "--keep-going"]
     if len(args) != 2:
-        print(__doc__)
+        print(usage)
         return 2
     for tool in ("Xvfb", "openbox", "xdotool", "xclip", "xwininfo", "xprop", "pdftotext"):
         if not shutil.which(tool):
