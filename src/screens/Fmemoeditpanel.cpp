@@ -2,8 +2,8 @@
 
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
-#include "gui/TabFocus.h"
 #include "gui/Services.h"
+#include "gui/TabFocus.h"
 #include "richtext/Exview.h"
 #include "richtext/Uextexthelper.h"
 #include "screens/Uchartsupport.h"
