@@ -365,6 +365,7 @@ QWidget* TDetailEditPanel::MakeDetailTab()
     dealerScroll_->setFrameShape(QFrame::NoFrame);
     dealerScroll_->setVerticalScrollBar(new TSteadyScrollBar(Qt::Vertical, dealerScroll_));
     dealerScroll_->setWidgetResizable(false);
+    dealerScroll_->setFocusPolicy(Qt::NoFocus);   // as the record editor's: its fields take the keys
     dealerEditPanel_ = new TDealerSelectPanel;
     dealerEditPanel_->setObjectName(QStringLiteral("DealerEditPanel"));
     dealerEditPanel_->setMinimumSize(dealerEditPanel_->size());

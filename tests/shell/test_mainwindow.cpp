@@ -13,6 +13,7 @@
 #include "platform/Files.h"
 #include "layout/Utextcontainer.h"
 #include "reports/Fprintexecutedlg.h"
+#include "richtext/Exview.h"
 #include "reports/Fvktpreview.h"
 #include "screens/Fclassfilterview.h"
 #include "screens/Fclassview.h"
@@ -59,6 +60,8 @@
 #include <QStyleOptionViewItem>
 #include <QToolButton>
 #include <QStatusTipEvent>
+#include <QScrollArea>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
@@ -660,6 +663,32 @@ TEST_F(MainWindowDataTest, TheMenuJudgesTheFocusItFoundWhenItOpened)
         QTest::keyClick(window->GetMainMenu(), Qt::Key_Escape);
         QApplication::processEvents();
     }
+}
+
+// From the record list Tab goes into the record editor by stops that show the focus: its class,
+// the class button and its name, no scroll area between; on the dealer page from the tabs (and
+// their arrows) to the dealer list.
+TEST_F(MainWindowDataTest, TabRunsFromTheListIntoTheEditorByShownStops)
+{
+    TDataViewer* viewer = Panel()->GetDataViewer();
+    viewer->EditData(db->Record("じゃがいも"));
+    viewer->ShowEditor(true);
+    QApplication::processEvents();
+    TKernelEditPanel* kernel = viewer->GetDataEditor()->GetKernelEditPanel();
+    ListGrid()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_FALSE(qobject_cast<QScrollArea*>(QApplication::focusWidget())) << i;
+    }
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(kernel->GetNameEdit()));
+    TDetailEditPanel* detail = viewer->GetDataEditor()->GetDetailEditPanel();
+    detail->GetPageControl()->setCurrentWidget(detail->GetTab("TabDetail"));
+    detail->GetPageControl()->tabBar()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 4 && QApplication::focusWidget() != detail->GetDealerEditPanel()->GetCompanySelector(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_FALSE(qobject_cast<QScrollArea*>(QApplication::focusWidget())) << "dealer page " << i;
+    }
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(detail->GetDealerEditPanel()->GetCompanySelector()));
 }
 
 // The record editor keeps its height whatever the window's; the dealer page, lower than its frame

@@ -26,8 +26,8 @@ INGREDIENT = "人参"                  # the second of its vegetables
 PRICE = "250"
 MEMO = "千葉産の人参を使う。"
 CSV_FOODS = (("カブ", 120), ("ルッコラ", 300))
-# From the record list: the editor's panel, its class, its button >>, then the name field.
-TABS_LIST_TO_NAME = 4
+# From the record list: the record editor's class, its button >>, then the name field.
+TABS_LIST_TO_NAME = 3
 # From the name field: 仏名, 形態, 使用単位, 棚卸し項目, 購入単位, 購入単価.
 TABS_NAME_TO_BUY_PRICE = 6
 
