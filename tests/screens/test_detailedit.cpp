@@ -454,6 +454,14 @@ TEST_F(DetailPanel, EveryToolButtonTakesTheFocusByTabAndShowsIt)
                                                          : button->objectName().toStdString();
         EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus) << name;
     }
+    // In each bar Tab reaches the bar's » (the buttons it has no room for) after its buttons.
+    for (const QToolBar* bar : panel->findChildren<QToolBar*>()) {
+        std::vector<const QWidget*> order;
+        for (const QWidget* w = bar->nextInFocusChain(); w != bar; w = w->nextInFocusChain())
+            if (w->parentWidget() == bar && qobject_cast<const QToolButton*>(w)) order.push_back(w);
+        ASSERT_FALSE(order.empty()) << bar->objectName().toStdString();
+        EXPECT_EQ(order.back()->objectName(), QStringLiteral("qt_toolbar_ext_button")) << bar->objectName().toStdString();
+    }
     panel->GetPageControl()->setCurrentWidget(panel->GetTab("TabDetail"));
     QToolButton* up = nullptr;
     for (QToolButton* button : buttons)
