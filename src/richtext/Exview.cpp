@@ -616,9 +616,10 @@ void TExView::keyPressEvent(QKeyEvent* event)
         event->ignore();
         return;
     }
-    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && ctrl) {
-        // A control that types Tab is left by Ctrl+Tab (Ctrl+Shift+Tab backwards).
-        QAbstractScrollArea::focusNextPrevChild(event->key() == Qt::Key_Tab && !shift);
+    const bool backwards = event->key() == Qt::Key_Backtab || (event->key() == Qt::Key_Tab && shift);
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && (ctrl || backwards)) {
+        // A control that types Tab is left by Ctrl+Tab, backwards by Shift+Tab (with Ctrl or not).
+        QAbstractScrollArea::focusNextPrevChild(!backwards);
         event->accept();
         return;
     }

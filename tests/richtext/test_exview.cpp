@@ -301,13 +301,17 @@ TEST_F(SingleLineFields, TabMovesTheFocusAndTypesNothing)
     EXPECT_EQ(QApplication::focusWidget(), &first);
     const std::string typed = first.GetText();
     EXPECT_NE(typed, "名称");
-    // It is left by Ctrl+Tab forwards and Ctrl+Shift+Tab backwards, and types nothing then.
-    Key(Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::focusWidget(), &second);
-    first.setFocus(Qt::OtherFocusReason);
-    Key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(QApplication::focusWidget(), &line);
-    EXPECT_EQ(first.GetText(), typed);
+    // It is left by Ctrl+Tab forwards, by Shift+Tab and Ctrl+Shift+Tab backwards, typing nothing.
+    const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; QWidget* to; } leaves[] = {
+        {Qt::Key_Tab, Qt::ControlModifier, &second},
+        {Qt::Key_Backtab, Qt::ShiftModifier, &line},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, &line}};
+    for (const auto& leave : leaves) {
+        first.setFocus(Qt::OtherFocusReason);
+        Key(leave.key, leave.modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), leave.to) << leave.modifiers.toInt();
+        EXPECT_EQ(first.GetText(), typed);
+    }
 }
 
 TEST_F(SingleLineFields, AMaximumLengthHoldsTypingCommitsAndPastes)
