@@ -659,6 +659,13 @@ void TExView::keyPressEvent(QKeyEvent* event)
         event->ignore();
         return;
     }
+    const bool backwards = event->key() == Qt::Key_Backtab || (event->key() == Qt::Key_Tab && shift);
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && (ctrl || backwards)) {
+        // A control that types Tab is left by Ctrl+Tab, backwards by Shift+Tab (with Ctrl or not).
+        QAbstractScrollArea::focusNextPrevChild(!backwards);
+        event->accept();
+        return;
+    }
     unsigned short key = VirtualKey(event->key());
     if (key != 0 && (GetCanWrite() || (ctrl && key == 'C'))) {
         editor_->Command(shift, ctrl, key);

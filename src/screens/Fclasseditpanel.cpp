@@ -158,6 +158,7 @@ TClassEditPanel::TClassEditPanel(QWidget* parent) : TMasterEditPanel(parent, "Cl
     iconGrid_ = new TIconGrid(this);
     AddButtons(this, "項目作成(&N)", {8, 68, 102, 128});
     btnChildNew_ = AddPanelButton(this, "BtnChildNew", "下位項目作成(&C)", 34);
+    setTabOrder(GetBtnNew(), btnChildNew_);   // the keys as the column reads: between 項目作成 and 削除
     WatchTextEdit(nameEdit_);
     WatchTextEdit(name2Edit_);
     iconGrid_->installEventFilter(this);

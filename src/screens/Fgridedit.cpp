@@ -310,6 +310,11 @@ protected:
     void focusInEvent(QFocusEvent* event) override
     {
         QTableView::focusInEvent(event);
+        // A grid that frames its current row has one when the keys bring the focus (a listing
+        // anew leaves none, and the view sets the first only before its first current cell).
+        if (grid_ && grid_->drawFocusSelected_ && !currentIndex().isValid() &&
+            event->reason() != Qt::MouseFocusReason && model()->rowCount() > 0 && model()->columnCount() > 0)
+            selectionModel()->setCurrentIndex(model()->index(std::max(0, rowAt(0)), 0), QItemSelectionModel::NoUpdate);
         viewport()->update();
     }
     void focusOutEvent(QFocusEvent* event) override

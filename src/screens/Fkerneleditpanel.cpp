@@ -94,6 +94,9 @@ TKernelEditPanel::TKernelEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll_->setVerticalScrollBar(new TSteadyScrollBar(Qt::Vertical, scroll_));
     scroll_->setWidgetResizable(false);
+    // No Tab stop of its own, where no focus would show: the fields it holds take the keys and are
+    // scrolled to.
+    scroll_->setFocusPolicy(Qt::NoFocus);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll_);

@@ -234,11 +234,11 @@ void TVktSingleViewer::BuildMenus()
             {"ActNewDataBase", "ActAppendDataBase", "ActOpenDataBase", "-", "ActCloseDataBase", "-", "ActPreviewPrint"});
     addMenu("MenuEdit", "編集(&E)",
             {"ActViewSelAll", "ActViewSelRev", "-", "ActViewSelClear", "-", "ActNewData", "ActEditData",
-             "ActShowPreviewProperty", "ActChangeDataClass", "ActChangeDataProperty", "ActChangeDataAttribute",
+             "ActAppendItem", "ActShowPreviewProperty", "ActChangeDataClass", "ActChangeDataProperty", "ActChangeDataAttribute",
              "ActAppendInventory", "ActReviveData", "-", "ActDeleteData", "ActDeleteInventory"});
     addMenu("MenuView", "表示(&V)",
             {"ActShowClassBar", "ActShowClassTree", "ActShowInventory", "ActShowPreview", "ActShowPrinterMargin",
-             "ActShowPreviewToolBar", "-", "ActShowViewFieldDialog"});
+             "ActShowPreviewToolBar", "ActDefaultPreview", "-", "ActShowViewFieldDialog"});
     addMenu("MenuTool", "ツール(&T)",
             {"ActShowOtherDataDialog", "ActShowCsvImportDialog", "ActShowCreateInventoryListDialog",
              "ActShowMHistToYHistDialog"});

@@ -36,6 +36,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
@@ -168,6 +169,10 @@ TVktCommandModule::TVktCommandModule(QObject* parent) : QObject(parent)
     updateTimer_->setInterval(150);
     connect(updateTimer_, &QTimer::timeout, this, [this] { platform::Guard([this] { updateActions(); }); });
     updateTimer_->start();
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+            if (now && !qobject_cast<QMenuBar*>(now) && !qobject_cast<QMenu*>(now)) focusBeforeMenu_ = now;
+        });
     updateActions();
 }
 
@@ -212,6 +217,14 @@ void TVktCommandModule::SetCurrentPanel(TVktPanel* panel)
 {
     currentPanel_ = panel;
     updateActions();
+}
+
+QWidget* TVktCommandModule::KeyboardFocus() const
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (qobject_cast<QMenuBar*>(focus) || qobject_cast<QMenu*>(focus) || QApplication::activePopupWidget())
+        return focusBeforeMenu_.data();
+    return focus;
 }
 
 TVktObject* TVktCommandModule::GetValidObject() const
@@ -291,7 +304,8 @@ TCommandState TVktCommandModule::CurrentState() const
     const TDataListView* list = RecordList(panel);
     s.S = !s.InventoryMode && list->GetSelectedIDs().GetCount() > 0;
     s.ListHasRows = list->GetRows().GetCount() > 0;
-    s.ListFocused = list->hasFocus() || list->GetStringGrid()->hasFocus();
+    const QWidget* focus = KeyboardFocus();
+    s.ListFocused = focus && (focus == list || focus == list->GetStringGrid());
     // An editor not built yet shows nothing; asking must not build it.
     const TDataEditor* editor = panel->GetDataViewer()->FindDataEditor();
     s.EditorShowsRecord = editor && panel->GetDataViewer()->IsEditorShown() && editor->GetDataID() != 0;

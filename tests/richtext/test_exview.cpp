@@ -300,7 +300,19 @@ TEST_F(SingleLineFields, TabMovesTheFocusAndTypesNothing)
     Key(Qt::Key_End);
     Key(Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), &first);
-    EXPECT_NE(first.GetText(), "名称");
+    const std::string typed = first.GetText();
+    EXPECT_NE(typed, "名称");
+    // It is left by Ctrl+Tab forwards, by Shift+Tab and Ctrl+Shift+Tab backwards, typing nothing.
+    const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; QWidget* to; } leaves[] = {
+        {Qt::Key_Tab, Qt::ControlModifier, &second},
+        {Qt::Key_Backtab, Qt::ShiftModifier, &line},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, &line}};
+    for (const auto& leave : leaves) {
+        first.setFocus(Qt::OtherFocusReason);
+        Key(leave.key, leave.modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), leave.to) << leave.modifiers.toInt();
+        EXPECT_EQ(first.GetText(), typed);
+    }
 }
 
 TEST_F(SingleLineFields, AMaximumLengthHoldsTypingCommitsAndPastes)

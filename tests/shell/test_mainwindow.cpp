@@ -15,6 +15,7 @@
 #include "platform/Sqlite.h"
 #include "layout/Utextcontainer.h"
 #include "reports/Fprintexecutedlg.h"
+#include "richtext/Exview.h"
 #include "reports/Fvktpreview.h"
 #include "screens/Fclassfilterview.h"
 #include "screens/Fclassview.h"
@@ -45,6 +46,8 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAction>
+#include <QSet>
+#include <QWidgetAction>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -61,6 +64,8 @@
 #include <QStyleOptionViewItem>
 #include <QToolButton>
 #include <QStatusTipEvent>
+#include <QScrollArea>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
@@ -148,10 +153,11 @@ TEST_F(MainWindowTest, MenusAndToolBarInTheirOrder)
     const char* captions[] = {"ファイル(&F)", "編集(&E)", "表示(&V)", "ツール(&T)", "ヘルプ(&H)"};
     const char* entries[] = {
         "ActNewDataBase ActAppendDataBase ActOpenDataBase - ActCloseDataBase - ActPreviewPrint",
-        "ActViewSelAll ActViewSelRev - ActViewSelClear - ActNewData ActEditData ActShowPreviewProperty "
+        "ActViewSelAll ActViewSelRev - ActViewSelClear - ActNewData ActEditData ActAppendItem ActShowPreviewProperty "
         "ActChangeDataClass ActChangeDataProperty ActChangeDataAttribute ActAppendInventory ActReviveData - "
         "ActDeleteData ActDeleteInventory",
-        "ActShowClassBar ActShowClassTree ActShowInventory ActShowPreview ActShowPrinterMargin ActShowPreviewToolBar - "
+        "ActShowClassBar ActShowClassTree ActShowInventory ActShowPreview ActShowPrinterMargin ActShowPreviewToolBar "
+        "ActDefaultPreview - "
         "ActShowViewFieldDialog",
         "ActShowOtherDataDialog ActShowCsvImportDialog ActShowCreateInventoryListDialog ActShowMHistToYHistDialog",
         "ActShowHelp - ActShowHome ActSendMail ActCheckUpdate - ActAbort"};
@@ -182,6 +188,17 @@ TEST_F(MainWindowTest, MenusAndToolBarInTheirOrder)
         EXPECT_GE(field.width(), selector->fontMetrics().horizontalAdvance(name)) << platform::FromQString(name);
     }
     selector->setCurrentIndex(0);
+    // Every command of the tool bar is reached by keys: each is an entry of a menu.
+    QSet<QAction*> inMenus;
+    for (QAction* menu : menus)
+        for (QAction* entry : menu->menu()->actions()) inMenus.insert(entry);
+    for (int bar = 0; bar < 2; ++bar) {
+        for (QAction* action : w.GetToolBar(bar)->actions()) {
+            if (action->isSeparator() || action->objectName().isEmpty() || qobject_cast<QWidgetAction*>(action))
+                continue;
+            EXPECT_TRUE(inMenus.contains(action)) << platform::FromQString(action->objectName());
+        }
+    }
     // Its list rows hold the names at the font's height.
     QStyleOptionViewItem row;
     row.font = selector->view()->font();
@@ -692,6 +709,59 @@ TEST_F(MainWindowDataTest, TheRecordCountFollowsTheRecordListsRowsAndMarks)
     // Six-digit counts show whole, past the text's 3-pixel inset.
     const QFontMetrics metrics(window->font());
     EXPECT_GE(window->GetStatusPanel1()->width(), metrics.horizontalAdvance(QStringLiteral("100000/100000")) + 3);
+}
+
+// The edit menu opened by Alt+E from the record list judges データ編集 by the list, which had the
+// focus before the menu bar took it; opened from elsewhere, the entry stays grey.
+TEST_F(MainWindowDataTest, TheMenuJudgesTheFocusItFoundWhenItOpened)
+{
+    QMenu* edit = window->GetMainMenu()->actions().at(1)->menu();
+    QAction* editData = VktCommandModule()->ActEditData;
+    QWidget* tree = Panel()->GetClassFilterView()->GetClassView()->GetClassTree();
+    const struct { QWidget* focus; bool enabled; } rows[] = {{ListGrid(), true}, {tree, false}};
+    for (const auto& row : rows) {
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        row.focus->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        ASSERT_TRUE(row.focus->hasFocus()) << row.focus->objectName().toStdString();
+        // Alt alone gives the menu bar the keys (and the focus); Right and Down open 編集.
+        QTest::keyClick(window.get(), Qt::Key_Alt, Qt::AltModifier);
+        ASSERT_TRUE(window->GetMainMenu()->hasFocus());
+        QTest::keyClick(window->GetMainMenu(), Qt::Key_Right);
+        QTest::keyClick(window->GetMainMenu(), Qt::Key_Down);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return edit->isVisible(); }, 2000));
+        EXPECT_EQ(editData->isEnabled(), row.enabled) << row.focus->objectName().toStdString();
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QTest::keyClick(window->GetMainMenu(), Qt::Key_Escape);
+        QApplication::processEvents();
+    }
+}
+
+// From the record list Tab goes into the record editor by stops that show the focus: its class,
+// the class button and its name, no scroll area between; on the dealer page from the tabs (and
+// their arrows) to the dealer list.
+TEST_F(MainWindowDataTest, TabRunsFromTheListIntoTheEditorByShownStops)
+{
+    TDataViewer* viewer = Panel()->GetDataViewer();
+    viewer->EditData(db->Record("じゃがいも"));
+    viewer->ShowEditor(true);
+    QApplication::processEvents();
+    TKernelEditPanel* kernel = viewer->GetDataEditor()->GetKernelEditPanel();
+    ListGrid()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_FALSE(qobject_cast<QScrollArea*>(QApplication::focusWidget())) << i;
+    }
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(kernel->GetNameEdit()));
+    TDetailEditPanel* detail = viewer->GetDataEditor()->GetDetailEditPanel();
+    detail->GetPageControl()->setCurrentWidget(detail->GetTab("TabDetail"));
+    detail->GetPageControl()->tabBar()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 4 && QApplication::focusWidget() != detail->GetDealerEditPanel()->GetCompanySelector(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_FALSE(qobject_cast<QScrollArea*>(QApplication::focusWidget())) << "dealer page " << i;
+    }
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(detail->GetDealerEditPanel()->GetCompanySelector()));
 }
 
 // The record editor keeps its height whatever the window's; the dealer page, lower than its frame

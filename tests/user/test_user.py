@@ -141,6 +141,8 @@ def _alarm(signum, frame):
 
 
 class UserSession:
+    PREFIX = "user"          # of the screenshots and the program's log
+
     def __init__(self, program, out):
         self.program = program
         self.out = out
@@ -157,10 +159,10 @@ class UserSession:
     def start(self):
         os.makedirs(self.out, exist_ok=True)
         for name in os.listdir(self.out):
-            if name.startswith("user-") and name.endswith(".png"):
+            if name.startswith(self.PREFIX + "-") and name.endswith(".png"):
                 os.remove(os.path.join(self.out, name))
         self.x = XSession()
-        self.log_file = open(os.path.join(self.out, "user-program.log"), "w")
+        self.log_file = open(os.path.join(self.out, self.PREFIX + "-program.log"), "w")
         self.app = self.launch([self.program], self.home)
 
     def launch(self, command, home, owner=None):
@@ -191,7 +193,7 @@ class UserSession:
 
     def step(self, name, act, seconds=STEP_SECONDS):
         self.number += 1
-        label = self.label = "user-%02d-%s" % (self.number, name)
+        label = self.label = "%s-%02d-%s" % (self.PREFIX, self.number, name)
         began = time.monotonic()
         signal.signal(signal.SIGALRM, _alarm)
         signal.setitimer(signal.ITIMER_REAL, seconds)
@@ -1397,18 +1399,18 @@ class UserSession:
         print("close: %.2f s from the close request to the program's end" % elapsed, flush=True)
 
 
-def main():
+def main(session_class=UserSession, what="user session", usage=__doc__):
     args = sys.argv[1:]
     keep_going = "--keep-going" in args
     args = [a for a in args if a != "--keep-going"]
     if len(args) != 2:
-        print(__doc__)
+        print(usage)
         return 2
     for tool in ("Xvfb", "openbox", "xdotool", "xclip", "xwininfo", "xprop", "pdftotext"):
         if not shutil.which(tool):
             print("missing tool: " + tool)
             return 1
-    session = UserSession(os.path.abspath(args[0]), os.path.abspath(args[1]))
+    session = session_class(os.path.abspath(args[0]), os.path.abspath(args[1]))
     began = time.monotonic()
     try:
         session.start()
@@ -1421,7 +1423,7 @@ def main():
     elapsed = time.monotonic() - began
     # A hang is bounded by each step's alarm and the test's timeout; the whole run's time moves
     # with the machine's load, and is only reported.
-    print("user session passed in %.0f s" % elapsed)
+    print("%s passed in %.0f s" % (what, elapsed))
     return 0
 
 
