@@ -4,7 +4,7 @@
 #include "platform/Errors.h"
 
 #include <QBuffer>
-#include <QFile>
+#include <QSaveFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -77,20 +77,22 @@ void RenameRadicals(char* data, std::size_t size, const std::map<char32_t, char3
 
 } // namespace
 
-// The document is made in memory and written to the file once finished, its glyph names mended.
+// The document is made in memory and written once finished, its glyph names mended, into a
+// temporary file beside the named one that takes its place at the end: until then a file of that
+// name stays as it was, and an abort leaves it so.
 struct PdfWriter::Impl {
     Impl(const std::string& fileName, int pageWidth, int pageHeight, int dpi, const std::string& title)
         : FileName(fileName), File(QString::fromStdString(fileName)), Writer(&Buffer)
     {
         if (!title.empty()) Writer.setTitle(QString::fromStdString(title));
-        if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || !Buffer.open(QIODevice::WriteOnly))
+        if (!File.open(QIODevice::WriteOnly) || !Buffer.open(QIODevice::WriteOnly))
             throw FileError(Failed("を作成できません。"));
         Writer.setResolution(dpi > 0 ? dpi : 96);
         Writer.setPageLayout(QPageLayout(
             QPageSize(QSizeF(std::max(1, pageWidth) / 100.0, std::max(1, pageHeight) / 100.0), QPageSize::Millimeter),
             QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         if (!Painter.begin(&Writer)) {
-            File.remove();
+            File.cancelWriting();
             throw FileError(Failed("を作成できません。"));
         }
         const int resolution = Writer.resolution();
@@ -112,7 +114,7 @@ struct PdfWriter::Impl {
     }
 
     std::string FileName;
-    QFile File;
+    QSaveFile File;
     QBuffer Buffer;
     QPdfWriter Writer;
     QPainter Painter;
@@ -153,12 +155,11 @@ void PdfWriter::Finish()
     QByteArray& pdf = impl_->Buffer.buffer();
     const bool ended = impl_->Painter.end();
     if (ended && !radicals.empty()) RenameRadicals(pdf.data(), static_cast<std::size_t>(pdf.size()), radicals);
-    if (!ended || impl_->File.write(pdf) != pdf.size() || !impl_->File.flush()) {
+    if (!ended || impl_->File.write(pdf) != pdf.size() || !impl_->File.commit()) {
         std::string message = impl_->Failed("に書き込めません。");
-        impl_->File.remove();
+        impl_->File.cancelWriting();
         throw FileError(message);
     }
-    impl_->File.close();
 }
 
 void PdfWriter::Abort()
@@ -166,7 +167,7 @@ void PdfWriter::Abort()
     if (impl_->Done) return;
     impl_->Done = true;
     impl_->End();
-    impl_->File.remove();
+    impl_->File.cancelWriting();
 }
 
 } // namespace platform

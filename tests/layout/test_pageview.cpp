@@ -376,7 +376,9 @@ TEST_F(PageViewTest, PrinterRangesCopiesProgressAndErrors)
         {1, 0, 5, 9, 0, "ok 4 / BeginDoc|T|EndDoc"},
         {1, 2, 1, 4, 0, "ok 2|4 / BeginDoc|T|NewPage|EndDoc"},
         {2, 0, 1, 2, 0, "ok 1|2|1|2 / BeginDoc|T|NewPage|NewPage|NewPage|EndDoc"},
-        {1, 0, 1, 4, 1, "ok 1 / BeginDoc|T|EndDoc"},
+        {1, 0, 1, 4, 1, "ok 1 / BeginDoc|T|CancelDoc"},
+        {1, 0, 1, 4, 4, "ok 1|2|3|4 / BeginDoc|T|NewPage|NewPage|NewPage|CancelDoc"},
+        {2, 0, 1, 2, 2, "ok 1|2 / BeginDoc|T|NewPage|CancelDoc"},
         {1, 2, 1, 4, 1, "ok  / "},
         {0, 0, 1, 4, 0, "ok  / "},
     };
