@@ -23,9 +23,9 @@ public:
     // The canvas of the current page.
     Canvas& GetCanvas();
     void NewPage();
-    // Radicals drawn for kanji on the pages by other canvases (pictures played into this one), as
-    // QtCanvas::SharedRadicals gives them.
-    void NoteSharedRadicals(const std::map<char32_t, char32_t>& radicals);
+    // Glyphs shared with lower code points drawn on the pages by other canvases (pictures played
+    // into this one), as QtCanvas::SharedGlyphs gives them.
+    void NoteSharedGlyphs(const std::map<char32_t, char32_t>& glyphs);
     // Writes the document in the file's place; a failed write raises FileError and leaves the
     // place as it was.
     void Finish();
