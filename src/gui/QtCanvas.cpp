@@ -346,9 +346,14 @@ struct QtCanvas::Impl {
         const QImage& written = drawn.isNull() ? image.Q() : drawn;
         const bool lossless = !image.HasJpeg() && static_cast<qint64>(written.width()) * written.height() <=
                                                       kMostLosslessPixels;
-        // An opaque picture is written as a JPEG of our own quality (Qt's engine writes 94).
+        // An opaque picture is written as a JPEG of our own quality (Qt's engine writes 94), once
+        // for every place of its size.
         if (!lossless && !written.hasAlphaChannel()) {
-            if (const int jpeg = OwnJpeg(written); jpeg >= 0) {
+            const OwnKey key{image.Q().cacheKey(), from.x(), from.y(), from.width(), from.height(),
+                             written.width(),      written.height()};
+            const auto known = ownNumbers_.find(key);
+            const int jpeg = known != ownNumbers_.end() ? known->second : ownNumbers_[key] = OwnJpeg(written);
+            if (jpeg >= 0) {
                 DrawStandIn(dst, jpeg);
                 return;
             }
@@ -705,6 +710,9 @@ private:
     std::vector<PlacedGlyph> placed_;
     // JPEG files met on a PDF page, held while met, with their stand-in numbers (-1: drawn as pixels).
     std::map<const std::string*, std::pair<std::shared_ptr<const std::string>, int>> jpegNumbers_;
+    // The JPEGs written of pictures: the image, the part drawn and its size written.
+    using OwnKey = std::tuple<qint64, int, int, int, int, int, int>;
+    std::map<OwnKey, int> ownNumbers_;
     QImage dotRow_;
     QImage dotColumn_;
     TColor dotColor_ = 0;

@@ -122,19 +122,28 @@ TEST(PdfWriter, PicturesAreWrittenAtThePagesResolution)
             PictureData picture;
             picture.SetBytes(*c.bytes);
             const int width = c.inches100 * 3;
+            // On two pages: written once.
             picture.Draw(writer.GetCanvas(), Rect{100, 100, 100 + width, 100 + width * 3 / 4});
+            writer.NewPage();
+            picture.Draw(writer.GetCanvas(), Rect{200, 100, 200 + width, 100 + width * 3 / 4});
             writer.Finish();
         }
         const std::string list = vkttest::Capture("pdfimages -list '" + file + "'");
-        std::string listed;
         std::istringstream lines(list);
         std::string line;
         std::getline(lines, line);
         std::getline(lines, line);   // the heading and its rule
-        std::vector<std::string> fields;
-        for (std::string field; lines >> field && fields.size() < 10;) fields.push_back(field);
-        ASSERT_GE(fields.size(), 10u) << list;
-        EXPECT_EQ(fields[3] + " " + fields[4] + " " + fields[8], c.listed) << c.inches100 << "\n" << list;
+        std::vector<std::vector<std::string>> rows;
+        while (std::getline(lines, line)) {
+            std::istringstream row(line);
+            rows.emplace_back();
+            for (std::string field; row >> field;) rows.back().push_back(field);
+        }
+        ASSERT_EQ(rows.size(), 2u) << list;
+        ASSERT_GE(rows[0].size(), 11u) << list;
+        ASSERT_GE(rows[1].size(), 11u) << list;
+        EXPECT_EQ(rows[0][3] + " " + rows[0][4] + " " + rows[0][8], c.listed) << c.inches100 << "\n" << list;
+        EXPECT_EQ(rows[0][10], rows[1][10]) << "one image object\n" << list;
         if (c.ownBytes) {
             vkttest::Capture("pdfimages -j '" + file + "' '" + folder + "/out'");
             EXPECT_TRUE(ReadFileBytes(folder + "/out-000.jpg") == *c.bytes) << "the JPEG's own bytes";
