@@ -149,10 +149,13 @@ public:
 
     // The lowest code point of the basic plane that the glyph's face draws with the same glyph,
     // as Qt's PDF font subsets name a glyph; 0 when unknown.
-    char32_t LowestCodeOf(const GlyphInfo& info) const
+    char32_t LowestCodeOf(const GlyphInfo& info)
     {
         if (info.Font < 0) return 0;
-        const std::vector<char16_t>& lowest = LowestCodes(RawFonts[static_cast<std::size_t>(info.Font)]);
+        const auto face = static_cast<std::size_t>(info.Font);
+        if (lowest_.size() <= face) lowest_.resize(face + 1, nullptr);
+        if (!lowest_[face]) lowest_[face] = &LowestCodes(RawFonts[face]);
+        const std::vector<char16_t>& lowest = *lowest_[face];
         return info.Glyph < lowest.size() ? lowest[info.Glyph] : 0;
     }
 
@@ -189,6 +192,7 @@ private:
     std::array<GlyphInfo, 128> ascii_{};
     std::array<bool, 128> asciiKnown_{};
     std::unordered_map<char32_t, GlyphInfo> others_;
+    std::vector<const std::vector<char16_t>*> lowest_;  // LowestCodes of each raw font, once asked
 };
 
 using FontKey = std::tuple<std::string, int, int, int, bool>;
