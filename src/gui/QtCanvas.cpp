@@ -380,8 +380,10 @@ struct QtCanvas::Impl {
     static QImage Fitted(const QImage& pixels, const QRect& from, QSize need)
     {
         if (from.width() <= need.width() && from.height() <= need.height()) return {};
-        return pixels.copy(from).scaled(std::min(from.width(), need.width()), std::min(from.height(), need.height()),
-                                        Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QSize size(std::min(from.width(), need.width()), std::min(from.height(), need.height()));
+        // The whole picture is scaled as it is: a copy of a photograph's pixels costs as much again.
+        return (from == pixels.rect() ? pixels : pixels.copy(from))
+            .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
 
     // An image onto a canvas that holds no more pixels than its device gives the place.
