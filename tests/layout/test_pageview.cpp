@@ -106,6 +106,12 @@ TEST_F(PageViewTest, DefaultsPaperOrientationAndClear)
     EXPECT_FALSE(view->GetModified());
     EXPECT_EQ(view->GetPaperType(), kA4PaperID);
     EXPECT_EQ(view->GetItems()->GetPageRoot()->GetCountOfChildren(), 0);
+
+    // The printer's printable area is no change of the layout's.
+    recorder->margin = 96;
+    PrinterObject()->DoChange(false);
+    EXPECT_EQ(view->GetItems()->GetPrintRoot()->GetBoundRect_(), (TRect{100, 100, 725, 1067}));
+    EXPECT_FALSE(view->GetModified());
 }
 
 TEST_F(PageViewTest, PagesAndViewTypes)
