@@ -54,4 +54,11 @@ Picture Image::ToPicture() const
 
 const QImage& Image::Q() const { return image_ ? *image_ : EmptyImage(); }
 
+Image Image::WithJpeg(std::shared_ptr<const std::string> bytes) const
+{
+    Image image = *this;
+    if (!IsEmpty()) image.jpeg_ = std::move(bytes);
+    return image;
+}
+
 } // namespace platform

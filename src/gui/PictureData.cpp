@@ -215,7 +215,9 @@ void PictureData::Decode()
     try {
         switch (kind_) {
         case PictureKind::Bitmap: image_ = Image(DecodeBmp(bytes_)); break;
-        case PictureKind::Jpeg: image_ = DecodeJpegImage(bytes_); break;
+        case PictureKind::Jpeg:
+            image_ = DecodeJpegImage(bytes_).WithJpeg(std::make_shared<const std::string>(bytes_));
+            break;
         case PictureKind::Metafile: MetafileSize(bytes_, width_, height_); return;
         case PictureKind::None: return;
         }

@@ -62,7 +62,10 @@ void TPageView::ChangePrnObj()
     const TRect d = printer->GetDrawRect();
     const double dpi = printer->GetPixelParInch();
     const auto inch = [dpi](int c) { return static_cast<int>(c / dpi * 100); };
+    // The printable area follows the printer: no change of the layout's.
+    const bool modified = modified_;
     items_->GetPrintRoot()->SetBoundRect_({inch(d.Left), inch(d.Top), inch(d.Right), inch(d.Bottom)});
+    modified_ = modified;
 }
 
 void TPageView::ChangeView()

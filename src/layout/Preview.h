@@ -71,6 +71,8 @@ public:
     // "ファイル解析エラー"); a failed save leaves the old file.
     void SaveToFile(const std::string& fileName);
     void LoadFromFile(const std::string& fileName);
+    // The bytes SaveToFile writes for the layout as it is now.
+    std::string SaveToBytes();
 
     void DoChangeView();
 

@@ -206,6 +206,7 @@ void TPrintExecuteDlg::BtnPrintClick()
     printing_ = true;
     // Cleared before events are let through: a stop confirmed from now on is kept.
     cancel_ = false;
+    stopped_ = false;
     BtnPrint->setEnabled(false);
     BtnCancel->setText(platform::ToQString(kCancelCaption));
     platform::PumpEvents();
@@ -243,10 +244,11 @@ void TPrintExecuteDlg::BtnPrintClick()
         EndRun(RunEnd::Failed);
         throw;
     }
-    // A failed job (no printer, a refused or unwritten job) is not reported as finished; a printer
-    // that said why is quoted.
-    EndRun(cancel_ ? RunEnd::Stopped : ok ? RunEnd::Finished : RunEnd::Failed);
-    if (!ok && !cancel_ && !printer->GetLastError().empty())
+    // A stopped job was cancelled whole. A failed job (no printer, a refused or unwritten job) is
+    // not reported as finished; a printer that said why is quoted. A stop confirmed only while the
+    // finished job was sent came too late: the job is reported as it ended.
+    EndRun(stopped_ ? RunEnd::Stopped : ok ? RunEnd::Finished : RunEnd::Failed);
+    if (!ok && !stopped_ && !printer->GetLastError().empty())
         platform::ShowError("印刷できませんでした。\n" + printer->GetLastError(), "エラー");
 }
 
@@ -272,13 +274,17 @@ bool TPrintExecuteDlg::PicturesPlaying(std::size_t ended, std::size_t waited)
     if (ProgressBar->maximum() != max) ProgressBar->setRange(0, max);
     ProgressBar->setValue(static_cast<int>(std::min(ended, waited)));
     platform::PumpEvents();
+    stopped_ = stopped_ || cancel_;
     return !cancel_;
 }
 
 bool TPrintExecuteDlg::PrintProgress(TPageView*, int page, int pageCount)
 {
     platform::PumpEvents();
-    if (cancel_) return false;
+    if (cancel_) {
+        stopped_ = true;
+        return false;
+    }
     ProgressLabel->setText(platform::ToQString(std::to_string(page) + " / " + std::to_string(pageCount) +
                                                " 印刷中..."));
     if (PagePrinted(page) && printed_ < progressMax_) ++printed_;

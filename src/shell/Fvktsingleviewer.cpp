@@ -482,9 +482,11 @@ void TVktSingleViewer::PreviewFileSelecterChange()
         selectedLayout_ = previewFileSelecter_->currentIndex();
         const std::string file = LayoutFile(selectedLayout_);
         const std::string userCopy = VktMdl()->GetDataFolder() + file;
+        loadedLayout_.clear();
         GetVktPanel()->GetPreview()->LoadLayout(QFileInfo::exists(platform::ToQString(userCopy))
                                                     ? userCopy
                                                     : VktMdl()->GetShippedFolder() + "layouts/" + file);
+        loadedLayout_ = document->SaveToBytes();
     } catch (const std::exception&) {
         // the layout document reports its own failures
     }
@@ -493,7 +495,7 @@ void TVktSingleViewer::PreviewFileSelecterChange()
 
 void TVktSingleViewer::SaveModifiedLayout(TPreview& document)
 {
-    if (selectedLayout_ >= 0 && document.GetModified())
+    if (selectedLayout_ >= 0 && document.GetModified() && document.SaveToBytes() != loadedLayout_)
         document.SaveToFile(VktMdl()->GetDataFolder() + LayoutFile(selectedLayout_));
 }
 

@@ -134,6 +134,9 @@ private:
     QComboBox* previewFileSelecter_ = nullptr;
     TPreviewOperator* previewOperator_ = nullptr;
     int selectedLayout_ = -1;
+    // The layout file's bytes of the layout as loaded: one not changed since is not saved (a user
+    // copy equal to the shipped one would hide later shipped versions).
+    std::string loadedLayout_;
     bool shown_ = false;
     bool aboutPicture_ = false;   // the splash holds the About picture
     bool firstStartSample_ = false;

@@ -107,6 +107,12 @@ TEST_F(PageViewTest, DefaultsPaperOrientationAndClear)
     EXPECT_FALSE(view->GetModified());
     EXPECT_EQ(view->GetPaperType(), kA4PaperID);
     EXPECT_EQ(view->GetItems()->GetPageRoot()->GetCountOfChildren(), 0);
+
+    // The printer's printable area is no change of the layout's.
+    recorder->margin = 96;
+    PrinterObject()->DoChange(false);
+    EXPECT_EQ(view->GetItems()->GetPrintRoot()->GetBoundRect_(), (TRect{100, 100, 725, 1067}));
+    EXPECT_FALSE(view->GetModified());
 }
 
 TEST_F(PageViewTest, PagesAndViewTypes)
@@ -403,7 +409,9 @@ TEST_F(PageViewTest, PrinterRangesCopiesProgressAndErrors)
         {1, 0, 5, 9, 0, "ok 4 / BeginDoc|T|EndDoc"},
         {1, 2, 1, 4, 0, "ok 2|4 / BeginDoc|T|NewPage|EndDoc"},
         {2, 0, 1, 2, 0, "ok 1|2|1|2 / BeginDoc|T|NewPage|NewPage|NewPage|EndDoc"},
-        {1, 0, 1, 4, 1, "ok 1 / BeginDoc|T|EndDoc"},
+        {1, 0, 1, 4, 1, "ok 1 / BeginDoc|T|CancelDoc"},
+        {1, 0, 1, 4, 4, "ok 1|2|3|4 / BeginDoc|T|NewPage|NewPage|NewPage|CancelDoc"},
+        {2, 0, 1, 2, 2, "ok 1|2 / BeginDoc|T|NewPage|CancelDoc"},
         {1, 2, 1, 4, 1, "ok  / "},
         {0, 0, 1, 4, 0, "ok  / "},
     };

@@ -536,7 +536,7 @@ TEST_F(MainWindowPanelTest, PrintsTheLayoutViewOnThePrinter)
     const vkttest::PrinterScope restore;
     const std::string pdf = vkttest::NewTempFolder("print") + "/layout.pdf";
     vkttest::InstallPdfPrinter(pdf);
-    ShowBuilt();
+    TVktSingleViewer& w = ShowBuilt();
     TVktCommandModule* module = VktCommandModule();
     module->updateActions();
     ASSERT_TRUE(module->ActPreviewPrint->isEnabled());
@@ -553,6 +553,11 @@ TEST_F(MainWindowPanelTest, PrintsTheLayoutViewOnThePrinter)
     EXPECT_NE(info.find("Pages:           1\n"), std::string::npos) << info;
     const std::string text = Capture("pdftotext '" + pdf + "' -");
     EXPECT_NE(text.find("食材リスト"), std::string::npos) << text;
+
+    // A print changes nothing of the layout: no user copy is saved to hide the shipped one.
+    w.GetPreviewFileSelecter()->setCurrentIndex(1);
+    w.PreviewFileSelecterChange();
+    EXPECT_FALSE(QFileInfo::exists(platform::ToQString(VktMdl()->GetDataFolder() + Files(0))));
 }
 
 // Drags the first handle of `splitter` by `dy` pixels, as the user does.
