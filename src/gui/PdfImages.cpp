@@ -1,5 +1,7 @@
 #include "gui/PdfImages.h"
 
+#include "platform/Jpeg.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -22,29 +24,6 @@ unsigned Byte(std::string_view bytes, std::size_t at) { return static_cast<unsig
 unsigned Word(std::string_view bytes, std::size_t at, bool little)
 {
     return little ? Byte(bytes, at) | Byte(bytes, at + 1) << 8 : Byte(bytes, at) << 8 | Byte(bytes, at + 1);
-}
-std::uint32_t Long(std::string_view bytes, std::size_t at, bool little)
-{
-    return little ? Word(bytes, at, true) | static_cast<std::uint32_t>(Word(bytes, at + 2, true)) << 16
-                  : static_cast<std::uint32_t>(Word(bytes, at, false)) << 16 | Word(bytes, at + 2, false);
-}
-
-// The orientation an EXIF segment's first image directory gives (1 when it names none).
-unsigned ExifOrientation(std::string_view exif)
-{
-    if (exif.size() < 14 || exif.substr(0, 6) != std::string_view("Exif\0\0", 6)) return 1;
-    const std::string_view tiff = exif.substr(6);
-    const bool little = tiff.substr(0, 2) == "II";
-    if (!little && tiff.substr(0, 2) != "MM") return 1;
-    const std::uint32_t directory = Long(tiff, 4, little);
-    if (directory > tiff.size() || tiff.size() - directory < 2) return 1;
-    const unsigned count = Word(tiff, directory, little);
-    for (unsigned k = 0; k < count; ++k) {
-        const std::size_t entry = directory + 2 + std::size_t{k} * 12;
-        if (entry + 12 > tiff.size()) return 1;
-        if (Word(tiff, entry, little) == 0x0112) return Word(tiff, entry + 8, little);
-    }
-    return 1;
 }
 
 } // namespace
@@ -79,7 +58,7 @@ std::optional<PdfJpeg> ReadPdfJpeg(std::shared_ptr<const std::string> bytes)
             found.Components = static_cast<int>(Byte(segment, 5));
         } else if (marker >= 0xC3 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
             return std::nullopt;   // lossless, hierarchical or arithmetic coding
-        } else if (marker == 0xE1 && ExifOrientation(segment) != 1) {
+        } else if (marker == 0xE1 && ExifOrientation(segment) != 1) {   // drawn turned
             return std::nullopt;
         } else if (marker == 0xE2 && segment.substr(0, 12) == std::string_view("ICC_PROFILE\0", 12)) {
             return std::nullopt;
