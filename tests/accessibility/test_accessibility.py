@@ -25,19 +25,8 @@ FORMS = os.environ.get("VKT_FORMS", "").split() or ["mainwindow_tree", "mainwind
          "print_dialog_idle", "database_select", "csv_wizard_start", "fieldselect_dialog", "otheredit_units"]
 
 
-class Failed(Exception):
-    pass
-
-
-def wait_until(condition, timeout, what):
-    end = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
-        if time.monotonic() > end:
-            raise Failed("timed out waiting for " + what)
-        time.sleep(0.1)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "user"))
+from xsession import StepFailed as Failed, wait_until  # noqa: E402
 
 
 def start_session():

@@ -167,24 +167,7 @@ class KeyboardSession(UserSession):
     def print_food_list(self):
         """表示 → 印刷プレビュー and ファイル → プリントアウト...: 印刷 has the keys; the PDF printer's
         file typed. The printed food list holds the vegetables listed, 人参 among them."""
-        pdf = os.path.join(self.home, "foodlist.pdf")
-        self.menu("alt+v", 3)                     # 印刷プレビュー
-        self.idle()
-        self.menu("alt+f", 4)                     # プリントアウト...
-        self.wait_dialog("^印刷")
-        self.x.key("Return")                      # 印刷, focused
-        self.wait_dialog(".")
-        self.x.key("ctrl+a")
-        self.x.type(pdf)
-        self.x.key("Return")
-        wait_until(lambda: os.path.exists(pdf) and os.path.getsize(pdf) > 1000, 20, "the PDF file")
-        dialog = self.x.wait_active("^印刷")
-        wait_until(lambda: subprocess.run(["pdfinfo", pdf], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                          timeout=30).returncode == 0, 20, "the PDF file complete")
-        self.x.handled(dialog)
-        self.x.key("Escape")
-        self.x.wait_gone("^印刷")
-        text = subprocess.run(["pdftotext", "-layout", pdf, "-"], stdout=subprocess.PIPE, timeout=30).stdout.decode()
+        text = self.print_preview_to_pdf(os.path.join(self.home, "foodlist.pdf"))
         if "食材リスト" not in text or not re.search(INGREDIENT + r"\s", text):
             raise StepFailed("the printed food list has no title or no %s:\n%s" % (INGREDIENT, text))
         self.menu("alt+v", 3)                     # back to the record list
