@@ -231,16 +231,16 @@ std::array<TActionRule, TVktCommandModule::aActionCount> TVktCommandModule::Acti
     set(aAppendDataBase, P);
     set(aOpenDataBase, P);
     set(aCloseDataBase, V);
-    set(aNewData, N && W && T >= 1 && s.ClassLeaf);
+    set(aNewData, N && W && T >= ctFood && s.ClassLeaf);
     const bool editChecked = N && V && s.EditorShowsRecord;
     set(aEditData, N && (s.EditChecked || (V && s.ListHasRows && s.ListFocused)), editChecked);
     set(aDeleteData, N && W && S);
-    set(aReviveData, N && W && S && T < 0);
-    set(aChangeDataClass, N && W && S && T >= 0);
-    set(aAppendItem, N && W && S && T >= 0 && editChecked && s.EditorClassType != 1);
-    set(aAppendInventory, N && W && S && T >= 0);
-    set(aChangeDataAttribute, N && W && S && T >= 0);
-    set(aChangeDataProperty, N && W && S && T > 0);
+    set(aReviveData, N && W && S && T < ctRoot);
+    set(aChangeDataClass, N && W && S && T >= ctRoot);
+    set(aAppendItem, N && W && S && T >= ctRoot && editChecked && s.EditorClassType != ctFood);
+    set(aAppendInventory, N && W && S && T >= ctRoot);
+    set(aChangeDataAttribute, N && W && S && T >= ctRoot);
+    set(aChangeDataProperty, N && W && S && T > ctRoot);
     set(aDeleteInventory, P && !s.PreviewMode && s.InventoryMode && W && s.InventoryHasRow);
     set(aViewSelAll, N && V);
     set(aViewSelRev, N && V && S);
@@ -287,7 +287,7 @@ TCommandState TVktCommandModule::CurrentState() const
     // An editor not built yet shows nothing; asking must not build it.
     const TDataEditor* editor = panel->GetDataViewer()->FindDataEditor();
     s.EditorShowsRecord = editor && panel->GetDataViewer()->IsEditorShown() && editor->GetDataID() != 0;
-    s.EditorClassType = editor ? editor->GetClassType() : 0;
+    s.EditorClassType = editor ? editor->GetClassType() : ctRoot;
     const TInvListView* inv = panel->GetInventoryView()->GetInvListView();
     s.InventoryHasRow = inv->GetRowID(inv->GetStringGrid()->currentIndex().row()) != 0;
     s.PropertyVisible = panel->GetPreview()->GetPropertyVisible();
@@ -370,7 +370,7 @@ void TVktCommandModule::ActDeleteDataExecute()
     TVktObject* object = GetValidObject();
     if (!object || !currentPanel_->GetSetupDone()) return;
     const TPriorityItem ids = RecordList(currentPanel_)->GetSelectedIDs();
-    if (currentPanel_->GetClassFilterView()->GetClassView()->GetSelectedClassType() < 0) {
+    if (currentPanel_->GetClassFilterView()->GetClassView()->GetSelectedClassType() < ctRoot) {
         if (!platform::AskYesNo("選択されているデータをゴミ箱から削除しますか？\r\n"
                                 "削除されたデータを元に戻すことは出来ません。",
                                 kConfirm, false))
@@ -397,7 +397,7 @@ void TVktCommandModule::ActAppendItemExecute()
     TVktObject* object = GetValidObject();
     if (!object || !currentPanel_->GetSetupDone()) return;
     const TDataEditor* editor = currentPanel_->GetDataViewer()->FindDataEditor();
-    if (!editor || editor->GetClassType() < 2) return;
+    if (!editor || editor->GetClassType() < ctCook) return;
     bool shift = false;
     if (!AskUnlessShift("選択されているデータを編集中のデータの材料に追加しますか？", shift)) return;
     Batch(object, shift)->AppendRecipeItem(editor->GetDataID(), RecordList(currentPanel_)->GetSelectedIDs());
@@ -452,7 +452,7 @@ void TVktCommandModule::ActChangeDataPropertyExecute()
     TVktObject* object = GetValidObject();
     if (!object || !currentPanel_->GetSetupDone()) return;
     const int type = currentPanel_->GetClassFilterView()->GetClassView()->GetSelectedClassType();
-    if (type < 1 || type > 3) return;
+    if (!IsFamilyClassType(type)) return;
     ShowDataPropertyChangeDlg(object)->Execute(static_cast<std::uint8_t>(type),
                                                RecordList(currentPanel_)->GetSelectedIDs());
     currentPanel_->GetDataViewer()->GetDataView()->Changed();

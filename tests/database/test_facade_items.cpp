@@ -141,7 +141,7 @@ TEST_F(FacadeItemsTest, RecostingAChainAnnouncesTheTopRecipeOnce) {
     AddCook(30, kBanquet, "75");
     AddItem(30, 1, 20, 3, 25);
 
-    EXPECT_TRUE(object->RefreshItemPrices(30, 0));
+    EXPECT_TRUE(object->RefreshItemPrices(30, pmNow));
     EXPECT_EQ(notices, Notices({"field 83: 30"}));
     EXPECT_EQ(Text("select ItemPrice || '|' || ItemUsePrice from VktDB1O where Item_Key = 20"), "30.0|60.0");
     EXPECT_EQ(Text("select TotalPrice || '|' || UsePrice from VktDB1N, VktDB1F where Cook_Key = 20 and Data_ID = 20"),
@@ -151,7 +151,7 @@ TEST_F(FacadeItemsTest, RecostingAChainAnnouncesTheTopRecipeOnce) {
               "180.0|180.0");
 
     notices.clear();
-    EXPECT_FALSE(object->RefreshItemPrices(30, 7));
+    EXPECT_FALSE(object->RefreshItemPrices(30, static_cast<TVktPriceMode>(7)));
     EXPECT_TRUE(notices.empty());
 }
 

@@ -37,7 +37,7 @@ protected:
             std::to_string(index) + ", " + std::to_string(record) + ", " + std::to_string(use) + ", " +
             std::to_string(price) + ", " + std::to_string(unit) + ", " + std::to_string(use * price) + ")");
     }
-    bool Refresh(int recipe, std::uint8_t mode = 0, platform::TDateTime runTime = 0) {
+    bool Refresh(int recipe, TVktPriceMode mode = pmNow, platform::TDateTime runTime = 0) {
         return functor.RefreshItemPrices(recipe, mode, TPriorityItem(), runTime);
     }
     // "price/unit/use price" of every item of the recipe, in ItemIndex order.
@@ -107,7 +107,7 @@ TEST_F(RecostTest, OnlySubRecipesChangedBeforeTheRunAreRecosted) {
     Sql("update VktDB1F set ChangeDate = '2024-03-15 10:00:00' where Data_ID = 20");
     Sql("update VktDB1F set ChangeDate = '2024-03-15 10:05:00' where Data_ID = 21");
 
-    ASSERT_TRUE(Refresh(30, 0, platform::EncodeDateTime(2024, 3, 15, 10, 1, 0)));
+    ASSERT_TRUE(Refresh(30, pmNow, platform::EncodeDateTime(2024, 3, 15, 10, 1, 0)));
     EXPECT_EQ(Items(20), "40.0/6/40.0");
     EXPECT_EQ(Items(21), "10.0/5/10.0") << "not stale: left as it was";
     EXPECT_EQ(Text("select ChangeDate from VktDB1F where Data_ID = 21"), "2024-03-15 10:05:00");
@@ -129,9 +129,9 @@ TEST_F(RecostTest, ModesTakeTheNewestYearlyRowAcrossAYearBoundary) {
 
     const char* expected[] = {"25.0/6/25.0 40.0/6/40.0", "21.0/6/21.0 40.0/6/40.0", "22.0/6/22.0 40.0/6/40.0",
                               "23.0/6/23.0 40.0/6/40.0", "24.0/6/24.0 40.0/6/40.0"};
-    for (std::uint8_t mode = 0; mode <= 4; ++mode) {
-        ASSERT_TRUE(Refresh(20, mode)) << int(mode);
-        EXPECT_EQ(Items(20), expected[mode]) << int(mode);
+    for (int mode = pmNow; mode <= pmMin; ++mode) {
+        ASSERT_TRUE(Refresh(20, static_cast<TVktPriceMode>(mode))) << mode;
+        EXPECT_EQ(Items(20), expected[mode]) << mode;
     }
 }
 
@@ -139,7 +139,7 @@ TEST_F(RecostTest, AModeWithoutAColumnIsRefused) {
     AddIngredient(10, "25");
     AddCook(20, kRecipeClass, 1, "0");
     AddItem(20, 10, 1, 0);
-    EXPECT_FALSE(Refresh(20, 5));
+    EXPECT_FALSE(Refresh(20, static_cast<TVktPriceMode>(pmMin + 1)));
     EXPECT_EQ(Items(20), "0.0/5/0.0");
     EXPECT_EQ(Totals(20), std::string("0.0|0.0|") + kOld);
 }
@@ -319,7 +319,7 @@ protected:
 
 TEST_F(RecostReferenceTest, EveryRecipeEndsAsTheStatementsOneItemAtATimeLeaveIt) {
     for (std::uint32_t seed = 1; seed <= 8; ++seed) {
-        const int mode = seed % 3 == 0 ? 1 : 0;
+        const int mode = seed % 3 == 0 ? pmLast : pmNow;
         SCOPED_TRACE("seed " + std::to_string(seed) + " mode " + std::to_string(mode));
         std::vector<int> order = Cooks();
         std::shuffle(order.begin(), order.end(), std::mt19937(seed));
@@ -335,7 +335,7 @@ TEST_F(RecostReferenceTest, EveryRecipeEndsAsTheStatementsOneItemAtATimeLeaveIt)
         SetUp();
         Generate(seed);
         std::vector<bool> results;
-        for (int id : order) results.push_back(Refresh(id, static_cast<std::uint8_t>(mode)));
+        for (int id : order) results.push_back(Refresh(id, static_cast<TVktPriceMode>(mode)));
         EXPECT_EQ(results, expected);
         EXPECT_EQ(Dump(), reference);
     }
@@ -448,8 +448,8 @@ TEST_F(CostingFromScratchTest, EveryRecipeAndMenuCostsAsItsItemsAfterRandomEdits
         Edit(random, 60);
         // Recosting the menus, then the recipes no menu reaches, with a run later than every edit.
         const platform::TDateTime run = FixedNow() + 1;
-        for (int id = 41; id < 41 + kMenus; ++id) ASSERT_TRUE(Refresh(id, 0, run)) << id;
-        for (int id = 21; id < 21 + kRecipes; ++id) ASSERT_TRUE(Refresh(id, 0, run)) << id;
+        for (int id = 41; id < 41 + kMenus; ++id) ASSERT_TRUE(Refresh(id, pmNow, run)) << id;
+        for (int id = 21; id < 21 + kRecipes; ++id) ASSERT_TRUE(Refresh(id, pmNow, run)) << id;
         for (int id = 1; id <= kIngredients; ++id)
             EXPECT_EQ(Real("select UsePrice from VktDB1F where Data_ID = " + std::to_string(id)), FromScratch(id)) << id;
         for (int id : Cooks()) {
