@@ -42,9 +42,8 @@ protected:
     }
     // A data record with the given key, class, conserve flag.
     void AddRecord(int id, int classId = 3, bool conserve = false) {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, "
-            "UsePrice) values (" + std::to_string(id) + ", " + (conserve ? "1" : "0") + ", 1, " +
-            std::to_string(classId) + ", 1, 'R" + std::to_string(id) + "', 5, 10)");
+        Add(vkttest::DataRow{.Data_ID = id, .Conserve = conserve, .Class_Key = classId, .Form_Key = 1,
+                             .Data = "R" + std::to_string(id), .UseUnit_Key = 5, .UsePrice = 10});
     }
 };
 

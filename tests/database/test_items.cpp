@@ -20,15 +20,14 @@ protected:
     void SetUp() override {
         DbFixture::SetUp();
         CreateDefaults();
-        AddRecord(kRecipe, kRecipeClass, "NULL");
+        AddRecord(kRecipe, kRecipeClass, platform::Variant::Null());
         Sql("insert into VktDB1N values (1, 2, 500, 900)");
         Sql("update VktDB1F set UsePrice = 250 where Data_ID = 1");
     }
 
-    void AddRecord(int id, int classId, const std::string& usePrice, int unit = 5) {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice, "
-            "ChangeDate) values (" + std::to_string(id) + ", 0, 1, " + std::to_string(classId) + ", 1, 'R" +
-            std::to_string(id) + "', " + std::to_string(unit) + ", " + usePrice + ", '" + kOld + "')");
+    void AddRecord(int id, int classId, const platform::Variant& usePrice, int unit = 5) {
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = classId, .Form_Key = 1, .Data = "R" + std::to_string(id),
+                             .UseUnit_Key = unit, .UsePrice = usePrice, .ChangeDate = kOld});
     }
     // Items of the recipe written as (Category, CatIndex) in this order; item i uses record 100 + i.
     void Arrange(const std::vector<std::pair<int, int>>& places) {
@@ -55,7 +54,7 @@ protected:
 // ---- Append --------------------------------------------------------------------------------------------
 
 TEST_F(RecipeItemTest, AppendJoinsTheLastCategoryWithNoUse) {
-    AddRecord(10, kFoodClass, "25", 6);
+    AddRecord(10, kFoodClass, 25, 6);
     EXPECT_TRUE(functor.AppendRecipeItem(kRecipe, 10, pmNow));
     EXPECT_EQ(Dump(), "1:10(1,1)");
     EXPECT_EQ(Text("select ItemUse || '|' || ItemPrice || '|' || ItemUnit_Key || '|' || ItemUsePrice from VktDB1O"),
@@ -70,8 +69,8 @@ TEST_F(RecipeItemTest, AppendJoinsTheLastCategoryWithNoUse) {
 
 TEST_F(RecipeItemTest, AppendRefusals) {
     EXPECT_FALSE(functor.AppendRecipeItem(kRecipe, kRecipe, pmNow)) << "a recipe in itself";
-    AddRecord(10, kFoodClass, "25");
-    AddRecord(11, kFoodClass, "30");
+    AddRecord(10, kFoodClass, 25);
+    AddRecord(11, kFoodClass, 30);
     EXPECT_FALSE(functor.AppendRecipeItem(10, 11, pmNow)) << "into an ingredient";
     EXPECT_FALSE(functor.AppendRecipeItem(kRecipe, 11, static_cast<TVktPriceMode>(pmMin + 1)))
         << "no price column above pmMin";
@@ -81,9 +80,9 @@ TEST_F(RecipeItemTest, AppendRefusals) {
 }
 
 TEST_F(RecipeItemTest, RecordsInTheTrashOrKeptSkipTheClassTest) {
-    AddRecord(10, kFoodClass, "25");
-    AddRecord(11, kFoodClass, "30");
-    AddRecord(12, kFoodClass, "35");
+    AddRecord(10, kFoodClass, 25);
+    AddRecord(11, kFoodClass, 30);
+    AddRecord(12, kFoodClass, 35);
     Sql("insert into VktDB1G values (11, '2024-02-01 00:00:00')");
     Sql("update VktDB1F set Conserve = 1 where Data_ID = 12");
     EXPECT_TRUE(functor.AppendRecipeItem(10, 11, pmNow));
@@ -98,11 +97,11 @@ TEST_F(RecipeItemTest, AppendOfAMissingRecordInsertsNothingButSucceeds) {
 }
 
 TEST_F(RecipeItemTest, PriceModesTakeTheNewestYearlyRow) {
-    AddRecord(10, kFoodClass, "25", 6);
+    AddRecord(10, kFoodClass, 25, 6);
     Sql("insert into VktDB1M values (10, '2023-12-31', 6, 11, 12, 13, 14)");
     Sql("insert into VktDB1M values (10, '2024-01-31', 6, 21, 22, 23, 24)");
     Sql("insert into VktDB1M values (10, '2023-02-28', 6, 31, 32, 33, 34)");
-    AddRecord(11, kFoodClass, "40", 7);   // no yearly history
+    AddRecord(11, kFoodClass, 40, 7);   // no yearly history
     for (int mode = pmNow; mode <= pmMin; ++mode) {
         ASSERT_TRUE(functor.AppendRecipeItem(kRecipe, 10, static_cast<TVktPriceMode>(mode)));
         ASSERT_TRUE(functor.AppendRecipeItem(kRecipe, 11, static_cast<TVktPriceMode>(mode)));
@@ -112,7 +111,7 @@ TEST_F(RecipeItemTest, PriceModesTakeTheNewestYearlyRow) {
 }
 
 TEST_F(RecipeItemTest, AnUnpricedRecipeIsCopiedAtAPriceOf0) {
-    AddRecord(20, kRecipeClass, "NULL");   // a use price without a value
+    AddRecord(20, kRecipeClass, platform::Variant::Null());   // a use price without a value
     EXPECT_TRUE(functor.AppendRecipeItem(kRecipe, 20, pmNow));
     EXPECT_EQ(Int("select count(*) from VktDB1O where Data_Key = 20 and ItemPrice = 0"), 1);
 }
@@ -265,7 +264,7 @@ struct ItemModel {
 };
 
 TEST_F(RecipeItemTest, RandomOperationsMatchTheModel) {
-    for (int record = 10; record < 20; ++record) AddRecord(record, kFoodClass, std::to_string(record));
+    for (int record = 10; record < 20; ++record) AddRecord(record, kFoodClass, record);
     ItemModel model;
     std::mt19937 random(20240315);
     for (int step = 0; step < 400; ++step) {

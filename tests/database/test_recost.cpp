@@ -26,16 +26,16 @@ protected:
     // A recipe or menu with its cook row; its use price as given (NULL for an empty one).
     void AddCook(int id, int classId, double complete, const std::string& usePrice) {
         AddData(id, classId, usePrice, 5);
-        Sql("insert into VktDB1N values (" + std::to_string(id) + ", " + std::to_string(complete) + ", " +
-            (usePrice == "NULL" ? std::string("NULL") : usePrice + " * " + std::to_string(complete)) + ", 0)");
+        Add(vkttest::CookRow{.Cook_Key = id, .Complete = complete,
+                             .TotalPrice = usePrice == "NULL" ? platform::Variant::Null()
+                                                              : platform::Variant(std::stod(usePrice) * complete)});
     }
     // Appends an item of `record` with `use` to `recipe`, priced `price`.
     void AddItem(int recipe, int record, double use, double price, int unit = 5) {
         const int index = static_cast<int>(
             Int("select count(*) from VktDB1O where Item_Key = " + std::to_string(recipe)) + 1);
-        Sql("insert into VktDB1O values (" + std::to_string(recipe) + ", " + std::to_string(index) + ", 1, " +
-            std::to_string(index) + ", " + std::to_string(record) + ", " + std::to_string(use) + ", " +
-            std::to_string(price) + ", " + std::to_string(unit) + ", " + std::to_string(use * price) + ")");
+        Add(vkttest::ItemRow{.Item_Key = recipe, .ItemIndex = index, .Data_Key = record, .ItemUse = use,
+                             .ItemPrice = price, .ItemUnit_Key = unit, .ItemUsePrice = use * price});
     }
     bool Refresh(int recipe, TVktPriceMode mode = pmNow, platform::TDateTime runTime = 0) {
         return functor.RefreshItemPrices(recipe, mode, TPriorityItem(), runTime);
@@ -54,9 +54,11 @@ protected:
 
 private:
     void AddData(int id, int classId, const std::string& usePrice, int unit) {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice, "
-            "ChangeDate) values (" + std::to_string(id) + ", 0, 1, " + std::to_string(classId) + ", 1, 'R" +
-            std::to_string(id) + "', " + std::to_string(unit) + ", " + usePrice + ", '" + kOld + "')");
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = classId, .Form_Key = 1, .Data = "R" + std::to_string(id),
+                             .UseUnit_Key = unit,
+                             .UsePrice = usePrice == "NULL" ? platform::Variant::Null()
+                                                            : platform::Variant(std::stod(usePrice)),
+                             .ChangeDate = kOld});
     }
 };
 
@@ -431,10 +433,6 @@ protected:
         const double complete = static_cast<double>(
             Real("select Complete from VktDB1N where Cook_Key = " + key));
         return platform::Currency::FromDouble(total / complete).ToDouble();
-    }
-    double Real(const std::string& sql) {
-        platform::Statement row(Db(), sql);
-        return row.Step() ? row.GetDouble(0) : -1;
     }
 };
 
