@@ -28,14 +28,14 @@ class IconList;
 
 // What the enabling rules read.
 struct TCommandState {
-    bool P = false;              // a current panel
-    bool V = false;              // a valid database bound to it
+    bool HasPanel = false;       // a current panel
+    bool DatabaseValid = false;  // a valid database bound to it
     bool ReadOnly = false;       // that database was opened read-only (TVktObject::IsReadOnly)
     bool PreviewMode = false;
     bool InventoryMode = false;
     bool ClassBarShown = false;
-    bool S = false;              // marked rows in the record list (never in inventory mode)
-    int T = ctRoot;              // TVktClassType of the tree's selected class (ctRoot: none)
+    bool RowsMarked = false;     // marked rows in the record list (never in inventory mode)
+    int SelectedClassType = ctRoot;   // TVktClassType of the tree's selected class (ctRoot: none)
     bool ClassLeaf = false;      // the tree's selected node has no children
     bool ListHasRows = false;    // the record list lists a record
     bool ListFocused = false;    // the record list has the keyboard focus
