@@ -191,8 +191,8 @@ public:
     // done.
     bool UpdateDataKeys(const std::string& values, int tag, const TPriorityItem& ids, TPriorityItem fields,
                         const TVktProgressEvent& progress);
-    // Batch: `checks` (TAttrCheckState) is padded with acNoEntry to the length of `attrItems`; field change (Attribute_Key,
-    // ids done).
+    // Batch: `checks` (TAttrCheckState) is padded with acNoEntry to the length of `attrItems`; field
+    // change (Attribute_Key, ids done).
     bool SetDataAttributes(int tag, const TPriorityItem& ids, const TPriorityItem& attrItems, TPriorityItem checks,
                            const TVktProgressEvent& progress);
     // Batch: field change (Class_Key, ids done).

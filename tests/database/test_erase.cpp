@@ -36,8 +36,8 @@ protected:
 
     void AddRecord(int id, int classId = kBeef, bool conserve = false) {
         const std::string key = std::to_string(id);
-        Add(vkttest::DataRow{.Data_ID = id, .Conserve = conserve, .Class_Key = classId, .Form_Key = 1, .Data = "R" + key,
-                             .UseUnit_Key = 5, .UsePrice = 10, .ChangeDate = kOld});
+        Add(vkttest::DataRow{.Data_ID = id, .Conserve = conserve, .Class_Key = classId, .Form_Key = 1,
+                             .Data = "R" + key, .UseUnit_Key = 5, .UsePrice = 10, .ChangeDate = kOld});
     }
     // A record with one row in every table a record owns (its recipe item uses record 999).
     void AddFullRecord(int id) {
