@@ -54,11 +54,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Beyond the libraries shlibdeps names (the CUPS client library among them): Qt's X and Wayland
-# platform plugins and a font that draws Japanese. Qt's own dialogs in Japanese and the opener of
-# the help pages are recommended.
+# Beyond the libraries shlibdeps names (the CUPS client library and Qt's GUI library, which holds
+# the X platform plugin, among them): Qt's further platform plugins and a font that draws Japanese.
+# Qt's Wayland platform plugin (a Wayland desktop runs the program natively with it, else through
+# XWayland), Qt's own dialogs in Japanese and the opener of the help pages are recommended.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-noto-cjk")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n, xdg-utils")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY vektara)
 include(CPack)

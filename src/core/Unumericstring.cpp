@@ -4,6 +4,7 @@
 #include "platform/NumberText.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -160,6 +161,18 @@ std::string TNumericString::PlainText(const platform::Variant& value) const
     default:
         return {};
     }
+}
+
+std::string TNumericString::GetUnitPriceText(platform::Currency amount) const
+{
+    if (floatType_ != TNSFloatType::Formatted || digitStyle_ != 0) return GetAsString(platform::Variant(amount));
+    std::int64_t fraction = amount.Raw() % 10000;
+    int held = fraction == 0 ? 0 : 4;
+    while (held > 0 && fraction % 10 == 0) {
+        fraction /= 10;
+        --held;
+    }
+    return platform::FormatCurrency(amount.ToDouble(), std::max(held, currencyDigit_));
 }
 
 std::string TNumericString::GetAsString(const platform::Variant& value) const

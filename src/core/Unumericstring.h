@@ -33,6 +33,10 @@ public:
 
     // The text of an integer, double or currency variant; "" for any other kind.
     std::string GetAsString(const platform::Variant& value) const;
+    // The text of a price of one use unit (a use price, an item's price, a history price): as
+    // GetAsString, but a Formatted amount keeps the decimals it holds past CurrencyDigit (up to
+    // the currency's four), so that a price per gram under one yen does not read ¥0.
+    std::string GetUnitPriceText(platform::Currency amount) const;
 
 private:
     std::string PlainText(const platform::Variant& value) const;

@@ -28,7 +28,21 @@ struct CellPlan {
     int column = -1;        // statement column; Category for ItemCatIndex
     int column2 = -1;       // CatIndex for ItemCatIndex
     bool percent = false;   // CostRate: "%" after the text
+    bool unitPrice = false;   // a price of one use unit: the decimals it holds are shown
 };
+
+bool IsUnitPrice(TVktField field) {
+    switch (field) {
+    case TVktField::UsePrice:
+    case TVktField::ItemPrice:
+    case TVktField::MHistoryPrice:
+    case TVktField::YHLastPrice:
+    case TVktField::YHMaxPrice:
+    case TVktField::YHAvePrice:
+    case TVktField::YHMinPrice: return true;
+    default: return false;
+    }
+}
 
 CellKind KindOf(TVktField field) {
     using FT = platform::FieldType;
@@ -58,6 +72,7 @@ std::vector<CellPlan> PlanCells(const platform::Statement& statement, const TPri
         plan.field = ToVktField(fields.GetItem(i));
         plan.kind = KindOf(plan.field);
         plan.percent = plan.field == TVktField::CostRate;
+        plan.unitPrice = IsUnitPrice(plan.field);
         if (plan.kind == CellKind::CatIndex) {
             plan.column = statement.ColumnIndex(GetFieldName(TVktField::Category));
             plan.column2 = statement.ColumnIndex(GetFieldName(TVktField::CatIndex));
@@ -134,7 +149,8 @@ void ReadCell(const platform::Statement& statement, const CellPlan& plan, std::s
         const double v = sqlite3_column_double(st, c);
         value = plan.kind == CellKind::Float ? Variant(v) : Variant(platform::Currency::FromDouble(v));
         // The shared formatter may have been left in another style by a report.
-        text = NumericString(TNSFloatType::Formatted, 0).GetAsString(value);
+        const TNumericString& format = NumericString(TNSFloatType::Formatted, 0);
+        text = plan.unitPrice ? format.GetUnitPriceText(value.AsCurrency()) : format.GetAsString(value);
         if (plan.percent) text += '%';
         return;
     }

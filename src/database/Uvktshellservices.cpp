@@ -12,3 +12,13 @@ bool TVktShellServices::UpgradeDatabase(TVktApplication& registry, const std::st
 {
     return registry.UpgradeDatabase(name);
 }
+
+std::string TVktShellServices::WriteMemo(const std::vector<TMemoParagraph>& paragraphs) const
+{
+    std::string text;
+    for (const TMemoParagraph& paragraph : paragraphs) {
+        for (const TMemoRun& run : paragraph) text += run.Text;
+        text += "\r\n";
+    }
+    return text;
+}

@@ -227,6 +227,9 @@ void TCsvConvertor::ShowPage(int page)
     if (page == 2) UpdateStatus();
     else GetStatusPanel()->clear();
     UpdateActions();
+    // The page's first input takes the keys (the focus left on a page now disabled would pass to
+    // キャンセル, which Enter would then press); a page without one leaves them to 進む.
+    FocusFirstInput(pages_->currentWidget(), GetBtnNext());
 }
 
 TPriorityItem TCsvConvertor::Fields() const { return selector_->GetFields(); }

@@ -463,6 +463,12 @@ bool TCsvEdit::EditorKey(QKeyEvent* event)
 {
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && ctrl) {
+        // Tab moves between cells; Ctrl+Tab leaves the table (with Shift backwards).
+        CommitEdit();
+        LeaveTable(event->key() == Qt::Key_Tab && !shift);
+        return true;
+    }
     switch (event->key()) {
     case Qt::Key_Escape:
         editor_->setText(platform::ToQString(GetCell(GetCol(), GetRow())));
@@ -510,6 +516,17 @@ void TCsvEdit::FocusLeft()
     editor_->hide();
     view_->viewport()->update();
     if (OnExit) OnExit(this);
+}
+
+void TCsvEdit::LeaveTable(bool next)
+{
+    // From the grid on, the table's own widgets (its editor is made later, at the chain's end) passed over.
+    for (QWidget* w = next ? view_->nextInFocusChain() : view_->previousInFocusChain(); w && w != view_;
+         w = next ? w->nextInFocusChain() : w->previousInFocusChain()) {
+        if (isAncestorOf(w) || !(w->focusPolicy() & Qt::TabFocus) || !w->isVisible() || !w->isEnabled()) continue;
+        w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return;
+    }
 }
 
 bool TCsvEdit::eventFilter(QObject* watched, QEvent* event)

@@ -153,6 +153,8 @@ private:
     void PlaceEditor();
     void MoveBy(int dCol, int dRow, bool keepAnchor);
     bool EditorKey(QKeyEvent* event);
+    // The focus to the control after the table in tab order (before it when not `next`).
+    void LeaveTable(bool next);
     void FocusLeft();
     int LeftCol() const;
     int TopRow() const;

@@ -181,6 +181,8 @@ TOtherEditDialog::TOtherEditDialog(QWidget* parent) : TVktDialog(parent)
     disconnect(ok, nullptr, this, nullptr);
     OnClick(ok, this, [this] { BtnOkClick(); });
     OnClick(GetBtnHelp(), this, [] { platform::ShowHelp(kHelpContext); });
+    // The keys run as the eye reads the row: 閉じる, then ヘルプ right of it.
+    setTabOrder(ok, GetBtnHelp());
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, [this] { platform::Guard([this] { platform::ShowHelp(HelpContext(shownTab_)); }); });

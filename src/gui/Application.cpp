@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QTranslator>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdint>
@@ -174,6 +175,14 @@ bool Application::notify(QObject* receiver, QEvent* event)
 
 bool Application::eventFilter(QObject* watched, QEvent* event)
 {
+    // Sent before the window system shows the window, so the transient parent goes with the show
+    // (not with the window system's own showing again of a window shown already).
+    if (event->type() == QEvent::Show && !event->spontaneous() && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->isWindow() && !widget->parentWidget()
+            && (widget->windowType() == Qt::Dialog || widget->isModal()))
+            AttachToDialogParent(widget);
+    }
     // A menu is polished once, just before its first aboutToShow: from then on every showing
     // starts with an idle pass, so its actions are up to date.
     if (event->type() == QEvent::Polish) {
@@ -184,6 +193,35 @@ bool Application::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QApplication::eventFilter(watched, event);
+}
+
+QWidget* DialogParent(const QWidget* except)
+{
+    // A window whose chain of transient parents reaches `except` would make a cycle.
+    const QWindow* own = except ? except->windowHandle() : nullptr;
+    const auto fits = [&](const QWidget* candidate) {
+        if (!candidate || candidate == except || !candidate->isVisible()) return false;
+        for (const QWindow* w = candidate->windowHandle(); w && own; w = w->transientParent())
+            if (w == own) return false;
+        return true;
+    };
+    if (QWidget* modal = QApplication::activeModalWidget(); fits(modal)) return modal;
+    if (QWidget* active = QApplication::activeWindow(); fits(active)) return active;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = top->windowType();
+        if ((type == Qt::Window || type == Qt::Dialog) && fits(top)) return top;
+    }
+    return nullptr;
+}
+
+void AttachToDialogParent(QWidget* dialog)
+{
+    if (!dialog || !dialog->isWindow() || dialog->parentWidget()) return;
+    QWindow* window = dialog->windowHandle();
+    if (!window) return;
+    QWidget* parent = DialogParent(dialog);
+    QWindow* parentWindow = parent ? parent->window()->windowHandle() : nullptr;
+    if (parentWindow != window) window->setTransientParent(parentWindow);
 }
 
 bool Guard(const std::function<void()>& fn)

@@ -9,6 +9,7 @@
 
 class QDialog;
 class QTimer;
+class QWidget;
 
 namespace platform {
 
@@ -44,6 +45,17 @@ private:
     QTimer* idleTimer_ = nullptr;
     std::string displayName_;
 };
+
+// The window a dialog or box opened now belongs above: the modal dialog on screen, else the
+// active window, else a window of the program on screen; never `except` nor a window that is
+// already transient for `except`. The active window lags behind a dialog just shown, or names none,
+// until the window system has activated it.
+QWidget* DialogParent(const QWidget* except = nullptr);
+// Makes a top-level dialog without a Qt parent transient for DialogParent (its window only, the
+// Qt parent stays null): the window system keeps it above that window, and under Wayland a dialog
+// has no other way to stay above the window it blocks. The application does this for every such
+// dialog and modal window as it is shown; nothing for a window with a Qt parent.
+void AttachToDialogParent(QWidget* dialog);
 
 // Runs fn: a platform::Error or other std::exception shows one Stop box with its message, anything
 // else an empty message, SilentAbort nothing. False when fn did not complete. Ends with a queued

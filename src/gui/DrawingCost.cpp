@@ -195,7 +195,7 @@ DrawingCost::Outline DrawingCost::OutlineOf(const QPainterPath& path, const QTra
 bool DrawingCost::CheapToSmooth(const Outline& o)
 {
     const double density = o.Crossings / std::max(1.0, o.Height);
-    return o.Crossings <= kSmoothCrossings && density <= kSmoothDensity;
+    return o.Crossings <= kSmoothFewCrossings || (o.Crossings <= kSmoothCrossings && density <= kSmoothDensity);
 }
 
 std::int64_t DrawingCost::FillWork(const Outline& o, double areaFactor, double spanWork, bool smooth) const

@@ -49,11 +49,15 @@ constexpr double kNarrowFactor = 2.5;
 // scanline add a crossing's cost again), up to one a pixel, then up to kFullListFactor times more
 // as more of them walk the whole list (DrawingRedrawZigzags at growing counts). Antialiased, a
 // crossing makes cells that a fixed pool holds band by band: outlines with more crossings than
-// kSmoothCrossings, or denser than kSmoothDensity, are drawn without (the hostile zigzags).
+// kSmoothCrossings, or denser than kSmoothDensity, are drawn without (the hostile zigzags). An
+// outline of at most kSmoothFewCrossings in all is antialiased however dense: its cells fit a
+// band of the pool, and a glyph's outline at text sizes is one (a kanji of many strokes crosses ten
+// edges a scanline; drawn without, it is a blot).
 constexpr double kDensity = 25;
 constexpr double kFullListFactor = 3;
 constexpr double kSmoothCrossings = 8000;
 constexpr double kSmoothDensity = 8;
+constexpr double kSmoothFewCrossings = 1000;
 // Pixels filled with an opaque colour a unit (DrawingRedrawFills). A translucent colour blends each
 // pixel, a gradient or a picture computes it (a gradient that runs along the scanlines, once a
 // scanline), a pattern picks it: so many times an opaque colour's (the fills of DrawingRedrawFills

@@ -18,12 +18,13 @@ Image::Image() = default;
 
 Image::Image(const Picture& picture)
 {
-    QImage image(picture.GetWidth(), picture.GetHeight(), QImage::Format_RGB32);
+    const bool alpha = picture.HasAlpha();
+    QImage image(picture.GetWidth(), picture.GetHeight(), alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     for (int y = 0; y < picture.GetHeight(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < picture.GetWidth(); ++x) {
             const TColor color = picture.GetPixel(x, y);
-            line[x] = qRgb(RedOf(color), GreenOf(color), BlueOf(color));
+            line[x] = qRgba(RedOf(color), GreenOf(color), BlueOf(color), alpha ? picture.GetAlpha(x, y) : 255);
         }
     }
     image_ = std::make_shared<const QImage>(std::move(image));
@@ -52,5 +53,12 @@ Picture Image::ToPicture() const
 }
 
 const QImage& Image::Q() const { return image_ ? *image_ : EmptyImage(); }
+
+Image Image::WithJpeg(std::shared_ptr<const std::string> bytes) const
+{
+    Image image = *this;
+    if (!IsEmpty()) image.jpeg_ = std::move(bytes);
+    return image;
+}
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "platform/Bitmap.h"
 
 #include <memory>
+#include <string>
 
 class QImage;
 
@@ -21,8 +22,16 @@ public:
     Picture ToPicture() const;
     const QImage& Q() const;
 
+    // The JPEG file the pixels were decoded from, as read (null for other images); a PDF may
+    // take it as it is.
+    const std::shared_ptr<const std::string>& GetJpeg() const { return jpeg_; }
+    bool HasJpeg() const { return jpeg_ != nullptr; }
+    // The same pixels, decoded from these JPEG bytes.
+    Image WithJpeg(std::shared_ptr<const std::string> bytes) const;
+
 private:
     std::shared_ptr<const QImage> image_;
+    std::shared_ptr<const std::string> jpeg_;
 };
 
 } // namespace platform

@@ -11,7 +11,8 @@ namespace platform {
 
 class PdfWriter {
 public:
-    // Opens the file for writing; an unwritable path raises FileError. `title` is the document's
+    // Opens the file for writing (a file of that name is replaced only by Finish); an unwritable
+    // path raises FileError. `title` is the document's
     // title in its properties.
     PdfWriter(const std::string& fileName, int pageWidth, int pageHeight, int dpi, const std::string& title = {});
     // An unfinished writer is aborted.
@@ -22,12 +23,13 @@ public:
     // The canvas of the current page.
     Canvas& GetCanvas();
     void NewPage();
-    // Radicals drawn for kanji on the pages by other canvases (pictures played into this one), as
-    // QtCanvas::SharedRadicals gives them.
-    void NoteSharedRadicals(const std::map<char32_t, char32_t>& radicals);
-    // Writes the document and closes the file; a failed write raises FileError (and removes it).
+    // Glyphs shared with lower code points drawn on the pages by other canvases (pictures played
+    // into this one), as QtCanvas::SharedGlyphs gives them.
+    void NoteSharedGlyphs(const std::map<char32_t, char32_t>& glyphs);
+    // Writes the document in the file's place; a failed write raises FileError and leaves the
+    // place as it was.
     void Finish();
-    // Stops and removes the file.
+    // Stops; nothing is written, a file of that name stays as it was.
     void Abort();
 
 private:

@@ -11,13 +11,10 @@
 #include <QImage>
 #include <QPainter>
 
-#include <csetjmp>
+#include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <utility>
-
-#include <jpeglib.h>
 
 namespace platform {
 
@@ -34,68 +31,42 @@ std::int32_t ReadInt32(std::string_view bytes, std::size_t offset)
 }
 
 // JPEG decoding straight into the 32-bit image that drawing uses: a Picture in between would
-// cost two more passes over every pixel of a photograph. Failures are those of DecodeJpeg
-// (corrupt or cut data ends the decode, nothing is drawn grey), and so are its bounds: pictures past
-// kMaxJpegPixels are refused before their pixels are allocated, and libjpeg's own memory is held
-// as there.
-struct JpegErrors {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-};
-
-// Lives outside the frame that calls setjmp, so nothing automatic there changes before a longjmp.
-struct JpegImageState {
-    jpeg_decompress_struct info;
-    JpegErrors errors;
+// cost two more passes over every pixel of a photograph. Its failures and bounds are those of
+// DecodeJpeg; a picture stored turned is turned upright here, so that everything that draws or
+// measures it sees it upright.
+class ImagePixels final : public JpegPixels {
+public:
+    bool Start(int width, int height) override
+    {
+        image = QImage(width, height, QImage::Format_RGB32);
+        return !image.isNull();
+    }
+    std::uint32_t* Row(int y) override { return reinterpret_cast<std::uint32_t*>(image.scanLine(y)); }
     QImage image;
 };
-
-extern "C" void OnPictureJpegError(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
-}
-
-bool DecodeJpegInto(const unsigned char* data, unsigned long size, JpegImageState& state)
-{
-    state.info.err = jpeg_std_error(&state.errors.pub);
-    state.errors.pub.error_exit = OnPictureJpegError;
-    state.errors.pub.emit_message = OnJpegWarning;
-    if (setjmp(state.errors.jump)) {
-        jpeg_destroy_decompress(&state.info);
-        return false;
-    }
-    jpeg_create_decompress(&state.info);
-    jpeg_mem_src(&state.info, data, size);
-    jpeg_read_header(&state.info, TRUE);
-    // QImage::Format_RGB32 holds 0xFFRRGGBB words: blue, green, red, pad in memory order.
-    state.info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
-    if (!StartBoundedJpegDecode(state.info, size)) {
-        jpeg_destroy_decompress(&state.info);
-        return false;
-    }
-    state.image = QImage(static_cast<int>(state.info.output_width), static_cast<int>(state.info.output_height),
-                         QImage::Format_RGB32);
-    if (state.image.isNull()) {
-        jpeg_destroy_decompress(&state.info);
-        return false;
-    }
-    while (state.info.output_scanline < state.info.output_height) {
-        JSAMPROW row = state.image.scanLine(static_cast<int>(state.info.output_scanline));
-        jpeg_read_scanlines(&state.info, &row, 1);
-    }
-    jpeg_finish_decompress(&state.info);
-    jpeg_destroy_decompress(&state.info);
-    return true;
-}
 
 // An empty image when the bytes do not decode.
 Image DecodeJpegImage(std::string_view bytes)
 {
-    auto state = std::make_unique<JpegImageState>();
-    if (bytes.empty() || !DecodeJpegInto(reinterpret_cast<const unsigned char*>(bytes.data()),
-                                         static_cast<unsigned long>(bytes.size()), *state))
+    ImagePixels pixels;
+    int orientation = 1;
+    try {
+        orientation = DecodeJpegPixels(bytes, pixels);
+    } catch (const InvalidPictureError&) {
         return Image();
-    return Image(state->image);
+    }
+    if (orientation == 1)
+        return Image(pixels.image);
+    const QImage& stored = pixels.image;
+    const bool swaps = OrientationSwapsSides(orientation);
+    QImage upright(swaps ? stored.height() : stored.width(), swaps ? stored.width() : stored.height(),
+                   QImage::Format_RGB32);
+    if (upright.isNull())
+        return Image();
+    OrientPixels(reinterpret_cast<const std::uint32_t*>(stored.constBits()), stored.width(), stored.height(),
+                 static_cast<std::size_t>(stored.bytesPerLine()) / 4, orientation,
+                 reinterpret_cast<std::uint32_t*>(upright.bits()), static_cast<std::size_t>(upright.bytesPerLine()) / 4);
+    return Image(upright);
 }
 
 } // namespace
@@ -135,6 +106,47 @@ bool PictureData::MetafileSize(std::string_view bytes, int& width, int& height)
     return true;
 }
 
+std::string PictureData::OtherFormatOf(std::string_view bytes)
+{
+    const auto starts = [&](std::string_view prefix, std::size_t at = 0) {
+        return bytes.size() >= at + prefix.size() && bytes.substr(at, prefix.size()) == prefix;
+    };
+    using namespace std::string_view_literals;
+    if (starts("\x89PNG\r\n\x1A\n"sv))
+        return "PNG";
+    if (starts("GIF87a"sv) || starts("GIF89a"sv))
+        return "GIF";
+    if (starts("RIFF"sv) && starts("WEBP"sv, 8))
+        return "WebP";
+    if (starts("II*\0"sv) || starts("MM\0*"sv))
+        return "TIFF";
+    if (starts("%PDF-"sv))
+        return "PDF";
+    if (starts("8BPS"sv))
+        return "PSD";
+    if (starts("\0\0\0\x0CjP  \r\n\x87\n"sv) || starts("\xFF\x4F\xFF\x51"sv))
+        return "JPEG 2000";
+    if (starts("\xFF\x0A"sv) || starts("\0\0\0\x0CJXL \r\n\x87\n"sv))
+        return "JPEG XL";
+    // ISO base media (HEIF): a box "ftyp" holding its major brand, a version, then compatible brands.
+    if (starts("ftyp"sv, 4) && bytes.size() >= 12) {
+        const auto byte = [&](std::size_t at) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at])); };
+        const std::size_t boxSize = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+        const std::size_t end = std::min({boxSize, bytes.size(), std::size_t(256)});
+        bool heif = false;
+        for (std::size_t at = 8; at + 4 <= end; at += at == 8 ? 8 : 4) {
+            const std::string_view brand = bytes.substr(at, 4);
+            if (brand == "avif"sv || brand == "avis"sv)
+                return "AVIF";
+            heif = heif || brand == "heic"sv || brand == "heix"sv || brand == "hevc"sv || brand == "hevx"sv
+                || brand == "heim"sv || brand == "heis"sv || brand == "mif1"sv || brand == "msf1"sv;
+        }
+        if (heif)
+            return "HEIC";
+    }
+    return {};
+}
+
 std::string PictureData::ExtensionOf(PictureKind kind)
 {
     switch (kind) {
@@ -158,6 +170,9 @@ void PictureData::SetBytes(std::string bytes)
 
 void PictureData::LoadStrict(std::string bytes, PictureKind kind)
 {
+    if (KindOf(bytes) != kind)
+        if (const std::string format = OtherFormatOf(bytes); !format.empty())
+            throw PictureFormatError(format + " 形式の画像は読み込めません。BMP、JPEG、EMF の画像を使ってください。");
     PictureData loaded;
     loaded.SetBytes(std::move(bytes));
     if (loaded.kind_ != kind || kind == PictureKind::None)
@@ -200,7 +215,9 @@ void PictureData::Decode()
     try {
         switch (kind_) {
         case PictureKind::Bitmap: image_ = Image(DecodeBmp(bytes_)); break;
-        case PictureKind::Jpeg: image_ = DecodeJpegImage(bytes_); break;
+        case PictureKind::Jpeg:
+            image_ = DecodeJpegImage(bytes_).WithJpeg(std::make_shared<const std::string>(bytes_));
+            break;
         case PictureKind::Metafile: MetafileSize(bytes_, width_, height_); return;
         case PictureKind::None: return;
         }
@@ -281,7 +298,7 @@ void PictureData::Rotate(int direction)
         return;
     if (!CanDraw())
         throw ConvertError(kNotTurnable);
-    Replace(RotatePicture(image_.ToPicture(), direction));
+    Replace(RotatePicture(Pixels(), direction));
 }
 
 void PictureData::Mirror(bool vertical)
@@ -290,7 +307,13 @@ void PictureData::Mirror(bool vertical)
         return;
     if (!CanDraw())
         throw ConvertError(kNotTurnable);
-    Replace(MirrorPicture(image_.ToPicture(), vertical));
+    Replace(MirrorPicture(Pixels(), vertical));
+}
+
+Picture PictureData::Pixels() const
+{
+    // A bitmap's own file keeps its alpha, which the drawn image's pixels do not give back.
+    return kind_ == PictureKind::Bitmap ? DecodeBmp(bytes_) : image_.ToPicture();
 }
 
 void PictureData::Replace(const Picture& picture)
@@ -303,6 +326,17 @@ void PictureData::Replace(const Picture& picture)
     height_ = picture.GetHeight();
 }
 
+namespace {
+
+void CopyPixel(const Picture& from, int x, int y, Picture& to, int toX, int toY)
+{
+    to.SetPixel(toX, toY, from.GetPixel(x, y));
+    if (from.HasAlpha())
+        to.SetAlpha(toX, toY, from.GetAlpha(x, y));
+}
+
+} // namespace
+
 Picture RotatePicture(const Picture& picture, int direction)
 {
     const int w = picture.GetWidth();
@@ -311,16 +345,16 @@ Picture RotatePicture(const Picture& picture, int direction)
         Picture result(w, h);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
-                result.SetPixel(w - 1 - x, h - 1 - y, picture.GetPixel(x, y));
+                CopyPixel(picture, x, y, result, w - 1 - x, h - 1 - y);
         return result;
     }
     Picture result(h, w);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             if (direction == 0)
-                result.SetPixel(h - 1 - y, x, picture.GetPixel(x, y));
+                CopyPixel(picture, x, y, result, h - 1 - y, x);
             else
-                result.SetPixel(y, w - 1 - x, picture.GetPixel(x, y));
+                CopyPixel(picture, x, y, result, y, w - 1 - x);
         }
     return result;
 }
@@ -332,7 +366,7 @@ Picture MirrorPicture(const Picture& picture, bool vertical)
     Picture result(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            result.SetPixel(vertical ? x : w - 1 - x, vertical ? h - 1 - y : y, picture.GetPixel(x, y));
+            CopyPixel(picture, x, y, result, vertical ? x : w - 1 - x, vertical ? h - 1 - y : y);
     return result;
 }
 

@@ -13,6 +13,7 @@
 //       40     4  signature " EMF" (0x464D4520)
 #include "gui/EnhancedMetafile.h"
 #include "gui/Image.h"
+#include "platform/Errors.h"
 
 #include <memory>
 #include <string>
@@ -25,6 +26,11 @@ struct Rect;
 
 enum class PictureKind { None = 0, Bitmap = 1, Metafile = 2, Jpeg = 3 };
 
+// A picture of a format the program does not read; its message names the format in the program's voice.
+class PictureFormatError : public InvalidPictureError {
+    using InvalidPictureError::InvalidPictureError;
+};
+
 class PictureData {
 public:
     // The kind told by the first two bytes: 01 00 metafile, "BM" bitmap, FF D8 JPEG, else none.
@@ -32,6 +38,9 @@ public:
     // The size of an enhanced metafile in pixels at 96 dpi from its header frame; false when the
     // header cannot be read.
     static bool MetafileSize(std::string_view bytes, int& width, int& height);
+    // The name of the picture format the bytes start as when it is not one of those read ("PNG",
+    // "GIF", "WebP", "HEIC", "AVIF", "TIFF", "PDF", "PSD", "JPEG 2000", "JPEG XL"); "" otherwise.
+    static std::string OtherFormatOf(std::string_view bytes);
     // The file extension of a kind with its dot (".bmp", ".emf", ".jpg"); "" for none.
     static std::string ExtensionOf(PictureKind kind);
 
@@ -39,7 +48,8 @@ public:
     void SetBytes(std::string bytes);
     // As SetBytes, but the bytes must be a picture of `kind` that decodes (a metafile need only
     // start as one: one that cannot be drawn is kept, as a pasted one is); otherwise
-    // InvalidPictureError is raised and nothing changes.
+    // InvalidPictureError is raised and nothing changes: PictureFormatError ("PNG 形式の画像は読み込め
+    // ません。BMP、JPEG、EMF の画像を使ってください。") for bytes of a format OtherFormatOf names.
     void LoadStrict(std::string bytes, PictureKind kind);
     // A bitmap (kind 1) holding the image, as a 24-bit BMP.
     void SetImage(const Image& image);
@@ -75,7 +85,8 @@ public:
     std::string ToBmp() const;
 
     // Turns the picture: 0 right by 90°, 1 by 180°, 2 left by 90°; other directions do nothing.
-    // A bitmap stays a 24-bit BMP and a JPEG a JPEG. A picture that cannot be drawn raises
+    // A bitmap stays a BMP (24-bit, or 32-bit keeping its alpha) and a JPEG a JPEG, written upright
+    // (its EXIF orientation left behind). A picture that cannot be drawn raises
     // ConvertError("この画像は回転や反転ができません。") and changes nothing.
     void Rotate(int direction);
     // Flips left–right, or top–bottom when `vertical`; the same rules.
@@ -83,6 +94,8 @@ public:
 
 private:
     void Decode();
+    // The pixels to turn, alpha included.
+    Picture Pixels() const;
     void Replace(const Picture& picture);
 
     std::string bytes_;

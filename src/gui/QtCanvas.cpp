@@ -5,15 +5,18 @@
 #include "gui/FontTable.h"
 #include "gui/Image.h"
 #include "gui/Metafile.h"
+#include "gui/PdfImages.h"
 #include "gui/PaintAside.h"
 #include "gui/PicturePixels.h"
 #include "gui/QtSupport.h"
 #include "gui/Region.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QImage>
+#include <QImageWriter>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -26,6 +29,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <tuple>
 #include <unordered_map>
 
@@ -33,10 +37,13 @@ namespace platform {
 
 namespace {
 
-// The CJK radicals supplement and the Kangxi radicals; fonts give many of them the glyph of a kanji.
-constexpr char16_t kFirstRadical = 0x2E80;
-constexpr char16_t kLastRadical = 0x2FDF;
-constexpr char32_t kFirstIdeograph = 0x3400;
+// Glyphs named after a code point below this keep their names: a text's blanks and hyphens are
+// not renamed after the no-break space or the soft hyphen that share their glyphs.
+constexpr char32_t kFirstRenamed = 0x100;
+// The quality of the JPEGs written for pictures on PDF pages.
+constexpr int kPdfJpegQuality = 85;
+// Pictures on PDF pages up to this many pixels are written losslessly (unless decoded from a JPEG).
+constexpr qint64 kMostLosslessPixels = 512 * 512;
 
 // The font of the program's start: what the canvas draws with before SetFont.
 constexpr const char* kDefaultFace = "ＭＳ Ｐゴシック";
@@ -69,6 +76,35 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i)
     }
     i += static_cast<std::size_t>(length);
     return code;
+}
+
+// Per glyph of the face, the lowest code point of the basic plane its character map gives that
+// glyph (0 for none): made once per face, kept for the process, shared by every thread.
+const std::vector<char16_t>& LowestCodes(const QRawFont& raw)
+{
+    static std::mutex mutex;
+    static std::map<QString, std::unique_ptr<const std::vector<char16_t>>> faces;
+    const QString key = raw.familyName() + QLatin1Char('|') + raw.styleName() + QLatin1Char('|') +
+                        QString::number(raw.weight()) + QLatin1Char('|') + QString::number(raw.style());
+    const std::lock_guard lock(mutex);
+    auto& codes = faces[key];
+    if (!codes) {
+        QString all;
+        all.reserve(0x10000);
+        for (char32_t code = 1; code < 0x10000; ++code)
+            all += QChar(code >= 0xD800 && code < 0xE000 ? char16_t(0xFFFF) : static_cast<char16_t>(code));
+        const QList<quint32> glyphs = raw.glyphIndexesForString(all);
+        auto lowest = std::make_unique<std::vector<char16_t>>();
+        for (qsizetype k = 0; k < glyphs.size(); ++k) {
+            const quint32 glyph = glyphs[k];
+            const auto code = static_cast<char16_t>(k + 1);
+            if (glyph == 0 || glyph > 0xFFFF || (code >= 0xD800 && code < 0xE000) || code == 0xFFFF) continue;
+            if (glyph >= lowest->size()) lowest->resize(glyph + 1, 0);
+            if ((*lowest)[glyph] == 0) (*lowest)[glyph] = code;
+        }
+        codes = std::move(lowest);
+    }
+    return *codes;
 }
 
 // Where a code point is drawn from: the index of its face in the entry's raw fonts (−1 when no
@@ -111,21 +147,16 @@ public:
         return found->second;
     }
 
-    // The radical, if any, whose glyph is the code point's (0 when none).
-    char32_t RadicalOf(const GlyphInfo& info)
+    // The lowest code point of the basic plane that the glyph's face draws with the same glyph,
+    // as Qt's PDF font subsets name a glyph; 0 when unknown.
+    char32_t LowestCodeOf(const GlyphInfo& info)
     {
-        auto face = radicals_.find(info.Font);
-        if (face == radicals_.end()) {
-            std::unordered_map<quint32, char32_t> glyphs;
-            QString radicals;
-            for (char16_t radical = kFirstRadical; radical <= kLastRadical; ++radical) radicals += QChar(radical);
-            const QList<quint32> indexes = RawFonts[static_cast<std::size_t>(info.Font)].glyphIndexesForString(radicals);
-            for (qsizetype k = 0; k < indexes.size(); ++k)
-                if (indexes[k] != 0) glyphs.emplace(indexes[k], kFirstRadical + static_cast<char32_t>(k));
-            face = radicals_.emplace(info.Font, std::move(glyphs)).first;
-        }
-        const auto radical = face->second.find(info.Glyph);
-        return radical == face->second.end() ? 0 : radical->second;
+        if (info.Font < 0) return 0;
+        const auto face = static_cast<std::size_t>(info.Font);
+        if (lowest_.size() <= face) lowest_.resize(face + 1, nullptr);
+        if (!lowest_[face]) lowest_[face] = &LowestCodes(RawFonts[face]);
+        const std::vector<char16_t>& lowest = *lowest_[face];
+        return info.Glyph < lowest.size() ? lowest[info.Glyph] : 0;
     }
 
     QFont Font;
@@ -161,7 +192,7 @@ private:
     std::array<GlyphInfo, 128> ascii_{};
     std::array<bool, 128> asciiKnown_{};
     std::unordered_map<char32_t, GlyphInfo> others_;
-    std::unordered_map<int, std::unordered_map<quint32, char32_t>> radicals_;  // by raw font
+    std::vector<const std::vector<char16_t>*> lowest_;  // LowestCodes of each raw font, once asked
 };
 
 using FontKey = std::tuple<std::string, int, int, int, bool>;
@@ -285,7 +316,8 @@ struct QtCanvas::Impl {
         // Qt's PDF engine names a subset's glyphs from the font's own character map, so glyph runs
         // keep a PDF's text as characters do; pictures record only the characters they are given.
         GlyphRuns = engine && (engine->type() == QPaintEngine::Raster || engine->type() == QPaintEngine::Pdf);
-        NotesRadicals = kind == CanvasKind::Pdf || kind == CanvasKind::Metafile;
+        NotesSharedGlyphs = kind == CanvasKind::Pdf || kind == CanvasKind::Metafile;
+        Pdf = engine && engine->type() == QPaintEngine::Pdf;
         FillsDirect = engine && engine->isExtended();
         Painter.setRenderHint(QPainter::Antialiasing, false);
         Painter.setRenderHint(QPainter::TextAntialiasing, true);
@@ -295,6 +327,119 @@ struct QtCanvas::Impl {
         Painter.setPen(ToQPen(Current.CurrentPen));
         Painter.setBrush(ToQBrush(Current.CurrentBrush));
         Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+
+    // An image onto a PDF page, written at no more pixels than the page's resolution gives its
+    // place: a larger one is scaled down first. A JPEG that needs no scaling goes in as its own
+    // bytes; a small bitmap is written losslessly, other pictures as JPEG.
+    void DrawPdfImage(const QRectF& dst, const Image& image, const QRect& src)
+    {
+        const QRect whole = image.Q().rect();
+        const QRect from = src.intersected(whole);
+        if (from.isEmpty()) return;
+        const QSize need = PixelsOf(dst);
+        if (from == whole && from.width() <= need.width() && from.height() <= need.height()) {
+            if (const int jpeg = PassJpeg(image); jpeg >= 0) {
+                DrawStandIn(dst, jpeg);
+                return;
+            }
+        }
+        QImage drawn = Fitted(image.Q(), from, need);
+        if (drawn.isNull() && from != whole) drawn = image.Q().copy(from);
+        const QRectF drawnSrc = drawn.isNull() ? QRectF(src) : QRectF(drawn.rect());
+        const QImage& written = drawn.isNull() ? image.Q() : drawn;
+        const bool lossless = !image.HasJpeg() && static_cast<qint64>(written.width()) * written.height() <=
+                                                      kMostLosslessPixels;
+        // An opaque picture is written as a JPEG of our own quality (Qt's engine writes 94), once
+        // for every place of its size.
+        if (!lossless && !written.hasAlphaChannel()) {
+            const OwnKey key{image.Q().cacheKey(), from.x(), from.y(), from.width(), from.height(),
+                             written.width(),      written.height()};
+            const auto known = ownNumbers_.find(key);
+            const int jpeg = known != ownNumbers_.end() ? known->second : ownNumbers_[key] = OwnJpeg(written);
+            if (jpeg >= 0) {
+                DrawStandIn(dst, jpeg);
+                return;
+            }
+        }
+        const bool hinted = Painter.testRenderHint(QPainter::LosslessImageRendering);
+        Painter.setRenderHint(QPainter::LosslessImageRendering, lossless);
+        Painter.drawImage(dst, written, drawnSrc);
+        Painter.setRenderHint(QPainter::LosslessImageRendering, hinted);
+    }
+
+    // The device pixels the painter gives a rectangle.
+    QSize PixelsOf(const QRectF& dst) const
+    {
+        const QRectF place = Painter.combinedTransform().mapRect(dst);
+        return {std::max(1, static_cast<int>(std::ceil(place.width() - 0.01))),
+                std::max(1, static_cast<int>(std::ceil(place.height() - 0.01)))};
+    }
+
+    // The part `from` of the pixels scaled down to `need` where it has more; null when it has not.
+    static QImage Fitted(const QImage& pixels, const QRect& from, QSize need)
+    {
+        if (from.width() <= need.width() && from.height() <= need.height()) return {};
+        const QSize size(std::min(from.width(), need.width()), std::min(from.height(), need.height()));
+        // The whole picture is scaled as it is: a copy of a photograph's pixels costs as much again.
+        return (from == pixels.rect() ? pixels : pixels.copy(from))
+            .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+
+    // An image onto a canvas that holds no more pixels than its device gives the place.
+    void DrawCappedImage(const QRectF& dst, const Image& image, const QRect& src)
+    {
+        const QRect from = src.intersected(image.Q().rect());
+        if (from.isEmpty()) return;
+        const QImage drawn = Fitted(image.Q(), from, PixelsOf(dst));
+        if (drawn.isNull())
+            Painter.drawImage(dst, image.Q(), QRectF(src));
+        else
+            Painter.drawImage(dst, drawn, QRectF(drawn.rect()));
+    }
+
+    void DrawStandIn(const QRectF& dst, int jpeg)
+    {
+        const QImage& standIn = JpegStandIns[static_cast<std::size_t>(jpeg)];
+        const bool hinted = Painter.testRenderHint(QPainter::LosslessImageRendering);
+        Painter.setRenderHint(QPainter::LosslessImageRendering, true);
+        Painter.drawImage(dst, standIn, QRectF(standIn.rect()));
+        Painter.setRenderHint(QPainter::LosslessImageRendering, hinted);
+    }
+
+    // The number of the stand-in for the pixels encoded as a JPEG, or -1 when they do not encode.
+    int OwnJpeg(const QImage& pixels)
+    {
+        QByteArray encoded;
+        QBuffer buffer(&encoded);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setQuality(kPdfJpegQuality);
+        if (!writer.write(pixels)) return -1;
+        const std::optional<PdfJpeg> jpeg =
+            ReadPdfJpeg(std::make_shared<const std::string>(encoded.constData(), static_cast<std::size_t>(encoded.size())));
+        if (!jpeg || jpeg->Width != pixels.width() || jpeg->Height != pixels.height()) return -1;
+        const int number = static_cast<int>(PassedJpegs.size());
+        PassedJpegs.push_back(*jpeg);
+        JpegStandIns.push_back(JpegStandIn(number));
+        return number;
+    }
+
+    // The number of the stand-in drawn for the image's JPEG file (made on first use), or -1 when
+    // the file cannot go into a PDF as it is or is not what the pixels show.
+    int PassJpeg(const Image& image)
+    {
+        const std::shared_ptr<const std::string>& bytes = image.GetJpeg();
+        if (!bytes) return -1;
+        auto& known = jpegNumbers_[bytes.get()];
+        if (known.first) return known.second;
+        known = {bytes, -1};
+        const std::optional<PdfJpeg> jpeg = ReadPdfJpeg(bytes);
+        if (jpeg && jpeg->Width == image.GetWidth() && jpeg->Height == image.GetHeight()) {
+            known.second = static_cast<int>(PassedJpegs.size());
+            PassedJpegs.push_back(*jpeg);
+            JpegStandIns.push_back(JpegStandIn(known.second));
+        }
+        return known.second;
     }
 
     // False while a raster op is chosen that this device cannot do.
@@ -471,10 +616,12 @@ struct QtCanvas::Impl {
             DrawGlyphRuns(*entry, placed, origin);
         else
             DrawCharacters(*entry, placed, text, width, origin);
-        if (NotesRadicals)
+        if (NotesSharedGlyphs)
             for (const PlacedGlyph& glyph : placed)
-                if (glyph.Code >= kFirstIdeograph && glyph.Info->Font >= 0)
-                    if (const char32_t radical = entry->RadicalOf(*glyph.Info)) SharedRadicals[radical] = glyph.Code;
+                if (glyph.Code > 0x7F && glyph.Code < 0x10000 && glyph.Info->Font >= 0)
+                    if (const char32_t lowest = entry->LowestCodeOf(*glyph.Info);
+                        lowest >= kFirstRenamed && lowest != glyph.Code)
+                        SharedGlyphs[lowest] = glyph.Code;
         const FontSpec& font = Current.Font;
         if (font.Underline || font.StrikeOut) {
             const qreal line = std::max<qreal>(1, entry->Metrics.lineWidth());
@@ -554,15 +701,24 @@ struct QtCanvas::Impl {
     CanvasKind Kind;
     bool RasterOps = false;
     bool GlyphRuns = false;  // raster and PDF devices draw glyphs; pictures are given characters
-    bool NotesRadicals = false;
+    bool NotesSharedGlyphs = false;
+    bool Pdf = false;  // a PDF page: pictures are written at the page's resolution
+    bool CapsImages = false;
+    std::vector<PdfJpeg> PassedJpegs;  // by stand-in number
+    std::vector<QImage> JpegStandIns;
     bool FillsDirect = false;  // QPainter::fillRect leaves the pen and brush alone
     State Current;
     std::vector<State> Saved;
     Point Position;
-    std::map<char32_t, char32_t> SharedRadicals;
+    std::map<char32_t, char32_t> SharedGlyphs;
 
 private:
     std::vector<PlacedGlyph> placed_;
+    // JPEG files met on a PDF page, held while met, with their stand-in numbers (-1: drawn as pixels).
+    std::map<const std::string*, std::pair<std::shared_ptr<const std::string>, int>> jpegNumbers_;
+    // The JPEGs written of pictures: the image, the part drawn and its size written.
+    using OwnKey = std::tuple<qint64, int, int, int, int, int, int>;
+    std::map<OwnKey, int> ownNumbers_;
     QImage dotRow_;
     QImage dotColumn_;
     TColor dotColor_ = 0;
@@ -583,7 +739,9 @@ int QtCanvas::DpiX() const { return impl_->DpiX; }
 int QtCanvas::DpiY() const { return impl_->DpiY; }
 CanvasKind QtCanvas::Kind() const { return impl_->Kind; }
 QPainter* QtCanvas::GetPainter() { return impl_->HandOut(); }
-const std::map<char32_t, char32_t>& QtCanvas::SharedRadicals() const { return impl_->SharedRadicals; }
+const std::map<char32_t, char32_t>& QtCanvas::SharedGlyphs() const { return impl_->SharedGlyphs; }
+const std::vector<PdfJpeg>& QtCanvas::PassedJpegs() const { return impl_->PassedJpegs; }
+void QtCanvas::CapImagesToResolution() { impl_->CapsImages = true; }
 
 void QtCanvas::Save()
 {
@@ -827,7 +985,12 @@ void QtCanvas::DrawImage(const Rect& dst, const Image& image, const Rect& src, b
         p.translate(mirrorX ? dst.Left + dst.Right : 0, mirrorY ? dst.Top + dst.Bottom : 0);
         p.scale(mirrorX ? -1 : 1, mirrorY ? -1 : 1);
     }
-    p.drawImage(QRectF(ToQRect(dst)), image.Q(), QRectF(ToQRect(src)));
+    if (impl_->Pdf)
+        impl_->DrawPdfImage(QRectF(ToQRect(dst)), image, ToQRect(src));
+    else if (impl_->CapsImages)
+        impl_->DrawCappedImage(QRectF(ToQRect(dst)), image, ToQRect(src));
+    else
+        p.drawImage(QRectF(ToQRect(dst)), image.Q(), QRectF(ToQRect(src)));
     p.setTransform(saved);
 }
 

@@ -6,10 +6,13 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QPainter;
 
 namespace platform {
+
+struct PdfJpeg;
 
 class QtCanvas : public Canvas {
 public:
@@ -21,10 +24,17 @@ public:
     int DpiY() const override;
     CanvasKind Kind() const override;
     QPainter* GetPainter() override;
-    // PDF and picture canvases: each radical (U+2E80–U+2FDF) whose glyph was drawn for a kanji, with
-    // the last such kanji (⽴ U+2F74 → 立 U+7ACB). Qt's PDF font subsets name a shared glyph after
-    // its lowest code point, the radical; PdfWriter names it after the kanji again.
-    const std::map<char32_t, char32_t>& SharedRadicals() const;
+    // PDF and picture canvases: each code point from U+0100 on whose glyph, in the face that drew it, was drawn for
+    // a higher code point, with the last such one drawn (⽴ U+2F74 → 立 U+7ACB, ‧ U+2027 → ・ U+30FB
+    // in Noto Sans CJK). Qt's PDF font subsets name a shared glyph after its lowest code point;
+    // PdfWriter names it after the character drawn again.
+    const std::map<char32_t, char32_t>& SharedGlyphs() const;
+    // PDF canvases: the JPEG files drawn as their own bytes, by the number of their stand-ins
+    // (PdfImages.h).
+    const std::vector<PdfJpeg>& PassedJpegs() const;
+    // Images drawn from now on keep no more pixels than the device gives their places (a picture
+    // recorded for a print).
+    void CapImagesToResolution();
 
     void Save() override;
     void Restore() override;

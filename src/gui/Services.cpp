@@ -23,21 +23,6 @@ namespace platform {
 
 namespace {
 
-// The window a box or picker belongs above: the modal dialog on screen, else the active window,
-// else a window of the program on screen. A box without a parent is left to the window manager's
-// placing, which may put it under a dialog that stays on top; and the active window lags behind a
-// dialog just shown, or names none at all, until the window manager has activated it.
-QWidget* DialogParent()
-{
-    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible()) return modal;
-    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible()) return active;
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        const Qt::WindowType type = top->windowType();
-        if (top->isVisible() && (type == Qt::Window || type == Qt::Dialog)) return top;
-    }
-    return nullptr;
-}
-
 QMessageBox::StandardButton ToQButton(MsgAnswer answer)
 {
     switch (answer) {

@@ -9,6 +9,9 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <filesystem>
+
+#include <unistd.h>
 
 namespace platform {
 
@@ -100,11 +103,26 @@ void SettingsKey::DeleteValue(const std::string& name)
     if (user_->contains(key)) user_->remove(key);
 }
 
+// Why a settings file could not be written, as far as its folder tells: full, or not writable.
+std::string WriteFailureCause(const std::string& file)
+{
+    std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    std::error_code missing;
+    while (!folder.empty() && !std::filesystem::is_directory(folder, missing) && folder != folder.parent_path())
+        folder = folder.parent_path();
+    std::error_code unknown;
+    const std::filesystem::space_info space = std::filesystem::space(folder, unknown);
+    if (!unknown && space.available < 64 * 1024) return "ディスクの空き容量が足りません。";
+    if (::access(folder.c_str(), W_OK) != 0) return "フォルダー'" + folder.string() + "'に書き込めません。";
+    return {};
+}
+
 void SettingsKey::Flush()
 {
     user_->sync();
     if (user_->status() != QSettings::NoError) {
-        throw FileError("Cannot write the settings file " + FromQString(user_->fileName()));
+        const std::string file = FromQString(user_->fileName());
+        throw FileError("設定ファイル'" + file + "'に書き込めません。" + WriteFailureCause(file));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "layout/Pageview.h"
 
 #include "gui/QtSupport.h"
+#include "layout/Pageviewaccessible.h"
 #include "platform/Text.h"
 #include "platform/Units.h"
 #include "widgets/Upapernamelist.h"
@@ -11,6 +12,7 @@
 
 TPageView::TPageView(QWidget* owner) : TScrollCanvas(owner)
 {
+    InstallPageViewAccessible();
     SetResizingDelay(50);
     viewport()->setMouseTracking(true);
     drawer_ = std::make_unique<TPageDrawer>();
@@ -60,7 +62,10 @@ void TPageView::ChangePrnObj()
     const TRect d = printer->GetDrawRect();
     const double dpi = printer->GetPixelParInch();
     const auto inch = [dpi](int c) { return static_cast<int>(c / dpi * 100); };
+    // The printable area follows the printer: no change of the layout's.
+    const bool modified = modified_;
     items_->GetPrintRoot()->SetBoundRect_({inch(d.Left), inch(d.Top), inch(d.Right), inch(d.Bottom)});
+    modified_ = modified;
 }
 
 void TPageView::ChangeView()
@@ -90,13 +95,19 @@ void TPageView::ChangeSelected(TViewItem* item, bool select)
 {
     DoChangeSelected(item, select);
     Redraw();
+    if (select && item) AnnounceSelectedItem(this, item);
 }
 
 TRect TPageView::SelectedScreenRect() const
 {
     const TViewItem* item = GetSelected();
-    if (!item)
-        return {};
+    return item ? ItemScreenRect(item) : TRect{};
+}
+
+std::string TPageView::ItemCaption(TViewItem* item) { return item->GetName(); }
+
+TRect TPageView::ItemScreenRect(const TViewItem* item) const
+{
     const TRect r = item->GetScalingRect(GetScale_());
     const TPoint o = drawer_->GetPageOrigin(0);
     return {r.Left + o.X, r.Top + o.Y, r.Right + o.X, r.Bottom + o.Y};

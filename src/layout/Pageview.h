@@ -56,6 +56,10 @@ public:
     const QImage& GetBackBuffer() const { return backBuffer_; }
 
     TViewItem* GetSelected() const { return items_->GetSelected(); }
+    // What a screen reader reads of an item: its name here; the layout document adds its type.
+    virtual std::string ItemCaption(TViewItem* item);
+    // An item's scaled rectangle moved to the page origin (the client's pixels).
+    TRect ItemScreenRect(const TViewItem* item) const;
     void SetSelected(TViewItem* item) { items_->SetSelected(item); }
     int GetPage() const { return page_; }
     // Clamped to 1 … the page count.
@@ -132,9 +136,9 @@ public:
     // Writes the current page as a one-page PDF of the page's size (no frames, no printable area).
     void SaveToEMF(const std::string& fileName);
     // Prints pages From … To (0: all) `copies` times as whole sets; PageMode 1 odd, 2 even pages.
-    // False when no printer is usable or the job failed; a stop by `progress` is a success.
-    // Before a page goes to the printer its pictures are waited for (through the thread's
-    // MetafileWaitPump); a wait given up stops the job there, the page not begun.
+    // False when no printer is usable or the job failed; a stop by `progress` is a success that
+    // cancels the job: nothing of it is printed. Before a page goes to the printer its pictures
+    // are waited for (through the thread's MetafileWaitPump); a wait given up stops the job there.
     bool DrawPrinter(const std::string& title, int copies, int pageMode, int from, int to,
                      const TPrintProgress& progress = {});
 

@@ -284,10 +284,10 @@ bool TPageView::DrawPrinter(const std::string& title, int copies, int pageMode, 
     drawing_ = true;
     bool begun = false;
     bool ok = true;
+    bool keepGoing = true;
     try {
-        bool keepGoing = true;
-        for (int copy = 0; copy < copies && keepGoing; ++copy)
-            for (int n = from; n <= to && keepGoing; ++n) {
+        for (int copy = 0; copy < copies && keepGoing && ok; ++copy)
+            for (int n = from; n <= to && keepGoing && ok; ++n) {
                 if (pageMode == 0 || (pageMode == 1 && n % 2 != 0) || (pageMode == 2 && n % 2 == 0)) {
                     // A stop while the page's pictures play sends nothing of the page.
                     if (!WaitForPictures(n)) {
@@ -298,7 +298,6 @@ bool TPageView::DrawPrinter(const std::string& title, int copies, int pageMode, 
                     if (!begun) {
                         if (!printer->BeginDoc(title)) {
                             ok = false;
-                            keepGoing = false;
                             break;
                         }
                         begun = true;
@@ -312,7 +311,10 @@ bool TPageView::DrawPrinter(const std::string& title, int copies, int pageMode, 
                 if (progress)
                     keepGoing = progress(this, n, pageMax);
             }
-        if (begun && !printer->EndDoc())
+        // A stopped job is given up whole: the pages drawn so far go nowhere.
+        if (begun && !keepGoing)
+            printer->CancelDoc();
+        else if (begun && !printer->EndDoc())
             ok = false;
     } catch (const std::exception&) {
         if (begun)

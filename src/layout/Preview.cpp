@@ -128,6 +128,15 @@ std::string TPreview::GetContainerCaption(int type)
     return caption;
 }
 
+std::string TPreview::ItemCaption(TViewItem* item)
+{
+    const TContainer* container = ContainerOf(item);
+    const std::string caption = container ? GetContainerCaption(container->GetType()) : std::string();
+    const std::string name = item->GetName();
+    if (caption.empty() || name.empty()) return caption + name;
+    return caption + " " + name;
+}
+
 int TPreview::ContainerTypeFromStr(const std::string& name)
 {
     for (std::size_t i = 0; i < kBuiltIns.size(); ++i)
@@ -331,14 +340,31 @@ void TPreview::DoChangeSelected(TViewItem* item, bool select)
 
 // ---- layout file ---------------------------------------------------------------------------------
 
+namespace {
+
+// The layout file's document of the page view.
+void MakeLayoutDocument(TPageView& view, platform::XmlDocument& doc)
+{
+    doc.SetEncoding("Shift-JIS");
+    const platform::XmlNode root = doc.CreateDocumentElement("PageScript");
+    root.SetAttribute("Version", "1.0");
+    view.SaveToXml(root);
+}
+
+} // namespace
+
+std::string TPreview::SaveToBytes()
+{
+    platform::XmlDocument doc;
+    MakeLayoutDocument(*this, doc);
+    return doc.SaveToBytes();
+}
+
 void TPreview::SaveToFile(const std::string& fileName)
 {
     try {
         platform::XmlDocument doc;
-        doc.SetEncoding("Shift-JIS");
-        const platform::XmlNode root = doc.CreateDocumentElement("PageScript");
-        root.SetAttribute("Version", "1.0");
-        SaveToXml(root);
+        MakeLayoutDocument(*this, doc);
         doc.SaveToFile(fileName, platform::XmlEncoding::ShiftJis);
         SetModified(false);
     } catch (const std::exception&) {

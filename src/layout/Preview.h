@@ -60,6 +60,8 @@ public:
     TContainer* GetSelContainer() const;
     TContainer* GetContainerOfName(const std::string& name) const;
     std::string GetContainerCaption(int type);
+    // The container type's caption, then the item's name.
+    std::string ItemCaption(TViewItem* item) override;
     int ContainerTypeFromStr(const std::string& name);
     std::string ContainerTypeToStr(int type);
     TRect GetMMMargin_() const;
@@ -69,6 +71,8 @@ public:
     // "ファイル解析エラー"); a failed save leaves the old file.
     void SaveToFile(const std::string& fileName);
     void LoadFromFile(const std::string& fileName);
+    // The bytes SaveToFile writes for the layout as it is now.
+    std::string SaveToBytes();
 
     void DoChangeView();
 

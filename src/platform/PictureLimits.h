@@ -23,6 +23,24 @@ inline constexpr std::uint64_t kMaxJpegPixels = std::uint64_t(1) << 28;
 inline constexpr unsigned long kJpegMemoryBase = 64ul << 20;
 inline constexpr unsigned long kJpegMemoryPerByte = 1024;
 
+// ---- a photo's EXIF block and colour profile ----
+
+// Entries of the EXIF block's first directory looked through for the orientation (a segment holds
+// at most about 5400); those beyond are not read, and the picture is shown as stored.
+inline constexpr int kMaxExifEntries = 1024;
+// The largest colour profile applied (the profiles of cameras, phones and print shops take 0.5 KB to
+// 2 MB): a larger one is not read, and the picture is drawn as without a profile.
+inline constexpr std::size_t kMaxIccProfileBytes = std::size_t(4) << 20;
+
+// ---- run-length (RLE8, RLE4) bitmaps ----
+
+// Pixels of an RLE bitmap: at most base + per byte × the bytes of its runs, and never more than
+// kMaxJpegPixels. Runs of 255 pixels in two bytes, rows ended or skipped by one record: real pictures
+// stay far below; a header claiming a huge picture over a few bytes is refused before its pixels are
+// allocated.
+inline constexpr std::uint64_t kRlePixelsBase = std::uint64_t(1) << 20;
+inline constexpr std::uint64_t kRlePixelsPerByte = 1024;
+
 // ---- enhanced metafiles ----
 
 // A metafile frame's side, in pixels at 96 dpi, taken as a size at all; a header naming more is

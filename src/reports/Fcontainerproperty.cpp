@@ -4,6 +4,7 @@
 #include "gui/IconList.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "gui/TabFocus.h"
 #include "layout/Ucontainer.h"
 #include "layout/Uviewitems.h"
 #include "widgets/Fupdownedit.h"
@@ -133,6 +134,7 @@ void TContainerProperty::BuildActions()
     };
     ToolBar = Named(new QToolBar(this), "ToolBar");
     ToolBar->setIconSize(QSize(16, 16));
+    platform::TabFocusButtons(*ToolBar);
     AlignGroup = new QActionGroup(this);
     AlignGroup->setExclusive(true);
     for (const auto& row : rows) {

@@ -4,6 +4,7 @@
 #include "gui/IconList.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "gui/TabFocus.h"
 #include "layout/Uimagecontainer.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
@@ -66,6 +67,7 @@ TImageProperty::TImageProperty(QWidget* parent) : TFontProperty(parent)
     QWidget* tab = pictures->parentWidget();
     ToolBar1 = Named(new QToolBar(tab), "ToolBar1");
     ToolBar1->setIconSize(QSize(16, 16));
+    platform::TabFocusButtons(*ToolBar1);
     const struct {
         QAction** action;
         const char* name;

@@ -44,6 +44,8 @@ TPreviewOperator::TPreviewOperator(QWidget* parent) : QWidget(parent)
     PageEdit->SetRange(1, 1);
     PageEdit->SetValueQuiet(1);
     PageEdit->SetSuffix("/1");
+    ScaleSelecter->GetEdit()->setAccessibleName(QStringLiteral("表示倍率"));
+    PageEdit->setAccessibleName(QStringLiteral("ページ"));
     row->addWidget(ScaleSelecter, 1);
     row->addWidget(PageEdit);
     ScaleSelecter->OnChange = [this](QObject*) { Apply(); };

@@ -87,6 +87,11 @@ TPrintExecuteDlg::TPrintExecuteDlg(QWidget* parent) : QDialog(parent, Qt::Dialog
     GroupBox2 = Make<QGroupBox>(this, "GroupBox2", {232, 16, 201, 121});
     CopyCountLabel = Make<QLabel>(GroupBox2, "CopyCountLabel", {12, 28, 84, 20}, "印刷部数");
     CopyCountEdit = MakeNumber(GroupBox2, "CopyCountEdit", {100, 26, 89, 22});
+    // The list has no label of its own: a screen reader reads what it chooses.
+    PrintTypeList->setAccessibleDescription(QStringLiteral("印刷するページ"));
+    StartPageLabel->setBuddy(StartPageEdit);
+    EndPageLabel->setBuddy(EndPageEdit);
+    CopyCountLabel->setBuddy(CopyCountEdit);
     RBPageCopy = Make<QRadioButton>(GroupBox2, "RBPageCopy", {12, 60, 180, 20}, "ページごとに印刷 (高速)");
     RBFileCopy = Make<QRadioButton>(GroupBox2, "RBFileCopy", {12, 88, 180, 20}, "部単位ごとに印刷");
     RBPageCopy->setChecked(true);
@@ -201,6 +206,7 @@ void TPrintExecuteDlg::BtnPrintClick()
     printing_ = true;
     // Cleared before events are let through: a stop confirmed from now on is kept.
     cancel_ = false;
+    stopped_ = false;
     BtnPrint->setEnabled(false);
     BtnCancel->setText(platform::ToQString(kCancelCaption));
     platform::PumpEvents();
@@ -238,10 +244,11 @@ void TPrintExecuteDlg::BtnPrintClick()
         EndRun(RunEnd::Failed);
         throw;
     }
-    // A failed job (no printer, a refused or unwritten job) is not reported as finished; a printer
-    // that said why is quoted.
-    EndRun(cancel_ ? RunEnd::Stopped : ok ? RunEnd::Finished : RunEnd::Failed);
-    if (!ok && !cancel_ && !printer->GetLastError().empty())
+    // A stopped job was cancelled whole. A failed job (no printer, a refused or unwritten job) is
+    // not reported as finished; a printer that said why is quoted. A stop confirmed only while the
+    // finished job was sent came too late: the job is reported as it ended.
+    EndRun(stopped_ ? RunEnd::Stopped : ok ? RunEnd::Finished : RunEnd::Failed);
+    if (!ok && !stopped_ && !printer->GetLastError().empty())
         platform::ShowError("印刷できませんでした。\n" + printer->GetLastError(), "エラー");
 }
 
@@ -267,13 +274,17 @@ bool TPrintExecuteDlg::PicturesPlaying(std::size_t ended, std::size_t waited)
     if (ProgressBar->maximum() != max) ProgressBar->setRange(0, max);
     ProgressBar->setValue(static_cast<int>(std::min(ended, waited)));
     platform::PumpEvents();
+    stopped_ = stopped_ || cancel_;
     return !cancel_;
 }
 
 bool TPrintExecuteDlg::PrintProgress(TPageView*, int page, int pageCount)
 {
     platform::PumpEvents();
-    if (cancel_) return false;
+    if (cancel_) {
+        stopped_ = true;
+        return false;
+    }
     ProgressLabel->setText(platform::ToQString(std::to_string(page) + " / " + std::to_string(pageCount) +
                                                " 印刷中..."));
     if (PagePrinted(page) && printed_ < progressMax_) ++printed_;

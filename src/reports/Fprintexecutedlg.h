@@ -6,11 +6,12 @@
 // One dialog serves the whole process: made without a parent by the first ShowPrintExecuteDlg and
 // destroyed when the application ends, so its controls keep their state between showings. The run
 // happens inside BtnPrintClick on the GUI thread; each progress call lets events through, so a
-// confirmed cancel takes effect once the page under way is done (one confirmed while the run
-// starts prints nothing). Before a page is printed its pictures still playing are waited for with
-// events let through, the state text saying so and the bar counting those drawn; a stop confirmed
-// then ends the run before the page. While a page is drawn its pictures are painted onto it off the
-// GUI thread (PaintAside.h), events let through meanwhile. A stopped run says so.
+// confirmed cancel takes effect once the page under way is done, and the job is cancelled whole:
+// nothing of it is printed or written. Before a page is printed its pictures still playing are
+// waited for with events let through, the state text saying so and the bar counting those drawn;
+// a stop confirmed then ends the run there, likewise. While a page is drawn its pictures are
+// painted onto it off the GUI thread (PaintAside.h), events let through meanwhile. A stopped run
+// says so.
 // Idle, the cancel button reads "閉じる" and closes; printing, it reads "キャンセル" and asks (Esc
 // and the close box likewise).
 #include <QDialog>
@@ -96,6 +97,8 @@ private:
     // Pages printed in the run under way, as the bar counts them.
     int printed_ = 0;
     bool cancel_ = false;
+    // The run under way gave way to a confirmed stop: its job is cancelled, nothing printed.
+    bool stopped_ = false;
     bool printing_ = false;
 };
 

@@ -2,8 +2,10 @@
 
 #include "gui/FontTable.h"
 #include "gui/QtCanvas.h"
+#include "richtext/Exviewaccessible.h"
 #include "widgets/Ueurocharbuilder.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QInputMethod>
@@ -40,6 +42,7 @@ TExView::TExView(QWidget* owner) : TScrollCanvas(owner)
         caretOn_ = !caretOn_;
         viewport()->update();
     });
+    InstallExViewAccessible();
     editor_ = std::make_unique<TExTextCommand>();
     editor_->OnChange = [this](TExTextEditor*) { ChangeEditor(); };
     euroCharBuilder_ = new TEuroCharBuilder(this);
@@ -368,7 +371,47 @@ void TExView::ChangeEditor()
     viewport()->update();
     if (hasFocus())
         QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImFont);
+    Announce();
     DoChane();
+}
+
+void TExView::Announce()
+{
+    if (!QAccessible::isActive()) {
+        spokenCaret_ = -1;
+        return;
+    }
+    const TExSpokenText spoken(*this);
+    const QString& text = spoken.Text();
+    const int caret = spoken.ToOffset(editor_->GetCaret());
+    if (spokenCaret_ >= 0 && text != spokenText_) {
+        // The changed middle: what the old and the new text do not share at either end.
+        qsizetype head = 0;
+        const qsizetype shorter = std::min(text.size(), spokenText_.size());
+        while (head < shorter && text[head] == spokenText_[head]) ++head;
+        qsizetype tail = 0;
+        while (tail < shorter - head && text[text.size() - 1 - tail] == spokenText_[spokenText_.size() - 1 - tail])
+            ++tail;
+        const QString removed = spokenText_.mid(head, spokenText_.size() - head - tail);
+        const QString inserted = text.mid(head, text.size() - head - tail);
+        const int at = static_cast<int>(head);
+        if (removed.isEmpty()) {
+            QAccessibleTextInsertEvent insert(this, at, inserted);
+            QAccessible::updateAccessibility(&insert);
+        } else if (inserted.isEmpty()) {
+            QAccessibleTextRemoveEvent remove(this, at, removed);
+            QAccessible::updateAccessibility(&remove);
+        } else {
+            QAccessibleTextUpdateEvent update(this, at, removed, inserted);
+            QAccessible::updateAccessibility(&update);
+        }
+    }
+    spokenText_ = text;
+    if (caret != spokenCaret_) {
+        spokenCaret_ = caret;
+        QAccessibleTextCursorEvent moved(this, caret);
+        QAccessible::updateAccessibility(&moved);
+    }
 }
 
 void TExView::DoChane()
@@ -614,6 +657,13 @@ void TExView::keyPressEvent(QKeyEvent* event)
     if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && !(GetOption() & scoWantTabs)) {
         // Ctrl+Tab and the like pass to the parents; the field types nothing.
         event->ignore();
+        return;
+    }
+    const bool backwards = event->key() == Qt::Key_Backtab || (event->key() == Qt::Key_Tab && shift);
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && (ctrl || backwards)) {
+        // A control that types Tab is left by Ctrl+Tab, backwards by Shift+Tab (with Ctrl or not).
+        QAbstractScrollArea::focusNextPrevChild(!backwards);
+        event->accept();
         return;
     }
     unsigned short key = VirtualKey(event->key());

@@ -130,6 +130,8 @@ protected:
 
 private:
     void ChangeEditor();
+    // Tells an active screen reader of a changed text and a moved caret.
+    void Announce();
     // A change marks the buffer stale; it is drawn when next painted, so hidden or repeatedly
     // changed views draw once.
     void UpdateBuffer() { bufferStale_ = true; }
@@ -164,4 +166,7 @@ private:
     TEVStyle EditStyle = evsRichEdit;
     QPoint lastMouse_;
     QString preedit_;
+    // The text and caret offset a screen reader was last told of (caret -1: nothing told yet).
+    QString spokenText_;
+    int spokenCaret_ = -1;
 };

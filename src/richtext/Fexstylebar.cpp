@@ -2,6 +2,7 @@
 
 #include "gui/QtCanvas.h"
 #include "gui/Services.h"
+#include "gui/TabFocus.h"
 #include "widgets/Fcolordropdown.h"
 #include "widgets/Ffontdropdown.h"
 #include "widgets/Fupdownedit.h"
@@ -382,6 +383,7 @@ TExStyleBar::TExStyleBar(QWidget* owner) : QFrame(owner)
     layout->setSpacing(0);
     ToolBar = new QToolBar(this);
     ToolBar->setObjectName("ToolBar");
+    platform::TabFocusButtons(*ToolBar);
     ToolBar->setIconSize(QSize(kGlyph, kGlyph));
     ToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     layout->addWidget(ToolBar);

@@ -148,14 +148,17 @@ void TMasterEditPanel::RestoreText()
 
 TClassEditPanel::TClassEditPanel(QWidget* parent) : TMasterEditPanel(parent, "ClassEditPanel")
 {
-    AddPanelLabel(this, "名称", 8, 8);
+    QLabel* nameLabel = AddPanelLabel(this, "名称", 8, 8);
     nameEdit_ = AddNameEdit(this, "NameEdit", false);
-    AddPanelLabel(this, "仏名", 8, 50);
+    nameLabel->setBuddy(nameEdit_);
+    QLabel* name2Label = AddPanelLabel(this, "仏名", 8, 50);
     name2Edit_ = AddNameEdit(this, "Name2Edit", true);
+    name2Label->setBuddy(name2Edit_);
     AddPanelLabel(this, "アイコン", 8, 88);
     iconGrid_ = new TIconGrid(this);
     AddButtons(this, "項目作成(&N)", {8, 68, 102, 128});
     btnChildNew_ = AddPanelButton(this, "BtnChildNew", "下位項目作成(&C)", 34);
+    setTabOrder(GetBtnNew(), btnChildNew_);   // the keys as the column reads: between 項目作成 and 削除
     WatchTextEdit(nameEdit_);
     WatchTextEdit(name2Edit_);
     iconGrid_->installEventFilter(this);

@@ -90,6 +90,39 @@ private:
     mutable platform::LaidTexts laid_{50000};
 };
 
+// The chosen row, its indent included, in the highlight while the view has the focus and in the
+// button face otherwise, as the record list marks its rows then.
+class FocusHighlight final : public QObject {
+public:
+    explicit FocusHighlight(QWidget& view) : QObject(&view)
+    {
+        view.installEventFilter(this);
+        Apply(view, view.hasFocus());
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+            Apply(*static_cast<QWidget*>(watched), event->type() == QEvent::FocusIn);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static void Apply(QWidget& view, bool focused)
+    {
+        const QPalette system = QApplication::palette(&view);
+        QPalette palette = view.palette();
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Highlight,
+                             system.color(group, focused ? QPalette::Highlight : QPalette::Button));
+            palette.setColor(group, QPalette::HighlightedText,
+                             system.color(group, focused ? QPalette::HighlightedText : QPalette::Text));
+        }
+        view.setPalette(palette);
+    }
+};
+
 } // namespace
 
 class TClassView::TNode : public QTreeWidgetItem {
@@ -108,6 +141,7 @@ TClassView::TClassView(QWidget* parent) : QFrame(parent)
     // the bar repaints only what its slider moved.
     tree_ = new TSteadyTreeWidget(this);
     tree_->setObjectName(QStringLiteral("ClassTree"));
+    tree_->setAccessibleName(QStringLiteral("クラスツリー"));
     tree_->setFont(VktFormFont());
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(false);
@@ -118,6 +152,7 @@ TClassView::TClassView(QWidget* parent) : QFrame(parent)
     tree_->setStatusTip(QStringLiteral("クラスビュー"));
     delegate_ = new LeafDelegate(leafOnly_, tree_);
     tree_->setItemDelegate(delegate_);
+    new FocusHighlight(*tree_);
     layout->addWidget(tree_);
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
         if (OnChanging) OnChanging(currentNode_, current);

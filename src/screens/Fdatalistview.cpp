@@ -80,7 +80,10 @@ TDataListView::TDataListView(QWidget* parent) : TGridEdit(parent), stateImages_(
 {
     setObjectName(QStringLiteral("DataListView"));
     GetStringGrid()->setSelectionMode(QAbstractItemView::NoSelection);
+    GetStringGrid()->setAccessibleName(QStringLiteral("データリスト"));
     GetStringGrid()->setMouseTracking(false);
+    // The current row shows by its focus frame while the list has the focus.
+    SetDrawFocusSelected(true);
 }
 
 void TDataListView::SetClassImages(const platform::IconList* images)
@@ -116,6 +119,11 @@ void TDataListView::UpdateRows()
     // Without rows the grid keeps its one blank row, drawn without height.
     SetDefaultRowHeight(rows_.GetCount() > 0 ? kListRowHeight : 0);
     GetModel()->SetRowCount(rows_.GetCount());
+    // Listed anew under the focus, the list keeps a current row to frame: the top one shown.
+    QTableView* grid = GetStringGrid();
+    if (grid->hasFocus() && !grid->currentIndex().isValid() && rows_.GetCount() > 0)
+        grid->selectionModel()->setCurrentIndex(GetModel()->index(std::max(0, grid->rowAt(0)), 0),
+                                                QItemSelectionModel::NoUpdate);
     Repaint();
 }
 

@@ -68,8 +68,9 @@ TDealerEditPanel::TDealerEditPanel(QWidget* parent) : TMasterEditPanel(parent, "
     panel_->setObjectName(QStringLiteral("Panel"));
     panel_->resize(360, 360);
     for (int part = 0; part < dpCount; ++part) {
-        AddPanelLabel(panel_, kEdits[part].caption, 8, 8 + 40 * part);
+        QLabel* label = AddPanelLabel(panel_, kEdits[part].caption, 8, 8 + 40 * part);
         auto* edit = new QLineEdit(panel_);
+        label->setBuddy(edit);
         edit->setObjectName(QString::fromLatin1(kEdits[part].name));
         edit->setGeometry(8, 24 + 40 * part, 200, kEditHeight);
         // The editors follow the dealer table's columns from Company on.

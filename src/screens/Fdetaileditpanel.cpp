@@ -6,6 +6,7 @@
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "gui/TabFocus.h"
 #include "platform/FlagScope.h"
 #include "richtext/Exview.h"
 #include "screens/Fattributeselectpanel.h"
@@ -79,6 +80,7 @@ QToolBar* MakeToolBar(QWidget* parent, const char* name)
     bar->setObjectName(QString::fromLatin1(name));
     bar->setIconSize(QSize(16, 16));
     bar->setFont(VktFormFont());
+    platform::TabFocusButtons(*bar);
     return bar;
 }
 
@@ -362,6 +364,7 @@ QWidget* TDetailEditPanel::MakeDetailTab()
     dealerScroll_->setFrameShape(QFrame::NoFrame);
     dealerScroll_->setVerticalScrollBar(new TSteadyScrollBar(Qt::Vertical, dealerScroll_));
     dealerScroll_->setWidgetResizable(false);
+    dealerScroll_->setFocusPolicy(Qt::NoFocus);   // as the record editor's: its fields take the keys
     dealerEditPanel_ = new TDealerSelectPanel;
     dealerEditPanel_->setObjectName(QStringLiteral("DealerEditPanel"));
     dealerEditPanel_->setMinimumSize(dealerEditPanel_->size());

@@ -6,6 +6,7 @@
 #include "gui/Anchors.h"
 #include "widgets/Fstatelistview.h"
 #include "widgets/Fupdownedit.h"
+#include "widgets/Uaccessible.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -91,6 +92,7 @@ TFieldSelector::TFieldSelector(QWidget* parent, TPanelOwner* owner) : TGuiPanel(
     layout->setContentsMargins(0, 0, 0, 0);
     stateListView_ = new TStateListView(this);
     stateListView_->SetImages(SortStateImages());
+    stateListView_->GetListView()->setAccessibleName(QStringLiteral("項目"));
     layout->addWidget(stateListView_);
     GetObjEvent().OnViewFieldsChange = [this](TVktObject* sender) { SetFields(sender->GetViewFields()); };
 }
@@ -189,8 +191,9 @@ TCsvFieldSelector::TCsvFieldSelector(QWidget* parent) : QFrame(parent)
     rbMenu_ = AddFamily("RBMenuFamily", "メニュー(&M)", "メニューに分類されたデータは、ほかのメニューや料理、食材データを材料として保持します。", 108);
     for (QLabel* label : findChildren<QLabel*>()) label->raise();
 
-    AddLabel(this, "Label1", " 一行のデータ数 ", QRect(8, 172, 100, 20));
+    QLabel* label1 = AddLabel(this, "Label1", " 一行のデータ数 ", QRect(8, 172, 100, 20));
     csvTitleCount_ = new TUpDownEdit(this);
+    label1->setBuddy(csvTitleCount_);
     csvTitleCount_->setObjectName(QStringLiteral("CsvTitleCount"));
     csvTitleCount_->setGeometry(112, 170, 70, 22);
     // Only the lower limit applies: the editor clamps to its upper limit too when they differ.
@@ -198,7 +201,7 @@ TCsvFieldSelector::TCsvFieldSelector(QWidget* parent) : QFrame(parent)
     csvTitleCount_->SetRange(1, std::numeric_limits<int>::max());
     csvTitleCount_->SetValueQuiet(1);
 
-    AddLabel(this, "Label2", "変換する項目", QRect(8, 200, 120, 16));
+    QLabel* label2 = AddLabel(this, "Label2", "変換する項目", QRect(8, 200, 120, 16));
     auto* bevel3 = new QFrame(this);
     bevel3->setObjectName(QStringLiteral("Bevel3"));
     bevel3->setFrameShape(QFrame::HLine);
@@ -209,6 +212,7 @@ TCsvFieldSelector::TCsvFieldSelector(QWidget* parent) : QFrame(parent)
     // The list takes the height the frame is given, and scrolls when that is short of its items.
     platform::Anchor(*fieldSelector_, platform::AnchorSide::Left | platform::AnchorSide::Top | platform::AnchorSide::Bottom);
     fieldSelector_->GetStateListView()->SetImages(CsvStateImages());
+    SetLabelFor(label2, fieldSelector_->GetStateListView()->GetListView());
     btnShow_ = AddButton(this, "BtnShow", "選択(&S)", 350, 224);
     btnHide_ = AddButton(this, "BtnHide", "非選択(&R)", 350, 254);
     btnUp_ = AddButton(this, "BtnUp", "上に(&U)", 350, 296);

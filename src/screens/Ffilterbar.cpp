@@ -2,6 +2,7 @@
 
 #include "gui/IconList.h"
 #include "gui/QtSupport.h"
+#include "gui/TabFocus.h"
 #include "widgets/Fvktform.h"
 
 #include <QHBoxLayout>
@@ -40,6 +41,7 @@ TFilterBar::TFilterBar(QWidget* parent) : QFrame(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     toolBar_ = new QToolBar(this);
     toolBar_->setObjectName(QStringLiteral("ToolBar"));
+    platform::TabFocusButtons(*toolBar_);
     toolBar_->setFont(VktFormFont());
     toolBar_->setIconSize(QSize(16, 16));
     toolBar_->setMovable(false);

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
+#include <QStringList>
 #include <QTimer>
 
 #include <optional>
@@ -309,6 +310,11 @@ protected:
     void focusInEvent(QFocusEvent* event) override
     {
         QTableView::focusInEvent(event);
+        // A grid that frames its current row has one when the keys bring the focus (a listing
+        // anew leaves none, and the view sets the first only before its first current cell).
+        if (grid_ && grid_->drawFocusSelected_ && !currentIndex().isValid() &&
+            event->reason() != Qt::MouseFocusReason && model()->rowCount() > 0 && model()->columnCount() > 0)
+            selectionModel()->setCurrentIndex(model()->index(std::max(0, rowAt(0)), 0), QItemSelectionModel::NoUpdate);
         viewport()->update();
     }
     void focusOutEvent(QFocusEvent* event) override
@@ -369,6 +375,20 @@ QVariant TGridModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= rowCount_) return {};
     if (role == Qt::DisplayRole || role == Qt::EditRole)
         return platform::ToQString(grid_->CellText(index.column(), index.row()));
+    // A list is read by rows: each cell of a row reads the whole row, its cells after their
+    // captions. A grid edited by cells reads its cells (and their captions) one by one.
+    if (role == Qt::AccessibleTextRole && !grid_->GetEditing()) {
+        QStringList parts;
+        for (int col = 0; col < columns_; ++col) {
+            const QString text = platform::ToQString(grid_->CellText(col, index.row())).trimmed();
+            if (text.isEmpty()) continue;
+            const QString caption = col < grid_->headers_.GetCount()
+                                        ? platform::ToQString(grid_->headers_.Get(col).Caption).trimmed()
+                                        : QString();
+            parts << (caption.isEmpty() || caption == text ? text : caption + QLatin1Char(' ') + text);
+        }
+        return parts.join(QStringLiteral(", "));
+    }
     return {};
 }
 

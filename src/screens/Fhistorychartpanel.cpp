@@ -1,6 +1,7 @@
 #include "screens/Fhistorychartpanel.h"
 
 #include "gui/QtSupport.h"
+#include "gui/TabFocus.h"
 #include "platform/Currency.h"
 #include "screens/Finvdatebar.h"
 #include "screens/Fmhistoryeditpanel.h"
@@ -342,6 +343,7 @@ QWidget* THistoryChartPanel::MakeMonthPage()
     column->setSpacing(0);
     auto* bar = new QToolBar(page);
     bar->setObjectName(QStringLiteral("ToolBar1"));
+    platform::TabFocusButtons(*bar);
     cbMHistoryList_ = AddList(bar, "CBMHistoryList", 110);
     bar->addSeparator();
     btnMHistEdit_ = AddCheckButton(bar, "BtnMHistEdit", "使用単価編集", "使用単価編集|以前の使用単価を編集します。");
@@ -391,6 +393,7 @@ QWidget* THistoryChartPanel::MakeYearPage()
     column->setSpacing(0);
     auto* bar = new QToolBar(page);
     bar->setObjectName(QStringLiteral("ToolBar2"));
+    platform::TabFocusButtons(*bar);
     cbYHistoryList_ = AddList(bar, "CBYHistoryList", 80);
     bar->addSeparator();
     const char* buttonNames[4] = {"BtnYHMaxMark", "BtnYHAveMark", "BtnYHMinMark", "BtnYHLastMark"};

@@ -143,6 +143,7 @@ void TItemListView::GetCellText(int col, int row, std::string& text, QRect& rect
     double value = 0;
     if ((col != ColPrice && col != ColUse && col != ColUsePrice) || !CellValue(text, value)) return;
     if (col == ColUse) text = NumericString().GetAsString(platform::Variant(value));
+    else if (col == ColPrice) text = NumericString().GetUnitPriceText(platform::Currency::FromDouble(value));
     else text = NumericString().GetAsString(platform::Variant(platform::Currency::FromDouble(value)));
 }
 

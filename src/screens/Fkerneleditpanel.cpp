@@ -11,6 +11,7 @@
 #include "richtext/Exview.h"
 #include "screens/Fclassbar.h"
 #include "widgets/Fvktform.h"
+#include "widgets/Uaccessible.h"
 #include "widgets/Usteadyscrollbar.h"
 
 #include <QCheckBox>
@@ -87,11 +88,15 @@ TKernelEditPanel::TKernelEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
     setFont(VktFormFont());
     resize(313, 401);
     scroll_ = new QScrollArea(this);
+    scroll_->setAccessibleName(QStringLiteral("データ編集"));
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll_->setVerticalScrollBar(new TSteadyScrollBar(Qt::Vertical, scroll_));
     scroll_->setWidgetResizable(false);
+    // No Tab stop of its own, where no focus would show: the fields it holds take the keys and are
+    // scrolled to.
+    scroll_->setFocusPolicy(Qt::NoFocus);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll_);
@@ -215,6 +220,7 @@ TExView* TKernelEditPanel::AddTextEdit(QWidget* panel, const char* name, int x, 
 void TKernelEditPanel::Register(QWidget* control, QLabel* label, int field, int column, const char* hint)
 {
     controls_.push_back({control, label, column});
+    if (label) SetLabelFor(label, control);
     if (field == 0) return;
     control->setProperty(kFieldProperty, field);
     control->installEventFilter(this);
@@ -237,6 +243,7 @@ void TKernelEditPanel::BuildKernel()
     // The drop-down takes the focus; it carries the field.
     Register(classSelector_, label, 0, -1, nullptr);
     Register(classSelector_->GetDropDown(), nullptr, ToInt(F::Class_Key), -1, "|分類を変更します。");
+    SetLabelFor(label, classSelector_->GetDropDown());
     btnShow_ = new QPushButton(QStringLiteral("&>>"), p);
     btnShow_->setObjectName(QStringLiteral("BtnShow"));
     btnShow_->setGeometry(272, 16, 33, 22);
@@ -490,7 +497,7 @@ void TKernelEditPanel::LoadData()
     SetKey(ToInt(F::UseUnit_Key), reader->GetUseUnitKey());
     SetText(ToInt(F::Data), reader->GetData());
     SetText(ToInt(F::Data2), reader->GetData2());
-    usePriceEdit_->setText(platform::ToQString(Formatted(reader->GetUsePrice())));
+    usePriceEdit_->setText(platform::ToQString(NumericString().GetUnitPriceText(reader->GetUsePrice())));
     inventoryCheck_->setChecked(reader->GetInvItem());
     createDateEdit_->setText(platform::ToQString(platform::DateToStr(reader->GetCreateDate())));
     changeDateEdit_->setText(platform::ToQString(platform::DateToStr(reader->GetChangeDate())));

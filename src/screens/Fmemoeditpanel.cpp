@@ -3,6 +3,7 @@
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "gui/TabFocus.h"
 #include "richtext/Exview.h"
 #include "richtext/Uextexthelper.h"
 #include "screens/Uchartsupport.h"
@@ -36,6 +37,7 @@ QToolBar* MakeBar(QWidget* parent, const char* name)
     bar->setFont(VktFormFont());
     bar->setIconSize(QSize(16, 16));
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    platform::TabFocusButtons(*bar);
     return bar;
 }
 
@@ -52,6 +54,7 @@ TMemoEditPanel::TMemoEditPanel(QWidget* parent) : QFrame(parent)
 
     exView_ = new TExView(this);
     exView_->setObjectName(QStringLiteral("ExView"));
+    exView_->setAccessibleName(QStringLiteral("メモ"));
     exView_->SetWordWrap(true);
     exView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(exView_, 1);

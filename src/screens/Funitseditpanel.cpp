@@ -8,6 +8,7 @@
 #include "screens/Ficoneditpanel.h"
 #include "screens/Uchartsupport.h"
 #include "widgets/Fvktform.h"
+#include "widgets/Uaccessible.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -141,8 +142,11 @@ TUnitsEditPanel::TUnitsEditPanel(QWidget* parent) : TMasterEditPanel(parent, "Un
     unitsList_->AddColumn("仏名", 125, true, false, 0);
     nameLabel_ = AddPanelLabel(this, "名称", 8, 0);
     nameEdit_ = AddNameEdit(this, "NameEdit", false);
+    nameLabel_->setBuddy(nameEdit_);
     name2Label_ = AddPanelLabel(this, "仏名", 8, 0);
     name2Edit_ = AddNameEdit(this, "Name2Edit", true);
+    name2Label_->setBuddy(name2Edit_);
+    SetLabelFor(listLabel_, unitsList_->GetStringGrid());
     AddButtons(this, "新規作成(&N)", {24, 50, 84, 110});
     WatchTextEdit(nameEdit_);
     WatchTextEdit(name2Edit_);

@@ -131,6 +131,7 @@ TOpenDataBaseDialog::TOpenDataBaseDialog(TVktApplication* registry, QWidget* par
     auto* pathLabel = new QLabel(platform::ToQString("データベースの場所"), select);
     pathEdit_ = new QLineEdit(select);
     pathEdit_->setObjectName("PathEdit");
+    pathLabel->setBuddy(pathEdit_);
     pathEdit_->setReadOnly(true);
     btnOpenLink_ = new QPushButton(platform::ToQString("リンク先を開く(&S)"), select);
     btnOpenLink_->setObjectName("BtnOpenLink");
@@ -150,6 +151,7 @@ TOpenDataBaseDialog::TOpenDataBaseDialog(TVktApplication* registry, QWidget* par
         auto* label = new QLabel(platform::ToQString(prompt), page);
         edit = new QLineEdit(page);
         edit->setObjectName(QStringLiteral("%1FolderEdit").arg(name));
+        label->setBuddy(edit);
         browse = new QPushButton(platform::ToQString("参照(&B)..."), page);
         browse->setObjectName(QStringLiteral("Btn%1Browse").arg(name));
         auto* row = new QHBoxLayout;

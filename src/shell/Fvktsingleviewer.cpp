@@ -151,7 +151,7 @@ TVktSingleViewer::TVktSingleViewer(std::unique_ptr<TSingleInstance> instance, QW
     setObjectName("VktSingleViewer");
     setWindowFlags(Qt::Window);
     g_viewer = this;
-    if (instance_) instance_->OnActivate = [this] { Activate(); };
+    if (instance_) instance_->OnActivate = [this](const std::string& token) { Activate(token); };
 
     TVktModule* mdl = VktMdl();
     TVktApplication& registry = VktApplication();
@@ -234,11 +234,11 @@ void TVktSingleViewer::BuildMenus()
             {"ActNewDataBase", "ActAppendDataBase", "ActOpenDataBase", "-", "ActCloseDataBase", "-", "ActPreviewPrint"});
     addMenu("MenuEdit", "編集(&E)",
             {"ActViewSelAll", "ActViewSelRev", "-", "ActViewSelClear", "-", "ActNewData", "ActEditData",
-             "ActShowPreviewProperty", "ActChangeDataClass", "ActChangeDataProperty", "ActChangeDataAttribute",
+             "ActAppendItem", "ActShowPreviewProperty", "ActChangeDataClass", "ActChangeDataProperty", "ActChangeDataAttribute",
              "ActAppendInventory", "ActReviveData", "-", "ActDeleteData", "ActDeleteInventory"});
     addMenu("MenuView", "表示(&V)",
             {"ActShowClassBar", "ActShowClassTree", "ActShowInventory", "ActShowPreview", "ActShowPrinterMargin",
-             "ActShowPreviewToolBar", "-", "ActShowViewFieldDialog"});
+             "ActShowPreviewToolBar", "ActDefaultPreview", "-", "ActShowViewFieldDialog"});
     addMenu("MenuTool", "ツール(&T)",
             {"ActShowOtherDataDialog", "ActShowCsvImportDialog", "ActShowCreateInventoryListDialog",
              "ActShowMHistToYHistDialog"});
@@ -287,7 +287,11 @@ void TVktSingleViewer::BuildToolBar()
     previewFileSelecter_ = selecter;
     previewFileSelecter_->setObjectName("PreviewFileSelecter");
     platform::SetHint(*previewFileSelecter_, "|プレビュータイプ変更");
-    for (const char* item : kPresetItems) previewFileSelecter_->addItem(platform::ToQString(item));
+    // The item reads its name; the "name=file" item is its data.
+    for (const char* item : kPresetItems) {
+        const QString full = platform::ToQString(item);
+        previewFileSelecter_->addItem(NamePart(full), full);
+    }
     selecter->FitToNames();
     previewFileSelecter_->setCurrentIndex(0);
     connect(previewFileSelecter_, &QComboBox::activated, this,
@@ -304,7 +308,7 @@ TPreview* TVktSingleViewer::GetLayoutDocument() const
 
 std::string TVktSingleViewer::LayoutFile(int index) const
 {
-    const QString item = previewFileSelecter_->itemText(index);
+    const QString item = previewFileSelecter_->itemData(index).toString();
     return platform::FromQString(item.mid(item.indexOf(QLatin1Char('=')) + 1));
 }
 
@@ -351,7 +355,7 @@ void TVktSingleViewer::FormShow()
     qCDebug(VktStartup, "first layout loaded");
     VktCommandModule()->SetCurrentPanel(panel);
     qCDebug(VktStartup, "current panel set");
-    if (firstStartSample_) OpenFirstStartSample();
+    if (!(firstStartSample_ && OpenFirstStartSample()) && reopenLast_) OpenLastDatabase();
     // The check's request is set up once the window is up, not inside the show.
     QTimer::singleShot(0, this, [this, mdl] {
         mdl->StartUpdateCheck(false, [guard = QPointer<TVktSingleViewer>(this)](THTTPThread* sender) {
@@ -361,19 +365,32 @@ void TVktSingleViewer::FormShow()
     });
 }
 
-void TVktSingleViewer::OpenFirstStartSample()
+bool TVktSingleViewer::OpenFirstStartSample()
 {
-    // What cannot be made leaves the window as it was (the registry says why it could not create
-    // the database, the guard what was raised); the next start tries again.
-    platform::Guard([] {
+    // What cannot be made leaves the window as it was; the making says why, once (it is not tried
+    // again), the guard what was raised.
+    bool opened = false;
+    platform::Guard([&opened] {
         TVktModule* mdl = VktMdl();
         platform::BusyCursor busy;
-        if (!MakeSampleOnFirstStart(VktApplication(), mdl->GetSampleKitchenMade(), mdl->GetDataFolder(),
+        if (!MakeSampleOnFirstStart(VktApplication(), mdl->SampleMemory(), mdl->GetDataFolder(),
                                     mdl->GetSamplePictureFolder()))
             return;
-        mdl->WriteSampleKitchenMade();
         VktCommandModule()->SwitchDatabase(kSampleKitchenName, false);
+        opened = true;
         qCDebug(VktStartup, "sample kitchen made and opened");
+    });
+    return opened;
+}
+
+void TVktSingleViewer::OpenLastDatabase()
+{
+    platform::Guard([] {
+        const std::string name = VktMdl()->GetLastDatabase();
+        if (name.empty() || VktApplication().IndexOf(name) < 0) return;
+        platform::BusyCursor busy;
+        VktCommandModule()->SwitchDatabase(name, false);
+        qCDebug(VktStartup, "last database opened");
     });
 }
 
@@ -420,6 +437,12 @@ void TVktSingleViewer::ShowContextHelp()
 
 void TVktSingleViewer::FormCloseQuery()
 {
+    TVktObject* open = GetDataObject();
+    try {
+        VktMdl()->WriteLastDatabase(open && open->IsValid() ? open->GetName() : std::string());
+    } catch (const platform::FileError&) {
+        // the list's write below tells the user that the settings cannot be written
+    }
     if (TVktObject* obj = GetDataObject(); obj && obj->IsValid()) {
         obj->Close();
         SetDataObject(nullptr);
@@ -459,9 +482,11 @@ void TVktSingleViewer::PreviewFileSelecterChange()
         selectedLayout_ = previewFileSelecter_->currentIndex();
         const std::string file = LayoutFile(selectedLayout_);
         const std::string userCopy = VktMdl()->GetDataFolder() + file;
+        loadedLayout_.clear();
         GetVktPanel()->GetPreview()->LoadLayout(QFileInfo::exists(platform::ToQString(userCopy))
                                                     ? userCopy
                                                     : VktMdl()->GetShippedFolder() + "layouts/" + file);
+        loadedLayout_ = document->SaveToBytes();
     } catch (const std::exception&) {
         // the layout document reports its own failures
     }
@@ -470,7 +495,7 @@ void TVktSingleViewer::PreviewFileSelecterChange()
 
 void TVktSingleViewer::SaveModifiedLayout(TPreview& document)
 {
-    if (selectedLayout_ >= 0 && document.GetModified())
+    if (selectedLayout_ >= 0 && document.GetModified() && document.SaveToBytes() != loadedLayout_)
         document.SaveToFile(VktMdl()->GetDataFolder() + LayoutFile(selectedLayout_));
 }
 
@@ -526,12 +551,21 @@ void TVktSingleViewer::ActAbortExecute()
     splash_->SetMode(0);
 }
 
-void TVktSingleViewer::Activate()
+void TVktSingleViewer::Activate(const std::string& token)
 {
+    // Qt's Wayland platform hands a token in the environment to the compositor with the next
+    // activation request, and then unsets it: it goes with the window that is to take the input.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == this) modal = nullptr;
+    const auto useToken = [&] {
+        if (!token.empty()) qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(token));
+    };
     raise();
+    if (!modal) useToken();
     activateWindow();
-    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
+    if (modal) {
         modal->raise();
+        useToken();
         modal->activateWindow();
     }
 }

@@ -6,9 +6,10 @@
 //
 // The first showing (FormShow, once) shows the splash, stops on an unsupported platform, sets up
 // the panel, loads the first layout, makes the panel the command module's current one, opens the
-// sample kitchen when this is the user's first start (SetFirstStartSample), starts the silent
-// update check and restores the bounds, then closes the splash. Closing writes the
-// database list, saves a modified layout into the user's copy and stores the bounds; the
+// sample kitchen when this is the user's first start (SetFirstStartSample) or else the database
+// open at the last close (SetReopenLastDatabase), starts the silent
+// update check and restores the bounds, then closes the splash. Closing remembers the open
+// database and closes it, writes the database list, saves a modified layout into the user's copy and stores the bounds; the
 // destructor withdraws the single-instance claim.
 //
 // Layout selector items are "name=file"; a file is loaded from DataFolder (the user's copy) when
@@ -52,6 +53,10 @@ public:
     // On (the program; off in tests that show the window): the first showing makes the sample
     // kitchen and opens it when no database is registered and it was never made for this user.
     void SetFirstStartSample(bool on) { firstStartSample_ = on; }
+    // On (the program; off in tests that show the window): the first showing opens the database
+    // open when the window last closed, unless the sample was opened; one no longer registered is
+    // left closed without a word.
+    void SetReopenLastDatabase(bool on) { reopenLast_ = on; }
 
     QMenuBar* GetMainMenu() const { return mainMenu_; }
     QToolBar* GetToolBar(int row) const { return row == 0 ? toolBar1_ : toolBar2_; }
@@ -67,8 +72,9 @@ public:
 
     void setVisible(bool visible) override;
 
-    // Raises the window and the active modal dialog (a minimised window stays minimised).
-    void Activate();
+    // Raises the window and the active modal dialog (a minimised window stays minimised); `token`,
+    // when given, is the desktop's activation token of the start that asked for it.
+    void Activate(const std::string& token = {});
 
     // Handlers.
     void FormShow();
@@ -114,8 +120,11 @@ private:
     void SaveModifiedLayout(TPreview& document);
     // F1: the help context of the focused widget or its nearest ancestor with one.
     void ShowContextHelp();
-    // Makes and opens the sample kitchen of a first start (see SetFirstStartSample).
-    void OpenFirstStartSample();
+    // Makes and opens the sample kitchen of a first start (see SetFirstStartSample); whether it
+    // was opened.
+    bool OpenFirstStartSample();
+    // Opens the database open at the last close (see SetReopenLastDatabase).
+    void OpenLastDatabase();
 
     std::unique_ptr<TSingleInstance> instance_;
     QPointer<TSplash> splash_;
@@ -125,9 +134,13 @@ private:
     QComboBox* previewFileSelecter_ = nullptr;
     TPreviewOperator* previewOperator_ = nullptr;
     int selectedLayout_ = -1;
+    // The layout file's bytes of the layout as loaded: one not changed since is not saved (a user
+    // copy equal to the shipped one would hide later shipped versions).
+    std::string loadedLayout_;
     bool shown_ = false;
     bool aboutPicture_ = false;   // the splash holds the About picture
     bool firstStartSample_ = false;
+    bool reopenLast_ = false;
     std::optional<int> classPanel_;
     std::optional<int> filterPanel_;
     std::optional<int> editorPanel_;

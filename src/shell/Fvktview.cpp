@@ -68,6 +68,13 @@ private:
 
 QColor SysColor(platform::SystemColor color) { return platform::ToQColor(platform::GetSystemColor(color)); }
 
+// A drawn panel reads what it shows.
+void NameAsShown(QWidget* panel, const std::string& shown)
+{
+    const QString name = platform::ToQString(shown);
+    if (panel->accessibleName() != name) panel->setAccessibleName(name);
+}
+
 // Panel 2's images by icon: the list and its index.
 QPixmap StatusPixmap(const TVktPanel& panel, TVktView::TStatusIcon icon)
 {
@@ -103,7 +110,11 @@ TVktView::TVktView(QWidget* parent) : TVktForm(parent)
     panel0_ = new QLabel(bar);
     panel0_->setObjectName("StatusPanel0");
     panel1_ = new TStatusPanel(
-        bar, kPanel1Width, [this](QPainter& p, const QRect& r) { DrawStatusPanel1(p, r); },
+        bar, kPanel1Width,
+        [this](QPainter& p, const QRect& r) {
+            DrawStatusPanel1(p, r);
+            NameAsShown(panel1_, StatusCountText());
+        },
         QString::fromLatin1(kWidestCount));
     panel1_->setObjectName("StatusPanel1");
     panel2_ = new TStatusPanel(bar, kPanel2Width, [this](QPainter& p, const QRect& r) { DrawStatusPanel2(p, r); });
@@ -158,6 +169,7 @@ bool TVktView::event(QEvent* event)
 
 void TVktView::UpdateStatusBar()
 {
+    NameAsShown(panel1_, StatusCountText());
     panel1_->update();
     panel2_->update();
 }

@@ -36,11 +36,20 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
 
 namespace {
+
+// Binds the panel, and the window holding it with it (a form binds its panels), so that the
+// window's caption names the database.
+void BindPanel(TVktPanel& panel, TVktObject* object)
+{
+    if (auto* form = dynamic_cast<TVktForm*>(panel.GetPanelOwner())) form->SetDataObject(object);
+    else panel.SetVktObject(object);
+}
 
 TVktCommandModule* gModule = nullptr;
 
@@ -160,6 +169,10 @@ TVktCommandModule::TVktCommandModule(QObject* parent) : QObject(parent)
     updateTimer_->setInterval(150);
     connect(updateTimer_, &QTimer::timeout, this, [this] { platform::Guard([this] { updateActions(); }); });
     updateTimer_->start();
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+            if (now && !qobject_cast<QMenuBar*>(now) && !qobject_cast<QMenu*>(now)) focusBeforeMenu_ = now;
+        });
     updateActions();
 }
 
@@ -204,6 +217,14 @@ void TVktCommandModule::SetCurrentPanel(TVktPanel* panel)
 {
     currentPanel_ = panel;
     updateActions();
+}
+
+QWidget* TVktCommandModule::KeyboardFocus() const
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (qobject_cast<QMenuBar*>(focus) || qobject_cast<QMenu*>(focus) || QApplication::activePopupWidget())
+        return focusBeforeMenu_.data();
+    return focus;
 }
 
 TVktObject* TVktCommandModule::GetValidObject() const
@@ -285,7 +306,8 @@ TCommandState TVktCommandModule::CurrentState() const
     const TDataListView* list = RecordList(panel);
     s.RowsMarked = !s.InventoryMode && list->GetSelectedIDs().GetCount() > 0;
     s.ListHasRows = list->GetRows().GetCount() > 0;
-    s.ListFocused = list->hasFocus() || list->GetStringGrid()->hasFocus();
+    const QWidget* focus = KeyboardFocus();
+    s.ListFocused = focus && (focus == list || focus == list->GetStringGrid());
     // An editor not built yet shows nothing; asking must not build it.
     const TDataEditor* editor = panel->GetDataViewer()->FindDataEditor();
     s.EditorShowsRecord = editor && panel->GetDataViewer()->IsEditorShown() && editor->GetDataID() != 0;
@@ -322,10 +344,10 @@ void TVktCommandModule::SwitchDatabase(const std::string& name, bool onlyValid)
     if (!panel) return;
     if (TVktObject* old = panel->GetVktObject(); old && (!onlyValid || old->IsValid())) {
         old->Close();
-        panel->SetVktObject(nullptr);
+        BindPanel(*panel, nullptr);
     }
     TVktObject* object = VktApplication().GetObject(name);
-    panel->SetVktObject(object);
+    BindPanel(*panel, object);
     object->MakeCurrent();
     // Told once the window shows the database.
     if (object->IsReadOnly()) platform::ShowInformation(object->GetReadOnlyNotice(), "確認");
@@ -340,7 +362,7 @@ void TVktCommandModule::ActCloseDataBaseExecute()
     TVktObject* object = GetValidObject();
     if (!object) return;
     object->Close();
-    currentPanel_->SetVktObject(nullptr);
+    BindPanel(*currentPanel_, nullptr);
 }
 
 // ---- records ----

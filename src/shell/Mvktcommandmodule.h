@@ -19,6 +19,7 @@ class QAction;
 class QActionGroup;
 class QMenu;
 class QTimer;
+class QWidget;
 class TVktObject;
 class TVktPanel;
 
@@ -167,11 +168,14 @@ private:
     QAction* MakeAction(int index, const char* name, const char* caption, const char* hint, int image,
                         bool checkable, void (TVktCommandModule::*handler)());
     void OpenDatabase(int mode);
+    // The widget the keys went to before a menu took them: a menu bar opened by Alt takes the focus.
+    QWidget* KeyboardFocus() const;
 
     std::array<QAction*, aActionCount> actions_{};
     QActionGroup* classGroup_ = nullptr;
     QTimer* updateTimer_ = nullptr;
     QPointer<TVktPanel> currentPanel_;
+    QPointer<QWidget> focusBeforeMenu_;   // the last focus outside menus
 };
 
 // The program's command module; null until the first main data panel makes it.

@@ -7,6 +7,9 @@
 #include <QPointer>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <utility>
 
 Q_LOGGING_CATEGORY(VktStartup, "vektara.startup", QtWarningMsg)
@@ -14,7 +17,15 @@ Q_LOGGING_CATEGORY(VktStartup, "vektara.startup", QtWarningMsg)
 namespace {
 
 constexpr char kInstanceName[] = "Quillore Vektara";
-constexpr char kActivateLine[] = "activate\n";
+constexpr char kActivateWord[] = "activate";
+constexpr std::size_t kMaxTokenLength = 1024;
+
+// A token travels as the rest of one line: printable ASCII without blanks.
+bool IsToken(const std::string& token)
+{
+    return !token.empty() && token.size() <= kMaxTokenLength
+        && std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7f; });
+}
 
 } // namespace
 
@@ -29,13 +40,22 @@ std::string SingleInstanceName() { return std::string(kInstanceName) + " " + Sin
 
 std::string SingleInstanceSocketPath() { return SingleInstanceFolder() + "/" + kInstanceName; }
 
-bool SendActivate(const std::string& socketPath, int timeoutMs)
+std::string StartActivationToken()
+{
+    const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
+    return token && IsToken(token) ? std::string(token) : std::string();
+}
+
+bool SendActivate(const std::string& socketPath, int timeoutMs, const std::string& token)
 {
     QLocalSocket socket;
     socket.connectToServer(platform::ToQString(socketPath));
     if (!socket.waitForConnected(timeoutMs)) return false;
-    const qint64 length = static_cast<qint64>(sizeof(kActivateLine) - 1);
-    if (socket.write(kActivateLine, length) != length || !socket.waitForBytesWritten(timeoutMs)) return false;
+    std::string line = kActivateWord;
+    if (IsToken(token)) line += " " + token;
+    line += "\n";
+    const auto length = static_cast<qint64>(line.size());
+    if (socket.write(line.data(), length) != length || !socket.waitForBytesWritten(timeoutMs)) return false;
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(timeoutMs);
     return true;
@@ -54,8 +74,10 @@ bool TSingleInstance::IsListening() const { return server_ && server_->isListeni
 
 void TSingleInstance::HandOver(const std::string& socketPath)
 {
-    const bool sent = SendActivate(socketPath.empty() ? socketPath_ : socketPath);
-    qCDebug(VktStartup, "handed over to the running instance (%s)", sent ? "activate sent" : "no connection");
+    const std::string token = StartActivationToken();
+    const bool sent = SendActivate(socketPath.empty() ? socketPath_ : socketPath, 1000, token);
+    qCDebug(VktStartup, "handed over to the running instance (%s%s)", sent ? "activate sent" : "no connection",
+            token.empty() ? "" : ", with an activation token");
 }
 
 bool TSingleInstance::Claim()
@@ -101,9 +123,13 @@ void TSingleInstance::NewConnection()
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         const auto readLines = [this, guarded = QPointer<QLocalSocket>(socket)] {
             while (guarded && guarded->canReadLine()) {
-                if (guarded->readLine().trimmed() != "activate") continue;
-                qCDebug(VktStartup, "activation received");
-                if (OnActivate) OnActivate();
+                const QByteArray line = guarded->readLine(kMaxTokenLength + 64).trimmed();
+                const qsizetype blank = line.indexOf(' ');
+                if (line.left(blank < 0 ? line.size() : blank) != kActivateWord) continue;
+                std::string token = blank < 0 ? std::string() : line.mid(blank + 1).trimmed().toStdString();
+                if (!IsToken(token)) token.clear();
+                qCDebug(VktStartup, "activation received%s", token.empty() ? "" : " with a token");
+                if (OnActivate) OnActivate(token);
             }
         };
         connect(socket, &QLocalSocket::readyRead, this, readLines);

@@ -2,7 +2,9 @@
 // The single-instance rule of one user session. The running instance publishes a shared-memory
 // marker named "Quillore Vektara " + the user's runtime folder whose text is the path of its local
 // socket, <runtime>/Quillore Vektara. A later start finds the marker, sends "activate\n" to that
-// socket and ends; the running instance then raises its window. A marker left by a crashed
+// socket and ends; the running instance then raises its window. A start given an activation token
+// by the desktop (XDG_ACTIVATION_TOKEN, Wayland's xdg-activation) sends "activate <token>\n": only
+// with that token may the running instance bring its window forward there. A marker left by a crashed
 // instance is stale: the next start takes it over and removes the dead socket before listening.
 //
 // Messages of the category "vektara.startup" (debug) trace the claim, the hand-over, the
@@ -26,9 +28,12 @@ std::string SingleInstanceName();
 // The runtime folder + "/Quillore Vektara".
 std::string SingleInstanceSocketPath();
 
-// Sends "activate\n" to the socket; false when no connection was made within the timeout or the
-// line could not be written.
-bool SendActivate(const std::string& socketPath, int timeoutMs = 1000);
+// The activation token this process was started with (XDG_ACTIVATION_TOKEN); empty when none or
+// when it is no token (blank, control characters or too long for one line).
+std::string StartActivationToken();
+// Sends "activate\n", or "activate <token>\n" with a token, to the socket; false when no connection
+// was made within the timeout or the line could not be written.
+bool SendActivate(const std::string& socketPath, int timeoutMs = 1000, const std::string& token = {});
 
 class TSingleInstance : public QObject {
     Q_OBJECT
@@ -51,8 +56,8 @@ public:
     const std::string& GetName() const { return name_; }
     const std::string& GetSocketPath() const { return socketPath_; }
 
-    // Run for each "activate" line received.
-    std::function<void()> OnActivate;
+    // Run for each "activate" line received, with the token it carries (empty when none).
+    std::function<void(const std::string& token)> OnActivate;
 
 private:
     void HandOver(const std::string& socketPath);

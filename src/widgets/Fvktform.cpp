@@ -8,6 +8,7 @@
 #include "platform/Errors.h"
 #include "platform/Text.h"
 #include "widgets/Fguipanel.h"
+#include "widgets/Uaccessible.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -57,9 +58,10 @@ QRect OntoScreen(QRect rect)
 
 constexpr int kScreenGap = 10;
 constexpr int kPlaceWatchMs = 1000;
-// A window manager that frames windows may set the frame's extents late on a busy machine.
-constexpr int kPlaceFrameWaitMs = 10000;
 constexpr int kPlaceTickMs = 100;
+// A window manager that frames windows may set the frame's extents late on a busy machine, seconds
+// after the show: a window still without a frame is looked at this often until it has one.
+constexpr int kPlaceFrameTickMs = 250;
 constexpr const char* kPlacerName = "ScreenPlacer";
 
 QRect AvailableArea(const QWidget* window)
@@ -102,8 +104,8 @@ QSize PlaceOnScreen(QWidget* window, TScreenPlace place)
 
 // Places a window again while its frame may still change: from the call until a while after the
 // window is shown, on its geometry events and on a short tick, whenever the frame's size differs
-// from the one it was placed with; a window still without a frame then is watched longer, for its
-// frame only (a resize by the user stays).
+// from the one it was placed with; a window still without a frame then is watched, for its frame
+// only (a resize by the user stays), for as long as it is shown without one.
 class TScreenPlacer final : public QObject {
 public:
     TScreenPlacer(QWidget* window, TScreenPlace place) : QObject(window), window_(window), place_(place)
@@ -122,6 +124,7 @@ protected:
     {
         if (watched == window_) {
             switch (event->type()) {
+            case QEvent::Hide: tick_->stop(); break;
             case QEvent::Show: StartWatch(); [[fallthrough]];
             case QEvent::Move:
             case QEvent::Resize:
@@ -144,7 +147,7 @@ private:
                 return;
             }
             frameOnly_ = true;
-            QTimer::singleShot(kPlaceFrameWaitMs, this, [this] { deleteLater(); });
+            tick_->setInterval(kPlaceFrameTickMs);
         });
     }
 
@@ -184,7 +187,8 @@ private:
 
 void SetScreenPlace(QWidget* window, TScreenPlace place)
 {
-    if (!window) return;
+    // A Wayland compositor places top-level windows itself; a client's move is not asked for.
+    if (!window || QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return;
     for (QObject* old : window->findChildren<QObject*>(kPlacerName, Qt::FindDirectChildrenOnly)) delete old;
     new TScreenPlacer(window, place);
 }
@@ -268,6 +272,7 @@ bool TPanelOwner::Bind(TVktObject* obj)
 
 TVktForm::TVktForm(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags)
 {
+    InstallAccessibility();
     setFont(VktFormFont());
     setMinimumWidth(kFormMinWidth);
     auto* layout = new QVBoxLayout(this);

@@ -97,6 +97,9 @@ void TImageView::LoadFromFile(const std::string& name)
     } else {
         try {
             picture_.LoadStrict(platform::ReadFileBytes(name), kind);
+        } catch (const platform::PictureFormatError& error) {
+            picture_.Clear();
+            platform::ShowError(error.what());
         } catch (const platform::Error&) {
             picture_.Clear();
             platform::ShowError("ファイルリードエラー");

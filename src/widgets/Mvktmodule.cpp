@@ -71,16 +71,42 @@ void TVktModule::WriteAliases(const std::string& text)
     key.Flush();
 }
 
-bool TVktModule::GetSampleKitchenMade() const
+TSampleRecord TVktModule::GetSampleKitchen() const
 {
-    return ReadValue(platform::SettingsScope::User, "SampleKitchen") == "1";
+    const std::string value = ReadValue(platform::SettingsScope::User, "SampleKitchen");
+    if (value == "1") return TSampleRecord::Made;
+    if (value == "failed") return TSampleRecord::Failed;
+    return TSampleRecord::None;
 }
 
-void TVktModule::WriteSampleKitchenMade()
+void TVktModule::WriteSampleKitchen(TSampleRecord record)
 {
     platform::SettingsKey key(platform::SettingsScope::User, kProgramKey);
-    key.WriteString("SampleKitchen", "1");
+    if (record == TSampleRecord::None) key.DeleteValue("SampleKitchen");
+    else key.WriteString("SampleKitchen", record == TSampleRecord::Made ? "1" : "failed");
     key.Flush();
+}
+
+std::string TVktModule::GetLastDatabase() const { return ReadValue(platform::SettingsScope::User, "LastDatabase"); }
+
+void TVktModule::WriteLastDatabase(const std::string& name)
+{
+    platform::SettingsKey key(platform::SettingsScope::User, kProgramKey);
+    if (name.empty()) key.DeleteValue("LastDatabase");
+    else key.WriteString("LastDatabase", name);
+    key.Flush();
+}
+
+TSampleMemory TVktModule::SampleMemory()
+{
+    return {[this] { return GetSampleKitchen(); },
+            [this](TSampleRecord record) {
+                try {
+                    WriteSampleKitchen(record);
+                } catch (const std::exception&) {
+                    // not remembered: the next start tries again
+                }
+            }};
 }
 
 TVktModule* VktMdl()

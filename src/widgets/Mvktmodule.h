@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "database/Uvktsamplekitchen.h"
+
 class THTTPThread;
 
 class TVktModule {
@@ -46,11 +48,21 @@ public:
     // A failed write raises platform::FileError.
     void WriteAliases(const std::string& text);
 
-    // Whether the sample kitchen of a first start was made for this user (the user value
-    // SampleKitchen, read on every call); once made it is never made again, deleted or not.
-    bool GetSampleKitchenMade() const;
-    // Remembers that it was made; a failed write raises platform::FileError.
-    void WriteSampleKitchenMade();
+    // Whether the sample kitchen of a first start was made for this user, or its making failed (the
+    // user value SampleKitchen, "1" or "failed", read on every call); once tried it is never tried
+    // again, deleted or not.
+    TSampleRecord GetSampleKitchen() const;
+    bool GetSampleKitchenMade() const { return GetSampleKitchen() == TSampleRecord::Made; }
+    // Remembers the outcome; a failed write raises platform::FileError.
+    void WriteSampleKitchen(TSampleRecord record);
+    // The memory the first start's making reads and writes (a failed write is left unsaid: the
+    // start then tries again next time).
+    TSampleMemory SampleMemory();
+    // The database open when the main window last closed (the user value LastDatabase); "" when
+    // none was.
+    std::string GetLastDatabase() const;
+    // Remembers it ("" for none); a failed write raises platform::FileError.
+    void WriteLastDatabase(const std::string& name);
     // The folder of the pictures the sample kitchen uses, shipped with the program.
     std::string GetSamplePictureFolder() const { return shippedFolder_ + "samples"; }
 

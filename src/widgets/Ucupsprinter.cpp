@@ -39,11 +39,12 @@ int MMToPixels(int hundredthsOfMM, int dpi)
 
 std::string Queue(const std::string& name) { return "プリンタ「" + name + "」"; }
 
-// One connection to the server; empty when the server cannot be reached.
+// One connection to the server (by default the one libcups is pointed at on this thread); empty
+// when the server cannot be reached.
 class TCupsConnection {
 public:
-    TCupsConnection()
-        : http_(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectMilliseconds,
+    explicit TCupsConnection(const std::string& server = cupsServer())
+        : http_(httpConnect2(server.c_str(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectMilliseconds,
                              nullptr))
     {
         if (http_) httpSetTimeout(http_, kReplySeconds, nullptr, nullptr);
@@ -92,9 +93,9 @@ std::string ReasonLine(ipp_t* response, const char* attribute)
 }
 
 // Raises the user's message when the queue cannot take a job now; gives the queue's URI.
-std::string CheckQueue(const std::string& name)
+std::string CheckQueue(const std::string& name, const std::string& server = cupsServer())
 {
-    TCupsConnection http;
+    TCupsConnection http(server);
     if (!http) throw platform::Error(Queue(name) + "の印刷サーバーに接続できません。\n" + cupsLastErrorString());
     const TDest dest = NamedDest(http, name);
     if (!dest) throw platform::Error(Queue(name) + "が見つかりません。\n" + cupsLastErrorString());
@@ -150,13 +151,14 @@ void WatchJob(const TCupsConnection& http, const std::string& name, const std::s
 }
 
 // A job drawn into a temporary PDF file and sent to the queue when it ends; the file goes in
-// every outcome.
+// every outcome. It goes to the server the job began on: libcups names its server per thread, and
+// a job may end on another thread (PaintAside.h).
 class TCupsJob : public TPrinterJob {
 public:
     TCupsJob(std::string queue, std::string title, std::string media, std::string file,
              std::unique_ptr<TPrinterJob> pdf)
-        : queue_(std::move(queue)), title_(std::move(title)), media_(std::move(media)), file_(std::move(file)),
-          pdf_(std::move(pdf))
+        : server_(cupsServer()), queue_(std::move(queue)), title_(std::move(title)), media_(std::move(media)),
+          file_(std::move(file)), pdf_(std::move(pdf))
     {
     }
     ~TCupsJob() override { RemoveFile(); }
@@ -189,8 +191,8 @@ public:
 private:
     void Submit() const
     {
-        const std::string uri = CheckQueue(queue_);
-        TCupsConnection http;
+        const std::string uri = CheckQueue(queue_, server_);
+        TCupsConnection http(server_);
         if (!http) throw platform::Error(Queue(queue_) + "の印刷サーバーに接続できません。\n" + cupsLastErrorString());
         cups_option_t* options = nullptr;
         int count = 0;
@@ -208,6 +210,7 @@ private:
         std::filesystem::remove(file_, ignored);
     }
 
+    std::string server_;
     std::string queue_;
     std::string title_;
     std::string media_;

@@ -171,6 +171,8 @@ private:
     {
         if (copies_ > 1) {
             page_ = std::make_unique<platform::MetafileRecorder>(size_.X, size_.Y, dpi_);
+            // Its pictures at the page's resolution, as drawn straight onto it.
+            if (auto* canvas = dynamic_cast<platform::QtCanvas*>(&page_->GetCanvas())) canvas->CapImagesToResolution();
         } else {
             if (written_++ > 0) writer_.NewPage();
             writer_.GetCanvas().Save();
@@ -186,7 +188,7 @@ private:
             return;
         }
         if (const auto* canvas = dynamic_cast<const platform::QtCanvas*>(&page_->GetCanvas()))
-            writer_.NoteSharedRadicals(canvas->SharedRadicals());
+            writer_.NoteSharedGlyphs(canvas->SharedGlyphs());
         const platform::Metafile page = page_->Finish();
         page_.reset();
         for (int copy = 0; copy < copies_; ++copy) {

@@ -49,6 +49,24 @@ TEST_F(NumericStringTest, CurrencyByFloatType)
     EXPECT_EQ(Text(amount, TNSFloatType::Formatted, 0), "¥1,234.50");
 }
 
+// A price of one use unit keeps the decimals it holds: a price per gram under a yen reads as it is.
+TEST_F(NumericStringTest, UnitPricesKeepTheirDecimals)
+{
+    struct Case {
+        const char* amount;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"0.3111", "¥0.3111"}, {"0.35", "¥0.35"}, {"9800", "¥9,800"}, {"1234.5", "¥1,234.5"}, {"-0.2", "-¥0.2"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(formatter.GetUnitPriceText(Currency::FromText(c.amount)), c.text) << c.amount;
+    formatter.SetCurrencyDigit(2);
+    EXPECT_EQ(formatter.GetUnitPriceText(Currency::FromText("12")), "¥12.00");
+    formatter.SetFloatType(TNSFloatType::Ceiling);
+    EXPECT_EQ(formatter.GetUnitPriceText(Currency::FromText("0.35")), "¥1");
+}
+
 TEST_F(NumericStringTest, OtherKindsGiveNothing)
 {
     for (int style : {0, 1, 2, 3}) {

@@ -427,6 +427,28 @@ TEST_F(CsvWizard, EveryPageShowsItsControlsWholeAtTheDefaultSize)
     EXPECT_EQ(wizard.size(), wizard.minimumSize());
 }
 
+// Each page gives the keys to its first input, so Enter never presses キャンセル or ヘルプ; a page
+// without one gives them to 進む.
+TEST_F(CsvWizard, EachPageFocusesItsFirstInput)
+{
+    QApplication::setActiveWindow(&wizard);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
+    auto* pages = wizard.findChild<QTabWidget*>("PageControl");
+    ASSERT_NE(pages, nullptr);
+    const char* expected[] = {"BtnNext", "", "", "", "", ""};
+    for (int n = 0; n < pages->count(); ++n) {
+        wizard.ShowPage(n);
+        QApplication::processEvents();
+        const QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr) << n;
+        const std::string name = focus->objectName().toStdString();
+        if (*expected[n]) EXPECT_EQ(name, expected[n]) << n;
+        else EXPECT_TRUE(pages->widget(n)->isAncestorOf(focus)) << "page " << n << ": " << name;
+        EXPECT_NE(focus, wizard.GetBtnCancel()) << n;
+        EXPECT_NE(focus, wizard.GetBtnHelp()) << n;
+    }
+}
+
 // A too-long row deleted leaves its extra column empty: that column no longer holds the page.
 TEST_F(CsvWizard, EmptiedExtraColumnsDoNotCount)
 {

@@ -88,6 +88,31 @@ TEST_F(CsvEditTest, TypingCommitsOnEnterAndMovesNeverInsertABreak)
     EXPECT_EQ(edit->GetCell(0, 2), "q");
 }
 
+// Tab moves between cells; Ctrl+Tab commits and leaves the table for the control after it, and
+// Ctrl+Shift+Tab for the one before it.
+TEST_F(CsvEditTest, CtrlTabLeavesTheTable)
+{
+    auto* before = new QPushButton(QStringLiteral("before"), &window);
+    auto* after = new QPushButton(QStringLiteral("after"), &window);
+    QWidget::setTabOrder(before, edit->GetStringGrid());
+    QWidget::setTabOrder(edit->GetStringGrid(), after);
+    before->show();
+    after->show();
+    edit->GetStringGrid()->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(Editor()->isVisible());
+    Editor()->selectAll();
+    Type("k");
+    Key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), after);
+    EXPECT_EQ(edit->GetCell(0, 1), "k");
+    EXPECT_EQ(edit->GetCol(), 0) << "no cell move";
+    edit->GetStringGrid()->setFocus();
+    QApplication::processEvents();
+    Key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), before);
+}
+
 TEST_F(CsvEditTest, ACellTakenUpByAClickOrAKeyIsReplacedByTyping)
 {
     QTableView* view = edit->GetStringGrid();

@@ -14,7 +14,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -56,6 +58,25 @@ protected:
     std::unique_ptr<TVktApplication> registry;
     TVktObject* object = nullptr;
 };
+
+// Made once without a parent, the dialog is transient for the window it is opened over each time
+// (the window system keeps it above the window it blocks).
+TEST_F(FieldSelectDialogTest, TransientForTheWindowItIsOpenedOver)
+{
+    for (const char* title : {"一覧", "詳細"}) {
+        QWidget window;
+        window.setWindowTitle(QString::fromUtf8(title));
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window)) << title;
+        QWindow* parent = nullptr;
+        Show([&](TFieldSelectDialog* d) {
+            parent = d->windowHandle()->transientParent();
+            d->GetBtnCancel()->click();
+        });
+        EXPECT_EQ(parent, window.windowHandle()) << title;
+    }
+}
 
 TEST_F(FieldSelectDialogTest, FilledOnceAndPlacedAtTheBottomRight)
 {

@@ -930,25 +930,18 @@ private:
                  LogBounds();
                  return true;
              }},
-            ClickCommand("open-dialog", "ActOpenDataBase", [] { return Showing(FindWidget("ListView", "QListWidget")); }),
-            {"open-database",
-             [this] {
-                 auto* list = static_cast<QListWidget*>(FindWidget("ListView", "QListWidget"));
-                 // Two fixed items (create, register), then the registered databases.
-                 if (list->count() < 3) return;
-                 QListWidgetItem* first = list->item(2);
-                 list->scrollToItem(first);
-                 const QPoint at = list->visualItemRect(first).center();
-                 // A click on the selected item would start editing its name.
-                 if (!first->isSelected()) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-                 Log("database " + first->text());
-             },
-             [] {
-                 // OK is enabled by the selection on the next idle pass.
-                 QWidget* ok = FindWidget("BtnOk");
-                 if (Showing(FindWidget("OpenDataBaseDialog")) && ok && ok->isEnabled())
-                     QTimer::singleShot(0, ok, [ok] { Click(ok); });
-                 return DatabaseOpen();
+            // The database open when the window closed is open again, named in the caption.
+            {"database-reopened", {}, [this] {
+                 if (!DatabaseOpen()) return false;
+                 for (QWidget* window : QApplication::topLevelWidgets()) {
+                     const QString caption = window->windowTitle();
+                     const qsizetype open = caption.indexOf(QStringLiteral(" ["));
+                     if (window->isVisible() && open > 0 && caption.endsWith(QLatin1Char(']'))) {
+                         Log("database " + caption.mid(open + 2, caption.size() - open - 3));
+                         return true;
+                     }
+                 }
+                 return false;
              }},
             {"class-bar-kept", {}, [] {
                  return Showing(FindWidget("ClassFilterBar")) && !Showing(FindWidget("ClassFilterView"));

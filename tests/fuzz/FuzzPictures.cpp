@@ -1,7 +1,10 @@
-// A random-mutation run of the metafile player and the drawing reader, for the sanitizer build
-// (not part of `make test`):
+// A random-mutation run of the metafile player and the drawing reader, and of the JPEG and bitmap
+// readers, for the sanitizer build (not part of `make test`):
 //   cmake --build build-asan --target vkt_fuzz_pictures
 //   QT_QPA_PLATFORM=offscreen build-asan/tests/fuzz/vkt_fuzz_pictures --runs 20000 --seed 1 tests/data/emf/*.emf
+//       tests/data/photos/*.jpg tests/data/photos/*.bmp
+// A JPEG or bitmap seed is mutated the same way, and also in its marker segments (an EXIF block's
+// words, a profile segment's length and numbers), then decoded as a record's picture is.
 // Each run takes one of the seed pictures and mutates it (bytes flipped or set to edge values, runs
 // copied or cut, record sizes, counts and offsets changed), plays it in this process and, when it
 // plays, reads the drawing, replays it on a small page, then mutates the drawing's text (numbers
@@ -10,6 +13,9 @@
 #include "emfplay/EmfPlayer.h"
 #include "gui/DrawingSvg.h"
 #include "gui/EnhancedMetafile.h"
+#include "gui/PictureData.h"
+#include "platform/Errors.h"
+#include "platform/Jpeg.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -104,6 +110,60 @@ std::string MutatePicture(std::string bytes)
     return bytes;
 }
 
+// The starts of a JPEG's marker segments before its scan.
+std::vector<std::size_t> Segments(const std::string& bytes)
+{
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 2; at + 4 <= bytes.size() && static_cast<unsigned char>(bytes[at]) == 0xFF;) {
+        starts.push_back(at);
+        if (static_cast<unsigned char>(bytes[at + 1]) == 0xDA)
+            break;
+        at += 2 + (static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 2])) << 8
+                   | static_cast<unsigned char>(bytes[at + 3]));
+    }
+    return starts;
+}
+
+std::string MutateJpegSegment(std::string bytes)
+{
+    const std::vector<std::size_t> segments = Segments(bytes);
+    if (segments.empty())
+        return bytes;
+    const std::size_t segment = segments[Below(segments.size())];
+    const std::size_t length = bytes.size() - segment > 4 ? std::min<std::size_t>(bytes.size() - segment - 4, 4096) : 0;
+    const unsigned char edges[] = {0, 1, 2, 3, 4, 8, 9, 0x7F, 0x80, 0xFE, 0xFF};
+    switch (Below(3)) {
+    case 0: // its length
+        bytes[segment + 2 + Below(2)] = static_cast<char>(edges[Below(std::size(edges))]);
+        break;
+    case 1: // a byte within it (an EXIF count, offset or type; a profile chunk's number)
+        if (length)
+            bytes[segment + 4 + Below(length)] = static_cast<char>(edges[Below(std::size(edges))]);
+        break;
+    default: // a word within it
+        if (length > 4)
+            Put32(bytes, segment + 4 + Below(length - 3), Below(2) ? 0xFFFFFFFFu : static_cast<std::uint32_t>(Below(65536)));
+        break;
+    }
+    return bytes;
+}
+
+// Decodes the bytes as a record's picture (drawn and turned) and as the class icons read a file.
+void Decode(const std::string& bytes)
+{
+    platform::PictureData picture;
+    picture.SetBytes(bytes);
+    if (picture.CanDraw())
+        picture.Mirror(false);
+    try {
+        if (picture.GetKind() == platform::PictureKind::Jpeg)
+            platform::DecodeJpeg(bytes);
+        else
+            platform::DecodeBmp(bytes);
+    } catch (const platform::InvalidPictureError&) {
+    }
+}
+
 std::string MutateDrawing(std::string svg)
 {
     static const char* const numbers[] = {"1e308", "-1e308", "1e-308", "-0", "nan", "inf", "1e6", "-1e6", "0",
@@ -183,7 +243,7 @@ int main(int argc, char** argv)
             seeds.emplace_back(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
     if (seeds.empty()) {
-        std::fprintf(stderr, "usage: vkt_fuzz_pictures [--runs N] [--seed S] picture.emf...\n");
+        std::fprintf(stderr, "usage: vkt_fuzz_pictures [--runs N] [--seed S] picture.emf|.jpg|.bmp...\n");
         return 2;
     }
     generator.seed(seed);
@@ -191,14 +251,22 @@ int main(int argc, char** argv)
     std::vector<std::string> drawings;
     for (const std::string& bytes : seeds) {
         std::string svg, error;
-        if (emfplay::PlayEnhancedMetafile(bytes, svg, error))
+        if (platform::PictureData::KindOf(bytes) == platform::PictureKind::Metafile
+            && emfplay::PlayEnhancedMetafile(bytes, svg, error))
             drawings.push_back(std::move(svg));
     }
     std::signal(SIGALRM, [](int) { std::abort(); });
-    long played = 0, drawn = 0;
+    long played = 0, drawn = 0, decoded = 0;
     for (long run = 0; run < runs; ++run) {
         alarm(20);
-        const std::string bytes = MutatePicture(seeds[Below(seeds.size())]);
+        const std::string& seedBytes = seeds[Below(seeds.size())];
+        const platform::PictureKind kind = platform::PictureData::KindOf(seedBytes);
+        if (kind == platform::PictureKind::Jpeg || kind == platform::PictureKind::Bitmap) {
+            Decode(kind == platform::PictureKind::Jpeg && Below(2) ? MutateJpegSegment(seedBytes) : MutatePicture(seedBytes));
+            ++decoded;
+            continue;
+        }
+        const std::string bytes = MutatePicture(seedBytes);
         std::string svg;
         std::string error;
         if (emfplay::PlayEnhancedMetafile(bytes, svg, error)) {
@@ -213,6 +281,6 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "run %ld: %ld played\n", run, played);
     }
     alarm(0);
-    std::fprintf(stderr, "%ld runs, %ld played and drawn\n", runs, drawn);
+    std::fprintf(stderr, "%ld runs, %ld played and drawn, %ld photos and bitmaps decoded\n", runs, drawn, decoded);
     return 0;
 }

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -188,6 +189,51 @@ TEST_F(ApplicationTest, BusyCursorComesBackAfterAFailure)
     });
     SetServices(&Scripted());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+// A dialog without a Qt parent is transient for the window it opens over from its show on (the
+// window system keeps it above that window; Wayland has no other way), and follows the window it
+// is opened over next time; a window with a Qt parent, or a plain top-level window, is left alone.
+TEST_F(ApplicationTest, ADialogWithoutParentIsTransientForTheWindowItOpensOver)
+{
+    QWidget main;
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QWidget other;
+    other.show();
+
+    const auto transientOf = [](QWidget& w) { return w.windowHandle() ? w.windowHandle()->transientParent() : nullptr; };
+    QDialog first;   // as the shared dialogs, made once without a parent
+    QDialog second;
+    QDialog child(&main);
+    QWidget plain;
+    struct Case {
+        const char* what;
+        QWidget* shown;
+        QWidget* over;       // the window active when it shows; null: the one active before
+        QWindow* expected;
+    };
+    first.open();   // window modal by open(): the kind exec() shows
+    ASSERT_TRUE(first.windowHandle());
+    EXPECT_EQ(transientOf(first), main.windowHandle()) << "a dialog opened over the main window";
+    second.open();
+    EXPECT_EQ(transientOf(second), first.windowHandle()) << "a dialog opened over the modal dialog";
+    second.hide();
+    first.hide();
+
+    const Case cases[] = {
+        {"opened again over another window", &first, &other, other.windowHandle()},
+        {"a dialog with a Qt parent keeps Qt's", &child, &other, main.windowHandle()},
+        {"a plain top-level window", &plain, &main, nullptr},
+    };
+    for (const Case& c : cases) {
+        c.over->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(c.over)) << c.what;
+        c.shown->show();
+        EXPECT_EQ(transientOf(*c.shown), c.expected) << c.what;
+        c.shown->hide();
+    }
 }
 
 TEST_F(ApplicationTest, JapaneseLocaleTranslationsAndFont)

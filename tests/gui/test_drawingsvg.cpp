@@ -335,6 +335,50 @@ TEST(DrawingSvg, AbuttingFillsShowNoSeams)
     }
 }
 
+// A kanji of many strokes at text size is antialiased as the simpler ones beside it are: 鯛 of the
+// sample's menu card (Inkscape's outline of it, in the converter's units, at its place on the card)
+// was drawn without and made a black blot at the picture panel's size, its outline crossing ten
+// edges a scanline.
+TEST(DrawingSvg, ADenseGlyphAtTextSizeIsAntialiased)
+{
+    const std::string card = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"5000\" height=\"3750\">"
+                             "<path fill=\"#000000\" d=\""
+                             "M1472 2219 C1477 2230 1480 2245 1481 2254 L1491 2252 C1490 2242 1487 2228 1482 2217 Z"
+                             " M1454 2219 C1456 2232 1457 2247 1456 2258 L1467 2256 C1468 2246 1467 2230 1465 2217 Z"
+                             " M1436 2217 C1434 2234 1430 2251 1421 2261 L1432 2267 C1442 2256 1445 2238 1447 2220 Z"
+                             " M1491 2217 C1496 2225 1500 2236 1502 2243 L1507 2241 C1505 2248 1502 2254 1498 2260 C1501 2261"
+                             " 1507 2265 1510 2267 C1528 2239 1531 2196 1531 2165 L1531 2093 L1598 2093 L1598 2249 C1598 2252"
+                             " 1597 2253 1593 2253 C1591 2253 1581 2253 1570 2253 C1572 2257 1574 2263 1574 2267 C1590 2267 1599"
+                             " 2267 1605 2264 C1610 2262 1612 2257 1612 2249 L1612 2080 L1517 2080 L1517 2165 C1517 2185 1517"
+                             " 2210 1510 2233 C1508 2226 1504 2219 1501 2213 Z"
+                             " M1557 2098 L1557 2118 L1538 2118 L1538 2129 L1557 2129 L1557 2150 L1536 2150 L1536 2161 L1592 2161"
+                             " L1592 2150 L1570 2150 L1570 2129 L1589 2129 L1589 2118 L1570 2118 L1570 2098 Z"
+                             " M1542 2177 L1542 2244 L1552 2244 L1552 2232 L1586 2232 L1586 2177 Z"
+                             " M1552 2188 L1576 2188 L1576 2221 L1552 2221 Z"
+                             " M1476 2103 C1473 2110 1470 2118 1466 2124 L1446 2124 C1450 2117 1453 2110 1456 2103 Z"
+                             " M1450 2071 C1446 2091 1436 2118 1421 2138 C1425 2139 1430 2143 1432 2147 L1434 2144 L1434 2208"
+                             " L1504 2208 L1504 2124 L1481 2124 C1486 2115 1491 2105 1494 2095 L1485 2089 L1483 2090 L1460 2090"
+                             " C1462 2084 1463 2079 1464 2073 Z"
+                             " M1446 2172 L1463 2172 L1463 2195 L1446 2195 Z M1475 2172 L1492 2172 L1492 2195 L1475 2195 Z"
+                             " M1446 2137 L1463 2137 L1463 2160 L1446 2160 Z M1475 2137 L1492 2137 L1492 2160 L1475 2160 Z"
+                             "\"/></svg>";
+    for (const int width : {160, 200, 400}) {
+        QImage page(width, width * 3 / 4, QImage::Format_RGB32);
+        std::string error;
+        ASSERT_TRUE(Paint(card, page, kRoomy, error)) << error;
+        const double scale = width / 5000.0;
+        int inked = 0, gray = 0;
+        for (int y = int(2071 * scale); y <= int(2267 * scale) + 1; ++y)
+            for (int x = int(1421 * scale); x <= int(1612 * scale) + 1; ++x) {
+                const int level = qGray(page.pixel(x, y));
+                inked += level < 250;
+                gray += level > 16 && level < 240;
+            }
+        EXPECT_GT(gray, inked / 3) << width << " pixels wide: " << gray << " of " << inked
+                                   << " inked pixels between ink and page";
+    }
+}
+
 // A run of abutting fills is drawn without antialiasing, which makes an outline's pixels cheaper,
 // but an upright rectangle is filled alike either way: a stack of page fills, one over the other,
 // counts what the same fills count apart (it was admitted at twice what the budget stands for).

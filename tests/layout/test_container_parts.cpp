@@ -306,6 +306,15 @@ TEST_F(PartsTest, ImageNamesAndFiles)
     EXPECT_EQ(image->GetItems(0)->GetImageType(), platform::PictureKind::Jpeg);
     EXPECT_EQ(image->GetItems(1)->GetImageType(), platform::PictureKind::None);
     EXPECT_EQ(image->GetFileNames(), "A.JPG,");
+    // A picture of another format under a JPEG's name is refused naming its format, as the designer says.
+    platform::WriteFileAtomic(folder + "/c.jpg", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16));
+    try {
+        image->AddFile(folder + "/c.jpg");
+        ADD_FAILURE() << "a PNG read as a JPEG";
+    } catch (const platform::PictureFormatError& error) {
+        EXPECT_STREQ(error.what(), "PNG 形式の画像は読み込めません。BMP、JPEG、EMF の画像を使ってください。");
+    }
+    image->DeleteItem(2);
     image->DeleteItem(1);
     image->SetDrawName(true);
     image->SetHorzAlign(1);

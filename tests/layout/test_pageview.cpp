@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QTest>
@@ -106,6 +107,12 @@ TEST_F(PageViewTest, DefaultsPaperOrientationAndClear)
     EXPECT_FALSE(view->GetModified());
     EXPECT_EQ(view->GetPaperType(), kA4PaperID);
     EXPECT_EQ(view->GetItems()->GetPageRoot()->GetCountOfChildren(), 0);
+
+    // The printer's printable area is no change of the layout's.
+    recorder->margin = 96;
+    PrinterObject()->DoChange(false);
+    EXPECT_EQ(view->GetItems()->GetPrintRoot()->GetBoundRect_(), (TRect{100, 100, 725, 1067}));
+    EXPECT_FALSE(view->GetModified());
 }
 
 TEST_F(PageViewTest, PagesAndViewTypes)
@@ -208,6 +215,32 @@ TEST_F(PageViewTest, MouseSelectsThenDragsAGrip)
     EXPECT_EQ(view->GetSelectBox()->GetSelectRect(), (TRect{ScreenPoint(top, false).x() - 10,
                                                             ScreenPoint(top, false).y() - 10,
                                                             ScreenPoint(top, true).x(), ScreenPoint(top, true).y()}));
+}
+
+// A screen reader reads the items (named, placed), the selected one, and nothing of items gone.
+TEST_F(PageViewTest, AScreenReaderReadsTheItemsAndTheSelection)
+{
+    TViewItem* a = Item(nullptr, {2000, 2000, 6000, 6000}, "a");
+    TViewItem* b = Item(nullptr, {7000, 2000, 9000, 6000}, "b");
+    Show();
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(view.get());
+    ASSERT_TRUE(iface);
+    EXPECT_EQ(iface->role(), QAccessible::Canvas);
+    ASSERT_EQ(iface->childCount(), 2);
+    EXPECT_EQ(iface->child(0)->text(QAccessible::Name), QStringLiteral("a"));
+    EXPECT_EQ(iface->child(1)->text(QAccessible::Name), QStringLiteral("b"));
+    EXPECT_EQ(iface->indexOfChild(iface->child(1)), 1);
+    EXPECT_EQ(iface->child(0)->parent(), iface);
+    EXPECT_TRUE(iface->child(0)->rect().contains(view->viewport()->mapToGlobal(ScreenPoint(a, false) + QPoint(2, 2))));
+    view->SetSelected(b);
+    EXPECT_TRUE(iface->child(1)->state().selected);
+    EXPECT_FALSE(iface->child(0)->state().selected);
+    EXPECT_EQ(iface->focusChild(), iface->child(1));
+    QAccessibleInterface* second = iface->child(1);
+    view->Clear();
+    EXPECT_EQ(iface->childCount(), 0);
+    EXPECT_FALSE(second->isValid());
+    EXPECT_TRUE(second->text(QAccessible::Name).isEmpty());
 }
 
 TEST_F(PageViewTest, KeysNavigateMoveAndDelete)
@@ -376,7 +409,9 @@ TEST_F(PageViewTest, PrinterRangesCopiesProgressAndErrors)
         {1, 0, 5, 9, 0, "ok 4 / BeginDoc|T|EndDoc"},
         {1, 2, 1, 4, 0, "ok 2|4 / BeginDoc|T|NewPage|EndDoc"},
         {2, 0, 1, 2, 0, "ok 1|2|1|2 / BeginDoc|T|NewPage|NewPage|NewPage|EndDoc"},
-        {1, 0, 1, 4, 1, "ok 1 / BeginDoc|T|EndDoc"},
+        {1, 0, 1, 4, 1, "ok 1 / BeginDoc|T|CancelDoc"},
+        {1, 0, 1, 4, 4, "ok 1|2|3|4 / BeginDoc|T|NewPage|NewPage|NewPage|CancelDoc"},
+        {2, 0, 1, 2, 2, "ok 1|2 / BeginDoc|T|NewPage|CancelDoc"},
         {1, 2, 1, 4, 1, "ok  / "},
         {0, 0, 1, 4, 0, "ok  / "},
     };

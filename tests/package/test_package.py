@@ -23,7 +23,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from xsession import StepFailed, XSession, poll  # noqa: E402
 
 APP_ID = "org.vektara.Vektara"
-MAIN = "^Vektara 2005$"
+# The main window: the product name, then the open database's name in brackets (the sample's).
+MAIN = r"^Vektara 2005( \[[^]]*\])?$"
 # A real metafile written by Inkscape: a red rectangle, a green ellipse, a stroked rectangle.
 PICTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "emf", "ink-shapes.emf")
 PICTURE_RED = (0xD0, 0x30, 0x20)
@@ -57,6 +58,9 @@ def check_control(deb):
     for name in names:
         if name.endswith("-dev") or re.search(r"gtest|gmock|benchmark|xvfb", name):
             raise StepFailed("Depends names a build or test package: %s" % name)
+    recommends = run(["dpkg-deb", "-f", deb, "Recommends"])
+    if "qt6-wayland" not in {re.split(r"[ (]", r.strip())[0] for r in recommends.split(",")}:
+        raise StepFailed("Recommends lacks qt6-wayland (Qt's Wayland platform plugin): %s" % recommends)
 
 
 def check_contents(deb):

@@ -83,6 +83,27 @@ TEST(Bmp, RoundTripsEveryWidthPadding)
     EXPECT_EQ(platform::DecodeBmp(platform::EncodeBmp(icon)), icon);
 }
 
+TEST(Bmp, KeepsAlphaThroughItsFile)
+{
+    Picture picture = Gradient(3, 2);
+    picture.SetAlpha(0, 0, 0);
+    picture.SetAlpha(2, 1, 128);
+    const std::string bytes = platform::EncodeBmp(picture);
+    EXPECT_EQ(U32At(bytes, 14), 108u);   // version 4 header, bit fields with an alpha mask
+    EXPECT_EQ(U32At(bytes, 66), 0xFF000000u);
+    const Picture loaded = platform::DecodeBmp(bytes);
+    EXPECT_EQ(loaded, picture);
+    EXPECT_EQ(loaded.GetAlpha(0, 0), 0);
+    EXPECT_EQ(loaded.GetAlpha(1, 0), 255);
+    // An alpha mask over alphas that are all 0 is a file that does not use it: opaque.
+    Picture opaque = Gradient(3, 2);
+    opaque.SetAlpha(0, 0, 0);
+    std::string cleared = platform::EncodeBmp(opaque);
+    for (std::size_t at = U32At(cleared, 10) + 3; at < cleared.size(); at += 4)
+        cleared[at] = '\0';
+    EXPECT_FALSE(platform::DecodeBmp(cleared).HasAlpha());
+}
+
 // A bitmap file with a 40-byte header; `rows` as stored.
 std::string BmpFile(int width, int height, int bits, const std::string& palette, const std::string& rows,
                     std::uint32_t compression = 0)
@@ -149,12 +170,69 @@ TEST(Bmp, RefusesWhatItCannotRead)
     EXPECT_THROW(platform::DecodeBmp("GIF89a............................"), InvalidPictureError);
     EXPECT_THROW(platform::DecodeBmp(good.substr(0, good.size() - 1)), InvalidPictureError);
     EXPECT_THROW(platform::DecodeBmp(good.substr(0, 20)), InvalidPictureError);
-    EXPECT_THROW(platform::DecodeBmp(BmpFile(2, 2, 8, std::string(1024, '\0'), std::string(8, '\0'), 1)),
-                 InvalidPictureError);   // run-length compressed
+    EXPECT_THROW(platform::DecodeBmp(BmpFile(2, 2, 8, std::string(1024, '\0'), std::string(8, '\0'), 5)),
+                 InvalidPictureError);   // compression 5: a PNG inside
     EXPECT_THROW(platform::DecodeBmp(BmpFile(2, 2, 7, "", std::string(8, '\0'))), InvalidPictureError);
     EXPECT_THROW(platform::DecodeBmp(BmpFile(0, 2, 24, "", "")), InvalidPictureError);
     // A header claiming a huge picture over a few bytes is refused before anything is allocated.
     EXPECT_THROW(platform::DecodeBmp(BmpFile(60000, 60000, 24, "", std::string(64, '\0'))), InvalidPictureError);
+}
+
+// Run-length bitmaps: palette 0 black, 1 red, 2 green, 3 blue. Each row: the size, the runs as stored
+// (bottom row first), and the rows top first as palette indices ("" when the file is refused).
+TEST(Bmp, ReadsRunLengthBitmapsWithinTheirRows)
+{
+    const std::string palette("\0\0\0\0\0\0\xFF\0\0\xFF\0\0\xFF\0\0\0", 16);
+    const struct {
+        int bits;
+        int width;
+        int height;
+        std::string runs;
+        const char* indices;
+    } cases[] = {
+        // RLE8: a run, an absolute stretch of 3 padded to even, end of row; a move right, a run, end of picture.
+        {8, 5, 2, std::string("\x02\x01\x00\x03\x02\x00\x01\x00\x00\x00\x00\x02\x02\x00\x01\x02\x00\x01", 18),
+         "00200/11201"},
+        // RLE4: a run alternates its two indices; an absolute stretch packs two to a byte.
+        {4, 5, 1, std::string("\x03\x12\x02\x30\x00\x01", 6), "12130"},
+        {4, 5, 1, std::string("\x00\x05\x12\x31\x20\x00\x00\x01", 8), "12312"},
+        // Every row ended, no end-of-picture record: read.
+        {8, 2, 1, std::string("\x02\x03\x00\x00", 4), "33"},
+        // Refused: a run, an absolute stretch or a move past the row or the picture; a run above the
+        // top row; runs cut short; an absolute stretch's data cut.
+        {8, 2, 2, std::string("\x03\x01\x00\x01", 4), ""},
+        {4, 2, 2, std::string("\x03\x11\x00\x01", 4), ""},
+        {8, 2, 2, std::string("\x00\x03\x01\x02\x03\x00\x00\x01", 8), ""},
+        {8, 2, 2, std::string("\x00\x02\x05\x00\x00\x01", 6), ""},
+        {8, 2, 2, std::string("\x00\x02\x00\x05\x00\x01", 6), ""},
+        {8, 2, 2, std::string("\x00\x00\x00\x00\x01\x01\x00\x01", 8), ""},
+        {8, 2, 2, std::string("\x02\x01", 2), ""},
+        {8, 5, 1, std::string("\x00\x05\x01\x02", 4), ""},
+        // A huge picture over a few runs is refused before its pixels are allocated.
+        {8, 60000, 60000, std::string("\x00\x01", 2), ""},
+    };
+    for (const auto& c : cases) {
+        const std::string file = BmpFile(c.width, c.height, c.bits, palette, c.runs, c.bits == 8 ? 1 : 2);
+        if (!*c.indices) {
+            EXPECT_THROW(platform::DecodeBmp(file), InvalidPictureError) << c.width << "x" << c.height;
+            continue;
+        }
+        const Picture picture = platform::DecodeBmp(file);
+        std::string indices;
+        for (int y = 0; y < picture.GetHeight(); ++y) {
+            if (y > 0)
+                indices += '/';
+            for (int x = 0; x < picture.GetWidth(); ++x) {
+                const TColor colour = picture.GetPixel(x, y);
+                indices += colour == RgbColor(255, 0, 0) ? '1' : colour == RgbColor(0, 255, 0) ? '2'
+                         : colour == RgbColor(0, 0, 255) ? '3' : colour == 0 ? '0' : '?';
+            }
+        }
+        EXPECT_EQ(indices, c.indices);
+    }
+    // Stored top-down, as an RLE bitmap never is: refused.
+    EXPECT_THROW(platform::DecodeBmp(BmpFile(2, -1, 8, palette, std::string("\x02\x01\x00\x01", 4), 1)),
+                 InvalidPictureError);
 }
 
 // --- Image list ------------------------------------------------------------------------------------

@@ -10,7 +10,9 @@
 #include "layout/Ugridcontainer.h"
 #include "layout/Uimagecontainer.h"
 #include "layout/Utextcontainer.h"
+#include "platform/Files.h"
 #include "reports/Fprintexecutedlg.h"
+#include "support/CupsServer.h"
 #include "support/ScriptedServices.h"
 #include "support/TestPictures.h"
 #include "support/widgets/RecordingPrinter.h"
@@ -30,6 +32,7 @@
 #include <chrono>
 #include <thread>
 
+#include <cups/cups.h>
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -251,12 +254,18 @@ struct CancelAt {
     std::string caption;
 };
 
-TEST_F(PrintDialogTest, CancelAsksAndStopsAfterThePageUnderWay)
+// A confirmed stop cancels the job whole: nothing reaches the file, and a file of its name from
+// before stays as it was.
+TEST_F(PrintDialogTest, CancelAsksAndAConfirmedStopCancelsTheJob)
 {
-    for (MsgAnswer answer : {MsgAnswer::Ok, MsgAnswer::Cancel}) {
+    const struct {
+        MsgAnswer answer;
+        int page;   // the cancel is clicked while the page after it is under way
+    } cases[] = {{MsgAnswer::Ok, 3}, {MsgAnswer::Ok, 11}, {MsgAnswer::Cancel, 3}};
+    for (const auto& [answer, page] : cases) {
         vkttest::Scripted().Reset();
-        std::remove(pdf.c_str());
-        CancelAt cancel(3, answer);
+        platform::WriteFileAtomic(pdf, "earlier");
+        CancelAt cancel(page, answer);
         std::string end;
         Show([&] {
             Find<QPushButton>("BtnPrint")->click();
@@ -272,56 +281,108 @@ TEST_F(PrintDialogTest, CancelAsksAndStopsAfterThePageUnderWay)
         EXPECT_EQ(question.caption, "確認");
         EXPECT_EQ(question.defaultButton, MsgAnswer::Cancel);
         EXPECT_EQ(end, answer == MsgAnswer::Ok ? "印刷を中止しました" : "印刷終了");
-        // Clicked while page 4 was printed: pages 1 to 4 remain.
-        EXPECT_EQ(PdfPages(pdf), answer == MsgAnswer::Ok ? 4 : 12);
+        if (answer == MsgAnswer::Ok)
+            EXPECT_EQ(platform::ReadFileBytes(pdf), "earlier") << "stopped at page " << page;
+        else
+            EXPECT_EQ(PdfPages(pdf), 12);
     }
 }
 
 // A page whose pictures still play is waited for with the window answering, the state saying so
-// and the bar counting the pictures drawn; a stop confirmed meanwhile ends the run before the page:
-// nothing of it is printed, and the state says the run was stopped.
+// and the bar counting the pictures drawn; a stop confirmed meanwhile ends the run there and
+// cancels the job: nothing of it is printed, the pages before included, and the state says the
+// run was stopped.
 TEST_F(PrintDialogTest, PicturesStillPlayingAreWaitedForWithTheWindowAnswering)
 {
     const vkttest::PlayerInUse slow(vkttest::ScriptPlayer(0.5));
-    TPreview pictures;
-    TViewItem* item = pictures.AddContainer(5);
-    item->SetMMBoundRect_({1000, 1000, 19000, 27000});
-    auto* images = dynamic_cast<TImageContainer*>(item->GetObject());
-    images->SetColCount(4);
-    images->SetRowCount(4);
-    for (int i = 0; i < 16; ++i)
-        images->AddImage(BinToBase64(vkttest::EmfBuilder(500 + i, 140).Rectangle(0, 0, 500 + i, 140, 0xE01010).Bytes()));
-    pictures.SetSelected(nullptr);
-    vkttest::Scripted().answers.push_back(MsgAnswer::Ok);
-    bool waiting = false;
-    int drawn = 0;
-    int waited = 0;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        if (waiting || Text("ProgressLabel") != "図の描画を待っています...") return;
-        const auto* bar = Find<QProgressBar>("ProgressBar");
-        drawn = bar->value();
-        waited = bar->maximum();
-        // Stopped once some pictures are drawn, while others still play.
-        if (drawn == 0 && platform::ProgramMetafileCache().Playing() > 0) return;
-        waiting = platform::ProgramMetafileCache().Playing() > 0;
-        Find<QPushButton>("BtnCancel")->click();
-    });
-    timer.start(0);
-    std::string end;
-    Show(
-        [&] {
+    const struct {
+        int pictures;   // 16 a page
+        int stopPage;   // the page whose wait is stopped: the pictures are drawn on it alone
+        int waited;
+    } cases[] = {{16, 1, 16}, {24, 2, 8}};
+    for (const auto& c : cases) {
+        vkttest::Scripted().Reset();
+        std::remove(pdf.c_str());
+        TPreview pictures;
+        TViewItem* item = pictures.AddContainer(5);
+        item->SetMMBoundRect_({1000, 1000, 19000, 27000});
+        if (c.stopPage == 2) item->SetDrawPageType(2);   // even pages
+        auto* images = dynamic_cast<TImageContainer*>(item->GetObject());
+        images->SetColCount(4);
+        images->SetRowCount(4);
+        for (int i = 0; i < c.pictures; ++i)
+            images->AddImage(
+                BinToBase64(vkttest::EmfBuilder(500 + i, 140).Rectangle(0, 0, 500 + i, 140, 0xE01010).Bytes()));
+        pictures.SetSelected(nullptr);
+        ASSERT_EQ(pictures.GetPageMax(), c.stopPage);
+        vkttest::Scripted().answers.push_back(MsgAnswer::Ok);
+        bool waiting = false;
+        bool clicked = false;
+        int drawn = 0;
+        int waited = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (clicked || Text("ProgressLabel") != "図の描画を待っています...") return;
+            const auto* bar = Find<QProgressBar>("ProgressBar");
+            drawn = bar->value();
+            waited = bar->maximum();
+            // Stopped once some pictures are drawn, while others still play.
+            if (drawn == 0 && platform::ProgramMetafileCache().Playing() > 0) return;
+            waiting = platform::ProgramMetafileCache().Playing() > 0;
+            clicked = true;
+            Find<QPushButton>("BtnCancel")->click();
+        });
+        timer.start(0);
+        std::string end;
+        Show(
+            [&] {
+                Find<QPushButton>("BtnPrint")->click();
+                end = Text("ProgressLabel");
+            },
+            &pictures);
+        EXPECT_TRUE(waiting) << "events went through while the pictures played, page " << c.stopPage;
+        EXPECT_EQ(waited, c.waited) << "the bar counts the pictures waited for, those of the page stopped";
+        EXPECT_GT(drawn, 0);
+        EXPECT_LT(drawn, c.waited);
+        EXPECT_EQ(end, "印刷を中止しました");
+        EXPECT_LE(PdfPages(pdf), 0) << "nothing of the job is printed, page " << c.stopPage;
+        EXPECT_TRUE(vkttest::WaitForPlayers());
+    }
+}
+
+// On a CUPS queue a confirmed stop sends nothing: the job the server knows of is the one finished
+// after it.
+TEST_F(PrintDialogTest, AStoppedRunSendsNoJobToTheQueue)
+{
+    const vkttest::CupsServer server;
+    if (!server.Failure().empty()) GTEST_SKIP() << "no private CUPS server: " << server.Failure();
+    SetPrinterObject(nullptr);
+    const int queue = PrinterObject()->PrinterNameToIndex(vkttest::CupsServer::kQueue);
+    ASSERT_GE(queue, 0);
+    PrinterObject()->SetPrinterIndex(queue);
+    // Asked through a connection of its own, closed after.
+    const auto jobs = [] {
+        http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 5000, nullptr);
+        cups_job_t* list = nullptr;
+        const int count = http ? cupsGetJobs2(http, &list, vkttest::CupsServer::kQueue, 0, CUPS_WHICHJOBS_ALL) : -1;
+        cupsFreeJobs(std::max(count, 0), list);
+        if (http) httpClose(http);
+        return count;
+    };
+    // Clicked while page 2, then the last page, is under way.
+    for (const int page : {1, 11}) {
+        CancelAt cancel(page, MsgAnswer::Ok);
+        std::string end;
+        Show([&] {
             Find<QPushButton>("BtnPrint")->click();
             end = Text("ProgressLabel");
-        },
-        &pictures);
-    EXPECT_TRUE(waiting) << "events went through while the pictures played";
-    EXPECT_EQ(waited, 16) << "the bar counts the pictures waited for";
-    EXPECT_GT(drawn, 0);
-    EXPECT_LT(drawn, 16);
-    EXPECT_EQ(end, "印刷を中止しました");
-    EXPECT_LE(PdfPages(pdf), 0) << "nothing of the page is printed";
-    EXPECT_TRUE(vkttest::WaitForPlayers());
+        });
+        EXPECT_TRUE(cancel.done);
+        EXPECT_EQ(end, "印刷を中止しました");
+        EXPECT_EQ(jobs(), 0) << "stopped at page " << page;
+    }
+    Show([] { Find<QPushButton>("BtnPrint")->click(); });
+    EXPECT_EQ(jobs(), 1);
 }
 
 TEST_F(PrintDialogTest, StopConfirmedBeforeTheFirstPagePrintsNothing)

@@ -2,6 +2,7 @@
 // and saved byte for byte; the draw style written and kept in the layout file.
 #include "layout/Preview.h"
 #include "layout/Uimagecontainer.h"
+#include "reports/Fcontainerproperty.h"
 #include "reports/Fimageproperty.h"
 #include "support/ScriptedServices.h"
 #include "support/TestPictures.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QImage>
 #include <QListWidget>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -101,6 +103,22 @@ TEST_F(ImagePageTest, PicturesAddedMovedTurnedDeletedAndSaved)
     Tool("BtnClear")->trigger();
     EXPECT_EQ(Rows(), (std::vector<std::string>{"鯛.bmp", "海老.bmp"}));
     EXPECT_EQ(image->GetItemCount(), 2);
+}
+
+// The property pages' tool buttons take the focus by Tab: their commands are on no menu.
+TEST(PropertyToolBars, EveryButtonTakesTheFocusByTab)
+{
+    TImageProperty image;
+    TContainerProperty container;
+    for (QWidget* page : {static_cast<QWidget*>(&image), static_cast<QWidget*>(&container)}) {
+        page->show();
+        const QList<QToolButton*> buttons = page->findChildren<QToolButton*>();
+        ASSERT_GE(buttons.size(), 4) << page->metaObject()->className();
+        for (const QToolButton* button : buttons)
+            EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus)
+                << page->metaObject()->className() << " "
+                << (button->defaultAction() ? button->defaultAction()->objectName() : button->objectName()).toStdString();
+    }
 }
 
 TEST_F(ImagePageTest, OneDialogAddsEveryPickedFileInOrder)

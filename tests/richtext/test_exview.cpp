@@ -3,6 +3,7 @@
 #include "richtext/Exview.h"
 #include "support/RecordingCanvas.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -299,7 +300,19 @@ TEST_F(SingleLineFields, TabMovesTheFocusAndTypesNothing)
     Key(Qt::Key_End);
     Key(Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), &first);
-    EXPECT_NE(first.GetText(), "名称");
+    const std::string typed = first.GetText();
+    EXPECT_NE(typed, "名称");
+    // It is left by Ctrl+Tab forwards, by Shift+Tab and Ctrl+Shift+Tab backwards, typing nothing.
+    const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; QWidget* to; } leaves[] = {
+        {Qt::Key_Tab, Qt::ControlModifier, &second},
+        {Qt::Key_Backtab, Qt::ShiftModifier, &line},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, &line}};
+    for (const auto& leave : leaves) {
+        first.setFocus(Qt::OtherFocusReason);
+        Key(leave.key, leave.modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), leave.to) << leave.modifiers.toInt();
+        EXPECT_EQ(first.GetText(), typed);
+    }
 }
 
 TEST_F(SingleLineFields, AMaximumLengthHoldsTypingCommitsAndPastes)
@@ -319,4 +332,66 @@ TEST_F(SingleLineFields, AMaximumLengthHoldsTypingCommitsAndPastes)
     EXPECT_EQ(first.GetText(), "ab魚🐟c");
     first.SetText("長すぎる名前です");   // loading is not cut
     EXPECT_EQ(first.GetText(), "長すぎる名前です");
+}
+
+// A screen reader reads the text with "\n" paragraph ends and UTF-16 offsets, the caret and the
+// selection, and sets them: the editor counts a double-byte character as two units and a paragraph
+// end as two.
+TEST_F(ExViewTest, AScreenReaderReadsAndSetsTextCaretAndSelection)
+{
+    Keys("ab");
+    Key(Qt::Key_Return);
+    Commit(QStringLiteral("漢🐟字"));
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(view_.get());
+    ASSERT_TRUE(iface);
+    EXPECT_EQ(iface->role(), QAccessible::EditableText);
+    EXPECT_TRUE(iface->state().multiLine);
+    EXPECT_TRUE(iface->state().editable);
+    QAccessibleTextInterface* text = iface->textInterface();
+    ASSERT_TRUE(text);
+    const QString whole = QStringLiteral("ab\n漢🐟字");
+    EXPECT_EQ(text->characterCount(), whole.size());
+    EXPECT_EQ(text->text(0, text->characterCount()), whole);
+    EXPECT_EQ(iface->text(QAccessible::Value), whole);
+    EXPECT_EQ(text->cursorPosition(), whole.size());
+
+    // After the fish (a surrogate pair): typing lands there.
+    text->setCursorPosition(6);
+    EXPECT_EQ(text->cursorPosition(), 6);
+    Keys("y");
+    EXPECT_EQ(text->text(0, text->characterCount()), QStringLiteral("ab\n漢🐟y字"));
+    // Between the paragraph end and 漢.
+    text->setCursorPosition(3);
+    Keys("z");
+    EXPECT_EQ(text->text(0, text->characterCount()), QStringLiteral("ab\nz漢🐟y字"));
+
+    EXPECT_EQ(text->selectionCount(), 0);
+    text->setSelection(0, 1, 5);
+    int start = -1, end = -1;
+    text->selection(0, &start, &end);
+    EXPECT_EQ(text->selectionCount(), 1);
+    EXPECT_EQ(start, 1);
+    EXPECT_EQ(end, 5);
+    EXPECT_EQ(text->cursorPosition(), 5);
+
+    QAccessibleEditableTextInterface* edit = iface->editableTextInterface();
+    ASSERT_TRUE(edit);
+    edit->deleteText(1, 5);
+    edit->insertText(1, QStringLiteral("c\nd"));
+    EXPECT_EQ(text->text(0, text->characterCount()), QStringLiteral("ac\nd🐟y字"));
+    EXPECT_EQ(view_->GetText(), "ac\r\nd🐟y字\r\n");
+
+    view_->SetReadOnly(true);
+    EXPECT_FALSE(iface->editableTextInterface());
+    EXPECT_TRUE(iface->state().readOnly);
+}
+
+TEST_F(SingleLineFields, AScreenReaderReadsANameFieldAsOneLine)
+{
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&first);
+    ASSERT_TRUE(iface && iface->textInterface());
+    EXPECT_FALSE(iface->state().multiLine);
+    EXPECT_EQ(iface->textInterface()->text(0, iface->textInterface()->characterCount()), QStringLiteral("名称"));
+    first.GetEditor()->SetCaret(2);   // after 名: two units
+    EXPECT_EQ(iface->textInterface()->cursorPosition(), 1);
 }

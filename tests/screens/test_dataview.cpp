@@ -9,7 +9,9 @@
 #include "support/screens/SampleDatabase.h"
 #include "support/Ids.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QTableView>
 #include <QTest>
 
@@ -93,6 +95,34 @@ TEST_F(RecordList, ShowsTheStoredColumnsAndTheSelectedRecords)
     EXPECT_EQ(view.RowOfID(db.Record("生クリーム")), -1);
     EXPECT_EQ(Shown("和牛サーロイン", 2), "和牛サーロイン");
     EXPECT_EQ(Shown("和牛サーロイン", 0), "牛肉");
+}
+
+// With the focus the list frames its current row (the first when the focus comes by keys); without
+// the focus, no row is framed.
+TEST_F(RecordList, TheFocusedListFramesItsCurrentRow)
+{
+    QApplication::setActiveWindow(&view);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    QTableView* grid = List()->GetStringGrid();
+    grid->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(grid->currentIndex().row(), 0);
+    QTest::keyClick(grid, Qt::Key_Down);
+    ASSERT_EQ(grid->currentIndex().row(), 1);
+    // The frame's dots down the row's left edge.
+    const auto dots = [&](int row) {
+        const QImage image = grid->viewport()->grab().toImage();
+        const QColor text = List()->palette().color(QPalette::Text);
+        const int top = grid->rowViewportPosition(row);
+        int count = 0;
+        for (int y = top; y < top + grid->rowHeight(row) - 1; ++y) count += image.pixelColor(1, y) == text;
+        return count;
+    };
+    EXPECT_GT(dots(1), 3);
+    EXPECT_EQ(dots(0), 0);
+    grid->clearFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dots(1), 0);
 }
 
 TEST_F(RecordList, TheStateIconFollowsKeptAndStockTakingAndItsEdits)

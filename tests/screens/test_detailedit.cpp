@@ -45,6 +45,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -435,6 +436,45 @@ TEST_F(DetailPanel, EveryActionWithAPictureShowsIt)
                              "ActImageVertMirror", "ActItemUp", "ActItemDown", "ActItemInitIndex",
                              "ActItemChangeIndex", "ActItemDelete"})
         EXPECT_FALSE(panel->GetAction(name)->icon().isNull()) << name;
+}
+
+// Each tool button of the panel's pages (items, memo and its style bar, picture, history) takes the
+// focus by Tab and shows it.
+TEST_F(DetailPanel, EveryToolButtonTakesTheFocusByTabAndShowsIt)
+{
+    panel->SetData(steak);
+    const QList<QToolButton*> buttons = panel->findChildren<QToolButton*>();
+    ASSERT_GE(buttons.size(), 30);
+    for (const char* name : {"BtnLoad", "BtnSave", "BtnCut", "BtnBold", "BtnItalic"})
+        EXPECT_TRUE(std::any_of(buttons.begin(), buttons.end(), [name](const QToolButton* b) {
+            return b->defaultAction() && b->defaultAction()->objectName() == QLatin1String(name);
+        })) << name;
+    for (QToolButton* button : buttons) {
+        const std::string name = button->defaultAction() ? button->defaultAction()->objectName().toStdString()
+                                                         : button->objectName().toStdString();
+        EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus) << name;
+    }
+    // In each bar Tab reaches the bar's » (the buttons it has no room for) after its buttons.
+    for (const QToolBar* bar : panel->findChildren<QToolBar*>()) {
+        std::vector<const QWidget*> order;
+        for (const QWidget* w = bar->nextInFocusChain(); w != bar; w = w->nextInFocusChain())
+            if (w->parentWidget() == bar && qobject_cast<const QToolButton*>(w)) order.push_back(w);
+        ASSERT_FALSE(order.empty()) << bar->objectName().toStdString();
+        EXPECT_EQ(order.back()->objectName(), QStringLiteral("qt_toolbar_ext_button")) << bar->objectName().toStdString();
+    }
+    panel->GetPageControl()->setCurrentWidget(panel->GetTab("TabDetail"));
+    QToolButton* up = nullptr;
+    for (QToolButton* button : buttons)
+        if (button->defaultAction() == panel->GetAction("ActItemUp")) up = button;
+    ASSERT_NE(up, nullptr);
+    up->setEnabled(true);
+    const QImage plain = up->grab().toImage();
+    // Reached by keys: away by Shift+Tab and back by Tab.
+    up->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(up, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(up->hasFocus());
+    EXPECT_NE(up->grab().toImage(), plain) << "the focus shows";
 }
 
 // A metafile whose header is damaged, loaded from a file, is kept and said as a pasted one is. A

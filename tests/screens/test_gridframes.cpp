@@ -7,6 +7,7 @@
 #include "screens/Fdatalistview.h"
 #include "support/PaintedRegion.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QHeaderView>
@@ -246,6 +247,22 @@ TEST_F(GridFrames, CellsAreDrawnWithSelectionColoursAlignmentAndIcons)
 // key on a cell that takes no typing moves nowhere, and a key typed at once after a click on the
 // current cell goes into that cell; Enter then ends the edit without reaching the dialog's default
 // button.
+// A screen reader hears a list's row whole from any of its cells, each text after its caption;
+// a grid edited by cells reads each cell alone.
+TEST_F(GridFrames, AScreenReaderReadsAListRowWholeAndAnEditedGridByCells)
+{
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(list.GetStringGrid());
+    ASSERT_TRUE(table && table->tableInterface());
+    const auto read = [&](int row, int col) {
+        QAccessibleInterface* cell = table->tableInterface()->cellAt(row, col);
+        return cell ? cell->text(QAccessible::Name).toStdString() : std::string("<none>");
+    };
+    EXPECT_EQ(read(2, 0), "名前 品目2, 価格 1,000");
+    EXPECT_EQ(read(2, 1), "名前 品目2, 価格 1,000");
+    list.SetEditing(true);
+    EXPECT_EQ(read(2, 1), "1,000");
+}
+
 TEST(GridTyping, TypingInAnEditingGridEditsTheCurrentCellAndSearchesNothing)
 {
     QDialog dialog;

@@ -71,6 +71,15 @@ protected:
     std::vector<std::string> log;
 };
 
+// The price of one gram under a yen reads as it is stored, not "¥0 × 150 = ¥53".
+TEST_F(ItemList, APriceOfOneUnitKeepsItsDecimals)
+{
+    list.AddItem("1", "野菜", 5, Currency::FromText("52.785"), 150, Currency::FromText("0.3519"), "g", "玉ねぎ");
+    EXPECT_EQ(list.CellText(TItemListView::ColPrice, 3), "¥0.3519");
+    EXPECT_EQ(list.CellText(TItemListView::ColUse, 3), "150.00");
+    EXPECT_EQ(list.CellText(TItemListView::ColUsePrice, 3), "¥53");
+}
+
 TEST_F(ItemList, RowsShowFormattedValuesAndOnlyUsesAreEditable)
 {
     EXPECT_EQ(list.CellText(TItemListView::ColPrice, 0), "¥12,800");

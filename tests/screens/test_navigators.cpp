@@ -15,11 +15,14 @@
 #include "support/screens/SampleDatabase.h"
 #include "support/Ids.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 #include <QTreeWidget>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -90,6 +93,48 @@ TEST(ClassFrames, LeafOnlyBarRefusesAClassWithSubClasses)
     bar.GetDropDown()->setCurrentIndex(1);
     emit bar.GetDropDown()->activated(1);
     EXPECT_EQ(bar.GetClassID(), 3);
+}
+
+// The chosen class is highlighted while the tree has the focus, and marked in the inactive look
+// (the button face, as the record list marks its rows then) once the focus has gone elsewhere.
+TEST(ClassFrames, TheChosenClassShowsTheFocusOnlyWhileTheTreeHasIt)
+{
+    QWidget window;
+    auto* view = new TClassView(&window);
+    auto* other = new QLineEdit(&window);
+    view->setGeometry(0, 0, 200, 200);
+    other->setGeometry(0, 210, 200, 24);
+    view->AddClass(1, 1, 0, "データベース", Tree("200"));
+    view->AddClass(2, 1, 0, "食材", Tree("20000"));
+    window.resize(200, 240);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    view->SelectID(2);
+    QTreeWidget* tree = view->GetClassTree();
+    const QRect row = tree->visualItemRect(view->FindNode(2));
+    ASSERT_TRUE(row.isValid());
+    // The row's colours in its indent and right of its text.
+    const auto back = [&] {
+        QCoreApplication::processEvents();
+        const QImage image = tree->viewport()->grab().toImage();
+        return std::make_pair(image.pixelColor(2, row.center().y()), image.pixelColor(row.right() - 3, row.center().y()));
+    };
+    const QPalette system = QApplication::palette(tree);
+    const QColor highlight = system.color(QPalette::Active, QPalette::Highlight);
+    const QColor face = system.color(QPalette::Active, QPalette::Button);
+    // The style may shade the highlight a little across the row.
+    const auto near = [](const QColor& a, const QColor& b) {
+        return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 12;
+    };
+    for (QWidget* focus : {static_cast<QWidget*>(tree), static_cast<QWidget*>(other), static_cast<QWidget*>(tree)}) {
+        focus->setFocus(Qt::TabFocusReason);
+        const auto [indent, row] = back();
+        const QColor expected = focus == tree ? highlight : face;
+        EXPECT_TRUE(near(indent, expected) && near(row, expected))
+            << focus->metaObject()->className() << ": " << indent.name().toStdString() << " "
+            << row.name().toStdString() << ", not " << expected.name().toStdString();
+    }
 }
 
 // ===== Filter controls ================================================================================

@@ -2,6 +2,7 @@
 // the layout selector's copies, the panel values kept with the bounds, and the close sequence.
 #include "MainWindowState.h"
 #include "core/Umapobject.h"
+#include "data/Vkttabledefine.h"
 #include "database/Uvktobject.h"
 #include "database/Uvktapplication.h"
 #include "database/Uvktsamplekitchen.h"
@@ -11,8 +12,10 @@
 #include "gui/Settings.h"
 #include "layout/Preview.h"
 #include "platform/Files.h"
+#include "platform/Sqlite.h"
 #include "layout/Utextcontainer.h"
 #include "reports/Fprintexecutedlg.h"
+#include "richtext/Exview.h"
 #include "reports/Fvktpreview.h"
 #include "screens/Fclassfilterview.h"
 #include "screens/Fclassview.h"
@@ -32,6 +35,7 @@
 #include "shell/Fvktpanel.h"
 #include "shell/Fvktsingleviewer.h"
 #include "shell/Mvktcommandmodule.h"
+#include "shell/Ushellservices.h"
 #include "shell/Usingleinstance.h"
 #include "support/Command.h"
 #include "support/ScriptedServices.h"
@@ -40,7 +44,10 @@
 #include "widgets/Mvktmodule.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QAction>
+#include <QSet>
+#include <QWidgetAction>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -57,6 +64,8 @@
 #include <QStyleOptionViewItem>
 #include <QToolButton>
 #include <QStatusTipEvent>
+#include <QScrollArea>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
@@ -144,10 +153,11 @@ TEST_F(MainWindowTest, MenusAndToolBarInTheirOrder)
     const char* captions[] = {"ファイル(&F)", "編集(&E)", "表示(&V)", "ツール(&T)", "ヘルプ(&H)"};
     const char* entries[] = {
         "ActNewDataBase ActAppendDataBase ActOpenDataBase - ActCloseDataBase - ActPreviewPrint",
-        "ActViewSelAll ActViewSelRev - ActViewSelClear - ActNewData ActEditData ActShowPreviewProperty "
+        "ActViewSelAll ActViewSelRev - ActViewSelClear - ActNewData ActEditData ActAppendItem ActShowPreviewProperty "
         "ActChangeDataClass ActChangeDataProperty ActChangeDataAttribute ActAppendInventory ActReviveData - "
         "ActDeleteData ActDeleteInventory",
-        "ActShowClassBar ActShowClassTree ActShowInventory ActShowPreview ActShowPrinterMargin ActShowPreviewToolBar - "
+        "ActShowClassBar ActShowClassTree ActShowInventory ActShowPreview ActShowPrinterMargin ActShowPreviewToolBar "
+        "ActDefaultPreview - "
         "ActShowViewFieldDialog",
         "ActShowOtherDataDialog ActShowCsvImportDialog ActShowCreateInventoryListDialog ActShowMHistToYHistDialog",
         "ActShowHelp - ActShowHome ActSendMail ActCheckUpdate - ActAbort"};
@@ -178,13 +188,30 @@ TEST_F(MainWindowTest, MenusAndToolBarInTheirOrder)
         EXPECT_GE(field.width(), selector->fontMetrics().horizontalAdvance(name)) << platform::FromQString(name);
     }
     selector->setCurrentIndex(0);
+    // Every command of the tool bar is reached by keys: each is an entry of a menu.
+    QSet<QAction*> inMenus;
+    for (QAction* menu : menus)
+        for (QAction* entry : menu->menu()->actions()) inMenus.insert(entry);
+    for (int bar = 0; bar < 2; ++bar) {
+        for (QAction* action : w.GetToolBar(bar)->actions()) {
+            if (action->isSeparator() || action->objectName().isEmpty() || qobject_cast<QWidgetAction*>(action))
+                continue;
+            EXPECT_TRUE(inMenus.contains(action)) << platform::FromQString(action->objectName());
+        }
+    }
     // Its list rows hold the names at the font's height.
     QStyleOptionViewItem row;
     row.font = selector->view()->font();
     for (int i = 0; i < selector->count(); ++i)
         EXPECT_GE(selector->itemDelegate()->sizeHint(row, selector->model()->index(i, 0)).height(),
                   QFontMetrics(row.font).height()) << i;
-    EXPECT_EQ(platform::FromQString(selector->itemText(1)), "原価率表=Recipe.xml");
+    // The selector reads (and a screen reader hears) the caption, not "caption=file".
+    EXPECT_EQ(platform::FromQString(selector->itemText(1)), "原価率表");
+    selector->setCurrentIndex(1);
+    EXPECT_EQ(platform::FromQString(QAccessible::queryAccessibleInterface(selector)->text(QAccessible::Value)),
+              "原価率表");
+    selector->setCurrentIndex(0);
+    EXPECT_EQ(w.LayoutFile(1), "Recipe.xml");
     EXPECT_EQ(w.LayoutFile(2), "Menu.xml");
 
     const struct { QAction* action; const char* caption; const char* tip; } own[] = {
@@ -339,6 +366,12 @@ TEST_F(MainWindowTest, EveryChangeOfTheDatabaseListIsStoredAtOnce)
 TEST_F(MainWindowTest, AFirstStartOpensTheSampleKitchenOnce)
 {
     TVktApplication& registry = VktApplication();
+    // The program's services, as the program installs them.
+    registry.SetShellServices(std::make_unique<TShellServices>());
+    struct Restore {
+        TVktApplication& registry;
+        ~Restore() { registry.SetShellServices(nullptr); }
+    } restore{registry};
     platform::SettingsKey program(platform::SettingsScope::User, "Quillore\\Vektara");
     program.DeleteValue("SampleKitchen");
     ASSERT_EQ(registry.GetCount(), 0);
@@ -362,6 +395,17 @@ TEST_F(MainWindowTest, AFirstStartOpensTheSampleKitchenOnce)
     EXPECT_TRUE(VktMdl()->GetSampleKitchenMade());
     EXPECT_NE(TVktModule().GetAliases().find(std::string(kSampleKitchenName) + "="), std::string::npos);
     EXPECT_EQ(registry.GetDatabaseFormat(registry.GetPath(0)), 2);
+    // Its memos are the rich-text engine's.
+    {
+        platform::Connection db(platform::DatabaseFilePath(registry.GetPath(0)), platform::OpenMode::ReadOnly);
+        platform::Statement memos(db, "select cast(Memo as text) from " + GetTableFileName(TVktTable::TblMemo));
+        int count = 0;
+        while (memos.Step()) {
+            ++count;
+            EXPECT_EQ(memos.GetText(0).rfind("{\\rtf1\\ansi\\ansicpg932", 0), 0u) << memos.GetText(0);
+        }
+        EXPECT_EQ(count, 5);
+    }
     // Its pictures are the ones shipped beside the program.
     EXPECT_TRUE(platform::FileExists(VktMdl()->GetSamplePictureFolder() + "/" + kSamplePictureFiles[0]));
 
@@ -378,6 +422,52 @@ TEST_F(MainWindowTest, AFirstStartOpensTheSampleKitchenOnce)
     EXPECT_FALSE(VktMdl()->GetSampleKitchenMade());
     window.reset();
     registry.UnregisterDatabase("厨房");
+}
+
+// The caption names the open database; a later start opens the database open at the last close,
+// none when none was open, and none, unsaid, when it is no longer registered.
+TEST_F(MainWindowTest, TheCaptionNamesTheDatabaseALaterStartReopens)
+{
+    TVktApplication& registry = VktApplication();
+    const vkttest::SampleDatabase own(false);
+    const std::string product = VktMdl()->GetProductName();
+    const auto caption = [this] { return platform::FromQString(window->windowTitle()); };
+    // The window reads the list as the program found it at its start (none): `own` is registered
+    // before the first showing, unless it is gone.
+    const auto start = [this, &registry, &own](bool registered = true) {
+        window.reset();
+        window = std::make_unique<TVktSingleViewer>();
+        window->SetReopenLastDatabase(true);
+        if (registered) {
+            EXPECT_TRUE(registry.RegisterDatabase("厨房", own.Folder()));
+        }
+        window->show();
+        return window->GetVktPanel()->GetVktObject();
+    };
+    VktMdl()->WriteLastDatabase("");
+    EXPECT_EQ(start(), nullptr);
+    EXPECT_EQ(caption(), product);
+    VktCommandModule()->SwitchDatabase("厨房", false);
+    EXPECT_EQ(caption(), product + " [厨房]");
+    EXPECT_EQ(window->GetDataObject(), window->GetVktPanel()->GetVktObject());
+    window->close();
+
+    TVktObject* reopened = start();
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->GetName(), "厨房");
+    EXPECT_EQ(caption(), product + " [厨房]");
+    VktCommandModule()->ActCloseDataBaseExecute();
+    EXPECT_EQ(caption(), product);
+    window->close();
+    EXPECT_EQ(start(), nullptr) << "closed before the window was";
+
+    VktCommandModule()->SwitchDatabase("厨房", false);
+    window->close();
+    window.reset();
+    registry.UnregisterDatabase("厨房");
+    EXPECT_EQ(start(false), nullptr) << "no longer registered";
+    EXPECT_TRUE(vkttest::Scripted().messages.empty());
+    VktMdl()->WriteLastDatabase("");
 }
 
 // What needs the main data panel built.
@@ -446,7 +536,7 @@ TEST_F(MainWindowPanelTest, PrintsTheLayoutViewOnThePrinter)
     const vkttest::PrinterScope restore;
     const std::string pdf = vkttest::NewTempFolder("print") + "/layout.pdf";
     vkttest::InstallPdfPrinter(pdf);
-    ShowBuilt();
+    TVktSingleViewer& w = ShowBuilt();
     TVktCommandModule* module = VktCommandModule();
     module->updateActions();
     ASSERT_TRUE(module->ActPreviewPrint->isEnabled());
@@ -463,6 +553,11 @@ TEST_F(MainWindowPanelTest, PrintsTheLayoutViewOnThePrinter)
     EXPECT_NE(info.find("Pages:           1\n"), std::string::npos) << info;
     const std::string text = Capture("pdftotext '" + pdf + "' -");
     EXPECT_NE(text.find("食材リスト"), std::string::npos) << text;
+
+    // A print changes nothing of the layout: no user copy is saved to hide the shipped one.
+    w.GetPreviewFileSelecter()->setCurrentIndex(1);
+    w.PreviewFileSelecterChange();
+    EXPECT_FALSE(QFileInfo::exists(platform::ToQString(VktMdl()->GetDataFolder() + Files(0))));
 }
 
 // Drags the first handle of `splitter` by `dy` pixels, as the user does.
@@ -619,6 +714,59 @@ TEST_F(MainWindowDataTest, TheRecordCountFollowsTheRecordListsRowsAndMarks)
     // Six-digit counts show whole, past the text's 3-pixel inset.
     const QFontMetrics metrics(window->font());
     EXPECT_GE(window->GetStatusPanel1()->width(), metrics.horizontalAdvance(QStringLiteral("100000/100000")) + 3);
+}
+
+// The edit menu opened by Alt+E from the record list judges データ編集 by the list, which had the
+// focus before the menu bar took it; opened from elsewhere, the entry stays grey.
+TEST_F(MainWindowDataTest, TheMenuJudgesTheFocusItFoundWhenItOpened)
+{
+    QMenu* edit = window->GetMainMenu()->actions().at(1)->menu();
+    QAction* editData = VktCommandModule()->ActEditData;
+    QWidget* tree = Panel()->GetClassFilterView()->GetClassView()->GetClassTree();
+    const struct { QWidget* focus; bool enabled; } rows[] = {{ListGrid(), true}, {tree, false}};
+    for (const auto& row : rows) {
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        row.focus->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        ASSERT_TRUE(row.focus->hasFocus()) << row.focus->objectName().toStdString();
+        // Alt alone gives the menu bar the keys (and the focus); Right and Down open 編集.
+        QTest::keyClick(window.get(), Qt::Key_Alt, Qt::AltModifier);
+        ASSERT_TRUE(window->GetMainMenu()->hasFocus());
+        QTest::keyClick(window->GetMainMenu(), Qt::Key_Right);
+        QTest::keyClick(window->GetMainMenu(), Qt::Key_Down);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return edit->isVisible(); }, 2000));
+        EXPECT_EQ(editData->isEnabled(), row.enabled) << row.focus->objectName().toStdString();
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QTest::keyClick(window->GetMainMenu(), Qt::Key_Escape);
+        QApplication::processEvents();
+    }
+}
+
+// From the record list Tab goes into the record editor by stops that show the focus: its class,
+// the class button and its name, no scroll area between; on the dealer page from the tabs (and
+// their arrows) to the dealer list.
+TEST_F(MainWindowDataTest, TabRunsFromTheListIntoTheEditorByShownStops)
+{
+    TDataViewer* viewer = Panel()->GetDataViewer();
+    viewer->EditData(db->Record("じゃがいも"));
+    viewer->ShowEditor(true);
+    QApplication::processEvents();
+    TKernelEditPanel* kernel = viewer->GetDataEditor()->GetKernelEditPanel();
+    ListGrid()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_FALSE(qobject_cast<QScrollArea*>(QApplication::focusWidget())) << i;
+    }
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(kernel->GetNameEdit()));
+    TDetailEditPanel* detail = viewer->GetDataEditor()->GetDetailEditPanel();
+    detail->GetPageControl()->setCurrentWidget(detail->GetTab("TabDetail"));
+    detail->GetPageControl()->tabBar()->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 4 && QApplication::focusWidget() != detail->GetDealerEditPanel()->GetCompanySelector(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_FALSE(qobject_cast<QScrollArea*>(QApplication::focusWidget())) << "dealer page " << i;
+    }
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(detail->GetDealerEditPanel()->GetCompanySelector()));
 }
 
 // The record editor keeps its height whatever the window's; the dealer page, lower than its frame

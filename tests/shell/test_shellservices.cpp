@@ -4,6 +4,7 @@
 
 #include "database/ParadoxFixture.h"
 #include "database/Uvktobject.h"
+#include "richtext/Uexlighttext.h"
 #include "shell/Fdbactiondialog.h"
 
 #include <QApplication>
@@ -25,6 +26,51 @@ public:
 };
 
 using ShellServicesTest = ShellRegistryTest;
+
+// A memo the database layer makes (the sample kitchen's) is written by the rich-text engine: RTF
+// that the engine reads back as the same runs and marks, every run in a font of the table.
+TEST_F(ShellServicesTest, MemosAreWrittenByTheRichTextEngine)
+{
+    const std::vector<TMemoParagraph> memo = {
+        {{"仕込み", true, false, true}},
+        {{"骨は", false, false, false}, {"230℃で40分", true, false, false}, {"焼く。Fond", false, true, false}},
+    };
+    const std::string rtf = Registry().GetShellServices().WriteMemo(memo);
+    EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\ansicpg932", 0), 0u) << rtf;
+    TExLightText read;
+    ASSERT_TRUE(read.SetRich(rtf));
+    struct Run {
+        std::string text;
+        bool bold;
+        bool red;
+        int size;
+    };
+    std::vector<Run> runs;
+    std::string text;
+    for (int i = 0; i < read.Count(); ++i) {
+        const TExLightWord& word = *read.GetWords(i);
+        if (word.Type == kWordPara) {
+            text += "\n";
+            continue;
+        }
+        const TExStyle style = read.EffectiveStyle(word);
+        const bool red = style.Color > 0 && read.GetColorAttributes().GetColor(style.Color) == platform::RgbColor(192, 32, 32);
+        EXPECT_GE(style.ClassFont(), 0) << word.Text;
+        EXPECT_LT(style.ClassFont(), read.GetFontAttributes().Count()) << word.Text;
+        if (!runs.empty() && runs.back().bold == (style.Bold == 1) && runs.back().red == red &&
+            runs.back().size == style.Size)
+            runs.back().text += word.Text;
+        else
+            runs.push_back({word.Text, style.Bold == 1, red, style.Size});
+        text += word.Text;
+    }
+    EXPECT_EQ(text, "仕込み\n骨は230℃で40分焼く。Fond\n");
+    ASSERT_EQ(runs.size(), 4u) << rtf;
+    EXPECT_TRUE(runs[0].bold && runs[0].size == 140 && !runs[0].red) << runs[0].text;
+    EXPECT_TRUE(!runs[1].bold && runs[1].size == 105) << runs[1].text;
+    EXPECT_TRUE(runs[2].bold && !runs[2].red) << runs[2].text;
+    EXPECT_TRUE(runs[3].red && !runs[3].bold) << runs[3].text;
+}
 
 TEST_F(ShellServicesTest, MessagesGoThroughTheMessageService)
 {

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -42,7 +43,7 @@ TEST(SingleInstance, SecondClaimHandsOverAndTheFirstIsActivated)
 
     TSingleInstance first(name, socket);
     int activations = 0;
-    first.OnActivate = [&] { ++activations; };
+    first.OnActivate = [&](const std::string&) { ++activations; };
     ASSERT_TRUE(first.Claim());
     EXPECT_TRUE(first.IsListening());
     EXPECT_TRUE(CheckMapping(name));
@@ -65,6 +66,48 @@ TEST(SingleInstance, SecondClaimHandsOverAndTheFirstIsActivated)
     TSingleInstance third(name, socket);
     EXPECT_TRUE(third.Claim());
     third.Withdraw();
+    std::filesystem::remove_all(runtime);
+}
+
+// A start the desktop gave an activation token hands it over with the activation, so that the
+// running instance may bring its window forward (Wayland lets only the token's holder do that);
+// what is no token goes over as none.
+TEST(SingleInstance, TheActivationTokenOfALaterStartReachesTheFirst)
+{
+    const std::string runtime = ShortRuntimeFolder();
+    ASSERT_FALSE(runtime.empty());
+    const std::string name = "Quillore Vektara " + runtime;
+    const std::string socket = runtime + "/Quillore Vektara";
+    TSingleInstance first(name, socket);
+    std::vector<std::string> tokens;
+    first.OnActivate = [&](const std::string& token) { tokens.push_back(token); };
+    ASSERT_TRUE(first.Claim());
+
+    struct Case {
+        const char* sent;
+        const char* received;
+    };
+    const Case cases[] = {
+        {"weston-1702291234_TOKEN", "weston-1702291234_TOKEN"},
+        {"", ""},
+        {"two words", ""},
+        {"line\nactivate", ""},
+    };
+    for (const Case& c : cases) {
+        tokens.clear();
+        EXPECT_TRUE(SendActivate(socket, 1000, c.sent)) << c.sent;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !tokens.empty(); }, 3000)) << c.sent;
+        EXPECT_EQ(tokens, std::vector<std::string>{c.received}) << c.sent;
+    }
+    // A second start takes its own token from the environment the desktop started it with.
+    tokens.clear();
+    setenv("XDG_ACTIVATION_TOKEN", "kwin-42", 1);
+    TSingleInstance second(name, socket);
+    EXPECT_FALSE(second.Claim());
+    unsetenv("XDG_ACTIVATION_TOKEN");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !tokens.empty(); }, 3000));
+    EXPECT_EQ(tokens, std::vector<std::string>{"kwin-42"});
+    first.Withdraw();
     std::filesystem::remove_all(runtime);
 }
 

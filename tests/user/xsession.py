@@ -356,19 +356,19 @@ class XSession:
         return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]), int(values["Width"]),
                 int(values["Height"]))
 
-    def frame_extents(self, window):
+    def frame_extents(self, window, timeout=5):
         """The window manager's frame around `window`: left, right, top, bottom (waited for: the
         window manager sets them a moment after the window shows)."""
         def read():
             out = _run(["xprop", "-id", str(window), "_NET_FRAME_EXTENTS"], self.env, check=False)
             m = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", out)
             return m and tuple(int(v) for v in m.groups())
-        return wait_until(read, 5, "the frame extents of window %d" % window)
+        return wait_until(read, timeout, "the frame extents of window %d" % window)
 
-    def frame_geometry(self, window):
+    def frame_geometry(self, window, timeout=5):
         """The window with its frame on the screen: x, y, w, h."""
         x, y, w, h = self.geometry(window)
-        left, right, top, bottom = self.frame_extents(window)
+        left, right, top, bottom = self.frame_extents(window, timeout)
         return x - left, y - top, w + left + right, h + top + bottom
 
     def stacking(self):

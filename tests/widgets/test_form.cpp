@@ -201,6 +201,27 @@ TEST_F(ScreenPlace, AWindowLargerThanTheAreaIsShrunkIntoIt)
     EXPECT_EQ(window.frameGeometry().topLeft(), Area().topLeft());
 }
 
+// A window manager on a loaded machine may frame a window many seconds after it shows: the
+// placement follows the frame whenever it comes. (Offscreen, a window shown full-screen has no
+// frame, and gains one when it is shown normal again.)
+TEST_F(ScreenPlace, AFrameThatComesLongAfterTheShowIsFollowed)
+{
+    QWidget window;
+    window.resize(300, 200);
+    SetScreenPlace(&window, TScreenPlace::BottomRight);
+    window.showFullScreen();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(window.frameGeometry().size(), window.size()) << "no frame while full-screen";
+    QTest::qWait(12000);
+    window.showNormal();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry().size() != window.size(); }, 2000))
+        << "a frame once shown normal";
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        const QRect frame = window.frameGeometry();
+        return Area().right() - frame.right() == 10 && Area().bottom() - frame.bottom() == 10;
+    }, 2000)) << window.frameGeometry().x() << "," << window.frameGeometry().y();
+}
+
 TEST_F(ScreenPlace, AUserMoveAfterThePlacementStays)
 {
     QWidget window;

@@ -297,6 +297,14 @@ TEST_F(ImageViewTest, LoadTellsTheKindByTheExtension)
     platform::WriteFileAtomic(folder + "/e.emf", MakeEmf(254, 254).substr(0, 100));
     platform::WriteFileAtomic(folder + "/f.emf", MakeEmf(254, 254).substr(0, 60));
     platform::WriteFileAtomic(folder + "/g.emf", jpeg);
+    // Pictures of other formats (ImageMagick's, tests/data/photos) under the names of those read.
+    const std::string photos = VKT_PHOTO_DATA_DIR;
+    platform::WriteFileAtomic(folder + "/h.jpg", platform::ReadFileBytes(photos + "/other.png"));
+    platform::WriteFileAtomic(folder + "/i.jpg", platform::ReadFileBytes(photos + "/other.webp"));
+    platform::WriteFileAtomic(folder + "/j.jpeg", platform::ReadFileBytes(photos + "/other.heic"));
+    platform::WriteFileAtomic(folder + "/k.bmp", platform::ReadFileBytes(photos + "/other.gif"));
+    platform::WriteFileAtomic(folder + "/l.emf", platform::ReadFileBytes(photos + "/other.tif"));
+    platform::WriteFileAtomic(folder + "/m.jpg", "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n");
     const struct {
         const char* file;
         int kind;
@@ -313,6 +321,12 @@ TEST_F(ImageViewTest, LoadTellsTheKindByTheExtension)
         {"f.emf", 2, "このメタファイルは表示できません。\nメタファイルの先頭が読み取れません。\n"
                      "図のデータはそのまま残ります。(!);"},
         {"g.emf", 0, "ファイルリードエラー;"},
+        {"h.jpg", 0, "PNG 形式の画像は読み込めません。BMP、JPEG、EMF の画像を使ってください。;"},
+        {"i.jpg", 0, "WebP 形式の画像は読み込めません。BMP、JPEG、EMF の画像を使ってください。;"},
+        {"j.jpeg", 0, "HEIC 形式の画像は読み込めません。BMP、JPEG、EMF の画像を使ってください。;"},
+        {"k.bmp", 0, "GIF 形式の画像は読み込めません。BMP、JPEG、EMF の画像を使ってください。;"},
+        {"l.emf", 0, "TIFF 形式の画像は読み込めません。BMP、JPEG、EMF の画像を使ってください。;"},
+        {"m.jpg", 0, "PDF 形式の画像は読み込めません。BMP、JPEG、EMF の画像を使ってください。;"},
     };
     view.show();
     for (const auto& c : cases) {

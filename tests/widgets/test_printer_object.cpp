@@ -1,5 +1,6 @@
 #include "widgets/Uprintersupport.h"
 
+#include "gui/Image.h"
 #include "platform/Errors.h"
 #include "support/Command.h"
 #include "support/ScriptedServices.h"
@@ -9,10 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -320,6 +324,10 @@ TEST_F(PrinterObjectTest, JobOnTheRecordingPrinter)
 TEST_F(PrinterObjectTest, PdfJobWritesEveryPageCopiesTimes)
 {
     const std::string folder = vkttest::NewTempFolder();
+    QImage pixels(1200, 900, QImage::Format_RGB32);
+    for (int y = 0; y < 900; ++y)
+        for (int x = 0; x < 1200; ++x) pixels.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+    const platform::Image photo(pixels);
     const struct {
         bool landscape;
         int copies;
@@ -331,6 +339,7 @@ TEST_F(PrinterObjectTest, PdfJobWritesEveryPageCopiesTimes)
         TPrinterObject& printer = *PrinterObject();
         printer.SetCopyCount(c.copies);
         printer.SetOrientation(c.landscape);
+        const int sheets = 3 * c.copies;
         ASSERT_TRUE(printer.BeginDoc("Report"));
         const int startHeight = printer.GetCanvas().GetFont().Height;
         for (int page = 1; page <= 3; ++page) {
@@ -343,11 +352,25 @@ TEST_F(PrinterObjectTest, PdfJobWritesEveryPageCopiesTimes)
             font.Height = -150;
             canvas.SetFont(font);
             canvas.TextOut(600, 600, "献立 米 ページ" + std::to_string(page));
+            // A picture of more pixels than its inch at 600 dpi holds.
+            canvas.DrawImage({600, 1200, 1200, 1650}, photo, {0, 0, 1200, 900});
         }
         ASSERT_TRUE(printer.EndDoc());
+        // Written at its place's 600 × 450 pixels, copies or not.
+        std::istringstream images(Capture("pdfimages -list '" + file + "'"));
+        std::string line;
+        std::getline(images, line);
+        std::getline(images, line);
+        int listed = 0;
+        for (; std::getline(images, line); ++listed) {
+            std::istringstream fields(line);
+            std::string page, number, type, width, height;
+            fields >> page >> number >> type >> width >> height;
+            EXPECT_EQ(width + " x " + height, "600 x 450") << line;
+        }
+        EXPECT_EQ(listed, sheets);
 
         const std::string info = Capture("pdfinfo '" + file + "'");
-        const int sheets = 3 * c.copies;
         EXPECT_NE(info.find("Pages:           " + std::to_string(sheets)), std::string::npos) << info;
         EXPECT_NE(info.find(c.landscape ? "842 x 595 pts (A4)" : "595 x 842 pts (A4)"), std::string::npos) << info;
         EXPECT_NE(info.find("Title:           Report"), std::string::npos) << info;

@@ -9,6 +9,7 @@
 #include "shell/Ushellservices.h"
 #include "shell/Usingleinstance.h"
 #include "shell/Ustartprefetch.h"
+#include "widgets/Uaccessible.h"
 #include "widgets/Uprintersupport.h"
 
 #include <QIcon>
@@ -91,6 +92,8 @@ int main(int argc, char** argv)
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/app/%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
+    // Before any window: the database dialog of a first start is read as the forms are.
+    InstallAccessibility();
     VktApplication().SetShellServices(std::make_unique<TShellServices>());
     auto instance = std::make_unique<TSingleInstance>();
     if (!instance->Claim()) {
@@ -116,6 +119,7 @@ int main(int argc, char** argv)
         TSplash splash;
         viewer.SetSplash(&splash);
         viewer.SetFirstStartSample(true);
+        viewer.SetReopenLastDatabase(true);
         CatchStopSignals(&viewer, [&viewer] {
             viewer.close();
             QCoreApplication::quit();
