@@ -142,13 +142,14 @@ inline std::string InsertSql(const ItemRow& row)
 
 template <typename Row> void Insert(platform::Connection& db, const Row& row) { db.Execute(InsertSql(row)); }
 
-// The first column of the first row; `none` when there is no row or the value is NULL.
+// The first column of the first row: `none` when there is no row; NULL reads 0.
 inline std::int64_t QueryInt(platform::Connection& db, const std::string& sql, std::int64_t none = 0)
 {
     platform::Statement statement(db, sql);
-    return statement.Step() && !statement.IsNull(0) ? statement.GetInt64(0) : none;
+    return statement.Step() ? statement.GetInt64(0) : none;
 }
 
+// As a double: `none` when there is no row or the value is NULL.
 inline double QueryReal(platform::Connection& db, const std::string& sql,
                         double none = std::numeric_limits<double>::quiet_NaN())
 {
