@@ -81,7 +81,8 @@ void VerifyPrices(const GeneratedDatabase& db) {
     auto check = [&](int id, bool recost) {
         const double before = usePrice(id);
         const std::vector<double> itemsBefore = itemPrices(id);
-        const bool ran = recost ? functor.RefreshItemPrices(id, 0, TPriorityItem(), 0) : functor.UpdatePriceChain(id);
+        const bool ran =
+            recost ? functor.RefreshItemPrices(id, pmNow, TPriorityItem(), 0) : functor.UpdatePriceChain(id);
         if (!ran) throw std::runtime_error("The price chain failed on record " + platform::IntToStr(id));
         if (usePrice(id) != before || itemPrices(id) != itemsBefore)
             throw std::runtime_error("Record " + platform::IntToStr(id) + ": generated prices differ from the chain's");

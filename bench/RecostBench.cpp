@@ -35,7 +35,7 @@ void RecostSystem(benchmark::State& state) {
         state.ResumeTiming();
         const bool ok = Guarded(state, [&] {
             for (int id : ids)
-                if (!object.RefreshItemPrices(id, 0))
+                if (!object.RefreshItemPrices(id, pmNow))
                     throw std::runtime_error("RefreshItemPrices failed on record " + platform::IntToStr(id));
         });
         if (!ok) break;

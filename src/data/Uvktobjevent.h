@@ -30,7 +30,7 @@ enum class TVktObjKind : std::uint8_t {
 };
 
 constexpr int ToInt(TVktObjKind kind) { return static_cast<int>(kind); }
-// The ClassType of the classes of a record family (1 ingredient, 2 recipe, 3 menu): its kind's
+// The ClassType of the classes of a record family (ctFood, ctCook, ctMenu): its kind's
 // distance from Data.
 constexpr int FamilyClassType(int family) { return family - ToInt(TVktObjKind::Data); }
 

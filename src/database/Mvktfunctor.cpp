@@ -229,7 +229,7 @@ int TVktFunctor::GetClassType(int classId) {
         platform::StatementLease statement =
             Lease("select TreeID, ClassType from " + Tbl(TVktTable::TblClass) + " where Class_ID = :ID",
                   {{"ID", classId}});
-        return statement->Step() ? statement->GetInt("ClassType") : 0;
+        return statement->Step() ? statement->GetInt("ClassType") : ctRoot;
     });
 }
 
@@ -244,7 +244,7 @@ TTreeIndex TVktFunctor::GetClassTreeID(int classId) {
 }
 
 int TVktFunctor::GetDataClassType(int dataId) {
-    return Read(0, [&] {
+    return Read(static_cast<int>(ctRoot), [&] {
         return static_cast<int>(QueryInt("select ClassType from " + Tbl(TVktTable::TblData) +
                                              " left outer join " + Tbl(TVktTable::TblClass) +
                                              " on Class_Key = Class_ID where Data_ID = :ID",

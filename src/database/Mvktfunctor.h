@@ -42,6 +42,7 @@
 #include "core/Treeindex.h"
 #include "data/Ufilterstruct.h"
 #include "data/Uvktobjevent.h"   // TVktObjKind
+#include "data/Vktcodes.h"
 #include "data/Vkttabledefine.h"
 #include "database/Mvktcosting.h"
 #include "platform/Currency.h"
@@ -89,11 +90,12 @@ public:
     void NoteWriteError(const platform::DatabaseError& error);
     // Stamps the record's ChangeDate with now; false on failure.
     bool TouchChangeDate(int dataId);
-    // ClassType of a class; 0 when there is no such class; -2 when the query fails.
+    // ClassType of a class (TVktClassType); ctRoot when there is no such class; -2 when the query
+    // fails.
     int GetClassType(int classId);
     // TreeID of a class; an empty tree index when there is none or the query fails.
     TTreeIndex GetClassTreeID(int classId);
-    // ClassType of the record's class; 0 when there is no row or the query fails.
+    // ClassType of the record's class (TVktClassType); ctRoot when there is no row or the query fails.
     int GetDataClassType(int dataId);
     // 0 live (or no row, or failure), -1 in the trash, -2 conserved (Conserve true wins).
     int GetDataEraseState(int dataId);
@@ -199,14 +201,14 @@ public:
     bool UpdatePriceChain(int dataId);
     // `values`: comma text, the i-th value for the i-th field of `fields`.
     bool UpdateDataKeys(int dataId, const std::string& values, const TPriorityItem& fields);
-    // `checks`: 0 no row, 1 AttrCheck false, 2 AttrCheck true; at least as long as `attrItems`.
+    // `checks`: a TAttrCheckState for each of `attrItems` (at least as many).
     bool SetDataAttributes(int dataId, const TPriorityItem& attrItems, const TPriorityItem& checks);
 
     // --- Recipe items (Mvktfunctor_items.cpp) -------------------------------------------------------
     // Each keeps ItemIndex 1..n, Category 1..m and CatIndex 1..k without gaps, changes no price and
     // stamps the recipe's ChangeDate; false when refused (an index naming no item, a price mode
-    // above 4, the cases of each operation; nothing written) or when a statement fails.
-    bool AppendRecipeItem(int recipeId, int dataId, std::uint8_t priceMode);
+    // above pmMin, the cases of each operation; nothing written) or when a statement fails.
+    bool AppendRecipeItem(int recipeId, int dataId, TVktPriceMode priceMode);
     bool DeleteRecipeItem(int recipeId, int itemIndex);
     bool MoveRecipeItemUp(int recipeId, int itemIndex);
     bool MoveRecipeItemDown(int recipeId, int itemIndex);
@@ -215,15 +217,15 @@ public:
 
 protected:
     // What an item copies from the record it uses (shared with recosting): `price` is UsePrice for
-    // mode 0 or a record without yearly history, else the mode's column (1 YHLastPrice .. 4
-    // YHMinPrice) of its newest yearly row; `unit` its UseUnit_Key. Either may be Null. False when
-    // the record does not exist; a mode above 4 raises ConvertError.
-    bool ReadItemPrice(int dataId, std::uint8_t priceMode, platform::Variant& price, platform::Variant& unit);
+    // pmNow or a record without yearly history, else the mode's column of its newest yearly row;
+    // `unit` its UseUnit_Key. Either may be Null. False when the record does not exist; a mode
+    // above pmMin raises ConvertError.
+    bool ReadItemPrice(int dataId, TVktPriceMode priceMode, platform::Variant& price, platform::Variant& unit);
 
 public:
     // --- Recosting (Mvktfunctor_recost.cpp) ---------------------------------------------------------
     // `runTime` 0 means now; `visited` is the recursion path, each call working on its own copy.
-    bool RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPriorityItem visited,
+    bool RefreshItemPrices(int recipeId, TVktPriceMode priceMode, TPriorityItem visited,
                            platform::TDateTime runTime);
 
     // --- Batch insert of records (Mvktfunctor_insert.cpp) ------------------------------------------
@@ -380,7 +382,7 @@ private:
 
     // What InsertData learned of a class inside a batch.
     struct ClassShape {
-        int Type = 0;             // ClassType
+        int Type = ctRoot;        // ClassType
         std::int64_t Below = 0;   // classes whose TreeID starts with its own, itself included
     };
     // The class's shape (Type 0 when there is no such class) and the default class of a kind's new

@@ -64,12 +64,12 @@ std::string TVktFunctor::MakeNewName(TVktObjKind kind) {
 
 int TVktFunctor::AddNewData(int classId, const std::string& name) {
     const int classType = GetClassType(classId);
-    if (classType == 0 || classType == -1) return 0;   // the root and the trash take no records
+    if (classType == ctRoot || classType == ctTrash) return 0;   // the root and the trash take no records
     TVktObjKind kind = TVktObjKind::Data;
     switch (classType) {
-    case 1: kind = TVktObjKind::Food; break;
-    case 2: kind = TVktObjKind::Cook; break;
-    case 3: kind = TVktObjKind::Menu; break;
+    case ctFood: kind = TVktObjKind::Food; break;
+    case ctCook: kind = TVktObjKind::Cook; break;
+    case ctMenu: kind = TVktObjKind::Menu; break;
     default: break;
     }
     std::vector<std::string> values{platform::IntToStr(classId)};
@@ -86,7 +86,7 @@ int TVktFunctor::AddClass(int parentId, const std::string& name) {
     return Write(0, [&] {
         const std::string table = Tbl(TVktTable::TblClass);
         std::string parentText;
-        int classType = 0;
+        int classType = ctRoot;
         int iconKey = 0;
         {
             platform::StatementLease parent =

@@ -111,12 +111,12 @@ bool TVktFunctor::EditData(TVktField field, const platform::Variant& value, cons
             break;
         }
         case TVktField::AttrCheck: {
-            // Check codes: 0 no row, 1 a row with AttrCheck false, 2 (or more) true.
+            // A TAttrCheckState; a code above acChecked counts as checked.
             run(keyed.Delete())->Execute();
             const int code = value.AsInt();
-            if (code > 0) {
+            if (code > acNoEntry) {
                 platform::StatementLease insert = run(keyed.Insert());
-                insert->BindBool("EditData", code != 1);
+                insert->BindBool("EditData", code != acUnchecked);
                 insert->Execute();
             }
             break;
@@ -171,7 +171,7 @@ bool TVktFunctor::RunPriceChain(int dataId) {
     // The record's state, and an ingredient's buy price, quantity and yield (NULL or no row as 0).
     bool conserve = false;
     bool erased = false;
-    int classType = 0;
+    int classType = ctRoot;
     double food[3] = {0, 0, 0};
     bool hasCook = false;
     TStoredNumber total;
@@ -207,7 +207,7 @@ bool TVktFunctor::RunPriceChain(int dataId) {
         update->BindInt64("ID", dataId);
         update->Execute();
     };
-    if (classType == 1) {
+    if (classType == ctFood) {
         setUsePrice(FoodUsePrice(food[0], food[1], food[2]));
         const std::string history = Tbl(TVktTable::TblMHistory);
         static const std::string drop =
@@ -222,7 +222,7 @@ bool TVktFunctor::RunPriceChain(int dataId) {
             statement->BindTextRef("Today", today);
             statement->Execute();
         }
-    } else if (classType == 2 || classType == 3) {
+    } else if (classType == ctCook || classType == ctMenu) {
         std::vector<TCostItem> items;
         {
             static const std::string text = "select ItemIndex, ItemUse, ItemPrice, ItemUsePrice from " +
@@ -301,7 +301,7 @@ bool TVktFunctor::UpdateDataKeys(int dataId, const std::string& values, const TP
         dataParams.emplace_back("ID", dataId);
         Exec("update " + Tbl(TVktTable::TblData) + " set " + dataSet + " where Data_ID = :ID", dataParams);
 
-        if (classType == 1) {
+        if (classType == ctFood) {
             std::string foodSet;
             SqlParams foodParams;
             assignments(TVktFieldSet{F::BuyUnit_Key, F::Dealer_Key}, foodSet, foodParams);
@@ -330,9 +330,9 @@ bool TVktFunctor::SetDataAttributes(int dataId, const TPriorityItem& attrItems, 
                 Lease("insert into " + table + " values ( :ID, :Item, :Check )", {{"ID", dataId}});
             for (int i = 0; i < attrItems.GetCount(); ++i) {
                 const int code = checks.GetItem(i);
-                if (code == 0) continue;
+                if (code == acNoEntry) continue;
                 insert->BindInt64("Item", attrItems.GetItem(i));
-                insert->BindBool("Check", code == 2);
+                insert->BindBool("Check", code == acChecked);
                 insert->Execute();
                 insert->Reset();
             }

@@ -147,7 +147,7 @@ TVktFunctor::ClassShape TVktFunctor::ShapeOfClass(int classId) {
             tree = TTreeIndex(row->GetText("TreeID")).GetAsString();
         }
     }
-    if (shape.Type != 0)
+    if (shape.Type != ctRoot)
         shape.Below = QueryInt("select count(*) from " + classTable + " where substr(TreeID, 1, :Length) = :Tree",
                                {{"Length", static_cast<int>(tree.size())}, {"Tree", tree}});
     if (batchDepth_ > 0) classShapes_.emplace(classId, shape);
@@ -227,11 +227,11 @@ platform::Statement& TVktFunctor::BatchStatement(const std::string& text, platfo
 int TVktFunctor::InsertData(TVktObjKind kind, std::string_view row, const TPriorityItem& fields) {
     using F = TVktField;
     // The class type each kind's records belong to.
-    int classType = 0;
+    TVktClassType classType = ctRoot;
     switch (kind) {
-    case TVktObjKind::Food: classType = 1; break;
-    case TVktObjKind::Cook: classType = 2; break;
-    case TVktObjKind::Menu: classType = 3; break;
+    case TVktObjKind::Food: classType = ctFood; break;
+    case TVktObjKind::Cook: classType = ctCook; break;
+    case TVktObjKind::Menu: classType = ctMenu; break;
     default: return 0;
     }
 

@@ -8,12 +8,14 @@
 
 #include "platform/Errors.h"
 
+#include <iterator>
+
 namespace {
 
 // The price column of each mode of the yearly history.
 constexpr const char* kYearlyPriceColumns[] = {"UsePrice", "YHLastPrice", "YHMaxPrice", "YHAvePrice",
                                                "YHMinPrice"};
-constexpr std::uint8_t kLastPriceMode = 4;
+static_assert(std::size(kYearlyPriceColumns) == pmMin + 1);
 
 // Category and CatIndex of one item.
 struct ItemPlace {
@@ -23,12 +25,12 @@ struct ItemPlace {
 
 } // namespace
 
-bool TVktFunctor::ReadItemPrice(int dataId, std::uint8_t priceMode, platform::Variant& price,
+bool TVktFunctor::ReadItemPrice(int dataId, TVktPriceMode priceMode, platform::Variant& price,
                                 platform::Variant& unit) {
-    if (priceMode > kLastPriceMode) throw platform::ConvertError("No price column for this price mode");
-    // Mode 0 takes the use price whatever the yearly history holds: that needs no join.
+    if (priceMode > pmMin) throw platform::ConvertError("No price column for this price mode");
+    // pmNow takes the use price whatever the yearly history holds: that needs no join.
     platform::StatementLease record =
-        priceMode == 0
+        priceMode == pmNow
             ? Lease("select UseUnit_Key, UsePrice from " + Tbl(TVktTable::TblData) + " where Data_ID = :ID",
                     {{"ID", dataId}})
             : Lease("select UseUnit_Key, UsePrice, YHistory_Key, YHistoryDate, YHLastPrice, YHMaxPrice,"
@@ -38,7 +40,7 @@ bool TVktFunctor::ReadItemPrice(int dataId, std::uint8_t priceMode, platform::Va
                     {{"ID", dataId}});
     if (!record->Step()) return false;
     const char* column =
-        priceMode == 0 || record->IsNull("YHistory_Key") ? "UsePrice" : kYearlyPriceColumns[priceMode];
+        priceMode == pmNow || record->IsNull("YHistory_Key") ? "UsePrice" : kYearlyPriceColumns[priceMode];
     // A price the record has no value for is taken as 0: an item's price is never NULL.
     price = platform::Variant(record->IsNull(column) ? 0.0 : record->GetDouble(column));
     unit = record->IsNull("UseUnit_Key") ? platform::Variant::Null()
@@ -59,12 +61,12 @@ struct ItemSql {
 
 } // namespace
 
-bool TVktFunctor::AppendRecipeItem(int recipeId, int dataId, std::uint8_t priceMode) {
-    if (priceMode > kLastPriceMode) return false;
+bool TVktFunctor::AppendRecipeItem(int recipeId, int dataId, TVktPriceMode priceMode) {
+    if (priceMode > pmMin) return false;
     return Write(false, [&] {
         if (dataId == recipeId) return false;
         // A record in the trash or kept for the inventory skips the class-type test.
-        if (GetDataEraseState(dataId) == 0 && GetDataClassType(recipeId) < 2) return false;
+        if (GetDataEraseState(dataId) == 0 && GetDataClassType(recipeId) < ctCook) return false;
 
         const ItemSql sql(Tbl(TVktTable::TblItem));
         int last = 0;

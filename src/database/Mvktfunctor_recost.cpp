@@ -42,7 +42,7 @@ struct RecostItem {
 // What the chain needs of the recipe itself.
 struct RecostRecipe {
     bool Live = false;          // not conserved, not in the trash
-    int ClassType = 0;
+    int ClassType = ctRoot;
     bool HasCook = false;
     TStoredNumber Total;         // TotalPrice
     double Complete = 0;        // 0 when NULL
@@ -50,9 +50,9 @@ struct RecostRecipe {
 
 } // namespace
 
-bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPriorityItem visited,
+bool TVktFunctor::RefreshItemPrices(int recipeId, TVktPriceMode priceMode, TPriorityItem visited,
                                     platform::TDateTime runTime) {
-    if (priceMode > 4) return false;   // no price column: refused before anything is written
+    if (priceMode > pmMin) return false;   // no price column: refused before anything is written
     if (runTime == 0) runTime = platform::Now();
     if (visited.IndexOf(recipeId) < 0) visited.Push(recipeId);
 
@@ -64,8 +64,9 @@ bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPrior
         items.clear();
         platform::StatementLease rows = Lease(
             "select I.ItemIndex, I.Data_Key, I.ItemUse, I.ItemPrice, I.ItemUnit_Key, I.ItemUsePrice, D.Data_ID,"
-            " D.UseUnit_Key, D.UsePrice, ( D.ChangeDate < :W ) and ( C.ClassType > 1 ) from " + itemTable +
-                " I left join " + dataTable + " D on D.Data_ID = I.Data_Key left join " + Tbl(TVktTable::TblClass) +
+            " D.UseUnit_Key, D.UsePrice, ( D.ChangeDate < :W ) and ( C.ClassType > " + SqlInt(ctFood) +
+                " ) from " + itemTable + " I left join " + dataTable + " D on D.Data_ID = I.Data_Key left join " +
+                Tbl(TVktTable::TblClass) +
                 " C on C.Class_ID = D.Class_Key where I.Item_Key = :R order by I.ItemIndex",
             {{"R", recipeId}, {"W", stamp}});
         while (rows->Step()) {
@@ -129,7 +130,7 @@ bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPrior
                     recipe.Complete = row->GetDouble(5);
                 }
             }
-            const bool cook = recipe.Live && (recipe.ClassType == 2 || recipe.ClassType == 3);
+            const bool cook = recipe.Live && (recipe.ClassType == ctCook || recipe.ClassType == ctMenu);
 
             platform::StatementLease setPrice;
             std::vector<TCostItem> costed;
@@ -137,7 +138,7 @@ bool TVktFunctor::RefreshItemPrices(int recipeId, std::uint8_t priceMode, TPrior
             for (const RecostItem& item : items) {
                 platform::Variant price;
                 platform::Variant unit;
-                if (priceMode == 0) {
+                if (priceMode == pmNow) {
                     if (!item.Exists)
                         throw platform::DatabaseError("The record of item " + SqlInt(item.Index) + " does not exist");
                     price = platform::Variant(item.RecordPrice);

@@ -412,17 +412,17 @@ void TVktXmlFunctor::WriteDataList(TExport& run, XmlNode parent, int id) {
     run.forms.Add(row.GetInt(select.Column(F::Form_Key)));
     run.units.Add(row.GetInt(select.Column(F::UseUnit_Key)));
     switch (classType) {
-    case 1:
+    case ctFood:
         for (const F field : {F::BuyUnit_Key, F::BuyPrice, F::Quantity, F::Yield, F::Dealer_Key})
             Put(data, row, select, field);
         run.units.Add(row.GetInt(select.Column(F::BuyUnit_Key)));
         run.dealers.Add(row.GetInt(select.Column(F::Dealer_Key)));
         break;
-    case 3:
+    case ctMenu:
         Put(data, row, select, F::Information);
         Put(data, row, select, F::Information2);
         [[fallthrough]];
-    case 2:
+    case ctCook:
         for (const F field : {F::Complete, F::TotalPrice, F::SalePrice}) Put(data, row, select, field);
         break;
     default:
@@ -430,7 +430,7 @@ void TVktXmlFunctor::WriteDataList(TExport& run, XmlNode parent, int id) {
     }
     row.Reset();
 
-    if (classType > 1) {
+    if (classType > ctFood) {
         const TSelect& itemSelect = ItemSelect();
         Statement& item = run.Run(run.items, itemSelect, id);
         const int dataKey = itemSelect.Column(F::Data_Key);

@@ -191,8 +191,8 @@ public:
     // done.
     bool UpdateDataKeys(const std::string& values, int tag, const TPriorityItem& ids, TPriorityItem fields,
                         const TVktProgressEvent& progress);
-    // Batch: `checks` is padded with 0 to the length of `attrItems`; field change (Attribute_Key,
-    // ids done).
+    // Batch: `checks` (TAttrCheckState) is padded with acNoEntry to the length of `attrItems`; field
+    // change (Attribute_Key, ids done).
     bool SetDataAttributes(int tag, const TPriorityItem& ids, const TPriorityItem& attrItems, TPriorityItem checks,
                            const TVktProgressEvent& progress);
     // Batch: field change (Class_Key, ids done).
@@ -204,7 +204,7 @@ public:
     bool MoveRecipeItemDown(int recipeId, int itemIndex);
     bool SplitItemCategory(int recipeId, int itemIndex);
     bool ClearItemCategories(int recipeId);
-    bool RefreshItemPrices(int recipeId, std::uint8_t mode);
+    bool RefreshItemPrices(int recipeId, TVktPriceMode mode);
     // Records delete (RecipeItem, {recipeId}).
     bool DeleteRecipeItem(int recipeId, int itemIndex);
     // Batch: the data ids are appended one by one to the recipe; records add (RecipeItem,

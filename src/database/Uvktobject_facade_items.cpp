@@ -35,7 +35,7 @@ bool TVktObject::ClearItemCategories(int recipeId) {
 }
 
 // One notice for the whole run, however many sub-recipes it recosted.
-bool TVktObject::RefreshItemPrices(int recipeId, std::uint8_t mode) {
+bool TVktObject::RefreshItemPrices(int recipeId, TVktPriceMode mode) {
     if (!Change(false, [&] {
             return WithWriteFunctor([&](TVktObjectFunctor& functor) {
                 return functor.RefreshItemPrices(recipeId, mode, TPriorityItem(), 0);
@@ -57,7 +57,7 @@ bool TVktObject::AppendRecipeItem(int recipeId, int tag, const TPriorityItem& it
                                   const TVktProgressEvent& progress) {
     return RunBatch(
         items, TVktBatchMode::Batch, tag, progress,
-        [&](int id) { return GetFunctor().AppendRecipeItem(recipeId, id, 0); },
+        [&](int id) { return GetFunctor().AppendRecipeItem(recipeId, id, pmNow); },
         [&](const TPriorityItem&) { DoRecordsAdd(TVktObjKind::RecipeItem, Single(recipeId)); });
 }
 

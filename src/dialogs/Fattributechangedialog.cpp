@@ -24,8 +24,8 @@ constexpr int kExtraHeight = 60;
 constexpr int kIdRole = Qt::UserRole;
 constexpr int kStateRole = Qt::UserRole + 1;
 
-// The check marks: 1 unchecked, 2 checked, 3 no entry (state 0).
-QIcon StateIcon(int state) { return platform::ProgramIcons("filters").Icon(state == 0 ? 3 : state); }
+// The check marks by TAttrCheckState: acUnchecked, acChecked, and 3 for acNoEntry.
+QIcon StateIcon(int state) { return platform::ProgramIcons("filters").Icon(state == acNoEntry ? 3 : state); }
 
 QTreeWidget* MakeList(QWidget* parent, const char* name, const QRect& bounds)
 {
@@ -88,9 +88,9 @@ TAttributeChangeDialog::TAttributeChangeDialog(QWidget* parent) : TVktDialog(par
         while (listView1_->topLevelItemCount() > 0) Move(listView1_->topLevelItem(0), listView2_);
     });
     OnClick(btnDelete_, this, [this] { Move(listView2_->currentItem(), listView1_); });
-    OnClick(btnTrue_, this, [this] { SetSelectedState(2); });
-    OnClick(btnFalse_, this, [this] { SetSelectedState(1); });
-    OnClick(btnDisable_, this, [this] { SetSelectedState(0); });
+    OnClick(btnTrue_, this, [this] { SetSelectedState(acChecked); });
+    OnClick(btnFalse_, this, [this] { SetSelectedState(acUnchecked); });
+    OnClick(btnDisable_, this, [this] { SetSelectedState(acNoEntry); });
     connect(listView1_, &QTreeWidget::itemDoubleClicked, this,
             platform::Guarded([this](QTreeWidgetItem* item, int) { Move(item, listView2_); }));
     disconnect(GetBtnCancel(), &QPushButton::clicked, this, &QDialog::reject);
@@ -147,7 +147,7 @@ void TAttributeChangeDialog::Move(QTreeWidgetItem* item, QTreeWidget* to)
     if (!from || from == to) return;
     from->takeTopLevelItem(from->indexOfTopLevelItem(item));
     to->addTopLevelItem(item);
-    if (to == listView2_) SetState(item, 0);
+    if (to == listView2_) SetState(item, acNoEntry);
     else item->setIcon(0, QIcon());
     Moved();
 }

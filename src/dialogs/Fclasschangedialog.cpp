@@ -21,8 +21,6 @@ using F = TVktField;
 constexpr int kHelpContext = 10000;
 constexpr int kExtraHeight = 170;
 
-bool ListedClassType(int type) { return type >= 1 && type <= 3; }
-
 } // namespace
 
 TClassChangeDialog::TClassChangeDialog(QWidget* parent) : TVktDialog(parent)
@@ -113,7 +111,7 @@ void TClassChangeDialog::FillTree()
     reader.Refresh();
     for (int row = 0; row < reader.GetRowCount(); ++row) {
         reader.SetRowIndex(row);
-        if (ListedClassType(reader.GetClassType()))
+        if (IsFamilyClassType(reader.GetClassType()))
             classView_->AddClass(reader.GetClassID(), reader.GetClassType(), reader.GetIconKey(), reader.GetClass(),
                                  reader.GetTreeID());
     }
@@ -123,7 +121,7 @@ void TClassChangeDialog::FillTree()
 void TClassChangeDialog::AddClassRow(int id)
 {
     TVDBClass reader(GetDataObject());
-    if (!ReadClassRow(reader, id) || !ListedClassType(reader.GetClassType())) return;
+    if (!ReadClassRow(reader, id) || !IsFamilyClassType(reader.GetClassType())) return;
     classView_->AddClass(id, reader.GetClassType(), reader.GetIconKey(), reader.GetClass(), reader.GetTreeID());
 }
 

@@ -161,7 +161,7 @@ void TDataPropertyChangeDialog::FillClasses()
     const int chosen = cbClass_->GetClassID();
     cbClass_->Clear();
     TVktObject* object = GetDataObject();
-    if (kind_ == 0 || !object || !object->IsValid()) return;
+    if (kind_ == ctRoot || !object || !object->IsValid()) return;
     TVDBClass reader(object);
     TFilterObject filter;
     filter.Add(F::ClassType, foEqual, static_cast<int>(kind_), {});

@@ -53,12 +53,12 @@ struct ClassRow {
     std::string Name;
 };
 
-// The class rows of a class type (0: all), in TreeID order.
+// The class rows of a class type (ctRoot: all), in TreeID order.
 std::vector<ClassRow> ClassRows(TVktObject& object, int classType)
 {
     TVDBClass reader(&object);
     TFilterObject filter;
-    if (classType != 0) filter.Add(F::ClassType, foEqual, classType, {});
+    if (classType != ctRoot) filter.Add(F::ClassType, foEqual, classType, {});
     Query(reader, filter);
     std::vector<ClassRow> rows;
     for (int row = 0; row < reader.GetRowCount(); ++row) {

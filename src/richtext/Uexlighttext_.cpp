@@ -64,7 +64,7 @@ void AppendUtf16(std::u16string& out, std::string_view utf8)
     }
 }
 
-const char* ControlText(int type)
+const char* ControlText(TExWordType type)
 {
     switch (type) {
     case kWordTab: return "\t";
@@ -164,7 +164,7 @@ void TExLightText_::FitHighFont(bool katakana)
     style_.HighFont = fonts_.IndexOfFont(fonts_.GetName(1), katakana ? 128 : 0, fonts_.GetFamily(1));
 }
 
-TExLightWord* TExLightText_::AddWord(int position, const std::string& text, int type, int charClass)
+TExLightWord* TExLightText_::AddWord(int position, const std::string& text, TExWordType type, int charClass)
 {
     auto word = std::make_unique<TExLightWord>();
     style_.CharClass = charClass;
@@ -188,7 +188,8 @@ TExLightWord* TExLightText_::AddWord(int position, const std::string& text, int 
     return added;
 }
 
-TExLightWord* TExLightText_::AddWord(int position, const std::u16string& text, int type, int charClass)
+TExLightWord* TExLightText_::AddWord(int position, const std::u16string& text, TExWordType type,
+                                     int charClass)
 {
     return AddWord(position, CodePointsToUtf8(WideCodePoints(text)), type,
                    charClass == kClassWide6 ? kClassEuro : charClass);
@@ -199,7 +200,7 @@ namespace {
 template <typename Text> bool InsertWordInto(TExLightText_& runs, int position, const Text& text, int type)
 {
     if (text.empty())
-        runs.AddWord(position, std::string(), type, 0);
+        runs.AddWord(position, std::string(), static_cast<TExWordType>(type), 0);
     else if (type == kWordText)
         runs.TextAnalyze(text, position);
     else
@@ -229,7 +230,7 @@ int TExLightText_::AddRuns(const std::vector<TDecodedChar>& chars, int position)
     std::string pending;
     int pendingKey = -1;
     int pendingClass = 0;
-    const auto add = [&](const std::string& text, int type, int charClass) {
+    const auto add = [&](const std::string& text, TExWordType type, int charClass) {
         AddWord(position, text, type, charClass == kClassWide6 ? kClassEuro : charClass);
         if (position >= 0)
             ++position;

@@ -19,15 +19,18 @@
 #include <string_view>
 #include <vector>
 
-inline constexpr int kWordText = 0;
-inline constexpr int kWordTab = 1;
-inline constexpr int kWordPara = 2;
-inline constexpr int kWordPage = 3;
-inline constexpr int kWordLine = 4;
-inline constexpr int kWordBack = 5;
+// The word types above. A value outside them stays as read (the type holds any int32).
+enum TExWordType : std::int32_t {
+    kWordText = 0,
+    kWordTab = 1,
+    kWordPara = 2,
+    kWordPage = 3,
+    kWordLine = 4,
+    kWordBack = 5,
+};
 
 struct TExLightWord {
-    std::int32_t Type = kWordText;
+    TExWordType Type = kWordText;
     std::int32_t StyleIndex = 0;       // style-sheet entry of the paragraph (\s)
     std::int32_t CharStyleIndex = 0;   // style-sheet entry of a character style (\cs), 0 none
     TExStyle Style;                    // own formatting over the style-sheet entries
@@ -65,11 +68,11 @@ public:
 
     // One run at `position` (-1 appends) from the current state. Text of class 2 keeps only the
     // characters the class can write ("?" for others) and gets a high-ANSI font of fitting charset.
-    TExLightWord* AddWord(int position, const std::string& text, int type, int charClass);
+    TExLightWord* AddWord(int position, const std::string& text, TExWordType type, int charClass);
     // Wide text: class 6 becomes 2.
-    TExLightWord* AddWord(int position, const std::u16string& text, int type, int charClass);
-    // Type 0 splits the text by class; another type with text makes one text run of that class;
-    // no text makes one run of that word type.
+    TExLightWord* AddWord(int position, const std::u16string& text, TExWordType type, int charClass);
+    // `type` kWordText splits the text by class; another value with text makes one text run of
+    // that value as its character class; no text makes one run of that word type.
     bool AddWord(const std::string& text, int type);
     bool AddWord(const std::u16string& text, int type);
     bool InsertWord(int position, const std::string& text, int type);

@@ -40,7 +40,7 @@ std::size_t CodePointEnd(std::string_view s, std::size_t i)
     return i;
 }
 
-const char* ControlString(int type)
+const char* ControlString(TExWordType type)
 {
     switch (type) {
     case kWordTab: return "\t";
@@ -115,7 +115,7 @@ void TExWord::SetStyle(const TExStyle& style)
     Change();
 }
 
-void TExWord::SetType(int type)
+void TExWord::SetType(TExWordType type)
 {
     if (type == type_)
         return;

@@ -64,7 +64,7 @@ public:
     TExWord* GetPrevWord() const;
     TExWord* GetNextWord() const;
 
-    int GetType() const { return type_; }
+    TExWordType GetType() const { return type_; }
     int GetStyleIndex() const { return styleIndex_; }
     const TExStyle& GetStyle() const { return style_; }
     const std::string& GetText() const { return text_; }
@@ -76,7 +76,7 @@ public:
 
     void SetString(const std::string& text);
     void SetStyle(const TExStyle& style);
-    void SetType(int type);
+    void SetType(TExWordType type);
     void SetStyleIndex(int index);
 
     // Text words: a new word after this one takes the units from n on (same style, index, ascent
@@ -116,7 +116,7 @@ private:
     int wrapLeft_ = 0;
     int wrapLimit_ = 0;
     bool wrapFirst_ = false;
-    int type_ = kWordText;
+    TExWordType type_ = kWordText;
     int styleIndex_ = 0;
     int ascent_ = 0;
     int descent_ = 0;

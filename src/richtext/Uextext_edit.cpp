@@ -73,7 +73,7 @@ std::unique_ptr<TExLightText> TExText::CopyToLightText(TExWord* first, TExWord* 
             page = line->GetOwner();
             runs->AddWord(-1, std::string(), kWordPage, 0);
         }
-        const int type = w->GetType();
+        const TExWordType type = w->GetType();
         TExLightWord* run = runs->AddWord(-1, type == kWordText ? w->GetText() : std::string(), type, 0);
         run->Text = type == kWordText ? w->GetText() : std::string();
         run->StyleIndex = line->GetStyleIndex();
@@ -127,7 +127,7 @@ int TExText::MapSheet(TExLightText* runs, int index, bool paragraph)
 
 void TExText::InsertRun(TExLightText* runs, const TExLightWord& run, TExWord* before, int& ownWords)
 {
-    int type = run.Type;
+    TExWordType type = run.Type;
     std::string text = run.Text;
     if (singleLine_ && (type == kWordPara || type == kWordLine)) {
         text = type == kWordPara ? "  " : " ";
@@ -219,7 +219,7 @@ void TExText::ReplaceFromLightText(TExLightText* runs)
     const int count = runs->Count();
     for (int i = 0; i < count; ++i) {
         const TExLightWord& run = *runs->GetWords(i);
-        int type = run.Type;
+        TExWordType type = run.Type;
         std::string text = run.Text;
         TExLine* line = last->GetOwner();
         if (type == kWordPage) {

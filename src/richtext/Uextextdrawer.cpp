@@ -187,7 +187,7 @@ void TExTextDrawer::DrawWord(const TRowPaint& paint, TExWord* word, int pieceOff
 {
     platform::Canvas& canvas = *paint.Canvas;
     const TExStyle& style = word->GetStyle();
-    const int type = word->GetType();
+    const TExWordType type = word->GetType();
     const bool text = type == kWordText;
     const int uw = word->GetUnitWidth();
     // The piece's characters and their output edges (per character, cumulative).

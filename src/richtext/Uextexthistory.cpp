@@ -142,7 +142,7 @@ void THistorys::AppendCode(TExLightText* runs, char32_t code, int paraIndex, int
         }
         runs->SetCurrentCharStyleIndex(charIndex < 0 ? 0 : charIndex);
         runs->SetCurrentStyle(style);
-        const int type = code == kCodeTab ? kWordTab : code == kCodeLine ? kWordLine : kWordPara;
+        const TExWordType type = code == kCodeTab ? kWordTab : code == kCodeLine ? kWordLine : kWordPara;
         runs->AddWord(position, std::string(), type, style.CharClass);
         return;
     }

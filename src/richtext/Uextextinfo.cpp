@@ -214,7 +214,7 @@ std::u16string TSelectInfo::GetText() const
         return {};
     std::string text;
     if (r.First == r.Last) {
-        const int type = r.First->GetType();
+        const TExWordType type = r.First->GetType();
         text = type == kWordTab || type == kWordPara ? r.First->GetString()
                                                       : WordSlice(r.First, r.FirstOffset, r.LastOffset);
     } else {

@@ -35,7 +35,7 @@ public:
         painter->save();
         painter->fillRect(r, ToQColor(GetSystemColor(SystemColor::Window)));
         const int state = index.data(kStateRole).toInt();
-        painter->drawPixmap(r.left(), r.top() + 1, panel_.GetStateImages().Pixmap(state == 0 ? 3 : state));
+        painter->drawPixmap(r.left(), r.top() + 1, panel_.GetStateImages().Pixmap(state == acNoEntry ? 3 : state));
         const QString text = index.data(Qt::DisplayRole).toString();
         painter->setFont(option.font);
         const QFontMetrics metrics(option.font);
@@ -124,13 +124,13 @@ void TAttributeSelectPanel::AddItem(int id, const std::string& text)
 {
     auto* item = new QListWidgetItem(platform::ToQString(text));
     item->setData(Qt::UserRole, id);
-    SetState(item, 0);
+    SetState(item, acNoEntry);
     attributeList_->addItem(item);
 }
 
 void TAttributeSelectPanel::ClearChecks()
 {
-    for (int row = 0; row < attributeList_->count(); ++row) SetState(attributeList_->item(row), 0);
+    for (int row = 0; row < attributeList_->count(); ++row) SetState(attributeList_->item(row), acNoEntry);
 }
 
 void TAttributeSelectPanel::SetCheck(int id, int state)
@@ -229,7 +229,7 @@ void TAttributeSelectPanel::AttributeListSelectItem(QListWidgetItem* current, QL
 void TAttributeSelectPanel::CycleCheck(QListWidgetItem* item)
 {
     int state = StateOf(item) - 1;
-    if (state < 0) state = 2;
+    if (state < acNoEntry) state = acChecked;
     SetState(item, state);
     currentCheck_ = state;
     SetModified(state != undoCheck_);

@@ -1,8 +1,9 @@
 #pragma once
-// TAttributeSelectPanel: every attribute item as a list entry with a three-state check mark,
-// 0 no entry, 1 not checked, 2 checked. A click on the mark or Enter cycles 2 → 1 → 0 → 2; moving
+// TAttributeSelectPanel: every attribute item as a list entry with a three-state check mark (a
+// TAttrCheckState). A click on the mark or Enter cycles 2 → 1 → 0 → 2; moving
 // to another entry, leaving the list or Ctrl+Enter applies the selected entry's change (OnApply
 // reads GetCurrentItem and GetCurrentCheck), Esc restores it.
+#include "data/Vktcodes.h"
 #include "gui/IconList.h"
 
 #include <QFrame>
@@ -23,7 +24,7 @@ public:
 
     void Clear();
     void AddItem(int id, const std::string& text);
-    // Every entry's state becomes 0.
+    // Every entry's state becomes acNoEntry.
     void ClearChecks();
     // The entry of the id gets the state; an id not listed is skipped.
     void SetCheck(int id, int state);
@@ -39,7 +40,7 @@ public:
     int GetCurrentItem() const { return currentItem_; }
     int GetCurrentCheck() const { return currentCheck_; }
 
-    // The check marks by state (1 not checked, 2 checked, 3 no entry); by default the program's
+    // The check marks by state (acUnchecked, acChecked, 3 for acNoEntry); by default the program's
     // quick-filter marks.
     const platform::IconList& GetStateImages() const { return stateImages_; }
     void SetStateImages(const platform::IconList& images);

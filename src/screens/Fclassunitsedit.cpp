@@ -240,7 +240,7 @@ void TClassUnitsEdit::LoadClasses(int selectId)
     ++treeLoads_;
     TVDBClass reader(object);
     TFilterObject filter;
-    for (int type = 1; type <= 3; ++type) filter.Add(F::ClassType, foEqual, type, {});
+    for (int type = ctFood; type <= ctMenu; ++type) filter.Add(F::ClassType, foEqual, type, {});
     Query(reader, filter);
     {
         // The tree is listed anew (its nodes kept where their classes are): no edit is written for

@@ -1,5 +1,6 @@
 #include "screens/Fclassview.h"
 
+#include "data/Vktcodes.h"
 #include "gui/IconList.h"
 #include "gui/LaidText.h"
 #include "gui/QtSupport.h"
@@ -365,7 +366,7 @@ int TClassView::GetNodeID(const QTreeWidgetItem* node) const
 int TClassView::GetNodeClassType(const QTreeWidgetItem* node) const
 {
     const TNodeData* data = NodeData(node);
-    return data ? data->classType : 0;
+    return data ? data->classType : ctRoot;
 }
 
 TTreeIndex TClassView::GetNodeTreeIndex(const QTreeWidgetItem* node) const

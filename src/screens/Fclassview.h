@@ -46,6 +46,7 @@ public:
     // Nothing when the class is not listed.
     void SelectID(int id);
     int GetSelectedID() const;
+    // A TVktClassType; ctRoot when nothing is selected.
     int GetSelectedClassType() const;
     // "200" when nothing is selected.
     TTreeIndex GetSelectedTreeIndex() const;

@@ -32,7 +32,7 @@ TDataViewer::TDataViewer(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent
     });
     GetObjEvent().OnRecordsDelete = [this](TVktObject* sender, TVktObjKind kind, TPriorityItem ids) {
         if (!dataEditor_ || kind != TVktObjKind::Data || ids.IndexOf(dataEditor_->GetDataID()) < 0) return;
-        if (sender->GetDataClassType(dataEditor_->GetDataID()) == 0) ShowEditor(false);
+        if (sender->GetDataClassType(dataEditor_->GetDataID()) == ctRoot) ShowEditor(false);
     };
 }
 

@@ -47,7 +47,6 @@ using platform::Variant;
 
 namespace {
 
-constexpr int kIngredient = 1;
 constexpr int kKept = -2;
 
 TPriorityItem Ids(std::initializer_list<int> values)
@@ -116,11 +115,11 @@ const TActionDef kActions[] = {
 };
 
 // The reprice actions in menu order with their modes.
-const std::pair<const char*, int> kReprice[] = {{"ActItemRepriceNow", 0},
-                                                {"ActItemRepriceMHMax", 2},
-                                                {"ActItemRepriceMHAve", 3},
-                                                {"ActItemRepriceMHMin", 4},
-                                                {"ActItemRepriceMHLast", 1}};
+const std::pair<const char*, TVktPriceMode> kReprice[] = {{"ActItemRepriceNow", pmNow},
+                                                          {"ActItemRepriceMHMax", pmMax},
+                                                          {"ActItemRepriceMHAve", pmAve},
+                                                          {"ActItemRepriceMHMin", pmMin},
+                                                          {"ActItemRepriceMHLast", pmLast}};
 
 // The program's command picture of the index; none when the list lacks it (the button shows its text).
 QIcon CommandIcon(int image)
@@ -218,7 +217,7 @@ TDetailEditPanel::TDetailEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
             break;
         case TVktObjKind::Data:
             if (!deleted || !Usable()) break;
-            if (GetVktObject()->GetDataClassType(dataId_) == 0) SetData(0);
+            if (GetVktObject()->GetDataClassType(dataId_) == ctRoot) SetData(0);
             else SetEraseState(GetVktObject()->GetDataEraseState(dataId_));
             break;
         default:
@@ -466,12 +465,12 @@ void TDetailEditPanel::SetClassType(int type)
 {
     if (type == classType_) return;
     classType_ = type;
-    pageControl_->setVisible(type != 0);
+    pageControl_->setVisible(type != ctRoot);
     // With no record the frames stay arranged for the last type, the dealer list kept.
-    if (type == 0) return;
-    const bool ingredient = type == kIngredient;
+    if (type == ctRoot) return;
+    const bool ingredient = type == ctFood;
     if (ingredient && !dealers_) FillDealers();
-    const bool arranged = framesType_ != 0 && (framesType_ == kIngredient) == ingredient;
+    const bool arranged = framesType_ != ctRoot && (framesType_ == ctFood) == ingredient;
     framesType_ = type;
     if (arranged) return;
     if (ingredient) {
@@ -526,7 +525,7 @@ void TDetailEditPanel::DoDetach()
     dealers_.reset();
     itemEditPanel_->SetClassImages(nullptr);
     SetData(0);
-    SetClassType(0);
+    SetClassType(ctRoot);
     dataId_ = 0;
     SetItemViewFields({});
     itemEditPanel_->BeginUpdate();
@@ -553,10 +552,10 @@ void TDetailEditPanel::DoUpdate()
 
 void TDetailEditPanel::LoadByClassType()
 {
-    if (classType_ == kIngredient) {
+    if (classType_ == ctFood) {
         LoadDealer();
         LoadHistory();
-    } else if (classType_ != 0) {
+    } else if (classType_ != ctRoot) {
         LoadItems();
     }
 }
@@ -576,7 +575,7 @@ void TDetailEditPanel::FillDealers()
 void TDetailEditPanel::LoadDealer()
 {
     const std::optional<int> given = std::exchange(givenDealer_, std::nullopt);
-    if (!Usable() || classType_ != kIngredient) return;
+    if (!Usable() || classType_ != ctFood) return;
     int dealerId = given.value_or(0);
     if (!given) {
         TVDBFood food(GetVktObject());
@@ -630,13 +629,13 @@ void TDetailEditPanel::LoadAttributeChecks()
     ListWhere(checks, F::Attribute_Key, dataId_);
     for (int row = 0; row < checks.GetRowCount(); ++row) {
         checks.SetRowIndex(row);
-        attributeEditPanel_->SetCheck(checks.GetAttrItemKey(), checks.GetAttrCheck() ? 2 : 1);
+        attributeEditPanel_->SetCheck(checks.GetAttrItemKey(), checks.GetAttrCheck() ? acChecked : acUnchecked);
     }
 }
 
 void TDetailEditPanel::LoadItems()
 {
-    if (!Usable() || classType_ == kIngredient || classType_ == 0) return;
+    if (!Usable() || classType_ == ctFood || classType_ == ctRoot) return;
     // The current item is cleared and set again while the items are listed: the item tools follow
     // it once, after the listing, and are not disabled and enabled again on each load.
     struct HeldActions {
@@ -694,7 +693,7 @@ void TDetailEditPanel::LoadMemoAndImage()
 
 void TDetailEditPanel::LoadHistory()
 {
-    if (!Usable() || classType_ != kIngredient) return;
+    if (!Usable() || classType_ != ctFood) return;
     auto rows = std::make_unique<THistoryRows>();
     TVDBMonthHistory months(GetVktObject());
     ListWhere(months, F::MHistory_Key, dataId_);
@@ -908,10 +907,10 @@ void TDetailEditPanel::ActItemDeleteExecute()
     });
 }
 
-void TDetailEditPanel::ActItemReprice(int mode)
+void TDetailEditPanel::ActItemReprice(TVktPriceMode mode)
 {
     ItemAction([this, mode](int row) {
-        GetVktObject()->RefreshItemPrices(dataId_, static_cast<std::uint8_t>(mode));
+        GetVktObject()->RefreshItemPrices(dataId_, mode);
         return row;
     });
 }

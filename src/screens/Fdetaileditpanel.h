@@ -10,6 +10,7 @@
 // bring the results back. A record in the trash shows every tab with the frames disabled; a kept
 // record shows none.
 #include "data/Uviewfieldstruct.h"
+#include "data/Vktcodes.h"
 #include "gui/IconList.h"
 #include "widgets/Fguipanel.h"
 
@@ -49,7 +50,7 @@ public:
 
     // A record's class type and erase state as the caller has just read them.
     struct TRecordState {
-        int ClassType = 0;
+        int ClassType = ctRoot;
         int EraseState = 0;
     };
     // Shows the record (0 none); only while bound to a valid object. `dealerKey`: an ingredient's
@@ -57,7 +58,7 @@ public:
     // state as just read; each read here when not given.
     void SetData(int id, std::optional<int> dealerKey = {}, std::optional<TRecordState> state = {});
     int GetDataID() const { return dataId_; }
-    // 0 none, 1 ingredient, 2 recipe, 3 menu.
+    // A TVktClassType: ctRoot for none.
     int GetClassType() const { return classType_; }
     // 0 normal, -1 in the trash, -2 kept.
     int GetEraseState() const { return eraseState_; }
@@ -76,7 +77,7 @@ public:
     void ActItemChangeIndexExecute();
     void ActItemDeleteExecute();
     // 0 current prices, 1 latest last, 2 latest maximum, 3 latest average, 4 latest minimum.
-    void ActItemReprice(int mode);
+    void ActItemReprice(TVktPriceMode mode);
     void ActImageLoadExecute();
     void ActImageSaveExecute();
 
@@ -174,9 +175,9 @@ private:
     std::size_t pictureHash_ = 0;
 
     int dataId_ = 0;
-    int classType_ = 0;
+    int classType_ = ctRoot;
     // The type the frames are arranged for (0 none yet); kept while no record shows.
-    int framesType_ = 0;
+    int framesType_ = ctRoot;
     // The record whose items the list was last filled with.
     int itemsShown_ = 0;
     bool holdItemActions_ = false;

@@ -122,7 +122,7 @@ TKernelEditPanel::TKernelEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
     TVktObjEvent& events = GetObjEvent();
     events.OnFieldChange = [this](TVktObject*, TVktField field, TPriorityItem ids) { FieldChanged(field, ids); };
     events.OnRecordsAdd = [this](TVktObject* sender, TVktObjKind kind, TPriorityItem ids) {
-        if (kind == TVktObjKind::Class && ids.GetCount() > 0 && listType_ > 0) {
+        if (kind == TVktObjKind::Class && ids.GetCount() > 0 && listType_ > ctRoot) {
             TVDBClass reader(sender);
             TFilterObject filter;
             filter.Add(F::Class_ID, foEqual, ids.GetItem(0), {});
@@ -146,7 +146,7 @@ TKernelEditPanel::TKernelEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
         case TVktObjKind::Unit: ReselectUnits(kind == TVktObjKind::Form, kind == TVktObjKind::Unit); break;
         case TVktObjKind::Data:
             if (dataId_ == 0 || !sender->IsValid()) break;
-            if (sender->GetDataClassType(dataId_) != 0) SetEraseState(sender->GetDataEraseState(dataId_));
+            if (sender->GetDataClassType(dataId_) != ctRoot) SetEraseState(sender->GetDataEraseState(dataId_));
             else SetData(0);
             break;
         case TVktObjKind::RecipeItem:
@@ -160,7 +160,7 @@ TKernelEditPanel::TKernelEditPanel(QWidget* parent, TPanelOwner* owner) : TGuiPa
         classSelector_->SetImages(&classIcons_);
         RefillClasses();
     };
-    SetClassType(0);
+    SetClassType(ctRoot);
 }
 
 TKernelEditPanel::~TKernelEditPanel()
@@ -354,17 +354,17 @@ void TKernelEditPanel::SetClassType(int type)
 {
     classType_ = type;
     // The lists of a type stay filled while no record shows; the notices keep them current.
-    if (type != listType_ && (type != 0 || listType_ < 0)) {
+    if (type != listType_ && (type != ctRoot || listType_ < 0)) {
         const platform::FlagScope loading(loading_);
         listType_ = type;
         FillClasses();
         FillForms();
         FillUnits();
     }
-    if (type >= 1 && type <= 2) panelDetail_->resize(panelDetail_->width(), 80);
-    else if (type == 3) panelDetail_->resize(panelDetail_->width(), 160);
+    if (type == ctFood || type == ctCook) panelDetail_->resize(panelDetail_->width(), 80);
+    else if (type == ctMenu) panelDetail_->resize(panelDetail_->width(), 160);
     scroll_->verticalScrollBar()->setValue(0);
-    ShowKernel(type > 0, type == 1, type == 2 || type == 3, type == 3);
+    ShowKernel(type > ctRoot, type == ctFood, type == ctCook || type == ctMenu, type == ctMenu);
     LayoutPanels();
 }
 
@@ -436,7 +436,7 @@ void TKernelEditPanel::FillClasses()
     if (!object || !object->IsValid()) return;
     TVDBClass reader(object);
     TFilterObject filter;
-    if (listType_ >= 1 && listType_ <= 3) filter.Add(F::ClassType, foEqual, listType_, {});
+    if (IsFamilyClassType(listType_)) filter.Add(F::ClassType, foEqual, listType_, {});
     Query(reader, filter);
     for (int row = 0; row < reader.GetRowCount(); ++row) {
         reader.SetRowIndex(row);
@@ -449,7 +449,7 @@ void TKernelEditPanel::FillForms()
 {
     formSelector_->clear();
     TVktObject* object = GetVktObject();
-    if (!object || !object->IsValid() || listType_ < 1 || listType_ > 3) return;
+    if (!object || !object->IsValid() || !IsFamilyClassType(listType_)) return;
     TVDBUnits reader(object);
     TFilterObject filter;
     filter.SetKind(listType_);
@@ -465,7 +465,7 @@ void TKernelEditPanel::FillUnits()
     useUnitSelector_->clear();
     buyUnitSelector_->clear();
     TVktObject* object = GetVktObject();
-    if (!object || !object->IsValid() || listType_ < 1 || listType_ > 3) return;
+    if (!object || !object->IsValid() || !IsFamilyClassType(listType_)) return;
     TVDBUnits reader(object);
     TFilterObject filter;
     filter.SetKind(listType_ + 3);
@@ -474,19 +474,19 @@ void TKernelEditPanel::FillUnits()
         reader.SetRowIndex(row);
         const QString name = platform::ToQString(reader.GetUnits());
         useUnitSelector_->addItem(name, reader.GetUnitsID());
-        if (listType_ == 1) buyUnitSelector_->addItem(name, reader.GetUnitsID());
+        if (listType_ == ctFood) buyUnitSelector_->addItem(name, reader.GetUnitsID());
     }
 }
 
 void TKernelEditPanel::LoadData()
 {
     TVktObject* object = GetVktObject();
-    if (!object || classType_ < 1 || classType_ > 3) return;
+    if (!object || !IsFamilyClassType(classType_)) return;
     TFilterObject filter;
     filter.Add(F::Data_ID, foEqual, dataId_, {});
     std::unique_ptr<TVDBKernel> reader;
-    if (classType_ == 1) reader = std::make_unique<TVDBFood>(object);
-    else if (classType_ == 2) reader = std::make_unique<TVDBCook>(object);
+    if (classType_ == ctFood) reader = std::make_unique<TVDBFood>(object);
+    else if (classType_ == ctCook) reader = std::make_unique<TVDBCook>(object);
     else reader = std::make_unique<TVDBMenu>(object);
     Query(*reader, filter);
     if (reader->GetRowCount() == 0) return;
@@ -536,7 +536,7 @@ void TKernelEditPanel::DoDetach()
     classSelector_->SetImages(nullptr);
     dataId_ = 0;
     listType_ = -1;
-    SetClassType(0);
+    SetClassType(ctRoot);
 }
 
 void TKernelEditPanel::DoUpdate()
@@ -760,7 +760,7 @@ void TKernelEditPanel::ApplyUseUnit()
     const int newUnit = GetKey(ToInt(F::UseUnit_Key));
     const int oldUnit = undoKey_;
     TVktObject* object = GetVktObject();
-    if (classType_ == 1) {
+    if (classType_ == ctFood) {
         bool convert = true;
         double rate = 1.0;
         if (!platform::Services().ShiftDown() && OnUseUnitChange) {

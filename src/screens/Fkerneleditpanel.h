@@ -18,6 +18,7 @@
 //
 // Each editable control carries its field as the property kFieldProperty; its objectName is the
 // component name.
+#include "data/Vktcodes.h"
 #include "gui/IconList.h"
 #include "platform/Currency.h"
 #include "platform/Variant.h"
@@ -203,13 +204,13 @@ private:
     std::string undoText_;
     QWidget* editControl_ = nullptr;
     int dataId_ = 0;
-    int classType_ = 0;
+    int classType_ = ctRoot;
     bool arrangeType_ = false;   // a record was set: the next update arranges for its type
     bool validTested_ = false;   // SetData has just found the object valid for the update it runs
     // The kinds of controls (kernel, ingredient, recipe, menu) to show, and as last shown.
     std::array<bool, 4> shownKinds_{};
     std::optional<std::array<bool, 4>> kindsApplied_;
-    // The class type the class, form and unit lists hold; -1 none.
+    // The class type the class, form and unit lists hold; -1 none (not ctTrash: no lists).
     int listType_ = -1;
     int eraseState_ = 0;
     std::optional<int> dealerRead_;

@@ -239,45 +239,47 @@ TVktObject* TVktCommandModule::GetValidObject() const
 std::array<TActionRule, TVktCommandModule::aActionCount> TVktCommandModule::ActionRules(const TCommandState& s)
 {
     std::array<TActionRule, aActionCount> r{};
-    const bool P = s.P;
-    const bool V = P && s.V;
+    const bool panel = s.HasPanel;
+    const bool valid = panel && s.DatabaseValid;
     // A database opened read-only takes no change: every action that changes data stays off.
-    const bool W = V && !s.ReadOnly;
-    const bool N = P && !s.PreviewMode && !s.InventoryMode;
-    const bool S = N && s.S;
-    const int T = s.T;
+    const bool writable = valid && !s.ReadOnly;
+    // The record list shows: neither the layout view nor stock-taking.
+    const bool listing = panel && !s.PreviewMode && !s.InventoryMode;
+    const bool marked = listing && s.RowsMarked;
+    const int classType = s.SelectedClassType;
     const auto set = [&r](int index, bool enabled, bool checked = false) { r[index] = {enabled, checked}; };
 
-    set(aNewDataBase, P);
-    set(aAppendDataBase, P);
-    set(aOpenDataBase, P);
-    set(aCloseDataBase, V);
-    set(aNewData, N && W && T >= 1 && s.ClassLeaf);
-    const bool editChecked = N && V && s.EditorShowsRecord;
-    set(aEditData, N && (s.EditChecked || (V && s.ListHasRows && s.ListFocused)), editChecked);
-    set(aDeleteData, N && W && S);
-    set(aReviveData, N && W && S && T < 0);
-    set(aChangeDataClass, N && W && S && T >= 0);
-    set(aAppendItem, N && W && S && T >= 0 && editChecked && s.EditorClassType != 1);
-    set(aAppendInventory, N && W && S && T >= 0);
-    set(aChangeDataAttribute, N && W && S && T >= 0);
-    set(aChangeDataProperty, N && W && S && T > 0);
-    set(aDeleteInventory, P && !s.PreviewMode && s.InventoryMode && W && s.InventoryHasRow);
-    set(aViewSelAll, N && V);
-    set(aViewSelRev, N && V && S);
-    set(aViewSelClear, N && V && S);
-    set(aShowPreviewProperty, P && s.PreviewMode, P && s.PreviewMode && s.PropertyVisible);
-    set(aShowPrinterMargin, P && s.PreviewMode, P && s.PreviewMode && s.PrinterMarginShown);
-    set(aPreviewPrint, P && s.PreviewMode && s.PrinterEnabled);
-    set(aShowInventory, P, P && s.InventoryMode);
-    set(aShowPreview, P, P && s.PreviewMode);
-    set(aShowClassTree, P, P && !s.ClassBarShown);
-    set(aShowClassBar, P, P && s.ClassBarShown);
-    set(aShowViewFieldDialog, N && V);
-    set(aShowCsvImportDialog, W);
-    set(aShowCreateInventoryListDialog, W);
-    set(aShowOtherDataDialog, W);
-    set(aShowMHistToYHistDialog, W);
+    set(aNewDataBase, panel);
+    set(aAppendDataBase, panel);
+    set(aOpenDataBase, panel);
+    set(aCloseDataBase, valid);
+    set(aNewData, listing && writable && classType >= ctFood && s.ClassLeaf);
+    const bool editChecked = listing && valid && s.EditorShowsRecord;
+    set(aEditData, listing && (s.EditChecked || (valid && s.ListHasRows && s.ListFocused)), editChecked);
+    set(aDeleteData, listing && writable && marked);
+    set(aReviveData, listing && writable && marked && classType < ctRoot);
+    set(aChangeDataClass, listing && writable && marked && classType >= ctRoot);
+    set(aAppendItem,
+        listing && writable && marked && classType >= ctRoot && editChecked && s.EditorClassType != ctFood);
+    set(aAppendInventory, listing && writable && marked && classType >= ctRoot);
+    set(aChangeDataAttribute, listing && writable && marked && classType >= ctRoot);
+    set(aChangeDataProperty, listing && writable && marked && classType > ctRoot);
+    set(aDeleteInventory, panel && !s.PreviewMode && s.InventoryMode && writable && s.InventoryHasRow);
+    set(aViewSelAll, listing && valid);
+    set(aViewSelRev, listing && valid && marked);
+    set(aViewSelClear, listing && valid && marked);
+    set(aShowPreviewProperty, panel && s.PreviewMode, panel && s.PreviewMode && s.PropertyVisible);
+    set(aShowPrinterMargin, panel && s.PreviewMode, panel && s.PreviewMode && s.PrinterMarginShown);
+    set(aPreviewPrint, panel && s.PreviewMode && s.PrinterEnabled);
+    set(aShowInventory, panel, panel && s.InventoryMode);
+    set(aShowPreview, panel, panel && s.PreviewMode);
+    set(aShowClassTree, panel, panel && !s.ClassBarShown);
+    set(aShowClassBar, panel, panel && s.ClassBarShown);
+    set(aShowViewFieldDialog, listing && valid);
+    set(aShowCsvImportDialog, writable);
+    set(aShowCreateInventoryListDialog, writable);
+    set(aShowOtherDataDialog, writable);
+    set(aShowMHistToYHistDialog, writable);
     return r;
 }
 
@@ -286,9 +288,9 @@ TCommandState TVktCommandModule::CurrentState() const
     TCommandState s;
     TVktPanel* panel = currentPanel_.data();
     if (!panel) return s;
-    s.P = true;
+    s.HasPanel = true;
     const TVktObject* object = GetValidObject();
-    s.V = object != nullptr;
+    s.DatabaseValid = object != nullptr;
     s.ReadOnly = object && object->IsReadOnly();
     s.PreviewMode = panel->GetPreviewMode();
     s.InventoryMode = panel->GetInventoryMode();
@@ -298,18 +300,18 @@ TCommandState TVktCommandModule::CurrentState() const
     if (!panel->GetSetupDone()) return s;
 
     const TClassView* tree = panel->GetClassFilterView()->GetClassView();
-    s.T = tree->GetSelectedClassType();
+    s.SelectedClassType = tree->GetSelectedClassType();
     const QTreeWidgetItem* node = tree->GetCurrentNode();
     s.ClassLeaf = node && node->childCount() == 0;
     const TDataListView* list = RecordList(panel);
-    s.S = !s.InventoryMode && list->GetSelectedIDs().GetCount() > 0;
+    s.RowsMarked = !s.InventoryMode && list->GetSelectedIDs().GetCount() > 0;
     s.ListHasRows = list->GetRows().GetCount() > 0;
     const QWidget* focus = KeyboardFocus();
     s.ListFocused = focus && (focus == list || focus == list->GetStringGrid());
     // An editor not built yet shows nothing; asking must not build it.
     const TDataEditor* editor = panel->GetDataViewer()->FindDataEditor();
     s.EditorShowsRecord = editor && panel->GetDataViewer()->IsEditorShown() && editor->GetDataID() != 0;
-    s.EditorClassType = editor ? editor->GetClassType() : 0;
+    s.EditorClassType = editor ? editor->GetClassType() : ctRoot;
     const TInvListView* inv = panel->GetInventoryView()->GetInvListView();
     s.InventoryHasRow = inv->GetRowID(inv->GetStringGrid()->currentIndex().row()) != 0;
     s.PropertyVisible = panel->GetPreview()->GetPropertyVisible();
@@ -392,7 +394,7 @@ void TVktCommandModule::ActDeleteDataExecute()
     TVktObject* object = GetValidObject();
     if (!object || !currentPanel_->GetSetupDone()) return;
     const TPriorityItem ids = RecordList(currentPanel_)->GetSelectedIDs();
-    if (currentPanel_->GetClassFilterView()->GetClassView()->GetSelectedClassType() < 0) {
+    if (currentPanel_->GetClassFilterView()->GetClassView()->GetSelectedClassType() < ctRoot) {
         if (!platform::AskYesNo("選択されているデータをゴミ箱から削除しますか？\r\n"
                                 "削除されたデータを元に戻すことは出来ません。",
                                 kConfirm, false))
@@ -419,7 +421,7 @@ void TVktCommandModule::ActAppendItemExecute()
     TVktObject* object = GetValidObject();
     if (!object || !currentPanel_->GetSetupDone()) return;
     const TDataEditor* editor = currentPanel_->GetDataViewer()->FindDataEditor();
-    if (!editor || editor->GetClassType() < 2) return;
+    if (!editor || editor->GetClassType() < ctCook) return;
     bool shift = false;
     if (!AskUnlessShift("選択されているデータを編集中のデータの材料に追加しますか？", shift)) return;
     Batch(object, shift)->AppendRecipeItem(editor->GetDataID(), RecordList(currentPanel_)->GetSelectedIDs());
@@ -474,7 +476,7 @@ void TVktCommandModule::ActChangeDataPropertyExecute()
     TVktObject* object = GetValidObject();
     if (!object || !currentPanel_->GetSetupDone()) return;
     const int type = currentPanel_->GetClassFilterView()->GetClassView()->GetSelectedClassType();
-    if (type < 1 || type > 3) return;
+    if (!IsFamilyClassType(type)) return;
     ShowDataPropertyChangeDlg(object)->Execute(static_cast<std::uint8_t>(type),
                                                RecordList(currentPanel_)->GetSelectedIDs());
     currentPanel_->GetDataViewer()->GetDataView()->Changed();

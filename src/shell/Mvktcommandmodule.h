@@ -6,6 +6,8 @@
 // Enabling is a pure function of the state (ActionRules); UpdateActions applies it to every
 // action but ActSaveXml. It runs from a 150 ms timer, when a menu is about to show and after
 // every command.
+#include "data/Vktcodes.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -27,20 +29,20 @@ class IconList;
 
 // What the enabling rules read.
 struct TCommandState {
-    bool P = false;              // a current panel
-    bool V = false;              // a valid database bound to it
+    bool HasPanel = false;       // a current panel
+    bool DatabaseValid = false;  // a valid database bound to it
     bool ReadOnly = false;       // that database was opened read-only (TVktObject::IsReadOnly)
     bool PreviewMode = false;
     bool InventoryMode = false;
     bool ClassBarShown = false;
-    bool S = false;              // marked rows in the record list (never in inventory mode)
-    int T = 0;                   // class type of the tree's selected class: 0 none, 1-3, negative trash
+    bool RowsMarked = false;     // marked rows in the record list (never in inventory mode)
+    int SelectedClassType = ctRoot;   // TVktClassType of the tree's selected class (ctRoot: none)
     bool ClassLeaf = false;      // the tree's selected node has no children
     bool ListHasRows = false;    // the record list lists a record
     bool ListFocused = false;    // the record list has the keyboard focus
     bool EditChecked = false;    // ActEditData is checked now
     bool EditorShowsRecord = false;
-    int EditorClassType = 0;     // class type of the record in the editor
+    int EditorClassType = ctRoot;   // TVktClassType of the record in the editor
     bool InventoryHasRow = false;
     bool PropertyVisible = false;
     bool PrinterMarginShown = false;

@@ -11,6 +11,7 @@
 #include "data/Uvktaccesser.h"
 #include "data/Uvktobjevent.h"
 #include "platform/Sqlite.h"
+#include "support/DataRows.h"
 #include "support/TempFolder.h"
 
 // An open database as the accessors see it: counts references, keeps the subscriptions.
@@ -61,6 +62,8 @@ protected:
     }
 
     void Sql(const std::string& sql) { db.Execute(sql); }
+    // Inserts a vkttest row (DataRow, CookRow, ItemRow).
+    template <typename Row> void Add(const Row& row) { vkttest::Insert(db, row); }
 
     std::string folder;
     vkttest::TempFolder temp;

@@ -13,6 +13,7 @@
 #include "data/Ufilterstruct.h"
 #include "data/Usqlwiz.h"
 #include "platform/Sqlite.h"
+#include "support/DataRows.h"
 #include "support/TempFolder.h"
 
 class SqlFixture : public ::testing::Test {
@@ -29,6 +30,8 @@ protected:
     }
 
     void Sql(const std::string& sql) { db.Execute(sql); }
+    // Inserts a vkttest row (DataRow, CookRow, ItemRow).
+    template <typename Row> void Add(const Row& row) { vkttest::Insert(db, row); }
 
     // The Data_ID column of a query on TblData for the filter, in the query's order.
     std::vector<int> Ids(const TFilterObject& filter) {

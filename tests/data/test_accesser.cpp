@@ -273,8 +273,10 @@ TEST_F(AccesserTest, AFailingListingKeepsTheRowsListedSoFar) {
 }
 
 TEST_F(AccesserTest, ABadCellEndsTheListingBeforeItsRow) {
-    Sql("insert into VktDB1F (Data_ID, Data, CreateDate) values (1, 'a', '2024-03-01 10:00:00'), "
-        "(2, 'b', '2024-03-02 10:00:00'), (3, 'c', 'not a date')");
+    using vkttest::DataRow;
+    Add(DataRow{.Data_ID = 1, .Conserve = {}, .InvItem = {}, .Data = "a", .CreateDate = "2024-03-01 10:00:00"});
+    Add(DataRow{.Data_ID = 2, .Conserve = {}, .InvItem = {}, .Data = "b", .CreateDate = "2024-03-02 10:00:00"});
+    Add(DataRow{.Data_ID = 3, .Conserve = {}, .InvItem = {}, .Data = "c", .CreateDate = "not a date"});
     Accesser a(link.get());
     a.BeginUpdate();
     a.SetTable(TVktTable::TblData);
@@ -398,8 +400,8 @@ protected:
 };
 
 TEST_F(DisplayTest, EachTypeHasItsValueAndText) {
-    Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Data, UsePrice, CreateDate, ChangeDate) "
-        "values (5, 1, 0, 12, '鶏もも肉', 1234.5, '2024-03-15 10:20:30', '2024-03-16 00:00:00')");
+    Add(vkttest::DataRow{.Data_ID = 5, .Conserve = true, .InvItem = false, .Class_Key = 12, .Data = "鶏もも肉",
+                         .UsePrice = 1234.5, .CreateDate = "2024-03-15 10:20:30", .ChangeDate = "2024-03-16 00:00:00"});
     Sql("insert into VktDB1K (Food_Key, Quantity, Yield) values (5, 1234.5, 0.125)");
     Sql("insert into VktDB1L (MHistory_Key, MHistoryDate, MHistoryUnit_Key, MHistoryPrice) "
         "values (5, '2024-02-01', 1, 10)");
@@ -435,7 +437,7 @@ TEST_F(DisplayTest, EachTypeHasItsValueAndText) {
 }
 
 TEST_F(DisplayTest, ANullBooleanShowsNothing) {
-    Sql("insert into VktDB1F (Data_ID, Conserve, InvItem) values (1, NULL, 1)");
+    Add(vkttest::DataRow{.Data_ID = 1, .Conserve = Variant::Null()});
     Accesser& r = Row(TVktTable::TblData, {F::Conserve, F::InvItem});
     EXPECT_EQ(r.GetText(F::Conserve), "");
     EXPECT_TRUE(r.GetValue(F::Conserve).IsNull());
@@ -443,7 +445,7 @@ TEST_F(DisplayTest, ANullBooleanShowsNothing) {
 }
 
 TEST_F(DisplayTest, ItemCatIndexLetters) {
-    Sql("insert into VktDB1F (Data_ID, Data) values (1, 'r')");
+    Add(vkttest::DataRow{.Data_ID = 1, .Conserve = {}, .InvItem = {}, .Data = "r"});
     const int categories[] = {-3, 0, 1, 2, 26, 27, 52, 53, 200};
     for (int i = 0; i < 9; ++i)
         Sql("insert into VktDB1O (Item_Key, ItemIndex, Category, CatIndex, Data_Key) values (1, " +
@@ -456,7 +458,8 @@ TEST_F(DisplayTest, ItemCatIndexLetters) {
 }
 
 TEST_F(DisplayTest, CostRateEndsWithAPercentSign) {
-    Sql("insert into VktDB1F (Data_ID, UsePrice) values (1, 35.5), (2, 10), (3, 1)");
+    for (const auto& [id, price] : {std::pair{1, 35.5}, std::pair{2, 10.0}, std::pair{3, 1.0}})
+        Add(vkttest::DataRow{.Data_ID = id, .Conserve = {}, .InvItem = {}, .UsePrice = price});
     Sql("insert into VktDB1N (Cook_Key, SalePrice) values (1, 100), (2, 0), (3, 3)");
     Accesser& r = Row(TVktTable::TblData, {F::Data_ID, F::CostRate});
     EXPECT_EQ(Column(r, F::CostRate), "35.50%||33.33%");
@@ -465,7 +468,7 @@ TEST_F(DisplayTest, CostRateEndsWithAPercentSign) {
 }
 
 TEST_F(DisplayTest, MemoAndImageKeepTheirBytes) {
-    Sql("insert into VktDB1F (Data_ID) values (1)");
+    Add(vkttest::DataRow{.Data_ID = 1, .Conserve = {}, .InvItem = {}});
     Sql("insert into VktDB1H (Memo_Key, Memo) values (1, X'7B5C727466317D')");
     Sql("insert into VktDB1I (Image_Key, Image) values (1, X'FFD800FF')");
     Accesser& r = Row(TVktTable::TblData, {F::Data_ID, F::Memo, F::Image});

@@ -29,11 +29,16 @@ protected:
         Sql("insert into VktDB1C (Dealer_ID, Company, Dealer, PostCode, Address, Tel, Tel2, Fax, EMail) values "
             "(1, '丸正', '青木', '100-0001', '東京都', '03-1111', '090-2222', '03-3333', 'a@example.jp')");
         Sql("insert into VktDB1D (AttrItem_ID, Attribute) values (2, '有機'), (1, '国産')");
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, Data2, UseUnit_Key, "
-            "UsePrice, CreateDate, ChangeDate) values "
-            "(10, 0, 1, 5, 1, '鶏もも肉', 'Poulet', 7, 123.4567, '2024-03-15 10:20:30', '2024-03-16 08:00:00'), "
-            "(20, 0, 0, 4, NULL, 'カレー', NULL, 1, 300, '2024-01-02 03:04:05', '2024-01-02 03:04:05'), "
-            "(30, 0, 0, 4, NULL, 'ランチ', NULL, NULL, NULL, '2024-01-03 00:00:00', NULL)");
+        const auto null = platform::Variant::Null();
+        Add(vkttest::DataRow{.Data_ID = 10, .Class_Key = 5, .Form_Key = 1, .Data = "鶏もも肉", .Data2 = "Poulet",
+                             .UseUnit_Key = 7, .UsePrice = 123.4567, .CreateDate = "2024-03-15 10:20:30",
+                             .ChangeDate = "2024-03-16 08:00:00"});
+        Add(vkttest::DataRow{.Data_ID = 20, .InvItem = false, .Class_Key = 4, .Form_Key = null, .Data = "カレー",
+                             .Data2 = null, .UseUnit_Key = 1, .UsePrice = 300, .CreateDate = "2024-01-02 03:04:05",
+                             .ChangeDate = "2024-01-02 03:04:05"});
+        Add(vkttest::DataRow{.Data_ID = 30, .InvItem = false, .Class_Key = 4, .Form_Key = null, .Data = "ランチ",
+                             .Data2 = null, .UseUnit_Key = null, .UsePrice = null, .CreateDate = "2024-01-03 00:00:00",
+                             .ChangeDate = null});
         Sql("insert into VktDB1G (Erase_Key, EraseDate) values (30, '2024-04-01 09:00:00')");
         Sql("insert into VktDB1H (Memo_Key, Memo) values (10, X'7B5C727466317D')");
         Sql("insert into VktDB1I (Image_Key, Image) values (10, X'FFD8FF00E0')");

@@ -18,8 +18,11 @@ class RowPatchTest : public LinkFixture {
 protected:
     void SetUp() override {
         LinkFixture::SetUp();
-        Sql("insert into VktDB1F (Data_ID, Data, Data2) values (1, 'a', 'A'), (2, 'b', 'B'), (3, 'c', 'C'), "
-            "(4, 'd', 'D'), (5, 'e', 'E')");
+        for (int id = 1; id <= 5; ++id) {
+            const char letter = static_cast<char>('a' + id - 1);
+            Add(vkttest::DataRow{.Data_ID = id, .Conserve = {}, .InvItem = {}, .Data = std::string(1, letter),
+                                 .Data2 = std::string(1, static_cast<char>(letter - 'a' + 'A'))});
+        }
         for (int id = 1; id <= 4; ++id) base.Add(F::Data_ID, foEqual, Variant(id), {});
         base.Add(F::Data, foIsNotEmpty, {}, {});
         listing = std::make_unique<TVktAccesser>(link.get());

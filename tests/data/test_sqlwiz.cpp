@@ -316,7 +316,7 @@ TEST(SqlWizWrite, EmptyKeyListIsRefused) {
 using SqlWizDb = SqlFixture;
 
 TEST_F(SqlWizDb, WriteStatementsRun) {
-    Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Data) values (12, 0, 0, 1, 'Old')");
+    Add(vkttest::DataRow{.Data_ID = 12, .InvItem = false, .Class_Key = 1, .Data = "Old"});
     auto run = [&](const std::string& sql, const Variant& value) {
         platform::Statement statement(db, sql);
         if (statement.HasParameter("EditData")) statement.Bind("EditData", value);
@@ -528,7 +528,8 @@ TEST_F(SqlWizDb, EveryBaseFiltersOnItsOwnFieldsAndLeavesOutTheOthers) {
 TEST_F(SqlWizDb, QuickFilterReachesTheRecordFromItemAndInventoryRows) {
     // The attribute joins test Data_ID: on an item or inventory base the record must be joined
     // before them, even when no listed field asks for it.
-    Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Data) values (1,0,1,1,'A'),(2,0,1,1,'B')");
+    Add(vkttest::DataRow{.Data_ID = 1, .Class_Key = 1, .Data = "A"});
+    Add(vkttest::DataRow{.Data_ID = 2, .Class_Key = 1, .Data = "B"});
     Sql("insert into VktDB1J (Attribute_Key, AttrItem_Key, AttrCheck) values (1,7,1),(2,7,0)");
     Sql("insert into VktDB1Q (Inventory_Key, InvDate_Key, InvUnit_Key, InvPrice, Remained) values (1,1,0,10,1),(2,1,0,20,1)");
     Sql("insert into VktDB1O (Item_Key, ItemIndex, Category, CatIndex, Data_Key) values (9,1,0,0,1),(9,2,0,1,2)");
@@ -567,14 +568,17 @@ protected:
             "(1,'01',0,'root'),(2,'0101',1,'食材'),(3,'010101',1,'野菜'),(4,'01010101',1,'葉物'),"
             "(5,'01010102',1,'根菜'),(6,'010102',1,'肉'),(7,'0102',2,'料理'),(8,'010201',2,'ソース'),"
             "(9,'02',-1,'ゴミ箱')");
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Data, Data2, UsePrice) values "
-            "(1,0,0,4,'Spinach','Épinard',120),"
-            "(2,0,0,5,'Carrot',NULL,80),"
-            "(3,0,0,6,'Beef','Bœuf',900),"
-            "(4,0,0,8,'Tomato sauce',NULL,250),"
-            "(5,0,0,8,'Demi-glace','Demi-glace',600),"
-            "(6,0,0,5,'Onion','Oignon',50),"
-            "(7,1,0,6,'Old pork',NULL,300)");
+        struct Record { int id; bool conserve; int classKey; const char* name; platform::Variant name2; int price; };
+        const auto null = platform::Variant::Null();
+        const Record records[] = {
+            {1, false, 4, "Spinach", "Épinard", 120},      {2, false, 5, "Carrot", null, 80},
+            {3, false, 6, "Beef", "Bœuf", 900},            {4, false, 8, "Tomato sauce", null, 250},
+            {5, false, 8, "Demi-glace", "Demi-glace", 600}, {6, false, 5, "Onion", "Oignon", 50},
+            {7, true, 6, "Old pork", null, 300},
+        };
+        for (const Record& r : records)
+            Add(vkttest::DataRow{.Data_ID = r.id, .Conserve = r.conserve, .InvItem = false, .Class_Key = r.classKey,
+                                 .Data = r.name, .Data2 = r.name2, .UsePrice = r.price});
         Sql("insert into VktDB1G (Erase_Key, EraseDate) values (6,'2024-03-01 10:00:00')");
         Sql("insert into VktDB1D (AttrItem_ID, Attribute) values (1,'有機'),(2,'国産')");
         Sql("insert into VktDB1J (Attribute_Key, AttrItem_Key, AttrCheck) values "

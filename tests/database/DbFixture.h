@@ -13,6 +13,7 @@
 #include "database/Mvktfunctor.h"
 #include "platform/DateTime.h"
 #include "platform/Sqlite.h"
+#include "support/DataRows.h"
 #include "support/TempFolder.h"
 
 class DbFixture : public ::testing::Test {
@@ -47,11 +48,11 @@ protected:
         return db;
     }
     void Sql(const std::string& sql) { Db().Execute(sql); }
-    // First column of the first row (0 / "" when there is none or it is NULL).
-    std::int64_t Int(const std::string& sql) {
-        platform::Statement statement(Db(), sql);
-        return statement.Step() ? statement.GetInt64(0) : 0;
-    }
+    // Inserts a vkttest row (DataRow, CookRow, ItemRow).
+    template <typename Row> void Add(const Row& row) { vkttest::Insert(Db(), row); }
+    // First column of the first row (0 / "" / NaN when there is none or it is NULL).
+    std::int64_t Int(const std::string& sql) { return vkttest::QueryInt(Db(), sql); }
+    double Real(const std::string& sql) { return vkttest::QueryReal(Db(), sql); }
     std::string Text(const std::string& sql) {
         platform::Statement statement(Db(), sql);
         return statement.Step() ? statement.GetText(0) : std::string();

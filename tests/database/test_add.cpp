@@ -22,9 +22,8 @@ protected:
     }
     // A record of the class written directly.
     void AddRecord(int id, int classId) {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, "
-            "UsePrice, ChangeDate) values (" + std::to_string(id) + ", 0, 1, " + std::to_string(classId) +
-            ", 1, 'R" + std::to_string(id) + "', 5, 10, '2020-01-01 00:00:00')");
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = classId, .Form_Key = 1, .Data = "R" + std::to_string(id),
+                             .UseUnit_Key = 5, .UsePrice = 10, .ChangeDate = "2020-01-01 00:00:00"});
     }
     std::string ClassRow(int id) {
         return Text("select TreeID || '|' || ClassType || '|' || Class || '|' || Class2 || '|' || Icon_Key "

@@ -27,8 +27,8 @@ protected:
         calls = 0;
         for (int id = 1; id <= 3; ++id) {
             const std::string key = std::to_string(id);
-            Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice) "
-                "values (" + key + ", 0, 1, " + std::to_string(kBeef) + ", 1, 'R" + key + "', 5, 250)");
+            Add(vkttest::DataRow{.Data_ID = id, .Class_Key = kBeef, .Form_Key = 1, .Data = "R" + key,
+                                 .UseUnit_Key = 5, .UsePrice = 250});
             Sql("insert into VktDB1K values (" + key + ", 5, 1000, 4, 100, 1)");
         }
     }

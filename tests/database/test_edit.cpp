@@ -32,9 +32,8 @@ protected:
     }
 
     void AddData(int id, int classId, int useUnit = 5) {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice, "
-            "CreateDate, ChangeDate) values (" + std::to_string(id) + ", 0, 1, " + std::to_string(classId) + ", 1, 'R" +
-            std::to_string(id) + "', " + std::to_string(useUnit) + ", 0, '" + kOldStamp + "', '" + kOldStamp + "')");
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = classId, .Form_Key = 1, .Data = "R" + std::to_string(id),
+                             .UseUnit_Key = useUnit, .UsePrice = 0, .CreateDate = kOldStamp, .ChangeDate = kOldStamp});
     }
     void AddFood(int id, double buyPrice, double quantity, double yield) {
         AddData(id, kBeef);
@@ -43,24 +42,18 @@ protected:
     }
     void AddCook(int id, int classId, double complete) {
         AddData(id, classId, 19);
-        Sql("insert into VktDB1N values (" + std::to_string(id) + ", " + Num(complete) + ", null, 0)");
+        Add(vkttest::CookRow{.Cook_Key = id, .Complete = complete, .TotalPrice = Variant::Null()});
     }
     void AddItem(int recipe, int index, int dataKey, double use, double price,
                  std::optional<double> usePrice = {}) {
-        Sql("insert into VktDB1O values (" + std::to_string(recipe) + ", " + std::to_string(index) + ", 0, " +
-            std::to_string(index) + ", " + std::to_string(dataKey) + ", " + Num(use) + ", " + Num(price) + ", 5, " +
-            (usePrice ? Num(*usePrice) : std::string("null")) + ")");
+        Add(vkttest::ItemRow{.Item_Key = recipe, .ItemIndex = index, .Category = 0, .Data_Key = dataKey,
+                             .ItemUse = use, .ItemPrice = price,
+                             .ItemUsePrice = usePrice ? Variant(*usePrice) : Variant::Null()});
     }
     static std::string Num(double value) {
         char buffer[64];
         auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
         return std::string(buffer, end);
-    }
-    // A REAL column read back exactly; NaN when it is NULL.
-    double Real(const std::string& sql) {
-        platform::Statement statement(Db(), sql);
-        if (!statement.Step() || statement.IsNull(0)) return std::numeric_limits<double>::quiet_NaN();
-        return statement.GetDouble(0);
     }
     double UsePrice(int id) { return Real("select UsePrice from VktDB1F where Data_ID = " + std::to_string(id)); }
     std::string ChangeDate(int id) {

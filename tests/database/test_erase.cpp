@@ -36,9 +36,8 @@ protected:
 
     void AddRecord(int id, int classId = kBeef, bool conserve = false) {
         const std::string key = std::to_string(id);
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice, "
-            "ChangeDate) values (" + key + ", " + (conserve ? "1" : "0") + ", 1, " + std::to_string(classId) +
-            ", 1, 'R" + key + "', 5, 10, '" + kOld + "')");
+        Add(vkttest::DataRow{.Data_ID = id, .Conserve = conserve, .Class_Key = classId, .Form_Key = 1,
+                             .Data = "R" + key, .UseUnit_Key = 5, .UsePrice = 10, .ChangeDate = kOld});
     }
     // A record with one row in every table a record owns (its recipe item uses record 999).
     void AddFullRecord(int id) {
@@ -332,11 +331,13 @@ TEST_F(EraseTest, ContentsAndBranchOrEmpty) {
 }
 
 TEST_F(EraseTest, UsedUnitKeysAreFoundInEverySevenColumns) {
-    const std::pair<const char*, const char*> uses[] = {
-        {"Form_Key", "insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, UseUnit_Key) "
-                     "values (1, 0, 0, 4, 30, NULL)"},
-        {"UseUnit_Key", "insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, UseUnit_Key) "
-                        "values (1, 0, 0, 4, NULL, 30)"},
+    using vkttest::DataRow;
+    const auto null = platform::Variant::Null();
+    const std::pair<const char*, std::string> uses[] = {
+        {"Form_Key", InsertSql(DataRow{.Data_ID = 1, .InvItem = false, .Class_Key = 4, .Form_Key = 30,
+                                       .UseUnit_Key = null})},
+        {"UseUnit_Key", InsertSql(DataRow{.Data_ID = 1, .InvItem = false, .Class_Key = 4, .Form_Key = null,
+                                          .UseUnit_Key = 30})},
         {"BuyUnit_Key", "insert into VktDB1K values (1, 30, 1, 1, 100, 1)"},
         {"MHistoryUnit_Key", "insert into VktDB1L values (1, '2024-01-01', 30, 1)"},
         {"YHistoryUnit_Key", "insert into VktDB1M values (1, '2023-12-31', 30, 1, 1, 1, 1)"},

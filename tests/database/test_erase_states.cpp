@@ -45,8 +45,8 @@ protected:
     // A record with a food row; `erased` puts it in the trash, `counted` on an inventory sheet.
     void AddFood(int id, bool erased, bool counted = false, int classId = kBeef) {
         const std::string key = std::to_string(id);
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice) "
-            "values (" + key + ", 0, 1, " + std::to_string(classId) + ", 1, 'R" + key + "', 5, 250)");
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = classId, .Form_Key = 1, .Data = "R" + key, .UseUnit_Key = 5,
+                             .UsePrice = 250});
         Sql("insert into VktDB1K values (" + key + ", 5, 1000, 4, 100, 1)");
         if (erased) Sql("insert into VktDB1G values (" + key + ", '2024-01-01 00:00:00')");
         if (counted) {
@@ -130,8 +130,7 @@ protected:
         DbFixture::TearDown();
     }
     void AddRecord(int id) {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Data) values (" + std::to_string(id) +
-            ", 0, 1, 4, 'R')");
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = 4, .Data = "R"});
     }
     // The texts of the module's prepared statements that read `table`.
     std::vector<std::string> StatementsOn(const std::string& table) {

@@ -27,9 +27,8 @@ class FacadeEditTest : public FacadeFixture {
 protected:
 
     void AddFood(int id, int classId = kBeef) {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice, "
-            "ChangeDate) values (" + std::to_string(id) + ", 0, 1, " + std::to_string(classId) + ", 1, 'R" +
-            std::to_string(id) + "', 5, 0, '" + kOldStamp + "')");
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = classId, .Form_Key = 1, .Data = "R" + std::to_string(id),
+                             .UseUnit_Key = 5, .UsePrice = 0, .ChangeDate = kOldStamp});
         Sql("insert into VktDB1K values (" + std::to_string(id) + ", 5, 1000, 50, 80, 1)");
     }
     // Makes every write of the table for one record fail.

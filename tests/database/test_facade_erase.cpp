@@ -22,10 +22,10 @@ using vkttest::Ids;
 class FacadeEraseTest : public FacadeFixture {
 protected:
 
-    void AddFood(int id, const std::string& unit = "5") {
+    void AddFood(int id, const platform::Variant& unit = 5) {
         const std::string key = std::to_string(id);
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice) "
-            "values (" + key + ", 0, 1, " + std::to_string(kBeef) + ", 1, 'R" + key + "', " + unit + ", 250)");
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = kBeef, .Form_Key = 1, .Data = "R" + key, .UseUnit_Key = unit,
+                             .UsePrice = 250});
         Sql("insert into VktDB1K values (" + key + ", 5, 1000, 4, 100, 1)");
     }
     void Erase(int id) { Sql("insert into VktDB1G values (" + std::to_string(id) + ", '2024-01-01 00:00:00')"); }
@@ -117,8 +117,8 @@ TEST_F(FacadeEraseTest, TheProgressCallbackStopsAnErase) {
 // found with the names of those that use them. Records in the trash are not among them.
 TEST_F(FacadeEraseTest, RecordsInUseStayOutOfTheTrashAndNameTheirUsers) {
     for (int id = 1; id <= 3; ++id) AddFood(id);
-    Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data) values "
-        "(10, 0, 0, " + std::to_string(kSauce) + ", 1, 'Stew'), (11, 0, 0, " + std::to_string(kSauce) + ", 1, 'Soup')");
+    Add(vkttest::DataRow{.Data_ID = 10, .InvItem = false, .Class_Key = kSauce, .Form_Key = 1, .Data = "Stew"});
+    Add(vkttest::DataRow{.Data_ID = 11, .InvItem = false, .Class_Key = kSauce, .Form_Key = 1, .Data = "Soup"});
     Sql("insert into VktDB1O (Item_Key, ItemIndex, Category, CatIndex, Data_Key) values "
         "(11, 1, 1, 1, 1), (10, 1, 1, 1, 1), (10, 2, 1, 2, 1), (10, 3, 1, 3, 3)");
     Erase(3);   // in the trash, then used
@@ -226,7 +226,7 @@ TEST_F(FacadeEraseTest, ASheetThatCannotBeStoredIsAFailure) {
 // The sheet and its entries are stored together or not at all.
 TEST_F(FacadeEraseTest, AnEntryThatCannotBeWrittenStopsTheSheetAndStoresNothing) {
     AddFood(1);
-    AddFood(2, "NULL");   // no unit
+    AddFood(2, platform::Variant::Null());   // no unit
     AddFood(3);
     Progress progress;
     EXPECT_FALSE(object->SetInventoryEntry(0, false, Ids({1, 2, 3}), platform::EncodeDate(2024, 3, 10), 17,

@@ -38,19 +38,17 @@ protected:
         };
     }
 
-    void AddData(int id, int classId, const std::string& usePrice) {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice, "
-            "ChangeDate) values (" + std::to_string(id) + ", 0, 1, " + std::to_string(classId) + ", 1, 'R" +
-            std::to_string(id) + "', 5, " + usePrice + ", '" + kOld + "')");
+    void AddData(int id, int classId, double usePrice) {
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = classId, .Form_Key = 1, .Data = "R" + std::to_string(id),
+                             .UseUnit_Key = 5, .UsePrice = usePrice, .ChangeDate = kOld});
     }
-    void AddCook(int id, int classId, const std::string& usePrice) {
+    void AddCook(int id, int classId, double usePrice) {
         AddData(id, classId, usePrice);
-        Sql("insert into VktDB1N values (" + std::to_string(id) + ", 1, " + usePrice + ", 0)");
+        Add(vkttest::CookRow{.Cook_Key = id, .Complete = 1, .TotalPrice = usePrice});
     }
     void AddItem(int recipe, int index, int record, double use, double price) {
-        Sql("insert into VktDB1O values (" + std::to_string(recipe) + ", " + std::to_string(index) + ", 1, " +
-            std::to_string(index) + ", " + std::to_string(record) + ", " + std::to_string(use) + ", " +
-            std::to_string(price) + ", 5, " + std::to_string(use * price) + ")");
+        Add(vkttest::ItemRow{.Item_Key = recipe, .ItemIndex = index, .Data_Key = record, .ItemUse = use,
+                             .ItemPrice = price, .ItemUsePrice = use * price});
     }
     std::string Places(int recipe) {
         return Text("select group_concat(s, ' ') from (select Data_Key || '(' || Category || ',' || CatIndex || ')' "
@@ -104,7 +102,7 @@ TEST_F(FacadeItemsTest, InsertDataWithoutLinesOrNameColumn) {
 // ---- Items ----------------------------------------------------------------------------------------------
 
 TEST_F(FacadeItemsTest, ItemOperationsAnnounceTheRecipeOnlyOnSuccess) {
-    AddCook(1, kBase, "0");
+    AddCook(1, kBase, 0);
     for (int i = 1; i <= 3; ++i) AddItem(1, i, 100 + i, 1, 1);
 
     EXPECT_TRUE(object->MoveRecipeItemDown(1, 1));
@@ -121,9 +119,9 @@ TEST_F(FacadeItemsTest, ItemOperationsAnnounceTheRecipeOnlyOnSuccess) {
 }
 
 TEST_F(FacadeItemsTest, AppendRecipeItemAnnouncesTheRecipeOnceEvenWhenItStops) {
-    AddCook(1, kBase, "0");
-    AddData(10, kBeef, "25");
-    AddData(11, kBeef, "30");
+    AddCook(1, kBase, 0);
+    AddData(10, kBeef, 25);
+    AddData(11, kBeef, 30);
     EXPECT_FALSE(object->AppendRecipeItem(1, 42, List({10, 1, 11}), progress)) << "the recipe in itself";
     EXPECT_EQ(notices, Notices({"add 10: 1 (3 records)"}));
     EXPECT_EQ(texts, (std::vector<std::string>{"", ""}));
@@ -135,13 +133,13 @@ TEST_F(FacadeItemsTest, AppendRecipeItemAnnouncesTheRecipeOnceEvenWhenItStops) {
 }
 
 TEST_F(FacadeItemsTest, RecostingAChainAnnouncesTheTopRecipeOnce) {
-    AddData(10, kBeef, "30");
-    AddCook(20, kBase, "25");
+    AddData(10, kBeef, 30);
+    AddCook(20, kBase, 25);
     AddItem(20, 1, 10, 2, 25);
-    AddCook(30, kBanquet, "75");
+    AddCook(30, kBanquet, 75);
     AddItem(30, 1, 20, 3, 25);
 
-    EXPECT_TRUE(object->RefreshItemPrices(30, 0));
+    EXPECT_TRUE(object->RefreshItemPrices(30, pmNow));
     EXPECT_EQ(notices, Notices({"field 83: 30"}));
     EXPECT_EQ(Text("select ItemPrice || '|' || ItemUsePrice from VktDB1O where Item_Key = 20"), "30.0|60.0");
     EXPECT_EQ(Text("select TotalPrice || '|' || UsePrice from VktDB1N, VktDB1F where Cook_Key = 20 and Data_ID = 20"),
@@ -151,7 +149,7 @@ TEST_F(FacadeItemsTest, RecostingAChainAnnouncesTheTopRecipeOnce) {
               "180.0|180.0");
 
     notices.clear();
-    EXPECT_FALSE(object->RefreshItemPrices(30, 7));
+    EXPECT_FALSE(object->RefreshItemPrices(30, static_cast<TVktPriceMode>(7)));
     EXPECT_TRUE(notices.empty());
 }
 

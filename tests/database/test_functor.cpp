@@ -31,6 +31,8 @@ public:
 constexpr const char* kDefaultMap =
     "<InitialID DatabaseID=\"1\" ClassIcon=\"2\" Filter=\"3\" ViewField=\"4\" InvViewField=\"5\" "
     "ItemViewField=\"6\" />";
+// A price mode that names no price column.
+constexpr auto kNoPriceColumn = static_cast<TVktPriceMode>(pmMin + 1);
 
 class FunctorTest : public DbFixture {
 protected:
@@ -40,9 +42,8 @@ protected:
     }
     // A data record with the given key, class, conserve flag.
     void AddRecord(int id, int classId = 3, bool conserve = false) {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, "
-            "UsePrice) values (" + std::to_string(id) + ", " + (conserve ? "1" : "0") + ", 1, " +
-            std::to_string(classId) + ", 1, 'R" + std::to_string(id) + "', 5, 10)");
+        Add(vkttest::DataRow{.Data_ID = id, .Conserve = conserve, .Class_Key = classId, .Form_Key = 1,
+                             .Data = "R" + std::to_string(id), .UseUnit_Key = 5, .UsePrice = 10});
     }
 };
 
@@ -152,13 +153,13 @@ TEST_F(FunctorTest, ARowZeroWrittenBySetPathForWriteStaysWhateverTheOperationDoe
     functor.SetPathForWrite(folder);
     EXPECT_TRUE(OthersMayWrite(Db())) << "committed at once";
     EXPECT_EQ(Row0(), kDefaultMap);
-    EXPECT_FALSE(functor.RefreshItemPrices(1, 5, TPriorityItem(), 0));   // refused before any write
+    EXPECT_FALSE(functor.RefreshItemPrices(1, kNoPriceColumn, TPriorityItem(), 0));   // refused before any write
     EXPECT_EQ(Row0(), kDefaultMap);
 }
 
 TEST_F(FunctorTest, AnOperationThatTakesNoTransactionLeavesNoneOpen) {
     functor.SetPathForWrite(folder);
-    EXPECT_FALSE(functor.RefreshItemPrices(1, 5, TPriorityItem(), 0));
+    EXPECT_FALSE(functor.RefreshItemPrices(1, kNoPriceColumn, TPriorityItem(), 0));
     functor.EndPendingTransaction();
     EXPECT_TRUE(OthersMayWrite(Db()));
     Sql("update VktDB1R set Initial = '<InitialID' where Initial_ID = 0");

@@ -16,9 +16,8 @@ protected:
         AddData(2, 6);
     }
     void AddData(int id, int useUnit) {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice) "
-            "values (" + std::to_string(id) + ", 0, 1, 4, 1, 'R" + std::to_string(id) + "', " +
-            std::to_string(useUnit) + ", 0)");
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = 4, .Form_Key = 1, .Data = "R" + std::to_string(id),
+                             .UseUnit_Key = useUnit, .UsePrice = 0});
     }
     void AddDated(int id, const std::string& date, const std::string& unit, const std::string& price) {
         Sql("insert into VktDB1L values (" + std::to_string(id) + ", '" + date + "', " + unit + ", " + price + ")");

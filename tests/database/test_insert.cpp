@@ -361,7 +361,7 @@ TEST_F(InsertBatchTest, ANewBatchForgetsWhatTheLastOneLearned) {
     });
     // Between the batches another connection gives beef a sub-class and adds records.
     Sql("insert into VktDB1A values (70, '20000000000', 1, 'Wagyu', 'Wagyu', 7)");
-    Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key) values (9, 0, 1, 5)");
+    Add(vkttest::DataRow{.Data_ID = 9, .Class_Key = 5});
     Batch([&] {
         EXPECT_EQ(module.Insert(TVktObjKind::Food, "4", {F::Class_Key}), 0) << "a branch now";
         EXPECT_EQ(module.Insert(TVktObjKind::Food, "", {}), 10);
@@ -377,7 +377,7 @@ TEST_F(InsertBatchTest, KeysFollowTheLargestWhateverHappensBetweenRows) {
         EXPECT_EQ(module.Insert(TVktObjKind::Food, "4", {F::Class_Key}), 3) << "a failed row takes no key";
         EXPECT_EQ(module.AddNewData(kBeef, "Added"), 4);
         ASSERT_TRUE(module.Write(false, [&] {
-            module.Exec("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key) values (20, 0, 1, 4)");
+            module.Exec(vkttest::InsertSql(vkttest::DataRow{.Data_ID = 20, .Class_Key = 4}));
             return true;
         }));
         EXPECT_EQ(module.Insert(TVktObjKind::Food, "4", {F::Class_Key}), 21);

@@ -24,10 +24,10 @@ protected:
         CreateDefaults();
     }
 
-    void AddRecord(int id, bool invItem = true, const std::string& usePrice = "250", const std::string& unit = "5") {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice) "
-            "values (" + std::to_string(id) + ", 0, " + (invItem ? "1" : "0") + ", 4, 1, 'R" + std::to_string(id) +
-            "', " + unit + ", " + usePrice + ")");
+    void AddRecord(int id, bool invItem = true, const platform::Variant& usePrice = 250,
+                   const platform::Variant& unit = 5) {
+        Add(vkttest::DataRow{.Data_ID = id, .InvItem = invItem, .Class_Key = 4, .Form_Key = 1,
+                             .Data = "R" + std::to_string(id), .UseUnit_Key = unit, .UsePrice = usePrice});
     }
     void AddSheet(int id, const std::string& date, int type = 0) {
         Sql("insert into VktDB1E values (" + std::to_string(id) + ", '" + date + "', " + std::to_string(type) + ")");

@@ -34,9 +34,8 @@ protected:
         CreateDefaults();
         for (int id = 1; id <= kRecords; ++id) {
             const std::string key = std::to_string(id);
-            Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice) "
-                "values (" + key + ", 0, 1, " + std::to_string(kBeef) + ", 1, 'R" + key + "', 5, " +
-                std::to_string(100 + id) + ")");
+            Add(vkttest::DataRow{.Data_ID = id, .Class_Key = kBeef, .Form_Key = 1, .Data = "R" + key,
+                                 .UseUnit_Key = 5, .UsePrice = 100 + id});
             if (id % 2 == 0)
                 Sql("insert into VktDB1M values (" + key + ", '" + kSheetDate + "', 5, 1, 2, 3, " +
                     std::to_string(50 + id) + ")");

@@ -20,15 +20,14 @@ protected:
     void SetUp() override {
         DbFixture::SetUp();
         CreateDefaults();
-        AddRecord(kRecipe, kRecipeClass, "NULL");
+        AddRecord(kRecipe, kRecipeClass, platform::Variant::Null());
         Sql("insert into VktDB1N values (1, 2, 500, 900)");
         Sql("update VktDB1F set UsePrice = 250 where Data_ID = 1");
     }
 
-    void AddRecord(int id, int classId, const std::string& usePrice, int unit = 5) {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice, "
-            "ChangeDate) values (" + std::to_string(id) + ", 0, 1, " + std::to_string(classId) + ", 1, 'R" +
-            std::to_string(id) + "', " + std::to_string(unit) + ", " + usePrice + ", '" + kOld + "')");
+    void AddRecord(int id, int classId, const platform::Variant& usePrice, int unit = 5) {
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = classId, .Form_Key = 1, .Data = "R" + std::to_string(id),
+                             .UseUnit_Key = unit, .UsePrice = usePrice, .ChangeDate = kOld});
     }
     // Items of the recipe written as (Category, CatIndex) in this order; item i uses record 100 + i.
     void Arrange(const std::vector<std::pair<int, int>>& places) {
@@ -55,64 +54,65 @@ protected:
 // ---- Append --------------------------------------------------------------------------------------------
 
 TEST_F(RecipeItemTest, AppendJoinsTheLastCategoryWithNoUse) {
-    AddRecord(10, kFoodClass, "25", 6);
-    EXPECT_TRUE(functor.AppendRecipeItem(kRecipe, 10, 0));
+    AddRecord(10, kFoodClass, 25, 6);
+    EXPECT_TRUE(functor.AppendRecipeItem(kRecipe, 10, pmNow));
     EXPECT_EQ(Dump(), "1:10(1,1)");
     EXPECT_EQ(Text("select ItemUse || '|' || ItemPrice || '|' || ItemUnit_Key || '|' || ItemUsePrice from VktDB1O"),
               "0.0|25.0|6|0.0");
     EXPECT_EQ(Stamp(), kNow);
 
     Arrange({{1, 1}, {1, 2}, {2, 1}});
-    EXPECT_TRUE(functor.AppendRecipeItem(kRecipe, 10, 0));
+    EXPECT_TRUE(functor.AppendRecipeItem(kRecipe, 10, pmNow));
     EXPECT_EQ(Dump(), "1:101(1,1) 2:102(1,2) 3:103(2,1) 4:10(2,2)");
     EXPECT_EQ(Totals(), "500.0|250.0");
 }
 
 TEST_F(RecipeItemTest, AppendRefusals) {
-    EXPECT_FALSE(functor.AppendRecipeItem(kRecipe, kRecipe, 0)) << "a recipe in itself";
-    AddRecord(10, kFoodClass, "25");
-    AddRecord(11, kFoodClass, "30");
-    EXPECT_FALSE(functor.AppendRecipeItem(10, 11, 0)) << "into an ingredient";
-    EXPECT_FALSE(functor.AppendRecipeItem(kRecipe, 11, 5)) << "no price column for mode 5";
+    EXPECT_FALSE(functor.AppendRecipeItem(kRecipe, kRecipe, pmNow)) << "a recipe in itself";
+    AddRecord(10, kFoodClass, 25);
+    AddRecord(11, kFoodClass, 30);
+    EXPECT_FALSE(functor.AppendRecipeItem(10, 11, pmNow)) << "into an ingredient";
+    EXPECT_FALSE(functor.AppendRecipeItem(kRecipe, 11, static_cast<TVktPriceMode>(pmMin + 1)))
+        << "no price column above pmMin";
     EXPECT_EQ(Count(TVktTable::TblItem), 0);
     EXPECT_EQ(Stamp(), kOld);
     EXPECT_EQ(Text("select ChangeDate from VktDB1F where Data_ID = 10"), kOld);
 }
 
 TEST_F(RecipeItemTest, RecordsInTheTrashOrKeptSkipTheClassTest) {
-    AddRecord(10, kFoodClass, "25");
-    AddRecord(11, kFoodClass, "30");
-    AddRecord(12, kFoodClass, "35");
+    AddRecord(10, kFoodClass, 25);
+    AddRecord(11, kFoodClass, 30);
+    AddRecord(12, kFoodClass, 35);
     Sql("insert into VktDB1G values (11, '2024-02-01 00:00:00')");
     Sql("update VktDB1F set Conserve = 1 where Data_ID = 12");
-    EXPECT_TRUE(functor.AppendRecipeItem(10, 11, 0));
-    EXPECT_TRUE(functor.AppendRecipeItem(10, 12, 0));
+    EXPECT_TRUE(functor.AppendRecipeItem(10, 11, pmNow));
+    EXPECT_TRUE(functor.AppendRecipeItem(10, 12, pmNow));
     EXPECT_EQ(Text("select group_concat(Data_Key) from VktDB1O where Item_Key = 10"), "11,12");
 }
 
 TEST_F(RecipeItemTest, AppendOfAMissingRecordInsertsNothingButSucceeds) {
-    EXPECT_TRUE(functor.AppendRecipeItem(kRecipe, 77, 0));
+    EXPECT_TRUE(functor.AppendRecipeItem(kRecipe, 77, pmNow));
     EXPECT_EQ(Count(TVktTable::TblItem), 0);
     EXPECT_EQ(Stamp(), kNow);
 }
 
 TEST_F(RecipeItemTest, PriceModesTakeTheNewestYearlyRow) {
-    AddRecord(10, kFoodClass, "25", 6);
+    AddRecord(10, kFoodClass, 25, 6);
     Sql("insert into VktDB1M values (10, '2023-12-31', 6, 11, 12, 13, 14)");
     Sql("insert into VktDB1M values (10, '2024-01-31', 6, 21, 22, 23, 24)");
     Sql("insert into VktDB1M values (10, '2023-02-28', 6, 31, 32, 33, 34)");
-    AddRecord(11, kFoodClass, "40", 7);   // no yearly history
-    for (int mode = 0; mode <= 4; ++mode) {
-        ASSERT_TRUE(functor.AppendRecipeItem(kRecipe, 10, static_cast<std::uint8_t>(mode)));
-        ASSERT_TRUE(functor.AppendRecipeItem(kRecipe, 11, static_cast<std::uint8_t>(mode)));
+    AddRecord(11, kFoodClass, 40, 7);   // no yearly history
+    for (int mode = pmNow; mode <= pmMin; ++mode) {
+        ASSERT_TRUE(functor.AppendRecipeItem(kRecipe, 10, static_cast<TVktPriceMode>(mode)));
+        ASSERT_TRUE(functor.AppendRecipeItem(kRecipe, 11, static_cast<TVktPriceMode>(mode)));
     }
     EXPECT_EQ(Text("select group_concat(ItemPrice, ' ') from (select ItemPrice from VktDB1O order by ItemIndex)"),
               "25.0 40.0 21.0 40.0 22.0 40.0 23.0 40.0 24.0 40.0");
 }
 
 TEST_F(RecipeItemTest, AnUnpricedRecipeIsCopiedAtAPriceOf0) {
-    AddRecord(20, kRecipeClass, "NULL");   // a use price without a value
-    EXPECT_TRUE(functor.AppendRecipeItem(kRecipe, 20, 0));
+    AddRecord(20, kRecipeClass, platform::Variant::Null());   // a use price without a value
+    EXPECT_TRUE(functor.AppendRecipeItem(kRecipe, 20, pmNow));
     EXPECT_EQ(Int("select count(*) from VktDB1O where Data_Key = 20 and ItemPrice = 0"), 1);
 }
 
@@ -264,7 +264,7 @@ struct ItemModel {
 };
 
 TEST_F(RecipeItemTest, RandomOperationsMatchTheModel) {
-    for (int record = 10; record < 20; ++record) AddRecord(record, kFoodClass, std::to_string(record));
+    for (int record = 10; record < 20; ++record) AddRecord(record, kFoodClass, record);
     ItemModel model;
     std::mt19937 random(20240315);
     for (int step = 0; step < 400; ++step) {
@@ -279,7 +279,7 @@ TEST_F(RecipeItemTest, RandomOperationsMatchTheModel) {
             name = "append " + std::to_string(record);
             if (model.Count() >= 12) continue;
             expected = model.Append(record);
-            result = functor.AppendRecipeItem(kRecipe, record, 0);
+            result = functor.AppendRecipeItem(kRecipe, record, pmNow);
             break;
         }
         case 1: name = "delete"; expected = model.Delete(index); result = functor.DeleteRecipeItem(kRecipe, index); break;

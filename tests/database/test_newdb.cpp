@@ -33,7 +33,7 @@ protected:
         Sql("insert into VktDB1C (Dealer_ID, Company) values (2, 'extra')");
         Sql("insert into VktDB1D values (1, 'attr')");
         Sql("insert into VktDB1E values (1, '2024-02-29', 0)");
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Data) values (1, 0, 1, 3, 'r')");
+        Add(vkttest::DataRow{.Data_ID = 1, .Class_Key = 3, .Data = "r"});
         Sql("insert into VktDB1G values (1, '2024-03-01 00:00:00')");
         Sql("insert into VktDB1H values (1, 'memo')");
         Sql("insert into VktDB1J values (1, 1, 1)");

@@ -40,15 +40,14 @@ protected:
         for (int k = 0; k <= 15; ++k) {
             const std::string id = std::to_string(10 + k);
             const std::string unit = std::to_string(k);
-            Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, UseUnit_Key) values (" + id +
-                ", 0, 1, 4, " + unit + ", " + unit + ")");
+            Add(vkttest::DataRow{.Data_ID = 10 + k, .Class_Key = 4, .Form_Key = k, .UseUnit_Key = k});
             Sql("insert into VktDB1K values (" + id + ", " + unit + ", 1, 1, 100, 1)");
             Sql("insert into VktDB1L values (" + id + ", '2024-01-01', " + unit + ", 1)");
             Sql("insert into VktDB1M values (" + id + ", '2023-12-31', " + unit + ", 1, 1, 1, 1)");
             Sql("insert into VktDB1Q values (" + id + ", 1, " + unit + ", 1, 1)");
             Sql("insert into VktDB1O values (" + id + ", 1, 1, 1, 2, 1, 1, " + unit + ", 1)");
         }
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key) values (99, 0, 1, 4)");
+        Add(vkttest::DataRow{.Data_ID = 99, .Class_Key = 4});
     }
     // The unit each row 10 + k of a column refers to, for k = 0 .. 15 ("0,1,...").
     std::string References(const UnitColumn& column) {

@@ -26,18 +26,18 @@ protected:
     // A recipe or menu with its cook row; its use price as given (NULL for an empty one).
     void AddCook(int id, int classId, double complete, const std::string& usePrice) {
         AddData(id, classId, usePrice, 5);
-        Sql("insert into VktDB1N values (" + std::to_string(id) + ", " + std::to_string(complete) + ", " +
-            (usePrice == "NULL" ? std::string("NULL") : usePrice + " * " + std::to_string(complete)) + ", 0)");
+        Add(vkttest::CookRow{.Cook_Key = id, .Complete = complete,
+                             .TotalPrice = usePrice == "NULL" ? platform::Variant::Null()
+                                                              : platform::Variant(std::stod(usePrice) * complete)});
     }
     // Appends an item of `record` with `use` to `recipe`, priced `price`.
     void AddItem(int recipe, int record, double use, double price, int unit = 5) {
         const int index = static_cast<int>(
             Int("select count(*) from VktDB1O where Item_Key = " + std::to_string(recipe)) + 1);
-        Sql("insert into VktDB1O values (" + std::to_string(recipe) + ", " + std::to_string(index) + ", 1, " +
-            std::to_string(index) + ", " + std::to_string(record) + ", " + std::to_string(use) + ", " +
-            std::to_string(price) + ", " + std::to_string(unit) + ", " + std::to_string(use * price) + ")");
+        Add(vkttest::ItemRow{.Item_Key = recipe, .ItemIndex = index, .Data_Key = record, .ItemUse = use,
+                             .ItemPrice = price, .ItemUnit_Key = unit, .ItemUsePrice = use * price});
     }
-    bool Refresh(int recipe, std::uint8_t mode = 0, platform::TDateTime runTime = 0) {
+    bool Refresh(int recipe, TVktPriceMode mode = pmNow, platform::TDateTime runTime = 0) {
         return functor.RefreshItemPrices(recipe, mode, TPriorityItem(), runTime);
     }
     // "price/unit/use price" of every item of the recipe, in ItemIndex order.
@@ -54,9 +54,11 @@ protected:
 
 private:
     void AddData(int id, int classId, const std::string& usePrice, int unit) {
-        Sql("insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Form_Key, Data, UseUnit_Key, UsePrice, "
-            "ChangeDate) values (" + std::to_string(id) + ", 0, 1, " + std::to_string(classId) + ", 1, 'R" +
-            std::to_string(id) + "', " + std::to_string(unit) + ", " + usePrice + ", '" + kOld + "')");
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = classId, .Form_Key = 1, .Data = "R" + std::to_string(id),
+                             .UseUnit_Key = unit,
+                             .UsePrice = usePrice == "NULL" ? platform::Variant::Null()
+                                                            : platform::Variant(std::stod(usePrice)),
+                             .ChangeDate = kOld});
     }
 };
 
@@ -107,7 +109,7 @@ TEST_F(RecostTest, OnlySubRecipesChangedBeforeTheRunAreRecosted) {
     Sql("update VktDB1F set ChangeDate = '2024-03-15 10:00:00' where Data_ID = 20");
     Sql("update VktDB1F set ChangeDate = '2024-03-15 10:05:00' where Data_ID = 21");
 
-    ASSERT_TRUE(Refresh(30, 0, platform::EncodeDateTime(2024, 3, 15, 10, 1, 0)));
+    ASSERT_TRUE(Refresh(30, pmNow, platform::EncodeDateTime(2024, 3, 15, 10, 1, 0)));
     EXPECT_EQ(Items(20), "40.0/6/40.0");
     EXPECT_EQ(Items(21), "10.0/5/10.0") << "not stale: left as it was";
     EXPECT_EQ(Text("select ChangeDate from VktDB1F where Data_ID = 21"), "2024-03-15 10:05:00");
@@ -129,9 +131,9 @@ TEST_F(RecostTest, ModesTakeTheNewestYearlyRowAcrossAYearBoundary) {
 
     const char* expected[] = {"25.0/6/25.0 40.0/6/40.0", "21.0/6/21.0 40.0/6/40.0", "22.0/6/22.0 40.0/6/40.0",
                               "23.0/6/23.0 40.0/6/40.0", "24.0/6/24.0 40.0/6/40.0"};
-    for (std::uint8_t mode = 0; mode <= 4; ++mode) {
-        ASSERT_TRUE(Refresh(20, mode)) << int(mode);
-        EXPECT_EQ(Items(20), expected[mode]) << int(mode);
+    for (int mode = pmNow; mode <= pmMin; ++mode) {
+        ASSERT_TRUE(Refresh(20, static_cast<TVktPriceMode>(mode))) << mode;
+        EXPECT_EQ(Items(20), expected[mode]) << mode;
     }
 }
 
@@ -139,7 +141,7 @@ TEST_F(RecostTest, AModeWithoutAColumnIsRefused) {
     AddIngredient(10, "25");
     AddCook(20, kRecipeClass, 1, "0");
     AddItem(20, 10, 1, 0);
-    EXPECT_FALSE(Refresh(20, 5));
+    EXPECT_FALSE(Refresh(20, static_cast<TVktPriceMode>(pmMin + 1)));
     EXPECT_EQ(Items(20), "0.0/5/0.0");
     EXPECT_EQ(Totals(20), std::string("0.0|0.0|") + kOld);
 }
@@ -319,7 +321,7 @@ protected:
 
 TEST_F(RecostReferenceTest, EveryRecipeEndsAsTheStatementsOneItemAtATimeLeaveIt) {
     for (std::uint32_t seed = 1; seed <= 8; ++seed) {
-        const int mode = seed % 3 == 0 ? 1 : 0;
+        const int mode = seed % 3 == 0 ? pmLast : pmNow;
         SCOPED_TRACE("seed " + std::to_string(seed) + " mode " + std::to_string(mode));
         std::vector<int> order = Cooks();
         std::shuffle(order.begin(), order.end(), std::mt19937(seed));
@@ -335,7 +337,7 @@ TEST_F(RecostReferenceTest, EveryRecipeEndsAsTheStatementsOneItemAtATimeLeaveIt)
         SetUp();
         Generate(seed);
         std::vector<bool> results;
-        for (int id : order) results.push_back(Refresh(id, static_cast<std::uint8_t>(mode)));
+        for (int id : order) results.push_back(Refresh(id, static_cast<TVktPriceMode>(mode)));
         EXPECT_EQ(results, expected);
         EXPECT_EQ(Dump(), reference);
     }
@@ -432,10 +434,6 @@ protected:
             Real("select Complete from VktDB1N where Cook_Key = " + key));
         return platform::Currency::FromDouble(total / complete).ToDouble();
     }
-    double Real(const std::string& sql) {
-        platform::Statement row(Db(), sql);
-        return row.Step() ? row.GetDouble(0) : -1;
-    }
 };
 
 TEST_F(CostingFromScratchTest, EveryRecipeAndMenuCostsAsItsItemsAfterRandomEdits) {
@@ -448,8 +446,8 @@ TEST_F(CostingFromScratchTest, EveryRecipeAndMenuCostsAsItsItemsAfterRandomEdits
         Edit(random, 60);
         // Recosting the menus, then the recipes no menu reaches, with a run later than every edit.
         const platform::TDateTime run = FixedNow() + 1;
-        for (int id = 41; id < 41 + kMenus; ++id) ASSERT_TRUE(Refresh(id, 0, run)) << id;
-        for (int id = 21; id < 21 + kRecipes; ++id) ASSERT_TRUE(Refresh(id, 0, run)) << id;
+        for (int id = 41; id < 41 + kMenus; ++id) ASSERT_TRUE(Refresh(id, pmNow, run)) << id;
+        for (int id = 21; id < 21 + kRecipes; ++id) ASSERT_TRUE(Refresh(id, pmNow, run)) << id;
         for (int id = 1; id <= kIngredients; ++id)
             EXPECT_EQ(Real("select UsePrice from VktDB1F where Data_ID = " + std::to_string(id)), FromScratch(id)) << id;
         for (int id : Cooks()) {

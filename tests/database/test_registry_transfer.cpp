@@ -20,6 +20,7 @@
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Sqlite.h"
+#include "support/DataRows.h"
 
 namespace {
 
@@ -36,8 +37,8 @@ protected:
         const std::string folder = Folder(sub);
         EXPECT_TRUE(registry->CreateDatabase(name, folder));
         Sql(folder, "insert into VktDB1C (Dealer_ID, Company) values (2, '魚河岸')");
-        Sql(folder, "insert into VktDB1F (Data_ID, Conserve, InvItem, Class_Key, Data, UsePrice) "
-                    "values (1, 0, 1, 3, '牛肉', 12.5)");
+        Sql(folder,
+            vkttest::InsertSql(vkttest::DataRow{.Data_ID = 1, .Class_Key = 3, .Data = "牛肉", .UsePrice = 12.5}));
         Sql(folder, "insert into VktDB1H values (1, x'7B5C727466317D')");
         shell->messages.clear();
         return folder;

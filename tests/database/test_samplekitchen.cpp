@@ -25,6 +25,7 @@
 #include "platform/DateTime.h"
 #include "platform/Files.h"
 #include "platform/Sqlite.h"
+#include "support/DataRows.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -75,10 +76,7 @@ protected:
         db.Open(platform::DatabaseFilePath(registry->GetPath(0)));
     }
 
-    std::int64_t Int(const std::string& sql) {
-        platform::Statement statement(db, sql);
-        return statement.Step() ? statement.GetInt64(0) : -1;
-    }
+    std::int64_t Int(const std::string& sql) { return vkttest::QueryInt(db, sql, -1); }
 
     std::string root;
     vkttest::TempFolder temp;

@@ -41,27 +41,28 @@ protected:
             "'a@b.jp'), (2, '海商', NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
         Sql("insert into VktDB1D values (1, '辛い'), (2, '冷凍'), (3, '国産')");
 
-        AddData(10, 5, "牛肉", "Bœuf", 2, "1.5");
+        AddData(10, 5, "牛肉", "Bœuf", 2, 1.5);
         Sql("insert into VktDB1K values (10, 3, 1500, 1000, 90, 1)");
-        AddData(11, 5, "塩", "", 2, "0.1");
+        AddData(11, 5, "塩", "", 2, 0.1);
         Sql("insert into VktDB1K values (11, 3, 100, 1000, 100, 1)");
-        AddData(12, 7, "胡椒", "Poivre", 2, "2");
+        AddData(12, 7, "胡椒", "Poivre", 2, 2);
         Sql("insert into VktDB1K values (12, 2, 2000, 1000, 100, 2)");
-        AddData(20, 8, "ステーキ", "Steak", 4, "1.6");
+        AddData(20, 8, "ステーキ", "Steak", 4, 1.6);
         Sql("insert into VktDB1N values (20, 1, 1.6, 5)");
         // Stored out of order: the export lists items by ItemIndex.
         Sql("insert into VktDB1O values (20, 2, 0, 0, 11, 1, 0.1, 5, 0.1), (20, 1, 0, 0, 10, 1, 1.5, 2, 1.5)");
-        AddData(30, 9, "ディナー", "Dîner", 4, "1.6");
+        AddData(30, 9, "ディナー", "Dîner", 4, 1.6);
         Sql("insert into VktDB1N values (30, 1, 1.6, 4000)");
         Sql("insert into VktDB1P values (30, 'コースの説明', 'Menu du soir')");
         Sql("insert into VktDB1O values (30, 1, 0, 0, 20, 1, 1.6, 4, 1.6)");
     }
 
     void AddData(int id, int classId, const std::string& name, const std::string& name2, int useUnit,
-                 const std::string& usePrice) {
-        Sql("insert into VktDB1F values (" + std::to_string(id) + ", 0, 1, " + std::to_string(classId) + ", 1, '" +
-            name + "', " + (name2.empty() ? std::string("NULL") : "'" + name2 + "'") + ", " +
-            std::to_string(useUnit) + ", " + usePrice + ", '2024-01-02 00:00:00', '2024-03-15 09:05:07')");
+                 double usePrice) {
+        Add(vkttest::DataRow{.Data_ID = id, .Class_Key = classId, .Form_Key = 1, .Data = name,
+                             .Data2 = name2.empty() ? platform::Variant::Null() : platform::Variant(name2),
+                             .UseUnit_Key = useUnit, .UsePrice = usePrice, .CreateDate = "2024-01-02 00:00:00",
+                             .ChangeDate = "2024-03-15 09:05:07"});
     }
 
     // Exports the records and reads the file back; fails the test when it is no valid UTF-8 XML.
@@ -250,7 +251,7 @@ TEST_F(XmlExportTest, ClassesBringTheirAncestorsDownToTheFirstUserLevel) {
     // 12 lies at depth 5 and 13 in the ingredients family root (depth 2): the ancestors of depths 4
     // and 3 follow the classes referenced directly; the family root and the root come only when
     // referenced.
-    AddData(13, 2, "水", "Eau", 2, "0");
+    AddData(13, 2, "水", "Eau", 2, 0);
     const platform::XmlNode root = Export({12, 13});
     EXPECT_EQ(Keys(List(root, "ClassList"), "Class_ID"), "7,2,6,5");
     EXPECT_EQ(Dump(List(root, "ClassList").GetChild(2)),

@@ -35,8 +35,8 @@ std::set<std::string> EnabledNames(const TCommandState& state)
 TCommandState Browsing()
 {
     TCommandState s;
-    s.P = s.V = true;
-    s.T = 1;
+    s.HasPanel = s.DatabaseValid = true;
+    s.SelectedClassType = ctFood;
     s.ClassLeaf = true;
     s.ListHasRows = true;
     return s;
@@ -63,37 +63,37 @@ std::vector<RuleCase> RuleCases()
     std::vector<RuleCase> cases;
     cases.push_back({"no panel", {}, {}});
     TCommandState s;
-    s.P = true;
+    s.HasPanel = true;
     cases.push_back({"panel without database", s, join({database, views})});
     s = Browsing();
     cases.push_back({"an ingredient class, nothing marked", s,
                      join({database, views, needV, {"ActNewData", "ActViewSelAll", "ActShowViewFieldDialog"}})});
-    s.S = true;
+    s.RowsMarked = true;
     const std::set<std::string> marked = {"ActDeleteData",        "ActChangeDataClass", "ActAppendInventory",
                                           "ActChangeDataAttribute", "ActChangeDataProperty", "ActViewSelRev",
                                           "ActViewSelClear"};
     cases.push_back({"records marked", s,
                      join({database, views, needV, marked, {"ActNewData", "ActViewSelAll", "ActShowViewFieldDialog"}})});
     s.ClassLeaf = false;
-    s.T = 0;
+    s.SelectedClassType = ctRoot;
     cases.push_back({"the root: no new record, no property change", s,
                      join({database, views, needV,
                            {"ActDeleteData", "ActChangeDataClass", "ActAppendInventory", "ActChangeDataAttribute",
                             "ActViewSelRev", "ActViewSelClear", "ActViewSelAll", "ActShowViewFieldDialog"}})});
-    s.T = -1;
+    s.SelectedClassType = ctTrash;
     cases.push_back({"the trash", s,
                      join({database, views, needV,
                            {"ActDeleteData", "ActReviveData", "ActViewSelRev", "ActViewSelClear", "ActViewSelAll",
                             "ActShowViewFieldDialog"}})});
     s = Browsing();
-    s.S = true;
+    s.RowsMarked = true;
     s.EditChecked = true;
     s.EditorShowsRecord = true;
-    s.EditorClassType = 2;
+    s.EditorClassType = ctCook;
     cases.push_back({"a recipe in the editor", s,
                      join({database, views, needV, marked,
                            {"ActNewData", "ActViewSelAll", "ActShowViewFieldDialog", "ActEditData", "ActAppendItem"}})});
-    s.EditorClassType = 1;
+    s.EditorClassType = ctFood;
     cases.push_back({"an ingredient in the editor takes no items", s,
                      join({database, views, needV, marked,
                            {"ActNewData", "ActViewSelAll", "ActShowViewFieldDialog", "ActEditData"}})});
@@ -103,7 +103,7 @@ std::vector<RuleCase> RuleCases()
                      join({database, views, needV,
                            {"ActNewData", "ActViewSelAll", "ActShowViewFieldDialog", "ActEditData"}})});
     s = Browsing();
-    s.S = true;
+    s.RowsMarked = true;
     s.PreviewMode = true;
     s.PrinterEnabled = true;
     cases.push_back({"the layout view", s,
@@ -113,9 +113,9 @@ std::vector<RuleCase> RuleCases()
     cases.push_back({"the layout view without printer", s,
                      join({database, views, needV, {"ActShowPreviewProperty", "ActShowPrinterMargin"}})});
     s = Browsing();
-    s.S = true;
+    s.RowsMarked = true;
     s.InventoryMode = true;
-    cases.push_back({"stock-taking without a row (S is false there)", s, join({database, views, needV})});
+    cases.push_back({"stock-taking without a row (no rows count as marked there)", s, join({database, views, needV})});
     s.InventoryHasRow = true;
     cases.push_back({"stock-taking with a row", s, join({database, views, needV, {"ActDeleteInventory"}})});
     s.PreviewMode = true;
