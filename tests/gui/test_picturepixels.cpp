@@ -3,6 +3,7 @@
 // size, kept within their budget; a drawing over the raster time limit shows its frame and reason.
 #include "gui/DrawingSvg.h"
 #include "gui/EnhancedMetafile.h"
+#include "gui/PaintAside.h"
 #include "gui/PicturePixels.h"
 
 #include <gtest/gtest.h>
@@ -200,6 +201,51 @@ TEST(PicturePixels, AJobOverItsTimeLimitShowsTheFrameAndReason)
     EXPECT_GT(dark, 50) << "the reason written inside";
     ASSERT_TRUE(Settle(pixels));
     EXPECT_EQ(pixels.Rasters(), rasters);
+}
+
+// One drawing rasterised at three sizes at once, and printed aside meanwhile: every worker replays
+// the same drawing, each of its outlines drawn first on several threads at once (a new drawing
+// each round, so that nothing a first draw makes is there yet). Each replay shows the same picture.
+TEST(PicturePixels, ADrawingReplayedOnSeveralThreadsAtOnce)
+{
+    std::string body = "<clipPath id='c'><path d='M 0 0 L 200 0 L 200 95 C 100 105 100 90 0 95 Z'/></clipPath>"
+                       "<g clip-path='url(#c)'>";
+    for (int i = 0; i < 2000; ++i) {
+        const int x = i % 40 * 5, y = i / 40 * 2;
+        body += "<path d='M " + std::to_string(x) + " " + std::to_string(y) + " l 4 0 c 1 0 1 1 0 1 l -4 0 z' fill='#" +
+                (i % 2 ? "e01010" : "1030c0") + "' stroke='#000000' stroke-width='0.3'/>";
+    }
+    body += "</g>";
+    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='100'>" + body + "</svg>";
+    // Sizes near each other: the workers keep pace, drawing the same outline at the same time.
+    const QRectF sizes[] = {{0, 0, 100, 50}, {0, 0, 101, 50}, {0, 0, 100, 51}};
+    for (int round = 0; round < 40; ++round) {
+        std::string error;
+        std::optional<DisplayList> read = ReadDrawingSvg(svg, QSizeF(200, 100), kMetafileDrawingLimits, error);
+        ASSERT_TRUE(read) << error;
+        const auto drawing = std::make_shared<const DisplayList>(std::move(*read));
+        PicturePixels pixels(64 << 20, 20000, 3);
+        for (const QRectF& place : sizes)
+            Paint(pixels, drawing, place);
+        QImage printed(100, 51, QImage::Format_RGB32);
+        printed.fill(Qt::white);
+        {
+            const PaintAsidePump pump([] {});
+            QPainter painter(&printed);
+            painter.scale(0.5, 0.51);
+            PaintAside([&] { drawing->Replay(painter); });
+        }
+        ASSERT_TRUE(Settle(pixels));
+        const Painted shown = Paint(pixels, drawing, sizes[2]);
+        ASSERT_TRUE(shown.Made) << "round " << round;
+        for (const QPoint at : {QPoint(1, 0), QPoint(4, 0), QPoint(60, 30)}) {
+            const QRgb a = shown.Page.pixel(at), b = printed.pixel(at);
+            EXPECT_LE(std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                std::abs(qBlue(a) - qBlue(b))}),
+                      8)
+                << "round " << round << " at " << at.x() << "," << at.y();
+        }
+    }
 }
 
 } // namespace
