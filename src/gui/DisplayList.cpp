@@ -87,9 +87,6 @@ void Smooth(QPainter& painter, bool smooth)
         painter.setRenderHint(QPainter::Antialiasing, smooth);
 }
 
-// A sheet of laid tiles holds at most so many pixels.
-constexpr double kMaxSheetPixels = 1 << 22;
-
 // Whether the painter writes the brushes it is given (PDF, or a recording that may be played there).
 bool WritesBrushes(const QPainter& painter)
 {

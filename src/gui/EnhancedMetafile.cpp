@@ -550,8 +550,19 @@ void MetafileCache::Run(MetafilePlay& play, std::string_view bytes)
     } catch (const std::exception& e) {
         *rendering = MetafileRendering();
         rendering->Error = std::string("the picture cannot be drawn: ") + e.what();
+    } catch (...) {
+        *rendering = MetafileRendering();
+        rendering->Error = "the picture cannot be drawn";
     }
-    std::shared_ptr<const MetafileRendering> kept = Keep({play.size_, play.hash_}, std::move(rendering));
+    std::shared_ptr<const MetafileRendering> kept;
+    try {
+        kept = Keep({play.size_, play.hash_}, std::move(rendering));
+    } catch (...) {
+        // Out of memory keeping it: the play ends all the same, drawing nothing.
+        static const auto none = std::make_shared<const MetafileRendering>(
+            MetafileRendering{Metafile(), "the picture needs more memory than it may take"});
+        kept = none;
+    }
     {
         std::lock_guard lock(play.mutex_);
         play.rendering_ = std::move(kept);
@@ -665,7 +676,7 @@ void MetafileWaiter::Check()
 
 MetafileCache& ProgramMetafileCache()
 {
-    static MetafileCache cache(kMaxDrawingBytes, RenderEnhancedMetafile);
+    static MetafileCache cache(kPictureDrawingBytes, RenderEnhancedMetafile);
     static const bool stopsWithTheProgram = [] {
         // Before the application's objects go: the players still running are killed, the queued
         // pictures dropped.

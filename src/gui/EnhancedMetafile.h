@@ -158,7 +158,6 @@ private:
         std::shared_ptr<const MetafileRendering> Rendering;
         std::size_t Cost;
     };
-    static constexpr std::size_t kMaxRefused = 4096;
 
     // The kept or refused rendering; null when neither. Under mutex_.
     std::shared_ptr<const MetafileRendering> Lookup(const Key& key);

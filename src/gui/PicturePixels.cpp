@@ -63,10 +63,14 @@ void DrawPixels(QPainter& painter, const QRectF& place, const QImage& pixels)
 
 } // namespace
 
-PicturePixels::PicturePixels(std::size_t budget, int timeoutMs, int workers)
-    : budget_(budget), timeoutMs_(timeoutMs), notifier_(std::make_unique<PixelNotifier>()),
-      workers_(std::make_unique<QThreadPool>())
+PicturePixels::PicturePixels(std::size_t budget, int timeoutMs, int workers, Rasteriser rasterise)
+    : budget_(budget), timeoutMs_(timeoutMs), rasterise_(std::move(rasterise)),
+      notifier_(std::make_unique<PixelNotifier>()), workers_(std::make_unique<QThreadPool>())
 {
+    if (!rasterise_)
+        rasterise_ = [](const DisplayList& drawing, QPainter& painter, const std::function<bool()>& goOn) {
+            return drawing.Replay(painter, goOn);
+        };
     workers_->setMaxThreadCount(std::max(workers, 1));
 }
 
@@ -80,12 +84,16 @@ void PicturePixels::Stop()
     std::lock_guard lock(mutex_);
     queue_.clear();
     for (auto& [key, job] : asked_)
-        job->ended_.store(true, std::memory_order_release);
+        job->state_.store(JobState::Dropped, std::memory_order_release);
     asked_.clear();
     stopping_.store(false, std::memory_order_release);
 }
 
 QString PicturePixels::TimeoutText() { return QStringLiteral("図が複雑すぎて時間内に描けません。"); }
+
+QString PicturePixels::MemoryText() { return QStringLiteral("図が大きすぎて描けません。"); }
+
+QString PicturePixels::FailureText() { return QStringLiteral("図を描けません。"); }
 
 std::size_t PicturePixels::HeldBytes() const
 {
@@ -99,22 +107,51 @@ std::size_t PicturePixels::Pending() const
     return asked_.size() + untold_;
 }
 
-const PicturePixels::Entry* PicturePixels::Lookup(const Key& key)
+namespace {
+
+// Whether the entry's drawing is `drawing` itself, not one gone whose address it has taken.
+bool Owns(const std::weak_ptr<const DisplayList>& held, const std::shared_ptr<const DisplayList>& drawing)
+{
+    return !held.owner_before(drawing) && !drawing.owner_before(held) && !held.expired();
+}
+
+} // namespace
+
+void PicturePixels::Erase(std::list<Entry>::iterator entry)
+{
+    if (const auto latest = latest_.find(entry->At.Drawing); latest != latest_.end() && latest->second == entry->At)
+        latest_.erase(latest);
+    bytes_ -= entry->Cost;
+    index_.erase(entry->At);
+    kept_.erase(entry);
+}
+
+const PicturePixels::Entry* PicturePixels::Lookup(const Key& key, const std::shared_ptr<const DisplayList>& drawing)
 {
     const auto it = index_.find(key);
     if (it == index_.end())
         return nullptr;
+    if (!Owns(it->second->Drawing, drawing)) {
+        Erase(it->second);
+        return nullptr;
+    }
     kept_.splice(kept_.begin(), kept_, it->second);
     return &*it->second;
 }
 
-const PicturePixels::Entry* PicturePixels::Latest(const DisplayList* drawing) const
+const PicturePixels::Entry* PicturePixels::Latest(const std::shared_ptr<const DisplayList>& drawing)
 {
-    const auto latest = latest_.find(drawing);
+    const auto latest = latest_.find(drawing.get());
     if (latest == latest_.end())
         return nullptr;
     const auto it = index_.find(latest->second);
-    return it == index_.end() ? nullptr : &*it->second;
+    if (it == index_.end())
+        return nullptr;
+    if (!Owns(it->second->Drawing, drawing)) {
+        Erase(it->second);
+        return nullptr;
+    }
+    return &*it->second;
 }
 
 bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayList>& drawing, double width,
@@ -136,21 +173,21 @@ bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayL
     const Key key{drawing.get(), std::max(1, int(w)), std::max(1, int(h))};
     std::shared_ptr<const Raster> raster;
     bool made = false;
-    bool refused = false;
+    QString reason;
     {
         std::lock_guard lock(mutex_);
-        if (const Entry* entry = Lookup(key)) {
+        if (const Entry* entry = Lookup(key, drawing)) {
             raster = entry->Made;
             made = raster != nullptr;
-            refused = !made;
+            reason = entry->Reason;
         } else {
-            if (const Entry* latest = Latest(drawing.get()))
+            if (const Entry* latest = Latest(drawing))
                 raster = latest->Made;
             Ask(drawing, width, height, key);
         }
     }
     if (!raster)
-        DrawFrame(painter, shown, refused ? TimeoutText() : QString());
+        DrawFrame(painter, shown, reason);
     else if (!made || raster->Pixels.size() != shown.size() || !Blend(painter, shown, *raster))
         DrawPixels(painter, place, raster->Pixels);
     return made;
@@ -175,14 +212,10 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
         job->width_ = key.Width;
         job->height_ = key.Height;
         job->rank_ = ++nextRank_;
+        job->state_.store(JobState::Queued, std::memory_order_release);
         queue_.emplace(job->rank_, job);
-        while (queue_.size() > kMostQueued) {
-            const auto oldest = queue_.begin();
-            const std::shared_ptr<RasterJob> dropped = oldest->second;
-            queue_.erase(oldest);
-            asked_.erase({dropped->drawing_.get(), dropped->width_, dropped->height_});
-            dropped->ended_.store(true, std::memory_order_release);
-        }
+        while (queue_.size() > kMostQueued)
+            Drop(queue_.begin()->second);
         // One start per job queued: each takes the latest asked left, if any.
         workers_->start([this] {
             std::shared_ptr<RasterJob> next;
@@ -194,6 +227,7 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
                 next = latest->second;
                 queue_.erase(latest);
                 next->rank_ = 0;
+                next->state_.store(JobState::Running, std::memory_order_release);
             }
             Run(next);
         });
@@ -202,11 +236,41 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
         currentWaiter->Add(*this, asked_[key]);
 }
 
+void PicturePixels::Drop(const std::shared_ptr<RasterJob>& job)
+{
+    queue_.erase(job->rank_);
+    job->rank_ = 0;
+    const Key key{job->drawing_.get(), job->width_, job->height_};
+    if (const auto it = asked_.find(key); it != asked_.end() && it->second == job)
+        asked_.erase(it);
+    job->state_.store(JobState::Dropped, std::memory_order_release);
+    // Told like an end, so that whoever waits for it stops.
+    ++untold_;
+    Tell();
+}
+
+void PicturePixels::Unwait(const std::vector<std::weak_ptr<const RasterJob>>& jobs)
+{
+    std::lock_guard lock(mutex_);
+    for (const auto& held : jobs) {
+        const std::shared_ptr<const RasterJob> seen = held.lock();
+        if (!seen)
+            continue;
+        const auto it = asked_.find({seen->drawing_.get(), seen->width_, seen->height_});
+        if (it == asked_.end() || it->second != seen)
+            continue;
+        const std::shared_ptr<RasterJob> job = it->second;
+        if (job->waiters_ > 0 && --job->waiters_ == 0 && job->State() == JobState::Queued)
+            Drop(job);
+    }
+}
+
 void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
 {
     // A job ends whatever its drawing throws: a worker's exception would end the program, and a
     // job left unended would be waited for.
     std::shared_ptr<const Raster> made;
+    QString reason;
     try {
         QImage pixels;
         pixels = QImage(job->width_, job->height_, QImage::Format_ARGB32_Premultiplied);
@@ -216,17 +280,31 @@ void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
             painter.scale(job->width_ / job->unitsWidth_, job->height_ / job->unitsHeight_);
             const std::int64_t start = ThreadProcessorNs();
             const std::int64_t limit = std::int64_t(timeoutMs_) * 1'000'000;
-            const bool whole = job->drawing_->Replay(painter, [&] {
+            const bool whole = rasterise_(*job->drawing_, painter, [&] {
                 return !stopping_.load(std::memory_order_relaxed) && ThreadProcessorNs() - start <= limit;
             });
             painter.end();
             if (whole)
                 made = RunsOf(std::move(pixels));
+            else
+                reason = TimeoutText();
+        } else {
+            reason = MemoryText();
         }
     } catch (const std::bad_alloc&) {
         made = nullptr;
+        reason = MemoryText();
+    } catch (...) {
+        made = nullptr;
+        reason = FailureText();
     }
-    Keep(job, std::move(made));
+    try {
+        Keep(job, std::move(made), reason);
+    } catch (...) {
+        // Out of memory keeping it: ended all the same, kept as nothing.
+        job->state_.store(JobState::Refused, std::memory_order_release);
+        Tell();
+    }
 }
 
 std::shared_ptr<const PicturePixels::Raster> PicturePixels::RunsOf(QImage pixels)
@@ -307,7 +385,8 @@ bool PicturePixels::Blend(QPainter& painter, const QRect& shown, const Raster& r
     return true;
 }
 
-void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<const Raster> made)
+void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<const Raster> made,
+                         const QString& reason)
 {
     {
         std::lock_guard lock(mutex_);
@@ -315,34 +394,24 @@ void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<
         if (const auto it = asked_.find(key); it != asked_.end() && it->second == job)
             asked_.erase(it);
         // Ended within the lock, so the notice that clears `untold_` tells of this job too.
-        job->ended_.store(true, std::memory_order_release);
+        job->state_.store(made ? JobState::Made : JobState::Refused, std::memory_order_release);
         ++untold_;
         // A program that is stopping keeps nothing: a job it ended is no refusal.
         if (!stopping_.load(std::memory_order_acquire)) {
-            if (const auto it = index_.find(key); it != index_.end()) {
-                bytes_ -= it->second->Cost;
-                kept_.erase(it->second);
-                index_.erase(it);
-            }
+            if (const auto it = index_.find(key); it != index_.end())
+                Erase(it->second);
             const std::size_t cost =
-                made ? std::size_t(made->Pixels.sizeInBytes()) + made->Rows.size() * 4 + made->Spans.size() * 4 + 256
-                     : 256;
+                (made ? std::size_t(made->Pixels.sizeInBytes()) + made->Rows.size() * 4 + made->Spans.size() * 4 : 0) +
+                sizeof(Entry) + std::size_t(reason.size()) * 2 + 128;
             const bool drawn = made != nullptr;
-            kept_.push_front({key, job->drawing_, std::move(made), cost});
+            kept_.push_front({key, job->drawing_, std::move(made), reason, cost});
             index_.emplace(key, kept_.begin());
             bytes_ += cost;
             if (drawn)
                 latest_[key.Drawing] = key;
             // The longest unused go first; the one just made stays.
-            while (bytes_ > budget_ && kept_.size() > 1) {
-                const Entry& last = kept_.back();
-                if (const auto latest = latest_.find(last.At.Drawing);
-                    latest != latest_.end() && latest->second == last.At)
-                    latest_.erase(latest);
-                bytes_ -= last.Cost;
-                index_.erase(last.At);
-                kept_.pop_back();
-            }
+            while (bytes_ > budget_ && kept_.size() > 1)
+                Erase(std::prev(kept_.end()));
             rasters_.fetch_add(1, std::memory_order_relaxed);
         }
     }
@@ -383,7 +452,7 @@ PicturePixels& ProgramPicturePixels()
 
 PixelWaiter::PixelWaiter(std::function<void()> ended) : ended_(std::move(ended)) {}
 
-PixelWaiter::~PixelWaiter() { QObject::disconnect(connection_); }
+PixelWaiter::~PixelWaiter() { Clear(); }
 
 PixelWaiter::Asking::Asking(PixelWaiter& waiter) : previous_(currentWaiter) { currentWaiter = &waiter; }
 
@@ -391,11 +460,13 @@ PixelWaiter::Asking::~Asking() { currentWaiter = previous_; }
 
 void PixelWaiter::Add(PicturePixels& pixels, const std::shared_ptr<RasterJob>& job)
 {
+    // Under the cache's mutex (asked there).
     if (!job || std::any_of(jobs_.begin(), jobs_.end(), [&](const auto& held) { return held.lock() == job; }))
         return;
+    if (pixels_ && pixels_ != &pixels)
+        Clear();
     jobs_.push_back(job);
-    if (connection_ && pixels_ != &pixels)
-        QObject::disconnect(connection_);
+    ++job->waiters_;
     if (!connection_ || pixels_ != &pixels) {
         pixels_ = &pixels;
         connection_ = QObject::connect(&pixels.Notifier(), &PixelNotifier::Rastered, [this] { Check(); });
@@ -404,6 +475,8 @@ void PixelWaiter::Add(PicturePixels& pixels, const std::shared_ptr<RasterJob>& j
 
 void PixelWaiter::Clear()
 {
+    if (pixels_ && !jobs_.empty())
+        pixels_->Unwait(jobs_);
     jobs_.clear();
     QObject::disconnect(connection_);
     connection_ = {};

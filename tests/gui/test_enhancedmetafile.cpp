@@ -781,11 +781,14 @@ TEST(EnhancedMetafile, ARenderingThatThrowsEndsItsPlay)
 {
     const std::string worker = EmfBuilder(43, 30).Rectangle(2, 2, 20, 20, kRed).Bytes();
     const std::string caller = EmfBuilder(44, 30).Rectangle(2, 2, 20, 20, kBlue).Bytes();
+    const std::string odd = EmfBuilder(45, 30).Rectangle(2, 2, 20, 20, kBlue).Bytes();
     MetafileCache cache(
         16 << 20,
         [&](std::string_view bytes) -> MetafileRendering {
             if (bytes == worker)
                 throw std::bad_alloc();
+            if (bytes == odd)
+                throw 42;
             throw std::runtime_error("damaged");
         },
         1);
@@ -794,6 +797,9 @@ TEST(EnhancedMetafile, ARenderingThatThrowsEndsItsPlay)
     const auto played = cache.Wait(*play);
     EXPECT_TRUE(played->Drawing.IsEmpty());
     EXPECT_EQ(MetafileProblem(played->Error), "図が大きすぎて描けません。") << played->Error;
+    // Not an exception at all: refused as well.
+    EXPECT_EQ(cache.Find(odd, play), nullptr);
+    EXPECT_TRUE(cache.Wait(*play)->Drawing.IsEmpty());
 
     const auto first = cache.Get(caller);
     EXPECT_TRUE(first->Drawing.IsEmpty());

@@ -15,8 +15,12 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -168,7 +172,7 @@ TEST(PicturePixels, KeepsPixelsWithinTheirBudget)
     // Room for one 200 × 100 raster (80 kB) and not two.
     PicturePixels pixels(120 << 10, 10000);
     const auto one = RedDrawing();
-    const auto two = RedDrawing();
+    auto two = RedDrawing();
     for (const auto& drawing : {one, two}) {
         Paint(pixels, drawing, QRectF(0, 0, 200, 100));
         ASSERT_TRUE(Settle(pixels));
@@ -176,31 +180,83 @@ TEST(PicturePixels, KeepsPixelsWithinTheirBudget)
     EXPECT_LE(pixels.HeldBytes(), std::size_t(120) << 10);
     EXPECT_TRUE(Paint(pixels, two, QRectF(0, 0, 200, 100)).Made) << "the latest made is kept";
     EXPECT_FALSE(Paint(pixels, one, QRectF(0, 0, 200, 100)).Made) << "the longest unused went";
+
+    // Kept pixels do not keep their drawing: the drawings' cache counts it.
+    const std::weak_ptr<const DisplayList> held = two;
+    two.reset();
+    EXPECT_TRUE(held.expired());
 }
 
-// A job past its processor time ends between two commands, whatever the work limit admitted: the
-// frame with the reason stands in, and it is not made again at that size.
-TEST(PicturePixels, AJobOverItsTimeLimitShowsTheFrameAndReason)
+// A job ends refused whatever stops its replay: past its processor time (between two commands,
+// whatever the work limit admitted) or anything thrown. The frame with its reason stands in, and
+// it is not made again at that size.
+TEST(PicturePixels, ARefusedJobShowsTheFrameAndReason)
 {
-    PicturePixels pixels(16 << 20, 0);
+    const auto replay = [](const DisplayList& drawing, QPainter& painter, const std::function<bool()>& goOn) {
+        return drawing.Replay(painter, goOn);
+    };
+    struct Row {
+        const char* Case;
+        int TimeoutMs;
+        PicturePixels::Rasteriser Rasterise;
+    };
+    const Row rows[] = {
+        {"over its time", 0, replay},
+        {"out of memory", 10000, [](auto&, auto&, auto&) -> bool { throw std::bad_alloc(); }},
+        {"an error", 10000, [](auto&, auto&, auto&) -> bool { throw std::runtime_error("broken"); }},
+        {"no exception", 10000, [](auto&, auto&, auto&) -> bool { throw 42; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Case);
+        PicturePixels pixels(16 << 20, row.TimeoutMs, kRasterWorkers, row.Rasterise);
+        const auto drawing = RedDrawing();
+        Paint(pixels, drawing, QRectF(0, 0, 400, 300));
+        ASSERT_TRUE(Settle(pixels));
+        const std::size_t rasters = pixels.Rasters();
+        const Painted refused = Paint(pixels, drawing, QRectF(0, 0, 400, 300));
+        EXPECT_FALSE(refused.Made);
+        EXPECT_EQ(pixels.Pending(), 0u) << "not asked again";
+        EXPECT_EQ(refused.Page.pixel(0, 0), qRgb(0, 0, 0)) << "its frame";
+        int red = 0, dark = 0;
+        for (int y = 2; y < 298; ++y)
+            for (int x = 2; x < 398; ++x) {
+                red += Red(refused.Page.pixel(x, y));
+                dark += qGray(refused.Page.pixel(x, y)) < 128;
+            }
+        EXPECT_EQ(red, 0) << "nothing of the drawing";
+        EXPECT_GT(dark, 50) << "the reason written inside";
+        ASSERT_TRUE(Settle(pixels));
+        EXPECT_EQ(pixels.Rasters(), rasters);
+    }
+}
+
+// A view closed drops the jobs it alone waited for that no worker has begun.
+TEST(PicturePixels, AClosedViewsQueuedJobsAreDropped)
+{
+    std::atomic<bool> release{false};
+    std::atomic<int> begun{0};
+    PicturePixels pixels(64 << 20, 10000, 1,
+                         [&](const DisplayList& drawing, QPainter& painter, const std::function<bool()>& goOn) {
+                             ++begun;
+                             while (!release.load())
+                                 QThread::msleep(1);
+                             return drawing.Replay(painter, goOn);
+                         });
     const auto drawing = RedDrawing();
-    Paint(pixels, drawing, QRectF(0, 0, 400, 300));
+    {
+        PixelWaiter view([] {});
+        const PixelWaiter::Asking asking(view);
+        for (int i = 0; i < 10; ++i)
+            Paint(pixels, drawing, QRectF(0, 0, 100 + i, 50));
+        QElapsedTimer clock;
+        clock.start();
+        while (begun.load() == 0 && clock.elapsed() < 20000)
+            QThread::msleep(1);
+    }
+    release.store(true);
     ASSERT_TRUE(Settle(pixels));
-    const std::size_t rasters = pixels.Rasters();
-    const Painted refused = Paint(pixels, drawing, QRectF(0, 0, 400, 300));
-    EXPECT_FALSE(refused.Made);
-    EXPECT_EQ(pixels.Pending(), 0u) << "not asked again";
-    EXPECT_EQ(refused.Page.pixel(0, 0), qRgb(0, 0, 0)) << "its frame";
-    int red = 0, dark = 0;
-    for (int y = 2; y < 298; ++y)
-        for (int x = 2; x < 398; ++x) {
-            red += Red(refused.Page.pixel(x, y));
-            dark += qGray(refused.Page.pixel(x, y)) < 128;
-        }
-    EXPECT_EQ(red, 0) << "nothing of the drawing";
-    EXPECT_GT(dark, 50) << "the reason written inside";
-    ASSERT_TRUE(Settle(pixels));
-    EXPECT_EQ(pixels.Rasters(), rasters);
+    EXPECT_EQ(begun.load(), 1) << "only the job begun before the view closed";
+    EXPECT_EQ(pixels.Rasters(), 1u);
 }
 
 // One drawing rasterised at three sizes at once, and printed aside meanwhile: every worker replays
