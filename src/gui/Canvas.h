@@ -9,7 +9,7 @@
 // "ＭＳ Ｐゴシック" 12 px at 96 dpi (scaled to its resolution), black, with a white brush.
 //
 // Implementations: QtCanvas (over any QPainter), BitmapCanvas (an image of its own), PdfWriter,
-// the recorder of a Metafile, and the RecordingCanvas of the tests.
+// the recorder of a PageRecording, and the RecordingCanvas of the tests.
 #include "platform/Color.h"
 
 #include <memory>
@@ -22,7 +22,7 @@ class QPainter;
 namespace platform {
 
 class Image;
-class Metafile;
+class PageRecording;
 class Region;
 
 struct Point {
@@ -156,7 +156,7 @@ public:
     virtual void DrawImage(const Rect& dst, const Image& image, const Rect& src, bool mirrorX = false,
                            bool mirrorY = false) = 0;
     // Replays the metafile scaled into `dst`.
-    virtual void DrawMetafile(const Rect& dst, const Metafile& metafile) = 0;
+    virtual void DrawMetafile(const Rect& dst, const PageRecording& metafile) = 0;
 };
 
 // Saves the canvas state for a scope.

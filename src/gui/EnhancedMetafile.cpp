@@ -286,7 +286,7 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
     std::optional<DisplayList> drawing =
         ReadDrawingSvg(*svg, QSizeF(width, height), kMetafileDrawingLimits, result.Error);
     if (drawing)
-        result.Drawing = Metafile(std::make_shared<const DisplayList>(std::move(*drawing)), width, height);
+        result.Drawing = PageRecording(std::make_shared<const DisplayList>(std::move(*drawing)), width, height);
     return result;
 }
 
@@ -485,7 +485,7 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play)
             lock.unlock();
             if (!pump->pump_(0, 1)) {
                 static const auto abandoned = std::make_shared<const MetafileRendering>(
-                    MetafileRendering{Metafile(), "the wait for the picture was given up"});
+                    MetafileRendering{PageRecording(), "the wait for the picture was given up"});
                 return abandoned;
             }
             lock.lock();
@@ -560,7 +560,7 @@ void MetafileCache::Run(MetafilePlay& play, std::string_view bytes)
     } catch (...) {
         // Out of memory keeping it: the play ends all the same, drawing nothing.
         static const auto none = std::make_shared<const MetafileRendering>(
-            MetafileRendering{Metafile(), "the picture needs more memory than it may take"});
+            MetafileRendering{PageRecording(), "the picture needs more memory than it may take"});
         kept = none;
     }
     {
@@ -594,7 +594,7 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Keep(const Key& key,
 {
     const std::size_t cost = rendering->Drawing.Bytes() + 256;
     if (!rendering->Drawing.IsEmpty() && cost > budget_) {
-        rendering->Drawing = Metafile();
+        rendering->Drawing = PageRecording();
         rendering->Error = "the drawing is too large to keep";
     }
     std::lock_guard lock(mutex_);

@@ -16,7 +16,7 @@
 // loop (in the order asked), a picture waited for before any. A play lives while someone holds it
 // (an asker): one whose askers have all let go before a worker took it is dropped.
 #include "gui/DisplayList.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "platform/PictureLimits.h"
 
 #include <QMetaObject>
@@ -43,7 +43,7 @@ class QThreadPool;
 namespace platform {
 
 struct MetafileRendering {
-    Metafile Drawing; // empty when the bytes cannot be drawn
+    PageRecording Drawing; // empty when the bytes cannot be drawn
     std::string Error; // why not, for the one line said about it
 };
 

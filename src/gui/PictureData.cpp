@@ -212,7 +212,7 @@ void PictureData::Decode()
     height_ = image_.GetHeight();
 }
 
-const Metafile* PictureData::Drawing() const
+const PageRecording* PictureData::Drawing() const
 {
     if (kind_ != PictureKind::Metafile)
         return nullptr;
@@ -245,7 +245,7 @@ void PictureData::Draw(Canvas& canvas, const Rect& dst) const
 {
     if (dst.IsEmpty())
         return;
-    if (const Metafile* drawing = Drawing()) {
+    if (const PageRecording* drawing = Drawing()) {
         canvas.DrawMetafile(dst, *drawing);
         return;
     }

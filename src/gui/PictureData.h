@@ -57,7 +57,7 @@ public:
     bool Draws() const;
     // A metafile's drawing (played now when not yet, or waited for while it plays); null for other
     // kinds and for a metafile that cannot be drawn.
-    const Metafile* Drawing() const;
+    const PageRecording* Drawing() const;
     // Gives a metafile that has not been played to a player, without waiting.
     void Play() const;
     // A metafile given to a player that has not ended yet; its play (for a MetafileWaiter) in GetPlay.

@@ -188,7 +188,7 @@ bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayL
     }
     if (!raster)
         DrawFrame(painter, shown, reason);
-    else if (!made || raster->Pixels.size() != shown.size() || !Blend(painter, shown, *raster))
+    else if (!made || raster->Pixels.size() != shown.size() || !Copy(painter, shown, *raster))
         DrawPixels(painter, place, raster->Pixels);
     return made;
 }
@@ -285,7 +285,7 @@ void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
             });
             painter.end();
             if (whole)
-                made = RunsOf(std::move(pixels));
+                made = std::make_shared<const Raster>(Raster{std::move(pixels)});
             else
                 reason = TimeoutText();
         } else {
@@ -307,81 +307,19 @@ void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
     }
 }
 
-std::shared_ptr<const PicturePixels::Raster> PicturePixels::RunsOf(QImage pixels)
+bool PicturePixels::Copy(QPainter& painter, const QRect& shown, const Raster& raster)
 {
-    auto raster = std::make_shared<Raster>();
-    raster->Rows.reserve(std::size_t(pixels.height()) + 1);
-    for (int y = 0; y < pixels.height(); ++y) {
-        raster->Rows.push_back(std::uint32_t(raster->Spans.size()));
-        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-        for (int x = 0; x < pixels.width();) {
-            const int alpha = qAlpha(line[x]);
-            int end = x + 1;
-            if (alpha == 0) {
-                while (end < pixels.width() && qAlpha(line[end]) == 0)
-                    ++end;
-            } else {
-                const bool opaque = alpha == 255;
-                while (end < pixels.width() && qAlpha(line[end]) != 0 && (qAlpha(line[end]) == 255) == opaque)
-                    ++end;
-                raster->Spans.insert(raster->Spans.end(), {x, end, opaque ? 1 : 0});
-            }
-            x = end;
-        }
-    }
-    raster->Rows.push_back(std::uint32_t(raster->Spans.size()));
-    raster->Pixels = std::move(pixels);
-    return raster;
-}
-
-bool PicturePixels::Blend(QPainter& painter, const QRect& shown, const Raster& raster)
-{
-    QPaintEngine* engine = painter.paintEngine();
-    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
-        engine->paintDevice()->devType() != QInternal::Image || painter.opacity() != 1 ||
-        painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
-        painter.deviceTransform().type() > QTransform::TxTranslate ||
-        raster.Pixels.format() != QImage::Format_ARGB32_Premultiplied)
+    const QTransform& device = painter.deviceTransform();
+    if (device.type() > QTransform::TxScale || device.m11() <= 0 || device.m22() <= 0 || !painter.device())
         return false;
-    const auto& device = *static_cast<const QImage*>(engine->paintDevice());
-    if ((device.format() != QImage::Format_ARGB32_Premultiplied && device.format() != QImage::Format_RGB32) ||
-        device.devicePixelRatio() != 1)
-        return false;
-    // An opaque device keeps every pixel's alpha whole.
-    const quint32 whole = device.format() == QImage::Format_RGB32 ? 0xFF000000u : 0;
-    QRegion area(shown & device.rect());
-    if (!engine->systemClip().isEmpty())
-        area &= engine->systemClip();
-    if (painter.hasClipping())
-        area &= painter.deviceTransform().map(painter.clipRegion());
-    for (const QRect& part : area) {
-        for (int y = part.top(); y <= part.bottom(); ++y) {
-            // Written in place, as the raster engine would: the device is not detached.
-            auto* to = reinterpret_cast<quint32*>(const_cast<uchar*>(device.constScanLine(y)));
-            const int row = y - shown.top();
-            const auto* from = reinterpret_cast<const quint32*>(raster.Pixels.constScanLine(row));
-            for (std::uint32_t k = raster.Rows[std::size_t(row)]; k < raster.Rows[std::size_t(row) + 1]; k += 3) {
-                const int first = std::max(raster.Spans[k] + shown.left(), part.left());
-                const int end = std::min(raster.Spans[k + 1] + shown.left(), part.right() + 1);
-                if (first >= end)
-                    continue;
-                const quint32* source = from + (first - shown.left());
-                if (raster.Spans[k + 2] != 0) {
-                    std::memcpy(to + first, source, std::size_t(end - first) * 4);
-                    continue;
-                }
-                for (int x = first; x < end; ++x, ++source) {
-                    const quint32 s = *source;
-                    const quint32 keep = 255 - qAlpha(s);
-                    const quint32 d = to[x];
-                    // Premultiplied source over: each channel plus what shows through of the device's.
-                    const quint32 rb = (((d & 0xFF00FF) * keep + 0x800080) >> 8) & 0xFF00FF;
-                    const quint32 ag = ((((d >> 8) & 0xFF00FF) * keep + 0x800080)) & 0xFF00FF00;
-                    to[x] = (s + rb + ag) | whole;
-                }
-            }
-        }
-    }
+    // Device pixels are the painter's coordinates once its transform is the device's pixel ratio
+    // undone; the clip stays where it was on the device.
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    painter.save();
+    painter.resetTransform();
+    painter.scale(1 / ratio, 1 / ratio);
+    painter.drawImage(shown.topLeft(), raster.Pixels);
+    painter.restore();
     return true;
 }
 
@@ -401,7 +339,7 @@ void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<
             if (const auto it = index_.find(key); it != index_.end())
                 Erase(it->second);
             const std::size_t cost =
-                (made ? std::size_t(made->Pixels.sizeInBytes()) + made->Rows.size() * 4 + made->Spans.size() * 4 : 0) +
+                (made ? std::size_t(made->Pixels.sizeInBytes()) : 0) +
                 sizeof(Entry) + std::size_t(reason.size()) * 2 + 128;
             const bool drawn = made != nullptr;
             kept_.push_front({key, job->drawing_, std::move(made), reason, cost});

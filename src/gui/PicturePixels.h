@@ -120,14 +120,13 @@ private:
                    (std::size_t(key.Height) << 20);
         }
     };
-    // Pixels made, premultiplied, with their runs: per row (Rows[y] to Rows[y + 1] in Spans) the
-    // spans left to right that are not wholly transparent, each as its first and end column and
-    // whether every pixel of it is opaque.
+    // Pixels made, premultiplied.
     struct Raster {
         QImage Pixels;
-        std::vector<std::uint32_t> Rows;
-        std::vector<std::int32_t> Spans; // first, end, opaque: three a span
     };
+    // Puts the pixels on the device pixels `shown` through the painter, unscaled, where the painter
+    // maps device pixels one for one; false, drawing nothing, elsewhere.
+    static bool Copy(QPainter& painter, const QRect& shown, const Raster& raster);
     struct Entry {
         Key At;
         // Not held: the key's address is the drawing's while this one lives (an entry whose
@@ -137,10 +136,6 @@ private:
         QString Reason;                     // why refused
         std::size_t Cost = 0;
     };
-    static std::shared_ptr<const Raster> RunsOf(QImage pixels);
-    // Copies the runs over the device pixels `shown` when the painter writes a 32-bit image
-    // unscaled, through its clips; false, drawing nothing, elsewhere.
-    static bool Blend(QPainter& painter, const QRect& shown, const Raster& raster);
 
     // The entry of `key` for `drawing`, made the latest used; null when none (a stale one is
     // dropped). Under mutex_.

@@ -4,7 +4,7 @@
 
 #include "gui/FontTable.h"
 #include "gui/Image.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "gui/PaintAside.h"
 #include "gui/PicturePixels.h"
 #include "gui/QtSupport.h"
@@ -831,7 +831,7 @@ void QtCanvas::DrawImage(const Rect& dst, const Image& image, const Rect& src, b
     p.setTransform(saved);
 }
 
-void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
+void QtCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile)
 {
     if (dst.IsEmpty() || metafile.IsEmpty() || metafile.GetWidth() <= 0 || metafile.GetHeight() <= 0 ||
         !impl_->Drawable())
@@ -874,7 +874,7 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
         own.setData(recording.data(), recording.size());
     const QPicture& picture = shown ? recording : own;
     // Its own hold on what it replays: events let through meanwhile may drop the caller's.
-    const Metafile held = metafile;
+    const PageRecording held = metafile;
     const auto replay = [&p, &held, &visible, &picture, shown, dpiRatioX, dpiRatioY] {
         if (const DisplayList* drawing = held.GetDrawing()) {
             drawing->Replay(p);

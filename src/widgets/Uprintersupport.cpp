@@ -3,7 +3,7 @@
 #include "gui/Application.h"
 #include "gui/BitmapCanvas.h"
 #include "gui/FontTable.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "gui/PaintAside.h"
 #include "gui/PdfWriter.h"
 #include "gui/QtCanvas.h"
@@ -170,7 +170,7 @@ private:
     void StartPage()
     {
         if (copies_ > 1) {
-            page_ = std::make_unique<platform::MetafileRecorder>(size_.X, size_.Y, dpi_);
+            page_ = std::make_unique<platform::PageRecorder>(size_.X, size_.Y, dpi_);
         } else {
             if (written_++ > 0) writer_.NewPage();
             writer_.GetCanvas().Save();
@@ -187,7 +187,7 @@ private:
         }
         if (const auto* canvas = dynamic_cast<const platform::QtCanvas*>(&page_->GetCanvas()))
             writer_.NoteSharedRadicals(canvas->SharedRadicals());
-        const platform::Metafile page = page_->Finish();
+        const platform::PageRecording page = page_->Finish();
         page_.reset();
         for (int copy = 0; copy < copies_; ++copy) {
             if (written_++ > 0) writer_.NewPage();
@@ -201,7 +201,7 @@ private:
     int copies_;
     platform::Point origin_;
     int written_ = 0;
-    std::unique_ptr<platform::MetafileRecorder> page_;
+    std::unique_ptr<platform::PageRecorder> page_;
 };
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "gui/BitmapCanvas.h"
 #include "gui/EnhancedMetafile.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "gui/PdfWriter.h"
 #include "gui/PictureData.h"
 #include "gui/QtCanvas.h"
@@ -139,9 +139,9 @@ TEST(EnhancedMetafile, ShapesAreAntialiased)
         }
     EXPECT_GT(shades(drawn), 40) << "on a bitmap";
 
-    MetafileRecorder recorder(100, 100, 96);
+    PageRecorder recorder(100, 100, 96);
     picture.Draw(recorder.GetCanvas(), {0, 0, 100, 100});
-    const Metafile page = recorder.Finish();
+    const PageRecording page = recorder.Finish();
     QImage replayed(100, 100, QImage::Format_RGB32);
     replayed.fill(Qt::white);
     {
@@ -688,7 +688,7 @@ TEST(EnhancedMetafile, APictureShownNowGoesFirstAndOneNoLongerAskedForIsDropped)
             lock.unlock();
             while ((width - 50) % 4 == 0 && !release)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            return MetafileRendering{Metafile(std::make_shared<const DisplayList>(), width, height), {}};
+            return MetafileRendering{PageRecording(std::make_shared<const DisplayList>(), width, height), {}};
         },
         1);
     const auto ask = [&](int i) {
@@ -747,7 +747,7 @@ TEST(EnhancedMetafile, APumpedWaitForSeveralPlaysCountsEachEnded)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             int width = 0, height = 0;
             PictureData::MetafileSize(bytes, width, height);
-            return MetafileRendering{Metafile(std::make_shared<const DisplayList>(), width, height), {}};
+            return MetafileRendering{PageRecording(std::make_shared<const DisplayList>(), width, height), {}};
         },
         2);
     std::vector<std::shared_ptr<const MetafilePlay>> plays;

@@ -69,7 +69,7 @@ public:
 
     void DrawImage(const platform::Rect& dst, const platform::Image& image, const platform::Rect& src,
                    bool mirrorX = false, bool mirrorY = false) override;
-    void DrawMetafile(const platform::Rect& dst, const platform::Metafile& metafile) override;
+    void DrawMetafile(const platform::Rect& dst, const platform::PageRecording& metafile) override;
 
 private:
     struct State {
