@@ -73,7 +73,7 @@ constexpr int kPictures = 40;
 constexpr int kWidth = 200;
 constexpr int kHeight = 140;
 
-std::string PageRecording(int i)
+std::string Metafile(int i)
 {
     const unsigned hue = 0x102030u * static_cast<unsigned>(i + 1) & 0xFFFFFF;
     return vkttest::EmfBuilder(kWidth, kHeight)
@@ -118,7 +118,7 @@ void RedrawPage(benchmark::State& state, const std::function<std::string(int)>& 
         draw();
 }
 
-void MetafilePageRedraw(benchmark::State& state) { RedrawPage(state, PageRecording); }
+void MetafilePageRedraw(benchmark::State& state) { RedrawPage(state, Metafile); }
 void JpegPageRedraw(benchmark::State& state) { RedrawPage(state, Jpeg); }
 
 

@@ -2,6 +2,7 @@
 
 #include "gui/DrawingSvg.h"
 #include "gui/PictureData.h"
+#include "gui/PictureJob.h"
 #include "platform/ProgramFiles.h"
 
 #include <QCoreApplication>
@@ -382,9 +383,18 @@ void MetafileCache::Queue(const std::shared_ptr<MetafilePlay>& play, bool first)
         {
             std::lock_guard lock(mutex_);
             next = TakeNext();
+            if (!next)
+                return;
+            ++running_;
         }
-        if (next)
-            Run(*next, next->bytes_);
+        Run(*next, next->bytes_);
+        bool last = false;
+        {
+            std::lock_guard lock(mutex_);
+            last = --running_ == 0 && queue_.empty();
+        }
+        if (last)
+            ReturnFreedMemory();
     });
 }
 

@@ -189,6 +189,7 @@ private:
     std::uint32_t askedInTurn_ = 0;
     bool turnNoted_ = false;
     std::uint64_t waitedFor_ = 0;
+    std::size_t running_ = 0; // plays the workers run
     std::atomic<std::size_t> heldWaits_{0};
     std::unique_ptr<MetafileNotifier> notifier_;
     // A Played is on its way to the notifier's thread.

@@ -165,6 +165,7 @@ private:
     std::size_t untold_ = 0;
     std::map<std::uint64_t, std::shared_ptr<RasterJob>> queue_;
     std::uint64_t nextRank_ = 0;
+    std::size_t running_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<std::size_t> rasters_{0};
     std::atomic<bool> told_{false};

@@ -1,4 +1,4 @@
-// PageRecording pictures play off the window's thread: the window goes on answering while they play, a
+// Metafile pictures play off the window's thread: the window goes on answering while they play, a
 // frame stands in for each until it has played, then it is drawn from pixels made off the window's
 // thread too; printing and PDF wait for them and draw their vectors.
 #include "core/Uvktsupport.h"
