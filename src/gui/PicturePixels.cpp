@@ -16,8 +16,6 @@
 #include <ctime>
 #include <new>
 
-#include <sys/mman.h>
-
 namespace platform {
 
 namespace {
@@ -26,31 +24,6 @@ thread_local PixelWaiter* currentWaiter = nullptr;
 
 // Queued jobs beyond this many are dropped, the longest asked first: pictures scrolled past.
 constexpr std::size_t kMostQueued = 64;
-
-// Pixels in memory mapped for them alone: freed, they go back to the system at once. From the
-// allocator, the blocks of rasters freed would stay the process's (a block freed raises the size
-// it maps apart), beyond any budget: 50 pictures zoomed through every level left 110 MB so.
-QImage MappedPixels(int width, int height)
-{
-    const qsizetype line = qsizetype(width) * 4;
-    const std::size_t bytes = std::size_t(line) * std::size_t(height);
-    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED)
-        return QImage();
-    struct Mapping {
-        void* At;
-        std::size_t Bytes;
-    };
-    auto* mapping = new Mapping{memory, bytes};
-    return QImage(
-        static_cast<uchar*>(memory), width, height, line, QImage::Format_ARGB32_Premultiplied,
-        [](void* info) {
-            const auto* mapped = static_cast<Mapping*>(info);
-            munmap(mapped->At, mapped->Bytes);
-            delete mapped;
-        },
-        mapping);
-}
 
 std::int64_t ThreadProcessorNs()
 {
@@ -307,7 +280,7 @@ void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
     std::shared_ptr<const Raster> made;
     QString reason;
     try {
-        QImage pixels = MappedPixels(job->width_, job->height_);
+        QImage pixels(job->width_, job->height_, QImage::Format_ARGB32_Premultiplied);
         if (!pixels.isNull()) {
             pixels.fill(Qt::transparent);
             QPainter painter(&pixels);
