@@ -24,7 +24,7 @@ constexpr bool Ended(JobState state)
 // Gives the memory freed by the jobs back to the system: called by the worker that ends the last
 // job queued. Each worker thread allocates from an arena of its own, which keeps what its jobs
 // freed (a player's output, a reading's text, a replay's paths) for reuse: 50 pictures played
-// and zoomed left 110 MB so, beyond any budget.
+// and zoomed kept 76 MB so, beyond any budget (bench/README.md).
 void ReturnFreedMemory();
 
 } // namespace platform
