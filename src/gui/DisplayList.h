@@ -9,11 +9,14 @@
 // one (a shear of 1000 crashes FreeType's rasteriser) draws its outline instead, or nothing.
 //
 // A finished list is immutable and may be replayed by several threads at once (the raster workers
-// at several sizes, a print aside): its members are const once made, and no Qt object it holds is
-// ever handed to a painter. Qt makes and caches data inside a shared object on its first draw,
-// without a lock (a QPainterPath's converted path, a QFont's engines, a QTransform's type), so each
-// replay builds what it draws (outlines from their stored points, sized fonts, transforms) on its
-// own stack. A replay so holds nothing beyond the list once it has ended: Bytes() is all it holds.
+// at several sizes, a print aside): its members are const once made, as it may be in use on
+// another thread. Qt makes and caches data inside a shared object on its first use, without a
+// lock (a QPainterPath's converted path, a QFont's engines, a QTransform's type), so no such object
+// of the list reaches a painter: each replay builds them on its own (outlines from their stored
+// points, fonts sized from faces that hold no size of a replay, transforms copied). Pens, brushes,
+// pictures and texts are shared as they are, read only (a pen's dash pattern, made on first ask,
+// is asked for as it is recorded). A replay so holds nothing beyond the list once it has ended:
+// Bytes() is all the list holds.
 // Built once and shared instead, the converted paths alone cost more than 3 KB an outline (13 times
 // the list of a typical picture), for a replay about as fast (bench/README.md).
 #include "gui/DrawingCost.h"
