@@ -21,6 +21,8 @@ class QPainter;
 
 namespace platform {
 
+class PixelWaiter;
+
 class Image;
 class PageRecording;
 class Region;
@@ -155,8 +157,9 @@ public:
     // Draws the `src` part of the image scaled into `dst`, mirrored as asked.
     virtual void DrawImage(const Rect& dst, const Image& image, const Rect& src, bool mirrorX = false,
                            bool mirrorY = false) = 0;
-    // Replays the metafile scaled into `dst`.
-    virtual void DrawMetafile(const Rect& dst, const PageRecording& metafile) = 0;
+    // Replays the recording scaled into `dst`. A screen draws the drawings in it from their pixels
+    // made off the window's thread; `waiter` (the view's) is called back once those asked are made.
+    virtual void DrawMetafile(const Rect& dst, const PageRecording& metafile, PixelWaiter* waiter = nullptr) = 0;
 };
 
 // Saves the canvas state for a scope.

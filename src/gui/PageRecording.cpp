@@ -25,7 +25,7 @@ std::size_t PageRecording::Bytes() const
     return (picture_ ? static_cast<std::size_t>(picture_->size()) : 0) + PlacedCount() * sizeof(Placed);
 }
 
-void PageRecording::ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown) const
+void PageRecording::ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown, PixelWaiter* waiter) const
 {
     if (!placed_)
         return;
@@ -37,7 +37,7 @@ void PageRecording::ReplayPlaced(QPainter& painter, const QRectF& visible, bool 
         painter.setClipRect(clip, Qt::IntersectClip);
         const QRectF place(placed.Place.Left, placed.Place.Top, placed.Place.Width(), placed.Place.Height());
         if (placed.Drawing && shown) {
-            ProgramPicturePixels().Draw(painter, placed.Drawing, placed.Width, placed.Height, place);
+            ProgramPicturePixels().Draw(painter, placed.Drawing, placed.Width, placed.Height, place, waiter);
         } else if (placed.Drawing) {
             painter.translate(place.topLeft());
             painter.scale(place.width() / placed.Width, place.height() / placed.Height);

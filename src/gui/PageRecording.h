@@ -18,6 +18,7 @@ class QRectF;
 namespace platform {
 
 class DisplayList;
+class PixelWaiter;
 
 class PageRecording {
 public:
@@ -42,7 +43,9 @@ public:
     // Replays the placed pictures in the recording's pixels; those whose clip misses `visible` (in
     // the same pixels; all when it is empty) are skipped. On a screen (`shown`) a drawing is drawn
     // from its pixels (PicturePixels.h), never replayed.
-    void ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown = false) const;
+    // `waiter` is called back once the pixels asked are made.
+    void ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown = false,
+                      PixelWaiter* waiter = nullptr) const;
 
 private:
     friend class PageRecorder;

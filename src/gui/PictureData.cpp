@@ -241,12 +241,12 @@ bool PictureData::Playing() const
     return false;
 }
 
-void PictureData::Draw(Canvas& canvas, const Rect& dst) const
+void PictureData::Draw(Canvas& canvas, const Rect& dst, PixelWaiter* waiter) const
 {
     if (dst.IsEmpty())
         return;
     if (const PageRecording* drawing = Drawing()) {
-        canvas.DrawMetafile(dst, *drawing);
+        canvas.DrawMetafile(dst, *drawing, waiter);
         return;
     }
     if (!CanDraw()) {

@@ -69,7 +69,7 @@ public:
 
     // Draws the picture scaled into `dst` (smoothly; a metafile as vectors); what cannot be drawn
     // becomes a one-pixel frame around `dst`.
-    void Draw(Canvas& canvas, const Rect& dst) const;
+    void Draw(Canvas& canvas, const Rect& dst, PixelWaiter* waiter = nullptr) const;
     // The picture as 24-bit BMP bytes: a bitmap's own bytes, anything else drawn at its size;
     // "" without a picture or size.
     std::string ToBmp() const;

@@ -20,8 +20,6 @@ namespace platform {
 
 namespace {
 
-thread_local PixelWaiter* currentWaiter = nullptr;
-
 // Queued jobs beyond this many are dropped, the longest asked first: pictures scrolled past.
 constexpr std::size_t kMostQueued = 64;
 
@@ -155,7 +153,7 @@ const PicturePixels::Entry* PicturePixels::Latest(const std::shared_ptr<const Di
 }
 
 bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayList>& drawing, double width,
-                         double height, const QRectF& place)
+                         double height, const QRectF& place, PixelWaiter* waiter)
 {
     if (!drawing || !painter.isActive() || !(width > 0) || !(height > 0) || place.isEmpty())
         return false;
@@ -183,7 +181,7 @@ bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayL
         } else {
             if (const Entry* latest = Latest(drawing))
                 raster = latest->Made;
-            Ask(drawing, width, height, key);
+            Ask(drawing, width, height, key, waiter);
         }
     }
     if (!raster)
@@ -194,7 +192,7 @@ bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayL
 }
 
 void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, double width, double height,
-                        const Key& key)
+                        const Key& key, PixelWaiter* waiter)
 {
     std::shared_ptr<RasterJob>& job = asked_[key];
     if (job) {
@@ -240,8 +238,8 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
                 ReturnFreedMemory();
         });
     }
-    if (currentWaiter)
-        currentWaiter->Add(*this, asked_[key]);
+    if (waiter)
+        waiter->Add(*this, asked_[key]);
 }
 
 void PicturePixels::Drop(const std::shared_ptr<RasterJob>& job)
@@ -398,10 +396,6 @@ PicturePixels& ProgramPicturePixels()
 PixelWaiter::PixelWaiter(std::function<void()> ended) : ended_(std::move(ended)) {}
 
 PixelWaiter::~PixelWaiter() { Clear(); }
-
-PixelWaiter::Asking::Asking(PixelWaiter& waiter) : previous_(currentWaiter) { currentWaiter = &waiter; }
-
-PixelWaiter::Asking::~Asking() { currentWaiter = previous_; }
 
 void PixelWaiter::Add(PicturePixels& pixels, const std::shared_ptr<RasterJob>& job)
 {

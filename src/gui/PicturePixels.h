@@ -45,6 +45,7 @@ class QThreadPool;
 namespace platform {
 
 class DisplayList;
+class PixelWaiter;
 
 constexpr int kRasterWorkers = 3;
 
@@ -88,9 +89,10 @@ public:
 
     // Draws `drawing` (of width × height units) into `place`, in the painter's coordinates, from
     // its pixels at the size `place` covers on the device; when they are not made yet, asks the
-    // workers for them and draws what stands in. True when the pixels of that size were drawn.
+    // workers for them, `waiter` (the view's, if any) waiting for them, and draws what stands in.
+    // True when the pixels of that size were drawn.
     bool Draw(QPainter& painter, const std::shared_ptr<const DisplayList>& drawing, double width, double height,
-              const QRectF& place);
+              const QRectF& place, PixelWaiter* waiter = nullptr);
 
     // The bytes of pixels kept; jobs asked whose end has not been told yet; rasters made (tests).
     std::size_t HeldBytes() const;
@@ -147,7 +149,8 @@ private:
     void Drop(const std::shared_ptr<RasterJob>& job);
     // The waiter no longer waits for the jobs: those no other waits for are dropped unless begun.
     void Unwait(const std::vector<std::weak_ptr<const RasterJob>>& jobs);
-    void Ask(const std::shared_ptr<const DisplayList>& drawing, double width, double height, const Key& key);
+    void Ask(const std::shared_ptr<const DisplayList>& drawing, double width, double height, const Key& key,
+             PixelWaiter* waiter);
     void Run(const std::shared_ptr<RasterJob>& job);
     void Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<const Raster> made, const QString& reason);
     void Tell();
@@ -178,8 +181,8 @@ private:
 // The program's pixels of shown drawings (its workers end when the application does).
 PicturePixels& ProgramPicturePixels();
 
-// Calls back on the GUI thread when raster jobs asked while one of its Asking scopes lived have
-// ended: once for any number of them since the last call. Destroyed first, it calls nothing, and
+// Calls back on the GUI thread when the raster jobs asked with it (its view's, PicturePixels::Draw)
+// have ended: once for any number of them since the last call. Destroyed first, it calls nothing, and
 // the jobs no other waiter waits for are dropped unless begun (its view is gone).
 class PixelWaiter {
 public:
@@ -187,19 +190,6 @@ public:
     ~PixelWaiter();
     PixelWaiter(const PixelWaiter&) = delete;
     PixelWaiter& operator=(const PixelWaiter&) = delete;
-
-    // While it lives, jobs asked on this thread are waited for by the waiter (the latest made on a
-    // thread is the one in force there).
-    class Asking {
-    public:
-        explicit Asking(PixelWaiter& waiter);
-        ~Asking();
-        Asking(const Asking&) = delete;
-        Asking& operator=(const Asking&) = delete;
-
-    private:
-        PixelWaiter* previous_;
-    };
 
     bool IsWaiting() const { return !jobs_.empty(); }
     void Clear();

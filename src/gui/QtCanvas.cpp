@@ -831,7 +831,7 @@ void QtCanvas::DrawImage(const Rect& dst, const Image& image, const Rect& src, b
     p.setTransform(saved);
 }
 
-void QtCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile)
+void QtCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile, PixelWaiter* waiter)
 {
     if (dst.IsEmpty() || metafile.IsEmpty() || metafile.GetWidth() <= 0 || metafile.GetHeight() <= 0 ||
         !impl_->Drawable())
@@ -848,7 +848,7 @@ void QtCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile)
     const bool shown = Kind() == CanvasKind::Screen;
     if (metafile.GetDrawing() && shown) {
         ProgramPicturePixels().Draw(p, metafile.SharedDrawing(), metafile.GetWidth(), metafile.GetHeight(),
-                                    QRectF(ToQRect(dst)));
+                                    QRectF(ToQRect(dst)), waiter);
         p.restore();
         return;
     }
@@ -875,12 +875,12 @@ void QtCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile)
     const QPicture& picture = shown ? recording : own;
     // Its own hold on what it replays: events let through meanwhile may drop the caller's.
     const PageRecording held = metafile;
-    const auto replay = [&p, &held, &visible, &picture, shown, dpiRatioX, dpiRatioY] {
+    const auto replay = [&p, &held, &visible, &picture, shown, waiter, dpiRatioX, dpiRatioY] {
         if (const DisplayList* drawing = held.GetDrawing()) {
             drawing->Replay(p);
             return;
         }
-        held.ReplayPlaced(p, visible, shown);
+        held.ReplayPlaced(p, visible, shown, waiter);
         p.scale(1 / dpiRatioX, 1 / dpiRatioY);
         p.drawPicture(0, 0, picture);
     };

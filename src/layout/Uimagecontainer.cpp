@@ -333,8 +333,7 @@ void TImageContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
     if (!cache_.IsEmpty()) {
         const int x = offsetX + rect.Left;
         const int y = offsetY + rect.Top;
-        const platform::PixelWaiter::Asking asking(rastered_);
-        canvas.DrawMetafile({x, y, x + cache_.GetWidth(), y + cache_.GetHeight()}, cache_);
+        canvas.DrawMetafile({x, y, x + cache_.GetWidth(), y + cache_.GetHeight()}, cache_, &rastered_);
     }
 }
 

@@ -61,12 +61,13 @@ struct Painted {
 };
 
 // The drawing painted onto a white page of 400 × 300 into `place`.
-Painted Paint(PicturePixels& pixels, const std::shared_ptr<const DisplayList>& drawing, const QRectF& place)
+Painted Paint(PicturePixels& pixels, const std::shared_ptr<const DisplayList>& drawing, const QRectF& place,
+              PixelWaiter* waiter = nullptr)
 {
     Painted painted{QImage(400, 300, QImage::Format_RGB32), false};
     painted.Page.fill(Qt::white);
     QPainter painter(&painted.Page);
-    painted.Made = pixels.Draw(painter, drawing, 200, 100, place);
+    painted.Made = pixels.Draw(painter, drawing, 200, 100, place, waiter);
     return painted;
 }
 
@@ -79,10 +80,7 @@ TEST(PicturePixels, PaintsStandInsUntilThePixelsOfTheSizeShownAreMade)
     PixelWaiter waiter([&] { ++told; });
 
     // Before its pixels: the frame, the job asked and waited for.
-    Painted first = [&] {
-        const PixelWaiter::Asking asking(waiter);
-        return Paint(pixels, drawing, QRectF(10, 10, 200, 100));
-    }();
+    Painted first = Paint(pixels, drawing, QRectF(10, 10, 200, 100), &waiter);
     EXPECT_FALSE(first.Made);
     EXPECT_FALSE(Red(first.Page.pixel(110, 60))) << "no drawing before its pixels";
     EXPECT_EQ(first.Page.pixel(10, 10), qRgb(0, 0, 0)) << "its frame";
@@ -245,9 +243,8 @@ TEST(PicturePixels, AClosedViewsQueuedJobsAreDropped)
     const auto drawing = RedDrawing();
     {
         PixelWaiter view([] {});
-        const PixelWaiter::Asking asking(view);
         for (int i = 0; i < 10; ++i)
-            Paint(pixels, drawing, QRectF(0, 0, 100 + i, 50));
+            Paint(pixels, drawing, QRectF(0, 0, 100 + i, 50), &view);
         QElapsedTimer clock;
         clock.start();
         while (begun.load() == 0 && clock.elapsed() < 20000)
