@@ -10,7 +10,7 @@
 #include "PlainSqlite.h"
 
 #include "database/Uvktobject.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "layout/Preview.h"
 #include "layout/Uviewitems.h"
 #include "reports/Uvktcontainertypes.h"
@@ -102,7 +102,7 @@ struct RecordedBook {
         paper = QPageSize(QSizeF(page.GetMMWidth_() / 100.0, page.GetMMHeight_() / 100.0), QPageSize::Millimeter);
         const int pageMax = book.preview.GetPageMax();
         for (int n = 1; n <= pageMax; ++n) {
-            platform::MetafileRecorder recorder(width, height, kDpi);
+            platform::PageRecorder recorder(width, height, kDpi);
             items.GetPageRoot()->Draw(recorder.GetCanvas(), 0, 0, 10000, n, pageMax, true, true);
             items.GetPrintRoot()->Draw(recorder.GetCanvas(), 0, 0, 10000, n, pageMax, true, true);
             pages.push_back(recorder.Finish());
@@ -158,7 +158,7 @@ struct RecordedBook {
     int width = 0;
     int height = 0;
     QPageSize paper;
-    std::vector<platform::Metafile> pages;
+    std::vector<platform::PageRecording> pages;
     int rows = 0;
 };
 

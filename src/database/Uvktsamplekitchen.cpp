@@ -1,5 +1,7 @@
 #include "database/Uvktsamplekitchen.h"
 
+#include "data/Vktcodes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cerrno>
@@ -475,7 +477,7 @@ private:
         if (item == 0) return false;
         TPriorityItem ids;
         for (const char* record : records) ids << Id(record);
-        return db_.SetDataAttributes(0, ids, Ids({item}), Ids({2}), nullptr);
+        return db_.SetDataAttributes(0, ids, Ids({item}), Ids({acChecked}), nullptr);
     }
 
     bool AddAttributes() { return Check("国産", kDomestic) && Check("要冷蔵", kChilled) && Checkpoint(); }

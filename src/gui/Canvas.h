@@ -9,7 +9,7 @@
 // "ＭＳ Ｐゴシック" 12 px at 96 dpi (scaled to its resolution), black, with a white brush.
 //
 // Implementations: QtCanvas (over any QPainter), BitmapCanvas (an image of its own), PdfWriter,
-// the recorder of a Metafile, and the RecordingCanvas of the tests.
+// the recorder of a PageRecording, and the RecordingCanvas of the tests.
 #include "platform/Color.h"
 
 #include <memory>
@@ -21,8 +21,10 @@ class QPainter;
 
 namespace platform {
 
+class PixelWaiter;
+
 class Image;
-class Metafile;
+class PageRecording;
 class Region;
 
 struct Point {
@@ -155,8 +157,9 @@ public:
     // Draws the `src` part of the image scaled into `dst`, mirrored as asked.
     virtual void DrawImage(const Rect& dst, const Image& image, const Rect& src, bool mirrorX = false,
                            bool mirrorY = false) = 0;
-    // Replays the metafile scaled into `dst`.
-    virtual void DrawMetafile(const Rect& dst, const Metafile& metafile) = 0;
+    // Replays the recording scaled into `dst`. A screen draws the drawings in it from their pixels
+    // made off the window's thread; `waiter` (the view's) is called back once those asked are made.
+    virtual void DrawMetafile(const Rect& dst, const PageRecording& metafile, PixelWaiter* waiter = nullptr) = 0;
 };
 
 // Saves the canvas state for a scope.

@@ -87,9 +87,6 @@ void Smooth(QPainter& painter, bool smooth)
         painter.setRenderHint(QPainter::Antialiasing, smooth);
 }
 
-// A sheet of laid tiles holds at most so many pixels.
-constexpr double kMaxSheetPixels = 1 << 22;
-
 // Whether the painter writes the brushes it is given (PDF, or a recording that may be played there).
 bool WritesBrushes(const QPainter& painter)
 {
@@ -171,6 +168,35 @@ thread_local std::size_t replays = 0;
 
 std::size_t DisplayList::ReplaysOnThisThread() { return replays; }
 
+QPainterPath DisplayList::PathOf(const Outline& outline)
+{
+    // The elements as they were recorded: a path's own, so moveTo, lineTo and cubicTo take them as
+    // they were taken then.
+    QPainterPath path;
+    path.reserve(static_cast<int>(outline.Elements.size()));
+    path.setFillRule(outline.Rule);
+    const std::vector<QPainterPath::Element>& e = outline.Elements;
+    for (std::size_t i = 0; i < e.size(); ++i) {
+        switch (e[i].type) {
+        case QPainterPath::MoveToElement:
+            path.moveTo(e[i].x, e[i].y);
+            break;
+        case QPainterPath::LineToElement:
+            path.lineTo(e[i].x, e[i].y);
+            break;
+        case QPainterPath::CurveToElement:
+            if (i + 2 < e.size()) {
+                path.cubicTo(e[i].x, e[i].y, e[i + 1].x, e[i + 1].y, e[i + 2].x, e[i + 2].y);
+                i += 2;
+            }
+            break;
+        case QPainterPath::CurveToDataElement:
+            break;
+        }
+    }
+    return path;
+}
+
 void DisplayList::Replay(QPainter& painter) const { Replay(painter, {}); }
 
 bool DisplayList::Replay(QPainter& painter, const std::function<bool()>& goOn) const
@@ -214,7 +240,7 @@ bool DisplayList::Replay(QPainter& painter, const std::function<bool()>& goOn) c
             if (seeThrough[brushIndex] == 1 && whole.transform().isInvertible()) {
                 QPainterPath shape;
                 if (path)
-                    shape = paths_[command.A];
+                    shape = PathOf(paths_[command.A]);
                 else if (command.Kind == Op::Rect)
                     shape.addRect(command.Place);
                 else
@@ -228,7 +254,7 @@ bool DisplayList::Replay(QPainter& painter, const std::function<bool()>& goOn) c
             painter.setBrush(brush);
         }
         if (path)
-            painter.drawPath(paths_[command.A]);
+            painter.drawPath(PathOf(paths_[command.A]));
         else if (command.Kind == Op::Rect)
             painter.drawRect(command.Place);
         else
@@ -256,12 +282,15 @@ bool DisplayList::Replay(QPainter& painter, const std::function<bool()>& goOn) c
             }
             shownFont = -1;
             break;
-        case Op::Transform:
-            painter.setTransform(transforms_[command.A] * base);
+        case Op::Transform: {
+            // A copy: QTransform notes its type in itself when asked.
+            const QTransform transform = transforms_[command.A];
+            painter.setTransform(transform * base);
             break;
+        }
         case Op::Clip:
             Smooth(painter, command.Smooth);
-            painter.setClipPath(paths_[command.A], Qt::IntersectClip);
+            painter.setClipPath(PathOf(paths_[command.A]), Qt::IntersectClip);
             break;
         case Op::Path:
         case Op::Rect:
@@ -401,7 +430,13 @@ bool DisplayListRecorder::SetTransform(const QTransform& transform)
 
 std::uint32_t DisplayListRecorder::AddPath(const QPainterPath& path)
 {
-    list_.paths_.push_back(path);
+    paths_.push_back(path);
+    DisplayList::Outline outline;
+    outline.Elements.reserve(static_cast<std::size_t>(path.elementCount()));
+    for (int i = 0; i < path.elementCount(); ++i)
+        outline.Elements.push_back(path.elementAt(i));
+    outline.Rule = path.fillRule();
+    list_.paths_.push_back(std::move(outline));
     // Its points are read, measured and compared once.
     Spend(cost_.Clamped(double(path.elementCount()) * kPointReadWork),
           kCommandBytes + static_cast<std::size_t>(path.elementCount()) * kPointBytes);
@@ -425,15 +460,15 @@ std::int64_t DisplayListRecorder::PicturePixelsLeft() const
 
 bool DisplayListRecorder::Clip(std::uint32_t path)
 {
-    if (path >= list_.paths_.size())
+    if (path >= paths_.size())
         return false;
     // Painters without a clip of their own write every clip in force again with each new one.
-    const std::int64_t points = list_.paths_[path].elementCount();
+    const std::int64_t points = paths_[path].elementCount();
     std::int64_t inForce = 0;
     for (const ClipInForce& clip : clips_)
         inForce += clip.Points;
     // A raster clip is a fill into spans of its own, kept per scanline, and intersected.
-    const DrawingCost::Outline o = cost_.OutlineOf(list_.paths_[path], transform_);
+    const DrawingCost::Outline o = cost_.OutlineOf(paths_[path], transform_);
     const bool smooth = SmoothUnderClips(DrawingCost::CheapToSmooth(o));
     const std::int64_t work =
         cost_.Clamped(double(cost_.FillWork(o, 1, 0, smooth)) * (o.Rectangle ? kRectangleClipFactor : kClipFactor));
@@ -679,9 +714,9 @@ bool DisplayListRecorder::Fill(DisplayList::Op kind, std::uint32_t path, const Q
 
 bool DisplayListRecorder::FillPath(std::uint32_t path, const QPen& pen, const QBrush& brush)
 {
-    if (path >= list_.paths_.size())
+    if (path >= paths_.size())
         return false;
-    return Fill(DisplayList::Op::Path, path, {}, pen, brush, list_.paths_[path]);
+    return Fill(DisplayList::Op::Path, path, {}, pen, brush, paths_[path]);
 }
 
 bool DisplayListRecorder::FillRect(const QRectF& rect, const QPen& pen, const QBrush& brush)
@@ -733,6 +768,9 @@ std::uint32_t DisplayListRecorder::FontOf(const QFont& face, double pixelSize)
     if (const auto it = fontIndex_.find(key); it != fontIndex_.end())
         return it->second;
     QFont font(face);
+    // A size no replay draws at (a replay sizes it in points, an outline at 256 pixels): each
+    // sized copy is a QFont of its own, whose engines Qt caches in it.
+    font.setPixelSize(1);
     if (face.family().size() > kMaxFamilyLength) {
         QStringList families = face.families();
         families.front() = family;
@@ -803,6 +841,7 @@ DisplayList DisplayListRecorder::Finish()
     SettleRecentFills(recentFills_.size());
     DisplayList list = std::move(list_);
     list_ = DisplayList();
+    paths_.clear();
     return list;
 }
 

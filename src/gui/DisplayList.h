@@ -7,6 +7,18 @@
 // Replay draws it onto any painter: a widget, a bitmap, PDF, a printer or a QPicture cache. A text
 // is handed to the glyph rasteriser only under a transform it can render: a degenerate or extreme
 // one (a shear of 1000 crashes FreeType's rasteriser) draws its outline instead, or nothing.
+//
+// A finished list is immutable and may be replayed by several threads at once (the raster workers
+// at several sizes, a print aside): its members are const once made, as it may be in use on
+// another thread. Qt makes and caches data inside a shared object on its first use, without a
+// lock (a QPainterPath's converted path, a QFont's engines, a QTransform's type), so no such object
+// of the list reaches a painter: each replay builds them on its own (outlines from their stored
+// points, fonts sized from faces that hold no size of a replay, transforms copied). Pens, brushes,
+// pictures and texts are shared as they are, read only (a pen's dash pattern, made on first ask,
+// is asked for as it is recorded). A replay so holds nothing beyond the list once it has ended:
+// Bytes() is all the list holds.
+// Built once and shared instead, the converted paths alone cost more than 3 KB an outline (13 times
+// the list of a typical picture), for a replay about as fast (bench/README.md).
 #include "gui/DrawingCost.h"
 #include "platform/PictureLimits.h"
 
@@ -87,7 +99,15 @@ private:
 
     std::vector<Command> commands_;
     std::vector<QTransform> transforms_;
-    std::vector<QPainterPath> paths_;
+    // An outline as plain geometry: QPainterPath's elements (points and their kinds) and its fill
+    // rule; each replay builds its own path of them.
+    struct Outline {
+        std::vector<QPainterPath::Element> Elements;
+        Qt::FillRule Rule = Qt::OddEvenFill;
+    };
+    static QPainterPath PathOf(const Outline& outline);
+
+    std::vector<Outline> paths_;
     std::vector<QPen> pens_;
     std::vector<QBrush> brushes_;
     std::vector<QImage> pictures_;
@@ -165,6 +185,7 @@ private:
     DrawingLimits limits_;
     DrawingCost cost_;
     DisplayList list_;
+    std::vector<QPainterPath> paths_; // the list's outlines, as measured while recording
     std::string error_;
     // Whether a command may be antialiased under the clips in force; what changing to it costs.
     bool SmoothUnderClips(bool smooth) const;

@@ -2,6 +2,7 @@
 
 #include "gui/DrawingSvg.h"
 #include "gui/PictureData.h"
+#include "gui/PictureJob.h"
 #include "platform/ProgramFiles.h"
 
 #include <QCoreApplication>
@@ -286,7 +287,7 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
     std::optional<DisplayList> drawing =
         ReadDrawingSvg(*svg, QSizeF(width, height), kMetafileDrawingLimits, result.Error);
     if (drawing)
-        result.Drawing = Metafile(std::make_shared<const DisplayList>(std::move(*drawing)), width, height);
+        result.Drawing = PageRecording(std::make_shared<const DisplayList>(std::move(*drawing)), width, height);
     return result;
 }
 
@@ -382,9 +383,18 @@ void MetafileCache::Queue(const std::shared_ptr<MetafilePlay>& play, bool first)
         {
             std::lock_guard lock(mutex_);
             next = TakeNext();
+            if (!next)
+                return;
+            ++running_;
         }
-        if (next)
-            Run(*next, next->bytes_);
+        Run(*next, next->bytes_);
+        bool last = false;
+        {
+            std::lock_guard lock(mutex_);
+            last = --running_ == 0 && queue_.empty();
+        }
+        if (last)
+            ReturnFreedMemory();
     });
 }
 
@@ -485,7 +495,7 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play)
             lock.unlock();
             if (!pump->pump_(0, 1)) {
                 static const auto abandoned = std::make_shared<const MetafileRendering>(
-                    MetafileRendering{Metafile(), "the wait for the picture was given up"});
+                    MetafileRendering{PageRecording(), "the wait for the picture was given up"});
                 return abandoned;
             }
             lock.lock();
@@ -550,8 +560,19 @@ void MetafileCache::Run(MetafilePlay& play, std::string_view bytes)
     } catch (const std::exception& e) {
         *rendering = MetafileRendering();
         rendering->Error = std::string("the picture cannot be drawn: ") + e.what();
+    } catch (...) {
+        *rendering = MetafileRendering();
+        rendering->Error = "the picture cannot be drawn";
     }
-    std::shared_ptr<const MetafileRendering> kept = Keep({play.size_, play.hash_}, std::move(rendering));
+    std::shared_ptr<const MetafileRendering> kept;
+    try {
+        kept = Keep({play.size_, play.hash_}, std::move(rendering));
+    } catch (...) {
+        // Out of memory keeping it: the play ends all the same, drawing nothing.
+        static const auto none = std::make_shared<const MetafileRendering>(
+            MetafileRendering{PageRecording(), "the picture needs more memory than it may take"});
+        kept = none;
+    }
     {
         std::lock_guard lock(play.mutex_);
         play.rendering_ = std::move(kept);
@@ -583,7 +604,7 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Keep(const Key& key,
 {
     const std::size_t cost = rendering->Drawing.Bytes() + 256;
     if (!rendering->Drawing.IsEmpty() && cost > budget_) {
-        rendering->Drawing = Metafile();
+        rendering->Drawing = PageRecording();
         rendering->Error = "the drawing is too large to keep";
     }
     std::lock_guard lock(mutex_);
@@ -665,7 +686,7 @@ void MetafileWaiter::Check()
 
 MetafileCache& ProgramMetafileCache()
 {
-    static MetafileCache cache(kMaxDrawingBytes, RenderEnhancedMetafile);
+    static MetafileCache cache(kPictureDrawingBytes, RenderEnhancedMetafile);
     static const bool stopsWithTheProgram = [] {
         // Before the application's objects go: the players still running are killed, the queued
         // pictures dropped.

@@ -16,7 +16,7 @@
 // loop (in the order asked), a picture waited for before any. A play lives while someone holds it
 // (an asker): one whose askers have all let go before a worker took it is dropped.
 #include "gui/DisplayList.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "platform/PictureLimits.h"
 
 #include <QMetaObject>
@@ -43,7 +43,7 @@ class QThreadPool;
 namespace platform {
 
 struct MetafileRendering {
-    Metafile Drawing; // empty when the bytes cannot be drawn
+    PageRecording Drawing; // empty when the bytes cannot be drawn
     std::string Error; // why not, for the one line said about it
 };
 
@@ -158,7 +158,6 @@ private:
         std::shared_ptr<const MetafileRendering> Rendering;
         std::size_t Cost;
     };
-    static constexpr std::size_t kMaxRefused = 4096;
 
     // The kept or refused rendering; null when neither. Under mutex_.
     std::shared_ptr<const MetafileRendering> Lookup(const Key& key);
@@ -190,6 +189,7 @@ private:
     std::uint32_t askedInTurn_ = 0;
     bool turnNoted_ = false;
     std::uint64_t waitedFor_ = 0;
+    std::size_t running_ = 0; // plays the workers run
     std::atomic<std::size_t> heldWaits_{0};
     std::unique_ptr<MetafileNotifier> notifier_;
     // A Played is on its way to the notifier's thread.

@@ -229,7 +229,7 @@ void PictureData::Decode()
     height_ = image_.GetHeight();
 }
 
-const Metafile* PictureData::Drawing() const
+const PageRecording* PictureData::Drawing() const
 {
     if (kind_ != PictureKind::Metafile)
         return nullptr;
@@ -258,12 +258,12 @@ bool PictureData::Playing() const
     return false;
 }
 
-void PictureData::Draw(Canvas& canvas, const Rect& dst) const
+void PictureData::Draw(Canvas& canvas, const Rect& dst, PixelWaiter* waiter) const
 {
     if (dst.IsEmpty())
         return;
-    if (const Metafile* drawing = Drawing()) {
-        canvas.DrawMetafile(dst, *drawing);
+    if (const PageRecording* drawing = Drawing()) {
+        canvas.DrawMetafile(dst, *drawing, waiter);
         return;
     }
     if (!CanDraw()) {

@@ -67,7 +67,7 @@ public:
     bool Draws() const;
     // A metafile's drawing (played now when not yet, or waited for while it plays); null for other
     // kinds and for a metafile that cannot be drawn.
-    const Metafile* Drawing() const;
+    const PageRecording* Drawing() const;
     // Gives a metafile that has not been played to a player, without waiting.
     void Play() const;
     // A metafile given to a player that has not ended yet; its play (for a MetafileWaiter) in GetPlay.
@@ -79,7 +79,7 @@ public:
 
     // Draws the picture scaled into `dst` (smoothly; a metafile as vectors); what cannot be drawn
     // becomes a one-pixel frame around `dst`.
-    void Draw(Canvas& canvas, const Rect& dst) const;
+    void Draw(Canvas& canvas, const Rect& dst, PixelWaiter* waiter = nullptr) const;
     // The picture as 24-bit BMP bytes: a bitmap's own bytes, anything else drawn at its size;
     // "" without a picture or size.
     std::string ToBmp() const;

@@ -20,8 +20,6 @@ namespace platform {
 
 namespace {
 
-thread_local PixelWaiter* currentWaiter = nullptr;
-
 // Queued jobs beyond this many are dropped, the longest asked first: pictures scrolled past.
 constexpr std::size_t kMostQueued = 64;
 
@@ -63,10 +61,14 @@ void DrawPixels(QPainter& painter, const QRectF& place, const QImage& pixels)
 
 } // namespace
 
-PicturePixels::PicturePixels(std::size_t budget, int timeoutMs, int workers)
-    : budget_(budget), timeoutMs_(timeoutMs), notifier_(std::make_unique<PixelNotifier>()),
-      workers_(std::make_unique<QThreadPool>())
+PicturePixels::PicturePixels(std::size_t budget, int timeoutMs, int workers, Rasteriser rasterise)
+    : budget_(budget), timeoutMs_(timeoutMs), rasterise_(std::move(rasterise)),
+      notifier_(std::make_unique<PixelNotifier>()), workers_(std::make_unique<QThreadPool>())
 {
+    if (!rasterise_)
+        rasterise_ = [](const DisplayList& drawing, QPainter& painter, const std::function<bool()>& goOn) {
+            return drawing.Replay(painter, goOn);
+        };
     workers_->setMaxThreadCount(std::max(workers, 1));
 }
 
@@ -80,12 +82,16 @@ void PicturePixels::Stop()
     std::lock_guard lock(mutex_);
     queue_.clear();
     for (auto& [key, job] : asked_)
-        job->ended_.store(true, std::memory_order_release);
+        job->state_.store(JobState::Dropped, std::memory_order_release);
     asked_.clear();
     stopping_.store(false, std::memory_order_release);
 }
 
 QString PicturePixels::TimeoutText() { return QStringLiteral("図が複雑すぎて時間内に描けません。"); }
+
+QString PicturePixels::MemoryText() { return QStringLiteral("図が大きすぎて描けません。"); }
+
+QString PicturePixels::FailureText() { return QStringLiteral("図を描けません。"); }
 
 std::size_t PicturePixels::HeldBytes() const
 {
@@ -99,26 +105,55 @@ std::size_t PicturePixels::Pending() const
     return asked_.size() + untold_;
 }
 
-const PicturePixels::Entry* PicturePixels::Lookup(const Key& key)
+namespace {
+
+// Whether the entry's drawing is `drawing` itself, not one gone whose address it has taken.
+bool Owns(const std::weak_ptr<const DisplayList>& held, const std::shared_ptr<const DisplayList>& drawing)
+{
+    return !held.owner_before(drawing) && !drawing.owner_before(held) && !held.expired();
+}
+
+} // namespace
+
+void PicturePixels::Erase(std::list<Entry>::iterator entry)
+{
+    if (const auto latest = latest_.find(entry->At.Drawing); latest != latest_.end() && latest->second == entry->At)
+        latest_.erase(latest);
+    bytes_ -= entry->Cost;
+    index_.erase(entry->At);
+    kept_.erase(entry);
+}
+
+const PicturePixels::Entry* PicturePixels::Lookup(const Key& key, const std::shared_ptr<const DisplayList>& drawing)
 {
     const auto it = index_.find(key);
     if (it == index_.end())
         return nullptr;
+    if (!Owns(it->second->Drawing, drawing)) {
+        Erase(it->second);
+        return nullptr;
+    }
     kept_.splice(kept_.begin(), kept_, it->second);
     return &*it->second;
 }
 
-const PicturePixels::Entry* PicturePixels::Latest(const DisplayList* drawing) const
+const PicturePixels::Entry* PicturePixels::Latest(const std::shared_ptr<const DisplayList>& drawing)
 {
-    const auto latest = latest_.find(drawing);
+    const auto latest = latest_.find(drawing.get());
     if (latest == latest_.end())
         return nullptr;
     const auto it = index_.find(latest->second);
-    return it == index_.end() ? nullptr : &*it->second;
+    if (it == index_.end())
+        return nullptr;
+    if (!Owns(it->second->Drawing, drawing)) {
+        Erase(it->second);
+        return nullptr;
+    }
+    return &*it->second;
 }
 
 bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayList>& drawing, double width,
-                         double height, const QRectF& place)
+                         double height, const QRectF& place, PixelWaiter* waiter)
 {
     if (!drawing || !painter.isActive() || !(width > 0) || !(height > 0) || place.isEmpty())
         return false;
@@ -136,28 +171,28 @@ bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayL
     const Key key{drawing.get(), std::max(1, int(w)), std::max(1, int(h))};
     std::shared_ptr<const Raster> raster;
     bool made = false;
-    bool refused = false;
+    QString reason;
     {
         std::lock_guard lock(mutex_);
-        if (const Entry* entry = Lookup(key)) {
+        if (const Entry* entry = Lookup(key, drawing)) {
             raster = entry->Made;
             made = raster != nullptr;
-            refused = !made;
+            reason = entry->Reason;
         } else {
-            if (const Entry* latest = Latest(drawing.get()))
+            if (const Entry* latest = Latest(drawing))
                 raster = latest->Made;
-            Ask(drawing, width, height, key);
+            Ask(drawing, width, height, key, waiter);
         }
     }
     if (!raster)
-        DrawFrame(painter, shown, refused ? TimeoutText() : QString());
-    else if (!made || raster->Pixels.size() != shown.size() || !Blend(painter, shown, *raster))
+        DrawFrame(painter, shown, reason);
+    else if (!made || raster->Pixels.size() != shown.size() || !Copy(painter, shown, *raster))
         DrawPixels(painter, place, raster->Pixels);
     return made;
 }
 
 void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, double width, double height,
-                        const Key& key)
+                        const Key& key, PixelWaiter* waiter)
 {
     std::shared_ptr<RasterJob>& job = asked_[key];
     if (job) {
@@ -175,14 +210,10 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
         job->width_ = key.Width;
         job->height_ = key.Height;
         job->rank_ = ++nextRank_;
+        job->state_.store(JobState::Queued, std::memory_order_release);
         queue_.emplace(job->rank_, job);
-        while (queue_.size() > kMostQueued) {
-            const auto oldest = queue_.begin();
-            const std::shared_ptr<RasterJob> dropped = oldest->second;
-            queue_.erase(oldest);
-            asked_.erase({dropped->drawing_.get(), dropped->width_, dropped->height_});
-            dropped->ended_.store(true, std::memory_order_release);
-        }
+        while (queue_.size() > kMostQueued)
+            Drop(queue_.begin()->second);
         // One start per job queued: each takes the latest asked left, if any.
         workers_->start([this] {
             std::shared_ptr<RasterJob> next;
@@ -194,12 +225,50 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
                 next = latest->second;
                 queue_.erase(latest);
                 next->rank_ = 0;
+                next->state_.store(JobState::Running, std::memory_order_release);
+                ++running_;
             }
             Run(next);
+            bool last = false;
+            {
+                std::lock_guard lock(mutex_);
+                last = --running_ == 0 && queue_.empty();
+            }
+            if (last)
+                ReturnFreedMemory();
         });
     }
-    if (currentWaiter)
-        currentWaiter->Add(*this, asked_[key]);
+    if (waiter)
+        waiter->Add(*this, asked_[key]);
+}
+
+void PicturePixels::Drop(const std::shared_ptr<RasterJob>& job)
+{
+    queue_.erase(job->rank_);
+    job->rank_ = 0;
+    const Key key{job->drawing_.get(), job->width_, job->height_};
+    if (const auto it = asked_.find(key); it != asked_.end() && it->second == job)
+        asked_.erase(it);
+    job->state_.store(JobState::Dropped, std::memory_order_release);
+    // Told like an end, so that whoever waits for it stops.
+    ++untold_;
+    Tell();
+}
+
+void PicturePixels::Unwait(const std::vector<std::weak_ptr<const RasterJob>>& jobs)
+{
+    std::lock_guard lock(mutex_);
+    for (const auto& held : jobs) {
+        const std::shared_ptr<const RasterJob> seen = held.lock();
+        if (!seen)
+            continue;
+        const auto it = asked_.find({seen->drawing_.get(), seen->width_, seen->height_});
+        if (it == asked_.end() || it->second != seen)
+            continue;
+        const std::shared_ptr<RasterJob> job = it->second;
+        if (job->waiters_ > 0 && --job->waiters_ == 0 && job->State() == JobState::Queued)
+            Drop(job);
+    }
 }
 
 void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
@@ -207,107 +276,60 @@ void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
     // A job ends whatever its drawing throws: a worker's exception would end the program, and a
     // job left unended would be waited for.
     std::shared_ptr<const Raster> made;
+    QString reason;
     try {
-        QImage pixels;
-        pixels = QImage(job->width_, job->height_, QImage::Format_ARGB32_Premultiplied);
+        QImage pixels(job->width_, job->height_, QImage::Format_ARGB32_Premultiplied);
         if (!pixels.isNull()) {
             pixels.fill(Qt::transparent);
             QPainter painter(&pixels);
             painter.scale(job->width_ / job->unitsWidth_, job->height_ / job->unitsHeight_);
             const std::int64_t start = ThreadProcessorNs();
             const std::int64_t limit = std::int64_t(timeoutMs_) * 1'000'000;
-            const bool whole = job->drawing_->Replay(painter, [&] {
+            const bool whole = rasterise_(*job->drawing_, painter, [&] {
                 return !stopping_.load(std::memory_order_relaxed) && ThreadProcessorNs() - start <= limit;
             });
             painter.end();
             if (whole)
-                made = RunsOf(std::move(pixels));
+                made = std::make_shared<const Raster>(Raster{std::move(pixels)});
+            else
+                reason = TimeoutText();
+        } else {
+            reason = MemoryText();
         }
     } catch (const std::bad_alloc&) {
         made = nullptr;
+        reason = MemoryText();
+    } catch (...) {
+        made = nullptr;
+        reason = FailureText();
     }
-    Keep(job, std::move(made));
+    try {
+        Keep(job, std::move(made), reason);
+    } catch (...) {
+        // Out of memory keeping it: ended all the same, kept as nothing.
+        job->state_.store(JobState::Refused, std::memory_order_release);
+        Tell();
+    }
 }
 
-std::shared_ptr<const PicturePixels::Raster> PicturePixels::RunsOf(QImage pixels)
+bool PicturePixels::Copy(QPainter& painter, const QRect& shown, const Raster& raster)
 {
-    auto raster = std::make_shared<Raster>();
-    raster->Rows.reserve(std::size_t(pixels.height()) + 1);
-    for (int y = 0; y < pixels.height(); ++y) {
-        raster->Rows.push_back(std::uint32_t(raster->Spans.size()));
-        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-        for (int x = 0; x < pixels.width();) {
-            const int alpha = qAlpha(line[x]);
-            int end = x + 1;
-            if (alpha == 0) {
-                while (end < pixels.width() && qAlpha(line[end]) == 0)
-                    ++end;
-            } else {
-                const bool opaque = alpha == 255;
-                while (end < pixels.width() && qAlpha(line[end]) != 0 && (qAlpha(line[end]) == 255) == opaque)
-                    ++end;
-                raster->Spans.insert(raster->Spans.end(), {x, end, opaque ? 1 : 0});
-            }
-            x = end;
-        }
-    }
-    raster->Rows.push_back(std::uint32_t(raster->Spans.size()));
-    raster->Pixels = std::move(pixels);
-    return raster;
-}
-
-bool PicturePixels::Blend(QPainter& painter, const QRect& shown, const Raster& raster)
-{
-    QPaintEngine* engine = painter.paintEngine();
-    if (!engine || engine->type() != QPaintEngine::Raster || !engine->paintDevice() ||
-        engine->paintDevice()->devType() != QInternal::Image || painter.opacity() != 1 ||
-        painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
-        painter.deviceTransform().type() > QTransform::TxTranslate ||
-        raster.Pixels.format() != QImage::Format_ARGB32_Premultiplied)
+    const QTransform& device = painter.deviceTransform();
+    if (device.type() > QTransform::TxScale || device.m11() <= 0 || device.m22() <= 0 || !painter.device())
         return false;
-    const auto& device = *static_cast<const QImage*>(engine->paintDevice());
-    if ((device.format() != QImage::Format_ARGB32_Premultiplied && device.format() != QImage::Format_RGB32) ||
-        device.devicePixelRatio() != 1)
-        return false;
-    // An opaque device keeps every pixel's alpha whole.
-    const quint32 whole = device.format() == QImage::Format_RGB32 ? 0xFF000000u : 0;
-    QRegion area(shown & device.rect());
-    if (!engine->systemClip().isEmpty())
-        area &= engine->systemClip();
-    if (painter.hasClipping())
-        area &= painter.deviceTransform().map(painter.clipRegion());
-    for (const QRect& part : area) {
-        for (int y = part.top(); y <= part.bottom(); ++y) {
-            // Written in place, as the raster engine would: the device is not detached.
-            auto* to = reinterpret_cast<quint32*>(const_cast<uchar*>(device.constScanLine(y)));
-            const int row = y - shown.top();
-            const auto* from = reinterpret_cast<const quint32*>(raster.Pixels.constScanLine(row));
-            for (std::uint32_t k = raster.Rows[std::size_t(row)]; k < raster.Rows[std::size_t(row) + 1]; k += 3) {
-                const int first = std::max(raster.Spans[k] + shown.left(), part.left());
-                const int end = std::min(raster.Spans[k + 1] + shown.left(), part.right() + 1);
-                if (first >= end)
-                    continue;
-                const quint32* source = from + (first - shown.left());
-                if (raster.Spans[k + 2] != 0) {
-                    std::memcpy(to + first, source, std::size_t(end - first) * 4);
-                    continue;
-                }
-                for (int x = first; x < end; ++x, ++source) {
-                    const quint32 s = *source;
-                    const quint32 keep = 255 - qAlpha(s);
-                    const quint32 d = to[x];
-                    // Premultiplied source over: each channel plus what shows through of the device's.
-                    const quint32 rb = (((d & 0xFF00FF) * keep + 0x800080) >> 8) & 0xFF00FF;
-                    const quint32 ag = ((((d >> 8) & 0xFF00FF) * keep + 0x800080)) & 0xFF00FF00;
-                    to[x] = (s + rb + ag) | whole;
-                }
-            }
-        }
-    }
+    // Device pixels are the painter's coordinates once its transform is the device's pixel ratio
+    // undone; the clip stays where it was on the device.
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    painter.save();
+    painter.resetTransform();
+    painter.scale(1 / ratio, 1 / ratio);
+    painter.drawImage(shown.topLeft(), raster.Pixels);
+    painter.restore();
     return true;
 }
 
-void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<const Raster> made)
+void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<const Raster> made,
+                         const QString& reason)
 {
     {
         std::lock_guard lock(mutex_);
@@ -315,34 +337,24 @@ void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<
         if (const auto it = asked_.find(key); it != asked_.end() && it->second == job)
             asked_.erase(it);
         // Ended within the lock, so the notice that clears `untold_` tells of this job too.
-        job->ended_.store(true, std::memory_order_release);
+        job->state_.store(made ? JobState::Made : JobState::Refused, std::memory_order_release);
         ++untold_;
         // A program that is stopping keeps nothing: a job it ended is no refusal.
         if (!stopping_.load(std::memory_order_acquire)) {
-            if (const auto it = index_.find(key); it != index_.end()) {
-                bytes_ -= it->second->Cost;
-                kept_.erase(it->second);
-                index_.erase(it);
-            }
+            if (const auto it = index_.find(key); it != index_.end())
+                Erase(it->second);
             const std::size_t cost =
-                made ? std::size_t(made->Pixels.sizeInBytes()) + made->Rows.size() * 4 + made->Spans.size() * 4 + 256
-                     : 256;
+                (made ? std::size_t(made->Pixels.sizeInBytes()) : 0) +
+                sizeof(Entry) + std::size_t(reason.size()) * 2 + 128;
             const bool drawn = made != nullptr;
-            kept_.push_front({key, job->drawing_, std::move(made), cost});
+            kept_.push_front({key, job->drawing_, std::move(made), reason, cost});
             index_.emplace(key, kept_.begin());
             bytes_ += cost;
             if (drawn)
                 latest_[key.Drawing] = key;
             // The longest unused go first; the one just made stays.
-            while (bytes_ > budget_ && kept_.size() > 1) {
-                const Entry& last = kept_.back();
-                if (const auto latest = latest_.find(last.At.Drawing);
-                    latest != latest_.end() && latest->second == last.At)
-                    latest_.erase(latest);
-                bytes_ -= last.Cost;
-                index_.erase(last.At);
-                kept_.pop_back();
-            }
+            while (bytes_ > budget_ && kept_.size() > 1)
+                Erase(std::prev(kept_.end()));
             rasters_.fetch_add(1, std::memory_order_relaxed);
         }
     }
@@ -383,19 +395,17 @@ PicturePixels& ProgramPicturePixels()
 
 PixelWaiter::PixelWaiter(std::function<void()> ended) : ended_(std::move(ended)) {}
 
-PixelWaiter::~PixelWaiter() { QObject::disconnect(connection_); }
-
-PixelWaiter::Asking::Asking(PixelWaiter& waiter) : previous_(currentWaiter) { currentWaiter = &waiter; }
-
-PixelWaiter::Asking::~Asking() { currentWaiter = previous_; }
+PixelWaiter::~PixelWaiter() { Clear(); }
 
 void PixelWaiter::Add(PicturePixels& pixels, const std::shared_ptr<RasterJob>& job)
 {
+    // Under the cache's mutex (asked there).
     if (!job || std::any_of(jobs_.begin(), jobs_.end(), [&](const auto& held) { return held.lock() == job; }))
         return;
+    if (pixels_ && pixels_ != &pixels)
+        Clear();
     jobs_.push_back(job);
-    if (connection_ && pixels_ != &pixels)
-        QObject::disconnect(connection_);
+    ++job->waiters_;
     if (!connection_ || pixels_ != &pixels) {
         pixels_ = &pixels;
         connection_ = QObject::connect(&pixels.Notifier(), &PixelNotifier::Rastered, [this] { Check(); });
@@ -404,6 +414,8 @@ void PixelWaiter::Add(PicturePixels& pixels, const std::shared_ptr<RasterJob>& j
 
 void PixelWaiter::Clear()
 {
+    if (pixels_ && !jobs_.empty())
+        pixels_->Unwait(jobs_);
     jobs_.clear();
     QObject::disconnect(connection_);
     connection_ = {};

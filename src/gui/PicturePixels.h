@@ -11,7 +11,16 @@
 // and its frame with the reason stands in.
 //
 // The workers take the latest asked first. The GUI thread is told (PixelNotifier::Rastered) once
-// for any number of jobs ended since it last was; a PixelWaiter calls its owner back then.
+// for any number of jobs ended since it last was; a PixelWaiter calls its owner back then. Jobs
+// only its waiter waited for are dropped when it goes (a view closed), unless running.
+//
+// What the workers share with the window's thread is the drawing, immutable (DisplayList.h), and
+// the cache under its mutex; a job's pixels are its own until kept, then immutable too. A kept
+// entry does not hold its drawing: the drawings' cache counts them, and an entry whose drawing has
+// gone is dropped when next looked at.
+#include "gui/PictureJob.h"
+#include "platform/PictureLimits.h"
+
 #include <QImage>
 #include <QMetaObject>
 #include <QObject>
@@ -36,13 +45,8 @@ class QThreadPool;
 namespace platform {
 
 class DisplayList;
+class PixelWaiter;
 
-// The pixels kept for drawings shown, and the processor time one raster job may take (the work
-// limit admits redraws of up to about 0.25 s: four times that ends one it admitted by mistake).
-constexpr std::size_t kPictureScreenBytes = std::size_t(128) << 20;
-constexpr int kRasterTimeoutMs = 1000;
-// The most pixels one raster holds; a drawing shown larger is rasterised at this many and scaled.
-constexpr long long kMaxRasterPixels = 6'000'000;
 constexpr int kRasterWorkers = 3;
 
 class PixelNotifier : public QObject {
@@ -51,25 +55,33 @@ signals:
     void Rastered();
 };
 
-// One drawing at one size, queued or being rasterised; ended once its pixels (or its refusal) are kept.
+// One drawing at one size (PictureJob.h): ended once its pixels (or its refusal) are kept, or
+// dropped unbegun.
 class RasterJob {
 public:
-    bool Ended() const { return ended_.load(std::memory_order_acquire); }
+    JobState State() const { return state_.load(std::memory_order_acquire); }
+    bool Ended() const { return platform::Ended(State()); }
 
 private:
     friend class PicturePixels;
+    friend class PixelWaiter;
     std::shared_ptr<const DisplayList> drawing_;
     double unitsWidth_ = 0;
     double unitsHeight_ = 0;
     int width_ = 0;
     int height_ = 0;
-    std::uint64_t rank_ = 0; // under the cache's mutex: its place in the queue, 0 once taken
-    std::atomic<bool> ended_{false};
+    std::uint64_t rank_ = 0;   // under the cache's mutex: its place in the queue while Queued
+    std::size_t waiters_ = 0; // under the cache's mutex: the waiters waiting for it
+    std::atomic<JobState> state_{JobState::New};
 };
 
 class PicturePixels {
 public:
-    PicturePixels(std::size_t budget, int timeoutMs, int workers = kRasterWorkers);
+    // Draws the drawing onto a raster's painter, asking `goOn` between commands; whether all of it
+    // was drawn. Anything it throws refuses the job with the reason (tests throw).
+    using Rasteriser =
+        std::function<bool(const DisplayList& drawing, QPainter& painter, const std::function<bool()>& goOn)>;
+    PicturePixels(std::size_t budget, int timeoutMs, int workers = kRasterWorkers, Rasteriser rasterise = {});
     // Stops first.
     ~PicturePixels();
     PicturePixels(const PicturePixels&) = delete;
@@ -77,9 +89,10 @@ public:
 
     // Draws `drawing` (of width × height units) into `place`, in the painter's coordinates, from
     // its pixels at the size `place` covers on the device; when they are not made yet, asks the
-    // workers for them and draws what stands in. True when the pixels of that size were drawn.
+    // workers for them, `waiter` (the view's, if any) waiting for them, and draws what stands in.
+    // True when the pixels of that size were drawn.
     bool Draw(QPainter& painter, const std::shared_ptr<const DisplayList>& drawing, double width, double height,
-              const QRectF& place);
+              const QRectF& place, PixelWaiter* waiter = nullptr);
 
     // The bytes of pixels kept; jobs asked whose end has not been told yet; rasters made (tests).
     std::size_t HeldBytes() const;
@@ -89,8 +102,11 @@ public:
     // Drops the queued jobs, ends the running ones at their next command and waits for them.
     void Stop();
 
-    // Why a drawing over the time limit is not shown, as its frame says it.
+    // Why a drawing is not shown, as its frame says it: over the time limit, or its raster out of
+    // memory, or anything else its replay threw.
     static QString TimeoutText();
+    static QString MemoryText();
+    static QString FailureText();
 
 private:
     struct Key {
@@ -106,36 +122,42 @@ private:
                    (std::size_t(key.Height) << 20);
         }
     };
-    // Pixels made, premultiplied, with their runs: per row (Rows[y] to Rows[y + 1] in Spans) the
-    // spans left to right that are not wholly transparent, each as its first and end column and
-    // whether every pixel of it is opaque.
+    // Pixels made, premultiplied.
     struct Raster {
         QImage Pixels;
-        std::vector<std::uint32_t> Rows;
-        std::vector<std::int32_t> Spans; // first, end, opaque: three a span
     };
+    // Puts the pixels on the device pixels `shown` through the painter, unscaled, where the painter
+    // maps device pixels one for one; false, drawing nothing, elsewhere.
+    static bool Copy(QPainter& painter, const QRect& shown, const Raster& raster);
     struct Entry {
         Key At;
-        std::shared_ptr<const DisplayList> Drawing; // keeps the key's address its own
-        std::shared_ptr<const Raster> Made;         // null: refused
+        // Not held: the key's address is the drawing's while this one lives (an entry whose
+        // drawing has gone, or whose address another has taken, is stale).
+        std::weak_ptr<const DisplayList> Drawing;
+        std::shared_ptr<const Raster> Made; // null: refused
+        QString Reason;                     // why refused
         std::size_t Cost = 0;
     };
-    static std::shared_ptr<const Raster> RunsOf(QImage pixels);
-    // Copies the runs over the device pixels `shown` when the painter writes a 32-bit image
-    // unscaled, through its clips; false, drawing nothing, elsewhere.
-    static bool Blend(QPainter& painter, const QRect& shown, const Raster& raster);
 
-    // The entry of `key`, made the latest used; null when none. Under mutex_.
-    const Entry* Lookup(const Key& key);
+    // The entry of `key` for `drawing`, made the latest used; null when none (a stale one is
+    // dropped). Under mutex_.
+    const Entry* Lookup(const Key& key, const std::shared_ptr<const DisplayList>& drawing);
     // The latest pixels made of the drawing at any size. Under mutex_.
-    const Entry* Latest(const DisplayList* drawing) const;
-    void Ask(const std::shared_ptr<const DisplayList>& drawing, double width, double height, const Key& key);
+    const Entry* Latest(const std::shared_ptr<const DisplayList>& drawing);
+    void Erase(std::list<Entry>::iterator entry);
+    // Ends a queued job unbegun. Under mutex_.
+    void Drop(const std::shared_ptr<RasterJob>& job);
+    // The waiter no longer waits for the jobs: those no other waits for are dropped unless begun.
+    void Unwait(const std::vector<std::weak_ptr<const RasterJob>>& jobs);
+    void Ask(const std::shared_ptr<const DisplayList>& drawing, double width, double height, const Key& key,
+             PixelWaiter* waiter);
     void Run(const std::shared_ptr<RasterJob>& job);
-    void Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<const Raster> made);
+    void Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<const Raster> made, const QString& reason);
     void Tell();
 
     std::size_t budget_;
     int timeoutMs_;
+    Rasteriser rasterise_;
     mutable std::mutex mutex_;
     std::list<Entry> kept_;
     std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index_;
@@ -146,6 +168,7 @@ private:
     std::size_t untold_ = 0;
     std::map<std::uint64_t, std::shared_ptr<RasterJob>> queue_;
     std::uint64_t nextRank_ = 0;
+    std::size_t running_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<std::size_t> rasters_{0};
     std::atomic<bool> told_{false};
@@ -158,27 +181,15 @@ private:
 // The program's pixels of shown drawings (its workers end when the application does).
 PicturePixels& ProgramPicturePixels();
 
-// Calls back on the GUI thread when raster jobs asked while one of its Asking scopes lived have
-// ended: once for any number of them since the last call. Destroyed first, it calls nothing.
+// Calls back on the GUI thread when the raster jobs asked with it (its view's, PicturePixels::Draw)
+// have ended: once for any number of them since the last call. Destroyed first, it calls nothing, and
+// the jobs no other waiter waits for are dropped unless begun (its view is gone).
 class PixelWaiter {
 public:
     explicit PixelWaiter(std::function<void()> ended);
     ~PixelWaiter();
     PixelWaiter(const PixelWaiter&) = delete;
     PixelWaiter& operator=(const PixelWaiter&) = delete;
-
-    // While it lives, jobs asked on this thread are waited for by the waiter (the latest made on a
-    // thread is the one in force there).
-    class Asking {
-    public:
-        explicit Asking(PixelWaiter& waiter);
-        ~Asking();
-        Asking(const Asking&) = delete;
-        Asking& operator=(const Asking&) = delete;
-
-    private:
-        PixelWaiter* previous_;
-    };
 
     bool IsWaiting() const { return !jobs_.empty(); }
     void Clear();

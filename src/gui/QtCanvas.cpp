@@ -4,7 +4,7 @@
 
 #include "gui/FontTable.h"
 #include "gui/Image.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "gui/PdfImages.h"
 #include "gui/PaintAside.h"
 #include "gui/PicturePixels.h"
@@ -994,7 +994,7 @@ void QtCanvas::DrawImage(const Rect& dst, const Image& image, const Rect& src, b
     p.setTransform(saved);
 }
 
-void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
+void QtCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile, PixelWaiter* waiter)
 {
     if (dst.IsEmpty() || metafile.IsEmpty() || metafile.GetWidth() <= 0 || metafile.GetHeight() <= 0 ||
         !impl_->Drawable())
@@ -1011,7 +1011,7 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
     const bool shown = Kind() == CanvasKind::Screen;
     if (metafile.GetDrawing() && shown) {
         ProgramPicturePixels().Draw(p, metafile.SharedDrawing(), metafile.GetWidth(), metafile.GetHeight(),
-                                    QRectF(ToQRect(dst)));
+                                    QRectF(ToQRect(dst)), waiter);
         p.restore();
         return;
     }
@@ -1037,13 +1037,13 @@ void QtCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
         own.setData(recording.data(), recording.size());
     const QPicture& picture = shown ? recording : own;
     // Its own hold on what it replays: events let through meanwhile may drop the caller's.
-    const Metafile held = metafile;
-    const auto replay = [&p, &held, &visible, &picture, shown, dpiRatioX, dpiRatioY] {
+    const PageRecording held = metafile;
+    const auto replay = [&p, &held, &visible, &picture, shown, waiter, dpiRatioX, dpiRatioY] {
         if (const DisplayList* drawing = held.GetDrawing()) {
             drawing->Replay(p);
             return;
         }
-        held.ReplayPlaced(p, visible, shown);
+        held.ReplayPlaced(p, visible, shown, waiter);
         p.scale(1 / dpiRatioX, 1 / dpiRatioY);
         p.drawPicture(0, 0, picture);
     };

@@ -365,7 +365,7 @@ void TGridContainer::RecordCacheBand(std::size_t index)
 {
     const int top = static_cast<int>(index) * kCacheBand;
     const int height = std::min(kCacheBand, cacheHeight_ - top);
-    platform::MetafileRecorder recorder(cacheWidth_, height, cacheDpi_);
+    platform::PageRecorder recorder(cacheWidth_, height, cacheDpi_);
     if (colCount_ != 0 && rowCount_ != 0)
         DrawList(recorder.GetCanvas(), {0, -top, cacheWidth_, cacheHeight_ - top}, cacheScale_, cachePage_, 0, height);
     cache_[index] = {recorder.Finish(), true};
@@ -451,7 +451,7 @@ bool TGridContainer::RowAreas(TRect rect, int scale, int page, const std::vector
     if (rows.empty())
         return true;
     // The rows are placed as drawing places them, on a canvas that records and draws nothing.
-    platform::MetafileRecorder recorder(1, 1, platform::ScreenPixelsPerInch());
+    platform::PageRecorder recorder(1, 1, platform::ScreenPixelsPerInch());
     rowProbe_ = [&](int row, int tag, const TRect& placed) {
         if (std::binary_search(rows.begin(), rows.end(), TableRow(row, tag)))
             areas.push_back(placed);

@@ -12,7 +12,7 @@
 // ColWraps, CSV.
 #include "core/Priorityitem.h"
 #include "core/Ugrid.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "layout/Ucontainer.h"
 
 #include <functional>
@@ -141,7 +141,7 @@ private:
     // a repaint replays only the bands it shows.
     static constexpr int kCacheBand = 256;
     struct CacheBand {
-        platform::Metafile Picture;
+        platform::PageRecording Picture;
         bool Recorded = false;
     };
     std::vector<CacheBand> cache_;

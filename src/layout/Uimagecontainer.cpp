@@ -333,8 +333,7 @@ void TImageContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, plat
     if (!cache_.IsEmpty()) {
         const int x = offsetX + rect.Left;
         const int y = offsetY + rect.Top;
-        const platform::PixelWaiter::Asking asking(rastered_);
-        canvas.DrawMetafile({x, y, x + cache_.GetWidth(), y + cache_.GetHeight()}, cache_);
+        canvas.DrawMetafile({x, y, x + cache_.GetWidth(), y + cache_.GetHeight()}, cache_, &rastered_);
     }
 }
 
@@ -348,7 +347,7 @@ void TImageContainer::PlayPictures(int page, std::vector<std::shared_ptr<const p
 
 void TImageContainer::DrawMeta(const TRect& rect, int scale, platform::Canvas& canvas, int page, int, bool wait)
 {
-    cache_ = platform::Metafile();
+    cache_ = platform::PageRecording();
     played_.Clear();
     // The pictures of the page recorded before are taken over; the others are let go.
     ShownPictures before;
@@ -360,7 +359,7 @@ void TImageContainer::DrawMeta(const TRect& rect, int scale, platform::Canvas& c
     const int h = rect.Height();
     if (w <= 0 || h <= 0)
         return;
-    platform::MetafileRecorder recorder(w, h, canvas.DpiY());
+    platform::PageRecorder recorder(w, h, canvas.DpiY());
     int top = rect.Top;
     for (int r = 0; r < rowCount_; ++r) {
         const int bottom = static_cast<int>(static_cast<double>(h) / rowCount_ * (r + 1));
@@ -386,7 +385,7 @@ void TImageContainer::PicturesPlayed()
 }
 
 void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell, int scale, platform::Canvas& canvas,
-                                bool wait, platform::MetafileRecorder* recorder, ShownPictures* before)
+                                bool wait, platform::PageRecorder* recorder, ShownPictures* before)
 {
     const std::string name = GetFileName(index);
     const std::string bytes = GetImageData(index);
@@ -422,7 +421,7 @@ void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell,
     platform::CanvasState state(canvas);
     const TRect clip{cell.Left, cell.Top, cell.Right + 1, cell.Bottom + 1};
     canvas.IntersectClip(clip);
-    const platform::Metafile* drawing = metafile && !playing ? picture.Drawing() : nullptr;
+    const platform::PageRecording* drawing = metafile && !playing ? picture.Drawing() : nullptr;
     const auto draw = [&](const TRect& dst) {
         if (image) {
             const platform::Image& drawn = shown->DrawnAt(dst.Width(), dst.Height(), !wait, bytes, transparent_);

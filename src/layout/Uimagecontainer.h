@@ -14,7 +14,7 @@
 // Attributes after the font ones: DrawType, Trimming, Transparent, ColCount, RowCount, DrawName,
 // HorzAlign, VertAlign, and for type 5 ImageData: comma text of the pairs (Base64 of the bytes
 // with CR LF every 80 characters, file name), each pair itself comma text.
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "gui/PictureData.h"
 #include "gui/PicturePixels.h"
 #include "layout/Ucontainer.h"
@@ -118,7 +118,7 @@ public:
     static void FitPicture(bool trim, int w, int h, int& a, int& b);
     // The picture index of cell (row, col) on a page.
     int CellIndex(int page, int row, int col) const;
-    const platform::Metafile& GetCache() const { return cache_; }
+    const platform::PageRecording& GetCache() const { return cache_; }
 
 private:
     struct ShownPicture;
@@ -131,13 +131,13 @@ private:
     // while it plays. With a recorder, the pictures are placed in it by reference (those of
     // `before` taken over into shown_).
     void DrawImage(int index, int offsetX, int offsetY, TRect cell, int scale, platform::Canvas& canvas, bool wait,
-                   platform::MetafileRecorder* recorder = nullptr, ShownPictures* before = nullptr);
+                   platform::PageRecorder* recorder = nullptr, ShownPictures* before = nullptr);
     // Players of pictures in the cache have ended: the cache is drawn again (a change of content,
     // not of the layout).
     void PicturesPlayed();
 
     std::vector<std::unique_ptr<TImageContainerItem>> items_;
-    platform::Metafile cache_;
+    platform::PageRecording cache_;
     // The pictures the cache holds, and whether their bitmaps were made transparent.
     ShownPictures shown_;
     bool shownTransparent_ = false;

@@ -78,4 +78,30 @@ inline constexpr double kMaxDrawingLength = 1e6;
 inline constexpr int kMaxDrawingText = 4096;
 inline constexpr int kMaxFamilyLength = 64;
 
+// ---- picture memory and the workers' jobs ----
+
+// All the memory the program holds for pictures it shows and prints: the drawings kept (their
+// cache, EnhancedMetafile.h) and the pixels kept of them for screens (PicturePixels.h), each its
+// share. A replay holds nothing beyond its drawing once ended, and an entry of pixels does not
+// hold its drawing, so these shares bound what pictures keep: 50 pictures on a page, zoomed
+// through every level, hold no more (bench/README.md).
+inline constexpr std::size_t kPictureBytes = std::size_t(192) << 20;
+// The pixels' share: a page of 50 pictures shown at 640 × 480 is 60 MB of pixels, with room for
+// those of the zoom before.
+inline constexpr std::size_t kPictureScreenBytes = std::size_t(128) << 20;
+// The drawings' share: at least the largest drawing one picture may hold.
+inline constexpr std::size_t kPictureDrawingBytes = kPictureBytes - kPictureScreenBytes;
+static_assert(kPictureDrawingBytes >= kMaxDrawingBytes, "the drawings' share holds the largest drawing");
+// Refused pictures remembered (so that none is played again), about 100 bytes each.
+inline constexpr std::size_t kMaxRefused = 4096;
+// Processor time one raster job may take: the work limit admits redraws of up to about 0.25 s, so
+// four times that ends only one it admitted by mistake.
+inline constexpr int kRasterTimeoutMs = 1000;
+// The most pixels one raster holds (24 MB); a drawing shown larger is rasterised at this many and
+// scaled, so that a zoom cannot make one raster exhaust the pixels' share.
+inline constexpr long long kMaxRasterPixels = 6'000'000;
+// The most pixels of a sheet of pattern tiles laid for a printer or PDF (16 MB), made per fill;
+// finer tiles are laid at fewer.
+inline constexpr double kMaxSheetPixels = 1 << 22;
+
 } // namespace platform

@@ -351,8 +351,7 @@ void TImageView::DrawPicture(platform::Canvas& target, int bw, int bh, int xOffs
         target.FrameRect(dst, 0);
         return;
     }
-    const platform::PixelWaiter::Asking asking(rastered_);
-    picture_.Draw(target, dst);
+    picture_.Draw(target, dst, &rastered_);
 }
 
 void TImageView::keyPressEvent(QKeyEvent* event)

@@ -3,7 +3,7 @@
 #include "gui/Application.h"
 #include "gui/BitmapCanvas.h"
 #include "gui/FontTable.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "gui/PaintAside.h"
 #include "gui/PdfWriter.h"
 #include "gui/QtCanvas.h"
@@ -170,7 +170,7 @@ private:
     void StartPage()
     {
         if (copies_ > 1) {
-            page_ = std::make_unique<platform::MetafileRecorder>(size_.X, size_.Y, dpi_);
+            page_ = std::make_unique<platform::PageRecorder>(size_.X, size_.Y, dpi_);
             // Its pictures at the page's resolution, as drawn straight onto it.
             if (auto* canvas = dynamic_cast<platform::QtCanvas*>(&page_->GetCanvas())) canvas->CapImagesToResolution();
         } else {
@@ -189,7 +189,7 @@ private:
         }
         if (const auto* canvas = dynamic_cast<const platform::QtCanvas*>(&page_->GetCanvas()))
             writer_.NoteSharedGlyphs(canvas->SharedGlyphs());
-        const platform::Metafile page = page_->Finish();
+        const platform::PageRecording page = page_->Finish();
         page_.reset();
         for (int copy = 0; copy < copies_; ++copy) {
             if (written_++ > 0) writer_.NewPage();
@@ -203,7 +203,7 @@ private:
     int copies_;
     platform::Point origin_;
     int written_ = 0;
-    std::unique_ptr<platform::MetafileRecorder> page_;
+    std::unique_ptr<platform::PageRecorder> page_;
 };
 
 } // namespace

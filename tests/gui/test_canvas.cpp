@@ -1,7 +1,7 @@
 #include "gui/BitmapCanvas.h"
 #include "gui/FontTable.h"
 #include "gui/Image.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "gui/Region.h"
 #include "support/CanvasScene.h"
 
@@ -186,12 +186,12 @@ TEST(Canvas, ClipNestsWithSaveAndReadsBack)
 
 TEST(Canvas, RasterOpsDrawNothingOffImages)
 {
-    MetafileRecorder recorder(20, 20, 96);
+    PageRecorder recorder(20, 20, 96);
     recorder.GetCanvas().SetRasterOp(RasterOp::Xor);
     recorder.GetCanvas().FillRect(Rect{0, 0, 20, 20}, 0x0000FF);
     recorder.GetCanvas().SetRasterOp(RasterOp::Copy);
     recorder.GetCanvas().FillRect(Rect{0, 0, 5, 5}, 0x0000FF);
-    const Metafile metafile = recorder.Finish();
+    const PageRecording metafile = recorder.Finish();
     BitmapCanvas canvas(20, 20);
     canvas.DrawMetafile(Rect{0, 0, 20, 20}, metafile);
     EXPECT_EQ(InkBounds(canvas, Rect{0, 0, 20, 20}), (Rect{0, 0, 5, 5}));
@@ -201,26 +201,26 @@ TEST(Canvas, RasterOpsDrawNothingOffImages)
 // bands replayed side by side drew their cells twice). Nor does a restore that ends a recorded
 // clip let the rest of the picture draw beyond the picture's rectangle (it replayed unclipped, and
 // a band drew the row across its seam over the next band's).
-TEST(Metafile, RecordedClipsStayInsideTheReplaysClip)
+TEST(PageRecording, RecordedClipsStayInsideTheReplaysClip)
 {
     {
-        MetafileRecorder recorder(20, 20, 96);
+        PageRecorder recorder(20, 20, 96);
         recorder.GetCanvas().IntersectClip(Rect{0, 0, 20, 20});
         recorder.GetCanvas().FillRect(Rect{0, 0, 20, 20}, 0x0000FF);
-        const Metafile metafile = recorder.Finish();
+        const PageRecording metafile = recorder.Finish();
         BitmapCanvas canvas(20, 20);
         canvas.IntersectClip(Rect{0, 0, 20, 10});
         canvas.DrawMetafile(Rect{0, 0, 20, 20}, metafile);
         EXPECT_EQ(InkBounds(canvas, Rect{0, 0, 20, 20}), (Rect{0, 0, 20, 10}));
     }
-    MetafileRecorder recorder(20, 10, 96);
+    PageRecorder recorder(20, 10, 96);
     {
         const CanvasState state(recorder.GetCanvas());
         recorder.GetCanvas().IntersectClip(Rect{0, 0, 5, 5});
         recorder.GetCanvas().FillRect(Rect{0, 0, 5, 5}, 0x0000FF);
     }
     recorder.GetCanvas().FillRect(Rect{0, 0, 20, 20}, 0x0000FF);
-    const Metafile metafile = recorder.Finish();
+    const PageRecording metafile = recorder.Finish();
     BitmapCanvas canvas(20, 20);
     canvas.DrawMetafile(Rect{0, 0, 20, 10}, metafile);
     EXPECT_EQ(InkBounds(canvas, Rect{0, 0, 20, 20}), (Rect{0, 0, 20, 10}));
@@ -248,14 +248,14 @@ std::pair<Picture, Picture> DirectAndReplayed(int width, int height, Draw draw)
 {
     BitmapCanvas direct(width, height);
     draw(static_cast<Canvas&>(direct));
-    MetafileRecorder recorder(width, height, 96);
+    PageRecorder recorder(width, height, 96);
     draw(recorder.GetCanvas());
     BitmapCanvas replayed(width, height);
     replayed.DrawMetafile(Rect{0, 0, width, height}, recorder.Finish());
     return {direct.GetImage().ToPicture(), replayed.GetImage().ToPicture()};
 }
 
-TEST(Metafile, ReplaysTextsWhereTheImageHasThem)
+TEST(PageRecording, ReplaysTextsWhereTheImageHasThem)
 {
     // Set whole (kana, digits, Latin, ligature candidates) or character by character (a combining
     // mark, a character no face has, a tab), on a background and underlined.

@@ -1,6 +1,6 @@
 #include "gui/BitmapCanvas.h"
 #include "gui/EnhancedMetafile.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "gui/PdfWriter.h"
 #include "gui/PictureData.h"
 #include "gui/QtCanvas.h"
@@ -139,9 +139,9 @@ TEST(EnhancedMetafile, ShapesAreAntialiased)
         }
     EXPECT_GT(shades(drawn), 40) << "on a bitmap";
 
-    MetafileRecorder recorder(100, 100, 96);
+    PageRecorder recorder(100, 100, 96);
     picture.Draw(recorder.GetCanvas(), {0, 0, 100, 100});
-    const Metafile page = recorder.Finish();
+    const PageRecording page = recorder.Finish();
     QImage replayed(100, 100, QImage::Format_RGB32);
     replayed.fill(Qt::white);
     {
@@ -688,7 +688,7 @@ TEST(EnhancedMetafile, APictureShownNowGoesFirstAndOneNoLongerAskedForIsDropped)
             lock.unlock();
             while ((width - 50) % 4 == 0 && !release)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            return MetafileRendering{Metafile(std::make_shared<const DisplayList>(), width, height), {}};
+            return MetafileRendering{PageRecording(std::make_shared<const DisplayList>(), width, height), {}};
         },
         1);
     const auto ask = [&](int i) {
@@ -747,7 +747,7 @@ TEST(EnhancedMetafile, APumpedWaitForSeveralPlaysCountsEachEnded)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             int width = 0, height = 0;
             PictureData::MetafileSize(bytes, width, height);
-            return MetafileRendering{Metafile(std::make_shared<const DisplayList>(), width, height), {}};
+            return MetafileRendering{PageRecording(std::make_shared<const DisplayList>(), width, height), {}};
         },
         2);
     std::vector<std::shared_ptr<const MetafilePlay>> plays;
@@ -781,11 +781,14 @@ TEST(EnhancedMetafile, ARenderingThatThrowsEndsItsPlay)
 {
     const std::string worker = EmfBuilder(43, 30).Rectangle(2, 2, 20, 20, kRed).Bytes();
     const std::string caller = EmfBuilder(44, 30).Rectangle(2, 2, 20, 20, kBlue).Bytes();
+    const std::string odd = EmfBuilder(45, 30).Rectangle(2, 2, 20, 20, kBlue).Bytes();
     MetafileCache cache(
         16 << 20,
         [&](std::string_view bytes) -> MetafileRendering {
             if (bytes == worker)
                 throw std::bad_alloc();
+            if (bytes == odd)
+                throw 42;
             throw std::runtime_error("damaged");
         },
         1);
@@ -794,6 +797,9 @@ TEST(EnhancedMetafile, ARenderingThatThrowsEndsItsPlay)
     const auto played = cache.Wait(*play);
     EXPECT_TRUE(played->Drawing.IsEmpty());
     EXPECT_EQ(MetafileProblem(played->Error), "図が大きすぎて描けません。") << played->Error;
+    // Not an exception at all: refused as well.
+    EXPECT_EQ(cache.Find(odd, play), nullptr);
+    EXPECT_TRUE(cache.Wait(*play)->Drawing.IsEmpty());
 
     const auto first = cache.Get(caller);
     EXPECT_TRUE(first->Drawing.IsEmpty());

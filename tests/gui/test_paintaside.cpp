@@ -4,7 +4,7 @@
 // replayed on the caller's thread.
 #include "gui/DrawingSvg.h"
 #include "gui/EnhancedMetafile.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "gui/PaintAside.h"
 #include "gui/QtCanvas.h"
 
@@ -77,7 +77,7 @@ std::shared_ptr<const DisplayList> Drawing()
 }
 
 // A drawing and a recording (text over a placed drawing) printed onto a page bitmap.
-QImage Printed(const Metafile& drawing, const Metafile& recording)
+QImage Printed(const PageRecording& drawing, const PageRecording& recording)
 {
     QImage page(600, 400, QImage::Format_RGB32);
     page.fill(Qt::white);
@@ -90,13 +90,13 @@ QImage Printed(const Metafile& drawing, const Metafile& recording)
 
 TEST(PaintAside, PicturesPrintedAsideAreTheSameAndNotReplayedHere)
 {
-    const Metafile drawing(Drawing(), 200, 100);
-    MetafileRecorder recorder(200, 100, 96);
+    const PageRecording drawing(Drawing(), 200, 100);
+    PageRecorder recorder(200, 100, 96);
     recorder.Place({0, 0, 200, 100}, {0, 0, 200, 100}, drawing);
     recorder.GetCanvas().SetFont({"Sans", 14});
     recorder.GetCanvas().SetTextColor(0x0000C0);
     recorder.GetCanvas().TextOut(10, 70, "献立 Menu");
-    const Metafile recording = recorder.Finish();
+    const PageRecording recording = recorder.Finish();
 
     const std::size_t before = DisplayList::ReplaysOnThisThread();
     const QImage inPlace = Printed(drawing, recording);

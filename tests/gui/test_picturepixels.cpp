@@ -3,6 +3,7 @@
 // size, kept within their budget; a drawing over the raster time limit shows its frame and reason.
 #include "gui/DrawingSvg.h"
 #include "gui/EnhancedMetafile.h"
+#include "gui/PaintAside.h"
 #include "gui/PicturePixels.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +15,12 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -56,12 +61,13 @@ struct Painted {
 };
 
 // The drawing painted onto a white page of 400 × 300 into `place`.
-Painted Paint(PicturePixels& pixels, const std::shared_ptr<const DisplayList>& drawing, const QRectF& place)
+Painted Paint(PicturePixels& pixels, const std::shared_ptr<const DisplayList>& drawing, const QRectF& place,
+              PixelWaiter* waiter = nullptr)
 {
     Painted painted{QImage(400, 300, QImage::Format_RGB32), false};
     painted.Page.fill(Qt::white);
     QPainter painter(&painted.Page);
-    painted.Made = pixels.Draw(painter, drawing, 200, 100, place);
+    painted.Made = pixels.Draw(painter, drawing, 200, 100, place, waiter);
     return painted;
 }
 
@@ -74,10 +80,7 @@ TEST(PicturePixels, PaintsStandInsUntilThePixelsOfTheSizeShownAreMade)
     PixelWaiter waiter([&] { ++told; });
 
     // Before its pixels: the frame, the job asked and waited for.
-    Painted first = [&] {
-        const PixelWaiter::Asking asking(waiter);
-        return Paint(pixels, drawing, QRectF(10, 10, 200, 100));
-    }();
+    Painted first = Paint(pixels, drawing, QRectF(10, 10, 200, 100), &waiter);
     EXPECT_FALSE(first.Made);
     EXPECT_FALSE(Red(first.Page.pixel(110, 60))) << "no drawing before its pixels";
     EXPECT_EQ(first.Page.pixel(10, 10), qRgb(0, 0, 0)) << "its frame";
@@ -167,7 +170,7 @@ TEST(PicturePixels, KeepsPixelsWithinTheirBudget)
     // Room for one 200 × 100 raster (80 kB) and not two.
     PicturePixels pixels(120 << 10, 10000);
     const auto one = RedDrawing();
-    const auto two = RedDrawing();
+    auto two = RedDrawing();
     for (const auto& drawing : {one, two}) {
         Paint(pixels, drawing, QRectF(0, 0, 200, 100));
         ASSERT_TRUE(Settle(pixels));
@@ -175,31 +178,127 @@ TEST(PicturePixels, KeepsPixelsWithinTheirBudget)
     EXPECT_LE(pixels.HeldBytes(), std::size_t(120) << 10);
     EXPECT_TRUE(Paint(pixels, two, QRectF(0, 0, 200, 100)).Made) << "the latest made is kept";
     EXPECT_FALSE(Paint(pixels, one, QRectF(0, 0, 200, 100)).Made) << "the longest unused went";
+
+    // Kept pixels do not keep their drawing: the drawings' cache counts it.
+    const std::weak_ptr<const DisplayList> held = two;
+    two.reset();
+    EXPECT_TRUE(held.expired());
 }
 
-// A job past its processor time ends between two commands, whatever the work limit admitted: the
-// frame with the reason stands in, and it is not made again at that size.
-TEST(PicturePixels, AJobOverItsTimeLimitShowsTheFrameAndReason)
+// A job ends refused whatever stops its replay: past its processor time (between two commands,
+// whatever the work limit admitted) or anything thrown. The frame with its reason stands in, and
+// it is not made again at that size.
+TEST(PicturePixels, ARefusedJobShowsTheFrameAndReason)
 {
-    PicturePixels pixels(16 << 20, 0);
+    const auto replay = [](const DisplayList& drawing, QPainter& painter, const std::function<bool()>& goOn) {
+        return drawing.Replay(painter, goOn);
+    };
+    struct Row {
+        const char* Case;
+        int TimeoutMs;
+        PicturePixels::Rasteriser Rasterise;
+    };
+    const Row rows[] = {
+        {"over its time", 0, replay},
+        {"out of memory", 10000, [](auto&, auto&, auto&) -> bool { throw std::bad_alloc(); }},
+        {"an error", 10000, [](auto&, auto&, auto&) -> bool { throw std::runtime_error("broken"); }},
+        {"no exception", 10000, [](auto&, auto&, auto&) -> bool { throw 42; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Case);
+        PicturePixels pixels(16 << 20, row.TimeoutMs, kRasterWorkers, row.Rasterise);
+        const auto drawing = RedDrawing();
+        Paint(pixels, drawing, QRectF(0, 0, 400, 300));
+        ASSERT_TRUE(Settle(pixels));
+        const std::size_t rasters = pixels.Rasters();
+        const Painted refused = Paint(pixels, drawing, QRectF(0, 0, 400, 300));
+        EXPECT_FALSE(refused.Made);
+        EXPECT_EQ(pixels.Pending(), 0u) << "not asked again";
+        EXPECT_EQ(refused.Page.pixel(0, 0), qRgb(0, 0, 0)) << "its frame";
+        int red = 0, dark = 0;
+        for (int y = 2; y < 298; ++y)
+            for (int x = 2; x < 398; ++x) {
+                red += Red(refused.Page.pixel(x, y));
+                dark += qGray(refused.Page.pixel(x, y)) < 128;
+            }
+        EXPECT_EQ(red, 0) << "nothing of the drawing";
+        EXPECT_GT(dark, 50) << "the reason written inside";
+        ASSERT_TRUE(Settle(pixels));
+        EXPECT_EQ(pixels.Rasters(), rasters);
+    }
+}
+
+// A view closed drops the jobs it alone waited for that no worker has begun.
+TEST(PicturePixels, AClosedViewsQueuedJobsAreDropped)
+{
+    std::atomic<bool> release{false};
+    std::atomic<int> begun{0};
+    PicturePixels pixels(64 << 20, 10000, 1,
+                         [&](const DisplayList& drawing, QPainter& painter, const std::function<bool()>& goOn) {
+                             ++begun;
+                             while (!release.load())
+                                 QThread::msleep(1);
+                             return drawing.Replay(painter, goOn);
+                         });
     const auto drawing = RedDrawing();
-    Paint(pixels, drawing, QRectF(0, 0, 400, 300));
+    {
+        PixelWaiter view([] {});
+        for (int i = 0; i < 10; ++i)
+            Paint(pixels, drawing, QRectF(0, 0, 100 + i, 50), &view);
+        QElapsedTimer clock;
+        clock.start();
+        while (begun.load() == 0 && clock.elapsed() < 20000)
+            QThread::msleep(1);
+    }
+    release.store(true);
     ASSERT_TRUE(Settle(pixels));
-    const std::size_t rasters = pixels.Rasters();
-    const Painted refused = Paint(pixels, drawing, QRectF(0, 0, 400, 300));
-    EXPECT_FALSE(refused.Made);
-    EXPECT_EQ(pixels.Pending(), 0u) << "not asked again";
-    EXPECT_EQ(refused.Page.pixel(0, 0), qRgb(0, 0, 0)) << "its frame";
-    int red = 0, dark = 0;
-    for (int y = 2; y < 298; ++y)
-        for (int x = 2; x < 398; ++x) {
-            red += Red(refused.Page.pixel(x, y));
-            dark += qGray(refused.Page.pixel(x, y)) < 128;
+    EXPECT_EQ(begun.load(), 1) << "only the job begun before the view closed";
+    EXPECT_EQ(pixels.Rasters(), 1u);
+}
+
+// One drawing rasterised at three sizes at once, and printed aside meanwhile: every worker replays
+// the same drawing, each of its outlines drawn first on several threads at once (a new drawing
+// each round, so that nothing a first draw makes is there yet). Each replay shows the same picture.
+TEST(PicturePixels, ADrawingReplayedOnSeveralThreadsAtOnce)
+{
+    std::string body = "<clipPath id='c'><path d='M 0 0 L 200 0 L 200 95 C 100 105 100 90 0 95 Z'/></clipPath>"
+                       "<g clip-path='url(#c)'>";
+    for (int i = 0; i < 2000; ++i) {
+        const int x = i % 40 * 5, y = i / 40 * 2;
+        body += "<path d='M " + std::to_string(x) + " " + std::to_string(y) + " l 4 0 c 1 0 1 1 0 1 l -4 0 z' fill='#" +
+                (i % 2 ? "e01010" : "1030c0") + "' stroke='#000000' stroke-width='0.3'/>";
+    }
+    body += "</g>";
+    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='100'>" + body + "</svg>";
+    // Sizes near each other: the workers keep pace, drawing the same outline at the same time.
+    const QRectF sizes[] = {{0, 0, 100, 50}, {0, 0, 101, 50}, {0, 0, 100, 51}};
+    for (int round = 0; round < 40; ++round) {
+        std::string error;
+        std::optional<DisplayList> read = ReadDrawingSvg(svg, QSizeF(200, 100), kMetafileDrawingLimits, error);
+        ASSERT_TRUE(read) << error;
+        const auto drawing = std::make_shared<const DisplayList>(std::move(*read));
+        PicturePixels pixels(64 << 20, 20000, 3);
+        for (const QRectF& place : sizes)
+            Paint(pixels, drawing, place);
+        QImage printed(100, 51, QImage::Format_RGB32);
+        printed.fill(Qt::white);
+        {
+            const PaintAsidePump pump([] {});
+            QPainter painter(&printed);
+            painter.scale(0.5, 0.51);
+            PaintAside([&] { drawing->Replay(painter); });
         }
-    EXPECT_EQ(red, 0) << "nothing of the drawing";
-    EXPECT_GT(dark, 50) << "the reason written inside";
-    ASSERT_TRUE(Settle(pixels));
-    EXPECT_EQ(pixels.Rasters(), rasters);
+        ASSERT_TRUE(Settle(pixels));
+        const Painted shown = Paint(pixels, drawing, sizes[2]);
+        ASSERT_TRUE(shown.Made) << "round " << round;
+        for (const QPoint at : {QPoint(1, 0), QPoint(4, 0), QPoint(60, 30)}) {
+            const QRgb a = shown.Page.pixel(at), b = printed.pixel(at);
+            EXPECT_LE(std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                std::abs(qBlue(a) - qBlue(b))}),
+                      8)
+                << "round " << round << " at " << at.x() << "," << at.y();
+        }
+    }
 }
 
 } // namespace

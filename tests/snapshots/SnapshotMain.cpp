@@ -38,7 +38,7 @@ QString Take(const vkttest::SnapshotEntry& entry, const QDir& folder)
     widget->show();
     if (!QTest::qWaitForWindowExposed(widget.get(), 10000)) return QStringLiteral("never exposed");
     QTest::qWait(100);   // late layouts and repaints
-    // Metafile pictures drawn once played.
+    // PageRecording pictures drawn once played.
     if (!vkttest::WaitForPlayers()) return QStringLiteral("pictures still playing");
     const QImage image = widget->grab().toImage();
     if (image.isNull() || image.width() == 0 || image.height() == 0) return QStringLiteral("empty grab");

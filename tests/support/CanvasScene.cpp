@@ -1,7 +1,7 @@
 #include "support/CanvasScene.h"
 
 #include "gui/Image.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 #include "gui/Region.h"
 #include "platform/Bitmap.h"
 
@@ -60,7 +60,7 @@ void CanvasScene::Draw(Canvas& canvas) const
         for (int x = 10; x < 20; ++x) picture.SetPixel(x, y, kSceneBlue);
     canvas.DrawImage(Mirrored, Image(picture), Rect{0, 0, 20, 10}, true, false);
 
-    MetafileRecorder recorder(100, 60, 96);
+    PageRecorder recorder(100, 60, 96);
     Canvas& recording = recorder.GetCanvas();
     recording.FrameRect(Rect{0, 0, 100, 60}, kSceneMagenta);
     recording.SetBrush(Brush{0, true});

@@ -1,7 +1,7 @@
 #include "support/RecordingCanvas.h"
 
 #include "gui/Image.h"
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -218,7 +218,7 @@ void RecordingCanvas::DrawImage(const Rect& dst, const Image& image, const Rect&
         (mirrorY ? ",mirrorY" : "") + ")");
 }
 
-void RecordingCanvas::DrawMetafile(const Rect& dst, const Metafile& metafile)
+void RecordingCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile, PixelWaiter*)
 {
     Add("DrawMetafile(" + RectText(dst) + "," + std::to_string(metafile.GetWidth()) + "x" +
         std::to_string(metafile.GetHeight()) + ")");

@@ -1,7 +1,8 @@
 #pragma once
-// A recorded picture: drawn once through a canvas (over QPicture), or a drawing read from a picture
-// file (a display list); replayed at any size. The on-screen caches of pages and items are metafiles.
-// A recording may hold pictures by reference (MetafileRecorder::Place): shared drawings and images,
+// A page's recording: what was drawn once through a canvas (over QPicture), or a drawing read from a
+// picture file (a display list); replayed at any size. The on-screen caches of pages and items are
+// recordings.
+// A recording may hold pictures by reference (PageRecorder::Place): shared drawings and images,
 // never copied into it, replayed beneath what its canvas recorded.
 #include "gui/Canvas.h"
 #include "gui/Image.h"
@@ -17,12 +18,13 @@ class QRectF;
 namespace platform {
 
 class DisplayList;
+class PixelWaiter;
 
-class Metafile {
+class PageRecording {
 public:
-    Metafile();
+    PageRecording();
     // A drawing of width × height pixels at 96 dpi.
-    Metafile(std::shared_ptr<const DisplayList> drawing, int width, int height);
+    PageRecording(std::shared_ptr<const DisplayList> drawing, int width, int height);
     // Logical size and resolution the recording was made at.
     int GetWidth() const { return width_; }
     int GetHeight() const { return height_; }
@@ -41,10 +43,12 @@ public:
     // Replays the placed pictures in the recording's pixels; those whose clip misses `visible` (in
     // the same pixels; all when it is empty) are skipped. On a screen (`shown`) a drawing is drawn
     // from its pixels (PicturePixels.h), never replayed.
-    void ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown = false) const;
+    // `waiter` is called back once the pixels asked are made.
+    void ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown = false,
+                      PixelWaiter* waiter = nullptr) const;
 
 private:
-    friend class MetafileRecorder;
+    friend class PageRecorder;
     // A picture held by reference: a drawing (of width × height units) or an image, drawn into
     // Place under Clip (the recording's pixels).
     struct Placed {
@@ -63,21 +67,21 @@ private:
     int dpi_ = 96;
 };
 
-// A canvas of width × height pixels at `dpi` that records; Finish gives the metafile.
-class MetafileRecorder {
+// A canvas of width × height pixels at `dpi` that records; Finish gives the recording.
+class PageRecorder {
 public:
-    MetafileRecorder(int width, int height, int dpi);
-    ~MetafileRecorder();
-    MetafileRecorder(const MetafileRecorder&) = delete;
-    MetafileRecorder& operator=(const MetafileRecorder&) = delete;
+    PageRecorder(int width, int height, int dpi);
+    ~PageRecorder();
+    PageRecorder(const PageRecorder&) = delete;
+    PageRecorder& operator=(const PageRecorder&) = delete;
 
     Canvas& GetCanvas();
     // Holds a drawing (a metafile read from a picture file; any other draws nothing) or an image by
     // reference, drawn into `place` inside `clip` beneath all the canvas records, in the order placed.
-    void Place(const Rect& clip, const Rect& place, const Metafile& drawing);
+    void Place(const Rect& clip, const Rect& place, const PageRecording& drawing);
     void Place(const Rect& clip, const Rect& place, const Image& image);
     // Ends the recording; the canvas must not be used afterwards.
-    Metafile Finish();
+    PageRecording Finish();
 
 private:
     struct Impl;

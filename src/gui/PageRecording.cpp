@@ -1,4 +1,4 @@
-#include "gui/Metafile.h"
+#include "gui/PageRecording.h"
 
 #include "gui/DisplayList.h"
 #include "gui/PicturePixels.h"
@@ -9,23 +9,23 @@
 
 namespace platform {
 
-Metafile::Metafile() = default;
+PageRecording::PageRecording() = default;
 
-Metafile::Metafile(std::shared_ptr<const DisplayList> drawing, int width, int height)
+PageRecording::PageRecording(std::shared_ptr<const DisplayList> drawing, int width, int height)
     : drawing_(std::move(drawing)), width_(width), height_(height)
 {
 }
 
-bool Metafile::IsEmpty() const { return !drawing_ && (!picture_ || picture_->isNull()) && PlacedCount() == 0; }
+bool PageRecording::IsEmpty() const { return !drawing_ && (!picture_ || picture_->isNull()) && PlacedCount() == 0; }
 
-std::size_t Metafile::Bytes() const
+std::size_t PageRecording::Bytes() const
 {
     if (drawing_)
         return drawing_->Bytes();
     return (picture_ ? static_cast<std::size_t>(picture_->size()) : 0) + PlacedCount() * sizeof(Placed);
 }
 
-void Metafile::ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown) const
+void PageRecording::ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown, PixelWaiter* waiter) const
 {
     if (!placed_)
         return;
@@ -37,7 +37,7 @@ void Metafile::ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown
         painter.setClipRect(clip, Qt::IntersectClip);
         const QRectF place(placed.Place.Left, placed.Place.Top, placed.Place.Width(), placed.Place.Height());
         if (placed.Drawing && shown) {
-            ProgramPicturePixels().Draw(painter, placed.Drawing, placed.Width, placed.Height, place);
+            ProgramPicturePixels().Draw(painter, placed.Drawing, placed.Width, placed.Height, place, waiter);
         } else if (placed.Drawing) {
             painter.translate(place.topLeft());
             painter.scale(place.width() / placed.Width, place.height() / placed.Height);
@@ -50,13 +50,13 @@ void Metafile::ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown
     }
 }
 
-const QPicture& Metafile::Q() const
+const QPicture& PageRecording::Q() const
 {
     static const QPicture empty;
     return picture_ ? *picture_ : empty;
 }
 
-struct MetafileRecorder::Impl {
+struct PageRecorder::Impl {
     Impl(int width, int height, int dpi)
         : Width(width), Height(height), Dpi(dpi), Painter(&Picture),
           Canvas(std::make_unique<QtCanvas>(Painter, dpi, dpi, CanvasKind::Metafile))
@@ -70,48 +70,48 @@ struct MetafileRecorder::Impl {
     int Width;
     int Height;
     int Dpi;
-    std::vector<Metafile::Placed> Placed;
+    std::vector<PageRecording::Placed> Placed;
     QPicture Picture;
     QPainter Painter;
     std::unique_ptr<QtCanvas> Canvas;
 };
 
-MetafileRecorder::MetafileRecorder(int width, int height, int dpi)
+PageRecorder::PageRecorder(int width, int height, int dpi)
     : impl_(std::make_unique<Impl>(width, height, dpi > 0 ? dpi : 96))
 {
 }
 
-MetafileRecorder::~MetafileRecorder()
+PageRecorder::~PageRecorder()
 {
     impl_->Canvas.reset();
     if (impl_->Painter.isActive()) impl_->Painter.end();
 }
 
-Canvas& MetafileRecorder::GetCanvas() { return *impl_->Canvas; }
+Canvas& PageRecorder::GetCanvas() { return *impl_->Canvas; }
 
-void MetafileRecorder::Place(const Rect& clip, const Rect& place, const Metafile& drawing)
+void PageRecorder::Place(const Rect& clip, const Rect& place, const PageRecording& drawing)
 {
     if (!drawing.drawing_ || place.IsEmpty() || drawing.GetWidth() <= 0 || drawing.GetHeight() <= 0)
         return;
     impl_->Placed.push_back({clip, place, drawing.drawing_, drawing.GetWidth(), drawing.GetHeight(), Image()});
 }
 
-void MetafileRecorder::Place(const Rect& clip, const Rect& place, const Image& image)
+void PageRecorder::Place(const Rect& clip, const Rect& place, const Image& image)
 {
     if (image.IsEmpty() || place.IsEmpty())
         return;
     impl_->Placed.push_back({clip, place, nullptr, 0, 0, image});
 }
 
-Metafile MetafileRecorder::Finish()
+PageRecording PageRecorder::Finish()
 {
     impl_->Canvas.reset();
     if (impl_->Painter.isActive()) impl_->Painter.end();
     impl_->Picture.setBoundingRect(QRect(0, 0, impl_->Width, impl_->Height));
-    Metafile metafile;
+    PageRecording metafile;
     metafile.picture_ = std::make_shared<const QPicture>(impl_->Picture);
     if (!impl_->Placed.empty())
-        metafile.placed_ = std::make_shared<const std::vector<Metafile::Placed>>(std::move(impl_->Placed));
+        metafile.placed_ = std::make_shared<const std::vector<PageRecording::Placed>>(std::move(impl_->Placed));
     metafile.width_ = impl_->Width;
     metafile.height_ = impl_->Height;
     metafile.dpi_ = impl_->Dpi;
