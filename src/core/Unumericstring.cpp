@@ -163,6 +163,12 @@ std::string TNumericString::PlainText(const platform::Variant& value) const
     }
 }
 
+namespace {
+
+constexpr int kUnitPriceSignificantDigits = 4;
+
+} // namespace
+
 std::string TNumericString::GetUnitPriceText(platform::Currency amount) const
 {
     if (floatType_ != TNSFloatType::Formatted || digitStyle_ != 0) return GetAsString(platform::Variant(amount));
@@ -172,7 +178,12 @@ std::string TNumericString::GetUnitPriceText(platform::Currency amount) const
         fraction /= 10;
         --held;
     }
-    return platform::FormatCurrency(amount.ToDouble(), std::max(held, currencyDigit_));
+    // Decimals only to four significant digits: ¥0.3519 and ¥2.653 a gram, but ¥172.7 and ¥1,992 a plate.
+    int wholeDigits = 0;
+    for (std::int64_t whole = amount.Raw() / 10000; whole != 0; whole /= 10)
+        ++wholeDigits;
+    const int decimals = std::min(held, std::max(0, kUnitPriceSignificantDigits - wholeDigits));
+    return platform::FormatCurrency(amount.ToDouble(), std::max(decimals, currencyDigit_));
 }
 
 std::string TNumericString::GetAsString(const platform::Variant& value) const

@@ -34,8 +34,9 @@ public:
     // The text of an integer, double or currency variant; "" for any other kind.
     std::string GetAsString(const platform::Variant& value) const;
     // The text of a price of one use unit (a use price, an item's price, a history price): as
-    // GetAsString, but a Formatted amount keeps the decimals it holds past CurrencyDigit (up to
-    // the currency's four), so that a price per gram under one yen does not read ¥0.
+    // GetAsString, but a Formatted amount keeps the decimals it holds past CurrencyDigit, as far as
+    // four significant digits, so that a price per gram under one yen does not read ¥0 and a price
+    // of a plate does not read to a ten-thousandth of a yen.
     std::string GetUnitPriceText(platform::Currency amount) const;
 
 private:

@@ -49,7 +49,8 @@ TEST_F(NumericStringTest, CurrencyByFloatType)
     EXPECT_EQ(Text(amount, TNSFloatType::Formatted, 0), "¥1,234.50");
 }
 
-// A price of one use unit keeps the decimals it holds: a price per gram under a yen reads as it is.
+// A price of one use unit keeps the decimals it holds to four significant digits: a price per gram
+// under a yen reads as it is.
 TEST_F(NumericStringTest, UnitPricesKeepTheirDecimals)
 {
     struct Case {
@@ -57,7 +58,9 @@ TEST_F(NumericStringTest, UnitPricesKeepTheirDecimals)
         const char* text;
     };
     const Case cases[] = {
-        {"0.3111", "¥0.3111"}, {"0.35", "¥0.35"}, {"9800", "¥9,800"}, {"1234.5", "¥1,234.5"}, {"-0.2", "-¥0.2"},
+        {"0.3111", "¥0.3111"}, {"0.35", "¥0.35"}, {"9800", "¥9,800"}, {"-0.2", "-¥0.2"},
+        // to four significant digits: a plate's price is not read to a ten-thousandth of a yen
+        {"2.6532", "¥2.653"}, {"10.8889", "¥10.89"}, {"172.6897", "¥172.7"}, {"1991.5505", "¥1,992"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(formatter.GetUnitPriceText(Currency::FromText(c.amount)), c.text) << c.amount;

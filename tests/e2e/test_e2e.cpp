@@ -161,14 +161,17 @@ QString Yen(double value)
 // precision, ties to even.
 double Money(double value) { return double(std::nearbyint(static_cast<long double>(value) * 10000.0L) / 10000.0L); }
 
-// A price of one use unit as the program shows it: grouped, with the decimals it holds.
+// A price of one use unit as the program shows it: grouped, with the decimals it holds as far as
+// four significant digits.
 QString UnitYen(double value)
 {
     QString digits = QString::number(Money(value), 'f', 4);
     while (digits.endsWith(QLatin1Char('0'))) digits.chop(1);
     if (digits.endsWith(QLatin1Char('.'))) digits.chop(1);
     const int point = digits.indexOf(QLatin1Char('.'));
-    const int decimals = point < 0 ? 0 : int(digits.size()) - point - 1;
+    int whole = 0;   // digits of the whole yen
+    for (double w = std::trunc(std::fabs(Money(value))); w >= 1; w = std::trunc(w / 10)) ++whole;
+    const int decimals = std::min(point < 0 ? 0 : int(digits.size()) - point - 1, std::max(0, 4 - whole));
     return QStringLiteral("¥") + QLocale(QLocale::English).toString(Money(value), 'f', decimals);
 }
 
