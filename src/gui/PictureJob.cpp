@@ -1,9 +1,106 @@
 #include "gui/PictureJob.h"
 
+#include <QThreadPool>
+
 #include <malloc.h>
+
+#include <algorithm>
 
 namespace platform {
 
 void ReturnFreedMemory() { malloc_trim(0); }
+
+JobPool::JobPool() : threads_(std::make_unique<QThreadPool>()) { threads_->setMaxThreadCount(1); }
+
+JobPool::~JobPool() { threads_->waitForDone(); }
+
+void JobPool::Grow(int threads)
+{
+    const std::lock_guard lock(mutex_);
+    lanesThreads_ += threads;
+    threads_->setMaxThreadCount(std::max(1, lanesThreads_));
+}
+
+JobPool& ProgramJobPool()
+{
+    static JobPool pool;
+    return pool;
+}
+
+JobLane::JobLane(int most, JobPool& pool) : pool_(pool), most_(std::max(most, 1))
+{
+    pool_.Grow(most_);
+}
+
+JobLane::~JobLane()
+{
+    Clear();
+    WaitForDone();
+    pool_.Grow(-most_);
+}
+
+void JobLane::Start(std::function<void()> job)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        waiting_.push_back(std::move(job));
+        if (running_ >= most_)
+            return;
+        ++running_;
+    }
+    pool_.threads_->start([this] { Drain(); });
+}
+
+void JobLane::Drain()
+{
+    for (;;) {
+        std::function<void()> job;
+        {
+            const std::lock_guard lock(mutex_);
+            if (waiting_.empty()) {
+                --running_;
+                idle_.notify_all();
+                return;
+            }
+            job = std::move(waiting_.front());
+            waiting_.pop_front();
+        }
+        // Each engine ends its jobs whatever they throw; what escapes would end the program.
+        try {
+            job();
+        } catch (...) {
+        }
+    }
+}
+
+void JobLane::Clear()
+{
+    const std::lock_guard lock(mutex_);
+    waiting_.clear();
+}
+
+void JobLane::WaitForDone()
+{
+    std::unique_lock lock(mutex_);
+    idle_.wait(lock, [this] { return running_ == 0 && waiting_.empty(); });
+}
+
+JobNotifier::JobNotifier(std::function<void()> told) : told_(std::move(told)) {}
+
+void JobNotifier::Tell()
+{
+    if (posted_.exchange(true, std::memory_order_acq_rel))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            // Jobs that end from here on tell again; those ended before are told now.
+            posted_.store(false, std::memory_order_release);
+            if (told_)
+                told_();
+            emit Ended();
+        },
+        Qt::QueuedConnection);
+}
 
 } // namespace platform

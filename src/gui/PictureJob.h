@@ -1,6 +1,6 @@
 #pragma once
-// The state of a job of the picture path done off the window's thread (a raster of a drawing at
-// one size). Each job goes one way through it, its end told once:
+// The state of a job of the picture path done off the window's thread (a picture played, a
+// drawing rasterised at one size). Each job goes one way through it, its end told once:
 //
 //   New ──▶ Queued ──▶ Running ──▶ Made
 //             │           │
@@ -10,7 +10,17 @@
 //                                             stopped: not begun, no refusal)
 //
 // Made, Refused and Dropped are ends: a job ended is never queued again.
+#include <QObject>
+
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class QThreadPool;
 
 namespace platform {
 
@@ -26,5 +36,70 @@ constexpr bool Ended(JobState state)
 // freed (a player's output, a reading's text, a replay's paths) for reuse: 50 pictures played
 // and zoomed kept 76 MB so, beyond any budget (bench/README.md).
 void ReturnFreedMemory();
+
+// Worker threads shared by every kind of job of the picture path, made once for the program. A
+// lane's jobs run on them at most `most` at once, in the order started; each lane adds its `most`
+// threads to the pool while it lives, so no lane waits for threads another holds.
+class JobPool {
+public:
+    JobPool();
+    ~JobPool();
+    JobPool(const JobPool&) = delete;
+    JobPool& operator=(const JobPool&) = delete;
+
+private:
+    friend class JobLane;
+    void Grow(int threads);
+    std::mutex mutex_;
+    int lanesThreads_ = 0; // under mutex_: the sum of the lanes' `most`
+    std::unique_ptr<QThreadPool> threads_;
+};
+
+// The program's pool; its threads end when the application does.
+JobPool& ProgramJobPool();
+
+// The jobs of one engine (a cache of plays, of pixels, the paints aside) on the pool.
+class JobLane {
+public:
+    explicit JobLane(int most, JobPool& pool = ProgramJobPool());
+    // Drops what is not begun and waits for what runs.
+    ~JobLane();
+    JobLane(const JobLane&) = delete;
+    JobLane& operator=(const JobLane&) = delete;
+
+    void Start(std::function<void()> job);
+    // Drops the jobs not begun.
+    void Clear();
+    // Returns when none runs or waits.
+    void WaitForDone();
+
+private:
+    void Drain();
+
+    JobPool& pool_;
+    const int most_;
+    std::mutex mutex_;
+    std::condition_variable idle_;
+    std::deque<std::function<void()>> waiting_;
+    int running_ = 0;
+};
+
+// Tells the thread it lives on (the window's) that jobs have ended: a notice is posted by the first
+// end after the last was handled, so each end is told once however many come together. `told` runs
+// first on that thread, then Ended is emitted.
+class JobNotifier : public QObject {
+    Q_OBJECT
+public:
+    explicit JobNotifier(std::function<void()> told = {});
+    // From any thread, once the job's state is its end.
+    void Tell();
+
+signals:
+    void Ended();
+
+private:
+    std::function<void()> told_;
+    std::atomic<bool> posted_{false};
+};
 
 } // namespace platform

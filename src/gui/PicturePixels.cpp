@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QRectF>
 #include <QRegion>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
@@ -63,13 +62,16 @@ void DrawPixels(QPainter& painter, const QRectF& place, const QImage& pixels)
 
 PicturePixels::PicturePixels(std::size_t budget, int timeoutMs, int workers, Rasteriser rasterise)
     : budget_(budget), timeoutMs_(timeoutMs), rasterise_(std::move(rasterise)),
-      notifier_(std::make_unique<PixelNotifier>()), workers_(std::make_unique<QThreadPool>())
+      notifier_(std::make_unique<JobNotifier>([this] {
+          std::lock_guard lock(mutex_);
+          untold_ = 0;
+      })),
+      workers_(std::make_unique<JobLane>(workers))
 {
     if (!rasterise_)
         rasterise_ = [](const DisplayList& drawing, QPainter& painter, const std::function<bool()>& goOn) {
             return drawing.Replay(painter, goOn);
         };
-    workers_->setMaxThreadCount(std::max(workers, 1));
 }
 
 PicturePixels::~PicturePixels() { Stop(); }
@@ -77,8 +79,8 @@ PicturePixels::~PicturePixels() { Stop(); }
 void PicturePixels::Stop()
 {
     stopping_.store(true, std::memory_order_release);
-    workers_->clear();
-    workers_->waitForDone();
+    workers_->Clear();
+    workers_->WaitForDone();
     std::lock_guard lock(mutex_);
     queue_.clear();
     for (auto& [key, job] : asked_)
@@ -215,7 +217,7 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
         while (queue_.size() > kMostQueued)
             Drop(queue_.begin()->second);
         // One start per job queued: each takes the latest asked left, if any.
-        workers_->start([this] {
+        workers_->Start([this] {
             std::shared_ptr<RasterJob> next;
             {
                 std::lock_guard lock(mutex_);
@@ -252,7 +254,7 @@ void PicturePixels::Drop(const std::shared_ptr<RasterJob>& job)
     job->state_.store(JobState::Dropped, std::memory_order_release);
     // Told like an end, so that whoever waits for it stops.
     ++untold_;
-    Tell();
+    notifier_->Tell();
 }
 
 void PicturePixels::Unwait(const std::vector<std::weak_ptr<const RasterJob>>& jobs)
@@ -308,7 +310,7 @@ void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
     } catch (...) {
         // Out of memory keeping it: ended all the same, kept as nothing.
         job->state_.store(JobState::Refused, std::memory_order_release);
-        Tell();
+        notifier_->Tell();
     }
 }
 
@@ -358,25 +360,7 @@ void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<
             rasters_.fetch_add(1, std::memory_order_relaxed);
         }
     }
-    Tell();
-}
-
-void PicturePixels::Tell()
-{
-    if (told_.exchange(true, std::memory_order_acq_rel))
-        return;
-    QMetaObject::invokeMethod(
-        notifier_.get(),
-        [this] {
-            // Jobs that end from here on tell again; those ended before are told now.
-            told_.store(false, std::memory_order_release);
-            {
-                std::lock_guard lock(mutex_);
-                untold_ = 0;
-            }
-            emit notifier_->Rastered();
-        },
-        Qt::QueuedConnection);
+    notifier_->Tell();
 }
 
 PicturePixels& ProgramPicturePixels()
@@ -408,7 +392,7 @@ void PixelWaiter::Add(PicturePixels& pixels, const std::shared_ptr<RasterJob>& j
     ++job->waiters_;
     if (!connection_ || pixels_ != &pixels) {
         pixels_ = &pixels;
-        connection_ = QObject::connect(&pixels.Notifier(), &PixelNotifier::Rastered, [this] { Check(); });
+        connection_ = QObject::connect(&pixels.Notifier(), &JobNotifier::Ended, [this] { Check(); });
     }
 }
 

@@ -10,8 +10,8 @@
 // own, checked between drawing commands: a drawing that passes it is kept as refused at that size,
 // and its frame with the reason stands in.
 //
-// The workers take the latest asked first. The GUI thread is told (PixelNotifier::Rastered) once
-// for any number of jobs ended since it last was; a PixelWaiter calls its owner back then. Jobs
+// The workers (a lane of the picture path's pool, PictureJob.h) take the latest asked first. The
+// GUI thread is told (JobNotifier::Ended) once for any number of jobs ended since it last was; a PixelWaiter calls its owner back then. Jobs
 // only its waiter waited for are dropped when it goes (a view closed), unless running.
 //
 // What the workers share with the window's thread is the drawing, immutable (DisplayList.h), and
@@ -40,7 +40,6 @@
 
 class QPainter;
 class QRectF;
-class QThreadPool;
 
 namespace platform {
 
@@ -48,12 +47,6 @@ class DisplayList;
 class PixelWaiter;
 
 constexpr int kRasterWorkers = 3;
-
-class PixelNotifier : public QObject {
-    Q_OBJECT
-signals:
-    void Rastered();
-};
 
 // One drawing at one size (PictureJob.h): ended once its pixels (or its refusal) are kept, or
 // dropped unbegun.
@@ -98,7 +91,7 @@ public:
     std::size_t HeldBytes() const;
     std::size_t Pending() const;
     std::size_t Rasters() const { return rasters_.load(std::memory_order_relaxed); }
-    PixelNotifier& Notifier() { return *notifier_; }
+    JobNotifier& Notifier() { return *notifier_; }
     // Drops the queued jobs, ends the running ones at their next command and waits for them.
     void Stop();
 
@@ -153,7 +146,6 @@ private:
              PixelWaiter* waiter);
     void Run(const std::shared_ptr<RasterJob>& job);
     void Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<const Raster> made, const QString& reason);
-    void Tell();
 
     std::size_t budget_;
     int timeoutMs_;
@@ -171,9 +163,9 @@ private:
     std::size_t running_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<std::size_t> rasters_{0};
-    std::atomic<bool> told_{false};
-    std::unique_ptr<PixelNotifier> notifier_;
-    std::unique_ptr<QThreadPool> workers_;
+    std::unique_ptr<JobNotifier> notifier_;
+    // Last: its jobs end before the rest goes.
+    std::unique_ptr<JobLane> workers_;
 
     friend class PixelWaiter;
 };
