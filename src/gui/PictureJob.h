@@ -37,6 +37,22 @@ constexpr bool Ended(JobState state)
 // and zoomed kept 76 MB so, beyond any budget (bench/README.md).
 void ReturnFreedMemory();
 
+// A job of the picture path: its state, set by its engine under the engine's lock or by the worker
+// that runs it, read from any thread.
+class PictureJob {
+public:
+    JobState State() const { return state_.load(std::memory_order_acquire); }
+    bool Ended() const { return platform::Ended(State()); }
+
+protected:
+    PictureJob() = default;
+    ~PictureJob() = default;
+    void SetState(JobState state) { state_.store(state, std::memory_order_release); }
+
+private:
+    std::atomic<JobState> state_{JobState::New};
+};
+
 // Worker threads shared by every kind of job of the picture path, made once for the program. A
 // lane's jobs run on them at most `most` at once, in the order started; each lane adds its `most`
 // threads to the pool while it lives, so no lane waits for threads another holds.

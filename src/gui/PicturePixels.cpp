@@ -84,7 +84,7 @@ void PicturePixels::Stop()
     std::lock_guard lock(mutex_);
     queue_.clear();
     for (auto& [key, job] : asked_)
-        job->state_.store(JobState::Dropped, std::memory_order_release);
+        job->SetState(JobState::Dropped);
     asked_.clear();
     stopping_.store(false, std::memory_order_release);
 }
@@ -212,7 +212,7 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
         job->width_ = key.Width;
         job->height_ = key.Height;
         job->rank_ = ++nextRank_;
-        job->state_.store(JobState::Queued, std::memory_order_release);
+        job->SetState(JobState::Queued);
         queue_.emplace(job->rank_, job);
         while (queue_.size() > kMostQueued)
             Drop(queue_.begin()->second);
@@ -227,7 +227,7 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
                 next = latest->second;
                 queue_.erase(latest);
                 next->rank_ = 0;
-                next->state_.store(JobState::Running, std::memory_order_release);
+                next->SetState(JobState::Running);
                 ++running_;
             }
             Run(next);
@@ -251,7 +251,7 @@ void PicturePixels::Drop(const std::shared_ptr<RasterJob>& job)
     const Key key{job->drawing_.get(), job->width_, job->height_};
     if (const auto it = asked_.find(key); it != asked_.end() && it->second == job)
         asked_.erase(it);
-    job->state_.store(JobState::Dropped, std::memory_order_release);
+    job->SetState(JobState::Dropped);
     // Told like an end, so that whoever waits for it stops.
     ++untold_;
     notifier_->Tell();
@@ -309,7 +309,7 @@ void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
         Keep(job, std::move(made), reason);
     } catch (...) {
         // Out of memory keeping it: ended all the same, kept as nothing.
-        job->state_.store(JobState::Refused, std::memory_order_release);
+        job->SetState(JobState::Refused);
         notifier_->Tell();
     }
 }
@@ -339,7 +339,7 @@ void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<
         if (const auto it = asked_.find(key); it != asked_.end() && it->second == job)
             asked_.erase(it);
         // Ended within the lock, so the notice that clears `untold_` tells of this job too.
-        job->state_.store(made ? JobState::Made : JobState::Refused, std::memory_order_release);
+        job->SetState(made ? JobState::Made : JobState::Refused);
         ++untold_;
         // A program that is stopping keeps nothing: a job it ended is no refusal.
         if (!stopping_.load(std::memory_order_acquire)) {

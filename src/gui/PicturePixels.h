@@ -50,11 +50,7 @@ constexpr int kRasterWorkers = 3;
 
 // One drawing at one size (PictureJob.h): ended once its pixels (or its refusal) are kept, or
 // dropped unbegun.
-class RasterJob {
-public:
-    JobState State() const { return state_.load(std::memory_order_acquire); }
-    bool Ended() const { return platform::Ended(State()); }
-
+class RasterJob : public PictureJob {
 private:
     friend class PicturePixels;
     friend class PixelWaiter;
@@ -65,7 +61,6 @@ private:
     int height_ = 0;
     std::uint64_t rank_ = 0;   // under the cache's mutex: its place in the queue while Queued
     std::size_t waiters_ = 0; // under the cache's mutex: the waiters waiting for it
-    std::atomic<JobState> state_{JobState::New};
 };
 
 class PicturePixels {
