@@ -27,15 +27,21 @@ JobPool& ProgramJobPool()
     return pool;
 }
 
-JobLane::JobLane(int most, JobPool& pool) : pool_(pool), most_(std::max(most, 1))
+JobLane::JobLane(int most, Keeping keeping, JobPool& pool)
+    : pool_(pool), most_(std::max(most, 1)), keeping_(keeping)
 {
     pool_.Grow(most_);
 }
 
 JobLane::~JobLane()
 {
-    Clear();
-    WaitForDone();
+    {
+        std::unique_lock lock(mutex_);
+        waiting_.clear();
+        closing_ = true;
+        started_.notify_all();
+        idle_.wait(lock, [this] { return drains_ == 0; });
+    }
     pool_.Grow(-most_);
 }
 
@@ -44,9 +50,11 @@ void JobLane::Start(std::function<void()> job)
     {
         const std::lock_guard lock(mutex_);
         waiting_.push_back(std::move(job));
-        if (running_ >= most_)
+        if (drains_ >= most_) {
+            started_.notify_one();
             return;
-        ++running_;
+        }
+        ++drains_;
     }
     pool_.threads_->start([this] { Drain(); });
 }
@@ -56,20 +64,26 @@ void JobLane::Drain()
     for (;;) {
         std::function<void()> job;
         {
-            const std::lock_guard lock(mutex_);
+            std::unique_lock lock(mutex_);
+            if (keeping_ == Stays)
+                started_.wait(lock, [this] { return !waiting_.empty() || closing_; });
             if (waiting_.empty()) {
-                --running_;
+                --drains_;
                 idle_.notify_all();
                 return;
             }
             job = std::move(waiting_.front());
             waiting_.pop_front();
+            ++busy_;
         }
         // Each engine ends its jobs whatever they throw; what escapes would end the program.
         try {
             job();
         } catch (...) {
         }
+        const std::lock_guard lock(mutex_);
+        --busy_;
+        idle_.notify_all();
     }
 }
 
@@ -82,7 +96,7 @@ void JobLane::Clear()
 void JobLane::WaitForDone()
 {
     std::unique_lock lock(mutex_);
-    idle_.wait(lock, [this] { return running_ == 0 && waiting_.empty(); });
+    idle_.wait(lock, [this] { return busy_ == 0 && waiting_.empty(); });
 }
 
 JobNotifier::JobNotifier(std::function<void()> told) : told_(std::move(told)) {}

@@ -74,10 +74,12 @@ private:
 // The program's pool; its threads end when the application does.
 JobPool& ProgramJobPool();
 
-// The jobs of one engine (a cache of plays, of pixels, the paints aside) on the pool.
+// The jobs of one engine (a cache of plays, of pixels, the paints aside) on the pool. A lane that
+// stays keeps its threads between jobs (what a thread resolves once, fonts, serves every job).
 class JobLane {
 public:
-    explicit JobLane(int most, JobPool& pool = ProgramJobPool());
+    enum Keeping { Leaves, Stays };
+    explicit JobLane(int most, Keeping keeping = Leaves, JobPool& pool = ProgramJobPool());
     // Drops what is not begun and waits for what runs.
     ~JobLane();
     JobLane(const JobLane&) = delete;
@@ -86,7 +88,7 @@ public:
     void Start(std::function<void()> job);
     // Drops the jobs not begun.
     void Clear();
-    // Returns when none runs or waits.
+    // Returns when no job runs or waits.
     void WaitForDone();
 
 private:
@@ -94,10 +96,14 @@ private:
 
     JobPool& pool_;
     const int most_;
+    const Keeping keeping_;
     std::mutex mutex_;
     std::condition_variable idle_;
+    std::condition_variable started_;
     std::deque<std::function<void()>> waiting_;
-    int running_ = 0;
+    int drains_ = 0; // threads of the pool taken by the lane
+    int busy_ = 0;   // jobs running
+    bool closing_ = false;
 };
 
 // Tells the thread it lives on (the window's) that jobs have ended: a notice is posted by the first
