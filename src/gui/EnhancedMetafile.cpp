@@ -656,43 +656,6 @@ std::size_t MetafileCache::Playing() const
         std::count_if(playing_.begin(), playing_.end(), [](const auto& entry) { return !entry.second.expired(); }));
 }
 
-MetafileWaiter::MetafileWaiter(std::function<void()> ended) : ended_(std::move(ended)) {}
-
-MetafileWaiter::~MetafileWaiter() { QObject::disconnect(connection_); }
-
-void MetafileWaiter::Add(std::shared_ptr<const MetafilePlay> play)
-{
-    if (!play || std::any_of(plays_.begin(), plays_.end(), [&](const auto& held) { return held.lock() == play; }))
-        return;
-    plays_.push_back(play);
-    if (!connection_)
-        connection_ = QObject::connect(&ProgramMetafileCache().Notifier(), &JobNotifier::Ended,
-                                       [this] { Check(); });
-}
-
-void MetafileWaiter::Clear()
-{
-    plays_.clear();
-    QObject::disconnect(connection_);
-    connection_ = {};
-}
-
-void MetafileWaiter::Check()
-{
-    const std::size_t before = plays_.size();
-    std::erase_if(plays_, [](const auto& held) {
-        const std::shared_ptr<const MetafilePlay> play = held.lock();
-        return !play || play->Ended();
-    });
-    if (plays_.size() == before)
-        return;
-    if (plays_.empty())
-        Clear();
-    // Last: the call may add plays again, or end the waiter's owner.
-    const std::function<void()> ended = ended_;
-    ended();
-}
-
 MetafileCache& ProgramMetafileCache()
 {
     static MetafileCache cache(kPictureDrawingBytes, RenderEnhancedMetafile);

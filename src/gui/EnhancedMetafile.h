@@ -101,7 +101,7 @@ private:
 // never rendered again and its failure is said once (one line on standard error). A picture is
 // rendered once even when asked for again while it plays. Made and asked on the GUI thread; it
 // renders on up to `players` worker threads of its own besides, the most urgent play first.
-class MetafileCache {
+class MetafileCache : public JobSource {
 public:
     using Renderer = std::function<MetafileRendering(std::string_view)>;
     MetafileCache(std::size_t budget, Renderer render, int players = kMetafilePlayers);
@@ -128,7 +128,9 @@ public:
     std::size_t Playing() const;
     // How often a caller has been held waiting for a play, or has played one itself, without a pump.
     std::size_t HeldWaits() const { return heldWaits_.load(std::memory_order_relaxed); }
-    JobNotifier& Notifier() { return *notifier_; }
+    JobNotifier& Notifier() override { return *notifier_; }
+    // Nothing: a play lives while its askers hold it, not while it is waited for.
+    void Unwait(const std::vector<std::weak_ptr<const PictureJob>>&) override {}
     // Drops the plays no worker has taken and waits for the running ones.
     void Stop();
 
@@ -184,28 +186,6 @@ private:
     std::unique_ptr<JobNotifier> notifier_;
     // Last: its jobs end before the rest goes.
     std::unique_ptr<JobLane> workers_;
-};
-
-// Calls back on the GUI thread when plays of the program's cache it was given have ended, once for
-// any number of them since the last call, and forgets them (and those dropped meanwhile); it does
-// not ask for them itself. Destroyed first, it calls nothing.
-class MetafileWaiter {
-public:
-    explicit MetafileWaiter(std::function<void()> ended);
-    ~MetafileWaiter();
-    MetafileWaiter(const MetafileWaiter&) = delete;
-    MetafileWaiter& operator=(const MetafileWaiter&) = delete;
-
-    void Add(std::shared_ptr<const MetafilePlay> play);
-    void Clear();
-    bool IsWaiting() const { return !plays_.empty(); }
-
-private:
-    void Check();
-
-    std::function<void()> ended_;
-    std::vector<std::weak_ptr<const MetafilePlay>> plays_;
-    QMetaObject::Connection connection_;
 };
 
 // Why a picture is not drawn, from the rendering's error: a sentence for the user.

@@ -117,4 +117,48 @@ void JobNotifier::Tell()
         Qt::QueuedConnection);
 }
 
+JobWaiter::JobWaiter(std::function<void()> ended) : ended_(std::move(ended)) {}
+
+JobWaiter::~JobWaiter() { Clear(); }
+
+bool JobWaiter::Add(JobSource& source, const std::shared_ptr<const PictureJob>& job)
+{
+    if (!job || std::any_of(jobs_.begin(), jobs_.end(), [&](const auto& held) { return held.lock() == job; }))
+        return false;
+    if (source_ && source_ != &source)
+        Clear();
+    jobs_.push_back(job);
+    if (!connection_) {
+        source_ = &source;
+        connection_ = QObject::connect(&source.Notifier(), &JobNotifier::Ended, [this] { Check(); });
+    }
+    return true;
+}
+
+void JobWaiter::Clear()
+{
+    if (source_ && !jobs_.empty())
+        source_->Unwait(jobs_);
+    jobs_.clear();
+    QObject::disconnect(connection_);
+    connection_ = {};
+    source_ = nullptr;
+}
+
+void JobWaiter::Check()
+{
+    const std::size_t before = jobs_.size();
+    std::erase_if(jobs_, [](const auto& held) {
+        const std::shared_ptr<const PictureJob> job = held.lock();
+        return !job || job->Ended();
+    });
+    if (jobs_.size() == before)
+        return;
+    if (jobs_.empty())
+        Clear();
+    // Last: the call may ask again, or end the waiter's owner.
+    const std::function<void()> ended = ended_;
+    ended();
+}
+
 } // namespace platform

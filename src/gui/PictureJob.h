@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class QThreadPool;
 
@@ -122,6 +123,43 @@ signals:
 private:
     std::function<void()> told_;
     std::atomic<bool> posted_{false};
+};
+
+// An engine of picture jobs as a waiter sees it.
+class JobSource {
+public:
+    virtual JobNotifier& Notifier() = 0;
+    // A waiter no longer waits for these of its jobs (on the notifier's thread).
+    virtual void Unwait(const std::vector<std::weak_ptr<const PictureJob>>& jobs) = 0;
+
+protected:
+    ~JobSource() = default;
+};
+
+// Calls back on the window's thread when jobs it waits for (its view's) have ended: once for any
+// number of them since the last call. Its owner passes it to whatever asks for the jobs; it holds
+// none of them. Cleared or destroyed, it calls nothing, and tells the engine it waits no more (a
+// job no one else waits for may then be dropped).
+class JobWaiter {
+public:
+    explicit JobWaiter(std::function<void()> ended);
+    ~JobWaiter();
+    JobWaiter(const JobWaiter&) = delete;
+    JobWaiter& operator=(const JobWaiter&) = delete;
+
+    bool IsWaiting() const { return !jobs_.empty(); }
+    // Waits for `job` of `source` (one engine at a time: another's clears it first); false when it
+    // is null or waited for already.
+    bool Add(JobSource& source, const std::shared_ptr<const PictureJob>& job);
+    void Clear();
+
+private:
+    void Check();
+
+    std::function<void()> ended_;
+    std::vector<std::weak_ptr<const PictureJob>> jobs_;
+    JobSource* source_ = nullptr;
+    QMetaObject::Connection connection_;
 };
 
 } // namespace platform

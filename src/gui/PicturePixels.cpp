@@ -155,7 +155,7 @@ const PicturePixels::Entry* PicturePixels::Latest(const std::shared_ptr<const Di
 }
 
 bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayList>& drawing, double width,
-                         double height, const QRectF& place, PixelWaiter* waiter)
+                         double height, const QRectF& place, JobWaiter* waiter)
 {
     if (!drawing || !painter.isActive() || !(width > 0) || !(height > 0) || place.isEmpty())
         return false;
@@ -194,7 +194,7 @@ bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayL
 }
 
 void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, double width, double height,
-                        const Key& key, PixelWaiter* waiter)
+                        const Key& key, JobWaiter* waiter)
 {
     std::shared_ptr<RasterJob>& job = asked_[key];
     if (job) {
@@ -240,8 +240,9 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
                 ReturnFreedMemory();
         });
     }
-    if (waiter)
-        waiter->Add(*this, asked_[key]);
+    // Under the lock: the job is not ended yet, nor its waiters counted down.
+    if (waiter && waiter->Add(*this, job))
+        ++job->waiters_;
 }
 
 void PicturePixels::Drop(const std::shared_ptr<RasterJob>& job)
@@ -257,11 +258,12 @@ void PicturePixels::Drop(const std::shared_ptr<RasterJob>& job)
     notifier_->Tell();
 }
 
-void PicturePixels::Unwait(const std::vector<std::weak_ptr<const RasterJob>>& jobs)
+void PicturePixels::Unwait(const std::vector<std::weak_ptr<const PictureJob>>& jobs)
 {
     std::lock_guard lock(mutex_);
     for (const auto& held : jobs) {
-        const std::shared_ptr<const RasterJob> seen = held.lock();
+        // The jobs a waiter has of this engine are its raster jobs.
+        const auto seen = std::static_pointer_cast<const RasterJob>(held.lock());
         if (!seen)
             continue;
         const auto it = asked_.find({seen->drawing_.get(), seen->width_, seen->height_});
@@ -373,53 +375,6 @@ PicturePixels& ProgramPicturePixels()
     }();
     (void)stopsWithTheProgram;
     return pixels;
-}
-
-// ---- waiting ------------------------------------------------------------------------------------
-
-PixelWaiter::PixelWaiter(std::function<void()> ended) : ended_(std::move(ended)) {}
-
-PixelWaiter::~PixelWaiter() { Clear(); }
-
-void PixelWaiter::Add(PicturePixels& pixels, const std::shared_ptr<RasterJob>& job)
-{
-    // Under the cache's mutex (asked there).
-    if (!job || std::any_of(jobs_.begin(), jobs_.end(), [&](const auto& held) { return held.lock() == job; }))
-        return;
-    if (pixels_ && pixels_ != &pixels)
-        Clear();
-    jobs_.push_back(job);
-    ++job->waiters_;
-    if (!connection_ || pixels_ != &pixels) {
-        pixels_ = &pixels;
-        connection_ = QObject::connect(&pixels.Notifier(), &JobNotifier::Ended, [this] { Check(); });
-    }
-}
-
-void PixelWaiter::Clear()
-{
-    if (pixels_ && !jobs_.empty())
-        pixels_->Unwait(jobs_);
-    jobs_.clear();
-    QObject::disconnect(connection_);
-    connection_ = {};
-    pixels_ = nullptr;
-}
-
-void PixelWaiter::Check()
-{
-    const std::size_t before = jobs_.size();
-    std::erase_if(jobs_, [](const auto& held) {
-        const std::shared_ptr<const RasterJob> job = held.lock();
-        return !job || job->Ended();
-    });
-    if (jobs_.size() == before)
-        return;
-    if (jobs_.empty())
-        Clear();
-    // Last: the call may ask again, or end the waiter's owner.
-    const std::function<void()> ended = ended_;
-    ended();
 }
 
 } // namespace platform
