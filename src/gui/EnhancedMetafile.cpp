@@ -596,7 +596,8 @@ void MetafileCache::Run(MetafilePlay& play, std::string_view bytes)
     End(play, end, std::move(kept));
 }
 
-void MetafileCache::End(MetafilePlay& play, JobState state, std::shared_ptr<const MetafileRendering> rendering)
+void MetafileCache::End(MetafilePlay& play, JobState state,
+                        std::shared_ptr<const MetafileRendering> rendering)
 {
     {
         std::lock_guard lock(play.mutex_);
