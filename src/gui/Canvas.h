@@ -21,7 +21,7 @@ class QPainter;
 
 namespace platform {
 
-class PixelWaiter;
+class JobWaiter;
 
 class Image;
 class PageRecording;
@@ -159,7 +159,7 @@ public:
                            bool mirrorY = false) = 0;
     // Replays the recording scaled into `dst`. A screen draws the drawings in it from their pixels
     // made off the window's thread; `waiter` (the view's) is called back once those asked are made.
-    virtual void DrawMetafile(const Rect& dst, const PageRecording& metafile, PixelWaiter* waiter = nullptr) = 0;
+    virtual void DrawMetafile(const Rect& dst, const PageRecording& metafile, JobWaiter* waiter = nullptr) = 0;
 };
 
 // Saves the canvas state for a scope.

@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QSizeF>
-#include <QThreadPool>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -292,20 +291,36 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
 }
 
 MetafileCache::MetafileCache(std::size_t budget, Renderer render, int players)
-    : budget_(budget), render_(std::move(render)), notifier_(std::make_unique<MetafileNotifier>()),
-      workers_(std::make_unique<QThreadPool>())
+    : budget_(budget), render_(std::move(render)), notifier_(std::make_unique<JobNotifier>([this] {
+          std::lock_guard lock(mutex_);
+          std::erase_if(playing_, [](const auto& entry) {
+              const std::shared_ptr<MetafilePlay> play = entry.second.lock();
+              return !play || play->Ended();
+          });
+      })),
+      workers_(std::make_unique<JobLane>(players))
 {
-    workers_->setMaxThreadCount(std::max(players, 1));
 }
 
 MetafileCache::~MetafileCache() { Stop(); }
 
 void MetafileCache::Stop()
 {
-    workers_->clear();
-    workers_->waitForDone();
-    std::lock_guard lock(mutex_);
-    queue_.clear();
+    workers_->Clear();
+    workers_->WaitForDone();
+    std::vector<std::shared_ptr<MetafilePlay>> dropped;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& [rank, held] : queue_)
+            if (std::shared_ptr<MetafilePlay> play = held.lock())
+                dropped.push_back(std::move(play));
+        queue_.clear();
+    }
+    // Whoever waits for them stops waiting, drawing nothing.
+    static const auto none = std::make_shared<const MetafileRendering>(
+        MetafileRendering{PageRecording(), "the picture was not played: the program is ending"});
+    for (const auto& play : dropped)
+        End(*play, JobState::Dropped, none);
 }
 
 namespace {
@@ -377,8 +392,9 @@ void MetafileCache::Queue(const std::shared_ptr<MetafilePlay>& play, bool first)
     queue_.emplace(play->rank_, play);
     if (queued)
         return;
+    play->SetState(JobState::Queued);
     // One start per play queued: each takes the most urgent play left, if any.
-    workers_->start([this] {
+    workers_->Start([this] {
         std::shared_ptr<MetafilePlay> next;
         {
             std::lock_guard lock(mutex_);
@@ -411,6 +427,7 @@ std::shared_ptr<MetafilePlay> MetafileCache::TakeNext()
         }
         play->rank_ = 0;
         play->taken_ = true;
+        play->SetState(JobState::Running);
         return play;
     }
     return nullptr;
@@ -438,6 +455,7 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Get(std::string_view byt
             play->size_ = key.Size;
             play->hash_ = key.Hash;
             play->taken_ = true;
+            play->SetState(JobState::Running);
             playing_.insert_or_assign(key, play);
             ++heldWaits_;
             ours = true;
@@ -482,6 +500,7 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play)
             queue_.erase(play.rank_);
             play.rank_ = 0;
             play.taken_ = true;
+            play.SetState(JobState::Running);
             lock.unlock();
             ++heldWaits_;
             Run(play, play.bytes_);
@@ -573,30 +592,21 @@ void MetafileCache::Run(MetafilePlay& play, std::string_view bytes)
             MetafileRendering{PageRecording(), "the picture needs more memory than it may take"});
         kept = none;
     }
+    const JobState end = kept->Drawing.IsEmpty() ? JobState::Refused : JobState::Made;
+    End(play, end, std::move(kept));
+}
+
+void MetafileCache::End(MetafilePlay& play, JobState state,
+                        std::shared_ptr<const MetafileRendering> rendering)
+{
     {
         std::lock_guard lock(play.mutex_);
-        play.rendering_ = std::move(kept);
+        play.rendering_ = std::move(rendering);
         play.bytes_ = std::string();
-        play.ended_.store(true, std::memory_order_release);
+        play.SetState(state);
     }
     play.endedSignal_.notify_all();
-    if (told_.exchange(true, std::memory_order_acq_rel))
-        return;
-    QMetaObject::invokeMethod(
-        notifier_.get(),
-        [this] {
-            // Plays that end from here on tell again; those ended before are told now.
-            told_.exchange(false, std::memory_order_acq_rel);
-            {
-                std::lock_guard lock(mutex_);
-                std::erase_if(playing_, [](const auto& entry) {
-                    const std::shared_ptr<MetafilePlay> play = entry.second.lock();
-                    return !play || play->Ended();
-                });
-            }
-            emit notifier_->Played();
-        },
-        Qt::QueuedConnection);
+    notifier_->Tell();
 }
 
 std::shared_ptr<const MetafileRendering> MetafileCache::Keep(const Key& key,
@@ -647,43 +657,6 @@ std::size_t MetafileCache::Playing() const
         std::count_if(playing_.begin(), playing_.end(), [](const auto& entry) { return !entry.second.expired(); }));
 }
 
-MetafileWaiter::MetafileWaiter(std::function<void()> ended) : ended_(std::move(ended)) {}
-
-MetafileWaiter::~MetafileWaiter() { QObject::disconnect(connection_); }
-
-void MetafileWaiter::Add(std::shared_ptr<const MetafilePlay> play)
-{
-    if (!play || std::any_of(plays_.begin(), plays_.end(), [&](const auto& held) { return held.lock() == play; }))
-        return;
-    plays_.push_back(play);
-    if (!connection_)
-        connection_ = QObject::connect(&ProgramMetafileCache().Notifier(), &MetafileNotifier::Played,
-                                       [this] { Check(); });
-}
-
-void MetafileWaiter::Clear()
-{
-    plays_.clear();
-    QObject::disconnect(connection_);
-    connection_ = {};
-}
-
-void MetafileWaiter::Check()
-{
-    const std::size_t before = plays_.size();
-    std::erase_if(plays_, [](const auto& held) {
-        const std::shared_ptr<const MetafilePlay> play = held.lock();
-        return !play || play->Ended();
-    });
-    if (plays_.size() == before)
-        return;
-    if (plays_.empty())
-        Clear();
-    // Last: the call may add plays again, or end the waiter's owner.
-    const std::function<void()> ended = ended_;
-    ended();
-}
-
 MetafileCache& ProgramMetafileCache()
 {
     static MetafileCache cache(kPictureDrawingBytes, RenderEnhancedMetafile);
@@ -728,7 +701,7 @@ void WhenMetafilePlayed(std::string_view bytes, std::function<void(const Metafil
         return;
     }
     auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = QObject::connect(&cache.Notifier(), &MetafileNotifier::Played, [connection, play, done] {
+    *connection = QObject::connect(&cache.Notifier(), &JobNotifier::Ended, [connection, play, done] {
         if (!play->Ended())
             return;
         QObject::disconnect(*connection);

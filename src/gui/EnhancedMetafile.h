@@ -7,16 +7,17 @@
 // (screen, bitmap, PDF, printer) replays at any size.
 //
 // Screens do not wait for a player: a picture is handed to one of a few worker threads, each of
-// which starts a player and reads its drawing, and the GUI thread is told when it has ended
-// (MetafileNotifier::Played); meanwhile a frame stands in its place. Printing waits (letting events
-// through while a MetafileWaitPump lives). A rendering is made whole on its worker and handed over
-// as an immutable shared value; nothing else is shared.
+// which starts a player and reads its drawing (a lane of the picture path's pool, PictureJob.h),
+// and the GUI thread is told when it has ended (JobNotifier::Ended); meanwhile a frame stands in
+// its place. Printing waits (letting events through while a MetafileWaitPump lives). A rendering
+// is made whole on its worker and handed over as an immutable shared value; nothing else is shared.
 //
 // The workers take the most urgent picture first: those asked for in the latest turn of the event
 // loop (in the order asked), a picture waited for before any. A play lives while someone holds it
 // (an asker): one whose askers have all let go before a worker took it is dropped.
 #include "gui/DisplayList.h"
 #include "gui/PageRecording.h"
+#include "gui/PictureJob.h"
 #include "platform/PictureLimits.h"
 
 #include <QMetaObject>
@@ -38,7 +39,6 @@
 #include <unordered_map>
 #include <vector>
 
-class QThreadPool;
 
 namespace platform {
 
@@ -57,21 +57,10 @@ constexpr DrawingLimits kMetafileDrawingLimits{kMaxDrawingBytes, kMaxDrawingWork
 // How many pictures play at once, each on a worker thread with a player process of its own.
 constexpr int kMetafilePlayers = 4;
 
-// Emits Played on the thread that made it (the GUI thread) after players have ended: once for any
-// number of them that ended since it last did.
-class MetafileNotifier : public QObject {
-    Q_OBJECT
-signals:
-    void Played();
-};
-
-// One picture given to a player: queued, played by a worker (or by a caller that must wait and
-// finds no worker has taken it yet), then ended with its rendering. Its askers hold it; the cache
-// only refers to it.
-class MetafilePlay {
-public:
-    bool Ended() const { return ended_.load(std::memory_order_acquire); }
-
+// One picture given to a player (PictureJob.h): queued, played by a worker (or by a caller that
+// must wait and finds no worker has taken it yet), then made, or refused with the reason in its
+// rendering; dropped unplayed when the cache stops. Its askers hold it; the cache only refers to it.
+class MetafilePlay : public PictureJob {
 private:
     friend class MetafileCache;
     std::size_t size_ = 0;
@@ -84,7 +73,6 @@ private:
     bool taken_ = false;
     std::mutex mutex_;
     std::condition_variable endedSignal_;
-    std::atomic<bool> ended_{false};
     std::shared_ptr<const MetafileRendering> rendering_;
 };
 
@@ -113,7 +101,7 @@ private:
 // never rendered again and its failure is said once (one line on standard error). A picture is
 // rendered once even when asked for again while it plays. Made and asked on the GUI thread; it
 // renders on up to `players` worker threads of its own besides, the most urgent play first.
-class MetafileCache {
+class MetafileCache : public JobSource {
 public:
     using Renderer = std::function<MetafileRendering(std::string_view)>;
     MetafileCache(std::size_t budget, Renderer render, int players = kMetafilePlayers);
@@ -140,7 +128,9 @@ public:
     std::size_t Playing() const;
     // How often a caller has been held waiting for a play, or has played one itself, without a pump.
     std::size_t HeldWaits() const { return heldWaits_.load(std::memory_order_relaxed); }
-    MetafileNotifier& Notifier() { return *notifier_; }
+    JobNotifier& Notifier() override { return *notifier_; }
+    // Nothing: a play lives while its askers hold it, not while it is waited for.
+    void Unwait(const std::vector<std::weak_ptr<const PictureJob>>&) override {}
     // Drops the plays no worker has taken and waits for the running ones.
     void Stop();
 
@@ -170,6 +160,8 @@ private:
     std::shared_ptr<MetafilePlay> TakeNext();
     // Renders `bytes` for `play`, keeps the result, ends the play and tells the notifier.
     void Run(MetafilePlay& play, std::string_view bytes);
+    // Ends `play` with `rendering` and tells the notifier.
+    void End(MetafilePlay& play, JobState state, std::shared_ptr<const MetafileRendering> rendering);
     std::shared_ptr<const MetafileRendering> Keep(const Key& key, std::shared_ptr<MetafileRendering> rendering);
 
     std::size_t budget_;
@@ -191,32 +183,9 @@ private:
     std::uint64_t waitedFor_ = 0;
     std::size_t running_ = 0; // plays the workers run
     std::atomic<std::size_t> heldWaits_{0};
-    std::unique_ptr<MetafileNotifier> notifier_;
-    // A Played is on its way to the notifier's thread.
-    std::atomic<bool> told_{false};
-    std::unique_ptr<QThreadPool> workers_;
-};
-
-// Calls back on the GUI thread when plays of the program's cache it was given have ended, once for
-// any number of them since the last call, and forgets them (and those dropped meanwhile); it does
-// not ask for them itself. Destroyed first, it calls nothing.
-class MetafileWaiter {
-public:
-    explicit MetafileWaiter(std::function<void()> ended);
-    ~MetafileWaiter();
-    MetafileWaiter(const MetafileWaiter&) = delete;
-    MetafileWaiter& operator=(const MetafileWaiter&) = delete;
-
-    void Add(std::shared_ptr<const MetafilePlay> play);
-    void Clear();
-    bool IsWaiting() const { return !plays_.empty(); }
-
-private:
-    void Check();
-
-    std::function<void()> ended_;
-    std::vector<std::weak_ptr<const MetafilePlay>> plays_;
-    QMetaObject::Connection connection_;
+    std::unique_ptr<JobNotifier> notifier_;
+    // Last: its jobs end before the rest goes.
+    std::unique_ptr<JobLane> workers_;
 };
 
 // Why a picture is not drawn, from the rendering's error: a sentence for the user.

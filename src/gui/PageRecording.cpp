@@ -25,7 +25,7 @@ std::size_t PageRecording::Bytes() const
     return (picture_ ? static_cast<std::size_t>(picture_->size()) : 0) + PlacedCount() * sizeof(Placed);
 }
 
-void PageRecording::ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown, PixelWaiter* waiter) const
+void PageRecording::ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown, JobWaiter* waiter) const
 {
     if (!placed_)
         return;

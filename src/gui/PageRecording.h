@@ -18,7 +18,7 @@ class QRectF;
 namespace platform {
 
 class DisplayList;
-class PixelWaiter;
+class JobWaiter;
 
 class PageRecording {
 public:
@@ -45,7 +45,7 @@ public:
     // from its pixels (PicturePixels.h), never replayed.
     // `waiter` is called back once the pixels asked are made.
     void ReplayPlaced(QPainter& painter, const QRectF& visible, bool shown = false,
-                      PixelWaiter* waiter = nullptr) const;
+                      JobWaiter* waiter = nullptr) const;
 
 private:
     friend class PageRecorder;

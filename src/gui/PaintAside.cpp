@@ -1,7 +1,6 @@
 #include "gui/PaintAside.h"
 
 #include <QCoreApplication>
-#include <QThreadPool>
 
 #include <chrono>
 #include <condition_variable>
@@ -19,19 +18,16 @@ thread_local PaintAsidePump* currentPump = nullptr;
 // Set while this thread calls a pump: a paint asked for meanwhile is done in place.
 thread_local bool pumping = false;
 
-// One worker that stays: its fonts are resolved once for every page of a run.
-QThreadPool& Worker()
+JobLane& Worker()
 {
-    static QThreadPool pool;
+    static JobLane lane(1, JobLane::Stays);
     static const bool made = [] {
-        pool.setMaxThreadCount(1);
-        pool.setExpiryTimeout(-1);
         if (QCoreApplication::instance())
-            qAddPostRoutine([] { pool.waitForDone(); });
+            qAddPostRoutine([] { lane.WaitForDone(); });
         return true;
     }();
     (void)made;
-    return pool;
+    return lane;
 }
 
 } // namespace
@@ -44,6 +40,49 @@ PaintAsidePump::PaintAsidePump(std::function<void()> pump)
 
 PaintAsidePump::~PaintAsidePump() { currentPump = previous_; }
 
+void PaintLoan::Lend()
+{
+    SetState(JobState::Queued);
+    Worker().Start([this] {
+        SetState(JobState::Running);
+        std::exception_ptr error;
+        try {
+            paint_();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        const std::lock_guard lock(mutex_);
+        error_ = error;
+        SetState(error ? JobState::Refused : JobState::Made);
+        ended_.notify_all();
+    });
+}
+
+void PaintLoan::TakeBack(const std::function<std::chrono::steady_clock::time_point()>& due,
+                         const std::function<void()>& meanwhile)
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        const bool done = ended_.wait_until(lock, due(), [&] { return Ended(); });
+        if (std::chrono::steady_clock::now() >= due()) {
+            lock.unlock();
+            // The paint goes on whatever `meanwhile` does: the painter is the worker's until it ends.
+            try {
+                meanwhile();
+            } catch (...) {
+                lock.lock();
+                ended_.wait(lock, [&] { return Ended(); });
+                throw;
+            }
+            lock.lock();
+        }
+        if (done || Ended())
+            break;
+    }
+    if (error_)
+        std::rethrow_exception(error_);
+}
+
 void PaintAside(const std::function<void()>& paint)
 {
     PaintAsidePump* const pump = currentPump;
@@ -52,51 +91,21 @@ void PaintAside(const std::function<void()>& paint)
         paint();
         return;
     }
-    struct Run {
-        std::mutex Mutex;
-        std::condition_variable Ended;
-        bool Done = false;
-        std::exception_ptr Error;
-    };
-    const auto run = std::make_shared<Run>();
-    Worker().start([run, &paint] {
-        std::exception_ptr error;
-        try {
-            paint();
-        } catch (...) {
-            error = std::current_exception();
-        }
-        const std::lock_guard lock(run->Mutex);
-        run->Error = error;
-        run->Done = true;
-        run->Ended.notify_all();
-    });
+    PaintLoan loan(paint);
+    loan.Lend();
     // The pump is called every few milliseconds of the run, however short each paint.
-    const auto due = [pump] { return pump->last_ + kPumpInterval; };
-    std::unique_lock lock(run->Mutex);
-    for (;;) {
-        const bool done = run->Ended.wait_until(lock, due(), [&] { return run->Done; });
-        if (std::chrono::steady_clock::now() >= due()) {
-            lock.unlock();
-            // The paint goes on whatever the pump does: the painter is the worker's until it ends.
-            try {
-                pumping = true;
-                pump->pump_();
-                pumping = false;
-            } catch (...) {
-                pumping = false;
-                lock.lock();
-                run->Ended.wait(lock, [&] { return run->Done; });
-                throw;
-            }
-            pump->last_ = std::chrono::steady_clock::now();
-            lock.lock();
-        }
-        if (done || run->Done)
-            break;
-    }
-    if (run->Error)
-        std::rethrow_exception(run->Error);
+    loan.TakeBack([pump] { return pump->last_ + kPumpInterval; },
+                  [pump] {
+                      pumping = true;
+                      try {
+                          pump->pump_();
+                      } catch (...) {
+                          pumping = false;
+                          throw;
+                      }
+                      pumping = false;
+                      pump->last_ = std::chrono::steady_clock::now();
+                  });
 }
 
 } // namespace platform

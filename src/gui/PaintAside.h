@@ -4,7 +4,10 @@
 // PDF or a page bitmap) run on a worker thread of their own, the painter handed over and back,
 // while the pump is called every few milliseconds, so that the window keeps answering. What is
 // painted, and in which order, is the same as painted in place.
+#include "gui/PictureJob.h"
+
 #include <chrono>
+#include <exception>
 #include <functional>
 
 namespace platform {
@@ -22,6 +25,30 @@ private:
     PaintAsidePump* previous_;
     // When it was last called (or made).
     std::chrono::steady_clock::time_point last_;
+};
+
+// A paint lent to the worker of the paints aside (one thread of the picture jobs' pool that stays,
+// so its fonts are resolved once for every page of a run), with what it paints on: a painter and
+// whatever it touches are the worker's from Lend until TakeBack returns, then the lender's again.
+// Queued, running, then made, or refused with what it threw (PictureJob.h).
+class PaintLoan : public PictureJob {
+public:
+    explicit PaintLoan(const std::function<void()>& paint) : paint_(paint) {}
+    PaintLoan(const PaintLoan&) = delete;
+    PaintLoan& operator=(const PaintLoan&) = delete;
+
+    void Lend();
+    // Returns once the paint has ended, calling `meanwhile` whenever `due` (asked anew after each
+    // call) has passed; raises here what the paint threw. What `meanwhile` throws is raised once
+    // the paint has ended (the painter is the worker's until then).
+    void TakeBack(const std::function<std::chrono::steady_clock::time_point()>& due,
+                  const std::function<void()>& meanwhile);
+
+private:
+    const std::function<void()>& paint_;
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    std::exception_ptr error_;
 };
 
 // Runs `paint` and returns when it has ended, its exception raised here: on the worker while a pump

@@ -258,7 +258,7 @@ bool PictureData::Playing() const
     return false;
 }
 
-void PictureData::Draw(Canvas& canvas, const Rect& dst, PixelWaiter* waiter) const
+void PictureData::Draw(Canvas& canvas, const Rect& dst, JobWaiter* waiter) const
 {
     if (dst.IsEmpty())
         return;

@@ -70,7 +70,7 @@ public:
     const PageRecording* Drawing() const;
     // Gives a metafile that has not been played to a player, without waiting.
     void Play() const;
-    // A metafile given to a player that has not ended yet; its play (for a MetafileWaiter) in GetPlay.
+    // A metafile given to a player that has not ended yet; its play (for a JobWaiter) in GetPlay.
     bool Playing() const;
     std::shared_ptr<const MetafilePlay> GetPlay() const { return play_; }
     // Pixels; 0 × 0 when unknown.
@@ -79,7 +79,7 @@ public:
 
     // Draws the picture scaled into `dst` (smoothly; a metafile as vectors); what cannot be drawn
     // becomes a one-pixel frame around `dst`.
-    void Draw(Canvas& canvas, const Rect& dst, PixelWaiter* waiter = nullptr) const;
+    void Draw(Canvas& canvas, const Rect& dst, JobWaiter* waiter = nullptr) const;
     // The picture as 24-bit BMP bytes: a bitmap's own bytes, anything else drawn at its size;
     // "" without a picture or size.
     std::string ToBmp() const;

@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QRectF>
 #include <QRegion>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
@@ -63,13 +62,16 @@ void DrawPixels(QPainter& painter, const QRectF& place, const QImage& pixels)
 
 PicturePixels::PicturePixels(std::size_t budget, int timeoutMs, int workers, Rasteriser rasterise)
     : budget_(budget), timeoutMs_(timeoutMs), rasterise_(std::move(rasterise)),
-      notifier_(std::make_unique<PixelNotifier>()), workers_(std::make_unique<QThreadPool>())
+      notifier_(std::make_unique<JobNotifier>([this] {
+          std::lock_guard lock(mutex_);
+          untold_ = 0;
+      })),
+      workers_(std::make_unique<JobLane>(workers))
 {
     if (!rasterise_)
         rasterise_ = [](const DisplayList& drawing, QPainter& painter, const std::function<bool()>& goOn) {
             return drawing.Replay(painter, goOn);
         };
-    workers_->setMaxThreadCount(std::max(workers, 1));
 }
 
 PicturePixels::~PicturePixels() { Stop(); }
@@ -77,12 +79,12 @@ PicturePixels::~PicturePixels() { Stop(); }
 void PicturePixels::Stop()
 {
     stopping_.store(true, std::memory_order_release);
-    workers_->clear();
-    workers_->waitForDone();
+    workers_->Clear();
+    workers_->WaitForDone();
     std::lock_guard lock(mutex_);
     queue_.clear();
     for (auto& [key, job] : asked_)
-        job->state_.store(JobState::Dropped, std::memory_order_release);
+        job->SetState(JobState::Dropped);
     asked_.clear();
     stopping_.store(false, std::memory_order_release);
 }
@@ -153,7 +155,7 @@ const PicturePixels::Entry* PicturePixels::Latest(const std::shared_ptr<const Di
 }
 
 bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayList>& drawing, double width,
-                         double height, const QRectF& place, PixelWaiter* waiter)
+                         double height, const QRectF& place, JobWaiter* waiter)
 {
     if (!drawing || !painter.isActive() || !(width > 0) || !(height > 0) || place.isEmpty())
         return false;
@@ -192,7 +194,7 @@ bool PicturePixels::Draw(QPainter& painter, const std::shared_ptr<const DisplayL
 }
 
 void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, double width, double height,
-                        const Key& key, PixelWaiter* waiter)
+                        const Key& key, JobWaiter* waiter)
 {
     std::shared_ptr<RasterJob>& job = asked_[key];
     if (job) {
@@ -210,12 +212,12 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
         job->width_ = key.Width;
         job->height_ = key.Height;
         job->rank_ = ++nextRank_;
-        job->state_.store(JobState::Queued, std::memory_order_release);
+        job->SetState(JobState::Queued);
         queue_.emplace(job->rank_, job);
         while (queue_.size() > kMostQueued)
             Drop(queue_.begin()->second);
         // One start per job queued: each takes the latest asked left, if any.
-        workers_->start([this] {
+        workers_->Start([this] {
             std::shared_ptr<RasterJob> next;
             {
                 std::lock_guard lock(mutex_);
@@ -225,7 +227,7 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
                 next = latest->second;
                 queue_.erase(latest);
                 next->rank_ = 0;
-                next->state_.store(JobState::Running, std::memory_order_release);
+                next->SetState(JobState::Running);
                 ++running_;
             }
             Run(next);
@@ -238,8 +240,9 @@ void PicturePixels::Ask(const std::shared_ptr<const DisplayList>& drawing, doubl
                 ReturnFreedMemory();
         });
     }
-    if (waiter)
-        waiter->Add(*this, asked_[key]);
+    // Under the lock: the job is not ended yet, nor its waiters counted down.
+    if (waiter && waiter->Add(*this, job))
+        ++job->waiters_;
 }
 
 void PicturePixels::Drop(const std::shared_ptr<RasterJob>& job)
@@ -249,17 +252,18 @@ void PicturePixels::Drop(const std::shared_ptr<RasterJob>& job)
     const Key key{job->drawing_.get(), job->width_, job->height_};
     if (const auto it = asked_.find(key); it != asked_.end() && it->second == job)
         asked_.erase(it);
-    job->state_.store(JobState::Dropped, std::memory_order_release);
+    job->SetState(JobState::Dropped);
     // Told like an end, so that whoever waits for it stops.
     ++untold_;
-    Tell();
+    notifier_->Tell();
 }
 
-void PicturePixels::Unwait(const std::vector<std::weak_ptr<const RasterJob>>& jobs)
+void PicturePixels::Unwait(const std::vector<std::weak_ptr<const PictureJob>>& jobs)
 {
     std::lock_guard lock(mutex_);
     for (const auto& held : jobs) {
-        const std::shared_ptr<const RasterJob> seen = held.lock();
+        // The jobs a waiter has of this engine are its raster jobs.
+        const auto seen = std::static_pointer_cast<const RasterJob>(held.lock());
         if (!seen)
             continue;
         const auto it = asked_.find({seen->drawing_.get(), seen->width_, seen->height_});
@@ -307,8 +311,8 @@ void PicturePixels::Run(const std::shared_ptr<RasterJob>& job)
         Keep(job, std::move(made), reason);
     } catch (...) {
         // Out of memory keeping it: ended all the same, kept as nothing.
-        job->state_.store(JobState::Refused, std::memory_order_release);
-        Tell();
+        job->SetState(JobState::Refused);
+        notifier_->Tell();
     }
 }
 
@@ -337,7 +341,7 @@ void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<
         if (const auto it = asked_.find(key); it != asked_.end() && it->second == job)
             asked_.erase(it);
         // Ended within the lock, so the notice that clears `untold_` tells of this job too.
-        job->state_.store(made ? JobState::Made : JobState::Refused, std::memory_order_release);
+        job->SetState(made ? JobState::Made : JobState::Refused);
         ++untold_;
         // A program that is stopping keeps nothing: a job it ended is no refusal.
         if (!stopping_.load(std::memory_order_acquire)) {
@@ -358,25 +362,7 @@ void PicturePixels::Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<
             rasters_.fetch_add(1, std::memory_order_relaxed);
         }
     }
-    Tell();
-}
-
-void PicturePixels::Tell()
-{
-    if (told_.exchange(true, std::memory_order_acq_rel))
-        return;
-    QMetaObject::invokeMethod(
-        notifier_.get(),
-        [this] {
-            // Jobs that end from here on tell again; those ended before are told now.
-            told_.store(false, std::memory_order_release);
-            {
-                std::lock_guard lock(mutex_);
-                untold_ = 0;
-            }
-            emit notifier_->Rastered();
-        },
-        Qt::QueuedConnection);
+    notifier_->Tell();
 }
 
 PicturePixels& ProgramPicturePixels()
@@ -389,53 +375,6 @@ PicturePixels& ProgramPicturePixels()
     }();
     (void)stopsWithTheProgram;
     return pixels;
-}
-
-// ---- waiting ------------------------------------------------------------------------------------
-
-PixelWaiter::PixelWaiter(std::function<void()> ended) : ended_(std::move(ended)) {}
-
-PixelWaiter::~PixelWaiter() { Clear(); }
-
-void PixelWaiter::Add(PicturePixels& pixels, const std::shared_ptr<RasterJob>& job)
-{
-    // Under the cache's mutex (asked there).
-    if (!job || std::any_of(jobs_.begin(), jobs_.end(), [&](const auto& held) { return held.lock() == job; }))
-        return;
-    if (pixels_ && pixels_ != &pixels)
-        Clear();
-    jobs_.push_back(job);
-    ++job->waiters_;
-    if (!connection_ || pixels_ != &pixels) {
-        pixels_ = &pixels;
-        connection_ = QObject::connect(&pixels.Notifier(), &PixelNotifier::Rastered, [this] { Check(); });
-    }
-}
-
-void PixelWaiter::Clear()
-{
-    if (pixels_ && !jobs_.empty())
-        pixels_->Unwait(jobs_);
-    jobs_.clear();
-    QObject::disconnect(connection_);
-    connection_ = {};
-    pixels_ = nullptr;
-}
-
-void PixelWaiter::Check()
-{
-    const std::size_t before = jobs_.size();
-    std::erase_if(jobs_, [](const auto& held) {
-        const std::shared_ptr<const RasterJob> job = held.lock();
-        return !job || job->Ended();
-    });
-    if (jobs_.size() == before)
-        return;
-    if (jobs_.empty())
-        Clear();
-    // Last: the call may ask again, or end the waiter's owner.
-    const std::function<void()> ended = ended_;
-    ended();
 }
 
 } // namespace platform

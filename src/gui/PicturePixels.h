@@ -10,9 +10,10 @@
 // own, checked between drawing commands: a drawing that passes it is kept as refused at that size,
 // and its frame with the reason stands in.
 //
-// The workers take the latest asked first. The GUI thread is told (PixelNotifier::Rastered) once
-// for any number of jobs ended since it last was; a PixelWaiter calls its owner back then. Jobs
-// only its waiter waited for are dropped when it goes (a view closed), unless running.
+// The workers (a lane of the picture path's pool, PictureJob.h) take the latest asked first. The
+// GUI thread is told (JobNotifier::Ended) once for any number of jobs ended since it last was; a
+// JobWaiter calls its owner back then. Jobs only its waiter waited for are dropped when it goes (a
+// view closed), unless running.
 //
 // What the workers share with the window's thread is the drawing, immutable (DisplayList.h), and
 // the cache under its mutex; a job's pixels are its own until kept, then immutable too. A kept
@@ -40,31 +41,18 @@
 
 class QPainter;
 class QRectF;
-class QThreadPool;
 
 namespace platform {
 
 class DisplayList;
-class PixelWaiter;
 
 constexpr int kRasterWorkers = 3;
 
-class PixelNotifier : public QObject {
-    Q_OBJECT
-signals:
-    void Rastered();
-};
-
 // One drawing at one size (PictureJob.h): ended once its pixels (or its refusal) are kept, or
 // dropped unbegun.
-class RasterJob {
-public:
-    JobState State() const { return state_.load(std::memory_order_acquire); }
-    bool Ended() const { return platform::Ended(State()); }
-
+class RasterJob : public PictureJob {
 private:
     friend class PicturePixels;
-    friend class PixelWaiter;
     std::shared_ptr<const DisplayList> drawing_;
     double unitsWidth_ = 0;
     double unitsHeight_ = 0;
@@ -72,10 +60,9 @@ private:
     int height_ = 0;
     std::uint64_t rank_ = 0;   // under the cache's mutex: its place in the queue while Queued
     std::size_t waiters_ = 0; // under the cache's mutex: the waiters waiting for it
-    std::atomic<JobState> state_{JobState::New};
 };
 
-class PicturePixels {
+class PicturePixels : public JobSource {
 public:
     // Draws the drawing onto a raster's painter, asking `goOn` between commands; whether all of it
     // was drawn. Anything it throws refuses the job with the reason (tests throw).
@@ -92,13 +79,13 @@ public:
     // workers for them, `waiter` (the view's, if any) waiting for them, and draws what stands in.
     // True when the pixels of that size were drawn.
     bool Draw(QPainter& painter, const std::shared_ptr<const DisplayList>& drawing, double width, double height,
-              const QRectF& place, PixelWaiter* waiter = nullptr);
+              const QRectF& place, JobWaiter* waiter = nullptr);
 
     // The bytes of pixels kept; jobs asked whose end has not been told yet; rasters made (tests).
     std::size_t HeldBytes() const;
     std::size_t Pending() const;
     std::size_t Rasters() const { return rasters_.load(std::memory_order_relaxed); }
-    PixelNotifier& Notifier() { return *notifier_; }
+    JobNotifier& Notifier() override { return *notifier_; }
     // Drops the queued jobs, ends the running ones at their next command and waits for them.
     void Stop();
 
@@ -148,12 +135,11 @@ private:
     // Ends a queued job unbegun. Under mutex_.
     void Drop(const std::shared_ptr<RasterJob>& job);
     // The waiter no longer waits for the jobs: those no other waits for are dropped unless begun.
-    void Unwait(const std::vector<std::weak_ptr<const RasterJob>>& jobs);
+    void Unwait(const std::vector<std::weak_ptr<const PictureJob>>& jobs) override;
     void Ask(const std::shared_ptr<const DisplayList>& drawing, double width, double height, const Key& key,
-             PixelWaiter* waiter);
+             JobWaiter* waiter);
     void Run(const std::shared_ptr<RasterJob>& job);
     void Keep(const std::shared_ptr<RasterJob>& job, std::shared_ptr<const Raster> made, const QString& reason);
-    void Tell();
 
     std::size_t budget_;
     int timeoutMs_;
@@ -171,38 +157,12 @@ private:
     std::size_t running_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<std::size_t> rasters_{0};
-    std::atomic<bool> told_{false};
-    std::unique_ptr<PixelNotifier> notifier_;
-    std::unique_ptr<QThreadPool> workers_;
-
-    friend class PixelWaiter;
+    std::unique_ptr<JobNotifier> notifier_;
+    // Last: its jobs end before the rest goes.
+    std::unique_ptr<JobLane> workers_;
 };
 
 // The program's pixels of shown drawings (its workers end when the application does).
 PicturePixels& ProgramPicturePixels();
-
-// Calls back on the GUI thread when the raster jobs asked with it (its view's, PicturePixels::Draw)
-// have ended: once for any number of them since the last call. Destroyed first, it calls nothing, and
-// the jobs no other waiter waits for are dropped unless begun (its view is gone).
-class PixelWaiter {
-public:
-    explicit PixelWaiter(std::function<void()> ended);
-    ~PixelWaiter();
-    PixelWaiter(const PixelWaiter&) = delete;
-    PixelWaiter& operator=(const PixelWaiter&) = delete;
-
-    bool IsWaiting() const { return !jobs_.empty(); }
-    void Clear();
-
-private:
-    friend class PicturePixels;
-    void Add(PicturePixels& pixels, const std::shared_ptr<RasterJob>& job);
-    void Check();
-
-    std::function<void()> ended_;
-    std::vector<std::weak_ptr<const RasterJob>> jobs_;
-    PicturePixels* pixels_ = nullptr;
-    QMetaObject::Connection connection_;
-};
 
 } // namespace platform

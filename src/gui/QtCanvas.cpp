@@ -994,7 +994,7 @@ void QtCanvas::DrawImage(const Rect& dst, const Image& image, const Rect& src, b
     p.setTransform(saved);
 }
 
-void QtCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile, PixelWaiter* waiter)
+void QtCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile, JobWaiter* waiter)
 {
     if (dst.IsEmpty() || metafile.IsEmpty() || metafile.GetWidth() <= 0 || metafile.GetHeight() <= 0 ||
         !impl_->Drawable())

@@ -75,7 +75,7 @@ public:
 
     void DrawImage(const Rect& dst, const Image& image, const Rect& src, bool mirrorX = false,
                    bool mirrorY = false) override;
-    void DrawMetafile(const Rect& dst, const PageRecording& metafile, PixelWaiter* waiter = nullptr) override;
+    void DrawMetafile(const Rect& dst, const PageRecording& metafile, JobWaiter* waiter = nullptr) override;
 
 private:
     struct Impl;

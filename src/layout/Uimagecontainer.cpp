@@ -416,7 +416,7 @@ void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell,
     // Waited for, a picture still playing is drawn when played.
     const bool playing = !wait && picture.Playing();
     if (playing)
-        played_.Add(picture.GetPlay());
+        played_.Add(platform::ProgramMetafileCache(), picture.GetPlay());
     cell = {cell.Left + offsetX, cell.Top + offsetY, cell.Right + offsetX, cell.Bottom + offsetY};
     platform::CanvasState state(canvas);
     const TRect clip{cell.Left, cell.Top, cell.Right + 1, cell.Bottom + 1};

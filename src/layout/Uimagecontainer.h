@@ -151,7 +151,7 @@ private:
     int cachedPage_ = 0;
     TTextHorzAlign horzAlign_ = 0;
     TTextVertAlign vertAlign_ = 0;
-    platform::MetafileWaiter played_{[this] { PicturesPlayed(); }};
+    platform::JobWaiter played_{[this] { PicturesPlayed(); }};
     // Pictures shown before their pixels were made (on screen) are shown again when they are.
-    platform::PixelWaiter rastered_{[this] { PicturesPlayed(); }};
+    platform::JobWaiter rastered_{[this] { PicturesPlayed(); }};
 };

@@ -342,7 +342,7 @@ void TImageView::DrawPicture(platform::Canvas& target, int bw, int bh, int xOffs
     picture_.Play();
     const bool playing = picture_.Playing();
     if (playing)
-        played_.Add(picture_.GetPlay());
+        played_.Add(platform::ProgramMetafileCache(), picture_.GetPlay());
     if (playing || !picture_.Draws()) {
         // The frame stays inside the client, whole.
         dst = {std::max(dst.Left, 0), std::max(dst.Top, 0), std::min(dst.Right, bw), std::min(dst.Bottom, bh)};

@@ -97,9 +97,9 @@ private:
     bool equal_ = true;
     bool showFocus_ = false;
     // A metafile drawn as a frame while it plays is drawn again when its player has ended.
-    mutable platform::MetafileWaiter played_{[this] { viewport()->update(); }};
+    mutable platform::JobWaiter played_{[this] { viewport()->update(); }};
     // A drawing shown before its pixels were made is shown again when they are.
-    mutable platform::PixelWaiter rastered_{[this] { viewport()->update(); }};
+    mutable platform::JobWaiter rastered_{[this] { viewport()->update(); }};
 };
 
 // Says, when a picture just loaded or pasted cannot be drawn, why (its bytes are kept as they are):

@@ -62,7 +62,7 @@ struct Painted {
 
 // The drawing painted onto a white page of 400 × 300 into `place`.
 Painted Paint(PicturePixels& pixels, const std::shared_ptr<const DisplayList>& drawing, const QRectF& place,
-              PixelWaiter* waiter = nullptr)
+              JobWaiter* waiter = nullptr)
 {
     Painted painted{QImage(400, 300, QImage::Format_RGB32), false};
     painted.Page.fill(Qt::white);
@@ -77,7 +77,7 @@ TEST(PicturePixels, PaintsStandInsUntilThePixelsOfTheSizeShownAreMade)
     const auto drawing = RedDrawing();
     const std::size_t replays = DisplayList::ReplaysOnThisThread();
     int told = 0;
-    PixelWaiter waiter([&] { ++told; });
+    JobWaiter waiter([&] { ++told; });
 
     // Before its pixels: the frame, the job asked and waited for.
     Painted first = Paint(pixels, drawing, QRectF(10, 10, 200, 100), &waiter);
@@ -242,7 +242,7 @@ TEST(PicturePixels, AClosedViewsQueuedJobsAreDropped)
                          });
     const auto drawing = RedDrawing();
     {
-        PixelWaiter view([] {});
+        JobWaiter view([] {});
         for (int i = 0; i < 10; ++i)
             Paint(pixels, drawing, QRectF(0, 0, 100 + i, 50), &view);
         QElapsedTimer clock;

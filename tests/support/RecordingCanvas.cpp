@@ -218,7 +218,7 @@ void RecordingCanvas::DrawImage(const Rect& dst, const Image& image, const Rect&
         (mirrorY ? ",mirrorY" : "") + ")");
 }
 
-void RecordingCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile, PixelWaiter*)
+void RecordingCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile, JobWaiter*)
 {
     Add("DrawMetafile(" + RectText(dst) + "," + std::to_string(metafile.GetWidth()) + "x" +
         std::to_string(metafile.GetHeight()) + ")");

@@ -70,7 +70,7 @@ public:
     void DrawImage(const platform::Rect& dst, const platform::Image& image, const platform::Rect& src,
                    bool mirrorX = false, bool mirrorY = false) override;
     void DrawMetafile(const platform::Rect& dst, const platform::PageRecording& metafile,
-                      platform::PixelWaiter* waiter = nullptr) override;
+                      platform::JobWaiter* waiter = nullptr) override;
 
 private:
     struct State {
