@@ -3,8 +3,12 @@
 // plain accessor listing they are measured against, a stock-taking sheet, the shipped layouts and
 // a PDF printer.
 #include "GuiBenchData.h"
+#include "core/Uvktsupport.h"
 #include "data/Uvktaccesser.h"
 #include "database/Uvktobject.h"
+#include "gui/QtSupport.h"
+#include "layout/Preview.h"
+#include "layout/Uimagecontainer.h"
 #include "widgets/Uprintersupport.h"
 
 #include <QCoreApplication>
@@ -16,12 +20,30 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace bench {
+
+// A card of `count` pictures (`picture(i)`'s bytes) in a cols × rows image container filling an A4
+// page of the preview at 96 pixels an inch, drawn stretched into its cells; the preview owns it.
+inline TImageContainer* PictureCard(TPreview& preview, int cols, int rows, int count,
+                                    const std::function<std::string(int)>& picture)
+{
+    platform::SetScreenPixelsPerInch(96);
+    TViewItem* item = preview.AddContainer(5);
+    item->SetMMBoundRect_({1000, 1000, 20000, 28700});
+    auto* images = dynamic_cast<TImageContainer*>(ContainerOf(item));
+    images->SetColCount(cols);
+    images->SetRowCount(rows);
+    images->SetDrawType(2);
+    for (int i = 0; i < count; ++i)
+        images->AddImage(BinToBase64(picture(i)));
+    return images;
+}
 
 // Shows the widget and waits (5 s at most) until its window is exposed.
 inline void ShowExposed(QWidget& widget)

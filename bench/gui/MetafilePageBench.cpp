@@ -95,16 +95,8 @@ std::string Jpeg(int i)
 
 void RedrawPage(benchmark::State& state, const std::function<std::string(int)>& picture)
 {
-    platform::SetScreenPixelsPerInch(96);
     TPreview preview;
-    TViewItem* item = preview.AddContainer(5);
-    item->SetMMBoundRect_({1000, 1000, 20000, 28700});
-    auto* images = dynamic_cast<TImageContainer*>(ContainerOf(item));
-    images->SetColCount(8);
-    images->SetRowCount(5);
-    images->SetDrawType(2);
-    for (int i = 0; i < kPictures; ++i)
-        images->AddImage(BinToBase64(picture(i)));
+    TImageContainer* images = bench::PictureCard(preview, 8, 5, kPictures, picture);
     QImage page(794, 1123, QImage::Format_RGB32);
     QPainter painter(&page);
     platform::QtCanvas canvas(painter, 96, 96, platform::CanvasKind::Image);
@@ -184,13 +176,7 @@ std::vector<std::string> PagePictures(std::uint32_t round)
 struct ShownPage {
     ShownPage()
     {
-        platform::SetScreenPixelsPerInch(96);
-        TViewItem* item = preview.AddContainer(5);
-        item->SetMMBoundRect_({1000, 1000, 20000, 28700});
-        images = dynamic_cast<TImageContainer*>(ContainerOf(item));
-        images->SetColCount(4);
-        images->SetRowCount(5);
-        images->SetDrawType(2);
+        images = bench::PictureCard(preview, 4, 5, 0, {});
         preview.resize(840, 1180);
         bench::ShowExposed(preview);
     }

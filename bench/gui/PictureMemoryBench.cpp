@@ -70,17 +70,9 @@ double Growth()
 {
     static const double growth = [] {
         const double before = ResidentBytes();
-        platform::SetScreenPixelsPerInch(96);
         TPreview preview;
-        TViewItem* item = preview.AddContainer(5);
-        item->SetMMBoundRect_({1000, 1000, 20000, 28700});
-        auto* images = dynamic_cast<TImageContainer*>(ContainerOf(item));
-        images->SetColCount(5);
-        images->SetRowCount(10);
-        images->SetDrawType(2);
         const bool tiny = bench::BenchContext::Get().Options().Sizes.Ingredients <= 400;
-        for (int i = 0; i < (tiny ? 10 : kPictures); ++i)
-            images->AddImage(BinToBase64(Picture(i)));
+        TImageContainer* images = bench::PictureCard(preview, 5, 10, tiny ? 10 : kPictures, Picture);
         QImage view(1280, 1024, QImage::Format_RGB32);
         const std::vector<int> zooms = tiny ? std::vector<int>{2500, 10000, 40000}
                                             : std::vector<int>{2500, 3300, 5000, 6600, 7500, 10000, 20000, 40000,
