@@ -1,7 +1,7 @@
 #pragma once
 // What the GUI benchmarks share besides the database: showing a widget, counting its paints, the
 // plain accessor listing they are measured against, a stock-taking sheet, the shipped layouts and
-// a PDF printer.
+// a PDF printer, a card of pictures.
 #include "GuiBenchData.h"
 #include "core/Uvktsupport.h"
 #include "data/Uvktaccesser.h"
