@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <optional>
 
 namespace platform {
@@ -125,12 +126,17 @@ bool LaidLine::DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip
     // Wholly clipped away (a right-aligned text past the view's edge): there is nothing to draw.
     if (area.isEmpty()) return true;
 
+    // Each row is compared whole with a row of its first pixel's colour (rows mostly share one).
     QVarLengthArray<QRgb, 64> rows(area.height());
+    QVarLengthArray<QRgb, 256> plain(area.width());
+    const std::size_t rowBytes = std::size_t(area.width()) * sizeof(QRgb);
+    const qsizetype lineBytes = device.bytesPerLine();
+    const uchar* first = device.constBits() + area.top() * lineBytes + std::size_t(area.left()) * sizeof(QRgb);
     for (int y = 0; y < area.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(device.constScanLine(area.top() + y)) + area.left();
+        const auto* line = reinterpret_cast<const QRgb*>(first + y * lineBytes);
         const QRgb colour = line[0];
-        for (int x = 1; x < area.width(); ++x)
-            if (line[x] != colour) return false;
+        if (y == 0 || colour != plain[0]) std::fill(plain.begin(), plain.end(), colour);
+        if (std::memcmp(line, plain.constData(), rowBytes) != 0) return false;
         rows[y] = colour;
     }
 
