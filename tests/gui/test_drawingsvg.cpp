@@ -483,6 +483,57 @@ std::string Star(int points, double radius)
     return d + " Z";
 }
 
+// What a drawing says it holds is at least what it holds on the heap once recorded (its count is
+// what the drawings' budget charges), and not far beyond.
+TEST(DrawingSvg, ADrawingCountsWhatItHoldsOnTheHeap)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps its own account";
+#endif
+    const auto hex = [](int i) {
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "#%06x", (i * 0x010203 + 0x102030) & 0xFFFFFF);
+        return std::string(colour);
+    };
+    std::string shapes, outlines, gradients, dashes;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string x = std::to_string(i % 50 * 12), y = std::to_string(i / 50 * 13);
+        shapes += "<rect x='" + x + "' y='" + y + "' width='10' height='6' fill='" + hex(i) + "' stroke='#000000'/>"
+                  "<ellipse cx='" + x + "' cy='" + y + "' rx='5' ry='3' fill='" + hex(i + 1) + "' stroke='#000000'/>";
+        dashes += "<path d='M " + x + " " + y + " h 10' stroke='" + hex(i) + "' stroke-dasharray='" +
+                  std::to_string(1 + i % 7) + " 2'/>";
+    }
+    for (int i = 0; i < 500; ++i) {
+        std::string d = "M 0 " + std::to_string(i);
+        for (int k = 1; k < 50; ++k)
+            d += " L " + std::to_string(k * 20) + " " + std::to_string(i + k % 2 * 5);
+        outlines += "<path d='" + d + " Z' fill='#204080'/>";
+        gradients += "<linearGradient id='g" + std::to_string(i) + "' x1='0' x2='1'><stop offset='0' stop-color='" +
+                     hex(i) + "'/><stop offset='1' stop-color='#ffffff'/></linearGradient><rect x='" +
+                     std::to_string(i) + "' width='20' height='20' fill='url(#g" + std::to_string(i) + ")'/>";
+    }
+    const struct {
+        const char* What;
+        std::string Body;
+    } rows[] = {
+        {"4 000 rectangles and ellipses of distinct colours", shapes},
+        {"500 outlines of 50 points", outlines},
+        {"500 rectangles of distinct gradients", gradients},
+        {"2 000 lines of distinct dashed pens", dashes},
+    };
+    for (const auto& row : rows) {
+        const std::string svg = Page() + row.Body + "</svg>";
+        std::string error;
+        ReadDrawingSvg(svg, QSizeF(1000, 1000), kMetafileDrawingLimits, error);
+        const std::size_t before = mallinfo2().uordblks;
+        const std::optional<DisplayList> drawing = ReadDrawingSvg(svg, QSizeF(1000, 1000), kMetafileDrawingLimits, error);
+        const std::size_t held = mallinfo2().uordblks - before;
+        ASSERT_TRUE(drawing) << row.What << ": " << error;
+        EXPECT_GE(drawing->Bytes(), held) << row.What;
+        EXPECT_LE(drawing->Bytes(), held * 3 / 2) << row.What;
+    }
+}
+
 std::string At(int i) { return "x='" + std::to_string(i % 900) + "' y='" + std::to_string(20 + i / 3 % 900) + "'"; }
 
 struct Hostile {
