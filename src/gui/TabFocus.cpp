@@ -4,6 +4,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -46,6 +48,76 @@ void TabFocusButtons(QToolBar& bar)
 {
     for (QToolButton* button : bar.findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) TakeTabFocus(bar, *button);
     bar.installEventFilter(new TabFocusFilter(&bar));
+}
+
+namespace {
+
+// What stands for `w` in a chain: itself; for a widget without a focus of its own, its focus
+// proxy, or else the controls within it in their order.
+void AddLinks(QWidget* w, std::vector<QWidget*>& links)
+{
+    while (w->focusPolicy() == Qt::NoFocus && w->focusProxy()) w = w->focusProxy();
+    if (w->focusPolicy() != Qt::NoFocus) {
+        links.push_back(w);
+        return;
+    }
+    for (QWidget* inner = w->nextInFocusChain(); inner != w; inner = inner->nextInFocusChain())
+        if (inner->focusPolicy() != Qt::NoFocus && w->isAncestorOf(inner)) links.push_back(inner);
+}
+
+} // namespace
+
+void TabChain(const std::vector<QWidget*>& widgets)
+{
+    std::vector<QWidget*> links;
+    for (QWidget* w : widgets)
+        if (w) AddLinks(w, links);
+    for (std::size_t i = 1; i < links.size(); ++i) QWidget::setTabOrder(links[i - 1], links[i]);
+}
+
+void TabChainBefore(QWidget& next, const std::vector<QWidget*>& widgets)
+{
+    const auto moved = [&](const QWidget* w) {
+        return std::any_of(widgets.begin(), widgets.end(), [w](const QWidget* m) { return m && (m == w || m->isAncestorOf(w)); });
+    };
+    // The control before `next` stays where it is; the widgets follow it, then `next`.
+    QWidget* previous = next.previousInFocusChain();
+    while (previous != &next && (previous->focusPolicy() == Qt::NoFocus || moved(previous)))
+        previous = previous->previousInFocusChain();
+    std::vector<QWidget*> chain{previous == &next ? nullptr : previous};
+    chain.insert(chain.end(), widgets.begin(), widgets.end());
+    chain.push_back(&next);
+    TabChain(chain);
+}
+
+void TabChainLast(QWidget& window, const std::vector<QWidget*>& row)
+{
+    const auto inRow = [&](const QWidget* w) {
+        return std::any_of(row.begin(), row.end(), [w](const QWidget* r) { return r && (r == w || r->isAncestorOf(w)); });
+    };
+    const auto takesTab = [&](const QWidget* w) {
+        return (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&window) && w->isEnabledTo(&window);
+    };
+    // The chain is a ring through the window: the controls after it, up to the row, are read first.
+    QWidget* last = nullptr;
+    QWidget* first = nullptr;
+    for (QWidget* w = window.nextInFocusChain(); w && w != &window; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() == Qt::NoFocus || !window.isAncestorOf(w) || inRow(w)) continue;
+        last = w;
+        if (!first && takesTab(w)) first = w;
+    }
+    std::vector<QWidget*> chain{last};
+    chain.insert(chain.end(), row.begin(), row.end());
+    TabChain(chain);
+    // The ring's order is set; where the window enters it is not (setTabOrder keeps the window's
+    // place), so the first control is focused by name.
+    if (!first)
+        for (QWidget* w : row)
+            if (w && takesTab(w)) {
+                first = w;
+                break;
+            }
+    if (first && !window.focusWidget()) first->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace platform

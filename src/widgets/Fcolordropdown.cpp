@@ -71,6 +71,9 @@ TOwnerDrawComboBox* TOwnerDrawComboBox::CreateIn(QWidget& frame, const char* fra
     auto* combo = new TOwnerDrawComboBox(&frame, itemHeight);
     combo->setObjectName("DropDown");
     layout->addWidget(combo);
+    // A compound as a spin box is: moved in a Tab chain as one, its list taking the focus.
+    frame.setFocusProxy(combo);
+    frame.setFocusPolicy(combo->focusPolicy());
     return combo;
 }
 
