@@ -14,6 +14,7 @@
 #include "reports/Fgraphicproperty.h"
 #include "reports/Fprintexecutedlg.h"
 #include "reports/Fvktdataproperty.h"
+#include "reports/Fvktpreview.h"
 #include "richtext/Exview.h"
 #include "screens/Fclassview.h"
 #include "screens/Fhistorychartpanel.h"
@@ -170,6 +171,16 @@ TEST(TabOrders, RunAsTheEyeReads)
              static_cast<THistoryChartPanel&>(w).GetBtnMHistEdit()->click();
              w.findChild<QTabWidget*>()->tabBar()->setFocus();
          }},
+        {"レイアウトの編集",
+         [](SampleDatabase&) {
+             auto* panel = new TVktPreview(nullptr);
+             panel->resize(800, 500);
+             panel->SetToolBarVisible(true);
+             return panel;
+         },
+         "BtnClear BtnOpen BtnSave BtnPrint BtnDelete BtnContainer BtnText BtnMemo BtnGraphic BtnImage BtnGrid "
+         "BtnChart BtnVktTop ToolButton5 ToolButton6 ToolButton7 Preview",
+         [](QWidget& w) { w.findChild<QWidget*>("BtnClear")->setFocus(); }},
         {"メモ", [](SampleDatabase&) { return new TMemoEditPanel; },
          "ExView ToolBar ToolBar ToolBar ToolBar ToolBar ToolBar ToolBar ToolBar FontList SizeEdit StyleBar StyleBar "
          "ColorList",
