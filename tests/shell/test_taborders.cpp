@@ -24,10 +24,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <functional>
 #include <memory>
@@ -173,14 +175,20 @@ TEST(TabOrders, RunAsTheEyeReads)
          }},
         {"レイアウトの編集",
          [](SampleDatabase&) {
-             auto* panel = new TVktPreview(nullptr);
-             panel->resize(800, 500);
+             // A control before it, as the class tree stands before it in the main window.
+             auto* window = new QWidget;
+             auto* column = new QVBoxLayout(window);
+             column->addWidget(new QLineEdit(window));
+             window->findChild<QLineEdit*>()->setObjectName("Before");
+             auto* panel = new TVktPreview(window);
+             column->addWidget(panel);
+             window->resize(800, 500);
              panel->SetToolBarVisible(true);
-             return panel;
+             return window;
          },
-         "BtnClear BtnOpen BtnSave BtnPrint BtnDelete BtnContainer BtnText BtnMemo BtnGraphic BtnImage BtnGrid "
+         "Before BtnClear BtnOpen BtnSave BtnPrint BtnDelete BtnContainer BtnText BtnMemo BtnGraphic BtnImage BtnGrid "
          "BtnChart BtnVktTop ToolButton5 ToolButton6 ToolButton7 Preview",
-         [](QWidget& w) { w.findChild<QWidget*>("BtnClear")->setFocus(); }},
+         [](QWidget& w) { w.findChild<QWidget*>("Before")->setFocus(); }},
         {"メモ", [](SampleDatabase&) { return new TMemoEditPanel; },
          "ExView ToolBar ToolBar ToolBar ToolBar ToolBar ToolBar ToolBar ToolBar FontList SizeEdit StyleBar StyleBar "
          "ColorList",
