@@ -5,6 +5,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <utility>
 
 namespace platform {
 
@@ -52,17 +53,40 @@ void TabFocusButtons(QToolBar& bar)
 
 namespace {
 
-// What stands for `w` in a chain: itself; for a widget without a focus of its own, its focus
+// A compound whose field (its focus proxy within it) takes the focus for it.
+bool Compound(const QWidget* w)
+{
+    return w->focusPolicy() == Qt::NoFocus && w->focusProxy() && w->isAncestorOf(w->focusProxy());
+}
+
+// What stands for `w` in a chain: itself when it or its field takes the focus; else its focus
 // proxy, or else the controls within it in their order.
 void AddLinks(QWidget* w, std::vector<QWidget*>& links)
 {
-    while (w->focusPolicy() == Qt::NoFocus && w->focusProxy()) w = w->focusProxy();
-    if (w->focusPolicy() != Qt::NoFocus) {
+    while (w->focusPolicy() == Qt::NoFocus && w->focusProxy() && !Compound(w)) w = w->focusProxy();
+    if (w->focusPolicy() != Qt::NoFocus || Compound(w)) {
         links.push_back(w);
         return;
     }
     for (QWidget* inner = w->nextInFocusChain(); inner != w; inner = inner->nextInFocusChain())
         if (inner->focusPolicy() != Qt::NoFocus && w->isAncestorOf(inner)) links.push_back(inner);
+}
+
+// setTabOrder moves only widgets that take the focus; Qt's Tab still stops where a compound
+// stands (on its field), so a compound lends its field's policy for the move and moves with it.
+void Link(QWidget* first, QWidget* second)
+{
+    std::vector<std::pair<QWidget*, Qt::FocusPolicy>> lent;   // each compound, its field's policy
+    for (QWidget* w : {first, second})
+        if (Compound(w)) {
+            lent.emplace_back(w, w->focusProxy()->focusPolicy());
+            w->setFocusPolicy(lent.back().second);
+        }
+    QWidget::setTabOrder(first, second);
+    for (auto [compound, policy] : lent) {
+        compound->setFocusPolicy(Qt::NoFocus);
+        compound->focusProxy()->setFocusPolicy(policy);   // Qt passes a proxied policy on to the field
+    }
 }
 
 } // namespace
@@ -72,7 +96,7 @@ void TabChain(const std::vector<QWidget*>& widgets)
     std::vector<QWidget*> links;
     for (QWidget* w : widgets)
         if (w) AddLinks(w, links);
-    for (std::size_t i = 1; i < links.size(); ++i) QWidget::setTabOrder(links[i - 1], links[i]);
+    for (std::size_t i = 1; i < links.size(); ++i) Link(links[i - 1], links[i]);
 }
 
 void TabChainBefore(QWidget& next, const std::vector<QWidget*>& widgets)

@@ -71,9 +71,7 @@ TOwnerDrawComboBox* TOwnerDrawComboBox::CreateIn(QWidget& frame, const char* fra
     auto* combo = new TOwnerDrawComboBox(&frame, itemHeight);
     combo->setObjectName("DropDown");
     layout->addWidget(combo);
-    // A compound as a spin box is: moved in a Tab chain as one, its list taking the focus.
-    frame.setFocusProxy(combo);
-    frame.setFocusPolicy(combo->focusPolicy());
+    frame.setFocusProxy(combo);   // Tab chains and labels take the frame for its list
     return combo;
 }
 

@@ -90,8 +90,6 @@ TNumberEdit::TNumberEdit(QWidget* owner) : QWidget(owner)
     layout->addWidget(edit_);
     edit_->installEventFilter(this);
     setFocusProxy(edit_);
-    // A compound as a spin box is: moved in a Tab chain as one, its field taking the focus.
-    setFocusPolicy(edit_->focusPolicy());
 }
 
 TNumberEdit::~TNumberEdit() = default;
