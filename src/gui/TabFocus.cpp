@@ -53,6 +53,13 @@ void TabFocusButtons(QToolBar& bar)
 
 namespace {
 
+// Whether `w` is one of the widgets or within one.
+bool AmongOrWithin(const std::vector<QWidget*>& widgets, const QWidget* w)
+{
+    return std::any_of(widgets.begin(), widgets.end(),
+                       [w](const QWidget* m) { return m && (m == w || m->isAncestorOf(w)); });
+}
+
 // A compound whose field (its focus proxy within it) takes the focus for it.
 bool Compound(const QWidget* w)
 {
@@ -101,12 +108,9 @@ void TabChain(const std::vector<QWidget*>& widgets)
 
 void TabChainBefore(QWidget& next, const std::vector<QWidget*>& widgets)
 {
-    const auto moved = [&](const QWidget* w) {
-        return std::any_of(widgets.begin(), widgets.end(), [w](const QWidget* m) { return m && (m == w || m->isAncestorOf(w)); });
-    };
     // The control before `next` stays where it is; the widgets follow it, then `next`.
     QWidget* previous = next.previousInFocusChain();
-    while (previous != &next && (previous->focusPolicy() == Qt::NoFocus || moved(previous)))
+    while (previous != &next && (previous->focusPolicy() == Qt::NoFocus || AmongOrWithin(widgets, previous)))
         previous = previous->previousInFocusChain();
     std::vector<QWidget*> chain{previous == &next ? nullptr : previous};
     chain.insert(chain.end(), widgets.begin(), widgets.end());
@@ -116,9 +120,6 @@ void TabChainBefore(QWidget& next, const std::vector<QWidget*>& widgets)
 
 void TabChainLast(QWidget& window, const std::vector<QWidget*>& row)
 {
-    const auto inRow = [&](const QWidget* w) {
-        return std::any_of(row.begin(), row.end(), [w](const QWidget* r) { return r && (r == w || r->isAncestorOf(w)); });
-    };
     const auto takesTab = [&](const QWidget* w) {
         return (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&window) && w->isEnabledTo(&window);
     };
@@ -126,7 +127,7 @@ void TabChainLast(QWidget& window, const std::vector<QWidget*>& row)
     QWidget* last = nullptr;
     QWidget* first = nullptr;
     for (QWidget* w = window.nextInFocusChain(); w && w != &window; w = w->nextInFocusChain()) {
-        if (w->focusPolicy() == Qt::NoFocus || !window.isAncestorOf(w) || inRow(w)) continue;
+        if (w->focusPolicy() == Qt::NoFocus || !window.isAncestorOf(w) || AmongOrWithin(row, w)) continue;
         last = w;
         if (!first && takesTab(w)) first = w;
     }

@@ -134,7 +134,8 @@ TFontDropDown* TMemoEditPanel::GetFontList()
     QAction* first = styleBar_->actions().value(0);
     styleBar_->insertWidget(first, fontList_);
     // Made last, it stands first on the bar and is read first.
-    if (QWidget* next = first ? styleBar_->widgetForAction(first) : nullptr) platform::TabChainBefore(*next, {fontList_});
+    if (QWidget* next = first ? styleBar_->widgetForAction(first) : nullptr)
+        platform::TabChainBefore(*next, {fontList_});
     fontList_->OnChange = [this](QObject*) { ApplyToolStyle(kTagFont); };
     fontList_->GetDropDown()->installEventFilter(this);
     ShowCaretStyle();
