@@ -157,6 +157,7 @@ TCsvConvertor::TCsvConvertor(QWidget* parent) : TVktDialog(parent)
     completeView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     completeView_->setSelectionMode(QAbstractItemView::SingleSelection);
     completeView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    completeView_->setTabKeyNavigation(false);   // read only: Tab goes on to 保存 and the wizard's buttons
     btnSave_ = new QPushButton("保存", check);
     btnSave_->setObjectName("BtnSave");
     btnSave_->setFixedSize(97, 22);

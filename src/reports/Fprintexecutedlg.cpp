@@ -5,6 +5,7 @@
 #include "gui/PaintAside.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "gui/TabFocus.h"
 #include "layout/Pageview.h"
 #include "widgets/Fupdownedit.h"
 #include "widgets/Fvktform.h"
@@ -113,6 +114,9 @@ TPrintExecuteDlg::TPrintExecuteDlg(QWidget* parent) : QDialog(parent, Qt::Dialog
     BtnPrint->setAutoDefault(true);
     BtnCancel = Make<QPushButton>(this, "BtnCancel", {328, 200, 105, 20}, kCloseCaption);
     BtnCancel->setAutoDefault(false);
+    // Each group from its title box down, the left group first; the buttons last.
+    platform::TabChain({CBSelPage, PrintTypeList, StartPageEdit, EndPageEdit, CBCopy, CopyCountEdit, RBPageCopy,
+                        RBFileCopy, BtnPrint, BtnCancel});
 
     const auto onOption = [this] { platform::Guard([this] { PrintPageOperatorClick(); }); };
     connect(BtnPrint, &QPushButton::clicked, this, platform::Guarded([this](bool) { BtnPrintClick(); }));

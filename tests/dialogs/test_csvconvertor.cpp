@@ -449,6 +449,20 @@ TEST_F(CsvWizard, EachPageFocusesItsFirstInput)
     }
 }
 
+// The data check's table is read only: Tab leaves it for 保存 and the wizard's buttons.
+TEST_F(CsvWizard, TabLeavesTheCheckedTable)
+{
+    QApplication::setActiveWindow(&wizard);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
+    ToTable({F::Data, F::UsePrice}, "a,1\nb,2\n");
+    wizard.BtnNextClick();
+    ASSERT_EQ(wizard.GetPage(), 4) << LastMessage();
+    QWidget* table = wizard.findChild<QWidget*>("CompleteGrid");
+    table->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(table, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), table->parentWidget()->findChild<QWidget*>("BtnSave"));
+}
+
 // A too-long row deleted leaves its extra column empty: that column no longer holds the page.
 TEST_F(CsvWizard, EmptiedExtraColumnsDoNotCount)
 {

@@ -159,8 +159,9 @@ class KeyboardSession(UserSession):
         self.x.wait_gone("^データ一括変換$")
         self.x.wait_active("^データ一括変換ウィザード$")
         self.x.handled(wizard)
-        # 閉じる: 変換開始 went grey and passed the focus on to ヘルプ, two buttons to its right.
-        self.x.key("shift+Tab", "shift+Tab", "space")
+        # 閉じる: 変換開始 went grey and passed the focus on to the button row's first, 戻る; 閉じる
+        # stands to its right.
+        self.x.key("Tab", "space")
         self.x.wait_gone("^データ一括変換ウィザード$")
         self.x.wait_active(MAIN)
 
