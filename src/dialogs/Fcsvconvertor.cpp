@@ -501,6 +501,8 @@ void TCsvConvertor::BtnCsvCompClick()
     const auto kind = static_cast<TVktObjKind>(Family());
     ExecuteDlg(GetDataObject())->InsertData(kind, complete_.GetDataCount(), ImportText(complete_, Fields()), Fields());
     btnNext_->setEnabled(true);
+    // The run's button went grey and passed the keys on to 戻る: what comes next is 閉じる.
+    btnNext_->setFocus(Qt::OtherFocusReason);
 }
 
 void TCsvConvertor::keyPressEvent(QKeyEvent* event)

@@ -252,6 +252,7 @@ TEST_F(CsvWizard, UnknownNamesMappedOrCreatedThenImported)
     wizard.GetBtnCsvComp()->click();
     EXPECT_EQ(closer.EndText, "終了しました。");
     EXPECT_TRUE(NextEnabled());
+    EXPECT_EQ(wizard.focusWidget(), wizard.GetBtnNext()); // Enter then closes, never goes back
     ASSERT_EQ(Records(), 3);
 
     TVDBFood food(&db.Object());

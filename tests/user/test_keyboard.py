@@ -159,9 +159,8 @@ class KeyboardSession(UserSession):
         self.x.wait_gone("^データ一括変換$")
         self.x.wait_active("^データ一括変換ウィザード$")
         self.x.handled(wizard)
-        # 閉じる: 変換開始 went grey and passed the focus on to the button row's first, 戻る; 閉じる
-        # stands to its right.
-        self.x.key("Tab", "space")
+        # The run's end gives the keys to 閉じる.
+        self.x.key("space")
         self.x.wait_gone("^データ一括変換ウィザード$")
         self.x.wait_active(MAIN)
 
