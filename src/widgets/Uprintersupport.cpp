@@ -296,7 +296,7 @@ void TPrinterObject::DoChange(bool printerChanged)
         if (handler->owner_ == this && handler->OnChange) handler->OnChange(this, printerChanged);
 }
 
-bool TPrinterObject::BeginDoc(const std::string& title)
+bool TPrinterObject::BeginDoc(const std::string& title, platform::RunPump* pump)
 {
     lastError_.clear();
     if (!GetEnabled()) return false;
@@ -306,23 +306,26 @@ bool TPrinterObject::BeginDoc(const std::string& title)
         lastError_ = error.Message();
         return false;
     }
-    if (job_) ScalePage();
+    pump_ = pump;
+    if (job_) StartPage();
     return job_ != nullptr;
 }
 
 void TPrinterObject::NewPage()
 {
     if (!job_) return;
-    // The page ended is written out (and the next begun) aside during a print run (PaintAside.h).
-    platform::PaintAside([this] { job_->NewPage(); });
-    ScalePage();
+    // The page ended is written out (and the next begun) aside during a run.
+    platform::PaintAside([this] { job_->NewPage(); }, pump_);
+    StartPage();
 }
 
-void TPrinterObject::ScalePage()
+void TPrinterObject::StartPage()
 {
+    platform::Canvas& page = job_->GetCanvas();
+    page.SetRunPump(pump_);
     const int percent = ScalePercent();
     if (percent == 100) return;
-    if (QPainter* painter = job_->GetCanvas().GetPainter()) painter->scale(percent / 100.0, percent / 100.0);
+    if (QPainter* painter = page.GetPainter()) painter->scale(percent / 100.0, percent / 100.0);
 }
 
 int TPrinterObject::PageLength(int paperPixels) const
@@ -335,10 +338,11 @@ bool TPrinterObject::EndDoc()
     lastError_.clear();
     if (!job_) return false;
     const auto job = std::move(job_);
+    platform::RunPump* const pump = std::exchange(pump_, nullptr);
     try {
-        // The file is written and sent aside during a print run.
+        // The file is written and sent aside during a run.
         bool ended = false;
-        platform::PaintAside([&] { ended = job->End(); });
+        platform::PaintAside([&] { ended = job->End(); }, pump);
         return ended;
     } catch (const platform::Error& error) {
         lastError_ = error.Message();
@@ -350,6 +354,7 @@ void TPrinterObject::CancelDoc()
 {
     if (!job_) return;
     const auto job = std::move(job_);
+    pump_ = nullptr;
     job->Cancel();
 }
 
