@@ -292,15 +292,18 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
 }
 
 MetafileCache::MetafileCache(std::size_t budget, Renderer render, int players)
-    : budget_(budget), render_(std::move(render)), notifier_(std::make_unique<JobNotifier>([this] {
-          std::lock_guard lock(mutex_);
-          std::erase_if(playing_, [](const auto& entry) {
-              const std::shared_ptr<MetafilePlay> play = entry.second.lock();
-              return !play || play->Ended();
-          });
-      })),
-      workers_(std::make_unique<JobLane>(players))
+    : budget_(budget), render_(std::move(render)),
+      told_(ProgramJobNotifier(),
+            [this] {
+                std::lock_guard lock(mutex_);
+                std::erase_if(playing_, [](const auto& entry) {
+                    const std::shared_ptr<MetafilePlay> play = entry.second.lock();
+                    return !play || play->Ended();
+                });
+            }),
+      turns_(std::make_unique<QObject>()), workers_(std::make_unique<JobLane>(players))
 {
+    turns_->moveToThread(ProgramJobNotifier().thread());
 }
 
 MetafileCache::~MetafileCache() { Stop(); }
@@ -359,7 +362,7 @@ void MetafileCache::Queue(const std::shared_ptr<MetafilePlay>& play, bool first)
         if (!turnNoted_) {
             turnNoted_ = true;
             QMetaObject::invokeMethod(
-                notifier_.get(),
+                turns_.get(),
                 [this] {
                     std::lock_guard lock(mutex_);
                     ++turn_;
@@ -586,7 +589,7 @@ void MetafileCache::End(MetafilePlay& play, JobState state,
         play.SetState(state);
     }
     play.endedSignal_.notify_all();
-    notifier_->Tell();
+    ProgramJobNotifier().Tell();
 }
 
 std::shared_ptr<const MetafileRendering> MetafileCache::Keep(const Key& key,
@@ -681,7 +684,7 @@ void WhenMetafilePlayed(std::string_view bytes, std::function<void(const Metafil
         return;
     }
     auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = QObject::connect(&cache.Notifier(), &JobNotifier::Ended, [connection, play, done] {
+    *connection = QObject::connect(&ProgramJobNotifier(), &JobNotifier::Ended, [connection, play, done] {
         if (!play->Ended())
             return;
         QObject::disconnect(*connection);

@@ -110,11 +110,10 @@ public:
     bool WaitAll(const std::vector<std::shared_ptr<const MetafilePlay>>& plays, RunPump* pump = nullptr);
     // The bytes of the drawings kept.
     std::size_t HeldBytes() const;
-    // Plays held by an asker (or running) and not yet told ended on the notifier's thread.
+    // Plays held by an asker (or running) and not yet told ended on the window's thread.
     std::size_t Playing() const;
     // How often a caller has been held waiting for a play, or has played one itself, without a pump.
     std::size_t HeldWaits() const { return heldWaits_.load(std::memory_order_relaxed); }
-    JobNotifier& Notifier() override { return *notifier_; }
     // Nothing: a play lives while its askers hold it, not while it is waited for.
     void Unwait(const std::vector<std::weak_ptr<const PictureJob>>&) override {}
     // Drops the plays no worker has taken and waits for the running ones.
@@ -144,9 +143,9 @@ private:
     void Queue(const std::shared_ptr<MetafilePlay>& play, bool first);
     // The most urgent queued play that is still asked for, taken; null when none. Under mutex_.
     std::shared_ptr<MetafilePlay> TakeNext();
-    // Renders `bytes` for `play`, keeps the result, ends the play and tells the notifier.
+    // Renders `bytes` for `play`, keeps the result, ends the play and tells ProgramJobNotifier.
     void Run(MetafilePlay& play, std::string_view bytes);
-    // Ends `play` with `rendering` and tells the notifier.
+    // Ends `play` with `rendering` and tells ProgramJobNotifier.
     void End(MetafilePlay& play, JobState state, std::shared_ptr<const MetafileRendering> rendering);
     std::shared_ptr<const MetafileRendering> Keep(const Key& key, std::shared_ptr<MetafileRendering> rendering);
 
@@ -169,7 +168,10 @@ private:
     std::uint64_t waitedFor_ = 0;
     std::size_t running_ = 0; // plays the workers run
     std::atomic<std::size_t> heldWaits_{0};
-    std::unique_ptr<JobNotifier> notifier_;
+    // Forgets the plays told ended.
+    JobNotifier::Listener told_;
+    // Where a new turn is noted, on the window's thread; it goes with the cache.
+    std::unique_ptr<QObject> turns_;
     // Last: its jobs end before the rest goes.
     std::unique_ptr<JobLane> workers_;
 };

@@ -647,7 +647,7 @@ TEST(EnhancedMetafile, APictureAskedForWhileItPlaysIsPlayedOnce)
         },
         1);
     int told = 0;
-    QObject::connect(&cache.Notifier(), &JobNotifier::Ended, [&] { ++told; });
+    QObject::connect(&ProgramJobNotifier(), &JobNotifier::Ended, [&] { ++told; });
 
     std::shared_ptr<MetafilePlay> first, again, other;
     EXPECT_EQ(cache.Find(slow, first), nullptr);
