@@ -79,6 +79,7 @@ void PaintAside(const std::function<void()>& paint, RunPump* pump)
         paint();
         return;
     }
+    ++pump->paintsAside_;
     PaintLoan loan(paint);
     loan.Lend();
     // The pump is called every few milliseconds of the run, however short each paint.

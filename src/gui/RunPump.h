@@ -35,8 +35,11 @@ public:
     void Painting();
     // kInterval after its last call (or its making).
     std::chrono::steady_clock::time_point Due() const { return last_ + kInterval; }
+    // How many paints have gone aside through it.
+    std::size_t PaintsAside() const { return paintsAside_; }
 
 private:
+    friend void PaintAside(const std::function<void()>& paint, RunPump* pump);
     class Calling;
 
     WaitCall wait_;
@@ -45,6 +48,7 @@ private:
     // Both on the pump's thread only.
     bool calling_ = false;
     std::chrono::steady_clock::time_point last_;
+    std::size_t paintsAside_ = 0;
 };
 
 } // namespace platform

@@ -8,6 +8,7 @@
 #include "gui/PdfWriter.h"
 #include "gui/QtCanvas.h"
 #include "gui/QtSupport.h"
+#include "gui/RunPump.h"
 #include "gui/Services.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
@@ -314,15 +315,19 @@ bool TPrinterObject::BeginDoc(const std::string& title, platform::RunPump* pump)
 void TPrinterObject::NewPage()
 {
     if (!job_) return;
-    // The page ended is written out (and the next begun) aside during a run.
-    platform::PaintAside([this] { job_->NewPage(); }, pump_);
+    // The page ended is written out (and the next begun) aside when its pictures were: a page of
+    // text is written in a fraction of a millisecond, less than handing it over costs.
+    platform::PaintAside([this] { job_->NewPage(); }, PagePaintedAside() ? pump_ : nullptr);
     StartPage();
 }
+
+bool TPrinterObject::PagePaintedAside() const { return pump_ && pump_->PaintsAside() != asideBeforePage_; }
 
 void TPrinterObject::StartPage()
 {
     platform::Canvas& page = job_->GetCanvas();
     page.SetRunPump(pump_);
+    if (pump_) asideBeforePage_ = pump_->PaintsAside();
     const int percent = ScalePercent();
     if (percent == 100) return;
     if (QPainter* painter = page.GetPainter()) painter->scale(percent / 100.0, percent / 100.0);

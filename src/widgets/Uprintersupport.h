@@ -12,6 +12,7 @@
 #include "platform/StringList.h"
 #include "widgets/Upapernamelist.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -163,8 +164,9 @@ public:
     void DoChange(bool printerChanged);
 
     // Job. BeginDoc: false when no job started (disabled, cancelled, refused); `pump`, the run's
-    // (kept by its owner until the job ends), has the job's pages and their writing done aside
-    // (PaintAside.h). EndDoc: false when the job was not completed. GetCanvas: the job's page
+    // (kept by its owner until the job ends), has the pages' pictures painted aside (PaintAside.h),
+    // a page whose pictures were written aside, and the job ended aside. EndDoc: false when the job
+    // was not completed. GetCanvas: the job's page
     // between BeginDoc and EndDoc, drawing for the run's pump, otherwise a measuring canvas at the
     // printer's resolution.
     bool BeginDoc(const std::string& title, platform::RunPump* pump = nullptr);
@@ -233,6 +235,8 @@ private:
     int PageLength(int paperPixels) const;
     // Readies the job's current page: shrunk by the scale, drawing for the run's pump.
     void StartPage();
+    // The page's pictures were painted aside: its change (its writing) is long too.
+    bool PagePaintedAside() const;
     const std::vector<std::string>& Fonts() const;
 
     std::vector<std::unique_ptr<TPrinterDevice>> devices_;
@@ -244,6 +248,7 @@ private:
     std::vector<std::shared_ptr<TPrnObjEventHandler>> handlers_;
     std::unique_ptr<TPrinterJob> job_;
     platform::RunPump* pump_ = nullptr; // the job's run's, not owned
+    std::size_t asideBeforePage_ = 0;   // the pump's paints aside before the current page
     std::string lastError_;
     std::unique_ptr<platform::Canvas> measure_;
     int measureDpi_ = 0;
