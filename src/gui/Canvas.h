@@ -168,7 +168,8 @@ public:
     void SetRunPump(RunPump* pump) { runPump_ = pump; }
 
 private:
-    RunPump* runPump_ = nullptr; // not owned: the run's owner keeps it while the canvas draws for it
+    // Not owned: the run's owner keeps it while the canvas draws for it.
+    RunPump* runPump_ = nullptr;
 };
 
 // Saves the canvas state for a scope.

@@ -8,9 +8,10 @@
 //
 // Screens do not wait for a player: a picture is handed to one of a few worker threads, each of
 // which starts a player and reads its drawing (a lane of the picture path's pool, PictureJob.h),
-// and the GUI thread is told when it has ended (JobNotifier::Ended); meanwhile a frame stands in
-// its place. Printing waits (letting events through when its run's pump is passed, RunPump.h). A rendering
-// is made whole on its worker and handed over as an immutable shared value; nothing else is shared.
+// and the GUI thread is told when it has ended (ProgramJobNotifier); meanwhile a frame stands in
+// its place. Printing waits, letting events through when its run's pump is passed (RunPump.h). A
+// rendering is made whole on its worker and handed over as an immutable shared value; nothing else
+// is shared.
 //
 // The workers take the most urgent picture first: those asked for in the latest turn of the event
 // loop (in the order asked), a picture waited for before any. A play lives while someone holds it

@@ -232,8 +232,9 @@ void TPrintExecuteDlg::BtnPrintClick()
         // a confirmed stop gives the waits up. Pictures are painted onto the page, and the job
         // written, aside, the window answering meanwhile; a stop confirmed then takes effect once
         // the page is done.
-        platform::RunPump pump([this](std::size_t ended, std::size_t waited) { return PicturesPlaying(ended, waited); },
-                               [] { platform::PumpEvents(); });
+        platform::RunPump pump(
+            [this](std::size_t ended, std::size_t waited) { return PicturesPlaying(ended, waited); },
+            [] { platform::PumpEvents(); });
         ok = pageView_->DrawPrinter(
             title, pageCopies ? 1 : CopyCountEdit->GetValue(), PrintTypeList->currentIndex(), from, to,
             [this](TPageView* sender, int page, int count) { return PrintProgress(sender, page, count); }, &pump);

@@ -59,7 +59,8 @@ TEST(PaintAside, InPlaceWithoutAPumpAsideWithOneTheErrorsCarriedBack)
 }
 
 // Where a run's pump is in force: a paint asked for within its call, or on another thread it was
-// passed to, is done in place there, the pump not called; a run begun within the call pumps its own.
+// passed to, is done in place there, the pump not called; a run begun within the call pumps its
+// own.
 TEST(PaintAside, APumpIsInForceOnItsThreadOutsideItsCall)
 {
     const auto here = std::this_thread::get_id();
