@@ -3,6 +3,7 @@
 #include "gui/DrawingSvg.h"
 #include "gui/PictureData.h"
 #include "gui/PictureJob.h"
+#include "gui/RunPump.h"
 #include "platform/ProgramFiles.h"
 
 #include <QCoreApplication>
@@ -291,15 +292,18 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
 }
 
 MetafileCache::MetafileCache(std::size_t budget, Renderer render, int players)
-    : budget_(budget), render_(std::move(render)), notifier_(std::make_unique<JobNotifier>([this] {
-          std::lock_guard lock(mutex_);
-          std::erase_if(playing_, [](const auto& entry) {
-              const std::shared_ptr<MetafilePlay> play = entry.second.lock();
-              return !play || play->Ended();
-          });
-      })),
-      workers_(std::make_unique<JobLane>(players))
+    : budget_(budget), render_(std::move(render)),
+      told_(ProgramJobNotifier(),
+            [this] {
+                std::lock_guard lock(mutex_);
+                std::erase_if(playing_, [](const auto& entry) {
+                    const std::shared_ptr<MetafilePlay> play = entry.second.lock();
+                    return !play || play->Ended();
+                });
+            }),
+      turns_(std::make_unique<QObject>()), workers_(std::make_unique<JobLane>(players))
 {
+    turns_->moveToThread(ProgramJobNotifier().thread());
 }
 
 MetafileCache::~MetafileCache() { Stop(); }
@@ -322,27 +326,6 @@ void MetafileCache::Stop()
     for (const auto& play : dropped)
         End(*play, JobState::Dropped, none);
 }
-
-namespace {
-
-thread_local MetafileWaitPump* currentPump = nullptr;
-
-// How often a pumped wait lets events through.
-constexpr auto kPumpInterval = std::chrono::milliseconds(10);
-
-} // namespace
-
-MetafileWaitPump::MetafileWaitPump(Pump pump) : pump_(std::move(pump)), previous_(currentPump)
-{
-    currentPump = this;
-}
-
-MetafileWaitPump::MetafileWaitPump(std::function<bool()> pump)
-    : MetafileWaitPump([pump = std::move(pump)](std::size_t, std::size_t) { return pump(); })
-{
-}
-
-MetafileWaitPump::~MetafileWaitPump() { currentPump = previous_; }
 
 std::shared_ptr<const MetafileRendering> MetafileCache::Lookup(const Key& key)
 {
@@ -434,7 +417,7 @@ void MetafileCache::Queue(const std::shared_ptr<MetafilePlay>& play, bool first)
         if (!turnNoted_) {
             turnNoted_ = true;
             QMetaObject::invokeMethod(
-                notifier_.get(),
+                turns_.get(),
                 [this] {
                     std::lock_guard lock(mutex_);
                     ++turn_;
@@ -488,14 +471,14 @@ std::shared_ptr<MetafilePlay> MetafileCache::TakeNext()
     return nullptr;
 }
 
-std::shared_ptr<const MetafileRendering> MetafileCache::Get(std::string_view bytes)
+std::shared_ptr<const MetafileRendering> MetafileCache::Get(std::string_view bytes, RunPump* pump)
 {
     std::shared_ptr<MetafilePlay> play;
-    if (currentPump) {
+    if (RunPump::InForce(pump)) {
         // Played by the workers, before any other, while the pump lets events through.
         if (auto rendering = Find(bytes, play))
             return rendering;
-        return Wait(*play);
+        return Wait(*play, pump);
     }
     const Key key{bytes.size(), std::hash<std::string_view>{}(bytes)};
     bool ours = false;
@@ -541,9 +524,9 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Find(std::string_view by
     return nullptr;
 }
 
-std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play)
+std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play, RunPump* pump)
 {
-    MetafileWaitPump* const pump = currentPump;
+    pump = RunPump::InForce(pump);
     if (!play.Ended()) {
         std::unique_lock lock(mutex_);
         if (!play.taken_ && pump) {
@@ -567,20 +550,20 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play)
     if (pump) {
         while (!play.Ended()) {
             lock.unlock();
-            if (!pump->pump_(0, 1)) {
+            if (!pump->Waiting(0, 1)) {
                 static const auto abandoned = std::make_shared<const MetafileRendering>(
                     MetafileRendering{PageRecording(), "the wait for the picture was given up"});
                 return abandoned;
             }
             lock.lock();
-            play.endedSignal_.wait_for(lock, kPumpInterval, [&] { return play.Ended(); });
+            play.endedSignal_.wait_for(lock, RunPump::kInterval, [&] { return play.Ended(); });
         }
     }
     play.endedSignal_.wait(lock, [&] { return play.Ended(); });
     return play.rendering_;
 }
 
-bool MetafileCache::WaitAll(const std::vector<std::shared_ptr<const MetafilePlay>>& plays)
+bool MetafileCache::WaitAll(const std::vector<std::shared_ptr<const MetafilePlay>>& plays, RunPump* pump)
 {
     std::vector<const MetafilePlay*> waited;
     for (const auto& play : plays)
@@ -588,7 +571,7 @@ bool MetafileCache::WaitAll(const std::vector<std::shared_ptr<const MetafilePlay
             waited.push_back(play.get());
     if (waited.empty())
         return true;
-    MetafileWaitPump* const pump = currentPump;
+    pump = RunPump::InForce(pump);
     if (!pump) {
         for (const MetafilePlay* play : waited)
             Wait(const_cast<MetafilePlay&>(*play));
@@ -606,7 +589,7 @@ bool MetafileCache::WaitAll(const std::vector<std::shared_ptr<const MetafilePlay
     for (;;) {
         const auto ended = static_cast<std::size_t>(
             std::count_if(waited.begin(), waited.end(), [](const MetafilePlay* play) { return play->Ended(); }));
-        if (!pump->pump_(ended, waited.size()))
+        if (!pump->Waiting(ended, waited.size()))
             return false;
         if (ended == waited.size())
             return true;
@@ -617,7 +600,7 @@ bool MetafileCache::WaitAll(const std::vector<std::shared_ptr<const MetafilePlay
             continue;
         auto& play = const_cast<MetafilePlay&>(**next);
         std::unique_lock lock(play.mutex_);
-        play.endedSignal_.wait_for(lock, kPumpInterval, [&] { return play.Ended(); });
+        play.endedSignal_.wait_for(lock, RunPump::kInterval, [&] { return play.Ended(); });
     }
 }
 
@@ -661,7 +644,7 @@ void MetafileCache::End(MetafilePlay& play, JobState state,
         play.SetState(state);
     }
     play.endedSignal_.notify_all();
-    notifier_->Tell();
+    ProgramJobNotifier().Tell();
 }
 
 std::shared_ptr<const MetafileRendering> MetafileCache::Keep(const Key& key,
@@ -730,9 +713,9 @@ MetafileCache& ProgramMetafileCache()
     return cache;
 }
 
-std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes)
+std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes, RunPump* pump)
 {
-    return ProgramMetafileCache().Get(bytes);
+    return ProgramMetafileCache().Get(bytes, pump);
 }
 
 std::shared_ptr<const MetafilePlay> PlayMetafileAhead(std::string_view bytes)
@@ -743,9 +726,9 @@ std::shared_ptr<const MetafilePlay> PlayMetafileAhead(std::string_view bytes)
     return play;
 }
 
-bool WaitForMetafilePlays(const std::vector<std::shared_ptr<const MetafilePlay>>& plays)
+bool WaitForMetafilePlays(const std::vector<std::shared_ptr<const MetafilePlay>>& plays, RunPump* pump)
 {
-    return ProgramMetafileCache().WaitAll(plays);
+    return ProgramMetafileCache().WaitAll(plays, pump);
 }
 
 void WhenMetafilePlayed(std::string_view bytes, std::function<void(const MetafileRendering&)> done)
@@ -757,7 +740,7 @@ void WhenMetafilePlayed(std::string_view bytes, std::function<void(const Metafil
         return;
     }
     auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = QObject::connect(&cache.Notifier(), &JobNotifier::Ended, [connection, play, done] {
+    *connection = QObject::connect(&ProgramJobNotifier(), &JobNotifier::Ended, [connection, play, done] {
         if (!play->Ended())
             return;
         QObject::disconnect(*connection);
