@@ -483,8 +483,9 @@ std::string Star(int points, double radius)
     return d + " Z";
 }
 
-// What a drawing says it holds is at least what it holds on the heap once recorded (its count is
-// what the drawings' budget charges), and not far beyond.
+// What a drawing says it holds is what it holds on the heap once recorded (its count is what the
+// drawings' budget charges): not less (within 2 %, for what else a reading leaves on the heap), nor
+// far beyond.
 TEST(DrawingSvg, ADrawingCountsWhatItHoldsOnTheHeap)
 {
 #if defined(__SANITIZE_ADDRESS__)
@@ -529,7 +530,7 @@ TEST(DrawingSvg, ADrawingCountsWhatItHoldsOnTheHeap)
         const std::optional<DisplayList> drawing = ReadDrawingSvg(svg, QSizeF(1000, 1000), kMetafileDrawingLimits, error);
         const std::size_t held = mallinfo2().uordblks - before;
         ASSERT_TRUE(drawing) << row.What << ": " << error;
-        EXPECT_GE(drawing->Bytes(), held) << row.What;
+        EXPECT_GE(drawing->Bytes(), held - held / 50) << row.What;
         EXPECT_LE(drawing->Bytes(), held * 3 / 2) << row.What;
     }
 }
