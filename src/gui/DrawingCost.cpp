@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace platform {
@@ -235,18 +236,20 @@ DrawingCost::Stroke DrawingCost::StrokeOf(const Outline& o, const QPen& pen, con
     stroke.ThinWork = o.Points * kPointWork + std::min(o.Length, o.Cells) * kThinWork;
     // A dashed one is made piece by piece, each piece with two ends of its own. Qt dashes a pen
     // along the outline in its own units, whatever the transform (a cosmetic one in pixels), by the
-    // first kMaxDashEntries entries of its pattern.
+    // first kMaxDashEntries entries of its pattern, each in pen widths: a dash or gap beyond any
+    // length (a pattern over a pen too thin for it) has Qt make dashes without end.
     double pieces = 0;
     const QList<qreal> dashes = pen.dashPattern();
     const bool dashed = pen.style() != Qt::SolidLine && !dashes.isEmpty();
     if (dashed) {
         const qsizetype used = std::min<qsizetype>(dashes.size(), kMaxDashEntries);
+        const double unit = pen.isCosmetic() ? std::max<qreal>(1, pen.widthF()) : pen.widthF();
         double period = 0;
         for (qsizetype i = 0; i < used; ++i)
-            period += std::max<qreal>(0, dashes[i]);
+            period += std::isfinite(dashes[i] * unit) ? std::max(0.0, dashes[i] * unit)
+                                                      : std::numeric_limits<double>::infinity();
         const double along = pen.isCosmetic() ? o.Length : o.OwnLength;
-        period *= pen.isCosmetic() ? std::max<qreal>(1, pen.widthF()) : pen.widthF();
-        pieces = period > 0 ? along / period * double(used / 2) : o.Length;
+        pieces = !std::isfinite(period) ? period : period > 0 ? along / period * double(used / 2) : o.Length;
     }
     stroke.Dashes = pieces;
     // Its two sides along the path, and a join at each point between two segments and an end at

@@ -666,6 +666,9 @@ std::vector<Hostile> HostileDrawings()
     add("a dashed zigzag of 32 tiny dashes and a long one",
         "<path d='" + updown(1000, 500, 900) + "' fill='none' stroke='#204080' stroke-width='2' "
         "stroke-dasharray='" + tiny + "100000 100000'/>");
+    add("a rectangle dashed by a pen 1e-308 wide",
+        "<path d='M 100 500 H 900 V 900 H 100 Z' fill='#fff0c0' stroke='#404040' stroke-width='1e-308' "
+        "stroke-dasharray='150 100'/>");
     add("a dense zigzag dashed by a pen under a pixel wide",
         "<path d='" + updown(2000, 500, 900) + "' fill='none' stroke='#204080' stroke-width='0.8' "
         "stroke-dasharray='0.05 0.05'/>");
