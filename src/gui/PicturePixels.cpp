@@ -328,6 +328,10 @@ bool PicturePixels::Copy(QPainter& painter, const QRect& shown, const Raster& ra
     painter.save();
     painter.resetTransform();
     painter.scale(1 / ratio, 1 / ratio);
+    // One for one at whole pixels smoothing changes nothing, but with the hint set the raster
+    // engine leaves its direct blend for span fills handed to its thread pool: 2.5 times the time
+    // of a wheel step over a page of pictures.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(shown.topLeft(), raster.Pixels);
     painter.restore();
     return true;
