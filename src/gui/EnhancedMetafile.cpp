@@ -335,7 +335,62 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Lookup(const Key& key)
         drawn_.splice(drawn_.begin(), drawn_, it->second);
         return it->second->Rendering;
     }
-    return nullptr;
+    const auto held = held_.find(key);
+    if (held == held_.end())
+        return nullptr;
+    std::shared_ptr<const DisplayList> drawing = held->second.Drawing.lock();
+    if (!drawing)
+        return nullptr;
+    // Taken back, counted as it was.
+    auto rendering = std::make_shared<const MetafileRendering>(
+        MetafileRendering{PageRecording(std::move(drawing), held->second.Width, held->second.Height), {}});
+    drawn_.push_front({key, rendering, held->second.Cost});
+    index_.emplace(key, drawn_.begin());
+    bytes_ += held->second.Cost;
+    heldBytes_ -= held->second.Cost;
+    held_.erase(held);
+    Trim();
+    return rendering;
+}
+
+void MetafileCache::Trim()
+{
+    for (auto it = held_.begin(); it != held_.end();) {
+        if (it->second.Drawing.expired()) {
+            heldBytes_ -= it->second.Cost;
+            it = held_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    // Past the budget with what others hold counted, the longest unused that nothing else holds
+    // go first (the one just made is its caller's)...
+    const auto heldElsewhere = [](const Entry& entry) {
+        return entry.Rendering.use_count() > 1 || entry.Rendering->Drawing.SharedDrawing().use_count() > 1;
+    };
+    for (auto it = drawn_.end(); it != drawn_.begin() && bytes_ + heldBytes_ > budget_;) {
+        --it;
+        if (heldElsewhere(*it))
+            continue;
+        bytes_ -= it->Cost;
+        index_.erase(it->Key);
+        it = drawn_.erase(it);
+    }
+    // ...and what the cache holds itself stays within it: those past it are left to their holders,
+    // counted until they have gone.
+    while (bytes_ > budget_ && !drawn_.empty()) {
+        const Entry& last = drawn_.back();
+        const Key key = last.Key;
+        Held held{last.Rendering->Drawing.SharedDrawing(), last.Rendering->Drawing.GetWidth(),
+                  last.Rendering->Drawing.GetHeight(), last.Cost};
+        bytes_ -= last.Cost;
+        index_.erase(key);
+        drawn_.pop_back();
+        if (!held.Drawing.expired()) {
+            heldBytes_ += held.Cost;
+            held_.insert_or_assign(key, std::move(held));
+        }
+    }
 }
 
 std::shared_ptr<MetafilePlay> MetafileCache::Asked(const Key& key)
@@ -614,23 +669,24 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Keep(const Key& key,
             refusedOrder_.push_back(key);
         return rendering;
     }
-    if (index_.count(key))
-        return rendering;
+    // Played again while the first was kept or held (a caller raced a worker): the first is given.
+    if (auto kept = Lookup(key))
+        return kept;
     drawn_.push_front({key, rendering, cost});
     index_.emplace(key, drawn_.begin());
     bytes_ += cost;
-    while (bytes_ > budget_) {
-        bytes_ -= drawn_.back().Cost;
-        index_.erase(drawn_.back().Key);
-        drawn_.pop_back();
-    }
+    Trim();
     return rendering;
 }
 
 std::size_t MetafileCache::HeldBytes() const
 {
     std::lock_guard lock(mutex_);
-    return bytes_;
+    std::size_t bytes = bytes_ + heldBytes_;
+    for (const auto& [key, held] : held_)
+        if (held.Drawing.expired())
+            bytes -= held.Cost;
+    return bytes;
 }
 
 std::size_t MetafileCache::Playing() const

@@ -80,7 +80,11 @@ private:
 };
 
 // Renderings by the size and hash of their bytes, the latest first, within `budget` bytes of
-// drawings; a drawing over the budget is refused. A refused picture is remembered apart: it is
+// drawings; a drawing over the budget is refused. The budget counts every drawing the cache made
+// that something still holds (a shown page's pictures, a raster job): past it, those held by
+// nothing else go first, and the cache keeps no more than the budget itself; one it lets go while
+// held elsewhere stays counted until it has gone, and is taken back when asked for again rather
+// than played anew. A refused picture is remembered apart: it is
 // never rendered again and its failure is said once (one line on standard error). A picture is
 // rendered once even when asked for again while it plays. Made and asked on the GUI thread; it
 // renders on up to `players` worker threads of its own besides, the most urgent play first.
@@ -109,7 +113,7 @@ public:
     // pump how many have ended; false when it gave the wait up. Without a pump in force the plays
     // are waited for in turn.
     bool WaitAll(const std::vector<std::shared_ptr<const MetafilePlay>>& plays, RunPump* pump = nullptr);
-    // The bytes of the drawings kept.
+    // The bytes of the drawings kept, and of those let go that something else still holds.
     std::size_t HeldBytes() const;
     // Plays held by an asker (or running) and not yet told ended on the window's thread.
     std::size_t Playing() const;
@@ -135,8 +139,19 @@ private:
         std::size_t Cost;
     };
 
-    // The kept or refused rendering; null when neither. Under mutex_.
+    // A drawing let go while something else held it: counted until it has gone.
+    struct Held {
+        std::weak_ptr<const DisplayList> Drawing;
+        int Width = 0;
+        int Height = 0;
+        std::size_t Cost = 0;
+    };
+
+    // The kept, held or refused rendering; null when none. Under mutex_.
     std::shared_ptr<const MetafileRendering> Lookup(const Key& key);
+    // Lets the longest unused drawings go while over the budget, and forgets those held ones that
+    // have gone. Under mutex_.
+    void Trim();
     // The play of `key` that is asked for, or null. Under mutex_.
     std::shared_ptr<MetafilePlay> Asked(const Key& key);
     // Queues `play` at the place of a picture asked for now, or (`first`) before every other; a
@@ -155,7 +170,9 @@ private:
     mutable std::mutex mutex_;
     std::list<Entry> drawn_;
     std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index_;
+    std::unordered_map<Key, Held, KeyHash> held_;
     std::size_t bytes_ = 0;
+    std::size_t heldBytes_ = 0;
     std::unordered_map<Key, std::shared_ptr<const MetafileRendering>, KeyHash> refused_;
     std::deque<Key> refusedOrder_;
     // Plays asked for and not yet told ended, and those of them no worker or caller has taken.

@@ -360,6 +360,40 @@ TEST(EnhancedMetafile, ADrawingOverTheCacheBudgetIsRefused)
     EXPECT_EQ(WarningCounter::Count, 1) << WarningCounter::Last;
 }
 
+// The cache's budget counts every drawing it made that something still holds (a shown page's
+// pictures): those held by nothing else go first, and one let go while held elsewhere stays counted
+// until it has gone, and is given back when asked for again rather than played anew.
+TEST(EnhancedMetafile, TheCacheCountsTheDrawingsHeldElsewhere)
+{
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 8; ++i)
+        pictures.push_back(EmfBuilder(40, 30).Rectangle(2, 2, 20 + i, 20, kRed).Bytes());
+    int renders = 0;
+    const auto render = [&](std::string_view bytes) {
+        ++renders;
+        return RenderEnhancedMetafile(bytes);
+    };
+    std::size_t each = 0;
+    {
+        MetafileCache probe(16 << 10, render);
+        probe.Get(pictures[0]);
+        each = probe.HeldBytes();
+    }
+    renders = 0;
+    MetafileCache cache(3 * each, render);
+    std::vector<std::shared_ptr<const MetafileRendering>> shown;
+    for (int i = 0; i < 4; ++i)
+        shown.push_back(cache.Get(pictures[i]));
+    for (int i = 4; i < 8; ++i)
+        cache.Get(pictures[i]);
+    EXPECT_EQ(cache.HeldBytes(), 5 * each) << "the four held, over the budget, and the latest made";
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(cache.Get(pictures[i])->Drawing.GetDrawing(), shown[i]->Drawing.GetDrawing()) << i;
+    EXPECT_EQ(renders, 8) << "the held drawings are not played again";
+    shown.clear();
+    EXPECT_LE(cache.HeldBytes(), 3 * each) << "let go by all, within the budget again";
+}
+
 TEST(EnhancedMetafile, BitmapCopyAndPdfDrawTheRecords)
 {
     PictureData picture;
