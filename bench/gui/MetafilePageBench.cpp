@@ -192,7 +192,7 @@ struct ShownPage {
         platform::MetafileCache& cache = platform::ProgramMetafileCache();
         if (cache.Playing() > 0) {
             QEventLoop loop;
-            QObject::connect(&cache.Notifier(), &platform::JobNotifier::Ended, &loop, [&] {
+            QObject::connect(&platform::ProgramJobNotifier(), &platform::JobNotifier::Ended, &loop, [&] {
                 if (cache.Playing() == 0)
                     loop.quit();
             });

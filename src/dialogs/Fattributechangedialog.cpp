@@ -9,6 +9,7 @@
 #include "gui/IconList.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "gui/TabFocus.h"
 #include "widgets/Fvktform.h"
 
 #include <QHeaderView>
@@ -82,6 +83,8 @@ TAttributeChangeDialog::TAttributeChangeDialog(QWidget* parent) : TVktDialog(par
     btnTrue_ = button("BtnTrue", "チェック有り(&T)", 152);
     btnFalse_ = button("BtnFalse", "チェック無し(&F)", 178);
     btnDisable_ = button("BtnDisable", "無効(&D)", 204);
+    // Column by column: the registered list, the buttons between, the list being changed.
+    platform::TabChain({listView1_, btnAdd_, btnAll_, btnDelete_, btnTrue_, btnFalse_, btnDisable_, listView2_});
 
     OnClick(btnAdd_, this, [this] { Move(listView1_->currentItem(), listView2_); });
     OnClick(btnAll_, this, [this] {

@@ -157,6 +157,7 @@ TCsvConvertor::TCsvConvertor(QWidget* parent) : TVktDialog(parent)
     completeView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     completeView_->setSelectionMode(QAbstractItemView::SingleSelection);
     completeView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    completeView_->setTabKeyNavigation(false);   // read only: Tab goes on to 保存 and the wizard's buttons
     btnSave_ = new QPushButton("保存", check);
     btnSave_->setObjectName("BtnSave");
     btnSave_->setFixedSize(97, 22);
@@ -500,6 +501,8 @@ void TCsvConvertor::BtnCsvCompClick()
     const auto kind = static_cast<TVktObjKind>(Family());
     ExecuteDlg(GetDataObject())->InsertData(kind, complete_.GetDataCount(), ImportText(complete_, Fields()), Fields());
     btnNext_->setEnabled(true);
+    // The run's button went grey and passed the keys on to 戻る: what comes next is 閉じる.
+    btnNext_->setFocus(Qt::OtherFocusReason);
 }
 
 void TCsvConvertor::keyPressEvent(QKeyEvent* event)

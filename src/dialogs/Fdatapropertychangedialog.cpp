@@ -8,6 +8,7 @@
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "gui/TabFocus.h"
 #include "platform/Text.h"
 #include "screens/Fclassbar.h"
 #include "widgets/Fvktform.h"
@@ -94,6 +95,16 @@ TDataPropertyChangeDialog::TDataPropertyChangeDialog(QWidget* parent) : TVktDial
         OnClick(b, this, [this, tag] { BtnClearClick(tag); });
         clearButtons_[tag] = b;
     }
+    // Row by row: each value, then its クリア.
+    std::vector<QWidget*> chain;
+    for (int tag = 0; tag < tagCount; ++tag) {
+        QWidget* value = lists_[tag];
+        if (tag == tagClass) value = cbClass_->GetDropDown();
+        if (tag == tagInvItem) value = cbInvItem_;
+        chain.push_back(value);
+        chain.push_back(clearButtons_[tag]);
+    }
+    platform::TabChain(chain);
 
     disconnect(GetBtnCancel(), &QPushButton::clicked, this, &QDialog::reject);
     OnClick(GetBtnCancel(), this, [this] { BtnCancelClick(); });

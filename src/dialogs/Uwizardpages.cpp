@@ -234,9 +234,7 @@ TWizardButtons ArrangeWizardButtons(TVktDialog& dialog, QPushButton* next)
     dialog.GetBtnSetting()->hide();
     for (QPushButton* b : {buttons.BtnPrev, buttons.BtnNext, dialog.GetBtnCancel()})
         platform::Anchor(*b, platform::AnchorSide::Right | platform::AnchorSide::Bottom);
-    QWidget::setTabOrder(buttons.BtnPrev, buttons.BtnNext);
-    QWidget::setTabOrder(buttons.BtnNext, dialog.GetBtnCancel());
-    QWidget::setTabOrder(dialog.GetBtnCancel(), dialog.GetBtnHelp());
+    dialog.SetButtonRow({buttons.BtnPrev, buttons.BtnNext, dialog.GetBtnCancel(), dialog.GetBtnHelp()});
     return buttons;
 }
 

@@ -22,6 +22,7 @@ class QPainter;
 namespace platform {
 
 class JobWaiter;
+class RunPump;
 
 class Image;
 class PageRecording;
@@ -160,6 +161,15 @@ public:
     // Replays the recording scaled into `dst`. A screen draws the drawings in it from their pixels
     // made off the window's thread; `waiter` (the view's) is called back once those asked are made.
     virtual void DrawMetafile(const Rect& dst, const PageRecording& metafile, JobWaiter* waiter = nullptr) = 0;
+
+    // The pump of the run the canvas draws for (a print run's page, RunPump.h): what is drawn on it
+    // waits for pictures and replays them aside through it. Null by default: all in place.
+    RunPump* GetRunPump() const { return runPump_; }
+    void SetRunPump(RunPump* pump) { runPump_ = pump; }
+
+private:
+    // Not owned: the run's owner keeps it while the canvas draws for it.
+    RunPump* runPump_ = nullptr;
 };
 
 // Saves the canvas state for a scope.

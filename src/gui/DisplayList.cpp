@@ -439,7 +439,7 @@ std::uint32_t DisplayListRecorder::AddPath(const QPainterPath& path)
     list_.paths_.push_back(std::move(outline));
     // Its points are read, measured and compared once.
     Spend(cost_.Clamped(double(path.elementCount()) * kPointReadWork),
-          kCommandBytes + static_cast<std::size_t>(path.elementCount()) * kPointBytes);
+          kCommandBytes + kBlockBytes + static_cast<std::size_t>(path.elementCount()) * kPointBytes);
     return static_cast<std::uint32_t>(list_.paths_.size() - 1);
 }
 
@@ -527,13 +527,17 @@ std::uint32_t IndexOfRecent(std::vector<T>& values, const T& value, DisplayListR
 
 std::uint32_t DisplayListRecorder::PenOf(const QPen& pen)
 {
+    const std::size_t dashes = static_cast<std::size_t>(pen.dashPattern().size());
     return IndexOfRecent(list_.pens_, pen, *this,
-                         sizeof(QPen) + 64 + static_cast<std::size_t>(pen.dashPattern().size()) * sizeof(qreal));
+                         sizeof(QPen) + kPenBytes + (dashes > 0 ? kBlockBytes + dashes * sizeof(qreal) : 0));
 }
 
 std::uint32_t DisplayListRecorder::BrushOf(const QBrush& brush)
 {
-    return IndexOfRecent(list_.brushes_, brush, *this, sizeof(QBrush) + 64);
+    const QGradient* gradient = brush.gradient();
+    return IndexOfRecent(list_.brushes_, brush, *this,
+                         sizeof(QBrush) + kBrushBytes +
+                             (gradient ? kGradientBytes + std::size_t(gradient->stops().size()) * kGradientStopBytes : 0));
 }
 
 std::int64_t DisplayListRecorder::BrushWork(std::uint32_t brush) const
@@ -841,6 +845,15 @@ DisplayList DisplayListRecorder::Finish()
     SettleRecentFills(recentFills_.size());
     DisplayList list = std::move(list_);
     list_ = DisplayList();
+    // Held as long as it is kept: no room beyond what was recorded.
+    list.commands_.shrink_to_fit();
+    list.transforms_.shrink_to_fit();
+    list.paths_.shrink_to_fit();
+    list.pens_.shrink_to_fit();
+    list.brushes_.shrink_to_fit();
+    list.pictures_.shrink_to_fit();
+    list.fonts_.shrink_to_fit();
+    list.texts_.shrink_to_fit();
     paths_.clear();
     return list;
 }

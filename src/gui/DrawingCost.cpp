@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace platform {
@@ -108,7 +109,8 @@ DrawingCost::Outline DrawingCost::OutlineOf(const QPainterPath& path, const QTra
     edges.reserve(static_cast<std::size_t>(path.elementCount()) + 1);
     // The edges between the points written, a curve's control points included (their polygon
     // holds the curve), in the frame's units.
-    const auto edge = [&](QPointF from, QPointF to, bool curve) {
+    const auto edge = [&](QPointF from, QPointF to, bool curve, double own) {
+        o.OwnLength += own;
         const double length = QLineF(from, to).length();
         o.Length += length;
         if (curve)
@@ -118,27 +120,29 @@ DrawingCost::Outline DrawingCost::OutlineOf(const QPainterPath& path, const QTra
         o.Cells += std::abs(b.x() - a.x()) + std::abs(b.y() - a.y());
         edges.emplace_back(from, to);
     };
-    QPointF start, last;
+    QPointF start, last, ownStart, ownLast;
     // The direction of the straight edge that ends at `last`; none after a move or a curve.
     QPointF along;
     int figures = 0;
     double left = 0, top = 0, right = 0, bottom = 0;
     for (int i = 0; i < path.elementCount(); ++i) {
         const QPainterPath::Element e = path.elementAt(i);
-        const QPointF p = transform.map(QPointF(e.x, e.y));
+        const QPointF own(e.x, e.y);
+        const QPointF p = transform.map(own);
         left = i ? std::min(left, p.x()) : p.x();
         right = i ? std::max(right, p.x()) : p.x();
         top = i ? std::min(top, p.y()) : p.y();
         bottom = i ? std::max(bottom, p.y()) : p.y();
         if (e.isMoveTo()) {
             if (i > 0 && last != start)
-                edge(last, start, false);
+                edge(last, start, false, QLineF(ownLast, ownStart).length());
             start = p;
+            ownStart = own;
             along = {};
             ++figures;
         } else {
             const bool line = e.type == QPainterPath::LineToElement;
-            edge(last, p, !line);
+            edge(last, p, !line, QLineF(ownLast, own).length());
             o.Curves += e.isCurveTo();
             const QPointF next = p - last;
             if (line && next != QPointF()) {
@@ -157,9 +161,10 @@ DrawingCost::Outline DrawingCost::OutlineOf(const QPainterPath& path, const QTra
             }
         }
         last = p;
+        ownLast = own;
     }
     if (path.elementCount() > 0 && last != start)
-        edge(last, start, false);
+        edge(last, start, false, QLineF(ownLast, ownStart).length());
     o.Points = path.elementCount();
     o.Figures = figures;
     // An upright rectangle: one figure of a few edges, each along an axis, covering its bounds.
@@ -223,24 +228,30 @@ DrawingCost::Stroke DrawingCost::StrokeOf(const Outline& o, const QPen& pen, con
     // Qt makes a pen's outline and fills it; a pen of a pixel or less (along the transform's
     // largest scale) it draws pixel by pixel, dashes and all, when it is not antialiased, or under
     // a uniform scale, which a view's fit, rounded to whole pixels, rarely is.
-    const double scale = std::sqrt(std::abs(transform.determinant())) * reference_;
     const double largest = ScalesOf(transform).first;
     const double penWidth = (pen.isCosmetic() ? std::max(1.0, pen.widthF()) : pen.widthF() * largest) * reference_;
     const double width = std::max(1.0, penWidth);
     Stroke stroke;
     stroke.Thin = penWidth <= 1;
     stroke.ThinWork = o.Points * kPointWork + std::min(o.Length, o.Cells) * kThinWork;
-    // A dashed one is made piece by piece, each piece with two ends of its own.
+    // A dashed one is made piece by piece, each piece with two ends of its own. Qt dashes a pen
+    // along the outline in its own units, whatever the transform (a cosmetic one in pixels), by the
+    // first kMaxDashEntries entries of its pattern, each in pen widths: a dash or gap beyond any
+    // length (a pattern over a pen too thin for it) has Qt make dashes without end.
     double pieces = 0;
     const QList<qreal> dashes = pen.dashPattern();
     const bool dashed = pen.style() != Qt::SolidLine && !dashes.isEmpty();
     if (dashed) {
+        const qsizetype used = std::min<qsizetype>(dashes.size(), kMaxDashEntries);
+        const double unit = pen.isCosmetic() ? std::max<qreal>(1, pen.widthF()) : pen.widthF();
         double period = 0;
-        for (const qreal d : dashes)
-            period += d;
-        period *= pen.widthF() * scale;
-        pieces = period > 0 ? o.Length / period * double(dashes.size() / 2) : o.Length;
+        for (qsizetype i = 0; i < used; ++i)
+            period += std::isfinite(dashes[i] * unit) ? std::max(0.0, dashes[i] * unit)
+                                                      : std::numeric_limits<double>::infinity();
+        const double along = pen.isCosmetic() ? o.Length : o.OwnLength;
+        pieces = !std::isfinite(period) ? period : period > 0 ? along / period * double(used / 2) : o.Length;
     }
+    stroke.Dashes = pieces;
     // Its two sides along the path, and a join at each point between two segments and an end at
     // each end of a figure or a piece, each crossing as many scanlines as the pen is wide; a round
     // one is an arc of curves, crossing them twice.
@@ -287,10 +298,13 @@ DrawingCost::Stroke DrawingCost::StrokeOf(const Outline& o, const QPen& pen, con
 std::int64_t DrawingCost::StrokeWork(const Stroke& stroke, const QPen& pen, bool smooth,
                                      const QTransform& transform) const
 {
-    if (stroke.Thin && !smooth)
+    if (stroke.Thin && !smooth && stroke.Dashes == 0)
         return Clamped(stroke.ThinWork);
-    return Clamped(stroke.Making) +
-           FillWork(stroke.Made, AreaFactor(pen.brush(), transform), SpanWork(pen.brush()), smooth);
+    const std::int64_t made = Clamped(stroke.Making) +
+                              FillWork(stroke.Made, AreaFactor(pen.brush(), transform), SpanWork(pen.brush()), smooth);
+    // A thin pen's dashes are drawn pixel by pixel here, but made piece by piece where the pen is
+    // wider than a pixel: a larger raster.
+    return stroke.Thin && !smooth ? std::max(Clamped(stroke.ThinWork), made) : made;
 }
 
 std::int64_t DrawingCost::Clamped(double work) const

@@ -3,6 +3,7 @@
 #include "gui/DrawingSvg.h"
 #include "gui/PictureData.h"
 #include "gui/PictureJob.h"
+#include "gui/RunPump.h"
 #include "platform/ProgramFiles.h"
 
 #include <QCoreApplication>
@@ -291,15 +292,18 @@ MetafileRendering RenderEnhancedMetafile(std::string_view bytes)
 }
 
 MetafileCache::MetafileCache(std::size_t budget, Renderer render, int players)
-    : budget_(budget), render_(std::move(render)), notifier_(std::make_unique<JobNotifier>([this] {
-          std::lock_guard lock(mutex_);
-          std::erase_if(playing_, [](const auto& entry) {
-              const std::shared_ptr<MetafilePlay> play = entry.second.lock();
-              return !play || play->Ended();
-          });
-      })),
-      workers_(std::make_unique<JobLane>(players))
+    : budget_(budget), render_(std::move(render)),
+      told_(ProgramJobNotifier(),
+            [this] {
+                std::lock_guard lock(mutex_);
+                std::erase_if(playing_, [](const auto& entry) {
+                    const std::shared_ptr<MetafilePlay> play = entry.second.lock();
+                    return !play || play->Ended();
+                });
+            }),
+      turns_(std::make_unique<QObject>()), workers_(std::make_unique<JobLane>(players))
 {
+    turns_->moveToThread(ProgramJobNotifier().thread());
 }
 
 MetafileCache::~MetafileCache() { Stop(); }
@@ -323,27 +327,6 @@ void MetafileCache::Stop()
         End(*play, JobState::Dropped, none);
 }
 
-namespace {
-
-thread_local MetafileWaitPump* currentPump = nullptr;
-
-// How often a pumped wait lets events through.
-constexpr auto kPumpInterval = std::chrono::milliseconds(10);
-
-} // namespace
-
-MetafileWaitPump::MetafileWaitPump(Pump pump) : pump_(std::move(pump)), previous_(currentPump)
-{
-    currentPump = this;
-}
-
-MetafileWaitPump::MetafileWaitPump(std::function<bool()> pump)
-    : MetafileWaitPump([pump = std::move(pump)](std::size_t, std::size_t) { return pump(); })
-{
-}
-
-MetafileWaitPump::~MetafileWaitPump() { currentPump = previous_; }
-
 std::shared_ptr<const MetafileRendering> MetafileCache::Lookup(const Key& key)
 {
     if (const auto it = refused_.find(key); it != refused_.end())
@@ -352,7 +335,62 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Lookup(const Key& key)
         drawn_.splice(drawn_.begin(), drawn_, it->second);
         return it->second->Rendering;
     }
-    return nullptr;
+    const auto held = held_.find(key);
+    if (held == held_.end())
+        return nullptr;
+    std::shared_ptr<const DisplayList> drawing = held->second.Drawing.lock();
+    if (!drawing)
+        return nullptr;
+    // Taken back, counted as it was.
+    auto rendering = std::make_shared<const MetafileRendering>(
+        MetafileRendering{PageRecording(std::move(drawing), held->second.Width, held->second.Height), {}});
+    drawn_.push_front({key, rendering, held->second.Cost});
+    index_.emplace(key, drawn_.begin());
+    bytes_ += held->second.Cost;
+    heldBytes_ -= held->second.Cost;
+    held_.erase(held);
+    Trim();
+    return rendering;
+}
+
+void MetafileCache::Trim()
+{
+    for (auto it = held_.begin(); it != held_.end();) {
+        if (it->second.Drawing.expired()) {
+            heldBytes_ -= it->second.Cost;
+            it = held_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    // Past the budget with what others hold counted, the longest unused that nothing else holds
+    // go first (the one just made is its caller's)...
+    const auto heldElsewhere = [](const Entry& entry) {
+        return entry.Rendering.use_count() > 1 || entry.Rendering->Drawing.SharedDrawing().use_count() > 1;
+    };
+    for (auto it = drawn_.end(); it != drawn_.begin() && bytes_ + heldBytes_ > budget_;) {
+        --it;
+        if (heldElsewhere(*it))
+            continue;
+        bytes_ -= it->Cost;
+        index_.erase(it->Key);
+        it = drawn_.erase(it);
+    }
+    // ...and what the cache holds itself stays within it: those past it are left to their holders,
+    // counted until they have gone.
+    while (bytes_ > budget_ && !drawn_.empty()) {
+        const Entry& last = drawn_.back();
+        const Key key = last.Key;
+        Held held{last.Rendering->Drawing.SharedDrawing(), last.Rendering->Drawing.GetWidth(),
+                  last.Rendering->Drawing.GetHeight(), last.Cost};
+        bytes_ -= last.Cost;
+        index_.erase(key);
+        drawn_.pop_back();
+        if (!held.Drawing.expired()) {
+            heldBytes_ += held.Cost;
+            held_.insert_or_assign(key, std::move(held));
+        }
+    }
 }
 
 std::shared_ptr<MetafilePlay> MetafileCache::Asked(const Key& key)
@@ -379,7 +417,7 @@ void MetafileCache::Queue(const std::shared_ptr<MetafilePlay>& play, bool first)
         if (!turnNoted_) {
             turnNoted_ = true;
             QMetaObject::invokeMethod(
-                notifier_.get(),
+                turns_.get(),
                 [this] {
                     std::lock_guard lock(mutex_);
                     ++turn_;
@@ -433,14 +471,14 @@ std::shared_ptr<MetafilePlay> MetafileCache::TakeNext()
     return nullptr;
 }
 
-std::shared_ptr<const MetafileRendering> MetafileCache::Get(std::string_view bytes)
+std::shared_ptr<const MetafileRendering> MetafileCache::Get(std::string_view bytes, RunPump* pump)
 {
     std::shared_ptr<MetafilePlay> play;
-    if (currentPump) {
+    if (RunPump::InForce(pump)) {
         // Played by the workers, before any other, while the pump lets events through.
         if (auto rendering = Find(bytes, play))
             return rendering;
-        return Wait(*play);
+        return Wait(*play, pump);
     }
     const Key key{bytes.size(), std::hash<std::string_view>{}(bytes)};
     bool ours = false;
@@ -486,9 +524,9 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Find(std::string_view by
     return nullptr;
 }
 
-std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play)
+std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play, RunPump* pump)
 {
-    MetafileWaitPump* const pump = currentPump;
+    pump = RunPump::InForce(pump);
     if (!play.Ended()) {
         std::unique_lock lock(mutex_);
         if (!play.taken_ && pump) {
@@ -512,20 +550,20 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Wait(MetafilePlay& play)
     if (pump) {
         while (!play.Ended()) {
             lock.unlock();
-            if (!pump->pump_(0, 1)) {
+            if (!pump->Waiting(0, 1)) {
                 static const auto abandoned = std::make_shared<const MetafileRendering>(
                     MetafileRendering{PageRecording(), "the wait for the picture was given up"});
                 return abandoned;
             }
             lock.lock();
-            play.endedSignal_.wait_for(lock, kPumpInterval, [&] { return play.Ended(); });
+            play.endedSignal_.wait_for(lock, RunPump::kInterval, [&] { return play.Ended(); });
         }
     }
     play.endedSignal_.wait(lock, [&] { return play.Ended(); });
     return play.rendering_;
 }
 
-bool MetafileCache::WaitAll(const std::vector<std::shared_ptr<const MetafilePlay>>& plays)
+bool MetafileCache::WaitAll(const std::vector<std::shared_ptr<const MetafilePlay>>& plays, RunPump* pump)
 {
     std::vector<const MetafilePlay*> waited;
     for (const auto& play : plays)
@@ -533,7 +571,7 @@ bool MetafileCache::WaitAll(const std::vector<std::shared_ptr<const MetafilePlay
             waited.push_back(play.get());
     if (waited.empty())
         return true;
-    MetafileWaitPump* const pump = currentPump;
+    pump = RunPump::InForce(pump);
     if (!pump) {
         for (const MetafilePlay* play : waited)
             Wait(const_cast<MetafilePlay&>(*play));
@@ -551,7 +589,7 @@ bool MetafileCache::WaitAll(const std::vector<std::shared_ptr<const MetafilePlay
     for (;;) {
         const auto ended = static_cast<std::size_t>(
             std::count_if(waited.begin(), waited.end(), [](const MetafilePlay* play) { return play->Ended(); }));
-        if (!pump->pump_(ended, waited.size()))
+        if (!pump->Waiting(ended, waited.size()))
             return false;
         if (ended == waited.size())
             return true;
@@ -562,7 +600,7 @@ bool MetafileCache::WaitAll(const std::vector<std::shared_ptr<const MetafilePlay
             continue;
         auto& play = const_cast<MetafilePlay&>(**next);
         std::unique_lock lock(play.mutex_);
-        play.endedSignal_.wait_for(lock, kPumpInterval, [&] { return play.Ended(); });
+        play.endedSignal_.wait_for(lock, RunPump::kInterval, [&] { return play.Ended(); });
     }
 }
 
@@ -606,7 +644,7 @@ void MetafileCache::End(MetafilePlay& play, JobState state,
         play.SetState(state);
     }
     play.endedSignal_.notify_all();
-    notifier_->Tell();
+    ProgramJobNotifier().Tell();
 }
 
 std::shared_ptr<const MetafileRendering> MetafileCache::Keep(const Key& key,
@@ -631,23 +669,24 @@ std::shared_ptr<const MetafileRendering> MetafileCache::Keep(const Key& key,
             refusedOrder_.push_back(key);
         return rendering;
     }
-    if (index_.count(key))
-        return rendering;
+    // Played again while the first was kept or held (a caller raced a worker): the first is given.
+    if (auto kept = Lookup(key))
+        return kept;
     drawn_.push_front({key, rendering, cost});
     index_.emplace(key, drawn_.begin());
     bytes_ += cost;
-    while (bytes_ > budget_) {
-        bytes_ -= drawn_.back().Cost;
-        index_.erase(drawn_.back().Key);
-        drawn_.pop_back();
-    }
+    Trim();
     return rendering;
 }
 
 std::size_t MetafileCache::HeldBytes() const
 {
     std::lock_guard lock(mutex_);
-    return bytes_;
+    std::size_t bytes = bytes_ + heldBytes_;
+    for (const auto& [key, held] : held_)
+        if (held.Drawing.expired())
+            bytes -= held.Cost;
+    return bytes;
 }
 
 std::size_t MetafileCache::Playing() const
@@ -674,9 +713,9 @@ MetafileCache& ProgramMetafileCache()
     return cache;
 }
 
-std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes)
+std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes, RunPump* pump)
 {
-    return ProgramMetafileCache().Get(bytes);
+    return ProgramMetafileCache().Get(bytes, pump);
 }
 
 std::shared_ptr<const MetafilePlay> PlayMetafileAhead(std::string_view bytes)
@@ -687,9 +726,9 @@ std::shared_ptr<const MetafilePlay> PlayMetafileAhead(std::string_view bytes)
     return play;
 }
 
-bool WaitForMetafilePlays(const std::vector<std::shared_ptr<const MetafilePlay>>& plays)
+bool WaitForMetafilePlays(const std::vector<std::shared_ptr<const MetafilePlay>>& plays, RunPump* pump)
 {
-    return ProgramMetafileCache().WaitAll(plays);
+    return ProgramMetafileCache().WaitAll(plays, pump);
 }
 
 void WhenMetafilePlayed(std::string_view bytes, std::function<void(const MetafileRendering&)> done)
@@ -701,7 +740,7 @@ void WhenMetafilePlayed(std::string_view bytes, std::function<void(const Metafil
         return;
     }
     auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = QObject::connect(&cache.Notifier(), &JobNotifier::Ended, [connection, play, done] {
+    *connection = QObject::connect(&ProgramJobNotifier(), &JobNotifier::Ended, [connection, play, done] {
         if (!play->Ended())
             return;
         QObject::disconnect(*connection);

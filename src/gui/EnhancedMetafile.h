@@ -8,9 +8,10 @@
 //
 // Screens do not wait for a player: a picture is handed to one of a few worker threads, each of
 // which starts a player and reads its drawing (a lane of the picture path's pool, PictureJob.h),
-// and the GUI thread is told when it has ended (JobNotifier::Ended); meanwhile a frame stands in
-// its place. Printing waits (letting events through while a MetafileWaitPump lives). A rendering
-// is made whole on its worker and handed over as an immutable shared value; nothing else is shared.
+// and the GUI thread is told when it has ended (ProgramJobNotifier); meanwhile a frame stands in
+// its place. Printing waits, letting events through when its run's pump is passed (RunPump.h). A
+// rendering is made whole on its worker and handed over as an immutable shared value; nothing else
+// is shared.
 //
 // The workers take the most urgent picture first: those asked for in the latest turn of the event
 // loop (in the order asked), a picture waited for before any. A play lives while someone holds it
@@ -41,6 +42,8 @@
 
 
 namespace platform {
+
+class RunPump;
 
 struct MetafileRendering {
     PageRecording Drawing; // empty when the bytes cannot be drawn
@@ -76,28 +79,12 @@ private:
     std::shared_ptr<const MetafileRendering> rendering_;
 };
 
-// While one lives, a wait for a play on its thread lets events through: the play goes before every
-// other, its thread does not play it itself, and `pump` is called every few milliseconds until it
-// has ended, with how many of the plays waited for have ended. A pump that returns false gives the
-// wait up: the wait returns a rendering that draws nothing (the picture's frame), and the play goes
-// on for the cache. The latest made on a thread is the one in force there.
-class MetafileWaitPump {
-public:
-    using Pump = std::function<bool(std::size_t ended, std::size_t waited)>;
-    explicit MetafileWaitPump(Pump pump);
-    explicit MetafileWaitPump(std::function<bool()> pump);
-    ~MetafileWaitPump();
-    MetafileWaitPump(const MetafileWaitPump&) = delete;
-    MetafileWaitPump& operator=(const MetafileWaitPump&) = delete;
-
-private:
-    friend class MetafileCache;
-    Pump pump_;
-    MetafileWaitPump* previous_;
-};
-
 // Renderings by the size and hash of their bytes, the latest first, within `budget` bytes of
-// drawings; a drawing over the budget is refused. A refused picture is remembered apart: it is
+// drawings; a drawing over the budget is refused. The budget counts every drawing the cache made
+// that something still holds (a shown page's pictures, a raster job): past it, those held by
+// nothing else go first, and the cache keeps no more than the budget itself; one it lets go while
+// held elsewhere stays counted until it has gone, and is taken back when asked for again rather
+// than played anew. A refused picture is remembered apart: it is
 // never rendered again and its failure is said once (one line on standard error). A picture is
 // rendered once even when asked for again while it plays. Made and asked on the GUI thread; it
 // renders on up to `players` worker threads of its own besides, the most urgent play first.
@@ -111,24 +98,27 @@ public:
     MetafileCache& operator=(const MetafileCache&) = delete;
 
     // The rendering, waited for: from the cache, from the worker playing it, or rendered now on this
-    // thread.
-    std::shared_ptr<const MetafileRendering> Get(std::string_view bytes);
+    // thread; with a pump in force, played by the workers, before any other, as Wait does.
+    std::shared_ptr<const MetafileRendering> Get(std::string_view bytes, RunPump* pump = nullptr);
     // Without waiting: the rendering when it is known; else null, the picture given to a worker (or
     // found playing already) and its play in `play`, which asks for it while it is held.
     std::shared_ptr<const MetafileRendering> Find(std::string_view bytes, std::shared_ptr<MetafilePlay>& play);
-    // The rendering of a play, waited for (rendered on this thread when no worker has taken it yet,
-    // unless a MetafileWaitPump lives).
-    std::shared_ptr<const MetafileRendering> Wait(MetafilePlay& play);
-    // Waits until every play has ended, those not yet taken played before any other; false when a
-    // MetafileWaitPump gave the wait up. Without a pump the plays are waited for in turn.
-    bool WaitAll(const std::vector<std::shared_ptr<const MetafilePlay>>& plays);
-    // The bytes of the drawings kept.
+    // The rendering of a play, waited for: rendered on this thread when no worker has taken it yet,
+    // unless `pump` is in force (RunPump::InForce). Then the play goes before every other, this
+    // thread does not play it itself, and the pump is called every few milliseconds until it has
+    // ended; a pump that gives the wait up has it return a rendering that draws nothing (the
+    // picture's frame), the play going on for the cache.
+    std::shared_ptr<const MetafileRendering> Wait(MetafilePlay& play, RunPump* pump = nullptr);
+    // Waits until every play has ended, those not yet taken played before any other, telling the
+    // pump how many have ended; false when it gave the wait up. Without a pump in force the plays
+    // are waited for in turn.
+    bool WaitAll(const std::vector<std::shared_ptr<const MetafilePlay>>& plays, RunPump* pump = nullptr);
+    // The bytes of the drawings kept, and of those let go that something else still holds.
     std::size_t HeldBytes() const;
-    // Plays held by an asker (or running) and not yet told ended on the notifier's thread.
+    // Plays held by an asker (or running) and not yet told ended on the window's thread.
     std::size_t Playing() const;
     // How often a caller has been held waiting for a play, or has played one itself, without a pump.
     std::size_t HeldWaits() const { return heldWaits_.load(std::memory_order_relaxed); }
-    JobNotifier& Notifier() override { return *notifier_; }
     // Nothing: a play lives while its askers hold it, not while it is waited for.
     void Unwait(const std::vector<std::weak_ptr<const PictureJob>>&) override {}
     // Drops the plays no worker has taken and waits for the running ones.
@@ -149,8 +139,19 @@ private:
         std::size_t Cost;
     };
 
-    // The kept or refused rendering; null when neither. Under mutex_.
+    // A drawing let go while something else held it: counted until it has gone.
+    struct Held {
+        std::weak_ptr<const DisplayList> Drawing;
+        int Width = 0;
+        int Height = 0;
+        std::size_t Cost = 0;
+    };
+
+    // The kept, held or refused rendering; null when none. Under mutex_.
     std::shared_ptr<const MetafileRendering> Lookup(const Key& key);
+    // Lets the longest unused drawings go while over the budget, and forgets those held ones that
+    // have gone. Under mutex_.
+    void Trim();
     // The play of `key` that is asked for, or null. Under mutex_.
     std::shared_ptr<MetafilePlay> Asked(const Key& key);
     // Queues `play` at the place of a picture asked for now, or (`first`) before every other; a
@@ -158,9 +159,9 @@ private:
     void Queue(const std::shared_ptr<MetafilePlay>& play, bool first);
     // The most urgent queued play that is still asked for, taken; null when none. Under mutex_.
     std::shared_ptr<MetafilePlay> TakeNext();
-    // Renders `bytes` for `play`, keeps the result, ends the play and tells the notifier.
+    // Renders `bytes` for `play`, keeps the result, ends the play and tells ProgramJobNotifier.
     void Run(MetafilePlay& play, std::string_view bytes);
-    // Ends `play` with `rendering` and tells the notifier.
+    // Ends `play` with `rendering` and tells ProgramJobNotifier.
     void End(MetafilePlay& play, JobState state, std::shared_ptr<const MetafileRendering> rendering);
     std::shared_ptr<const MetafileRendering> Keep(const Key& key, std::shared_ptr<MetafileRendering> rendering);
 
@@ -169,7 +170,9 @@ private:
     mutable std::mutex mutex_;
     std::list<Entry> drawn_;
     std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index_;
+    std::unordered_map<Key, Held, KeyHash> held_;
     std::size_t bytes_ = 0;
+    std::size_t heldBytes_ = 0;
     std::unordered_map<Key, std::shared_ptr<const MetafileRendering>, KeyHash> refused_;
     std::deque<Key> refusedOrder_;
     // Plays asked for and not yet told ended, and those of them no worker or caller has taken.
@@ -183,7 +186,10 @@ private:
     std::uint64_t waitedFor_ = 0;
     std::size_t running_ = 0; // plays the workers run
     std::atomic<std::size_t> heldWaits_{0};
-    std::unique_ptr<JobNotifier> notifier_;
+    // Forgets the plays told ended.
+    JobNotifier::Listener told_;
+    // Where a new turn is noted, on the window's thread; it goes with the cache.
+    std::unique_ptr<QObject> turns_;
     // Last: its jobs end before the rest goes.
     std::unique_ptr<JobLane> workers_;
 };
@@ -195,15 +201,15 @@ std::string MetafileProblem(const std::string& error);
 MetafileCache& ProgramMetafileCache();
 
 // RenderEnhancedMetafile through the program's cache, so that a picture drawn page after page is
-// played once; waits while it plays.
-std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes);
+// played once; waits while it plays (letting events through by `pump`, as MetafileCache::Get).
+std::shared_ptr<const MetafileRendering> RenderEnhancedMetafileCached(std::string_view bytes, RunPump* pump = nullptr);
 
 // Gives the bytes, when they are a metafile not yet played, to a player without waiting: a later
 // drawing that waits for them takes its rendering while the play returned is held.
 [[nodiscard]] std::shared_ptr<const MetafilePlay> PlayMetafileAhead(std::string_view bytes);
 
 // Waits for the plays (null ones are none) as MetafileCache::WaitAll does; false when given up.
-bool WaitForMetafilePlays(const std::vector<std::shared_ptr<const MetafilePlay>>& plays);
+bool WaitForMetafilePlays(const std::vector<std::shared_ptr<const MetafilePlay>>& plays, RunPump* pump = nullptr);
 
 // Calls `done` with the picture's rendering on the GUI thread: at once when it is known, else when
 // its player has ended (one started now when none plays it).

@@ -1,5 +1,7 @@
 #include "gui/PaintAside.h"
 
+#include "gui/RunPump.h"
+
 #include <QCoreApplication>
 
 #include <chrono>
@@ -11,12 +13,6 @@
 namespace platform {
 
 namespace {
-
-constexpr auto kPumpInterval = std::chrono::milliseconds(10);
-
-thread_local PaintAsidePump* currentPump = nullptr;
-// Set while this thread calls a pump: a paint asked for meanwhile is done in place.
-thread_local bool pumping = false;
 
 JobLane& Worker()
 {
@@ -31,14 +27,6 @@ JobLane& Worker()
 }
 
 } // namespace
-
-PaintAsidePump::PaintAsidePump(std::function<void()> pump)
-    : pump_(std::move(pump)), previous_(currentPump), last_(std::chrono::steady_clock::now())
-{
-    currentPump = this;
-}
-
-PaintAsidePump::~PaintAsidePump() { currentPump = previous_; }
 
 void PaintLoan::Lend()
 {
@@ -83,29 +71,19 @@ void PaintLoan::TakeBack(const std::function<std::chrono::steady_clock::time_poi
         std::rethrow_exception(error_);
 }
 
-void PaintAside(const std::function<void()>& paint)
+void PaintAside(const std::function<void()>& paint, RunPump* pump)
 {
-    PaintAsidePump* const pump = currentPump;
+    pump = RunPump::InForce(pump);
     // Qt 6 draws text in any thread (the raster workers of PicturePixels.h do).
-    if (!pump || pumping) {
+    if (!pump) {
         paint();
         return;
     }
+    ++pump->paintsAside_;
     PaintLoan loan(paint);
     loan.Lend();
     // The pump is called every few milliseconds of the run, however short each paint.
-    loan.TakeBack([pump] { return pump->last_ + kPumpInterval; },
-                  [pump] {
-                      pumping = true;
-                      try {
-                          pump->pump_();
-                      } catch (...) {
-                          pumping = false;
-                          throw;
-                      }
-                      pumping = false;
-                      pump->last_ = std::chrono::steady_clock::now();
-                  });
+    loan.TakeBack([pump] { return pump->Due(); }, [pump] { pump->Painting(); });
 }
 
 } // namespace platform

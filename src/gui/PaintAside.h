@@ -1,9 +1,9 @@
 #pragma once
-// Painting done aside: while a PaintAsidePump lives on a thread (the print dialog's run), the long
-// paints there that touch nothing but one painter (a picture's vectors replayed onto a printer, a
-// PDF or a page bitmap) run on a worker thread of their own, the painter handed over and back,
-// while the pump is called every few milliseconds, so that the window keeps answering. What is
-// painted, and in which order, is the same as painted in place.
+// Painting done aside: the long paints of a run (the print dialog's) that touch nothing but one
+// painter (a picture's vectors replayed onto a printer, a PDF or a page bitmap) run on a worker
+// thread of their own, the painter handed over and back, while the run's pump (RunPump.h) is
+// called every few milliseconds, so that the window keeps answering. What is painted, and in which
+// order, is the same as painted in place.
 #include "gui/PictureJob.h"
 
 #include <chrono>
@@ -12,20 +12,7 @@
 
 namespace platform {
 
-class PaintAsidePump {
-public:
-    explicit PaintAsidePump(std::function<void()> pump);
-    ~PaintAsidePump();
-    PaintAsidePump(const PaintAsidePump&) = delete;
-    PaintAsidePump& operator=(const PaintAsidePump&) = delete;
-
-private:
-    friend void PaintAside(const std::function<void()>& paint);
-    std::function<void()> pump_;
-    PaintAsidePump* previous_;
-    // When it was last called (or made).
-    std::chrono::steady_clock::time_point last_;
-};
+class RunPump;
 
 // A paint lent to the worker of the paints aside (one thread of the picture jobs' pool that stays,
 // so its fonts are resolved once for every page of a run), with what it paints on: a painter and
@@ -51,10 +38,10 @@ private:
     std::exception_ptr error_;
 };
 
-// Runs `paint` and returns when it has ended, its exception raised here: on the worker while a pump
-// lives on this thread (the latest made there), calling it meanwhile every few milliseconds of
-// the paints it serves (a paint shorter than that may end without a call); else in place (also within a
-// pump's call). `paint` must touch no object this thread may touch meanwhile.
-void PaintAside(const std::function<void()>& paint);
+// Runs `paint` and returns when it has ended, its exception raised here: on the worker when `pump`
+// is in force (RunPump::InForce), calling it meanwhile every few milliseconds of the paints it
+// serves (a paint shorter than that may end without a call); else in place. `paint` must touch no
+// object this thread may touch meanwhile.
+void PaintAside(const std::function<void()>& paint, RunPump* pump);
 
 } // namespace platform

@@ -229,12 +229,12 @@ void PictureData::Decode()
     height_ = image_.GetHeight();
 }
 
-const PageRecording* PictureData::Drawing() const
+const PageRecording* PictureData::Drawing(RunPump* pump) const
 {
     if (kind_ != PictureKind::Metafile)
         return nullptr;
     if (!rendering_) {
-        rendering_ = play_ ? ProgramMetafileCache().Wait(*play_) : RenderEnhancedMetafileCached(bytes_);
+        rendering_ = play_ ? ProgramMetafileCache().Wait(*play_, pump) : RenderEnhancedMetafileCached(bytes_, pump);
         play_.reset();
     }
     return rendering_->Drawing.IsEmpty() ? nullptr : &rendering_->Drawing;
@@ -262,7 +262,7 @@ void PictureData::Draw(Canvas& canvas, const Rect& dst, JobWaiter* waiter) const
 {
     if (dst.IsEmpty())
         return;
-    if (const PageRecording* drawing = Drawing()) {
+    if (const PageRecording* drawing = Drawing(canvas.GetRunPump())) {
         canvas.DrawMetafile(dst, *drawing, waiter);
         return;
     }

@@ -65,9 +65,9 @@ public:
     // Draw shows the picture rather than an empty frame: a decoded image, or a metafile whose
     // records play (played now when not yet, or waited for while it plays).
     bool Draws() const;
-    // A metafile's drawing (played now when not yet, or waited for while it plays); null for other
-    // kinds and for a metafile that cannot be drawn.
-    const PageRecording* Drawing() const;
+    // A metafile's drawing (played now when not yet, or waited for while it plays, through `pump`
+    // as MetafileCache::Wait does); null for other kinds and for a metafile that cannot be drawn.
+    const PageRecording* Drawing(RunPump* pump = nullptr) const;
     // Gives a metafile that has not been played to a player, without waiting.
     void Play() const;
     // A metafile given to a player that has not ended yet; its play (for a JobWaiter) in GetPlay.
@@ -77,8 +77,8 @@ public:
     int GetWidth() const { return width_; }
     int GetHeight() const { return height_; }
 
-    // Draws the picture scaled into `dst` (smoothly; a metafile as vectors); what cannot be drawn
-    // becomes a one-pixel frame around `dst`.
+    // Draws the picture scaled into `dst` (smoothly; a metafile as vectors, waited for through the
+    // canvas's run pump); what cannot be drawn becomes a one-pixel frame around `dst`.
     void Draw(Canvas& canvas, const Rect& dst, JobWaiter* waiter = nullptr) const;
     // The picture as 24-bit BMP bytes: a bitmap's own bytes, anything else drawn at its size;
     // "" without a picture or size.

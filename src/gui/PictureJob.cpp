@@ -1,5 +1,6 @@
 #include "gui/PictureJob.h"
 
+#include <QCoreApplication>
 #include <QThreadPool>
 
 #include <malloc.h>
@@ -99,7 +100,18 @@ void JobLane::WaitForDone()
     idle_.wait(lock, [this] { return busy_ == 0 && waiting_.empty(); });
 }
 
-JobNotifier::JobNotifier(std::function<void()> told) : told_(std::move(told)) {}
+JobNotifier::Listener::Listener(JobNotifier& notifier, std::function<void()> told)
+    : notifier_(notifier), told_(std::move(told))
+{
+    const std::lock_guard lock(notifier_.mutex_);
+    notifier_.listeners_.push_back(this);
+}
+
+JobNotifier::Listener::~Listener()
+{
+    const std::lock_guard lock(notifier_.mutex_);
+    std::erase(notifier_.listeners_, this);
+}
 
 void JobNotifier::Tell()
 {
@@ -110,11 +122,27 @@ void JobNotifier::Tell()
         [this] {
             // Jobs that end from here on tell again; those ended before are told now.
             posted_.store(false, std::memory_order_release);
-            if (told_)
-                told_();
+            {
+                const std::lock_guard lock(mutex_);
+                for (const Listener* listener : listeners_)
+                    if (listener->told_)
+                        listener->told_();
+            }
             emit Ended();
         },
         Qt::QueuedConnection);
+}
+
+JobNotifier& ProgramJobNotifier()
+{
+    static JobNotifier notifier;
+    static const bool placed = [] {
+        if (const QCoreApplication* application = QCoreApplication::instance())
+            notifier.moveToThread(application->thread());
+        return true;
+    }();
+    (void)placed;
+    return notifier;
 }
 
 JobWaiter::JobWaiter(std::function<void()> ended) : ended_(std::move(ended)) {}
@@ -130,7 +158,7 @@ bool JobWaiter::Add(JobSource& source, const std::shared_ptr<const PictureJob>& 
     jobs_.push_back(job);
     if (!connection_) {
         source_ = &source;
-        connection_ = QObject::connect(&source.Notifier(), &JobNotifier::Ended, [this] { Check(); });
+        connection_ = QObject::connect(&ProgramJobNotifier(), &JobNotifier::Ended, [this] { Check(); });
     }
     return true;
 }

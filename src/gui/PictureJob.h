@@ -108,12 +108,28 @@ private:
 };
 
 // Tells the thread it lives on (the window's) that jobs have ended: a notice is posted by the first
-// end after the last was handled, so each end is told once however many come together. `told` runs
-// first on that thread, then Ended is emitted.
+// end after the last was handled, so each end is told once however many come together. On that
+// thread the `told` work of every listener runs first (an engine's bookkeeping of what was told),
+// then Ended is emitted (the waiters).
 class JobNotifier : public QObject {
     Q_OBJECT
 public:
-    explicit JobNotifier(std::function<void()> told = {});
+    // Its `told` runs at each notice while it lives; made and ended on any thread but not within a
+    // `told`.
+    class Listener {
+    public:
+        Listener(JobNotifier& notifier, std::function<void()> told);
+        ~Listener();
+        Listener(const Listener&) = delete;
+        Listener& operator=(const Listener&) = delete;
+
+    private:
+        friend class JobNotifier;
+        JobNotifier& notifier_;
+        const std::function<void()> told_;
+    };
+
+    JobNotifier() = default;
     // From any thread, once the job's state is its end.
     void Tell();
 
@@ -121,14 +137,18 @@ signals:
     void Ended();
 
 private:
-    std::function<void()> told_;
     std::atomic<bool> posted_{false};
+    std::mutex mutex_; // over listeners_, held while their `told` runs
+    std::vector<const Listener*> listeners_;
 };
 
-// An engine of picture jobs as a waiter sees it.
+// The one notifier of the picture path's engines and waiters, on the window's thread (the
+// application's once there is one).
+JobNotifier& ProgramJobNotifier();
+
+// An engine of picture jobs as a waiter sees it (its ends told by ProgramJobNotifier).
 class JobSource {
 public:
-    virtual JobNotifier& Notifier() = 0;
     // A waiter no longer waits for these of its jobs (on the notifier's thread).
     virtual void Unwait(const std::vector<std::weak_ptr<const PictureJob>>& jobs) = 0;
 

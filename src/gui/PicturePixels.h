@@ -85,7 +85,6 @@ public:
     std::size_t HeldBytes() const;
     std::size_t Pending() const;
     std::size_t Rasters() const { return rasters_.load(std::memory_order_relaxed); }
-    JobNotifier& Notifier() override { return *notifier_; }
     // Drops the queued jobs, ends the running ones at their next command and waits for them.
     void Stop();
 
@@ -157,7 +156,8 @@ private:
     std::size_t running_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<std::size_t> rasters_{0};
-    std::unique_ptr<JobNotifier> notifier_;
+    // Clears the count of ends not yet told.
+    JobNotifier::Listener told_;
     // Last: its jobs end before the rest goes.
     std::unique_ptr<JobLane> workers_;
 };

@@ -1029,9 +1029,10 @@ void QtCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile, JobW
     const QPicture& recording = metafile.Q();
     const qreal dpiRatioX = device ? static_cast<qreal>(device->logicalDpiX()) / recording.logicalDpiX() : 1;
     const qreal dpiRatioY = device ? static_cast<qreal>(device->logicalDpiY()) / recording.logicalDpiY() : 1;
-    // The replay touches the painter and immutable drawings alone: off a screen it may go aside (a
-    // print run), the painter this thread's again once it has ended. A recording's replay moves its
-    // reading place, so a copy of its own is replayed there. A screen's pixels are the GUI thread's.
+    // The replay touches the painter and immutable drawings alone: off a screen it goes aside when
+    // the canvas draws for a run, the painter this thread's again once it has ended. A recording's
+    // replay moves its reading place, so a copy of its own is replayed there. A screen's pixels are
+    // the GUI thread's.
     QPicture own;
     if (!metafile.GetDrawing() && !shown && !recording.isNull())
         own.setData(recording.data(), recording.size());
@@ -1051,7 +1052,7 @@ void QtCanvas::DrawMetafile(const Rect& dst, const PageRecording& metafile, JobW
         if (shown)
             replay();
         else
-            PaintAside(replay);
+            PaintAside(replay, GetRunPump());
     } catch (...) {
         p.restore();
         throw;

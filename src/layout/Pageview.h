@@ -32,6 +32,7 @@
 class TPageView;
 namespace platform {
 class MetafilePlay;
+class RunPump;
 }
 
 using TPrintProgress = std::function<bool(TPageView* Sender, int Page, int PageMax)>;
@@ -138,9 +139,11 @@ public:
     // Prints pages From … To (0: all) `copies` times as whole sets; PageMode 1 odd, 2 even pages.
     // False when no printer is usable or the job failed; a stop by `progress` is a success that
     // cancels the job: nothing of it is printed. Before a page goes to the printer its pictures
-    // are waited for (through the thread's MetafileWaitPump); a wait given up stops the job there.
+    // are waited for; a wait given up stops the job there. `pump`, the run's, lets events through
+    // while it waits and while pages are painted and written aside (RunPump.h); without one all is
+    // done in place.
     bool DrawPrinter(const std::string& title, int copies, int pageMode, int from, int to,
-                     const TPrintProgress& progress = {});
+                     const TPrintProgress& progress = {}, platform::RunPump* pump = nullptr);
 
     std::function<void(TPageView* Sender)> OnChange;
     std::function<void(TPageView* Sender)> OnClear;
@@ -203,8 +206,9 @@ private:
     void ChangeView();
     void ChangeItem();
     void ChangeSelected(TViewItem* item, bool select);
-    // Waits for the pictures the items draw on the page; false when the wait was given up.
-    bool WaitForPictures(int page);
+    // Waits for the pictures the items draw on the page, through the run's pump; false when the
+    // wait was given up.
+    bool WaitForPictures(int page, platform::RunPump* pump);
     // The selected item's scaled rectangle moved to the page origin.
     TRect SelectedScreenRect() const;
     // The paper's size in 1/100 mm for a paper id (MMCanvasSize for the user-defined one), portrait.

@@ -60,7 +60,7 @@ void TPageView::DoContentArea(TViewItem* item, TRect rect, int scale, std::vecto
 
 void TPageView::DoPlayPictures(TViewItem*, int, std::vector<std::shared_ptr<const platform::MetafilePlay>>&) {}
 
-bool TPageView::WaitForPictures(int page)
+bool TPageView::WaitForPictures(int page, platform::RunPump* pump)
 {
     std::vector<std::shared_ptr<const platform::MetafilePlay>> plays;
     // The items the page's drawing reaches (Draw's walk): those on the page and their children.
@@ -74,7 +74,7 @@ bool TPageView::WaitForPictures(int page)
     };
     ask(items_->GetPageRoot());
     ask(items_->GetPrintRoot());
-    return platform::WaitForMetafilePlays(plays);
+    return platform::WaitForMetafilePlays(plays, pump);
 }
 
 void TPageView::DrawItems(platform::Canvas& canvas, TPoint origin, int pageMax)
@@ -262,7 +262,7 @@ void TPageView::SaveToEMF(const std::string& fileName)
 }
 
 bool TPageView::DrawPrinter(const std::string& title, int copies, int pageMode, int from, int to,
-                            const TPrintProgress& progress)
+                            const TPrintProgress& progress, platform::RunPump* pump)
 {
     TPrinterObject* printer = PrinterObject();
     const TRect d = printer->GetDrawRect();
@@ -290,13 +290,13 @@ bool TPageView::DrawPrinter(const std::string& title, int copies, int pageMode, 
             for (int n = from; n <= to && keepGoing && ok; ++n) {
                 if (pageMode == 0 || (pageMode == 1 && n % 2 != 0) || (pageMode == 2 && n % 2 == 0)) {
                     // A stop while the page's pictures play sends nothing of the page.
-                    if (!WaitForPictures(n)) {
+                    if (!WaitForPictures(n, pump)) {
                         keepGoing = false;
                         break;
                     }
                     // The job begins at the first page printed: nothing printed, no sheet.
                     if (!begun) {
-                        if (!printer->BeginDoc(title)) {
+                        if (!printer->BeginDoc(title, pump)) {
                             ok = false;
                             break;
                         }

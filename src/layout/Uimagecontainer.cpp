@@ -421,7 +421,7 @@ void TImageContainer::DrawImage(int index, int offsetX, int offsetY, TRect cell,
     platform::CanvasState state(canvas);
     const TRect clip{cell.Left, cell.Top, cell.Right + 1, cell.Bottom + 1};
     canvas.IntersectClip(clip);
-    const platform::PageRecording* drawing = metafile && !playing ? picture.Drawing() : nullptr;
+    const platform::PageRecording* drawing = metafile && !playing ? picture.Drawing(canvas.GetRunPump()) : nullptr;
     const auto draw = [&](const TRect& dst) {
         if (image) {
             const platform::Image& drawn = shown->DrawnAt(dst.Width(), dst.Height(), !wait, bytes, transparent_);

@@ -80,11 +80,12 @@ inline constexpr int kMaxFamilyLength = 64;
 
 // ---- picture memory and the workers' jobs ----
 
-// All the memory the program holds for pictures it shows and prints: the drawings kept (their
-// cache, EnhancedMetafile.h) and the pixels kept of them for screens (PicturePixels.h), each its
-// share. A replay holds nothing beyond its drawing once ended, and an entry of pixels does not
-// hold its drawing, so these shares bound what pictures keep: 50 pictures on a page, zoomed
-// through every level, hold no more (bench/README.md).
+// All the memory the program holds for pictures it shows and prints: the drawings (their cache,
+// EnhancedMetafile.h) and the pixels kept of them for screens (PicturePixels.h), each its share. A
+// replay holds nothing beyond its drawing once ended, an entry of pixels does not hold its drawing,
+// and the drawings' share counts those that what shows them holds (a page's pictures) as well as
+// those the cache keeps, which it lets go first: 50 pictures on a page, zoomed through every
+// level, hold no more (bench/README.md).
 inline constexpr std::size_t kPictureBytes = std::size_t(192) << 20;
 // The pixels' share: a page of 50 pictures shown at 640 × 480 is 60 MB of pixels, with room for
 // those of the zoom before.

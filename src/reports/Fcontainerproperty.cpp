@@ -24,6 +24,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <vector>
+
 // The tool bar's glyphs, compiled into the library.
 static QIcon LayoutPropIcon(int index)
 {
@@ -96,6 +98,7 @@ QVBoxLayout* TContainerProperty::AddTab(const char* caption, const char* scrollN
     auto* scroll = Named(new QScrollArea, scrollName);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);   // its fields take the keys, and scroll it into view
     auto* content = new QWidget;
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(6, 6, 6, 6);
@@ -134,7 +137,6 @@ void TContainerProperty::BuildActions()
     };
     ToolBar = Named(new QToolBar(this), "ToolBar");
     ToolBar->setIconSize(QSize(16, 16));
-    platform::TabFocusButtons(*ToolBar);
     AlignGroup = new QActionGroup(this);
     AlignGroup->setExclusive(true);
     for (const auto& row : rows) {
@@ -156,6 +158,7 @@ void TContainerProperty::BuildActions()
         if (tag >= 0)
             connect(action, &QAction::triggered, this, platform::Guarded([this, tag](bool) { ActNoFixedExecute(tag); }));
     }
+    platform::TabFocusButtons(*ToolBar);
     ActNoFixed->setChecked(true);
     connect(ActForeground, &QAction::triggered, this, platform::Guarded([this](bool) { ActForegroundExecute(); }));
     connect(ActBackground, &QAction::triggered, this, platform::Guarded([this](bool) { ActBackgroundExecute(); }));
@@ -200,6 +203,10 @@ void TContainerProperty::BuildContainerTab()
     column->addWidget(bounds);
     column->addWidget(margins);
     column->addWidget(ToolBar);
+    // The bar, made first, is read where it stands: below the margins.
+    std::vector<QWidget*> chain{RightMarginEdit};
+    for (QAction* action : ToolBar->actions()) chain.push_back(ToolBar->widgetForAction(action));
+    platform::TabChain(chain);
 
     auto* fixed = new QGroupBox(platform::ToQString("位置固定のサイズ指定"), tab);
     auto* fixedRow = new QHBoxLayout(fixed);

@@ -34,8 +34,8 @@ TGraphicProperty::TGraphicProperty(QWidget* parent) : TContainerProperty(parent)
                                 "右端線", "下端線", "菱形", "矢印"});
     PenColorList = Named(new TColorDropDown(tab), "PenColorList");
     LineWidthEdit = MakeNumber(tab, "LineWidthEdit", 1, 10, "mm", 0, 0);
-    BrushColorList = Named(new TColorDropDown(tab), "BrushColorList");
     CBFillInner = Named(new QCheckBox(platform::ToQString("中を塗りつぶす"), tab), "CBFillInner");
+    BrushColorList = Named(new TColorDropDown(tab), "BrushColorList");
     LabelRoundX = Named(new QLabel(QStringLiteral("X"), tab), "LabelRoundX");
     RoundXEdit = MakeNumber(tab, "RoundXEdit", 1, 10, "mm", 0, 0);
     LabelRoundY = Named(new QLabel(QStringLiteral("Y"), tab), "LabelRoundY");

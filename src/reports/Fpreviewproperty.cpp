@@ -36,6 +36,7 @@ TPreviewProperty::TPreviewProperty(QWidget* parent) : QWidget(parent)
     ScrollBox1->setObjectName("ScrollBox1");
     ScrollBox1->setWidgetResizable(true);
     ScrollBox1->setFrameShape(QFrame::NoFrame);
+    ScrollBox1->setFocusPolicy(Qt::NoFocus);   // its fields take the keys, and scroll it into view
     TabSheet1 = ScrollBox1;
     PageProperty->addTab(ScrollBox1, platform::ToQString("プリンターと用紙"));
     auto* content = new QWidget;

@@ -1,10 +1,10 @@
 #include "reports/Fprintexecutedlg.h"
 
 #include "gui/Application.h"
-#include "gui/EnhancedMetafile.h"
-#include "gui/PaintAside.h"
 #include "gui/QtSupport.h"
+#include "gui/RunPump.h"
 #include "gui/Services.h"
+#include "gui/TabFocus.h"
 #include "layout/Pageview.h"
 #include "widgets/Fupdownedit.h"
 #include "widgets/Fvktform.h"
@@ -113,6 +113,9 @@ TPrintExecuteDlg::TPrintExecuteDlg(QWidget* parent) : QDialog(parent, Qt::Dialog
     BtnPrint->setAutoDefault(true);
     BtnCancel = Make<QPushButton>(this, "BtnCancel", {328, 200, 105, 20}, kCloseCaption);
     BtnCancel->setAutoDefault(false);
+    // Each group from its title box down, the left group first; the buttons last.
+    platform::TabChain({CBSelPage, PrintTypeList, StartPageEdit, EndPageEdit, CBCopy, CopyCountEdit, RBPageCopy,
+                        RBFileCopy, BtnPrint, BtnCancel});
 
     const auto onOption = [this] { platform::Guard([this] { PrintPageOperatorClick(); }); };
     connect(BtnPrint, &QPushButton::clicked, this, platform::Guarded([this](bool) { BtnPrintClick(); }));
@@ -230,16 +233,15 @@ void TPrintExecuteDlg::BtnPrintClick()
     bool ok = false;
     try {
         // Pictures still playing are waited for with the window answering: the state says so, and
-        // a confirmed stop gives the waits up.
-        const platform::MetafileWaitPump pump(
-            [this](std::size_t ended, std::size_t waited) { return PicturesPlaying(ended, waited); });
-        // Pictures are painted onto the page aside, the window answering meanwhile; a stop confirmed
-        // then takes effect once the page is done.
-        const platform::PaintAsidePump aside([] { platform::PumpEvents(); });
-        ok = pageView_->DrawPrinter(title, pageCopies ? 1 : CopyCountEdit->GetValue(), PrintTypeList->currentIndex(),
-                                    from, to, [this](TPageView* sender, int page, int count) {
-                                        return PrintProgress(sender, page, count);
-                                    });
+        // a confirmed stop gives the waits up. Pictures are painted onto the page, and the job
+        // written, aside, the window answering meanwhile; a stop confirmed then takes effect once
+        // the page is done.
+        platform::RunPump pump(
+            [this](std::size_t ended, std::size_t waited) { return PicturesPlaying(ended, waited); },
+            [] { platform::PumpEvents(); });
+        ok = pageView_->DrawPrinter(
+            title, pageCopies ? 1 : CopyCountEdit->GetValue(), PrintTypeList->currentIndex(), from, to,
+            [this](TPageView* sender, int page, int count) { return PrintProgress(sender, page, count); }, &pump);
     } catch (...) {
         EndRun(RunEnd::Failed);
         throw;

@@ -10,8 +10,8 @@
 // nothing of it is printed or written. Before a page is printed its pictures still playing are
 // waited for with events let through, the state text saying so and the bar counting those drawn;
 // a stop confirmed then ends the run there, likewise. While a page is drawn its pictures are
-// painted onto it off the GUI thread (PaintAside.h), events let through meanwhile. A stopped run
-// says so.
+// painted onto it off the GUI thread through the run's pump (RunPump.h), events let through
+// meanwhile. A stopped run says so.
 // Idle, the cancel button reads "閉じる" and closes; printing, it reads "キャンセル" and asks (Esc
 // and the close box likewise).
 #include <QDialog>

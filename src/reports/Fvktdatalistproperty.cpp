@@ -61,10 +61,10 @@ TVktTemplateProperty::TVktTemplateProperty(QWidget* parent, int type, int contro
     if (controls & Visibles) {
         CBPageVisible = check("CBPageVisible", "ページ表示");
         CBDateVisible = check("CBDateVisible", "日付表示");
-        CBParaOrient = check("CBParaOrient", "データを横に表示");
-        CBDrawFullGrid = check("CBDrawFullGrid", "空のグリッドも表示する");
         CBRowLine = check("CBRowLine", "行線有り");
         CBColLine = check("CBColLine", "列線有り");
+        CBParaOrient = check("CBParaOrient", "データを横に表示");
+        CBDrawFullGrid = check("CBDrawFullGrid", "空のグリッドも表示する");
         AddStylePair(CBPageVisible, CBDateVisible);
         AddStylePair(CBRowLine, CBColLine);
         AddStylePair(CBParaOrient, nullptr);

@@ -2,6 +2,7 @@
 
 #include "gui/Application.h"
 #include "gui/QtSupport.h"
+#include "gui/TabFocus.h"
 #include "reports/Uvktchartcontainer.h"
 #include "reports/Uvktcontainertypes.h"
 #include "reports/Uvktdatalink.h"
@@ -21,6 +22,9 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -44,6 +48,30 @@ QWidget* TabPage(QTabWidget* tabs, int index)
 {
     auto* scroll = qobject_cast<QScrollArea*>(tabs->widget(index));
     return scroll ? scroll->widget() : tabs->widget(index);
+}
+
+// The first control of tab `index` in the Tab chain; null when it has none.
+QWidget* FirstControl(QTabWidget* tabs, int index)
+{
+    QWidget* page = TabPage(tabs, index);
+    for (QWidget* w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain())
+        if (w->focusPolicy() != Qt::NoFocus && page->isAncestorOf(w)) return w;
+    return nullptr;
+}
+
+// The binding grid at the top of a tab, made after the base's controls below it, is read first:
+// row by row, left to right, before `first`, the base's first control.
+void ReadGridFirst(QGridLayout& grid, QWidget* first)
+{
+    if (!first) return;
+    std::vector<QWidget*> controls;
+    for (int row = 0; row < grid.rowCount(); ++row)
+        for (int column = 0; column < grid.columnCount(); ++column)
+            if (QLayoutItem* item = grid.itemAtPosition(row, column); item && item->widget()) {
+                QWidget* w = item->widget();
+                if (std::find(controls.begin(), controls.end(), w) == controls.end()) controls.push_back(w);
+            }
+    platform::TabChainBefore(*first, controls);
 }
 
 } // namespace
@@ -132,8 +160,10 @@ TVktContainerProperty::TVktContainerProperty(QWidget* parent) : TGraphicProperty
     setObjectName("VktContainerProperty");
     SetPageType(ctVktContainer);
     HideGroupOf(RBNoSelPage);
+    QWidget* first = FirstControl(PageControl, 1);
     QGridLayout* grid = BindingGrid(PageControl, 1, "データとグラフィック");
     Binding.Build(this, TabPage(PageControl, 1), grid, 0, "Label111");
+    ReadGridFirst(*grid, first);
 }
 
 void TVktContainerProperty::GetProperty(TContainer* container)
@@ -158,12 +188,14 @@ TVktFieldProperty::TVktFieldProperty(QWidget* parent) : TTextProperty(parent)
     HideWithLabels({CBParentFont, FontNameList, FontSizeEdit, FontColorList, CBBold, CBItalic, CBUnderLine, CBStrike,
                     RBText, RBPage, RBDate, Edit, TextAngleEdit, TextAngleTrack});
     QWidget* tab = TabPage(PageControl, 1);
+    QWidget* first = FirstControl(PageControl, 1);
     QGridLayout* grid = BindingGrid(PageControl, 1, "データとスタイル");
     Label13 = Named(new QLabel(platform::ToQString("項目値"), tab), "Label13");
     FieldList = Named(new QComboBox(tab), "FieldList");
     grid->addWidget(Label13, 0, 0);
     grid->addWidget(FieldList, 0, 1, 1, 2);
     Binding.Build(this, tab, grid, 1, "Label111");
+    ReadGridFirst(*grid, first);
     connect(FieldList, &QComboBox::activated, this, platform::Guarded([this](int) { FieldListChange(); }));
 }
 
@@ -236,8 +268,10 @@ TVktImageProperty::TVktImageProperty(QWidget* parent) : TImageProperty(parent)
                     CBDrawName, ColCountEdit, RowCountEdit});
     // The pictures come from the record.
     PageControl->setTabVisible(2, false);
+    QWidget* first = FirstControl(PageControl, 1);
     QGridLayout* grid = BindingGrid(PageControl, 1, "データと表示スタイル");
     Binding.Build(this, TabPage(PageControl, 1), grid, 0, "Label17");
+    ReadGridFirst(*grid, first);
 }
 
 void TVktImageProperty::GetProperty(TContainer* container)
@@ -266,6 +300,7 @@ TVktChartProperty::TVktChartProperty(QWidget* parent) : TChartProperty(parent)
     // The series come from the records.
     PageControl->setTabVisible(2, false);
     QWidget* tab = TabPage(PageControl, 1);
+    QWidget* first = FirstControl(PageControl, 1);
     QGridLayout* grid = BindingGrid(PageControl, 1, "データとグラフスタイル");
     Binding.Build(this, tab, grid, 0, "Label21");
     DataTypeList = MakeList(tab, "DataTypeList", {"月間履歴", "年間履歴", "材料チャート"});
@@ -281,6 +316,7 @@ TVktChartProperty::TVktChartProperty(QWidget* parent) : TChartProperty(parent)
     grid->addWidget(ItemChartFieldList, 4, 1);
     for (QWidget* w : std::initializer_list<QWidget*>{LabelYHRange, YHViewRangeEdit, LabelItemChart, ItemChartFieldList})
         w->hide();
+    ReadGridFirst(*grid, first);
     YHViewRangeEdit->OnChange = [this](QObject*) { ApplyAll(); };
     connect(DataTypeList, &QComboBox::activated, this, platform::Guarded([this](int) { DataTypeListChange(); }));
     connect(ItemChartFieldList, &QComboBox::activated, this, platform::Guarded([this](int) { ApplyAll(); }));

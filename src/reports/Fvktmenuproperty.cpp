@@ -25,9 +25,9 @@ TVktMenuProperty::TVktMenuProperty(QWidget* parent) : TVktTemplateProperty(paren
     QWidget* tab = TabSheet2->parentWidget();
     CBImageEnabled = Named(new QCheckBox(platform::ToQString("背景表示"), tab), "CBImageEnabled");
     BtnImageLoad = Named(new QPushButton(platform::ToQString("読み込み"), tab), "BtnImageLoad");
+    CBImageTrim = Named(new QCheckBox(platform::ToQString("トリミング"), tab), "CBImageTrim");
     ImageTypeList =
         MakeList(tab, "ImageTypeList", {"全体に表示", "等比", "等比(センター)", "等比(右下)", "並べて表示"});
-    CBImageTrim = Named(new QCheckBox(platform::ToQString("トリミング"), tab), "CBImageTrim");
     CBFrameEnabled = Named(new QCheckBox(platform::ToQString("フレーム表示"), tab), "CBFrameEnabled");
     FrameTypeList = MakeList(tab, "FrameTypeList", {"四角形", "楕円形", "四角形（角丸）"});
     FrameRoundEdit = MakeNumber(tab, "FrameRoundEdit", 1, 10, "mm", 0, 0);

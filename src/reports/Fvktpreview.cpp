@@ -4,6 +4,7 @@
 #include "gui/IconList.h"
 #include "gui/QtSupport.h"
 #include "gui/Services.h"
+#include "gui/TabFocus.h"
 #include "layout/Preview.h"
 #include "layout/Ucontainer.h"
 #include "platform/Files.h"
@@ -20,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -114,6 +116,12 @@ TVktPreview::TVktPreview(QWidget* parent, TPanelOwner* owner) : TGuiPanel(parent
     binding_ = std::make_unique<TVktLayoutBinding>(Preview);
     PreviewItemOperator->SetPreview(Preview);
     BuildToolBar();
+    // The bar is read before the page it adds to, the page before the items' tree below it.
+    std::vector<QWidget*> chain;
+    for (const TButtonRow& row : kButtons) chain.push_back(ToolBar->findChild<QWidget*>(row.Name));
+    chain.push_back(Preview);
+    chain.push_back(PreviewItemOperator->GetTreeView());
+    platform::TabChain(chain);
     ToolBar->hide();
     Preview->AddActionNotifier({}, {}, {}, {}, [this](TPreview*, TViewItem*, bool) { UpdateButtons(); },
                                [this](TPreview*) { UpdateButtons(); });

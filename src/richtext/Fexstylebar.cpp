@@ -25,6 +25,7 @@
 #include <functional>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -501,6 +502,10 @@ TExStyleBar::TExStyleBar(QWidget* owner) : QFrame(owner)
     });
     Finder = Instances<TExView>(FinderControl).value(0);
     simple("ActFind", "検索");
+    // The keys run along the bar as it stands: the lists are made after the buttons.
+    std::vector<QWidget*> chain;
+    for (QAction* action : ToolBar->actions()) chain.push_back(ToolBar->widgetForAction(action));
+    platform::TabChain(chain);
     ActionListUpdate();
 }
 

@@ -459,6 +459,7 @@ void THistoryChartPanel::SetMonthEditor(TMonthPriceEditor* editor)
     // Its width as made: the splitter gives a hidden widget none.
     editorWidth_ = std::max(widget->width(), widget->minimumSizeHint().width());
     splitter_->insertWidget(0, widget);
+    platform::TabChainBefore(*mhView_, {widget});   // the editor stands left of the chart
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
     widget->setVisible(btnMHistEdit_->isChecked());

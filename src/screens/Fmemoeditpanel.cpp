@@ -131,7 +131,11 @@ TFontDropDown* TMemoEditPanel::GetFontList()
     fontList_->setObjectName(QStringLiteral("FontList"));
     fontList_->setFixedWidth(145);
     platform::SetHint(*fontList_->GetDropDown(), "フォント|フォントを変更します。");
-    styleBar_->insertWidget(styleBar_->actions().value(0), fontList_);
+    QAction* first = styleBar_->actions().value(0);
+    styleBar_->insertWidget(first, fontList_);
+    // Made last, it stands first on the bar and is read first.
+    if (QWidget* next = first ? styleBar_->widgetForAction(first) : nullptr)
+        platform::TabChainBefore(*next, {fontList_});
     fontList_->OnChange = [this](QObject*) { ApplyToolStyle(kTagFont); };
     fontList_->GetDropDown()->installEventFilter(this);
     ShowCaretStyle();

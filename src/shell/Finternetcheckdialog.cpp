@@ -76,6 +76,7 @@ void TInternetCheckDialog::CheckDone(THTTPThread* sender)
 {
     timer_->stop();
     btnClose_->setEnabled(true);
+    btnClose_->setFocus(Qt::OtherFocusReason);   // the one control: Enter and Space close
     if (sender && sender->GetSucceeded()) {
         label_->setText(platform::ToQString(module_.IsNewerVersion() ? "ホームページで最新版が公開されています。"
                                                                      : "お使いのVektaraは最新版です。"));

@@ -71,6 +71,7 @@ TOwnerDrawComboBox* TOwnerDrawComboBox::CreateIn(QWidget& frame, const char* fra
     auto* combo = new TOwnerDrawComboBox(&frame, itemHeight);
     combo->setObjectName("DropDown");
     layout->addWidget(combo);
+    frame.setFocusProxy(combo);   // Tab chains and labels take the frame for its list
     return combo;
 }
 

@@ -4,6 +4,7 @@
 #include "gui/KeptPixels.h"
 #include "gui/PixmapKey.h"
 #include "gui/QtSupport.h"
+#include "gui/TabFocus.h"
 #include "widgets/Mvktmodule.h"
 
 #include <QLabel>
@@ -179,9 +180,7 @@ TVktDialog::TVktDialog(QWidget* parent) : TVktForm(parent)
     btnOk_ = button("BtnOk", "OK", 16);
     btnOk_->setDefault(true);
     connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
-    setTabOrder(btnOk_, btnCancel_);
-    setTabOrder(btnCancel_, btnSetting_);
-    setTabOrder(btnSetting_, btnHelp_);
+    buttonRow_ = {btnOk_, btnCancel_, btnSetting_, btnHelp_};
 
     platform::Anchor(*bevel_, AnchorSide::Left | AnchorSide::Right | AnchorSide::Bottom);
     platform::Anchor(*appLabel_, AnchorSide::Left | AnchorSide::Bottom);
@@ -195,4 +194,11 @@ TVktDialog::TVktDialog(QWidget* parent) : TVktForm(parent)
 
     setMinimumWidth(kDialogMinWidth);
     resize(kDialogClientWidth, kDialogClientHeight + GetStatusBar()->sizeHint().height());
+}
+
+bool TVktDialog::event(QEvent* event)
+{
+    // Once built, before it is first shown: the subclass's controls come before the row.
+    if (event->type() == QEvent::Polish) platform::TabChainLast(*this, buttonRow_);
+    return TVktForm::event(event);
 }

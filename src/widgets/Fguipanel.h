@@ -6,10 +6,14 @@
 // Every binding, unbinding included, ends with Changed, so DoUpdate must cope with no object.
 //
 // TVktDialog: the base of the batch and edit dialogs: OK, cancel, apply and help buttons at the
-// bottom right, a bevel line with the product label above them, and a one-panel status line.
+// bottom right, a bevel line with the product label above them, and a one-panel status line. The
+// button row ends the Tab chain, after the controls the subclass builds, so the dialog opens with
+// the focus on its first input.
 #include "widgets/Fvktform.h"
 
 #include <QFrame>
+
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -62,8 +66,15 @@ public:
     QPushButton* GetBtnHelp() const { return btnHelp_; }
     // Panel 0 of the status bar, spanning it.
     QLabel* GetStatusPanel() const { return statusPanel_; }
+    // The buttons that end the Tab chain, in the order the eye reads them; OK, キャンセル, 適用,
+    // ヘルプ unless set.
+    void SetButtonRow(std::vector<QWidget*> row) { buttonRow_ = std::move(row); }
+
+protected:
+    bool event(QEvent* event) override;
 
 private:
+    std::vector<QWidget*> buttonRow_;
     QFrame* bevel_ = nullptr;
     QLabel* appLabel_ = nullptr;
     QPushButton* btnHelp_ = nullptr;

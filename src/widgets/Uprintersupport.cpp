@@ -8,6 +8,7 @@
 #include "gui/PdfWriter.h"
 #include "gui/QtCanvas.h"
 #include "gui/QtSupport.h"
+#include "gui/RunPump.h"
 #include "gui/Services.h"
 #include "platform/Errors.h"
 #include "platform/Text.h"
@@ -296,7 +297,7 @@ void TPrinterObject::DoChange(bool printerChanged)
         if (handler->owner_ == this && handler->OnChange) handler->OnChange(this, printerChanged);
 }
 
-bool TPrinterObject::BeginDoc(const std::string& title)
+bool TPrinterObject::BeginDoc(const std::string& title, platform::RunPump* pump)
 {
     lastError_.clear();
     if (!GetEnabled()) return false;
@@ -306,23 +307,30 @@ bool TPrinterObject::BeginDoc(const std::string& title)
         lastError_ = error.Message();
         return false;
     }
-    if (job_) ScalePage();
+    pump_ = pump;
+    if (job_) StartPage();
     return job_ != nullptr;
 }
 
 void TPrinterObject::NewPage()
 {
     if (!job_) return;
-    // The page ended is written out (and the next begun) aside during a print run (PaintAside.h).
-    platform::PaintAside([this] { job_->NewPage(); });
-    ScalePage();
+    // The page ended is written out (and the next begun) aside when its pictures were: a page of
+    // text is written in a fraction of a millisecond, less than handing it over costs.
+    platform::PaintAside([this] { job_->NewPage(); }, PagePaintedAside() ? pump_ : nullptr);
+    StartPage();
 }
 
-void TPrinterObject::ScalePage()
+bool TPrinterObject::PagePaintedAside() const { return pump_ && pump_->PaintsAside() != asideBeforePage_; }
+
+void TPrinterObject::StartPage()
 {
+    platform::Canvas& page = job_->GetCanvas();
+    page.SetRunPump(pump_);
+    if (pump_) asideBeforePage_ = pump_->PaintsAside();
     const int percent = ScalePercent();
     if (percent == 100) return;
-    if (QPainter* painter = job_->GetCanvas().GetPainter()) painter->scale(percent / 100.0, percent / 100.0);
+    if (QPainter* painter = page.GetPainter()) painter->scale(percent / 100.0, percent / 100.0);
 }
 
 int TPrinterObject::PageLength(int paperPixels) const
@@ -335,10 +343,11 @@ bool TPrinterObject::EndDoc()
     lastError_.clear();
     if (!job_) return false;
     const auto job = std::move(job_);
+    platform::RunPump* const pump = std::exchange(pump_, nullptr);
     try {
-        // The file is written and sent aside during a print run.
+        // The file is written and sent aside during a run.
         bool ended = false;
-        platform::PaintAside([&] { ended = job->End(); });
+        platform::PaintAside([&] { ended = job->End(); }, pump);
         return ended;
     } catch (const platform::Error& error) {
         lastError_ = error.Message();
@@ -350,6 +359,7 @@ void TPrinterObject::CancelDoc()
 {
     if (!job_) return;
     const auto job = std::move(job_);
+    pump_ = nullptr;
     job->Cancel();
 }
 

@@ -12,6 +12,7 @@
 #include "platform/StringList.h"
 #include "widgets/Upapernamelist.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -162,10 +163,13 @@ public:
     // Calls every listener under the busy cursor.
     void DoChange(bool printerChanged);
 
-    // Job. BeginDoc: false when no job started (disabled, cancelled, refused). EndDoc: false when
-    // the job was not completed. GetCanvas: the job's page between BeginDoc and EndDoc, otherwise a
-    // measuring canvas at the printer's resolution.
-    bool BeginDoc(const std::string& title);
+    // Job. BeginDoc: false when no job started (disabled, cancelled, refused); `pump`, the run's
+    // (kept by its owner until the job ends), has the pages' pictures painted aside (PaintAside.h),
+    // a page whose pictures were written aside, and the job ended aside. EndDoc: false when the job
+    // was not completed. GetCanvas: the job's page
+    // between BeginDoc and EndDoc, drawing for the run's pump, otherwise a measuring canvas at the
+    // printer's resolution.
+    bool BeginDoc(const std::string& title, platform::RunPump* pump = nullptr);
     void NewPage();
     bool EndDoc();
     void CancelDoc();
@@ -229,8 +233,10 @@ private:
     // (paper pixels × 100 / scale).
     int ScalePercent() const { return devMode_.Scale > 0 ? devMode_.Scale : 100; }
     int PageLength(int paperPixels) const;
-    // Shrinks the job's current page by the scale.
-    void ScalePage();
+    // Readies the job's current page: shrunk by the scale, drawing for the run's pump.
+    void StartPage();
+    // The page's pictures were painted aside: its change (its writing) is long too.
+    bool PagePaintedAside() const;
     const std::vector<std::string>& Fonts() const;
 
     std::vector<std::unique_ptr<TPrinterDevice>> devices_;
@@ -241,6 +247,8 @@ private:
     platform::StringList papers_;
     std::vector<std::shared_ptr<TPrnObjEventHandler>> handlers_;
     std::unique_ptr<TPrinterJob> job_;
+    platform::RunPump* pump_ = nullptr; // the job's run's, not owned
+    std::size_t asideBeforePage_ = 0;   // the pump's paints aside before the current page
     std::string lastError_;
     std::unique_ptr<platform::Canvas> measure_;
     int measureDpi_ = 0;

@@ -252,6 +252,7 @@ TEST_F(CsvWizard, UnknownNamesMappedOrCreatedThenImported)
     wizard.GetBtnCsvComp()->click();
     EXPECT_EQ(closer.EndText, "終了しました。");
     EXPECT_TRUE(NextEnabled());
+    EXPECT_EQ(wizard.focusWidget(), wizard.GetBtnNext()); // Enter then closes, never goes back
     ASSERT_EQ(Records(), 3);
 
     TVDBFood food(&db.Object());
@@ -447,6 +448,20 @@ TEST_F(CsvWizard, EachPageFocusesItsFirstInput)
         EXPECT_NE(focus, wizard.GetBtnCancel()) << n;
         EXPECT_NE(focus, wizard.GetBtnHelp()) << n;
     }
+}
+
+// The data check's table is read only: Tab leaves it for 保存 and the wizard's buttons.
+TEST_F(CsvWizard, TabLeavesTheCheckedTable)
+{
+    QApplication::setActiveWindow(&wizard);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&wizard));
+    ToTable({F::Data, F::UsePrice}, "a,1\nb,2\n");
+    wizard.BtnNextClick();
+    ASSERT_EQ(wizard.GetPage(), 4) << LastMessage();
+    QWidget* table = wizard.findChild<QWidget*>("CompleteGrid");
+    table->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(table, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), table->parentWidget()->findChild<QWidget*>("BtnSave"));
 }
 
 // A too-long row deleted leaves its extra column empty: that column no longer holds the page.

@@ -116,27 +116,6 @@ protected:
     int dealer_ = 0;
 };
 
-// The keys run as the eye reads: from a tab's page and its buttons (those enabled) down to 閉じる
-// and ヘルプ below, and round to the tabs; each tab opens with the focus on its page.
-TEST_F(OtherEditDialogTest, TabRunsAsTheEyeReads)
-{
-    const struct {
-        int tab;
-        const char* chain;
-    } rows[] = {{TOtherEditDialog::tbIcon, "IconGrid BtnSave BtnLoad BtnOk BtnHelp TabControl IconGrid"},
-                {TOtherEditDialog::tbClass, "ClassTree BtnChildNew BtnUp BtnDown BtnOk BtnHelp TabControl ClassTree"}};
-    for (const auto& row : rows) {
-        dialog.SetTab(row.tab);
-        QApplication::processEvents();
-        std::string chain = QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "";
-        for (int i = 0; i < 7 && chain.size() < std::string(row.chain).size(); ++i) {
-            vkttest::Key(Qt::Key_Tab);
-            chain += " " + QApplication::focusWidget()->objectName().toStdString();
-        }
-        EXPECT_EQ(chain, row.chain) << row.tab;
-    }
-}
-
 TEST_F(OtherEditDialogTest, LeavingATabWithAnEditAsksOnceYesWritesNoRestores)
 {
     dialog.SetTab(TOtherEditDialog::tbClass);

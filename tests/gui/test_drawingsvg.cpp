@@ -483,6 +483,58 @@ std::string Star(int points, double radius)
     return d + " Z";
 }
 
+// What a drawing says it holds is what it holds on the heap once recorded (its count is what the
+// drawings' budget charges): not less (within 2 %, for what else a reading leaves on the heap), nor
+// far beyond.
+TEST(DrawingSvg, ADrawingCountsWhatItHoldsOnTheHeap)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps its own account";
+#endif
+    const auto hex = [](int i) {
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "#%06x", (i * 0x010203 + 0x102030) & 0xFFFFFF);
+        return std::string(colour);
+    };
+    std::string shapes, outlines, gradients, dashes;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string x = std::to_string(i % 50 * 12), y = std::to_string(i / 50 * 13);
+        shapes += "<rect x='" + x + "' y='" + y + "' width='10' height='6' fill='" + hex(i) + "' stroke='#000000'/>"
+                  "<ellipse cx='" + x + "' cy='" + y + "' rx='5' ry='3' fill='" + hex(i + 1) + "' stroke='#000000'/>";
+        dashes += "<path d='M " + x + " " + y + " h 10' stroke='" + hex(i) + "' stroke-dasharray='" +
+                  std::to_string(1 + i % 7) + " 2'/>";
+    }
+    for (int i = 0; i < 500; ++i) {
+        std::string d = "M 0 " + std::to_string(i);
+        for (int k = 1; k < 50; ++k)
+            d += " L " + std::to_string(k * 20) + " " + std::to_string(i + k % 2 * 5);
+        outlines += "<path d='" + d + " Z' fill='#204080'/>";
+        gradients += "<linearGradient id='g" + std::to_string(i) + "' x1='0' x2='1'><stop offset='0' stop-color='" +
+                     hex(i) + "'/><stop offset='1' stop-color='#ffffff'/></linearGradient><rect x='" +
+                     std::to_string(i) + "' width='20' height='20' fill='url(#g" + std::to_string(i) + ")'/>";
+    }
+    const struct {
+        const char* What;
+        std::string Body;
+    } rows[] = {
+        {"4 000 rectangles and ellipses of distinct colours", shapes},
+        {"500 outlines of 50 points", outlines},
+        {"500 rectangles of distinct gradients", gradients},
+        {"2 000 lines of distinct dashed pens", dashes},
+    };
+    for (const auto& row : rows) {
+        const std::string svg = Page() + row.Body + "</svg>";
+        std::string error;
+        ReadDrawingSvg(svg, QSizeF(1000, 1000), kMetafileDrawingLimits, error);
+        const std::size_t before = mallinfo2().uordblks;
+        const std::optional<DisplayList> drawing = ReadDrawingSvg(svg, QSizeF(1000, 1000), kMetafileDrawingLimits, error);
+        const std::size_t held = mallinfo2().uordblks - before;
+        ASSERT_TRUE(drawing) << row.What << ": " << error;
+        EXPECT_GE(drawing->Bytes(), held - held / 50) << row.What;
+        EXPECT_LE(drawing->Bytes(), held * 3 / 2) << row.What;
+    }
+}
+
 std::string At(int i) { return "x='" + std::to_string(i % 900) + "' y='" + std::to_string(20 + i / 3 % 900) + "'"; }
 
 struct Hostile {
@@ -597,6 +649,29 @@ std::vector<Hostile> HostileDrawings()
     };
     add("700 thin dashed lines under a shear", sheared(700, 1, "1 1"));
     add("2000 dotted thin lines under a shear", sheared(2000, 0.5, "3 3"));
+    // Dashes are made along the outline in its own units whatever the transform, by the first 32
+    // entries of the pattern; a thin pen's pixel by pixel, but each made where it is wider.
+    const auto updown = [](int times, double x, double height) {
+        std::string d = "M " + std::to_string(x) + " 0";
+        for (int k = 0; k < times; ++k)
+            d += k % 2 ? " V 0" : " V " + std::to_string(height);
+        return d;
+    };
+    add("a dashed zigzag squeezed a thousandfold",
+        "<g transform='matrix(1000 0 0 0.001 0 0)'><path d='" + updown(1000, 0.5, 900'000) +
+            "' fill='none' stroke='#204080' stroke-width='0.002' stroke-dasharray='46 46'/></g>");
+    std::string tiny;
+    for (int k = 0; k < 32; ++k)
+        tiny += "0.02 ";
+    add("a dashed zigzag of 32 tiny dashes and a long one",
+        "<path d='" + updown(1000, 500, 900) + "' fill='none' stroke='#204080' stroke-width='2' "
+        "stroke-dasharray='" + tiny + "100000 100000'/>");
+    add("a rectangle dashed by a pen 1e-308 wide",
+        "<path d='M 100 500 H 900 V 900 H 100 Z' fill='#fff0c0' stroke='#404040' stroke-width='1e-308' "
+        "stroke-dasharray='150 100'/>");
+    add("a dense zigzag dashed by a pen under a pixel wide",
+        "<path d='" + updown(2000, 500, 900) + "' fill='none' stroke='#204080' stroke-width='0.8' "
+        "stroke-dasharray='0.05 0.05'/>");
     // Distinct glyphs (CJK ideographs, their extension A, Hangul): each is made by the font's
     // rasteriser at its first drawing.
     body.clear();
@@ -621,8 +696,10 @@ double CpuMilliseconds()
 
 // Drawings the converter does not write but its child could: whether each is kept or refused, what
 // it makes the program hold, read and replayed on a page and into PDF, stays within the drawing's
-// budget, and one kept is redrawn within about a quarter of a second (the sanitizers' allocators
-// keep freed memory and their code is slower: there only that nothing breaks is checked).
+// budget, and one kept is redrawn within about a quarter of a second; rasterised at the largest
+// size a view shows it, as a raster job stops it past its time limit, no command runs on long (the
+// sanitizers' allocators keep freed memory and their code is slower: there only that nothing
+// breaks is checked).
 TEST(DrawingSvg, HostileDrawingsStayWithinTheirBudget)
 {
 #if defined(__SANITIZE_ADDRESS__)
@@ -633,7 +710,12 @@ TEST(DrawingSvg, HostileDrawingsStayWithinTheirBudget)
     // What the largest admitted drawing takes, with room for a loaded machine.
     constexpr double kMaxRedrawMs = 400;
     const std::string folder = vkttest::NewTempFolder("hostile");
+    // Held from the start, outside what each drawing's measure sees.
+    const double side = std::sqrt(double(kMaxRasterPixels));
+    const int pixels = static_cast<int>(side);
+    QImage raster(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
     for (const Hostile& hostile : HostileDrawings()) {
+        raster.fill(Qt::transparent);
         malloc_trim(0);
         const bool measured = kMeasure && static_cast<bool>(std::ofstream("/proc/self/clear_refs") << "5");
         const std::size_t baseline = StatusKilobytes("VmRSS");
@@ -650,10 +732,18 @@ TEST(DrawingSvg, HostileDrawingsStayWithinTheirBudget)
                 drawing->Replay(painter);
             }
             const double redraw = CpuMilliseconds() - before;
-            std::printf("[ hostile  ] %-45s %8lld units, redrawn in %7.1f ms\n", hostile.What.c_str(),
-                        static_cast<long long>(drawing->Work()), redraw);
+            const double start = CpuMilliseconds();
+            {
+                QPainter painter(&raster);
+                painter.scale(side / 1000, side / 1000);
+                drawing->Replay(painter, [&] { return CpuMilliseconds() - start <= kRasterTimeoutMs; });
+            }
+            const double rastered = CpuMilliseconds() - start;
+            std::printf("[ hostile  ] %-45s %8lld units, redrawn in %7.1f ms, rasterised in %7.1f ms\n",
+                        hostile.What.c_str(), static_cast<long long>(drawing->Work()), redraw, rastered);
             if (kMeasure) {
                 EXPECT_LT(redraw, kMaxRedrawMs) << hostile.What << ": " << drawing->Work() << " units";
+                EXPECT_LT(rastered, kRasterTimeoutMs + kMaxRedrawMs) << hostile.What;
             }
             PdfWriter writer(folder + "/page.pdf", 21000, 29700, 96);
             drawing->Replay(*writer.GetCanvas().GetPainter());

@@ -4,6 +4,7 @@
 #include "gui/PdfWriter.h"
 #include "gui/PictureData.h"
 #include "gui/QtCanvas.h"
+#include "gui/RunPump.h"
 #include "platform/ProgramFiles.h"
 #include "support/ScriptedServices.h"
 #include "support/TestPictures.h"
@@ -359,6 +360,40 @@ TEST(EnhancedMetafile, ADrawingOverTheCacheBudgetIsRefused)
     EXPECT_EQ(WarningCounter::Count, 1) << WarningCounter::Last;
 }
 
+// The cache's budget counts every drawing it made that something still holds (a shown page's
+// pictures): those held by nothing else go first, and one let go while held elsewhere stays counted
+// until it has gone, and is given back when asked for again rather than played anew.
+TEST(EnhancedMetafile, TheCacheCountsTheDrawingsHeldElsewhere)
+{
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 8; ++i)
+        pictures.push_back(EmfBuilder(40, 30).Rectangle(2, 2, 20 + i, 20, kRed).Bytes());
+    int renders = 0;
+    const auto render = [&](std::string_view bytes) {
+        ++renders;
+        return RenderEnhancedMetafile(bytes);
+    };
+    std::size_t each = 0;
+    {
+        MetafileCache probe(16 << 10, render);
+        probe.Get(pictures[0]);
+        each = probe.HeldBytes();
+    }
+    renders = 0;
+    MetafileCache cache(3 * each, render);
+    std::vector<std::shared_ptr<const MetafileRendering>> shown;
+    for (int i = 0; i < 4; ++i)
+        shown.push_back(cache.Get(pictures[i]));
+    for (int i = 4; i < 8; ++i)
+        cache.Get(pictures[i]);
+    EXPECT_EQ(cache.HeldBytes(), 5 * each) << "the four held, over the budget, and the latest made";
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(cache.Get(pictures[i])->Drawing.GetDrawing(), shown[i]->Drawing.GetDrawing()) << i;
+    EXPECT_EQ(renders, 8) << "the held drawings are not played again";
+    shown.clear();
+    EXPECT_LE(cache.HeldBytes(), 3 * each) << "let go by all, within the budget again";
+}
+
 TEST(EnhancedMetafile, BitmapCopyAndPdfDrawTheRecords)
 {
     PictureData picture;
@@ -646,7 +681,7 @@ TEST(EnhancedMetafile, APictureAskedForWhileItPlaysIsPlayedOnce)
         },
         1);
     int told = 0;
-    QObject::connect(&cache.Notifier(), &JobNotifier::Ended, [&] { ++told; });
+    QObject::connect(&ProgramJobNotifier(), &JobNotifier::Ended, [&] { ++told; });
 
     std::shared_ptr<MetafilePlay> first, again, other;
     EXPECT_EQ(cache.Find(slow, first), nullptr);
@@ -720,16 +755,16 @@ TEST(EnhancedMetafile, APictureShownNowGoesFirstAndOneNoLongerAskedForIsDropped)
     const std::size_t held = cache.HeldWaits();
     {
         int pumped = 0;
-        const MetafileWaitPump pump([&] { return (release = ++pumped > 2), true; });
-        EXPECT_FALSE(cache.Wait(*waited)->Drawing.IsEmpty());
+        RunPump pump([&](std::size_t, std::size_t) { return (release = ++pumped > 2), true; }, {});
+        EXPECT_FALSE(cache.Wait(*waited, &pump)->Drawing.IsEmpty());
     }
     EXPECT_EQ(cache.HeldWaits(), held) << "the waiting thread let events through and played nothing";
     EXPECT_EQ(played(6), (std::vector<int>{0, 5, 1, 3, 4, 7})) << "7, waited for, before 6";
     release = false;
     const auto late = ask(8);
     {
-        const MetafileWaitPump giveUp([] { return false; });
-        EXPECT_TRUE(cache.Wait(*late)->Drawing.IsEmpty()) << "a wait given up draws a frame";
+        RunPump giveUp([](std::size_t, std::size_t) { return false; }, {});
+        EXPECT_TRUE(cache.Wait(*late, &giveUp)->Drawing.IsEmpty()) << "a wait given up draws a frame";
     }
     release = true;
     cache.Wait(*late);
@@ -760,14 +795,16 @@ TEST(EnhancedMetafile, APumpedWaitForSeveralPlaysCountsEachEnded)
     std::vector<std::pair<std::size_t, std::size_t>> told;
     {
         // The plays are let go on the first call and all end before it returns.
-        const MetafileWaitPump pump([&](std::size_t ended, std::size_t waited) {
-            told.emplace_back(ended, waited);
-            if (!release.exchange(true))
-                while (!std::all_of(plays.begin(), plays.begin() + 3, [](const auto& p) { return p->Ended(); }))
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            return true;
-        });
-        EXPECT_TRUE(cache.WaitAll(plays));
+        RunPump pump(
+            [&](std::size_t ended, std::size_t waited) {
+                told.emplace_back(ended, waited);
+                if (!release.exchange(true))
+                    while (!std::all_of(plays.begin(), plays.begin() + 3, [](const auto& p) { return p->Ended(); }))
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                return true;
+            },
+            {});
+        EXPECT_TRUE(cache.WaitAll(plays, &pump));
     }
     ASSERT_FALSE(told.empty());
     EXPECT_EQ(told.front(), std::make_pair(std::size_t{0}, std::size_t{3}));

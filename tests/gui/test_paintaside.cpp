@@ -1,12 +1,14 @@
-// Painting aside (a print run): a paint runs in place unless a pump lives on its thread, and then
-// on another thread with the pump called meanwhile (also over many short paints), its exception
-// raised to the caller; pictures drawn onto a printing canvas so are the same pixels, and none is
-// replayed on the caller's thread.
+// Painting aside (a print run): a paint runs in place unless its run's pump is passed, and then on
+// another thread with the pump called meanwhile (also over many short paints), its exception
+// raised to the caller; a pump is in force only on its own thread and outside its own call, where
+// a run begun within the call has its own; pictures drawn onto a printing canvas so are the same
+// pixels, and none is replayed on the caller's thread.
 #include "gui/DrawingSvg.h"
 #include "gui/EnhancedMetafile.h"
 #include "gui/PageRecording.h"
 #include "gui/PaintAside.h"
 #include "gui/QtCanvas.h"
+#include "gui/RunPump.h"
 
 #include <gtest/gtest.h>
 
@@ -24,41 +26,73 @@ namespace {
 
 using namespace platform;
 
+// Paints aside through `pump` a paint that ends only once `pumped` has counted a call: in place it
+// would never see one (it gives up after a while). True when it ran on another thread and saw it.
+bool PaintedAsideAndPumped(RunPump& pump, const std::atomic<int>& pumped)
+{
+    const int before = pumped.load();
+    std::thread::id ranOn;
+    bool sawPump = false;
+    PaintAside(
+        [&] {
+            ranOn = std::this_thread::get_id();
+            const auto give = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (pumped.load() == before && std::chrono::steady_clock::now() < give)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            sawPump = pumped.load() > before;
+        },
+        &pump);
+    return ranOn != std::this_thread::get_id() && sawPump;
+}
+
 TEST(PaintAside, InPlaceWithoutAPumpAsideWithOneTheErrorsCarriedBack)
 {
     const auto here = std::this_thread::get_id();
     std::thread::id ranOn;
-    PaintAside([&] { ranOn = std::this_thread::get_id(); });
+    PaintAside([&] { ranOn = std::this_thread::get_id(); }, nullptr);
     EXPECT_EQ(ranOn, here) << "no pump: in place";
 
     std::atomic<int> pumped{0};
-    std::thread::id nestedOn;
-    PaintAsidePump pump([&] {
-        if (pumped++ == 0)
-            PaintAside([&] { nestedOn = std::this_thread::get_id(); });
+    RunPump pump({}, [&] { ++pumped; });
+    EXPECT_TRUE(PaintedAsideAndPumped(pump, pumped));
+    EXPECT_THROW(PaintAside([] { throw std::runtime_error("refused"); }, &pump), std::runtime_error);
+}
+
+// Where a run's pump is in force: a paint asked for within its call, or on another thread it was
+// passed to, is done in place there, the pump not called; a run begun within the call pumps its
+// own.
+TEST(PaintAside, APumpIsInForceOnItsThreadOutsideItsCall)
+{
+    const auto here = std::this_thread::get_id();
+    std::thread::id nestedOn, passedOn;
+    bool innerAside = false;
+    std::atomic<int> pumped{0}, innerPumped{0};
+    RunPump pump({}, [&] {
+        if (pumped++ > 0)
+            return;
+        PaintAside([&] { nestedOn = std::this_thread::get_id(); }, &pump);
+        RunPump inner({}, [&] { ++innerPumped; });
+        innerAside = PaintedAsideAndPumped(inner, innerPumped);
     });
-    // The paint ends only once this thread has been pumped: in place it would never see that.
-    bool sawPump = false;
-    PaintAside([&] {
-        ranOn = std::this_thread::get_id();
-        const auto give = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (pumped.load() == 0 && std::chrono::steady_clock::now() < give)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        sawPump = pumped.load() > 0;
-    });
-    EXPECT_NE(ranOn, here);
-    EXPECT_TRUE(sawPump) << "the pump is called while the paint runs";
-    EXPECT_EQ(nestedOn, here) << "a paint asked within a pump's call is done in place";
-    EXPECT_THROW(PaintAside([] { throw std::runtime_error("refused"); }), std::runtime_error);
+    ASSERT_TRUE(PaintedAsideAndPumped(pump, pumped));
+    EXPECT_EQ(nestedOn, here) << "a paint asked within the pump's call is done in place";
+    EXPECT_TRUE(innerAside) << "a run begun within the call pumps its own";
+
+    const int before = pumped.load();
+    std::thread other([&] { PaintAside([&] { passedOn = std::this_thread::get_id(); }, &pump); });
+    const auto otherId = other.get_id();
+    other.join();
+    EXPECT_EQ(passedOn, otherId) << "passed to another thread: in place there";
+    EXPECT_EQ(pumped.load(), before);
 }
 
 // Paints each shorter than the pump's interval still have it called as their time adds up.
 TEST(PaintAside, ShortPaintsInARowArePumpedAsTheirTimeAddsUp)
 {
     int pumped = 0;
-    const PaintAsidePump pump([&] { ++pumped; });
+    RunPump pump({}, [&] { ++pumped; });
     for (int i = 0; i < 20; ++i)
-        PaintAside([] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
+        PaintAside([] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }, &pump);
     EXPECT_GT(pumped, 0);
 }
 
@@ -76,13 +110,15 @@ std::shared_ptr<const DisplayList> Drawing()
     return std::make_shared<const DisplayList>(std::move(drawing).value_or(DisplayList()));
 }
 
-// A drawing and a recording (text over a placed drawing) printed onto a page bitmap.
-QImage Printed(const PageRecording& drawing, const PageRecording& recording)
+// A drawing and a recording (text over a placed drawing) printed onto a page bitmap for the run of
+// `pump`, if any.
+QImage Printed(const PageRecording& drawing, const PageRecording& recording, RunPump* pump = nullptr)
 {
     QImage page(600, 400, QImage::Format_RGB32);
     page.fill(Qt::white);
     QPainter painter(&page);
     QtCanvas canvas(painter, 300, 300, CanvasKind::Printer);
+    canvas.SetRunPump(pump);
     canvas.DrawMetafile({10, 10, 410, 210}, drawing);
     canvas.DrawMetafile({100, 200, 500, 400}, recording);
     return page;
@@ -101,10 +137,8 @@ TEST(PaintAside, PicturesPrintedAsideAreTheSameAndNotReplayedHere)
     const std::size_t before = DisplayList::ReplaysOnThisThread();
     const QImage inPlace = Printed(drawing, recording);
     EXPECT_EQ(DisplayList::ReplaysOnThisThread(), before + 2);
-    const QImage aside = [&] {
-        const PaintAsidePump pump([] {});
-        return Printed(drawing, recording);
-    }();
+    RunPump pump({}, [] {});
+    const QImage aside = Printed(drawing, recording, &pump);
     EXPECT_EQ(DisplayList::ReplaysOnThisThread(), before + 2) << "no picture replayed on this thread";
     EXPECT_TRUE(aside == inPlace) << "the same pixels";
     EXPECT_NE(inPlace.pixel(60, 60), QColor(Qt::white).rgb()) << "something was drawn";

@@ -85,9 +85,15 @@ TEST(PictureJob, ALaneDropsWhatIsNotBegunAndItsEndsAreToldOnce)
     }
     EXPECT_EQ(ran.load(), 1) << "the jobs not begun are dropped";
 
-    int told = 0, ended = 0;
-    JobNotifier notifier([&] { ++told; });
-    QObject::connect(&notifier, &JobNotifier::Ended, [&] { ++ended; });
+    // Two engines' bookkeeping, each done before the waiters are called.
+    int told = 0, toldToo = 0, ended = 0, toldBeforeEnded = 0;
+    JobNotifier notifier;
+    const JobNotifier::Listener listener(notifier, [&] { ++told; });
+    const JobNotifier::Listener another(notifier, [&] { ++toldToo; });
+    QObject::connect(&notifier, &JobNotifier::Ended, [&] {
+        ++ended;
+        toldBeforeEnded += told == ended && toldToo == ended;
+    });
     std::vector<std::thread> workers;
     for (int i = 0; i < 4; ++i)
         workers.emplace_back([&] { notifier.Tell(); });
@@ -96,10 +102,12 @@ TEST(PictureJob, ALaneDropsWhatIsNotBegunAndItsEndsAreToldOnce)
     EXPECT_EQ(ended, 0) << "told on the notifier's thread, not the worker's";
     QCoreApplication::processEvents();
     EXPECT_EQ(told, 1);
+    EXPECT_EQ(toldToo, 1);
     EXPECT_EQ(ended, 1) << "ends that came together are told once";
     notifier.Tell();
     QCoreApplication::processEvents();
     EXPECT_EQ(ended, 2) << "an end after the notice is told again";
+    EXPECT_EQ(toldBeforeEnded, 2) << "every listener's work runs before Ended";
 }
 
 } // namespace

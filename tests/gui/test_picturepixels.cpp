@@ -5,6 +5,7 @@
 #include "gui/EnhancedMetafile.h"
 #include "gui/PaintAside.h"
 #include "gui/PicturePixels.h"
+#include "gui/RunPump.h"
 
 #include <gtest/gtest.h>
 
@@ -283,10 +284,10 @@ TEST(PicturePixels, ADrawingReplayedOnSeveralThreadsAtOnce)
         QImage printed(100, 51, QImage::Format_RGB32);
         printed.fill(Qt::white);
         {
-            const PaintAsidePump pump([] {});
+            RunPump pump({}, [] {});
             QPainter painter(&printed);
             painter.scale(0.5, 0.51);
-            PaintAside([&] { drawing->Replay(painter); });
+            PaintAside([&] { drawing->Replay(painter); }, &pump);
         }
         ASSERT_TRUE(Settle(pixels));
         const Painted shown = Paint(pixels, drawing, sizes[2]);

@@ -526,7 +526,8 @@ TEST_F(PrintDialogTest, AFailedRunSaysWhyInJapaneseAndMayBeRetried)
 }
 
 // A PDF printer whose job is written only once the window has answered (served a timer) since the
-// writing began: written on the window's thread, it fails after 20 s.
+// writing began: written on the window's thread, it fails after 20 s. It counts the pages written
+// off the thread that began the job.
 class AnsweredPrinter : public TPdfPrinterDevice {
 public:
     explicit AnsweredPrinter(std::string file) : file_(std::move(file)) {}
@@ -534,12 +535,17 @@ public:
     {
         class Job : public TPrinterJob {
         public:
-            Job(std::unique_ptr<TPrinterJob> pdf, std::atomic<bool>& ending, std::atomic<bool>& answered)
-                : pdf_(std::move(pdf)), ending_(ending), answered_(answered)
+            Job(std::unique_ptr<TPrinterJob> pdf, AnsweredPrinter& printer)
+                : pdf_(std::move(pdf)), ending_(printer.ending), answered_(printer.answered),
+                  pagesAside_(printer.pagesAside)
             {
             }
             platform::Canvas& GetCanvas() override { return pdf_->GetCanvas(); }
-            void NewPage() override { pdf_->NewPage(); }
+            void NewPage() override
+            {
+                pagesAside_ += std::this_thread::get_id() != began_;
+                pdf_->NewPage();
+            }
             bool End() override
             {
                 ending_ = true;
@@ -554,22 +560,25 @@ public:
             std::unique_ptr<TPrinterJob> pdf_;
             std::atomic<bool>& ending_;
             std::atomic<bool>& answered_;
+            std::atomic<int>& pagesAside_;
+            const std::thread::id began_ = std::this_thread::get_id();
         };
         (void)mode;
-        return std::make_unique<Job>(MakePdfFileJob(file_, title, {21000, 29700}, kResolution, 1), ending,
-                                     answered);
+        return std::make_unique<Job>(MakePdfFileJob(file_, title, {21000, 29700}, kResolution, 1), *this);
     }
 
     // Set as the job's writing begins, and once the window has served a timer since.
     std::atomic<bool> ending{false};
     std::atomic<bool> answered{false};
+    std::atomic<int> pagesAside{0};
 
 private:
     std::string file_;
 };
 
-// The pictures of a page are replayed, and its job written, off the window's thread, which serves
-// its events meanwhile; the recording printer's pages are those the page view prints itself.
+// The pictures of a page are replayed, and the page and the job written, off the window's thread,
+// which serves its events meanwhile; the recording printer's pages are those the page view prints
+// itself.
 TEST_F(PrintDialogTest, PicturesAndTheJobArePaintedAsideWithTheWindowAnswering)
 {
     TPreview pictures;
@@ -578,14 +587,15 @@ TEST_F(PrintDialogTest, PicturesAndTheJobArePaintedAsideWithTheWindowAnswering)
     auto* images = dynamic_cast<TImageContainer*>(item->GetObject());
     images->SetColCount(2);
     images->SetRowCount(2);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 8; ++i)
         images->AddImage(BinToBase64(vkttest::EmfBuilder(300 + i, 200)
                                          .Ellipse(10, 10, 290, 190, 0x2050C0)
                                          .Text(20, 80, 40, "献立 " + std::to_string(i), 0x101010)
                                          .Bytes()));
     pictures.SetSelected(nullptr);
+    ASSERT_EQ(pictures.GetPageMax(), 2);
     // Played first: the run draws them at once.
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 8; ++i)
         (void)platform::RenderEnhancedMetafileCached(images->GetImageData(i));
 
     std::vector<std::unique_ptr<TPrinterDevice>> devices;
@@ -609,17 +619,18 @@ TEST_F(PrintDialogTest, PicturesAndTheJobArePaintedAsideWithTheWindowAnswering)
         &pictures);
     timer.stop();
     EXPECT_EQ(end, "印刷終了");
-    EXPECT_EQ(PdfPages(pdf), 1);
+    EXPECT_EQ(PdfPages(pdf), 2);
     EXPECT_EQ(replays, 0u) << "no picture replayed on the window's thread";
+    EXPECT_EQ(printer->pagesAside.load(), 1) << "the first page, of pictures, written aside";
 
-    // The same page on the recording printer, through the dialog and straight from the view.
+    // The same pages on the recording printer, through the dialog and straight from the view.
     auto& recorder = vkttest::InstallRecordingPrinter(std::make_unique<vkttest::RecordingPrinter>("Recorder", 150));
     Show([] { Find<QPushButton>("BtnPrint")->click(); }, &pictures);
-    ASSERT_EQ(recorder.pages.size(), 1u);
-    const QImage aside = recorder.pages[0];
-    EXPECT_TRUE(pictures.DrawPrinter("", 1, 0, 0, 0, {}));
     ASSERT_EQ(recorder.pages.size(), 2u);
-    EXPECT_TRUE(recorder.pages[1] == aside) << "the same page as printed in place";
+    EXPECT_TRUE(pictures.DrawPrinter("", 1, 0, 0, 0, {}));
+    ASSERT_EQ(recorder.pages.size(), 4u);
+    EXPECT_TRUE(recorder.pages[2] == recorder.pages[0]) << "the same pages as printed in place";
+    EXPECT_TRUE(recorder.pages[3] == recorder.pages[1]);
 }
 
 } // namespace

@@ -305,6 +305,7 @@ TEST_F(UpdateCheckTest, ManualDialogOutcomes)
         EXPECT_FALSE(dialog.GetBtnClose()->isEnabled());
         EXPECT_TRUE(dialog.GetTimer()->isActive());
         ASSERT_TRUE(WaitFor([&] { return dialog.GetBtnClose()->isEnabled(); }));
+        EXPECT_EQ(dialog.focusWidget(), dialog.GetBtnClose()) << "Enter and Space close";
         EXPECT_EQ(dialog.GetLabel()->text().toStdString(), text);
         EXPECT_FALSE(dialog.GetTimer()->isActive());
         const bool failed = std::string(text).find("できません") != std::string::npos;
