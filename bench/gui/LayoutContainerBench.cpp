@@ -1,7 +1,8 @@
 // The layout containers against plain Qt: a 500-record grid filling an A4 page in two paragraphs
-// of six columns, drawn into a view-sized image at 100 % and 400 % (the cache built, then the
-// cached repaint), and 50 pages of a layout with every container type printed through the PDF
-// printer; each against QPainter drawing the same rectangles, lines and texts on the same device.
+// of six columns, drawn into a view-sized image at 100 % and 400 % (the paint after a change, then
+// a repaint of the unchanged grid), and 50 pages of a layout with every container type printed
+// through the PDF printer; each against QPainter drawing the same rectangles, lines and texts on
+// the same device.
 #include "BenchRatio.h"
 
 #include "core/Uvktsupport.h"

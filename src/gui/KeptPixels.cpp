@@ -109,20 +109,27 @@ void KeptTarget::Blit(QPainter& painter, const QRect& area, const QImage& pixels
     const bool rows = !painter.hasClipping() && pixels.size() == area.size() && pixels.depth() == 32 &&
                       (opaque || pixels.format() == device_->format());
     if (rows) {
-        const QRegion through = system_.isEmpty() ? QRegion(area) : system_ & area;
-        for (const QRect& part : through) {
+        // The device's rows written in place (its bits are not detached: the painter holds them).
+        auto* const to = const_cast<uchar*>(device_->constBits());
+        const uchar* const from = pixels.constBits();
+        const qsizetype toLine = device_->bytesPerLine();
+        const qsizetype fromLine = pixels.bytesPerLine();
+        const auto copy = [&](const QRect& part) {
             const std::size_t bytes = std::size_t(part.width()) * 4;
-            if (part.width() == 1) {
-                for (int y = part.top(); y <= part.bottom(); ++y)
-                    reinterpret_cast<quint32*>(const_cast<uchar*>(device_->constScanLine(y)))[part.left()] =
-                        reinterpret_cast<const quint32*>(pixels.constScanLine(y - area.top()))[part.left() - area.left()];
-                continue;
+            for (int y = part.top(); y <= part.bottom(); ++y) {
+                uchar* line = to + y * toLine + std::size_t(part.left()) * 4;
+                const uchar* source = from + (y - area.top()) * fromLine + std::size_t(part.left() - area.left()) * 4;
+                if (bytes == 4) *reinterpret_cast<quint32*>(line) = *reinterpret_cast<const quint32*>(source);
+                else std::memcpy(line, source, bytes);
             }
-            for (int y = part.top(); y <= part.bottom(); ++y)
-                std::memcpy(const_cast<uchar*>(device_->constScanLine(y)) + std::size_t(part.left()) * 4,
-                            pixels.constScanLine(y - area.top()) + std::size_t(part.left() - area.left()) * 4,
-                            bytes);
+        };
+        // A widget's paint is mostly clipped to one rectangle: no region is made for it.
+        if (system_.rectCount() <= 1) {
+            const QRect part = system_.isEmpty() ? area : area & system_.boundingRect();
+            if (!part.isEmpty()) copy(part);
+            return;
         }
+        for (const QRect& part : system_ & area) copy(part);
         return;
     }
     const QRectF target(QPointF(area.left() - transform_.dx(), area.top() - transform_.dy()) / Ratio(),

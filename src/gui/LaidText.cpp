@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <optional>
 
 namespace platform {
@@ -99,14 +100,18 @@ void LaidLine::DrawDirect(QPainter& painter, const QPointF& at, const QRectF* cl
     painter.restore();
 }
 
+bool LaidLine::Keepable(const QPainter& painter) const
+{
+    return painter.backgroundMode() == Qt::TransparentMode && painter.pen().style() == Qt::SolidLine &&
+           painter.pen().brush().style() == Qt::SolidPattern && !decorated_;
+}
+
 // Copies the pixels this line drew before on the same background, when the painter writes straight
 // into a 32-bit image, unturned and unscaled beyond its pixel ratio, blending opaquely over, and
 // every row the glyphs may touch is of one colour there. False when it cannot.
 bool LaidLine::DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip) const
 {
-    if (painter.backgroundMode() != Qt::TransparentMode || painter.pen().style() != Qt::SolidLine ||
-        painter.pen().brush().style() != Qt::SolidPattern || decorated_)
-        return false;
+    if (!Keepable(painter)) return false;
     const std::optional<KeptTarget> target = KeptTarget::Of(painter);
     if (!target) return false;
     const QImage& device = target->Device();
@@ -125,59 +130,97 @@ bool LaidLine::DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip
     // Wholly clipped away (a right-aligned text past the view's edge): there is nothing to draw.
     if (area.isEmpty()) return true;
 
+    // Each row is compared whole with a row of its first pixel's colour (rows mostly share one).
     QVarLengthArray<QRgb, 64> rows(area.height());
+    QVarLengthArray<QRgb, 256> plain(area.width());
+    const std::size_t rowBytes = std::size_t(area.width()) * sizeof(QRgb);
+    const qsizetype lineBytes = device.bytesPerLine();
+    const uchar* first = device.constBits() + area.top() * lineBytes + std::size_t(area.left()) * sizeof(QRgb);
     for (int y = 0; y < area.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(device.constScanLine(area.top() + y)) + area.left();
+        const auto* line = reinterpret_cast<const QRgb*>(first + y * lineBytes);
         const QRgb colour = line[0];
-        for (int x = 1; x < area.width(); ++x)
-            if (line[x] != colour) return false;
+        if (y == 0 || colour != plain[0]) std::fill(plain.begin(), plain.end(), colour);
+        if (std::memcmp(line, plain.constData(), rowBytes) != 0) return false;
         rows[y] = colour;
     }
+    return DrawOver(painter, *target, area, rows.constData(), at, clip);
+}
 
+bool LaidLine::DrawOver(QPainter& painter, const KeptTarget& target, const QRect& area, const QRgb* rows,
+                        const QPointF& at, const QRectF* clip) const
+{
+    const QImage& device = target.Device();
+    const QTransform& transform = target.Transform();
     const QPointF origin = transform.map(at) - area.topLeft();
     const KeptKey key{id_,
                       painter.pen().color().rgba64(),
                       area.size(),
                       origin,
                       clip ? transform.mapRect(*clip).translated(-area.topLeft()) : QRectF(),
-                      target->Ratio(),
+                      target.Ratio(),
                       int(device.format()),
                       int(painter.renderHints()),
-                      qHashRange(rows.cbegin(), rows.cend())};
+                      qHashRange(rows, rows + area.height())};
     QCache<KeptKey, Kept>& cache = KeptPixels();
     Kept* kept = cache.object(key);
-    if (kept && !std::equal(rows.cbegin(), rows.cend(), kept->rows.cbegin(), kept->rows.cend())) return false;
+    if (kept && !std::equal(rows, rows + area.height(), kept->rows.cbegin(), kept->rows.cend())) return false;
     if (!kept) {
-        cache.insert(key, new Kept{QList<QRgb>(rows.cbegin(), rows.cend()), QImage()},
-                     128 + rows.size() * qsizetype(sizeof(QRgb)));
+        cache.insert(key, new Kept{QList<QRgb>(rows, rows + area.height()), QImage()},
+                     128 + area.height() * qsizetype(sizeof(QRgb)));
         return false;
     }
-    bool opaque = true;
-    for (const QRgb colour : rows) opaque = opaque && qAlpha(colour) == 255;
+    const bool opaque = std::all_of(rows, rows + area.height(), [](QRgb colour) { return qAlpha(colour) == 255; });
     if (kept->pixels.isNull()) {
         // Drawn a second time: drawn once more on a copy of the background, and kept.
         QImage pixels(area.size(), device.format());
-        pixels.setDevicePixelRatio(target->Ratio());
+        pixels.setDevicePixelRatio(target.Ratio());
         for (int y = 0; y < area.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(pixels.scanLine(y));
             std::fill(line, line + area.width(), rows[y]);
         }
         QPainter drawn(&pixels);
-        target->Prepare(drawn, painter, area);
+        target.Prepare(drawn, painter, area);
         if (clip) drawn.setClipRect(*clip);
         layout_->lineAt(0).draw(&drawn, at);
         drawn.end();
         // Opaque pixels are copied as they are; over a translucent background they replace it.
         if (opaque && pixels.format() == QImage::Format_ARGB32_Premultiplied)
             pixels = std::move(pixels).convertToFormat(QImage::Format_RGB32);
-        kept = new Kept{QList<QRgb>(rows.cbegin(), rows.cend()), std::move(pixels)};
+        kept = new Kept{QList<QRgb>(rows, rows + area.height()), std::move(pixels)};
         const qsizetype bytes = 128 + kept->pixels.sizeInBytes();
         cache.insert(key, kept, bytes);
         kept = cache.object(key);
         if (!kept) return false;
     }
-    target->Blit(painter, area, kept->pixels, opaque);
+    target.Blit(painter, area, kept->pixels, opaque);
     return true;
+}
+
+void LaidLine::DrawInCell(QPainter& painter, const QRect& cell, const QColor& back, const QPointF& at,
+                          const QRectF* clip) const
+{
+    if (!DrawCellKept(painter, cell, back, at, clip)) {
+        painter.fillRect(cell, back);
+        Draw(painter, at, clip);
+    }
+}
+
+// The cell's pixels are the line over its fill: each row of the fill's colour, nothing to compare.
+bool LaidLine::DrawCellKept(QPainter& painter, const QRect& cell, const QColor& back, const QPointF& at,
+                            const QRectF* clip) const
+{
+    if (back.alpha() != 255 || painter.hasClipping() || !Keepable(painter)) return false;
+    const std::optional<KeptTarget> target = KeptTarget::Of(painter);
+    if (!target) return false;
+    // The fill writes whole pixels only where the cell lands on whole pixels.
+    const QRectF mapped = target->Transform().mapRect(QRectF(cell));
+    const QRect whole = mapped.toAlignedRect();
+    if (QRectF(whole) != mapped) return false;
+    const QRect area = whole & target->Writable();
+    if (area.isEmpty()) return true;
+    // An opaque colour is stored as it is by both 32-bit formats.
+    const QVarLengthArray<QRgb, 64> rows(area.height(), back.rgba());
+    return DrawOver(painter, *target, area, rows.constData(), at, clip);
 }
 
 bool LaidTexts::FollowFont(const QFont& font)
@@ -233,22 +276,31 @@ const LaidLine* LaidTexts::Get(const QString& text, const QFont& font)
     return &laid_.insert(text, LaidLine(text, font)).value();
 }
 
-bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QString& text, LaidTexts& texts,
-                  const QRectF* within, const QFont* font)
+namespace {
+
+// Where DrawLaidLine draws a line: the line, its top left and its clip (none: unclipped).
+struct PlacedLine {
+    const LaidLine* Line;
+    QPointF At;
+    std::optional<QRectF> Clip;
+};
+
+std::optional<PlacedLine> PlaceLine(const QPainter& painter, const QRectF& rect, int flags, const QString& text,
+                                    LaidTexts& texts, const QRectF* within, const QFont* font)
 {
     constexpr int kBeyondOneLine = Qt::AlignJustify | Qt::TextJustificationForced | Qt::TextIncludeTrailingSpaces |
                                    Qt::TextForceRightToLeft | Qt::TextDontPrint;
     const bool leftToRight = (flags & Qt::TextForceLeftToRight) || painter.layoutDirection() == Qt::LeftToRight;
     if ((flags & kBeyondOneLine) || !leftToRight || painter.transform().type() > QTransform::TxTranslate ||
         painter.pen().style() == Qt::NoPen)
-        return false;
+        return std::nullopt;
     const QFont& drawn = font ? *font : painter.font();
     const bool mnemonics = (flags & (Qt::TextShowMnemonic | Qt::TextHideMnemonic)) && text.contains(QLatin1Char('&'));
     const LaidLine* laid =
         mnemonics ? texts.GetMnemonic(text, drawn, !(flags & Qt::TextHideMnemonic)) : texts.Get(text, drawn);
-    if (!laid) return false;
+    if (!laid) return std::nullopt;
     const QSizeF size = laid->Size();
-    if ((flags & (Qt::TextWordWrap | Qt::TextWrapAnywhere)) && size.width() > rect.width()) return false;
+    if ((flags & (Qt::TextWordWrap | Qt::TextWrapAnywhere)) && size.width() > rect.width()) return std::nullopt;
 
     const int horizontal = flags & Qt::AlignHorizontal_Mask;
     const qreal x = horizontal & (Qt::AlignRight | Qt::AlignTrailing) ? rect.width() - size.width()
@@ -261,7 +313,27 @@ bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QStrin
     std::optional<QRectF> clip;
     if (!(flags & Qt::TextDontClip) && !rect.contains(bounds)) clip = rect;
     if (within) clip = clip ? *clip & *within : *within;
-    laid->Draw(painter, bounds.topLeft(), clip ? &*clip : nullptr);
+    return PlacedLine{laid, bounds.topLeft(), clip};
+}
+
+} // namespace
+
+bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QString& text, LaidTexts& texts,
+                  const QRectF* within, const QFont* font)
+{
+    const std::optional<PlacedLine> placed = PlaceLine(painter, rect, flags, text, texts, within, font);
+    if (!placed) return false;
+    placed->Line->Draw(painter, placed->At, placed->Clip ? &*placed->Clip : nullptr);
+    return true;
+}
+
+bool DrawLaidCell(QPainter& painter, const QRect& cell, const QColor& back, const QRectF& rect, int flags,
+                  const QString& text, LaidTexts& texts, const QFont* font)
+{
+    const QRectF within(cell);
+    const std::optional<PlacedLine> placed = PlaceLine(painter, rect, flags, text, texts, &within, font);
+    if (!placed) return false;
+    placed->Line->DrawInCell(painter, cell, back, placed->At, placed->Clip ? &*placed->Clip : nullptr);
     return true;
 }
 

@@ -9,17 +9,22 @@
 // copies those pixels when the same background comes again.
 #include <QFont>
 #include <QHash>
+#include <QRgb>
 #include <QSizeF>
 #include <QString>
 #include <QTextLayout>
 
 #include <memory>
 
+class QColor;
 class QPainter;
 class QPointF;
+class QRect;
 class QRectF;
 
 namespace platform {
+
+class KeptTarget;
 
 // A text laid out as one line, as drawText lays it out, with the line's size as drawText measures it
 // when aligning it (its natural width, its ascent and descent).
@@ -33,9 +38,22 @@ public:
     // Draws the line with its top left at `at`, as drawText draws it there; only inside `clip`
     // when one is given (in the painter's coordinates).
     void Draw(QPainter& painter, const QPointF& at, const QRectF* clip = nullptr) const;
+    // Fills `cell` with `back`, then draws the line as Draw does (`clip` within the cell). An
+    // opaque cell on whole pixels is copied whole from the pixels kept of it, nothing beneath
+    // compared.
+    void DrawInCell(QPainter& painter, const QRect& cell, const QColor& back, const QPointF& at,
+                    const QRectF* clip) const;
 
 private:
+    // The painter blends the pen's one colour over, as kept pixels stand for.
+    bool Keepable(const QPainter& painter) const;
     bool DrawKept(QPainter& painter, const QPointF& at, const QRectF* clip) const;
+    bool DrawCellKept(QPainter& painter, const QRect& cell, const QColor& back, const QPointF& at,
+                      const QRectF* clip) const;
+    // The kept pixels of the line over the device pixels `area`, whose rows are each of the colour
+    // given in `rows` (one a row); seen once, they are noted and nothing is drawn (false).
+    bool DrawOver(QPainter& painter, const KeptTarget& target, const QRect& area, const QRgb* rows,
+                  const QPointF& at, const QRectF* clip) const;
     void DrawDirect(QPainter& painter, const QPointF& at, const QRectF* clip) const;
 
     std::shared_ptr<QTextLayout> layout_;
@@ -79,5 +97,11 @@ private:
 // would draw in, when it is not the painter's.
 bool DrawLaidLine(QPainter& painter, const QRectF& rect, int flags, const QString& text, LaidTexts& texts,
                   const QRectF* within = nullptr, const QFont* font = nullptr);
+
+// Fills `cell` with `back` and draws the line in it as DrawLaidLine(painter, rect, flags, text, texts,
+// &cell, font) draws it there (a table's cell): the same pixels, copied whole from kept pixels when
+// the cell comes again. False, drawing nothing (not even the fill), where DrawLaidLine draws nothing.
+bool DrawLaidCell(QPainter& painter, const QRect& cell, const QColor& back, const QRectF& rect, int flags,
+                  const QString& text, LaidTexts& texts, const QFont* font = nullptr);
 
 } // namespace platform

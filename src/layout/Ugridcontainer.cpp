@@ -1,5 +1,6 @@
 #include "layout/Ugridcontainer.h"
 
+#include "gui/PageRecording.h"
 #include "gui/QtCanvas.h"
 #include "gui/QtSupport.h"
 #include "platform/Text.h"
@@ -218,13 +219,10 @@ void TGridContainer::SetPage(int page)
     if (page == page_)
         return;
     page_ = page;
-    changed_ = true;
     DoChangePage();
 }
 
 void TGridContainer::DoChangePage() {}
-
-void TGridContainer::DoChange() { changed_ = true; }
 
 // ---- rows and pages ------------------------------------------------------------------------------
 
@@ -282,93 +280,25 @@ int TGridContainer::ParagraphRows(int vis, int grid) const
 
 // ---- drawing -------------------------------------------------------------------------------------
 
-namespace {
-
-bool Overlaps(const TRect& a, const platform::Rect& b)
-{
-    return a.Right > b.Left && a.Left < b.Right && a.Bottom > b.Top && a.Top < b.Bottom;
-}
-
-} // namespace
-
 void TGridContainer::Draw(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page,
-                          int pageMax, bool printer)
+                          int, bool printer)
 {
     SetPage(page);
     const TRect moved{rect.Left + offsetX, rect.Top + offsetY, rect.Right + offsetX, rect.Bottom + offsetY};
     if (printer) {
-        cachePageMax_ = pageMax;
         DrawList(canvas, moved, scale, page);
         return;
     }
-    try {
-        const std::optional<platform::Rect> bounds = platform::PaintableBounds(canvas);
-        // A redraw of the view's changed parts alone draws the rows under them straight away, as
-        // the first paint after a change does.
-        const bool clipped = GetViewItem() && GetViewItem()->GetOwner()->GetDrawBounds().has_value();
-        const bool stale = changed_ || cacheWidth_ != rect.Width() || cacheHeight_ != rect.Height() ||
-                           cacheScale_ != scale || cachePage_ != page || cachePageMax_ != pageMax;
-        if (stale || clipped) {
-            if (stale) {
-                changed_ = false;
-                DrawEx(offsetX, offsetY, rect, scale, canvas, page, pageMax, printer);
-            }
-            // The rows in sight are drawn straight away: the first paint does not replay the new cache.
-            if (cache_.empty() || colCount_ == 0 || rowCount_ == 0)
-                return;
-            platform::CanvasState state(canvas);
-            canvas.IntersectClip(moved);
-            DrawList(canvas, moved, scale, page, bounds ? bounds->Top : std::numeric_limits<int>::min(),
-                     bounds ? bounds->Bottom : std::numeric_limits<int>::max());
-            return;
-        }
-        for (std::size_t i = 0; i < cache_.size(); ++i) {
-            const TRect band = CacheBandRect(i, moved);
-            if (bounds && !Overlaps(band, *bounds))
-                continue;
-            if (!cache_[i].Recorded)
-                RecordCacheBand(i);
-            if (!cache_[i].Picture.IsEmpty())
-                canvas.DrawMetafile(band, cache_[i].Picture);
-        }
-    } catch (const std::exception&) {
-        cachePageMax_ = pageMax;
-        DrawList(canvas, moved, scale, page);
-    }
-}
-
-void TGridContainer::DrawEx(int, int, TRect rect, int scale, platform::Canvas& canvas, int page,
-                            int pageMax, bool)
-{
-    cacheScale_ = scale;
-    cachePageMax_ = pageMax;
-    cachePage_ = page;
-    cacheWidth_ = rect.Width();
-    cacheHeight_ = rect.Height();
-    cacheDpi_ = canvas.DpiY();
-    cache_.clear();
-    ++cacheBuilds_;
-    if (cacheWidth_ <= 0 || cacheHeight_ <= 0 || cacheWidth_ < paragraph_)
+    if (colCount_ == 0 || rowCount_ == 0 || rect.Width() < paragraph_ || rect.Height() <= 0)
         return;
-    // Each band is recorded when a repaint first replays it: the paint after a change draws the
-    // rows in sight directly, and a grid changed again before then records nothing.
-    cache_.resize(static_cast<std::size_t>((cacheHeight_ + kCacheBand - 1) / kCacheBand));
-}
-
-TRect TGridContainer::CacheBandRect(std::size_t index, const TRect& moved) const
-{
-    const int top = static_cast<int>(index) * kCacheBand;
-    return {moved.Left, moved.Top + top, moved.Left + cacheWidth_, moved.Top + std::min(cacheHeight_, top + kCacheBand)};
-}
-
-void TGridContainer::RecordCacheBand(std::size_t index)
-{
-    const int top = static_cast<int>(index) * kCacheBand;
-    const int height = std::min(kCacheBand, cacheHeight_ - top);
-    platform::PageRecorder recorder(cacheWidth_, height, cacheDpi_);
-    if (colCount_ != 0 && rowCount_ != 0)
-        DrawList(recorder.GetCanvas(), {0, -top, cacheWidth_, cacheHeight_ - top}, cacheScale_, cachePage_, 0, height);
-    cache_[index] = {recorder.Finish(), true};
+    // Off the printer each paint draws the rows in sight (all on a canvas that does not say which):
+    // a recording of them, replayed, took about three times as long as drawing them, each text
+    // shaped anew from its characters and its font read back.
+    const std::optional<platform::Rect> bounds = platform::PaintableBounds(canvas);
+    platform::CanvasState state(canvas);
+    canvas.IntersectClip(moved);
+    DrawList(canvas, moved, scale, page, bounds ? bounds->Top : std::numeric_limits<int>::min(),
+             bounds ? bounds->Bottom : std::numeric_limits<int>::max());
 }
 
 void TGridContainer::DrawList(platform::Canvas& canvas, TRect rect, int scale, int page, int bandTop, int bandBottom)

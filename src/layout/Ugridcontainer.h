@@ -12,7 +12,6 @@
 // ColWraps, CSV.
 #include "core/Priorityitem.h"
 #include "core/Ugrid.h"
-#include "gui/PageRecording.h"
 #include "layout/Ucontainer.h"
 
 #include <functional>
@@ -93,7 +92,6 @@ public:
     int GetVisibleRowCount();
 
     int GetPageMax() override;
-    void DoChange() override;
     void FontChange() override;
     void ChangeRect(TRect& rect, bool mm) override;
     void Draw(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page, int pageMax,
@@ -103,16 +101,11 @@ public:
 
     virtual void DoChangePage();
     virtual void TextQuery(TTextDrawer* sender, int col, int row, std::string& text);
-    // Rebuilds the screen cache: empty bands, each recorded when a repaint first replays it.
-    virtual void DrawEx(int offsetX, int offsetY, TRect rect, int scale, platform::Canvas& canvas, int page,
-                        int pageMax, bool printer);
     // Only the rows reaching into [bandTop, bandBottom) (pixels of the canvas) when given.
     void DrawList(platform::Canvas& canvas, TRect rect, int scale, int page,
                   int bandTop = std::numeric_limits<int>::min(), int bandBottom = std::numeric_limits<int>::max());
     // Paragraph-relative row and 1-based paragraph to a record, then TextQuery.
     void TextQueryProc(TTextDrawer* sender, int col, int row, int tag, std::string& text);
-    // Cache rebuilds so far (for the screen cache's users and tests).
-    int GetCacheBuilds() const { return cacheBuilds_; }
     // Adds the pixels of the table rows `rows` (sorted, counted as TextQuery counts them) as drawn
     // on `page` with the item's content at `rect` (pixels with the offsets) and `scale`; rows not
     // on the page add nothing. False when the rows cannot be placed (another page last drawn).
@@ -131,28 +124,15 @@ private:
     // Visible and fitting rows without the title rows of a top title.
     void BodyRowCounts(int& vis, int& grid);
     int ParagraphRows(int vis, int grid) const;
-    // Band `index` of the cache placed with the item at `moved`; records it at the cache's keys.
-    TRect CacheBandRect(std::size_t index, const TRect& moved) const;
-    void RecordCacheBand(std::size_t index);
 
     std::unique_ptr<THeaderAttributes> headers_;
     std::unique_ptr<TGrid> cells_;
-    // The screen cache in horizontal bands of kCacheBand pixels, each recorded when first in sight:
-    // a repaint replays only the bands it shows.
-    static constexpr int kCacheBand = 256;
-    struct CacheBand {
-        platform::PageRecording Picture;
-        bool Recorded = false;
-    };
-    std::vector<CacheBand> cache_;
-    int cacheDpi_ = 96;
     std::string csv_;
     std::string titles_;
     TPriorityItem titleWidths_;
     TPriorityItem titleAligns_;
     TPriorityItem colWraps_;
     bool rebuilding_ = false;
-    bool changed_ = false;
     bool dataWidthEnabled_ = false;
     bool paraOrient_ = false;
     bool drawFullGrid_ = false;
@@ -173,12 +153,6 @@ private:
     int page_ = 0;
     // Told of the rows DrawList places (RowAreas).
     std::function<void(int Row, int Tag, const TRect& Rect)> rowProbe_;
-    int cacheWidth_ = 0;
-    int cacheHeight_ = 0;
-    int cacheScale_ = 0;
-    int cachePage_ = 0;
-    int cachePageMax_ = 0;
-    int cacheBuilds_ = 0;
     TColor lineColor_ = 0;
     TColor titleColor_ = 0xFFFFFF;
     TColor rowColor1_ = 0xFFFFFF;

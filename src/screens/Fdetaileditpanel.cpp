@@ -431,7 +431,8 @@ bool TDetailEditPanel::Usable() const
 
 void TDetailEditPanel::SetData(int id, std::optional<int> dealerKey, std::optional<TRecordState> state)
 {
-    if (!Usable()) return;
+    // A state the caller has just read was read from a valid object: the object is not tested again.
+    if (!(state && GetVktObject()) && !Usable()) return;
     dataId_ = id;
     // Good for the reload that runs now only; a held one reads them itself.
     givenDealer_ = dealerKey;

@@ -55,7 +55,8 @@ public:
     };
     // Shows the record (0 none); only while bound to a valid object. `dealerKey`: an ingredient's
     // dealer as the caller has just read it with the record's row; `state`: the record's type and
-    // state as just read; each read here when not given.
+    // state as just read (from the object, which is then taken as valid); each read here when not
+    // given.
     void SetData(int id, std::optional<int> dealerKey = {}, std::optional<TRecordState> state = {});
     int GetDataID() const { return dataId_; }
     // A TVktClassType: ctRoot for none.

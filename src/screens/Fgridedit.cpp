@@ -661,15 +661,25 @@ void TGridEdit::DrawCell(QPainter& painter, const QRect& cellRect, int col, int 
     } else if (selected) {
         back = pal.color(QPalette::Button);
     }
-    painter.fillRect(cellRect, back);
-    if (row >= model_->GetRowCount()) return;
+    if (row >= model_->GetRowCount()) {
+        painter.fillRect(cellRect, back);
+        return;
+    }
 
     QRect rect = cellRect.adjusted(kTextInset, 0, -kTextInset, 0);
     std::string text = model_->GetCell(col, row);
     painter_ = &painter;
+    cellRect_ = cellRect;
+    cellBack_ = back;
+    cellFilled_ = false;
     GetCellText(col, row, text, rect);
     painter_ = nullptr;
-    if (text.empty()) return;
+    // Filled beneath what an override drew, or with the text where nothing was.
+    const bool filled = cellFilled_;
+    if (text.empty()) {
+        if (!filled) painter.fillRect(cellRect, back);
+        return;
+    }
 
     const TGridHeader& header = headers_.Get(col);
     TCellFont& cellFont = CellFont(header.ShiftJis);
@@ -685,10 +695,14 @@ void TGridEdit::DrawCell(QPainter& painter, const QRect& cellRect, int col, int 
         const QPen pen = painter.pen();
         painter.setPen(fore);
         const QRectF cell(cellRect);
-        const bool laid = platform::DrawLaidLine(painter, textRect, flags, shown, cellFont.Laid, &cell, &cellFont.Font);
+        const bool laid =
+            filled ? platform::DrawLaidLine(painter, textRect, flags, shown, cellFont.Laid, &cell, &cellFont.Font)
+                   : platform::DrawLaidCell(painter, cellRect, back, textRect, flags, shown, cellFont.Laid,
+                                            &cellFont.Font);
         painter.setPen(pen);
         if (laid) return;
     }
+    if (!filled) painter.fillRect(cellRect, back);
     painter.save();
     painter.setFont(cellFont.Font);
     painter.setPen(fore);
@@ -729,6 +743,15 @@ void TGridEdit::DrawFocusRow(QPainter& painter)
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRect(QPoint(1, top), QPoint(right, bottom)).adjusted(0, 0, -1, -1));
     painter.restore();
+}
+
+QPainter* TGridEdit::PaintingPainter() const
+{
+    if (painter_ && !cellFilled_) {
+        painter_->fillRect(cellRect_, cellBack_);
+        cellFilled_ = true;
+    }
+    return painter_;
 }
 
 void TGridEdit::GetCellText(int col, int row, std::string& text, QRect&)

@@ -15,6 +15,7 @@
 #include "gui/LaidText.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QFrame>
 #include <QPixmap>
 #include <QStyledItemDelegate>
@@ -163,8 +164,9 @@ protected:
     virtual void GetEditText(int col, int row, std::string& text);
     virtual void SetEditText(int col, int row, std::string& text);
 
-    // The painter of the cell being drawn (null outside painting), for GetCellText overrides.
-    QPainter* PaintingPainter() const { return painter_; }
+    // The painter of the cell being drawn (null outside painting), for GetCellText overrides; the
+    // cell's background is filled when it is first asked for.
+    QPainter* PaintingPainter() const;
 
     // Grid input the lists handle; true when handled (the view then does nothing more).
     virtual bool GridMousePress(QMouseEvent*) { return false; }
@@ -200,6 +202,11 @@ private:
     bool drawFocusSelected_ = false;
     bool textLaidOnce_ = true;
     QPainter* painter_ = nullptr;
+    // The background of the cell being drawn, filled once PaintingPainter is asked for (the cell
+    // is then drawn over what the override drew), else with its text.
+    QRect cellRect_;
+    QColor cellBack_;
+    mutable bool cellFilled_ = false;
     std::optional<std::pair<TCellFont, TCellFont>> cellFonts_;
     QWidget* editor_ = nullptr;
     QModelIndex editorIndex_;

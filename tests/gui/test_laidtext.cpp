@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace {
@@ -28,6 +29,9 @@ struct Case {
     QRectF rect;
     int flags;
     QColor pen;
+    // A table's cell: filled with `back`, the text clipped to it (DrawLaidCell).
+    std::optional<QRect> cell = std::nullopt;
+    QColor back = {};
 };
 
 // What drawText draws, and what the laid line draws three times (seen, kept, copied) on the same
@@ -40,6 +44,10 @@ void ExpectSameAsDrawText(const Background& background, qreal ratio, const QStri
     QImage expected = Canvas(background, ratio);
     {
         QPainter painter(&expected);
+        if (c.cell) {
+            painter.fillRect(*c.cell, c.back);
+            painter.setClipRect(*c.cell);
+        }
         painter.setFont(font);
         painter.setPen(c.pen);
         painter.drawText(c.rect, c.flags, text);
@@ -50,7 +58,9 @@ void ExpectSameAsDrawText(const Background& background, qreal ratio, const QStri
         painter.setLayoutDirection(Qt::LeftToRight); // as a widget's painter
         painter.setFont(font);
         painter.setPen(c.pen);
-        ASSERT_TRUE(platform::DrawLaidLine(painter, c.rect, c.flags, text, texts)) << what;
+        ASSERT_TRUE(c.cell ? platform::DrawLaidCell(painter, *c.cell, c.back, c.rect, c.flags, text, texts)
+                           : platform::DrawLaidLine(painter, c.rect, c.flags, text, texts))
+            << what;
         painter.end();
         EXPECT_TRUE(drawn == expected) << what << ", pass " << pass;
     }
@@ -86,10 +96,18 @@ TEST(LaidText, KeptPixelsAreThePixelsDrawTextDraws)
         {QRectF(125, 4, 60, 20), Qt::AlignLeft | Qt::AlignTop, Qt::black},       // wholly past the canvas
         {QRectF(60, 4, 50, 20), Qt::AlignRight | Qt::AlignTop, Qt::black},       // a long text past its left
         {QRectF(6, 8, 30, 12), Qt::AlignLeft | Qt::TextDontClip, QColor(0, 0, 0, 128)},
+        // A table's cell, its fill over the background (DrawLaidCell): fitting, aligned right, cut at
+        // the cell's edge, translucent, and off whole pixels at a ratio of 1.5.
+        {QRectF(6, 6, 96, 14), Qt::AlignLeft | Qt::AlignTop, Qt::black, QRect(4, 4, 100, 16), Qt::white},
+        {QRectF(6, 6, 96, 14), Qt::AlignRight | Qt::AlignTop, Qt::white, QRect(4, 4, 100, 16), QColor(48, 96, 200)},
+        {QRectF(12, 22, 36, 14), Qt::AlignLeft | Qt::AlignTop, Qt::black, QRect(10, 20, 40, 16), QColor(255, 255, 192)},
+        {QRectF(12, 22, 36, 14), Qt::AlignRight | Qt::AlignTop, Qt::black, QRect(10, 20, 40, 16), Qt::white},
+        {QRectF(6, 6, 96, 14), Qt::AlignLeft | Qt::AlignTop, Qt::black, QRect(4, 4, 100, 16), QColor(0, 0, 255, 96)},
+        {QRectF(7, 7, 37, 13), Qt::AlignLeft | Qt::AlignTop, Qt::black, QRect(5, 5, 41, 15), Qt::white},
     };
     platform::LaidTexts texts(100);
     const qsizetype keptBefore = platform::KeptDraws();
-    for (const qreal ratio : {1.0, 2.0})
+    for (const qreal ratio : {1.0, 2.0, 1.5})
         for (const auto& [name, background] : backgrounds)
             for (const QString& text : {QStringLiteral("和牛サーロイン"), QStringLiteral("Ag ¥3,069 jy")})
                 for (std::size_t i = 0; i < cases.size(); ++i)
