@@ -86,6 +86,14 @@ W* Bound(SampleDatabase& db)
     return w;
 }
 
+// The property pages' graphic tab, the keys on its tab bar.
+void GraphicPage(QWidget& w)
+{
+    auto* tabs = w.findChild<QTabWidget*>("PageControl");
+    tabs->setCurrentIndex(1);
+    tabs->tabBar()->setFocus();
+}
+
 void OtherEditTab(QWidget& w, int tab)
 {
     static_cast<TOtherEditDialog&>(w).SetTab(tab);
@@ -154,19 +162,11 @@ TEST(TabOrders, RunAsTheEyeReads)
          [](QWidget& w) { w.findChild<QTabWidget*>("PageControl")->tabBar()->setFocus(); }},
         {"グラフィックのプロパティ", [](SampleDatabase&) { return new TGraphicProperty; },
          "tabs GraphicTypeList PenColorList LineWidthEdit CBFillInner BrushColorList CBMasking",
-         [](QWidget& w) {
-             auto* tabs = w.findChild<QTabWidget*>("PageControl");
-             tabs->setCurrentIndex(1);
-             tabs->tabBar()->setFocus();
-         }},
+         GraphicPage},
         {"データとグラフィック", [](SampleDatabase&) { return new TVktContainerProperty; },
          "tabs DataIndexEdit CBItemData ItemIndexEdit GraphicTypeList PenColorList LineWidthEdit CBFillInner "
          "BrushColorList CBMasking",
-         [](QWidget& w) {
-             auto* tabs = w.findChild<QTabWidget*>("PageControl");
-             tabs->setCurrentIndex(1);
-             tabs->tabBar()->setFocus();
-         }},
+         GraphicPage},
         {"月間履歴と使用単価の編集", [](SampleDatabase&) { return new THistoryChartPanel; },
          "tabs CBMHistoryList BtnMHistEdit BtnMHMark StringGrid MHChart",
          [](QWidget& w) {
